@@ -1,0 +1,1 @@
+// Logic of the program is added beside this file.

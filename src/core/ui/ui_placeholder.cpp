@@ -1,0 +1,1 @@
+// Windows of the program are added beside this file.

@@ -1,0 +1,62 @@
+#pragma once
+// Files and folders. Paths are joined with "/". Opening an existing file or
+// folder falls back to a match without regard to case in its folder, so that
+// installations copied from Windows open.
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// a + "/" + b, without doubling a separator; a Windows "\" in b is turned
+// into "/".
+std::string JoinPath(const std::string& a, const std::string& b);
+// The path of an existing file or folder: the path itself when it exists,
+// else each component matched without regard to case; the path unchanged
+// when nothing matches (so that a new file gets exactly the given name).
+std::string ResolvePath(const std::string& path);
+bool FileExists(const std::string& path);   // a regular file (after ResolvePath)
+bool DirExists(const std::string& path);    // a folder (after ResolvePath)
+bool MakeDir(const std::string& path);      // creates it (and its parents); true when it exists after
+bool RemoveFile(const std::string& path);   // true when it no longer exists
+bool CopyFileTo(const std::string& from, const std::string& to);  // overwrites; true on success
+bool RenameFile(const std::string& from, const std::string& to);
+int64_t FileSize(const std::string& path);  // -1 when missing
+// Whole file; false when it cannot be read.
+bool ReadFile(const std::string& path, std::string& bytes);
+// Replaces the file with the bytes (through a temporary file and a rename).
+bool WriteFile(const std::string& path, const std::string& bytes);
+// Appends the bytes, creating the file when missing.
+bool AppendFile(const std::string& path, const std::string& bytes);
+
+// A file of fixed-length records numbered from 1, opened for one operation
+// and closed at once (the destructor closes it).
+class RecordFile {
+public:
+    RecordFile() = default;
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    // Opens (creating when create is true and the file is missing) for reading
+    // and writing with records of recordLength bytes. False on failure.
+    bool Open(const std::string& path, int recordLength, bool create = true);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    int RecordLength() const { return length_; }
+    // Number of whole records in the file.
+    int32_t Count() const;
+    // Reads record n (from 1) into record (recordLength bytes); false past the
+    // end or on an error. A short last record is padded with blanks.
+    bool Read(int32_t n, std::string& record) const;
+    // Writes record n (from 1); the text is cut or padded with blanks to the
+    // record length. Writing past the end extends the file.
+    bool Write(int32_t n, const std::string& record);
+    // Cuts the file to n records.
+    bool Truncate(int32_t n);
+
+private:
+    int fd_ = -1;
+    int length_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#pragma once
+// Profile (INI) files with the contracts of the classic A-functions, so that
+// files written by the older Windows program keep working:
+// - sections and keys match without regard to case;
+// - blanks around keys and values are trimmed; one pair of matching outer
+//   quotes is stripped from a value;
+// - ';' starts a comment only at the start of a line;
+// - for repeated sections or keys the first one wins;
+// - a null value deletes the key, a null key deletes the section;
+// - a missing file or section is created on write;
+// - writing keeps every other line, comment, blank line and line ending;
+//   new lines end in CR LF;
+// - the file is read again on every call and written through a temporary
+//   file and a rename.
+// All texts are Windows-1252 bytes.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+// Copies the value (or, with a null section, the double-NUL list of section
+// names; with a null key, the double-NUL list of keys of the section) into
+// buffer. Returns the number of characters copied without the final NUL.
+// A value that does not fit is cut and the result is size - 1; a list that
+// does not fit is cut and the result is size - 2.
+uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* def,
+                                  char* buffer, uint32_t size, const char* file);
+
+// The value read as a decimal integer (leading digits only; a leading '-' is
+// honoured); def when the key is absent.
+uint32_t GetPrivateProfileIntA(const char* section, const char* key, int def, const char* file);
+
+// The "key=value" lines of a section as a double-NUL list (comments left
+// out); the result follows the list rule above.
+uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
+                                   const char* file);
+
+// Writes (creates, replaces) the key; a null value deletes the key, a null key
+// deletes the whole section. Nonzero on success.
+int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                               const char* file);
+
+// Replaces the whole section with the given double-NUL list of "key=value"
+// lines. Nonzero on success.
+int WritePrivateProfileSectionA(const char* section, const char* data, const char* file);
+
+// --- conveniences over the functions above ---
+
+// The value of the key, or def when absent. No length limit.
+std::string ProfileString(const std::string& section, const std::string& key,
+                          const std::string& def, const std::string& file);
+// The value as GetPrivateProfileIntA reads it, as a signed int.
+int ProfileInt(const std::string& section, const std::string& key, int def,
+               const std::string& file);
+// True when the key is present in the section (even with an empty value).
+bool ProfileHasKey(const std::string& section, const std::string& key, const std::string& file);
+// Writes the value; true on success.
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file);
+// Deletes the key; true on success (also when it was not there).
+bool DeleteProfileKey(const std::string& section, const std::string& key, const std::string& file);
+// The key/value pairs of a section in file order (first of repeated keys kept
+// as it stands: every line is returned, as the A-function does).
+std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
+                                                                const std::string& file);
+
+}  // namespace platform
