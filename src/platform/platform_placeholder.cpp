@@ -1,0 +1,1 @@
+// Platform layer sources are added beside this file.
