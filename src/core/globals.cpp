@@ -1,0 +1,3 @@
+#include "core/globals.h"
+
+CoreGlobals Core;

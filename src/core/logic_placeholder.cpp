@@ -1,1 +1,0 @@
-// Logic of the program is added beside this file.
