@@ -1,0 +1,3 @@
+#include "core/cash_list.h"
+
+std::array<CashRec, kMaxCash + 1> CassaList;
