@@ -1,0 +1,40 @@
+#include "core/shell.h"
+
+namespace {
+
+// Used until the program or a test sets a shell: keeps what it must report
+// back (status text, progress bar range) and shows nothing.
+class SilentShell : public Shell {
+public:
+    void SetStatusText(const std::string& text) override { status_ = text; }
+    std::string StatusText() const override { return status_; }
+    void SetCounterPanel(int, const std::string&) override {}
+    void AddMessage(const std::string&, bool) override {}
+    void AddError(const std::string&, bool) override {}
+    void HideProgressRequest() override {}
+    void SetShowWait(float) override {}
+    void ShowWait() override {}
+    void ClearShowWait(bool) override {}
+    void SetPGBRange(int16_t, int16_t) override { busy_ = true; }
+    void SetPGBValue(int16_t value) override {
+        if (value == -1) busy_ = false;
+    }
+    void IncPGBValue() override {}
+    bool PGBBusy() const override { return busy_; }
+    void MsgBox(const std::string&, const std::string&) override {}
+    bool AskYesNo(const std::string&, const std::string&) override { return true; }
+    void RefreshForm() override {}
+    void DoEvents() override {}
+
+private:
+    std::string status_;
+    bool busy_ = false;
+};
+
+SilentShell silent;
+Shell* current = &silent;
+
+}  // namespace
+
+Shell& CurrentShell() { return *current; }
+void SetShell(Shell* shell) { current = shell ? shell : &silent; }

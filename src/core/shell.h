@@ -1,0 +1,47 @@
+#pragma once
+// The one way logic reaches the windows. The Qt shell implements it; tests use
+// the recording fake in tests/common/fake_shell.h. Texts are Windows-1252.
+#include <cstdint>
+#include <string>
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Panel 1 of the main window's status bar (the status text).
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual std::string StatusText() const = 0;
+    // Panels 7 (record counter) and 8 (pending-command counter) of the tree
+    // window's status bar.
+    virtual void SetCounterPanel(int panel, const std::string& text) = 0;
+
+    // The progress window: message and error lists.
+    virtual void AddMessage(const std::string& text, bool registerPrefix) = 0;
+    virtual void AddError(const std::string& text, bool registerPrefix) = 0;
+    virtual void HideProgressRequest() = 0;  // hides it unless errors are listed
+
+    // The wait display of the main window.
+    virtual void SetShowWait(float timeoutSeconds) = 0;
+    virtual void ShowWait() = 0;
+    virtual void ClearShowWait(bool hideProgress) = 0;
+
+    // The tree window's progress bar.
+    virtual void SetPGBRange(int16_t minimum, int16_t maximum) = 0;
+    virtual void SetPGBValue(int16_t value) = 0;  // -1: back to the minimum, not busy
+    virtual void IncPGBValue() = 0;
+    virtual bool PGBBusy() const = 0;
+
+    // Message boxes: an OK box, and a Yes/No question (true for Yes).
+    virtual void MsgBox(const std::string& text, const std::string& title) = 0;
+    virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
+
+    // Ask the editor on screen to show its data again.
+    virtual void RefreshForm() = 0;
+    // Let the user interface run (called by the link's waiting loops).
+    virtual void DoEvents() = 0;
+};
+
+// The shell in use; never null (a silent shell until a real one is set).
+Shell& CurrentShell();
+// Sets the shell in use; nullptr puts the silent shell back.
+void SetShell(Shell* shell);
