@@ -1,0 +1,12 @@
+#pragma once
+// Record count of each fixed-size table file, set by model whenever a register
+// folder is opened.
+#include <cstdint>
+
+struct TableSizes {
+    int16_t nMaxReparti = 0, nMaxDirPLU = 0, nMaxScoMag = 0, nMaxModPag = 0, nMaxValute = 0,
+            nMaxRResto = 0, nMaxBollini = 0, nMaxOpe = 0, nMaxCam = 0, nMaxGrpRep = 0,
+            nMaxGrpSta = 0, nMaxFunMul = 0, nMaxClientG = 0;
+};
+
+extern TableSizes Sizes;
