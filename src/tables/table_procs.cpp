@@ -1,0 +1,6 @@
+#include "tables/table_procs.h"
+
+#include "link/dispatch.h"
+
+void RegisterTableProcs() {
+}
