@@ -1,0 +1,57 @@
+#pragma once
+// Language texts, status messages and logs.
+//
+// Every text the user sees comes from the language file (Core.strLangFile),
+// an INI file read by section and key. Status texts go to panel 1 of the main
+// window and to msg.log in the base folder; batch errors go to the error log
+// (Core.strLogErrFile) as fixed-column lines.
+#include <cstdint>
+#include <string>
+
+struct TextsGlobals {
+    int16_t nMsgLogFile = -1;  // -1 until the first message of the run (msg.log is then replaced)
+    bool bNewTxtFile = false;  // the next WriteTxtFile line starts a new file
+    int32_t nCntRec = 0;       // record counter (tree window, panel 7)
+    int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
+};
+extern TextsGlobals Texts;
+
+// The text of the key in the section of the language file, at most 127
+// characters. When the key is absent or empty, key + "_" + the model number
+// is tried. Empty when neither gives a text; never fails.
+std::string GetText(const std::string& section, const std::string& key);
+// The name of a protocol command: section "Protocol_" + model key, key = the
+// first two characters of the code, a lower-case second letter doubled
+// ("*a" -> "*aa", "*A" -> "*A").
+std::string GetProtocolText(const std::string& code);
+
+// Status text from the language file: "Msg"[k1], and " - " + "Msg1"[k2] when
+// k2 is not empty. Both empty clears the panel and logs nothing.
+void ShowMsg(const std::string& k1, const std::string& k2);
+// The same with literal texts, joined by "-" without blanks.
+void ShowMsgText(const std::string& t1, const std::string& t2);
+
+// Yes/No question before overwriting a record; false only for No.
+bool AskConfirm();
+// After an answer time-out: reports in the progress window which kind of
+// exchange was left incomplete, and clears the card/group flags concerned.
+void ShowRxResult();
+
+// Appends "dd/mm/yyyy - hh:mm:ss : text" to msg.log in the base folder; the
+// first line of a run replaces the file. False when it cannot be written.
+bool WriteMsgLog(const std::string& text);
+// Appends the fixed-column line for the code to the error log. False when
+// there is no error log or it cannot be written.
+bool LogErr(int16_t code);
+// The error-log line for the code as LogErr writes it (without line end).
+std::string FormatLogErrLine(int16_t code);
+// Writes the text as one line of Core.strCashDir/name: a new file when
+// Texts.bNewTxtFile is set, else appended. False on a file error.
+bool WriteTxtFile(const std::string& name, const std::string& text);
+
+// The record and pending-command counters; shown in the tree window's status
+// bar in batch mode, kept only in interactive mode.
+void SetCntRec(int32_t value);
+void IncCntRec();
+void SetCntPend(int16_t value);
+void IncCntPend();
