@@ -1,0 +1,5 @@
+#include "core/cassa_conf.h"
+
+CassaConfRec udtCassaConf;
+CassaConfRec udtCassaConfSaved;
+CassaFileValues CassaFile;
