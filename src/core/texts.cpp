@@ -1,0 +1,174 @@
+#include "core/texts.h"
+
+#include "core/cash_list.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/shell.h"
+#include "link/hello_rec.h"
+#include "link/link_state.h"
+#include "link/req_state.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+TextsGlobals Texts;
+
+namespace {
+
+const char kCrLf[] = "\r\n";
+
+// The value of a key in the language file through a 128-character buffer,
+// so at most 127 characters.
+std::string ReadLangKey(const std::string& section, const std::string& key) {
+    char buffer[128] = {};
+    platform::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer,
+                                       Core.strLangFile.c_str());
+    return buffer;
+}
+
+// "000" format: at least three digits, a sign in front of negative values.
+std::string Format000(int value) {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return value < 0 ? "-" + digits : digits;
+}
+
+// The text right-aligned in a field of the width; a longer text is cut to
+// the width so that the columns after it stay in place.
+std::string RightAlign(const std::string& text, size_t width) {
+    if (text.size() >= width) return text.substr(0, width);
+    return std::string(width - text.size(), ' ') + text;
+}
+
+void ShowAndLog(const std::string& text) {
+    Shell& shell = CurrentShell();
+    shell.SetStatusText(text);
+    WriteMsgLog(text);
+}
+
+bool IsSet(int16_t flag) { return flag != 0; }
+
+}  // namespace
+
+std::string GetText(const std::string& section, const std::string& key) {
+    if (Core.strLangFile.empty() || section.empty() || key.empty()) return "";
+    std::string text = ReadLangKey(section, key);
+    if (text.empty()) text = ReadLangKey(section, key + "_" + std::to_string(ConfigLevel.CashTypen()));
+    return text;
+}
+
+std::string GetProtocolText(const std::string& code) {
+    std::string key = code.substr(0, 2);
+    // Keys do not distinguish case: a lower-case second letter is doubled to
+    // keep "*a" apart from "*A".
+    if (key.size() == 2 && key[1] >= 'a' && key[1] <= 'z') key += key[1];
+    return GetText("Protocol_" + ConfigLevel.CashType(), key);
+}
+
+void ShowMsg(const std::string& k1, const std::string& k2) {
+    if (k1.empty() && k2.empty()) {
+        CurrentShell().SetStatusText("");
+        return;
+    }
+    std::string text = k1.empty() ? std::string() : GetText("Msg", k1);
+    if (!k2.empty()) text += " - " + GetText("Msg1", k2);
+    ShowAndLog(text);
+}
+
+void ShowMsgText(const std::string& t1, const std::string& t2) {
+    if (t1.empty() && t2.empty()) {
+        CurrentShell().SetStatusText("");
+        return;
+    }
+    std::string text = t1;
+    if (!t2.empty()) text += "-" + t2;
+    ShowAndLog(text);
+}
+
+bool AskConfirm() {
+    return CurrentShell().AskYesNo(GetText("Msg1", "19"), GetText("Msg", "81"));
+}
+
+void ShowRxResult() {
+    ReqStateRec& r = ReqState;
+    bool anyWrite = IsSet(r.bWrOpeCard) || IsSet(r.bWrCamCard) || IsSet(r.bWrGrpSta);
+    bool anyRead = IsSet(r.bRdOpeCard) || IsSet(r.bRdCamCard) || IsSet(r.bRdGrpSta);
+    std::string text;
+    if (anyWrite) {
+        text = GetText("Msg", "84") + " " + GetText("Msg1", "21");
+        r.bWrOpeCard = r.bWrCamCard = r.bWrGrpSta = False;
+    } else if (anyRead) {
+        text = GetText("Msg", "83") + " " + GetText("Msg1", "21");
+        r.bRdOpeCard = r.bRdCamCard = r.bRdGrpSta = False;
+    } else {
+        text = GetText("Msg", "1") + " " + GetText("Msg1", "12");
+    }
+    CurrentShell().AddError(text, true);
+}
+
+bool WriteMsgLog(const std::string& text) {
+    // Before the base folder is known there is nowhere to keep the log.
+    if (Core.strRootDir.empty()) return false;
+    std::string path = platform::JoinPath(Core.strRootDir, "msg.log");
+    std::string line = platform::FormatLogTime(platform::Now()) + " : " + text + kCrLf;
+    if (Texts.nMsgLogFile == -1) {
+        // The first line of a run replaces the previous run's log.
+        if (!platform::WriteFile(path, line)) return false;
+        Texts.nMsgLogFile = 1;
+        return true;
+    }
+    return platform::AppendFile(path, line);
+}
+
+std::string FormatLogErrLine(int16_t code) {
+    std::string line = platform::FormatLogTime(platform::Now());
+    if (code == 255)
+        line += " [255-" + Format000(HelloRec.HelloStatus[1]) + "]";
+    else
+        line += " [" + Format000(code) + "]";
+
+    std::string request = " <" + Core.strReqCode + "|" + Core.strReqArg;
+    if (request.size() > 80) request = request.substr(0, 76) + "...";
+    request += ">";
+    if (request.size() < 81) request.append(81 - request.size(), ' ');
+    line += request;
+
+    // An address outside the register list gives blank fields.
+    CashInfoRec blank;
+    const CashInfoRec& cash = (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
+                                  ? static_cast<const CashInfoRec&>(CassaList[LinkState.nAddress])
+                                  : blank;
+    line += RightAlign(cash.name, 10);
+    line += RightAlign(cash.number, 3);
+    line += RightAlign(cash.release, 10);
+    line += RightAlign(cash.port, 3);
+    line += RightAlign(cash.addressed, 3);
+    line += RightAlign(cash.station, 3);
+    return line;
+}
+
+bool LogErr(int16_t code) {
+    if (Core.strLogErrFile.empty()) return false;
+    return platform::AppendFile(Core.strLogErrFile, FormatLogErrLine(code) + kCrLf);
+}
+
+bool WriteTxtFile(const std::string& name, const std::string& text) {
+    std::string path = platform::JoinPath(Core.strCashDir, name);
+    if (Texts.bNewTxtFile) return platform::WriteFile(path, text + kCrLf);
+    return platform::AppendFile(path, text + kCrLf);
+}
+
+// The counters are shown in batch mode; interactively only the value is kept.
+void SetCntRec(int32_t value) {
+    Texts.nCntRec = value;
+    if (!Core.bInteractive) CurrentShell().SetCounterPanel(7, std::to_string(value));
+}
+
+void IncCntRec() { SetCntRec(static_cast<int32_t>(static_cast<uint32_t>(Texts.nCntRec) + 1u)); }
+
+void SetCntPend(int16_t value) {
+    Texts.nCntPend = value;
+    if (!Core.bInteractive) CurrentShell().SetCounterPanel(8, std::to_string(value));
+}
+
+void IncCntPend() { SetCntPend(static_cast<int16_t>(Texts.nCntPend + 1)); }
