@@ -1,0 +1,26 @@
+#include "core/ui/ctl_caption.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+#include "platform/text.h"
+
+void SetCtlCaption(QWidget* ctl, const std::string& text) {
+    if (!ctl) return;
+    if (text.empty()) {
+        ctl->setVisible(false);
+        return;
+    }
+    QString caption = QString::fromStdString(platform::Cp1252ToUtf8(text));
+    if (auto* label = qobject_cast<QLabel*>(ctl))
+        label->setText(caption);
+    else if (auto* button = qobject_cast<QAbstractButton*>(ctl))
+        button->setText(caption);
+    else if (auto* group = qobject_cast<QGroupBox*>(ctl))
+        group->setTitle(caption);
+    else
+        ctl->setWindowTitle(caption);
+}
