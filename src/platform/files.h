@@ -11,8 +11,9 @@ namespace platform {
 // into "/".
 std::string JoinPath(const std::string& a, const std::string& b);
 // The path of an existing file or folder: the path itself when it exists,
-// else each component matched without regard to case; the path unchanged
-// when nothing matches (so that a new file gets exactly the given name).
+// else each component matched without regard to case. From the first
+// component that matches nothing on, the rest is kept as given (so that a
+// new file gets exactly the given name, inside the existing folder).
 std::string ResolvePath(const std::string& path);
 bool FileExists(const std::string& path);   // a regular file (after ResolvePath)
 bool DirExists(const std::string& path);    // a folder (after ResolvePath)
@@ -49,7 +50,8 @@ public:
     // end or on an error. A short last record is padded with blanks.
     bool Read(int32_t n, std::string& record) const;
     // Writes record n (from 1); the text is cut or padded with blanks to the
-    // record length. Writing past the end extends the file.
+    // record length. Writing past the end extends the file; records skipped
+    // over are filled with blanks.
     bool Write(int32_t n, const std::string& record);
     // Cuts the file to n records.
     bool Truncate(int32_t n);

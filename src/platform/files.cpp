@@ -1,0 +1,301 @@
+// Files and folders over POSIX calls. Names are resolved without regard to
+// case when the exact name is missing, because installations are copied
+// from systems whose file names ignore case.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of folder dir whose name equals name without regard to case
+// (the first in sorted order when several do); empty when none does.
+std::string FindNoCase(const std::string& dir, const std::string& name) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return {};
+    std::vector<std::string> found;
+    while (dirent* e = ::readdir(d)) {
+        std::string n = e->d_name;
+        if (SameNameNoCase(n, name)) found.push_back(n);
+    }
+    ::closedir(d);
+    if (found.empty()) return {};
+    std::sort(found.begin(), found.end());
+    return found.front();
+}
+
+mode_t NewFileMode() {
+    static const mode_t mode = [] {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    return mode;
+}
+
+bool WriteAllFd(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string JoinPath(const std::string& a, const std::string& b) {
+    std::string tail = b;
+    std::replace(tail.begin(), tail.end(), '\\', '/');
+    if (a.empty()) return tail;
+    if (tail.empty()) return a;
+    std::string head = a;
+    while (head.size() > 1 && head.back() == '/') head.pop_back();
+    size_t skip = 0;
+    while (skip < tail.size() && tail[skip] == '/') ++skip;
+    tail.erase(0, skip);
+    if (head == "/") return head + tail;
+    return head + "/" + tail;
+}
+
+std::string ResolvePath(const std::string& path) {
+    if (path.empty() || Exists(path)) return path;
+    // Walk the components; each one that does not exist as spelled is
+    // looked up without regard to case. From the first one that matches
+    // nothing on, the rest is kept as given, so that a new file is created
+    // with exactly its given name inside the existing folder.
+    std::string out;
+    size_t pos = 0;
+    if (path[0] == '/') {
+        out = "/";
+        pos = 1;
+    }
+    bool matching = true;
+    while (pos <= path.size()) {
+        size_t slash = path.find('/', pos);
+        if (slash == std::string::npos) slash = path.size();
+        std::string comp = path.substr(pos, slash - pos);
+        std::string next = out.empty() || out.back() == '/' ? out + comp : out + "/" + comp;
+        if (matching && !comp.empty() && comp != "." && comp != ".." && !Exists(next)) {
+            std::string found = FindNoCase(out, comp);
+            if (found.empty()) {
+                matching = false;
+            } else {
+                next = out.empty() || out.back() == '/' ? out + found : out + "/" + found;
+            }
+        }
+        out = next;
+        if (slash == path.size()) break;
+        pos = slash + 1;
+    }
+    if (path.back() == '/' && (out.empty() || out.back() != '/')) out += '/';
+    return out;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirExists(const std::string& path) {
+    struct stat st;
+    return ::stat(ResolvePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDir(const std::string& path) {
+    std::string p = ResolvePath(path);
+    struct stat st;
+    if (::stat(p.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    size_t slash = p.find_last_of('/', p.size() > 1 && p.back() == '/' ? p.size() - 2 : std::string::npos);
+    if (slash != std::string::npos && slash > 0) MakeDir(p.substr(0, slash));
+    if (::mkdir(p.c_str(), 0777) == 0) return true;
+    return errno == EEXIST && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool RemoveFile(const std::string& path) {
+    std::string p = ResolvePath(path);
+    if (::unlink(p.c_str()) == 0) return true;
+    return errno == ENOENT;
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+    std::string bytes;
+    return ReadFile(from, bytes) && WriteFile(to, bytes);
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) == 0;
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat st;
+    if (::stat(ResolvePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::string target = ResolvePath(path);
+    // Through a link, the file it points at is replaced, not the link.
+    if (char* real = ::realpath(target.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    mode_t mode = NewFileMode();
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+    std::string tmp = target + ".tmpXXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAllFd(fd, bytes.data(), bytes.size());
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+bool AppendFile(const std::string& path, const std::string& bytes) {
+    int fd = ::open(ResolvePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = WriteAllFd(fd, bytes.data(), bytes.size());
+    return (::close(fd) == 0) && ok;
+}
+
+// --- RecordFile ---
+
+RecordFile::~RecordFile() { Close(); }
+
+bool RecordFile::Open(const std::string& path, int recordLength, bool create) {
+    Close();
+    if (recordLength <= 0) return false;
+    std::string p = ResolvePath(path);
+    int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
+    int fd = ::open(p.c_str(), flags, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    length_ = recordLength;
+    return true;
+}
+
+void RecordFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+int32_t RecordFile::Count() const {
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+    int64_t n = static_cast<int64_t>(st.st_size) / length_;
+    return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
+}
+
+bool RecordFile::Read(int32_t n, std::string& record) const {
+    if (fd_ < 0 || n < 1) return false;
+    off_t offset = static_cast<off_t>(n - 1) * length_;
+    record.assign(static_cast<size_t>(length_), ' ');
+    size_t got = 0;
+    while (got < record.size()) {
+        ssize_t r = ::pread(fd_, record.data() + got, record.size() - got,
+                            offset + static_cast<off_t>(got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r == 0) break;
+        got += static_cast<size_t>(r);
+    }
+    return got > 0;
+}
+
+bool RecordFile::Write(int32_t n, const std::string& record) {
+    if (fd_ < 0 || n < 1) return false;
+    std::string data = record.substr(0, static_cast<size_t>(length_));
+    data.resize(static_cast<size_t>(length_), ' ');
+    off_t offset = static_cast<off_t>(n - 1) * length_;
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return false;
+    // Records skipped over by writing past the end become blanks, not NULs.
+    if (st.st_size < offset) {
+        std::string gap(static_cast<size_t>(offset - st.st_size), ' ');
+        data = gap + data;
+        offset = st.st_size;
+    }
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t w = ::pwrite(fd_, data.data() + done, data.size() - done,
+                             offset + static_cast<off_t>(done));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(w);
+    }
+    return true;
+}
+
+bool RecordFile::Truncate(int32_t n) {
+    if (fd_ < 0 || n < 0) return false;
+    return ::ftruncate(fd_, static_cast<off_t>(n) * length_) == 0;
+}
+
+}  // namespace platform

@@ -1,1 +1,0 @@
-// Platform layer sources are added beside this file.

@@ -1,0 +1,428 @@
+// Profile (INI) files. The file is kept as a list of lines, each with its own
+// line ending, so that an edit changes only the lines it must and leaves
+// every other byte of the file as it was.
+#include "platform/profile.h"
+
+#include "platform/files.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <optional>
+
+namespace platform {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+// Upper case of a Windows-1252 byte: ASCII letters, the accented letters of
+// the Latin-1 range and the four letters of the 0x80 block with a pair.
+unsigned char FoldCase(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+    if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
+    if (c == 0xFF) return 0x9F;
+    return c;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// A control character in a written text would break the line structure of
+// the file; it becomes a blank.
+std::string OneLine(const std::string& s) {
+    std::string out = s;
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+enum class Kind { Blank, Comment, Section, Key };
+
+struct Line {
+    std::string text;    // without the line ending
+    std::string ending;  // "\r\n", "\n" or "" (last line without one)
+    Kind kind = Kind::Blank;
+    std::string name;    // section name or key, trimmed
+    bool hasValue = false;
+    std::string value;   // trimmed, quotes kept
+};
+
+void Classify(Line& line) {
+    std::string t = Trim(line.text);
+    line.name.clear();
+    line.value.clear();
+    line.hasValue = false;
+    if (t.empty()) {
+        line.kind = Kind::Blank;
+    } else if (t[0] == ';') {
+        line.kind = Kind::Comment;
+    } else if (t[0] == '[' && t.rfind(']') != std::string::npos) {
+        line.kind = Kind::Section;
+        line.name = Trim(t.substr(1, t.rfind(']') - 1));
+    } else {
+        line.kind = Kind::Key;
+        size_t eq = t.find('=');
+        if (eq == std::string::npos) {
+            line.name = t;
+        } else {
+            line.name = Trim(t.substr(0, eq));
+            line.value = Trim(t.substr(eq + 1));
+            line.hasValue = true;
+        }
+    }
+}
+
+struct Profile {
+    std::string path;  // resolved
+    bool exists = false;
+    bool unreadable = false;  // there but cannot be read: never written over
+    std::vector<Line> lines;
+};
+
+Profile Load(const char* file) {
+    Profile p;
+    p.path = ResolvePath(file);
+    std::string bytes;
+    p.exists = ReadFile(p.path, bytes);
+    if (!p.exists) {
+        struct stat st;
+        p.unreadable = ::stat(p.path.c_str(), &st) == 0;
+        return p;
+    }
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t nl = bytes.find('\n', pos);
+        Line line;
+        if (nl == std::string::npos) {
+            line.text = bytes.substr(pos);
+            pos = bytes.size();
+        } else {
+            line.text = bytes.substr(pos, nl - pos);
+            line.ending = "\n";
+            pos = nl + 1;
+        }
+        if (!line.text.empty() && line.text.back() == '\r') {
+            line.text.pop_back();
+            line.ending = "\r" + line.ending;
+        }
+        Classify(line);
+        p.lines.push_back(std::move(line));
+    }
+    return p;
+}
+
+bool Save(const Profile& p) {
+    std::string bytes;
+    for (const Line& l : p.lines) bytes += l.text + l.ending;
+    return WriteFile(p.path, bytes);
+}
+
+Line MakeLine(const std::string& text) {
+    Line l;
+    l.text = text;
+    l.ending = "\r\n";
+    Classify(l);
+    return l;
+}
+
+// The lines [begin, end) of the body of the first section of that name;
+// begin is the header's index. Nothing when the section is missing.
+struct Range {
+    size_t header, end;
+};
+
+std::optional<Range> FindSection(const Profile& p, const std::string& name, size_t from = 0) {
+    for (size_t i = from; i < p.lines.size(); ++i) {
+        if (p.lines[i].kind == Kind::Section && SameName(p.lines[i].name, name)) {
+            size_t e = i + 1;
+            while (e < p.lines.size() && p.lines[e].kind != Kind::Section) ++e;
+            return Range{i, e};
+        }
+    }
+    return std::nullopt;
+}
+
+const Line* FindKey(const Profile& p, const Range& r, const std::string& key) {
+    for (size_t i = r.header + 1; i < r.end; ++i)
+        if (p.lines[i].kind == Kind::Key && SameName(p.lines[i].name, key)) return &p.lines[i];
+    return nullptr;
+}
+
+std::string StripQuotes(const std::string& v) {
+    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// The value of the key as a read returns it; nothing when the key is absent
+// or has no "=".
+std::optional<std::string> ReadValue(const char* section, const char* key, const char* file) {
+    if (!section || !key || !file) return std::nullopt;
+    Profile p = Load(file);
+    auto r = FindSection(p, Trim(section));
+    if (!r) return std::nullopt;
+    const Line* l = FindKey(p, *r, Trim(key));
+    if (!l || !l->hasValue) return std::nullopt;
+    return StripQuotes(l->value);
+}
+
+// Copies a value with the value rule: cut to size - 1.
+uint32_t CopyValue(const std::string& v, char* buffer, uint32_t size) {
+    if (!buffer || size == 0) return 0;
+    uint32_t n = v.size() < size ? static_cast<uint32_t>(v.size()) : size - 1;
+    std::memcpy(buffer, v.data(), n);
+    buffer[n] = '\0';
+    return n;
+}
+
+// Copies a list with the list rule: every item ends in NUL and the list in a
+// second NUL; a list that does not fit is cut, ends in two NULs and the
+// result is size - 2.
+uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t size) {
+    if (!buffer || size == 0) return 0;
+    std::string all;
+    for (const std::string& s : items) {
+        all += s;
+        all += '\0';
+    }
+    if (all.size() + 1 <= size) {
+        std::memcpy(buffer, all.data(), all.size());
+        buffer[all.size()] = '\0';
+        if (all.empty() && size >= 2) buffer[1] = '\0';
+        return static_cast<uint32_t>(all.size());
+    }
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::memcpy(buffer, all.data(), size - 2);
+    buffer[size - 2] = '\0';
+    buffer[size - 1] = '\0';
+    return size - 2;
+}
+
+// Removes trailing blanks, as the A-function does with a default.
+std::string DefaultText(const char* def) {
+    std::string d = def ? def : "";
+    while (!d.empty() && IsBlank(d.back())) d.pop_back();
+    return d;
+}
+
+// Makes sure the last line ends before a line is added after it.
+void EndLine(Profile& p, size_t index) {
+    if (index < p.lines.size() && p.lines[index].ending.empty()) p.lines[index].ending = "\r\n";
+}
+
+// Appends a new section header at the end of the file; returns its range.
+Range AppendSection(Profile& p, const std::string& name) {
+    if (!p.lines.empty()) EndLine(p, p.lines.size() - 1);
+    p.lines.push_back(MakeLine("[" + name + "]"));
+    return Range{p.lines.size() - 1, p.lines.size()};
+}
+
+// Where a new key line goes: after the last key line of the section, or
+// right after the header, so that blank lines before the next section stay
+// where they are.
+size_t InsertPoint(const Profile& p, const Range& r) {
+    size_t at = r.header + 1;
+    for (size_t i = r.header + 1; i < r.end; ++i)
+        if (p.lines[i].kind == Kind::Key) at = i + 1;
+    return at;
+}
+
+void InsertLine(Profile& p, size_t at, const std::string& text) {
+    if (at > 0) EndLine(p, at - 1);
+    p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(text));
+}
+
+bool DeleteSections(Profile& p, const std::string& name) {
+    bool changed = false;
+    while (auto r = FindSection(p, name)) {
+        p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(r->header),
+                      p.lines.begin() + static_cast<std::ptrdiff_t>(r->end));
+        changed = true;
+    }
+    return changed;
+}
+
+}  // namespace
+
+uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* def,
+                                  char* buffer, uint32_t size, const char* file) {
+    if (!buffer || size == 0) return 0;
+    if (!file) return CopyValue(DefaultText(def), buffer, size);
+    Profile p = Load(file);
+    std::vector<std::string> items;
+    if (!section) {
+        for (const Line& l : p.lines)
+            if (l.kind == Kind::Section) items.push_back(l.name);
+        return CopyList(items, buffer, size);
+    }
+    auto r = FindSection(p, Trim(section));
+    if (!key) {
+        if (r)
+            for (size_t i = r->header + 1; i < r->end; ++i)
+                if (p.lines[i].kind == Kind::Key && p.lines[i].hasValue)
+                    items.push_back(p.lines[i].name);
+        if (items.empty()) return CopyValue(DefaultText(def), buffer, size);
+        return CopyList(items, buffer, size);
+    }
+    const Line* l = r ? FindKey(p, *r, Trim(key)) : nullptr;
+    if (l && l->hasValue) return CopyValue(StripQuotes(l->value), buffer, size);
+    return CopyValue(DefaultText(def), buffer, size);
+}
+
+uint32_t GetPrivateProfileIntA(const char* section, const char* key, int def, const char* file) {
+    auto v = ReadValue(section, key, file);
+    if (!v || v->empty()) return static_cast<uint32_t>(def);
+    const std::string& s = *v;
+    size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    uint32_t n = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+        n = n * 10u + static_cast<uint32_t>(s[i++] - '0');  // wraps as the A-function does
+    return negative ? 0u - n : n;
+}
+
+uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
+                                   const char* file) {
+    if (!buffer || size == 0) return 0;
+    std::vector<std::string> items;
+    if (section && file) {
+        Profile p = Load(file);
+        if (auto r = FindSection(p, Trim(section))) {
+            for (size_t i = r->header + 1; i < r->end; ++i) {
+                const Line& l = p.lines[i];
+                if (l.kind != Kind::Key) continue;
+                items.push_back(l.hasValue ? l.name + "=" + l.value : l.name);
+            }
+        }
+    }
+    return CopyList(items, buffer, size);
+}
+
+int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                               const char* file) {
+    if (!file) return 0;
+    if (!section) return (!key && !value) ? 1 : 0;  // a flush: nothing is cached
+    Profile p = Load(file);
+    if (p.unreadable) return 0;
+    std::string sec = Trim(section);
+    if (!key) {
+        if (!DeleteSections(p, sec)) return 1;
+        return Save(p) ? 1 : 0;
+    }
+    std::string k = Trim(key);
+    auto r = FindSection(p, sec);
+    if (!value) {
+        if (!r) return 1;
+        bool changed = false;
+        for (size_t i = r->end; i-- > r->header + 1;) {
+            if (p.lines[i].kind == Kind::Key && SameName(p.lines[i].name, k)) {
+                p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(i));
+                changed = true;
+            }
+        }
+        if (!changed) return 1;
+        return Save(p) ? 1 : 0;
+    }
+    std::string v = OneLine(value);
+    if (!r) r = AppendSection(p, OneLine(sec));
+    for (size_t i = r->header + 1; i < r->end; ++i) {
+        Line& l = p.lines[i];
+        if (l.kind == Kind::Key && SameName(l.name, k)) {
+            std::string text = l.name + "=" + v;
+            if (text == l.text) return 1;
+            l.text = text;
+            Classify(l);
+            return Save(p) ? 1 : 0;
+        }
+    }
+    InsertLine(p, InsertPoint(p, *r), OneLine(k) + "=" + v);
+    return Save(p) ? 1 : 0;
+}
+
+int WritePrivateProfileSectionA(const char* section, const char* data, const char* file) {
+    if (!file || !section) return 0;
+    std::string sec = Trim(section);
+    Profile p = Load(file);
+    if (p.unreadable) return 0;
+    if (!data) {
+        if (!DeleteSections(p, sec)) return 1;
+        return Save(p) ? 1 : 0;
+    }
+    auto r = FindSection(p, sec);
+    if (!r) {
+        r = AppendSection(p, OneLine(sec));
+    } else {
+        // Drop the body, keeping the blank lines that end it.
+        size_t keepFrom = r->end;
+        while (keepFrom > r->header + 1 && p.lines[keepFrom - 1].kind == Kind::Blank) --keepFrom;
+        p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(r->header + 1),
+                      p.lines.begin() + static_cast<std::ptrdiff_t>(keepFrom));
+    }
+    size_t at = r->header + 1;
+    for (const char* item = data; *item; item += std::strlen(item) + 1) {
+        std::string text = Trim(item);
+        if (text.empty()) continue;
+        size_t eq = text.find('=');
+        if (eq != std::string::npos) text = Trim(text.substr(0, eq)) + "=" + Trim(text.substr(eq + 1));
+        InsertLine(p, at++, OneLine(text));
+    }
+    return Save(p) ? 1 : 0;
+}
+
+std::string ProfileString(const std::string& section, const std::string& key,
+                          const std::string& def, const std::string& file) {
+    auto v = ReadValue(section.c_str(), key.c_str(), file.c_str());
+    return v ? *v : def;
+}
+
+int ProfileInt(const std::string& section, const std::string& key, int def,
+               const std::string& file) {
+    return static_cast<int>(GetPrivateProfileIntA(section.c_str(), key.c_str(), def, file.c_str()));
+}
+
+bool ProfileHasKey(const std::string& section, const std::string& key, const std::string& file) {
+    return ReadValue(section.c_str(), key.c_str(), file.c_str()).has_value();
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file) {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+}
+
+bool DeleteProfileKey(const std::string& section, const std::string& key, const std::string& file) {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, file.c_str()) != 0;
+}
+
+std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
+                                                                const std::string& file) {
+    std::vector<std::pair<std::string, std::string>> out;
+    Profile p = Load(file.c_str());
+    if (auto r = FindSection(p, Trim(section))) {
+        for (size_t i = r->header + 1; i < r->end; ++i) {
+            const Line& l = p.lines[i];
+            if (l.kind == Kind::Key) out.emplace_back(l.name, l.value);
+        }
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,310 @@
+#include "platform/profile.h"
+
+#include "common/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace platform;
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
+
+namespace {
+
+// A double-NUL list as the items it holds.
+std::vector<std::string> Items(const char* buf) {
+    std::vector<std::string> out;
+    for (const char* p = buf; *p; p += std::strlen(p) + 1) out.emplace_back(p);
+    return out;
+}
+
+const char* kSample =
+    "; leading comment\r\n"
+    "orphan=outside\r\n"
+    "[Main]\r\n"
+    "Name = Alpha \r\n"
+    "  Quoted=\"  spaced  \"\r\n"
+    "Single='x'\r\n"
+    "Mixed=\"x'\r\n"
+    "Semi=a;b\r\n"
+    ";Hidden=1\r\n"
+    "   ; Hidden2=1\r\n"
+    "Dup=first\r\n"
+    "dup=second\r\n"
+    "Empty=\r\n"
+    "NoEquals\r\n"
+    "Num=  -42abc\r\n"
+    "Plus=+7\r\n"
+    "Junk=abc\r\n"
+    "\r\n"
+    "[ Other ]\r\n"
+    "k=other\r\n"
+    "[main]\r\n"
+    "Late=hidden\r\n";
+
+}  // namespace
+
+TEST(Profile, ReadsValuesWithWindowsRules) {
+    TempDir dir;
+    std::string f = dir.file("a.ini");
+    WriteAll(f, kSample);
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"Main", "Name", "Alpha"},        // trimmed
+        {"MAIN", "name", "Alpha"},        // case-insensitive
+        {" main ", " NAME ", "Alpha"},    // the arguments are trimmed too
+        {"Main", "Quoted", "  spaced  "}, // one pair of quotes stripped after trimming
+        {"Main", "Single", "x"},
+        {"Main", "Mixed", "\"x'"},        // quotes that do not match stay
+        {"Main", "Semi", "a;b"},          // ';' inside a value is not a comment
+        {"Main", ";Hidden", "def"},       // comment lines are not keys
+        {"Main", "Dup", "first"},         // first of repeated keys
+        {"Main", "Empty", ""},
+        {"Main", "NoEquals", "def"},      // a line without '=' has no value
+        {"Main", "Late", "def"},          // first of repeated sections
+        {"Other", "K", "other"},
+        {"Main", "orphan", "def"},        // lines outside a section are ignored
+        {"Missing", "Name", "def"},
+        {"Main", "Missing", "def"},
+    };
+    for (const Case& c : cases) {
+        char buf[128];
+        std::memset(buf, 'X', sizeof buf);
+        uint32_t n = GetPrivateProfileStringA(c.section, c.key, "def", buf, sizeof buf, f.c_str());
+        EXPECT_STREQ(buf, c.expected) << c.section << "/" << c.key;
+        EXPECT_EQ(n, std::strlen(c.expected)) << c.section << "/" << c.key;
+        EXPECT_EQ(ProfileString(c.section, c.key, "def", f), c.expected);
+    }
+    EXPECT_TRUE(ProfileHasKey("main", "EMPTY", f));
+    EXPECT_FALSE(ProfileHasKey("Main", "NoEquals", f));
+    EXPECT_FALSE(ProfileHasKey("Main", "Late", f));
+}
+
+TEST(Profile, MissingFileGivesDefaultWithTrailingBlanksRemoved) {
+    TempDir dir;
+    char buf[16];
+    EXPECT_EQ(GetPrivateProfileStringA("S", "K", "dflt  ", buf, sizeof buf, dir.file("no.ini").c_str()), 4u);
+    EXPECT_STREQ(buf, "dflt");
+    EXPECT_EQ(GetPrivateProfileStringA("S", "K", nullptr, buf, sizeof buf, dir.file("no.ini").c_str()), 0u);
+    EXPECT_STREQ(buf, "");
+}
+
+TEST(Profile, ValueTruncationReturnsSizeMinusOne) {
+    TempDir dir;
+    std::string f = dir.file("t.ini");
+    WriteAll(f, "[S]\r\nK=" + std::string(200, 'v') + "\r\nE=12345\r\n");
+    char buf[128];
+    EXPECT_EQ(GetPrivateProfileStringA("S", "K", "", buf, 128, f.c_str()), 127u);
+    EXPECT_EQ(std::string(buf), std::string(127, 'v'));
+    struct Case {
+        uint32_t size;
+        uint32_t result;
+        const char* text;
+    } cases[] = {{6, 5, "12345"}, {5, 4, "1234"}, {2, 1, "1"}, {1, 0, ""}};
+    for (const Case& c : cases) {
+        std::memset(buf, 'X', sizeof buf);
+        EXPECT_EQ(GetPrivateProfileStringA("S", "E", "", buf, c.size, f.c_str()), c.result) << c.size;
+        EXPECT_STREQ(buf, c.text);
+    }
+    EXPECT_EQ(GetPrivateProfileStringA("S", "E", "", buf, 0, f.c_str()), 0u);
+    EXPECT_EQ(ProfileString("S", "K", "", f).size(), 200u);  // the convenience has no limit
+}
+
+TEST(Profile, ListsOfSectionsAndKeysWithTruncation) {
+    TempDir dir;
+    std::string f = dir.file("l.ini");
+    WriteAll(f, "[One]\na=1\nNoEq\n;c=2\nb=2\n[Two]\n[Three]\nx=\"q\"\n");
+    char buf[64];
+    uint32_t n = GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, f.c_str());
+    EXPECT_EQ(n, 14u);  // "One\0Two\0Three\0"
+    EXPECT_EQ(Items(buf), (std::vector<std::string>{"One", "Two", "Three"}));
+    EXPECT_EQ(buf[14], '\0');
+
+    n = GetPrivateProfileStringA("one", nullptr, "", buf, sizeof buf, f.c_str());
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(Items(buf), (std::vector<std::string>{"a", "b"}));
+
+    n = GetPrivateProfileSectionA("ONE", buf, sizeof buf, f.c_str());
+    EXPECT_EQ(n, 13u);  // "a=1\0NoEq\0b=2\0"
+    EXPECT_EQ(Items(buf), (std::vector<std::string>{"a=1", "NoEq", "b=2"}));
+    n = GetPrivateProfileSectionA("Three", buf, sizeof buf, f.c_str());
+    EXPECT_EQ(Items(buf), (std::vector<std::string>{"x=\"q\""}));  // quotes kept in a section
+
+    EXPECT_EQ(GetPrivateProfileSectionA("Two", buf, sizeof buf, f.c_str()), 0u);
+    EXPECT_EQ(buf[0], '\0');
+    EXPECT_EQ(GetPrivateProfileSectionA("None", buf, sizeof buf, f.c_str()), 0u);
+
+    // Cut lists end in two NULs and return size - 2.
+    struct Case {
+        uint32_t size;
+        uint32_t result;
+        std::vector<std::string> items;
+    } cases[] = {
+        {15, 14, {"One", "Two", "Three"}},  // exactly fits
+        {14, 12, {"One", "Two", "Thre"}},
+        {9, 7, {"One", "Two"}},
+        {6, 4, {"One", ""}},
+        {2, 0, {}},
+    };
+    for (const Case& c : cases) {
+        std::memset(buf, 'X', sizeof buf);
+        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, c.size, f.c_str()), c.result)
+            << c.size;
+        EXPECT_EQ(buf[c.size - 1], '\0');
+        if (c.size >= 2) {
+            EXPECT_EQ(buf[c.size - 2], '\0');
+        }
+        std::vector<std::string> got = Items(buf);
+        std::vector<std::string> want = c.items;
+        if (!want.empty() && want.back().empty()) want.pop_back();
+        EXPECT_EQ(got, want) << c.size;
+    }
+    std::memset(buf, 'X', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileSectionA("One", buf, 7, f.c_str()), 5u);
+    EXPECT_EQ(std::string(buf, 7), std::string("a=1\0N\0\0", 7));
+}
+
+TEST(Profile, IntegerReading) {
+    TempDir dir;
+    std::string f = dir.file("i.ini");
+    WriteAll(f, kSample);
+    struct Case {
+        const char* key;
+        int def;
+        int expected;
+    } cases[] = {
+        {"Num", 5, -42},  // leading sign and digits only
+        {"Plus", 5, 7},
+        {"Junk", 5, 0},   // present but not a number
+        {"Empty", 5, 5},  // empty counts as absent
+        {"Missing", -3, -3},
+        {"Name", 9, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("Main", c.key, c.def, f.c_str())), c.expected)
+            << c.key;
+        EXPECT_EQ(ProfileInt("main", c.key, c.def, f), c.expected) << c.key;
+    }
+}
+
+TEST(Profile, WritesKeepEveryOtherByte) {
+    TempDir dir;
+    std::string f = dir.file("w.ini");
+    const std::string original =
+        "; header comment\r\n"
+        "[A]\r\n"
+        "  Key1 = old \r\n"
+        "; inside\r\n"
+        "Key2=two\r\n"
+        "\r\n"
+        "[B]\n"
+        "x=1\n"
+        "\n"
+        "[C]\r\n"
+        "y=1";
+    struct Case {
+        const char* name;
+        const char* section;
+        const char* key;
+        const char* value;
+        std::string expected;
+    } cases[] = {
+        {"replace", "a", "KEY1", "new",
+         "; header comment\r\n[A]\r\nKey1=new\r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+        {"add key after the last key", "A", "Key3", "3",
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\nKey3=3\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+        {"add key to an LF section", "B", "z", "2",
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\nz=2\r\n\n[C]\r\ny=1"},
+        {"add key after a last line without ending", "C", "z", "2",
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\nz=2\r\n"},
+        {"new section", "New", "k", "v",
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n[New]\r\nk=v\r\n"},
+        {"delete key", "A", "key2", nullptr,
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+        {"delete section", "b", nullptr, nullptr,
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[C]\r\ny=1"},
+        {"delete missing key", "A", "nope", nullptr, original},
+        {"unchanged value", "A", "Key2", "two", original},
+        {"line breaks in a value become blanks", "A", "Key2", "a\r\nb",
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=a  b\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+    };
+    for (const Case& c : cases) {
+        WriteAll(f, original);
+        EXPECT_NE(WritePrivateProfileStringA(c.section, c.key, c.value, f.c_str()), 0) << c.name;
+        EXPECT_EQ(ReadAll(f), c.expected) << c.name;
+    }
+}
+
+TEST(Profile, WriteCreatesFileAndSection) {
+    TempDir dir;
+    std::string f = dir.file("new.ini");
+    EXPECT_TRUE(WriteProfileString("Sec", "Key", "Value", f));
+    EXPECT_TRUE(WriteProfileString("Sec", "Two", "2", f));
+    EXPECT_TRUE(WriteProfileString("Next", "K", "", f));
+    EXPECT_EQ(ReadAll(f), "[Sec]\r\nKey=Value\r\nTwo=2\r\n[Next]\r\nK=\r\n");
+    EXPECT_TRUE(DeleteProfileKey("Sec", "Key", f));
+    EXPECT_TRUE(DeleteProfileKey("Gone", "Key", f));
+    EXPECT_EQ(ReadAll(f), "[Sec]\r\nTwo=2\r\n[Next]\r\nK=\r\n");
+    // A missing folder is not created.
+    EXPECT_FALSE(WriteProfileString("S", "K", "V", dir.file("no/such.ini")));
+    // Deleting from a missing file does not create it.
+    EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, dir.file("none.ini").c_str()), 0);
+    EXPECT_FALSE(testsupport::Exists(dir.file("none.ini")));
+}
+
+TEST(Profile, FileNameResolvedWithoutCase) {
+    TempDir dir;
+    WriteAll(dir.file("Cassa.txt"), "[P0]\r\nA=1\r\n");
+    EXPECT_EQ(ProfileString("P0", "A", "", dir.file("CASSA.TXT")), "1");
+    EXPECT_TRUE(WriteProfileString("P0", "B", "2", dir.file("cassa.txt")));
+    EXPECT_EQ(ReadAll(dir.file("Cassa.txt")), "[P0]\r\nA=1\r\nB=2\r\n");
+    EXPECT_FALSE(testsupport::Exists(dir.file("cassa.txt")));
+}
+
+TEST(Profile, WriteSectionReplacesBody) {
+    TempDir dir;
+    std::string f = dir.file("s.ini");
+    WriteAll(f, "[A]\r\nold=1\r\n;note\r\nold2=2\r\n\r\n[B]\r\nb=1\r\n");
+    const char data[] = "k1 = v1\0k2=v2\0";
+    EXPECT_NE(WritePrivateProfileSectionA("a", data, f.c_str()), 0);
+    EXPECT_EQ(ReadAll(f), "[A]\r\nk1=v1\r\nk2=v2\r\n\r\n[B]\r\nb=1\r\n");
+    EXPECT_NE(WritePrivateProfileSectionA("C", "c=3\0", f.c_str()), 0);
+    EXPECT_EQ(ReadAll(f), "[A]\r\nk1=v1\r\nk2=v2\r\n\r\n[B]\r\nb=1\r\n[C]\r\nc=3\r\n");
+    EXPECT_NE(WritePrivateProfileSectionA("B", nullptr, f.c_str()), 0);
+    EXPECT_EQ(ReadAll(f), "[A]\r\nk1=v1\r\nk2=v2\r\n\r\n[C]\r\nc=3\r\n");
+    auto pairs = ProfileSection("a", f);
+    ASSERT_EQ(pairs.size(), 2u);
+    EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"k1", "v1"}));
+    EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"k2", "v2"}));
+}
+
+TEST(Profile, RepeatedSectionsAndKeys) {
+    TempDir dir;
+    std::string f = dir.file("r.ini");
+    WriteAll(f, "[S]\r\nk=1\r\nK=2\r\n[s]\r\nk=3\r\nz=4\r\n");
+    EXPECT_TRUE(WriteProfileString("S", "k", "9", f));
+    EXPECT_EQ(ReadAll(f), "[S]\r\nk=9\r\nK=2\r\n[s]\r\nk=3\r\nz=4\r\n");
+    auto pairs = ProfileSection("S", f);  // every line of the first section
+    ASSERT_EQ(pairs.size(), 2u);
+    EXPECT_EQ(pairs[1].second, "2");
+    // Deleting a key removes every copy of it in the section, so that an
+    // older copy does not come back.
+    EXPECT_TRUE(DeleteProfileKey("S", "K", f));
+    EXPECT_FALSE(ProfileHasKey("S", "k", f));
+    // Deleting a section removes every copy of it.
+    EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, f.c_str()), 0);
+    EXPECT_EQ(ReadAll(f), "");
+}
+
+TEST(Profile, Cp1252BytesAndCaseOfAccentedNames) {
+    TempDir dir;
+    std::string f = dir.file("c.ini");
+    EXPECT_TRUE(WriteProfileString("Caf\xE9", "Pr\xC9", "\x80 1,50", f));
+    EXPECT_EQ(ProfileString("CAF\xC9", "pr\xE9", "", f), "\x80 1,50");
+    EXPECT_EQ(ReadAll(f), "[Caf\xE9]\r\nPr\xC9=\x80 1,50\r\n");
+}
