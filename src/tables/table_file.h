@@ -1,0 +1,70 @@
+#pragma once
+// Table files of the open register's folder: the record accessors and the
+// default-file writer, written once for every table. A table's own file gives
+// its file name, its record type and the few steps that are its own.
+//
+// Errors: nothing throws. A failing procedure returns false and, when its
+// table asks for it and the run is interactive, shows a message box with the
+// procedure's name, " - " and the error's description ("SaveGrpRep - ...").
+#include <cstdint>
+#include <string>
+
+#include "tables/record.h"
+
+namespace tables {
+
+enum class Report { MsgBox, Silent };
+
+// The file of that name in the open register's folder (Core.strCashDir).
+std::string TablePath(const std::string& name);
+
+// Shows "<proc> - <description>" when report is MsgBox and the run is
+// interactive.
+void ReportFileError(const std::string& proc, const std::string& description, Report report);
+
+// Record n (from 1) of a file of records of bytes.size() characters: read
+// into bytes, or written from them. Reading a missing file, a record number
+// below 1 or a record past the end fails; writing past the end extends the
+// file (a missing file is created).
+bool ReadRecordAt(const std::string& proc, const std::string& path, int32_t n, std::string& bytes,
+                  Report report);
+bool WriteRecordAt(const std::string& proc, const std::string& path, int32_t n,
+                   const std::string& bytes, Report report);
+// Replaces the file with the bytes in one step: on failure no partial file is
+// left behind and a file that was there stays as it was.
+bool WriteWholeFile(const std::string& proc, const std::string& path, const std::string& bytes,
+                    Report report);
+
+// Get and Save accessors of a table: record n of the file into or from the
+// record struct; Save stores CR LF in the record's end first.
+template <class Rec>
+bool GetRecord(const std::string& proc, const std::string& path, int32_t n, Rec& rec,
+               Report report) {
+    std::string bytes(sizeof(Rec), ' ');
+    if (!ReadRecordAt(proc, path, n, bytes, report)) return false;
+    SetRecordBytes(rec, bytes);
+    return true;
+}
+template <class Rec>
+bool SaveRecord(const std::string& proc, const std::string& path, int32_t n, Rec& rec,
+                Report report) {
+    rec.end.Set();
+    return WriteRecordAt(proc, path, n, RecordBytes(rec), report);
+}
+
+// Default-file writer: the records make(1) .. make(count), in order, as the
+// whole new file.
+template <class Rec, class Make>
+bool CreateTableFile(const std::string& proc, const std::string& path, int count, Make make,
+                     Report report) {
+    std::string bytes;
+    if (count > 0) bytes.reserve(static_cast<std::size_t>(count) * sizeof(Rec));
+    for (int32_t n = 1; n <= count; ++n) {
+        Rec rec = make(n);
+        rec.end.Set();
+        bytes += RecordBytes(rec);
+    }
+    return WriteWholeFile(proc, path, bytes, report);
+}
+
+}  // namespace tables
