@@ -14,8 +14,9 @@ double Timer();
 uint32_t timeGetTime();
 // Milliseconds since the system started, wrapping at 2^32 (serial trace).
 uint32_t GetTickCount();
-// Busy-waits (with short sleeps) for the given milliseconds; a negative or
-// zero value returns at once. Cannot overflow.
+// Waits the given milliseconds on the monotonic clock without processing
+// events (the thread sleeps until the deadline); a negative or zero value
+// returns at once. Cannot overflow.
 void WaitMs(int32_t ms);
 
 struct LocalDateTime {
@@ -29,7 +30,8 @@ std::string FormatLogTime(const LocalDateTime& t);
 
 // Test hooks: replace the monotonic clock (seconds) and the wall clock; an
 // empty function restores the real one. WaitMs advances a replaced monotonic
-// clock through the hook below instead of sleeping.
+// clock through the hook below instead of sleeping. While a test timer is
+// set, timeGetTime and GetTickCount count its milliseconds too.
 void SetTestTimer(std::function<double()> timer);
 void SetTestNow(std::function<LocalDateTime()> now);
 // Called by WaitMs with the milliseconds to wait while a test timer is set.
