@@ -292,6 +292,7 @@ uint32_t GetPrivateProfileIntA(const char* section, const char* key, int def, co
     if (!v || v->empty()) return static_cast<uint32_t>(def);
     const std::string& s = *v;
     size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
     uint32_t n = 0;

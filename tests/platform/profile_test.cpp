@@ -38,6 +38,7 @@ const char* kSample =
     "Num=  -42abc\r\n"
     "Plus=+7\r\n"
     "Junk=abc\r\n"
+    "QNum=\" 12\"\r\n"
     "\r\n"
     "[ Other ]\r\n"
     "k=other\r\n"
@@ -181,6 +182,7 @@ TEST(Profile, IntegerReading) {
         {"Num", 5, -42},  // leading sign and digits only
         {"Plus", 5, 7},
         {"Junk", 5, 0},   // present but not a number
+        {"QNum", 5, 12},  // quotes stripped, blanks before the digits skipped
         {"Empty", 5, 5},  // empty counts as absent
         {"Missing", -3, -3},
         {"Name", 9, 0},
