@@ -1,0 +1,287 @@
+#include "core/texts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/fake_shell.h"
+#include "common/tempdir.h"
+#include "core/cash_list.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "link/hello_rec.h"
+#include "link/link_state.h"
+#include "link/req_state.h"
+#include "platform/clock.h"
+
+namespace {
+
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+const std::string kStamp = "07/03/2024 - 09:05:03";
+
+class TextsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Core = CoreGlobals{};
+        Texts = TextsGlobals{};
+        ConfigLevel = ConfigLevelClass{};
+        ConfigLevel.InitOffLine(5, "V014057");
+        LinkState = LinkStateRec{};
+        HelloRec = HelloRecT{};
+        ReqState = ReqStateRec{};
+        CassaList = {};
+        platform::SetTestNow([] {
+            platform::LocalDateTime t;
+            t.year = 2024, t.month = 3, t.day = 7, t.hour = 9, t.minute = 5, t.second = 3;
+            return t;
+        });
+        Core.strRootDir = dir.path();
+        Core.strLangFile = dir.file("Testi.eng");
+        WriteAll(Core.strLangFile,
+                 "[Msg]\r\n"
+                 "x_5=Model five\r\n"
+                 "y=Plain\r\n"
+                 "y_5=Never used\r\n"
+                 "z=\r\n"
+                 "z_6=Model six\r\n"
+                 "long=" + std::string(200, 'L') + "\r\n"
+                 "1=No answer\r\n"
+                 "5=Sending\r\n"
+                 "81=Confirm\r\n"
+                 "83=Read incomplete\r\n"
+                 "84=Write incomplete\r\n"
+                 "[Msg1]\r\n"
+                 "2=please wait\r\n"
+                 "12=from the register\r\n"
+                 "19=Overwrite the record?\r\n"
+                 "21=card or group\r\n"
+                 "[Protocol_TAV3800]\r\n"
+                 "*A=Upper A\r\n"
+                 "*aa=Lower a\r\n"
+                 "*bb=Lower b\r\n"
+                 "^L=Caret L\r\n"
+                 "#=Hash alone\r\n");
+    }
+    void TearDown() override {
+        platform::SetTestNow(nullptr);
+        ConfigLevel = ConfigLevelClass{};
+        Core = CoreGlobals{};
+        Texts = TextsGlobals{};
+        CassaList = {};
+        LinkState = LinkStateRec{};
+        HelloRec = HelloRecT{};
+        ReqState = ReqStateRec{};
+    }
+
+    testsupport::TempDir dir;
+    testsupport::ScopedFakeShell shell;
+};
+
+TEST_F(TextsTest, GetTextFallsBackToTheModelKey) {
+    struct Case {
+        int16_t model;
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {5, "Msg", "x", "Model five"},  // only the per-model form exists
+        {6, "Msg", "x", ""},
+        {5, "Msg", "y", "Plain"},       // a non-empty plain key wins
+        {6, "Msg", "z", "Model six"},   // an empty plain key falls back too
+        {5, "Msg", "z", ""},
+        {5, "msg", "Y", "Plain"},       // sections and keys ignore case
+        {5, "Nope", "y", ""},
+        {5, "Msg", "missing", ""},
+    };
+    for (const Case& c : cases) {
+        ConfigLevel.InitOffLine(c.model, "V014057");
+        EXPECT_EQ(GetText(c.section, c.key), c.expected) << c.model << " " << c.key;
+    }
+}
+
+TEST_F(TextsTest, GetTextCutsAt127Characters) {
+    EXPECT_EQ(GetText("Msg", "long"), std::string(127, 'L'));
+}
+
+TEST_F(TextsTest, GetTextWithoutLanguageFileIsEmpty) {
+    Core.strLangFile = dir.file("absent.eng");
+    EXPECT_EQ(GetText("Msg", "y"), "");
+    Core.strLangFile.clear();
+    EXPECT_EQ(GetText("Msg", "y"), "");
+}
+
+TEST_F(TextsTest, GetProtocolTextDoublesALowerCaseSecondLetter) {
+    EXPECT_EQ(GetProtocolText("*a"), "Lower a");
+    EXPECT_EQ(GetProtocolText("*A"), "Upper A");
+    EXPECT_EQ(GetProtocolText("*b;+4;"), "Lower b");
+    EXPECT_EQ(GetProtocolText("^L"), "Caret L");
+    EXPECT_EQ(GetProtocolText("#"), "Hash alone");
+    EXPECT_EQ(GetProtocolText(""), "");
+    ConfigLevel.InitOffLine(3, "V014057");  // another model has its own section
+    EXPECT_EQ(GetProtocolText("*A"), "");
+}
+
+TEST_F(TextsTest, ShowMsgComposesShowsAndLogs) {
+    WriteAll(dir.file("msg.log"), "previous run\r\n");
+    ShowMsg("5", "2");
+    ShowMsg("", "2");
+    ShowMsg("5", "");
+    ShowMsg("", "");  // clears the panel, logs nothing
+    ShowMsgText("a", "b");
+    ShowMsgText("a", "");
+    ShowMsgText("", "");
+    EXPECT_EQ(shell->statusTexts,
+              (std::vector<std::string>{"Sending - please wait", " - please wait", "Sending", "",
+                                        "a-b", "a", ""}));
+    EXPECT_EQ(ReadAll(dir.file("msg.log")),
+              kStamp + " : Sending - please wait\r\n" +
+              kStamp + " :  - please wait\r\n" +
+              kStamp + " : Sending\r\n" +
+              kStamp + " : a-b\r\n" +
+              kStamp + " : a\r\n");
+}
+
+TEST_F(TextsTest, MsgLogWaitsForTheBaseFolder) {
+    Core.strRootDir.clear();
+    EXPECT_FALSE(WriteMsgLog("early"));
+    EXPECT_EQ(Texts.nMsgLogFile, -1);
+    Core.strRootDir = dir.path();
+    WriteAll(dir.file("msg.log"), "old\r\n");
+    EXPECT_TRUE(WriteMsgLog("first"));
+    EXPECT_EQ(ReadAll(dir.file("msg.log")), kStamp + " : first\r\n");
+}
+
+// The fixed-column error-log line: 21 + 6 + 81 + 32 = 140 characters.
+TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
+    Core.strLogErrFile = dir.file("err.log");
+    Core.strReqCode = "*B";
+    Core.strReqArg = "x";
+    CassaList[0].name = "CASSA 1";
+    CassaList[0].number = "1";
+    CassaList[0].release = "R022002";
+    CassaList[0].port = "2";
+    CassaList[0].addressed = "1";
+    CassaList[0].station = "0";
+    const std::string registerFields = "   CASSA 1  1   R022002  2  1  0";
+
+    ASSERT_TRUE(LogErr(11));
+    std::string line1 = kStamp + " [011] <*B|x>" + std::string(74, ' ') + registerFields;
+    ASSERT_EQ(line1.size(), 140u);
+
+    HelloRec.HelloStatus[1] = 64;
+    ASSERT_TRUE(LogErr(255));
+    std::string line2 = kStamp + " [255-064] <*B|x>" + std::string(74, ' ') + registerFields;
+
+    // A request part of 85 characters: 76 of them, "...", ">" and one blank.
+    Core.strReqCode = "*G";
+    Core.strReqArg = std::string(85 - 5, 'a');  // " <*G|" is 5 characters
+    ASSERT_TRUE(LogErr(8));
+    std::string part = " <*G|" + std::string(85 - 5, 'a');
+    std::string line3 = kStamp + " [008]" + part.substr(0, 76) + "...> " + registerFields;
+    ASSERT_EQ(line3.size(), 140u);
+
+    EXPECT_EQ(ReadAll(Core.strLogErrFile), line1 + "\r\n" + line2 + "\r\n" + line3 + "\r\n");
+}
+
+TEST_F(TextsTest, LogErrKeepsTheColumnsForOddRegisterEntries) {
+    Core.strLogErrFile = dir.file("err.log");
+    CassaList[3].name = "NEGOZIO CENTRALE";  // wider than its 10 columns: cut, not dropped
+    CassaList[3].number = "1234";
+    CassaList[3].release = "R022002";
+    CassaList[3].port = "2";
+    CassaList[3].addressed = "1";
+    CassaList[3].station = "3";
+    LinkState.nAddress = 3;
+    EXPECT_EQ(FormatLogErrLine(5).substr(108), "NEGOZIO CE123   R022002  2  1  3");
+
+    LinkState.nAddress = 40;  // outside the list: blank fields
+    EXPECT_EQ(FormatLogErrLine(5), kStamp + " [005] <|>" + std::string(77, ' ') + std::string(32, ' '));
+    LinkState.nAddress = -1;
+    EXPECT_EQ(FormatLogErrLine(5).size(), 140u);
+}
+
+TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {
+    Core.strLogErrFile.clear();
+    EXPECT_FALSE(LogErr(6));
+    Core.strLogErrFile = dir.file("no-such-folder/err.log");
+    EXPECT_FALSE(LogErr(6));
+    EXPECT_FALSE(testsupport::Exists(Core.strLogErrFile));
+}
+
+TEST_F(TextsTest, ShowRxResultReportsTheIncompleteExchange) {
+    struct Case {
+        int16_t ReqStateRec::*flag;  // nullptr: no flag set
+        const char* text;
+    };
+    const Case cases[] = {
+        {nullptr, "No answer from the register"},
+        {&ReqStateRec::bRdGrpSta, "Read incomplete card or group"},
+        {&ReqStateRec::bRdOpeCard, "Read incomplete card or group"},
+        {&ReqStateRec::bWrCamCard, "Write incomplete card or group"},
+    };
+    for (const Case& c : cases) {
+        ReqState = ReqStateRec{};
+        if (c.flag) ReqState.*c.flag = True;
+        // A write flag takes precedence over a read flag.
+        if (c.flag == &ReqStateRec::bWrCamCard) ReqState.bRdCamCard = True;
+        shell->errors.clear();
+        ShowRxResult();
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(shell->errors[0].text, c.text);
+        EXPECT_TRUE(shell->errors[0].registerPrefix);
+    }
+    // The write branch clears only the write flags.
+    EXPECT_EQ(ReqState.bWrCamCard, False);
+    EXPECT_EQ(ReqState.bRdCamCard, True);
+    // The read branch clears the three read flags.
+    ReqState = ReqStateRec{};
+    ReqState.bRdOpeCard = ReqState.bRdCamCard = ReqState.bRdGrpSta = True;
+    ShowRxResult();
+    EXPECT_EQ(ReqState.bRdOpeCard | ReqState.bRdCamCard | ReqState.bRdGrpSta, 0);
+}
+
+TEST_F(TextsTest, AskConfirmIsFalseOnlyForNo) {
+    shell->QueueAnswer(false);
+    shell->QueueAnswer(true);
+    EXPECT_FALSE(AskConfirm());
+    EXPECT_TRUE(AskConfirm());
+    ASSERT_EQ(shell->questions.size(), 2u);
+    EXPECT_EQ(shell->questions[0].text, "Overwrite the record?");
+    EXPECT_EQ(shell->questions[0].title, "Confirm");
+}
+
+TEST_F(TextsTest, WriteTxtFileStartsANewFileOrAppends) {
+    Core.strCashDir = dir.path();
+    WriteAll(dir.file("PLUErr.txt"), "stale\r\n");
+    Texts.bNewTxtFile = true;
+    EXPECT_TRUE(WriteTxtFile("PLUErr.txt", "one"));
+    Texts.bNewTxtFile = false;
+    EXPECT_TRUE(WriteTxtFile("PLUErr.txt", "two"));
+    EXPECT_EQ(ReadAll(dir.file("PLUErr.txt")), "one\r\ntwo\r\n");
+    Core.strCashDir = dir.file("missing");
+    EXPECT_FALSE(WriteTxtFile("PLUErr.txt", "x"));
+}
+
+TEST_F(TextsTest, CountersShowInBatchModeOnly) {
+    Core.bInteractive = true;
+    SetCntRec(41);
+    IncCntRec();
+    SetCntPend(3);
+    IncCntPend();
+    EXPECT_EQ(Texts.nCntRec, 42);
+    EXPECT_EQ(Texts.nCntPend, 4);
+    EXPECT_TRUE(shell->counterLog.empty());
+
+    Core.bInteractive = false;
+    SetCntRec(0);
+    IncCntRec();
+    SetCntPend(7);
+    IncCntPend();
+    EXPECT_EQ(shell->counterLog,
+              (std::vector<std::pair<int, std::string>>{{7, "0"}, {7, "1"}, {8, "7"}, {8, "8"}}));
+}
+
+}  // namespace
