@@ -39,6 +39,25 @@ public:
     virtual void RefreshForm() = 0;
     // Let the user interface run (called by the link's waiting loops).
     virtual void DoEvents() = 0;
+
+    // Services of the main window and the hello window that the main timer
+    // and the link call. They do nothing by default, so a shell that has no
+    // such window (a test) need not provide them.
+    // Refresh the clock panels of the main window (every tick).
+    virtual void ShowTime() {}
+    // The main window's close request, as when the user closes it: the first
+    // one becomes an exit request (MainTimer.ExitRequest); once the run's
+    // windows are closed, the window unloads. Batch mode ends the run with it.
+    virtual void UnloadMainWindow() {}
+    // The end of a run: allows the main window to unload and unloads the
+    // editor on screen, the hello window and the progress window.
+    virtual void CloseOpForms() {}
+    // Show the hello-result window filled from HelloRec: first = true creates
+    // and shows it modeless; false asks the open window to fill itself again.
+    virtual void ShowHelloForm(bool first) { (void)first; }
+    // After a hello answer: when the editor on screen is the communication
+    // settings window, it shows the register's data again (new identity).
+    virtual void ShowCommData() {}
 };
 
 // The shell in use; never null (a silent shell until a real one is set).

@@ -2,6 +2,12 @@
 // Dispatch of the register's answers by class and code to the table
 // procedures. The table code fills the tables with RegisterTableProcs();
 // tests may register stand-ins.
+//
+// An answer frame: EOT, [station address], length, two sequence characters,
+// the payload, STX, checksum, ETX. The payload starts with the class letter
+// ("A" status, "B" the register asks for the next record of a table being
+// sent, "C" one line of a table, report or history being read) and a
+// two-digit code.
 #include <cstdint>
 #include <string>
 
@@ -13,7 +19,43 @@ using AnsProc = std::string (*)();
 // table, 1 when the receipt history has ended.
 using DataProc = int16_t (*)();
 
-void RegisterAnsProc(const std::string& code, AnsProc proc);
-void RegisterDataProc(const std::string& code, DataProc proc);
+// Registers the procedure of a "B" or "C" code of the dispatch tables; a code
+// that the tables don't have is ignored (false). nullptr forgets the code's
+// procedure.
+bool RegisterAnsProc(const std::string& code, AnsProc proc);
+bool RegisterDataProc(const std::string& code, DataProc proc);
 // Forgets every registered procedure (tests).
 void ClearDispatchProcs();
+
+// The parts of the last answer frame (one global instance).
+struct AnswerRecT {
+    int32_t nRxLen = 0;          // length of the received frame
+    int16_t nChkCalc = 0;        // CalcChkXor of the frame's first N-2 characters - 40
+    std::string strClass;        // "A", "B" or "C"
+    std::string strCode;         // the two-digit code
+    int16_t nStation = 0;        // address character - 160 in addressed mode, else 0
+    int16_t nLength = 0;         // length character - 40 (not checked)
+    int16_t nSeqFirst = 0;       // first sequence character - 32
+    int16_t nSeqSecond = 0;      // second sequence character - 32
+    std::string strAnsFrame;     // the payload
+    int16_t nChkFrame = 0;       // checksum character - 40
+    // "C" answers: the history position, the data and the record part.
+    std::string strHeader1;      // from payload position 5 to the next ":"
+    std::string strHeader2;      // up to the next ":"
+    std::string strAnsData;      // everything after the second ":"; "*..." ends a transfer
+    std::string strAnsRec;       // strAnsData up to and including its second-to-last ":"
+};
+extern AnswerRecT AnswerRec;
+
+// Checks and dispatches the frame in LinkState.RxFrame. A bad checksum or a
+// frame too short to hold a payload is refused with NAK (the register repeats
+// it). Returns the dispatcher's result, or the NAK's.
+int16_t ParseAnswer();
+// Reads and dispatches answers until the line has been quiet for
+// LinkState.sngTOPoll seconds (in addressed mode the register is asked with
+// ENQ meanwhile). Nothing when the port is closed. Returns 0.
+int16_t PollAnswers();
+// The dispatchers of the three classes, working on AnswerRec.
+int16_t GestAnsA();
+int16_t GestAnsB();
+int16_t GestAnsC();

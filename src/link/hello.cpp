@@ -1,0 +1,344 @@
+#include "link/hello.h"
+
+#include <cctype>
+
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/globals.h"
+#include "core/main_timer.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/frames.h"
+#include "link/hello_rec.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "shell/cycle.h"
+
+HelloGlobals Hello;
+
+namespace {
+
+int Code(char c) { return static_cast<unsigned char>(c); }
+
+std::string Mid(const std::string& s, size_t pos, size_t len = std::string::npos) {
+    return pos < s.size() ? s.substr(pos, len) : std::string();
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
+}
+
+// The numeric value of the leading number of a text (blanks first, a sign,
+// digits), 0 when there is none; kept within 16 bits.
+int16_t NumValue(const std::string& s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
+    long v = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < 100000)
+        v = v * 10 + (s[i++] - '0');
+    if (neg) v = -v;
+    if (v > 32767) v = 32767;
+    if (v < -32768) v = -32768;
+    return static_cast<int16_t>(v);
+}
+
+// The refusal test on status word 0: bit values 8 and 16 (and 32 in batch
+// mode) refuse the command, unless the register is in mode 3 or 7.
+bool Refused() {
+    const int s0 = HelloRec.HelloStatus[0];
+    const int mask = Core.bInteractive ? (8 | 16) : (8 | 16 | 32);
+    return (s0 & mask) != 0 && (s0 & 3) != 3;
+}
+
+void ReportHelloFailure() {
+    CurrentShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
+    CurrentShell().SetPGBValue(-1);
+}
+
+// Copy mode 2: the station address goes before the extension of the file
+// name (after its last "."), or at the end when the name has none. A dot in a
+// folder name is left alone.
+std::string StationCopyPath(const std::string& path, int station) {
+    const size_t slash = path.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    const std::string s = std::to_string(station);
+    if (dot == std::string::npos || dot < nameStart) return path + s;
+    return path.substr(0, dot) + s + path.substr(dot);
+}
+
+bool QueueHasPending() {
+    for (int i = 1; i <= kQueueSize; ++i)
+        if (CmdQueue.entries[i].state != 0) return true;
+    return false;
+}
+
+}  // namespace
+
+bool ConnectCassa() {
+    const bool keep = LinkState.bCmdPending;
+    CashRec& entry = CassaList[Core.nOpenCash];
+    bool ok = true;
+    if (!entry.bConnected) {
+        int16_t r = SendPoll();
+        if (CassaConf.P911 & kP911Modem) {
+            r = SendPoll();
+            r = SendPoll();
+        }
+        if (r == 0) r = WaitAnswer();
+        if (r == 0) {
+            LinkState.bCmdPending = false;
+            if (CassaConf.nHelloType != 1) LinkState.bHelloCmd = true;
+            r = SendCmdFrame();
+            if (r == 0) PollAnswers();
+            LinkState.bHelloCmd = false;
+        }
+        ok = r == 0;
+    }
+    LinkState.bCmdPending = keep;
+    if (ok) entry.bConnected = True;
+
+    // The start-up pass: register 0 is only looked at, without a message.
+    if (Core.bFirstCash && !CassaList[0].bEnabled) {
+        CassaList[0].bConnected = False;
+        Core.bFirstCash = false;
+        return false;
+    }
+    Core.bFirstCash = false;
+    if (ok) return true;
+
+    ReportHelloFailure();
+    LogErr(5);
+    return false;
+}
+
+int16_t WaitAnswer() {
+    double start = platform::Timer();
+    for (;;) {
+        if (platform::Timer() - start > LinkState.sngTOWaitAnswer || LinkState.AbortRequest) break;
+        if (InputPending() && ReadFrame() == 0) {
+            if (GestHelloAns() == 0) return 0;
+            // An ordinary answer: dispatch it and ask for the hello again.
+            ParseAnswer();
+            SendPoll();
+            start = platform::Timer();
+        }
+        if (LinkState.bAddressed)
+            SendEnq();
+        else
+            platform::WaitMs(10);
+        CurrentShell().DoEvents();
+    }
+    LogSerial(kLogErr, GetText("Errori", "4"));
+    return -1;
+}
+
+int16_t GestHelloAns() {
+    const std::string& f = LinkState.RxFrame;
+    const int n = static_cast<int>(f.size());
+    const int a = LinkState.bAddressed ? 1 : 0;
+    if (n < MinFrameLen() || Code(f[n - 2]) != CalcChkXor(f, n - 2)) {
+        LogSerial(kLogErr, GetText("Errori", "BadChks"));
+        return -1;
+    }
+
+    HelloRecT& h = HelloRec;
+    h.strHelloAns = f.substr(4 + a, n - 7 - a);
+    int16_t result = -1;
+    if (h.strHelloAns.compare(0, 3, "A01") == 0) {
+        // A01, a separator, three status words of three digits each separated
+        // by one character, then status word 3 and ":" only when that ":" is
+        // at position 20; then date and time, identity, release and name.
+        const std::string& s = h.strHelloAns;
+        h.HelloStatus[0] = NumValue(Mid(s, 4, 3));
+        h.HelloStatus[1] = NumValue(Mid(s, 8, 3));
+        h.HelloStatus[2] = NumValue(Mid(s, 12, 3));
+        size_t pos = 16;
+        if (s.size() > 16 && s.find(':', 16) == 19) {
+            h.HelloStatus[3] = NumValue(Mid(s, 16, 3));
+            pos = 20;
+        } else {
+            h.HelloStatus[3] = 0;
+        }
+        std::string* fields[] = {&h.strDataOra, &h.strHelloInfo, &h.strHelloVersion};
+        bool complete = true;
+        for (std::string* field : fields) {
+            const size_t colon = pos <= s.size() ? s.find(':', pos) : std::string::npos;
+            if (colon == std::string::npos) {
+                complete = false;
+                break;
+            }
+            *field = s.substr(pos, colon - pos);
+            if (field != &h.strDataOra) *field = Trim(*field);
+            pos = colon + 1;
+        }
+        if (!complete) return -1;
+        h.strHelloName = Trim(Mid(s, pos));
+        SaveCassaEntry();
+        GestHelloErr();
+        result = 0;
+    }
+    // The communication window, when on screen, shows the new identity.
+    CurrentShell().ShowCommData();
+    return result;
+}
+
+int16_t GestHelloReq() {
+    if (!ConnectCassa()) return -1;
+    const bool keep = LinkState.bCmdPending;
+    int16_t r = 0;
+    bool failed = false;
+    bool aborted = false;
+    for (;;) {
+        r = SendPoll();
+        if (r == 0) r = WaitAnswer();
+        if (r != 0) {
+            // No hello answer. Interactively the hello is tried again until
+            // it comes or the user aborts; in a connection test, and in batch
+            // mode where nobody could abort, it has failed.
+            if (!LinkState.bHelloMsgs || !Core.bInteractive) {
+                failed = true;
+                break;
+            }
+            ShowMsg("86", "2");
+        } else if (!LinkState.bHelloCmd && CassaConf.nHelloType == 0) {
+            // Hello type 0: the hello command, then a second poll and hello.
+            // bHelloCmd stays set, so the loop ends after the second hello.
+            LinkState.bHelloCmd = true;
+            LinkState.bCmdPending = false;
+            r = SendCmdFrame();
+            if (r == 0) PollAnswers();
+            LinkState.bCmdPending = keep;
+        } else {
+            break;
+        }
+        if (LinkState.AbortRequest) {
+            aborted = true;
+            break;
+        }
+    }
+    LinkState.bHelloCmd = false;
+
+    if (failed) {
+        LinkState.nPendingAns = 0;
+        ClearCmdQueue();
+        ReportHelloFailure();
+        PollAnswers();
+        if (!Core.bInteractive) LogErr(1);
+        LinkState.bCmdPending = keep;
+        return -1;
+    }
+
+    if (aborted) {
+        // The user aborted: the command doesn't go out, and the main timer
+        // ends the exchange as a failed one.
+        LinkState.bCmdPending = keep;
+        return r != 0 ? r : int16_t(-1);
+    }
+    const bool refused = Refused();
+    if (!Core.bInteractive && Hello.bCopyHello) WriteCopyFile();
+    if (!LinkState.PendingCmd.empty() && refused) {
+        // The register refuses: an empty command frame, and none of the
+        // remaining commands goes to it in this cycle.
+        ShowMsg("71", "17");
+        LinkState.bCmdPending = false;
+        LogErr(2);
+        CassaList[Core.nOpenCash].bFailed = True;
+        CmdQueue.bHelloDone = true;
+        LinkState.nPendingAns = 0;
+    } else if (LinkState.bTestMode) {
+        // A connection test ends with the hello; the register hasn't failed.
+        LinkState.bCmdPending = false;
+        CmdQueue.bHelloDone = true;
+        LinkState.nPendingAns = 0;
+    }
+
+    const bool carries = LinkState.bCmdPending;
+    r = SendCmdFrame();
+    // Only a frame that carried the command counts as a command sent: a
+    // refused register gets no closing frame.
+    if (!carries) LinkState.strCmdSent.clear();
+    return r;
+}
+
+void WriteCopyFile() {
+    std::string path = Hello.CopyDest;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    bool append = false;
+    if (Hello.nCopyMode == 1) append = true;
+    if (Hello.nCopyMode == 2) path = StationCopyPath(path, LinkState.nAddress);
+    const std::string line = HelloRec.strHelloAns + "\r\n";
+    if (append)
+        platform::AppendFile(path, line);
+    else
+        platform::WriteFile(path, line);
+    Hello.bCopyHello = false;
+}
+
+bool ReqConnTest() {
+    ShowMsg("", "");
+    if (!NextCash(false)) return false;
+    if (!Core.strReqArg.empty()) {
+        Hello.bCopyHello = true;
+        Hello.nCopyMode = 0;
+        const size_t bar = Core.strReqArg.find('|');
+        if (bar != std::string::npos) {
+            const int16_t mode = NumValue(Core.strReqArg.substr(bar + 1));
+            Core.strReqArg = Core.strReqArg.substr(0, bar);
+            Hello.nCopyMode = (mode >= 0 && mode <= 2) ? mode : 0;
+        }
+        Hello.CopyDest = Core.strReqArg;
+    } else {
+        Hello.bCopyHello = false;
+    }
+    std::string empty;
+    bool r = AddCmd(empty, 0, 2.5f, "");
+    SaveCmdQueue();
+    return r;
+}
+
+void ConnTest() {
+    if (LinkState.nState != 0) return;
+    const LinkStateRec saved = LinkState;
+    LinkState.bTestMode = true;
+    LinkState.nRetries = 0;
+    LinkState.bHelloMsgs = false;
+    ResetTimer();
+
+    if (ReqConnTest()) {
+        // The main timer runs the test while the user interface runs. The
+        // test is over when the timer is idle with nothing left in the queue
+        // (also when the port couldn't be opened and the command was
+        // dropped), or when the test's time-out has passed since the start.
+        const double start = platform::Timer();
+        const double limit = Core.sngConnTestTimeout > 0 ? Core.sngConnTestTimeout : 70.0;
+        while (platform::Timer() - start <= limit &&
+               (LinkState.nState != 0 || QueueHasPending()))
+            CurrentShell().DoEvents();
+        LinkState.bTestMode = false;
+        while (LinkState.nState != 0) CurrentShell().DoEvents();
+    }
+    CurrentShell().AddMessage(GetText("Msg", "conntestend"), true);
+    LinkState = saved;
+    CurrentShell().ClearShowWait(false);
+}
+
+void ShowHello() {
+    if (!Core.bHelloShown) {
+        CurrentShell().ShowHelloForm(true);
+        Core.bHelloShown = true;
+    } else {
+        CurrentShell().ShowHelloForm(false);
+    }
+}
