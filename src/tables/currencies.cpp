@@ -1,0 +1,61 @@
+// Currencies and change loading: record layouts, accessors and default files.
+#include "tables/currencies.h"
+
+#include "core/numbers.h"
+#include "core/table_sizes.h"
+#include "tables/table_file.h"
+
+using namespace tables;
+
+const RecordLayout& ValutaRec::Layout() {
+    static const RecordLayout layout(sizeof(ValutaRec), 0, {
+        TABLE_FIELD(ValutaRec, number, Number), TABLE_FIELD(ValutaRec, P530, Text),
+        TABLE_FIELD(ValutaRec, P532, Number),   TABLE_FIELD(ValutaRec, P531, Text),
+        TABLE_FIELD(ValutaRec, end, End),
+    });
+    return layout;
+}
+
+const RecordLayout& RRestoRec::Layout() {
+    static const RecordLayout layout(sizeof(RRestoRec), 0, {
+        TABLE_FIELD(RRestoRec, number, Number),
+        TABLE_FIELD(RRestoRec, pieces, Number),
+        TABLE_FIELD(RRestoRec, end, End),
+    });
+    return layout;
+}
+
+bool GetValuta(int16_t n, ValutaRec& rec) {
+    return GetRecord("GetValuta", TablePath(kValuteFile), n, rec, Report::MsgBox);
+}
+
+bool SaveValuta(int16_t n, ValutaRec& rec) {
+    return SaveRecord("SaveValuta", TablePath(kValuteFile), n, rec, Report::MsgBox);
+}
+
+bool GetRResto(int16_t n, RRestoRec& rec) {
+    return GetRecord("GetRResto", TablePath(kRRestoFile), n, rec, Report::MsgBox);
+}
+
+bool SaveRResto(int16_t n, RRestoRec& rec) {
+    return SaveRecord("SaveRResto", TablePath(kRRestoFile), n, rec, Report::MsgBox);
+}
+
+bool CreateValuta() {
+    // A zero rate with six integer digits and eight decimals, written with
+    // the system's decimal separator like every rate in the file.
+    std::string rate = "000000" + Numbers.strDecSep.substr(0, 1) + "00000000";
+    return CreateTableFile<ValutaRec>(
+        "CreateValuta", TablePath(kValuteFile), Sizes.nMaxValute,
+        [&](int32_t n) {
+            ValutaRec rec = DefaultRecord<ValutaRec>(n);
+            rec.P530 = rate;
+            return rec;
+        },
+        Report::MsgBox);
+}
+
+bool CreateRResto() {
+    return CreateTableFile<RRestoRec>("CreateRResto", TablePath(kRRestoFile), Sizes.nMaxRResto,
+                                      DefaultRecord<RRestoRec>, Report::MsgBox);
+}

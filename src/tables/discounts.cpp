@@ -1,0 +1,72 @@
+// Discounts, surcharges and stamps: record layouts, accessors and default
+// files.
+#include "tables/discounts.h"
+
+#include "core/config_level.h"
+#include "core/table_sizes.h"
+#include "tables/table_file.h"
+
+using namespace tables;
+
+namespace {
+
+// Option flags of the default discounts and surcharges: the first entries
+// differ by model, the rest repeat the last value.
+int DefaultP421(int32_t n) {
+    static const int kLX4100[] = {0, 32, 128, 160, 224, 160};
+    static const int kOthers[] = {16, 48, 144, 176, 0};
+    if (ConfigLevel.CashType() == "LX4100") return kLX4100[n < 6 ? n - 1 : 5];
+    return kOthers[n < 5 ? n - 1 : 4];
+}
+
+}  // namespace
+
+const RecordLayout& ScoMagRec::Layout() {
+    static const RecordLayout layout(sizeof(ScoMagRec), 0, {
+        TABLE_FIELD(ScoMagRec, number, Number), TABLE_FIELD(ScoMagRec, P421, Number),
+        TABLE_FIELD(ScoMagRec, P423, Number),   TABLE_FIELD(ScoMagRec, P422, Number),
+        TABLE_FIELD(ScoMagRec, P420, Text),     TABLE_FIELD(ScoMagRec, end, End),
+    });
+    return layout;
+}
+
+const RecordLayout& BollinoRec::Layout() {
+    static const RecordLayout layout(sizeof(BollinoRec), 0, {
+        TABLE_FIELD(BollinoRec, number, Number), TABLE_FIELD(BollinoRec, P430, Number),
+        TABLE_FIELD(BollinoRec, P431, Number),   TABLE_FIELD(BollinoRec, P432, Number),
+        TABLE_FIELD(BollinoRec, end, End),
+    });
+    return layout;
+}
+
+bool GetScoMag(int16_t n, ScoMagRec& rec) {
+    return GetRecord("GetScoMag", TablePath(kScoMagFile), n, rec, Report::MsgBox);
+}
+
+bool SaveScoMag(int16_t n, ScoMagRec& rec) {
+    return SaveRecord("SaveScoMag", TablePath(kScoMagFile), n, rec, Report::MsgBox);
+}
+
+bool GetBollino(int16_t n, BollinoRec& rec) {
+    return GetRecord("GetBollino", TablePath(kBolliniFile), n, rec, Report::MsgBox);
+}
+
+bool SaveBollino(int16_t n, BollinoRec& rec) {
+    return SaveRecord("SaveBollino", TablePath(kBolliniFile), n, rec, Report::MsgBox);
+}
+
+bool CreateScoMag() {
+    return CreateTableFile<ScoMagRec>(
+        "CreateScoMag", TablePath(kScoMagFile), Sizes.nMaxScoMag,
+        [](int32_t n) {
+            ScoMagRec rec = DefaultRecord<ScoMagRec>(n);
+            rec.P421.PutNum(DefaultP421(n));
+            return rec;
+        },
+        Report::MsgBox);
+}
+
+bool CreateBollino() {
+    return CreateTableFile<BollinoRec>("CreateBollino", TablePath(kBolliniFile), Sizes.nMaxBollini,
+                                       DefaultRecord<BollinoRec>, Report::MsgBox);
+}

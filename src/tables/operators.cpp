@@ -1,0 +1,99 @@
+// Operators and waiters: record layouts, accessors, default files and the
+// conversion of an older operator file.
+#include "tables/operators.h"
+
+#include "core/table_sizes.h"
+#include "platform/files.h"
+#include "tables/table_file.h"
+
+using namespace tables;
+
+const RecordLayout& OpeRec::Layout() {
+    static const RecordLayout layout(sizeof(OpeRec), 0, {
+        TABLE_FIELD(OpeRec, number, Number), TABLE_FIELD(OpeRec, P320C, Number),
+        TABLE_FIELD(OpeRec, P320S, Number),  TABLE_FIELD(OpeRec, P321, Text),
+        TABLE_FIELD(OpeRec, P322, Number),   TABLE_FIELD(OpeRec, end, End),
+    });
+    return layout;
+}
+
+const RecordLayout& OldOpeRec::Layout() {
+    static const RecordLayout layout(sizeof(OldOpeRec), 0, {
+        TABLE_FIELD(OldOpeRec, number, Number), TABLE_FIELD(OldOpeRec, P320C, Number),
+        TABLE_FIELD(OldOpeRec, P320S, Number),  TABLE_FIELD(OldOpeRec, P321, Text),
+        TABLE_FIELD(OldOpeRec, P322, Number),   TABLE_FIELD(OldOpeRec, end, End),
+    });
+    return layout;
+}
+
+bool GetOpe(int16_t n, OpeRec& rec) {
+    return GetRecord("GetOpe", TablePath(kOpeFile), n, rec, Report::MsgBox);
+}
+
+bool SaveOpe(int16_t n, OpeRec& rec) {
+    return SaveRecord("SaveOpe", TablePath(kOpeFile), n, rec, Report::MsgBox);
+}
+
+bool GetCam(int16_t n, NameRec& rec) {
+    return GetRecord("GetCam", TablePath(kCamFile), n, rec, Report::MsgBox);
+}
+
+bool SaveCam(int16_t n, NameRec& rec) {
+    return SaveRecord("SaveCam", TablePath(kCamFile), n, rec, Report::MsgBox);
+}
+
+bool CreateOpe() {
+    // Operator n has code n and the rights 15 and 255 in its first two bytes.
+    return CreateTableFile<OpeRec>(
+        "CreateOpe", TablePath(kOpeFile), Sizes.nMaxOpe,
+        [](int32_t n) {
+            OpeRec rec = DefaultRecord<OpeRec>(n);
+            rec.P320C.PutNum(n);
+            rec.P322[0].PutNum(15);
+            rec.P322[1].PutNum(255);
+            return rec;
+        },
+        Report::MsgBox);
+}
+
+bool CreateCam() {
+    return CreateTableFile<NameRec>("CreateCam", TablePath(kCamFile), Sizes.nMaxCam,
+                                    DefaultRecord<NameRec>, Report::MsgBox);
+}
+
+bool ConvOpeFile() {
+    const std::string path = TablePath(kOpeFile);
+    std::string old;
+    if (!platform::ReadFile(path, old)) {
+        ReportFileError("ConvOpeFile", "File not found", Report::MsgBox);
+        return false;
+    }
+    // Only a file whose first line is one older record long is converted; a
+    // file in the current layout, or in no layout known here, is left alone.
+    const std::size_t oldLen = sizeof(OldOpeRec);
+    if (old.size() < oldLen || old.compare(oldLen - 2, 2, "\r\n") != 0 ||
+        old.find('\r') != oldLen - 2)
+        return true;
+
+    // The whole old records, each brought to the current layout: the
+    // operator code gets its third digit.
+    std::string converted;
+    const std::size_t count = old.size() / oldLen;
+    converted.reserve(count * sizeof(OpeRec));
+    for (std::size_t i = 0; i < count; ++i) {
+        OldOpeRec o;
+        SetRecordBytes(o, std::string_view(old).substr(i * oldLen, oldLen));
+        OpeRec rec;
+        rec.number = o.number.str();
+        rec.P320C.PutNum(o.P320C.Num());
+        rec.P320S = o.P320S.str();
+        rec.P321 = o.P321.str();
+        for (int k = 0; k < 6; ++k) rec.P322[k] = o.P322[k].str();
+        rec.end.Set();
+        converted += RecordBytes(rec);
+    }
+    // The old file stays beside the new one as OpeTmp.txt; the new file
+    // replaces Operatori.txt in one step, so a failure leaves it as it was.
+    if (!WriteWholeFile("ConvOpeFile", TablePath(kOpeTmpFile), old, Report::MsgBox)) return false;
+    return WriteWholeFile("ConvOpeFile", path, converted, Report::MsgBox);
+}

@@ -1,0 +1,95 @@
+// Payment types and meal-ticket amounts: record layouts, accessors and
+// default files.
+#include "tables/payments.h"
+
+#include "core/table_sizes.h"
+#include "core/texts.h"
+#include "tables/table_file.h"
+
+using namespace tables;
+
+namespace {
+
+// The record number of a ticket's denomination; 0 when either is out of range.
+int32_t TicketRecord(int16_t ticket, int16_t denomination) {
+    if (ticket < 1 || ticket > kMealTickets || denomination < 1 || denomination > kTicketDenominations)
+        return 0;
+    return (ticket - 1) * kTicketDenominations + denomination;
+}
+
+// The default name of payment type n, from section "18" of the language file.
+std::string DefaultPaymentName(int32_t n) {
+    switch (n) {
+    case 1: return GetText("18", "cash");
+    case 2: return GetText("18", "cheque");
+    case 3: return GetText("18", "credit");
+    case 4: return GetText("18", "ccard");
+    case 5: return GetText("18", "ticket");
+    case 40: return GetText("18", "bancomat");
+    default: return GetText("18", "ticket") + std::to_string(n - 5);
+    }
+}
+
+}  // namespace
+
+const RecordLayout& ModPagRec::Layout() {
+    static const RecordLayout layout(sizeof(ModPagRec), 0, {
+        TABLE_FIELD(ModPagRec, number, Number), TABLE_FIELD(ModPagRec, P520, Text),
+        TABLE_FIELD(ModPagRec, P521, Number),   TABLE_FIELD(ModPagRec, P522, LeftNumber),
+        TABLE_FIELD(ModPagRec, P523, LeftNumber), TABLE_FIELD(ModPagRec, P524, LeftNumber),
+        TABLE_FIELD(ModPagRec, end, End),
+    });
+    return layout;
+}
+
+const RecordLayout& TicketAmountRec::Layout() {
+    static const RecordLayout layout(sizeof(TicketAmountRec), -1, {
+        TABLE_FIELD(TicketAmountRec, ticket, Number),
+        TABLE_FIELD(TicketAmountRec, denomination, Number),
+        TABLE_FIELD(TicketAmountRec, amount, Number),
+        TABLE_FIELD(TicketAmountRec, end, End),
+    });
+    return layout;
+}
+
+bool GetModPag(int16_t n, ModPagRec& rec) {
+    return GetRecord("GetModPag", TablePath(kModPagFile), n, rec, Report::MsgBox);
+}
+
+bool SaveModPag(int16_t n, ModPagRec& rec) {
+    return SaveRecord("SaveModPag", TablePath(kModPagFile), n, rec, Report::MsgBox);
+}
+
+bool GetTicketAmount(int16_t ticket, int16_t denomination, TicketAmountRec& rec) {
+    int32_t n = TicketRecord(ticket, denomination);
+    return n > 0 && GetRecord("GetTicketAmount", TablePath(kTicketAmountFile), n, rec, Report::MsgBox);
+}
+
+bool SaveTicketAmount(int16_t ticket, int16_t denomination, TicketAmountRec& rec) {
+    int32_t n = TicketRecord(ticket, denomination);
+    return n > 0 && SaveRecord("SaveTicketAmount", TablePath(kTicketAmountFile), n, rec, Report::MsgBox);
+}
+
+bool CreateModPag() {
+    return CreateTableFile<ModPagRec>(
+        "CreateModPag", TablePath(kModPagFile), Sizes.nMaxModPag,
+        [](int32_t n) {
+            ModPagRec rec = DefaultRecord<ModPagRec>(n);
+            rec.P520 = DefaultPaymentName(n);
+            rec.P521.PutNum(n == 3 ? 24 : n == 5 ? 136 : 8);
+            return rec;
+        },
+        Report::MsgBox);
+}
+
+bool CreateTicketAmount() {
+    return CreateTableFile<TicketAmountRec>(
+        "CreateTicketAmount", TablePath(kTicketAmountFile), kMealTickets * kTicketDenominations,
+        [](int32_t n) {
+            TicketAmountRec rec = DefaultRecord<TicketAmountRec>(n);
+            rec.ticket.PutNum((n - 1) / kTicketDenominations + 1);
+            rec.denomination.PutNum((n - 1) % kTicketDenominations + 1);
+            return rec;
+        },
+        Report::MsgBox);
+}

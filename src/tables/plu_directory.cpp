@@ -1,0 +1,34 @@
+// The PLU directory: record layout, accessors and default file.
+#include "tables/plu_directory.h"
+
+#include "core/table_sizes.h"
+#include "tables/table_file.h"
+
+using namespace tables;
+
+const RecordLayout& DirPLURec::Layout() {
+    static const RecordLayout layout(sizeof(DirPLURec), 1, {
+        TABLE_FIELD(DirPLURec, code, Text),
+        TABLE_FIELD(DirPLURec, number, LeftNumber),
+        TABLE_FIELD(DirPLURec, end, End),
+    });
+    return layout;
+}
+
+bool GetDirPLU(const std::string& slot, DirPLURec& rec) {
+    return GetRecord("GetDirPLU", TablePath(kDirPLUFile), NumValue(slot), rec, Report::Silent);
+}
+
+bool SaveDirPLU(int16_t slot, const std::string& code) {
+    std::string trimmed = TrimBlanks(code);
+    if (slot < 1 || slot > Sizes.nMaxDirPLU || static_cast<int>(trimmed.size()) > decltype(DirPLURec::code)::kWidth) return false;
+    DirPLURec rec;
+    if (!GetRecord("SaveDirPLU", TablePath(kDirPLUFile), slot, rec, Report::Silent)) return false;
+    rec.code = trimmed;
+    return SaveRecord("SaveDirPLU", TablePath(kDirPLUFile), slot, rec, Report::Silent);
+}
+
+bool CreateDirPLU() {
+    return CreateTableFile<DirPLURec>("CreateDirPLU", TablePath(kDirPLUFile), Sizes.nMaxDirPLU,
+                                      DefaultRecord<DirPLURec>, Report::MsgBox);
+}

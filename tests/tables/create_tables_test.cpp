@@ -1,0 +1,347 @@
+// The default files of a new register folder, model by model: which files
+// exist, their record length and count, and their exact bytes.
+#include "tables/create_tables.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/fake_shell.h"
+#include "common/tempdir.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/numbers.h"
+#include "core/table_sizes.h"
+#include "platform/files.h"
+#include "tables/plu.h"
+
+namespace {
+
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+std::string B(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+std::string Z(int n) { return std::string(static_cast<std::size_t>(n), '0'); }
+std::string N(int value, int width) {
+    std::string s = std::to_string(value);
+    return std::string(static_cast<std::size_t>(width) - s.size(), '0') + s;
+}
+std::string L(const std::string& text, int width) { return text + B(width - static_cast<int>(text.size())); }
+const std::string CRLF = "\r\n";
+
+struct Model {
+    const char* key;
+    int16_t number;
+    char family;         // 'L' LX4100, 'T' older family, 'N' newer family
+    bool loyalty;        // RepFid.txt, SubFid.txt, CirCli.txt
+    int16_t departments, directory, discounts, payments;
+    char vat;            // default VAT code of a department
+    int iconMessages;    // of a register whose release is not known yet
+};
+
+const Model kModels[] = {
+    {"DRAVO57", 3, 'N', true, 250, 250, 20, 40, '5', 10},
+    {"LX4100", 1, 'L', false, 99, 99, 6, 10, '4', 7},
+    {"TIMBREL", 9, 'N', false, 250, 250, 20, 40, '5', 10},
+    {"QUENTARO", 6, 'T', false, 250, 250, 20, 10, '9', 6},
+};
+
+// The table sizes the folder opening sets for the model.
+void SetSizes(const Model& m) {
+    Sizes = TableSizes{};
+    Sizes.nMaxModPag = m.payments;
+    Sizes.nMaxValute = 4;
+    Sizes.nMaxRResto = 8;
+    Sizes.nMaxBollini = 4;
+    Sizes.nMaxOpe = 20;
+    Sizes.nMaxCam = 20;
+    Sizes.nMaxGrpRep = 12;
+    Sizes.nMaxGrpSta = 19;
+    Sizes.nMaxFunMul = 250;
+    Sizes.nMaxClientG = 255;
+    Sizes.nMaxReparti = m.departments;
+    Sizes.nMaxDirPLU = m.directory;
+    Sizes.nMaxScoMag = m.discounts;
+}
+
+// One table file: its writer, whether the model has it, its record length,
+// its record count and its record n.
+struct TableFile {
+    const char* name;
+    bool (*create)();
+    std::function<bool(const Model&)> exists;
+    int length;
+    std::function<int(const Model&)> count;
+    std::function<std::string(const Model&, int)> record;
+};
+
+std::string LoyaltyLines() {
+    std::string line = "00" + Z(48);
+    return line + line + line;
+}
+
+std::string PaymentName(int n) {
+    switch (n) {
+    case 1: return "Cash";
+    case 2: return "Cheque";
+    case 3: return "Credit";
+    case 4: return "Card";
+    case 5: return "Ticket";
+    case 40: return "Bancomat";
+    default: return "Ticket" + std::to_string(n - 5);
+    }
+}
+
+std::string Discount(const Model& m, int n) {
+    static const char* lx[] = {"000", "032", "128", "160", "224", "160"};
+    static const char* others[] = {"016", "048", "144", "176", "000"};
+    std::string flags = m.family == 'L' ? lx[n < 6 ? n - 1 : 5] : others[n < 5 ? n - 1 : 4];
+    return N(n, 2) + flags + Z(8) + Z(8) + B(30) + CRLF;
+}
+
+std::string Steps() {
+    std::string s;
+    for (int k = 1; k <= 60; ++k) s += N(k, 2) + "000";
+    return s;
+}
+
+auto Always = [](const Model&) { return true; };
+auto Newer = [](const Model& m) { return m.family == 'N'; };
+
+// Every table file of a register folder, in the order the folder opening
+// creates them.
+const std::vector<TableFile>& Tables() {
+    static const std::vector<TableFile> tables = {
+        {"Reparti.txt", CreateReparto, Always, 89, [](const Model& m) { return m.departments; },
+         [](const Model& m, int n) {
+             return N(n, 4) + B(30) + "31 " + "0  " + Z(24) + m.vat + "00" + "0000" + "00" + "001" +
+                    "000" + Z(8) + CRLF;
+         }},
+        {"RepFid.txt", CreateRepFid, [](const Model& m) { return m.loyalty; }, 156,
+         [](const Model& m) { return m.departments; },
+         [](const Model&, int n) { return N(n, 4) + LoyaltyLines() + CRLF; }},
+        {"SubFid.txt", CreateSubFid, [](const Model& m) { return m.loyalty; }, 152,
+         [](const Model&) { return 1; }, [](const Model&, int) { return LoyaltyLines() + CRLF; }},
+        {"CirCli.txt", CreateCirCli, [](const Model& m) { return m.loyalty; }, 12,
+         [](const Model&) { return 10; },
+         [](const Model&, int n) { return N(n, 2) + "0000000" + "0" + CRLF; }},
+        {"PLU.txt", CreatePLU, Always, 89, [](const Model&) { return 0; }, nullptr},
+        {"Offerte.txt", CreateOff, Always, 89, [](const Model&) { return 0; }, nullptr},
+        {"DirPLU.txt", CreateDirPLU, Always, 18, [](const Model& m) { return m.directory; },
+         [](const Model&, int n) { return B(13) + L(std::to_string(n), 3) + CRLF; }},
+        {"ModPag.txt", CreateModPag, Always, 57, [](const Model& m) { return m.payments; },
+         [](const Model&, int n) {
+             std::string flags = n == 3 ? "024" : n == 5 ? "136" : "008";
+             return N(n, 2) + L(PaymentName(n), 30) + flags + "0       " + "0       " + "0   " + CRLF;
+         }},
+        {"TicketAmount.txt", CreateTicketAmount, Newer, 15, [](const Model&) { return 510; },
+         [](const Model&, int n) { return N((n - 1) / 15 + 1, 2) + N((n - 1) % 15 + 1, 2) + Z(9) + CRLF; }},
+        {"RResto.txt", CreateRResto, Newer, 6, [](const Model&) { return 8; },
+         [](const Model&, int n) { return std::to_string(n) + "000" + CRLF; }},
+        {"Valute.txt", CreateValuta, Always, 27, [](const Model&) { return 4; },
+         [](const Model&, int n) { return std::to_string(n) + "000000.00000000" + "0" + B(8) + CRLF; }},
+        {"ScoMag.txt", CreateScoMag, Always, 53, [](const Model& m) { return m.discounts; }, Discount},
+        {"Bollini.txt", CreateBollino, Always, 40, [](const Model&) { return 4; },
+         [](const Model&, int n) { return std::to_string(n) + "0" + Z(24) + Z(12) + CRLF; }},
+        {"Operatori.txt", CreateOpe, Always, 58, [](const Model&) { return 20; },
+         [](const Model&, int n) { return N(n, 2) + N(n, 3) + "000" + B(30) + "015255" + Z(12) + CRLF; }},
+        {"Camerieri.txt", CreateCam, Always, 34, [](const Model&) { return 20; },
+         [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
+        {"Clienti.txt", CreateCli, Always, 90, [](const Model&) { return 0; }, nullptr},
+        {"ClientG.txt", CreateClientGroup, Newer, 26, [](const Model&) { return 255; },
+         [](const Model&, int n) { return N(n, 3) + B(21) + CRLF; }},
+        {"PrezPeso.txt", CreatePrzPeso, Always, 12, [](const Model&) { return 11; },
+         [](const Model&, int n) { return N(n, 2) + Z(8) + CRLF; }},
+        {"GrpRep.txt", CreateGrpRep, Always, 34, [](const Model&) { return 12; },
+         [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
+        {"GrpSta.txt", CreateGrpSta, Always, 34, [](const Model&) { return 19; },
+         [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
+        {"IconText.txt", CreateTestoIcone, Always, 106, [](const Model& m) { return m.iconMessages; },
+         [](const Model&, int n) { return L(std::to_string(n), 2) + B(2) + B(100) + CRLF; }},
+        {"FunMul.txt", CreateFMult, [](const Model& m) { return m.family != 'L'; }, 320,
+         [](const Model&) { return 250; },
+         [](const Model&, int n) { return N(n, 3) + L("100" + N(n, 3), 12) + "000" + Steps() + CRLF; }},
+    };
+    return tables;
+}
+
+class CreateTablesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Core = CoreGlobals{};
+        Numbers = NumbersGlobals{};
+        PLUFiles = PLUFilesGlobals{};
+        Core.strRootDir = dir.path();
+        Core.strCashDir = dir.file("Cassa1");
+        Core.strLangFile = dir.file("Testi.eng");
+        platform::MakeDir(Core.strCashDir);
+        WriteAll(Core.strLangFile,
+                 "[18]\r\ncash=Cash\r\ncheque=Cheque\r\ncredit=Credit\r\nccard=Card\r\n"
+                 "ticket=Ticket\r\nbancomat=Bancomat\r\n");
+    }
+    void TearDown() override {
+        ConfigLevel = ConfigLevelClass{};
+        Sizes = TableSizes{};
+        Core = CoreGlobals{};
+        PLUFiles = PLUFilesGlobals{};
+    }
+    void UseModel(const Model& m) {
+        ConfigLevel = ConfigLevelClass{};
+        ConfigLevel.InitOffLine(m.number, "V014057");
+        SetSizes(m);
+    }
+    std::set<std::string> FolderFiles() const {
+        std::set<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(Core.strCashDir))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+
+    testsupport::TempDir dir;
+    testsupport::ScopedFakeShell shell;
+};
+
+// A new folder of each model: exactly the model's files, each with its record
+// length and count, its first and last records byte for byte, and for the
+// short files every record.
+TEST_F(CreateTablesTest, NewRegisterFolderOfEachModel) {
+    for (const Model& m : kModels) {
+        SCOPED_TRACE(m.key);
+        std::filesystem::remove_all(Core.strCashDir);
+        platform::MakeDir(Core.strCashDir);
+        UseModel(m);
+        ASSERT_EQ(ConfigLevel.CashType(), m.key);
+
+        std::set<std::string> expected;
+        for (const TableFile& t : Tables()) {
+            if (!t.exists(m)) continue;
+            EXPECT_TRUE(t.create()) << t.name;
+            expected.insert(t.name);
+        }
+        EXPECT_EQ(FolderFiles(), expected);
+
+        for (const TableFile& t : Tables()) {
+            if (!t.exists(m)) continue;
+            SCOPED_TRACE(t.name);
+            std::string bytes = ReadAll(platform::JoinPath(Core.strCashDir, t.name));
+            int count = t.count(m);
+            ASSERT_EQ(bytes.size(), static_cast<std::size_t>(count) * t.length);
+            for (int n = 1; n <= count; ++n) {
+                if (count > 40 && n > 2 && n < count) continue;
+                EXPECT_EQ(bytes.substr(static_cast<std::size_t>(n - 1) * t.length, t.length),
+                          t.record(m, n))
+                    << "record " << n;
+            }
+        }
+        EXPECT_TRUE(shell->msgBoxes.empty());
+    }
+}
+
+TEST_F(CreateTablesTest, IconMessagesFollowTheRegistersRelease) {
+    UseModel(kModels[0]);
+    ConfigLevel.SetCashVersion(Core.nOpenCash, "R022002");
+    ASSERT_TRUE(CreateTestoIcone());
+    EXPECT_EQ(ReadAll(dir.file("Cassa1/IconText.txt")).size(), 6u * 106);
+}
+
+TEST_F(CreateTablesTest, RatesUseTheSystemsDecimalSeparator) {
+    UseModel(kModels[0]);
+    Numbers.strDecSep = ",";
+    ASSERT_TRUE(CreateValuta());
+    EXPECT_EQ(ReadAll(dir.file("Cassa1/Valute.txt")).substr(0, 27),
+              "1000000,000000000" + B(8) + CRLF);
+}
+
+TEST_F(CreateTablesTest, SamplePLUsAndOffersWhenAskedFor) {
+    UseModel(kModels[0]);
+    PLUFiles.bPredef = true;
+    ASSERT_TRUE(CreatePLU());
+    ASSERT_TRUE(CreateOff());
+    std::string plu = ReadAll(dir.file("Cassa1/PLU.txt"));
+    ASSERT_EQ(plu.size(), 2000u * 89);
+    auto pluRec = [&](int n) { return plu.substr(static_cast<std::size_t>(n - 1) * 89, 89); };
+    const std::string tail = "0000" "00000" "000000000" "9" "000" "00000" "00000" + CRLF;
+    EXPECT_EQ(pluRec(1), B(12) + "1" + "000000110" + "001" + L("Desc. 1", 30) + tail);
+    EXPECT_EQ(pluRec(25), B(11) + "25" + "000001250" + "001" + L("Desc. 25", 30) + tail);
+    EXPECT_EQ(pluRec(2000), B(9) + "2000" + "000120000" + "001" + L("Desc. 2000", 30) + tail);
+
+    std::string off = ReadAll(dir.file("Cassa1/Offerte.txt"));
+    ASSERT_EQ(off.size(), 50u * 89);
+    EXPECT_EQ(off.substr(6 * 89, 89), " 999999990007" + Z(9) + "001" + L("Offerta 7", 30) + "0000" +
+                                          "00003" + Z(9) + "9" + "000" + "00000" + "00000" + CRLF);
+}
+
+TEST_F(CreateTablesTest, SharedPLUFileIsCreatedOnceAndNeverReplaced) {
+    UseModel(kModels[0]);
+    Core.bGlobPLU = true;
+    Core.strCashDir = dir.file("Cassa2");
+    platform::MakeDir(Core.strCashDir);
+    ASSERT_TRUE(CreatePLU());
+    EXPECT_TRUE(testsupport::Exists(dir.file("Cassa1/PLU.txt")));
+    EXPECT_FALSE(testsupport::Exists(dir.file("Cassa2/PLU.txt")));
+
+    const std::string shared = B(12) + "7" + std::string(74, '0') + CRLF;
+    WriteAll(dir.file("Cassa1/PLU.txt"), shared);
+    PLUFiles.bPredef = true;
+    ASSERT_TRUE(CreatePLU());
+    EXPECT_EQ(ReadAll(dir.file("Cassa1/PLU.txt")), shared);
+}
+
+// A folder that cannot take the file: the writer returns false, leaves no
+// file behind, and says so in interactive runs only.
+TEST_F(CreateTablesTest, UnwritableFolderGivesFalseAndNoFile) {
+    UseModel(kModels[0]);
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+    } cases[] = {
+        {"missing folder", [&] { Core.strCashDir = dir.file("Missing"); }},
+        {"folder is a file", [&] {
+             WriteAll(dir.file("Plain"), "x");
+             Core.strCashDir = dir.file("Plain");
+         }},
+        {"read-only folder", [&] {
+             platform::MakeDir(dir.file("ReadOnly"));
+             ::chmod(dir.file("ReadOnly").c_str(), 0555);
+             Core.strCashDir = dir.file("ReadOnly");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what) == "read-only folder" && ::geteuid() == 0) continue;  // root writes anyway
+        c.prepare();
+        for (bool interactive : {true, false}) {
+            Core.bInteractive = interactive;
+            shell->msgBoxes.clear();
+            EXPECT_FALSE(CreateReparto());
+            EXPECT_FALSE(CreateGrpRep());
+            EXPECT_FALSE(CreateCli());
+            if (platform::DirExists(Core.strCashDir)) {
+                EXPECT_TRUE(std::filesystem::is_empty(Core.strCashDir));
+            }
+            // Departments report the failure; groups and the customer archive
+            // fail without a message.
+            ASSERT_EQ(shell->msgBoxes.size(), interactive ? 1u : 0u);
+            if (interactive) {
+                EXPECT_EQ(shell->msgBoxes[0].text.rfind("CreateReparto - ", 0), 0u);
+            }
+        }
+    }
+    ::chmod(dir.file("ReadOnly").c_str(), 0755);
+}
+
+TEST_F(CreateTablesTest, ZeroSizedTablesAreEmptyFiles) {
+    UseModel(kModels[1]);
+    Sizes.nMaxGrpRep = 0;
+    ASSERT_TRUE(CreateGrpRep());
+    EXPECT_TRUE(testsupport::Exists(dir.file("Cassa1/GrpRep.txt")));
+    EXPECT_EQ(ReadAll(dir.file("Cassa1/GrpRep.txt")), "");
+}
+
+}  // namespace
