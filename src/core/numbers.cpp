@@ -139,8 +139,13 @@ bool SetCurrencyDecimals(int16_t decimals) {
 std::string CurToStr(double amount) {
     size_t dot = Numbers.strCurrFmt.find('.');
     int decimals = dot == std::string::npos ? 0 : static_cast<int>(Numbers.strCurrFmt.size() - dot - 1);
+    if (!std::isfinite(amount)) return "0";
+    // Whole amounts (the usual case) are formatted exactly.
+    if (amount == std::floor(amount) && std::fabs(amount) <= 2147483647.0) {
+        if (decimals == 0) return std::to_string(static_cast<int32_t>(amount));
+        return DecToStr(static_cast<int32_t>(amount), static_cast<int16_t>(decimals));
+    }
     double value = amount / (Numbers.nCurrScale > 0 ? Numbers.nCurrScale : 1);
-    if (!std::isfinite(value)) return "0";
     char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     if (res.ec != std::errc()) return "0";
