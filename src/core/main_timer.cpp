@@ -12,6 +12,7 @@
 #include "link/hello_rec.h"
 #include "link/link_state.h"
 #include "platform/clock.h"
+#include "shell/batch.h"
 #include "shell/cycle.h"
 #include "tables/transfer.h"
 

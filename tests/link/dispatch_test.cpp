@@ -1,0 +1,266 @@
+// Parsing and dispatch of the register's answers, against a fake port that
+// acknowledges every frame the program sends.
+#include "emulator/wire.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "queue_fixture.h"
+
+using linktest::Hex;
+
+namespace {
+
+class DispatchTest : public queuetest::QueueTest {
+protected:
+    void SetUp() override {
+        QueueTest::SetUp();
+        UseFakePort();
+        fake().SetResponder([](const std::string& bytes) -> std::string {
+            if (bytes.empty() || bytes[0] != EOT) return "";
+            std::string ack(1, ACK);
+            if (LinkState.bAddressed) ack += std::string(2, AddressChar());
+            return ack;
+        });
+        LinkState.sngTOReadAck = 0.05f;
+        Core.strCashDir = dir.file("Cassa1");
+        platform::MakeDir(Core.strCashDir);
+        calls.clear();
+    }
+    // Parses an answer frame as the register would send it (sequence 1/2).
+    int16_t Parse(const std::string& payload, bool badChecksum = false) {
+        fake().ClearWrites();
+        LinkState.RxFrame = emu::BuildAnswer(payload, LinkState.bAddressed, LinkState.nAddress, 1,
+                                             2, badChecksum);
+        return ParseAnswer();
+    }
+    static std::string Ack() { return LinkState.bAddressed ? Hex("06 A0 A0") : Hex("06"); }
+
+    static inline std::vector<std::string> calls;
+    static inline int16_t dataResult = -1;
+};
+
+TEST_F(DispatchTest, ABadChecksumIsRefusedAndChangesNothing) {
+    for (bool addressed : {false, true}) {
+        LinkState.bAddressed = addressed;
+        LinkState.nSeq1 = 9;
+        LinkState.nSeq2 = 8;
+        RegisterAnsProc("80", [] {
+            calls.push_back("AnsReparto");
+            return std::string("1:DEPT");
+        });
+        Parse("B80", true);
+        EXPECT_EQ(fake().Written(), addressed ? Hex("15 A0 A0") : Hex("15"));
+        EXPECT_EQ(LinkState.nSeq1, 9);
+        EXPECT_EQ(LinkState.nSeq2, 8);
+        EXPECT_TRUE(calls.empty());
+        EXPECT_EQ(TraceLines().size(), 0u);  // trace off; the Err line needs its flag
+    }
+    SerLog.bSerLogErr = true;
+    Parse("B80", true);
+    auto lines = TraceLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("badchk"), std::string::npos);
+}
+
+TEST_F(DispatchTest, TheAnswerRecordHoldsTheFrameParts) {
+    LinkState.bAddressed = true;
+    LinkState.nAddress = 3;
+    Parse("A05:123");
+    EXPECT_EQ(AnswerRec.nRxLen, 15);
+    EXPECT_EQ(AnswerRec.nStation, 3);
+    EXPECT_EQ(AnswerRec.nLength, 15);
+    EXPECT_EQ(AnswerRec.nSeqFirst, 1);
+    EXPECT_EQ(AnswerRec.nSeqSecond, 2);
+    EXPECT_EQ(AnswerRec.strAnsFrame, "A05:123");
+    EXPECT_EQ(AnswerRec.strClass, "A");
+    EXPECT_EQ(AnswerRec.strCode, "05");
+    EXPECT_EQ(AnswerRec.nChkFrame, AnswerRec.nChkCalc);
+    // The sequence values of a good answer are echoed in the next frames.
+    EXPECT_EQ(LinkState.nSeq2, 1);
+    EXPECT_EQ(LinkState.nSeq1, 2);
+}
+
+TEST_F(DispatchTest, StatusAndUnknownClassAnswers) {
+    struct Case {
+        const char* payload;
+        const char* written;
+        int16_t result;
+    } cases[] = {
+        {"A01:000:000:000:x", "", -1},  // a hello outside the hello: not acknowledged
+        {"A05", "06", 0},
+        {"X12", "15", 0},               // an unknown class: NAK
+        {"", "15", 0},                  // an empty payload
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Parse(c.payload), c.result) << c.payload;
+        EXPECT_EQ(fake().Written(), Hex(c.written)) << c.payload;
+    }
+}
+
+TEST_F(DispatchTest, AFrameTooShortForItsPartsIsRefusedWithoutReadingOutOfIt) {
+    for (const std::string& frame : {Hex("04 03"), Hex("04 2F 21 02 03"), std::string()}) {
+        fake().ClearWrites();
+        LinkState.RxFrame = frame;
+        ParseAnswer();
+        EXPECT_EQ(fake().Written(), Hex("15"));
+        EXPECT_EQ(AnswerRec.strClass, "");
+    }
+}
+
+TEST_F(DispatchTest, RecordRequestsAreAnsweredByTheirProcedureOrByTheUnknownCodeRule) {
+    RegisterAnsProc("80", [] {
+        calls.push_back("AnsReparto");
+        return std::string("1:DEPT 1:31");
+    });
+    LinkState.PendingCmd = "*2;+4;*F;*3;";
+    struct Case {
+        const char* payload;
+        std::string written;
+    } cases[] = {
+        // The procedure's text goes back in a data frame (sequence echoed).
+        {"B80", Hex("04 3A 21 22") + "1:DEPT 1:31" + "\x02"},
+        // Codes the register answers with an empty command frame.
+        {"B03", Hex("04 31 21 22 30 3B 02")},
+        {"B1A", Hex("04 31 21 22 30 3B 02")},  // codes compare as texts
+        {"B27", Hex("04 31 21 22 30 3B 02")},
+        {"B44", Hex("04 31 21 22 30 3B 02")},
+        // Every other unknown code, and a table code without a procedure yet.
+        {"B65", Hex("06")},
+        {"B91", Hex("06")},
+        {"B81", Hex("06")},
+    };
+    for (const Case& c : cases) {
+        LinkState.bCmdPending = true;
+        LinkState.sngLastRx = 0;
+        Parse(c.payload);
+        const std::string w = fake().Written();
+        // Frames: compare up to STX (the checksum is the frame layer's).
+        EXPECT_EQ(w.substr(0, c.written.size()), c.written) << c.payload;
+        if (c.written[0] == EOT) {
+            EXPECT_EQ(w.size(), c.written.size() + 2) << c.payload;
+        }
+        if (std::string(c.payload) != "B80") {
+            EXPECT_GT(LinkState.sngLastRx, 0) << c.payload;
+        }
+        if (c.written == Hex("04 31 21 22 30 3B 02")) {
+            // The queued command never rides on an answer frame.
+            EXPECT_FALSE(LinkState.bCmdPending);
+        }
+    }
+    EXPECT_EQ(calls, std::vector<std::string>{"AnsReparto"});
+}
+
+TEST_F(DispatchTest, OnlyCodesOfTheTablesTakeAProcedure) {
+    AnsProc p = [] { return std::string("*"); };
+    DataProc d = [] { return int16_t(-1); };
+    EXPECT_TRUE(RegisterAnsProc("90", p));
+    EXPECT_FALSE(RegisterAnsProc("65", p));
+    EXPECT_FALSE(RegisterAnsProc("7", p));
+    EXPECT_TRUE(RegisterDataProc("78", d));
+    EXPECT_FALSE(RegisterDataProc("57", d));
+    EXPECT_FALSE(RegisterDataProc("17", d));
+}
+
+TEST_F(DispatchTest, DataLinesAreSplitAndTheHistoryPositionKept) {
+    struct Case {
+        const char* payload;
+        const char* h1;
+        const char* h2;
+        const char* data;
+        const char* rec;
+        const char* indi;  // history position afterwards
+        const char* pg;
+    } cases[] = {
+        {"C02:ZZZZ:ZZ:report line", "ZZZZ", "ZZ", "report line", "", "old", "op"},
+        {"C07:ZZZZ:ZZ:1:DEPT 1:31:", "ZZZZ", "ZZ", "1:DEPT 1:31:", "1:DEPT 1:", "old", "op"},
+        {"C00:1234:56:data", "1234", "56", "data", "", "1234", "56"},
+        {"C00:1234:ZZ:data", "1234", "ZZ", "data", "", "old", "op"},
+        {"C24:ZZZZ:ZZ:a:", "ZZZZ", "ZZ", "a:", "", "old", "op"},
+        {"C24:ZZZZ:ZZ:a:b:c:", "ZZZZ", "ZZ", "a:b:c:", "a:b:", "old", "op"},
+        {"C07:ZZZZ:ZZ:*", "ZZZZ", "ZZ", "*", "", "old", "op"},
+        // Broken lines: no headers, no position change, no crash.
+        {"C00:1234", "1234", "", "", "", "old", "op"},
+        {"C0", "", "", "", "", "old", "op"},
+    };
+    for (const Case& c : cases) {
+        CassaFile.strB90Indi = "old";
+        CassaFile.strB90Pg = "op";
+        Parse(c.payload);
+        EXPECT_EQ(AnswerRec.strHeader1, c.h1) << c.payload;
+        EXPECT_EQ(AnswerRec.strHeader2, c.h2) << c.payload;
+        EXPECT_EQ(AnswerRec.strAnsData, c.data) << c.payload;
+        EXPECT_EQ(AnswerRec.strAnsRec, c.rec) << c.payload;
+        EXPECT_EQ(CassaFile.strB90Indi, c.indi) << c.payload;
+        EXPECT_EQ(CassaFile.strB90Pg, c.pg) << c.payload;
+    }
+}
+
+TEST_F(DispatchTest, DataLinesGoToTheirProcedureAndItsEndRefreshesTheEditor) {
+    RegisterDataProc("02", [] {
+        calls.push_back("RptReparti " + AnswerRec.strAnsData);
+        SendAck();
+        return dataResult;
+    });
+    const std::string cassaTxt = Core.strCashDir + "/Cassa.txt";
+    struct Case {
+        int16_t result;
+        bool saved;
+        int refreshes;
+    } cases[] = {{-1, false, 0}, {1, true, 0}, {0, true, 1}};
+    for (const Case& c : cases) {
+        platform::RemoveFile(cassaTxt);
+        dataResult = c.result;
+        const int refreshBefore = shell->refreshCalls;
+        EXPECT_EQ(Parse("C02:ZZZZ:ZZ:line"), c.result);
+        EXPECT_EQ(fake().Written(), Hex("06"));
+        EXPECT_EQ(testsupport::Exists(cassaTxt), c.saved) << c.result;
+        EXPECT_EQ(shell->refreshCalls - refreshBefore, c.refreshes) << c.result;
+    }
+    EXPECT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "RptReparti line");
+}
+
+TEST_F(DispatchTest, DataLinesWithoutAProcedureAreAcknowledgedAndTraced) {
+    SerLog.bSerLogErr = true;
+    for (const char* payload : {"C07:ZZZZ:ZZ:1:DEPT:", "C17:ZZZZ:ZZ:x:", "C99:ZZZZ:ZZ:x:"}) {
+        LinkState.sngLastRx = 0;
+        EXPECT_EQ(Parse(payload), -1);
+        EXPECT_EQ(fake().Written(), Hex("06")) << payload;
+        EXPECT_GT(LinkState.sngLastRx, 0) << payload;
+    }
+    EXPECT_FALSE(testsupport::Exists(Core.strCashDir + "/Cassa.txt"));
+    auto lines = TraceLines();
+    ASSERT_EQ(lines.size(), 1u);  // only the table code that has no procedure yet
+    EXPECT_NE(lines[0].find("C07 (DataReparto)"), std::string::npos);
+}
+
+TEST_F(DispatchTest, HistoryCodesShareTheirProcedure) {
+    RegisterDataProc("00", [] {
+        calls.push_back("DataStorico " + AnswerRec.strCode);
+        SendAck();
+        return int16_t(-1);
+    });
+    Parse("C00:0001:01:a");
+    Parse("C01:0001:02:b");
+    EXPECT_EQ(calls, (std::vector<std::string>{"DataStorico 00", "DataStorico 01"}));
+}
+
+TEST_F(DispatchTest, PollingReadsAndDispatchesUntilTheLineIsQuiet) {
+    RegisterAnsProc("80", [] {
+        calls.push_back("AnsReparto");
+        return std::string("*");
+    });
+    LinkState.sngTOPoll = 0.05f;
+    LinkState.sngTOReadFrame = 0.05f;
+    fake().Feed(emu::BuildAnswer("B80", false, 0, 3, 4));
+    const double start = platform::Timer();
+    EXPECT_EQ(PollAnswers(), 0);
+    EXPECT_EQ(calls, std::vector<std::string>{"AnsReparto"});
+    EXPECT_GE(platform::Timer() - start, 0.05);
+    // A closed port: nothing is read.
+    SetPortFactory({});
+    calls.clear();
+    EXPECT_EQ(PollAnswers(), 0);
+    EXPECT_TRUE(calls.empty());
+}
+
+}  // namespace
