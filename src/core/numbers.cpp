@@ -131,8 +131,11 @@ bool SetCurrencyDecimals(int16_t decimals) {
     for (int i = 0; i < decimals; ++i) scale *= 10;
     Numbers.nCurrScale = scale;
     Numbers.strCurrFmt = decimals == 0 ? "0" : "0." + std::string(decimals, '0');
-    platform::WriteProfileString("Locale", "CurrencyDecimals", std::to_string(decimals),
-                                 ConfigIni());
+    // Kept in the base folder's config.ini; before that folder is known there
+    // is nowhere to keep it.
+    if (!Core.strRootDir.empty())
+        platform::WriteProfileString("Locale", "CurrencyDecimals", std::to_string(decimals),
+                                     ConfigIni());
     return true;
 }
 

@@ -153,6 +153,7 @@ bool LogErr(int16_t code) {
 }
 
 bool WriteTxtFile(const std::string& name, const std::string& text) {
+    if (Core.strCashDir.empty()) return false;  // no register folder open
     std::string path = platform::JoinPath(Core.strCashDir, name);
     if (Texts.bNewTxtFile) return platform::WriteFile(path, text + kCrLf);
     return platform::AppendFile(path, text + kCrLf);

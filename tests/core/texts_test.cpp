@@ -263,6 +263,8 @@ TEST_F(TextsTest, WriteTxtFileStartsANewFileOrAppends) {
     EXPECT_EQ(ReadAll(dir.file("PLUErr.txt")), "one\r\ntwo\r\n");
     Core.strCashDir = dir.file("missing");
     EXPECT_FALSE(WriteTxtFile("PLUErr.txt", "x"));
+    Core.strCashDir.clear();  // no register folder open: nothing lands in the working folder
+    EXPECT_FALSE(WriteTxtFile("PLUErr.txt", "x"));
 }
 
 TEST_F(TextsTest, CountersShowInBatchModeOnly) {
