@@ -86,9 +86,6 @@ public:
     // 36. Option bit of parameter 911.
     bool GetP911Enable(int idx, int kind, std::string_view letter) const;
 
-    // The off-line release given to InitOffLine.
-    const std::string& OffLineRelease() const { return strOffLine_; }
-
 private:
     enum class Family { L, T, N };
     Family Fam() const;
