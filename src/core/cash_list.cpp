@@ -1,3 +1,204 @@
 #include "core/cash_list.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/open_register.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/hello_rec.h"
+#include "link/link_state.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
 std::array<CashRec, kMaxCash + 1> CassaList;
+
+namespace {
+
+const char* const kSection = "Casse";
+
+std::string Key(int index) { return "C" + std::to_string(index); }
+
+// The numeric value of the leading number of a field (blanks, sign, digits,
+// a decimal point and digits), rounded to a whole number, halves to even.
+int16_t ValInt(const std::string& s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    size_t start = i;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    }
+    double v = std::strtod(s.substr(start, i - start).c_str(), nullptr);
+    v = std::nearbyint(v);  // the default rounding mode rounds halves to even
+    if (v > INT16_MAX) v = INT16_MAX;
+    if (v < INT16_MIN) v = INT16_MIN;
+    return static_cast<int16_t>(v);
+}
+
+// The fields of a [Casse] value, taken between consecutive "|" from the left
+// without trimming; the last one taken is everything after the last "|" looked
+// for. At most eight fields.
+std::vector<std::string> SplitEntry(const std::string& value) {
+    std::vector<std::string> fields;
+    size_t from = 0;
+    while (fields.size() < 7) {
+        size_t bar = value.find('|', from);
+        if (bar == std::string::npos) break;
+        fields.push_back(value.substr(from, bar - from));
+        from = bar + 1;
+    }
+    fields.push_back(value.substr(from));
+    return fields;
+}
+
+std::string EntryValue(const CashRec& c) {
+    return CleanCasseField(c.number) + "|" + CleanCasseField(c.name) + "|" +
+           CleanCasseField(c.identity) + "|" + CleanCasseField(c.release) + "|" +
+           CleanCasseField(c.port) + "|" + CleanCasseField(c.addressed) + "|" +
+           CleanCasseField(c.station) + "|" + (c.bEnabled ? "1" : "0");
+}
+
+bool WriteEntry(int index) {
+    return platform::WriteProfileString(kSection, Key(index), EntryValue(CassaList[index]),
+                                        ConfigIniPath());
+}
+
+}  // namespace
+
+std::string ConfigIniPath() {
+    if (Core.strRootDir.empty()) return std::string();
+    return platform::JoinPath(Core.strRootDir, "config.ini");
+}
+
+std::string CleanCasseField(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c == '|' || static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
+    return out;
+}
+
+bool SaveCasse() {
+    if (!Core.bInteractive) return true;
+    const std::string file = ConfigIniPath();
+    if (file.empty()) return false;
+    if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
+    bool ok = true;
+    for (int i = 0; i < kMaxCash; ++i)
+        if (CassaList[i].bDefined && !WriteEntry(i)) ok = false;
+    return ok;
+}
+
+void SaveCassaEntry() {
+    if (!Core.bInteractive) return;
+    const int i = Core.nOpenCash;
+    if (i < 0 || i > kMaxCash) return;
+    CashRec& c = CassaList[i];
+    c.name = CleanCasseField(HelloRec.strHelloName);
+    c.identity = CleanCasseField(HelloRec.strHelloInfo);
+    c.release = CleanCasseField(HelloRec.strHelloVersion);
+    // Only a register of the list gets its key; an entry that is not defined
+    // would come back as a register without port or station.
+    if (i < kMaxCash && c.bDefined && !ConfigIniPath().empty()) WriteEntry(i);
+    ConfigLevel.SetCashVersion(i, c.release);
+}
+
+bool LoadCassaList() {
+    const std::string file = ConfigIniPath();
+    if (file.empty()) return true;
+    for (int i = 0; i < kMaxCash; ++i) {
+        // Keys exist only for the registers defined, so a missing key is a
+        // gap in the list, not its end.
+        const std::string value = platform::ProfileString(kSection, Key(i), "", file);
+        if (value.empty()) continue;
+        auto f = SplitEntry(value);
+        if (f.size() < 7) break;
+        if (ValInt(f[6]) != LinkState.nAddress) continue;
+        Core.nCommPort = ValInt(f[4]);
+        CashInfoRec& info = CassaList[i];
+        info = CashInfoRec{f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
+        break;
+    }
+    return true;
+}
+
+void LoadCasseConf() {
+    const std::string file = ConfigIniPath();
+    for (int i = 0; i < kMaxCash; ++i) {
+        CashRec& c = CassaList[i];
+        const std::string value =
+            file.empty() ? std::string() : platform::ProfileString(kSection, Key(i), "", file);
+        if (value.empty()) {
+            static_cast<CashInfoRec&>(c) = CashInfoRec{};
+            c.bDefined = False;
+            c.bEnabled = False;
+            continue;
+        }
+        auto f = SplitEntry(value);
+        if (f.size() < 7) {
+            WriteMsgLog("config.ini [Casse] " + Key(i) + ": fewer than seven fields, not read");
+            return;
+        }
+        c.number = f[0];
+        c.name = f[1];
+        c.identity = f[2];
+        c.release = f[3];
+        c.port = f[4];
+        c.addressed = f[5];
+        ConfigLevel.SetCashVersion(i, c.release);
+        c.station = f[6];
+        c.bDefined = True;
+        if (f.size() >= 8 && Core.strCashMask.empty()) c.bEnabled = ValInt(f[7]) == 1 ? True : False;
+    }
+}
+
+void NewCashRec(int16_t index) {
+    if (index < 0 || index > kMaxCash) return;
+    CashRec& c = CassaList[index];
+    c.station = std::to_string(LinkState.nAddress);
+    c.name.clear();
+    c.number = std::to_string(udtCassaConf.P013);
+    c.port = std::to_string(Core.nCommPort);
+    c.addressed = LinkState.bAddressed ? "1" : "0";
+    c.identity.clear();
+    c.release.clear();
+    c.bDefined = True;
+    c.bEnabled = False;
+    c.bDone = False;
+}
+
+void SelectCash() {
+    const int i = LinkState.nCurCash;
+    if (i < 0 || i > kMaxCash || !CassaList[i].bDefined) return;
+    Core.nCommPort = ValInt(CassaList[i].port);
+    LinkState.nAddress = ValInt(CassaList[i].station);
+    Core.strCashDir =
+        platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(LinkState.nAddress + 1));
+    Core.nOpenCash = static_cast<int16_t>(i);
+    LoadCassa(false);
+}
+
+bool OneCashSelected() {
+    int n = 0;
+    for (int i = 0; i < kMaxCash; ++i)
+        if (CassaList[i].bEnabled) ++n;
+    return n == 1;
+}
+
+bool TestCashEnabled() {
+    const int i = LinkState.nCurCash;
+    if (i >= 0 && i <= kMaxCash && CassaList[i].bEnabled) return true;
+    CurrentShell().MsgBox(GetText("Msg", "82"), GetText("Msg1", "20"));
+    return false;
+}
+
+void ClearCashDone() {
+    for (int i = 0; i < kMaxCash; ++i) CassaList[i].bConnected = False;
+}

@@ -25,3 +25,46 @@ struct CashRec : CashInfoRec {
 
 constexpr int kMaxCash = 16;
 extern std::array<CashRec, kMaxCash + 1> CassaList;
+
+// --- The register list in config.ini [Casse] ---
+// One key per register, "C0" to "C15": number|name|identity|release|port|
+// addressed|station|enabled. A value of seven fields (no enabled flag) is
+// accepted and leaves the enabled flag as it was.
+
+// Path of config.ini in the base folder.
+std::string ConfigIniPath();
+// A name, identity or release as stored in the list: "|" and control
+// characters become blanks, so that the stored line keeps its fields.
+std::string CleanCasseField(const std::string& text);
+
+// Interactive mode: writes the key of every defined register (config.ini is
+// created when missing); keys of undefined registers stay as they are.
+// Batch mode writes nothing. False when a key cannot be written.
+bool SaveCasse();
+// Interactive mode, after a hello answer: name, identity and release of the
+// answer into the open register's entry, its key written, and the release
+// passed to the capability object.
+void SaveCassaEntry();
+// Reads "C0" to "C15" in order, over missing keys, up to the first malformed
+// value, and takes the first entry whose station is LinkState.nAddress: its
+// port into Core.nCommPort and its seven text fields into the list at that
+// key's index.
+bool LoadCassaList();
+// Reads the entry of every register 0 to 15 (fields, release into the
+// capability object, defined flag; the enabled flag from the eighth field
+// unless a register mask was given on the command line). An absent key
+// empties its entry. A malformed value (fewer than seven fields) ends the
+// reading there, noted in the message log.
+void LoadCasseConf();
+// Fills the entry of a register whose options file was just created.
+void NewCashRec(int16_t index);
+// Opens the register chosen in the user interface (LinkState.nCurCash) when
+// its entry is defined.
+void SelectCash();
+// True when exactly one of the registers 0 to 15 is enabled.
+bool OneCashSelected();
+// True when the chosen register is enabled; otherwise says so in a message
+// box and gives false.
+bool TestCashEnabled();
+// No register is connected (start-up).
+void ClearCashDone();

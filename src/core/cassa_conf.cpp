@@ -1,5 +1,473 @@
 #include "core/cassa_conf.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/cash_list.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/open_register.h"
+#include "core/profile_reader.h"
+#include "core/texts.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
 CassaConfRec udtCassaConf;
 CassaConfRec udtCassaConfSaved;
 CassaFileValues CassaFile;
+
+namespace {
+
+const char* const kNoDate = "__/__/__";
+constexpr size_t kMaxText = 127;  // a value is read into a 128-character buffer
+
+enum class Branch { L, Ten, Other };
+
+Branch ModelBranch() {
+    const std::string& m = ConfigLevel.CashType();
+    if (m == "LX4100") return Branch::L;
+    static const char* const ten[] = {"TAV3800", "QUENTARO", "VELTA7300", "ORBA",
+                                      "KWT1900", "DRAVO57", "TIMBREL", "NAVOSK",
+                                      "ZANDORE", "MERIDOTAN"};
+    for (const char* k : ten)
+        if (m == k) return Branch::Ten;
+    return Branch::Other;
+}
+
+int VatCount() { return std::clamp<int>(ConfigLevel.GetMaxTabIva(), 0, 6); }
+int PeriodCount() { return std::clamp<int>(ConfigLevel.GetNIconePeriodo(Core.nOpenCash), 0, 10); }
+
+std::string Num(int n) { return std::to_string(n); }
+
+// The leading number of a profile value as the INI integer read takes it
+// (optional sign, then digits; no digits gives 0). False when it does not
+// fit a 16-bit Integer.
+bool ParseInt16(const std::string& text, int16_t& out) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool neg = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) neg = text[i++] == '-';
+    int64_t v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        v = v * 10 + (text[i] - '0');
+        if (v > 100000) return false;
+    }
+    if (neg) v = -v;
+    if (v < INT16_MIN || v > INT16_MAX) return false;
+    out = static_cast<int16_t>(v);
+    return true;
+}
+
+// Reads one options file key by key into fields that already hold their
+// defaults, and notes the keys whose values could not be taken.
+class OptionReader {
+public:
+    explicit OptionReader(std::string file) : reader_(std::move(file)) {}
+
+    // A missing key or an empty value keeps the default (as the profile
+    // integer read has it); a value that does not fit keeps it too.
+    void Int(const char* section, const std::string& key, int16_t& field) {
+        std::string value;
+        if (!Read(section, key, value) || value.empty()) return;
+        int16_t v = 0;
+        if (ParseInt16(value, v))
+            field = v;
+        else
+            Bad(section, key);
+    }
+    // The field is cleared first; a missing key gives the default, a key
+    // with an empty value leaves the cleared text.
+    void Text(const char* section, const std::string& key, std::string& field,
+              const std::string& cleared = std::string()) {
+        std::string def = field;
+        std::string value;
+        field = cleared;
+        if (!Read(section, key, value)) {
+            field = def;
+            return;
+        }
+        if (!value.empty()) field = value;
+    }
+    // A text kept zero-filled on the left to `width` characters; a longer
+    // value is refused and the default stays.
+    void Padded(const char* section, const std::string& key, std::string& field, size_t width) {
+        std::string value;
+        if (!Read(section, key, value)) return;
+        if (value.size() > width) {
+            Bad(section, key);
+            return;
+        }
+        field = std::string(width - value.size(), '0') + value;
+    }
+
+    bool ok() const { return bad_.empty(); }
+    const std::vector<std::string>& bad() const { return bad_; }
+
+private:
+    bool Read(const char* section, const std::string& key, std::string& value) {
+        return reader_.Get(section, key, value, kMaxText);
+    }
+    void Bad(const char* section, const std::string& key) {
+        bad_.push_back(std::string("[") + section + "] " + key);
+    }
+
+    ProfileReader reader_;
+    std::vector<std::string> bad_;
+};
+
+// A text as written into Cassa.txt: never a line break (control characters
+// become blanks), and quoted when the profile read would otherwise change it
+// (blanks at either end, or a matching pair of outer quotes), since the read
+// trims blanks and strips one pair of outer quotes.
+std::string FileText(const std::string& text) {
+    std::string v = text;
+    for (char& c : v)
+        if (static_cast<unsigned char>(c) < 32) c = ' ';
+    if (v.empty()) return v;
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    bool quoted = v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+    if (blank(v.front()) || blank(v.back()) || quoted) return "\"" + v + "\"";
+    return v;
+}
+
+class OptionWriter {
+public:
+    explicit OptionWriter(std::string file) : file_(std::move(file)) {}
+    void Int(const char* section, const std::string& key, int16_t value) {
+        Put(section, key, std::to_string(value));
+    }
+    void Text(const char* section, const std::string& key, const std::string& value) {
+        Put(section, key, FileText(value));
+    }
+    bool ok() const { return ok_; }
+
+private:
+    // Stops at the first key that cannot be written.
+    void Put(const char* section, const std::string& key, const std::string& value) {
+        if (ok_ && !platform::WriteProfileString(section, key, value, file_)) ok_ = false;
+    }
+    std::string file_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+std::string CassaTxtPath() { return platform::JoinPath(Core.strCashDir, "Cassa.txt"); }
+
+CassaConfRec CassaConfDefaults() {
+    const Branch b = ModelBranch();
+    const std::string& m = ConfigLevel.CashType();
+    CassaConfRec c;
+    c.P019 = ConfigLevel.GetP019Default(0);
+    c.P019_1 = ConfigLevel.GetP019Default(1);
+    c.P015 = 1;
+    if (!Core.strSetupIni.empty())
+        for (int n = 0; n < VatCount(); ++n)
+            c.P016[n] = static_cast<int16_t>(
+                platform::ProfileInt("Locale", "VAT" + Num(n), 0, Core.strSetupIni));
+    if (b == Branch::Ten) {
+        c.P020A = 16, c.P020B = 192, c.P020C = 32;
+    } else if (b == Branch::L) {
+        c.P020A = 35, c.P020B = 196, c.P020C = 0;
+    }
+    for (int n = 1; n <= 10; ++n) c.P025[n] = c.P026[n] = kNoDate;
+    c.P030 = 52, c.P031 = 20, c.P032 = 2, c.P033 = 10;
+    c.P050C = "00000";
+    c.P050P = "000";
+    c.P110 = 3;
+    if (m == "LX4100")
+        c.P210 = 60;
+    else if (m == "DRAVO57" || m == "ZANDORE" || m == "MERIDOTAN")
+        c.P210 = 254;
+    else if (b == Branch::Ten)
+        c.P210 = 126;
+    c.P211 = 12, c.P212 = 28;
+    c.P311 = 4;
+    c.P312 = ConfigLevel.GetP312Default();
+    c.P4101A = "0";
+    c.P4102 = "0";
+    c.P510 = b == Branch::Ten ? 128 : 0;
+    c.P511 = c.P512 = "0";
+    c.P517 = 224;
+    c.P518 = c.P519 = "0";
+    c.P601A = 10, c.P601G = 1, c.P601M = 1;
+    c.P681C = 2, c.P681S = 1, c.P681F = 1;
+    c.P910 = 3;
+    c.P911 = ConfigLevel.GetP911Default(1);
+    c.P911_2 = ConfigLevel.GetP911Default(2);
+    c.P9Addr = static_cast<int16_t>(LinkState.nAddress + 1);
+    c.P915 = b == Branch::L ? 192 : 224;
+    c.P921 = 10;
+    c.P922N = c.P922F = c.P922S = 999;
+    c.P923 = 3, c.P930 = 1;
+    c.nHelloType = ConfigLevel.GetHelloTypeDefault();
+    return c;
+}
+
+bool ReadCassaTipo() {
+    OptionReader r(CassaTxtPath());
+    CassaFile.nTipoTastiera = 0;
+    r.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
+    if (!r.ok()) WriteMsgLog("Cassa.txt: value of [Tastiera] tipo not taken, 0 kept");
+    return r.ok();
+}
+
+bool ReadCassaConf() {
+    const Branch b = ModelBranch();
+    CassaConfRec& c = udtCassaConf;
+    c = CassaConfDefaults();
+    CassaFile.strB90Indi.clear();
+    CassaFile.strB90Pg.clear();
+    CassaFile.nB90Type = 0;
+
+    OptionReader r(CassaTxtPath());
+    r.Text("B90", "indi", CassaFile.strB90Indi);
+    r.Text("B90", "pg", CassaFile.strB90Pg);
+    r.Int("B90", "type", CassaFile.nB90Type);
+
+    r.Int("P0", "19", c.P019);
+    r.Int("P0", "19_1", c.P019_1);
+    r.Int("P0", "12", c.P012);
+    r.Int("P0", "13", c.P013);
+    r.Int("P0", "15", c.P015);
+    for (int n = 0; n < VatCount(); ++n) r.Int("P0", "16" + Num(n), c.P016[n]);
+    r.Int("P0", "17", c.P017);
+    if (b != Branch::Other) {
+        r.Int("P0", "20A", c.P020A);
+        r.Int("P0", "20B", c.P020B);
+        // Read for every model: the register has a third receipt byte on
+        // LX4100 too, and it is written and sent like the others.
+        r.Int("P0", "20C", c.P020C);
+    }
+    for (int n = 1; n <= 6; ++n) r.Text("P0", "21" + Num(n), c.P021[n]);
+    r.Int("P0", "22", c.P022);
+    for (int n = 1; n <= 2; ++n) r.Text("P0", "23" + Num(n), c.P023[n]);
+    for (int n = 1; n <= PeriodCount(); ++n) {
+        r.Int("P0", "24" + Num(n), c.P024[n]);
+        r.Text("P0", "25" + Num(n), c.P025[n], kNoDate);
+        r.Text("P0", "26" + Num(n), c.P026[n], kNoDate);
+    }
+    r.Int("P0", "30", c.P030);
+    r.Int("P0", "31", c.P031);
+    r.Int("P0", "32", c.P032);
+    r.Int("P0", "33", c.P033);
+    r.Int("P0", "40", c.P040);
+    r.Int("P0", "41", c.P041);
+    r.Int("P0", "42", c.P042);
+    r.Int("P0", "50", c.P050);
+    r.Padded("P0", "50C", c.P050C, 5);
+    r.Padded("P0", "50P", c.P050P, 3);
+
+    r.Int("P1", "10", c.P110);
+    r.Int("P2", "10", c.P210);
+    r.Int("P2", "11", c.P211);
+    r.Int("P2", "12", c.P212);
+    r.Int("P2", "13", c.P213);
+    r.Int("P2", "X2", c.PX2);
+    r.Int("P2", "16", c.P216);
+    r.Int("P3", "10", c.P310);
+    r.Int("P3", "11", c.P311);
+    r.Int("P3", "12", c.P312);
+
+    if (b == Branch::Ten) {
+        r.Text("P4", "101A", c.P4101A);
+        r.Int("P4", "101B", c.P4101B);
+        for (int n = 1; n <= 6; ++n) r.Int("P4", "111" + Num(n), c.P4111[n]);
+    } else if (b == Branch::L) {
+        r.Text("P4", "102", c.P4102);
+        r.Text("P4", "112", c.P4112);
+        r.Int("P4", "122", c.P4122);
+    }
+
+    r.Int("P5", "10", c.P510);
+    r.Text("P5", "11", c.P511);
+    r.Text("P5", "12", c.P512);
+    r.Int("P5", "13", c.P513);
+    r.Text("P5", "14", c.P514);
+    r.Text("P5", "15", c.P515);
+    r.Text("P5", "16", c.P516);
+    r.Int("P5", "17", c.P517);
+    r.Text("P5", "18", c.P518);
+    r.Text("P5", "19", c.P519);
+    r.Int("P6", "01A", c.P601A);
+    r.Int("P6", "01G", c.P601G);
+    r.Int("P6", "01M", c.P601M);
+    r.Int("P6", "81C", c.P681C);
+    r.Int("P6", "81S", c.P681S);
+    r.Int("P6", "81F", c.P681F);
+
+    r.Int("P9", "10", c.P910);
+    r.Int("P9", "11", c.P911);
+    LinkState.bAddressed = GetAddressedMode(c.P911);
+    SetDefTimeouts((c.P911 & 1) ? 1 : 0, LinkState);
+    r.Int("P9", "11_2", c.P911_2);
+    int16_t level = (c.P911 & 8) ? 1 : 0;
+    ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
+    r.Int("Communication", "hellotype", c.nHelloType);
+    r.Int("Communication", "PhoneBookIndex", c.nPhoneBookIndex);
+    c.P9Addr = static_cast<int16_t>(LinkState.nAddress + 1);
+    r.Int("P9", "14", c.P914);
+    r.Int("P9", "15", c.P915);
+    r.Int("P9", "20", c.P920);
+    r.Int("P9", "21", c.P921);
+    r.Int("P9", "22N", c.P922N);
+    r.Int("P9", "22F", c.P922F);
+    r.Int("P9", "22S", c.P922S);
+    r.Int("P9", "23", c.P923);
+    r.Int("P9", "30", c.P930);
+    if (b == Branch::L) r.Text("P3", "46", c.P346);
+
+    if (!r.ok()) {
+        std::string keys;
+        for (const std::string& k : r.bad()) keys += (keys.empty() ? "" : ", ") + k;
+        WriteMsgLog("Cassa.txt of " + Core.strCashDir + ": values not taken, defaults kept: " + keys);
+    }
+    return r.ok();
+}
+
+bool SaveCassa() {
+    const std::string file = CassaTxtPath();
+    if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
+    const Branch b = ModelBranch();
+    const CassaConfRec& c = udtCassaConf;
+    OptionWriter w(file);
+
+    w.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
+    w.Text("B90", "indi", CassaFile.strB90Indi);
+    w.Text("B90", "pg", CassaFile.strB90Pg);
+    w.Int("B90", "type", CassaFile.nB90Type);
+
+    w.Int("P0", "19", c.P019);
+    w.Int("P0", "19_1", c.P019_1);
+    w.Int("P0", "12", c.P012);
+    w.Int("P0", "13", c.P013);
+    w.Int("P0", "15", c.P015);
+    for (int n = 0; n < VatCount(); ++n) w.Int("P0", "16" + Num(n), c.P016[n]);
+    w.Int("P0", "17", c.P017);
+    for (int n = 1; n <= 6; ++n) w.Text("P0", "21" + Num(n), c.P021[n]);
+    w.Int("P0", "22", c.P022);
+    for (int n = 1; n <= 2; ++n) w.Text("P0", "23" + Num(n), c.P023[n]);
+    for (int n = 1; n <= PeriodCount(); ++n) {
+        w.Int("P0", "24" + Num(n), c.P024[n]);
+        w.Text("P0", "25" + Num(n), c.P025[n]);
+        w.Text("P0", "26" + Num(n), c.P026[n]);
+    }
+    w.Int("P0", "30", c.P030);
+    w.Int("P0", "31", c.P031);
+    w.Int("P0", "32", c.P032);
+    w.Int("P0", "40", c.P040);
+    w.Int("P0", "41", c.P041);
+    w.Int("P0", "42", c.P042);
+    w.Int("P0", "50", c.P050);
+    w.Text("P0", "50C", c.P050C);
+    w.Text("P0", "50P", c.P050P);
+
+    w.Int("P1", "10", c.P110);
+    w.Int("P2", "10", c.P210);
+    w.Int("P2", "11", c.P211);
+    w.Int("P2", "12", c.P212);
+    w.Int("P2", "13", c.P213);
+    w.Int("P2", "X2", c.PX2);
+    w.Int("P2", "16", c.P216);
+    w.Int("P3", "10", c.P310);
+    w.Int("P3", "11", c.P311);
+    w.Int("P3", "12", c.P312);
+
+    if (b == Branch::L) {
+        w.Text("P4", "102", c.P4102);
+        w.Text("P4", "112", c.P4112);
+        w.Int("P4", "122", c.P4122);
+    } else if (b == Branch::Ten) {
+        w.Text("P4", "101A", c.P4101A);
+        w.Int("P4", "101B", c.P4101B);
+        for (int n = 1; n <= 6; ++n) w.Int("P4", "111" + Num(n), c.P4111[n]);
+    }
+
+    w.Int("P5", "10", c.P510);
+    w.Text("P5", "11", c.P511);
+    w.Text("P5", "12", c.P512);
+    w.Int("P5", "13", c.P513);
+    w.Text("P5", "14", c.P514);
+    w.Text("P5", "15", c.P515);
+    w.Text("P5", "16", c.P516);
+    w.Int("P5", "17", c.P517);
+    w.Text("P5", "18", c.P518);
+    w.Text("P5", "19", c.P519);
+    w.Int("P6", "01A", c.P601A);
+    w.Int("P6", "01G", c.P601G);
+    w.Int("P6", "01M", c.P601M);
+    w.Int("P6", "81S", c.P681S);
+    w.Int("P6", "81C", c.P681C);
+    w.Int("P6", "81F", c.P681F);
+
+    w.Int("P9", "10", c.P910);
+    w.Int("P9", "11", c.P911);
+    w.Int("P9", "11_2", c.P911_2);
+    w.Int("Communication", "hellotype", c.nHelloType);
+    w.Int("Communication", "PhoneBookIndex", c.nPhoneBookIndex);
+    w.Int("P9", "13", c.P9Addr);
+    w.Int("P9", "14", c.P914);
+    w.Int("P9", "15", c.P915);
+    w.Int("P9", "20", c.P920);
+    w.Int("P9", "21", c.P921);
+    w.Int("P9", "22N", c.P922N);
+    w.Int("P9", "22F", c.P922F);
+    w.Int("P9", "22S", c.P922S);
+    w.Int("P9", "23", c.P923);
+    w.Int("P9", "30", c.P930);
+
+    if (b == Branch::L) {
+        w.Text("P3", "46", c.P346);
+        w.Int("P0", "20A", c.P020A);
+        w.Int("P0", "20B", c.P020B);
+        w.Int("P0", "20C", c.P020C);
+    } else if (b == Branch::Ten) {
+        w.Int("P0", "20A", c.P020A);
+        w.Int("P0", "20B", c.P020B);
+        w.Int("P0", "20C", c.P020C);
+        w.Int("P0", "33", c.P033);
+    }
+    if (!w.ok()) return false;
+    return SaveCasse();
+}
+
+bool TestGlbDiff() {
+    const CassaConfRec& a = udtCassaConf;
+    const CassaConfRec& s = udtCassaConfSaved;
+    // Every scalar and text of the record.
+    auto scalars = [](const CassaConfRec& r) {
+        return std::tie(r.P019, r.P019_1, r.PX2, r.P012, r.P013, r.P015, r.P017, r.P020A,
+                        r.P020B, r.P020C, r.P022, r.P030, r.P031, r.P032, r.P033, r.P040,
+                        r.P041, r.P042, r.P050, r.P050C, r.P050P, r.P110, r.P210, r.P211,
+                        r.P212, r.P213, r.P216, r.P310, r.P311, r.P312, r.P4101A, r.P4101B,
+                        r.P4102, r.P4112, r.P4122, r.P510, r.P511, r.P512, r.P513, r.P514,
+                        r.P515, r.P516, r.P517, r.P518, r.P519, r.P601G, r.P601M, r.P601A,
+                        r.P681S, r.P681C, r.P681F, r.P910, r.P911, r.P911_2, r.P9Addr, r.P914,
+                        r.P915, r.P920, r.P921, r.P922N, r.P922F, r.P922S, r.P923, r.P930,
+                        r.P346, r.nHelloType, r.nPhoneBookIndex);
+    };
+    if (scalars(a) != scalars(s)) return true;
+    for (int n = 0; n < VatCount(); ++n)
+        if (a.P016[n] != s.P016[n]) return true;
+    for (int n = 1; n <= 6; ++n)
+        if (a.P021[n] != s.P021[n] || a.P4111[n] != s.P4111[n]) return true;
+    for (int n = 1; n <= 2; ++n)
+        if (a.P023[n] != s.P023[n]) return true;
+    for (int n = 1; n <= PeriodCount(); ++n)
+        if (a.P024[n] != s.P024[n] || a.P025[n] != s.P025[n] || a.P026[n] != s.P026[n])
+            return true;
+    return false;
+}
+
+bool AskGlbDiff() {
+    if (!TestGlbDiff()) return false;
+    if (AskConfirm()) return true;
+    udtCassaConf = udtCassaConfSaved;
+    LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
+    return true;
+}

@@ -1,0 +1,231 @@
+#include "core/cash_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/fake_shell.h"
+#include "common/tempdir.h"
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/texts.h"
+#include "link/hello_rec.h"
+#include "link/link_state.h"
+#include "platform/profile.h"
+
+namespace {
+
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+class CashListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Core = CoreGlobals{};
+        Texts = TextsGlobals{};
+        CassaList = {};
+        LinkState = LinkStateRec{};
+        HelloRec = HelloRecT{};
+        udtCassaConf = CassaConfRec{};
+        ConfigLevel = ConfigLevelClass{};
+        ConfigLevel.InitOffLine(3, "V014057");  // DRAVO57
+        Core.strRootDir = dir.path();
+    }
+    std::string Ini() { return dir.file("config.ini"); }
+    std::string Key(int i) { return platform::ProfileString("Casse", "C" + std::to_string(i), "", Ini()); }
+
+    testsupport::TempDir dir;
+};
+
+TEST_F(CashListTest, LoadCasseConfReadsEightAndSevenFields) {
+    WriteAll(Ini(),
+             "[Casse]\r\n"
+             "C0=5|Bar|ID7|R022002|2|1|4|0\r\n"
+             "C1=6|Pub|ID8|R022041|3|0|5\r\n"
+             "C2=7|Inn|ID9||1|0|6|1\r\n");
+    CassaList[0].bEnabled = True;
+    CassaList[1].bEnabled = True;
+    CassaList[3].number = "stale";
+    CassaList[3].bDefined = CassaList[3].bEnabled = True;
+    LoadCasseConf();
+
+    const CashRec& c = CassaList[0];
+    EXPECT_EQ(c.number, "5");
+    EXPECT_EQ(c.name, "Bar");
+    EXPECT_EQ(c.identity, "ID7");
+    EXPECT_EQ(c.release, "R022002");
+    EXPECT_EQ(c.port, "2");
+    EXPECT_EQ(c.addressed, "1");
+    EXPECT_EQ(c.station, "4");
+    EXPECT_EQ(c.bDefined, True);
+    EXPECT_EQ(c.bEnabled, False);
+    EXPECT_EQ(CassaList[1].bEnabled, True);  // seven fields: enabled flag kept
+    EXPECT_EQ(CassaList[1].station, "5");
+    EXPECT_EQ(CassaList[2].bEnabled, True);
+    // Releases reach the capability object: R022002 is the older customer
+    // record, R022041 the newest.
+    EXPECT_EQ(ConfigLevel.GetClientType(0), 1);
+    EXPECT_EQ(ConfigLevel.GetClientType(1), 4);
+    // An absent key empties its entry.
+    EXPECT_EQ(CassaList[3].number, "");
+    EXPECT_EQ(CassaList[3].bDefined, False);
+    EXPECT_EQ(CassaList[3].bEnabled, False);
+
+    // SelectCash opens register 0: port 2, station 4, folder Cassa5.
+    LinkState.nCurCash = 0;
+    SelectCash();
+    EXPECT_EQ(Core.nCommPort, 2);
+    EXPECT_EQ(LinkState.nAddress, 4);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa5"));
+    EXPECT_EQ(Core.nOpenCash, 0);
+}
+
+TEST_F(CashListTest, RegisterMaskKeepsTheEnabledFlags) {
+    WriteAll(Ini(), "[Casse]\r\nC0=1||||1|0|0|1\r\nC1=2||||1|0|1|0\r\n");
+    Core.strCashMask = "0100000000000000";
+    CassaList[1].bEnabled = True;
+    LoadCasseConf();
+    EXPECT_EQ(CassaList[0].bEnabled, False);
+    EXPECT_EQ(CassaList[1].bEnabled, True);
+}
+
+TEST_F(CashListTest, MalformedValueStopsTheReading) {
+    WriteAll(Ini(), "[Casse]\r\nC0=1|a|b|c|1|0|0|1\r\nC1=1|a|b\r\nC2=3||||1|0|2|1\r\n");
+    CassaList[2].number = "old";
+    LoadCasseConf();
+    EXPECT_EQ(CassaList[0].bDefined, True);
+    EXPECT_EQ(CassaList[1].bDefined, False);
+    EXPECT_EQ(CassaList[2].number, "old");
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find("C1"), std::string::npos);
+}
+
+TEST_F(CashListTest, SaveCasseWritesDefinedRegistersOnly) {
+    WriteAll(Ini(), "; registers\r\n[Casse]\r\nC5=keep|me\r\n");
+    CassaList[0] = CashRec{};
+    CassaList[0].number = "1", CassaList[0].port = "1", CassaList[0].addressed = "0";
+    CassaList[0].station = "0", CassaList[0].bDefined = True, CassaList[0].bEnabled = True;
+    CassaList[2].number = "3", CassaList[2].name = "Till|3\t", CassaList[2].port = "2";
+    CassaList[2].addressed = "1", CassaList[2].station = "2", CassaList[2].bDefined = True;
+    CassaList[5].number = "9";  // not defined
+
+    Core.bInteractive = false;
+    const std::string before = ReadAll(Ini());
+    EXPECT_TRUE(SaveCasse());
+    EXPECT_EQ(ReadAll(Ini()), before);
+
+    Core.bInteractive = true;
+    EXPECT_TRUE(SaveCasse());
+    EXPECT_EQ(ReadAll(Ini()),
+              "; registers\r\n[Casse]\r\nC5=keep|me\r\nC0=1||||1|0|0|1\r\nC2=3|Till 3 |||2|1|2|0\r\n");
+}
+
+TEST_F(CashListTest, SaveCasseCreatesConfigIni) {
+    CassaList[1].bDefined = True;
+    EXPECT_TRUE(SaveCasse());
+    EXPECT_EQ(Key(1), "|||||||0");
+}
+
+TEST_F(CashListTest, NewCashRecFillsANewEntry) {
+    LinkState.nAddress = 3;
+    LinkState.bAddressed = true;
+    Core.nCommPort = 2;
+    udtCassaConf.P013 = 7;
+    CassaList[3].name = "old";
+    CassaList[3].bEnabled = CassaList[3].bDone = True;
+    NewCashRec(3);
+    EXPECT_EQ(CassaList[3].bDefined, True);
+    EXPECT_EQ(CassaList[3].bEnabled, False);
+    EXPECT_EQ(CassaList[3].bDone, False);
+    EXPECT_TRUE(SaveCasse());
+    EXPECT_EQ(Key(3), "7||||2|1|3|0");
+}
+
+TEST_F(CashListTest, SaveCassaEntryStoresACleanHelloAnswer) {
+    WriteAll(Ini(), "[Casse]\r\nC1=4|x|y|R013000|1|1|1|1\r\n");
+    LoadCasseConf();
+    Core.nOpenCash = 1;
+    HelloRec.strHelloName = "Bar|Nord\r\n";
+    HelloRec.strHelloInfo = "ID\x01" "42";
+    HelloRec.strHelloVersion = "R022040";
+
+    Core.bInteractive = false;
+    SaveCassaEntry();
+    EXPECT_EQ(CassaList[1].name, "x");
+
+    Core.bInteractive = true;
+    SaveCassaEntry();
+    EXPECT_EQ(CassaList[1].name, "Bar Nord  ");
+    EXPECT_EQ(CassaList[1].identity, "ID 42");
+    EXPECT_EQ(Key(1), "4|Bar Nord  |ID 42|R022040|1|1|1|1");
+    EXPECT_EQ(ConfigLevel.GetClientType(1), 3);
+    // The stored line reads back with every field in its place.
+    LoadCasseConf();
+    EXPECT_EQ(CassaList[1].station, "1");
+    EXPECT_EQ(CassaList[1].release, "R022040");
+}
+
+TEST_F(CashListTest, LoadCassaListTakesTheEntryOfTheStation) {
+    WriteAll(Ini(),
+             "[Casse]\r\nC0=1|A|||1|0|0|1\r\nC1=2|B|||3|1|4|1\r\nC2=3|C|||5|1|4|1\r\n"
+             "C4=5|E|||6|1|6|1\r\n");
+    LinkState.nAddress = 4;
+    Core.nCommPort = 1;
+    EXPECT_TRUE(LoadCassaList());
+    EXPECT_EQ(Core.nCommPort, 3);
+    EXPECT_EQ(CassaList[1].name, "B");
+    EXPECT_EQ(CassaList[2].name, "");  // only the first match
+
+    // Keys exist only for defined registers: C4 is found over the gap at C3.
+    LinkState.nAddress = 6;
+    EXPECT_TRUE(LoadCassaList());
+    EXPECT_EQ(Core.nCommPort, 6);
+    EXPECT_EQ(CassaList[4].name, "E");
+
+    // A malformed value ends the reading.
+    WriteAll(Ini(), "[Casse]\r\nC0=1|A\r\nC1=2|B|||3|1|4|1\r\n");
+    LinkState.nAddress = 4;
+    Core.nCommPort = 1;
+    EXPECT_TRUE(LoadCassaList());
+    EXPECT_EQ(Core.nCommPort, 1);
+}
+
+TEST_F(CashListTest, OneCashSelected) {
+    struct Row {
+        std::initializer_list<int> enabled;
+        bool one;
+    };
+    for (const Row& r : {Row{{}, false}, Row{{5}, true}, Row{{1, 5}, false}, Row{{16}, false}}) {
+        CassaList = {};
+        for (int i : r.enabled) CassaList[i].bEnabled = True;
+        EXPECT_EQ(OneCashSelected(), r.one);
+    }
+}
+
+TEST_F(CashListTest, TestCashEnabledSaysWhy) {
+    testsupport::ScopedFakeShell shell;
+    WriteAll(dir.file("Testi.eng"), "[Msg]\r\n82=Register not enabled\r\n[Msg1]\r\n20=Warning\r\n");
+    Core.strLangFile = dir.file("Testi.eng");
+    LinkState.nCurCash = 2;
+    CassaList[2].bEnabled = True;
+    EXPECT_TRUE(TestCashEnabled());
+    EXPECT_TRUE(shell->msgBoxes.empty());
+    CassaList[2].bEnabled = False;
+    EXPECT_FALSE(TestCashEnabled());
+    ASSERT_EQ(shell->msgBoxes.size(), 1u);
+    EXPECT_EQ(shell->msgBoxes[0].text, "Register not enabled");
+    EXPECT_EQ(shell->msgBoxes[0].title, "Warning");
+}
+
+TEST_F(CashListTest, SelectCashIgnoresAnUndefinedEntry) {
+    Core.strCashDir = "unchanged";
+    LinkState.nCurCash = 7;
+    SelectCash();
+    EXPECT_EQ(Core.strCashDir, "unchanged");
+    ClearCashDone();
+    CassaList[3].bConnected = True;
+    ClearCashDone();
+    EXPECT_EQ(CassaList[3].bConnected, False);
+}
+
+}  // namespace

@@ -1,0 +1,414 @@
+#include "core/cassa_conf.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/fake_shell.h"
+#include "common/tempdir.h"
+#include "core/cash_list.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/texts.h"
+#include "link/link_state.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace {
+
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+// Every Integer and Text field of the record, with its name for messages.
+struct IntField {
+    const char* name;
+    int16_t CassaConfRec::*m;
+};
+struct TextField {
+    const char* name;
+    std::string CassaConfRec::*m;
+};
+#define F(x) {#x, &CassaConfRec::x}
+const std::vector<IntField> kInts = {
+    F(P019),  F(P019_1), F(PX2),   F(P012),   F(P013),   F(P015),   F(P017),  F(P020A), F(P020B),
+    F(P020C), F(P022),   F(P030),  F(P031),   F(P032),   F(P033),   F(P040),  F(P041),  F(P042),
+    F(P050),  F(P110),   F(P210),  F(P211),   F(P212),   F(P213),   F(P216),  F(P310),  F(P311),
+    F(P312),  F(P4101B), F(P4122), F(P510),   F(P513),   F(P517),   F(P601G), F(P601M), F(P601A),
+    F(P681S), F(P681C),  F(P681F), F(P910),   F(P911),   F(P911_2), F(P9Addr), F(P914), F(P915),
+    F(P920),  F(P921),   F(P922N), F(P922F),  F(P922S),  F(P923),   F(P930),  F(nHelloType),
+    F(nPhoneBookIndex)};
+const std::vector<TextField> kTexts = {F(P050C), F(P050P), F(P4101A), F(P4102), F(P4112),
+                                       F(P511),  F(P512),  F(P514),   F(P515),  F(P516),
+                                       F(P518),  F(P519),  F(P346)};
+#undef F
+
+// The names of the fields that differ, for readable failures.
+std::string Diff(const CassaConfRec& a, const CassaConfRec& b) {
+    std::string out;
+    for (const auto& f : kInts)
+        if (a.*f.m != b.*f.m)
+            out += std::string(f.name) + " " + std::to_string(a.*f.m) + "/" +
+                   std::to_string(b.*f.m) + "; ";
+    for (const auto& f : kTexts)
+        if (a.*f.m != b.*f.m) out += std::string(f.name) + " '" + a.*f.m + "'/'" + b.*f.m + "'; ";
+    for (int n = 0; n < 11; ++n) {
+        if (n < 6 && a.P016[n] != b.P016[n]) out += "P016(" + std::to_string(n) + "); ";
+        if (n < 7 && a.P021[n] != b.P021[n]) out += "P021(" + std::to_string(n) + "); ";
+        if (n < 3 && a.P023[n] != b.P023[n]) out += "P023(" + std::to_string(n) + "); ";
+        if (n < 7 && a.P4111[n] != b.P4111[n]) out += "P4111(" + std::to_string(n) + "); ";
+        if (a.P024[n] != b.P024[n] || a.P025[n] != b.P025[n] || a.P026[n] != b.P026[n])
+            out += "period " + std::to_string(n) + "; ";
+    }
+    return out;
+}
+
+class CassaConfTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Core = CoreGlobals{};
+        Texts = TextsGlobals{};
+        CassaList = {};
+        LinkState = LinkStateRec{};
+        udtCassaConf = CassaConfRec{};
+        udtCassaConfSaved = CassaConfRec{};
+        CassaFile = CassaFileValues{};
+        ConfigLevel = ConfigLevelClass{};
+        Core.strRootDir = dir.path();
+        Core.strSetupIni = dir.file("setup.ini");
+        Open(1);
+    }
+    void Model(int16_t n) { ConfigLevel.InitOffLine(n, "V014057"); }
+    // Makes register folder CassaN the open one.
+    void Open(int n) {
+        Core.strCashDir = dir.file("Cassa" + std::to_string(n));
+        platform::MakeDir(Core.strCashDir);
+    }
+    void WriteCassa(const std::string& text) { WriteAll(CassaTxtPath(), text); }
+    std::string MsgLog() { return ReadAll(dir.file("msg.log")); }
+
+    testsupport::TempDir dir;
+};
+
+// --- Reading: defaults of an empty Cassa.txt per model ---
+
+struct ModelDefaults {
+    int16_t model;
+    int16_t P019, P020A, P020B, P020C, P210, P510, P911, P915, P312, nHelloType;
+    bool addressed;
+    int16_t protoLevel;
+    int periods;
+};
+
+TEST_F(CassaConfTest, EmptyFileGivesTheModelDefaults) {
+    const ModelDefaults rows[] = {
+        {3, 32, 16, 192, 32, 254, 128, 136, 224, 0, 1, false, 1, 10},   // DRAVO57
+        {1, 0, 35, 196, 0, 60, 0, 130, 192, 0, 0, true, 0, 6},          // LX4100
+        {6, 0, 16, 192, 32, 126, 128, 128, 224, 124, 0, false, 0, 6},   // QUENTARO
+        {9, 32, 16, 192, 32, 126, 128, 128, 224, 0, 1, false, 0, 10},   // TIMBREL
+        {11, 32, 16, 192, 32, 254, 128, 136, 224, 0, 1, false, 1, 10},  // ZANDORE
+    };
+    WriteAll(Core.strSetupIni, "[Locale]\r\nVAT0=22\r\nVAT1=10\r\n");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.model);
+        Model(r.model);
+        LinkState.nAddress = 4;
+        LinkState.bAddressed = !r.addressed;
+        udtCassaConf.P4101A = "stale";  // left by another register
+        WriteCassa("");
+        EXPECT_TRUE(ReadCassaTipo());
+        EXPECT_TRUE(ReadCassaConf());
+        const CassaConfRec& c = udtCassaConf;
+        EXPECT_EQ(c.P019, r.P019);
+        EXPECT_EQ(c.P020A, r.P020A);
+        EXPECT_EQ(c.P020B, r.P020B);
+        EXPECT_EQ(c.P020C, r.P020C);
+        EXPECT_EQ(c.P210, r.P210);
+        EXPECT_EQ(c.P510, r.P510);
+        EXPECT_EQ(c.P911, r.P911);
+        EXPECT_EQ(c.P915, r.P915);
+        EXPECT_EQ(c.P312, r.P312);
+        EXPECT_EQ(c.nHelloType, r.nHelloType);
+        EXPECT_EQ(LinkState.bAddressed, r.addressed);
+        EXPECT_EQ(ConfigLevel.GetProtoLevel(Core.nOpenCash), r.protoLevel);
+        EXPECT_EQ(c.P4101A, "0");
+        EXPECT_EQ(c.P016[0], 22);
+        EXPECT_EQ(c.P016[1], 10);
+        EXPECT_EQ(c.P015, 1);
+        EXPECT_EQ(c.P030, 52);
+        EXPECT_EQ(c.P033, 10);
+        EXPECT_EQ(c.P110, 3);
+        EXPECT_EQ(c.P211, 12);
+        EXPECT_EQ(c.P311, 4);
+        EXPECT_EQ(c.P517, 224);
+        EXPECT_EQ(c.P511, "0");
+        EXPECT_EQ(c.P050C, "00000");
+        EXPECT_EQ(c.P050P, "000");
+        EXPECT_EQ(c.P601A, 10);
+        EXPECT_EQ(c.P681C, 2);
+        EXPECT_EQ(c.P921, 10);
+        EXPECT_EQ(c.P922N, 999);
+        EXPECT_EQ(c.P923, 3);
+        EXPECT_EQ(c.P9Addr, 5);
+        for (int n = 1; n <= r.periods; ++n) {
+            EXPECT_EQ(c.P025[n], "__/__/__");
+            EXPECT_EQ(c.P026[n], "__/__/__");
+        }
+        EXPECT_EQ(CassaFile.nTipoTastiera, 0);
+    }
+}
+
+// --- Reading: values that are taken, and values that are refused ---
+
+TEST_F(CassaConfTest, PaddedAndOutOfRangeValues) {
+    struct Row {
+        const char* p0;
+        bool ok;
+        const char* p050c;
+        const char* p050p;
+        int16_t p019;
+    };
+    const Row rows[] = {
+        {"50C=12\r\n", true, "00012", "000", 0},
+        {"50P=\r\n", true, "00000", "000", 0},
+        {"50P=7\r\n50C=\r\n", true, "00000", "007", 0},
+        {"50C=1234567\r\n", false, "00000", "000", 0},
+        {"50P=1234\r\n", false, "00000", "000", 0},
+        {"19=40000\r\n", false, "00000", "000", 0},
+        {"19=-32768\r\n", true, "00000", "000", -32768},
+        {"19=  12abc\r\n", true, "00000", "000", 12},
+    };
+    Model(5);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.p0);
+        LinkState.bAddressed = false;
+        // A refused value must not stop the reading of the keys after it.
+        WriteCassa(std::string("[P0]\r\n") + r.p0 + "[P9]\r\n11=2\r\n15=7\r\n");
+        EXPECT_EQ(ReadCassaConf(), r.ok);
+        EXPECT_EQ(udtCassaConf.P050C, r.p050c);
+        EXPECT_EQ(udtCassaConf.P050P, r.p050p);
+        EXPECT_EQ(udtCassaConf.P019, r.p019);
+        EXPECT_EQ(udtCassaConf.P911, 2);
+        EXPECT_TRUE(LinkState.bAddressed);
+        EXPECT_EQ(udtCassaConf.P915, 7);
+    }
+    EXPECT_NE(MsgLog().find("[P0] 50C"), std::string::npos);
+    EXPECT_NE(MsgLog().find("[P0] 19"), std::string::npos);
+}
+
+TEST_F(CassaConfTest, NoValueOfThePreviousRegisterSurvives) {
+    Model(5);
+    WriteCassa("[P5]\r\n14=HELLO\r\n[P0]\r\n211=Header\r\n251=01/02/03\r\n");
+    ASSERT_TRUE(ReadCassaConf());
+    ASSERT_EQ(udtCassaConf.P514, "HELLO");
+    ASSERT_EQ(udtCassaConf.P025[1], "01/02/03");
+
+    // The next register: one with the keys present but empty, one without them.
+    for (const char* text : {"[P5]\r\n14=\r\n[P0]\r\n211=\r\n251=\r\n", ""}) {
+        SCOPED_TRACE(text);
+        ASSERT_TRUE(ReadCassaConf());
+        udtCassaConf.P514 = "HELLO", udtCassaConf.P021[1] = "Header";
+        udtCassaConf.P025[1] = "01/02/03";
+        Open(2);
+        WriteCassa(text);
+        EXPECT_TRUE(ReadCassaConf());
+        EXPECT_EQ(udtCassaConf.P514, "");
+        EXPECT_EQ(udtCassaConf.P021[1], "");
+        EXPECT_EQ(udtCassaConf.P025[1], "__/__/__");
+    }
+}
+
+// --- Writing ---
+
+TEST_F(CassaConfTest, WritesEveryKeyInOrder) {
+    Model(5);  // TAV3800: five VAT rates, six periods
+    ASSERT_FALSE(platform::FileExists(CassaTxtPath()));
+    WriteCassa("");
+    ASSERT_TRUE(ReadCassaConf());
+    CassaFile.strB90Indi = "0012";
+    ASSERT_TRUE(SaveCassa());
+    std::string p0 = "19=0\r\n19_1=0\r\n12=0\r\n13=0\r\n15=1\r\n160=0\r\n161=0\r\n162=0\r\n163=0\r\n"
+                     "164=0\r\n17=0\r\n211=\r\n212=\r\n213=\r\n214=\r\n215=\r\n216=\r\n22=0\r\n"
+                     "231=\r\n232=\r\n";
+    for (int n = 1; n <= 6; ++n) {
+        const std::string s = std::to_string(n);
+        p0 += "24" + s + "=0\r\n25" + s + "=__/__/__\r\n26" + s + "=__/__/__\r\n";
+    }
+    p0 += "30=52\r\n31=20\r\n32=2\r\n40=0\r\n41=0\r\n42=0\r\n50=0\r\n50C=00000\r\n50P=000\r\n"
+          "20A=16\r\n20B=192\r\n20C=32\r\n33=10\r\n";
+    const std::string expected =
+        "[Tastiera]\r\ntipo=0\r\n"
+        "[B90]\r\nindi=0012\r\npg=\r\ntype=0\r\n"
+        "[P0]\r\n" + p0 +
+        "[P1]\r\n10=3\r\n"
+        "[P2]\r\n10=126\r\n11=12\r\n12=28\r\n13=0\r\nX2=0\r\n16=0\r\n"
+        "[P3]\r\n10=0\r\n11=4\r\n12=0\r\n"
+        "[P4]\r\n101A=0\r\n101B=0\r\n1111=0\r\n1112=0\r\n1113=0\r\n1114=0\r\n1115=0\r\n1116=0\r\n"
+        "[P5]\r\n10=128\r\n11=0\r\n12=0\r\n13=0\r\n14=\r\n15=\r\n16=\r\n17=224\r\n18=0\r\n19=0\r\n"
+        "[P6]\r\n01A=10\r\n01G=1\r\n01M=1\r\n81S=1\r\n81C=2\r\n81F=1\r\n"
+        "[P9]\r\n10=3\r\n11=128\r\n11_2=0\r\n13=1\r\n14=0\r\n15=224\r\n20=0\r\n21=10\r\n"
+        "22N=999\r\n22F=999\r\n22S=999\r\n23=3\r\n30=1\r\n"
+        "[Communication]\r\nhellotype=0\r\nPhoneBookIndex=0\r\n";
+    EXPECT_EQ(ReadAll(CassaTxtPath()), expected);
+}
+
+TEST_F(CassaConfTest, ModelBranchesOfTheWriting) {
+    Model(1);  // LX4100
+    WriteCassa("");
+    ASSERT_TRUE(ReadCassaConf());
+    ASSERT_TRUE(SaveCassa());
+    const std::string file = CassaTxtPath();
+    EXPECT_TRUE(platform::ProfileHasKey("P4", "102", file));
+    EXPECT_TRUE(platform::ProfileHasKey("P4", "122", file));
+    EXPECT_FALSE(platform::ProfileHasKey("P4", "101A", file));
+    EXPECT_FALSE(platform::ProfileHasKey("P4", "1111", file));
+    EXPECT_TRUE(platform::ProfileHasKey("P3", "46", file));
+    EXPECT_TRUE(platform::ProfileHasKey("P0", "20C", file));
+    EXPECT_FALSE(platform::ProfileHasKey("P0", "33", file));
+    EXPECT_FALSE(platform::ProfileHasKey("P0", "165", file));  // four VAT rates
+}
+
+TEST_F(CassaConfTest, TextsNeverBreakTheFileAndKeepTheirBlanks) {
+    Model(5);
+    WriteCassa("");
+    ASSERT_TRUE(ReadCassaConf());
+    udtCassaConf.P021[1] = "AB\r\nCD";
+    udtCassaConf.P021[2] = "  centred  ";
+    udtCassaConf.P021[3] = "\"quoted\"";
+    udtCassaConf.P514 = "x=y;z";
+    ASSERT_TRUE(SaveCassa());
+    const std::string text = ReadAll(CassaTxtPath());
+    EXPECT_NE(text.find("\r\n211=AB  CD\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("CD\r\n212=  centred"), std::string::npos);
+    ASSERT_TRUE(ReadCassaConf());
+    EXPECT_EQ(udtCassaConf.P021[1], "AB  CD");
+    EXPECT_EQ(udtCassaConf.P021[2], "  centred  ");
+    EXPECT_EQ(udtCassaConf.P021[3], "\"quoted\"");
+    EXPECT_EQ(udtCassaConf.P514, "x=y;z");
+}
+
+TEST_F(CassaConfTest, WriteThenReadGivesTheSameRecord) {
+    for (int16_t model : {1, 5, 3}) {  // LX4100, TAV3800, DRAVO57
+        SCOPED_TRACE(model);
+        Model(model);
+        LinkState.nAddress = 2;
+        const bool lx = model == 1;
+        const CassaConfRec defaults = CassaConfDefaults();
+        CassaConfRec r = defaults;
+        int16_t v = 100;
+        for (const auto& f : kInts) r.*f.m = v++;
+        int t = 0;
+        for (const auto& f : kTexts) r.*f.m = "Text " + std::to_string(t++);
+        r.P017 = -3;
+        r.P050C = "12345";
+        r.P050P = "678";
+        r.P9Addr = 3;  // always the station address + 1
+        for (int n = 0; n < ConfigLevel.GetMaxTabIva(); ++n) r.P016[n] = static_cast<int16_t>(n + 1);
+        for (int n = 1; n <= 6; ++n) r.P021[n] = " header " + std::to_string(n);
+        for (int n = 1; n <= 2; ++n) r.P023[n] = "footer" + std::to_string(n);
+        for (int n = 1; n <= 6; ++n) r.P4111[n] = static_cast<int16_t>(-n);
+        for (int n = 1; n <= ConfigLevel.GetNIconePeriodo(0); ++n) {
+            r.P024[n] = static_cast<int16_t>(n);
+            r.P025[n] = "0" + std::to_string(n) + "/01/24";
+            r.P026[n] = "0" + std::to_string(n) + "/12/24";
+        }
+        // The keys the model's branch does not write come back as defaults.
+        if (lx) {
+            r.P033 = defaults.P033;
+            r.P4101A = defaults.P4101A;
+            r.P4101B = defaults.P4101B;
+            r.P4111 = defaults.P4111;
+        } else {
+            r.P4102 = defaults.P4102;
+            r.P4112 = defaults.P4112;
+            r.P4122 = defaults.P4122;
+            r.P346 = defaults.P346;
+        }
+        Open(model);
+        udtCassaConf = r;
+        CassaFile.nTipoTastiera = 1;
+        CassaFile.strB90Indi = "0123";
+        CassaFile.strB90Pg = "45";
+        CassaFile.nB90Type = 2;
+        ASSERT_TRUE(SaveCassa());
+
+        udtCassaConf = CassaConfRec{};
+        CassaFile = CassaFileValues{};
+        EXPECT_TRUE(ReadCassaTipo());
+        EXPECT_TRUE(ReadCassaConf());
+        EXPECT_EQ(Diff(udtCassaConf, r), "");
+        EXPECT_TRUE(udtCassaConf == r);
+        EXPECT_EQ(CassaFile.nTipoTastiera, 1);
+        EXPECT_EQ(CassaFile.strB90Indi, "0123");
+        EXPECT_EQ(CassaFile.strB90Pg, "45");
+        EXPECT_EQ(CassaFile.nB90Type, 2);
+    }
+}
+
+TEST_F(CassaConfTest, SaveFailsWhenTheFolderIsMissing) {
+    Model(5);
+    Core.strCashDir = dir.file("absent/Cassa9");
+    EXPECT_FALSE(SaveCassa());
+    EXPECT_FALSE(platform::FileExists(CassaTxtPath()));
+}
+
+// --- Comparing and asking ---
+
+TEST_F(CassaConfTest, TestGlbDiffComparesTheFieldsInUse) {
+    struct Row {
+        int16_t model;
+        void (*change)(CassaConfRec&);
+        bool differs;
+    };
+    const Row rows[] = {
+        {5, [](CassaConfRec&) {}, false},
+        {5, [](CassaConfRec& c) { c.P514 = "x"; }, true},
+        {5, [](CassaConfRec& c) { c.P911 = 2; }, true},
+        {5, [](CassaConfRec& c) { c.P016[4] = 1; }, true},
+        {6, [](CassaConfRec& c) { c.P016[4] = 1; }, false},  // QUENTARO has four rates
+        {5, [](CassaConfRec& c) { c.P026[6] = "x"; }, true},
+        {5, [](CassaConfRec& c) { c.P024[7] = 1; }, false},  // six periods
+        {5, [](CassaConfRec& c) { c.P4111[6] = 1; }, true},
+        {5, [](CassaConfRec& c) { c.P021[0] = "x"; }, false},  // element 0 is not used
+    };
+    for (const auto& r : rows) {
+        Model(r.model);
+        udtCassaConfSaved = CassaConfDefaults();
+        udtCassaConf = udtCassaConfSaved;
+        r.change(udtCassaConf);
+        EXPECT_EQ(TestGlbDiff(), r.differs) << Diff(udtCassaConf, udtCassaConfSaved);
+    }
+}
+
+TEST_F(CassaConfTest, AskGlbDiffRestoresOnNo) {
+    testsupport::ScopedFakeShell shell;
+    Model(5);
+    udtCassaConfSaved = CassaConfDefaults();
+    udtCassaConf = udtCassaConfSaved;
+    EXPECT_FALSE(AskGlbDiff());
+    EXPECT_TRUE(shell->questions.empty());
+
+    struct Row {
+        int16_t savedP911;
+        bool addressed;
+    };
+    for (const Row& r : {Row{0, false}, Row{128, false}, Row{130, true}, Row{2, true}}) {
+        SCOPED_TRACE(r.savedP911);
+        udtCassaConfSaved.P911 = r.savedP911;
+        udtCassaConf = udtCassaConfSaved;
+        udtCassaConf.P911 = 131;
+        udtCassaConf.P514 = "changed";
+        LinkState.bAddressed = !r.addressed;
+        shell->QueueAnswer(false);
+        EXPECT_TRUE(AskGlbDiff());
+        EXPECT_TRUE(udtCassaConf == udtCassaConfSaved);
+        EXPECT_EQ(LinkState.bAddressed, r.addressed);
+    }
+    udtCassaConf.P514 = "kept";
+    shell->QueueAnswer(true);
+    EXPECT_TRUE(AskGlbDiff());
+    EXPECT_EQ(udtCassaConf.P514, "kept");
+    EXPECT_EQ(shell->questions.size(), 5u);
+}
+
+}  // namespace

@@ -1,0 +1,288 @@
+#include "core/open_register.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/fake_shell.h"
+#include "common/tempdir.h"
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/table_sizes.h"
+#include "core/texts.h"
+#include "editors/setup/keyboard.h"
+#include "link/cmd_queue.h"
+#include "link/link_state.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace {
+
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+const std::vector<std::string> kAlways = {
+    "Cassa.txt",   "Reparti.txt",  "PLU.txt",     "Offerte.txt", "DirPLU.txt",
+    "ModPag.txt",  "Valute.txt",   "ScoMag.txt",  "Bollini.txt", "Operatori.txt",
+    "Camerieri.txt", "Clienti.txt", "PrezPeso.txt", "GrpRep.txt", "GrpSta.txt",
+    "IconText.txt"};
+
+class OpenRegisterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Core = CoreGlobals{};
+        Texts = TextsGlobals{};
+        CassaList = {};
+        LinkState = LinkStateRec{};
+        udtCassaConf = CassaConfRec{};
+        CassaFile = CassaFileValues{};
+        Keyb = KeyboardGlobals{};
+        Sizes = TableSizes{};
+        CmdQueue = CmdQueueState{};
+        ConfigLevel = ConfigLevelClass{};
+        Core.strRootDir = dir.file("base");
+        Core.strStartDir = dir.file("start");
+        platform::MakeDir(Core.strRootDir);
+        platform::MakeDir(Core.strStartDir);
+    }
+    // A start folder with a two-level template of `keys` keys for every
+    // keyboard type of the model.
+    void Model(int16_t n) {
+        ConfigLevel.InitOffLine(n, "V014057");
+        for (int16_t t = 0; t < ConfigLevel.GetNKeybConf(); ++t) WriteTemplate(t, "1|9|15");
+    }
+    void WriteTemplate(int16_t type, const std::string& t0) {
+        WriteAll(platform::JoinPath(Core.strStartDir, KeybConfFileName(type)),
+                 "[Livello0]\r\nT0=" + t0 + "\r\n[Livello1]\r\nT0=0|9|16\r\n");
+    }
+    // Chooses station `station` as NextCash does.
+    void Choose(int station, int16_t index) {
+        LinkState.nAddress = static_cast<int16_t>(station);
+        Core.strCashDir = platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(station + 1));
+        Core.nOpenCash = index;
+    }
+    std::string CashFile(const std::string& name) { return platform::JoinPath(Core.strCashDir, name); }
+    std::string MsgLog() { return ReadAll(platform::JoinPath(Core.strRootDir, "msg.log")); }
+
+    testsupport::TempDir dir;
+};
+
+TEST_F(OpenRegisterTest, TableSizesPerModel) {
+    struct Row {
+        int16_t model;
+        int16_t reparti, dirPlu, scoMag, modPag;
+    };
+    const Row rows[] = {{1, 99, 99, 6, 10},  {5, 250, 250, 20, 10}, {3, 250, 250, 20, 40},
+                        {9, 250, 250, 20, 40}, {12, 250, 250, 20, 40}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.model);
+        ConfigLevel.InitOffLine(r.model, "V014057");
+        SetTableSizes();
+        EXPECT_EQ(Sizes.nMaxReparti, r.reparti);
+        EXPECT_EQ(Sizes.nMaxDirPLU, r.dirPlu);
+        EXPECT_EQ(Sizes.nMaxScoMag, r.scoMag);
+        EXPECT_EQ(Sizes.nMaxModPag, r.modPag);
+        EXPECT_EQ(Sizes.nMaxValute, 4);
+        EXPECT_EQ(Sizes.nMaxRResto, 8);
+        EXPECT_EQ(Sizes.nMaxBollini, 4);
+        EXPECT_EQ(Sizes.nMaxOpe, 20);
+        EXPECT_EQ(Sizes.nMaxCam, 20);
+        EXPECT_EQ(Sizes.nMaxGrpRep, 12);
+        EXPECT_EQ(Sizes.nMaxGrpSta, 19);
+        EXPECT_EQ(Sizes.nMaxFunMul, 250);
+        EXPECT_EQ(Sizes.nMaxClientG, 255);
+    }
+}
+
+TEST_F(OpenRegisterTest, NewFolderGetsTheModelsFiles) {
+    struct Row {
+        int16_t model;
+        bool loyalty, tickets, funMul, groups;
+    };
+    const Row rows[] = {{3, true, true, true, true},     // DRAVO57
+                        {1, false, false, false, false},  // LX4100
+                        {9, false, true, true, true},     // TIMBREL
+                        {5, false, false, true, false}};  // TAV3800
+    int station = 0;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.model);
+        Model(r.model);
+        Choose(station, static_cast<int16_t>(station));
+        EXPECT_TRUE(LoadCassa(false)) << MsgLog();
+        for (const auto& f : kAlways) EXPECT_TRUE(platform::FileExists(CashFile(f))) << f;
+        for (const char* f : {"RepFid.txt", "SubFid.txt", "CirCli.txt"})
+            EXPECT_EQ(platform::FileExists(CashFile(f)), r.loyalty) << f;
+        for (const char* f : {"TicketAmount.txt", "RResto.txt"})
+            EXPECT_EQ(platform::FileExists(CashFile(f)), r.tickets) << f;
+        EXPECT_EQ(platform::FileExists(CashFile("FunMul.txt")), r.funMul);
+        EXPECT_EQ(platform::FileExists(CashFile("ClientG.txt")), r.groups);
+        for (int16_t t = 0; t < ConfigLevel.GetNKeybConf(); ++t)
+            EXPECT_TRUE(platform::FileExists(CashFile(KeybConfFileName(t))));
+        // Cassa.txt holds every key at its default; the list has a new entry.
+        EXPECT_EQ(platform::ProfileString("P5", "17", "", CashFile("Cassa.txt")), "224");
+        EXPECT_EQ(platform::ProfileString("P9", "13", "", CashFile("Cassa.txt")),
+                  std::to_string(station + 1));
+        EXPECT_EQ(CassaList[station].bDefined, True);
+        EXPECT_EQ(CassaList[station].bEnabled, False);
+        EXPECT_EQ(platform::ProfileString("Casse", "C" + std::to_string(station), "",
+                                          platform::JoinPath(Core.strRootDir, "config.ini")),
+                  "0||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
+                      std::to_string(station) + "|0");
+        // The key tables come from the register's copy of the template.
+        EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 15);
+        EXPECT_EQ(Keyb.KeyConf1[0].nFunCode, 16);
+        ++station;
+    }
+}
+
+TEST_F(OpenRegisterTest, ReopeningRecreatesADeletedFileAlone) {
+    Model(3);
+    Choose(0, 0);
+    ASSERT_TRUE(LoadCassa(false)) << MsgLog();
+    const std::string grpSta = ReadAll(CashFile("GrpSta.txt"));
+    ASSERT_FALSE(grpSta.empty());
+    // Mark every other file so that a rewrite would show.
+    std::vector<std::string> others;
+    for (const auto& e : std::filesystem::directory_iterator(Core.strCashDir)) {
+        const std::string name = e.path().filename().string();
+        if (name == "GrpSta.txt" || name == "Cassa.txt") continue;
+        others.push_back(name);
+        WriteAll(CashFile(name), "mark " + name);
+    }
+    ASSERT_TRUE(platform::RemoveFile(CashFile("GrpSta.txt")));
+    const std::string cassa = ReadAll(CashFile("Cassa.txt"));
+
+    LoadCassa(false);
+    EXPECT_EQ(ReadAll(CashFile("GrpSta.txt")), grpSta);
+    for (const auto& name : others) {
+        if (name == "Operatori.txt") continue;  // an unknown layout is the conversion's concern
+        EXPECT_EQ(ReadAll(CashFile(name)), "mark " + name) << name;
+    }
+    EXPECT_EQ(ReadAll(CashFile("Cassa.txt")), cassa);
+}
+
+TEST_F(OpenRegisterTest, ReloadListFreesTheQueueAndRereadsTheList) {
+    Model(5);
+    Choose(2, 2);
+    ASSERT_TRUE(LoadCassa(false));
+    const std::string ini = platform::JoinPath(Core.strRootDir, "config.ini");
+
+    for (bool reload : {false, true}) {
+        SCOPED_TRACE(reload);
+        for (int i = 1; i <= 3; ++i) CmdQueue.entries[i].state = -1;
+        CmdQueue.nCmdNum = 3;
+        CmdQueue.bQueueHold = CmdQueue.bHelloDone = true;
+        CassaFile.bConfPLUDefault = false;
+        platform::WriteProfileString("Casse", "C2", "9|Shop|||4|0|2|1", ini);
+        CassaList[2].name = "before";
+        Core.nCommPort = 1;
+        EXPECT_TRUE(LoadCassa(reload));
+        EXPECT_EQ(CmdQueue.entries[1].state, reload ? 0 : -1);
+        EXPECT_EQ(CmdQueue.entries[3].state, reload ? 0 : -1);
+        EXPECT_EQ(CmdQueue.nCmdNum, 3);
+        EXPECT_FALSE(CmdQueue.bQueueHold);
+        EXPECT_FALSE(CmdQueue.bHelloDone);
+        EXPECT_TRUE(CassaFile.bConfPLUDefault);
+        EXPECT_EQ(Core.nCommPort, reload ? 4 : 1);
+        // LoadCasseConf runs last in both cases.
+        EXPECT_EQ(CassaList[2].name, "Shop");
+        EXPECT_EQ(CassaList[2].bEnabled, True);
+    }
+}
+
+TEST_F(OpenRegisterTest, TemplatesAreCopiedOnlyWhereMissing) {
+    Model(5);  // TAV3800: three keyboard types
+    Choose(0, 0);
+    platform::MakeDir(Core.strCashDir);
+    WriteAll(CashFile("Cassa.txt"), "[Tastiera]\r\ntipo=2\r\n");
+    const std::string own = "[Livello0]\r\nT0=1|1|200\r\n";
+    WriteAll(CashFile("Keyb5_0.txt"), own);
+    ASSERT_TRUE(LoadCassa(false)) << MsgLog();
+    EXPECT_EQ(ReadAll(CashFile("Keyb5_0.txt")), own);
+    EXPECT_TRUE(platform::FileExists(CashFile("Keyb5_1.txt")));
+    EXPECT_TRUE(platform::FileExists(CashFile("Keyb5_2.txt")));
+    EXPECT_EQ(Keyb.strKeybConfFile, CashFile("Keyb5_2.txt"));
+    EXPECT_EQ(Keyb.nNumKeys, 101);
+}
+
+// A register whose opening fails part-way gets its own options and link
+// settings, never those of the register opened before.
+TEST_F(OpenRegisterTest, FailedOpeningLeavesNothingOfTheRegisterBefore) {
+    Model(5);
+    Choose(0, 0);
+    platform::MakeDir(Core.strCashDir);
+    WriteAll(CashFile("Cassa.txt"), "[P5]\r\n14=FIRST\r\n[P9]\r\n11=2\r\n[P0]\r\n13=1\r\n");
+    ASSERT_TRUE(LoadCassa(false));
+    ASSERT_TRUE(LinkState.bAddressed);
+    ASSERT_EQ(Keyb.KeyConf0[0].nFunCode, 15);
+
+    // The second register's model templates are gone and one value is bad.
+    for (int16_t t = 0; t < 3; ++t)
+        platform::RemoveFile(platform::JoinPath(Core.strStartDir, KeybConfFileName(t)));
+    Choose(1, 1);
+    platform::MakeDir(Core.strCashDir);
+    WriteAll(CashFile("Cassa.txt"), "[P0]\r\n13=2\r\n19=99999\r\n[P9]\r\n11=128\r\n");
+    EXPECT_FALSE(LoadCassa(false));
+    EXPECT_EQ(udtCassaConf.P013, 2);
+    EXPECT_EQ(udtCassaConf.P514, "");
+    EXPECT_EQ(udtCassaConf.P019, 0);
+    EXPECT_FALSE(LinkState.bAddressed);
+    EXPECT_EQ(udtCassaConf.P9Addr, 2);
+    EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 0);
+    EXPECT_EQ(Keyb.KeyConf0[0].bProg, False);
+    // Every table file was still created, and the log says what went wrong.
+    for (const auto& f : kAlways) EXPECT_TRUE(platform::FileExists(CashFile(f))) << f;
+    EXPECT_NE(MsgLog().find("Keyb5_0.txt"), std::string::npos);
+    EXPECT_NE(MsgLog().find("[P0] 19"), std::string::npos);
+}
+
+TEST_F(OpenRegisterTest, FolderThatCannotBeCreated) {
+    Model(5);
+    Choose(0, 0);
+    Core.strCashDir = dir.file("missing/deeper/Cassa1");
+    LinkState.bAddressed = true;
+    EXPECT_FALSE(LoadCassa(false));
+    EXPECT_FALSE(platform::DirExists(Core.strCashDir));
+    EXPECT_EQ(udtCassaConf.P911, 128);
+    EXPECT_FALSE(LinkState.bAddressed);
+}
+
+// The sample start folder opens a register of every model with its own
+// templates, layouts and key-function lists.
+TEST_F(OpenRegisterTest, SampleStartFolderServesEveryModel) {
+    const std::filesystem::path sample = std::filesystem::path(ECR_SOURCE_DIR) / "sample";
+    std::filesystem::copy(sample, Core.strStartDir,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+    Core.strLangExt = ".eng";
+    for (int16_t model = 1; model <= 12; ++model) {
+        SCOPED_TRACE(model);
+        ConfigLevel.InitOffLine(model, "V014057");
+        Choose(model - 1, static_cast<int16_t>(model - 1));
+        EXPECT_TRUE(LoadCassa(false)) << MsgLog();
+        Keyb.strFunCodeFile = FunCodeFileName();
+        LoadFunzioni();
+        EXPECT_GT(Keyb.nFunCodes, 100);
+        EXPECT_GE(FindFunCode(kDefaultFunCode), 0);
+        for (int16_t t = 0; t < ConfigLevel.GetNKeybConf(); ++t) {
+            CassaFile.nTipoTastiera = t;
+            LoadKeyConf();
+            ASSERT_GT(Keyb.nNumKeys, 0);
+            for (int k = 0; k < Keyb.nNumKeys; ++k) {
+                EXPECT_GE(FindFunCode(Keyb.KeyConf0[k].nFunCode), 0) << k;
+                EXPECT_GE(FindFunCode(Keyb.KeyConf1[k].nFunCode), 0) << k;
+                EXPECT_EQ(FindKeyPos(Keyb.KeyConf0[k].nPosCode), k);
+            }
+            // The layout shows the first and the last key.
+            int16_t row = 0, col = 0;
+            EXPECT_TRUE(GetKeyLayoutPos(t, 0, row, col)) << "type " << t;
+            EXPECT_TRUE(GetKeyLayoutPos(t, Keyb.nNumKeys - 1, row, col)) << "type " << t;
+        }
+    }
+}
+
+}  // namespace
