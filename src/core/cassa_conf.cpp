@@ -157,7 +157,10 @@ private:
 
 }  // namespace
 
-std::string CassaTxtPath() { return platform::JoinPath(Core.strCashDir, "Cassa.txt"); }
+std::string CassaTxtPath() {
+    if (Core.strCashDir.empty()) return std::string();
+    return platform::JoinPath(Core.strCashDir, "Cassa.txt");
+}
 
 CassaConfRec CassaConfDefaults() {
     const Branch b = ModelBranch();
@@ -332,6 +335,7 @@ bool ReadCassaConf() {
 
 bool SaveCassa() {
     const std::string file = CassaTxtPath();
+    if (file.empty()) return false;
     if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
     const Branch b = ModelBranch();
     const CassaConfRec& c = udtCassaConf;

@@ -108,5 +108,5 @@ bool TestGlbDiff();
 // puts the saved copy back (and the addressed mode that goes with it).
 bool AskGlbDiff();
 
-// Path of the open register's Cassa.txt.
+// Path of the open register's Cassa.txt; empty while no folder is open.
 std::string CassaTxtPath();

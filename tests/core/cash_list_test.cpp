@@ -120,12 +120,6 @@ TEST_F(CashListTest, SaveCasseWritesDefinedRegistersOnly) {
               "; registers\r\n[Casse]\r\nC5=keep|me\r\nC0=1||||1|0|0|1\r\nC2=3|Till 3 |||2|1|2|0\r\n");
 }
 
-TEST_F(CashListTest, SaveCasseCreatesConfigIni) {
-    CassaList[1].bDefined = True;
-    EXPECT_TRUE(SaveCasse());
-    EXPECT_EQ(Key(1), "|||||||0");
-}
-
 TEST_F(CashListTest, NewCashRecFillsANewEntry) {
     LinkState.nAddress = 3;
     LinkState.bAddressed = true;
@@ -133,7 +127,7 @@ TEST_F(CashListTest, NewCashRecFillsANewEntry) {
     udtCassaConf.P013 = 7;
     CassaList[3].name = "old";
     CassaList[3].bEnabled = CassaList[3].bDone = True;
-    NewCashRec(3);
+    NewCashRec(3);  // config.ini does not exist yet
     EXPECT_EQ(CassaList[3].bDefined, True);
     EXPECT_EQ(CassaList[3].bEnabled, False);
     EXPECT_EQ(CassaList[3].bDone, False);
@@ -222,10 +216,6 @@ TEST_F(CashListTest, SelectCashIgnoresAnUndefinedEntry) {
     LinkState.nCurCash = 7;
     SelectCash();
     EXPECT_EQ(Core.strCashDir, "unchanged");
-    ClearCashDone();
-    CassaList[3].bConnected = True;
-    ClearCashDone();
-    EXPECT_EQ(CassaList[3].bConnected, False);
 }
 
 }  // namespace

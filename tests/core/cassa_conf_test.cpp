@@ -350,6 +350,10 @@ TEST_F(CassaConfTest, SaveFailsWhenTheFolderIsMissing) {
     Core.strCashDir = dir.file("absent/Cassa9");
     EXPECT_FALSE(SaveCassa());
     EXPECT_FALSE(platform::FileExists(CassaTxtPath()));
+    Core.strCashDir.clear();  // no folder open: nothing is read or written anywhere
+    EXPECT_FALSE(SaveCassa());
+    EXPECT_TRUE(ReadCassaConf());
+    EXPECT_EQ(udtCassaConf.P030, 52);
 }
 
 // --- Comparing and asking ---

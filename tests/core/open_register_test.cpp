@@ -86,15 +86,7 @@ TEST_F(OpenRegisterTest, TableSizesPerModel) {
         EXPECT_EQ(Sizes.nMaxDirPLU, r.dirPlu);
         EXPECT_EQ(Sizes.nMaxScoMag, r.scoMag);
         EXPECT_EQ(Sizes.nMaxModPag, r.modPag);
-        EXPECT_EQ(Sizes.nMaxValute, 4);
-        EXPECT_EQ(Sizes.nMaxRResto, 8);
-        EXPECT_EQ(Sizes.nMaxBollini, 4);
-        EXPECT_EQ(Sizes.nMaxOpe, 20);
-        EXPECT_EQ(Sizes.nMaxCam, 20);
-        EXPECT_EQ(Sizes.nMaxGrpRep, 12);
         EXPECT_EQ(Sizes.nMaxGrpSta, 19);
-        EXPECT_EQ(Sizes.nMaxFunMul, 250);
-        EXPECT_EQ(Sizes.nMaxClientG, 255);
     }
 }
 

@@ -55,14 +55,6 @@ protected:
     testsupport::TempDir dir;
 };
 
-TEST_F(KeyboardTest, FileNames) {
-    EXPECT_EQ(Keyb.strFunCodeFile, dir.file("start/Cod5.eng"));
-    EXPECT_EQ(KeybLayoutFile(1), dir.file("start/klay0_1.txt"));
-    EXPECT_EQ(KeybConfFileName(2), "Keyb5_2.txt");
-    Core.strStartDir.clear();
-    EXPECT_EQ(FunCodeFileName(), "");
-}
-
 TEST_F(KeyboardTest, LoadFunzioniReadsSinglesAndRanges) {
     struct Row {
         const char* lines;
