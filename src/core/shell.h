@@ -58,6 +58,14 @@ public:
     // After a hello answer: when the editor on screen is the communication
     // settings window, it shows the register's data again (new identity).
     virtual void ShowCommData() {}
+    // The range window, shown modally with a subject and the proposed lower
+    // and upper limits; true when the user confirmed, the limits then hold
+    // the chosen ones. False, limits unchanged, after Cancel or where no
+    // window can open (batch mode, a test shell).
+    virtual bool AskRange(const std::string& subject, std::string& lower, std::string& upper) {
+        (void)subject, (void)lower, (void)upper;
+        return false;
+    }
 };
 
 // The shell in use; never null (a silent shell until a real one is set).
