@@ -14,6 +14,8 @@
 #include "link/hello_rec.h"
 #include "link/req_state.h"
 #include "link_fixture.h"
+#include "platform/files.h"
+#include "platform/profile.h"
 #include "shell/cycle.h"
 
 namespace queuetest {
@@ -41,15 +43,29 @@ inline void ResetQueueGlobals() {
     SetAnswerParser(&ParseAnswer);
 }
 
-// A register in the list: defined, enabled, on port 1 at the station.
-inline void DefineCash(int index, int station, bool enabled = true) {
+// A register in the list, as config.ini [Casse] holds it (the register
+// cycle reads the list again whenever it opens a folder), with its folder and
+// the link options of its Cassa.txt: P911 (128 direct, 130 addressed; no DTR
+// wait) and the hello type (1 DC1 polls, 0 DLE polls and the hello command).
+inline void DefineCash(int index, int station, bool enabled = true, int p911 = 128,
+                       int helloType = 1) {
     CashRec& e = CassaList[index];
     e.number = std::to_string(index + 1);
     e.port = "1";
-    e.addressed = "0";
+    e.addressed = (p911 & 2) ? "1" : "0";
     e.station = std::to_string(station);
     e.bDefined = True;
     e.bEnabled = enabled ? True : False;
+    const std::string key = "C" + std::to_string(index);
+    const std::string value = e.number + "|||" + "|" + e.port + "|" + e.addressed + "|" +
+                              e.station + "|" + (enabled ? "1" : "0");
+    platform::WritePrivateProfileStringA("Casse", key.c_str(), value.c_str(),
+                                         ConfigIniPath().c_str());
+    const std::string folder = platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(station + 1));
+    platform::MakeDir(folder);
+    testsupport::WriteAll(platform::JoinPath(folder, "Cassa.txt"),
+                          "[P9]\r\n11=" + std::to_string(p911) + "\r\n[Communication]\r\nhellotype=" +
+                              std::to_string(helloType) + "\r\n");
 }
 
 class QueueTest : public linktest::LinkTest {
