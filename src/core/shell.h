@@ -60,8 +60,9 @@ public:
     virtual void ShowCommData() {}
     // The range window, shown modally with a subject and the proposed lower
     // and upper limits; true when the user confirmed, the limits then hold
-    // the chosen ones. False, limits unchanged, after Cancel or where no
-    // window can open (batch mode, a test shell).
+    // the chosen ones; false, limits unchanged, after Cancel. Batch mode
+    // opens no window and takes the proposed limits (true); a shell without
+    // the window answers false.
     virtual bool AskRange(const std::string& subject, std::string& lower, std::string& upper) {
         (void)subject, (void)lower, (void)upper;
         return false;
