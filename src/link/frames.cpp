@@ -1,0 +1,279 @@
+#include "link/frames.h"
+
+#include "core/cassa_conf.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "platform/clock.h"
+
+namespace {
+
+AnswerParser answerParser = nullptr;
+
+char Chr(int code) { return static_cast<char>(static_cast<unsigned char>(code)); }
+int Code(char c) { return static_cast<unsigned char>(c); }
+
+// EOT, [address], length character, inner, STX, checksum, ETX. False (and out
+// untouched) when the frame would be too long for its length character.
+bool Wrap(const std::string& inner, bool withAddress, char address, bool additive,
+          std::string& out) {
+    const size_t total = 1 + (withAddress ? 1 : 0) + 1 + inner.size() + 3;
+    if (total > static_cast<size_t>(kMaxFrameLen)) return false;
+    std::string f;
+    f.reserve(total);
+    f += EOT;
+    if (withAddress) f += address;
+    f += Chr(static_cast<int>(total) + 40);
+    f += inner;
+    f += STX;
+    const int n = static_cast<int>(f.size());
+    f += Chr(additive ? CalcChkSum(f, n) : CalcChkXor(f, n));
+    f += ETX;
+    out = std::move(f);
+    return true;
+}
+
+// The two sequence characters of the last answer, in the order received.
+std::string SeqChars() {
+    std::string s;
+    s += Chr(LinkState.nSeq2 + 32);
+    s += Chr(LinkState.nSeq1 + 32);
+    return s;
+}
+
+std::string AddressPair() {
+    if (!LinkState.bAddressed) return "";
+    return std::string(2, AddressChar());
+}
+
+// Sends the frame built into `frame`, or refuses one that was too long:
+// nothing is written, the trace says why, and the caller sees -1.
+int16_t SendBuilt(bool built, const std::string& frame, bool wantAck) {
+    if (!built) {
+        std::string why = GetText("Errori", "TooLong");
+        if (why.empty()) why = "frame too long, not sent";
+        LogSerial(kLogErr, why);
+        return -1;
+    }
+    LinkState.TxFrame = frame;
+    return SendFrame(wantAck);
+}
+
+int16_t SendCommandLayout(const std::string& command) {
+    std::string frame;
+    bool built = Wrap(SeqChars() + "0;" + command, LinkState.bAddressed, AddressChar(), false,
+                      frame);
+    return SendBuilt(built, frame, true);
+}
+
+int16_t SendControl(const std::string& bytes, bool pause) {
+    LinkState.TxFrame = bytes;
+    int16_t r = SendFrame(false);
+    if (pause) platform::WaitMs(10);
+    return r;
+}
+
+}  // namespace
+
+int16_t CalcChkXor(const std::string& text, int count) {
+    int x = 0;
+    for (int i = 0; i < count && i < static_cast<int>(text.size()); ++i) x ^= Code(text[i]);
+    return static_cast<int16_t>((x & 127) + 40);
+}
+
+int16_t CalcChkSum(const std::string& text, int count) {
+    unsigned sum = 0;
+    for (int i = 0; i < count && i < static_cast<int>(text.size()); ++i) sum += Code(text[i]);
+    return static_cast<int16_t>((sum & 127) + 40);
+}
+
+char AddressChar() { return Chr(kAddressBase + LinkState.nAddress); }
+
+int MinFrameLen() { return LinkState.bAddressed ? 8 : 7; }
+
+AnswerParser SetAnswerParser(AnswerParser parser) {
+    AnswerParser previous = answerParser;
+    answerParser = parser;
+    return previous;
+}
+
+int16_t SendCmdFrame() {
+    LinkState.strCmdSent = LinkState.PendingCmd;
+    LinkState.sngLastRx = platform::Timer();
+    std::string command;
+    bool carries = false;
+    if (LinkState.bCmdPending) {
+        command = LinkState.PendingCmd;
+        LinkState.bCmdPending = false;
+        carries = true;
+    } else if (LinkState.bHelloCmd) {
+        command = "#P;#H;";
+    }
+    std::string frame;
+    bool built = Wrap(SeqChars() + "0;" + command, LinkState.bAddressed, AddressChar(), false,
+                      frame);
+    if (built && carries) LinkState.strCmdShown = LinkState.strCmdSent;
+    return SendBuilt(built, frame, true);
+}
+
+int16_t SendNextFrame() {
+    std::string command;
+    if (LinkState.bCmdPending) {
+        command = LinkState.PendingCmd;
+        LinkState.bCmdPending = false;
+    }
+    return SendCommandLayout(command);
+}
+
+int16_t SendDataFrame(const std::string& payload) {
+    std::string frame;
+    bool built = Wrap(SeqChars() + payload, LinkState.bAddressed, AddressChar(), false, frame);
+    return SendBuilt(built, frame, true);
+}
+
+int16_t SendDataFrameRef(const std::string& payload) { return SendDataFrame(payload); }
+
+int16_t SendParFrame(int32_t number) { return SendDataFrame(std::to_string(number) + ";"); }
+
+int16_t SendRawFrame(const std::string& payload) {
+    std::string frame;
+    bool built = Wrap(payload, LinkState.bAddressed, Chr(kBroadcast), true, frame);
+    return SendBuilt(built, frame, false);
+}
+
+int16_t SendBroadcastEnq() {
+    return SendControl(std::string{ENQ, Chr(kBroadcast), Chr(kBroadcast)}, false);
+}
+
+int16_t SendPoll() {
+    char poll = CassaConf.nHelloType == 1 ? DC1 : DLE;
+    return SendControl(poll + AddressPair(), true);
+}
+
+int16_t SendEnq() { return SendControl(std::string{ENQ, AddressChar(), AddressChar()}, true); }
+
+int16_t SendAck() { return SendControl(ACK + AddressPair(), true); }
+
+int16_t SendNak() { return SendControl(NAK + AddressPair(), true); }
+
+int16_t SendFrame(bool wantAck) {
+    CurrentShell().DoEvents();
+    // An answer that arrived unasked is taken before anything is written.
+    if (InputPending()) {
+        std::string kept = LinkState.TxFrame;
+        if (ReadFrame() == 0 && answerParser) answerParser();
+        LinkState.TxFrame = kept;
+    }
+    FlushInput();
+    LinkState.RxFrame.clear();
+
+    int16_t r = -1;
+    int attempts = 0;
+    do {
+        bool written = WriteOutput();
+        LogSerial(kLogTx);
+        if (!written) {
+            LogSerial(kLogErr, GetText("Errori", "4"));
+            return -1;
+        }
+        if (!wantAck) return 0;
+        r = ReadAck();
+        if (r == 0) return 0;
+        ++attempts;
+    } while (attempts <= LinkState.nRetries && !LinkState.AbortRequest);
+    return r;
+}
+
+int16_t ReadAck() {
+    LinkState.RxFrame.clear();
+    const size_t needed = LinkState.bAddressed ? 3 : 1;
+    const double start = platform::Timer();
+    while (LinkState.RxFrame.size() < needed) {
+        if (platform::Timer() - start > LinkState.sngTOReadAck || LinkState.AbortRequest) break;
+        CurrentShell().DoEvents();
+        if (InputPending())
+            LinkState.RxFrame += ReadInput();
+        else
+            WaitInput(1);
+    }
+
+    int16_t r;
+    std::string& rx = LinkState.RxFrame;
+    if (rx.size() >= needed && rx[0] == ACK) {
+        // A register may send its next frame right behind the ACK: keep it.
+        Comm.strRxKeep = rx.substr(needed) + Comm.strRxKeep;
+        rx.resize(needed);
+        r = 0;
+    } else if (rx.size() == needed) {
+        r = -2;
+    } else {
+        r = -1;
+    }
+    if (r != -1) platform::WaitMs(10);
+
+    if (!rx.empty()) LogSerial(kLogRx);
+    if (r == -2) LogSerial(kLogErr, GetText("Errori", "NAK"));
+    if (r == -1) LogSerial(kLogErr, GetText("Errori", "4"));
+    return r;
+}
+
+int16_t ReadFrame() {
+    std::string& rx = LinkState.RxFrame;
+    rx.clear();
+    int16_t result = -1;
+    const size_t synLength = LinkState.bAddressed ? 3 : 1;
+    double lastInput = platform::Timer();
+    for (;;) {
+        CurrentShell().ShowWait();
+        CurrentShell().DoEvents();
+        if (LinkState.AbortRequest) break;
+        if (!InputPending()) {
+            if (platform::Timer() - lastInput > LinkState.sngTOReadFrame) break;
+            WaitInput(2);
+            continue;
+        }
+        lastInput = platform::Timer();
+        rx += ReadInput();
+        if (rx.empty()) continue;
+        if (rx.back() == ETX) {
+            result = 0;
+            break;
+        }
+        if (rx[0] == SYN && rx.size() == synLength) {
+            // The register is busy: the command's answer time-out starts again.
+            LogSerial(kLogRx);
+            rx.clear();
+            LinkState.sngLastRx = platform::Timer();
+            break;
+        }
+        if (rx.size() > static_cast<size_t>(kMaxFrameLen)) {
+            // No frame is this long: noise or a wrong baud rate.
+            FlushInput();
+            break;
+        }
+    }
+
+    if (result == 0) {
+        if (rx[0] != EOT || static_cast<int>(rx.size()) < MinFrameLen()) {
+            result = -1;
+        } else {
+            LinkState.nSeq2 = static_cast<int16_t>(Code(rx[LinkState.bAddressed ? 3 : 2]) - 32);
+            FlushInput();
+        }
+    }
+    if (!rx.empty()) {
+        LogSerial(kLogRx);
+        if (result == -1) LogSerial(kLogErr, GetText("Errori", "UnrecCmd"));
+    }
+    return result;
+}
+
+bool RxFrameChecksumOk() {
+    const std::string& rx = LinkState.RxFrame;
+    const int n = static_cast<int>(rx.size());
+    if (n >= MinFrameLen() && Code(rx[n - 2]) == CalcChkXor(rx, n - 2)) return true;
+    LogSerial(kLogErr, GetText("Errori", "BadChks"));
+    return false;
+}

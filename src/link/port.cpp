@@ -1,0 +1,191 @@
+#include "link/port.h"
+
+#include <map>
+
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/globals.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+CommGlobals Comm;
+
+namespace {
+
+std::function<std::unique_ptr<platform::SerialPort>(int)> portFactory;
+std::map<int, std::unique_ptr<platform::SerialPort>> ports;
+platform::SerialPort* currentPort = nullptr;
+ModemDialer* modemDialer = nullptr;
+
+bool ModemBit() { return (CassaConf.P911 & kP911Modem) != 0; }
+
+std::string ConfigIni() { return platform::JoinPath(Core.strRootDir, "config.ini"); }
+
+}  // namespace
+
+platform::SerialPort* CommList(int n) {
+    if (n < 1 || n > 16) return nullptr;
+    auto& slot = ports[n];
+    if (!slot)
+        slot = portFactory ? portFactory(n) : std::make_unique<platform::TermiosSerialPort>(n);
+    return slot.get();
+}
+
+platform::SerialPort* CurrentPort() { return currentPort; }
+
+void SetPortFactory(std::function<std::unique_ptr<platform::SerialPort>(int n)> factory) {
+    currentPort = nullptr;
+    ports.clear();
+    Comm.strRxKeep.clear();
+    portFactory = std::move(factory);
+}
+
+void SetModemDialer(ModemDialer* dialer) { modemDialer = dialer; }
+
+void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
+    switch (type) {
+        case 0:
+            rec.sngTOReadFrame = 1.0f;
+            rec.sngTOWaitAnswer = rec.bTestMode ? 0.1f : 3.0f;
+            rec.sngTOReadAck = 0.2f;
+            rec.sngTOBulk = 1.0f;
+            rec.sngTOPoll = 0.3f;
+            break;
+        case 1:
+            rec.sngTOReadFrame = 5.0f;
+            rec.sngTOWaitAnswer = 5.0f;
+            rec.sngTOReadAck = 5.0f;
+            rec.sngTOBulk = 5.0f;
+            rec.sngTOPoll = 3.0f;
+            break;
+        default:
+            break;
+    }
+}
+
+void LoadCommConf() {
+    int baud = platform::ProfileInt("Communication", "baud", -1, ConfigIni());
+    if (baud == -1) baud = platform::ProfileInt("Communication", "baud", 2, Core.strSetupIni);
+    Comm.nBaud = static_cast<int16_t>(baud);
+    Comm.nDTRDelay = platform::ProfileInt("Communication", "DTRDelay", 0, Core.strSetupIni);
+}
+
+void SaveBaud() {
+    platform::WriteProfileString("Communication", "baud", std::to_string(Comm.nBaud), ConfigIni());
+}
+
+std::string PortSettingsText(int16_t baud) {
+    const char* rate = baud == 1 ? "9600" : baud == 3 ? "38400" : "19200";
+    return std::string(rate) + ",n,8,1";
+}
+
+void OpenPort() {
+    const std::string settings = PortSettingsText(Comm.nBaud);
+    const bool modem = ModemBit();
+    platform::SerialPort* port = CommList(Core.nCommPort);
+    currentPort = port;
+    if (!port) {
+        Comm.bPortOpen = false;
+        return;
+    }
+
+    bool reopen = !port->PortOpen() || port->Settings() != settings ||
+                  port->CommPort() != Core.nCommPort;
+    if (!reopen && modem) {
+        // A carrier that the device cannot report counts as lost.
+        bool carrier = false;
+        reopen = port->Tag() != CassaConf.nPhoneBookIndex || !port->CDHolding(carrier) ||
+                 !carrier;
+    }
+    if (!reopen) {
+        // The current port is open as asked: whatever the previous port's
+        // outcome was, this one is usable.
+        Comm.bPortOpen = true;
+        return;
+    }
+
+    if (Core.nOpenCash >= 0 && Core.nOpenCash <= kMaxCash)
+        CassaList[Core.nOpenCash].bConnected = False;
+    if (port->PortOpen()) {
+        if (modem && modemDialer && modemDialer->ModemConnected()) modemDialer->ModemDisconnect();
+        port->SetPortOpen(false);
+    }
+    Comm.bPortOpen = false;
+    Comm.strRxKeep.clear();
+    if (!port->SetSettings(settings) || !port->SetCommPort(Core.nCommPort) ||
+        !port->SetHandshaking(modem ? 2 : 0) || !port->SetPortOpen(true))
+        return;
+
+    DTRWait();
+
+    if (!modem) {
+        Comm.bPortOpen = true;
+        return;
+    }
+    if (modemDialer && modemDialer->ShowModemConnection(CassaConf.nPhoneBookIndex)) {
+        port->SetTag(CassaConf.nPhoneBookIndex);
+        Comm.bPortOpen = true;
+    }
+}
+
+bool OpenCommPort() {
+    OpenPort();
+    FlushInput();
+    if (!Comm.bPortOpen)
+        CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
+    return Comm.bPortOpen;
+}
+
+void DTRWait() {
+    if (CassaConf.P911 & kP911NoDTRWait) return;
+    ShowMsg("86", "2");
+    platform::WaitMs(Comm.nDTRDelay);
+}
+
+void FlushInput() {
+    Comm.strRxKeep.clear();
+    if (currentPort && currentPort->PortOpen()) currentPort->SetInBufferCount(0);
+}
+
+bool InputPending() {
+    if (!Comm.strRxKeep.empty()) return true;
+    return currentPort && currentPort->PortOpen() && currentPort->InBufferCount() != 0;
+}
+
+std::string ReadInput() {
+    std::string bytes;
+    bytes.swap(Comm.strRxKeep);
+    if (currentPort && currentPort->PortOpen()) bytes += currentPort->Input();
+    return bytes;
+}
+
+void WaitInput(int ms) {
+    if (!Comm.strRxKeep.empty()) return;
+    if (currentPort && currentPort->PortOpen())
+        currentPort->WaitInput(ms);
+    else
+        platform::WaitMs(ms);
+}
+
+bool WriteOutput() {
+    platform::SerialPort* port = currentPort;
+    if (!port || !port->PortOpen() || !port->Output(LinkState.TxFrame)) return false;
+    platform::SerialSettings s;
+    if (!platform::ParseSerialSettings(port->Settings(), s)) s.baud = 9600;
+    // Ten bits a character on the line, and two seconds for the other side's
+    // flow control; a line that never lets the bytes go is given up.
+    const double deadline =
+        platform::Timer() + static_cast<double>(LinkState.TxFrame.size()) * 10.0 / s.baud + 2.0;
+    while (port->OutBufferCount() > 0) {
+        CurrentShell().DoEvents();
+        if (LinkState.AbortRequest || platform::Timer() > deadline) {
+            port->SetOutBufferCount(0);
+            return false;
+        }
+        platform::WaitMs(1);
+    }
+    return true;
+}

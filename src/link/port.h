@@ -1,0 +1,96 @@
+#pragma once
+// The program's one serial line: the port objects (one per port number, as
+// the main window's CommList), the current port that every link operation
+// uses, the link settings (baud index and DTR delay), the five link
+// time-outs, and the small byte operations the frame layer builds on.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/link_state.h"
+#include "platform/serial.h"
+
+struct CommGlobals {
+    int16_t nBaud = 0;         // 1 = 9600, 2 = 19200, 3 = 38400 baud; other values open at 19200
+    int32_t nDTRDelay = 0;     // wait after opening the port (ms)
+    bool bPortOpen = false;    // result of the last OpenPort
+    // Bytes that arrived after an acknowledgement, kept for the frame reader
+    // (a register may send its ACK and its next frame in one burst).
+    std::string strRxKeep;
+};
+extern CommGlobals Comm;
+
+// Link option bits of CassaConf.P911.
+constexpr int16_t kP911Modem = 1;       // modem connection
+constexpr int16_t kP911Addressed = 2;   // addressed mode
+constexpr int16_t kP911NoDTRWait = 128; // no DTR wait after opening the port
+
+// --- port objects ---
+
+// The port object of port number n (1 to 16), created on first use by the
+// port factory. Numbers outside 1..16 give nullptr.
+platform::SerialPort* CommList(int n);
+// The port selected by the last OpenPort (nullptr before the first one).
+platform::SerialPort* CurrentPort();
+// Replaces the way port objects are made (tests and the modem tests use
+// fake ports); an empty function restores the real termios ports. Forgets
+// every port object made so far (closing them).
+void SetPortFactory(std::function<std::unique_ptr<platform::SerialPort>(int n)> factory);
+
+// The modem connection window, as OpenPort needs it. The modem code installs
+// one; without it a port with the modem bit cannot be connected.
+class ModemDialer {
+public:
+    virtual ~ModemDialer() = default;
+    // The modem connection is up.
+    virtual bool ModemConnected() = 0;
+    // Hangs up.
+    virtual void ModemDisconnect() = 0;
+    // Shows the modem connection window modally; it dials the phone-book
+    // entry on the current port. True when it reports a connection.
+    virtual bool ShowModemConnection(int16_t phoneBookIndex) = 0;
+};
+void SetModemDialer(ModemDialer* dialer);
+
+// --- settings and time-outs ---
+
+// Writes the five time-outs of rec for connection type 0 (direct line) or 1
+// (modem); any other type leaves them as they are.
+void SetDefTimeouts(int16_t type, LinkStateRec& rec);
+// Comm.nBaud from config.ini [Communication] "baud", else setup.ini (default
+// 2); Comm.nDTRDelay from setup.ini [Communication] "DTRDelay" (default 0).
+void LoadCommConf();
+// Writes Comm.nBaud to config.ini [Communication] "baud".
+void SaveBaud();
+// "9600,n,8,1", "19200,n,8,1" or "38400,n,8,1" for a baud index.
+std::string PortSettingsText(int16_t baud);
+
+// --- opening ---
+
+// Opens or re-opens the port Core.nCommPort for the current register when
+// it is closed, its settings or number changed, or (modem) the carrier or
+// the phone-book entry changed. Sets Comm.bPortOpen.
+void OpenPort();
+// OpenPort, then FlushInput; returns Comm.bPortOpen. A port that cannot be
+// opened is reported in the progress window's error list.
+bool OpenCommPort();
+// The wait after opening (unless P911 has bit 128): status text and
+// Comm.nDTRDelay milliseconds.
+void DTRWait();
+
+// --- bytes ---
+
+// Discards every byte received and not yet read.
+void FlushInput();
+// True when received bytes are waiting.
+bool InputPending();
+// Every byte received so far (kept bytes first).
+std::string ReadInput();
+// Waits up to ms milliseconds for input (the loops' pause between passes).
+void WaitInput(int ms);
+// Sends LinkState.TxFrame and waits, letting the user interface run, until
+// the port has sent it. Bounded: false when the port is not open, refuses
+// the bytes, has not sent them within their transmission time plus two
+// seconds, or LinkState.AbortRequest is set.
+bool WriteOutput();

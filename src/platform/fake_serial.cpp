@@ -1,0 +1,78 @@
+#include "platform/fake_serial.h"
+
+namespace platform {
+
+std::string FakeSerialPort::Written() const {
+    std::string all;
+    for (const auto& w : writes_) all += w;
+    return all;
+}
+
+bool FakeSerialPort::SetCommPort(int n) {
+    if (open_) return Fail("the port number cannot change while the port is open");
+    if (n < 1 || n > 16) return Fail("port number " + std::to_string(n) + " is not 1 to 16");
+    commPort_ = n;
+    return true;
+}
+
+bool FakeSerialPort::SetSettings(const std::string& settings) {
+    SerialSettings parsed;
+    if (!ParseSerialSettings(settings, parsed))
+        return Fail("invalid port settings \"" + settings + "\"");
+    settings_ = settings;
+    return true;
+}
+
+bool FakeSerialPort::SetPortOpen(bool open) {
+    if (open == open_) return open ? Fail("the port is already open") : true;
+    if (open) {
+        if (failOpen_) return Fail(failReason_);
+        open_ = true;
+        ++opens_;
+        input_.clear();
+        stuckBytes_ = 0;
+        if (!dtr_) dtrHistory_.push_back(false);
+        return true;
+    }
+    open_ = false;
+    ++closes_;
+    return true;
+}
+
+bool FakeSerialPort::SetHandshaking(int mode) {
+    if (mode != 0 && mode != 2) return Fail("handshaking not supported");
+    handshaking_ = mode;
+    return true;
+}
+
+std::string FakeSerialPort::Input() {
+    std::string out;
+    out.swap(input_);
+    return out;
+}
+
+bool FakeSerialPort::Output(const std::string& bytes) {
+    if (!open_) return Fail("the port is not open");
+    writes_.push_back(bytes);
+    if (stuck_) stuckBytes_ += bytes.size();
+    if (responder_) input_ += responder_(bytes);
+    return true;
+}
+
+bool FakeSerialPort::CDHolding(bool& holding) {
+    if (!open_) return Fail("the port is not open");
+    if (noModemLines_) return Fail("the device has no carrier line");
+    holding = carrier_;
+    return true;
+}
+
+bool FakeSerialPort::SetDTREnable(bool enable) {
+    if (open_) {
+        if (noModemLines_) return Fail("the device has no DTR line");
+        dtrHistory_.push_back(enable);
+    }
+    dtr_ = enable;
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,96 @@
+#pragma once
+// A serial port in memory, for tests of the modem and of the link without a
+// device: it records what is opened, closed and written, delivers the bytes a
+// test feeds it, and plays the modem lines as the test sets them.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/serial.h"
+
+namespace platform {
+
+class FakeSerialPort : public SerialPort {
+public:
+    explicit FakeSerialPort(int commPort = 1) : commPort_(commPort) {}
+
+    // --- what the test sets ---
+    void Feed(const std::string& bytes) { input_ += bytes; }
+    // Called with every Output; its result is fed back as received bytes
+    // (a scripted peer, such as one that acknowledges every frame).
+    void SetResponder(std::function<std::string(const std::string&)> responder) {
+        responder_ = std::move(responder);
+    }
+    void SetFailOpen(bool fail, const std::string& reason = "cannot open the device") {
+        failOpen_ = fail;
+        failReason_ = reason;
+    }
+    void SetCarrier(bool cd) { carrier_ = cd; }
+    // The device has no modem lines: CDHolding and SetDTREnable fail while open.
+    void SetNoModemLines(bool none) { noModemLines_ = none; }
+    // Output never drains (a clear-to-send that never comes).
+    void SetOutputStuck(bool stuck) { stuck_ = stuck; }
+
+    // --- what the test reads ---
+    int Opens() const { return opens_; }
+    int Closes() const { return closes_; }
+    const std::vector<std::string>& Writes() const { return writes_; }
+    std::string Written() const;  // every write joined
+    const std::vector<bool>& DtrHistory() const { return dtrHistory_; }
+    void ClearWrites() { writes_.clear(); }
+
+    // --- SerialPort ---
+    int CommPort() const override { return commPort_; }
+    bool SetCommPort(int n) override;
+    std::string Settings() const override { return settings_; }
+    bool SetSettings(const std::string& settings) override;
+    bool PortOpen() const override { return open_; }
+    bool SetPortOpen(bool open) override;
+    int Handshaking() const override { return handshaking_; }
+    bool SetHandshaking(int mode) override;
+    int InBufferCount() override { return static_cast<int>(input_.size()); }
+    void SetInBufferCount(int count) override {
+        if (count == 0) input_.clear();
+    }
+    int OutBufferCount() override { return stuck_ ? static_cast<int>(stuckBytes_) : 0; }
+    void SetOutBufferCount(int count) override {
+        if (count == 0) stuckBytes_ = 0;
+    }
+    std::string Input() override;
+    bool Output(const std::string& bytes) override;
+    bool CDHolding(bool& holding) override;
+    bool DTREnable() const override { return dtr_; }
+    bool SetDTREnable(bool enable) override;
+    int Tag() const override { return tag_; }
+    void SetTag(int tag) override { tag_ = tag; }
+    bool WaitInput(int) override { return !input_.empty(); }
+    std::string LastError() const override { return error_; }
+
+private:
+    bool Fail(const std::string& what) {
+        error_ = what;
+        return false;
+    }
+
+    int commPort_;
+    std::string settings_ = "19200,n,8,1";
+    bool open_ = false;
+    int handshaking_ = 0;
+    bool dtr_ = true;
+    int tag_ = -1;
+    bool carrier_ = false;
+    bool noModemLines_ = false;
+    bool failOpen_ = false;
+    std::string failReason_;
+    bool stuck_ = false;
+    size_t stuckBytes_ = 0;
+    std::string input_;
+    std::function<std::string(const std::string&)> responder_;
+    int opens_ = 0;
+    int closes_ = 0;
+    std::vector<std::string> writes_;
+    std::vector<bool> dtrHistory_;
+    std::string error_;
+};
+
+}  // namespace platform

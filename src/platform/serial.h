@@ -1,0 +1,128 @@
+#pragma once
+// Serial ports. The link drives a port through the properties of a classic
+// serial control: CommPort, Settings ("19200,n,8,1"), PortOpen, Handshaking,
+// InBufferCount, OutBufferCount, Input, Output, CDHolding, DTREnable and Tag.
+// `SerialPort` is the interface the link uses; `TermiosSerialPort` reaches a
+// real device (or a pseudo-terminal) in raw mode; the fake port of
+// fake_serial.h serves the modem tests.
+//
+// Operations that can fail return false and leave the reason in LastError().
+// A modem line that the device cannot report (a pseudo-terminal has none) is
+// such a failure, never a made-up value.
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Port number (1 to 16); the device is PortDevice(n) of settings.h.
+    // Cannot change while the port is open.
+    virtual int CommPort() const = 0;
+    virtual bool SetCommPort(int n) = 0;
+
+    // "baud,parity,data bits,stop bits", such as "19200,n,8,1". Applied at
+    // once when the port is open; a text that does not parse is refused.
+    virtual std::string Settings() const = 0;
+    virtual bool SetSettings(const std::string& settings) = 0;
+
+    // Opens (true) or closes (false) the port.
+    virtual bool PortOpen() const = 0;
+    virtual bool SetPortOpen(bool open) = 0;
+
+    // 0 none, 2 request-to-send/clear-to-send.
+    virtual int Handshaking() const = 0;
+    virtual bool SetHandshaking(int mode) = 0;
+
+    // Bytes received and not yet read; setting 0 discards them.
+    virtual int InBufferCount() = 0;
+    virtual void SetInBufferCount(int count) = 0;
+    // Bytes handed to Output and not yet sent; setting 0 discards them.
+    virtual int OutBufferCount() = 0;
+    virtual void SetOutBufferCount(int count) = 0;
+
+    // Every byte received so far (empty when none); never waits.
+    virtual std::string Input() = 0;
+    // Queues the bytes for sending; never waits for them to go out.
+    virtual bool Output(const std::string& bytes) = 0;
+
+    // Carrier detect; false with a reason when the device cannot report it.
+    virtual bool CDHolding(bool& holding) = 0;
+    // The data-terminal-ready line; kept while closed and applied at open.
+    virtual bool DTREnable() const = 0;
+    virtual bool SetDTREnable(bool enable) = 0;
+
+    // Free for the caller (the link keeps a phone-book index in it); -1 at start.
+    virtual int Tag() const = 0;
+    virtual void SetTag(int tag) = 0;
+
+    // Waits up to ms milliseconds for received bytes; true when some are there.
+    virtual bool WaitInput(int ms) = 0;
+
+    virtual std::string LastError() const = 0;
+};
+
+// The parts of a settings text.
+struct SerialSettings {
+    int baud = 19200;
+    char parity = 'n';  // n, e, o (m and s are refused)
+    int dataBits = 8;   // 5 to 8
+    int stopBits = 1;   // 1 or 2
+};
+// Parses "19200,n,8,1"; false when a part is missing or not supported.
+bool ParseSerialSettings(const std::string& text, SerialSettings& out);
+
+// A serial device in raw mode through termios: 8-bit clean, no echo, no line
+// editing, no flow control unless Handshaking is 2.
+class TermiosSerialPort : public SerialPort {
+public:
+    explicit TermiosSerialPort(int commPort = 1);
+    ~TermiosSerialPort() override;
+    TermiosSerialPort(const TermiosSerialPort&) = delete;
+    TermiosSerialPort& operator=(const TermiosSerialPort&) = delete;
+
+    int CommPort() const override { return commPort_; }
+    bool SetCommPort(int n) override;
+    std::string Settings() const override { return settings_; }
+    bool SetSettings(const std::string& settings) override;
+    bool PortOpen() const override { return fd_ >= 0; }
+    bool SetPortOpen(bool open) override;
+    int Handshaking() const override { return handshaking_; }
+    bool SetHandshaking(int mode) override;
+    int InBufferCount() override;
+    void SetInBufferCount(int count) override;
+    int OutBufferCount() override;
+    void SetOutBufferCount(int count) override;
+    std::string Input() override;
+    bool Output(const std::string& bytes) override;
+    bool CDHolding(bool& holding) override;
+    bool DTREnable() const override { return dtr_; }
+    bool SetDTREnable(bool enable) override;
+    int Tag() const override { return tag_; }
+    void SetTag(int tag) override { tag_ = tag; }
+    bool WaitInput(int ms) override;
+    std::string LastError() const override { return error_; }
+
+    // The device path in use (empty while closed).
+    const std::string& Device() const { return device_; }
+
+private:
+    bool Apply();           // settings and handshaking into termios
+    bool SetDtrLine(bool on);
+    void Drain();           // pushes queued output into the device
+    bool Fail(const std::string& what);  // records what + errno text, returns false
+
+    int fd_ = -1;
+    int commPort_ = 1;
+    std::string settings_ = "19200,n,8,1";
+    int handshaking_ = 0;
+    bool dtr_ = true;
+    int tag_ = -1;
+    std::string device_;
+    std::string pendingOut_;  // bytes the device did not take yet
+    std::string error_;
+};
+
+}  // namespace platform

@@ -1,0 +1,354 @@
+#include "emulator/emulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace emu {
+
+namespace {
+
+// The emulator keeps its own clock: tests may replace the program's one.
+double Now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+const char* KindName(PcUnit::Kind k) {
+    switch (k) {
+        case PcUnit::Frame: return "frame";
+        case PcUnit::RawFrame: return "raw frame";
+        case PcUnit::Poll: return "poll";
+        case PcUnit::Enq: return "ENQ";
+        case PcUnit::Ack: return "ACK";
+        case PcUnit::Nak: return "NAK";
+        case PcUnit::BadFrame: return "bad frame";
+        case PcUnit::Junk: return "junk";
+    }
+    return "?";
+}
+
+}  // namespace
+
+bool Register::Addressed() const { return owner_.options_.addressed; }
+
+void Register::Send(const std::string& payload) {
+    owner_.Queue({true, station_, payload});
+}
+
+void Register::SendSyn() { owner_.Queue({false, station_, ControlChars(kSyn, Addressed(), station_)}); }
+
+Emulator::Emulator(Options options)
+    : options_(std::move(options)), stream_(options_.addressed) {
+    if (options_.stations.empty()) options_.stations.push_back(0);
+    if (!options_.addressed) options_.stations.resize(1);
+    for (int a : options_.stations) {
+        Station st;
+        st.address = a;
+        stations_.push_back(st);
+    }
+}
+
+Emulator::~Emulator() { Stop(); }
+
+bool Emulator::Start(std::string* error) {
+    if (thread_.joinable()) return true;
+    if (!pty_.Open(error)) return false;
+    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (error) *error = "pipe failed";
+        pty_.Close();
+        return false;
+    }
+    stop_ = false;
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+void Emulator::Stop() {
+    if (thread_.joinable()) {
+        {
+            std::lock_guard<std::recursive_mutex> lock(mu_);
+            stop_ = true;
+        }
+        Wake();
+        thread_.join();
+    }
+    for (int& fd : wake_) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    pty_.Close();
+}
+
+std::string Emulator::SlavePath() const { return pty_.SlavePath(); }
+
+void Emulator::AddHandler(std::shared_ptr<Handler> handler) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    handlers_.push_back(std::move(handler));
+}
+
+void Emulator::SetFaults(const Faults& faults) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    faults_ = faults;
+}
+
+Faults Emulator::GetFaults() const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    return faults_;
+}
+
+void Emulator::Send(int station, const std::string& payload) { Queue({true, station, payload}); }
+
+void Emulator::SendSyn(int station) {
+    Queue({false, station, ControlChars(kSyn, options_.addressed, station)});
+}
+
+void Emulator::SendBytes(const std::string& bytes) { Queue({false, -1, bytes}); }
+
+void Emulator::ReplyToNextFrame(int station, const std::string& payload) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    if (Station* st = Find(station)) st->afterNextFrame.push_back(payload);
+}
+
+std::vector<PcUnit> Emulator::Received() const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    return received_;
+}
+
+std::vector<PcUnit> Emulator::Frames() const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    std::vector<PcUnit> out;
+    for (const auto& u : received_)
+        if (u.kind == PcUnit::Frame) out.push_back(u);
+    return out;
+}
+
+int Emulator::Count(PcUnit::Kind kind) const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    return static_cast<int>(std::count_if(received_.begin(), received_.end(),
+                                          [&](const PcUnit& u) { return u.kind == kind; }));
+}
+
+std::vector<std::string> Emulator::Written() const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    return written_;
+}
+
+std::vector<std::string> Emulator::Problems() const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    return problems_;
+}
+
+void Emulator::ClearRecords() {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    received_.clear();
+    written_.clear();
+    problems_.clear();
+}
+
+bool Emulator::Idle() const {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    return outbox_.empty() && awaiting_ < 0;
+}
+
+bool Emulator::WaitFor(const std::function<bool()>& condition, double seconds) const {
+    const double end = Now() + seconds;
+    for (;;) {
+        if (condition()) return true;
+        if (Now() > end) return false;
+        usleep(2000);
+    }
+}
+
+void Emulator::Queue(Outgoing out) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(mu_);
+        outbox_.push_back(std::move(out));
+    }
+    Wake();
+}
+
+void Emulator::Wake() {
+    if (wake_[1] >= 0) {
+        char c = 1;
+        (void)!::write(wake_[1], &c, 1);
+    }
+}
+
+void Emulator::Log(const std::string& line) {
+    if (options_.log) options_.log(line);
+}
+
+Emulator::Station* Emulator::Find(int station) {
+    for (auto& st : stations_)
+        if (st.address == station) return &st;
+    return nullptr;
+}
+
+// The station a unit from the program is meant for; nullptr when it is for
+// a register this emulator does not play.
+Emulator::Station* Emulator::Target(const PcUnit& unit) {
+    if (!options_.addressed) return &stations_.front();
+    return Find(unit.station);
+}
+
+bool Emulator::Take(int& counter) {
+    if (counter == 0) return false;
+    if (counter > 0) --counter;
+    return true;
+}
+
+void Emulator::Write(const std::string& bytes, double now) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(pty_.MasterFd(), p, left);
+        if (n > 0) {
+            p += n;
+            left -= static_cast<size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            usleep(500);
+        } else {
+            break;
+        }
+    }
+    written_.push_back(bytes);
+    nextSendAt_ = now + options_.gapMs / 1000.0;
+    Log("-> " + Readable(bytes));
+}
+
+void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::string& prefix) {
+    if (!resend) {
+        st.lastQ1 = st.seq % 95;
+        st.lastQ2 = (st.seq + 1) % 95;
+        st.seq = (st.seq + 2) % 95;
+        st.hasLast = true;
+        st.resends = 0;
+    }
+    std::string frame = BuildAnswer(st.lastPayload, options_.addressed, st.address, st.lastQ1,
+                                    st.lastQ2, Take(faults_.badChecksum));
+    if (Take(faults_.truncate)) frame.resize(frame.size() - 3);
+    Write(prefix + frame, now);
+    awaiting_ = static_cast<int>(&st - stations_.data());
+    awaitUntil_ = now + options_.replyWait;
+}
+
+void Emulator::Pump(double now) {
+    if (awaiting_ >= 0 && now > awaitUntil_) awaiting_ = -1;  // no reply: go on
+    while (awaiting_ < 0 && !outbox_.empty() && now >= nextSendAt_) {
+        Outgoing out = std::move(outbox_.front());
+        outbox_.pop_front();
+        if (!out.answer) {
+            Write(out.data, now);
+            continue;
+        }
+        Station* st = Find(out.station);
+        if (!st) continue;
+        st->lastPayload = out.data;
+        WriteAnswer(*st, false, now);
+    }
+}
+
+void Emulator::Handle(const PcUnit& unit, double now) {
+    received_.push_back(unit);
+    Log(std::string("<- ") + KindName(unit.kind) + " " + Readable(unit.bytes) +
+        (unit.problem.empty() ? "" : " (" + unit.problem + ")"));
+    if (!unit.problem.empty()) problems_.push_back(unit.problem + ": " + Readable(unit.bytes));
+
+    const bool broadcast = unit.station == kBroadcast - kAddr0;
+    Station* st = Target(unit);
+    if (!st && !(broadcast && unit.kind != PcUnit::Frame)) return;  // another register's
+    if (!st) st = &stations_.front();
+    Register reg(*this, st->address);
+    const int index = static_cast<int>(st - stations_.data());
+    // Whatever the program sends ends the wait for its reply to our answer,
+    // except a NAK, which asks for the answer again.
+    if (unit.kind != PcUnit::Nak && awaiting_ == index) awaiting_ = -1;
+
+    auto ask = [&](auto call) {
+        for (auto& h : handlers_)
+            if (call(*h)) break;
+    };
+
+    switch (unit.kind) {
+        case PcUnit::Frame: {
+            if (Take(faults_.silentFrames)) return;
+            if (Take(faults_.nakFrames)) {
+                Write(ControlChars(kNak, options_.addressed, st->address), now);
+                return;
+            }
+            const std::string ack = ControlChars(kAck, options_.addressed, st->address);
+            if (!faults_.ackWithNext) Write(ack, now);
+            for (auto& p : st->afterNextFrame) outbox_.push_back({true, st->address, p});
+            st->afterNextFrame.clear();
+            ask([&](Handler& h) { return h.OnFrame(reg, unit); });
+            if (faults_.ackWithNext) {
+                // The ACK and the next answer in one write, as a hasty register does.
+                auto next = std::find_if(outbox_.begin(), outbox_.end(), [&](const Outgoing& o) {
+                    return o.answer && o.station == st->address;
+                });
+                if (next != outbox_.end()) {
+                    st->lastPayload = next->data;
+                    outbox_.erase(next);
+                    WriteAnswer(*st, false, now, ack);
+                } else {
+                    Write(ack, now);
+                }
+            }
+            break;
+        }
+        case PcUnit::RawFrame:
+            ask([&](Handler& h) { return h.OnRawFrame(reg, unit); });
+            break;
+        case PcUnit::Poll:
+            ask([&](Handler& h) { return h.OnPoll(reg, unit); });
+            break;
+        case PcUnit::Enq:
+            ask([&](Handler& h) { return h.OnEnq(reg, unit); });
+            break;
+        case PcUnit::Ack:
+            if (st->hasLast) ask([&](Handler& h) { return h.OnAck(reg); });
+            break;
+        case PcUnit::Nak:
+            if (st->hasLast && st->resends < options_.maxResends) {
+                ++st->resends;
+                WriteAnswer(*st, true, now);
+            }
+            break;
+        case PcUnit::BadFrame:
+            if (!Take(faults_.silentFrames))
+                Write(ControlChars(kNak, options_.addressed, st->address), now);
+            break;
+        case PcUnit::Junk:
+            break;
+    }
+}
+
+void Emulator::Run() {
+    char buf[1024];
+    for (;;) {
+        pollfd fds[2] = {{pty_.MasterFd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        ::poll(fds, 2, 5);
+        if (fds[1].revents & POLLIN)
+            while (::read(wake_[0], buf, sizeof buf) > 0) {
+            }
+        std::string in;
+        if (fds[0].revents & POLLIN) {
+            ssize_t n;
+            while ((n = ::read(pty_.MasterFd(), buf, sizeof buf)) > 0)
+                in.append(buf, static_cast<size_t>(n));
+        }
+        std::lock_guard<std::recursive_mutex> lock(mu_);
+        if (stop_) return;
+        const double now = Now();
+        stream_.Add(in, now);
+        PcUnit unit;
+        while (stream_.Next(unit, now)) Handle(unit, now);
+        Pump(now);
+    }
+}
+
+}  // namespace emu

@@ -1,0 +1,165 @@
+#pragma once
+// The register emulator: plays one register, or up to 16 in addressed mode,
+// on the master side of a pseudo-terminal, in a thread of its own.
+//
+// It checks the length and checksum characters of every frame the program
+// sends, acknowledges good frames with ACK and bad ones with NAK, sends the
+// register's answer frames one at a time (stop-and-wait, resending after a
+// NAK), sends SYN when asked, and records everything it receives. What a
+// register answers is decided by handlers (hello, tables, reports and history
+// plug in here); faults can be switched on at any time.
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "emulator/pty.h"
+#include "emulator/wire.h"
+
+namespace emu {
+
+// Faults to inject. Counters: 0 off, N the next N times, -1 always.
+struct Faults {
+    int silentFrames = 0;      // frames from the program get no answer at all
+    int nakFrames = 0;         // frames from the program get NAK instead of ACK (a NAK storm)
+    int badChecksum = 0;       // answer frames go out with a wrong checksum
+    int truncate = 0;          // answer frames go out without STX, checksum and ETX
+    bool ackWithNext = false;  // the ACK of a frame goes out in one write with the next answer
+};
+
+class Emulator;
+
+// One station, as a handler sees it during its call.
+class Register {
+public:
+    Register(Emulator& owner, int station) : owner_(owner), station_(station) {}
+    int Station() const { return station_; }
+    bool Addressed() const;
+    // Queues an answer frame with this payload (class letter, code, fields).
+    void Send(const std::string& payload);
+    // Sends SYN (the register is busy) when the line is free.
+    void SendSyn();
+    Emulator& Owner() { return owner_; }
+
+private:
+    Emulator& owner_;
+    int station_;
+};
+
+// What a register does with what it receives. Handlers are asked in the order
+// they were added; one that returns true ends the round.
+class Handler {
+public:
+    virtual ~Handler() = default;
+    // A good command or data frame for the station, already acknowledged
+    // (unless a fault withheld the ACK).
+    virtual bool OnFrame(Register&, const PcUnit&) { return false; }
+    // A poll (DLE or DC1) for the station.
+    virtual bool OnPoll(Register&, const PcUnit&) { return false; }
+    // An enquiry for the station, or the broadcast one (station 32).
+    virtual bool OnEnq(Register&, const PcUnit&) { return false; }
+    // A raw frame of a bulk transfer (never acknowledged).
+    virtual bool OnRawFrame(Register&, const PcUnit&) { return false; }
+    // The program acknowledged the station's last answer frame.
+    virtual bool OnAck(Register&) { return false; }
+};
+
+struct Options {
+    bool addressed = false;
+    std::vector<int> stations{0};  // station addresses played (direct mode: the first)
+    int gapMs = 30;                // quiet time after each write before the next answer
+    double replyWait = 1.0;        // how long an answer frame waits for the program's reply
+    int maxResends = 10;           // resends of one answer after NAKs
+    std::function<void(const std::string&)> log;  // one line per event, when set
+};
+
+class Emulator {
+public:
+    explicit Emulator(Options options = {});
+    ~Emulator();
+    Emulator(const Emulator&) = delete;
+    Emulator& operator=(const Emulator&) = delete;
+
+    // Opens the pseudo-terminal and starts the thread.
+    bool Start(std::string* error = nullptr);
+    void Stop();
+    std::string SlavePath() const;
+    const Options& GetOptions() const { return options_; }
+
+    void AddHandler(std::shared_ptr<Handler> handler);
+    void SetFaults(const Faults& faults);
+    Faults GetFaults() const;
+
+    // Actions from outside the handlers.
+    void Send(int station, const std::string& payload);
+    void SendSyn(int station);
+    // Any bytes, as they stand, when the line is free (short or broken frames).
+    void SendBytes(const std::string& bytes);
+    // An answer queued as soon as the station's next frame has arrived.
+    void ReplyToNextFrame(int station, const std::string& payload);
+
+    // What happened.
+    std::vector<PcUnit> Received() const;
+    std::vector<PcUnit> Frames() const;  // the good frames only
+    int Count(PcUnit::Kind kind) const;
+    std::vector<std::string> Written() const;   // one entry per write to the program
+    std::vector<std::string> Problems() const;  // bad frames and stray bytes
+    void ClearRecords();
+    // Nothing queued and no answer waiting for the program's reply.
+    bool Idle() const;
+    // Polls the condition every few milliseconds; false when time runs out.
+    bool WaitFor(const std::function<bool()>& condition, double seconds) const;
+
+private:
+    friend class Register;
+    struct Outgoing {
+        bool answer;       // an answer frame (else bytes as they stand)
+        int station;
+        std::string data;  // payload or bytes
+    };
+    struct Station {
+        int address = 0;
+        int seq = 1;  // sequence value of the next answer
+        std::deque<std::string> afterNextFrame;
+        std::string lastPayload;
+        int lastQ1 = 0, lastQ2 = 0;
+        bool hasLast = false;
+        int resends = 0;
+    };
+
+    void Run();
+    void Handle(const PcUnit& unit, double now);
+    void Pump(double now);
+    void WriteAnswer(Station& st, bool resend, double now, const std::string& prefix = "");
+    void Write(const std::string& bytes, double now);
+    void Queue(Outgoing out);
+    Station* Find(int station);
+    Station* Target(const PcUnit& unit);
+    bool Take(int& counter);  // consumes one count of a fault
+    void Log(const std::string& line);
+    void Wake();
+
+    Options options_;
+    Pty pty_;
+    std::thread thread_;
+    int wake_[2] = {-1, -1};
+    bool stop_ = false;
+
+    mutable std::recursive_mutex mu_;
+    std::vector<Station> stations_;
+    std::vector<std::shared_ptr<Handler>> handlers_;
+    Faults faults_;
+    PcStream stream_;
+    std::deque<Outgoing> outbox_;
+    int awaiting_ = -1;          // index of the station whose answer waits for a reply
+    double awaitUntil_ = 0;
+    double nextSendAt_ = 0;
+    std::vector<PcUnit> received_;
+    std::vector<std::string> written_;
+    std::vector<std::string> problems_;
+};
+
+}  // namespace emu

@@ -1,0 +1,308 @@
+// The frames the program builds, byte for byte, and the reading of
+// acknowledgements and frames, against a fake port.
+#include <functional>
+
+#include "link_fixture.h"
+#include "platform/clock.h"
+
+using linktest::Hex;
+
+namespace {
+
+class FramesTest : public linktest::LinkTest {
+protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        UseFakePort();
+        // A peer that acknowledges every frame that waits for it.
+        fake().SetResponder([this](const std::string& bytes) -> std::string {
+            if (!ackFrames || bytes.empty() || bytes[0] != EOT) return "";
+            std::string ack(1, ACK);
+            if (LinkState.bAddressed) ack += std::string(2, AddressChar());
+            return ack;
+        });
+        LinkState.sngTOReadAck = 0.05f;
+        LinkState.sngTOReadFrame = 0.05f;
+    }
+    bool ackFrames = true;
+};
+
+struct FrameCase {
+    const char* name;
+    bool addressed;
+    int station;
+    int seq2, seq1;
+    bool acked;  // the frame waits for an acknowledgement
+    std::function<int16_t()> send;
+    const char* hex;
+};
+
+int16_t Command(const std::string& text) {
+    LinkState.PendingCmd = text;
+    LinkState.bCmdPending = true;
+    return SendCmdFrame();
+}
+
+TEST_F(FramesTest, FramesAreByteExact) {
+    const FrameCase cases[] = {
+        {"departments send", false, 0, 0, 0, true, [] { return Command("*2;+4;*F;*3;"); },
+         "04 3D 20 20 30 3B 2A 32 3B 2B 34 3B 2A 46 3B 2A 33 3B 02 6A 03"},
+        {"departments send, station 2", true, 2, 0, 0, true,
+         [] { return Command("*2;+4;*F;*3;"); },
+         "04 A2 3E 20 20 30 3B 2A 32 3B 2B 34 3B 2A 46 3B 2A 33 3B 02 8B 03"},
+        {"sequence echoed", false, 0, 5, 7, true, [] { return Command("*2;+4;*F;*3;"); },
+         "04 3D 25 27 30 3B 2A 32 3B 2B 34 3B 2A 46 3B 2A 33 3B 02 68 03"},
+        {"departments read", false, 0, 0, 0, true,
+         [] { return Command("*2;+4;&L1:99;#H;*3;"); },
+         "04 44 20 20 30 3B 2A 32 3B 2B 34 3B 26 4C 31 3A 39 39 3B 23 48 3B 2A 33 3B 02 8E 03"},
+        {"closing with mode 3", false, 0, 0, 0, true, [] { return Command("+3;*3;< ;"); },
+         "04 3A 20 20 30 3B 2B 33 3B 2A 33 3B 3C 20 3B 02 39 03"},
+        {"empty command", false, 0, 0, 0, true, [] { return SendCmdFrame(); },
+         "04 31 20 20 30 3B 02 64 03"},
+        {"hello command", false, 0, 0, 0, true,
+         [] {
+             LinkState.bHelloCmd = true;
+             return SendCmdFrame();
+         },
+         "04 37 20 20 30 3B 23 50 3B 23 48 3B 02 4A 03"},
+        {"next frame has no hello", false, 0, 0, 0, true,
+         [] {
+             LinkState.bHelloCmd = true;
+             return SendNextFrame();
+         },
+         "04 31 20 20 30 3B 02 64 03"},
+        {"data frame 0;", false, 0, 0, 0, true, [] { return SendDataFrame("0;"); },
+         "04 31 20 20 30 3B 02 64 03"},
+        {"number frame", false, 0, 0, 0, true, [] { return SendParFrame(150); },
+         "04 33 20 20 31 35 30 3B 02 62 03"},
+        {"raw ?", false, 0, 0, 0, false, [] { return SendRawFrame("?"); }, "04 2E 3F 02 9B 03"},
+        {"raw *", false, 0, 0, 0, false, [] { return SendRawFrame("*"); }, "04 2E 2A 02 86 03"},
+        {"raw ? addressed", true, 0, 0, 0, false, [] { return SendRawFrame("?"); },
+         "04 C0 2F 3F 02 5C 03"},
+        {"poll type 0", false, 0, 0, 0, false, [] { return SendPoll(); }, "10"},
+        {"poll type 1, station 0", true, 0, 0, 0, false,
+         [] {
+             CassaConf.nHelloType = 1;
+             return SendPoll();
+         },
+         "11 A0 A0"},
+        {"ACK station 1", true, 1, 0, 0, false, [] { return SendAck(); }, "06 A1 A1"},
+        {"NAK direct", false, 0, 0, 0, false, [] { return SendNak(); }, "15"},
+        {"ENQ station 3", true, 3, 0, 0, false, [] { return SendEnq(); }, "05 A3 A3"},
+        {"broadcast ENQ", true, 3, 0, 0, false, [] { return SendBroadcastEnq(); }, "05 C0 C0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkState.bAddressed = c.addressed;
+        LinkState.nAddress = static_cast<int16_t>(c.station);
+        LinkState.nSeq2 = static_cast<int16_t>(c.seq2);
+        LinkState.nSeq1 = static_cast<int16_t>(c.seq1);
+        LinkState.bHelloCmd = false;
+        CassaConf.nHelloType = 0;
+        ackFrames = c.acked;
+        fake().ClearWrites();
+        EXPECT_EQ(c.send(), 0);
+        EXPECT_EQ(fake().Written(), Hex(c.hex));
+        EXPECT_EQ(LinkState.TxFrame, Hex(c.hex));
+    }
+}
+
+TEST_F(FramesTest, CommandTravelsInOneFrameOnly) {
+    EXPECT_EQ(Command("*2;+4;*F;*3;"), 0);
+    EXPECT_FALSE(LinkState.bCmdPending);
+    EXPECT_EQ(LinkState.strCmdSent, "*2;+4;*F;*3;");
+    EXPECT_EQ(LinkState.strCmdShown, "*2;+4;*F;*3;");
+    LinkState.PendingCmd = "*3;";
+    EXPECT_EQ(SendCmdFrame(), 0);  // not pending: an empty frame
+    EXPECT_EQ(fake().Writes().back(), Hex("04 31 20 20 30 3B 02 64 03"));
+    EXPECT_EQ(LinkState.strCmdSent, "*3;");
+    EXPECT_EQ(LinkState.strCmdShown, "*2;+4;*F;*3;");
+}
+
+TEST_F(FramesTest, Checksums) {
+    EXPECT_EQ(CalcChkXor("AA", 2), 40);    // XOR 0
+    EXPECT_EQ(CalcChkXor("\x7F", 1), 167); // XOR 127
+    EXPECT_EQ(CalcChkXor("\xFF", 1), 167); // only the low seven bits
+    EXPECT_EQ(CalcChkXor("AB", 1), 65 + 40);
+    EXPECT_EQ(CalcChkSum("\x7F\x02", 2), (129 & 127) + 40);
+    EXPECT_EQ(CalcChkXor("A", 5), (65 & 127) + 40);  // never past the text
+}
+
+TEST_F(FramesTest, TooLongFrameIsRefusedBeforeAnythingIsSent) {
+    // 9 characters around the command: 206 fill the 215 the length character allows.
+    EXPECT_EQ(Command(std::string(206, 'x')), 0);
+    EXPECT_EQ(static_cast<unsigned char>(fake().Writes().back()[1]), 255);
+    fake().ClearWrites();
+    EXPECT_EQ(Command(std::string(207, 'x')), -1);
+    EXPECT_EQ(SendDataFrame(std::string(300, 'x')), -1);
+    EXPECT_EQ(SendRawFrame(std::string(211, 'x')), -1);
+    EXPECT_TRUE(fake().Writes().empty());
+    SerLog.bSerLogErr = true;
+    EXPECT_EQ(Command(std::string(207, 'x')), -1);
+    ASSERT_EQ(TraceLines().size(), 1u);
+    EXPECT_EQ(TraceLines()[0], "Err (01-00-000)-> frame too long, not sent");
+}
+
+struct AckCase {
+    const char* name;
+    bool addressed;
+    std::string received;
+    int16_t result;
+    std::string kept;  // left for the frame reader
+};
+
+TEST_F(FramesTest, ReadAck) {
+    const std::string frame = "\x04\x32\x21\x22" "B80\x02\xA5\x03";
+    const AckCase cases[] = {
+        {"ACK", false, "\x06", 0, ""},
+        {"NAK", false, "\x15", -2, ""},
+        {"nothing", false, "", -1, ""},
+        {"addressed ACK", true, "\x06\xA1\xA1", 0, ""},
+        {"addressed, ACK alone", true, "\x06", -1, ""},
+        {"addressed NAK", true, "\x15\xA1\xA1", -2, ""},
+        {"ACK and the next frame", false, "\x06" + frame, 0, frame},
+        {"addressed ACK and the next frame", true, "\x06\xA1\xA1" + frame, 0, frame},
+        {"two characters, no ACK", false, "\x15\x15", -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkState.bAddressed = c.addressed;
+        LinkState.nAddress = 1;
+        Comm.strRxKeep.clear();
+        fake().Feed(c.received);
+        EXPECT_EQ(ReadAck(), c.result);
+        EXPECT_EQ(Comm.strRxKeep, c.kept);
+        fake().SetInBufferCount(0);
+    }
+}
+
+TEST_F(FramesTest, ReadAckTraces) {
+    SerLog.bSerLogData = SerLog.bSerLogErr = true;
+    fake().Feed("\x15");
+    ReadAck();
+    ReadAck();
+    const auto lines = TraceLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Rx  (01-00-000)-> [21]");
+    EXPECT_EQ(lines[1], "Err (01-00-000)-> nak");
+    EXPECT_EQ(lines[2], "Err (01-00-000)-> timeout");
+}
+
+struct ReadCase {
+    const char* name;
+    bool addressed;
+    std::string received;
+    int16_t result;
+    std::vector<std::string> trace;
+};
+
+TEST_F(FramesTest, ReadFrame) {
+    const ReadCase cases[] = {
+        {"whole frame", false, "\x04\x32\x25\x22" "B80\x02\xA5\x03", 0,
+         {"Rx  (01-00-000)-> [4]2%\"B80[2][165][3]"}},
+        {"too short", false, "\x04\x03", -1,
+         {"Rx  (01-00-000)-> [4][3]", "Err (01-00-000)-> unrec"}},
+        {"addressed, too short", true, "\x04\xA0\x2F\x20\x20\x02\x03", -1,
+         {"Rx  (01-00-000)-> [4][160]/  [2][3]", "Err (01-00-000)-> unrec"}},
+        {"not starting with EOT", false, "xy\x03", -1,
+         {"Rx  (01-00-000)-> xy[3]", "Err (01-00-000)-> unrec"}},
+        {"no ETX", false, "\x04\x32", -1, {"Rx  (01-00-000)-> [4]2", "Err (01-00-000)-> unrec"}},
+        {"lone SYN", false, "\x16", -1, {"Rx  (01-00-000)-> [22]"}},
+        {"addressed SYN", true, "\x16\xA0\xA0", -1, {"Rx  (01-00-000)-> [22][160][160]"}},
+        {"nothing", false, "", -1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartSerialLog(true, true);
+        LinkState.bAddressed = c.addressed;
+        LinkState.nAddress = 0;
+        LinkState.nSeq2 = 0;
+        LinkState.sngLastRx = 0;
+        fake().Feed(c.received);
+        EXPECT_EQ(ReadFrame(), c.result);
+        EXPECT_EQ(TraceLines(), c.trace);
+        if (c.result == 0) {
+            EXPECT_EQ(LinkState.nSeq2, 5);  // from the first sequence character
+            EXPECT_EQ(LinkState.RxFrame, c.received);
+        }
+        EXPECT_EQ(LinkState.sngLastRx > 0, std::string(c.name).find("SYN") != std::string::npos);
+        fake().SetInBufferCount(0);
+        StopSerialLog();
+    }
+}
+
+TEST_F(FramesTest, ReadFrameGivesUpOnEndlessInput) {
+    // A stream without ETX longer than any frame is dropped at once, without
+    // waiting for the line to go quiet.
+    LinkState.sngTOReadFrame = 30.0f;
+    fake().Feed(std::string(kMaxFrameLen + 1, 'x') + "more");
+    const double start = platform::Timer();
+    EXPECT_EQ(ReadFrame(), -1);
+    EXPECT_LT(platform::Timer() - start, 5.0);
+    EXPECT_FALSE(InputPending());
+}
+
+TEST_F(FramesTest, ReadFrameStopsOnAbort) {
+    LinkState.sngTOReadFrame = 30.0f;
+    LinkState.AbortRequest = true;
+    fake().Feed("\x04\x32");
+    EXPECT_EQ(ReadFrame(), -1);
+}
+
+TEST_F(FramesTest, ChecksumOfReceivedFrame) {
+    SerLog.bSerLogErr = true;
+    LinkState.RxFrame = "\x04\x32\x21\x22" "B80\x02\xA5\x03";
+    EXPECT_TRUE(RxFrameChecksumOk());
+    LinkState.RxFrame[8] = '\xA6';
+    EXPECT_FALSE(RxFrameChecksumOk());
+    LinkState.RxFrame = "\x04\x03";
+    EXPECT_FALSE(RxFrameChecksumOk());
+    const auto lines = TraceLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Err (01-00-000)-> badchk");
+}
+
+int16_t parsed = 0;
+std::string parsedFrame;
+int16_t RecordingParser() {
+    ++parsed;
+    parsedFrame = LinkState.RxFrame;
+    return 0;
+}
+
+TEST_F(FramesTest, UnaskedAnswerIsParsedBeforeSending) {
+    parsed = 0;
+    SetAnswerParser(&RecordingParser);
+    const std::string frame = "\x04\x32\x21\x22" "A05\x02\xA1\x03";
+    fake().Feed(frame);
+    EXPECT_EQ(SendAck(), 0);
+    EXPECT_EQ(parsed, 1);
+    EXPECT_EQ(parsedFrame, frame);
+    EXPECT_EQ(LinkState.TxFrame, "\x06");
+    EXPECT_EQ(fake().Written(), "\x06");
+}
+
+TEST_F(FramesTest, WriteThatNeverDrainsIsGivenUp) {
+    // A clear-to-send that never comes: the send fails once its time is up.
+    double now = 1000.0;
+    platform::SetTestTimer([&] { return now; });
+    platform::SetTestSleep([&](int32_t ms) { now += ms / 1000.0; });
+    fake().SetOutputStuck(true);
+    SerLog.bSerLogErr = true;
+    EXPECT_EQ(Command("*2;+4;*F;*3;"), -1);
+    EXPECT_EQ(fake().Writes().size(), 1u);  // not retransmitted
+    EXPECT_GT(now, 1002.0);
+    EXPECT_LT(now, 1003.0);
+    EXPECT_EQ(fake().OutBufferCount(), 0);  // the rest was discarded
+    EXPECT_EQ(TraceLines().back(), "Err (01-00-000)-> timeout");
+
+    fake().ClearWrites();
+    LinkState.AbortRequest = true;
+    const double before = now;
+    EXPECT_EQ(Command("*3;"), -1);
+    EXPECT_EQ(now, before);
+    platform::SetTestTimer({});
+    platform::SetTestSleep({});
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// Link settings, time-outs and the opening of the port, against fake ports.
+#include "link_fixture.h"
+#include "platform/clock.h"
+#include "platform/profile.h"
+
+namespace {
+
+using linktest::LinkTest;
+
+struct Timeouts {
+    float readFrame, waitAnswer, readAck, bulk, poll;
+};
+
+Timeouts Of(const LinkStateRec& r) {
+    return {r.sngTOReadFrame, r.sngTOWaitAnswer, r.sngTOReadAck, r.sngTOBulk, r.sngTOPoll};
+}
+
+void ExpectTimeouts(const LinkStateRec& r, Timeouts t) {
+    EXPECT_FLOAT_EQ(r.sngTOReadFrame, t.readFrame);
+    EXPECT_FLOAT_EQ(r.sngTOWaitAnswer, t.waitAnswer);
+    EXPECT_FLOAT_EQ(r.sngTOReadAck, t.readAck);
+    EXPECT_FLOAT_EQ(r.sngTOBulk, t.bulk);
+    EXPECT_FLOAT_EQ(r.sngTOPoll, t.poll);
+}
+
+TEST(SetDefTimeouts, ByConnectionType) {
+    LinkStateRec r;
+    ExpectTimeouts(r, {0, 0, 0, 0, 0});
+    SetDefTimeouts(0, r);
+    ExpectTimeouts(r, {1.0f, 3.0f, 0.2f, 1.0f, 0.3f});
+    r.bTestMode = true;
+    SetDefTimeouts(0, r);
+    ExpectTimeouts(r, {1.0f, 0.1f, 0.2f, 1.0f, 0.3f});
+    SetDefTimeouts(1, r);
+    ExpectTimeouts(r, {5.0f, 5.0f, 5.0f, 5.0f, 3.0f});
+    SetDefTimeouts(2, r);
+    ExpectTimeouts(r, {5.0f, 5.0f, 5.0f, 5.0f, 3.0f});
+    SetDefTimeouts(-1, r);
+    ExpectTimeouts(r, Of(r));
+}
+
+class PortTest : public LinkTest {
+protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        SetPortFactory([this](int n) {
+            auto port = std::make_unique<platform::FakeSerialPort>(n);
+            made[n] = port.get();
+            return port;
+        });
+        Core.nCommPort = 1;
+        Core.nOpenCash = 2;
+    }
+    void TearDown() override {
+        SetModemDialer(nullptr);
+        LinkTest::TearDown();
+    }
+    platform::FakeSerialPort* made[17] = {};
+};
+
+TEST_F(PortTest, LoadCommConf) {
+    const std::string config = dir.file("config.ini");
+    platform::WriteProfileString("Communication", "baud", "3", Core.strSetupIni);
+    platform::WriteProfileString("Communication", "DTRDelay", "250", Core.strSetupIni);
+    platform::WriteProfileString("Communication", "DTRDelay", "999", config);  // never read
+    LoadCommConf();
+    EXPECT_EQ(Comm.nBaud, 3);
+    EXPECT_EQ(Comm.nDTRDelay, 250);
+
+    platform::WriteProfileString("Communication", "baud", "0", config);
+    LoadCommConf();
+    EXPECT_EQ(Comm.nBaud, 0);
+    OpenPort();
+    EXPECT_EQ(made[1]->Settings(), "19200,n,8,1");
+
+    testsupport::WriteAll(config, "");
+    testsupport::WriteAll(Core.strSetupIni, "");
+    LoadCommConf();
+    EXPECT_EQ(Comm.nBaud, 2);
+    EXPECT_EQ(Comm.nDTRDelay, 0);
+
+    Comm.nBaud = 1;
+    SaveBaud();
+    EXPECT_EQ(platform::ProfileString("Communication", "baud", "", config), "1");
+}
+
+TEST_F(PortTest, SettingsText) {
+    EXPECT_EQ(PortSettingsText(1), "9600,n,8,1");
+    EXPECT_EQ(PortSettingsText(2), "19200,n,8,1");
+    EXPECT_EQ(PortSettingsText(3), "38400,n,8,1");
+    EXPECT_EQ(PortSettingsText(0), "19200,n,8,1");
+    EXPECT_EQ(PortSettingsText(4), "19200,n,8,1");
+}
+
+TEST_F(PortTest, OpenedOnlyWhenSomethingChanged) {
+    Comm.nBaud = 2;
+    OpenPort();
+    OpenPort();
+    auto* port = made[1];
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->Opens(), 1);
+    EXPECT_EQ(port->Closes(), 0);
+    EXPECT_EQ(port->Handshaking(), 0);
+    EXPECT_TRUE(Comm.bPortOpen);
+    EXPECT_EQ(CurrentPort(), port);
+
+    CassaList[2].bConnected = True;
+    Comm.nBaud = 3;
+    OpenPort();
+    EXPECT_EQ(port->Opens(), 2);
+    EXPECT_EQ(port->Closes(), 1);
+    EXPECT_EQ(port->Settings(), "38400,n,8,1");
+    EXPECT_EQ(CassaList[2].bConnected, False);
+
+    // Another register on port 2, then back to port 1, still open: no re-open,
+    // and the link is usable whatever happened on port 2.
+    SetPortFactory([this](int n) {
+        auto port = std::make_unique<platform::FakeSerialPort>(n);
+        if (n == 2) port->SetFailOpen(true);
+        made[n] = port.get();
+        return port;
+    });
+    Core.nCommPort = 1;
+    OpenPort();
+    Core.nCommPort = 2;
+    OpenPort();
+    EXPECT_FALSE(Comm.bPortOpen);
+    Core.nCommPort = 1;
+    OpenPort();
+    EXPECT_TRUE(Comm.bPortOpen);
+    EXPECT_EQ(made[1]->Opens(), 1);
+}
+
+TEST_F(PortTest, PortThatCannotOpenIsReported) {
+    SetPortFactory([](int n) {
+        auto port = std::make_unique<platform::FakeSerialPort>(n);
+        port->SetFailOpen(true);
+        return port;
+    });
+    EXPECT_FALSE(OpenCommPort());
+    ASSERT_EQ(shell->errors.size(), 1u);
+    EXPECT_EQ(shell->errors[0].text, "port closed");
+    EXPECT_TRUE(shell->errors[0].registerPrefix);
+    LinkState.TxFrame = "x";
+    EXPECT_FALSE(WriteOutput());
+
+    Core.nCommPort = 17;  // no such port
+    EXPECT_FALSE(OpenCommPort());
+    EXPECT_EQ(shell->errors.size(), 2u);
+}
+
+class FakeDialer : public ModemDialer {
+public:
+    bool ModemConnected() override { return connected; }
+    void ModemDisconnect() override {
+        ++hangups;
+        connected = false;
+    }
+    bool ShowModemConnection(int16_t entry) override {
+        dialled.push_back(entry);
+        connected = answer;
+        return answer;
+    }
+    bool answer = true;
+    bool connected = false;
+    int hangups = 0;
+    std::vector<int> dialled;
+};
+
+TEST_F(PortTest, ModemLine) {
+    FakeDialer dialer;
+    SetModemDialer(&dialer);
+    CassaConf.P911 = kP911Modem | kP911NoDTRWait;
+    CassaConf.nPhoneBookIndex = 4;
+    OpenPort();
+    auto* port = made[1];
+    EXPECT_TRUE(Comm.bPortOpen);
+    EXPECT_EQ(port->Handshaking(), 2);
+    EXPECT_EQ(port->Tag(), 4);
+    EXPECT_EQ(dialer.dialled, std::vector<int>{4});
+
+    port->SetCarrier(true);
+    OpenPort();  // carrier holding, same entry: nothing happens
+    EXPECT_EQ(port->Opens(), 1);
+
+    CassaList[2].bConnected = True;
+    port->SetCarrier(false);  // carrier lost
+    dialer.answer = false;
+    OpenPort();
+    EXPECT_EQ(dialer.hangups, 1);
+    EXPECT_EQ(port->Closes(), 1);
+    EXPECT_EQ(port->Opens(), 2);
+    EXPECT_EQ(dialer.dialled.size(), 2u);
+    EXPECT_FALSE(Comm.bPortOpen);
+    EXPECT_EQ(CassaList[2].bConnected, False);
+
+    // Another phone-book entry re-opens too.
+    dialer.answer = true;
+    OpenPort();
+    port->SetCarrier(true);
+    CassaConf.nPhoneBookIndex = 5;
+    OpenPort();
+    EXPECT_EQ(port->Tag(), 5);
+    EXPECT_EQ(port->Opens(), 4);
+}
+
+TEST_F(PortTest, ModemLineOnDeviceWithoutCarrierIsNeverTakenAsConnected) {
+    FakeDialer dialer;
+    SetModemDialer(&dialer);
+    CassaConf.P911 = kP911Modem | kP911NoDTRWait;
+    OpenPort();
+    made[1]->SetNoModemLines(true);
+    OpenPort();
+    EXPECT_EQ(made[1]->Opens(), 2);
+    bool cd = true;
+    EXPECT_FALSE(made[1]->CDHolding(cd));
+    EXPECT_FALSE(made[1]->LastError().empty());
+}
+
+TEST_F(PortTest, ModemLineWithoutModemWindowStaysClosed) {
+    CassaConf.P911 = kP911Modem | kP911NoDTRWait;
+    EXPECT_FALSE(OpenCommPort());
+}
+
+TEST_F(PortTest, DTRWait) {
+    Comm.nDTRDelay = 40;
+    CassaConf.P911 = 0;
+    const double start = platform::Timer();
+    OpenPort();
+    EXPECT_GE(platform::Timer() - start, 0.04);
+    EXPECT_EQ(shell->statusTexts, std::vector<std::string>{"wait - please"});
+
+    shell->statusTexts.clear();
+    Comm.nBaud = 3;  // forces a re-open
+    CassaConf.P911 = kP911NoDTRWait;
+    OpenPort();
+    EXPECT_TRUE(shell->statusTexts.empty());
+}
+
+TEST_F(PortTest, KeptBytesAreInputToo) {
+    OpenPort();
+    EXPECT_FALSE(InputPending());
+    Comm.strRxKeep = "ab";
+    made[1]->Feed("cd");
+    EXPECT_TRUE(InputPending());
+    EXPECT_EQ(ReadInput(), "abcd");
+    Comm.strRxKeep = "ab";
+    made[1]->Feed("cd");
+    FlushInput();
+    EXPECT_FALSE(InputPending());
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// The termios port over a pseudo-terminal: 8-bit clean in both directions,
+// the port-number-to-device mapping, and modem lines the device cannot report.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "emulator/pty.h"
+#include "platform/serial.h"
+#include "platform/settings.h"
+
+namespace {
+
+class SerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(pty.Open(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM3", pty.SlavePath()));
+    }
+    void TearDown() override {
+        platform::SaveSetting("Ports", "COM3", "");
+        platform::SaveSetting("Ports", "COM6", "");
+    }
+
+    std::string ReadMaster(size_t want) {
+        std::string out;
+        char buf[512];
+        for (int i = 0; i < 200 && out.size() < want; ++i) {
+            ssize_t n = ::read(pty.MasterFd(), buf, sizeof buf);
+            if (n > 0)
+                out.append(buf, static_cast<size_t>(n));
+            else
+                usleep(1000);
+        }
+        return out;
+    }
+
+    emu::Pty pty;
+};
+
+TEST(SerialSettings, Parse) {
+    platform::SerialSettings s;
+    ASSERT_TRUE(platform::ParseSerialSettings("38400,n,8,1", s));
+    EXPECT_EQ(s.baud, 38400);
+    ASSERT_TRUE(platform::ParseSerialSettings("9600,E,7,2", s));
+    EXPECT_EQ(s.parity, 'e');
+    EXPECT_EQ(s.dataBits, 7);
+    EXPECT_EQ(s.stopBits, 2);
+    for (const char* bad : {"", "19200", "19200,n,8", "12345,n,8,1", "19200,x,8,1", "19200,n,9,1",
+                            "19200,n,8,3", "19200,n,8,1,1", "abc,n,8,1"})
+        EXPECT_FALSE(platform::ParseSerialSettings(bad, s)) << bad;
+}
+
+TEST_F(SerialPortTest, EveryByteValuePassesUnchanged) {
+    platform::TermiosSerialPort port(3);
+    ASSERT_TRUE(port.SetPortOpen(true)) << port.LastError();
+    EXPECT_EQ(port.Device(), pty.SlavePath());
+
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    ASSERT_EQ(::write(pty.MasterFd(), all.data(), all.size()), 256);
+    ASSERT_TRUE(port.WaitInput(1000));
+    std::string got;
+    for (int i = 0; i < 200 && got.size() < 256; ++i) {
+        got += port.Input();
+        if (got.size() < 256) port.WaitInput(5);
+    }
+    EXPECT_EQ(got, all);
+
+    ASSERT_TRUE(port.Output(all));
+    for (int i = 0; i < 100 && port.OutBufferCount() > 0; ++i) usleep(1000);
+    EXPECT_EQ(ReadMaster(256), all);
+}
+
+TEST_F(SerialPortTest, InputCanBeDiscarded) {
+    platform::TermiosSerialPort port(3);
+    ASSERT_TRUE(port.SetPortOpen(true));
+    ASSERT_EQ(::write(pty.MasterFd(), "abc", 3), 3);
+    ASSERT_TRUE(port.WaitInput(1000));
+    EXPECT_GT(port.InBufferCount(), 0);
+    port.SetInBufferCount(0);
+    EXPECT_EQ(port.InBufferCount(), 0);
+    EXPECT_EQ(port.Input(), "");
+}
+
+TEST_F(SerialPortTest, ModemLinesThatCannotBeReportedAreErrors) {
+    platform::TermiosSerialPort port(3);
+    ASSERT_TRUE(port.SetPortOpen(true));
+    bool cd = true;
+    EXPECT_FALSE(port.CDHolding(cd));
+    EXPECT_FALSE(port.LastError().empty());
+    EXPECT_FALSE(port.SetDTREnable(false));
+    EXPECT_TRUE(port.DTREnable());  // unchanged
+}
+
+TEST_F(SerialPortTest, PropertiesAndRefusals) {
+    platform::TermiosSerialPort port(3);
+    EXPECT_FALSE(port.SetSettings("19200,n,8"));
+    EXPECT_EQ(port.Settings(), "19200,n,8,1");
+    ASSERT_TRUE(port.SetSettings("9600,n,8,1"));
+    ASSERT_TRUE(port.SetHandshaking(2));
+    ASSERT_TRUE(port.SetPortOpen(true));
+    EXPECT_FALSE(port.SetPortOpen(true));   // already open
+    EXPECT_FALSE(port.SetCommPort(4));      // not while open
+    ASSERT_TRUE(port.SetSettings("38400,n,8,1"));  // applied while open
+    EXPECT_EQ(port.Tag(), -1);
+    ASSERT_TRUE(port.SetPortOpen(false));
+    EXPECT_FALSE(port.Output("x"));
+    EXPECT_TRUE(port.SetCommPort(4));
+    EXPECT_FALSE(port.SetCommPort(17));
+}
+
+TEST_F(SerialPortTest, DeviceComesFromTheSettingsStore) {
+    EXPECT_EQ(platform::PortDevice(5), "/dev/ttyS4");
+    platform::TermiosSerialPort missing(6);
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM6", "/nonexistent/tty"));
+    EXPECT_FALSE(missing.SetPortOpen(true));
+    EXPECT_NE(missing.LastError().find("/nonexistent/tty"), std::string::npos);
+    EXPECT_FALSE(missing.PortOpen());
+
+    // A file is not a serial device.
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM6", "/dev/null"));
+    EXPECT_FALSE(missing.SetPortOpen(true));
+    EXPECT_FALSE(missing.PortOpen());
+}
+
+}  // namespace
