@@ -84,14 +84,6 @@ TEST_F(PortTest, LoadCommConf) {
     EXPECT_EQ(platform::ProfileString("Communication", "baud", "", config), "1");
 }
 
-TEST_F(PortTest, SettingsText) {
-    EXPECT_EQ(PortSettingsText(1), "9600,n,8,1");
-    EXPECT_EQ(PortSettingsText(2), "19200,n,8,1");
-    EXPECT_EQ(PortSettingsText(3), "38400,n,8,1");
-    EXPECT_EQ(PortSettingsText(0), "19200,n,8,1");
-    EXPECT_EQ(PortSettingsText(4), "19200,n,8,1");
-}
-
 TEST_F(PortTest, OpenedOnlyWhenSomethingChanged) {
     Comm.nBaud = 2;
     OpenPort();
