@@ -41,6 +41,9 @@ struct ReqStateRec {
     int16_t nRdDirPLUIdx = 0;
     int16_t nTxTastieraKey = 0;
     int16_t nTxTastieraLvl = 0;
+    // -1 from the commit of a send until the first answer or data procedure
+    // of a register's turn puts the send counters back (TxTurnStart).
+    int16_t bTxTurnStart = 0;
 };
 
 extern ReqStateRec ReqState;

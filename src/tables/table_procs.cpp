@@ -1,6 +1,9 @@
 #include "tables/table_procs.h"
 
 #include "link/dispatch.h"
+#include "tables/departments_transfer.h"
 
 void RegisterTableProcs() {
+    RegisterAnsProc("80", &AnsReparto);
+    RegisterDataProc("07", &DataReparto);
 }

@@ -1,0 +1,34 @@
+#pragma once
+// The steps every request builder shares (used by the builder files only).
+#include <cstdint>
+#include <string>
+
+namespace builders {
+
+constexpr float kDefaultTime = 2.5f;
+
+// The request token of a command text: the token after the mode token
+// ("+4;"), else the first token after "*2;", else the first token.
+std::string RequestToken(const std::string& text);
+// Queues the text with its answer count and time-out; the description is the
+// command's name from the language file (GetProtocolText of the request
+// token). The result of AddCmd.
+bool Queue(std::string text, float time = kDefaultTime, int16_t answers = 1);
+// "*2;+4;" token ";#H;*3;": a read that the register answers with data.
+std::string ReadText(const std::string& token);
+// "*2;+4;" token ";*3;": a table send.
+std::string SendText(const std::string& token);
+// The status text: section "Msg" key and section "Msg1" key "2".
+void Status(const std::string& key);
+// The tree window's progress range, clamped to what the bar can show.
+void Range(int64_t minimum, int64_t maximum);
+// Commits the queue (and the send counters) for the replay on further
+// registers.
+void Commit();
+// The installation's model is LX4100.
+bool IsLX4100();
+// The PLU directory read ("&l"); selected tells whether a register was
+// selected. The result of its AddCmd.
+bool ReqDirPLUSelected(bool& selected);
+
+}  // namespace builders

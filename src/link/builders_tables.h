@@ -1,0 +1,99 @@
+#pragma once
+// The request builders that send a register's tables and options and read
+// them back. Each selects the register (NextCash), shows its status text and
+// progress range, sets the request-state words and send counters the answer
+// and data procedures will use, queues its command texts (AddCmd, with an
+// answer count, an answer time-out and the command's name from the language
+// file) and commits the queue (SaveCmdQueue) so that the same operation runs
+// again for every further register.
+//
+// A builder returns the result of its last AddCmd, or false when no register
+// was selected; the builders noted "true when selected" return true whenever
+// a register was selected.
+#include <cstdint>
+#include <string>
+
+// ---- Sends ------------------------------------------------------------------
+bool SendValuta();                       // currencies "*P"
+bool SendRResto();                       // change loading "^b"
+bool SendTestoIcone();                   // icon texts "*Z"
+bool SendTastiera();                     // keyboard "*y"
+bool SendScontrino();                    // receipt options "*s", "*r"
+bool SendScoMag();                       // discounts "*Y", "*W", ("*m")
+bool SendReparto(int16_t from, int16_t to);  // departments "*F"
+bool SendRepFid(int16_t from, int16_t to);   // loyalty by department "^e"
+bool SendSubFid();                       // loyalty on subtotal "^d"
+bool SendCirCli();                       // loyalty lines "^f"
+bool SendOpe();                          // operators "*H"
+bool SendOpeCamCli();                    // operator/waiter/customer options "*p", "*v", ("*d")
+bool SendModPag();                       // payment types "*U"
+bool SendTicketAmount();                 // meal-ticket amounts "*a"
+bool SendIntScontrino(int16_t index);    // receipt header "*T"
+bool SendIconePeriodo();                 // icon periods: ResetTimer, then the next
+bool SendIconePeriodoCmd();              // icon periods "*N", inside the current operation
+bool SendGrpRep();                       // department groups "*O"
+bool SendGrpSta();                       // statistic groups "^i"
+bool SendClientGroup();                  // customer groups "*o"
+bool SendGlbCassa();                     // register options "*V", ("*X")
+bool SendPLU(int32_t from, int32_t to);  // PLUs "*G" (after the PLU options read "&z")
+bool SendOff(int32_t from, int32_t to);  // offers "*L" (after "&z")
+bool SendDirPLU();                       // PLU directory: read "&l", then "*i" twice
+bool SendFMult(int16_t from, int16_t to);    // multiple functions "*l"
+bool SendCli(int32_t from, int32_t to);  // customers "*M"; to = -1: the whole file
+bool SendCam();                          // waiters "*J"
+bool SendBollino();                      // stamps "*Q"
+// General options "*t" behind the prefix (empty, or "/" date-and-time ";");
+// with both also the VAT table "*I".
+bool SendOpGen(const std::string& prefix, bool both);
+bool SendComm();                         // communication options "*n", then "*t"
+bool SendPrzPeso();                      // price/weight codes "^g"
+
+// ---- Reads ------------------------------------------------------------------
+bool ReqValuta();                        // "&s"
+bool ReqTestoIcone();                    // "&Z"
+bool ReqTastiera();                      // "&k"
+bool ReqScontrino();                     // "&q", "&t"; true when selected
+bool ReqScoMag();                        // "&R", ("&T"), "&f"; true when selected
+bool ReqReparto(int16_t from, int16_t to);   // "&L" from ":" to
+bool ReqRepartoRange(const std::string& token);
+bool ReqRepFid(int16_t from, int16_t to);    // "^E" from ":" to
+bool ReqRepFidRange(const std::string& token);
+// The next three queue for the register already selected and don't commit.
+bool ReqSubFid();                        // "^D"
+bool ReqCirCli();                        // "^F"
+bool ReqPrzPeso();                       // "^G"
+bool ReqOpe();                           // "&N"
+bool ReqOpeCamCli();                     // "&o", "&v"; true when selected
+bool ReqModPag();                        // "&P"
+bool ReqTicketAmount();                  // "&a"
+bool ReqIntScontrino();                  // "&O"
+bool ReqIconePeriodo();                  // "&i"
+bool ReqGrpRep();                        // "&p"
+bool ReqGrpSta();                        // "^L"
+bool ReqClientGroup();                   // "&b"
+bool ReqGlbCassa();                      // "&Q", ("&S"); true when selected
+bool ReqConfPLU(bool first);             // PLU options "&z"
+bool ReqPLU(const std::string& token);   // PLU dump, token "&M" and a code range
+bool ReqOff(int32_t from, int32_t to, const std::string& token);  // offer dump
+bool ReqPLURange(const std::string& token);
+bool ReqDirPLU();                        // "&l"
+bool ReqFMult();                         // "&H"
+bool ReqFMultRange(const std::string& token);
+bool ReqCli(const std::string& from, const std::string& to);  // "&I" from ":" to
+bool ReqCliRange(const std::string& token);
+bool ReqCam();                           // "&K"
+bool ReqBollino();                       // "&r"
+bool ReqOpGen();                         // "&u" (shared), "&W"; true when selected
+bool ReqComm();                          // "&m", "&u" (shared)
+bool ReqCode(const std::string& token);  // any read token, with its request flag
+
+// ---- Batch requests -----------------------------------------------------------
+// Runs the builder whose request code (its token, such as "*F" or "&L") is
+// code. The argument: for a ranged builder, "first:last" chooses the range
+// and an empty argument means the whole table; for "*F" and "^e" any other
+// argument (the source file of a batch import, which has set the range)
+// sends the range the import left. Other builders ignore the argument.
+// Returns false when the code is not a builder's; queued is then false,
+// otherwise the builder's result. A range that cannot be read is not run
+// (queued false).
+bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queued);

@@ -1,0 +1,4 @@
+#include "tables/cards.h"
+
+OpeCardRec OpeCard;
+CamCardRec CamCard;

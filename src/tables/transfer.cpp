@@ -1,0 +1,339 @@
+#include "tables/transfer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <memory>
+
+#include "core/globals.h"
+#include "core/numbers.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/frames.h"
+#include "link/link_state.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "tables/table_file.h"
+
+TxCountersRec Tx;
+TransferGlobals Transfer;
+
+// ---------------------------------------------------------------------------
+// Send counters
+
+void CommitTxCounters() {
+    Transfer.txSaved = Tx;
+    ReqState.bTxTurnStart = True;
+}
+
+void TxTurnStart() {
+    if (ReqState.bTxTurnStart == False) return;
+    Tx = Transfer.txSaved;
+    ReqState.bTxTurnStart = False;
+}
+
+// ---------------------------------------------------------------------------
+// File numbers
+
+namespace {
+
+struct OpenFile {
+    std::unique_ptr<platform::RecordFile> random;
+    std::FILE* text = nullptr;
+};
+
+constexpr int16_t kMaxFileNum = 255;
+std::map<int16_t, OpenFile> openFiles;
+
+int16_t FreeNumber() {
+    for (int16_t n = 1; n <= kMaxFileNum; ++n)
+        if (openFiles.find(n) == openFiles.end()) return n;
+    return 0;
+}
+
+bool HoldsFile(uint16_t word) { return word >= 1 && word <= 32767; }
+
+}  // namespace
+
+int16_t OpenRandomFileNum(const std::string& path, int recordLength) {
+    int16_t n = FreeNumber();
+    if (n == 0) return 0;
+    auto file = std::make_unique<platform::RecordFile>();
+    if (!file->Open(path, recordLength, true)) return 0;
+    openFiles[n].random = std::move(file);
+    return n;
+}
+
+int16_t OpenOutputFileNum(const std::string& path, bool append) {
+    int16_t n = FreeNumber();
+    if (n == 0) return 0;
+    std::string resolved = append ? platform::ResolvePath(path) : path;
+    std::FILE* f = std::fopen(resolved.c_str(), append ? "ab" : "wb");
+    if (!f) return 0;
+    openFiles[n].text = f;
+    return n;
+}
+
+platform::RecordFile* RandomFileNum(int16_t number) {
+    auto it = openFiles.find(number);
+    return it == openFiles.end() ? nullptr : it->second.random.get();
+}
+
+bool PrintFileNum(int16_t number, const std::string& text) {
+    auto it = openFiles.find(number);
+    if (it == openFiles.end() || !it->second.text) return false;
+    std::string line = text + "\r\n";
+    return std::fwrite(line.data(), 1, line.size(), it->second.text) == line.size() &&
+           std::fflush(it->second.text) == 0;
+}
+
+void CloseFileNumber(int16_t number) {
+    auto it = openFiles.find(number);
+    if (it == openFiles.end()) return;
+    if (it->second.text) std::fclose(it->second.text);
+    openFiles.erase(it);
+}
+
+int OpenFileCount() { return static_cast<int>(openFiles.size()); }
+
+// ---------------------------------------------------------------------------
+// Request-state words
+
+void InitFlags() {
+    ReqStateRec& r = ReqState;
+    for (int16_t* f :
+         {&r.bRdStorico, &r.bRdPrzPeso, &r.bRdOpeCard, &r.bWrOpeCard, &r.bRdCamCard,
+          &r.bWrCamCard, &r.bRdGrpSta, &r.bWrGrpSta, &r.bRdReparto, &r.bRdRepFid, &r.bRdSubFid,
+          &r.bRdConfScoMag, &r.bRdConfScoMag2, &r.bRdCirCli, &r.bRdConfPLU, &r.bRdOpe,
+          &r.bRdIntScontrino, &r.bRdOpeCamCli, &r.bRdModPag, &r.bRdTicketAmount,
+          &r.bRdClientGroup, &r.bRdGrpRep, &r.bRdGlbCassa, &r.bRdScontrino, &r.bRdScoMag,
+          &r.bRdBollino, &r.bRdGlbCassa2, &r.bRdValuta, &r.bRdScontrino2, &r.bRdOpGen,
+          &r.bRdOpeCamCli2, &r.bRdTabIva, &r.bRdTestoIcone, &r.bRdFMult, &r.bRdDirPLU,
+          &r.bRdTastiera, &r.bRdCam, &r.bRdIconePeriodo, &r.bRdComm})
+        *f = False;
+    Transfer.nC08Pending = 0;
+    for (uint16_t* w :
+         {&r.nFileStorico, &r.nRptReparti, &r.nRptPLU, &r.nRptOperatori, &r.nRptCamerieri,
+          &r.nRptIVA, &r.nRptFinanziario, &r.nRptBollini, &r.nRptOraria, &r.nRptClienti,
+          &r.nRptFatture, &r.nRptTavoli, &r.nRptTicketAmount, &r.nRptValute, &r.nFileC08,
+          &r.nFileC16, &r.nRptClientG, &r.nFileCliChipCard, &r.nTxBollino, &r.nTxCam,
+          &r.nTxPLU, &r.nTxCli, &r.nTxFMult, &r.nTxFMult2, &r.nTxDirPLU, &r.nTxOff,
+          &r.nTxGrpRep, &r.nTxGrpSta, &r.nTxTestoIcone, &r.nTxModPag, &r.nTxTicketAmount,
+          &r.nTxOpe, &r.nTxScoMag, &r.nTxValuta, &r.nTxCirCli, &r.nTxRResto, &r.nTxPrzPeso,
+          &r.nFileChiusura})
+        *w = kFileDone;
+}
+
+void CloseFileNum(uint16_t& word, int16_t newValue) {
+    if (HoldsFile(word)) CloseFileNumber(static_cast<int16_t>(word));
+    word = static_cast<uint16_t>(newValue);
+}
+
+void CloseAllFiles() {
+    ReqStateRec& r = ReqState;
+    for (uint16_t* w :
+         {&r.nFileStorico, &r.nRptReparti, &r.nRptPLU, &r.nRptOperatori, &r.nRptCamerieri,
+          &r.nRptIVA, &r.nRptFinanziario, &r.nRptBollini, &r.nRptOraria, &r.nRptClienti,
+          &r.nRptFatture, &r.nRptTavoli, &r.nRptTicketAmount, &r.nRptValute, &r.nFileC08,
+          &r.nFileC16, &r.nRptClientG, &r.nFileCliChipCard, &r.nTxBollino, &r.nTxCam,
+          &r.nTxPLU, &r.nTxCli, &r.nTxFMult, &r.nTxDirPLU, &r.nTxOff, &r.nTxGrpRep,
+          &r.nTxGrpSta, &r.nTxTestoIcone, &r.nTxModPag, &r.nTxTicketAmount, &r.nTxOpe,
+          &r.nTxScoMag, &r.nTxValuta, &r.nTxCirCli, &r.nTxRResto, &r.nTxPrzPeso})
+        if (HoldsFile(*w)) CloseFileNum(*w, static_cast<int16_t>(kFileDone));
+}
+
+// ---------------------------------------------------------------------------
+// Copy of a received file
+
+namespace {
+
+void ReportProblem(const std::string& text) {
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
+}
+
+}  // namespace
+
+bool CopyRecvFile(const std::string& name) {
+    if (Core.bInteractive || Core.strReqArg.empty()) return true;
+    std::string rest = name;
+    while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
+    std::string from = platform::ResolvePath(tables::TablePath(rest));
+    if (platform::CopyFileTo(from, Core.strReqArg)) return true;
+    ReportProblem("Cannot copy " + from + " to " + Core.strReqArg);
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Field codec
+
+bool FormatNumberField(int64_t value, int width, std::string& out) {
+    if (width <= 0) return false;
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    size_t digits = std::to_string(magnitude).size();
+    if (static_cast<int>(digits) > (value < 0 ? width - 1 : width)) return false;
+    out = tables::FormatNum(value, width);
+    return true;
+}
+
+bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields) {
+    fields.clear();
+    size_t start = 0;
+    while (fields.size() < count) {
+        size_t colon = line.find(':', start);
+        if (colon == std::string::npos) return false;
+        fields.push_back(line.substr(start, colon - start));
+        start = colon + 1;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Records and wire texts
+
+namespace {
+
+const tables::FieldDef& FieldNamed(const tables::RecordLayout& layout, const char* name) {
+    const tables::FieldDef* f = layout.Find(name);
+    if (!f) std::abort();  // a table description names a field its record lacks
+    return *f;
+}
+
+}  // namespace
+
+std::string BuildAnswer(const tables::RecordLayout& layout, const std::vector<WireField>& wire,
+                        const std::string& record) {
+    std::string answer;
+    for (size_t i = 0; i < wire.size(); ++i) {
+        std::string raw = tables::FieldText(FieldNamed(layout, wire[i].name), record);
+        if (i) answer += ':';
+        switch (wire[i].kind) {
+        case WireKind::Number: answer += std::to_string(tables::NumValue(raw)); break;
+        case WireKind::Text: answer += tables::TrimBlanks(raw); break;
+        case WireKind::Descr: answer += CutDescr(tables::TrimBlanks(raw)); break;
+        }
+    }
+    return answer;
+}
+
+bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField>& wire,
+                 const std::string& line, std::string& record, int32_t& entry) {
+    std::vector<std::string> values;
+    if (wire.empty() || !CutLineFields(line, wire.size(), values)) return false;
+    std::string built = tables::DefaultRecordBytes(layout, 0);
+    for (size_t i = 0; i < wire.size(); ++i) {
+        const tables::FieldDef& f = FieldNamed(layout, wire[i].name);
+        if (wire[i].kind == WireKind::Number) {
+            std::string text;
+            if (!FormatNumberField(tables::NumValue(values[i]), f.width, text)) return false;
+            built.replace(f.offset, f.width, text);
+        } else {
+            built.replace(f.offset, f.width, tables::PadRight(values[i], f.width));
+        }
+    }
+    entry = tables::NumValue(values[0]);
+    record = built;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The answer and data procedures
+
+namespace {
+
+int16_t ClampBar(int64_t value) {
+    if (value > 32767) return 32767;
+    if (value < -32768) return -32768;
+    return static_cast<int16_t>(value);
+}
+
+// A send that cannot go on (its file cannot be opened or read) ends with "*"
+// but leaves the count of awaited answers alone, so the command fails by its
+// answer time-out and is reported as failed.
+std::string AbandonSend(uint16_t& word) {
+    ShowMsg("", "");
+    CurrentShell().SetPGBValue(-1);
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    return "*";
+}
+
+}  // namespace
+
+std::string AnswerTable(const TableDesc& table) {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+    uint16_t& word = ReqState.*table.txWord;
+    if (word == kFileDone) return "*";
+    int16_t& idx = Tx.*table.txIdx;
+    int32_t count = Sizes.*table.size;
+    const tables::RecordLayout& layout = table.layout();
+    if (word == kFileOpenNext) {
+        ShowMsg(table.sendStatusKey, "2");
+        CurrentShell().SetPGBRange(1, ClampBar(int64_t(count) + 1));
+        idx = 1;
+        int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
+        if (number == 0) return AbandonSend(word);
+        word = static_cast<uint16_t>(number);
+    }
+    if (idx <= count) {
+        CurrentShell().IncPGBValue();
+        platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
+        std::string record;
+        if (!file || !file->Read(idx, record)) return AbandonSend(word);
+        ++idx;
+        return BuildAnswer(layout, table.wire, record);
+    }
+    ShowMsg("", "");
+    CurrentShell().SetPGBValue(-1);
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    DecPending();
+    return "*";
+}
+
+int16_t DataTable(const TableDesc& table) {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+    int16_t& pending = ReqState.*table.rdFlag;
+    if (pending == False) {
+        SendAck();
+        return -1;
+    }
+    const std::string& line = AnswerRec.strAnsData;
+    if (!line.empty() && line[0] == '*') {
+        pending = False;
+        CopyRecvFile(std::string("\\") + table.fileName);
+        ShowMsg("", "");
+        CurrentShell().SetPGBValue(-1);
+        DecPending();
+        SendAck();
+        return 0;
+    }
+    Shell& shell = CurrentShell();
+    if (table.readStatusKey && !shell.PGBBusy()) {
+        shell.SetPGBRange(1, 100);
+        ShowMsg(table.readStatusKey, "2");
+        SetCntRec(0);
+    }
+    shell.IncPGBValue();
+    if (table.readStatusKey) IncCntRec();
+
+    const tables::RecordLayout& layout = table.layout();
+    std::string record;
+    int32_t entry = 0;
+    if (!BuildRecord(layout, table.wire, line, record, entry) || entry < 1) {
+        // Nothing is written from a line that cannot be read whole.
+        ReportProblem(std::string(table.fileName) + ": line not stored: " + line);
+    } else {
+        bool ok = table.save ? table.save(entry, record)
+                             : tables::WriteRecordAt("", tables::TablePath(table.fileName), entry,
+                                                     record, tables::Report::Silent);
+        if (!ok)
+            ReportProblem(std::string(table.fileName) + ": cannot write record " +
+                          std::to_string(entry));
+    }
+    SendAck();
+    return -1;
+}

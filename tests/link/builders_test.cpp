@@ -1,0 +1,582 @@
+// The table send and read builders: for every builder, the queued texts,
+// answer counts, time-outs, descriptions, status texts, progress ranges and
+// request words, on LX4100 and on another model, with and without the
+// keep-locked option.
+#include "link/builders_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/fake_shell.h"
+#include "common/tempdir.h"
+#include "core/cash_list.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/table_sizes.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/link_state.h"
+#include "link/req_state.h"
+#include "platform/clock.h"
+#include "shell/cycle.h"
+#include "shell/shell_state.h"
+#include "tables/cards.h"
+#include "tables/transfer.h"
+
+namespace {
+
+constexpr uint16_t kOpen = kFileOpenNext;
+
+struct Text {
+    std::string text;   // as the builder queues it (with its closing "*3;")
+    std::string token;  // whose name is the description
+    float time = 2.5f;
+};
+
+using Texts = std::vector<Text>;
+Text R(const std::string& token, float time = 2.5f) {
+    return {"*2;+4;" + token + ";#H;*3;", token, time};
+}
+Text S(const std::string& token, float time = 2.5f) { return {"*2;+4;" + token + ";*3;", token, time}; }
+
+struct Case {
+    const char* name;
+    std::function<bool()> run;
+    std::function<Texts(bool lx)> texts;
+    // Applies the expected changes to the request state and the counters.
+    std::function<void(ReqStateRec&, TxCountersRec&, bool lx)> words;
+    const char* status;                            // section "Msg" key, or nullptr
+    std::function<std::string(bool lx)> range;     // expected progress range call, or empty
+    bool commits = true;
+};
+
+std::string RangeCall(int lo, int hi) {
+    return "range " + std::to_string(lo) + " " + std::to_string(hi);
+}
+
+const Case kCases[] = {
+    // ---- sends
+    {"SendValuta", SendValuta, [](bool) { return Texts{S("*P")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxValuta = kOpen; }, nullptr, {}},
+    {"SendRResto", SendRResto, [](bool) { return Texts{S("^b")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxRResto = kOpen; }, nullptr, {}},
+    {"SendTestoIcone", SendTestoIcone, [](bool) { return Texts{S("*Z")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTestoIcone = kOpen; }, nullptr, {}},
+    {"SendTastiera", SendTastiera, [](bool) { return Texts{S("*y")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTastieraKey = r.nTxTastieraLvl = 0; },
+     nullptr, {}},
+    {"SendScontrino", SendScontrino, [](bool) { return Texts{S("*s"), S("*r")}; },
+     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
+    {"SendScoMag", SendScoMag,
+     [](bool lx) { return lx ? Texts{S("*Y"), S("*W")} : Texts{S("*Y"), S("*W"), S("*m")}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.nTxScoMag = kOpen;
+         t.nTxScoMagIdx = 1;
+     },
+     nullptr, {}},
+    {"SendReparto", [] { return SendReparto(3, 40); }, [](bool) { return Texts{S("*F")}; },
+     [](ReqStateRec&, TxCountersRec& t, bool) {
+         t.nTxRepartoFrom = t.nTxRepartoFrom0 = 3;
+         t.nTxRepartoTo = t.nTxRepartoTo0 = 40;
+         t.bTxRepartoEnded = 0;
+     },
+     nullptr, {}},
+    {"SendRepFid", [] { return SendRepFid(2, 9); }, [](bool) { return Texts{S("^e")}; },
+     [](ReqStateRec&, TxCountersRec& t, bool) {
+         t.nTxRepFidFrom = t.nTxRepFidFrom0 = 2;
+         t.nTxRepFidTo = t.nTxRepFidTo0 = 9;
+         t.nTxRepFidA = t.nTxRepFidB = 0;
+     },
+     nullptr, {}},
+    {"SendSubFid", SendSubFid, [](bool) { return Texts{S("^d")}; },
+     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxSubFidIdx = 0; }, nullptr, {}},
+    {"SendCirCli", SendCirCli, [](bool) { return Texts{S("^f")}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         t.nTxCirCliIdx = 1;
+         r.nTxCirCli = kOpen;
+     },
+     nullptr, {}},
+    {"SendOpe", SendOpe, [](bool) { return Texts{S("*H")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxOpe = kOpen; }, nullptr, {}},
+    {"SendOpeCamCli", SendOpeCamCli,
+     [](bool lx) { return lx ? Texts{S("*p"), S("*v"), S("*d")} : Texts{S("*p"), S("*v")}; },
+     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
+    {"SendModPag", SendModPag, [](bool) { return Texts{S("*U")}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.nTxModPag = kOpen;
+         t.nTxModPagIdx = 1;
+     },
+     nullptr, {}},
+    {"SendTicketAmount", SendTicketAmount, [](bool) { return Texts{S("*a")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTicketAmount = kOpen; }, nullptr, {}},
+    {"SendIntScontrino", [] { return SendIntScontrino(2); }, [](bool) { return Texts{S("*T")}; },
+     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIntScontrinoIdx = t.nTxIntScontrinoIdx0 = 2; },
+     "26", [](bool) { return RangeCall(1, 3); }},
+    {"SendIconePeriodo", SendIconePeriodo, [](bool) { return Texts{S("*N", 12.5f)}; },
+     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIconePeriodoIdx = 1; }, "59",
+     [](bool) { return RangeCall(1, 7); }},
+    {"SendIconePeriodoCmd", SendIconePeriodoCmd, [](bool) { return Texts{S("*N", 12.5f)}; },
+     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIconePeriodoIdx = 1; }, "59",
+     [](bool) { return RangeCall(1, 7); }},
+    {"SendGrpRep", SendGrpRep, [](bool) { return Texts{S("*O")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxGrpRep = kOpen; }, nullptr, {}},
+    {"SendGrpSta", SendGrpSta, [](bool) { return Texts{S("^i")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxGrpSta = kOpen; }, nullptr, {}},
+    {"SendClientGroup", SendClientGroup, [](bool) { return Texts{S("*o")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxClientGroup = 0; }, nullptr, {}},
+    {"SendGlbCassa", SendGlbCassa,
+     [](bool lx) { return lx ? Texts{S("*V")} : Texts{S("*V"), S("*X")}; },
+     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
+    {"SendPLU", [] { return SendPLU(5, 60); },
+     [](bool) { return Texts{R("&z"), S("*G", 10.0f)}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.bRdConfPLU = True;
+         r.nTxPLU = kOpen;
+         t.nTxPLUFrom = t.nTxPLUFrom0 = 5;
+         t.nTxPLUTo = t.nTxPLUTo0 = 60;
+     },
+     "23", [](bool) { return RangeCall(5, 61); }},
+    {"SendOff", [] { return SendOff(1, 20); },
+     [](bool) { return Texts{R("&z"), S("*L", 10.0f)}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.bRdConfPLU = True;
+         r.nTxOff = kOpen;
+         t.nTxOffFrom = t.nTxOffFrom0 = 1;
+         t.nTxOffTo = t.nTxOffTo0 = 20;
+     },
+     "21", [](bool) { return RangeCall(1, 21); }},
+    {"SendDirPLU", SendDirPLU, [](bool) { return Texts{R("&l"), S("*i"), S("*i")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) {
+         r.bRdDirPLU = True;
+         r.nRdDirPLUIdx = 1;
+         r.nTxDirPLU = kOpen;
+     },
+     nullptr, {}},
+    {"SendFMult", [] { return SendFMult(4, 250); }, [](bool) { return Texts{S("*l")}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         t.nTxFMultFrom = t.nTxFMultFrom0 = 4;
+         t.nTxFMultTo = t.nTxFMultTo0 = 250;
+         r.nTxFMult2 = r.nTxFMult = kOpen;
+     },
+     nullptr, {}},
+    {"SendCli", [] { return SendCli(1, 70000); }, [](bool) { return Texts{S("*M", 180.0f)}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.nTxCli = kOpen;
+         t.nTxCliFrom = t.nTxCliFrom0 = 1;
+         t.nTxCliTo = t.nTxCliTo0 = 70000;  // past 16 bits
+     },
+     nullptr, {}},
+    {"SendCam", SendCam, [](bool) { return Texts{S("*J")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxCam = kOpen; }, nullptr, {}},
+    {"SendBollino", SendBollino, [](bool) { return Texts{S("*Q")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxBollino = kOpen; }, nullptr, {}},
+    {"SendOpGen", [] { return SendOpGen("/0101241230;", true); },
+     [](bool) { return Texts{{"/0101241230;*2;+4;*t;*3;", "*t", 2.5f}, S("*I")}; },
+     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
+    {"SendOpGenAlone", [] { return SendOpGen("", false); }, [](bool) { return Texts{S("*t")}; },
+     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
+    {"SendComm", SendComm, [](bool) { return Texts{S("*n", 20.5f), S("*t")}; },
+     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
+    {"SendPrzPeso", SendPrzPeso, [](bool) { return Texts{S("^g")}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         t.nTxPrzPesoIdx = 1;
+         r.nTxPrzPeso = kOpen;
+     },
+     nullptr, {}},
+    // ---- reads
+    {"ReqValuta", ReqValuta, [](bool) { return Texts{R("&s")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdValuta = True; }, "51",
+     [](bool) { return RangeCall(1, Sizes.nMaxValute); }},
+    {"ReqTestoIcone", ReqTestoIcone, [](bool) { return Texts{R("&Z")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdTestoIcone = True; }, "49",
+     [](bool) { return RangeCall(1, 100); }},
+    {"ReqTastiera", ReqTastiera, [](bool) { return Texts{R("&k")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdTastiera = True; }, "73",
+     [](bool) { return RangeCall(1, 100); }},
+    {"ReqScontrino", ReqScontrino, [](bool) { return Texts{R("&q"), R("&t")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdScontrino = r.bRdScontrino2 = True; },
+     nullptr, {}},
+    {"ReqScoMag", ReqScoMag,
+     [](bool lx) { return lx ? Texts{R("&R"), R("&f")} : Texts{R("&R"), R("&T"), R("&f")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool lx) {
+         r.bRdScoMag = r.bRdConfScoMag = True;
+         if (!lx) r.bRdConfScoMag2 = True;
+     },
+     "68", [](bool) { return RangeCall(1, Sizes.nMaxScoMag + 1); }},
+    {"ReqReparto", [] { return ReqReparto(1, 99); }, [](bool) { return Texts{R("&L1:99", 4.5f)}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdReparto = True; }, "44",
+     [](bool) { return RangeCall(1, 100); }},
+    {"ReqRepFid", [] { return ReqRepFid(7, 12); }, [](bool) { return Texts{R("^E7:12", 4.5f)}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdRepFid = True; }, "44",
+     [](bool) { return RangeCall(7, 13); }},
+    {"ReqSubFid", ReqSubFid, [](bool) { return Texts{S("^D")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdSubFid = True; }, nullptr,
+     [](bool) { return RangeCall(1, 10); }, false},
+    {"ReqCirCli", ReqCirCli, [](bool) { return Texts{S("^F")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdCirCli = True; }, nullptr,
+     [](bool) { return RangeCall(1, 10); }, false},
+    {"ReqPrzPeso", ReqPrzPeso, [](bool) { return Texts{S("^G")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdPrzPeso = True; }, nullptr,
+     [](bool) { return RangeCall(1, 10); }, false},
+    {"ReqOpe", ReqOpe, [](bool) { return Texts{R("&N")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpe = True; }, "29",
+     [](bool) { return RangeCall(1, Sizes.nMaxOpe + 1); }},
+    {"ReqOpeCamCli", ReqOpeCamCli, [](bool) { return Texts{R("&o"), R("&v")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpeCamCli = r.bRdOpeCamCli2 = True; },
+     nullptr, {}},
+    {"ReqModPag", ReqModPag, [](bool) { return Texts{R("&P")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdModPag = True; }, "27",
+     [](bool lx) { return RangeCall(1, lx ? 11 : 41); }},
+    {"ReqTicketAmount", ReqTicketAmount, [](bool) { return Texts{R("&a")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdTicketAmount = True; }, "27",
+     [](bool) { return RangeCall(1, 16); }},
+    {"ReqIntScontrino", ReqIntScontrino, [](bool) { return Texts{R("&O")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdIntScontrino = True; }, "25",
+     [](bool) { return RangeCall(1, 3); }},
+    {"ReqIconePeriodo", ReqIconePeriodo, [](bool) { return Texts{R("&i")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdIconePeriodo = True; }, "58",
+     [](bool) { return RangeCall(1, 7); }},
+    {"ReqGrpRep", ReqGrpRep, [](bool) { return Texts{R("&p")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdGrpRep = True; }, "77",
+     [](bool) { return RangeCall(1, Sizes.nMaxGrpRep + 1); }},
+    {"ReqGrpSta", ReqGrpSta, [](bool) { return Texts{R("^L")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdGrpSta = True; }, "77",
+     [](bool) { return RangeCall(1, Sizes.nMaxGrpSta + 1); }},
+    {"ReqClientGroup", ReqClientGroup, [](bool) { return Texts{R("&b")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdClientGroup = True; }, "lcligroups",
+     [](bool) { return RangeCall(1, Sizes.nMaxClientG + 1); }},
+    {"ReqGlbCassa", ReqGlbCassa,
+     [](bool lx) { return lx ? Texts{R("&Q")} : Texts{R("&Q"), R("&S")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool lx) {
+         r.bRdGlbCassa = True;
+         if (!lx) r.bRdGlbCassa2 = True;
+     },
+     nullptr, {}},
+    {"ReqConfPLU", [] { return ReqConfPLU(true); }, [](bool) { return Texts{R("&z")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdConfPLU = True; }, nullptr, {}},
+    {"ReqPLU", [] { return ReqPLU("&M1:999999999999"); },
+     [](bool) { return Texts{R("&z"), R("&M1:999999999999", 20.0f)}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) {
+         r.bRdConfPLU = True;
+         r.nFileC08 = kOpen;
+     },
+     "22", [](bool) { return RangeCall(1, 100); }},
+    {"ReqOff", [] { return ReqOff(1, 20, "&M999999990000:999999999999"); },
+     [](bool) { return Texts{R("&z"), R("&M999999990000:999999999999", 20.0f)}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) {
+         r.bRdConfPLU = True;
+         r.nFileC08 = kOpen;
+     },
+     "20", [](bool) { return RangeCall(1, 21); }},
+    {"ReqDirPLU", ReqDirPLU, [](bool) { return Texts{R("&l")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) {
+         r.bRdDirPLU = True;
+         r.nRdDirPLUIdx = 1;
+     },
+     nullptr, {}},
+    {"ReqFMult", ReqFMult, [](bool) { return Texts{R("&H")}; },
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.bRdFMult = True;
+         t.nRdFMultState = 0;
+     },
+     "10", [](bool) { return RangeCall(1, 100); }},
+    {"ReqCli", [] { return ReqCli("1", "999999999999"); },
+     [](bool) { return Texts{R("&I1:999999999999", 5.0f)}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nFileC16 = kOpen; }, "56",
+     [](bool) { return RangeCall(1, 100); }},
+    {"ReqCam", ReqCam, [](bool) { return Texts{R("&K")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdCam = True; }, nullptr, {}},
+    {"ReqBollino", ReqBollino, [](bool) { return Texts{R("&r")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdBollino = True; }, nullptr, {}},
+    {"ReqOpGen", ReqOpGen, [](bool) { return Texts{R("&u"), R("&W")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpGen = r.bRdTabIva = True; }, nullptr, {}},
+    {"ReqComm", ReqComm, [](bool) { return Texts{R("&m"), R("&u")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdComm = r.bRdOpGen = True; }, nullptr, {}},
+    {"ReqCode", [] { return ReqCode("&a"); }, [](bool) { return Texts{R("&a")}; },
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpeCard = True; }, nullptr, {}},
+};
+
+// The queue's pending entries in index order.
+std::vector<CmdQueueEntry> Pending() {
+    std::vector<CmdQueueEntry> out;
+    for (int i = 1; i <= kQueueSize; ++i)
+        if (CmdQueue.entries[i].state == -1) out.push_back(CmdQueue.entries[i]);
+    return out;
+}
+
+// The request state as its 16-bit words, for a comparison that names the
+// word that differs.
+std::vector<uint16_t> Words(const ReqStateRec& r) {
+    static_assert(sizeof(ReqStateRec) % 2 == 0);
+    std::vector<uint16_t> w(sizeof(ReqStateRec) / 2);
+    std::memcpy(w.data(), &r, sizeof(ReqStateRec));
+    return w;
+}
+
+class BuildersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedCore_ = Core;
+        Core.strRootDir = dir_.path();
+        Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+        Core.bInteractive = true;
+        Core.bKeyLock = false;
+        // Opening a new folder makes a new, disabled register-list entry:
+        // open it once, then enable it.
+        SetEnabled(true);
+        ConfigLevel.InitOffLine(3, "V014057");
+        NextCash(true);
+        SetEnabled(true);
+    }
+    // One register in config.ini, station 0, enabled or not; opening its
+    // folder reads the list again.
+    void SetEnabled(bool enabled) {
+        testsupport::WriteAll(dir_.file("config.ini"), std::string("[Casse]\r\nC0=1|Reg|ID|R022002|1|0|0|") +
+                                                         (enabled ? "1" : "0") + "\r\n");
+        CassaList = {};
+        CassaList[0].port = "1";
+        CassaList[0].station = "0";
+        CassaList[0].bDefined = True;
+        CassaList[0].bEnabled = enabled ? True : False;
+    }
+    void TearDown() override {
+        Core = savedCore_;
+        CassaList = {};
+        ConfigLevel = ConfigLevelClass{};
+        ShellState.GlobProgBusy = false;
+    }
+
+    // A model, request state and counters as an idle program has them; the
+    // counters hold values no builder sets, so that a set is seen.
+    void Fresh(int16_t model) {
+        ConfigLevel.InitOffLine(model, "V014057");
+        CmdQueue = CmdQueueState{};
+        ReqState = ReqStateRec{};
+        ReqState.nTxTastieraKey = 5;
+        ReqState.nTxTastieraLvl = 1;
+        ReqState.nTxClientGroup = 9;
+        ReqState.nRdDirPLUIdx = 4;
+        std::memset(static_cast<void*>(&Tx), 7, sizeof(Tx));
+        Transfer = TransferGlobals{};
+        OpeCard.bValid = True;
+        for (auto& e : CassaList) e.bDone = False;
+        Core.sngTimerBase = platform::Timer();  // an operation is running
+        LinkState.AbortRequest = false;
+        shell_.shell = testsupport::FakeShell{};
+    }
+
+    // The progress ranges set, in order.
+    std::vector<std::string> RangeCalls() {
+        std::vector<std::string> out;
+        for (const std::string& c : shell_->pgbCalls)
+            if (c.rfind("range", 0) == 0) out.push_back(c);
+        return out;
+    }
+
+    testsupport::TempDir dir_;
+    testsupport::ScopedFakeShell shell_;
+    CoreGlobals savedCore_;
+};
+
+TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
+    struct Model {
+        int16_t number;
+        bool lx;
+    };
+    for (const Model model : {Model{1, true}, Model{3, false}}) {
+        for (bool keyLock : {false, true}) {
+            for (const Case& c : kCases) {
+                SCOPED_TRACE(std::string(c.name) + (model.lx ? " LX4100" : " DRAVO57") +
+                             (keyLock ? " keep-locked" : ""));
+                Fresh(model.number);
+                Core.bKeyLock = keyLock;
+                if (!c.commits) NextCash(true);  // these go to the register already selected
+                ReqStateRec words = ReqState;
+                TxCountersRec counters = Tx;
+
+                ASSERT_TRUE(c.run());
+
+                Texts want = c.texts(model.lx);
+                std::vector<CmdQueueEntry> got = Pending();
+                ASSERT_EQ(got.size(), want.size());
+                for (size_t i = 0; i < want.size(); ++i) {
+                    std::string text = want[i].text;
+                    if (keyLock) text.erase(text.size() - 3);  // "*3;" is dropped
+                    EXPECT_EQ(got[i].command, text) << i;
+                    EXPECT_EQ(got[i].answers, 1) << i;
+                    EXPECT_FLOAT_EQ(got[i].time, want[i].time) << i;
+                    EXPECT_EQ(got[i].description, GetProtocolText(want[i].token)) << i;
+                    EXPECT_FALSE(got[i].description.empty()) << i;
+                }
+
+                c.words(words, counters, model.lx);
+                if (c.commits) words.bTxTurnStart = True;
+                std::vector<uint16_t> wantWords = Words(words), gotWords = Words(ReqState);
+                for (size_t i = 0; i < wantWords.size(); ++i)
+                    EXPECT_EQ(gotWords[i], wantWords[i]) << "request-state word " << i;
+                EXPECT_TRUE(Tx == counters);
+
+                // The commit keeps the queue and the words for the next register.
+                if (c.commits) {
+                    EXPECT_EQ(CmdQueue.saved[1].command, got[0].command);
+                    EXPECT_EQ(Words(CmdQueue.udtReqStateSaved), gotWords);
+                    EXPECT_TRUE(Transfer.txSaved == Tx);
+                } else {
+                    EXPECT_EQ(CmdQueue.saved[1].state, 0);
+                }
+
+                const auto& fake = shell_->pgbCalls;
+                if (c.status) {
+                    std::string status = GetText("Msg", c.status) + " - " + GetText("Msg1", "2");
+                    const auto& texts = shell_->statusTexts;
+                    EXPECT_NE(std::find(texts.begin(), texts.end(), status), texts.end()) << status;
+                }
+                if (c.range) {
+                    std::string call = c.range(model.lx);
+                    EXPECT_NE(std::find(fake.begin(), fake.end(), call), fake.end()) << call;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(BuildersTest, OpeCardIsClearedByOperatorTransfers) {
+    for (auto run : {SendOpe, ReqOpe}) {
+        Fresh(1);
+        ASSERT_TRUE(run());
+        EXPECT_EQ(OpeCard.bValid, False);
+    }
+}
+
+TEST_F(BuildersTest, RangedReadsSetTheirOwnRangeThenTheInnerOne) {
+    Fresh(3);
+    ASSERT_TRUE(ReqReparto(5, 20));
+    EXPECT_EQ(Pending()[0].command, "*2;+4;&L5:20;#H;*3;");
+    EXPECT_EQ(RangeCalls(), (std::vector<std::string>{"range 5 21", "range 1 100"}));
+}
+
+TEST_F(BuildersTest, SharedOptionReadsAreQueuedOnceDuringABulkRun) {
+    Fresh(3);
+    ShellState.GlobProgBusy = true;
+    ASSERT_TRUE(SendPLU(1, 50));
+    ASSERT_TRUE(SendOff(1, 10));
+    ASSERT_TRUE(ReqPLU("&M1:999999999999"));
+    ASSERT_TRUE(ReqOpGen());
+    ASSERT_TRUE(ReqComm());
+    std::vector<std::string> texts;
+    for (const CmdQueueEntry& e : Pending()) texts.push_back(e.command);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "*2;+4;&z;#H;*3;", "*2;+4;*G;*3;", "*2;+4;*L;*3;",
+                         "*2;+4;&M1:999999999999;#H;*3;", "*2;+4;&u;#H;*3;", "*2;+4;&W;#H;*3;",
+                         "*2;+4;&m;#H;*3;"}));
+    // Outside a bulk run every one of them asks again.
+    Fresh(3);
+    ShellState.GlobProgBusy = false;
+    ReqState.bRdConfPLU = True;
+    ASSERT_TRUE(SendPLU(1, 50));
+    EXPECT_EQ(Pending().size(), 2u);
+}
+
+TEST_F(BuildersTest, DumpsCountOnlyWhenQueued) {
+    Fresh(3);
+    ASSERT_TRUE(ReqPLU("&M1:999999999999"));
+    ASSERT_TRUE(ReqOff(1, 20, "&M999999990000:999999999999"));
+    EXPECT_EQ(Transfer.nC08Pending, 2);
+    SetEnabled(false);
+    Fresh(3);
+    EXPECT_FALSE(ReqPLU("&M1:999999999999"));
+    EXPECT_EQ(Transfer.nC08Pending, 0);
+}
+
+TEST_F(BuildersTest, WithoutARegisterNothingIsQueued) {
+    SetEnabled(false);
+    for (const Case& c : kCases) {
+        if (!c.commits) continue;
+        SCOPED_TRACE(c.name);
+        Fresh(3);
+        EXPECT_FALSE(c.run());
+        EXPECT_TRUE(Pending().empty());
+    }
+    // What the customers send and the receipt header send keep before the
+    // selection stays kept.
+    Fresh(3);
+    EXPECT_FALSE(SendCli(3, 40000));
+    EXPECT_EQ(Tx.nTxCliFrom, 3);
+    EXPECT_EQ(Tx.nTxCliTo, 40000);
+    Fresh(3);
+    EXPECT_FALSE(SendIntScontrino(2));
+    EXPECT_EQ(Tx.nTxIntScontrinoIdx, 2);
+    EXPECT_EQ(RangeCalls(), std::vector<std::string>{"range 1 3"});
+    // The second-group reads still queue, for no register, and commit nothing.
+    Fresh(3);
+    EXPECT_TRUE(ReqSubFid());
+    EXPECT_EQ(Pending().size(), 1u);
+    EXPECT_EQ(CmdQueue.saved[1].state, 0);
+}
+
+TEST_F(BuildersTest, AFullQueueStillTriesEveryTextAndCommits) {
+    Fresh(3);
+    for (int i = 1; i < kQueueSize; ++i) CmdQueue.entries[i].state = -1;  // one entry free
+    EXPECT_FALSE(SendComm());  // "*n" takes the last entry, "*t" finds none
+    EXPECT_EQ(CmdQueue.entries[kQueueSize].command, "*2;+4;*n;*3;");
+    EXPECT_EQ(CmdQueue.saved[kQueueSize].command, "*2;+4;*n;*3;");
+}
+
+TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
+    struct Row {
+        const char* code;
+        const char* arg;
+        bool known;
+        bool queued;
+        std::vector<std::string> texts;
+    };
+    const Row rows[] = {
+        {"*F", "", true, true, {"*2;+4;*F;*3;"}},
+        {"&L", "", true, true, {"*2;+4;&L1:250;#H;*3;"}},
+        {"&L", "3:7", true, true, {"*2;+4;&L3:7;#H;*3;"}},
+        {"&L", " 3 : 7 ", true, true, {"*2;+4;&L3:7;#H;*3;"}},
+        {"&L", "x", true, false, {}},
+        {"&L", "1:40000", true, false, {}},
+        {"^E", "2:9", true, true, {"*2;+4;^E2:9;#H;*3;"}},
+        {"&M", "", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M1:999999999999;#H;*3;"}},
+        {"&M", "999999990000:999999999999", true, true,
+         {"*2;+4;&z;#H;*3;", "*2;+4;&M999999990000:999999999999;#H;*3;"}},
+        {"&I", "", true, true, {"*2;+4;&I1:999999999999;#H;*3;"}},
+        {"*T", "", true, true, {"*2;+4;*T;*3;"}},
+        {"*T", "5", true, false, {}},
+        {"*t", "", true, true, {"*2;+4;*t;*3;", "*2;+4;*I;*3;"}},
+        {"&a", "", true, true, {"*2;+4;&a;#H;*3;"}},
+        {"*M", "import.txt", true, true, {"*2;+4;*M;*3;"}},
+        {"^D", "", true, true, {"*2;+4;^D;*3;"}},
+        {"#Z", "", false, false, {}},
+        {"*?", "", false, false, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.code) + " [" + row.arg + "]");
+        Fresh(3);
+        NextCash(true);  // the batch run has opened the register
+        bool queued = true;
+        EXPECT_EQ(RunTableBuilder(row.code, row.arg, queued), row.known);
+        EXPECT_EQ(queued, row.queued);
+        std::vector<std::string> texts;
+        for (const CmdQueueEntry& e : Pending()) texts.push_back(e.command);
+        EXPECT_EQ(texts, row.texts);
+    }
+    // "*F" whose argument is an import file sends the range the import left.
+    Fresh(3);
+    NextCash(true);
+    Tx.nTxRepartoFrom = 3;
+    Tx.nTxRepartoTo = 12;
+    bool queued = false;
+    EXPECT_TRUE(RunTableBuilder("*F", "depts.txt", queued));
+    EXPECT_TRUE(queued);
+    EXPECT_EQ(Tx.nTxRepartoFrom0, 3);
+    EXPECT_EQ(Tx.nTxRepartoTo0, 12);
+}
+
+}  // namespace

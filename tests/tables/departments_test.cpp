@@ -1,0 +1,217 @@
+// Sending the departments (answers to "B" 80) and storing them when they are
+// read back ("C" 07), on LX4100 and on another model.
+#include "tables/departments_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/texts.h"
+#include "tables/departments.h"
+#include "transfer_fixture.h"
+
+namespace {
+
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+using transfertest::Blanks;
+using transfertest::TransferTest;
+using transfertest::Zeros;
+
+class DepartmentsTest : public TransferTest {
+protected:
+    // The model, its department count and a fresh default Reparti.txt.
+    void Model(int16_t number) {
+        ConfigLevel.InitOffLine(number, "V014057");
+        Sizes.nMaxReparti = number == 1 ? 99 : 250;
+        ASSERT_TRUE(CreateReparto());
+    }
+    void Range(int16_t from, int16_t to) {
+        Tx.nTxRepartoFrom = Tx.nTxRepartoFrom0 = from;
+        Tx.nTxRepartoTo = Tx.nTxRepartoTo0 = to;
+        Tx.bTxRepartoEnded = False;
+    }
+    void Put(int n, const std::string& field, const std::string& value) {
+        RepartoRec rec;
+        ASSERT_TRUE(GetReparto(std::to_string(n), rec));
+        std::string bytes = tables::RecordBytes(rec);
+        const tables::FieldDef* f = RepartoRec::Layout().Find(field);
+        bytes.replace(f->offset, f->width, tables::PadRight(value, f->width));
+        tables::SetRecordBytes(rec, bytes);
+        ASSERT_TRUE(SaveReparto(std::to_string(n), rec));
+    }
+    std::string Record(int n) {
+        return ReadAll(CashFile("Reparti.txt")).substr(static_cast<size_t>(n - 1) * 89, 89);
+    }
+};
+
+TEST_F(DepartmentsTest, TheWireRecordHasTheModelsFields) {
+    struct Row {
+        int16_t model;
+        const char* want;
+    } rows[] = {
+        {3, "1: :31:0:0:0:5:0:0:0:1:0:0:0"},  // DRAVO57: 14 fields, a blank description
+        {1, "1: :31:0:0:0:4:0:0:0:1"},        // LX4100: 11 fields
+    };
+    for (const Row& r : rows) {
+        Model(r.model);
+        Range(1, 1);
+        EXPECT_EQ(AnsReparto(), r.want);
+    }
+}
+
+TEST_F(DepartmentsTest, FieldsGoOutAsTheirValues) {
+    Model(3);
+    Put(2, "P120", "  A description longer than twenty-one");
+    Put(2, "P126", "-005");
+    Put(2, "P129", "00001234");
+    Put(2, "P121B", "2  ");
+    Range(2, 2);
+    EXPECT_EQ(AnsReparto(), "2:A description longer :31:0:0:0:5:0:-5:0:1:0:1234:2");
+}
+
+TEST_F(DepartmentsTest, ASendFeedsTheRangeThenEndsOnceAndKeepsTheRange) {
+    Model(3);
+    Range(1, 3);
+    LinkState.nPendingAns = 1;
+    EXPECT_EQ(AnsReparto().substr(0, 2), "1:");
+    EXPECT_EQ(AnsReparto().substr(0, 2), "2:");
+    EXPECT_EQ(AnsReparto().substr(0, 2), "3:");
+    EXPECT_EQ(AnsReparto(), "*");
+    EXPECT_EQ(LinkState.nPendingAns, 0);
+    EXPECT_EQ(Tx.nTxRepartoFrom, 1);
+    EXPECT_EQ(Tx.nTxRepartoTo, 3);
+    LinkState.nPendingAns = 1;
+    EXPECT_EQ(AnsReparto(), "*");  // a late request: not counted again
+    EXPECT_EQ(LinkState.nPendingAns, 1);
+    EXPECT_EQ(shell->pgbCalls,
+              (std::vector<std::string>{"range 1 4", "inc", "inc", "inc", "value -1"}));
+    EXPECT_EQ(shell->statusTexts.front(), GetText("Msg", "45") + " - " + GetText("Msg1", "2"));
+    EXPECT_EQ(shell->statusTexts.back(), "");
+}
+
+TEST_F(DepartmentsTest, AnEmptyRangeEndsAtTheFirstRequest) {
+    Model(3);
+    Range(5, 4);
+    LinkState.nPendingAns = 1;
+    EXPECT_EQ(AnsReparto(), "*");
+    EXPECT_EQ(LinkState.nPendingAns, 0);
+    EXPECT_EQ(Tx.nTxRepartoFrom, 5);
+    EXPECT_EQ(Tx.nTxRepartoTo, 4);
+}
+
+TEST_F(DepartmentsTest, ADepartmentThatCannotBeReadStopsTheSendWhereItIs) {
+    Model(1);  // 99 departments in the file
+    Range(98, 101);
+    LinkState.nPendingAns = 1;
+    EXPECT_NE(AnsReparto(), "*");
+    EXPECT_NE(AnsReparto(), "*");
+    EXPECT_EQ(AnsReparto(), "*");  // department 100 is not in the file
+    EXPECT_EQ(LinkState.nPendingAns, 1);  // the command ends by its answer time-out
+    EXPECT_EQ(Tx.nTxRepartoFrom, 100);
+}
+
+TEST_F(DepartmentsTest, TheNextRegisterGetsTheWholeRangeAfterAnAbandonedSend) {
+    Model(3);
+    Range(1, 10);
+    CommitTxCounters();
+    SaveCmdQueue();
+    AnsReparto();
+    AnsReparto();  // the first register stops answering here
+    RestoreCmdQueue();
+    shell->statusTexts.clear();
+    EXPECT_EQ(AnsReparto().substr(0, 2), "1:");
+    EXPECT_EQ(shell->statusTexts.front(), GetText("Msg", "45") + " - " + GetText("Msg1", "2"));
+}
+
+TEST_F(DepartmentsTest, ReceivedLinesAreStoredInTheModelsForm) {
+    struct Row {
+        int16_t model;
+        const char* line;
+        std::string record;
+    } rows[] = {
+        {1, "3:Abc:1:2:3:4:1:2:-5:1:1:",
+         "0003Abc" + Blanks(27) + "001000" + "00000002" "00000003" "00000004" "1" "02" "-005" "01"
+         "001" "000" "00000000\r\n"},
+        {1, "3:Abc:1:2:3:4:1:2:12:1:1:",
+         "0003Abc" + Blanks(27) + "001000" + "00000002" "00000003" "00000004" "1" "02" "0012" "01"
+         "001" "000" "00000000\r\n"},
+        {3, "4:  ab:31:0:0:0:5:0:7:0:1:9:12345678:3:",
+         "0004  ab" + Blanks(26) + "031003" + Zeros(24) + "5" "00" "0007" "00" "001" "009"
+         "12345678\r\n"},
+        {3, "5:ABCDEFGHIJKLMNOPQRSTUVWXYZ012345678:0:0:0:0:0:0:0:0:0:0:0:0:",
+         "0005ABCDEFGHIJKLMNOPQRSTUVWXYZ0123" "000000" + Zeros(24) + "0" "00" "0000" "00" "000"
+         "000" "00000000\r\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.line);
+        Model(r.model);
+        ReqState.bRdReparto = True;
+        Line(r.line);
+        EXPECT_EQ(DataReparto(), -1);
+        int n = tables::NumValue(std::string(r.line).substr(0, 1));
+        EXPECT_EQ(Record(n), r.record);
+    }
+}
+
+TEST_F(DepartmentsTest, AReadShowsItsProgressAndEndsTheTable) {
+    Model(3);
+    ReqState.bRdReparto = True;
+    LinkState.nPendingAns = 1;
+    Line("1:A:31:0:0:0:5:0:0:0:1:0:0:0:");
+    EXPECT_EQ(DataReparto(), -1);
+    Line("2:B:31:0:0:0:5:0:0:0:1:0:0:0:");
+    EXPECT_EQ(DataReparto(), -1);
+    Line("*");
+    EXPECT_EQ(DataReparto(), 0);
+    EXPECT_EQ(ReqState.bRdReparto, False);
+    EXPECT_EQ(LinkState.nPendingAns, 0);
+    EXPECT_EQ(Acks(), 3);
+    EXPECT_EQ(shell->pgbCalls,
+              (std::vector<std::string>{"range 1 100", "inc", "inc", "value -1"}));
+    EXPECT_EQ(shell->statusTexts.front(), GetText("Msg", "44") + " - " + GetText("Msg1", "2"));
+    // A line cut short, or with a value too wide for its field, is not stored.
+    ReqState.bRdReparto = True;
+    std::string before = ReadAll(CashFile("Reparti.txt"));
+    for (const char* bad : {"1:A:31:0:0:0:5:0:0:0:1:0:0:0", "1:A:31:0:0:0:55:0:0:0:1:0:0:0:",
+                            "1:A:31:0:0:0:5:0:10000:0:1:0:0:0:"}) {
+        Line(bad);
+        EXPECT_EQ(DataReparto(), -1);
+    }
+    EXPECT_EQ(ReadAll(CashFile("Reparti.txt")), before);
+    EXPECT_EQ(shell->errors.size(), 3u);
+}
+
+// A table that went out comes back the same, byte for byte, when the
+// register returns what it received (each field followed by ":").
+TEST_F(DepartmentsTest, WhatIsSentIsReadBackUnchanged) {
+    for (int16_t model : {int16_t{3}, int16_t{1}}) {
+        SCOPED_TRACE(model);
+        Model(model);
+        // Departments as a read stores them: flag sets zero-padded.
+        for (int n = 1; n <= 5; ++n) {
+            Put(n, "P120", "Dept " + std::to_string(n));
+            Put(n, "P121A", "0" + std::to_string(30 + n));
+            Put(n, "P121B", model == 1 ? "000" : "002");
+            Put(n, "P126", n == 2 ? "-012" : "0034");
+            Put(n, "P123", "00000150");
+        }
+        std::string sent = ReadAll(CashFile("Reparti.txt")).substr(0, 5 * 89);
+        Range(1, 5);
+        std::vector<std::string> answers;
+        for (std::string a = AnsReparto(); a != "*"; a = AnsReparto()) answers.push_back(a);
+        ASSERT_EQ(answers.size(), 5u);
+
+        ASSERT_TRUE(platform::RemoveFile(CashFile("Reparti.txt")));
+        ReqState.bRdReparto = True;
+        for (const std::string& a : answers) {
+            Line(a + ":");
+            DataReparto();
+        }
+        Line("*");
+        DataReparto();
+        EXPECT_EQ(ReadAll(CashFile("Reparti.txt")), sent);
+    }
+}
+
+}  // namespace
