@@ -461,25 +461,35 @@ int32_t RecordCount(const std::string& path, int recordLength) {
     return size > 0 ? static_cast<int32_t>(size / recordLength) : 0;
 }
 
+// An argument that holds ":" is a range; any other names a file: the source
+// of a batch import for a send, the copy destination for a read.
+bool IsRangeArg(const std::string& arg) { return arg.find(':') != std::string::npos; }
+
+// A range is not a copy destination: the read must not copy over a file of
+// that name.
+void RangeIsNoDestination(const std::string& arg) {
+    if (IsRangeArg(arg) && Core.strReqArg == arg) Core.strReqArg.clear();
+}
+
 bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast,
                 const int16_t* importedFrom, const int16_t* importedTo, bool& queued) {
     int64_t first = 1, last = wholeLast;
-    if (!arg.empty() && !ParseRange(arg, first, last)) {
-        if (!importedFrom) return true;  // neither a range nor an import: nothing runs
-        first = *importedFrom;           // the range a batch import of the argument left
+    if (IsRangeArg(arg)) {
+        if (!ParseRange(arg, first, last)) return true;  // a range that can't be read: nothing runs
+    } else if (!arg.empty() && importedFrom) {
+        first = *importedFrom;  // the range that the batch import of the argument left
         last = *importedTo;
     }
-    if (Fits16(first) && Fits16(last))
-        queued = b.range16(static_cast<int16_t>(first), static_cast<int16_t>(last));
+    if (!Fits16(first) || !Fits16(last)) return true;
+    RangeIsNoDestination(arg);
+    queued = b.range16(static_cast<int16_t>(first), static_cast<int16_t>(last));
     return true;
 }
 
 bool RunRange32(const std::string& arg, int32_t wholeLast, bool (*send)(int32_t, int32_t),
                 bool& queued) {
     int64_t first = 1, last = wholeLast;
-    // The argument of these requests names the import file; a range is
-    // taken only when it is one.
-    if (!arg.empty()) ParseRange(arg, first, last);
+    if (IsRangeArg(arg) && !ParseRange(arg, first, last)) return true;
     queued = send(static_cast<int32_t>(first), static_cast<int32_t>(last));
     return true;
 }
@@ -523,20 +533,22 @@ bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queu
         return true;
     }
     case ArgUse::Dump:
-        if (!arg.empty() && !IsCodeRange(arg)) return true;
-        queued = ReqPLU("&M" + (arg.empty() ? std::string("1:999999999999") : arg));
-        return true;
-    case ArgUse::CliCodes: {
-        std::string from = "1", to = "999999999999";
-        if (!arg.empty()) {
-            size_t colon = arg.find(':');
-            if (colon == std::string::npos) return true;
-            from = tables::TrimBlanks(arg.substr(0, colon));
-            to = tables::TrimBlanks(arg.substr(colon + 1));
+        if (!IsRangeArg(arg)) {
+            queued = ReqPLU("&M1:999999999999");
+        } else if (IsCodeRange(arg)) {
+            RangeIsNoDestination(arg);
+            queued = ReqPLU("&M" + arg);
         }
-        queued = ReqCli(from, to);
         return true;
-    }
+    case ArgUse::CliCodes:
+        if (!IsRangeArg(arg)) {
+            queued = ReqCli("1", "999999999999");
+        } else if (IsCodeRange(arg)) {
+            RangeIsNoDestination(arg);
+            size_t colon = arg.find(':');
+            queued = ReqCli(arg.substr(0, colon), arg.substr(colon + 1));
+        }
+        return true;
     }
     return true;
 }

@@ -89,11 +89,14 @@ bool ReqCode(const std::string& token);  // any read token, with its request fla
 
 // ---- Batch requests -----------------------------------------------------------
 // Runs the builder whose request code (its token, such as "*F" or "&L") is
-// code. The argument: for a ranged builder, "first:last" chooses the range
-// and an empty argument means the whole table; for "*F" and "^e" any other
-// argument (the source file of a batch import, which has set the range)
-// sends the range the import left. Other builders ignore the argument.
-// Returns false when the code is not a builder's; queued is then false,
-// otherwise the builder's result. A range that cannot be read is not run
-// (queued false).
+// code. The argument (Core.strReqArg of the request): one that holds ":" is a
+// range, first and last ("1:99"; a code range for "&M" and "&I"), and is then
+// no copy destination (Core.strReqArg is cleared); an empty one means the
+// whole table; any other names a file: the copy destination of a read
+// (which reads the whole table), or the source of the batch import that ran
+// before a send ("*F" and "^e" then send the range the import left, the
+// other sends their whole table). Builders without a range ignore it.
+// Returns false when the code is not a builder's. queued is the builder's
+// result, false when nothing ran (a range that can't be read, or past 16
+// bits where the builder takes 16-bit numbers).
 bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queued);

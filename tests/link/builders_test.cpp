@@ -540,7 +540,8 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         {"&L", "", true, true, {"*2;+4;&L1:250;#H;*3;"}},
         {"&L", "3:7", true, true, {"*2;+4;&L3:7;#H;*3;"}},
         {"&L", " 3 : 7 ", true, true, {"*2;+4;&L3:7;#H;*3;"}},
-        {"&L", "x", true, false, {}},
+        {"&L", "x:", true, false, {}},
+        {"&L", "out.txt", true, true, {"*2;+4;&L1:250;#H;*3;"}},
         {"&L", "1:40000", true, false, {}},
         {"^E", "2:9", true, true, {"*2;+4;^E2:9;#H;*3;"}},
         {"&M", "", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M1:999999999999;#H;*3;"}},
@@ -560,12 +561,16 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         SCOPED_TRACE(std::string(row.code) + " [" + row.arg + "]");
         Fresh(3);
         NextCash(true);  // the batch run has opened the register
+        Core.strReqArg = row.arg;
         bool queued = true;
         EXPECT_EQ(RunTableBuilder(row.code, row.arg, queued), row.known);
         EXPECT_EQ(queued, row.queued);
         std::vector<std::string> texts;
         for (const CmdQueueEntry& e : Pending()) texts.push_back(e.command);
         EXPECT_EQ(texts, row.texts);
+        // A range is no copy destination; a file name stays one.
+        bool range = std::string(row.arg).find(':') != std::string::npos;
+        EXPECT_EQ(Core.strReqArg, range && row.queued ? "" : row.arg);
     }
     // "*F" whose argument is an import file sends the range the import left.
     Fresh(3);
