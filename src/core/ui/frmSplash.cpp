@@ -1,0 +1,270 @@
+#include "core/ui/frmSplash.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/texts.h"
+#include "core/ui/ctl_caption.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "shell/startup.h"
+#include "shell/ui/frmMain.h"
+#include "tables/plu.h"
+
+namespace {
+
+QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
+std::string S(const QString& text) { return platform::Utf8ToCp1252(text.toStdString()); }
+
+std::string Trim(const std::string& s) {
+    size_t a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return std::string();
+    return s.substr(a, s.find_last_not_of(' ') - a + 1);
+}
+
+// Caption from the language file; a control hidden by a missing text in
+// one language shows again when the next language has the text.
+void Caption(QWidget* ctl, const std::string& text) {
+    if (!text.empty()) ctl->setVisible(true);
+    SetCtlCaption(ctl, text);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- window
+
+frmSplash::frmSplash(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmSplash");
+    setWindowTitle(kCompanyName);
+    setModal(true);
+
+    lblProductName = new QLabel(this);
+    lblProductName->setObjectName("lblProductName");
+    QFont big = lblProductName->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    lblProductName->setFont(big);
+    lblCompany = new QLabel(this);
+    lblCompany->setObjectName("lblCompany");
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName("lblVersion");
+    lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* fraChoice = new QGroupBox(this);
+    fraChoice->setObjectName("fraChoice");
+    lbxCasse = new QListWidget(fraChoice);
+    lbxCasse->setObjectName("lbxCasse");
+    cbClienti = new QComboBox(fraChoice);
+    cbClienti->setObjectName("cbClienti");
+    cbClienti->setEditable(true);
+    cbClienti->setInsertPolicy(QComboBox::NoInsert);
+    lbxLingue = new QListWidget(fraChoice);
+    lbxLingue->setObjectName("lbxLingue");
+    lbxLingue->setMaximumHeight(72);
+    chkSet = new QCheckBox(fraChoice);
+    chkSet->setObjectName("chkSet");
+
+    // Fixed design texts: the language is not chosen yet.
+    auto* lblCasse = new QLabel("Installation", fraChoice);
+    auto* lblClienti = new QLabel("Customer", fraChoice);
+    auto* lblLingue = new QLabel("Language", fraChoice);
+    auto* form = new QFormLayout(fraChoice);
+    form->addRow(lblCasse, lbxCasse);
+    form->addRow(lblClienti, cbClienti);
+    form->addRow(lblLingue, lbxLingue);
+    form->addRow(QString(), chkSet);
+
+    lblMsg = new QLabel(this);
+    lblMsg->setObjectName("lblMsg");
+    lblMsg->setStyleSheet("color: #b00000;");
+    lblMsg->setWordWrap(true);
+    lblMsg->setVisible(false);
+
+    cmdOk = new QPushButton("OK", this);
+    cmdOk->setObjectName("cmdOk");
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton("Cancel", this);
+    cmdCancel->setObjectName("cmdCancel");
+
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(lblCompany);
+    heading->addStretch();
+    heading->addWidget(lblVersion);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblProductName);
+    layout->addLayout(heading);
+    layout->addWidget(fraChoice, 1);
+    layout->addWidget(lblMsg);
+    layout->addLayout(buttons);
+    resize(460, 400);
+
+    frmSplashCodeClass& code = frmSplashCode();
+    code.Attach(this);
+    connect(cmdOk, &QPushButton::clicked, this, [] { frmSplashCode().cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [] { frmSplashCode().cmdCancel_Click(); });
+    connect(lbxCasse, &QListWidget::currentRowChanged, this,
+            [] { frmSplashCode().lbxCasse_Click(); });
+    connect(lbxLingue, &QListWidget::currentRowChanged, this,
+            [] { frmSplashCode().lbxLingue_Click(); });
+    code.Form_Load();
+}
+
+frmSplash::~frmSplash() { frmSplashCode().Attach(nullptr); }
+
+void frmSplash::InitForm() { frmSplashCode().InitForm(); }
+
+void frmSplash::Unload(bool ok) {
+    if (ok)
+        QDialog::accept();
+    else
+        QDialog::reject();
+}
+
+void frmSplash::closeEvent(QCloseEvent* event) {
+    Startup.bSplashOK = false;
+    QDialog::closeEvent(event);
+}
+
+void frmSplash::reject() {
+    // Escape or the window's close box: the same as Cancel.
+    Startup.bSplashOK = false;
+    QDialog::reject();
+}
+
+// ---------------------------------------------------------------- code
+
+frmSplashCodeClass& frmSplashCode() {
+    static frmSplashCodeClass code;
+    return code;
+}
+
+void frmSplashCodeClass::Form_Load() {
+    if (!form_) return;
+    frmMain::SetAppearance(form_);
+    form_->adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->geometry();
+        form_->move(area.left() + (area.width() - form_->width()) / 2,
+                    area.top() + (area.height() - form_->height()) / 2);
+    }
+    InitForm();
+}
+
+void frmSplashCodeClass::InitForm() {
+    if (!form_) return;
+    form_->lblCompany->setText(kCompanyName);
+    form_->lblVersion->setText(kProgramRelease);
+
+    casse_ = ReadSetupList("Casse", "c");
+    form_->lbxCasse->clear();
+    for (const SetupListEntry& e : casse_) form_->lbxCasse->addItem(Q(e.name));
+    if (!casse_.empty()) form_->lbxCasse->setCurrentRow(0);
+
+    lingue_ = ReadSetupList("Lingue", "l");
+    form_->lbxLingue->clear();
+    for (const SetupListEntry& e : lingue_) form_->lbxLingue->addItem(Q(e.name));
+    if (!lingue_.empty()) form_->lbxLingue->setCurrentRow(0);
+}
+
+void frmSplashCodeClass::lbxCasse_Click() {
+    if (!form_) return;
+    form_->cbClienti->clear();
+    form_->lblMsg->setVisible(false);
+    const int row = form_->lbxCasse->currentRow();
+    if (row < 0 || row >= static_cast<int>(casse_.size())) return;
+    SetupListEntry entry;
+    if (!ReadSetupEntry("Casse", "c", casse_[row].keyNumber, entry)) return;
+
+    Core.strCustDir = platform::JoinPath(Core.strStartDir, entry.name) + "/";
+    ConfigLevel.InitOffLine(ModelNumber(entry.value), kProgramRelease);
+    Core.strCashDir = platform::JoinPath(Core.strStartDir, ConfigLevel.CashType());
+    if (!platform::DirExists(Core.strCashDir)) return;
+    for (const std::string& name : ListSubfolders(Core.strCashDir))
+        form_->cbClienti->addItem(Q(name));
+    if (form_->cbClienti->count() > 0) form_->cbClienti->setCurrentIndex(0);
+}
+
+void frmSplashCodeClass::lbxLingue_Click() {
+    if (!form_) return;
+    form_->lblMsg->setVisible(false);
+    const int row = form_->lbxLingue->currentRow();
+    if (row < 0 || row >= static_cast<int>(lingue_.size())) return;
+    SetupListEntry entry;
+    if (!ReadSetupEntry("Lingue", "l", lingue_[row].keyNumber, entry)) return;
+    Core.strLangExt = "." + entry.value;
+    Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi" + Core.strLangExt);
+
+    Caption(form_->lblProductName, GetText("Info", "title"));
+    Caption(form_->chkSet, GetText("Splash", "predef"));
+    Caption(form_->cmdOk, GetText("Comandi", "13"));
+    Caption(form_->cmdCancel, GetText("Comandi", "14"));
+    std::string title = GetText("Info", "title");
+    form_->setWindowTitle(Q(title.empty() ? std::string(kCompanyName) : title));
+}
+
+void frmSplashCodeClass::ShowProblem(const std::string& key) {
+    form_->lblMsg->setText(Q(GetText("Splash", key)));
+    form_->lblMsg->setVisible(true);
+}
+
+void frmSplashCodeClass::cmdOK_Click() {
+    if (!form_) return;
+    PLUFiles.bPredef = form_->chkSet->isChecked();
+    form_->lblMsg->setVisible(false);
+
+    // An installation, a customer name and a language must be there.
+    const int casseRow = form_->lbxCasse->currentRow();
+    SetupListEntry installation;
+    if (casseRow < 0 || casseRow >= static_cast<int>(casse_.size()) ||
+        !ReadSetupEntry("Casse", "c", casse_[casseRow].keyNumber, installation))
+        return;
+    const std::string customer = Trim(S(form_->cbClienti->currentText()));
+    if (customer.empty()) return;
+    const int langRow = form_->lbxLingue->currentRow();
+    SetupListEntry language;
+    if (langRow < 0 || langRow >= static_cast<int>(lingue_.size()) ||
+        !ReadSetupEntry("Lingue", "l", lingue_[langRow].keyNumber, language))
+        return;
+
+    // The name becomes one folder inside the model folder, nothing else.
+    if (!IsValidCustomerName(customer)) {
+        ShowProblem("badname");
+        return;
+    }
+    const std::string modelDir = Core.strCashDir;
+    const std::string customerDir = platform::ResolvePath(platform::JoinPath(modelDir, customer));
+    if (!platform::MakeDir(customerDir)) {
+        ShowProblem("nofolder");
+        return;
+    }
+    Core.strCashDir = customerDir;
+    Core.strCustDir += customerDir.substr(customerDir.find_last_of('/') + 1);
+
+    Core.strLangExt = "." + language.value;
+    Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi" + Core.strLangExt);
+
+    Startup.bSplashOK = true;
+    form_->Unload(true);
+}
+
+void frmSplashCodeClass::cmdCancel_Click() {
+    Startup.bSplashOK = false;
+    if (form_) form_->Unload(false);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The start-up chooser: the installation (a model of register), the customer
+// folder and the language of the run. The window only forwards its events to
+// the code object frmSplashCodeClass, which works on the window's controls.
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "shell/startup.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class frmSplash : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmSplash(QWidget* parent = nullptr);
+    ~frmSplash() override;
+
+    // Fills the window again from setup.ini (the code object's InitForm).
+    void InitForm();
+    // Closes the chooser; ok tells how (the code object sets bSplashOK).
+    void Unload(bool ok);
+
+    QListWidget* lbxCasse = nullptr;
+    QListWidget* lbxLingue = nullptr;
+    QComboBox* cbClienti = nullptr;
+    QCheckBox* chkSet = nullptr;
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* lblProductName = nullptr;
+    QLabel* lblCompany = nullptr;
+    QLabel* lblVersion = nullptr;
+    // Says why OK did not close the window (a customer name that cannot be a
+    // folder name, a folder that cannot be created).
+    QLabel* lblMsg = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+};
+
+class frmSplashCodeClass {
+public:
+    void cmdCancel_Click();
+    void cmdOK_Click();
+    void Form_Load();
+    void InitForm();
+    void lbxCasse_Click();
+    void lbxLingue_Click();
+
+    // The window the procedures work on.
+    void Attach(frmSplash* form) { form_ = form; }
+
+private:
+    // Shows a text of the chosen language below the lists; the window stays.
+    void ShowProblem(const std::string& key);
+
+    frmSplash* form_ = nullptr;
+    // The listed entries with the key numbers they came from.
+    std::vector<SetupListEntry> casse_;
+    std::vector<SetupListEntry> lingue_;
+};
+
+// The one code object of the chooser, created on first use.
+frmSplashCodeClass& frmSplashCode();

@@ -1,1 +1,0 @@
-// Windows of the program are added beside this file.

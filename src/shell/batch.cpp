@@ -1,0 +1,219 @@
+#include "shell/batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/main_timer.h"
+#include "core/texts.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "shell/shell_state.h"
+#include "shell/startup.h"
+
+BatchGlobals Batch;
+
+namespace {
+
+// A whole number of the digits only, within the limits; false otherwise.
+bool ParseNumber(const std::string& text, int low, int high, int16_t& value) {
+    if (text.empty() || text.size() > 5) return false;
+    for (unsigned char c : text)
+        if (!std::isdigit(c)) return false;
+    int n = std::stoi(text);
+    if (n < low || n > high) return false;
+    value = static_cast<int16_t>(n);
+    return true;
+}
+
+// The character between the letter and the value: punctuation, but none of
+// the characters a request code is made of, so that "/r**" is not read as
+// the code "*".
+bool IsSeparator(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::ispunct(u) && !std::strchr("*&^#+/", c);
+}
+
+// A path of the configuration: relative paths count from the start folder.
+std::string FromStartDir(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    return platform::JoinPath(Core.strStartDir, path);
+}
+
+std::string FolderOf(const std::string& file) {
+    size_t slash = file.find_last_of('/');
+    if (slash == std::string::npos) return Core.strStartDir;
+    return slash == 0 ? std::string("/") : file.substr(0, slash);
+}
+
+}  // namespace
+
+std::string UsageLine() {
+    return "usage: ecrprog /r:CODE [/f:SETUPFILE] [/e:MASK] [/s:0|1] [/l:MODEL] [/p:PORT] "
+           "[/b:BAUD] [/t:0|1] [/a:STATION] [/c:FILE[|MODE]] [/w:MODE]";
+}
+
+bool ParseCmdLine() {
+    SerLog.bSerLogData = true;
+    SerLog.bSerLogErr = true;
+
+    BatchGlobals fresh;
+    fresh.args = Batch.args;
+    Batch = fresh;
+    Core.strReqCode.clear();
+    Core.strCashMask.clear();
+
+    for (const std::string& option : Batch.args) {
+        if (option.size() < 3 || option[0] != '/' || !IsSeparator(option[2])) return false;
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(option[1])));
+        const std::string value = option.substr(3);
+        int16_t n = 0;
+        switch (letter) {
+            case 'r':
+                if (value.empty()) return false;
+                Core.strReqCode = value;
+                break;
+            case 'f':
+                if (value.empty()) return false;
+                Batch.strSetupFile = value;
+                Core.strReqArg = value;
+                break;
+            case 'e':
+                if (value.empty() || value.size() > kMaxCash ||
+                    value.find_first_not_of("01") != std::string::npos)
+                    return false;
+                Core.strCashMask = value;
+                break;
+            case 's':
+                if (!ParseNumber(value, 0, 1, n)) return false;
+                Core.bSortImport = n == 1;
+                break;
+            case 'l':
+                if (!ParseNumber(value, 1, 12, Batch.nModel)) return false;
+                break;
+            case 'p':
+                if (!ParseNumber(value, 1, kMaxCash, Batch.nPort)) return false;
+                break;
+            case 'b':
+                if (!ParseNumber(value, 1, 3, Batch.nBaud)) return false;
+                break;
+            case 't':
+                if (!ParseNumber(value, 0, 1, Batch.nLinkType)) return false;
+                break;
+            case 'a':
+                if (!ParseNumber(value, 0, kMaxCash - 1, Batch.nStation)) return false;
+                break;
+            case 'c':
+                if (value.empty()) return false;
+                Batch.strHelloCopy = value;
+                break;
+            case 'w':
+                if (!ParseNumber(value, 0, 2, n)) return false;
+                Core.nWindowMode = n;
+                break;
+            default:
+                return false;
+        }
+    }
+    return !Core.strReqCode.empty();
+}
+
+bool InitBatch() {
+    std::string setup = Batch.strSetupFile.empty()
+                            ? platform::JoinPath(Core.strStartDir, "setup.ini")
+                            : FromStartDir(Batch.strSetupFile);
+    Core.strSetupIni = platform::ResolvePath(setup);
+    const std::string folder = FolderOf(Core.strSetupIni);
+    Core.strModemIni = platform::JoinPath(folder, "modem.ini");
+    Core.strPhoneBookIni = platform::JoinPath(folder, "PhoneBook.ini");
+
+    std::string base = platform::ProfileString("Casse", "path", "", Core.strSetupIni);
+    Core.strRootDir = base.empty() ? Core.strStartDir : platform::ResolvePath(FromStartDir(base));
+
+    LinkState.nAddress = Batch.nStation;
+    LinkState.bAddressed = Batch.nLinkType == 1;
+    if (LinkState.bAddressed)
+        CassaConf.P911 = static_cast<int16_t>(CassaConf.P911 | kP911Addressed);
+    else
+        CassaConf.P911 = static_cast<int16_t>(CassaConf.P911 & ~kP911Addressed);
+    if (Batch.nPort > 0) Core.nCommPort = Batch.nPort;
+    ConfigLevel.InitOffLine(Batch.nModel, kProgramRelease);
+    return true;
+}
+
+void LoadConfig() {
+    Core.strLogErrFile = FromStartDir(platform::ProfileString("Casse", "logerr", "", Core.strSetupIni));
+    Core.strSemFile = FromStartDir(platform::ProfileString("Casse", "sem", "", Core.strSetupIni));
+
+    const std::string config = ConfigIniPath();
+    Core.bGlobPLU = platform::ProfileInt("Globali", "globplu", 0, config) == 1;
+    Core.strLangFile = platform::ProfileString("Generiche", "langfile", "", config);
+    Core.sngCmdTimeout =
+        static_cast<float>(platform::ProfileInt("Generiche", "commandstimeout", 1800, config));
+    ShellState.HistoryLimit = platform::ProfileInt("Generiche", "hstlimit", 0, config);
+
+    LoadCasseConf();
+    if (!Core.strCashMask.empty()) {
+        for (int i = 0; i < kMaxCash; ++i) {
+            bool on = i < static_cast<int>(Core.strCashMask.size()) && Core.strCashMask[i] == '1';
+            CassaList[i].bEnabled = on ? True : False;
+        }
+    }
+
+    Batch.Richieste.clear();
+    for (const auto& [key, value] : platform::ProfileSection("Richieste", config)) {
+        (void)key;
+        if (value.empty()) continue;
+        size_t bar = value.find('|');
+        BatchRequest request;
+        request.code = value.substr(0, bar);
+        if (bar != std::string::npos) request.arg = value.substr(bar + 1);
+        Batch.Richieste.push_back(request);
+    }
+    Batch.bListLoaded = true;
+    MainTimer.bRichiestePending = -1;
+    Batch.nErrLogStart = ErrorLogSize();
+}
+
+bool ExecRequests() {
+    if (LinkState.AbortRequest || MainTimer.ExitRequest) {
+        Batch.Richieste.clear();
+        Batch.bListLoaded = false;
+        return false;
+    }
+    if (!Batch.bListLoaded) return false;
+    int open = Core.nOpenCash;
+    if (open >= 0 && open <= kMaxCash && CassaList[open].bFailed) return false;
+
+    const int16_t count = static_cast<int16_t>(
+        std::min<size_t>(Batch.Richieste.size(), static_cast<size_t>(INT16_MAX - 1)));
+    int16_t& pos = MainTimer.bRichiestePending;
+    if (pos < -1) pos = -1;
+    while (pos < count) {
+        ++pos;
+        if (pos >= count) break;
+        Core.strReqCode = Batch.Richieste[pos].code;
+        Core.strReqArg = Batch.Richieste[pos].arg;
+        if (ExecRequest(Core.strReqCode, Core.strReqArg)) return true;
+    }
+    return false;
+}
+
+int64_t ErrorLogSize() {
+    if (Core.strLogErrFile.empty()) return -1;
+    return platform::FileSize(Core.strLogErrFile);
+}
+
+bool BatchErrorsLogged() {
+    int64_t now = ErrorLogSize();
+    if (now < 0) return false;
+    return now > std::max<int64_t>(Batch.nErrLogStart, 0);
+}

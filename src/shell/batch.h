@@ -1,0 +1,79 @@
+#pragma once
+// Batch mode: the program started with options runs the request list of
+// config.ini [Richieste] against the chosen registers and ends.
+//
+// Command line: each option is a slash, a letter, one separator character
+// and a value ("/r:**", "/f=setup.ini"), options separated by blanks:
+//   /r request code ("**" runs the request list)   /f batch setup file
+//   /e register mask ("1"/"0" per register)        /s sort imports (0 or 1)
+//   /l model number   /p serial port number   /b baud-rate index
+//   /t link type (0 direct, 1 addressed)      /a station address
+//   /c hello copy file ("file" or "file|mode")    /w window mode
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One entry of the request list: "code|argument".
+struct BatchRequest {
+    std::string code;
+    std::string arg;
+};
+
+struct BatchGlobals {
+    std::vector<std::string> args;  // the command-line arguments, one option each
+    std::string strSetupFile;       // /f: the batch setup file
+    int16_t nModel = 0;             // /l (0: not given)
+    int16_t nPort = 0;              // /p (0: not given)
+    int16_t nBaud = 0;              // /b (0: not given)
+    int16_t nLinkType = 0;          // /t: 0 direct, 1 addressed
+    int16_t nStation = 0;           // /a
+    std::string strHelloCopy;       // /c
+    bool bListLoaded = false;       // LoadConfig has read [Richieste]
+    std::vector<BatchRequest> Richieste;  // the request list, in file order
+    int64_t nErrLogStart = -1;      // size of the error log when the run began
+};
+extern BatchGlobals Batch;
+
+// The request code that runs the request list of config.ini.
+inline constexpr const char* kRequestList = "**";
+// The request code of the connection test (poll and hello only).
+inline constexpr const char* kConnTestRequest = "HELLO";
+
+// One line on how to start the program in batch mode.
+std::string UsageLine();
+
+// Parses Batch.args into the options (request code into Core.strReqCode,
+// the /f argument into Core.strReqArg, /s into Core.bSortImport, /e into
+// Core.strCashMask ...). Sets both serial-trace flags first: a batch run
+// always writes the serial trace. False when an option is not a known
+// letter, its value doesn't fit it, or the request code is missing.
+bool ParseCmdLine();
+
+// The paths of the run from the batch setup file (setup.ini of the start
+// folder when /f is absent): setup.ini is that file, modem.ini and
+// PhoneBook.ini stand beside it, and its [Casse] "path" names the base
+// folder (the start folder when absent). Then the station address, the link
+// type and the model from the options. Always true.
+bool InitBatch();
+
+// Reads the batch configuration: setup.ini [Casse] "logerr" and "sem";
+// config.ini [Globali] "globplu", [Generiche] "langfile",
+// "commandstimeout" (default 1800 s) and "hstlimit"; the register list with
+// the register mask; the request list [Richieste] (whole, in file order,
+// whatever the key names; "code|argument"); the list position to its start.
+void LoadConfig();
+
+// One step of the request list: runs the entries after the current
+// position until one queues its commands (true). False at the end of the
+// list, without a list, when the open register's handshake failed in this
+// cycle, or (forgetting the list) after an abort or an exit request.
+bool ExecRequests();
+
+// Runs one request; true when it queued commands. An unknown code is an
+// error-log line (code 3).
+bool ExecRequest(const std::string& code, const std::string& arg);
+
+// Size of the error log now (-1 when there is none).
+int64_t ErrorLogSize();
+// The run wrote lines to the error log.
+bool BatchErrorsLogged();

@@ -1,0 +1,3 @@
+#include "shell/shell_state.h"
+
+ShellGlobals ShellState;

@@ -1,0 +1,107 @@
+#include "shell/ui/app_main.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "core/globals.h"
+#include "core/texts.h"
+#include "core/ui/frmSplash.h"
+#include "shell/batch.h"
+#include "shell/startup.h"
+#include "shell/ui/frmMain.h"
+#include "shell/ui/qt_shell.h"
+#include "tables/table_procs.h"
+
+namespace {
+
+// Without a display the windows are drawn offscreen, so that a batch run
+// works on a machine that has none.
+void ChoosePlatform() {
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+std::string CurrentFolder() {
+    std::error_code ec;
+    std::string dir = std::filesystem::current_path(ec).string();
+    return ec ? std::string(".") : dir;
+}
+
+int RunBatch(int argc, char** argv) {
+    Core.strCashDir = Core.strStartDir;
+    if (!ParseCmdLine()) {
+        // The error log's path isn't known yet: the line goes nowhere, the
+        // caller learns it from the exit status and the usage line.
+        LogErr(4);
+        std::cerr << UsageLine() << std::endl;
+        return 2;
+    }
+    Core.bInteractive = false;
+    if (!InitBatch() || Core.strReqCode.rfind(kRequestList, 0) != 0) {
+        std::cerr << "ecrprog: only the request list (/r:" << kRequestList
+                  << ") runs in batch mode; nothing was done" << std::endl;
+        return 0;
+    }
+    LoadConfig();
+
+    ChoosePlatform();
+    QApplication app(argc, argv);
+    SetShell(&TheQtShell());
+    auto main = std::make_unique<frmMain>();
+    main->Load();
+    if (Core.nWindowMode == 1)
+        main->showMinimized();
+    else if (Core.nWindowMode != 2)
+        main->show();
+    app.exec();
+    main.reset();
+    SetShell(nullptr);
+    return BatchErrorsLogged() ? 1 : 0;
+}
+
+int RunInteractive(int argc, char** argv) {
+    Core.bInteractive = true;
+    SetInteractivePaths();
+    // Until a customer folder is chosen, notes go to the start folder's log.
+    Core.strRootDir = Core.strStartDir;
+
+    ChoosePlatform();
+    QApplication app(argc, argv);
+    SetShell(&TheQtShell());
+    auto main = std::make_unique<frmMain>();
+    {
+        frmSplash splash;
+        ModalTimerPause pause;
+        splash.exec();
+    }
+    if (!StoreLanguageChoice()) {
+        main.reset();
+        SetShell(nullptr);
+        return 0;
+    }
+    main->Load();
+    main->show();
+    app.exec();
+    main.reset();
+    SetShell(nullptr);
+    return 0;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    Core.strStartDir = CurrentFolder();
+    StartupDefaults();
+    RegisterTableProcs();
+
+    Batch.args.clear();
+    for (int i = 1; i < argc; ++i) Batch.args.emplace_back(argv[i]);
+    Core.strCmdLine.clear();
+    for (const std::string& a : Batch.args) Core.strCmdLine += (Core.strCmdLine.empty() ? "" : " ") + a;
+
+    if (!Batch.args.empty()) return RunBatch(argc, argv);
+    return RunInteractive(argc, argv);
+}

@@ -1,0 +1,202 @@
+#include "shell/ui/frmDocument.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/cash_list.h"
+#include "core/globals.h"
+#include "core/texts.h"
+#include "link/link_state.h"
+#include "platform/text.h"
+#include "shell/document.h"
+#include "shell/registry.h"
+#include "shell/shell_state.h"
+#include "shell/ui/frmMain.h"
+
+frmDocument* fDocForm = nullptr;
+
+namespace {
+
+QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
+
+enum NodeKind { kGroupNode = 0, kRegisterNode = 1, kEditorNode = 2 };
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kValueRole = Qt::UserRole + 1;
+
+QLabel* Panel(QWidget* parent, const char* name) {
+    auto* panel = new QLabel("0", parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    panel->setMinimumWidth(40);
+    return panel;
+}
+
+}  // namespace
+
+frmDocument::frmDocument(QWidget* parent) : QWidget(parent) {
+    setObjectName("frmDocument");
+    fDocForm = this;
+
+    tvwConfig = new QTreeWidget(this);
+    tvwConfig->setObjectName("tvwConfig");
+    tvwConfig->setHeaderHidden(true);
+    tvwConfig->setColumnCount(1);
+    tvwConfig->setRootIsDecorated(true);
+    pgbStatus = new QProgressBar(this);
+    pgbStatus->setObjectName("pgbStatus");
+    pgbStatus->setTextVisible(false);
+    pgbStatus->setMaximumHeight(14);
+    lblPanel7 = Panel(this, "lblPanel7");
+    lblPanel8 = Panel(this, "lblPanel8");
+
+    auto* panels = new QHBoxLayout;
+    panels->setSpacing(2);
+    panels->addWidget(lblPanel7, 1);
+    panels->addWidget(lblPanel8, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(3);
+    layout->addWidget(tvwConfig, 1);
+    layout->addWidget(pgbStatus);
+    layout->addLayout(panels);
+
+    SetPGBValue(-1);
+    connect(tvwConfig, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { ItemChosen(item); });
+    connect(tvwConfig, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { ItemChosen(item); });
+}
+
+frmDocument::~frmDocument() {
+    if (fDocForm == this) fDocForm = nullptr;
+}
+
+void frmDocument::Load() {
+    frmMain::SetAppearance(this);
+    if (Core.bInteractive) {
+        LoadCasseConf();
+        // The first register of the list is the one the user works on.
+        for (int i = 0; i < kMaxCash; ++i) {
+            if (CassaList[i].bDefined) {
+                ChooseRegister(static_cast<int16_t>(i));
+                break;
+            }
+        }
+    }
+    FillTree();
+}
+
+void frmDocument::FillTree() {
+    tvwConfig->clear();
+    auto* registers = new QTreeWidgetItem(tvwConfig, {Q(GetText("Nodi", kRegistersNodeKey))});
+    registers->setData(0, kKindRole, kGroupNode);
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (!CassaList[i].bDefined) continue;
+        auto* item = new QTreeWidgetItem(registers, {Q(RegisterNodeCaption(i))});
+        item->setData(0, kKindRole, kRegisterNode);
+        item->setData(0, kValueRole, i);
+    }
+    registers->setExpanded(true);
+
+    QTreeWidgetItem* group = nullptr;
+    std::string groupKey;
+    for (const EditorNode& node : EditorNodes()) {
+        if (!group || groupKey != node.groupKey) {
+            groupKey = node.groupKey;
+            group = new QTreeWidgetItem(tvwConfig, {Q(GetText("Nodi", groupKey))});
+            group->setData(0, kKindRole, kGroupNode);
+            group->setExpanded(true);
+        }
+        auto* item = new QTreeWidgetItem(group, {Q(GetText("Nodi", node.nodiKey))});
+        item->setData(0, kKindRole, kEditorNode);
+        item->setData(0, kValueRole, QString::fromLatin1(node.key));
+        // An editor that is not part of the program yet cannot be chosen.
+        if (!EditorRegistered(node.key)) item->setDisabled(true);
+    }
+    MarkCurrentRegister();
+}
+
+void frmDocument::MarkCurrentRegister() {
+    QTreeWidgetItem* registers = tvwConfig->topLevelItem(0);
+    if (!registers) return;
+    for (int i = 0; i < registers->childCount(); ++i) {
+        QTreeWidgetItem* item = registers->child(i);
+        QFont font = item->font(0);
+        font.setBold(item->data(0, kValueRole).toInt() == LinkState.nCurCash);
+        item->setFont(0, font);
+    }
+}
+
+void frmDocument::ItemChosen(QTreeWidgetItem* item) {
+    if (!item || item->isDisabled()) return;
+    const int kind = item->data(0, kKindRole).toInt();
+    if (kind == kEditorNode) {
+        ShowForm(item->data(0, kValueRole).toString().toStdString());
+        return;
+    }
+    if (kind != kRegisterNode) return;
+    const int16_t index = static_cast<int16_t>(item->data(0, kValueRole).toInt());
+    if (index == LinkState.nCurCash && Core.nOpenCash == index) return;
+    // The editor on screen saves into the register it shows before the
+    // other register's folder is opened; then it comes back with its data.
+    const std::string key = ShellState.strCurFrmKey;
+    CloseCurrentEditor();
+    ChooseRegister(index);
+    MarkCurrentRegister();
+    if (!key.empty()) ShowForm(key);
+}
+
+void frmDocument::SetPGBRange(int32_t minimum, int32_t maximum) {
+    range_.SetRange(minimum, maximum);
+    pgbStatus->setRange(range_.Minimum(), range_.Maximum());
+    pgbStatus->setValue(range_.Value());
+}
+
+void frmDocument::SetPGBValue(int32_t value) {
+    range_.SetValue(value);
+    pgbStatus->setRange(range_.Minimum(), range_.Maximum());
+    pgbStatus->setValue(range_.Value());
+}
+
+void frmDocument::IncPGBValue() {
+    range_.Inc();
+    pgbStatus->setValue(range_.Value());
+}
+
+void frmDocument::SetPanelText(int panel, const std::string& text) {
+    if (panel == 7) lblPanel7->setText(Q(text));
+    if (panel == 8) lblPanel8->setText(Q(text));
+}
+
+std::string frmDocument::PanelText(int panel) const {
+    const QLabel* label = panel == 7 ? lblPanel7 : panel == 8 ? lblPanel8 : nullptr;
+    return label ? platform::Utf8ToCp1252(label->text().toStdString()) : std::string();
+}
+
+int32_t frmDocument::LeftTwips() const {
+    const QWidget* frame = parentWidget() ? parentWidget() : this;
+    return PixelsToTwips(frame->mapTo(window(), QPoint(0, 0)).x());
+}
+
+int32_t frmDocument::TopTwips() const {
+    const QWidget* frame = parentWidget() ? parentWidget() : this;
+    return PixelsToTwips(frame->mapTo(window(), QPoint(0, 0)).y());
+}
+
+int32_t frmDocument::WidthTwips() const {
+    const QWidget* frame = parentWidget() ? parentWidget() : this;
+    return PixelsToTwips(frame->width());
+}
+
+int32_t frmDocument::HeightTwips() const {
+    const QWidget* frame = parentWidget() ? parentWidget() : this;
+    return PixelsToTwips(frame->height());
+}

@@ -1,0 +1,112 @@
+#include "shell/ui/frmList.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/texts.h"
+#include "core/ui/ctl_caption.h"
+#include "platform/text.h"
+#include "shell/shell_state.h"
+#include "shell/ui/frmMain.h"
+
+namespace {
+
+QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
+
+QPointer<frmList> instance;
+
+}  // namespace
+
+frmList* frmList::Instance() {
+    if (!instance) instance = new frmList(fMainForm);
+    return instance;
+}
+
+frmList::frmList(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmList");
+    setModal(true);
+    lvwList = new QTreeWidget(this);
+    lvwList->setObjectName("lvwList");
+    lvwList->setRootIsDecorated(false);
+    lvwList->setUniformRowHeights(true);
+    lvwList->setAllColumnsShowFocus(true);
+    lvwList->header()->setStretchLastSection(false);
+    cmdOk = new QPushButton(this);
+    cmdOk->setObjectName("cmdOk");
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton(this);
+    cmdCancel->setObjectName("cmdCancel");
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(lvwList, &QTreeWidget::itemDoubleClicked, this, [this] { cmdOk_Click(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lvwList, 1);
+    layout->addLayout(buttons);
+    frmMain::SetAppearance(this);
+    resize(520, 360);
+}
+
+void frmList::ClearList() {
+    lvwList->clear();
+    lvwList->setColumnCount(0);
+    lvwList->setHeaderLabels({});
+}
+
+void frmList::AddColumn(const std::string& caption, float share) {
+    const int column = lvwList->columnCount();
+    lvwList->setColumnCount(column + 1);
+    QTreeWidgetItem* header = lvwList->headerItem();
+    header->setText(column, Q(caption));
+    if (layout()) layout()->activate();
+    const int listTwips = PixelsToTwips(lvwList->viewport()->width());
+    const int width = TwipsToPixels(static_cast<int32_t>(listTwips * share) - 450);
+    lvwList->setColumnWidth(column, std::max(width, 24));
+}
+
+void frmList::SetList(int row, int column, const std::string& text) {
+    if (row < 0 || column < 0) return;
+    if (column >= lvwList->columnCount()) lvwList->setColumnCount(column + 1);
+    while (lvwList->topLevelItemCount() <= row) new QTreeWidgetItem(lvwList);
+    lvwList->topLevelItem(row)->setText(column, Q(text));
+}
+
+std::string frmList::List(int row, int column) const {
+    if (row < 0 || row >= lvwList->topLevelItemCount() || column < 0 ||
+        column >= lvwList->columnCount())
+        return std::string();
+    return platform::Utf8ToCp1252(lvwList->topLevelItem(row)->text(column).toStdString());
+}
+
+int frmList::Rows() const { return lvwList->topLevelItemCount(); }
+
+void frmList::SetCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
+
+int frmList::ShowModal() {
+    SetCtlCaption(cmdOk, GetText("Comandi", "13"));
+    SetCtlCaption(cmdCancel, GetText("Comandi", "14"));
+    selected_ = -1;
+    ModalTimerPause pause;
+    exec();
+    return selected_;
+}
+
+void frmList::cmdOk_Click() {
+    QTreeWidgetItem* item = lvwList->currentItem();
+    selected_ = item ? lvwList->indexOfTopLevelItem(item) : -1;
+    accept();
+}
+
+void frmList::cmdCancel_Click() {
+    selected_ = -1;
+    reject();
+}

@@ -1,0 +1,314 @@
+#include "shell/ui/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDockWidget>
+#include <QFont>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "core/cash_list.h"
+#include "core/globals.h"
+#include "core/main_timer.h"
+#include "core/numbers.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/hello.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "platform/clock.h"
+#include "platform/text.h"
+#include "shell/appearance.h"
+#include "shell/batch.h"
+#include "shell/cycle.h"
+#include "shell/registry.h"
+#include "shell/shell_state.h"
+#include "shell/ui/frmDocument.h"
+#include "shell/ui/frmHello.h"
+#include "shell/ui/frmProgress.h"
+#include "shell/ui/frmService.h"
+#include "shell/wait_display.h"
+
+frmMain* fMainForm = nullptr;
+
+namespace {
+
+QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
+
+// The text of a menu item, or the item hidden when the language file has
+// none.
+void MenuCaption(QAction* action, const std::string& text) {
+    if (text.empty()) {
+        action->setVisible(false);
+        return;
+    }
+    action->setText(Q(text));
+    action->setVisible(true);
+}
+
+std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+// The keyboard of the register is released on exit: the bare close, queued
+// for the register of the user interface like the keyboard lock's release.
+void QueueKeyboardRelease() {
+    ShowMsg("", "");
+    if (!NextCash(false)) return;
+    std::string text = "*3;";
+    AddCmd(text, 0, 2.5f, GetProtocolText(text));
+    SaveCmdQueue();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- modal
+
+ModalTimerPause::ModalTimerPause() {
+    if (fMainForm && fMainForm->tmrMain() && fMainForm->tmrMain()->isActive()) {
+        wasRunning_ = true;
+        fMainForm->tmrMain()->stop();
+    }
+}
+
+ModalTimerPause::~ModalTimerPause() {
+    if (wasRunning_ && fMainForm && fMainForm->tmrMain()) fMainForm->tmrMain()->start();
+}
+
+// ---------------------------------------------------------------- window
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    fMainForm = this;
+    tmrMain_ = new QTimer(this);
+    tmrMain_->setObjectName("tmrMain");
+    tmrMain_->setInterval(10);
+    connect(tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
+}
+
+frmMain::~frmMain() {
+    if (fMainForm == this) fMainForm = nullptr;
+}
+
+void frmMain::SetAppearance(QWidget* window) {
+    if (!window) return;
+    FontChoice choice = ParseFontText(AppearanceFontText());
+    QFont font = QApplication::font();
+    if (choice.family.empty()) {
+        font.setFamily("Sans Serif");
+        font.setStyleHint(QFont::SansSerif);
+    } else {
+        font.setFamily(Q(choice.family));
+    }
+    if (choice.pointSize > 0) font.setPointSize(choice.pointSize);
+    window->setFont(font);
+}
+
+void frmMain::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+
+    SetAppearance(this);
+    platform::WaitMs(10);
+    InitSerialLog();
+    InitDecSep();
+    if (Core.bInteractive) {
+        if (Core.strRootDir != Core.strCashDir) {
+            // The message log of the run starts afresh in the base folder.
+            Texts.nMsgLogFile = -1;
+        }
+        Core.strRootDir = Core.strCashDir;
+        ShellState.nMainWidth = 12000;
+    }
+    InitCurrency();
+    LoadCommConf();
+    // An explicit line speed of the command line wins over the settings.
+    if (!Core.bInteractive && Batch.nBaud > 0) Comm.nBaud = Batch.nBaud;
+    LinkState.nState = 0;
+    MainTimer.StopRequest = false;
+    MainTimer.ExitRequest = false;
+    MainTimer.bFirstTick = true;
+    MainTimer.bTimePeriod = false;
+
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName("mdiArea");
+    setCentralWidget(mdiArea_);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName("sbStatusBar");
+    lblStatus_ = new QLabel(status);
+    lblStatus_->setObjectName("lblStatus");
+    lblDate_ = new QLabel(status);
+    lblDate_->setObjectName("lblDate");
+    lblTime_ = new QLabel(status);
+    lblTime_->setObjectName("lblTime");
+    status->addWidget(lblStatus_, 1);
+    status->addPermanentWidget(lblDate_);
+    status->addPermanentWidget(lblTime_);
+    setStatusBar(status);
+
+    BuildMenus();
+
+    auto* dock = new QDockWidget(this);
+    dock->setObjectName("dockDocument");
+    dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    document_ = new frmDocument(dock);
+    dock->setWidget(document_);
+    dock->setTitleBarWidget(new QWidget(dock));
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    resize(TwipsToPixels(ShellState.nMainWidth), 560);
+    resizeDocks({dock}, {TwipsToPixels(frmDocument::kWidthTwips)}, Qt::Horizontal);
+
+    SetTexts();
+    document_->Load();
+    ShowTime();
+    tmrMain_->start();
+}
+
+void frmMain::BuildMenus() {
+    mnuFile_ = menuBar()->addMenu(QString());
+    mnuFile_->setObjectName("mnuFile");
+    mnuService_ = mnuFile_->addAction(QString(), this, [this] { mnuService_Click(); });
+    mnuService_->setObjectName("mnuService");
+    mnuFile_->addSeparator();
+    mnuExit_ = mnuFile_->addAction(QString(), this, [this] { mnuExit_Click(); });
+    mnuExit_->setObjectName("mnuExit");
+
+    mnuLink_ = menuBar()->addMenu(QString());
+    mnuLink_->setObjectName("mnuLink");
+    mnuSerLog_ = mnuLink_->addAction(QString(), this, [this] { mnuSerLog_Click(); });
+    mnuSerLog_->setObjectName("mnuSerLog");
+    mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
+    mnuConnTest_->setObjectName("mnuConnTest");
+}
+
+void frmMain::SetTexts() {
+    std::string title = GetText("Caption", "main");
+    std::string place = Core.bInteractive ? Core.strCustDir : Core.strRootDir;
+    if (!place.empty()) title += (title.empty() ? "" : " - ") + place;
+    setWindowTitle(Q(title));
+
+    MenuCaption(mnuFile_->menuAction(), GetText("Menu", "file"));
+    MenuCaption(mnuService_, GetText("Menu", "service"));
+    MenuCaption(mnuExit_, GetText("Menu", "exit"));
+    MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
+    MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
+    MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+}
+
+void frmMain::ShowTime() {
+    if (!lblDate_) return;
+    platform::LocalDateTime t = platform::Now();
+    std::string date = TwoDigits(t.day) + "/" + TwoDigits(t.month) + "/" + std::to_string(t.year);
+    std::string time = TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    QString qdate = QString::fromStdString(date), qtime = QString::fromStdString(time);
+    if (lblDate_->text() != qdate) lblDate_->setText(qdate);
+    if (lblTime_->text() != qtime) lblTime_->setText(qtime);
+}
+
+void frmMain::SetStatusText(const std::string& text) {
+    if (lblStatus_) lblStatus_->setText(Q(text));
+}
+
+std::string frmMain::StatusText() const {
+    return lblStatus_ ? platform::Utf8ToCp1252(lblStatus_->text().toStdString()) : std::string();
+}
+
+void frmMain::SetShowWait(float timeoutSeconds) {
+    (void)timeoutSeconds;
+    if (!waitOn_) {
+        waitOn_ = true;
+        waitStart_ = platform::Timer();
+    }
+    ShowWait();
+}
+
+void frmMain::ShowWait() {
+    if (!waitOn_) return;
+    frmProgress* progress = frmProgress::Instance();
+    progress->SetWaitTexts(MakeWaitTexts(platform::Timer() - waitStart_));
+    progress->ShowWindow();
+}
+
+void frmMain::ClearShowWait(bool hide) {
+    waitOn_ = false;
+    if (hide) {
+        if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
+        ShowMsg("", "");
+    }
+}
+
+void frmMain::tmrMain_Timer() {
+    // The link lets the user interface run while it waits, so a tick can
+    // come round while one is still running: it is skipped.
+    if (inTick_) return;
+    inTick_ = true;
+    GestMainTimer();
+    inTick_ = false;
+    if (MainTimer.MainClosing) {
+        tmrMain_->stop();
+        close();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (Core.bAskOnExit) {
+        Core.bAskOnExit = false;
+        if (Core.bKeyLock) {
+            const bool release =
+                CurrentShell().AskYesNo(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
+            if (release) {
+                Core.bKeyLock = false;
+                QueueKeyboardRelease();
+            }
+        }
+        MainTimer.ExitRequest = true;
+        event->ignore();
+        return;
+    }
+    if (!ShellState.bMainCanUnload) {
+        event->ignore();
+        return;
+    }
+    MainTimer.MainClosing = true;
+    MainTimer.ExitRequest = true;
+    tmrMain_->stop();
+    UnloadOtherWindows();
+    const std::string font = AppearanceFontText();
+    if (!font.empty()) SaveAppearanceFont(FontText(ParseFontText(font)));
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmMain::UnloadOtherWindows() {
+    CloseCurrentEditor();
+    frmHello::Unload();
+    Core.bHelloShown = false;
+    frmProgress::Unload();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible()) w->close();
+}
+
+// ---------------------------------------------------------------- menus
+
+void frmMain::mnuSerLog_Click() { ShowSerialTraceWindow(); }
+
+void ShowSerialTraceWindow() {}
+
+void frmMain::mnuConnTest_Click() {
+    // The test runs while the timer drives the link; only from idle.
+    if (LinkState.nState != 0) return;
+    mnuConnTest_->setEnabled(false);
+    ConnTest();
+    if (mnuConnTest_) mnuConnTest_->setEnabled(true);
+}
+
+void frmMain::mnuService_Click() { CheckServicePsw(); }
+
+void frmMain::mnuExit_Click() { close(); }

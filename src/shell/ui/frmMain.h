@@ -1,0 +1,104 @@
+#pragma once
+// The main window: menus, the status bar with the status text and the
+// clock, the 10 ms timer that drives the link (GestMainTimer), the wait
+// display, the configuration tree docked at the left and the area where the
+// editor on screen stands beside it.
+#include <QMainWindow>
+#include <string>
+
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QAction;
+class QTimer;
+class frmDocument;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The load step, run once before the window is first shown: appearance,
+    // serial trace, number and currency settings, link settings, the timer
+    // flags, caption, menus and the tree window; then the timer starts.
+    void Load();
+    bool IsLoaded() const { return loaded_; }
+
+    // Applies the user-interface font to a window and its controls.
+    static void SetAppearance(QWidget* window);
+
+    // Refreshes the clock panels.
+    void ShowTime();
+    // The wait display: started with SetShowWait (its start time noted),
+    // refreshed by ShowWait, stopped by ClearShowWait (which with hide also
+    // hides the progress window unless it lists errors, and clears the
+    // status text).
+    void SetShowWait(float timeoutSeconds);
+    void ShowWait();
+    void ClearShowWait(bool hide);
+    bool WaitShown() const { return waitOn_; }
+
+    // Panel 1 of the status bar (Windows-1252 text).
+    void SetStatusText(const std::string& text);
+    std::string StatusText() const;
+
+    // Where editors stand, and the tree window.
+    QMdiArea* EditorArea() const { return mdiArea_; }
+    frmDocument* Document() const { return document_; }
+    QTimer* tmrMain() const { return tmrMain_; }
+
+    // The menu commands.
+    void mnuSerLog_Click();
+    void mnuConnTest_Click();
+    void mnuService_Click();
+    void mnuExit_Click();
+
+protected:
+    // The close request: the first one becomes an exit request that the
+    // timer takes when the link is idle; the window unloads only after the
+    // run's windows have been closed (CloseOpForms).
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void tmrMain_Timer();
+    void BuildMenus();
+    void SetTexts();
+    void UnloadOtherWindows();
+
+    bool loaded_ = false;
+    bool inTick_ = false;
+    bool waitOn_ = false;
+    double waitStart_ = 0;
+    QTimer* tmrMain_ = nullptr;
+    QMdiArea* mdiArea_ = nullptr;
+    frmDocument* document_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    QLabel* lblDate_ = nullptr;
+    QLabel* lblTime_ = nullptr;
+    QMenu* mnuFile_ = nullptr;
+    QMenu* mnuLink_ = nullptr;
+    QAction* mnuService_ = nullptr;
+    QAction* mnuExit_ = nullptr;
+    QAction* mnuSerLog_ = nullptr;
+    QAction* mnuConnTest_ = nullptr;
+};
+
+// The main window of the run (nullptr before it is created).
+extern frmMain* fMainForm;
+
+// Shows the serial-trace window (the link's window) from the main menu.
+void ShowSerialTraceWindow();
+
+// Keeps the 10 ms timer stopped while a modal dialog is open, so that no
+// tick runs underneath it.
+class ModalTimerPause {
+public:
+    ModalTimerPause();
+    ~ModalTimerPause();
+    ModalTimerPause(const ModalTimerPause&) = delete;
+    ModalTimerPause& operator=(const ModalTimerPause&) = delete;
+
+private:
+    bool wasRunning_ = false;
+};

@@ -1,0 +1,155 @@
+#include "shell/ui/frmProgress.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/globals.h"
+#include "core/texts.h"
+#include "core/ui/ctl_caption.h"
+#include "link/cmd_queue.h"
+#include "link/link_state.h"
+#include "platform/text.h"
+#include "shell/ui/frmMain.h"
+
+namespace {
+
+QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
+
+QPointer<frmProgress> instance;
+
+}  // namespace
+
+frmProgress* frmProgress::Instance() {
+    if (!instance) instance = new frmProgress(fMainForm);
+    return instance;
+}
+
+bool frmProgress::Exists() { return !instance.isNull(); }
+
+void frmProgress::Unload() {
+    if (instance) delete instance.data();
+}
+
+frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmProgress");
+    setModal(false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    lblCassa = new QLabel(this);
+    lblCassa->setObjectName("lblCassa");
+    lblComando = new QLabel(this);
+    lblComando->setObjectName("lblComando");
+    lblDescr = new QLabel(this);
+    lblDescr->setObjectName("lblDescr");
+    lblDescr->setWordWrap(true);
+    lblTempo = new QLabel(this);
+    lblTempo->setObjectName("lblTempo");
+    lblTempo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    sstPages = new QTabWidget(this);
+    sstPages->setObjectName("sstPages");
+    lstMessages = new QListWidget(sstPages);
+    lstMessages->setObjectName("lstMessages");
+    lstErrors = new QListWidget(sstPages);
+    lstErrors->setObjectName("lstErrors");
+    sstPages->addTab(lstMessages, QString());
+    sstPages->addTab(lstErrors, QString());
+
+    cmdCancel = new QPushButton(this);
+    cmdCancel->setObjectName("cmdCancel");
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+
+    auto* top = new QGridLayout;
+    top->addWidget(lblCassa, 0, 0);
+    top->addWidget(lblComando, 0, 1);
+    top->addWidget(lblTempo, 0, 2);
+    top->addWidget(lblDescr, 1, 0, 1, 3);
+    top->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(sstPages, 1);
+    layout->addLayout(buttons);
+
+    frmMain::SetAppearance(this);
+    SetTexts();
+    resize(440, 260);
+}
+
+void frmProgress::SetTexts() {
+    std::string caption = GetText("Progress", "caption");
+    setWindowTitle(Q(caption));
+    sstPages->setTabText(0, Q(GetText("Progress", "messages")));
+    sstPages->setTabText(1, Q(GetText("Progress", "errors")));
+    SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
+}
+
+void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefix) {
+    std::string line = text;
+    if (prefix) {
+        WaitTexts now = MakeWaitTexts(0);
+        std::string head = now.cassa;
+        if (CmdQueue.nCmdNum > 0) head += " - " + now.comando;
+        line = head + ": " + text;
+    }
+    if (Core.bInteractive) QApplication::beep();
+    list->addItem(Q(line));
+    list->scrollToBottom();
+}
+
+void frmProgress::AddMessage(const std::string& text, bool prefix) {
+    AddLine(lstMessages, text, prefix);
+    ShowWindow();
+}
+
+void frmProgress::AddError(const std::string& text, bool prefix) {
+    AddLine(lstErrors, text, prefix);
+    sstPages->setCurrentWidget(lstErrors);
+    ShowWindow();
+}
+
+bool frmProgress::HasErrors() const { return lstErrors->count() > 0; }
+
+void frmProgress::Hide_Request() {
+    if (!HasErrors()) hide();
+}
+
+void frmProgress::SetWaitTexts(const WaitTexts& texts) {
+    lblCassa->setText(Q(texts.cassa));
+    lblComando->setText(Q(texts.comando));
+    lblDescr->setText(Q(texts.description));
+    lblTempo->setText(Q(texts.elapsed));
+}
+
+void frmProgress::ShowWindow() {
+    if (!isVisible()) show();
+}
+
+void frmProgress::cmdCancel_Click() {
+    // The operation in progress stops: every waiting loop of the link ends
+    // on the abort flag, and the main timer drops what is still queued.
+    LinkState.AbortRequest = true;
+    LogErr(6);
+}
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+    lstMessages->clear();
+    lstErrors->clear();
+    hide();
+    event->ignore();
+}
+
+void frmProgress::reject() {
+    // Escape closes the window like its close box; it never aborts.
+    close();
+}

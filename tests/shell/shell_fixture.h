@@ -1,0 +1,78 @@
+#pragma once
+// Common ground of the shell tests: the Qt application (offscreen), every
+// global the shell touches back to its start-up value, and a temporary start
+// folder with setup.ini, the language files and a customer folder.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <string>
+
+#include "common/tempdir.h"
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/main_timer.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/link_state.h"
+#include "link/serial_log.h"
+#include "platform/files.h"
+#include "shell/batch.h"
+#include "shell/registry.h"
+#include "shell/shell_state.h"
+#include "shell/startup.h"
+
+namespace shelltest {
+
+// The one application object of the test program.
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "shell_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// The shipped language files.
+inline std::string LangFile(const char* name) {
+    return std::string(ECR_SOURCE_DIR) + "/lang/" + name;
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        Core = CoreGlobals{};
+        Texts = TextsGlobals{};
+        LinkState = LinkStateRec{};
+        MainTimer = MainTimerGlobals{};
+        ShellState = ShellGlobals{};
+        Batch = BatchGlobals{};
+        Startup = StartupGlobals{};
+        CmdQueue = CmdQueueState{};
+        SerLog = SerLogGlobals{};
+        CassaConf = CassaConfRec{};
+        for (auto& c : CassaList) c = CashRec{};
+        ClearEditorRegistry();
+        Core.strStartDir = dir.path();
+        Core.strSetupIni = dir.file("setup.ini");
+        Core.strRootDir = dir.path();
+        ConfigLevel.InitOffLine(9, kProgramRelease);
+        platform::CopyFileTo(LangFile("Testi.eng"), dir.file("Testi.eng"));
+        platform::CopyFileTo(LangFile("Testi.ita"), dir.file("Testi.ita"));
+    }
+    void TearDown() override { ClearEditorRegistry(); }
+
+    void Write(const std::string& name, const std::string& text) {
+        std::string path = dir.file(name);
+        size_t slash = path.find_last_of('/');
+        platform::MakeDir(path.substr(0, slash));
+        testsupport::WriteAll(path, text);
+    }
+    std::string Read(const std::string& name) const { return testsupport::ReadAll(dir.file(name)); }
+
+    testsupport::TempDir dir;
+};
+
+}  // namespace shelltest
