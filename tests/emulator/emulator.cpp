@@ -39,6 +39,10 @@ void Register::Send(const std::string& payload) {
     owner_.Queue({true, station_, payload});
 }
 
+void Register::SendAfter(const std::string& payload, double seconds) {
+    owner_.Queue({true, station_, payload, Now() + seconds});
+}
+
 void Register::SendSyn() { owner_.Queue({false, station_, ControlChars(kSyn, Addressed(), station_)}); }
 
 Emulator::Emulator(Options options)
@@ -238,7 +242,8 @@ void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::stri
 
 void Emulator::Pump(double now) {
     if (awaiting_ >= 0 && now > awaitUntil_) awaiting_ = -1;  // no reply: go on
-    while (awaiting_ < 0 && !outbox_.empty() && now >= nextSendAt_) {
+    while (awaiting_ < 0 && !outbox_.empty() && now >= nextSendAt_ &&
+           now >= outbox_.front().notBefore) {
         Outgoing out = std::move(outbox_.front());
         outbox_.pop_front();
         if (!out.answer) {

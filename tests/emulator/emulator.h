@@ -40,6 +40,9 @@ public:
     bool Addressed() const;
     // Queues an answer frame with this payload (class letter, code, fields).
     void Send(const std::string& payload);
+    // The same, sent no sooner than the given seconds from now (a register
+    // that takes its time between lines).
+    void SendAfter(const std::string& payload, double seconds);
     // Sends SYN (the register is busy) when the line is free.
     void SendSyn();
     Emulator& Owner() { return owner_; }
@@ -119,6 +122,7 @@ private:
         bool answer;       // an answer frame (else bytes as they stand)
         int station;
         std::string data;  // payload or bytes
+        double notBefore = 0;  // emulator clock: not sent before this time
     };
     struct Station {
         int address = 0;

@@ -1,0 +1,318 @@
+#include "emulator/cash_register.h"
+
+#include <cstdio>
+
+namespace emu {
+
+const std::vector<TableSpec>& KnownTables() {
+    static const std::vector<TableSpec> tables = {
+        {"departments", "*F", "80", "&L", "07"},
+        {"plu", "*G", "81", "", ""},
+        {"offers", "*L", "84", "", ""},
+        {"operators", "*H", "83", "&N", "09"},
+        {"receipt header", "*T", "85", "&O", "10"},
+        {"payment types", "*U", "86", "&P", "11"},
+        {"register options", "*V", "87", "&Q", "12", true},
+        {"discounts", "*Y", "88", "&R", "13"},
+        {"vat table", "*I", "89", "&W", "14", true},
+        {"waiters", "*J", "82", "&K", "15"},
+        {"customers", "*M", "70", "&I", "16"},
+        {"keyboard", "*y", "79", "&k", "20"},
+        {"plu directory", "*i", "71", "&l", "23"},
+        {"communication", "*n", "72", "&m", "24", true},
+        {"operator options", "*p", "73", "&o", "25", true},
+        {"receipt options", "*s", "74", "&q", "26", true},
+        {"receipt options 2", "*r", "75", "&t", "27", true},
+        {"general options", "*t", "76", "&u", "28", true},
+        {"operator options 2", "*v", "77", "&v", "29", true},
+        {"icon periods", "*N", "50", "&i", "50"},
+        {"department groups", "*O", "51", "&p", "51"},
+        {"stamps", "*Q", "52", "&r", "52"},
+        {"currencies", "*P", "53", "&s", "53"},
+        {"icon texts", "*Z", "54", "&Z", "54"},
+        {"register options 2", "*X", "55", "&S", "55", true},
+        {"multiple functions", "*l", "56", "&H", "56"},
+        {"discount option array", "*m", "57", "&T", "70"},
+        {"meal tickets", "*a", "58", "&a", "58"},
+        {"customer groups", "*o", "59", "&b", "59"},
+        {"statistic groups", "^i", "62", "^L", "62"},
+        {"loyalty lines", "^f", "63", "^F", "71"},
+        {"loyalty subtotal", "^d", "64", "^D", "64"},
+        {"change loading", "^b", "66", "", ""},
+        {"loyalty by department", "^e", "67", "^E", "67"},
+        {"price weight codes", "^g", "68", "^G", "68"},
+        {"discount options", "*W", "69", "&f", "69"},
+        {"plu options", "", "", "&z", "78"},
+    };
+    return tables;
+}
+
+std::string ReportCode(const std::string& token) {
+    static const std::map<std::string, std::string> codes = {
+        {"*A", "02"}, {"*E", "03"}, {"*B", "04"}, {"*K", "04"}, {"*C", "05"},
+        {"*D", "06"}, {"*w", "19"}, {"*h", "21"}, {"*f", "22"}, {"*R", "30"},
+        {"*S", "31"}, {"*g", "32"}, {"*u", "33"}, {"*b", "34"},
+    };
+    auto it = codes.find(token.substr(0, 2));
+    return it == codes.end() ? std::string() : it->second;
+}
+
+namespace {
+
+std::vector<std::string> Tokens(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+const TableSpec* FindTable(const std::string& token, bool send) {
+    const std::string key = token.substr(0, 2);
+    for (const TableSpec& t : KnownTables())
+        if ((send ? t.sendToken : t.readToken) == key && !key.empty()) return &t;
+    return nullptr;
+}
+
+std::string Word(int value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%03d", value % 1000);
+    return buf;
+}
+
+}  // namespace
+
+CashRegister::CashRegister(int station, RegisterConfig config)
+    : station_(station), config_(std::move(config)) {}
+
+void CashRegister::SetConfig(const RegisterConfig& config) {
+    std::lock_guard<std::mutex> lock(mu_);
+    config_ = config;
+}
+
+RegisterConfig CashRegister::Config() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return config_;
+}
+
+void CashRegister::SetRecords(const std::string& table, std::vector<std::string> records) {
+    std::lock_guard<std::mutex> lock(mu_);
+    records_[table] = std::move(records);
+}
+
+void CashRegister::SetReport(const std::string& token, std::vector<std::string> lines) {
+    std::lock_guard<std::mutex> lock(mu_);
+    reports_[token] = std::move(lines);
+}
+
+void CashRegister::SetHistory(std::vector<std::pair<std::string, std::string>> lines) {
+    std::lock_guard<std::mutex> lock(mu_);
+    history_ = std::move(lines);
+}
+
+std::vector<std::string> CashRegister::Records(const std::string& table) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = records_.find(table);
+    return it == records_.end() ? std::vector<std::string>{} : it->second;
+}
+
+std::vector<std::string> CashRegister::Received(const std::string& table) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = received_.find(table);
+    return it == received_.end() ? std::vector<std::string>{} : it->second;
+}
+
+std::vector<std::string> CashRegister::Commands() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return commands_;
+}
+
+std::string CashRegister::HistoryStart() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return historyStart_;
+}
+
+int CashRegister::Polls() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return polls_;
+}
+
+int CashRegister::Hellos() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return hellos_;
+}
+
+bool CashRegister::Busy() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return mode_ != Mode::Idle;
+}
+
+std::string CashRegister::HelloPayload() const {
+    std::string p = "A01:" + Word(config_.status[0]) + ":" + Word(config_.status[1]) + ":" +
+                    Word(config_.status[2]) + ":";
+    if (config_.fourthWord) p += Word(config_.status[3]) + ":";
+    return p + config_.dateTime + ":" + config_.identity + ":" + config_.release + ":" +
+           config_.name;
+}
+
+bool CashRegister::OnPoll(Register& reg, const PcUnit&) {
+    if (reg.Station() != station_) return false;
+    std::lock_guard<std::mutex> lock(mu_);
+    ++polls_;
+    if (config_.silentPolls != 0) {
+        if (config_.silentPolls > 0) --config_.silentPolls;
+        return true;
+    }
+    ++hellos_;
+    reg.Send(HelloPayload());
+    return true;
+}
+
+bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
+    if (reg.Station() != station_) return false;
+    std::lock_guard<std::mutex> lock(mu_);
+    const std::string& p = unit.payload;
+    const bool command = p.compare(0, 2, "0;") == 0;
+
+    if (mode_ == Mode::Sending && !(command && p.size() > 2)) {
+        // A record of the table being sent, or its end.
+        if (p == "*") {
+            Finish();
+            return true;
+        }
+        incoming_.push_back(p);
+        if (table_->singleRecord)
+            Finish();
+        else
+            NextRequest(reg, false);
+        return true;
+    }
+    if (mode_ == Mode::HistoryStart && !(command && p.size() > 2)) {
+        // Where the program wants the history to start from.
+        historyStart_ = p;
+        mode_ = Mode::Lines;
+        lines_.clear();
+        for (const auto& [pos, text] : history_) lines_.push_back("C00:" + pos + ":" + text);
+        lines_.push_back("C00:ZZZZ:ZZ:*");
+        next_ = 0;
+        NextLine(reg, true);
+        return true;
+    }
+    if (!command) return true;  // data nobody asked for
+
+    mode_ = Mode::Idle;  // a command ends whatever was under way
+    const std::string text = p.substr(2);
+    commands_.push_back(text);
+    StartCommand(reg, text);
+    return true;
+}
+
+bool CashRegister::OnAck(Register& reg) {
+    if (reg.Station() != station_) return false;
+    std::lock_guard<std::mutex> lock(mu_);
+    if (mode_ != Mode::Lines) return true;
+    if (next_ >= lines_.size())
+        Finish();
+    else
+        NextLine(reg, false);
+    return true;
+}
+
+void CashRegister::StartCommand(Register& reg, const std::string& text) {
+    if (text == "#P;#H;") {
+        // The hello command: nothing to do but, if asked, a status frame.
+        if (config_.statusOnHelloCommand) reg.Send("A05");
+        return;
+    }
+    const std::vector<std::string> tokens = Tokens(text);
+    bool open = false;
+    std::string mode, request;
+    for (const std::string& t : tokens) {
+        if (t == "*2") {
+            open = true;
+        } else if (t == "#P" && open && mode.empty()) {
+            // The receipt history: first the register asks where to start.
+            mode_ = Mode::HistoryStart;
+            sent_ = 0;
+            historyStart_.clear();
+            reg.Send("B90");
+            ++sent_;
+            return;
+        } else if (t == "+2" || t == "+3" || t == "+4") {
+            mode = t;
+        } else if (!mode.empty() && request.empty()) {
+            request = t;
+        }
+    }
+    if (request.empty()) return;
+    sent_ = 0;
+    next_ = 0;
+    lines_.clear();
+    if (mode == "+2") {
+        const std::string code = ReportCode(request);
+        if (code.empty()) return;
+        for (const std::string& l : reports_[request.substr(0, 2)])
+            lines_.push_back("C" + code + ":ZZZZ:ZZ:" + l);
+        lines_.push_back("C" + code + ":ZZZZ:ZZ:*");
+        mode_ = Mode::Lines;
+        NextLine(reg, true);
+        return;
+    }
+    if (mode != "+4") return;
+    if (const TableSpec* t = FindTable(request, true)) {
+        table_ = t;
+        incoming_.clear();
+        mode_ = Mode::Sending;
+        NextRequest(reg, true);
+    } else if (const TableSpec* r = FindTable(request, false)) {
+        table_ = r;
+        for (const std::string& rec : records_[r->name])
+            lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:" + rec);
+        lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:*");
+        mode_ = Mode::Lines;
+        NextLine(reg, true);
+    }
+}
+
+bool CashRegister::Stalled() { return config_.stallAfter >= 0 && sent_ >= config_.stallAfter; }
+
+void CashRegister::NextRequest(Register& reg, bool first) {
+    if (Stalled()) return;
+    ++sent_;
+    const std::string payload = "B" + table_->bCode;
+    if (!first && config_.lineDelay > 0)
+        reg.SendAfter(payload, config_.lineDelay);
+    else
+        reg.Send(payload);
+}
+
+void CashRegister::NextLine(Register& reg, bool first) {
+    if (next_ >= lines_.size()) {
+        Finish();
+        return;
+    }
+    if (Stalled()) return;
+    ++sent_;
+    const std::string payload = lines_[next_++];
+    if (!first && config_.lineDelay > 0)
+        reg.SendAfter(payload, config_.lineDelay);
+    else
+        reg.Send(payload);
+}
+
+void CashRegister::Finish() {
+    if (mode_ == Mode::Sending && table_) {
+        // What was sent is what a read gives back: every field ended by ":".
+        received_[table_->name] = incoming_;
+        std::vector<std::string> stored;
+        for (const std::string& r : incoming_) stored.push_back(r + ":");
+        records_[table_->name] = stored;
+    }
+    mode_ = Mode::Idle;
+}
+
+}  // namespace emu

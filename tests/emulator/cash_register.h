@@ -1,0 +1,106 @@
+#pragma once
+// A register's side of the dialogue, as a handler of the emulator: it answers
+// polls with its hello ("A01" and four status words), takes the command
+// frames, asks for the records of a table being sent to it with "B" requests
+// and keeps what it receives, sends the records of a table being read, the
+// lines of a report and the receipt history with its positions as "C" lines,
+// each line after the program's acknowledgement of the one before.
+//
+// One CashRegister plays one station; in addressed mode add one per station.
+#include <array>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "emulator/emulator.h"
+
+namespace emu {
+
+// A table as the register knows it: the token of its send and the "B" code it
+// asks for the records with, the token of its read and the "C" code it sends
+// them with. An option group travels as one record without a closing "*".
+struct TableSpec {
+    std::string name;
+    std::string sendToken;  // "*F"; empty when the table isn't sent
+    std::string bCode;      // "80"
+    std::string readToken;  // "&L"; empty when the table isn't read
+    std::string cCode;      // "07"
+    bool singleRecord = false;
+};
+const std::vector<TableSpec>& KnownTables();
+// The "C" code of a report token ("*A" -> "02"); empty when unknown.
+std::string ReportCode(const std::string& token);
+
+struct RegisterConfig {
+    int helloType = 1;                 // 1: polled with DC1; 0: with DLE, then the hello command
+    std::array<int, 4> status{};       // hello status words 0 to 3 (word 0: mode and refusals)
+    bool fourthWord = true;            // the answer carries status word 3
+    std::string dateTime = "0101241230";
+    std::string identity = "EMU";
+    std::string release = "R022002";
+    std::string name = "REG";
+    int silentPolls = 0;               // polls left unanswered: N the next N, -1 always
+    bool statusOnHelloCommand = false; // answers the hello command with an "A05" status frame
+    double lineDelay = 0;              // seconds before each "B" request and "C" line but the first
+    int stallAfter = -1;               // falls silent after this many requests or lines (-1 never)
+};
+
+class CashRegister : public Handler {
+public:
+    explicit CashRegister(int station = 0, RegisterConfig config = {});
+
+    // --- what the test sets (any time) ---
+    void SetConfig(const RegisterConfig& config);
+    RegisterConfig Config() const;
+    // The records sent on a read: fields each followed by ":" ("1:DEPT 1:31:").
+    void SetRecords(const std::string& table, std::vector<std::string> records);
+    void SetReport(const std::string& token, std::vector<std::string> lines);
+    // The receipt history: position ("0001:01") and text of every line.
+    void SetHistory(std::vector<std::pair<std::string, std::string>> lines);
+
+    // --- what happened ---
+    std::vector<std::string> Records(const std::string& table) const;   // held now
+    std::vector<std::string> Received(const std::string& table) const;  // the last send, "*" excluded
+    std::vector<std::string> Commands() const;  // command texts after "0;", in order ("" included)
+    std::string HistoryStart() const;           // the program's answer to "B90"
+    int Polls() const;
+    int Hellos() const;  // hello answers sent
+    bool Busy() const;   // a transfer is under way
+
+    // --- Handler ---
+    bool OnFrame(Register& reg, const PcUnit& unit) override;
+    bool OnPoll(Register& reg, const PcUnit& unit) override;
+    bool OnAck(Register& reg) override;
+
+private:
+    enum class Mode { Idle, Sending, HistoryStart, Lines };
+    std::string HelloPayload() const;
+    void StartCommand(Register& reg, const std::string& text);
+    void NextRequest(Register& reg, bool first);
+    void NextLine(Register& reg, bool first);
+    bool Stalled();
+    void Finish();
+
+    const int station_;
+    mutable std::mutex mu_;
+    RegisterConfig config_;
+    std::map<std::string, std::vector<std::string>> records_;  // by table name
+    std::map<std::string, std::vector<std::string>> received_;
+    std::map<std::string, std::vector<std::string>> reports_;  // by report token
+    std::vector<std::pair<std::string, std::string>> history_;
+    std::vector<std::string> commands_;
+    std::string historyStart_;
+    int polls_ = 0;
+    int hellos_ = 0;
+
+    Mode mode_ = Mode::Idle;
+    const TableSpec* table_ = nullptr;  // the table being sent or read
+    std::vector<std::string> incoming_; // records of the send under way
+    std::vector<std::string> lines_;    // "C" payloads still to send (the last one ends)
+    size_t next_ = 0;
+    int sent_ = 0;                      // requests or lines sent in this transfer
+};
+
+}  // namespace emu
