@@ -25,13 +25,14 @@
 
 namespace shelltest {
 
-// The one application object of the test program.
+// The one application object of the test program. It is never destroyed:
+// at the program's exit Qt's own objects may already be gone.
 inline QApplication& App() {
     static int argc = 1;
     static char name[] = "shell_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The shipped language files.

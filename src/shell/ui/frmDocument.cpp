@@ -1,13 +1,17 @@
 #include "shell/ui/frmDocument.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 #include "core/cash_list.h"
 #include "core/globals.h"
@@ -179,6 +183,21 @@ void frmDocument::SetPanelText(int panel, const std::string& text) {
 std::string frmDocument::PanelText(int panel) const {
     const QLabel* label = panel == 7 ? lblPanel7 : panel == 8 ? lblPanel8 : nullptr;
     return label ? platform::Utf8ToCp1252(label->text().toStdString()) : std::string();
+}
+
+int frmDocument::ContentWidth() const {
+    int widest = 0;
+    std::function<void(QTreeWidgetItem*, int)> measure = [&](QTreeWidgetItem* item, int level) {
+        QFontMetrics metrics(item->font(0));
+        widest = std::max(widest, (level + 1) * tvwConfig->indentation() +
+                                      metrics.horizontalAdvance(item->text(0)));
+        for (int i = 0; i < item->childCount(); ++i) measure(item->child(i), level + 1);
+    };
+    for (int i = 0; i < tvwConfig->topLevelItemCount(); ++i) measure(tvwConfig->topLevelItem(i), 0);
+    // The item's text margins, the tree's frame and the window's margins.
+    const int chrome = 12 + 2 * tvwConfig->frameWidth() + 4 +
+                       tvwConfig->verticalScrollBar()->sizeHint().width();
+    return widest + chrome;
 }
 
 int32_t frmDocument::LeftTwips() const {

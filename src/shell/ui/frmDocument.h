@@ -48,6 +48,8 @@ public:
     int32_t HeightTwips() const;
 
     QTreeWidget* Tree() const { return tvwConfig; }
+    // The width in pixels at which every node's caption shows whole.
+    int ContentWidth() const;
 
 private:
     void ItemChosen(QTreeWidgetItem* item);

@@ -53,6 +53,8 @@ frmList::frmList(QWidget* parent) : QDialog(parent) {
     layout->addWidget(lvwList, 1);
     layout->addLayout(buttons);
     frmMain::SetAppearance(this);
+    SetCtlCaption(cmdOk, GetText("Comandi", "13"));
+    SetCtlCaption(cmdCancel, GetText("Comandi", "14"));
     resize(520, 360);
 }
 
@@ -67,8 +69,9 @@ void frmList::AddColumn(const std::string& caption, float share) {
     lvwList->setColumnCount(column + 1);
     QTreeWidgetItem* header = lvwList->headerItem();
     header->setText(column, Q(caption));
-    if (layout()) layout()->activate();
-    const int listTwips = PixelsToTwips(lvwList->viewport()->width());
+    // The list's width as laid out, also before the window is first shown.
+    if (layout() && !isVisible()) layout()->setGeometry(rect());
+    const int listTwips = PixelsToTwips(lvwList->width() - 2 * lvwList->frameWidth());
     const int width = TwipsToPixels(static_cast<int32_t>(listTwips * share) - 450);
     lvwList->setColumnWidth(column, std::max(width, 24));
 }

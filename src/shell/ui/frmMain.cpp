@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "core/cash_list.h"
 #include "core/globals.h"
@@ -162,11 +163,16 @@ void frmMain::Load() {
     dock->setWidget(document_);
     dock->setTitleBarWidget(new QWidget(dock));
     addDockWidget(Qt::LeftDockWidgetArea, dock);
-    resize(TwipsToPixels(ShellState.nMainWidth), 560);
-    resizeDocks({dock}, {TwipsToPixels(frmDocument::kWidthTwips)}, Qt::Horizontal);
 
     SetTexts();
     document_->Load();
+    // The tree window is as wide as its captions need, within bounds that
+    // leave the editors their room.
+    const int mainWidth = TwipsToPixels(ShellState.nMainWidth);
+    const int treeWidth = std::clamp(document_->ContentWidth(),
+                                     TwipsToPixels(frmDocument::kWidthTwips), mainWidth * 2 / 5);
+    resize(mainWidth, 560);
+    resizeDocks({dock}, {treeWidth}, Qt::Horizontal);
     ShowTime();
     tmrMain_->start();
 }

@@ -58,8 +58,10 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
     sstPages->setObjectName("sstPages");
     lstMessages = new QListWidget(sstPages);
     lstMessages->setObjectName("lstMessages");
+    lstMessages->setWordWrap(true);
     lstErrors = new QListWidget(sstPages);
     lstErrors->setObjectName("lstErrors");
+    lstErrors->setWordWrap(true);
     sstPages->addTab(lstMessages, QString());
     sstPages->addTab(lstErrors, QString());
 

@@ -1,0 +1,125 @@
+// The tree window: its progress bar, the sort buffer of the imports, the
+// stop request and the register nodes.
+#include <QTreeWidget>
+
+#include "common/fake_shell.h"
+#include "shell/document.h"
+#include "shell/progress_range.h"
+#include "shell/sort_buffer.h"
+#include "shell/ui/frmDocument.h"
+#include "shell_fixture.h"
+
+namespace {
+
+using shelltest::ShellTest;
+
+TEST(ProgressRange, RangeValueStepAndBusyMark) {
+    ProgressRange bar;
+    EXPECT_FALSE(bar.Busy());
+    bar.SetRange(1, 3);
+    EXPECT_TRUE(bar.Busy());
+    EXPECT_EQ(bar.Value(), 1);
+    bar.Inc();
+    bar.Inc();
+    EXPECT_EQ(bar.Value(), 3);
+    bar.Inc();  // past the maximum: back to the minimum
+    EXPECT_EQ(bar.Value(), 1);
+
+    bar.SetValue(2);
+    EXPECT_EQ(bar.Value(), 2);
+    bar.SetValue(99);  // kept within the range
+    EXPECT_EQ(bar.Value(), 3);
+    bar.SetValue(-1);
+    EXPECT_EQ(bar.Value(), 1);
+    EXPECT_FALSE(bar.Busy());
+
+    bar.SetRange(0, 40000);
+    EXPECT_EQ(bar.Maximum(), 32767);
+    bar.SetRange(10, 5);
+    EXPECT_EQ(bar.Maximum(), 10);
+}
+
+TEST(SortGrid, SortsByBothColumnsByCharacterCode) {
+    SortGrid grid;
+    grid.SetRows(1);
+    grid.Clear();
+    const std::pair<const char*, const char*> rows[] = {
+        {"B", "1"}, {"A", "2"}, {"a", "0"}, {"A", "1"}, {"\xC8", "0"}, {"12  ", "9"}, {"100 ", "8"}};
+    for (const auto& [key, number] : rows) {
+        int32_t last = grid.Rows() - 1;
+        grid.SetTextMatrix(last, 0, key);
+        grid.SetTextMatrix(last, 1, number);
+        grid.AddItem("");
+    }
+    EXPECT_EQ(grid.Rows(), 8);
+    grid.Row = 0;
+    grid.Col = 0;
+    grid.ColSel = 1;
+    grid.Sort(SortGrid::kSortStringAscending);
+    std::vector<std::string> order;
+    for (int32_t r = 0; r < grid.Rows(); ++r)
+        order.push_back(grid.TextMatrix(r, 0) + "/" + grid.TextMatrix(r, 1));
+    // The empty row first; "100 " before "12  "; upper case before lower
+    // case; a Windows-1252 letter above 127 last.
+    EXPECT_EQ(order, (std::vector<std::string>{"/", "100 /8", "12  /9", "A/1", "A/2", "B/1", "a/0",
+                                               "\xC8/0"}));
+
+    // Cells outside the table read empty and take no text.
+    EXPECT_EQ(grid.TextMatrix(8, 0), "");
+    EXPECT_EQ(grid.TextMatrix(0, 2), "");
+    grid.SetTextMatrix(-1, 0, "x");
+    grid.SetRows(1);
+    EXPECT_EQ(grid.Rows(), 1);
+    grid.Clear();
+    EXPECT_EQ(grid.TextMatrix(0, 0), "");
+}
+
+TEST_F(ShellTest, TheStopRequestIsLogged) {
+    Core.strLogErrFile = dir.file("err.log");
+    SetStopFlag();
+    EXPECT_TRUE(MainTimer.StopRequest);
+    EXPECT_NE(Read("err.log").find("[006]"), std::string::npos);
+}
+
+TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
+    testsupport::ScopedFakeShell shell;
+    Core.strLangFile = dir.file("Testi.eng");
+    Core.strRootDir = dir.path();
+    Write("config.ini", "[Casse]\r\nC0=1|Front|||1|0|0|1\r\nC1=2||||1|1|3|1\r\n");
+    LoadCasseConf();
+    EXPECT_EQ(RegisterNodeCaption(0), "Register 1 - Front");
+    EXPECT_EQ(RegisterNodeCaption(1), "Register 4");
+
+    frmDocument doc;
+    doc.FillTree();
+    QTreeWidgetItem* registers = doc.Tree()->topLevelItem(0);
+    ASSERT_NE(registers, nullptr);
+    EXPECT_EQ(registers->text(0).toStdString(), "Registers");
+    ASSERT_EQ(registers->childCount(), 2);
+    // Every editor has a node; those not in the program yet are greyed.
+    int editors = 0;
+    for (int i = 1; i < doc.Tree()->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* group = doc.Tree()->topLevelItem(i);
+        EXPECT_FALSE(group->text(0).isEmpty());
+        for (int j = 0; j < group->childCount(); ++j, ++editors) {
+            EXPECT_FALSE(group->child(j)->text(0).isEmpty());
+            EXPECT_TRUE(group->child(j)->isDisabled());
+        }
+    }
+    EXPECT_EQ(editors, static_cast<int>(EditorNodes().size()));
+
+    emit doc.Tree()->itemClicked(registers->child(1), 0);
+    EXPECT_EQ(LinkState.nCurCash, 1);
+    EXPECT_EQ(Core.nOpenCash, 1);
+    EXPECT_EQ(LinkState.nAddress, 3);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa4"));
+    EXPECT_TRUE(registers->child(1)->font(0).bold());
+    EXPECT_FALSE(registers->child(0)->font(0).bold());
+
+    doc.SetPanelText(7, "12");
+    doc.SetPanelText(8, "3");
+    EXPECT_EQ(doc.PanelText(7), "12");
+    EXPECT_EQ(doc.PanelText(8), "3");
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+// The main window: its load step, the close request and unload protocol,
+// the timer's close-down, the wait display, and how it looks at its default
+// size (a screenshot is written when ECR_SCREENSHOT_DIR names a folder).
+#include <QAbstractButton>
+#include <QAction>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <functional>
+
+#include "shell/ui/frmDocument.h"
+#include "shell/ui/frmMain.h"
+#include "shell/ui/frmProgress.h"
+#include "shell/ui/qt_shell.h"
+#include "shell_fixture.h"
+
+namespace {
+
+class MainWindowTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        SetShell(&TheQtShell());
+        Write("setup.ini", "[Locale]\r\nCurrencyDecimals=2\r\n");
+        Write("TIMBREL/Demo/config.ini", "[Casse]\r\nC0=1|Front|||1|0|0|1\r\nC1=2|Back|||1|0|1|0\r\n");
+        Core.bInteractive = true;
+        Core.strCashDir = dir.file("TIMBREL/Demo");
+        Core.strCustDir = dir.file("Shop/Demo");
+        Core.strLangFile = dir.file("Testi.eng");
+        Core.bAskOnExit = true;
+    }
+    void TearDown() override {
+        frmProgress::Unload();
+        SetShell(nullptr);
+        ShellTest::TearDown();
+    }
+    // Lets the timer run until the condition holds or a second has passed.
+    bool RunUntil(const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+};
+
+TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
+    frmMain main;
+    main.Load();
+    EXPECT_EQ(Core.strRootDir, dir.file("TIMBREL/Demo"));
+    EXPECT_EQ(ShellState.nMainWidth, 12000);
+    EXPECT_EQ(main.windowTitle().toStdString(), "ECR Programmer - " + dir.file("Shop/Demo"));
+    EXPECT_TRUE(MainTimer.bFirstTick);
+    EXPECT_TRUE(main.tmrMain()->isActive());
+    EXPECT_EQ(main.tmrMain()->interval(), 10);
+    // The first register of the list is open.
+    EXPECT_EQ(LinkState.nCurCash, 0);
+    EXPECT_EQ(Core.strCashDir, dir.file("TIMBREL/Demo/Cassa1"));
+    EXPECT_TRUE(platform::DirExists(dir.file("TIMBREL/Demo/Cassa1")));
+
+    std::vector<std::string> menus;
+    for (QAction* a : main.menuBar()->actions()) {
+        menus.push_back(a->text().toStdString());
+        for (QAction* item : a->menu()->actions())
+            if (!item->isSeparator()) menus.push_back(item->text().toStdString());
+    }
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "E&xit", "&Link",
+                                               "Serial &trace...", "&Connection test"}));
+    main.tmrMain()->stop();
+}
+
+TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) {
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    main.show();
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(MainTimer.ExitRequest);
+    EXPECT_FALSE(Core.bAskOnExit);
+    EXPECT_FALSE(main.close());  // refused until the run's windows are closed
+    EXPECT_TRUE(main.isVisible());
+
+    TheQtShell().CloseOpForms();
+    EXPECT_TRUE(ShellState.bMainCanUnload);
+    EXPECT_TRUE(main.close());
+    EXPECT_TRUE(MainTimer.MainClosing);
+}
+
+TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {
+    frmMain main;
+    main.Load();
+    main.show();
+    frmProgress::Instance()->AddMessage("working", false);
+    main.close();
+    ASSERT_TRUE(RunUntil([&] { return !main.isVisible(); }));
+    EXPECT_TRUE(MainTimer.MainClosing);
+    EXPECT_FALSE(main.tmrMain()->isActive());
+    EXPECT_FALSE(frmProgress::Exists());
+}
+
+TEST_F(MainWindowTest, BatchModeAsksNothingAndReleasesTheKeyboard) {
+    Core.bInteractive = false;
+    Core.strRootDir = dir.file("TIMBREL/Demo");
+    LoadCasseConf();
+    CassaList[0].bEnabled = True;
+    ResetTimer();
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    Core.bKeyLock = true;
+    EXPECT_FALSE(main.close());
+    EXPECT_FALSE(Core.bKeyLock);
+    EXPECT_EQ(CmdQueue.entries[1].state, -1);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
+    std::string log = testsupport::ReadAll(dir.file("TIMBREL/Demo/msg.log"));
+    EXPECT_NE(log.find("keyboard is still locked"), std::string::npos) << log;
+}
+
+TEST_F(MainWindowTest, TheWaitDisplayShowsTheCommandInTheProgressWindow) {
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    LinkState.nAddress = 2;
+    CmdQueue.nCmdCur = 1;
+    CmdQueue.nCmdNum = 2;
+    CmdQueue.entries[1].description = "Send departments";
+    TheQtShell().SetShowWait(2.5f);
+    frmProgress* progress = frmProgress::Instance();
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->lblCassa->text().toStdString(), "Register 3");
+    EXPECT_EQ(progress->lblComando->text().toStdString(), "Command 1/2");
+    EXPECT_EQ(progress->lblDescr->text().toStdString(), "Send departments");
+    EXPECT_EQ(progress->lblTempo->text().toStdString().rfind("Time (s) 0", 0), 0u);
+
+    TheQtShell().ClearShowWait(true);
+    EXPECT_FALSE(progress->isVisible());
+    TheQtShell().AddError("no answer", true);
+    TheQtShell().ClearShowWait(true);
+    EXPECT_TRUE(progress->isVisible());  // errors keep it on screen
+    EXPECT_EQ(progress->lstErrors->item(0)->text().toStdString(), "Register 3 - Command 1/2: no answer");
+}
+
+// Every visible label, button and menu shows its whole text.
+void ExpectNothingCut(QWidget* window) {
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
+        EXPECT_GE(label->width(), label->sizeHint().width())
+            << window->objectName().toStdString() << " " << label->objectName().toStdString();
+    }
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->text().isEmpty()) continue;
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+        SCOPED_TRACE(lang);
+        Core = CoreGlobals{};
+        Core.strStartDir = dir.path();
+        Core.strSetupIni = dir.file("setup.ini");
+        Core.bInteractive = true;
+        Core.strCashDir = dir.file("TIMBREL/Demo");
+        Core.strCustDir = dir.file("Shop/Demo");
+        Core.strLangFile = dir.file(lang);
+        frmMain main;
+        main.Load();
+        main.tmrMain()->stop();
+        main.show();
+        ShowMsg("44", "2");
+        LinkState.nAddress = 0;
+        CmdQueue.nCmdCur = 1;
+        CmdQueue.nCmdNum = 1;
+        CmdQueue.entries[1].description = GetProtocolText("&L");
+        TheQtShell().SetShowWait(2.5f);
+        TheQtShell().AddMessage(GetText("Msg", "conntestend"), true);
+        TheQtShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
+        frmProgress* progress = frmProgress::Instance();
+        progress->move(main.geometry().right() - progress->width() - 20, main.geometry().bottom() - progress->height() - 40);
+        QCoreApplication::processEvents();
+
+        ExpectNothingCut(&main);
+        ExpectNothingCut(progress);
+        EXPECT_GE(main.menuBar()->width(), main.menuBar()->sizeHint().width());
+        // The tree shows every caption whole.
+        QTreeWidget* tree = fDocForm->Tree();
+        std::function<void(QTreeWidgetItem*, int)> fits = [&](QTreeWidgetItem* item, int level) {
+            int need = (level + 1) * tree->indentation() +
+                       QFontMetrics(item->font(0)).horizontalAdvance(item->text(0)) + 6;
+            EXPECT_LE(need, tree->columnWidth(0)) << item->text(0).toStdString();
+            for (int i = 0; i < item->childCount(); ++i) fits(item->child(i), level + 1);
+        };
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) fits(tree->topLevelItem(i), 0);
+        // The tree window and the editor area do not overlap.
+        QDockWidget* dock = main.findChild<QDockWidget*>("dockDocument");
+        EXPECT_LE(dock->geometry().right(), main.centralWidget()->geometry().left());
+
+        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
+            QPixmap shot = main.grab();
+            QPainter paint(&shot);
+            paint.drawPixmap(progress->pos() - main.pos(), progress->grab());
+            paint.end();
+            shot.save(QString("%1/main_window_%2.png").arg(out, QString(lang).mid(6)));
+        }
+        frmProgress::Unload();
+        ShellState.bMainCanUnload = true;
+        Core.bAskOnExit = false;
+        main.close();
+    }
+}
+
+}  // namespace
