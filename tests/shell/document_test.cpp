@@ -108,6 +108,10 @@ TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
     }
     EXPECT_EQ(editors, static_cast<int>(EditorNodes().size()));
 
+    LinkState.nState = 1;  // the link is busy: the open register stays
+    emit doc.Tree()->itemClicked(registers->child(1), 0);
+    EXPECT_EQ(LinkState.nCurCash, 0);
+    LinkState.nState = 0;
     emit doc.Tree()->itemClicked(registers->child(1), 0);
     EXPECT_EQ(LinkState.nCurCash, 1);
     EXPECT_EQ(Core.nOpenCash, 1);

@@ -19,6 +19,11 @@
 #include <cstdlib>
 #include <functional>
 
+#include "emulator/cash_register.h"
+#include "emulator/emulator.h"
+#include "link/port.h"
+#include "link/ui/frmSerLog.h"
+#include "platform/settings.h"
 #include "shell/ui/frmDocument.h"
 #include "shell/ui/frmMain.h"
 #include "shell/ui/frmProgress.h"
@@ -77,6 +82,36 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
     EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "E&xit", "&Link",
                                                "Serial &trace...", "&Connection test"}));
     main.tmrMain()->stop();
+}
+
+TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
+    Write("TIMBREL/Demo/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+    emu::Emulator emulator;
+    auto reg = std::make_shared<emu::CashRegister>(0);
+    emulator.AddHandler(reg);
+    std::string error;
+    ASSERT_TRUE(emulator.Start(&error)) << error;
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+
+    frmMain main;
+    main.Load();
+    main.show();
+    main.findChild<QAction*>("mnuSerLog")->trigger();
+    EXPECT_TRUE(frmSerLog::Instance()->isVisible());
+    frmSerLog::Instance()->close();
+
+    main.findChild<QAction*>("mnuConnTest")->trigger();
+    EXPECT_GE(reg->Hellos(), 1);
+    EXPECT_EQ(LinkState.nState, 0);
+    ASSERT_TRUE(frmProgress::Exists());
+    QListWidget* messages = frmProgress::Instance()->lstMessages;
+    ASSERT_GE(messages->count(), 1);
+    EXPECT_NE(messages->item(messages->count() - 1)->text().toStdString().find("Connection test finished"),
+              std::string::npos);
+    EXPECT_EQ(frmProgress::Instance()->lstErrors->count(), 0);
+    main.tmrMain()->stop();
+    SetPortFactory({});
+    emulator.Stop();
 }
 
 TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) {

@@ -149,6 +149,11 @@ void frmDocument::ItemChosen(QTreeWidgetItem* item) {
     if (kind != kRegisterNode) return;
     const int16_t index = static_cast<int16_t>(item->data(0, kValueRole).toInt());
     if (index == LinkState.nCurCash && Core.nOpenCash == index) return;
+    // While the link works on a register its folder stays the open one.
+    if (LinkState.nState != 0) {
+        MarkCurrentRegister();
+        return;
+    }
     // The editor on screen saves into the register it shows before the
     // other register's folder is opened; then it comes back with its data.
     const std::string key = ShellState.strCurFrmKey;

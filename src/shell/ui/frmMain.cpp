@@ -25,6 +25,7 @@
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/serial_log.h"
+#include "link/ui/frmSerLog.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 #include "shell/appearance.h"
@@ -305,7 +306,7 @@ void frmMain::UnloadOtherWindows() {
 
 void frmMain::mnuSerLog_Click() { ShowSerialTraceWindow(); }
 
-void ShowSerialTraceWindow() {}
+void ShowSerialTraceWindow() { frmSerLog::ShowWindow(); }
 
 void frmMain::mnuConnTest_Click() {
     // The test runs while the timer drives the link; only from idle.
