@@ -4,8 +4,8 @@
 
 namespace emu {
 
-const std::vector<TableSpec>& KnownTables() {
-    static const std::vector<TableSpec> tables = {
+const std::vector<TableInfo>& KnownTables() {
+    static const std::vector<TableInfo> tables = {
         {"departments", "*F", "80", "&L", "07"},
         {"plu", "*G", "81", "", ""},
         {"offers", "*L", "84", "", ""},
@@ -71,9 +71,9 @@ std::vector<std::string> Tokens(const std::string& text) {
     return out;
 }
 
-const TableSpec* FindTable(const std::string& token, bool send) {
+const TableInfo* FindTable(const std::string& token, bool send) {
     const std::string key = token.substr(0, 2);
-    for (const TableSpec& t : KnownTables())
+    for (const TableInfo& t : KnownTables())
         if ((send ? t.sendToken : t.readToken) == key && !key.empty()) return &t;
     return nullptr;
 }
@@ -263,12 +263,12 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         return;
     }
     if (mode != "+4") return;
-    if (const TableSpec* t = FindTable(request, true)) {
+    if (const TableInfo* t = FindTable(request, true)) {
         table_ = t;
         incoming_.clear();
         mode_ = Mode::Sending;
         NextRequest(reg, true);
-    } else if (const TableSpec* r = FindTable(request, false)) {
+    } else if (const TableInfo* r = FindTable(request, false)) {
         table_ = r;
         for (const std::string& rec : records_[r->name])
             lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:" + rec);

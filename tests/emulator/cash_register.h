@@ -21,7 +21,7 @@ namespace emu {
 // A table as the register knows it: the token of its send and the "B" code it
 // asks for the records with, the token of its read and the "C" code it sends
 // them with. An option group travels as one record without a closing "*".
-struct TableSpec {
+struct TableInfo {
     std::string name;
     std::string sendToken;  // "*F"; empty when the table isn't sent
     std::string bCode;      // "80"
@@ -29,7 +29,7 @@ struct TableSpec {
     std::string cCode;      // "07"
     bool singleRecord = false;
 };
-const std::vector<TableSpec>& KnownTables();
+const std::vector<TableInfo>& KnownTables();
 // The "C" code of a report token ("*A" -> "02"); empty when unknown.
 std::string ReportCode(const std::string& token);
 
@@ -96,7 +96,7 @@ private:
     int hellos_ = 0;
 
     Mode mode_ = Mode::Idle;
-    const TableSpec* table_ = nullptr;  // the table being sent or read
+    const TableInfo* table_ = nullptr;  // the table being sent or read
     std::vector<std::string> incoming_; // records of the send under way
     std::vector<std::string> lines_;    // "C" payloads still to send (the last one ends)
     size_t next_ = 0;

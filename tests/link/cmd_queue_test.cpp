@@ -169,17 +169,6 @@ TEST_F(CmdQueueTest, TheBackupBringsBackEntriesCountAndRequestWords) {
     EXPECT_EQ(ReqState.nRptIVA, kFileOpenNext);
 }
 
-TEST_F(CmdQueueTest, ClearFreesEverything) {
-    Add("one");
-    CmdQueue.bQueueHold = true;
-    CmdQueue.bHelloDone = true;
-    ClearCmdQueue();
-    EXPECT_EQ(CmdQueue.entries[1].state, 0);
-    EXPECT_EQ(CmdQueue.nCmdNum, 0);
-    EXPECT_FALSE(CmdQueue.bQueueHold);
-    EXPECT_FALSE(CmdQueue.bHelloDone);
-}
-
 TEST_F(CmdQueueTest, ReadFlagsByToken) {
     struct Case {
         const char* token;

@@ -1,7 +1,6 @@
 // Parsing and dispatch of the register's answers, against a fake port that
 // acknowledges every frame the program sends.
 #include "emulator/wire.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "queue_fixture.h"
 
@@ -231,36 +230,6 @@ TEST_F(DispatchTest, DataLinesWithoutAProcedureAreAcknowledgedAndTraced) {
     auto lines = TraceLines();
     ASSERT_EQ(lines.size(), 1u);  // only the table code that has no procedure yet
     EXPECT_NE(lines[0].find("C07 (DataReparto)"), std::string::npos);
-}
-
-TEST_F(DispatchTest, HistoryCodesShareTheirProcedure) {
-    RegisterDataProc("00", [] {
-        calls.push_back("DataStorico " + AnswerRec.strCode);
-        SendAck();
-        return int16_t(-1);
-    });
-    Parse("C00:0001:01:a");
-    Parse("C01:0001:02:b");
-    EXPECT_EQ(calls, (std::vector<std::string>{"DataStorico 00", "DataStorico 01"}));
-}
-
-TEST_F(DispatchTest, PollingReadsAndDispatchesUntilTheLineIsQuiet) {
-    RegisterAnsProc("80", [] {
-        calls.push_back("AnsReparto");
-        return std::string("*");
-    });
-    LinkState.sngTOPoll = 0.05f;
-    LinkState.sngTOReadFrame = 0.05f;
-    fake().Feed(emu::BuildAnswer("B80", false, 0, 3, 4));
-    const double start = platform::Timer();
-    EXPECT_EQ(PollAnswers(), 0);
-    EXPECT_EQ(calls, std::vector<std::string>{"AnsReparto"});
-    EXPECT_GE(platform::Timer() - start, 0.05);
-    // A closed port: nothing is read.
-    SetPortFactory({});
-    calls.clear();
-    EXPECT_EQ(PollAnswers(), 0);
-    EXPECT_TRUE(calls.empty());
 }
 
 }  // namespace

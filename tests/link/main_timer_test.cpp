@@ -60,6 +60,10 @@ TEST_F(MainTimerTest, DataLinesGoToTheDataProcedureUntilTheClosingLine) {
     EXPECT_EQ(ts.refreshCalls, 1);  // the editor shows the table once, at its end
     EXPECT_TRUE(testsupport::Exists(dir.file("Cassa1/Cassa.txt")));
     EXPECT_EQ(registers[0]->Commands().back(), "+0;*3;< ;");
+    // The link let the user interface run many times inside the ticks, and
+    // no tick started inside another.
+    EXPECT_GT(ts.doEventsCalls, loopTicks);
+    EXPECT_EQ(ts.ticks, loopTicks);
 }
 
 TEST_F(MainTimerTest, HelloTypesZeroAndOne) {

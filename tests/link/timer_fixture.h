@@ -167,6 +167,7 @@ protected:
         const auto start = std::chrono::steady_clock::now();
         for (;;) {
             GestMainTimer();
+            ++loopTicks;
             if (done()) return true;
             std::chrono::duration<double> real = std::chrono::steady_clock::now() - start;
             if (real.count() > wallSeconds) return false;
@@ -201,6 +202,7 @@ protected:
     }
 
     TimerShell ts;
+    int loopTicks = 0;  // ticks the test's loop made (the timer's own ticks)
     std::unique_ptr<emu::Emulator> emulator;
     std::vector<std::shared_ptr<emu::CashRegister>> registers;
 };
