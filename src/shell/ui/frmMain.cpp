@@ -95,6 +95,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    // The editor on screen stands in this window: it unloads first, so that
+    // the registry never keeps a window that is gone.
+    CloseCurrentEditor();
     if (fMainForm == this) fMainForm = nullptr;
 }
 
