@@ -129,10 +129,13 @@ void StateClose() {
         // Release the register and clear its display, or with the
         // keep-locked option only show a text on it.
         std::string closing = GetModeField();
-        if (Core.bKeyLock)
-            closing += "<" + GetText("Msg", "86") + ";";
-        else
+        if (Core.bKeyLock) {
+            closing += '<';
+            closing += GetText("Msg", "86");
+            closing += ';';
+        } else {
             closing += "*3;< ;";
+        }
         LinkState.PendingCmd = closing;
         LinkState.bCmdPending = true;
         GestHelloReq();

@@ -112,7 +112,10 @@ void DecPending() {
 }
 
 std::string GetModeField() {
-    return "+" + std::to_string(HelloRec.HelloStatus[0] & 7) + ";";
+    std::string field = "+";
+    field += static_cast<char>('0' + (HelloRec.HelloStatus[0] & 7));
+    field += ';';
+    return field;
 }
 
 void SetReqFlag(const std::string& token) {

@@ -53,10 +53,13 @@ std::string Readable(const std::string& bytes) {
     std::string out;
     for (char ch : bytes) {
         int c = Code(ch);
-        if (c < 32 || c > 126)
-            out += "[" + std::to_string(c) + "]";
-        else
+        if (c < 32 || c > 126) {
+            out += '[';
+            out += std::to_string(c);
+            out += ']';
+        } else {
             out += ch;
+        }
     }
     return out;
 }
