@@ -162,6 +162,9 @@ void LoadCasseConf() {
 void NewCashRec(int16_t index) {
     if (index < 0 || index > kMaxCash) return;
     CashRec& c = CassaList[index];
+    // A register already in config.ini keeps its entry (name, enabled flag):
+    // only its folder was new, as after copying an installation.
+    if (c.bDefined) return;
     c.station = std::to_string(LinkState.nAddress);
     c.name.clear();
     c.number = std::to_string(udtCassaConf.P013);

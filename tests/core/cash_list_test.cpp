@@ -135,6 +135,16 @@ TEST_F(CashListTest, NewCashRecFillsANewEntry) {
     EXPECT_EQ(Key(3), "7||||2|1|3|0");
 }
 
+TEST_F(CashListTest, NewCashRecKeepsARegisterAlreadyInTheList) {
+    WriteAll(Ini(), "[Casse]\r\nC1=4|Bar|id|R013000|1|0|1|1\r\n");
+    LoadCasseConf();
+    udtCassaConf.P013 = 9;
+    NewCashRec(1);  // its folder was new, its entry is not
+    EXPECT_EQ(CassaList[1].name, "Bar");
+    EXPECT_EQ(CassaList[1].number, "4");
+    EXPECT_EQ(CassaList[1].bEnabled, True);
+}
+
 TEST_F(CashListTest, SaveCassaEntryStoresACleanHelloAnswer) {
     WriteAll(Ini(), "[Casse]\r\nC1=4|x|y|R013000|1|1|1|1\r\n");
     LoadCasseConf();
