@@ -1,0 +1,150 @@
+// The departments over the line: the builders, the main timer, the link and
+// the department procedures against the register emulator on a
+// pseudo-terminal. The emulator keeps the records it receives and sends them
+// back when the table is read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+#include "link/builders_tables.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "link/timer_fixture.h"
+#include "tables/departments.h"
+#include "tables/departments_transfer.h"
+#include "tables/table_procs.h"
+#include "tables/transfer.h"
+
+namespace {
+
+class DepartmentsLinkTest : public timertest::TimerTest {
+protected:
+    void SetUp() override {
+        TimerTest::SetUp();
+        ClearDispatchProcs();
+        RegisterTableProcs();
+        InitFlags();
+        Tx = TxCountersRec{};
+    }
+    void TearDown() override {
+        TimerTest::TearDown();
+        InitFlags();
+    }
+
+    // An emulator on port 1 playing a register at each station, with a short
+    // pause after each of its writes (the link takes an answer that arrives
+    // right behind an acknowledgement).
+    void StartFastLine(bool addressed, std::vector<int> stations) {
+        emu::Options options;
+        options.addressed = addressed;
+        options.stations = stations;
+        options.gapMs = 2;
+        emulator = std::make_unique<emu::Emulator>(options);
+        for (int s : stations) {
+            registers.push_back(std::make_shared<emu::CashRegister>(s));
+            emulator->AddHandler(registers.back());
+        }
+        std::string error;
+        ASSERT_TRUE(emulator->Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+    }
+    void StopLine() {
+        SetPortFactory({});
+        emulator->Stop();
+        registers.clear();
+        for (auto& e : CassaList) e.bConnected = False;
+    }
+
+    // Gives every department of the open register's folder a name and
+    // values of its own, in the form a read stores them (first opening the
+    // first register, whose default tables are then made). The file's bytes.
+    std::string FillDepartments(bool openFirst = true) {
+        if (openFirst) {
+            EXPECT_TRUE(NextCash(true));
+        }
+        for (int n = 1; n <= Sizes.nMaxReparti; ++n) {
+            RepartoRec rec = tables::DefaultRecord<RepartoRec>(n);
+            rec.P120 = "Dept " + std::to_string(n) + " st" + std::to_string(LinkState.nAddress);
+            rec.P121A.PutNum(n % 256);
+            rec.P121B.PutNum(0);
+            rec.P123.PutNum(100 * n);
+            rec.P125.PutNum(n % 5 + 1);
+            rec.P126.PutNum(n % 3 == 0 ? -n % 1000 : n % 1000);
+            EXPECT_TRUE(SaveReparto(std::to_string(n), rec));
+        }
+        return testsupport::ReadAll(platform::JoinPath(Core.strCashDir, "Reparti.txt"));
+    }
+    static size_t Fields(const std::string& record) {
+        return static_cast<size_t>(std::count(record.begin(), record.end(), ':')) + 1;
+    }
+};
+
+TEST_F(DepartmentsLinkTest, SentAndReadBackOnEachModel) {
+    struct Model {
+        int16_t number;
+        const char* key;
+        size_t fields;
+    };
+    for (const Model m : {Model{3, "DRAVO57", 14}, Model{1, "LX4100", 11}}) {
+        SCOPED_TRACE(m.key);
+        ConfigLevel.InitOffLine(m.number, "V014057");
+        StartFastLine(false, {0});
+        Define(0, 0, false);
+        platform::RemoveFile(dir.file("Cassa1/Reparti.txt"));  // made for the model
+        std::string sent = FillDepartments();
+        const int16_t count = Sizes.nMaxReparti;
+
+        ASSERT_TRUE(SendReparto(1, count));
+        ASSERT_TRUE(RunToIdle(60));
+        std::vector<std::string> got = registers[0]->Received("departments");
+        ASSERT_EQ(got.size(), static_cast<size_t>(count));
+        for (const std::string& r : got) EXPECT_EQ(Fields(r), m.fields) << r;
+        EXPECT_EQ(got[2], m.number == 1 ? "3:Dept 3 st0:3:300:0:0:4:0:-3:0:0"
+                                        : "3:Dept 3 st0:3:300:0:0:4:0:-3:0:0:0:0:0");
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+        EXPECT_EQ(ErrorLog(), "");
+
+        // The local file is lost; the read brings the same bytes back.
+        ASSERT_TRUE(CreateReparto());
+        ASSERT_TRUE(ReqReparto(1, count));
+        ASSERT_TRUE(RunToIdle(60));
+        std::string back = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, "Reparti.txt"));
+        EXPECT_EQ(back.size(), sent.size());
+        EXPECT_TRUE(back == sent);
+        EXPECT_EQ(ReqState.bRdReparto, False);
+        EXPECT_EQ(ts.refreshCalls, 1);
+
+        StopLine();
+        ts.refreshCalls = 0;
+    }
+}
+
+}  // namespace
+
+TEST_F(DepartmentsLinkTest, OneSendReachesBothRegistersInAddressedMode) {
+    ConfigLevel.InitOffLine(1, "V014057");  // LX4100
+    StartFastLine(true, {0, 1});
+    Define(0, 0, true);
+    Define(1, 1, true);
+    FillDepartments();  // register 0's folder
+    CassaList[0].bDone = True;
+    ASSERT_TRUE(NextCash(false));
+    ASSERT_EQ(LinkState.nAddress, 1);
+    FillDepartments(false);  // register 1's folder
+    const int16_t count = Sizes.nMaxReparti;
+
+    ASSERT_TRUE(SendReparto(1, count));
+    ASSERT_TRUE(RunToIdle(60));
+    for (int station : {0, 1}) {
+        SCOPED_TRACE(station);
+        std::vector<std::string> got = registers[station]->Received("departments");
+        ASSERT_EQ(got.size(), static_cast<size_t>(count));
+        // Each register gets the departments of its own folder, all of them.
+        EXPECT_EQ(got[0], "1:Dept 1 st" + std::to_string(station) + ":1:100:0:0:2:0:1:0:0");
+        EXPECT_EQ(got.back().substr(0, 3), "99:");
+    }
+    EXPECT_EQ(ErrorLog(), "");
+}
