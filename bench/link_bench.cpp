@@ -33,6 +33,7 @@
 #include "core/main_timer.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
+#include "link/builders_tables.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
 #include "link/frames.h"
@@ -43,6 +44,7 @@
 #include "platform/profile.h"
 #include "platform/settings.h"
 #include "shell/cycle.h"
+#include "tables/table_procs.h"
 
 namespace {
 
@@ -183,6 +185,49 @@ BENCHMARK(BM_TableSend)
     ->Args({0, 100})
     ->Args({10, 100})
     ->Args({30, 100})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The departments send as the program makes it: the send builder, the main
+// timer and the departments' own answer procedure reading Reparti.txt
+// record by record (arguments: the register's pause after each write in ms,
+// the number of departments sent). Counters as BM_TableSend's.
+void BM_DepartmentsSend(benchmark::State& state) {
+    Line line(static_cast<int>(state.range(0)));
+    RegisterTableProcs();  // the departments' procedures in place of the stand-in
+    const int16_t count = static_cast<int16_t>(state.range(1));
+    double wall = 0, tickWall = 0, tickCpu = 0;
+    int64_t ticks = 0, over = 0, records = 0;
+    for (auto _ : state) {
+        if (!SendReparto(1, count)) {
+            state.SkipWithError("no register to send to");
+            return;
+        }
+        const double start = WallNow();
+        do {
+            const double w0 = WallNow(), c0 = CpuNow();
+            GestMainTimer();
+            const double dw = WallNow() - w0;
+            tickWall += dw;
+            tickCpu += CpuNow() - c0;
+            ++ticks;
+            if (dw > 0.010) ++over;
+        } while (!Idle());
+        wall += WallNow() - start;
+        records += count;
+    }
+    state.counters["records_per_s"] = records / wall;
+    state.counters["cpu_ms_per_record"] = 1000.0 * tickCpu / records;
+    state.counters["tick_ms"] = 1000.0 * tickWall / ticks;
+    state.counters["tick_cpu_ms"] = 1000.0 * tickCpu / ticks;
+    state.counters["wait_share"] = tickWall > 0 ? (tickWall - tickCpu) / tickWall : 0;
+    state.counters["over_10ms"] = static_cast<double>(over) / state.iterations();
+}
+BENCHMARK(BM_DepartmentsSend)
+    ->Args({10, 100})
+    ->Args({10, 250})
+    ->Args({30, 250})
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
