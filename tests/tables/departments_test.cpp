@@ -45,21 +45,6 @@ protected:
     }
 };
 
-TEST_F(DepartmentsTest, TheWireRecordHasTheModelsFields) {
-    struct Row {
-        int16_t model;
-        const char* want;
-    } rows[] = {
-        {3, "1: :31:0:0:0:5:0:0:0:1:0:0:0"},  // DRAVO57: 14 fields, a blank description
-        {1, "1: :31:0:0:0:4:0:0:0:1"},        // LX4100: 11 fields
-    };
-    for (const Row& r : rows) {
-        Model(r.model);
-        Range(1, 1);
-        EXPECT_EQ(AnsReparto(), r.want);
-    }
-}
-
 TEST_F(DepartmentsTest, FieldsGoOutAsTheirValues) {
     Model(3);
     Put(2, "P120", "  A description longer than twenty-one");

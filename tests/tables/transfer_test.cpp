@@ -82,18 +82,6 @@ TEST_F(TransferTest, CloseAllFilesClosesOnlyFileWords) {
     EXPECT_FALSE(PrintFileNum(a, "closed"));
 }
 
-TEST_F(TransferTest, CloseFileNumClosesWhatTheWordHolds) {
-    uint16_t word = static_cast<uint16_t>(OpenOutputFileNum(CashFile("x.rpt"), false));
-    ASSERT_TRUE(PrintFileNum(static_cast<int16_t>(word), "line"));
-    CloseFileNum(word, -2);
-    EXPECT_EQ(word, kFileDone);
-    EXPECT_EQ(OpenFileCount(), 0);
-    EXPECT_EQ(ReadAll(CashFile("x.rpt")), "line\r\n");
-    word = kFileOpenNext;  // no file: only the new value is stored
-    CloseFileNum(word, -2);
-    EXPECT_EQ(word, kFileDone);
-}
-
 // ---- copy of a received file
 
 TEST_F(TransferTest, CopyRecvFileCopiesOnlyInABatchRunWithADestination) {
