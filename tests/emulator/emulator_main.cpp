@@ -1,7 +1,8 @@
 // ecr-emulator: plays one register (or several in addressed mode) on a
 // pseudo-terminal, for trying the program by hand. It prints the device to
 // give the program as its serial port ([Ports] "COM1" of the settings store),
-// then one line per unit received and written, until interrupted.
+// then one line per unit received and written, until interrupted. Each
+// station answers the hello and keeps the tables sent to it for reading back.
 //
 //   ecr-emulator [--addressed] [--station N]... [--silent] [--nak N]
 //                [--badchk N] [--truncate N] [--burst]
@@ -12,6 +13,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 
 namespace {
@@ -71,6 +73,9 @@ int main(int argc, char** argv) {
     };
 
     emu::Emulator emulator(options);
+    // Each station plays a whole register: hello, tables sent and read back.
+    for (int station : options.stations)
+        emulator.AddHandler(std::make_shared<emu::CashRegister>(station));
     std::string error;
     if (!emulator.Start(&error)) {
         std::fprintf(stderr, "ecr-emulator: %s\n", error.c_str());
