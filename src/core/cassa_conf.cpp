@@ -10,7 +10,6 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "core/open_register.h"
-#include "core/profile_reader.h"
 #include "core/texts.h"
 #include "link/link_state.h"
 #include "link/port.h"
@@ -116,7 +115,7 @@ private:
         bad_.push_back(std::string("[") + section + "] " + key);
     }
 
-    ProfileReader reader_;
+    platform::ProfileReader reader_;
     std::vector<std::string> bad_;
 };
 

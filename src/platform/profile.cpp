@@ -34,6 +34,13 @@ unsigned char FoldCase(unsigned char c) {
     return c;
 }
 
+// A name as the comparisons see it, for indexing.
+std::string FoldName(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+    return out;
+}
+
 bool SameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -424,6 +431,47 @@ std::vector<std::pair<std::string, std::string>> ProfileSection(const std::strin
         }
     }
     return out;
+}
+
+// ---------------------------------------------------------------------------
+// ProfileReader
+
+struct ProfileReader::Lines {
+    Profile profile;
+};
+
+ProfileReader::ProfileReader(std::string file) : file_(std::move(file)) {}
+
+ProfileReader::~ProfileReader() = default;
+
+const ProfileReader::Section& ProfileReader::Index(const std::string& section) {
+    const std::string name = FoldName(Trim(section));
+    auto it = sections_.find(name);
+    if (it != sections_.end()) return it->second;
+    Section& keys = sections_[name];
+    if (file_.empty()) return keys;
+    if (!lines_) lines_ = std::make_unique<Lines>(Lines{Load(file_.c_str())});
+    const Profile& p = lines_->profile;
+    if (auto r = FindSection(p, Trim(section)))
+        for (size_t i = r->header + 1; i < r->end; ++i) {
+            const Line& l = p.lines[i];
+            // The first of repeated keys stays, as in a single read; a key
+            // line without "=" is there but has no value.
+            if (l.kind != Kind::Key) continue;
+            keys.emplace(FoldName(l.name), l.hasValue ? std::optional<std::string>(StripQuotes(l.value))
+                                                      : std::nullopt);
+        }
+    return keys;
+}
+
+bool ProfileReader::Get(const std::string& section, const std::string& key, std::string& value,
+                        size_t maxLength) {
+    const Section& keys = Index(section);
+    auto it = keys.find(FoldName(Trim(key)));
+    if (it == keys.end() || !it->second) return false;
+    value = *it->second;
+    if (value.size() > maxLength) value.resize(maxLength);
+    return true;
 }
 
 }  // namespace platform

@@ -14,6 +14,9 @@
 //   file and a rename.
 // All texts are Windows-1252 bytes.
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,5 +68,35 @@ bool DeleteProfileKey(const std::string& section, const std::string& key, const 
 // as it stands: every line is returned, as the A-function does).
 std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
                                                                 const std::string& file);
+
+// Reads many keys of one file without reading the file again for every key:
+// the file is read once, on first use, and each section is indexed when it is
+// first asked for. A value comes out as GetPrivateProfileStringA gives it (the
+// same name, quote and first-one-wins rules). For files that are read, not
+// changed, while the reader lives.
+class ProfileReader {
+public:
+    explicit ProfileReader(std::string file);
+    ~ProfileReader();
+    ProfileReader(const ProfileReader&) = delete;
+    ProfileReader& operator=(const ProfileReader&) = delete;
+
+    // The value of the key, cut to at most maxLength characters; false when
+    // the key is absent (or has no "=").
+    bool Get(const std::string& section, const std::string& key, std::string& value,
+             size_t maxLength = 127);
+
+    const std::string& file() const { return file_; }
+
+private:
+    struct Lines;
+    // Folded key -> value; no value for a key line without "=".
+    using Section = std::map<std::string, std::optional<std::string>>;
+    const Section& Index(const std::string& section);
+
+    std::string file_;
+    std::unique_ptr<Lines> lines_;            // the file, once read
+    std::map<std::string, Section> sections_;  // folded section name -> its keys
+};
 
 }  // namespace platform

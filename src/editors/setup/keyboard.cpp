@@ -8,7 +8,6 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "core/globals.h"
-#include "core/profile_reader.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "platform/files.h"
@@ -41,7 +40,7 @@ int16_t Leading16(std::string_view s) {
 
 // The value of a key as the profile read with a 128-character buffer gives it;
 // false when the key is absent.
-bool ReadValue(ProfileReader& reader, const char* section, const std::string& key,
+bool ReadValue(platform::ProfileReader& reader, const char* section, const std::string& key,
                std::string& value) {
     return reader.Get(section, key, value, kMaxValue);
 }
@@ -103,7 +102,7 @@ std::string KeybConfFileName(int16_t type) {
 }
 
 bool GetKeyLayoutPos(int16_t type, int key, int16_t& row, int16_t& column) {
-    ProfileReader layout(KeybLayoutFile(type));
+    platform::ProfileReader layout(KeybLayoutFile(type));
     std::string value;
     if (!ReadValue(layout, "Pos", "K" + std::to_string(key), value)) return false;
     size_t bar = value.find('|');
@@ -138,7 +137,7 @@ void SetKeybInfos() {
 
 void LoadFunzioni() {
     Keyb.nFunCodes = 0;
-    ProfileReader list(Keyb.strFunCodeFile);
+    platform::ProfileReader list(Keyb.strFunCodeFile);
     std::string value;
     for (int n = 1; Keyb.nFunCodes < kMaxFunCodes; ++n) {
         if (!ReadValue(list, "Funzioni", "C" + std::to_string(n), value) || value.empty()) break;
@@ -177,7 +176,7 @@ void LoadKeyConf() {
             k.nFunIdx = blankIdx;
         }
     }
-    ProfileReader conf(Keyb.strKeybConfFile);
+    platform::ProfileReader conf(Keyb.strKeybConfFile);
     std::string value;
     for (int level = 0; level < 2; ++level) {
         auto& table = Level(level);
@@ -205,7 +204,7 @@ void SaveKeyConf() {
     CurrentShell().SetPGBRange(1, static_cast<int16_t>(Keyb.nNumKeys + 1));
     // The flags in the file as it is before this save; the save writes each
     // key once, after reading its flag.
-    ProfileReader before(file);
+    platform::ProfileReader before(file);
     std::string value;
     for (int i = 0; i <= last && !file.empty(); ++i) {
         CurrentShell().SetPGBValue(static_cast<int16_t>(i + 1));
