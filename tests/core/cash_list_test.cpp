@@ -1,45 +1,26 @@
 #include "core/cash_list.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "common/fake_shell.h"
-#include "common/tempdir.h"
-#include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/texts.h"
-#include "link/hello_rec.h"
-#include "link/link_state.h"
-#include "platform/profile.h"
+#include "core_fixture.h"
 
 namespace {
 
 using testsupport::ReadAll;
 using testsupport::WriteAll;
 
-class CashListTest : public ::testing::Test {
+class CashListTest : public coretest::CoreTest {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
-        Texts = TextsGlobals{};
-        CassaList = {};
-        LinkState = LinkStateRec{};
-        HelloRec = HelloRecT{};
-        udtCassaConf = CassaConfRec{};
-        ConfigLevel = ConfigLevelClass{};
-        ConfigLevel.InitOffLine(3, "V014057");  // DRAVO57
-        Core.strRootDir = dir.path();
+        CoreTest::SetUp();
+        Model(3);  // DRAVO57
     }
-    std::string Ini() { return dir.file("config.ini"); }
-    std::string Key(int i) { return platform::ProfileString("Casse", "C" + std::to_string(i), "", Ini()); }
-
-    testsupport::TempDir dir;
+    std::string Key(int i) { return platform::ProfileString("Casse", "C" + std::to_string(i), "", ConfigIni()); }
 };
 
 TEST_F(CashListTest, LoadCasseConfReadsEightAndSevenFields) {
-    WriteAll(Ini(),
+    WriteAll(ConfigIni(),
              "[Casse]\r\n"
              "C0=5|Bar|ID7|R022002|2|1|4|0\r\n"
              "C1=6|Pub|ID8|R022041|3|0|5\r\n"
@@ -51,13 +32,9 @@ TEST_F(CashListTest, LoadCasseConfReadsEightAndSevenFields) {
     LoadCasseConf();
 
     const CashRec& c = CassaList[0];
-    EXPECT_EQ(c.number, "5");
-    EXPECT_EQ(c.name, "Bar");
-    EXPECT_EQ(c.identity, "ID7");
-    EXPECT_EQ(c.release, "R022002");
-    EXPECT_EQ(c.port, "2");
-    EXPECT_EQ(c.addressed, "1");
-    EXPECT_EQ(c.station, "4");
+    EXPECT_EQ(c.number + "|" + c.name + "|" + c.identity + "|" + c.release + "|" + c.port + "|" +
+                  c.addressed + "|" + c.station,
+              "5|Bar|ID7|R022002|2|1|4");
     EXPECT_EQ(c.bDefined, True);
     EXPECT_EQ(c.bEnabled, False);
     EXPECT_EQ(CassaList[1].bEnabled, True);  // seven fields: enabled flag kept
@@ -72,17 +49,21 @@ TEST_F(CashListTest, LoadCasseConfReadsEightAndSevenFields) {
     EXPECT_EQ(CassaList[3].bDefined, False);
     EXPECT_EQ(CassaList[3].bEnabled, False);
 
-    // SelectCash opens register 0: port 2, station 4, folder Cassa5.
+    // SelectCash opens register 0: port 2, station 4, folder Cassa5; an
+    // undefined entry changes nothing.
     LinkState.nCurCash = 0;
     SelectCash();
     EXPECT_EQ(Core.nCommPort, 2);
     EXPECT_EQ(LinkState.nAddress, 4);
     EXPECT_EQ(Core.strCashDir, dir.file("Cassa5"));
     EXPECT_EQ(Core.nOpenCash, 0);
+    LinkState.nCurCash = 7;
+    SelectCash();
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa5"));
 }
 
 TEST_F(CashListTest, RegisterMaskKeepsTheEnabledFlags) {
-    WriteAll(Ini(), "[Casse]\r\nC0=1||||1|0|0|1\r\nC1=2||||1|0|1|0\r\n");
+    WriteAll(ConfigIni(), "[Casse]\r\nC0=1||||1|0|0|1\r\nC1=2||||1|0|1|0\r\n");
     Core.strCashMask = "0100000000000000";
     CassaList[1].bEnabled = True;
     LoadCasseConf();
@@ -91,18 +72,17 @@ TEST_F(CashListTest, RegisterMaskKeepsTheEnabledFlags) {
 }
 
 TEST_F(CashListTest, MalformedValueStopsTheReading) {
-    WriteAll(Ini(), "[Casse]\r\nC0=1|a|b|c|1|0|0|1\r\nC1=1|a|b\r\nC2=3||||1|0|2|1\r\n");
+    WriteAll(ConfigIni(), "[Casse]\r\nC0=1|a|b|c|1|0|0|1\r\nC1=1|a|b\r\nC2=3||||1|0|2|1\r\n");
     CassaList[2].number = "old";
     LoadCasseConf();
     EXPECT_EQ(CassaList[0].bDefined, True);
     EXPECT_EQ(CassaList[1].bDefined, False);
     EXPECT_EQ(CassaList[2].number, "old");
-    EXPECT_NE(ReadAll(dir.file("msg.log")).find("C1"), std::string::npos);
+    EXPECT_NE(MsgLog().find("C1"), std::string::npos);
 }
 
 TEST_F(CashListTest, SaveCasseWritesDefinedRegistersOnly) {
-    WriteAll(Ini(), "; registers\r\n[Casse]\r\nC5=keep|me\r\n");
-    CassaList[0] = CashRec{};
+    WriteAll(ConfigIni(), "; registers\r\n[Casse]\r\nC5=keep|me\r\n");
     CassaList[0].number = "1", CassaList[0].port = "1", CassaList[0].addressed = "0";
     CassaList[0].station = "0", CassaList[0].bDefined = True, CassaList[0].bEnabled = True;
     CassaList[2].number = "3", CassaList[2].name = "Till|3\t", CassaList[2].port = "2";
@@ -110,17 +90,17 @@ TEST_F(CashListTest, SaveCasseWritesDefinedRegistersOnly) {
     CassaList[5].number = "9";  // not defined
 
     Core.bInteractive = false;
-    const std::string before = ReadAll(Ini());
+    const std::string before = ReadAll(ConfigIni());
     EXPECT_TRUE(SaveCasse());
-    EXPECT_EQ(ReadAll(Ini()), before);
+    EXPECT_EQ(ReadAll(ConfigIni()), before);
 
     Core.bInteractive = true;
     EXPECT_TRUE(SaveCasse());
-    EXPECT_EQ(ReadAll(Ini()),
+    EXPECT_EQ(ReadAll(ConfigIni()),
               "; registers\r\n[Casse]\r\nC5=keep|me\r\nC0=1||||1|0|0|1\r\nC2=3|Till 3 |||2|1|2|0\r\n");
 }
 
-TEST_F(CashListTest, NewCashRecFillsANewEntry) {
+TEST_F(CashListTest, NewCashRecFillsANewEntryAndKeepsAnExistingOne) {
     LinkState.nAddress = 3;
     LinkState.bAddressed = true;
     Core.nCommPort = 2;
@@ -133,12 +113,9 @@ TEST_F(CashListTest, NewCashRecFillsANewEntry) {
     EXPECT_EQ(CassaList[3].bDone, False);
     EXPECT_TRUE(SaveCasse());
     EXPECT_EQ(Key(3), "7||||2|1|3|0");
-}
 
-TEST_F(CashListTest, NewCashRecKeepsARegisterAlreadyInTheList) {
-    WriteAll(Ini(), "[Casse]\r\nC1=4|Bar|id|R013000|1|0|1|1\r\n");
+    WriteAll(ConfigIni(), "[Casse]\r\nC1=4|Bar|id|R013000|1|0|1|1\r\n");
     LoadCasseConf();
-    udtCassaConf.P013 = 9;
     NewCashRec(1);  // its folder was new, its entry is not
     EXPECT_EQ(CassaList[1].name, "Bar");
     EXPECT_EQ(CassaList[1].number, "4");
@@ -146,7 +123,7 @@ TEST_F(CashListTest, NewCashRecKeepsARegisterAlreadyInTheList) {
 }
 
 TEST_F(CashListTest, SaveCassaEntryStoresACleanHelloAnswer) {
-    WriteAll(Ini(), "[Casse]\r\nC1=4|x|y|R013000|1|1|1|1\r\n");
+    WriteAll(ConfigIni(), "[Casse]\r\nC1=4|x|y|R013000|1|1|1|1\r\n");
     LoadCasseConf();
     Core.nOpenCash = 1;
     HelloRec.strHelloName = "Bar|Nord\r\n";
@@ -170,7 +147,7 @@ TEST_F(CashListTest, SaveCassaEntryStoresACleanHelloAnswer) {
 }
 
 TEST_F(CashListTest, LoadCassaListTakesTheEntryOfTheStation) {
-    WriteAll(Ini(),
+    WriteAll(ConfigIni(),
              "[Casse]\r\nC0=1|A|||1|0|0|1\r\nC1=2|B|||3|1|4|1\r\nC2=3|C|||5|1|4|1\r\n"
              "C4=5|E|||6|1|6|1\r\n");
     LinkState.nAddress = 4;
@@ -187,7 +164,7 @@ TEST_F(CashListTest, LoadCassaListTakesTheEntryOfTheStation) {
     EXPECT_EQ(CassaList[4].name, "E");
 
     // A malformed value ends the reading.
-    WriteAll(Ini(), "[Casse]\r\nC0=1|A\r\nC1=2|B|||3|1|4|1\r\n");
+    WriteAll(ConfigIni(), "[Casse]\r\nC0=1|A\r\nC1=2|B|||3|1|4|1\r\n");
     LinkState.nAddress = 4;
     Core.nCommPort = 1;
     EXPECT_TRUE(LoadCassaList());
@@ -219,13 +196,6 @@ TEST_F(CashListTest, TestCashEnabledSaysWhy) {
     ASSERT_EQ(shell->msgBoxes.size(), 1u);
     EXPECT_EQ(shell->msgBoxes[0].text, "Register not enabled");
     EXPECT_EQ(shell->msgBoxes[0].title, "Warning");
-}
-
-TEST_F(CashListTest, SelectCashIgnoresAnUndefinedEntry) {
-    Core.strCashDir = "unchanged";
-    LinkState.nCurCash = 7;
-    SelectCash();
-    EXPECT_EQ(Core.strCashDir, "unchanged");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@ namespace {
 
 class ConfigLevelTest : public ::testing::Test {
 protected:
-    void SetUp() override { ConfigLevel = ConfigLevelClass{}; }
     void TearDown() override { ConfigLevel = ConfigLevelClass{}; }
 
     static void Model(int16_t number, int idx = 0, const std::string& release = "") {
@@ -47,7 +46,6 @@ TEST_F(ConfigLevelTest, PerModelValuesOfAllModels) {
     for (const ModelRow& m : kModels) {
         SCOPED_TRACE(m.number);
         Model(m.number);
-        const std::string n = std::to_string(m.number);
         EXPECT_EQ(ConfigLevel.CashType(), m.key);
         EXPECT_EQ(ConfigLevel.CashTypen(), m.number);
         EXPECT_EQ(ConfigLevel.GetMaxTabIva(), m.maxTabIva);
@@ -58,10 +56,9 @@ TEST_F(ConfigLevelTest, PerModelValuesOfAllModels) {
         EXPECT_EQ(ConfigLevel.GetP312Default(), m.p312);
         EXPECT_EQ(ConfigLevel.GetP911Default(1), m.p911);
         EXPECT_EQ(ConfigLevel.GetP911Default(2), 0);
+        // The file names built from these are opened with the sample start
+        // folder for every model in the folder-opening tests.
         EXPECT_EQ(ConfigLevel.GetKeybLayoutBase(), m.layout);
-        EXPECT_EQ(ConfigLevel.GetKeybLayoutFileBase(), std::string("klay") + m.layout);
-        EXPECT_EQ(ConfigLevel.GetFunCodeFileBase(), "Cod" + n);
-        EXPECT_EQ(ConfigLevel.GetKeybConfFileBase(), "Keyb" + n);
         EXPECT_EQ(ConfigLevel.GetNKeybConf(), m.nKeybConf);
         EXPECT_EQ(ConfigLevel.GetMaxDescrLen(), m.maxDescr);
         EXPECT_EQ(ConfigLevel.GetNCharLineaMessaggioIcone(0), m.charsPerLine);
@@ -233,14 +230,6 @@ TEST_F(ConfigLevelTest, ProtocolLevelAndExtensions) {
     ConfigLevel.SetProtoLevel(16, level);
     EXPECT_EQ(ConfigLevel.GetProtoLevel(16), 0);
     EXPECT_EQ(level, 2);
-}
-
-TEST_F(ConfigLevelTest, StartsEmptyAndServiceModeOff) {
-    EXPECT_EQ(ConfigLevel.CashType(), "");
-    EXPECT_EQ(ConfigLevel.CashTypen(), 0);
-    EXPECT_FALSE(ConfigLevel.ServiceMode());
-    ConfigLevel.ServiceMode(true);
-    EXPECT_TRUE(ConfigLevel.ServiceMode());
 }
 
 }  // namespace

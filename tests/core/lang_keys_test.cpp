@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/tempdir.h"
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "core/texts.h"
@@ -38,12 +37,7 @@ std::string Trim(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
-std::string ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string ReadFileBytes(const fs::path& path) { return testsupport::ReadAll(path.string()); }
 
 // A language file as section -> key -> value, names in lower case (the
 // profile functions ignore case); the first of repeated keys wins.

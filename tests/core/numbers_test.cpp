@@ -22,11 +22,7 @@ protected:
         Core.strRootDir = dir.path();
         Core.strSetupIni = dir.file("setup.ini");
     }
-    void TearDown() override {
-        Core = CoreGlobals{};
-        Numbers = NumbersGlobals{};
-        ConfigLevel = ConfigLevelClass{};
-    }
+    void TearDown() override { ConfigLevel = ConfigLevelClass{}; }
     std::string ConfigValue() {
         return platform::ProfileString("Locale", "CurrencyDecimals", "<absent>",
                                        dir.file("config.ini"));
@@ -35,43 +31,41 @@ protected:
     testsupport::TempDir dir;
 };
 
-TEST_F(NumbersTest, InitCurrencyTakesSetupIniWhenConfigIniHasNoKey) {
-    WriteAll(dir.file("setup.ini"), "[Locale]\r\nCurrencyDecimals=2\r\n");
-    EXPECT_EQ(GetCurrencyDecimals(), -1);
-    InitCurrency();
-    EXPECT_EQ(Numbers.nCurrScale, 100);
-    EXPECT_EQ(Numbers.strCurrFmt, "0.00");
-    EXPECT_EQ(ConfigValue(), "2");
-    EXPECT_EQ(GetCurrencyDecimals(), 2);
-}
-
-TEST_F(NumbersTest, InitCurrencyPrefersConfigIniAndDefaultsToNoDecimals) {
-    WriteAll(dir.file("setup.ini"), "[Locale]\r\nCurrencyDecimals=2\r\n");
-    WriteAll(dir.file("config.ini"), "[Locale]\r\nCurrencyDecimals=3\r\n");
-    InitCurrency();
-    EXPECT_EQ(Numbers.nCurrScale, 1000);
-    EXPECT_EQ(Numbers.strCurrFmt, "0.000");
-
-    std::filesystem::remove(dir.file("config.ini"));
-    std::filesystem::remove(dir.file("setup.ini"));
-    InitCurrency();
-    EXPECT_EQ(Numbers.nCurrScale, 1);
-    EXPECT_EQ(Numbers.strCurrFmt, "0");
-    EXPECT_EQ(ConfigValue(), "0");
-}
-
-TEST_F(NumbersTest, CurrencyDecimalsOutsideZeroToNineAreRefused) {
+TEST_F(NumbersTest, CurrencyDecimalsFromConfigIniThenSetupIni) {
+    struct Case {
+        const char* setup;   // CurrencyDecimals in setup.ini, nullptr: absent
+        const char* config;  // and in config.ini
+        int32_t scale;
+        const char* format;
+        const char* stored;  // in config.ini afterwards
+    } cases[] = {
+        {"2", nullptr, 100, "0.00", "2"},
+        {"2", "3", 1000, "0.000", "3"},
+        {nullptr, nullptr, 1, "0", "0"},
+        {nullptr, "12", 1, "0", "0"},  // no scale can hold it: no decimals
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.setup ? c.setup : "-") + "/" + (c.config ? c.config : "-"));
+        std::filesystem::remove(dir.file("setup.ini"));
+        std::filesystem::remove(dir.file("config.ini"));
+        if (c.setup) WriteAll(dir.file("setup.ini"), std::string("[Locale]\r\nCurrencyDecimals=") + c.setup);
+        if (c.config) WriteAll(dir.file("config.ini"), std::string("[Locale]\r\nCurrencyDecimals=") + c.config);
+        if (!c.config) {
+            EXPECT_EQ(GetCurrencyDecimals(), -1);
+        }
+        InitCurrency();
+        EXPECT_EQ(Numbers.nCurrScale, c.scale);
+        EXPECT_EQ(Numbers.strCurrFmt, c.format);
+        EXPECT_EQ(ConfigValue(), c.stored);
+    }
+    // Outside 0 to 9 a new value is refused and the scale stays.
     ASSERT_TRUE(SetCurrencyDecimals(9));
     EXPECT_EQ(Numbers.nCurrScale, 1000000000);
     EXPECT_FALSE(SetCurrencyDecimals(10));
     EXPECT_FALSE(SetCurrencyDecimals(-1));
-    EXPECT_EQ(Numbers.nCurrScale, 1000000000);  // unchanged
+    EXPECT_EQ(Numbers.nCurrScale, 1000000000);
     EXPECT_EQ(ConfigValue(), "9");
-    // A stored value that no scale can hold counts as no decimals.
-    WriteAll(dir.file("config.ini"), "[Locale]\r\nCurrencyDecimals=12\r\n");
-    InitCurrency();
-    EXPECT_EQ(Numbers.nCurrScale, 1);
-    EXPECT_EQ(ConfigValue(), "0");
+    EXPECT_EQ(GetCurrencyDecimals(), 9);
 }
 
 TEST_F(NumbersTest, CurrencyTextsWithBothSeparators) {

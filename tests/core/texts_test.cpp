@@ -67,19 +67,13 @@ protected:
     void TearDown() override {
         platform::SetTestNow(nullptr);
         ConfigLevel = ConfigLevelClass{};
-        Core = CoreGlobals{};
-        Texts = TextsGlobals{};
-        CassaList = {};
-        LinkState = LinkStateRec{};
-        HelloRec = HelloRecT{};
-        ReqState = ReqStateRec{};
     }
 
     testsupport::TempDir dir;
     testsupport::ScopedFakeShell shell;
 };
 
-TEST_F(TextsTest, GetTextFallsBackToTheModelKey) {
+TEST_F(TextsTest, GetTextFallsBackToTheModelKeyAndCutsLongTexts) {
     struct Case {
         int16_t model;
         const char* section;
@@ -100,17 +94,12 @@ TEST_F(TextsTest, GetTextFallsBackToTheModelKey) {
         ConfigLevel.InitOffLine(c.model, "V014057");
         EXPECT_EQ(GetText(c.section, c.key), c.expected) << c.model << " " << c.key;
     }
-}
-
-TEST_F(TextsTest, GetTextCutsAt127Characters) {
-    EXPECT_EQ(GetText("Msg", "long"), std::string(127, 'L'));
-}
-
-TEST_F(TextsTest, GetTextWithoutLanguageFileIsEmpty) {
-    Core.strLangFile = dir.file("absent.eng");
-    EXPECT_EQ(GetText("Msg", "y"), "");
-    Core.strLangFile.clear();
-    EXPECT_EQ(GetText("Msg", "y"), "");
+    EXPECT_EQ(GetText("Msg", "long"), std::string(127, 'L'));  // cut at 127 characters
+    // Without a language file every text is empty.
+    for (const std::string& file : {dir.file("absent.eng"), std::string()}) {
+        Core.strLangFile = file;
+        EXPECT_EQ(GetText("Msg", "y"), "");
+    }
 }
 
 TEST_F(TextsTest, GetProtocolTextDoublesALowerCaseSecondLetter) {

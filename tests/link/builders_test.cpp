@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,274 +32,177 @@
 namespace {
 
 constexpr uint16_t kOpen = kFileOpenNext;
+using Req = ReqStateRec;
 
 struct Text {
     std::string text;   // as the builder queues it (with its closing "*3;")
     std::string token;  // whose name is the description
     float time = 2.5f;
 };
-
 using Texts = std::vector<Text>;
+// A read and a send, with the builder's answer time-out.
 Text R(const std::string& token, float time = 2.5f) {
     return {"*2;+4;" + token + ";#H;*3;", token, time};
 }
 Text S(const std::string& token, float time = 2.5f) { return {"*2;+4;" + token + ";*3;", token, time}; }
 
+// Applies the expected changes to the request state and the counters.
+using Change = std::function<void(ReqStateRec&, TxCountersRec&, bool lx)>;
+const Change kNone = [](ReqStateRec&, TxCountersRec&, bool) {};
+template <typename T>
+Change Set(T ReqStateRec::*word, int value) {
+    return [=](ReqStateRec& r, TxCountersRec&, bool) { r.*word = static_cast<T>(value); };
+}
+
 struct Case {
     const char* name;
     std::function<bool()> run;
-    std::function<Texts(bool lx)> texts;
-    // Applies the expected changes to the request state and the counters.
-    std::function<void(ReqStateRec&, TxCountersRec&, bool lx)> words;
-    const char* status;                            // section "Msg" key, or nullptr
-    std::function<std::string(bool lx)> range;     // expected progress range call, or empty
+    Texts texts;  // on DRAVO57, and on LX4100 unless lxTexts says otherwise
+    Change words;
+    const char* status = nullptr;  // section "Msg" key of the status text
+    const char* range = nullptr;   // the progress range set, "low high"
     bool commits = true;
+    std::optional<Texts> lxTexts = {};
+    const char* lxRange = nullptr;
 };
-
-std::string RangeCall(int lo, int hi) {
-    return "range " + std::to_string(lo) + " " + std::to_string(hi);
-}
 
 const Case kCases[] = {
     // ---- sends
-    {"SendValuta", SendValuta, [](bool) { return Texts{S("*P")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxValuta = kOpen; }, nullptr, {}},
-    {"SendRResto", SendRResto, [](bool) { return Texts{S("^b")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxRResto = kOpen; }, nullptr, {}},
-    {"SendTestoIcone", SendTestoIcone, [](bool) { return Texts{S("*Z")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTestoIcone = kOpen; }, nullptr, {}},
-    {"SendTastiera", SendTastiera, [](bool) { return Texts{S("*y")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTastieraKey = r.nTxTastieraLvl = 0; },
-     nullptr, {}},
-    {"SendScontrino", SendScontrino, [](bool) { return Texts{S("*s"), S("*r")}; },
-     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
-    {"SendScoMag", SendScoMag,
-     [](bool lx) { return lx ? Texts{S("*Y"), S("*W")} : Texts{S("*Y"), S("*W"), S("*m")}; },
-     [](ReqStateRec& r, TxCountersRec& t, bool) {
-         r.nTxScoMag = kOpen;
-         t.nTxScoMagIdx = 1;
-     },
-     nullptr, {}},
-    {"SendReparto", [] { return SendReparto(3, 40); }, [](bool) { return Texts{S("*F")}; },
+    {"SendValuta", SendValuta, {S("*P")}, Set(&Req::nTxValuta, kOpen)},
+    {"SendRResto", SendRResto, {S("^b")}, Set(&Req::nTxRResto, kOpen)},
+    {"SendTestoIcone", SendTestoIcone, {S("*Z")}, Set(&Req::nTxTestoIcone, kOpen)},
+    {"SendTastiera", SendTastiera, {S("*y")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTastieraKey = r.nTxTastieraLvl = 0; }},
+    {"SendScontrino", SendScontrino, {S("*s"), S("*r")}, kNone},
+    {"SendScoMag", SendScoMag, {S("*Y"), S("*W"), S("*m")},
+     [](ReqStateRec& r, TxCountersRec& t, bool) { r.nTxScoMag = kOpen, t.nTxScoMagIdx = 1; },
+     nullptr, nullptr, true, Texts{S("*Y"), S("*W")}},
+    {"SendReparto", [] { return SendReparto(3, 40); }, {S("*F")},
      [](ReqStateRec&, TxCountersRec& t, bool) {
          t.nTxRepartoFrom = t.nTxRepartoFrom0 = 3;
          t.nTxRepartoTo = t.nTxRepartoTo0 = 40;
          t.bTxRepartoEnded = 0;
-     },
-     nullptr, {}},
-    {"SendRepFid", [] { return SendRepFid(2, 9); }, [](bool) { return Texts{S("^e")}; },
+     }},
+    {"SendRepFid", [] { return SendRepFid(2, 9); }, {S("^e")},
      [](ReqStateRec&, TxCountersRec& t, bool) {
          t.nTxRepFidFrom = t.nTxRepFidFrom0 = 2;
          t.nTxRepFidTo = t.nTxRepFidTo0 = 9;
          t.nTxRepFidA = t.nTxRepFidB = 0;
-     },
-     nullptr, {}},
-    {"SendSubFid", SendSubFid, [](bool) { return Texts{S("^d")}; },
-     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxSubFidIdx = 0; }, nullptr, {}},
-    {"SendCirCli", SendCirCli, [](bool) { return Texts{S("^f")}; },
-     [](ReqStateRec& r, TxCountersRec& t, bool) {
-         t.nTxCirCliIdx = 1;
-         r.nTxCirCli = kOpen;
-     },
-     nullptr, {}},
-    {"SendOpe", SendOpe, [](bool) { return Texts{S("*H")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxOpe = kOpen; }, nullptr, {}},
-    {"SendOpeCamCli", SendOpeCamCli,
-     [](bool lx) { return lx ? Texts{S("*p"), S("*v"), S("*d")} : Texts{S("*p"), S("*v")}; },
-     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
-    {"SendModPag", SendModPag, [](bool) { return Texts{S("*U")}; },
-     [](ReqStateRec& r, TxCountersRec& t, bool) {
-         r.nTxModPag = kOpen;
-         t.nTxModPagIdx = 1;
-     },
-     nullptr, {}},
-    {"SendTicketAmount", SendTicketAmount, [](bool) { return Texts{S("*a")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxTicketAmount = kOpen; }, nullptr, {}},
-    {"SendIntScontrino", [] { return SendIntScontrino(2); }, [](bool) { return Texts{S("*T")}; },
+     }},
+    {"SendSubFid", SendSubFid, {S("^d")}, [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxSubFidIdx = 0; }},
+    {"SendCirCli", SendCirCli, {S("^f")},
+     [](ReqStateRec& r, TxCountersRec& t, bool) { t.nTxCirCliIdx = 1, r.nTxCirCli = kOpen; }},
+    {"SendOpe", SendOpe, {S("*H")}, Set(&Req::nTxOpe, kOpen)},
+    {"SendOpeCamCli", SendOpeCamCli, {S("*p"), S("*v")}, kNone, nullptr, nullptr, true,
+     Texts{S("*p"), S("*v"), S("*d")}},
+    {"SendModPag", SendModPag, {S("*U")},
+     [](ReqStateRec& r, TxCountersRec& t, bool) { r.nTxModPag = kOpen, t.nTxModPagIdx = 1; }},
+    {"SendTicketAmount", SendTicketAmount, {S("*a")}, Set(&Req::nTxTicketAmount, kOpen)},
+    {"SendIntScontrino", [] { return SendIntScontrino(2); }, {S("*T")},
      [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIntScontrinoIdx = t.nTxIntScontrinoIdx0 = 2; },
-     "26", [](bool) { return RangeCall(1, 3); }},
-    {"SendIconePeriodo", SendIconePeriodo, [](bool) { return Texts{S("*N", 12.5f)}; },
-     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIconePeriodoIdx = 1; }, "59",
-     [](bool) { return RangeCall(1, 7); }},
-    {"SendIconePeriodoCmd", SendIconePeriodoCmd, [](bool) { return Texts{S("*N", 12.5f)}; },
-     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIconePeriodoIdx = 1; }, "59",
-     [](bool) { return RangeCall(1, 7); }},
-    {"SendGrpRep", SendGrpRep, [](bool) { return Texts{S("*O")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxGrpRep = kOpen; }, nullptr, {}},
-    {"SendGrpSta", SendGrpSta, [](bool) { return Texts{S("^i")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxGrpSta = kOpen; }, nullptr, {}},
-    {"SendClientGroup", SendClientGroup, [](bool) { return Texts{S("*o")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxClientGroup = 0; }, nullptr, {}},
-    {"SendGlbCassa", SendGlbCassa,
-     [](bool lx) { return lx ? Texts{S("*V")} : Texts{S("*V"), S("*X")}; },
-     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
-    {"SendPLU", [] { return SendPLU(5, 60); },
-     [](bool) { return Texts{R("&z"), S("*G", 10.0f)}; },
+     "26", "1 3"},
+    {"SendIconePeriodo", SendIconePeriodo, {S("*N", 12.5f)},
+     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIconePeriodoIdx = 1; }, "59", "1 7"},
+    {"SendIconePeriodoCmd", SendIconePeriodoCmd, {S("*N", 12.5f)},
+     [](ReqStateRec&, TxCountersRec& t, bool) { t.nTxIconePeriodoIdx = 1; }, "59", "1 7"},
+    {"SendGrpRep", SendGrpRep, {S("*O")}, Set(&Req::nTxGrpRep, kOpen)},
+    {"SendGrpSta", SendGrpSta, {S("^i")}, Set(&Req::nTxGrpSta, kOpen)},
+    {"SendClientGroup", SendClientGroup, {S("*o")}, Set(&Req::nTxClientGroup, 0)},
+    {"SendGlbCassa", SendGlbCassa, {S("*V"), S("*X")}, kNone, nullptr, nullptr, true, Texts{S("*V")}},
+    {"SendPLU", [] { return SendPLU(5, 60); }, {R("&z"), S("*G", 10.0f)},
      [](ReqStateRec& r, TxCountersRec& t, bool) {
-         r.bRdConfPLU = True;
-         r.nTxPLU = kOpen;
+         r.bRdConfPLU = True, r.nTxPLU = kOpen;
          t.nTxPLUFrom = t.nTxPLUFrom0 = 5;
          t.nTxPLUTo = t.nTxPLUTo0 = 60;
      },
-     "23", [](bool) { return RangeCall(5, 61); }},
-    {"SendOff", [] { return SendOff(1, 20); },
-     [](bool) { return Texts{R("&z"), S("*L", 10.0f)}; },
+     "23", "5 61"},
+    {"SendOff", [] { return SendOff(1, 20); }, {R("&z"), S("*L", 10.0f)},
      [](ReqStateRec& r, TxCountersRec& t, bool) {
-         r.bRdConfPLU = True;
-         r.nTxOff = kOpen;
+         r.bRdConfPLU = True, r.nTxOff = kOpen;
          t.nTxOffFrom = t.nTxOffFrom0 = 1;
          t.nTxOffTo = t.nTxOffTo0 = 20;
      },
-     "21", [](bool) { return RangeCall(1, 21); }},
-    {"SendDirPLU", SendDirPLU, [](bool) { return Texts{R("&l"), S("*i"), S("*i")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) {
-         r.bRdDirPLU = True;
-         r.nRdDirPLUIdx = 1;
-         r.nTxDirPLU = kOpen;
-     },
-     nullptr, {}},
-    {"SendFMult", [] { return SendFMult(4, 250); }, [](bool) { return Texts{S("*l")}; },
+     "21", "1 21"},
+    {"SendDirPLU", SendDirPLU, {R("&l"), S("*i"), S("*i")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdDirPLU = True, r.nRdDirPLUIdx = 1, r.nTxDirPLU = kOpen; }},
+    {"SendFMult", [] { return SendFMult(4, 250); }, {S("*l")},
      [](ReqStateRec& r, TxCountersRec& t, bool) {
          t.nTxFMultFrom = t.nTxFMultFrom0 = 4;
          t.nTxFMultTo = t.nTxFMultTo0 = 250;
          r.nTxFMult2 = r.nTxFMult = kOpen;
-     },
-     nullptr, {}},
-    {"SendCli", [] { return SendCli(1, 70000); }, [](bool) { return Texts{S("*M", 180.0f)}; },
+     }},
+    {"SendCli", [] { return SendCli(1, 70000); }, {S("*M", 180.0f)},
      [](ReqStateRec& r, TxCountersRec& t, bool) {
          r.nTxCli = kOpen;
          t.nTxCliFrom = t.nTxCliFrom0 = 1;
          t.nTxCliTo = t.nTxCliTo0 = 70000;  // past 16 bits
-     },
-     nullptr, {}},
-    {"SendCam", SendCam, [](bool) { return Texts{S("*J")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxCam = kOpen; }, nullptr, {}},
-    {"SendBollino", SendBollino, [](bool) { return Texts{S("*Q")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nTxBollino = kOpen; }, nullptr, {}},
+     }},
+    {"SendCam", SendCam, {S("*J")}, Set(&Req::nTxCam, kOpen)},
+    {"SendBollino", SendBollino, {S("*Q")}, Set(&Req::nTxBollino, kOpen)},
     {"SendOpGen", [] { return SendOpGen("/0101241230;", true); },
-     [](bool) { return Texts{{"/0101241230;*2;+4;*t;*3;", "*t", 2.5f}, S("*I")}; },
-     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
-    {"SendOpGenAlone", [] { return SendOpGen("", false); }, [](bool) { return Texts{S("*t")}; },
-     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
-    {"SendComm", SendComm, [](bool) { return Texts{S("*n", 20.5f), S("*t")}; },
-     [](ReqStateRec&, TxCountersRec&, bool) {}, nullptr, {}},
-    {"SendPrzPeso", SendPrzPeso, [](bool) { return Texts{S("^g")}; },
-     [](ReqStateRec& r, TxCountersRec& t, bool) {
-         t.nTxPrzPesoIdx = 1;
-         r.nTxPrzPeso = kOpen;
-     },
-     nullptr, {}},
+     {{"/0101241230;*2;+4;*t;*3;", "*t", 2.5f}, S("*I")}, kNone},
+    {"SendOpGenAlone", [] { return SendOpGen("", false); }, {S("*t")}, kNone},
+    {"SendComm", SendComm, {S("*n", 20.5f), S("*t")}, kNone},
+    {"SendPrzPeso", SendPrzPeso, {S("^g")},
+     [](ReqStateRec& r, TxCountersRec& t, bool) { t.nTxPrzPesoIdx = 1, r.nTxPrzPeso = kOpen; }},
     // ---- reads
-    {"ReqValuta", ReqValuta, [](bool) { return Texts{R("&s")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdValuta = True; }, "51",
-     [](bool) { return RangeCall(1, Sizes.nMaxValute); }},
-    {"ReqTestoIcone", ReqTestoIcone, [](bool) { return Texts{R("&Z")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdTestoIcone = True; }, "49",
-     [](bool) { return RangeCall(1, 100); }},
-    {"ReqTastiera", ReqTastiera, [](bool) { return Texts{R("&k")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdTastiera = True; }, "73",
-     [](bool) { return RangeCall(1, 100); }},
-    {"ReqScontrino", ReqScontrino, [](bool) { return Texts{R("&q"), R("&t")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdScontrino = r.bRdScontrino2 = True; },
-     nullptr, {}},
-    {"ReqScoMag", ReqScoMag,
-     [](bool lx) { return lx ? Texts{R("&R"), R("&f")} : Texts{R("&R"), R("&T"), R("&f")}; },
+    {"ReqValuta", ReqValuta, {R("&s")}, Set(&Req::bRdValuta, True), "51", "1 4"},
+    {"ReqTestoIcone", ReqTestoIcone, {R("&Z")}, Set(&Req::bRdTestoIcone, True), "49", "1 100"},
+    {"ReqTastiera", ReqTastiera, {R("&k")}, Set(&Req::bRdTastiera, True), "73", "1 100"},
+    {"ReqScontrino", ReqScontrino, {R("&q"), R("&t")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdScontrino = r.bRdScontrino2 = True; }},
+    {"ReqScoMag", ReqScoMag, {R("&R"), R("&T"), R("&f")},
      [](ReqStateRec& r, TxCountersRec&, bool lx) {
          r.bRdScoMag = r.bRdConfScoMag = True;
          if (!lx) r.bRdConfScoMag2 = True;
      },
-     "68", [](bool) { return RangeCall(1, Sizes.nMaxScoMag + 1); }},
-    {"ReqReparto", [] { return ReqReparto(1, 99); }, [](bool) { return Texts{R("&L1:99", 4.5f)}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdReparto = True; }, "44",
-     [](bool) { return RangeCall(1, 100); }},
-    {"ReqRepFid", [] { return ReqRepFid(7, 12); }, [](bool) { return Texts{R("^E7:12", 4.5f)}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdRepFid = True; }, "44",
-     [](bool) { return RangeCall(7, 13); }},
-    {"ReqSubFid", ReqSubFid, [](bool) { return Texts{S("^D")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdSubFid = True; }, nullptr,
-     [](bool) { return RangeCall(1, 10); }, false},
-    {"ReqCirCli", ReqCirCli, [](bool) { return Texts{S("^F")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdCirCli = True; }, nullptr,
-     [](bool) { return RangeCall(1, 10); }, false},
-    {"ReqPrzPeso", ReqPrzPeso, [](bool) { return Texts{S("^G")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdPrzPeso = True; }, nullptr,
-     [](bool) { return RangeCall(1, 10); }, false},
-    {"ReqOpe", ReqOpe, [](bool) { return Texts{R("&N")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpe = True; }, "29",
-     [](bool) { return RangeCall(1, Sizes.nMaxOpe + 1); }},
-    {"ReqOpeCamCli", ReqOpeCamCli, [](bool) { return Texts{R("&o"), R("&v")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpeCamCli = r.bRdOpeCamCli2 = True; },
-     nullptr, {}},
-    {"ReqModPag", ReqModPag, [](bool) { return Texts{R("&P")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdModPag = True; }, "27",
-     [](bool lx) { return RangeCall(1, lx ? 11 : 41); }},
-    {"ReqTicketAmount", ReqTicketAmount, [](bool) { return Texts{R("&a")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdTicketAmount = True; }, "27",
-     [](bool) { return RangeCall(1, 16); }},
-    {"ReqIntScontrino", ReqIntScontrino, [](bool) { return Texts{R("&O")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdIntScontrino = True; }, "25",
-     [](bool) { return RangeCall(1, 3); }},
-    {"ReqIconePeriodo", ReqIconePeriodo, [](bool) { return Texts{R("&i")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdIconePeriodo = True; }, "58",
-     [](bool) { return RangeCall(1, 7); }},
-    {"ReqGrpRep", ReqGrpRep, [](bool) { return Texts{R("&p")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdGrpRep = True; }, "77",
-     [](bool) { return RangeCall(1, Sizes.nMaxGrpRep + 1); }},
-    {"ReqGrpSta", ReqGrpSta, [](bool) { return Texts{R("^L")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdGrpSta = True; }, "77",
-     [](bool) { return RangeCall(1, Sizes.nMaxGrpSta + 1); }},
-    {"ReqClientGroup", ReqClientGroup, [](bool) { return Texts{R("&b")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdClientGroup = True; }, "lcligroups",
-     [](bool) { return RangeCall(1, Sizes.nMaxClientG + 1); }},
-    {"ReqGlbCassa", ReqGlbCassa,
-     [](bool lx) { return lx ? Texts{R("&Q")} : Texts{R("&Q"), R("&S")}; },
+     "68", "1 21", true, Texts{R("&R"), R("&f")}, "1 7"},
+    {"ReqReparto", [] { return ReqReparto(1, 99); }, {R("&L1:99", 4.5f)}, Set(&Req::bRdReparto, True),
+     "44", "1 100"},
+    {"ReqRepFid", [] { return ReqRepFid(7, 12); }, {R("^E7:12", 4.5f)}, Set(&Req::bRdRepFid, True),
+     "44", "7 13"},
+    {"ReqSubFid", ReqSubFid, {S("^D")}, Set(&Req::bRdSubFid, True), nullptr, "1 10", false},
+    {"ReqCirCli", ReqCirCli, {S("^F")}, Set(&Req::bRdCirCli, True), nullptr, "1 10", false},
+    {"ReqPrzPeso", ReqPrzPeso, {S("^G")}, Set(&Req::bRdPrzPeso, True), nullptr, "1 10", false},
+    {"ReqOpe", ReqOpe, {R("&N")}, Set(&Req::bRdOpe, True), "29", "1 21"},
+    {"ReqOpeCamCli", ReqOpeCamCli, {R("&o"), R("&v")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpeCamCli = r.bRdOpeCamCli2 = True; }},
+    {"ReqModPag", ReqModPag, {R("&P")}, Set(&Req::bRdModPag, True), "27", "1 41", true, {}, "1 11"},
+    {"ReqTicketAmount", ReqTicketAmount, {R("&a")}, Set(&Req::bRdTicketAmount, True), "27", "1 16"},
+    {"ReqIntScontrino", ReqIntScontrino, {R("&O")}, Set(&Req::bRdIntScontrino, True), "25", "1 3"},
+    {"ReqIconePeriodo", ReqIconePeriodo, {R("&i")}, Set(&Req::bRdIconePeriodo, True), "58", "1 7"},
+    {"ReqGrpRep", ReqGrpRep, {R("&p")}, Set(&Req::bRdGrpRep, True), "77", "1 13"},
+    {"ReqGrpSta", ReqGrpSta, {R("^L")}, Set(&Req::bRdGrpSta, True), "77", "1 20"},
+    {"ReqClientGroup", ReqClientGroup, {R("&b")}, Set(&Req::bRdClientGroup, True), "lcligroups",
+     "1 256"},
+    {"ReqGlbCassa", ReqGlbCassa, {R("&Q"), R("&S")},
      [](ReqStateRec& r, TxCountersRec&, bool lx) {
          r.bRdGlbCassa = True;
          if (!lx) r.bRdGlbCassa2 = True;
      },
-     nullptr, {}},
-    {"ReqConfPLU", [] { return ReqConfPLU(true); }, [](bool) { return Texts{R("&z")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdConfPLU = True; }, nullptr, {}},
-    {"ReqPLU", [] { return ReqPLU("&M1:999999999999"); },
-     [](bool) { return Texts{R("&z"), R("&M1:999999999999", 20.0f)}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) {
-         r.bRdConfPLU = True;
-         r.nFileC08 = kOpen;
-     },
-     "22", [](bool) { return RangeCall(1, 100); }},
+     nullptr, nullptr, true, Texts{R("&Q")}},
+    {"ReqConfPLU", [] { return ReqConfPLU(true); }, {R("&z")}, Set(&Req::bRdConfPLU, True)},
+    {"ReqPLU", [] { return ReqPLU("&M1:999999999999"); }, {R("&z"), R("&M1:999999999999", 20.0f)},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdConfPLU = True, r.nFileC08 = kOpen; }, "22",
+     "1 100"},
     {"ReqOff", [] { return ReqOff(1, 20, "&M999999990000:999999999999"); },
-     [](bool) { return Texts{R("&z"), R("&M999999990000:999999999999", 20.0f)}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) {
-         r.bRdConfPLU = True;
-         r.nFileC08 = kOpen;
-     },
-     "20", [](bool) { return RangeCall(1, 21); }},
-    {"ReqDirPLU", ReqDirPLU, [](bool) { return Texts{R("&l")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) {
-         r.bRdDirPLU = True;
-         r.nRdDirPLUIdx = 1;
-     },
-     nullptr, {}},
-    {"ReqFMult", ReqFMult, [](bool) { return Texts{R("&H")}; },
-     [](ReqStateRec& r, TxCountersRec& t, bool) {
-         r.bRdFMult = True;
-         t.nRdFMultState = 0;
-     },
-     "10", [](bool) { return RangeCall(1, 100); }},
-    {"ReqCli", [] { return ReqCli("1", "999999999999"); },
-     [](bool) { return Texts{R("&I1:999999999999", 5.0f)}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.nFileC16 = kOpen; }, "56",
-     [](bool) { return RangeCall(1, 100); }},
-    {"ReqCam", ReqCam, [](bool) { return Texts{R("&K")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdCam = True; }, nullptr, {}},
-    {"ReqBollino", ReqBollino, [](bool) { return Texts{R("&r")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdBollino = True; }, nullptr, {}},
-    {"ReqOpGen", ReqOpGen, [](bool) { return Texts{R("&u"), R("&W")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpGen = r.bRdTabIva = True; }, nullptr, {}},
-    {"ReqComm", ReqComm, [](bool) { return Texts{R("&m"), R("&u")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdComm = r.bRdOpGen = True; }, nullptr, {}},
-    {"ReqCode", [] { return ReqCode("&a"); }, [](bool) { return Texts{R("&a")}; },
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpeCard = True; }, nullptr, {}},
+     {R("&z"), R("&M999999990000:999999999999", 20.0f)},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdConfPLU = True, r.nFileC08 = kOpen; }, "20",
+     "1 21"},
+    {"ReqDirPLU", ReqDirPLU, {R("&l")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdDirPLU = True, r.nRdDirPLUIdx = 1; }},
+    {"ReqFMult", ReqFMult, {R("&H")},
+     [](ReqStateRec& r, TxCountersRec& t, bool) { r.bRdFMult = True, t.nRdFMultState = 0; }, "10",
+     "1 100"},
+    {"ReqCli", [] { return ReqCli("1", "999999999999"); }, {R("&I1:999999999999", 5.0f)},
+     Set(&Req::nFileC16, kOpen), "56", "1 100"},
+    {"ReqCam", ReqCam, {R("&K")}, Set(&Req::bRdCam, True)},
+    {"ReqBollino", ReqBollino, {R("&r")}, Set(&Req::bRdBollino, True)},
+    {"ReqOpGen", ReqOpGen, {R("&u"), R("&W")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdOpGen = r.bRdTabIva = True; }},
+    {"ReqComm", ReqComm, {R("&m"), R("&u")},
+     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdComm = r.bRdOpGen = True; }},
+    {"ReqCode", [] { return ReqCode("&a"); }, {R("&a")}, Set(&Req::bRdOpeCard, True)},
 };
 
 // The queue's pending entries in index order.
@@ -401,7 +305,7 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
 
                 ASSERT_TRUE(c.run());
 
-                Texts want = c.texts(model.lx);
+                const Texts& want = model.lx && c.lxTexts ? *c.lxTexts : c.texts;
                 std::vector<CmdQueueEntry> got = Pending();
                 ASSERT_EQ(got.size(), want.size());
                 for (size_t i = 0; i < want.size(); ++i) {
@@ -441,7 +345,7 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
                     EXPECT_NE(std::find(texts.begin(), texts.end(), status), texts.end()) << status;
                 }
                 if (c.range) {
-                    std::string call = c.range(model.lx);
+                    std::string call = "range " + std::string(model.lx && c.lxRange ? c.lxRange : c.range);
                     EXPECT_NE(std::find(fake.begin(), fake.end(), call), fake.end()) << call;
                 }
             }

@@ -1,5 +1,6 @@
-// The default files of a new register folder, model by model: which files
-// exist, their record length and count, and their exact bytes.
+// The default files of a new register folder, model by model, as the
+// folder opening makes them: which files exist, their record length and
+// count, and their exact bytes; and the writers' own cases.
 #include "tables/create_tables.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +10,19 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/fake_shell.h"
 #include "common/tempdir.h"
+#include "core/cash_list.h"
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "core/numbers.h"
+#include "core/open_register.h"
 #include "core/table_sizes.h"
+#include "editors/setup/keyboard.h"
 #include "platform/files.h"
 #include "tables/plu.h"
 
@@ -39,43 +44,31 @@ struct Model {
     const char* key;
     int16_t number;
     char family;         // 'L' LX4100, 'T' older family, 'N' newer family
-    bool loyalty;        // RepFid.txt, SubFid.txt, CirCli.txt
+    const char* absent;  // the table files the model does not have
     int16_t departments, directory, discounts, payments;
     char vat;            // default VAT code of a department
     int iconMessages;    // of a register whose release is not known yet
 };
 
 const Model kModels[] = {
-    {"DRAVO57", 3, 'N', true, 250, 250, 20, 40, '5', 10},
-    {"LX4100", 1, 'L', false, 99, 99, 6, 10, '4', 7},
-    {"TIMBREL", 9, 'N', false, 250, 250, 20, 40, '5', 10},
-    {"QUENTARO", 6, 'T', false, 250, 250, 20, 10, '9', 6},
+    {"DRAVO57", 3, 'N', "", 250, 250, 20, 40, '5', 10},
+    {"LX4100", 1, 'L', "RepFid SubFid CirCli TicketAmount RResto ClientG FunMul", 99, 99, 6, 10,
+     '4', 7},
+    {"TIMBREL", 9, 'N', "RepFid SubFid CirCli", 250, 250, 20, 40, '5', 10},
+    {"QUENTARO", 6, 'T', "RepFid SubFid CirCli TicketAmount RResto ClientG", 250, 250, 20, 10,
+     '9', 6},
 };
 
-// The table sizes the folder opening sets for the model.
-void SetSizes(const Model& m) {
-    Sizes = TableSizes{};
-    Sizes.nMaxModPag = m.payments;
-    Sizes.nMaxValute = 4;
-    Sizes.nMaxRResto = 8;
-    Sizes.nMaxBollini = 4;
-    Sizes.nMaxOpe = 20;
-    Sizes.nMaxCam = 20;
-    Sizes.nMaxGrpRep = 12;
-    Sizes.nMaxGrpSta = 19;
-    Sizes.nMaxFunMul = 250;
-    Sizes.nMaxClientG = 255;
-    Sizes.nMaxReparti = m.departments;
-    Sizes.nMaxDirPLU = m.directory;
-    Sizes.nMaxScoMag = m.discounts;
+bool Has(const Model& m, const std::string& file) {
+    std::istringstream absent(m.absent);
+    for (std::string word; absent >> word;)
+        if (word + ".txt" == file) return false;
+    return true;
 }
 
-// One table file: its writer, whether the model has it, its record length,
-// its record count and its record n.
+// One table file: its record length, its record count and its record n.
 struct TableFile {
     const char* name;
-    bool (*create)();
-    std::function<bool(const Model&)> exists;
     int length;
     std::function<int(const Model&)> count;
     std::function<std::string(const Model&, int)> record;
@@ -111,61 +104,58 @@ std::string Steps() {
     return s;
 }
 
-auto Always = [](const Model&) { return true; };
-auto Newer = [](const Model& m) { return m.family == 'N'; };
+std::function<int(const Model&)> Fixed(int n) {
+    return [n](const Model&) { return n; };
+}
 
-// Every table file of a register folder, in the order the folder opening
-// creates them.
+// Every table file a register folder can have.
 const std::vector<TableFile>& Tables() {
     static const std::vector<TableFile> tables = {
-        {"Reparti.txt", CreateReparto, Always, 89, [](const Model& m) { return m.departments; },
+        {"Reparti.txt", 89, [](const Model& m) { return m.departments; },
          [](const Model& m, int n) {
              return N(n, 4) + B(30) + "31 " + "0  " + Z(24) + m.vat + "00" + "0000" + "00" + "001" +
                     "000" + Z(8) + CRLF;
          }},
-        {"RepFid.txt", CreateRepFid, [](const Model& m) { return m.loyalty; }, 156,
-         [](const Model& m) { return m.departments; },
+        {"RepFid.txt", 156, [](const Model& m) { return m.departments; },
          [](const Model&, int n) { return N(n, 4) + LoyaltyLines() + CRLF; }},
-        {"SubFid.txt", CreateSubFid, [](const Model& m) { return m.loyalty; }, 152,
-         [](const Model&) { return 1; }, [](const Model&, int) { return LoyaltyLines() + CRLF; }},
-        {"CirCli.txt", CreateCirCli, [](const Model& m) { return m.loyalty; }, 12,
-         [](const Model&) { return 10; },
+        {"SubFid.txt", 152, Fixed(1), [](const Model&, int) { return LoyaltyLines() + CRLF; }},
+        {"CirCli.txt", 12, Fixed(10),
          [](const Model&, int n) { return N(n, 2) + "0000000" + "0" + CRLF; }},
-        {"PLU.txt", CreatePLU, Always, 89, [](const Model&) { return 0; }, nullptr},
-        {"Offerte.txt", CreateOff, Always, 89, [](const Model&) { return 0; }, nullptr},
-        {"DirPLU.txt", CreateDirPLU, Always, 18, [](const Model& m) { return m.directory; },
+        {"PLU.txt", 89, Fixed(0), nullptr},
+        {"Offerte.txt", 89, Fixed(0), nullptr},
+        {"DirPLU.txt", 18, [](const Model& m) { return m.directory; },
          [](const Model&, int n) { return B(13) + L(std::to_string(n), 3) + CRLF; }},
-        {"ModPag.txt", CreateModPag, Always, 57, [](const Model& m) { return m.payments; },
+        {"ModPag.txt", 57, [](const Model& m) { return m.payments; },
          [](const Model&, int n) {
              std::string flags = n == 3 ? "024" : n == 5 ? "136" : "008";
              return N(n, 2) + L(PaymentName(n), 30) + flags + "0       " + "0       " + "0   " + CRLF;
          }},
-        {"TicketAmount.txt", CreateTicketAmount, Newer, 15, [](const Model&) { return 510; },
+        {"TicketAmount.txt", 15, Fixed(510),
          [](const Model&, int n) { return N((n - 1) / 15 + 1, 2) + N((n - 1) % 15 + 1, 2) + Z(9) + CRLF; }},
-        {"RResto.txt", CreateRResto, Newer, 6, [](const Model&) { return 8; },
+        {"RResto.txt", 6, Fixed(8),
          [](const Model&, int n) { return std::to_string(n) + "000" + CRLF; }},
-        {"Valute.txt", CreateValuta, Always, 27, [](const Model&) { return 4; },
+        {"Valute.txt", 27, Fixed(4),
          [](const Model&, int n) { return std::to_string(n) + "000000.00000000" + "0" + B(8) + CRLF; }},
-        {"ScoMag.txt", CreateScoMag, Always, 53, [](const Model& m) { return m.discounts; }, Discount},
-        {"Bollini.txt", CreateBollino, Always, 40, [](const Model&) { return 4; },
+        {"ScoMag.txt", 53, [](const Model& m) { return m.discounts; }, Discount},
+        {"Bollini.txt", 40, Fixed(4),
          [](const Model&, int n) { return std::to_string(n) + "0" + Z(24) + Z(12) + CRLF; }},
-        {"Operatori.txt", CreateOpe, Always, 58, [](const Model&) { return 20; },
+        {"Operatori.txt", 58, Fixed(20),
          [](const Model&, int n) { return N(n, 2) + N(n, 3) + "000" + B(30) + "015255" + Z(12) + CRLF; }},
-        {"Camerieri.txt", CreateCam, Always, 34, [](const Model&) { return 20; },
+        {"Camerieri.txt", 34, Fixed(20),
          [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
-        {"Clienti.txt", CreateCli, Always, 90, [](const Model&) { return 0; }, nullptr},
-        {"ClientG.txt", CreateClientGroup, Newer, 26, [](const Model&) { return 255; },
+        {"Clienti.txt", 90, Fixed(0), nullptr},
+        {"ClientG.txt", 26, Fixed(255),
          [](const Model&, int n) { return N(n, 3) + B(21) + CRLF; }},
-        {"PrezPeso.txt", CreatePrzPeso, Always, 12, [](const Model&) { return 11; },
+        {"PrezPeso.txt", 12, Fixed(11),
          [](const Model&, int n) { return N(n, 2) + Z(8) + CRLF; }},
-        {"GrpRep.txt", CreateGrpRep, Always, 34, [](const Model&) { return 12; },
+        {"GrpRep.txt", 34, Fixed(12),
          [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
-        {"GrpSta.txt", CreateGrpSta, Always, 34, [](const Model&) { return 19; },
+        {"GrpSta.txt", 34, Fixed(19),
          [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
-        {"IconText.txt", CreateTestoIcone, Always, 106, [](const Model& m) { return m.iconMessages; },
+        {"IconText.txt", 106, [](const Model& m) { return m.iconMessages; },
          [](const Model&, int n) { return L(std::to_string(n), 2) + B(2) + B(100) + CRLF; }},
-        {"FunMul.txt", CreateFMult, [](const Model& m) { return m.family != 'L'; }, 320,
-         [](const Model&) { return 250; },
+        {"FunMul.txt", 320,
+         Fixed(250),
          [](const Model&, int n) { return N(n, 3) + L("100" + N(n, 3), 12) + "000" + Steps() + CRLF; }},
     };
     return tables;
@@ -178,8 +168,10 @@ protected:
         Numbers = NumbersGlobals{};
         PLUFiles = PLUFilesGlobals{};
         Core.strRootDir = dir.path();
+        Core.strStartDir = dir.file("start");
         Core.strCashDir = dir.file("Cassa1");
         Core.strLangFile = dir.file("Testi.eng");
+        platform::MakeDir(Core.strStartDir);
         platform::MakeDir(Core.strCashDir);
         WriteAll(Core.strLangFile,
                  "[18]\r\ncash=Cash\r\ncheque=Cheque\r\ncredit=Credit\r\nccard=Card\r\n"
@@ -190,11 +182,12 @@ protected:
         Sizes = TableSizes{};
         Core = CoreGlobals{};
         PLUFiles = PLUFilesGlobals{};
+        CassaList = {};
     }
     void UseModel(const Model& m) {
         ConfigLevel = ConfigLevelClass{};
         ConfigLevel.InitOffLine(m.number, "V014057");
-        SetSizes(m);
+        SetTableSizes();
     }
     std::set<std::string> FolderFiles() const {
         std::set<std::string> names;
@@ -207,27 +200,26 @@ protected:
     testsupport::ScopedFakeShell shell;
 };
 
-// A new folder of each model: exactly the model's files, each with its record
-// length and count, its first and last records byte for byte, and for the
-// short files every record.
+// A new folder of each model opened as the program opens it: exactly the
+// model's files, each with its record length and count, its first and last
+// records byte for byte, and for the short files every record.
 TEST_F(CreateTablesTest, NewRegisterFolderOfEachModel) {
     for (const Model& m : kModels) {
         SCOPED_TRACE(m.key);
         std::filesystem::remove_all(Core.strCashDir);
-        platform::MakeDir(Core.strCashDir);
-        UseModel(m);
+        ConfigLevel = ConfigLevelClass{};
+        ConfigLevel.InitOffLine(m.number, "V014057");
         ASSERT_EQ(ConfigLevel.CashType(), m.key);
-
-        std::set<std::string> expected;
-        for (const TableFile& t : Tables()) {
-            if (!t.exists(m)) continue;
-            EXPECT_TRUE(t.create()) << t.name;
-            expected.insert(t.name);
+        std::set<std::string> expected = {"Cassa.txt"};
+        for (int16_t t = 0; t < ConfigLevel.GetNKeybConf(); ++t) {
+            WriteAll(platform::JoinPath(Core.strStartDir, KeybConfFileName(t)), "[Livello0]\r\n");
+            expected.insert(KeybConfFileName(t));
         }
-        EXPECT_EQ(FolderFiles(), expected);
+        EXPECT_TRUE(LoadCassa(false)) << ReadAll(dir.file("msg.log"));
 
         for (const TableFile& t : Tables()) {
-            if (!t.exists(m)) continue;
+            if (!Has(m, t.name)) continue;
+            expected.insert(t.name);
             SCOPED_TRACE(t.name);
             std::string bytes = ReadAll(platform::JoinPath(Core.strCashDir, t.name));
             int count = t.count(m);
@@ -239,6 +231,7 @@ TEST_F(CreateTablesTest, NewRegisterFolderOfEachModel) {
                     << "record " << n;
             }
         }
+        EXPECT_EQ(FolderFiles(), expected);
         EXPECT_TRUE(shell->msgBoxes.empty());
     }
 }

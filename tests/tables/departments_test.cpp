@@ -96,16 +96,19 @@ TEST_F(DepartmentsTest, ADepartmentThatCannotBeReadStopsTheSendWhereItIs) {
     EXPECT_EQ(Tx.nTxRepartoFrom, 100);
 }
 
+// The send counters are put back at the start of each register's turn, and
+// only then.
 TEST_F(DepartmentsTest, TheNextRegisterGetsTheWholeRangeAfterAnAbandonedSend) {
     Model(3);
     Range(1, 10);
     CommitTxCounters();
     SaveCmdQueue();
-    AnsReparto();
-    AnsReparto();  // the first register stops answering here
-    RestoreCmdQueue();
+    EXPECT_EQ(AnsReparto().substr(0, 2), "1:");
+    EXPECT_EQ(AnsReparto().substr(0, 2), "2:");  // the first register stops answering here
+    RestoreCmdQueue();                            // the replay for the next register
     shell->statusTexts.clear();
     EXPECT_EQ(AnsReparto().substr(0, 2), "1:");
+    EXPECT_EQ(Tx.nTxRepartoTo, 10);
     EXPECT_EQ(shell->statusTexts.front(), GetText("Msg", "45") + " - " + GetText("Msg1", "2"));
 }
 

@@ -1,7 +1,8 @@
 // What every table transfer shares: the request-state words and their reset
-// and close procedures, the copy of a received file, the field codec, the
-// send counters put back per register, and the answer and data procedures
-// driven by a table description (here the department groups).
+// and close procedures, the copy of a received file, the field codec, and
+// the answer and data procedures driven by a table description (here the
+// department groups). The send counters put back per register are tested
+// with the departments, whose send uses them.
 #include "tables/transfer.h"
 
 #include <gtest/gtest.h>
@@ -134,25 +135,6 @@ TEST(TransferCodec, EveryFieldOfALineEndsWithAColon) {
     EXPECT_TRUE(CutLineFields("1:2:3:", 2, f));  // what follows is not read
     EXPECT_FALSE(CutLineFields("7:Abc", 2, f));  // the last field is not ended
     EXPECT_FALSE(CutLineFields("", 1, f));
-}
-
-// ---- the send counters, put back at the start of each register's turn
-
-TEST_F(TransferTest, AbandonedSendLeavesTheNextRegisterTheWholeRange) {
-    Tx.nTxRepartoFrom = Tx.nTxRepartoFrom0 = 1;
-    Tx.nTxRepartoTo = Tx.nTxRepartoTo0 = 50;
-    CommitTxCounters();
-    SaveCmdQueue();
-
-    TxTurnStart();              // first register: its first request
-    Tx.nTxRepartoFrom = 17;     // ... and then it stops answering
-    TxTurnStart();              // later requests of the same turn change nothing
-    EXPECT_EQ(Tx.nTxRepartoFrom, 17);
-
-    RestoreCmdQueue();          // the replay for the next register
-    TxTurnStart();
-    EXPECT_EQ(Tx.nTxRepartoFrom, 1);
-    EXPECT_EQ(Tx.nTxRepartoTo, 50);
 }
 
 // ---- the answer procedure
