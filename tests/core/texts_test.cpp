@@ -145,51 +145,45 @@ TEST_F(TextsTest, MsgLogWaitsForTheBaseFolder) {
 
 // The fixed-column error-log line: 21 + 6 + 81 + 32 = 140 characters.
 TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
+    auto entry = [](CashRec& c, const char* name, const char* number, const char* station) {
+        c.name = name, c.number = number, c.release = "R022002", c.port = "2";
+        c.addressed = "1", c.station = station;
+    };
+    entry(CassaList[0], "CASSA 1", "1", "0");
+    entry(CassaList[3], "NEGOZIO CENTRALE", "1234", "3");  // wider than its columns: cut
+    const std::string reg0 = "   CASSA 1  1   R022002  2  1  0";
+    const std::string longArg(80, 'a');  // " <*G|" and 80 characters: 76 kept, "...>" and a blank
+    struct Case {
+        int16_t station;
+        const char *reqCode, *reqArg;
+        int16_t code, status1;
+        std::string line;
+    } cases[] = {
+        {0, "*B", "x", 11, 0, " [011] <*B|x>" + std::string(74, ' ') + reg0},
+        {0, "*B", "x", 255, 64, " [255-064] <*B|x>" + std::string(74, ' ') + reg0},
+        {0, "*G", longArg.c_str(), 8, 0, " [008]" + (" <*G|" + longArg).substr(0, 76) + "...> " + reg0},
+        {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3"},
+        {40, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},  // outside the list: blanks
+        {-1, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},
+    };
+    for (const Case& c : cases) {
+        LinkState.nAddress = c.station;
+        Core.strReqCode = c.reqCode;
+        Core.strReqArg = c.reqArg;
+        HelloRec.HelloStatus[1] = c.status1;
+        EXPECT_EQ(FormatLogErrLine(c.code), kStamp + c.line);
+        // The hello status after code 255 takes four more columns.
+        EXPECT_EQ((kStamp + c.line).size(), c.code == 255 ? 144u : 140u) << c.line;
+    }
+    // The file gets one line per call, appended.
     Core.strLogErrFile = dir.file("err.log");
+    LinkState.nAddress = 0;
     Core.strReqCode = "*B";
     Core.strReqArg = "x";
-    CassaList[0].name = "CASSA 1";
-    CassaList[0].number = "1";
-    CassaList[0].release = "R022002";
-    CassaList[0].port = "2";
-    CassaList[0].addressed = "1";
-    CassaList[0].station = "0";
-    const std::string registerFields = "   CASSA 1  1   R022002  2  1  0";
-
     ASSERT_TRUE(LogErr(11));
-    std::string line1 = kStamp + " [011] <*B|x>" + std::string(74, ' ') + registerFields;
-    ASSERT_EQ(line1.size(), 140u);
-
-    HelloRec.HelloStatus[1] = 64;
-    ASSERT_TRUE(LogErr(255));
-    std::string line2 = kStamp + " [255-064] <*B|x>" + std::string(74, ' ') + registerFields;
-
-    // A request part of 85 characters: 76 of them, "...", ">" and one blank.
-    Core.strReqCode = "*G";
-    Core.strReqArg = std::string(85 - 5, 'a');  // " <*G|" is 5 characters
-    ASSERT_TRUE(LogErr(8));
-    std::string part = " <*G|" + std::string(85 - 5, 'a');
-    std::string line3 = kStamp + " [008]" + part.substr(0, 76) + "...> " + registerFields;
-    ASSERT_EQ(line3.size(), 140u);
-
-    EXPECT_EQ(ReadAll(Core.strLogErrFile), line1 + "\r\n" + line2 + "\r\n" + line3 + "\r\n");
-}
-
-TEST_F(TextsTest, LogErrKeepsTheColumnsForOddRegisterEntries) {
-    Core.strLogErrFile = dir.file("err.log");
-    CassaList[3].name = "NEGOZIO CENTRALE";  // wider than its 10 columns: cut, not dropped
-    CassaList[3].number = "1234";
-    CassaList[3].release = "R022002";
-    CassaList[3].port = "2";
-    CassaList[3].addressed = "1";
-    CassaList[3].station = "3";
-    LinkState.nAddress = 3;
-    EXPECT_EQ(FormatLogErrLine(5).substr(108), "NEGOZIO CE123   R022002  2  1  3");
-
-    LinkState.nAddress = 40;  // outside the list: blank fields
-    EXPECT_EQ(FormatLogErrLine(5), kStamp + " [005] <|>" + std::string(77, ' ') + std::string(32, ' '));
-    LinkState.nAddress = -1;
-    EXPECT_EQ(FormatLogErrLine(5).size(), 140u);
+    ASSERT_TRUE(LogErr(11));
+    const std::string line = kStamp + cases[0].line + "\r\n";
+    EXPECT_EQ(ReadAll(Core.strLogErrFile), line + line);
 }
 
 TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {

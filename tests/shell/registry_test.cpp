@@ -124,18 +124,6 @@ TEST_F(RegistryTest, TheEndOfTheRunClosesTheEditor) {
     EXPECT_EQ(ShellState.strCurFrmKey, "");
 }
 
-TEST(EditorPlacement, StandsRightOfTheTreeWithItsTopAndHeight) {
-    EditorWindow::Placement p = EditorWindow::EditorPlacement(0, 0, 3000, 6000, 12000);
-    EXPECT_EQ(p.left, 3000);
-    EXPECT_EQ(p.top, 0);
-    EXPECT_EQ(p.height, 6000);
-    EXPECT_EQ(p.width, 8800);
-    p = EditorWindow::EditorPlacement(150, 300, 2500, 4000, 12000);
-    EXPECT_EQ(p.left, 2650);
-    EXPECT_EQ(p.top, 300);
-    EXPECT_EQ(p.width, 9300);
-}
-
 // An editor window as the later editors build theirs.
 class TestEditor : public EditorWindow {
 public:

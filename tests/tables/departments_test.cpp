@@ -170,36 +170,4 @@ TEST_F(DepartmentsTest, AReadShowsItsProgressAndEndsTheTable) {
     EXPECT_EQ(shell->errors.size(), 3u);
 }
 
-// A table that went out comes back the same, byte for byte, when the
-// register returns what it received (each field followed by ":").
-TEST_F(DepartmentsTest, WhatIsSentIsReadBackUnchanged) {
-    for (int16_t model : {int16_t{3}, int16_t{1}}) {
-        SCOPED_TRACE(model);
-        Model(model);
-        // Departments as a read stores them: flag sets zero-padded.
-        for (int n = 1; n <= 5; ++n) {
-            Put(n, "P120", "Dept " + std::to_string(n));
-            Put(n, "P121A", "0" + std::to_string(30 + n));
-            Put(n, "P121B", model == 1 ? "000" : "002");
-            Put(n, "P126", n == 2 ? "-012" : "0034");
-            Put(n, "P123", "00000150");
-        }
-        std::string sent = ReadAll(CashFile("Reparti.txt")).substr(0, 5 * 89);
-        Range(1, 5);
-        std::vector<std::string> answers;
-        for (std::string a = AnsReparto(); a != "*"; a = AnsReparto()) answers.push_back(a);
-        ASSERT_EQ(answers.size(), 5u);
-
-        ASSERT_TRUE(platform::RemoveFile(CashFile("Reparti.txt")));
-        ReqState.bRdReparto = True;
-        for (const std::string& a : answers) {
-            Line(a + ":");
-            DataReparto();
-        }
-        Line("*");
-        DataReparto();
-        EXPECT_EQ(ReadAll(CashFile("Reparti.txt")), sent);
-    }
-}
-
 }  // namespace
