@@ -20,7 +20,6 @@ bool CreateCli() {
 }
 
 bool CreateClientGroup() {
-    return CreateTableFile<ClientGroupRec>("CreateClientGroup", TablePath(kClientGFile),
-                                           Sizes.nMaxClientG, DefaultRecord<ClientGroupRec>,
-                                           Report::MsgBox);
+    constexpr Table<ClientGroupRec> kClientGroup{"ClientGroup", kClientGFile, Report::MsgBox};
+    return kClientGroup.Create(Sizes.nMaxClientG);
 }

@@ -7,6 +7,11 @@
 
 using namespace tables;
 
+namespace {
+constexpr Table<ValutaRec> kValuta{"Valuta", kValuteFile, Report::MsgBox};
+constexpr Table<RRestoRec> kRResto{"RResto", kRRestoFile, Report::MsgBox};
+}  // namespace
+
 const RecordLayout& ValutaRec::Layout() {
     static const RecordLayout layout(sizeof(ValutaRec), 0, {
         TABLE_FIELD(ValutaRec, number, Number), TABLE_FIELD(ValutaRec, P530, Text),
@@ -25,37 +30,20 @@ const RecordLayout& RRestoRec::Layout() {
     return layout;
 }
 
-bool GetValuta(int16_t n, ValutaRec& rec) {
-    return GetRecord("GetValuta", TablePath(kValuteFile), n, rec, Report::MsgBox);
-}
-
-bool SaveValuta(int16_t n, ValutaRec& rec) {
-    return SaveRecord("SaveValuta", TablePath(kValuteFile), n, rec, Report::MsgBox);
-}
-
-bool GetRResto(int16_t n, RRestoRec& rec) {
-    return GetRecord("GetRResto", TablePath(kRRestoFile), n, rec, Report::MsgBox);
-}
-
-bool SaveRResto(int16_t n, RRestoRec& rec) {
-    return SaveRecord("SaveRResto", TablePath(kRRestoFile), n, rec, Report::MsgBox);
-}
+bool GetValuta(int16_t n, ValutaRec& rec) { return kValuta.Get(n, rec); }
+bool SaveValuta(int16_t n, ValutaRec& rec) { return kValuta.Save(n, rec); }
+bool GetRResto(int16_t n, RRestoRec& rec) { return kRResto.Get(n, rec); }
+bool SaveRResto(int16_t n, RRestoRec& rec) { return kRResto.Save(n, rec); }
 
 bool CreateValuta() {
     // A zero rate with six integer digits and eight decimals, written with
     // the system's decimal separator like every rate in the file.
     std::string rate = "000000" + Numbers.strDecSep.substr(0, 1) + "00000000";
-    return CreateTableFile<ValutaRec>(
-        "CreateValuta", TablePath(kValuteFile), Sizes.nMaxValute,
-        [&](int32_t n) {
-            ValutaRec rec = DefaultRecord<ValutaRec>(n);
-            rec.P530 = rate;
-            return rec;
-        },
-        Report::MsgBox);
+    return kValuta.Create(Sizes.nMaxValute, [&](int32_t n) {
+        ValutaRec rec = DefaultRecord<ValutaRec>(n);
+        rec.P530 = rate;
+        return rec;
+    });
 }
 
-bool CreateRResto() {
-    return CreateTableFile<RRestoRec>("CreateRResto", TablePath(kRRestoFile), Sizes.nMaxRResto,
-                                      DefaultRecord<RRestoRec>, Report::MsgBox);
-}
+bool CreateRResto() { return kRResto.Create(Sizes.nMaxRResto); }

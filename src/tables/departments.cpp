@@ -7,6 +7,11 @@
 
 using namespace tables;
 
+namespace {
+// The accessors say nothing on a file error; the default-file writer does.
+constexpr Table<RepartoRec> kReparto{"Reparto", kRepartiFile, Report::Silent};
+}
+
 const RecordLayout& RepartoRec::Layout() {
     static const RecordLayout layout(sizeof(RepartoRec), 0, {
         TABLE_FIELD(RepartoRec, number, Number), TABLE_FIELD(RepartoRec, P120, Text),
@@ -22,26 +27,23 @@ const RecordLayout& RepartoRec::Layout() {
 }
 
 bool GetReparto(const std::string& number, RepartoRec& rec) {
-    return GetRecord("GetReparto", TablePath(kRepartiFile), NumValue(number), rec, Report::Silent);
+    return kReparto.Get(NumValue(number), rec);
 }
 
 bool SaveReparto(const std::string& number, RepartoRec& rec) {
-    return SaveRecord("SaveReparto", TablePath(kRepartiFile), NumValue(number), rec, Report::Silent);
+    return kReparto.Save(NumValue(number), rec);
 }
 
 bool CreateReparto() {
     // The first flag set and the second are written as plain numbers
     // left-aligned; the VAT code is the model's default for a new department.
     std::string vat = std::to_string(ConfigLevel.GetDeptVATDefault()).substr(0, 1);
-    return CreateTableFile<RepartoRec>(
-        "CreateReparto", TablePath(kRepartiFile), Sizes.nMaxReparti,
-        [&](int32_t n) {
-            RepartoRec rec = DefaultRecord<RepartoRec>(n);
-            rec.P121A.PutLeftNum(31);
-            rec.P121B.PutLeftNum(0);
-            rec.P125 = vat;
-            rec.P127.PutNum(1);
-            return rec;
-        },
-        Report::MsgBox);
+    return kReparto.Create(Sizes.nMaxReparti, [&](int32_t n) {
+        RepartoRec rec = DefaultRecord<RepartoRec>(n);
+        rec.P121A.PutLeftNum(31);
+        rec.P121B.PutLeftNum(0);
+        rec.P125 = vat;
+        rec.P127.PutNum(1);
+        return rec;
+    });
 }

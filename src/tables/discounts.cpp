@@ -19,6 +19,9 @@ int DefaultP421(int32_t n) {
     return kOthers[n < 5 ? n - 1 : 4];
 }
 
+constexpr Table<ScoMagRec> kScoMag{"ScoMag", kScoMagFile, Report::MsgBox};
+constexpr Table<BollinoRec> kBollino{"Bollino", kBolliniFile, Report::MsgBox};
+
 }  // namespace
 
 const RecordLayout& ScoMagRec::Layout() {
@@ -39,34 +42,17 @@ const RecordLayout& BollinoRec::Layout() {
     return layout;
 }
 
-bool GetScoMag(int16_t n, ScoMagRec& rec) {
-    return GetRecord("GetScoMag", TablePath(kScoMagFile), n, rec, Report::MsgBox);
-}
-
-bool SaveScoMag(int16_t n, ScoMagRec& rec) {
-    return SaveRecord("SaveScoMag", TablePath(kScoMagFile), n, rec, Report::MsgBox);
-}
-
-bool GetBollino(int16_t n, BollinoRec& rec) {
-    return GetRecord("GetBollino", TablePath(kBolliniFile), n, rec, Report::MsgBox);
-}
-
-bool SaveBollino(int16_t n, BollinoRec& rec) {
-    return SaveRecord("SaveBollino", TablePath(kBolliniFile), n, rec, Report::MsgBox);
-}
+bool GetScoMag(int16_t n, ScoMagRec& rec) { return kScoMag.Get(n, rec); }
+bool SaveScoMag(int16_t n, ScoMagRec& rec) { return kScoMag.Save(n, rec); }
+bool GetBollino(int16_t n, BollinoRec& rec) { return kBollino.Get(n, rec); }
+bool SaveBollino(int16_t n, BollinoRec& rec) { return kBollino.Save(n, rec); }
 
 bool CreateScoMag() {
-    return CreateTableFile<ScoMagRec>(
-        "CreateScoMag", TablePath(kScoMagFile), Sizes.nMaxScoMag,
-        [](int32_t n) {
-            ScoMagRec rec = DefaultRecord<ScoMagRec>(n);
-            rec.P421.PutNum(DefaultP421(n));
-            return rec;
-        },
-        Report::MsgBox);
+    return kScoMag.Create(Sizes.nMaxScoMag, [](int32_t n) {
+        ScoMagRec rec = DefaultRecord<ScoMagRec>(n);
+        rec.P421.PutNum(DefaultP421(n));
+        return rec;
+    });
 }
 
-bool CreateBollino() {
-    return CreateTableFile<BollinoRec>("CreateBollino", TablePath(kBolliniFile), Sizes.nMaxBollini,
-                                       DefaultRecord<BollinoRec>, Report::MsgBox);
-}
+bool CreateBollino() { return kBollino.Create(Sizes.nMaxBollini); }

@@ -6,6 +6,12 @@
 
 using namespace tables;
 
+namespace {
+// A failure of the default-file writers shows no message.
+constexpr Table<NameRec> kGrpRep{"GrpRep", kGrpRepFile, Report::MsgBox, Report::Silent};
+constexpr Table<NameRec> kGrpSta{"GrpSta", kGrpStaFile, Report::MsgBox, Report::Silent};
+}  // namespace
+
 const RecordLayout& NameRec::Layout() {
     static const RecordLayout layout(sizeof(NameRec), 0, {
         TABLE_FIELD(NameRec, number, Number),
@@ -15,28 +21,10 @@ const RecordLayout& NameRec::Layout() {
     return layout;
 }
 
-bool GetGrpRep(int16_t n, NameRec& rec) {
-    return GetRecord("GetGrpRep", TablePath(kGrpRepFile), n, rec, Report::MsgBox);
-}
+bool GetGrpRep(int16_t n, NameRec& rec) { return kGrpRep.Get(n, rec); }
+bool SaveGrpRep(int16_t n, NameRec& rec) { return kGrpRep.Save(n, rec); }
+bool GetGrpSta(int16_t n, NameRec& rec) { return kGrpSta.Get(n, rec); }
+bool SaveGrpSta(int16_t n, NameRec& rec) { return kGrpSta.Save(n, rec); }
 
-bool SaveGrpRep(int16_t n, NameRec& rec) {
-    return SaveRecord("SaveGrpRep", TablePath(kGrpRepFile), n, rec, Report::MsgBox);
-}
-
-bool GetGrpSta(int16_t n, NameRec& rec) {
-    return GetRecord("GetGrpSta", TablePath(kGrpStaFile), n, rec, Report::MsgBox);
-}
-
-bool SaveGrpSta(int16_t n, NameRec& rec) {
-    return SaveRecord("SaveGrpSta", TablePath(kGrpStaFile), n, rec, Report::MsgBox);
-}
-
-bool CreateGrpRep() {
-    return CreateTableFile<NameRec>("CreateGrpRep", TablePath(kGrpRepFile), Sizes.nMaxGrpRep,
-                                    DefaultRecord<NameRec>, Report::Silent);
-}
-
-bool CreateGrpSta() {
-    return CreateTableFile<NameRec>("CreateGrpSta", TablePath(kGrpStaFile), Sizes.nMaxGrpSta,
-                                    DefaultRecord<NameRec>, Report::Silent);
-}
+bool CreateGrpRep() { return kGrpRep.Create(Sizes.nMaxGrpRep); }
+bool CreateGrpSta() { return kGrpSta.Create(Sizes.nMaxGrpSta); }

@@ -7,6 +7,10 @@
 
 using namespace tables;
 
+namespace {
+constexpr Table<IconTextRec> kTestoIcone{"TestoIcone", kIconTextFile, Report::MsgBox};
+}
+
 const RecordLayout& IconTextRec::Layout() {
     static const RecordLayout layout(sizeof(IconTextRec), 0, {
         TABLE_FIELD(IconTextRec, number, LeftNumber),
@@ -17,18 +21,11 @@ const RecordLayout& IconTextRec::Layout() {
     return layout;
 }
 
-bool GetTestoIcone(int16_t n, IconTextRec& rec) {
-    return GetRecord("GetTestoIcone", TablePath(kIconTextFile), n, rec, Report::MsgBox);
-}
-
-bool SaveTestoIcone(int16_t n, IconTextRec& rec) {
-    return SaveRecord("SaveTestoIcone", TablePath(kIconTextFile), n, rec, Report::MsgBox);
-}
+bool GetTestoIcone(int16_t n, IconTextRec& rec) { return kTestoIcone.Get(n, rec); }
+bool SaveTestoIcone(int16_t n, IconTextRec& rec) { return kTestoIcone.Save(n, rec); }
 
 bool CreateTestoIcone() {
     // Every message blank, its lines included (a register has five lines per
     // message; a line it lacks is blank too, never NUL bytes in a text file).
-    return CreateTableFile<IconTextRec>("CreateTestoIcone", TablePath(kIconTextFile),
-                                        ConfigLevel.GetNMessaggiIcone(Core.nOpenCash),
-                                        DefaultRecord<IconTextRec>, Report::MsgBox);
+    return kTestoIcone.Create(ConfigLevel.GetNMessaggiIcone(Core.nOpenCash));
 }

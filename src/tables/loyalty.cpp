@@ -8,6 +8,11 @@ using namespace tables;
 
 namespace {
 
+// The department and subtotal files say nothing on a file error.
+constexpr Table<RepFidRec> kRepFid{"RepFid", kRepFidFile, Report::Silent};
+constexpr Table<SubFidRec> kSubFid{"SubFid", kSubFidFile, Report::Silent};
+constexpr Table<CirCliRec> kCirCli{"CirCli", kCirCliFile, Report::MsgBox};
+
 // The eight fields of the three loyalty lines that start at `base`.
 void AddLines(std::vector<FieldDef>& fields, std::size_t base) {
 #define LINE_FIELD(member) \
@@ -59,42 +64,20 @@ const RecordLayout& CirCliRec::Layout() {
 }
 
 bool GetRepFid(const std::string& number, RepFidRec& rec) {
-    return GetRecord("GetRepFid", TablePath(kRepFidFile), NumValue(number), rec, Report::Silent);
+    return kRepFid.Get(NumValue(number), rec);
 }
 
 bool SaveRepFid(const std::string& number, RepFidRec& rec) {
     int32_t n = NumValue(number);
     rec.number.PutNum(n);
-    return SaveRecord("SaveRepFid", TablePath(kRepFidFile), n, rec, Report::Silent);
+    return kRepFid.Save(n, rec);
 }
 
-bool GetSubFid(SubFidRec& rec) {
-    return GetRecord("GetSubFid", TablePath(kSubFidFile), 1, rec, Report::Silent);
-}
+bool GetSubFid(SubFidRec& rec) { return kSubFid.Get(1, rec); }
+bool SaveSubFid(SubFidRec& rec) { return kSubFid.Save(1, rec); }
+bool GetCirCli(int16_t slot, CirCliRec& rec) { return kCirCli.Get(slot, rec); }
+bool SaveCirCli(int16_t slot, CirCliRec& rec) { return kCirCli.Save(slot, rec); }
 
-bool SaveSubFid(SubFidRec& rec) {
-    return SaveRecord("SaveSubFid", TablePath(kSubFidFile), 1, rec, Report::Silent);
-}
-
-bool GetCirCli(int16_t slot, CirCliRec& rec) {
-    return GetRecord("GetCirCli", TablePath(kCirCliFile), slot, rec, Report::MsgBox);
-}
-
-bool SaveCirCli(int16_t slot, CirCliRec& rec) {
-    return SaveRecord("SaveCirCli", TablePath(kCirCliFile), slot, rec, Report::MsgBox);
-}
-
-bool CreateRepFid() {
-    return CreateTableFile<RepFidRec>("CreateRepFid", TablePath(kRepFidFile), Sizes.nMaxReparti,
-                                      DefaultRecord<RepFidRec>, Report::MsgBox);
-}
-
-bool CreateSubFid() {
-    return CreateTableFile<SubFidRec>("CreateSubFid", TablePath(kSubFidFile), 1,
-                                      DefaultRecord<SubFidRec>, Report::MsgBox);
-}
-
-bool CreateCirCli() {
-    return CreateTableFile<CirCliRec>("CreateCirCli", TablePath(kCirCliFile), kCirCliSlots,
-                                      DefaultRecord<CirCliRec>, Report::MsgBox);
-}
+bool CreateRepFid() { return kRepFid.Create(Sizes.nMaxReparti); }
+bool CreateSubFid() { return kSubFid.Create(1); }
+bool CreateCirCli() { return kCirCli.Create(kCirCliSlots); }

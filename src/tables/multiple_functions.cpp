@@ -6,6 +6,10 @@
 
 using namespace tables;
 
+namespace {
+constexpr Table<FunMulRec> kFMult{"FMult", kFunMulFile, Report::MsgBox};
+}
+
 const RecordLayout& FunMulRec::Layout() {
     static const RecordLayout layout(sizeof(FunMulRec), 0, {
         TABLE_FIELD(FunMulRec, number, Number),
@@ -18,24 +22,16 @@ const RecordLayout& FunMulRec::Layout() {
     return layout;
 }
 
-bool GetFMult(int16_t n, FunMulRec& rec) {
-    return GetRecord("GetFMult", TablePath(kFunMulFile), n, rec, Report::MsgBox);
-}
-
-bool SaveFMult(int16_t n, FunMulRec& rec) {
-    return SaveRecord("SaveFMult", TablePath(kFunMulFile), n, rec, Report::MsgBox);
-}
+bool GetFMult(int16_t n, FunMulRec& rec) { return kFMult.Get(n, rec); }
+bool SaveFMult(int16_t n, FunMulRec& rec) { return kFMult.Save(n, rec); }
 
 bool CreateFMult() {
     // Multiple function n is described as "100" and n in three digits; its
     // steps are numbered 01 to 60, all empty.
-    return CreateTableFile<FunMulRec>(
-        "CreateFMult", TablePath(kFunMulFile), Sizes.nMaxFunMul,
-        [](int32_t n) {
-            FunMulRec rec = DefaultRecord<FunMulRec>(n);
-            rec.description = "100" + FormatNum(n, 3);
-            for (int k = 0; k < FunMulRec::kSteps; ++k) rec.Item[k].step.PutNum(k + 1);
-            return rec;
-        },
-        Report::MsgBox);
+    return kFMult.Create(Sizes.nMaxFunMul, [](int32_t n) {
+        FunMulRec rec = DefaultRecord<FunMulRec>(n);
+        rec.description = "100" + FormatNum(n, 3);
+        for (int k = 0; k < FunMulRec::kSteps; ++k) rec.Item[k].step.PutNum(k + 1);
+        return rec;
+    });
 }

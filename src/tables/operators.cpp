@@ -8,6 +8,11 @@
 
 using namespace tables;
 
+namespace {
+constexpr Table<OpeRec> kOpe{"Ope", kOpeFile, Report::MsgBox};
+constexpr Table<NameRec> kCam{"Cam", kCamFile, Report::MsgBox};
+}  // namespace
+
 const RecordLayout& OpeRec::Layout() {
     static const RecordLayout layout(sizeof(OpeRec), 0, {
         TABLE_FIELD(OpeRec, number, Number), TABLE_FIELD(OpeRec, P320C, Number),
@@ -26,40 +31,23 @@ const RecordLayout& OldOpeRec::Layout() {
     return layout;
 }
 
-bool GetOpe(int16_t n, OpeRec& rec) {
-    return GetRecord("GetOpe", TablePath(kOpeFile), n, rec, Report::MsgBox);
-}
-
-bool SaveOpe(int16_t n, OpeRec& rec) {
-    return SaveRecord("SaveOpe", TablePath(kOpeFile), n, rec, Report::MsgBox);
-}
-
-bool GetCam(int16_t n, NameRec& rec) {
-    return GetRecord("GetCam", TablePath(kCamFile), n, rec, Report::MsgBox);
-}
-
-bool SaveCam(int16_t n, NameRec& rec) {
-    return SaveRecord("SaveCam", TablePath(kCamFile), n, rec, Report::MsgBox);
-}
+bool GetOpe(int16_t n, OpeRec& rec) { return kOpe.Get(n, rec); }
+bool SaveOpe(int16_t n, OpeRec& rec) { return kOpe.Save(n, rec); }
+bool GetCam(int16_t n, NameRec& rec) { return kCam.Get(n, rec); }
+bool SaveCam(int16_t n, NameRec& rec) { return kCam.Save(n, rec); }
 
 bool CreateOpe() {
     // Operator n has code n and the rights 15 and 255 in its first two bytes.
-    return CreateTableFile<OpeRec>(
-        "CreateOpe", TablePath(kOpeFile), Sizes.nMaxOpe,
-        [](int32_t n) {
-            OpeRec rec = DefaultRecord<OpeRec>(n);
-            rec.P320C.PutNum(n);
-            rec.P322[0].PutNum(15);
-            rec.P322[1].PutNum(255);
-            return rec;
-        },
-        Report::MsgBox);
+    return kOpe.Create(Sizes.nMaxOpe, [](int32_t n) {
+        OpeRec rec = DefaultRecord<OpeRec>(n);
+        rec.P320C.PutNum(n);
+        rec.P322[0].PutNum(15);
+        rec.P322[1].PutNum(255);
+        return rec;
+    });
 }
 
-bool CreateCam() {
-    return CreateTableFile<NameRec>("CreateCam", TablePath(kCamFile), Sizes.nMaxCam,
-                                    DefaultRecord<NameRec>, Report::MsgBox);
-}
+bool CreateCam() { return kCam.Create(Sizes.nMaxCam); }
 
 bool ConvOpeFile() {
     const std::string path = TablePath(kOpeFile);

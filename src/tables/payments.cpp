@@ -30,6 +30,9 @@ std::string DefaultPaymentName(int32_t n) {
     }
 }
 
+constexpr Table<ModPagRec> kModPag{"ModPag", kModPagFile, Report::MsgBox};
+constexpr Table<TicketAmountRec> kTicketAmount{"TicketAmount", kTicketAmountFile, Report::MsgBox};
+
 }  // namespace
 
 const RecordLayout& ModPagRec::Layout() {
@@ -52,44 +55,33 @@ const RecordLayout& TicketAmountRec::Layout() {
     return layout;
 }
 
-bool GetModPag(int16_t n, ModPagRec& rec) {
-    return GetRecord("GetModPag", TablePath(kModPagFile), n, rec, Report::MsgBox);
-}
-
-bool SaveModPag(int16_t n, ModPagRec& rec) {
-    return SaveRecord("SaveModPag", TablePath(kModPagFile), n, rec, Report::MsgBox);
-}
+bool GetModPag(int16_t n, ModPagRec& rec) { return kModPag.Get(n, rec); }
+bool SaveModPag(int16_t n, ModPagRec& rec) { return kModPag.Save(n, rec); }
 
 bool GetTicketAmount(int16_t ticket, int16_t denomination, TicketAmountRec& rec) {
     int32_t n = TicketRecord(ticket, denomination);
-    return n > 0 && GetRecord("GetTicketAmount", TablePath(kTicketAmountFile), n, rec, Report::MsgBox);
+    return n > 0 && kTicketAmount.Get(n, rec);
 }
 
 bool SaveTicketAmount(int16_t ticket, int16_t denomination, TicketAmountRec& rec) {
     int32_t n = TicketRecord(ticket, denomination);
-    return n > 0 && SaveRecord("SaveTicketAmount", TablePath(kTicketAmountFile), n, rec, Report::MsgBox);
+    return n > 0 && kTicketAmount.Save(n, rec);
 }
 
 bool CreateModPag() {
-    return CreateTableFile<ModPagRec>(
-        "CreateModPag", TablePath(kModPagFile), Sizes.nMaxModPag,
-        [](int32_t n) {
-            ModPagRec rec = DefaultRecord<ModPagRec>(n);
-            rec.P520 = DefaultPaymentName(n);
-            rec.P521.PutNum(n == 3 ? 24 : n == 5 ? 136 : 8);
-            return rec;
-        },
-        Report::MsgBox);
+    return kModPag.Create(Sizes.nMaxModPag, [](int32_t n) {
+        ModPagRec rec = DefaultRecord<ModPagRec>(n);
+        rec.P520 = DefaultPaymentName(n);
+        rec.P521.PutNum(n == 3 ? 24 : n == 5 ? 136 : 8);
+        return rec;
+    });
 }
 
 bool CreateTicketAmount() {
-    return CreateTableFile<TicketAmountRec>(
-        "CreateTicketAmount", TablePath(kTicketAmountFile), kMealTickets * kTicketDenominations,
-        [](int32_t n) {
-            TicketAmountRec rec = DefaultRecord<TicketAmountRec>(n);
-            rec.ticket.PutNum((n - 1) / kTicketDenominations + 1);
-            rec.denomination.PutNum((n - 1) % kTicketDenominations + 1);
-            return rec;
-        },
-        Report::MsgBox);
+    return kTicketAmount.Create(kMealTickets * kTicketDenominations, [](int32_t n) {
+        TicketAmountRec rec = DefaultRecord<TicketAmountRec>(n);
+        rec.ticket.PutNum((n - 1) / kTicketDenominations + 1);
+        rec.denomination.PutNum((n - 1) % kTicketDenominations + 1);
+        return rec;
+    });
 }

@@ -6,6 +6,10 @@
 
 using namespace tables;
 
+namespace {
+constexpr Table<DirPLURec> kDirPLU{"DirPLU", kDirPLUFile, Report::Silent};
+}
+
 const RecordLayout& DirPLURec::Layout() {
     static const RecordLayout layout(sizeof(DirPLURec), 1, {
         TABLE_FIELD(DirPLURec, code, Text),
@@ -15,20 +19,15 @@ const RecordLayout& DirPLURec::Layout() {
     return layout;
 }
 
-bool GetDirPLU(const std::string& slot, DirPLURec& rec) {
-    return GetRecord("GetDirPLU", TablePath(kDirPLUFile), NumValue(slot), rec, Report::Silent);
-}
+bool GetDirPLU(const std::string& slot, DirPLURec& rec) { return kDirPLU.Get(NumValue(slot), rec); }
 
 bool SaveDirPLU(int16_t slot, const std::string& code) {
     std::string trimmed = TrimBlanks(code);
     if (slot < 1 || slot > Sizes.nMaxDirPLU || static_cast<int>(trimmed.size()) > decltype(DirPLURec::code)::kWidth) return false;
     DirPLURec rec;
-    if (!GetRecord("SaveDirPLU", TablePath(kDirPLUFile), slot, rec, Report::Silent)) return false;
+    if (!kDirPLU.Get(slot, rec)) return false;
     rec.code = trimmed;
-    return SaveRecord("SaveDirPLU", TablePath(kDirPLUFile), slot, rec, Report::Silent);
+    return kDirPLU.Save(slot, rec);
 }
 
-bool CreateDirPLU() {
-    return CreateTableFile<DirPLURec>("CreateDirPLU", TablePath(kDirPLUFile), Sizes.nMaxDirPLU,
-                                      DefaultRecord<DirPLURec>, Report::MsgBox);
-}
+bool CreateDirPLU() { return kDirPLU.Create(Sizes.nMaxDirPLU); }

@@ -5,6 +5,10 @@
 
 using namespace tables;
 
+namespace {
+constexpr Table<PrzPesoRec> kPrzPeso{"PrzPeso", kPrezPesoFile, Report::MsgBox};
+}
+
 const RecordLayout& PrzPesoRec::Layout() {
     static const RecordLayout layout(sizeof(PrzPesoRec), 0, {
         TABLE_FIELD(PrzPesoRec, number, Number),
@@ -14,15 +18,6 @@ const RecordLayout& PrzPesoRec::Layout() {
     return layout;
 }
 
-bool GetPrzPeso(int16_t n, PrzPesoRec& rec) {
-    return GetRecord("GetPrzPeso", TablePath(kPrezPesoFile), n, rec, Report::MsgBox);
-}
-
-bool SavePrzPeso(int16_t n, PrzPesoRec& rec) {
-    return SaveRecord("SavePrzPeso", TablePath(kPrezPesoFile), n, rec, Report::MsgBox);
-}
-
-bool CreatePrzPeso() {
-    return CreateTableFile<PrzPesoRec>("CreatePrzPeso", TablePath(kPrezPesoFile), kPrzPesoSlots,
-                                       DefaultRecord<PrzPesoRec>, Report::MsgBox);
-}
+bool GetPrzPeso(int16_t n, PrzPesoRec& rec) { return kPrzPeso.Get(n, rec); }
+bool SavePrzPeso(int16_t n, PrzPesoRec& rec) { return kPrzPeso.Save(n, rec); }
+bool CreatePrzPeso() { return kPrzPeso.Create(kPrzPesoSlots); }

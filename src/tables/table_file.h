@@ -67,4 +67,33 @@ bool CreateTableFile(const std::string& proc, const std::string& path, int count
     return WriteWholeFile(proc, path, bytes, report);
 }
 
+// A table file described by data: the stem of its procedures' names ("Ope"
+// for GetOpe, SaveOpe and CreateOpe), its file in the register folder, how its
+// accessors report a file error and how its default-file writer does. A
+// table's Get, Save and Create procedures are this description applied.
+template <class Rec>
+struct Table {
+    const char* stem;
+    const char* file;
+    Report access;                     // Get and Save
+    Report create = Report::MsgBox;    // Create
+
+    bool Get(int32_t n, Rec& rec) const {
+        return GetRecord(Proc("Get"), TablePath(file), n, rec, access);
+    }
+    bool Save(int32_t n, Rec& rec) const {
+        return SaveRecord(Proc("Save"), TablePath(file), n, rec, access);
+    }
+    // The default file: count records, make(n) each.
+    template <class Make>
+    bool Create(int count, Make make) const {
+        return CreateTableFile<Rec>(Proc("Create"), TablePath(file), count, make, create);
+    }
+    // The default file: count default records.
+    bool Create(int count) const { return Create(count, DefaultRecord<Rec>); }
+
+private:
+    std::string Proc(const char* verb) const { return verb + std::string(stem); }
+};
+
 }  // namespace tables
