@@ -6,17 +6,8 @@
 
 #include <string>
 
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/cash_list.h"
-#include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/table_sizes.h"
-#include "core/texts.h"
-#include "editors/setup/keyboard.h"
-#include "link/cmd_queue.h"
-#include "link/hello_rec.h"
-#include "link/link_state.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
@@ -25,21 +16,10 @@ namespace coretest {
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
-        Texts = TextsGlobals{};
-        CassaList = {};
-        LinkState = LinkStateRec{};
-        HelloRec = HelloRecT{};
-        udtCassaConf = CassaConfRec{};
-        udtCassaConfSaved = CassaConfRec{};
-        CassaFile = CassaFileValues{};
-        Keyb = KeyboardGlobals{};
-        Sizes = TableSizes{};
-        CmdQueue = CmdQueueState{};
-        ConfigLevel = ConfigLevelClass{};
+        testsupport::ResetGlobals();
         Core.strRootDir = dir.path();
     }
-    void TearDown() override { ConfigLevel = ConfigLevelClass{}; }
+    void TearDown() override { testsupport::ResetGlobals(); }
 
     void Model(int16_t n) { ConfigLevel.InitOffLine(n, "V014057"); }
     std::string ConfigIni() const { return platform::JoinPath(Core.strRootDir, "config.ini"); }

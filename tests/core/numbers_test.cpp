@@ -1,34 +1,23 @@
 #include "core/numbers.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <string>
 
-#include "common/tempdir.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "platform/profile.h"
+#include "core_fixture.h"
 
 namespace {
 
 using testsupport::WriteAll;
 
-class NumbersTest : public ::testing::Test {
+class NumbersTest : public coretest::CoreTest {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
-        Numbers = NumbersGlobals{};
-        Core.strRootDir = dir.path();
+        CoreTest::SetUp();
         Core.strSetupIni = dir.file("setup.ini");
     }
-    void TearDown() override { ConfigLevel = ConfigLevelClass{}; }
     std::string ConfigValue() {
-        return platform::ProfileString("Locale", "CurrencyDecimals", "<absent>",
-                                       dir.file("config.ini"));
+        return platform::ProfileString("Locale", "CurrencyDecimals", "<absent>", ConfigIni());
     }
-
-    testsupport::TempDir dir;
 };
 
 TEST_F(NumbersTest, CurrencyDecimalsFromConfigIniThenSetupIni) {
@@ -161,11 +150,11 @@ TEST_F(NumbersTest, InitDecSepGivesOneCharacter) {
 
 TEST_F(NumbersTest, CutDescrFollowsTheModel) {
     const std::string text35(35, 'd');
-    ConfigLevel.InitOffLine(5, "V014057");
+    Model(5);
     EXPECT_EQ(CutDescr(text35), std::string(30, 'd'));
     EXPECT_EQ(CutDescr(""), " ");
     EXPECT_EQ(CutDescr("short"), "short");
-    ConfigLevel.InitOffLine(7, "V014057");
+    Model(7);
     EXPECT_EQ(CutDescr(text35), std::string(21, 'd'));
     EXPECT_EQ(CutDescr(std::string(21, 'e')), std::string(21, 'e'));
 }

@@ -1,17 +1,9 @@
 #include "core/texts.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "common/fake_shell.h"
-#include "common/tempdir.h"
-#include "core/cash_list.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "link/hello_rec.h"
-#include "link/link_state.h"
-#include "link/req_state.h"
+#include "core_fixture.h"
 #include "platform/clock.h"
 
 namespace {
@@ -21,23 +13,16 @@ using testsupport::WriteAll;
 
 const std::string kStamp = "07/03/2024 - 09:05:03";
 
-class TextsTest : public ::testing::Test {
+class TextsTest : public coretest::CoreTest {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
-        Texts = TextsGlobals{};
-        ConfigLevel = ConfigLevelClass{};
-        ConfigLevel.InitOffLine(5, "V014057");
-        LinkState = LinkStateRec{};
-        HelloRec = HelloRecT{};
-        ReqState = ReqStateRec{};
-        CassaList = {};
+        CoreTest::SetUp();
+        Model(5);
         platform::SetTestNow([] {
             platform::LocalDateTime t;
             t.year = 2024, t.month = 3, t.day = 7, t.hour = 9, t.minute = 5, t.second = 3;
             return t;
         });
-        Core.strRootDir = dir.path();
         Core.strLangFile = dir.file("Testi.eng");
         WriteAll(Core.strLangFile,
                  "[Msg]\r\n"
@@ -66,10 +51,9 @@ protected:
     }
     void TearDown() override {
         platform::SetTestNow(nullptr);
-        ConfigLevel = ConfigLevelClass{};
+        CoreTest::TearDown();
     }
 
-    testsupport::TempDir dir;
     testsupport::ScopedFakeShell shell;
 };
 
@@ -91,7 +75,7 @@ TEST_F(TextsTest, GetTextFallsBackToTheModelKeyAndCutsLongTexts) {
         {5, "Msg", "missing", ""},
     };
     for (const Case& c : cases) {
-        ConfigLevel.InitOffLine(c.model, "V014057");
+        Model(c.model);
         EXPECT_EQ(GetText(c.section, c.key), c.expected) << c.model << " " << c.key;
     }
     EXPECT_EQ(GetText("Msg", "long"), std::string(127, 'L'));  // cut at 127 characters
@@ -109,7 +93,7 @@ TEST_F(TextsTest, GetProtocolTextDoublesALowerCaseSecondLetter) {
     EXPECT_EQ(GetProtocolText("^L"), "Caret L");
     EXPECT_EQ(GetProtocolText("#"), "Hash alone");
     EXPECT_EQ(GetProtocolText(""), "");
-    ConfigLevel.InitOffLine(3, "V014057");  // another model has its own section
+    Model(3);  // another model has its own section
     EXPECT_EQ(GetProtocolText("*A"), "");
 }
 

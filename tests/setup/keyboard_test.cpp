@@ -6,11 +6,8 @@
 #include <vector>
 
 #include "common/fake_shell.h"
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/texts.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
@@ -22,11 +19,7 @@ using testsupport::WriteAll;
 class KeyboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
-        Texts = TextsGlobals{};
-        CassaFile = CassaFileValues{};
-        Keyb = KeyboardGlobals{};
-        ConfigLevel = ConfigLevelClass{};
+        testsupport::ResetGlobals();
         ConfigLevel.InitOffLine(5, "V014057");  // TAV3800: layout "0", three types
         Core.strRootDir = dir.path();
         Core.strStartDir = dir.file("start");

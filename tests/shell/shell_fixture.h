@@ -7,21 +7,10 @@
 #include <QApplication>
 #include <string>
 
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/cash_list.h"
-#include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/main_timer.h"
-#include "core/texts.h"
-#include "link/cmd_queue.h"
-#include "link/link_state.h"
-#include "link/serial_log.h"
 #include "platform/files.h"
-#include "shell/batch.h"
 #include "shell/registry.h"
-#include "shell/shell_state.h"
-#include "shell/startup.h"
 
 namespace shelltest {
 
@@ -44,17 +33,7 @@ class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
         App();
-        Core = CoreGlobals{};
-        Texts = TextsGlobals{};
-        LinkState = LinkStateRec{};
-        MainTimer = MainTimerGlobals{};
-        ShellState = ShellGlobals{};
-        Batch = BatchGlobals{};
-        Startup = StartupGlobals{};
-        CmdQueue = CmdQueueState{};
-        SerLog = SerLogGlobals{};
-        CassaConf = CassaConfRec{};
-        for (auto& c : CassaList) c = CashRec{};
+        testsupport::ResetGlobals();
         ClearEditorRegistry();
         Core.strStartDir = dir.path();
         Core.strSetupIni = dir.file("setup.ini");

@@ -15,16 +15,10 @@
 #include <vector>
 
 #include "common/fake_shell.h"
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/cash_list.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/numbers.h"
 #include "core/open_register.h"
-#include "core/table_sizes.h"
-#include "editors/setup/keyboard.h"
 #include "platform/files.h"
-#include "tables/plu.h"
 
 namespace {
 
@@ -164,9 +158,7 @@ const std::vector<TableFile>& Tables() {
 class CreateTablesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
-        Numbers = NumbersGlobals{};
-        PLUFiles = PLUFilesGlobals{};
+        testsupport::ResetGlobals();
         Core.strRootDir = dir.path();
         Core.strStartDir = dir.file("start");
         Core.strCashDir = dir.file("Cassa1");
@@ -177,13 +169,7 @@ protected:
                  "[18]\r\ncash=Cash\r\ncheque=Cheque\r\ncredit=Credit\r\nccard=Card\r\n"
                  "ticket=Ticket\r\nbancomat=Bancomat\r\n");
     }
-    void TearDown() override {
-        ConfigLevel = ConfigLevelClass{};
-        Sizes = TableSizes{};
-        Core = CoreGlobals{};
-        PLUFiles = PLUFilesGlobals{};
-        CassaList = {};
-    }
+    void TearDown() override { testsupport::ResetGlobals(); }
     void UseModel(const Model& m) {
         ConfigLevel = ConfigLevelClass{};
         ConfigLevel.InitOffLine(m.number, "V014057");

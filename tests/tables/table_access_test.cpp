@@ -5,10 +5,8 @@
 #include <string>
 
 #include "common/fake_shell.h"
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/table_sizes.h"
 #include "platform/files.h"
 #include "tables/create_tables.h"
 #include "tables/departments.h"
@@ -29,21 +27,15 @@ const std::string CRLF = "\r\n";
 class TableAccessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Core = CoreGlobals{};
+        testsupport::ResetGlobals();
         Core.strCashDir = dir.path();
-        ConfigLevel = ConfigLevelClass{};
         ConfigLevel.InitOffLine(3, "V014057");
-        Sizes = TableSizes{};
         Sizes.nMaxGrpRep = 12;
         Sizes.nMaxReparti = 250;
         Sizes.nMaxDirPLU = 250;
         Sizes.nMaxOpe = 20;
     }
-    void TearDown() override {
-        Core = CoreGlobals{};
-        Sizes = TableSizes{};
-        ConfigLevel = ConfigLevelClass{};
-    }
+    void TearDown() override { testsupport::ResetGlobals(); }
     std::string Record(const char* file, int length, int n) {
         return ReadAll(dir.file(file)).substr(static_cast<std::size_t>(n - 1) * length, length);
     }

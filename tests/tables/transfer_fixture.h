@@ -9,40 +9,23 @@
 #include <string>
 
 #include "common/fake_shell.h"
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/table_sizes.h"
-#include "link/cmd_queue.h"
-#include "link/dispatch.h"
 #include "link/frames.h"
-#include "link/link_state.h"
 #include "link/port.h"
-#include "link/req_state.h"
 #include "platform/fake_serial.h"
 #include "platform/files.h"
-#include "tables/transfer.h"
 
 namespace transfertest {
 
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedCore_ = Core;
+        testsupport::ResetGlobals();
         Core.strRootDir = dir.path();
         Core.strCashDir = dir.file("Cassa1");
         platform::MakeDir(Core.strCashDir);
         Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
-        Core.bInteractive = true;
-        Core.strReqArg.clear();
-        LinkState = LinkStateRec{};
-        ReqState = ReqStateRec{};
-        Tx = TxCountersRec{};
-        Transfer = TransferGlobals{};
-        AnswerRec = AnswerRecT{};
-        Sizes = TableSizes{};
-        CassaConf = CassaConfRec{};
         CassaConf.P911 = kP911NoDTRWait;
         ConfigLevel.InitOffLine(3, "V014057");  // DRAVO57
         SetPortFactory([this](int n) {
@@ -55,8 +38,7 @@ protected:
     }
     void TearDown() override {
         SetPortFactory({});
-        Core = savedCore_;
-        ConfigLevel = ConfigLevelClass{};
+        testsupport::ResetGlobals();
         while (OpenFileCount() > 0)
             for (int16_t n = 1; n <= 255; ++n) CloseFileNumber(n);
     }
@@ -76,7 +58,6 @@ protected:
     testsupport::TempDir dir;
     testsupport::ScopedFakeShell shell;
     platform::FakeSerialPort* port_ = nullptr;
-    CoreGlobals savedCore_;
 };
 
 inline std::string Blanks(int n) { return std::string(static_cast<size_t>(n), ' '); }

@@ -1,0 +1,62 @@
+#pragma once
+// Every global record of the program's logic back to its start-up value, so
+// that a test starts as a freshly started program whatever ran before it.
+// The serial port and the answer procedures are set up by the tests that use
+// them.
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/main_timer.h"
+#include "core/numbers.h"
+#include "core/table_sizes.h"
+#include "core/texts.h"
+#include "editors/setup/keyboard.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/hello.h"
+#include "link/hello_rec.h"
+#include "link/link_state.h"
+#include "link/req_state.h"
+#include "link/serial_log.h"
+#include "shell/batch.h"
+#include "shell/cycle.h"
+#include "shell/shell_state.h"
+#include "shell/startup.h"
+#include "tables/cards.h"
+#include "tables/plu.h"
+#include "tables/transfer.h"
+
+namespace testsupport {
+
+inline void ResetGlobals() {
+    Core = CoreGlobals{};
+    Texts = TextsGlobals{};
+    Numbers = NumbersGlobals{};
+    ConfigLevel = ConfigLevelClass{};
+    CassaList = {};
+    udtCassaConf = CassaConfRec{};
+    udtCassaConfSaved = CassaConfRec{};
+    CassaFile = CassaFileValues{};
+    Sizes = TableSizes{};
+    Keyb = KeyboardGlobals{};
+    MainTimer = MainTimerGlobals{};
+    LinkState = LinkStateRec{};
+    HelloRec = HelloRecT{};
+    Hello = HelloGlobals{};
+    ReqState = ReqStateRec{};
+    CmdQueue = CmdQueueState{};
+    AnswerRec = AnswerRecT{};
+    SerLog = SerLogGlobals{};
+    Tx = TxCountersRec{};
+    Transfer = TransferGlobals{};
+    PLUFiles = PLUFilesGlobals{};
+    OpeCard = OpeCardRec{};
+    CamCard = CamCardRec{};
+    ShellState = ShellGlobals{};
+    Batch = BatchGlobals{};
+    Cycle = CycleGlobals{};
+    Startup = StartupGlobals{};
+}
+
+}  // namespace testsupport
