@@ -14,20 +14,9 @@
 #include <vector>
 
 #include "common/fake_shell.h"
+#include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/cash_list.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/table_sizes.h"
-#include "core/texts.h"
-#include "link/cmd_queue.h"
-#include "link/link_state.h"
-#include "link/req_state.h"
 #include "platform/clock.h"
-#include "shell/cycle.h"
-#include "shell/shell_state.h"
-#include "tables/cards.h"
-#include "tables/transfer.h"
 
 namespace {
 
@@ -225,11 +214,9 @@ std::vector<uint16_t> Words(const ReqStateRec& r) {
 class BuildersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedCore_ = Core;
+        testsupport::ResetGlobals();
         Core.strRootDir = dir_.path();
         Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
-        Core.bInteractive = true;
-        Core.bKeyLock = false;
         // Opening a new folder makes a new, disabled register-list entry:
         // open it once, then enable it.
         SetEnabled(true);
@@ -248,12 +235,7 @@ protected:
         CassaList[0].bDefined = True;
         CassaList[0].bEnabled = enabled ? True : False;
     }
-    void TearDown() override {
-        Core = savedCore_;
-        CassaList = {};
-        ConfigLevel = ConfigLevelClass{};
-        ShellState.GlobProgBusy = false;
-    }
+    void TearDown() override { testsupport::ResetGlobals(); }
 
     // A model, request state and counters as an idle program has them; the
     // counters hold values no builder sets, so that a set is seen.
@@ -284,7 +266,6 @@ protected:
 
     testsupport::TempDir dir_;
     testsupport::ScopedFakeShell shell_;
-    CoreGlobals savedCore_;
 };
 
 TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {

@@ -71,14 +71,7 @@ TEST_F(KeyboardTest, LoadFunzioniReadsSinglesAndRanges) {
     }
 }
 
-TEST_F(KeyboardTest, LoadFunzioniStopsAtTheListSize) {
-    Functions("C1=1|5000|K|D |1\r\nC2=9000|1|Z|Last\r\n");
-    EXPECT_EQ(Keyb.nFunCodes, kMaxFunCodes);
-    EXPECT_EQ(Keyb.FunCodes[kMaxFunCodes - 1].nCode, kMaxFunCodes);
-    EXPECT_EQ(FindFunCode(9000), -1);
-}
-
-TEST_F(KeyboardTest, FindFunCodeSeesOnlyTheLoadedEntries) {
+TEST_F(KeyboardTest, FindFunCodeSeesOnlyTheLoadedEntriesUpToTheListSize) {
     Functions("C1=1|3|A|A |1\r\n");
     ASSERT_EQ(FindFunCode(3), 2);
     Functions("C1=1|1|A|A\r\n");  // entries 1 and 2 stay in memory
@@ -88,6 +81,12 @@ TEST_F(KeyboardTest, FindFunCodeSeesOnlyTheLoadedEntries) {
     LoadFunzioni();
     EXPECT_EQ(Keyb.nFunCodes, 0);
     EXPECT_EQ(FindFunCode(1), -1);
+    // The list stops at its size.
+    Keyb.strFunCodeFile = FunCodeFileName();
+    Functions("C1=1|5000|K|D |1\r\nC2=9000|1|Z|Last\r\n");
+    EXPECT_EQ(Keyb.nFunCodes, kMaxFunCodes);
+    EXPECT_EQ(Keyb.FunCodes[kMaxFunCodes - 1].nCode, kMaxFunCodes);
+    EXPECT_EQ(FindFunCode(9000), -1);
 }
 
 TEST_F(KeyboardTest, SetKeybInfosByLayoutAndType) {

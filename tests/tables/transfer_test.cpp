@@ -162,23 +162,19 @@ TEST_F(TransferTest, AnswerSendsEveryRecordThenEndsOnce) {
     EXPECT_EQ(shell->statusTexts.back(), "");
 }
 
-TEST_F(TransferTest, AnswerOfAnEmptyTableEndsAtTheFirstRequest) {
-    Sizes.nMaxGrpRep = 0;
-    ReqState.nTxGrpRep = kFileOpenNext;
-    LinkState.nPendingAns = 1;
-    EXPECT_EQ(AnswerTable(GroupsTable()), "*");
-    EXPECT_EQ(ReqState.nTxGrpRep, kFileDone);
-    EXPECT_EQ(LinkState.nPendingAns, 0);
-}
-
-TEST_F(TransferTest, AnswerThatCannotReadItsFileFailsByTimeOut) {
-    Sizes.nMaxGrpRep = 3;  // but no file
-    ReqState.nTxGrpRep = kFileOpenNext;
-    LinkState.nPendingAns = 1;
-    EXPECT_EQ(AnswerTable(GroupsTable()), "*");
-    EXPECT_EQ(LinkState.nPendingAns, 1);  // the command ends by its answer time-out
-    EXPECT_EQ(ReqState.nTxGrpRep, kFileDone);
-    EXPECT_EQ(OpenFileCount(), 0);
+// An empty table ends at the first request; a table whose file cannot be
+// read ends too, but the command then ends by its answer time-out.
+TEST_F(TransferTest, AnswerWithNothingToSendEndsAtTheFirstRequest) {
+    for (int16_t size : {0, 3}) {  // no file either way
+        SCOPED_TRACE(size);
+        Sizes.nMaxGrpRep = size;
+        ReqState.nTxGrpRep = kFileOpenNext;
+        LinkState.nPendingAns = 1;
+        EXPECT_EQ(AnswerTable(GroupsTable()), "*");
+        EXPECT_EQ(ReqState.nTxGrpRep, kFileDone);
+        EXPECT_EQ(LinkState.nPendingAns, size == 0 ? 0 : 1);
+        EXPECT_EQ(OpenFileCount(), 0);
+    }
 }
 
 // ---- the data procedure
