@@ -30,5 +30,8 @@ bool IsLX4100();
 // The PLU directory read ("&l"); selected tells whether a register was
 // selected. The result of its AddCmd.
 bool ReqDirPLUSelected(bool& selected);
+// The PLU options read ("&z") that goes ahead of every PLU or offer send and
+// dump; during a bulk run it is queued once, while its answer is pending.
+void QueueConfPLU();
 
 }  // namespace builders

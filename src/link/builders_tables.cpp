@@ -1,6 +1,8 @@
 // The table send builders and the steps every builder shares.
 #include "link/builders_tables.h"
 
+#include <initializer_list>
+
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "core/main_timer.h"
@@ -59,6 +61,12 @@ void Commit() {
 
 bool IsLX4100() { return ConfigLevel.CashType() == "LX4100"; }
 
+void QueueConfPLU() {
+    if (ShellState.GlobProgBusy && ReqState.bRdConfPLU != False) return;
+    ReqState.bRdConfPLU = True;
+    Queue(ReadText("&z"));
+}
+
 }  // namespace builders
 
 using namespace builders;
@@ -76,6 +84,42 @@ bool SimpleSend(const char* token, Words words, float time = kDefaultTime) {
 }
 
 void OpenNext(uint16_t& word) { word = kFileOpenNext; }
+
+// Several sends in one operation, after the status text is cleared; a null
+// token is left out. The result of the last one queued.
+bool SendSeveral(std::initializer_list<const char*> tokens) {
+    ShowMsg("", "");
+    if (!NextCash(true)) return false;
+    bool queued = false;
+    for (const char* token : tokens)
+        if (token) queued = Queue(SendText(token));
+    Commit();
+    return queued;
+}
+
+// PLUs and offers go out alike: the range, kept for the replay on further
+// registers, the PLU options read ahead, then the send.
+struct ArticleSend {
+    int32_t &from, &to, &from0, &to0;
+    uint16_t& word;
+    const char* status;
+    const char* token;
+};
+
+bool SendArticles(const ArticleSend& a, int32_t from, int32_t to) {
+    if (!NextCash(true)) return false;
+    a.from = from;
+    a.to = to;
+    Status(a.status);
+    Range(from, int64_t(to) + 1);
+    QueueConfPLU();
+    a.from0 = a.from;
+    a.to0 = a.to;
+    OpenNext(a.word);
+    bool queued = Queue(SendText(a.token), 10.0f);
+    Commit();
+    return queued;
+}
 
 }  // namespace
 
@@ -98,14 +142,7 @@ bool SendTastiera() {
     });
 }
 
-bool SendScontrino() {
-    ShowMsg("", "");
-    if (!NextCash(true)) return false;
-    Queue(SendText("*s"));
-    bool queued = Queue(SendText("*r"));
-    Commit();
-    return queued;
-}
+bool SendScontrino() { return SendSeveral({"*s", "*r"}); }
 
 bool SendScoMag() {
     if (!NextCash(true)) return false;
@@ -153,15 +190,7 @@ bool SendOpe() {
     });
 }
 
-bool SendOpeCamCli() {
-    ShowMsg("", "");
-    if (!NextCash(true)) return false;
-    Queue(SendText("*p"));
-    bool queued = Queue(SendText("*v"));
-    if (IsLX4100()) queued = Queue(SendText("*d"));
-    Commit();
-    return queued;
-}
+bool SendOpeCamCli() { return SendSeveral({"*p", "*v", IsLX4100() ? "*d" : nullptr}); }
 
 bool SendModPag() {
     return SimpleSend("*U", [] {
@@ -209,55 +238,18 @@ bool SendClientGroup() {
     return SimpleSend("*o", [] { ReqState.nTxClientGroup = 0; });
 }
 
-bool SendGlbCassa() {
-    ShowMsg("", "");
-    if (!NextCash(true)) return false;
-    bool queued = Queue(SendText("*V"));
-    if (!IsLX4100()) queued = Queue(SendText("*X"));
-    Commit();
-    return queued;
-}
-
-namespace {
-
-// The PLU options read that goes ahead of every PLU or offer send and dump;
-// during a bulk run it is queued once, while its answer is still pending.
-void QueueConfPLU() {
-    if (ShellState.GlobProgBusy && ReqState.bRdConfPLU != False) return;
-    ReqState.bRdConfPLU = True;
-    Queue(ReadText("&z"));
-}
-
-}  // namespace
+bool SendGlbCassa() { return SendSeveral({"*V", IsLX4100() ? nullptr : "*X"}); }
 
 bool SendPLU(int32_t from, int32_t to) {
-    if (!NextCash(true)) return false;
-    Tx.nTxPLUFrom = from;
-    Tx.nTxPLUTo = to;
-    Status("23");
-    Range(from, int64_t(to) + 1);
-    QueueConfPLU();
-    Tx.nTxPLUFrom0 = Tx.nTxPLUFrom;
-    Tx.nTxPLUTo0 = Tx.nTxPLUTo;
-    OpenNext(ReqState.nTxPLU);
-    bool queued = Queue(SendText("*G"), 10.0f);
-    Commit();
-    return queued;
+    return SendArticles({Tx.nTxPLUFrom, Tx.nTxPLUTo, Tx.nTxPLUFrom0, Tx.nTxPLUTo0, ReqState.nTxPLU,
+                         "23", "*G"},
+                        from, to);
 }
 
 bool SendOff(int32_t from, int32_t to) {
-    if (!NextCash(true)) return false;
-    Tx.nTxOffFrom = from;
-    Tx.nTxOffTo = to;
-    Status("21");
-    Range(from, int64_t(to) + 1);
-    QueueConfPLU();
-    Tx.nTxOffFrom0 = Tx.nTxOffFrom;
-    Tx.nTxOffTo0 = Tx.nTxOffTo;
-    OpenNext(ReqState.nTxOff);
-    bool queued = Queue(SendText("*L"), 10.0f);
-    Commit();
-    return queued;
+    return SendArticles({Tx.nTxOffFrom, Tx.nTxOffTo, Tx.nTxOffFrom0, Tx.nTxOffTo0, ReqState.nTxOff,
+                         "21", "*L"},
+                        from, to);
 }
 
 bool SendDirPLU() {

@@ -1,4 +1,6 @@
 // The table read builders.
+#include <initializer_list>
+
 #include "core/globals.h"
 #include "core/main_timer.h"
 #include "core/table_sizes.h"
@@ -17,17 +19,70 @@ using namespace builders;
 
 namespace {
 
-// The plainest read: a new operation, its status and range, its flag, one
-// text, the commit.
-bool SimpleRead(const char* token, int16_t& flag, const char* status, int64_t rangeMax) {
+// The plainest read: a new operation, its status and range, the read's own
+// step (when it has one), its flag, one text, the commit.
+bool SimpleRead(const char* token, int16_t& flag, const char* status, int64_t rangeMax,
+                void (*step)() = nullptr) {
     if (!NextCash(true)) return false;
     if (status) {
         Status(status);
         Range(1, rangeMax);
     }
+    if (step) step();
     flag = True;
     bool queued = Queue(ReadText(token));
     Commit();
+    return queued;
+}
+
+// Several reads in one operation, after the status text is cleared, each
+// with its request flag; true when a register was selected.
+struct FlaggedRead {
+    const char* token;
+    int16_t& flag;
+};
+bool ReadSeveral(std::initializer_list<FlaggedRead> reads) {
+    ShowMsg("", "");
+    if (!NextCash(true)) return false;
+    for (const FlaggedRead& r : reads) {
+        r.flag = True;
+        Queue(ReadText(r.token));
+    }
+    Commit();
+    return true;
+}
+
+// A read of a range of entries or codes (the token carries it) for the
+// register the operation has selected: its status, its own steps, the text,
+// the commit.
+template <class Steps>
+bool RangeRead(const std::string& token, const char* status, Steps steps,
+               float time = kDefaultTime) {
+    if (!NextCash(false)) return false;
+    Status(status);
+    Range(1, 100);
+    steps();
+    bool queued = Queue(ReadText(token), time);
+    Commit();
+    return queued;
+}
+
+// A numbered range "from:to" behind the token, read by the range read.
+bool NumberedRead(const char* token, int16_t from, int16_t to,
+                  bool (*rangeRead)(const std::string&)) {
+    ResetTimer();
+    Range(from, int64_t(to) + 1);
+    return rangeRead(token + std::to_string(from) + ":" + std::to_string(to));
+}
+
+// A PLU or offer dump: one more dump outstanding, but only when its text
+// went into the queue.
+bool DumpRead(const std::string& token, const char* status, int64_t rangeMin, int64_t rangeMax) {
+    ResetTimer();
+    Status(status);
+    Range(rangeMin, rangeMax);
+    bool queued = ReqPLURange(token);
+    if (queued) ++Transfer.nC08Pending;
     return queued;
 }
 
@@ -54,26 +109,10 @@ bool ReqValuta() { return SimpleRead("&s", ReqState.bRdValuta, "51", Sizes.nMaxV
 
 bool ReqTestoIcone() { return SimpleRead("&Z", ReqState.bRdTestoIcone, "49", 100); }
 
-bool ReqTastiera() {
-    if (!NextCash(true)) return false;
-    ResetKeybTables();
-    Status("73");
-    Range(1, 100);
-    ReqState.bRdTastiera = True;
-    bool queued = Queue(ReadText("&k"));
-    Commit();
-    return queued;
-}
+bool ReqTastiera() { return SimpleRead("&k", ReqState.bRdTastiera, "73", 100, ResetKeybTables); }
 
 bool ReqScontrino() {
-    ShowMsg("", "");
-    if (!NextCash(true)) return false;
-    ReqState.bRdScontrino = True;
-    Queue(ReadText("&q"));
-    ReqState.bRdScontrino2 = True;
-    Queue(ReadText("&t"));
-    Commit();
-    return true;
+    return ReadSeveral({{"&q", ReqState.bRdScontrino}, {"&t", ReqState.bRdScontrino2}});
 }
 
 bool ReqScoMag() {
@@ -92,36 +131,16 @@ bool ReqScoMag() {
     return true;
 }
 
-bool ReqReparto(int16_t from, int16_t to) {
-    ResetTimer();
-    Range(from, int64_t(to) + 1);
-    return ReqRepartoRange("&L" + std::to_string(from) + ":" + std::to_string(to));
-}
+bool ReqReparto(int16_t from, int16_t to) { return NumberedRead("&L", from, to, ReqRepartoRange); }
 
 bool ReqRepartoRange(const std::string& token) {
-    if (!NextCash(false)) return false;
-    Status("44");
-    Range(1, 100);
-    ReqState.bRdReparto = True;
-    bool queued = Queue(ReadText(token), 4.5f);
-    Commit();
-    return queued;
+    return RangeRead(token, "44", [] { ReqState.bRdReparto = True; }, 4.5f);
 }
 
-bool ReqRepFid(int16_t from, int16_t to) {
-    ResetTimer();
-    Range(from, int64_t(to) + 1);
-    return ReqRepFidRange("^E" + std::to_string(from) + ":" + std::to_string(to));
-}
+bool ReqRepFid(int16_t from, int16_t to) { return NumberedRead("^E", from, to, ReqRepFidRange); }
 
 bool ReqRepFidRange(const std::string& token) {
-    if (!NextCash(false)) return false;
-    Status("44");
-    Range(1, 100);
-    ReqState.bRdRepFid = True;
-    bool queued = Queue(ReadText(token), 4.5f);
-    Commit();
-    return queued;
+    return RangeRead(token, "44", [] { ReqState.bRdRepFid = True; }, 4.5f);
 }
 
 bool ReqSubFid() { return ReadSelected("^D", ReqState.bRdSubFid); }
@@ -129,25 +148,12 @@ bool ReqCirCli() { return ReadSelected("^F", ReqState.bRdCirCli); }
 bool ReqPrzPeso() { return ReadSelected("^G", ReqState.bRdPrzPeso); }
 
 bool ReqOpe() {
-    if (!NextCash(true)) return false;
-    Status("29");
-    Range(1, int64_t(Sizes.nMaxOpe) + 1);
-    OpeCard.bValid = False;
-    ReqState.bRdOpe = True;
-    bool queued = Queue(ReadText("&N"));
-    Commit();
-    return queued;
+    return SimpleRead("&N", ReqState.bRdOpe, "29", int64_t(Sizes.nMaxOpe) + 1,
+                      [] { OpeCard.bValid = False; });
 }
 
 bool ReqOpeCamCli() {
-    ShowMsg("", "");
-    if (!NextCash(true)) return false;
-    ReqState.bRdOpeCamCli = True;
-    Queue(ReadText("&o"));
-    ReqState.bRdOpeCamCli2 = True;
-    Queue(ReadText("&v"));
-    Commit();
-    return true;
+    return ReadSeveral({{"&o", ReqState.bRdOpeCamCli}, {"&v", ReqState.bRdOpeCamCli2}});
 }
 
 bool ReqModPag() {
@@ -199,31 +205,15 @@ bool ReqConfPLU(bool first) {
     return queued;
 }
 
-bool ReqPLU(const std::string& token) {
-    ResetTimer();
-    Status("22");
-    Range(1, 100);
-    // One more dump outstanding, but only when its text went into the queue.
-    bool queued = ReqPLURange(token);
-    if (queued) ++Transfer.nC08Pending;
-    return queued;
-}
+bool ReqPLU(const std::string& token) { return DumpRead(token, "22", 1, 100); }
 
 bool ReqOff(int32_t from, int32_t to, const std::string& token) {
-    ResetTimer();
-    Status("20");
-    Range(from, int64_t(to) + 1);
-    bool queued = ReqPLURange(token);
-    if (queued) ++Transfer.nC08Pending;
-    return queued;
+    return DumpRead(token, "20", from, int64_t(to) + 1);
 }
 
 bool ReqPLURange(const std::string& token) {
     if (!NextCash(false)) return false;
-    if (!(ShellState.GlobProgBusy && ReqState.bRdConfPLU != False)) {
-        ReqState.bRdConfPLU = True;
-        Queue(ReadText("&z"));
-    }
+    QueueConfPLU();
     ReqState.nFileC08 = kFileOpenNext;
     bool queued = Queue(ReadText(token), 20.0f);
     Commit();
@@ -255,14 +245,10 @@ bool ReqFMult() {
 }
 
 bool ReqFMultRange(const std::string& token) {
-    if (!NextCash(false)) return false;
-    Status("10");
-    Range(1, 100);
-    Tx.nRdFMultState = 0;
-    ReqState.bRdFMult = True;
-    bool queued = Queue(ReadText(token));
-    Commit();
-    return queued;
+    return RangeRead(token, "10", [] {
+        Tx.nRdFMultState = 0;
+        ReqState.bRdFMult = True;
+    });
 }
 
 bool ReqCli(const std::string& from, const std::string& to) {
@@ -271,13 +257,7 @@ bool ReqCli(const std::string& from, const std::string& to) {
 }
 
 bool ReqCliRange(const std::string& token) {
-    if (!NextCash(false)) return false;
-    Status("56");
-    Range(1, 100);
-    ReqState.nFileC16 = kFileOpenNext;
-    bool queued = Queue(ReadText(token), 5.0f);
-    Commit();
-    return queued;
+    return RangeRead(token, "56", [] { ReqState.nFileC16 = kFileOpenNext; }, 5.0f);
 }
 
 bool ReqCam() { return SimpleRead("&K", ReqState.bRdCam, nullptr, 0); }
