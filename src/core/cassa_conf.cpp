@@ -66,6 +66,7 @@ bool ParseInt16(const std::string& text, int16_t& out) {
 // defaults, and notes the keys whose values could not be taken.
 class OptionReader {
 public:
+    static constexpr bool kWriting = false;
     explicit OptionReader(std::string file) : reader_(std::move(file)) {}
 
     // A missing key or an empty value keeps the default (as the profile
@@ -134,14 +135,21 @@ std::string FileText(const std::string& text) {
     return v;
 }
 
+// Writes the keys of one options file; the reader's defaults and widths
+// don't apply to writing.
 class OptionWriter {
 public:
+    static constexpr bool kWriting = true;
     explicit OptionWriter(std::string file) : file_(std::move(file)) {}
     void Int(const char* section, const std::string& key, int16_t value) {
         Put(section, key, std::to_string(value));
     }
-    void Text(const char* section, const std::string& key, const std::string& value) {
+    void Text(const char* section, const std::string& key, const std::string& value,
+              const std::string& = std::string()) {
         Put(section, key, FileText(value));
+    }
+    void Padded(const char* section, const std::string& key, const std::string& value, size_t) {
+        Text(section, key, value);
     }
     bool ok() const { return ok_; }
 
@@ -153,6 +161,108 @@ private:
     std::string file_;
     bool ok_ = true;
 };
+
+// Every key of Cassa.txt that mirrors the options record (and the history
+// position), in the order the file keeps them; the reader and the writer
+// walk the same list. Which keys a model has depends on its branch.
+template <class Keys>
+void EachOption(Keys& k, CassaConfRec& c, CassaFileValues& f) {
+    const Branch b = ModelBranch();
+    k.Text("B90", "indi", f.strB90Indi);
+    k.Text("B90", "pg", f.strB90Pg);
+    k.Int("B90", "type", f.nB90Type);
+
+    k.Int("P0", "19", c.P019);
+    k.Int("P0", "19_1", c.P019_1);
+    k.Int("P0", "12", c.P012);
+    k.Int("P0", "13", c.P013);
+    k.Int("P0", "15", c.P015);
+    for (int n = 0; n < VatCount(); ++n) k.Int("P0", "16" + Num(n), c.P016[n]);
+    k.Int("P0", "17", c.P017);
+    for (int n = 1; n <= 6; ++n) k.Text("P0", "21" + Num(n), c.P021[n]);
+    k.Int("P0", "22", c.P022);
+    for (int n = 1; n <= 2; ++n) k.Text("P0", "23" + Num(n), c.P023[n]);
+    for (int n = 1; n <= PeriodCount(); ++n) {
+        k.Int("P0", "24" + Num(n), c.P024[n]);
+        k.Text("P0", "25" + Num(n), c.P025[n], kNoDate);
+        k.Text("P0", "26" + Num(n), c.P026[n], kNoDate);
+    }
+    k.Int("P0", "30", c.P030);
+    k.Int("P0", "31", c.P031);
+    k.Int("P0", "32", c.P032);
+    k.Int("P0", "40", c.P040);
+    k.Int("P0", "41", c.P041);
+    k.Int("P0", "42", c.P042);
+    k.Int("P0", "50", c.P050);
+    k.Padded("P0", "50C", c.P050C, 5);
+    k.Padded("P0", "50P", c.P050P, 3);
+    if (b != Branch::Other) {
+        // LX4100 has the third receipt byte too; it is kept and sent like
+        // the others.
+        k.Int("P0", "20A", c.P020A);
+        k.Int("P0", "20B", c.P020B);
+        k.Int("P0", "20C", c.P020C);
+    }
+    // Read for every model, kept in the file by the models of the ten.
+    if (b == Branch::Ten || !Keys::kWriting) k.Int("P0", "33", c.P033);
+
+    k.Int("P1", "10", c.P110);
+    k.Int("P2", "10", c.P210);
+    k.Int("P2", "11", c.P211);
+    k.Int("P2", "12", c.P212);
+    k.Int("P2", "13", c.P213);
+    k.Int("P2", "X2", c.PX2);
+    k.Int("P2", "16", c.P216);
+    k.Int("P3", "10", c.P310);
+    k.Int("P3", "11", c.P311);
+    k.Int("P3", "12", c.P312);
+    if (b == Branch::L) k.Text("P3", "46", c.P346);
+
+    if (b == Branch::L) {
+        k.Text("P4", "102", c.P4102);
+        k.Text("P4", "112", c.P4112);
+        k.Int("P4", "122", c.P4122);
+    } else if (b == Branch::Ten) {
+        k.Text("P4", "101A", c.P4101A);
+        k.Int("P4", "101B", c.P4101B);
+        for (int n = 1; n <= 6; ++n) k.Int("P4", "111" + Num(n), c.P4111[n]);
+    }
+
+    k.Int("P5", "10", c.P510);
+    k.Text("P5", "11", c.P511);
+    k.Text("P5", "12", c.P512);
+    k.Int("P5", "13", c.P513);
+    k.Text("P5", "14", c.P514);
+    k.Text("P5", "15", c.P515);
+    k.Text("P5", "16", c.P516);
+    k.Int("P5", "17", c.P517);
+    k.Text("P5", "18", c.P518);
+    k.Text("P5", "19", c.P519);
+    k.Int("P6", "01A", c.P601A);
+    k.Int("P6", "01G", c.P601G);
+    k.Int("P6", "01M", c.P601M);
+    k.Int("P6", "81S", c.P681S);
+    k.Int("P6", "81C", c.P681C);
+    k.Int("P6", "81F", c.P681F);
+
+    k.Int("P9", "10", c.P910);
+    k.Int("P9", "11", c.P911);
+    k.Int("P9", "11_2", c.P911_2);
+    // The station address goes into the file for the register's sake; the
+    // read takes it from the register list instead.
+    if (Keys::kWriting) k.Int("P9", "13", c.P9Addr);
+    k.Int("P9", "14", c.P914);
+    k.Int("P9", "15", c.P915);
+    k.Int("P9", "20", c.P920);
+    k.Int("P9", "21", c.P921);
+    k.Int("P9", "22N", c.P922N);
+    k.Int("P9", "22F", c.P922F);
+    k.Int("P9", "22S", c.P922S);
+    k.Int("P9", "23", c.P923);
+    k.Int("P9", "30", c.P930);
+    k.Int("Communication", "hellotype", c.nHelloType);
+    k.Int("Communication", "PhoneBookIndex", c.nPhoneBookIndex);
+}
 
 }  // namespace
 
@@ -220,7 +330,6 @@ bool ReadCassaTipo() {
 }
 
 bool ReadCassaConf() {
-    const Branch b = ModelBranch();
     CassaConfRec& c = udtCassaConf;
     c = CassaConfDefaults();
     CassaFile.strB90Indi.clear();
@@ -228,101 +337,13 @@ bool ReadCassaConf() {
     CassaFile.nB90Type = 0;
 
     OptionReader r(CassaTxtPath());
-    r.Text("B90", "indi", CassaFile.strB90Indi);
-    r.Text("B90", "pg", CassaFile.strB90Pg);
-    r.Int("B90", "type", CassaFile.nB90Type);
+    EachOption(r, c, CassaFile);
 
-    r.Int("P0", "19", c.P019);
-    r.Int("P0", "19_1", c.P019_1);
-    r.Int("P0", "12", c.P012);
-    r.Int("P0", "13", c.P013);
-    r.Int("P0", "15", c.P015);
-    for (int n = 0; n < VatCount(); ++n) r.Int("P0", "16" + Num(n), c.P016[n]);
-    r.Int("P0", "17", c.P017);
-    if (b != Branch::Other) {
-        r.Int("P0", "20A", c.P020A);
-        r.Int("P0", "20B", c.P020B);
-        // Read for every model: the register has a third receipt byte on
-        // LX4100 too, and it is written and sent like the others.
-        r.Int("P0", "20C", c.P020C);
-    }
-    for (int n = 1; n <= 6; ++n) r.Text("P0", "21" + Num(n), c.P021[n]);
-    r.Int("P0", "22", c.P022);
-    for (int n = 1; n <= 2; ++n) r.Text("P0", "23" + Num(n), c.P023[n]);
-    for (int n = 1; n <= PeriodCount(); ++n) {
-        r.Int("P0", "24" + Num(n), c.P024[n]);
-        r.Text("P0", "25" + Num(n), c.P025[n], kNoDate);
-        r.Text("P0", "26" + Num(n), c.P026[n], kNoDate);
-    }
-    r.Int("P0", "30", c.P030);
-    r.Int("P0", "31", c.P031);
-    r.Int("P0", "32", c.P032);
-    r.Int("P0", "33", c.P033);
-    r.Int("P0", "40", c.P040);
-    r.Int("P0", "41", c.P041);
-    r.Int("P0", "42", c.P042);
-    r.Int("P0", "50", c.P050);
-    r.Padded("P0", "50C", c.P050C, 5);
-    r.Padded("P0", "50P", c.P050P, 3);
-
-    r.Int("P1", "10", c.P110);
-    r.Int("P2", "10", c.P210);
-    r.Int("P2", "11", c.P211);
-    r.Int("P2", "12", c.P212);
-    r.Int("P2", "13", c.P213);
-    r.Int("P2", "X2", c.PX2);
-    r.Int("P2", "16", c.P216);
-    r.Int("P3", "10", c.P310);
-    r.Int("P3", "11", c.P311);
-    r.Int("P3", "12", c.P312);
-
-    if (b == Branch::Ten) {
-        r.Text("P4", "101A", c.P4101A);
-        r.Int("P4", "101B", c.P4101B);
-        for (int n = 1; n <= 6; ++n) r.Int("P4", "111" + Num(n), c.P4111[n]);
-    } else if (b == Branch::L) {
-        r.Text("P4", "102", c.P4102);
-        r.Text("P4", "112", c.P4112);
-        r.Int("P4", "122", c.P4122);
-    }
-
-    r.Int("P5", "10", c.P510);
-    r.Text("P5", "11", c.P511);
-    r.Text("P5", "12", c.P512);
-    r.Int("P5", "13", c.P513);
-    r.Text("P5", "14", c.P514);
-    r.Text("P5", "15", c.P515);
-    r.Text("P5", "16", c.P516);
-    r.Int("P5", "17", c.P517);
-    r.Text("P5", "18", c.P518);
-    r.Text("P5", "19", c.P519);
-    r.Int("P6", "01A", c.P601A);
-    r.Int("P6", "01G", c.P601G);
-    r.Int("P6", "01M", c.P601M);
-    r.Int("P6", "81C", c.P681C);
-    r.Int("P6", "81S", c.P681S);
-    r.Int("P6", "81F", c.P681F);
-
-    r.Int("P9", "10", c.P910);
-    r.Int("P9", "11", c.P911);
+    // The link settings that follow from the options.
     LinkState.bAddressed = GetAddressedMode(c.P911);
     SetDefTimeouts((c.P911 & 1) ? 1 : 0, LinkState);
-    r.Int("P9", "11_2", c.P911_2);
     int16_t level = (c.P911 & 8) ? 1 : 0;
     ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
-    r.Int("Communication", "hellotype", c.nHelloType);
-    r.Int("Communication", "PhoneBookIndex", c.nPhoneBookIndex);
-    c.P9Addr = static_cast<int16_t>(LinkState.nAddress + 1);
-    r.Int("P9", "14", c.P914);
-    r.Int("P9", "15", c.P915);
-    r.Int("P9", "20", c.P920);
-    r.Int("P9", "21", c.P921);
-    r.Int("P9", "22N", c.P922N);
-    r.Int("P9", "22F", c.P922F);
-    r.Int("P9", "22S", c.P922S);
-    r.Int("P9", "23", c.P923);
-    r.Int("P9", "30", c.P930);
-    if (b == Branch::L) r.Text("P3", "46", c.P346);
 
     if (!r.ok()) {
         std::string keys;
@@ -336,105 +357,9 @@ bool SaveCassa() {
     const std::string file = CassaTxtPath();
     if (file.empty()) return false;
     if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
-    const Branch b = ModelBranch();
-    const CassaConfRec& c = udtCassaConf;
     OptionWriter w(file);
-
     w.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
-    w.Text("B90", "indi", CassaFile.strB90Indi);
-    w.Text("B90", "pg", CassaFile.strB90Pg);
-    w.Int("B90", "type", CassaFile.nB90Type);
-
-    w.Int("P0", "19", c.P019);
-    w.Int("P0", "19_1", c.P019_1);
-    w.Int("P0", "12", c.P012);
-    w.Int("P0", "13", c.P013);
-    w.Int("P0", "15", c.P015);
-    for (int n = 0; n < VatCount(); ++n) w.Int("P0", "16" + Num(n), c.P016[n]);
-    w.Int("P0", "17", c.P017);
-    for (int n = 1; n <= 6; ++n) w.Text("P0", "21" + Num(n), c.P021[n]);
-    w.Int("P0", "22", c.P022);
-    for (int n = 1; n <= 2; ++n) w.Text("P0", "23" + Num(n), c.P023[n]);
-    for (int n = 1; n <= PeriodCount(); ++n) {
-        w.Int("P0", "24" + Num(n), c.P024[n]);
-        w.Text("P0", "25" + Num(n), c.P025[n]);
-        w.Text("P0", "26" + Num(n), c.P026[n]);
-    }
-    w.Int("P0", "30", c.P030);
-    w.Int("P0", "31", c.P031);
-    w.Int("P0", "32", c.P032);
-    w.Int("P0", "40", c.P040);
-    w.Int("P0", "41", c.P041);
-    w.Int("P0", "42", c.P042);
-    w.Int("P0", "50", c.P050);
-    w.Text("P0", "50C", c.P050C);
-    w.Text("P0", "50P", c.P050P);
-
-    w.Int("P1", "10", c.P110);
-    w.Int("P2", "10", c.P210);
-    w.Int("P2", "11", c.P211);
-    w.Int("P2", "12", c.P212);
-    w.Int("P2", "13", c.P213);
-    w.Int("P2", "X2", c.PX2);
-    w.Int("P2", "16", c.P216);
-    w.Int("P3", "10", c.P310);
-    w.Int("P3", "11", c.P311);
-    w.Int("P3", "12", c.P312);
-
-    if (b == Branch::L) {
-        w.Text("P4", "102", c.P4102);
-        w.Text("P4", "112", c.P4112);
-        w.Int("P4", "122", c.P4122);
-    } else if (b == Branch::Ten) {
-        w.Text("P4", "101A", c.P4101A);
-        w.Int("P4", "101B", c.P4101B);
-        for (int n = 1; n <= 6; ++n) w.Int("P4", "111" + Num(n), c.P4111[n]);
-    }
-
-    w.Int("P5", "10", c.P510);
-    w.Text("P5", "11", c.P511);
-    w.Text("P5", "12", c.P512);
-    w.Int("P5", "13", c.P513);
-    w.Text("P5", "14", c.P514);
-    w.Text("P5", "15", c.P515);
-    w.Text("P5", "16", c.P516);
-    w.Int("P5", "17", c.P517);
-    w.Text("P5", "18", c.P518);
-    w.Text("P5", "19", c.P519);
-    w.Int("P6", "01A", c.P601A);
-    w.Int("P6", "01G", c.P601G);
-    w.Int("P6", "01M", c.P601M);
-    w.Int("P6", "81S", c.P681S);
-    w.Int("P6", "81C", c.P681C);
-    w.Int("P6", "81F", c.P681F);
-
-    w.Int("P9", "10", c.P910);
-    w.Int("P9", "11", c.P911);
-    w.Int("P9", "11_2", c.P911_2);
-    w.Int("Communication", "hellotype", c.nHelloType);
-    w.Int("Communication", "PhoneBookIndex", c.nPhoneBookIndex);
-    w.Int("P9", "13", c.P9Addr);
-    w.Int("P9", "14", c.P914);
-    w.Int("P9", "15", c.P915);
-    w.Int("P9", "20", c.P920);
-    w.Int("P9", "21", c.P921);
-    w.Int("P9", "22N", c.P922N);
-    w.Int("P9", "22F", c.P922F);
-    w.Int("P9", "22S", c.P922S);
-    w.Int("P9", "23", c.P923);
-    w.Int("P9", "30", c.P930);
-
-    if (b == Branch::L) {
-        w.Text("P3", "46", c.P346);
-        w.Int("P0", "20A", c.P020A);
-        w.Int("P0", "20B", c.P020B);
-        w.Int("P0", "20C", c.P020C);
-    } else if (b == Branch::Ten) {
-        w.Int("P0", "20A", c.P020A);
-        w.Int("P0", "20B", c.P020B);
-        w.Int("P0", "20C", c.P020C);
-        w.Int("P0", "33", c.P033);
-    }
+    EachOption(w, udtCassaConf, CassaFile);
     if (!w.ok()) return false;
     return SaveCasse();
 }

@@ -90,13 +90,13 @@ CassaConfRec CassaConfDefaults();
 // CassaFile.nTipoTastiera (default 0). False when the value is not a 16-bit
 // number (the type is then 0).
 bool ReadCassaTipo();
-// Reads the rest of Cassa.txt: starts from the model defaults, reads every key
-// in the order the register opening uses and makes the link settings on the
-// way (addressed mode, time-outs, protocol level, P9Addr). A value that cannot
-// be taken (a number that does not fit 16 bits, a 50C longer than five
-// characters, a 50P longer than three) keeps its default, is noted in the
-// message log and makes the result false; the reading goes on, so no field
-// ever keeps the value of another register.
+// Reads the rest of Cassa.txt: starts from the model defaults (P9Addr is the
+// station address + 1), reads every key, then makes the link settings that
+// follow from P911 (addressed mode, time-outs, protocol level). A value that
+// cannot be taken (a number that does not fit 16 bits, a 50C longer than
+// five characters, a 50P longer than three) keeps its default, is noted in
+// the message log and makes the result false; the reading goes on, so no
+// field ever keeps the value of another register.
 bool ReadCassaConf();
 // Writes the working copy and the outside values into the open register's
 // Cassa.txt (created when missing), then rewrites the register list in
