@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/text.h"
+#include "core/ui/qt_text.h"
 
 void SetCtlCaption(QWidget* ctl, const std::string& text) {
     if (!ctl) return;
@@ -14,7 +14,7 @@ void SetCtlCaption(QWidget* ctl, const std::string& text) {
         ctl->setVisible(false);
         return;
     }
-    QString caption = QString::fromStdString(platform::Cp1252ToUtf8(text));
+    QString caption = ToQt(text);
     if (auto* label = qobject_cast<QLabel*>(ctl))
         label->setText(caption);
     else if (auto* button = qobject_cast<QAbstractButton*>(ctl))

@@ -18,16 +18,14 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
+#include "core/ui/dialog_buttons.h"
+#include "core/ui/qt_text.h"
 #include "platform/files.h"
-#include "platform/text.h"
 #include "shell/startup.h"
 #include "shell/ui/frmMain.h"
 #include "tables/plu.h"
 
 namespace {
-
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
-std::string S(const QString& text) { return platform::Utf8ToCp1252(text.toStdString()); }
 
 std::string Trim(const std::string& s) {
     size_t a = s.find_first_not_of(' ');
@@ -93,20 +91,15 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent) {
     lblMsg->setWordWrap(true);
     lblMsg->setVisible(false);
 
-    cmdOk = new QPushButton("OK", this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    cmdCancel = new QPushButton("Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
+    // Design captions until the language is chosen.
+    QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
+    cmdOk->setText("OK");
+    cmdCancel->setText("Cancel");
 
     auto* heading = new QHBoxLayout;
     heading->addWidget(lblCompany);
     heading->addStretch();
     heading->addWidget(lblVersion);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblProductName);
     layout->addLayout(heading);
@@ -174,12 +167,12 @@ void frmSplashCodeClass::InitForm() {
 
     casse_ = ReadSetupList("Casse", "c");
     form_->lbxCasse->clear();
-    for (const SetupListEntry& e : casse_) form_->lbxCasse->addItem(Q(e.name));
+    for (const SetupListEntry& e : casse_) form_->lbxCasse->addItem(ToQt(e.name));
     if (!casse_.empty()) form_->lbxCasse->setCurrentRow(0);
 
     lingue_ = ReadSetupList("Lingue", "l");
     form_->lbxLingue->clear();
-    for (const SetupListEntry& e : lingue_) form_->lbxLingue->addItem(Q(e.name));
+    for (const SetupListEntry& e : lingue_) form_->lbxLingue->addItem(ToQt(e.name));
     if (!lingue_.empty()) form_->lbxLingue->setCurrentRow(0);
 }
 
@@ -197,7 +190,7 @@ void frmSplashCodeClass::lbxCasse_Click() {
     Core.strCashDir = platform::JoinPath(Core.strStartDir, ConfigLevel.CashType());
     if (!platform::DirExists(Core.strCashDir)) return;
     for (const std::string& name : ListSubfolders(Core.strCashDir))
-        form_->cbClienti->addItem(Q(name));
+        form_->cbClienti->addItem(ToQt(name));
     if (form_->cbClienti->count() > 0) form_->cbClienti->setCurrentIndex(0);
 }
 
@@ -216,11 +209,11 @@ void frmSplashCodeClass::lbxLingue_Click() {
     Caption(form_->cmdOk, GetText("Comandi", "13"));
     Caption(form_->cmdCancel, GetText("Comandi", "14"));
     std::string title = GetText("Info", "title");
-    form_->setWindowTitle(Q(title.empty() ? std::string(kCompanyName) : title));
+    form_->setWindowTitle(ToQt(title.empty() ? std::string(kCompanyName) : title));
 }
 
 void frmSplashCodeClass::ShowProblem(const std::string& key) {
-    form_->lblMsg->setText(Q(GetText("Splash", key)));
+    form_->lblMsg->setText(ToQt(GetText("Splash", key)));
     form_->lblMsg->setVisible(true);
 }
 
@@ -235,7 +228,7 @@ void frmSplashCodeClass::cmdOK_Click() {
     if (casseRow < 0 || casseRow >= static_cast<int>(casse_.size()) ||
         !ReadSetupEntry("Casse", "c", casse_[casseRow].keyNumber, installation))
         return;
-    const std::string customer = Trim(S(form_->cbClienti->currentText()));
+    const std::string customer = Trim(FromQt(form_->cbClienti->currentText()));
     if (customer.empty()) return;
     const int langRow = form_->lbxLingue->currentRow();
     SetupListEntry language;

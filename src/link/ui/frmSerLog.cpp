@@ -10,10 +10,10 @@
 
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
+#include "core/ui/qt_text.h"
 #include "link/serial_log.h"
 #include "platform/editor.h"
 #include "platform/files.h"
-#include "platform/text.h"
 #include "shell/ui/frmMain.h"
 
 namespace {
@@ -104,7 +104,7 @@ void frmSerLog::cmdShowSerialLog_Click() {
     if (!platform::FileExists(SerLog.strSerLogFile)) return;
     std::string error;
     if (!platform::OpenInTextEditor(SerLog.strSerLogFile, error))
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(platform::Cp1252ToUtf8(error)));
+        QMessageBox::warning(this, windowTitle(), ToQt(error));
 }
 
 void frmSerLog::SetButtons() {

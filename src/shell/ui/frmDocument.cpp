@@ -16,8 +16,8 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/texts.h"
+#include "core/ui/qt_text.h"
 #include "link/link_state.h"
-#include "platform/text.h"
 #include "shell/document.h"
 #include "shell/registry.h"
 #include "shell/shell_state.h"
@@ -27,7 +27,6 @@ frmDocument* fDocForm = nullptr;
 
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
 
 enum NodeKind { kGroupNode = 0, kRegisterNode = 1, kEditorNode = 2 };
 constexpr int kKindRole = Qt::UserRole;
@@ -100,11 +99,11 @@ void frmDocument::Load() {
 
 void frmDocument::FillTree() {
     tvwConfig->clear();
-    auto* registers = new QTreeWidgetItem(tvwConfig, {Q(GetText("Nodi", kRegistersNodeKey))});
+    auto* registers = new QTreeWidgetItem(tvwConfig, {ToQt(GetText("Nodi", kRegistersNodeKey))});
     registers->setData(0, kKindRole, kGroupNode);
     for (int i = 0; i < kMaxCash; ++i) {
         if (!CassaList[i].bDefined) continue;
-        auto* item = new QTreeWidgetItem(registers, {Q(RegisterNodeCaption(i))});
+        auto* item = new QTreeWidgetItem(registers, {ToQt(RegisterNodeCaption(i))});
         item->setData(0, kKindRole, kRegisterNode);
         item->setData(0, kValueRole, i);
     }
@@ -115,11 +114,11 @@ void frmDocument::FillTree() {
     for (const EditorNode& node : EditorNodes()) {
         if (!group || groupKey != node.groupKey) {
             groupKey = node.groupKey;
-            group = new QTreeWidgetItem(tvwConfig, {Q(GetText("Nodi", groupKey))});
+            group = new QTreeWidgetItem(tvwConfig, {ToQt(GetText("Nodi", groupKey))});
             group->setData(0, kKindRole, kGroupNode);
             group->setExpanded(true);
         }
-        auto* item = new QTreeWidgetItem(group, {Q(GetText("Nodi", node.nodiKey))});
+        auto* item = new QTreeWidgetItem(group, {ToQt(GetText("Nodi", node.nodiKey))});
         item->setData(0, kKindRole, kEditorNode);
         item->setData(0, kValueRole, QString::fromLatin1(node.key));
         // An editor that is not part of the program yet cannot be chosen.
@@ -181,13 +180,13 @@ void frmDocument::IncPGBValue() {
 }
 
 void frmDocument::SetPanelText(int panel, const std::string& text) {
-    if (panel == 7) lblPanel7->setText(Q(text));
-    if (panel == 8) lblPanel8->setText(Q(text));
+    if (panel == 7) lblPanel7->setText(ToQt(text));
+    if (panel == 8) lblPanel8->setText(ToQt(text));
 }
 
 std::string frmDocument::PanelText(int panel) const {
     const QLabel* label = panel == 7 ? lblPanel7 : panel == 8 ? lblPanel8 : nullptr;
-    return label ? platform::Utf8ToCp1252(label->text().toStdString()) : std::string();
+    return label ? FromQt(label->text()) : std::string();
 }
 
 int frmDocument::ContentWidth() const {

@@ -12,13 +12,13 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
+#include "core/ui/dialog_buttons.h"
+#include "core/ui/qt_text.h"
 #include "link/hello_rec.h"
-#include "platform/text.h"
 #include "shell/ui/frmMain.h"
 
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
 
 QPointer<frmHello> instance;
 
@@ -79,31 +79,27 @@ frmHello::frmHello(QWidget* parent) : QDialog(parent) {
     cmdOk = new QPushButton(this);
     cmdOk->setObjectName("cmdOk");
     connect(cmdOk, &QPushButton::clicked, this, [this] { close(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(bits);
-    layout->addLayout(buttons);
+    layout->addLayout(RightAlignedRow({cmdOk}));
     frmMain::SetAppearance(this);
 }
 
 void frmHello::InitForm() {
-    setWindowTitle(Q(GetText("Hello", "caption")));
+    setWindowTitle(ToQt(GetText("Hello", "caption")));
     for (int i = 0; i < 5; ++i) SetCtlCaption(captions_[i], GetText("Hello", kCaptionKeys[i]));
     SetCtlCaption(cmdOk, GetText("Comandi", "13"));
 
     lblMode->setText(QString::number(HelloRec.HelloStatus[0] & 7));
-    lblName->setText(Q(HelloRec.strHelloName));
-    lblInfo->setText(Q(HelloRec.strHelloInfo));
-    lblVersion->setText(Q(HelloRec.strHelloVersion));
-    lblDataOra->setText(Q(HelloRec.strDataOra));
+    lblName->setText(ToQt(HelloRec.strHelloName));
+    lblInfo->setText(ToQt(HelloRec.strHelloInfo));
+    lblVersion->setText(ToQt(HelloRec.strHelloVersion));
+    lblDataOra->setText(ToQt(HelloRec.strDataOra));
     for (int w = 0; w < kWords; ++w) {
         const int word = HelloRec.HelloStatus[w];
         std::string caption = GetText("Hello", "word" + std::to_string(w));
-        lblWord[w]->setText(Q(caption) + QString(" (%1)").arg(word));
+        lblWord[w]->setText(ToQt(caption) + QString(" (%1)").arg(word));
         for (int b = 0; b < kBits; ++b) chkBit[w * kBits + b]->setChecked((word >> b) & 1);
     }
     adjustSize();

@@ -10,13 +10,13 @@
 
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
-#include "platform/text.h"
+#include "core/ui/dialog_buttons.h"
+#include "core/ui/qt_text.h"
 #include "shell/shell_state.h"
 #include "shell/ui/frmMain.h"
 
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
 
 QPointer<frmList> instance;
 
@@ -36,25 +36,16 @@ frmList::frmList(QWidget* parent) : QDialog(parent) {
     lvwList->setUniformRowHeights(true);
     lvwList->setAllColumnsShowFocus(true);
     lvwList->header()->setStretchLastSection(false);
-    cmdOk = new QPushButton(this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    cmdCancel = new QPushButton(this);
-    cmdCancel->setObjectName("cmdCancel");
+    QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(lvwList, &QTreeWidget::itemDoubleClicked, this, [this] { cmdOk_Click(); });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lvwList, 1);
     layout->addLayout(buttons);
     frmMain::SetAppearance(this);
-    SetCtlCaption(cmdOk, GetText("Comandi", "13"));
-    SetCtlCaption(cmdCancel, GetText("Comandi", "14"));
+    SetOkCancelCaptions(cmdOk, cmdCancel);
     resize(520, 360);
 }
 
@@ -68,7 +59,7 @@ void frmList::AddColumn(const std::string& caption, float share) {
     const int column = lvwList->columnCount();
     lvwList->setColumnCount(column + 1);
     QTreeWidgetItem* header = lvwList->headerItem();
-    header->setText(column, Q(caption));
+    header->setText(column, ToQt(caption));
     // The list's width as laid out, also before the window is first shown.
     if (layout() && !isVisible()) layout()->setGeometry(rect());
     const int listTwips = PixelsToTwips(lvwList->width() - 2 * lvwList->frameWidth());
@@ -80,23 +71,22 @@ void frmList::SetList(int row, int column, const std::string& text) {
     if (row < 0 || column < 0) return;
     if (column >= lvwList->columnCount()) lvwList->setColumnCount(column + 1);
     while (lvwList->topLevelItemCount() <= row) new QTreeWidgetItem(lvwList);
-    lvwList->topLevelItem(row)->setText(column, Q(text));
+    lvwList->topLevelItem(row)->setText(column, ToQt(text));
 }
 
 std::string frmList::List(int row, int column) const {
     if (row < 0 || row >= lvwList->topLevelItemCount() || column < 0 ||
         column >= lvwList->columnCount())
         return std::string();
-    return platform::Utf8ToCp1252(lvwList->topLevelItem(row)->text(column).toStdString());
+    return FromQt(lvwList->topLevelItem(row)->text(column));
 }
 
 int frmList::Rows() const { return lvwList->topLevelItemCount(); }
 
-void frmList::SetCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
+void frmList::SetCaption(const std::string& caption) { setWindowTitle(ToQt(caption)); }
 
 int frmList::ShowModal() {
-    SetCtlCaption(cmdOk, GetText("Comandi", "13"));
-    SetCtlCaption(cmdCancel, GetText("Comandi", "14"));
+    SetOkCancelCaptions(cmdOk, cmdCancel);
     selected_ = -1;
     ModalTimerPause pause;
     exec();

@@ -20,6 +20,7 @@
 #include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "core/ui/qt_text.h"
 #include "link/cmd_queue.h"
 #include "link/hello.h"
 #include "link/link_state.h"
@@ -27,7 +28,6 @@
 #include "link/serial_log.h"
 #include "link/ui/frmSerLog.h"
 #include "platform/clock.h"
-#include "platform/text.h"
 #include "shell/appearance.h"
 #include "shell/batch.h"
 #include "shell/cycle.h"
@@ -43,7 +43,6 @@ frmMain* fMainForm = nullptr;
 
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
 
 // The text of a menu item, or the item hidden when the language file has
 // none.
@@ -52,7 +51,7 @@ void MenuCaption(QAction* action, const std::string& text) {
         action->setVisible(false);
         return;
     }
-    action->setText(Q(text));
+    action->setText(ToQt(text));
     action->setVisible(true);
 }
 
@@ -109,7 +108,7 @@ void frmMain::SetAppearance(QWidget* window) {
         font.setFamily("Sans Serif");
         font.setStyleHint(QFont::SansSerif);
     } else {
-        font.setFamily(Q(choice.family));
+        font.setFamily(ToQt(choice.family));
     }
     if (choice.pointSize > 0) font.setPointSize(choice.pointSize);
     window->setFont(font);
@@ -202,7 +201,7 @@ void frmMain::SetTexts() {
     std::string title = GetText("Caption", "main");
     std::string place = Core.bInteractive ? Core.strCustDir : Core.strRootDir;
     if (!place.empty()) title += (title.empty() ? "" : " - ") + place;
-    setWindowTitle(Q(title));
+    setWindowTitle(ToQt(title));
 
     MenuCaption(mnuFile_->menuAction(), GetText("Menu", "file"));
     MenuCaption(mnuService_, GetText("Menu", "service"));
@@ -223,11 +222,11 @@ void frmMain::ShowTime() {
 }
 
 void frmMain::SetStatusText(const std::string& text) {
-    if (lblStatus_) lblStatus_->setText(Q(text));
+    if (lblStatus_) lblStatus_->setText(ToQt(text));
 }
 
 std::string frmMain::StatusText() const {
-    return lblStatus_ ? platform::Utf8ToCp1252(lblStatus_->text().toStdString()) : std::string();
+    return lblStatus_ ? FromQt(lblStatus_->text()) : std::string();
 }
 
 void frmMain::SetShowWait(float timeoutSeconds) {

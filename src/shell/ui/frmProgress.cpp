@@ -14,14 +14,14 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
+#include "core/ui/dialog_buttons.h"
+#include "core/ui/qt_text.h"
 #include "link/cmd_queue.h"
 #include "link/link_state.h"
-#include "platform/text.h"
 #include "shell/ui/frmMain.h"
 
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
 
 QPointer<frmProgress> instance;
 
@@ -75,13 +75,10 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
     top->addWidget(lblTempo, 0, 2);
     top->addWidget(lblDescr, 1, 0, 1, 3);
     top->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(sstPages, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(RightAlignedRow({cmdCancel}));
 
     frmMain::SetAppearance(this);
     SetTexts();
@@ -90,9 +87,9 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
 
 void frmProgress::SetTexts() {
     std::string caption = GetText("Progress", "caption");
-    setWindowTitle(Q(caption));
-    sstPages->setTabText(0, Q(GetText("Progress", "messages")));
-    sstPages->setTabText(1, Q(GetText("Progress", "errors")));
+    setWindowTitle(ToQt(caption));
+    sstPages->setTabText(0, ToQt(GetText("Progress", "messages")));
+    sstPages->setTabText(1, ToQt(GetText("Progress", "errors")));
     SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
 }
 
@@ -105,7 +102,7 @@ void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefi
         line = head + ": " + text;
     }
     if (Core.bInteractive) QApplication::beep();
-    list->addItem(Q(line));
+    list->addItem(ToQt(line));
     list->scrollToBottom();
 }
 
@@ -127,10 +124,10 @@ void frmProgress::Hide_Request() {
 }
 
 void frmProgress::SetWaitTexts(const WaitTexts& texts) {
-    lblCassa->setText(Q(texts.cassa));
-    lblComando->setText(Q(texts.comando));
-    lblDescr->setText(Q(texts.description));
-    lblTempo->setText(Q(texts.elapsed));
+    lblCassa->setText(ToQt(texts.cassa));
+    lblComando->setText(ToQt(texts.comando));
+    lblDescr->setText(ToQt(texts.description));
+    lblTempo->setText(ToQt(texts.elapsed));
 }
 
 void frmProgress::ShowWindow() {

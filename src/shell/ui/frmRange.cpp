@@ -9,15 +9,9 @@
 
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
-#include "platform/text.h"
+#include "core/ui/dialog_buttons.h"
+#include "core/ui/qt_text.h"
 #include "shell/ui/frmMain.h"
-
-namespace {
-
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
-std::string S(const QString& text) { return platform::Utf8ToCp1252(text.toStdString()); }
-
-}  // namespace
 
 frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     setObjectName("frmRange");
@@ -32,21 +26,13 @@ frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     txtFrom->setObjectName("txtFrom");
     txtTo = new QLineEdit(this);
     txtTo->setObjectName("txtTo");
-    cmdOk = new QPushButton(this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    cmdCancel = new QPushButton(this);
-    cmdCancel->setObjectName("cmdCancel");
+    QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 
     auto* form = new QFormLayout;
     form->addRow(lblFrom, txtFrom);
     form->addRow(lblTo, txtTo);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblSubject);
     layout->addLayout(form);
@@ -55,14 +41,13 @@ frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
 }
 
 void frmRange::InitForm() {
-    setWindowTitle(Q(GetText("frmRange", "frmRange")));
-    lblSubject->setText(Q(strSubject));
+    setWindowTitle(ToQt(GetText("frmRange", "frmRange")));
+    lblSubject->setText(ToQt(strSubject));
     SetCtlCaption(lblFrom, GetText("frmRange", "lblFrom"));
     SetCtlCaption(lblTo, GetText("frmRange", "lblTo"));
-    SetCtlCaption(cmdOk, GetText("Comandi", "13"));
-    SetCtlCaption(cmdCancel, GetText("Comandi", "14"));
-    txtFrom->setText(Q(strFrom));
-    txtTo->setText(Q(strTo));
+    SetOkCancelCaptions(cmdOk, cmdCancel);
+    txtFrom->setText(ToQt(strFrom));
+    txtTo->setText(ToQt(strTo));
     bConfirmed = false;
 }
 
@@ -74,8 +59,8 @@ bool frmRange::ShowModal() {
 }
 
 void frmRange::cmdOk_Click() {
-    strFrom = S(txtFrom->text().trimmed());
-    strTo = S(txtTo->text().trimmed());
+    strFrom = FromQt(txtFrom->text().trimmed());
+    strTo = FromQt(txtTo->text().trimmed());
     bConfirmed = true;
     accept();
 }

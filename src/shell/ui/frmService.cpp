@@ -9,15 +9,10 @@
 #include "core/config_level.h"
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
-#include "platform/text.h"
+#include "core/ui/dialog_buttons.h"
+#include "core/ui/qt_text.h"
 #include "shell/service.h"
 #include "shell/ui/frmMain.h"
-
-namespace {
-
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
-
-}  // namespace
 
 frmService::frmService(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     setObjectName("frmService");
@@ -31,18 +26,10 @@ frmService::frmService(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     lblWrong->setObjectName("lblWrong");
     lblWrong->setStyleSheet("color: #b00000;");
     lblWrong->setVisible(false);
-    cmdOk = new QPushButton(this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    cmdCancel = new QPushButton(this);
-    cmdCancel->setObjectName("cmdCancel");
+    QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblPrompt);
     layout->addWidget(txtCode);
@@ -50,20 +37,19 @@ frmService::frmService(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     layout->addLayout(buttons);
     frmMain::SetAppearance(this);
 
-    setWindowTitle(Q(GetText("Service", "caption")));
+    setWindowTitle(ToQt(GetText("Service", "caption")));
     SetCtlCaption(lblPrompt, GetText("Service", "prompt"));
-    SetCtlCaption(cmdOk, GetText("Comandi", "13"));
-    SetCtlCaption(cmdCancel, GetText("Comandi", "14"));
+    SetOkCancelCaptions(cmdOk, cmdCancel);
 }
 
 void frmService::cmdOk_Click() {
-    if (CheckServiceCode(platform::Utf8ToCp1252(txtCode->text().toStdString()))) {
+    if (CheckServiceCode(FromQt(txtCode->text()))) {
         accept();
         return;
     }
     txtCode->clear();
     std::string wrong = GetText("Service", "wrong");
-    lblWrong->setText(Q(wrong));
+    lblWrong->setText(ToQt(wrong));
     lblWrong->setVisible(!wrong.empty());
 }
 

@@ -5,7 +5,7 @@
 
 #include "core/globals.h"
 #include "core/texts.h"
-#include "platform/text.h"
+#include "core/ui/qt_text.h"
 #include "shell/registry.h"
 #include "shell/shell_state.h"
 #include "shell/ui/frmDocument.h"
@@ -16,7 +16,6 @@
 
 namespace {
 
-QString Q(const std::string& cp1252) { return QString::fromStdString(platform::Cp1252ToUtf8(cp1252)); }
 
 // A message box of batch mode: nobody is there to answer it.
 void LogBox(const std::string& text, const std::string& title) {
@@ -93,7 +92,7 @@ void QtShell::MsgBox(const std::string& text, const std::string& title) {
         return;
     }
     ModalTimerPause pause;
-    QMessageBox::information(fMainForm, Q(title), Q(text));
+    QMessageBox::information(fMainForm, ToQt(title), ToQt(text));
 }
 
 bool QtShell::AskYesNo(const std::string& text, const std::string& title) {
@@ -102,7 +101,7 @@ bool QtShell::AskYesNo(const std::string& text, const std::string& title) {
         return true;
     }
     ModalTimerPause pause;
-    return QMessageBox::question(fMainForm, Q(title), Q(text), QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(fMainForm, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
