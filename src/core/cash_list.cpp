@@ -143,7 +143,7 @@ void LoadCasseConf() {
         }
         auto f = SplitEntry(value);
         if (f.size() < 7) {
-            WriteMsgLog("config.ini [Casse] " + Key(i) + ": fewer than seven fields, not read");
+            WriteMsgLog(GetText("Log", "shortentry") + " " + file + " [" + kSection + "] " + Key(i));
             return;
         }
         c.number = f[0];

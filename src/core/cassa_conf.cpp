@@ -325,7 +325,7 @@ bool ReadCassaTipo() {
     OptionReader r(CassaTxtPath());
     CassaFile.nTipoTastiera = 0;
     r.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
-    if (!r.ok()) WriteMsgLog("Cassa.txt: value of [Tastiera] tipo not taken, 0 kept");
+    if (!r.ok()) WriteMsgLog(GetText("Log", "badvalues") + " " + CassaTxtPath() + " [Tastiera] tipo");
     return r.ok();
 }
 
@@ -348,7 +348,7 @@ bool ReadCassaConf() {
     if (!r.ok()) {
         std::string keys;
         for (const std::string& k : r.bad()) keys += (keys.empty() ? "" : ", ") + k;
-        WriteMsgLog("Cassa.txt of " + Core.strCashDir + ": values not taken, defaults kept: " + keys);
+        WriteMsgLog(GetText("Log", "badvalues") + " " + CassaTxtPath() + " " + keys);
     }
     return r.ok();
 }

@@ -30,12 +30,12 @@ bool KnownModel() {
 
 bool NewerFamily() { return IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"}); }
 
-// One opening: what failed is noted in the message log and makes the result
-// false, and the opening goes on.
+// One opening: what failed is noted in the message log (the text and the
+// file concerned) and makes the result false, and the opening goes on.
 class Opening {
 public:
-    void Fail(const std::string& what) {
-        WriteMsgLog("Register folder " + Core.strCashDir + ": " + what);
+    void Fail(const std::string& text, const std::string& file) {
+        WriteMsgLog(text + " " + file);
         ok_ = false;
     }
     void Failed() { ok_ = false; }
@@ -43,8 +43,9 @@ public:
 
     // Creates a missing table file with its writer.
     void Table(const char* name, bool (*create)()) {
-        if (platform::FileExists(platform::JoinPath(Core.strCashDir, name))) return;
-        if (!create()) Fail(std::string("cannot create ") + name);
+        const std::string path = platform::JoinPath(Core.strCashDir, name);
+        if (platform::FileExists(path)) return;
+        if (!create()) Fail(GetText("Log", "nocreate"), path);
     }
 
 private:
@@ -79,8 +80,9 @@ void CreateMissingTables(Opening& op) {
     op.Table("Valute.txt", CreateValuta);
     op.Table("ScoMag.txt", CreateScoMag);
     op.Table("Bollini.txt", CreateBollino);
-    if (platform::FileExists(platform::JoinPath(Core.strCashDir, "Operatori.txt"))) {
-        if (!ConvOpeFile()) op.Fail("cannot convert Operatori.txt");
+    const std::string operators = platform::JoinPath(Core.strCashDir, "Operatori.txt");
+    if (platform::FileExists(operators)) {
+        if (!ConvOpeFile()) op.Fail(GetText("Log", "noconvert"), operators);
     } else {
         op.Table("Operatori.txt", CreateOpe);
     }
@@ -107,9 +109,9 @@ void CopyKeybTemplates(Opening& op) {
         const std::string source =
             Core.strStartDir.empty() ? std::string() : platform::JoinPath(Core.strStartDir, name);
         if (source.empty() || !platform::FileExists(source))
-            op.Fail("keyboard template " + name + " missing in the start folder");
+            op.Fail(GetText("Log", "notemplate"), name);
         else if (!platform::CopyFileTo(source, target))
-            op.Fail("cannot copy keyboard template " + name);
+            op.Fail(GetText("Log", "nocopy"), source + " -> " + target);
     }
 }
 
@@ -145,13 +147,13 @@ bool LoadCassa(bool bReloadList) {
 
     // 1-2. The folder and its options file.
     bool folder = !dir.empty() && MakeCashDir(dir);
-    if (!folder) op.Fail("cannot create the folder");
+    if (!folder) op.Fail(GetText("Log", "nocreate"), dir);
     bool isNew = false;
     if (folder && !platform::FileExists(CassaTxtPath())) {
         if (platform::WriteFile(CassaTxtPath(), ""))
             isNew = true;
         else
-            op.Fail("cannot create Cassa.txt");
+            op.Fail(GetText("Log", "nocreate"), CassaTxtPath());
     }
 
     // 3-4. Queue state of a fresh opening.
@@ -179,7 +181,7 @@ bool LoadCassa(bool bReloadList) {
     // 11-12. The register list.
     if (isNew) {
         NewCashRec(Core.nOpenCash);
-        if (!SaveCassa()) op.Fail("cannot write Cassa.txt");
+        if (!SaveCassa()) op.Fail(GetText("Log", "nowrite"), CassaTxtPath());
     } else if (bReloadList) {
         LoadCassaList();
     }

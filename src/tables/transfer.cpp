@@ -163,7 +163,7 @@ bool CopyRecvFile(const std::string& name) {
     while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
     std::string from = platform::ResolvePath(tables::TablePath(rest));
     if (platform::CopyFileTo(from, Core.strReqArg)) return true;
-    ReportProblem("Cannot copy " + from + " to " + Core.strReqArg);
+    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg);
     return false;
 }
 
@@ -325,14 +325,14 @@ int16_t DataTable(const TableDesc& table) {
     int32_t entry = 0;
     if (!BuildRecord(layout, table.wire, line, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
-        ReportProblem(std::string(table.fileName) + ": line not stored: " + line);
+        ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + line);
     } else {
         bool ok = table.save ? table.save(entry, record)
                              : tables::WriteRecordAt("", tables::TablePath(table.fileName), entry,
                                                      record, tables::Report::Silent);
         if (!ok)
-            ReportProblem(std::string(table.fileName) + ": cannot write record " +
-                          std::to_string(entry));
+            ReportProblem(GetText("Log", "norecord") + " " + table.fileName + " (" +
+                          std::to_string(entry) + ")");
     }
     SendAck();
     return -1;
