@@ -52,9 +52,7 @@ std::string AddressPair() {
 // nothing is written, the trace says why, and the caller sees -1.
 int16_t SendBuilt(bool built, const std::string& frame, bool wantAck) {
     if (!built) {
-        std::string why = GetText("Errori", "TooLong");
-        if (why.empty()) why = "frame too long, not sent";
-        LogSerial(kLogErr, why);
+        LogSerial(kLogErr, GetText("Errori", "TooLong"));
         return -1;
     }
     LinkState.TxFrame = frame;
