@@ -189,27 +189,27 @@ int32_t StrToDec(const std::string& text, int16_t decimals) {
     return ScaleExact(d, decimals, result) ? result : 0;
 }
 
-double StrToDbl(const std::string& text) {
+namespace {
+
+// The decimal text as a floating-point number of type T; 0 when it cannot
+// be read.
+template <class T>
+T FloatValue(const std::string& text) {
     DecimalText d;
     if (!ParseDecimal(text, d)) return 0;
     std::string plain = (d.intDigits.empty() ? "0" : d.intDigits) + "." +
                         (d.fracDigits.empty() ? "0" : d.fracDigits);
-    double value = 0;
+    T value = 0;
     auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (res.ec != std::errc()) return 0;
     return d.negative ? -value : value;
 }
 
-float StrToSng(const std::string& text) {
-    DecimalText d;
-    if (!ParseDecimal(text, d)) return 0;
-    std::string plain = (d.intDigits.empty() ? "0" : d.intDigits) + "." +
-                        (d.fracDigits.empty() ? "0" : d.fracDigits);
-    float value = 0;
-    auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (res.ec != std::errc()) return 0;
-    return d.negative ? -value : value;
-}
+}  // namespace
+
+double StrToDbl(const std::string& text) { return FloatValue<double>(text); }
+
+float StrToSng(const std::string& text) { return FloatValue<float>(text); }
 
 std::string CutDescr(const std::string& text) {
     if (text.empty()) return " ";

@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "core/globals.h"
 #include "core/numbers.h"
@@ -102,6 +103,22 @@ int OpenFileCount() { return static_cast<int>(openFiles.size()); }
 // ---------------------------------------------------------------------------
 // Request-state words
 
+namespace {
+
+// The words that can hold the number of an open file (nTxFMult2, a step
+// index, and nFileChiusura are not among them).
+std::vector<uint16_t*> FileWords(ReqStateRec& r) {
+    return {&r.nFileStorico, &r.nRptReparti, &r.nRptPLU, &r.nRptOperatori, &r.nRptCamerieri,
+            &r.nRptIVA, &r.nRptFinanziario, &r.nRptBollini, &r.nRptOraria, &r.nRptClienti,
+            &r.nRptFatture, &r.nRptTavoli, &r.nRptTicketAmount, &r.nRptValute, &r.nFileC08,
+            &r.nFileC16, &r.nRptClientG, &r.nFileCliChipCard, &r.nTxBollino, &r.nTxCam,
+            &r.nTxPLU, &r.nTxCli, &r.nTxFMult, &r.nTxDirPLU, &r.nTxOff, &r.nTxGrpRep,
+            &r.nTxGrpSta, &r.nTxTestoIcone, &r.nTxModPag, &r.nTxTicketAmount, &r.nTxOpe,
+            &r.nTxScoMag, &r.nTxValuta, &r.nTxCirCli, &r.nTxRResto, &r.nTxPrzPeso};
+}
+
+}  // namespace
+
 void InitFlags() {
     ReqStateRec& r = ReqState;
     for (int16_t* f :
@@ -115,16 +132,9 @@ void InitFlags() {
           &r.bRdTastiera, &r.bRdCam, &r.bRdIconePeriodo, &r.bRdComm})
         *f = False;
     Transfer.nC08Pending = 0;
-    for (uint16_t* w :
-         {&r.nFileStorico, &r.nRptReparti, &r.nRptPLU, &r.nRptOperatori, &r.nRptCamerieri,
-          &r.nRptIVA, &r.nRptFinanziario, &r.nRptBollini, &r.nRptOraria, &r.nRptClienti,
-          &r.nRptFatture, &r.nRptTavoli, &r.nRptTicketAmount, &r.nRptValute, &r.nFileC08,
-          &r.nFileC16, &r.nRptClientG, &r.nFileCliChipCard, &r.nTxBollino, &r.nTxCam,
-          &r.nTxPLU, &r.nTxCli, &r.nTxFMult, &r.nTxFMult2, &r.nTxDirPLU, &r.nTxOff,
-          &r.nTxGrpRep, &r.nTxGrpSta, &r.nTxTestoIcone, &r.nTxModPag, &r.nTxTicketAmount,
-          &r.nTxOpe, &r.nTxScoMag, &r.nTxValuta, &r.nTxCirCli, &r.nTxRResto, &r.nTxPrzPeso,
-          &r.nFileChiusura})
-        *w = kFileDone;
+    for (uint16_t* w : FileWords(r)) *w = kFileDone;
+    r.nTxFMult2 = kFileDone;
+    r.nFileChiusura = kFileDone;
 }
 
 void CloseFileNum(uint16_t& word, int16_t newValue) {
@@ -133,15 +143,7 @@ void CloseFileNum(uint16_t& word, int16_t newValue) {
 }
 
 void CloseAllFiles() {
-    ReqStateRec& r = ReqState;
-    for (uint16_t* w :
-         {&r.nFileStorico, &r.nRptReparti, &r.nRptPLU, &r.nRptOperatori, &r.nRptCamerieri,
-          &r.nRptIVA, &r.nRptFinanziario, &r.nRptBollini, &r.nRptOraria, &r.nRptClienti,
-          &r.nRptFatture, &r.nRptTavoli, &r.nRptTicketAmount, &r.nRptValute, &r.nFileC08,
-          &r.nFileC16, &r.nRptClientG, &r.nFileCliChipCard, &r.nTxBollino, &r.nTxCam,
-          &r.nTxPLU, &r.nTxCli, &r.nTxFMult, &r.nTxDirPLU, &r.nTxOff, &r.nTxGrpRep,
-          &r.nTxGrpSta, &r.nTxTestoIcone, &r.nTxModPag, &r.nTxTicketAmount, &r.nTxOpe,
-          &r.nTxScoMag, &r.nTxValuta, &r.nTxCirCli, &r.nTxRResto, &r.nTxPrzPeso})
+    for (uint16_t* w : FileWords(ReqState))
         if (HoldsFile(*w)) CloseFileNum(*w, static_cast<int16_t>(kFileDone));
 }
 
