@@ -13,21 +13,28 @@ constexpr Table<OpeRec> kOpe{"Ope", kOpeFile, Report::MsgBox};
 constexpr Table<NameRec> kCam{"Cam", kCamFile, Report::MsgBox};
 }  // namespace
 
-const RecordLayout& OpeRec::Layout() {
-    static const RecordLayout layout(sizeof(OpeRec), 0, {
-        TABLE_FIELD(OpeRec, number, Number), TABLE_FIELD(OpeRec, P320C, Number),
-        TABLE_FIELD(OpeRec, P320S, Number),  TABLE_FIELD(OpeRec, P321, Text),
-        TABLE_FIELD(OpeRec, P322, Number),   TABLE_FIELD(OpeRec, end, End),
+namespace {
+
+// The current and the older operator record have the same fields; only the
+// operator code's width differs.
+template <class Rec>
+RecordLayout OperatorLayout() {
+    return RecordLayout(sizeof(Rec), 0, {
+        TABLE_FIELD(Rec, number, Number), TABLE_FIELD(Rec, P320C, Number),
+        TABLE_FIELD(Rec, P320S, Number),  TABLE_FIELD(Rec, P321, Text),
+        TABLE_FIELD(Rec, P322, Number),   TABLE_FIELD(Rec, end, End),
     });
+}
+
+}  // namespace
+
+const RecordLayout& OpeRec::Layout() {
+    static const RecordLayout layout = OperatorLayout<OpeRec>();
     return layout;
 }
 
 const RecordLayout& OldOpeRec::Layout() {
-    static const RecordLayout layout(sizeof(OldOpeRec), 0, {
-        TABLE_FIELD(OldOpeRec, number, Number), TABLE_FIELD(OldOpeRec, P320C, Number),
-        TABLE_FIELD(OldOpeRec, P320S, Number),  TABLE_FIELD(OldOpeRec, P321, Text),
-        TABLE_FIELD(OldOpeRec, P322, Number),   TABLE_FIELD(OldOpeRec, end, End),
-    });
+    static const RecordLayout layout = OperatorLayout<OldOpeRec>();
     return layout;
 }
 
