@@ -66,7 +66,8 @@ bool ReadSetupEntry(const std::string& section, const std::string& prefix, int n
     return true;
 }
 
-std::vector<SetupListEntry> ReadSetupList(const std::string& section, const std::string& prefix) {
+std::vector<SetupListEntry> ReadSetupList(const std::string& section, const std::string& prefix,
+                                          std::vector<std::string>& leftOut) {
     std::vector<SetupListEntry> list;
     for (int n = 1;; ++n) {
         std::string key = prefix + std::to_string(n);
@@ -78,11 +79,14 @@ std::vector<SetupListEntry> ReadSetupList(const std::string& section, const std:
         } else {
             // A value without "|" names no folder or extension: leave it out,
             // but keep reading, so that one slip does not hide the rest.
-            WriteMsgLog("setup.ini [" + section + "] " + key + " = \"" + value +
-                        "\": no \"|\" in the value, entry left out");
+            leftOut.push_back("setup.ini [" + section + "] " + key + " = \"" + value + "\"");
         }
     }
     return list;
+}
+
+void LogLeftOutEntries(const std::vector<std::string>& leftOut) {
+    for (const std::string& entry : leftOut) WriteMsgLog(GetText("Log", "nobar") + " " + entry);
 }
 
 int16_t ModelNumber(const std::string& text) {

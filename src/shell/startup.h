@@ -42,10 +42,15 @@ bool ReadSetupEntry(const std::string& section, const std::string& prefix, int n
                     SetupListEntry& entry);
 
 // Reads prefix + "1", prefix + "2" ... until the first key that yields no
-// text. A value without "|" is left out and noted in the message log; the
-// entries after it keep their key numbers, so a list position still leads to
-// its own key.
-std::vector<SetupListEntry> ReadSetupList(const std::string& section, const std::string& prefix);
+// text. A value without "|" is left out and added to leftOut as the file,
+// key and value (setup.ini [Casse] c1 = "Broken"); the entries after it keep
+// their key numbers, so a list position still leads to its own key.
+std::vector<SetupListEntry> ReadSetupList(const std::string& section, const std::string& prefix,
+                                          std::vector<std::string>& leftOut);
+// Notes the entries left out of the lists in the message log, each after the
+// language file's text. The lists are read before a language is chosen, so
+// the chooser calls this once it has one.
+void LogLeftOutEntries(const std::vector<std::string>& leftOut);
 
 // The model number of an installation: the leading numeric value of the
 // text, blanks around it ignored, rounded to a whole number (halves to even);

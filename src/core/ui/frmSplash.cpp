@@ -165,15 +165,18 @@ void frmSplashCodeClass::InitForm() {
     form_->lblCompany->setText(kCompanyName);
     form_->lblVersion->setText(kProgramRelease);
 
-    casse_ = ReadSetupList("Casse", "c");
+    std::vector<std::string> leftOut;
+    casse_ = ReadSetupList("Casse", "c", leftOut);
     form_->lbxCasse->clear();
     for (const SetupListEntry& e : casse_) form_->lbxCasse->addItem(ToQt(e.name));
     if (!casse_.empty()) form_->lbxCasse->setCurrentRow(0);
 
-    lingue_ = ReadSetupList("Lingue", "l");
+    lingue_ = ReadSetupList("Lingue", "l", leftOut);
     form_->lbxLingue->clear();
     for (const SetupListEntry& e : lingue_) form_->lbxLingue->addItem(ToQt(e.name));
     if (!lingue_.empty()) form_->lbxLingue->setCurrentRow(0);
+    // Noted now that the first language is chosen.
+    LogLeftOutEntries(leftOut);
 }
 
 void frmSplashCodeClass::lbxCasse_Click() {
