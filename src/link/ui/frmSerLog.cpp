@@ -103,8 +103,10 @@ void frmSerLog::cmdSerLogStop_Click() {
 void frmSerLog::cmdShowSerialLog_Click() {
     if (!platform::FileExists(SerLog.strSerLogFile)) return;
     std::string error;
+    // The system's reason follows the program's own words.
     if (!platform::OpenInTextEditor(SerLog.strSerLogFile, error))
-        QMessageBox::warning(this, windowTitle(), ToQt(error));
+        QMessageBox::warning(this, windowTitle(),
+                             ToQt(GetText("SerLog", "noeditor") + " " + error));
 }
 
 void frmSerLog::SetButtons() {
