@@ -66,9 +66,39 @@ int16_t SendCommandLayout(const std::string& command) {
     return SendBuilt(built, frame, true);
 }
 
-int16_t SendControl(const std::string& bytes, bool pause) {
+// Writes LinkState.TxFrame: first an answer that arrived unasked is taken,
+// then (with discardInput) whatever else is waiting is thrown away so that
+// only this frame's acknowledgement is read; then the writes and retries.
+int16_t Transmit(bool wantAck, bool discardInput) {
+    CurrentShell().DoEvents();
+    if (InputPending()) {
+        std::string kept = LinkState.TxFrame;
+        if (ReadFrame() == 0 && answerParser) answerParser();
+        LinkState.TxFrame = kept;
+    }
+    if (discardInput) FlushInput();
+    LinkState.RxFrame.clear();
+
+    int16_t r = -1;
+    int attempts = 0;
+    do {
+        bool written = WriteOutput();
+        LogSerial(kLogTx);
+        if (!written) {
+            LogSerial(kLogErr, GetText("Errori", "4"));
+            return -1;
+        }
+        if (!wantAck) return 0;
+        r = ReadAck();
+        if (r == 0) return 0;
+        ++attempts;
+    } while (attempts <= LinkState.nRetries && !LinkState.AbortRequest);
+    return r;
+}
+
+int16_t SendControl(const std::string& bytes, bool pause, bool discardInput = true) {
     LinkState.TxFrame = bytes;
-    int16_t r = SendFrame(false);
+    int16_t r = Transmit(false, discardInput);
     if (pause) platform::WaitMs(10);
     return r;
 }
@@ -150,39 +180,20 @@ int16_t SendPoll() {
     return SendControl(poll + AddressPair(), true);
 }
 
-int16_t SendEnq() { return SendControl(std::string{ENQ, AddressChar(), AddressChar()}, true); }
+// The enquiry asks the register for its answer and is repeated every 10 ms
+// while the program waits, so the answer to the previous one may be on its
+// way as the next goes out: the input is kept for the next read (throwing
+// it away would lose the answer, and the register would wait for a reply
+// that never comes).
+int16_t SendEnq() {
+    return SendControl(std::string{ENQ, AddressChar(), AddressChar()}, true, false);
+}
 
 int16_t SendAck() { return SendControl(ACK + AddressPair(), true); }
 
 int16_t SendNak() { return SendControl(NAK + AddressPair(), true); }
 
-int16_t SendFrame(bool wantAck) {
-    CurrentShell().DoEvents();
-    // An answer that arrived unasked is taken before anything is written.
-    if (InputPending()) {
-        std::string kept = LinkState.TxFrame;
-        if (ReadFrame() == 0 && answerParser) answerParser();
-        LinkState.TxFrame = kept;
-    }
-    FlushInput();
-    LinkState.RxFrame.clear();
-
-    int16_t r = -1;
-    int attempts = 0;
-    do {
-        bool written = WriteOutput();
-        LogSerial(kLogTx);
-        if (!written) {
-            LogSerial(kLogErr, GetText("Errori", "4"));
-            return -1;
-        }
-        if (!wantAck) return 0;
-        r = ReadAck();
-        if (r == 0) return 0;
-        ++attempts;
-    } while (attempts <= LinkState.nRetries && !LinkState.AbortRequest);
-    return r;
-}
+int16_t SendFrame(bool wantAck) { return Transmit(wantAck, true); }
 
 int16_t ReadAck() {
     LinkState.RxFrame.clear();

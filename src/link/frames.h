@@ -49,7 +49,9 @@ int16_t SendParFrame(int32_t number);
 // A raw frame for the bulk transfers (additive checksum, no sequence
 // characters); no acknowledgement awaited.
 int16_t SendRawFrame(const std::string& payload);
-// Control frames; no acknowledgement awaited.
+// Control frames; no acknowledgement awaited. The enquiry leaves unread
+// input for the next read (an answer to the previous enquiry may be
+// arriving); the others discard it as SendFrame does.
 int16_t SendBroadcastEnq();
 int16_t SendPoll();
 int16_t SendEnq();
@@ -58,7 +60,8 @@ int16_t SendNak();
 
 // Sends LinkState.TxFrame, with an acknowledgement when wantAck: up to
 // LinkState.nRetries retransmissions. An answer already waiting on the line
-// is read and handed to the answer parser first.
+// is read and handed to the answer parser first; anything else waiting is
+// discarded before the write.
 int16_t SendFrame(bool wantAck);
 // Reads the register's acknowledgement: 0 ACK, -2 another character, -1
 // nothing in time. Bytes after a complete ACK are kept for ReadFrame.

@@ -282,6 +282,56 @@ TEST_F(FramesTest, UnaskedAnswerIsParsedBeforeSending) {
     EXPECT_EQ(fake().Written(), "\x06");
 }
 
+// A port whose bytes land just after the program has looked at the count,
+// as bytes still on their way through a pseudo-terminal do; a flush throws
+// away what has landed.
+class LandingPort : public platform::FakeSerialPort {
+public:
+    using FakeSerialPort::FakeSerialPort;
+    int InBufferCount() override {
+        const int n = FakeSerialPort::InBufferCount();
+        Feed(onTheWay);
+        onTheWay.clear();
+        return n;
+    }
+    std::string onTheWay;
+};
+
+class EnquiryTest : public linktest::LinkTest {};
+
+TEST_F(EnquiryTest, AnAnswerArrivingAsTheNextEnquiryGoesOutIsKept) {
+    // Addressed mode: while it waits, the program asks the register every
+    // 10 ms; the answer to one enquiry may land as the next goes out.
+    const struct {
+        const char* name;
+        std::function<int16_t()> send;
+        int16_t read;  // what the next ReadFrame gives
+    } cases[] = {
+        {"enquiry", [] { return SendEnq(); }, 0},
+        {"poll", [] { return SendPoll(); }, -1},  // a new hello starts from a clean line
+    };
+    LandingPort* port = nullptr;
+    SetPortFactory([&](int n) {
+        auto p = std::make_unique<LandingPort>(n);
+        if (n == 1) port = p.get();
+        return p;
+    });
+    Core.nCommPort = 1;
+    ASSERT_TRUE(OpenCommPort());
+    LinkState.bAddressed = true;
+    LinkState.sngTOReadFrame = 0.05f;
+    const std::string answer = emu::BuildAnswer("B80", true, 0, 1, 2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        port->onTheWay = answer;
+        EXPECT_EQ(c.send(), 0);
+        EXPECT_EQ(ReadFrame(), c.read);
+        if (c.read == 0) {
+            EXPECT_EQ(LinkState.RxFrame, answer);
+        }
+    }
+}
+
 TEST_F(FramesTest, WriteThatNeverDrainsIsGivenUp) {
     // A clear-to-send that never comes: the send fails once its time is up.
     double now = 1000.0;
