@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <unistd.h>
 
@@ -12,10 +14,9 @@ namespace emu {
 namespace {
 
 // The emulator keeps its own clock: tests may replace the program's one.
-double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return Emulator::Clock(); }
+
+constexpr double kNever = std::numeric_limits<double>::infinity();
 
 const char* KindName(PcUnit::Kind k) {
     switch (k) {
@@ -45,8 +46,13 @@ void Register::SendAfter(const std::string& payload, double seconds) {
 
 void Register::SendSyn() { owner_.Queue({false, station_, ControlChars(kSyn, Addressed(), station_)}); }
 
+double Emulator::Clock() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 Emulator::Emulator(Options options)
-    : options_(std::move(options)), stream_(options_.addressed) {
+    : options_(std::move(options)), stream_(options_.addressed), nextWriteAt_(kNever) {
     if (options_.stations.empty()) options_.stations.push_back(0);
     if (!options_.addressed) options_.stations.resize(1);
     for (int a : options_.stations) {
@@ -79,6 +85,7 @@ void Emulator::Stop() {
         }
         Wake();
         thread_.join();
+        nextWriteAt_ = kNever;
     }
     for (int& fd : wake_) {
         if (fd >= 0) ::close(fd);
@@ -206,6 +213,7 @@ bool Emulator::Take(int& counter) {
 }
 
 void Emulator::Write(const std::string& bytes, double now) {
+    bytesOut_ += bytes.size();  // counted before the program can read them
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
@@ -240,21 +248,58 @@ void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::stri
     awaitUntil_ = now + options_.replyWait;
 }
 
+// In addressed mode a register shares the line with others and speaks only
+// when the program asks it to: its answer frames and SYN wait until the
+// program has polled it or sent it an enquiry since it last spoke. Each
+// station's messages keep their order; another station's may pass them.
+bool Emulator::MaySpeak(const Outgoing& out, double now) {
+    if (now < out.notBefore) return false;
+    if (!options_.addressed || out.station < 0) return true;
+    const Station* st = Find(out.station);
+    return !st || st->asked;
+}
+
 void Emulator::Pump(double now) {
     if (awaiting_ >= 0 && now > awaitUntil_) awaiting_ = -1;  // no reply: go on
-    while (awaiting_ < 0 && !outbox_.empty() && now >= nextSendAt_ &&
-           now >= outbox_.front().notBefore) {
-        Outgoing out = std::move(outbox_.front());
-        outbox_.pop_front();
+    while (awaiting_ < 0 && now >= nextSendAt_) {
+        std::vector<int> held;  // stations with a message that must wait
+        auto next = outbox_.begin();
+        for (; next != outbox_.end(); ++next) {
+            if (std::find(held.begin(), held.end(), next->station) != held.end()) continue;
+            if (MaySpeak(*next, now)) break;
+            held.push_back(next->station);
+        }
+        if (next == outbox_.end()) return;
+        Outgoing out = std::move(*next);
+        outbox_.erase(next);
+        Station* st = Find(out.station);
+        if (st) st->asked = false;
         if (!out.answer) {
             Write(out.data, now);
             continue;
         }
-        Station* st = Find(out.station);
         if (!st) continue;
         st->lastPayload = out.data;
         WriteAnswer(*st, false, now);
     }
+}
+
+// When the next message will go out unless the program sends something
+// first: the earliest time a station allowed to speak may send its next one.
+double Emulator::NextWrite() const {
+    if (awaiting_ >= 0) return kNever;
+    double next = kNever;
+    std::vector<int> seen;
+    for (const Outgoing& out : outbox_) {
+        if (std::find(seen.begin(), seen.end(), out.station) != seen.end()) continue;
+        seen.push_back(out.station);
+        const bool asked = !options_.addressed || out.station < 0 ||
+                           std::any_of(stations_.begin(), stations_.end(), [&](const Station& st) {
+                               return st.address == out.station && st.asked;
+                           });
+        if (asked) next = std::min(next, std::max(out.notBefore, nextSendAt_));
+    }
+    return next;
 }
 
 void Emulator::Handle(const PcUnit& unit, double now) {
@@ -270,8 +315,13 @@ void Emulator::Handle(const PcUnit& unit, double now) {
     Register reg(*this, st->address);
     const int index = static_cast<int>(st - stations_.data());
     // Whatever the program sends ends the wait for its reply to our answer,
-    // except a NAK, which asks for the answer again.
-    if (unit.kind != PcUnit::Nak && awaiting_ == index) awaiting_ = -1;
+    // except a NAK, which asks for the answer again, and an enquiry, which
+    // the program repeats until the answer has reached it.
+    if (unit.kind != PcUnit::Nak && unit.kind != PcUnit::Enq && awaiting_ == index)
+        awaiting_ = -1;
+    // A poll or an enquiry gives the station the line; anything else the
+    // program sends it takes the line back.
+    if (!broadcast) st->asked = unit.kind == PcUnit::Poll || unit.kind == PcUnit::Enq;
 
     auto ask = [&](auto call) {
         for (auto& h : handlers_)
@@ -334,9 +384,10 @@ void Emulator::Handle(const PcUnit& unit, double now) {
 
 void Emulator::Run() {
     char buf[1024];
+    int waitMs = 5;
     for (;;) {
         pollfd fds[2] = {{pty_.MasterFd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        ::poll(fds, 2, 5);
+        ::poll(fds, 2, waitMs);
         if (fds[1].revents & POLLIN)
             while (::read(wake_[0], buf, sizeof buf) > 0) {
             }
@@ -353,6 +404,14 @@ void Emulator::Run() {
         PcUnit unit;
         while (stream_.Next(unit, now)) Handle(unit, now);
         Pump(now);
+        bytesIn_ += in.size();
+        // Awake again when the next message is due (at the latest in 5 ms:
+        // frames the program leaves incomplete are given up on time).
+        const double next = NextWrite();
+        nextWriteAt_ = next;
+        waitMs = next == kNever
+                     ? 5
+                     : static_cast<int>(std::clamp(std::ceil((next - now) * 1000), 0.0, 5.0));
     }
 }
 

@@ -5,9 +5,14 @@
 // It checks the length and checksum characters of every frame the program
 // sends, acknowledges good frames with ACK and bad ones with NAK, sends the
 // register's answer frames one at a time (stop-and-wait, resending after a
-// NAK), sends SYN when asked, and records everything it receives. What a
-// register answers is decided by handlers (hello, tables, reports and history
-// plug in here); faults can be switched on at any time.
+// NAK), sends SYN when asked, and records everything it receives. In
+// addressed mode a station speaks only when the program has polled it or
+// sent it an enquiry (ENQ and its address) since it last spoke, as registers
+// sharing one line do. What a register answers is decided by handlers
+// (hello, tables, reports and history plug in here); faults can be switched
+// on at any time.
+#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -113,6 +118,15 @@ public:
     void ClearRecords();
     // Nothing queued and no answer waiting for the program's reply.
     bool Idle() const;
+    // For a test clock that stands still while the emulator is behind: the
+    // bytes received from the program and handled, the bytes written to it,
+    // and when (on Clock()) the emulator next writes on its own (infinity
+    // while it waits for the program).
+    uint64_t BytesIn() const { return bytesIn_.load(); }
+    uint64_t BytesOut() const { return bytesOut_.load(); }
+    double NextWriteAt() const { return nextWriteAt_.load(); }
+    // The emulator's clock: monotonic seconds, whatever clock the program uses.
+    static double Clock();
     // Polls the condition every few milliseconds; false when time runs out.
     bool WaitFor(const std::function<bool()>& condition, double seconds) const;
 
@@ -132,11 +146,14 @@ private:
         int lastQ1 = 0, lastQ2 = 0;
         bool hasLast = false;
         int resends = 0;
+        bool asked = false;  // addressed mode: polled or asked since it last spoke
     };
 
     void Run();
     void Handle(const PcUnit& unit, double now);
+    bool MaySpeak(const Outgoing& out, double now);
     void Pump(double now);
+    double NextWrite() const;
     void WriteAnswer(Station& st, bool resend, double now, const std::string& prefix = "");
     void Write(const std::string& bytes, double now);
     void Queue(Outgoing out);
@@ -164,6 +181,9 @@ private:
     std::vector<PcUnit> received_;
     std::vector<std::string> written_;
     std::vector<std::string> problems_;
+    std::atomic<uint64_t> bytesIn_{0};
+    std::atomic<uint64_t> bytesOut_{0};
+    std::atomic<double> nextWriteAt_;
 };
 
 }  // namespace emu

@@ -44,14 +44,38 @@ TEST_F(EmulatorTest, FrameAcknowledgedAtOnce) {
 
 TEST_F(EmulatorTest, AnotherStationsFrameIsNotAnswered) {
     Begin(Addressed({0, 1}));
+    GiveUpSoon();
     LinkState.nAddress = 5;
     LinkState.nRetries = 0;
     EXPECT_EQ(SendCommand("*3;"), -1);
     EXPECT_EQ(emulator->Frames().size(), 1u);
 }
 
+TEST_F(EmulatorTest, OnASharedLineARegisterSpeaksWhenAsked) {
+    // In addressed mode the answer waits for the program's enquiry to its
+    // own station; another station's enquiry doesn't release it.
+    Begin(Addressed({0, 1}));
+    emulator->Send(0, "A05");
+    const struct {
+        int16_t asked;  // the station the enquiry goes to (-1 none)
+        int16_t read;
+    } steps[] = {{-1, -1}, {1, -1}, {0, 0}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.asked);
+        if (s.asked >= 0) {
+            LinkState.nAddress = s.asked;
+            EXPECT_EQ(SendEnq(), 0);
+        }
+        // Nothing may come for a short while; the answer ends the read at once.
+        LinkState.sngTOReadFrame = s.read == 0 ? 5.0f : 0.05f;
+        EXPECT_EQ(ReadFrame(), s.read);
+    }
+    EXPECT_EQ(LinkState.RxFrame.substr(5, 3), "A05");
+}
+
 TEST_F(EmulatorTest, SilentRegisterGetsFourWrites) {
     Begin();
+    GiveUpSoon();
     emu::Faults f;
     f.silentFrames = -1;
     emulator->SetFaults(f);
@@ -66,6 +90,7 @@ TEST_F(EmulatorTest, SilentRegisterGetsFourWrites) {
 
 TEST_F(EmulatorTest, SilentRegisterInTestModeGetsOneWrite) {
     Begin();
+    GiveUpSoon();
     emu::Faults f;
     f.silentFrames = -1;
     emulator->SetFaults(f);
@@ -108,9 +133,13 @@ TEST_F(EmulatorTest, SynRestartsTheAnswerTimeout) {
         SetPortFactory({});
         if (emulator) emulator->Stop();
         Begin(addressed ? Addressed({0}) : emu::Options{});
+        emulator->SendSyn(0);
+        // On a shared line the register answers the program's enquiry.
+        if (addressed) {
+            EXPECT_EQ(SendEnq(), 0);
+        }
         StartSerialLog(true, true);
         LinkState.sngLastRx = 0;
-        emulator->SendSyn(0);
         EXPECT_EQ(ReadFrame(), -1);
         EXPECT_GT(LinkState.sngLastRx, 0);
         EXPECT_TRUE(LinkState.RxFrame.empty());
@@ -170,6 +199,7 @@ TEST_F(EmulatorTest, TruncatedAndShortFramesAreBadFrames) {
     emu::Options o;
     o.replyWait = 0.1;  // the broken frame gets no reply; go on soon
     Begin(o);
+    GiveUpSoon();
     emu::Faults f;
     f.truncate = 1;
     emulator->SetFaults(f);

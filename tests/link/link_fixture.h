@@ -87,8 +87,7 @@ protected:
     AnswerParser savedParser_ = nullptr;
 };
 
-// The link on port 1 against a register emulator on a pseudo-terminal, with
-// short time-outs.
+// The link on port 1 against a register emulator on a pseudo-terminal.
 class EmulatorTest : public LinkTest {
 protected:
     void Begin(emu::Options options = {}) {
@@ -99,6 +98,12 @@ protected:
         Core.nCommPort = 1;
         LinkState.bAddressed = emulator->GetOptions().addressed;
         ASSERT_TRUE(OpenCommPort());
+        // Generous, as an answer that comes ends the wait at once; the tests
+        // of a register that stays silent give up sooner.
+        LinkState.sngTOReadAck = 1.0f;
+        LinkState.sngTOReadFrame = 1.0f;
+    }
+    void GiveUpSoon() {
         LinkState.sngTOReadAck = 0.15f;
         LinkState.sngTOReadFrame = 0.3f;
     }

@@ -2,16 +2,21 @@
 // The main timer against the register emulator: a shell whose user interface
 // runs the timer's ticks (as the main window's timer does while the link
 // waits), a program clock that runs faster than the wall clock (and can be
-// set anywhere, such as just before midnight), stand-in table procedures,
-// and a loop that ticks until a condition holds.
+// set anywhere, such as just before midnight) but stands still while the
+// line owes the program something, stand-in table procedures, and a loop
+// that ticks until a condition holds.
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "core/config_level.h"
 #include "emulator/cash_register.h"
 #include "platform/clock.h"
+#include "platform/serial.h"
 #include "queue_fixture.h"
 
 namespace timertest {
@@ -90,9 +95,101 @@ struct StandIn {
     }
 };
 
+// The line between the program and the emulator as the program's clock
+// sees it. The clock runs kSpeed times faster than the wall clock, except
+// while bytes the program wrote are not yet handled by the emulator, bytes
+// the emulator wrote are not yet read by the program, or the emulator is
+// late with a message it means to send: a busy test machine then slows the
+// test down instead of making the register miss the program's time-outs.
+// A line that stays behind for a whole second (an emulator that stopped)
+// lets the clock go on.
+class LineClock {
+public:
+    static constexpr double kSpeed = 4.0;  // program seconds per wall-clock second
+
+    void Start(double at) {
+        std::lock_guard<std::mutex> lock(mu_);
+        program_ = at;
+        lastWall_ = emu::Emulator::Clock();
+        behindSince_ = -1;
+    }
+    double Now() {
+        std::lock_guard<std::mutex> lock(mu_);
+        const double wall = emu::Emulator::Clock();
+        const double elapsed = wall - lastWall_;
+        lastWall_ = wall;
+        if (Behind(wall)) {
+            if (behindSince_ < 0) behindSince_ = wall;
+            if (wall - behindSince_ < 1.0) return program_;
+        } else {
+            behindSince_ = -1;
+        }
+        program_ += kSpeed * elapsed;
+        return program_;
+    }
+    // A new emulator on a new port.
+    void Attach(const emu::Emulator* emulator) {
+        std::lock_guard<std::mutex> lock(mu_);
+        emulator_ = emulator;
+        written_ = read_ = 0;
+    }
+    void Written(size_t n) {
+        std::lock_guard<std::mutex> lock(mu_);
+        written_ += n;
+    }
+    void Read(size_t n) {
+        std::lock_guard<std::mutex> lock(mu_);
+        read_ += n;
+    }
+    // The program threw its input away: whatever the emulator wrote so far
+    // is gone.
+    void Flushed() {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (emulator_) read_ = std::max(read_, emulator_->BytesOut());
+    }
+
+private:
+    bool Behind(double wall) const {
+        if (!emulator_) return false;
+        return written_ > emulator_->BytesIn() || emulator_->BytesOut() > read_ ||
+               wall > emulator_->NextWriteAt() + 0.005;
+    }
+
+    std::mutex mu_;
+    double program_ = 0;
+    double lastWall_ = 0;
+    double behindSince_ = -1;
+    const emu::Emulator* emulator_ = nullptr;
+    uint64_t written_ = 0;  // bytes the program wrote
+    uint64_t read_ = 0;     // bytes the program read or threw away
+};
+
+// The program's serial port, telling the clock what passes through it.
+class CountedPort : public platform::TermiosSerialPort {
+public:
+    CountedPort(int n, LineClock& clock) : TermiosSerialPort(n), clock_(clock) {}
+    bool Output(const std::string& bytes) override {
+        const bool ok = TermiosSerialPort::Output(bytes);
+        if (ok) clock_.Written(bytes.size());
+        return ok;
+    }
+    std::string Input() override {
+        std::string bytes = TermiosSerialPort::Input();
+        clock_.Read(bytes.size());
+        return bytes;
+    }
+    void SetInBufferCount(int count) override {
+        TermiosSerialPort::SetInBufferCount(count);
+        if (count == 0) clock_.Flushed();
+    }
+
+private:
+    LineClock& clock_;
+};
+
 class TimerTest : public queuetest::QueueTest {
 protected:
-    static constexpr double kSpeed = 4.0;  // program seconds per wall-clock second
+    static constexpr double kSpeed = LineClock::kSpeed;
 
     void SetUp() override {
         QueueTest::SetUp();
@@ -112,6 +209,7 @@ protected:
     void TearDown() override {
         SetPortFactory({});  // the port closes before the line goes
         if (emulator) emulator->Stop();
+        line.Attach(nullptr);
         SetShell(nullptr);
         platform::SetTestTimer({});
         platform::SetTestSleep({});
@@ -119,24 +217,26 @@ protected:
         QueueTest::TearDown();
     }
 
-    // The program's clock reads `at` now and runs kSpeed times faster.
+    // The program's clock reads `at` now and runs kSpeed times faster
+    // (while the line keeps up).
     void SetClock(double at) {
-        const auto start = std::chrono::steady_clock::now();
-        platform::SetTestTimer([start, at] {
-            std::chrono::duration<double> real = std::chrono::steady_clock::now() - start;
-            return at + kSpeed * real.count();
-        });
+        line.Start(at);
+        platform::SetTestTimer([this] { return line.Now(); });
     }
 
     // An emulator on port 1 playing a register at each station (one in
-    // direct mode), with the registers defined in config.ini.
+    // direct mode), with the registers defined in config.ini, and a quiet
+    // time of gapMs after each of its writes.
     void StartLine(bool addressed, std::vector<int> stations,
-                   std::vector<emu::RegisterConfig> configs = {}) {
+                   std::vector<emu::RegisterConfig> configs = {}, int gapMs = 10) {
         emu::Options options;
         options.addressed = addressed;
         options.stations = stations;
-        options.gapMs = 10;
+        options.gapMs = gapMs;
+        line.Attach(nullptr);
         emulator = std::make_unique<emu::Emulator>(options);
+        line.Attach(emulator.get());
+        SetPortFactory([this](int n) { return std::make_unique<CountedPort>(n, line); });
         for (size_t i = 0; i < stations.size(); ++i) {
             emu::RegisterConfig c = i < configs.size() ? configs[i] : emu::RegisterConfig{};
             auto reg = std::make_shared<emu::CashRegister>(stations[i], c);
@@ -201,6 +301,7 @@ protected:
         return out;
     }
 
+    LineClock line;
     TimerShell ts;
     int loopTicks = 0;  // ticks the test's loop made (the timer's own ticks)
     std::unique_ptr<emu::Emulator> emulator;

@@ -11,7 +11,6 @@
 
 #include "link/builders_tables.h"
 #include "platform/files.h"
-#include "platform/settings.h"
 #include "link/timer_fixture.h"
 #include "tables/departments.h"
 #include "tables/departments_transfer.h"
@@ -38,18 +37,7 @@ protected:
     // pause after each of its writes (the link takes an answer that arrives
     // right behind an acknowledgement).
     void StartFastLine(bool addressed, std::vector<int> stations) {
-        emu::Options options;
-        options.addressed = addressed;
-        options.stations = stations;
-        options.gapMs = 2;
-        emulator = std::make_unique<emu::Emulator>(options);
-        for (int s : stations) {
-            registers.push_back(std::make_shared<emu::CashRegister>(s));
-            emulator->AddHandler(registers.back());
-        }
-        std::string error;
-        ASSERT_TRUE(emulator->Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+        StartLine(addressed, std::move(stations), {}, 2);
     }
     void StopLine() {
         SetPortFactory({});
