@@ -35,16 +35,18 @@ void CommandOver(int16_t nextState) {
 }
 
 // Batch mode: the next register of the run starts the request list again.
-void NextRegisterBatch() {
+// With no register left the run ends when `endRunWhenNone` asks for it.
+void NextRegisterBatch(bool endRunWhenNone = false) {
     if (NextCash(false)) {
         MainTimer.bRichiestePending = -1;
-        if (ExecRequests())
+        if (ExecRequests()) {
             QueueTick();
-        else
-            LinkState.nState = 0;
-    } else {
-        LinkState.nState = 0;
+            return;
+        }
+    } else if (endRunWhenNone) {
+        CurrentShell().UnloadMainWindow();
     }
+    LinkState.nState = 0;
 }
 
 // Interactive mode: the same queue again for the next register, or the end.
@@ -192,16 +194,7 @@ void StateFailed() {
     ClearCmdQueue();
     MarkOpenDone();
     if (!Core.bInteractive && !MainTimer.ExitRequest) {
-        if (NextCash(false)) {
-            MainTimer.bRichiestePending = -1;
-            if (ExecRequests())
-                QueueTick();
-            else
-                LinkState.nState = 0;
-        } else {
-            CurrentShell().UnloadMainWindow();
-            LinkState.nState = 0;
-        }
+        NextRegisterBatch(true);
         return;
     }
     NextRegisterReplay();
