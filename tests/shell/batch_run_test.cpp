@@ -1,82 +1,22 @@
 // The program as a process, without a display: the exit status and usage
 // line of a bad command line, and request lists run against the register
 // emulator on a pseudo-terminal.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <memory>
-#include <thread>
 
+#include "common/run_program.h"
 #include "common/tempdir.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "platform/settings.h"
 #include "shell_fixture.h"
 
-extern char** environ;
-
 namespace {
 
-struct RunResult {
-    int status = -1;  // exit status; -1 when it did not end in time
-    std::string err;
-};
-
-// The program beside this test program in the build tree.
-std::string ProgramPath() {
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path().parent_path() / "app" / "ecrprog").string();
-}
-
-// Runs the program in the folder with the arguments and no display; its
-// standard error is kept. Gives up after the seconds.
-RunResult RunProgram(const std::vector<std::string>& args, const std::string& folder,
-                     double seconds) {
-    RunResult result;
-    const std::string program = ProgramPath();
-    const std::string errFile = folder + "/stderr.txt";
-    std::vector<std::string> argStrings = {program};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argStrings) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0 &&
-            std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
-            envp.push_back(*e);
-    envp.push_back(nullptr);
-
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) dup2(fd, 2);
-        execve(program.c_str(), argv.data(), envp.data());
-        _exit(127);
-    }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    for (;;) {
-        pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            result.err = testsupport::ReadAll(errFile);
-            return result;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    result.err = testsupport::ReadAll(errFile);
-    return result;
-}
+using testsupport::ProgramPath;
+using testsupport::RunProgram;
+using testsupport::RunResult;
 
 class BatchRunTest : public ::testing::Test {
 protected:

@@ -1,73 +1,29 @@
 // The departments in a batch run of the program, without a display, against
 // the register emulator: a request list that sends the table and reads it
 // back into a copy destination.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "common/run_program.h"
 #include "common/tempdir.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "platform/settings.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 
-// The program beside this test program in the build tree.
-std::string ProgramPath() {
-    fs::path self = fs::read_symlink("/proc/self/exe");
-    return (self.parent_path().parent_path() / "app" / "ecrprog").string();
-}
+using testsupport::ProgramPath;
 
-// Runs the program in the folder with the arguments and no display; the exit
-// status, or -1 when it did not end within the seconds.
 int RunProgram(const std::vector<std::string>& args, const std::string& folder, double seconds) {
-    std::vector<std::string> strings = {ProgramPath()};
-    strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : strings) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0 &&
-            std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
-            envp.push_back(*e);
-    envp.push_back(nullptr);
-    const std::string errFile = folder + "/stderr.txt";
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) dup2(fd, 2);
-        execve(strings[0].c_str(), argv.data(), envp.data());
-        _exit(127);
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testsupport::RunProgram(args, folder, seconds).status;
 }
 
 class DepartmentsBatchTest : public ::testing::Test {
