@@ -98,6 +98,8 @@ TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
     main.show();
     main.findChild<QAction*>("mnuSerLog")->trigger();
     EXPECT_TRUE(frmSerLog::Instance()->isVisible());
+    if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+        frmSerLog::Instance()->grab().save(QString("%1/serial_trace.png").arg(out));
     frmSerLog::Instance()->close();
 
     main.findChild<QAction*>("mnuConnTest")->trigger();
