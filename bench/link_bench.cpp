@@ -148,16 +148,13 @@ bool Idle() {
     return true;
 }
 
-void BM_TableSend(benchmark::State& state) {
-    Line line(static_cast<int>(state.range(0)));
-    gRecords = static_cast<int>(state.range(1));
-    double wall = 0, table = 0, tickWall = 0, tickCpu = 0;
+// Time spent by the main timer's ticks while one queued operation runs.
+struct TickStats {
+    double wall = 0, tickWall = 0, tickCpu = 0;
     int64_t ticks = 0, over = 0, records = 0;
-    for (auto _ : state) {
-        if (!line.QueueSend()) {
-            state.SkipWithError("no register to send to");
-            return;
-        }
+
+    // Ticks the main timer until the queue is empty and the link idle.
+    void RunUntilIdle(int64_t recordsMoved) {
         const double start = WallNow();
         do {
             const double w0 = WallNow(), c0 = CpuNow();
@@ -169,17 +166,35 @@ void BM_TableSend(benchmark::State& state) {
             if (dw > 0.010) ++over;
         } while (!Idle());
         wall += WallNow() - start;
-        table += gLastAsk - gFirstAsk;
-        records += gRecords;
+        records += recordsMoved;
     }
-    state.counters["records_per_s"] = records / wall;
-    state.counters["table_records_per_s"] = table > 0 ? records / table : 0;
-    state.counters["cpu_ms_per_record"] = 1000.0 * tickCpu / records;
-    state.counters["tick_ms"] = 1000.0 * tickWall / ticks;
-    state.counters["tick_cpu_ms"] = 1000.0 * tickCpu / ticks;
-    state.counters["wait_share"] = tickWall > 0 ? (tickWall - tickCpu) / tickWall : 0;
-    state.counters["over_10ms"] = static_cast<double>(over) / state.iterations();
-    state.counters["ticks"] = static_cast<double>(ticks) / state.iterations();
+
+    void Report(benchmark::State& state) const {
+        state.counters["records_per_s"] = records / wall;
+        state.counters["cpu_ms_per_record"] = 1000.0 * tickCpu / records;
+        state.counters["tick_ms"] = 1000.0 * tickWall / ticks;
+        state.counters["tick_cpu_ms"] = 1000.0 * tickCpu / ticks;
+        state.counters["wait_share"] = tickWall > 0 ? (tickWall - tickCpu) / tickWall : 0;
+        state.counters["over_10ms"] = static_cast<double>(over) / state.iterations();
+    }
+};
+
+void BM_TableSend(benchmark::State& state) {
+    Line line(static_cast<int>(state.range(0)));
+    gRecords = static_cast<int>(state.range(1));
+    TickStats stats;
+    double table = 0;
+    for (auto _ : state) {
+        if (!line.QueueSend()) {
+            state.SkipWithError("no register to send to");
+            return;
+        }
+        stats.RunUntilIdle(gRecords);
+        table += gLastAsk - gFirstAsk;
+    }
+    stats.Report(state);
+    state.counters["table_records_per_s"] = table > 0 ? stats.records / table : 0;
+    state.counters["ticks"] = static_cast<double>(stats.ticks) / state.iterations();
 }
 BENCHMARK(BM_TableSend)
     ->Args({0, 100})
@@ -197,32 +212,15 @@ void BM_DepartmentsSend(benchmark::State& state) {
     Line line(static_cast<int>(state.range(0)));
     RegisterTableProcs();  // the departments' procedures in place of the stand-in
     const int16_t count = static_cast<int16_t>(state.range(1));
-    double wall = 0, tickWall = 0, tickCpu = 0;
-    int64_t ticks = 0, over = 0, records = 0;
+    TickStats stats;
     for (auto _ : state) {
         if (!SendReparto(1, count)) {
             state.SkipWithError("no register to send to");
             return;
         }
-        const double start = WallNow();
-        do {
-            const double w0 = WallNow(), c0 = CpuNow();
-            GestMainTimer();
-            const double dw = WallNow() - w0;
-            tickWall += dw;
-            tickCpu += CpuNow() - c0;
-            ++ticks;
-            if (dw > 0.010) ++over;
-        } while (!Idle());
-        wall += WallNow() - start;
-        records += count;
+        stats.RunUntilIdle(count);
     }
-    state.counters["records_per_s"] = records / wall;
-    state.counters["cpu_ms_per_record"] = 1000.0 * tickCpu / records;
-    state.counters["tick_ms"] = 1000.0 * tickWall / ticks;
-    state.counters["tick_cpu_ms"] = 1000.0 * tickCpu / ticks;
-    state.counters["wait_share"] = tickWall > 0 ? (tickWall - tickCpu) / tickWall : 0;
-    state.counters["over_10ms"] = static_cast<double>(over) / state.iterations();
+    stats.Report(state);
 }
 BENCHMARK(BM_DepartmentsSend)
     ->Args({10, 100})
