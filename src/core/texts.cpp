@@ -148,6 +148,7 @@ std::string FormatLogErrLine(int16_t code) {
 }
 
 bool LogErr(int16_t code) {
+    ++Texts.nRunFailures;
     if (Core.strLogErrFile.empty()) return false;
     return platform::AppendFile(Core.strLogErrFile, FormatLogErrLine(code) + kCrLf);
 }

@@ -13,6 +13,7 @@ struct TextsGlobals {
     bool bNewTxtFile = false;  // the next WriteTxtFile line starts a new file
     int32_t nCntRec = 0;       // record counter (tree window, panel 7)
     int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
+    int32_t nRunFailures = 0;  // failures of this run (error-log lines asked for, written or not)
 };
 extern TextsGlobals Texts;
 
@@ -41,8 +42,14 @@ void ShowRxResult();
 // first line of a run replaces the file. False when it cannot be written.
 bool WriteMsgLog(const std::string& text);
 // Appends the fixed-column line for the code to the error log. False when
-// there is no error log or it cannot be written.
+// there is no error log or it cannot be written. Every call counts as a
+// failure of the run (Texts.nRunFailures), whether or not the line could be
+// written: the exit status of a command-line run follows that count.
 bool LogErr(int16_t code);
+
+// Error-log codes of this program beyond the register's and the link's.
+inline constexpr int16_t kErrFile = 12;      // a file of the run could not be written or copied
+inline constexpr int16_t kErrCashEntry = 13; // a register entry of the list cannot be used
 // The error-log line for the code as LogErr writes it (without line end).
 std::string FormatLogErrLine(int16_t code);
 // Writes the text as one line of Core.strCashDir/name: a new file when
