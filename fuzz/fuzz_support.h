@@ -6,7 +6,9 @@
 // ends in a failed write instead of a full disk.
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -17,29 +19,43 @@
 
 namespace fuzzsupport {
 
-// Removed with what it holds when the process ends.
+// Removed with what it holds when the process ends normally.
 struct Scratch {
     std::string path;
     ~Scratch() { std::filesystem::remove_all(path); }
 };
 
+// The folder "ecrfuzz-<process id>" in a memory file system where there is
+// one (the program rewrites files often, and a disk makes that the slowest
+// part of a run). A run that found something ends without clean-up: the
+// folders of processes that are gone are removed first.
+inline std::string MakeScratch() {
+    std::error_code ec;
+    std::filesystem::path base = "/dev/shm";
+    if (access(base.c_str(), W_OK) != 0) base = std::filesystem::temp_directory_path();
+    for (const auto& entry : std::filesystem::directory_iterator(base, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("ecrfuzz-", 0) != 0) continue;
+        const long pid = std::strtol(name.c_str() + 8, nullptr, 10);
+        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove_all(entry.path(), ec);
+    }
+    const std::filesystem::path dir = base / ("ecrfuzz-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir, ec);
+    if (!std::filesystem::create_directory(dir, ec)) abort();
+    return dir.string();
+}
+
 inline const std::string& ScratchDir() {
     static const Scratch dir = [] {
-        // A memory file system where there is one: the program rewrites
-        // files often, and a disk makes that the slowest part of a run.
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                               ? "/dev/shm"
-                                               : std::filesystem::temp_directory_path();
-        std::string tmpl = (base / "ecrfuzz-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) abort();
-        setenv("XDG_CONFIG_HOME", (tmpl + "/config").c_str(), 1);
-        setenv("HOME", tmpl.c_str(), 1);
+        std::string path = MakeScratch();
+        setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
+        setenv("HOME", path.c_str(), 1);
         // A write past 4 MB fails (EFBIG) instead of ending the process.
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit{4 << 20, 4 << 20};
         setrlimit(RLIMIT_FSIZE, &limit);
-        return Scratch{tmpl};
+        return Scratch{path};
     }();
     return dir.path;
 }
