@@ -16,6 +16,7 @@
 #include "link/serial_log.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "shell/cycle.h"
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 
@@ -46,6 +47,15 @@ bool IsSeparator(char c) {
 std::string FromStartDir(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
     return platform::JoinPath(Core.strStartDir, path);
+}
+
+// "code|argument" of the request list (the argument may hold "|" itself).
+BatchRequest SplitRequest(const std::string& value) {
+    size_t bar = value.find('|');
+    BatchRequest request;
+    request.code = value.substr(0, bar);
+    if (bar != std::string::npos) request.arg = value.substr(bar + 1);
+    return request;
 }
 
 std::string FolderOf(const std::string& file) {
@@ -85,6 +95,7 @@ bool ParseCmdLine() {
                 if (value.empty()) return false;
                 Batch.strSetupFile = value;
                 Core.strReqArg = value;
+                Core.strReqArgGiven = value;
                 break;
             case 'e':
                 if (value.empty() || value.size() > kMaxCash ||
@@ -161,6 +172,9 @@ void LoadConfig() {
     ShellState.HistoryLimit = platform::ProfileInt("Generiche", "hstlimit", 0, config);
 
     LoadCasseConf();
+    // A command-line run has no start-up pass: register 0 is taken only
+    // when it is enabled.
+    Core.bFirstCash = false;
     if (!Core.strCashMask.empty()) {
         for (int i = 0; i < kMaxCash; ++i) {
             bool on = i < static_cast<int>(Core.strCashMask.size()) && Core.strCashMask[i] == '1';
@@ -169,51 +183,54 @@ void LoadConfig() {
     }
 
     Batch.Richieste.clear();
-    for (const auto& [key, value] : platform::ProfileSection("Richieste", config)) {
-        (void)key;
-        if (value.empty()) continue;
-        size_t bar = value.find('|');
-        BatchRequest request;
-        request.code = value.substr(0, bar);
-        if (bar != std::string::npos) request.arg = value.substr(bar + 1);
-        Batch.Richieste.push_back(request);
+    if (Core.strReqCode == kRequestList) {
+        for (const auto& [key, value] : platform::ProfileSection("Richieste", config)) {
+            (void)key;
+            if (!value.empty()) Batch.Richieste.push_back(SplitRequest(value));
+        }
+    } else {
+        // A single request of the command line runs as a list of that one.
+        Batch.Richieste.push_back(SplitRequest(Core.strReqCode));
     }
     Batch.bListLoaded = true;
     MainTimer.bRichiestePending = -1;
-    Batch.nErrLogStart = ErrorLogSize();
 }
 
+namespace {
+
+// An abort, the cycle's time-out or an exit request ends the list: it is
+// forgotten.
+bool ListStopped() {
+    if (!LinkState.AbortRequest && !MainTimer.ExitRequest && !Cycle.bAborted) return false;
+    Batch.Richieste.clear();
+    Batch.bListLoaded = false;
+    return true;
+}
+
+}  // namespace
+
 bool ExecRequests() {
-    if (LinkState.AbortRequest || MainTimer.ExitRequest) {
-        Batch.Richieste.clear();
-        Batch.bListLoaded = false;
-        return false;
-    }
-    if (!Batch.bListLoaded) return false;
+    if (ListStopped() || !Batch.bListLoaded) return false;
     int open = Core.nOpenCash;
     if (open >= 0 && open <= kMaxCash && CassaList[open].bFailed) return false;
 
-    const int16_t count = static_cast<int16_t>(
-        std::min<size_t>(Batch.Richieste.size(), static_cast<size_t>(INT16_MAX - 1)));
-    int16_t& pos = MainTimer.bRichiestePending;
+    // The requests run on the register the run has opened.
+    struct KeepRegister {
+        KeepRegister() { Cycle.bKeepRegister = true; }
+        ~KeepRegister() { Cycle.bKeepRegister = false; }
+    } keep;
+    const int32_t count = static_cast<int32_t>(
+        std::min<size_t>(Batch.Richieste.size(), static_cast<size_t>(INT32_MAX - 1)));
+    int32_t& pos = MainTimer.bRichiestePending;
     if (pos < -1) pos = -1;
-    while (pos < count) {
+    while (pos + 1 < count) {
         ++pos;
-        if (pos >= count) break;
         Core.strReqCode = Batch.Richieste[pos].code;
         Core.strReqArg = Batch.Richieste[pos].arg;
+        Core.strReqArgGiven = Core.strReqArg;
         if (ExecRequest(Core.strReqCode, Core.strReqArg)) return true;
+        if (ListStopped()) return false;
     }
+    pos = count;
     return false;
-}
-
-int64_t ErrorLogSize() {
-    if (Core.strLogErrFile.empty()) return -1;
-    return platform::FileSize(Core.strLogErrFile);
-}
-
-bool BatchErrorsLogged() {
-    int64_t now = ErrorLogSize();
-    if (now < 0) return false;
-    return now > std::max<int64_t>(Batch.nErrLogStart, 0);
 }

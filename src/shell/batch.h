@@ -30,7 +30,6 @@ struct BatchGlobals {
     std::string strHelloCopy;       // /c
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
-    int64_t nErrLogStart = -1;      // size of the error log when the run began
 };
 extern BatchGlobals Batch;
 
@@ -59,8 +58,10 @@ bool InitBatch();
 // Reads the batch configuration: setup.ini [Casse] "logerr" and "sem";
 // config.ini [Globali] "globplu", [Generiche] "langfile",
 // "commandstimeout" (default 1800 s) and "hstlimit"; the register list with
-// the register mask; the request list [Richieste] (whole, in file order,
-// whatever the key names; "code|argument"); the list position to its start.
+// the register mask; the request list: with the request code "**" the
+// [Richieste] of config.ini (whole, in file order, whatever the key names;
+// "code|argument"), with any other the command line's request alone
+// ("/r:&L|1:99" as a list of that one line); the list position to its start.
 void LoadConfig();
 
 // One step of the request list: runs the entries after the current
@@ -73,7 +74,3 @@ bool ExecRequests();
 // error-log line (code 3).
 bool ExecRequest(const std::string& code, const std::string& arg);
 
-// Size of the error log now (-1 when there is none).
-int64_t ErrorLogSize();
-// The run wrote lines to the error log.
-bool BatchErrorsLogged();

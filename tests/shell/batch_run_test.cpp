@@ -30,24 +30,29 @@ protected:
     // A start folder with the language file and a base folder "base" whose
     // registers are the given config.ini [Casse] lines, each register
     // reached in addressed mode on port 1.
-    void Prepare(const std::string& casse, const std::vector<int>& stations) {
+    void Prepare(const std::string& casse, const std::vector<int>& stations,
+                 const std::string& requests = "r1=HELLO|hello.txt|2\r\n",
+                 int commandsTimeout = 60) {
         std::filesystem::copy_file(shelltest::LangFile("Testi.eng"), dir.file("Testi.eng"));
         Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
                            "[Communication]\r\nDTRDelay=0\r\n");
         Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
-                                     "\r\ncommandstimeout=60\r\n[Casse]\r\n" + casse +
-                                     "[Richieste]\r\nr1=HELLO|hello.txt|2\r\n");
+                                     "\r\ncommandstimeout=" + std::to_string(commandsTimeout) +
+                                     "\r\n[Casse]\r\n" + casse + "[Richieste]\r\n" + requests);
         for (int station : stations)
             Write("base/Cassa" + std::to_string(station + 1) + "/Cassa.txt",
                   "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
     }
-    void StartEmulator(const std::vector<int>& stations, emu::RegisterConfig config = {}) {
+    void StartEmulator(const std::vector<int>& stations, emu::RegisterConfig config = {},
+                       const std::vector<emu::RegisterConfig>& each = {}) {
         emu::Options options;
         options.addressed = true;
         options.stations = stations;
         emulator = std::make_unique<emu::Emulator>(options);
-        for (int s : stations) {
-            registers.push_back(std::make_shared<emu::CashRegister>(s, config));
+        for (size_t i = 0; i < stations.size(); ++i) {
+            const int s = stations[i];
+            registers.push_back(
+                std::make_shared<emu::CashRegister>(s, i < each.size() ? each[i] : config));
             emulator->AddHandler(registers.back());
         }
         std::string error;
@@ -56,6 +61,22 @@ protected:
     }
     void TearDown() override {
         if (emulator) emulator->Stop();
+    }
+    // The command frames a register got that opened an exchange (the polls'
+    // empty frames and the closing frames left out).
+    static std::vector<std::string> Requests(const emu::CashRegister& reg) {
+        std::vector<std::string> out;
+        for (const std::string& c : reg.Commands())
+            if (c.rfind("*2;", 0) == 0) out.push_back(c);
+        return out;
+    }
+    int ErrorLines(const std::string& code) {
+        const std::string log = testsupport::ReadAll(dir.file("base/err.log"));
+        int n = 0;
+        for (size_t at = log.find("[" + code + "]"); at != std::string::npos;
+             at = log.find("[" + code + "]", at + 1))
+            ++n;
+        return n;
     }
     testsupport::TempDir dir;
     std::unique_ptr<emu::Emulator> emulator;
@@ -72,10 +93,12 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithTheUsageLine) {
     }
 }
 
-TEST_F(BatchRunTest, AnotherRequestCodeThanTheListStartsNothing) {
-    RunResult r = RunProgram({"/r:*B"}, dir.path(), 20);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("nothing was done"), std::string::npos) << r.err;
+TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=*F|1:3\r\n");
+    StartEmulator({0});
+    RunResult r = RunProgram({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Requests(*registers[0]), std::vector<std::string>{"*2;+4;&L1:2;#H;*3;"});
 }
 
 TEST_F(BatchRunTest, TheRequestListRunsAConnectionTestOnEachRegister) {
@@ -104,8 +127,40 @@ TEST_F(BatchRunTest, AnUnreachableRegisterIsLoggedAndTheRunEndsWithStatusOne) {
     RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
     EXPECT_EQ(r.status, 1) << r.err;
     std::string log = testsupport::ReadAll(dir.file("base/err.log"));
-    EXPECT_NE(log.find("[005] <HELLO|hello.txt>"), std::string::npos) << log;
+    // The request stands whole in the line; the register had one more turn.
+    EXPECT_NE(log.find("[005] <HELLO|hello.txt|2>"), std::string::npos) << log;
+    EXPECT_EQ(ErrorLines("005"), 2) << log;
     EXPECT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
+}
+
+TEST_F(BatchRunTest, EachRegisterGetsEachRequestOnceInTheListsOrder) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\nC2=3|||R022002|1|1|2|1\r\n",
+            {0, 1, 2}, "r1=*F|1:3\r\nr2=&L|1:3\r\nr3=*F|4:5\r\n");
+    StartEmulator({0, 1, 2});
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 90);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> expected = {"*2;+4;*F;*3;", "*2;+4;&L1:3;#H;*3;",
+                                               "*2;+4;*F;*3;"};
+    for (const auto& reg : registers) {
+        EXPECT_EQ(Requests(*reg), expected);
+        EXPECT_EQ(reg->Received("departments").size(), 2u);  // the last send: 4 and 5
+    }
+    EXPECT_EQ(testsupport::ReadAll(dir.file("base/err.log")), "");
+}
+
+TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
+    // The commands time-out is far away: the run ends by itself.
+    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1},
+            "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
+    emu::RegisterConfig refusing;
+    refusing.status[0] = 9;
+    StartEmulator({0, 1}, {}, {refusing, {}});
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(ErrorLines("002"), 2);
+    EXPECT_TRUE(Requests(*registers[0]).empty());
+    EXPECT_EQ(Requests(*registers[1]),
+              (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
 }
 
 }  // namespace

@@ -201,16 +201,11 @@ TEST_F(RequestListTest, NothingRunsAfterAFailedHandshakeAnAbortOrAnExit) {
     EXPECT_EQ(ErrorLines("003"), 0);
 }
 
-TEST_F(RequestListTest, TheErrorLogTellsWhetherTheRunWentWrong) {
-    Batch.nErrLogStart = ErrorLogSize();
-    EXPECT_EQ(Batch.nErrLogStart, -1);
-    EXPECT_FALSE(BatchErrorsLogged());
+TEST_F(RequestListTest, AFailureCountsAlsoWithoutAnErrorLog) {
+    Core.strLogErrFile.clear();
     ExecRequest("??", "");
-    EXPECT_TRUE(BatchErrorsLogged());
-
-    // A log that had lines before the run counts only the new ones.
-    Batch.nErrLogStart = ErrorLogSize();
-    EXPECT_FALSE(BatchErrorsLogged());
+    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_FALSE(platform::FileExists(dir.file("err.log")));
 }
 
 }  // namespace

@@ -40,11 +40,7 @@ int RunBatch(int argc, char** argv) {
         return 2;
     }
     Core.bInteractive = false;
-    if (!InitBatch() || Core.strReqCode.rfind(kRequestList, 0) != 0) {
-        std::cerr << "ecrprog: only the request list (/r:" << kRequestList
-                  << ") runs in batch mode; nothing was done" << std::endl;
-        return 0;
-    }
+    InitBatch();
     LoadConfig();
 
     ChoosePlatform();
@@ -59,7 +55,8 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
-    return BatchErrorsLogged() ? 1 : 0;
+    // Every failure of the run counts, whether or not an error log took it.
+    return Texts.nRunFailures > 0 ? 1 : 0;
 }
 
 int RunInteractive(int argc, char** argv) {
