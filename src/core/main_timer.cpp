@@ -34,19 +34,13 @@ void CommandOver(int16_t nextState) {
     CmdQueue.bQueueHold = false;
 }
 
-bool QueueHasPending() {
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state == -1) return true;
-    return false;
-}
-
 // Hands the next queued command to the link. In a command-line run a
 // command that the link cannot take (the port does not open; the port has
 // reported why) fails the open register: nothing more goes to it in this
 // cycle. False then.
 bool StartQueued() {
     QueueTick();
-    if (Core.bInteractive || LinkState.nState == 1 || !QueueHasPending()) return true;
+    if (Core.bInteractive || LinkState.nState == 1 || !CmdQueuePending()) return true;
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
     return false;

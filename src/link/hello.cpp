@@ -77,12 +77,6 @@ std::string StationCopyPath(const std::string& path, int station) {
     return path.substr(0, dot) + s + path.substr(dot);
 }
 
-bool QueueHasPending() {
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state != 0) return true;
-    return false;
-}
-
 }  // namespace
 
 bool ConnectCassa() {
@@ -324,7 +318,7 @@ void ConnTest() {
         const double start = platform::Timer();
         const double limit = Core.sngConnTestTimeout > 0 ? Core.sngConnTestTimeout : 70.0;
         while (platform::Timer() - start <= limit &&
-               (LinkState.nState != 0 || QueueHasPending()))
+               (LinkState.nState != 0 || CmdQueuePending()))
             CurrentShell().DoEvents();
         LinkState.bTestMode = false;
         while (LinkState.nState != 0) CurrentShell().DoEvents();

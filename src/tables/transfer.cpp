@@ -1,7 +1,9 @@
 #include "tables/transfer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -165,7 +167,9 @@ bool CopyRecvFile(const std::string& name) {
     while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
     std::string from = platform::ResolvePath(tables::TablePath(rest));
     if (platform::CopyFileTo(from, Core.strReqArg)) return true;
-    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg);
+    const std::string reason = std::strerror(errno);
+    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " + reason);
+    LogErr(kErrFile);
     return false;
 }
 

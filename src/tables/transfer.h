@@ -106,8 +106,8 @@ int OpenFileCount();
 // In a command-line run with a copy destination (Core.strReqArg), copies the
 // register folder's file (name with a leading "\") over the destination.
 // Nothing happens interactively or without a destination. A copy that fails
-// is reported in the progress window's error list and the message log;
-// returns false then.
+// is reported in the progress window's error list, the message log and the
+// error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
 // ---------------------------------------------------------------------------

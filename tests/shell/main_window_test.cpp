@@ -133,6 +133,22 @@ TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) 
     EXPECT_TRUE(MainTimer.MainClosing);
 }
 
+TEST_F(MainWindowTest, AnExitDuringAnOperationSaysItWaitsAtEveryTry) {
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    main.show();
+    LinkState.nState = 1;
+    for (int press = 0; press < 2; ++press) {
+        main.SetStatusText("");
+        EXPECT_FALSE(main.close());
+        EXPECT_NE(main.StatusText().find("when the operation in progress is over"), std::string::npos)
+            << main.StatusText();
+    }
+    EXPECT_TRUE(MainTimer.ExitRequest);
+    LinkState.nState = 0;
+}
+
 TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {
     frmMain main;
     main.Load();

@@ -101,7 +101,8 @@ TEST_F(TransferTest, CopyRecvFileCopiesOnlyInABatchRunWithADestination) {
     EXPECT_FALSE(CopyRecvFile("\\GrpRep.txt"));
     ASSERT_EQ(shell->errors.size(), 1u);
     EXPECT_NE(shell->errors[0].text.find("missing/out.txt"), std::string::npos);
-    EXPECT_NE(ReadAll(dir.file("msg.log")).find("missing/out.txt"), std::string::npos);
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find("missing/out.txt: No such file"), std::string::npos);
+    EXPECT_EQ(Texts.nRunFailures, 1);  // a failure of the run
 }
 
 // ---- field codec

@@ -267,6 +267,9 @@ void frmMain::tmrMain_Timer() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // An exit waits for the operation in progress: say so, at every try.
+    if (Core.bInteractive && !ShellState.bMainCanUnload && LinkState.nState != 0)
+        ShowMsg("exitwait", "");
     if (Core.bAskOnExit) {
         Core.bAskOnExit = false;
         if (Core.bKeyLock) {

@@ -135,6 +135,11 @@ void frmProgress::ShowWindow() {
 }
 
 void frmProgress::cmdCancel_Click() {
+    // With nothing running there is nothing to stop: the window closes.
+    if (LinkState.nState == 0 && !CmdQueuePending()) {
+        close();
+        return;
+    }
     // The operation in progress stops: every waiting loop of the link ends
     // on the abort flag, and the main timer drops what is still queued.
     LinkState.AbortRequest = true;
