@@ -163,4 +163,52 @@ TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
               (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
 }
 
+// A fault of the line or of a register, switched on after the emulator has
+// started; the error-log code it must leave.
+struct LineFault {
+    const char* name;
+    void (*apply)(emu::Emulator&, emu::CashRegister& first);
+    const char* code;
+};
+
+void PrintTo(const LineFault& fault, std::ostream* os) { *os << fault.name; }
+
+class BatchFaultTest : public BatchRunTest, public ::testing::WithParamInterface<LineFault> {};
+
+// Two registers, a send and a read each; the commands time-out is far away,
+// so every run must end by the link's own time-outs.
+TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1},
+            "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
+    StartEmulator({0, 1});
+    GetParam().apply(*emulator, *registers[0]);
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 90);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_GE(ErrorLines(GetParam().code), 1) << testsupport::ReadAll(dir.file("base/err.log"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BatchFaultTest,
+    ::testing::Values(
+        LineFault{"RefusingRegister",
+                  [](emu::Emulator&, emu::CashRegister& reg) {
+                      emu::RegisterConfig refusing;
+                      refusing.status[0] = 9;
+                      reg.SetConfig(refusing);
+                  },
+                  "002"},
+        LineFault{"EveryFrameWithABadChecksum",
+                  [](emu::Emulator& e, emu::CashRegister&) {
+                      emu::Faults f;
+                      f.badChecksum = -1;
+                      e.SetFaults(f);
+                  },
+                  "001"},
+        LineFault{"MissingDevice",
+                  [](emu::Emulator&, emu::CashRegister&) {
+                      platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
+                  },
+                  "005"}),
+    [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
+
 }  // namespace
