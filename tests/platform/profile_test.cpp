@@ -140,34 +140,66 @@ TEST(Profile, ListsOfSectionsAndKeysWithTruncation) {
     EXPECT_EQ(buf[0], '\0');
     EXPECT_EQ(GetPrivateProfileSectionA("None", buf, sizeof buf, f.c_str()), 0u);
 
-    // Cut lists end in two NULs and return size - 2.
-    struct Case {
-        uint32_t size;
-        uint32_t result;
-        std::vector<std::string> items;
-    } cases[] = {
-        {15, 14, {"One", "Two", "Three"}},  // exactly fits
-        {14, 12, {"One", "Two", "Thre"}},
-        {9, 7, {"One", "Two"}},
-        {6, 4, {"One", ""}},
-        {2, 0, {}},
-    };
-    for (const Case& c : cases) {
-        std::memset(buf, 'X', sizeof buf);
-        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, c.size, f.c_str()), c.result)
-            << c.size;
-        EXPECT_EQ(buf[c.size - 1], '\0');
-        if (c.size >= 2) {
-            EXPECT_EQ(buf[c.size - 2], '\0');
-        }
-        std::vector<std::string> got = Items(buf);
-        std::vector<std::string> want = c.items;
-        if (!want.empty() && want.back().empty()) want.pop_back();
-        EXPECT_EQ(got, want) << c.size;
-    }
     std::memset(buf, 'X', sizeof buf);
     EXPECT_EQ(GetPrivateProfileSectionA("One", buf, 7, f.c_str()), 5u);
     EXPECT_EQ(std::string(buf, 7), std::string("a=1\0N\0\0", 7));
+}
+
+// Every list at the buffer sizes around its length: the whole buffer as
+// written (bytes left alone stay 'X'), and the result. A list needs a byte to
+// spare; one that only just fits comes back whole but reported as cut.
+TEST(Profile, ListsAtTheSizesAroundTheirLength) {
+    TempDir dir;
+    std::string f = dir.file("l.ini");
+    WriteAll(f, "[One]\r\na=1\r\nbb=2\r\n[Two]\r\n[Three]\r\n");
+    using S = std::string;
+    struct Case {
+        const char* what;
+        const char* section;  // "*" for the list of sections
+        bool keys;            // the key list rather than the section read
+        uint32_t size;
+        uint32_t result;
+        S bytes;  // the first size bytes of the buffer
+    } cases[] = {
+        // "One\0Two\0Three\0": 14 bytes
+        {"sections", "*", false, 0, 0, S("")},
+        {"sections", "*", false, 1, 0, S("\0", 1)},
+        {"sections", "*", false, 2, 0, S("\0\0", 2)},
+        {"sections", "*", false, 3, 1, S("O\0\0", 3)},
+        {"sections", "*", false, 6, 4, S("One\0\0\0", 6)},
+        {"sections", "*", false, 9, 7, S("One\0Two\0\0", 9)},
+        {"sections", "*", false, 14, 12, S("One\0Two\0Thre\0\0", 14)},
+        {"sections", "*", false, 15, 13, S("One\0Two\0Three\0\0", 15)},
+        {"sections", "*", false, 16, 14, S("One\0Two\0Three\0\0X", 16)},
+        {"sections", "*", false, 17, 14, S("One\0Two\0Three\0\0XX", 17)},
+        // "a\0bb\0": 5 bytes
+        {"keys", "One", true, 1, 0, S("\0", 1)},
+        {"keys", "One", true, 2, 0, S("\0\0", 2)},
+        {"keys", "One", true, 5, 3, S("a\0b\0\0", 5)},
+        {"keys", "One", true, 6, 4, S("a\0bb\0\0", 6)},
+        {"keys", "One", true, 7, 5, S("a\0bb\0\0X", 7)},
+        {"no keys: the default as a value", "Two", true, 3, 2, S("df\0", 3)},
+        // "a=1\0bb=2\0": 9 bytes
+        {"section", "One", false, 1, 0, S("\0", 1)},
+        {"section", "One", false, 2, 0, S("\0\0", 2)},
+        {"section", "One", false, 9, 7, S("a=1\0bb=\0\0", 9)},
+        {"section", "One", false, 10, 8, S("a=1\0bb=2\0\0", 10)},
+        {"section", "One", false, 11, 9, S("a=1\0bb=2\0\0X", 11)},
+        {"empty section", "Two", false, 1, 0, S("\0", 1)},
+        {"empty section", "Two", false, 3, 0, S("\0\0X", 3)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " in " + std::to_string(c.size));
+        char buf[32];
+        std::memset(buf, 'X', sizeof buf);
+        uint32_t n = std::string(c.section) == "*"
+                         ? GetPrivateProfileStringA(nullptr, nullptr, "df", buf, c.size, f.c_str())
+                     : c.keys ? GetPrivateProfileStringA(c.section, nullptr, "df", buf, c.size, f.c_str())
+                              : GetPrivateProfileSectionA(c.section, buf, c.size, f.c_str());
+        EXPECT_EQ(n, c.result);
+        EXPECT_EQ(std::string(buf, c.size), c.bytes);
+        EXPECT_EQ(buf[c.size], 'X');  // nothing written past the buffer
+    }
 }
 
 TEST(Profile, IntegerReading) {
@@ -217,23 +249,23 @@ TEST(Profile, WritesKeepEveryOtherByte) {
         std::string expected;
     } cases[] = {
         {"replace", "a", "KEY1", "new",
-         "; header comment\r\n[A]\r\nKey1=new\r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\nKey1=new\r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
         {"add key after the last key", "A", "Key3", "3",
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\nKey3=3\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\nKey3=3\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
         {"add key to an LF section", "B", "z", "2",
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\nz=2\r\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\nz=2\r\n\n[C]\r\ny=1\r\n"},
         {"add key after a last line without ending", "C", "z", "2",
          "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\nz=2\r\n"},
         {"new section", "New", "k", "v",
          "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n[New]\r\nk=v\r\n"},
         {"delete key", "A", "key2", nullptr,
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
         {"delete section", "b", nullptr, nullptr,
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[C]\r\ny=1\r\n"},
         {"delete missing key", "A", "nope", nullptr, original},
         {"unchanged value", "A", "Key2", "two", original},
         {"line breaks in a value become blanks", "A", "Key2", "a\r\nb",
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=a  b\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=a  b\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
     };
     for (const Case& c : cases) {
         WriteAll(f, original);
