@@ -1,7 +1,7 @@
 #include "link/builders_cards.h"
 
-#include "link/builders_steps.h"
 #include "core/globals.h"
+#include "link/builders_steps.h"
 #include "link/req_state.h"
 #include "shell/cycle.h"
 #include "tables/cards.h"
@@ -23,7 +23,11 @@ bool CardRequest(int16_t& valid, int16_t& flag, const char* status, const char* 
 
 }  // namespace
 
-bool WriteOpeCard() { return CardRequest(OpeCard.bValid, ReqState.bWrOpeCard, "84", "*a", 10.0f); }
+bool WriteOpeCard() {
+    return CardRequest(OpeCard.bValid, ReqState.bWrOpeCard, "84", "*a", 10.0f);
+}
 bool ReadOpeCard() { return CardRequest(OpeCard.bValid, ReqState.bRdOpeCard, "83", "&a", 2.5f); }
-bool WriteCamCard() { return CardRequest(CamCard.bValid, ReqState.bWrCamCard, "84", "*b", 10.0f); }
+bool WriteCamCard() {
+    return CardRequest(CamCard.bValid, ReqState.bWrCamCard, "84", "*b", 10.0f);
+}
 bool ReadCamCard() { return CardRequest(CamCard.bValid, ReqState.bRdCamCard, "83", "&b", 2.5f); }

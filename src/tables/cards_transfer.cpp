@@ -125,7 +125,8 @@ int16_t DataCamCard() {
                         CamCard.nClienti = NumValue(f[2]);
                         CamCard.nArticoli = NumValue(f[3]);
                         CamCard.nVendite = NumValue(f[4]);
-                        for (int k = 1; k <= 3; ++k) CamCard.aExtra[k] = Clamp16(NumValue(f[4 + k]));
+                        for (int k = 1; k <= 3; ++k)
+                            CamCard.aExtra[k] = Clamp16(NumValue(f[4 + k]));
                         CamCard.strData = CardText(f[8]);
                     });
 }
