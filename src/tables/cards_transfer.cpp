@@ -72,9 +72,11 @@ std::string CamCardFields() {
     return answer + ":" + CardText(CamCard.strData);
 }
 
-// One card read: its line fills the card record, the closing line marks it
-// valid. A line that does not hold the card's nine ended fields changes
-// nothing and is listed.
+// One card read: its line fills the card record and marks it valid for the
+// editor (the read builder cleared the mark), the closing line ends the read.
+// A line that does not hold the card's nine ended fields changes nothing and
+// is listed; a read that brought no card leaves the mark cleared, so the
+// editor never shows an older card as the one read.
 int16_t CardData(int16_t& pending, int16_t& valid, const char* what,
                  void (*fill)(const std::vector<std::string>&)) {
     LinkState.sngLastRx = platform::Timer();
@@ -85,7 +87,6 @@ int16_t CardData(int16_t& pending, int16_t& valid, const char* what,
     }
     if (!line.empty() && line[0] == '*') {
         pending = False;
-        valid = True;
         ShowMsg("", "");
         CurrentShell().SetPGBValue(-1);
         DecPending();
@@ -93,10 +94,12 @@ int16_t CardData(int16_t& pending, int16_t& valid, const char* what,
         return 0;
     }
     std::vector<std::string> fields;
-    if (CutLineFields(line, kCardFields, fields))
+    if (CutLineFields(line, kCardFields, fields)) {
         fill(fields);
-    else
+        valid = True;
+    } else {
         ReportTransferProblem(GetText("Log", "notstored") + " " + what + ": " + line);
+    }
     SendAck();
     return -1;
 }

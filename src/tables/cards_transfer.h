@@ -2,7 +2,7 @@
 // The chip-card transfers of LX4100: one operator or waiter card written
 // through the register's reader ("B" 60 and 61, answered once from OpeCard or
 // CamCard, without a closing "*") or read from it ("C" 60 and 61, one line
-// into the card record, which the closing line marks valid for the editor).
+// into the card record, which the line marks valid for the editor).
 // Nothing goes to or from a file.
 #include <cstdint>
 #include <string>

@@ -188,48 +188,30 @@ TEST_F(SetupTablesTest, CardAnswers) {
     }
 }
 
-// A card read: the line fills the card, the closing line marks it valid; a
-// line without the card's nine fields changes nothing and is listed; lines
-// not awaited are only acknowledged.
-TEST_F(SetupTablesTest, CardReads) {
+// A card read that the register garbles: lines not awaited are only
+// acknowledged, a line without the card's nine fields changes nothing and is
+// listed, and the read ends without a card to show.
+// (Whole cards read back: setup_tables_link_test.cpp.)
+TEST_F(SetupTablesTest, CardReadsOfBadLines) {
     UseModel(1);
+    OpeCard.strCodice = "5";
+    OpeCard.strNome = "ANNA";
     Line("7:8:1:2:3:0:0:0:311224:");
     EXPECT_EQ(DataOpeCard(), -1);  // not awaited
-    EXPECT_EQ(OpeCard.strCodice, "");
 
     ReqState.bRdOpeCard = True;
-    ReqState.bRdCamCard = True;
-    LinkState.nPendingAns = 2;
-    OpeCard.strNome = "ANNA";
-    EXPECT_EQ(DataOpeCard(), -1);
-    Line("12:34:100:2000:30000:4:5:6:010125:");
-    EXPECT_EQ(DataCamCard(), -1);
-    Line("9:9:9:");
+    LinkState.nPendingAns = 1;
+    Line("7:8:1:2:3:0:0:0:311224");  // the date is not ended
     EXPECT_EQ(DataOpeCard(), -1);
     EXPECT_EQ(shell->errors.size(), 1u);
-    EXPECT_EQ(OpeCard.bValid, False);
     Line("*");
     EXPECT_EQ(DataOpeCard(), 0);
-    EXPECT_EQ(DataCamCard(), 0);
-    EXPECT_EQ(Acks(), 6);
+    EXPECT_EQ(Acks(), 3);
     EXPECT_EQ(LinkState.nPendingAns, 0);
     EXPECT_EQ(ReqState.bRdOpeCard, False);
-    EXPECT_EQ(ReqState.bRdCamCard, False);
-
-    EXPECT_EQ(OpeCard.bValid, True);
-    EXPECT_EQ(OpeCard.strCodice, "7");
-    EXPECT_EQ(OpeCard.strCodice2, "8");
-    EXPECT_EQ(OpeCard.aP322, (std::array<int16_t, 7>{0, 1, 2, 3, 0, 0, 0}));
-    EXPECT_EQ(OpeCard.strData, "311224");
-    EXPECT_EQ(OpeCard.strNome, "");
-    EXPECT_EQ(CamCard.bValid, True);
-    EXPECT_EQ(CamCard.strNumero, "12");
-    EXPECT_EQ(CamCard.strChiave, "34");
-    EXPECT_EQ(CamCard.nClienti, 100);
-    EXPECT_EQ(CamCard.nArticoli, 2000);
-    EXPECT_EQ(CamCard.nVendite, 30000);
-    EXPECT_EQ(CamCard.aExtra, (std::array<int16_t, 4>{0, 4, 5, 6}));
-    EXPECT_EQ(CamCard.strData, "010125");
+    EXPECT_EQ(OpeCard.bValid, False);
+    EXPECT_EQ(OpeCard.strCodice, "5");
+    EXPECT_EQ(OpeCard.strNome, "ANNA");
 }
 
 }  // namespace
