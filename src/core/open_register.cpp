@@ -121,6 +121,7 @@ bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }
 
 void SetTableSizes() {
     Sizes.nMaxModPag = NewerFamily() ? 40 : 10;
+    Sizes.nMaxTicketAmount = NewerFamily() ? 510 : 0;
     Sizes.nMaxValute = 4;
     Sizes.nMaxRResto = 8;
     Sizes.nMaxBollini = 4;

@@ -343,3 +343,18 @@ int16_t DataTable(const TableDesc& table) {
     SendAck();
     return -1;
 }
+
+// ---------------------------------------------------------------------------
+// Lines a table cannot hold
+
+int16_t RefuseTableLine(const TableDesc& table) {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+    CurrentShell().IncPGBValue();
+    ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
+                          AnswerRec.strAnsData);
+    SendAck();
+    return -1;
+}
+
+void ReportTransferProblem(const std::string& text) { ReportProblem(text); }

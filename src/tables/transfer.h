@@ -174,3 +174,13 @@ std::string AnswerTable(const TableDesc& table);
 // The data procedure of a table read back (one call per "C" line): -1 while
 // lines come, 0 when the closing line ended the table.
 int16_t DataTable(const TableDesc& table);
+
+// For a table whose own data procedure finds a line it cannot hold (a slot or
+// an entry outside the table that the line's first field does not give): the
+// line is acknowledged, listed in the progress window's errors and the
+// message log with the table's file name, and not stored. Returns -1, as for
+// a line taken.
+int16_t RefuseTableLine(const TableDesc& table);
+// Lists a problem of a table transfer in the progress window's errors (with
+// the register) and in the message log.
+void ReportTransferProblem(const std::string& text);

@@ -9,13 +9,13 @@ const std::vector<TableInfo>& KnownTables() {
         {"departments", "*F", "80", "&L", "07"},
         {"plu", "*G", "81", "", ""},
         {"offers", "*L", "84", "", ""},
-        {"operators", "*H", "83", "&N", "09"},
+        {"operators", "*H", "83", "&N", "09", false, 10, 10},
         {"receipt header", "*T", "85", "&O", "10"},
-        {"payment types", "*U", "86", "&P", "11"},
+        {"payment types", "*U", "86", "&P", "11", false, 6, 5},
         {"register options", "*V", "87", "&Q", "12", true},
         {"discounts", "*Y", "88", "&R", "13"},
         {"vat table", "*I", "89", "&W", "14", true},
-        {"waiters", "*J", "82", "&K", "15"},
+        {"waiters", "*J", "82", "&K", "15", false, 2, 2},
         {"customers", "*M", "70", "&I", "16"},
         {"keyboard", "*y", "79", "&k", "20"},
         {"plu directory", "*i", "71", "&l", "23"},
@@ -33,7 +33,7 @@ const std::vector<TableInfo>& KnownTables() {
         {"register options 2", "*X", "55", "&S", "55", true},
         {"multiple functions", "*l", "56", "&H", "56"},
         {"discount option array", "*m", "57", "&T", "70"},
-        {"meal tickets", "*a", "58", "&a", "58"},
+        {"meal tickets", "*a", "58", "&a", "58", false, 3, 3},
         {"customer groups", "*o", "59", "&b", "59"},
         {"statistic groups", "^i", "62", "^L", "62"},
         {"loyalty lines", "^f", "63", "^F", "71"},
@@ -43,6 +43,8 @@ const std::vector<TableInfo>& KnownTables() {
         {"price weight codes", "^g", "68", "^G", "68"},
         {"discount options", "*W", "69", "&f", "69"},
         {"plu options", "", "", "&z", "78"},
+        {"operator card", "*a", "60", "&a", "60", true, 9, 9, true},
+        {"waiter card", "*b", "61", "&b", "61", true, 9, 9, true},
     };
     return tables;
 }
@@ -71,11 +73,23 @@ std::vector<std::string> Tokens(const std::string& text) {
     return out;
 }
 
-const TableInfo* FindTable(const std::string& token, bool send) {
+// The table of a request token; cardReader: a chip card of LX4100's reader
+// comes first (a card write has "#H" after its token).
+const TableInfo* FindTable(const std::string& token, bool send, bool cardReader = false) {
     const std::string key = token.substr(0, 2);
-    for (const TableInfo& t : KnownTables())
-        if ((send ? t.sendToken : t.readToken) == key && !key.empty()) return &t;
+    for (bool card : {true, false}) {
+        if (card && !cardReader) continue;
+        for (const TableInfo& t : KnownTables())
+            if ((send ? t.sendToken : t.readToken) == key && !key.empty() && t.chipCard == card)
+                return &t;
+    }
     return nullptr;
+}
+
+size_t FieldCount(const std::string& record) {
+    size_t n = 1;
+    for (char c : record) n += c == ':';
+    return n;
 }
 
 std::string Word(int value) {
@@ -124,6 +138,12 @@ std::vector<std::string> CashRegister::Received(const std::string& table) const 
     std::lock_guard<std::mutex> lock(mu_);
     auto it = received_.find(table);
     return it == received_.end() ? std::vector<std::string>{} : it->second;
+}
+
+std::vector<std::string> CashRegister::Refused(const std::string& table) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = refused_.find(table);
+    return it == refused_.end() ? std::vector<std::string>{} : it->second;
 }
 
 std::vector<std::string> CashRegister::Commands() const {
@@ -184,7 +204,11 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
             Finish();
             return true;
         }
-        incoming_.push_back(p);
+        const int fields = config_.model == "LX4100" ? table_->fieldsLX4100 : table_->fields;
+        if (!config_.model.empty() && fields > 0 && FieldCount(p) != static_cast<size_t>(fields))
+            refused_[table_->name].push_back(p);
+        else
+            incoming_.push_back(p);
         if (table_->singleRecord)
             Finish();
         else
@@ -229,9 +253,10 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         return;
     }
     const std::vector<std::string> tokens = Tokens(text);
-    bool open = false;
+    bool open = false, data = false;
     std::string mode, request;
     for (const std::string& t : tokens) {
+        if (t == "#H" && !request.empty()) data = true;
         if (t == "*2") {
             open = true;
         } else if (t == "#P" && open && mode.empty()) {
@@ -263,12 +288,14 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         return;
     }
     if (mode != "+4") return;
-    if (const TableInfo* t = FindTable(request, true)) {
+    const bool cardReader = config_.model == "LX4100";
+    if (const TableInfo* t = FindTable(request, true, cardReader && data)) {
         table_ = t;
         incoming_.clear();
+        refused_[t->name].clear();
         mode_ = Mode::Sending;
         NextRequest(reg, true);
-    } else if (const TableInfo* r = FindTable(request, false)) {
+    } else if (const TableInfo* r = FindTable(request, false, cardReader)) {
         table_ = r;
         for (const std::string& rec : records_[r->name])
             lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:" + rec);

@@ -28,6 +28,12 @@ struct TableInfo {
     std::string readToken;  // "&L"; empty when the table isn't read
     std::string cCode;      // "07"
     bool singleRecord = false;
+    // Fields of a record the register takes, on the newer models and on
+    // LX4100 (0: not checked). Checked when the register plays a model.
+    int fields = 0, fieldsLX4100 = 0;
+    // A chip card of LX4100's reader: its tokens are those of another table,
+    // followed by "#H" when the card is written.
+    bool chipCard = false;
 };
 const std::vector<TableInfo>& KnownTables();
 // The "C" code of a report token ("*A" -> "02"); empty when unknown.
@@ -45,6 +51,12 @@ struct RegisterConfig {
     bool statusOnHelloCommand = false; // answers the hello command with an "A05" status frame
     double lineDelay = 0;              // seconds before each "B" request and "C" line but the first
     int stallAfter = -1;               // falls silent after this many requests or lines (-1 never)
+    // The model played: empty for none (records kept as they come, "&a" and
+    // "&b" read the meal tickets and customer groups); "LX4100" has the
+    // chip-card reader ("*a" and "*b" with "#H", "&a" and "&b"); with a model,
+    // a record of a send with another number of fields than the model's
+    // (TableInfo) is refused, not kept.
+    std::string model;
 };
 
 class CashRegister : public Handler {
@@ -63,6 +75,7 @@ public:
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
     std::vector<std::string> Received(const std::string& table) const;  // the last send, "*" excluded
+    std::vector<std::string> Refused(const std::string& table) const;   // records the model refused
     std::vector<std::string> Commands() const;  // command texts after "0;", in order ("" included)
     std::string HistoryStart() const;           // the program's answer to "B90"
     int Polls() const;
@@ -88,6 +101,7 @@ private:
     RegisterConfig config_;
     std::map<std::string, std::vector<std::string>> records_;  // by table name
     std::map<std::string, std::vector<std::string>> received_;
+    std::map<std::string, std::vector<std::string>> refused_;
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;
     std::vector<std::string> commands_;
