@@ -32,7 +32,7 @@ const std::vector<TableInfo>& KnownTables() {
         {"icon texts", "*Z", "54", "&Z", "54"},
         {"register options 2", "*X", "55", "&S", "55", true},
         {"multiple functions", "*l", "56", "&H", "56"},
-        {"discount option array", "*m", "57", "&T", "70"},
+        {"discount option array", "*m", "57", "&T", "70", true},
         {"meal tickets", "*a", "58", "&a", "58"},
         {"customer groups", "*o", "59", "&b", "59"},
         {"statistic groups", "^i", "62", "^L", "62"},
@@ -41,7 +41,7 @@ const std::vector<TableInfo>& KnownTables() {
         {"change loading", "^b", "66", "", ""},
         {"loyalty by department", "^e", "67", "^E", "67"},
         {"price weight codes", "^g", "68", "^G", "68"},
-        {"discount options", "*W", "69", "&f", "69"},
+        {"discount options", "*W", "69", "&f", "69", true},
         {"plu options", "", "", "&z", "78"},
     };
     return tables;
