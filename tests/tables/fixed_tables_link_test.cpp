@@ -8,6 +8,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,6 @@
 #include "tables/transfer.h"
 
 namespace {
-
-using tables::DefaultRecord;
 
 std::string Num(int n) { return std::to_string(n); }
 
@@ -66,168 +65,143 @@ protected:
     }
 };
 
-// ---- The tables, filled with values of their own in the form a read stores
+// ---- The tables, given values of their own in the form a read stores them
 
-void FillGroups(bool (*save)(int16_t, NameRec&), int16_t count, const std::string& what) {
-    for (int16_t n = 1; n <= count; ++n) {
-        NameRec rec = DefaultRecord<NameRec>(n);
-        rec.name = what + " " + Num(n) + (n == count ? std::string(30, 'x') : "");
-        ASSERT_TRUE(save(n, rec));
-    }
-}
-std::vector<std::string> SentGroups(int16_t count, const std::string& what) {
-    std::vector<std::string> out;
-    for (int n = 1; n <= count; ++n)
-        out.push_back(Num(n) + ":" + what + " " + Num(n) +
-                      (n == count ? std::string(30 - what.size() - 1 - Num(n).size(), 'x') : ""));
-    return out;
-}
+std::string Pad(const std::string& text, int width) { return tables::PadRight(text, width); }
+std::string Z(int64_t value, int width) { return tables::FormatNum(value, width); }
+const std::string kEnd = "\r\n";
+using Lines = std::vector<std::string>;
 
 // Multiple functions 5 (steps 1 and 3), 7 (step 60) and the last (every
-// step); the others are the default ones, which hold no step.
-void FillFMult() {
-    auto put = [](int16_t n, const std::string& descr, int flags,
-                  std::vector<std::pair<int, int>> steps) {
-        FunMulRec rec;
-        ASSERT_TRUE(GetFMult(n, rec));
-        rec.description = descr;
-        rec.flags.PutNum(flags);
-        for (auto [s, code] : steps) rec.Item[s - 1].code.PutNum(code);
-        ASSERT_TRUE(SaveFMult(n, rec));
-    };
-    put(5, "ABC", 0, {{1, 110}, {3, 20}});
-    put(7, "Menu 7", 3, {{60, 5}});
-    std::vector<std::pair<int, int>> all;
-    for (int s = 1; s <= 60; ++s) all.emplace_back(s, 900 + s % 100);
-    put(Sizes.nMaxFunMul, "Every step", 1, all);
+// step); the others keep their default records, which hold no step.
+std::string FMult(int n) {
+    std::map<int, int> codes;
+    if (n == 5) codes = {{1, 110}, {3, 20}};
+    if (n == 7) codes = {{60, 5}};
+    if (n == Sizes.nMaxFunMul)
+        for (int s = 1; s <= 60; ++s) codes[s] = 900 + s % 100;
+    if (codes.empty()) return "";
+    std::string steps;
+    for (int s = 1; s <= 60; ++s) steps += Z(s, 2) + Z(codes.count(s) ? codes[s] : 0, 3);
+    const char* descr = n == 5 ? "ABC" : n == 7 ? "Menu 7" : "Every step";
+    return Z(n, 3) + Pad(descr, 12) + Z(n == 7 ? 3 : n == 5 ? 0 : 1, 3) + steps + kEnd;
 }
-std::vector<std::string> SentFMult() {
-    std::vector<std::string> out = {"1:5:ABC:0", "2:5:1:110", "2:5:3:20", "1:7:Menu 7:3", "2:7:60:5"};
-    const std::string last = Num(Sizes.nMaxFunMul);
-    out.push_back("1:" + last + ":Every step:1");
-    for (int s = 1; s <= 60; ++s) out.push_back("2:" + last + ":" + Num(s) + ":" + Num(900 + s % 100));
+Lines FMultSent(int n) {
+    if (n == 5) return {"1:5:ABC:0", "2:5:1:110", "2:5:3:20"};
+    if (n == 7) return {"1:7:Menu 7:3", "2:7:60:5"};
+    if (n != Sizes.nMaxFunMul) return {};
+    Lines out = {"1:" + Num(n) + ":Every step:1"};
+    for (int s = 1; s <= 60; ++s) out.push_back("2:" + Num(n) + ":" + Num(s) + ":" + Num(900 + s % 100));
     return out;
 }
 
-// Rates with the system's separator in the file, "," on the wire.
+// Rates: the system's separator in the file, "," and five integer digits on
+// the wire. The newer family's first currency is never sent.
 const char* const kRates[] = {"", "000001.00000000", "001936.27000000", "000000.00012345",
                               "099999.99999999"};
 const char* const kWireRates[] = {"", "00001,00000000", "01936,27000000", "00000,00012345",
                                   "99999,99999999"};
-int16_t FirstCurrency() { return NewerFamily() ? 2 : 1; }
+bool Unsent(int currency) { return currency == 1 && NewerFamily(); }
+std::string Currency(int n) { return n == 4 ? "EIGHTCHR" : "CUR" + Num(n); }
 
-void FillCurrencies() {
-    for (int16_t n = FirstCurrency(); n <= Sizes.nMaxValute; ++n) {
-        ValutaRec rec = DefaultRecord<ValutaRec>(n);
-        rec.P530 = ReplaceChr(kRates[n], ".", Numbers.strDecSep);
-        rec.P532.PutNum(n + 4);
-        rec.P531 = n == 4 ? "EIGHTCHR" : "CUR" + Num(n);
-        ASSERT_TRUE(SaveValuta(n, rec));
-    }
-}
-std::vector<std::string> SentCurrencies() {
-    std::vector<std::string> out;
-    for (int n = FirstCurrency(); n <= Sizes.nMaxValute; ++n)
-        out.push_back(Num(n) + ":" + kWireRates[n] + ":" + Num(n + 4) + ":" +
-                      (n == 4 ? "EIGHTCHR" : "CUR" + Num(n)));
-    return out;
-}
-
-void FillChange() {
-    for (int16_t n = 1; n <= Sizes.nMaxRResto; ++n) {
-        RRestoRec rec = DefaultRecord<RRestoRec>(n);
-        rec.pieces.PutNum(n * 7);
-        ASSERT_TRUE(SaveRResto(n, rec));
-    }
-}
-std::vector<std::string> SentChange() {
-    std::vector<std::string> out;
-    for (int n = 1; n <= Sizes.nMaxRResto; ++n) out.push_back(Num(n) + ":" + tables::FormatNum(n * 7, 3));
-    return out;
-}
-
-void FillDiscounts() {
-    for (int16_t n = 1; n <= Sizes.nMaxScoMag; ++n) {
-        ScoMagRec rec = DefaultRecord<ScoMagRec>(n);
-        rec.P421.PutNum(n * 13 % 256);
-        rec.P423.PutLeftNum(n * 100);
-        rec.P422.PutLeftNum(n == 1 ? 99999999 : n);
-        if (n != 2) rec.P420 = "Discount " + Num(n);  // discount 2 has none
-        ASSERT_TRUE(SaveScoMag(n, rec));
-    }
-    CassaConf.P4102 = "150";
-    CassaConf.P4112 = "75";
-    CassaConf.P4122 = 7;
-    CassaConf.P4101A = "2500";
-    CassaConf.P4101B = 12;
-    CassaConf.P4111 = {0, 1, 2, 3, 4, 5, 20};
-    ASSERT_TRUE(SaveCassa());  // the builders open the register's folder again
-}
-std::vector<std::string> SentDiscounts() {
-    std::vector<std::string> out;
-    for (int n = 1; n <= Sizes.nMaxScoMag; ++n)
-        out.push_back(Num(n) + ":" + Num(n * 13 % 256) + ":" + Num(n * 100) + ":" +
-                      (n == 1 ? "99999999" : Num(n)) + ":" + (n == 2 ? " " : "Discount " + Num(n)));
-    return out;
-}
-void ForgetOptions() {
-    CassaConf.P4102 = CassaConf.P4112 = CassaConf.P4101A = "";
-    CassaConf.P4122 = CassaConf.P4101B = 0;
-    CassaConf.P4111 = {};
-    ASSERT_TRUE(SaveCassa());
-}
-
-void FillStamps() {
-    for (int16_t n = 1; n <= Sizes.nMaxBollini; ++n) {
-        BollinoRec rec = DefaultRecord<BollinoRec>(n);
-        rec.P430.PutNum(n + 5);
-        for (int k = 0; k < 4; ++k) {
-            rec.P431[k].PutNum(n == 4 ? 999999 : n * 1000 + k);
-            rec.P432[k].PutNum(n * 10 + k);
-        }
-        ASSERT_TRUE(SaveBollino(n, rec));
-    }
-}
-std::vector<std::string> SentStamps() {
-    std::vector<std::string> out;
-    for (int n = 1; n <= Sizes.nMaxBollini; ++n) {
-        std::string r = Num(n) + ":" + Num(n + 5);
-        for (int k = 0; k < 4; ++k)
-            r += ":" + Num(n == 4 ? 999999 : n * 1000 + k) + ":" + Num(n * 10 + k);
-        out.push_back(r);
-    }
-    return out;
-}
+// Discount 2 has no description (a single blank on the wire); P423 and P422
+// are left-aligned numbers.
+std::string DiscountName(int n) { return n == 2 ? "" : "Discount " + Num(n); }
+int64_t P422(int n) { return n == 1 ? 99999999 : n; }
 
 struct TableCase {
     const char* emu;   // the emulator's name of the table
     const char* file;  // the table file
+    int length;        // its record length
     bool newerOnly;    // the table exists on the newer family only
-    std::function<void()> fill;
-    std::function<bool()> send;
-    std::function<bool()> read;  // empty: the table is not read back
-    std::function<bool()> create;  // the default file
-    std::function<std::vector<std::string>()> sent;
+    int16_t TableSizes::*size;
+    std::function<std::string(int)> record;  // record n; "" keeps the file's
+    std::function<Lines(int)> sent;          // what the register gets of it
+    std::function<bool()> send, read, create;  // read empty: never read back
 };
 
 std::vector<TableCase> Cases() {
-    return {
-        {"department groups", kGrpRepFile, false,
-         [] { FillGroups(SaveGrpRep, Sizes.nMaxGrpRep, "Dept group"); }, SendGrpRep, ReqGrpRep,
-         CreateGrpRep, [] { return SentGroups(Sizes.nMaxGrpRep, "Dept group"); }},
-        {"statistic groups", kGrpStaFile, false,
-         [] { FillGroups(SaveGrpSta, Sizes.nMaxGrpSta, "Stat group"); }, SendGrpSta, ReqGrpSta,
-         CreateGrpSta, [] { return SentGroups(Sizes.nMaxGrpSta, "Stat group"); }},
-        {"multiple functions", kFunMulFile, true, FillFMult,
-         [] { return SendFMult(1, Sizes.nMaxFunMul); }, ReqFMult, CreateFMult, SentFMult},
-        {"currencies", kValuteFile, false, FillCurrencies, SendValuta, ReqValuta, CreateValuta,
-         SentCurrencies},
-        {"change loading", kRRestoFile, true, FillChange, SendRResto, {}, CreateRResto, SentChange},
-        {"discounts", kScoMagFile, false, FillDiscounts, SendScoMag, ReqScoMag, CreateScoMag,
-         SentDiscounts},
-        {"stamps", kBolliniFile, false, FillStamps, SendBollino, ReqBollino, CreateBollino,
-         SentStamps},
+    // The last department group's name fills its 30 characters.
+    auto name = [](const char* what, int n) {
+        return (what + Num(n) + (n == 12 ? std::string(30, 'x') : "")).substr(0, 30);
     };
+    auto groups = [name](const char* what) {
+        return [=](int n) { return Z(n, 2) + Pad(name(what, n), 30) + kEnd; };
+    };
+    auto groupSent = [name](const char* what) {
+        return [=](int n) { return Lines{Num(n) + ":" + name(what, n)}; };
+    };
+    return {
+        {"department groups", kGrpRepFile, 34, false, &TableSizes::nMaxGrpRep, groups("Dept "),
+         groupSent("Dept "), SendGrpRep, ReqGrpRep, CreateGrpRep},
+        {"statistic groups", kGrpStaFile, 34, false, &TableSizes::nMaxGrpSta, groups("Stat "),
+         groupSent("Stat "), SendGrpSta, ReqGrpSta, CreateGrpSta},
+        {"multiple functions", kFunMulFile, 320, true, &TableSizes::nMaxFunMul, FMult, FMultSent,
+         [] { return SendFMult(1, Sizes.nMaxFunMul); }, ReqFMult, CreateFMult},
+        {"currencies", kValuteFile, 27, false, &TableSizes::nMaxValute,
+         [](int n) {
+             return Unsent(n) ? "" : Num(n) + ReplaceChr(kRates[n], ".", Numbers.strDecSep) +
+                                         Num(n + 4) + Pad(Currency(n), 8) + kEnd;
+         },
+         [](int n) {
+             return Unsent(n) ? Lines{}
+                              : Lines{Num(n) + ":" + kWireRates[n] + ":" + Num(n + 4) + ":" + Currency(n)};
+         },
+         SendValuta, ReqValuta, CreateValuta},
+        {"change loading", kRRestoFile, 6, true, &TableSizes::nMaxRResto,
+         [](int n) { return Num(n) + Z(n * 7, 3) + kEnd; },
+         [](int n) { return Lines{Num(n) + ":" + Z(n * 7, 3)}; }, SendRResto, {}, CreateRResto},
+        {"discounts", kScoMagFile, 53, false, &TableSizes::nMaxScoMag,
+         [](int n) {
+             return Z(n, 2) + Z(n * 13 % 256, 3) + Pad(Num(n * 100), 8) + Pad(Num(P422(n)), 8) +
+                    Pad(DiscountName(n), 30) + kEnd;
+         },
+         [](int n) {
+             return Lines{Num(n) + ":" + Num(n * 13 % 256) + ":" + Num(n * 100) + ":" + Num(P422(n)) +
+                          ":" + (n == 2 ? " " : DiscountName(n))};
+         },
+         SendScoMag, ReqScoMag, CreateScoMag},
+        {"stamps", kBolliniFile, 40, false, &TableSizes::nMaxBollini,
+         [](int n) {
+             std::string r = Num(n) + Num(n + 5);
+             for (int k = 0; k < 4; ++k) r += Z(n == 4 ? 999999 : n * 1000 + k, 6);
+             for (int k = 0; k < 4; ++k) r += Z(n * 10 + k, 3);
+             return r + kEnd;
+         },
+         [](int n) {
+             std::string r = Num(n) + ":" + Num(n + 5);
+             for (int k = 0; k < 4; ++k)
+                 r += ":" + Num(n == 4 ? 999999 : n * 1000 + k) + ":" + Num(n * 10 + k);
+             return Lines{r};
+         },
+         SendBollino, ReqBollino, CreateBollino},
+    };
+}
+
+// The discount options, set in the options record and Cassa.txt (the
+// builders open the register's folder again).
+void SetOptions(bool set) {
+    CassaConf.P4102 = set ? "150" : "";
+    CassaConf.P4112 = set ? "75" : "";
+    CassaConf.P4122 = set ? 7 : 0;
+    CassaConf.P4101A = set ? "2500" : "";
+    CassaConf.P4101B = set ? 12 : 0;
+    CassaConf.P4111 = set ? std::array<int16_t, 7>{0, 1, 2, 3, 4, 5, 20} : std::array<int16_t, 7>{};
+    ASSERT_TRUE(SaveCassa());
+}
+
+// Gives the open folder's table the case's records; what the file then
+// holds goes into filled, and the result is what a send gives the register.
+Lines Fill(const TableCase& t, std::string& filled) {
+    filled = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, t.file));
+    Lines sent;
+    for (int n = 1; n <= Sizes.*t.size; ++n) {
+        const std::string r = t.record(n);
+        if (!r.empty()) filled.replace(static_cast<size_t>(n - 1) * t.length, t.length, r);
+        for (const std::string& l : t.sent(n)) sent.push_back(l);
+    }
+    testsupport::WriteAll(platform::JoinPath(Core.strCashDir, t.file), filled);
+    return sent;
 }
 
 // Every table sent and read back, on each model: the register gets each
@@ -245,20 +219,21 @@ TEST_F(FixedTablesLinkTest, EveryTableSentAndReadBackOnEachModel) {
         Numbers.strDecSep = m.decSep;
         OpenModel(m.number);
         const bool lx = ConfigLevel.CashType() == "LX4100";
+        SetOptions(true);
         for (const TableCase& t : Cases()) {
             if (t.newerOnly && !NewerFamily()) continue;
             SCOPED_TRACE(t.emu);
-            t.fill();
-            const std::string filled = File(t.file);
+            std::string filled;
+            const Lines sent = Fill(t, filled);
 
             ASSERT_TRUE(t.send());
             ASSERT_TRUE(RunToIdle(60));
-            EXPECT_EQ(registers[0]->Received(t.emu), t.sent());
+            EXPECT_EQ(registers[0]->Received(t.emu), sent);
             EXPECT_EQ(LinkState.nPendingAns, 0);
             if (!t.read) continue;
 
             ASSERT_TRUE(t.create());  // the local table is lost
-            if (std::string(t.file) == kScoMagFile) ForgetOptions();
+            if (std::string(t.file) == kScoMagFile) SetOptions(false);
             ASSERT_TRUE(t.read());
             ASSERT_TRUE(RunToIdle(60));
             EXPECT_TRUE(File(t.file) == filled) << File(t.file);
@@ -325,6 +300,7 @@ TEST_F(FixedTablesLinkTest, LinesThatCannotBeStoredChangeNothing) {
         ASSERT_TRUE(RunToIdle(60));
     }
     for (size_t i = 0; i < std::size(files); ++i) EXPECT_TRUE(File(files[i]) == before[i]) << files[i];
+    EXPECT_EQ(CassaConf.P4101A, options.P4101A);
     EXPECT_EQ(CassaConf.P4101B, options.P4101B);
     EXPECT_EQ(CassaConf.P4111, options.P4111);
     // Each error names the line it refused.
@@ -347,15 +323,17 @@ TEST_F(FixedTablesLinkTest, AnAbandonedSendGivesTheNextRegisterTheWholeRange) {
     emu::RegisterConfig silent;
     silent.stallAfter = 4;
     OpenModel(3, true, {0, 1}, {silent, {}});
-    FillFMult();
+    const TableCase fmult = Cases()[2];
+    std::string filled;
+    Fill(fmult, filled);
     CassaList[0].bDone = True;
     ASSERT_TRUE(NextCash(false));
-    FillFMult();  // register 1's folder
+    const Lines sent = Fill(fmult, filled);  // register 1's folder
 
     ASSERT_TRUE(SendFMult(1, Sizes.nMaxFunMul));
     ASSERT_TRUE(RunToIdle(60));
     EXPECT_TRUE(registers[0]->Received("multiple functions").empty());
-    EXPECT_EQ(registers[1]->Received("multiple functions"), SentFMult());
+    EXPECT_EQ(registers[1]->Received("multiple functions"), sent);
     EXPECT_NE(ErrorLog().find("[011]"), std::string::npos);  // register 0's answer time-out
 }
 
