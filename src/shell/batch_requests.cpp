@@ -8,6 +8,7 @@
 #include "link/builders_tables.h"
 #include "link/hello.h"
 #include "shell/batch.h"
+#include "tables/stamps_import.h"
 
 namespace {
 
@@ -27,8 +28,20 @@ bool RunConnTest(const std::string& arg) {
     return false;
 }
 
+// The stamps: the file the argument names, when there is one, is imported
+// into the register's Bollini.txt first; a failed import sends nothing.
+bool RunStamps(const std::string& arg) {
+    int32_t count = 0;
+    if (!arg.empty() && !ImportBollino(arg, count)) {
+        LogErr(4);
+        return false;
+    }
+    return SendBollino();
+}
+
 const RequestEntry kRequests[] = {
     {kConnTestRequest, RunConnTest},
+    {"*Q", RunStamps},
 };
 
 }  // namespace

@@ -2,13 +2,18 @@
 
 #include "link/dispatch.h"
 #include "tables/cards_transfer.h"
+#include "tables/currencies_transfer.h"
 #include "tables/departments_transfer.h"
+#include "tables/discounts_transfer.h"
+#include "tables/groups_transfer.h"
+#include "tables/multiple_functions_transfer.h"
 #include "tables/operators_transfer.h"
 #include "tables/payments_transfer.h"
 
 void RegisterTableProcs() {
     RegisterAnsProc("80", &AnsReparto);
     RegisterDataProc("07", &DataReparto);
+    // Payment types, meal tickets, operators, waiters and their cards
     RegisterAnsProc("86", &AnsModPag);
     RegisterDataProc("11", &DataModPag);
     RegisterAnsProc("58", &AnsTicketAmount);
@@ -21,4 +26,25 @@ void RegisterTableProcs() {
     RegisterAnsProc("61", &AnsCamCard);
     RegisterDataProc("60", &DataOpeCard);
     RegisterDataProc("61", &DataCamCard);
+    // Department and statistic groups
+    RegisterAnsProc("51", &AnsGrpRep);
+    RegisterDataProc("51", &DataGrpRep);
+    RegisterAnsProc("62", &AnsGrpSta);
+    RegisterDataProc("62", &DataGrpSta);
+    // Multiple functions
+    RegisterAnsProc("56", &AnsFMult);
+    RegisterDataProc("56", &DataFMult);
+    // Currencies and change loading
+    RegisterAnsProc("53", &AnsValuta);
+    RegisterDataProc("53", &DataValuta);
+    RegisterAnsProc("66", &AnsRResto);
+    // Discounts and surcharges with their options, and stamps
+    RegisterAnsProc("88", &AnsScoMag);
+    RegisterDataProc("13", &DataScoMag);
+    RegisterAnsProc("69", &AnsConfScoMag);
+    RegisterDataProc("69", &DataConfScoMag);
+    RegisterAnsProc("57", &AnsConfScoMag2);
+    RegisterDataProc("70", &DataConfScoMag2);
+    RegisterAnsProc("52", &AnsBollino);
+    RegisterDataProc("52", &DataBollino);
 }

@@ -197,6 +197,21 @@ bool CutLineFields(const std::string& line, size_t count, std::vector<std::strin
     return true;
 }
 
+bool ChangeLineField(std::string& line, size_t k, bool (*change)(std::string& field)) {
+    size_t start = 0;
+    for (size_t i = 0; i < k; ++i) {
+        size_t colon = line.find(':', start);
+        if (colon == std::string::npos) return false;
+        start = colon + 1;
+    }
+    size_t end = line.find(':', start);
+    if (end == std::string::npos) return false;
+    std::string field = line.substr(start, end - start);
+    if (!change(field)) return false;
+    line.replace(start, end - start, field);
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Records and wire texts
 
@@ -279,7 +294,7 @@ std::string AnswerTable(const TableDesc& table) {
     if (word == kFileOpenNext) {
         ShowMsg(table.sendStatusKey, "2");
         CurrentShell().SetPGBRange(1, ClampBar(int64_t(count) + 1));
-        idx = 1;
+        idx = table.firstEntry;
         int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
         if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
@@ -329,7 +344,9 @@ int16_t DataTable(const TableDesc& table) {
     const tables::RecordLayout& layout = table.layout();
     std::string record;
     int32_t entry = 0;
-    if (!BuildRecord(layout, table.wire, line, record, entry) || entry < 1) {
+    std::string fields = line;  // the line as the wire fields store it
+    if ((table.received && !table.received(fields)) ||
+        !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
         ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + line);
     } else {

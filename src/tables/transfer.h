@@ -122,6 +122,10 @@ bool FormatNumberField(int64_t value, int width, std::string& out);
 // included). False when the line holds fewer than count ended fields;
 // anything after the count-th ":" is ignored.
 bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields);
+// Rewrites field k (from 0) of a received line, as CutLineFields cuts it,
+// with change; false when the line has no such field ended by ":" or change
+// refuses the field's text.
+bool ChangeLineField(std::string& line, size_t k, bool (*change)(std::string& field));
 
 // ---------------------------------------------------------------------------
 // Table descriptions and the procedures they drive.
@@ -140,21 +144,28 @@ struct WireField {
 };
 
 struct TableDesc {
-    const char* fileName;                         // "GrpRep.txt"
-    const tables::RecordLayout& (*layout)();      // the record type's layout
-    int16_t TableSizes::*size;                    // number of entries
-    std::vector<WireField> wire;                  // wire order
+    const char* fileName = nullptr;                      // "GrpRep.txt"
+    const tables::RecordLayout& (*layout)() = nullptr;   // the record type's layout
+    int16_t TableSizes::*size = nullptr;                 // number of entries
+    std::vector<WireField> wire;                         // wire order
     // Sending (answer procedure)
-    uint16_t ReqStateRec::*txWord;                // file word of the send
-    int16_t TxCountersRec::*txIdx;                // record counter of the send
-    const char* sendStatusKey;                    // section "Msg" key of the send
+    uint16_t ReqStateRec::*txWord = nullptr;             // file word of the send
+    int16_t TxCountersRec::*txIdx = nullptr;             // record counter of the send
+    const char* sendStatusKey = nullptr;                 // section "Msg" key of the send
     // Reading (data procedure)
-    int16_t ReqStateRec::*rdFlag;                 // pending-read flag
+    int16_t ReqStateRec::*rdFlag = nullptr;              // pending-read flag
     // Section "Msg" key shown, with the record counter started, when a line
     // arrives while the progress bar is free; nullptr: nothing of its own.
-    const char* readStatusKey;
+    const char* readStatusKey = nullptr;
     // Writes a record at an entry; nullptr writes the table file directly.
-    bool (*save)(int32_t entry, const std::string& record);
+    bool (*save)(int32_t entry, const std::string& record) = nullptr;
+    // The entry a send starts with.
+    int16_t firstEntry = 1;
+    // Puts a received line into the form its wire fields store, for a table
+    // whose fields travel in a form of their own; false when the line cannot
+    // be stored (it is refused as a line cut short is). nullptr: the line as
+    // it comes.
+    bool (*received)(std::string& line) = nullptr;
 };
 
 // The wire text of a file record: the fields in wire order joined by ":",
