@@ -25,6 +25,7 @@
 #include "shell/startup.h"
 #include "tables/cards.h"
 #include "tables/plu.h"
+#include "tables/table_file.h"
 #include "tables/transfer.h"
 
 namespace testsupport {
@@ -50,6 +51,7 @@ inline void ResetGlobals() {
     SerLog = SerLogGlobals{};
     Tx = TxCountersRec{};
     Transfer = TransferGlobals{};
+    tables::TableFiles = tables::TableFileGlobals{};
     PLUFiles = PLUFilesGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
