@@ -90,10 +90,12 @@ bool SaveCasse() {
     const std::string file = ConfigIniPath();
     if (file.empty()) return false;
     if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
+    // The keys go into the file's lines in memory; the file is replaced once.
+    platform::ProfileBatch batch(file);
     bool ok = true;
     for (int i = 0; i < kMaxCash; ++i)
         if (CassaList[i].bDefined && !WriteEntry(i)) ok = false;
-    return ok;
+    return batch.Commit() && ok;
 }
 
 void SaveCassaEntry() {
