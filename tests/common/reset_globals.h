@@ -36,6 +36,7 @@ inline void ResetGlobals() {
     Numbers = NumbersGlobals{};
     ConfigLevel = ConfigLevelClass{};
     CassaList = {};
+    CashListState = CashListGlobals{};
     udtCassaConf = CassaConfRec{};
     udtCassaConfSaved = CassaConfRec{};
     CassaFile = CassaFileValues{};
