@@ -1,6 +1,7 @@
 #include "link/hello.h"
 
 #include <cctype>
+#include <cerrno>
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
@@ -18,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "shell/cycle.h"
+#include "tables/record.h"
 
 HelloGlobals Hello;
 
@@ -272,11 +274,17 @@ void WriteCopyFile() {
     bool append = false;
     if (Hello.nCopyMode == 1) append = true;
     if (Hello.nCopyMode == 2) path = StationCopyPath(path, LinkState.nAddress);
-    const std::string line = HelloRec.strHelloAns + "\r\n";
-    if (append)
-        platform::AppendFile(path, line);
-    else
-        platform::WriteFile(path, line);
+    // One line whatever the register put in its texts.
+    const std::string line = tables::BlankControls(HelloRec.strHelloAns) + "\r\n";
+    errno = 0;
+    const bool written = append ? platform::AppendFile(path, line) : platform::WriteFile(path, line);
+    if (!written) {
+        const std::string text = GetText("Log", "nocopy") + " " + path + ": " +
+                                 platform::FileErrorText(errno, path);
+        CurrentShell().AddError(text, true);
+        WriteMsgLog(text);
+        LogErr(kErrFile);
+    }
     Hello.bCopyHello = false;
 }
 
