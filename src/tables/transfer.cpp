@@ -433,7 +433,7 @@ int16_t DataTable(const TableDesc& table) {
         !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
         ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
-    } else if (entry > Sizes.*table.size) {
+    } else if (table.size && entry > Sizes.*table.size) {
         // A record beyond the model's table would grow the file with blank
         // records up to it.
         ReportProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
@@ -462,7 +462,7 @@ int16_t RefuseTableLine(const TableDesc& table) {
     LinkState.sngLastRx = platform::Timer();
     CurrentShell().IncPGBValue();
     ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
-                          AnswerRec.strAnsData);
+                          tables::BlankControls(AnswerRec.strAnsData));
     SendAck();
     return -1;
 }
