@@ -265,7 +265,7 @@ bool FormatNumberField(int64_t value, int width, std::string& out) {
     return true;
 }
 
-std::string WireText(std::string_view text) { return tables::BlankControls(text, ":"); }
+std::string WireText(std::string_view text) { return tables::BlankControls(text, ":;"); }
 
 bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields) {
     fields.clear();

@@ -146,8 +146,9 @@ bool CopyRecvFile(const std::string& name);
 // value does not fit the width.
 bool FormatNumberField(int64_t value, int width, std::string& out);
 // A text as it goes on the wire, and as a received one is stored: the field
-// separator ":" and every control byte (codes below 32, and 127) become
-// blanks, so that no text can shift the fields after it or end a frame.
+// separator ":", the token end ";" and every control byte (codes below 32,
+// and 127) become blanks, so that no text can shift the fields after it or
+// end a frame.
 std::string WireText(std::string_view text);
 // Cuts a received line into count fields, each ended by ":" (the last one
 // included). False when the line holds fewer than count ended fields;
