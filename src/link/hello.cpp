@@ -119,15 +119,27 @@ bool ConnectCassa() {
 }
 
 int16_t WaitAnswer() {
-    double start = platform::Timer();
+    const double begin = platform::Timer();
+    const double limit = WaitLimit(begin, LinkState.sngTOWaitAnswer);
+    double start = begin;
     for (;;) {
-        if (platform::Timer() - start > LinkState.sngTOWaitAnswer || LinkState.AbortRequest) break;
+        const double now = platform::Timer();
+        if (now - start > LinkState.sngTOWaitAnswer || now > limit || LinkState.AbortRequest ||
+            !LineOpen())
+            break;
         if (InputPending() && ReadFrame() == 0) {
             if (GestHelloAns() == 0) return 0;
-            // An ordinary answer: dispatch it and ask for the hello again.
+            // Another answer is dispatched, the hello asked for again and
+            // the wait starts again. A frame that fails its checksum or is
+            // no answer at all is refused (the register repeats it) and
+            // counts against the wait: a register that garbles every frame
+            // fails its hello in time.
+            const bool answer = IsAnswerFrame();
             ParseAnswer();
-            SendPoll();
-            start = platform::Timer();
+            if (answer) {
+                SendPoll();
+                start = platform::Timer();
+            }
         }
         if (LinkState.bAddressed)
             SendEnq();
@@ -201,8 +213,9 @@ int16_t GestHelloReq() {
         if (r != 0) {
             // No hello answer. Interactively the hello is tried again until
             // it comes or the user aborts; in a connection test, and in batch
-            // mode where nobody could abort, it has failed.
-            if (!LinkState.bHelloMsgs || !Core.bInteractive) {
+            // mode where nobody could abort, it has failed; so it has on a
+            // line that was lost and closed.
+            if (!LinkState.bHelloMsgs || !Core.bInteractive || !LineOpen()) {
                 failed = true;
                 break;
             }

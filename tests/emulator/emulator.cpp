@@ -232,6 +232,19 @@ void Emulator::Write(const std::string& bytes, double now) {
     Log("-> " + Readable(bytes));
 }
 
+// Noise goes out between the register's own writes and does not hold them up.
+void Emulator::WriteNoise(double now) {
+    // None of them is EOT, ETX, STX, ENQ, ACK, NAK or SYN.
+    static const unsigned char kNoise[] = {0x55, 0xAA, 0x00, 0xFF, 0x7E, 0x81, 0x20, 0x3F, 0xC3, 0x18};
+    const char byte = static_cast<char>(kNoise[noiseIndex_++ % sizeof kNoise]);
+    bytesOut_ += 1;  // counted before the program can read it
+    if (::write(pty_.MasterFd(), &byte, 1) != 1) {
+        bytesOut_ -= 1;
+        return;
+    }
+    nextNoiseAt_ = now + faults_.noiseMs / 1000.0;
+}
+
 void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::string& prefix) {
     if (!resend) {
         st.lastQ1 = st.seq % 95;
@@ -362,6 +375,10 @@ void Emulator::Handle(const PcUnit& unit, double now) {
             ask([&](Handler& h) { return h.OnPoll(reg, unit); });
             break;
         case PcUnit::Enq:
+            if (!faults_.enqReply.empty() && Take(faults_.enqReplies)) {
+                Write(faults_.enqReply, now);
+                break;
+            }
             ask([&](Handler& h) { return h.OnEnq(reg, unit); });
             break;
         case PcUnit::Ack:
@@ -404,6 +421,8 @@ void Emulator::Run() {
         PcUnit unit;
         while (stream_.Next(unit, now)) Handle(unit, now);
         Pump(now);
+        if (faults_.noiseBytes != 0 && now >= nextNoiseAt_ && Take(faults_.noiseBytes))
+            WriteNoise(now);
         bytesIn_ += in.size();
         // Awake again when the next message is due (at the latest in 5 ms:
         // frames the program leaves incomplete are given up on time).
@@ -412,6 +431,9 @@ void Emulator::Run() {
         waitMs = next == kNever
                      ? 5
                      : static_cast<int>(std::clamp(std::ceil((next - now) * 1000), 0.0, 5.0));
+        if (faults_.noiseBytes != 0)
+            waitMs = std::min(waitMs, static_cast<int>(std::clamp(
+                                          std::ceil((nextNoiseAt_ - now) * 1000), 0.0, 5.0)));
     }
 }
 

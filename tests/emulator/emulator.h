@@ -33,6 +33,14 @@ struct Faults {
     int badChecksum = 0;       // answer frames go out with a wrong checksum
     int truncate = 0;          // answer frames go out without STX, checksum and ETX
     bool ackWithNext = false;  // the ACK of a frame goes out in one write with the next answer
+    // Every enquiry (ENQ and an address) is answered at once with these bytes,
+    // as a peer in the other link mode does; enqReplies counts them.
+    std::string enqReply;
+    int enqReplies = 0;
+    // The line delivers a noise byte every noiseMs milliseconds, bytes that
+    // never make a frame, a SYN or an acknowledgement; noiseBytes counts them.
+    int noiseBytes = 0;
+    int noiseMs = 5;
 };
 
 class Emulator;
@@ -156,6 +164,7 @@ private:
     double NextWrite() const;
     void WriteAnswer(Station& st, bool resend, double now, const std::string& prefix = "");
     void Write(const std::string& bytes, double now);
+    void WriteNoise(double now);
     void Queue(Outgoing out);
     Station* Find(int station);
     Station* Target(const PcUnit& unit);
@@ -181,6 +190,8 @@ private:
     std::vector<PcUnit> received_;
     std::vector<std::string> written_;
     std::vector<std::string> problems_;
+    double nextNoiseAt_ = 0;
+    size_t noiseIndex_ = 0;
     std::atomic<uint64_t> bytesIn_{0};
     std::atomic<uint64_t> bytesOut_{0};
     std::atomic<double> nextWriteAt_;

@@ -5,7 +5,8 @@
 // station answers the hello and keeps the tables sent to it for reading back.
 //
 //   ecr-emulator [--addressed] [--station N]... [--silent] [--nak N]
-//                [--badchk N] [--truncate N] [--burst]
+//                [--badchk N] [--truncate N] [--burst] [--status W]
+//                [--noise MS] [--answer-enq]
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +25,14 @@ void OnSignal(int) { stopRequested = 1; }
 int Usage() {
     std::fprintf(stderr,
                  "usage: ecr-emulator [--addressed] [--station N]... [--silent] [--nak N]\n"
-                 "                    [--badchk N] [--truncate N] [--burst]\n"
-                 "  N of --nak, --badchk and --truncate: how many times; -1 always\n");
+                 "                    [--badchk N] [--truncate N] [--burst] [--status W]\n"
+                 "                    [--noise MS] [--answer-enq]\n"
+                 "  N of --nak, --badchk and --truncate: how many times; -1 always\n"
+                 "  --status W: hello status word 0 (9 refuses every command)\n"
+                 "  --noise MS: a noise byte on the line every MS milliseconds\n"
+                 "  --answer-enq: every enquiry answered with a status frame, as a\n"
+                 "    register in the other link mode (run without --addressed against\n"
+                 "    a program in addressed mode)\n");
     return 2;
 }
 
@@ -42,6 +49,8 @@ bool Number(const char* text, int& out) {
 int main(int argc, char** argv) {
     emu::Options options;
     emu::Faults faults;
+    emu::RegisterConfig config;
+    bool answerEnq = false;
     options.stations.clear();
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -62,11 +71,23 @@ int main(int argc, char** argv) {
             if (!value(faults.truncate)) return Usage();
         } else if (a == "--burst") {
             faults.ackWithNext = true;
+        } else if (a == "--status") {
+            if (!value(config.status[0]) || config.status[0] < 0 || config.status[0] > 999)
+                return Usage();
+        } else if (a == "--noise") {
+            if (!value(faults.noiseMs) || faults.noiseMs < 0) return Usage();
+            faults.noiseBytes = -1;
+        } else if (a == "--answer-enq") {
+            answerEnq = true;
         } else {
             return Usage();
         }
     }
     if (options.stations.empty()) options.stations.push_back(0);
+    if (answerEnq) {
+        faults.enqReply = emu::BuildAnswer("A05", options.addressed, options.stations[0], 1, 2);
+        faults.enqReplies = -1;
+    }
     options.log = [](const std::string& line) {
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
@@ -75,7 +96,7 @@ int main(int argc, char** argv) {
     emu::Emulator emulator(options);
     // Each station plays a whole register: hello, tables sent and read back.
     for (int station : options.stations)
-        emulator.AddHandler(std::make_shared<emu::CashRegister>(station));
+        emulator.AddHandler(std::make_shared<emu::CashRegister>(station, config));
     std::string error;
     if (!emulator.Start(&error)) {
         std::fprintf(stderr, "ecr-emulator: %s\n", error.c_str());

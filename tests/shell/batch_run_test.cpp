@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                       f.badChecksum = -1;
                       e.SetFaults(f);
                   },
-                  "001"},
+                  "005"},  // no hello ever arrives: the link cannot be opened
         LineFault{"MissingDevice",
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
