@@ -2,6 +2,10 @@
 // line of a bad command line, and request lists run against the register
 // emulator on a pseudo-terminal.
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -163,6 +167,33 @@ TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
               (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
 }
 
+// The register folder on a read-only mount: the read stores nothing, says so
+// and fails the run; the folder is as it was.
+TEST_F(BatchRunTest, AReadIntoARegisterFolderThatCannotBeWrittenFailsTheRun) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=&L|1:2\r\n");
+    StartEmulator({0});
+    registers[0]->SetRecords("departments", {"1:NEW 1:1:0:0:0:1:0:0:0:1:", "2:NEW 2:1:0:0:0:1:0:0:0:1:"});
+    // A first run opens the folder and writes its tables.
+    ASSERT_EQ(RunProgram({"/r:HELLO", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60).status, 0);
+    const std::string cash = dir.file("base/Cassa1");
+    const std::string before = testsupport::ReadAll(cash + "/Reparti.txt");
+    if (mount(cash.c_str(), cash.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no mount here: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+    } unmount{cash};
+    ASSERT_EQ(mount(nullptr, cash.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0)
+        << std::strerror(errno);
+
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_GE(ErrorLines("012"), 1) << testsupport::ReadAll(dir.file("base/err.log"));
+    EXPECT_TRUE(testsupport::ReadAll(cash + "/Reparti.txt") == before);
+    EXPECT_NE(testsupport::ReadAll(dir.file("base/msg.log")).find("Table read not stored"),
+              std::string::npos) << testsupport::ReadAll(dir.file("base/msg.log"));
+}
+
 // A fault of the line or of a register, switched on after the emulator has
 // started; the error-log code it must leave.
 struct LineFault {
@@ -204,6 +235,14 @@ INSTANTIATE_TEST_SUITE_P(
                       e.SetFaults(f);
                   },
                   "005"},  // no hello ever arrives: the link cannot be opened
+        LineFault{"LineThatNeverGoesQuiet",
+                  [](emu::Emulator& e, emu::CashRegister&) {
+                      emu::Faults f;
+                      f.noiseBytes = -1;
+                      f.noiseMs = 2;
+                      e.SetFaults(f);
+                  },
+                  "005"},
         LineFault{"MissingDevice",
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
