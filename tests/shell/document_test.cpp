@@ -137,7 +137,8 @@ TEST_F(ShellTest, EachCounterHasACaptionAndATooltipInTheLanguageChosen) {
         {"Testi.eng", "Records", "Commands",
          "Records of the table being sent or read (counted in command-line runs)"},
         {"Testi.ita", "Record", "Comandi",
-         "Record della tabella in invio o in lettura (contati nelle esecuzioni da riga di comando)"},
+         "Record della tabella in invio o in lettura (contati nelle esecuzioni da riga di "
+         "comando)"},
     };
     for (const auto& c : cases) {
         Core.strLangFile = dir.file(c.lang);

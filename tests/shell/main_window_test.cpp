@@ -117,7 +117,8 @@ TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
     EXPECT_EQ(trace->RunningState(), 1);
     std::vector<std::string> shown;
     for (QPushButton* b : trace->findChildren<QPushButton*>())
-        if (b->isVisible()) shown.push_back(b->text().toStdString() + (b->isEnabled() ? "" : " (off)"));
+        if (b->isVisible())
+            shown.push_back(b->text().toStdString() + (b->isEnabled() ? "" : " (off)"));
     EXPECT_EQ(shown, (std::vector<std::string>{"Stop", "Show trace (off)", "OK"}));
     EXPECT_FALSE(trace->chkSerialLog[0]->isEnabled());
     shelltest::Picture(trace, "serial_trace_started");
@@ -219,11 +220,12 @@ TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
         shelltest::Picture(progress, "progress_sending");
     });
     look.start(10);
-    ASSERT_TRUE(RunUntil([&] { return !during.empty() && LinkState.nState == 0 && !CmdQueuePending(); }, 30));
+    ASSERT_TRUE(RunUntil(
+        [&] { return !during.empty() && LinkState.nState == 0 && !CmdQueuePending(); }, 30));
     look.stop();
-    EXPECT_EQ(during, (std::vector<std::string>{"Register 1", "Command 1/1", "Write departments",
-                                                "Time (s) ", "Register 1 - Command 1/1: Write departments",
-                                                "visible"}));
+    EXPECT_EQ(during, (std::vector<std::string>{
+                          "Register 1", "Command 1/1", "Write departments", "Time (s) ",
+                          "Register 1 - Command 1/1: Write departments", "visible"}));
     EXPECT_EQ(reg->Received("departments").size(), 40u);
     // The send is over: no command or time is left on show.
     for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})

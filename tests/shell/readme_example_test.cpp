@@ -56,7 +56,8 @@ public:
             std::vector<char*> argv;
             for (std::string& w : words) argv.push_back(w.data());
             argv.push_back(nullptr);
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(out.c_str(), "a", stderr)) _exit(126);
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(out.c_str(), "a", stderr))
+                _exit(126);
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -145,7 +146,8 @@ TEST_F(ReadmeExampleTest, TheBatchExampleSendsTheSampleDepartmentsAndReadsThemBa
                         " (model TAV3800): register 1 \"Demo\" at station 0, direct link."),
               std::string::npos)
         << said;
-    EXPECT_NE(said.find("section [Ports] of " + platform::SettingsFile()), std::string::npos) << said;
+    EXPECT_NE(said.find("section [Ports] of " + platform::SettingsFile()), std::string::npos)
+        << said;
     const size_t com = said.find("COM1=");
     ASSERT_NE(com, std::string::npos) << said;
     const std::string device = said.substr(com + 5, said.find('\n', com) - com - 5);

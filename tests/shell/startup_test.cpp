@@ -149,7 +149,8 @@ TEST_F(ChooserTest, WhatTheStartFolderLacksIsSaidWithWhereTheProgramLooked) {
          "setup.ini lists no installation (section [Casse], keys c1, c2 ...): " + setup +
              "\nsetup.ini lists no language (section [Lingue], keys l1, l2 ...): " + setup},
         {"no installation", "[Lingue]\r\nl1=Italiano|ita\r\n", true,
-         "setup.ini non elenca alcuna installazione (sezione [Casse], chiavi c1, c2 ...): " + setup},
+         "setup.ini non elenca alcuna installazione (sezione [Casse], chiavi c1, c2 ...): " +
+             setup},
         {"no language file", "[Casse]\r\nc1=Bar|9\r\n[Lingue]\r\nl1=Deutsch|deu\r\n", true,
          "The language file is missing: " + dir.file("Testi.deu")},
     };

@@ -113,7 +113,8 @@ void frmSerLog::cmdShowSerialLog_Click() {
     }
     std::string error;
     if (!platform::OpenInTextEditor(file, error))
-        QMessageBox::warning(this, windowTitle(), ToQt(Text("noeditor") + " " + file + "\n" + error));
+        QMessageBox::warning(this, windowTitle(),
+                             ToQt(Text("noeditor") + " " + file + "\n" + error));
 }
 
 void frmSerLog::SetButtons() {
