@@ -343,6 +343,17 @@ void ConnTest() {
             CurrentShell().DoEvents();
         LinkState.bTestMode = false;
         while (LinkState.nState != 0) CurrentShell().DoEvents();
+    } else {
+        // Nothing was sent: say why, with the file that lists the registers.
+        bool defined = false, enabled = false;
+        for (int i = 0; i < kMaxCash; ++i) {
+            defined = defined || CassaList[i].bDefined;
+            enabled = enabled || (CassaList[i].bDefined && CassaList[i].bEnabled);
+        }
+        if (!defined)
+            CurrentShell().AddError(GetText("Msg", "nocash") + " " + ConfigIniPath(), false);
+        else if (!enabled)
+            CurrentShell().AddError(GetText("Msg", "nocashsel") + " " + ConfigIniPath(), false);
     }
     CurrentShell().AddMessage(GetText("Msg", "conntestend"), true);
     LinkState = saved;

@@ -28,6 +28,7 @@ struct BatchGlobals {
     int16_t nLinkType = 0;          // /t: 0 direct, 1 addressed
     int16_t nStation = 0;           // /a
     std::string strHelloCopy;       // /c
+    std::string strBadOption;       // the option ParseCmdLine could not take
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
 };
@@ -40,12 +41,16 @@ inline constexpr const char* kConnTestRequest = "HELLO";
 
 // One line on how to start the program in batch mode.
 std::string UsageLine();
+// The line a command line that does not parse ends with: the option that was
+// not understood (or the missing request code), then the usage line.
+std::string CmdLineErrorLine();
 
 // Parses Batch.args into the options (request code into Core.strReqCode,
 // the /f argument into Core.strReqArg, /s into Core.bSortImport, /e into
 // Core.strCashMask ...). Sets both serial-trace flags first: a batch run
 // always writes the serial trace. False when an option is not a known
-// letter, its value doesn't fit it, or the request code is missing.
+// letter, its value doesn't fit it (that option is kept in
+// Batch.strBadOption), or the request code is missing.
 bool ParseCmdLine();
 
 // The paths of the run from the batch setup file (setup.ini of the start

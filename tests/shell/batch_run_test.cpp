@@ -14,6 +14,7 @@
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "platform/settings.h"
+#include "shell/batch.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -87,12 +88,22 @@ protected:
     std::vector<std::shared_ptr<emu::CashRegister>> registers;
 };
 
-TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithTheUsageLine) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"/x:1"}, {"/r:**", "/e:2"}, {"/f:setup.ini"}}) {
-        RunResult r = RunProgram(args, dir.path(), 20);
-        EXPECT_EQ(r.status, 2) << args[0];
-        EXPECT_EQ(r.err.rfind("usage: ecrprog /r:CODE", 0), 0u) << r.err;
+TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
+    const struct {
+        std::vector<std::string> args;
+        std::string said;
+    } cases[] = {
+        {{"/x:1"}, "ecrprog: \"/x:1\" not understood; "},
+        {{"/r:**", "/e:2", "/l:3"}, "ecrprog: \"/e:2\" not understood; "},
+        {{"/r:**", "/l:13"}, "ecrprog: \"/l:13\" not understood; "},
+        {{"/r:**", "r:x"}, "ecrprog: \"r:x\" not understood; "},
+        {{"/f:setup.ini"}, "ecrprog: no request code (/r:CODE); "},
+    };
+    for (const auto& c : cases) {
+        RunResult r = RunProgram(c.args, dir.path(), 20);
+        EXPECT_EQ(r.status, 2) << c.said;
+        // One line: what was wrong, then how to start the program.
+        EXPECT_EQ(r.err, c.said + UsageLine() + "\n");
         EXPECT_FALSE(std::filesystem::exists(dir.file("serial.log")));
     }
 }

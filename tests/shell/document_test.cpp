@@ -1,5 +1,6 @@
 // The tree window: its progress bar, the sort buffer of the imports, the
 // stop request and the register nodes.
+#include <QLabel>
 #include <QTreeWidget>
 
 #include "common/fake_shell.h"
@@ -124,6 +125,38 @@ TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
     doc.SetPanelText(8, "3");
     EXPECT_EQ(doc.PanelText(7), "12");
     EXPECT_EQ(doc.PanelText(8), "3");
+}
+
+TEST_F(ShellTest, EachCounterHasACaptionAndATooltipInTheLanguageChosen) {
+    const struct {
+        const char* lang;
+        const char* records;
+        const char* commands;
+        const char* recordsTip;
+    } cases[] = {
+        {"Testi.eng", "Records", "Commands",
+         "Records of the table being sent or read (counted in command-line runs)"},
+        {"Testi.ita", "Record", "Comandi",
+         "Record della tabella in invio o in lettura (contati nelle esecuzioni da riga di "
+         "comando)"},
+    };
+    for (const auto& c : cases) {
+        Core.strLangFile = dir.file(c.lang);
+        frmDocument doc;
+        doc.Load();
+        auto* records = doc.findChild<QLabel*>("lblCntRec");
+        auto* commands = doc.findChild<QLabel*>("lblCntPend");
+        ASSERT_TRUE(records && commands);
+        EXPECT_EQ(records->text().toStdString(), c.records);
+        EXPECT_EQ(commands->text().toStdString(), c.commands);
+        EXPECT_EQ(records->toolTip().toStdString(), c.recordsTip);
+        // The panel says the same as its caption.
+        EXPECT_EQ(doc.findChild<QLabel*>("lblPanel7")->toolTip(), records->toolTip());
+        EXPECT_EQ(doc.findChild<QLabel*>("lblPanel8")->toolTip(), commands->toolTip());
+        EXPECT_FALSE(commands->toolTip().isEmpty());
+        // Nothing counted yet: the panels show no number.
+        EXPECT_EQ(doc.PanelText(7), "");
+    }
 }
 
 }  // namespace

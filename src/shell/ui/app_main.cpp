@@ -34,9 +34,10 @@ int RunBatch(int argc, char** argv) {
     Core.strCashDir = Core.strStartDir;
     if (!ParseCmdLine()) {
         // The error log's path isn't known yet: the line goes nowhere, the
-        // caller learns it from the exit status and the usage line.
+        // caller learns it from the exit status and the line that names the
+        // option not understood.
         LogErr(4);
-        std::cerr << UsageLine() << std::endl;
+        std::cerr << CmdLineErrorLine() << std::endl;
         return 2;
     }
     Core.bInteractive = false;

@@ -247,6 +247,7 @@ void frmMain::ShowWait() {
 
 void frmMain::ClearShowWait(bool hide) {
     waitOn_ = false;
+    if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
     if (hide) {
         if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
         ShowMsg("", "");
