@@ -208,6 +208,32 @@ void LoadConfig() {
     MainTimer.bRichiestePending = -1;
 }
 
+std::string BatchNothingToDo() {
+    const std::string config = ConfigIniPath();
+    std::string text;
+    int16_t err = 0;
+    if (!platform::FileExists(config)) {
+        // Without config.ini the language file is not known either.
+        text = GetText("Log", "noconfig");
+        if (text.empty()) text = "No config.ini in the base folder; nothing was done:";
+        err = kErrFile;
+    } else if (Batch.Richieste.empty()) {
+        text = GetText("Log", "norequests");
+        err = 3;
+    } else {
+        bool any = false;
+        for (int i = 0; i < kMaxCash; ++i)
+            any = any || (CassaList[i].bDefined && CassaList[i].bEnabled);
+        if (any) return "";
+        text = GetText("Log", "noregister");
+        err = kErrCashEntry;
+    }
+    text += " " + config;
+    WriteMsgLog(text);
+    LogErr(err);
+    return text;
+}
+
 namespace {
 
 // An abort, the cycle's time-out or an exit request ends the list: it is

@@ -69,6 +69,12 @@ bool InitBatch();
 // ("/r:&L|1:99" as a list of that one line); the list position to its start.
 void LoadConfig();
 
+// After LoadConfig: whether the run has anything to do. A missing
+// config.ini, an empty request list or no register defined and enabled is
+// a failure of the run, written to msg.log and the error log; the result is
+// then that text, for standard error. Empty when the run can start.
+std::string BatchNothingToDo();
+
 // One step of the request list: runs the entries after the current
 // position until one queues its commands (true). False at the end of the
 // list, without a list, when the open register's handshake failed in this

@@ -38,7 +38,8 @@ protected:
     void Prepare(const std::string& casse, const std::vector<int>& stations,
                  const std::string& requests = "r1=HELLO|hello.txt|2\r\n",
                  int commandsTimeout = 60) {
-        std::filesystem::copy_file(shelltest::LangFile("Testi.eng"), dir.file("Testi.eng"));
+        std::filesystem::copy_file(shelltest::LangFile("Testi.eng"), dir.file("Testi.eng"),
+                                   std::filesystem::copy_options::overwrite_existing);
         Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
                            "[Communication]\r\nDTRDelay=0\r\n");
         Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
@@ -108,12 +109,46 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
     }
 }
 
+TEST_F(BatchRunTest, WithoutADisplayAnInteractiveStartSaysSoAndEnds) {
+    RunResult r = RunProgram({}, dir.path(), 20);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}
+
 TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
     Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=*F|1:3\r\n");
     StartEmulator({0});
     RunResult r = RunProgram({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Requests(*registers[0]), std::vector<std::string>{"*2;+4;&L1:2;#H;*3;"});
+}
+
+TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
+    struct Case {
+        const char* name;
+        const char* casse;     // config.ini [Casse] lines
+        const char* requests;  // [Richieste] lines
+        bool config;           // config.ini there at all
+        const char* code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"empty list", "C0=1|||R022002|1|1|0|1\r\n", "", true, "003", "request list is empty"},
+        {"no register", "C0=1|||R022002|1|1|0|0\r\n", "r1=HELLO|\r\n", true, "013",
+         "No register of the list"},
+        {"no config.ini", "", "", false, "012", "No config.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare(c.casse, {0}, c.requests);
+        if (!c.config) std::filesystem::remove(dir.file("base/config.ini"));
+        std::filesystem::remove(dir.file("base/err.log"));
+        RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/w:2"}, dir.path(), 20);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
+        EXPECT_EQ(ErrorLines(c.code), 1);
+        EXPECT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
+    }
 }
 
 TEST_F(BatchRunTest, TheRequestListRunsAConnectionTestOnEachRegister) {
