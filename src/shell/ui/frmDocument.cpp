@@ -17,6 +17,7 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "core/ui/qt_text.h"
+#include "editors/setup/ui/setup_editors.h"
 #include "link/link_state.h"
 #include "shell/document.h"
 #include "shell/registry.h"
@@ -92,6 +93,7 @@ frmDocument::~frmDocument() {
 void frmDocument::Load() {
     frmMain::SetAppearance(this);
     SetTexts();
+    RegisterSetupEditors();
     if (Core.bInteractive) {
         LoadCasseConf();
         // The first register of the list is the one the user works on.

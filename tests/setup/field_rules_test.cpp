@@ -1,0 +1,101 @@
+// How the setup editors take typed values, and the meal-ticket deletion
+// request.
+#include "editors/setup/field_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "common/fake_shell.h"
+#include "common/reset_globals.h"
+#include "common/tempdir.h"
+#include "editors/setup/meal_tickets.h"
+#include "platform/files.h"
+
+namespace {
+
+class FieldRulesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::ResetGlobals();
+        Core.strRootDir = dir.path();
+        Core.strLangFile = dir.file("Testi.eng");
+        testsupport::WriteAll(Core.strLangFile,
+                              "[Msg]\r\n8=Range limits\r\notherfolder=Busy\r\n[Msg1]\r\n6=not valid\r\n");
+    }
+    testsupport::TempDir dir;
+    testsupport::ScopedFakeShell shell;
+};
+
+TEST_F(FieldRulesTest, TypedNumbersAndAmounts) {
+    Numbers.strDecSep = ",";
+    SetCurrencyDecimals(2);
+    for (auto [text, number] : std::vector<std::pair<const char*, bool>>{
+             {"12", true}, {" -1,5 ", true}, {",5", true}, {"1.5", false}, {"12abc", false}, {"", false},
+             {"-", false}, {"1,", true}}) {
+        EXPECT_EQ(fields::IsNumber(text), number) << text;
+    }
+    struct Case {
+        const char* text;
+        int64_t lo, hi;
+        bool taken;
+        int64_t value;
+    } amounts[] = {
+        {"12,50", 0, 99999999, true, 1250}, {"abc", 0, 99999999, true, 0},
+        {"-0,01", 0, 99999999, false, 0},   {"999999,99", 0, 99999999, true, 99999999},
+        {"1000000", 0, 99999999, false, 0}, {"99999999999", 0, 999999999, false, 0},  // past StrToCur
+        {"21474836,48", 0, 2147483647, false, 0},
+    };
+    for (const Case& c : amounts) {
+        int64_t v = -7;
+        EXPECT_EQ(fields::TakeAmount(c.text, c.lo, c.hi, v), c.taken) << c.text;
+        if (c.taken) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+    int64_t v = 0;
+    EXPECT_TRUE(fields::TakeWhole("12abc", 0, 999, v));
+    EXPECT_EQ(v, 12);
+    EXPECT_FALSE(fields::TakeWhole("-1", 0, 999, v));
+    EXPECT_TRUE(fields::TakeNumber("7,5", 0, 999, v));
+    EXPECT_EQ(v, 8);
+    EXPECT_FALSE(fields::TakeNumber("999,6", 0, 999, v));
+    EXPECT_FALSE(fields::TakeNumber("abc", 0, 999, v));
+    EXPECT_TRUE(fields::TakeNumber("999999999999", 1, 999999999999, v));
+    EXPECT_EQ(v, 999999999999);
+}
+
+TEST_F(FieldRulesTest, RatesNamesAndRanges) {
+    Numbers.strDecSep = ",";
+    EXPECT_EQ(fields::RateText(1.5), "000001,50000000");
+    EXPECT_EQ(fields::RateText(1936.27), "001936,27000000");
+    EXPECT_EQ(fields::RateText(1000000), "1000000,00000000");  // too long for the file: refused by the caller
+    EXPECT_EQ(fields::WireSafe("EUR:1;x\t"), "EUR 1 x ");
+
+    EXPECT_TRUE(fields::TestLimiti("1", "255", 1, 255));
+    EXPECT_TRUE(fields::TestLimiti("200", "3", 1, 255));
+    EXPECT_EQ(shell->status, "");
+    EXPECT_FALSE(fields::TestLimiti("0", "3", 1, 255));
+    EXPECT_EQ(shell->status, "Range limits - not valid");
+    EXPECT_FALSE(fields::TestLimiti("1", "x", 1, 255));
+
+    LinkState.nCurCash = 1;
+    EXPECT_FALSE(fields::EditorFolderReady());
+    EXPECT_EQ(shell->status, "Busy");
+    Core.nOpenCash = 1;
+    EXPECT_TRUE(fields::EditorFolderReady());
+}
+
+// After an earlier operation every register is done for its cycle; the
+// deletion starts a cycle of its own and reaches the chosen register.
+TEST_F(FieldRulesTest, TheMealTicketDeletionReachesTheRegisterAfterAnEarlierOperation) {
+    ConfigLevel.InitOffLine(11, "V014057");
+    testsupport::WriteAll(dir.file("config.ini"), "[Casse]\r\nC0=1|Front|||1|0|0|1\r\n");
+    LoadCasseConf();
+    CassaList[0].bConnected = True;  // done in the cycle of an earlier send
+    EXPECT_TRUE(SendMealTicketDeletion());
+    EXPECT_EQ(CmdQueue.entries[1].command, "*2;+4;#d6:39;*3;");
+    EXPECT_EQ(CmdQueue.entries[1].answers, 0);
+    EXPECT_FLOAT_EQ(CmdQueue.entries[1].time, 25.0f);
+    EXPECT_EQ(CmdQueue.saved[1].command, "*2;+4;#d6:39;*3;");
+}
+
+}  // namespace
