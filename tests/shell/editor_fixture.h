@@ -4,7 +4,10 @@
 // shell with its questions and message boxes answered from a script, and
 // helpers to open an editor and read what it left behind: the register
 // folder's files, the queued command texts, the status text.
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>

@@ -1,6 +1,7 @@
 #include "editors/setup/ui/setup_editors.h"
 
 #include "editors/setup/ui/frmBollini.h"
+#include "editors/setup/ui/frmTestoIcone.h"
 #include "shell/registry.h"
 
 namespace {
@@ -13,5 +14,6 @@ void Register(const char* key) {
 }  // namespace
 
 void RegisterSetupEditors() {
+    Register<frmTestoIcone>("K_FRMTESTOICONE");
     Register<frmBollini>("K_FRMBOLLINI");
 }
