@@ -1,6 +1,7 @@
 #include "editors/setup/ui/setup_editors.h"
 
 #include "editors/setup/ui/frmBollini.h"
+#include "editors/setup/ui/frmCaricaResto.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "shell/registry.h"
 
@@ -15,5 +16,6 @@ void Register(const char* key) {
 
 void RegisterSetupEditors() {
     Register<frmTestoIcone>("K_FRMTESTOICONE");
+    Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
 }
