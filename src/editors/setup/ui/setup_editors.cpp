@@ -3,6 +3,7 @@
 #include "editors/setup/ui/frmBollini.h"
 #include "editors/setup/ui/frmCaricaResto.h"
 #include "editors/setup/ui/frmTestoIcone.h"
+#include "editors/setup/ui/frmValute.h"
 #include "shell/registry.h"
 
 namespace {
@@ -16,6 +17,7 @@ void Register(const char* key) {
 
 void RegisterSetupEditors() {
     Register<frmTestoIcone>("K_FRMTESTOICONE");
+    Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
 }
