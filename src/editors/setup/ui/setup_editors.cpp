@@ -2,6 +2,7 @@
 
 #include "editors/setup/ui/frmBollini.h"
 #include "editors/setup/ui/frmCaricaResto.h"
+#include "editors/setup/ui/frmModPag.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "shell/registry.h"
@@ -17,6 +18,7 @@ void Register(const char* key) {
 
 void RegisterSetupEditors() {
     Register<frmTestoIcone>("K_FRMTESTOICONE");
+    Register<frmModPag>("K_FRMMODPAG");
     Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
