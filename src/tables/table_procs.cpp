@@ -6,9 +6,13 @@
 #include "tables/departments_transfer.h"
 #include "tables/discounts_transfer.h"
 #include "tables/groups_transfer.h"
+#include "tables/icon_texts_transfer.h"
+#include "tables/loyalty_transfer.h"
 #include "tables/multiple_functions_transfer.h"
 #include "tables/operators_transfer.h"
 #include "tables/payments_transfer.h"
+#include "tables/plu_directory_transfer.h"
+#include "tables/price_weight_transfer.h"
 
 void RegisterTableProcs() {
     RegisterAnsProc("80", &AnsReparto);
@@ -47,4 +51,17 @@ void RegisterTableProcs() {
     RegisterDataProc("70", &DataConfScoMag2);
     RegisterAnsProc("52", &AnsBollino);
     RegisterDataProc("52", &DataBollino);
+    // Icon texts, loyalty tables, PLU directory and price/weight codes
+    RegisterAnsProc("54", &AnsTestoIcone);
+    RegisterDataProc("54", &DataTestoIcone);
+    RegisterAnsProc("67", &AnsRepFid);
+    RegisterDataProc("67", &DataRepFid);
+    RegisterAnsProc("64", &AnsSubFid);
+    RegisterDataProc("64", &DataSubFid);
+    RegisterAnsProc("63", &AnsCirCli);
+    RegisterDataProc("71", &DataCirCli);
+    RegisterAnsProc("71", &AnsDirPLU);
+    RegisterDataProc("23", &DataDirPLU);
+    RegisterAnsProc("68", &AnsPrzPeso);
+    RegisterDataProc("68", &DataPrzPeso);
 }

@@ -1,6 +1,8 @@
 #include "emulator/cash_register.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 
 namespace emu {
 
@@ -18,7 +20,7 @@ const std::vector<TableInfo>& KnownTables() {
         {"waiters", "*J", "82", "&K", "15", false, 2, 2},
         {"customers", "*M", "70", "&I", "16"},
         {"keyboard", "*y", "79", "&k", "20"},
-        {"plu directory", "*i", "71", "&l", "23"},
+        {"plu directory", "*i", "71", "&l", "23", false, 2, 2},
         {"communication", "*n", "72", "&m", "24", true},
         {"operator options", "*p", "73", "&o", "25", true},
         {"receipt options", "*s", "74", "&q", "26", true},
@@ -29,18 +31,18 @@ const std::vector<TableInfo>& KnownTables() {
         {"department groups", "*O", "51", "&p", "51"},
         {"stamps", "*Q", "52", "&r", "52"},
         {"currencies", "*P", "53", "&s", "53"},
-        {"icon texts", "*Z", "54", "&Z", "54"},
+        {"icon texts", "*Z", "54", "&Z", "54", false, 4, 4},
         {"register options 2", "*X", "55", "&S", "55", true},
         {"multiple functions", "*l", "56", "&H", "56"},
         {"discount option array", "*m", "57", "&T", "70", true},
         {"meal tickets", "*a", "58", "&a", "58", false, 3, 3},
         {"customer groups", "*o", "59", "&b", "59"},
         {"statistic groups", "^i", "62", "^L", "62"},
-        {"loyalty lines", "^f", "63", "^F", "71"},
-        {"loyalty subtotal", "^d", "64", "^D", "64"},
+        {"loyalty lines", "^f", "63", "^F", "71", false, 3, 3},
+        {"loyalty subtotal", "^d", "64", "^D", "64", false, 9, 9},
         {"change loading", "^b", "66", "", ""},
-        {"loyalty by department", "^e", "67", "^E", "67"},
-        {"price weight codes", "^g", "68", "^G", "68"},
+        {"loyalty by department", "^e", "67", "^E", "67", false, 10, 10},
+        {"price weight codes", "^g", "68", "^G", "68", false, 2, 2},
         {"discount options", "*W", "69", "&f", "69", true},
         {"plu options", "", "", "&z", "78"},
         {"operator card", "*a", "60", "&a", "60", true, 9, 9, true},
@@ -331,8 +333,43 @@ void CashRegister::NextLine(Register& reg, bool first) {
         reg.Send(payload);
 }
 
+namespace {
+
+// The register's PLU directory after a send: a record with an empty slot
+// number frees the slot that holds its code, any other puts its code in its
+// slot. The directory is read back slot by slot ("code:slot:").
+std::vector<std::string> ChangeDirectory(const std::vector<std::string>& held,
+                                         const std::vector<std::string>& incoming) {
+    std::map<int, std::string> slots;
+    for (const std::string& r : held) {
+        size_t colon = r.find(':');
+        if (colon == std::string::npos) continue;
+        slots[std::atoi(r.c_str() + colon + 1)] = r.substr(0, colon);
+    }
+    for (const std::string& r : incoming) {
+        size_t colon = r.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string code = r.substr(0, colon);
+        const std::string slot = r.substr(colon + 1);
+        if (slot.empty()) {
+            for (auto it = slots.begin(); it != slots.end();)
+                it = it->second == code ? slots.erase(it) : std::next(it);
+        } else {
+            slots[std::atoi(slot.c_str())] = code;
+        }
+    }
+    std::vector<std::string> out;
+    for (const auto& [slot, code] : slots) out.push_back(code + ":" + std::to_string(slot) + ":");
+    return out;
+}
+
+}  // namespace
+
 void CashRegister::Finish() {
-    if (mode_ == Mode::Sending && table_) {
+    if (mode_ == Mode::Sending && table_ && table_->name == "plu directory") {
+        received_[table_->name] = incoming_;
+        records_[table_->name] = ChangeDirectory(records_[table_->name], incoming_);
+    } else if (mode_ == Mode::Sending && table_) {
         // What was sent is what a read gives back: every field ended by ":".
         received_[table_->name] = incoming_;
         std::vector<std::string> stored;

@@ -67,6 +67,9 @@ public:
     void SetConfig(const RegisterConfig& config);
     RegisterConfig Config() const;
     // The records sent on a read: fields each followed by ":" ("1:DEPT 1:31:").
+    // A send replaces them with what it sent, but for the PLU directory,
+    // whose sends change it slot by slot ("code:" frees the code's slot,
+    // "code:slot" sets the slot) and whose records are "code:slot:".
     void SetRecords(const std::string& table, std::vector<std::string> records);
     void SetReport(const std::string& token, std::vector<std::string> lines);
     // The receipt history: position ("0001:01") and text of every line.
