@@ -98,8 +98,9 @@ TEST_F(ImportsBatchTest, EachImportStoresItsFileAndTheRequestSendsIt) {
     Write("scomag.txt", "20" "016" + Pad("150", 8) + Pad("20", 8) + Pad("Last", 30) + "\r\n");
     Write("conf1.txt", "00000012" "05\r\n");
     Write("conf2.txt", "0207\r\n" "0620\r\n");
+    reg->SetRecords("plu directory", {"55:4:"});
     ASSERT_EQ(Run("r1=*F|dept.txt\r\nr2=^e|repfid.txt\r\nr3=^d|subfid.txt\r\nr4=^f|circli.txt\r\n"
-                  "r5=*Y|scomag.txt\r\nr6=*W|conf1.txt\r\nr7=*m|conf2.txt\r\n"),
+                  "r5=*Y|scomag.txt\r\nr6=*W|conf1.txt\r\nr7=*m|conf2.txt\r\nr8=&l|dircopy.txt\r\n"),
               0)
         << ReadAll(dir.file("base/err.log"));
     EXPECT_EQ(ReadAll(dir.file("base/err.log")), "");
@@ -129,6 +130,11 @@ TEST_F(ImportsBatchTest, EachImportStoresItsFileAndTheRequestSendsIt) {
     EXPECT_EQ(discounts[19], "20:16:150:20:Last");
     EXPECT_EQ(reg->Received("discount options"), Lines{"12:5"});
     EXPECT_EQ(reg->Received("discount option array"), Lines{"0:7:0:0:0:20"});
+    // The directory read is copied to its copy destination, as every table is.
+    const std::string dirplu = Cash("DirPLU.txt");
+    ASSERT_EQ(dirplu.size(), 250u * 18);
+    EXPECT_EQ(dirplu.substr(3 * 18, 18), Pad("55", 13) + "4  \r\n");
+    EXPECT_TRUE(ReadAll(dir.file("dircopy.txt")) == dirplu);
     for (const char* t : {"departments", "loyalty by department", "loyalty subtotal", "loyalty lines"})
         EXPECT_TRUE(reg->Refused(t).empty()) << t;
 }

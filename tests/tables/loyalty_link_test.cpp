@@ -356,4 +356,45 @@ TEST_F(LoyaltyLinkTest, ATransferCutShortLeavesTheFilesAsTheyWere) {
     EXPECT_TRUE(File(kDirPLUFile) == user);
 }
 
+// A send over two registers in addressed mode: each register gets the
+// whole table, the second as the first, and each answer procedure counts its
+// end once per register.
+TEST_F(LoyaltyLinkTest, EveryRegisterOfASendGetsTheWholeTable) {
+    ConfigLevel.InitOffLine(3, "V014057");
+    std::vector<emu::RegisterConfig> configs(2);
+    for (auto& c : configs) c.release = "R022040";
+    StartLine(true, {0, 1}, configs, 2);
+    Define(0, 0, true);
+    Define(1, 1, true);
+    ASSERT_TRUE(NextCash(true));
+    std::vector<Lines> sent;
+    // Each register's folder gets the same tables.
+    for (int r = 0; r < 2; ++r) {
+        if (r == 1) {
+            CassaList[0].bDone = True;
+            ASSERT_TRUE(NextCash(false));
+        }
+        sent.clear();
+        for (const TableCase& t : Cases()) {
+            std::string filled;
+            sent.push_back(Fill(t, filled));
+        }
+        std::string dirplu = File(kDirPLUFile);
+        dirplu.replace(3 * 18, 13, Pad("44", 13));
+        Put(kDirPLUFile, dirplu);
+    }
+    for (auto& reg : registers) reg->SetRecords("plu directory", {"66:1:"});
+    std::vector<TableCase> cases = Cases();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].emu);
+        ASSERT_TRUE(Run(cases[i].send));
+        for (auto& reg : registers) EXPECT_EQ(reg->Received(cases[i].emu), sent[i]);
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+    }
+    ASSERT_TRUE(Run(SendDirPLU));
+    for (auto& reg : registers) EXPECT_EQ(reg->Records("plu directory"), Lines{"44:4:"});
+    EXPECT_EQ(ErrorLog(), "");
+    EXPECT_TRUE(ts.errors.empty());
+}
+
 }  // namespace
