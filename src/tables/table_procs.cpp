@@ -2,11 +2,13 @@
 
 #include "link/dispatch.h"
 #include "tables/cards_transfer.h"
+#include "tables/customers_transfer.h"
 #include "tables/departments_transfer.h"
 #include "tables/operators_transfer.h"
 #include "tables/payments_transfer.h"
 
 void RegisterTableProcs() {
+    RegisterCustomerProcs();
     RegisterAnsProc("80", &AnsReparto);
     RegisterDataProc("07", &DataReparto);
     RegisterAnsProc("86", &AnsModPag);
