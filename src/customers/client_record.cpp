@@ -3,6 +3,7 @@
 // and its checks.
 #include "customers/client_record.h"
 
+#include <array>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -104,8 +105,14 @@ std::map<int16_t, int32_t>& NextRecords() {
 
 // Blanks allowed around; an optional sign, digits and a fraction after the
 // decimal separator; at least one digit.
-bool IsNumber(const std::string& field) {
-    std::string t = tables::TrimBlanks(field);
+std::string_view Trim(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    return t;
+}
+
+bool IsNumber(std::string_view field) {
+    const std::string_view t = Trim(field);
     size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     bool digits = false, point = false;
@@ -113,7 +120,7 @@ bool IsNumber(const std::string& field) {
         const char c = t[i];
         if (c >= '0' && c <= '9') {
             digits = true;
-        } else if (!point && (c == '.' || std::string(1, c) == Numbers.strDecSep)) {
+        } else if (!point && (c == '.' || (Numbers.strDecSep.size() == 1 && c == Numbers.strDecSep[0]))) {
             point = true;
         } else {
             return false;
@@ -124,15 +131,15 @@ bool IsNumber(const std::string& field) {
 
 // A customer code: digits only (a sign or a fraction has no place in a code
 // that the register and the sort order take as plain digits).
-bool IsCode(const std::string& field) {
-    std::string t = tables::TrimBlanks(field);
+bool IsCode(std::string_view field) {
+    const std::string_view t = Trim(field);
     if (t.empty()) return false;
     for (char c : t)
         if (c < '0' || c > '9') return false;
     return true;
 }
 
-bool InRange(const std::string& field, int64_t low, int64_t high) {
+bool InRange(std::string_view field, int64_t low, int64_t high) {
     const int32_t v = tables::NumValue(field);
     return v >= low && v <= high;
 }
@@ -168,6 +175,8 @@ int FirstLineLength(const std::string& path) {
 
 ClientRecord::ClientRecord(int16_t type) : type_(type) { Clear(); }
 
+ClientRecord::ClientRecord(int16_t type, bool) : type_(type) {}
+
 const tables::RecordLayout& ClientRecord::Layout() const {
     switch (type_) {
     case 3: return Cliente3Rec::Layout();
@@ -199,8 +208,31 @@ bool ClientRecord::Has(CliField field) const {
 }
 
 const tables::FieldDef* ClientRecord::Field(CliField field) const {
-    if (!Has(field)) return nullptr;
-    return Layout().Find(kFieldNames[static_cast<int>(field)]);
+    // The field definitions of each type, looked up once.
+    static const auto defs = [] {
+        std::array<std::array<const tables::FieldDef*, kCliFieldCount>, 5> d{};
+        for (int16_t type = 1; type <= 4; ++type) {
+            const ClientRecord probe(type, true);
+            for (int f = 0; f < kCliFieldCount; ++f)
+                if (probe.Has(static_cast<F>(f))) d[type][f] = probe.Layout().Find(kFieldNames[f]);
+        }
+        return d;
+    }();
+    return type_ >= 1 && type_ <= 4 ? defs[type_][static_cast<int>(field)] : nullptr;
+}
+
+std::string_view ClientRecord::View(CliField field) const {
+    const tables::FieldDef* f = Field(field);
+    return f ? std::string_view(rec_).substr(static_cast<size_t>(f->offset),
+                                             static_cast<size_t>(f->width))
+             : std::string_view();
+}
+
+void ClientRecord::ClearSep(CliField field) {
+    if (const tables::FieldDef* f = Field(field))
+        for (int i = f->offset; i < f->offset + f->width; ++i)
+            if (rec_[static_cast<size_t>(i)] == ':' || rec_[static_cast<size_t>(i)] == ';')
+                rec_[static_cast<size_t>(i)] = ' ';
 }
 
 void ClientRecord::Clear() {
@@ -229,33 +261,32 @@ std::string ClientRecord::Get(CliField field) const {
 }
 
 int16_t ClientRecord::CheckCli() {
-    if (!IsCode(Get(F::strCodice))) return 1;
-    for (F d : {F::strDesc1, F::strDesc2, F::strDesc3, F::strDesc4})
-        if (Has(d)) Let(d, ClearSepCli(Get(d)));
-    const std::string listino = Get(F::strListino);
+    if (!IsCode(View(F::strCodice))) return 1;
+    for (F d : {F::strDesc1, F::strDesc2, F::strDesc3, F::strDesc4}) ClearSep(d);
+    const std::string_view listino = View(F::strListino);
     if (!IsNumber(listino) || !InRange(listino, 0, 1)) return 2;
-    const std::string iva = Get(F::strIVA);
+    const std::string_view iva = View(F::strIVA);
     if (!IsNumber(iva)) return 3;
     const int32_t vat = tables::NumValue(iva);
     if (vat < 0 || (vat > ConfigLevel.GetMaxTabIva() && vat != 9)) return 3;
     if (type_ != 2) {
-        const std::string fm = Get(F::strFMUlt);
+        const std::string_view fm = View(F::strFMUlt);
         if (!IsNumber(fm) || !InRange(fm, 0, Sizes.nMaxFunMul)) return 4;
     }
-    const std::string credit = Get(F::strCredito);
+    const std::string_view credit = View(F::strCredito);
     if (!IsNumber(credit)) return 5;
     // The stored credit is already in minor currency units: its own value is
     // tested, whatever the number of currency decimals.
     if (type_ != 2 && !InRange(credit, 0, 99999999)) return 5;
-    if (type_ != 2 && !IsNumber(Get(F::strFlag))) return 6;
+    if (type_ != 2 && !IsNumber(View(F::strFlag))) return 6;
     if (type_ >= 3) {
-        const std::string group = Get(F::strGroup);
+        const std::string_view group = View(F::strGroup);
         if (!IsNumber(group) || !InRange(group, 0, Sizes.nMaxClientG)) return 7;
-        Let(F::strCF_PIVA, ClearSepCli(Get(F::strCF_PIVA)));
+        ClearSep(F::strCF_PIVA);
     }
     if (type_ == 4) {
-        if (!InRange(Get(F::strLineaFid), 0, 2)) return 8;
-        if (!InRange(Get(F::strSaldoPunti), 0, 30000)) return 9;
+        if (!InRange(View(F::strLineaFid), 0, 2)) return 8;
+        if (!InRange(View(F::strSaldoPunti), 0, 30000)) return 9;
     }
     return 0;
 }

@@ -158,7 +158,13 @@ public:
     // the file holds records of another length or the conversion failed.
     bool UpgradeFile(const std::string& path, std::string* why = nullptr) const;
 
+    // The field as it stands in the record ("" for a field the generation
+    // lacks), valid until the record changes.
+    std::string_view View(CliField field) const;
+
 private:
+    ClientRecord(int16_t type, bool noRecord);
+    void ClearSep(CliField field);
     const tables::RecordLayout& Layout() const;
     const tables::FieldDef* Field(CliField field) const;
     void Clear();
