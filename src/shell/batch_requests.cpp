@@ -7,6 +7,11 @@
 #include "core/texts.h"
 #include "link/builders_tables.h"
 #include "link/hello.h"
+#include "customers/customer_files.h"
+#include "tables/customers_import.h"
+#include "tables/customers_transfer.h"
+#include "tables/table_file.h"
+#include "tables/transfer.h"
 #include "shell/batch.h"
 #include "tables/stamps_import.h"
 
@@ -17,6 +22,30 @@ struct RequestEntry {
     // Runs the request with its argument; true when commands were queued.
     bool (*run)(const std::string& arg);
 };
+
+// "*M": the customers sent. A file argument is an import, sorted and checked
+// into the register's archive, which is then sent whole; "first:last" sends
+// the customers from code first to code last, both of which must be in the
+// archive; no argument sends the whole archive.
+bool RunSendCli(const std::string& arg) {
+    if (arg.empty()) return SendCli(1, -1);
+    const size_t colon = arg.find(':');
+    if (colon == std::string::npos) {
+        // SortCli reports a source it cannot take; an import that leaves no
+        // customer has nothing to send.
+        if (SortCli(arg, tables::TablePath(kClientiFile)) <= 0) return false;
+        return SendCli(1, -1);
+    }
+    int32_t from = 0, to = 0;
+    std::string why;
+    if (!CliCodeRange(tables::TrimBlanks(arg.substr(0, colon)),
+                      tables::TrimBlanks(arg.substr(colon + 1)), from, to, why)) {
+        ReportTransferProblem(why);
+        LogErr(3);
+        return false;
+    }
+    return SendCli(from, to);
+}
 
 // Poll and hello only. The argument, else the /c option, names the file
 // that receives the hello answer ("file" or "file|mode").
@@ -40,6 +69,7 @@ bool RunStamps(const std::string& arg) {
 }
 
 const RequestEntry kRequests[] = {
+    {"*M", RunSendCli},
     {kConnTestRequest, RunConnTest},
     {"*Q", RunStamps},
 };

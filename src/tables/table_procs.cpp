@@ -3,6 +3,7 @@
 #include "link/dispatch.h"
 #include "tables/cards_transfer.h"
 #include "tables/currencies_transfer.h"
+#include "tables/customers_transfer.h"
 #include "tables/departments_transfer.h"
 #include "tables/discounts_transfer.h"
 #include "tables/groups_transfer.h"
@@ -11,6 +12,7 @@
 #include "tables/payments_transfer.h"
 
 void RegisterTableProcs() {
+    RegisterCustomerProcs();
     RegisterAnsProc("80", &AnsReparto);
     RegisterDataProc("07", &DataReparto);
     // Payment types, meal tickets, operators, waiters and their cards

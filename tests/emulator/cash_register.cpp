@@ -34,7 +34,7 @@ const std::vector<TableInfo>& KnownTables() {
         {"multiple functions", "*l", "56", "&H", "56"},
         {"discount option array", "*m", "57", "&T", "70", true},
         {"meal tickets", "*a", "58", "&a", "58", false, 3, 3},
-        {"customer groups", "*o", "59", "&b", "59"},
+        {"customer groups", "*o", "59", "&b", "59", false, 2, 2},
         {"statistic groups", "^i", "62", "^L", "62"},
         {"loyalty lines", "^f", "63", "^F", "71"},
         {"loyalty subtotal", "^d", "64", "^D", "64"},
@@ -128,6 +128,16 @@ void CashRegister::SetHistory(std::vector<std::pair<std::string, std::string>> l
     history_ = std::move(lines);
 }
 
+void CashRegister::SetCustomers(const std::vector<std::string>& records) {
+    std::lock_guard<std::mutex> lock(mu_);
+    customers_.Set(records);
+}
+
+std::vector<std::string> CashRegister::Customers() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return customers_.All();
+}
+
 std::vector<std::string> CashRegister::Records(const std::string& table) const {
     std::lock_guard<std::mutex> lock(mu_);
     auto it = records_.find(table);
@@ -205,7 +215,13 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
             return true;
         }
         const int fields = config_.model == "LX4100" ? table_->fieldsLX4100 : table_->fields;
-        if (!config_.model.empty() && fields > 0 && FieldCount(p) != static_cast<size_t>(fields))
+        if (KeepsCustomers(table_)) {
+            if (customers_.Take(p, CustomerGeneration(config_.model, config_.release),
+                                config_.customerLevel))
+                incoming_.push_back(p);
+            else
+                refused_[table_->name].push_back(p);
+        } else if (!config_.model.empty() && fields > 0 && FieldCount(p) != static_cast<size_t>(fields))
             refused_[table_->name].push_back(p);
         else
             incoming_.push_back(p);
@@ -297,7 +313,12 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         NextRequest(reg, true);
     } else if (const TableInfo* r = FindTable(request, false, cardReader)) {
         table_ = r;
-        for (const std::string& rec : records_[r->name])
+        const std::vector<std::string> records =
+            KeepsCustomers(r) ? customers_.Lines(request,
+                                                 CustomerGeneration(config_.model, config_.release),
+                                                 config_.customerLevel)
+                              : records_[r->name];
+        for (const std::string& rec : records)
             lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:" + rec);
         lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:*");
         mode_ = Mode::Lines;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "emulator/customers.h"
 #include "emulator/emulator.h"
 
 namespace emu {
@@ -57,6 +58,8 @@ struct RegisterConfig {
     // a record of a send with another number of fields than the model's
     // (TableInfo) is refused, not kept.
     std::string model;
+    // The protocol level of the customer records (0 or 1), with a model.
+    int customerLevel = 0;
 };
 
 class CashRegister : public Handler {
@@ -71,6 +74,11 @@ public:
     void SetReport(const std::string& token, std::vector<std::string> lines);
     // The receipt history: position ("0001:01") and text of every line.
     void SetHistory(std::vector<std::pair<std::string, std::string>> lines);
+    // With a model, the customers are kept by code in the form of the model's
+    // generation (emulator/customers.h): a send ("*M") adds or replaces them,
+    // a read ("&I<first>:<last>") sends those in the range.
+    void SetCustomers(const std::vector<std::string>& records);
+    std::vector<std::string> Customers() const;
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
@@ -104,6 +112,10 @@ private:
     std::map<std::string, std::vector<std::string>> refused_;
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;
+    CustomerArchive customers_;
+    bool KeepsCustomers(const TableInfo* t) const {
+        return t && t->name == "customers" && !config_.model.empty();
+    }
     std::vector<std::string> commands_;
     std::string historyStart_;
     int polls_ = 0;
