@@ -24,6 +24,7 @@
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 #include "tables/cards.h"
+#include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/transfer.h"
 
@@ -51,6 +52,7 @@ inline void ResetGlobals() {
     Tx = TxCountersRec{};
     Transfer = TransferGlobals{};
     PLUFiles = PLUFilesGlobals{};
+    Bulk = BulkGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
     ShellState = ShellGlobals{};

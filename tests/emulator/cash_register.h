@@ -59,6 +59,13 @@ public:
     void SetReport(const std::string& token, std::vector<std::string> lines);
     // The receipt history: position ("0001:01") and text of every line.
     void SetHistory(std::vector<std::pair<std::string, std::string>> lines);
+    // The register's PLUs and offers, kept sorted by code (numeric codes in
+    // numeric order): what a PLU or offer send leaves (each record by its
+    // code) and what the dump read "&M<first>:<last>" sends back as "C08"
+    // lines, in code order. Records as a read gives them: fields each
+    // followed by ":".
+    void SetArticles(const std::vector<std::string>& records);
+    std::vector<std::string> Articles() const;
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
@@ -90,6 +97,7 @@ private:
     std::map<std::string, std::vector<std::string>> received_;
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;
+    std::map<std::string, std::string> articles_;  // by code right-aligned in 13
     std::vector<std::string> commands_;
     std::string historyStart_;
     int polls_ = 0;

@@ -81,6 +81,10 @@ struct Options {
     int gapMs = 30;                // quiet time after each write before the next answer
     double replyWait = 1.0;        // how long an answer frame waits for the program's reply
     int maxResends = 10;           // resends of one answer after NAKs
+    // The line's speed in baud (10 bits a character): the register takes in
+    // what the program writes no faster than the line carries it (raw
+    // frames of a bulk transfer arrive at line speed). 0: at once.
+    int lineBaud = 0;
     std::function<void(const std::string&)> log;  // one line per event, when set
 };
 
@@ -174,6 +178,8 @@ private:
     std::vector<std::shared_ptr<Handler>> handlers_;
     Faults faults_;
     PcStream stream_;
+    std::string paced_;      // read from the program, not yet carried by the line
+    double lineAt_ = 0;      // when the line has carried what was taken so far
     std::deque<Outgoing> outbox_;
     int awaiting_ = -1;          // index of the station whose answer waits for a reply
     double awaitUntil_ = 0;
