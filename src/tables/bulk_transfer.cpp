@@ -76,12 +76,12 @@ struct Wire {
         const size_t frame = payload + (LinkState.bAddressed ? 6 : 5);
         endsAt = std::max(endsAt, Now()) + frame / rate;
     }
-    // Waits until the line has carried everything (the user interface runs).
-    void Drain() const {
+    // Waits until the port has handed everything to the line (the user
+    // interface runs meanwhile).
+    void Flush() const {
         platform::SerialPort* port = CurrentPort();
         const double limit = Now() + 60.0;
-        while (!LinkState.AbortRequest && Now() < limit &&
-               (Now() < endsAt || (port && port->OutBufferCount() > 0))) {
+        while (port && !LinkState.AbortRequest && Now() < limit && port->OutBufferCount() > 0) {
             CurrentShell().DoEvents();
             WaitInput(1);
         }
@@ -105,8 +105,12 @@ void BuildBroadList() {
     }
 }
 
+// Calls f for each selected register (each still taking part, with
+// okOnly); the open register is the current one again afterwards: the
+// stream is encoded for it.
 template <class F>
 void ForSelected(F f, bool okOnly) {
+    Talk back;
     for (int i = 0; i < 16; ++i) {
         BroadRec& b = Bulk.BroadList[static_cast<size_t>(i)];
         if (b.selected && (!okOnly || b.ok)) f(i, b);
@@ -161,13 +165,24 @@ bool Greet() {
 
 // The register's answer to the query: the number of records it holds, or -1
 // when no "B99" answer came within the bulk time-out.
-int32_t ReadCount() {
-    const double deadline = Now() + LinkState.sngTOBulk;
+int32_t ReadCount(double lineFreeAt) {
+    const double deadline = std::max(Now(), lineFreeAt) + LinkState.sngTOBulk;
+    double lastEnq = -1;
     while (!LinkState.AbortRequest && !(Now() > deadline)) {
-        if (LinkState.bAddressed) SendEnq();
         CurrentShell().DoEvents();
         if (!InputPending()) {
-            WaitInput(LinkState.bAddressed ? 10 : 2);
+            // In addressed mode the register speaks when asked; input is
+            // looked at first, so an answer on its way is never taken for
+            // another's by the next enquiry.
+            // The first enquiry follows the data on the line; it is repeated
+            // only once the line has carried everything.
+            if (LinkState.bAddressed &&
+                (lastEnq < 0 || (Now() >= lineFreeAt && Now() - lastEnq >= 0.02))) {
+                SendEnq();
+                lastEnq = Now();
+            } else {
+                WaitInput(2);
+            }
             continue;
         }
         if (ReadFrame() != 0 || !RxFrameChecksumOk()) continue;
@@ -186,13 +201,15 @@ int32_t ReadCount() {
 // then told the count the stream goes on from. True when the stream went
 // back (the cycle is to be repeated). A register that keeps the stream
 // going back more than kMaxRewinds times without progress is dropped.
-bool QueryCycle(int32_t& k, int32_t (*back)(int32_t), int& rewinds) {
+bool QueryCycle(Wire& wire, int32_t& k, int32_t (*back)(int32_t), int& rewinds) {
     bool rewound = false;
+    wire.Flush();
     SendRawFrame("?");
+    wire.Sent(1);
     ForSelected(
         [&](int i, BroadRec& b) {
             Talk::To(i);
-            const int32_t count = ReadCount();
+            const int32_t count = ReadCount(wire.endsAt);
             if (count < 0) {
                 b.ok = False;
                 return;
@@ -313,10 +330,9 @@ void StreamPLUs() {
             if (queried) break;
             // The end: the last query, then go on only when the stream went back.
             CurrentShell().DoEvents();
-            wire.Drain();
             queried = true;
             bool again = false;
-            while (QueryCycle(k, &PLUBack, rewinds)) again = true;
+            while (QueryCycle(wire, k, &PLUBack, rewinds)) again = true;
             if (!again) break;
             pos = k < static_cast<int32_t>(sent.size()) ? sent[static_cast<size_t>(k)] : first;
             queried = false;
@@ -353,10 +369,9 @@ void StreamPLUs() {
         }
         if (k % kQueryEvery == 0) {
             CurrentShell().DoEvents();
-            wire.Drain();
             queried = true;
             bool again = false;
-            while (QueryCycle(k, &PLUBack, rewinds)) again = true;
+            while (QueryCycle(wire, k, &PLUBack, rewinds)) again = true;
             if (again) {
                 pos = k < static_cast<int32_t>(sent.size()) ? sent[static_cast<size_t>(k)] : first;
                 queried = false;
@@ -390,9 +405,8 @@ void StreamIcons() {
             wire.Sent(row.size());
         }
         if (LinkState.AbortRequest || AnyOk() == 0) return;
-        wire.Drain();
         int32_t k = r;
-        if (!QueryCycle(k, &IconBack, rewinds)) return;
+        if (!QueryCycle(wire, k, &IconBack, rewinds)) return;
         // Somebody fell behind: every row again, up to kIconRepeats times.
         if (AnyOk() == 0) return;
     }

@@ -176,9 +176,6 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
             rec.P220Eb = std::to_string(eb);  // "####0": no leading zeros, left-aligned
         else if (!num(rec.P220Eb, f11[10]))
             return false;
-    } else {
-        rec.P220Ea = "0";
-        rec.P220Eb = "0";
     }
     return true;
 }

@@ -66,6 +66,21 @@ bool BulkReceiver::OnFrame(Register& reg, const PcUnit& unit) {
     return true;
 }
 
+void BulkReceiver::Answer(Register& reg) {
+    queryPending_ = false;
+    char count[16];
+    std::snprintf(count, sizeof count, "%05d", static_cast<int>(rows_.size()) % 100000);
+    Register mine(reg.Owner(), station_);
+    mine.Send(std::string("B99:") + count);
+}
+
+bool BulkReceiver::OnEnq(Register& reg, const PcUnit&) {
+    if (reg.Station() != station_) return false;
+    std::lock_guard<std::mutex> lock(mu_);
+    if (queryPending_) Answer(reg);
+    return false;
+}
+
 bool BulkReceiver::OnRawFrame(Register& reg, const PcUnit& unit) {
     // Raw frames go to every register on the line at once.
     std::lock_guard<std::mutex> lock(mu_);
@@ -78,10 +93,8 @@ bool BulkReceiver::OnRawFrame(Register& reg, const PcUnit& unit) {
     }
     if (p == "?") {
         ++queries_;
-        char count[16];
-        std::snprintf(count, sizeof count, "%05d", static_cast<int>(rows_.size()) % 100000);
-        Register mine(reg.Owner(), station_);
-        mine.Send(std::string("B99:") + count);
+        queryPending_ = true;
+        if (!reg.Addressed()) Answer(reg);
         return false;
     }
     ++arrived_;

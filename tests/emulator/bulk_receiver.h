@@ -2,7 +2,8 @@
 // A register's side of the bulk raw transfers (PLUs and logo rows): after a
 // command that announces one ("#z" for PLUs, "#u" for the logo), it keeps
 // every raw frame as the next record, answers the raw "?" with "B99:" and
-// the count of records it holds in five digits, and takes the number frame
+// the count of records it holds in five digits (in addressed mode when the
+// program's enquiry for it comes), and takes the number frame
 // that follows ("k;") as the count the program goes on from: records past k
 // are dropped, so that the program's rewind sends them again. The raw "*"
 // ends the transfer.
@@ -34,8 +35,10 @@ public:
 
     bool OnFrame(Register& reg, const PcUnit& unit) override;
     bool OnRawFrame(Register& reg, const PcUnit& unit) override;
+    bool OnEnq(Register& reg, const PcUnit& unit) override;
 
 private:
+    void Answer(Register& reg);
     const int station_;
     mutable std::mutex mu_;
     bool active_ = false;
@@ -44,6 +47,7 @@ private:
     std::vector<std::string> rows_;
     int arrived_ = 0;
     int queries_ = 0;
+    bool queryPending_ = false;  // addressed mode: "?" came, the enquiry not yet
     std::vector<int> numbers_;
     int loseCount_ = 0, loseAfter_ = 0, lost_ = 0;
 };
