@@ -40,7 +40,11 @@ bool BulkReceiver::OnFrame(Register& reg, const PcUnit& unit) {
     if (reg.Station() != station_) return false;
     std::lock_guard<std::mutex> lock(mu_);
     const std::string& p = unit.payload;
-    if (p.compare(0, 2, "0;") == 0) {
+    // After a query the number frame comes ("0;" too, which is not a command
+    // then).
+    const bool number = active_ && awaitingNumber_ && p.size() >= 2 && p.back() == ';' &&
+                        p.find_first_not_of("0123456789") == p.size() - 1;
+    if (!number && p.compare(0, 2, "0;") == 0) {
         // A command: it announces a bulk transfer when it carries "#z" or "#u".
         for (const char* token : {"#z", "#u"}) {
             const size_t at = p.find(std::string(";") + token);
@@ -53,14 +57,14 @@ bool BulkReceiver::OnFrame(Register& reg, const PcUnit& unit) {
                 queries_ = 0;
                 numbers_.clear();
                 lost_ = 0;
+                reg.Owner().ExpectRawFrames(true);
             }
         }
         return false;  // the register's own handler records the command
     }
-    if (!active_ || p.empty() || p.back() != ';') return false;
-    const std::string digits = p.substr(0, p.size() - 1);
-    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.empty()) return false;
-    const size_t k = std::stoul(digits);
+    if (!number) return false;
+    awaitingNumber_ = false;
+    const size_t k = std::stoul(p.substr(0, p.size() - 1));
     numbers_.push_back(static_cast<int>(k));
     if (rows_.size() > k) rows_.resize(k);
     return true;
@@ -89,11 +93,13 @@ bool BulkReceiver::OnRawFrame(Register& reg, const PcUnit& unit) {
     if (p == "*") {
         active_ = false;
         ended_ = true;
+        reg.Owner().ExpectRawFrames(false);
         return false;
     }
     if (p == "?") {
         ++queries_;
         queryPending_ = true;
+        awaitingNumber_ = true;
         if (!reg.Addressed()) Answer(reg);
         return false;
     }

@@ -47,7 +47,8 @@ private:
     std::vector<std::string> rows_;
     int arrived_ = 0;
     int queries_ = 0;
-    bool queryPending_ = false;  // addressed mode: "?" came, the enquiry not yet
+    bool queryPending_ = false;
+    bool awaitingNumber_ = false;  // a query was answered, its number frame not yet  // addressed mode: "?" came, the enquiry not yet
     std::vector<int> numbers_;
     int loseCount_ = 0, loseAfter_ = 0, lost_ = 0;
 };

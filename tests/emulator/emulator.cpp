@@ -101,6 +101,11 @@ void Emulator::AddHandler(std::shared_ptr<Handler> handler) {
     handlers_.push_back(std::move(handler));
 }
 
+void Emulator::ExpectRawFrames(bool on) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    stream_.PreferRaw(on);
+}
+
 void Emulator::SetFaults(const Faults& faults) {
     std::lock_guard<std::recursive_mutex> lock(mu_);
     faults_ = faults;

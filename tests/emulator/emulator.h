@@ -102,6 +102,8 @@ public:
     const Options& GetOptions() const { return options_; }
 
     void AddHandler(std::shared_ptr<Handler> handler);
+    // A bulk transfer is under way: see PcStream::PreferRaw.
+    void ExpectRawFrames(bool on);
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
 

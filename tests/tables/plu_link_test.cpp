@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/cassa_conf.h"
+#include "editors/setup/logo.h"
 #include "emulator/bulk_receiver.h"
 #include "link/builders_tables.h"
 #include "link/timer_fixture.h"
@@ -59,6 +60,28 @@ protected:
         registers.clear();
         receivers.clear();
         for (auto& e : CassaList) e.bConnected = False;
+    }
+    // An emulator whose stations each have a bulk receiver ahead of the
+    // register (the number frames are the receiver's).
+    void StartBulkLine(bool addressed, std::vector<int> stations, const emu::RegisterConfig& config) {
+        emu::Options options;
+        options.addressed = addressed;
+        options.stations = stations;
+        options.gapMs = 2;
+        emulator = std::make_unique<emu::Emulator>(options);
+        line.Attach(emulator.get());
+        SetPortFactory([this](int n) { return std::make_unique<timertest::CountedPort>(n, line); });
+        for (int station : stations) {
+            receivers.push_back(std::make_shared<emu::BulkReceiver>(station));
+            emulator->AddHandler(receivers.back());
+        }
+        for (int station : stations) {
+            registers.push_back(std::make_shared<emu::CashRegister>(station, config));
+            emulator->AddHandler(registers.back());
+        }
+        std::string error;
+        ASSERT_TRUE(emulator->Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
     }
     std::vector<std::shared_ptr<emu::BulkReceiver>> receivers;
 };
@@ -131,24 +154,7 @@ TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     ConfigLevel.InitOffLine(11, "R023000");  // ZANDORE
     emu::RegisterConfig config;
     config.release = "R023000";
-    StartLine(true, {0, 1}, {config, config}, 2);
-    for (int station : {0, 1}) {
-        auto rx = std::make_shared<emu::BulkReceiver>(station);
-        receivers.push_back(rx);
-    }
-    // The bulk receivers go first: the number frames are theirs.
-    emu::Options options;
-    options.addressed = true;
-    options.stations = {0, 1};
-    options.gapMs = 2;
-    emulator->Stop();
-    emulator = std::make_unique<emu::Emulator>(options);
-    line.Attach(emulator.get());
-    for (auto& rx : receivers) emulator->AddHandler(rx);
-    for (auto& reg : registers) emulator->AddHandler(reg);
-    std::string error;
-    ASSERT_TRUE(emulator->Start(&error)) << error;
-    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+    StartBulkLine(true, {0, 1}, config);
     receivers[1]->FallBehind(50, 120);
 
     Define(0, 0, true);
@@ -204,6 +210,49 @@ TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     EXPECT_EQ(errors.substr(0, 7), "E <06> ");
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
     EXPECT_TRUE(ErrorTexts().size() == 1) << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
+}
+
+TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {
+    ConfigLevel.InitOffLine(3, "R023000");  // DRAVO57: 288 x 144, rows of 36 bytes
+    emu::RegisterConfig config;
+    config.release = "R023000";
+    StartBulkLine(false, {0}, config);
+    receivers[0]->FallBehind(5, 100);  // the whole logo goes again
+    Define(0, 0, false);
+    ASSERT_TRUE(NextCash(true));
+    // A bitmap of 288 x 144 whose every row differs: row y has dots 0..y.
+    std::string pixels;
+    for (int y = 143; y >= 0; --y) {
+        std::string row(36, '\xFF');
+        for (int x = 0; x <= y; ++x) row[static_cast<size_t>(x / 8)] &= static_cast<char>(~(0x80 >> (x % 8)));
+        pixels += row;
+    }
+    auto le = [](uint32_t v, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return out;
+    };
+    const std::string bmp = "BM" + le(62 + 5184, 4) + le(0, 4) + le(62, 4) + le(40, 4) + le(288, 4) +
+                            le(144, 4) + le(1, 2) + le(1, 2) + le(0, 4) + le(5184, 4) + le(0, 16) +
+                            le(0, 4) + le(0xFFFFFF, 4) + pixels;
+    Logo.strIconBmp = dir.file("logo.bmp");
+    WriteAll(Logo.strIconBmp, bmp);
+    InitBitmap();
+    ASSERT_TRUE(ConvBitmap());
+    const std::string bin = ReadAll(Bulk.strBitmapFile);
+    ASSERT_EQ(bin.size(), 144u * 36);
+
+    ASSERT_TRUE(SendIcons());
+    ASSERT_TRUE(RunToIdle(60));
+    const auto rows = receivers[0]->Rows();
+    ASSERT_EQ(rows.size(), 144u) << receivers[0]->NumberFrames().size() << " " << receivers[0]->Queries() << " " << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
+    for (size_t r = 0; r < rows.size(); ++r) ASSERT_EQ(rows[r], bin.substr(r * 36, 36)) << r << " " << ::testing::PrintToString(receivers[0]->NumberFrames()) << receivers[0]->Queries();
+    EXPECT_EQ(rows[0], std::string(1, '\x01') + std::string(35, '\0'));
+    EXPECT_EQ(receivers[0]->NumberFrames(), (std::vector<int>{0, 144}));  // behind once, then whole
+    const auto commands = registers[0]->Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "*2;+4;#u144;"), commands.end());
+    EXPECT_FALSE(LinkState.bSendIco);
+    EXPECT_TRUE(ErrorTexts().empty());
 }
 
 }  // namespace
