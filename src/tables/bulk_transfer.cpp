@@ -47,8 +47,9 @@ bool IsModel(std::initializer_list<const char*> models) {
 double LineRate() {
     platform::SerialPort* port = CurrentPort();
     if (!port) return 0;
-    const int baud = std::atoi(port->Settings().c_str());
-    return baud > 0 ? baud / 10.0 : 0;
+    platform::SerialSettings settings;
+    if (!platform::ParseSerialSettings(port->Settings(), settings) || settings.baud <= 0) return 0;
+    return settings.baud / 10.0;
 }
 
 // The register a transfer talks to: its folder stays the open one (one line,
