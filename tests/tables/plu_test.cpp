@@ -11,6 +11,7 @@
 #include "tables/plu.h"
 #include "tables/plu_checks.h"
 #include "tables/plu_import.h"
+#include "tables/plu_transfer.h"
 #include "transfer_fixture.h"
 
 using namespace transfertest;
@@ -270,6 +271,35 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].substr(0, 7), "E <01> ");
     EXPECT_EQ(lines[1].substr(lines[1].size() - 7), " line 2");
+}
+
+TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
+    ConfigLevel.InitOffLine(1, "V014057");  // LX4100: P220D in sign form
+    WriteAll(CashFile("PLU.txt"), Plu("1"));
+    WriteAll(CashFile("C08.txt"), "5:100:1:STALE:0:0:0:9:\r\n");  // an earlier dump's
+    // Two dumps awaited: PLUs, then offers.
+    Transfer.nC08Pending = 2;
+    ReqState.nFileC08 = kFileOpenNext;
+    Line("*");  // the PLU dump brought nothing: the old C08.txt is not imported
+    EXPECT_EQ(DataC08(), 0);
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
+    EXPECT_EQ(ReqState.nFileC08, kFileOpenNext);  // the offer dump starts a new file
+    for (const char* l : {"999999990005:0:1:OFFER 5:0:3:0:9:", "42:1500:3:ART:-7:0:12:9:"}) {
+        Line(l);
+        EXPECT_EQ(DataC08(), -1);
+    }
+    Line("*");
+    EXPECT_EQ(DataC08(), 0);
+    EXPECT_EQ(Transfer.nC08Pending, 0);
+    EXPECT_EQ(ReqState.nFileC08, kFileDone);
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")),
+              "           42000001500003ART" + Blanks(27) + "-007000000000000129000" + "00000" + "00000\r\n");
+    EXPECT_EQ(ReadAll(CashFile("Offerte.txt")).substr(0, 13), " 999999990005");
+    EXPECT_EQ(Acks(), 4);
+    // Lines after the last dump are only acknowledged.
+    Line("7:1:1:X:0:0:0:9:");
+    EXPECT_EQ(DataC08(), -1);
+    EXPECT_EQ(Acks(), 5);
 }
 
 }  // namespace
