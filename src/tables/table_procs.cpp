@@ -10,6 +10,7 @@
 #include "tables/multiple_functions_transfer.h"
 #include "tables/operators_transfer.h"
 #include "tables/payments_transfer.h"
+#include "tables/plu_transfer.h"
 
 void RegisterTableProcs() {
     RegisterCustomerProcs();
@@ -49,4 +50,9 @@ void RegisterTableProcs() {
     RegisterDataProc("70", &DataConfScoMag2);
     RegisterAnsProc("52", &AnsBollino);
     RegisterDataProc("52", &DataBollino);
+    RegisterAnsProc("81", &AnsPLU);
+    RegisterAnsProc("84", &AnsOff);
+    RegisterAnsProc("78", &AnsConfPLU);
+    RegisterDataProc("78", &DataConfPLU);
+    RegisterDataProc("08", &DataC08);
 }

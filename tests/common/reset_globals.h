@@ -24,6 +24,7 @@
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 #include "tables/cards.h"
+#include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
@@ -54,6 +55,7 @@ inline void ResetGlobals() {
     Transfer = TransferGlobals{};
     tables::TableFiles = tables::TableFileGlobals{};
     PLUFiles = PLUFilesGlobals{};
+    Bulk = BulkGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
     ShellState = ShellGlobals{};

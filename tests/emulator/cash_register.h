@@ -79,6 +79,13 @@ public:
     // a read ("&I<first>:<last>") sends those in the range.
     void SetCustomers(const std::vector<std::string>& records);
     std::vector<std::string> Customers() const;
+    // The register's PLUs and offers, kept sorted by code (numeric codes in
+    // numeric order): what a PLU or offer send leaves (each record by its
+    // code) and what the dump read "&M<first>:<last>" sends back as "C08"
+    // lines, in code order. Records as a read gives them: fields each
+    // followed by ":".
+    void SetArticles(const std::vector<std::string>& records);
+    std::vector<std::string> Articles() const;
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
@@ -116,6 +123,7 @@ private:
     bool KeepsCustomers(const TableInfo* t) const {
         return t && t->name == "customers" && !config_.model.empty();
     }
+    std::map<std::string, std::string> articles_;  // by code right-aligned in 13
     std::vector<std::string> commands_;
     std::string historyStart_;
     int polls_ = 0;

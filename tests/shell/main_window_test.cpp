@@ -88,8 +88,9 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
         for (QAction* item : a->menu()->actions())
             if (!item->isSeparator()) menus.push_back(item->text().toStdString());
     }
-    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "E&xit", "&Link",
-                                               "Serial &trace...", "&Connection test"}));
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "&Bulk programming...",
+                                               "E&xit", "&Link", "Serial &trace...",
+                                               "&Connection test"}));
     main.tmrMain()->stop();
 }
 
