@@ -1,5 +1,7 @@
 #include "platform/fake_serial.h"
 
+#include "platform/settings.h"
+
 namespace platform {
 
 std::string FakeSerialPort::Written() const {
@@ -7,6 +9,8 @@ std::string FakeSerialPort::Written() const {
     for (const auto& w : writes_) all += w;
     return all;
 }
+
+std::string FakeSerialPort::Device() const { return open_ ? PortDevice(commPort_) : ""; }
 
 bool FakeSerialPort::SetCommPort(int n) {
     if (open_) return Fail("the port number cannot change while the port is open");
@@ -26,8 +30,9 @@ bool FakeSerialPort::SetSettings(const std::string& settings) {
 bool FakeSerialPort::SetPortOpen(bool open) {
     if (open == open_) return open ? Fail("the port is already open") : true;
     if (open) {
-        if (failOpen_) return Fail(failReason_);
+        if (failOpen_) return Fail("cannot open the device: " + failReason_, failReason_);
         open_ = true;
+        lost_ = false;
         ++opens_;
         input_.clear();
         stuckBytes_ = 0;
@@ -35,6 +40,7 @@ bool FakeSerialPort::SetPortOpen(bool open) {
         return true;
     }
     open_ = false;
+    lost_ = false;
     ++closes_;
     return true;
 }
@@ -47,12 +53,13 @@ bool FakeSerialPort::SetHandshaking(int mode) {
 
 std::string FakeSerialPort::Input() {
     std::string out;
-    out.swap(input_);
+    if (!lost_) out.swap(input_);
     return out;
 }
 
 bool FakeSerialPort::Output(const std::string& bytes) {
     if (!open_) return Fail("the port is not open");
+    if (lost_) return false;
     writes_.push_back(bytes);
     if (stuck_) stuckBytes_ += bytes.size();
     if (responder_) input_ += responder_(bytes);

@@ -21,9 +21,17 @@ public:
     void SetResponder(std::function<std::string(const std::string&)> responder) {
         responder_ = std::move(responder);
     }
-    void SetFailOpen(bool fail, const std::string& reason = "cannot open the device") {
+    // Opening fails, with the system's reason given.
+    void SetFailOpen(bool fail, const std::string& reason = "No such file or directory") {
         failOpen_ = fail;
         failReason_ = reason;
+    }
+    // The device goes away while open (an adapter pulled): nothing passes any
+    // more until the port is closed; opening it again brings it back.
+    void SetLost(const std::string& reason = "Input/output error") {
+        if (!open_) return;
+        lost_ = true;
+        Fail("the device does not answer any more", reason);
     }
     void SetCarrier(bool cd) { carrier_ = cd; }
     // The device has no modem lines: CDHolding and SetDTREnable fail while open.
@@ -42,13 +50,14 @@ public:
     // --- SerialPort ---
     int CommPort() const override { return commPort_; }
     bool SetCommPort(int n) override;
+    std::string Device() const override;  // PortDevice(n) while open
     std::string Settings() const override { return settings_; }
     bool SetSettings(const std::string& settings) override;
     bool PortOpen() const override { return open_; }
     bool SetPortOpen(bool open) override;
     int Handshaking() const override { return handshaking_; }
     bool SetHandshaking(int mode) override;
-    int InBufferCount() override { return static_cast<int>(input_.size()); }
+    int InBufferCount() override { return lost_ ? 0 : static_cast<int>(input_.size()); }
     void SetInBufferCount(int count) override {
         if (count == 0) input_.clear();
     }
@@ -63,12 +72,15 @@ public:
     bool SetDTREnable(bool enable) override;
     int Tag() const override { return tag_; }
     void SetTag(int tag) override { tag_ = tag; }
-    bool WaitInput(int) override { return !input_.empty(); }
+    bool WaitInput(int) override { return !lost_ && !input_.empty(); }
+    bool DeviceLost() override { return lost_; }
     std::string LastError() const override { return error_; }
+    std::string LastReason() const override { return reason_; }
 
 private:
-    bool Fail(const std::string& what) {
+    bool Fail(const std::string& what, const std::string& reason = "") {
         error_ = what;
+        reason_ = reason;
         return false;
     }
 
@@ -81,6 +93,7 @@ private:
     bool carrier_ = false;
     bool noModemLines_ = false;
     bool failOpen_ = false;
+    bool lost_ = false;
     std::string failReason_;
     bool stuck_ = false;
     size_t stuckBytes_ = 0;
@@ -91,6 +104,7 @@ private:
     std::vector<std::string> writes_;
     std::vector<bool> dtrHistory_;
     std::string error_;
+    std::string reason_;
 };
 
 }  // namespace platform

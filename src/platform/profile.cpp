@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace platform {
@@ -117,8 +118,16 @@ struct Profile {
     std::vector<Line> lines;
 };
 
+// The file of the open ProfileBatch, held in memory until it is committed.
+struct BatchFile {
+    Profile profile;
+    bool changed = false;
+};
+std::unique_ptr<BatchFile> batchFile;
+
 // A line ends at CR LF, at a CR alone or at an LF alone.
 Profile Load(const char* file) {
+    if (batchFile && ResolvePath(file) == batchFile->profile.path) return batchFile->profile;
     Profile p;
     p.path = ResolvePath(file);
     std::string bytes;
@@ -151,6 +160,11 @@ Profile Load(const char* file) {
 // Writes the lines back; a line without an ending (the file's last line, as
 // it was found) gets CR LF, so that nothing written after it joins it.
 bool Save(const Profile& p) {
+    if (batchFile && p.path == batchFile->profile.path) {
+        batchFile->profile = p;
+        batchFile->changed = true;
+        return true;
+    }
     std::string bytes;
     for (const Line& l : p.lines) bytes += l.text + (l.ending.empty() ? "\r\n" : l.ending);
     return WriteFile(p.path, bytes);
@@ -454,6 +468,27 @@ std::vector<std::pair<std::string, std::string>> ProfileSection(const std::strin
         }
     }
     return out;
+}
+
+// ---------------------------------------------------------------------------
+// ProfileBatch
+
+ProfileBatch::ProfileBatch(const std::string& file) {
+    if (batchFile) return;  // one at a time: this one writes through
+    Profile p = Load(file.c_str());
+    batchFile = std::make_unique<BatchFile>(BatchFile{std::move(p), false});
+    open_ = true;
+}
+
+ProfileBatch::~ProfileBatch() {
+    if (open_) batchFile.reset();
+}
+
+bool ProfileBatch::Commit() {
+    if (!open_) return true;
+    open_ = false;
+    std::unique_ptr<BatchFile> b = std::move(batchFile);
+    return !b->changed || Save(b->profile);
 }
 
 // ---------------------------------------------------------------------------

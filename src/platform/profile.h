@@ -85,6 +85,28 @@ bool DeleteProfileKey(const std::string& section, const std::string& key, const 
 std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
                                                                 const std::string& file);
 
+// Gathers the writes to one profile file into one replacement of the file.
+// While a batch is open, the functions above read and write that file's lines
+// in memory, by the same rules as always; Commit then writes the file once,
+// through a temporary file and a rename, when a write changed it. Until
+// then, and when Commit fails, the file on disk is as it was. One batch at a
+// time; a batch ends with Commit or when it goes out of scope.
+class ProfileBatch {
+public:
+    explicit ProfileBatch(const std::string& file);
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+    // Writes the file when a write changed it; true when it is written or
+    // there was nothing to write. False, with errno set, when it cannot be
+    // written. Writes after Commit go to the file directly.
+    bool Commit();
+
+private:
+    bool open_ = false;
+};
+
 // Reads many keys of one file without reading the file again for every key:
 // the file is read once, on first use, and each section is indexed when it is
 // first asked for. A value comes out as GetPrivateProfileStringA gives it (the

@@ -71,6 +71,13 @@ std::string UsageLine() {
            "[/b:BAUD] [/t:0|1] [/a:STATION] [/c:FILE[|MODE]] [/w:MODE]";
 }
 
+std::string CmdLineErrorLine() {
+    const std::string what = Batch.strBadOption.empty()
+                                 ? std::string("no request code (/r:CODE)")
+                                 : "\"" + Batch.strBadOption + "\" not understood";
+    return "ecrprog: " + what + "; " + UsageLine();
+}
+
 bool ParseCmdLine() {
     SerLog.bSerLogData = true;
     SerLog.bSerLogErr = true;
@@ -80,19 +87,24 @@ bool ParseCmdLine() {
     Batch = fresh;
     Core.strReqCode.clear();
     Core.strCashMask.clear();
+    // The option that does not parse is kept for the usage line.
+    auto Refuse = [](const std::string& option) {
+        Batch.strBadOption = option;
+        return false;
+    };
 
     for (const std::string& option : Batch.args) {
-        if (option.size() < 3 || option[0] != '/' || !IsSeparator(option[2])) return false;
+        if (option.size() < 3 || option[0] != '/' || !IsSeparator(option[2])) return Refuse(option);
         const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(option[1])));
         const std::string value = option.substr(3);
         int16_t n = 0;
         switch (letter) {
             case 'r':
-                if (value.empty()) return false;
+                if (value.empty()) return Refuse(option);
                 Core.strReqCode = value;
                 break;
             case 'f':
-                if (value.empty()) return false;
+                if (value.empty()) return Refuse(option);
                 Batch.strSetupFile = value;
                 Core.strReqArg = value;
                 Core.strReqArgGiven = value;
@@ -100,38 +112,38 @@ bool ParseCmdLine() {
             case 'e':
                 if (value.empty() || value.size() > kMaxCash ||
                     value.find_first_not_of("01") != std::string::npos)
-                    return false;
+                    return Refuse(option);
                 Core.strCashMask = value;
                 break;
             case 's':
-                if (!ParseNumber(value, 0, 1, n)) return false;
+                if (!ParseNumber(value, 0, 1, n)) return Refuse(option);
                 Core.bSortImport = n == 1;
                 break;
             case 'l':
-                if (!ParseNumber(value, 1, 12, Batch.nModel)) return false;
+                if (!ParseNumber(value, 1, 12, Batch.nModel)) return Refuse(option);
                 break;
             case 'p':
-                if (!ParseNumber(value, 1, kMaxCash, Batch.nPort)) return false;
+                if (!ParseNumber(value, 1, kMaxCash, Batch.nPort)) return Refuse(option);
                 break;
             case 'b':
-                if (!ParseNumber(value, 1, 3, Batch.nBaud)) return false;
+                if (!ParseNumber(value, 1, 3, Batch.nBaud)) return Refuse(option);
                 break;
             case 't':
-                if (!ParseNumber(value, 0, 1, Batch.nLinkType)) return false;
+                if (!ParseNumber(value, 0, 1, Batch.nLinkType)) return Refuse(option);
                 break;
             case 'a':
-                if (!ParseNumber(value, 0, kMaxCash - 1, Batch.nStation)) return false;
+                if (!ParseNumber(value, 0, kMaxCash - 1, Batch.nStation)) return Refuse(option);
                 break;
             case 'c':
-                if (value.empty()) return false;
+                if (value.empty()) return Refuse(option);
                 Batch.strHelloCopy = value;
                 break;
             case 'w':
-                if (!ParseNumber(value, 0, 2, n)) return false;
+                if (!ParseNumber(value, 0, 2, n)) return Refuse(option);
                 Core.nWindowMode = n;
                 break;
             default:
-                return false;
+                return Refuse(option);
         }
     }
     return !Core.strReqCode.empty();
@@ -194,6 +206,32 @@ void LoadConfig() {
     }
     Batch.bListLoaded = true;
     MainTimer.bRichiestePending = -1;
+}
+
+std::string BatchNothingToDo() {
+    const std::string config = ConfigIniPath();
+    std::string text;
+    int16_t err = 0;
+    if (!platform::FileExists(config)) {
+        // Without config.ini the language file is not known either.
+        text = GetText("Log", "noconfig");
+        if (text.empty()) text = "No config.ini in the base folder; nothing was done:";
+        err = kErrFile;
+    } else if (Batch.Richieste.empty()) {
+        text = GetText("Log", "norequests");
+        err = 3;
+    } else {
+        bool any = false;
+        for (int i = 0; i < kMaxCash; ++i)
+            any = any || (CassaList[i].bDefined && CassaList[i].bEnabled);
+        if (any) return "";
+        text = GetText("Log", "noregister");
+        err = kErrCashEntry;
+    }
+    text += " " + config;
+    WriteMsgLog(text);
+    LogErr(err);
+    return text;
 }
 
 namespace {

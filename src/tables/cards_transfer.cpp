@@ -23,16 +23,6 @@ namespace {
 
 constexpr size_t kCardFields = 9;
 
-// A text of a card as it goes on the wire, and as a received one is kept:
-// the field separator and control bytes become blanks.
-std::string CardText(std::string text) {
-    for (char& c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == ':' || u < 32 || u == 127) c = ' ';
-    }
-    return text;
-}
-
 // At least three digits ("005"); a longer number whole.
 std::string Digits3(int32_t value) {
     std::string digits = std::to_string(value < 0 ? -int64_t(value) : int64_t(value));
@@ -59,7 +49,7 @@ std::string OpeCardFields() {
     std::string answer = Digits3(NumValue(OpeCard.strCodice)) + ":" +
                          Digits3(NumValue(OpeCard.strCodice2));
     for (int k = 1; k <= 6; ++k) answer += ":" + std::to_string(OpeCard.aP322[k]);
-    return answer + ":" + CardText(OpeCard.strData);
+    return answer + ":" + WireText(OpeCard.strData);
 }
 
 std::string CamCardFields() {
@@ -69,7 +59,7 @@ std::string CamCardFields() {
                          std::to_string(CamCard.nArticoli) + ":" +
                          std::to_string(CamCard.nVendite);
     for (int k = 1; k <= 3; ++k) answer += ":" + std::to_string(CamCard.aExtra[k]);
-    return answer + ":" + CardText(CamCard.strData);
+    return answer + ":" + WireText(CamCard.strData);
 }
 
 // One card read: its line fills the card record and marks it valid for the
@@ -112,10 +102,10 @@ std::string AnsCamCard() { return CardAnswer(ReqState.bWrCamCard, CamCardFields)
 int16_t DataOpeCard() {
     return CardData(ReqState.bRdOpeCard, OpeCard.bValid, "OpeCard",
                     [](const std::vector<std::string>& f) {
-                        OpeCard.strCodice = CardText(f[0]);
-                        OpeCard.strCodice2 = CardText(f[1]);
+                        OpeCard.strCodice = WireText(f[0]);
+                        OpeCard.strCodice2 = WireText(f[1]);
                         for (int k = 1; k <= 6; ++k) OpeCard.aP322[k] = Clamp16(NumValue(f[1 + k]));
-                        OpeCard.strData = CardText(f[8]);
+                        OpeCard.strData = WireText(f[8]);
                         OpeCard.strNome.clear();
                     });
 }
@@ -123,13 +113,13 @@ int16_t DataOpeCard() {
 int16_t DataCamCard() {
     return CardData(ReqState.bRdCamCard, CamCard.bValid, "CamCard",
                     [](const std::vector<std::string>& f) {
-                        CamCard.strNumero = CardText(f[0]);
-                        CamCard.strChiave = CardText(f[1]);
+                        CamCard.strNumero = WireText(f[0]);
+                        CamCard.strChiave = WireText(f[1]);
                         CamCard.nClienti = NumValue(f[2]);
                         CamCard.nArticoli = NumValue(f[3]);
                         CamCard.nVendite = NumValue(f[4]);
                         for (int k = 1; k <= 3; ++k)
                             CamCard.aExtra[k] = Clamp16(NumValue(f[4 + k]));
-                        CamCard.strData = CardText(f[8]);
+                        CamCard.strData = WireText(f[8]);
                     });
 }

@@ -16,7 +16,6 @@
 #include "tables/read_edits.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
-#include "tables/wire_text.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ int16_t LinesPerMessage() {
     return n < 1 ? 1 : (n > IconTextRec::kLines ? IconTextRec::kLines : n);
 }
 
-std::string Wire(std::string_view text) { return tables::TrimBlanks(tables::CleanWireText(text)); }
+std::string Wire(std::string_view text) { return tables::TrimBlanks(WireText(text)); }
 
 // The send cannot go on: "*" without counting it done, so the command fails
 // by its answer time-out.
@@ -101,8 +100,8 @@ int16_t DataTestoIcone() {
         return RefuseEditedLine(Edits);
     IconTextRec rec;
     tables::SetRecordBytes(rec, Edits.Get(msg));
-    rec.Line[line - 1] = tables::CleanWireText(f[2]);
-    rec.icon = tables::CleanWireText(f[3]);
+    rec.Line[line - 1] = WireText(f[2]);
+    rec.icon = WireText(f[3]);
     rec.number.PutLeftNum(msg);
     rec.end.Set();
     Edits.Put(msg, tables::RecordBytes(rec));

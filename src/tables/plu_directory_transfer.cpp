@@ -15,7 +15,6 @@
 #include "tables/plu_directory.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
-#include "tables/wire_text.h"
 
 namespace {
 
@@ -72,7 +71,7 @@ bool PutInPlace(const Directory& dir) {
 
 int16_t Refuse() {
     ReportTransferProblem(GetText("Log", "notstored") + " " + kDirPLUFile + ": " +
-                          tables::CleanWireText(AnswerRec.strAnsData));
+                          tables::BlankControls(AnswerRec.strAnsData));
     SendAck();
     return -1;
 }
@@ -97,7 +96,7 @@ std::string Abandon(uint16_t& word) {
 
 bool Free(const DirPLURec& rec) { return rec.code.Trim().empty(); }
 
-std::string Code(const DirPLURec& rec) { return tables::TrimBlanks(tables::CleanWireText(rec.code.str())); }
+std::string Code(const DirPLURec& rec) { return tables::TrimBlanks(WireText(rec.code.str())); }
 
 }  // namespace
 
@@ -196,7 +195,7 @@ int16_t DataDirPLU() {
     }
     std::vector<std::string> f;
     if (!CutLineFields(line, 2, f)) return Refuse();
-    const std::string code = tables::TrimBlanks(tables::CleanWireText(f[0]));
+    const std::string code = tables::TrimBlanks(WireText(f[0]));
     const int32_t slot = tables::NumValue(f[1]);
     if (slot < 1 || slot > Sizes.nMaxDirPLU ||
         static_cast<int>(code.size()) > decltype(DirPLURec::code)::kWidth ||

@@ -14,7 +14,6 @@
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
-#include "tables/wire_text.h"
 
 void ReadEdits::Touch() {
     const std::string path = tables::TablePath(fileName_);
@@ -87,7 +86,7 @@ int16_t CloseEditedRead(int16_t& pending, ReadEdits& edits) {
 
 int16_t RefuseEditedLine(const ReadEdits& edits) {
     ReportTransferProblem(GetText("Log", "notstored") + " " + edits.FileName() + ": " +
-                          tables::CleanWireText(AnswerRec.strAnsData));
+                          tables::BlankControls(AnswerRec.strAnsData));
     SendAck();
     return -1;
 }

@@ -3,6 +3,7 @@
 #include "link/dispatch.h"
 #include "tables/cards_transfer.h"
 #include "tables/currencies_transfer.h"
+#include "tables/customers_transfer.h"
 #include "tables/departments_transfer.h"
 #include "tables/discounts_transfer.h"
 #include "tables/groups_transfer.h"
@@ -13,8 +14,10 @@
 #include "tables/payments_transfer.h"
 #include "tables/plu_directory_transfer.h"
 #include "tables/price_weight_transfer.h"
+#include "tables/plu_transfer.h"
 
 void RegisterTableProcs() {
+    RegisterCustomerProcs();
     RegisterAnsProc("80", &AnsReparto);
     RegisterDataProc("07", &DataReparto);
     // Payment types, meal tickets, operators, waiters and their cards
@@ -64,4 +67,9 @@ void RegisterTableProcs() {
     RegisterDataProc("23", &DataDirPLU);
     RegisterAnsProc("68", &AnsPrzPeso);
     RegisterDataProc("68", &DataPrzPeso);
+    RegisterAnsProc("81", &AnsPLU);
+    RegisterAnsProc("84", &AnsOff);
+    RegisterAnsProc("78", &AnsConfPLU);
+    RegisterDataProc("78", &DataConfPLU);
+    RegisterDataProc("08", &DataC08);
 }

@@ -24,7 +24,9 @@
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 #include "tables/cards.h"
+#include "tables/bulk_transfer.h"
 #include "tables/plu.h"
+#include "tables/table_file.h"
 #include "tables/transfer.h"
 
 namespace testsupport {
@@ -35,6 +37,7 @@ inline void ResetGlobals() {
     Numbers = NumbersGlobals{};
     ConfigLevel = ConfigLevelClass{};
     CassaList = {};
+    CashListState = CashListGlobals{};
     udtCassaConf = CassaConfRec{};
     udtCassaConfSaved = CassaConfRec{};
     CassaFile = CassaFileValues{};
@@ -50,7 +53,9 @@ inline void ResetGlobals() {
     SerLog = SerLogGlobals{};
     Tx = TxCountersRec{};
     Transfer = TransferGlobals{};
+    tables::TableFiles = tables::TableFileGlobals{};
     PLUFiles = PLUFilesGlobals{};
+    Bulk = BulkGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
     ShellState = ShellGlobals{};

@@ -36,7 +36,7 @@ const std::vector<TableInfo>& KnownTables() {
         {"multiple functions", "*l", "56", "&H", "56"},
         {"discount option array", "*m", "57", "&T", "70", true},
         {"meal tickets", "*a", "58", "&a", "58", false, 3, 3},
-        {"customer groups", "*o", "59", "&b", "59"},
+        {"customer groups", "*o", "59", "&b", "59", false, 2, 2},
         {"statistic groups", "^i", "62", "^L", "62"},
         {"loyalty lines", "^f", "63", "^F", "71", false, 3, 3},
         {"loyalty subtotal", "^d", "64", "^D", "64", false, 9, 9},
@@ -94,6 +94,17 @@ size_t FieldCount(const std::string& record) {
     return n;
 }
 
+// The sort key of an article: its code right-aligned in 13 characters, so
+// that numeric codes sort numerically.
+std::string ArticleKey(const std::string& record) {
+    std::string code = record.substr(0, record.find(':'));
+    while (!code.empty() && code.front() == ' ') code.erase(0, 1);
+    while (!code.empty() && code.back() == ' ') code.pop_back();
+    return code.size() >= 13 ? code : std::string(13 - code.size(), ' ') + code;
+}
+
+bool IsArticleTable(const std::string& name) { return name == "plu" || name == "offers"; }
+
 std::string Word(int value) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%03d", value % 1000);
@@ -128,6 +139,29 @@ void CashRegister::SetReport(const std::string& token, std::vector<std::string> 
 void CashRegister::SetHistory(std::vector<std::pair<std::string, std::string>> lines) {
     std::lock_guard<std::mutex> lock(mu_);
     history_ = std::move(lines);
+}
+
+void CashRegister::SetCustomers(const std::vector<std::string>& records) {
+    std::lock_guard<std::mutex> lock(mu_);
+    customers_.Set(records);
+}
+
+std::vector<std::string> CashRegister::Customers() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return customers_.All();
+}
+
+void CashRegister::SetArticles(const std::vector<std::string>& records) {
+    std::lock_guard<std::mutex> lock(mu_);
+    articles_.clear();
+    for (const std::string& r : records) articles_[ArticleKey(r)] = r;
+}
+
+std::vector<std::string> CashRegister::Articles() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    std::vector<std::string> out;
+    for (const auto& [key, record] : articles_) out.push_back(record);
+    return out;
 }
 
 std::vector<std::string> CashRegister::Records(const std::string& table) const {
@@ -207,7 +241,13 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
             return true;
         }
         const int fields = config_.model == "LX4100" ? table_->fieldsLX4100 : table_->fields;
-        if (!config_.model.empty() && fields > 0 && FieldCount(p) != static_cast<size_t>(fields))
+        if (KeepsCustomers(table_)) {
+            if (customers_.Take(p, CustomerGeneration(config_.model, config_.release),
+                                config_.customerLevel))
+                incoming_.push_back(p);
+            else
+                refused_[table_->name].push_back(p);
+        } else if (!config_.model.empty() && fields > 0 && FieldCount(p) != static_cast<size_t>(fields))
             refused_[table_->name].push_back(p);
         else
             incoming_.push_back(p);
@@ -291,6 +331,20 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
     }
     if (mode != "+4") return;
     const bool cardReader = config_.model == "LX4100";
+    if (request.compare(0, 2, "&M") == 0) {
+        // The PLU and offer dump: every article whose code lies in the range.
+        const std::string range = request.substr(2);
+        const size_t colon = range.find(':');
+        const std::string first = ArticleKey(range.substr(0, colon) + ":");
+        const std::string last =
+            ArticleKey((colon == std::string::npos ? std::string() : range.substr(colon + 1)) + ":");
+        for (const auto& [key, record] : articles_)
+            if (key >= first && key <= last) lines_.push_back("C08:ZZZZ:ZZ:" + record);
+        lines_.push_back("C08:ZZZZ:ZZ:*");
+        mode_ = Mode::Lines;
+        NextLine(reg, true);
+        return;
+    }
     if (const TableInfo* t = FindTable(request, true, cardReader && data)) {
         table_ = t;
         incoming_.clear();
@@ -299,7 +353,12 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         NextRequest(reg, true);
     } else if (const TableInfo* r = FindTable(request, false, cardReader)) {
         table_ = r;
-        for (const std::string& rec : records_[r->name])
+        const std::vector<std::string> records =
+            KeepsCustomers(r) ? customers_.Lines(request,
+                                                 CustomerGeneration(config_.model, config_.release),
+                                                 config_.customerLevel)
+                              : records_[r->name];
+        for (const std::string& rec : records)
             lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:" + rec);
         lines_.push_back("C" + r->cCode + ":ZZZZ:ZZ:*");
         mode_ = Mode::Lines;
@@ -375,6 +434,9 @@ void CashRegister::Finish() {
         std::vector<std::string> stored;
         for (const std::string& r : incoming_) stored.push_back(r + ":");
         records_[table_->name] = stored;
+        // PLUs and offers join the register's sorted store, each by its code.
+        if (IsArticleTable(table_->name))
+            for (const std::string& r : stored) articles_[ArticleKey(r)] = r;
     }
     mode_ = Mode::Idle;
 }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "emulator/customers.h"
 #include "emulator/emulator.h"
 
 namespace emu {
@@ -57,6 +58,8 @@ struct RegisterConfig {
     // a record of a send with another number of fields than the model's
     // (TableInfo) is refused, not kept.
     std::string model;
+    // The protocol level of the customer records (0 or 1), with a model.
+    int customerLevel = 0;
 };
 
 class CashRegister : public Handler {
@@ -74,6 +77,18 @@ public:
     void SetReport(const std::string& token, std::vector<std::string> lines);
     // The receipt history: position ("0001:01") and text of every line.
     void SetHistory(std::vector<std::pair<std::string, std::string>> lines);
+    // With a model, the customers are kept by code in the form of the model's
+    // generation (emulator/customers.h): a send ("*M") adds or replaces them,
+    // a read ("&I<first>:<last>") sends those in the range.
+    void SetCustomers(const std::vector<std::string>& records);
+    std::vector<std::string> Customers() const;
+    // The register's PLUs and offers, kept sorted by code (numeric codes in
+    // numeric order): what a PLU or offer send leaves (each record by its
+    // code) and what the dump read "&M<first>:<last>" sends back as "C08"
+    // lines, in code order. Records as a read gives them: fields each
+    // followed by ":".
+    void SetArticles(const std::vector<std::string>& records);
+    std::vector<std::string> Articles() const;
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
@@ -107,6 +122,11 @@ private:
     std::map<std::string, std::vector<std::string>> refused_;
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;
+    CustomerArchive customers_;
+    bool KeepsCustomers(const TableInfo* t) const {
+        return t && t->name == "customers" && !config_.model.empty();
+    }
+    std::map<std::string, std::string> articles_;  // by code right-aligned in 13
     std::vector<std::string> commands_;
     std::string historyStart_;
     int polls_ = 0;

@@ -201,6 +201,15 @@ TEST_F(RequestListTest, NothingRunsAfterAFailedHandshakeAnAbortOrAnExit) {
     EXPECT_EQ(ErrorLines("003"), 0);
 }
 
+TEST_F(RequestListTest, AListPastSixteenBitsIsTakenWhole) {
+    Core.strLogErrFile.clear();
+    Batch.Richieste.assign(40000, BatchRequest{"??", ""});
+    Batch.Richieste.back() = {"HELLO", ""};
+    EXPECT_TRUE(ExecRequests());
+    EXPECT_EQ(MainTimer.bRichiestePending, 39999);
+    EXPECT_EQ(Texts.nRunFailures, 39999);
+}
+
 TEST_F(RequestListTest, AFailureCountsAlsoWithoutAnErrorLog) {
     Core.strLogErrFile.clear();
     ExecRequest("??", "");

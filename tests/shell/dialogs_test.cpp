@@ -37,13 +37,7 @@ protected:
         SetShell(nullptr);
         ShellTest::TearDown();
     }
-    static void Picture(QWidget* window, const char* name) {
-        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
-            window->show();
-            QCoreApplication::processEvents();
-            window->grab().save(QString("%1/%2.png").arg(out, name));
-        }
-    }
+    static void Picture(QWidget* window, const char* name) { shelltest::Picture(window, name); }
 };
 
 TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {

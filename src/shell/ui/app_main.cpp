@@ -10,6 +10,7 @@
 #include "core/texts.h"
 #include "core/ui/frmSplash.h"
 #include "shell/batch.h"
+#include "shell/cycle.h"
 #include "shell/startup.h"
 #include "shell/ui/frmMain.h"
 #include "shell/ui/qt_shell.h"
@@ -34,14 +35,21 @@ int RunBatch(int argc, char** argv) {
     Core.strCashDir = Core.strStartDir;
     if (!ParseCmdLine()) {
         // The error log's path isn't known yet: the line goes nowhere, the
-        // caller learns it from the exit status and the usage line.
+        // caller learns it from the exit status and the line that names the
+        // option not understood.
         LogErr(4);
-        std::cerr << UsageLine() << std::endl;
+        std::cerr << CmdLineErrorLine() << std::endl;
         return 2;
     }
     Core.bInteractive = false;
     InitBatch();
     LoadConfig();
+    const std::string nothing = BatchNothingToDo();
+    if (!nothing.empty()) {
+        std::cerr << "ecrprog: " << nothing << std::endl;
+        WriteSemFile();
+        return 1;
+    }
 
     ChoosePlatform();
     QApplication app(argc, argv);
@@ -60,6 +68,13 @@ int RunBatch(int argc, char** argv) {
 }
 
 int RunInteractive(int argc, char** argv) {
+    // Windows drawn offscreen would wait for a user who cannot see them.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        std::cerr << "ecrprog: no display to show the windows on (DISPLAY is not set); start it "
+                     "with a display, or unattended with a request (/r:CODE)"
+                  << std::endl;
+        return 1;
+    }
     Core.bInteractive = true;
     SetInteractivePaths();
     // Until a customer folder is chosen, notes go to the start folder's log.

@@ -36,6 +36,7 @@
 #include "shell/ui/frmDocument.h"
 #include "shell/ui/frmHello.h"
 #include "shell/ui/frmProgress.h"
+#include "shell/ui/frmProg.h"
 #include "shell/ui/frmService.h"
 #include "shell/wait_display.h"
 
@@ -185,6 +186,8 @@ void frmMain::BuildMenus() {
     mnuFile_->setObjectName("mnuFile");
     mnuService_ = mnuFile_->addAction(QString(), this, [this] { mnuService_Click(); });
     mnuService_->setObjectName("mnuService");
+    mnuGlobProg_ = mnuFile_->addAction(QString(), this, [this] { mnuGlobProg_Click(); });
+    mnuGlobProg_->setObjectName("mnuGlobProg");
     mnuFile_->addSeparator();
     mnuExit_ = mnuFile_->addAction(QString(), this, [this] { mnuExit_Click(); });
     mnuExit_->setObjectName("mnuExit");
@@ -205,6 +208,7 @@ void frmMain::SetTexts() {
 
     MenuCaption(mnuFile_->menuAction(), GetText("Menu", "file"));
     MenuCaption(mnuService_, GetText("Menu", "service"));
+    MenuCaption(mnuGlobProg_, GetText("Menu", "globprog"));
     MenuCaption(mnuExit_, GetText("Menu", "exit"));
     MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
     MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
@@ -247,6 +251,7 @@ void frmMain::ShowWait() {
 
 void frmMain::ClearShowWait(bool hide) {
     waitOn_ = false;
+    if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
     if (hide) {
         if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
         ShowMsg("", "");
@@ -322,5 +327,13 @@ void frmMain::mnuConnTest_Click() {
 }
 
 void frmMain::mnuService_Click() { CheckServicePsw(); }
+
+void frmMain::mnuGlobProg_Click() {
+    static frmProg* form = nullptr;  // one instance, created on first use
+    if (!form) form = new frmProg(this);
+    form->InitForm();
+    form->show();
+    form->raise();
+}
 
 void frmMain::mnuExit_Click() { close(); }

@@ -52,6 +52,7 @@ public:
     void mnuSerLog_Click();
     void mnuConnTest_Click();
     void mnuService_Click();
+    void mnuGlobProg_Click();
     void mnuExit_Click();
 
 protected:
@@ -79,6 +80,7 @@ private:
     QMenu* mnuFile_ = nullptr;
     QMenu* mnuLink_ = nullptr;
     QAction* mnuService_ = nullptr;
+    QAction* mnuGlobProg_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QAction* mnuSerLog_ = nullptr;
     QAction* mnuConnTest_ = nullptr;
