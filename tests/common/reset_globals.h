@@ -24,7 +24,9 @@
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 #include "tables/cards.h"
+#include "tables/history.h"
 #include "tables/plu.h"
+#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace testsupport {
@@ -53,6 +55,8 @@ inline void ResetGlobals() {
     PLUFiles = PLUFilesGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
+    Reports = ReportGlobals{};
+    History = HistoryGlobals{};
     ShellState = ShellGlobals{};
     Batch = BatchGlobals{};
     Cycle = CycleGlobals{};
