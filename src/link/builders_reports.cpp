@@ -305,6 +305,14 @@ bool RunReportBuilder(const std::string& code, const std::string& arg, bool& que
         queued = r.run();
         return true;
     }
+    if (code == "*c") {
+        const std::string range = TakeRange(arg);
+        const size_t colon = range.find(':');
+        queued = ReqRptClientG(range.empty() ? ClientGReportToken("1", kAllCodes)
+                                             : ClientGReportToken(range.substr(0, colon),
+                                                                  range.substr(colon + 1)));
+        return true;
+    }
     if (code == "*B" || code == "*K") {
         std::string range = TakeRange(arg);
         queued = ReqRptPLU(code, range);

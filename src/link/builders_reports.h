@@ -70,7 +70,8 @@ bool SendKeyCmd(const std::string& token);
 
 // ---- Batch requests -------------------------------------------------------------
 // Runs the builder whose request code is code: a report token ("*A" ...;
-// "*B" and "*K" take a code range "first:last" as argument), "#P" (the
+// "*B", "*K" and the customer-group report "*c" take a code range
+// "first:last" as argument), "#P" (the
 // argument, when given, receives a copy of the history at the end of the
 // run), "#Z", a reset ("#q", "#i", "#d") or a deletion ("#C", "#L", "#M",
 // "#N", "#F", "#l") with its range as argument ("#C" and "#L" with a PLU file

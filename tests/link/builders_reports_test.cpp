@@ -344,6 +344,8 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         {"*A", "", true, {"*2;+2;*A;#H;*3;"}, ""},
         {"*A", "out.rpt", true, {"*2;+2;*A;#H;*3;"}, "out.rpt"},
         {"*b", "", true, {"*2;+2;*b;#H;*3;"}, ""},
+        {"*c", "", true, {"*2;+2;*c1:999999999999;#H;*3;"}, ""},
+        {"*c", "100:200", true, {"*2;+2;*c100:200;#H;*3;"}, ""},
         {"*B", "10:20", true, {"*2;+2;*B10:20;#H;*3;"}, ""},
         {"*K", "day.rpt", true, {"*2;+2;*K1:999999999999;#H;*3;"}, "day.rpt"},
         {"#P", "hist.txt", true, {"*2;#P;#H;*3;"}, "hist.txt"},
