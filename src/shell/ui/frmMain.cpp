@@ -36,6 +36,7 @@
 #include "shell/ui/frmDocument.h"
 #include "shell/ui/frmHello.h"
 #include "shell/ui/frmProgress.h"
+#include "shell/ui/frmRapporti.h"
 #include "shell/ui/frmService.h"
 #include "shell/wait_display.h"
 
@@ -195,6 +196,11 @@ void frmMain::BuildMenus() {
     mnuSerLog_->setObjectName("mnuSerLog");
     mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
     mnuConnTest_->setObjectName("mnuConnTest");
+
+    mnuCassa_ = menuBar()->addMenu(QString());
+    mnuCassa_->setObjectName("mnuCassa");
+    mnuRapporti_ = mnuCassa_->addAction(QString(), this, [this] { mnuRapporti_Click(); });
+    mnuRapporti_->setObjectName("mnuRapporti");
 }
 
 void frmMain::SetTexts() {
@@ -209,6 +215,8 @@ void frmMain::SetTexts() {
     MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
     MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
     MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+    MenuCaption(mnuCassa_->menuAction(), GetText("Menu", "cassa"));
+    MenuCaption(mnuRapporti_, GetText("Menu", "rapporti"));
 }
 
 void frmMain::ShowTime() {
@@ -303,6 +311,7 @@ void frmMain::UnloadOtherWindows() {
     frmHello::Unload();
     Core.bHelloShown = false;
     frmProgress::Unload();
+    frmRapporti::Unload();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
 }
@@ -324,3 +333,5 @@ void frmMain::mnuConnTest_Click() {
 void frmMain::mnuService_Click() { CheckServicePsw(); }
 
 void frmMain::mnuExit_Click() { close(); }
+
+void frmMain::mnuRapporti_Click() { frmRapporti::ShowWindow(); }

@@ -53,6 +53,7 @@ public:
     void mnuConnTest_Click();
     void mnuService_Click();
     void mnuExit_Click();
+    void mnuRapporti_Click();
 
 protected:
     // The close request: the first one becomes an exit request that the
@@ -82,6 +83,8 @@ private:
     QAction* mnuExit_ = nullptr;
     QAction* mnuSerLog_ = nullptr;
     QAction* mnuConnTest_ = nullptr;
+    QMenu* mnuCassa_ = nullptr;
+    QAction* mnuRapporti_ = nullptr;
 };
 
 // The main window of the run (nullptr before it is created).
