@@ -1,7 +1,7 @@
 #pragma once
 // What the reports window does that is logic: the reports it offers, each
-// started as an operation of its own on the register chosen in the user
-// interface (and replayed for the further enabled registers), the receipt
+// started as an operation of its own that runs on every register enabled for
+// work in turn (each register's files land in its own folder), the receipt
 // history with its size limit and start mode, and the daily closure.
 #include <cstdint>
 #include <string>
@@ -21,14 +21,15 @@ const std::vector<ReportEntry>& ReportEntries();
 inline constexpr int kCustomerCodeWidth = 12;
 std::string AllCustomersUpTo();
 
-// Starts report `index` on the register chosen in the user interface; the
+// Starts report `index` (the register chosen in the user interface must be
+// enabled for work); the
 // customer-group report takes the customer code range, the PLU reports the
 // code range (proposed to the range window, updated with the choice). False
 // when nothing was queued (the register not enabled, the report not kept by
 // the register, the range window cancelled).
 bool StartReport(size_t index, const std::string& cliFrom, const std::string& cliTo,
                  std::string& pluRange);
-// The receipt history and the daily closure, on the chosen register.
+// The receipt history and the daily closure, likewise.
 bool StartHistory();
 bool StartClosure();
 // The path of a report's file, or of Storico.txt or Chiusura.txt, in the

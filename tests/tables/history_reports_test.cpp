@@ -252,10 +252,21 @@ TEST_F(HistoryTest, AReportCutShortOrMalformedLeavesThePreviousReport) {
     EXPECT_TRUE(platform::FileExists(CashFile("Reparti.rpt")));
     EXPECT_EQ(ReadAll(CashFile("Reparti.rpt")), "");
 
+    // A work file that cannot be made: said, a failure of the run, and the
+    // previous report kept.
+    ASSERT_TRUE(platform::MakeDir(CashFile("Reparti.rpt.part")));
+    ReqState.nRptReparti = kFileOpenNext;
+    shell->errors.clear();
+    EXPECT_EQ(Feed("C02:ZZZZ:ZZ:new"), 0);
+    EXPECT_EQ(Feed("C02:ZZZZ:ZZ:*"), 0);
+    EXPECT_EQ(ReadAll(CashFile("Reparti.rpt")), "");
+    EXPECT_EQ(ErrorLines(std::to_string(1000 + kErrFile).substr(1)), 1);
+    EXPECT_EQ(shell->errors.size(), 1u);
+
     // A report not asked for makes no file.
     EXPECT_EQ(Feed("C19:ZZZZ:ZZ:X"), 0);
     EXPECT_FALSE(platform::FileExists(CashFile("Valute.rpt")));
-    EXPECT_EQ(Acks(), 5);
+    EXPECT_EQ(Acks(), 7);
 }
 
 }  // namespace

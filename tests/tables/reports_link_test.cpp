@@ -14,6 +14,7 @@
 #include "link/builders_tables.h"
 #include "link/timer_fixture.h"
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "shell/shell_state.h"
 #include "tables/history.h"
 #include "tables/reports.h"
@@ -313,6 +314,31 @@ TEST_F(ReportsLinkTest, EveryReportLandsInItsFile) {
         EXPECT_EQ(ErrorLog(), "");
         Close();
     }
+}
+
+TEST_F(ReportsLinkTest, TwoRegistersInAddressedModeEachGetTheirOwnReportAndHistory) {
+    ConfigLevel.InitOffLine(1, "V014057");  // LX4100
+    StartLine(true, {0, 1}, {}, 2);
+    Define(0, 0, true);
+    Define(1, 1, true);
+    for (int station : {0, 1}) {
+        const std::string s = std::to_string(station);
+        registers[station]->SetReport("*A", {"departments of " + s});
+        registers[station]->SetHistory({{"000" + s + ":01", "sale at " + s}});
+    }
+    Run(ReqRptReparti);
+    Run(ReqStorico);
+    for (int station : {0, 1}) {
+        SCOPED_TRACE(station);
+        const std::string s = std::to_string(station);
+        const std::string folder = "Cassa" + std::to_string(station + 1) + "/";
+        EXPECT_EQ(ReadAll(dir.file(folder + "Reparti.rpt")), "departments of " + s + "\r\n");
+        EXPECT_EQ(ReadAll(dir.file(folder + "Storico.txt")),
+                  "C00:000" + s + ":01:sale at " + s + "\r\nC00:ZZZZ:ZZ:*\r\n");
+        EXPECT_EQ(platform::ProfileString("B90", "indi", "", dir.file(folder + "Cassa.txt")),
+                  "000" + s);
+    }
+    EXPECT_EQ(ErrorLog(), "");
 }
 
 }  // namespace
