@@ -170,7 +170,7 @@ void CashRegister::SeedOptions(const std::string& model) {
     // LX4100 keeps no P518 and P519: its record ends after P513.
     records_["register options"] = {lx ? "0:0:0:0:0:" : "0:0:0:128:0:0:0:"};
     records_["register options 2"] = {"::A:224:"};
-    records_["receipt options"] = {lx ? "52:2:20:" : "52:2:20:10:"};
+    records_["receipt options"] = {lx ? "52:2:20:" : "52:2:20:11:"};
     records_["receipt options 2"] = {lx ? "35:196:0:" : "16:192:32:"};
     records_["operator options"] = {"0:4:"};
     records_["operator options 2"] = {"000:0:00000:"};

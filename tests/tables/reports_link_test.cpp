@@ -124,6 +124,19 @@ TEST_F(ReportsLinkTest, EveryOptionGroupWrittenAndReadBackLeavesCassaTxtTheSame)
         SCOPED_TRACE(m.key);
         Open(m);
         const bool lx = m.number == 1;
+        // What the register keeps before anything is written: its records
+        // have the fields of its model (LX4100's register options end after
+        // P513, its receipt options have no P033).
+        CassaConf.P518 = "kept";
+        ASSERT_TRUE(SaveCassa());
+        Run(ReqGlbCassa);
+        Run(ReqScontrino);
+        EXPECT_EQ(CassaConf.P030, 52);
+        EXPECT_EQ(CassaConf.P033, lx ? 10 : 11);  // LX4100: its default, untouched
+        EXPECT_EQ(CassaConf.P518, lx ? "kept" : "0");
+        EXPECT_EQ(CassaConf.P510, lx ? 0 : 128);
+        EXPECT_TRUE(shell_.errors.empty());
+
         ConfigLevel.ServiceMode(true);  // the line parameters travel too
         Distinct();
         ASSERT_TRUE(SaveCassa());
