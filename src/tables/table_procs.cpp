@@ -11,6 +11,7 @@
 #include "tables/operators_transfer.h"
 #include "tables/payments_transfer.h"
 #include "tables/plu_transfer.h"
+#include "tables/report_procs.h"
 
 void RegisterTableProcs() {
     RegisterCustomerProcs();
@@ -55,4 +56,5 @@ void RegisterTableProcs() {
     RegisterAnsProc("78", &AnsConfPLU);
     RegisterDataProc("78", &DataConfPLU);
     RegisterDataProc("08", &DataC08);
+    RegisterReportProcs();
 }
