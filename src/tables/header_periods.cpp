@@ -65,13 +65,13 @@ std::string AnsIntScontrino() {
     const CassaConfRec& c = udtCassaConf;
     std::string record;
     switch (idx) {
-    case 0: record = "A:" + WireSafeText(c.P021[1]) + ":" + WireSafeText(c.P021[2]) + ":" +
-                     WireSafeText(c.P021[3]);
+    case 0: record = "A:" + WireText(c.P021[1]) + ":" + WireText(c.P021[2]) + ":" +
+                     WireText(c.P021[3]);
         break;
-    case 1: record = "B:" + WireSafeText(c.P021[4]) + ":" + WireSafeText(c.P021[5]) + ":" +
-                     WireSafeText(c.P021[6]);
+    case 1: record = "B:" + WireText(c.P021[4]) + ":" + WireText(c.P021[5]) + ":" +
+                     WireText(c.P021[6]);
         break;
-    default: record = "F:" + WireSafeText(c.P023[1]) + ":" + WireSafeText(c.P023[2]); break;
+    default: record = "F:" + WireText(c.P023[1]) + ":" + WireText(c.P023[2]); break;
     }
     ++idx;
     return record;
@@ -95,7 +95,7 @@ int16_t DataIntScontrino() {
     if (first && !CutLineFields(data, count + 1, f)) {
         NoteTransferProblem(GetText("Log", "notstored") + " " + data);
     } else if (first) {
-        for (size_t i = 0; i < count; ++i) first[i] = WireSafeText(f[i + 1]);
+        for (size_t i = 0; i < count; ++i) first[i] = WireText(f[i + 1]);
     }
     SendAck();
     return True;
@@ -140,7 +140,7 @@ int16_t DataIconePeriodo() {
         return True;
     }
     auto date = [](const std::string& d) {
-        return WireSafeText(d.substr(0, 2) + "/" + d.substr(2, 2) + "/" + d.substr(4, 2));
+        return WireText(d.substr(0, 2) + "/" + d.substr(2, 2) + "/" + d.substr(4, 2));
     };
     CassaConfRec& c = udtCassaConf;
     c.P024[static_cast<size_t>(n)] = static_cast<int16_t>(icon);

@@ -170,7 +170,7 @@ std::string Answer(const std::vector<Field>& fields) {
             record += f.hidden && !ConfigLevel.ServiceMode() ? "999" : std::to_string(*f.num);
             break;
         case Kind::Text:
-        case Kind::Filled: record += WireSafeText(*f.text); break;
+        case Kind::Filled: record += WireText(*f.text); break;
         case Kind::Date: record += Two(*f.num) + Two(*f.month) + Two(*f.year); break;
         case Kind::Zero:
         case Kind::Skip: record += "0"; break;
@@ -210,9 +210,9 @@ void Take(const Field& f, const std::string& field, std::vector<Change>& changes
         if (Number16(f.name, field, v)) changes.push_back({f.num, v});
         break;
     }
-    case Kind::Text: changes.push_back({nullptr, 0, f.text, WireSafeText(field)}); break;
+    case Kind::Text: changes.push_back({nullptr, 0, f.text, WireText(field)}); break;
     case Kind::Filled: {
-        const std::string t = WireSafeText(field);
+        const std::string t = WireText(field);
         if (static_cast<int>(t.size()) > f.width) {
             Refused(f.name, field);
             break;
@@ -296,15 +296,6 @@ void AddressedFromP911() {
 }
 
 }  // namespace
-
-std::string WireSafeText(const std::string& text) {
-    std::string out = text;
-    for (char& ch : out) {
-        const unsigned char u = static_cast<unsigned char>(ch);
-        if (ch == ':' || u < 32 || u == 127) ch = ' ';
-    }
-    return out;
-}
 
 std::string AnsComm() { return Answer(CommFields(false)); }
 std::string AnsOpGen() { return Answer(OpGenFields(false)); }

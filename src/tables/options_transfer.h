@@ -42,6 +42,3 @@ int16_t DataOpeCamCli();
 std::string AnsOpeCamCli2();
 int16_t DataOpeCamCli2();
 
-// A text as it may travel in a record: the field separator ":" and control
-// characters become blanks.
-std::string WireSafeText(const std::string& text);
