@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "customers/customer_files.h"
+#include "link/builders_reports.h"
 #include "link/builders_tables.h"
 #include "link/hello.h"
 #include "shell/batch.h"
@@ -168,6 +169,7 @@ bool ExecRequest(const std::string& code, const std::string& arg) {
     for (const ImportEntry& entry : kImports)
         if (code == entry.code) return RunImport(entry, arg);
     bool queued = false;
+    if (RunReportBuilder(code, arg, queued)) return queued;
     if (RunTableBuilder(code, arg, queued)) return queued;
     LogErr(3);
     return false;

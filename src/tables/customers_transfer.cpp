@@ -29,15 +29,11 @@ int16_t ClampBar(int64_t value) {
 int16_t ClientType() { return ConfigLevel.GetClientType(Core.nOpenCash); }
 int ProtoLevel() { return ConfigLevel.GetProtoLevel(Core.nOpenCash); }
 
-// A record's bytes with the field separator and control bytes turned into
-// blanks (the record end kept), so that no field can break a wire text.
-std::string WireSafe(std::string record) {
+// A record's bytes with its texts cleaned for the wire (the record end kept),
+// so that no field can break a wire text.
+std::string WireSafe(const std::string& record) {
     const size_t fields = record.size() >= 2 ? record.size() - 2 : record.size();
-    for (size_t i = 0; i < fields; ++i) {
-        const auto c = static_cast<unsigned char>(record[i]);
-        if (c == ':' || c < 32 || c == 127) record[i] = ' ';
-    }
-    return record;
+    return WireText(std::string_view(record).substr(0, fields)) + record.substr(fields);
 }
 
 void Problem(const std::string& key, const std::string& what) {

@@ -156,7 +156,7 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
         return true;
     };
     rec.code.PutRight(TrimBlanks(f[0]));
-    rec.P220C = WireSafe(f[3]);
+    rec.P220C = WireText(f[3]);
     if (!num(rec.P220A, f[1]) || !num(rec.P220B, f[2]) || !num(rec.P220D, f[4]) ||
         !num(rec.P220E, f[5]) || !num(rec.P220F, f[6]) || !num(rec.P220G, f[7]))
         return false;
@@ -182,13 +182,6 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
 
 }  // namespace
 
-std::string WireSafe(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c == ':' || static_cast<unsigned char>(c) < 32) c = ' ';
-    return out;
-}
-
 std::string RefusedLine(int16_t code, const std::string& recordText) {
     return "E <" + FormatNum(code, 2) + "> " + recordText;
 }
@@ -199,7 +192,7 @@ std::string PLUWireText(const PLURec& rec) {
     if (CassaConf.P212 >= 0 && descr.size() > static_cast<size_t>(CassaConf.P212))
         descr.resize(static_cast<size_t>(CassaConf.P212));
     std::string t = rec.code.Trim() + ":" + n(rec.P220A) + ":" + n(rec.P220B) + ":" +
-                    WireSafe(descr) + ":" + n(rec.P220D) + ":" + n(rec.P220E) + ":" + n(rec.P220F);
+                    WireText(descr) + ":" + n(rec.P220D) + ":" + n(rec.P220E) + ":" + n(rec.P220F);
     switch (ConfigLevel.GetPLUType(Core.nOpenCash)) {
     case 0:
     case 3: t += ":" + n(rec.P220G) + ":" + n(rec.P220H); break;

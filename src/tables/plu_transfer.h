@@ -32,6 +32,3 @@ void ImportC08();
 std::string PLUWireText(const PLURec& rec);
 // The error-list line of a refused record: "E <nn> " and the fields.
 std::string RefusedLine(int16_t code, const std::string& recordText);
-// A text for the wire or a file: the field separator ":" and control
-// characters become blanks.
-std::string WireSafe(const std::string& text);

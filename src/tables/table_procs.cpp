@@ -15,6 +15,7 @@
 #include "tables/plu_directory_transfer.h"
 #include "tables/price_weight_transfer.h"
 #include "tables/plu_transfer.h"
+#include "tables/report_procs.h"
 
 void RegisterTableProcs() {
     RegisterCustomerProcs();
@@ -72,4 +73,5 @@ void RegisterTableProcs() {
     RegisterAnsProc("78", &AnsConfPLU);
     RegisterDataProc("78", &DataConfPLU);
     RegisterDataProc("08", &DataC08);
+    RegisterReportProcs();
 }

@@ -27,6 +27,8 @@
 #include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/table_file.h"
+#include "tables/history.h"
+#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace testsupport {
@@ -58,6 +60,8 @@ inline void ResetGlobals() {
     Bulk = BulkGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
+    Reports = ReportGlobals{};
+    History = HistoryGlobals{};
     ShellState = ShellGlobals{};
     Batch = BatchGlobals{};
     Cycle = CycleGlobals{};

@@ -27,6 +27,9 @@ const std::vector<TableInfo>& KnownTables() {
         {"receipt options 2", "*r", "75", "&t", "27", true},
         {"general options", "*t", "76", "&u", "28", true},
         {"operator options 2", "*v", "77", "&v", "29", true},
+        // LX4100's third options token: the register asks for a plain
+        // acknowledgement.
+        {"operator options 3", "*d", "01", "", "", true},
         {"icon periods", "*N", "50", "&i", "50"},
         {"department groups", "*O", "51", "&p", "51"},
         {"stamps", "*Q", "52", "&r", "52"},
@@ -55,7 +58,7 @@ std::string ReportCode(const std::string& token) {
     static const std::map<std::string, std::string> codes = {
         {"*A", "02"}, {"*E", "03"}, {"*B", "04"}, {"*K", "04"}, {"*C", "05"},
         {"*D", "06"}, {"*w", "19"}, {"*h", "21"}, {"*f", "22"}, {"*R", "30"},
-        {"*S", "31"}, {"*g", "32"}, {"*u", "33"}, {"*b", "34"},
+        {"*S", "31"}, {"*g", "32"}, {"*u", "33"}, {"*b", "34"}, {"*c", "35"},
     };
     auto it = codes.find(token.substr(0, 2));
     return it == codes.end() ? std::string() : it->second;
@@ -104,6 +107,38 @@ std::string ArticleKey(const std::string& record) {
 }
 
 bool IsArticleTable(const std::string& name) { return name == "plu" || name == "offers"; }
+
+std::vector<std::string> Fields(const std::string& record) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        size_t colon = record.find(':', start);
+        out.push_back(record.substr(start, colon == std::string::npos ? std::string::npos
+                                                                      : colon - start));
+        if (colon == std::string::npos) return out;
+        start = colon + 1;
+    }
+}
+
+// The communication record as the register sends it on a read (20 fields
+// and the two extensions, the last field one the program never reads) from
+// the one it was sent (14 fields and the extensions). "999" in a line
+// parameter (P681S, P681C, P681F) leaves the register's own value.
+std::string CommReadRecord(const std::string& sent, const std::string& held) {
+    std::vector<std::string> in = Fields(sent);
+    std::vector<std::string> old = Fields(held);
+    auto keep = [&](size_t sentAt, size_t heldAt) {
+        if (sentAt < in.size() && in[sentAt] != "999") return in[sentAt];
+        return heldAt < old.size() && !old[heldAt].empty() ? old[heldAt] : std::string("1");
+    };
+    if (in.size() < 14) in.resize(14, "0");
+    std::string out;
+    for (size_t i = 0; i < 10; ++i) out += in[i] + ":";
+    out += keep(10, 10) + ":0:0:0:0:" + keep(13, 15) + ":0:0:" + in[11] + ":" + in[12] + ":";
+    if (in.size() > 14) out += in[14] + ":";
+    if (in.size() > 15) out += keep(15, 21) + ":";
+    return out + "0:";
+}
 
 std::string Word(int value) {
     char buf[8];
@@ -164,6 +199,33 @@ std::vector<std::string> CashRegister::Articles() const {
     return out;
 }
 
+void CashRegister::AddHistory(std::vector<std::pair<std::string, std::string>> lines) {
+    std::lock_guard<std::mutex> lock(mu_);
+    history_.insert(history_.end(), lines.begin(), lines.end());
+}
+
+void CashRegister::SetClosure(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mu_);
+    closure_ = text;
+}
+
+void CashRegister::SeedOptions(const std::string& model) {
+    std::lock_guard<std::mutex> lock(mu_);
+    const bool lx = model == "LX4100";
+    records_["communication"] = {"0:999:999:999:10:0:3:3:1:1:1:0:0:0:0:2:0:0:1:" +
+                                 std::string(lx ? "130" : "128") + ":0:"};
+    records_["general options"] = {"0:3:" + std::string(lx ? "0" : "32") +
+                                   ":0:1:0:0:0:0:0:224:0:0:010124:0:"};
+    records_["vat table"] = {lx ? "2200:1000:400:0:" : "2200:1000:400:0:500:"};
+    // LX4100 keeps no P518 and P519: its record ends after P513.
+    records_["register options"] = {lx ? "0:0:0:0:0:" : "0:0:0:128:0:0:0:"};
+    records_["register options 2"] = {"::A:224:"};
+    records_["receipt options"] = {lx ? "52:2:20:" : "52:2:20:11:"};
+    records_["receipt options 2"] = {lx ? "35:196:0:" : "16:192:32:"};
+    records_["operator options"] = {"0:4:"};
+    records_["operator options 2"] = {"000:0:00000:"};
+}
+
 std::vector<std::string> CashRegister::Records(const std::string& table) const {
     std::lock_guard<std::mutex> lock(mu_);
     auto it = records_.find(table);
@@ -190,6 +252,16 @@ std::vector<std::string> CashRegister::Commands() const {
 std::string CashRegister::HistoryStart() const {
     std::lock_guard<std::mutex> lock(mu_);
     return historyStart_;
+}
+
+int CashRegister::Closures() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return closures_;
+}
+
+std::string CashRegister::ClosureAnswer() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return closureAnswer_;
 }
 
 int CashRegister::Polls() const {
@@ -257,12 +329,24 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
             NextRequest(reg, false);
         return true;
     }
+    if (mode_ == Mode::Closure && !(command && p.size() > 2)) {
+        // The program's acknowledgement of the closure data.
+        closureAnswer_ = p;
+        mode_ = Mode::Idle;
+        return true;
+    }
     if (mode_ == Mode::HistoryStart && !(command && p.size() > 2)) {
-        // Where the program wants the history to start from.
+        // Where the program wants the history to start from: after the line
+        // of the position it names, or from the first line.
         historyStart_ = p;
         mode_ = Mode::Lines;
         lines_.clear();
-        for (const auto& [pos, text] : history_) lines_.push_back("C00:" + pos + ":" + text);
+        size_t first = 0;
+        const std::string position = p.substr(0, p.find(';'));
+        for (size_t i = 0; i < history_.size(); ++i)
+            if (history_[i].first == position) first = i + 1;
+        for (size_t i = first; i < history_.size(); ++i)
+            lines_.push_back("C00:" + history_[i].first + ":" + history_[i].second);
         lines_.push_back("C00:ZZZZ:ZZ:*");
         next_ = 0;
         NextLine(reg, true);
@@ -327,6 +411,15 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         lines_.push_back("C" + code + ":ZZZZ:ZZ:*");
         mode_ = Mode::Lines;
         NextLine(reg, true);
+        return;
+    }
+    if (mode == "+3" && request == "#Z") {
+        // The daily closure: the register asks at once for the acknowledgement
+        // of its closure data.
+        ++closures_;
+        closureAnswer_.clear();
+        mode_ = Mode::Closure;
+        reg.Send("B45:" + closure_);
         return;
     }
     if (mode != "+4") return;
@@ -433,6 +526,10 @@ void CashRegister::Finish() {
         received_[table_->name] = incoming_;
         std::vector<std::string> stored;
         for (const std::string& r : incoming_) stored.push_back(r + ":");
+        if (table_->name == "communication" && !incoming_.empty()) {
+            const auto& held = records_[table_->name];
+            stored = {CommReadRecord(incoming_.front(), held.empty() ? "" : held.front())};
+        }
         records_[table_->name] = stored;
         // PLUs and offers join the register's sorted store, each by its code.
         if (IsArticleTable(table_->name))

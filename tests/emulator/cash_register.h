@@ -89,6 +89,16 @@ public:
     // followed by ":".
     void SetArticles(const std::vector<std::string>& records);
     std::vector<std::string> Articles() const;
+    // More lines at the end of the history (the register keeps selling). A
+    // read sends the lines after the position the program answers to "B90"
+    // ("iiii:pp;#H;"), every line for "XXXX:XX;#H;" and "****:**;#H;".
+    void AddHistory(std::vector<std::pair<std::string, std::string>> lines);
+    // The data of the next daily closure ("*2;+3;#Z;*3;"): the register asks
+    // for the acknowledgement with "B45:" and this text.
+    void SetClosure(const std::string& text);
+    // The option groups as a register of the model keeps them before anything
+    // is written ("LX4100", "DRAVO57" ...): the records a read sends.
+    void SeedOptions(const std::string& model);
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
@@ -96,6 +106,8 @@ public:
     std::vector<std::string> Refused(const std::string& table) const;   // records the model refused
     std::vector<std::string> Commands() const;  // command texts after "0;", in order ("" included)
     std::string HistoryStart() const;           // the program's answer to "B90"
+    int Closures() const;                       // closures run
+    std::string ClosureAnswer() const;          // the program's answer to "B45"
     int Polls() const;
     int Hellos() const;  // hello answers sent
     bool Busy() const;   // a transfer is under way
@@ -106,7 +118,7 @@ public:
     bool OnAck(Register& reg) override;
 
 private:
-    enum class Mode { Idle, Sending, HistoryStart, Lines };
+    enum class Mode { Idle, Sending, HistoryStart, Lines, Closure };
     std::string HelloPayload() const;
     void StartCommand(Register& reg, const std::string& text);
     void NextRequest(Register& reg, bool first);
@@ -129,6 +141,9 @@ private:
     std::map<std::string, std::string> articles_;  // by code right-aligned in 13
     std::vector<std::string> commands_;
     std::string historyStart_;
+    std::string closure_ = "Z 0001:TOTAL 0,00";
+    std::string closureAnswer_;
+    int closures_ = 0;
     int polls_ = 0;
     int hellos_ = 0;
 

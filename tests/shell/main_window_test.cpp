@@ -90,7 +90,8 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
     }
     EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "&Bulk programming...",
                                                "E&xit", "&Link", "Serial &trace...",
-                                               "&Connection test"}));
+                                               "&Connection test", "&Register",
+                                               "&Reports, history and closure..."}));
     main.tmrMain()->stop();
 }
 

@@ -37,6 +37,7 @@
 #include "shell/ui/frmHello.h"
 #include "shell/ui/frmProgress.h"
 #include "shell/ui/frmProg.h"
+#include "shell/ui/frmRapporti.h"
 #include "shell/ui/frmService.h"
 #include "shell/wait_display.h"
 
@@ -198,6 +199,11 @@ void frmMain::BuildMenus() {
     mnuSerLog_->setObjectName("mnuSerLog");
     mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
     mnuConnTest_->setObjectName("mnuConnTest");
+
+    mnuCassa_ = menuBar()->addMenu(QString());
+    mnuCassa_->setObjectName("mnuCassa");
+    mnuRapporti_ = mnuCassa_->addAction(QString(), this, [this] { mnuRapporti_Click(); });
+    mnuRapporti_->setObjectName("mnuRapporti");
 }
 
 void frmMain::SetTexts() {
@@ -213,6 +219,8 @@ void frmMain::SetTexts() {
     MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
     MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
     MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+    MenuCaption(mnuCassa_->menuAction(), GetText("Menu", "cassa"));
+    MenuCaption(mnuRapporti_, GetText("Menu", "rapporti"));
 }
 
 void frmMain::ShowTime() {
@@ -308,6 +316,7 @@ void frmMain::UnloadOtherWindows() {
     frmHello::Unload();
     Core.bHelloShown = false;
     frmProgress::Unload();
+    frmRapporti::Unload();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
 }
@@ -337,3 +346,5 @@ void frmMain::mnuGlobProg_Click() {
 }
 
 void frmMain::mnuExit_Click() { close(); }
+
+void frmMain::mnuRapporti_Click() { frmRapporti::ShowWindow(); }

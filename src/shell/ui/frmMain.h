@@ -54,6 +54,7 @@ public:
     void mnuService_Click();
     void mnuGlobProg_Click();
     void mnuExit_Click();
+    void mnuRapporti_Click();
 
 protected:
     // The close request: the first one becomes an exit request that the
@@ -84,6 +85,8 @@ private:
     QAction* mnuExit_ = nullptr;
     QAction* mnuSerLog_ = nullptr;
     QAction* mnuConnTest_ = nullptr;
+    QMenu* mnuCassa_ = nullptr;
+    QAction* mnuRapporti_ = nullptr;
 };
 
 // The main window of the run (nullptr before it is created).
