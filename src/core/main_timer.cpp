@@ -3,7 +3,7 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/numbers.h"
-#include "core/pending_steps.h"
+#include "tables/bulk_transfer.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -40,6 +40,8 @@ void CommandOver(int16_t nextState) {
 // cycle. False then.
 bool StartQueued() {
     QueueTick();
+    // A bulk transfer's announcement goes out from state 4, as from state 0.
+    if (LinkState.nState == 1 && (LinkState.bSendPLU || LinkState.bSendIco)) LinkState.nState = 4;
     if (Core.bInteractive || LinkState.nState == 1 || !CmdQueuePending()) return true;
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
@@ -219,6 +221,16 @@ void StateBulk() {
         GestSendPLU();
     DecPending();
     CmdQueue.bQueueHold = false;
+    if (!Core.bInteractive) {
+        // A command-line run: the transfer was one request of the open
+        // register's list, which goes on after the usual pause.
+        LinkState.bSendIco = false;
+        LinkState.bSendPLU = false;
+        ClearCmdQueue();
+        LinkState.nState = 3;
+        MainTimer.sngStepTime = Now();
+        return;
+    }
     if (NextCash(false)) {
         // The same transfer for the next register.
         RestoreCmdQueue();

@@ -10,6 +10,9 @@ struct TableSizes {
     // Meal-ticket amounts: 34 tickets of 15 denominations on the models that
     // have them, none on the others.
     int16_t nMaxTicketAmount = 0;
+    // Slots of the customer circularity and of the price/weight codes: the
+    // same on every model that has them.
+    int16_t nMaxCirCli = 10, nMaxPrzPeso = 11;
 };
 
 extern TableSizes Sizes;

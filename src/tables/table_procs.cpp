@@ -3,14 +3,22 @@
 #include "link/dispatch.h"
 #include "tables/cards_transfer.h"
 #include "tables/currencies_transfer.h"
+#include "tables/customers_transfer.h"
 #include "tables/departments_transfer.h"
 #include "tables/discounts_transfer.h"
 #include "tables/groups_transfer.h"
+#include "tables/icon_texts_transfer.h"
+#include "tables/loyalty_transfer.h"
 #include "tables/multiple_functions_transfer.h"
 #include "tables/operators_transfer.h"
 #include "tables/payments_transfer.h"
+#include "tables/plu_directory_transfer.h"
+#include "tables/price_weight_transfer.h"
+#include "tables/plu_transfer.h"
+#include "tables/report_procs.h"
 
 void RegisterTableProcs() {
+    RegisterCustomerProcs();
     RegisterAnsProc("80", &AnsReparto);
     RegisterDataProc("07", &DataReparto);
     // Payment types, meal tickets, operators, waiters and their cards
@@ -47,4 +55,23 @@ void RegisterTableProcs() {
     RegisterDataProc("70", &DataConfScoMag2);
     RegisterAnsProc("52", &AnsBollino);
     RegisterDataProc("52", &DataBollino);
+    // Icon texts, loyalty tables, PLU directory and price/weight codes
+    RegisterAnsProc("54", &AnsTestoIcone);
+    RegisterDataProc("54", &DataTestoIcone);
+    RegisterAnsProc("67", &AnsRepFid);
+    RegisterDataProc("67", &DataRepFid);
+    RegisterAnsProc("64", &AnsSubFid);
+    RegisterDataProc("64", &DataSubFid);
+    RegisterAnsProc("63", &AnsCirCli);
+    RegisterDataProc("71", &DataCirCli);
+    RegisterAnsProc("71", &AnsDirPLU);
+    RegisterDataProc("23", &DataDirPLU);
+    RegisterAnsProc("68", &AnsPrzPeso);
+    RegisterDataProc("68", &DataPrzPeso);
+    RegisterAnsProc("81", &AnsPLU);
+    RegisterAnsProc("84", &AnsOff);
+    RegisterAnsProc("78", &AnsConfPLU);
+    RegisterDataProc("78", &DataConfPLU);
+    RegisterDataProc("08", &DataC08);
+    RegisterReportProcs();
 }

@@ -24,8 +24,11 @@
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 #include "tables/cards.h"
+#include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/table_file.h"
+#include "tables/history.h"
+#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace testsupport {
@@ -54,8 +57,11 @@ inline void ResetGlobals() {
     Transfer = TransferGlobals{};
     tables::TableFiles = tables::TableFileGlobals{};
     PLUFiles = PLUFilesGlobals{};
+    Bulk = BulkGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
+    Reports = ReportGlobals{};
+    History = HistoryGlobals{};
     ShellState = ShellGlobals{};
     Batch = BatchGlobals{};
     Cycle = CycleGlobals{};

@@ -101,6 +101,11 @@ void Emulator::AddHandler(std::shared_ptr<Handler> handler) {
     handlers_.push_back(std::move(handler));
 }
 
+void Emulator::ExpectRawFrames(bool on) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    stream_.PreferRaw(on);
+}
+
 void Emulator::SetFaults(const Faults& faults) {
     std::lock_guard<std::recursive_mutex> lock(mu_);
     faults_ = faults;
@@ -417,6 +422,18 @@ void Emulator::Run() {
         std::lock_guard<std::recursive_mutex> lock(mu_);
         if (stop_) return;
         const double now = Now();
+        if (options_.lineBaud > 0) {
+            // The line carries lineBaud / 10 characters a second: what has
+            // not arrived yet waits.
+            const double perSecond = options_.lineBaud / 10.0;
+            if (paced_.empty()) lineAt_ = std::max(lineAt_, now - 0.001);
+            paced_ += in;
+            const double due = std::floor((now - lineAt_) * perSecond);
+            const size_t take = due <= 0 ? 0 : std::min(paced_.size(), static_cast<size_t>(due));
+            in = paced_.substr(0, take);
+            paced_.erase(0, take);
+            lineAt_ += take / perSecond;
+        }
         stream_.Add(in, now);
         PcUnit unit;
         while (stream_.Next(unit, now)) Handle(unit, now);
@@ -434,6 +451,7 @@ void Emulator::Run() {
         if (faults_.noiseBytes != 0)
             waitMs = std::min(waitMs, static_cast<int>(std::clamp(
                                           std::ceil((nextNoiseAt_ - now) * 1000), 0.0, 5.0)));
+        if (!paced_.empty()) waitMs = std::min(waitMs, 1);
     }
 }
 

@@ -89,6 +89,10 @@ struct Options {
     int gapMs = 30;                // quiet time after each write before the next answer
     double replyWait = 1.0;        // how long an answer frame waits for the program's reply
     int maxResends = 10;           // resends of one answer after NAKs
+    // The line's speed in baud (10 bits a character): the register takes in
+    // what the program writes no faster than the line carries it (raw
+    // frames of a bulk transfer arrive at line speed). 0: at once.
+    int lineBaud = 0;
     std::function<void(const std::string&)> log;  // one line per event, when set
 };
 
@@ -106,6 +110,8 @@ public:
     const Options& GetOptions() const { return options_; }
 
     void AddHandler(std::shared_ptr<Handler> handler);
+    // A bulk transfer is under way: see PcStream::PreferRaw.
+    void ExpectRawFrames(bool on);
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
 
@@ -183,6 +189,8 @@ private:
     std::vector<std::shared_ptr<Handler>> handlers_;
     Faults faults_;
     PcStream stream_;
+    std::string paced_;      // read from the program, not yet carried by the line
+    double lineAt_ = 0;      // when the line has carried what was taken so far
     std::deque<Outgoing> outbox_;
     int awaiting_ = -1;          // index of the station whose answer waits for a reply
     double awaitUntil_ = 0;

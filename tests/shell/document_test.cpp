@@ -40,39 +40,22 @@ TEST(ProgressRange, RangeValueStepAndBusyMark) {
     EXPECT_EQ(bar.Maximum(), 10);
 }
 
-TEST(SortGrid, SortsByBothColumnsByCharacterCode) {
-    SortGrid grid;
-    grid.SetRows(1);
-    grid.Clear();
-    const std::pair<const char*, const char*> rows[] = {
-        {"B", "1"}, {"A", "2"}, {"a", "0"}, {"A", "1"}, {"\xC8", "0"}, {"12  ", "9"}, {"100 ", "8"}};
-    for (const auto& [key, number] : rows) {
-        int32_t last = grid.Rows() - 1;
-        grid.SetTextMatrix(last, 0, key);
-        grid.SetTextMatrix(last, 1, number);
-        grid.AddItem("");
-    }
-    EXPECT_EQ(grid.Rows(), 8);
-    grid.Row = 0;
-    grid.Col = 0;
-    grid.ColSel = 1;
-    grid.Sort(SortGrid::kSortStringAscending);
+TEST(SortBuffer, SortsByKeyThenRecordNumberByCharacterCode) {
+    SortBuffer buffer;
+    const std::pair<const char*, int32_t> rows[] = {
+        {"B", 1}, {"A", 20}, {"a", 0}, {"A", 3}, {"\xC8", 0}, {"12  ", 9}, {"100 ", 8}, {"", 5}};
+    for (const auto& [key, number] : rows) buffer.Add(key, number);
+    buffer.Sort();
     std::vector<std::string> order;
-    for (int32_t r = 0; r < grid.Rows(); ++r)
-        order.push_back(grid.TextMatrix(r, 0) + "/" + grid.TextMatrix(r, 1));
-    // The empty row first; "100 " before "12  "; upper case before lower
-    // case; a Windows-1252 letter above 127 last.
-    EXPECT_EQ(order, (std::vector<std::string>{"/", "100 /8", "12  /9", "A/1", "A/2", "B/1", "a/0",
+    for (size_t r = 0; r < buffer.Rows(); ++r)
+        order.push_back(std::string(buffer.Key(r)) + "/" + std::to_string(buffer.Number(r)));
+    // An empty key first; "100 " before "12  "; equal keys by record number
+    // (3 before 20, not as texts); upper case before lower case; a
+    // Windows-1252 letter above 127 last.
+    EXPECT_EQ(order, (std::vector<std::string>{"/5", "100 /8", "12  /9", "A/3", "A/20", "B/1", "a/0",
                                                "\xC8/0"}));
-
-    // Cells outside the table read empty and take no text.
-    EXPECT_EQ(grid.TextMatrix(8, 0), "");
-    EXPECT_EQ(grid.TextMatrix(0, 2), "");
-    grid.SetTextMatrix(-1, 0, "x");
-    grid.SetRows(1);
-    EXPECT_EQ(grid.Rows(), 1);
-    grid.Clear();
-    EXPECT_EQ(grid.TextMatrix(0, 0), "");
+    buffer.Clear();
+    EXPECT_EQ(buffer.Rows(), 0u);
 }
 
 TEST_F(ShellTest, TheStopRequestIsLogged) {

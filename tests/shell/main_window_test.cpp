@@ -88,8 +88,10 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
         for (QAction* item : a->menu()->actions())
             if (!item->isSeparator()) menus.push_back(item->text().toStdString());
     }
-    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "E&xit", "&Link",
-                                               "Serial &trace...", "&Connection test"}));
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "&Bulk programming...",
+                                               "E&xit", "&Link", "Serial &trace...",
+                                               "&Connection test", "&Register",
+                                               "&Reports, history and closure..."}));
     main.tmrMain()->stop();
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "link/builders_cards.h"
+#include "link/builders_reports.h"
 #include "link/builders_tables.h"
 #include "link/timer_fixture.h"
 #include "platform/files.h"

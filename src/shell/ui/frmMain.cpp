@@ -36,6 +36,8 @@
 #include "shell/ui/frmDocument.h"
 #include "shell/ui/frmHello.h"
 #include "shell/ui/frmProgress.h"
+#include "shell/ui/frmProg.h"
+#include "shell/ui/frmRapporti.h"
 #include "shell/ui/frmService.h"
 #include "shell/wait_display.h"
 
@@ -185,6 +187,8 @@ void frmMain::BuildMenus() {
     mnuFile_->setObjectName("mnuFile");
     mnuService_ = mnuFile_->addAction(QString(), this, [this] { mnuService_Click(); });
     mnuService_->setObjectName("mnuService");
+    mnuGlobProg_ = mnuFile_->addAction(QString(), this, [this] { mnuGlobProg_Click(); });
+    mnuGlobProg_->setObjectName("mnuGlobProg");
     mnuFile_->addSeparator();
     mnuExit_ = mnuFile_->addAction(QString(), this, [this] { mnuExit_Click(); });
     mnuExit_->setObjectName("mnuExit");
@@ -195,6 +199,11 @@ void frmMain::BuildMenus() {
     mnuSerLog_->setObjectName("mnuSerLog");
     mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
     mnuConnTest_->setObjectName("mnuConnTest");
+
+    mnuCassa_ = menuBar()->addMenu(QString());
+    mnuCassa_->setObjectName("mnuCassa");
+    mnuRapporti_ = mnuCassa_->addAction(QString(), this, [this] { mnuRapporti_Click(); });
+    mnuRapporti_->setObjectName("mnuRapporti");
 }
 
 void frmMain::SetTexts() {
@@ -205,10 +214,13 @@ void frmMain::SetTexts() {
 
     MenuCaption(mnuFile_->menuAction(), GetText("Menu", "file"));
     MenuCaption(mnuService_, GetText("Menu", "service"));
+    MenuCaption(mnuGlobProg_, GetText("Menu", "globprog"));
     MenuCaption(mnuExit_, GetText("Menu", "exit"));
     MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
     MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
     MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+    MenuCaption(mnuCassa_->menuAction(), GetText("Menu", "cassa"));
+    MenuCaption(mnuRapporti_, GetText("Menu", "rapporti"));
 }
 
 void frmMain::ShowTime() {
@@ -304,6 +316,7 @@ void frmMain::UnloadOtherWindows() {
     frmHello::Unload();
     Core.bHelloShown = false;
     frmProgress::Unload();
+    frmRapporti::Unload();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
 }
@@ -324,4 +337,14 @@ void frmMain::mnuConnTest_Click() {
 
 void frmMain::mnuService_Click() { CheckServicePsw(); }
 
+void frmMain::mnuGlobProg_Click() {
+    static frmProg* form = nullptr;  // one instance, created on first use
+    if (!form) form = new frmProg(this);
+    form->InitForm();
+    form->show();
+    form->raise();
+}
+
 void frmMain::mnuExit_Click() { close(); }
+
+void frmMain::mnuRapporti_Click() { frmRapporti::ShowWindow(); }
