@@ -7,7 +7,6 @@
 #include "common/fake_shell.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "editors/setup/meal_tickets.h"
 #include "platform/files.h"
 
 namespace {
@@ -82,20 +81,6 @@ TEST_F(FieldRulesTest, RatesNamesAndRanges) {
     EXPECT_EQ(shell->status, "Busy");
     Core.nOpenCash = 1;
     EXPECT_TRUE(fields::EditorFolderReady());
-}
-
-// After an earlier operation every register is done for its cycle; the
-// deletion starts a cycle of its own and reaches the chosen register.
-TEST_F(FieldRulesTest, TheMealTicketDeletionReachesTheRegisterAfterAnEarlierOperation) {
-    ConfigLevel.InitOffLine(11, "V014057");
-    testsupport::WriteAll(dir.file("config.ini"), "[Casse]\r\nC0=1|Front|||1|0|0|1\r\n");
-    LoadCasseConf();
-    CassaList[0].bConnected = True;  // done in the cycle of an earlier send
-    EXPECT_TRUE(SendMealTicketDeletion());
-    EXPECT_EQ(CmdQueue.entries[1].command, "*2;+4;#d6:39;*3;");
-    EXPECT_EQ(CmdQueue.entries[1].answers, 0);
-    EXPECT_FLOAT_EQ(CmdQueue.entries[1].time, 25.0f);
-    EXPECT_EQ(CmdQueue.saved[1].command, "*2;+4;#d6:39;*3;");
 }
 
 }  // namespace

@@ -131,10 +131,13 @@ TEST_F(PaymentTypesTest, MealTicketsTravelOnlyWithOptionP517D) {
     w->cmdLoad->click();
     EXPECT_EQ(w->cbxModPag->currentIndex(), -1);
     w->cmdSend->click();
+    // The deletion reaches the register after an operation that served it.
+    CassaList[0].bDone = True;
     w->cmdDelTicketData->click();
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&P;#H;*3;", "*2;+4;&a;#H;*3;", "*2;+4;*U;*3;",
                                                   "*2;+4;*a;*3;", "*2;+4;#d6:39;*3;"}));
     EXPECT_EQ(CmdQueue.entries[5].answers, 0);
+    EXPECT_FLOAT_EQ(CmdQueue.entries[5].time, 25.0f);
     EXPECT_TRUE(shell.questions.empty());
 }
 

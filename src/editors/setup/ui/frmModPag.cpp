@@ -11,12 +11,13 @@
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
+#include "core/main_timer.h"
 #include "core/numbers.h"
 #include "core/open_register.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
 #include "editors/setup/field_rules.h"
-#include "editors/setup/meal_tickets.h"
+#include "link/builders_reports.h"
 #include "link/builders_tables.h"
 
 frmModPag::frmModPag() : RecordEditor("cbxModPag", true, kModPagFile, GetModPag, SaveModPag) {
@@ -223,5 +224,9 @@ void frmModPag::Send() {
 }
 
 void frmModPag::cmdDelTicketData_Click() {
-    if (TestCashEnabled()) SendMealTicketDeletion();
+    if (!TestCashEnabled()) return;
+    // The deletion belongs to no operation under way: a cycle of its own, so
+    // that it reaches the chosen registers after any earlier operation.
+    ResetTimer();
+    SendAzzera("#d6:39");
 }
