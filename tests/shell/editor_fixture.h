@@ -26,11 +26,13 @@
 namespace editortest {
 
 // The program's shell, but its Yes/No questions are answered from a script
-// (Yes when it runs out) and its message boxes only noted.
+// (Yes when it runs out) and its message boxes only noted; with real set, the
+// questions are the program's own message boxes, only counted.
 class ScriptedShell : public QtShell {
 public:
     bool AskYesNo(const std::string& text, const std::string& title) override {
         questions.push_back(title + ": " + text);
+        if (real) return QtShell::AskYesNo(text, title);
         if (answers.empty()) return true;
         bool yes = answers.front();
         answers.pop_front();
@@ -39,6 +41,7 @@ public:
     void MsgBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + ": " + text);
     }
+    bool real = false;
     std::deque<bool> answers;
     std::vector<std::string> questions;
     std::vector<std::string> boxes;

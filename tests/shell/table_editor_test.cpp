@@ -3,7 +3,10 @@
 // change is kept, a refused record, Load and Send, the refresh after a read,
 // and an editor that may not touch another register's folder.
 #include <QComboBox>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 
 #include "core/numbers.h"
 #include "editor_fixture.h"
@@ -196,6 +199,35 @@ TEST_F(StampsTest, ALanguageFileWithoutTheButtonTextsHidesTheButtons) {
     frmBollini* w = Stamps();
     for (QPushButton* b : {w->cmdLoad, w->cmdSave, w->cmdSend}) EXPECT_FALSE(b->isVisible());
     EXPECT_TRUE(w->Label1[0]->isVisible());
+}
+
+// The program closed by the user with an edit not yet saved: the one
+// question, in the program's own message box, and the edit kept.
+TEST_F(StampsTest, ClosingTheProgramWithAnUnsavedEditAsksOnceAndLosesNothing) {
+    frmMain& main = Main();
+    frmBollini* w = Stamps();
+    Choose(w->cbxBollino, 1);
+    Type(w->txtP432[0], "5");
+    shell.real = true;
+    int boxes = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++boxes;
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    user.start(20);
+    Core.bAskOnExit = true;
+    main.tmrMain()->start();
+    main.close();
+    QElapsedTimer clock;
+    clock.start();
+    while (main.isVisible() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: The data have been changed. Save the changes?"});
+    EXPECT_EQ(Stamp(1), "10000000000000000000000000005000000000\r\n");
 }
 
 }  // namespace
