@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 
 #include "editor_fixture.h"
+#include "editors/setup/ui/frmModPag.h"
 
 namespace {
 
@@ -49,6 +50,15 @@ TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
             SCOPED_TRACE(std::string(lang) + " " + key);
             auto* editor = Open<EditorWindow>(key);
             ASSERT_NE(editor, nullptr);
+            // A record shown, as the user sees the editor at work.
+            auto* table = dynamic_cast<TableEditor*>(editor);
+            ASSERT_NE(table, nullptr);
+            if (auto* payments = dynamic_cast<frmModPag*>(editor)) {
+                Choose(payments->cbxModPag, 6);
+                Choose(payments->cbxTagliTicket, 1);
+            } else {
+                Choose(table->itemList, 1);
+            }
             QCoreApplication::processEvents();
             QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
             EXPECT_FALSE(frame->windowTitle().isEmpty());
