@@ -98,6 +98,7 @@ TEST_F(StampsTest, LeavingAnEditedStampAsksAndNoKeepsTheFile) {
     Type(w->txtP432[1], "-1");
     Choose(w->cbxBollino, 2);
     EXPECT_EQ(Status(), "Stamp 4-value not valid");
+    EXPECT_NE(Read("Shop/msg.log").find(" : Stamp 4-value not valid\r\n"), std::string::npos);
     EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
     EXPECT_EQ(w->CurItem(), 2);
     EXPECT_EQ(shell.questions.size(), 2u);
