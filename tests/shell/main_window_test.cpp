@@ -89,7 +89,8 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
             if (!item->isSeparator()) menus.push_back(item->text().toStdString());
     }
     EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "E&xit", "&Link",
-                                               "Serial &trace...", "&Connection test"}));
+                                               "Serial &trace...", "&Connection test",
+                                               "&Phone book..."}));
     main.tmrMain()->stop();
 }
 

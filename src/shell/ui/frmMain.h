@@ -82,6 +82,7 @@ private:
     QAction* mnuExit_ = nullptr;
     QAction* mnuSerLog_ = nullptr;
     QAction* mnuConnTest_ = nullptr;
+    QAction* mnuPhoneBook_ = nullptr;
 };
 
 // The main window of the run (nullptr before it is created).
