@@ -120,6 +120,8 @@ bool FakeModem::WaitInput(int ms) {
 }
 
 std::string FakeModem::Respond(const std::string& bytes) {
+    // A modem does not listen to a terminal that is not ready.
+    if (!DTREnable()) return "";
     if (online_) {
         if (bytes == "+") {
             if (++pluses_ < 3) return "";

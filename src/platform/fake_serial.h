@@ -115,7 +115,8 @@ private:
 // modem on line. On line, "+" written three times alone brings it back to
 // command mode ("OK"); what else is written goes to the party called
 // (`online`), whose answer is received. "ATH", DTR dropped or the port
-// closed hang up: the carrier goes down.
+// closed hang up: the carrier goes down. While DTR is down the modem does
+// not listen.
 struct FakeModemScript {
     std::string dialAnswer = "CONNECT 19200";  // empty: the modem says nothing, ever
     std::map<std::string, std::string> answers;  // command line -> answer (instead of "OK")

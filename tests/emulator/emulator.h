@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "emulator/modem_front.h"
 #include "emulator/pty.h"
 #include "emulator/wire.h"
 
@@ -90,6 +91,9 @@ struct Options {
     double replyWait = 1.0;        // how long an answer frame waits for the program's reply
     int maxResends = 10;           // resends of one answer after NAKs
     std::function<void(const std::string&)> log;  // one line per event, when set
+    // A modem in front of the registers (a register reached by phone): the
+    // registers hear and speak only while it is on line.
+    std::shared_ptr<ModemFront> modem;
 };
 
 class Emulator {
