@@ -82,10 +82,13 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
         line1->addWidget(w);
     line1->addStretch(1);
     auto* line2 = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1[13], txtCmdTimeout, chkKeyLock,
-                                                      chkHelloType})
-        line2->addWidget(w);
+    line2->addWidget(Label1[13]);
+    line2->addWidget(txtCmdTimeout);
     line2->addStretch(1);
+    auto* options = new QHBoxLayout;
+    options->addWidget(chkKeyLock);
+    options->addWidget(chkHelloType);
+    options->addStretch(1);
 
     // The register's name, identity and release from the register list.
     lblMatricola = NewLabel(body, "lblMatricola");
@@ -161,6 +164,8 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     values->setColumnStretch(4, 1);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
+    left->setSpacing(2);
+    right->setSpacing(2);
     for (const CommCheck& c : CommChecks()) {
         const std::string name = c.name;
         const bool first = name.rfind("chkP911", 0) == 0;
@@ -184,14 +189,15 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
         lblMemPages[i] = NewLabel(fmeService, QString("lblMemPages_%1").arg(i));
         txtMemPages[i] = numbers["txtMemPages_" + std::to_string(i)];
         txtMemPages[i]->setParent(fmeService);
-        pages->addWidget(lblMemPages[i], 0, 2 * i);
-        pages->addWidget(txtMemPages[i], 0, 2 * i + 1);
+        pages->addWidget(lblMemPages[i], 0, i);
+        pages->addWidget(txtMemPages[i], 1, i);
     }
-    pages->setColumnStretch(6, 1);
+    pages->setColumnStretch(3, 1);
 
     auto* content = new QVBoxLayout(body);
     content->addLayout(line1);
     content->addLayout(line2);
+    content->addLayout(options);
     content->addLayout(line3);
     content->addLayout(grid);
     content->addLayout(line4);
