@@ -92,6 +92,7 @@ FakeModem::FakeModem(int commPort, Script s) : FakeSerialPort(commPort), script(
 
 void FakeModem::HangUp() {
     online_ = false;
+    answerAt_ = -1;
     pluses_ = 0;
     SetCarrier(false);
 }
@@ -116,7 +117,19 @@ bool FakeModem::SetDTREnable(bool enable) {
 bool FakeModem::WaitInput(int ms) {
     if (FakeSerialPort::WaitInput(ms)) return true;
     WaitMs(ms);
+    if (answerAt_ >= 0 && Timer() >= answerAt_) {
+        answerAt_ = -1;
+        Feed(Answer());
+    }
     return FakeSerialPort::WaitInput(ms);
+}
+
+std::string FakeModem::Answer() {
+    if (script.dialAnswer.rfind("CONNECT", 0) == 0) {
+        online_ = true;
+        SetCarrier(true);
+    }
+    return "\r\n" + script.dialAnswer + "\r\n";
 }
 
 std::string FakeModem::Respond(const std::string& bytes) {
@@ -157,11 +170,9 @@ std::string FakeModem::Command(const std::string& line) {
     for (char& u : upper) u = static_cast<char>(std::toupper(static_cast<unsigned char>(u)));
     if (upper.rfind("ATD", 0) == 0) {
         if (script.dialAnswer.empty()) return "";
-        if (script.dialAnswer.rfind("CONNECT", 0) == 0) {
-            online_ = true;
-            SetCarrier(true);
-        }
-        return "\r\n" + script.dialAnswer + "\r\n";
+        if (script.dialSeconds <= 0) return Answer();
+        answerAt_ = Timer() + script.dialSeconds;
+        return "";
     }
     if (upper.rfind("ATH", 0) == 0) HangUp();
     auto it = script.answers.find(line);

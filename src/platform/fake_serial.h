@@ -121,6 +121,7 @@ struct FakeModemScript {
     std::string dialAnswer = "CONNECT 19200";  // empty: the modem says nothing, ever
     std::map<std::string, std::string> answers;  // command line -> answer (instead of "OK")
     bool carrierLine = true;  // the device reports the carrier (false: a pseudo-terminal)
+    double dialSeconds = 0;   // from the dial to its answer, on the program's clock
 };
 
 class FakeModem : public FakeSerialPort {
@@ -149,6 +150,7 @@ public:
 private:
     std::string Respond(const std::string& bytes);
     std::string Command(const std::string& line);
+    std::string Answer();  // the dial's answer, which brings the carrier
     void HangUp();
 
     bool online_ = false;
@@ -156,6 +158,7 @@ private:
     int escapes_ = 0;
     std::string line_;
     std::vector<std::string> commands_;
+    double answerAt_ = -1;  // a dial waiting for its answer
 };
 
 }  // namespace platform
