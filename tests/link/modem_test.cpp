@@ -141,13 +141,6 @@ TEST_F(ModemTest, OkAnywhereInTheAnswerIsTakenAndNoOkFailsAfterFiveSeconds) {
     EXPECT_EQ(shell->errors.back().text, "Modem: no \"OK\" within 5 seconds to the command: ATZ");
 }
 
-TEST_F(ModemTest, WithTheCarrierAlreadyUpNothingIsSent) {
-    OpenUndialled();
-    modem->SetCarrier(true);
-    EXPECT_TRUE(ModemDial("0123", 2));
-    EXPECT_TRUE(Writes().empty());
-}
-
 TEST_F(ModemTest, TheHangUpEscapesAsksToHangUpAndDropsDTRWhileTheCarrierHolds) {
     const struct {
         const char* name;
@@ -195,30 +188,6 @@ TEST_F(ModemTest, TheNextOpeningRaisesDTRAgainSoTheModemListens) {
     EXPECT_EQ(modem->Opens(), 2);
 }
 
-TEST_F(ModemTest, AModemThatNeverRaisesTheCarrierFailsTheOpeningAfterThirtySeconds) {
-    script.dialAnswer.clear();
-    CassaConf.nPhoneBookIndex = 2;
-    const double start = now;
-    EXPECT_FALSE(OpenCommPort());
-    // The dial wait, then the hang-up: the escape, its wait for an "OK" that
-    // a modem not on line does not give, "ATH".
-    EXPECT_GE(now - start, kCarrierTimeout);
-    EXPECT_LT(now - start, kCarrierTimeout + kModemCmdTimeout + 1.0);
-    const std::vector<std::string> writes = Writes();
-    ASSERT_GE(writes.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(writes.end() - 4, writes.end()),
-              (std::vector<std::string>{"+", "+", "+", "ATH\r"}));
-    EXPECT_EQ(dialer.status, (std::vector<std::string>{"Dialing", "NotConnected"}));
-    EXPECT_FALSE(Comm.bPortOpen);
-    // Said in the progress window (why, then the port), the message log and
-    // the error log (a connection failure).
-    ASSERT_GE(shell->errors.size(), 2u);
-    EXPECT_EQ(shell->errors[0].text, "Modem: no carrier within 30 seconds after dialling: 0123");
-    EXPECT_NE(testsupport::ReadAll(dir.file("msg.log")).find("no carrier within 30 seconds"),
-              std::string::npos);
-    EXPECT_NE(testsupport::ReadAll(Core.strLogErrFile).find(" [005] "), std::string::npos);
-}
-
 TEST_F(ModemTest, OnADeviceWithoutCarrierLineTheModemsWordsAreTheCarrier) {
     script.carrierLine = false;
     CassaConf.nPhoneBookIndex = 2;
@@ -240,43 +209,6 @@ TEST_F(ModemTest, OnADeviceWithoutCarrierLineTheModemsWordsAreTheCarrier) {
     EXPECT_TRUE(OpenCommPort());
     EXPECT_EQ(modem->Opens(), 2);
     EXPECT_EQ(Writes().back(), "ATDT0123\r");
-}
-
-TEST_F(ModemTest, NoCarrierAnsweredToTheDialEndsTheWaitAtOnce) {
-    script.carrierLine = false;
-    script.dialAnswer = "NO CARRIER";
-    CassaConf.nPhoneBookIndex = 2;
-    const double start = now;
-    EXPECT_FALSE(OpenCommPort());
-    // The hang-up's own waits only, not the thirty seconds of the carrier.
-    EXPECT_LT(now - start, kModemCmdTimeout + 1.0);
-    EXPECT_EQ(shell->errors.front().text,
-              "Modem: the modem answered NO CARRIER after dialling: 0123");
-    EXPECT_NE(testsupport::ReadAll(Core.strLogErrFile).find(" [005] "), std::string::npos);
-}
-
-TEST_F(ModemTest, AbortStopsTheDialWaitAndHangsUp) {
-    script.dialAnswer.clear();
-    OpenUndialled();
-    // The user presses Abort while the dial waits.
-    struct AbortingShell : testsupport::FakeShell {
-        void DoEvents() override {
-            if (pressed || platform::Timer() < abortAt) return;
-            pressed = true;
-            Modem.bAbortDial = true;
-        }
-        double abortAt = 0;
-        bool pressed = false;
-    } user;
-    user.abortAt = now + 3.0;
-    SetShell(&user);
-    const double start = now;
-    EXPECT_FALSE(ModemDial("0123", 2));
-    SetShell(&shell.shell);
-    EXPECT_LT(now - start, 3.0 + kModemCmdTimeout + 1.0);
-    EXPECT_FALSE(Modem.bAbortDial);
-    EXPECT_EQ(Modem.strFailure, "Modem: dialling stopped by the user: 0123");
-    EXPECT_EQ(Writes().back(), "ATH\r");
 }
 
 }  // namespace

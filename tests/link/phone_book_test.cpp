@@ -1,12 +1,10 @@
 // The phone book in PhoneBook.ini: finding entries by name and key, deleted
-// entries, entries edited by hand, and the separator refused in names and
-// numbers.
+// entries and entries edited by hand.
 #include <gtest/gtest.h>
 
 #include "common/tempdir.h"
 #include "core/globals.h"
 #include "link/phone_book.h"
-#include "platform/profile.h"
 
 namespace {
 
@@ -49,15 +47,6 @@ TEST_F(PhoneBookTest, EntriesAreFoundByNameAndByKey) {
     EXPECT_EQ(GetEntryName(3), "A");
     EXPECT_EQ(GetEntryName(5), "Counter");
     EXPECT_EQ(ReadPhoneBook().size(), 5u);
-}
-
-TEST_F(PhoneBookTest, ANameOrNumberWithTheSeparatorIsNotWritten) {
-    Book("1=A|111\r\n");
-    EXPECT_FALSE(SavePhoneEntry("A|B", "222", 2));
-    EXPECT_FALSE(SavePhoneEntry("B", "2|22", 2));
-    EXPECT_EQ(testsupport::ReadAll(Core.strPhoneBookIni), "[PhoneBook]\r\n1=A|111\r\n");
-    EXPECT_TRUE(SavePhoneEntry("B", "222", 2));
-    EXPECT_EQ(platform::ProfileString("PhoneBook", "2", "", Core.strPhoneBookIni), "B|222");
 }
 
 }  // namespace
