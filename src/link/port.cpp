@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "link/modem.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -139,10 +140,9 @@ void OpenPort() {
     bool reopen = !port->PortOpen() || port->Settings() != settings ||
                   port->CommPort() != Core.nCommPort;
     if (!reopen && modem) {
-        // A carrier that the device cannot report counts as lost.
-        bool carrier = false;
-        reopen = port->Tag() != CassaConf.nPhoneBookIndex || !port->CDHolding(carrier) ||
-                 !carrier;
+        // Another phone-book entry, or the carrier lost (on a device without
+        // a carrier line, as the modem's words said).
+        reopen = port->Tag() != CassaConf.nPhoneBookIndex || !ModemCarrier(port);
     }
     if (!reopen) {
         // The current port is open as asked: whatever the previous port's
@@ -159,9 +159,13 @@ void OpenPort() {
     }
     Comm.bPortOpen = false;
     Comm.strRxKeep.clear();
+    // DTR is raised at every opening: a hang-up may have dropped it, and a
+    // modem ignores a terminal that is not ready.
+    port->SetDTREnable(true);
     if (!port->SetSettings(settings) || !port->SetCommPort(Core.nCommPort) ||
         !port->SetHandshaking(modem ? 2 : 0) || !port->SetPortOpen(true))
         return;
+    ModemForget(port);
 
     DTRWait();
 
@@ -219,7 +223,12 @@ bool InputPending() {
 std::string ReadInput() {
     std::string bytes;
     bytes.swap(Comm.strRxKeep);
-    if (LineOpen()) bytes += currentPort->Input();
+    if (LineOpen()) {
+        std::string fresh = currentPort->Input();
+        // A modem line: the modem's words may say the carrier came or went.
+        if (CassaConf.P911 & kP911Modem) ModemWatch(currentPort, fresh);
+        bytes += fresh;
+    }
     return bytes;
 }
 

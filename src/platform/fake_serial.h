@@ -3,6 +3,7 @@
 // device: it records what is opened, closed and written, delivers the bytes a
 // test feeds it, and plays the modem lines as the test sets them.
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,59 @@ private:
     std::vector<bool> dtrHistory_;
     std::string error_;
     std::string reason_;
+};
+
+// A modem on a fake port, as a modem test scripts it: in command mode it
+// answers each command line (ended by CR) with "OK", or with the script's
+// answer for that command; a dial command ("ATD...") is answered with the
+// script's dial answer, and "CONNECT..." raises the carrier and puts the
+// modem on line. On line, "+" written three times alone brings it back to
+// command mode ("OK"); what else is written goes to the party called
+// (`online`), whose answer is received. "ATH", DTR dropped or the port
+// closed hang up: the carrier goes down. While DTR is down the modem does
+// not listen.
+struct FakeModemScript {
+    std::string dialAnswer = "CONNECT 19200";  // empty: the modem says nothing, ever
+    std::map<std::string, std::string> answers;  // command line -> answer (instead of "OK")
+    bool carrierLine = true;  // the device reports the carrier (false: a pseudo-terminal)
+    double dialSeconds = 0;   // from the dial to its answer, on the program's clock
+};
+
+class FakeModem : public FakeSerialPort {
+public:
+    using Script = FakeModemScript;
+
+    explicit FakeModem(int commPort = 1, Script script = {});
+
+    Script script;
+    // The party called: gets what is written on line, its result is received.
+    std::function<std::string(const std::string&)> online;
+
+    // The line breaks down: carrier down, "NO CARRIER" said.
+    void DropCarrier();
+    bool Online() const { return online_; }
+    // Command lines received, in order ("ATZ", "ATDT0123", "ATH").
+    const std::vector<std::string>& Commands() const { return commands_; }
+    // Times the escape brought the modem back to command mode.
+    int Escapes() const { return escapes_; }
+
+    bool SetPortOpen(bool open) override;
+    bool SetDTREnable(bool enable) override;
+    // Waits on the program's clock when nothing has arrived.
+    bool WaitInput(int ms) override;
+
+private:
+    std::string Respond(const std::string& bytes);
+    std::string Command(const std::string& line);
+    std::string Answer();  // the dial's answer, which brings the carrier
+    void HangUp();
+
+    bool online_ = false;
+    int pluses_ = 0;
+    int escapes_ = 0;
+    std::string line_;
+    std::vector<std::string> commands_;
+    double answerAt_ = -1;  // a dial waiting for its answer
 };
 
 }  // namespace platform

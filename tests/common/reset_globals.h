@@ -17,6 +17,7 @@
 #include "link/hello.h"
 #include "link/hello_rec.h"
 #include "link/link_state.h"
+#include "link/modem.h"
 #include "link/req_state.h"
 #include "link/serial_log.h"
 #include "shell/batch.h"
@@ -47,6 +48,7 @@ inline void ResetGlobals() {
     Keyb = KeyboardGlobals{};
     MainTimer = MainTimerGlobals{};
     LinkState = LinkStateRec{};
+    Modem = ModemGlobals{};
     HelloRec = HelloRecT{};
     Hello = HelloGlobals{};
     ReqState = ReqStateRec{};

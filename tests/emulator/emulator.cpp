@@ -278,6 +278,12 @@ bool Emulator::MaySpeak(const Outgoing& out, double now) {
 }
 
 void Emulator::Pump(double now) {
+    if (options_.modem && !options_.modem->Online()) {
+        // No line to the program: what the registers would say is lost.
+        outbox_.clear();
+        awaiting_ = -1;
+        return;
+    }
     if (awaiting_ >= 0 && now > awaitUntil_) awaiting_ = -1;  // no reply: go on
     while (awaiting_ < 0 && now >= nextSendAt_) {
         std::vector<int> held;  // stations with a message that must wait
@@ -434,13 +440,21 @@ void Emulator::Run() {
             paced_.erase(0, take);
             lineAt_ += take / perSecond;
         }
+        const size_t received = in.size();
+        if (options_.modem) {
+            // The modem answers its commands; on line the bytes pass.
+            std::string said;
+            in = options_.modem->FromProgram(in, now, said);
+            said += options_.modem->Tick(now);
+            if (!said.empty()) Write(said, now);
+        }
         stream_.Add(in, now);
         PcUnit unit;
         while (stream_.Next(unit, now)) Handle(unit, now);
         Pump(now);
         if (faults_.noiseBytes != 0 && now >= nextNoiseAt_ && Take(faults_.noiseBytes))
             WriteNoise(now);
-        bytesIn_ += in.size();
+        bytesIn_ += received;
         // Awake again when the next message is due (at the latest in 5 ms:
         // frames the program leaves incomplete are given up on time).
         const double next = NextWrite();

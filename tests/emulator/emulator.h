@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "emulator/modem_front.h"
 #include "emulator/pty.h"
 #include "emulator/wire.h"
 
@@ -94,6 +95,9 @@ struct Options {
     // frames of a bulk transfer arrive at line speed). 0: at once.
     int lineBaud = 0;
     std::function<void(const std::string&)> log;  // one line per event, when set
+    // A modem in front of the registers (a register reached by phone): the
+    // registers hear and speak only while it is on line.
+    std::shared_ptr<ModemFront> modem;
 };
 
 class Emulator {

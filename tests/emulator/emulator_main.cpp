@@ -41,7 +41,7 @@ int Usage() {
                  "usage: ecr-emulator [FOLDER] [--model KEY|N] [--addressed|--direct] [--port N]\n"
                  "                    [--station N]... [--silent] [--nak N] [--badchk N]\n"
                  "                    [--truncate N] [--burst] [--status W] [--noise MS]\n"
-                 "                    [--answer-enq]\n"
+                 "                    [--answer-enq] [--modem] [--dial-answer TEXT]\n"
                  "  FOLDER: the program's start folder or a customer folder; its registers\n"
                  "          are played in the link mode the program will use for them\n"
                  "  --model, --addressed, --direct, --port, --station: instead of what the\n"
@@ -51,7 +51,11 @@ int Usage() {
                  "  --noise MS: a noise byte on the line every MS milliseconds\n"
                  "  --answer-enq: every enquiry answered with a status frame, as a\n"
                  "    register in the other link mode (run it --direct against a\n"
-                 "    program in addressed mode)\n");
+                 "    program in addressed mode)\n"
+                 "  --modem: the registers are reached through a modem that answers AT\n"
+                 "    commands and dials (the program's register link option: modem)\n"
+                 "  --dial-answer TEXT: the modem's answer to a dial (default \"CONNECT\n"
+                 "    19200\"; \"NO CARRIER\", \"BUSY\"; \"\" never answers)\n");
     return 2;
 }
 
@@ -193,6 +197,8 @@ int main(int argc, char** argv) {
     Plan plan;
     int status = 0;
     bool answerEnq = false;
+    bool modem = false;
+    emu::ModemScript modemScript;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](int& out) { return i + 1 < argc && Number(argv[++i], out); };
@@ -225,6 +231,12 @@ int main(int argc, char** argv) {
             faults.noiseBytes = -1;
         } else if (a == "--answer-enq") {
             answerEnq = true;
+        } else if (a == "--modem") {
+            modem = true;
+        } else if (a == "--dial-answer") {
+            if (i + 1 >= argc) return Usage();
+            modem = true;
+            modemScript.dialAnswer = argv[++i];
         } else if (!a.empty() && a[0] != '-' && plan.folder.empty()) {
             plan.folder = a;
         } else {
@@ -266,6 +278,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
 
+    if (modem) options.modem = std::make_shared<emu::ModemFront>(modemScript);
     emu::Emulator emulator(options);
     // Each station plays a whole register: hello, tables sent and read back.
     // It answers with the name the register has in the list, which the
@@ -285,7 +298,8 @@ int main(int argc, char** argv) {
         faults.enqReplies = -1;
     }
     emulator.SetFaults(faults);
-    std::printf("ecr-emulator plays %s.\n", Describe(plan, addressed).c_str());
+    std::printf("ecr-emulator plays %s%s.\n", Describe(plan, addressed).c_str(),
+                modem ? ", behind a modem" : "");
     std::printf("Put this line in section [Ports] of %s:\n", platform::SettingsFile().c_str());
     std::printf("COM%d=%s\n", plan.port, emulator.SlavePath().c_str());
     std::fflush(stdout);

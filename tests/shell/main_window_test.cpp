@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
     }
     EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "&Bulk programming...",
                                                "E&xit", "&Link", "Serial &trace...",
-                                               "&Connection test", "&Register",
+                                               "&Connection test", "&Phone book...", "&Register",
                                                "&Reports, history and closure..."}));
     main.tmrMain()->stop();
 }

@@ -21,11 +21,17 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "core/ui/qt_text.h"
+#include "link/builders_reports.h"
 #include "link/cmd_queue.h"
+#include "link/comm_settings.h"
 #include "link/hello.h"
 #include "link/link_state.h"
+#include "link/modem.h"
 #include "link/port.h"
 #include "link/serial_log.h"
+#include "link/ui/frmComm.h"
+#include "link/ui/frmModemConnection.h"
+#include "link/ui/frmPhoneBook.h"
 #include "link/ui/frmSerLog.h"
 #include "platform/clock.h"
 #include "shell/appearance.h"
@@ -58,16 +64,6 @@ void MenuCaption(QAction* action, const std::string& text) {
 }
 
 std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-// The keyboard of the register is released on exit: the bare close, queued
-// for the register of the user interface like the keyboard lock's release.
-void QueueKeyboardRelease() {
-    ShowMsg("", "");
-    if (!NextCash(false)) return;
-    std::string text = "*3;";
-    AddCmd(text, 0, 2.5f, GetProtocolText(text));
-    SaveCmdQueue();
-}
 
 }  // namespace
 
@@ -170,6 +166,10 @@ void frmMain::Load() {
     addDockWidget(Qt::LeftDockWidgetArea, dock);
 
     SetTexts();
+    // The link's windows: the modem connection of the port opening, and the
+    // communication settings among the editors of the tree.
+    InstallModemConnection();
+    frmComm::Register();
     document_->Load();
     // The tree window is as wide as its captions need, within bounds that
     // leave the editors their room.
@@ -199,6 +199,8 @@ void frmMain::BuildMenus() {
     mnuSerLog_->setObjectName("mnuSerLog");
     mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
     mnuConnTest_->setObjectName("mnuConnTest");
+    mnuPhoneBook_ = mnuLink_->addAction(QString(), this, [] { frmPhoneBook::ShowModal(); });
+    mnuPhoneBook_->setObjectName("mnuPhoneBook");
 
     mnuCassa_ = menuBar()->addMenu(QString());
     mnuCassa_->setObjectName("mnuCassa");
@@ -219,6 +221,7 @@ void frmMain::SetTexts() {
     MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
     MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
     MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+    MenuCaption(mnuPhoneBook_, GetText("Menu", "phonebook"));
     MenuCaption(mnuCassa_->menuAction(), GetText("Menu", "cassa"));
     MenuCaption(mnuRapporti_, GetText("Menu", "rapporti"));
 }
@@ -290,7 +293,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
                 CurrentShell().AskYesNo(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
             if (release) {
                 Core.bKeyLock = false;
-                QueueKeyboardRelease();
+                // The bare close, for the register of the user interface.
+                SendKeyLock(false, false);
             }
         }
         MainTimer.ExitRequest = true;
@@ -304,6 +308,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
     MainTimer.MainClosing = true;
     MainTimer.ExitRequest = true;
     tmrMain_->stop();
+    // A modem line is not left off the hook.
+    ModemHangUpAtExit();
     UnloadOtherWindows();
     const std::string font = AppearanceFontText();
     if (!font.empty()) SaveAppearanceFont(FontText(ParseFontText(font)));

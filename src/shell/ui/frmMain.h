@@ -87,6 +87,7 @@ private:
     QAction* mnuConnTest_ = nullptr;
     QMenu* mnuCassa_ = nullptr;
     QAction* mnuRapporti_ = nullptr;
+    QAction* mnuPhoneBook_ = nullptr;
 };
 
 // The main window of the run (nullptr before it is created).
