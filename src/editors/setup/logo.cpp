@@ -15,6 +15,7 @@ namespace {
 
 constexpr size_t kPixelOffset = 62;  // 14 + 40 header bytes and two colours
 constexpr int k7DotRow = 62;         // ceil(432 / 7)
+constexpr size_t k7FileRow = 54;     // bytes of a 7-dot row the logo transfer sends
 
 bool EightDotModel() {
     const std::string& m = ConfigLevel.CashType();
@@ -120,8 +121,12 @@ bool ConvertLogo(const std::string& file, std::string& bxx, std::string& bin, st
     }
     bin = image;
     if (!EightDotModel()) {
-        // 7-dot rows of 62 bytes; the file takes 54 bytes a row of them.
-        bin = ConvBitmapRows(image, R, B).substr(0, static_cast<size_t>(R) * 54);
+        // 7-dot rows of 62 bytes; the logo transfer sends rows of 54 bytes
+        // (378 dots): each row's first 54 bytes, so that every row starts
+        // at the paper's left edge.
+        const std::string rows = ConvBitmapRows(image, R, B);
+        bin.clear();
+        for (int r = 0; r < R; ++r) bin += rows.substr(static_cast<size_t>(r) * k7DotRow, k7FileRow);
     }
     return true;
 }
