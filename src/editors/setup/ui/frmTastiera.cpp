@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
@@ -68,7 +69,7 @@ frmTastiera::frmTastiera() {
     cbxLivello = NewList(this, "cbxLivello");
     cbxFunzione = NewList(this, "cbxFunzione");
     cbxFunzione->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cbxFunzione->setMinimumContentsLength(16);
+    cbxFunzione->setMinimumContentsLength(12);
     lblTipo = NewLabel(this, "lblTipo");
     for (int i = 0; i < 4; ++i) Label1[i] = NewLabel(this, ArrayName("Label1", i));
     lblCodPos = NewLabel(this, "lblCodPos");
@@ -90,17 +91,18 @@ frmTastiera::frmTastiera() {
 
     auto* fields = new QGridLayout;
     fields->setContentsMargins(0, 0, 0, 0);
-    fields->addWidget(lblTipo, 0, 0);
-    fields->addWidget(cbxTipo, 0, 1);
-    fields->addWidget(Label1[0], 0, 2);
-    fields->addWidget(cbxLivello, 0, 3, Qt::AlignLeft);
-    fields->addWidget(Label1[1], 1, 0);
-    fields->addWidget(lblCodPos, 1, 1, Qt::AlignLeft);
-    fields->addWidget(Label1[2], 1, 2);
-    fields->addWidget(lblCodFun, 1, 3, Qt::AlignLeft);
-    fields->addWidget(Label1[3], 2, 0);
-    fields->addWidget(cbxFunzione, 2, 1, 1, 3);
-    fields->setRowStretch(3, 1);
+    fields->setVerticalSpacing(2);
+    QWidget* rows[5][2] = {{lblTipo, cbxTipo},
+                           {Label1[0], cbxLivello},
+                           {Label1[1], lblCodPos},
+                           {Label1[2], lblCodFun},
+                           {Label1[3], cbxFunzione}};
+    for (int r = 0; r < 5; ++r) {
+        fields->addWidget(rows[r][0], r, 0);
+        fields->addWidget(rows[r][1], r, 1, r == 4 ? Qt::Alignment() : Qt::AlignLeft);
+    }
+    fields->setColumnStretch(1, 1);
+    fields->setRowStretch(5, 1);
     auto* sym = new QGridLayout(frmKeySym);
     sym->setContentsMargins(6, 2, 6, 4);
     lstKeyMacro->setMinimumWidth(70);
@@ -169,7 +171,7 @@ void frmTastiera::SetKeyText(int i, const std::string& text) {
     QFont font = this->font();
     for (int size = font.pointSize(); size > 5; --size) {
         font.setPointSize(size);
-        if (QFontMetrics(font).horizontalAdvance(t) <= kKeyWidth - 4) break;
+        if (QFontMetrics(font).horizontalAdvance(t) <= key->width() - 4) break;
     }
     key->setFont(font);
     key->setText(t);
@@ -237,25 +239,55 @@ void frmTastiera::ShowConf() {
 
 void frmTastiera::SetKeyPos() {
     const int keys = std::clamp<int>(Keyb.nNumKeys, 0, kKeyLabels);
+    struct Place {
+        int16_t row = 0, column = 0;
+        bool shown = false;
+    };
+    std::vector<Place> places(static_cast<size_t>(keys));
+    int lastColumn = 0;
+    for (int i = 0; i < keys; ++i) {
+        Place& p = places[static_cast<size_t>(i)];
+        p.shown = GetKeyLayoutPos(CassaFile.nTipoTastiera, i, p.row, p.column);
+        if (p.shown) lastColumn = std::max<int>(lastColumn, p.column);
+    }
+    // The keys stand in cells of 540 x 405 twips; a grid wider than the
+    // editor (13 columns in a narrow main window) gets narrower cells, so
+    // that every key stays on screen.
+    int pitch = TwipsToPixels(kCellWidth), keyWidth = kKeyWidth;
+    const int left = TwipsToPixels(kGridLeft), room = width() - 8;
+    if (width() > 0 && left + lastColumn * pitch + keyWidth > room) {
+        pitch = std::max(26, (room - left + 2) / (lastColumn + 1));
+        keyWidth = pitch - 2;
+    }
     int right = 0, bottom = 0;
     for (int i = 0; i < keys; ++i) {
-        int16_t row = 0, column = 0;
-        if (!GetKeyLayoutPos(CassaFile.nTipoTastiera, i, row, column)) {
+        const Place& p = places[static_cast<size_t>(i)];
+        if (!p.shown) {
             lblKey[i]->hide();
             continue;
         }
-        const int x = TwipsToPixels(column * kCellWidth + kGridLeft);
-        const int y = TwipsToPixels(row * kCellHeight + kGridTop);
+        const int x = pitch == TwipsToPixels(kCellWidth) ? TwipsToPixels(p.column * kCellWidth + kGridLeft)
+                                                         : left + p.column * pitch;
+        const int y = TwipsToPixels(p.row * kCellHeight + kGridTop);
+        lblKey[i]->setFixedSize(keyWidth, kKeyHeight);
         lblKey[i]->move(x, y);
         lblKey[i]->show();
         lblKey[i]->raise();
-        right = std::max(right, x + kKeyWidth);
+        right = std::max(right, x + keyWidth);
         bottom = std::max(bottom, y + kKeyHeight);
     }
     // The layout keeps the grid's room free of the other controls.
     const int top = TwipsToPixels(kGridTop);
     gridRoom_->setFixedHeight(std::max(bottom - top, 0));
     gridRoom_->setMinimumWidth(std::max(right - 8, 0));
+}
+
+void frmTastiera::resizeEvent(QResizeEvent* event) {
+    EditorWindow::resizeEvent(event);
+    if (!bKeybReady) return;
+    SetKeyPos();
+    for (int i = 0; i < std::clamp<int>(Keyb.nNumKeys, 0, kKeyLabels); ++i)
+        SetKeyText(i, FromQt(lblKey[i]->text()));
 }
 
 void frmTastiera::lblKey_Click(int i) {

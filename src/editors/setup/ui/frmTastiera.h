@@ -72,6 +72,7 @@ public:
 protected:
     void InitForm() override;
     void Form_Unload() override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     KeyConf& Shown(int i);
