@@ -2,7 +2,9 @@
 
 #include "editors/setup/ui/frmBollini.h"
 #include "editors/setup/ui/frmCaricaResto.h"
+#include "editors/setup/ui/frmGestIcone.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmTastiera.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "shell/registry.h"
@@ -22,4 +24,6 @@ void RegisterSetupEditors() {
     Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
+    Register<frmTastiera>("K_FRMTASTIERA");
+    Register<frmGestIcone>("K_FRMGESTICONE");
 }
