@@ -17,6 +17,7 @@
 #include "platform/profile.h"
 
 std::array<CashRec, kMaxCash + 1> CassaList;
+CashListGlobals CashListState;
 
 namespace {
 
@@ -59,6 +60,48 @@ std::vector<std::string> SplitEntry(const std::string& value) {
     return fields;
 }
 
+// A field that is a whole number written in digits (blanks around it
+// allowed) from lo to hi.
+bool NumberIn(const std::string& field, int lo, int hi) {
+    size_t b = field.find_first_not_of(' ');
+    if (b == std::string::npos) return false;
+    size_t e = field.find_last_not_of(' ') + 1;
+    if (e - b > 5) return false;
+    long v = 0;
+    for (size_t i = b; i < e; ++i) {
+        if (field[i] < '0' || field[i] > '9') return false;
+        v = v * 10 + (field[i] - '0');
+    }
+    return v >= lo && v <= hi;
+}
+
+// What a register entry must hold to be used: at most eight fields, a port
+// number that fits the port word, and a station address that the link can
+// put in a frame. The address character of station n is 160 + n and 192 is
+// the broadcast character, so stations run from 0 to 31; a larger number
+// would wrap in the 16-bit address and name another station and folder.
+constexpr int kMaxStation = 31;
+bool UsableEntry(const std::vector<std::string>& f) {
+    return f.size() >= 7 && (f.size() < 8 || f[7].find('|') == std::string::npos) &&
+           NumberIn(f[4], 1, 32767) && NumberIn(f[6], 0, kMaxStation);
+}
+
+// A register entry that cannot be used goes to the message log and, in a
+// command-line run, to the error log as a failure of the run; once per run
+// for each entry as it stands.
+void ReportEntry(const std::string& key, const std::string& file, const std::string& value,
+                 const std::string& what) {
+    std::string shown = value;  // one line of the log
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
+    std::string note = file + " [" + kSection + "] " + key + "=" + shown;
+    for (const std::string& seen : CashListState.reported)
+        if (seen == note) return;
+    CashListState.reported.push_back(note);
+    WriteMsgLog(GetText("Log", what) + " " + note);
+    if (!Core.bInteractive) LogErr(kErrCashEntry);
+}
+
 std::string EntryValue(const CashRec& c) {
     return CleanCasseField(c.number) + "|" + CleanCasseField(c.name) + "|" +
            CleanCasseField(c.identity) + "|" + CleanCasseField(c.release) + "|" +
@@ -90,10 +133,12 @@ bool SaveCasse() {
     const std::string file = ConfigIniPath();
     if (file.empty()) return false;
     if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
+    // The keys go into the file's lines in memory; the file is replaced once.
+    platform::ProfileBatch batch(file);
     bool ok = true;
     for (int i = 0; i < kMaxCash; ++i)
         if (CassaList[i].bDefined && !WriteEntry(i)) ok = false;
-    return ok;
+    return batch.Commit() && ok;
 }
 
 void SaveCassaEntry() {
@@ -120,7 +165,7 @@ bool LoadCassaList() {
         if (value.empty()) continue;
         auto f = SplitEntry(value);
         if (f.size() < 7) break;
-        if (ValInt(f[6]) != LinkState.nAddress) continue;
+        if (!UsableEntry(f) || ValInt(f[6]) != LinkState.nAddress) continue;
         Core.nCommPort = ValInt(f[4]);
         CashInfoRec& info = CassaList[i];
         info = CashInfoRec{f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
@@ -143,8 +188,16 @@ void LoadCasseConf() {
         }
         auto f = SplitEntry(value);
         if (f.size() < 7) {
-            WriteMsgLog(GetText("Log", "shortentry") + " " + file + " [" + kSection + "] " + Key(i));
+            ReportEntry(Key(i), file, value, "shortentry");
             return;
+        }
+        if (!UsableEntry(f)) {
+            // Left out as if absent: the registers after it are still read.
+            ReportEntry(Key(i), file, value, "badentry");
+            static_cast<CashInfoRec&>(c) = CashInfoRec{};
+            c.bDefined = False;
+            c.bEnabled = False;
+            continue;
         }
         c.number = f[0];
         c.name = f[1];

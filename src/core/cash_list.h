@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct CashInfoRec {
     std::string number;     // the register's number as text
@@ -26,6 +27,12 @@ struct CashRec : CashInfoRec {
 constexpr int kMaxCash = 16;
 extern std::array<CashRec, kMaxCash + 1> CassaList;
 
+struct CashListGlobals {
+    // Register entries already reported as unusable in this run.
+    std::vector<std::string> reported;
+};
+extern CashListGlobals CashListState;
+
 // --- The register list in config.ini [Casse] ---
 // One key per register, "C0" to "C15": number|name|identity|release|port|
 // addressed|station|enabled. A value of seven fields (no enabled flag) is
@@ -45,16 +52,21 @@ bool SaveCasse();
 // answer into the open register's entry, its key written, and the release
 // passed to the capability object.
 void SaveCassaEntry();
-// Reads "C0" to "C15" in order, over missing keys, up to the first malformed
-// value, and takes the first entry whose station is LinkState.nAddress: its
+// Reads "C0" to "C15" in order, over missing keys and entries that
+// LoadCasseConf leaves out, up to the first value of fewer than seven
+// fields, and takes the first entry whose station is LinkState.nAddress: its
 // port into Core.nCommPort and its seven text fields into the list at that
 // key's index.
 bool LoadCassaList();
 // Reads the entry of every register 0 to 15 (fields, release into the
 // capability object, defined flag; the enabled flag from the eighth field
 // unless a register mask was given on the command line). An absent key
-// empties its entry. A malformed value (fewer than seven fields) ends the
-// reading there, noted in the message log.
+// empties its entry. A value of fewer than seven fields ends the reading
+// there; one of more than eight fields, or whose port is not a number from 1
+// to 32767, or whose station address is not a number from 0 to 31 (what the
+// link can address), is left out as if absent. Either is noted in the
+// message log and, in a command-line run, in the error log (code
+// kErrCashEntry, a failure of the run), once per run.
 void LoadCasseConf();
 // Fills the entry of a register whose options file was just created.
 void NewCashRec(int16_t index);

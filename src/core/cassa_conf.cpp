@@ -1,6 +1,7 @@
 #include "core/cassa_conf.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -10,6 +11,7 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "core/open_register.h"
+#include "core/shell.h"
 #include "core/texts.h"
 #include "link/link_state.h"
 #include "link/port.h"
@@ -356,11 +358,31 @@ bool ReadCassaConf() {
 bool SaveCassa() {
     const std::string file = CassaTxtPath();
     if (file.empty()) return false;
-    if (!platform::FileExists(file) && !platform::WriteFile(file, "")) return false;
+    // Every key goes into the file's lines in memory; the file is then
+    // replaced once, whole (a missing file is created).
+    platform::ProfileBatch batch(file);
     OptionWriter w(file);
     w.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
     EachOption(w, udtCassaConf, CassaFile);
-    if (!w.ok()) return false;
+    int err = 0;  // a file that cannot be read is not written over
+    bool written = w.ok();
+    if (written) {
+        errno = 0;
+        written = batch.Commit();
+        err = errno;
+    }
+    if (!written) {
+        const std::string reason = platform::FileErrorText(err, file);
+        const std::string text = GetText("Log", "nowrite") + " " + file + ": " + reason;
+        if (Core.bInteractive) {
+            CurrentShell().MsgBox("SaveCassa - " + reason, "");
+        } else {
+            CurrentShell().AddError(text, true);
+            LogErr(kErrFile);
+        }
+        WriteMsgLog(text);
+        return false;
+    }
     return SaveCasse();
 }
 

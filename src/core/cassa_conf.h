@@ -99,8 +99,12 @@ bool ReadCassaTipo();
 // field ever keeps the value of another register.
 bool ReadCassaConf();
 // Writes the working copy and the outside values into the open register's
-// Cassa.txt (created when missing), then rewrites the register list in
-// config.ini (SaveCasse). False when a key cannot be written.
+// Cassa.txt (created when missing) in one replacement of the file, then
+// rewrites the register list in config.ini (SaveCasse). False when a key
+// cannot be written: a Cassa.txt that cannot be written is reported with the
+// reason (a message box "SaveCassa - reason" in an interactive run, the
+// progress window's error list and the error log in a command-line run, and
+// the message log) and stays as it was.
 bool SaveCassa();
 // True when some field of the working copy differs from the saved copy.
 bool TestGlbDiff();

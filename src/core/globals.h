@@ -32,6 +32,7 @@ struct CoreGlobals {
     std::string strCashMask;       // /e: one "1"/"0" per register, empty when not given
     std::string strReqCode;        // current batch request code
     std::string strReqArg;         // current batch request argument
+    std::string strReqArgGiven;    // the same as the request list gave it (the error log's)
 
     // The open register
     int16_t nOpenCash = 0;         // index of the register whose folder is open

@@ -3,7 +3,7 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/numbers.h"
-#include "core/pending_steps.h"
+#include "tables/bulk_transfer.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -34,19 +34,69 @@ void CommandOver(int16_t nextState) {
     CmdQueue.bQueueHold = false;
 }
 
-// Batch mode: the next register of the run starts the request list again.
-// With no register left the run ends when `endRunWhenNone` asks for it.
-void NextRegisterBatch(bool endRunWhenNone = false) {
-    if (NextCash(false)) {
-        MainTimer.bRichiestePending = -1;
-        if (ExecRequests()) {
-            QueueTick();
-            return;
-        }
-    } else if (endRunWhenNone) {
-        CurrentShell().UnloadMainWindow();
+// Hands the next queued command to the link. In a command-line run a
+// command that the link cannot take (the port does not open; the port has
+// reported why) fails the open register: nothing more goes to it in this
+// cycle. False then.
+bool StartQueued() {
+    QueueTick();
+    // A bulk transfer's announcement goes out from state 4, as from state 0.
+    if (LinkState.nState == 1 && (LinkState.bSendPLU || LinkState.bSendIco)) LinkState.nState = 4;
+    if (Core.bInteractive || LinkState.nState == 1 || !CmdQueuePending()) return true;
+    ClearCmdQueue();
+    CassaList[Core.nOpenCash].bFailed = True;
+    return false;
+}
+
+void EndOfBatchRun() {
+    if (MainTimer.bRunEnded) return;
+    MainTimer.bRunEnded = true;
+    ClearCmdQueue();
+    if (Core.bStoricoCopy) {
+        Core.bStoricoCopy = false;
+        MainTimer.strCopyDestSaved = Core.strReqArg;
+        Core.strReqArg = MainTimer.strStoricoDest;
+        CopyRecvFile("\\Storico.txt");
+        Core.strReqArg = MainTimer.strCopyDestSaved;
     }
     LinkState.nState = 0;
+    CurrentShell().UnloadMainWindow();
+}
+
+// Batch mode: the open register's requests, from where the list stands,
+// until one queues a command that the link takes.
+bool BatchNextRequest() {
+    while (ExecRequests())
+        if (StartQueued()) return true;
+    return false;
+}
+
+// Batch mode: `opened` tells whether NextCash opened a register. Each
+// register runs the request list from its start; a register on which
+// nothing could be queued is done, and the next one is taken. With no
+// register left the run ends.
+void BatchFromRegister(bool opened) {
+    while (opened) {
+        MainTimer.bRichiestePending = -1;
+        if (BatchNextRequest()) return;
+        MarkOpenDone();
+        opened = NextCash(false);
+    }
+    EndOfBatchRun();
+}
+
+// Batch mode: the open register is over (its list ended or it failed).
+void BatchRegisterOver() {
+    ClearCmdQueue();
+    MarkOpenDone();
+    LinkState.nState = 0;
+    if (MainTimer.ExitRequest) {
+        // The main window was closed during the run: the rest is not done.
+        LogErr(6);
+        EndOfBatchRun();
+        return;
+    }
+    BatchFromRegister(NextCash(false));
 }
 
 // Interactive mode: the same queue again for the next register, or the end.
@@ -61,21 +111,14 @@ void NextRegisterReplay() {
     }
 }
 
-void EndOfBatchRun() {
-    if (Core.bStoricoCopy) {
-        Core.bStoricoCopy = false;
-        MainTimer.strCopyDestSaved = Core.strReqArg;
-        Core.strReqArg = MainTimer.strStoricoDest;
-        CopyRecvFile("\\Storico.txt");
-        Core.strReqArg = MainTimer.strCopyDestSaved;
-    }
-    CurrentShell().UnloadMainWindow();
-}
-
 void StateIdle(bool& exitTaken) {
     if (!Core.bInteractive) {
-        bool go = NextCash(true) && ExecRequests();
-        if (!go) EndOfBatchRun();
+        if (!MainTimer.bRunStarted) {
+            MainTimer.bRunStarted = true;
+            BatchFromRegister(NextCash(true));
+        } else if (!MainTimer.bRunEnded) {
+            EndOfBatchRun();
+        }
     }
     QueueTick();
     if (LinkState.nState == 0 && MainTimer.ExitRequest) {
@@ -152,17 +195,19 @@ void StateClose() {
 void StatePause() {
     PollAnswers();
     if (!(Now() > MainTimer.sngStepTime + kStepPause)) return;
-    if (NextPending()) {
-        QueueTick();
+    if (!Core.bInteractive) {
+        if (!MainTimer.ExitRequest) {
+            if (NextPending()) {
+                if (StartQueued()) return;
+            } else if (BatchNextRequest()) {
+                return;
+            }
+        }
+        BatchRegisterOver();
         return;
     }
-    if (!Core.bInteractive && !MainTimer.ExitRequest) {
-        if (ExecRequests()) {
-            QueueTick();
-            return;
-        }
-        MarkOpenDone();
-        NextRegisterBatch();
+    if (NextPending()) {
+        QueueTick();
         return;
     }
     NextRegisterReplay();
@@ -176,6 +221,16 @@ void StateBulk() {
         GestSendPLU();
     DecPending();
     CmdQueue.bQueueHold = false;
+    if (!Core.bInteractive) {
+        // A command-line run: the transfer was one request of the open
+        // register's list, which goes on after the usual pause.
+        LinkState.bSendIco = false;
+        LinkState.bSendPLU = false;
+        ClearCmdQueue();
+        LinkState.nState = 3;
+        MainTimer.sngStepTime = Now();
+        return;
+    }
     if (NextCash(false)) {
         // The same transfer for the next register.
         RestoreCmdQueue();
@@ -191,12 +246,13 @@ void StateBulk() {
 }
 
 void StateFailed() {
-    ClearCmdQueue();
-    MarkOpenDone();
-    if (!Core.bInteractive && !MainTimer.ExitRequest) {
-        NextRegisterBatch(true);
+    if (!Core.bInteractive) {
+        // The register gets its one more turn at the end of the cycle.
+        CassaList[Core.nOpenCash].bFailed = True;
+        BatchRegisterOver();
         return;
     }
+    ClearCmdQueue();
     NextRegisterReplay();
 }
 
@@ -259,4 +315,7 @@ bool NextPending() {
     return false;
 }
 
-void ResetTimer() { StartCycle(); }
+void ResetTimer() {
+    // A request of a command-line run stays inside the run's cycle.
+    if (!Cycle.bKeepRegister) StartCycle();
+}

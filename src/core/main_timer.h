@@ -23,7 +23,9 @@ struct MainTimerGlobals {
     bool ExitRequest = false;     // raised by the main window's close request
     bool StopRequest = false;     // end the run (exit taken, or the tree window's stop)
     double sngStepTime = 0;       // end of state 2; state 3 waits half a second from it
-    int16_t bRichiestePending = -1;  // position in the batch request list (-1: from the start)
+    int32_t bRichiestePending = -1;  // position in the batch request list (-1: from the start)
+    bool bRunStarted = false;     // batch: the run over the registers has begun
+    bool bRunEnded = false;       // batch: the run is over, the main window is unloading
     std::string strStoricoDest;   // batch: where the receipt history is copied at the end
     std::string strCopyDestSaved; // strReqArg kept during that copy
     bool bTickRunning = false;    // a tick is running; ticks are not re-entrant
@@ -42,5 +44,6 @@ void GestMainTimer();
 bool NextPending();
 
 // Start of a new cycle over the registers: clears the done and failed marks
-// of registers 0 to 15 and restarts the global time-out.
+// of registers 0 to 15 and restarts the global time-out. Nothing while a
+// request of a command-line run is being queued (Cycle.bKeepRegister).
 void ResetTimer();

@@ -23,13 +23,6 @@ bool IsModel(std::initializer_list<const char*> models) {
     return false;
 }
 
-bool KnownModel() {
-    return IsModel({"LX4100", "TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900", "DRAVO57",
-                    "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
-}
-
-bool NewerFamily() { return IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"}); }
-
 // One opening: what failed is noted in the message log (the text and the
 // file concerned) and makes the result false, and the opening goes on.
 class Opening {
@@ -117,10 +110,18 @@ void CopyKeybTemplates(Opening& op) {
 
 }  // namespace
 
+bool KnownModel() {
+    return IsModel({"LX4100", "TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900", "DRAVO57",
+                    "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+}
+
+bool NewerFamily() { return IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"}); }
+
 bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }
 
 void SetTableSizes() {
     Sizes.nMaxModPag = NewerFamily() ? 40 : 10;
+    Sizes.nMaxTicketAmount = NewerFamily() ? 510 : 0;
     Sizes.nMaxValute = 4;
     Sizes.nMaxRResto = 8;
     Sizes.nMaxBollini = 4;

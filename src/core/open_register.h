@@ -19,6 +19,11 @@ bool LoadCassa(bool bReloadList);
 // Sets the table-size counters (Sizes) for the installation's model.
 void SetTableSizes();
 
+// The installation's model is one of the eleven known models; one of the
+// newer family (DRAVO57, TIMBREL, NAVOSK, ZANDORE, MERIDOTAN).
+bool KnownModel();
+bool NewerFamily();
+
 // The addressed-mode flag that goes with the link option bits P911: bit 1
 // (value 2). Every place that derives the link's addressed mode from the
 // options uses this rule.

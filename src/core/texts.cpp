@@ -127,7 +127,10 @@ std::string FormatLogErrLine(int16_t code) {
     else
         line += " [" + Format000(code) + "]";
 
-    std::string request = " <" + Core.strReqCode + "|" + Core.strReqArg;
+    // A command-line run logs the request as its list gave it: the builders
+    // take the range or the copy mode off the working argument.
+    const std::string& arg = Core.bInteractive ? Core.strReqArg : Core.strReqArgGiven;
+    std::string request = " <" + Core.strReqCode + "|" + arg;
     if (request.size() > 80) request = request.substr(0, 76) + "...";
     request += ">";
     if (request.size() < 81) request.append(81 - request.size(), ' ');

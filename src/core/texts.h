@@ -48,8 +48,8 @@ bool WriteMsgLog(const std::string& text);
 bool LogErr(int16_t code);
 
 // Error-log codes of this program beyond the register's and the link's.
-inline constexpr int16_t kErrFile = 12;      // a file of the run could not be written or copied
-inline constexpr int16_t kErrCashEntry = 13; // a register entry of the list cannot be used
+inline constexpr int16_t kErrFile = 12;      // a file of the run could not be read, written or copied
+inline constexpr int16_t kErrCashEntry = 13; // a register entry cannot be used, or none can
 // The error-log line for the code as LogErr writes it (without line end).
 std::string FormatLogErrLine(int16_t code);
 // Writes the text as one line of Core.strCashDir/name: a new file when

@@ -6,15 +6,6 @@
 
 using namespace tables;
 
-const RecordLayout& ClientGroupRec::Layout() {
-    static const RecordLayout layout(sizeof(ClientGroupRec), 0, {
-        TABLE_FIELD(ClientGroupRec, Code, Number),
-        TABLE_FIELD(ClientGroupRec, GroupDesc1, Text),
-        TABLE_FIELD(ClientGroupRec, end, End),
-    });
-    return layout;
-}
-
 bool CreateCli() {
     return WriteWholeFile("CreateCli", TablePath(kClientiFile), std::string(), Report::Silent);
 }

@@ -1,17 +1,7 @@
 #pragma once
 // The customer archive Clienti.txt and the customer groups file ClientG.txt
 // of a register folder: their creation when the folder lacks them.
-#include "tables/record.h"
-
-// One customer group (record n = group n, nMaxClientG records).
-struct ClientGroupRec {
-    tables::Fixed<3> Code;         // group number, "001"
-    tables::Fixed<21> GroupDesc1;  // description
-    tables::CrLf end;
-
-    static const tables::RecordLayout& Layout();
-};
-static_assert(sizeof(ClientGroupRec) == 26);
+#include "customers/client_groups.h"
 
 inline constexpr const char* kClientiFile = "Clienti.txt";
 inline constexpr const char* kClientGFile = "ClientG.txt";

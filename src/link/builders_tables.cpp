@@ -256,6 +256,10 @@ bool SendDirPLU() {
     // The directory is read back first (that read selects the register and
     // commits); the send text then goes out twice, one pass each.
     bool selected = false;
+    // The read that goes ahead belongs to this send: it keeps the register's
+    // directory for the first pass instead of storing it.
+    Tx.bTxDirPLUClean = True;
+    Tx.nTxDirPLUIdx = 0;
     ReqDirPLUSelected(selected);
     if (!selected) return false;
     OpenNext(ReqState.nTxDirPLU);

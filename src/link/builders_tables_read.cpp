@@ -235,6 +235,8 @@ bool ReqDirPLUSelected(bool& selected) {
 }  // namespace builders
 
 bool ReqDirPLU() {
+    // A read on its own: the register's directory goes into DirPLU.txt.
+    Tx.bTxDirPLUClean = False;
     bool selected = false;
     return ReqDirPLUSelected(selected);
 }

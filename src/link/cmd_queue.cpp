@@ -88,6 +88,12 @@ void QueueTick() {
     }
 }
 
+bool CmdQueuePending() {
+    for (int i = 1; i <= kQueueSize; ++i)
+        if (CmdQueue.entries[i].state == -1) return true;
+    return false;
+}
+
 bool SetCmdToSend(const std::string& command, int16_t answers, float time) {
     if (!OpenCommPort()) return false;
     CurrentShell().SetShowWait(time);

@@ -40,6 +40,8 @@ void SaveCmdQueue();
 void RestoreCmdQueue();
 void ClearCmdQueue();
 void QueueTick();
+// An entry waits to be handed to the link.
+bool CmdQueuePending();
 bool SetCmdToSend(const std::string& command, int16_t answers, float time);
 void DecPending();
 std::string GetModeField();

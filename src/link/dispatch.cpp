@@ -69,6 +69,9 @@ std::map<std::string, Slot>& DataTable() {
 
 int Code(char c) { return static_cast<unsigned char>(c); }
 
+// The main timer's period.
+constexpr double kTickSeconds = 0.010;
+
 // Safe piece of a text: empty where the text is too short.
 std::string Mid(const std::string& s, size_t pos, size_t len = std::string::npos) {
     return pos < s.size() ? s.substr(pos, len) : std::string();
@@ -198,22 +201,40 @@ int16_t ParseAnswer() {
     return res;
 }
 
+bool IsAnswerFrame() {
+    const std::string& f = LinkState.RxFrame;
+    const int n = static_cast<int>(f.size());
+    if (n < MinFrameLen() || Code(f[n - 2]) != CalcChkXor(f, n - 2)) return false;
+    const char cls = f[LinkState.bAddressed ? 5 : 4];
+    return cls == 'A' || cls == 'B' || cls == 'C';
+}
+
 int16_t PollAnswers() {
-    platform::SerialPort* port = CurrentPort();
-    if (!port || !port->PortOpen()) return 0;
-    double start = platform::Timer();
+    if (!LineOpen()) return 0;
+    const double begin = platform::Timer();
+    const double limit = WaitLimit(begin, LinkState.sngTOPoll);
+    // The main timer calls again on its next tick: a tick of its own is
+    // enough here, so that the main window's clock keeps going.
+    const bool tickByTick =
+        (LinkState.nState == 1 && !LinkState.bNoCmd) || LinkState.nState == 3;
+    double lastAnswer = begin;
     for (;;) {
         CurrentShell().DoEvents();
-        if (LinkState.AbortRequest) break;
+        if (LinkState.AbortRequest || !LineOpen()) break;
         if (InputPending()) {
-            if (ReadFrame() == 0) ParseAnswer();
-            start = platform::Timer();
+            if (ReadFrame() == 0) {
+                const bool answer = IsAnswerFrame();
+                ParseAnswer();
+                if (answer) lastAnswer = platform::Timer();
+            }
         } else if (LinkState.bAddressed) {
             SendEnq();  // pauses 10 ms
         } else {
             WaitInput(2);
         }
-        if (platform::Timer() - start > LinkState.sngTOPoll) break;
+        const double now = platform::Timer();
+        if (now - lastAnswer > LinkState.sngTOPoll || now > limit) break;
+        if (tickByTick && now - begin >= kTickSeconds) break;
     }
     return 0;
 }

@@ -51,9 +51,16 @@ extern AnswerRecT AnswerRec;
 // frame too short to hold a payload is refused with NAK (the register repeats
 // it). Returns the dispatcher's result, or the NAK's.
 int16_t ParseAnswer();
-// Reads and dispatches answers until the line has been quiet for
+// True when LinkState.RxFrame is an answer the dispatcher acts on: long
+// enough, its checksum right and its class "A", "B" or "C". Traces nothing.
+bool IsAnswerFrame();
+// Reads and dispatches answers until no answer has come for
 // LinkState.sngTOPoll seconds (in addressed mode the register is asked with
-// ENQ meanwhile). Nothing when the port is closed. Returns 0.
+// ENQ meanwhile): noise and refused frames are read but keep nothing going.
+// Never longer than WaitLimit. While the main timer awaits a command's
+// answers (state 1 after the command frame) or pauses between commands
+// (state 3) it returns after about one tick: the timer's next tick polls
+// again. Nothing when the port is closed. Returns 0.
 int16_t PollAnswers();
 // The dispatchers of the three classes, working on AnswerRec.
 int16_t GestAnsA();

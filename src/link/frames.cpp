@@ -232,29 +232,51 @@ int16_t ReadFrame() {
     std::string& rx = LinkState.RxFrame;
     rx.clear();
     int16_t result = -1;
-    const size_t synLength = LinkState.bAddressed ? 3 : 1;
-    double lastInput = platform::Timer();
+    const std::string syn = SYN + AddressPair();
+    const double start = platform::Timer();
+    const double limit = WaitLimit(start, LinkState.sngTOReadFrame);
+    double lastInput = start;
     for (;;) {
         CurrentShell().ShowWait();
         CurrentShell().DoEvents();
         if (LinkState.AbortRequest) break;
+        const double now = platform::Timer();
         if (!InputPending()) {
-            if (platform::Timer() - lastInput > LinkState.sngTOReadFrame) break;
+            if (now - lastInput > LinkState.sngTOReadFrame || now > limit) break;
             WaitInput(2);
             continue;
         }
-        lastInput = platform::Timer();
+        lastInput = now;
         rx += ReadInput();
         if (rx.empty()) continue;
-        if (rx.back() == ETX) {
-            result = 0;
+        if (rx[0] == SYN) {
+            // The rest of the register's SYN may be on its way.
+            if (rx.size() < syn.size() && syn.compare(0, rx.size(), rx) == 0) continue;
+            if (rx.compare(0, syn.size(), syn) == 0) {
+                // The register is busy: the command's answer time-out starts
+                // again. What came right behind it is kept for the next read.
+                Comm.strRxKeep = rx.substr(syn.size()) + Comm.strRxKeep;
+                rx.resize(syn.size());
+                LogSerial(kLogRx);
+                rx.clear();
+                LinkState.sngLastRx = now;
+                break;
+            }
+        }
+        if (rx[0] != EOT) {
+            // Anything but a frame's start is noise: given up at once,
+            // without waiting for the line to go quiet (a noisy line never
+            // does). A frame's start that came with it is kept for the next
+            // read.
+            const size_t eot = rx.find(EOT);
+            if (eot != std::string::npos) {
+                Comm.strRxKeep = rx.substr(eot) + Comm.strRxKeep;
+                rx.resize(eot);
+            }
             break;
         }
-        if (rx[0] == SYN && rx.size() == synLength) {
-            // The register is busy: the command's answer time-out starts again.
-            LogSerial(kLogRx);
-            rx.clear();
-            LinkState.sngLastRx = platform::Timer();
+        if (rx.back() == ETX) {
+            result = 0;
             break;
         }
         if (rx.size() > static_cast<size_t>(kMaxFrameLen)) {
@@ -262,10 +284,11 @@ int16_t ReadFrame() {
             FlushInput();
             break;
         }
+        if (now > limit) break;
     }
 
     if (result == 0) {
-        if (rx[0] != EOT || static_cast<int>(rx.size()) < MinFrameLen()) {
+        if (static_cast<int>(rx.size()) < MinFrameLen()) {
             result = -1;
         } else {
             LinkState.nSeq2 = static_cast<int16_t>(Code(rx[LinkState.bAddressed ? 3 : 2]) - 32);

@@ -67,8 +67,11 @@ int16_t SendFrame(bool wantAck);
 // nothing in time. Bytes after a complete ACK are kept for ReadFrame.
 int16_t ReadAck();
 // Reads one frame into LinkState.RxFrame: 0 for a whole frame that starts
-// with EOT, else -1 (also for a lone SYN, which restarts sngLastRx).
-// Bounded by the idle time-out, kMaxFrameLen and LinkState.AbortRequest.
+// with EOT, else -1 (also for the register's SYN, which restarts sngLastRx;
+// bytes right behind it are kept for the next read). Input that does not
+// start a frame is given up at once, a frame's start behind it kept for the
+// next read. Bounded by the idle time-out, kMaxFrameLen, WaitLimit and
+// LinkState.AbortRequest.
 int16_t ReadFrame();
 // True when the checksum character of LinkState.RxFrame is right; a wrong one
 // (or a frame too short to hold one) is traced as "BadChks".

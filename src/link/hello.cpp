@@ -1,6 +1,7 @@
 #include "link/hello.h"
 
 #include <cctype>
+#include <cerrno>
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
@@ -18,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "shell/cycle.h"
+#include "tables/record.h"
 
 HelloGlobals Hello;
 
@@ -77,12 +79,6 @@ std::string StationCopyPath(const std::string& path, int station) {
     return path.substr(0, dot) + s + path.substr(dot);
 }
 
-bool QueueHasPending() {
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state != 0) return true;
-    return false;
-}
-
 }  // namespace
 
 bool ConnectCassa() {
@@ -123,15 +119,27 @@ bool ConnectCassa() {
 }
 
 int16_t WaitAnswer() {
-    double start = platform::Timer();
+    const double begin = platform::Timer();
+    const double limit = WaitLimit(begin, LinkState.sngTOWaitAnswer);
+    double start = begin;
     for (;;) {
-        if (platform::Timer() - start > LinkState.sngTOWaitAnswer || LinkState.AbortRequest) break;
+        const double now = platform::Timer();
+        if (now - start > LinkState.sngTOWaitAnswer || now > limit || LinkState.AbortRequest ||
+            !LineOpen())
+            break;
         if (InputPending() && ReadFrame() == 0) {
             if (GestHelloAns() == 0) return 0;
-            // An ordinary answer: dispatch it and ask for the hello again.
+            // Another answer is dispatched, the hello asked for again and
+            // the wait starts again. A frame that fails its checksum or is
+            // no answer at all is refused (the register repeats it) and
+            // counts against the wait: a register that garbles every frame
+            // fails its hello in time.
+            const bool answer = IsAnswerFrame();
             ParseAnswer();
-            SendPoll();
-            start = platform::Timer();
+            if (answer) {
+                SendPoll();
+                start = platform::Timer();
+            }
         }
         if (LinkState.bAddressed)
             SendEnq();
@@ -205,8 +213,9 @@ int16_t GestHelloReq() {
         if (r != 0) {
             // No hello answer. Interactively the hello is tried again until
             // it comes or the user aborts; in a connection test, and in batch
-            // mode where nobody could abort, it has failed.
-            if (!LinkState.bHelloMsgs || !Core.bInteractive) {
+            // mode where nobody could abort, it has failed; so it has on a
+            // line that was lost and closed.
+            if (!LinkState.bHelloMsgs || !Core.bInteractive || !LineOpen()) {
                 failed = true;
                 break;
             }
@@ -278,11 +287,17 @@ void WriteCopyFile() {
     bool append = false;
     if (Hello.nCopyMode == 1) append = true;
     if (Hello.nCopyMode == 2) path = StationCopyPath(path, LinkState.nAddress);
-    const std::string line = HelloRec.strHelloAns + "\r\n";
-    if (append)
-        platform::AppendFile(path, line);
-    else
-        platform::WriteFile(path, line);
+    // One line whatever the register put in its texts.
+    const std::string line = tables::BlankControls(HelloRec.strHelloAns) + "\r\n";
+    errno = 0;
+    const bool written = append ? platform::AppendFile(path, line) : platform::WriteFile(path, line);
+    if (!written) {
+        const std::string text = GetText("Log", "nocopy") + " " + path + ": " +
+                                 platform::FileErrorText(errno, path);
+        CurrentShell().AddError(text, true);
+        WriteMsgLog(text);
+        LogErr(kErrFile);
+    }
     Hello.bCopyHello = false;
 }
 
@@ -324,10 +339,21 @@ void ConnTest() {
         const double start = platform::Timer();
         const double limit = Core.sngConnTestTimeout > 0 ? Core.sngConnTestTimeout : 70.0;
         while (platform::Timer() - start <= limit &&
-               (LinkState.nState != 0 || QueueHasPending()))
+               (LinkState.nState != 0 || CmdQueuePending()))
             CurrentShell().DoEvents();
         LinkState.bTestMode = false;
         while (LinkState.nState != 0) CurrentShell().DoEvents();
+    } else {
+        // Nothing was sent: say why, with the file that lists the registers.
+        bool defined = false, enabled = false;
+        for (int i = 0; i < kMaxCash; ++i) {
+            defined = defined || CassaList[i].bDefined;
+            enabled = enabled || (CassaList[i].bDefined && CassaList[i].bEnabled);
+        }
+        if (!defined)
+            CurrentShell().AddError(GetText("Msg", "nocash") + " " + ConfigIniPath(), false);
+        else if (!enabled)
+            CurrentShell().AddError(GetText("Msg", "nocashsel") + " " + ConfigIniPath(), false);
     }
     CurrentShell().AddMessage(GetText("Msg", "conntestend"), true);
     LinkState = saved;

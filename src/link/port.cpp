@@ -1,5 +1,6 @@
 #include "link/port.h"
 
+#include <algorithm>
 #include <map>
 
 #include "core/cash_list.h"
@@ -7,9 +8,11 @@
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "link/modem.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/settings.h"
 
 CommGlobals Comm;
 
@@ -23,6 +26,41 @@ ModemDialer* modemDialer = nullptr;
 bool ModemBit() { return (CassaConf.P911 & kP911Modem) != 0; }
 
 std::string ConfigIni() { return platform::JoinPath(Core.strRootDir, "config.ini"); }
+
+// The port as the settings store names it, with its device: "COM7
+// (/dev/ttyS6)". The device is the one in use, else the one the number names.
+std::string PortName(int n, const std::string& device) {
+    std::string name = "COM" + std::to_string(n);
+    const std::string path = device.empty() ? platform::PortDevice(n) : device;
+    if (!path.empty() && n <= 16) name += " (" + path + ")";
+    return name;
+}
+
+// A note for the message log: the program's words, the port and its device,
+// then the system's reason.
+void NotePort(const std::string& key, const std::string& port, const std::string& reason) {
+    std::string line = GetText("Log", key) + " " + port;
+    if (!reason.empty()) line += ": " + reason;
+    WriteMsgLog(line);
+}
+
+// The device of the current port went away while open: the port is closed
+// (the next command opens it again), the registers greet again when the
+// line is back, and the loss is reported here, once.
+void CloseLostPort() {
+    platform::SerialPort* port = currentPort;
+    const std::string reason = port->LastReason();
+    const std::string name = PortName(port->CommPort(), port->Device());
+    port->SetPortOpen(false);
+    Comm.bPortOpen = false;
+    Comm.strRxKeep.clear();
+    for (CashRec& entry : CassaList) entry.bConnected = False;
+    // No closing frame goes out on a line that is gone.
+    LinkState.strCmdSent.clear();
+    CurrentShell().AddError(GetText("Log", "portlost") + " " + name, true);
+    NotePort("portlost", name, reason);
+    LogErr(5);
+}
 
 }  // namespace
 
@@ -82,6 +120,10 @@ std::string PortSettingsText(int16_t baud) {
     return std::string(rate) + ",n,8,1";
 }
 
+double WaitLimit(double start, double own) {
+    return start + std::max(own, 0.0) + std::max(static_cast<double>(LinkState.sngAnsTimeout), 0.0);
+}
+
 void OpenPort() {
     const std::string settings = PortSettingsText(Comm.nBaud);
     const bool modem = ModemBit();
@@ -92,13 +134,15 @@ void OpenPort() {
         return;
     }
 
+    // A device that went away since the last command is closed (and
+    // reported) first; then it is opened again like a closed port.
+    if (port->PortOpen() && port->DeviceLost()) CloseLostPort();
     bool reopen = !port->PortOpen() || port->Settings() != settings ||
                   port->CommPort() != Core.nCommPort;
     if (!reopen && modem) {
-        // A carrier that the device cannot report counts as lost.
-        bool carrier = false;
-        reopen = port->Tag() != CassaConf.nPhoneBookIndex || !port->CDHolding(carrier) ||
-                 !carrier;
+        // Another phone-book entry, or the carrier lost (on a device without
+        // a carrier line, as the modem's words said).
+        reopen = port->Tag() != CassaConf.nPhoneBookIndex || !ModemCarrier(port);
     }
     if (!reopen) {
         // The current port is open as asked: whatever the previous port's
@@ -115,9 +159,13 @@ void OpenPort() {
     }
     Comm.bPortOpen = false;
     Comm.strRxKeep.clear();
+    // DTR is raised at every opening: a hang-up may have dropped it, and a
+    // modem ignores a terminal that is not ready.
+    port->SetDTREnable(true);
     if (!port->SetSettings(settings) || !port->SetCommPort(Core.nCommPort) ||
         !port->SetHandshaking(modem ? 2 : 0) || !port->SetPortOpen(true))
         return;
+    ModemForget(port);
 
     DTRWait();
 
@@ -134,9 +182,26 @@ void OpenPort() {
 bool OpenCommPort() {
     OpenPort();
     FlushInput();
-    if (!Comm.bPortOpen)
-        CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
-    return Comm.bPortOpen;
+    if (Comm.bPortOpen) return true;
+    CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
+    // Which port could not be opened and why: no such port number, or the
+    // system's reason (a device that does not exist, a permission denied).
+    // A port that opened but whose modem did not connect is the modem
+    // window's to explain.
+    platform::SerialPort* port = CommList(Core.nCommPort);
+    if (!port)
+        NotePort("noport", PortName(Core.nCommPort, ""), GetText("Log", "noportnum"));
+    else if (!port->PortOpen())
+        NotePort("noport", PortName(Core.nCommPort, ""), port->LastReason());
+    LogErr(5);
+    return false;
+}
+
+bool LineOpen() {
+    if (!currentPort || !currentPort->PortOpen()) return false;
+    if (!currentPort->DeviceLost()) return true;
+    CloseLostPort();
+    return false;
 }
 
 void DTRWait() {
@@ -147,32 +212,43 @@ void DTRWait() {
 
 void FlushInput() {
     Comm.strRxKeep.clear();
-    if (currentPort && currentPort->PortOpen()) currentPort->SetInBufferCount(0);
+    if (LineOpen()) currentPort->SetInBufferCount(0);
 }
 
 bool InputPending() {
     if (!Comm.strRxKeep.empty()) return true;
-    return currentPort && currentPort->PortOpen() && currentPort->InBufferCount() != 0;
+    return LineOpen() && currentPort->InBufferCount() != 0;
 }
 
 std::string ReadInput() {
     std::string bytes;
     bytes.swap(Comm.strRxKeep);
-    if (currentPort && currentPort->PortOpen()) bytes += currentPort->Input();
+    if (LineOpen()) {
+        std::string fresh = currentPort->Input();
+        // A modem line: the modem's words may say the carrier came or went.
+        if (CassaConf.P911 & kP911Modem) ModemWatch(currentPort, fresh);
+        bytes += fresh;
+    }
     return bytes;
 }
 
 void WaitInput(int ms) {
     if (!Comm.strRxKeep.empty()) return;
-    if (currentPort && currentPort->PortOpen())
+    if (LineOpen()) {
         currentPort->WaitInput(ms);
-    else
-        platform::WaitMs(ms);
+        // A device that hung up ends the wait at once: its port is closed
+        // here, and the pause is made up below.
+        if (LineOpen()) return;
+    }
+    platform::WaitMs(ms);
 }
 
 bool WriteOutput() {
     platform::SerialPort* port = currentPort;
-    if (!port || !port->PortOpen() || !port->Output(LinkState.TxFrame)) return false;
+    if (!LineOpen() || !port->Output(LinkState.TxFrame)) {
+        LineOpen();  // a write that found the device gone closes the port
+        return false;
+    }
     platform::SerialSettings s;
     if (!platform::ParseSerialSettings(port->Settings(), s)) s.baud = 9600;
     // Ten bits a character on the line, and two seconds for the other side's
@@ -181,6 +257,7 @@ bool WriteOutput() {
         platform::Timer() + static_cast<double>(LinkState.TxFrame.size()) * 10.0 / s.baud + 2.0;
     while (port->OutBufferCount() > 0) {
         CurrentShell().DoEvents();
+        if (!LineOpen()) return false;
         if (LinkState.AbortRequest || platform::Timer() > deadline) {
             port->SetOutBufferCount(0);
             return false;

@@ -65,6 +65,11 @@ void LoadCommConf();
 void SaveBaud();
 // "9600,n,8,1", "19200,n,8,1" or "38400,n,8,1" for a baud index.
 std::string PortSettingsText(int16_t baud);
+// The latest end of a link wait that began at `start` with its own time-out
+// `own`: a wait that what arrives keeps going (or restarts) still ends once
+// its own time-out and the command's answer time-out have passed since it
+// began, whatever the line sends.
+double WaitLimit(double start, double own);
 
 // --- opening ---
 
@@ -73,8 +78,17 @@ std::string PortSettingsText(int16_t baud);
 // the phone-book entry changed. Sets Comm.bPortOpen.
 void OpenPort();
 // OpenPort, then FlushInput; returns Comm.bPortOpen. A port that cannot be
-// opened is reported in the progress window's error list.
+// opened is reported in the progress window's error list, the error log
+// (connection failure) and the message log (the port, its device and the
+// system's reason).
 bool OpenCommPort();
+// True when the current port is open and its device still there. A device
+// that hung up or failed while open (an adapter pulled) is found here and
+// by every byte operation below: its port is closed, every register must
+// greet again, no closing frame goes out on the line, the loss is reported
+// once (progress window, error log, message log) and the next command opens
+// the port again.
+bool LineOpen();
 // The wait after opening (unless P911 has bit 128): status text and
 // Comm.nDTRDelay milliseconds.
 void DTRWait();

@@ -3,6 +3,7 @@
 // device: it records what is opened, closed and written, delivers the bytes a
 // test feeds it, and plays the modem lines as the test sets them.
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,17 @@ public:
     void SetResponder(std::function<std::string(const std::string&)> responder) {
         responder_ = std::move(responder);
     }
-    void SetFailOpen(bool fail, const std::string& reason = "cannot open the device") {
+    // Opening fails, with the system's reason given.
+    void SetFailOpen(bool fail, const std::string& reason = "No such file or directory") {
         failOpen_ = fail;
         failReason_ = reason;
+    }
+    // The device goes away while open (an adapter pulled): nothing passes any
+    // more until the port is closed; opening it again brings it back.
+    void SetLost(const std::string& reason = "Input/output error") {
+        if (!open_) return;
+        lost_ = true;
+        Fail("the device does not answer any more", reason);
     }
     void SetCarrier(bool cd) { carrier_ = cd; }
     // The device has no modem lines: CDHolding and SetDTREnable fail while open.
@@ -42,13 +51,14 @@ public:
     // --- SerialPort ---
     int CommPort() const override { return commPort_; }
     bool SetCommPort(int n) override;
+    std::string Device() const override;  // PortDevice(n) while open
     std::string Settings() const override { return settings_; }
     bool SetSettings(const std::string& settings) override;
     bool PortOpen() const override { return open_; }
     bool SetPortOpen(bool open) override;
     int Handshaking() const override { return handshaking_; }
     bool SetHandshaking(int mode) override;
-    int InBufferCount() override { return static_cast<int>(input_.size()); }
+    int InBufferCount() override { return lost_ ? 0 : static_cast<int>(input_.size()); }
     void SetInBufferCount(int count) override {
         if (count == 0) input_.clear();
     }
@@ -63,12 +73,15 @@ public:
     bool SetDTREnable(bool enable) override;
     int Tag() const override { return tag_; }
     void SetTag(int tag) override { tag_ = tag; }
-    bool WaitInput(int) override { return !input_.empty(); }
+    bool WaitInput(int) override { return !lost_ && !input_.empty(); }
+    bool DeviceLost() override { return lost_; }
     std::string LastError() const override { return error_; }
+    std::string LastReason() const override { return reason_; }
 
 private:
-    bool Fail(const std::string& what) {
+    bool Fail(const std::string& what, const std::string& reason = "") {
         error_ = what;
+        reason_ = reason;
         return false;
     }
 
@@ -81,6 +94,7 @@ private:
     bool carrier_ = false;
     bool noModemLines_ = false;
     bool failOpen_ = false;
+    bool lost_ = false;
     std::string failReason_;
     bool stuck_ = false;
     size_t stuckBytes_ = 0;
@@ -91,6 +105,60 @@ private:
     std::vector<std::string> writes_;
     std::vector<bool> dtrHistory_;
     std::string error_;
+    std::string reason_;
+};
+
+// A modem on a fake port, as a modem test scripts it: in command mode it
+// answers each command line (ended by CR) with "OK", or with the script's
+// answer for that command; a dial command ("ATD...") is answered with the
+// script's dial answer, and "CONNECT..." raises the carrier and puts the
+// modem on line. On line, "+" written three times alone brings it back to
+// command mode ("OK"); what else is written goes to the party called
+// (`online`), whose answer is received. "ATH", DTR dropped or the port
+// closed hang up: the carrier goes down. While DTR is down the modem does
+// not listen.
+struct FakeModemScript {
+    std::string dialAnswer = "CONNECT 19200";  // empty: the modem says nothing, ever
+    std::map<std::string, std::string> answers;  // command line -> answer (instead of "OK")
+    bool carrierLine = true;  // the device reports the carrier (false: a pseudo-terminal)
+    double dialSeconds = 0;   // from the dial to its answer, on the program's clock
+};
+
+class FakeModem : public FakeSerialPort {
+public:
+    using Script = FakeModemScript;
+
+    explicit FakeModem(int commPort = 1, Script script = {});
+
+    Script script;
+    // The party called: gets what is written on line, its result is received.
+    std::function<std::string(const std::string&)> online;
+
+    // The line breaks down: carrier down, "NO CARRIER" said.
+    void DropCarrier();
+    bool Online() const { return online_; }
+    // Command lines received, in order ("ATZ", "ATDT0123", "ATH").
+    const std::vector<std::string>& Commands() const { return commands_; }
+    // Times the escape brought the modem back to command mode.
+    int Escapes() const { return escapes_; }
+
+    bool SetPortOpen(bool open) override;
+    bool SetDTREnable(bool enable) override;
+    // Waits on the program's clock when nothing has arrived.
+    bool WaitInput(int ms) override;
+
+private:
+    std::string Respond(const std::string& bytes);
+    std::string Command(const std::string& line);
+    std::string Answer();  // the dial's answer, which brings the carrier
+    void HangUp();
+
+    bool online_ = false;
+    int pluses_ = 0;
+    int escapes_ = 0;
+    std::string line_;
+    std::vector<std::string> commands_;
+    double answerAt_ = -1;  // a dial waiting for its answer
 };
 
 }  // namespace platform

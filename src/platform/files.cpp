@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -187,13 +188,34 @@ bool ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
+std::string WriteTarget(const std::string& path) {
     std::string target = ResolvePath(path);
     // Through a link, the file it points at is replaced, not the link.
     if (char* real = ::realpath(target.c_str(), nullptr)) {
         target = real;
         std::free(real);
     }
+    return target;
+}
+
+std::string FileErrorText(int err, const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    if (!folder.empty() && !DirExists(folder)) return "Path not found";
+    switch (err) {
+    case ENOENT: return "File not found";
+    case EACCES:
+    case EPERM:
+    case EROFS: return "Permission denied";
+    case ENOSPC:
+    case EDQUOT: return "Disk full";
+    case 0: return "File access error";
+    default: return std::strerror(err);
+    }
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::string target = WriteTarget(path);
     mode_t mode = NewFileMode();
     struct stat st;
     if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
@@ -202,9 +224,19 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
     int fd = ::mkstemp(tmp.data());
     if (fd < 0) return false;
     bool ok = ::fchmod(fd, mode) == 0 && WriteAllFd(fd, bytes.data(), bytes.size());
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
+    int err = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        errno = err;  // why the write failed, not what the clean-up met
+    }
     return ok;
 }
 

@@ -22,10 +22,20 @@ bool RemoveFile(const std::string& path);   // true when it no longer exists
 bool CopyFileTo(const std::string& from, const std::string& to);  // overwrites; true on success
 bool RenameFile(const std::string& from, const std::string& to);
 int64_t FileSize(const std::string& path);  // -1 when missing
+// The description of a failed file operation (errno err on the path), in the
+// words of the usual causes: "Path not found" when the folder is missing,
+// "File not found", "Permission denied", "Disk full", else the system's text.
+std::string FileErrorText(int err, const std::string& path);
 // Whole file; false when it cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
-// Replaces the file with the bytes (through a temporary file and a rename).
+// Replaces the file with the bytes in one step: they go into a temporary
+// file beside it, which is then renamed over it. On failure the file is as it
+// was, no temporary file is left behind and errno tells why. Through a link,
+// the file it points at is replaced.
 bool WriteFile(const std::string& path, const std::string& bytes);
+// The file that a write of the path reaches: the path resolved without regard
+// to case and, through a link, the file the link points at.
+std::string WriteTarget(const std::string& path);
 // Appends the bytes, creating the file when missing.
 bool AppendFile(const std::string& path, const std::string& bytes);
 

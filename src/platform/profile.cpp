@@ -8,19 +8,19 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace platform {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
+// The only blank that is trimmed from names and values, in the file and in
+// the arguments alike: a tab, a vertical tab or a form feed is part of a name,
+// so that whatever name a write puts in the file reads back by that name.
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
     return s.substr(b, e - b);
 }
 
@@ -49,8 +49,8 @@ bool SameName(const std::string& a, const std::string& b) {
     return true;
 }
 
-// A control character in a written text would break the line structure of
-// the file; it becomes a blank.
+// CR and LF in a written text would break the line structure of the file;
+// each becomes a blank.
 std::string OneLine(const std::string& s) {
     std::string out = s;
     for (char& c : out)
@@ -58,11 +58,25 @@ std::string OneLine(const std::string& s) {
     return out;
 }
 
+// A section name that a header line holds whole: "[name]" reads back as name
+// (the header ends at its first "]", and a line ends at CR or LF).
+bool FitsHeader(const std::string& name) {
+    return name.find_first_of("\r\n]") == std::string::npos;
+}
+
+// A key name that a key line holds whole: "name=value" reads back with this
+// name (the name ends at the first "=", and a line that starts with "[" is a
+// header and one that starts with ";" a comment).
+bool FitsKey(const std::string& name) {
+    if (name.find_first_of("\r\n=") != std::string::npos) return false;
+    return name.empty() || (name[0] != '[' && name[0] != ';');
+}
+
 enum class Kind { Blank, Comment, Section, Key };
 
 struct Line {
     std::string text;    // without the line ending
-    std::string ending;  // "\r\n", "\n" or "" (last line without one)
+    std::string ending;  // "\r\n", "\r", "\n" or "" (last line without one)
     Kind kind = Kind::Blank;
     std::string name;    // section name or key, trimmed
     bool hasValue = false;
@@ -78,9 +92,12 @@ void Classify(Line& line) {
         line.kind = Kind::Blank;
     } else if (t[0] == ';') {
         line.kind = Kind::Comment;
-    } else if (t[0] == '[' && t.rfind(']') != std::string::npos) {
+    } else if (t[0] == '[') {
+        // The name ends at the first "]"; a header without one still opens
+        // its section, named by the rest of the line.
         line.kind = Kind::Section;
-        line.name = Trim(t.substr(1, t.rfind(']') - 1));
+        size_t close = t.find(']', 1);
+        line.name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
     } else {
         line.kind = Kind::Key;
         size_t eq = t.find('=');
@@ -101,7 +118,16 @@ struct Profile {
     std::vector<Line> lines;
 };
 
+// The file of the open ProfileBatch, held in memory until it is committed.
+struct BatchFile {
+    Profile profile;
+    bool changed = false;
+};
+std::unique_ptr<BatchFile> batchFile;
+
+// A line ends at CR LF, at a CR alone or at an LF alone.
 Profile Load(const char* file) {
+    if (batchFile && ResolvePath(file) == batchFile->profile.path) return batchFile->profile;
     Profile p;
     p.path = ResolvePath(file);
     std::string bytes;
@@ -113,19 +139,17 @@ Profile Load(const char* file) {
     }
     size_t pos = 0;
     while (pos < bytes.size()) {
-        size_t nl = bytes.find('\n', pos);
+        size_t end = bytes.find_first_of("\r\n", pos);
         Line line;
-        if (nl == std::string::npos) {
+        if (end == std::string::npos) {
             line.text = bytes.substr(pos);
             pos = bytes.size();
         } else {
-            line.text = bytes.substr(pos, nl - pos);
-            line.ending = "\n";
-            pos = nl + 1;
-        }
-        if (!line.text.empty() && line.text.back() == '\r') {
-            line.text.pop_back();
-            line.ending = "\r" + line.ending;
+            size_t next = end + 1;
+            if (bytes[end] == '\r' && next < bytes.size() && bytes[next] == '\n') ++next;
+            line.text = bytes.substr(pos, end - pos);
+            line.ending = bytes.substr(end, next - end);
+            pos = next;
         }
         Classify(line);
         p.lines.push_back(std::move(line));
@@ -133,9 +157,16 @@ Profile Load(const char* file) {
     return p;
 }
 
+// Writes the lines back; a line without an ending (the file's last line, as
+// it was found) gets CR LF, so that nothing written after it joins it.
 bool Save(const Profile& p) {
+    if (batchFile && p.path == batchFile->profile.path) {
+        batchFile->profile = p;
+        batchFile->changed = true;
+        return true;
+    }
     std::string bytes;
-    for (const Line& l : p.lines) bytes += l.text + l.ending;
+    for (const Line& l : p.lines) bytes += l.text + (l.ending.empty() ? "\r\n" : l.ending);
     return WriteFile(p.path, bytes);
 }
 
@@ -198,8 +229,9 @@ uint32_t CopyValue(const std::string& v, char* buffer, uint32_t size) {
 }
 
 // Copies a list with the list rule: every item ends in NUL and the list in a
-// second NUL; a list that does not fit is cut, ends in two NULs and the
-// result is size - 2.
+// second NUL. The list must leave one byte of the buffer to spare; one that
+// does not (even one that only just fits) is cut, ends in two NULs and the
+// result is size - 2. Below two bytes there is room for one NUL only.
 uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t size) {
     if (!buffer || size == 0) return 0;
     std::string all;
@@ -207,15 +239,15 @@ uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t 
         all += s;
         all += '\0';
     }
-    if (all.size() + 1 <= size) {
-        std::memcpy(buffer, all.data(), all.size());
-        buffer[all.size()] = '\0';
-        if (all.empty() && size >= 2) buffer[1] = '\0';
-        return static_cast<uint32_t>(all.size());
-    }
-    if (size < 2) {
+    if (size == 1) {
         buffer[0] = '\0';
         return 0;
+    }
+    if (all.size() + 2 <= size) {
+        std::memcpy(buffer, all.data(), all.size());
+        buffer[all.size()] = '\0';
+        if (all.empty()) buffer[1] = '\0';
+        return static_cast<uint32_t>(all.size());
     }
     std::memcpy(buffer, all.data(), size - 2);
     buffer[size - 2] = '\0';
@@ -223,21 +255,15 @@ uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t 
     return size - 2;
 }
 
-// Removes trailing blanks, as the A-function does with a default.
+// Removes trailing spaces, as the A-function does with a default.
 std::string DefaultText(const char* def) {
     std::string d = def ? def : "";
-    while (!d.empty() && IsBlank(d.back())) d.pop_back();
+    while (!d.empty() && d.back() == ' ') d.pop_back();
     return d;
-}
-
-// Makes sure the last line ends before a line is added after it.
-void EndLine(Profile& p, size_t index) {
-    if (index < p.lines.size() && p.lines[index].ending.empty()) p.lines[index].ending = "\r\n";
 }
 
 // Appends a new section header at the end of the file; returns its range.
 Range AppendSection(Profile& p, const std::string& name) {
-    if (!p.lines.empty()) EndLine(p, p.lines.size() - 1);
     p.lines.push_back(MakeLine("[" + name + "]"));
     return Range{p.lines.size() - 1, p.lines.size()};
 }
@@ -253,7 +279,6 @@ size_t InsertPoint(const Profile& p, const Range& r) {
 }
 
 void InsertLine(Profile& p, size_t at, const std::string& text) {
-    if (at > 0) EndLine(p, at - 1);
     p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(text));
 }
 
@@ -274,18 +299,20 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
     if (!buffer || size == 0) return 0;
     if (!file) return CopyValue(DefaultText(def), buffer, size);
     Profile p = Load(file);
+    // In both lists an empty name is left out: it would end the list there.
     std::vector<std::string> items;
     if (!section) {
         for (const Line& l : p.lines)
-            if (l.kind == Kind::Section) items.push_back(l.name);
+            if (l.kind == Kind::Section && !l.name.empty()) items.push_back(l.name);
         return CopyList(items, buffer, size);
     }
     auto r = FindSection(p, Trim(section));
     if (!key) {
         if (r)
-            for (size_t i = r->header + 1; i < r->end; ++i)
-                if (p.lines[i].kind == Kind::Key && p.lines[i].hasValue)
-                    items.push_back(p.lines[i].name);
+            for (size_t i = r->header + 1; i < r->end; ++i) {
+                const Line& l = p.lines[i];
+                if (l.kind == Kind::Key && l.hasValue && !l.name.empty()) items.push_back(l.name);
+            }
         if (items.empty()) return CopyValue(DefaultText(def), buffer, size);
         return CopyList(items, buffer, size);
     }
@@ -299,7 +326,7 @@ uint32_t GetPrivateProfileIntA(const char* section, const char* key, int def, co
     if (!v || v->empty()) return static_cast<uint32_t>(def);
     const std::string& s = *v;
     size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
     uint32_t n = 0;
@@ -318,7 +345,10 @@ uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t s
             for (size_t i = r->header + 1; i < r->end; ++i) {
                 const Line& l = p.lines[i];
                 if (l.kind != Kind::Key) continue;
-                items.push_back(l.hasValue ? l.name + "=" + l.value : l.name);
+                // A line without "=" or with an empty key name comes back as
+                // it stands.
+                items.push_back(l.hasValue && !l.name.empty() ? l.name + "=" + l.value
+                                                              : Trim(l.text));
             }
         }
     }
@@ -327,8 +357,9 @@ uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t s
 
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file) {
-    if (!file) return 0;
-    if (!section) return (!key && !value) ? 1 : 0;  // a flush: nothing is cached
+    // Without a section there is nothing to write; all three null is a
+    // request to flush a cache, which this layer does not keep: FALSE too.
+    if (!file || !section) return 0;
     Profile p = Load(file);
     if (p.unreadable) return 0;
     std::string sec = Trim(section);
@@ -350,8 +381,10 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
         if (!changed) return 1;
         return Save(p) ? 1 : 0;
     }
+    // A name that the file cannot hold as given would not read back.
+    if (!FitsHeader(sec) || !FitsKey(k)) return 0;
     std::string v = OneLine(value);
-    if (!r) r = AppendSection(p, OneLine(sec));
+    if (!r) r = AppendSection(p, sec);
     for (size_t i = r->header + 1; i < r->end; ++i) {
         Line& l = p.lines[i];
         if (l.kind == Kind::Key && SameName(l.name, k)) {
@@ -362,7 +395,7 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
             return Save(p) ? 1 : 0;
         }
     }
-    InsertLine(p, InsertPoint(p, *r), OneLine(k) + "=" + v);
+    InsertLine(p, InsertPoint(p, *r), k + "=" + v);
     return Save(p) ? 1 : 0;
 }
 
@@ -375,9 +408,19 @@ int WritePrivateProfileSectionA(const char* section, const char* data, const cha
         if (!DeleteSections(p, sec)) return 1;
         return Save(p) ? 1 : 0;
     }
+    if (!FitsHeader(sec)) return 0;
+    std::vector<std::string> texts;
+    for (const char* item = data; *item; item += std::strlen(item) + 1) {
+        std::string text = Trim(OneLine(item));
+        if (text.empty()) continue;
+        if (text[0] == '[') return 0;  // would open another section
+        size_t eq = text.find('=');
+        if (eq != std::string::npos) text = Trim(text.substr(0, eq)) + "=" + Trim(text.substr(eq + 1));
+        texts.push_back(std::move(text));
+    }
     auto r = FindSection(p, sec);
     if (!r) {
-        r = AppendSection(p, OneLine(sec));
+        r = AppendSection(p, sec);
     } else {
         // Drop the body, keeping the blank lines that end it.
         size_t keepFrom = r->end;
@@ -386,13 +429,7 @@ int WritePrivateProfileSectionA(const char* section, const char* data, const cha
                       p.lines.begin() + static_cast<std::ptrdiff_t>(keepFrom));
     }
     size_t at = r->header + 1;
-    for (const char* item = data; *item; item += std::strlen(item) + 1) {
-        std::string text = Trim(item);
-        if (text.empty()) continue;
-        size_t eq = text.find('=');
-        if (eq != std::string::npos) text = Trim(text.substr(0, eq)) + "=" + Trim(text.substr(eq + 1));
-        InsertLine(p, at++, OneLine(text));
-    }
+    for (const std::string& text : texts) InsertLine(p, at++, text);
     return Save(p) ? 1 : 0;
 }
 
@@ -431,6 +468,27 @@ std::vector<std::pair<std::string, std::string>> ProfileSection(const std::strin
         }
     }
     return out;
+}
+
+// ---------------------------------------------------------------------------
+// ProfileBatch
+
+ProfileBatch::ProfileBatch(const std::string& file) {
+    if (batchFile) return;  // one at a time: this one writes through
+    Profile p = Load(file.c_str());
+    batchFile = std::make_unique<BatchFile>(BatchFile{std::move(p), false});
+    open_ = true;
+}
+
+ProfileBatch::~ProfileBatch() {
+    if (open_) batchFile.reset();
+}
+
+bool ProfileBatch::Commit() {
+    if (!open_) return true;
+    open_ = false;
+    std::unique_ptr<BatchFile> b = std::move(batchFile);
+    return !b->changed || Save(b->profile);
 }
 
 // ---------------------------------------------------------------------------

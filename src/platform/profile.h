@@ -1,17 +1,27 @@
 #pragma once
 // Profile (INI) files with the contracts of the classic A-functions, so that
 // files written by the older Windows program keep working:
+// - a line ends at CR LF, at a CR alone or at an LF alone;
 // - sections and keys match without regard to case;
-// - blanks around keys and values are trimmed; one pair of matching outer
-//   quotes is stripped from a value;
+// - spaces, and only spaces, are trimmed around section names, keys and
+//   values, in the file and in the arguments alike (a tab, vertical tab or
+//   form feed is part of the name); one pair of matching outer quotes is
+//   stripped from a value;
 // - ';' starts a comment only at the start of a line;
+// - a section header ends at its first ']'; a header without one still opens
+//   its section, named by the rest of the line;
 // - for repeated sections or keys the first one wins;
-// - a null value deletes the key, a null key deletes the section;
+// - a null value deletes the key, a null key deletes the section; deleting
+//   what is not there (also from a missing file) succeeds and writes nothing;
 // - a missing file or section is created on write;
-// - writing keeps every other line, comment, blank line and line ending;
-//   new lines end in CR LF;
+// - writing keeps every other line, comment, blank line and line ending; new
+//   lines end in CR LF, and so does a last line that had no line end;
+// - what a write puts in the file reads back: CR and LF in a value become
+//   blanks, and a name that a line cannot hold as given (CR or LF in it, ']'
+//   in a section name, '=' in a key or a key that starts with '[' or ';') is
+//   refused with FALSE and the file is left as it was;
 // - the file is read again on every call and written through a temporary
-//   file and a rename.
+//   file and a rename, so that a failed write leaves the old file whole.
 // All texts are Windows-1252 bytes.
 #include <cstdint>
 #include <map>
@@ -26,8 +36,11 @@ namespace platform {
 // Copies the value (or, with a null section, the double-NUL list of section
 // names; with a null key, the double-NUL list of keys of the section) into
 // buffer. Returns the number of characters copied without the final NUL.
-// A value that does not fit is cut and the result is size - 1; a list that
-// does not fit is cut and the result is size - 2.
+// A value that does not fit is cut and the result is size - 1. A list must
+// leave a byte of the buffer to spare: one that does not (also one that only
+// just fits) is cut, ends in two NULs and the result is size - 2; a buffer of
+// one byte gets one NUL. An empty name is left out of a list. With a null key
+// and no keys in the section, the default is copied as a value.
 uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* def,
                                   char* buffer, uint32_t size, const char* file);
 
@@ -36,17 +49,20 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
 uint32_t GetPrivateProfileIntA(const char* section, const char* key, int def, const char* file);
 
 // The "key=value" lines of a section as a double-NUL list (comments left
-// out); the result follows the list rule above.
+// out); a line without '=' or with an empty key name comes back as it stands.
+// The result follows the list rule above.
 uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
                                    const char* file);
 
 // Writes (creates, replaces) the key; a null value deletes the key, a null key
-// deletes the whole section. Nonzero on success.
+// deletes the whole section. Nonzero on success; a null section (also all
+// three names null) gives FALSE.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file);
 
 // Replaces the whole section with the given double-NUL list of "key=value"
-// lines. Nonzero on success.
+// lines (an item that would open another section is refused). Nonzero on
+// success.
 int WritePrivateProfileSectionA(const char* section, const char* data, const char* file);
 
 // --- conveniences over the functions above ---
@@ -68,6 +84,28 @@ bool DeleteProfileKey(const std::string& section, const std::string& key, const 
 // as it stands: every line is returned, as the A-function does).
 std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
                                                                 const std::string& file);
+
+// Gathers the writes to one profile file into one replacement of the file.
+// While a batch is open, the functions above read and write that file's lines
+// in memory, by the same rules as always; Commit then writes the file once,
+// through a temporary file and a rename, when a write changed it. Until
+// then, and when Commit fails, the file on disk is as it was. One batch at a
+// time; a batch ends with Commit or when it goes out of scope.
+class ProfileBatch {
+public:
+    explicit ProfileBatch(const std::string& file);
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+    // Writes the file when a write changed it; true when it is written or
+    // there was nothing to write. False, with errno set, when it cannot be
+    // written. Writes after Commit go to the file directly.
+    bool Commit();
+
+private:
+    bool open_ = false;
+};
 
 // Reads many keys of one file without reading the file again for every key:
 // the file is read once, on first use, and each section is indexed when it is

@@ -78,8 +78,17 @@ TermiosSerialPort::~TermiosSerialPort() { SetPortOpen(false); }
 
 bool TermiosSerialPort::Fail(const std::string& what) {
     error_ = what;
-    if (errno) error_ += ": " + std::string(std::strerror(errno));
+    reason_ = errno ? std::strerror(errno) : "";
+    if (errno) error_ += ": " + reason_;
     return false;
+}
+
+void TermiosSerialPort::Lost(int err) {
+    if (lost_) return;
+    lost_ = true;
+    errno = err;
+    Fail(device_ + " does not answer any more");
+    pendingOut_.clear();
 }
 
 bool TermiosSerialPort::SetCommPort(int n) {
@@ -166,6 +175,7 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
         }
         device_.clear();
         pendingOut_.clear();
+        lost_ = false;
         return true;
     }
     if (fd_ >= 0) {
@@ -178,9 +188,10 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     if (fd < 0) return Fail("cannot open " + device);
     fd_ = fd;
     device_ = device;
+    lost_ = false;
     // Only a terminal can be a serial port.
     if (!isatty(fd_)) {
-        errno = 0;
+        errno = ENOTTY;
         Fail(device + " is not a serial device");
         std::string why = error_;
         SetPortOpen(false);
@@ -196,13 +207,18 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     }
     tcflush(fd_, TCIOFLUSH);
     error_.clear();
+    reason_.clear();
     return true;
 }
 
 int TermiosSerialPort::InBufferCount() {
-    if (fd_ < 0) return 0;
+    if (fd_ < 0 || lost_) return 0;
     int n = 0;
-    if (ioctl(fd_, FIONREAD, &n) != 0) return 0;
+    if (ioctl(fd_, FIONREAD, &n) != 0) {
+        // A terminal that hung up refuses the question.
+        if (errno == EIO || errno == ENXIO || errno == ENODEV) Lost(errno);
+        return 0;
+    }
     return n;
 }
 
@@ -211,20 +227,22 @@ void TermiosSerialPort::SetInBufferCount(int count) {
 }
 
 void TermiosSerialPort::Drain() {
-    while (fd_ >= 0 && !pendingOut_.empty()) {
+    while (fd_ >= 0 && !lost_ && !pendingOut_.empty()) {
         ssize_t n = ::write(fd_, pendingOut_.data(), pendingOut_.size());
         if (n > 0) {
             pendingOut_.erase(0, static_cast<size_t>(n));
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
-            break;  // the device takes no more for now
+            // The device takes no more for now, or is gone.
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) Lost(errno);
+            break;
         }
     }
 }
 
 int TermiosSerialPort::OutBufferCount() {
-    if (fd_ < 0) return 0;
+    if (fd_ < 0 || lost_) return 0;
     Drain();
     int queued = 0;
     if (ioctl(fd_, TIOCOUTQ, &queued) != 0) queued = 0;
@@ -239,7 +257,7 @@ void TermiosSerialPort::SetOutBufferCount(int count) {
 
 std::string TermiosSerialPort::Input() {
     std::string out;
-    if (fd_ < 0) return out;
+    if (fd_ < 0 || lost_) return out;
     char buf[512];
     for (;;) {
         ssize_t n = ::read(fd_, buf, sizeof buf);
@@ -248,6 +266,10 @@ std::string TermiosSerialPort::Input() {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
+            // Nothing more for now (in raw mode a read without input gives
+            // 0, as it does after a hang-up, which DeviceLost finds); an
+            // error other than "nothing yet" is the device failing.
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) Lost(errno);
             break;
         }
     }
@@ -259,14 +281,10 @@ bool TermiosSerialPort::Output(const std::string& bytes) {
         errno = 0;
         return Fail("the port is not open");
     }
+    if (lost_) return false;
     pendingOut_ += bytes;
-    errno = 0;
     Drain();
-    if (!pendingOut_.empty() && errno != 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-        pendingOut_.clear();
-        return Fail("cannot write to " + device_);
-    }
-    return true;
+    return !lost_;
 }
 
 bool TermiosSerialPort::CDHolding(bool& holding) {
@@ -289,10 +307,22 @@ bool TermiosSerialPort::SetDTREnable(bool enable) {
 }
 
 bool TermiosSerialPort::WaitInput(int ms) {
-    if (fd_ < 0) return false;
+    if (fd_ < 0 || lost_) return false;
     pollfd p{fd_, POLLIN, 0};
     int r = ::poll(&p, 1, ms < 0 ? 0 : ms);
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        Lost(EIO);
+        return false;
+    }
     return r > 0 && (p.revents & POLLIN);
+}
+
+bool TermiosSerialPort::DeviceLost() {
+    if (lost_) return true;
+    if (fd_ < 0) return false;
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) Lost(EIO);
+    return lost_;
 }
 
 }  // namespace platform

@@ -6,9 +6,10 @@
 // real device (or a pseudo-terminal) in raw mode; the fake port of
 // fake_serial.h serves the modem tests.
 //
-// Operations that can fail return false and leave the reason in LastError().
-// A modem line that the device cannot report (a pseudo-terminal has none) is
-// such a failure, never a made-up value.
+// Operations that can fail return false and leave the reason in LastError(),
+// the system's own words for it in LastReason(). A modem line that the device
+// cannot report (a pseudo-terminal has none) is such a failure, never a
+// made-up value.
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,8 @@ public:
     // Cannot change while the port is open.
     virtual int CommPort() const = 0;
     virtual bool SetCommPort(int n) = 0;
+    // The device path in use (empty while closed).
+    virtual std::string Device() const = 0;
 
     // "baud,parity,data bits,stop bits", such as "19200,n,8,1". Applied at
     // once when the port is open; a text that does not parse is refused.
@@ -61,7 +64,18 @@ public:
     // Waits up to ms milliseconds for received bytes; true when some are there.
     virtual bool WaitInput(int ms) = 0;
 
+    // The device hung up or failed while open (an adapter pulled, the other
+    // side of a pseudo-terminal closed, an input or output error): nothing
+    // passes through it any more until it is closed and opened again. The
+    // reads, writes and waits notice it; this call also looks at the device.
+    // LastError() and LastReason() say why.
+    virtual bool DeviceLost() = 0;
+
     virtual std::string LastError() const = 0;
+    // The system's description of the last failure ("No such file or
+    // directory"); empty when the failure was not the system's (a setting
+    // refused, a port number out of range).
+    virtual std::string LastReason() const = 0;
 };
 
 // The parts of a settings text.
@@ -103,16 +117,17 @@ public:
     int Tag() const override { return tag_; }
     void SetTag(int tag) override { tag_ = tag; }
     bool WaitInput(int ms) override;
+    bool DeviceLost() override;
     std::string LastError() const override { return error_; }
-
-    // The device path in use (empty while closed).
-    const std::string& Device() const { return device_; }
+    std::string LastReason() const override { return reason_; }
+    std::string Device() const override { return device_; }
 
 private:
     bool Apply();           // settings and handshaking into termios
     bool SetDtrLine(bool on);
     void Drain();           // pushes queued output into the device
     bool Fail(const std::string& what);  // records what + errno text, returns false
+    void Lost(int err);                  // the device is gone: err is the system's reason
 
     int fd_ = -1;
     int commPort_ = 1;
@@ -122,7 +137,9 @@ private:
     int tag_ = -1;
     std::string device_;
     std::string pendingOut_;  // bytes the device did not take yet
+    bool lost_ = false;
     std::string error_;
+    std::string reason_;
 };
 
 }  // namespace platform

@@ -28,9 +28,9 @@ struct BatchGlobals {
     int16_t nLinkType = 0;          // /t: 0 direct, 1 addressed
     int16_t nStation = 0;           // /a
     std::string strHelloCopy;       // /c
+    std::string strBadOption;       // the option ParseCmdLine could not take
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
-    int64_t nErrLogStart = -1;      // size of the error log when the run began
 };
 extern BatchGlobals Batch;
 
@@ -41,12 +41,16 @@ inline constexpr const char* kConnTestRequest = "HELLO";
 
 // One line on how to start the program in batch mode.
 std::string UsageLine();
+// The line a command line that does not parse ends with: the option that was
+// not understood (or the missing request code), then the usage line.
+std::string CmdLineErrorLine();
 
 // Parses Batch.args into the options (request code into Core.strReqCode,
 // the /f argument into Core.strReqArg, /s into Core.bSortImport, /e into
 // Core.strCashMask ...). Sets both serial-trace flags first: a batch run
 // always writes the serial trace. False when an option is not a known
-// letter, its value doesn't fit it, or the request code is missing.
+// letter, its value doesn't fit it (that option is kept in
+// Batch.strBadOption), or the request code is missing.
 bool ParseCmdLine();
 
 // The paths of the run from the batch setup file (setup.ini of the start
@@ -59,9 +63,17 @@ bool InitBatch();
 // Reads the batch configuration: setup.ini [Casse] "logerr" and "sem";
 // config.ini [Globali] "globplu", [Generiche] "langfile",
 // "commandstimeout" (default 1800 s) and "hstlimit"; the register list with
-// the register mask; the request list [Richieste] (whole, in file order,
-// whatever the key names; "code|argument"); the list position to its start.
+// the register mask; the request list: with the request code "**" the
+// [Richieste] of config.ini (whole, in file order, whatever the key names;
+// "code|argument"), with any other the command line's request alone
+// ("/r:&L|1:99" as a list of that one line); the list position to its start.
 void LoadConfig();
+
+// After LoadConfig: whether the run has anything to do. A missing
+// config.ini, an empty request list or no register defined and enabled is
+// a failure of the run, written to msg.log and the error log; the result is
+// then that text, for standard error. Empty when the run can start.
+std::string BatchNothingToDo();
 
 // One step of the request list: runs the entries after the current
 // position until one queues its commands (true). False at the end of the
@@ -73,7 +85,3 @@ bool ExecRequests();
 // error-log line (code 3).
 bool ExecRequest(const std::string& code, const std::string& arg);
 
-// Size of the error log now (-1 when there is none).
-int64_t ErrorLogSize();
-// The run wrote lines to the error log.
-bool BatchErrorsLogged();

@@ -49,10 +49,11 @@ void StartCycle() {
     }
     Core.sngTimerBase = platform::Timer();
     Cycle.bRetryTaken = false;
+    Cycle.bAborted = false;
 }
 
 bool NextCash(bool first) {
-    if (first) {
+    if (first && !Cycle.bKeepRegister) {
         StartCycle();
     } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout) {
         // The global time-out of the cycle.
@@ -66,12 +67,14 @@ bool NextCash(bool first) {
             CassaList[i].bFailed = False;
         }
         LinkState.AbortRequest = false;
+        Cycle.bAborted = true;
         CurrentShell().AddError(GetText("Msg", "87") + " " + GetText("Msg1", "23"), true);
         ClearCmdQueue();
         SelectCash();
         CurrentShell().ClearShowWait(true);
         return false;
     }
+    if (Cycle.bKeepRegister) return true;
 
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < kMaxCash; ++i) {

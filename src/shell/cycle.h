@@ -9,6 +9,12 @@ struct CycleGlobals {
     // The registers whose handshake failed have had their one more turn in
     // the current cycle.
     bool bRetryTaken = false;
+    // A command-line run has opened the register its request runs on: the
+    // builders' start of an operation keeps that register and neither
+    // restarts the cycle nor its clock (only the global time-out is applied).
+    bool bKeepRegister = false;
+    // The cycle was ended by the global time-out or an abort.
+    bool bAborted = false;
 };
 extern CycleGlobals Cycle;
 
@@ -25,6 +31,9 @@ void StartCycle();
 // register not yet done is opened (its folder, port and station address) and
 // the result is True. Registers whose handshake failed in this cycle get one
 // more turn when no other is left. False when no register is left.
+// While Cycle.bKeepRegister is set (a request of a command-line run) the
+// register already open stays the one, with first True or False: the result
+// is True unless the global time-out or an abort ends the cycle.
 bool NextCash(bool first);
 
 // Drops the queued commands after the one in progress; when the link is idle

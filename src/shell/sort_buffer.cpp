@@ -2,40 +2,33 @@
 
 #include <algorithm>
 
-SortGrid fxgPLU;
+SortBuffer fxgPLU;
 
-void SortGrid::SetRows(int32_t rows) { rows_.resize(static_cast<size_t>(std::max(rows, 0))); }
-
-void SortGrid::Clear() {
-    for (auto& row : rows_)
-        for (auto& cell : row) cell.clear();
+void SortBuffer::Clear() {
+    std::string().swap(keys_);
+    std::vector<Row>().swap(rows_);
 }
 
-std::string SortGrid::TextMatrix(int32_t row, int col) const {
-    if (row < 0 || row >= Rows() || col < 0 || col >= kCols) return std::string();
-    return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+void SortBuffer::Reserve(size_t rows, size_t keyBytes) {
+    rows_.reserve(rows);
+    keys_.reserve(keyBytes);
 }
 
-void SortGrid::SetTextMatrix(int32_t row, int col, const std::string& text) {
-    if (row < 0 || row >= Rows() || col < 0 || col >= kCols) return;
-    rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
+void SortBuffer::Add(std::string_view key, int32_t number) {
+    rows_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()), number});
+    keys_.append(key);
 }
 
-void SortGrid::AddItem(const std::string& text) {
-    rows_.push_back({});
-    rows_.back()[0] = text;
+std::string_view SortBuffer::Key(size_t row) const {
+    const Row& r = rows_[row];
+    return std::string_view(keys_).substr(r.offset, r.length);
 }
 
-void SortGrid::Sort(int setting) {
-    if (setting != kSortStringAscending) return;
-    int first = std::clamp(std::min(Col, ColSel), 0, kCols - 1);
-    int last = std::clamp(std::max(Col, ColSel), 0, kCols - 1);
-    // std::string compares by unsigned character code.
-    std::stable_sort(rows_.begin(), rows_.end(), [&](const auto& a, const auto& b) {
-        for (int c = first; c <= last; ++c) {
-            int cmp = a[static_cast<size_t>(c)].compare(b[static_cast<size_t>(c)]);
-            if (cmp != 0) return cmp < 0;
-        }
-        return false;
+void SortBuffer::Sort() {
+    const std::string_view keys(keys_);
+    // std::string_view compares by unsigned character code.
+    std::sort(rows_.begin(), rows_.end(), [keys](const Row& a, const Row& b) {
+        const int c = keys.substr(a.offset, a.length).compare(keys.substr(b.offset, b.length));
+        return c != 0 ? c < 0 : a.number < b.number;
     });
 }

@@ -1,41 +1,37 @@
 #pragma once
-// The sort buffer of the import sorts: a two-column table of texts whose
-// rows are all data rows, used the way the tree window's hidden grid was
-// (Rows, Clear, TextMatrix, AddItem, Row/Col/ColSel and Sort).
-#include <array>
+// The sort buffer of the import sorts: rows of a key text and a record
+// number, sorted by key (character codes, upper case before lower case) and,
+// among equal keys, by record number. Keys live side by side in one block
+// and a row takes twelve bytes, so an import of hundreds of thousands of
+// records sorts in little memory.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-class SortGrid {
+class SortBuffer {
 public:
-    static constexpr int kCols = 2;
-    // Sort setting: ascending by the texts of the columns Col to ColSel,
-    // comparing character codes (upper case before lower case).
-    static constexpr int kSortStringAscending = 7;
-
-    // Number of rows. Setting it cuts rows off the end or adds empty ones.
-    int32_t Rows() const { return static_cast<int32_t>(rows_.size()); }
-    void SetRows(int32_t rows);
-    // Empties every cell; the rows stay.
+    // Empties the buffer and gives its memory back.
     void Clear();
-    // The text of a cell; "" for a cell outside the table (a write outside
-    // it is ignored).
-    std::string TextMatrix(int32_t row, int col) const;
-    void SetTextMatrix(int32_t row, int col, const std::string& text);
-    // Appends a row; the text goes to column 0.
-    void AddItem(const std::string& text);
-    // Sorts every row by the setting; other settings change nothing.
-    void Sort(int setting);
+    void Reserve(size_t rows, size_t keyBytes);
+    void Add(std::string_view key, int32_t number);
+    // Ascending by key, then by record number.
+    void Sort();
 
-    // The current cell and the last column of the selection.
-    int32_t Row = 0;
-    int Col = 0;
-    int ColSel = 0;
+    size_t Rows() const { return rows_.size(); }
+    std::string_view Key(size_t row) const;
+    int32_t Number(size_t row) const { return rows_[row].number; }
 
 private:
-    std::vector<std::array<std::string, kCols>> rows_;
+    struct Row {
+        uint32_t offset;
+        uint32_t length;
+        int32_t number;
+    };
+    std::string keys_;
+    std::vector<Row> rows_;
 };
 
-// The tree window's sort buffer (frmDocument.fxgPLU).
-extern SortGrid fxgPLU;
+// The tree window's sort buffer (frmDocument.fxgPLU), used by the PLU,
+// offer and customer import sorts.
+extern SortBuffer fxgPLU;

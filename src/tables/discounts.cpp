@@ -34,11 +34,22 @@ const RecordLayout& ScoMagRec::Layout() {
 }
 
 const RecordLayout& BollinoRec::Layout() {
-    static const RecordLayout layout(sizeof(BollinoRec), 0, {
-        TABLE_FIELD(BollinoRec, number, Number), TABLE_FIELD(BollinoRec, P430, Number),
-        TABLE_FIELD(BollinoRec, P431, Number),   TABLE_FIELD(BollinoRec, P432, Number),
-        TABLE_FIELD(BollinoRec, end, End),
-    });
+    // The four P431 and P432 values are named one by one ("P431_1" ...
+    // "P432_4"): they travel in pairs, P431 and P432 of each step in turn.
+    static const RecordLayout layout = [] {
+        std::vector<FieldDef> fields = {TABLE_FIELD(BollinoRec, number, Number),
+                                        TABLE_FIELD(BollinoRec, P430, Number)};
+        static const char* const kNames[2][4] = {{"P431_1", "P431_2", "P431_3", "P431_4"},
+                                                 {"P432_1", "P432_2", "P432_3", "P432_4"}};
+        for (int k = 0; k < 4; ++k) {
+            fields.push_back(MakeField<Fixed<6>>(kNames[0][k], offsetof(BollinoRec, P431) + 6 * k,
+                                                 FieldKind::Number));
+            fields.push_back(MakeField<Fixed<3>>(kNames[1][k], offsetof(BollinoRec, P432) + 3 * k,
+                                                 FieldKind::Number));
+        }
+        fields.push_back(TABLE_FIELD(BollinoRec, end, End));
+        return RecordLayout(sizeof(BollinoRec), 0, fields);
+    }();
     return layout;
 }
 

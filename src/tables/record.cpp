@@ -51,6 +51,15 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(b, e - b));
 }
 
+std::string BlankControls(std::string_view text, std::string_view separators) {
+    std::string out(text);
+    for (char& c : out) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 32 || u == 127 || separators.find(c) != std::string_view::npos) c = ' ';
+    }
+    return out;
+}
+
 std::string FormatNum(int64_t value, int width) {
     if (width <= 0) return {};
     bool negative = value < 0;

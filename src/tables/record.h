@@ -41,6 +41,10 @@ namespace tables {
 int32_t NumValue(std::string_view text);
 // The text without blanks at either end.
 std::string TrimBlanks(std::string_view text);
+// The text with every control byte (codes 0 to 31, and 127) and every
+// character of `separators` turned into a blank, so that it stays inside its
+// field of a record, a line or a frame.
+std::string BlankControls(std::string_view text, std::string_view separators = {});
 // The value as exactly `width` characters of zero-padded digits; a negative
 // value has "-" in the first position. A value with too many digits keeps its
 // low-order digits (callers check the range first).

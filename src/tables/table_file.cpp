@@ -8,29 +8,20 @@
 #include "platform/files.h"
 
 namespace tables {
+
+TableFileGlobals TableFiles;
+
 namespace {
 
-// The description of the last system error, in the program's words where
-// the usual causes are concerned.
-std::string SystemErrorText(int err, const std::string& path) {
-    std::string folder = path.substr(0, path.find_last_of('/') == std::string::npos
-                                            ? 0
-                                            : path.find_last_of('/'));
-    if (!folder.empty() && !platform::DirExists(folder)) return "Path not found";
-    switch (err) {
-    case ENOENT: return "File not found";
-    case EACCES:
-    case EPERM:
-    case EROFS: return "Permission denied";
-    case ENOSPC: return "Disk full";
-    case 0: return "File access error";
-    default: return std::strerror(err);
-    }
-}
+std::map<std::string, TableCopyRec>& Copies() { return TableFiles.copies; }
 
 }  // namespace
 
-std::string TablePath(const std::string& name) { return platform::JoinPath(Core.strCashDir, name); }
+std::string TablePath(const std::string& name) {
+    std::string path = platform::JoinPath(Core.strCashDir, name);
+    auto it = Copies().find(path);
+    return it == Copies().end() ? path : it->second.copy;
+}
 
 void ReportFileError(const std::string& proc, const std::string& description, Report report) {
     if (report == Report::MsgBox && Core.bInteractive)
@@ -46,7 +37,7 @@ bool ReadRecordAt(const std::string& proc, const std::string& path, int32_t n, s
     platform::RecordFile file;
     errno = 0;
     if (!file.Open(path, static_cast<int>(bytes.size()), false)) {
-        ReportFileError(proc, SystemErrorText(errno, path), report);
+        ReportFileError(proc, platform::FileErrorText(errno, path), report);
         return false;
     }
     if (n > file.Count()) {
@@ -56,7 +47,7 @@ bool ReadRecordAt(const std::string& proc, const std::string& path, int32_t n, s
     std::string record;
     errno = 0;
     if (!file.Read(n, record)) {
-        ReportFileError(proc, SystemErrorText(errno, path), report);
+        ReportFileError(proc, platform::FileErrorText(errno, path), report);
         return false;
     }
     bytes = record;
@@ -72,7 +63,7 @@ bool WriteRecordAt(const std::string& proc, const std::string& path, int32_t n,
     platform::RecordFile file;
     errno = 0;
     if (!file.Open(path, static_cast<int>(bytes.size()), true) || !file.Write(n, bytes)) {
-        ReportFileError(proc, SystemErrorText(errno, path), report);
+        ReportFileError(proc, platform::FileErrorText(errno, path), report);
         return false;
     }
     return true;
@@ -82,8 +73,51 @@ bool WriteWholeFile(const std::string& proc, const std::string& path, const std:
                     Report report) {
     errno = 0;
     if (platform::WriteFile(path, bytes)) return true;
-    ReportFileError(proc, SystemErrorText(errno, path), report);
+    ReportFileError(proc, platform::FileErrorText(errno, path), report);
     return false;
+}
+
+bool BeginTableCopy(const std::string& name, std::string& path, std::string& error) {
+    path = platform::JoinPath(Core.strCashDir, name);
+    DiscardTableCopy(path);
+    TableCopyRec entry;
+    entry.file = platform::WriteTarget(path);
+    entry.copy = entry.file + kCopySuffix;
+    std::string bytes;
+    errno = 0;
+    bool ok = !platform::FileExists(entry.file) || platform::ReadFile(entry.file, bytes);
+    if (ok) {
+        errno = 0;
+        ok = platform::WriteFile(entry.copy, bytes);
+    }
+    if (!ok) {
+        error = platform::FileErrorText(errno, entry.copy);
+        return false;
+    }
+    Copies()[path] = entry;
+    return true;
+}
+
+bool CommitTableCopy(const std::string& path, std::string& error) {
+    auto it = Copies().find(path);
+    if (it == Copies().end()) {
+        error = platform::FileErrorText(ENOENT, path);
+        return false;
+    }
+    TableCopyRec entry = it->second;
+    Copies().erase(it);
+    errno = 0;
+    if (platform::RenameFile(entry.copy, entry.file)) return true;
+    error = platform::FileErrorText(errno, entry.file);
+    platform::RemoveFile(entry.copy);
+    return false;
+}
+
+void DiscardTableCopy(const std::string& path) {
+    auto it = Copies().find(path);
+    if (it == Copies().end()) return;
+    platform::RemoveFile(it->second.copy);
+    Copies().erase(it);
 }
 
 }  // namespace tables

@@ -7,6 +7,7 @@
 // table asks for it and the run is interactive, shows a message box with the
 // procedure's name, " - " and the error's description ("SaveGrpRep - ...").
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "tables/record.h"
@@ -15,8 +16,41 @@ namespace tables {
 
 enum class Report { MsgBox, Silent };
 
-// The file of that name in the open register's folder (Core.strCashDir).
+// The file of that name in the open register's folder (Core.strCashDir);
+// while the table is rewritten through a copy (BeginTableCopy), the copy, so
+// that the table's accessors read and write the copy.
 std::string TablePath(const std::string& name);
+
+// --- A table rewritten through a copy ---
+// A table that many steps rewrite (a read from the register, record by
+// record) is rewritten in a copy beside its file, and the copy takes the
+// file's place in one step at the end: whatever happens before, the file is
+// the old table or the new one, whole.
+
+// The copy's name: the file's name and this.
+inline constexpr const char* kCopySuffix = ".part";
+struct TableCopyRec {
+    std::string file;  // the table file as a write reaches it
+    std::string copy;  // the copy beside it
+};
+struct TableFileGlobals {
+    // The copies being updated, by the table file's path as TablePath gives
+    // it without a copy.
+    std::map<std::string, TableCopyRec> copies;
+};
+extern TableFileGlobals TableFiles;
+// Makes the copy of the table file `name` of the open folder (an empty copy
+// when the file is missing); from then on TablePath(name) is the copy. path:
+// the file's path as TablePath gave it before, which names the copy in the
+// two calls below. False, with the reason in error, when the copy cannot be
+// made.
+bool BeginTableCopy(const std::string& name, std::string& path, std::string& error);
+// Puts the copy in the file's place in one step (a rename). False, with the
+// reason in error, when it cannot: the file stays as it was and the copy is
+// removed. Either way TablePath gives the file again.
+bool CommitTableCopy(const std::string& path, std::string& error);
+// Removes the copy; the file stays as it was and TablePath gives it again.
+void DiscardTableCopy(const std::string& path);
 
 // Shows "<proc> - <description>" when report is MsgBox and the run is
 // interactive.

@@ -1,7 +1,9 @@
 #include "tables/transfer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -101,6 +103,93 @@ void CloseFileNumber(int16_t number) {
 int OpenFileCount() { return static_cast<int>(openFiles.size()); }
 
 // ---------------------------------------------------------------------------
+// Table reads
+
+namespace {
+
+void ReportProblem(const std::string& text) {
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
+}
+
+TableReadRec* FindRead(int16_t ReqStateRec::*flag) {
+    for (TableReadRec& r : Transfer.reads)
+        if (r.flag == flag) return &r;
+    return nullptr;
+}
+
+void ForgetRead(int16_t ReqStateRec::*flag) {
+    for (size_t i = 0; i < Transfer.reads.size(); ++i)
+        if (Transfer.reads[i].flag == flag) {
+            Transfer.reads.erase(Transfer.reads.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+}
+
+// The read fails: the copy goes, the file stays, and the failure is reported
+// and counted.
+void FailRead(TableReadRec& read, const std::string& key, const std::string& reason) {
+    tables::DiscardTableCopy(read.path);
+    read.failed = true;
+    ReportProblem(GetText("Log", key) + " " + read.path + (reason.empty() ? "" : ": " + reason));
+    LogErr(kErrFile);
+}
+
+// The read of the table that this line belongs to; its copy is made at its
+// first line. A read still noted for another folder (one left behind when
+// the open register changed) is abandoned first.
+TableReadRec& ReadFor(const TableDesc& table) {
+    std::string path = platform::JoinPath(Core.strCashDir, table.fileName);
+    if (TableReadRec* read = FindRead(table.rdFlag)) {
+        if (read->path == path) return *read;
+        if (!read->failed) FailRead(*read, "readcut", "");
+        ForgetRead(table.rdFlag);
+    }
+    Transfer.reads.push_back(TableReadRec{table.rdFlag, path});
+    TableReadRec& read = Transfer.reads.back();
+    std::string error;
+    if (!tables::BeginTableCopy(table.fileName, read.path, error))
+        FailRead(read, "readfailed", error);
+    return read;
+}
+
+// The closing line: the copy takes the file's place. True when the read
+// stored records and they are in place.
+bool FinishRead(const TableDesc& table) {
+    TableReadRec* found = FindRead(table.rdFlag);
+    TableReadRec read = found ? *found : TableReadRec{table.rdFlag, {}};
+    ForgetRead(table.rdFlag);
+    if (read.failed) return false;
+    if (read.stored == 0) {
+        if (!read.path.empty()) tables::DiscardTableCopy(read.path);
+        // A copy destination asked for this table; what is there now is not
+        // the register's.
+        if (!Core.bInteractive && !Core.strReqArg.empty()) {
+            ReportProblem(GetText("Log", "nothingread") + " " +
+                          platform::JoinPath(Core.strCashDir, table.fileName));
+            LogErr(kErrFile);
+        }
+        return false;
+    }
+    std::string error;
+    if (tables::CommitTableCopy(read.path, error)) return true;
+    ReportProblem(GetText("Log", "readfailed") + " " + read.path + ": " + error);
+    LogErr(kErrFile);
+    return false;
+}
+
+}  // namespace
+
+void AbandonTableReads() {
+    std::vector<TableReadRec> reads;
+    reads.swap(Transfer.reads);
+    for (TableReadRec& read : reads) {
+        if (!read.failed) FailRead(read, "readcut", "");
+        ReqState.*read.flag = False;
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Request-state words
 
 namespace {
@@ -120,6 +209,7 @@ std::vector<uint16_t*> FileWords(ReqStateRec& r) {
 }  // namespace
 
 void InitFlags() {
+    AbandonTableReads();
     ReqStateRec& r = ReqState;
     for (int16_t* f :
          {&r.bRdStorico, &r.bRdPrzPeso, &r.bRdOpeCard, &r.bWrOpeCard, &r.bRdCamCard,
@@ -145,19 +235,11 @@ void CloseFileNum(uint16_t& word, int16_t newValue) {
 void CloseAllFiles() {
     for (uint16_t* w : FileWords(ReqState))
         if (HoldsFile(*w)) CloseFileNum(*w, static_cast<int16_t>(kFileDone));
+    AbandonTableReads();
 }
 
 // ---------------------------------------------------------------------------
 // Copy of a received file
-
-namespace {
-
-void ReportProblem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
-
-}  // namespace
 
 bool CopyRecvFile(const std::string& name) {
     if (Core.bInteractive || Core.strReqArg.empty()) return true;
@@ -165,7 +247,9 @@ bool CopyRecvFile(const std::string& name) {
     while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
     std::string from = platform::ResolvePath(tables::TablePath(rest));
     if (platform::CopyFileTo(from, Core.strReqArg)) return true;
-    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg);
+    const std::string reason = std::strerror(errno);
+    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " + reason);
+    LogErr(kErrFile);
     return false;
 }
 
@@ -181,6 +265,8 @@ bool FormatNumberField(int64_t value, int width, std::string& out) {
     return true;
 }
 
+std::string WireText(std::string_view text) { return tables::BlankControls(text, ":;"); }
+
 bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields) {
     fields.clear();
     size_t start = 0;
@@ -190,6 +276,21 @@ bool CutLineFields(const std::string& line, size_t count, std::vector<std::strin
         fields.push_back(line.substr(start, colon - start));
         start = colon + 1;
     }
+    return true;
+}
+
+bool ChangeLineField(std::string& line, size_t k, bool (*change)(std::string& field)) {
+    size_t start = 0;
+    for (size_t i = 0; i < k; ++i) {
+        size_t colon = line.find(':', start);
+        if (colon == std::string::npos) return false;
+        start = colon + 1;
+    }
+    size_t end = line.find(':', start);
+    if (end == std::string::npos) return false;
+    std::string field = line.substr(start, end - start);
+    if (!change(field)) return false;
+    line.replace(start, end - start, field);
     return true;
 }
 
@@ -214,8 +315,8 @@ std::string BuildAnswer(const tables::RecordLayout& layout, const std::vector<Wi
         if (i) answer += ':';
         switch (wire[i].kind) {
         case WireKind::Number: answer += std::to_string(tables::NumValue(raw)); break;
-        case WireKind::Text: answer += tables::TrimBlanks(raw); break;
-        case WireKind::Descr: answer += CutDescr(tables::TrimBlanks(raw)); break;
+        case WireKind::Text: answer += tables::TrimBlanks(WireText(raw)); break;
+        case WireKind::Descr: answer += CutDescr(tables::TrimBlanks(WireText(raw))); break;
         }
     }
     return answer;
@@ -233,7 +334,7 @@ bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField
             if (!FormatNumberField(tables::NumValue(values[i]), f.width, text)) return false;
             built.replace(f.offset, f.width, text);
         } else {
-            built.replace(f.offset, f.width, tables::PadRight(values[i], f.width));
+            built.replace(f.offset, f.width, tables::PadRight(WireText(values[i]), f.width));
         }
     }
     entry = tables::NumValue(values[0]);
@@ -275,7 +376,7 @@ std::string AnswerTable(const TableDesc& table) {
     if (word == kFileOpenNext) {
         ShowMsg(table.sendStatusKey, "2");
         CurrentShell().SetPGBRange(1, ClampBar(int64_t(count) + 1));
-        idx = 1;
+        idx = table.firstEntry;
         int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
         if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
@@ -306,7 +407,7 @@ int16_t DataTable(const TableDesc& table) {
     const std::string& line = AnswerRec.strAnsData;
     if (!line.empty() && line[0] == '*') {
         pending = False;
-        CopyRecvFile(std::string("\\") + table.fileName);
+        if (FinishRead(table)) CopyRecvFile(std::string("\\") + table.fileName);
         ShowMsg("", "");
         CurrentShell().SetPGBValue(-1);
         DecPending();
@@ -322,20 +423,48 @@ int16_t DataTable(const TableDesc& table) {
     shell.IncPGBValue();
     if (table.readStatusKey) IncCntRec();
 
+    TableReadRec& read = ReadFor(table);
     const tables::RecordLayout& layout = table.layout();
+    const std::string shown = tables::BlankControls(line);  // one line of the log
     std::string record;
     int32_t entry = 0;
-    if (!BuildRecord(layout, table.wire, line, record, entry) || entry < 1) {
+    std::string fields = line;  // the line as the wire fields store it
+    if ((table.received && !table.received(fields)) ||
+        !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
-        ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + line);
-    } else {
+        ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
+    } else if (table.size && entry > Sizes.*table.size) {
+        // A record beyond the model's table would grow the file with blank
+        // records up to it.
+        ReportProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
+    } else if (!read.failed) {
+        errno = 0;
         bool ok = table.save ? table.save(entry, record)
                              : tables::WriteRecordAt("", tables::TablePath(table.fileName), entry,
                                                      record, tables::Report::Silent);
-        if (!ok)
-            ReportProblem(GetText("Log", "norecord") + " " + table.fileName + " (" +
-                          std::to_string(entry) + ")");
+        const int err = errno;
+        if (ok)
+            ++read.stored;
+        else
+            FailRead(read, "norecord",
+                     "(" + std::to_string(entry) + ") " +
+                         platform::FileErrorText(err, tables::TablePath(table.fileName)));
     }
     SendAck();
     return -1;
 }
+
+// ---------------------------------------------------------------------------
+// Lines a table cannot hold
+
+int16_t RefuseTableLine(const TableDesc& table) {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+    CurrentShell().IncPGBValue();
+    ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
+                          tables::BlankControls(AnswerRec.strAnsData));
+    SendAck();
+    return -1;
+}
+
+void ReportTransferProblem(const std::string& text) { ReportProblem(text); }

@@ -7,6 +7,7 @@
 // description, so that a table's own code is mostly its description.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/table_sizes.h"
@@ -54,9 +55,18 @@ struct TxCountersRec {
 };
 extern TxCountersRec Tx;
 
+// A table read under way (Table reads, below).
+struct TableReadRec {
+    int16_t ReqStateRec::*flag = nullptr;  // its pending-read flag
+    std::string path;     // the table file, whose copy the records update
+    bool failed = false;  // nothing more is stored; the file keeps its old records
+    int32_t stored = 0;   // records written into the copy
+};
+
 struct TransferGlobals {
     int16_t nC08Pending = 0;  // PLU and offer dump reads still outstanding
     TxCountersRec txSaved{};  // the counters as the last committed send left them
+    std::vector<TableReadRec> reads;  // table reads under way
 };
 extern TransferGlobals Transfer;
 
@@ -84,7 +94,24 @@ void CloseFileNum(uint16_t& word, int16_t newValue);
 // nTxPrzPeso) that holds one and sets that word to 65534. Words waiting to be
 // opened (65535) stay so; nTxFMult2, a step index, is not a file word and is
 // left alone; nFileChiusura and nTxClientGroup are outside the range.
+// A table read under way is abandoned (AbandonTableReads).
 void CloseAllFiles();
+
+// ---------------------------------------------------------------------------
+// Table reads. The records of a table read go into a copy of the table file,
+// made when the read's first line arrives (so records the register does not
+// send keep their old values); the closing line puts the copy in the file's
+// place in one step. A read that fails (the copy cannot be made, a record
+// cannot be written, the copy cannot take the file's place) or is abandoned
+// leaves the old file whole and removes the copy; the failure goes to the
+// progress window's error list and the message log, with the file and the
+// reason, and to the error log (LogErr(kErrFile)), so it counts for the run.
+
+// Ends every table read under way without storing it: each is reported as
+// above (unless it had failed already) and its pending-read flag is cleared,
+// so that late lines of it are acknowledged and dropped. Called when a
+// command is abandoned (CloseAllFiles) and by InitFlags.
+void AbandonTableReads();
 
 // ---------------------------------------------------------------------------
 // File numbers: small positive numbers that the request-state words hold
@@ -106,8 +133,8 @@ int OpenFileCount();
 // In a command-line run with a copy destination (Core.strReqArg), copies the
 // register folder's file (name with a leading "\") over the destination.
 // Nothing happens interactively or without a destination. A copy that fails
-// is reported in the progress window's error list and the message log;
-// returns false then.
+// is reported in the progress window's error list, the message log and the
+// error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
 // ---------------------------------------------------------------------------
@@ -118,18 +145,27 @@ bool CopyRecvFile(const std::string& name);
 // absolute value zero-padded to width - 1 (-5 in 4 is "-005"). False when the
 // value does not fit the width.
 bool FormatNumberField(int64_t value, int width, std::string& out);
+// A text as it goes on the wire, and as a received one is stored: the field
+// separator ":", the token end ";" and every control byte (codes below 32,
+// and 127) become blanks, so that no text can shift the fields after it or
+// end a frame.
+std::string WireText(std::string_view text);
 // Cuts a received line into count fields, each ended by ":" (the last one
 // included). False when the line holds fewer than count ended fields;
 // anything after the count-th ":" is ignored.
 bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields);
+// Rewrites field k (from 0) of a received line, as CutLineFields cuts it,
+// with change; false when the line has no such field ended by ":" or change
+// refuses the field's text.
+bool ChangeLineField(std::string& line, size_t k, bool (*change)(std::string& field));
 
 // ---------------------------------------------------------------------------
 // Table descriptions and the procedures they drive.
 
 enum class WireKind : uint8_t {
     Number,  // sent as its numeric value ("0"), stored zero-padded to its width
-    Text,    // sent trimmed, stored as received, blank-padded or cut
-    Descr,   // a description: sent trimmed and cut by CutDescr, stored as Text
+    Text,    // sent cleaned (WireText) and trimmed, stored cleaned, blank-padded or cut
+    Descr,   // a description: sent as Text and cut by CutDescr, stored as Text
 };
 
 // One field of a wire record: the record field of that name, and how it
@@ -140,31 +176,38 @@ struct WireField {
 };
 
 struct TableDesc {
-    const char* fileName;                         // "GrpRep.txt"
-    const tables::RecordLayout& (*layout)();      // the record type's layout
-    int16_t TableSizes::*size;                    // number of entries
-    std::vector<WireField> wire;                  // wire order
+    const char* fileName = nullptr;                      // "GrpRep.txt"
+    const tables::RecordLayout& (*layout)() = nullptr;   // the record type's layout
+    int16_t TableSizes::*size = nullptr;                 // number of entries
+    std::vector<WireField> wire;                         // wire order
     // Sending (answer procedure)
-    uint16_t ReqStateRec::*txWord;                // file word of the send
-    int16_t TxCountersRec::*txIdx;                // record counter of the send
-    const char* sendStatusKey;                    // section "Msg" key of the send
+    uint16_t ReqStateRec::*txWord = nullptr;             // file word of the send
+    int16_t TxCountersRec::*txIdx = nullptr;             // record counter of the send
+    const char* sendStatusKey = nullptr;                 // section "Msg" key of the send
     // Reading (data procedure)
-    int16_t ReqStateRec::*rdFlag;                 // pending-read flag
+    int16_t ReqStateRec::*rdFlag = nullptr;              // pending-read flag
     // Section "Msg" key shown, with the record counter started, when a line
     // arrives while the progress bar is free; nullptr: nothing of its own.
-    const char* readStatusKey;
+    const char* readStatusKey = nullptr;
     // Writes a record at an entry; nullptr writes the table file directly.
-    bool (*save)(int32_t entry, const std::string& record);
+    bool (*save)(int32_t entry, const std::string& record) = nullptr;
+    // The entry a send starts with.
+    int16_t firstEntry = 1;
+    // Puts a received line into the form its wire fields store, for a table
+    // whose fields travel in a form of their own; false when the line cannot
+    // be stored (it is refused as a line cut short is). nullptr: the line as
+    // it comes.
+    bool (*received)(std::string& line) = nullptr;
 };
 
 // The wire text of a file record: the fields in wire order joined by ":",
-// without ":" after the last.
+// without ":" after the last. Texts go through WireText.
 std::string BuildAnswer(const tables::RecordLayout& layout, const std::vector<WireField>& wire,
                         const std::string& record);
 // A file record from a received line, built into the empty record (numbers
 // 0, texts blank, CR LF), so that a field the line doesn't carry is 0 or
-// blank. False when the line is cut short or a number does not fit its field.
-// entry = the first field's value.
+// blank; texts go through WireText. False when the line is cut short or a
+// number does not fit its field. entry = the first field's value.
 bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField>& wire,
                  const std::string& line, std::string& record, int32_t& entry);
 
@@ -172,5 +215,20 @@ bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField
 // request): the next record's wire text, or "*".
 std::string AnswerTable(const TableDesc& table);
 // The data procedure of a table read back (one call per "C" line): -1 while
-// lines come, 0 when the closing line ended the table.
+// lines come, 0 when the closing line ended the table. The records go
+// through a copy of the table file (Table reads, above); a line whose entry
+// number lies outside 1 to the table's size, or that cannot be read whole,
+// is acknowledged, listed as an error and not stored. Only a read that
+// stored records and put them in place is copied to the copy destination of
+// a command-line run; a read there that stored nothing is a failure.
 int16_t DataTable(const TableDesc& table);
+
+// For a table whose own data procedure finds a line it cannot hold (a slot or
+// an entry outside the table that the line's first field does not give): the
+// line is acknowledged, listed in the progress window's errors and the
+// message log with the table's file name, and not stored. Returns -1, as for
+// a line taken.
+int16_t RefuseTableLine(const TableDesc& table);
+// Lists a problem of a table transfer in the progress window's errors (with
+// the register) and in the message log.
+void ReportTransferProblem(const std::string& text);

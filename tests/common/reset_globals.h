@@ -17,6 +17,7 @@
 #include "link/hello.h"
 #include "link/hello_rec.h"
 #include "link/link_state.h"
+#include "link/modem.h"
 #include "link/req_state.h"
 #include "link/serial_log.h"
 #include "shell/batch.h"
@@ -24,7 +25,11 @@
 #include "shell/shell_state.h"
 #include "shell/startup.h"
 #include "tables/cards.h"
+#include "tables/bulk_transfer.h"
 #include "tables/plu.h"
+#include "tables/table_file.h"
+#include "tables/history.h"
+#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace testsupport {
@@ -35,6 +40,7 @@ inline void ResetGlobals() {
     Numbers = NumbersGlobals{};
     ConfigLevel = ConfigLevelClass{};
     CassaList = {};
+    CashListState = CashListGlobals{};
     udtCassaConf = CassaConfRec{};
     udtCassaConfSaved = CassaConfRec{};
     CassaFile = CassaFileValues{};
@@ -42,6 +48,7 @@ inline void ResetGlobals() {
     Keyb = KeyboardGlobals{};
     MainTimer = MainTimerGlobals{};
     LinkState = LinkStateRec{};
+    Modem = ModemGlobals{};
     HelloRec = HelloRecT{};
     Hello = HelloGlobals{};
     ReqState = ReqStateRec{};
@@ -50,9 +57,13 @@ inline void ResetGlobals() {
     SerLog = SerLogGlobals{};
     Tx = TxCountersRec{};
     Transfer = TransferGlobals{};
+    tables::TableFiles = tables::TableFileGlobals{};
     PLUFiles = PLUFilesGlobals{};
+    Bulk = BulkGlobals{};
     OpeCard = OpeCardRec{};
     CamCard = CamCardRec{};
+    Reports = ReportGlobals{};
+    History = HistoryGlobals{};
     ShellState = ShellGlobals{};
     Batch = BatchGlobals{};
     Cycle = CycleGlobals{};

@@ -1,8 +1,10 @@
 #include "core/cash_list.h"
 
+#include <iterator>
 #include <string>
 
 #include "common/fake_shell.h"
+#include "core/texts.h"
 #include "core_fixture.h"
 
 namespace {
@@ -79,6 +81,56 @@ TEST_F(CashListTest, MalformedValueStopsTheReading) {
     EXPECT_EQ(CassaList[1].bDefined, False);
     EXPECT_EQ(CassaList[2].number, "old");
     EXPECT_NE(MsgLog().find("C1"), std::string::npos);
+}
+
+// Entries the link cannot use: a station address beyond what the address
+// character can carry (it would wrap in 16 bits: 99999 gave the folder
+// "Cassa-31072"), a port that is not a number, a wrong number of fields.
+TEST_F(CashListTest, UnusableEntriesAreLeftOutAndCountInACommandLineRun) {
+    struct Row {
+        const char* value;
+        bool used;
+    } rows[] = {
+        {"1|A|||1|1|0|1", true},       {"2|B|||1|1|99999|1", false}, {"3|C|||1|1|200|1", false},
+        {"4|D|||1|1|32|1", false},     {"5|E|||x|1|4|1", false},     {"6|F|||0|1|5|1", false},
+        {"7|G|||1|1|6|1|9", false},    {"8|H|||1|1|-1|1", false},    {"9|I||| 16 |1|31|1", true},
+        {"10|J|||1|1", false},  // fewer than seven fields: the reading stops here
+        {"11|K|||1|1|9|1", false},
+    };
+    std::string config = "[Casse]\r\n";
+    for (size_t i = 0; i < std::size(rows); ++i)
+        config += "C" + std::to_string(i) + "=" + rows[i].value + "\r\n";
+    for (bool interactive : {true, false}) {
+        SCOPED_TRACE(interactive);
+        testsupport::ResetGlobals();
+        Core.strRootDir = dir.path();
+        Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+        Core.bInteractive = interactive;
+        WriteAll(ConfigIni(), config);
+        LoadCasseConf();
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_EQ(CassaList[i].bDefined, rows[i].used ? True : False) << rows[i].value;
+        EXPECT_EQ(CassaList[8].station, "31");
+        const std::string log = MsgLog();
+        EXPECT_NE(log.find(GetText("Log", "badentry") + " " + ConfigIni() + " [Casse] C1=2|B|||1|1|99999|1"),
+                  std::string::npos) << log;
+        EXPECT_NE(log.find(GetText("Log", "shortentry") + " " + ConfigIni() + " [Casse] C9=10|J|||1|1"),
+                  std::string::npos) << log;
+        // Eight entries refused or cut short: in a command-line run each is a
+        // failure of the run, once however often the list is read.
+        LoadCasseConf();
+        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 8);
+        size_t notes = 0;
+        for (size_t at = 0; (at = MsgLog().find("[Casse] C", at)) != std::string::npos; ++at) ++notes;
+        EXPECT_EQ(notes, 8u);
+    }
+
+    // The register of a station is never taken from an entry left out.
+    WriteAll(ConfigIni(), "[Casse]\r\nC0=1|A|||x|1|4|1\r\nC1=2|B|||3|1|4|1\r\n");
+    LinkState.nAddress = 4;
+    EXPECT_TRUE(LoadCassaList());
+    EXPECT_EQ(Core.nCommPort, 3);
+    EXPECT_EQ(CassaList[1].name, "B");
 }
 
 TEST_F(CashListTest, SaveCasseWritesDefinedRegistersOnly) {

@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include "common/fake_shell.h"
+#include "core/texts.h"
 #include "core_fixture.h"
 
 namespace {
@@ -277,6 +281,58 @@ TEST_F(CassaConfTest, WriteThenReadGivesTheSameRecord) {
     }
 }
 
+// An options file written before, with a comment, a section named in other
+// letters, blanks around a value, a line ended by LF alone, keys of its own
+// and a last line without a line end: every byte as the key-by-key writes of
+// the profile functions leave it, and the file replaced once.
+TEST_F(CassaConfTest, SaveKeepsTheFileAsKeyByKeyWritesAndReplacesItOnce) {
+    Model(3);
+    WriteCassa("; options of the register\r\n[p0]\r\n19 = 32\r\n30=99\nOwn=kept\r\n\r\n"
+               "[Extra]\r\nmine=1\r\n[P9]\r\n11=136\r\n22n=5");
+    ASSERT_TRUE(ReadCassaConf());
+    udtCassaConf.P021[1] = "Header one";
+    udtCassaConf.P030 = 60;
+    CassaFile.strB90Indi = "0012";
+
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, Core.strCashDir.c_str(), IN_MOVED_TO | IN_MODIFY), 0);
+    ASSERT_TRUE(SaveCassa());
+    int replaced = 0, modified = 0;
+    alignas(inotify_event) char buffer[65536];
+    for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + n;) {
+            auto* e = reinterpret_cast<inotify_event*>(p);
+            if (e->len && std::string(e->name) == "Cassa.txt") {
+                replaced += (e->mask & IN_MOVED_TO) != 0;
+                modified += (e->mask & IN_MODIFY) != 0;
+            }
+            p += sizeof(inotify_event) + e->len;
+        }
+    close(watch);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(modified, 0);
+
+    EXPECT_EQ(ReadAll(CassaTxtPath()),
+              "; options of the register\r\n[p0]\r\n19=32\r\n30=60\nOwn=kept\r\n19_1=0\r\n12=0\r\n"
+              "13=0\r\n15=1\r\n160=0\r\n161=0\r\n162=0\r\n163=0\r\n164=0\r\n17=0\r\n211=Header one\r\n"
+              "212=\r\n213=\r\n214=\r\n215=\r\n216=\r\n22=0\r\n231=\r\n232=\r\n241=0\r\n"
+              "251=__/__/__\r\n261=__/__/__\r\n242=0\r\n252=__/__/__\r\n262=__/__/__\r\n243=0\r\n"
+              "253=__/__/__\r\n263=__/__/__\r\n244=0\r\n254=__/__/__\r\n264=__/__/__\r\n245=0\r\n"
+              "255=__/__/__\r\n265=__/__/__\r\n246=0\r\n256=__/__/__\r\n266=__/__/__\r\n247=0\r\n"
+              "257=__/__/__\r\n267=__/__/__\r\n248=0\r\n258=__/__/__\r\n268=__/__/__\r\n249=0\r\n"
+              "259=__/__/__\r\n269=__/__/__\r\n2410=0\r\n2510=__/__/__\r\n2610=__/__/__\r\n31=20\r\n"
+              "32=2\r\n40=0\r\n41=0\r\n42=0\r\n50=0\r\n50C=00000\r\n50P=000\r\n20A=16\r\n20B=192\r\n"
+              "20C=32\r\n33=10\r\n\r\n[Extra]\r\nmine=1\r\n[P9]\r\n11=136\r\n22n=5\r\n10=3\r\n"
+              "11_2=0\r\n13=1\r\n14=0\r\n15=224\r\n20=0\r\n21=10\r\n22F=999\r\n22S=999\r\n23=3\r\n"
+              "30=1\r\n[Tastiera]\r\ntipo=0\r\n[B90]\r\nindi=0012\r\npg=\r\ntype=0\r\n[P1]\r\n10=3\r\n"
+              "[P2]\r\n10=254\r\n11=12\r\n12=28\r\n13=0\r\nX2=0\r\n16=0\r\n[P3]\r\n10=0\r\n11=4\r\n"
+              "12=0\r\n[P4]\r\n101A=0\r\n101B=0\r\n1111=0\r\n1112=0\r\n1113=0\r\n1114=0\r\n1115=0\r\n"
+              "1116=0\r\n[P5]\r\n10=128\r\n11=0\r\n12=0\r\n13=0\r\n14=\r\n15=\r\n16=\r\n17=224\r\n"
+              "18=0\r\n19=0\r\n[P6]\r\n01A=10\r\n01G=1\r\n01M=1\r\n81S=1\r\n81C=2\r\n81F=1\r\n"
+              "[Communication]\r\nhellotype=1\r\nPhoneBookIndex=0\r\n");
+}
+
 TEST_F(CassaConfTest, SaveFailsWhenTheFolderIsMissing) {
     Model(5);
     Core.strCashDir = dir.file("absent/Cassa9");
@@ -286,6 +342,44 @@ TEST_F(CassaConfTest, SaveFailsWhenTheFolderIsMissing) {
     EXPECT_FALSE(SaveCassa());
     EXPECT_TRUE(ReadCassaConf());
     EXPECT_EQ(udtCassaConf.P030, 52);
+}
+
+// A Cassa.txt that cannot be written is said, with the reason: in a message
+// box in an interactive run, in the progress window and the error log in a
+// command-line run, and in the message log either way.
+TEST_F(CassaConfTest, AFileThatCannotBeWrittenIsReported) {
+    Model(5);
+    struct Row {
+        bool interactive;
+        std::string folder;
+        const char* reason;
+    } rows[] = {
+        {true, "absent/Cassa9", "Path not found"},
+        {false, "absent/Cassa9", "Path not found"},
+        {false, "Cassa8", "File access error"},  // Cassa.txt is a folder there
+    };
+    platform::MakeDir(dir.file("Cassa8/Cassa.txt"));
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.folder);
+        testsupport::ScopedFakeShell shell;
+        Texts = TextsGlobals{};
+        Core.bInteractive = r.interactive;
+        Core.strCashDir = dir.file(r.folder);
+        EXPECT_FALSE(SaveCassa());
+        const std::string note = GetText("Log", "nowrite") + " " + CassaTxtPath() + ": " + r.reason;
+        EXPECT_NE(MsgLog().find(note), std::string::npos) << MsgLog();
+        if (r.interactive) {
+            ASSERT_EQ(shell->msgBoxes.size(), 1u);
+            EXPECT_EQ(shell->msgBoxes[0].text, std::string("SaveCassa - ") + r.reason);
+            EXPECT_EQ(Texts.nRunFailures, 0);
+        } else {
+            EXPECT_TRUE(shell->msgBoxes.empty());
+            ASSERT_EQ(shell->errors.size(), 1u);
+            EXPECT_EQ(shell->errors[0].text, note);
+            EXPECT_EQ(Texts.nRunFailures, 1);
+        }
+    }
 }
 
 // --- Comparing and asking ---

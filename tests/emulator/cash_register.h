@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "emulator/customers.h"
 #include "emulator/emulator.h"
 
 namespace emu {
@@ -28,6 +29,12 @@ struct TableInfo {
     std::string readToken;  // "&L"; empty when the table isn't read
     std::string cCode;      // "07"
     bool singleRecord = false;
+    // Fields of a record the register takes, on the newer models and on
+    // LX4100 (0: not checked). Checked when the register plays a model.
+    int fields = 0, fieldsLX4100 = 0;
+    // A chip card of LX4100's reader: its tokens are those of another table,
+    // followed by "#H" when the card is written.
+    bool chipCard = false;
 };
 const std::vector<TableInfo>& KnownTables();
 // The "C" code of a report token ("*A" -> "02"); empty when unknown.
@@ -45,6 +52,14 @@ struct RegisterConfig {
     bool statusOnHelloCommand = false; // answers the hello command with an "A05" status frame
     double lineDelay = 0;              // seconds before each "B" request and "C" line but the first
     int stallAfter = -1;               // falls silent after this many requests or lines (-1 never)
+    // The model played: empty for none (records kept as they come, "&a" and
+    // "&b" read the meal tickets and customer groups); "LX4100" has the
+    // chip-card reader ("*a" and "*b" with "#H", "&a" and "&b"); with a model,
+    // a record of a send with another number of fields than the model's
+    // (TableInfo) is refused, not kept.
+    std::string model;
+    // The protocol level of the customer records (0 or 1), with a model.
+    int customerLevel = 0;
 };
 
 class CashRegister : public Handler {
@@ -55,16 +70,44 @@ public:
     void SetConfig(const RegisterConfig& config);
     RegisterConfig Config() const;
     // The records sent on a read: fields each followed by ":" ("1:DEPT 1:31:").
+    // A send replaces them with what it sent, but for the PLU directory,
+    // whose sends change it slot by slot ("code:" frees the code's slot,
+    // "code:slot" sets the slot) and whose records are "code:slot:".
     void SetRecords(const std::string& table, std::vector<std::string> records);
     void SetReport(const std::string& token, std::vector<std::string> lines);
     // The receipt history: position ("0001:01") and text of every line.
     void SetHistory(std::vector<std::pair<std::string, std::string>> lines);
+    // With a model, the customers are kept by code in the form of the model's
+    // generation (emulator/customers.h): a send ("*M") adds or replaces them,
+    // a read ("&I<first>:<last>") sends those in the range.
+    void SetCustomers(const std::vector<std::string>& records);
+    std::vector<std::string> Customers() const;
+    // The register's PLUs and offers, kept sorted by code (numeric codes in
+    // numeric order): what a PLU or offer send leaves (each record by its
+    // code) and what the dump read "&M<first>:<last>" sends back as "C08"
+    // lines, in code order. Records as a read gives them: fields each
+    // followed by ":".
+    void SetArticles(const std::vector<std::string>& records);
+    std::vector<std::string> Articles() const;
+    // More lines at the end of the history (the register keeps selling). A
+    // read sends the lines after the position the program answers to "B90"
+    // ("iiii:pp;#H;"), every line for "XXXX:XX;#H;" and "****:**;#H;".
+    void AddHistory(std::vector<std::pair<std::string, std::string>> lines);
+    // The data of the next daily closure ("*2;+3;#Z;*3;"): the register asks
+    // for the acknowledgement with "B45:" and this text.
+    void SetClosure(const std::string& text);
+    // The option groups as a register of the model keeps them before anything
+    // is written ("LX4100", "DRAVO57" ...): the records a read sends.
+    void SeedOptions(const std::string& model);
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
     std::vector<std::string> Received(const std::string& table) const;  // the last send, "*" excluded
+    std::vector<std::string> Refused(const std::string& table) const;   // records the model refused
     std::vector<std::string> Commands() const;  // command texts after "0;", in order ("" included)
     std::string HistoryStart() const;           // the program's answer to "B90"
+    int Closures() const;                       // closures run
+    std::string ClosureAnswer() const;          // the program's answer to "B45"
     int Polls() const;
     int Hellos() const;  // hello answers sent
     bool Busy() const;   // a transfer is under way
@@ -75,7 +118,7 @@ public:
     bool OnAck(Register& reg) override;
 
 private:
-    enum class Mode { Idle, Sending, HistoryStart, Lines };
+    enum class Mode { Idle, Sending, HistoryStart, Lines, Closure };
     std::string HelloPayload() const;
     void StartCommand(Register& reg, const std::string& text);
     void NextRequest(Register& reg, bool first);
@@ -88,10 +131,19 @@ private:
     RegisterConfig config_;
     std::map<std::string, std::vector<std::string>> records_;  // by table name
     std::map<std::string, std::vector<std::string>> received_;
+    std::map<std::string, std::vector<std::string>> refused_;
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;
+    CustomerArchive customers_;
+    bool KeepsCustomers(const TableInfo* t) const {
+        return t && t->name == "customers" && !config_.model.empty();
+    }
+    std::map<std::string, std::string> articles_;  // by code right-aligned in 13
     std::vector<std::string> commands_;
     std::string historyStart_;
+    std::string closure_ = "Z 0001:TOTAL 0,00";
+    std::string closureAnswer_;
+    int closures_ = 0;
     int polls_ = 0;
     int hellos_ = 0;
 

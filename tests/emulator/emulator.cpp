@@ -101,6 +101,11 @@ void Emulator::AddHandler(std::shared_ptr<Handler> handler) {
     handlers_.push_back(std::move(handler));
 }
 
+void Emulator::ExpectRawFrames(bool on) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    stream_.PreferRaw(on);
+}
+
 void Emulator::SetFaults(const Faults& faults) {
     std::lock_guard<std::recursive_mutex> lock(mu_);
     faults_ = faults;
@@ -232,6 +237,19 @@ void Emulator::Write(const std::string& bytes, double now) {
     Log("-> " + Readable(bytes));
 }
 
+// Noise goes out between the register's own writes and does not hold them up.
+void Emulator::WriteNoise(double now) {
+    // None of them is EOT, ETX, STX, ENQ, ACK, NAK or SYN.
+    static const unsigned char kNoise[] = {0x55, 0xAA, 0x00, 0xFF, 0x7E, 0x81, 0x20, 0x3F, 0xC3, 0x18};
+    const char byte = static_cast<char>(kNoise[noiseIndex_++ % sizeof kNoise]);
+    bytesOut_ += 1;  // counted before the program can read it
+    if (::write(pty_.MasterFd(), &byte, 1) != 1) {
+        bytesOut_ -= 1;
+        return;
+    }
+    nextNoiseAt_ = now + faults_.noiseMs / 1000.0;
+}
+
 void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::string& prefix) {
     if (!resend) {
         st.lastQ1 = st.seq % 95;
@@ -260,6 +278,12 @@ bool Emulator::MaySpeak(const Outgoing& out, double now) {
 }
 
 void Emulator::Pump(double now) {
+    if (options_.modem && !options_.modem->Online()) {
+        // No line to the program: what the registers would say is lost.
+        outbox_.clear();
+        awaiting_ = -1;
+        return;
+    }
     if (awaiting_ >= 0 && now > awaitUntil_) awaiting_ = -1;  // no reply: go on
     while (awaiting_ < 0 && now >= nextSendAt_) {
         std::vector<int> held;  // stations with a message that must wait
@@ -362,6 +386,10 @@ void Emulator::Handle(const PcUnit& unit, double now) {
             ask([&](Handler& h) { return h.OnPoll(reg, unit); });
             break;
         case PcUnit::Enq:
+            if (!faults_.enqReply.empty() && Take(faults_.enqReplies)) {
+                Write(faults_.enqReply, now);
+                break;
+            }
             ask([&](Handler& h) { return h.OnEnq(reg, unit); });
             break;
         case PcUnit::Ack:
@@ -400,11 +428,33 @@ void Emulator::Run() {
         std::lock_guard<std::recursive_mutex> lock(mu_);
         if (stop_) return;
         const double now = Now();
+        if (options_.lineBaud > 0) {
+            // The line carries lineBaud / 10 characters a second: what has
+            // not arrived yet waits.
+            const double perSecond = options_.lineBaud / 10.0;
+            if (paced_.empty()) lineAt_ = std::max(lineAt_, now - 0.001);
+            paced_ += in;
+            const double due = std::floor((now - lineAt_) * perSecond);
+            const size_t take = due <= 0 ? 0 : std::min(paced_.size(), static_cast<size_t>(due));
+            in = paced_.substr(0, take);
+            paced_.erase(0, take);
+            lineAt_ += take / perSecond;
+        }
+        const size_t received = in.size();
+        if (options_.modem) {
+            // The modem answers its commands; on line the bytes pass.
+            std::string said;
+            in = options_.modem->FromProgram(in, now, said);
+            said += options_.modem->Tick(now);
+            if (!said.empty()) Write(said, now);
+        }
         stream_.Add(in, now);
         PcUnit unit;
         while (stream_.Next(unit, now)) Handle(unit, now);
         Pump(now);
-        bytesIn_ += in.size();
+        if (faults_.noiseBytes != 0 && now >= nextNoiseAt_ && Take(faults_.noiseBytes))
+            WriteNoise(now);
+        bytesIn_ += received;
         // Awake again when the next message is due (at the latest in 5 ms:
         // frames the program leaves incomplete are given up on time).
         const double next = NextWrite();
@@ -412,6 +462,10 @@ void Emulator::Run() {
         waitMs = next == kNever
                      ? 5
                      : static_cast<int>(std::clamp(std::ceil((next - now) * 1000), 0.0, 5.0));
+        if (faults_.noiseBytes != 0)
+            waitMs = std::min(waitMs, static_cast<int>(std::clamp(
+                                          std::ceil((nextNoiseAt_ - now) * 1000), 0.0, 5.0)));
+        if (!paced_.empty()) waitMs = std::min(waitMs, 1);
     }
 }
 

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "emulator/modem_front.h"
 #include "emulator/pty.h"
 #include "emulator/wire.h"
 
@@ -33,6 +34,14 @@ struct Faults {
     int badChecksum = 0;       // answer frames go out with a wrong checksum
     int truncate = 0;          // answer frames go out without STX, checksum and ETX
     bool ackWithNext = false;  // the ACK of a frame goes out in one write with the next answer
+    // Every enquiry (ENQ and an address) is answered at once with these bytes,
+    // as a peer in the other link mode does; enqReplies counts them.
+    std::string enqReply;
+    int enqReplies = 0;
+    // The line delivers a noise byte every noiseMs milliseconds, bytes that
+    // never make a frame, a SYN or an acknowledgement; noiseBytes counts them.
+    int noiseBytes = 0;
+    int noiseMs = 5;
 };
 
 class Emulator;
@@ -81,7 +90,14 @@ struct Options {
     int gapMs = 30;                // quiet time after each write before the next answer
     double replyWait = 1.0;        // how long an answer frame waits for the program's reply
     int maxResends = 10;           // resends of one answer after NAKs
+    // The line's speed in baud (10 bits a character): the register takes in
+    // what the program writes no faster than the line carries it (raw
+    // frames of a bulk transfer arrive at line speed). 0: at once.
+    int lineBaud = 0;
     std::function<void(const std::string&)> log;  // one line per event, when set
+    // A modem in front of the registers (a register reached by phone): the
+    // registers hear and speak only while it is on line.
+    std::shared_ptr<ModemFront> modem;
 };
 
 class Emulator {
@@ -98,6 +114,8 @@ public:
     const Options& GetOptions() const { return options_; }
 
     void AddHandler(std::shared_ptr<Handler> handler);
+    // A bulk transfer is under way: see PcStream::PreferRaw.
+    void ExpectRawFrames(bool on);
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
 
@@ -156,6 +174,7 @@ private:
     double NextWrite() const;
     void WriteAnswer(Station& st, bool resend, double now, const std::string& prefix = "");
     void Write(const std::string& bytes, double now);
+    void WriteNoise(double now);
     void Queue(Outgoing out);
     Station* Find(int station);
     Station* Target(const PcUnit& unit);
@@ -174,6 +193,8 @@ private:
     std::vector<std::shared_ptr<Handler>> handlers_;
     Faults faults_;
     PcStream stream_;
+    std::string paced_;      // read from the program, not yet carried by the line
+    double lineAt_ = 0;      // when the line has carried what was taken so far
     std::deque<Outgoing> outbox_;
     int awaiting_ = -1;          // index of the station whose answer waits for a reply
     double awaitUntil_ = 0;
@@ -181,6 +202,8 @@ private:
     std::vector<PcUnit> received_;
     std::vector<std::string> written_;
     std::vector<std::string> problems_;
+    double nextNoiseAt_ = 0;
+    size_t noiseIndex_ = 0;
     std::atomic<uint64_t> bytesIn_{0};
     std::atomic<uint64_t> bytesOut_{0};
     std::atomic<double> nextWriteAt_;

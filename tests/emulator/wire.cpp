@@ -1,5 +1,7 @@
 #include "emulator/wire.h"
 
+#include <cctype>
+
 namespace emu {
 
 namespace {
@@ -89,7 +91,13 @@ bool PcStream::DecodeFrame(const std::string& bytes, PcUnit& u) const {
         u.problem = !lengthOk ? "wrong length character" : "no STX before the checksum";
         return true;
     }
-    if (!raw && xorOk && n >= 7 + a) {
+    bool numberFrame = false;
+    if (n >= 9 + a && Code(bytes[n - 4]) == ';') {
+        numberFrame = true;
+        for (size_t i = 4 + a; i + 4 < n; ++i) numberFrame = numberFrame && std::isdigit(Code(bytes[i]));
+    }
+    const bool rawPreferred = preferRaw_ && !a && sumOk && !numberFrame;
+    if (!raw && xorOk && n >= 7 + a && !rawPreferred) {
         u.kind = PcUnit::Frame;
         u.seq2 = Code(bytes[2 + a]) - 32;
         u.seq1 = Code(bytes[3 + a]) - 32;

@@ -46,10 +46,15 @@ public:
     // stays incomplete for `stale` seconds is given up as a bad frame.
     bool Next(PcUnit& unit, double now, double stale = 0.5);
     bool Empty() const { return buf_.empty(); }
+    // During a bulk transfer in direct mode a frame whose additive checksum
+    // holds is a raw frame, unless it is a number frame ("k;"): a raw
+    // payload may match both checksums by chance.
+    void PreferRaw(bool on) { preferRaw_ = on; }
 
 private:
     bool DecodeFrame(const std::string& bytes, PcUnit& unit) const;
     bool addressed_;
+    bool preferRaw_ = false;
     std::string buf_;
     double since_ = 0;  // when the first byte now in buf_ arrived
 };

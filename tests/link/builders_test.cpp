@@ -113,7 +113,10 @@ const Case kCases[] = {
      },
      "21", "1 21"},
     {"SendDirPLU", SendDirPLU, {R("&l"), S("*i"), S("*i")},
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdDirPLU = True, r.nRdDirPLUIdx = 1, r.nTxDirPLU = kOpen; }},
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.bRdDirPLU = True, r.nRdDirPLUIdx = 1, r.nTxDirPLU = kOpen;
+         t.bTxDirPLUClean = True, t.nTxDirPLUIdx = 0;  // the read belongs to the send
+     }},
     {"SendFMult", [] { return SendFMult(4, 250); }, {S("*l")},
      [](ReqStateRec& r, TxCountersRec& t, bool) {
          t.nTxFMultFrom = t.nTxFMultFrom0 = 4;
@@ -179,7 +182,10 @@ const Case kCases[] = {
      [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdConfPLU = True, r.nFileC08 = kOpen; }, "20",
      "1 21"},
     {"ReqDirPLU", ReqDirPLU, {R("&l")},
-     [](ReqStateRec& r, TxCountersRec&, bool) { r.bRdDirPLU = True, r.nRdDirPLUIdx = 1; }},
+     [](ReqStateRec& r, TxCountersRec& t, bool) {
+         r.bRdDirPLU = True, r.nRdDirPLUIdx = 1;
+         t.bTxDirPLUClean = False;  // a read on its own
+     }},
     {"ReqFMult", ReqFMult, {R("&H")},
      [](ReqStateRec& r, TxCountersRec& t, bool) { r.bRdFMult = True, t.nRdFMultState = 0; }, "10",
      "1 100"},

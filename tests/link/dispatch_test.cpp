@@ -1,6 +1,7 @@
 // Parsing and dispatch of the register's answers, against a fake port that
 // acknowledges every frame the program sends.
 #include "emulator/wire.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "queue_fixture.h"
 
@@ -230,6 +231,89 @@ TEST_F(DispatchTest, DataLinesWithoutAProcedureAreAcknowledgedAndTraced) {
     auto lines = TraceLines();
     ASSERT_EQ(lines.size(), 1u);  // only the table code that has no procedure yet
     EXPECT_NE(lines[0].find("C07 (DataReparto)"), std::string::npos);
+}
+
+// A port on a line that keeps talking: noise whenever the program looks,
+// or a reply to every enquiry, until the program's clock reaches `until`.
+class TalkingPort : public platform::FakeSerialPort {
+public:
+    using FakeSerialPort::FakeSerialPort;
+    int InBufferCount() override {
+        if (noise && *now < until) Feed("\x55\xAA");
+        return FakeSerialPort::InBufferCount();
+    }
+    bool noise = false;
+    double until = 0;
+    const double* now = nullptr;
+};
+
+TEST_F(DispatchTest, PollingEndsOnTimeWhateverTheLineSends) {
+    TalkingPort* port = nullptr;
+    SetPortFactory([&](int n) {
+        auto p = std::make_unique<TalkingPort>(n);
+        if (n == 1) port = p.get();
+        return p;
+    });
+    ASSERT_TRUE(OpenCommPort());
+    // The program's clock moves with its pauses, and a little at every look.
+    double now = 1000.0;
+    platform::SetTestTimer([&] { return now += 0.00005; });
+    platform::SetTestSleep([&](int32_t ms) { now += ms / 1000.0; });
+    port->now = &now;
+
+    enum Peer { Noise, OtherMode, Answers };
+    const struct {
+        const char* name;
+        Peer peer;
+        int16_t state;  // the main timer's
+        double talks;   // seconds the line keeps talking
+        double least, most;
+    } cases[] = {
+        // While the main timer awaits a command's answers: about one tick.
+        {"noise, answers awaited", Noise, 1, 20, 0, 0.05},
+        {"other mode, answers awaited", OtherMode, 1, 20, 0, 0.05},
+        {"answers, pause between commands", Answers, 3, 20, 0, 0.05},
+        // Elsewhere until no answer has come for the quiet time: noise and
+        // refused frames are no answers...
+        {"noise, closing", Noise, 2, 20, 0.3, 0.35},
+        {"other mode, closing", OtherMode, 2, 20, 0.3, 0.35},
+        {"answers for half a second, closing", Answers, 2, 0.5, 0.8, 0.85},
+        // ... and never longer than the quiet time and the command's answer
+        // time-out.
+        {"answers without end, closing", Answers, 2, 20, 2.8, 2.85},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkState.bAddressed = c.peer != Noise;
+        LinkState.nState = c.state;
+        LinkState.bNoCmd = false;
+        LinkState.nPendingAns = 1;
+        LinkState.sngAnsTimeout = 2.5f;
+        LinkState.sngTOPoll = 0.3f;
+        LinkState.sngTOReadFrame = 1.0f;
+        const double start = now;
+        LinkState.sngLastRx = start;
+        port->until = start + c.talks;
+        port->noise = c.peer == Noise;
+        // The peer of the other link mode answers in the layout without the
+        // station address; the register in the one with it.
+        const std::string reply =
+            c.peer == Noise ? "" : emu::BuildAnswer("A05", c.peer == Answers, 0, 1, 2);
+        port->SetResponder([&, reply](const std::string& bytes) -> std::string {
+            return !bytes.empty() && bytes[0] == ENQ && now < port->until ? reply : "";
+        });
+
+        EXPECT_EQ(PollAnswers(), 0);
+        EXPECT_GE(now - start, c.least);
+        EXPECT_LT(now - start, c.most);
+        // Nothing of it is answer activity.
+        EXPECT_EQ(LinkState.sngLastRx, start);
+        EXPECT_EQ(LinkState.nPendingAns, 1);
+        port->until = 0;
+        port->SetInBufferCount(0);
+    }
+    platform::SetTestTimer({});
+    platform::SetTestSleep({});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // acknowledgements and frames, against a fake port.
 #include <functional>
 
+#include "emulator/wire.h"
 #include "link_fixture.h"
 #include "platform/clock.h"
 
@@ -235,11 +236,43 @@ TEST_F(FramesTest, ReadFrameGivesUpOnEndlessInput) {
     // A stream without ETX longer than any frame is dropped at once, without
     // waiting for the line to go quiet.
     LinkState.sngTOReadFrame = 30.0f;
-    fake().Feed(std::string(kMaxFrameLen + 1, 'x') + "more");
+    fake().Feed(EOT + std::string(kMaxFrameLen, 'x') + "more");
     const double start = platform::Timer();
     EXPECT_EQ(ReadFrame(), -1);
     EXPECT_LT(platform::Timer() - start, 5.0);
     EXPECT_FALSE(InputPending());
+}
+
+TEST_F(FramesTest, WhatComesBeforeAndAfterTheRegistersSynIsSortedOut) {
+    // Noise is dropped and the frame behind it read next; the register's
+    // SYN keeps the command going, but three SYN bytes without this
+    // station's address are noise.
+    const std::string direct = "\x04\x32\x25\x22" "B80\x02\xA5\x03";
+    const std::string addressed = emu::BuildAnswer("B80", true, 0, 5, 2);
+    const struct {
+        const char* name;
+        bool addressed;
+        std::string received;
+        bool keepsGoing;    // sngLastRx restarted
+        std::string frame;  // what the next read gives
+    } cases[] = {
+        {"noise, then a frame", false, "\x55\xAA" + direct, false, direct},
+        {"SYN, then a frame", false, "\x16" + direct, true, direct},
+        {"addressed SYN, then a frame", true, "\x16\xA0\xA0" + addressed, true, addressed},
+        {"three SYN bytes", true, "\x16\x16\x16", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkState.bAddressed = c.addressed;
+        LinkState.nAddress = 0;
+        LinkState.sngLastRx = 0;
+        fake().Feed(c.received);
+        EXPECT_EQ(ReadFrame(), -1);
+        EXPECT_EQ(LinkState.sngLastRx > 0, c.keepsGoing);
+        EXPECT_EQ(ReadFrame(), c.frame.empty() ? -1 : 0);
+        EXPECT_EQ(LinkState.RxFrame, c.frame);
+        fake().SetInBufferCount(0);
+    }
 }
 
 TEST_F(FramesTest, ReadFrameStopsOnAbort) {

@@ -2,6 +2,7 @@
 // request, without a line. The handshake itself runs against the emulator
 // (main_timer_test.cpp).
 #include "core/config_level.h"
+#include "core/texts.h"
 #include "emulator/wire.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -113,6 +114,37 @@ TEST_F(HelloTest, TheCopyFileFollowsItsMode) {
         ::Hello.CopyDest = c.dest;
         WriteCopyFile();
         EXPECT_EQ(testsupport::ReadAll(c.file), c.after) << c.mode << " " << c.dest;
+        EXPECT_FALSE(::Hello.bCopyHello);
+    }
+}
+
+// A register name holding CR LF and other control bytes still makes one
+// line; a copy file that cannot be written is a failure of the run.
+TEST_F(HelloTest, TheCopyFileHoldsOneLineOrSaysWhyNot) {
+    static const char answer[] = "A01:000:000:000:0101241230:ID:R1:Bar\r\nNord\0\x7f";
+    HelloRec.strHelloAns = std::string(answer, sizeof answer - 1);
+    Texts.nRunFailures = 0;
+    ::Hello.bCopyHello = true;
+    ::Hello.nCopyMode = 0;
+    ::Hello.CopyDest = dir.file("hello.txt");
+    WriteCopyFile();
+    EXPECT_EQ(testsupport::ReadAll(dir.file("hello.txt")),
+              "A01:000:000:000:0101241230:ID:R1:Bar  Nord  \r\n");
+    EXPECT_EQ(Texts.nRunFailures, 0);
+
+    for (int16_t mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        Texts.nRunFailures = 0;
+        shell->errors.clear();
+        ::Hello.bCopyHello = true;
+        ::Hello.nCopyMode = mode;
+        ::Hello.CopyDest = dir.file("missing/hello.txt");
+        WriteCopyFile();
+        EXPECT_EQ(Texts.nRunFailures, 1);
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_NE(shell->errors[0].text.find(dir.file("missing/hello.txt") + ": Path not found"),
+                  std::string::npos)
+            << shell->errors[0].text;
         EXPECT_FALSE(::Hello.bCopyHello);
     }
 }

@@ -1,4 +1,6 @@
 // Link settings, time-outs and the opening of the port, against fake ports.
+#include "core/texts.h"
+#include "link/cmd_queue.h"
 #include "link_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
@@ -139,6 +141,63 @@ TEST_F(PortTest, PortThatCannotOpenIsReported) {
     Core.nCommPort = 17;  // no such port
     EXPECT_FALSE(OpenCommPort());
     EXPECT_EQ(shell->errors.size(), 2u);
+}
+
+TEST_F(PortTest, APortThatCannotOpenIsLoggedWithItsDeviceAndTheSystemsReason) {
+    Core.strLogErrFile = dir.file("errors.log");
+    Texts = TextsGlobals{};
+    const std::string missing = dir.file("no/such/tty");
+    const std::string plain = dir.file("plain.txt");
+    testsupport::WriteAll(plain, "");
+    const struct {
+        const char* name;
+        bool fake;          // a fake port refusing with the reason below; else the device
+        std::string device;  // [Ports] COM1
+        int16_t port;
+        std::string note;  // the message log's line
+    } cases[] = {
+        {"missing device", false, missing, 1,
+         "cannot open COM1 (" + missing + "): No such file or directory"},
+        {"no serial device", false, plain, 1,
+         "cannot open COM1 (" + plain + "): Inappropriate ioctl for device"},
+        {"permission denied", true, "/dev/ttyUSB0", 1,
+         "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
+        {"no such port number", false, missing, 20, "cannot open COM20: no such number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.fake)
+            SetPortFactory([](int n) {
+                auto port = std::make_unique<platform::FakeSerialPort>(n);
+                port->SetFailOpen(true, "Permission denied");
+                return port;
+            });
+        else
+            SetPortFactory({});
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", c.device));
+        Core.nCommPort = c.port;
+        const int32_t failures = Texts.nRunFailures;
+        const std::string log = testsupport::ReadAll(Core.strLogErrFile);
+
+        EXPECT_FALSE(OpenCommPort());
+        ASSERT_FALSE(shell->errors.empty());
+        EXPECT_EQ(shell->errors.back().text, "port closed");
+        EXPECT_EQ(Texts.nRunFailures, failures + 1);
+        const std::string added = testsupport::ReadAll(Core.strLogErrFile).substr(log.size());
+        EXPECT_NE(added.find("[005]"), std::string::npos) << added;
+        const std::string msgLog = testsupport::ReadAll(dir.file("msg.log"));
+        EXPECT_EQ(msgLog.substr(msgLog.size() - c.note.size() - 2), c.note + "\r\n");
+    }
+
+    // Once for each command that cannot go out, however many ticks pass.
+    Texts = TextsGlobals{};
+    CmdQueue = CmdQueueState{};
+    Core.nCommPort = 1;
+    for (std::string text : {"*2;+4;*F;*3;", "*2;+4;&L1:99;#H;*3;"}) AddCmd(text, 1, 2.5f, "");
+    for (int tick = 0; tick < 6; ++tick) QueueTick();
+    EXPECT_EQ(Texts.nRunFailures, 2);
+    CmdQueue = CmdQueueState{};
+    platform::SaveSetting("Ports", "COM1", "");
 }
 
 class FakeDialer : public ModemDialer {

@@ -2,6 +2,8 @@
 // the port-number-to-device mapping, and modem lines the device cannot report.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -111,12 +113,28 @@ TEST_F(SerialPortTest, PropertiesAndRefusals) {
     EXPECT_FALSE(port.SetCommPort(17));
 }
 
+TEST_F(SerialPortTest, ADeviceThatHangsUpIsLostUntilItsPortIsClosed) {
+    platform::TermiosSerialPort port(3);
+    ASSERT_TRUE(port.SetPortOpen(true));
+    EXPECT_FALSE(port.DeviceLost());
+    pty.Close();  // the other side goes away, as a pulled adapter does
+    EXPECT_TRUE(port.DeviceLost());
+    EXPECT_TRUE(port.PortOpen());
+    EXPECT_EQ(port.LastReason(), std::strerror(EIO));
+    EXPECT_FALSE(port.Output("x"));
+    EXPECT_EQ(port.Input(), "");
+    EXPECT_FALSE(port.WaitInput(10));
+    ASSERT_TRUE(port.SetPortOpen(false));
+    EXPECT_FALSE(port.DeviceLost());
+}
+
 TEST_F(SerialPortTest, DeviceComesFromTheSettingsStore) {
     EXPECT_EQ(platform::PortDevice(5), "/dev/ttyS4");
     platform::TermiosSerialPort missing(6);
     ASSERT_TRUE(platform::SaveSetting("Ports", "COM6", "/nonexistent/tty"));
     EXPECT_FALSE(missing.SetPortOpen(true));
     EXPECT_NE(missing.LastError().find("/nonexistent/tty"), std::string::npos);
+    EXPECT_EQ(missing.LastReason(), std::strerror(ENOENT));
     EXPECT_FALSE(missing.PortOpen());
 
     // A file is not a serial device.

@@ -17,16 +17,20 @@ TEST(ProfileReader, AgreesWithTheSingleRead) {
     testsupport::WriteAll(file,
                           "[Main]\r\nName = Alpha \r\nQuoted=\"  spaced  \"\r\nDup=first\r\n"
                           "dup=second\r\nEmpty=\r\nNoEquals\r\nnoequals=later\r\n"
-                          "\xC9t\xE9=accent\r\n;Hidden=1\r\n[ Other ]\r\nk=other\r\n"
-                          "[main]\r\nLate=hidden\r\n");
+                          "\xC9t\xE9=accent\r\n;Hidden=1\r\nTab\t=tab\r=empty name\r"
+                          "[ Other ]\r\nk=other\r\n"
+                          "[main]\r\nLate=hidden\r\n[Odd]x]\rk=odd\r[Open\nk=open\nlast=no end");
     ProfileReader reader(file);
     const std::pair<const char*, const char*> keys[] = {
         {"Main", "Name"},   {"MAIN", "quoted"},   {"Main", "DUP"},    {"Main", "Empty"},
         {"Main", "NoEquals"}, {"Main", "\xE9T\xC9"}, {"Main", "Hidden"}, {"Main", "Late"},
         {"other", "K"},     {"Missing", "k"},     {"Main", "absent"},
+        {"Main", "Tab\t"}, {"Main", "Tab"},      {"Main", ""},       {"Main", "Name\r"},
+        {"Main", "Name\t"}, {"Odd", "k"},        {"Odd]x", "k"},     {"Open", "k"},
+        {"Open", "last"},
     };
     for (const auto& [section, key] : keys) {
-        SCOPED_TRACE(std::string(section) + " " + key);
+        SCOPED_TRACE(testing::PrintToString(std::string(section) + " " + key));
         std::string value = "unchanged";
         const bool found = reader.Get(section, key, value);
         EXPECT_EQ(found, platform::ProfileHasKey(section, key, file));

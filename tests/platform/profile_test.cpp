@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 
 using namespace platform;
 using testsupport::ReadAll;
@@ -140,34 +146,66 @@ TEST(Profile, ListsOfSectionsAndKeysWithTruncation) {
     EXPECT_EQ(buf[0], '\0');
     EXPECT_EQ(GetPrivateProfileSectionA("None", buf, sizeof buf, f.c_str()), 0u);
 
-    // Cut lists end in two NULs and return size - 2.
-    struct Case {
-        uint32_t size;
-        uint32_t result;
-        std::vector<std::string> items;
-    } cases[] = {
-        {15, 14, {"One", "Two", "Three"}},  // exactly fits
-        {14, 12, {"One", "Two", "Thre"}},
-        {9, 7, {"One", "Two"}},
-        {6, 4, {"One", ""}},
-        {2, 0, {}},
-    };
-    for (const Case& c : cases) {
-        std::memset(buf, 'X', sizeof buf);
-        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, c.size, f.c_str()), c.result)
-            << c.size;
-        EXPECT_EQ(buf[c.size - 1], '\0');
-        if (c.size >= 2) {
-            EXPECT_EQ(buf[c.size - 2], '\0');
-        }
-        std::vector<std::string> got = Items(buf);
-        std::vector<std::string> want = c.items;
-        if (!want.empty() && want.back().empty()) want.pop_back();
-        EXPECT_EQ(got, want) << c.size;
-    }
     std::memset(buf, 'X', sizeof buf);
     EXPECT_EQ(GetPrivateProfileSectionA("One", buf, 7, f.c_str()), 5u);
     EXPECT_EQ(std::string(buf, 7), std::string("a=1\0N\0\0", 7));
+}
+
+// Every list at the buffer sizes around its length: the whole buffer as
+// written (bytes left alone stay 'X'), and the result. A list needs a byte to
+// spare; one that only just fits comes back whole but reported as cut.
+TEST(Profile, ListsAtTheSizesAroundTheirLength) {
+    TempDir dir;
+    std::string f = dir.file("l.ini");
+    WriteAll(f, "[One]\r\na=1\r\nbb=2\r\n[Two]\r\n[Three]\r\n");
+    using S = std::string;
+    struct Case {
+        const char* what;
+        const char* section;  // "*" for the list of sections
+        bool keys;            // the key list rather than the section read
+        uint32_t size;
+        uint32_t result;
+        S bytes;  // the first size bytes of the buffer
+    } cases[] = {
+        // "One\0Two\0Three\0": 14 bytes
+        {"sections", "*", false, 0, 0, S("")},
+        {"sections", "*", false, 1, 0, S("\0", 1)},
+        {"sections", "*", false, 2, 0, S("\0\0", 2)},
+        {"sections", "*", false, 3, 1, S("O\0\0", 3)},
+        {"sections", "*", false, 6, 4, S("One\0\0\0", 6)},
+        {"sections", "*", false, 9, 7, S("One\0Two\0\0", 9)},
+        {"sections", "*", false, 14, 12, S("One\0Two\0Thre\0\0", 14)},
+        {"sections", "*", false, 15, 13, S("One\0Two\0Three\0\0", 15)},
+        {"sections", "*", false, 16, 14, S("One\0Two\0Three\0\0X", 16)},
+        {"sections", "*", false, 17, 14, S("One\0Two\0Three\0\0XX", 17)},
+        // "a\0bb\0": 5 bytes
+        {"keys", "One", true, 1, 0, S("\0", 1)},
+        {"keys", "One", true, 2, 0, S("\0\0", 2)},
+        {"keys", "One", true, 5, 3, S("a\0b\0\0", 5)},
+        {"keys", "One", true, 6, 4, S("a\0bb\0\0", 6)},
+        {"keys", "One", true, 7, 5, S("a\0bb\0\0X", 7)},
+        {"no keys: the default as a value", "Two", true, 3, 2, S("df\0", 3)},
+        // "a=1\0bb=2\0": 9 bytes
+        {"section", "One", false, 1, 0, S("\0", 1)},
+        {"section", "One", false, 2, 0, S("\0\0", 2)},
+        {"section", "One", false, 9, 7, S("a=1\0bb=\0\0", 9)},
+        {"section", "One", false, 10, 8, S("a=1\0bb=2\0\0", 10)},
+        {"section", "One", false, 11, 9, S("a=1\0bb=2\0\0X", 11)},
+        {"empty section", "Two", false, 1, 0, S("\0", 1)},
+        {"empty section", "Two", false, 3, 0, S("\0\0X", 3)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " in " + std::to_string(c.size));
+        char buf[32];
+        std::memset(buf, 'X', sizeof buf);
+        uint32_t n = std::string(c.section) == "*"
+                         ? GetPrivateProfileStringA(nullptr, nullptr, "df", buf, c.size, f.c_str())
+                     : c.keys ? GetPrivateProfileStringA(c.section, nullptr, "df", buf, c.size, f.c_str())
+                              : GetPrivateProfileSectionA(c.section, buf, c.size, f.c_str());
+        EXPECT_EQ(n, c.result);
+        EXPECT_EQ(std::string(buf, c.size), c.bytes);
+        EXPECT_EQ(buf[c.size], 'X');  // nothing written past the buffer
+    }
 }
 
 TEST(Profile, IntegerReading) {
@@ -217,23 +255,23 @@ TEST(Profile, WritesKeepEveryOtherByte) {
         std::string expected;
     } cases[] = {
         {"replace", "a", "KEY1", "new",
-         "; header comment\r\n[A]\r\nKey1=new\r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\nKey1=new\r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
         {"add key after the last key", "A", "Key3", "3",
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\nKey3=3\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\nKey3=3\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
         {"add key to an LF section", "B", "z", "2",
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\nz=2\r\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\nz=2\r\n\n[C]\r\ny=1\r\n"},
         {"add key after a last line without ending", "C", "z", "2",
          "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\nz=2\r\n"},
         {"new section", "New", "k", "v",
          "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n[New]\r\nk=v\r\n"},
         {"delete key", "A", "key2", nullptr,
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
         {"delete section", "b", nullptr, nullptr,
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=two\r\n\r\n[C]\r\ny=1\r\n"},
         {"delete missing key", "A", "nope", nullptr, original},
         {"unchanged value", "A", "Key2", "two", original},
         {"line breaks in a value become blanks", "A", "Key2", "a\r\nb",
-         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=a  b\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1"},
+         "; header comment\r\n[A]\r\n  Key1 = old \r\n; inside\r\nKey2=a  b\r\n\r\n[B]\nx=1\n\n[C]\r\ny=1\r\n"},
     };
     for (const Case& c : cases) {
         WriteAll(f, original);
@@ -309,4 +347,265 @@ TEST(Profile, Cp1252BytesAndCaseOfAccentedNames) {
     EXPECT_TRUE(WriteProfileString("Caf\xE9", "Pr\xC9", "\x80 1,50", f));
     EXPECT_EQ(ProfileString("CAF\xC9", "pr\xE9", "", f), "\x80 1,50");
     EXPECT_EQ(ReadAll(f), "[Caf\xE9]\r\nPr\xC9=\x80 1,50\r\n");
+}
+
+// Spaces, and only spaces, are trimmed from names and values, in the file and
+// in the arguments alike; the reader of many keys gives the same answers.
+TEST(Profile, OnlySpacesAreTrimmed) {
+    TempDir dir;
+    std::string f = dir.file("t.ini");
+    WriteAll(f,
+             "[S]\r\n"
+             "K=space\r\n"
+             "K\t=tab\r\n"
+             "\tL = tabbed\r\n"
+             "V=\tx\t\r\n"
+             "[\tT\t]\r\n"
+             "k=tab section\r\n"
+             "[ U ]\r\n"
+             "k=u\r\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"S", "K", "space"},       {"  S  ", "  K  ", "space"},  {"S", "K\t", "tab"},
+        {"S", "\tL", "tabbed"},    {"S", "L", "def"},            {"S\t", "K", "def"},
+        {"\tS", "K", "def"},       {"S", "K\v", "def"},          {"S", "K\f", "def"},
+        {"S", "K\r", "def"},       {"S", "K\n", "def"},          {"S", "\nK", "def"},
+        {"S", "V", "\tx\t"},       {"\tT\t", "k", "tab section"}, {"T", "k", "def"},
+        {" U ", "K", "u"},
+    };
+    ProfileReader reader(f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.section) + "/" + c.key));
+        char buf[32];
+        EXPECT_EQ(GetPrivateProfileStringA(c.section, c.key, "def", buf, sizeof buf, f.c_str()),
+                  std::strlen(c.expected));
+        EXPECT_STREQ(buf, c.expected);
+        std::string value;
+        EXPECT_EQ(reader.Get(c.section, c.key, value), std::string(c.expected) != "def");
+        if (std::string(c.expected) != "def") {
+            EXPECT_EQ(value, c.expected);
+        }
+    }
+    // Only trailing spaces leave the default.
+    char buf[32];
+    EXPECT_EQ(GetPrivateProfileStringA("S", "none", " d \t  ", buf, sizeof buf, f.c_str()), 4u);
+    EXPECT_STREQ(buf, " d \t");
+}
+
+// A line ends at CR LF, CR or LF, whichever the file uses, also mixed.
+TEST(Profile, LinesEndInCrLfCrOrLf) {
+    TempDir dir;
+    std::string f = dir.file("e.ini");
+    const char* files[] = {
+        "[A]\r\nk=1\r\n[B]\r\nk=2\r\n",
+        "[A]\rk=1\r[B]\rk=2\r",
+        "[A]\nk=1\n[B]\nk=2\n",
+        "[A]\rk=1\n\n[B]\r\n\rk=2",
+    };
+    for (const char* content : files) {
+        SCOPED_TRACE(testing::PrintToString(std::string(content)));
+        WriteAll(f, content);
+        EXPECT_EQ(ProfileString("A", "k", "", f), "1");
+        EXPECT_EQ(ProfileString("B", "k", "", f), "2");
+        char buf[32];
+        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, f.c_str()), 4u);
+        EXPECT_EQ(std::string(buf, 5), std::string("A\0B\0\0", 5));
+        EXPECT_EQ(GetPrivateProfileSectionA("A", buf, sizeof buf, f.c_str()), 4u);
+        EXPECT_EQ(std::string(buf, 5), std::string("k=1\0\0", 5));
+    }
+}
+
+// A write that changes the file keeps each line's own ending, ends new lines
+// and a last line that had no ending in CR LF, and what it wrote reads back.
+TEST(Profile, WritesOnEveryKindOfLineEnd) {
+    TempDir dir;
+    std::string f = dir.file("w.ini");
+    struct Case {
+        const char* name;
+        std::string original;
+        const char* section;
+        const char* key;
+        const char* value;
+        std::string expected;
+    } cases[] = {
+        {"new section after a lone CR", "[A]\r\nk=1\r", "B", "x", "1", "[A]\r\nk=1\r[B]\r\nx=1\r\n"},
+        {"new key after a lone CR", "[A]\rk=1\r", "A", "j", "2", "[A]\rk=1\rj=2\r\n"},
+        {"replace the last line", "[A]\nk=1", "A", "k", "2", "[A]\nk=2\r\n"},
+        {"replace before a last line", "[A]\rk=1\r[B]\rx=1", "a", "K", "2",
+         "[A]\rk=2\r[B]\rx=1\r\n"},
+        {"delete before a last line", "[A]\r\nk=1\r\n[B]\nx=1", "A", "k", nullptr, "[A]\r\n[B]\nx=1\r\n"},
+        {"delete a section before a last line", "[A]\rk=1\r[B]\rx=1", "A", nullptr, nullptr,
+         "[B]\rx=1\r\n"},
+        {"unchanged: the file is not touched", "[A]\rk=1", "A", "k", "1", "[A]\rk=1"},
+        {"header without ']'", "[A\rk=1", "A", "j", "2", "[A\rk=1\r\nj=2\r\n"},
+        {"header ends at its first ']'", "[A]x]\nk=1\n", "A", "j", "2", "[A]x]\nk=1\nj=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(f, c.original);
+        EXPECT_NE(WritePrivateProfileStringA(c.section, c.key, c.value, f.c_str()), 0);
+        EXPECT_EQ(ReadAll(f), c.expected);
+        if (c.key && c.value) {
+            EXPECT_EQ(ProfileString(c.section, c.key, "<absent>", f), c.value);
+        }
+    }
+    WriteAll(f, "[A]\rk=1\r[B]\nb=1");
+    EXPECT_NE(WritePrivateProfileSectionA("A", "x=1\0y=2\0", f.c_str()), 0);
+    EXPECT_EQ(ReadAll(f), "[A]\rx=1\r\ny=2\r\n[B]\nb=1\r\n");
+}
+
+// A header ends at its first "]"; one without "]" still opens its section.
+TEST(Profile, SectionHeaders) {
+    TempDir dir;
+    std::string f = dir.file("h.ini");
+    WriteAll(f,
+             "[A]B]\r\na=1\r\n"
+             "[C\r\nc=1\r\n"
+             "  [ D ; x \r\nd=1\r\n"
+             "[E]]\r\ne=1\r\n"
+             "[]\r\nz=1\r\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"A", "a", "1"}, {"A]B", "a", "def"}, {"C", "c", "1"},   {"C", "d", "def"},
+        {"D ; x", "d", "1"}, {"E", "e", "1"}, {"E]", "e", "def"}, {"", "z", "1"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ProfileString(c.section, c.key, "def", f), c.expected) << c.section << "/" << c.key;
+    }
+    char buf[64];
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, f.c_str()), 12u);
+    EXPECT_EQ(std::string(buf, 13), std::string("A\0C\0D ; x\0E\0\0", 13));  // empty name left out
+}
+
+// A line with an empty key name comes back whole from the section read; the
+// key list leaves it out, as an empty item would end the list there.
+TEST(Profile, EmptyKeyNames) {
+    TempDir dir;
+    std::string f = dir.file("k.ini");
+    WriteAll(f, "[S]\r\n=value\r\n  =  spaced  \r\nk=v\r\n==x\r\nbare\r\n");
+    char buf[64];
+    std::memset(buf, 'X', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileSectionA("S", buf, sizeof buf, f.c_str()), 30u);
+    EXPECT_EQ(std::string(buf, 32), std::string("=value\0=  spaced\0k=v\0==x\0bare\0\0X", 32));
+    EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", buf, sizeof buf, f.c_str()), 2u);
+    EXPECT_EQ(std::string(buf, 3), std::string("k\0\0", 3));
+    EXPECT_EQ(ProfileString("S", "", "def", f), "value");
+}
+
+// Writes that must give FALSE leave the file as it was; deletes of what is
+// not there succeed and create nothing.
+TEST(Profile, WritesThatFailAndDeletesThatNeedNothing) {
+    TempDir dir;
+    std::string f = dir.file("n.ini");
+    const std::string original = "[S]\r\nk=1";
+    struct Refused {
+        const char* section;
+        const char* key;
+        const char* value;
+    } refused[] = {
+        {nullptr, nullptr, nullptr},  // all three null
+        {nullptr, "k", "v"},
+        {"A]B", "k", "v"},   {"A\rB", "k", "v"}, {"A\nB", "k", "v"}, {"S", "k=x", "v"},
+        {"S", "[k", "v"},    {"S", ";k", "v"},   {"S", "k\r", "v"},  {"S", "k\nx", "v"},
+    };
+    for (const Refused& c : refused) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.section ? c.section : "(null)") + "/" +
+                                            (c.key ? c.key : "(null)")));
+        WriteAll(f, original);
+        EXPECT_EQ(WritePrivateProfileStringA(c.section, c.key, c.value, f.c_str()), 0);
+        EXPECT_EQ(ReadAll(f), original);
+        EXPECT_EQ(WritePrivateProfileStringA(c.section, c.key, c.value, dir.file("none.ini").c_str()), 0);
+        EXPECT_FALSE(testsupport::Exists(dir.file("none.ini")));
+    }
+    EXPECT_EQ(WritePrivateProfileSectionA("S", "a=1\0[X]=2\0", f.c_str()), 0);
+    EXPECT_EQ(WritePrivateProfileSectionA("S]", "a=1\0", f.c_str()), 0);
+    EXPECT_EQ(ReadAll(f), original);
+
+    for (const std::string& missing : {dir.file("gone.ini"), dir.file("no/such/gone.ini")}) {
+        SCOPED_TRACE(missing);
+        EXPECT_NE(WritePrivateProfileStringA("S", "k", nullptr, missing.c_str()), 0);
+        EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, missing.c_str()), 0);
+        EXPECT_NE(WritePrivateProfileStringA("S", nullptr, "v", missing.c_str()), 0);
+        EXPECT_NE(WritePrivateProfileSectionA("S", nullptr, missing.c_str()), 0);
+        EXPECT_TRUE(DeleteProfileKey("S", "k", missing));
+        EXPECT_FALSE(testsupport::Exists(missing));
+    }
+}
+
+// Whatever a write accepts reads back by the names it was given, whatever
+// the file's line ends, headers and case.
+TEST(Profile, EveryAcceptedWriteReadsBack) {
+    TempDir dir;
+    std::string f = dir.file("r.ini");
+    const char* files[] = {"", "[A]\r\nk=1\r", "[A]\rk=1", "[a]\nK=1\n", "x=1\r[A", ";c\r\n[A]]\r\n[A]\nk=9"};
+    struct Write {
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* readsBack;
+    } writes[] = {
+        {"A", "k", "2", "2"},           {"B", "k", "v", "v"},          {"A", "new", "n", "n"},
+        {"a\t", "k\t", "t", "t"},       {" A ", " K ", " s ", "s"},    {"[A", "k]", "b", "b"},
+        {"A", "a;b", "\"q\"", "q"},     {"", "k", "e", "e"},           {"A", "", "e", "e"},
+        {"A", "\v", "v", "v"},          {"A", "k", "x\r\ny", "x  y"},
+    };
+    for (const char* content : files) {
+        for (const Write& w : writes) {
+            SCOPED_TRACE(testing::PrintToString(std::string(content) + " | " + w.section + "/" + w.key));
+            WriteAll(f, content);
+            ASSERT_NE(WritePrivateProfileStringA(w.section, w.key, w.value, f.c_str()), 0);
+            EXPECT_EQ(ProfileString(w.section, w.key, "<absent>", f), w.readsBack);
+        }
+    }
+}
+
+// A write that cannot be completed (a disk that fills up, a folder that takes
+// no file) gives FALSE and leaves the old file whole, with no leftover.
+TEST(Profile, FailedWriteLeavesTheOldFile) {
+    TempDir dir;
+    std::string f = dir.file("full.ini");
+    const std::string original = "[S]\r\nk=1\r\n";
+    WriteAll(f, original);
+    {
+        // The disk is full after 64 bytes: the new file cannot be written.
+        struct rlimit old;
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 64;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const int written = WritePrivateProfileStringA("S", "k", std::string(100, 'v').c_str(), f.c_str());
+        std::string data = std::string(100, 'x') + "=1";
+        data += '\0';  // c_str() adds the list's closing NUL
+        const int section = WritePrivateProfileSectionA("T", data.c_str(), f.c_str());
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(written, 0);
+        EXPECT_EQ(section, 0);
+    }
+    EXPECT_EQ(ReadAll(f), original);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);  // no temporary file left beside it
+
+    // A file that is a folder is never written over.
+    std::filesystem::create_directory(dir.file("folder.ini"));
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "v", dir.file("folder.ini").c_str()), 0);
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", nullptr, dir.file("folder.ini").c_str()), 0);
+
+    if (::geteuid() != 0) {  // root writes into a read-only folder anyway
+        std::filesystem::create_directory(dir.file("ro"));
+        const std::string ro = dir.file("ro/p.ini");
+        WriteAll(ro, original);
+        ::chmod(dir.file("ro").c_str(), 0555);
+        EXPECT_EQ(WritePrivateProfileStringA("S", "k", "2", ro.c_str()), 0);
+        ::chmod(dir.file("ro").c_str(), 0755);
+        EXPECT_EQ(ReadAll(ro), original);
+    }
 }

@@ -2,6 +2,10 @@
 // line of a bad command line, and request lists run against the register
 // emulator on a pseudo-terminal.
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -10,6 +14,7 @@
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "platform/settings.h"
+#include "shell/batch.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -30,24 +35,30 @@ protected:
     // A start folder with the language file and a base folder "base" whose
     // registers are the given config.ini [Casse] lines, each register
     // reached in addressed mode on port 1.
-    void Prepare(const std::string& casse, const std::vector<int>& stations) {
-        std::filesystem::copy_file(shelltest::LangFile("Testi.eng"), dir.file("Testi.eng"));
+    void Prepare(const std::string& casse, const std::vector<int>& stations,
+                 const std::string& requests = "r1=HELLO|hello.txt|2\r\n",
+                 int commandsTimeout = 60) {
+        std::filesystem::copy_file(shelltest::LangFile("Testi.eng"), dir.file("Testi.eng"),
+                                   std::filesystem::copy_options::overwrite_existing);
         Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
                            "[Communication]\r\nDTRDelay=0\r\n");
         Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
-                                     "\r\ncommandstimeout=60\r\n[Casse]\r\n" + casse +
-                                     "[Richieste]\r\nr1=HELLO|hello.txt|2\r\n");
+                                     "\r\ncommandstimeout=" + std::to_string(commandsTimeout) +
+                                     "\r\n[Casse]\r\n" + casse + "[Richieste]\r\n" + requests);
         for (int station : stations)
             Write("base/Cassa" + std::to_string(station + 1) + "/Cassa.txt",
                   "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
     }
-    void StartEmulator(const std::vector<int>& stations, emu::RegisterConfig config = {}) {
+    void StartEmulator(const std::vector<int>& stations, emu::RegisterConfig config = {},
+                       const std::vector<emu::RegisterConfig>& each = {}) {
         emu::Options options;
         options.addressed = true;
         options.stations = stations;
         emulator = std::make_unique<emu::Emulator>(options);
-        for (int s : stations) {
-            registers.push_back(std::make_shared<emu::CashRegister>(s, config));
+        for (size_t i = 0; i < stations.size(); ++i) {
+            const int s = stations[i];
+            registers.push_back(
+                std::make_shared<emu::CashRegister>(s, i < each.size() ? each[i] : config));
             emulator->AddHandler(registers.back());
         }
         std::string error;
@@ -57,25 +68,87 @@ protected:
     void TearDown() override {
         if (emulator) emulator->Stop();
     }
+    // The command frames a register got that opened an exchange (the polls'
+    // empty frames and the closing frames left out).
+    static std::vector<std::string> Requests(const emu::CashRegister& reg) {
+        std::vector<std::string> out;
+        for (const std::string& c : reg.Commands())
+            if (c.rfind("*2;", 0) == 0) out.push_back(c);
+        return out;
+    }
+    int ErrorLines(const std::string& code) {
+        const std::string log = testsupport::ReadAll(dir.file("base/err.log"));
+        int n = 0;
+        for (size_t at = log.find("[" + code + "]"); at != std::string::npos;
+             at = log.find("[" + code + "]", at + 1))
+            ++n;
+        return n;
+    }
     testsupport::TempDir dir;
     std::unique_ptr<emu::Emulator> emulator;
     std::vector<std::shared_ptr<emu::CashRegister>> registers;
 };
 
-TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithTheUsageLine) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"/x:1"}, {"/r:**", "/e:2"}, {"/f:setup.ini"}}) {
-        RunResult r = RunProgram(args, dir.path(), 20);
-        EXPECT_EQ(r.status, 2) << args[0];
-        EXPECT_EQ(r.err.rfind("usage: ecrprog /r:CODE", 0), 0u) << r.err;
+TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
+    const struct {
+        std::vector<std::string> args;
+        std::string said;
+    } cases[] = {
+        {{"/x:1"}, "ecrprog: \"/x:1\" not understood; "},
+        {{"/r:**", "/e:2", "/l:3"}, "ecrprog: \"/e:2\" not understood; "},
+        {{"/r:**", "/l:13"}, "ecrprog: \"/l:13\" not understood; "},
+        {{"/r:**", "r:x"}, "ecrprog: \"r:x\" not understood; "},
+        {{"/f:setup.ini"}, "ecrprog: no request code (/r:CODE); "},
+    };
+    for (const auto& c : cases) {
+        RunResult r = RunProgram(c.args, dir.path(), 20);
+        EXPECT_EQ(r.status, 2) << c.said;
+        // One line: what was wrong, then how to start the program.
+        EXPECT_EQ(r.err, c.said + UsageLine() + "\n");
         EXPECT_FALSE(std::filesystem::exists(dir.file("serial.log")));
     }
 }
 
-TEST_F(BatchRunTest, AnotherRequestCodeThanTheListStartsNothing) {
-    RunResult r = RunProgram({"/r:*B"}, dir.path(), 20);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("nothing was done"), std::string::npos) << r.err;
+TEST_F(BatchRunTest, WithoutADisplayAnInteractiveStartSaysSoAndEnds) {
+    RunResult r = RunProgram({}, dir.path(), 20);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}
+
+TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=*F|1:3\r\n");
+    StartEmulator({0});
+    RunResult r = RunProgram({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Requests(*registers[0]), std::vector<std::string>{"*2;+4;&L1:2;#H;*3;"});
+}
+
+TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
+    struct Case {
+        const char* name;
+        const char* casse;     // config.ini [Casse] lines
+        const char* requests;  // [Richieste] lines
+        bool config;           // config.ini there at all
+        const char* code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"empty list", "C0=1|||R022002|1|1|0|1\r\n", "", true, "003", "request list is empty"},
+        {"no register", "C0=1|||R022002|1|1|0|0\r\n", "r1=HELLO|\r\n", true, "013",
+         "No register of the list"},
+        {"no config.ini", "", "", false, "012", "No config.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare(c.casse, {0}, c.requests);
+        if (!c.config) std::filesystem::remove(dir.file("base/config.ini"));
+        std::filesystem::remove(dir.file("base/err.log"));
+        RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/w:2"}, dir.path(), 20);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
+        EXPECT_EQ(ErrorLines(c.code), 1);
+        EXPECT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
+    }
 }
 
 TEST_F(BatchRunTest, TheRequestListRunsAConnectionTestOnEachRegister) {
@@ -104,8 +177,123 @@ TEST_F(BatchRunTest, AnUnreachableRegisterIsLoggedAndTheRunEndsWithStatusOne) {
     RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
     EXPECT_EQ(r.status, 1) << r.err;
     std::string log = testsupport::ReadAll(dir.file("base/err.log"));
-    EXPECT_NE(log.find("[005] <HELLO|hello.txt>"), std::string::npos) << log;
+    // The request stands whole in the line; the register had one more turn.
+    EXPECT_NE(log.find("[005] <HELLO|hello.txt|2>"), std::string::npos) << log;
+    EXPECT_EQ(ErrorLines("005"), 2) << log;
     EXPECT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
 }
+
+TEST_F(BatchRunTest, EachRegisterGetsEachRequestOnceInTheListsOrder) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\nC2=3|||R022002|1|1|2|1\r\n",
+            {0, 1, 2}, "r1=*F|1:3\r\nr2=&L|1:3\r\nr3=*F|4:5\r\n");
+    StartEmulator({0, 1, 2});
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 90);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> expected = {"*2;+4;*F;*3;", "*2;+4;&L1:3;#H;*3;",
+                                               "*2;+4;*F;*3;"};
+    for (const auto& reg : registers) {
+        EXPECT_EQ(Requests(*reg), expected);
+        EXPECT_EQ(reg->Received("departments").size(), 2u);  // the last send: 4 and 5
+    }
+    EXPECT_EQ(testsupport::ReadAll(dir.file("base/err.log")), "");
+}
+
+TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
+    // The commands time-out is far away: the run ends by itself.
+    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1},
+            "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
+    emu::RegisterConfig refusing;
+    refusing.status[0] = 9;
+    StartEmulator({0, 1}, {}, {refusing, {}});
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(ErrorLines("002"), 2);
+    EXPECT_TRUE(Requests(*registers[0]).empty());
+    EXPECT_EQ(Requests(*registers[1]),
+              (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
+}
+
+// The register folder on a read-only mount: the read stores nothing, says so
+// and fails the run; the folder is as it was.
+TEST_F(BatchRunTest, AReadIntoARegisterFolderThatCannotBeWrittenFailsTheRun) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=&L|1:2\r\n");
+    StartEmulator({0});
+    registers[0]->SetRecords("departments", {"1:NEW 1:1:0:0:0:1:0:0:0:1:", "2:NEW 2:1:0:0:0:1:0:0:0:1:"});
+    // A first run opens the folder and writes its tables.
+    ASSERT_EQ(RunProgram({"/r:HELLO", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60).status, 0);
+    const std::string cash = dir.file("base/Cassa1");
+    const std::string before = testsupport::ReadAll(cash + "/Reparti.txt");
+    if (mount(cash.c_str(), cash.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no mount here: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+    } unmount{cash};
+    ASSERT_EQ(mount(nullptr, cash.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0)
+        << std::strerror(errno);
+
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_GE(ErrorLines("012"), 1) << testsupport::ReadAll(dir.file("base/err.log"));
+    EXPECT_TRUE(testsupport::ReadAll(cash + "/Reparti.txt") == before);
+    EXPECT_NE(testsupport::ReadAll(dir.file("base/msg.log")).find("Table read not stored"),
+              std::string::npos) << testsupport::ReadAll(dir.file("base/msg.log"));
+}
+
+// A fault of the line or of a register, switched on after the emulator has
+// started; the error-log code it must leave.
+struct LineFault {
+    const char* name;
+    void (*apply)(emu::Emulator&, emu::CashRegister& first);
+    const char* code;
+};
+
+void PrintTo(const LineFault& fault, std::ostream* os) { *os << fault.name; }
+
+class BatchFaultTest : public BatchRunTest, public ::testing::WithParamInterface<LineFault> {};
+
+// Two registers, a send and a read each; the commands time-out is far away,
+// so every run must end by the link's own time-outs.
+TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
+    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1},
+            "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
+    StartEmulator({0, 1});
+    GetParam().apply(*emulator, *registers[0]);
+    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 90);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_GE(ErrorLines(GetParam().code), 1) << testsupport::ReadAll(dir.file("base/err.log"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BatchFaultTest,
+    ::testing::Values(
+        LineFault{"RefusingRegister",
+                  [](emu::Emulator&, emu::CashRegister& reg) {
+                      emu::RegisterConfig refusing;
+                      refusing.status[0] = 9;
+                      reg.SetConfig(refusing);
+                  },
+                  "002"},
+        LineFault{"EveryFrameWithABadChecksum",
+                  [](emu::Emulator& e, emu::CashRegister&) {
+                      emu::Faults f;
+                      f.badChecksum = -1;
+                      e.SetFaults(f);
+                  },
+                  "005"},  // no hello ever arrives: the link cannot be opened
+        LineFault{"LineThatNeverGoesQuiet",
+                  [](emu::Emulator& e, emu::CashRegister&) {
+                      emu::Faults f;
+                      f.noiseBytes = -1;
+                      f.noiseMs = 2;
+                      e.SetFaults(f);
+                  },
+                  "005"},
+        LineFault{"MissingDevice",
+                  [](emu::Emulator&, emu::CashRegister&) {
+                      platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
+                  },
+                  "005"}),
+    [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -118,10 +118,13 @@ TEST_F(ShellTest, LoadConfigReadsTheRunAndTheRequestListInFileOrder) {
     EXPECT_EQ(MainTimer.bRichiestePending, -1);
     EXPECT_TRUE(Batch.bListLoaded);
 
-    // Without the key the cycle's time-out is 1800 s.
+    // Without the keys the cycle's time-out is 1800 s and the language the
+    // first of setup.ini's list.
+    Write("setup.ini", "[Lingue]\r\nl1=Italiano|ita\r\nl2=English|eng\r\n");
     Write("config.ini", "[Casse]\r\n");
     LoadConfig();
     EXPECT_EQ(Core.sngCmdTimeout, 1800.0f);
+    EXPECT_EQ(Core.strLangFile, platform::JoinPath(Core.strStartDir, "Testi.ita"));
 }
 
 class RequestListTest : public ShellTest {
@@ -201,16 +204,20 @@ TEST_F(RequestListTest, NothingRunsAfterAFailedHandshakeAnAbortOrAnExit) {
     EXPECT_EQ(ErrorLines("003"), 0);
 }
 
-TEST_F(RequestListTest, TheErrorLogTellsWhetherTheRunWentWrong) {
-    Batch.nErrLogStart = ErrorLogSize();
-    EXPECT_EQ(Batch.nErrLogStart, -1);
-    EXPECT_FALSE(BatchErrorsLogged());
-    ExecRequest("??", "");
-    EXPECT_TRUE(BatchErrorsLogged());
+TEST_F(RequestListTest, AListPastSixteenBitsIsTakenWhole) {
+    Core.strLogErrFile.clear();
+    Batch.Richieste.assign(40000, BatchRequest{"??", ""});
+    Batch.Richieste.back() = {"HELLO", ""};
+    EXPECT_TRUE(ExecRequests());
+    EXPECT_EQ(MainTimer.bRichiestePending, 39999);
+    EXPECT_EQ(Texts.nRunFailures, 39999);
+}
 
-    // A log that had lines before the run counts only the new ones.
-    Batch.nErrLogStart = ErrorLogSize();
-    EXPECT_FALSE(BatchErrorsLogged());
+TEST_F(RequestListTest, AFailureCountsAlsoWithoutAnErrorLog) {
+    Core.strLogErrFile.clear();
+    ExecRequest("??", "");
+    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_FALSE(platform::FileExists(dir.file("err.log")));
 }
 
 }  // namespace

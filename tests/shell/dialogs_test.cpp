@@ -37,13 +37,7 @@ protected:
         SetShell(nullptr);
         ShellTest::TearDown();
     }
-    static void Picture(QWidget* window, const char* name) {
-        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
-            window->show();
-            QCoreApplication::processEvents();
-            window->grab().save(QString("%1/%2.png").arg(out, name));
-        }
-    }
+    static void Picture(QWidget* window, const char* name) { shelltest::Picture(window, name); }
 };
 
 TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
@@ -63,15 +57,31 @@ TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
     EXPECT_TRUE(p->isVisible());
     Picture(p, "progress");
 
+    // While a command runs, Cancel aborts it.
+    LinkState.nState = 1;
     p->cmdCancel->click();
     EXPECT_TRUE(LinkState.AbortRequest);
     EXPECT_NE(Read("err.log").find("[006]"), std::string::npos);
+    EXPECT_TRUE(p->isVisible());
 
     // Closed by the user: hidden, its lists emptied.
     p->close();
     EXPECT_FALSE(p->isVisible());
     EXPECT_EQ(p->lstErrors->count(), 0);
     EXPECT_EQ(p->lstMessages->count(), 0);
+}
+
+TEST_F(DialogTest, CancelWithNothingRunningOnlyClosesTheWindow) {
+    Core.strLogErrFile = dir.file("err.log");
+    frmProgress* p = frmProgress::Instance();
+    p->AddError("broken", false);
+    for (int press = 0; press < 2; ++press) {
+        p->cmdCancel->click();
+        EXPECT_FALSE(p->isVisible());
+    }
+    EXPECT_FALSE(LinkState.AbortRequest);
+    EXPECT_EQ(p->lstErrors->count(), 0);
+    EXPECT_FALSE(platform::FileExists(dir.file("err.log")));
 }
 
 TEST_F(DialogTest, HelloWindowShowsTheStatusWordsBitByBit) {

@@ -1,5 +1,6 @@
 // The tree window: its progress bar, the sort buffer of the imports, the
 // stop request and the register nodes.
+#include <QLabel>
 #include <QTreeWidget>
 
 #include "common/fake_shell.h"
@@ -39,39 +40,22 @@ TEST(ProgressRange, RangeValueStepAndBusyMark) {
     EXPECT_EQ(bar.Maximum(), 10);
 }
 
-TEST(SortGrid, SortsByBothColumnsByCharacterCode) {
-    SortGrid grid;
-    grid.SetRows(1);
-    grid.Clear();
-    const std::pair<const char*, const char*> rows[] = {
-        {"B", "1"}, {"A", "2"}, {"a", "0"}, {"A", "1"}, {"\xC8", "0"}, {"12  ", "9"}, {"100 ", "8"}};
-    for (const auto& [key, number] : rows) {
-        int32_t last = grid.Rows() - 1;
-        grid.SetTextMatrix(last, 0, key);
-        grid.SetTextMatrix(last, 1, number);
-        grid.AddItem("");
-    }
-    EXPECT_EQ(grid.Rows(), 8);
-    grid.Row = 0;
-    grid.Col = 0;
-    grid.ColSel = 1;
-    grid.Sort(SortGrid::kSortStringAscending);
+TEST(SortBuffer, SortsByKeyThenRecordNumberByCharacterCode) {
+    SortBuffer buffer;
+    const std::pair<const char*, int32_t> rows[] = {
+        {"B", 1}, {"A", 20}, {"a", 0}, {"A", 3}, {"\xC8", 0}, {"12  ", 9}, {"100 ", 8}, {"", 5}};
+    for (const auto& [key, number] : rows) buffer.Add(key, number);
+    buffer.Sort();
     std::vector<std::string> order;
-    for (int32_t r = 0; r < grid.Rows(); ++r)
-        order.push_back(grid.TextMatrix(r, 0) + "/" + grid.TextMatrix(r, 1));
-    // The empty row first; "100 " before "12  "; upper case before lower
-    // case; a Windows-1252 letter above 127 last.
-    EXPECT_EQ(order, (std::vector<std::string>{"/", "100 /8", "12  /9", "A/1", "A/2", "B/1", "a/0",
+    for (size_t r = 0; r < buffer.Rows(); ++r)
+        order.push_back(std::string(buffer.Key(r)) + "/" + std::to_string(buffer.Number(r)));
+    // An empty key first; "100 " before "12  "; equal keys by record number
+    // (3 before 20, not as texts); upper case before lower case; a
+    // Windows-1252 letter above 127 last.
+    EXPECT_EQ(order, (std::vector<std::string>{"/5", "100 /8", "12  /9", "A/3", "A/20", "B/1", "a/0",
                                                "\xC8/0"}));
-
-    // Cells outside the table read empty and take no text.
-    EXPECT_EQ(grid.TextMatrix(8, 0), "");
-    EXPECT_EQ(grid.TextMatrix(0, 2), "");
-    grid.SetTextMatrix(-1, 0, "x");
-    grid.SetRows(1);
-    EXPECT_EQ(grid.Rows(), 1);
-    grid.Clear();
-    EXPECT_EQ(grid.TextMatrix(0, 0), "");
+    buffer.Clear();
+    EXPECT_EQ(buffer.Rows(), 0u);
 }
 
 TEST_F(ShellTest, TheStopRequestIsLogged) {
@@ -124,6 +108,38 @@ TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
     doc.SetPanelText(8, "3");
     EXPECT_EQ(doc.PanelText(7), "12");
     EXPECT_EQ(doc.PanelText(8), "3");
+}
+
+TEST_F(ShellTest, EachCounterHasACaptionAndATooltipInTheLanguageChosen) {
+    const struct {
+        const char* lang;
+        const char* records;
+        const char* commands;
+        const char* recordsTip;
+    } cases[] = {
+        {"Testi.eng", "Records", "Commands",
+         "Records of the table being sent or read (counted in command-line runs)"},
+        {"Testi.ita", "Record", "Comandi",
+         "Record della tabella in invio o in lettura (contati nelle esecuzioni da riga di "
+         "comando)"},
+    };
+    for (const auto& c : cases) {
+        Core.strLangFile = dir.file(c.lang);
+        frmDocument doc;
+        doc.Load();
+        auto* records = doc.findChild<QLabel*>("lblCntRec");
+        auto* commands = doc.findChild<QLabel*>("lblCntPend");
+        ASSERT_TRUE(records && commands);
+        EXPECT_EQ(records->text().toStdString(), c.records);
+        EXPECT_EQ(commands->text().toStdString(), c.commands);
+        EXPECT_EQ(records->toolTip().toStdString(), c.recordsTip);
+        // The panel says the same as its caption.
+        EXPECT_EQ(doc.findChild<QLabel*>("lblPanel7")->toolTip(), records->toolTip());
+        EXPECT_EQ(doc.findChild<QLabel*>("lblPanel8")->toolTip(), commands->toolTip());
+        EXPECT_FALSE(commands->toolTip().isEmpty());
+        // Nothing counted yet: the panels show no number.
+        EXPECT_EQ(doc.PanelText(7), "");
+    }
 }
 
 }  // namespace

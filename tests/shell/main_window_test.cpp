@@ -3,25 +3,32 @@
 // size (a screenshot is written when ECR_SCREENSHOT_DIR names a folder).
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
+#include "link/builders_tables.h"
+#include "link/cmd_queue.h"
 #include "link/port.h"
+#include "link/serial_log.h"
 #include "link/ui/frmSerLog.h"
 #include "platform/settings.h"
 #include "shell/ui/frmDocument.h"
@@ -29,6 +36,7 @@
 #include "shell/ui/frmProgress.h"
 #include "shell/ui/qt_shell.h"
 #include "shell_fixture.h"
+#include "tables/table_procs.h"
 
 namespace {
 
@@ -50,11 +58,12 @@ protected:
         SetShell(nullptr);
         ShellTest::TearDown();
     }
-    // Lets the timer run until the condition holds or a second has passed.
-    bool RunUntil(const std::function<bool()>& done) {
+    // Lets the timer run until the condition holds or the seconds have passed.
+    bool RunUntil(const std::function<bool()>& done, int seconds = 1) {
         QElapsedTimer clock;
         clock.start();
-        while (!done() && clock.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (!done() && clock.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return done();
     }
 };
@@ -79,8 +88,10 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
         for (QAction* item : a->menu()->actions())
             if (!item->isSeparator()) menus.push_back(item->text().toStdString());
     }
-    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "E&xit", "&Link",
-                                               "Serial &trace...", "&Connection test"}));
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "&Bulk programming...",
+                                               "E&xit", "&Link", "Serial &trace...",
+                                               "&Connection test", "&Phone book...", "&Register",
+                                               "&Reports, history and closure..."}));
     main.tmrMain()->stop();
 }
 
@@ -97,12 +108,30 @@ TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
     main.Load();
     main.show();
     main.findChild<QAction*>("mnuSerLog")->trigger();
-    EXPECT_TRUE(frmSerLog::Instance()->isVisible());
-    if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
-        frmSerLog::Instance()->grab().save(QString("%1/serial_trace.png").arg(out));
-    frmSerLog::Instance()->close();
+    frmSerLog* trace = frmSerLog::Instance();
+    EXPECT_TRUE(trace->isVisible());
+    shelltest::Picture(trace, "serial_trace");
+    // Started: one button stops the trace, the boxes and "show" wait.
+    trace->chkSerialLog[0]->setChecked(true);
+    trace->chkSerialLog[1]->setChecked(true);
+    trace->cmdSerLogStart->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(trace->RunningState(), 1);
+    std::vector<std::string> shown;
+    for (QPushButton* b : trace->findChildren<QPushButton*>())
+        if (b->isVisible())
+            shown.push_back(b->text().toStdString() + (b->isEnabled() ? "" : " (off)"));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Stop", "Show trace (off)", "OK"}));
+    EXPECT_FALSE(trace->chkSerialLog[0]->isEnabled());
+    shelltest::Picture(trace, "serial_trace_started");
+    trace->close();
 
     main.findChild<QAction*>("mnuConnTest")->trigger();
+    // The trace took the test's frames.
+    EXPECT_NE(Read("serial.log").find(" Tx  (01-"), std::string::npos) << Read("serial.log");
+    trace->cmdSerLogStart->click();
+    EXPECT_EQ(trace->RunningState(), 0);
+    EXPECT_EQ(trace->cmdSerLogStart->text().toStdString(), "Start");
     EXPECT_GE(reg->Hellos(), 1);
     EXPECT_EQ(LinkState.nState, 0);
     ASSERT_TRUE(frmProgress::Exists());
@@ -114,6 +143,118 @@ TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
     main.tmrMain()->stop();
     SetPortFactory({});
     emulator.Stop();
+}
+
+// The text of the message box the action opens, which is then closed.
+std::string MessageBoxText(const std::function<void()>& action) {
+    std::string text;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text().toStdString();
+            box->close();
+        }
+    });
+    action();
+    return text;
+}
+
+TEST_F(MainWindowTest, ShowTraceNamesTheTraceFileItCannotShow) {
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    frmSerLog* trace = frmSerLog::Instance();
+    const std::string file = dir.file("serial.log");
+    std::filesystem::remove(file);
+    EXPECT_EQ(MessageBoxText([&] { trace->cmdShowSerialLog->click(); }),
+              "No trace has been written yet; the trace file will be: " + file);
+
+    Write("serial.log", "");
+    setenv("VISUAL", "/nonexistent/editor", 1);
+    const std::string said = MessageBoxText([&] { trace->cmdShowSerialLog->click(); });
+    unsetenv("VISUAL");
+    EXPECT_EQ(said, "The trace file cannot be opened in the text editor: " + file +
+                        "\nThe text editor \"/nonexistent/editor\" cannot be found.");
+}
+
+TEST_F(MainWindowTest, AConnectionTestWithoutRegistersSaysThatNoneIsDefined) {
+    Write("TIMBREL/Demo/config.ini", "[Generiche]\r\ncommandstimeout=60\r\n");
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    main.findChild<QAction*>("mnuConnTest")->trigger();
+    frmProgress* progress = frmProgress::Instance();
+    ASSERT_EQ(progress->lstErrors->count(), 1);
+    EXPECT_EQ(progress->lstErrors->item(0)->text().toStdString(),
+              "No register is defined: the customer folder's config.ini lists none (section "
+              "[Casse], keys C0 to C15): " + dir.file("TIMBREL/Demo/config.ini"));
+    EXPECT_EQ(progress->sstPages->currentWidget(), progress->lstErrors);
+}
+
+TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
+    Write("TIMBREL/Demo/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+    RegisterTableProcs();
+    emu::Emulator emulator;
+    emu::RegisterConfig slow;
+    slow.lineDelay = 0.02;  // time to look at the window during the send
+    auto reg = std::make_shared<emu::CashRegister>(0, slow);
+    emulator.AddHandler(reg);
+    std::string error;
+    ASSERT_TRUE(emulator.Start(&error)) << error;
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+
+    frmMain main;
+    main.Load();
+    main.show();
+    ASSERT_TRUE(SendReparto(1, 40));
+    frmProgress* progress = frmProgress::Instance();
+    // The send runs inside the link's waiting loop, which lets timers run:
+    // the window is looked at from one when the send is under way.
+    std::vector<std::string> during;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!during.empty() || fDocForm->Range().Value() < 15) return;
+        for (QLabel* label : {progress->lblCassa, progress->lblComando, progress->lblDescr})
+            during.push_back(label->text().toStdString());
+        during.push_back(progress->lblTempo->text().toStdString().substr(0, 9));
+        for (int i = 0; i < progress->lstMessages->count(); ++i)
+            during.push_back(progress->lstMessages->item(i)->text().toStdString());
+        during.push_back(progress->isVisible() ? "visible" : "hidden");
+        shelltest::Picture(progress, "progress_sending");
+    });
+    look.start(10);
+    ASSERT_TRUE(RunUntil(
+        [&] { return !during.empty() && LinkState.nState == 0 && !CmdQueuePending(); }, 30));
+    look.stop();
+    EXPECT_EQ(during, (std::vector<std::string>{
+                          "Register 1", "Command 1/1", "Write departments", "Time (s) ",
+                          "Register 1 - Command 1/1: Write departments", "visible"}));
+    EXPECT_EQ(reg->Received("departments").size(), 40u);
+    // The send is over: no command or time is left on show.
+    for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
+        EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
+    main.tmrMain()->stop();
+    emulator.Stop();
+
+    SetPortFactory({});
+}
+
+TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCommand) {
+    RegisterTableProcs();
+    SetPortFactory({});
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", dir.file("no-such-device")));
+    frmMain main;
+    main.Load();
+    main.show();
+    ASSERT_TRUE(SendReparto(1, 40));
+    frmProgress* progress = frmProgress::Instance();
+    ASSERT_TRUE(RunUntil([&] { return progress->HasErrors() && LinkState.nState == 0; }, 10));
+    main.tmrMain()->stop();
+    EXPECT_TRUE(progress->isVisible());
+    for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
+        EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
+    const std::string line = progress->lstErrors->item(0)->text().toStdString();
+    EXPECT_EQ(line.find("Command 0"), std::string::npos) << line;
+    shelltest::Picture(progress, "progress_port_error");
 }
 
 TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) {
@@ -131,6 +272,22 @@ TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) 
     EXPECT_TRUE(ShellState.bMainCanUnload);
     EXPECT_TRUE(main.close());
     EXPECT_TRUE(MainTimer.MainClosing);
+}
+
+TEST_F(MainWindowTest, AnExitDuringAnOperationSaysItWaitsAtEveryTry) {
+    frmMain main;
+    main.Load();
+    main.tmrMain()->stop();
+    main.show();
+    LinkState.nState = 1;
+    for (int press = 0; press < 2; ++press) {
+        main.SetStatusText("");
+        EXPECT_FALSE(main.close());
+        EXPECT_NE(main.StatusText().find("when the operation in progress is over"), std::string::npos)
+            << main.StatusText();
+    }
+    EXPECT_TRUE(MainTimer.ExitRequest);
+    LinkState.nState = 0;
 }
 
 TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {

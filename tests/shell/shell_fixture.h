@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QWidget>
+#include <cstdlib>
 #include <string>
 
 #include "common/reset_globals.h"
@@ -27,6 +29,16 @@ inline QApplication& App() {
 // The shipped language files.
 inline std::string LangFile(const char* name) {
     return std::string(ECR_SOURCE_DIR) + "/lang/" + name;
+}
+
+// When ECR_SCREENSHOT_DIR names a folder, the window is shown and written
+// there as name.png.
+inline void Picture(QWidget* window, const char* name) {
+    if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
+        window->show();
+        QCoreApplication::processEvents();
+        window->grab().save(QString("%1/%2.png").arg(out, name));
+    }
 }
 
 class ShellTest : public ::testing::Test {

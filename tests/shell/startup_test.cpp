@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <filesystem>
 
 #include "core/ui/frmSplash.h"
 #include "platform/profile.h"
@@ -133,14 +134,85 @@ TEST_F(ChooserTest, ANameThatIsNotOneFolderKeepsTheChooserOpen) {
     EXPECT_FALSE(Startup.bSplashOK);
 }
 
-TEST_F(ChooserTest, WithoutInstallationsOkDoesNothing) {
-    Write("setup.ini", "[Lingue]\r\nl1=English|eng\r\n");
+TEST_F(ChooserTest, WhatTheStartFolderLacksIsSaidWithWhereTheProgramLooked) {
+    const std::string setup = dir.file("setup.ini");
+    const struct {
+        const char* name;
+        const char* setupIni;  // nullptr: no setup.ini
+        bool langFiles;        // the start folder has Testi.eng and Testi.ita
+        std::string said;
+    } cases[] = {
+        {"empty folder", nullptr, false,
+         "There is no setup.ini, the list of installations and languages, in the folder the "
+         "program was started in: " + dir.path()},
+        {"empty lists", "[Locale]\r\nCurrencyDecimals=2\r\n", true,
+         "setup.ini lists no installation (section [Casse], keys c1, c2 ...): " + setup +
+             "\nsetup.ini lists no language (section [Lingue], keys l1, l2 ...): " + setup},
+        {"no installation", "[Lingue]\r\nl1=Italiano|ita\r\n", true,
+         "setup.ini non elenca alcuna installazione (sezione [Casse], chiavi c1, c2 ...): " +
+             setup},
+        {"no language file", "[Casse]\r\nc1=Bar|9\r\n[Lingue]\r\nl1=Deutsch|deu\r\n", true,
+         "The language file is missing: " + dir.file("Testi.deu")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(setup);
+        if (c.setupIni) Write("setup.ini", c.setupIni);
+        for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+            std::filesystem::remove(dir.file(lang));
+            if (c.langFiles) platform::CopyFileTo(shelltest::LangFile(lang), dir.file(lang));
+        }
+        frmSplash f;
+        f.show();
+        EXPECT_TRUE(f.lblMsg->isVisible());
+        EXPECT_EQ(f.lblMsg->text().toStdString(), c.said);
+        // Nothing is blank: the box without its text is hidden, the lists
+        // and buttons keep their captions.
+        EXPECT_EQ(f.chkSet->isVisible(), c.langFiles && std::string(c.name) != "no language file");
+        EXPECT_FALSE(f.lblCasse->text().isEmpty());
+        EXPECT_FALSE(f.cmdOk->text().isEmpty());
+        EXPECT_TRUE(f.cmdCancel->isVisible());
+        if (std::string(c.name) == "empty folder") shelltest::Picture(&f, "chooser_empty_folder");
+
+        // OK says it again and leaves the window open.
+        f.cbClienti->setEditText("Verdi");
+        f.lblMsg->clear();
+        f.cmdOk->click();
+        EXPECT_FALSE(Startup.bSplashOK);
+        EXPECT_EQ(f.lblMsg->text().toStdString(), c.said);
+        EXPECT_FALSE(platform::DirExists(dir.file("Verdi")));
+        EXPECT_FALSE(platform::DirExists(dir.file("TIMBREL/Verdi")));
+    }
+}
+
+TEST_F(ChooserTest, OkWithoutACustomerNameSaysSo) {
     frmSplash f;
-    EXPECT_EQ(f.lbxCasse->count(), 0);
-    f.cbClienti->setEditText("Verdi");
+    f.lbxCasse->setCurrentRow(1);
+    f.lbxLingue->setCurrentRow(1);
+    f.cbClienti->setEditText("  ");
     f.cmdOk->click();
     EXPECT_FALSE(Startup.bSplashOK);
-    EXPECT_FALSE(platform::DirExists(dir.file("Verdi")));
+    EXPECT_EQ(f.lblMsg->text().toStdString(), "Choose a customer folder or type the name of a new one.");
+    EXPECT_TRUE(f.lblMsg->isVisibleTo(&f));
+}
+
+TEST_F(ChooserTest, EveryCaptionFollowsTheLanguageChosen) {
+    frmSplash f;
+    const auto captions = [&] {
+        return std::vector<std::string>{f.lblCasse->text().toStdString(),
+                                        f.lblClienti->text().toStdString(),
+                                        f.lblLingue->text().toStdString(),
+                                        f.cmdCancel->text().toStdString()};
+    };
+    EXPECT_EQ(captions(),
+              (std::vector<std::string>{"Installazione", "Cliente", "Lingua", "Annulla"}));
+    f.lbxCasse->setCurrentRow(1);
+    shelltest::Picture(&f, "chooser_italian");
+    f.lbxLingue->setCurrentRow(1);
+    EXPECT_EQ(captions(),
+              (std::vector<std::string>{"Installation", "Customer", "Language", "Cancel"}));
+    f.lbxLingue->setCurrentRow(0);
+    EXPECT_EQ(captions()[0], "Installazione");
 }
 
 TEST_F(ChooserTest, AValueWithoutBarIsLeftOutAndTheNextKeepsItsKey) {

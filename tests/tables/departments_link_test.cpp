@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/texts.h"
 #include "link/builders_tables.h"
 #include "platform/files.h"
 #include "link/timer_fixture.h"
@@ -136,3 +137,76 @@ TEST_F(DepartmentsLinkTest, OneSendReachesBothRegistersInAddressedMode) {
     }
     EXPECT_EQ(ErrorLog(), "");
 }
+
+// Descriptions holding the field separator or control bytes cross a send and
+// a read without shifting any field.
+TEST_F(DepartmentsLinkTest, TextsWithTheSeparatorOrControlBytesKeepEveryFieldInPlace) {
+    ConfigLevel.InitOffLine(3, "V014057");  // DRAVO57: 14 fields
+    StartFastLine(false, {0});
+    Define(0, 0, false);
+    platform::RemoveFile(dir.file("Cassa1/Reparti.txt"));
+    FillDepartments();
+    auto describe = [](int n, const std::string& text) {
+        RepartoRec rec;
+        ASSERT_TRUE(GetReparto(std::to_string(n), rec));
+        rec.P120 = text;
+        ASSERT_TRUE(SaveReparto(std::to_string(n), rec));
+    };
+    describe(1, "A:B");
+    describe(2, "X\x02Y\r\nZ\x04\x7f");
+
+    ASSERT_TRUE(SendReparto(1, 3));
+    ASSERT_TRUE(RunToIdle(60));
+    std::vector<std::string> got = registers[0]->Received("departments");
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], "1:A B:1:100:0:0:2:0:1:0:0:0:0:0");
+    EXPECT_EQ(got[1], "2:X Y  Z:2:200:0:0:3:0:2:0:0:0:0:0");
+    EXPECT_EQ(got[2], "3:Dept 3 st0:3:300:0:0:4:0:-3:0:0:0:0:0");
+
+    // Read back, with a fourth department whose description the register
+    // sends with control bytes of its own.
+    std::vector<std::string> records = registers[0]->Records("departments");
+    static const char fourth[] = "4:P\tQ\x01R\r\nS\0T\x7f:4:400:0:0:5:0:4:0:0:0:0:0:";
+    records.push_back(std::string(fourth, sizeof fourth - 1));
+    registers[0]->SetRecords("departments", records);
+    ASSERT_TRUE(ReqReparto(1, 4));
+    ASSERT_TRUE(RunToIdle(60));
+    const std::string file = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, "Reparti.txt"));
+    ASSERT_EQ(file.size(), 250u * 89);
+    const std::string tail = "00" "000" "000" "00000000\r\n";  // P132, P127, P128, P129
+    EXPECT_EQ(file.substr(0, 89), "0001A B" + std::string(27, ' ') + "001" "000" "00000100" +
+                                      std::string(16, '0') + "2" "00" "0001" + tail);
+    EXPECT_EQ(file.substr(89, 89), "0002X Y  Z" + std::string(24, ' ') + "002" "000" "00000200" +
+                                       std::string(16, '0') + "3" "00" "0002" + tail);
+    EXPECT_EQ(file.substr(3 * 89, 89), "0004P Q R  S T" + std::string(20, ' ') + "004" "000"
+                                           "00000400" + std::string(16, '0') + "5" "00" "0004" + tail);
+    EXPECT_EQ(ErrorLog(), "");
+}
+
+// A register that falls silent in the middle of a read: the command ends by
+// its answer time-out and the table is the old one, whole.
+TEST_F(DepartmentsLinkTest, AReadCutShortByTheRegisterLeavesTheOldTable) {
+    ConfigLevel.InitOffLine(1, "V014057");  // LX4100
+    emu::RegisterConfig config;
+    config.stallAfter = 40;
+    StartLine(false, {0}, {config}, 2);
+    Define(0, 0, false);
+    platform::RemoveFile(dir.file("Cassa1/Reparti.txt"));
+    const std::string old = FillDepartments();
+    std::vector<std::string> records;
+    for (int n = 1; n <= 99; ++n)
+        records.push_back(std::to_string(n) + ":New " + std::to_string(n) + ":1:0:0:0:1:0:0:0:1:");
+    registers[0]->SetRecords("departments", records);
+
+    ASSERT_TRUE(ReqReparto(1, 99));
+    ASSERT_TRUE(RunToIdle(60));
+    const std::string path = platform::JoinPath(Core.strCashDir, "Reparti.txt");
+    EXPECT_TRUE(testsupport::ReadAll(path) == old);
+    EXPECT_FALSE(platform::FileExists(path + ".part"));
+    EXPECT_NE(ErrorLog().find("[011]"), std::string::npos);
+    EXPECT_NE(ErrorLog().find("[012]"), std::string::npos);
+    const std::vector<std::string> errors = ErrorTexts();
+    EXPECT_NE(std::find(errors.begin(), errors.end(), GetText("Log", "readcut") + " " + path),
+              errors.end());
+}
+

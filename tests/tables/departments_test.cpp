@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "child_process.h"
 #include "core/texts.h"
+#include "platform/clock.h"
 #include "tables/departments.h"
 #include "transfer_fixture.h"
 
@@ -137,6 +142,8 @@ TEST_F(DepartmentsTest, ReceivedLinesAreStoredInTheModelsForm) {
         ReqState.bRdReparto = True;
         Line(r.line);
         EXPECT_EQ(DataReparto(), -1);
+        Line("*");
+        EXPECT_EQ(DataReparto(), 0);
         int n = tables::NumValue(std::string(r.line).substr(0, 1));
         EXPECT_EQ(Record(n), r.record);
     }
@@ -168,6 +175,103 @@ TEST_F(DepartmentsTest, AReadShowsItsProgressAndEndsTheTable) {
     }
     EXPECT_EQ(ReadAll(CashFile("Reparti.txt")), before);
     EXPECT_EQ(shell->errors.size(), 3u);
+}
+
+// A register that sends department numbers beyond the model's table: the
+// lines are acknowledged, listed and not stored, and the file keeps its size.
+TEST_F(DepartmentsTest, DepartmentsOutsideTheModelsTableAreNotStored) {
+    Model(1);  // 99 departments: 8,811 bytes
+    ReqState.bRdReparto = True;
+    LinkState.nPendingAns = 1;
+    for (const char* line : {"5000:Far:31:0:0:0:5:0:0:0:1:", "99:Last:31:0:0:0:5:0:0:0:1:",
+                             "9999:Farther:31:0:0:0:5:0:0:0:1:", "100:Next:31:0:0:0:5:0:0:0:1:"}) {
+        Line(line);
+        EXPECT_EQ(DataReparto(), -1);
+    }
+    Line("*");
+    EXPECT_EQ(DataReparto(), 0);
+    const std::string file = ReadAll(CashFile("Reparti.txt"));
+    EXPECT_EQ(file.size(), 8811u);
+    EXPECT_EQ(Record(99).substr(0, 8), "0099Last");
+    EXPECT_EQ(Acks(), 5);
+    ASSERT_EQ(shell->errors.size(), 3u);
+    EXPECT_EQ(shell->errors[0].text,
+              GetText("Log", "outofrange") + " Reparti.txt: 5000:Far:31:0:0:0:5:0:0:0:1:");
+    EXPECT_EQ(shell->errors[2].text.rfind(GetText("Log", "outofrange") + " Reparti.txt: 100:", 0), 0u);
+}
+
+// The program killed at any point of a read: the file holds the old table or
+// the new one, whole.
+TEST_F(DepartmentsTest, KillingTheProgramDuringAReadLeavesTheOldOrTheNewTable) {
+    // The pauses of the link take no time here.
+    double clock = 0;
+    platform::SetTestTimer([&] { return clock; });
+    platform::SetTestSleep([&](int32_t ms) { clock += ms / 1000.0; });
+    struct Restore {
+        ~Restore() {
+            platform::SetTestTimer({});
+            platform::SetTestSleep({});
+        }
+    } restore;
+    Model(1);
+    const std::string old = ReadAll(CashFile("Reparti.txt"));
+    std::vector<std::string> lines;
+    for (int n = 1; n <= 99; ++n)
+        lines.push_back(std::to_string(n) + ":Read " + std::to_string(n) + ":7:1:2:3:4:5:-6:7:8:");
+    lines.push_back("*");
+    auto read = [&](size_t count) {
+        ReqState.bRdReparto = True;
+        for (size_t i = 0; i < count; ++i) {
+            Line(lines[i]);
+            DataReparto();
+        }
+    };
+    // The new table, as a whole read stores it.
+    EXPECT_EQ(childtest::Run([&] {
+                  read(lines.size());
+                  return 0;
+              }),
+              0);
+    const std::string fresh = ReadAll(CashFile("Reparti.txt"));
+    ASSERT_EQ(fresh.size(), old.size());
+    ASSERT_NE(fresh, old);
+    EXPECT_EQ(fresh.substr(89, 89), "0002Read 2" + Blanks(24) + "007" "000" "00000001" "00000002"
+                                    "00000003" "4" "05" "-006" "07" "008" "000" "00000000\r\n");
+
+    // Killed after a number of lines: the closing line is the 100th.
+    for (size_t k : {0, 1, 2, 50, 98, 99, 100}) {
+        SCOPED_TRACE(k);
+        WriteAll(CashFile("Reparti.txt"), old);
+        pid_t pid = childtest::Start([&] {
+            read(k);
+            raise(SIGKILL);
+            return 0;
+        });
+        EXPECT_EQ(childtest::Wait(pid), -SIGKILL);
+        EXPECT_TRUE(ReadAll(CashFile("Reparti.txt")) == (k < lines.size() ? old : fresh));
+    }
+
+    // Killed at moments spread over the whole read, inside the writing of a
+    // record or the replacement of the file as well.
+    WriteAll(CashFile("Reparti.txt"), old);
+    const auto t0 = std::chrono::steady_clock::now();
+    childtest::Run([&] {
+        read(lines.size());
+        return 0;
+    });
+    const auto span = std::chrono::steady_clock::now() - t0;
+    for (int i = 0; i <= 40; ++i) {
+        WriteAll(CashFile("Reparti.txt"), old);
+        pid_t pid = childtest::Start([&] {
+            read(lines.size());
+            return 0;
+        });
+        std::this_thread::sleep_for(span * i / 40);
+        kill(pid, SIGKILL);
+        childtest::Wait(pid);
+        const std::string now = ReadAll(CashFile("Reparti.txt"));
+        EXPECT_TRUE(now == old || now == fresh) << "killed at " << i << "/40";
+    }
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "core/texts.h"
 #include "platform/files.h"
 #include "tables/groups.h"
@@ -101,7 +103,8 @@ TEST_F(TransferTest, CopyRecvFileCopiesOnlyInABatchRunWithADestination) {
     EXPECT_FALSE(CopyRecvFile("\\GrpRep.txt"));
     ASSERT_EQ(shell->errors.size(), 1u);
     EXPECT_NE(shell->errors[0].text.find("missing/out.txt"), std::string::npos);
-    EXPECT_NE(ReadAll(dir.file("msg.log")).find("missing/out.txt"), std::string::npos);
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find("missing/out.txt: No such file"), std::string::npos);
+    EXPECT_EQ(Texts.nRunFailures, 1);  // a failure of the run
 }
 
 // ---- field codec
@@ -180,31 +183,43 @@ TEST_F(TransferTest, AnswerWithNothingToSendEndsAtTheFirstRequest) {
 // ---- the data procedure
 
 TEST_F(TransferTest, DataStoresEachLineThenEnds) {
+    Sizes.nMaxGrpRep = 12;
+    const std::string old = Group(1, "Old one") + Group(2, "Old two");
+    WriteAll(CashFile(kGrpRepFile), old);
     ReqState.bRdGrpRep = True;
     LinkState.nPendingAns = 1;
-    // The acknowledgement goes out only once the record is in the file.
-    std::string fileAtAck;
+    // Each line is in the read's copy before its acknowledgement goes out;
+    // the table file changes only with the closing line.
+    std::string copyAtAck, fileAtAck;
     port_->SetResponder([&](const std::string& bytes) {
-        if (bytes == std::string(1, ACK)) fileAtAck = ReadAll(CashFile(kGrpRepFile));
+        if (bytes == std::string(1, ACK)) {
+            copyAtAck = ReadAll(CashFile(kGrpRepFile) + ".part");
+            fileAtAck = ReadAll(CashFile(kGrpRepFile));
+        }
         return std::string();
     });
 
     Line("7:Abcde:");
     EXPECT_EQ(DataTable(GroupsTable()), -1);
-    EXPECT_EQ(fileAtAck.substr(6 * 34), Group(7, "Abcde"));
+    EXPECT_EQ(copyAtAck.substr(6 * 34), Group(7, "Abcde"));
+    EXPECT_EQ(fileAtAck, old);
     Line("2::");
     EXPECT_EQ(DataTable(GroupsTable()), -1);
-    std::string file = ReadAll(CashFile(kGrpRepFile));
-    ASSERT_EQ(file.size(), 7u * 34);
-    EXPECT_EQ(file.substr(34, 34), Group(2, ""));
-    EXPECT_EQ(file.substr(6 * 34), Group(7, "Abcde"));
+    EXPECT_EQ(copyAtAck.substr(34, 34), Group(2, ""));
+    EXPECT_EQ(fileAtAck, old);
 
     Line("*xyz");
     EXPECT_EQ(DataTable(GroupsTable()), 0);
+    // A record the register did not send keeps its old value; the records
+    // skipped over are blank.
+    EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)),
+              Group(1, "Old one") + Group(2, "") + Blanks(4 * 34) + Group(7, "Abcde"));
+    EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile) + ".part"));
     EXPECT_EQ(ReqState.bRdGrpRep, False);
     EXPECT_EQ(LinkState.nPendingAns, 0);
     EXPECT_EQ(Acks(), 3);
     EXPECT_TRUE(shell->errors.empty());
+    EXPECT_EQ(Texts.nRunFailures, 0);
 }
 
 TEST_F(TransferTest, DataThatIsNotAwaitedIsAcknowledgedAndDropped) {
@@ -217,19 +232,133 @@ TEST_F(TransferTest, DataThatIsNotAwaitedIsAcknowledgedAndDropped) {
 }
 
 TEST_F(TransferTest, DataLinesThatCannotBeReadWholeWriteNothing) {
+    Sizes.nMaxGrpRep = 12;
     ReqState.bRdGrpRep = True;
-    for (const char* bad : {"7:Abcde", "100:Too big:", "0:Zero:", ""}) {
-        SCOPED_TRACE(bad);
-        Line(bad);
+    struct Row {
+        const char* line;
+        const char* key;  // the note listed
+    } rows[] = {
+        {"7:Abcde", "notstored"},     {"100:Too big:", "notstored"}, {"0:Zero:", "notstored"},
+        {"", "notstored"},            {"13:Beyond:", "outofrange"},  {"99:Far beyond:", "outofrange"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.line);
+        shell->errors.clear();
+        Line(r.line);
+        EXPECT_EQ(DataTable(GroupsTable()), -1);
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(shell->errors[0].text.rfind(GetText("Log", r.key) + " GrpRep.txt: ", 0), 0u)
+            << shell->errors[0].text;
+    }
+    EXPECT_EQ(ReqState.bRdGrpRep, True);
+    // A read that stored nothing leaves no table and no copy behind.
+    Line("*");
+    EXPECT_EQ(DataTable(GroupsTable()), 0);
+    EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile)));
+    EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile) + ".part"));
+    EXPECT_EQ(Acks(), 7);
+    EXPECT_EQ(Texts.nRunFailures, 0);
+}
+
+// The command's answer time-out or the user's abort in the middle of a read.
+TEST_F(TransferTest, AReadCutShortLeavesTheOldTableWhole) {
+    Sizes.nMaxGrpRep = 12;
+    const std::string old = Group(1, "Old one") + Group(2, "Old two");
+    WriteAll(CashFile(kGrpRepFile), old);
+    ReqState.bRdGrpRep = True;
+    LinkState.nPendingAns = 1;
+    for (const char* line : {"1:New one:", "2:New two:"}) {
+        Line(line);
         EXPECT_EQ(DataTable(GroupsTable()), -1);
     }
-    EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile)));
+
+    CloseAllFiles();
+
+    EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
+    EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile) + ".part"));
+    ASSERT_EQ(shell->errors.size(), 1u);
+    EXPECT_EQ(shell->errors[0].text, GetText("Log", "readcut") + " " + CashFile(kGrpRepFile));
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find(shell->errors[0].text), std::string::npos);
+    EXPECT_EQ(Texts.nRunFailures, 1);
+    // What the register still sends of that read is acknowledged and dropped.
+    EXPECT_EQ(ReqState.bRdGrpRep, False);
+    for (const char* line : {"3:Late:", "*"}) {
+        Line(line);
+        EXPECT_EQ(DataTable(GroupsTable()), -1);
+    }
+    EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
     EXPECT_EQ(Acks(), 4);
-    EXPECT_EQ(shell->errors.size(), 4u);
-    EXPECT_EQ(ReqState.bRdGrpRep, True);
+    // The next read starts again from the file as it is.
+    ReqState.bRdGrpRep = True;
+    for (const char* line : {"2:Again:", "*"}) {
+        Line(line);
+        DataTable(GroupsTable());
+    }
+    EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), Group(1, "Old one") + Group(2, "Again"));
+    EXPECT_EQ(Texts.nRunFailures, 1);
+}
+
+// A disk that fills up (a limit on the size of the files written), and a copy
+// that is gone when the closing line comes, in a command-line run that asked
+// for a copy of the table.
+TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
+    Sizes.nMaxGrpRep = 12;
+    const std::string old = Group(1, "Old one") + Group(2, "Old two");  // 68 bytes
+    const std::string part = CashFile(kGrpRepFile) + ".part";
+    struct Row {
+        const char* what;
+        long fileLimit;
+        std::vector<std::string> lines;  // "-" removes the copy
+        const char* key;                 // the note of the failure
+        const char* reason;
+    } rows[] = {
+        {"the copy cannot be made", 50, {"1:New:", "2:New:", "*"}, "readfailed", "File too large"},
+        {"a record cannot be written", 100, {"1:New:", "7:Far:", "2:New:", "*"}, "norecord",
+         "File too large"},
+        {"the copy is gone", 0, {"1:New:", "-", "*"}, "readfailed", "File not found"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        WriteAll(CashFile(kGrpRepFile), old);
+        int result = childtest::Run(
+            [&] {
+                Core.bInteractive = false;
+                Core.strReqArg = dir.file("copy.txt");
+                ReqState.bRdGrpRep = True;
+                LinkState.nPendingAns = 1;
+                int16_t last = 0;
+                for (const std::string& line : r.lines) {
+                    if (line == "-") {
+                        platform::RemoveFile(part);
+                        continue;
+                    }
+                    Line(line);
+                    last = DataTable(GroupsTable());
+                }
+                const std::string want = GetText("Log", r.key) + " " + CashFile(kGrpRepFile);
+                int bad = 0;
+                if (last != 0 || LinkState.nPendingAns != 0) bad |= 1;
+                if (Texts.nRunFailures != 1) bad |= 2;
+                if (shell->errors.size() != 1 || shell->errors[0].text.rfind(want, 0) != 0 ||
+                    shell->errors[0].text.find(r.reason) == std::string::npos)
+                    bad |= 4;
+                for (const auto& e : shell->errors) std::fprintf(stderr, "%s\n", e.text.c_str());
+                return bad;
+            },
+            r.fileLimit);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
+        EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
+        // Nothing else is left in the folder: no copy, no temporary file.
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(Core.strCashDir))
+            names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{kGrpRepFile});
+    }
 }
 
 TEST_F(TransferTest, DataClosingLineCopiesTheTableInABatchRun) {
+    Sizes.nMaxGrpRep = 12;
     Core.bInteractive = false;
     Core.strReqArg = dir.file("groups-copy.txt");
     ReqState.bRdGrpRep = True;

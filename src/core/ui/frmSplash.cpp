@@ -40,6 +40,35 @@ void Caption(QWidget* ctl, const std::string& text) {
     SetCtlCaption(ctl, text);
 }
 
+// A start folder without language files has no texts to give: these stand
+// in for the chooser's own, so that the window still says what is missing
+// and the buttons keep their captions.
+const std::pair<const char*, const char*> kStandIn[] = {
+    {"installation", "Installation"},
+    {"customer", "Customer"},
+    {"language", "Language"},
+    {"nosetup", "There is no setup.ini, the list of installations and languages, in the folder "
+                "the program was started in:"},
+    {"nocasse", "setup.ini lists no installation (section [Casse], keys c1, c2 ...):"},
+    {"nolingue", "setup.ini lists no language (section [Lingue], keys l1, l2 ...):"},
+    {"nolangfile", "The language file is missing:"},
+    {"nocustomer", "Choose a customer folder or type the name of a new one."},
+    {"13", "OK"},
+    {"14", "Cancel"},
+};
+
+std::string StandIn(const std::string& key) {
+    for (const auto& [k, text] : kStandIn)
+        if (key == k) return text;
+    return std::string();
+}
+
+// A text of the chooser's section, or its stand-in.
+std::string SplashText(const std::string& key) {
+    std::string text = GetText("Splash", key);
+    return text.empty() ? StandIn(key) : text;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- window
@@ -74,11 +103,15 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent) {
     lbxLingue->setMaximumHeight(72);
     chkSet = new QCheckBox(fraChoice);
     chkSet->setObjectName("chkSet");
+    // Without its text from a language file the box stays hidden.
+    chkSet->setVisible(false);
 
-    // Fixed design texts: the language is not chosen yet.
-    auto* lblCasse = new QLabel("Installation", fraChoice);
-    auto* lblClienti = new QLabel("Customer", fraChoice);
-    auto* lblLingue = new QLabel("Language", fraChoice);
+    lblCasse = new QLabel(fraChoice);
+    lblCasse->setObjectName("lblCasse");
+    lblClienti = new QLabel(fraChoice);
+    lblClienti->setObjectName("lblClienti");
+    lblLingue = new QLabel(fraChoice);
+    lblLingue->setObjectName("lblLingue");
     auto* form = new QFormLayout(fraChoice);
     form->addRow(lblCasse, lbxCasse);
     form->addRow(lblClienti, cbClienti);
@@ -89,12 +122,11 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent) {
     lblMsg->setObjectName("lblMsg");
     lblMsg->setStyleSheet("color: #b00000;");
     lblMsg->setWordWrap(true);
+    // The paths it names can be copied.
+    lblMsg->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblMsg->setVisible(false);
 
-    // Design captions until the language is chosen.
     QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
-    cmdOk->setText("OK");
-    cmdCancel->setText("Cancel");
 
     auto* heading = new QHBoxLayout;
     heading->addWidget(lblCompany);
@@ -167,22 +199,30 @@ void frmSplashCodeClass::InitForm() {
 
     std::vector<std::string> leftOut;
     casse_ = ReadSetupList("Casse", "c", leftOut);
+    lingue_ = ReadSetupList("Lingue", "l", leftOut);
+    if (lingue_.empty()) {
+        // No language to choose: the texts come from the English file when
+        // the start folder has one.
+        Core.strLangExt = ".eng";
+        Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi" + Core.strLangExt);
+    }
+    SetTexts();
+
     form_->lbxCasse->clear();
     for (const SetupListEntry& e : casse_) form_->lbxCasse->addItem(ToQt(e.name));
     if (!casse_.empty()) form_->lbxCasse->setCurrentRow(0);
-
-    lingue_ = ReadSetupList("Lingue", "l", leftOut);
     form_->lbxLingue->clear();
     for (const SetupListEntry& e : lingue_) form_->lbxLingue->addItem(ToQt(e.name));
     if (!lingue_.empty()) form_->lbxLingue->setCurrentRow(0);
     // Noted now that the first language is chosen.
     LogLeftOutEntries(leftOut);
+    ShowMissing();
 }
 
 void frmSplashCodeClass::lbxCasse_Click() {
     if (!form_) return;
     form_->cbClienti->clear();
-    form_->lblMsg->setVisible(false);
+    ShowMissing();
     const int row = form_->lbxCasse->currentRow();
     if (row < 0 || row >= static_cast<int>(casse_.size())) return;
     SetupListEntry entry;
@@ -199,40 +239,70 @@ void frmSplashCodeClass::lbxCasse_Click() {
 
 void frmSplashCodeClass::lbxLingue_Click() {
     if (!form_) return;
-    form_->lblMsg->setVisible(false);
     const int row = form_->lbxLingue->currentRow();
     if (row < 0 || row >= static_cast<int>(lingue_.size())) return;
     SetupListEntry entry;
     if (!ReadSetupEntry("Lingue", "l", lingue_[row].keyNumber, entry)) return;
     Core.strLangExt = "." + entry.value;
     Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi" + Core.strLangExt);
+    SetTexts();
+    ShowMissing();
+}
 
+void frmSplashCodeClass::SetTexts() {
     Caption(form_->lblProductName, GetText("Info", "title"));
     Caption(form_->chkSet, GetText("Splash", "predef"));
-    Caption(form_->cmdOk, GetText("Comandi", "13"));
-    Caption(form_->cmdCancel, GetText("Comandi", "14"));
+    // The buttons are never hidden: without them only the window's close
+    // box would end the chooser.
+    for (auto [button, key] : {std::pair{form_->cmdOk, "13"}, std::pair{form_->cmdCancel, "14"}}) {
+        std::string text = GetText("Comandi", key);
+        button->setText(ToQt(text.empty() ? StandIn(key) : text));
+    }
+    form_->lblCasse->setText(ToQt(SplashText("installation")));
+    form_->lblClienti->setText(ToQt(SplashText("customer")));
+    form_->lblLingue->setText(ToQt(SplashText("language")));
     std::string title = GetText("Info", "title");
     form_->setWindowTitle(ToQt(title.empty() ? std::string(kCompanyName) : title));
 }
 
 void frmSplashCodeClass::ShowProblem(const std::string& key) {
-    form_->lblMsg->setText(ToQt(GetText("Splash", key)));
+    form_->lblMsg->setText(ToQt(SplashText(key)));
     form_->lblMsg->setVisible(true);
+}
+
+bool frmSplashCodeClass::ShowMissing() {
+    std::vector<std::string> lines;
+    if (!platform::FileExists(Core.strSetupIni)) {
+        lines.push_back(SplashText("nosetup") + " " + Core.strStartDir);
+    } else {
+        if (casse_.empty()) lines.push_back(SplashText("nocasse") + " " + Core.strSetupIni);
+        if (lingue_.empty()) lines.push_back(SplashText("nolingue") + " " + Core.strSetupIni);
+    }
+    if (!lingue_.empty() && !platform::FileExists(Core.strLangFile))
+        lines.push_back(SplashText("nolangfile") + " " + Core.strLangFile);
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    form_->lblMsg->setText(ToQt(text));
+    form_->lblMsg->setVisible(!lines.empty());
+    return !lines.empty();
 }
 
 void frmSplashCodeClass::cmdOK_Click() {
     if (!form_) return;
     PLUFiles.bPredef = form_->chkSet->isChecked();
-    form_->lblMsg->setVisible(false);
-
-    // An installation, a customer name and a language must be there.
+    // An installation, a customer name and a language must be there; the
+    // window says which is missing.
+    if (ShowMissing()) return;
     const int casseRow = form_->lbxCasse->currentRow();
     SetupListEntry installation;
     if (casseRow < 0 || casseRow >= static_cast<int>(casse_.size()) ||
         !ReadSetupEntry("Casse", "c", casse_[casseRow].keyNumber, installation))
         return;
     const std::string customer = Trim(FromQt(form_->cbClienti->currentText()));
-    if (customer.empty()) return;
+    if (customer.empty()) {
+        ShowProblem("nocustomer");
+        return;
+    }
     const int langRow = form_->lbxLingue->currentRow();
     SetupListEntry language;
     if (langRow < 0 || langRow >= static_cast<int>(lingue_.size()) ||

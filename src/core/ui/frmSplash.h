@@ -34,8 +34,13 @@ public:
     QLabel* lblProductName = nullptr;
     QLabel* lblCompany = nullptr;
     QLabel* lblVersion = nullptr;
-    // Says why OK did not close the window (a customer name that cannot be a
-    // folder name, a folder that cannot be created).
+    // The captions of the three lists.
+    QLabel* lblCasse = nullptr;
+    QLabel* lblClienti = nullptr;
+    QLabel* lblLingue = nullptr;
+    // Says what is missing (setup.ini, its lists, the language file) and
+    // why OK did not close the window (no customer name, a name that cannot
+    // be a folder name, a folder that cannot be created).
     QLabel* lblMsg = nullptr;
 
 protected:
@@ -58,6 +63,11 @@ public:
 private:
     // Shows a text of the chosen language below the lists; the window stays.
     void ShowProblem(const std::string& key);
+    // Says below the lists what the start folder lacks and where the program
+    // looked; hides the line when nothing is missing. True when something is.
+    bool ShowMissing();
+    // The captions of the window from the language file in use.
+    void SetTexts();
 
     frmSplash* form_ = nullptr;
     // The listed entries with the key numbers they came from.

@@ -36,6 +36,10 @@ frmSerLog::frmSerLog(QWidget* parent) : QDialog(parent) {
     cmdSerLogStart->setObjectName("cmdSerLogStart");
     cmdSerLogStop = new QPushButton(this);
     cmdSerLogStop->setObjectName("cmdSerLogStop");
+    // The start button turns into the stop button while the trace runs, so
+    // a second button saying the same would only be in the way: it is kept
+    // for its action but never shown.
+    cmdSerLogStop->setVisible(false);
     cmdShowSerialLog = new QPushButton(this);
     cmdShowSerialLog->setObjectName("cmdShowSerialLog");
     OKButton = new QPushButton("OK", this);
@@ -101,12 +105,16 @@ void frmSerLog::cmdSerLogStop_Click() {
 }
 
 void frmSerLog::cmdShowSerialLog_Click() {
-    if (!platform::FileExists(SerLog.strSerLogFile)) return;
+    const std::string& file = SerLog.strSerLogFile;
+    // The program's own words and the file, then the system's reason.
+    if (!platform::FileExists(file)) {
+        QMessageBox::information(this, windowTitle(), ToQt(Text("nofile") + " " + file));
+        return;
+    }
     std::string error;
-    // The system's reason follows the program's own words.
-    if (!platform::OpenInTextEditor(SerLog.strSerLogFile, error))
+    if (!platform::OpenInTextEditor(file, error))
         QMessageBox::warning(this, windowTitle(),
-                             ToQt(GetText("SerLog", "noeditor") + " " + error));
+                             ToQt(Text("noeditor") + " " + file + "\n" + error));
 }
 
 void frmSerLog::SetButtons() {

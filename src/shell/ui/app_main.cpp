@@ -10,6 +10,7 @@
 #include "core/texts.h"
 #include "core/ui/frmSplash.h"
 #include "shell/batch.h"
+#include "shell/cycle.h"
 #include "shell/startup.h"
 #include "shell/ui/frmMain.h"
 #include "shell/ui/qt_shell.h"
@@ -24,6 +25,13 @@ void ChoosePlatform() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
+// The offscreen platform of a run without a display warns about window
+// size hints it cannot pass on; the note means nothing to a user.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains("propagateSizeHints")) return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
+}
+
 std::string CurrentFolder() {
     std::error_code ec;
     std::string dir = std::filesystem::current_path(ec).string();
@@ -34,20 +42,24 @@ int RunBatch(int argc, char** argv) {
     Core.strCashDir = Core.strStartDir;
     if (!ParseCmdLine()) {
         // The error log's path isn't known yet: the line goes nowhere, the
-        // caller learns it from the exit status and the usage line.
+        // caller learns it from the exit status and the line that names the
+        // option not understood.
         LogErr(4);
-        std::cerr << UsageLine() << std::endl;
+        std::cerr << CmdLineErrorLine() << std::endl;
         return 2;
     }
     Core.bInteractive = false;
-    if (!InitBatch() || Core.strReqCode.rfind(kRequestList, 0) != 0) {
-        std::cerr << "ecrprog: only the request list (/r:" << kRequestList
-                  << ") runs in batch mode; nothing was done" << std::endl;
-        return 0;
-    }
+    InitBatch();
     LoadConfig();
+    const std::string nothing = BatchNothingToDo();
+    if (!nothing.empty()) {
+        std::cerr << "ecrprog: " << nothing << std::endl;
+        WriteSemFile();
+        return 1;
+    }
 
     ChoosePlatform();
+    qInstallMessageHandler(QuietOffscreenNotes);
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
@@ -59,10 +71,18 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
-    return BatchErrorsLogged() ? 1 : 0;
+    // Every failure of the run counts, whether or not an error log took it.
+    return Texts.nRunFailures > 0 ? 1 : 0;
 }
 
 int RunInteractive(int argc, char** argv) {
+    // Windows drawn offscreen would wait for a user who cannot see them.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        std::cerr << "ecrprog: no display to show the windows on (DISPLAY is not set); start it "
+                     "with a display, or unattended with a request (/r:CODE)"
+                  << std::endl;
+        return 1;
+    }
     Core.bInteractive = true;
     SetInteractivePaths();
     // Until a customer folder is chosen, notes go to the start folder's log.

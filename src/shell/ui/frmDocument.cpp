@@ -17,6 +17,7 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "core/ui/qt_text.h"
+#include "editors/setup/ui/setup_editors.h"
 #include "link/link_state.h"
 #include "shell/document.h"
 #include "shell/registry.h"
@@ -27,13 +28,13 @@ frmDocument* fDocForm = nullptr;
 
 namespace {
 
-
 enum NodeKind { kGroupNode = 0, kRegisterNode = 1, kEditorNode = 2 };
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kValueRole = Qt::UserRole + 1;
 
+// A counter's panel. It stays empty until the counter is first shown.
 QLabel* Panel(QWidget* parent, const char* name) {
-    auto* panel = new QLabel("0", parent);
+    auto* panel = new QLabel(parent);
     panel->setObjectName(name);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
@@ -59,10 +60,17 @@ frmDocument::frmDocument(QWidget* parent) : QWidget(parent) {
     pgbStatus->setMaximumHeight(14);
     lblPanel7 = Panel(this, "lblPanel7");
     lblPanel8 = Panel(this, "lblPanel8");
+    lblCntRec = new QLabel(this);
+    lblCntRec->setObjectName("lblCntRec");
+    lblCntPend = new QLabel(this);
+    lblCntPend->setObjectName("lblCntPend");
 
     auto* panels = new QHBoxLayout;
     panels->setSpacing(2);
+    panels->addWidget(lblCntRec);
     panels->addWidget(lblPanel7, 1);
+    panels->addSpacing(4);
+    panels->addWidget(lblCntPend);
     panels->addWidget(lblPanel8, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -84,6 +92,8 @@ frmDocument::~frmDocument() {
 
 void frmDocument::Load() {
     frmMain::SetAppearance(this);
+    SetTexts();
+    RegisterSetupEditors();
     if (Core.bInteractive) {
         LoadCasseConf();
         // The first register of the list is the one the user works on.
@@ -95,6 +105,23 @@ void frmDocument::Load() {
         }
     }
     FillTree();
+}
+
+void frmDocument::SetTexts() {
+    // Each caption and its panel share the tooltip that says what it counts.
+    const struct {
+        QLabel* caption;
+        QLabel* panel;
+        const char* captionKey;
+        const char* tipKey;
+    } counters[] = {{lblCntRec, lblPanel7, "lblCntRec", "tipCntRec"},
+                    {lblCntPend, lblPanel8, "lblCntPend", "tipCntPend"}};
+    for (const auto& c : counters) {
+        c.caption->setText(ToQt(GetText("frmDocument", c.captionKey)));
+        const QString tip = ToQt(GetText("frmDocument", c.tipKey));
+        c.caption->setToolTip(tip);
+        c.panel->setToolTip(tip);
+    }
 }
 
 void frmDocument::FillTree() {

@@ -52,6 +52,8 @@ public:
     int ContentWidth() const;
 
 private:
+    // The counters' captions and tooltips from the language file.
+    void SetTexts();
     void ItemChosen(QTreeWidgetItem* item);
     void MarkCurrentRegister();
 
@@ -59,6 +61,8 @@ private:
     QProgressBar* pgbStatus = nullptr;
     QLabel* lblPanel7 = nullptr;
     QLabel* lblPanel8 = nullptr;
+    QLabel* lblCntRec = nullptr;   // caption of panel 7
+    QLabel* lblCntPend = nullptr;  // caption of panel 8
     ProgressRange range_;
 };
 

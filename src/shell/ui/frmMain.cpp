@@ -21,11 +21,17 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "core/ui/qt_text.h"
+#include "link/builders_reports.h"
 #include "link/cmd_queue.h"
+#include "link/comm_settings.h"
 #include "link/hello.h"
 #include "link/link_state.h"
+#include "link/modem.h"
 #include "link/port.h"
 #include "link/serial_log.h"
+#include "link/ui/frmComm.h"
+#include "link/ui/frmModemConnection.h"
+#include "link/ui/frmPhoneBook.h"
 #include "link/ui/frmSerLog.h"
 #include "platform/clock.h"
 #include "shell/appearance.h"
@@ -36,6 +42,8 @@
 #include "shell/ui/frmDocument.h"
 #include "shell/ui/frmHello.h"
 #include "shell/ui/frmProgress.h"
+#include "shell/ui/frmProg.h"
+#include "shell/ui/frmRapporti.h"
 #include "shell/ui/frmService.h"
 #include "shell/wait_display.h"
 
@@ -56,16 +64,6 @@ void MenuCaption(QAction* action, const std::string& text) {
 }
 
 std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-// The keyboard of the register is released on exit: the bare close, queued
-// for the register of the user interface like the keyboard lock's release.
-void QueueKeyboardRelease() {
-    ShowMsg("", "");
-    if (!NextCash(false)) return;
-    std::string text = "*3;";
-    AddCmd(text, 0, 2.5f, GetProtocolText(text));
-    SaveCmdQueue();
-}
 
 }  // namespace
 
@@ -168,6 +166,10 @@ void frmMain::Load() {
     addDockWidget(Qt::LeftDockWidgetArea, dock);
 
     SetTexts();
+    // The link's windows: the modem connection of the port opening, and the
+    // communication settings among the editors of the tree.
+    InstallModemConnection();
+    frmComm::Register();
     document_->Load();
     // The tree window is as wide as its captions need, within bounds that
     // leave the editors their room.
@@ -185,6 +187,8 @@ void frmMain::BuildMenus() {
     mnuFile_->setObjectName("mnuFile");
     mnuService_ = mnuFile_->addAction(QString(), this, [this] { mnuService_Click(); });
     mnuService_->setObjectName("mnuService");
+    mnuGlobProg_ = mnuFile_->addAction(QString(), this, [this] { mnuGlobProg_Click(); });
+    mnuGlobProg_->setObjectName("mnuGlobProg");
     mnuFile_->addSeparator();
     mnuExit_ = mnuFile_->addAction(QString(), this, [this] { mnuExit_Click(); });
     mnuExit_->setObjectName("mnuExit");
@@ -195,6 +199,13 @@ void frmMain::BuildMenus() {
     mnuSerLog_->setObjectName("mnuSerLog");
     mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
     mnuConnTest_->setObjectName("mnuConnTest");
+    mnuPhoneBook_ = mnuLink_->addAction(QString(), this, [] { frmPhoneBook::ShowModal(); });
+    mnuPhoneBook_->setObjectName("mnuPhoneBook");
+
+    mnuCassa_ = menuBar()->addMenu(QString());
+    mnuCassa_->setObjectName("mnuCassa");
+    mnuRapporti_ = mnuCassa_->addAction(QString(), this, [this] { mnuRapporti_Click(); });
+    mnuRapporti_->setObjectName("mnuRapporti");
 }
 
 void frmMain::SetTexts() {
@@ -205,10 +216,14 @@ void frmMain::SetTexts() {
 
     MenuCaption(mnuFile_->menuAction(), GetText("Menu", "file"));
     MenuCaption(mnuService_, GetText("Menu", "service"));
+    MenuCaption(mnuGlobProg_, GetText("Menu", "globprog"));
     MenuCaption(mnuExit_, GetText("Menu", "exit"));
     MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
     MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
     MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+    MenuCaption(mnuPhoneBook_, GetText("Menu", "phonebook"));
+    MenuCaption(mnuCassa_->menuAction(), GetText("Menu", "cassa"));
+    MenuCaption(mnuRapporti_, GetText("Menu", "rapporti"));
 }
 
 void frmMain::ShowTime() {
@@ -247,6 +262,7 @@ void frmMain::ShowWait() {
 
 void frmMain::ClearShowWait(bool hide) {
     waitOn_ = false;
+    if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
     if (hide) {
         if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
         ShowMsg("", "");
@@ -267,6 +283,9 @@ void frmMain::tmrMain_Timer() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // An exit waits for the operation in progress: say so, at every try.
+    if (Core.bInteractive && !ShellState.bMainCanUnload && LinkState.nState != 0)
+        ShowMsg("exitwait", "");
     if (Core.bAskOnExit) {
         Core.bAskOnExit = false;
         if (Core.bKeyLock) {
@@ -274,7 +293,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
                 CurrentShell().AskYesNo(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
             if (release) {
                 Core.bKeyLock = false;
-                QueueKeyboardRelease();
+                // The bare close, for the register of the user interface.
+                SendKeyLock(false, false);
             }
         }
         MainTimer.ExitRequest = true;
@@ -288,6 +308,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
     MainTimer.MainClosing = true;
     MainTimer.ExitRequest = true;
     tmrMain_->stop();
+    // A modem line is not left off the hook.
+    ModemHangUpAtExit();
     UnloadOtherWindows();
     const std::string font = AppearanceFontText();
     if (!font.empty()) SaveAppearanceFont(FontText(ParseFontText(font)));
@@ -300,6 +322,7 @@ void frmMain::UnloadOtherWindows() {
     frmHello::Unload();
     Core.bHelloShown = false;
     frmProgress::Unload();
+    frmRapporti::Unload();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
 }
@@ -320,4 +343,14 @@ void frmMain::mnuConnTest_Click() {
 
 void frmMain::mnuService_Click() { CheckServicePsw(); }
 
+void frmMain::mnuGlobProg_Click() {
+    static frmProg* form = nullptr;  // one instance, created on first use
+    if (!form) form = new frmProg(this);
+    form->InitForm();
+    form->show();
+    form->raise();
+}
+
 void frmMain::mnuExit_Click() { close(); }
+
+void frmMain::mnuRapporti_Click() { frmRapporti::ShowWindow(); }

@@ -52,7 +52,9 @@ public:
     void mnuSerLog_Click();
     void mnuConnTest_Click();
     void mnuService_Click();
+    void mnuGlobProg_Click();
     void mnuExit_Click();
+    void mnuRapporti_Click();
 
 protected:
     // The close request: the first one becomes an exit request that the
@@ -79,9 +81,13 @@ private:
     QMenu* mnuFile_ = nullptr;
     QMenu* mnuLink_ = nullptr;
     QAction* mnuService_ = nullptr;
+    QAction* mnuGlobProg_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QAction* mnuSerLog_ = nullptr;
     QAction* mnuConnTest_ = nullptr;
+    QMenu* mnuCassa_ = nullptr;
+    QAction* mnuRapporti_ = nullptr;
+    QAction* mnuPhoneBook_ = nullptr;
 };
 
 // The main window of the run (nullptr before it is created).

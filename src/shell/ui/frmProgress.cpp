@@ -22,8 +22,12 @@
 
 namespace {
 
-
 QPointer<frmProgress> instance;
+
+// A command is under way when it has a place in the queue.
+bool CommandUnderWay() {
+    return CmdQueue.nCmdCur >= 1 && CmdQueue.nCmdCur <= CmdQueue.nCmdNum;
+}
 
 }  // namespace
 
@@ -93,15 +97,15 @@ void frmProgress::SetTexts() {
     SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
 }
 
-void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefix) {
+void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep) {
     std::string line = text;
     if (prefix) {
         WaitTexts now = MakeWaitTexts(0);
         std::string head = now.cassa;
-        if (CmdQueue.nCmdNum > 0) head += " - " + now.comando;
+        if (CommandUnderWay()) head += " - " + now.comando;
         line = head + ": " + text;
     }
-    if (Core.bInteractive) QApplication::beep();
+    if (beep && Core.bInteractive) QApplication::beep();
     list->addItem(ToQt(line));
     list->scrollToBottom();
 }
@@ -124,10 +128,23 @@ void frmProgress::Hide_Request() {
 }
 
 void frmProgress::SetWaitTexts(const WaitTexts& texts) {
+    const bool underWay = CommandUnderWay();
     lblCassa->setText(ToQt(texts.cassa));
-    lblComando->setText(ToQt(texts.comando));
-    lblDescr->setText(ToQt(texts.description));
+    lblComando->setText(underWay ? ToQt(texts.comando) : QString());
+    lblDescr->setText(underWay ? ToQt(texts.description) : QString());
     lblTempo->setText(ToQt(texts.elapsed));
+    if (!underWay) return;
+    std::string line = texts.cassa + " - " + texts.comando;
+    if (!texts.description.empty()) line += ": " + texts.description;
+    if (line != lastNoted_) {
+        lastNoted_ = line;
+        AddLine(lstMessages, line, false, false);
+    }
+}
+
+void frmProgress::EndWait() {
+    for (QLabel* label : {lblCassa, lblComando, lblDescr, lblTempo}) label->clear();
+    lastNoted_.clear();
 }
 
 void frmProgress::ShowWindow() {
@@ -135,6 +152,11 @@ void frmProgress::ShowWindow() {
 }
 
 void frmProgress::cmdCancel_Click() {
+    // With nothing running there is nothing to stop: the window closes.
+    if (LinkState.nState == 0 && !CmdQueuePending()) {
+        close();
+        return;
+    }
     // The operation in progress stops: every waiting loop of the link ends
     // on the abort flag, and the main timer drops what is still queued.
     LinkState.AbortRequest = true;
@@ -144,6 +166,7 @@ void frmProgress::cmdCancel_Click() {
 void frmProgress::closeEvent(QCloseEvent* event) {
     lstMessages->clear();
     lstErrors->clear();
+    lastNoted_.clear();
     hide();
     event->ignore();
 }

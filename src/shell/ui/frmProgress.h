@@ -30,8 +30,14 @@ public:
     void Hide_Request();
     bool HasErrors() const;
 
-    // The wait display's texts.
+    // The wait display's texts. A command that is not under way (no place
+    // in the queue) leaves its caption and description blank; each command
+    // that starts is also noted on the messages page, so that a long
+    // transfer can be followed there.
     void SetWaitTexts(const WaitTexts& texts);
+    // The wait display has stopped: its texts are cleared, so that a window
+    // kept for its errors shows no stale command or time.
+    void EndWait();
     // Shows the window without taking the focus from the main window.
     void ShowWindow();
 
@@ -52,6 +58,8 @@ protected:
 private:
     explicit frmProgress(QWidget* parent = nullptr);
     void SetTexts();
-    void AddLine(QListWidget* list, const std::string& text, bool prefix);
+    void AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep = true);
     void cmdCancel_Click();
+
+    std::string lastNoted_;  // the command last noted on the messages page
 };

@@ -1,0 +1,47 @@
+#pragma once
+// How the register setup editors take a typed value into a record field and
+// check it, written once for every editor: numbers, amounts, texts that go on
+// the wire, the folder an editor may read and write, and a range's limits.
+// Texts are Windows-1252; "typed" texts come trimmed of blanks.
+#include <cstdint>
+#include <string>
+
+namespace fields {
+
+// True when the text is a number by the system's rules: blanks around it, an
+// optional sign, digits and the system's decimal separator with more digits.
+bool IsNumber(const std::string& text);
+
+// A typed amount in minor currency units (StrToCur: the program's decimals,
+// the system's separator; a text that is no number is 0). False when the
+// amount lies outside lo..hi, also when it is too large for the program's
+// amounts (which StrToCur would turn into 0).
+bool TakeAmount(const std::string& text, int64_t lo, int64_t hi, int64_t& value);
+// The leading number of a typed text, rounded to a whole number (a text that
+// begins with no number is 0, "12abc" is 12). False outside lo..hi.
+bool TakeWhole(const std::string& text, int64_t lo, int64_t hi, int64_t& value);
+// A typed number (IsNumber) rounded to a whole number. False when the text
+// is no number or the number lies outside lo..hi.
+bool TakeNumber(const std::string& text, int64_t lo, int64_t hi, int64_t& value);
+
+// A text for a field that travels in the register's ":"-joined records: the
+// field separators ":" and ";" and control bytes become blanks, so that a
+// name never shifts the fields after it.
+std::string WireSafe(const std::string& text);
+
+// An exchange rate as the currency file keeps it: six integer digits, the
+// system's decimal separator and eight decimals ("000001.50000000").
+std::string RateText(double rate);
+
+// The open register's folder is the folder of the register chosen in the user
+// interface. While an operation on several registers has another register's
+// folder open, an editor neither reads nor writes its files: the status text
+// says so and the result is false.
+bool EditorFolderReady();
+
+// A range of records of an editor that deletes or reads a range: true when
+// both limits lie in lo..hi (the lower need not be below the upper); else the
+// status text "Msg" 8 with "Msg1" 6 and false.
+bool TestLimiti(const std::string& from, const std::string& to, int64_t lo, int64_t hi);
+
+}  // namespace fields

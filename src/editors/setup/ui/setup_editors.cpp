@@ -1,0 +1,29 @@
+#include "editors/setup/ui/setup_editors.h"
+
+#include "editors/setup/ui/frmBollini.h"
+#include "editors/setup/ui/frmCaricaResto.h"
+#include "editors/setup/ui/frmGestIcone.h"
+#include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmTastiera.h"
+#include "editors/setup/ui/frmTestoIcone.h"
+#include "editors/setup/ui/frmValute.h"
+#include "shell/registry.h"
+
+namespace {
+
+template <class Window>
+void Register(const char* key) {
+    RegisterEditor(key, [] { return EditorWindow::Show(new Window); });
+}
+
+}  // namespace
+
+void RegisterSetupEditors() {
+    Register<frmTestoIcone>("K_FRMTESTOICONE");
+    Register<frmModPag>("K_FRMMODPAG");
+    Register<frmValute>("K_FRMVALUTE");
+    Register<frmCaricaResto>("K_FRMCARRESTO");
+    Register<frmBollini>("K_FRMBOLLINI");
+    Register<frmTastiera>("K_FRMTASTIERA");
+    Register<frmGestIcone>("K_FRMGESTICONE");
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The bulk-programming window: one check box per table (chkEna00 ...), and
+// the commands that send the chosen tables to the registers or load them
+// from the register, with the progress of the queue.
+#include <QDialog>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+class frmProg : public QDialog {
+public:
+    explicit frmProg(QWidget* parent = nullptr);
+
+    std::vector<QCheckBox*> chkEna;
+    QPushButton* cmdSend = nullptr;
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QProgressBar* pgbProg = nullptr;
+    QLabel* lblStatus = nullptr;
+
+    void InitForm();
+    void cmdSend_Click();
+    void cmdLoad_Click();
+    // Follows the queue while the operation runs.
+    void tmrProg_Timer();
+
+private:
+    void Start(bool send);
+    void Enable(bool idle);
+    QTimer* tmrProg_ = nullptr;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// The receipt history, the closure data and the plain acknowledgement.
+//
+// Storico.txt (register folder) only grows: each history line the register
+// sends is appended whole, as the payload of its "C" frame ("C00:0001:01:..."),
+// or not at all. The register's position of the last line stored
+// (CassaFile.strB90Indi and strB90Pg, kept in Cassa.txt [B90]) tells the
+// register where the next read continues. Once a line of a read is refused
+// (the size limit, a file that cannot be written, a line that cannot be
+// read) no later line of that read is stored, and the position stays at the
+// last line stored, so that the next read sends the rest again and the file
+// never has a hole.
+//
+// Chiusura.txt (register folder) holds the data of the last daily closure:
+// one line, replaced at every closure.
+#include <cstdint>
+#include <string>
+
+struct HistoryGlobals {
+    bool bRefusing = false;       // a line of this read was refused: the rest is too
+    bool bPositionKnown = false;  // strLastIndi/strLastPg hold the position of the last line stored
+    std::string strLastIndi;
+    std::string strLastPg;
+};
+extern HistoryGlobals History;
+
+inline constexpr int64_t kHistoryUnit = 1024000;  // bytes per unit of the history limit
+
+// B 01: any exchange in which the register asks for a plain acknowledgement.
+std::string AnsAck();
+// B 45: the closure data (the request's payload from its fifth character),
+// stored at the first request of a closure; "0;".
+std::string AnsChiusura();
+// B 90: where the history read starts: "XXXX:XX;" (from the start, or
+// nothing stored yet), the stored position "iiii:pp;" (mode 0) or "****:**;"
+// (mode 2); then "#H;".
+std::string AnsStoricoStart();
+// C 00 and C 01: one history line. True (-1) for a line stored or refused,
+// 1 after the closing line of the read.
+int16_t DataStorico();

@@ -1,0 +1,113 @@
+#pragma once
+// Common ground of the editor tests: the main window loaded on a customer
+// folder with two registers (the first enabled and opened), the program's
+// shell with its questions and message boxes answered from a script, and
+// helpers to open an editor and read what it left behind: the register
+// folder's files, the queued command texts, the status text.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "editors/setup/ui/editor_controls.h"
+#include "link/cmd_queue.h"
+#include "shell/ui/editor_window.h"
+#include "shell/ui/frmMain.h"
+#include "shell/ui/frmProgress.h"
+#include "shell/ui/qt_shell.h"
+#include "shell_fixture.h"
+
+namespace editortest {
+
+// The program's shell, but its Yes/No questions are answered from a script
+// (Yes when it runs out) and its message boxes only noted; with real set, the
+// questions are the program's own message boxes, only counted.
+class ScriptedShell : public QtShell {
+public:
+    bool AskYesNo(const std::string& text, const std::string& title) override {
+        questions.push_back(title + ": " + text);
+        if (real) return QtShell::AskYesNo(text, title);
+        if (answers.empty()) return true;
+        bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    void MsgBox(const std::string& text, const std::string& title) override {
+        boxes.push_back(title + ": " + text);
+    }
+    bool real = false;
+    std::deque<bool> answers;
+    std::vector<std::string> questions;
+    std::vector<std::string> boxes;
+};
+
+class EditorTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        SetShell(&shell);
+        Write("setup.ini", "[Locale]\r\nCurrencyDecimals=2\r\n");
+        Write("Shop/config.ini", "[Casse]\r\nC0=1|Front|||1|0|0|1\r\nC1=2|Back|||1|0|1|0\r\n");
+        Core.bInteractive = true;
+        Core.strCustDir = dir.file("Shop");
+        Core.bAskOnExit = false;
+    }
+    void TearDown() override {
+        CloseCurrentEditor();
+        main_.reset();
+        frmProgress::Unload();
+        SetShell(nullptr);
+        ShellTest::TearDown();
+    }
+
+    // The main window on the customer folder, for the model (its number), in
+    // the language; its timer stands still unless a test runs it.
+    frmMain& Main(int16_t model = 9, const char* lang = "Testi.eng") {
+        ConfigLevel.InitOffLine(model, "V014057");
+        Core.strCashDir = dir.file("Shop");
+        Core.strLangFile = dir.file(lang);
+        main_ = std::make_unique<frmMain>();
+        main_->Load();
+        main_->tmrMain()->stop();
+        main_->show();
+        return *main_;
+    }
+    // Opens the editor of the key (the main window loaded first if need be).
+    template <class Window>
+    Window* Open(const char* key) {
+        if (!main_) Main();
+        EXPECT_TRUE(ShowForm(key)) << key;
+        return dynamic_cast<Window*>(CurrentEditor());
+    }
+
+    // The register folder's file.
+    std::string File(const std::string& name) const { return Read("Shop/Cassa1/" + name); }
+    // Record n of a file of records of the length.
+    std::string Record(const std::string& name, int n, size_t length) const {
+        return File(name).substr((n - 1) * length, length);
+    }
+    // The command texts waiting in the queue, in order.
+    static std::vector<std::string> Queued() {
+        std::vector<std::string> out;
+        for (int i = 1; i <= kQueueSize; ++i)
+            if (CmdQueue.entries[i].state != 0) out.push_back(CmdQueue.entries[i].command);
+        return out;
+    }
+    static std::string Status() { return CurrentShell().StatusText(); }
+
+    // The user's acts: a choice in a list, a text typed over a box's text.
+    static void Choose(QComboBox* list, int n) { list->setCurrentIndex(n - 1); }
+    static void Type(QLineEdit* box, const std::string& text) { box->setText(QString::fromLatin1(text.c_str())); }
+    static std::string Shown(const QLineEdit* box) { return box->text().toLatin1().toStdString(); }
+
+    ScriptedShell shell;
+    std::unique_ptr<frmMain> main_;
+};
+
+}  // namespace editortest

@@ -1,0 +1,116 @@
+// The editors on the line: the main window's timer drives the link against
+// the register emulator on a pseudo-terminal. An editor's Send reaches the
+// register with what was typed, and its Load brings the register's table
+// into the editor on screen through the refresh at the end of the read.
+#include <QElapsedTimer>
+#include <functional>
+
+#include "core/numbers.h"
+#include "editor_fixture.h"
+#include "editors/setup/ui/frmTestoIcone.h"
+#include "editors/setup/ui/frmValute.h"
+#include "emulator/cash_register.h"
+#include "emulator/emulator.h"
+#include "link/port.h"
+#include "platform/settings.h"
+#include "tables/create_tables.h"
+#include "tables/table_procs.h"
+
+namespace {
+
+class EditorLinkTest : public editortest::EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+        RegisterTableProcs();
+        emu::RegisterConfig config;
+        config.model = "TIMBREL";
+        reg = std::make_shared<emu::CashRegister>(0, config);
+        emulator.AddHandler(reg);
+        std::string error;
+        ASSERT_TRUE(emulator.Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+        Main(9);  // TIMBREL
+        // Rates written and shown with a decimal point, whatever the locale.
+        Numbers.strDecSep = ".";
+        CreateValuta();
+        main_->tmrMain()->start();
+    }
+    void TearDown() override {
+        if (main_) main_->tmrMain()->stop();
+        SetPortFactory({});
+        emulator.Stop();
+        EditorTest::TearDown();
+    }
+    // Lets the timer work until the queue is done and the link idle.
+    bool RunToIdle(int seconds = 30) {
+        QElapsedTimer clock;
+        clock.start();
+        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
+        while (!idle() && clock.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return idle();
+    }
+
+    emu::Emulator emulator;
+    std::shared_ptr<emu::CashRegister> reg;
+};
+
+TEST_F(EditorLinkTest, CurrenciesTypedReachTheRegisterAndItsTableComesBackOnScreen) {
+    frmValute* w = Open<frmValute>("K_FRMVALUTE");
+    Choose(w->cbxValute, 2);
+    Type(w->txtP530, "1.5");
+    Type(w->txtP531, "USD");
+    Choose(w->cbxP532, 2);
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    // The newer models take the currencies from the second on.
+    EXPECT_EQ(reg->Received("currencies"),
+              (std::vector<std::string>{"2:00001,50000000:2:USD", "3:00000,00000000:0:", "4:00000,00000000:0:"}));
+
+    reg->SetRecords("currencies", {"1:00000,00000000:0:EUR:", "2:00002,25000000:0:GBP:"});
+    Choose(w->cbxValute, 3);
+    w->cmdLoad->click();
+    ASSERT_TRUE(RunToIdle());
+    // The refresh showed the table again: nothing chosen until the user picks.
+    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(w->cbxValute->currentIndex(), -1);
+    EXPECT_EQ(w->cbxValute->count(), 4);
+    Choose(w->cbxValute, 2);
+    EXPECT_EQ(Shown(w->txtP531), "GBP");
+    EXPECT_EQ(Shown(w->txtP530), "000002.25000000");
+    EXPECT_EQ(w->cbxP532->currentIndex(), 0);
+    EXPECT_EQ(File("Valute.txt").substr(27, 27), "2000002.250000000GBP     \r\n");
+    EXPECT_EQ(shell.questions.size(), 1u);  // Send's, after the edit
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+TEST_F(EditorLinkTest, IconTextsTypedReachTheRegisterAndItsTextsComeBackOnScreen) {
+    frmTestoIcone* w = Open<frmTestoIcone>("K_FRMTESTOICONE");
+    Choose(w->cbxNMessaggio, 2);
+    Type(w->txtNIcona, "7");
+    Type(w->txtLinea[0], "HELLO");
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    // The register's release (R022002, learnt at the hello) gives it six
+    // messages: every line of each goes out.
+    const std::vector<std::string> got = reg->Received("icon texts");
+    ASSERT_EQ(got.size(), 6u * 5);
+    EXPECT_EQ(got[5], "2:1:HELLO:7");
+    EXPECT_EQ(got[6], "2:2::7");
+
+    reg->SetRecords("icon texts", {"3:2:WORLD:4:"});
+    w->cmdLoad->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(w->cbxNMessaggio->count(), 6);
+    Choose(w->cbxNMessaggio, 3);
+    EXPECT_EQ(Shown(w->txtLinea[1]), "WORLD");
+    EXPECT_EQ(Shown(w->txtNIcona), "4");
+    Choose(w->cbxNMessaggio, 2);
+    EXPECT_EQ(Shown(w->txtLinea[0]), "HELLO");
+    EXPECT_EQ(shell.questions.size(), 1u);  // Send's, after the edit
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// Each register setup editor beside the tree in the main window, in English
+// and in Italian: every caption from the language file, nothing cut or
+// overlapping at the default width. When ECR_SCREENSHOT_DIR names a folder,
+// the main window with the editor is written there as a picture.
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "editor_fixture.h"
+#include "editors/setup/ui/frmModPag.h"
+
+namespace {
+
+using editortest::EditorTest;
+
+// Every visible label, button and frame of the editor shows its whole text,
+// and no two of them cover each other.
+void ExpectWholeAndApart(QWidget* editor) {
+    std::vector<QWidget*> shown;
+    for (QWidget* w : editor->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+        const std::string name = w->objectName().toStdString();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            EXPECT_FALSE(label->text().isEmpty()) << name;
+            if (!label->wordWrap()) {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_FALSE(button->text().isEmpty()) << name;
+            EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+        }
+        if (!qobject_cast<QGroupBox*>(w)) shown.push_back(w);
+    }
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            QRect a(shown[i]->mapTo(editor, QPoint(0, 0)), shown[i]->size());
+            QRect b(shown[j]->mapTo(editor, QPoint(0, 0)), shown[j]->size());
+            EXPECT_FALSE(a.intersects(b)) << shown[i]->objectName().toStdString() << " and "
+                                          << shown[j]->objectName().toStdString();
+        }
+}
+
+TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
+    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO", "K_FRMBOLLINI", "K_FRMVALUTE", "K_FRMMODPAG"};
+    for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+        frmMain& main = Main(11, lang);  // ZANDORE: meal tickets, ten icon messages
+        for (const char* key : keys) {
+            SCOPED_TRACE(std::string(lang) + " " + key);
+            auto* editor = Open<EditorWindow>(key);
+            ASSERT_NE(editor, nullptr);
+            // A record shown, as the user sees the editor at work.
+            auto* table = dynamic_cast<TableEditor*>(editor);
+            ASSERT_NE(table, nullptr);
+            if (auto* payments = dynamic_cast<frmModPag*>(editor)) {
+                Choose(payments->cbxModPag, 6);
+                Choose(payments->cbxTagliTicket, 1);
+            } else {
+                Choose(table->itemList, 1);
+            }
+            QCoreApplication::processEvents();
+            QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
+            EXPECT_FALSE(frame->windowTitle().isEmpty());
+            // The editor has the room its controls need.
+            EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+            EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+            ExpectWholeAndApart(editor);
+            if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                main.grab().save(QString("%1/editor_%2_%3.png").arg(out, QString(key).mid(5).toLower(),
+                                                                   QString(lang).mid(6)));
+        }
+    }
+}
+
+}  // namespace

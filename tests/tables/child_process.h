@@ -1,0 +1,47 @@
+#pragma once
+// A piece of a test run in a child process, so that the test can kill it at
+// any point (as a program killed in the middle of its work), or limit the
+// size of the files it writes (a write past the limit fails, as on a full
+// disk). The child ends with its body's result as exit status and never
+// returns into the test framework.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+
+namespace childtest {
+
+// Forks; the child runs body and ends with its result. fileLimit > 0: no
+// file of the child grows beyond that many bytes.
+inline pid_t Start(const std::function<int()>& body, long fileLimit = 0) {
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (fileLimit > 0) {
+            signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+            rlimit limit{static_cast<rlim_t>(fileLimit), static_cast<rlim_t>(fileLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        int result = body();
+        std::fflush(nullptr);
+        _exit(result);
+    }
+    return pid;
+}
+
+// The child's exit status, or minus the signal that ended it.
+inline int Wait(pid_t pid) {
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1000;
+    if (WIFSIGNALED(status)) return -WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+}
+
+inline int Run(const std::function<int()>& body, long fileLimit = 0) {
+    return Wait(Start(body, fileLimit));
+}
+
+}  // namespace childtest
