@@ -20,10 +20,7 @@ protected:
     }
     // The line as the emulator left it for the next case.
     void EndLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        CassaList[0].bConnected = False;
+        StopLine();
         testsupport::WriteAll(Core.strLogErrFile, "");
     }
     static size_t Count(const std::string& text, const std::string& part) {

@@ -12,14 +12,11 @@
 #include "editors/setup/keyboard.h"
 #include "link/builders_reports.h"
 #include "link/builders_tables.h"
-#include "link/timer_fixture.h"
-#include "platform/files.h"
+#include "link/table_link_fixture.h"
 #include "platform/profile.h"
 #include "shell/shell_state.h"
 #include "tables/history.h"
 #include "tables/reports.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
@@ -38,20 +35,15 @@ public:
     bool AskRange(const std::string&, std::string&, std::string&) override { return true; }
 };
 
-class ReportsLinkTest : public timertest::TimerTest {
+class ReportsLinkTest : public timertest::TableLinkTest {
 protected:
     void SetUp() override {
-        TimerTest::SetUp();
+        TableLinkTest::SetUp();
         SetShell(&shell_);
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
     }
     void TearDown() override {
         SetShell(&ts);
-        TimerTest::TearDown();
-        InitFlags();
+        TableLinkTest::TearDown();
     }
     // One register in direct mode of the model, its folder opened.
     void Open(const Model& m, const std::function<void()>& beforeOpening = nullptr) {
@@ -64,10 +56,7 @@ protected:
     }
     // The line and the register's folder gone, for the next model.
     void Close() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
+        StopLine();
         std::filesystem::remove_all(dir.file("Cassa1"));
         InitFlags();
         History = HistoryGlobals{};
