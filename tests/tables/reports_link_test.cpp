@@ -14,7 +14,6 @@
 #include "link/builders_tables.h"
 #include "link/table_link_fixture.h"
 #include "platform/profile.h"
-#include "shell/shell_state.h"
 #include "tables/history.h"
 #include "tables/reports.h"
 
@@ -234,32 +233,6 @@ TEST_F(ReportsLinkTest, TheHistoryReadInTwoRunsHoldsEveryLineOnce) {
         EXPECT_EQ(ErrorLog(), "");
         Close();
     }
-}
-
-TEST_F(ReportsLinkTest, AHistoryLimitOfOneUnitStopsTheFileAtItsSize) {
-    Open(kModels[1]);
-    emu::CashRegister& reg = *registers[0];
-    const std::string line = "C00:0001:01:sale 1\r\n";  // every line as long
-    reg.SetHistory({{"0001:01", "sale 1"}, {"0001:02", "sale 2"}, {"0001:03", "sale 3"},
-                    {"0001:04", "sale 4"}});
-    ShellState.HistoryLimit = 1;
-    WriteAll(Cash("Storico.txt"), std::string(kHistoryUnit - 2 * line.size(), '.'));
-    Run(ReqStorico);
-    EXPECT_EQ(platform::FileSize(Cash("Storico.txt")), kHistoryUnit);
-    EXPECT_EQ(ReadAll(Cash("Storico.txt")).substr(kHistoryUnit - 2 * line.size()),
-              "C00:0001:01:sale 1\r\nC00:0001:02:sale 2\r\n");
-    const std::string log = ErrorLog();
-    EXPECT_NE(log.find("[010]"), std::string::npos) << log;
-    EXPECT_EQ(log.find("[010]", log.find("[010]") + 1), std::string::npos) << log;
-    EXPECT_EQ(log.find("[011]"), std::string::npos) << log;  // the read itself ended
-
-    // Without the limit the next read goes on from the last line stored.
-    ShellState.HistoryLimit = 0;
-    ASSERT_TRUE(NextCash(true));
-    Run(ReqStorico);
-    EXPECT_EQ(reg.HistoryStart(), "0001:02;#H;");
-    EXPECT_EQ(ReadAll(Cash("Storico.txt")).substr(kHistoryUnit),
-              "C00:0001:03:sale 3\r\nC00:0001:04:sale 4\r\nC00:ZZZZ:ZZ:*\r\n");
 }
 
 TEST_F(ReportsLinkTest, TheClosureWritesChiusuraTxt) {

@@ -123,20 +123,8 @@ TEST_F(SetupTablesLinkTest, EachTableSentAndReadBackOnEachModel) {
         for (const SetupTable& t : kTables) {
             SCOPED_TRACE(std::string(m.key) + " " + t.table);
             const bool lx = m.number == 1;
+            if (lx && !t.wireLX4100) continue;  // no meal tickets on LX4100: SetupTablesTest
             OpenRegister(m);
-            if (lx && !t.wireLX4100) {
-                // No meal tickets on this model: the send ends at once,
-                // nothing is created, and the run is told.
-                ASSERT_TRUE(t.send());
-                ASSERT_TRUE(RunToIdle(60));
-                EXPECT_TRUE(registers[0]->Received(t.table).empty());
-                EXPECT_FALSE(platform::FileExists(platform::JoinPath(Core.strCashDir, t.file)));
-                EXPECT_EQ(ts.errors.size(), 1u);
-                EXPECT_NE(ErrorLog().find("[012]"), std::string::npos);
-                EXPECT_EQ(LinkState.nPendingAns, 0);
-                StopLine();
-                continue;
-            }
             t.fill(lx);
             const std::string sent = File(t.file);
             const size_t count = static_cast<size_t>(Sizes.*t.count);

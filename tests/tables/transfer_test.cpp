@@ -357,16 +357,4 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
     }
 }
 
-TEST_F(TransferTest, DataClosingLineCopiesTheTableInABatchRun) {
-    Sizes.nMaxGrpRep = 12;
-    Core.bInteractive = false;
-    Core.strReqArg = dir.file("groups-copy.txt");
-    ReqState.bRdGrpRep = True;
-    Line("3:Bar:");
-    DataTable(GroupsTable());
-    Line("*");
-    EXPECT_EQ(DataTable(GroupsTable()), 0);
-    EXPECT_EQ(ReadAll(Core.strReqArg), ReadAll(CashFile(kGrpRepFile)));
-}
-
 }  // namespace
