@@ -21,13 +21,6 @@
 
 namespace testsupport {
 
-// How many times `what` stands in `text`.
-inline int CountOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 class BatchRunTest : public ::testing::Test {
 protected:
     // The register at `station` in addressed mode, as config.ini [Casse]

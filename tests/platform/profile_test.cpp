@@ -1,14 +1,13 @@
 #include "platform/profile.h"
 
+#include "common/child_process.h"
 #include "common/tempdir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -549,23 +548,16 @@ TEST(Profile, FailedWriteLeavesTheOldFile) {
     std::string f = dir.file("full.ini");
     const std::string original = "[S]\r\nk=1\r\n";
     WriteAll(f, original);
-    {
-        // The disk is full after 64 bytes: the new file cannot be written.
-        struct rlimit old;
-        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = old;
-        small.rlim_cur = 64;
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const int written = WritePrivateProfileStringA("S", "k", std::string(100, 'v').c_str(), f.c_str());
+    // The disk is full after 64 bytes: the new file cannot be written.
+    int written = -1, section = -1;
+    childtest::WithFileLimit(64, [&] {
+        written = WritePrivateProfileStringA("S", "k", std::string(100, 'v').c_str(), f.c_str());
         std::string data = std::string(100, 'x') + "=1";
         data += '\0';  // c_str() adds the list's closing NUL
-        const int section = WritePrivateProfileSectionA("T", data.c_str(), f.c_str());
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        EXPECT_EQ(written, 0);
-        EXPECT_EQ(section, 0);
-    }
+        section = WritePrivateProfileSectionA("T", data.c_str(), f.c_str());
+    });
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(section, 0);
     EXPECT_EQ(ReadAll(f), original);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),

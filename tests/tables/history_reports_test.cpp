@@ -39,12 +39,7 @@ protected:
     }
     std::string HistoryFile() const { return ReadAll(CashFile("Storico.txt")); }
     int ErrorLines(const std::string& code) const {
-        std::string log = ReadAll(dir.file("err.log"));
-        int n = 0;
-        for (size_t at = log.find("[" + code + "]"); at != std::string::npos;
-             at = log.find("[" + code + "]", at + 1))
-            ++n;
-        return n;
+        return testsupport::CountOf(ReadAll(dir.file("err.log")), "[" + code + "]");
     }
     std::string SavedPosition() const {
         return platform::ProfileString("B90", "indi", "?", CashFile("Cassa.txt")) + ":" +

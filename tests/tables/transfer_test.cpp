@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "child_process.h"
+#include "common/child_process.h"
 #include "core/texts.h"
 #include "platform/files.h"
 #include "tables/groups.h"
