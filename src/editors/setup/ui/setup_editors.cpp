@@ -1,8 +1,10 @@
 #include "editors/setup/ui/setup_editors.h"
 
 #include "editors/setup/ui/frmBollini.h"
+#include "editors/setup/ui/frmCamerieri.h"
 #include "editors/setup/ui/frmCaricaResto.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmOperatori.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "shell/registry.h"
@@ -22,4 +24,6 @@ void RegisterSetupEditors() {
     Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
+    Register<frmOperatori>("K_FRMOPERATORI");
+    Register<frmCamerieri>("K_FRMCAMERIERI");
 }
