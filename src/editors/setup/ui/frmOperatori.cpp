@@ -86,6 +86,7 @@ frmOperatori::frmOperatori() : RecordEditor("cbxOpe", true, kOpeFile, GetOpe, Sa
     for (int k = 0; k < 3; ++k) {
         groups[k]->setTitle(QString::number(k + 1));
         auto* column = new QVBoxLayout(groups[k]);
+        column->setSpacing(2);
         for (const RightBox& r : kRights) {
             if (r.value != k + 1) continue;
             QCheckBox* box = NewCheck(groups[k], r.name);
@@ -109,15 +110,17 @@ frmOperatori::frmOperatori() : RecordEditor("cbxOpe", true, kOpeFile, GetOpe, Sa
     cmdRead = NewButton(Frame6, "cmdRead");
     cmdWrite = NewButton(Frame6, "cmdWrite");
     cmdClear = NewButton(Frame6, "cmdClear");
+    // The date and the two options on one line, the card's buttons below.
     auto* card = new QGridLayout(Frame6);
     card->addWidget(Label1[4], 0, 0);
     card->addWidget(mskData, 0, 1, Qt::AlignLeft);
-    card->addWidget(optCard[0], 1, 0, 1, 2);
-    card->addWidget(optCard[1], 2, 0, 1, 2);
-    card->setColumnStretch(2, 1);
-    auto* cardButtons = new QVBoxLayout;
+    card->addWidget(optCard[0], 0, 2);
+    card->addWidget(optCard[1], 0, 3);
+    card->setColumnStretch(4, 1);
+    auto* cardButtons = new QHBoxLayout;
+    cardButtons->addStretch(1);
     for (QPushButton* b : {cmdRead, cmdWrite, cmdClear}) cardButtons->addWidget(b);
-    card->addLayout(cardButtons, 0, 3, 3, 1);
+    card->addLayout(cardButtons, 1, 0, 1, 5);
     Frame6->hide();
 
     Frame2 = NewFrame(this, "Frame2");
