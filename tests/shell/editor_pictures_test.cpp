@@ -73,4 +73,28 @@ TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
     }
 }
 
+// The operators and waiters editors, with their card frame (LX4100) and
+// without it.
+TEST_F(EditorTest, PeopleEditorsWithAndWithoutTheCardFrame) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"})
+        for (int16_t model : {1, 11}) {
+            frmMain& main = Main(model, lang);
+            for (const char* key : {"K_FRMOPERATORI", "K_FRMCAMERIERI"}) {
+                SCOPED_TRACE(std::string(lang) + " " + key + " " + std::to_string(model));
+                auto* table = Open<TableEditor>(key);
+                ASSERT_NE(table, nullptr);
+                Choose(table->itemList, 2);
+                QCoreApplication::processEvents();
+                EXPECT_GE(table->width(), table->minimumSizeHint().width());
+                EXPECT_GE(table->height(), table->minimumSizeHint().height());
+                ExpectWholeAndApart(table);
+                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                    main.grab().save(QString("%1/editor_%2_%3_%4.png")
+                                         .arg(out, QString(key).mid(5).toLower(),
+                                              model == 1 ? "card" : "nocard", QString(lang).mid(6)));
+            }
+            CloseCurrentEditor();
+        }
+}
+
 }  // namespace

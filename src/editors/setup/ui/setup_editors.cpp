@@ -1,9 +1,11 @@
 #include "editors/setup/ui/setup_editors.h"
 
 #include "editors/setup/ui/frmBollini.h"
+#include "editors/setup/ui/frmCamerieri.h"
 #include "editors/setup/ui/frmCaricaResto.h"
 #include "editors/setup/ui/frmGestIcone.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmOperatori.h"
 #include "editors/setup/ui/frmTastiera.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
@@ -26,4 +28,6 @@ void RegisterSetupEditors() {
     Register<frmBollini>("K_FRMBOLLINI");
     Register<frmTastiera>("K_FRMTASTIERA");
     Register<frmGestIcone>("K_FRMGESTICONE");
+    Register<frmOperatori>("K_FRMOPERATORI");
+    Register<frmCamerieri>("K_FRMCAMERIERI");
 }
