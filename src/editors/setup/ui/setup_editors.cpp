@@ -2,7 +2,10 @@
 
 #include "editors/setup/ui/frmBollini.h"
 #include "editors/setup/ui/frmCaricaResto.h"
+#include "editors/setup/ui/frmGlbCassa.h"
+#include "editors/setup/ui/frmIntScontrino.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmScontrino.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "shell/registry.h"
@@ -22,4 +25,7 @@ void RegisterSetupEditors() {
     Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
+    Register<frmScontrino>("K_FRMSCONTRINO");
+    Register<frmIntScontrino>("K_FRMINTSCONTRINO");
+    Register<frmGlbCassa>("K_FRMGLBCASSA");
 }
