@@ -118,7 +118,7 @@ TEST_F(ReceiptEditorsTest, ABoxTheModelOffersWithoutATextShowsItsBuiltInCaption)
     auto* w = Open<frmScontrino>("K_FRMSCONTRINO");
     EXPECT_FALSE(w->chkP020CE->isHidden());
     EXPECT_EQ(w->chkP020CE->text().toStdString(), "stampa ridotta finanziario");
-    EXPECT_EQ(w->chkP020CF->text().toStdString(), "Period in the financial report");
+    EXPECT_EQ(w->chkP020CF->text().toStdString(), "Period in financial report");
 }
 
 TEST_F(ReceiptEditorsTest, ReceiptOptionsClearTheBitsWithoutABoxAndKeepTheHiddenOnes) {

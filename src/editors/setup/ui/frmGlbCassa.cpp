@@ -50,10 +50,14 @@ frmGlbCassa::frmGlbCassa() {
         grid->addWidget(Label1[i], row, 0);
         grid->addWidget(fieldsShown[i], row++, 1, Qt::AlignLeft);
     }
-    grid->addWidget(chkP510A, row++, 0, 1, 3);
-    grid->addWidget(chkP510B, row++, 0, 1, 3);
-    for (QCheckBox* box : chkP517) grid->addWidget(box, row++, 0, 1, 3);
     grid->setColumnStretch(2, 1);
+    // The flags two by two: P510's, then P517's.
+    auto* flags = new QGridLayout;
+    flags->setVerticalSpacing(2);
+    flags->addWidget(chkP510A, 0, 0);
+    flags->addWidget(chkP510B, 0, 1);
+    for (int i = 0; i < 7; ++i) flags->addWidget(chkP517[i], 1 + i / 2, i % 2);
+    grid->addLayout(flags, row, 0, 1, 3);
 
     Frame2->setLayout(ButtonRow());
     auto* layout = new QVBoxLayout(this);

@@ -49,18 +49,11 @@ frmScontrino::frmScontrino() {
         {&chkP020CG, 3, 'G', "P020CG", "stampa operatore su scontrino"},
         {&chkP020CH, 3, 'H', "P020CH", "stampa CF/P.IVA cliente su scontrino"},
     };
-    auto* columns = new QHBoxLayout;
-    QVBoxLayout* column[3] = {new QVBoxLayout, new QVBoxLayout, new QVBoxLayout};
     for (const auto& b : boxes) {
         *b.box = NewCheck(this, QString("chkP020") + QChar('A' + b.byte - 1) + QChar(b.letter));
         (*b.box)->setText(b.builtIn);
         receipt_.push_back({*b.box, b.byte, b.letter, b.key});
         bytes_[b.byte - 1].push_back({*b.box, 128 >> (b.letter - 'A')});
-        column[b.byte - 1]->addWidget(*b.box);
-    }
-    for (QVBoxLayout* c : column) {
-        c->addStretch(1);
-        columns->addLayout(c, 1);
     }
 
     cbxP030B = NewList(this, "cbxP030B");
@@ -80,30 +73,36 @@ frmScontrino::frmScontrino() {
     txtP032 = new FieldBox(this, "txtP032", 2);
     txtP033 = new FieldBox(this, "txtP033", 2);
 
-    // The flag byte's boxes on the left, its two choices and the numbers on
-    // the right, each beside its label.
-    auto* p030 = new QVBoxLayout;
-    for (const FlagBox& f : p030_) p030->addWidget(f.box);
-    p030->addStretch(1);
+    // Two columns of boxes, bytes A and B on the left, byte C and the flag
+    // byte on the right; below them the two choices and the numbers, each
+    // beside its label.
+    auto* columns = new QHBoxLayout;
+    const std::vector<FlagBox>* sides[2][2] = {{&bytes_[0], &bytes_[1]}, {&bytes_[2], &p030_}};
+    for (const auto& side : sides) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(2);
+        for (const std::vector<FlagBox>* group : side) {
+            for (const FlagBox& f : *group) column->addWidget(f.box);
+            column->addSpacing(8);
+        }
+        column->addStretch(1);
+        columns->addLayout(column, 1);
+    }
     auto* grid = new QGridLayout;
     const struct {
         int label;
         QWidget* field;
-    } rows[] = {{0, cbxP030B}, {1, cbxP030C}, {3, txtP031}, {2, txtP032}, {4, txtP033}};
-    int row = 0;
-    for (const auto& r : rows) {
-        grid->addWidget(Label1[r.label], row, 0);
-        grid->addWidget(r.field, row++, 1, Qt::AlignLeft);
+        int row, column;
+    } cells[] = {{0, cbxP030B, 0, 0}, {1, cbxP030C, 1, 0}, {3, txtP031, 0, 2}, {2, txtP032, 1, 2}, {4, txtP033, 2, 2}};
+    for (const auto& c : cells) {
+        grid->addWidget(Label1[c.label], c.row, c.column);
+        grid->addWidget(c.field, c.row, c.column + 1, Qt::AlignLeft);
     }
-    grid->setRowStretch(row, 1);
-    auto* lower = new QHBoxLayout;
-    lower->addLayout(p030, 1);
-    lower->addLayout(grid, 1);
+    grid->setColumnStretch(4, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addSpacing(8);
-    layout->addLayout(lower);
+    layout->addLayout(grid);
     layout->addStretch(1);
     layout->addLayout(ButtonRow());
 }
