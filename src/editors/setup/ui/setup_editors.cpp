@@ -4,8 +4,11 @@
 #include "editors/setup/ui/frmCamerieri.h"
 #include "editors/setup/ui/frmCaricaResto.h"
 #include "editors/setup/ui/frmGestIcone.h"
+#include "editors/setup/ui/frmGlbCassa.h"
+#include "editors/setup/ui/frmIntScontrino.h"
 #include "editors/setup/ui/frmModPag.h"
 #include "editors/setup/ui/frmOperatori.h"
+#include "editors/setup/ui/frmScontrino.h"
 #include "editors/setup/ui/frmTastiera.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
@@ -30,4 +33,7 @@ void RegisterSetupEditors() {
     Register<frmGestIcone>("K_FRMGESTICONE");
     Register<frmOperatori>("K_FRMOPERATORI");
     Register<frmCamerieri>("K_FRMCAMERIERI");
+    Register<frmScontrino>("K_FRMSCONTRINO");
+    Register<frmIntScontrino>("K_FRMINTSCONTRINO");
+    Register<frmGlbCassa>("K_FRMGLBCASSA");
 }
