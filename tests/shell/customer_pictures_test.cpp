@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include "customers/ui/frmClienti.h"
 #include "customers/ui/frmLineeFid.h"
 #include "editor_fixture.h"
 #include "editors/articles/ui/frmReparti.h"
@@ -18,7 +19,7 @@ using editortest::EditorTest;
 using editortest::ExpectWholeAndApart;
 
 TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
-    const char* keys[] = {"K_FRMGCLIENTI", "K_FRMFIDELIZZA", "K_FRMREPARTI"};
+    const char* keys[] = {"K_FRMCLIENTI", "K_FRMGCLIENTI", "K_FRMFIDELIZZA", "K_FRMREPARTI"};
     for (const char* lang : {"Testi.eng", "Testi.ita"}) {
         frmMain& main = Main(11, lang);  // ZANDORE: groups and loyalty
         for (const char* key : keys) {
@@ -29,6 +30,10 @@ TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
                 Choose(table->itemList, 1);
             else if (auto* departments = dynamic_cast<frmReparti*>(editor))
                 Choose(departments->cbxReparto, 1);
+            else if (auto* customers = dynamic_cast<frmClienti*>(editor)) {
+                customers->cbxCli->setEditText("123");
+                customers->cbxCli_Enter();
+            }
             QCoreApplication::processEvents();
             QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
             EXPECT_FALSE(frame->windowTitle().isEmpty());
