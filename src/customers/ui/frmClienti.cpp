@@ -50,36 +50,38 @@ frmClienti::frmClienti() {
     auto* grid = new QGridLayout(Frame1);
     grid->addWidget(lblCodice, 0, 0);
     grid->addWidget(cbxCli, 0, 1, Qt::AlignLeft);
-    int row = 1;
-    auto field = [&](QLabel*& label, FieldBox*& box, const char* labelName, const char* boxName, int limit) {
+    // Two columns of fields: the descriptions and the codes on the left,
+    // the numbers on the right.
+    auto field = [&](QLabel*& label, FieldBox*& box, const char* labelName, const char* boxName, int limit, int row,
+                     int column) {
         label = NewLabel(Frame1, labelName);
         box = new FieldBox(Frame1, boxName, limit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(box, row, 1, Qt::AlignLeft);
-        ++row;
+        grid->addWidget(label, row, column);
+        grid->addWidget(box, row, column + 1, Qt::AlignLeft);
         connect(box, &QLineEdit::textChanged, this, [this] { SetModState(); });
     };
     for (int i = 0; i < 4; ++i) {
         const std::string l = "lblDesc" + std::to_string(i + 1);
         const std::string t = "txtDesc" + std::to_string(i + 1);
-        field(lblDesc[i], txtDesc[i], l.c_str(), t.c_str(), 30);
+        field(lblDesc[i], txtDesc[i], l.c_str(), t.c_str(), 30, 1 + i, 0);
     }
-    field(lblListino, txtListino, "lblListino", "txtListino", 1);
-    field(lblIVA, txtIVA, "lblIVA", "txtIVA", 1);
-    field(lblFMult, txtFMult, "lblFMult", "txtFMult", 3);
-    field(lblCredito, txtCredito, "lblCredito", "txtCredito", 8);
-    field(lblClientGroup, txtClientG, "lblClientGroup", "txtClientG", 3);
-    field(lblCF_PIVA, txtCF_PIVA, "lblCF_PIVA", "txtCF_PIVA", 16);
-    field(lblLineaFid, txtLineaFid, "lblLineaFid", "txtLineaFid", 1);
-    field(lblSaldoPunti, txtSaldoPunti, "lblSaldoPunti", "txtSaldoPunti", 5);
+    field(lblCF_PIVA, txtCF_PIVA, "lblCF_PIVA", "txtCF_PIVA", 16, 5, 0);
+    field(lblClientGroup, txtClientG, "lblClientGroup", "txtClientG", 3, 6, 0);
+    field(lblListino, txtListino, "lblListino", "txtListino", 1, 1, 3);
+    field(lblIVA, txtIVA, "lblIVA", "txtIVA", 1, 2, 3);
+    field(lblFMult, txtFMult, "lblFMult", "txtFMult", 3, 3, 3);
+    field(lblCredito, txtCredito, "lblCredito", "txtCredito", 8, 4, 3);
+    field(lblLineaFid, txtLineaFid, "lblLineaFid", "txtLineaFid", 1, 5, 3);
+    field(lblSaldoPunti, txtSaldoPunti, "lblSaldoPunti", "txtSaldoPunti", 5, 6, 3);
+    const int row = 7;
     for (int i = 0; i < 3; ++i) {
         chkCliFlag[i] = NewCheck(Frame1, ArrayName("chkCliFlag", i));
         connect(chkCliFlag[i], &QCheckBox::toggled, this, [this] { SetModState(); });
     }
-    grid->addWidget(chkCliFlag[0], row, 1);
+    grid->addWidget(chkCliFlag[0], 0, 3, 1, 2);
     chkCliFlag[1]->hide();
     chkCliFlag[2]->hide();
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(5, 1);
 
     cmdAdd = NewButton(Frame1, "cmdAdd");
     cmdMod = NewButton(Frame1, "cmdMod");
@@ -88,18 +90,18 @@ frmClienti::frmClienti() {
     auto* edit = new QHBoxLayout;
     for (QPushButton* b : {cmdAdd, cmdMod, cmdDel, cmdList}) edit->addWidget(b);
     edit->addStretch(1);
-    grid->addLayout(edit, row + 1, 0, 1, 3);
+    grid->addLayout(edit, row, 0, 1, 6);
 
     range = std::make_unique<RangeControls>(Frame3, static_cast<int>(kCodeWidth), [this] { return strCurCode; });
     cmdDelArc = NewButton(Frame3, "cmdDelArc");
     auto* limits = new QGridLayout(Frame3);
     limits->addWidget(range->chkAll, 0, 0, 1, 2);
+    limits->addWidget(cmdDelArc, 0, 3);
     limits->addWidget(range->cmdFrom, 1, 0);
     limits->addWidget(range->txtFrom, 1, 1, Qt::AlignLeft);
-    limits->addWidget(range->cmdTo, 2, 0);
-    limits->addWidget(range->txtTo, 2, 1, Qt::AlignLeft);
-    limits->addWidget(cmdDelArc, 3, 0);
-    limits->setColumnStretch(2, 1);
+    limits->addWidget(range->cmdTo, 1, 2);
+    limits->addWidget(range->txtTo, 1, 3, Qt::AlignLeft);
+    limits->setColumnStretch(4, 1);
     range->chkAll->setChecked(true);
     range->chkAll_Click();
 
