@@ -38,6 +38,7 @@ TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGenera
         EXPECT_EQ(w->txtFMult->isVisible(), g.fmult);
         EXPECT_EQ(w->txtCF_PIVA->isVisible(), g.ext);
         EXPECT_EQ(w->txtSaldoPunti->isVisible(), g.fid);
+        EXPECT_EQ(w->fraChipCard->isVisible(), g.ext);
         EXPECT_EQ(w->EditState(), 0);
         EXPECT_FALSE(w->txtDesc[0]->isEnabled());
 
@@ -140,6 +141,20 @@ TEST_F(CustomerEditorTest, LoadSendAndTheRegisterDeleteTakeCodesOfDigitsOnly) {
     Type(w->range->txtFrom, "30");
     w->cmdSend->click();
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*M;*3;"}));
+}
+
+TEST_F(CustomerEditorTest, TheCardViewReadsTheCardAndShowsItsFileOnlyOnceThereIsOne) {
+    frmClienti* w = Customers(9);
+    Enter(w, "5");
+    Type(w->txtDesc[0], "EDITED");
+    shell.answers = {false};
+    w->cmdChipCardDisplay->click();
+    EXPECT_EQ(shell.questions.size(), 1u);  // the edited customer offered for saving
+    EXPECT_EQ(w->EditState(), 0);
+    EXPECT_EQ(Status(), "Customer chip-card file-file not found [" + dir.file("Shop/Cassa1/ClientChipCard.rpt") + "]");
+    w->cmdChipCardLoad->click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&c;#H;*3;"}));
+    EXPECT_EQ(Archive(), "");
 }
 
 }  // namespace

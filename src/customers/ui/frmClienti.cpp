@@ -26,6 +26,8 @@
 #include "link/builders_reports.h"
 #include "link/builders_tables.h"
 #include "link/link_state.h"
+#include "platform/editor.h"
+#include "platform/files.h"
 #include "shell/ui/frmDocument.h"
 #include "shell/ui/frmList.h"
 #include "tables/table_file.h"
@@ -105,6 +107,15 @@ frmClienti::frmClienti() {
     range->chkAll->setChecked(true);
     range->chkAll_Click();
 
+    fraChipCard = NewFrame(this, "fraChipCard");
+    cmdChipCardLoad = NewButton(fraChipCard, "cmdChipCardLoad");
+    cmdChipCardDisplay = NewButton(fraChipCard, "cmdChipCardDisplay");
+    auto* card = new QHBoxLayout(fraChipCard);
+    card->addWidget(cmdChipCardLoad);
+    card->addWidget(cmdChipCardDisplay);
+    card->addStretch(1);
+    fraChipCard->hide();
+
     cmdLoad = NewButton(Frame2, "cmdLoad");
     cmdSave = NewButton(Frame2, "cmdSave");
     cmdSend = NewButton(Frame2, "cmdSend");
@@ -115,6 +126,7 @@ frmClienti::frmClienti() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(Frame3);
+    layout->addWidget(fraChipCard);
     layout->addStretch(1);
     layout->addWidget(Frame2);
 
@@ -130,6 +142,8 @@ frmClienti::frmClienti() {
     connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
     connect(cmdDelArc, &QPushButton::clicked, this, [this] { cmdDelArc_Click(); });
+    connect(cmdChipCardLoad, &QPushButton::clicked, this, [this] { cmdChipCardLoad_Click(); });
+    connect(cmdChipCardDisplay, &QPushButton::clicked, this, [this] { cmdChipCardDisplay_Click(); });
 
     type_ = ConfigLevel.GetClientType(LinkState.nCurCash);
     objCli.CliType(type_);
@@ -163,6 +177,11 @@ void frmClienti::InitForm() {
     SetCaption(range->cmdTo, "Comandi", "10");
     SetCaption(cmdDelArc, "Comandi", "11");
     SetCaption(cmdList, "Comandi", "list");
+    if (type_ == 3 || type_ == 4) {
+        SetCaption(fraChipCard, "26", "clientchipcard");
+        SetCaption(cmdChipCardDisplay, "26", "clientchipcardh");
+        SetCaption(cmdChipCardLoad, "26", "clientchipcardl");
+    }
     const int descLen = ConfigLevel.GetMaxDescrLen();
     for (FieldBox* box : txtDesc) box->SetLimit(descLen);
     GateByType();
@@ -186,6 +205,7 @@ void frmClienti::GateByType() {
     for (QWidget* w : {static_cast<QWidget*>(lblLineaFid), static_cast<QWidget*>(txtLineaFid),
                        static_cast<QWidget*>(lblSaldoPunti), static_cast<QWidget*>(txtSaldoPunti)})
         w->setVisible(showFid_);
+    fraChipCard->setVisible(showExt_);
 }
 
 void frmClienti::SetFieldsState() {
@@ -547,6 +567,32 @@ void frmClienti::cmdDelArc_Click() {
     }
     ResetTimer();
     SendDelCli(token);
+}
+
+void frmClienti::CardButton() {
+    TestChange();
+    nEditState = 0;
+    SetFieldsState();
+    ShowCli("");
+}
+
+void frmClienti::cmdChipCardLoad_Click() {
+    CardButton();
+    if (!TestCashEnabled()) return;
+    ResetTimer();
+    ReadCliCard();
+}
+
+void frmClienti::cmdChipCardDisplay_Click() {
+    CardButton();
+    if (!TestCashEnabled()) return;
+    const std::string path = tables::TablePath("ClientChipCard.rpt");
+    if (!platform::FileExists(path)) {
+        ShowMsgText(GetText("Msg", "80"), GetText("Msg1", "18") + " [" + path + "]");
+        return;
+    }
+    std::string error;
+    if (!platform::OpenInTextEditor(path, error)) ShowMsgText(GetText("Msg", "80"), error);
 }
 
 void frmClienti::Form_Unload() { TestChange(); }

@@ -59,6 +59,11 @@ public:
     QPushButton* cmdLoad = nullptr;
     QPushButton* cmdSave = nullptr;  // hidden, no action
     QPushButton* cmdSend = nullptr;
+    // The card-view panel (generations 3 and 4): read the card in the
+    // register's reader into ClientChipCard.rpt, and show that file.
+    QGroupBox* fraChipCard = nullptr;
+    QPushButton* cmdChipCardLoad = nullptr;
+    QPushButton* cmdChipCardDisplay = nullptr;
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
@@ -90,6 +95,8 @@ public:
     void cmdLoad_Click();
     void cmdSend_Click();
     void cmdDelArc_Click();
+    void cmdChipCardLoad_Click();
+    void cmdChipCardDisplay_Click();
 
 protected:
     void InitForm() override;
@@ -98,6 +105,9 @@ protected:
 private:
     int FindCliIndex(const std::string& code) const;
     void ResetCliFields();
+    // What every card button does first: an edited customer offered for
+    // saving, the fields emptied.
+    void CardButton();
     // Hides the controls the record generation lacks.
     void GateByType();
 
