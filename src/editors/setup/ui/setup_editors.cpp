@@ -2,7 +2,10 @@
 
 #include "editors/setup/ui/frmBollini.h"
 #include "editors/setup/ui/frmCaricaResto.h"
+#include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmOpGen.h"
+#include "editors/setup/ui/frmOpeCamCli.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "shell/registry.h"
@@ -22,4 +25,7 @@ void RegisterSetupEditors() {
     Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
+    Register<frmOpGen>("K_FRMOPGEN");
+    Register<frmIconePeriodo>("K_FRMICONEPERIODO");
+    Register<frmOpeCamCli>("K_FRMOPECAMCLI");
 }
