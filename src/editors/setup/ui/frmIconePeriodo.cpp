@@ -29,7 +29,7 @@ frmIconePeriodo::frmIconePeriodo() {
     lblNIcona = NewLabel(this, "lblNIcona");
     lblInizio = NewLabel(this, "lblInizio");
     lblFine = NewLabel(this, "lblFine");
-    txtNIcona = new FieldBox(this, "txtNIcona", 2);
+    txtNIcona = new FieldBox(this, "txtNIcona", 3);
     medDataInizio = new MaskBox(this, "medDataInizio", "##/##/##");
     medDataFine = new MaskBox(this, "medDataFine", "##/##/##");
     auto* grid = new QGridLayout;
@@ -71,12 +71,20 @@ void frmIconePeriodo::ShowPeriodo(int16_t n) {
         medDataFine->ShowMask(udtCassaConf.P026[n]);
         return;
     }
-    cbxNPeriodo->setCurrentIndex(-1);
+    // The deselection counts as a choice: the period still shown is saved
+    // (once) before the window is cleared.
+    if (cbxNPeriodo->currentIndex() != -1 && !bClearing) {
+        bClearing = true;
+        cbxNPeriodo->setCurrentIndex(-1);
+        bClearing = false;
+    }
     txtNIcona->Show("");
     medDataInizio->ShowMask("");
     medDataFine->ShowMask("");
     nCurPeriodo = 0;
 }
+
+frmIconePeriodo::~frmIconePeriodo() { cbxNPeriodo->disconnect(this); }
 
 void frmIconePeriodo::cbxNPeriodo_Click() {
     SaveConf(true, nCurPeriodo);

@@ -15,6 +15,7 @@ class QLabel;
 class frmIconePeriodo : public OptionEditor {
 public:
     frmIconePeriodo();
+    ~frmIconePeriodo() override;
 
     void ShowConf() override;
     // Shows period n (1 to 10); 0 clears the window and the choice.
@@ -40,4 +41,5 @@ protected:
 private:
     int16_t nCurPeriodo = 0;
     int16_t nSavePeriodo = 0;  // the period SetConf takes the controls into
+    bool bClearing = false;    // ShowPeriodo(0) is deselecting the list
 };

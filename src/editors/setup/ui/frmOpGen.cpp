@@ -70,7 +70,7 @@ frmOpGen::frmOpGen() {
         Label2[n] = NewLabel(Frame3, ArrayName("Label2", n));
         Label2[n]->setText(QString::number(n));
         Label2[n]->hide();  // shown for the model's rates
-        txtP016[n] = new FieldBox(Frame3, ArrayName("txtP016", n), 2);
+        txtP016[n] = new FieldBox(Frame3, ArrayName("txtP016", n), 3);
         txtP016[n]->setEnabled(false);
         vat->addWidget(Label2[n], 1 + n, 0);
         vat->addWidget(txtP016[n], 1 + n, 1, Qt::AlignLeft);
@@ -145,7 +145,7 @@ frmOpGen::frmOpGen() {
     Frame7 = NewFrame(tab1, "Frame7");
     auto* p213 = Grid(Frame7);
     cbxP213 = NewList(Frame7, "cbxP213");
-    txtP216 = new FieldBox(Frame7, "txtP216", 2);
+    txtP216 = new FieldBox(Frame7, "txtP216", 3);
     chkPX2A = NewCheck(Frame7, "chkPX2A");
     chkPX2H = NewCheck(Frame7, "chkPX2H");
     Label1[4]->setParent(Frame7);
