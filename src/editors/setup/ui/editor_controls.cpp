@@ -141,6 +141,8 @@ MaskBox::MaskBox(QWidget* parent, const QString& name, const std::string& mask) 
             qtMask += QString("\\") + QChar(c);
     }
     setInputMask(qtMask + ";_");
+    // As wide as its mask.
+    setMaximumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(mask.c_str())) + 24);
 }
 
 std::string MaskBox::MaskText() const {

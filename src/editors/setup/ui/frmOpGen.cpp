@@ -44,8 +44,17 @@ int TwoDigits(const std::string& text, size_t from) {
     return (a - '0') * 10 + (b - '0');
 }
 
+// The frames' rows close together, so that each tab fits the editor's
+// default size.
+template <class Layout>
+Layout* Compact(Layout* layout) {
+    layout->setSpacing(2);
+    layout->setContentsMargins(6, 2, 6, 4);
+    return layout;
+}
+
 QGridLayout* Grid(QWidget* parent) {
-    auto* grid = new QGridLayout(parent);
+    auto* grid = Compact(new QGridLayout(parent));
     grid->setColumnStretch(2, 1);
     return grid;
 }
@@ -79,7 +88,7 @@ frmOpGen::frmOpGen() {
     vat->addWidget(chkEnaIVATab, 6, 0, 1, 3);
 
     Frame8 = NewFrame(tab0, "Frame8");
-    auto* p312 = new QVBoxLayout(Frame8);
+    auto* p312 = Compact(new QVBoxLayout(Frame8));
     for (int i = 0; i < 6; ++i) {
         chkP312[i] = NewCheck(Frame8, ArrayName("chkP312", i));
         p312->addWidget(chkP312[i]);
@@ -87,7 +96,7 @@ frmOpGen::frmOpGen() {
     p312->addStretch(1);
 
     Frame5 = NewFrame(tab0, "Frame5");
-    auto* p042 = new QVBoxLayout(Frame5);
+    auto* p042 = Compact(new QVBoxLayout(Frame5));
     chkP042D = NewCheck(Frame5, "chkP042D");
     chkP042E = NewCheck(Frame5, "chkP042E");
     chkP042F = NewCheck(Frame5, "chkP042F");
@@ -118,6 +127,7 @@ frmOpGen::frmOpGen() {
     dates->setRowStretch(4, 1);
 
     auto* page0 = new QGridLayout(tab0);
+    page0->setContentsMargins(4, 4, 4, 4);
     page0->addWidget(Frame3, 0, 0);
     page0->addWidget(Frame8, 0, 1);
     page0->addWidget(Frame5, 1, 0);
@@ -180,7 +190,7 @@ frmOpGen::frmOpGen() {
     p012->addLayout(steps, 2, 1, Qt::AlignLeft);
 
     fraFlagGen = NewFrame(tab1, "fraFlagGen");
-    auto* flags = new QGridLayout(fraFlagGen);
+    auto* flags = Compact(new QGridLayout(fraFlagGen));
     for (int i = 0; i < 8; ++i) {
         chkP019[i] = NewCheck(fraFlagGen, ArrayName("chkP019", i));
         chkP019_1[i] = NewCheck(fraFlagGen, ArrayName("chkP019_1", i));
@@ -195,6 +205,7 @@ frmOpGen::frmOpGen() {
     left->addWidget(Frame6);
     left->addStretch(1);
     auto* page1 = new QHBoxLayout(tab1);
+    page1->setContentsMargins(4, 4, 4, 4);
     page1->addLayout(left);
     page1->addWidget(fraFlagGen, 0, Qt::AlignTop);
 
