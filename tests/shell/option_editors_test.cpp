@@ -25,7 +25,8 @@ protected:
     // A key of the register's Cassa.txt ("?" when absent).
     std::string Key(const char* section, const char* key) const {
         char buf[128];
-        platform::GetPrivateProfileStringA(section, key, "?", buf, sizeof buf, dir.file("Shop/Cassa1/Cassa.txt").c_str());
+        const std::string path = dir.file("Shop/Cassa1/Cassa.txt");
+        platform::GetPrivateProfileStringA(section, key, "?", buf, sizeof buf, path.c_str());
         return buf;
     }
     // Cassa.txt holding the lines before the main window opens.
@@ -101,7 +102,8 @@ TEST_F(OptionEditorsTest, AValueOutOfRangeSavesAndSendsNothing) {
     struct Case {
         FieldBox* box;
         const char* text;
-    } cases[] = {{w->txtP016[0], "100"}, {w->txtP016[3], "99999999999999999999"}, {w->txtP216, "31"}, {w->txtP216, "-1"}};
+    } cases[] = {{w->txtP016[0], "100"}, {w->txtP016[3], "99999999999999999999"},  // past 16 bits
+                 {w->txtP216, "31"},      {w->txtP216, "-1"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Type(w->txtP016[1], "22");  // valid, but goes back with the refusal

@@ -121,6 +121,12 @@ std::vector<FlagBox> ArrayFlags(QCheckBox* const* boxes, int count) {
     return out;
 }
 
+std::vector<FlagBox> Letters(const std::vector<QCheckBox*>& boxes, const char* letters) {
+    std::vector<FlagBox> out;
+    for (size_t i = 0; i < boxes.size() && letters[i] != '\0'; ++i) out.push_back({boxes[i], LetterWeight(letters[i])});
+    return out;
+}
+
 int64_t JoinFlags(const std::vector<FlagBox>& boxes, int64_t stored) {
     int64_t value = stored;
     for (const FlagBox& f : boxes) {

@@ -71,6 +71,8 @@ int LetterWeight(char letter);
 int IndexWeight(int index);
 // The boxes of a control array of `count` elements, with their weights.
 std::vector<FlagBox> ArrayFlags(QCheckBox* const* boxes, int count);
+// The boxes, each with the weight of its letter in `letters` ("DEFGH").
+std::vector<FlagBox> Letters(const std::vector<QCheckBox*>& boxes, const char* letters);
 // The value with the bits of the boxes the window shows set from the boxes;
 // a bit that no shown box stands for keeps its stored value. A box hidden
 // for the model or for want of a text is not shown; a disabled box is.

@@ -35,6 +35,12 @@ std::string Two(int value) {
     return s.size() < 2 ? std::string(2 - s.size(), '0') + s : s;
 }
 
+// Up to n characters of the text from the position (0-based); empty past
+// its end.
+std::string Mid(const std::string& text, size_t from, size_t n) {
+    return from < text.size() ? text.substr(from, n) : std::string();
+}
+
 // The number of two characters at the position (1-based) of a masked text;
 // -1 when they are not two digits.
 int TwoDigits(const std::string& text, size_t from) {
@@ -213,8 +219,9 @@ frmOpGen::frmOpGen() {
     layout->addWidget(sstOpGen);
     layout->addLayout(ButtonRow());
 
-    connect(cmdDecP017, &QPushButton::clicked, this, [this] { SetP017(tables::NumValue(FromQt(lblP017->text())) - 1); });
-    connect(cmdIncP017, &QPushButton::clicked, this, [this] { SetP017(tables::NumValue(FromQt(lblP017->text())) + 1); });
+    auto step = [this](int by) { SetP017(tables::NumValue(FromQt(lblP017->text())) + by); };
+    connect(cmdDecP017, &QPushButton::clicked, this, [step] { step(-1); });
+    connect(cmdIncP017, &QPushButton::clicked, this, [step] { step(1); });
 }
 
 int frmOpGen::Rates() const { return std::clamp<int>(ConfigLevel.GetMaxTabIva(), 0, 5); }
@@ -292,9 +299,9 @@ void frmOpGen::InitForm() {
 void frmOpGen::ShowConf() {
     const CassaConfRec& c = udtCassaConf;
     SetDataOra();
-    ShowFlags({{chkP042D, 16}, {chkP042E, 8}, {chkP042F, 4}, {chkP042G, 2}, {chkP042H, 1}}, c.P042);
-    ShowFlags({{chkP110D, 16}, {chkP110E, 8}, {chkP110G, 2}, {chkP110H, 1}}, c.P110);
-    ShowFlags({{chkPX2A, 128}, {chkPX2H, 1}}, c.PX2);
+    ShowFlags(Letters({chkP042D, chkP042E, chkP042F, chkP042G, chkP042H}, "DEFGH"), c.P042);
+    ShowFlags(Letters({chkP110D, chkP110E, chkP110G, chkP110H}, "DEGH"), c.P110);
+    ShowFlags(Letters({chkPX2A, chkPX2H}, "AH"), c.PX2);
     ShowFlags(ArrayFlags(chkP312, 6), c.P312);
     cbxP110F->setCurrentIndex((c.P110 & 4) ? 1 : 0);
     chkP015->setChecked(c.P015 != 0);
@@ -324,9 +331,8 @@ void frmOpGen::SetP017(int value) {
 void frmOpGen::SetDataOra() {
     const std::string& s = HelloRec.strDataOra;
     if (s.empty()) return;
-    auto part = [&](size_t from, size_t n) { return from < s.size() ? s.substr(from, n) : std::string(); };
-    mskData->ShowMask(part(0, 2) + "/" + part(2, 2) + "/" + part(4, 2));
-    mskOra->ShowMask(part(6, 2) + ":" + (s.size() >= 2 ? s.substr(s.size() - 2) : s));
+    mskData->ShowMask(Mid(s, 0, 2) + "/" + Mid(s, 2, 2) + "/" + Mid(s, 4, 2));
+    mskOra->ShowMask(Mid(s, 6, 2) + ":" + (s.size() >= 2 ? s.substr(s.size() - 2) : s));
 }
 
 bool frmOpGen::DataOraValid() const {
@@ -342,14 +348,14 @@ bool frmOpGen::SetConf() {
     bool ok = true;
     auto last2 = [](const std::string& s) { return s.size() >= 2 ? s.substr(s.size() - 2) : s; };
     const std::string d = mskData->MaskText(), t = mskOra->MaskText();
-    HelloRec.strDataOra = d.substr(0, 2) + d.substr(3, 2) + last2(d) + t.substr(0, 2) + last2(t);
+    HelloRec.strDataOra = Mid(d, 0, 2) + Mid(d, 3, 2) + last2(d) + Mid(t, 0, 2) + last2(t);
     // A date and time that would go to the register must be a real one.
     if (chkTxDataOra->isChecked() && !DataOraValid()) ok = false;
 
     c.P015 = chkP015->isChecked() ? 1 : 0;
-    c.P042 = static_cast<int16_t>(
-        JoinFlags({{chkP042D, 16}, {chkP042E, 8}, {chkP042F, 4}, {chkP042G, 2}, {chkP042H, 1}}, c.P042));
-    int64_t p110 = JoinFlags({{chkP110D, 16}, {chkP110E, 8}, {chkP110G, 2}, {chkP110H, 1}}, c.P110);
+    const auto p042 = Letters({chkP042D, chkP042E, chkP042F, chkP042G, chkP042H}, "DEFGH");
+    c.P042 = static_cast<int16_t>(JoinFlags(p042, c.P042));
+    int64_t p110 = JoinFlags(Letters({chkP110D, chkP110E, chkP110G, chkP110H}, "DEGH"), c.P110);
     if (cbxP110F->currentIndex() >= 0) p110 = (p110 & ~int64_t{4}) | (cbxP110F->currentIndex() == 1 ? 4 : 0);
     c.P110 = static_cast<int16_t>(p110);
     c.P040 = chkP040->isChecked() ? 1 : 0;
@@ -363,7 +369,7 @@ bool frmOpGen::SetConf() {
     }
     c.P017 = static_cast<int16_t>(std::clamp(tables::NumValue(FromQt(lblP017->text())), -6, 6));
     if (cbxP213->currentIndex() >= 0) c.P213 = static_cast<int16_t>(cbxP213->currentIndex());
-    c.PX2 = static_cast<int16_t>(JoinFlags({{chkPX2A, 128}, {chkPX2H, 1}}, c.PX2));
+    c.PX2 = static_cast<int16_t>(JoinFlags(Letters({chkPX2A, chkPX2H}, "AH"), c.PX2));
     int64_t v = 0;
     if (fields::TakeWhole(txtP216->Typed(), 0, 30, v))
         c.P216 = static_cast<int16_t>(v);

@@ -78,8 +78,8 @@ void frmOpeCamCli::ShowConf() {
     const CassaConfRec& c = udtCassaConf;
     nShownP310 = c.P310;
     chkP310->setChecked(c.P310 != 0);
-    ShowFlags({{chkP311F, 4}, {chkP311G, 2}, {chkP311H, 1}}, c.P311);
-    ShowFlags({{chkP050A, 128}, {chkP050B, 64}, {chkP050C, 32}}, c.P050);
+    ShowFlags(Letters({chkP311F, chkP311G, chkP311H}, "FGH"), c.P311);
+    ShowFlags(Letters({chkP050A, chkP050B, chkP050C}, "ABC"), c.P050);
     txtP050C->Show(c.P050C);
     txtP050P->Show(c.P050P);
     txtP346->Show(c.P346);
@@ -89,8 +89,8 @@ bool frmOpeCamCli::SetConf() {
     CassaConfRec& c = udtCassaConf;
     if (chkP310->isChecked() != (nShownP310 != 0)) nShownP310 = chkP310->isChecked() ? 1 : 0;
     c.P310 = nShownP310;
-    c.P311 = static_cast<int16_t>(JoinFlags({{chkP311F, 4}, {chkP311G, 2}, {chkP311H, 1}}, c.P311));
-    c.P050 = static_cast<int16_t>(JoinFlags({{chkP050A, 128}, {chkP050B, 64}, {chkP050C, 32}}, c.P050));
+    c.P311 = static_cast<int16_t>(JoinFlags(Letters({chkP311F, chkP311G, chkP311H}, "FGH"), c.P311));
+    c.P050 = static_cast<int16_t>(JoinFlags(Letters({chkP050A, chkP050B, chkP050C}, "ABC"), c.P050));
     c.P050C = ZeroFilled(txtP050C->Text(), 5);
     c.P050P = ZeroFilled(txtP050P->Text(), 3);
     c.P346 = txtP346->Typed();
