@@ -179,6 +179,14 @@ void LoadConfig() {
     const std::string config = ConfigIniPath();
     Core.bGlobPLU = platform::ProfileInt("Globali", "globplu", 0, config) == 1;
     Core.strLangFile = platform::ProfileString("Generiche", "langfile", "", config);
+    if (Core.strLangFile.empty()) {
+        // A customer folder never opened interactively names no language:
+        // the first one of setup.ini, else English.
+        std::vector<std::string> leftOut;
+        const std::vector<SetupListEntry> languages = ReadSetupList("Lingue", "l", leftOut);
+        const std::string ext = languages.empty() ? "eng" : languages.front().value;
+        Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi." + ext);
+    }
     Core.sngCmdTimeout =
         static_cast<float>(platform::ProfileInt("Generiche", "commandstimeout", 1800, config));
     ShellState.HistoryLimit = platform::ProfileInt("Generiche", "hstlimit", 0, config);

@@ -33,6 +33,7 @@ void RegisterReportProcs() {
         {"19", RptValute},         {"21", RptOraria},         {"22", RptFinanziario},
         {"30", RptClienti},        {"31", RptFatture},        {"32", RptBollini},
         {"33", RptTavoli},         {"34", RptTicketAmount},   {"35", RptClientG},
+        {"63", DataCliCard},
     };
     for (const Ans& a : answers) RegisterAnsProc(a.code, a.proc);
     for (const Data& d : data) RegisterDataProc(d.code, d.proc);

@@ -40,6 +40,8 @@ const std::vector<ReportInfo>& ReportInfos() {
         {"33", "RptTavoli", "Tavoli.rpt", &R::nRptTavoli, "*u", true},
         {"34", "RptTicketAmount", "TicketAmount.rpt", &R::nRptTicketAmount, "*b", true},
         {"35", "RptClientG", "ClientG.rpt", &R::nRptClientG, "", true},
+        // The customer chip card read: its lines land like a report's.
+        {"63", "DataCliCard", "ClientChipCard.rpt", &R::nFileCliChipCard, "&c", true},
     };
     return reports;
 }
@@ -75,6 +77,7 @@ int16_t RptBollini() { return Write("32"); }
 int16_t RptTavoli() { return Write("33"); }
 int16_t RptTicketAmount() { return Write("34"); }
 int16_t RptClientG() { return Write("35"); }
+int16_t DataCliCard() { return Write("63"); }
 
 namespace {
 

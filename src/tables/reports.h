@@ -48,6 +48,8 @@ int16_t RptBollini();
 int16_t RptTavoli();
 int16_t RptTicketAmount();
 int16_t RptClientG();
+// The customer chip card read ("&c"): its lines into ClientChipCard.rpt.
+int16_t DataCliCard();
 
 // A problem of a transfer that the user must know of: a line in the
 // progress window's error list and in the message log.

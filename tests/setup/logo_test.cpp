@@ -83,14 +83,18 @@ TEST_F(LogoTest, RowsAreFlippedInvertedAndMirroredPerModel) {
     ASSERT_TRUE(Convert(3, Bmp(288, 200, [](int, int y) { return y >= 144; })));
     EXPECT_EQ(ReadAll(dir.file("Cassa1/Bitmap.bin")), std::string(144 * 36, '\0'));
 
-    // LX4100, all black: 7-dot bytes of 127, the last of a 62-byte row 31;
-    // the file takes 54 bytes for each of the 187 rows.
+    // LX4100, all black: 7-dot bytes of 127; the file takes the first 54
+    // bytes (378 dots) of each 62-byte row, so that every row starts at the
+    // left edge of the paper.
     ASSERT_TRUE(Convert(1, Bmp(432, 187, [](int, int) { return true; })));
     const std::string seven = ReadAll(dir.file("Cassa1/Bitmap.bin"));
     ASSERT_EQ(seven.size(), 187u * 54);
-    EXPECT_EQ(seven.substr(0, 61), std::string(61, '\x7F'));
-    EXPECT_EQ(seven[61], '\x1F');
-    EXPECT_EQ(seven.substr(62, 54 - 8), std::string(46, '\x7F'));
+    EXPECT_EQ(seven, std::string(187 * 54, '\x7F'));
+    // A dot at the left edge of every row: the first byte of each record.
+    ASSERT_TRUE(Convert(1, Bmp(432, 187, [](int x, int) { return x == 0; })));
+    std::string edge;
+    for (int r = 0; r < 187; ++r) edge += std::string(1, '\x01') + std::string(53, '\0');
+    EXPECT_EQ(ReadAll(dir.file("Cassa1/Bitmap.bin")), edge);
 }
 
 TEST_F(LogoTest, ABadFileLeavesTheOldLogo) {

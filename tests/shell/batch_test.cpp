@@ -118,10 +118,13 @@ TEST_F(ShellTest, LoadConfigReadsTheRunAndTheRequestListInFileOrder) {
     EXPECT_EQ(MainTimer.bRichiestePending, -1);
     EXPECT_TRUE(Batch.bListLoaded);
 
-    // Without the key the cycle's time-out is 1800 s.
+    // Without the keys the cycle's time-out is 1800 s and the language the
+    // first of setup.ini's list.
+    Write("setup.ini", "[Lingue]\r\nl1=Italiano|ita\r\nl2=English|eng\r\n");
     Write("config.ini", "[Casse]\r\n");
     LoadConfig();
     EXPECT_EQ(Core.sngCmdTimeout, 1800.0f);
+    EXPECT_EQ(Core.strLangFile, platform::JoinPath(Core.strStartDir, "Testi.ita"));
 }
 
 class RequestListTest : public ShellTest {

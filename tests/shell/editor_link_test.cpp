@@ -10,12 +10,14 @@
 #include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmOpGen.h"
 #include "editors/setup/ui/frmOpeCamCli.h"
+#include "editors/setup/ui/frmOperatori.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "link/port.h"
 #include "platform/settings.h"
+#include "tables/cards.h"
 #include "tables/create_tables.h"
 #include "tables/table_procs.h"
 
@@ -183,6 +185,43 @@ TEST_F(EditorLinkTest, OperatorOptionsGoAndComeBackOnScreen) {
     EXPECT_EQ(Shown(w->txtP050P), "007");
     EXPECT_EQ(Shown(w->txtP050C), "00099");
     EXPECT_TRUE(w->chkP050B->isChecked() && !w->chkP050A->isChecked());
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+TEST_F(EditorLinkTest, OperatorsAndAnOperatorCardReachTheRegisterAndACardReadShowsInTheEditor) {
+    // The register and the program both play LX4100, the model with a card reader.
+    main_->tmrMain()->stop();
+    emu::RegisterConfig config = reg->Config();
+    config.model = "LX4100";
+    reg->SetConfig(config);
+    Main(1);
+    main_->tmrMain()->start();
+    frmOperatori* w = Open<frmOperatori>("K_FRMOPERATORI");
+    Choose(w->cbxOpe, 2);
+    Type(w->txtP320C, "7");
+    Type(w->txtP320S, "12");
+    Type(w->txtP321, "ANNA");
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    const std::vector<std::string> sent = reg->Received("operators");
+    ASSERT_EQ(sent.size(), 20u);
+    EXPECT_EQ(sent[1], "2:7:12:ANNA:15:255:0:0:0:0");
+
+    w->mskData->setText("05/03/24");
+    w->cmdWrite->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(reg->Received("operator card"), std::vector<std::string>{"007:012:15:247:0:0:0:0:050324"});
+
+    reg->SetRecords("operator card", {"005:321:16:64:128:0:0:0:241231:"});
+    w->cmdRead->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(Shown(w->txtP320C), "005");
+    EXPECT_EQ(Shown(w->txtP320S), "321");
+    EXPECT_EQ(Shown(w->mskData), "24/12/31");
+    EXPECT_TRUE(w->Check("chkP322AD")->isChecked());
+    EXPECT_FALSE(w->Check("chkP322AE")->isChecked());
+    EXPECT_EQ(Shown(w->txtP321), "ANNA");
+    EXPECT_EQ(w->CurItem(), 2);
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 

@@ -7,10 +7,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-
-#include "editor_fixture.h"
 #include <QTabWidget>
 
+#include "editor_fixture.h"
 #include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmModPag.h"
 #include "editors/setup/ui/frmOpGen.h"
@@ -48,15 +47,17 @@ void ExpectWholeAndApart(QWidget* editor) {
 }
 
 TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
-    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO", "K_FRMBOLLINI",      "K_FRMVALUTE",
-                          "K_FRMMODPAG",     "K_FRMOPGEN",    "K_FRMICONEPERIODO", "K_FRMOPECAMCLI"};
+    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO",     "K_FRMBOLLINI",  "K_FRMVALUTE",
+                          "K_FRMMODPAG",     "K_FRMSCONTRINO",    "K_FRMINTSCONTRINO", "K_FRMGLBCASSA",
+                          "K_FRMOPGEN",      "K_FRMICONEPERIODO", "K_FRMOPECAMCLI"};
     for (const char* lang : {"Testi.eng", "Testi.ita"}) {
         frmMain& main = Main(11, lang);  // ZANDORE: meal tickets, ten icon messages
         for (const char* key : keys) {
             SCOPED_TRACE(std::string(lang) + " " + key);
             auto* editor = Open<EditorWindow>(key);
             ASSERT_NE(editor, nullptr);
-            // A record shown, as the user sees the editor at work.
+            // A record shown, as the user sees the editor at work (an option
+            // editor shows its options as it opens).
             auto* table = dynamic_cast<TableEditor*>(editor);
             auto* general = dynamic_cast<frmOpGen*>(editor);
             if (auto* payments = dynamic_cast<frmModPag*>(editor)) {
@@ -84,6 +85,30 @@ TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
             }
         }
     }
+}
+
+// The operators and waiters editors, with their card frame (LX4100) and
+// without it.
+TEST_F(EditorTest, PeopleEditorsWithAndWithoutTheCardFrame) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"})
+        for (int16_t model : {1, 11}) {
+            frmMain& main = Main(model, lang);
+            for (const char* key : {"K_FRMOPERATORI", "K_FRMCAMERIERI"}) {
+                SCOPED_TRACE(std::string(lang) + " " + key + " " + std::to_string(model));
+                auto* table = Open<TableEditor>(key);
+                ASSERT_NE(table, nullptr);
+                Choose(table->itemList, 2);
+                QCoreApplication::processEvents();
+                EXPECT_GE(table->width(), table->minimumSizeHint().width());
+                EXPECT_GE(table->height(), table->minimumSizeHint().height());
+                ExpectWholeAndApart(table);
+                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                    main.grab().save(QString("%1/editor_%2_%3_%4.png")
+                                         .arg(out, QString(key).mid(5).toLower(),
+                                              model == 1 ? "card" : "nocard", QString(lang).mid(6)));
+            }
+            CloseCurrentEditor();
+        }
 }
 
 }  // namespace

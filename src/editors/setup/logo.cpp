@@ -15,6 +15,7 @@ namespace {
 
 constexpr size_t kPixelOffset = 62;  // 14 + 40 header bytes and two colours
 constexpr int k7DotRow = 62;         // ceil(432 / 7)
+constexpr size_t k7FileRow = 54;     // bytes of a 7-dot row the logo transfer sends
 
 bool EightDotModel() {
     const std::string& m = ConfigLevel.CashType();
@@ -73,37 +74,39 @@ std::string ConvBitmapRows(const std::string& image, int rows, int bytesPerRow) 
     return out;
 }
 
-bool ConvBitmap() {
-    Logo.strLastError.clear();
+bool ConvertLogo(const std::string& file, std::string& bxx, std::string& bin, std::string& why, bool progress) {
+    bxx.clear();
+    bin.clear();
     std::string bmp;
-    if (Logo.strIconBmp.empty() || !platform::ReadFile(Logo.strIconBmp, bmp))
-        return Refuse("File not found: " + Logo.strIconBmp);
+    auto refuse = [&why](const std::string& text) {
+        why = text;
+        return false;
+    };
+    if (file.empty() || !platform::ReadFile(file, bmp)) return refuse("File not found: " + file);
     // A 1-bit, uncompressed, bottom-up Windows bitmap, whole.
-    if (bmp.size() < kPixelOffset || bmp.compare(0, 2, "BM") != 0)
-        return Refuse("Not a bitmap: " + Logo.strIconBmp);
+    if (bmp.size() < kPixelOffset || bmp.compare(0, 2, "BM") != 0) return refuse("Not a bitmap: " + file);
     const int32_t W = CharsToLong(bmp.substr(18), 4);
     const int32_t H = CharsToLong(bmp.substr(22), 4);
     if (CharsToLong(bmp.substr(28), 2) != 1 || CharsToLong(bmp.substr(30), 4) != 0)
-        return Refuse("Not a black-and-white bitmap: " + Logo.strIconBmp);
-    if (W <= 0 || H <= 0 || W > 65535 || H > 65535)
-        return Refuse("Bad picture size: " + Logo.strIconBmp);
+        return refuse("Not a black-and-white bitmap: " + file);
+    if (W <= 0 || H <= 0 || W > 65535 || H > 65535) return refuse("Bad picture size: " + file);
     const int32_t offset = std::max<int32_t>(CharsToLong(bmp.substr(10), 4), kPixelOffset);
     // Rows of ceil(W / 8) bytes padded to a multiple of 4; dots past the
     // width in the last byte are blank.
     const size_t rowBytes = static_cast<size_t>((W + 7) / 8);
     const size_t L = (rowBytes + 3) / 4 * 4;
     if (bmp.size() < static_cast<size_t>(offset) + L * static_cast<size_t>(H))
-        return Refuse("The bitmap is cut short: " + Logo.strIconBmp);
+        return refuse("The bitmap is cut short: " + file);
 
     const int B = Logo.nLogoBytes;
     const int R = std::min<int32_t>(H, Logo.nLogoHeight);
-    CurrentShell().SetPGBRange(1, static_cast<int16_t>(R));
+    if (progress) CurrentShell().SetPGBRange(1, static_cast<int16_t>(R));
     const size_t start = static_cast<size_t>(offset) + L * static_cast<size_t>(H - R);
-    std::string bxx, image(static_cast<size_t>(R) * B, '\0');
+    std::string image(static_cast<size_t>(R) * B, '\0');
     bxx.reserve(image.size());
     const uint8_t lastMask = W % 8 ? static_cast<uint8_t>(0xFF << (8 - W % 8)) : 0xFF;
     for (int r = 1; r <= R; ++r) {
-        CurrentShell().SetPGBValue(static_cast<int16_t>(r));
+        if (progress) CurrentShell().SetPGBValue(static_cast<int16_t>(r));
         const size_t row = start + static_cast<size_t>(r - 1) * L;
         for (int c = 0; c < B; ++c) {
             uint8_t v = 0;
@@ -116,11 +119,24 @@ bool ConvBitmap() {
             image[static_cast<size_t>(R - r) * B + static_cast<size_t>(c)] = static_cast<char>(v);
         }
     }
-    std::string bin = image;
+    bin = image;
     if (!EightDotModel()) {
-        // 7-dot rows of 62 bytes; the file takes 54 bytes a row of them.
-        bin = ConvBitmapRows(image, R, B).substr(0, static_cast<size_t>(R) * 54);
+        // 7-dot rows of 62 bytes; the logo transfer sends rows of 54 bytes
+        // (378 dots): each row's first 54 bytes, so that every row starts
+        // at the paper's left edge.
+        const std::string rows = ConvBitmapRows(image, R, B);
+        bin.clear();
+        for (int r = 0; r < R; ++r) bin += rows.substr(static_cast<size_t>(r) * k7DotRow, k7FileRow);
     }
+    return true;
+}
+
+int LogoDotsPerByte() { return EightDotModel() ? 8 : 7; }
+
+bool ConvBitmap() {
+    Logo.strLastError.clear();
+    std::string bxx, bin, why;
+    if (!ConvertLogo(Logo.strIconBmp, bxx, bin, why, true)) return Refuse(why);
     const bool ok = tables::WriteWholeFile("ConvBitmap", Logo.strBitmapBxx, bxx, tables::Report::MsgBox) &&
                     tables::WriteWholeFile("ConvBitmap", Logo.strBitmapBin, bin, tables::Report::MsgBox);
     CurrentShell().SetPGBValue(-1);

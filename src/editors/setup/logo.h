@@ -29,6 +29,13 @@ void InitBitmap();
 // uncompressed bitmap, or cut short (Logo.strLastError says why; shown as
 // "ConvBitmap - " and the reason in an interactive run).
 bool ConvBitmap();
+// The bytes ConvBitmap writes into Bitmap.bxx and Bitmap.bin for the bitmap
+// file, without writing them (InitBitmap first); false, with the reason in
+// why, when the file is not such a bitmap. progress: the rows on the
+// progress bar.
+bool ConvertLogo(const std::string& file, std::string& bxx, std::string& bin, std::string& why, bool progress);
+// Dots a byte of Bitmap.bin carries on the model: 8, or 7 on the older models.
+int LogoDotsPerByte();
 // The number whose little-endian bytes are the first n characters.
 int32_t CharsToLong(const std::string& text, int n);
 // The 8-dot image (rows of bytesPerRow) repacked into 7-dot rows of 62 bytes.

@@ -25,6 +25,13 @@ void ChoosePlatform() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
+// The offscreen platform of a run without a display warns about window
+// size hints it cannot pass on; the note means nothing to a user.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains("propagateSizeHints")) return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
+}
+
 std::string CurrentFolder() {
     std::error_code ec;
     std::string dir = std::filesystem::current_path(ec).string();
@@ -52,6 +59,7 @@ int RunBatch(int argc, char** argv) {
     }
 
     ChoosePlatform();
+    qInstallMessageHandler(QuietOffscreenNotes);
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
