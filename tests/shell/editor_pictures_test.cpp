@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabWidget>
 
 #include "editor_fixture.h"
+#include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmOpGen.h"
 
 namespace {
 
@@ -17,8 +20,9 @@ using editortest::EditorTest;
 using editortest::ExpectWholeAndApart;
 
 TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
-    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO", "K_FRMBOLLINI",   "K_FRMVALUTE",
-                          "K_FRMMODPAG",     "K_FRMSCONTRINO", "K_FRMINTSCONTRINO", "K_FRMGLBCASSA"};
+    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO",     "K_FRMBOLLINI",  "K_FRMVALUTE",
+                          "K_FRMMODPAG",     "K_FRMSCONTRINO",    "K_FRMINTSCONTRINO", "K_FRMGLBCASSA",
+                          "K_FRMOPGEN",      "K_FRMICONEPERIODO", "K_FRMOPECAMCLI"};
     for (const char* lang : {"Testi.eng", "Testi.ita"}) {
         frmMain& main = Main(11, lang);  // ZANDORE: meal tickets, ten icon messages
         for (const char* key : keys) {
@@ -28,22 +32,30 @@ TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
             // A record shown, as the user sees the editor at work (an option
             // editor shows its options as it opens).
             auto* table = dynamic_cast<TableEditor*>(editor);
+            auto* general = dynamic_cast<frmOpGen*>(editor);
             if (auto* payments = dynamic_cast<frmModPag*>(editor)) {
                 Choose(payments->cbxModPag, 6);
                 Choose(payments->cbxTagliTicket, 1);
+            } else if (auto* periods = dynamic_cast<frmIconePeriodo*>(editor)) {
+                Choose(periods->cbxNPeriodo, 1);
             } else if (table) {
                 Choose(table->itemList, 1);
             }
-            QCoreApplication::processEvents();
-            QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
-            EXPECT_FALSE(frame->windowTitle().isEmpty());
-            // The editor has the room its controls need.
-            EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
-            EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
-            ExpectWholeAndApart(editor);
-            if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
-                main.grab().save(QString("%1/editor_%2_%3.png").arg(out, QString(key).mid(5).toLower(),
-                                                                   QString(lang).mid(6)));
+            // Each tab of a tabbed editor in its turn.
+            const int tabs = general ? general->sstOpGen->count() : 1;
+            for (int tab = 0; tab < tabs; ++tab) {
+                if (general) general->sstOpGen->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
+                EXPECT_FALSE(frame->windowTitle().isEmpty());
+                // The editor has the room its controls need.
+                EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+                EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+                ExpectWholeAndApart(editor);
+                const QString name = QString(key).mid(5).toLower() + (tab ? QString::number(tab) : QString());
+                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                    main.grab().save(QString("%1/editor_%2_%3.png").arg(out, name, QString(lang).mid(6)));
+            }
         }
     }
 }

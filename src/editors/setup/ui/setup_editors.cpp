@@ -5,8 +5,11 @@
 #include "editors/setup/ui/frmCaricaResto.h"
 #include "editors/setup/ui/frmGestIcone.h"
 #include "editors/setup/ui/frmGlbCassa.h"
+#include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmIntScontrino.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmOpGen.h"
+#include "editors/setup/ui/frmOpeCamCli.h"
 #include "editors/setup/ui/frmOperatori.h"
 #include "editors/setup/ui/frmScontrino.h"
 #include "editors/setup/ui/frmTastiera.h"
@@ -29,6 +32,9 @@ void RegisterSetupEditors() {
     Register<frmValute>("K_FRMVALUTE");
     Register<frmCaricaResto>("K_FRMCARRESTO");
     Register<frmBollini>("K_FRMBOLLINI");
+    Register<frmOpGen>("K_FRMOPGEN");
+    Register<frmIconePeriodo>("K_FRMICONEPERIODO");
+    Register<frmOpeCamCli>("K_FRMOPECAMCLI");
     Register<frmTastiera>("K_FRMTASTIERA");
     Register<frmGestIcone>("K_FRMGESTICONE");
     Register<frmOperatori>("K_FRMOPERATORI");
