@@ -17,7 +17,7 @@ inline bool Diagonal(int x, int y) { return x == y; }
 inline std::string Bitmap(int w, int h, const std::function<bool(int, int)>& black, int bits = 1) {
     auto le = [](uint32_t v, int n) {
         std::string out;
-        for (int i = 0; i < n; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < n; ++i) out += static_cast<char>(i < 4 ? (v >> (8 * i)) & 0xFF : 0);
         return out;
     };
     const int row = ((w + 7) / 8 + 3) / 4 * 4;

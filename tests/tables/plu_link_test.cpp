@@ -199,7 +199,7 @@ TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {
     }
     auto le = [](uint32_t v, int n) {
         std::string out;
-        for (int i = 0; i < n; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < n; ++i) out += static_cast<char>(i < 4 ? (v >> (8 * i)) & 0xFF : 0);
         return out;
     };
     const std::string bmp = "BM" + le(62 + 5184, 4) + le(0, 4) + le(62, 4) + le(40, 4) + le(288, 4) +
