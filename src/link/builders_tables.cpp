@@ -293,7 +293,10 @@ bool SendCli(int32_t from, int32_t to) {
 }
 
 bool SendCam() {
-    return SimpleSend("*J", [] { OpenNext(ReqState.nTxCam); });
+    return SimpleSend("*J", [] {
+        CamCard.bValid = False;
+        OpenNext(ReqState.nTxCam);
+    });
 }
 
 bool SendBollino() {

@@ -262,7 +262,9 @@ bool ReqCliRange(const std::string& token) {
     return RangeRead(token, "56", [] { ReqState.nFileC16 = kFileOpenNext; }, 5.0f);
 }
 
-bool ReqCam() { return SimpleRead("&K", ReqState.bRdCam, nullptr, 0); }
+bool ReqCam() {
+    return SimpleRead("&K", ReqState.bRdCam, nullptr, 0, [] { CamCard.bValid = False; });
+}
 
 bool ReqBollino() { return SimpleRead("&r", ReqState.bRdBollino, nullptr, 0); }
 

@@ -238,14 +238,12 @@ int32_t TestPLUFile(const std::string& path) {
     return static_cast<int32_t>(cr) + 2;
 }
 
-bool ConvPLUFile(const std::string& path) {
-    std::string old;
-    if (!platform::ReadFile(path, old) || old.size() % kOldPLURecLen != 0) return false;
+std::string ConvertOldPLURecords(std::string_view old) {
     std::string out;
     out.reserve(old.size() / kOldPLURecLen * kPLURecLen);
-    for (size_t at = 0; at < old.size(); at += kOldPLURecLen) {
+    for (size_t at = 0; at + kOldPLURecLen <= old.size(); at += kOldPLURecLen) {
         OldPLURec o;
-        SetRecordBytes(o, std::string_view(old).substr(at, kOldPLURecLen));
+        SetRecordBytes(o, old.substr(at, kOldPLURecLen));
         PLURec n = DefaultRecord<PLURec>(0);
         n.code = o.code.str();
         n.P220A = o.P220A.str();
@@ -259,6 +257,13 @@ bool ConvPLUFile(const std::string& path) {
         std::memcpy(n.end.c, o.end.c, 2);
         out += RecordBytes(n);
     }
+    return out;
+}
+
+bool ConvPLUFile(const std::string& path) {
+    std::string old;
+    if (!platform::ReadFile(path, old) || old.size() % kOldPLURecLen != 0) return false;
+    const std::string out = ConvertOldPLURecords(old);
     // The old file is kept beside the new one; the new one replaces it in
     // one step.
     if (!platform::WriteFile(path + ".bak", old)) return false;

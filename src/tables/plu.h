@@ -10,6 +10,7 @@
 // file in one step, so a failure never leaves a half-written file.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "tables/record.h"
 
@@ -90,6 +91,9 @@ int32_t TestPLUFile(const std::string& path);
 // layout; the old file stays beside it with ".bak" appended. False (the
 // file untouched) when it is not such a file or cannot be rewritten.
 bool ConvPLUFile(const std::string& path);
+// Records of 78 characters converted to the record of 89 (a cut record at
+// the end is left out).
+std::string ConvertOldPLURecords(std::string_view old);
 
 // Bring the file to the current layout and count it into nPLUNum / nOffNum.
 // Only a file of whole 78-character records is converted; a file of any

@@ -96,28 +96,6 @@ private:
     std::string_view view_;
 };
 
-// The older layout, converted in memory: the user's file stays as it is.
-std::string ConvertOld(std::string_view old) {
-    std::string out;
-    out.reserve(old.size() / kOldPLURecLen * kRec);
-    for (size_t at = 0; at + kOldPLURecLen <= old.size(); at += kOldPLURecLen) {
-        OldPLURec o;
-        SetRecordBytes(o, old.substr(at, kOldPLURecLen));
-        PLURec n = DefaultRecord<PLURec>(0);
-        n.code = o.code.str();
-        n.P220A = o.P220A.str();
-        n.P220B = o.P220B.str();
-        n.P220C = o.P220C.str();
-        n.P220D = o.P220D.str();
-        n.P220E.PutNum(o.P220E.Num());
-        n.P220F = o.P220F.str();
-        n.P220G = o.P220G.str();
-        n.P220H = o.P220H.str();
-        std::memcpy(n.end.c, o.end.c, 2);
-        out += RecordBytes(n);
-    }
-    return out;
-}
 
 // Error lines, written in blocks through WriteTxtFile: the first line of
 // the run replaces the old list.
@@ -184,7 +162,7 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     if (!source.Open(sourcePath)) return Fail(kind, SystemError(errno));
     if (source.Bytes().size() >= kOldPLURecLen && TestPLUFile(sourcePath) == kOldPLURecLen &&
         source.Bytes().size() % kOldPLURecLen == 0)
-        source.Hold(ConvertOld(source.Bytes()));
+        source.Hold(ConvertOldPLURecords(source.Bytes()));
     const std::string_view src = source.Bytes();
     if (src.size() % kRec != 0) {
         if (Core.bInteractive)

@@ -25,5 +25,11 @@ std::string ReadAll(const std::string& path);
 // Replace the file with exactly these bytes.
 void WriteAll(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
+// How many times `what` stands in `text`.
+inline int CountOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 }  // namespace testsupport

@@ -160,6 +160,11 @@ TEST(LanguageFiles, HoldEveryKeyTheCodeReads) {
         std::set<std::string> reported;
         for (const Use& u : uses) {
             if (lang.Has(u.section, u.key)) continue;
+            // GetText falls back to the key's form for the model (key_<n>): a
+            // text given for some models only, the plain key left out, is there.
+            bool perModel = false;
+            for (int n = 1; n <= 12 && !perModel; ++n) perModel = lang.Has(u.section, u.key + "_" + std::to_string(n));
+            if (perModel) continue;
             std::string line = u.where + ": [" + u.section + "] " + u.key;
             if (reported.insert(line).second) ADD_FAILURE() << name << " lacks " << line;
         }

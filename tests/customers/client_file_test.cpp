@@ -4,12 +4,10 @@
 // archive whole.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <functional>
 
+#include "common/child_process.h"
 #include "customers/client_file.h"
 #include "customers/client_groups.h"
 #include "customers_fixture.h"
@@ -130,22 +128,7 @@ TEST_F(ClientFileTest, GroupsAreKeptByNumberWithinTheTable) {
 }
 
 // Every whole-file rewrite of the archive, cut off at each byte.
-class RewriteFaultTest : public ClientFileTest {
-protected:
-    // Runs op with writes that would grow any file past `limit` bytes failing
-    // as on a full disk.
-    static void WithFileLimit(rlim_t limit, const std::function<void()>& op) {
-        struct rlimit old;
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-        auto handler = signal(SIGXFSZ, SIG_IGN);
-        struct rlimit cut = old;
-        cut.rlim_cur = limit;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &cut), 0);
-        op();
-        setrlimit(RLIMIT_FSIZE, &old);
-        signal(SIGXFSZ, handler);
-    }
-};
+using RewriteFaultTest = ClientFileTest;
 
 TEST_F(RewriteFaultTest, ACutOffRewriteLeavesTheOldOrTheNewArchiveWhole) {
     const std::string path = CashFile("Clienti.txt");
@@ -203,7 +186,7 @@ TEST_F(RewriteFaultTest, ACutOffRewriteLeavesTheOldOrTheNewArchiveWhole) {
             WriteAll(path, op.before);
             platform::RemoveFile(path + ".bak");
             bool ok = false;
-            WithFileLimit(limit, [&] { ok = op.run(); });
+            childtest::WithFileLimit(limit, [&] { ok = op.run(); });
             const std::string now = ReadAll(path);
             ASSERT_TRUE(now == op.before || now == after) << "cut at " << limit << ": " << now.size();
             ASSERT_EQ(ok, now == after) << "cut at " << limit;

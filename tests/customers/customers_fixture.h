@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/fake_shell.h"
+#include "common/record_text.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
 #include "platform/files.h"
@@ -32,7 +33,7 @@ protected:
     testsupport::ScopedFakeShell shell;
 };
 
-inline std::string Blanks(int n) { return std::string(static_cast<size_t>(n), ' '); }
+using testsupport::text::Blanks;
 
 // The sample customer of every generation: code 123, first description
 // "STORE 1", price list 0, VAT code 1, multiple function 0, credit 1250,

@@ -360,6 +360,14 @@ void Emulator::Handle(const PcUnit& unit, double now) {
                 return;
             }
             const std::string ack = ControlChars(kAck, options_.addressed, st->address);
+            if (unit.bytes == st->lastFrame) {
+                // The same frame again, with the same sequence characters:
+                // the program did not see the ACK in time and sent it once
+                // more. A register acknowledges it and takes it only once.
+                Write(ack, now);
+                return;
+            }
+            st->lastFrame = unit.bytes;
             if (!faults_.ackWithNext) Write(ack, now);
             for (auto& p : st->afterNextFrame) outbox_.push_back({true, st->address, p});
             st->afterNextFrame.clear();

@@ -165,6 +165,7 @@ private:
         bool hasLast = false;
         int resends = 0;
         bool asked = false;  // addressed mode: polled or asked since it last spoke
+        std::string lastFrame;  // the last frame taken, to know a retransmission
     };
 
     void Run();

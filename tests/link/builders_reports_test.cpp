@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "common/fake_shell.h"
-#include "common/reset_globals.h"
-#include "common/tempdir.h"
+#include "builders_fixture.h"
 #include "platform/clock.h"
 
 namespace {
+
+using builderstest::Pending;
+using builderstest::Texts;
+using builderstest::WordsOf;
 
 constexpr uint16_t kOpen = kFileOpenNext;
 using Req = ReqStateRec;
@@ -110,41 +112,8 @@ const std::vector<Case>& Cases() {
     return cases;
 }
 
-std::vector<CmdQueueEntry> Pending() {
-    std::vector<CmdQueueEntry> out;
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state == -1) out.push_back(CmdQueue.entries[i]);
-    return out;
-}
-
-std::vector<uint16_t> WordsOf(const ReqStateRec& r) {
-    std::vector<uint16_t> w(sizeof(ReqStateRec) / 2);
-    std::memcpy(w.data(), &r, sizeof(ReqStateRec));
-    return w;
-}
-
-class ReportBuildersTest : public ::testing::Test {
+class ReportBuildersTest : public builderstest::BuildersFixture {
 protected:
-    void SetUp() override {
-        testsupport::ResetGlobals();
-        Core.strRootDir = dir_.path();
-        Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
-        SetEnabled(true);
-        ConfigLevel.InitOffLine(3, "V014057");
-        NextCash(true);
-        SetEnabled(true);
-    }
-    void TearDown() override { testsupport::ResetGlobals(); }
-    void SetEnabled(bool enabled) {
-        testsupport::WriteAll(dir_.file("config.ini"),
-                              std::string("[Casse]\r\nC0=1|Reg|ID|R022002|1|0|0|") +
-                                  (enabled ? "1" : "0") + "\r\n");
-        CassaList = {};
-        CassaList[0].port = "1";
-        CassaList[0].station = "0";
-        CassaList[0].bDefined = True;
-        CassaList[0].bEnabled = enabled ? True : False;
-    }
     // An idle program inside an operation that began half a minute ago (within
     // the global time-out), so that a new operation shows by its clock.
     void Fresh() {
@@ -157,14 +126,6 @@ protected:
         for (auto& e : CassaList) e.bDone = False;
         shell_.shell = testsupport::FakeShell{};
     }
-    std::vector<std::string> Texts() {
-        std::vector<std::string> out;
-        for (const CmdQueueEntry& e : Pending()) out.push_back(e.command);
-        return out;
-    }
-
-    testsupport::TempDir dir_;
-    testsupport::ScopedFakeShell shell_;
 };
 
 TEST_F(ReportBuildersTest, EveryBuilderQueuesItsTextAnswersTimeAndWords) {

@@ -13,12 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "common/fake_shell.h"
-#include "common/reset_globals.h"
-#include "common/tempdir.h"
+#include "builders_fixture.h"
 #include "platform/clock.h"
 
 namespace {
+
+using builderstest::Pending;
+using builderstest::WordsOf;
 
 constexpr uint16_t kOpen = kFileOpenNext;
 using Req = ReqStateRec;
@@ -200,49 +201,8 @@ const Case kCases[] = {
     {"ReqCode", [] { return ReqCode("&a"); }, {R("&a")}, Set(&Req::bRdOpeCard, True)},
 };
 
-// The queue's pending entries in index order.
-std::vector<CmdQueueEntry> Pending() {
-    std::vector<CmdQueueEntry> out;
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state == -1) out.push_back(CmdQueue.entries[i]);
-    return out;
-}
-
-// The request state as its 16-bit words, for a comparison that names the
-// word that differs.
-std::vector<uint16_t> Words(const ReqStateRec& r) {
-    static_assert(sizeof(ReqStateRec) % 2 == 0);
-    std::vector<uint16_t> w(sizeof(ReqStateRec) / 2);
-    std::memcpy(w.data(), &r, sizeof(ReqStateRec));
-    return w;
-}
-
-class BuildersTest : public ::testing::Test {
+class BuildersTest : public builderstest::BuildersFixture {
 protected:
-    void SetUp() override {
-        testsupport::ResetGlobals();
-        Core.strRootDir = dir_.path();
-        Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
-        // Opening a new folder makes a new, disabled register-list entry:
-        // open it once, then enable it.
-        SetEnabled(true);
-        ConfigLevel.InitOffLine(3, "V014057");
-        NextCash(true);
-        SetEnabled(true);
-    }
-    // One register in config.ini, station 0, enabled or not; opening its
-    // folder reads the list again.
-    void SetEnabled(bool enabled) {
-        testsupport::WriteAll(dir_.file("config.ini"), std::string("[Casse]\r\nC0=1|Reg|ID|R022002|1|0|0|") +
-                                                         (enabled ? "1" : "0") + "\r\n");
-        CassaList = {};
-        CassaList[0].port = "1";
-        CassaList[0].station = "0";
-        CassaList[0].bDefined = True;
-        CassaList[0].bEnabled = enabled ? True : False;
-    }
-    void TearDown() override { testsupport::ResetGlobals(); }
-
     // A model, request state and counters as an idle program has them; the
     // counters hold values no builder sets, so that a set is seen.
     void Fresh(int16_t model) {
@@ -269,9 +229,6 @@ protected:
             if (c.rfind("range", 0) == 0) out.push_back(c);
         return out;
     }
-
-    testsupport::TempDir dir_;
-    testsupport::ScopedFakeShell shell_;
 };
 
 TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
@@ -311,7 +268,7 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
 
                 c.words(words, counters, model.lx);
                 if (c.commits) words.bTxTurnStart = True;
-                std::vector<uint16_t> wantWords = Words(words), gotWords = Words(ReqState);
+                std::vector<uint16_t> wantWords = WordsOf(words), gotWords = WordsOf(ReqState);
                 for (size_t i = 0; i < wantWords.size(); ++i)
                     EXPECT_EQ(gotWords[i], wantWords[i]) << "request-state word " << i;
                 EXPECT_TRUE(Tx == counters);
@@ -319,7 +276,7 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
                 // The commit keeps the queue and the words for the next register.
                 if (c.commits) {
                     EXPECT_EQ(CmdQueue.saved[1].command, got[0].command);
-                    EXPECT_EQ(Words(CmdQueue.udtReqStateSaved), gotWords);
+                    EXPECT_EQ(WordsOf(CmdQueue.udtReqStateSaved), gotWords);
                     EXPECT_TRUE(Transfer.txSaved == Tx);
                 } else {
                     EXPECT_EQ(CmdQueue.saved[1].state, 0);

@@ -20,16 +20,8 @@ protected:
     }
     // The line as the emulator left it for the next case.
     void EndLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        CassaList[0].bConnected = False;
+        StopLine();
         testsupport::WriteAll(Core.strLogErrFile, "");
-    }
-    static size_t Count(const std::string& text, const std::string& part) {
-        size_t n = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-        return n;
     }
     std::string MsgLog() const { return testsupport::ReadAll(dir.file("msg.log")); }
 };
@@ -192,11 +184,11 @@ TEST_F(LostDeviceTest, ItIsClosedReportedOnceAndOpenedAgainForTheNextCommand) {
         const std::string lost = "lost COM1 (" + lostDevice + ")";
         const std::vector<std::string> errors = ErrorTexts();
         EXPECT_EQ(std::count(errors.begin(), errors.end(), lost), 1);
-        EXPECT_EQ(Count(ErrorLog(), "[005]"), 1u);
-        EXPECT_EQ(Count(MsgLog(), lost + ": Input/output error"), 1u);
+        EXPECT_EQ(testsupport::CountOf(ErrorLog(), "[005]"), 1);
+        EXPECT_EQ(testsupport::CountOf(MsgLog(), lost + ": Input/output error"), 1);
         // A read cut short ends by its answer time-out, and no closing frame
         // is tried on the line that is gone.
-        EXPECT_EQ(Count(ErrorLog(), "[011]"), c.duringTheRead ? 1u : 0u);
+        EXPECT_EQ(testsupport::CountOf(ErrorLog(), "[011]"), c.duringTheRead ? 1 : 0);
         EXPECT_EQ(StandIn::lines.size(), c.duringTheRead ? 1u : 4u);
         // The next command opened the port again and greeted the register
         // anew.

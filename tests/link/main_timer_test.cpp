@@ -42,11 +42,8 @@ TEST_F(MainTimerTest, ASendIsAnsweredRecordByRecordAndClosedWithTheModeToken) {
         EXPECT_EQ(ts.messages[0].text, "currency");
         EXPECT_TRUE(ts.clearShowWaitCalls.back());  // the end of the operation
 
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
+        StopLine();
         ts.messages.clear();
-        CassaList[0].bConnected = False;
     }
 }
 
@@ -91,10 +88,7 @@ TEST_F(MainTimerTest, HelloTypesZeroAndOne) {
         for (const std::string& s : Dialogue())
             if (s == "DLE" || s == "DC1" || s.compare(0, 2, "0;") == 0) d.push_back(s);
         EXPECT_EQ(d, c.dialogue);
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        CassaList[0].bConnected = False;
+        StopLine();
     }
 }
 

@@ -125,25 +125,10 @@ TEST_F(PortTest, OpenedOnlyWhenSomethingChanged) {
     EXPECT_EQ(made[1]->Opens(), 1);
 }
 
-TEST_F(PortTest, PortThatCannotOpenIsReported) {
-    SetPortFactory([](int n) {
-        auto port = std::make_unique<platform::FakeSerialPort>(n);
-        port->SetFailOpen(true);
-        return port;
-    });
-    EXPECT_FALSE(OpenCommPort());
-    ASSERT_EQ(shell->errors.size(), 1u);
-    EXPECT_EQ(shell->errors[0].text, "port closed");
-    EXPECT_TRUE(shell->errors[0].registerPrefix);
-    LinkState.TxFrame = "x";
-    EXPECT_FALSE(WriteOutput());
-
-    Core.nCommPort = 17;  // no such port
-    EXPECT_FALSE(OpenCommPort());
-    EXPECT_EQ(shell->errors.size(), 2u);
-}
-
-TEST_F(PortTest, APortThatCannotOpenIsLoggedWithItsDeviceAndTheSystemsReason) {
+// A port that cannot open: one error in the progress window, a failure of
+// the run, an error-log line and the message log naming the device and the
+// system's reason; nothing can be written to it.
+TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) {
     Core.strLogErrFile = dir.file("errors.log");
     Texts = TextsGlobals{};
     const std::string missing = dir.file("no/such/tty");
@@ -179,10 +164,14 @@ TEST_F(PortTest, APortThatCannotOpenIsLoggedWithItsDeviceAndTheSystemsReason) {
         const int32_t failures = Texts.nRunFailures;
         const std::string log = testsupport::ReadAll(Core.strLogErrFile);
 
+        const size_t errors = shell->errors.size();
         EXPECT_FALSE(OpenCommPort());
-        ASSERT_FALSE(shell->errors.empty());
+        ASSERT_EQ(shell->errors.size(), errors + 1);
         EXPECT_EQ(shell->errors.back().text, "port closed");
+        EXPECT_TRUE(shell->errors.back().registerPrefix);
         EXPECT_EQ(Texts.nRunFailures, failures + 1);
+        LinkState.TxFrame = "x";
+        EXPECT_FALSE(WriteOutput());
         const std::string added = testsupport::ReadAll(Core.strLogErrFile).substr(log.size());
         EXPECT_NE(added.find("[005]"), std::string::npos) << added;
         const std::string msgLog = testsupport::ReadAll(dir.file("msg.log"));

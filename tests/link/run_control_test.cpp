@@ -68,36 +68,6 @@ TEST_F(RunControlTest, AConnectionTestOfASilentRegisterFailsOnceAndEnds) {
     EXPECT_NE(std::find(errors.begin(), errors.end(), "no link check the line"), errors.end());
 }
 
-TEST_F(RunControlTest, TheHistoryStartsWhereAskedAndItsPositionsAreKept) {
-    StartLine(false, {0});
-    registers[0]->SetHistory({{"0001:01", "line a"}, {"0001:02", "line b"}, {"0002:01", "line c"}});
-    Define(0, 0, false);
-    static std::vector<std::string> got;
-    got.clear();
-    RegisterAnsProc("90", [] { return std::string("XXXX:XX;#H;"); });
-    RegisterDataProc("00", [] {
-        LinkState.sngLastRx = platform::Timer();
-        got.push_back(AnswerRec.strAnsFrame);
-        SendAck();
-        if (AnswerRec.strAnsData.compare(0, 1, "*") == 0) {
-            DecPending();
-            return int16_t(1);
-        }
-        return int16_t(-1);
-    });
-    ASSERT_TRUE(Request("*2;#P;#H;*3;", 1, 10.0f));
-    ASSERT_TRUE(RunToIdle());
-    EXPECT_EQ(registers[0]->HistoryStart(), "XXXX:XX;#H;");
-    EXPECT_EQ(got, (std::vector<std::string>{"C00:0001:01:line a", "C00:0001:02:line b",
-                                             "C00:0002:01:line c", "C00:ZZZZ:ZZ:*"}));
-    EXPECT_EQ(CassaFile.strB90Indi, "0002");
-    EXPECT_EQ(CassaFile.strB90Pg, "01");
-    // The end of the history saves the options (with the position), and
-    // shows no editor again.
-    EXPECT_EQ(platform::ProfileString("B90", "indi", "", dir.file("Cassa1/Cassa.txt")), "0002");
-    EXPECT_EQ(ts.refreshCalls, 0);
-}
-
 TEST_F(RunControlTest, AnExitRequestWaitsForTheIdleStateAndEndsTheRunInTheSameTick) {
     StartLine(false, {0});
     Define(0, 0, false);

@@ -226,9 +226,11 @@ protected:
 
     // An emulator on port 1 playing a register at each station (one in
     // direct mode), with the registers defined in config.ini, and a quiet
-    // time of gapMs after each of its writes.
+    // time of gapMs after each of its writes; ahead(station), when given,
+    // adds the handlers that go before the stations' registers.
     void StartLine(bool addressed, std::vector<int> stations,
-                   std::vector<emu::RegisterConfig> configs = {}, int gapMs = 10) {
+                   std::vector<emu::RegisterConfig> configs = {}, int gapMs = 10,
+                   const std::function<void(int station)>& ahead = nullptr) {
         emu::Options options;
         options.addressed = addressed;
         options.stations = stations;
@@ -237,6 +239,8 @@ protected:
         emulator = std::make_unique<emu::Emulator>(options);
         line.Attach(emulator.get());
         SetPortFactory([this](int n) { return std::make_unique<CountedPort>(n, line); });
+        if (ahead)
+            for (int s : stations) ahead(s);
         for (size_t i = 0; i < stations.size(); ++i) {
             emu::RegisterConfig c = i < configs.size() ? configs[i] : emu::RegisterConfig{};
             auto reg = std::make_shared<emu::CashRegister>(stations[i], c);
@@ -246,6 +250,16 @@ protected:
         std::string error;
         ASSERT_TRUE(emulator->Start(&error)) << error;
         ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+    }
+    // The line gone (the port closes before the emulator), for a next case
+    // on a line of its own.
+    void StopLine() {
+        SetPortFactory({});
+        if (emulator) emulator->Stop();
+        line.Attach(nullptr);
+        emulator.reset();
+        registers.clear();
+        for (auto& e : CassaList) e.bConnected = False;
     }
     // Register `index` of the list at the station, with the line's mode.
     void Define(int index, int station, bool addressed, int helloType = 1, bool enabled = true) {

@@ -4,9 +4,11 @@
 // shell with its questions and message boxes answered from a script, and
 // helpers to open an editor and read what it left behind: the register
 // folder's files, the queued command texts, the status text.
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,5 +111,32 @@ protected:
     ScriptedShell shell;
     std::unique_ptr<frmMain> main_;
 };
+
+// Every visible label, button and frame of the editor shows its whole text,
+// and no two of them cover each other.
+inline void ExpectWholeAndApart(QWidget* editor) {
+    std::vector<QWidget*> shown;
+    for (QWidget* w : editor->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+        const std::string name = w->objectName().toStdString();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            EXPECT_FALSE(label->text().isEmpty()) << name;
+            if (!label->wordWrap()) {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_FALSE(button->text().isEmpty()) << name;
+            EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+        }
+        if (!qobject_cast<QGroupBox*>(w) && !qobject_cast<QTabWidget*>(w)) shown.push_back(w);
+    }
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            QRect a(shown[i]->mapTo(editor, QPoint(0, 0)), shown[i]->size());
+            QRect b(shown[j]->mapTo(editor, QPoint(0, 0)), shown[j]->size());
+            EXPECT_FALSE(a.intersects(b)) << shown[i]->objectName().toStdString() << " and "
+                                          << shown[j]->objectName().toStdString();
+        }
+}
 
 }  // namespace editortest

@@ -7,12 +7,17 @@
 
 #include "core/numbers.h"
 #include "editor_fixture.h"
+#include "editors/setup/ui/frmIconePeriodo.h"
+#include "editors/setup/ui/frmOpGen.h"
+#include "editors/setup/ui/frmOpeCamCli.h"
+#include "editors/setup/ui/frmOperatori.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "link/port.h"
 #include "platform/settings.h"
+#include "tables/cards.h"
 #include "tables/create_tables.h"
 #include "tables/table_procs.h"
 
@@ -110,6 +115,113 @@ TEST_F(EditorLinkTest, IconTextsTypedReachTheRegisterAndItsTextsComeBackOnScreen
     Choose(w->cbxNMessaggio, 2);
     EXPECT_EQ(Shown(w->txtLinea[0]), "HELLO");
     EXPECT_EQ(shell.questions.size(), 1u);  // Send's, after the edit
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+TEST_F(EditorLinkTest, GeneralOptionsAndVatRatesGoAndComeBackOnScreen) {
+    frmOpGen* w = Open<frmOpGen>("K_FRMOPGEN");
+    Type(w->txtP016[1], "22");
+    Type(w->txtP216, "12");
+    w->chkEnaIVATab->setChecked(true);
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(reg->Received("general options"),
+              std::vector<std::string>{"0:3:32:0:1:0:0:0:0:0:" + std::to_string(udtCassaConf.P915) + ":12:0:010110:0"});
+    EXPECT_EQ(reg->Received("vat table"), std::vector<std::string>{"0:22:0:0:0"});
+
+    reg->SetRecords("general options", {"0:3:32:0:1:0:0:3:0:0:224:7:0:050624:0:"});
+    reg->SetRecords("vat table", {"10:20:30:40:50:"});
+    w->cmdLoad->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(w->lblP017->text(), "3");
+    EXPECT_EQ(Shown(w->txtP216), "7");
+    EXPECT_EQ(Shown(w->txtP016[2]), "30");
+    EXPECT_EQ(w->mskP601->MaskText(), "05/06/24");
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+TEST_F(EditorLinkTest, APeriodTypedReachesTheRegisterAndItsPeriodsComeBack) {
+    frmIconePeriodo* w = Open<frmIconePeriodo>("K_FRMICONEPERIODO");
+    Choose(w->cbxNPeriodo, 2);
+    Type(w->txtNIcona, "7");
+    w->medDataInizio->setText("010224");
+    w->medDataFine->setText("311224");
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    const std::vector<std::string> got = reg->Received("icon periods");
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[0], "1:0:000000:000000");
+    EXPECT_EQ(got[1], "2:7:010224:311224");
+
+    reg->SetRecords("icon periods", {"3:4:050524:060624:"});
+    w->cmdLoad->click();
+    ASSERT_TRUE(RunToIdle());
+    Choose(w->cbxNPeriodo, 3);
+    EXPECT_EQ(Shown(w->txtNIcona), "4");
+    EXPECT_EQ(w->medDataInizio->MaskText(), "05/05/24");
+    EXPECT_EQ(w->medDataFine->MaskText(), "06/06/24");
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+TEST_F(EditorLinkTest, OperatorOptionsGoAndComeBackOnScreen) {
+    frmOpeCamCli* w = Open<frmOpeCamCli>("K_FRMOPECAMCLI");
+    Type(w->txtP050P, "5");
+    Type(w->txtP050C, "12");
+    w->chkP050A->setChecked(true);
+    w->chkP050C->setChecked(true);
+    w->chkP311F->setChecked(false);
+    w->chkP311G->setChecked(true);
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(reg->Received("operator options"), std::vector<std::string>{"0:2"});
+    EXPECT_EQ(reg->Received("operator options 2"), std::vector<std::string>{"005:160:00012"});
+
+    reg->SetRecords("operator options", {"1:5:"});
+    reg->SetRecords("operator options 2", {"007:64:00099:"});
+    w->cmdLoad->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_TRUE(w->chkP310->isChecked());
+    EXPECT_TRUE(w->chkP311F->isChecked() && !w->chkP311G->isChecked() && w->chkP311H->isChecked());
+    EXPECT_EQ(Shown(w->txtP050P), "007");
+    EXPECT_EQ(Shown(w->txtP050C), "00099");
+    EXPECT_TRUE(w->chkP050B->isChecked() && !w->chkP050A->isChecked());
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+TEST_F(EditorLinkTest, OperatorsAndAnOperatorCardReachTheRegisterAndACardReadShowsInTheEditor) {
+    // The register and the program both play LX4100, the model with a card reader.
+    main_->tmrMain()->stop();
+    emu::RegisterConfig config = reg->Config();
+    config.model = "LX4100";
+    reg->SetConfig(config);
+    Main(1);
+    main_->tmrMain()->start();
+    frmOperatori* w = Open<frmOperatori>("K_FRMOPERATORI");
+    Choose(w->cbxOpe, 2);
+    Type(w->txtP320C, "7");
+    Type(w->txtP320S, "12");
+    Type(w->txtP321, "ANNA");
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    const std::vector<std::string> sent = reg->Received("operators");
+    ASSERT_EQ(sent.size(), 20u);
+    EXPECT_EQ(sent[1], "2:7:12:ANNA:15:255:0:0:0:0");
+
+    w->mskData->setText("05/03/24");
+    w->cmdWrite->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(reg->Received("operator card"), std::vector<std::string>{"007:012:15:247:0:0:0:0:050324"});
+
+    reg->SetRecords("operator card", {"005:321:16:64:128:0:0:0:241231:"});
+    w->cmdRead->click();
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(Shown(w->txtP320C), "005");
+    EXPECT_EQ(Shown(w->txtP320S), "321");
+    EXPECT_EQ(Shown(w->mskData), "24/12/31");
+    EXPECT_TRUE(w->Check("chkP322AD")->isChecked());
+    EXPECT_FALSE(w->Check("chkP322AE")->isChecked());
+    EXPECT_EQ(Shown(w->txtP321), "ANNA");
+    EXPECT_EQ(w->CurItem(), 2);
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 

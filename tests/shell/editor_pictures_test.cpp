@@ -7,70 +7,81 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabWidget>
 
 #include "editor_fixture.h"
+#include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmModPag.h"
+#include "editors/setup/ui/frmOpGen.h"
 
 namespace {
 
 using editortest::EditorTest;
-
-// Every visible label, button and frame of the editor shows its whole text,
-// and no two of them cover each other.
-void ExpectWholeAndApart(QWidget* editor) {
-    std::vector<QWidget*> shown;
-    for (QWidget* w : editor->findChildren<QWidget*>()) {
-        if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
-        const std::string name = w->objectName().toStdString();
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            EXPECT_FALSE(label->text().isEmpty()) << name;
-            if (!label->wordWrap()) {
-                EXPECT_GE(label->width(), label->sizeHint().width()) << name;
-            }
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            EXPECT_FALSE(button->text().isEmpty()) << name;
-            EXPECT_GE(button->width(), button->sizeHint().width()) << name;
-        }
-        if (!qobject_cast<QGroupBox*>(w)) shown.push_back(w);
-    }
-    for (size_t i = 0; i < shown.size(); ++i)
-        for (size_t j = i + 1; j < shown.size(); ++j) {
-            QRect a(shown[i]->mapTo(editor, QPoint(0, 0)), shown[i]->size());
-            QRect b(shown[j]->mapTo(editor, QPoint(0, 0)), shown[j]->size());
-            EXPECT_FALSE(a.intersects(b)) << shown[i]->objectName().toStdString() << " and "
-                                          << shown[j]->objectName().toStdString();
-        }
-}
+using editortest::ExpectWholeAndApart;
 
 TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
-    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO", "K_FRMBOLLINI", "K_FRMVALUTE", "K_FRMMODPAG"};
+    const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO",     "K_FRMBOLLINI",  "K_FRMVALUTE",
+                          "K_FRMMODPAG",     "K_FRMSCONTRINO",    "K_FRMINTSCONTRINO", "K_FRMGLBCASSA",
+                          "K_FRMOPGEN",      "K_FRMICONEPERIODO", "K_FRMOPECAMCLI"};
     for (const char* lang : {"Testi.eng", "Testi.ita"}) {
         frmMain& main = Main(11, lang);  // ZANDORE: meal tickets, ten icon messages
         for (const char* key : keys) {
             SCOPED_TRACE(std::string(lang) + " " + key);
             auto* editor = Open<EditorWindow>(key);
             ASSERT_NE(editor, nullptr);
-            // A record shown, as the user sees the editor at work.
+            // A record shown, as the user sees the editor at work (an option
+            // editor shows its options as it opens).
             auto* table = dynamic_cast<TableEditor*>(editor);
-            ASSERT_NE(table, nullptr);
+            auto* general = dynamic_cast<frmOpGen*>(editor);
             if (auto* payments = dynamic_cast<frmModPag*>(editor)) {
                 Choose(payments->cbxModPag, 6);
                 Choose(payments->cbxTagliTicket, 1);
-            } else {
+            } else if (auto* periods = dynamic_cast<frmIconePeriodo*>(editor)) {
+                Choose(periods->cbxNPeriodo, 1);
+            } else if (table) {
                 Choose(table->itemList, 1);
             }
-            QCoreApplication::processEvents();
-            QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
-            EXPECT_FALSE(frame->windowTitle().isEmpty());
-            // The editor has the room its controls need.
-            EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
-            EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
-            ExpectWholeAndApart(editor);
-            if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
-                main.grab().save(QString("%1/editor_%2_%3.png").arg(out, QString(key).mid(5).toLower(),
-                                                                   QString(lang).mid(6)));
+            // Each tab of a tabbed editor in its turn.
+            const int tabs = general ? general->sstOpGen->count() : 1;
+            for (int tab = 0; tab < tabs; ++tab) {
+                if (general) general->sstOpGen->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
+                EXPECT_FALSE(frame->windowTitle().isEmpty());
+                // The editor has the room its controls need.
+                EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+                EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+                ExpectWholeAndApart(editor);
+                const QString name = QString(key).mid(5).toLower() + (tab ? QString::number(tab) : QString());
+                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                    main.grab().save(QString("%1/editor_%2_%3.png").arg(out, name, QString(lang).mid(6)));
+            }
         }
     }
+}
+
+// The operators and waiters editors, with their card frame (LX4100) and
+// without it.
+TEST_F(EditorTest, PeopleEditorsWithAndWithoutTheCardFrame) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"})
+        for (int16_t model : {1, 11}) {
+            frmMain& main = Main(model, lang);
+            for (const char* key : {"K_FRMOPERATORI", "K_FRMCAMERIERI"}) {
+                SCOPED_TRACE(std::string(lang) + " " + key + " " + std::to_string(model));
+                auto* table = Open<TableEditor>(key);
+                ASSERT_NE(table, nullptr);
+                Choose(table->itemList, 2);
+                QCoreApplication::processEvents();
+                EXPECT_GE(table->width(), table->minimumSizeHint().width());
+                EXPECT_GE(table->height(), table->minimumSizeHint().height());
+                ExpectWholeAndApart(table);
+                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                    main.grab().save(QString("%1/editor_%2_%3_%4.png")
+                                         .arg(out, QString(key).mid(5).toLower(),
+                                              model == 1 ? "card" : "nocard", QString(lang).mid(6)));
+            }
+            CloseCurrentEditor();
+        }
 }
 
 }  // namespace

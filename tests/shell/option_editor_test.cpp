@@ -49,6 +49,8 @@ protected:
 class OptionEditorTest : public editortest::EditorTest {
 protected:
     frmTwoOptions* Options() {
+        // The program's own editors are registered as the main window loads.
+        if (!main_) Main();
         RegisterEditor("K_FRMGLBCASSA", [] { return EditorWindow::Show(new frmTwoOptions); });
         return Open<frmTwoOptions>("K_FRMGLBCASSA");
     }

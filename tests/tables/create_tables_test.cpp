@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/record_text.h"
 #include "common/fake_shell.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
@@ -22,17 +23,9 @@
 
 namespace {
 
+using namespace testsupport::text;
 using testsupport::ReadAll;
 using testsupport::WriteAll;
-
-std::string B(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
-std::string Z(int n) { return std::string(static_cast<std::size_t>(n), '0'); }
-std::string N(int value, int width) {
-    std::string s = std::to_string(value);
-    return std::string(static_cast<std::size_t>(width) - s.size(), '0') + s;
-}
-std::string L(const std::string& text, int width) { return text + B(width - static_cast<int>(text.size())); }
-const std::string CRLF = "\r\n";
 
 struct Model {
     const char* key;
@@ -69,7 +62,7 @@ struct TableFile {
 };
 
 std::string LoyaltyLines() {
-    std::string line = "00" + Z(48);
+    std::string line = "00" + Zeros(48);
     return line + line + line;
 }
 
@@ -89,12 +82,12 @@ std::string Discount(const Model& m, int n) {
     static const char* lx[] = {"000", "032", "128", "160", "224", "160"};
     static const char* others[] = {"016", "048", "144", "176", "000"};
     std::string flags = m.family == 'L' ? lx[n < 6 ? n - 1 : 5] : others[n < 5 ? n - 1 : 4];
-    return N(n, 2) + flags + Z(8) + Z(8) + B(30) + CRLF;
+    return Z(n, 2) + flags + Zeros(8) + Zeros(8) + Blanks(30) + kEnd;
 }
 
 std::string Steps() {
     std::string s;
-    for (int k = 1; k <= 60; ++k) s += N(k, 2) + "000";
+    for (int k = 1; k <= 60; ++k) s += Z(k, 2) + "000";
     return s;
 }
 
@@ -107,50 +100,50 @@ const std::vector<TableFile>& Tables() {
     static const std::vector<TableFile> tables = {
         {"Reparti.txt", 89, [](const Model& m) { return m.departments; },
          [](const Model& m, int n) {
-             return N(n, 4) + B(30) + "31 " + "0  " + Z(24) + m.vat + "00" + "0000" + "00" + "001" +
-                    "000" + Z(8) + CRLF;
+             return Z(n, 4) + Blanks(30) + "31 " + "0  " + Zeros(24) + m.vat + "00" + "0000" + "00" + "001" +
+                    "000" + Zeros(8) + kEnd;
          }},
         {"RepFid.txt", 156, [](const Model& m) { return m.departments; },
-         [](const Model&, int n) { return N(n, 4) + LoyaltyLines() + CRLF; }},
-        {"SubFid.txt", 152, Fixed(1), [](const Model&, int) { return LoyaltyLines() + CRLF; }},
+         [](const Model&, int n) { return Z(n, 4) + LoyaltyLines() + kEnd; }},
+        {"SubFid.txt", 152, Fixed(1), [](const Model&, int) { return LoyaltyLines() + kEnd; }},
         {"CirCli.txt", 12, Fixed(10),
-         [](const Model&, int n) { return N(n, 2) + "0000000" + "0" + CRLF; }},
+         [](const Model&, int n) { return Z(n, 2) + "0000000" + "0" + kEnd; }},
         {"PLU.txt", 89, Fixed(0), nullptr},
         {"Offerte.txt", 89, Fixed(0), nullptr},
         {"DirPLU.txt", 18, [](const Model& m) { return m.directory; },
-         [](const Model&, int n) { return B(13) + L(std::to_string(n), 3) + CRLF; }},
+         [](const Model&, int n) { return Blanks(13) + Pad(std::to_string(n), 3) + kEnd; }},
         {"ModPag.txt", 57, [](const Model& m) { return m.payments; },
          [](const Model&, int n) {
              std::string flags = n == 3 ? "024" : n == 5 ? "136" : "008";
-             return N(n, 2) + L(PaymentName(n), 30) + flags + "0       " + "0       " + "0   " + CRLF;
+             return Z(n, 2) + Pad(PaymentName(n), 30) + flags + "0       " + "0       " + "0   " + kEnd;
          }},
         {"TicketAmount.txt", 15, Fixed(510),
-         [](const Model&, int n) { return N((n - 1) / 15 + 1, 2) + N((n - 1) % 15 + 1, 2) + Z(9) + CRLF; }},
+         [](const Model&, int n) { return Z((n - 1) / 15 + 1, 2) + Z((n - 1) % 15 + 1, 2) + Zeros(9) + kEnd; }},
         {"RResto.txt", 6, Fixed(8),
-         [](const Model&, int n) { return std::to_string(n) + "000" + CRLF; }},
+         [](const Model&, int n) { return std::to_string(n) + "000" + kEnd; }},
         {"Valute.txt", 27, Fixed(4),
-         [](const Model&, int n) { return std::to_string(n) + "000000.00000000" + "0" + B(8) + CRLF; }},
+         [](const Model&, int n) { return std::to_string(n) + "000000.00000000" + "0" + Blanks(8) + kEnd; }},
         {"ScoMag.txt", 53, [](const Model& m) { return m.discounts; }, Discount},
         {"Bollini.txt", 40, Fixed(4),
-         [](const Model&, int n) { return std::to_string(n) + "0" + Z(24) + Z(12) + CRLF; }},
+         [](const Model&, int n) { return std::to_string(n) + "0" + Zeros(24) + Zeros(12) + kEnd; }},
         {"Operatori.txt", 58, Fixed(20),
-         [](const Model&, int n) { return N(n, 2) + N(n, 3) + "000" + B(30) + "015255" + Z(12) + CRLF; }},
+         [](const Model&, int n) { return Z(n, 2) + Z(n, 3) + "000" + Blanks(30) + "015255" + Zeros(12) + kEnd; }},
         {"Camerieri.txt", 34, Fixed(20),
-         [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
+         [](const Model&, int n) { return Z(n, 2) + Blanks(30) + kEnd; }},
         {"Clienti.txt", 90, Fixed(0), nullptr},
         {"ClientG.txt", 26, Fixed(255),
-         [](const Model&, int n) { return N(n, 3) + B(21) + CRLF; }},
+         [](const Model&, int n) { return Z(n, 3) + Blanks(21) + kEnd; }},
         {"PrezPeso.txt", 12, Fixed(11),
-         [](const Model&, int n) { return N(n, 2) + Z(8) + CRLF; }},
+         [](const Model&, int n) { return Z(n, 2) + Zeros(8) + kEnd; }},
         {"GrpRep.txt", 34, Fixed(12),
-         [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
+         [](const Model&, int n) { return Z(n, 2) + Blanks(30) + kEnd; }},
         {"GrpSta.txt", 34, Fixed(19),
-         [](const Model&, int n) { return N(n, 2) + B(30) + CRLF; }},
+         [](const Model&, int n) { return Z(n, 2) + Blanks(30) + kEnd; }},
         {"IconText.txt", 106, [](const Model& m) { return m.iconMessages; },
-         [](const Model&, int n) { return L(std::to_string(n), 2) + B(2) + B(100) + CRLF; }},
+         [](const Model&, int n) { return Pad(std::to_string(n), 2) + Blanks(2) + Blanks(100) + kEnd; }},
         {"FunMul.txt", 320,
          Fixed(250),
-         [](const Model&, int n) { return N(n, 3) + L("100" + N(n, 3), 12) + "000" + Steps() + CRLF; }},
+         [](const Model&, int n) { return Z(n, 3) + Pad("100" + Z(n, 3), 12) + "000" + Steps() + kEnd; }},
     };
     return tables;
 }
@@ -238,7 +231,7 @@ TEST_F(CreateTablesTest, RatesUseTheSystemsDecimalSeparator) {
     Numbers.strDecSep = ",";
     ASSERT_TRUE(CreateValuta());
     EXPECT_EQ(ReadAll(dir.file("Cassa1/Valute.txt")).substr(0, 27),
-              "1000000,000000000" + B(8) + CRLF);
+              "1000000,000000000" + Blanks(8) + kEnd);
 }
 
 TEST_F(CreateTablesTest, SamplePLUsAndOffersWhenAskedFor) {
@@ -249,15 +242,15 @@ TEST_F(CreateTablesTest, SamplePLUsAndOffersWhenAskedFor) {
     std::string plu = ReadAll(dir.file("Cassa1/PLU.txt"));
     ASSERT_EQ(plu.size(), 2000u * 89);
     auto pluRec = [&](int n) { return plu.substr(static_cast<std::size_t>(n - 1) * 89, 89); };
-    const std::string tail = "0000" "00000" "000000000" "9" "000" "00000" "00000" + CRLF;
-    EXPECT_EQ(pluRec(1), B(12) + "1" + "000000110" + "001" + L("Desc. 1", 30) + tail);
-    EXPECT_EQ(pluRec(25), B(11) + "25" + "000001250" + "001" + L("Desc. 25", 30) + tail);
-    EXPECT_EQ(pluRec(2000), B(9) + "2000" + "000120000" + "001" + L("Desc. 2000", 30) + tail);
+    const std::string tail = "0000" "00000" "000000000" "9" "000" "00000" "00000" + kEnd;
+    EXPECT_EQ(pluRec(1), Blanks(12) + "1" + "000000110" + "001" + Pad("Desc. 1", 30) + tail);
+    EXPECT_EQ(pluRec(25), Blanks(11) + "25" + "000001250" + "001" + Pad("Desc. 25", 30) + tail);
+    EXPECT_EQ(pluRec(2000), Blanks(9) + "2000" + "000120000" + "001" + Pad("Desc. 2000", 30) + tail);
 
     std::string off = ReadAll(dir.file("Cassa1/Offerte.txt"));
     ASSERT_EQ(off.size(), 50u * 89);
-    EXPECT_EQ(off.substr(6 * 89, 89), " 999999990007" + Z(9) + "001" + L("Offerta 7", 30) + "0000" +
-                                          "00003" + Z(9) + "9" + "000" + "00000" + "00000" + CRLF);
+    EXPECT_EQ(off.substr(6 * 89, 89), " 999999990007" + Zeros(9) + "001" + Pad("Offerta 7", 30) + "0000" +
+                                          "00003" + Zeros(9) + "9" + "000" + "00000" + "00000" + kEnd);
 }
 
 TEST_F(CreateTablesTest, SharedPLUFileIsCreatedOnceAndNeverReplaced) {
@@ -269,7 +262,7 @@ TEST_F(CreateTablesTest, SharedPLUFileIsCreatedOnceAndNeverReplaced) {
     EXPECT_TRUE(testsupport::Exists(dir.file("Cassa1/PLU.txt")));
     EXPECT_FALSE(testsupport::Exists(dir.file("Cassa2/PLU.txt")));
 
-    const std::string shared = B(12) + "7" + std::string(74, '0') + CRLF;
+    const std::string shared = Blanks(12) + "7" + std::string(74, '0') + kEnd;
     WriteAll(dir.file("Cassa1/PLU.txt"), shared);
     PLUFiles.bPredef = true;
     ASSERT_TRUE(CreatePLU());

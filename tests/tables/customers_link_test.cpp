@@ -11,35 +11,15 @@
 #include "customers/client_groups.h"
 #include "customers/customer_files.h"
 #include "link/builders_tables.h"
-#include "link/timer_fixture.h"
-#include "platform/files.h"
+#include "link/table_link_fixture.h"
 #include "platform/profile.h"
 #include "tables/customers_transfer.h"
 #include "tables/table_file.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
-class CustomersLinkTest : public timertest::TimerTest {
+class CustomersLinkTest : public timertest::TableLinkTest {
 protected:
-    void SetUp() override {
-        TimerTest::SetUp();
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
-    }
-    void TearDown() override {
-        TimerTest::TearDown();
-        InitFlags();
-    }
-    void StopLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
-    }
     std::string Archive() const { return testsupport::ReadAll(tables::TablePath(kClientiFile)); }
 };
 

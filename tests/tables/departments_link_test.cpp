@@ -5,55 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
 #include "core/texts.h"
 #include "link/builders_tables.h"
-#include "platform/files.h"
-#include "link/timer_fixture.h"
+#include "link/table_link_fixture.h"
 #include "tables/departments.h"
 #include "tables/departments_transfer.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
-class DepartmentsLinkTest : public timertest::TimerTest {
+using timertest::Fields;
+
+class DepartmentsLinkTest : public timertest::TableLinkTest {
 protected:
-    void SetUp() override {
-        TimerTest::SetUp();
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
-    }
-    void TearDown() override {
-        TimerTest::TearDown();
-        InitFlags();
-    }
-
-    // An emulator on port 1 playing a register at each station, with a short
-    // pause after each of its writes (the link takes an answer that arrives
-    // right behind an acknowledgement).
-    void StartFastLine(bool addressed, std::vector<int> stations) {
-        StartLine(addressed, std::move(stations), {}, 2);
-    }
-    void StopLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
-    }
-
     // Gives every department of the open register's folder a name and
-    // values of its own, in the form a read stores them (first opening the
-    // first register, whose default tables are then made). The file's bytes.
-    std::string FillDepartments(bool openFirst = true) {
-        if (openFirst) {
-            EXPECT_TRUE(NextCash(true));
-        }
+    // values of its own, in the form a read stores them. The file's bytes.
+    std::string FillDepartments() {
         for (int n = 1; n <= Sizes.nMaxReparti; ++n) {
             RepartoRec rec = tables::DefaultRecord<RepartoRec>(n);
             rec.P120 = "Dept " + std::to_string(n) + " st" + std::to_string(LinkState.nAddress);
@@ -64,10 +33,7 @@ protected:
             rec.P126.PutNum(n % 3 == 0 ? -n % 1000 : n % 1000);
             EXPECT_TRUE(SaveReparto(std::to_string(n), rec));
         }
-        return testsupport::ReadAll(platform::JoinPath(Core.strCashDir, "Reparti.txt"));
-    }
-    static size_t Fields(const std::string& record) {
-        return static_cast<size_t>(std::count(record.begin(), record.end(), ':')) + 1;
+        return File("Reparti.txt");
     }
 };
 
@@ -79,10 +45,7 @@ TEST_F(DepartmentsLinkTest, SentAndReadBackOnEachModel) {
     };
     for (const Model m : {Model{3, "DRAVO57", 14}, Model{1, "LX4100", 11}}) {
         SCOPED_TRACE(m.key);
-        ConfigLevel.InitOffLine(m.number, "V014057");
-        StartFastLine(false, {0});
-        Define(0, 0, false);
-        platform::RemoveFile(dir.file("Cassa1/Reparti.txt"));  // made for the model
+        OpenModel(m.number);
         std::string sent = FillDepartments();
         const int16_t count = Sizes.nMaxReparti;
 
@@ -100,7 +63,7 @@ TEST_F(DepartmentsLinkTest, SentAndReadBackOnEachModel) {
         ASSERT_TRUE(CreateReparto());
         ASSERT_TRUE(ReqReparto(1, count));
         ASSERT_TRUE(RunToIdle(60));
-        std::string back = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, "Reparti.txt"));
+        std::string back = File("Reparti.txt");
         EXPECT_EQ(back.size(), sent.size());
         EXPECT_TRUE(back == sent);
         EXPECT_EQ(ReqState.bRdReparto, False);
@@ -114,15 +77,12 @@ TEST_F(DepartmentsLinkTest, SentAndReadBackOnEachModel) {
 }  // namespace
 
 TEST_F(DepartmentsLinkTest, OneSendReachesBothRegistersInAddressedMode) {
-    ConfigLevel.InitOffLine(1, "V014057");  // LX4100
-    StartFastLine(true, {0, 1});
-    Define(0, 0, true);
-    Define(1, 1, true);
+    OpenModel(1, true, {0, 1});  // LX4100
     FillDepartments();  // register 0's folder
     CassaList[0].bDone = True;
     ASSERT_TRUE(NextCash(false));
     ASSERT_EQ(LinkState.nAddress, 1);
-    FillDepartments(false);  // register 1's folder
+    FillDepartments();  // register 1's folder
     const int16_t count = Sizes.nMaxReparti;
 
     ASSERT_TRUE(SendReparto(1, count));
@@ -141,10 +101,7 @@ TEST_F(DepartmentsLinkTest, OneSendReachesBothRegistersInAddressedMode) {
 // Descriptions holding the field separator or control bytes cross a send and
 // a read without shifting any field.
 TEST_F(DepartmentsLinkTest, TextsWithTheSeparatorOrControlBytesKeepEveryFieldInPlace) {
-    ConfigLevel.InitOffLine(3, "V014057");  // DRAVO57: 14 fields
-    StartFastLine(false, {0});
-    Define(0, 0, false);
-    platform::RemoveFile(dir.file("Cassa1/Reparti.txt"));
+    OpenModel(3);  // DRAVO57: 14 fields
     FillDepartments();
     auto describe = [](int n, const std::string& text) {
         RepartoRec rec;
@@ -171,7 +128,7 @@ TEST_F(DepartmentsLinkTest, TextsWithTheSeparatorOrControlBytesKeepEveryFieldInP
     registers[0]->SetRecords("departments", records);
     ASSERT_TRUE(ReqReparto(1, 4));
     ASSERT_TRUE(RunToIdle(60));
-    const std::string file = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, "Reparti.txt"));
+    const std::string file = File("Reparti.txt");
     ASSERT_EQ(file.size(), 250u * 89);
     const std::string tail = "00" "000" "000" "00000000\r\n";  // P132, P127, P128, P129
     EXPECT_EQ(file.substr(0, 89), "0001A B" + std::string(27, ' ') + "001" "000" "00000100" +
@@ -186,12 +143,9 @@ TEST_F(DepartmentsLinkTest, TextsWithTheSeparatorOrControlBytesKeepEveryFieldInP
 // A register that falls silent in the middle of a read: the command ends by
 // its answer time-out and the table is the old one, whole.
 TEST_F(DepartmentsLinkTest, AReadCutShortByTheRegisterLeavesTheOldTable) {
-    ConfigLevel.InitOffLine(1, "V014057");  // LX4100
     emu::RegisterConfig config;
     config.stallAfter = 40;
-    StartLine(false, {0}, {config}, 2);
-    Define(0, 0, false);
-    platform::RemoveFile(dir.file("Cassa1/Reparti.txt"));
+    OpenModel(1, false, {0}, {config});  // LX4100
     const std::string old = FillDepartments();
     std::vector<std::string> records;
     for (int n = 1; n <= 99; ++n)

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "child_process.h"
+#include "common/child_process.h"
 #include "core/texts.h"
 #include "platform/clock.h"
 #include "tables/departments.h"

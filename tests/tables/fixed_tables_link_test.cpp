@@ -6,71 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "common/record_text.h"
 #include "core/cassa_conf.h"
-#include "core/numbers.h"
 #include "core/open_register.h"
 #include "link/builders_tables.h"
-#include "link/timer_fixture.h"
-#include "platform/files.h"
+#include "link/table_link_fixture.h"
 #include "tables/currencies.h"
 #include "tables/discounts.h"
 #include "tables/groups.h"
 #include "tables/multiple_functions.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
-std::string Num(int n) { return std::to_string(n); }
+using namespace testsupport::text;
 
-class FixedTablesLinkTest : public timertest::TimerTest {
-protected:
-    void SetUp() override {
-        TimerTest::SetUp();
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
-    }
-    void TearDown() override {
-        TimerTest::TearDown();
-        InitFlags();
-        Numbers = NumbersGlobals{};
-    }
-    // A new folder for register 0 of the model, on a line of its own.
-    void OpenModel(int16_t model, bool addressed = false, std::vector<int> stations = {0},
-                   std::vector<emu::RegisterConfig> configs = {}) {
-        ConfigLevel.InitOffLine(model, "V014057");
-        for (int s : stations) std::filesystem::remove_all(dir.file("Cassa" + Num(s + 1)));
-        StartLine(addressed, stations, std::move(configs), 2);
-        for (size_t i = 0; i < stations.size(); ++i)
-            Define(static_cast<int>(i), stations[i], addressed);
-        ASSERT_TRUE(NextCash(true));
-    }
-    void StopLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        emulator.reset();
-        registers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
-    }
-    std::string File(const std::string& name) const {
-        return testsupport::ReadAll(platform::JoinPath(Core.strCashDir, name));
-    }
-};
-
-// ---- The tables, given values of their own in the form a read stores them
-
-std::string Pad(const std::string& text, int width) { return tables::PadRight(text, width); }
-std::string Z(int64_t value, int width) { return tables::FormatNum(value, width); }
-const std::string kEnd = "\r\n";
-using Lines = std::vector<std::string>;
+using FixedTablesLinkTest = timertest::TableLinkTest;
 
 // Multiple functions 5 (steps 1 and 3), 7 (step 60) and the last (every
 // step); the others keep their default records, which hold no step.
@@ -190,18 +145,8 @@ void SetOptions(bool set) {
     ASSERT_TRUE(SaveCassa());
 }
 
-// Gives the open folder's table the case's records; what the file then
-// holds goes into filled, and the result is what a send gives the register.
 Lines Fill(const TableCase& t, std::string& filled) {
-    filled = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, t.file));
-    Lines sent;
-    for (int n = 1; n <= Sizes.*t.size; ++n) {
-        const std::string r = t.record(n);
-        if (!r.empty()) filled.replace(static_cast<size_t>(n - 1) * t.length, t.length, r);
-        for (const std::string& l : t.sent(n)) sent.push_back(l);
-    }
-    testsupport::WriteAll(platform::JoinPath(Core.strCashDir, t.file), filled);
-    return sent;
+    return timertest::FillTable(t.file, t.length, Sizes.*t.size, t.record, t.sent, filled);
 }
 
 // Every table sent and read back, on each model: the register gets each

@@ -39,12 +39,7 @@ protected:
     }
     std::string HistoryFile() const { return ReadAll(CashFile("Storico.txt")); }
     int ErrorLines(const std::string& code) const {
-        std::string log = ReadAll(dir.file("err.log"));
-        int n = 0;
-        for (size_t at = log.find("[" + code + "]"); at != std::string::npos;
-             at = log.find("[" + code + "]", at + 1))
-            ++n;
-        return n;
+        return testsupport::CountOf(ReadAll(dir.file("err.log")), "[" + code + "]");
     }
     std::string SavedPosition() const {
         return platform::ProfileString("B90", "indi", "?", CashFile("Cassa.txt")) + ":" +
@@ -52,6 +47,15 @@ protected:
     }
     // The start of a read as the register begins it: "B90".
     std::string Start() { return AnsStoricoStart(); }
+    // A history read asked for, from the stored position, and its start.
+    void BeginRead(const char* indi, const char* pg) {
+        ReqState.bRdStorico = True;
+        ReqState.nFileStorico = kFileOpenNext;
+        LinkState.nPendingAns = 1;
+        CassaFile.strB90Indi = indi;
+        CassaFile.strB90Pg = pg;
+        Start();
+    }
 };
 
 TEST_F(HistoryTest, TheStartPointFollowsTheStoredPositionAndTheMode) {
@@ -78,12 +82,7 @@ TEST_F(HistoryTest, TheStartPointFollowsTheStoredPositionAndTheMode) {
 
 TEST_F(HistoryTest, LinesAreAppendedWholeAndTheLastPositionIsSavedAtTheEnd) {
     WriteAll(CashFile("Storico.txt"), "C00:0001:01:OLD\r\n");
-    ReqState.bRdStorico = True;
-    ReqState.nFileStorico = kFileOpenNext;
-    LinkState.nPendingAns = 1;
-    CassaFile.strB90Indi = "0001";
-    CassaFile.strB90Pg = "01";
-    Start();
+    BeginRead("0001", "01");
     EXPECT_EQ(Feed("C00:0002:01:FIRST"), True);
     EXPECT_EQ(Feed("C01:0002:02:SECOND: with a colon"), True);
     EXPECT_EQ(CassaFile.strB90Indi + ":" + CassaFile.strB90Pg, "0002:02");
@@ -102,12 +101,7 @@ TEST_F(HistoryTest, TheLimitStopsTheFileAtItsSizeAndTheRestOfTheReadIsNotStored)
     const std::string line = "C00:0007:01:X\r\n";  // 15 bytes
     // Room for exactly one more line.
     WriteAll(CashFile("Storico.txt"), std::string(1024000 - line.size(), 'h'));
-    ReqState.bRdStorico = True;
-    ReqState.nFileStorico = kFileOpenNext;
-    LinkState.nPendingAns = 1;
-    CassaFile.strB90Indi = "0006";
-    CassaFile.strB90Pg = "09";
-    Start();
+    BeginRead("0006", "09");
 
     EXPECT_EQ(Feed("C00:0007:01:X"), True);
     EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000);
@@ -134,10 +128,7 @@ TEST_F(HistoryTest, TheLimitStopsTheFileAtItsSizeAndTheRestOfTheReadIsNotStored)
 }
 
 TEST_F(HistoryTest, AMalformedPositionIsNotStoredAndTheLinesAfterItAre) {
-    ReqState.bRdStorico = True;
-    CassaFile.strB90Indi = "0001";
-    CassaFile.strB90Pg = "01";
-    Start();
+    BeginRead("0001", "01");
     for (const char* bad : {"C00:12:01:SHORT", "C00:0002", "C00:00021:01:LONG"}) {
         SCOPED_TRACE(bad);
         shell->errors.clear();
@@ -153,11 +144,7 @@ TEST_F(HistoryTest, AMalformedPositionIsNotStoredAndTheLinesAfterItAre) {
 TEST_F(HistoryTest, AFullDiskStoresNothingLogsAndKeepsThePosition) {
     if (!platform::FileExists("/dev/full") && access("/dev/full", W_OK) != 0) GTEST_SKIP();
     ASSERT_EQ(symlink("/dev/full", CashFile("Storico.txt").c_str()), 0);
-    ReqState.bRdStorico = True;
-    LinkState.nPendingAns = 1;
-    CassaFile.strB90Indi = "0004";
-    CassaFile.strB90Pg = "01";
-    Start();
+    BeginRead("0004", "01");
     EXPECT_EQ(Feed("C00:0005:01:LOST"), True);
     EXPECT_EQ(CassaFile.strB90Indi + ":" + CassaFile.strB90Pg, "0004:01");
     EXPECT_EQ(ErrorLines(std::to_string(1000 + kErrFile).substr(1)), 1);

@@ -2,31 +2,20 @@
 // register emulator (DRAVO57): a request list that imports a file for each
 // and sends what it imported, and one whose imports are all refused, which
 // ends with status 1, an error-log line for each, and every file as it was.
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "common/run_program.h"
-#include "common/tempdir.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "platform/settings.h"
-#include "tables/record.h"
+#include "common/batch_fixture.h"
+#include "common/record_text.h"
 
 namespace {
 
+using namespace testsupport::text;
+
 namespace fs = std::filesystem;
 
-using testsupport::ProgramPath;
-using testsupport::ReadAll;
-using Lines = std::vector<std::string>;
-
-std::string Z(int64_t value, int width) { return tables::FormatNum(value, width); }
-std::string Pad(const std::string& text, int width) { return tables::PadRight(text, width); }
-std::string Num(int n) { return std::to_string(n); }
+using testsupport::CountOf;
 
 std::string Department(int n) {
     return Z(n, 4) + Pad("Dept " + Num(n), 30) + "31 0  " + Z(n, 8) + Z(2 * n, 8) + Z(3 * n, 8) +
@@ -41,52 +30,21 @@ std::string Wire3(int seed, int k) {
     return "1:" + Num(k) + ":" + Z(seed + k, 8) + ":00000000:00000000:00000000:00000000:00000000";
 }
 
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
-class ImportsBatchTest : public ::testing::Test {
+class ImportsBatchTest : public testsupport::BatchRunTest {
 protected:
     void SetUp() override {
-        if (!fs::exists(ProgramPath())) GTEST_SKIP() << "no program at " << ProgramPath();
-        fs::copy_file(fs::path(ECR_SOURCE_DIR) / "lang" / "Testi.eng", dir.file("Testi.eng"));
-        Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
-                           "[Communication]\r\nDTRDelay=0\r\n");
-        Write("base/Cassa1/Cassa.txt", "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
-        emu::Options options;
-        options.addressed = true;
-        options.stations = {0};
-        options.gapMs = 2;
-        emulator = std::make_unique<emu::Emulator>(options);
-        emu::RegisterConfig config;
-        config.model = "DRAVO57";
-        reg = std::make_shared<emu::CashRegister>(0, config);
-        emulator->AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator->Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
-    }
-    void TearDown() override {
-        if (emulator) emulator->Stop();
-    }
-    void Write(const std::string& name, const std::string& text) {
-        fs::create_directories(fs::path(dir.file(name)).parent_path());
-        testsupport::WriteAll(dir.file(name), text);
+        BatchRunTest::SetUp();
+        if (IsSkipped()) return;
+        Prepare({0}, "");
+        StartRegisters({0}, "DRAVO57");
+        reg = registers[0];
     }
     // Runs the request list on DRAVO57 (model 3); the exit status.
     int Run(const std::string& requests) {
-        Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
-                                     "\r\ncommandstimeout=120\r\n[Casse]\r\nC0=1|||R022002|1|1|0|1\r\n"
-                                     "[Richieste]\r\n" + requests);
-        auto run = testsupport::RunProgram({"/r:**", "/f:setup.ini", "/l:3", "/t:1"}, dir.path(), 120);
-        return run.status;
+        WriteConfig({0}, requests);
+        return BatchRunTest::Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1"}).status;
     }
-    std::string Cash(const std::string& name) { return ReadAll(dir.file("base/Cassa1/" + name)); }
 
-    testsupport::TempDir dir;
-    std::unique_ptr<emu::Emulator> emulator;
     std::shared_ptr<emu::CashRegister> reg;
 };
 
@@ -102,8 +60,8 @@ TEST_F(ImportsBatchTest, EachImportStoresItsFileAndTheRequestSendsIt) {
     ASSERT_EQ(Run("r1=*F|dept.txt\r\nr2=^e|repfid.txt\r\nr3=^d|subfid.txt\r\nr4=^f|circli.txt\r\n"
                   "r5=*Y|scomag.txt\r\nr6=*W|conf1.txt\r\nr7=*m|conf2.txt\r\nr8=&l|dircopy.txt\r\n"),
               0)
-        << ReadAll(dir.file("base/err.log"));
-    EXPECT_EQ(ReadAll(dir.file("base/err.log")), "");
+        << ErrLog();
+    EXPECT_EQ(ErrLog(), "");
 
     // The departments 7, 3 and 12: the range 3 to 12 is sent.
     const Lines depts = reg->Received("departments");
@@ -134,7 +92,7 @@ TEST_F(ImportsBatchTest, EachImportStoresItsFileAndTheRequestSendsIt) {
     const std::string dirplu = Cash("DirPLU.txt");
     ASSERT_EQ(dirplu.size(), 250u * 18);
     EXPECT_EQ(dirplu.substr(3 * 18, 18), Pad("55", 13) + "4  \r\n");
-    EXPECT_TRUE(ReadAll(dir.file("dircopy.txt")) == dirplu);
+    EXPECT_TRUE(Read("dircopy.txt") == dirplu);
     for (const char* t : {"departments", "loyalty by department", "loyalty subtotal", "loyalty lines"})
         EXPECT_TRUE(reg->Refused(t).empty()) << t;
 }
@@ -158,12 +116,12 @@ TEST_F(ImportsBatchTest, RefusedImportsSendNothingLogEachAndLeaveEveryFile) {
     EXPECT_EQ(Run("r1=*W|conf1.txt\r\nr2=*m|conf2.txt\r\nr3=*F|dept.txt\r\nr4=^e|repfid.txt\r\n"
                   "r5=^d|subfid.txt\r\nr6=^f|circli.txt\r\nr7=*Y|scomag.txt\r\n"),
               1);
-    const std::string log = ReadAll(dir.file("base/err.log"));
-    EXPECT_EQ(Count(log, "[004]"), 7) << log;
+    const std::string log = ErrLog();
+    EXPECT_EQ(CountOf(log, "[004]"), 7) << log;
     for (const char* request : {"<*W|conf1.txt>", "<*m|conf2.txt>", "<*F|dept.txt>", "<^e|repfid.txt>",
                                 "<^d|subfid.txt>", "<^f|circli.txt>", "<*Y|scomag.txt>"})
-        EXPECT_EQ(Count(log, request), 1) << request;
-    EXPECT_EQ(Count(ReadAll(dir.file("base/msg.log")), "nothing imported"), 7);
+        EXPECT_EQ(CountOf(log, request), 1) << request;
+    EXPECT_EQ(CountOf(Read("base/msg.log"), "nothing imported"), 7);
     EXPECT_EQ(reg->Commands().size(), commands);  // nothing was sent
     EXPECT_TRUE(Cash("Cassa.txt") == cassa);
     EXPECT_TRUE(Cash("Reparti.txt") == depts);

@@ -12,62 +12,28 @@
 #include <string>
 #include <vector>
 
+#include "common/record_text.h"
 #include "core/open_register.h"
 #include "link/builders_tables.h"
-#include "link/timer_fixture.h"
-#include "platform/files.h"
+#include "link/table_link_fixture.h"
 #include "tables/icon_texts.h"
 #include "tables/loyalty.h"
 #include "tables/plu_directory.h"
 #include "tables/price_weight.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-std::string Num(int n) { return std::to_string(n); }
-std::string Pad(const std::string& text, int width) { return tables::PadRight(text, width); }
-std::string Z(int64_t value, int width) { return tables::FormatNum(value, width); }
-const std::string kEnd = "\r\n";
+using namespace testsupport::text;
 
-class LoyaltyLinkTest : public timertest::TimerTest {
+class LoyaltyLinkTest : public timertest::TableLinkTest {
 protected:
-    void SetUp() override {
-        TimerTest::SetUp();
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
-    }
-    void TearDown() override {
-        TimerTest::TearDown();
-        InitFlags();
-    }
-    // A new folder for register 0 of the model. The register's release keeps
-    // the number of icon messages the same before and after its hello.
-    void OpenModel(int16_t model, std::vector<emu::RegisterConfig> configs = {{}}) {
-        ConfigLevel.InitOffLine(model, "V014057");
-        std::filesystem::remove_all(dir.file("Cassa1"));
+    // The registers of the model, of a release that keeps the number of icon
+    // messages the same before and after their hello.
+    void Open(int16_t model, bool addressed = false, std::vector<int> stations = {0}) {
+        std::vector<emu::RegisterConfig> configs(stations.size());
         for (auto& c : configs) c.release = "R022040";
-        StartLine(false, {0}, std::move(configs), 2);
-        Define(0, 0, false);
-        ASSERT_TRUE(NextCash(true));
+        OpenModel(model, addressed, stations, configs);
     }
-    void StopLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        emulator.reset();
-        registers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
-    }
-    std::string File(const std::string& name) const {
-        return testsupport::ReadAll(platform::JoinPath(Core.strCashDir, name));
-    }
-    void Put(const std::string& name, const std::string& bytes) const {
-        testsupport::WriteAll(platform::JoinPath(Core.strCashDir, name), bytes);
-    }
-    bool Run(const std::function<bool()>& builder) { return builder() && RunToIdle(60); }
 };
 
 int Messages() { return ConfigLevel.GetNMessaggiIcone(Core.nOpenCash); }
@@ -148,23 +114,13 @@ std::vector<TableCase> Cases() {
     };
 }
 
-// Gives the open folder's table the case's records; what the file then
-// holds goes into filled, and the result is what a send gives the register.
 Lines Fill(const TableCase& t, std::string& filled) {
-    filled = testsupport::ReadAll(platform::JoinPath(Core.strCashDir, t.file));
-    Lines sent;
-    for (int n = 1; n <= t.records(); ++n) {
-        const std::string r = t.record(n);
-        if (!r.empty()) filled.replace(static_cast<size_t>(n - 1) * t.length, t.length, r);
-        for (const std::string& l : t.sent(n)) sent.push_back(l);
-    }
-    testsupport::WriteAll(platform::JoinPath(Core.strCashDir, t.file), filled);
-    return sent;
+    return timertest::FillTable(t.file, t.length, t.records(), t.record, t.sent, filled);
 }
 
 TEST_F(LoyaltyLinkTest, EveryTableSentAndReadBackOnEachModel) {
     for (const int16_t model : {int16_t(1), int16_t(3)}) {
-        OpenModel(model);
+        Open(model);
         SCOPED_TRACE(ConfigLevel.CashType());
         const bool loyalty = ConfigLevel.CashType() == "DRAVO57";
         EXPECT_EQ(std::filesystem::exists(platform::JoinPath(Core.strCashDir, kRepFidFile)), loyalty);
@@ -193,7 +149,7 @@ TEST_F(LoyaltyLinkTest, EveryTableSentAndReadBackOnEachModel) {
 // its own then stores the register's directory and sets the old aside.
 TEST_F(LoyaltyLinkTest, TheDirectorySendReplacesTheRegistersDirectory) {
     for (const int16_t model : {int16_t(1), int16_t(3)}) {
-        OpenModel(model);
+        Open(model);
         SCOPED_TRACE(ConfigLevel.CashType());
         const int last = Sizes.nMaxDirPLU;
         std::string user = File(kDirPLUFile);
@@ -236,7 +192,7 @@ TEST_F(LoyaltyLinkTest, TheDirectorySendReplacesTheRegistersDirectory) {
 // line and the icon of one message, one loyalty line of one department or of
 // the subtotal.
 TEST_F(LoyaltyLinkTest, AReadLineChangesExactlyThePartItNames) {
-    OpenModel(3);
+    Open(3);
     struct Case {
         const char* emu;
         const char* file;
@@ -268,7 +224,7 @@ TEST_F(LoyaltyLinkTest, AReadLineChangesExactlyThePartItNames) {
 // Lines that a table cannot hold: each is acknowledged, listed once among
 // the errors and changes nothing on disk.
 TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
-    OpenModel(3);
+    Open(3);
     const int messages = Messages();
     struct Bad {
         const char* emu;
@@ -308,7 +264,7 @@ TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
 // the command ends by its answer time-out and every file is as it was; the
 // user's directory is never lost.
 TEST_F(LoyaltyLinkTest, ATransferCutShortLeavesTheFilesAsTheyWere) {
-    OpenModel(3);
+    Open(3);
     std::string user = File(kDirPLUFile);
     user.replace(0, 13, Pad("111", 13));
     user.replace(9 * 18, 13, Pad("999", 13));
@@ -360,13 +316,7 @@ TEST_F(LoyaltyLinkTest, ATransferCutShortLeavesTheFilesAsTheyWere) {
 // whole table, the second as the first, and each answer procedure counts its
 // end once per register.
 TEST_F(LoyaltyLinkTest, EveryRegisterOfASendGetsTheWholeTable) {
-    ConfigLevel.InitOffLine(3, "V014057");
-    std::vector<emu::RegisterConfig> configs(2);
-    for (auto& c : configs) c.release = "R022040";
-    StartLine(true, {0, 1}, configs, 2);
-    Define(0, 0, true);
-    Define(1, 1, true);
-    ASSERT_TRUE(NextCash(true));
+    Open(3, true, {0, 1});
     std::vector<Lines> sent;
     // Each register's folder gets the same tables.
     for (int r = 0; r < 2; ++r) {

@@ -11,13 +11,10 @@
 #include "editors/setup/logo.h"
 #include "emulator/bulk_receiver.h"
 #include "link/builders_tables.h"
-#include "link/timer_fixture.h"
-#include "platform/files.h"
+#include "link/table_link_fixture.h"
 #include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/plu_transfer.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
@@ -41,47 +38,20 @@ std::string Article(const std::string& code, int n, bool lx4100, bool offer) {
     return tables::RecordBytes(r);
 }
 
-class PLULinkTest : public timertest::TimerTest {
+class PLULinkTest : public timertest::TableLinkTest {
 protected:
-    void SetUp() override {
-        TimerTest::SetUp();
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
-    }
-    void TearDown() override {
-        TimerTest::TearDown();
-        InitFlags();
-    }
     void StopLine() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
+        TableLinkTest::StopLine();
         receivers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
     }
     // An emulator whose stations each have a bulk receiver ahead of the
     // register (the number frames are the receiver's).
     void StartBulkLine(bool addressed, std::vector<int> stations, const emu::RegisterConfig& config) {
-        emu::Options options;
-        options.addressed = addressed;
-        options.stations = stations;
-        options.gapMs = 2;
-        emulator = std::make_unique<emu::Emulator>(options);
-        line.Attach(emulator.get());
-        SetPortFactory([this](int n) { return std::make_unique<timertest::CountedPort>(n, line); });
-        for (int station : stations) {
+        const std::vector<emu::RegisterConfig> configs(stations.size(), config);
+        StartLine(addressed, stations, configs, 2, [this](int station) {
             receivers.push_back(std::make_shared<emu::BulkReceiver>(station));
             emulator->AddHandler(receivers.back());
-        }
-        for (int station : stations) {
-            registers.push_back(std::make_shared<emu::CashRegister>(station, config));
-            emulator->AddHandler(registers.back());
-        }
-        std::string error;
-        ASSERT_TRUE(emulator->Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+        });
     }
     std::vector<std::shared_ptr<emu::BulkReceiver>> receivers;
 };

@@ -12,14 +12,10 @@
 #include "editors/setup/keyboard.h"
 #include "link/builders_reports.h"
 #include "link/builders_tables.h"
-#include "link/timer_fixture.h"
-#include "platform/files.h"
+#include "link/table_link_fixture.h"
 #include "platform/profile.h"
-#include "shell/shell_state.h"
 #include "tables/history.h"
 #include "tables/reports.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
 
 namespace {
 
@@ -38,20 +34,15 @@ public:
     bool AskRange(const std::string&, std::string&, std::string&) override { return true; }
 };
 
-class ReportsLinkTest : public timertest::TimerTest {
+class ReportsLinkTest : public timertest::TableLinkTest {
 protected:
     void SetUp() override {
-        TimerTest::SetUp();
+        TableLinkTest::SetUp();
         SetShell(&shell_);
-        ClearDispatchProcs();
-        RegisterTableProcs();
-        InitFlags();
-        Tx = TxCountersRec{};
     }
     void TearDown() override {
         SetShell(&ts);
-        TimerTest::TearDown();
-        InitFlags();
+        TableLinkTest::TearDown();
     }
     // One register in direct mode of the model, its folder opened.
     void Open(const Model& m, const std::function<void()>& beforeOpening = nullptr) {
@@ -64,10 +55,7 @@ protected:
     }
     // The line and the register's folder gone, for the next model.
     void Close() {
-        SetPortFactory({});
-        emulator->Stop();
-        registers.clear();
-        for (auto& e : CassaList) e.bConnected = False;
+        StopLine();
         std::filesystem::remove_all(dir.file("Cassa1"));
         InitFlags();
         History = HistoryGlobals{};
@@ -245,32 +233,6 @@ TEST_F(ReportsLinkTest, TheHistoryReadInTwoRunsHoldsEveryLineOnce) {
         EXPECT_EQ(ErrorLog(), "");
         Close();
     }
-}
-
-TEST_F(ReportsLinkTest, AHistoryLimitOfOneUnitStopsTheFileAtItsSize) {
-    Open(kModels[1]);
-    emu::CashRegister& reg = *registers[0];
-    const std::string line = "C00:0001:01:sale 1\r\n";  // every line as long
-    reg.SetHistory({{"0001:01", "sale 1"}, {"0001:02", "sale 2"}, {"0001:03", "sale 3"},
-                    {"0001:04", "sale 4"}});
-    ShellState.HistoryLimit = 1;
-    WriteAll(Cash("Storico.txt"), std::string(kHistoryUnit - 2 * line.size(), '.'));
-    Run(ReqStorico);
-    EXPECT_EQ(platform::FileSize(Cash("Storico.txt")), kHistoryUnit);
-    EXPECT_EQ(ReadAll(Cash("Storico.txt")).substr(kHistoryUnit - 2 * line.size()),
-              "C00:0001:01:sale 1\r\nC00:0001:02:sale 2\r\n");
-    const std::string log = ErrorLog();
-    EXPECT_NE(log.find("[010]"), std::string::npos) << log;
-    EXPECT_EQ(log.find("[010]", log.find("[010]") + 1), std::string::npos) << log;
-    EXPECT_EQ(log.find("[011]"), std::string::npos) << log;  // the read itself ended
-
-    // Without the limit the next read goes on from the last line stored.
-    ShellState.HistoryLimit = 0;
-    ASSERT_TRUE(NextCash(true));
-    Run(ReqStorico);
-    EXPECT_EQ(reg.HistoryStart(), "0001:02;#H;");
-    EXPECT_EQ(ReadAll(Cash("Storico.txt")).substr(kHistoryUnit),
-              "C00:0001:03:sale 3\r\nC00:0001:04:sale 4\r\nC00:ZZZZ:ZZ:*\r\n");
 }
 
 TEST_F(ReportsLinkTest, TheClosureWritesChiusuraTxt) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/record_text.h"
 #include "common/fake_shell.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
@@ -18,10 +19,11 @@
 
 namespace {
 
+using testsupport::text::Blanks;
+
 using testsupport::ReadAll;
 using testsupport::WriteAll;
 
-std::string B(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
 const std::string CRLF = "\r\n";
 
 class TableAccessTest : public ::testing::Test {
@@ -51,8 +53,8 @@ TEST_F(TableAccessTest, SaveAndGetOneRecordOfTheFile) {
     rec.name = "Drinks";
     rec.end.c[0] = 'x';  // Save puts CR LF back
     ASSERT_TRUE(SaveGrpRep(7, rec));
-    EXPECT_EQ(Record("GrpRep.txt", 34, 7), "07Drinks" + B(24) + CRLF);
-    EXPECT_EQ(Record("GrpRep.txt", 34, 8), "08" + B(30) + CRLF);
+    EXPECT_EQ(Record("GrpRep.txt", 34, 7), "07Drinks" + Blanks(24) + CRLF);
+    EXPECT_EQ(Record("GrpRep.txt", 34, 8), "08" + Blanks(30) + CRLF);
     EXPECT_EQ(ReadAll(dir.file("GrpRep.txt")).size(), 12u * 34);
 
     NameRec back;
@@ -130,18 +132,18 @@ TEST_F(TableAccessTest, AccessorsWithTheirOwnSteps) {
     // 13 characters and slots outside the table are refused.
     ASSERT_TRUE(CreateDirPLU());
     EXPECT_TRUE(SaveDirPLU(5, "  123  "));
-    EXPECT_EQ(Record("DirPLU.txt", 18, 5), "123" + B(10) + "5  " + CRLF);
+    EXPECT_EQ(Record("DirPLU.txt", 18, 5), "123" + Blanks(10) + "5  " + CRLF);
     EXPECT_FALSE(SaveDirPLU(0, "1"));
     EXPECT_FALSE(SaveDirPLU(251, "1"));
     EXPECT_FALSE(SaveDirPLU(6, "12345678901234"));
-    EXPECT_EQ(Record("DirPLU.txt", 18, 6), B(13) + "6  " + CRLF);
+    EXPECT_EQ(Record("DirPLU.txt", 18, 6), Blanks(13) + "6  " + CRLF);
     EXPECT_EQ(ReadAll(dir.file("DirPLU.txt")).size(), 250u * 18);
 }
 
 std::string OldOperator(int n, int code, const std::string& name) {
     std::string s = std::to_string(code);
     return (n < 10 ? "0" : "") + std::to_string(n) + (code < 10 ? "0" : "") + s + "123" + name +
-           B(30 - static_cast<int>(name.size())) + "015255000001002003" + CRLF;
+           Blanks(30 - static_cast<int>(name.size())) + "015255000001002003" + CRLF;
 }
 
 // An operator file of the older records is converted once; the old file is
@@ -154,9 +156,9 @@ TEST_F(TableAccessTest, ConvertsAnOlderOperatorFileOnce) {
     ASSERT_TRUE(ConvOpeFile());
     const std::string converted = ReadAll(dir.file("Operatori.txt"));
     EXPECT_EQ(converted,
-              "01005123ANNA" + B(26) + "015255000001002003" + CRLF +
-              "02042123BRUNO" + B(25) + "015255000001002003" + CRLF +
-              "03007123" + B(30) + "015255000001002003" + CRLF);
+              "01005123ANNA" + Blanks(26) + "015255000001002003" + CRLF +
+              "02042123BRUNO" + Blanks(25) + "015255000001002003" + CRLF +
+              "03007123" + Blanks(30) + "015255000001002003" + CRLF);
     EXPECT_EQ(ReadAll(dir.file("OpeTmp.txt")), old);
 
     WriteAll(dir.file("OpeTmp.txt"), "left by the first conversion");

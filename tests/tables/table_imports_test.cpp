@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/record_text.h"
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "platform/profile.h"
@@ -20,12 +21,11 @@
 
 namespace {
 
+using namespace testsupport::text;
+
 using testsupport::ReadAll;
 using testsupport::WriteAll;
 using transfertest::TransferTest;
-
-std::string Z(int64_t value, int width) { return tables::FormatNum(value, width); }
-std::string Pad(const std::string& text, int width) { return tables::PadRight(text, width); }
 
 // Good records of each import's file, record number or entry n.
 std::string Department(int n) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/fake_shell.h"
+#include "common/record_text.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
 #include "link/frames.h"
@@ -60,7 +61,7 @@ protected:
     platform::FakeSerialPort* port_ = nullptr;
 };
 
-inline std::string Blanks(int n) { return std::string(static_cast<size_t>(n), ' '); }
-inline std::string Zeros(int n) { return std::string(static_cast<size_t>(n), '0'); }
+using testsupport::text::Blanks;
+using testsupport::text::Zeros;
 
 }  // namespace transfertest

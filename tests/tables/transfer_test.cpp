@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "child_process.h"
+#include "common/child_process.h"
 #include "core/texts.h"
 #include "platform/files.h"
 #include "tables/groups.h"
@@ -355,18 +355,6 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
             names.push_back(e.path().filename().string());
         EXPECT_EQ(names, std::vector<std::string>{kGrpRepFile});
     }
-}
-
-TEST_F(TransferTest, DataClosingLineCopiesTheTableInABatchRun) {
-    Sizes.nMaxGrpRep = 12;
-    Core.bInteractive = false;
-    Core.strReqArg = dir.file("groups-copy.txt");
-    ReqState.bRdGrpRep = True;
-    Line("3:Bar:");
-    DataTable(GroupsTable());
-    Line("*");
-    EXPECT_EQ(DataTable(GroupsTable()), 0);
-    EXPECT_EQ(ReadAll(Core.strReqArg), ReadAll(CashFile(kGrpRepFile)));
 }
 
 }  // namespace

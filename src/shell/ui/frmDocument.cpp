@@ -17,6 +17,7 @@
 #include "core/globals.h"
 #include "core/texts.h"
 #include "core/ui/qt_text.h"
+#include "customers/ui/customer_editors.h"
 #include "editors/setup/ui/setup_editors.h"
 #include "link/link_state.h"
 #include "shell/document.h"
@@ -94,6 +95,7 @@ void frmDocument::Load() {
     frmMain::SetAppearance(this);
     SetTexts();
     RegisterSetupEditors();
+    RegisterCustomerEditors();
     if (Core.bInteractive) {
         LoadCasseConf();
         // The first register of the list is the one the user works on.

@@ -111,6 +111,63 @@ int64_t FlagsValue(const std::vector<FlagBox>& boxes) {
     return value;
 }
 
+int LetterWeight(char letter) { return letter >= 'A' && letter <= 'H' ? 128 >> (letter - 'A') : 0; }
+
+int IndexWeight(int index) { return index >= 0 && index < 8 ? 128 >> index : 0; }
+
+std::vector<FlagBox> ArrayFlags(QCheckBox* const* boxes, int count) {
+    std::vector<FlagBox> out;
+    for (int i = 0; i < count; ++i) out.push_back({boxes[i], IndexWeight(i)});
+    return out;
+}
+
+std::vector<FlagBox> Letters(const std::vector<QCheckBox*>& boxes, const char* letters) {
+    std::vector<FlagBox> out;
+    for (size_t i = 0; i < boxes.size() && letters[i] != '\0'; ++i) out.push_back({boxes[i], LetterWeight(letters[i])});
+    return out;
+}
+
+int64_t JoinFlags(const std::vector<FlagBox>& boxes, int64_t stored) {
+    int64_t value = stored;
+    for (const FlagBox& f : boxes) {
+        if (f.box->isHidden()) continue;
+        value &= ~static_cast<int64_t>(f.weight);
+        if (f.box->isChecked()) value |= f.weight;
+    }
+    return value;
+}
+
+MaskBox::MaskBox(QWidget* parent, const QString& name, const std::string& mask) : QLineEdit(parent) {
+    setObjectName(name);
+    QString qtMask;
+    for (char c : mask) {
+        if (c == '#')
+            qtMask += '0';  // a digit, not required
+        else
+            qtMask += QString("\\") + QChar(c);
+    }
+    setInputMask(qtMask + ";_");
+    // As wide as its mask.
+    setMaximumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(mask.c_str())) + 24);
+}
+
+std::string MaskBox::MaskText() const {
+    if (!shown_.empty() && displayText() == asMasked_) return shown_;
+    return FromQt(displayText());
+}
+
+void MaskBox::ShowMask(const std::string& text) {
+    shown_.clear();
+    if (text.empty()) {
+        clear();
+        return;
+    }
+    // A place that holds no digit stays empty on screen.
+    setText(ToQt(text));
+    shown_ = text;
+    asMasked_ = displayText();
+}
+
 void SetCaption(QWidget* control, const std::string& section, const std::string& key) {
     SetCtlCaption(control, GetText(section, key));
 }

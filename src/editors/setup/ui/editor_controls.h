@@ -64,6 +64,38 @@ struct FlagBox {
 void ShowFlags(const std::vector<FlagBox>& boxes, int64_t value);
 int64_t FlagsValue(const std::vector<FlagBox>& boxes);
 
+// The weight of an option bit named by its letter (A 128, B 64 ... H 1; 0 for
+// any other character), and of element i of a control array of bit boxes
+// (element 0 weight 128, each next half the one before).
+int LetterWeight(char letter);
+int IndexWeight(int index);
+// The boxes of a control array of `count` elements, with their weights.
+std::vector<FlagBox> ArrayFlags(QCheckBox* const* boxes, int count);
+// The boxes, each with the weight of its letter in `letters` ("DEFGH").
+std::vector<FlagBox> Letters(const std::vector<QCheckBox*>& boxes, const char* letters);
+// The value with the bits of the boxes the window shows set from the boxes;
+// a bit that no shown box stands for keeps its stored value. A box hidden
+// for the model or for want of a text is not shown; a disabled box is.
+int64_t JoinFlags(const std::vector<FlagBox>& boxes, int64_t stored);
+
+// A masked edit box of digits: the mask names a digit with "#" and takes
+// any other character as a fixed separator ("##/##/##"). Its text is the
+// whole mask with "_" in every place not filled, as the user sees it. A text
+// the program shows that the mask cannot hold (a bad file's "ab/cd/ef") is
+// kept as it was until the user changes the box.
+class MaskBox : public QLineEdit {
+public:
+    MaskBox(QWidget* parent, const QString& name, const std::string& mask);
+    std::string MaskText() const;
+    // Shows the text, the separators in their places; an empty text empties
+    // the box.
+    void ShowMask(const std::string& text);
+
+private:
+    std::string shown_;   // the text last shown
+    QString asMasked_;    // how the mask showed it
+};
+
 // The caption of a control from the language file; an empty text hides the
 // control (SetCtlCaption).
 void SetCaption(QWidget* control, const std::string& section, const std::string& key);

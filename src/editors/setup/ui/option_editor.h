@@ -25,7 +25,7 @@ public:
 
     // Saves the options shown, asking whether to keep a change when ask is
     // true. False when a field was refused or Cassa.txt could not be written.
-    bool SaveConf(bool ask);
+    virtual bool SaveConf(bool ask);
 
     void cmdLoad_Click();
     void cmdSave_Click();

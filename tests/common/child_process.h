@@ -3,7 +3,8 @@
 // any point (as a program killed in the middle of its work), or limit the
 // size of the files it writes (a write past the limit fails, as on a full
 // disk). The child ends with its body's result as exit status and never
-// returns into the test framework.
+// returns into the test framework. WithFileLimit sets the same limit for a
+// piece run in the test's own process.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -42,6 +43,20 @@ inline int Wait(pid_t pid) {
 
 inline int Run(const std::function<int()>& body, long fileLimit = 0) {
     return Wait(Start(body, fileLimit));
+}
+
+// Runs body with writes that would grow any file past `limit` bytes failing
+// as on a full disk; the limit is lifted again afterwards.
+inline void WithFileLimit(rlim_t limit, const std::function<void()>& body) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto handler = signal(SIGXFSZ, SIG_IGN);
+    rlimit cut = old;
+    cut.rlim_cur = limit;
+    setrlimit(RLIMIT_FSIZE, &cut);
+    body();
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, handler);
 }
 
 }  // namespace childtest

@@ -1,0 +1,113 @@
+#pragma once
+// A command-line run of the program, as a process without a display, against
+// the register emulator: a start folder with the shipped language file and
+// setup.ini (base folder "base", error log base/err.log, semaphore
+// base/done.sem, no DTR wait), a base folder whose config.ini lists the
+// registers and the request list, and the emulator in addressed mode on a
+// pseudo-terminal as port 1. Header only: the emulator is linked by the
+// suites, not by the support library.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/run_program.h"
+#include "common/tempdir.h"
+#include "emulator/cash_register.h"
+#include "emulator/emulator.h"
+#include "platform/settings.h"
+
+namespace testsupport {
+
+class BatchRunTest : public ::testing::Test {
+protected:
+    // The register at `station` in addressed mode, as config.ini [Casse]
+    // lists it (number station + 1, release R022002, port 1).
+    static std::string CasseLine(int station) {
+        const std::string s = std::to_string(station);
+        return "C" + s + "=" + std::to_string(station + 1) + "|||R022002|1|1|" + s + "|1\r\n";
+    }
+
+    void SetUp() override {
+        if (!std::filesystem::exists(ProgramPath())) GTEST_SKIP() << "no program at " << ProgramPath();
+        std::filesystem::copy_file(std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng", dir.file("Testi.eng"));
+        Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
+                           "[Communication]\r\nDTRDelay=0\r\n");
+    }
+    void TearDown() override {
+        if (emulator) emulator->Stop();
+    }
+
+    void Write(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
+        WriteAll(dir.file(name), text);
+    }
+    std::string Read(const std::string& name) const { return ReadAll(dir.file(name)); }
+    // A file of the register folder of the station.
+    std::string Cash(const std::string& name, int station = 0) const {
+        return Read("base/Cassa" + std::to_string(station + 1) + "/" + name);
+    }
+    std::string ErrLog() const { return Read("base/err.log"); }
+
+    // config.ini with the registers of the stations and the request list.
+    void WriteConfig(const std::vector<int>& stations, const std::string& requests,
+                     int commandsTimeout = 120) {
+        std::string casse;
+        for (int s : stations) casse += CasseLine(s);
+        Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
+                                     "\r\ncommandstimeout=" + std::to_string(commandsTimeout) +
+                                     "\r\n[Casse]\r\n" + casse + "[Richieste]\r\n" + requests);
+    }
+    // config.ini, and a Cassa.txt for each station: addressed without DTR
+    // wait, hello type 1, and the extra options given.
+    void Prepare(const std::vector<int>& stations, const std::string& requests,
+                 int commandsTimeout = 120, const std::string& options = "") {
+        WriteConfig(stations, requests, commandsTimeout);
+        for (int s : stations)
+            Write("base/Cassa" + std::to_string(s + 1) + "/Cassa.txt",
+                  options + "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
+    }
+
+    // The emulator in addressed mode; handlers are added before Start().
+    void CreateEmulator(const std::vector<int>& stations, int gapMs = 2) {
+        emu::Options options;
+        options.addressed = true;
+        options.stations = stations;
+        options.gapMs = gapMs;
+        emulator = std::make_unique<emu::Emulator>(options);
+    }
+    std::shared_ptr<emu::CashRegister> AddRegister(int station, emu::RegisterConfig config = {}) {
+        registers.push_back(std::make_shared<emu::CashRegister>(station, config));
+        emulator->AddHandler(registers.back());
+        return registers.back();
+    }
+    // Starts the emulator and names its pseudo-terminal as port 1.
+    void StartEmulator() {
+        std::string error;
+        ASSERT_TRUE(emulator->Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+    }
+    // All three: a register of the model at each station.
+    void StartRegisters(const std::vector<int>& stations, const std::string& model = "") {
+        CreateEmulator(stations);
+        for (int s : stations) {
+            emu::RegisterConfig config;
+            if (!model.empty()) config.model = model;
+            AddRegister(s, config);
+        }
+        StartEmulator();
+    }
+
+    // The program in the start folder with the arguments.
+    RunResult Run(const std::vector<std::string>& args, double seconds = 120) {
+        return RunProgram(args, dir.path(), seconds);
+    }
+
+    TempDir dir;
+    std::unique_ptr<emu::Emulator> emulator;
+    std::vector<std::shared_ptr<emu::CashRegister>> registers;
+};
+
+}  // namespace testsupport

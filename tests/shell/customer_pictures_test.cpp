@@ -1,0 +1,61 @@
+// The customer and loyalty windows beside the tree, and the loyalty lines
+// dialog, in English and in Italian: every caption from the language file,
+// nothing cut or overlapping. When ECR_SCREENSHOT_DIR names a folder, each
+// is written there as a picture.
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include "customers/ui/frmClienti.h"
+#include "customers/ui/frmLineeFid.h"
+#include "editor_fixture.h"
+#include "editors/articles/ui/frmReparti.h"
+#include "editors/setup/ui/table_editor.h"
+
+namespace {
+
+using editortest::EditorTest;
+using editortest::ExpectWholeAndApart;
+
+TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
+    const char* keys[] = {"K_FRMCLIENTI", "K_FRMGCLIENTI", "K_FRMFIDELIZZA", "K_FRMREPARTI"};
+    for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+        frmMain& main = Main(11, lang);  // ZANDORE: groups and loyalty
+        for (const char* key : keys) {
+            SCOPED_TRACE(std::string(lang) + " " + key);
+            auto* editor = Open<EditorWindow>(key);
+            ASSERT_NE(editor, nullptr);
+            if (auto* table = dynamic_cast<TableEditor*>(editor))
+                Choose(table->itemList, 1);
+            else if (auto* departments = dynamic_cast<frmReparti*>(editor))
+                Choose(departments->cbxReparto, 1);
+            else if (auto* customers = dynamic_cast<frmClienti*>(editor)) {
+                customers->cbxCli->setEditText("123");
+                customers->cbxCli_Enter();
+            }
+            QCoreApplication::processEvents();
+            QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
+            EXPECT_FALSE(frame->windowTitle().isEmpty());
+            EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+            EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+            ExpectWholeAndApart(editor);
+            if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                main.grab().save(QString("%1/editor_%2_%3.png").arg(out, QString(key).mid(5).toLower(),
+                                                                   QString(lang).mid(6)));
+        }
+        // The loyalty lines dialog, a line shown.
+        LineeFid = ZeroLoyaltyLines();
+        strLineeFidCaption = GetText("frmLineeFid", "Reparti");
+        frmLineeFid dialog;
+        dialog.show();
+        Choose(dialog.cbxLineaFid, 2);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(dialog.windowTitle().isEmpty());
+        ExpectWholeAndApart(&dialog);
+        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+            dialog.grab().save(QString("%1/dialog_lineefid_%2.png").arg(out, QString(lang).mid(6)));
+    }
+}
+
+}  // namespace
