@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <set>
 
 #include "common/fake_shell.h"
@@ -109,6 +110,37 @@ TEST_F(ModemWindowTest, ClosingTheWindowWhileItDialsAbortsTheDialAndHangsUp) {
     EXPECT_EQ(modem->Commands().back(), "ATH");
     EXPECT_EQ(user.errors.front().text, "Modem: dialling stopped by the user: 0123");
     EXPECT_FALSE(Comm.bPortOpen);
+}
+
+TEST_F(ModemWindowTest, TheStatusBarPanelDialsAndItsWindowHangsUpAConnectedLine) {
+    // A register on a direct line: the panel does nothing.
+    CassaConf.P911 = kP911NoDTRWait;
+    EXPECT_FALSE(ModemPanelEnabled());
+    ModemPanelClick();
+    EXPECT_EQ(modem, nullptr);
+
+    CassaConf.P911 = kP911Modem | kP911NoDTRWait;
+    EXPECT_TRUE(ModemPanelEnabled());
+    EXPECT_EQ(ModemPanelText(false), "Modem connection: Not connected");
+    ModemPanelClick();
+    ASSERT_NE(modem, nullptr);
+    EXPECT_TRUE(ModemConnected());
+    EXPECT_EQ(modem->Commands(), (std::vector<std::string>{"ATZ", "ATDT0123"}));
+
+    // With the carrier up the window stays and says so; Abort hangs up.
+    std::string shown;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<frmModemConnection*>(QApplication::activeModalWidget());
+        if (!w) return;
+        shown = w->lblStatus->text().toStdString();
+        w->cmdAbort->click();
+        w->close();
+    });
+    ModemPanelClick();
+    EXPECT_EQ(shown, "Connected");
+    EXPECT_EQ(modem->Commands().back(), "ATH");
+    EXPECT_FALSE(ModemConnected());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 class PhoneBookWindowTest : public ShellTest {

@@ -117,9 +117,12 @@ void frmModemConnection::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (activated_) return;
     activated_ = true;
-    // The dial runs once the window is on screen; with the carrier already
-    // up the window ends at once.
-    QTimer::singleShot(0, this, [this] { DoConnect(); });
+    // With the carrier up the window stays, so that Abort can hang up;
+    // otherwise the dial runs once the window is on screen.
+    if (connected_)
+        Status("Connected");
+    else
+        QTimer::singleShot(0, this, [this] { DoConnect(); });
 }
 
 void frmModemConnection::DoConnect() {
@@ -167,4 +170,24 @@ void frmModemConnection::reject() {
 void InstallModemConnection() {
     static Dialer dialer;
     SetModemDialer(&dialer);
+}
+
+bool ModemPanelEnabled() { return (CassaConf.P911 & kP911Modem) != 0; }
+
+std::string ModemPanelText(bool connected) {
+    return GetText(kSection, "frmModemConnection") + ": " +
+           GetText(kSection, connected ? "Connected" : "NotConnected");
+}
+
+void ModemPanelClick() {
+    // The line is the link's while an exchange runs.
+    if (LinkState.nState != 0 || !ModemPanelEnabled()) return;
+    if (ModemConnected()) {
+        frmModemConnection window;
+        ModalTimerPause pause;
+        window.exec();
+        return;
+    }
+    // A port that will not open is reported like any other.
+    OpenCommPort();
 }

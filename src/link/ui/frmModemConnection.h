@@ -5,6 +5,7 @@
 // (or hangs up a connection). A command-line run dials without the window.
 #include <QDialog>
 #include <cstdint>
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -49,3 +50,13 @@ private:
 // an interactive run; in a command-line run the dial without a window, its
 // steps in the message log.
 void InstallModemConnection();
+
+// The main window's status-bar panel "Modem": enabled when the register
+// chosen in the interface is reached through a modem; its text is the
+// window's caption and whether a carrier is up.
+bool ModemPanelEnabled();
+std::string ModemPanelText(bool connected);
+// A click on the panel, with the link idle: a connected modem shows the
+// window (Abort hangs up); otherwise the port is opened, which shows the
+// window and dials the register's phone-book entry.
+void ModemPanelClick();

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QTimer>
 #include <algorithm>
 
@@ -150,7 +151,12 @@ void frmMain::Load() {
     lblDate_->setObjectName("lblDate");
     lblTime_ = new QLabel(status);
     lblTime_->setObjectName("lblTime");
+    pnlModem_ = new QToolButton(status);
+    pnlModem_->setObjectName("pnlModem");
+    pnlModem_->setAutoRaise(true);
+    connect(pnlModem_, &QToolButton::clicked, this, [this] { pnlModem_Click(); });
     status->addWidget(lblStatus_, 1);
+    status->addPermanentWidget(pnlModem_);
     status->addPermanentWidget(lblDate_);
     status->addPermanentWidget(lblTime_);
     setStatusBar(status);
@@ -233,7 +239,24 @@ void frmMain::ShowTime() {
     std::string time = TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
     QString qdate = QString::fromStdString(date), qtime = QString::fromStdString(time);
     if (lblDate_->text() != qdate) lblDate_->setText(qdate);
-    if (lblTime_->text() != qtime) lblTime_->setText(qtime);
+    if (lblTime_->text() != qtime) {
+        lblTime_->setText(qtime);
+        ShowModemPanel();
+    }
+}
+
+void frmMain::ShowModemPanel() {
+    if (!pnlModem_) return;
+    pnlModem_->setEnabled(ModemPanelEnabled());
+    // The texts are read again only when the state changes.
+    const int up = ModemConnected() ? 1 : 0;
+    if (up != modemShown_) pnlModem_->setText(ToQt(ModemPanelText(up)));
+    modemShown_ = up;
+}
+
+void frmMain::pnlModem_Click() {
+    ModemPanelClick();
+    ShowModemPanel();
 }
 
 void frmMain::SetStatusText(const std::string& text) {

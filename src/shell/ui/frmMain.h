@@ -11,6 +11,7 @@ class QMdiArea;
 class QMenu;
 class QAction;
 class QTimer;
+class QToolButton;
 class frmDocument;
 
 class frmMain : public QMainWindow {
@@ -28,7 +29,7 @@ public:
     // Applies the user-interface font to a window and its controls.
     static void SetAppearance(QWidget* window);
 
-    // Refreshes the clock panels.
+    // Refreshes the clock panels, and once a second the modem panel.
     void ShowTime();
     // The wait display: started with SetShowWait (its start time noted),
     // refreshed by ShowWait, stopped by ClearShowWait (which with hide also
@@ -55,6 +56,9 @@ public:
     void mnuGlobProg_Click();
     void mnuExit_Click();
     void mnuRapporti_Click();
+    // The status-bar panel "Modem": opens the modem connection window.
+    void pnlModem_Click();
+    void ShowModemPanel();
 
 protected:
     // The close request: the first one becomes an exit request that the
@@ -78,6 +82,8 @@ private:
     QLabel* lblStatus_ = nullptr;
     QLabel* lblDate_ = nullptr;
     QLabel* lblTime_ = nullptr;
+    QToolButton* pnlModem_ = nullptr;
+    int modemShown_ = -1;  // the carrier state the modem panel shows
     QMenu* mnuFile_ = nullptr;
     QMenu* mnuLink_ = nullptr;
     QAction* mnuService_ = nullptr;
