@@ -121,7 +121,7 @@ TEST_F(ReceiptEditorsTest, ABoxTheModelOffersWithoutATextShowsItsBuiltInCaption)
     EXPECT_EQ(w->chkP020CF->text().toStdString(), "Period in financial report");
 }
 
-TEST_F(ReceiptEditorsTest, ReceiptOptionsClearTheBitsWithoutABoxAndKeepTheHiddenOnes) {
+TEST_F(ReceiptEditorsTest, ReceiptOptionsKeepTheBitsWithoutABoxAndTheHiddenOnes) {
     Options("[P0]\r\n20A=255\r\n20B=4\r\n20C=255\r\n30=0\r\n31=20\r\n32=2\r\n33=10\r\n", 2);  // KWT1900
     auto* w = Open<frmScontrino>("K_FRMSCONTRINO");
     EXPECT_TRUE(w->chkP020BF->isChecked());  // hidden on every model
@@ -130,9 +130,9 @@ TEST_F(ReceiptEditorsTest, ReceiptOptionsClearTheBitsWithoutABoxAndKeepTheHidden
     Choose(w->cbxP030C, 1);  // always
     Type(w->txtP033, "7");
     w->cmdSave->click();
-    EXPECT_EQ(Key("P0", "20A"), "191");  // no box for 64
+    EXPECT_EQ(Key("P0", "20A"), "255");  // no box for 64: kept
     EXPECT_EQ(Key("P0", "20B"), "4");
-    EXPECT_EQ(Key("P0", "20C"), "239");  // no box for 16
+    EXPECT_EQ(Key("P0", "20C"), "255");  // no box for 16: kept
     EXPECT_EQ(Key("P0", "30"), "192");
     EXPECT_EQ(Key("P0", "33"), "7");
     EXPECT_TRUE(shell.questions.empty());
@@ -265,9 +265,9 @@ TEST_F(ReceiptEditorsTest, RegisterWideOptionsKeepTheirBitsAndRefuseAmountsThatD
     EXPECT_EQ(w->cbxP513->currentIndex(), -1);  // 20 is none of the list's
     Type(w->txtP514, "A:B;C");
     w->cmdSave->click();
-    EXPECT_EQ(Key("P5", "10"), "192");
+    EXPECT_EQ(Key("P5", "10"), "255");  // only A and B have boxes
     EXPECT_EQ(Key("P5", "13"), "0");
-    EXPECT_EQ(Key("P5", "17"), "254");  // D to G hidden, kept; no box for 1
+    EXPECT_EQ(Key("P5", "17"), "255");  // D to G hidden, and 1 without a box: kept
     EXPECT_EQ(Key("P5", "14"), "A B C");
 
     Type(w->txtP512, "999999,9");
@@ -277,7 +277,7 @@ TEST_F(ReceiptEditorsTest, RegisterWideOptionsKeepTheirBitsAndRefuseAmountsThatD
     w->cmdSave->click();
     EXPECT_EQ(Key("P5", "12"), "99999990");
     EXPECT_EQ(Key("P5", "18"), "0");
-    EXPECT_EQ(Key("P5", "10"), "64");
+    EXPECT_EQ(Key("P5", "10"), "127");
     EXPECT_EQ(Key("P5", "13"), "5");
 
     const std::string before = File("Cassa.txt");

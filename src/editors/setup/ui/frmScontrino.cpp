@@ -150,11 +150,11 @@ void frmScontrino::ShowConf() {
 
 bool frmScontrino::SetConf() {
     CassaConfRec& c = udtCassaConf;
-    // Each byte from its boxes alone: a hidden box gives back the bit it was
-    // shown with; the bits without a box come out 0.
-    c.P020A = static_cast<int16_t>(FlagsValue(bytes_[0]));
-    c.P020B = static_cast<int16_t>(FlagsValue(bytes_[1]));
-    c.P020C = static_cast<int16_t>(FlagsValue(bytes_[2]));
+    // The bits of the boxes shown; a bit without a box, or whose box the
+    // model hides, keeps what the register last had.
+    c.P020A = static_cast<int16_t>(JoinFlags(bytes_[0], c.P020A));
+    c.P020B = static_cast<int16_t>(JoinFlags(bytes_[1], c.P020B));
+    c.P020C = static_cast<int16_t>(JoinFlags(bytes_[2], c.P020C));
     c.P030 = static_cast<int16_t>(FlagsValue(p030_) + 64 * (cbxP030B->currentIndex() == 1) +
                                   32 * (cbxP030C->currentIndex() == 1));
     bool ok = true;
