@@ -1,7 +1,5 @@
 #include "tables/read_edits.h"
 
-#include <cerrno>
-#include <cstring>
 
 #include "core/globals.h"
 #include "core/shell.h"
@@ -47,23 +45,8 @@ bool ReadEdits::Commit(std::string& error) {
     std::map<int32_t, std::string> records;
     records.swap(records_);
     if (records.empty()) return true;
-    const tables::RecordLayout& layout = layout_();
-    const size_t length = static_cast<size_t>(layout.Length());
-    std::string bytes;
-    errno = 0;
-    if (platform::FileExists(path_) && !platform::ReadFile(path_, bytes)) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.resize(bytes.size() / length * length);
-    for (const auto& [n, record] : records) {
-        while (bytes.size() < static_cast<size_t>(n) * length)
-            bytes += tables::DefaultRecordBytes(layout, static_cast<int32_t>(bytes.size() / length) + 1);
-        bytes.replace(static_cast<size_t>(n - 1) * length, length, record);
-    }
-    errno = 0;
-    if (platform::WriteFile(path_, bytes)) return true;
-    error = errno ? std::strerror(errno) : "cannot write";
+    if (tables::StoreRecords(path_, layout_(), records, error)) return true;
+    if (error.empty()) error = "cannot write";
     return false;
 }
 

@@ -120,4 +120,25 @@ void DiscardTableCopy(const std::string& path) {
     Copies().erase(it);
 }
 
+bool StoreRecords(const std::string& path, const RecordLayout& layout,
+                  const std::map<int32_t, std::string>& records, std::string& error) {
+    const size_t length = static_cast<size_t>(layout.Length());
+    std::string bytes;
+    errno = 0;
+    if (platform::FileExists(path) && !platform::ReadFile(path, bytes)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    bytes.resize(bytes.size() / length * length);
+    for (const auto& [n, record] : records) {
+        while (bytes.size() < static_cast<size_t>(n) * length)
+            bytes += DefaultRecordBytes(layout, static_cast<int32_t>(bytes.size() / length) + 1);
+        bytes.replace(static_cast<size_t>(n - 1) * length, length, record);
+    }
+    errno = 0;
+    if (platform::WriteFile(path, bytes)) return true;
+    error = errno ? std::strerror(errno) : "";
+    return false;
+}
+
 }  // namespace tables

@@ -69,6 +69,13 @@ bool WriteRecordAt(const std::string& proc, const std::string& path, int32_t n,
 bool WriteWholeFile(const std::string& proc, const std::string& path, const std::string& bytes,
                     Report report);
 
+// Writes records (by number, from 1) into the table file at path in one
+// replacement; the records between the file's end and a new one are the
+// table's defaults. False with the system's reason when the file cannot be
+// read or written; the file is then as it was.
+bool StoreRecords(const std::string& path, const RecordLayout& layout,
+                  const std::map<int32_t, std::string>& records, std::string& error);
+
 // Get and Save accessors of a table: record n of the file into or from the
 // record struct; Save stores CR LF in the record's end first.
 template <class Rec>

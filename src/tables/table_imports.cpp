@@ -80,20 +80,8 @@ bool NumbersOk(const tables::RecordLayout& layout, const std::string& record, co
 bool Store(const char* table, const tables::RecordLayout& layout,
            const std::map<int32_t, std::string>& records) {
     const std::string path = tables::TablePath(table);
-    const size_t length = static_cast<size_t>(layout.Length());
-    std::string bytes;
-    errno = 0;
-    if (platform::FileExists(path) && !platform::ReadFile(path, bytes))
-        return Refuse("nowrite", path, std::strerror(errno));
-    bytes.resize(bytes.size() / length * length);
-    for (const auto& [n, record] : records) {
-        while (bytes.size() < static_cast<size_t>(n) * length)
-            bytes += tables::DefaultRecordBytes(layout, static_cast<int32_t>(bytes.size() / length) + 1);
-        bytes.replace(static_cast<size_t>(n - 1) * length, length, record);
-    }
-    errno = 0;
-    if (platform::WriteFile(path, bytes)) return true;
-    return Refuse("nowrite", path, errno ? std::strerror(errno) : "");
+    std::string error;
+    return tables::StoreRecords(path, layout, records, error) || Refuse("nowrite", path, error);
 }
 
 // The import of a table whose records carry their own number.
