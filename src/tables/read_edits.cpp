@@ -1,6 +1,5 @@
 #include "tables/read_edits.h"
 
-
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
