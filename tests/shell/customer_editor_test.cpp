@@ -39,6 +39,7 @@ TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGenera
         EXPECT_EQ(w->txtCF_PIVA->isVisible(), g.ext);
         EXPECT_EQ(w->txtSaldoPunti->isVisible(), g.fid);
         EXPECT_EQ(w->fraChipCard->isVisible(), g.ext);
+        EXPECT_EQ(w->fraCliCard->isVisible(), g.model == 1);  // the LX4100's offline card panel
         EXPECT_EQ(w->EditState(), 0);
         EXPECT_FALSE(w->txtDesc[0]->isEnabled());
 

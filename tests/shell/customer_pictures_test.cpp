@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include <QRadioButton>
+
 #include "customers/ui/frmClienti.h"
 #include "customers/ui/frmLineeFid.h"
 #include "editor_fixture.h"
@@ -55,6 +57,32 @@ TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
         ExpectWholeAndApart(&dialog);
         if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
             dialog.grab().save(QString("%1/dialog_lineefid_%2.png").arg(out, QString(lang).mid(6)));
+    }
+}
+
+// The customer editor of an LX4100 with its offline card panel, on each card
+// type: the stamps and the value rows are the widest.
+TEST_F(EditorTest, CustomerCardPanelInBothLanguages) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+        frmMain& main = Main(1, lang);
+        auto* editor = Open<frmClienti>("K_FRMCLIENTI");
+        ASSERT_NE(editor, nullptr);
+        editor->cbxCli->setEditText("123");
+        editor->cbxCli_Enter();
+        for (int type = 0; type < 4; ++type) {
+            SCOPED_TRACE(std::string(lang) + " " + std::to_string(type));
+            editor->optTipo[type]->click();
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(editor->fraCliCard->isVisible());
+            EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+            EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+            ExpectWholeAndApart(editor);
+            if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+                main.grab().save(QString("%1/editor_clienti_card%2_%3.png").arg(out).arg(20 + type).arg(
+                    QString(lang).mid(6)));
+        }
+        CloseCurrentEditor();
+        main_.reset();
     }
 }
 

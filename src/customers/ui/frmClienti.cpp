@@ -8,19 +8,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/cash_list.h"
 #include "core/config_level.h"
+#include "core/globals.h"
 #include "core/main_timer.h"
 #include "core/numbers.h"
 #include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
+#include "core/ui/ctl_caption.h"
 #include "core/ui/qt_text.h"
 #include "customers/customer_files.h"
 #include "editors/setup/field_rules.h"
+#include "editors/setup/ui/card_controls.h"
 #include "editors/setup/ui/editor_controls.h"
 #include "editors/setup/ui/range_controls.h"
 #include "link/builders_reports.h"
@@ -32,9 +36,41 @@
 #include "shell/ui/frmList.h"
 #include "tables/table_file.h"
 
+CliCardRec CliCard;
+
 namespace {
 
 constexpr size_t kCodeWidth = 12;
+// The width of every field of the offline card panel.
+constexpr int kCardWidth = 8;
+
+// What each card type shows besides the code and the date.
+struct CardFields {
+    bool p312, value, amount, recharges, stamps;
+};
+constexpr CardFields kCardTypes[4] = {
+    {true, false, false, false, false},  // 20
+    {false, true, false, true, false},   // 21
+    {true, false, false, false, true},   // 22
+    {false, false, true, true, false},   // 23
+};
+
+// A card amount typed in the panel, in minor units: empty is 0; a text that
+// is no amount, a negative one or one beyond 32 bits is refused.
+bool CardAmount(const std::string& text, int32_t& value) {
+    int64_t v = 0;
+    if (!text.empty() && !(fields::IsNumber(text) && fields::TakeAmount(text, 0, INT32_MAX, v))) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+// A stamp counter: empty is 0; beyond 16 bits refused.
+bool CardStamps(const std::string& text, int16_t& value) {
+    int64_t v = 0;
+    if (!text.empty() && !fields::TakeNumber(text, 0, INT16_MAX, v)) return false;
+    value = static_cast<int16_t>(v);
+    return true;
+}
 
 }  // namespace
 
@@ -116,6 +152,57 @@ frmClienti::frmClienti() {
     card->addStretch(1);
     fraChipCard->hide();
 
+    // The offline card panel: the card types on one line; code and date;
+    // value or amount (never shown together, so they share a place) and the
+    // recharges; the four stamps; the flag and the card buttons.
+    fraCliCard = NewFrame(this, "fraCliCard");
+    auto* cardGrid = new QGridLayout(fraCliCard);
+    auto* types = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i) {
+        optTipo[i] = new QRadioButton(fraCliCard);
+        optTipo[i]->setObjectName(ArrayName("optTipo", i));
+        types->addWidget(optTipo[i]);
+        connect(optTipo[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) optTipo_Click(i);
+        });
+    }
+    types->addStretch(1);
+    cardGrid->addLayout(types, 0, 0, 1, 5);
+    auto cardField = [&](int label, QLineEdit* box, int row, int column) {
+        Label1[label] = NewLabel(fraCliCard, ArrayName("Label1", label));
+        cardGrid->addWidget(Label1[label], row, column);
+        cardGrid->addWidget(box, row, column + 1, Qt::AlignLeft);
+    };
+    txtCodice = new FieldBox(fraCliCard, "txtCodice", kCardWidth);
+    mskData = new MaskBox(fraCliCard, "mskData", "##/##/##");
+    txtValore = new FieldBox(fraCliCard, "txtValore", kCardWidth);
+    txtImporto = new FieldBox(fraCliCard, "txtImporto", kCardWidth);
+    txtRicariche = new FieldBox(fraCliCard, "txtRicariche", kCardWidth);
+    txtRicariche->setReadOnly(true);
+    cardField(7, txtCodice, 1, 0);
+    cardField(8, mskData, 1, 2);
+    cardField(9, txtValore, 2, 0);
+    cardField(10, txtImporto, 2, 0);
+    cardField(15, txtRicariche, 2, 2);
+    for (int k = 0; k < 4; ++k) {
+        txtBollini[k] = new FieldBox(fraCliCard, ArrayName("txtBollini", k), kCardWidth);
+        DigitsOnly(txtBollini[k]);
+        cardField(11 + k, txtBollini[k], 3 + k / 2, 2 * (k % 2));
+    }
+    cardGrid->setColumnStretch(4, 1);
+    cardGrid->setVerticalSpacing(2);  // the stamp card's six lines fit beside the customer
+    chkP312 = NewCheck(fraCliCard, "chkP312");
+    cmdClear = NewButton(fraCliCard, "cmdClear");
+    cmdRead = NewButton(fraCliCard, "cmdRead");
+    cmdWrite = NewButton(fraCliCard, "cmdWrite");
+    auto* cardButtons = new QHBoxLayout;
+    cardButtons->setSpacing(6);
+    cardButtons->addWidget(chkP312);
+    cardButtons->addStretch(1);
+    for (QPushButton* b : {cmdClear, cmdRead, cmdWrite}) cardButtons->addWidget(b);
+    cardGrid->addLayout(cardButtons, 5, 0, 1, 5);
+    fraCliCard->hide();
+
     cmdLoad = NewButton(Frame2, "cmdLoad");
     cmdSave = NewButton(Frame2, "cmdSave");
     cmdSend = NewButton(Frame2, "cmdSend");
@@ -127,6 +214,7 @@ frmClienti::frmClienti() {
     layout->addWidget(Frame1);
     layout->addWidget(Frame3);
     layout->addWidget(fraChipCard);
+    layout->addWidget(fraCliCard);
     layout->addStretch(1);
     layout->addWidget(Frame2);
 
@@ -144,6 +232,9 @@ frmClienti::frmClienti() {
     connect(cmdDelArc, &QPushButton::clicked, this, [this] { cmdDelArc_Click(); });
     connect(cmdChipCardLoad, &QPushButton::clicked, this, [this] { cmdChipCardLoad_Click(); });
     connect(cmdChipCardDisplay, &QPushButton::clicked, this, [this] { cmdChipCardDisplay_Click(); });
+    connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
+    connect(cmdRead, &QPushButton::clicked, this, [this] { cmdRead_Click(); });
+    connect(cmdWrite, &QPushButton::clicked, this, [this] { cmdWrite_Click(); });
 
     type_ = ConfigLevel.GetClientType(LinkState.nCurCash);
     objCli.CliType(type_);
@@ -177,6 +268,16 @@ void frmClienti::InitForm() {
     SetCaption(range->cmdTo, "Comandi", "10");
     SetCaption(cmdDelArc, "Comandi", "11");
     SetCaption(cmdList, "Comandi", "list");
+    SetCaption(fraCliCard, "Caption", "29");
+    SetCaption(cmdClear, "Comandi", "18");
+    SetCaption(cmdRead, "Comandi", "17");
+    SetCaption(cmdWrite, "Comandi", "16");
+    SetCaption(Label1[7], "26", "1");
+    for (int i = 8; i <= 10; ++i) SetCaption(Label1[i], "26", std::to_string(i + 7));
+    for (int k = 1; k <= 4; ++k) SetCtlCaption(Label1[10 + k], GetText("26", "18") + " " + std::to_string(k));
+    SetCaption(Label1[15], "26", "19");
+    for (int i = 0; i < 4; ++i) SetCaption(optTipo[i], "26", std::to_string(10 + i));
+    SetCaption(chkP312, "26", "14");
     if (type_ == 3 || type_ == 4) {
         SetCaption(fraChipCard, "26", "clientchipcard");
         SetCaption(cmdChipCardDisplay, "26", "clientchipcardh");
@@ -187,6 +288,7 @@ void frmClienti::InitForm() {
     GateByType();
     nEditState = 0;
     SetFieldsState();
+    if (type_ == 2) optTipo[0]->setChecked(true);  // its Click sets type 20
 }
 
 void frmClienti::GateByType() {
@@ -206,6 +308,7 @@ void frmClienti::GateByType() {
                        static_cast<QWidget*>(lblSaldoPunti), static_cast<QWidget*>(txtSaldoPunti)})
         w->setVisible(showFid_);
     fraChipCard->setVisible(showExt_);
+    fraCliCard->setVisible(type_ == 2);
 }
 
 void frmClienti::SetFieldsState() {
@@ -595,4 +698,114 @@ void frmClienti::cmdChipCardDisplay_Click() {
     if (!platform::OpenInTextEditor(path, error)) ShowMsgText(GetText("Msg", "80"), error);
 }
 
-void frmClienti::Form_Unload() { TestChange(); }
+int frmClienti::SelectedTipo() const {
+    for (int i = 0; i < 4; ++i)
+        if (optTipo[i]->isChecked()) return i;
+    return -1;
+}
+
+void frmClienti::optTipo_Click(int index) {
+    txtCodice->Show("");
+    chkP312->setChecked(false);
+    mskData->ShowMask("00/00/00");
+    for (FieldBox* box : txtBollini) box->Show("");
+    txtImporto->Show("");
+    txtValore->Show("");
+    txtRicariche->Show("0");
+    if (index < 0 || index > 3) return;
+    CliCard.nTipo = static_cast<int16_t>(20 + index);
+    const CardFields& f = kCardTypes[index];
+    chkP312->setVisible(f.p312);
+    Label1[9]->setVisible(f.value);
+    txtValore->setVisible(f.value);
+    Label1[10]->setVisible(f.amount);
+    txtImporto->setVisible(f.amount);
+    Label1[15]->setVisible(f.recharges);
+    txtRicariche->setVisible(f.recharges);
+    for (int k = 0; k < 4; ++k) {
+        Label1[11 + k]->setVisible(f.stamps);
+        txtBollini[k]->setVisible(f.stamps);
+    }
+}
+
+bool frmClienti::SetCard() {
+    // Every number is checked before the card changes: a value that does
+    // not fit its field leaves the whole card as it was.
+    std::array<int16_t, 5> stamps{};
+    int32_t value = 0, amount = 0;
+    bool ok = CardAmount(txtValore->Typed(), value) && CardAmount(txtImporto->Typed(), amount);
+    for (int k = 1; k <= 4; ++k) ok = ok && CardStamps(txtBollini[k - 1]->Typed(), stamps[k]);
+    if (!ok) {
+        ShowMsg("84", "3");
+        return false;
+    }
+    const int i = SelectedTipo();
+    if (i >= 0) CliCard.nTipo = static_cast<int16_t>(20 + i);
+    CliCard.bValid = False;
+    CliCard.strCodice = fields::WireSafe(txtCodice->Typed());
+    CliCard.bP312 = chkP312->isChecked() ? 128 : 0;
+    CliCard.aBollini = stamps;
+    CliCard.nValore = value;
+    CliCard.nImporto = amount;
+    if (CliCard.nRicariche < INT32_MAX) ++CliCard.nRicariche;
+    txtRicariche->Show(std::to_string(CliCard.nRicariche));
+    CliCard.strData = DateDigits(mskData);
+    return true;
+}
+
+void frmClienti::ClearCard() {
+    CliCard.bP312 = 0;
+    CliCard.nImporto = 0;
+    CliCard.nValore = 0;
+    CliCard.nRicariche = 0;
+    CliCard.strCodice.clear();
+    CliCard.strData = "000000";
+    CliCard.aBollini = {};
+}
+
+void frmClienti::ShowCard() {
+    const int i = SelectedTipo();
+    if ((i < 0 ? 0 : 20 + i) != CliCard.nTipo) {
+        ShowMsg("83", "21");
+        return;
+    }
+    std::string date = CliCard.strData;
+    date.resize(6, '0');
+    mskData->ShowMask(date.substr(0, 2) + "/" + date.substr(2, 2) + "/" + date.substr(4, 2));
+    txtCodice->Show(CliCard.strCodice);
+    chkP312->setChecked(CliCard.bP312 & 128);
+    for (int k = 1; k <= 4; ++k) txtBollini[k - 1]->Show(std::to_string(CliCard.aBollini[k]));
+    txtValore->Show(CurToStr(CliCard.nValore));
+    txtImporto->Show(CurToStr(CliCard.nImporto));
+    txtRicariche->Show(std::to_string(CliCard.nRicariche));
+}
+
+// Only the panel of an LX4100 shows the card; on another register the
+// refresh always rebuilds the customers.
+bool frmClienti::CardValid() const { return type_ == 2 && CliCard.bValid != False; }
+
+void frmClienti::cmdClear_Click() {
+    CardButton();
+    if (!TestCashEnabled()) return;
+    if (!CurrentShell().AskYesNo(GetText("Msg", "75"), GetText("Msg", "74"))) return;
+    ClearCard();
+    ShowCard();
+    ClearChipCard();
+}
+
+void frmClienti::cmdRead_Click() {
+    CardButton();
+    if (!TestCashEnabled()) return;
+    CliCardNop();
+}
+
+void frmClienti::cmdWrite_Click() {
+    CardButton();
+    if (!TestCashEnabled()) return;
+    if (SetCard()) CliCardNop();
+}
+
+void frmClienti::Form_Unload() {
+    frmList::Unload();
+    TestChange();
+}

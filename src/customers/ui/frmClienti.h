@@ -11,18 +11,37 @@
 //   0 nothing shown, 1 a code being typed, 2 a stored customer shown,
 //   3 that customer changed, 4 a new code shown with defaults, 5 that new
 //   customer changed; -1 only while the fields are being filled.
+#include <array>
 #include <memory>
 
 #include "customers/client_file.h"
 #include "shell/ui/editor_window.h"
 
 class FieldBox;
+class MaskBox;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 struct RangeControls;
+
+// The customer chip card of an LX4100 register, as the customer editor's
+// offline card panel edits it. One record for the whole run, shared by every
+// register; only the customer editor writes it.
+struct CliCardRec {
+    int16_t bValid = 0;               // while True the refresh shows the card
+    std::string strCodice;            // card code
+    int16_t nTipo = 0;                // card type, 20 to 23
+    int32_t nImporto = 0;             // amount, minor currency units
+    int32_t nValore = 0;              // value, minor currency units
+    int32_t nRicariche = 0;           // number of recharges
+    std::array<int16_t, 5> aBollini{};  // stamp counters in elements 1 to 4
+    int16_t bP312 = 0;                // 128 when the card's P312 flag is set
+    std::string strData;              // card date, ddmmyy
+};
+extern CliCardRec CliCard;
 
 class frmClienti : public EditorWindow {
 public:
@@ -64,6 +83,21 @@ public:
     QGroupBox* fraChipCard = nullptr;
     QPushButton* cmdChipCardLoad = nullptr;
     QPushButton* cmdChipCardDisplay = nullptr;
+    // The offline card panel (LX4100): the card record edited by hand. The
+    // card type decides which fields it shows.
+    QGroupBox* fraCliCard = nullptr;
+    QRadioButton* optTipo[4] = {};
+    QLabel* Label1[16] = {};  // 7 to 15 used
+    FieldBox* txtCodice = nullptr;
+    MaskBox* mskData = nullptr;
+    QCheckBox* chkP312 = nullptr;
+    FieldBox* txtValore = nullptr;
+    FieldBox* txtImporto = nullptr;
+    FieldBox* txtRicariche = nullptr;  // display only
+    FieldBox* txtBollini[4] = {};
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdRead = nullptr;
+    QPushButton* cmdWrite = nullptr;
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
@@ -98,6 +132,20 @@ public:
     void cmdChipCardLoad_Click();
     void cmdChipCardDisplay_Click();
 
+    // The offline card panel into CliCard. False, with the status text and
+    // the card unchanged, when a number does not fit its field.
+    bool SetCard();
+    // Empties the card's data; its type and valid mark stay.
+    void ClearCard();
+    // CliCard into the offline card panel, when the panel shows its type.
+    void ShowCard() override;
+    bool CardValid() const override;
+    // A card type chosen (0 to 3): the panel emptied, the type's fields shown.
+    void optTipo_Click(int index);
+    void cmdClear_Click();
+    void cmdRead_Click();
+    void cmdWrite_Click();
+
 protected:
     void InitForm() override;
     void Form_Unload() override;
@@ -110,6 +158,9 @@ private:
     void CardButton();
     // Hides the controls the record generation lacks.
     void GateByType();
+
+    // The option selected (0 to 3), -1 when none.
+    int SelectedTipo() const;
 
     ClientM objCli;
     int16_t nEditState = 0;

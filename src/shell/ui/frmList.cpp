@@ -27,6 +27,12 @@ frmList* frmList::Instance() {
     return instance;
 }
 
+void frmList::Unload() {
+    if (instance) delete instance.data();
+}
+
+bool frmList::Exists() { return !instance.isNull(); }
+
 frmList::frmList(QWidget* parent) : QDialog(parent) {
     setObjectName("frmList");
     setModal(true);

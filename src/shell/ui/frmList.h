@@ -12,6 +12,9 @@ class frmList : public QDialog {
 public:
     // The one list window, created on first use.
     static frmList* Instance();
+    // Unloads the one list window when it exists (its caller's editor closes).
+    static void Unload();
+    static bool Exists();
 
     // Removes every column and row.
     void ClearList();
