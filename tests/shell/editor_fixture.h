@@ -3,10 +3,12 @@
 // folder with two registers (the first enabled and opened), the program's
 // shell with its questions and message boxes answered from a script, and
 // helpers to open an editor and read what it left behind: the register
-// folder's files, the queued command texts, the status text.
+// folder's files, the queued command texts, the status text. For the editors
+// on the line, the register emulator on a pseudo-terminal as port 1.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QTabWidget>
 #include <QLabel>
@@ -14,15 +16,21 @@
 #include <QPushButton>
 #include <QTimer>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editors/setup/ui/editor_controls.h"
+#include "emulator/cash_register.h"
+#include "emulator/emulator.h"
 #include "link/cmd_queue.h"
+#include "link/port.h"
+#include "platform/settings.h"
 #include "shell/ui/editor_window.h"
 #include "shell/ui/frmMain.h"
 #include "shell/ui/frmProgress.h"
 #include "shell/ui/qt_shell.h"
+#include "tables/table_procs.h"
 #include "shell_fixture.h"
 
 namespace editortest {
@@ -110,6 +118,50 @@ protected:
 
     ScriptedShell shell;
     std::unique_ptr<frmMain> main_;
+};
+
+// The editors on the line: the main window's timer drives the link against
+// a register of the emulator on a pseudo-terminal.
+class LinkEditorTest : public EditorTest {
+protected:
+    void TearDown() override {
+        if (main_) main_->tmrMain()->stop();
+        SetPortFactory({});
+        emulator.Stop();
+        EditorTest::TearDown();
+    }
+    // The register (its model and release in the config) after the handlers
+    // already added, the emulator started as port 1, the first register
+    // folder saying hello type 1, and the main window for the model (its
+    // number) with its timer running.
+    void StartLine(int16_t number, const emu::RegisterConfig& config) {
+        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+        RegisterTableProcs();
+        reg = std::make_shared<emu::CashRegister>(0, config);
+        emulator.AddHandler(reg);
+        std::string error;
+        ASSERT_TRUE(emulator.Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+        Main(number);
+        main_->tmrMain()->start();
+    }
+    void StartLine(int16_t number, const char* model) {
+        emu::RegisterConfig config;
+        config.model = model;
+        StartLine(number, config);
+    }
+    // Lets the timer work until the queue is done and the link idle.
+    bool RunToIdle(int seconds = 60) {
+        QElapsedTimer clock;
+        clock.start();
+        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
+        while (!idle() && clock.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return idle();
+    }
+
+    emu::Emulator emulator;
+    std::shared_ptr<emu::CashRegister> reg;
 };
 
 // Every visible label, button and frame of the editor shows its whole text,

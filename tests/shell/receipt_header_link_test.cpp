@@ -2,48 +2,18 @@
 // register emulator as marker bytes in front of the lines, and the
 // register's lines come back into Cassa.txt byte for byte and onto the
 // screen as modes.
-#include <QElapsedTimer>
 #include <QRadioButton>
 
 #include "editor_fixture.h"
 #include "editors/setup/ui/frmIntScontrino.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "link/port.h"
-#include "platform/settings.h"
-#include "tables/table_procs.h"
 
 namespace {
 
-class ReceiptHeaderLinkTest : public editortest::EditorTest {
+class ReceiptHeaderLinkTest : public editortest::LinkEditorTest {
 protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
-        RegisterTableProcs();
-        emu::RegisterConfig config;
-        config.model = "TIMBREL";
-        reg = std::make_shared<emu::CashRegister>(0, config);
-        emulator.AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator.Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
-        Main(9);  // TIMBREL
-        main_->tmrMain()->start();
-    }
-    void TearDown() override {
-        if (main_) main_->tmrMain()->stop();
-        SetPortFactory({});
-        emulator.Stop();
-        EditorTest::TearDown();
-    }
-    bool RunToIdle(int seconds = 30) {
-        QElapsedTimer clock;
-        clock.start();
-        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
-        while (!idle() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return idle();
+        LinkEditorTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(StartLine(9, "TIMBREL"));
     }
     std::string Key(const std::string& key) const {
         const std::string text = File("Cassa.txt");
@@ -52,9 +22,6 @@ protected:
         at += key.size() + 3;
         return text.substr(at, text.find("\r\n", at) - at);
     }
-
-    emu::Emulator emulator;
-    std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
