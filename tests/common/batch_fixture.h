@@ -108,6 +108,15 @@ protected:
         StartEmulator();
     }
 
+    // The command frames a register got that opened an exchange (the polls'
+    // empty frames and the closing frames left out).
+    static std::vector<std::string> Requests(const emu::CashRegister& reg) {
+        std::vector<std::string> out;
+        for (const std::string& c : reg.Commands())
+            if (c.rfind("*2;", 0) == 0) out.push_back(c);
+        return out;
+    }
+
     // The program in the start folder with the arguments.
     RunResult Run(const std::vector<std::string>& args, double seconds = 120) {
         return RunProgram(args, dir.path(), seconds);

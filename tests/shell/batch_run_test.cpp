@@ -29,14 +29,6 @@ protected:
         for (size_t i = 0; i < stations.size(); ++i) AddRegister(stations[i], i < each.size() ? each[i] : config);
         testsupport::BatchRunTest::StartEmulator();
     }
-    // The command frames a register got that opened an exchange (the polls'
-    // empty frames and the closing frames left out).
-    static std::vector<std::string> Requests(const emu::CashRegister& reg) {
-        std::vector<std::string> out;
-        for (const std::string& c : reg.Commands())
-            if (c.rfind("*2;", 0) == 0) out.push_back(c);
-        return out;
-    }
 };
 
 TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
