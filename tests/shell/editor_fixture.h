@@ -13,8 +13,11 @@
 #include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
@@ -102,6 +105,17 @@ protected:
     std::string Record(const std::string& name, int n, size_t length) const {
         return File(name).substr((n - 1) * length, length);
     }
+    // The value of a key in the register's Cassa.txt, in the section,, as the file holds it.
+    std::string Key(const std::string& section, const std::string& key) const {
+        const std::string text = File("Cassa.txt");
+        size_t at = text.find("[" + section + "]\r\n");
+        if (at == std::string::npos) return "<no section>";
+        const size_t end = text.find("\r\n[", at);
+        at = text.find("\r\n" + key + "=", at);
+        if (at == std::string::npos || at > end) return "<no key>";
+        at += key.size() + 3;
+        return text.substr(at, text.find("\r\n", at) - at);
+    }
     // The command texts waiting in the queue, in order.
     static std::vector<std::string> Queued() {
         std::vector<std::string> out;
@@ -164,22 +178,27 @@ protected:
     std::shared_ptr<emu::CashRegister> reg;
 };
 
-// Every visible label, button and frame of the editor shows its whole text,
-// and no two of them cover each other.
+// Every visible label, button and frame of the editor lies inside it and
+// shows its whole text (a label showing a picture has none), and no two of
+// them cover each other.
 inline void ExpectWholeAndApart(QWidget* editor) {
     std::vector<QWidget*> shown;
     for (QWidget* w : editor->findChildren<QWidget*>()) {
         if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
         const std::string name = w->objectName().toStdString();
         if (auto* label = qobject_cast<QLabel*>(w)) {
-            EXPECT_FALSE(label->text().isEmpty()) << name;
-            if (!label->wordWrap()) {
-                EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+            if (label->pixmap().isNull()) {
+                EXPECT_FALSE(label->text().isEmpty()) << name;
+                if (!label->wordWrap()) {
+                    EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+                }
             }
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             EXPECT_FALSE(button->text().isEmpty()) << name;
             EXPECT_GE(button->width(), button->sizeHint().width()) << name;
         }
+        const QRect r(w->mapTo(editor, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(editor->rect().contains(r)) << name;
         if (!qobject_cast<QGroupBox*>(w) && !qobject_cast<QTabWidget*>(w)) shown.push_back(w);
     }
     for (size_t i = 0; i < shown.size(); ++i)
@@ -189,6 +208,20 @@ inline void ExpectWholeAndApart(QWidget* editor) {
             EXPECT_FALSE(a.intersects(b)) << shown[i]->objectName().toStdString() << " and "
                                           << shown[j]->objectName().toStdString();
         }
+}
+
+// The editor beside the tree in the main window, once the events are done:
+// its frame titled, the room its controls need, every control whole and
+// apart. When ECR_SCREENSHOT_DIR names a folder, the main window is written
+// there as editor_<name>_<language>.png.
+inline void ExpectFitsBesideTheTree(frmMain& main, QWidget* editor, const QString& name, const char* langFile) {
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main.EditorArea()->subWindowList().front()->windowTitle().isEmpty());
+    EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+    EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+    ExpectWholeAndApart(editor);
+    if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+        main.grab().save(QString("%1/editor_%2_%3.png").arg(out, name, QString(langFile).mid(6)));
 }
 
 }  // namespace editortest

@@ -15,13 +15,6 @@ protected:
         LinkEditorTest::SetUp();
         ASSERT_NO_FATAL_FAILURE(StartLine(9, "TIMBREL"));
     }
-    std::string Key(const std::string& key) const {
-        const std::string text = File("Cassa.txt");
-        size_t at = text.find("\r\n" + key + "=");
-        if (at == std::string::npos) return "<no key>";
-        at += key.size() + 3;
-        return text.substr(at, text.find("\r\n", at) - at);
-    }
 };
 
 TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
@@ -37,7 +30,7 @@ TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
     w->chkTxIntest->setChecked(true);
     w->cmdSend->click();
     ASSERT_TRUE(RunToIdle());
-    EXPECT_EQ(Key("211"), "\x83HELLO");
+    EXPECT_EQ(Key("P0", "211"), "\x83HELLO");
     EXPECT_EQ(reg->Received("receipt header"),
               (std::vector<std::string>{"A:\x83HELLO:\x82" "21:", "B::  CENTRED  :", "F:\x83X:\x82Y"}));
 
@@ -50,13 +43,13 @@ TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
     reg->SetRecords("receipt header", {"A:\x82" "21:\x83TOP:\x83\x82Z:", "B:::\x83:", "F:\x82:\x83" "END:"});
     w->cmdLoad->click();
     ASSERT_TRUE(RunToIdle());
-    EXPECT_EQ(Key("211"), "\x82" "21");
-    EXPECT_EQ(Key("212"), "\x83TOP");
-    EXPECT_EQ(Key("213"), "\x83\x82Z");
-    EXPECT_EQ(Key("214"), "");
-    EXPECT_EQ(Key("216"), "\x83");
-    EXPECT_EQ(Key("231"), "\x82");
-    EXPECT_EQ(Key("232"), "\x83" "END");
+    EXPECT_EQ(Key("P0", "211"), "\x82" "21");
+    EXPECT_EQ(Key("P0", "212"), "\x83TOP");
+    EXPECT_EQ(Key("P0", "213"), "\x83\x82Z");
+    EXPECT_EQ(Key("P0", "214"), "");
+    EXPECT_EQ(Key("P0", "216"), "\x83");
+    EXPECT_EQ(Key("P0", "231"), "\x82");
+    EXPECT_EQ(Key("P0", "232"), "\x83" "END");
     // On screen: the modes, and the texts without their markers.
     EXPECT_TRUE(w->P021[0].optI->isChecked());
     EXPECT_EQ(Shown(w->P021[0].text), "21");
@@ -73,12 +66,12 @@ TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
     // Saved again as shown, the file keeps the register's bytes, but for the
     // line with both markers, which keeps the one of its mode.
     w->cmdSave->click();
-    EXPECT_EQ(Key("211"), "\x82" "21");
-    EXPECT_EQ(Key("212"), "\x83TOP");
-    EXPECT_EQ(Key("213"), "\x82Z");
-    EXPECT_EQ(Key("216"), "\x83");
-    EXPECT_EQ(Key("231"), "\x82");
-    EXPECT_EQ(Key("232"), "\x83" "END");
+    EXPECT_EQ(Key("P0", "211"), "\x82" "21");
+    EXPECT_EQ(Key("P0", "212"), "\x83TOP");
+    EXPECT_EQ(Key("P0", "213"), "\x82Z");
+    EXPECT_EQ(Key("P0", "216"), "\x83");
+    EXPECT_EQ(Key("P0", "231"), "\x82");
+    EXPECT_EQ(Key("P0", "232"), "\x83" "END");
 }
 
 }  // namespace
