@@ -19,50 +19,22 @@
 
 #include <time.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-
-#include "core/cash_list.h"
+#include "bench_line.h"
 #include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/main_timer.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
 #include "link/builders_tables.h"
-#include "link/cmd_queue.h"
-#include "link/dispatch.h"
-#include "link/frames.h"
-#include "link/link_state.h"
-#include "link/port.h"
 #include "platform/clock.h"
-#include "platform/files.h"
-#include "platform/profile.h"
-#include "platform/settings.h"
 #include "shell/cycle.h"
 #include "tables/table_procs.h"
 
 namespace {
 
-double WallNow() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+using bench::Idle;
+using bench::WallNow;
 
 double CpuNow() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-std::string TempDir(const char* stem) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    return tmpl;
 }
 
 // The records the stand-in departments procedure sends: 14 fields each.
@@ -86,45 +58,10 @@ std::string AnsReparto() {
     return "*";
 }
 
-// One register on a pseudo-terminal, defined in a base folder of its own.
-class Line {
+// The register with the stand-in departments procedure in place.
+class Line : public bench::Line {
 public:
-    explicit Line(int gapMs) {
-        base_ = TempDir("ecrbench");
-        Core = CoreGlobals{};
-        LinkState = LinkStateRec{};
-        CmdQueue = CmdQueueState{};
-        MainTimer = MainTimerGlobals{};
-        CassaList = {};
-        Core.strRootDir = base_;
-        Core.strStartDir = base_;
-        Core.sngCmdTimeout = 3600.0f;
-        ConfigLevel.InitOffLine(3, "V014057");
-
-        emu::Options options;
-        options.gapMs = gapMs;
-        emulator_ = std::make_unique<emu::Emulator>(options);
-        reg_ = std::make_shared<emu::CashRegister>(0);
-        emulator_->AddHandler(reg_);
-        std::string error;
-        if (!emulator_->Start(&error)) std::abort();
-        platform::SaveSetting("Ports", "COM1", emulator_->SlavePath());
-
-        platform::WritePrivateProfileStringA("Casse", "C0", "1||||1|0|0|1", ConfigIniPath().c_str());
-        platform::MakeDir(base_ + "/Cassa1");
-        std::ofstream(base_ + "/Cassa1/Cassa.txt")
-            << "[P9]\r\n11=128\r\n[Communication]\r\nhellotype=1\r\n";
-        LoadCasseConf();
-        LinkState.nCurCash = 0;
-        RegisterAnsProc("80", &AnsReparto);
-        SetAnswerParser(&ParseAnswer);
-    }
-    ~Line() {
-        SetPortFactory({});
-        emulator_->Stop();
-        std::error_code ec;
-        std::filesystem::remove_all(base_, ec);
-    }
+    explicit Line(int gapMs) : bench::Line(gapMs) { RegisterAnsProc("80", &AnsReparto); }
 
     // Queues the departments send as its builder does.
     bool QueueSend() {
@@ -134,19 +71,7 @@ public:
         SaveCmdQueue();
         return queued;
     }
-
-private:
-    std::string base_;
-    std::unique_ptr<emu::Emulator> emulator_;
-    std::shared_ptr<emu::CashRegister> reg_;
 };
-
-bool Idle() {
-    if (LinkState.nState != 0) return false;
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state != 0) return false;
-    return true;
-}
 
 // Time spent by the main timer's ticks while one queued operation runs.
 struct TickStats {
@@ -239,15 +164,4 @@ BENCHMARK(BM_IdleTick);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // The settings store (where port 1's device is named) goes into a
-    // temporary folder, never the user's own.
-    const std::string home = TempDir("ecrbench-home");
-    setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunBenchmarks(argc, argv); }

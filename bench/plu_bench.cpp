@@ -27,55 +27,28 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <random>
-#include <string>
 
-#include "core/cash_list.h"
+#include "bench_line.h"
 #include "core/cassa_conf.h"
-#include "core/config_level.h"
-#include "core/globals.h"
-#include "core/main_timer.h"
 #include "core/table_sizes.h"
-#include "emulator/bulk_receiver.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
 #include "link/builders_tables.h"
-#include "link/cmd_queue.h"
-#include "link/dispatch.h"
-#include "link/frames.h"
-#include "link/link_state.h"
-#include "link/port.h"
-#include "platform/files.h"
-#include "platform/profile.h"
-#include "platform/settings.h"
 #include "shell/cycle.h"
+#include "shell/ui/frmMain.h"
+#include "shell/ui/frmProgress.h"
+#include "shell/ui/qt_shell.h"
 #include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/plu_import.h"
 #include "tables/record.h"
 #include "tables/table_procs.h"
 #include "tables/transfer.h"
-#include "shell/ui/frmMain.h"
-#include "shell/ui/frmProgress.h"
-#include "shell/ui/qt_shell.h"
 
 namespace {
 
-double WallNow() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-std::string TempDir(const char* stem) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    return tmpl;
-}
+using bench::Idle;
+using bench::TempDir;
+using bench::WallNow;
 
 std::string Record(int64_t code, int n) {
     PLURec r = tables::DefaultRecord<PLURec>(0);
@@ -88,23 +61,9 @@ std::string Record(int64_t code, int n) {
     return tables::RecordBytes(r);
 }
 
-void Globals(const std::string& base) {
-    Core = CoreGlobals{};
-    LinkState = LinkStateRec{};
-    CmdQueue = CmdQueueState{};
-    MainTimer = MainTimerGlobals{};
-    CassaList = {};
-    Core.strRootDir = base;
-    Core.strStartDir = base;
-    Core.strCashDir = base + "/Cassa1";
-    Core.sngCmdTimeout = 3600.0f;
-    Core.bInteractive = false;
-    platform::MakeDir(Core.strCashDir);
-}
-
 void BM_ImportSort(benchmark::State& state) {
     const std::string base = TempDir("plubench");
-    Globals(base);
+    bench::ResetGlobals(base);
     ConfigLevel.InitOffLine(3, "R023000");
     Sizes.nMaxReparti = 250;
     Sizes.nMaxScoMag = 20;
@@ -150,60 +109,15 @@ void BM_ImportSort(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportSort)->Arg(100000)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// One register on a pseudo-terminal, defined in a base folder of its own.
-class Line {
+// The register of release R023000, the program at 38400 baud with the
+// table procedures.
+class Line : public bench::Line {
 public:
-    Line(int lineBaud, int gapMs, bool bulk) {
-        base_ = TempDir("plubench");
-        Globals(base_);
-        Core.bInteractive = true;
-        ConfigLevel.InitOffLine(3, "R023000");
-        emu::Options options;
-        options.gapMs = gapMs;
-        options.lineBaud = lineBaud;
-        emulator_ = std::make_unique<emu::Emulator>(options);
-        if (bulk) {
-            receiver_ = std::make_shared<emu::BulkReceiver>(0);
-            emulator_->AddHandler(receiver_);
-        }
-        emu::RegisterConfig config;
-        config.release = "R023000";
-        reg_ = std::make_shared<emu::CashRegister>(0, config);
-        emulator_->AddHandler(reg_);
-        std::string error;
-        if (!emulator_->Start(&error)) std::abort();
-        platform::SaveSetting("Ports", "COM1", emulator_->SlavePath());
-        platform::WritePrivateProfileStringA("Casse", "C0", "1|||R023000|1|0|0|1", ConfigIniPath().c_str());
-        std::ofstream(base_ + "/Cassa1/Cassa.txt")
-            << "[P9]\r\n11=128\r\n[Communication]\r\nhellotype=1\r\n";
-        LoadCasseConf();
-        LinkState.nCurCash = 0;
+    Line(int lineBaud, int gapMs, bool bulk) : bench::Line(gapMs, lineBaud, "R023000", bulk) {
         Comm.nBaud = 3;  // 38400
-        SetAnswerParser(&ParseAnswer);
         RegisterTableProcs();
     }
-    ~Line() {
-        SetPortFactory({});
-        emulator_->Stop();
-        std::error_code ec;
-        std::filesystem::remove_all(base_, ec);
-    }
-    emu::Emulator& Emu() { return *emulator_; }
-    emu::BulkReceiver& Receiver() { return *receiver_; }
-
-private:
-    std::string base_;
-    std::unique_ptr<emu::Emulator> emulator_;
-    std::shared_ptr<emu::BulkReceiver> receiver_;
-    std::shared_ptr<emu::CashRegister> reg_;
 };
-
-bool Idle() {
-    if (LinkState.nState != 0) return false;
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state != 0) return false;
-    return true;
-}
 
 void RunUntilIdle() {
     do GestMainTimer();
@@ -341,14 +255,5 @@ BENCHMARK(BM_RecordLatency)->Args({250, 0})->Args({250, 1})->Iterations(3)->Unit
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // The settings store (where port 1's device is named) goes into a
-    // temporary folder, never the user's own.
-    const std::string home = TempDir("plubench-home");
-    setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
-    return 0;
+    return bench::RunBenchmarks(argc, argv);
 }

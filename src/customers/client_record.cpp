@@ -16,58 +16,45 @@
 
 using tables::FieldKind;
 
+namespace {
+
+// The field table of a generation: the fields of the 90-character record,
+// those the larger layouts add in their order, and the record end.
+template <class Rec>
+std::vector<tables::FieldDef> CliFields() {
+    std::vector<tables::FieldDef> fields = {
+        TABLE_FIELD(Rec, strCodice, RightText), TABLE_FIELD(Rec, strDesc1, Text),
+        TABLE_FIELD(Rec, strDesc2, Text),       TABLE_FIELD(Rec, strListino, Text),
+        TABLE_FIELD(Rec, strIVA, Text),         TABLE_FIELD(Rec, strFMUlt, Text),
+        TABLE_FIELD(Rec, strCredito, Text),     TABLE_FIELD(Rec, strFlag, Text),
+    };
+    if constexpr (sizeof(Rec) >= sizeof(Cliente3Rec)) {
+        for (tables::FieldDef f : {TABLE_FIELD(Rec, strGroup, Text), TABLE_FIELD(Rec, strDesc3, Text),
+                                   TABLE_FIELD(Rec, strDesc4, Text), TABLE_FIELD(Rec, strCF_PIVA, Text)})
+            fields.push_back(f);
+    }
+    if constexpr (sizeof(Rec) >= sizeof(Cliente4Rec)) {
+        fields.push_back(TABLE_FIELD(Rec, strLineaFid, Text));
+        fields.push_back(TABLE_FIELD(Rec, strSaldoPunti, Text));
+    }
+    fields.push_back(TABLE_FIELD(Rec, end, End));
+    return fields;
+}
+
+}  // namespace
+
 const tables::RecordLayout& Cliente1Rec::Layout() {
-    static const tables::RecordLayout layout(sizeof(Cliente1Rec), -1, {
-        TABLE_FIELD(Cliente1Rec, strCodice, RightText),
-        TABLE_FIELD(Cliente1Rec, strDesc1, Text),
-        TABLE_FIELD(Cliente1Rec, strDesc2, Text),
-        TABLE_FIELD(Cliente1Rec, strListino, Text),
-        TABLE_FIELD(Cliente1Rec, strIVA, Text),
-        TABLE_FIELD(Cliente1Rec, strFMUlt, Text),
-        TABLE_FIELD(Cliente1Rec, strCredito, Text),
-        TABLE_FIELD(Cliente1Rec, strFlag, Text),
-        TABLE_FIELD(Cliente1Rec, end, End),
-    });
+    static const tables::RecordLayout layout(sizeof(Cliente1Rec), -1, CliFields<Cliente1Rec>());
     return layout;
 }
 
 const tables::RecordLayout& Cliente3Rec::Layout() {
-    static const tables::RecordLayout layout(sizeof(Cliente3Rec), -1, {
-        TABLE_FIELD(Cliente3Rec, strCodice, RightText),
-        TABLE_FIELD(Cliente3Rec, strDesc1, Text),
-        TABLE_FIELD(Cliente3Rec, strDesc2, Text),
-        TABLE_FIELD(Cliente3Rec, strListino, Text),
-        TABLE_FIELD(Cliente3Rec, strIVA, Text),
-        TABLE_FIELD(Cliente3Rec, strFMUlt, Text),
-        TABLE_FIELD(Cliente3Rec, strCredito, Text),
-        TABLE_FIELD(Cliente3Rec, strFlag, Text),
-        TABLE_FIELD(Cliente3Rec, strGroup, Text),
-        TABLE_FIELD(Cliente3Rec, strDesc3, Text),
-        TABLE_FIELD(Cliente3Rec, strDesc4, Text),
-        TABLE_FIELD(Cliente3Rec, strCF_PIVA, Text),
-        TABLE_FIELD(Cliente3Rec, end, End),
-    });
+    static const tables::RecordLayout layout(sizeof(Cliente3Rec), -1, CliFields<Cliente3Rec>());
     return layout;
 }
 
 const tables::RecordLayout& Cliente4Rec::Layout() {
-    static const tables::RecordLayout layout(sizeof(Cliente4Rec), -1, {
-        TABLE_FIELD(Cliente4Rec, strCodice, RightText),
-        TABLE_FIELD(Cliente4Rec, strDesc1, Text),
-        TABLE_FIELD(Cliente4Rec, strDesc2, Text),
-        TABLE_FIELD(Cliente4Rec, strListino, Text),
-        TABLE_FIELD(Cliente4Rec, strIVA, Text),
-        TABLE_FIELD(Cliente4Rec, strFMUlt, Text),
-        TABLE_FIELD(Cliente4Rec, strCredito, Text),
-        TABLE_FIELD(Cliente4Rec, strFlag, Text),
-        TABLE_FIELD(Cliente4Rec, strGroup, Text),
-        TABLE_FIELD(Cliente4Rec, strDesc3, Text),
-        TABLE_FIELD(Cliente4Rec, strDesc4, Text),
-        TABLE_FIELD(Cliente4Rec, strCF_PIVA, Text),
-        TABLE_FIELD(Cliente4Rec, strLineaFid, Text),
-        TABLE_FIELD(Cliente4Rec, strSaldoPunti, Text),
-        TABLE_FIELD(Cliente4Rec, end, End),
-    });
+    static const tables::RecordLayout layout(sizeof(Cliente4Rec), -1, CliFields<Cliente4Rec>());
     return layout;
 }
 

@@ -24,10 +24,11 @@ namespace testsupport {
 class BatchRunTest : public ::testing::Test {
 protected:
     // The register at `station` in addressed mode, as config.ini [Casse]
-    // lists it (number station + 1, release R022002, port 1).
-    static std::string CasseLine(int station) {
+    // lists it (number station + 1, release R022002, port 1, enabled or not).
+    static std::string CasseLine(int station, bool enabled = true) {
         const std::string s = std::to_string(station);
-        return "C" + s + "=" + std::to_string(station + 1) + "|||R022002|1|1|" + s + "|1\r\n";
+        return "C" + s + "=" + std::to_string(station + 1) + "|||R022002|1|1|" + s + "|" +
+               (enabled ? "1" : "0") + "\r\n";
     }
 
     void SetUp() override {
@@ -50,12 +51,19 @@ protected:
         return Read("base/Cassa" + std::to_string(station + 1) + "/" + name);
     }
     std::string ErrLog() const { return Read("base/err.log"); }
+    // The error log's lines of the code.
+    int ErrorLines(const std::string& code) const { return CountOf(ErrLog(), "[" + code + "]"); }
 
     // config.ini with the registers of the stations and the request list.
     void WriteConfig(const std::vector<int>& stations, const std::string& requests,
                      int commandsTimeout = 120) {
         std::string casse;
         for (int s : stations) casse += CasseLine(s);
+        WriteConfigLines(casse, requests, commandsTimeout);
+    }
+    // config.ini with the [Casse] lines as given.
+    void WriteConfigLines(const std::string& casse, const std::string& requests,
+                          int commandsTimeout = 120) {
         Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
                                      "\r\ncommandstimeout=" + std::to_string(commandsTimeout) +
                                      "\r\n[Casse]\r\n" + casse + "[Richieste]\r\n" + requests);
@@ -98,6 +106,15 @@ protected:
             AddRegister(s, config);
         }
         StartEmulator();
+    }
+
+    // The command frames a register got that opened an exchange (the polls'
+    // empty frames and the closing frames left out).
+    static std::vector<std::string> Requests(const emu::CashRegister& reg) {
+        std::vector<std::string> out;
+        for (const std::string& c : reg.Commands())
+            if (c.rfind("*2;", 0) == 0) out.push_back(c);
+        return out;
     }
 
     // The program in the start folder with the arguments.

@@ -9,84 +9,26 @@
 #include <filesystem>
 #include <memory>
 
-#include "common/run_program.h"
-#include "common/tempdir.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "platform/settings.h"
+#include "common/batch_fixture.h"
 #include "shell/batch.h"
-#include "shell_fixture.h"
 
 namespace {
 
-using testsupport::ProgramPath;
-using testsupport::RunProgram;
 using testsupport::RunResult;
 
-class BatchRunTest : public ::testing::Test {
+// The request to run when a test names none: a connection test whose answer
+// goes to hello<station>.txt.
+const char* const kHello = "r1=HELLO|hello.txt|2\r\n";
+
+class BatchRunTest : public testsupport::BatchRunTest {
 protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(ProgramPath())) GTEST_SKIP() << "no program at " << ProgramPath();
-    }
-    void Write(const std::string& name, const std::string& text) {
-        std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
-        testsupport::WriteAll(dir.file(name), text);
-    }
-    // A start folder with the language file and a base folder "base" whose
-    // registers are the given config.ini [Casse] lines, each register
-    // reached in addressed mode on port 1.
-    void Prepare(const std::string& casse, const std::vector<int>& stations,
-                 const std::string& requests = "r1=HELLO|hello.txt|2\r\n",
-                 int commandsTimeout = 60) {
-        std::filesystem::copy_file(shelltest::LangFile("Testi.eng"), dir.file("Testi.eng"),
-                                   std::filesystem::copy_options::overwrite_existing);
-        Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
-                           "[Communication]\r\nDTRDelay=0\r\n");
-        Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
-                                     "\r\ncommandstimeout=" + std::to_string(commandsTimeout) +
-                                     "\r\n[Casse]\r\n" + casse + "[Richieste]\r\n" + requests);
-        for (int station : stations)
-            Write("base/Cassa" + std::to_string(station + 1) + "/Cassa.txt",
-                  "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
-    }
+    // Registers at the stations, each with its own config, or the one given.
     void StartEmulator(const std::vector<int>& stations, emu::RegisterConfig config = {},
                        const std::vector<emu::RegisterConfig>& each = {}) {
-        emu::Options options;
-        options.addressed = true;
-        options.stations = stations;
-        emulator = std::make_unique<emu::Emulator>(options);
-        for (size_t i = 0; i < stations.size(); ++i) {
-            const int s = stations[i];
-            registers.push_back(
-                std::make_shared<emu::CashRegister>(s, i < each.size() ? each[i] : config));
-            emulator->AddHandler(registers.back());
-        }
-        std::string error;
-        ASSERT_TRUE(emulator->Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+        CreateEmulator(stations);
+        for (size_t i = 0; i < stations.size(); ++i) AddRegister(stations[i], i < each.size() ? each[i] : config);
+        testsupport::BatchRunTest::StartEmulator();
     }
-    void TearDown() override {
-        if (emulator) emulator->Stop();
-    }
-    // The command frames a register got that opened an exchange (the polls'
-    // empty frames and the closing frames left out).
-    static std::vector<std::string> Requests(const emu::CashRegister& reg) {
-        std::vector<std::string> out;
-        for (const std::string& c : reg.Commands())
-            if (c.rfind("*2;", 0) == 0) out.push_back(c);
-        return out;
-    }
-    int ErrorLines(const std::string& code) {
-        const std::string log = testsupport::ReadAll(dir.file("base/err.log"));
-        int n = 0;
-        for (size_t at = log.find("[" + code + "]"); at != std::string::npos;
-             at = log.find("[" + code + "]", at + 1))
-            ++n;
-        return n;
-    }
-    testsupport::TempDir dir;
-    std::unique_ptr<emu::Emulator> emulator;
-    std::vector<std::shared_ptr<emu::CashRegister>> registers;
 };
 
 TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
@@ -101,7 +43,7 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
         {{"/f:setup.ini"}, "ecrprog: no request code (/r:CODE); "},
     };
     for (const auto& c : cases) {
-        RunResult r = RunProgram(c.args, dir.path(), 20);
+        RunResult r = Run(c.args, 20);
         EXPECT_EQ(r.status, 2) << c.said;
         // One line: what was wrong, then how to start the program.
         EXPECT_EQ(r.err, c.said + UsageLine() + "\n");
@@ -110,15 +52,15 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
 }
 
 TEST_F(BatchRunTest, WithoutADisplayAnInteractiveStartSaysSoAndEnds) {
-    RunResult r = RunProgram({}, dir.path(), 20);
+    RunResult r = Run({}, 20);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
 }
 
 TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
-    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=*F|1:3\r\n");
+    Prepare({0}, "r1=*F|1:3\r\n");
     StartEmulator({0});
-    RunResult r = RunProgram({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    RunResult r = Run({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Requests(*registers[0]), std::vector<std::string>{"*2;+4;&L1:2;#H;*3;"});
 }
@@ -126,24 +68,24 @@ TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
 TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
     struct Case {
         const char* name;
-        const char* casse;     // config.ini [Casse] lines
+        bool enabled;          // the register of the list
         const char* requests;  // [Richieste] lines
         bool config;           // config.ini there at all
         const char* code;
         const char* text;
     };
     const Case cases[] = {
-        {"empty list", "C0=1|||R022002|1|1|0|1\r\n", "", true, "003", "request list is empty"},
-        {"no register", "C0=1|||R022002|1|1|0|0\r\n", "r1=HELLO|\r\n", true, "013",
-         "No register of the list"},
-        {"no config.ini", "", "", false, "012", "No config.ini"},
+        {"empty list", true, "", true, "003", "request list is empty"},
+        {"no register", false, "r1=HELLO|\r\n", true, "013", "No register of the list"},
+        {"no config.ini", true, "", false, "012", "No config.ini"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Prepare(c.casse, {0}, c.requests);
+        Prepare({0}, c.requests);
+        if (!c.enabled) WriteConfigLines(CasseLine(0, false), c.requests);
         if (!c.config) std::filesystem::remove(dir.file("base/config.ini"));
         std::filesystem::remove(dir.file("base/err.log"));
-        RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/w:2"}, dir.path(), 20);
+        RunResult r = Run({"/r:**", "/f:setup.ini", "/w:2"}, 20);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
         EXPECT_EQ(ErrorLines(c.code), 1);
@@ -152,31 +94,31 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
 }
 
 TEST_F(BatchRunTest, TheRequestListRunsAConnectionTestOnEachRegister) {
-    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1});
+    Prepare({0, 1}, kHello);
     StartEmulator({0, 1});
-    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1"}, dir.path(), 60);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1"}, 60);
     EXPECT_EQ(r.status, 0) << r.err;
 
     for (const auto& reg : registers) EXPECT_GE(reg->Hellos(), 1) << "station " << reg->Hellos();
     // The hello answers copied, one file per station.
-    EXPECT_EQ(testsupport::ReadAll(dir.file("hello0.txt")).rfind("A01", 0), 0u);
-    EXPECT_EQ(testsupport::ReadAll(dir.file("hello1.txt")).rfind("A01", 0), 0u);
+    EXPECT_EQ(Read("hello0.txt").rfind("A01", 0), 0u);
+    EXPECT_EQ(Read("hello1.txt").rfind("A01", 0), 0u);
     EXPECT_TRUE(std::filesystem::exists(dir.file("base/msg.log")));
-    EXPECT_FALSE(testsupport::ReadAll(dir.file("serial.log")).empty());
+    EXPECT_FALSE(Read("serial.log").empty());
     ASSERT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
     EXPECT_EQ(std::filesystem::file_size(dir.file("base/done.sem")), 0u);
-    EXPECT_EQ(testsupport::ReadAll(dir.file("base/err.log")), "");
+    EXPECT_EQ(ErrLog(), "");
 }
 
 TEST_F(BatchRunTest, AnUnreachableRegisterIsLoggedAndTheRunEndsWithStatusOne) {
-    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0});
+    Prepare({0}, kHello);
     emu::RegisterConfig silent;
     silent.silentPolls = -1;
     StartEmulator({0}, silent);
     // The main window not shown at all (/w:2) ends the run all the same.
-    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 1) << r.err;
-    std::string log = testsupport::ReadAll(dir.file("base/err.log"));
+    std::string log = ErrLog();
     // The request stands whole in the line; the register had one more turn.
     EXPECT_NE(log.find("[005] <HELLO|hello.txt|2>"), std::string::npos) << log;
     EXPECT_EQ(ErrorLines("005"), 2) << log;
@@ -184,10 +126,9 @@ TEST_F(BatchRunTest, AnUnreachableRegisterIsLoggedAndTheRunEndsWithStatusOne) {
 }
 
 TEST_F(BatchRunTest, EachRegisterGetsEachRequestOnceInTheListsOrder) {
-    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\nC2=3|||R022002|1|1|2|1\r\n",
-            {0, 1, 2}, "r1=*F|1:3\r\nr2=&L|1:3\r\nr3=*F|4:5\r\n");
+    Prepare({0, 1, 2}, "r1=*F|1:3\r\nr2=&L|1:3\r\nr3=*F|4:5\r\n");
     StartEmulator({0, 1, 2});
-    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 90);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
     EXPECT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> expected = {"*2;+4;*F;*3;", "*2;+4;&L1:3;#H;*3;",
                                                "*2;+4;*F;*3;"};
@@ -195,17 +136,16 @@ TEST_F(BatchRunTest, EachRegisterGetsEachRequestOnceInTheListsOrder) {
         EXPECT_EQ(Requests(*reg), expected);
         EXPECT_EQ(reg->Received("departments").size(), 2u);  // the last send: 4 and 5
     }
-    EXPECT_EQ(testsupport::ReadAll(dir.file("base/err.log")), "");
+    EXPECT_EQ(ErrLog(), "");
 }
 
 TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
     // The commands time-out is far away: the run ends by itself.
-    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1},
-            "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
+    Prepare({0, 1}, "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
     emu::RegisterConfig refusing;
     refusing.status[0] = 9;
     StartEmulator({0, 1}, {}, {refusing, {}});
-    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(ErrorLines("002"), 2);
     EXPECT_TRUE(Requests(*registers[0]).empty());
@@ -216,13 +156,13 @@ TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
 // The register folder on a read-only mount: the read stores nothing, says so
 // and fails the run; the folder is as it was.
 TEST_F(BatchRunTest, AReadIntoARegisterFolderThatCannotBeWrittenFailsTheRun) {
-    Prepare("C0=1|||R022002|1|1|0|1\r\n", {0}, "r1=&L|1:2\r\n");
+    Prepare({0}, "r1=&L|1:2\r\n");
     StartEmulator({0});
     registers[0]->SetRecords("departments", {"1:NEW 1:1:0:0:0:1:0:0:0:1:", "2:NEW 2:1:0:0:0:1:0:0:0:1:"});
     // A first run opens the folder and writes its tables.
-    ASSERT_EQ(RunProgram({"/r:HELLO", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60).status, 0);
+    ASSERT_EQ(Run({"/r:HELLO", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60).status, 0);
     const std::string cash = dir.file("base/Cassa1");
-    const std::string before = testsupport::ReadAll(cash + "/Reparti.txt");
+    const std::string before = Cash("Reparti.txt");
     if (mount(cash.c_str(), cash.c_str(), nullptr, MS_BIND, nullptr) != 0)
         GTEST_SKIP() << "no mount here: " << std::strerror(errno);
     struct Unmount {
@@ -232,12 +172,11 @@ TEST_F(BatchRunTest, AReadIntoARegisterFolderThatCannotBeWrittenFailsTheRun) {
     ASSERT_EQ(mount(nullptr, cash.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0)
         << std::strerror(errno);
 
-    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 60);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_GE(ErrorLines("012"), 1) << testsupport::ReadAll(dir.file("base/err.log"));
-    EXPECT_TRUE(testsupport::ReadAll(cash + "/Reparti.txt") == before);
-    EXPECT_NE(testsupport::ReadAll(dir.file("base/msg.log")).find("Table read not stored"),
-              std::string::npos) << testsupport::ReadAll(dir.file("base/msg.log"));
+    EXPECT_GE(ErrorLines("012"), 1) << ErrLog();
+    EXPECT_TRUE(Cash("Reparti.txt") == before);
+    EXPECT_NE(Read("base/msg.log").find("Table read not stored"), std::string::npos) << Read("base/msg.log");
 }
 
 // A fault of the line or of a register, switched on after the emulator has
@@ -255,13 +194,12 @@ class BatchFaultTest : public BatchRunTest, public ::testing::WithParamInterface
 // Two registers, a send and a read each; the commands time-out is far away,
 // so every run must end by the link's own time-outs.
 TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
-    Prepare("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|1|1|1|1\r\n", {0, 1},
-            "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
+    Prepare({0, 1}, "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
     StartEmulator({0, 1});
     GetParam().apply(*emulator, *registers[0]);
-    RunResult r = RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, dir.path(), 90);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_GE(ErrorLines(GetParam().code), 1) << testsupport::ReadAll(dir.file("base/err.log"));
+    EXPECT_GE(ErrorLines(GetParam().code), 1) << ErrLog();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -141,14 +141,7 @@ protected:
         Batch.bListLoaded = true;
         MainTimer.bRichiestePending = -1;
     }
-    int ErrorLines(const std::string& code) const {
-        std::string log = Read("err.log");
-        int n = 0;
-        for (size_t at = log.find("[" + code + "]"); at != std::string::npos;
-             at = log.find("[" + code + "]", at + 1))
-            ++n;
-        return n;
-    }
+    int ErrorLines(const std::string& code) const { return testsupport::CountOf(Read("err.log"), "[" + code + "]"); }
     testsupport::ScopedFakeShell shell;
 };
 

@@ -7,6 +7,7 @@
 
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
+#include "link/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
 #include "shell/bulk_prog.h"
@@ -15,6 +16,8 @@
 #include "shell_fixture.h"
 
 namespace {
+
+using builderstest::Texts;  // the pending commands
 
 class BulkProgTest : public shelltest::ShellTest {
 protected:
@@ -25,12 +28,6 @@ protected:
         platform::WritePrivateProfileStringA("Casse", "C0", "1||||1|0|0|1", ConfigIniPath().c_str());
         LoadCasseConf();
         platform::MakeDir(dir.file("Cassa1"));
-    }
-    std::vector<std::string> Queued() const {
-        std::vector<std::string> out;
-        for (int i = 1; i <= kQueueSize; ++i)
-            if (CmdQueue.entries[i].state == -1) out.push_back(CmdQueue.entries[i].command);
-        return out;
     }
     testsupport::ScopedFakeShell fake;
 };
@@ -48,7 +45,7 @@ TEST_F(BulkProgTest, ChosenTablesGoOutInOneOperation) {
     EXPECT_TRUE(ShellState.GlobProgBusy);
     EXPECT_EQ(ReqState.bRdReparto, False);
     // The PLU options read goes ahead once for both PLUs and offers.
-    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&z;#H;*3;",
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&z;#H;*3;",
                                                   "*2;+4;*G;*3;", "*2;+4;*L;*3;"}));
     EXPECT_FALSE(form.cmdSend->isEnabled());
     EXPECT_EQ(platform::GetPrivateProfileIntA("GlobProg", "chkEna01", 0, ConfigIniPath().c_str()), 1);

@@ -3,63 +3,32 @@
 // brings the register's customers back into the editor; loyalty lines set
 // from the departments window reach RepFid.txt and the register.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include "customers/ui/frmClienti.h"
 #include "customers/ui/frmLineeFid.h"
 #include "editor_fixture.h"
 #include "editors/articles/ui/frmReparti.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
 #include "link/builders_tables.h"
-#include "link/port.h"
-#include "platform/settings.h"
-#include "tables/table_procs.h"
 
 namespace {
 
-class CustomerLinkTest : public editortest::EditorTest {
+class CustomerLinkTest : public editortest::LinkEditorTest {
 protected:
     // The register's release in the list, so that the editor opened before
     // the first hello works in the record generation the link will use.
     void Start(const char* model, int16_t number, const char* release = "R022050") {
         Write("Shop/config.ini", std::string("[Casse]\r\nC0=1|Front||") + release +
                                      "|1|0|0|1\r\nC1=2|Back|||1|0|1|0\r\n");
-        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
-        RegisterTableProcs();
         emu::RegisterConfig config;
         config.model = model;
         config.release = release;
-        reg = std::make_shared<emu::CashRegister>(0, config);
-        emulator.AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator.Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
-        Main(number);
-        main_->tmrMain()->start();
+        StartLine(number, config);
     }
-    void TearDown() override {
-        if (main_) main_->tmrMain()->stop();
-        SetPortFactory({});
-        emulator.Stop();
-        EditorTest::TearDown();
-    }
-    bool RunToIdle(int seconds = 30) {
-        QElapsedTimer clock;
-        clock.start();
-        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
-        while (!idle() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return idle();
-    }
-
-    emu::Emulator emulator;
-    std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(CustomerLinkTest, ACustomerAddedReachesTheRegisterAndAReadBringsTheRegistersBack) {
-    Start("TIMBREL", 9);
+    ASSERT_NO_FATAL_FAILURE(Start("TIMBREL", 9));
     frmClienti* w = Open<frmClienti>("K_FRMCLIENTI");
     w->cbxCli->setEditText("123");
     w->cbxCli_Enter();
@@ -91,7 +60,7 @@ TEST_F(CustomerLinkTest, ACustomerAddedReachesTheRegisterAndAReadBringsTheRegist
 }
 
 TEST_F(CustomerLinkTest, LoyaltyLinesSetFromTheDepartmentsWindowReachTheRegister) {
-    Start("ZANDORE", 11);
+    ASSERT_NO_FATAL_FAILURE(Start("ZANDORE", 11));
     auto* w = Open<frmReparti>("K_FRMREPARTI");
     Choose(w->cbxReparto, 3);
     QTimer::singleShot(0, [] {

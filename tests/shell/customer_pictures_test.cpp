@@ -3,8 +3,6 @@
 // nothing cut or overlapping. When ECR_SCREENSHOT_DIR names a folder, each
 // is written there as a picture.
 #include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTimer>
 
 #include <QRadioButton>
@@ -18,6 +16,7 @@
 namespace {
 
 using editortest::EditorTest;
+using editortest::ExpectFitsBesideTheTree;
 using editortest::ExpectWholeAndApart;
 
 TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
@@ -36,15 +35,7 @@ TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
                 customers->cbxCli->setEditText("123");
                 customers->cbxCli_Enter();
             }
-            QCoreApplication::processEvents();
-            QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
-            EXPECT_FALSE(frame->windowTitle().isEmpty());
-            EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
-            EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
-            ExpectWholeAndApart(editor);
-            if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
-                main.grab().save(QString("%1/editor_%2_%3.png").arg(out, QString(key).mid(5).toLower(),
-                                                                   QString(lang).mid(6)));
+            ExpectFitsBesideTheTree(main, editor, QString(key).mid(5).toLower(), lang);
         }
         // The loyalty lines dialog, a line shown.
         LineeFid = ZeroLoyaltyLines();

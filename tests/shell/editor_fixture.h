@@ -3,26 +3,37 @@
 // folder with two registers (the first enabled and opened), the program's
 // shell with its questions and message boxes answered from a script, and
 // helpers to open an editor and read what it left behind: the register
-// folder's files, the queued command texts, the status text.
+// folder's files, the queued command texts, the status text. For the editors
+// on the line, the register emulator on a pseudo-terminal as port 1.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editors/setup/ui/editor_controls.h"
+#include "emulator/cash_register.h"
+#include "emulator/emulator.h"
 #include "link/cmd_queue.h"
+#include "link/port.h"
+#include "platform/settings.h"
 #include "shell/ui/editor_window.h"
 #include "shell/ui/frmMain.h"
 #include "shell/ui/frmProgress.h"
 #include "shell/ui/qt_shell.h"
+#include "tables/table_procs.h"
 #include "shell_fixture.h"
 
 namespace editortest {
@@ -94,6 +105,17 @@ protected:
     std::string Record(const std::string& name, int n, size_t length) const {
         return File(name).substr((n - 1) * length, length);
     }
+    // The value of a key in the register's Cassa.txt, in the section,, as the file holds it.
+    std::string Key(const std::string& section, const std::string& key) const {
+        const std::string text = File("Cassa.txt");
+        size_t at = text.find("[" + section + "]\r\n");
+        if (at == std::string::npos) return "<no section>";
+        const size_t end = text.find("\r\n[", at);
+        at = text.find("\r\n" + key + "=", at);
+        if (at == std::string::npos || at > end) return "<no key>";
+        at += key.size() + 3;
+        return text.substr(at, text.find("\r\n", at) - at);
+    }
     // The command texts waiting in the queue, in order.
     static std::vector<std::string> Queued() {
         std::vector<std::string> out;
@@ -112,22 +134,71 @@ protected:
     std::unique_ptr<frmMain> main_;
 };
 
-// Every visible label, button and frame of the editor shows its whole text,
-// and no two of them cover each other.
+// The editors on the line: the main window's timer drives the link against
+// a register of the emulator on a pseudo-terminal.
+class LinkEditorTest : public EditorTest {
+protected:
+    void TearDown() override {
+        if (main_) main_->tmrMain()->stop();
+        SetPortFactory({});
+        emulator.Stop();
+        EditorTest::TearDown();
+    }
+    // The register (its model and release in the config) after the handlers
+    // already added, the emulator started as port 1, the first register
+    // folder saying hello type 1, and the main window for the model (its
+    // number) with its timer running.
+    void StartLine(int16_t number, const emu::RegisterConfig& config) {
+        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+        RegisterTableProcs();
+        reg = std::make_shared<emu::CashRegister>(0, config);
+        emulator.AddHandler(reg);
+        std::string error;
+        ASSERT_TRUE(emulator.Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+        Main(number);
+        main_->tmrMain()->start();
+    }
+    void StartLine(int16_t number, const char* model) {
+        emu::RegisterConfig config;
+        config.model = model;
+        StartLine(number, config);
+    }
+    // Lets the timer work until the queue is done and the link idle.
+    bool RunToIdle(int seconds = 60) {
+        QElapsedTimer clock;
+        clock.start();
+        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
+        while (!idle() && clock.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return idle();
+    }
+
+    emu::Emulator emulator;
+    std::shared_ptr<emu::CashRegister> reg;
+};
+
+// Every visible label, button and frame of the editor lies inside it and
+// shows its whole text (a label showing a picture has none), and no two of
+// them cover each other.
 inline void ExpectWholeAndApart(QWidget* editor) {
     std::vector<QWidget*> shown;
     for (QWidget* w : editor->findChildren<QWidget*>()) {
         if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
         const std::string name = w->objectName().toStdString();
         if (auto* label = qobject_cast<QLabel*>(w)) {
-            EXPECT_FALSE(label->text().isEmpty()) << name;
-            if (!label->wordWrap()) {
-                EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+            if (label->pixmap().isNull()) {
+                EXPECT_FALSE(label->text().isEmpty()) << name;
+                if (!label->wordWrap()) {
+                    EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+                }
             }
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             EXPECT_FALSE(button->text().isEmpty()) << name;
             EXPECT_GE(button->width(), button->sizeHint().width()) << name;
         }
+        const QRect r(w->mapTo(editor, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(editor->rect().contains(r)) << name;
         if (!qobject_cast<QGroupBox*>(w) && !qobject_cast<QTabWidget*>(w)) shown.push_back(w);
     }
     for (size_t i = 0; i < shown.size(); ++i)
@@ -137,6 +208,20 @@ inline void ExpectWholeAndApart(QWidget* editor) {
             EXPECT_FALSE(a.intersects(b)) << shown[i]->objectName().toStdString() << " and "
                                           << shown[j]->objectName().toStdString();
         }
+}
+
+// The editor beside the tree in the main window, once the events are done:
+// its frame titled, the room its controls need, every control whole and
+// apart. When ECR_SCREENSHOT_DIR names a folder, the main window is written
+// there as editor_<name>_<language>.png.
+inline void ExpectFitsBesideTheTree(frmMain& main, QWidget* editor, const QString& name, const char* langFile) {
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main.EditorArea()->subWindowList().front()->windowTitle().isEmpty());
+    EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+    EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
+    ExpectWholeAndApart(editor);
+    if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
+        main.grab().save(QString("%1/editor_%2_%3.png").arg(out, name, QString(langFile).mid(6)));
 }
 
 }  // namespace editortest

@@ -2,7 +2,6 @@
 // the register emulator on a pseudo-terminal. An editor's Send reaches the
 // register with what was typed, and its Load brings the register's table
 // into the editor on screen through the refresh at the end of the read.
-#include <QElapsedTimer>
 #include <functional>
 
 #include "core/numbers.h"
@@ -13,53 +12,20 @@
 #include "editors/setup/ui/frmOperatori.h"
 #include "editors/setup/ui/frmTestoIcone.h"
 #include "editors/setup/ui/frmValute.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "link/port.h"
-#include "platform/settings.h"
 #include "tables/cards.h"
 #include "tables/create_tables.h"
-#include "tables/table_procs.h"
 
 namespace {
 
-class EditorLinkTest : public editortest::EditorTest {
+class EditorLinkTest : public editortest::LinkEditorTest {
 protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
-        RegisterTableProcs();
-        emu::RegisterConfig config;
-        config.model = "TIMBREL";
-        reg = std::make_shared<emu::CashRegister>(0, config);
-        emulator.AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator.Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
-        Main(9);  // TIMBREL
+        LinkEditorTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(StartLine(9, "TIMBREL"));
         // Rates written and shown with a decimal point, whatever the locale.
         Numbers.strDecSep = ".";
         CreateValuta();
-        main_->tmrMain()->start();
     }
-    void TearDown() override {
-        if (main_) main_->tmrMain()->stop();
-        SetPortFactory({});
-        emulator.Stop();
-        EditorTest::TearDown();
-    }
-    // Lets the timer work until the queue is done and the link idle.
-    bool RunToIdle(int seconds = 30) {
-        QElapsedTimer clock;
-        clock.start();
-        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
-        while (!idle() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return idle();
-    }
-
-    emu::Emulator emulator;
-    std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(EditorLinkTest, CurrenciesTypedReachTheRegisterAndItsTableComesBackOnScreen) {

@@ -2,13 +2,6 @@
 // and in Italian: every caption from the language file, nothing cut or
 // overlapping at the default width. When ECR_SCREENSHOT_DIR names a folder,
 // the main window with the editor is written there as a picture.
-#include <QAbstractButton>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QTabWidget>
-
 #include "editor_fixture.h"
 #include "editors/setup/ui/frmIconePeriodo.h"
 #include "editors/setup/ui/frmModPag.h"
@@ -17,7 +10,7 @@
 namespace {
 
 using editortest::EditorTest;
-using editortest::ExpectWholeAndApart;
+using editortest::ExpectFitsBesideTheTree;
 
 TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
     const char* keys[] = {"K_FRMTESTOICONE", "K_FRMCARRESTO",     "K_FRMBOLLINI",  "K_FRMVALUTE",
@@ -45,16 +38,8 @@ TEST_F(EditorTest, EachEditorBesideTheTreeInBothLanguages) {
             const int tabs = general ? general->sstOpGen->count() : 1;
             for (int tab = 0; tab < tabs; ++tab) {
                 if (general) general->sstOpGen->setCurrentIndex(tab);
-                QCoreApplication::processEvents();
-                QMdiSubWindow* frame = main.EditorArea()->subWindowList().front();
-                EXPECT_FALSE(frame->windowTitle().isEmpty());
-                // The editor has the room its controls need.
-                EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
-                EXPECT_GE(editor->height(), editor->minimumSizeHint().height());
-                ExpectWholeAndApart(editor);
                 const QString name = QString(key).mid(5).toLower() + (tab ? QString::number(tab) : QString());
-                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
-                    main.grab().save(QString("%1/editor_%2_%3.png").arg(out, name, QString(lang).mid(6)));
+                ExpectFitsBesideTheTree(main, editor, name, lang);
             }
         }
     }
@@ -71,14 +56,8 @@ TEST_F(EditorTest, PeopleEditorsWithAndWithoutTheCardFrame) {
                 auto* table = Open<TableEditor>(key);
                 ASSERT_NE(table, nullptr);
                 Choose(table->itemList, 2);
-                QCoreApplication::processEvents();
-                EXPECT_GE(table->width(), table->minimumSizeHint().width());
-                EXPECT_GE(table->height(), table->minimumSizeHint().height());
-                ExpectWholeAndApart(table);
-                if (const char* out = std::getenv("ECR_SCREENSHOT_DIR"))
-                    main.grab().save(QString("%1/editor_%2_%3_%4.png")
-                                         .arg(out, QString(key).mid(5).toLower(),
-                                              model == 1 ? "card" : "nocard", QString(lang).mid(6)));
+                ExpectFitsBesideTheTree(main, table, QString(key).mid(5).toLower() + (model == 1 ? "_card" : "_nocard"),
+                                        lang);
             }
             CloseCurrentEditor();
         }

@@ -2,7 +2,6 @@
 // on a pseudo-terminal driven by the main window's timer: a keyboard type
 // chosen in the editor is the one whose keys reach the register, and a
 // bitmap chosen in the logo editor reaches it row for row.
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <set>
 
@@ -11,58 +10,31 @@
 #include "editors/setup/ui/frmGestIcone.h"
 #include "editors/setup/ui/frmTastiera.h"
 #include "emulator/bulk_receiver.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "link/port.h"
 #include "logo_bitmap.h"
-#include "platform/settings.h"
-#include "tables/table_procs.h"
 
 namespace {
 
-class KeyboardLogoLinkTest : public editortest::EditorTest {
+class KeyboardLogoLinkTest : public editortest::LinkEditorTest {
 protected:
     void SetUp() override {
-        EditorTest::SetUp();
+        LinkEditorTest::SetUp();
         Core.strLangExt = ".eng";
         nKeybLevel = 0;
         // The start folder's keyboard files of DRAVO57, as shipped.
         for (const char* name : {"Cod3.eng", "klay1_0.txt", "klay1_1.txt", "Keyb3_0.txt", "Keyb3_1.txt"})
             ASSERT_TRUE(platform::CopyFileTo(std::string(ECR_SOURCE_DIR) + "/sample/" + name, dir.file(name)));
-        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
-        RegisterTableProcs();
-        emu::RegisterConfig config;
-        config.model = "DRAVO57";
+        // The bitmap rows go to the receiver, added before the register.
         receiver = std::make_shared<emu::BulkReceiver>(0);
         emulator.AddHandler(receiver);
-        reg = std::make_shared<emu::CashRegister>(0, config);
-        emulator.AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator.Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
-        Main(3);  // DRAVO57
-        main_->tmrMain()->start();
+        ASSERT_NO_FATAL_FAILURE(StartLine(3, "DRAVO57"));
     }
     void TearDown() override {
-        if (main_) main_->tmrMain()->stop();
         frmGestIcone::ChooseFile = savedChooser_;
-        SetPortFactory({});
-        emulator.Stop();
-        EditorTest::TearDown();
-    }
-    bool RunToIdle(int seconds = 60) {
-        QElapsedTimer clock;
-        clock.start();
-        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
-        while (!idle() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return idle();
+        LinkEditorTest::TearDown();
     }
 
     decltype(frmGestIcone::ChooseFile) savedChooser_ = frmGestIcone::ChooseFile;
-    emu::Emulator emulator;
     std::shared_ptr<emu::BulkReceiver> receiver;
-    std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(KeyboardLogoLinkTest, AfterATypeChangeSendTransmitsTheNewTypesKeys) {

@@ -66,6 +66,19 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return done();
     }
+    // A register of the config on the emulator, as port 1; the first
+    // register folder says hello type 1.
+    void StartRegister(const emu::RegisterConfig& config = {}) {
+        Write("TIMBREL/Demo/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+        reg = std::make_shared<emu::CashRegister>(0, config);
+        emulator.AddHandler(reg);
+        std::string error;
+        ASSERT_TRUE(emulator.Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+    }
+
+    emu::Emulator emulator;
+    std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
@@ -96,13 +109,7 @@ TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
 }
 
 TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
-    Write("TIMBREL/Demo/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
-    emu::Emulator emulator;
-    auto reg = std::make_shared<emu::CashRegister>(0);
-    emulator.AddHandler(reg);
-    std::string error;
-    ASSERT_TRUE(emulator.Start(&error)) << error;
-    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+    ASSERT_NO_FATAL_FAILURE(StartRegister());
 
     frmMain main;
     main.Load();
@@ -191,16 +198,10 @@ TEST_F(MainWindowTest, AConnectionTestWithoutRegistersSaysThatNoneIsDefined) {
 }
 
 TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
-    Write("TIMBREL/Demo/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
     RegisterTableProcs();
-    emu::Emulator emulator;
     emu::RegisterConfig slow;
     slow.lineDelay = 0.02;  // time to look at the window during the send
-    auto reg = std::make_shared<emu::CashRegister>(0, slow);
-    emulator.AddHandler(reg);
-    std::string error;
-    ASSERT_TRUE(emulator.Start(&error)) << error;
-    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+    ASSERT_NO_FATAL_FAILURE(StartRegister(slow));
 
     frmMain main;
     main.Load();

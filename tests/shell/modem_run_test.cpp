@@ -1,30 +1,20 @@
 // A command-line run that reaches its register by phone: the program as a
 // process, without a display, against the register emulator behind a modem
 // on a pseudo-terminal, dialling through a phone-book entry.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <filesystem>
-#include <memory>
 
-#include "common/run_program.h"
-#include "common/tempdir.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "platform/settings.h"
+#include "common/batch_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class ModemRunTest : public ::testing::Test {
+class ModemRunTest : public testsupport::BatchRunTest {
 protected:
     void SetUp() override {
-        if (!fs::exists(testsupport::ProgramPath()))
-            GTEST_SKIP() << "no program at " << testsupport::ProgramPath();
-        fs::copy_file(fs::path(ECR_SOURCE_DIR) / "lang" / "Testi.eng", dir.file("Testi.eng"));
-        Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"
-                           "[Communication]\r\nDTRDelay=0\r\n");
+        BatchRunTest::SetUp();
+        if (IsSkipped()) return;
         Write("modem.ini", "[Init1]\r\nCmd1=ATZ\r\nCmd2=ATE0\r\n[Connect1]\r\nDial=ATDT\r\n"
                            "[Disconnect1]\r\nDisconnect=ATH\r\n");
         Write("PhoneBook.ini", "[PhoneBook]\r\n1=Office|999\r\n2=|\r\n3=Shop|0123\r\n");
@@ -33,43 +23,26 @@ protected:
         Write("base/Cassa1/Cassa.txt",
               "[P9]\r\n11=129\r\n[Communication]\r\nhellotype=1\r\nPhoneBookIndex=3\r\n");
     }
-    void TearDown() override {
-        if (emulator) emulator->Stop();
-    }
-    void Write(const std::string& name, const std::string& text) {
-        fs::create_directories(fs::path(dir.file(name)).parent_path());
-        testsupport::WriteAll(dir.file(name), text);
-    }
-    void Config(const std::string& requests) {
-        Write("base/config.ini", "[Generiche]\r\nlangfile=" + dir.file("Testi.eng") +
-                                     "\r\ncommandstimeout=300\r\n[Casse]\r\n"
-                                     "C0=1|||R022002|1|0|0|1\r\n[Richieste]\r\n" + requests);
-    }
+    void Config(const std::string& requests) { WriteConfigLines("C0=1|||R022002|1|0|0|1\r\n", requests, 300); }
+    // The register behind the modem, not addressed.
     void StartEmulator(emu::ModemScript script) {
         emu::Options options;
-        options.addressed = false;
         options.stations = {0};
         modem = std::make_shared<emu::ModemFront>(script);
         options.modem = modem;
         emulator = std::make_unique<emu::Emulator>(options);
-        reg = std::make_shared<emu::CashRegister>(0);
-        emulator->AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator->Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator->SlavePath()));
+        reg = AddRegister(0);
+        BatchRunTest::StartEmulator();
     }
-    std::string Read(const std::string& name) { return testsupport::ReadAll(dir.file(name)); }
 
-    testsupport::TempDir dir;
-    std::unique_ptr<emu::Emulator> emulator;
     std::shared_ptr<emu::ModemFront> modem;
     std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(ModemRunTest, DialsSendsTheDepartmentsReadsThemBackAndHangsUp) {
     Config("r1=*F|1:3\r\nr2=&L|1:3\r\n");
-    StartEmulator({});
-    const auto r = testsupport::RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, dir.path(), 120);
+    ASSERT_NO_FATAL_FAILURE(StartEmulator({}));
+    const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 120);
     EXPECT_EQ(r.status, 0) << r.err << Read("base/msg.log");
 
     // One call for the whole run, hung up at its end.
@@ -78,12 +51,9 @@ TEST_F(ModemRunTest, DialsSendsTheDepartmentsReadsThemBackAndHangsUp) {
     EXPECT_EQ(modem->Escapes(), 1);
     EXPECT_FALSE(modem->Online());
 
-    std::vector<std::string> requests;
-    for (const std::string& c : reg->Commands())
-        if (c.rfind("*2;", 0) == 0) requests.push_back(c);
-    EXPECT_EQ(requests, (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:3;#H;*3;"}));
+    EXPECT_EQ(Requests(*reg), (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:3;#H;*3;"}));
     EXPECT_EQ(reg->Received("departments").size(), 3u);
-    EXPECT_EQ(Read("base/err.log"), "");
+    EXPECT_EQ(ErrLog(), "");
     // The dialogue with the modem stands in the serial trace.
     EXPECT_NE(Read("serial.log").find("ATDT0123[13]"), std::string::npos);
 }
@@ -106,17 +76,15 @@ TEST_F(ModemRunTest, AFailedDialEndsTheRunWithinItsTimeOutWithStatusOne) {
         SCOPED_TRACE(c.why);
         emu::ModemScript script;
         script.dialAnswer = c.dialAnswer;
-        StartEmulator(script);
+        ASSERT_NO_FATAL_FAILURE(StartEmulator(script));
         fs::remove(dir.file("base/err.log"));
         const auto start = std::chrono::steady_clock::now();
-        const auto r =
-            testsupport::RunProgram({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, dir.path(), 90);
+        const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 90);
         const double took =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_LT(took, c.seconds);
-        EXPECT_NE(Read("base/err.log").find(" [005] <*F|1:3>"), std::string::npos)
-            << Read("base/err.log");
+        EXPECT_NE(ErrLog().find(" [005] <*F|1:3>"), std::string::npos) << ErrLog();
         EXPECT_NE(Read("base/msg.log").find(c.why), std::string::npos) << Read("base/msg.log");
         EXPECT_EQ(modem->Calls(), 0);
         EXPECT_TRUE(reg->Commands().empty());

@@ -10,7 +10,6 @@
 #include "editors/setup/ui/frmOpGen.h"
 #include "editors/setup/ui/frmOpeCamCli.h"
 #include "link/hello_rec.h"
-#include "platform/profile.h"
 
 namespace {
 
@@ -21,13 +20,6 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         HelloRec.strDataOra.clear();
-    }
-    // A key of the register's Cassa.txt ("?" when absent).
-    std::string Key(const char* section, const char* key) const {
-        char buf[128];
-        const std::string path = dir.file("Shop/Cassa1/Cassa.txt");
-        platform::GetPrivateProfileStringA(section, key, "?", buf, sizeof buf, path.c_str());
-        return buf;
     }
     // Cassa.txt holding the lines before the main window opens.
     void Cassa(const std::string& lines) { Write("Shop/Cassa1/Cassa.txt", lines); }
@@ -312,7 +304,8 @@ TEST_F(OptionEditorsTest, CodesZeroFilledWithTheSeparatorsBlanked) {
     auto* w = Editor<frmOpeCamCli>(2, "K_FRMOPECAMCLI");
     EXPECT_TRUE(w->txtP346->isHidden());
     for (auto [typed, stored] : {std::pair{"12", "00012"}, std::pair{"", "00000"}, std::pair{"1a", "0001a"},
-                                 std::pair{"1:2", "001 2"}, std::pair{";", "0000 "}}) {
+                                 std::pair{"1:2", "001 2"},
+                                 std::pair{";", "\"0000 \""}}) {  // quoted: it ends in a blank
         Type(w->txtP050C, typed);
         Type(w->txtP050P, "5");
         w->cmdSave->click();

@@ -21,17 +21,6 @@ protected:
         Write("Shop/Cassa1/Cassa.txt", keys);
         Main(model);
     }
-    // The value of a key in Cassa.txt's section, as the file holds it.
-    std::string Key(const std::string& section, const std::string& key) const {
-        const std::string text = File("Cassa.txt");
-        size_t at = text.find("[" + section + "]\r\n");
-        if (at == std::string::npos) return "<no section>";
-        const size_t end = text.find("\r\n[", at);
-        at = text.find("\r\n" + key + "=", at);
-        if (at == std::string::npos || at > end) return "<no key>";
-        at += key.size() + 3;
-        return text.substr(at, text.find("\r\n", at) - at);
-    }
     static std::vector<std::string> Visible(QWidget* editor, const QString& prefix) {
         std::vector<std::string> names;
         for (QWidget* w : editor->findChildren<QWidget*>())

@@ -2,59 +2,19 @@
 // register emulator as marker bytes in front of the lines, and the
 // register's lines come back into Cassa.txt byte for byte and onto the
 // screen as modes.
-#include <QElapsedTimer>
 #include <QRadioButton>
 
 #include "editor_fixture.h"
 #include "editors/setup/ui/frmIntScontrino.h"
-#include "emulator/cash_register.h"
-#include "emulator/emulator.h"
-#include "link/port.h"
-#include "platform/settings.h"
-#include "tables/table_procs.h"
 
 namespace {
 
-class ReceiptHeaderLinkTest : public editortest::EditorTest {
+class ReceiptHeaderLinkTest : public editortest::LinkEditorTest {
 protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        Write("Shop/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
-        RegisterTableProcs();
-        emu::RegisterConfig config;
-        config.model = "TIMBREL";
-        reg = std::make_shared<emu::CashRegister>(0, config);
-        emulator.AddHandler(reg);
-        std::string error;
-        ASSERT_TRUE(emulator.Start(&error)) << error;
-        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
-        Main(9);  // TIMBREL
-        main_->tmrMain()->start();
+        LinkEditorTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(StartLine(9, "TIMBREL"));
     }
-    void TearDown() override {
-        if (main_) main_->tmrMain()->stop();
-        SetPortFactory({});
-        emulator.Stop();
-        EditorTest::TearDown();
-    }
-    bool RunToIdle(int seconds = 30) {
-        QElapsedTimer clock;
-        clock.start();
-        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
-        while (!idle() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return idle();
-    }
-    std::string Key(const std::string& key) const {
-        const std::string text = File("Cassa.txt");
-        size_t at = text.find("\r\n" + key + "=");
-        if (at == std::string::npos) return "<no key>";
-        at += key.size() + 3;
-        return text.substr(at, text.find("\r\n", at) - at);
-    }
-
-    emu::Emulator emulator;
-    std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
@@ -70,7 +30,7 @@ TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
     w->chkTxIntest->setChecked(true);
     w->cmdSend->click();
     ASSERT_TRUE(RunToIdle());
-    EXPECT_EQ(Key("211"), "\x83HELLO");
+    EXPECT_EQ(Key("P0", "211"), "\x83HELLO");
     EXPECT_EQ(reg->Received("receipt header"),
               (std::vector<std::string>{"A:\x83HELLO:\x82" "21:", "B::  CENTRED  :", "F:\x83X:\x82Y"}));
 
@@ -83,13 +43,13 @@ TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
     reg->SetRecords("receipt header", {"A:\x82" "21:\x83TOP:\x83\x82Z:", "B:::\x83:", "F:\x82:\x83" "END:"});
     w->cmdLoad->click();
     ASSERT_TRUE(RunToIdle());
-    EXPECT_EQ(Key("211"), "\x82" "21");
-    EXPECT_EQ(Key("212"), "\x83TOP");
-    EXPECT_EQ(Key("213"), "\x83\x82Z");
-    EXPECT_EQ(Key("214"), "");
-    EXPECT_EQ(Key("216"), "\x83");
-    EXPECT_EQ(Key("231"), "\x82");
-    EXPECT_EQ(Key("232"), "\x83" "END");
+    EXPECT_EQ(Key("P0", "211"), "\x82" "21");
+    EXPECT_EQ(Key("P0", "212"), "\x83TOP");
+    EXPECT_EQ(Key("P0", "213"), "\x83\x82Z");
+    EXPECT_EQ(Key("P0", "214"), "");
+    EXPECT_EQ(Key("P0", "216"), "\x83");
+    EXPECT_EQ(Key("P0", "231"), "\x82");
+    EXPECT_EQ(Key("P0", "232"), "\x83" "END");
     // On screen: the modes, and the texts without their markers.
     EXPECT_TRUE(w->P021[0].optI->isChecked());
     EXPECT_EQ(Shown(w->P021[0].text), "21");
@@ -106,12 +66,12 @@ TEST_F(ReceiptHeaderLinkTest, MarkerBytesTravelBothWaysUnchanged) {
     // Saved again as shown, the file keeps the register's bytes, but for the
     // line with both markers, which keeps the one of its mode.
     w->cmdSave->click();
-    EXPECT_EQ(Key("211"), "\x82" "21");
-    EXPECT_EQ(Key("212"), "\x83TOP");
-    EXPECT_EQ(Key("213"), "\x82Z");
-    EXPECT_EQ(Key("216"), "\x83");
-    EXPECT_EQ(Key("231"), "\x82");
-    EXPECT_EQ(Key("232"), "\x83" "END");
+    EXPECT_EQ(Key("P0", "211"), "\x82" "21");
+    EXPECT_EQ(Key("P0", "212"), "\x83TOP");
+    EXPECT_EQ(Key("P0", "213"), "\x82Z");
+    EXPECT_EQ(Key("P0", "216"), "\x83");
+    EXPECT_EQ(Key("P0", "231"), "\x82");
+    EXPECT_EQ(Key("P0", "232"), "\x83" "END");
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <cstdlib>
 
 #include "common/fake_shell.h"
+#include "link/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
 #include "shell/reports_window.h"
@@ -20,6 +20,9 @@
 #include "shell_fixture.h"
 
 namespace {
+
+using builderstest::Texts;  // the pending commands
+using shelltest::Picture;
 
 class ReportsWindowTest : public shelltest::ShellTest {
 protected:
@@ -39,19 +42,6 @@ protected:
         ShellTest::TearDown();
     }
     void Language(const char* file) { Core.strLangFile = dir.file(file); }
-    static void Picture(QWidget* window, const char* name) {
-        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
-            window->show();
-            QCoreApplication::processEvents();
-            window->grab().save(QString("%1/%2.png").arg(out, name));
-        }
-    }
-    std::vector<std::string> Queued() const {
-        std::vector<std::string> out;
-        for (int i = 1; i <= kQueueSize; ++i)
-            if (CmdQueue.entries[i].state == -1) out.push_back(CmdQueue.entries[i].command);
-        return out;
-    }
 
     testsupport::FakeShell fake;
 };
@@ -106,7 +96,7 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     // A report: queued, and shown once its operation is over.
     w->lstReports->setCurrentRow(1);  // VAT
     w->cmdRequest->click();
-    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+2;*E;#H;*3;"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+2;*E;#H;*3;"});
     EXPECT_EQ(ReqState.nRptIVA, kFileOpenNext);
     EXPECT_EQ(w->AwaitedFile(), "IVA.rpt");
     w->WatchOperation();  // still queued: nothing shown yet
@@ -121,7 +111,7 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     w->txtCliFrom->setText("100");
     w->txtCliTo->setText("250");
     w->cmdRequest->click();
-    EXPECT_EQ(Queued().back(), "*2;+2;*c100:250;#H;*3;");
+    EXPECT_EQ(Texts().back(), "*2;+2;*c100:250;#H;*3;");
     CmdQueue = CmdQueueState{};
 
     // The history limit and start mode are kept where the next run finds them.
@@ -132,19 +122,19 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     EXPECT_EQ(CassaFile.nB90Type, 2);
     EXPECT_EQ(platform::ProfileString("B90", "type", "", dir.file("Cassa1/Cassa.txt")), "2");
     w->cmdStorico->click();
-    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;#P;#H;*3;"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;#P;#H;*3;"});
     EXPECT_EQ(ReqState.bRdStorico, True);
     CmdQueue = CmdQueueState{};
 
     // The closure only after Yes.
     fake.QueueAnswer(false);
     w->cmdChiusura->click();
-    EXPECT_TRUE(Queued().empty());
+    EXPECT_TRUE(Texts().empty());
     ASSERT_EQ(fake.questions.size(), 1u);
     EXPECT_EQ(fake.questions[0].title, "Daily closure");
     fake.QueueAnswer(true);
     w->cmdChiusura->click();
-    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+3;#Z;*3;"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+3;#Z;*3;"});
     EXPECT_EQ(ReqState.nFileChiusura, kFileOpenNext);
     CmdQueue = CmdQueueState{};
     Write("Cassa1/Chiusura.txt", "Z 0012:TOTAL 5,00\r\n");
@@ -154,7 +144,7 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     // A register not enabled for work: nothing goes out.
     CassaList[0].bEnabled = False;
     w->cmdStorico->click();
-    EXPECT_TRUE(Queued().empty());
+    EXPECT_TRUE(Texts().empty());
     EXPECT_EQ(fake.msgBoxes.size(), 1u);
 
     // A report never received.

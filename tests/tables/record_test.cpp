@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "customers/client_record.h"
 #include "customers/customer_files.h"
 #include "tables/currencies.h"
 #include "tables/departments.h"
@@ -75,7 +76,8 @@ TEST(RecordLayouts, CoverEveryRecordExactly) {
         {"IconText", IconTextRec::Layout(), 106},  {"Valute", ValutaRec::Layout(), 27},
         {"RResto", RRestoRec::Layout(), 6},        {"ScoMag", ScoMagRec::Layout(), 53},
         {"Bollini", BollinoRec::Layout(), 40},     {"PrezPeso", PrzPesoRec::Layout(), 12},
-        {"ClientG", ClientGroupRec::Layout(), 26},
+        {"ClientG", ClientGroupRec::Layout(), 26}, {"Clienti 1", Cliente1Rec::Layout(), 90},
+        {"Clienti 3", Cliente3Rec::Layout(), 169}, {"Clienti 4", Cliente4Rec::Layout(), 175},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.layout.Length(), c.length) << c.name;
