@@ -548,8 +548,7 @@ int frmClienti::FindCliIndex(const std::string& code) const {
 
 bool frmClienti::TestLimiti(const std::string& from, const std::string& to) {
     auto code = [](const std::string& t) {
-        return !t.empty() && t.size() <= kCodeWidth && t[0] != '0' &&
-               t.find_first_not_of("0123456789") == std::string::npos;
+        return fields::AllDigits(t) && t.size() <= kCodeWidth && t[0] != '0';
     };
     if (code(from) && code(to)) return true;
     ShowMsg("8", "6");
