@@ -1,28 +1,11 @@
 #include "customers/client_file.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "core/shell.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
-
-namespace {
-
-std::string ErrnoText() {
-    switch (errno) {
-    case ENOSPC: return "Disk full";
-    case EACCES:
-    case EPERM:
-    case EROFS: return "Permission denied";
-    case ENOENT: return "File not found";
-    case 0: return "File access error";
-    default: return std::strerror(errno);
-    }
-}
-
-}  // namespace
 
 void ClientM::Fail(const char* proc, const std::string& description) {
     lastError_ = std::string(proc) + " - " + description;
@@ -112,7 +95,7 @@ bool ClientM::LoadWhole(const char* proc, std::string& bytes) {
     if (!platform::FileExists(strFile_)) return true;
     errno = 0;
     if (!platform::ReadFile(strFile_, bytes)) {
-        Fail(proc, ErrnoText());
+        Fail(proc, platform::FileErrorText(errno, strFile_));
         return false;
     }
     return true;
@@ -130,7 +113,7 @@ bool ClientM::AddCli() {
     bytes.insert(static_cast<size_t>(nCurrentRec_ - 1) * len, objRec_->GetRecord());
     errno = 0;
     if (!tables::WriteWholeFile("", strFile_, bytes, tables::Report::Silent)) {
-        Fail("AddClient", ErrnoText());
+        Fail("AddClient", platform::FileErrorText(errno, strFile_));
         return false;
     }
     nCliNum_ = count + 1;
@@ -149,7 +132,7 @@ bool ClientM::DelCli() {
     bytes.erase(static_cast<size_t>(nCurrentRec_ - 1) * len, len);
     errno = 0;
     if (!tables::WriteWholeFile("", strFile_, bytes, tables::Report::Silent)) {
-        Fail("DelCli", ErrnoText());
+        Fail("DelCli", platform::FileErrorText(errno, strFile_));
         return false;
     }
     nCliNum_ = count - 1;
@@ -236,7 +219,7 @@ bool ClientM::WriteCurrent(const char* proc) {
     errno = 0;
     int16_t file = objRec_->OpenFile(strFile_);
     const bool ok = file != -1 && objRec_->WriteRec(file, objRec_->GetRecord(), nCurrentRec_);
-    const std::string why = ErrnoText();
+    const std::string why = platform::FileErrorText(errno, strFile_);
     CloseFile(file);
     if (!ok) Fail(proc, why);
     return ok;

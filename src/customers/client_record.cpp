@@ -217,9 +217,8 @@ std::string_view ClientRecord::View(CliField field) const {
 
 void ClientRecord::ClearSep(CliField field) {
     if (const tables::FieldDef* f = Field(field))
-        for (int i = f->offset; i < f->offset + f->width; ++i)
-            if (rec_[static_cast<size_t>(i)] == ':' || rec_[static_cast<size_t>(i)] == ';')
-                rec_[static_cast<size_t>(i)] = ' ';
+        rec_.replace(static_cast<size_t>(f->offset), static_cast<size_t>(f->width),
+                     ClearSepCli(std::string(View(field))));
 }
 
 void ClientRecord::Clear() {

@@ -243,10 +243,7 @@ frmClienti::frmClienti() {
 frmClienti::~frmClienti() = default;
 
 void frmClienti::InitForm() {
-    setWindowTitle(ToQt(GetText("Caption", "26")));
-    SetCaption(cmdLoad, "Comandi", "2");
-    SetCaption(cmdSave, "Comandi", "3");
-    SetCaption(cmdSend, "Comandi", "4");
+    NumberedTexts(this, "26");
     cmdSave->hide();  // records are written by Add, Modify and the change question
     auto direct = [](QLabel* label, const char* key) { label->setText(ToQt(GetText("26", key))); };
     direct(lblCodice, "client");
@@ -418,10 +415,7 @@ void frmClienti::ShowCli(const std::string& code) {
         txtCF_PIVA->Show(get(CliField::strCF_PIVA));
         txtLineaFid->Show(get(CliField::strLineaFid));
         txtSaldoPunti->Show(get(CliField::strSaldoPunti));
-        const int32_t flag = tables::NumValue(get(CliField::strFlag));
-        chkCliFlag[0]->setChecked(flag & 128);
-        chkCliFlag[1]->setChecked(flag & 64);
-        chkCliFlag[2]->setChecked(flag & 32);
+        ShowFlags(ArrayFlags(chkCliFlag, 3), tables::NumValue(get(CliField::strFlag)));
     }
     nEditState = state;
 }
@@ -439,18 +433,20 @@ bool frmClienti::SetDati() {
     if (strCurCode.size() > kCodeWidth) return false;
     bool ok = true;
     int64_t v = 0;
+    // A whole number typed into its box, stored as plain digits; a number
+    // outside lo..hi refuses the record.
+    auto number = [&](FieldBox* box, CliField field, int64_t lo, int64_t hi) {
+        if (fields::TakeNumber(box->Typed(), lo, hi, v))
+            objCli.Let(field, std::to_string(v));
+        else
+            ok = false;
+    };
     objCli.Let(CliField::strCodice, strCurCode);
     const CliField descs[4] = {CliField::strDesc1, CliField::strDesc2, CliField::strDesc3, CliField::strDesc4};
     for (int i = 0; i < 4; ++i) objCli.Let(descs[i], fields::WireSafe(txtDesc[i]->Typed()));
-    if (fields::TakeNumber(txtListino->Typed(), 0, 1, v))
-        objCli.Let(CliField::strListino, std::to_string(v));
-    else
-        ok = false;
+    number(txtListino, CliField::strListino, 0, 1);
     if (showFid_) {
-        if (fields::TakeNumber(txtLineaFid->Typed(), 0, 2, v))
-            objCli.Let(CliField::strLineaFid, std::to_string(v));
-        else
-            ok = false;
+        number(txtLineaFid, CliField::strLineaFid, 0, 2);
         if (fields::TakeNumber(txtSaldoPunti->Typed(), 0, 30000, v))
             objCli.Let(CliField::strSaldoPunti, tables::FormatNum(v, 5));
         else
@@ -460,12 +456,7 @@ bool frmClienti::SetDati() {
         objCli.Let(CliField::strIVA, std::to_string(v));
     else
         ok = false;
-    if (showFMult_) {
-        if (fields::TakeNumber(txtFMult->Typed(), 0, Sizes.nMaxFunMul, v))
-            objCli.Let(CliField::strFMUlt, std::to_string(v));
-        else
-            ok = false;
-    }
+    if (showFMult_) number(txtFMult, CliField::strFMUlt, 0, Sizes.nMaxFunMul);
     const std::string credit = txtCredito->Typed();
     if (type_ == 2) {
         // The discount as a whole number, a negative one with its "-"; it
@@ -479,13 +470,9 @@ bool frmClienti::SetDati() {
     } else {
         ok = false;
     }
-    const int flag = 128 * chkCliFlag[0]->isChecked() + 64 * chkCliFlag[1]->isChecked() + 32 * chkCliFlag[2]->isChecked();
-    objCli.Let(CliField::strFlag, std::to_string(flag));
+    objCli.Let(CliField::strFlag, std::to_string(FlagsValue(ArrayFlags(chkCliFlag, 3))));
     if (showExt_) {
-        if (fields::TakeNumber(txtClientG->Typed(), 0, Sizes.nMaxClientG, v))
-            objCli.Let(CliField::strGroup, std::to_string(v));
-        else
-            ok = false;
+        number(txtClientG, CliField::strGroup, 0, Sizes.nMaxClientG);
         objCli.Let(CliField::strCF_PIVA, fields::WireSafe(txtCF_PIVA->Typed()));
     }
     if (ok && objCli.CheckCli() != 0) ok = false;
@@ -561,8 +548,7 @@ int frmClienti::FindCliIndex(const std::string& code) const {
 
 bool frmClienti::TestLimiti(const std::string& from, const std::string& to) {
     auto code = [](const std::string& t) {
-        return !t.empty() && t.size() <= kCodeWidth && t[0] != '0' &&
-               t.find_first_not_of("0123456789") == std::string::npos;
+        return fields::AllDigits(t) && t.size() <= kCodeWidth && t[0] != '0';
     };
     if (code(from) && code(to)) return true;
     ShowMsg("8", "6");

@@ -102,10 +102,6 @@ bool frmFidelizza::TakeControls(int16_t) {
     return true;
 }
 
-bool frmFidelizza::RecordChanged() const {
-    return udtEdit.Circolarita.str() != udtOrig.Circolarita.str() || udtEdit.LineaFid.str() != udtOrig.LineaFid.str();
-}
-
 std::string frmFidelizza::RefusalText(int16_t n) const {
     return GetText("frmFidelizza", "lblSlot") + " " + std::to_string(n);
 }

@@ -43,7 +43,6 @@ protected:
     void FillControls(int16_t n) override;
     void ClearControls() override;
     bool TakeControls(int16_t n) override;
-    bool RecordChanged() const override;
     std::string RefusalText(int16_t n) const override;
     bool Request() override;
     void Send() override;

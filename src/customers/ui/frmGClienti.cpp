@@ -22,14 +22,6 @@
 #include "core/shell.h"
 #include "tables/table_file.h"
 
-namespace {
-
-bool AllDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-}  // namespace
-
 frmGClienti::frmGClienti() : TableEditor("cbxClientGroup", true) {
     setObjectName("frmGClienti");
     cbxClientGroup = itemList;
@@ -144,7 +136,7 @@ void frmGClienti::Send() {
 
 bool frmGClienti::TestLimiti(const std::string& from, const std::string& to) {
     // Digits only: the limits go into the command as they stand.
-    if (!AllDigits(from) || !AllDigits(to)) {
+    if (!fields::AllDigits(from) || !fields::AllDigits(to)) {
         ShowMsg("8", "6");
         return false;
     }

@@ -23,10 +23,6 @@ namespace {
 constexpr int64_t kMaxEight = 99999999;
 constexpr int32_t kMaxHundredths = 10000;  // 100.00
 
-bool AllDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
 // A one-digit code 0 to 2 (type, calculation).
 bool TakeCode(const std::string& text, tables::Fixed<1>& field) {
     if (text.size() != 1 || text[0] < '0' || text[0] > '2') return false;
@@ -55,7 +51,7 @@ bool TakeValue(const std::string& text, bool hundredths, tables::Fixed<8>& field
         value = StrToDec(text, 2);
         if (value < 0 || value > kMaxHundredths) return false;
     } else {
-        if (!AllDigits(text) || text.size() > 8) return false;
+        if (!fields::AllDigits(text) || text.size() > 8) return false;
         value = std::stoll(text);
     }
     field.PutNum(value);

@@ -33,6 +33,10 @@ bool IsNumber(const std::string& text) {
     return digits && i == n;
 }
 
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 bool TakeAmount(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {
     const int64_t v = StrToCur(text);
     // StrToCur gives 0 for an amount it cannot hold: the size is judged on

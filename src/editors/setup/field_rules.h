@@ -11,6 +11,8 @@ namespace fields {
 // True when the text is a number by the system's rules: blanks around it, an
 // optional sign, digits and the system's decimal separator with more digits.
 bool IsNumber(const std::string& text);
+// True when the text is one or more digits and nothing else.
+bool AllDigits(const std::string& text);
 
 // A typed amount in minor currency units (StrToCur: the program's decimals,
 // the system's separator; a text that is no number is 0). False when the

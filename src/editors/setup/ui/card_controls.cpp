@@ -7,14 +7,6 @@
 #include "core/ui/qt_text.h"
 #include "editors/setup/ui/editor_controls.h"
 
-QLineEdit* NewDateBox(QWidget* parent, const char* name) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setInputMask("99/99/99;_");
-    box->setMaximumWidth(box->fontMetrics().horizontalAdvance("00/00/00") + 24);
-    return box;
-}
-
 std::string DateDigits(const QLineEdit* box) {
     // The box's text with its prompts, as it stands: characters 1-2, 4-5
     // and 7-8 are the three groups of the date.

@@ -1,14 +1,12 @@
 #pragma once
-// What the operator and waiter card frames share: the card date box and the
-// boxes that take digits only.
+// What the card frames share: the card date (in a MaskBox of "##/##/##")
+// and the boxes that take digits only.
 #include <string>
 
 class QLineEdit;
 class QWidget;
 class FieldBox;
 
-// The card date box: "##/##/##", "_" where nothing is typed.
-QLineEdit* NewDateBox(QWidget* parent, const char* name);
 // The card date: the six digits of the box without its separators; a
 // position left empty counts as 0.
 std::string DateDigits(const QLineEdit* box);

@@ -44,7 +44,7 @@ frmCamerieri::frmCamerieri() : RecordEditor("cbxCam", true, kCamFile, GetCam, Sa
     DigitsOnly(txtNumero);
     DigitsOnly(txtChiave);
     for (FieldBox* b : {txtClienti, txtArticoli, txtVendite}) DigitsOnly(b, true);
-    mskData = NewDateBox(Frame3, "mskData");
+    mskData = new MaskBox(Frame3, "mskData", "##/##/##");
     auto* card = new QGridLayout(Frame3);
     QWidget* cardFields[6] = {txtNumero, txtChiave, txtClienti, txtArticoli, txtVendite, mskData};
     for (int i = 0; i < 6; ++i) {

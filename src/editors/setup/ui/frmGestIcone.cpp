@@ -23,6 +23,7 @@
 #include "link/link_state.h"
 #include "shell/cycle.h"
 #include "shell/ui/frmDocument.h"
+#include "tables/record.h"
 
 int16_t nIconNum = 1;
 
@@ -44,12 +45,6 @@ int32_t LeadingNumber(const std::string& text) {
     int32_t v = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && v < 100000; ++i) v = v * 10 + (text[i] - '0');
     return negative ? -v : v;
-}
-
-std::string Trimmed(const std::string& text) {
-    const size_t a = text.find_first_not_of(' ');
-    if (a == std::string::npos) return std::string();
-    return text.substr(a, text.find_last_not_of(' ') - a + 1);
 }
 
 }  // namespace
@@ -154,7 +149,7 @@ bool frmGestIcone::SetConf(bool convert) {
     nIconNum = static_cast<int16_t>(LeadingNumber(FromQt(txtNumIco->text())) - 20);
     if (nIconNum < 1 || nIconNum > 6) return false;
     if (!convert) return true;
-    Logo.strIconBmp = Trimmed(FromQt(txtFileIco->text()));
+    Logo.strIconBmp = tables::TrimBlanks(FromQt(txtFileIco->text()));
     if (Logo.strIconBmp.empty()) return false;
     ShowMsg("19", "2");
     InitBitmap();

@@ -39,7 +39,7 @@ frmGlbCassa::frmGlbCassa() {
     for (int i = 0; i < 8; ++i) Label1[i] = NewLabel(Frame50, ArrayName("Label1", i));
     for (int i = 0; i < 7; ++i) {
         chkP517[i] = NewCheck(Frame50, QString("chkP517") + QChar('A' + i));
-        p517_.push_back({chkP517[i], 128 >> i});
+        p517_.push_back({chkP517[i], IndexWeight(i)});
     }
 
     // Fields beside their labels, the flags below them.

@@ -100,7 +100,7 @@ frmOperatori::frmOperatori() : RecordEditor("cbxOpe", true, kOpeFile, GetOpe, Sa
 
     // The card frame.
     Frame6 = NewFrame(this, "Frame6");
-    mskData = NewDateBox(Frame6, "mskData");
+    mskData = new MaskBox(Frame6, "mskData", "##/##/##");
     Label1[4] = NewLabel(Frame6, ArrayName("Label1", 4));
     for (int i = 0; i < 2; ++i) {
         optCard[i] = new QRadioButton(Frame6);

@@ -53,7 +53,7 @@ frmScontrino::frmScontrino() {
         *b.box = NewCheck(this, QString("chkP020") + QChar('A' + b.byte - 1) + QChar(b.letter));
         (*b.box)->setText(b.builtIn);
         receipt_.push_back({*b.box, b.byte, b.letter, b.key});
-        bytes_[b.byte - 1].push_back({*b.box, 128 >> (b.letter - 'A')});
+        bytes_[b.byte - 1].push_back({*b.box, LetterWeight(b.letter)});
     }
 
     cbxP030B = NewList(this, "cbxP030B");
