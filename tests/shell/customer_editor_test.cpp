@@ -2,6 +2,9 @@
 // from the code box, shown back, changed and deleted, the code box in step
 // with the file, the fields each generation shows, and the register
 // requests with their ranges.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "core/config_level.h"
 #include "customers/ui/frmClienti.h"
 #include "editor_fixture.h"
@@ -156,6 +159,27 @@ TEST_F(CustomerEditorTest, TheCardViewReadsTheCardAndShowsItsFileOnlyOnceThereIs
     w->cmdChipCardLoad->click();
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&c;#H;*3;"}));
     EXPECT_EQ(Archive(), "");
+}
+
+TEST_F(CustomerEditorTest, AnArchiveThatWillNotOpenIsSaidNotShownEmpty) {
+    frmClienti* w = Customers(1);
+    Enter(w, "123");
+    Type(w->txtDesc[0], "STORE");
+    w->cmdAdd->click();
+    ASSERT_EQ(w->cbxCli->count(), 1);
+    // No file can be opened: the lowest free descriptor is the limit.
+    const int lowest = ::dup(0);
+    ::close(lowest);
+    rlimit old{};
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    rlimit cut = old;
+    cut.rlim_cur = static_cast<rlim_t>(lowest);
+    ::setrlimit(RLIMIT_NOFILE, &cut);
+    w->ShowConf(0);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_EQ(w->cbxCli->count(), 0);
+    ASSERT_FALSE(shell.boxes.empty());
+    EXPECT_EQ(shell.boxes.back(), ": ShowConf - Too many open files");
 }
 
 }  // namespace

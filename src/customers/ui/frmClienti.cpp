@@ -1,5 +1,7 @@
 #include "customers/ui/frmClienti.h"
 
+#include <cerrno>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -361,7 +363,12 @@ void frmClienti::ShowConf(int16_t mode) {
     if (groups) list->AddColumn(GetText("26", "clientgroup"), share);
     QStringList codes;
     if (objCli.nCliNum() > 0) {
+        errno = 0;
         int16_t file = objCli.OpenFile(objCli.GetFile());
+        // An archive that is there but will not open is said, never shown
+        // as an empty one.
+        if (file == -1)
+            CurrentShell().MsgBox("ShowConf - " + platform::FileErrorText(errno, objCli.GetFile()), "");
         if (file != -1) {
             std::string record;
             for (int32_t i = 1; i <= objCli.nCliNum(); ++i) {
