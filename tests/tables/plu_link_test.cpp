@@ -200,8 +200,7 @@ TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {
     const std::string bin = ReadAll(Bulk.strBitmapFile);
     ASSERT_EQ(bin.size(), 144u * 36);
 
-    ASSERT_TRUE(SendIcons());
-    ASSERT_TRUE(RunToIdle(60));
+    ASSERT_TRUE(Run(SendIcons));
     const auto rows = receivers[0]->Rows();
     ASSERT_EQ(rows.size(), 144u) << receivers[0]->NumberFrames().size() << " " << receivers[0]->Queries() << " " << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
     for (size_t r = 0; r < rows.size(); ++r) ASSERT_EQ(rows[r], bin.substr(r * 36, 36)) << r << " " << ::testing::PrintToString(receivers[0]->NumberFrames()) << receivers[0]->Queries();
