@@ -8,37 +8,13 @@
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
 #include "platform/files.h"
+#include "shell/logo_bitmap.h"
 #include "tables/bulk_transfer.h"
 
 namespace {
 
 using testsupport::ReadAll;
 using testsupport::WriteAll;
-
-std::string Le(uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
-// A 1-bit Windows bitmap, bottom row first; black(x, y) with y from the top
-// tells which pixels are black (bit 0).
-template <class Black>
-std::string Bmp(int w, int h, Black black) {
-    const int stride = ((w + 7) / 8 + 3) / 4 * 4;
-    std::string pixels;
-    for (int y = h - 1; y >= 0; --y) {
-        std::string row(static_cast<size_t>(stride), '\0');
-        for (int x = 0; x < w; ++x)
-            if (!black(x, y)) row[static_cast<size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
-        pixels += row;
-    }
-    std::string h0 = "BM" + Le(62 + static_cast<uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(62, 4);
-    std::string info = Le(40, 4) + Le(static_cast<uint32_t>(w), 4) + Le(static_cast<uint32_t>(h), 4) +
-                       Le(1, 2) + Le(1, 2) + Le(0, 4) + Le(static_cast<uint32_t>(pixels.size()), 4) +
-                       Le(2835, 4) + Le(2835, 4) + Le(2, 4) + Le(0, 4);
-    return h0 + info + Le(0, 4) + Le(0xFFFFFF, 4) + pixels;
-}
 
 class LogoTest : public ::testing::Test {
 protected:
@@ -63,7 +39,7 @@ TEST_F(LogoTest, RowsAreFlippedInvertedAndMirroredPerModel) {
     // ZANDORE, 432 x 187: a dot at the left edge of the top row, the bottom
     // row all black.
     auto pattern = [](int x, int y) { return (x == 0 && y == 0) || y == 186; };
-    ASSERT_TRUE(Convert(11, Bmp(432, 187, pattern)));
+    ASSERT_TRUE(Convert(11, logotest::Bitmap(432, 187, pattern)));
     const std::string bin = ReadAll(dir.file("Cassa1/Bitmap.bin"));
     const std::string bxx = ReadAll(dir.file("Cassa1/Bitmap.bxx"));
     ASSERT_EQ(bin.size(), 10098u);
@@ -76,31 +52,31 @@ TEST_F(LogoTest, RowsAreFlippedInvertedAndMirroredPerModel) {
     EXPECT_EQ(Bulk.strBitmapFile, dir.file("Cassa1/Bitmap.bin"));
 
     // 384 wide: 48 bytes of picture and 6 blank ones a row.
-    ASSERT_TRUE(Convert(11, Bmp(384, 187, [](int, int) { return true; })));
+    ASSERT_TRUE(Convert(11, logotest::Bitmap(384, 187, [](int, int) { return true; })));
     EXPECT_EQ(ReadAll(dir.file("Cassa1/Bitmap.bin")).substr(0, 54), std::string(48, '\xFF') + std::string(6, '\0'));
 
     // DRAVO57, 288 x 200: the 56 bottom rows are dropped.
-    ASSERT_TRUE(Convert(3, Bmp(288, 200, [](int, int y) { return y >= 144; })));
+    ASSERT_TRUE(Convert(3, logotest::Bitmap(288, 200, [](int, int y) { return y >= 144; })));
     EXPECT_EQ(ReadAll(dir.file("Cassa1/Bitmap.bin")), std::string(144 * 36, '\0'));
 
     // LX4100, all black: 7-dot bytes of 127; the file takes the first 54
     // bytes (378 dots) of each 62-byte row, so that every row starts at the
     // left edge of the paper.
-    ASSERT_TRUE(Convert(1, Bmp(432, 187, [](int, int) { return true; })));
+    ASSERT_TRUE(Convert(1, logotest::Bitmap(432, 187, [](int, int) { return true; })));
     const std::string seven = ReadAll(dir.file("Cassa1/Bitmap.bin"));
     ASSERT_EQ(seven.size(), 187u * 54);
     EXPECT_EQ(seven, std::string(187 * 54, '\x7F'));
     // A dot at the left edge of every row: the first byte of each record.
-    ASSERT_TRUE(Convert(1, Bmp(432, 187, [](int x, int) { return x == 0; })));
+    ASSERT_TRUE(Convert(1, logotest::Bitmap(432, 187, [](int x, int) { return x == 0; })));
     std::string edge;
     for (int r = 0; r < 187; ++r) edge += std::string(1, '\x01') + std::string(53, '\0');
     EXPECT_EQ(ReadAll(dir.file("Cassa1/Bitmap.bin")), edge);
 }
 
 TEST_F(LogoTest, ABadFileLeavesTheOldLogo) {
-    ASSERT_TRUE(Convert(11, Bmp(432, 187, [](int, int) { return false; })));
+    ASSERT_TRUE(Convert(11, logotest::Bitmap(432, 187, [](int, int) { return false; })));
     const std::string before = ReadAll(dir.file("Cassa1/Bitmap.bin"));
-    const std::string good = Bmp(432, 187, [](int, int) { return true; });
+    const std::string good = logotest::Bitmap(432, 187, [](int, int) { return true; });
     std::string eightBit = good;
     eightBit[28] = 8;
     for (const std::string& bad : {good.substr(0, good.size() - 1), std::string("GIF89a"),

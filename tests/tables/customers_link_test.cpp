@@ -73,8 +73,7 @@ TEST_F(CustomersLinkTest, SentAndReadBackByteForByteOnTwoGenerations) {
         const std::string groupFile = testsupport::ReadAll(tables::TablePath(kClientGFile));
 
         ASSERT_TRUE(SendCli(1, -1));
-        ASSERT_TRUE(SendClientGroup());
-        ASSERT_TRUE(RunToIdle(60));
+        ASSERT_TRUE(Run(SendClientGroup));
         std::vector<std::string> got = registers[0]->Received("customers");
         ASSERT_EQ(got.size(), 3u);
         EXPECT_EQ(got[1], g.wire);
@@ -90,8 +89,7 @@ TEST_F(CustomersLinkTest, SentAndReadBackByteForByteOnTwoGenerations) {
         testsupport::WriteAll(tables::TablePath(kClientiFile), "");
         ASSERT_TRUE(CreateClientGroup());
         ASSERT_TRUE(ReqCli("1", "999999999999"));
-        ASSERT_TRUE(ReqClientGroup());
-        ASSERT_TRUE(RunToIdle(60));
+        ASSERT_TRUE(Run(ReqClientGroup));
         EXPECT_TRUE(Archive() == sent) << Archive();
         EXPECT_TRUE(testsupport::ReadAll(tables::TablePath(kClientGFile)) == groupFile);
         // The dump holds each line as the dispatcher cut it: the register's
@@ -127,11 +125,9 @@ TEST_F(CustomersLinkTest, ARegisterWithoutGroupsGetsAnEndAtOnceAndNothingIsStore
     EXPECT_FALSE(platform::FileExists(tables::TablePath(kClientGFile)));
     registers[0]->SetRecords("customer groups", {"1:GROUP:"});
 
-    ASSERT_TRUE(SendClientGroup());
-    ASSERT_TRUE(RunToIdle(60));
+    ASSERT_TRUE(Run(SendClientGroup));
     EXPECT_TRUE(registers[0]->Received("customer groups").empty());
-    ASSERT_TRUE(ReqClientGroup());
-    ASSERT_TRUE(RunToIdle(60));
+    ASSERT_TRUE(Run(ReqClientGroup));
     EXPECT_FALSE(platform::FileExists(tables::TablePath(kClientGFile)));
     EXPECT_EQ(LinkState.nPendingAns, 0);
     EXPECT_EQ(ReqState.bRdClientGroup, False);

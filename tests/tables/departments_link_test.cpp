@@ -74,8 +74,6 @@ TEST_F(DepartmentsLinkTest, SentAndReadBackOnEachModel) {
     }
 }
 
-}  // namespace
-
 TEST_F(DepartmentsLinkTest, OneSendReachesBothRegistersInAddressedMode) {
     OpenModel(1, true, {0, 1});  // LX4100
     FillDepartments();  // register 0's folder
@@ -164,3 +162,4 @@ TEST_F(DepartmentsLinkTest, AReadCutShortByTheRegisterLeavesTheOldTable) {
               errors.end());
 }
 
+}  // namespace

@@ -171,16 +171,14 @@ TEST_F(FixedTablesLinkTest, EveryTableSentAndReadBackOnEachModel) {
             std::string filled;
             const Lines sent = Fill(t, filled);
 
-            ASSERT_TRUE(t.send());
-            ASSERT_TRUE(RunToIdle(60));
+            ASSERT_TRUE(Run(t.send));
             EXPECT_EQ(registers[0]->Received(t.emu), sent);
             EXPECT_EQ(LinkState.nPendingAns, 0);
             if (!t.read) continue;
 
             ASSERT_TRUE(t.create());  // the local table is lost
             if (std::string(t.file) == kScoMagFile) SetOptions(false);
-            ASSERT_TRUE(t.read());
-            ASSERT_TRUE(RunToIdle(60));
+            ASSERT_TRUE(Run(t.read));
             EXPECT_TRUE(File(t.file) == filled) << File(t.file);
         }
         // The options: one answer each, the array not on LX4100.
@@ -241,8 +239,7 @@ TEST_F(FixedTablesLinkTest, LinesThatCannotBeStoredChangeNothing) {
     for (const char* f : files) before.push_back(File(f));
 
     for (bool (*read)() : {ReqGrpRep, ReqGrpSta, ReqFMult, ReqValuta, ReqScoMag, ReqBollino}) {
-        ASSERT_TRUE(read());
-        ASSERT_TRUE(RunToIdle(60));
+        ASSERT_TRUE(Run(read));
     }
     for (size_t i = 0; i < std::size(files); ++i) EXPECT_TRUE(File(files[i]) == before[i]) << files[i];
     EXPECT_EQ(CassaConf.P4101A, options.P4101A);

@@ -12,6 +12,7 @@
 #include "emulator/bulk_receiver.h"
 #include "link/builders_tables.h"
 #include "link/table_link_fixture.h"
+#include "shell/logo_bitmap.h"
 #include "tables/bulk_transfer.h"
 #include "tables/plu.h"
 #include "tables/plu_transfer.h"
@@ -191,20 +192,7 @@ TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {
     Define(0, 0, false);
     ASSERT_TRUE(NextCash(true));
     // A bitmap of 288 x 144 whose every row differs: row y has dots 0..y.
-    std::string pixels;
-    for (int y = 143; y >= 0; --y) {
-        std::string row(36, '\xFF');
-        for (int x = 0; x <= y; ++x) row[static_cast<size_t>(x / 8)] &= static_cast<char>(~(0x80 >> (x % 8)));
-        pixels += row;
-    }
-    auto le = [](uint32_t v, int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i) out += static_cast<char>(i < 4 ? (v >> (8 * i)) & 0xFF : 0);
-        return out;
-    };
-    const std::string bmp = "BM" + le(62 + 5184, 4) + le(0, 4) + le(62, 4) + le(40, 4) + le(288, 4) +
-                            le(144, 4) + le(1, 2) + le(1, 2) + le(0, 4) + le(5184, 4) + le(0, 16) +
-                            le(0, 4) + le(0xFFFFFF, 4) + pixels;
+    const std::string bmp = logotest::Bitmap(288, 144, [](int x, int y) { return x <= y; });
     Logo.strIconBmp = dir.file("logo.bmp");
     WriteAll(Logo.strIconBmp, bmp);
     InitBitmap();
@@ -212,8 +200,7 @@ TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {
     const std::string bin = ReadAll(Bulk.strBitmapFile);
     ASSERT_EQ(bin.size(), 144u * 36);
 
-    ASSERT_TRUE(SendIcons());
-    ASSERT_TRUE(RunToIdle(60));
+    ASSERT_TRUE(Run(SendIcons));
     const auto rows = receivers[0]->Rows();
     ASSERT_EQ(rows.size(), 144u) << receivers[0]->NumberFrames().size() << " " << receivers[0]->Queries() << " " << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
     for (size_t r = 0; r < rows.size(); ++r) ASSERT_EQ(rows[r], bin.substr(r * 36, 36)) << r << " " << ::testing::PrintToString(receivers[0]->NumberFrames()) << receivers[0]->Queries();

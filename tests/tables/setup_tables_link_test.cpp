@@ -130,8 +130,7 @@ TEST_F(SetupTablesLinkTest, EachTableSentAndReadBackOnEachModel) {
             const size_t count = static_cast<size_t>(Sizes.*t.count);
             ASSERT_EQ(sent.size() % count, 0u);
 
-            ASSERT_TRUE(t.send());
-            ASSERT_TRUE(RunToIdle(60));
+            ASSERT_TRUE(Run(t.send));
             std::vector<std::string> got = registers[0]->Received(t.table);
             EXPECT_TRUE(registers[0]->Refused(t.table).empty());
             ASSERT_EQ(got.size(), count);
@@ -141,8 +140,7 @@ TEST_F(SetupTablesLinkTest, EachTableSentAndReadBackOnEachModel) {
             // The local file goes back to its defaults; the read brings the
             // register's records back, byte for byte.
             ASSERT_TRUE(t.create());
-            ASSERT_TRUE(t.read());
-            ASSERT_TRUE(RunToIdle(60));
+            ASSERT_TRUE(Run(t.read));
             EXPECT_TRUE(File(t.file) == sent);
             EXPECT_EQ(ts.refreshCalls, 1);
             EXPECT_EQ(ErrorLog(), "");
@@ -223,8 +221,7 @@ TEST_F(SetupTablesLinkTest, ASendCutShortOnOneRegisterReachesTheNextWhole) {
         t->fill(false);
         const size_t count = static_cast<size_t>(Sizes.*t->count);
 
-        ASSERT_TRUE(t->send());
-        ASSERT_TRUE(RunToIdle(60));
+        ASSERT_TRUE(Run(t->send));
         EXPECT_TRUE(registers[0]->Received(t->table).empty());  // never finished
         std::vector<std::string> got = registers[1]->Received(t->table);
         ASSERT_EQ(got.size(), count);
