@@ -38,6 +38,9 @@
 
 namespace editortest {
 
+// The status text of an option editor's save refused for a value not valid.
+inline const std::string kRefused = "Save settings - some values are not valid: nothing was saved";
+
 // The program's shell, but its Yes/No questions are answered from a script
 // (Yes when it runs out) and its message boxes only noted; with real set, the
 // questions are the program's own message boxes, only counted.
@@ -124,6 +127,13 @@ protected:
         return out;
     }
     static std::string Status() { return CurrentShell().StatusText(); }
+    // An option editor's Save or Send refused: said in the status text,
+    // Cassa.txt as it was before, nothing queued.
+    void ExpectRefused(const std::string& before) const {
+        EXPECT_EQ(Status(), kRefused);
+        EXPECT_EQ(File("Cassa.txt"), before);
+        EXPECT_TRUE(Queued().empty());
+    }
 
     // The user's acts: a choice in a list, a text typed over a box's text.
     static void Choose(QComboBox* list, int n) { list->setCurrentIndex(n - 1); }
