@@ -6,6 +6,7 @@
 // folder's files, the queued command texts, the status text. For the editors
 // on the line, the register emulator on a pseudo-terminal as port 1.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -187,6 +189,18 @@ protected:
     emu::Emulator emulator;
     std::shared_ptr<emu::CashRegister> reg;
 };
+
+// Runs the act on the dialog of the class once it is shown modally; a dialog
+// the act leaves open is cancelled.
+template <class Dialog>
+void WhenShown(std::function<void(Dialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        act(d);
+        if (d->isVisible()) d->reject();
+    });
+}
 
 // Every visible label, button and frame of the editor lies inside it and
 // shows its whole text (a label showing a picture has none), and no two of
