@@ -192,7 +192,8 @@ void PrintTo(const LineFault& fault, std::ostream* os) { *os << fault.name; }
 class BatchFaultTest : public BatchRunTest, public ::testing::WithParamInterface<LineFault> {};
 
 // Two registers, a send and a read each; the commands time-out is far away,
-// so every run must end by the link's own time-outs.
+// so every run must end by the link's own time-outs. (A refusing register is
+// ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests.)
 TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
     Prepare({0, 1}, "r1=*F|1:2\r\nr2=&L|1:2\r\n", 1800);
     StartEmulator({0, 1});
@@ -205,13 +206,6 @@ TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, BatchFaultTest,
     ::testing::Values(
-        LineFault{"RefusingRegister",
-                  [](emu::Emulator&, emu::CashRegister& reg) {
-                      emu::RegisterConfig refusing;
-                      refusing.status[0] = 9;
-                      reg.SetConfig(refusing);
-                  },
-                  "002"},
         LineFault{"EveryFrameWithABadChecksum",
                   [](emu::Emulator& e, emu::CashRegister&) {
                       emu::Faults f;

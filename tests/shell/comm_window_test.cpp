@@ -88,10 +88,11 @@ protected:
         box->setText(text);
         emit box->editingFinished();
     }
-    std::string P9(const char* key, int cash = 1) {
-        return platform::ProfileString("P9", key, "",
-                                       dir.file("Cassa" + std::to_string(cash) + "/Cassa.txt"));
+    // A key of the register's Cassa.txt.
+    std::string Cassa(const char* section, const char* key, int cash = 1) {
+        return platform::ProfileString(section, key, "", dir.file("Cassa" + std::to_string(cash) + "/Cassa.txt"));
     }
+    std::string P9(const char* key, int cash = 1) { return Cassa("P9", key, cash); }
     std::string Config(const char* section, const char* key) {
         return platform::ProfileString(section, key, "", dir.file("config.ini"));
     }
@@ -217,14 +218,12 @@ TEST_F(CommWindowTest, TheHelloTypeChangesOnlyWhenTheQuestionIsAnsweredYes) {
     ASSERT_EQ(shell->questions.size(), 1u);
     EXPECT_EQ(shell->questions[0].text, "Change the way the register is greeted?");
     w->cmdSave->click();
-    EXPECT_EQ(platform::ProfileString("Communication", "hellotype", "", dir.file("Cassa1/Cassa.txt")),
-              "0");
+    EXPECT_EQ(Cassa("Communication", "hellotype"), "0");
 
     shell->QueueAnswer(true);
     w->chkHelloType->click();
     w->cmdSave->click();
-    EXPECT_EQ(platform::ProfileString("Communication", "hellotype", "", dir.file("Cassa1/Cassa.txt")),
-              "1");
+    EXPECT_EQ(Cassa("Communication", "hellotype"), "1");
 }
 
 TEST_F(CommWindowTest, ChoosingARegisterSavesTheOneShownFirstButNeverWhileAnExchangeRuns) {
@@ -271,9 +270,7 @@ TEST_F(CommWindowTest, ThePhoneBookEntryIsKeptByItsKey) {
 
     Choose(w->cbxNumTel, 0);
     w->cmdSave->click();
-    EXPECT_EQ(platform::ProfileString("Communication", "PhoneBookIndex", "",
-                                      dir.file("Cassa1/Cassa.txt")),
-              "1");
+    EXPECT_EQ(Cassa("Communication", "PhoneBookIndex"), "1");
 
     // A key that names a deleted entry selects nothing.
     udtCassaConf.nPhoneBookIndex = 2;

@@ -2,9 +2,6 @@
 // emulator: a customer added in the editor reaches the register and a read
 // brings the register's customers back into the editor; loyalty lines set
 // from the departments window reach RepFid.txt and the register.
-#include <QApplication>
-#include <QTimer>
-
 #include "customers/ui/frmClienti.h"
 #include "customers/ui/frmLineeFid.h"
 #include "editor_fixture.h"
@@ -63,9 +60,7 @@ TEST_F(CustomerLinkTest, LoyaltyLinesSetFromTheDepartmentsWindowReachTheRegister
     ASSERT_NO_FATAL_FAILURE(Start("ZANDORE", 11));
     auto* w = Open<frmReparti>("K_FRMREPARTI");
     Choose(w->cbxReparto, 3);
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<frmLineeFid*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
+    editortest::WhenShown<frmLineeFid>([](frmLineeFid* d) {
         Choose(d->cbxLineaFid, 2);
         Type(d->txtTipo, "1");
         Type(d->txtCalcolo, "2");

@@ -103,11 +103,6 @@ TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
     EXPECT_EQ(Core.strCashDir, dir.file("Cassa4"));
     EXPECT_TRUE(registers->child(1)->font(0).bold());
     EXPECT_FALSE(registers->child(0)->font(0).bold());
-
-    doc.SetPanelText(7, "12");
-    doc.SetPanelText(8, "3");
-    EXPECT_EQ(doc.PanelText(7), "12");
-    EXPECT_EQ(doc.PanelText(8), "3");
 }
 
 TEST_F(ShellTest, EachCounterHasACaptionAndATooltipInTheLanguageChosen) {

@@ -6,6 +6,7 @@
 // folder's files, the queued command texts, the status text. For the editors
 // on the line, the register emulator on a pseudo-terminal as port 1.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +39,9 @@
 #include "shell_fixture.h"
 
 namespace editortest {
+
+// The status text of an option editor's save refused for a value not valid.
+inline const std::string kRefused = "Save settings - some values are not valid: nothing was saved";
 
 // The program's shell, but its Yes/No questions are answered from a script
 // (Yes when it runs out) and its message boxes only noted; with real set, the
@@ -124,6 +129,13 @@ protected:
         return out;
     }
     static std::string Status() { return CurrentShell().StatusText(); }
+    // An option editor's Save or Send refused: said in the status text,
+    // Cassa.txt as it was before, nothing queued.
+    void ExpectRefused(const std::string& before) const {
+        EXPECT_EQ(Status(), kRefused);
+        EXPECT_EQ(File("Cassa.txt"), before);
+        EXPECT_TRUE(Queued().empty());
+    }
 
     // The user's acts: a choice in a list, a text typed over a box's text.
     static void Choose(QComboBox* list, int n) { list->setCurrentIndex(n - 1); }
@@ -177,6 +189,18 @@ protected:
     emu::Emulator emulator;
     std::shared_ptr<emu::CashRegister> reg;
 };
+
+// Runs the act on the dialog of the class once it is shown modally; a dialog
+// the act leaves open is cancelled.
+template <class Dialog>
+void WhenShown(std::function<void(Dialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        act(d);
+        if (d->isVisible()) d->reject();
+    });
+}
 
 // Every visible label, button and frame of the editor lies inside it and
 // shows its whole text (a label showing a picture has none), and no two of

@@ -2,10 +2,6 @@
 // conversions and refusals of a line, the change of line held on a refused
 // field, Clear, OK with its question, Cancel, and the department's record
 // written back to RepFid.txt after either.
-#include <QApplication>
-#include <QTimer>
-#include <functional>
-
 #include "customers/ui/frmLineeFid.h"
 #include "editor_fixture.h"
 #include "editors/articles/ui/frmReparti.h"
@@ -36,15 +32,6 @@ protected:
         LineeFid = Lines(Line("0", "1", {100, 200, 300, 400, 150, 7}) + Line("2", "2", {0, 0, 0, 0, 1250, 10000}) +
                          Line("1", "0", {1, 2, 3, 4, 5, 6}));
         strLineeFidCaption = "Source";
-    }
-    // Runs the act on the dialog once it is shown modally.
-    static void WhenShown(std::function<void(frmLineeFid*)> act) {
-        QTimer::singleShot(0, [act] {
-            auto* d = qobject_cast<frmLineeFid*>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            act(d);
-            if (d->isVisible()) d->cmdAnnulla->click();
-        });
     }
 };
 
@@ -160,7 +147,7 @@ TEST_F(LoyaltyLinesTest, TheDepartmentsLoyaltyButtonWritesTheChosenDepartmentsLi
     EXPECT_EQ(File("RepFid.txt"), file);
 
     Choose(w->cbxReparto, 3);
-    WhenShown([](frmLineeFid* d) {
+    editortest::WhenShown<frmLineeFid>([](frmLineeFid* d) {
         EXPECT_EQ(d->lblSourceDesc->text().toStdString(), "Loyalty lines of the department");
         Choose(d->cbxLineaFid, 2);
         Type(d->txtTipo, "1");
@@ -177,7 +164,7 @@ TEST_F(LoyaltyLinesTest, TheDepartmentsLoyaltyButtonWritesTheChosenDepartmentsLi
 
     // Cancel after edits: the record is written back as it was.
     const std::string after = File("RepFid.txt");
-    WhenShown([](frmLineeFid* d) {
+    editortest::WhenShown<frmLineeFid>([](frmLineeFid* d) {
         Choose(d->cbxLineaFid, 1);
         Type(d->txtTipo, "2");
         d->cmdAnnulla->click();
@@ -190,7 +177,7 @@ TEST_F(LoyaltyLinesTest, ADepartmentWithoutARecordStartsFromZeros) {
     auto* w = Open<frmReparti>("K_FRMREPARTI");
     Write("Shop/Cassa1/RepFid.txt", File("RepFid.txt").substr(0, 156));  // department 1 only
     Choose(w->cbxReparto, 2);
-    WhenShown([](frmLineeFid* d) {
+    editortest::WhenShown<frmLineeFid>([](frmLineeFid* d) {
         Choose(d->cbxLineaFid, 1);
         EXPECT_EQ(Shown(d->txtTipo), "0");
         EXPECT_EQ(Shown(d->txtValore2), "00000000");

@@ -1,9 +1,6 @@
 // The loyalty settings: the circularity slots saved from their boxes, the
 // codes and lines refused, Clear, Load and Send gated on the model and the
 // option bit, the slot saved before the send, and the subtotal's lines.
-#include <QApplication>
-#include <QTimer>
-
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "customers/ui/frmFidelizza.h"
@@ -96,9 +93,7 @@ TEST_F(LoyaltySettingsTest, TheSubtotalsLinesAreWrittenBackAfterOkAndCancel) {
     frmFidelizza* w = Loyalty();
     const std::string before = File("SubFid.txt");
     ASSERT_EQ(before.size(), 152u);
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<frmLineeFid*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
+    editortest::WhenShown<frmLineeFid>([](frmLineeFid* d) {
         EXPECT_EQ(d->lblSourceDesc->text().toStdString(), "Loyalty lines of the subtotal");
         Choose(d->cbxLineaFid, 3);
         Type(d->txtTipo, "2");
@@ -107,9 +102,7 @@ TEST_F(LoyaltySettingsTest, TheSubtotalsLinesAreWrittenBackAfterOkAndCancel) {
     w->cmdFidSbt->click();
     EXPECT_EQ(File("SubFid.txt"), before);
 
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<frmLineeFid*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
+    editortest::WhenShown<frmLineeFid>([](frmLineeFid* d) {
         Choose(d->cbxLineaFid, 3);
         Type(d->txtTipo, "2");
         Type(d->txtValore2, "2.5");

@@ -54,9 +54,16 @@ protected:
         Core.bAskOnExit = true;
     }
     void TearDown() override {
+        SetPortFactory({});
+        emulator.Stop();
         frmProgress::Unload();
         SetShell(nullptr);
         ShellTest::TearDown();
+    }
+    // The main window loaded, its timer standing still.
+    static void LoadStill(frmMain& main) {
+        main.Load();
+        main.tmrMain()->stop();
     }
     // Lets the timer run until the condition holds or the seconds have passed.
     bool RunUntil(const std::function<bool()>& done, int seconds = 1) {
@@ -148,8 +155,6 @@ TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
               std::string::npos);
     EXPECT_EQ(frmProgress::Instance()->lstErrors->count(), 0);
     main.tmrMain()->stop();
-    SetPortFactory({});
-    emulator.Stop();
 }
 
 // The text of the message box the action opens, which is then closed.
@@ -167,8 +172,7 @@ std::string MessageBoxText(const std::function<void()>& action) {
 
 TEST_F(MainWindowTest, ShowTraceNamesTheTraceFileItCannotShow) {
     frmMain main;
-    main.Load();
-    main.tmrMain()->stop();
+    LoadStill(main);
     frmSerLog* trace = frmSerLog::Instance();
     const std::string file = dir.file("serial.log");
     std::filesystem::remove(file);
@@ -186,8 +190,7 @@ TEST_F(MainWindowTest, ShowTraceNamesTheTraceFileItCannotShow) {
 TEST_F(MainWindowTest, AConnectionTestWithoutRegistersSaysThatNoneIsDefined) {
     Write("TIMBREL/Demo/config.ini", "[Generiche]\r\ncommandstimeout=60\r\n");
     frmMain main;
-    main.Load();
-    main.tmrMain()->stop();
+    LoadStill(main);
     main.findChild<QAction*>("mnuConnTest")->trigger();
     frmProgress* progress = frmProgress::Instance();
     ASSERT_EQ(progress->lstErrors->count(), 1);
@@ -234,9 +237,6 @@ TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
     for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
         EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
     main.tmrMain()->stop();
-    emulator.Stop();
-
-    SetPortFactory({});
 }
 
 TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCommand) {
@@ -260,8 +260,7 @@ TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCo
 
 TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) {
     frmMain main;
-    main.Load();
-    main.tmrMain()->stop();
+    LoadStill(main);
     main.show();
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(MainTimer.ExitRequest);
@@ -277,8 +276,7 @@ TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) 
 
 TEST_F(MainWindowTest, AnExitDuringAnOperationSaysItWaitsAtEveryTry) {
     frmMain main;
-    main.Load();
-    main.tmrMain()->stop();
+    LoadStill(main);
     main.show();
     LinkState.nState = 1;
     for (int press = 0; press < 2; ++press) {
@@ -310,8 +308,7 @@ TEST_F(MainWindowTest, BatchModeAsksNothingAndReleasesTheKeyboard) {
     CassaList[0].bEnabled = True;
     ResetTimer();
     frmMain main;
-    main.Load();
-    main.tmrMain()->stop();
+    LoadStill(main);
     Core.bKeyLock = true;
     EXPECT_FALSE(main.close());
     EXPECT_FALSE(Core.bKeyLock);
@@ -323,8 +320,7 @@ TEST_F(MainWindowTest, BatchModeAsksNothingAndReleasesTheKeyboard) {
 
 TEST_F(MainWindowTest, TheWaitDisplayShowsTheCommandInTheProgressWindow) {
     frmMain main;
-    main.Load();
-    main.tmrMain()->stop();
+    LoadStill(main);
     LinkState.nAddress = 2;
     CmdQueue.nCmdCur = 1;
     CmdQueue.nCmdNum = 2;
@@ -369,8 +365,7 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         Core.strCustDir = dir.file("Shop/Demo");
         Core.strLangFile = dir.file(lang);
         frmMain main;
-        main.Load();
-        main.tmrMain()->stop();
+        LoadStill(main);
         main.show();
         ShowMsg("44", "2");
         LinkState.nAddress = 0;

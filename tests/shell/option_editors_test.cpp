@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kRefused[] = "Save settings - some values are not valid: nothing was saved";
+using editortest::kRefused;
 
 class OptionEditorsTest : public editortest::EditorTest {
 protected:
@@ -104,8 +104,7 @@ TEST_F(OptionEditorsTest, AValueOutOfRangeSavesAndSendsNothing) {
         w->cmdSave->click();
         EXPECT_EQ(Status(), kRefused);
         w->cmdSend->click();
-        EXPECT_TRUE(Queued().empty());
-        EXPECT_EQ(File("Cassa.txt"), before);
+        ExpectRefused(before);
         EXPECT_TRUE(udtCassaConf == options);
         c.box->setText(old);
     }
@@ -139,9 +138,7 @@ TEST_F(OptionEditorsTest, SendPutsTheDateAndTimeInFrontOnlyWhenTheyAreReal) {
         Mask(w->mskOra, time);
         const std::string before = File("Cassa.txt");
         w->cmdSend->click();
-        EXPECT_TRUE(Queued().empty());
-        EXPECT_EQ(Status(), kRefused);
-        EXPECT_EQ(File("Cassa.txt"), before);
+        ExpectRefused(before);
     }
 }
 

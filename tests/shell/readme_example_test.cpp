@@ -93,12 +93,6 @@ private:
     int status_ = 0;
 };
 
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 // When the file was last written, in nanoseconds.
 int64_t WrittenAt(const std::string& path) {
     struct stat st {};
@@ -170,7 +164,7 @@ TEST_F(ReadmeExampleTest, TheBatchExampleSendsTheSampleDepartmentsAndReadsThemBa
     // The register got the sample's departments and sent all 250 back.
     EXPECT_NE(log.find("1:BREAD:31:0:0:0:5:", send), std::string::npos);
     EXPECT_NE(log.find("6:NEWSPAPERS:31:", send), std::string::npos);
-    EXPECT_GE(Count(log.substr(read), "C07:ZZZZ:ZZ:"), 251u);  // 250 records and the end
+    EXPECT_GE(testsupport::CountOf(log.substr(read), "C07:ZZZZ:ZZ:"), 251);  // 250 records and the end
     EXPECT_NE(log.find("C07:ZZZZ:ZZ:250: :31:", read), std::string::npos);
     EXPECT_NE(log.find("C07:ZZZZ:ZZ:*", read), std::string::npos);
     EXPECT_NE(log.find("C07:ZZZZ:ZZ:2:FRUIT AND VEGETABLES:31:", read), std::string::npos);

@@ -127,11 +127,6 @@ TEST_F(ChooserTest, ANameThatIsNotOneFolderKeepsTheChooserOpen) {
     EXPECT_EQ(Core.strCashDir, dir.file("TIMBREL"));
     EXPECT_FALSE(platform::DirExists(dir.file("Escape")));
     EXPECT_FALSE(platform::DirExists(dir.file("TIMBREL/a")));
-
-    // An empty name does nothing at all.
-    f.cbClienti->setEditText("   ");
-    f.cmdOk->click();
-    EXPECT_FALSE(Startup.bSplashOK);
 }
 
 TEST_F(ChooserTest, WhatTheStartFolderLacksIsSaidWithWhereTheProgramLooked) {
