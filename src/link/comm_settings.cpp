@@ -10,7 +10,6 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/builders_reports.h"
-#include "link/cmd_queue.h"
 #include "link/link_state.h"
 #include "link/port.h"
 #include "platform/files.h"
@@ -190,8 +189,6 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
     ShowMsg("", "");
     return true;
 }
-
-bool CommExchangeRunning() { return LinkState.nState != 0 || CmdQueuePending(); }
 
 void CommOpenRegister(int16_t i) {
     LinkState.nAddress = i;

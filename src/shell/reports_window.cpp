@@ -6,8 +6,6 @@
 #include "core/main_timer.h"
 #include "core/texts.h"
 #include "link/builders_reports.h"
-#include "link/cmd_queue.h"
-#include "link/link_state.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "shell/shell_state.h"
@@ -77,8 +75,6 @@ bool StartClosure() { return Begin() && SendChiusuraZ(); }
 std::string RegisterFilePath(const std::string& name) {
     return platform::ResolvePath(platform::JoinPath(Core.strCashDir, name));
 }
-
-bool OperationRunning() { return LinkState.nState != 0 || CmdQueuePending(); }
 
 int32_t LoadHistoryLimit() {
     const int v = platform::ProfileInt("Generiche", "hstlimit", 0, ConfigIniPath());

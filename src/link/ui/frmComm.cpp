@@ -20,6 +20,7 @@
 #include "core/ui/ctl_caption.h"
 #include "core/ui/qt_text.h"
 #include "link/builders_tables.h"
+#include "link/cmd_queue.h"
 #include "link/link_state.h"
 #include "link/phone_book.h"
 #include "link/port.h"
@@ -370,7 +371,7 @@ void frmComm::cbIndirizzo_Click(int index) {
     if (index < 0 || index >= kRegisters) return;
     // While the link works with a register, its folder, address and queue
     // stay as they are.
-    if (CommExchangeRunning()) {
+    if (ExchangeRunning()) {
         ShowMsg("busy", "");
         cbIndirizzo->setCurrentIndex(shownRegister_);
         return;

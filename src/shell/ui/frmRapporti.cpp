@@ -20,6 +20,7 @@
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
 #include "core/ui/qt_text.h"
+#include "link/cmd_queue.h"
 #include "platform/editor.h"
 #include "platform/files.h"
 #include "shell/reports_window.h"
@@ -263,7 +264,7 @@ void frmRapporti::ShowFile(const std::string& name) {
 }
 
 void frmRapporti::WatchOperation() {
-    if (OperationRunning()) return;
+    if (ExchangeRunning()) return;
     tmrWatch_->stop();
     if (awaited_.empty()) return;
     const std::string name = awaited_;
