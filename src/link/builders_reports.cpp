@@ -256,13 +256,11 @@ bool SendKeyCmd(const std::string& token) {
 
 namespace {
 
-bool IsRange(const std::string& arg) { return arg.find(':') != std::string::npos; }
-
-// A range given as argument is no copy destination.
+// The argument when it is a range (which is then no copy destination), else
+// nothing.
 std::string TakeRange(const std::string& arg) {
-    if (!IsRange(arg)) return std::string();
-    if (Core.strReqArg == arg) Core.strReqArg.clear();
-    return arg;
+    RangeIsNoDestination(arg);
+    return IsRangeArg(arg) ? arg : std::string();
 }
 
 struct ReportRequest {
