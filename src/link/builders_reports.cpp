@@ -2,6 +2,8 @@
 // builders, and the request codes that run them in a command-line run.
 #include "link/builders_reports.h"
 
+#include <optional>
+
 #include "core/cassa_conf.h"
 #include "core/globals.h"
 #include "core/main_timer.h"
@@ -27,12 +29,15 @@ constexpr const char* kAllCodes = "999999999999";
 
 // A report of the register: inside the operation the caller started, the
 // progress range 1 to 100, the status text, the report's file word set to be
-// opened at its first line, and the request.
-bool Report(const std::string& token, const char* status, uint16_t& word, float time = kDefaultTime) {
+// opened at its first line (for a PLU report also whether its file is the
+// daily one), and the request.
+bool Report(const std::string& token, const char* status, uint16_t& word, float time = kDefaultTime,
+            std::optional<bool> pluDay = std::nullopt) {
     if (!NextCash(false)) return false;
     Range(1, 100);
     Status(status);
     word = kFileOpenNext;
+    if (pluDay) Reports.bRptPLUDay = *pluDay;
     bool queued = Queue("*2;+2;" + token + ";#H;*3;", time);
     Commit();
     return queued;
@@ -87,14 +92,7 @@ std::string ClientGReportToken(const std::string& from, const std::string& to) {
 }
 
 bool ReqRptPLUParam(const std::string& token) {
-    if (!NextCash(false)) return false;
-    Range(1, 100);
-    Status("32");
-    ReqState.nRptPLU = kFileOpenNext;
-    Reports.bRptPLUDay = true;
-    bool queued = Queue("*2;+2;" + token + ";#H;*3;", 20.0f);
-    Commit();
-    return queued;
+    return Report(token, "32", ReqState.nRptPLU, 20.0f, true);
 }
 
 bool ReqRptPLU(const std::string& token, std::string& range) {
@@ -113,14 +111,7 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
     }
     if (!CurrentShell().AskRange(token, lower, upper)) return false;
     range = lower + ":" + upper;
-    if (!NextCash(false)) return false;
-    Range(1, 100);
-    Status("32");
-    ReqState.nRptPLU = kFileOpenNext;
-    Reports.bRptPLUDay = kind == "*B";
-    bool queued = Queue("*2;+2;" + token + range + ";#H;*3;", 15.0f);
-    Commit();
-    return queued;
+    return Report(token + range, "32", ReqState.nRptPLU, 15.0f, kind == "*B");
 }
 
 // ---------------------------------------------------------------------------
