@@ -256,7 +256,7 @@ std::string TakeRange(const std::string& arg) {
 
 struct ReportRequest {
     const char* code;
-    bool (*run)();
+    ReportBuilderFn run;
 };
 
 const ReportRequest kReports[] = {
@@ -281,16 +281,21 @@ const TokenRequest kTokens[] = {
 
 }  // namespace
 
+ReportBuilderFn ReportBuilder(const std::string& code) {
+    for (const ReportRequest& r : kReports)
+        if (code == r.code) return r.run;
+    return nullptr;
+}
+
 bool RunReportBuilder(const std::string& code, const std::string& arg, bool& queued) {
     queued = false;
-    for (const ReportRequest& r : kReports) {
-        if (code != r.code) continue;
+    if (const ReportBuilderFn run = ReportBuilder(code)) {
         if (code == "#P" && !arg.empty()) {
             // The history grows over the run; it is copied once at its end.
             Core.bStoricoCopy = true;
             MainTimer.strStoricoDest = arg;
         }
-        queued = r.run();
+        queued = run();
         return true;
     }
     if (code == "*c") {

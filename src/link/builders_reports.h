@@ -69,6 +69,11 @@ bool SendKeyLock(bool lock, bool first);
 bool SendKeyCmd(const std::string& token);
 
 // ---- Batch requests -------------------------------------------------------------
+// The builder of a request code that takes no argument: a report token
+// ("*A" ... "*b", not "*B", "*K" or "*c"), "#P", "#Z" or "&c"; nullptr for
+// any other code.
+using ReportBuilderFn = bool (*)();
+ReportBuilderFn ReportBuilder(const std::string& code);
 // Runs the builder whose request code is code: a report token ("*A" ...;
 // "*B", "*K" and the customer-group report "*c" take a code range
 // "first:last" as argument), "#P" (the
