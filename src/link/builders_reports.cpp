@@ -158,12 +158,19 @@ bool SendDelPLUOff(const std::string& token) {
 
 bool SendDelRange(const std::string& token) {
     const std::string path = Core.strReqArg;
+    // A list that cannot be taken deletes nothing, and says so: the run
+    // must not end as if the codes had been deleted.
+    auto refuse = [&path] {
+        NoteTransferProblem(GetText("Log", "nodellist") + " " + path);
+        LogErr(kErrFile);
+        return false;
+    };
     const int64_t size = platform::FileSize(path);
     const int64_t count = size > 0 ? size / static_cast<int64_t>(sizeof(PLURec)) : 0;
-    if (count < 1 || count > 127) return false;
+    if (count < 1 || count > 127) return refuse();
     SetCntRec(0);
     platform::RecordFile file;
-    if (!file.Open(path, sizeof(PLURec), false)) return false;
+    if (!file.Open(path, sizeof(PLURec), false)) return refuse();
     bool queued = false;
     std::string record;
     for (int32_t n = 1; n <= count && file.Read(n, record); ++n) {
