@@ -60,12 +60,7 @@ inline void ResetGlobals(const std::string& base) {
 }
 
 // No operation under way and the queue empty.
-inline bool Idle() {
-    if (LinkState.nState != 0) return false;
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state != 0) return false;
-    return true;
-}
+inline bool Idle() { return !ExchangeRunning(); }
 
 // One register of model 3 on a pseudo-terminal as port 1 (the register's
 // pause after each write and the line's speed given), defined in a base

@@ -2,6 +2,8 @@
 // builders, and the request codes that run them in a command-line run.
 #include "link/builders_reports.h"
 
+#include <optional>
+
 #include "core/cassa_conf.h"
 #include "core/globals.h"
 #include "core/main_timer.h"
@@ -27,12 +29,15 @@ constexpr const char* kAllCodes = "999999999999";
 
 // A report of the register: inside the operation the caller started, the
 // progress range 1 to 100, the status text, the report's file word set to be
-// opened at its first line, and the request.
-bool Report(const std::string& token, const char* status, uint16_t& word, float time = kDefaultTime) {
+// opened at its first line (for a PLU report also whether its file is the
+// daily one), and the request.
+bool Report(const std::string& token, const char* status, uint16_t& word, float time = kDefaultTime,
+            std::optional<bool> pluDay = std::nullopt) {
     if (!NextCash(false)) return false;
     Range(1, 100);
     Status(status);
     word = kFileOpenNext;
+    if (pluDay) Reports.bRptPLUDay = *pluDay;
     bool queued = Queue("*2;+2;" + token + ";#H;*3;", time);
     Commit();
     return queued;
@@ -87,14 +92,7 @@ std::string ClientGReportToken(const std::string& from, const std::string& to) {
 }
 
 bool ReqRptPLUParam(const std::string& token) {
-    if (!NextCash(false)) return false;
-    Range(1, 100);
-    Status("32");
-    ReqState.nRptPLU = kFileOpenNext;
-    Reports.bRptPLUDay = true;
-    bool queued = Queue("*2;+2;" + token + ";#H;*3;", 20.0f);
-    Commit();
-    return queued;
+    return Report(token, "32", ReqState.nRptPLU, 20.0f, true);
 }
 
 bool ReqRptPLU(const std::string& token, std::string& range) {
@@ -113,14 +111,7 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
     }
     if (!CurrentShell().AskRange(token, lower, upper)) return false;
     range = lower + ":" + upper;
-    if (!NextCash(false)) return false;
-    Range(1, 100);
-    Status("32");
-    ReqState.nRptPLU = kFileOpenNext;
-    Reports.bRptPLUDay = kind == "*B";
-    bool queued = Queue("*2;+2;" + token + range + ";#H;*3;", 15.0f);
-    Commit();
-    return queued;
+    return Report(token + range, "32", ReqState.nRptPLU, 15.0f, kind == "*B");
 }
 
 // ---------------------------------------------------------------------------
@@ -167,12 +158,19 @@ bool SendDelPLUOff(const std::string& token) {
 
 bool SendDelRange(const std::string& token) {
     const std::string path = Core.strReqArg;
+    // A list that cannot be taken deletes nothing, and says so: the run
+    // must not end as if the codes had been deleted.
+    auto refuse = [&path] {
+        NoteTransferProblem(GetText("Log", "nodellist") + " " + path);
+        LogErr(kErrFile);
+        return false;
+    };
     const int64_t size = platform::FileSize(path);
     const int64_t count = size > 0 ? size / static_cast<int64_t>(sizeof(PLURec)) : 0;
-    if (count < 1 || count > 127) return false;
+    if (count < 1 || count > 127) return refuse();
     SetCntRec(0);
     platform::RecordFile file;
-    if (!file.Open(path, sizeof(PLURec), false)) return false;
+    if (!file.Open(path, sizeof(PLURec), false)) return refuse();
     bool queued = false;
     std::string record;
     for (int32_t n = 1; n <= count && file.Read(n, record); ++n) {
@@ -256,18 +254,16 @@ bool SendKeyCmd(const std::string& token) {
 
 namespace {
 
-bool IsRange(const std::string& arg) { return arg.find(':') != std::string::npos; }
-
-// A range given as argument is no copy destination.
+// The argument when it is a range (which is then no copy destination), else
+// nothing.
 std::string TakeRange(const std::string& arg) {
-    if (!IsRange(arg)) return std::string();
-    if (Core.strReqArg == arg) Core.strReqArg.clear();
-    return arg;
+    RangeIsNoDestination(arg);
+    return IsRangeArg(arg) ? arg : std::string();
 }
 
 struct ReportRequest {
     const char* code;
-    bool (*run)();
+    ReportBuilderFn run;
 };
 
 const ReportRequest kReports[] = {
@@ -292,16 +288,21 @@ const TokenRequest kTokens[] = {
 
 }  // namespace
 
+ReportBuilderFn ReportBuilder(const std::string& code) {
+    for (const ReportRequest& r : kReports)
+        if (code == r.code) return r.run;
+    return nullptr;
+}
+
 bool RunReportBuilder(const std::string& code, const std::string& arg, bool& queued) {
     queued = false;
-    for (const ReportRequest& r : kReports) {
-        if (code != r.code) continue;
+    if (const ReportBuilderFn run = ReportBuilder(code)) {
         if (code == "#P" && !arg.empty()) {
             // The history grows over the run; it is copied once at its end.
             Core.bStoricoCopy = true;
             MainTimer.strStoricoDest = arg;
         }
-        queued = r.run();
+        queued = run();
         return true;
     }
     if (code == "*c") {

@@ -47,7 +47,10 @@ bool SendAzzera(const std::string& token);
 // file, one deletion per record of that file (SendDelRange).
 bool SendDelPLUOff(const std::string& token);
 // One deletion per record of the PLU file named by Core.strReqArg (1 to 127
-// records of 89 characters), each of the range code:code.
+// records of 89 characters), each of the range code:code. A file that cannot
+// be read or holds no such number of records deletes nothing: it is said in
+// the progress window's errors and the message log, and is a failure of the
+// run (error log, kErrFile).
 bool SendDelRange(const std::string& token);
 bool SendDelCli(const std::string& token);
 bool SendDelClientGroup(const std::string& token);
@@ -69,6 +72,11 @@ bool SendKeyLock(bool lock, bool first);
 bool SendKeyCmd(const std::string& token);
 
 // ---- Batch requests -------------------------------------------------------------
+// The builder of a request code that takes no argument: a report token
+// ("*A" ... "*b", not "*B", "*K" or "*c"), "#P", "#Z" or "&c"; nullptr for
+// any other code.
+using ReportBuilderFn = bool (*)();
+ReportBuilderFn ReportBuilder(const std::string& code);
 // Runs the builder whose request code is code: a report token ("*A" ...;
 // "*B", "*K" and the customer-group report "*c" take a code range
 // "first:last" as argument), "#P" (the

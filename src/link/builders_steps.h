@@ -25,6 +25,13 @@ void Range(int64_t minimum, int64_t maximum);
 // Commits the queue (and the send counters) for the replay on further
 // registers.
 void Commit();
+// An argument that holds ":" is a range; any other names a file: the source
+// of a batch import for a send, the copy destination for a read.
+bool IsRangeArg(const std::string& arg);
+// A range is not a copy destination: when the argument is a range and
+// Core.strReqArg holds it, Core.strReqArg is cleared, so that the read does
+// not copy over a file of that name.
+void RangeIsNoDestination(const std::string& arg);
 // The installation's model is LX4100.
 bool IsLX4100();
 // The PLU directory read ("&l"); selected tells whether a register was

@@ -67,6 +67,12 @@ void QueueConfPLU() {
     Queue(ReadText("&z"));
 }
 
+bool IsRangeArg(const std::string& arg) { return arg.find(':') != std::string::npos; }
+
+void RangeIsNoDestination(const std::string& arg) {
+    if (IsRangeArg(arg) && Core.strReqArg == arg) Core.strReqArg.clear();
+}
+
 }  // namespace builders
 
 using namespace builders;
@@ -458,16 +464,6 @@ bool IsCodeRange(const std::string& arg) {
 int32_t RecordCount(const std::string& path, int recordLength) {
     int64_t size = platform::FileSize(path);
     return size > 0 ? static_cast<int32_t>(size / recordLength) : 0;
-}
-
-// An argument that holds ":" is a range; any other names a file: the source
-// of a batch import for a send, the copy destination for a read.
-bool IsRangeArg(const std::string& arg) { return arg.find(':') != std::string::npos; }
-
-// A range is not a copy destination: the read must not copy over a file of
-// that name.
-void RangeIsNoDestination(const std::string& arg) {
-    if (IsRangeArg(arg) && Core.strReqArg == arg) Core.strReqArg.clear();
 }
 
 bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast,

@@ -94,6 +94,8 @@ bool CmdQueuePending() {
     return false;
 }
 
+bool ExchangeRunning() { return LinkState.nState != 0 || CmdQueuePending(); }
+
 bool SetCmdToSend(const std::string& command, int16_t answers, float time) {
     if (!OpenCommPort()) return false;
     CurrentShell().SetShowWait(time);

@@ -42,6 +42,8 @@ void ClearCmdQueue();
 void QueueTick();
 // An entry waits to be handed to the link.
 bool CmdQueuePending();
+// An exchange runs (the main timer is not idle) or waits in the queue.
+bool ExchangeRunning();
 bool SetCmdToSend(const std::string& command, int16_t answers, float time);
 void DecPending();
 std::string GetModeField();

@@ -10,7 +10,6 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/builders_reports.h"
-#include "link/cmd_queue.h"
 #include "link/link_state.h"
 #include "link/port.h"
 #include "platform/files.h"
@@ -37,14 +36,6 @@ bool PositiveWhole(const std::string& text, int32_t highest, int32_t& value) {
         return false;
     value = std::atoi(t.c_str());
     return value >= 1 && value <= highest;
-}
-
-// Each register's port field holds the port as a decimal number.
-int16_t PortOf(const CashRec& entry) {
-    const std::string t = Trim(entry.port);
-    if (t.empty() || t.size() > 5 || t.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return static_cast<int16_t>(std::atoi(t.c_str()));
 }
 
 }  // namespace
@@ -191,8 +182,6 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
     return true;
 }
 
-bool CommExchangeRunning() { return LinkState.nState != 0 || CmdQueuePending(); }
-
 void CommOpenRegister(int16_t i) {
     LinkState.nAddress = i;
     LinkState.nCurCash = i;
@@ -202,9 +191,10 @@ void CommOpenRegister(int16_t i) {
 }
 
 int CommRegisterPortIndex(int i) {
-    if (i < 0 || i >= kMaxCash) return -1;
-    const int16_t port = PortOf(CassaList[i]);
-    return port >= 1 && port <= 16 ? port - 1 : -1;
+    // Each register's port field holds the port as a decimal number.
+    int32_t port = 0;
+    if (i < 0 || i >= kMaxCash || !PositiveWhole(CassaList[i].port, 16, port)) return -1;
+    return port - 1;
 }
 
 int CommBaudIndex() { return Comm.nBaud >= 1 && Comm.nBaud <= 3 ? Comm.nBaud - 1 : 1; }

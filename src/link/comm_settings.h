@@ -74,9 +74,6 @@ void CommApplyLinkSettings();
 // so in the status text ("9" - "3"). True when the values were taken.
 bool CommCheckSave(const CommShown& shown, bool ask);
 
-// An exchange with a register runs or waits in the queue: the register
-// shown cannot change then.
-bool CommExchangeRunning();
 // Opens the folder of register i (0 to 15) as the one the user works with.
 void CommOpenRegister(int16_t i);
 

@@ -338,9 +338,7 @@ void ConnTest() {
         // dropped), or when the test's time-out has passed since the start.
         const double start = platform::Timer();
         const double limit = Core.sngConnTestTimeout > 0 ? Core.sngConnTestTimeout : 70.0;
-        while (platform::Timer() - start <= limit &&
-               (LinkState.nState != 0 || CmdQueuePending()))
-            CurrentShell().DoEvents();
+        while (platform::Timer() - start <= limit && ExchangeRunning()) CurrentShell().DoEvents();
         LinkState.bTestMode = false;
         while (LinkState.nState != 0) CurrentShell().DoEvents();
     } else {

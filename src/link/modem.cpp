@@ -144,10 +144,7 @@ bool ModemInit(int16_t n) {
     return true;
 }
 
-bool ModemConnected() {
-    platform::SerialPort* port = CurrentPort();
-    return port && port->PortOpen() && ModemCarrier(port);
-}
+bool ModemConnected() { return ModemCarrier(CurrentPort()); }
 
 bool ModemDial(const std::string& number, int16_t n) {
     Modem.strFailure.clear();

@@ -4,6 +4,7 @@
 
 #include "core/globals.h"
 #include "platform/profile.h"
+#include "tables/record.h"
 
 namespace {
 
@@ -28,12 +29,6 @@ PhoneEntry Split(int16_t key, const std::string& value) {
     return e;
 }
 
-std::string Trim(const std::string& s) {
-    const size_t a = s.find_first_not_of(' ');
-    if (a == std::string::npos) return "";
-    return s.substr(a, s.find_last_not_of(' ') - a + 1);
-}
-
 }  // namespace
 
 std::vector<PhoneEntry> ReadPhoneBook() {
@@ -52,7 +47,7 @@ std::string GetConnection(const std::string& name, int16_t& index) {
     for (const PhoneEntry& e : entries) {
         if (e.name == name) {
             index = e.key;
-            return Trim(e.number);
+            return tables::TrimBlanks(e.number);
         }
     }
     index = static_cast<int16_t>(std::min<size_t>(entries.size() + 1, kLastKey));

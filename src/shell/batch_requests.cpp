@@ -63,17 +63,6 @@ bool RunConnTest(const std::string& arg) {
     return false;
 }
 
-// The stamps: the file the argument names, when there is one, is imported
-// into the register's Bollini.txt first; a failed import sends nothing.
-bool RunStamps(const std::string& arg) {
-    int32_t count = 0;
-    if (!arg.empty() && !ImportBollino(arg, count)) {
-        LogErr(4);
-        return false;
-    }
-    return SendBollino();
-}
-
 // An argument naming a file (not a range "first:last") is an import.
 bool IsImport(const std::string& arg) { return !arg.empty() && arg.find(':') == std::string::npos; }
 
@@ -138,7 +127,7 @@ bool SubFid(const std::string& file, int32_t& count) {
 const ImportEntry kImports[] = {
     {"*m", ImportConfScoMag2, "*Y"}, {"*W", ConfScoMag, "*Y"},     {"*Y", ImportScoMag, "*Y"},
     {"*F", ImportReparto, "*F"},     {"^e", ImportRepFid, "^e"},   {"^d", SubFid, "^d"},
-    {"^f", ImportCirCli, "^f"},
+    {"^f", ImportCirCli, "^f"},     {"*Q", ImportBollino, "*Q"},
 };
 
 bool RunImport(const ImportEntry& entry, const std::string& arg) {
@@ -155,7 +144,6 @@ bool RunImport(const ImportEntry& entry, const std::string& arg) {
 const RequestEntry kRequests[] = {
     {"*M", RunSendCli},
     {kConnTestRequest, RunConnTest},
-    {"*Q", RunStamps},
     {"*G", RunSendPLU},
     {"*L", RunSendOff},
     {kFastPLUToken, RunFastPLU},

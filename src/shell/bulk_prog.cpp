@@ -4,7 +4,6 @@
 #include "core/texts.h"
 #include "link/builders_tables.h"
 #include "link/cmd_queue.h"
-#include "link/link_state.h"
 #include "platform/profile.h"
 #include "shell/shell_state.h"
 #include "tables/transfer.h"
@@ -68,7 +67,7 @@ bool StartGlobProg(bool send, const std::vector<bool>& chosen) {
 
 bool GlobProgRunning() {
     if (!ShellState.GlobProgBusy) return false;
-    if (LinkState.nState != 0 || CmdQueuePending()) return true;
+    if (ExchangeRunning()) return true;
     ShellState.GlobProgBusy = false;
     return false;
 }

@@ -6,8 +6,6 @@
 #include "core/main_timer.h"
 #include "core/texts.h"
 #include "link/builders_reports.h"
-#include "link/cmd_queue.h"
-#include "link/link_state.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "shell/shell_state.h"
@@ -53,18 +51,7 @@ bool StartReport(size_t index, const std::string& cliFrom, const std::string& cl
     const std::string token = ReportEntries()[index].token;
     if (!Begin()) return false;
     if (token == "*B" || token == "*K") return ReqRptPLU(token, pluRange);
-    struct Plain {
-        const char* token;
-        bool (*run)();
-    };
-    static const Plain plain[] = {
-        {"*A", ReqRptReparti}, {"*E", ReqRptIVA},       {"*C", ReqRptOperatori},
-        {"*D", ReqRptCamerieri}, {"*w", ReqRptValute},  {"*h", ReqRptOraria},
-        {"*f", ReqRptFinanziario}, {"*R", ReqRptClienti}, {"*S", ReqRptFatture},
-        {"*g", ReqRptBollini}, {"*u", ReqRptTavoli},    {"*b", ReqRptTicketAmount},
-    };
-    for (const Plain& p : plain)
-        if (token == p.token) return p.run();
+    if (const ReportBuilderFn run = ReportBuilder(token)) return run();
     const std::string from = cliFrom.empty() ? "1" : cliFrom;
     const std::string to = cliTo.empty() ? AllCustomersUpTo() : cliTo;
     return ReqRptClientG(ClientGReportToken(from, to));
@@ -77,8 +64,6 @@ bool StartClosure() { return Begin() && SendChiusuraZ(); }
 std::string RegisterFilePath(const std::string& name) {
     return platform::ResolvePath(platform::JoinPath(Core.strCashDir, name));
 }
-
-bool OperationRunning() { return LinkState.nState != 0 || CmdQueuePending(); }
 
 int32_t LoadHistoryLimit() {
     const int v = platform::ProfileInt("Generiche", "hstlimit", 0, ConfigIniPath());

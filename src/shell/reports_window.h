@@ -35,8 +35,6 @@ bool StartClosure();
 // The path of a report's file, or of Storico.txt or Chiusura.txt, in the
 // folder of the register open now.
 std::string RegisterFilePath(const std::string& name);
-// An operation is queued or running.
-bool OperationRunning();
 
 // The history limit in units of 1,024,000 bytes (0: none): config.ini
 // [Generiche] "hstlimit", into ShellState.HistoryLimit.

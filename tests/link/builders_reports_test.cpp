@@ -271,8 +271,9 @@ TEST_F(ReportBuildersTest, DeletionsFromAPLUFileTakeOneToOneHundredTwentySevenRe
         // A record without a code is left out, never sent as an empty range.
         {plu("5") + plu("") + plu("7") + "rest", true, {"*2;+4;#C5:5;*3;", "*2;+4;#C7:7;*3;"}, 1},
         {many.substr(0, 127 * 89), true, {}, 0},
-        {many, false, {}, 0},
-        {"", false, {}, 0},
+        // A list that cannot be taken is said (see the test below).
+        {many, false, {}, 1},
+        {"", false, {}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bytes.size());
@@ -289,6 +290,35 @@ TEST_F(ReportBuildersTest, DeletionsFromAPLUFileTakeOneToOneHundredTwentySevenRe
         }
         for (const CmdQueueEntry& e : Pending()) EXPECT_EQ(e.answers, 0);
         EXPECT_EQ(shell_->errors.size(), row.errors);
+    }
+}
+
+// "#C" or "#L" with a PLU file in a command-line run: a file that is missing
+// or holds no whole record or more than 127 deletes nothing, and the run
+// says so and counts a failure instead of ending as if the codes were gone.
+TEST_F(ReportBuildersTest, ADeletionListThatCannotBeTakenFailsTheRun) {
+    struct Row {
+        const char* name;
+        const char* code;
+        int bytes;  // -1: no file
+    };
+    const Row rows[] = {
+        {"missing", "#C", -1}, {"empty", "#L", 0}, {"short", "#C", 88}, {"too_long", "#L", 128 * 89}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fresh();
+        ::Texts = TextsGlobals{};
+        const std::string path = dir_.file(std::string(row.name) + ".txt");
+        if (row.bytes >= 0) testsupport::WriteAll(path, std::string(row.bytes, ' '));
+        Core.strReqArg = path;
+        bool queued = true;
+        EXPECT_TRUE(RunReportBuilder(row.code, path, queued));
+        EXPECT_FALSE(queued);
+        EXPECT_TRUE(Texts().empty());
+        ASSERT_EQ(shell_->errors.size(), 1u);
+        EXPECT_NE(shell_->errors[0].text.find(GetText("Log", "nodellist") + " " + path),
+                  std::string::npos);
+        EXPECT_EQ(::Texts.nRunFailures, 1);
     }
 }
 

@@ -16,6 +16,7 @@
 #include "link/ui/frmPhoneBook.h"
 #include "platform/clock.h"
 #include "platform/fake_serial.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "shell_fixture.h"
 
@@ -211,6 +212,21 @@ TEST_F(PhoneBookWindowTest, ADeletedEntryKeepsItsKeyForTheNextNameAdded) {
     w.txtPhoneNumber->setText("112");
     w.cmdModify->click();
     EXPECT_EQ(Entry("1"), "A|112");
+}
+
+TEST_F(PhoneBookWindowTest, APhoneBookThatCannotBeWrittenIsSaidAndNothingIsListed) {
+    // The phone book lies in a folder that does not exist: it cannot be written.
+    Core.strPhoneBookIni = dir.file("missing/PhoneBook.ini");
+    frmPhoneBook w;
+    ASSERT_EQ(w.cbxConnection->count(), 0);
+    TypeName(w, "D");
+    w.txtPhoneNumber->setText("444");
+    w.cmdAdd->click();
+    ASSERT_EQ(shell->msgBoxes.size(), 1u);
+    EXPECT_EQ(shell->msgBoxes[0].text, "Cannot write " + Core.strPhoneBookIni);
+    EXPECT_EQ(w.cbxConnection->count(), 0);
+    EXPECT_TRUE(w.cmdAdd->isEnabled());
+    EXPECT_FALSE(platform::FileExists(Core.strPhoneBookIni));
 }
 
 }  // namespace

@@ -19,7 +19,9 @@
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
 #include "core/ui/qt_text.h"
+#include "editors/setup/ui/editor_controls.h"
 #include "link/builders_tables.h"
+#include "link/cmd_queue.h"
 #include "link/link_state.h"
 #include "link/phone_book.h"
 #include "link/port.h"
@@ -34,12 +36,6 @@ constexpr int kRegisters = 16;
 const char* const kLabelKeys[17] = {"1", "2",  "3",  "4",  "5",  "6",  "7",  "8",         "9",
                                     "10", "11", "12", "13", "28", "29", "35", "notelefono"};
 
-QLabel* NewLabel(QWidget* parent, const QString& name) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    return label;
-}
-
 QLineEdit* NewBox(QWidget* parent, const QString& name, int width) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
@@ -47,7 +43,7 @@ QLineEdit* NewBox(QWidget* parent, const QString& name, int width) {
     return box;
 }
 
-QComboBox* NewList(QWidget* parent, const char* name, const QStringList& items) {
+QComboBox* ListOf(QWidget* parent, const char* name, const QStringList& items) {
     auto* list = new QComboBox(parent);
     list->setObjectName(name);
     list->addItems(items);
@@ -60,7 +56,7 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     setObjectName("frmComm");
     auto* body = new QWidget;
     body->setObjectName("fmeBody");
-    for (int i = 0; i < 17; ++i) Label1[i] = NewLabel(body, QString("Label1_%1").arg(i));
+    for (int i = 0; i < 17; ++i) Label1[i] = NewLabel(body, ArrayName("Label1", i));
 
     // PC side: register, port, speed; time-out and the two options.
     QStringList registers, ports;
@@ -68,14 +64,12 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
         registers << QString::number(i);
         ports << QString("com%1").arg(i);
     }
-    cbIndirizzo = NewList(body, "cbIndirizzo", registers);
-    cbPorta = NewList(body, "cbPorta", ports);
-    cbBaud = NewList(body, "cbBaud", {"9600", "19200", "38400"});
+    cbIndirizzo = ListOf(body, "cbIndirizzo", registers);
+    cbPorta = ListOf(body, "cbPorta", ports);
+    cbBaud = ListOf(body, "cbBaud", {"9600", "19200", "38400"});
     txtCmdTimeout = NewBox(body, "txtCmdTimeout", 64);
-    chkKeyLock = new QCheckBox(body);
-    chkKeyLock->setObjectName("chkKeyLock");
-    chkHelloType = new QCheckBox(body);
-    chkHelloType->setObjectName("chkHelloType");
+    chkKeyLock = NewCheck(body, "chkKeyLock");
+    chkHelloType = NewCheck(body, "chkHelloType");
     auto* line1 = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Label1[0], cbIndirizzo, Label1[1], cbPorta,
                                                       Label1[2], cbBaud})
@@ -112,13 +106,11 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     grid->addWidget(Label1[3], 1, 0);
     grid->addWidget(Label1[4], 2, 0);
     for (int i = 0; i < kRegisters; ++i) {
-        auto* number = NewLabel(body, QString("lblNum_%1").arg(i));
+        auto* number = NewLabel(body, ArrayName("lblNum", i));
         number->setText(QString::number(i + 1));
         number->setAlignment(Qt::AlignCenter);
-        chkEna[i] = new QCheckBox(body);
-        chkEna[i]->setObjectName(QString("chkEna_%1").arg(i));
-        chkConf[i] = new QCheckBox(body);
-        chkConf[i]->setObjectName(QString("chkConf_%1").arg(i));
+        chkEna[i] = NewCheck(body, ArrayName("chkEna", i));
+        chkConf[i] = NewCheck(body, ArrayName("chkConf", i));
         grid->addWidget(number, 0, i + 1, Qt::AlignCenter);
         grid->addWidget(chkEna[i], 1, i + 1, Qt::AlignCenter);
         grid->addWidget(chkConf[i], 2, i + 1, Qt::AlignCenter);
@@ -136,17 +128,12 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     line4->addStretch(1);
 
     // The register's link parameters.
-    Frame4 = new QGroupBox(body);
-    Frame4->setObjectName("Frame4");
+    Frame4 = NewFrame(body, "Frame4");
     for (const CommNumber& n : CommNumbers()) {
         const QString name = QString::fromLatin1(n.name);
         numbers[n.name] = NewBox(name.startsWith("txtMemPages") ? nullptr : Frame4, name, 48);
     }
-    for (const CommCheck& c : CommChecks()) {
-        auto* box = new QCheckBox(Frame4);
-        box->setObjectName(QString::fromLatin1(c.name));
-        checks[c.name] = box;
-    }
+    for (const CommCheck& c : CommChecks()) checks[c.name] = NewCheck(Frame4, QString::fromLatin1(c.name));
     auto* values = new QGridLayout;
     values->addWidget(Label1[8], 0, 0);
     values->addWidget(numbers["txtP013"], 0, 1);
@@ -182,11 +169,10 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     frame->addLayout(columns);
 
     // The service page: memory pages of the archives.
-    fmeService = new QGroupBox(body);
-    fmeService->setObjectName("fmeService");
+    fmeService = NewFrame(body, "fmeService");
     auto* pages = new QGridLayout(fmeService);
     for (int i = 0; i < 3; ++i) {
-        lblMemPages[i] = NewLabel(fmeService, QString("lblMemPages_%1").arg(i));
+        lblMemPages[i] = NewLabel(fmeService, ArrayName("lblMemPages", i));
         txtMemPages[i] = numbers["txtMemPages_" + std::to_string(i)];
         txtMemPages[i]->setParent(fmeService);
         pages->addWidget(lblMemPages[i], 0, i);
@@ -211,12 +197,9 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(body);
 
-    cmdLoad = new QPushButton(this);
-    cmdLoad->setObjectName("cmdLoad");
-    cmdSave = new QPushButton(this);
-    cmdSave->setObjectName("cmdSave");
-    cmdSend = new QPushButton(this);
-    cmdSend->setObjectName("cmdSend");
+    cmdLoad = NewButton(this, "cmdLoad");
+    cmdSave = NewButton(this, "cmdSave");
+    cmdSend = NewButton(this, "cmdSend");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {cmdLoad, cmdSave, cmdSend}) buttons->addWidget(b);
@@ -255,10 +238,7 @@ void frmComm::Register() {
 void frmComm::InitForm() {
     bFirstShow = true;
     // Texts: an empty one hides its control.
-    SetCtlCaption(this, GetText("Caption", "2"));
-    SetCtlCaption(cmdLoad, GetText("Comandi", "2"));
-    SetCtlCaption(cmdSave, GetText("Comandi", "3"));
-    SetCtlCaption(cmdSend, GetText("Comandi", "4"));
+    NumberedTexts(this, kSection);
     for (int i = 0; i < 17; ++i) SetCtlCaption(Label1[i], GetText(kSection, kLabelKeys[i]));
     SetCtlCaption(Frame4, GetText(kSection, "30"));
     for (const CommCheck& c : CommChecks()) SetCtlCaption(checks[c.name], GetText(kSection, c.key));
@@ -370,7 +350,7 @@ void frmComm::cbIndirizzo_Click(int index) {
     if (index < 0 || index >= kRegisters) return;
     // While the link works with a register, its folder, address and queue
     // stay as they are.
-    if (CommExchangeRunning()) {
+    if (ExchangeRunning()) {
         ShowMsg("busy", "");
         cbIndirizzo->setCurrentIndex(shownRegister_);
         return;

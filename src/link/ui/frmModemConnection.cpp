@@ -20,16 +20,11 @@
 #include "link/port.h"
 #include "platform/profile.h"
 #include "shell/ui/frmMain.h"
+#include "tables/record.h"
 
 namespace {
 
 constexpr const char* kSection = "frmModemConnection";
-
-std::string Trim(const std::string& s) {
-    const size_t a = s.find_first_not_of(' ');
-    if (a == std::string::npos) return "";
-    return s.substr(a, s.find_last_not_of(' ') - a + 1);
-}
 
 QLineEdit* Box(QWidget* parent, const char* name) {
     auto* box = new QLineEdit(parent);
@@ -104,8 +99,8 @@ frmModemConnection::frmModemConnection(QWidget* parent)
         SetCtlCaption(w, GetText(kSection, w->objectName().toStdString()));
     cmdAbort->setEnabled(true);
     txtIndCassa->setText(QString::number(LinkState.nAddress + 1));
-    txtConnection->setText(ToQt(Trim(GetEntryName(CassaConf.nPhoneBookIndex))));
-    txtConnNumber->setText(ToQt(Trim(GetNumber(CassaConf.nPhoneBookIndex))));
+    txtConnection->setText(ToQt(tables::TrimBlanks(GetEntryName(CassaConf.nPhoneBookIndex))));
+    txtConnNumber->setText(ToQt(tables::TrimBlanks(GetNumber(CassaConf.nPhoneBookIndex))));
 }
 
 void frmModemConnection::Status(const std::string& key) {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
@@ -132,12 +133,19 @@ bool frmPhoneBook::TextsAllowed() {
     return false;
 }
 
+bool frmPhoneBook::Save(const std::string& name, const std::string& number, int16_t index) {
+    if (SavePhoneEntry(name, number, index)) return true;
+    CurrentShell().MsgBox(GetText("Log", "nowrite") + " " + Core.strPhoneBookIni,
+                          GetText(kSection, "frmPhoneBook"));
+    return false;
+}
+
 void frmPhoneBook::cmdAdd_Click() {
     if (!TextsAllowed()) return;
     const QString name = cbxConnection->currentText();
     int16_t index = 0;
     GetConnection("", index);
-    if (!SavePhoneEntry(FromQt(name), FromQt(txtPhoneNumber->text()), index)) return;
+    if (!Save(FromQt(name), FromQt(txtPhoneNumber->text()), index)) return;
     cbxConnection->addItem(name);
     cbxConnection->setCurrentIndex(cbxConnection->count() - 1);
     cmdAdd->setEnabled(false);
@@ -150,14 +158,14 @@ void frmPhoneBook::cmdModify_Click() {
     const std::string name = FromQt(cbxConnection->currentText());
     int16_t index = 0;
     GetConnection(name, index);
-    if (SavePhoneEntry(name, FromQt(txtPhoneNumber->text()), index)) cmdModify->setEnabled(false);
+    if (Save(name, FromQt(txtPhoneNumber->text()), index)) cmdModify->setEnabled(false);
 }
 
 void frmPhoneBook::cmdDelete_Click() {
     const QString name = cbxConnection->currentText();
     int16_t index = 0;
     GetConnection(FromQt(name), index);
-    if (!Listed(FromQt(name)) || !SavePhoneEntry("", "", index)) return;
+    if (!Listed(FromQt(name)) || !Save("", "", index)) return;
     const int at = cbxConnection->findText(name, Qt::MatchExactly);
     if (at >= 0) cbxConnection->removeItem(at);
     cmdAdd->setEnabled(false);

@@ -2,6 +2,8 @@
 // The phone book window: the named numbers of PhoneBook.ini through which
 // registers are dialled. Every change is written at once; OK closes.
 #include <QDialog>
+#include <cstdint>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -36,4 +38,7 @@ public:
 private:
     // A name or number holding "|" is refused with a message; false then.
     bool TextsAllowed();
+    // Writes the entry under the key; a phone book that cannot be written is
+    // said in a message box (false then).
+    bool Save(const std::string& name, const std::string& number, int16_t index);
 };

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTimer>
@@ -367,7 +368,8 @@ void frmMain::mnuConnTest_Click() {
 void frmMain::mnuService_Click() { CheckServicePsw(); }
 
 void frmMain::mnuGlobProg_Click() {
-    static frmProg* form = nullptr;  // one instance, created on first use
+    // One instance, created on first use; gone with the main window it belongs to.
+    static QPointer<frmProg> form;
     if (!form) form = new frmProg(this);
     form->InitForm();
     form->show();

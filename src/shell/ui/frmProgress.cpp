@@ -153,7 +153,7 @@ void frmProgress::ShowWindow() {
 
 void frmProgress::cmdCancel_Click() {
     // With nothing running there is nothing to stop: the window closes.
-    if (LinkState.nState == 0 && !CmdQueuePending()) {
+    if (!ExchangeRunning()) {
         close();
         return;
     }

@@ -20,6 +20,7 @@
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
 #include "core/ui/qt_text.h"
+#include "link/cmd_queue.h"
 #include "platform/editor.h"
 #include "platform/files.h"
 #include "shell/reports_window.h"
@@ -138,8 +139,7 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
         const bool customers =
             row >= 0 && row < static_cast<int>(ReportEntries().size()) &&
             std::string(ReportEntries()[static_cast<size_t>(row)].token) == "*c";
-        for (QWidget* c : {static_cast<QWidget*>(lblCliFrom), static_cast<QWidget*>(txtCliFrom),
-                           static_cast<QWidget*>(lblCliTo), static_cast<QWidget*>(txtCliTo)})
+        for (QWidget* c : std::initializer_list<QWidget*>{lblCliFrom, txtCliFrom, lblCliTo, txtCliTo})
             c->setEnabled(customers);
     });
     connect(txtHistoryLimit, &QSpinBox::valueChanged, this,
@@ -173,20 +173,12 @@ void frmRapporti::Unload() { delete instance; }
 
 void frmRapporti::InitForm() {
     filling_ = true;
-    SetCtlCaption(this, Text("frmRapporti"));
-    SetCtlCaption(fraReports, Text("fraReports"));
-    SetCtlCaption(lblCliFrom, Text("lblCliFrom"));
-    SetCtlCaption(lblCliTo, Text("lblCliTo"));
-    SetCtlCaption(cmdRequest, Text("cmdRequest"));
-    SetCtlCaption(cmdShow, Text("cmdShow"));
-    SetCtlCaption(cmdEditor, Text("cmdEditor"));
-    SetCtlCaption(fraStorico, Text("fraStorico"));
-    SetCtlCaption(lblHistoryLimit, Text("lblHistoryLimit"));
-    for (int i = 0; i < 3; ++i) SetCtlCaption(optB90Type[i], Text("optB90Type" + std::to_string(i)));
-    SetCtlCaption(cmdStorico, Text("cmdStorico"));
-    SetCtlCaption(fraChiusura, Text("fraChiusura"));
-    SetCtlCaption(cmdChiusura, Text("cmdChiusura"));
-    SetCtlCaption(cmdClose, Text("cmdClose"));
+    // Each caption is the text of the control's own name.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             this, fraReports, lblCliFrom, lblCliTo, cmdRequest, cmdShow, cmdEditor, fraStorico,
+             lblHistoryLimit, optB90Type[0], optB90Type[1], optB90Type[2], cmdStorico, fraChiusura,
+             cmdChiusura, cmdClose})
+        SetCtlCaption(w, Text(FromQt(w->objectName())));
 
     const int row = lstReports->currentRow();
     lstReports->clear();
@@ -263,7 +255,7 @@ void frmRapporti::ShowFile(const std::string& name) {
 }
 
 void frmRapporti::WatchOperation() {
-    if (OperationRunning()) return;
+    if (ExchangeRunning()) return;
     tmrWatch_->stop();
     if (awaited_.empty()) return;
     const std::string name = awaited_;
