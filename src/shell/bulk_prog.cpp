@@ -1,5 +1,7 @@
 #include "shell/bulk_prog.h"
 
+#include <cerrno>
+
 #include "core/cash_list.h"
 #include "core/texts.h"
 #include "link/builders_tables.h"
@@ -42,11 +44,15 @@ std::vector<bool> LoadProgChoices() {
 
 bool SaveProgChoices(const std::vector<bool>& chosen) {
     const std::string ini = ConfigIniPath();
+    // Every choice goes into the file's lines in memory; the file is then
+    // replaced once, whole.
+    platform::ProfileBatch batch(ini);
     bool ok = true;
     for (size_t i = 0; i < chosen.size() && i < ProgItems().size(); ++i)
         ok = platform::WritePrivateProfileStringA("GlobProg", Key(i).c_str(), chosen[i] ? "1" : "0",
                                                   ini.c_str()) && ok;
-    return ok;
+    errno = 0;
+    return batch.Commit() && ok;
 }
 
 bool StartGlobProg(bool send, const std::vector<bool>& chosen) {

@@ -17,6 +17,8 @@ const std::vector<ProgItem>& ProgItems();
 std::string ProgItemText(size_t index);
 
 std::vector<bool> LoadProgChoices();
+// Stores the choices in config.ini [GlobProg] in one replacement of the
+// file; false, with errno set, when it cannot be written.
 bool SaveProgChoices(const std::vector<bool>& chosen);
 
 // Resets the transfer state (InitFlags), sets GlobProgBusy and queues every

@@ -60,4 +60,15 @@ TEST_F(BulkProgTest, ChosenTablesGoOutInOneOperation) {
     EXPECT_TRUE(again.chkEna[2]->isChecked());
 }
 
+TEST_F(BulkProgTest, ChoicesThatCannotBeKeptAreSaidAndTheSendGoesAhead) {
+    frmProg form;
+    platform::RemoveFile(ConfigIniPath());
+    platform::MakeDir(ConfigIniPath());  // a folder where config.ini should be
+    form.chkEna[0]->setChecked(true);
+    form.cmdSend->click();
+    ASSERT_EQ(fake->msgBoxes.size(), 1u);
+    EXPECT_EQ(fake->msgBoxes[0].text, "SaveProgChoices - File access error");
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+4;*F;*3;"});
+}
+
 }  // namespace

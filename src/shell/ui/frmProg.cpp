@@ -1,6 +1,7 @@
 #include "shell/ui/frmProg.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,11 +12,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/cash_list.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "core/ui/ctl_caption.h"
 #include "core/ui/qt_text.h"
 #include "link/cmd_queue.h"
+#include "platform/files.h"
 #include "shell/bulk_prog.h"
 #include "shell/ui/frmMain.h"
 
@@ -84,7 +87,9 @@ void frmProg::Enable(bool idle) {
 void frmProg::Start(bool send) {
     std::vector<bool> chosen;
     for (QCheckBox* box : chkEna) chosen.push_back(box->isChecked());
-    SaveProgChoices(chosen);
+    // Choices that cannot be kept are said; the programming goes ahead.
+    if (!SaveProgChoices(chosen))
+        CurrentShell().MsgBox("SaveProgChoices - " + platform::FileErrorText(errno, ConfigIniPath()), "");
     if (!StartGlobProg(send, chosen)) return;
     pgbProg->setRange(0, CmdQueue.nCmdNum > 0 ? CmdQueue.nCmdNum : 1);
     pgbProg->setValue(0);
