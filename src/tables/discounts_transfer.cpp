@@ -82,9 +82,7 @@ int16_t DataOptions(int16_t& pending, size_t fields, bool (*store)(const std::ve
         }
         std::vector<std::string> f;
         if (!CutLineFields(line, fields, f) || !store(f)) {
-            const std::string text = GetText("Log", "notstored") + " Cassa.txt: " + line;
-            CurrentShell().AddError(text, true);
-            WriteMsgLog(text);
+            ReportTransferProblem(GetText("Log", "notstored") + " Cassa.txt: " + line);
         }
     }
     SendAck();

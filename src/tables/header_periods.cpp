@@ -17,7 +17,6 @@
 #include "platform/clock.h"
 #include "tables/options_transfer.h"
 #include "tables/record.h"
-#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace {
@@ -93,7 +92,7 @@ int16_t DataIntScontrino() {
                        : letter == "F" ? &c.P023[1] : nullptr;
     const size_t count = letter == "F" ? 2 : 3;
     if (first && !CutLineFields(data, count + 1, f)) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + data);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + data);
     } else if (first) {
         for (size_t i = 0; i < count; ++i) first[i] = WireText(f[i + 1]);
     }
@@ -135,7 +134,7 @@ int16_t DataIconePeriodo() {
     const int32_t icon = whole ? tables::NumValue(f[1]) : 0;
     if (!whole || n < 1 || n > Periods() || icon < INT16_MIN || icon > INT16_MAX ||
         f[2].size() != 6 || f[3].size() != 6) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + data);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + data);
         SendAck();
         return True;
     }

@@ -90,14 +90,14 @@ std::string AnsChiusura() {
         const std::string path = tables::TablePath(kClosureFile);
         if (payload.size() < 4) {
             // No closure data: the previous file is left as it is.
-            NoteTransferProblem(GetText("Log", "notstored") + " " + path + ": " + payload);
+            ReportTransferProblem(GetText("Log", "notstored") + " " + path + ": " + payload);
             LogErr(kErrFile);
         } else {
             AnswerRec.strAnsData = payload.substr(4);
             if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
                 CopyRecvFile(std::string("\\") + kClosureFile);
             } else {
-                NoteTransferProblem(GetText("Log", "nowrite") + " " + path);
+                ReportTransferProblem(GetText("Log", "nowrite") + " " + path);
                 LogErr(kErrFile);
             }
         }
@@ -131,7 +131,7 @@ int16_t DataStorico() {
     bool stored = false;
     if (!PositionReadable()) {
         // Nothing to place in the history; the lines after it still are.
-        NoteTransferProblem(GetText("Log", "notstored") + " " + path + ": " + AnswerRec.strAnsFrame);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + path + ": " + AnswerRec.strAnsFrame);
     } else if (!History.bRefusing) {
         const int64_t limit = int64_t{ShellState.HistoryLimit} * kHistoryUnit;
         const int64_t size = std::max<int64_t>(platform::FileSize(path), 0);
@@ -141,7 +141,7 @@ int16_t DataStorico() {
             LogErr(10);
         } else if (!AppendWhole(path, line)) {
             History.bRefusing = true;
-            NoteTransferProblem(GetText("Log", "nowrite") + " " + path);
+            ReportTransferProblem(GetText("Log", "nowrite") + " " + path);
             LogErr(kErrFile);
         } else {
             stored = true;

@@ -16,7 +16,6 @@
 #include "link/req_state.h"
 #include "platform/clock.h"
 #include "tables/record.h"
-#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace {
@@ -109,7 +108,7 @@ int16_t DataTastiera() {
                           Number16(f[3], code);
     const int16_t variant = static_cast<int16_t>(variant1 - 1);
     if (!readable || variant < 0 || variant >= ConfigLevel.GetNKeybConf()) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + data);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + data);
         SendAck();
         return True;
     }

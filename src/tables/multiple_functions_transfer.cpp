@@ -41,13 +41,8 @@ FMultRead Rd;
 
 int16_t ClampBar(int32_t value) { return value > 32767 ? 32767 : static_cast<int16_t>(value); }
 
-void Problem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
-
 void Refuse(const std::string& line) {
-    Problem(GetText("Log", "notstored") + " " + kFunMulFile + ": " + line);
+    ReportTransferProblem(GetText("Log", "notstored") + " " + kFunMulFile + ": " + line);
 }
 
 // The send cannot go on: "*" without counting the end, so the command fails
@@ -199,7 +194,7 @@ int16_t DataFMult() {
         if (WriteRecords()) {
             CopyRecvFile(std::string("\\") + kFunMulFile);
         } else {
-            Problem(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
+            ReportTransferProblem(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
             LogErr(kErrFile);
         }
         ShowMsg("", "");

@@ -14,7 +14,6 @@
 #include "link/req_state.h"
 #include "platform/clock.h"
 #include "tables/record.h"
-#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace {
@@ -181,7 +180,7 @@ std::string Answer(const std::vector<Field>& fields) {
 }
 
 void Refused(const std::string& what, const std::string& value) {
-    NoteTransferProblem(GetText("Log", "optrange") + " " + what + "=" + value);
+    ReportTransferProblem(GetText("Log", "optrange") + " " + what + "=" + value);
 }
 
 // A number that fits 16 bits; false (noted) when it does not.
@@ -252,11 +251,11 @@ bool Store(const std::vector<Field>& fields, const std::string& line) {
     size_t required = fields.size();
     while (required > 0 && fields[required - 1].optional) --required;
     if (got.size() < required) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + line);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + line);
         return false;
     }
     if (got.size() > fields.size())
-        NoteTransferProblem(GetText("Log", "extrafields") + " " + line);
+        ReportTransferProblem(GetText("Log", "extrafields") + " " + line);
     std::vector<Change> changes;
     for (size_t i = 0; i < fields.size() && i < got.size(); ++i) Take(fields[i], got[i], changes);
     for (const Change& c : changes) {

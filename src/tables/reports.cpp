@@ -51,11 +51,6 @@ std::string ReportFileName(const ReportInfo& report) {
     return report.file;
 }
 
-void NoteTransferProblem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
-
 bool DataLineWhole() {
     const std::string& p = AnswerRec.strAnsFrame;
     if (p.size() < 4) return false;
@@ -89,7 +84,7 @@ std::string WorkFile(const std::string& name) { return tables::TablePath(name + 
 void GiveUp(uint16_t& word, const std::string& name, const char* what) {
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(WorkFile(name));
-    NoteTransferProblem(GetText("Log", what) + " " + tables::TablePath(name));
+    ReportTransferProblem(GetText("Log", what) + " " + tables::TablePath(name));
     LogErr(kErrFile);
 }
 
@@ -102,7 +97,7 @@ int16_t Write(const std::string& code) {
     uint16_t& word = ReqState.*report->word;
     if (word == kFileDone) return SendAck();
     if (!DataLineWhole()) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + AnswerRec.strAnsFrame);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + AnswerRec.strAnsFrame);
         return SendAck();
     }
     const std::string name = ReportFileName(*report);

@@ -107,11 +107,6 @@ int OpenFileCount() { return static_cast<int>(openFiles.size()); }
 
 namespace {
 
-void ReportProblem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
-
 TableReadRec* FindRead(int16_t ReqStateRec::*flag) {
     for (TableReadRec& r : Transfer.reads)
         if (r.flag == flag) return &r;
@@ -131,7 +126,7 @@ void ForgetRead(int16_t ReqStateRec::*flag) {
 void FailRead(TableReadRec& read, const std::string& key, const std::string& reason) {
     tables::DiscardTableCopy(read.path);
     read.failed = true;
-    ReportProblem(GetText("Log", key) + " " + read.path + (reason.empty() ? "" : ": " + reason));
+    ReportTransferProblem(GetText("Log", key) + " " + read.path + (reason.empty() ? "" : ": " + reason));
     LogErr(kErrFile);
 }
 
@@ -165,7 +160,7 @@ bool FinishRead(const TableDesc& table) {
         // A copy destination asked for this table; what is there now is not
         // the register's.
         if (!Core.bInteractive && !Core.strReqArg.empty()) {
-            ReportProblem(GetText("Log", "nothingread") + " " +
+            ReportTransferProblem(GetText("Log", "nothingread") + " " +
                           platform::JoinPath(Core.strCashDir, table.fileName));
             LogErr(kErrFile);
         }
@@ -173,7 +168,7 @@ bool FinishRead(const TableDesc& table) {
     }
     std::string error;
     if (tables::CommitTableCopy(read.path, error)) return true;
-    ReportProblem(GetText("Log", "readfailed") + " " + read.path + ": " + error);
+    ReportTransferProblem(GetText("Log", "readfailed") + " " + read.path + ": " + error);
     LogErr(kErrFile);
     return false;
 }
@@ -248,7 +243,7 @@ bool CopyRecvFile(const std::string& name) {
     std::string from = platform::ResolvePath(tables::TablePath(rest));
     if (platform::CopyFileTo(from, Core.strReqArg)) return true;
     const std::string reason = std::strerror(errno);
-    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " + reason);
+    ReportTransferProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " + reason);
     LogErr(kErrFile);
     return false;
 }
@@ -432,11 +427,11 @@ int16_t DataTable(const TableDesc& table) {
     if ((table.received && !table.received(fields)) ||
         !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
-        ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
     } else if (table.size && entry > Sizes.*table.size) {
         // A record beyond the model's table would grow the file with blank
         // records up to it.
-        ReportProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
+        ReportTransferProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
     } else if (!read.failed) {
         errno = 0;
         bool ok = table.save ? table.save(entry, record)
@@ -467,4 +462,7 @@ int16_t RefuseTableLine(const TableDesc& table) {
     return -1;
 }
 
-void ReportTransferProblem(const std::string& text) { ReportProblem(text); }
+void ReportTransferProblem(const std::string& text) {
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
+}
