@@ -30,15 +30,6 @@ int16_t LinesPerMessage() {
 
 std::string Wire(std::string_view text) { return tables::TrimBlanks(WireText(text)); }
 
-// The send cannot go on: "*" without counting it done, so the command fails
-// by its answer time-out.
-std::string Abandon(uint16_t& word) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    return "*";
-}
-
 }  // namespace
 
 std::string AnsTestoIcone() {
@@ -55,7 +46,7 @@ std::string AnsTestoIcone() {
         Tx.nTxTestoIconeLine = 0;
         const std::string path = tables::TablePath(kIconTextFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(IconTextRec)) : 0;
-        if (number == 0) return Abandon(word);
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     int16_t& msg = Tx.nTxTestoIconeMsg;
@@ -64,7 +55,7 @@ std::string AnsTestoIcone() {
         shell.IncPGBValue();
         platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
         std::string bytes;
-        if (!file || !file->Read(msg, bytes)) return Abandon(word);
+        if (!file || !file->Read(msg, bytes)) return AbandonSend(word);
         IconTextRec rec;
         tables::SetRecordBytes(rec, bytes);
         const std::string answer = Wire(rec.number.str()) + ":" + std::to_string(line + 1) + ":" +
@@ -75,11 +66,7 @@ std::string AnsTestoIcone() {
         }
         return answer;
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    DecPending();
-    return "*";
+    return EndSend(word);
 }
 
 int16_t DataTestoIcone() {

@@ -45,15 +45,6 @@ void Refuse(const std::string& line) {
     ReportTransferProblem(GetText("Log", "notstored") + " " + kFunMulFile + ": " + line);
 }
 
-// The send cannot go on: "*" without counting the end, so the command fails
-// by its answer time-out.
-std::string Abandon() {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(ReqState.nTxFMult, static_cast<int16_t>(kFileDone));
-    return "*";
-}
-
 std::string HeaderLine(const FunMulRec& rec) {
     return "1:" + BuildAnswer(FunMulRec::Layout(), kHeaderWire, tables::RecordBytes(rec));
 }
@@ -141,26 +132,22 @@ std::string AnsFMult() {
         step = kFileOpenNext;
         const std::string path = tables::TablePath(kFunMulFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(FunMulRec)) : 0;
-        if (number == 0) return Abandon();
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     for (;;) {
         if (Tx.nTxFMultFrom > Tx.nTxFMultTo) {
-            ShowMsg("", "");
-            shell.SetPGBValue(-1);
-            CloseFileNum(word, static_cast<int16_t>(kFileDone));
             // The range of the send again, for the next register.
             Tx.nTxFMultFrom = Tx.nTxFMultFrom0;
             Tx.nTxFMultTo = Tx.nTxFMultTo0;
-            DecPending();
-            return "*";
+            return EndSend(word);
         }
         if (step >= kSteps) {
             // The start of a record.
             shell.IncPGBValue();
             platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
             std::string bytes;
-            if (!file || !file->Read(Tx.nTxFMultFrom, bytes)) return Abandon();
+            if (!file || !file->Read(Tx.nTxFMultFrom, bytes)) return AbandonSend(word);
             tables::SetRecordBytes(udtTxFMult, bytes);
             step = 0;
             if (FindNextFMult(udtTxFMult)) return HeaderLine(udtTxFMult);

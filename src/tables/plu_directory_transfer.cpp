@@ -85,15 +85,6 @@ std::string EndPass(uint16_t& word, uint16_t next) {
     return "*";
 }
 
-// The second pass cannot read the directory: "*" without counting it done,
-// so the command fails by its answer time-out.
-std::string Abandon(uint16_t& word) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    return "*";
-}
-
 bool Free(const DirPLURec& rec) { return rec.code.Trim().empty(); }
 
 std::string Code(const DirPLURec& rec) { return tables::TrimBlanks(WireText(rec.code.str())); }
@@ -138,17 +129,17 @@ std::string AnsDirPLU() {
         idx = 1;
         const std::string path = tables::TablePath(kDirPLUFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, kLength) : 0;
-        if (number == 0) return Abandon(word);
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
-    if (!file) return Abandon(word);
+    if (!file) return AbandonSend(word);
     while (idx >= 1 && idx <= Sizes.nMaxDirPLU) {
         shell.IncPGBValue();
         std::string bytes;
         if (!file->Read(idx, bytes)) {
             if (idx > file->Count()) break;  // a file shorter than the directory ends it
-            return Abandon(word);
+            return AbandonSend(word);
         }
         ++idx;
         DirPLURec rec;

@@ -99,10 +99,7 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
             if (number == 0) {
                 // The file cannot be opened: the send ends, and the command
                 // fails by its answer time-out.
-                CloseFileNum(word, static_cast<int16_t>(kFileDone));
-                ShowMsg("", "");
-                CurrentShell().SetPGBValue(-1);
-                return "*";
+                return AbandonSend(word);
             }
             word = static_cast<uint16_t>(number);
         }

@@ -348,9 +348,8 @@ int16_t ClampBar(int64_t value) {
     return static_cast<int16_t>(value);
 }
 
-// A send that cannot go on (its file cannot be opened or read) ends with "*"
-// but leaves the count of awaited answers alone, so the command fails by its
-// answer time-out and is reported as failed.
+}  // namespace
+
 std::string AbandonSend(uint16_t& word) {
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
@@ -358,7 +357,11 @@ std::string AbandonSend(uint16_t& word) {
     return "*";
 }
 
-}  // namespace
+std::string EndSend(uint16_t& word) {
+    AbandonSend(word);
+    DecPending();
+    return "*";
+}
 
 std::string AnswerTable(const TableDesc& table) {
     TxTurnStart();
@@ -384,11 +387,7 @@ std::string AnswerTable(const TableDesc& table) {
         ++idx;
         return BuildAnswer(layout, table.wire, record);
     }
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    DecPending();
-    return "*";
+    return EndSend(word);
 }
 
 int16_t DataTable(const TableDesc& table) {

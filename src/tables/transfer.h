@@ -229,6 +229,14 @@ int16_t DataTable(const TableDesc& table);
 // message log with the table's file name, and not stored. Returns -1, as for
 // a line taken.
 int16_t RefuseTableLine(const TableDesc& table);
+// The end of a send whose file the request-state word holds: status and
+// progress cleared, the file closed and the word 65534; returns "*".
+// AbandonSend is for a send that cannot go on (its file cannot be opened or
+// read): the count of awaited answers is left alone, so the command fails by
+// its answer time-out and is reported as failed. EndSend is for a send that
+// is complete: one answer less is awaited.
+std::string AbandonSend(uint16_t& word);
+std::string EndSend(uint16_t& word);
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
