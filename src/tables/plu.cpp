@@ -37,17 +37,7 @@ Store OffStore() {
     return {&OffFilePath, &PLUFilesGlobals::nOffNum, &PLUFilesGlobals::nCurOff, true};
 }
 
-std::string ErrorText() {
-    switch (errno) {
-    case ENOENT: return "File not found";
-    case ENOSPC: return "Disk full";
-    case EACCES:
-    case EPERM:
-    case EROFS: return "Permission denied";
-    case 0: return "File access error";
-    default: return std::strerror(errno);
-    }
-}
+std::string ErrorText() { return platform::FileErrorText(errno, {}); }
 
 int Compare(const std::string& a, const std::string& b) { return a.compare(b); }
 
