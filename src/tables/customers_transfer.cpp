@@ -6,6 +6,7 @@
 
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "customers/client_file.h"
@@ -21,10 +22,6 @@
 #include "tables/transfer.h"
 
 namespace {
-
-int16_t ClampBar(int64_t value) {
-    return static_cast<int16_t>(value > 32767 ? 32767 : (value < -32768 ? -32768 : value));
-}
 
 int16_t ClientType() { return ConfigLevel.GetClientType(Core.nOpenCash); }
 int ProtoLevel() { return ConfigLevel.GetProtoLevel(Core.nOpenCash); }
@@ -122,7 +119,7 @@ std::string AnsCli() {
     if (Tx.nTxCliFrom <= Tx.nTxCliTo) {
         if (ReqState.nTxCli == kFileOpenNext) {
             ShowMsg("56", "2");
-            shell.SetPGBRange(ClampBar(Tx.nTxCliFrom), ClampBar(int64_t(Tx.nTxCliTo) + 1));
+            shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
             SetCntRec(0);
             const int16_t file = cli.OpenFile(path);
             if (file == -1) {
@@ -269,7 +266,7 @@ std::string AnsClientGroup() {
     const int32_t count = Sizes.nMaxClientG;
     if (counter == 0) {
         ShowMsg("scligroups", "2");
-        shell.SetPGBRange(1, ClampBar(int64_t(count) + 1));
+        shell.SetPGBRange(1, ClampInt16(int64_t(count) + 1));
         counter = 1;
     }
     if (counter <= count) {

@@ -2,6 +2,7 @@
 
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -46,8 +47,6 @@ TableDesc MakeTable(const std::vector<WireField>& wire) {
     return t;
 }
 
-int16_t ClampBar(int32_t value) { return value > 32767 ? 32767 : static_cast<int16_t>(value); }
-
 }  // namespace
 
 const std::vector<WireField>& RepartoWire() { return IsLX4100() ? kWireLX4100 : kWireAll; }
@@ -77,7 +76,7 @@ std::string AnsReparto() {
     }
     if (Tx.nTxRepartoFrom == Tx.nTxRepartoFrom0) {
         ShowMsg("45", "2");
-        shell.SetPGBRange(Tx.nTxRepartoFrom, ClampBar(int32_t(Tx.nTxRepartoTo) + 1));
+        shell.SetPGBRange(Tx.nTxRepartoFrom, ClampInt16(int32_t(Tx.nTxRepartoTo) + 1));
         SetCntRec(0);
     }
     RepartoRec rec;

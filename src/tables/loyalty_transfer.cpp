@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
@@ -127,8 +128,7 @@ std::string AnsRepFid() {
     Shell& shell = CurrentShell();
     if (Tx.nTxRepFidFrom == Tx.nTxRepFidFrom0 && Tx.nTxRepFidA == Tx.nTxRepFidB) {
         ShowMsg("45", "2");
-        shell.SetPGBRange(Tx.nTxRepFidFrom,
-                          static_cast<int16_t>(Tx.nTxRepFidTo < 32767 ? Tx.nTxRepFidTo + 1 : 32767));
+        shell.SetPGBRange(Tx.nTxRepFidFrom, ClampInt16(int32_t(Tx.nTxRepFidTo) + 1));
         SetCntRec(0);
     }
     RepFidRec rec;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
@@ -39,7 +40,6 @@ struct FMultRead {
 };
 FMultRead Rd;
 
-int16_t ClampBar(int32_t value) { return value > 32767 ? 32767 : static_cast<int16_t>(value); }
 
 void Refuse(const std::string& line) {
     ReportTransferProblem(GetText("Log", "notstored") + " " + kFunMulFile + ": " + line);
@@ -128,7 +128,7 @@ std::string AnsFMult() {
     Shell& shell = CurrentShell();
     if (word == kFileOpenNext) {
         ShowMsg("11", "2");
-        shell.SetPGBRange(Tx.nTxFMultFrom, ClampBar(int32_t(Tx.nTxFMultTo) + 1));
+        shell.SetPGBRange(Tx.nTxFMultFrom, ClampInt16(int32_t(Tx.nTxFMultTo) + 1));
         step = kFileOpenNext;
         const std::string path = tables::TablePath(kFunMulFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(FunMulRec)) : 0;

@@ -6,6 +6,7 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -136,10 +137,6 @@ bool IsModel(std::initializer_list<const char*> models) {
     return false;
 }
 
-int16_t ToInt16(int32_t v) {
-    return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
-}
-
 // The record of one dump line; false when the line is too short for the
 // fields its model sends, or a number does not fit its field.
 bool DumpRecord(const std::string& line, PLURec& rec) {
@@ -227,9 +224,9 @@ int16_t DataConfPLU() {
     }
     std::vector<std::string> f;
     if (CutLineFields(line, 3, f)) {
-        CassaConf.P210 = ToInt16(NumValue(f[0]));
-        CassaConf.P211 = ToInt16(NumValue(f[1]));
-        CassaConf.P212 = ToInt16(NumValue(f[2]));
+        CassaConf.P210 = ClampInt16(NumValue(f[0]));
+        CassaConf.P211 = ClampInt16(NumValue(f[1]));
+        CassaConf.P212 = ClampInt16(NumValue(f[2]));
         CassaFile.bConfPLUDefault = false;
     }
     SendAck();

@@ -342,12 +342,6 @@ bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField
 
 namespace {
 
-int16_t ClampBar(int64_t value) {
-    if (value > 32767) return 32767;
-    if (value < -32768) return -32768;
-    return static_cast<int16_t>(value);
-}
-
 }  // namespace
 
 std::string AbandonSend(uint16_t& word) {
@@ -373,7 +367,7 @@ std::string AnswerTable(const TableDesc& table) {
     const tables::RecordLayout& layout = table.layout();
     if (word == kFileOpenNext) {
         ShowMsg(table.sendStatusKey, "2");
-        CurrentShell().SetPGBRange(1, ClampBar(int64_t(count) + 1));
+        CurrentShell().SetPGBRange(1, ClampInt16(int64_t(count) + 1));
         idx = table.firstEntry;
         int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
         if (number == 0) return AbandonSend(word);
