@@ -131,12 +131,6 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
 bool plusRefused = false;
 bool offersRefused = false;
 
-bool IsModel(std::initializer_list<const char*> models) {
-    for (const char* m : models)
-        if (ConfigLevel.CashType() == m) return true;
-    return false;
-}
-
 // The record of one dump line; false when the line is too short for the
 // fields its model sends, or a number does not fit its field.
 bool DumpRecord(const std::string& line, PLURec& rec) {
@@ -157,10 +151,10 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
     rec.P220H = "000";
     rec.P220Ea = "00000";
     rec.P220Eb = "00000";
-    if (IsModel({"LX4100"})) return true;
+    if (ConfigLevel.IsModel({"LX4100"})) return true;
     std::vector<std::string> f9;
     if (CutLineFields(line, 9, f9) && !num(rec.P220H, f9[8])) return false;
-    if (!IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"})) return true;
+    if (!ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"})) return true;
     if (ConfigLevel.GetPLUType(Core.nOpenCash) == 1 && ConfigLevel.GetProtoLevel(Core.nOpenCash) >= 1) {
         std::vector<std::string> f11;
         if (!CutLineFields(line, 11, f11)) return false;
