@@ -74,11 +74,7 @@ int16_t CardData(int16_t& pending, int16_t& valid, const char* what,
     }
     if (!line.empty() && line[0] == '*') {
         pending = False;
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     std::vector<std::string> fields;
     if (CutLineFields(line, kCardFields, fields)) {

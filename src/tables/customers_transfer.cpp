@@ -300,11 +300,7 @@ int16_t DataClientGroup() {
     const std::string& line = AnswerRec.strAnsData;
     if (line.empty() || line[0] != '*') return RefuseTableLine(ClientGroupTable());
     ReqState.bRdClientGroup = False;
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    SendAck();
-    return 0;
+    return EndTableRead();
 }
 
 void RegisterCustomerProcs() {

@@ -30,11 +30,7 @@ void Touch() {
 // back, the answer counted.
 int16_t EndRead(int16_t& flag) {
     flag = False;
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    SendAck();
-    return 0;
+    return EndTableRead();
 }
 
 int16_t Periods() {

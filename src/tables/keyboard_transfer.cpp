@@ -93,11 +93,7 @@ int16_t DataTastiera() {
         ReqState.bRdTastiera = False;
         FillKeybDefaults();
         SaveKeyConf();
-        CurrentShell().SetPGBValue(-1);
-        ShowMsg("", "");
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     CurrentShell().IncPGBValue();
 

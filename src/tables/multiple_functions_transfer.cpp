@@ -184,11 +184,7 @@ int16_t DataFMult() {
             ReportTransferProblem(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
             LogErr(kErrFile);
         }
-        ShowMsg("", "");
-        shell.SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     switch (NumValue(line.substr(0, line.find(':')))) {
     case 1:  // header

@@ -178,11 +178,7 @@ int16_t DataDirPLU() {
         } else if (PutInPlace(read)) {
             CopyRecvFile(std::string("\\") + kDirPLUFile);
         }
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     std::vector<std::string> f;
     if (!CutLineFields(line, 2, f)) return Refuse();

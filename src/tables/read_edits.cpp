@@ -59,11 +59,7 @@ int16_t CloseEditedRead(int16_t& pending, ReadEdits& edits) {
                               ": " + error);
         LogErr(kErrFile);
     }
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    SendAck();
-    return 0;
+    return EndTableRead();
 }
 
 int16_t RefuseEditedLine(const ReadEdits& edits) {

@@ -351,6 +351,14 @@ std::string AbandonSend(uint16_t& word) {
     return "*";
 }
 
+int16_t EndTableRead() {
+    ShowMsg("", "");
+    CurrentShell().SetPGBValue(-1);
+    DecPending();
+    SendAck();
+    return 0;
+}
+
 std::string EndSend(uint16_t& word) {
     AbandonSend(word);
     DecPending();
@@ -396,11 +404,7 @@ int16_t DataTable(const TableDesc& table) {
     if (!line.empty() && line[0] == '*') {
         pending = False;
         if (FinishRead(table)) CopyRecvFile(std::string("\\") + table.fileName);
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     Shell& shell = CurrentShell();
     if (table.readStatusKey && !shell.PGBBusy()) {

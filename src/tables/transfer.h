@@ -229,6 +229,10 @@ int16_t DataTable(const TableDesc& table);
 // message log with the table's file name, and not stored. Returns -1, as for
 // a line taken.
 int16_t RefuseTableLine(const TableDesc& table);
+// The end of a read at its closing line: status and progress cleared, one
+// answer less awaited, the line acknowledged. Returns 0, the data
+// procedure's result for a read that has ended.
+int16_t EndTableRead();
 // The end of a send whose file the request-state word holds: status and
 // progress cleared, the file closed and the word 65534; returns "*".
 // AbandonSend is for a send that cannot go on (its file cannot be opened or
