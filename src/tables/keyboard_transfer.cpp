@@ -39,13 +39,6 @@ int16_t FindNextKey(int16_t from, int level) {
     return n;
 }
 
-bool Number16(const std::string& field, int16_t& out) {
-    const int32_t v = tables::NumValue(field);
-    if (v < INT16_MIN || v > INT16_MAX) return false;
-    out = static_cast<int16_t>(v);
-    return true;
-}
-
 }  // namespace
 
 std::string AnsTastiera() {
@@ -99,9 +92,9 @@ int16_t DataTastiera() {
 
     std::vector<std::string> f;
     int16_t variant1 = 0, level = 0, position = 0, code = 0;
-    const bool readable = CutLineFields(data, 4, f) && Number16(f[0], variant1) &&
-                          Number16(f[1], level) && Number16(f[2], position) &&
-                          Number16(f[3], code);
+    const bool readable = CutLineFields(data, 4, f) && NumberField16(f[0], variant1) &&
+                          NumberField16(f[1], level) && NumberField16(f[2], position) &&
+                          NumberField16(f[3], code);
     const int16_t variant = static_cast<int16_t>(variant1 - 1);
     if (!readable || variant < 0 || variant >= ConfigLevel.GetNKeybConf()) {
         ReportTransferProblem(GetText("Log", "notstored") + " " + data);

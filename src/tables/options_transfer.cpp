@@ -185,13 +185,9 @@ void Refused(const std::string& what, const std::string& value) {
 
 // A number that fits 16 bits; false (noted) when it does not.
 bool Number16(const char* name, const std::string& field, int16_t& out) {
-    const int32_t v = tables::NumValue(field);
-    if (v < INT16_MIN || v > INT16_MAX) {
-        Refused(name, field);
-        return false;
-    }
-    out = static_cast<int16_t>(v);
-    return true;
+    if (NumberField16(field, out)) return true;
+    Refused(name, field);
+    return false;
 }
 
 // The changes one received field makes, applied once the line is known whole.

@@ -262,6 +262,13 @@ bool FormatNumberField(int64_t value, int width, std::string& out) {
 
 std::string WireText(std::string_view text) { return tables::BlankControls(text, ":;"); }
 
+bool NumberField16(std::string_view field, int16_t& out) {
+    const int32_t v = tables::NumValue(field);
+    if (v < INT16_MIN || v > INT16_MAX) return false;
+    out = static_cast<int16_t>(v);
+    return true;
+}
+
 bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields) {
     fields.clear();
     size_t start = 0;

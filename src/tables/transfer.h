@@ -150,6 +150,9 @@ bool FormatNumberField(int64_t value, int width, std::string& out);
 // and 127) become blanks, so that no text can shift the fields after it or
 // end a frame.
 std::string WireText(std::string_view text);
+// The numeric value of a received field (as tables::NumValue reads it) when
+// it fits 16 bits; false, with out unchanged, when it does not.
+bool NumberField16(std::string_view field, int16_t& out);
 // Cuts a received line into count fields, each ended by ":" (the last one
 // included). False when the line holds fewer than count ended fields;
 // anything after the count-th ":" is ignored.
