@@ -114,9 +114,8 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     errno = 0;
     const bool written = tables::WriteWholeFile("SortCli", destination, out, tables::Report::MsgBox);
     if (!written) {
-        ReportTransferProblem(GetText("Log", "nowrite") + " " + destination + ": " +
+        ReportTransferFailure(GetText("Log", "nowrite") + " " + destination + ": " +
                               std::strerror(errno));
-        LogErr(kErrFile);
     }
     if (!errors.empty()) {
         errors.resize(errors.size() - 2);  // WriteTxtFile ends the text with CR LF
@@ -124,8 +123,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         const bool listed = WriteTxtFile(kClientErrFile, errors);
         Texts.bNewTxtFile = false;
         if (!listed) {
-            ReportTransferProblem(GetText("Log", "nowrite") + " " + kClientErrFile);
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + kClientErrFile);
         }
         if (!Core.bInteractive) {
             LogErr(9);

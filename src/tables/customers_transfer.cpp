@@ -61,8 +61,7 @@ std::string AbandonCliSend(ClientM& cli) {
 constexpr uint16_t kDumpFailed = 0;
 
 void DumpFailed(uint16_t& word, const std::string& key) {
-    Problem(key, tables::TablePath(kC16File));
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File));
     CloseFileNum(word, static_cast<int16_t>(kDumpFailed));
 }
 
@@ -213,8 +212,7 @@ bool ImportC16() {
     std::string text;
     bool ok = platform::ReadFile(dump, text);
     if (!ok) {
-        Problem("nocopy", dump);
-        LogErr(kErrFile);
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + dump);
     }
     ClientM cli;
     cli.CliType(ClientType());
@@ -241,8 +239,8 @@ bool ImportC16() {
         errno = 0;
         ok = tables::WriteWholeFile("ImportC16", archive, records, tables::Report::MsgBox);
         if (!ok) {
-            Problem("nowrite", archive + ": " + std::strerror(errno));
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + archive + ": " +
+                                  std::strerror(errno));
         }
     }
     if (ok) CopyRecvFile("\\" + std::string(kClientiFile));

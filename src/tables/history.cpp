@@ -90,15 +90,13 @@ std::string AnsChiusura() {
         const std::string path = tables::TablePath(kClosureFile);
         if (payload.size() < 4) {
             // No closure data: the previous file is left as it is.
-            ReportTransferProblem(GetText("Log", "notstored") + " " + path + ": " + payload);
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "notstored") + " " + path + ": " + payload);
         } else {
             AnswerRec.strAnsData = payload.substr(4);
             if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
                 CopyRecvFile(std::string("\\") + kClosureFile);
             } else {
-                ReportTransferProblem(GetText("Log", "nowrite") + " " + path);
-                LogErr(kErrFile);
+                ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
             }
         }
     }
@@ -141,8 +139,7 @@ int16_t DataStorico() {
             LogErr(10);
         } else if (!AppendWhole(path, line)) {
             History.bRefusing = true;
-            ReportTransferProblem(GetText("Log", "nowrite") + " " + path);
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
         } else {
             stored = true;
             KeepPosition();

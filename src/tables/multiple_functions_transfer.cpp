@@ -181,8 +181,7 @@ int16_t DataFMult() {
         if (WriteRecords()) {
             CopyRecvFile(std::string("\\") + kFunMulFile);
         } else {
-            ReportTransferProblem(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
         }
         return EndTableRead();
     }

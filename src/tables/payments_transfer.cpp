@@ -110,9 +110,8 @@ bool HasTicketFile() {
 }
 
 void ReportNoTickets() {
-    ReportTransferProblem(GetText("Log", "noticket") + " " +
+    ReportTransferFailure(GetText("Log", "noticket") + " " +
                           platform::JoinPath(Core.strCashDir, kTicketAmountFile));
-    LogErr(kErrFile);
 }
 
 // A send to a register folder without meal tickets: "*" at once, the

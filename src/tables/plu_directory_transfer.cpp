@@ -41,11 +41,6 @@ DirPLURec RecordAt(const std::string& bytes, int32_t n) {
     return rec;
 }
 
-void Problem(const std::string& text) {
-    ReportTransferProblem(text);
-    LogErr(kErrFile);
-}
-
 // The read's directory takes the place of DirPLU.txt, the old one becoming
 // DirPLU.txt.bak; each file is written in one step, the .bak first, so that
 // a failure leaves the local directory in place.
@@ -54,16 +49,16 @@ bool PutInPlace(const Directory& dir) {
     std::string old;
     if (platform::FileExists(dir.path)) {
         if (!platform::ReadFile(dir.path, old)) {
-            Problem(GetText("Log", "nocopy") + " " + dir.path + " -> " + bak);
+            ReportTransferFailure(GetText("Log", "nocopy") + " " + dir.path + " -> " + bak);
             return false;
         }
         if (!platform::WriteFile(bak, old)) {
-            Problem(GetText("Log", "nowrite") + " " + bak);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + bak);
             return false;
         }
     }
     if (!platform::WriteFile(dir.path, dir.bytes)) {
-        Problem(GetText("Log", "nowrite") + " " + dir.path);
+        ReportTransferFailure(GetText("Log", "nowrite") + " " + dir.path);
         return false;
     }
     return true;

@@ -55,9 +55,8 @@ int16_t CloseEditedRead(int16_t& pending, ReadEdits& edits) {
     if (edits.Commit(error)) {
         CopyRecvFile(std::string("\\") + edits.FileName());
     } else {
-        ReportTransferProblem(GetText("Log", "nowrite") + " " + tables::TablePath(edits.FileName()) +
+        ReportTransferFailure(GetText("Log", "nowrite") + " " + tables::TablePath(edits.FileName()) +
                               ": " + error);
-        LogErr(kErrFile);
     }
     return EndTableRead();
 }

@@ -84,8 +84,7 @@ std::string WorkFile(const std::string& name) { return tables::TablePath(name + 
 void GiveUp(uint16_t& word, const std::string& name, const char* what) {
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(WorkFile(name));
-    ReportTransferProblem(GetText("Log", what) + " " + tables::TablePath(name));
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", what) + " " + tables::TablePath(name));
 }
 
 int16_t Write(const std::string& code) {

@@ -126,8 +126,8 @@ void ForgetRead(int16_t ReqStateRec::*flag) {
 void FailRead(TableReadRec& read, const std::string& key, const std::string& reason) {
     tables::DiscardTableCopy(read.path);
     read.failed = true;
-    ReportTransferProblem(GetText("Log", key) + " " + read.path + (reason.empty() ? "" : ": " + reason));
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", key) + " " + read.path +
+                          (reason.empty() ? "" : ": " + reason));
 }
 
 // The read of the table that this line belongs to; its copy is made at its
@@ -160,16 +160,14 @@ bool FinishRead(const TableDesc& table) {
         // A copy destination asked for this table; what is there now is not
         // the register's.
         if (!Core.bInteractive && !Core.strReqArg.empty()) {
-            ReportTransferProblem(GetText("Log", "nothingread") + " " +
+            ReportTransferFailure(GetText("Log", "nothingread") + " " +
                           platform::JoinPath(Core.strCashDir, table.fileName));
-            LogErr(kErrFile);
         }
         return false;
     }
     std::string error;
     if (tables::CommitTableCopy(read.path, error)) return true;
-    ReportTransferProblem(GetText("Log", "readfailed") + " " + read.path + ": " + error);
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", "readfailed") + " " + read.path + ": " + error);
     return false;
 }
 
@@ -243,8 +241,8 @@ bool CopyRecvFile(const std::string& name) {
     std::string from = platform::ResolvePath(tables::TablePath(rest));
     if (platform::CopyFileTo(from, Core.strReqArg)) return true;
     const std::string reason = std::strerror(errno);
-    ReportTransferProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " + reason);
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " +
+                          reason);
     return false;
 }
 
@@ -469,4 +467,9 @@ int16_t RefuseTableLine(const TableDesc& table) {
 void ReportTransferProblem(const std::string& text) {
     CurrentShell().AddError(text, true);
     WriteMsgLog(text);
+}
+
+void ReportTransferFailure(const std::string& text) {
+    ReportTransferProblem(text);
+    LogErr(kErrFile);
 }

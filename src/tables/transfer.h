@@ -247,3 +247,6 @@ std::string EndSend(uint16_t& word);
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
+// The same for a problem that fails the run: also counted in the error log
+// (LogErr(kErrFile)).
+void ReportTransferFailure(const std::string& text);
