@@ -16,7 +16,6 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
@@ -104,8 +103,7 @@ bool GroupsEnabled() { return ConfigLevel.GetClientGroupsEnable(); }
 // ---------------------------------------------------------------------------
 
 std::string AnsCli() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.nTxCli == kFileDone) return "*";
     Shell& shell = CurrentShell();
     const std::string path = tables::TablePath(kClientiFile);
@@ -153,8 +151,7 @@ std::string AnsCli() {
 }
 
 int16_t DataC16() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nFileC16;
     if (word == kFileDone) {
         SendAck();
@@ -250,8 +247,7 @@ bool ImportC16() {
 }
 
 std::string AnsClientGroup() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     Shell& shell = CurrentShell();
     uint16_t& counter = ReqState.nTxClientGroup;
     const std::string path = tables::TablePath(kClientGFile);
@@ -293,8 +289,7 @@ std::string AnsClientGroup() {
 int16_t DataClientGroup() {
     if (GroupsEnabled() || ReqState.bRdClientGroup == False) return DataTable(ClientGroupTable());
     // A register without customer groups: nothing is stored.
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     const std::string& line = AnswerRec.strAnsData;
     if (line.empty() || line[0] != '*') return RefuseTableLine(ClientGroupTable());
     ReqState.bRdClientGroup = False;

@@ -7,7 +7,6 @@
 #include "core/texts.h"
 #include "link/cmd_queue.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "tables/departments.h"
 
 namespace {
@@ -58,8 +57,7 @@ const TableDesc& RepartoTable() {
 }
 
 std::string AnsReparto() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     Shell& shell = CurrentShell();
     if (Tx.nTxRepartoFrom > Tx.nTxRepartoTo || Tx.bTxRepartoEnded) {
         // A request after the end is answered "*" again without counting the

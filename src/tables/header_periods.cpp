@@ -14,17 +14,11 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "tables/options_transfer.h"
 #include "tables/record.h"
 #include "tables/transfer.h"
 
 namespace {
-
-void Touch() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
-}
 
 // The common end of a read: the flag cleared, the status and progress bar
 // back, the answer counted.
@@ -47,7 +41,7 @@ std::string SixDigits(const std::string& date) {
 }  // namespace
 
 std::string AnsIntScontrino() {
-    Touch();
+    TxLineArrived();
     int16_t& idx = Tx.nTxIntScontrinoIdx;
     if (idx < 0 || idx > 2) {
         ShowMsg("", "");
@@ -73,7 +67,7 @@ std::string AnsIntScontrino() {
 }
 
 int16_t DataIntScontrino() {
-    Touch();
+    TxLineArrived();
     if (ReqState.bRdIntScontrino == False) {
         SendAck();
         return True;
@@ -97,7 +91,7 @@ int16_t DataIntScontrino() {
 }
 
 std::string AnsIconePeriodo() {
-    Touch();
+    TxLineArrived();
     int16_t& idx = Tx.nTxIconePeriodoIdx;
     if (idx < 1 || idx > Periods()) {
         idx = 1;
@@ -116,7 +110,7 @@ std::string AnsIconePeriodo() {
 }
 
 int16_t DataIconePeriodo() {
-    Touch();
+    TxLineArrived();
     if (ReqState.bRdIconePeriodo == False) {
         SendAck();
         return True;

@@ -10,7 +10,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/icon_texts.h"
 #include "tables/read_edits.h"
@@ -33,8 +32,7 @@ std::string Wire(std::string_view text) { return tables::TrimBlanks(WireText(tex
 }  // namespace
 
 std::string AnsTestoIcone() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxTestoIcone;
     if (word == kFileDone) return "*";
     Shell& shell = CurrentShell();
@@ -70,8 +68,7 @@ std::string AnsTestoIcone() {
 }
 
 int16_t DataTestoIcone() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdTestoIcone == False) {
         SendAck();
         return -1;

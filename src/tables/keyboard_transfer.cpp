@@ -14,7 +14,6 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "tables/record.h"
 #include "tables/transfer.h"
 
@@ -42,8 +41,7 @@ int16_t FindNextKey(int16_t from, int level) {
 }  // namespace
 
 std::string AnsTastiera() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     int16_t& key = ReqState.nTxTastieraKey;
     int16_t& level = ReqState.nTxTastieraLvl;
     if (level < 0 || level >= kLevelsDone) return "*";
@@ -75,8 +73,7 @@ std::string AnsTastiera() {
 }
 
 int16_t DataTastiera() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdTastiera == False) {
         SendAck();
         return True;

@@ -11,7 +11,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "tables/loyalty.h"
 #include "tables/read_edits.h"
 #include "tables/slot_send.h"
@@ -115,8 +114,7 @@ bool CirCliReceived(std::string& line) {
 // ---- Loyalty by department
 
 std::string AnsRepFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (Tx.nTxRepFidA == kEnded) return "*";
     if (Tx.nTxRepFidFrom > Tx.nTxRepFidTo) {
         // The range of the send again, for the next register of the operation.
@@ -147,8 +145,7 @@ std::string AnsRepFid() {
 }
 
 int16_t DataRepFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdRepFid == False) {
         SendAck();
         return -1;
@@ -175,8 +172,7 @@ int16_t DataRepFid() {
 // ---- Loyalty on the subtotal
 
 std::string AnsSubFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     int16_t& idx = Tx.nTxSubFidIdx;
     if (idx == kEnded) return "*";
     if (idx < 0 || idx >= 3) {
@@ -193,8 +189,7 @@ std::string AnsSubFid() {
 }
 
 int16_t DataSubFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdSubFid == False) {
         SendAck();
         return -1;

@@ -12,7 +12,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
@@ -120,8 +119,7 @@ bool FindNextFMult(const FunMulRec& rec) {
 }
 
 std::string AnsFMult() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxFMult;
     uint16_t& step = ReqState.nTxFMult2;
     if (word == kFileDone) return "*";
@@ -167,8 +165,7 @@ std::string AnsFMult() {
 }
 
 int16_t DataFMult() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdFMult == False) {
         SendAck();
         return -1;

@@ -12,7 +12,6 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "tables/record.h"
 #include "tables/transfer.h"
 
@@ -158,8 +157,7 @@ std::vector<Field> OpeCamCli2Fields(bool) {
 // ---- Answer and data procedures --------------------------------------------
 
 std::string Answer(const std::vector<Field>& fields) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     std::string record;
     for (size_t i = 0; i < fields.size(); ++i) {
         const Field& f = fields[i];
@@ -265,8 +263,7 @@ bool Store(const std::vector<Field>& fields, const std::string& line) {
 // alone ends the group (its first field is a text that may start with "*").
 int16_t Data(int16_t& flag, const std::vector<Field>& fields, const std::string& line,
              bool endStar = false, void (*after)() = nullptr) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (flag == False) {
         SendAck();
         return True;

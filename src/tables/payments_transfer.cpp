@@ -9,7 +9,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/payments.h"
 #include "tables/transfer.h"
@@ -117,8 +116,7 @@ void ReportNoTickets() {
 // A send to a register folder without meal tickets: "*" at once, the
 // transfer counted done once, nothing opened or created.
 std::string EndWithoutTickets() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxTicketAmount;
     if (word == kFileDone) return "*";
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
@@ -161,8 +159,7 @@ int16_t DataTicketAmount() {
             ReportNoTickets();
             return DataTable(table);
         }
-        TxTurnStart();
-        LinkState.sngLastRx = platform::Timer();
+        TxLineArrived();
         SendAck();
         return -1;
     }

@@ -10,7 +10,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/plu_directory.h"
 #include "tables/table_file.h"
@@ -87,8 +86,7 @@ std::string Code(const DirPLURec& rec) { return tables::TrimBlanks(WireText(rec.
 }  // namespace
 
 std::string AnsDirPLU() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxDirPLU;
     if (word == kFileDone) return "*";
     Shell& shell = CurrentShell();
@@ -145,8 +143,7 @@ std::string AnsDirPLU() {
 }
 
 int16_t DataDirPLU() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdDirPLU == False) {
         SendAck();
         return -1;

@@ -78,8 +78,7 @@ std::string Finish(const ArticleSend& a, bool refused) {
 }
 
 std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.*a.word;
     if (word == kFileDone) return "*";
     int32_t& from = Tx.*a.from;

@@ -7,7 +7,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
@@ -88,8 +87,7 @@ void GiveUp(uint16_t& word, const std::string& name, const char* what) {
 }
 
 int16_t Write(const std::string& code) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     const ReportInfo* report = nullptr;
     for (const ReportInfo& r : ReportInfos())
         if (code == r.code) report = &r;

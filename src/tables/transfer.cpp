@@ -38,6 +38,11 @@ void TxTurnStart() {
     ReqState.bTxTurnStart = False;
 }
 
+void TxLineArrived() {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+}
+
 // ---------------------------------------------------------------------------
 // File numbers
 
@@ -371,8 +376,7 @@ std::string EndSend(uint16_t& word) {
 }
 
 std::string AnswerTable(const TableDesc& table) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.*table.txWord;
     if (word == kFileDone) return "*";
     int16_t& idx = Tx.*table.txIdx;
@@ -398,8 +402,7 @@ std::string AnswerTable(const TableDesc& table) {
 }
 
 int16_t DataTable(const TableDesc& table) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     int16_t& pending = ReqState.*table.rdFlag;
     if (pending == False) {
         SendAck();
@@ -455,8 +458,7 @@ int16_t DataTable(const TableDesc& table) {
 // Lines a table cannot hold
 
 int16_t RefuseTableLine(const TableDesc& table) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     CurrentShell().IncPGBValue();
     ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
                           tables::BlankControls(AnswerRec.strAnsData));

@@ -79,6 +79,9 @@ void CommitTxCounters();
 // which the queue's replay brings back) the counters are put back and the
 // mark is cleared. nC08Pending is left alone.
 void TxTurnStart();
+// The usual entry of an answer or data procedure: TxTurnStart, then the
+// line is taken as alive (the answer time-out counts from now).
+void TxLineArrived();
 
 // ---------------------------------------------------------------------------
 // Request-state words.
