@@ -34,11 +34,6 @@ bool SameCode(const SortEntry& a, const SortEntry& b) {
     return std::memcmp(a.code, b.code, sizeof a.code) == 0;
 }
 
-std::string TwoDigits(int value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
-           static_cast<char>('0' + value % 10);
-}
-
 // The source is missing, empty or not of the expected size.
 void ReportNoSource() {
     if (Core.bInteractive)
@@ -82,7 +77,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         cli.SetRecord(std::string_view(bytes).substr((line - 1) * len, len));
         const int16_t check = cli.CheckCli();
         if (check != 0) {
-            errorLine("E <" + TwoDigits(check) + "> ", line);
+            errorLine("E <" + tables::FormatNum(check, 2) + "> ", line);
             continue;
         }
         // The code right-aligned as the archive keeps it, whatever the
