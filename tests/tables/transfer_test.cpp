@@ -129,6 +129,23 @@ TEST(TransferCodec, NumbersFitTheirFieldOrAreRefused) {
     }
 }
 
+TEST(TransferCodec, A16BitFieldTakesItsRangeAndNothingBeyond) {
+    struct Row {
+        const char* field;
+        bool fits;
+        int16_t want;  // when it fits; else the value stays as it was (7)
+    } rows[] = {
+        {"32767", true, 32767}, {"32768", false, 7},   {"-32768", true, -32768},
+        {"-32769", false, 7},   {" 12 ", true, 12},    {"2.5", true, 2},
+        {"abc", true, 0},       {"99999999999", false, 7},
+    };
+    for (const Row& r : rows) {
+        int16_t out = 7;
+        EXPECT_EQ(NumberField16(r.field, out), r.fits) << r.field;
+        EXPECT_EQ(out, r.want) << r.field;
+    }
+}
+
 TEST(TransferCodec, EveryFieldOfALineEndsWithAColon) {
     std::vector<std::string> f;
     EXPECT_TRUE(CutLineFields("7:Abc:", 2, f));
