@@ -89,22 +89,13 @@ bool SetStep(const std::string& line) {
     return true;
 }
 
-// The records read go into FunMul.txt in one replacement of the file.
-bool WriteRecords() {
-    if (Rd.records.empty()) return true;
-    const std::string path = tables::TablePath(kFunMulFile);
-    const size_t length = sizeof(FunMulRec);
-    std::string bytes;
-    if (platform::FileExists(path) && !platform::ReadFile(path, bytes)) return false;
-    bytes.resize(bytes.size() / length * length);
-    for (const auto& [number, record] : Rd.records) {
-        while (bytes.size() < static_cast<size_t>(number) * length)
-            bytes += tables::DefaultRecordBytes(FunMulRec::Layout(),
-                                                static_cast<int32_t>(bytes.size() / length) + 1);
-        bytes.replace(static_cast<size_t>(number - 1) * length, length, record);
-    }
-    Rd.records.clear();
-    return tables::WriteWholeFile("SaveFMult", path, bytes, tables::Report::Silent);
+// The records read go into FunMul.txt in one replacement of the file; false
+// with the reason in error when it cannot be read or written.
+bool WriteRecords(std::string& error) {
+    std::map<int32_t, std::string> records;
+    records.swap(Rd.records);
+    if (records.empty()) return true;
+    return tables::StoreRecords(tables::TablePath(kFunMulFile), FunMulRec::Layout(), records, error);
 }
 
 }  // namespace
@@ -175,10 +166,12 @@ int16_t DataFMult() {
     if (!line.empty() && line[0] == '*') {
         ReqState.bRdFMult = False;
         if (Tx.nRdFMultState == kAssembling) KeepRecord();
-        if (WriteRecords()) {
+        std::string error;
+        if (WriteRecords(error)) {
             CopyRecvFile(std::string("\\") + kFunMulFile);
         } else {
-            ReportTransferFailure(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile) +
+                                  ": " + error);
         }
         return EndTableRead();
     }
