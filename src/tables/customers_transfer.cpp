@@ -39,9 +39,11 @@ void Problem(const std::string& key, const std::string& what) {
 // ---------------------------------------------------------------------------
 // Customers sent
 
-// The send cannot go on: "*" without counting the answer done, so that the
-// command ends by its answer time-out and is reported as failed.
-std::string AbandonCliSend(ClientM& cli) {
+// The end of the send: status and progress cleared, the archive closed, the
+// word 65534, "*". A send that cannot go on ends so without counting the
+// answer done, so that the command ends by its answer time-out and is
+// reported as failed.
+std::string CloseCliSend(ClientM& cli) {
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
     int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
@@ -121,7 +123,7 @@ std::string AnsCli() {
             const int16_t file = cli.OpenFile(path);
             if (file == -1) {
                 Problem("nocreate", path);
-                return AbandonCliSend(cli);
+                return CloseCliSend(cli);
             }
             ReqState.nTxCli = static_cast<uint16_t>(file);
         }
@@ -129,25 +131,18 @@ std::string AnsCli() {
         std::string record;
         if (!cli.ReadRec(static_cast<int16_t>(ReqState.nTxCli), record, Tx.nTxCliFrom)) {
             Problem("notstored", path + " (" + std::to_string(Tx.nTxCliFrom) + ")");
-            return AbandonCliSend(cli);
+            return CloseCliSend(cli);
         }
         cli.SetRecord(WireSafe(record));
         IncCntRec();
         ++Tx.nTxCliFrom;
         return cli.GetFormattedRecord(":", ProtoLevel());
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
-    int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
-                       ? static_cast<int16_t>(ReqState.nTxCli)
-                       : int16_t(-1);
-    cli.CloseFile(file);
-    ReqState.nTxCli = kFileDone;
     // The range of the send again, for the next register.
     Tx.nTxCliFrom = Tx.nTxCliFrom0;
     Tx.nTxCliTo = Tx.nTxCliTo0;
     DecPending();
-    return "*";
+    return CloseCliSend(cli);
 }
 
 int16_t DataC16() {
