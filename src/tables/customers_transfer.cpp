@@ -44,14 +44,12 @@ void Problem(const std::string& key, const std::string& what) {
 // answer done, so that the command ends by its answer time-out and is
 // reported as failed.
 std::string CloseCliSend(ClientM& cli) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
     int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
                        ? static_cast<int16_t>(ReqState.nTxCli)
                        : int16_t(-1);
     cli.CloseFile(file);
     ReqState.nTxCli = kFileDone;
-    return "*";
+    return AbandonSend();
 }
 
 // ---------------------------------------------------------------------------
@@ -266,19 +264,14 @@ std::string AnsClientGroup() {
         if (!groups.GetGroup(counter, rec)) {
             // The send stops here; the command ends by its answer time-out.
             Problem("notstored", path + " (" + std::to_string(counter) + ")");
-            ShowMsg("", "");
-            shell.SetPGBValue(-1);
             counter = 0;
-            return "*";
+            return AbandonSend();
         }
         ++counter;
         return BuildAnswer(ClientGroupRec::Layout(), kGroupWire, WireSafe(tables::RecordBytes(rec)));
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
     counter = 0;
-    DecPending();
-    return "*";
+    return EndSend();
 }
 
 int16_t DataClientGroup() {

@@ -81,9 +81,7 @@ std::string AnsReparto() {
     if (!GetReparto(std::to_string(Tx.nTxRepartoFrom), rec)) {
         // The send stops where it is; the command then ends by its answer
         // time-out and is reported as failed.
-        ShowMsg("", "");
-        shell.SetPGBValue(-1);
-        return "*";
+        return AbandonSend();
     }
     shell.IncPGBValue();
     IncCntRec();

@@ -44,11 +44,8 @@ std::string AnsIntScontrino() {
     TxLineArrived();
     int16_t& idx = Tx.nTxIntScontrinoIdx;
     if (idx < 0 || idx > 2) {
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
         idx = Tx.nTxIntScontrinoIdx0;
-        DecPending();
-        return "*";
+        return EndSend();
     }
     CurrentShell().IncPGBValue();
     const CassaConfRec& c = udtCassaConf;
@@ -95,10 +92,7 @@ std::string AnsIconePeriodo() {
     int16_t& idx = Tx.nTxIconePeriodoIdx;
     if (idx < 1 || idx > Periods()) {
         idx = 1;
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        return "*";
+        return EndSend();
     }
     CurrentShell().IncPGBValue();
     const CassaConfRec& c = udtCassaConf;

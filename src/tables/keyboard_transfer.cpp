@@ -49,11 +49,8 @@ std::string AnsTastiera() {
     key = FindNextKey(key, level);
     if (key >= n) {
         if (level == 1) {
-            ShowMsg("", "");
-            CurrentShell().SetPGBValue(-1);
-            DecPending();
             level = kLevelsDone;
-            return "*";
+            return EndSend();
         }
         level = 1;
         key = 0;

@@ -65,21 +65,6 @@ void ReadLine(const char* statusKey) {
     IncCntRec();
 }
 
-// A send that cannot read its record ends with "*" without counting it
-// done: the command fails by its answer time-out.
-std::string Stop() {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    return "*";
-}
-
-std::string End() {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    return "*";
-}
-
 // ---- Customer circularity
 
 std::string CirCliAnswer(int16_t slot, const std::string& record) {
@@ -121,7 +106,7 @@ std::string AnsRepFid() {
         Tx.nTxRepFidFrom = Tx.nTxRepFidFrom0;
         Tx.nTxRepFidTo = Tx.nTxRepFidTo0;
         Tx.nTxRepFidA = kEnded;
-        return End();
+        return EndSend();
     }
     Shell& shell = CurrentShell();
     if (Tx.nTxRepFidFrom == Tx.nTxRepFidFrom0 && Tx.nTxRepFidA == Tx.nTxRepFidB) {
@@ -131,7 +116,7 @@ std::string AnsRepFid() {
     }
     RepFidRec rec;
     if (Tx.nTxRepFidA < 0 || Tx.nTxRepFidA > 2 || !GetRepFid(std::to_string(Tx.nTxRepFidFrom), rec))
-        return Stop();
+        return AbandonSend();
     shell.IncPGBValue();
     IncCntRec();
     const std::string answer = std::to_string(Tx.nTxRepFidFrom) + ":" +
@@ -177,10 +162,10 @@ std::string AnsSubFid() {
     if (idx == kEnded) return "*";
     if (idx < 0 || idx >= 3) {
         idx = kEnded;
-        return End();
+        return EndSend();
     }
     SubFidRec rec;
-    if (!GetSubFid(rec)) return Stop();
+    if (!GetSubFid(rec)) return AbandonSend();
     CurrentShell().IncPGBValue();
     IncCntRec();
     const std::string answer = std::to_string(idx) + ":" + LineAnswer(rec.Linee.Linea[idx]);

@@ -354,11 +354,21 @@ namespace {
 
 }  // namespace
 
-std::string AbandonSend(uint16_t& word) {
+std::string AbandonSend() {
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
     return "*";
+}
+
+std::string EndSend() {
+    AbandonSend();
+    DecPending();
+    return "*";
+}
+
+std::string AbandonSend(uint16_t& word) {
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    return AbandonSend();
 }
 
 int16_t EndTableRead() {

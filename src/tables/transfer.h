@@ -247,6 +247,9 @@ int16_t EndTableRead();
 // is complete: one answer less is awaited.
 std::string AbandonSend(uint16_t& word);
 std::string EndSend(uint16_t& word);
+// The same for a send that holds no file (it counts in a word of its own).
+std::string AbandonSend();
+std::string EndSend();
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
