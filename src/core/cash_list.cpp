@@ -15,6 +15,7 @@
 #include "link/link_state.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "tables/record.h"
 
 std::array<CashRec, kMaxCash + 1> CassaList;
 CashListGlobals CashListState;
@@ -91,10 +92,8 @@ bool UsableEntry(const std::vector<std::string>& f) {
 // for each entry as it stands.
 void ReportEntry(const std::string& key, const std::string& file, const std::string& value,
                  const std::string& what) {
-    std::string shown = value;  // one line of the log
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
-    std::string note = file + " [" + kSection + "] " + key + "=" + shown;
+    // One line of the log.
+    std::string note = file + " [" + kSection + "] " + key + "=" + tables::BlankControls(value);
     for (const std::string& seen : CashListState.reported)
         if (seen == note) return;
     CashListState.reported.push_back(note);

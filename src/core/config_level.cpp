@@ -254,3 +254,9 @@ bool ConfigLevelClass::GetP911Enable(int idx, int kind, std::string_view letter)
     }
     return false;
 }
+
+bool ConfigLevelClass::IsModel(std::initializer_list<const char*> models) const {
+    for (const char* m : models)
+        if (strCashType_ == m) return true;
+    return false;
+}

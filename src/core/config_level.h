@@ -11,6 +11,7 @@
 // anything outside 0..15) never holds a release or a protocol level.
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,8 @@ public:
     // 5, 6. The model key ("DRAVO57") and number (1 to 12).
     const std::string& CashType() const { return strCashType_; }
     int16_t CashTypen() const { return nCashType_; }
+    // Whether the model key is one of these ("LX4100", "DRAVO57", ...).
+    bool IsModel(std::initializer_list<const char*> models) const;
     // 7, 8. Whether the option bit named by the letter, in the sub-field named
     // by the kind, of parameter 20 / 121 exists.
     bool GetP020Enable(int kind, std::string_view letter) const;

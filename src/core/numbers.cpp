@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -239,4 +240,8 @@ std::string ReplaceChr(const std::string& text, const std::string& from, const s
             out += c;
     }
     return out;
+}
+
+int16_t ClampInt16(int64_t value) {
+    return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
 }

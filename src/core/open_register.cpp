@@ -17,12 +17,6 @@
 
 namespace {
 
-bool IsModel(std::initializer_list<const char*> models) {
-    for (const char* m : models)
-        if (ConfigLevel.CashType() == m) return true;
-    return false;
-}
-
 // One opening: what failed is noted in the message log (the text and the
 // file concerned) and makes the result false, and the opening goes on.
 class Opening {
@@ -55,7 +49,7 @@ bool MakeCashDir(const std::string& dir) {
 }
 
 void CreateMissingTables(Opening& op) {
-    const bool loyalty = IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});
+    const bool loyalty = ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});
     op.Table("Reparti.txt", CreateReparto);
     if (loyalty) {
         op.Table("RepFid.txt", CreateRepFid);
@@ -86,7 +80,7 @@ void CreateMissingTables(Opening& op) {
     op.Table("GrpRep.txt", CreateGrpRep);
     op.Table("GrpSta.txt", CreateGrpSta);
     op.Table("IconText.txt", CreateTestoIcone);
-    if (KnownModel() && !IsModel({"LX4100"})) op.Table("FunMul.txt", CreateFMult);
+    if (KnownModel() && !ConfigLevel.IsModel({"LX4100"})) op.Table("FunMul.txt", CreateFMult);
 }
 
 // The model's key configuration templates, copied from the start folder into
@@ -111,11 +105,13 @@ void CopyKeybTemplates(Opening& op) {
 }  // namespace
 
 bool KnownModel() {
-    return IsModel({"LX4100", "TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900", "DRAVO57",
-                    "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+    return ConfigLevel.IsModel({"LX4100", "TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900",
+                                "DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
 }
 
-bool NewerFamily() { return IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"}); }
+bool NewerFamily() {
+    return ConfigLevel.IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+}
 
 bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }
 
@@ -131,7 +127,7 @@ void SetTableSizes() {
     Sizes.nMaxGrpSta = 19;
     Sizes.nMaxFunMul = 250;
     Sizes.nMaxClientG = 255;
-    if (IsModel({"LX4100"})) {
+    if (ConfigLevel.IsModel({"LX4100"})) {
         Sizes.nMaxReparti = 99;
         Sizes.nMaxDirPLU = 99;
         Sizes.nMaxScoMag = 6;

@@ -177,7 +177,7 @@ bool SendDelRange(const std::string& token) {
         const std::string code = tables::TrimBlanks(record.substr(0, 13));
         // A record without a code would delete a range nobody chose.
         if (code.empty() || code.find_first_of(":;") != std::string::npos) {
-            NoteTransferProblem(GetText("Log", "badcode") + " " + path + " (" +
+            ReportTransferProblem(GetText("Log", "badcode") + " " + path + " (" +
                                 std::to_string(n) + ")");
             continue;
         }

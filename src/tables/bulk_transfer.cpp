@@ -36,12 +36,6 @@ constexpr int kMaxRewinds = 3;  // rewinds without progress before the registers
 
 double Now() { return platform::Timer(); }
 
-bool IsModel(std::initializer_list<const char*> models) {
-    for (const char* m : models)
-        if (ConfigLevel.CashType() == m) return true;
-    return false;
-}
-
 // Characters a second on the line, from the port's settings ("38400,n,8,1");
 // 0 when unknown.
 double LineRate() {
@@ -383,7 +377,7 @@ void StreamPLUs() {
         CurrentShell().AddError(GetText("Msg", "89") + "-" + GetText("Msg1", "28"), true);
 }
 
-int IconRowLength() { return IsModel({"DRAVO57", "TIMBREL"}) ? 36 : 54; }
+int IconRowLength() { return ConfigLevel.IsModel({"DRAVO57", "TIMBREL"}) ? 36 : 54; }
 
 void StreamIcons() {
     std::string image;

@@ -5,6 +5,7 @@
 
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -28,10 +29,6 @@ std::string Digits3(int32_t value) {
     std::string digits = std::to_string(value < 0 ? -int64_t(value) : int64_t(value));
     if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
     return (value < 0 ? "-" : "") + digits;
-}
-
-int16_t Clamp16(int32_t value) {
-    return static_cast<int16_t>(std::clamp<int32_t>(value, -32768, 32767));
 }
 
 // One card answer: the card's fields on LX4100, nothing on the other models.
@@ -77,11 +74,7 @@ int16_t CardData(int16_t& pending, int16_t& valid, const char* what,
     }
     if (!line.empty() && line[0] == '*') {
         pending = False;
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     std::vector<std::string> fields;
     if (CutLineFields(line, kCardFields, fields)) {
@@ -104,7 +97,7 @@ int16_t DataOpeCard() {
                     [](const std::vector<std::string>& f) {
                         OpeCard.strCodice = WireText(f[0]);
                         OpeCard.strCodice2 = WireText(f[1]);
-                        for (int k = 1; k <= 6; ++k) OpeCard.aP322[k] = Clamp16(NumValue(f[1 + k]));
+                        for (int k = 1; k <= 6; ++k) OpeCard.aP322[k] = ClampInt16(NumValue(f[1 + k]));
                         OpeCard.strData = WireText(f[8]);
                         OpeCard.strNome.clear();
                     });
@@ -119,7 +112,7 @@ int16_t DataCamCard() {
                         CamCard.nArticoli = NumValue(f[3]);
                         CamCard.nVendite = NumValue(f[4]);
                         for (int k = 1; k <= 3; ++k)
-                            CamCard.aExtra[k] = Clamp16(NumValue(f[4 + k]));
+                            CamCard.aExtra[k] = ClampInt16(NumValue(f[4 + k]));
                         CamCard.strData = WireText(f[8]);
                     });
 }

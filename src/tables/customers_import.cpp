@@ -34,11 +34,6 @@ bool SameCode(const SortEntry& a, const SortEntry& b) {
     return std::memcmp(a.code, b.code, sizeof a.code) == 0;
 }
 
-std::string TwoDigits(int value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
-           static_cast<char>('0' + value % 10);
-}
-
 // The source is missing, empty or not of the expected size.
 void ReportNoSource() {
     if (Core.bInteractive)
@@ -82,7 +77,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         cli.SetRecord(std::string_view(bytes).substr((line - 1) * len, len));
         const int16_t check = cli.CheckCli();
         if (check != 0) {
-            errorLine("E <" + TwoDigits(check) + "> ", line);
+            errorLine("E <" + tables::FormatNum(check, 2) + "> ", line);
             continue;
         }
         // The code right-aligned as the archive keeps it, whatever the
@@ -114,9 +109,8 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     errno = 0;
     const bool written = tables::WriteWholeFile("SortCli", destination, out, tables::Report::MsgBox);
     if (!written) {
-        ReportTransferProblem(GetText("Log", "nowrite") + " " + destination + ": " +
+        ReportTransferFailure(GetText("Log", "nowrite") + " " + destination + ": " +
                               std::strerror(errno));
-        LogErr(kErrFile);
     }
     if (!errors.empty()) {
         errors.resize(errors.size() - 2);  // WriteTxtFile ends the text with CR LF
@@ -124,8 +118,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         const bool listed = WriteTxtFile(kClientErrFile, errors);
         Texts.bNewTxtFile = false;
         if (!listed) {
-            ReportTransferProblem(GetText("Log", "nowrite") + " " + kClientErrFile);
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + kClientErrFile);
         }
         if (!Core.bInteractive) {
             LogErr(9);

@@ -6,6 +6,7 @@
 
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "customers/client_file.h"
@@ -15,16 +16,11 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
 
 namespace {
-
-int16_t ClampBar(int64_t value) {
-    return static_cast<int16_t>(value > 32767 ? 32767 : (value < -32768 ? -32768 : value));
-}
 
 int16_t ClientType() { return ConfigLevel.GetClientType(Core.nOpenCash); }
 int ProtoLevel() { return ConfigLevel.GetProtoLevel(Core.nOpenCash); }
@@ -43,17 +39,17 @@ void Problem(const std::string& key, const std::string& what) {
 // ---------------------------------------------------------------------------
 // Customers sent
 
-// The send cannot go on: "*" without counting the answer done, so that the
-// command ends by its answer time-out and is reported as failed.
-std::string AbandonCliSend(ClientM& cli) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
+// The end of the send: status and progress cleared, the archive closed, the
+// word 65534, "*". A send that cannot go on ends so without counting the
+// answer done, so that the command ends by its answer time-out and is
+// reported as failed.
+std::string CloseCliSend(ClientM& cli) {
     int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
                        ? static_cast<int16_t>(ReqState.nTxCli)
                        : int16_t(-1);
     cli.CloseFile(file);
     ReqState.nTxCli = kFileDone;
-    return "*";
+    return AbandonSend();
 }
 
 // ---------------------------------------------------------------------------
@@ -64,8 +60,7 @@ std::string AbandonCliSend(ClientM& cli) {
 constexpr uint16_t kDumpFailed = 0;
 
 void DumpFailed(uint16_t& word, const std::string& key) {
-    Problem(key, tables::TablePath(kC16File));
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File));
     CloseFileNum(word, static_cast<int16_t>(kDumpFailed));
 }
 
@@ -108,8 +103,7 @@ bool GroupsEnabled() { return ConfigLevel.GetClientGroupsEnable(); }
 // ---------------------------------------------------------------------------
 
 std::string AnsCli() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.nTxCli == kFileDone) return "*";
     Shell& shell = CurrentShell();
     const std::string path = tables::TablePath(kClientiFile);
@@ -122,12 +116,12 @@ std::string AnsCli() {
     if (Tx.nTxCliFrom <= Tx.nTxCliTo) {
         if (ReqState.nTxCli == kFileOpenNext) {
             ShowMsg("56", "2");
-            shell.SetPGBRange(ClampBar(Tx.nTxCliFrom), ClampBar(int64_t(Tx.nTxCliTo) + 1));
+            shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
             SetCntRec(0);
             const int16_t file = cli.OpenFile(path);
             if (file == -1) {
                 Problem("nocreate", path);
-                return AbandonCliSend(cli);
+                return CloseCliSend(cli);
             }
             ReqState.nTxCli = static_cast<uint16_t>(file);
         }
@@ -135,30 +129,22 @@ std::string AnsCli() {
         std::string record;
         if (!cli.ReadRec(static_cast<int16_t>(ReqState.nTxCli), record, Tx.nTxCliFrom)) {
             Problem("notstored", path + " (" + std::to_string(Tx.nTxCliFrom) + ")");
-            return AbandonCliSend(cli);
+            return CloseCliSend(cli);
         }
         cli.SetRecord(WireSafe(record));
         IncCntRec();
         ++Tx.nTxCliFrom;
         return cli.GetFormattedRecord(":", ProtoLevel());
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
-    int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
-                       ? static_cast<int16_t>(ReqState.nTxCli)
-                       : int16_t(-1);
-    cli.CloseFile(file);
-    ReqState.nTxCli = kFileDone;
     // The range of the send again, for the next register.
     Tx.nTxCliFrom = Tx.nTxCliFrom0;
     Tx.nTxCliTo = Tx.nTxCliTo0;
     DecPending();
-    return "*";
+    return CloseCliSend(cli);
 }
 
 int16_t DataC16() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nFileC16;
     if (word == kFileDone) {
         SendAck();
@@ -216,8 +202,7 @@ bool ImportC16() {
     std::string text;
     bool ok = platform::ReadFile(dump, text);
     if (!ok) {
-        Problem("nocopy", dump);
-        LogErr(kErrFile);
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + dump);
     }
     ClientM cli;
     cli.CliType(ClientType());
@@ -244,8 +229,8 @@ bool ImportC16() {
         errno = 0;
         ok = tables::WriteWholeFile("ImportC16", archive, records, tables::Report::MsgBox);
         if (!ok) {
-            Problem("nowrite", archive + ": " + std::strerror(errno));
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + archive + ": " +
+                                  std::strerror(errno));
         }
     }
     if (ok) CopyRecvFile("\\" + std::string(kClientiFile));
@@ -255,8 +240,7 @@ bool ImportC16() {
 }
 
 std::string AnsClientGroup() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     Shell& shell = CurrentShell();
     uint16_t& counter = ReqState.nTxClientGroup;
     const std::string path = tables::TablePath(kClientGFile);
@@ -269,7 +253,7 @@ std::string AnsClientGroup() {
     const int32_t count = Sizes.nMaxClientG;
     if (counter == 0) {
         ShowMsg("scligroups", "2");
-        shell.SetPGBRange(1, ClampBar(int64_t(count) + 1));
+        shell.SetPGBRange(1, ClampInt16(int64_t(count) + 1));
         counter = 1;
     }
     if (counter <= count) {
@@ -280,34 +264,24 @@ std::string AnsClientGroup() {
         if (!groups.GetGroup(counter, rec)) {
             // The send stops here; the command ends by its answer time-out.
             Problem("notstored", path + " (" + std::to_string(counter) + ")");
-            ShowMsg("", "");
-            shell.SetPGBValue(-1);
             counter = 0;
-            return "*";
+            return AbandonSend();
         }
         ++counter;
         return BuildAnswer(ClientGroupRec::Layout(), kGroupWire, WireSafe(tables::RecordBytes(rec)));
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
     counter = 0;
-    DecPending();
-    return "*";
+    return EndSend();
 }
 
 int16_t DataClientGroup() {
     if (GroupsEnabled() || ReqState.bRdClientGroup == False) return DataTable(ClientGroupTable());
     // A register without customer groups: nothing is stored.
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     const std::string& line = AnswerRec.strAnsData;
     if (line.empty() || line[0] != '*') return RefuseTableLine(ClientGroupTable());
     ReqState.bRdClientGroup = False;
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    SendAck();
-    return 0;
+    return EndTableRead();
 }
 
 void RegisterCustomerProcs() {

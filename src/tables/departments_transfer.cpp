@@ -2,11 +2,11 @@
 
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "tables/departments.h"
 
 namespace {
@@ -46,8 +46,6 @@ TableDesc MakeTable(const std::vector<WireField>& wire) {
     return t;
 }
 
-int16_t ClampBar(int32_t value) { return value > 32767 ? 32767 : static_cast<int16_t>(value); }
-
 }  // namespace
 
 const std::vector<WireField>& RepartoWire() { return IsLX4100() ? kWireLX4100 : kWireAll; }
@@ -59,8 +57,7 @@ const TableDesc& RepartoTable() {
 }
 
 std::string AnsReparto() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     Shell& shell = CurrentShell();
     if (Tx.nTxRepartoFrom > Tx.nTxRepartoTo || Tx.bTxRepartoEnded) {
         // A request after the end is answered "*" again without counting the
@@ -77,16 +74,14 @@ std::string AnsReparto() {
     }
     if (Tx.nTxRepartoFrom == Tx.nTxRepartoFrom0) {
         ShowMsg("45", "2");
-        shell.SetPGBRange(Tx.nTxRepartoFrom, ClampBar(int32_t(Tx.nTxRepartoTo) + 1));
+        shell.SetPGBRange(Tx.nTxRepartoFrom, ClampInt16(int32_t(Tx.nTxRepartoTo) + 1));
         SetCntRec(0);
     }
     RepartoRec rec;
     if (!GetReparto(std::to_string(Tx.nTxRepartoFrom), rec)) {
         // The send stops where it is; the command then ends by its answer
         // time-out and is reported as failed.
-        ShowMsg("", "");
-        shell.SetPGBValue(-1);
-        return "*";
+        return AbandonSend();
     }
     shell.IncPGBValue();
     IncCntRec();

@@ -32,27 +32,18 @@ bool ScoMagReceived(std::string& line) {
 
 // ---- The options: one answer, one line
 
-// A numeric field of an option line as a 16-bit value; false when it does
-// not fit.
-bool OptionValue(const std::string& field, int16_t& value) {
-    int32_t v = tables::NumValue(field);
-    if (v < -32768 || v > 32767) return false;
-    value = static_cast<int16_t>(v);
-    return true;
-}
-
 // Stores an option line's fields; false when the line cannot be stored (and
 // nothing is changed).
 bool StoreConfScoMag(const std::vector<std::string>& f) {
     if (IsLX4100()) {
         int16_t p4122 = 0;
-        if (f.size() < 3 || !OptionValue(f[2], p4122)) return false;
+        if (f.size() < 3 || !NumberField16(f[2], p4122)) return false;
         CassaConf.P4102 = tables::TrimBlanks(f[0]);
         CassaConf.P4112 = tables::TrimBlanks(f[1]);
         CassaConf.P4122 = p4122;
     } else if (KnownModel()) {
         int16_t p4101b = 0;
-        if (f.size() < 2 || !OptionValue(f[1], p4101b)) return false;
+        if (f.size() < 2 || !NumberField16(f[1], p4101b)) return false;
         CassaConf.P4101A = tables::TrimBlanks(f[0]);
         CassaConf.P4101B = p4101b;
     }
@@ -62,7 +53,7 @@ bool StoreConfScoMag(const std::vector<std::string>& f) {
 bool StoreConfScoMag2(const std::vector<std::string>& f) {
     std::array<int16_t, 7> values = CassaConf.P4111;
     for (size_t i = 1; i <= 6; ++i)
-        if (f.size() < i || !OptionValue(f[i - 1], values[i])) return false;
+        if (f.size() < i || !NumberField16(f[i - 1], values[i])) return false;
     CassaConf.P4111 = values;
     return true;
 }
@@ -82,9 +73,7 @@ int16_t DataOptions(int16_t& pending, size_t fields, bool (*store)(const std::ve
         }
         std::vector<std::string> f;
         if (!CutLineFields(line, fields, f) || !store(f)) {
-            const std::string text = GetText("Log", "notstored") + " Cassa.txt: " + line;
-            CurrentShell().AddError(text, true);
-            WriteMsgLog(text);
+            ReportTransferProblem(GetText("Log", "notstored") + " Cassa.txt: " + line);
         }
     }
     SendAck();

@@ -14,28 +14,17 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "tables/options_transfer.h"
 #include "tables/record.h"
-#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace {
-
-void Touch() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
-}
 
 // The common end of a read: the flag cleared, the status and progress bar
 // back, the answer counted.
 int16_t EndRead(int16_t& flag) {
     flag = False;
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    SendAck();
-    return 0;
+    return EndTableRead();
 }
 
 int16_t Periods() {
@@ -52,14 +41,11 @@ std::string SixDigits(const std::string& date) {
 }  // namespace
 
 std::string AnsIntScontrino() {
-    Touch();
+    TxLineArrived();
     int16_t& idx = Tx.nTxIntScontrinoIdx;
     if (idx < 0 || idx > 2) {
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
         idx = Tx.nTxIntScontrinoIdx0;
-        DecPending();
-        return "*";
+        return EndSend();
     }
     CurrentShell().IncPGBValue();
     const CassaConfRec& c = udtCassaConf;
@@ -78,7 +64,7 @@ std::string AnsIntScontrino() {
 }
 
 int16_t DataIntScontrino() {
-    Touch();
+    TxLineArrived();
     if (ReqState.bRdIntScontrino == False) {
         SendAck();
         return True;
@@ -93,7 +79,7 @@ int16_t DataIntScontrino() {
                        : letter == "F" ? &c.P023[1] : nullptr;
     const size_t count = letter == "F" ? 2 : 3;
     if (first && !CutLineFields(data, count + 1, f)) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + data);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + data);
     } else if (first) {
         for (size_t i = 0; i < count; ++i) first[i] = WireText(f[i + 1]);
     }
@@ -102,14 +88,11 @@ int16_t DataIntScontrino() {
 }
 
 std::string AnsIconePeriodo() {
-    Touch();
+    TxLineArrived();
     int16_t& idx = Tx.nTxIconePeriodoIdx;
     if (idx < 1 || idx > Periods()) {
         idx = 1;
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        return "*";
+        return EndSend();
     }
     CurrentShell().IncPGBValue();
     const CassaConfRec& c = udtCassaConf;
@@ -121,7 +104,7 @@ std::string AnsIconePeriodo() {
 }
 
 int16_t DataIconePeriodo() {
-    Touch();
+    TxLineArrived();
     if (ReqState.bRdIconePeriodo == False) {
         SendAck();
         return True;
@@ -135,7 +118,7 @@ int16_t DataIconePeriodo() {
     const int32_t icon = whole ? tables::NumValue(f[1]) : 0;
     if (!whole || n < 1 || n > Periods() || icon < INT16_MIN || icon > INT16_MAX ||
         f[2].size() != 6 || f[3].size() != 6) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + data);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + data);
         SendAck();
         return True;
     }

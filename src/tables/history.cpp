@@ -11,7 +11,6 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "shell/shell_state.h"
@@ -25,11 +24,6 @@ namespace {
 
 constexpr const char* kHistoryFile = "Storico.txt";
 constexpr const char* kClosureFile = "Chiusura.txt";
-
-void Touch() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
-}
 
 // The position of the last line stored, as this read began or as the last
 // stored line left it; before any of that, as Cassa.txt keeps it.
@@ -75,13 +69,13 @@ bool AppendWhole(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 std::string AnsAck() {
-    Touch();
+    TxLineArrived();
     DecPending();
     return "0;";
 }
 
 std::string AnsChiusura() {
-    Touch();
+    TxLineArrived();
     uint16_t& word = ReqState.nFileChiusura;
     if (word == kFileDone) return "0;";
     if (word == kFileOpenNext) {
@@ -90,15 +84,13 @@ std::string AnsChiusura() {
         const std::string path = tables::TablePath(kClosureFile);
         if (payload.size() < 4) {
             // No closure data: the previous file is left as it is.
-            NoteTransferProblem(GetText("Log", "notstored") + " " + path + ": " + payload);
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "notstored") + " " + path + ": " + payload);
         } else {
             AnswerRec.strAnsData = payload.substr(4);
             if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
                 CopyRecvFile(std::string("\\") + kClosureFile);
             } else {
-                NoteTransferProblem(GetText("Log", "nowrite") + " " + path);
-                LogErr(kErrFile);
+                ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
             }
         }
     }
@@ -107,7 +99,7 @@ std::string AnsChiusura() {
 }
 
 std::string AnsStoricoStart() {
-    Touch();
+    TxLineArrived();
     // A new read: it stores from here, and comes back here if refused.
     History.bRefusing = false;
     KeepPosition();
@@ -122,7 +114,7 @@ std::string AnsStoricoStart() {
 }
 
 int16_t DataStorico() {
-    Touch();
+    TxLineArrived();
     IncCntRec();
     const std::string path = tables::TablePath(kHistoryFile);
     const std::string line = AnswerRec.strAnsFrame + "\r\n";
@@ -131,7 +123,7 @@ int16_t DataStorico() {
     bool stored = false;
     if (!PositionReadable()) {
         // Nothing to place in the history; the lines after it still are.
-        NoteTransferProblem(GetText("Log", "notstored") + " " + path + ": " + AnswerRec.strAnsFrame);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + path + ": " + AnswerRec.strAnsFrame);
     } else if (!History.bRefusing) {
         const int64_t limit = int64_t{ShellState.HistoryLimit} * kHistoryUnit;
         const int64_t size = std::max<int64_t>(platform::FileSize(path), 0);
@@ -141,8 +133,7 @@ int16_t DataStorico() {
             LogErr(10);
         } else if (!AppendWhole(path, line)) {
             History.bRefusing = true;
-            NoteTransferProblem(GetText("Log", "nowrite") + " " + path);
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
         } else {
             stored = true;
             KeepPosition();

@@ -10,7 +10,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/icon_texts.h"
 #include "tables/read_edits.h"
@@ -30,20 +29,10 @@ int16_t LinesPerMessage() {
 
 std::string Wire(std::string_view text) { return tables::TrimBlanks(WireText(text)); }
 
-// The send cannot go on: "*" without counting it done, so the command fails
-// by its answer time-out.
-std::string Abandon(uint16_t& word) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    return "*";
-}
-
 }  // namespace
 
 std::string AnsTestoIcone() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxTestoIcone;
     if (word == kFileDone) return "*";
     Shell& shell = CurrentShell();
@@ -55,7 +44,7 @@ std::string AnsTestoIcone() {
         Tx.nTxTestoIconeLine = 0;
         const std::string path = tables::TablePath(kIconTextFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(IconTextRec)) : 0;
-        if (number == 0) return Abandon(word);
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     int16_t& msg = Tx.nTxTestoIconeMsg;
@@ -64,7 +53,7 @@ std::string AnsTestoIcone() {
         shell.IncPGBValue();
         platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
         std::string bytes;
-        if (!file || !file->Read(msg, bytes)) return Abandon(word);
+        if (!file || !file->Read(msg, bytes)) return AbandonSend(word);
         IconTextRec rec;
         tables::SetRecordBytes(rec, bytes);
         const std::string answer = Wire(rec.number.str()) + ":" + std::to_string(line + 1) + ":" +
@@ -75,16 +64,11 @@ std::string AnsTestoIcone() {
         }
         return answer;
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    DecPending();
-    return "*";
+    return EndSend(word);
 }
 
 int16_t DataTestoIcone() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdTestoIcone == False) {
         SendAck();
         return -1;

@@ -14,9 +14,7 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "tables/record.h"
-#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace {
@@ -40,18 +38,10 @@ int16_t FindNextKey(int16_t from, int level) {
     return n;
 }
 
-bool Number16(const std::string& field, int16_t& out) {
-    const int32_t v = tables::NumValue(field);
-    if (v < INT16_MIN || v > INT16_MAX) return false;
-    out = static_cast<int16_t>(v);
-    return true;
-}
-
 }  // namespace
 
 std::string AnsTastiera() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     int16_t& key = ReqState.nTxTastieraKey;
     int16_t& level = ReqState.nTxTastieraLvl;
     if (level < 0 || level >= kLevelsDone) return "*";
@@ -59,11 +49,8 @@ std::string AnsTastiera() {
     key = FindNextKey(key, level);
     if (key >= n) {
         if (level == 1) {
-            ShowMsg("", "");
-            CurrentShell().SetPGBValue(-1);
-            DecPending();
             level = kLevelsDone;
-            return "*";
+            return EndSend();
         }
         level = 1;
         key = 0;
@@ -83,8 +70,7 @@ std::string AnsTastiera() {
 }
 
 int16_t DataTastiera() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdTastiera == False) {
         SendAck();
         return True;
@@ -94,22 +80,18 @@ int16_t DataTastiera() {
         ReqState.bRdTastiera = False;
         FillKeybDefaults();
         SaveKeyConf();
-        CurrentShell().SetPGBValue(-1);
-        ShowMsg("", "");
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     CurrentShell().IncPGBValue();
 
     std::vector<std::string> f;
     int16_t variant1 = 0, level = 0, position = 0, code = 0;
-    const bool readable = CutLineFields(data, 4, f) && Number16(f[0], variant1) &&
-                          Number16(f[1], level) && Number16(f[2], position) &&
-                          Number16(f[3], code);
+    const bool readable = CutLineFields(data, 4, f) && NumberField16(f[0], variant1) &&
+                          NumberField16(f[1], level) && NumberField16(f[2], position) &&
+                          NumberField16(f[3], code);
     const int16_t variant = static_cast<int16_t>(variant1 - 1);
     if (!readable || variant < 0 || variant >= ConfigLevel.GetNKeybConf()) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + data);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + data);
         SendAck();
         return True;
     }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
@@ -10,7 +11,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "tables/loyalty.h"
 #include "tables/read_edits.h"
 #include "tables/slot_send.h"
@@ -65,21 +65,6 @@ void ReadLine(const char* statusKey) {
     IncCntRec();
 }
 
-// A send that cannot read its record ends with "*" without counting it
-// done: the command fails by its answer time-out.
-std::string Stop() {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    return "*";
-}
-
-std::string End() {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    return "*";
-}
-
 // ---- Customer circularity
 
 std::string CirCliAnswer(int16_t slot, const std::string& record) {
@@ -114,26 +99,24 @@ bool CirCliReceived(std::string& line) {
 // ---- Loyalty by department
 
 std::string AnsRepFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (Tx.nTxRepFidA == kEnded) return "*";
     if (Tx.nTxRepFidFrom > Tx.nTxRepFidTo) {
         // The range of the send again, for the next register of the operation.
         Tx.nTxRepFidFrom = Tx.nTxRepFidFrom0;
         Tx.nTxRepFidTo = Tx.nTxRepFidTo0;
         Tx.nTxRepFidA = kEnded;
-        return End();
+        return EndSend();
     }
     Shell& shell = CurrentShell();
     if (Tx.nTxRepFidFrom == Tx.nTxRepFidFrom0 && Tx.nTxRepFidA == Tx.nTxRepFidB) {
         ShowMsg("45", "2");
-        shell.SetPGBRange(Tx.nTxRepFidFrom,
-                          static_cast<int16_t>(Tx.nTxRepFidTo < 32767 ? Tx.nTxRepFidTo + 1 : 32767));
+        shell.SetPGBRange(Tx.nTxRepFidFrom, ClampInt16(int32_t(Tx.nTxRepFidTo) + 1));
         SetCntRec(0);
     }
     RepFidRec rec;
     if (Tx.nTxRepFidA < 0 || Tx.nTxRepFidA > 2 || !GetRepFid(std::to_string(Tx.nTxRepFidFrom), rec))
-        return Stop();
+        return AbandonSend();
     shell.IncPGBValue();
     IncCntRec();
     const std::string answer = std::to_string(Tx.nTxRepFidFrom) + ":" +
@@ -147,8 +130,7 @@ std::string AnsRepFid() {
 }
 
 int16_t DataRepFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdRepFid == False) {
         SendAck();
         return -1;
@@ -175,16 +157,15 @@ int16_t DataRepFid() {
 // ---- Loyalty on the subtotal
 
 std::string AnsSubFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     int16_t& idx = Tx.nTxSubFidIdx;
     if (idx == kEnded) return "*";
     if (idx < 0 || idx >= 3) {
         idx = kEnded;
-        return End();
+        return EndSend();
     }
     SubFidRec rec;
-    if (!GetSubFid(rec)) return Stop();
+    if (!GetSubFid(rec)) return AbandonSend();
     CurrentShell().IncPGBValue();
     IncCntRec();
     const std::string answer = std::to_string(idx) + ":" + LineAnswer(rec.Linee.Linea[idx]);
@@ -193,8 +174,7 @@ std::string AnsSubFid() {
 }
 
 int16_t DataSubFid() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdSubFid == False) {
         SendAck();
         return -1;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
@@ -11,7 +12,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
@@ -39,24 +39,9 @@ struct FMultRead {
 };
 FMultRead Rd;
 
-int16_t ClampBar(int32_t value) { return value > 32767 ? 32767 : static_cast<int16_t>(value); }
-
-void Problem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
 
 void Refuse(const std::string& line) {
-    Problem(GetText("Log", "notstored") + " " + kFunMulFile + ": " + line);
-}
-
-// The send cannot go on: "*" without counting the end, so the command fails
-// by its answer time-out.
-std::string Abandon() {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(ReqState.nTxFMult, static_cast<int16_t>(kFileDone));
-    return "*";
+    ReportTransferProblem(GetText("Log", "notstored") + " " + kFunMulFile + ": " + line);
 }
 
 std::string HeaderLine(const FunMulRec& rec) {
@@ -104,22 +89,13 @@ bool SetStep(const std::string& line) {
     return true;
 }
 
-// The records read go into FunMul.txt in one replacement of the file.
-bool WriteRecords() {
-    if (Rd.records.empty()) return true;
-    const std::string path = tables::TablePath(kFunMulFile);
-    const size_t length = sizeof(FunMulRec);
-    std::string bytes;
-    if (platform::FileExists(path) && !platform::ReadFile(path, bytes)) return false;
-    bytes.resize(bytes.size() / length * length);
-    for (const auto& [number, record] : Rd.records) {
-        while (bytes.size() < static_cast<size_t>(number) * length)
-            bytes += tables::DefaultRecordBytes(FunMulRec::Layout(),
-                                                static_cast<int32_t>(bytes.size() / length) + 1);
-        bytes.replace(static_cast<size_t>(number - 1) * length, length, record);
-    }
-    Rd.records.clear();
-    return tables::WriteWholeFile("SaveFMult", path, bytes, tables::Report::Silent);
+// The records read go into FunMul.txt in one replacement of the file; false
+// with the reason in error when it cannot be read or written.
+bool WriteRecords(std::string& error) {
+    std::map<int32_t, std::string> records;
+    records.swap(Rd.records);
+    if (records.empty()) return true;
+    return tables::StoreRecords(tables::TablePath(kFunMulFile), FunMulRec::Layout(), records, error);
 }
 
 }  // namespace
@@ -134,38 +110,33 @@ bool FindNextFMult(const FunMulRec& rec) {
 }
 
 std::string AnsFMult() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxFMult;
     uint16_t& step = ReqState.nTxFMult2;
     if (word == kFileDone) return "*";
     Shell& shell = CurrentShell();
     if (word == kFileOpenNext) {
         ShowMsg("11", "2");
-        shell.SetPGBRange(Tx.nTxFMultFrom, ClampBar(int32_t(Tx.nTxFMultTo) + 1));
+        shell.SetPGBRange(Tx.nTxFMultFrom, ClampInt16(int32_t(Tx.nTxFMultTo) + 1));
         step = kFileOpenNext;
         const std::string path = tables::TablePath(kFunMulFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(FunMulRec)) : 0;
-        if (number == 0) return Abandon();
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     for (;;) {
         if (Tx.nTxFMultFrom > Tx.nTxFMultTo) {
-            ShowMsg("", "");
-            shell.SetPGBValue(-1);
-            CloseFileNum(word, static_cast<int16_t>(kFileDone));
             // The range of the send again, for the next register.
             Tx.nTxFMultFrom = Tx.nTxFMultFrom0;
             Tx.nTxFMultTo = Tx.nTxFMultTo0;
-            DecPending();
-            return "*";
+            return EndSend(word);
         }
         if (step >= kSteps) {
             // The start of a record.
             shell.IncPGBValue();
             platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
             std::string bytes;
-            if (!file || !file->Read(Tx.nTxFMultFrom, bytes)) return Abandon();
+            if (!file || !file->Read(Tx.nTxFMultFrom, bytes)) return AbandonSend(word);
             tables::SetRecordBytes(udtTxFMult, bytes);
             step = 0;
             if (FindNextFMult(udtTxFMult)) return HeaderLine(udtTxFMult);
@@ -185,8 +156,7 @@ std::string AnsFMult() {
 }
 
 int16_t DataFMult() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdFMult == False) {
         SendAck();
         return -1;
@@ -196,17 +166,14 @@ int16_t DataFMult() {
     if (!line.empty() && line[0] == '*') {
         ReqState.bRdFMult = False;
         if (Tx.nRdFMultState == kAssembling) KeepRecord();
-        if (WriteRecords()) {
+        std::string error;
+        if (WriteRecords(error)) {
             CopyRecvFile(std::string("\\") + kFunMulFile);
         } else {
-            Problem(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile));
-            LogErr(kErrFile);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + tables::TablePath(kFunMulFile) +
+                                  ": " + error);
         }
-        ShowMsg("", "");
-        shell.SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     switch (NumValue(line.substr(0, line.find(':')))) {
     case 1:  // header

@@ -12,9 +12,7 @@
 #include "link/frames.h"
 #include "link/link_state.h"
 #include "link/req_state.h"
-#include "platform/clock.h"
 #include "tables/record.h"
-#include "tables/reports.h"
 #include "tables/transfer.h"
 
 namespace {
@@ -159,8 +157,7 @@ std::vector<Field> OpeCamCli2Fields(bool) {
 // ---- Answer and data procedures --------------------------------------------
 
 std::string Answer(const std::vector<Field>& fields) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     std::string record;
     for (size_t i = 0; i < fields.size(); ++i) {
         const Field& f = fields[i];
@@ -181,18 +178,14 @@ std::string Answer(const std::vector<Field>& fields) {
 }
 
 void Refused(const std::string& what, const std::string& value) {
-    NoteTransferProblem(GetText("Log", "optrange") + " " + what + "=" + value);
+    ReportTransferProblem(GetText("Log", "optrange") + " " + what + "=" + value);
 }
 
 // A number that fits 16 bits; false (noted) when it does not.
 bool Number16(const char* name, const std::string& field, int16_t& out) {
-    const int32_t v = tables::NumValue(field);
-    if (v < INT16_MIN || v > INT16_MAX) {
-        Refused(name, field);
-        return false;
-    }
-    out = static_cast<int16_t>(v);
-    return true;
+    if (NumberField16(field, out)) return true;
+    Refused(name, field);
+    return false;
 }
 
 // The changes one received field makes, applied once the line is known whole.
@@ -252,11 +245,11 @@ bool Store(const std::vector<Field>& fields, const std::string& line) {
     size_t required = fields.size();
     while (required > 0 && fields[required - 1].optional) --required;
     if (got.size() < required) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + line);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + line);
         return false;
     }
     if (got.size() > fields.size())
-        NoteTransferProblem(GetText("Log", "extrafields") + " " + line);
+        ReportTransferProblem(GetText("Log", "extrafields") + " " + line);
     std::vector<Change> changes;
     for (size_t i = 0; i < fields.size() && i < got.size(); ++i) Take(fields[i], got[i], changes);
     for (const Change& c : changes) {
@@ -270,8 +263,7 @@ bool Store(const std::vector<Field>& fields, const std::string& line) {
 // alone ends the group (its first field is a text that may start with "*").
 int16_t Data(int16_t& flag, const std::vector<Field>& fields, const std::string& line,
              bool endStar = false, void (*after)() = nullptr) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (flag == False) {
         SendAck();
         return True;

@@ -9,7 +9,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/payments.h"
 #include "tables/transfer.h"
@@ -110,16 +109,14 @@ bool HasTicketFile() {
 }
 
 void ReportNoTickets() {
-    ReportTransferProblem(GetText("Log", "noticket") + " " +
+    ReportTransferFailure(GetText("Log", "noticket") + " " +
                           platform::JoinPath(Core.strCashDir, kTicketAmountFile));
-    LogErr(kErrFile);
 }
 
 // A send to a register folder without meal tickets: "*" at once, the
 // transfer counted done once, nothing opened or created.
 std::string EndWithoutTickets() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxTicketAmount;
     if (word == kFileDone) return "*";
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
@@ -162,8 +159,7 @@ int16_t DataTicketAmount() {
             ReportNoTickets();
             return DataTable(table);
         }
-        TxTurnStart();
-        LinkState.sngLastRx = platform::Timer();
+        TxLineArrived();
         SendAck();
         return -1;
     }

@@ -37,17 +37,7 @@ Store OffStore() {
     return {&OffFilePath, &PLUFilesGlobals::nOffNum, &PLUFilesGlobals::nCurOff, true};
 }
 
-std::string ErrorText() {
-    switch (errno) {
-    case ENOENT: return "File not found";
-    case ENOSPC: return "Disk full";
-    case EACCES:
-    case EPERM:
-    case EROFS: return "Permission denied";
-    case 0: return "File access error";
-    default: return std::strerror(errno);
-    }
-}
+std::string ErrorText() { return platform::FileErrorText(errno, {}); }
 
 int Compare(const std::string& a, const std::string& b) { return a.compare(b); }
 
@@ -112,9 +102,10 @@ bool Search(const Store& s, const std::string& code, PLURec& rec, const std::str
     return Compare(SearchCode(record, s.trimmed), key) == 0;
 }
 
-// The whole file with the record inserted before, or put in place of, or
-// removed at position `at`; written in one step.
-enum class Edit { Insert, Replace, Remove };
+// The whole file with the record inserted before, or removed at, the current
+// position; written in one step. (A record changed in place is written where
+// it stands: ModPLU, ModOfferta.)
+enum class Edit { Insert, Remove };
 
 bool Rewrite(const Store& s, const char* proc, Edit edit, PLURec* rec) {
     int32_t& cur = PLUFiles.*s.cur;
@@ -129,17 +120,17 @@ bool Rewrite(const Store& s, const char* proc, Edit edit, PLURec* rec) {
     bytes.resize(bytes.size() - bytes.size() % kPLURecLen);  // whole records only
     const int64_t count = static_cast<int64_t>(bytes.size() / kPLURecLen);
     const int64_t at = cur;
-    const bool inside = at >= 1 && at <= count;
-    if ((edit != Edit::Insert && !inside) || (edit == Edit::Insert && (at < 1 || at > count + 1))) {
+    const int64_t last = edit == Edit::Insert ? count + 1 : count;  // an insert may append
+    if (at < 1 || at > last) {
         ReportFileError(proc, "Bad record number", Report::MsgBox);
         return false;
     }
     const size_t offset = static_cast<size_t>(at - 1) * kPLURecLen;
-    if (rec) rec->end.Set();
-    switch (edit) {
-    case Edit::Insert: bytes.insert(offset, RecordBytes(*rec)); break;
-    case Edit::Replace: bytes.replace(offset, kPLURecLen, RecordBytes(*rec)); break;
-    case Edit::Remove: bytes.erase(offset, kPLURecLen); break;
+    if (edit == Edit::Insert) {
+        rec->end.Set();
+        bytes.insert(offset, RecordBytes(*rec));
+    } else {
+        bytes.erase(offset, kPLURecLen);
     }
     if (!WriteWholeFile(proc, path, bytes, Report::MsgBox)) return false;
     num = static_cast<int32_t>(bytes.size() / kPLURecLen);

@@ -10,7 +10,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/plu_directory.h"
 #include "tables/table_file.h"
@@ -41,11 +40,6 @@ DirPLURec RecordAt(const std::string& bytes, int32_t n) {
     return rec;
 }
 
-void Problem(const std::string& text) {
-    ReportTransferProblem(text);
-    LogErr(kErrFile);
-}
-
 // The read's directory takes the place of DirPLU.txt, the old one becoming
 // DirPLU.txt.bak; each file is written in one step, the .bak first, so that
 // a failure leaves the local directory in place.
@@ -54,16 +48,16 @@ bool PutInPlace(const Directory& dir) {
     std::string old;
     if (platform::FileExists(dir.path)) {
         if (!platform::ReadFile(dir.path, old)) {
-            Problem(GetText("Log", "nocopy") + " " + dir.path + " -> " + bak);
+            ReportTransferFailure(GetText("Log", "nocopy") + " " + dir.path + " -> " + bak);
             return false;
         }
         if (!platform::WriteFile(bak, old)) {
-            Problem(GetText("Log", "nowrite") + " " + bak);
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + bak);
             return false;
         }
     }
     if (!platform::WriteFile(dir.path, dir.bytes)) {
-        Problem(GetText("Log", "nowrite") + " " + dir.path);
+        ReportTransferFailure(GetText("Log", "nowrite") + " " + dir.path);
         return false;
     }
     return true;
@@ -85,15 +79,6 @@ std::string EndPass(uint16_t& word, uint16_t next) {
     return "*";
 }
 
-// The second pass cannot read the directory: "*" without counting it done,
-// so the command fails by its answer time-out.
-std::string Abandon(uint16_t& word) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    return "*";
-}
-
 bool Free(const DirPLURec& rec) { return rec.code.Trim().empty(); }
 
 std::string Code(const DirPLURec& rec) { return tables::TrimBlanks(WireText(rec.code.str())); }
@@ -101,8 +86,7 @@ std::string Code(const DirPLURec& rec) { return tables::TrimBlanks(WireText(rec.
 }  // namespace
 
 std::string AnsDirPLU() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.nTxDirPLU;
     if (word == kFileDone) return "*";
     Shell& shell = CurrentShell();
@@ -138,17 +122,17 @@ std::string AnsDirPLU() {
         idx = 1;
         const std::string path = tables::TablePath(kDirPLUFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, kLength) : 0;
-        if (number == 0) return Abandon(word);
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
-    if (!file) return Abandon(word);
+    if (!file) return AbandonSend(word);
     while (idx >= 1 && idx <= Sizes.nMaxDirPLU) {
         shell.IncPGBValue();
         std::string bytes;
         if (!file->Read(idx, bytes)) {
             if (idx > file->Count()) break;  // a file shorter than the directory ends it
-            return Abandon(word);
+            return AbandonSend(word);
         }
         ++idx;
         DirPLURec rec;
@@ -159,8 +143,7 @@ std::string AnsDirPLU() {
 }
 
 int16_t DataDirPLU() {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     if (ReqState.bRdDirPLU == False) {
         SendAck();
         return -1;
@@ -187,11 +170,7 @@ int16_t DataDirPLU() {
         } else if (PutInPlace(read)) {
             CopyRecvFile(std::string("\\") + kDirPLUFile);
         }
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     std::vector<std::string> f;
     if (!CutLineFields(line, 2, f)) return Refuse();

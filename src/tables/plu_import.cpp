@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "core/cassa_conf.h"
 #include "core/globals.h"
@@ -41,16 +40,6 @@ struct Kind {
 const Kind kPLUs{"SortPLU", kPLUErrFile, "89", "25", false};
 const Kind kOffers{"SortOffer", kOfferErrFile, "20", "offloaderr", true};
 
-std::string SystemError(int err) {
-    switch (err) {
-    case ENOENT: return "File not found";
-    case ENOSPC: return "Disk full";
-    case EACCES:
-    case EPERM:
-    case EROFS: return "Permission denied";
-    default: return err ? std::strerror(err) : "File access error";
-    }
-}
 
 // The source's bytes, mapped read-only (or held, after a conversion).
 class Source {
@@ -159,7 +148,7 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     Shell& shell = CurrentShell();
     Source source;
     errno = 0;
-    if (!source.Open(sourcePath)) return Fail(kind, SystemError(errno));
+    if (!source.Open(sourcePath)) return Fail(kind, platform::FileErrorText(errno, {}));
     if (source.Bytes().size() >= kOldPLURecLen && TestPLUFile(sourcePath) == kOldPLURecLen &&
         source.Bytes().size() % kOldPLURecLen == 0)
         source.Hold(ConvertOldPLURecords(source.Bytes()));
@@ -210,7 +199,7 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
             else
                 buffer.Add(stored, n);
         } else if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n))) {
-            return Fail(kind, SystemError(errno));
+            return Fail(kind, platform::FileErrorText(errno, {}));
         }
     }
     buffer.Sort();
@@ -225,20 +214,20 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
         const std::string_view record = src.substr(static_cast<size_t>(n - 1) * kRec, kRec);
         if (i + 1 < rows && buffer.Key(i) == buffer.Key(i + 1)) {
             if (!errors.Add("D -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
-                return Fail(kind, SystemError(errno));
+                return Fail(kind, platform::FileErrorText(errno, {}));
             continue;
         }
         const size_t at = out.size();
         out.append(record);
         if (CleanDescription(out.data() + at + kDescrAt) &&
             !errors.Add("W -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
-            return Fail(kind, SystemError(errno));
+            return Fail(kind, platform::FileErrorText(errno, {}));
         if (kind.offers) out[at + kGAt] = '9';  // the check's correction is kept
     }
     errno = 0;
-    if (!errors.Flush()) return Fail(kind, SystemError(errno));
+    if (!errors.Flush()) return Fail(kind, platform::FileErrorText(errno, {}));
     if (!WriteWholeFile(kind.proc, destination, out, Report::Silent))
-        return Fail(kind, SystemError(errno));
+        return Fail(kind, platform::FileErrorText(errno, {}));
     buffer.Clear();
     SetCount(kind, static_cast<int32_t>(out.size() / kRec));
 

@@ -6,6 +6,7 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/numbers.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -77,8 +78,7 @@ std::string Finish(const ArticleSend& a, bool refused) {
 }
 
 std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.*a.word;
     if (word == kFileDone) return "*";
     int32_t& from = Tx.*a.from;
@@ -99,10 +99,7 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
             if (number == 0) {
                 // The file cannot be opened: the send ends, and the command
                 // fails by its answer time-out.
-                CloseFileNum(word, static_cast<int16_t>(kFileDone));
-                ShowMsg("", "");
-                CurrentShell().SetPGBValue(-1);
-                return "*";
+                return AbandonSend(word);
             }
             word = static_cast<uint16_t>(number);
         }
@@ -133,16 +130,6 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
 bool plusRefused = false;
 bool offersRefused = false;
 
-bool IsModel(std::initializer_list<const char*> models) {
-    for (const char* m : models)
-        if (ConfigLevel.CashType() == m) return true;
-    return false;
-}
-
-int16_t ToInt16(int32_t v) {
-    return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
-}
-
 // The record of one dump line; false when the line is too short for the
 // fields its model sends, or a number does not fit its field.
 bool DumpRecord(const std::string& line, PLURec& rec) {
@@ -163,10 +150,10 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
     rec.P220H = "000";
     rec.P220Ea = "00000";
     rec.P220Eb = "00000";
-    if (IsModel({"LX4100"})) return true;
+    if (ConfigLevel.IsModel({"LX4100"})) return true;
     std::vector<std::string> f9;
     if (CutLineFields(line, 9, f9) && !num(rec.P220H, f9[8])) return false;
-    if (!IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"})) return true;
+    if (!ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"})) return true;
     if (ConfigLevel.GetPLUType(Core.nOpenCash) == 1 && ConfigLevel.GetProtoLevel(Core.nOpenCash) >= 1) {
         std::vector<std::string> f11;
         if (!CutLineFields(line, 11, f11)) return false;
@@ -230,9 +217,9 @@ int16_t DataConfPLU() {
     }
     std::vector<std::string> f;
     if (CutLineFields(line, 3, f)) {
-        CassaConf.P210 = ToInt16(NumValue(f[0]));
-        CassaConf.P211 = ToInt16(NumValue(f[1]));
-        CassaConf.P212 = ToInt16(NumValue(f[2]));
+        CassaConf.P210 = ClampInt16(NumValue(f[0]));
+        CassaConf.P211 = ClampInt16(NumValue(f[1]));
+        CassaConf.P212 = ClampInt16(NumValue(f[2]));
         CassaFile.bConfPLUDefault = false;
     }
     SendAck();

@@ -55,15 +55,10 @@ int16_t CloseEditedRead(int16_t& pending, ReadEdits& edits) {
     if (edits.Commit(error)) {
         CopyRecvFile(std::string("\\") + edits.FileName());
     } else {
-        ReportTransferProblem(GetText("Log", "nowrite") + " " + tables::TablePath(edits.FileName()) +
+        ReportTransferFailure(GetText("Log", "nowrite") + " " + tables::TablePath(edits.FileName()) +
                               ": " + error);
-        LogErr(kErrFile);
     }
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    DecPending();
-    SendAck();
-    return 0;
+    return EndTableRead();
 }
 
 int16_t RefuseEditedLine(const ReadEdits& edits) {

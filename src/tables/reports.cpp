@@ -7,7 +7,6 @@
 #include "link/dispatch.h"
 #include "link/frames.h"
 #include "link/link_state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
@@ -51,11 +50,6 @@ std::string ReportFileName(const ReportInfo& report) {
     return report.file;
 }
 
-void NoteTransferProblem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
-
 bool DataLineWhole() {
     const std::string& p = AnswerRec.strAnsFrame;
     if (p.size() < 4) return false;
@@ -89,20 +83,18 @@ std::string WorkFile(const std::string& name) { return tables::TablePath(name + 
 void GiveUp(uint16_t& word, const std::string& name, const char* what) {
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(WorkFile(name));
-    NoteTransferProblem(GetText("Log", what) + " " + tables::TablePath(name));
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", what) + " " + tables::TablePath(name));
 }
 
 int16_t Write(const std::string& code) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     const ReportInfo* report = nullptr;
     for (const ReportInfo& r : ReportInfos())
         if (code == r.code) report = &r;
     uint16_t& word = ReqState.*report->word;
     if (word == kFileDone) return SendAck();
     if (!DataLineWhole()) {
-        NoteTransferProblem(GetText("Log", "notstored") + " " + AnswerRec.strAnsFrame);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + AnswerRec.strAnsFrame);
         return SendAck();
     }
     const std::string name = ReportFileName(*report);

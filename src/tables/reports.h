@@ -51,9 +51,6 @@ int16_t RptClientG();
 // The customer chip card read ("&c"): its lines into ClientChipCard.rpt.
 int16_t DataCliCard();
 
-// A problem of a transfer that the user must know of: a line in the
-// progress window's error list and in the message log.
-void NoteTransferProblem(const std::string& text);
 // True when the "C" payload of the last answer carries both history-position
 // fields and the separator before its data ("C02:ZZZZ:ZZ:data").
 bool DataLineWhole();

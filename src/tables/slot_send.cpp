@@ -8,17 +8,6 @@
 #include "platform/files.h"
 #include "tables/table_file.h"
 
-namespace {
-
-std::string Abandon(uint16_t& word) {
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    return "*";
-}
-
-}  // namespace
-
 std::string AnswerSlots(const SlotSendDesc& table) {
     TxTurnStart();
     uint16_t& word = ReqState.*table.txWord;
@@ -33,20 +22,16 @@ std::string AnswerSlots(const SlotSendDesc& table) {
         idx = 1;
         const std::string path = tables::TablePath(table.fileName);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, table.recordLength) : 0;
-        if (number == 0) return Abandon(word);
+        if (number == 0) return AbandonSend(word);
         word = static_cast<uint16_t>(number);
     }
     if (idx >= 1 && idx <= table.slots) {
         shell.IncPGBValue();
         platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
         std::string record;
-        if (!file || !file->Read(idx, record)) return Abandon(word);
+        if (!file || !file->Read(idx, record)) return AbandonSend(word);
         return table.answer(idx++, record);
     }
-    ShowMsg("", "");
-    shell.SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
     idx = 1;
-    DecPending();
-    return "*";
+    return EndSend(word);
 }

@@ -5,13 +5,9 @@
 #include "core/texts.h"
 #include "platform/files.h"
 #include "tables/discounts.h"
+#include "tables/transfer.h"
 
 namespace {
-
-void Problem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
 
 // Digits only, blanks around them allowed.
 template <std::size_t N>
@@ -41,7 +37,7 @@ bool ImportBollino(const std::string& file, int32_t& count) {
     count = 0;
     std::string bytes;
     if (!platform::FileExists(file) || !platform::ReadFile(file, bytes)) {
-        Problem(GetText("Log", "noimport") + " " + file);
+        ReportTransferProblem(GetText("Log", "noimport") + " " + file);
         return false;
     }
     count = static_cast<int32_t>(bytes.size() / sizeof(BollinoRec));
@@ -53,11 +49,11 @@ bool ImportBollino(const std::string& file, int32_t& count) {
         tables::SetRecordBytes(rec, std::string_view(bytes).substr((n - 1) * sizeof(BollinoRec),
                                                                    sizeof(BollinoRec)));
         if (!Checked(rec)) {
-            Problem(GetText("Log", "badimport") + " " + file + " (" + std::to_string(n) + ")");
+            ReportTransferProblem(GetText("Log", "badimport") + " " + file + " (" + std::to_string(n) + ")");
             return false;
         }
         if (!SaveBollino(static_cast<int16_t>(rec.number.Num()), rec)) {
-            Problem(GetText("Log", "norecord") + " " + kBolliniFile + " (" +
+            ReportTransferProblem(GetText("Log", "norecord") + " " + kBolliniFile + " (" +
                     std::to_string(rec.number.Num()) + ")");
             return false;
         }

@@ -26,8 +26,7 @@ namespace {
 // reason, the file and, when there is one, the record and what is wrong.
 bool Refuse(const std::string& key, const std::string& file, const std::string& detail = {}) {
     const std::string text = GetText("Log", key) + " " + file + (detail.empty() ? "" : " (" + detail + ")");
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
+    ReportTransferProblem(text);
     return false;
 }
 

@@ -38,6 +38,11 @@ void TxTurnStart() {
     ReqState.bTxTurnStart = False;
 }
 
+void TxLineArrived() {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+}
+
 // ---------------------------------------------------------------------------
 // File numbers
 
@@ -107,11 +112,6 @@ int OpenFileCount() { return static_cast<int>(openFiles.size()); }
 
 namespace {
 
-void ReportProblem(const std::string& text) {
-    CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
-}
-
 TableReadRec* FindRead(int16_t ReqStateRec::*flag) {
     for (TableReadRec& r : Transfer.reads)
         if (r.flag == flag) return &r;
@@ -131,8 +131,8 @@ void ForgetRead(int16_t ReqStateRec::*flag) {
 void FailRead(TableReadRec& read, const std::string& key, const std::string& reason) {
     tables::DiscardTableCopy(read.path);
     read.failed = true;
-    ReportProblem(GetText("Log", key) + " " + read.path + (reason.empty() ? "" : ": " + reason));
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", key) + " " + read.path +
+                          (reason.empty() ? "" : ": " + reason));
 }
 
 // The read of the table that this line belongs to; its copy is made at its
@@ -165,16 +165,14 @@ bool FinishRead(const TableDesc& table) {
         // A copy destination asked for this table; what is there now is not
         // the register's.
         if (!Core.bInteractive && !Core.strReqArg.empty()) {
-            ReportProblem(GetText("Log", "nothingread") + " " +
+            ReportTransferFailure(GetText("Log", "nothingread") + " " +
                           platform::JoinPath(Core.strCashDir, table.fileName));
-            LogErr(kErrFile);
         }
         return false;
     }
     std::string error;
     if (tables::CommitTableCopy(read.path, error)) return true;
-    ReportProblem(GetText("Log", "readfailed") + " " + read.path + ": " + error);
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", "readfailed") + " " + read.path + ": " + error);
     return false;
 }
 
@@ -248,8 +246,8 @@ bool CopyRecvFile(const std::string& name) {
     std::string from = platform::ResolvePath(tables::TablePath(rest));
     if (platform::CopyFileTo(from, Core.strReqArg)) return true;
     const std::string reason = std::strerror(errno);
-    ReportProblem(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " + reason);
-    LogErr(kErrFile);
+    ReportTransferFailure(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " +
+                          reason);
     return false;
 }
 
@@ -266,6 +264,13 @@ bool FormatNumberField(int64_t value, int width, std::string& out) {
 }
 
 std::string WireText(std::string_view text) { return tables::BlankControls(text, ":;"); }
+
+bool NumberField16(std::string_view field, int16_t& out) {
+    const int32_t v = tables::NumValue(field);
+    if (v < INT16_MIN || v > INT16_MAX) return false;
+    out = static_cast<int16_t>(v);
+    return true;
+}
 
 bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields) {
     fields.clear();
@@ -347,27 +352,41 @@ bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField
 
 namespace {
 
-int16_t ClampBar(int64_t value) {
-    if (value > 32767) return 32767;
-    if (value < -32768) return -32768;
-    return static_cast<int16_t>(value);
-}
+}  // namespace
 
-// A send that cannot go on (its file cannot be opened or read) ends with "*"
-// but leaves the count of awaited answers alone, so the command fails by its
-// answer time-out and is reported as failed.
-std::string AbandonSend(uint16_t& word) {
+std::string AbandonSend() {
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
     return "*";
 }
 
-}  // namespace
+std::string EndSend() {
+    AbandonSend();
+    DecPending();
+    return "*";
+}
+
+std::string AbandonSend(uint16_t& word) {
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    return AbandonSend();
+}
+
+int16_t EndTableRead() {
+    ShowMsg("", "");
+    CurrentShell().SetPGBValue(-1);
+    DecPending();
+    SendAck();
+    return 0;
+}
+
+std::string EndSend(uint16_t& word) {
+    AbandonSend(word);
+    DecPending();
+    return "*";
+}
 
 std::string AnswerTable(const TableDesc& table) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     uint16_t& word = ReqState.*table.txWord;
     if (word == kFileDone) return "*";
     int16_t& idx = Tx.*table.txIdx;
@@ -375,7 +394,7 @@ std::string AnswerTable(const TableDesc& table) {
     const tables::RecordLayout& layout = table.layout();
     if (word == kFileOpenNext) {
         ShowMsg(table.sendStatusKey, "2");
-        CurrentShell().SetPGBRange(1, ClampBar(int64_t(count) + 1));
+        CurrentShell().SetPGBRange(1, ClampInt16(int64_t(count) + 1));
         idx = table.firstEntry;
         int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
         if (number == 0) return AbandonSend(word);
@@ -389,16 +408,11 @@ std::string AnswerTable(const TableDesc& table) {
         ++idx;
         return BuildAnswer(layout, table.wire, record);
     }
-    ShowMsg("", "");
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    DecPending();
-    return "*";
+    return EndSend(word);
 }
 
 int16_t DataTable(const TableDesc& table) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     int16_t& pending = ReqState.*table.rdFlag;
     if (pending == False) {
         SendAck();
@@ -408,11 +422,7 @@ int16_t DataTable(const TableDesc& table) {
     if (!line.empty() && line[0] == '*') {
         pending = False;
         if (FinishRead(table)) CopyRecvFile(std::string("\\") + table.fileName);
-        ShowMsg("", "");
-        CurrentShell().SetPGBValue(-1);
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     Shell& shell = CurrentShell();
     if (table.readStatusKey && !shell.PGBBusy()) {
@@ -432,11 +442,11 @@ int16_t DataTable(const TableDesc& table) {
     if ((table.received && !table.received(fields)) ||
         !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
-        ReportProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
+        ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
     } else if (table.size && entry > Sizes.*table.size) {
         // A record beyond the model's table would grow the file with blank
         // records up to it.
-        ReportProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
+        ReportTransferProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
     } else if (!read.failed) {
         errno = 0;
         bool ok = table.save ? table.save(entry, record)
@@ -458,8 +468,7 @@ int16_t DataTable(const TableDesc& table) {
 // Lines a table cannot hold
 
 int16_t RefuseTableLine(const TableDesc& table) {
-    TxTurnStart();
-    LinkState.sngLastRx = platform::Timer();
+    TxLineArrived();
     CurrentShell().IncPGBValue();
     ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
                           tables::BlankControls(AnswerRec.strAnsData));
@@ -467,4 +476,12 @@ int16_t RefuseTableLine(const TableDesc& table) {
     return -1;
 }
 
-void ReportTransferProblem(const std::string& text) { ReportProblem(text); }
+void ReportTransferProblem(const std::string& text) {
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
+}
+
+void ReportTransferFailure(const std::string& text) {
+    ReportTransferProblem(text);
+    LogErr(kErrFile);
+}

@@ -79,6 +79,9 @@ void CommitTxCounters();
 // which the queue's replay brings back) the counters are put back and the
 // mark is cleared. nC08Pending is left alone.
 void TxTurnStart();
+// The usual entry of an answer or data procedure: TxTurnStart, then the
+// line is taken as alive (the answer time-out counts from now).
+void TxLineArrived();
 
 // ---------------------------------------------------------------------------
 // Request-state words.
@@ -150,6 +153,9 @@ bool FormatNumberField(int64_t value, int width, std::string& out);
 // and 127) become blanks, so that no text can shift the fields after it or
 // end a frame.
 std::string WireText(std::string_view text);
+// The numeric value of a received field (as tables::NumValue reads it) when
+// it fits 16 bits; false, with out unchanged, when it does not.
+bool NumberField16(std::string_view field, int16_t& out);
 // Cuts a received line into count fields, each ended by ":" (the last one
 // included). False when the line holds fewer than count ended fields;
 // anything after the count-th ":" is ignored.
@@ -229,6 +235,24 @@ int16_t DataTable(const TableDesc& table);
 // message log with the table's file name, and not stored. Returns -1, as for
 // a line taken.
 int16_t RefuseTableLine(const TableDesc& table);
+// The end of a read at its closing line: status and progress cleared, one
+// answer less awaited, the line acknowledged. Returns 0, the data
+// procedure's result for a read that has ended.
+int16_t EndTableRead();
+// The end of a send whose file the request-state word holds: status and
+// progress cleared, the file closed and the word 65534; returns "*".
+// AbandonSend is for a send that cannot go on (its file cannot be opened or
+// read): the count of awaited answers is left alone, so the command fails by
+// its answer time-out and is reported as failed. EndSend is for a send that
+// is complete: one answer less is awaited.
+std::string AbandonSend(uint16_t& word);
+std::string EndSend(uint16_t& word);
+// The same for a send that holds no file (it counts in a word of its own).
+std::string AbandonSend();
+std::string EndSend();
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
+// The same for a problem that fails the run: also counted in the error log
+// (LogErr(kErrFile)).
+void ReportTransferFailure(const std::string& text);

@@ -16,6 +16,7 @@
 #include "core/texts.h"
 #include "platform/files.h"
 #include "tables/groups.h"
+#include "tables/multiple_functions_transfer.h"
 #include "transfer_fixture.h"
 
 namespace {
@@ -126,6 +127,23 @@ TEST(TransferCodec, NumbersFitTheirFieldOrAreRefused) {
         if (r.want) {
             EXPECT_EQ(out, r.want);
         }
+    }
+}
+
+TEST(TransferCodec, A16BitFieldTakesItsRangeAndNothingBeyond) {
+    struct Row {
+        const char* field;
+        bool fits;
+        int16_t want;  // when it fits; else the value stays as it was (7)
+    } rows[] = {
+        {"32767", true, 32767}, {"32768", false, 7},   {"-32768", true, -32768},
+        {"-32769", false, 7},   {" 12 ", true, 12},    {"2.5", true, 2},
+        {"abc", true, 0},       {"99999999999", false, 7},
+    };
+    for (const Row& r : rows) {
+        int16_t out = 7;
+        EXPECT_EQ(NumberField16(r.field, out), r.fits) << r.field;
+        EXPECT_EQ(out, r.want) << r.field;
     }
 }
 
@@ -358,3 +376,34 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
 }
 
 }  // namespace
+
+// The multiple-functions read keeps its records until the closing line; a
+// folder that cannot take the new file keeps the old one, names the system's
+// reason and counts for the run.
+TEST_F(TransferTest, AMultipleFunctionsReadThatCannotBeStoredLeavesTheOldFile) {
+    Sizes.nMaxFunMul = 10;
+    const std::string old(2 * sizeof(FunMulRec), 'o');
+    WriteAll(CashFile(kFunMulFile), old);
+    const int result = childtest::Run(
+        [&] {
+            ReqState.bRdFMult = True;
+            LinkState.nPendingAns = 1;
+            Tx.nRdFMultState = 0;
+            int16_t last = 0;
+            for (const char* line : {"1:5:Coffee:0:", "2:5:1:3:", "*"}) {
+                Line(line);
+                last = DataFMult();
+            }
+            const std::string want =
+                GetText("Log", "nowrite") + " " + CashFile(kFunMulFile) + ": File too large";
+            int bad = 0;
+            if (last != 0 || LinkState.nPendingAns != 0 || ReqState.bRdFMult != False) bad |= 1;
+            if (Texts.nRunFailures != 1) bad |= 2;
+            if (shell->errors.size() != 1 || shell->errors[0].text != want) bad |= 4;
+            for (const auto& e : shell->errors) std::fprintf(stderr, "%s\n", e.text.c_str());
+            return bad;
+        },
+        static_cast<long>(old.size()) + 10);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadAll(CashFile(kFunMulFile)), old);
+}
