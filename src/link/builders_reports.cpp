@@ -161,8 +161,7 @@ bool SendDelRange(const std::string& token) {
     // A list that cannot be taken deletes nothing, and says so: the run
     // must not end as if the codes had been deleted.
     auto refuse = [&path] {
-        NoteTransferProblem(GetText("Log", "nodellist") + " " + path);
-        LogErr(kErrFile);
+        ReportTransferFailure(GetText("Log", "nodellist") + " " + path);
         return false;
     };
     const int64_t size = platform::FileSize(path);
