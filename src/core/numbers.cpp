@@ -245,3 +245,16 @@ std::string ReplaceChr(const std::string& text, const std::string& from, const s
 int16_t ClampInt16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
 }
+
+std::string FormatRate(double value, int intDigits, const std::string& sep) {
+    if (!std::isfinite(value)) return "";
+    char buf[400];
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, 8);
+    if (res.ec != std::errc()) return "";
+    std::string digits(buf, res.ptr);
+    size_t dot = digits.find('.');
+    std::string whole = digits.substr(0, dot);
+    if (static_cast<int>(whole.size()) < intDigits) whole.insert(0, intDigits - whole.size(), '0');
+    std::string text = whole + sep + digits.substr(dot + 1);
+    return value < 0 && digits.find_first_not_of("0.") != std::string::npos ? "-" + text : text;
+}

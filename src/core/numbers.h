@@ -40,6 +40,10 @@ int32_t StrToDec(const std::string& text, int16_t decimals);
 float StrToSng(const std::string& text);
 double StrToDbl(const std::string& text);
 
+// A rate with eight decimals and at least intDigits integer digits, the
+// decimal separator sep between them; "" when it cannot be written.
+std::string FormatRate(double value, int intDigits, const std::string& sep);
+
 // The value held in 16 bits: below -32768 it is -32768, above 32767 it is
 // 32767 (a progress-bar bound or a counter taken from a wider number).
 int16_t ClampInt16(int64_t value);

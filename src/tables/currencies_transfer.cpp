@@ -1,28 +1,11 @@
 #include "tables/currencies_transfer.h"
 
-#include <charconv>
-#include <cmath>
 
 #include "core/numbers.h"
 #include "core/open_register.h"
 #include "tables/currencies.h"
 
 namespace {
-
-// A rate with eight decimals and at least intDigits integer digits, the
-// decimal separator sep between them; "" when it cannot be written.
-std::string FormatRate(double value, int intDigits, const std::string& sep) {
-    if (!std::isfinite(value)) return "";
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, 8);
-    if (res.ec != std::errc()) return "";
-    std::string digits(buf, res.ptr);
-    size_t dot = digits.find('.');
-    std::string whole = digits.substr(0, dot);
-    if (static_cast<int>(whole.size()) < intDigits) whole.insert(0, intDigits - whole.size(), '0');
-    std::string text = whole + sep + digits.substr(dot + 1);
-    return value < 0 && digits.find_first_not_of("0.") != std::string::npos ? "-" + text : text;
-}
 
 // The rate of a received line as the file keeps it: "," becomes the
 // system's separator, a text that is no number is 0, and a rate that does

@@ -1,6 +1,5 @@
 #include "editors/setup/field_rules.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "core/globals.h"
@@ -69,15 +68,7 @@ bool TakeNumber(const std::string& text, int64_t lo, int64_t hi, int64_t& value)
 std::string WireSafe(const std::string& text) { return tables::BlankControls(text, ":;"); }
 
 std::string RateText(double rate) {
-    if (!std::isfinite(rate)) rate = 0;
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(rate), std::chars_format::fixed, 8);
-    std::string digits = res.ec == std::errc() ? std::string(buf, res.ptr) : "0.00000000";
-    const size_t dot = digits.find('.');
-    std::string whole = digits.substr(0, dot);
-    if (whole.size() < 6) whole.insert(0, 6 - whole.size(), '0');
-    std::string out = whole + Numbers.strDecSep.substr(0, 1) + digits.substr(dot + 1);
-    return rate < 0 && digits.find_first_not_of("0.") != std::string::npos ? "-" + out : out;
+    return FormatRate(std::isfinite(rate) ? rate : 0, 6, Numbers.strDecSep.substr(0, 1));
 }
 
 bool EditorFolderReady() {
