@@ -1,6 +1,5 @@
 #include "tables/currencies_transfer.h"
 
-
 #include "core/numbers.h"
 #include "core/open_register.h"
 #include "tables/currencies.h"
