@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "core/main_timer.h"
 #include "core/shell.h"
+#include "core/numbers.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
 #include "link/builders_steps.h"
@@ -48,10 +49,7 @@ std::string SendText(const std::string& token) { return "*2;+4;" + token + ";*3;
 void Status(const std::string& key) { ShowMsg(key, "2"); }
 
 void Range(int64_t minimum, int64_t maximum) {
-    auto clamp = [](int64_t v) -> int16_t {
-        return static_cast<int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
-    };
-    CurrentShell().SetPGBRange(clamp(minimum), clamp(maximum));
+    CurrentShell().SetPGBRange(ClampInt16(minimum), ClampInt16(maximum));
 }
 
 void Commit() {

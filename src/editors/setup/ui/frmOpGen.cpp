@@ -23,12 +23,7 @@
 
 namespace {
 
-bool IsModel(std::initializer_list<const char*> models) {
-    const std::string& type = ConfigLevel.CashType();
-    return std::any_of(models.begin(), models.end(), [&](const char* m) { return type == m; });
-}
-
-bool OldFamily() { return IsModel({"TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900"}); }
+bool OldFamily() { return ConfigLevel.IsModel({"TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900"}); }
 
 std::string Two(int value) {
     std::string s = std::to_string(value);
@@ -244,7 +239,7 @@ void frmOpGen::InitForm() {
     // The model's boxes, after the texts: gating shows a box again that an
     // empty text hid.
     const bool lx = ConfigLevel.CashType() == "LX4100";
-    const bool newer = IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+    const bool newer = ConfigLevel.IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
     if (lx) {
         chkP042D->hide();
         chkP110D->show();
@@ -259,7 +254,7 @@ void frmOpGen::InitForm() {
     FillList(cbxP110F, {GetText("4", "33"), GetText("4", "34")});
     std::vector<std::string> p213;
     for (const char* key : {"35", "36", "37", "38"}) p213.push_back(GetText("4", key));
-    if (IsModel({"ZANDORE", "MERIDOTAN"})) p213.push_back(GetText("4", "39"));
+    if (ConfigLevel.IsModel({"ZANDORE", "MERIDOTAN"})) p213.push_back(GetText("4", "39"));
     FillList(cbxP213, p213);
 
     for (int n = 0; n < Rates(); ++n) {
@@ -282,10 +277,10 @@ void frmOpGen::InitForm() {
     if (OldFamily()) {
         first = 0;
         last = 1;
-    } else if (IsModel({"TIMBREL", "NAVOSK"})) {
+    } else if (ConfigLevel.IsModel({"TIMBREL", "NAVOSK"})) {
         first = 2;
         last = 5;
-    } else if (IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"})) {
+    } else if (ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"})) {
         first = 2;
         last = 5;
         last1 = 2;
