@@ -18,6 +18,7 @@
 #include "platform/fake_serial.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "editor_fixture.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -227,6 +228,24 @@ TEST_F(PhoneBookWindowTest, APhoneBookThatCannotBeWrittenIsSaidAndNothingIsListe
     EXPECT_EQ(w.cbxConnection->count(), 0);
     EXPECT_TRUE(w.cmdAdd->isEnabled());
     EXPECT_FALSE(platform::FileExists(Core.strPhoneBookIni));
+}
+
+// Both windows in each language: every text whole, nothing covering another.
+TEST_F(PhoneBookWindowTest, TheModemAndPhoneBookWindowsInBothLanguages) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+        SCOPED_TRACE(lang);
+        Core.strLangFile = dir.file(lang);
+        frmPhoneBook book;
+        frmModemConnection modem;
+        for (QWidget* w : {static_cast<QWidget*>(&book), static_cast<QWidget*>(&modem)}) {
+            w->show();
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(w->windowTitle().isEmpty());
+            editortest::ExpectWholeAndApart(w);
+            shelltest::Picture(w, (w->objectName() + "_" + QString(lang).mid(6)).toUtf8().constData());
+            w->hide();
+        }
+    }
 }
 
 }  // namespace
