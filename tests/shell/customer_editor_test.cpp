@@ -2,13 +2,11 @@
 // from the code box, shown back, changed and deleted, the code box in step
 // with the file, the fields each generation shows, and the register
 // requests with their ranges.
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include "core/config_level.h"
 #include "customers/ui/frmClienti.h"
 #include "editor_fixture.h"
 #include "editors/setup/ui/range_controls.h"
+#include "tables/transfer.h"
 
 namespace {
 
@@ -167,19 +165,13 @@ TEST_F(CustomerEditorTest, AnArchiveThatWillNotOpenIsSaidNotShownEmpty) {
     Type(w->txtDesc[0], "STORE");
     w->cmdAdd->click();
     ASSERT_EQ(w->cbxCli->count(), 1);
-    // No file can be opened: the lowest free descriptor is the limit.
-    const int lowest = ::dup(0);
-    ::close(lowest);
-    rlimit old{};
-    ::getrlimit(RLIMIT_NOFILE, &old);
-    rlimit cut = old;
-    cut.rlim_cur = static_cast<rlim_t>(lowest);
-    ::setrlimit(RLIMIT_NOFILE, &cut);
+    // Every file number of the program is taken: the archive cannot open.
+    for (int i = 0; i < 255; ++i) ASSERT_NE(OpenRandomFileNum(dir.file("Shop/Cassa1/Clienti.txt"), 90), 0);
     w->ShowConf(0);
-    ::setrlimit(RLIMIT_NOFILE, &old);
+    CloseAllFiles();
     EXPECT_EQ(w->cbxCli->count(), 0);
     ASSERT_FALSE(shell.boxes.empty());
-    EXPECT_EQ(shell.boxes.back(), ": ShowConf - Too many open files");
+    EXPECT_EQ(shell.boxes.back(), ": ShowConf - File access error");
 }
 
 }  // namespace
