@@ -1,4 +1,4 @@
 // Entry point of the program.
-#include "shell/ui/app_main.h"
+#include "ui/app_main.h"
 
 int main(int argc, char** argv) { return Main(argc, argv); }

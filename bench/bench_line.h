@@ -15,19 +15,19 @@
 #include "core/cash_list.h"
 #include "core/config_level.h"
 #include "core/globals.h"
-#include "core/main_timer.h"
+#include "engine/main_timer.h"
 #include "emulator/bulk_receiver.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
 #include "link/frames.h"
-#include "link/link_state.h"
+#include "core/link_state.h"
 #include "link/port.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/settings.h"
-#include "shell/startup.h"
+#include "engine/startup.h"
 
 namespace bench {
 

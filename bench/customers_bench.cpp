@@ -19,9 +19,9 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "core/table_sizes.h"
-#include "customers/client_file.h"
+#include "store/client_file.h"
 #include "platform/files.h"
-#include "tables/customers_import.h"
+#include "transfers/customers_import.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 
 #include "bench_line.h"
 #include "core/cassa_conf.h"
-#include "link/builders_tables.h"
+#include "engine/builders_tables.h"
 #include "platform/clock.h"
-#include "shell/cycle.h"
-#include "tables/table_procs.h"
+#include "engine/cycle.h"
+#include "transfers/table_procs.h"
 
 namespace {
 

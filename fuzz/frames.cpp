@@ -11,13 +11,14 @@
 #include <string>
 #include <utility>
 
-#include "core/open_register.h"
+#include "engine/open_register.h"
 #include "fuzz_support.h"
 #include "link/dispatch.h"
 #include "link/port.h"
 #include "platform/fake_serial.h"
-#include "tables/departments.h"
-#include "tables/table_procs.h"
+#include "store/departments.h"
+#include "transfers/table_procs.h"
+#include "core/link_state.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/open_register.h"
+#include "engine/open_register.h"
 #include "fuzz_support.h"
 #include "platform/files.h"
-#include "tables/departments.h"
-#include "tables/departments_transfer.h"
-#include "tables/table_file.h"
+#include "store/departments.h"
+#include "transfers/departments_transfer.h"
+#include "store/table_file.h"
 
 namespace {
 

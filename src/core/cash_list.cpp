@@ -8,14 +8,13 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "core/globals.h"
-#include "core/open_register.h"
 #include "core/shell.h"
 #include "core/texts.h"
-#include "link/hello_rec.h"
-#include "link/link_state.h"
+#include "core/hello_rec.h"
+#include "core/link_state.h"
 #include "platform/files.h"
 #include "platform/profile.h"
-#include "tables/record.h"
+#include "core/record.h"
 
 std::array<CashRec, kMaxCash + 1> CassaList;
 CashListGlobals CashListState;
@@ -229,15 +228,12 @@ void NewCashRec(int16_t index) {
     c.bDone = False;
 }
 
-void SelectCash() {
-    const int i = LinkState.nCurCash;
-    if (i < 0 || i > kMaxCash || !CassaList[i].bDefined) return;
+void SetOpenCashEntry(int16_t i) {
     Core.nCommPort = ValInt(CassaList[i].port);
     LinkState.nAddress = ValInt(CassaList[i].station);
     Core.strCashDir =
         platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(LinkState.nAddress + 1));
     Core.nOpenCash = static_cast<int16_t>(i);
-    LoadCassa(false);
 }
 
 bool OneCashSelected() {

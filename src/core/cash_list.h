@@ -70,9 +70,10 @@ bool LoadCassaList();
 void LoadCasseConf();
 // Fills the entry of a register whose options file was just created.
 void NewCashRec(int16_t index);
-// Opens the register chosen in the user interface (LinkState.nCurCash) when
-// its entry is defined.
-void SelectCash();
+// Makes the entry i the open register: its serial port, station address
+// and folder (Core.nCommPort, LinkState.nAddress, Core.strCashDir,
+// Core.nOpenCash). Opening the folder itself is the caller's.
+void SetOpenCashEntry(int16_t i);
 // True when exactly one of the registers 0 to 15 is enabled.
 bool OneCashSelected();
 // True when the chosen register is enabled; otherwise says so in a message

@@ -10,11 +10,9 @@
 #include "core/cash_list.h"
 #include "core/config_level.h"
 #include "core/globals.h"
-#include "core/open_register.h"
 #include "core/shell.h"
 #include "core/texts.h"
-#include "link/link_state.h"
-#include "link/port.h"
+#include "core/link_state.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
@@ -421,3 +419,5 @@ bool AskGlbDiff() {
     LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
     return true;
 }
+
+bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }

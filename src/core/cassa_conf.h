@@ -114,3 +114,8 @@ bool AskGlbDiff();
 
 // Path of the open register's Cassa.txt; empty while no folder is open.
 std::string CassaTxtPath();
+
+// The addressed-mode flag that goes with the link option bits P911: bit 1
+// (value 2). Every place that derives the link's addressed mode from the
+// options uses this rule.
+bool GetAddressedMode(int16_t p911);

@@ -260,3 +260,12 @@ bool ConfigLevelClass::IsModel(std::initializer_list<const char*> models) const 
         if (strCashType_ == m) return true;
     return false;
 }
+
+bool KnownModel() {
+    return ConfigLevel.IsModel({"LX4100", "TAV3800", "QUENTARO", "VELTA7300", "ORBA", "KWT1900",
+                                "DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+}
+
+bool NewerFamily() {
+    return ConfigLevel.IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+}

@@ -104,3 +104,8 @@ private:
 };
 
 extern ConfigLevelClass ConfigLevel;
+
+// The installation's model is one of the eleven known models; one of the
+// newer family (DRAVO57, TIMBREL, NAVOSK, ZANDORE, MERIDOTAN).
+bool KnownModel();
+bool NewerFamily();

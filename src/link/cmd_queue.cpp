@@ -2,8 +2,8 @@
 
 #include "core/globals.h"
 #include "core/shell.h"
-#include "link/hello_rec.h"
-#include "link/link_state.h"
+#include "core/hello_rec.h"
+#include "core/link_state.h"
 #include "link/port.h"
 #include "platform/clock.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/req_state.h"
+#include "core/req_state.h"
 
 struct CmdQueueEntry {
     int16_t state = 0;         // -1 pending, 0 free

@@ -6,7 +6,7 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/frames.h"
-#include "link/link_state.h"
+#include "core/link_state.h"
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/clock.h"

@@ -6,20 +6,18 @@
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "core/globals.h"
-#include "core/main_timer.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
 #include "link/frames.h"
-#include "link/hello_rec.h"
-#include "link/link_state.h"
+#include "core/hello_rec.h"
+#include "core/link_state.h"
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "shell/cycle.h"
-#include "tables/record.h"
+#include "core/record.h"
 
 HelloGlobals Hello;
 
@@ -301,9 +299,7 @@ void WriteCopyFile() {
     Hello.bCopyHello = false;
 }
 
-bool ReqConnTest() {
-    ShowMsg("", "");
-    if (!NextCash(false)) return false;
+void TakeHelloCopyRequest() {
     if (!Core.strReqArg.empty()) {
         Hello.bCopyHello = true;
         Hello.nCopyMode = 0;
@@ -317,45 +313,6 @@ bool ReqConnTest() {
     } else {
         Hello.bCopyHello = false;
     }
-    std::string empty;
-    bool r = AddCmd(empty, 0, 2.5f, "");
-    SaveCmdQueue();
-    return r;
-}
-
-void ConnTest() {
-    if (LinkState.nState != 0) return;
-    const LinkStateRec saved = LinkState;
-    LinkState.bTestMode = true;
-    LinkState.nRetries = 0;
-    LinkState.bHelloMsgs = false;
-    ResetTimer();
-
-    if (ReqConnTest()) {
-        // The main timer runs the test while the user interface runs. The
-        // test is over when the timer is idle with nothing left in the queue
-        // (also when the port couldn't be opened and the command was
-        // dropped), or when the test's time-out has passed since the start.
-        const double start = platform::Timer();
-        const double limit = Core.sngConnTestTimeout > 0 ? Core.sngConnTestTimeout : 70.0;
-        while (platform::Timer() - start <= limit && ExchangeRunning()) CurrentShell().DoEvents();
-        LinkState.bTestMode = false;
-        while (LinkState.nState != 0) CurrentShell().DoEvents();
-    } else {
-        // Nothing was sent: say why, with the file that lists the registers.
-        bool defined = false, enabled = false;
-        for (int i = 0; i < kMaxCash; ++i) {
-            defined = defined || CassaList[i].bDefined;
-            enabled = enabled || (CassaList[i].bDefined && CassaList[i].bEnabled);
-        }
-        if (!defined)
-            CurrentShell().AddError(GetText("Msg", "nocash") + " " + ConfigIniPath(), false);
-        else if (!enabled)
-            CurrentShell().AddError(GetText("Msg", "nocashsel") + " " + ConfigIniPath(), false);
-    }
-    CurrentShell().AddMessage(GetText("Msg", "conntestend"), true);
-    LinkState = saved;
-    CurrentShell().ClearShowWait(false);
 }
 
 void ShowHello() {
@@ -365,4 +322,21 @@ void ShowHello() {
     } else {
         CurrentShell().ShowHelloForm(false);
     }
+}
+
+void GestHelloErr() {
+    static const struct {
+        int bit;
+        const char* key;
+    } bits[] = {{64, "1"}, {32, "2"}, {16, "3"}, {4, "5"}, {2, "6"}};
+    const int word = (HelloRec.HelloStatus[1] & 255) & 127;
+    bool any = false;
+    for (const auto& b : bits) {
+        if (word & b.bit) {
+            CurrentShell().AddError(GetText("Errori", b.key), true);
+            any = true;
+        }
+    }
+    // Only an error the register reports goes to the error log.
+    if (any) LogErr(255);
 }

@@ -28,15 +28,15 @@ int16_t WaitAnswer();
 // "A01" answer (the hello record and the register list entry are updated),
 // -1 otherwise.
 int16_t GestHelloAns();
-// The menu's connection test: poll and hello with short time-outs and no
-// retries; LinkState is the same afterwards as before. Runs only while the
-// main timer is idle.
-void ConnTest();
-// Queues the connection test's empty command for the current register; in
-// batch mode the argument (Core.strReqArg, "file" or "file|mode") names the
-// copy file of the hello answer.
-bool ReqConnTest();
+// Batch: the copy of the next hello answer as the request argument
+// (Core.strReqArg, "file" or "file|mode") asks for it; the argument keeps the
+// file only. No argument: no copy.
+void TakeHelloCopyRequest();
 // Writes the last hello answer as one line to the copy file (batch mode).
 void WriteCopyFile();
 // Shows the hello-result window, or fills the open one again.
 void ShowHello();
+// After a valid hello answer: one line in the progress window's error list
+// for each error bit of status word 1 (64, 32, 16, 4, 2), and error code 255
+// in the error log when at least one of them is set.
+void GestHelloErr();

@@ -6,7 +6,7 @@
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
-#include "link/link_state.h"
+#include "core/link_state.h"
 #include "link/phone_book.h"
 #include "link/port.h"
 #include "link/serial_log.h"

@@ -4,7 +4,7 @@
 
 #include "core/globals.h"
 #include "platform/profile.h"
-#include "tables/record.h"
+#include "core/record.h"
 
 namespace {
 

@@ -83,27 +83,6 @@ void SetPortFactory(std::function<std::unique_ptr<platform::SerialPort>(int n)> 
 
 void SetModemDialer(ModemDialer* dialer) { modemDialer = dialer; }
 
-void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
-    switch (type) {
-        case 0:
-            rec.sngTOReadFrame = 1.0f;
-            rec.sngTOWaitAnswer = rec.bTestMode ? 0.1f : 3.0f;
-            rec.sngTOReadAck = 0.2f;
-            rec.sngTOBulk = 1.0f;
-            rec.sngTOPoll = 0.3f;
-            break;
-        case 1:
-            rec.sngTOReadFrame = 5.0f;
-            rec.sngTOWaitAnswer = 5.0f;
-            rec.sngTOReadAck = 5.0f;
-            rec.sngTOBulk = 5.0f;
-            rec.sngTOPoll = 3.0f;
-            break;
-        default:
-            break;
-    }
-}
-
 void LoadCommConf() {
     int baud = platform::ProfileInt("Communication", "baud", -1, ConfigIni());
     if (baud == -1) baud = platform::ProfileInt("Communication", "baud", 2, Core.strSetupIni);

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "link/link_state.h"
+#include "core/link_state.h"
 #include "platform/serial.h"
 
 struct CommGlobals {
@@ -55,9 +55,6 @@ void SetModemDialer(ModemDialer* dialer);
 
 // --- settings and time-outs ---
 
-// Writes the five time-outs of rec for connection type 0 (direct line) or 1
-// (modem); any other type leaves them as they are.
-void SetDefTimeouts(int16_t type, LinkStateRec& rec);
 // Comm.nBaud from config.ini [Communication] "baud", else setup.ini (default
 // 2); Comm.nDTRDelay from setup.ini [Communication] "DTRDelay" (default 0).
 void LoadCommConf();

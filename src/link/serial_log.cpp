@@ -7,7 +7,7 @@
 #include "core/cassa_conf.h"
 #include "core/globals.h"
 #include "core/shell.h"
-#include "link/link_state.h"
+#include "core/link_state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 

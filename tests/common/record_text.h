@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/record.h"
+#include "core/record.h"
 
 namespace testsupport::text {
 

@@ -6,6 +6,7 @@
 #include "common/fake_shell.h"
 #include "core/texts.h"
 #include "core_fixture.h"
+#include "engine/open_register.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/open_register.h"
+#include "engine/open_register.h"
 
 #include <filesystem>
 #include <set>

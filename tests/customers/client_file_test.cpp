@@ -8,11 +8,11 @@
 #include <functional>
 
 #include "common/child_process.h"
-#include "customers/client_file.h"
-#include "customers/client_groups.h"
+#include "store/client_file.h"
+#include "store/client_groups.h"
 #include "customers_fixture.h"
-#include "tables/customers_import.h"
-#include "tables/customers_transfer.h"
+#include "transfers/customers_import.h"
+#include "transfers/customers_transfer.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // generation once, with its .bak.
 #include <gtest/gtest.h>
 
-#include "customers/client_file.h"
-#include "customers/client_record.h"
+#include "store/client_file.h"
+#include "store/client_record.h"
 #include "customers_fixture.h"
 
 namespace {

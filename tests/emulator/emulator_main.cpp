@@ -23,13 +23,14 @@
 #include "core/cash_list.h"
 #include "core/config_level.h"
 #include "core/globals.h"
-#include "core/open_register.h"
+#include "engine/open_register.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/settings.h"
-#include "shell/startup.h"
+#include "engine/startup.h"
+#include "core/cassa_conf.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // descriptions, status texts, progress ranges and request words; the PLU
 // report's gate and range window; the deletions from a PLU file; the request
 // codes of a command-line run.
-#include "link/builders_reports.h"
+#include "engine/builders_reports.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 
 #include "builders_fixture.h"
 #include "platform/clock.h"
+#include "engine/conn_test.h"
 
 namespace {
 

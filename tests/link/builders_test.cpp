@@ -2,7 +2,7 @@
 // answer counts, time-outs, descriptions, status texts, progress ranges and
 // request words, on LX4100 and on another model, with and without the
 // keep-locked option.
-#include "link/builders_tables.h"
+#include "engine/builders_tables.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "queue_fixture.h"
+#include "link/hello.h"
 
 namespace {
 

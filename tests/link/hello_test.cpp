@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "queue_fixture.h"
+#include "engine/conn_test.h"
 
 namespace {
 

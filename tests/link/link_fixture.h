@@ -16,7 +16,7 @@
 #include "core/globals.h"
 #include "emulator/emulator.h"
 #include "link/frames.h"
-#include "link/link_state.h"
+#include "core/link_state.h"
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/fake_serial.h"

@@ -4,6 +4,7 @@
 #include "link_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
+#include "core/link_state.h"
 
 namespace {
 

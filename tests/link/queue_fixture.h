@@ -7,16 +7,16 @@
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
-#include "core/main_timer.h"
+#include "engine/main_timer.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
 #include "link/hello.h"
-#include "link/hello_rec.h"
-#include "link/req_state.h"
+#include "core/hello_rec.h"
+#include "core/req_state.h"
 #include "link_fixture.h"
 #include "platform/files.h"
 #include "platform/profile.h"
-#include "shell/cycle.h"
+#include "engine/cycle.h"
 
 namespace queuetest {
 

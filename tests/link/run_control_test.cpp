@@ -2,8 +2,10 @@
 // (interactive and batch), against the register emulator.
 #include "platform/files.h"
 #include "platform/profile.h"
-#include "shell/batch.h"
+#include "engine/batch.h"
 #include "timer_fixture.h"
+#include "engine/conn_test.h"
+#include "engine/open_register.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "core/numbers.h"
 #include "link/timer_fixture.h"
 #include "platform/files.h"
-#include "tables/table_procs.h"
-#include "tables/transfer.h"
+#include "transfers/table_procs.h"
+#include "transfers/transfer.h"
 
 namespace timertest {
 

@@ -1,6 +1,6 @@
 // How the setup editors take typed values, and the meal-ticket deletion
 // request.
-#include "editors/setup/field_rules.h"
+#include "core/field_rules.h"
 
 #include <gtest/gtest.h>
 

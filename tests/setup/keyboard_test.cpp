@@ -1,4 +1,4 @@
-#include "editors/setup/keyboard.h"
+#include "store/keyboard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "editors/setup/logo.h"
+#include "transfers/logo.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "common/tempdir.h"
 #include "platform/files.h"
 #include "shell/logo_bitmap.h"
-#include "tables/bulk_transfer.h"
+#include "transfers/bulk_transfer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "common/batch_fixture.h"
-#include "shell/batch.h"
+#include "engine/batch.h"
 
 namespace {
 

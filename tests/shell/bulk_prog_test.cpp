@@ -10,9 +10,9 @@
 #include "link/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
-#include "shell/bulk_prog.h"
-#include "shell/shell_state.h"
-#include "shell/ui/frmProg.h"
+#include "engine/bulk_prog.h"
+#include "core/shell_state.h"
+#include "ui/frmProg.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The change loading editor: its texts by control name, a count saved and
 // refused, the resets, and a send-only table.
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmCaricaResto.h"
+#include "ui/frmCaricaResto.h"
 
 namespace {
 

@@ -16,12 +16,12 @@
 #include <QTreeWidget>
 
 #include "common/fake_shell.h"
-#include "link/comm_settings.h"
+#include "engine/comm_settings.h"
 #include "link/port.h"
-#include "link/ui/frmComm.h"
+#include "ui/frmComm.h"
 #include "platform/profile.h"
-#include "shell/ui/frmDocument.h"
-#include "shell/ui/frmMain.h"
+#include "ui/frmDocument.h"
+#include "ui/frmMain.h"
 #include "shell_fixture.h"
 
 namespace {

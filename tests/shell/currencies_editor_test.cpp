@@ -2,7 +2,7 @@
 // refuses, P532, and the program's currency decimals.
 #include "core/numbers.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmValute.h"
+#include "ui/frmValute.h"
 #include "platform/profile.h"
 
 namespace {

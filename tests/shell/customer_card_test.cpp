@@ -6,9 +6,9 @@
 
 #include "core/cash_list.h"
 #include "core/globals.h"
-#include "customers/ui/frmClienti.h"
+#include "ui/frmClienti.h"
 #include "editor_fixture.h"
-#include "shell/ui/frmList.h"
+#include "ui/frmList.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // with the file, the fields each generation shows, and the register
 // requests with their ranges.
 #include "core/config_level.h"
-#include "customers/ui/frmClienti.h"
+#include "ui/frmClienti.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/range_controls.h"
-#include "tables/transfer.h"
+#include "ui/controls/range_controls.h"
+#include "transfers/transfer.h"
 
 namespace {
 

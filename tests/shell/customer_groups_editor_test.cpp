@@ -1,9 +1,9 @@
 // The customer groups editor: a group saved from its box, the questions of
 // Send and Save, Load and Send clearing the display, and the deletion in the
 // register with its range, digits only.
-#include "customers/ui/frmGClienti.h"
+#include "ui/frmGClienti.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/range_controls.h"
+#include "ui/controls/range_controls.h"
 
 namespace {
 

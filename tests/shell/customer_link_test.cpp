@@ -2,11 +2,11 @@
 // emulator: a customer added in the editor reaches the register and a read
 // brings the register's customers back into the editor; loyalty lines set
 // from the departments window reach RepFid.txt and the register.
-#include "customers/ui/frmClienti.h"
-#include "customers/ui/frmLineeFid.h"
+#include "ui/frmClienti.h"
+#include "ui/frmLineeFid.h"
 #include "editor_fixture.h"
-#include "editors/articles/ui/frmReparti.h"
-#include "link/builders_tables.h"
+#include "ui/frmReparti.h"
+#include "engine/builders_tables.h"
 
 namespace {
 

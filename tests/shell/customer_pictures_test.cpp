@@ -6,11 +6,11 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "customers/ui/frmClienti.h"
-#include "customers/ui/frmLineeFid.h"
+#include "ui/frmClienti.h"
+#include "ui/frmLineeFid.h"
 #include "editor_fixture.h"
-#include "editors/articles/ui/frmReparti.h"
-#include "editors/setup/ui/table_editor.h"
+#include "ui/frmReparti.h"
+#include "ui/table_editor.h"
 
 namespace {
 

@@ -11,15 +11,15 @@
 #include <QTreeWidget>
 #include <cstdlib>
 
-#include "core/ui/frmSplash.h"
-#include "link/hello_rec.h"
-#include "shell/service.h"
-#include "shell/ui/frmHello.h"
-#include "shell/ui/frmList.h"
-#include "shell/ui/frmProgress.h"
-#include "shell/ui/frmRange.h"
-#include "shell/ui/frmService.h"
-#include "shell/ui/qt_shell.h"
+#include "ui/frmSplash.h"
+#include "core/hello_rec.h"
+#include "engine/service.h"
+#include "ui/frmHello.h"
+#include "ui/frmList.h"
+#include "ui/frmProgress.h"
+#include "ui/frmRange.h"
+#include "ui/frmService.h"
+#include "ui/qt_shell.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <QTreeWidget>
 
 #include "common/fake_shell.h"
-#include "shell/document.h"
-#include "shell/progress_range.h"
-#include "shell/sort_buffer.h"
-#include "shell/ui/frmDocument.h"
+#include "engine/document.h"
+#include "engine/progress_range.h"
+#include "store/sort_buffer.h"
+#include "ui/frmDocument.h"
 #include "shell_fixture.h"
 
 namespace {

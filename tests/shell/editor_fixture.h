@@ -25,17 +25,17 @@
 #include <string>
 #include <vector>
 
-#include "editors/setup/ui/editor_controls.h"
+#include "ui/controls/editor_controls.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "link/cmd_queue.h"
 #include "link/port.h"
 #include "platform/settings.h"
-#include "shell/ui/editor_window.h"
-#include "shell/ui/frmMain.h"
-#include "shell/ui/frmProgress.h"
-#include "shell/ui/qt_shell.h"
-#include "tables/table_procs.h"
+#include "ui/editor_window.h"
+#include "ui/frmMain.h"
+#include "ui/frmProgress.h"
+#include "ui/qt_shell.h"
+#include "transfers/table_procs.h"
 #include "shell_fixture.h"
 
 namespace editortest {

@@ -6,14 +6,14 @@
 
 #include "core/numbers.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmIconePeriodo.h"
-#include "editors/setup/ui/frmOpGen.h"
-#include "editors/setup/ui/frmOpeCamCli.h"
-#include "editors/setup/ui/frmOperatori.h"
-#include "editors/setup/ui/frmTestoIcone.h"
-#include "editors/setup/ui/frmValute.h"
-#include "tables/cards.h"
-#include "tables/create_tables.h"
+#include "ui/frmIconePeriodo.h"
+#include "ui/frmOpGen.h"
+#include "ui/frmOpeCamCli.h"
+#include "ui/frmOperatori.h"
+#include "ui/frmTestoIcone.h"
+#include "ui/frmValute.h"
+#include "store/cards.h"
+#include "store/create_tables.h"
 
 namespace {
 

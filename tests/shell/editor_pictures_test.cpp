@@ -3,9 +3,9 @@
 // overlapping at the default width. When ECR_SCREENSHOT_DIR names a folder,
 // the main window with the editor is written there as a picture.
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmIconePeriodo.h"
-#include "editors/setup/ui/frmModPag.h"
-#include "editors/setup/ui/frmOpGen.h"
+#include "ui/frmIconePeriodo.h"
+#include "ui/frmModPag.h"
+#include "ui/frmOpGen.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QComboBox>
 
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmTestoIcone.h"
+#include "ui/frmTestoIcone.h"
 
 namespace {
 

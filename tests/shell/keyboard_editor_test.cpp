@@ -7,7 +7,7 @@
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmTastiera.h"
+#include "ui/frmTastiera.h"
 
 namespace {
 

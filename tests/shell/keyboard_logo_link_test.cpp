@@ -6,9 +6,9 @@
 #include <set>
 
 #include "editor_fixture.h"
-#include "editors/setup/keyboard.h"
-#include "editors/setup/ui/frmGestIcone.h"
-#include "editors/setup/ui/frmTastiera.h"
+#include "store/keyboard.h"
+#include "ui/frmGestIcone.h"
+#include "ui/frmTastiera.h"
 #include "emulator/bulk_receiver.h"
 #include "logo_bitmap.h"
 

@@ -6,8 +6,8 @@
 #include <QLabel>
 
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmGestIcone.h"
-#include "editors/setup/ui/frmTastiera.h"
+#include "ui/frmGestIcone.h"
+#include "ui/frmTastiera.h"
 #include "logo_bitmap.h"
 
 namespace {

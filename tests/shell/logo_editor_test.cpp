@@ -5,9 +5,9 @@
 #include <QPixmap>
 
 #include "editor_fixture.h"
-#include "editors/setup/logo.h"
-#include "editors/setup/ui/frmGestIcone.h"
-#include "link/link_state.h"
+#include "transfers/logo.h"
+#include "ui/frmGestIcone.h"
+#include "core/link_state.h"
 #include "logo_bitmap.h"
 
 namespace {

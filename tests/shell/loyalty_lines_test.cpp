@@ -2,10 +2,10 @@
 // conversions and refusals of a line, the change of line held on a refused
 // field, Clear, OK with its question, Cancel, and the department's record
 // written back to RepFid.txt after either.
-#include "customers/ui/frmLineeFid.h"
+#include "ui/frmLineeFid.h"
 #include "editor_fixture.h"
-#include "editors/articles/ui/frmReparti.h"
-#include "tables/table_file.h"
+#include "ui/frmReparti.h"
+#include "store/table_file.h"
 
 namespace {
 

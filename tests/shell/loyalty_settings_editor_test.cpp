@@ -3,8 +3,8 @@
 // option bit, the slot saved before the send, and the subtotal's lines.
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
-#include "customers/ui/frmFidelizza.h"
-#include "customers/ui/frmLineeFid.h"
+#include "ui/frmFidelizza.h"
+#include "ui/frmLineeFid.h"
 #include "editor_fixture.h"
 
 namespace {

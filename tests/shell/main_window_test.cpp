@@ -25,18 +25,18 @@
 
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
-#include "link/builders_tables.h"
+#include "engine/builders_tables.h"
 #include "link/cmd_queue.h"
 #include "link/port.h"
 #include "link/serial_log.h"
-#include "link/ui/frmSerLog.h"
+#include "ui/frmSerLog.h"
 #include "platform/settings.h"
-#include "shell/ui/frmDocument.h"
-#include "shell/ui/frmMain.h"
-#include "shell/ui/frmProgress.h"
-#include "shell/ui/qt_shell.h"
+#include "ui/frmDocument.h"
+#include "ui/frmMain.h"
+#include "ui/frmProgress.h"
+#include "ui/qt_shell.h"
 #include "shell_fixture.h"
-#include "tables/table_procs.h"
+#include "transfers/table_procs.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // read shown in the operator's controls.
 #include "core/cash_list.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmOperatori.h"
-#include "tables/cards.h"
-#include "tables/cards_transfer.h"
+#include "ui/frmOperatori.h"
+#include "store/cards.h"
+#include "transfers/cards_transfer.h"
 
 namespace {
 

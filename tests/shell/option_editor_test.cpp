@@ -5,9 +5,9 @@
 
 #include "core/cassa_conf.h"
 #include "editor_fixture.h"
-#include "editors/setup/field_rules.h"
-#include "editors/setup/ui/option_editor.h"
-#include "editors/setup/ui/range_controls.h"
+#include "core/field_rules.h"
+#include "ui/option_editor.h"
+#include "ui/controls/range_controls.h"
 
 namespace {
 

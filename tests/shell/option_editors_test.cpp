@@ -6,10 +6,10 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmIconePeriodo.h"
-#include "editors/setup/ui/frmOpGen.h"
-#include "editors/setup/ui/frmOpeCamCli.h"
-#include "link/hello_rec.h"
+#include "ui/frmIconePeriodo.h"
+#include "ui/frmOpGen.h"
+#include "ui/frmOpeCamCli.h"
+#include "core/hello_rec.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // the requests with and without meal tickets.
 #include "core/numbers.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmModPag.h"
+#include "ui/frmModPag.h"
 #include "platform/profile.h"
 
 namespace {

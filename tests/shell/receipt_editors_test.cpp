@@ -7,10 +7,10 @@
 #include "core/cassa_conf.h"
 #include "core/numbers.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmGlbCassa.h"
-#include "editors/setup/ui/frmIntScontrino.h"
-#include "editors/setup/ui/frmScontrino.h"
-#include "tables/transfer.h"
+#include "ui/frmGlbCassa.h"
+#include "ui/frmIntScontrino.h"
+#include "ui/frmScontrino.h"
+#include "transfers/transfer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QRadioButton>
 
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmIntScontrino.h"
+#include "ui/frmIntScontrino.h"
 
 namespace {
 

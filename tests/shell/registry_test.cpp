@@ -4,9 +4,9 @@
 #include <QMdiSubWindow>
 
 #include "common/fake_shell.h"
-#include "shell/ui/editor_window.h"
-#include "shell/ui/frmDocument.h"
-#include "shell/ui/frmMain.h"
+#include "ui/editor_window.h"
+#include "ui/frmDocument.h"
+#include "ui/frmMain.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "link/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
-#include "shell/reports_window.h"
-#include "shell/ui/frmRapporti.h"
+#include "engine/reports_window.h"
+#include "ui/frmRapporti.h"
 #include "shell_fixture.h"
 
 namespace {

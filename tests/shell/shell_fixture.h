@@ -12,7 +12,7 @@
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
 #include "platform/files.h"
-#include "shell/registry.h"
+#include "engine/registry.h"
 
 namespace shelltest {
 

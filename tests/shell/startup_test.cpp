@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "core/ui/frmSplash.h"
+#include "ui/frmSplash.h"
 #include "platform/profile.h"
 #include "shell_fixture.h"
-#include "tables/plu.h"
+#include "store/plu.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "core/numbers.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmBollini.h"
-#include "link/link_state.h"
+#include "ui/frmBollini.h"
+#include "core/link_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Every editor node of the tree, for every register model: the node's
 // window opens beside the tree.
 #include "editor_fixture.h"
-#include "shell/document.h"
+#include "engine/document.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // controls, and a card read shown there without touching the waiter.
 #include "core/cash_list.h"
 #include "editor_fixture.h"
-#include "editors/setup/ui/frmCamerieri.h"
-#include "tables/cards.h"
-#include "tables/cards_transfer.h"
+#include "ui/frmCamerieri.h"
+#include "store/cards.h"
+#include "transfers/cards_transfer.h"
 
 namespace {
 

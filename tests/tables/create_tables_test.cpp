@@ -1,7 +1,7 @@
 // The default files of a new register folder, model by model, as the
 // folder opening makes them: which files exist, their record length and
 // count, and their exact bytes; and the writers' own cases.
-#include "tables/create_tables.h"
+#include "store/create_tables.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,7 +18,7 @@
 #include "common/fake_shell.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
-#include "core/open_register.h"
+#include "engine/open_register.h"
 #include "platform/files.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/batch_fixture.h"
-#include "customers/client_file.h"
+#include "store/client_file.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // the source left as it was.
 #include <gtest/gtest.h>
 
-#include "customers/customer_files.h"
-#include "tables/customers_import.h"
+#include "store/customer_files.h"
+#include "transfers/customers_import.h"
 #include "transfer_fixture.h"
 
 namespace {

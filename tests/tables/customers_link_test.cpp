@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "customers/client_file.h"
-#include "customers/client_groups.h"
-#include "customers/customer_files.h"
-#include "link/builders_tables.h"
+#include "store/client_file.h"
+#include "store/client_groups.h"
+#include "store/customer_files.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
 #include "platform/profile.h"
-#include "tables/customers_transfer.h"
-#include "tables/table_file.h"
+#include "transfers/customers_transfer.h"
+#include "store/table_file.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/texts.h"
-#include "link/builders_tables.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
-#include "tables/departments.h"
-#include "tables/departments_transfer.h"
+#include "store/departments.h"
+#include "transfers/departments_transfer.h"
 
 namespace {
 

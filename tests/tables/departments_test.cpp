@@ -1,6 +1,6 @@
 // Sending the departments (answers to "B" 80) and storing them when they are
 // read back ("C" 07), on LX4100 and on another model.
-#include "tables/departments_transfer.h"
+#include "transfers/departments_transfer.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include "common/child_process.h"
 #include "core/texts.h"
 #include "platform/clock.h"
-#include "tables/departments.h"
+#include "store/departments.h"
 #include "transfer_fixture.h"
 
 namespace {

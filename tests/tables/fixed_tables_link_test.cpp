@@ -13,13 +13,14 @@
 
 #include "common/record_text.h"
 #include "core/cassa_conf.h"
-#include "core/open_register.h"
-#include "link/builders_tables.h"
+#include "engine/open_register.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
-#include "tables/currencies.h"
-#include "tables/discounts.h"
-#include "tables/groups.h"
-#include "tables/multiple_functions.h"
+#include "store/currencies.h"
+#include "store/discounts.h"
+#include "store/groups.h"
+#include "store/multiple_functions.h"
+#include "core/config_level.h"
 
 namespace {
 

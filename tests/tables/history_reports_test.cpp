@@ -2,7 +2,7 @@
 // writers: the exact bytes of Storico.txt, Chiusura.txt and every report
 // file, the history position kept and saved, the size limit, and what a
 // refused, malformed or cut-short transfer leaves behind.
-#include "tables/history.h"
+#include "transfers/history.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 
 #include "core/texts.h"
 #include "platform/profile.h"
-#include "shell/shell_state.h"
-#include "tables/report_procs.h"
-#include "tables/reports.h"
+#include "core/shell_state.h"
+#include "transfers/report_procs.h"
+#include "transfers/reports.h"
 #include "transfer_fixture.h"
 
 namespace {

@@ -2,17 +2,17 @@
 // records each send answers, in order, with the one count of the answer at
 // its end; what each read stores, including the keyboard variant switch and
 // the position translation of the model TIMBREL; lines that store nothing.
-#include "tables/keyboard_transfer.h"
+#include "transfers/keyboard_transfer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "editors/setup/keyboard.h"
+#include "store/keyboard.h"
 #include "platform/profile.h"
-#include "tables/header_periods.h"
-#include "tables/report_procs.h"
+#include "transfers/header_periods.h"
+#include "transfers/report_procs.h"
 #include "transfer_fixture.h"
 
 namespace {

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "common/record_text.h"
-#include "core/open_register.h"
-#include "link/builders_tables.h"
+#include "engine/open_register.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
-#include "tables/icon_texts.h"
-#include "tables/loyalty.h"
-#include "tables/plu_directory.h"
-#include "tables/price_weight.h"
+#include "store/icon_texts.h"
+#include "store/loyalty.h"
+#include "store/plu_directory.h"
+#include "store/price_weight.h"
 
 namespace {
 

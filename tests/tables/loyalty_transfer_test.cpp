@@ -8,16 +8,16 @@
 #include <string>
 
 #include "core/config_level.h"
-#include "link/link_state.h"
-#include "tables/icon_texts.h"
-#include "tables/icon_texts_transfer.h"
-#include "tables/loyalty.h"
-#include "tables/loyalty_transfer.h"
-#include "tables/plu_directory.h"
-#include "tables/plu_directory_transfer.h"
-#include "tables/price_weight.h"
-#include "tables/price_weight_transfer.h"
-#include "tables/transfer.h"
+#include "core/link_state.h"
+#include "store/icon_texts.h"
+#include "transfers/icon_texts_transfer.h"
+#include "store/loyalty.h"
+#include "transfers/loyalty_transfer.h"
+#include "store/plu_directory.h"
+#include "transfers/plu_directory_transfer.h"
+#include "store/price_weight.h"
+#include "transfers/price_weight_transfer.h"
+#include "transfers/transfer.h"
 #include "transfer_fixture.h"
 
 namespace {

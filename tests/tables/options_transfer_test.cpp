@@ -3,7 +3,7 @@
 // extensions, the addressed mode it sets, and lines that cannot be taken as
 // they come (too few or too many fields, numbers past 16 bits, texts too
 // long for their member, a group whose flag is not set).
-#include "tables/options_transfer.h"
+#include "transfers/options_transfer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/report_procs.h"
+#include "transfers/report_procs.h"
 #include "transfer_fixture.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include "common/batch_fixture.h"
 #include "emulator/bulk_receiver.h"
-#include "tables/plu.h"
-#include "tables/record.h"
+#include "store/plu.h"
+#include "core/record.h"
 
 namespace {
 

@@ -8,14 +8,15 @@
 #include <vector>
 
 #include "core/cassa_conf.h"
-#include "editors/setup/logo.h"
+#include "transfers/logo.h"
 #include "emulator/bulk_receiver.h"
-#include "link/builders_tables.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
 #include "shell/logo_bitmap.h"
-#include "tables/bulk_transfer.h"
-#include "tables/plu.h"
-#include "tables/plu_transfer.h"
+#include "transfers/bulk_transfer.h"
+#include "store/plu.h"
+#include "transfers/plu_transfer.h"
+#include "engine/builders_bulk.h"
 
 namespace {
 

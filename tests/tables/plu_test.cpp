@@ -4,14 +4,14 @@
 
 #include <unistd.h>
 
-#include "core/main_timer.h"
+#include "engine/main_timer.h"
 #include "core/table_sizes.h"
 #include "platform/files.h"
-#include "shell/sort_buffer.h"
-#include "tables/plu.h"
-#include "tables/plu_checks.h"
-#include "tables/plu_import.h"
-#include "tables/plu_transfer.h"
+#include "store/sort_buffer.h"
+#include "store/plu.h"
+#include "store/plu_checks.h"
+#include "transfers/plu_import.h"
+#include "transfers/plu_transfer.h"
 #include "transfer_fixture.h"
 
 using namespace transfertest;

@@ -1,23 +1,23 @@
-#include "tables/record.h"
+#include "core/record.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "customers/client_record.h"
-#include "customers/customer_files.h"
-#include "tables/currencies.h"
-#include "tables/departments.h"
-#include "tables/discounts.h"
-#include "tables/groups.h"
-#include "tables/icon_texts.h"
-#include "tables/loyalty.h"
-#include "tables/multiple_functions.h"
-#include "tables/operators.h"
-#include "tables/payments.h"
-#include "tables/plu.h"
-#include "tables/plu_directory.h"
-#include "tables/price_weight.h"
+#include "store/client_record.h"
+#include "store/customer_files.h"
+#include "store/currencies.h"
+#include "store/departments.h"
+#include "store/discounts.h"
+#include "store/groups.h"
+#include "store/icon_texts.h"
+#include "store/loyalty.h"
+#include "store/multiple_functions.h"
+#include "store/operators.h"
+#include "store/payments.h"
+#include "store/plu.h"
+#include "store/plu_directory.h"
+#include "store/price_weight.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "editors/setup/keyboard.h"
-#include "link/builders_reports.h"
-#include "link/builders_tables.h"
+#include "store/keyboard.h"
+#include "engine/builders_reports.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
 #include "platform/profile.h"
-#include "tables/history.h"
-#include "tables/reports.h"
+#include "transfers/history.h"
+#include "transfers/reports.h"
 
 namespace {
 

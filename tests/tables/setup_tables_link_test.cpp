@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "link/builders_reports.h"
-#include "link/builders_tables.h"
+#include "engine/builders_reports.h"
+#include "engine/builders_tables.h"
 #include "link/table_link_fixture.h"
-#include "tables/cards.h"
-#include "tables/operators.h"
-#include "tables/payments.h"
+#include "store/cards.h"
+#include "store/operators.h"
+#include "store/payments.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 
 #include <string>
 
-#include "core/open_register.h"
+#include "engine/open_register.h"
 #include "core/texts.h"
-#include "tables/cards.h"
-#include "tables/cards_transfer.h"
-#include "tables/operators.h"
-#include "tables/operators_transfer.h"
-#include "tables/payments.h"
-#include "tables/payments_transfer.h"
+#include "store/cards.h"
+#include "transfers/cards_transfer.h"
+#include "store/operators.h"
+#include "transfers/operators_transfer.h"
+#include "store/payments.h"
+#include "transfers/payments_transfer.h"
 #include "transfer_fixture.h"
 
 namespace {

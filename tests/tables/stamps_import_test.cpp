@@ -1,6 +1,6 @@
 // The stamps import of a command-line run: which files and records it takes,
 // what it leaves in Bollini.txt, and the request "*Q" that runs it.
-#include "tables/stamps_import.h"
+#include "transfers/stamps_import.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/texts.h"
-#include "shell/batch.h"
-#include "tables/discounts.h"
+#include "engine/batch.h"
+#include "store/discounts.h"
 #include "transfer_fixture.h"
 
 namespace {

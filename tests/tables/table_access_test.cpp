@@ -9,13 +9,13 @@
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
 #include "platform/files.h"
-#include "tables/create_tables.h"
-#include "tables/departments.h"
-#include "tables/groups.h"
-#include "tables/loyalty.h"
-#include "tables/operators.h"
-#include "tables/payments.h"
-#include "tables/plu_directory.h"
+#include "store/create_tables.h"
+#include "store/departments.h"
+#include "store/groups.h"
+#include "store/loyalty.h"
+#include "store/operators.h"
+#include "store/payments.h"
+#include "store/plu_directory.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The table imports of a command-line run: what each takes into its table or
 // the options, and that every kind of bad file is refused with one error
 // line and nothing written.
-#include "tables/table_imports.h"
+#include "transfers/table_imports.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "platform/profile.h"
-#include "tables/departments.h"
-#include "tables/discounts.h"
-#include "tables/loyalty.h"
-#include "tables/transfer.h"
+#include "store/departments.h"
+#include "store/discounts.h"
+#include "store/loyalty.h"
+#include "transfers/transfer.h"
 #include "transfer_fixture.h"
 
 namespace {

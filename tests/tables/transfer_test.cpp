@@ -3,7 +3,7 @@
 // the answer and data procedures driven by a table description (here the
 // department groups). The send counters put back per register are tested
 // with the departments, whose send uses them.
-#include "tables/transfer.h"
+#include "transfers/transfer.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 #include "common/child_process.h"
 #include "core/texts.h"
 #include "platform/files.h"
-#include "tables/groups.h"
-#include "tables/multiple_functions_transfer.h"
+#include "store/groups.h"
+#include "transfers/multiple_functions_transfer.h"
 #include "transfer_fixture.h"
 
 namespace {

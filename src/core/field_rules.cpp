@@ -1,0 +1,87 @@
+#include "core/field_rules.h"
+
+#include <cmath>
+
+#include "core/globals.h"
+#include "core/numbers.h"
+#include "core/texts.h"
+#include "core/link_state.h"
+#include "core/record.h"
+
+namespace fields {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool IsNumber(const std::string& text) {
+    const std::string sep = Numbers.strDecSep.empty() ? std::string(".") : Numbers.strDecSep;
+    size_t i = 0, n = text.size();
+    while (i < n && IsBlank(text[i])) ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    bool digits = false;
+    while (i < n && IsDigit(text[i])) ++i, digits = true;
+    if (i < n && text.compare(i, sep.size(), sep) == 0) {
+        i += sep.size();
+        while (i < n && IsDigit(text[i])) ++i, digits = true;
+    }
+    while (i < n && IsBlank(text[i])) ++i;
+    return digits && i == n;
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool TakeAmount(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {
+    const int64_t v = StrToCur(text);
+    // StrToCur gives 0 for an amount it cannot hold: the size is judged on
+    // the number itself too.
+    if (IsNumber(text)) {
+        const double scaled = StrToDbl(text) * Numbers.nCurrScale;
+        if (scaled > static_cast<double>(hi) + 1 || scaled < static_cast<double>(lo) - 1) return false;
+        if (v == 0 && std::fabs(scaled) >= 1) return false;
+    }
+    if (v < lo || v > hi) return false;
+    value = v;
+    return true;
+}
+
+bool TakeWhole(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {
+    const int64_t v = tables::NumValue(text);
+    if (v < lo || v > hi) return false;
+    value = v;
+    return true;
+}
+
+bool TakeNumber(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {
+    if (!IsNumber(text)) return false;
+    const double d = StrToDbl(text);
+    if (d < static_cast<double>(lo) || d > static_cast<double>(hi)) return false;
+    value = static_cast<int64_t>(std::nearbyint(d));  // rounded, halves to even
+    return value >= lo && value <= hi;
+}
+
+std::string WireSafe(const std::string& text) { return tables::BlankControls(text, ":;"); }
+
+std::string RateText(double rate) {
+    return FormatRate(std::isfinite(rate) ? rate : 0, 6, Numbers.strDecSep.substr(0, 1));
+}
+
+bool EditorFolderReady() {
+    if (Core.nOpenCash == LinkState.nCurCash) return true;
+    ShowMsg("otherfolder", "");
+    return false;
+}
+
+bool TestLimiti(const std::string& from, const std::string& to, int64_t lo, int64_t hi) {
+    int64_t a = 0, b = 0;
+    if (TakeNumber(from, lo, hi, a) && TakeNumber(to, lo, hi, b)) return true;
+    ShowMsg("8", "6");
+    return false;
+}
+
+}  // namespace fields

@@ -1,0 +1,30 @@
+#include "core/hello_rec.h"
+#include "core/link_state.h"
+#include "core/main_timer_state.h"
+#include "core/req_state.h"
+
+LinkStateRec LinkState;
+HelloRecT HelloRec;
+ReqStateRec ReqState;
+MainTimerGlobals MainTimer;
+
+void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
+    switch (type) {
+        case 0:
+            rec.sngTOReadFrame = 1.0f;
+            rec.sngTOWaitAnswer = rec.bTestMode ? 0.1f : 3.0f;
+            rec.sngTOReadAck = 0.2f;
+            rec.sngTOBulk = 1.0f;
+            rec.sngTOPoll = 0.3f;
+            break;
+        case 1:
+            rec.sngTOReadFrame = 5.0f;
+            rec.sngTOWaitAnswer = 5.0f;
+            rec.sngTOReadAck = 5.0f;
+            rec.sngTOBulk = 5.0f;
+            rec.sngTOPoll = 3.0f;
+            break;
+        default:
+            break;
+    }
+}

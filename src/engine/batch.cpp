@@ -1,0 +1,282 @@
+#include "engine/batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "engine/main_timer.h"
+#include "core/texts.h"
+#include "core/link_state.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "engine/cycle.h"
+#include "core/shell_state.h"
+#include "engine/startup.h"
+
+BatchGlobals Batch;
+
+namespace {
+
+// A whole number of the digits only, within the limits; false otherwise.
+bool ParseNumber(const std::string& text, int low, int high, int16_t& value) {
+    if (text.empty() || text.size() > 5) return false;
+    for (unsigned char c : text)
+        if (!std::isdigit(c)) return false;
+    int n = std::stoi(text);
+    if (n < low || n > high) return false;
+    value = static_cast<int16_t>(n);
+    return true;
+}
+
+// The character between the letter and the value: punctuation, but none of
+// the characters a request code is made of, so that "/r**" is not read as
+// the code "*".
+bool IsSeparator(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::ispunct(u) && !std::strchr("*&^#+/", c);
+}
+
+// A path of the configuration: relative paths count from the start folder.
+std::string FromStartDir(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    return platform::JoinPath(Core.strStartDir, path);
+}
+
+// "code|argument" of the request list (the argument may hold "|" itself).
+BatchRequest SplitRequest(const std::string& value) {
+    size_t bar = value.find('|');
+    BatchRequest request;
+    request.code = value.substr(0, bar);
+    if (bar != std::string::npos) request.arg = value.substr(bar + 1);
+    return request;
+}
+
+std::string FolderOf(const std::string& file) {
+    size_t slash = file.find_last_of('/');
+    if (slash == std::string::npos) return Core.strStartDir;
+    return slash == 0 ? std::string("/") : file.substr(0, slash);
+}
+
+}  // namespace
+
+std::string UsageLine() {
+    return "usage: ecrprog /r:CODE [/f:SETUPFILE] [/e:MASK] [/s:0|1] [/l:MODEL] [/p:PORT] "
+           "[/b:BAUD] [/t:0|1] [/a:STATION] [/c:FILE[|MODE]] [/w:MODE]";
+}
+
+std::string CmdLineErrorLine() {
+    const std::string what = Batch.strBadOption.empty()
+                                 ? std::string("no request code (/r:CODE)")
+                                 : "\"" + Batch.strBadOption + "\" not understood";
+    return "ecrprog: " + what + "; " + UsageLine();
+}
+
+bool ParseCmdLine() {
+    SerLog.bSerLogData = true;
+    SerLog.bSerLogErr = true;
+
+    BatchGlobals fresh;
+    fresh.args = Batch.args;
+    Batch = fresh;
+    Core.strReqCode.clear();
+    Core.strCashMask.clear();
+    // The option that does not parse is kept for the usage line.
+    auto Refuse = [](const std::string& option) {
+        Batch.strBadOption = option;
+        return false;
+    };
+
+    for (const std::string& option : Batch.args) {
+        if (option.size() < 3 || option[0] != '/' || !IsSeparator(option[2])) return Refuse(option);
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(option[1])));
+        const std::string value = option.substr(3);
+        int16_t n = 0;
+        switch (letter) {
+            case 'r':
+                if (value.empty()) return Refuse(option);
+                Core.strReqCode = value;
+                break;
+            case 'f':
+                if (value.empty()) return Refuse(option);
+                Batch.strSetupFile = value;
+                Core.strReqArg = value;
+                Core.strReqArgGiven = value;
+                break;
+            case 'e':
+                if (value.empty() || value.size() > kMaxCash ||
+                    value.find_first_not_of("01") != std::string::npos)
+                    return Refuse(option);
+                Core.strCashMask = value;
+                break;
+            case 's':
+                if (!ParseNumber(value, 0, 1, n)) return Refuse(option);
+                Core.bSortImport = n == 1;
+                break;
+            case 'l':
+                if (!ParseNumber(value, 1, 12, Batch.nModel)) return Refuse(option);
+                break;
+            case 'p':
+                if (!ParseNumber(value, 1, kMaxCash, Batch.nPort)) return Refuse(option);
+                break;
+            case 'b':
+                if (!ParseNumber(value, 1, 3, Batch.nBaud)) return Refuse(option);
+                break;
+            case 't':
+                if (!ParseNumber(value, 0, 1, Batch.nLinkType)) return Refuse(option);
+                break;
+            case 'a':
+                if (!ParseNumber(value, 0, kMaxCash - 1, Batch.nStation)) return Refuse(option);
+                break;
+            case 'c':
+                if (value.empty()) return Refuse(option);
+                Batch.strHelloCopy = value;
+                break;
+            case 'w':
+                if (!ParseNumber(value, 0, 2, n)) return Refuse(option);
+                Core.nWindowMode = n;
+                break;
+            default:
+                return Refuse(option);
+        }
+    }
+    return !Core.strReqCode.empty();
+}
+
+bool InitBatch() {
+    std::string setup = Batch.strSetupFile.empty()
+                            ? platform::JoinPath(Core.strStartDir, "setup.ini")
+                            : FromStartDir(Batch.strSetupFile);
+    Core.strSetupIni = platform::ResolvePath(setup);
+    const std::string folder = FolderOf(Core.strSetupIni);
+    Core.strModemIni = platform::JoinPath(folder, "modem.ini");
+    Core.strPhoneBookIni = platform::JoinPath(folder, "PhoneBook.ini");
+
+    std::string base = platform::ProfileString("Casse", "path", "", Core.strSetupIni);
+    Core.strRootDir = base.empty() ? Core.strStartDir : platform::ResolvePath(FromStartDir(base));
+
+    LinkState.nAddress = Batch.nStation;
+    LinkState.bAddressed = Batch.nLinkType == 1;
+    if (LinkState.bAddressed)
+        CassaConf.P911 = static_cast<int16_t>(CassaConf.P911 | kP911Addressed);
+    else
+        CassaConf.P911 = static_cast<int16_t>(CassaConf.P911 & ~kP911Addressed);
+    if (Batch.nPort > 0) Core.nCommPort = Batch.nPort;
+    ConfigLevel.InitOffLine(Batch.nModel, kProgramRelease);
+    return true;
+}
+
+void LoadConfig() {
+    Core.strLogErrFile = FromStartDir(platform::ProfileString("Casse", "logerr", "", Core.strSetupIni));
+    Core.strSemFile = FromStartDir(platform::ProfileString("Casse", "sem", "", Core.strSetupIni));
+
+    const std::string config = ConfigIniPath();
+    Core.bGlobPLU = platform::ProfileInt("Globali", "globplu", 0, config) == 1;
+    Core.strLangFile = platform::ProfileString("Generiche", "langfile", "", config);
+    if (Core.strLangFile.empty()) {
+        // A customer folder never opened interactively names no language:
+        // the first one of setup.ini, else English.
+        std::vector<std::string> leftOut;
+        const std::vector<SetupListEntry> languages = ReadSetupList("Lingue", "l", leftOut);
+        const std::string ext = languages.empty() ? "eng" : languages.front().value;
+        Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi." + ext);
+    }
+    Core.sngCmdTimeout =
+        static_cast<float>(platform::ProfileInt("Generiche", "commandstimeout", 1800, config));
+    ShellState.HistoryLimit = platform::ProfileInt("Generiche", "hstlimit", 0, config);
+
+    LoadCasseConf();
+    // A command-line run has no start-up pass: register 0 is taken only
+    // when it is enabled.
+    Core.bFirstCash = false;
+    if (!Core.strCashMask.empty()) {
+        for (int i = 0; i < kMaxCash; ++i) {
+            bool on = i < static_cast<int>(Core.strCashMask.size()) && Core.strCashMask[i] == '1';
+            CassaList[i].bEnabled = on ? True : False;
+        }
+    }
+
+    Batch.Richieste.clear();
+    if (Core.strReqCode == kRequestList) {
+        for (const auto& [key, value] : platform::ProfileSection("Richieste", config)) {
+            (void)key;
+            if (!value.empty()) Batch.Richieste.push_back(SplitRequest(value));
+        }
+    } else {
+        // A single request of the command line runs as a list of that one.
+        Batch.Richieste.push_back(SplitRequest(Core.strReqCode));
+    }
+    Batch.bListLoaded = true;
+    MainTimer.bRichiestePending = -1;
+}
+
+std::string BatchNothingToDo() {
+    const std::string config = ConfigIniPath();
+    std::string text;
+    int16_t err = 0;
+    if (!platform::FileExists(config)) {
+        // Without config.ini the language file is not known either.
+        text = GetText("Log", "noconfig");
+        if (text.empty()) text = "No config.ini in the base folder; nothing was done:";
+        err = kErrFile;
+    } else if (Batch.Richieste.empty()) {
+        text = GetText("Log", "norequests");
+        err = 3;
+    } else {
+        bool any = false;
+        for (int i = 0; i < kMaxCash; ++i)
+            any = any || (CassaList[i].bDefined && CassaList[i].bEnabled);
+        if (any) return "";
+        text = GetText("Log", "noregister");
+        err = kErrCashEntry;
+    }
+    text += " " + config;
+    WriteMsgLog(text);
+    LogErr(err);
+    return text;
+}
+
+namespace {
+
+// An abort, the cycle's time-out or an exit request ends the list: it is
+// forgotten.
+bool ListStopped() {
+    if (!LinkState.AbortRequest && !MainTimer.ExitRequest && !Cycle.bAborted) return false;
+    Batch.Richieste.clear();
+    Batch.bListLoaded = false;
+    return true;
+}
+
+}  // namespace
+
+bool ExecRequests() {
+    if (ListStopped() || !Batch.bListLoaded) return false;
+    int open = Core.nOpenCash;
+    if (open >= 0 && open <= kMaxCash && CassaList[open].bFailed) return false;
+
+    // The requests run on the register the run has opened.
+    struct KeepRegister {
+        KeepRegister() { Cycle.bKeepRegister = true; }
+        ~KeepRegister() { Cycle.bKeepRegister = false; }
+    } keep;
+    const int32_t count = static_cast<int32_t>(
+        std::min<size_t>(Batch.Richieste.size(), static_cast<size_t>(INT32_MAX - 1)));
+    int32_t& pos = MainTimer.bRichiestePending;
+    if (pos < -1) pos = -1;
+    while (pos + 1 < count) {
+        ++pos;
+        Core.strReqCode = Batch.Richieste[pos].code;
+        Core.strReqArg = Batch.Richieste[pos].arg;
+        Core.strReqArgGiven = Core.strReqArg;
+        if (ExecRequest(Core.strReqCode, Core.strReqArg)) return true;
+        if (ListStopped()) return false;
+    }
+    pos = count;
+    return false;
+}

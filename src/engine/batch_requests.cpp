@@ -1,0 +1,166 @@
+// The batch interpreter: a request code is the token of the builder it runs.
+// The table sends and reads are the link's (RunTableBuilder); the requests
+// with steps of their own stand in the table below.
+#include <cstdlib>
+#include <string>
+
+#include "core/globals.h"
+#include "core/texts.h"
+#include "store/customer_files.h"
+#include "engine/builders_reports.h"
+#include "engine/builders_tables.h"
+#include "link/hello.h"
+#include "engine/conn_test.h"
+#include "engine/builders_bulk.h"
+#include "engine/batch.h"
+#include "transfers/bulk_transfer.h"
+#include "transfers/customers_import.h"
+#include "transfers/customers_transfer.h"
+#include "store/plu.h"
+#include "transfers/plu_import.h"
+#include "transfers/stamps_import.h"
+#include "store/table_file.h"
+#include "transfers/table_imports.h"
+#include "transfers/transfer.h"
+
+namespace {
+
+struct RequestEntry {
+    const char* code;
+    // Runs the request with its argument; true when commands were queued.
+    bool (*run)(const std::string& arg);
+};
+
+// "*M": the customers sent. A file argument is an import, sorted and checked
+// into the register's archive, which is then sent whole; "first:last" sends
+// the customers from code first to code last, both of which must be in the
+// archive; no argument sends the whole archive.
+bool RunSendCli(const std::string& arg) {
+    if (arg.empty()) return SendCli(1, -1);
+    const size_t colon = arg.find(':');
+    if (colon == std::string::npos) {
+        // SortCli reports a source it cannot take; an import that leaves no
+        // customer has nothing to send.
+        if (SortCli(arg, tables::TablePath(kClientiFile)) <= 0) return false;
+        return SendCli(1, -1);
+    }
+    int32_t from = 0, to = 0;
+    std::string why;
+    if (!CliCodeRange(tables::TrimBlanks(arg.substr(0, colon)),
+                      tables::TrimBlanks(arg.substr(colon + 1)), from, to, why)) {
+        ReportTransferProblem(why);
+        LogErr(3);
+        return false;
+    }
+    return SendCli(from, to);
+}
+
+// Poll and hello only. The argument, else the /c option, names the file
+// that receives the hello answer ("file" or "file|mode").
+bool RunConnTest(const std::string& arg) {
+    Core.strReqArg = arg;
+    if (arg.empty() && !Batch.strHelloCopy.empty()) Core.strReqArg = Batch.strHelloCopy;
+    if (ReqConnTest()) return true;
+    LogErr(4);
+    return false;
+}
+
+// An argument naming a file (not a range "first:last") is an import.
+bool IsImport(const std::string& arg) { return !arg.empty() && arg.find(':') == std::string::npos; }
+
+// "*G": the PLUs sent record by record; a file argument is imported first
+// (sorted and checked into the register's PLU file) and then sent whole.
+bool RunSendPLU(const std::string& arg) {
+    bool queued = false;
+    if (!IsImport(arg)) return RunTableBuilder("*G", arg, queued) && queued;
+    SortPLU(arg, PLUFilePath());
+    if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
+    return SendPLU(1, PLUFiles.nPLUNum);
+}
+
+// "*L": the same for offers.
+bool RunSendOff(const std::string& arg) {
+    bool queued = false;
+    if (!IsImport(arg)) return RunTableBuilder("*L", arg, queued) && queued;
+    SortOffer(arg, OffFilePath());
+    if (!GetOffNum() || PLUFiles.nOffNum == 0) return false;
+    return SendOff(1, PLUFiles.nOffNum);
+}
+
+// "#z": the bulk PLU send of the PLU file (a file argument imported first,
+// a range argument "first:last" sends those records).
+bool RunFastPLU(const std::string& arg) {
+    int32_t from = 1, to = -1;
+    if (IsImport(arg)) {
+        SortPLU(arg, PLUFilePath());
+    } else if (!arg.empty()) {
+        const size_t colon = arg.find(':');
+        from = std::atoi(arg.substr(0, colon).c_str());
+        to = std::atoi(arg.substr(colon + 1).c_str());
+        if (from < 1 || to < from) {
+            LogErr(3);
+            return false;
+        }
+    }
+    if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
+    return SendFastPLU(from, to);
+}
+
+// The table imports: the file that the argument names is imported into the
+// register's table (or its options) before the table is sent by the
+// builder of the send code; a refused import sends nothing. A range ("1:20")
+// names no file: the table is then sent as it is.
+struct ImportEntry {
+    const char* code;
+    bool (*import)(const std::string& file, int32_t& count);
+    const char* send;
+};
+
+bool ConfScoMag(const std::string& file, int32_t& count) {
+    count = 1;
+    return ImportConfScoMag(file);
+}
+
+bool SubFid(const std::string& file, int32_t& count) {
+    count = 1;
+    return ImportSubFid(file);
+}
+
+const ImportEntry kImports[] = {
+    {"*m", ImportConfScoMag2, "*Y"}, {"*W", ConfScoMag, "*Y"},     {"*Y", ImportScoMag, "*Y"},
+    {"*F", ImportReparto, "*F"},     {"^e", ImportRepFid, "^e"},   {"^d", SubFid, "^d"},
+    {"^f", ImportCirCli, "^f"},     {"*Q", ImportBollino, "*Q"},
+};
+
+bool RunImport(const ImportEntry& entry, const std::string& arg) {
+    int32_t count = 0;
+    if (IsImport(arg) && !entry.import(arg, count)) {
+        LogErr(4);
+        return false;
+    }
+    bool queued = false;
+    RunTableBuilder(entry.send, arg, queued);
+    return queued;
+}
+
+const RequestEntry kRequests[] = {
+    {"*M", RunSendCli},
+    {kConnTestRequest, RunConnTest},
+    {"*G", RunSendPLU},
+    {"*L", RunSendOff},
+    {kFastPLUToken, RunFastPLU},
+};
+
+}  // namespace
+
+bool ExecRequest(const std::string& code, const std::string& arg) {
+    for (const RequestEntry& request : kRequests)
+        if (code == request.code) return request.run(arg);
+    for (const ImportEntry& entry : kImports)
+        if (code == entry.code) return RunImport(entry, arg);
+    bool queued = false;
+    if (RunReportBuilder(code, arg, queued)) return queued;
+    if (RunTableBuilder(code, arg, queued)) return queued;
+    LogErr(3);
+    return false;
+}

@@ -1,0 +1,335 @@
+// The report, history, closure, reset, deletion, chip-card and keyboard
+// builders, and the request codes that run them in a command-line run.
+#include "engine/builders_reports.h"
+
+#include <optional>
+
+#include "core/cassa_conf.h"
+#include "core/globals.h"
+#include "engine/main_timer.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "engine/builders_steps.h"
+#include "link/cmd_queue.h"
+#include "core/req_state.h"
+#include "platform/files.h"
+#include "engine/cycle.h"
+#include "store/cards.h"
+#include "store/plu.h"
+#include "core/record.h"
+#include "transfers/reports.h"
+#include "transfers/transfer.h"
+
+using namespace builders;
+
+namespace {
+
+constexpr float kResetTime = 25.0f;
+constexpr const char* kAllCodes = "999999999999";
+
+// A report of the register: inside the operation the caller started, the
+// progress range 1 to 100, the status text, the report's file word set to be
+// opened at its first line (for a PLU report also whether its file is the
+// daily one), and the request.
+bool Report(const std::string& token, const char* status, uint16_t& word, float time = kDefaultTime,
+            std::optional<bool> pluDay = std::nullopt) {
+    if (!NextCash(false)) return false;
+    Range(1, 100);
+    Status(status);
+    word = kFileOpenNext;
+    if (pluDay) Reports.bRptPLUDay = *pluDay;
+    bool queued = Queue("*2;+2;" + token + ";#H;*3;", time);
+    Commit();
+    return queued;
+}
+
+// A command that the register answers with nothing awaited (deletions,
+// resets, the closure), inside the current operation or a new one.
+bool NoAnswer(const std::string& text, float time, bool first = false) {
+    if (!NextCash(first)) return false;
+    bool queued = Queue(text, time, 0);
+    Commit();
+    return queued;
+}
+
+// A chip-card command of the operator or waiter editors: a new operation,
+// the card shown no more, the status text and the card's request word.
+bool Card(const std::string& text, float time, const char* status, int16_t& cardValid,
+          int16_t& flag) {
+    if (!NextCash(true)) return false;
+    cardValid = False;
+    Status(status);
+    flag = True;
+    bool queued = Queue(text, time);
+    Commit();
+    return queued;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Reports
+
+bool ReqRptReparti() { return Report("*A", "31", ReqState.nRptReparti); }
+bool ReqRptOperatori() { return Report("*C", "34", ReqState.nRptOperatori); }
+bool ReqRptCamerieri() { return Report("*D", "35", ReqState.nRptCamerieri); }
+bool ReqRptIVA() { return Report("*E", "36", ReqState.nRptIVA); }
+bool ReqRptFinanziario() { return Report("*f", "37", ReqState.nRptFinanziario); }
+bool ReqRptBollini() { return Report("*g", "38", ReqState.nRptBollini); }
+bool ReqRptClienti() { return Report("*R", "39", ReqState.nRptClienti, 35.0f); }
+bool ReqRptFatture() { return Report("*S", "40", ReqState.nRptFatture); }
+bool ReqRptOraria() { return Report("*h", "41", ReqState.nRptOraria); }
+bool ReqRptTavoli() { return Report("*u", "42", ReqState.nRptTavoli); }
+bool ReqRptValute() { return Report("*w", "43", ReqState.nRptValute); }
+bool ReqRptTicketAmount() { return Report("*b", "ltickrep", ReqState.nRptTicketAmount); }
+
+bool ReqRptClientG(const std::string& token) {
+    return Report(token, "lcligroupsrep", ReqState.nRptClientG, 5.0f);
+}
+
+std::string ClientGReportToken(const std::string& from, const std::string& to) {
+    return "*c" + from + ":" + to;
+}
+
+bool ReqRptPLUParam(const std::string& token) {
+    return Report(token, "32", ReqState.nRptPLU, 20.0f, true);
+}
+
+bool ReqRptPLU(const std::string& token, std::string& range) {
+    // The register's PLU options say which PLU reports it keeps.
+    const std::string kind = token.substr(0, 2);
+    const int16_t needed = kind == "*B" ? 32 : (kind == "*K" ? 128 : 0);
+    if ((CassaConf.P210 & needed) != needed) {
+        ShowMsg("71", "15");
+        return false;
+    }
+    std::string lower = "1", upper = kAllCodes;
+    const size_t colon = range.find(':');
+    if (colon != std::string::npos) {
+        lower = range.substr(0, colon);
+        upper = range.substr(colon + 1);
+    }
+    if (!CurrentShell().AskRange(token, lower, upper)) return false;
+    range = lower + ":" + upper;
+    return Report(token + range, "32", ReqState.nRptPLU, 15.0f, kind == "*B");
+}
+
+// ---------------------------------------------------------------------------
+// Receipt history and closure
+
+bool ReqStorico() {
+    if (!NextCash(false)) return false;
+    Range(1, 100);
+    Status("61");
+    ReqState.nFileStorico = kFileOpenNext;
+    ReqState.bRdStorico = True;
+    SetCntRec(0);
+    bool queued = Queue("*2;#P;#H;*3;", 10.0f);
+    Commit();
+    return queued;
+}
+
+bool SendChiusuraZ() {
+    ShowMsg("", "");
+    if (!NextCash(false)) return false;
+    ReqState.nFileChiusura = kFileOpenNext;
+    bool queued = Queue("*2;+3;#Z;*3;", 0.5f, 0);
+    Commit();
+    return queued;
+}
+
+// ---------------------------------------------------------------------------
+// Resets and deletions
+
+bool SendAzzera(const std::string& token) {
+    ShowMsg("", "");
+    const std::string kind = token.substr(0, 2);
+    const bool programming = kind == "#F" || kind == "#i" || kind == "#d";
+    return NoAnswer((programming ? "*2;+4;" : "*2;+3;") + token + ";*3;", kResetTime);
+}
+
+bool SendDelPLUOff(const std::string& token) {
+    if (!NextCash(false)) return false;
+    bool queued = Core.strReqArg.empty() ? Queue(SendText(token), kDefaultTime, 0)
+                                         : SendDelRange(token);
+    Commit();
+    return queued;
+}
+
+bool SendDelRange(const std::string& token) {
+    const std::string path = Core.strReqArg;
+    // A list that cannot be taken deletes nothing, and says so: the run
+    // must not end as if the codes had been deleted.
+    auto refuse = [&path] {
+        ReportTransferFailure(GetText("Log", "nodellist") + " " + path);
+        return false;
+    };
+    const int64_t size = platform::FileSize(path);
+    const int64_t count = size > 0 ? size / static_cast<int64_t>(sizeof(PLURec)) : 0;
+    if (count < 1 || count > 127) return refuse();
+    SetCntRec(0);
+    platform::RecordFile file;
+    if (!file.Open(path, sizeof(PLURec), false)) return refuse();
+    bool queued = false;
+    std::string record;
+    for (int32_t n = 1; n <= count && file.Read(n, record); ++n) {
+        const std::string code = tables::TrimBlanks(record.substr(0, 13));
+        // A record without a code would delete a range nobody chose.
+        if (code.empty() || code.find_first_of(":;") != std::string::npos) {
+            ReportTransferProblem(GetText("Log", "badcode") + " " + path + " (" +
+                                std::to_string(n) + ")");
+            continue;
+        }
+        queued = Queue(SendText(token + code + ":" + code), kDefaultTime, 0);
+    }
+    return queued;
+}
+
+bool SendDelCli(const std::string& token) { return NoAnswer(SendText(token), kDefaultTime); }
+
+bool SendDelClientGroup(const std::string& token) {
+    return NoAnswer(SendText(token), kDefaultTime);
+}
+
+bool SendDelFMult(const std::string& token) {
+    return NoAnswer(SendText(token), kDefaultTime, true);
+}
+
+// ---------------------------------------------------------------------------
+// Chip cards
+
+bool WriteOpeCard() {
+    return Card("*2;+4;*a;#H;*3;", 10.0f, "84", OpeCard.bValid, ReqState.bWrOpeCard);
+}
+
+bool ReadOpeCard() {
+    return Card(ReadText("&a"), kDefaultTime, "83", OpeCard.bValid, ReqState.bRdOpeCard);
+}
+
+bool WriteCamCard() {
+    return Card("*2;+4;*b;#H;*3;", 10.0f, "84", CamCard.bValid, ReqState.bWrCamCard);
+}
+
+bool ReadCamCard() {
+    return Card(ReadText("&b"), kDefaultTime, "83", CamCard.bValid, ReqState.bRdCamCard);
+}
+
+bool ReadCliCard() {
+    if (!NextCash(false)) return false;
+    Range(1, 100);
+    Status("83");
+    ReqState.nFileCliChipCard = kFileOpenNext;
+    bool queued = Queue(ReadText("&c"));
+    Commit();
+    return queued;
+}
+
+bool ClearChipCard() {
+    ResetTimer();
+    return SendAzzera("#F");
+}
+
+bool CliCardNop() { return false; }
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+bool SendKeyLock(bool lock, bool first) {
+    ShowMsg("", "");
+    if (!NextCash(first)) return false;
+    std::string text = lock ? "*2;" : "*3;";
+    bool queued = AddCmd(text, 0, kDefaultTime, GetProtocolText(lock ? "*2" : "*3"));
+    Commit();
+    return queued;
+}
+
+bool SendKeyCmd(const std::string& token) {
+    ShowMsg("", "");
+    return NoAnswer("+4;" + token + ";", kDefaultTime);
+}
+
+// ---------------------------------------------------------------------------
+// Batch requests
+
+namespace {
+
+// The argument when it is a range (which is then no copy destination), else
+// nothing.
+std::string TakeRange(const std::string& arg) {
+    RangeIsNoDestination(arg);
+    return IsRangeArg(arg) ? arg : std::string();
+}
+
+struct ReportRequest {
+    const char* code;
+    ReportBuilderFn run;
+};
+
+const ReportRequest kReports[] = {
+    {"*A", ReqRptReparti},  {"*C", ReqRptOperatori},    {"*D", ReqRptCamerieri},
+    {"*E", ReqRptIVA},      {"*f", ReqRptFinanziario},  {"*g", ReqRptBollini},
+    {"*R", ReqRptClienti},  {"*S", ReqRptFatture},      {"*h", ReqRptOraria},
+    {"*u", ReqRptTavoli},   {"*w", ReqRptValute},       {"*b", ReqRptTicketAmount},
+    {"#P", ReqStorico},     {"#Z", SendChiusuraZ},      {"&c", ReadCliCard},
+};
+
+struct TokenRequest {
+    const char* code;
+    bool (*run)(const std::string& token);
+};
+
+// Resets and deletions: the token is the code followed by the range given.
+const TokenRequest kTokens[] = {
+    {"#q", SendAzzera},     {"#i", SendAzzera}, {"#d", SendAzzera},
+    {"#M", SendDelCli},     {"#N", SendDelCli}, {"#F", SendDelClientGroup},
+    {"#l", SendDelFMult},
+};
+
+}  // namespace
+
+ReportBuilderFn ReportBuilder(const std::string& code) {
+    for (const ReportRequest& r : kReports)
+        if (code == r.code) return r.run;
+    return nullptr;
+}
+
+bool RunReportBuilder(const std::string& code, const std::string& arg, bool& queued) {
+    queued = false;
+    if (const ReportBuilderFn run = ReportBuilder(code)) {
+        if (code == "#P" && !arg.empty()) {
+            // The history grows over the run; it is copied once at its end.
+            Core.bStoricoCopy = true;
+            MainTimer.strStoricoDest = arg;
+        }
+        queued = run();
+        return true;
+    }
+    if (code == "*c") {
+        const std::string range = TakeRange(arg);
+        const size_t colon = range.find(':');
+        queued = ReqRptClientG(range.empty() ? ClientGReportToken("1", kAllCodes)
+                                             : ClientGReportToken(range.substr(0, colon),
+                                                                  range.substr(colon + 1)));
+        return true;
+    }
+    if (code == "*B" || code == "*K") {
+        std::string range = TakeRange(arg);
+        queued = ReqRptPLU(code, range);
+        return true;
+    }
+    if (code == "#C" || code == "#L") {
+        // A range deletes that range; a file name deletes the codes it holds.
+        queued = SendDelPLUOff(code + TakeRange(arg));
+        return true;
+    }
+    for (const TokenRequest& t : kTokens) {
+        if (code != t.code) continue;
+        queued = t.run(code + TakeRange(arg));
+        return true;
+    }
+    if (code == "*2" || code == "*3") {
+        queued = SendKeyLock(code == "*2", false);
+        return true;
+    }
+    return false;
+}

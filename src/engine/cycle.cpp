@@ -1,0 +1,116 @@
+#include "engine/cycle.h"
+
+#include "core/cash_list.h"
+#include "core/globals.h"
+#include "engine/open_register.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "core/hello_rec.h"
+#include "core/link_state.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+
+CycleGlobals Cycle;
+
+namespace {
+
+// The numeric value of the leading digits of a register-list field.
+int FieldNumber(const std::string& s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    int v = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && v < 100000) v = v * 10 + (s[i++] - '0');
+    return v;
+}
+
+bool Selectable(int i) {
+    const CashRec& e = CassaList[i];
+    // The start-up pass takes register 0 even when it isn't enabled.
+    const bool enabled = e.bEnabled || (i == 0 && Core.bFirstCash);
+    return e.bDefined && enabled && !e.bDone;
+}
+
+void OpenCash(int i) {
+    const CashRec& e = CassaList[i];
+    Core.nCommPort = static_cast<int16_t>(FieldNumber(e.port));
+    LinkState.nAddress = static_cast<int16_t>(FieldNumber(e.station));
+    Core.strCashDir = platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(LinkState.nAddress + 1));
+    Core.nOpenCash = static_cast<int16_t>(i);
+    LoadCassa(false);
+}
+
+}  // namespace
+
+void StartCycle() {
+    for (int i = 0; i < kMaxCash; ++i) {
+        CassaList[i].bDone = False;
+        CassaList[i].bFailed = False;
+    }
+    Core.sngTimerBase = platform::Timer();
+    Cycle.bRetryTaken = false;
+    Cycle.bAborted = false;
+}
+
+bool NextCash(bool first) {
+    if (first && !Cycle.bKeepRegister) {
+        StartCycle();
+    } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout) {
+        // The global time-out of the cycle.
+        LinkState.AbortRequest = true;
+        LogErr(7);
+    }
+
+    if (LinkState.AbortRequest) {
+        for (int i = 0; i < kMaxCash; ++i) {
+            CassaList[i].bDone = True;
+            CassaList[i].bFailed = False;
+        }
+        LinkState.AbortRequest = false;
+        Cycle.bAborted = true;
+        CurrentShell().AddError(GetText("Msg", "87") + " " + GetText("Msg1", "23"), true);
+        ClearCmdQueue();
+        SelectCash();
+        CurrentShell().ClearShowWait(true);
+        return false;
+    }
+    if (Cycle.bKeepRegister) return true;
+
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < kMaxCash; ++i) {
+            if (Selectable(i)) {
+                OpenCash(i);
+                return true;
+            }
+        }
+        // None left: the registers whose handshake failed in this cycle get
+        // one more turn (only one, so that a register that keeps failing
+        // can't hold the cycle).
+        if (Cycle.bRetryTaken) break;
+        Cycle.bRetryTaken = true;
+        bool any = false;
+        for (int i = 0; i < kMaxCash; ++i) {
+            CashRec& e = CassaList[i];
+            if (e.bDefined && e.bEnabled && e.bFailed) {
+                e.bDone = False;
+                e.bFailed = False;
+                any = true;
+            }
+        }
+        if (!any) break;
+    }
+    SelectCash();
+    return false;
+}
+
+void ClearPending() {
+    for (int i = CmdQueue.nCmdCur + 1; i <= kQueueSize; ++i) CmdQueue.entries[i].state = 0;
+    if (LinkState.nState == 0) NextCash(false);
+}
+
+void WriteSemFile() {
+    if (Core.bInteractive || Core.strSemFile.empty()) return;
+    // Errors are ignored: the run's outcome is in the logs.
+    platform::WriteFile(Core.strSemFile, "");
+}
+

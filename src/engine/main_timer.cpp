@@ -1,0 +1,320 @@
+#include "engine/main_timer.h"
+
+#include "core/cash_list.h"
+#include "core/globals.h"
+#include "core/numbers.h"
+#include "transfers/bulk_transfer.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/hello.h"
+#include "core/hello_rec.h"
+#include "core/link_state.h"
+#include "platform/clock.h"
+#include "engine/batch.h"
+#include "engine/cycle.h"
+#include "transfers/transfer.h"
+
+
+namespace {
+
+constexpr double kStepPause = 0.5;  // seconds between two commands
+
+double Now() { return platform::Timer(); }
+
+void MarkOpenDone() { CassaList[Core.nOpenCash].bDone = True; }
+
+// A command is over (answered, timed out, aborted or failed): the queue may
+// hand out the next one.
+void CommandOver(int16_t nextState) {
+    DecPending();
+    LinkState.nState = nextState;
+    CmdQueue.bQueueHold = false;
+}
+
+// Hands the next queued command to the link. In a command-line run a
+// command that the link cannot take (the port does not open; the port has
+// reported why) fails the open register: nothing more goes to it in this
+// cycle. False then.
+bool StartQueued() {
+    QueueTick();
+    // A bulk transfer's announcement goes out from state 4, as from state 0.
+    if (LinkState.nState == 1 && (LinkState.bSendPLU || LinkState.bSendIco)) LinkState.nState = 4;
+    if (Core.bInteractive || LinkState.nState == 1 || !CmdQueuePending()) return true;
+    ClearCmdQueue();
+    CassaList[Core.nOpenCash].bFailed = True;
+    return false;
+}
+
+void EndOfBatchRun() {
+    if (MainTimer.bRunEnded) return;
+    MainTimer.bRunEnded = true;
+    ClearCmdQueue();
+    if (Core.bStoricoCopy) {
+        Core.bStoricoCopy = false;
+        MainTimer.strCopyDestSaved = Core.strReqArg;
+        Core.strReqArg = MainTimer.strStoricoDest;
+        CopyRecvFile("\\Storico.txt");
+        Core.strReqArg = MainTimer.strCopyDestSaved;
+    }
+    LinkState.nState = 0;
+    CurrentShell().UnloadMainWindow();
+}
+
+// Batch mode: the open register's requests, from where the list stands,
+// until one queues a command that the link takes.
+bool BatchNextRequest() {
+    while (ExecRequests())
+        if (StartQueued()) return true;
+    return false;
+}
+
+// Batch mode: `opened` tells whether NextCash opened a register. Each
+// register runs the request list from its start; a register on which
+// nothing could be queued is done, and the next one is taken. With no
+// register left the run ends.
+void BatchFromRegister(bool opened) {
+    while (opened) {
+        MainTimer.bRichiestePending = -1;
+        if (BatchNextRequest()) return;
+        MarkOpenDone();
+        opened = NextCash(false);
+    }
+    EndOfBatchRun();
+}
+
+// Batch mode: the open register is over (its list ended or it failed).
+void BatchRegisterOver() {
+    ClearCmdQueue();
+    MarkOpenDone();
+    LinkState.nState = 0;
+    if (MainTimer.ExitRequest) {
+        // The main window was closed during the run: the rest is not done.
+        LogErr(6);
+        EndOfBatchRun();
+        return;
+    }
+    BatchFromRegister(NextCash(false));
+}
+
+// Interactive mode: the same queue again for the next register, or the end.
+void NextRegisterReplay() {
+    MarkOpenDone();
+    if (NextCash(false)) {
+        RestoreCmdQueue();
+        QueueTick();
+    } else {
+        CurrentShell().ClearShowWait(true);
+        LinkState.nState = 0;
+    }
+}
+
+void StateIdle(bool& exitTaken) {
+    if (!Core.bInteractive) {
+        if (!MainTimer.bRunStarted) {
+            MainTimer.bRunStarted = true;
+            BatchFromRegister(NextCash(true));
+        } else if (!MainTimer.bRunEnded) {
+            EndOfBatchRun();
+        }
+    }
+    QueueTick();
+    if (LinkState.nState == 0 && MainTimer.ExitRequest) {
+        MainTimer.ExitRequest = false;
+        MainTimer.StopRequest = true;
+        exitTaken = true;
+    }
+    if (LinkState.bSendPLU || LinkState.bSendIco) LinkState.nState = 4;
+}
+
+void StateConnect() {
+    if (LinkState.bNoCmd) {
+        // First tick of the command: handshake and command frame.
+        int16_t r = GestHelloReq();
+        LinkState.bNoCmd = false;
+        if (r != 0) {
+            CommandOver(5);
+            LinkState.nPendingAns = 0;
+            CloseAllFiles();
+            return;
+        }
+        // A register that keeps its amounts with two decimals warns when the
+        // program's currency setting differs.
+        const int word2 = HelloRec.HelloStatus[2] & 255;
+        if ((word2 & 64) && !(word2 & 128) && GetCurrencyDecimals() != 2)
+            CurrentShell().AddMessage(GetText("Msg", "eurocash"), true);
+        return;
+    }
+
+    PollAnswers();
+    if (LinkState.nPendingAns != 0) {
+        CurrentShell().ShowWait();
+        if (LinkState.AbortRequest) {
+            // The user aborted: the command ends now, its open files closed.
+            CloseAllFiles();
+        } else if (Now() > LinkState.sngLastRx + LinkState.sngAnsTimeout) {
+            // No answer activity within the command's time-out.
+            ShowRxResult();
+            CloseAllFiles();
+            LogErr(11);
+        } else {
+            return;
+        }
+        // Answers still counted would be added to the next command's.
+        LinkState.nPendingAns = 0;
+    }
+    CommandOver(2);
+}
+
+void StateClose() {
+    PollAnswers();
+    if (!LinkState.strCmdSent.empty()) {
+        // Release the register and clear its display, or with the
+        // keep-locked option only show a text on it.
+        std::string closing = GetModeField();
+        if (Core.bKeyLock) {
+            closing += '<';
+            closing += GetText("Msg", "86");
+            closing += ';';
+        } else {
+            closing += "*3;< ;";
+        }
+        LinkState.PendingCmd = closing;
+        LinkState.bCmdPending = true;
+        GestHelloReq();
+        PollAnswers();
+    }
+    CurrentShell().ClearShowWait(false);
+    LinkState.nState = 3;
+    MainTimer.sngStepTime = Now();
+    CmdQueue.bQueueHold = false;
+}
+
+void StatePause() {
+    PollAnswers();
+    if (!(Now() > MainTimer.sngStepTime + kStepPause)) return;
+    if (!Core.bInteractive) {
+        if (!MainTimer.ExitRequest) {
+            if (NextPending()) {
+                if (StartQueued()) return;
+            } else if (BatchNextRequest()) {
+                return;
+            }
+        }
+        BatchRegisterOver();
+        return;
+    }
+    if (NextPending()) {
+        QueueTick();
+        return;
+    }
+    NextRegisterReplay();
+}
+
+void StateBulk() {
+    LinkState.bNoCmd = false;
+    if (LinkState.bSendIco)
+        GestSendIco();
+    else if (LinkState.bSendPLU)
+        GestSendPLU();
+    DecPending();
+    CmdQueue.bQueueHold = false;
+    if (!Core.bInteractive) {
+        // A command-line run: the transfer was one request of the open
+        // register's list, which goes on after the usual pause.
+        LinkState.bSendIco = false;
+        LinkState.bSendPLU = false;
+        ClearCmdQueue();
+        LinkState.nState = 3;
+        MainTimer.sngStepTime = Now();
+        return;
+    }
+    if (NextCash(false)) {
+        // The same transfer for the next register.
+        RestoreCmdQueue();
+        if (NextPending()) QueueTick();
+        LinkState.nState = 4;
+        return;
+    }
+    LinkState.bSendIco = false;
+    LinkState.bSendPLU = false;
+    CurrentShell().ClearShowWait(true);
+    LinkState.nState = 0;
+    ClearCmdQueue();
+}
+
+void StateFailed() {
+    if (!Core.bInteractive) {
+        // The register gets its one more turn at the end of the cycle.
+        CassaList[Core.nOpenCash].bFailed = True;
+        BatchRegisterOver();
+        return;
+    }
+    ClearCmdQueue();
+    NextRegisterReplay();
+}
+
+struct TickGuard {
+    TickGuard() { MainTimer.bTickRunning = true; }
+    ~TickGuard() { MainTimer.bTickRunning = false; }
+};
+
+}  // namespace
+
+void GestMainTimer() {
+    if (MainTimer.bTickRunning) return;
+    TickGuard guard;
+
+    if (MainTimer.bFirstTick) {
+        // The timer resolution needs no raising here: the tick keeps its
+        // 10 ms and the link's millisecond waits use the monotonic clock.
+        MainTimer.bFirstTick = false;
+        MainTimer.MainClosing = false;
+    }
+    CurrentShell().ShowTime();
+    if (LinkState.AbortRequest) ClearPending();
+
+    bool exitTaken = false;
+    switch (LinkState.nState) {
+        case 0: StateIdle(exitTaken); break;
+        case 1: StateConnect(); break;
+        case 2: StateClose(); break;
+        case 3: StatePause(); break;
+        case 4: StateBulk(); break;
+        case 5: StateFailed(); break;
+        default: break;
+    }
+
+    // Stop: interactively at once; in batch mode not on the tick that took the
+    // exit request (the next one), at once when the tree window's stop set it.
+    if (MainTimer.StopRequest && !MainTimer.MainClosing && (Core.bInteractive || !exitTaken)) {
+        MainTimer.bTimePeriod = true;
+        MainTimer.MainClosing = true;
+    }
+    // Close-down, exactly once.
+    if (MainTimer.bTimePeriod) {
+        MainTimer.bTimePeriod = false;
+        WriteSemFile();
+        CurrentShell().CloseOpForms();
+    }
+}
+
+bool NextPending() {
+    for (int i = 1; i <= kQueueSize; ++i) {
+        if (CmdQueue.entries[i].state == -1) {
+            IncCntPend();
+            return true;
+        }
+    }
+    SetCntPend(0);
+    CmdQueue.nCmdNumSaved = CmdQueue.nCmdNum;
+    CmdQueue.nCmdCur = 0;
+    CmdQueue.nCmdNum = 0;
+    return false;
+}
+
+void ResetTimer() {
+    // A request of a command-line run stays inside the run's cycle.
+    if (!Cycle.bKeepRegister) StartCycle();
+}

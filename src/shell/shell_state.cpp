@@ -1,3 +1,0 @@
-#include "shell/shell_state.h"
-
-ShellGlobals ShellState;

@@ -1,0 +1,4 @@
+#include "store/cards.h"
+
+OpeCardRec OpeCard;
+CamCardRec CamCard;

@@ -1,4 +1,0 @@
-#include "tables/cards.h"
-
-OpeCardRec OpeCard;
-CamCardRec CamCard;

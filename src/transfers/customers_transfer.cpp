@@ -1,0 +1,312 @@
+#include "transfers/customers_transfer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "core/numbers.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "store/client_file.h"
+#include "store/customer_files.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/frames.h"
+#include "core/link_state.h"
+#include "core/req_state.h"
+#include "platform/files.h"
+#include "store/table_file.h"
+#include "transfers/transfer.h"
+
+namespace {
+
+int16_t ClientType() { return ConfigLevel.GetClientType(Core.nOpenCash); }
+int ProtoLevel() { return ConfigLevel.GetProtoLevel(Core.nOpenCash); }
+
+// A record's bytes with its texts cleaned for the wire (the record end kept),
+// so that no field can break a wire text.
+std::string WireSafe(const std::string& record) {
+    const size_t fields = record.size() >= 2 ? record.size() - 2 : record.size();
+    return WireText(std::string_view(record).substr(0, fields)) + record.substr(fields);
+}
+
+void Problem(const std::string& key, const std::string& what) {
+    ReportTransferProblem(GetText("Log", key) + " " + what);
+}
+
+// ---------------------------------------------------------------------------
+// Customers sent
+
+// The end of the send: status and progress cleared, the archive closed, the
+// word 65534, "*". A send that cannot go on ends so without counting the
+// answer done, so that the command ends by its answer time-out and is
+// reported as failed.
+std::string CloseCliSend(ClientM& cli) {
+    int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
+                       ? static_cast<int16_t>(ReqState.nTxCli)
+                       : int16_t(-1);
+    cli.CloseFile(file);
+    ReqState.nTxCli = kFileDone;
+    return AbandonSend();
+}
+
+// ---------------------------------------------------------------------------
+// Customers read: the dump file's word holds its number while lines come;
+// 0 marks a dump that could not be written (its lines are dropped and the
+// archive is not rebuilt at the closing line).
+
+constexpr uint16_t kDumpFailed = 0;
+
+void DumpFailed(uint16_t& word, const std::string& key) {
+    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File));
+    CloseFileNum(word, static_cast<int16_t>(kDumpFailed));
+}
+
+// ---------------------------------------------------------------------------
+// Groups
+
+const std::vector<WireField> kGroupWire = {{"Code", WireKind::Number},
+                                           {"GroupDesc1", WireKind::Text}};
+
+bool SaveGroupBytes(int32_t, const std::string& bytes) {
+    ClientGroupRec rec;
+    tables::SetRecordBytes(rec, bytes);
+    ClientGroupsM groups;
+    groups.SetFile(tables::TablePath(kClientGFile), false);
+    return groups.SetGroup(rec);
+}
+
+const TableDesc& ClientGroupTable() {
+    static const TableDesc table = [] {
+        TableDesc t{};
+        t.fileName = kClientGFile;
+        t.layout = &ClientGroupRec::Layout;
+        t.size = &TableSizes::nMaxClientG;
+        t.wire = kGroupWire;
+        t.txWord = nullptr;  // the group send counts in nTxClientGroup, see AnsClientGroup
+        t.txIdx = nullptr;
+        t.sendStatusKey = "scligroups";
+        t.rdFlag = &ReqStateRec::bRdClientGroup;
+        t.readStatusKey = nullptr;
+        t.save = &SaveGroupBytes;
+        return t;
+    }();
+    return table;
+}
+
+bool GroupsEnabled() { return ConfigLevel.GetClientGroupsEnable(); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+std::string AnsCli() {
+    TxLineArrived();
+    if (ReqState.nTxCli == kFileDone) return "*";
+    Shell& shell = CurrentShell();
+    const std::string path = tables::TablePath(kClientiFile);
+    ClientM cli;
+    cli.CliType(ClientType());
+    if (Tx.nTxCliTo == -1) {
+        cli.SetFile(path, true);
+        Tx.nTxCliTo = cli.nCliNum();
+    }
+    if (Tx.nTxCliFrom <= Tx.nTxCliTo) {
+        if (ReqState.nTxCli == kFileOpenNext) {
+            ShowMsg("56", "2");
+            shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
+            SetCntRec(0);
+            const int16_t file = cli.OpenFile(path);
+            if (file == -1) {
+                Problem("nocreate", path);
+                return CloseCliSend(cli);
+            }
+            ReqState.nTxCli = static_cast<uint16_t>(file);
+        }
+        shell.IncPGBValue();
+        std::string record;
+        if (!cli.ReadRec(static_cast<int16_t>(ReqState.nTxCli), record, Tx.nTxCliFrom)) {
+            Problem("notstored", path + " (" + std::to_string(Tx.nTxCliFrom) + ")");
+            return CloseCliSend(cli);
+        }
+        cli.SetRecord(WireSafe(record));
+        IncCntRec();
+        ++Tx.nTxCliFrom;
+        return cli.GetFormattedRecord(":", ProtoLevel());
+    }
+    // The range of the send again, for the next register.
+    Tx.nTxCliFrom = Tx.nTxCliFrom0;
+    Tx.nTxCliTo = Tx.nTxCliTo0;
+    DecPending();
+    return CloseCliSend(cli);
+}
+
+int16_t DataC16() {
+    TxLineArrived();
+    uint16_t& word = ReqState.nFileC16;
+    if (word == kFileDone) {
+        SendAck();
+        return -1;
+    }
+    Shell& shell = CurrentShell();
+    const std::string& line = AnswerRec.strAnsData;
+    const std::string path = tables::TablePath(kC16File);
+    if (line.empty() || line[0] != '*') {
+        if (word == kFileOpenNext) {
+            const int16_t file = OpenOutputFileNum(path, false);
+            if (file == 0)
+                DumpFailed(word, "nocreate");
+            else
+                word = static_cast<uint16_t>(file);
+            SetCntRec(0);
+        }
+        if (!shell.PGBBusy()) {
+            shell.SetPGBRange(1, 100);
+            ShowMsg("56", "2");
+        }
+        shell.IncPGBValue();
+        IncCntRec();
+        if (word != kDumpFailed && !PrintFileNum(static_cast<int16_t>(word), AnswerRec.strAnsRec))
+            DumpFailed(word, "nowrite");
+        SendAck();
+        return -1;
+    }
+    // The closing line. A read that brought no customer leaves an empty dump,
+    // so that the archive is rebuilt empty rather than from an older dump.
+    if (word == kFileOpenNext) {
+        const int16_t file = OpenOutputFileNum(path, false);
+        if (file == 0)
+            DumpFailed(word, "nocreate");
+        else
+            word = static_cast<uint16_t>(file);
+    }
+    const bool dumped = word != kDumpFailed;
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    shell.SetPGBValue(-1);
+    ShowMsg("", "");
+    DecPending();
+    SendAck();
+    // A dump that could not be written leaves the archive as it was.
+    if (dumped) ImportC16();
+    return 0;
+}
+
+bool ImportC16() {
+    Shell& shell = CurrentShell();
+    shell.SetPGBRange(1, 100);
+    ShowMsg("57", "2");
+    const std::string dump = tables::TablePath(kC16File);
+    const std::string archive = tables::TablePath(kClientiFile);
+    std::string text;
+    bool ok = platform::ReadFile(dump, text);
+    if (!ok) {
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + dump);
+    }
+    ClientM cli;
+    cli.CliType(ClientType());
+    const int level = ProtoLevel();
+    std::string records;
+    size_t start = 0;
+    while (ok && start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        shell.IncPGBValue();
+        cli.SetFormattedRecord(line, ":", level);
+        cli.SetRecord(WireSafe(cli.GetRecord()));
+        const std::string code = tables::TrimBlanks(cli.strCodice());
+        if (code.empty() || code.find_first_not_of("0123456789") != std::string::npos) {
+            Problem("notstored", archive + ": " + line);
+            continue;
+        }
+        records += cli.GetRecord();
+    }
+    if (ok) {
+        errno = 0;
+        ok = tables::WriteWholeFile("ImportC16", archive, records, tables::Report::MsgBox);
+        if (!ok) {
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + archive + ": " +
+                                  std::strerror(errno));
+        }
+    }
+    if (ok) CopyRecvFile("\\" + std::string(kClientiFile));
+    shell.SetPGBValue(-1);
+    ShowMsg("", "");
+    return ok;
+}
+
+std::string AnsClientGroup() {
+    TxLineArrived();
+    Shell& shell = CurrentShell();
+    uint16_t& counter = ReqState.nTxClientGroup;
+    const std::string path = tables::TablePath(kClientGFile);
+    if (!GroupsEnabled() || !platform::FileExists(path)) {
+        // A register without customer groups: nothing to send.
+        counter = 0;
+        DecPending();
+        return "*";
+    }
+    const int32_t count = Sizes.nMaxClientG;
+    if (counter == 0) {
+        ShowMsg("scligroups", "2");
+        shell.SetPGBRange(1, ClampInt16(int64_t(count) + 1));
+        counter = 1;
+    }
+    if (counter <= count) {
+        shell.IncPGBValue();
+        ClientGroupsM groups;
+        groups.SetFile(path, true);
+        ClientGroupRec rec;
+        if (!groups.GetGroup(counter, rec)) {
+            // The send stops here; the command ends by its answer time-out.
+            Problem("notstored", path + " (" + std::to_string(counter) + ")");
+            counter = 0;
+            return AbandonSend();
+        }
+        ++counter;
+        return BuildAnswer(ClientGroupRec::Layout(), kGroupWire, WireSafe(tables::RecordBytes(rec)));
+    }
+    counter = 0;
+    return EndSend();
+}
+
+int16_t DataClientGroup() {
+    if (GroupsEnabled() || ReqState.bRdClientGroup == False) return DataTable(ClientGroupTable());
+    // A register without customer groups: nothing is stored.
+    TxLineArrived();
+    const std::string& line = AnswerRec.strAnsData;
+    if (line.empty() || line[0] != '*') return RefuseTableLine(ClientGroupTable());
+    ReqState.bRdClientGroup = False;
+    return EndTableRead();
+}
+
+void RegisterCustomerProcs() {
+    RegisterAnsProc("70", &AnsCli);
+    RegisterDataProc("16", &DataC16);
+    RegisterAnsProc("59", &AnsClientGroup);
+    RegisterDataProc("59", &DataClientGroup);
+}
+
+bool CliCodeRange(const std::string& first, const std::string& last, int32_t& from, int32_t& to,
+                  std::string& why) {
+    ClientM cli;
+    cli.CliType(ClientType());
+    cli.SetFile(tables::TablePath(kClientiFile), false);
+    for (const std::string* code : {&first, &last}) {
+        if (!cli.GetCli(*code)) {
+            why = cli.LastError().empty() ? "Customer code not in the archive: " + *code
+                                          : cli.LastError();
+            return false;
+        }
+        (code == &first ? from : to) = cli.nCurrentRec();
+    }
+    if (from > to) {
+        why = "Customer code range runs backwards: " + first + ":" + last;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,38 @@
+#include "transfers/groups_transfer.h"
+
+#include "store/groups.h"
+
+namespace {
+
+const std::vector<WireField> kWire = {{"number", WireKind::Number}, {"name", WireKind::Text}};
+
+}  // namespace
+
+const TableDesc& GrpRepTable() {
+    static const TableDesc t{.fileName = kGrpRepFile,
+                             .layout = &NameRec::Layout,
+                             .size = &TableSizes::nMaxGrpRep,
+                             .wire = kWire,
+                             .txWord = &ReqStateRec::nTxGrpRep,
+                             .txIdx = &TxCountersRec::nTxGrpRepIdx,
+                             .sendStatusKey = "sgruprep",
+                             .rdFlag = &ReqStateRec::bRdGrpRep};
+    return t;
+}
+
+const TableDesc& GrpStaTable() {
+    static const TableDesc t{.fileName = kGrpStaFile,
+                             .layout = &NameRec::Layout,
+                             .size = &TableSizes::nMaxGrpSta,
+                             .wire = kWire,
+                             .txWord = &ReqStateRec::nTxGrpSta,
+                             .txIdx = &TxCountersRec::nTxGrpStaIdx,
+                             .sendStatusKey = "sgrupsta",
+                             .rdFlag = &ReqStateRec::bRdGrpSta};
+    return t;
+}
+
+std::string AnsGrpRep() { return AnswerTable(GrpRepTable()); }
+std::string AnsGrpSta() { return AnswerTable(GrpStaTable()); }
+int16_t DataGrpRep() { return DataTable(GrpRepTable()); }
+int16_t DataGrpSta() { return DataTable(GrpStaTable()); }

@@ -1,0 +1,157 @@
+#include "transfers/history.h"
+
+#include <algorithm>
+
+#include "core/cassa_conf.h"
+#include "core/globals.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/frames.h"
+#include "core/link_state.h"
+#include "core/req_state.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "core/shell_state.h"
+#include "transfers/reports.h"
+#include "store/table_file.h"
+#include "transfers/transfer.h"
+
+HistoryGlobals History;
+
+namespace {
+
+constexpr const char* kHistoryFile = "Storico.txt";
+constexpr const char* kClosureFile = "Chiusura.txt";
+
+// The position of the last line stored, as this read began or as the last
+// stored line left it; before any of that, as Cassa.txt keeps it.
+void KeepPosition() {
+    History.strLastIndi = CassaFile.strB90Indi;
+    History.strLastPg = CassaFile.strB90Pg;
+    History.bPositionKnown = true;
+}
+
+void PutPositionBack() {
+    if (!History.bPositionKnown) {
+        const std::string file = CassaTxtPath();
+        History.strLastIndi = platform::ProfileString("B90", "indi", "", file);
+        History.strLastPg = platform::ProfileString("B90", "pg", "", file);
+        History.bPositionKnown = true;
+    }
+    CassaFile.strB90Indi = History.strLastIndi;
+    CassaFile.strB90Pg = History.strLastPg;
+}
+
+// A history line carries a position of four and two characters, or the
+// marks of no position, and the separator before its data.
+bool PositionReadable() {
+    if (!DataLineWhole()) return false;
+    const std::string& h1 = AnswerRec.strHeader1;
+    const std::string& h2 = AnswerRec.strHeader2;
+    if (h1 == "ZZZZ" || h2 == "ZZ") return true;
+    return h1.size() == 4 && h2.size() == 2;
+}
+
+// Appends the bytes in one write; a write that fails leaves the file as it
+// was (cut back to its length before).
+bool AppendWhole(const std::string& path, const std::string& bytes) {
+    const int64_t before = platform::FileSize(path);
+    if (platform::AppendFile(path, bytes)) return true;
+    if (before >= 0) {
+        platform::RecordFile file;
+        if (file.Open(path, 1, false)) file.Truncate(static_cast<int32_t>(before));
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string AnsAck() {
+    TxLineArrived();
+    DecPending();
+    return "0;";
+}
+
+std::string AnsChiusura() {
+    TxLineArrived();
+    uint16_t& word = ReqState.nFileChiusura;
+    if (word == kFileDone) return "0;";
+    if (word == kFileOpenNext) {
+        word = kFileDone;
+        const std::string& payload = AnswerRec.strAnsFrame;
+        const std::string path = tables::TablePath(kClosureFile);
+        if (payload.size() < 4) {
+            // No closure data: the previous file is left as it is.
+            ReportTransferFailure(GetText("Log", "notstored") + " " + path + ": " + payload);
+        } else {
+            AnswerRec.strAnsData = payload.substr(4);
+            if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
+                CopyRecvFile(std::string("\\") + kClosureFile);
+            } else {
+                ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
+            }
+        }
+    }
+    DecPending();
+    return "0;";
+}
+
+std::string AnsStoricoStart() {
+    TxLineArrived();
+    // A new read: it stores from here, and comes back here if refused.
+    History.bRefusing = false;
+    KeepPosition();
+    std::string start = "XXXX:XX;";
+    if (!CassaFile.strB90Indi.empty()) {
+        if (CassaFile.nB90Type == 0)
+            start = CassaFile.strB90Indi + ":" + CassaFile.strB90Pg + ";";
+        else if (CassaFile.nB90Type == 2)
+            start = "****:**;";
+    }
+    return start + "#H;";
+}
+
+int16_t DataStorico() {
+    TxLineArrived();
+    IncCntRec();
+    const std::string path = tables::TablePath(kHistoryFile);
+    const std::string line = AnswerRec.strAnsFrame + "\r\n";
+    const bool end = !AnswerRec.strAnsData.empty() && AnswerRec.strAnsData[0] == '*';
+
+    bool stored = false;
+    if (!PositionReadable()) {
+        // Nothing to place in the history; the lines after it still are.
+        ReportTransferProblem(GetText("Log", "notstored") + " " + path + ": " + AnswerRec.strAnsFrame);
+    } else if (!History.bRefusing) {
+        const int64_t limit = int64_t{ShellState.HistoryLimit} * kHistoryUnit;
+        const int64_t size = std::max<int64_t>(platform::FileSize(path), 0);
+        if (limit > 0 && size + static_cast<int64_t>(line.size()) > limit) {
+            History.bRefusing = true;
+            ShowMsgText(GetText("Errori", "hstlimiterror"), "");
+            LogErr(10);
+        } else if (!AppendWhole(path, line)) {
+            History.bRefusing = true;
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
+        } else {
+            stored = true;
+            KeepPosition();
+        }
+    }
+    if (!stored) PutPositionBack();
+
+    int16_t result = True;
+    if (end) {
+        // The read is over even when lines were refused: the position of the
+        // last line stored is saved with the options.
+        ReqState.nFileStorico = kFileDone;
+        if (ReqState.bRdStorico != False) {
+            ReqState.bRdStorico = False;
+            DecPending();
+            result = 1;
+        }
+    }
+    SendAck();
+    return result;
+}

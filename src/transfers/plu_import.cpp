@@ -1,0 +1,256 @@
+#include "transfers/plu_import.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/cassa_conf.h"
+#include "core/globals.h"
+#include "core/main_timer_state.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "platform/editor.h"
+#include "platform/files.h"
+#include "store/sort_buffer.h"
+#include "store/plu.h"
+#include "store/plu_checks.h"
+#include "store/table_file.h"
+
+using namespace tables;
+
+namespace {
+
+constexpr size_t kRec = kPLURecLen;
+constexpr size_t kDescrAt = 13 + 9 + 3;  // P220C
+constexpr size_t kDescrWidth = 30;
+constexpr size_t kGAt = kDescrAt + 30 + 4 + 5 + 9;  // P220G
+constexpr size_t kErrorFlush = 4096;             // error lines written together
+
+struct Kind {
+    const char* proc;       // "SortPLU"
+    const char* errFile;
+    const char* msgKey;     // section "Msg": "89" PLUs, "20" offers
+    const char* askKey;     // section "Msg1" of the question
+    bool offers;
+};
+
+const Kind kPLUs{"SortPLU", kPLUErrFile, "89", "25", false};
+const Kind kOffers{"SortOffer", kOfferErrFile, "20", "offloaderr", true};
+
+
+// The source's bytes, mapped read-only (or held, after a conversion).
+class Source {
+public:
+    ~Source() {
+        if (map_) ::munmap(map_, size_);
+    }
+    bool Open(const std::string& path) {
+        const std::string p = platform::ResolvePath(path);
+        int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (errno == 0) errno = EISDIR;
+            ::close(fd);
+            return false;
+        }
+        size_ = static_cast<size_t>(st.st_size);
+        if (size_ > 0) {
+            void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (m == MAP_FAILED) {
+                ::close(fd);
+                map_ = nullptr;
+                return false;
+            }
+            map_ = m;
+            ::madvise(m, size_, MADV_SEQUENTIAL);
+        }
+        ::close(fd);
+        view_ = std::string_view(static_cast<const char*>(map_), size_);
+        return true;
+    }
+    void Hold(std::string bytes) {
+        held_ = std::move(bytes);
+        view_ = held_;
+    }
+    std::string_view Bytes() const { return view_; }
+
+private:
+    void* map_ = nullptr;
+    size_t size_ = 0;
+    std::string held_;
+    std::string_view view_;
+};
+
+
+// Error lines, written in blocks through WriteTxtFile: the first line of
+// the run replaces the old list.
+class ErrorList {
+public:
+    explicit ErrorList(const char* file) : file_(file) { Texts.bNewTxtFile = true; }
+    bool Add(const std::string& line) {
+        if (!block_.empty()) block_ += "\r\n";
+        block_ += line;
+        any_ = true;
+        return ++lines_ % kErrorFlush != 0 || Flush();
+    }
+    bool Flush() {
+        if (block_.empty()) return true;
+        const bool ok = WriteTxtFile(file_, block_);
+        Texts.bNewTxtFile = false;
+        block_.clear();
+        return ok;
+    }
+    bool Any() const { return any_; }
+
+private:
+    const char* file_;
+    std::string block_;
+    size_t lines_ = 0;
+    bool any_ = false;
+};
+
+std::string LineEnd(int32_t n) { return " line " + std::to_string(n); }
+
+// Separators and control characters of a description become blanks.
+bool CleanDescription(char* d) {
+    bool changed = false;
+    for (size_t i = 0; i < kDescrWidth; ++i) {
+        const unsigned char c = static_cast<unsigned char>(d[i]);
+        if (c == ':' || c == ';' || c < 32) {
+            d[i] = ' ';
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void Fail(const Kind& kind, const std::string& description) {
+    if (kind.offers)
+        PLUFiles.nCurOff = 1;
+    else
+        PLUFiles.nCurPLU = 1;
+    if (Core.bInteractive)
+        CurrentShell().MsgBox(std::string(kind.proc) + " - " + description, "");
+    else
+        LogErr(8);
+    CurrentShell().SetPGBValue(-1);
+}
+
+void SetCount(const Kind& kind, int32_t n) {
+    (kind.offers ? PLUFiles.nOffNum : PLUFiles.nPLUNum) = n;
+}
+
+void Sort(const Kind& kind, const std::string& sourcePath, const std::string& destination) {
+    Shell& shell = CurrentShell();
+    Source source;
+    errno = 0;
+    if (!source.Open(sourcePath)) return Fail(kind, platform::FileErrorText(errno, {}));
+    if (source.Bytes().size() >= kOldPLURecLen && TestPLUFile(sourcePath) == kOldPLURecLen &&
+        source.Bytes().size() % kOldPLURecLen == 0)
+        source.Hold(ConvertOldPLURecords(source.Bytes()));
+    const std::string_view src = source.Bytes();
+    if (src.size() % kRec != 0) {
+        if (Core.bInteractive)
+            shell.MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
+        else
+            LogErr(8);
+        return;
+    }
+    const int32_t total = static_cast<int32_t>(src.size() / kRec);
+    if (!kind.offers && !Core.bSortImport) {
+        // Taken as it is.
+        if (!WriteWholeFile(kind.proc, destination, std::string(src), Report::MsgBox)) {
+            if (!Core.bInteractive) LogErr(8);
+            return;
+        }
+        SetCount(kind, total);
+        return;
+    }
+
+    int32_t& current = kind.offers ? PLUFiles.nCurOff : PLUFiles.nCurPLU;
+    current = 1;
+    SortBuffer& buffer = fxgPLU;
+    buffer.Clear();
+    buffer.Reserve(static_cast<size_t>(total), static_cast<size_t>(total) * 13);
+    shell.SetPGBRange(1, 100);
+    ShowMsg(kind.offers ? "20" : "88", "2");
+    SetCntRec(0);
+    ErrorList errors(kind.errFile);
+    const bool trimmedKey = !kind.offers && (CassaConf.P210 & 1);
+
+    // First pass: the checks, in file order.
+    for (int32_t n = 1; n <= total; ++n) {
+        IncCntRec();
+        shell.IncPGBValue();
+        if ((n & 1023) == 0) shell.DoEvents();
+        if (MainTimer.StopRequest) break;
+        current = n;
+        PLURec rec;
+        SetRecordBytes(rec, src.substr(static_cast<size_t>(n - 1) * kRec, kRec));
+        const int16_t code = kind.offers ? TestOff(rec) : TestPLU(rec);
+        if (code == 0) {
+            const std::string_view stored(rec.code.c, 13);
+            if (trimmedKey)
+                buffer.Add(TrimBlanks(stored), n);
+            else
+                buffer.Add(stored, n);
+        } else if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n))) {
+            return Fail(kind, platform::FileErrorText(errno, {}));
+        }
+    }
+    buffer.Sort();
+
+    // Second pass: of several records with one code the last one stays.
+    std::string out;
+    out.reserve(buffer.Rows() * kRec);
+    const size_t rows = buffer.Rows();
+    for (size_t i = 0; i < rows; ++i) {
+        if ((i & 1023) == 0) shell.IncPGBValue();
+        const int32_t n = buffer.Number(i);
+        const std::string_view record = src.substr(static_cast<size_t>(n - 1) * kRec, kRec);
+        if (i + 1 < rows && buffer.Key(i) == buffer.Key(i + 1)) {
+            if (!errors.Add("D -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
+                return Fail(kind, platform::FileErrorText(errno, {}));
+            continue;
+        }
+        const size_t at = out.size();
+        out.append(record);
+        if (CleanDescription(out.data() + at + kDescrAt) &&
+            !errors.Add("W -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
+            return Fail(kind, platform::FileErrorText(errno, {}));
+        if (kind.offers) out[at + kGAt] = '9';  // the check's correction is kept
+    }
+    errno = 0;
+    if (!errors.Flush()) return Fail(kind, platform::FileErrorText(errno, {}));
+    if (!WriteWholeFile(kind.proc, destination, out, Report::Silent))
+        return Fail(kind, platform::FileErrorText(errno, {}));
+    buffer.Clear();
+    SetCount(kind, static_cast<int32_t>(out.size() / kRec));
+
+    if (errors.Any()) {
+        if (Core.bInteractive) {
+            if (shell.AskYesNo(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", kind.askKey), "")) {
+                std::string why;
+                if (!platform::OpenInTextEditor(TablePath(kind.errFile), why))
+                    shell.MsgBox(why, "");
+            }
+        } else {
+            LogErr(9);
+        }
+    }
+    shell.SetPGBValue(-1);
+}
+
+}  // namespace
+
+void SortPLU(const std::string& source, const std::string& destination) {
+    Sort(kPLUs, source, destination);
+}
+
+void SortOffer(const std::string& source, const std::string& destination) {
+    Sort(kOffers, source, destination);
+}

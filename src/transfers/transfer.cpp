@@ -1,0 +1,429 @@
+#include "transfers/transfer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/globals.h"
+#include "core/numbers.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "link/cmd_queue.h"
+#include "link/dispatch.h"
+#include "link/frames.h"
+#include "core/link_state.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "store/table_file.h"
+
+TxCountersRec Tx;
+TransferGlobals Transfer;
+
+// ---------------------------------------------------------------------------
+// Send counters
+
+void CommitTxCounters() {
+    Transfer.txSaved = Tx;
+    ReqState.bTxTurnStart = True;
+}
+
+void TxTurnStart() {
+    if (ReqState.bTxTurnStart == False) return;
+    Tx = Transfer.txSaved;
+    ReqState.bTxTurnStart = False;
+}
+
+void TxLineArrived() {
+    TxTurnStart();
+    LinkState.sngLastRx = platform::Timer();
+}
+
+namespace {
+
+bool HoldsFile(uint16_t word) { return word >= 1 && word <= 32767; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Table reads
+
+namespace {
+
+TableReadRec* FindRead(int16_t ReqStateRec::*flag) {
+    for (TableReadRec& r : Transfer.reads)
+        if (r.flag == flag) return &r;
+    return nullptr;
+}
+
+void ForgetRead(int16_t ReqStateRec::*flag) {
+    for (size_t i = 0; i < Transfer.reads.size(); ++i)
+        if (Transfer.reads[i].flag == flag) {
+            Transfer.reads.erase(Transfer.reads.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+}
+
+// The read fails: the copy goes, the file stays, and the failure is reported
+// and counted.
+void FailRead(TableReadRec& read, const std::string& key, const std::string& reason) {
+    tables::DiscardTableCopy(read.path);
+    read.failed = true;
+    ReportTransferFailure(GetText("Log", key) + " " + read.path +
+                          (reason.empty() ? "" : ": " + reason));
+}
+
+// The read of the table that this line belongs to; its copy is made at its
+// first line. A read still noted for another folder (one left behind when
+// the open register changed) is abandoned first.
+TableReadRec& ReadFor(const TableDesc& table) {
+    std::string path = platform::JoinPath(Core.strCashDir, table.fileName);
+    if (TableReadRec* read = FindRead(table.rdFlag)) {
+        if (read->path == path) return *read;
+        if (!read->failed) FailRead(*read, "readcut", "");
+        ForgetRead(table.rdFlag);
+    }
+    Transfer.reads.push_back(TableReadRec{table.rdFlag, path});
+    TableReadRec& read = Transfer.reads.back();
+    std::string error;
+    if (!tables::BeginTableCopy(table.fileName, read.path, error))
+        FailRead(read, "readfailed", error);
+    return read;
+}
+
+// The closing line: the copy takes the file's place. True when the read
+// stored records and they are in place.
+bool FinishRead(const TableDesc& table) {
+    TableReadRec* found = FindRead(table.rdFlag);
+    TableReadRec read = found ? *found : TableReadRec{table.rdFlag, {}};
+    ForgetRead(table.rdFlag);
+    if (read.failed) return false;
+    if (read.stored == 0) {
+        if (!read.path.empty()) tables::DiscardTableCopy(read.path);
+        // A copy destination asked for this table; what is there now is not
+        // the register's.
+        if (!Core.bInteractive && !Core.strReqArg.empty()) {
+            ReportTransferFailure(GetText("Log", "nothingread") + " " +
+                          platform::JoinPath(Core.strCashDir, table.fileName));
+        }
+        return false;
+    }
+    std::string error;
+    if (tables::CommitTableCopy(read.path, error)) return true;
+    ReportTransferFailure(GetText("Log", "readfailed") + " " + read.path + ": " + error);
+    return false;
+}
+
+}  // namespace
+
+void AbandonTableReads() {
+    std::vector<TableReadRec> reads;
+    reads.swap(Transfer.reads);
+    for (TableReadRec& read : reads) {
+        if (!read.failed) FailRead(read, "readcut", "");
+        ReqState.*read.flag = False;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Request-state words
+
+namespace {
+
+// The words that can hold the number of an open file (nTxFMult2, a step
+// index, and nFileChiusura are not among them).
+std::vector<uint16_t*> FileWords(ReqStateRec& r) {
+    return {&r.nFileStorico, &r.nRptReparti, &r.nRptPLU, &r.nRptOperatori, &r.nRptCamerieri,
+            &r.nRptIVA, &r.nRptFinanziario, &r.nRptBollini, &r.nRptOraria, &r.nRptClienti,
+            &r.nRptFatture, &r.nRptTavoli, &r.nRptTicketAmount, &r.nRptValute, &r.nFileC08,
+            &r.nFileC16, &r.nRptClientG, &r.nFileCliChipCard, &r.nTxBollino, &r.nTxCam,
+            &r.nTxPLU, &r.nTxCli, &r.nTxFMult, &r.nTxDirPLU, &r.nTxOff, &r.nTxGrpRep,
+            &r.nTxGrpSta, &r.nTxTestoIcone, &r.nTxModPag, &r.nTxTicketAmount, &r.nTxOpe,
+            &r.nTxScoMag, &r.nTxValuta, &r.nTxCirCli, &r.nTxRResto, &r.nTxPrzPeso};
+}
+
+}  // namespace
+
+void InitFlags() {
+    AbandonTableReads();
+    ReqStateRec& r = ReqState;
+    for (int16_t* f :
+         {&r.bRdStorico, &r.bRdPrzPeso, &r.bRdOpeCard, &r.bWrOpeCard, &r.bRdCamCard,
+          &r.bWrCamCard, &r.bRdGrpSta, &r.bWrGrpSta, &r.bRdReparto, &r.bRdRepFid, &r.bRdSubFid,
+          &r.bRdConfScoMag, &r.bRdConfScoMag2, &r.bRdCirCli, &r.bRdConfPLU, &r.bRdOpe,
+          &r.bRdIntScontrino, &r.bRdOpeCamCli, &r.bRdModPag, &r.bRdTicketAmount,
+          &r.bRdClientGroup, &r.bRdGrpRep, &r.bRdGlbCassa, &r.bRdScontrino, &r.bRdScoMag,
+          &r.bRdBollino, &r.bRdGlbCassa2, &r.bRdValuta, &r.bRdScontrino2, &r.bRdOpGen,
+          &r.bRdOpeCamCli2, &r.bRdTabIva, &r.bRdTestoIcone, &r.bRdFMult, &r.bRdDirPLU,
+          &r.bRdTastiera, &r.bRdCam, &r.bRdIconePeriodo, &r.bRdComm})
+        *f = False;
+    Transfer.nC08Pending = 0;
+    for (uint16_t* w : FileWords(r)) *w = kFileDone;
+    r.nTxFMult2 = kFileDone;
+    r.nFileChiusura = kFileDone;
+}
+
+void CloseFileNum(uint16_t& word, int16_t newValue) {
+    if (HoldsFile(word)) CloseFileNumber(static_cast<int16_t>(word));
+    word = static_cast<uint16_t>(newValue);
+}
+
+void CloseAllFiles() {
+    for (uint16_t* w : FileWords(ReqState))
+        if (HoldsFile(*w)) CloseFileNum(*w, static_cast<int16_t>(kFileDone));
+    AbandonTableReads();
+}
+
+// ---------------------------------------------------------------------------
+// Copy of a received file
+
+bool CopyRecvFile(const std::string& name) {
+    if (Core.bInteractive || Core.strReqArg.empty()) return true;
+    std::string rest = name;
+    while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
+    std::string from = platform::ResolvePath(tables::TablePath(rest));
+    if (platform::CopyFileTo(from, Core.strReqArg)) return true;
+    const std::string reason = std::strerror(errno);
+    ReportTransferFailure(GetText("Log", "nocopy") + " " + from + " -> " + Core.strReqArg + ": " +
+                          reason);
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Field codec
+
+bool FormatNumberField(int64_t value, int width, std::string& out) {
+    if (width <= 0) return false;
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    size_t digits = std::to_string(magnitude).size();
+    if (static_cast<int>(digits) > (value < 0 ? width - 1 : width)) return false;
+    out = tables::FormatNum(value, width);
+    return true;
+}
+
+std::string WireText(std::string_view text) { return tables::BlankControls(text, ":;"); }
+
+bool NumberField16(std::string_view field, int16_t& out) {
+    const int32_t v = tables::NumValue(field);
+    if (v < INT16_MIN || v > INT16_MAX) return false;
+    out = static_cast<int16_t>(v);
+    return true;
+}
+
+bool CutLineFields(const std::string& line, size_t count, std::vector<std::string>& fields) {
+    fields.clear();
+    size_t start = 0;
+    while (fields.size() < count) {
+        size_t colon = line.find(':', start);
+        if (colon == std::string::npos) return false;
+        fields.push_back(line.substr(start, colon - start));
+        start = colon + 1;
+    }
+    return true;
+}
+
+bool ChangeLineField(std::string& line, size_t k, bool (*change)(std::string& field)) {
+    size_t start = 0;
+    for (size_t i = 0; i < k; ++i) {
+        size_t colon = line.find(':', start);
+        if (colon == std::string::npos) return false;
+        start = colon + 1;
+    }
+    size_t end = line.find(':', start);
+    if (end == std::string::npos) return false;
+    std::string field = line.substr(start, end - start);
+    if (!change(field)) return false;
+    line.replace(start, end - start, field);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Records and wire texts
+
+namespace {
+
+const tables::FieldDef& FieldNamed(const tables::RecordLayout& layout, const char* name) {
+    const tables::FieldDef* f = layout.Find(name);
+    if (!f) std::abort();  // a table description names a field its record lacks
+    return *f;
+}
+
+}  // namespace
+
+std::string BuildAnswer(const tables::RecordLayout& layout, const std::vector<WireField>& wire,
+                        const std::string& record) {
+    std::string answer;
+    for (size_t i = 0; i < wire.size(); ++i) {
+        std::string raw = tables::FieldText(FieldNamed(layout, wire[i].name), record);
+        if (i) answer += ':';
+        switch (wire[i].kind) {
+        case WireKind::Number: answer += std::to_string(tables::NumValue(raw)); break;
+        case WireKind::Text: answer += tables::TrimBlanks(WireText(raw)); break;
+        case WireKind::Descr: answer += CutDescr(tables::TrimBlanks(WireText(raw))); break;
+        }
+    }
+    return answer;
+}
+
+bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField>& wire,
+                 const std::string& line, std::string& record, int32_t& entry) {
+    std::vector<std::string> values;
+    if (wire.empty() || !CutLineFields(line, wire.size(), values)) return false;
+    std::string built = tables::DefaultRecordBytes(layout, 0);
+    for (size_t i = 0; i < wire.size(); ++i) {
+        const tables::FieldDef& f = FieldNamed(layout, wire[i].name);
+        if (wire[i].kind == WireKind::Number) {
+            std::string text;
+            if (!FormatNumberField(tables::NumValue(values[i]), f.width, text)) return false;
+            built.replace(f.offset, f.width, text);
+        } else {
+            built.replace(f.offset, f.width, tables::PadRight(WireText(values[i]), f.width));
+        }
+    }
+    entry = tables::NumValue(values[0]);
+    record = built;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The answer and data procedures
+
+namespace {
+
+}  // namespace
+
+std::string AbandonSend() {
+    ShowMsg("", "");
+    CurrentShell().SetPGBValue(-1);
+    return "*";
+}
+
+std::string EndSend() {
+    AbandonSend();
+    DecPending();
+    return "*";
+}
+
+std::string AbandonSend(uint16_t& word) {
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    return AbandonSend();
+}
+
+int16_t EndTableRead() {
+    ShowMsg("", "");
+    CurrentShell().SetPGBValue(-1);
+    DecPending();
+    SendAck();
+    return 0;
+}
+
+std::string EndSend(uint16_t& word) {
+    AbandonSend(word);
+    DecPending();
+    return "*";
+}
+
+std::string AnswerTable(const TableDesc& table) {
+    TxLineArrived();
+    uint16_t& word = ReqState.*table.txWord;
+    if (word == kFileDone) return "*";
+    int16_t& idx = Tx.*table.txIdx;
+    int32_t count = Sizes.*table.size;
+    const tables::RecordLayout& layout = table.layout();
+    if (word == kFileOpenNext) {
+        ShowMsg(table.sendStatusKey, "2");
+        CurrentShell().SetPGBRange(1, ClampInt16(int64_t(count) + 1));
+        idx = table.firstEntry;
+        int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
+        if (number == 0) return AbandonSend(word);
+        word = static_cast<uint16_t>(number);
+    }
+    if (idx <= count) {
+        CurrentShell().IncPGBValue();
+        platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
+        std::string record;
+        if (!file || !file->Read(idx, record)) return AbandonSend(word);
+        ++idx;
+        return BuildAnswer(layout, table.wire, record);
+    }
+    return EndSend(word);
+}
+
+int16_t DataTable(const TableDesc& table) {
+    TxLineArrived();
+    int16_t& pending = ReqState.*table.rdFlag;
+    if (pending == False) {
+        SendAck();
+        return -1;
+    }
+    const std::string& line = AnswerRec.strAnsData;
+    if (!line.empty() && line[0] == '*') {
+        pending = False;
+        if (FinishRead(table)) CopyRecvFile(std::string("\\") + table.fileName);
+        return EndTableRead();
+    }
+    Shell& shell = CurrentShell();
+    if (table.readStatusKey && !shell.PGBBusy()) {
+        shell.SetPGBRange(1, 100);
+        ShowMsg(table.readStatusKey, "2");
+        SetCntRec(0);
+    }
+    shell.IncPGBValue();
+    if (table.readStatusKey) IncCntRec();
+
+    TableReadRec& read = ReadFor(table);
+    const tables::RecordLayout& layout = table.layout();
+    const std::string shown = tables::BlankControls(line);  // one line of the log
+    std::string record;
+    int32_t entry = 0;
+    std::string fields = line;  // the line as the wire fields store it
+    if ((table.received && !table.received(fields)) ||
+        !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
+        // Nothing is written from a line that cannot be read whole.
+        ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
+    } else if (table.size && entry > Sizes.*table.size) {
+        // A record beyond the model's table would grow the file with blank
+        // records up to it.
+        ReportTransferProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
+    } else if (!read.failed) {
+        errno = 0;
+        bool ok = table.save ? table.save(entry, record)
+                             : tables::WriteRecordAt("", tables::TablePath(table.fileName), entry,
+                                                     record, tables::Report::Silent);
+        const int err = errno;
+        if (ok)
+            ++read.stored;
+        else
+            FailRead(read, "norecord",
+                     "(" + std::to_string(entry) + ") " +
+                         platform::FileErrorText(err, tables::TablePath(table.fileName)));
+    }
+    SendAck();
+    return -1;
+}
+
+// ---------------------------------------------------------------------------
+// Lines a table cannot hold
+
+int16_t RefuseTableLine(const TableDesc& table) {
+    TxLineArrived();
+    CurrentShell().IncPGBValue();
+    ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
+                          tables::BlankControls(AnswerRec.strAnsData));
+    SendAck();
+    return -1;
+}
+
+void ReportTransferProblem(const std::string& text) {
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
+}
+
+void ReportTransferFailure(const std::string& text) {
+    ReportTransferProblem(text);
+    LogErr(kErrFile);
+}

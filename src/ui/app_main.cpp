@@ -1,0 +1,127 @@
+#include "ui/app_main.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "core/globals.h"
+#include "core/texts.h"
+#include "ui/frmSplash.h"
+#include "engine/batch.h"
+#include "engine/cycle.h"
+#include "engine/startup.h"
+#include "ui/frmMain.h"
+#include "ui/qt_shell.h"
+#include "transfers/table_procs.h"
+
+namespace {
+
+// Without a display the windows are drawn offscreen, so that a batch run
+// works on a machine that has none.
+void ChoosePlatform() {
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+// The offscreen platform of a run without a display warns about window
+// size hints it cannot pass on; the note means nothing to a user.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains("propagateSizeHints")) return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
+}
+
+std::string CurrentFolder() {
+    std::error_code ec;
+    std::string dir = std::filesystem::current_path(ec).string();
+    return ec ? std::string(".") : dir;
+}
+
+int RunBatch(int argc, char** argv) {
+    Core.strCashDir = Core.strStartDir;
+    if (!ParseCmdLine()) {
+        // The error log's path isn't known yet: the line goes nowhere, the
+        // caller learns it from the exit status and the line that names the
+        // option not understood.
+        LogErr(4);
+        std::cerr << CmdLineErrorLine() << std::endl;
+        return 2;
+    }
+    Core.bInteractive = false;
+    InitBatch();
+    LoadConfig();
+    const std::string nothing = BatchNothingToDo();
+    if (!nothing.empty()) {
+        std::cerr << "ecrprog: " << nothing << std::endl;
+        WriteSemFile();
+        return 1;
+    }
+
+    ChoosePlatform();
+    qInstallMessageHandler(QuietOffscreenNotes);
+    QApplication app(argc, argv);
+    SetShell(&TheQtShell());
+    auto main = std::make_unique<frmMain>();
+    main->Load();
+    if (Core.nWindowMode == 1)
+        main->showMinimized();
+    else if (Core.nWindowMode != 2)
+        main->show();
+    app.exec();
+    main.reset();
+    SetShell(nullptr);
+    // Every failure of the run counts, whether or not an error log took it.
+    return Texts.nRunFailures > 0 ? 1 : 0;
+}
+
+int RunInteractive(int argc, char** argv) {
+    // Windows drawn offscreen would wait for a user who cannot see them.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        std::cerr << "ecrprog: no display to show the windows on (DISPLAY is not set); start it "
+                     "with a display, or unattended with a request (/r:CODE)"
+                  << std::endl;
+        return 1;
+    }
+    Core.bInteractive = true;
+    SetInteractivePaths();
+    // Until a customer folder is chosen, notes go to the start folder's log.
+    Core.strRootDir = Core.strStartDir;
+
+    ChoosePlatform();
+    QApplication app(argc, argv);
+    SetShell(&TheQtShell());
+    auto main = std::make_unique<frmMain>();
+    {
+        frmSplash splash;
+        ModalTimerPause pause;
+        splash.exec();
+    }
+    if (!StoreLanguageChoice()) {
+        main.reset();
+        SetShell(nullptr);
+        return 0;
+    }
+    main->Load();
+    main->show();
+    app.exec();
+    main.reset();
+    SetShell(nullptr);
+    return 0;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    Core.strStartDir = CurrentFolder();
+    StartupDefaults();
+    RegisterTableProcs();
+
+    Batch.args.clear();
+    for (int i = 1; i < argc; ++i) Batch.args.emplace_back(argv[i]);
+    Core.strCmdLine.clear();
+    for (const std::string& a : Batch.args) Core.strCmdLine += (Core.strCmdLine.empty() ? "" : " ") + a;
+
+    if (!Batch.args.empty()) return RunBatch(argc, argv);
+    return RunInteractive(argc, argv);
+}

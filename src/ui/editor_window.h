@@ -1,0 +1,58 @@
+#pragma once
+// The window every editor is made of: a child window of the main window that
+// stands to the right of the tree window, with the tree window's top and
+// height, and as wide as the main window's fixed width less the tree's width
+// and 200 twips. The user cannot close it: only the editor registry (and the
+// end of the run) lets it unload.
+//
+// An editor derives from EditorWindow, builds its controls, and shows itself
+// with Show(new MyEditor) from the factory it registers:
+//   RegisterEditor("K_FRMBOLLINI", [] { return EditorWindow::Show(new frmBollini); });
+#include <QWidget>
+#include <string>
+
+#include "engine/registry.h"
+
+class QMdiSubWindow;
+
+class EditorWindow : public QWidget, public EditorForm {
+    Q_OBJECT
+public:
+    explicit EditorWindow(QWidget* parent = nullptr);
+    ~EditorWindow() override;
+
+    // Places the editor in the main window and runs its load step; the
+    // editor then is on screen. Returns the editor (nullptr without a main
+    // window, the editor then deleted).
+    static EditorForm* Show(EditorWindow* editor);
+
+    // EditorForm
+    bool CanUnload() const override { return bCanUnload_; }
+    void SetCanUnload(bool value) override { bCanUnload_ = value; }
+    void ShowConf() override {}
+    bool Unload() override;
+
+    // The placement rule, in twips: left, top, width and height in the main
+    // window's client area, from the tree window's place and nMainWidth.
+    struct Placement {
+        int32_t left = 0, top = 0, width = 0, height = 0;
+    };
+    static Placement EditorPlacement(int32_t treeLeft, int32_t treeTop, int32_t treeWidth,
+                                     int32_t treeHeight, int32_t mainWidth);
+
+protected:
+    // The load step of every editor: appearance, placement, the closable
+    // property false and bSaveOnUnload true; then InitForm and ShowConf.
+    void Form_Load();
+    // The editor's texts and lists.
+    virtual void InitForm() {}
+    // The editor's own unload step (saving what it shows); runs only when
+    // the unload is allowed.
+    virtual void Form_Unload() {}
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool bCanUnload_ = false;
+    QMdiSubWindow* frame_ = nullptr;
+};

@@ -1,0 +1,411 @@
+#include "ui/frmComm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/cash_list.h"
+#include "core/config_level.h"
+#include "core/globals.h"
+#include "engine/open_register.h"
+#include "core/texts.h"
+#include "ui/controls/ctl_caption.h"
+#include "ui/controls/qt_text.h"
+#include "ui/controls/editor_controls.h"
+#include "engine/builders_tables.h"
+#include "link/cmd_queue.h"
+#include "core/link_state.h"
+#include "link/phone_book.h"
+#include "link/port.h"
+#include "engine/registry.h"
+#include "core/cassa_conf.h"
+
+namespace {
+
+constexpr const char* kSection = "2";
+constexpr int kRegisters = 16;
+
+// The keys of the labels Label1(0) to Label1(16).
+const char* const kLabelKeys[17] = {"1", "2",  "3",  "4",  "5",  "6",  "7",  "8",         "9",
+                                    "10", "11", "12", "13", "28", "29", "35", "notelefono"};
+
+QLineEdit* NewBox(QWidget* parent, const QString& name, int width) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setFixedWidth(width);
+    return box;
+}
+
+QComboBox* ListOf(QWidget* parent, const char* name, const QStringList& items) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->addItems(items);
+    return list;
+}
+
+}  // namespace
+
+frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
+    setObjectName("frmComm");
+    auto* body = new QWidget;
+    body->setObjectName("fmeBody");
+    for (int i = 0; i < 17; ++i) Label1[i] = NewLabel(body, ArrayName("Label1", i));
+
+    // PC side: register, port, speed; time-out and the two options.
+    QStringList registers, ports;
+    for (int i = 1; i <= kRegisters; ++i) {
+        registers << QString::number(i);
+        ports << QString("com%1").arg(i);
+    }
+    cbIndirizzo = ListOf(body, "cbIndirizzo", registers);
+    cbPorta = ListOf(body, "cbPorta", ports);
+    cbBaud = ListOf(body, "cbBaud", {"9600", "19200", "38400"});
+    txtCmdTimeout = NewBox(body, "txtCmdTimeout", 64);
+    chkKeyLock = NewCheck(body, "chkKeyLock");
+    chkHelloType = NewCheck(body, "chkHelloType");
+    auto* line1 = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1[0], cbIndirizzo, Label1[1], cbPorta,
+                                                      Label1[2], cbBaud})
+        line1->addWidget(w);
+    line1->addStretch(1);
+    auto* line2 = new QHBoxLayout;
+    line2->addWidget(Label1[13]);
+    line2->addWidget(txtCmdTimeout);
+    line2->addStretch(1);
+    auto* options = new QHBoxLayout;
+    options->addWidget(chkKeyLock);
+    options->addWidget(chkHelloType);
+    options->addStretch(1);
+
+    // The register's name, identity and release from the register list.
+    lblMatricola = NewLabel(body, "lblMatricola");
+    lblTipo = NewLabel(body, "lblTipo");
+    lblVersione = NewLabel(body, "lblVersione");
+    auto* line3 = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1[5], lblMatricola, Label1[6], lblTipo,
+                                                      Label1[7], lblVersione})
+        line3->addWidget(w);
+    line3->addStretch(1);
+    for (QLabel* value : {lblMatricola, lblTipo, lblVersione}) {
+        value->setFrameShape(QFrame::Panel);
+        value->setFrameShadow(QFrame::Sunken);
+        value->setMinimumWidth(60);
+    }
+
+    // The sixteen registers: enabled for work, defined.
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(2);
+    grid->addWidget(Label1[14], 0, 0);
+    grid->addWidget(Label1[3], 1, 0);
+    grid->addWidget(Label1[4], 2, 0);
+    for (int i = 0; i < kRegisters; ++i) {
+        auto* number = NewLabel(body, ArrayName("lblNum", i));
+        number->setText(QString::number(i + 1));
+        number->setAlignment(Qt::AlignCenter);
+        chkEna[i] = NewCheck(body, ArrayName("chkEna", i));
+        chkConf[i] = NewCheck(body, ArrayName("chkConf", i));
+        grid->addWidget(number, 0, i + 1, Qt::AlignCenter);
+        grid->addWidget(chkEna[i], 1, i + 1, Qt::AlignCenter);
+        grid->addWidget(chkConf[i], 2, i + 1, Qt::AlignCenter);
+        connect(chkEna[i], &QCheckBox::clicked, this, [this, i] { chkEna_Click(i); });
+    }
+    grid->setColumnStretch(kRegisters + 1, 1);
+
+    // The phone-book entry of a register reached through a modem.
+    cbxNumTel = new QComboBox(body);
+    cbxNumTel->setObjectName("cbxNumTel");
+    cbxNumTel->setMinimumContentsLength(16);
+    auto* line4 = new QHBoxLayout;
+    line4->addWidget(Label1[16]);
+    line4->addWidget(cbxNumTel);
+    line4->addStretch(1);
+
+    // The register's link parameters.
+    Frame4 = NewFrame(body, "Frame4");
+    for (const CommNumber& n : CommNumbers()) {
+        const QString name = QString::fromLatin1(n.name);
+        numbers[n.name] = NewBox(name.startsWith("txtMemPages") ? nullptr : Frame4, name, 48);
+    }
+    for (const CommCheck& c : CommChecks()) checks[c.name] = NewCheck(Frame4, QString::fromLatin1(c.name));
+    auto* values = new QGridLayout;
+    values->addWidget(Label1[8], 0, 0);
+    values->addWidget(numbers["txtP013"], 0, 1);
+    values->addWidget(Label1[9], 0, 2);
+    values->addWidget(numbers["txtP910"], 0, 3);
+    values->addWidget(Label1[10], 1, 0);
+    values->addWidget(numbers["txtP921"], 1, 1);
+    values->addWidget(Label1[12], 1, 2);
+    values->addWidget(numbers["txtP923"], 1, 3);
+    auto* p922 = new QHBoxLayout;
+    for (const char* n : {"txtP922N", "txtP922F", "txtP922S"}) p922->addWidget(numbers[n]);
+    p922->addStretch(1);
+    values->addWidget(Label1[11], 2, 0);
+    values->addLayout(p922, 2, 1, 1, 3);
+    values->setColumnStretch(4, 1);
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    left->setSpacing(2);
+    right->setSpacing(2);
+    for (const CommCheck& c : CommChecks()) {
+        const std::string name = c.name;
+        const bool first = name.rfind("chkP911", 0) == 0;
+        if (name == "chkP915A") right->addWidget(Label1[15]);
+        (first ? left : right)->addWidget(checks[name]);
+    }
+    left->addStretch(1);
+    right->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    auto* frame = new QVBoxLayout(Frame4);
+    frame->addLayout(values);
+    frame->addLayout(columns);
+
+    // The service page: memory pages of the archives.
+    fmeService = NewFrame(body, "fmeService");
+    auto* pages = new QGridLayout(fmeService);
+    for (int i = 0; i < 3; ++i) {
+        lblMemPages[i] = NewLabel(fmeService, ArrayName("lblMemPages", i));
+        txtMemPages[i] = numbers["txtMemPages_" + std::to_string(i)];
+        txtMemPages[i]->setParent(fmeService);
+        pages->addWidget(lblMemPages[i], 0, i);
+        pages->addWidget(txtMemPages[i], 1, i);
+    }
+    pages->setColumnStretch(3, 1);
+
+    auto* content = new QVBoxLayout(body);
+    content->addLayout(line1);
+    content->addLayout(line2);
+    content->addLayout(options);
+    content->addLayout(line3);
+    content->addLayout(grid);
+    content->addLayout(line4);
+    content->addWidget(Frame4);
+    content->addWidget(fmeService);
+    content->addStretch(1);
+
+    scroll = new QScrollArea(this);
+    scroll->setObjectName("scrComm");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(body);
+
+    cmdLoad = NewButton(this, "cmdLoad");
+    cmdSave = NewButton(this, "cmdSave");
+    cmdSend = NewButton(this, "cmdSend");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* b : {cmdLoad, cmdSave, cmdSend}) buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(scroll, 1);
+    layout->addLayout(buttons);
+
+    // Hidden or disabled until the load says otherwise.
+    for (QWidget* w : std::initializer_list<QWidget*>{fmeService, checks["chkP911E"],
+                                                      checks["chkP911_2A"], checks["chkP911_2B"],
+                                                      cbxNumTel, Label1[16], lblMemPages[2]})
+        w->setVisible(false);
+    for (QCheckBox* c : chkConf) c->setEnabled(false);
+    txtMemPages[2]->setEnabled(false);
+
+    connect(cbIndirizzo, &QComboBox::activated, this, [this](int i) { cbIndirizzo_Click(i); });
+    connect(cbPorta, &QComboBox::activated, this, [this](int i) { cbPorta_Click(i); });
+    connect(cbBaud, &QComboBox::activated, this, [this](int i) { cbBaud_Click(i); });
+    connect(checks["chkP911G"], &QCheckBox::clicked, this, [this] { chkP911G_Click(); });
+    connect(checks["chkP911H"], &QCheckBox::clicked, this, [this] { chkP911H_Click(); });
+    connect(chkKeyLock, &QCheckBox::clicked, this, [this] { chkKeyLock_Click(); });
+    connect(chkHelloType, &QCheckBox::clicked, this, [this] { chkHelloType_Click(); });
+    connect(txtCmdTimeout, &QLineEdit::editingFinished, this, [this] { txtCmdTimeout_Change(); });
+    connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+}
+
+void frmComm::Register() {
+    RegisterEditor("K_FRMCOMM", [] { return EditorWindow::Show(new frmComm); });
+}
+
+// ---------------------------------------------------------------- load
+
+void frmComm::InitForm() {
+    bFirstShow = true;
+    // Texts: an empty one hides its control.
+    NumberedTexts(this, kSection);
+    for (int i = 0; i < 17; ++i) SetCtlCaption(Label1[i], GetText(kSection, kLabelKeys[i]));
+    SetCtlCaption(Frame4, GetText(kSection, "30"));
+    for (const CommCheck& c : CommChecks()) SetCtlCaption(checks[c.name], GetText(kSection, c.key));
+    SetCtlCaption(chkHelloType, GetText(kSection, "nohsthello"));
+    chkHelloType->setToolTip(ToQt(GetText(kSection, "nohsthellow")));
+    SetCtlCaption(chkKeyLock, GetText(kSection, "34"));
+    chkKeyLock->setToolTip(ToQt(GetText(kSection, "warning")));
+    SetCtlCaption(fmeService, GetText(kSection, "archives"));
+    const char* const pageKeys[3] = {"history", "custm", "definvc"};
+    for (int i = 0; i < 3; ++i) SetCtlCaption(lblMemPages[i], GetText(kSection, pageKeys[i]));
+    // What the model and the register have.
+    for (const CommCheck& c : CommChecks())
+        if (c.gate != 0) checks[c.name]->setVisible(CommCheckShown(c));
+    chkKeyLock->setChecked(Core.bKeyLock);
+    CommLoadTimeout();
+    txtCmdTimeout->setText(ToQt(CommTimeoutText()));
+    if (ConfigLevel.ServiceMode()) {
+        fmeService->setVisible(true);
+        if (ConfigLevel.GetDeferredInvoicePagesEnable()) {
+            lblMemPages[2]->setVisible(true);
+            txtMemPages[2]->setEnabled(true);
+        }
+    }
+
+    // A value outside its list selects nothing (port) or shows the speed
+    // the port opens at (baud); nothing is written back.
+    cbPorta->setCurrentIndex(Core.nCommPort >= 1 && Core.nCommPort <= 16 ? Core.nCommPort - 1 : -1);
+    cbBaud->setCurrentIndex(CommBaudIndex());
+    InitRubrica();
+    const int chosen = RestoreCassaAttiva();
+    cbIndirizzo->setCurrentIndex(chosen);
+    cbIndirizzo_Click(chosen);
+    ShowData();
+}
+
+int frmComm::RestoreCassaAttiva() const {
+    const int i = LinkState.nCurCash;
+    return i >= 0 && i < kRegisters ? i : 0;
+}
+
+void frmComm::ShowData() {
+    const int i = cbIndirizzo->currentIndex();
+    const CashRec* entry = i >= 0 && i < kRegisters ? &CassaList[i] : nullptr;
+    const bool named = entry && !entry->name.empty();
+    lblMatricola->setText(named ? ToQt(entry->name) : QString());
+    lblTipo->setText(named ? ToQt(entry->identity) : QString());
+    lblVersione->setText(named ? ToQt(entry->release) : QString());
+}
+
+void frmComm::ShowConf() {
+    const CommShown shown = CommShowConf();
+    for (const auto& [name, text] : shown.numbers) numbers[name]->setText(ToQt(text));
+    for (const auto& [name, ticked] : shown.checks) checks[name]->setChecked(ticked);
+    chkHelloType->setChecked(udtCassaConf.nHelloType == 1);
+    SetPhoneListShown(shown.checks.at("chkP911H"));
+    SelectPhoneEntry(shown.phoneBookKey);
+}
+
+void frmComm::InitRubrica() {
+    cbxNumTel->clear();
+    // Each item keeps the key of its entry: deleted entries are not listed,
+    // so a list position is no key.
+    for (const PhoneEntry& e : ReadPhoneBook())
+        if (!e.name.empty()) cbxNumTel->addItem(ToQt(e.name), QVariant(static_cast<int>(e.key)));
+    SelectPhoneEntry(udtCassaConf.nPhoneBookIndex);
+}
+
+void frmComm::SelectPhoneEntry(int16_t key) {
+    cbxNumTel->setCurrentIndex(key > 0 ? cbxNumTel->findData(QVariant(static_cast<int>(key))) : -1);
+}
+
+void frmComm::SetPhoneListShown(bool shown) {
+    cbxNumTel->setVisible(shown);
+    Label1[16]->setVisible(shown && !GetText(kSection, kLabelKeys[16]).empty());
+}
+
+void frmComm::ShowConfList() {
+    for (int i = 0; i < kRegisters; ++i) {
+        const bool defined = CassaList[i].bDefined != 0;
+        chkConf[i]->setChecked(defined);
+        chkEna[i]->setEnabled(defined);
+        chkEna[i]->setChecked(defined && CassaList[i].bEnabled != 0);
+    }
+}
+
+// ---------------------------------------------------------------- saving
+
+CommShown frmComm::Shown() const {
+    CommShown shown;
+    for (const auto& [name, box] : numbers) shown.numbers[name] = FromQt(box->text());
+    for (const auto& [name, box] : checks) shown.checks[name] = box->isChecked();
+    const int item = cbxNumTel->currentIndex();
+    shown.phoneBookKey = item >= 0 ? static_cast<int16_t>(cbxNumTel->itemData(item).toInt()) : 0;
+    return shown;
+}
+
+bool frmComm::CheckSave(bool ask) {
+    const bool saved = CommCheckSave(Shown(), ask);
+    // After the question the record may hold its earlier values again.
+    if (saved && ask) ShowConf();
+    return saved;
+}
+
+void frmComm::Form_Unload() { CheckSave(true); }
+
+// ---------------------------------------------------------------- actions
+
+void frmComm::cbIndirizzo_Click(int index) {
+    if (index < 0 || index >= kRegisters) return;
+    // While the link works with a register, its folder, address and queue
+    // stay as they are.
+    if (ExchangeRunning()) {
+        ShowMsg("busy", "");
+        cbIndirizzo->setCurrentIndex(shownRegister_);
+        return;
+    }
+    if (!bFirstShow) CheckSave(true);
+    bFirstShow = false;
+    CommOpenRegister(static_cast<int16_t>(index));
+    shownRegister_ = index;
+    cbPorta->setCurrentIndex(CommRegisterPortIndex(index));
+    ShowConf();
+    ShowConfList();
+    ShowData();
+}
+
+void frmComm::cbPorta_Click(int index) { CommSetPort(index); }
+
+void frmComm::cbBaud_Click(int index) { CommSetBaud(index); }
+
+void frmComm::chkEna_Click(int i) { CommSetEnabled(i, chkEna[i]->isChecked()); }
+
+void frmComm::chkP911G_Click() {
+    LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
+}
+
+void frmComm::chkP911H_Click() {
+    SetPhoneListShown(checks["chkP911H"]->isChecked());
+    cbxNumTel->setCurrentIndex(-1);
+}
+
+void frmComm::chkKeyLock_Click() { CommKeyLock(chkKeyLock->isChecked()); }
+
+void frmComm::chkHelloType_Click() {
+    if (!CommSetHelloType(chkHelloType->isChecked()))
+        chkHelloType->setChecked(udtCassaConf.nHelloType == 1);
+}
+
+void frmComm::txtCmdTimeout_Change() {
+    if (!CommSetTimeout(FromQt(txtCmdTimeout->text())))
+        txtCmdTimeout->setText(ToQt(CommTimeoutText()));
+}
+
+void frmComm::cmdSave_Click() { CheckSave(false); }
+
+void frmComm::cmdSend_Click() {
+    if (!TestCashEnabled()) return;
+    // Values that were refused are not sent either.
+    if (CheckSave(true)) SendComm();
+}
+
+void frmComm::cmdLoad_Click() {
+    if (!TestCashEnabled()) return;
+    bFirstShow = true;
+    CheckSave(true);
+    LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
+    udtCassaConfSaved = udtCassaConf;
+    ReqComm();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The communication settings window, editor "K_FRMCOMM" (language section
+// "2"): the register the user works with, its port and speed, the commands
+// time-out, the registers enabled for work, the keep-locked option and the
+// hello type; the register's link parameters, saved into Cassa.txt and
+// exchanged with the register by Load and Send; the service page in service
+// mode. Its logic is link/comm_settings.
+#include <array>
+#include <map>
+#include <string>
+
+#include "engine/comm_settings.h"
+#include "ui/editor_window.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+
+class frmComm : public EditorWindow {
+    Q_OBJECT
+public:
+    explicit frmComm(QWidget* parent = nullptr);
+
+    // Registers the window under its editor key.
+    static void Register();
+
+    // EditorForm
+    void ShowConf() override;
+    void ShowData() override;
+
+    // The public members of the window.
+    void InitRubrica();
+    void ShowConfList();
+    void SaveCassaAttiva() {}
+    int RestoreCassaAttiva() const;
+
+    // PC side
+    QComboBox* cbIndirizzo = nullptr;
+    QComboBox* cbPorta = nullptr;
+    QComboBox* cbBaud = nullptr;
+    QLineEdit* txtCmdTimeout = nullptr;
+    std::array<QCheckBox*, 16> chkEna{};
+    std::array<QCheckBox*, 16> chkConf{};
+    QCheckBox* chkKeyLock = nullptr;
+    QCheckBox* chkHelloType = nullptr;
+    QLabel* lblMatricola = nullptr;
+    QLabel* lblTipo = nullptr;
+    QLabel* lblVersione = nullptr;
+    QComboBox* cbxNumTel = nullptr;
+    std::array<QLabel*, 17> Label1{};
+    // Register side
+    QGroupBox* Frame4 = nullptr;
+    std::map<std::string, QLineEdit*> numbers;  // txtP013 ... txtMemPages_2
+    std::map<std::string, QCheckBox*> checks;   // chkP911A ... chkP930
+    QGroupBox* fmeService = nullptr;
+    std::array<QLabel*, 3> lblMemPages{};
+    std::array<QLineEdit*, 3> txtMemPages{};
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdSend = nullptr;
+    QScrollArea* scroll = nullptr;
+
+    // The user's actions.
+    void cbIndirizzo_Click(int index);
+    void cbPorta_Click(int index);
+    void cbBaud_Click(int index);
+    void chkEna_Click(int i);
+    void chkP911G_Click();
+    void chkP911H_Click();
+    void chkKeyLock_Click();
+    void chkHelloType_Click();
+    void txtCmdTimeout_Change();
+    void cmdLoad_Click();
+    void cmdSave_Click();
+    void cmdSend_Click();
+
+protected:
+    void InitForm() override;
+    void Form_Unload() override;
+
+private:
+    // What the register-side controls show.
+    CommShown Shown() const;
+    bool CheckSave(bool ask);
+    void SelectPhoneEntry(int16_t key);
+    void SetPhoneListShown(bool shown);
+
+    bool bFirstShow = true;
+    int shownRegister_ = -1;  // the register whose settings the window shows
+};

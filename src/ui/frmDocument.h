@@ -1,0 +1,70 @@
+#pragma once
+// The configuration tree window, docked at the left of the main window: the
+// registers of config.ini (choosing one opens its folder) and a node per
+// editor; below them the shared progress bar and the status panels of the
+// record counter (7) and the pending-command counter (8).
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "engine/progress_range.h"
+
+class QLabel;
+class QProgressBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class frmDocument : public QWidget {
+    Q_OBJECT
+public:
+    // The tree window's width at load, in twips.
+    static constexpr int32_t kWidthTwips = 3000;
+
+    explicit frmDocument(QWidget* parent = nullptr);
+    ~frmDocument() override;
+
+    // The load step: appearance, texts, the register list and the nodes;
+    // in interactive mode the first register of the list is opened.
+    void Load();
+    // Builds the tree again (after the register list changed).
+    void FillTree();
+
+    // The progress bar.
+    void SetPGBRange(int32_t minimum, int32_t maximum);
+    void SetPGBValue(int32_t value);
+    void IncPGBValue();
+    bool PGBBusy() const { return range_.Busy(); }
+    const ProgressRange& Range() const { return range_; }
+
+    // Panels 7 (record counter) and 8 (pending-command counter).
+    void SetPanelText(int panel, const std::string& text);
+    std::string PanelText(int panel) const;
+
+    // The window's place in the main window, in twips (editors stand to
+    // its right with its top and height).
+    int32_t LeftTwips() const;
+    int32_t TopTwips() const;
+    int32_t WidthTwips() const;
+    int32_t HeightTwips() const;
+
+    QTreeWidget* Tree() const { return tvwConfig; }
+    // The width in pixels at which every node's caption shows whole.
+    int ContentWidth() const;
+
+private:
+    // The counters' captions and tooltips from the language file.
+    void SetTexts();
+    void ItemChosen(QTreeWidgetItem* item);
+    void MarkCurrentRegister();
+
+    QTreeWidget* tvwConfig = nullptr;
+    QProgressBar* pgbStatus = nullptr;
+    QLabel* lblPanel7 = nullptr;
+    QLabel* lblPanel8 = nullptr;
+    QLabel* lblCntRec = nullptr;   // caption of panel 7
+    QLabel* lblCntPend = nullptr;  // caption of panel 8
+    ProgressRange range_;
+};
+
+// The tree window of the run (nullptr before the main window loads).
+extern frmDocument* fDocForm;

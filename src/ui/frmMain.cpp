@@ -1,0 +1,382 @@
+#include "ui/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDockWidget>
+#include <QFont>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTimer>
+#include <algorithm>
+
+#include "core/cash_list.h"
+#include "core/globals.h"
+#include "engine/main_timer.h"
+#include "core/numbers.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "ui/controls/qt_text.h"
+#include "engine/builders_reports.h"
+#include "link/cmd_queue.h"
+#include "engine/comm_settings.h"
+#include "link/hello.h"
+#include "engine/conn_test.h"
+#include "core/link_state.h"
+#include "link/modem.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "ui/frmComm.h"
+#include "ui/frmModemConnection.h"
+#include "ui/frmPhoneBook.h"
+#include "ui/frmSerLog.h"
+#include "platform/clock.h"
+#include "engine/appearance.h"
+#include "engine/batch.h"
+#include "engine/cycle.h"
+#include "engine/registry.h"
+#include "core/shell_state.h"
+#include "ui/frmDocument.h"
+#include "ui/frmHello.h"
+#include "ui/frmProgress.h"
+#include "ui/frmProg.h"
+#include "ui/frmRapporti.h"
+#include "ui/frmService.h"
+#include "engine/wait_display.h"
+
+frmMain* fMainForm = nullptr;
+
+namespace {
+
+
+// The text of a menu item, or the item hidden when the language file has
+// none.
+void MenuCaption(QAction* action, const std::string& text) {
+    if (text.empty()) {
+        action->setVisible(false);
+        return;
+    }
+    action->setText(ToQt(text));
+    action->setVisible(true);
+}
+
+std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- modal
+
+ModalTimerPause::ModalTimerPause() {
+    if (fMainForm && fMainForm->tmrMain() && fMainForm->tmrMain()->isActive()) {
+        wasRunning_ = true;
+        fMainForm->tmrMain()->stop();
+    }
+}
+
+ModalTimerPause::~ModalTimerPause() {
+    if (wasRunning_ && fMainForm && fMainForm->tmrMain()) fMainForm->tmrMain()->start();
+}
+
+// ---------------------------------------------------------------- window
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    fMainForm = this;
+    tmrMain_ = new QTimer(this);
+    tmrMain_->setObjectName("tmrMain");
+    tmrMain_->setInterval(10);
+    connect(tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
+}
+
+frmMain::~frmMain() {
+    // The editor on screen stands in this window: it unloads first, so that
+    // the registry never keeps a window that is gone.
+    CloseCurrentEditor();
+    if (fMainForm == this) fMainForm = nullptr;
+}
+
+void frmMain::SetAppearance(QWidget* window) {
+    if (!window) return;
+    FontChoice choice = ParseFontText(AppearanceFontText());
+    QFont font = QApplication::font();
+    if (choice.family.empty()) {
+        font.setFamily("Sans Serif");
+        font.setStyleHint(QFont::SansSerif);
+    } else {
+        font.setFamily(ToQt(choice.family));
+    }
+    if (choice.pointSize > 0) font.setPointSize(choice.pointSize);
+    window->setFont(font);
+}
+
+void frmMain::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+
+    SetAppearance(this);
+    platform::WaitMs(10);
+    InitSerialLog();
+    InitDecSep();
+    if (Core.bInteractive) {
+        if (Core.strRootDir != Core.strCashDir) {
+            // The message log of the run starts afresh in the base folder.
+            Texts.nMsgLogFile = -1;
+        }
+        Core.strRootDir = Core.strCashDir;
+        ShellState.nMainWidth = 12000;
+    }
+    InitCurrency();
+    LoadCommConf();
+    // An explicit line speed of the command line wins over the settings.
+    if (!Core.bInteractive && Batch.nBaud > 0) Comm.nBaud = Batch.nBaud;
+    LinkState.nState = 0;
+    MainTimer.StopRequest = false;
+    MainTimer.ExitRequest = false;
+    MainTimer.bFirstTick = true;
+    MainTimer.bTimePeriod = false;
+
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName("mdiArea");
+    setCentralWidget(mdiArea_);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName("sbStatusBar");
+    lblStatus_ = new QLabel(status);
+    lblStatus_->setObjectName("lblStatus");
+    lblDate_ = new QLabel(status);
+    lblDate_->setObjectName("lblDate");
+    lblTime_ = new QLabel(status);
+    lblTime_->setObjectName("lblTime");
+    pnlModem_ = new QToolButton(status);
+    pnlModem_->setObjectName("pnlModem");
+    pnlModem_->setAutoRaise(true);
+    connect(pnlModem_, &QToolButton::clicked, this, [this] { pnlModem_Click(); });
+    status->addWidget(lblStatus_, 1);
+    status->addPermanentWidget(pnlModem_);
+    status->addPermanentWidget(lblDate_);
+    status->addPermanentWidget(lblTime_);
+    setStatusBar(status);
+
+    BuildMenus();
+
+    auto* dock = new QDockWidget(this);
+    dock->setObjectName("dockDocument");
+    dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    document_ = new frmDocument(dock);
+    dock->setWidget(document_);
+    dock->setTitleBarWidget(new QWidget(dock));
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+
+    SetTexts();
+    // The link's windows: the modem connection of the port opening, and the
+    // communication settings among the editors of the tree.
+    InstallModemConnection();
+    frmComm::Register();
+    document_->Load();
+    // The tree window is as wide as its captions need, within bounds that
+    // leave the editors their room.
+    const int mainWidth = TwipsToPixels(ShellState.nMainWidth);
+    const int treeWidth = std::clamp(document_->ContentWidth(),
+                                     TwipsToPixels(frmDocument::kWidthTwips), mainWidth * 2 / 5);
+    resize(mainWidth, 560);
+    resizeDocks({dock}, {treeWidth}, Qt::Horizontal);
+    ShowTime();
+    tmrMain_->start();
+}
+
+void frmMain::BuildMenus() {
+    mnuFile_ = menuBar()->addMenu(QString());
+    mnuFile_->setObjectName("mnuFile");
+    mnuService_ = mnuFile_->addAction(QString(), this, [this] { mnuService_Click(); });
+    mnuService_->setObjectName("mnuService");
+    mnuGlobProg_ = mnuFile_->addAction(QString(), this, [this] { mnuGlobProg_Click(); });
+    mnuGlobProg_->setObjectName("mnuGlobProg");
+    mnuFile_->addSeparator();
+    mnuExit_ = mnuFile_->addAction(QString(), this, [this] { mnuExit_Click(); });
+    mnuExit_->setObjectName("mnuExit");
+
+    mnuLink_ = menuBar()->addMenu(QString());
+    mnuLink_->setObjectName("mnuLink");
+    mnuSerLog_ = mnuLink_->addAction(QString(), this, [this] { mnuSerLog_Click(); });
+    mnuSerLog_->setObjectName("mnuSerLog");
+    mnuConnTest_ = mnuLink_->addAction(QString(), this, [this] { mnuConnTest_Click(); });
+    mnuConnTest_->setObjectName("mnuConnTest");
+    mnuPhoneBook_ = mnuLink_->addAction(QString(), this, [] { frmPhoneBook::ShowModal(); });
+    mnuPhoneBook_->setObjectName("mnuPhoneBook");
+
+    mnuCassa_ = menuBar()->addMenu(QString());
+    mnuCassa_->setObjectName("mnuCassa");
+    mnuRapporti_ = mnuCassa_->addAction(QString(), this, [this] { mnuRapporti_Click(); });
+    mnuRapporti_->setObjectName("mnuRapporti");
+}
+
+void frmMain::SetTexts() {
+    std::string title = GetText("Caption", "main");
+    std::string place = Core.bInteractive ? Core.strCustDir : Core.strRootDir;
+    if (!place.empty()) title += (title.empty() ? "" : " - ") + place;
+    setWindowTitle(ToQt(title));
+
+    MenuCaption(mnuFile_->menuAction(), GetText("Menu", "file"));
+    MenuCaption(mnuService_, GetText("Menu", "service"));
+    MenuCaption(mnuGlobProg_, GetText("Menu", "globprog"));
+    MenuCaption(mnuExit_, GetText("Menu", "exit"));
+    MenuCaption(mnuLink_->menuAction(), GetText("Menu", "link"));
+    MenuCaption(mnuSerLog_, GetText("Menu", "serlog"));
+    MenuCaption(mnuConnTest_, GetText("Menu", "conntest"));
+    MenuCaption(mnuPhoneBook_, GetText("Menu", "phonebook"));
+    MenuCaption(mnuCassa_->menuAction(), GetText("Menu", "cassa"));
+    MenuCaption(mnuRapporti_, GetText("Menu", "rapporti"));
+}
+
+void frmMain::ShowTime() {
+    if (!lblDate_) return;
+    platform::LocalDateTime t = platform::Now();
+    std::string date = TwoDigits(t.day) + "/" + TwoDigits(t.month) + "/" + std::to_string(t.year);
+    std::string time = TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    QString qdate = QString::fromStdString(date), qtime = QString::fromStdString(time);
+    if (lblDate_->text() != qdate) lblDate_->setText(qdate);
+    if (lblTime_->text() != qtime) {
+        lblTime_->setText(qtime);
+        ShowModemPanel();
+    }
+}
+
+void frmMain::ShowModemPanel() {
+    if (!pnlModem_) return;
+    pnlModem_->setEnabled(ModemPanelEnabled());
+    // The texts are read again only when the state changes.
+    const int up = ModemConnected() ? 1 : 0;
+    if (up != modemShown_) pnlModem_->setText(ToQt(ModemPanelText(up)));
+    modemShown_ = up;
+}
+
+void frmMain::pnlModem_Click() {
+    ModemPanelClick();
+    ShowModemPanel();
+}
+
+void frmMain::SetStatusText(const std::string& text) {
+    if (lblStatus_) lblStatus_->setText(ToQt(text));
+}
+
+std::string frmMain::StatusText() const {
+    return lblStatus_ ? FromQt(lblStatus_->text()) : std::string();
+}
+
+void frmMain::SetShowWait(float timeoutSeconds) {
+    (void)timeoutSeconds;
+    if (!waitOn_) {
+        waitOn_ = true;
+        waitStart_ = platform::Timer();
+    }
+    ShowWait();
+}
+
+void frmMain::ShowWait() {
+    if (!waitOn_) return;
+    frmProgress* progress = frmProgress::Instance();
+    progress->SetWaitTexts(MakeWaitTexts(platform::Timer() - waitStart_));
+    progress->ShowWindow();
+}
+
+void frmMain::ClearShowWait(bool hide) {
+    waitOn_ = false;
+    if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
+    if (hide) {
+        if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
+        ShowMsg("", "");
+    }
+}
+
+void frmMain::tmrMain_Timer() {
+    // The link lets the user interface run while it waits, so a tick can
+    // come round while one is still running: it is skipped.
+    if (inTick_) return;
+    inTick_ = true;
+    GestMainTimer();
+    inTick_ = false;
+    if (MainTimer.MainClosing) {
+        tmrMain_->stop();
+        close();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // An exit waits for the operation in progress: say so, at every try.
+    if (Core.bInteractive && !ShellState.bMainCanUnload && LinkState.nState != 0)
+        ShowMsg("exitwait", "");
+    if (Core.bAskOnExit) {
+        Core.bAskOnExit = false;
+        if (Core.bKeyLock) {
+            const bool release =
+                CurrentShell().AskYesNo(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
+            if (release) {
+                Core.bKeyLock = false;
+                // The bare close, for the register of the user interface.
+                SendKeyLock(false, false);
+            }
+        }
+        MainTimer.ExitRequest = true;
+        event->ignore();
+        return;
+    }
+    if (!ShellState.bMainCanUnload) {
+        event->ignore();
+        return;
+    }
+    MainTimer.MainClosing = true;
+    MainTimer.ExitRequest = true;
+    tmrMain_->stop();
+    // A modem line is not left off the hook.
+    ModemHangUpAtExit();
+    UnloadOtherWindows();
+    const std::string font = AppearanceFontText();
+    if (!font.empty()) SaveAppearanceFont(FontText(ParseFontText(font)));
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmMain::UnloadOtherWindows() {
+    CloseCurrentEditor();
+    frmHello::Unload();
+    Core.bHelloShown = false;
+    frmProgress::Unload();
+    frmRapporti::Unload();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible()) w->close();
+}
+
+// ---------------------------------------------------------------- menus
+
+void frmMain::mnuSerLog_Click() { ShowSerialTraceWindow(); }
+
+void ShowSerialTraceWindow() { frmSerLog::ShowWindow(); }
+
+void frmMain::mnuConnTest_Click() {
+    // The test runs while the timer drives the link; only from idle.
+    if (LinkState.nState != 0) return;
+    mnuConnTest_->setEnabled(false);
+    ConnTest();
+    if (mnuConnTest_) mnuConnTest_->setEnabled(true);
+}
+
+void frmMain::mnuService_Click() { CheckServicePsw(); }
+
+void frmMain::mnuGlobProg_Click() {
+    // One instance, created on first use; gone with the main window it belongs to.
+    static QPointer<frmProg> form;
+    if (!form) form = new frmProg(this);
+    form->InitForm();
+    form->show();
+    form->raise();
+}
+
+void frmMain::mnuExit_Click() { close(); }
+
+void frmMain::mnuRapporti_Click() { frmRapporti::ShowWindow(); }

@@ -1,0 +1,113 @@
+#include "ui/frmProg.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/cash_list.h"
+#include "core/shell.h"
+#include "core/texts.h"
+#include "ui/controls/ctl_caption.h"
+#include "ui/controls/qt_text.h"
+#include "link/cmd_queue.h"
+#include "platform/files.h"
+#include "engine/bulk_prog.h"
+#include "ui/frmMain.h"
+
+frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
+    setObjectName("frmProg");
+    auto* grid = new QGridLayout;
+    const size_t n = ProgItems().size();
+    for (size_t i = 0; i < n; ++i) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName(QString("chkEna%1").arg(static_cast<int>(i), 2, 10, QChar('0')));
+        chkEna.push_back(box);
+        grid->addWidget(box, static_cast<int>(i % 9), static_cast<int>(i / 9));
+    }
+    pgbProg = new QProgressBar(this);
+    pgbProg->setObjectName("pgbProg");
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName("lblStatus");
+    cmdSend = new QPushButton(this);
+    cmdSend->setObjectName("cmdSend");
+    cmdLoad = new QPushButton(this);
+    cmdLoad->setObjectName("cmdLoad");
+    cmdClose = new QPushButton(this);
+    cmdClose->setObjectName("cmdClose");
+    connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+    connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
+    tmrProg_ = new QTimer(this);
+    tmrProg_->setInterval(200);
+    connect(tmrProg_, &QTimer::timeout, this, [this] { tmrProg_Timer(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdSend);
+    buttons->addWidget(cmdLoad);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(pgbProg);
+    layout->addWidget(lblStatus);
+    layout->addLayout(buttons);
+    frmMain::SetAppearance(this);
+    InitForm();
+}
+
+void frmProg::InitForm() {
+    std::string title = GetText("Menu", "globprog");
+    title.erase(std::remove(title.begin(), title.end(), '&'), title.end());
+    setWindowTitle(ToQt(title));
+    const std::vector<bool> chosen = LoadProgChoices();
+    for (size_t i = 0; i < chkEna.size(); ++i) {
+        chkEna[i]->setText(ToQt(ProgItemText(i)));
+        chkEna[i]->setChecked(i < chosen.size() && chosen[i]);
+    }
+    SetCtlCaption(cmdSend, GetText("Comandi", "4"));
+    SetCtlCaption(cmdLoad, GetText("Comandi", "2"));
+    SetCtlCaption(cmdClose, GetText("Comandi", "14"));
+    Enable(!GlobProgRunning());
+}
+
+void frmProg::Enable(bool idle) {
+    cmdSend->setEnabled(idle);
+    cmdLoad->setEnabled(idle);
+    for (QCheckBox* box : chkEna) box->setEnabled(idle);
+}
+
+void frmProg::Start(bool send) {
+    std::vector<bool> chosen;
+    for (QCheckBox* box : chkEna) chosen.push_back(box->isChecked());
+    // Choices that cannot be kept are said; the programming goes ahead.
+    if (!SaveProgChoices(chosen))
+        CurrentShell().MsgBox("SaveProgChoices - " + platform::FileErrorText(errno, ConfigIniPath()), "");
+    if (!StartGlobProg(send, chosen)) return;
+    pgbProg->setRange(0, CmdQueue.nCmdNum > 0 ? CmdQueue.nCmdNum : 1);
+    pgbProg->setValue(0);
+    Enable(false);
+    tmrProg_->start();
+}
+
+void frmProg::cmdSend_Click() { Start(true); }
+void frmProg::cmdLoad_Click() { Start(false); }
+
+void frmProg::tmrProg_Timer() {
+    if (GlobProgRunning()) {
+        pgbProg->setValue(std::min(CmdQueue.nCmdCur, static_cast<int16_t>(pgbProg->maximum())));
+        lblStatus->setText(ToQt(CurrentShell().StatusText()));
+        return;
+    }
+    tmrProg_->stop();
+    pgbProg->setValue(pgbProg->maximum());
+    lblStatus->clear();
+    Enable(true);
+}

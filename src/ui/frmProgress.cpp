@@ -1,0 +1,177 @@
+#include "ui/frmProgress.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/globals.h"
+#include "core/texts.h"
+#include "ui/controls/ctl_caption.h"
+#include "ui/controls/dialog_buttons.h"
+#include "ui/controls/qt_text.h"
+#include "link/cmd_queue.h"
+#include "core/link_state.h"
+#include "ui/frmMain.h"
+
+namespace {
+
+QPointer<frmProgress> instance;
+
+// A command is under way when it has a place in the queue.
+bool CommandUnderWay() {
+    return CmdQueue.nCmdCur >= 1 && CmdQueue.nCmdCur <= CmdQueue.nCmdNum;
+}
+
+}  // namespace
+
+frmProgress* frmProgress::Instance() {
+    if (!instance) instance = new frmProgress(fMainForm);
+    return instance;
+}
+
+bool frmProgress::Exists() { return !instance.isNull(); }
+
+void frmProgress::Unload() {
+    if (instance) delete instance.data();
+}
+
+frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmProgress");
+    setModal(false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    lblCassa = new QLabel(this);
+    lblCassa->setObjectName("lblCassa");
+    lblComando = new QLabel(this);
+    lblComando->setObjectName("lblComando");
+    lblDescr = new QLabel(this);
+    lblDescr->setObjectName("lblDescr");
+    lblDescr->setWordWrap(true);
+    lblTempo = new QLabel(this);
+    lblTempo->setObjectName("lblTempo");
+    lblTempo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    sstPages = new QTabWidget(this);
+    sstPages->setObjectName("sstPages");
+    lstMessages = new QListWidget(sstPages);
+    lstMessages->setObjectName("lstMessages");
+    lstMessages->setWordWrap(true);
+    lstErrors = new QListWidget(sstPages);
+    lstErrors->setObjectName("lstErrors");
+    lstErrors->setWordWrap(true);
+    sstPages->addTab(lstMessages, QString());
+    sstPages->addTab(lstErrors, QString());
+
+    cmdCancel = new QPushButton(this);
+    cmdCancel->setObjectName("cmdCancel");
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+
+    auto* top = new QGridLayout;
+    top->addWidget(lblCassa, 0, 0);
+    top->addWidget(lblComando, 0, 1);
+    top->addWidget(lblTempo, 0, 2);
+    top->addWidget(lblDescr, 1, 0, 1, 3);
+    top->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(sstPages, 1);
+    layout->addLayout(RightAlignedRow({cmdCancel}));
+
+    frmMain::SetAppearance(this);
+    SetTexts();
+    resize(440, 260);
+}
+
+void frmProgress::SetTexts() {
+    std::string caption = GetText("Progress", "caption");
+    setWindowTitle(ToQt(caption));
+    sstPages->setTabText(0, ToQt(GetText("Progress", "messages")));
+    sstPages->setTabText(1, ToQt(GetText("Progress", "errors")));
+    SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
+}
+
+void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep) {
+    std::string line = text;
+    if (prefix) {
+        WaitTexts now = MakeWaitTexts(0);
+        std::string head = now.cassa;
+        if (CommandUnderWay()) head += " - " + now.comando;
+        line = head + ": " + text;
+    }
+    if (beep && Core.bInteractive) QApplication::beep();
+    list->addItem(ToQt(line));
+    list->scrollToBottom();
+}
+
+void frmProgress::AddMessage(const std::string& text, bool prefix) {
+    AddLine(lstMessages, text, prefix);
+    ShowWindow();
+}
+
+void frmProgress::AddError(const std::string& text, bool prefix) {
+    AddLine(lstErrors, text, prefix);
+    sstPages->setCurrentWidget(lstErrors);
+    ShowWindow();
+}
+
+bool frmProgress::HasErrors() const { return lstErrors->count() > 0; }
+
+void frmProgress::Hide_Request() {
+    if (!HasErrors()) hide();
+}
+
+void frmProgress::SetWaitTexts(const WaitTexts& texts) {
+    const bool underWay = CommandUnderWay();
+    lblCassa->setText(ToQt(texts.cassa));
+    lblComando->setText(underWay ? ToQt(texts.comando) : QString());
+    lblDescr->setText(underWay ? ToQt(texts.description) : QString());
+    lblTempo->setText(ToQt(texts.elapsed));
+    if (!underWay) return;
+    std::string line = texts.cassa + " - " + texts.comando;
+    if (!texts.description.empty()) line += ": " + texts.description;
+    if (line != lastNoted_) {
+        lastNoted_ = line;
+        AddLine(lstMessages, line, false, false);
+    }
+}
+
+void frmProgress::EndWait() {
+    for (QLabel* label : {lblCassa, lblComando, lblDescr, lblTempo}) label->clear();
+    lastNoted_.clear();
+}
+
+void frmProgress::ShowWindow() {
+    if (!isVisible()) show();
+}
+
+void frmProgress::cmdCancel_Click() {
+    // With nothing running there is nothing to stop: the window closes.
+    if (!ExchangeRunning()) {
+        close();
+        return;
+    }
+    // The operation in progress stops: every waiting loop of the link ends
+    // on the abort flag, and the main timer drops what is still queued.
+    LinkState.AbortRequest = true;
+    LogErr(6);
+}
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+    lstMessages->clear();
+    lstErrors->clear();
+    lastNoted_.clear();
+    hide();
+    event->ignore();
+}
+
+void frmProgress::reject() {
+    // Escape closes the window like its close box; it never aborts.
+    close();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The progress window: what the link is doing (register, command, its
+// description, the seconds it has taken), the list of messages and the list
+// of errors on two pages, and Cancel, which aborts the operation.
+#include <QDialog>
+#include <string>
+
+#include "engine/wait_display.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+class frmProgress : public QDialog {
+    Q_OBJECT
+public:
+    // The one progress window, created on first use.
+    static frmProgress* Instance();
+    static bool Exists();
+    // Unloads the window when it exists (its lists go with it).
+    static void Unload();
+
+    // Beeps and appends a line to the message list (preceded by the
+    // current register and command when prefix is set).
+    void AddMessage(const std::string& text, bool prefix);
+    // The same for the error list; the window turns to its errors page.
+    void AddError(const std::string& text, bool prefix);
+    // Hides the window unless errors are listed.
+    void Hide_Request();
+    bool HasErrors() const;
+
+    // The wait display's texts. A command that is not under way (no place
+    // in the queue) leaves its caption and description blank; each command
+    // that starts is also noted on the messages page, so that a long
+    // transfer can be followed there.
+    void SetWaitTexts(const WaitTexts& texts);
+    // The wait display has stopped: its texts are cleared, so that a window
+    // kept for its errors shows no stale command or time.
+    void EndWait();
+    // Shows the window without taking the focus from the main window.
+    void ShowWindow();
+
+    QLabel* lblCassa = nullptr;
+    QLabel* lblComando = nullptr;
+    QLabel* lblDescr = nullptr;
+    QLabel* lblTempo = nullptr;
+    QTabWidget* sstPages = nullptr;
+    QListWidget* lstMessages = nullptr;
+    QListWidget* lstErrors = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+protected:
+    // The user's close hides the window and empties its lists.
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    explicit frmProgress(QWidget* parent = nullptr);
+    void SetTexts();
+    void AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep = true);
+    void cmdCancel_Click();
+
+    std::string lastNoted_;  // the command last noted on the messages page
+};

@@ -1,0 +1,71 @@
+#include "ui/frmRange.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/texts.h"
+#include "ui/controls/ctl_caption.h"
+#include "ui/controls/dialog_buttons.h"
+#include "ui/controls/qt_text.h"
+#include "ui/frmMain.h"
+
+frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
+    setObjectName("frmRange");
+    setModal(true);
+    lblSubject = new QLabel(this);
+    lblSubject->setObjectName("lblSubject");
+    lblFrom = new QLabel(this);
+    lblFrom->setObjectName("lblFrom");
+    lblTo = new QLabel(this);
+    lblTo->setObjectName("lblTo");
+    txtFrom = new QLineEdit(this);
+    txtFrom->setObjectName("txtFrom");
+    txtTo = new QLineEdit(this);
+    txtTo->setObjectName("txtTo");
+    QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+
+    auto* form = new QFormLayout;
+    form->addRow(lblFrom, txtFrom);
+    form->addRow(lblTo, txtTo);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblSubject);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    frmMain::SetAppearance(this);
+}
+
+void frmRange::InitForm() {
+    setWindowTitle(ToQt(GetText("frmRange", "frmRange")));
+    lblSubject->setText(ToQt(strSubject));
+    SetCtlCaption(lblFrom, GetText("frmRange", "lblFrom"));
+    SetCtlCaption(lblTo, GetText("frmRange", "lblTo"));
+    SetOkCancelCaptions(cmdOk, cmdCancel);
+    txtFrom->setText(ToQt(strFrom));
+    txtTo->setText(ToQt(strTo));
+    bConfirmed = false;
+}
+
+bool frmRange::ShowModal() {
+    InitForm();
+    ModalTimerPause pause;
+    exec();
+    return bConfirmed;
+}
+
+void frmRange::cmdOk_Click() {
+    strFrom = FromQt(txtFrom->text().trimmed());
+    strTo = FromQt(txtTo->text().trimmed());
+    bConfirmed = true;
+    accept();
+}
+
+void frmRange::cmdCancel_Click() {
+    bConfirmed = false;
+    reject();
+}

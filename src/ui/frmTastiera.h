@@ -1,0 +1,93 @@
+#pragma once
+// The keyboard editor: the open register's keyboard as a grid of keys placed
+// by the layout file of its keyboard type, one level at a time. A
+// programmable key is chosen with a click and given a function from the
+// key-function list; the key tables (editors/setup/keyboard.h) are edited in
+// place, saved into the register's key configuration file, read from the
+// register and sent to it. The keyboard simulation records a sequence of key
+// functions by clicking keys and sends it to the register as if typed.
+#include <cstdint>
+
+#include "store/keyboard.h"
+#include "ui/editor_window.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// The level the keyboard editor shows (0 or 1), kept between openings.
+extern int16_t nKeybLevel;
+
+class frmTastiera : public EditorWindow {
+public:
+    static constexpr int kKeyLabels = 144;
+
+    frmTastiera();
+    ~frmTastiera() override;
+
+    QComboBox* cbxTipo = nullptr;
+    QComboBox* cbxLivello = nullptr;
+    QComboBox* cbxFunzione = nullptr;
+    QLabel* lblKey[kKeyLabels] = {};
+    QLabel* lblCodPos = nullptr;
+    QLabel* lblCodFun = nullptr;
+    QLabel* lblTipo = nullptr;
+    QLabel* Label1[4] = {};
+    QGroupBox* frmKeySym = nullptr;
+    QListWidget* lstKeyMacro = nullptr;
+    QCheckBox* chkRecording = nullptr;
+    QPushButton* cmdClearMacro = nullptr;
+    QPushButton* cmdSendMacro = nullptr;
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdSend = nullptr;
+
+    // True when a function of some key of either level differs from the
+    // copy taken at the last load or save and the user wants to keep it.
+    bool TestChange();
+    // Places the key labels of the keyboard type by its layout file.
+    void SetKeyPos();
+    void ShowConf() override;
+
+    void lblKey_Click(int i);
+    void cbxFunzione_Click();
+    void cbxLivello_Click();
+    void cbxTipo_Click();
+    void cmdLoad_Click();
+    void cmdSave_Click();
+    void cmdSend_Click();
+    void cmdClearMacro_Click();
+    void cmdSendMacro_Click();
+
+    int16_t CurKey() const { return nCurKey; }
+
+    // Key colours: programmable, not programmable, chosen.
+    static constexpr unsigned kProgColour = 0x00FF00;
+    static constexpr unsigned kFixedColour = 0xC0C0C0;
+    static constexpr unsigned kChosenColour = 0xFF0000;
+
+protected:
+    void InitForm() override;
+    void Form_Unload() override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    KeyConf& Shown(int i);
+    void PaintKey(int i, unsigned rgb);
+    void PaintKeyByKind(int i);
+    void SetKeyText(int i, const std::string& text);
+    // A new level or type: the choice saved when wanted, then the tables of
+    // the level or type shown.
+    void LevelOrTypeChosen(bool type);
+
+    bool bKeybReady = false;  // the type and level lists act only when true
+    bool busy_ = false;       // a list's handler is at work
+    int16_t nCurKey = 0;
+    int16_t nCurFunIdx = -1;
+    int16_t nCurPosCode = 0;
+    int16_t nCurFunCode = 0;
+    QWidget* gridRoom_ = nullptr;  // the room the key grid takes in the layout
+};

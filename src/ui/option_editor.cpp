@@ -1,0 +1,56 @@
+#include "ui/option_editor.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+#include "core/cash_list.h"
+#include "core/cassa_conf.h"
+#include "core/texts.h"
+#include "core/field_rules.h"
+#include "ui/controls/editor_controls.h"
+
+OptionEditor::OptionEditor() {
+    cmdLoad = NewButton(this, "cmdLoad");
+    cmdSave = NewButton(this, "cmdSave");
+    cmdSend = NewButton(this, "cmdSend");
+    connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+}
+
+QHBoxLayout* OptionEditor::ButtonRow() {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : {cmdLoad, cmdSave, cmdSend}) row->addWidget(b);
+    return row;
+}
+
+bool OptionEditor::SaveConf(bool ask) {
+    if (!fields::EditorFolderReady()) return false;
+    udtCassaConfSaved = udtCassaConf;
+    if (!SetConf()) {
+        // The fields taken before the refusal go back too: no other editor's
+        // save may write them later without the question.
+        udtCassaConf = udtCassaConfSaved;
+        ShowMsg("9", "3");
+        return false;
+    }
+    if (ask) AskGlbDiff();
+    if (!SaveCassa()) return false;
+    if (saveClearsStatus) ShowMsg("", "");
+    return true;
+}
+
+void OptionEditor::cmdLoad_Click() {
+    if (TestCashEnabled()) Request();
+}
+
+void OptionEditor::cmdSave_Click() { SaveConf(false); }
+
+void OptionEditor::cmdSend_Click() {
+    // The send takes the options from Cassa.txt (the register is opened
+    // again): they are saved first.
+    if (TestCashEnabled() && SaveConf(true)) Send();
+}
+
+void OptionEditor::Form_Unload() { SaveConf(true); }

@@ -1,0 +1,49 @@
+#pragma once
+// The frame of every option editor: a group of the register's options,
+// shown from and taken into the working copy of the options record
+// (udtCassaConf), saved into the register's Cassa.txt with the question
+// whether to keep a change (the saved copy udtCassaConfSaved is the
+// comparison copy), and the Load and Send buttons through the request
+// builders. A refused field leaves the working copy and Cassa.txt as they
+// were, with the status text "Msg" 9 - "Msg1" 3.
+//
+// An editor says only what is its own: its controls, how its fields go into
+// them and back (with each field's range), its texts, its model gating and
+// its requests.
+#include <QWidget>
+
+#include "ui/editor_window.h"
+
+class QHBoxLayout;
+class QPushButton;
+
+class OptionEditor : public EditorWindow {
+public:
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdSend = nullptr;
+
+    // Saves the options shown, asking whether to keep a change when ask is
+    // true. False when a field was refused or Cassa.txt could not be written.
+    virtual bool SaveConf(bool ask);
+
+    void cmdLoad_Click();
+    void cmdSave_Click();
+    void cmdSend_Click();
+
+protected:
+    OptionEditor();
+
+    // The controls into the working copy, field by field, each tested
+    // against its range; false when a field was refused.
+    virtual bool SetConf() = 0;
+    // The read builders of Load and the send builders of Send.
+    virtual void Request() = 0;
+    virtual void Send() = 0;
+
+    // A save clears the status text.
+    bool saveClearsStatus = true;
+
+    QHBoxLayout* ButtonRow();
+    void Form_Unload() override;
+};

@@ -1,0 +1,153 @@
+#include "ui/qt_shell.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include "core/globals.h"
+#include "core/texts.h"
+#include "ui/controls/qt_text.h"
+#include "engine/registry.h"
+#include "core/shell_state.h"
+#include "ui/frmDocument.h"
+#include "ui/frmHello.h"
+#include "ui/frmMain.h"
+#include "ui/frmProgress.h"
+#include "ui/frmRange.h"
+
+namespace {
+
+
+// A message box of batch mode: nobody is there to answer it.
+void LogBox(const std::string& text, const std::string& title) {
+    WriteMsgLog(title.empty() ? text : title + " - " + text);
+}
+
+}  // namespace
+
+QtShell& TheQtShell() {
+    static QtShell shell;
+    return shell;
+}
+
+void QtShell::SetStatusText(const std::string& text) {
+    status_ = text;
+    if (fMainForm) fMainForm->SetStatusText(text);
+}
+
+std::string QtShell::StatusText() const {
+    return fMainForm && fMainForm->IsLoaded() ? fMainForm->StatusText() : status_;
+}
+
+void QtShell::SetCounterPanel(int panel, const std::string& text) {
+    if (fDocForm) fDocForm->SetPanelText(panel, text);
+}
+
+void QtShell::AddMessage(const std::string& text, bool registerPrefix) {
+    frmProgress::Instance()->AddMessage(text, registerPrefix);
+}
+
+void QtShell::AddError(const std::string& text, bool registerPrefix) {
+    frmProgress::Instance()->AddError(text, registerPrefix);
+}
+
+void QtShell::HideProgressRequest() {
+    if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
+}
+
+void QtShell::SetShowWait(float timeoutSeconds) {
+    if (fMainForm) fMainForm->SetShowWait(timeoutSeconds);
+}
+
+void QtShell::ShowWait() {
+    if (fMainForm) fMainForm->ShowWait();
+}
+
+void QtShell::ClearShowWait(bool hideProgress) {
+    if (fMainForm)
+        fMainForm->ClearShowWait(hideProgress);
+    else if (hideProgress)
+        ShowMsg("", "");
+}
+
+void QtShell::SetPGBRange(int16_t minimum, int16_t maximum) {
+    range_.SetRange(minimum, maximum);
+    if (fDocForm) fDocForm->SetPGBRange(minimum, maximum);
+}
+
+void QtShell::SetPGBValue(int16_t value) {
+    range_.SetValue(value);
+    if (fDocForm) fDocForm->SetPGBValue(value);
+}
+
+void QtShell::IncPGBValue() {
+    range_.Inc();
+    if (fDocForm) fDocForm->IncPGBValue();
+}
+
+bool QtShell::PGBBusy() const { return fDocForm ? fDocForm->PGBBusy() : range_.Busy(); }
+
+void QtShell::MsgBox(const std::string& text, const std::string& title) {
+    if (!Core.bInteractive) {
+        LogBox(text, title);
+        return;
+    }
+    ModalTimerPause pause;
+    QMessageBox::information(fMainForm, ToQt(title), ToQt(text));
+}
+
+bool QtShell::AskYesNo(const std::string& text, const std::string& title) {
+    if (!Core.bInteractive) {
+        LogBox(text, title);
+        return true;
+    }
+    ModalTimerPause pause;
+    return QMessageBox::question(fMainForm, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtShell::RefreshForm() { ::RefreshForm(); }
+
+void QtShell::DoEvents() { QCoreApplication::processEvents(); }
+
+void QtShell::ShowTime() {
+    if (fMainForm) fMainForm->ShowTime();
+}
+
+void QtShell::UnloadMainWindow() {
+    if (fMainForm) fMainForm->close();
+}
+
+void QtShell::CloseOpForms() {
+    ShellState.bMainCanUnload = true;
+    CloseCurrentEditor();
+    if (Core.bHelloShown) {
+        frmHello::Unload();
+        Core.bHelloShown = false;
+    }
+    if (frmProgress::Exists() && frmProgress::Instance()->isVisible()) frmProgress::Unload();
+}
+
+void QtShell::ShowHelloForm(bool first) {
+    if (!first && !frmHello::Exists()) return;
+    frmHello* hello = frmHello::Instance();
+    hello->InitForm();
+    if (first) hello->show();
+    hello->update();
+}
+
+void QtShell::ShowCommData() {
+    if (ShellState.strCurFrmKey == "K_FRMCOMM" && CurrentEditor()) CurrentEditor()->ShowData();
+}
+
+bool QtShell::AskRange(const std::string& subject, std::string& lower, std::string& upper) {
+    // Batch mode: the limits of the request stand as proposed.
+    if (!Core.bInteractive) return true;
+    frmRange range;
+    range.strSubject = subject;
+    range.strFrom = lower;
+    range.strTo = upper;
+    if (!range.ShowModal()) return false;
+    lower = range.strFrom;
+    upper = range.strTo;
+    return true;
+}

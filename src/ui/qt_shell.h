@@ -1,0 +1,49 @@
+#pragma once
+// The Shell of the program: logic reaches the windows through it. Batch mode
+// opens no modal dialog: message boxes and questions go to the message log
+// (a question takes its default answer, Yes).
+#include <string>
+
+#include "core/shell.h"
+#include "engine/progress_range.h"
+
+class QtShell : public Shell {
+public:
+    void SetStatusText(const std::string& text) override;
+    std::string StatusText() const override;
+    void SetCounterPanel(int panel, const std::string& text) override;
+
+    void AddMessage(const std::string& text, bool registerPrefix) override;
+    void AddError(const std::string& text, bool registerPrefix) override;
+    void HideProgressRequest() override;
+
+    void SetShowWait(float timeoutSeconds) override;
+    void ShowWait() override;
+    void ClearShowWait(bool hideProgress) override;
+
+    void SetPGBRange(int16_t minimum, int16_t maximum) override;
+    void SetPGBValue(int16_t value) override;
+    void IncPGBValue() override;
+    bool PGBBusy() const override;
+
+    void MsgBox(const std::string& text, const std::string& title) override;
+    bool AskYesNo(const std::string& text, const std::string& title) override;
+
+    void RefreshForm() override;
+    void DoEvents() override;
+
+    void ShowTime() override;
+    void UnloadMainWindow() override;
+    void CloseOpForms() override;
+    void ShowHelloForm(bool first) override;
+    void ShowCommData() override;
+    bool AskRange(const std::string& subject, std::string& lower, std::string& upper) override;
+
+private:
+    // Kept while there is no main window (status text, progress bar).
+    std::string status_;
+    ProgressRange range_;
+};
+
+// The program's shell, installed by Main.
+QtShell& TheQtShell();

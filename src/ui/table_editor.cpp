@@ -1,0 +1,113 @@
+#include "ui/table_editor.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "core/cash_list.h"
+#include "core/texts.h"
+#include "ui/controls/qt_text.h"
+#include "core/field_rules.h"
+#include "ui/controls/editor_controls.h"
+
+TableEditor::TableEditor(const char* listName, bool hasLoad) {
+    itemList = NewList(this, listName);
+    if (hasLoad) cmdLoad = NewButton(this, "cmdLoad");
+    cmdSave = NewButton(this, "cmdSave");
+    cmdSend = NewButton(this, "cmdSend");
+    connect(itemList, &QComboBox::currentIndexChanged, this, [this] { ItemClick(); });
+    if (cmdLoad) connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+}
+
+QHBoxLayout* TableEditor::ButtonRow() {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : {cmdLoad, cmdSave, cmdSend})
+        if (b) row->addWidget(b);
+    return row;
+}
+
+void TableEditor::ShowConf() {
+    // Nothing is shown any more before the list changes: a refresh after a
+    // read never writes the record shown before it over the one just read.
+    nCurItem = 0;
+    std::vector<std::string> items;
+    if (fields::EditorFolderReady()) {
+        std::string text;
+        for (int16_t n = 1; n <= ItemCount() && ItemText(n, text); ++n) items.push_back(text);
+    }
+    FillList(itemList, items);
+    ShowX(0);
+}
+
+void TableEditor::ShowX(int16_t n) {
+    if (inShowX_) return;
+    inShowX_ = true;
+    if (n >= 1 && fields::EditorFolderReady() && ReadRecord(n)) {
+        FillControls(n);
+    } else {
+        // No record (or one that cannot be read): nothing is shown, so that
+        // nothing of another record can be saved under its number.
+        nCurItem = 0;
+        if (itemList->currentIndex() != -1) {
+            QSignalBlocker quiet(itemList);
+            itemList->setCurrentIndex(-1);
+        }
+        ClearControls();
+    }
+    inShowX_ = false;
+}
+
+void TableEditor::ItemClick() {
+    // The record being left is saved (with the question); a refused field does
+    // not stop the change of choice.
+    if (nCurItem != 0) SaveConf(true, nCurItem);
+    const int16_t n = ListChoice(itemList);
+    if (n != 0) {
+        nCurItem = n;
+        ShowX(n);
+    } else {
+        ShowX(0);
+    }
+}
+
+bool TableEditor::TestChange() {
+    if (RecordChanged() && !AskConfirm()) DropChanges();
+    return true;
+}
+
+bool TableEditor::SaveConf(bool ask, int16_t n) {
+    if (n == 0) return true;
+    if (!fields::EditorFolderReady()) return false;
+    KeepRecord();
+    if (!TakeControls(n)) {
+        // Nothing of a refused record stays: the fields taken before the
+        // refusal go back too, so that no later save writes them unasked.
+        DropChanges();
+        ShowMsgText(RefusalText(n), GetText("Errori", "8"));
+        return false;
+    }
+    if (ask) TestChange();
+    if (!WriteRecord(n)) return false;
+    if (saveClearsStatus) ShowMsg("", "");
+    return true;
+}
+
+void TableEditor::cmdLoad_Click() {
+    if (!TestCashEnabled()) return;
+    const bool queued = Request();
+    if (loadClears == LoadClears::Always || (loadClears == LoadClears::WhenQueued && queued))
+        ShowX(0);
+}
+
+void TableEditor::cmdSave_Click() { SaveConf(false, ListChoice(itemList)); }
+
+void TableEditor::cmdSend_Click() {
+    if (!TestCashEnabled()) return;
+    if (SaveConf(true, ListChoice(itemList))) Send();
+}
+
+void TableEditor::Form_Unload() { SaveConf(true, ListChoice(itemList)); }

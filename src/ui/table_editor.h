@@ -1,0 +1,147 @@
+#pragma once
+// The frame of every table editor: one table file of the open register, one
+// record shown at a time, chosen in the item list. The frame keeps the record
+// shown (nCurItem), saves it when the user leaves it (another choice, Send,
+// the editor's unload) with the question whether to keep a change, saves it
+// without the question on Save, refuses a record with a field out of range
+// (the status text names the record; nothing is written, Send queues
+// nothing), and runs the Load and Send buttons through the request builders.
+//
+// An editor says only what is its own: its controls, how a record goes into
+// them and back (with each field's range), its texts, its model gating and
+// its requests. With its record type, RecordEditor below does the rest.
+//
+// A choice in the item list, made by the user or by the program, runs the
+// list's Click (ItemClick) at once; the program's clearing and filling of the
+// list does not.
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "ui/editor_window.h"
+#include "core/record.h"
+#include "store/table_file.h"
+
+class QComboBox;
+class QHBoxLayout;
+class QPushButton;
+
+class TableEditor : public EditorWindow {
+public:
+    // The item list (its objectName the editor's, such as "cbxBollino") and
+    // the buttons; a send-only editor has no Load button.
+    QComboBox* itemList = nullptr;
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdSend = nullptr;
+
+    // Refills the item list from the table file and shows no record.
+    void ShowConf() override;
+    // n >= 1 shows record n (when it cannot be read, no record is shown);
+    // 0 empties the controls and the choice: no record is shown.
+    void ShowX(int16_t n);
+    // Saves record n from the controls, asking whether to keep a change when
+    // ask is true. n = 0 saves nothing and gives true. False when a field was
+    // refused or the record could not be written.
+    bool SaveConf(bool ask, int16_t n);
+    // When the record differs from the one shown or last saved, asks whether
+    // to keep the change; No puts the record back as it was. Always true.
+    bool TestChange();
+    // The record shown (0: none).
+    int16_t CurItem() const { return nCurItem; }
+
+    void cmdLoad_Click();
+    void cmdSave_Click();
+    void cmdSend_Click();
+
+protected:
+    TableEditor(const char* listName, bool hasLoad);
+
+    // --- What each editor says of its table ---
+    // The number of records the list shows.
+    virtual int16_t ItemCount() const = 0;
+    // The list's text of record n, read from the file without a message; false
+    // ends the filling.
+    virtual bool ItemText(int16_t n, std::string& text) = 0;
+    // Record n of the file into the edited record (false when it cannot be
+    // read; the accessor has said why).
+    virtual bool ReadRecord(int16_t n) = 0;
+    // The edited record, record n, into the controls.
+    virtual void FillControls(int16_t n) = 0;
+    // The controls emptied.
+    virtual void ClearControls() = 0;
+    // The controls into the edited record of record n, field by field, each
+    // tested against its range; false when a field was refused.
+    virtual bool TakeControls(int16_t n) = 0;
+    // The comparison copy: taken from the edited record, given back to it, and
+    // whether the two differ.
+    virtual void KeepRecord() = 0;
+    virtual void DropChanges() = 0;
+    virtual bool RecordChanged() const = 0;
+    // The edited record into record n of the file (false when it cannot be
+    // written; the accessor has said why).
+    virtual bool WriteRecord(int16_t n) = 0;
+    // The first part of the status text of a refused record n ("Stamp 3").
+    virtual std::string RefusalText(int16_t n) const = 0;
+    // The read builders of Load (true when queued) and the send builders of
+    // Send.
+    virtual bool Request() { return false; }
+    virtual void Send() = 0;
+
+    // Load empties the editor (no record shown, so that nothing is saved over
+    // the table being read) never, when the read was queued, or always.
+    enum class LoadClears { Never, WhenQueued, Always };
+    LoadClears loadClears = LoadClears::WhenQueued;
+    // A save clears the status text.
+    bool saveClearsStatus = true;
+
+    // The item list's Click.
+    void ItemClick();
+    // The buttons in a row on the right.
+    QHBoxLayout* ButtonRow();
+
+    void Form_Unload() override;
+
+    int16_t nCurItem = 0;
+
+private:
+    bool inShowX_ = false;
+};
+
+// A table editor over the records of one type: the record shown and edited
+// (udtEdit), its comparison copy (udtOrig), the table's accessors, and the
+// list's text of a record (its number field, trimmed).
+template <class Rec>
+class RecordEditor : public TableEditor {
+protected:
+    using Accessor = bool (*)(int16_t, Rec&);
+    RecordEditor(const char* listName, bool hasLoad, const char* file, Accessor get, Accessor save)
+        : TableEditor(listName, hasLoad), file_(file), get_(get), save_(save) {}
+
+    bool ReadRecord(int16_t n) override { return get_(n, udtEdit); }
+    bool WriteRecord(int16_t n) override { return save_(n, udtEdit); }
+    void KeepRecord() override { udtOrig = udtEdit; }
+    void DropChanges() override { udtEdit = udtOrig; }
+    // Every field compared as text.
+    bool RecordChanged() const override {
+        return tables::RecordBytes(udtEdit) != tables::RecordBytes(udtOrig);
+    }
+    bool ItemText(int16_t n, std::string& text) override {
+        Rec rec;
+        if (!ReadQuietly(n, rec)) return false;
+        text = rec.number.Trim();
+        return true;
+    }
+    // Record n of the table file, without a message when it cannot be read.
+    bool ReadQuietly(int16_t n, Rec& rec) const {
+        return tables::GetRecord("", tables::TablePath(file_), n, rec, tables::Report::Silent);
+    }
+
+    Rec udtEdit{};
+    Rec udtOrig{};
+
+private:
+    const char* file_;
+    Accessor get_;
+    Accessor save_;
+};
