@@ -5,7 +5,7 @@
 
 #include "common/fake_shell.h"
 #include "core/texts.h"
-#include "core_fixture.h"
+#include "core/core_fixture.h"
 #include "engine/open_register.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "common/fake_shell.h"
 #include "core/texts.h"
-#include "core_fixture.h"
+#include "core/core_fixture.h"
 
 namespace {
 

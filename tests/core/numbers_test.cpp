@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core_fixture.h"
+#include "core/core_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/fake_shell.h"
-#include "core_fixture.h"
+#include "core/core_fixture.h"
 #include "platform/clock.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The command queue: adding, order of hand-out, the hand-over to the link,
 // the backup for a further register, and the request flags.
-#include "queue_fixture.h"
+#include "link/queue_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "emulator/wire.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "queue_fixture.h"
+#include "link/queue_fixture.h"
 
 using linktest::Hex;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator/wire.h"
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 
 namespace {
 

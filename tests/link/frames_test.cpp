@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "emulator/wire.h"
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 #include "platform/clock.h"
 
 using linktest::Hex;

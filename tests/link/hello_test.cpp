@@ -6,7 +6,7 @@
 #include "emulator/wire.h"
 #include "platform/files.h"
 #include "platform/profile.h"
-#include "queue_fixture.h"
+#include "link/queue_fixture.h"
 #include "engine/conn_test.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The frame layer over a real pseudo-terminal against the register emulator:
 // acknowledgements, retransmissions, SYN, bad checksums, broken frames and
 // the trace they leave.
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 #include "platform/clock.h"
 
 namespace {

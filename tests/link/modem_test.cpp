@@ -6,7 +6,7 @@
 
 #include "core/texts.h"
 #include "link/modem.h"
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 

@@ -1,7 +1,7 @@
 // Link settings, time-outs and the opening of the port, against fake ports.
 #include "core/texts.h"
 #include "link/cmd_queue.h"
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "core/link_state.h"

@@ -13,7 +13,7 @@
 #include "link/hello.h"
 #include "core/hello_rec.h"
 #include "core/req_state.h"
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "engine/cycle.h"

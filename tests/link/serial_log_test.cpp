@@ -1,5 +1,5 @@
 // The serial trace: its line format, which lines are written, and the file.
-#include "link_fixture.h"
+#include "link/link_fixture.h"
 #include "platform/clock.h"
 
 namespace {

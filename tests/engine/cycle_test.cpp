@@ -1,0 +1,186 @@
+// The cycle over the registers, the abort of queued commands, the
+// semaphore file and the error lines of a hello answer.
+#include "core/config_level.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "link/queue_fixture.h"
+#include "link/hello.h"
+
+namespace {
+
+class CycleTest : public queuetest::QueueTest {
+protected:
+    void SetUp() override {
+        QueueTest::SetUp();
+        ConfigLevel.InitOffLine(3, "V014057");
+        Core.strLogErrFile = dir.file("errors.log");
+        Core.sngCmdTimeout = 60.0f;
+        platform::SetTestTimer([this] { return now; });
+    }
+    void TearDown() override {
+        platform::SetTestTimer({});
+        QueueTest::TearDown();
+    }
+    std::string ErrorLog() const { return testsupport::ReadAll(Core.strLogErrFile); }
+    double now = 1000.0;
+};
+
+TEST_F(CycleTest, RegistersAreOpenedInTurnAndTheChosenOneAtTheEnd) {
+    queuetest::DefineCash(0, 0, false);
+    queuetest::DefineCash(1, 1);
+    queuetest::DefineCash(3, 3);
+    queuetest::DefineCash(4, 4, false);
+    LinkState.nCurCash = 0;
+
+    ASSERT_TRUE(NextCash(true));
+    EXPECT_EQ(Core.nOpenCash, 1);
+    EXPECT_EQ(LinkState.nAddress, 1);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa2"));
+    EXPECT_TRUE(testsupport::Exists(dir.file("Cassa2/Reparti.txt")));  // the folder was opened
+
+    CassaList[1].bDone = True;
+    ASSERT_TRUE(NextCash(false));
+    EXPECT_EQ(Core.nOpenCash, 3);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa4"));
+
+    CassaList[3].bDone = True;
+    EXPECT_FALSE(NextCash(false));
+    // The register chosen in the user interface is open again.
+    EXPECT_EQ(Core.nOpenCash, 0);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa1"));
+
+    // A new cycle starts over.
+    ASSERT_TRUE(NextCash(true));
+    EXPECT_EQ(Core.nOpenCash, 1);
+    EXPECT_EQ(CassaList[3].bDone, False);
+}
+
+TEST_F(CycleTest, TheStartUpPassTakesRegisterZeroEvenWhenNotEnabled) {
+    queuetest::DefineCash(0, 0, false);
+    queuetest::DefineCash(2, 2);
+    Core.bFirstCash = true;
+    ASSERT_TRUE(NextCash(true));
+    EXPECT_EQ(Core.nOpenCash, 0);
+    Core.bFirstCash = false;
+    CassaList[0].bDone = True;
+    ASSERT_TRUE(NextCash(false));
+    EXPECT_EQ(Core.nOpenCash, 2);
+}
+
+TEST_F(CycleTest, AFailedRegisterGetsOneMoreTurnPerCycle) {
+    queuetest::DefineCash(1, 1);
+    queuetest::DefineCash(2, 2);
+    ASSERT_TRUE(NextCash(true));
+    CassaList[1].bDone = True;
+    CassaList[1].bFailed = True;  // its handshake was refused
+    ASSERT_TRUE(NextCash(false));
+    EXPECT_EQ(Core.nOpenCash, 2);
+    CassaList[2].bDone = True;
+
+    ASSERT_TRUE(NextCash(false));  // the one more turn
+    EXPECT_EQ(Core.nOpenCash, 1);
+    EXPECT_EQ(CassaList[1].bFailed, False);
+    CassaList[1].bDone = True;
+    CassaList[1].bFailed = True;  // refused again
+    EXPECT_FALSE(NextCash(false));
+
+    // The next cycle gives it its turn again.
+    ASSERT_TRUE(NextCash(true));
+    CassaList[1].bDone = CassaList[1].bFailed = True;
+    CassaList[2].bDone = True;
+    ASSERT_TRUE(NextCash(false));
+    EXPECT_EQ(Core.nOpenCash, 1);
+}
+
+TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
+    queuetest::DefineCash(0, 0);
+    queuetest::DefineCash(1, 1);
+    ASSERT_TRUE(NextCash(true));
+    std::string cmd = "*2;+4;*F;*3;";
+    AddCmd(cmd, 1, 2.5f, "d");
+    CassaList[0].bFailed = True;
+
+    now += 60.0;  // not yet passed: the comparison is strict
+    CassaList[0].bDone = True;
+    ASSERT_TRUE(NextCash(false));
+    EXPECT_EQ(ErrorLog(), "");
+
+    now += 1.0;
+    EXPECT_FALSE(NextCash(false));
+    EXPECT_NE(ErrorLog().find("[007]"), std::string::npos);
+    EXPECT_FALSE(LinkState.AbortRequest);
+    for (int i = 0; i < kMaxCash; ++i) {
+        EXPECT_EQ(CassaList[i].bDone, True);
+        EXPECT_EQ(CassaList[i].bFailed, False);
+    }
+    EXPECT_EQ(CmdQueue.entries[1].state, 0);
+    ASSERT_EQ(shell->errors.size(), 1u);
+    EXPECT_EQ(shell->errors[0].text, "aborted by the user");
+    EXPECT_TRUE(shell->errors[0].registerPrefix);
+    ASSERT_FALSE(shell->clearShowWaitCalls.empty());
+    EXPECT_TRUE(shell->clearShowWaitCalls.back());
+}
+
+TEST_F(CycleTest, AnAbortDropsTheQueuedCommandsAfterTheCurrentOne) {
+    queuetest::DefineCash(0, 0);
+    for (const char* c : {"one", "two", "three"}) {
+        std::string t = c;
+        AddCmd(t, 1, 2.5f, "d");
+    }
+    Core.sngTimerBase = now;
+    CmdQueue.entries[1].state = 0;  // taken by the link
+    CmdQueue.nCmdCur = 1;
+    LinkState.nState = 1;
+    LinkState.AbortRequest = true;
+    ClearPending();
+    EXPECT_EQ(CmdQueue.entries[2].state, 0);
+    EXPECT_EQ(CmdQueue.entries[3].state, 0);
+    EXPECT_TRUE(LinkState.AbortRequest);  // taken once the link is idle
+
+    LinkState.nState = 0;
+    ClearPending();
+    EXPECT_FALSE(LinkState.AbortRequest);
+    EXPECT_EQ(ErrorLog(), "");  // a user's abort is no time-out
+}
+
+TEST_F(CycleTest, TheSemaphoreFileIsWrittenEmptyInBatchModeOnly) {
+    const std::string sem = dir.file("done.sem");
+    testsupport::WriteAll(sem, "0123456789");
+    Core.strSemFile = sem;
+    Core.bInteractive = true;
+    WriteSemFile();
+    EXPECT_EQ(testsupport::ReadAll(sem), "0123456789");
+    Core.bInteractive = false;
+    WriteSemFile();
+    EXPECT_TRUE(testsupport::Exists(sem));
+    EXPECT_EQ(testsupport::ReadAll(sem), "");
+    Core.strSemFile = dir.file("missing-folder/done.sem");
+    WriteSemFile();  // a file error is ignored
+}
+
+TEST_F(CycleTest, HelloErrorBitsBecomeErrorLinesAndOneLogLine) {
+    struct Case {
+        int16_t word1;
+        std::vector<std::string> lines;
+        bool logged;
+    } cases[] = {
+        {68, {"err one", "err five"}, true},
+        {0, {}, false},
+        {128 + 1 + 8, {}, false},  // bits outside the error bits
+        {255, {"err one", "err two", "err three", "err five", "err six"}, true},
+        {256 + 32, {"err two"}, true},  // only the low byte counts
+    };
+    for (const Case& c : cases) {
+        shell->errors.clear();
+        platform::RemoveFile(Core.strLogErrFile);
+        HelloRec.HelloStatus[1] = c.word1;
+        GestHelloErr();
+        std::vector<std::string> got;
+        for (const auto& l : shell->errors) got.push_back(l.text);
+        EXPECT_EQ(got, c.lines) << c.word1;
+        const std::string log = ErrorLog();
+        EXPECT_EQ(log.find("[255-") != std::string::npos, c.logged) << c.word1 << " " << log;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// The bulk-programming window: the choices kept in config.ini, and one send
+// of several tables queued as one operation with the PLU options read once.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "common/fake_shell.h"
+#include "core/cash_list.h"
+#include "engine/builders_fixture.h"
+#include "link/cmd_queue.h"
+#include "platform/profile.h"
+#include "engine/bulk_prog.h"
+#include "core/shell_state.h"
+#include "ui/frmProg.h"
+#include "ui/shell_fixture.h"
+
+namespace {
+
+using builderstest::Texts;  // the pending commands
+
+class BulkProgTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        Core.strLangFile = dir.file("Testi.eng");
+        ConfigLevel.InitOffLine(3, "R023000");
+        platform::WritePrivateProfileStringA("Casse", "C0", "1||||1|0|0|1", ConfigIniPath().c_str());
+        LoadCasseConf();
+        platform::MakeDir(dir.file("Cassa1"));
+    }
+    testsupport::ScopedFakeShell fake;
+};
+
+TEST_F(BulkProgTest, ChosenTablesGoOutInOneOperation) {
+    frmProg form;
+    ASSERT_EQ(form.chkEna.size(), ProgItems().size());
+    EXPECT_EQ(form.chkEna[0]->objectName().toStdString(), "chkEna00");
+    form.chkEna[0]->setChecked(true);   // departments
+    form.chkEna[1]->setChecked(true);   // PLUs
+    form.chkEna[2]->setChecked(true);   // offers
+    ReqState.bRdReparto = True;         // a read left pending: reset before the run
+    form.cmdSend->click();
+
+    EXPECT_TRUE(ShellState.GlobProgBusy);
+    EXPECT_EQ(ReqState.bRdReparto, False);
+    // The PLU options read goes ahead once for both PLUs and offers.
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&z;#H;*3;",
+                                                  "*2;+4;*G;*3;", "*2;+4;*L;*3;"}));
+    EXPECT_FALSE(form.cmdSend->isEnabled());
+    EXPECT_EQ(platform::GetPrivateProfileIntA("GlobProg", "chkEna01", 0, ConfigIniPath().c_str()), 1);
+    EXPECT_EQ(platform::GetPrivateProfileIntA("GlobProg", "chkEna03", 9, ConfigIniPath().c_str()), 0);
+
+    // The operation is over once the queue is empty and the link idle.
+    ClearCmdQueue();
+    form.tmrProg_Timer();
+    EXPECT_FALSE(ShellState.GlobProgBusy);
+    EXPECT_TRUE(form.cmdSend->isEnabled());
+    frmProg again;
+    EXPECT_TRUE(again.chkEna[2]->isChecked());
+}
+
+TEST_F(BulkProgTest, ChoicesThatCannotBeKeptAreSaidAndTheSendGoesAhead) {
+    frmProg form;
+    platform::RemoveFile(ConfigIniPath());
+    platform::MakeDir(ConfigIniPath());  // a folder where config.ini should be
+    form.chkEna[0]->setChecked(true);
+    form.cmdSend->click();
+    ASSERT_EQ(fake->msgBoxes.size(), 1u);
+    EXPECT_EQ(fake->msgBoxes[0].text, "SaveProgChoices - File access error");
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+4;*F;*3;"});
+}
+
+}  // namespace

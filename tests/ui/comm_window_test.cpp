@@ -1,0 +1,384 @@
+// The communication settings window on screen (offscreen): opened from the
+// tree, its values set and its buttons clicked as a user does, and the files
+// read back. When ECR_SCREENSHOT_DIR names a folder, the window is written
+// there in English and Italian.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "common/fake_shell.h"
+#include "engine/comm_settings.h"
+#include "link/port.h"
+#include "ui/frmComm.h"
+#include "platform/profile.h"
+#include "ui/frmDocument.h"
+#include "ui/frmMain.h"
+#include "ui/shell_fixture.h"
+
+namespace {
+
+using shelltest::ShellTest;
+
+class CommWindowTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        Core.strCashDir = dir.path();
+        Core.strLangFile = dir.file("Testi.eng");
+        Core.strPhoneBookIni = dir.file("PhoneBook.ini");
+        Write("config.ini", "[Casse]\r\nC0=1|SHOP|EMU|R022002|1|0|0|1\r\nC1=2|||R022002|2|0|1|0\r\n");
+        Write("Cassa1/Cassa.txt", "[P9]\r\n11=128\r\n21=5\r\n23=3\r\n[Communication]\r\nhellotype=0\r\n");
+    }
+    void TearDown() override {
+        CloseMain();
+        CmdQueue = CmdQueueState{};
+        ShellTest::TearDown();
+    }
+    void CloseMain() {
+        if (!main) return;
+        ShowForm("K_FRMNULL");
+        main->tmrMain()->stop();
+        ShellState.bMainCanUnload = true;
+        Core.bAskOnExit = false;
+        main->close();
+        main.reset();
+        // As a run starts: the base folder is the folder chosen.
+        ShellState.bMainCanUnload = false;
+        Core.bAskOnExit = true;
+        Core.strCashDir = dir.path();
+    }
+    // The main window of an interactive run, and the window opened from its
+    // tree.
+    frmComm* Open() {
+        if (!main) {
+            main = std::make_unique<frmMain>();
+            main->Load();
+            main->tmrMain()->stop();  // no tick takes the queue to a port
+            main->show();
+        }
+        QTreeWidget* tree = fDocForm->Tree();
+        QList<QTreeWidgetItem*> found =
+            tree->findItems(QString::fromStdString(GetText("Nodi", "comm")),
+                            Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(found.size(), 1);
+        if (found.isEmpty()) return nullptr;
+        emit tree->itemClicked(found.front(), 0);
+        EXPECT_EQ(ShellState.strCurFrmKey, "K_FRMCOMM");
+        auto* w = dynamic_cast<frmComm*>(CurrentEditor());
+        QCoreApplication::processEvents();
+        return w;
+    }
+    static void Tick(QCheckBox* box, bool on) {
+        if (box->isChecked() != on) box->click();
+    }
+    static void Choose(QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    static void Type(QLineEdit* box, const char* text) {
+        box->setText(text);
+        emit box->editingFinished();
+    }
+    // A key of the register's Cassa.txt.
+    std::string Cassa(const char* section, const char* key, int cash = 1) {
+        return platform::ProfileString(section, key, "", dir.file("Cassa" + std::to_string(cash) + "/Cassa.txt"));
+    }
+    std::string P9(const char* key, int cash = 1) { return Cassa("P9", key, cash); }
+    std::string Config(const char* section, const char* key) {
+        return platform::ProfileString(section, key, "", dir.file("config.ini"));
+    }
+
+    testsupport::ScopedFakeShell shell;
+    std::unique_ptr<frmMain> main;
+};
+
+TEST_F(CommWindowTest, TheLinkWordIsMadeOfItsBoxesAlone) {
+    Write("Cassa1/Cassa.txt", "[P9]\r\n11=4\r\n15=31\r\n");
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    // Bits without a box are not kept: 4 of P911; 16, 8 and 4 of P915.
+    w->cmdSave->click();
+    EXPECT_EQ(P9("11"), "0");
+    EXPECT_EQ(P9("15"), "3");
+
+    const struct {
+        std::vector<const char*> ticked;
+        const char* p911;
+        bool addressed;
+    } cases[] = {
+        {{"chkP911A", "chkP911G"}, "130", true},
+        {{"chkP911A"}, "128", false},
+        // Addressed mode follows the addressed box alone, as at every opening
+        // of a register folder.
+        {{}, "0", false},
+        {{"chkP911G", "chkP911H"}, "3", true},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [name, box] : w->checks)
+            if (std::string(name).rfind("chkP911", 0) == 0 && name.find('_') == std::string::npos)
+                Tick(box, false);
+        for (const char* name : c.ticked) Tick(w->checks[name], true);
+        EXPECT_EQ(LinkState.bAddressed, c.addressed) << c.p911 << " as ticked";
+        w->cmdSave->click();
+        EXPECT_EQ(P9("11"), c.p911);
+        EXPECT_EQ(LinkState.bAddressed, c.addressed) << c.p911;
+        EXPECT_EQ(CassaList[0].addressed, c.addressed ? "1" : "0");
+    }
+}
+
+TEST_F(CommWindowTest, ARefusedValueSavesNothingAtAll) {
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    const std::string before = Read("Cassa1/Cassa.txt");
+    const struct {
+        const char* box;
+        const char* text;
+    } refused[] = {
+        {"txtP923", "0"},  {"txtP923", "11"}, {"txtP013", "100"},      {"txtP013", "abc"},
+        {"txtP013", ""},   {"txtP910", "4"},  {"txtMemPages_0", "0"},  {"txtMemPages_1", "40000"},
+        {"txtMemPages_2", "-32769"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(std::string(c.box) + " " + c.text);
+        w->ShowConf();
+        // Another box changed as well: it is not taken either.
+        w->numbers["txtP921"]->setText("50");
+        Tick(w->checks["chkP911G"], true);
+        w->numbers[c.box]->setText(c.text);
+        shell->status.clear();
+        w->cmdSave->click();
+        EXPECT_EQ(shell->status, "Save settings - some values are not valid: nothing was saved");
+        EXPECT_EQ(Read("Cassa1/Cassa.txt"), before);
+        EXPECT_EQ(udtCassaConf.P921, 5);
+        EXPECT_EQ(udtCassaConf.P911, 128);
+        EXPECT_EQ(CassaList[0].addressed, "0");
+    }
+    for (const char* text : {"1", "10", " 9.6 "}) {
+        w->ShowConf();
+        w->numbers["txtP923"]->setText(text);
+        w->cmdSave->click();
+        EXPECT_EQ(P9("23"), std::string(text) == " 9.6 " ? "10" : text);
+    }
+}
+
+TEST_F(CommWindowTest, TheCommandsTimeOutTakesOnlyAPositiveWholeNumber) {
+    // Opened without the key: the default is taken and written.
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(Config("Generiche", "commandstimeout"), "1800");
+    EXPECT_EQ(w->txtCmdTimeout->text().toStdString(), "1800");
+    Type(w->txtCmdTimeout, "");
+    EXPECT_EQ(w->txtCmdTimeout->text().toStdString(), "1800");
+    Type(w->txtCmdTimeout, " 90 ");
+    EXPECT_EQ(Config("Generiche", "commandstimeout"), "90");
+    EXPECT_FLOAT_EQ(Core.sngCmdTimeout, 90.0f);
+    for (const char* text : {"0", "-5", "abc", "1.5", "9999999"}) {
+        Type(w->txtCmdTimeout, text);
+        EXPECT_EQ(w->txtCmdTimeout->text().toStdString(), "90") << text;
+        EXPECT_EQ(Config("Generiche", "commandstimeout"), "90") << text;
+        EXPECT_FLOAT_EQ(Core.sngCmdTimeout, 90.0f) << text;
+    }
+}
+
+TEST_F(CommWindowTest, StoredValuesOutsideTheListsShowClampedAndAreNotWrittenBack) {
+    Write("config.ini", "[Communication]\r\nbaud=0\r\n[Casse]\r\nC0=1|||R022002|1|0|0|1\r\n"
+                        "C1=2|||R022002|17|0|1|1\r\n");
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->cbBaud->currentText().toStdString(), "19200");
+    // Register 2's port 17 is no entry of the list: nothing is selected.
+    Choose(w->cbIndirizzo, 1);
+    EXPECT_EQ(w->cbPorta->currentIndex(), -1);
+    EXPECT_EQ(Config("Communication", "baud"), "0");
+
+    Choose(w->cbBaud, 2);
+    EXPECT_EQ(Config("Communication", "baud"), "3");
+    Choose(w->cbPorta, 4);
+    EXPECT_EQ(Core.nCommPort, 5);
+    EXPECT_EQ(CassaList[1].port, "5");
+    EXPECT_NE(Config("Casse", "C1").find("|5|"), std::string::npos) << Config("Casse", "C1");
+}
+
+TEST_F(CommWindowTest, TheHelloTypeChangesOnlyWhenTheQuestionIsAnsweredYes) {
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    shell->QueueAnswer(false);
+    w->chkHelloType->click();
+    EXPECT_FALSE(w->chkHelloType->isChecked());
+    EXPECT_EQ(udtCassaConf.nHelloType, 0);
+    ASSERT_EQ(shell->questions.size(), 1u);
+    EXPECT_EQ(shell->questions[0].text, "Change the way the register is greeted?");
+    w->cmdSave->click();
+    EXPECT_EQ(Cassa("Communication", "hellotype"), "0");
+
+    shell->QueueAnswer(true);
+    w->chkHelloType->click();
+    w->cmdSave->click();
+    EXPECT_EQ(Cassa("Communication", "hellotype"), "1");
+}
+
+TEST_F(CommWindowTest, ChoosingARegisterSavesTheOneShownFirstButNeverWhileAnExchangeRuns) {
+    const std::string before = Read("Cassa1/Cassa.txt");
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    // Opening saves nothing.
+    EXPECT_EQ(Read("Cassa1/Cassa.txt"), before);
+    EXPECT_TRUE(shell->questions.empty());
+
+    w->numbers["txtP921"]->setText("7");
+    shell->QueueAnswer(true);
+    Choose(w->cbIndirizzo, 1);
+    EXPECT_EQ(shell->questions.size(), 1u);
+    EXPECT_EQ(P9("21", 1), "7");
+    EXPECT_EQ(Core.nOpenCash, 1);
+    EXPECT_EQ(LinkState.nCurCash, 1);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa2"));
+
+    // While a command waits in the queue or runs, the register stays.
+    std::string text = "*2;+4;*F;*3;";
+    AddCmd(text, 1, 2.5f, "");
+    const std::string cassa2 = Read("Cassa2/Cassa.txt");
+    w->numbers["txtP921"]->setText("9");
+    Choose(w->cbIndirizzo, 0);
+    EXPECT_EQ(w->cbIndirizzo->currentIndex(), 1);
+    EXPECT_EQ(Core.nOpenCash, 1);
+    EXPECT_EQ(LinkState.nAddress, 1);
+    EXPECT_EQ(Read("Cassa2/Cassa.txt"), cassa2);
+    EXPECT_EQ(shell->status, GetText("Msg", "busy"));
+    EXPECT_TRUE(CmdQueuePending());
+}
+
+TEST_F(CommWindowTest, ThePhoneBookEntryIsKeptByItsKey) {
+    Write("PhoneBook.ini", "[PhoneBook]\r\n1=Office|111\r\n2=|\r\n3=Shop|333\r\n");
+    Write("Cassa1/Cassa.txt", "[P9]\r\n11=129\r\n[Communication]\r\nPhoneBookIndex=3\r\n");
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->cbxNumTel->isVisible());
+    EXPECT_EQ(w->cbxNumTel->count(), 2);  // the deleted entry is not listed
+    EXPECT_EQ(w->cbxNumTel->currentText().toStdString(), "Shop");
+    w->cmdSave->click();
+    EXPECT_EQ(udtCassaConf.nPhoneBookIndex, 3);
+
+    Choose(w->cbxNumTel, 0);
+    w->cmdSave->click();
+    EXPECT_EQ(Cassa("Communication", "PhoneBookIndex"), "1");
+
+    // A key that names a deleted entry selects nothing.
+    udtCassaConf.nPhoneBookIndex = 2;
+    w->ShowConf();
+    EXPECT_EQ(w->cbxNumTel->currentIndex(), -1);
+
+    // No modem: the list goes, and the entry with it.
+    w->checks["chkP911H"]->click();
+    EXPECT_FALSE(w->cbxNumTel->isVisible());
+    w->cmdSave->click();
+    EXPECT_EQ(udtCassaConf.nPhoneBookIndex, 0);
+    EXPECT_EQ(P9("11"), "128");
+}
+
+TEST_F(CommWindowTest, SendAndLoadQueueTheTransfersOfAnEnabledRegisterOnly) {
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    w->numbers["txtP921"]->setText("12");
+    w->cmdSend->click();
+    EXPECT_EQ(P9("21"), "12");
+    ASSERT_EQ(CmdQueue.nCmdNum, 2);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*2;+4;*n;*3;");
+    EXPECT_FLOAT_EQ(CmdQueue.entries[1].time, 20.5f);
+    EXPECT_EQ(CmdQueue.entries[2].command, "*2;+4;*t;*3;");
+
+    // A refused value is neither saved nor sent.
+    CmdQueue = CmdQueueState{};
+    w->numbers["txtP923"]->setText("0");
+    w->cmdSend->click();
+    EXPECT_FALSE(CmdQueuePending());
+    w->ShowConf();
+
+    w->cmdLoad->click();
+    ASSERT_EQ(CmdQueue.nCmdNum, 2);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*2;+4;&m;#H;*3;");
+    EXPECT_EQ(CmdQueue.entries[2].command, "*2;+4;&u;#H;*3;");
+
+    // Register 2 is not enabled for work.
+    CmdQueue = CmdQueueState{};
+    Choose(w->cbIndirizzo, 1);
+    shell->msgBoxes.clear();
+    w->cmdSend->click();
+    w->cmdLoad->click();
+    EXPECT_FALSE(CmdQueuePending());
+    EXPECT_EQ(shell->msgBoxes.size(), 2u);
+
+    // The keep-locked box locks and releases the keyboard.
+    CmdQueue = CmdQueueState{};
+    Choose(w->cbIndirizzo, 0);
+    w->chkKeyLock->click();
+    EXPECT_TRUE(Core.bKeyLock);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*2;");
+    w->chkKeyLock->click();
+    EXPECT_FALSE(Core.bKeyLock);
+    EXPECT_EQ(CmdQueue.entries[2].command, "*3;");
+}
+
+// Every control that shows stands whole in the window as wide as the editor
+// place gives it, and says something.
+void ExpectNothingCut(frmComm* w) {
+    EXPECT_EQ(w->scroll->horizontalScrollBar()->maximum(), 0) << "wider than the editor";
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        if (!c->isVisibleTo(w)) continue;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(c)) text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(c)) text = button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(c)) text = group->title();
+        else continue;
+        const std::string name = c->objectName().toStdString();
+        // The register's data are empty while it has not answered.
+        const bool value = name == "lblMatricola" || name == "lblTipo" || name == "lblVersione";
+        const bool box = name.rfind("chkEna_", 0) == 0 || name.rfind("chkConf_", 0) == 0;
+        EXPECT_GE(c->width(), c->minimumSizeHint().width()) << name;
+        if (!value && !box) {
+            EXPECT_FALSE(text.isEmpty()) << name;
+            EXPECT_GE(c->width(), c->sizeHint().width()) << name;
+        }
+    }
+}
+
+TEST_F(CommWindowTest, OnScreenInEnglishAndItalianWithTheServicePageInServiceModeOnly) {
+    const struct {
+        const char* file;
+        bool service;
+        const char* picture;
+        const char* caption;
+    } cases[] = {
+        {"Testi.eng", false, "comm_eng", "Communication settings"},
+        {"Testi.ita", false, "comm_ita", "Impostazioni di comunicazione"},
+        {"Testi.eng", true, "comm_eng_service", "Communication settings"},
+        {"Testi.ita", true, "comm_ita_service", "Impostazioni di comunicazione"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picture);
+        CloseMain();
+        Core.strLangFile = dir.file(c.file);
+        ConfigLevel.ServiceMode(c.service);
+        frmComm* w = Open();
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->windowTitle().toStdString(), c.caption);
+        EXPECT_EQ(w->fmeService->isVisibleTo(w), c.service);
+        EXPECT_TRUE(w->lblMemPages[2]->isVisibleTo(w) == c.service);  // this model has them
+        ExpectNothingCut(w);
+        // The picture of service mode shows the end of the window.
+        if (c.service) w->scroll->ensureWidgetVisible(w->fmeService);
+        shelltest::Picture(main.get(), c.picture);
+    }
+    ConfigLevel.ServiceMode(false);
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// The customer editor over each record generation: a new customer added
+// from the code box, shown back, changed and deleted, the code box in step
+// with the file, the fields each generation shows, and the register
+// requests with their ranges.
+#include "core/config_level.h"
+#include "ui/frmClienti.h"
+#include "ui/editor_fixture.h"
+#include "ui/controls/range_controls.h"
+#include "transfers/transfer.h"
+
+namespace {
+
+class CustomerEditorTest : public editortest::EditorTest {
+protected:
+    frmClienti* Customers(int16_t model) {
+        Main(model);
+        return Open<frmClienti>("K_FRMCLIENTI");
+    }
+    static void Enter(frmClienti* w, const std::string& code) {
+        w->cbxCli->setEditText(QString::fromLatin1(code.c_str()));
+        w->cbxCli_Enter();
+    }
+    std::string Archive() const { return File("Clienti.txt"); }
+};
+
+struct Generation {
+    int16_t model;
+    int length;
+    bool fmult, ext, fid;
+};
+
+TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGeneration) {
+    for (const Generation& g : {Generation{1, 90, false, false, false}, Generation{2, 90, true, false, false},
+                                Generation{9, 169, true, true, false}, Generation{11, 175, true, true, true}}) {
+        SCOPED_TRACE(g.model);
+        frmClienti* w = Customers(g.model);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->Archive().GetLen(), g.length);
+        EXPECT_EQ(w->txtFMult->isVisible(), g.fmult);
+        EXPECT_EQ(w->txtCF_PIVA->isVisible(), g.ext);
+        EXPECT_EQ(w->txtSaldoPunti->isVisible(), g.fid);
+        EXPECT_EQ(w->fraChipCard->isVisible(), g.ext);
+        EXPECT_EQ(w->fraCliCard->isVisible(), g.model == 1);  // the LX4100's offline card panel
+        EXPECT_EQ(w->EditState(), 0);
+        EXPECT_FALSE(w->txtDesc[0]->isEnabled());
+
+        Enter(w, "1234567890123");  // too long: nothing
+        EXPECT_EQ(w->EditState(), 0);
+        Enter(w, "123");
+        EXPECT_EQ(w->EditState(), 4);
+        EXPECT_TRUE(w->cmdAdd->isEnabled());
+        EXPECT_FALSE(w->cmdMod->isEnabled());
+        EXPECT_EQ(Shown(w->txtListino), "0");
+        Type(w->txtDesc[0], "STORE:1");
+        EXPECT_EQ(w->EditState(), 5);
+        w->cmdAdd->click();
+        EXPECT_EQ(w->EditState(), 2);
+        const std::string rec = Archive();
+        ASSERT_EQ(rec.size(), static_cast<size_t>(g.length));
+        EXPECT_EQ(rec.substr(0, 12), "         123");
+        EXPECT_EQ(rec.substr(12, 30), "STORE 1" + std::string(23, ' '));
+        EXPECT_EQ(rec.substr(g.length - 2), "\r\n");
+        EXPECT_EQ(w->cbxCli->count(), 1);
+
+        // A second, lower code goes before it in the file and in the box.
+        Enter(w, "45");
+        Type(w->txtIVA, "9");  // 9 is always a VAT code
+        Type(w->txtCredito, g.model == 1 ? "-5" : "12.50");
+        w->cmdAdd->click();
+        EXPECT_EQ(w->EditState(), 2) << Status();
+        EXPECT_EQ(Archive().substr(0, 12), "          45");
+        EXPECT_EQ(Archive().substr(73, 1), "9");
+        EXPECT_EQ(Archive().substr(77, 8), g.model == 1 ? "-5      " : "1250    ");
+        EXPECT_EQ(w->cbxCli->itemText(0).toStdString(), "45");
+        EXPECT_EQ(w->cbxCli->itemText(1).toStdString(), "123");
+
+        // Modify with a refused field writes nothing.
+        const std::string before = Archive();
+        Type(w->txtIVA, "-1");
+        w->cmdMod->click();
+        EXPECT_EQ(Archive(), before);
+        EXPECT_EQ(Status(), "Modify customer - some values are not valid: nothing was saved");
+        // The same code cannot be added.
+        Enter(w, "123");
+        EXPECT_EQ(w->EditState(), 2);
+        EXPECT_EQ(Shown(w->txtDesc[0]), "STORE 1");
+
+        // Delete shows the next customer; the last one leaves nothing shown.
+        w->cbxCli->setCurrentIndex(0);
+        w->cmdDel->click();
+        EXPECT_EQ(Archive().size(), static_cast<size_t>(g.length));
+        EXPECT_EQ(w->cbxCli->count(), 1);
+        EXPECT_EQ(Shown(w->txtDesc[0]), "STORE 1");
+        w->cmdDel->click();
+        EXPECT_EQ(Archive(), "");
+        EXPECT_EQ(w->EditState(), 0);
+        EXPECT_FALSE(w->cmdSend->isEnabled());
+        CloseCurrentEditor();
+        main_.reset();
+    }
+}
+
+TEST_F(CustomerEditorTest, LoadSendAndTheRegisterDeleteTakeCodesOfDigitsOnly) {
+    frmClienti* w = Customers(11);
+    for (const char* code : {"7", "30", "500"}) {
+        Enter(w, code);
+        Type(w->txtDesc[0], "X");
+        w->cmdAdd->click();
+    }
+    w->cmdLoad->click();
+    w->cmdSend->click();
+    w->cmdDelArc->click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&I1:999999999999;#H;*3;", "*2;+4;*M;*3;", "*2;+4;#M;*3;"}));
+    w->range->chkAll->setChecked(false);
+    struct Case {
+        const char* from;
+        const char* to;
+        bool ok;
+    };
+    for (const Case& c : {Case{"5", "10", true}, Case{"1", "999999999999", true}, Case{"0", "5", false},
+                          Case{"", "5", false}, Case{"1abc", "5", false}, Case{"1;+3", "5", false},
+                          Case{"01", "5", false}}) {
+        CmdQueue = {};
+        Type(w->range->txtFrom, c.from);
+        Type(w->range->txtTo, c.to);
+        w->cmdLoad->click();
+        w->cmdDelArc->click();
+        if (c.ok) {
+            EXPECT_EQ(Queued(), (std::vector<std::string>{std::string("*2;+4;&I") + c.from + ":" + c.to + ";#H;*3;",
+                                                          std::string("*2;+4;#N") + c.from + ":" + c.to + ";*3;"}))
+                << c.from;
+        } else {
+            EXPECT_TRUE(Queued().empty()) << c.from;
+            EXPECT_EQ(Status(), "Range limits - the limits are not valid") << c.from;
+        }
+    }
+    // Send by codes of the file: a code that is not there queues nothing.
+    CmdQueue = {};
+    Type(w->range->txtFrom, "8");
+    Type(w->range->txtTo, "500");
+    w->cmdSend->click();
+    EXPECT_TRUE(Queued().empty());
+    Type(w->range->txtFrom, "30");
+    w->cmdSend->click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*M;*3;"}));
+}
+
+TEST_F(CustomerEditorTest, TheCardViewReadsTheCardAndShowsItsFileOnlyOnceThereIsOne) {
+    frmClienti* w = Customers(9);
+    Enter(w, "5");
+    Type(w->txtDesc[0], "EDITED");
+    shell.answers = {false};
+    w->cmdChipCardDisplay->click();
+    EXPECT_EQ(shell.questions.size(), 1u);  // the edited customer offered for saving
+    EXPECT_EQ(w->EditState(), 0);
+    EXPECT_EQ(Status(), "Customer chip-card file-file not found [" + dir.file("Shop/Cassa1/ClientChipCard.rpt") + "]");
+    w->cmdChipCardLoad->click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&c;#H;*3;"}));
+    EXPECT_EQ(Archive(), "");
+}
+
+TEST_F(CustomerEditorTest, AnArchiveThatWillNotOpenIsSaidNotShownEmpty) {
+    frmClienti* w = Customers(1);
+    Enter(w, "123");
+    Type(w->txtDesc[0], "STORE");
+    w->cmdAdd->click();
+    ASSERT_EQ(w->cbxCli->count(), 1);
+    // Every file number of the program is taken: the archive cannot open.
+    for (int i = 0; i < 255; ++i) ASSERT_NE(OpenRandomFileNum(dir.file("Shop/Cassa1/Clienti.txt"), 90), 0);
+    w->ShowConf(0);
+    CloseAllFiles();
+    EXPECT_EQ(w->cbxCli->count(), 0);
+    ASSERT_FALSE(shell.boxes.empty());
+    EXPECT_EQ(shell.boxes.back(), ": ShowConf - File access error");
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// The customer groups editor: a group saved from its box, the questions of
+// Send and Save, Load and Send clearing the display, and the deletion in the
+// register with its range, digits only.
+#include "ui/frmGClienti.h"
+#include "ui/editor_fixture.h"
+#include "ui/controls/range_controls.h"
+
+namespace {
+
+class CustomerGroupsTest : public editortest::EditorTest {
+protected:
+    frmGClienti* Groups() {
+        Main(11);  // ZANDORE: customer groups
+        return Open<frmGClienti>("K_FRMGCLIENTI");
+    }
+    std::string Group(int n) const { return Record("ClientG.txt", n, 26); }
+};
+
+TEST_F(CustomerGroupsTest, ADescriptionIsSavedCutToItsFieldAndSaveNeverAsks) {
+    frmGClienti* w = Groups();
+    EXPECT_EQ(w->cbxClientGroup->count(), 255);
+    EXPECT_EQ(w->cbxClientGroup->itemText(6).toStdString(), "7");
+    Choose(w->cbxClientGroup, 7);
+    Type(w->txtGroupDesc1, "ABCDEFGHIJKLMNOPQRSTUVWXY");
+    w->cmdSave->click();
+    EXPECT_EQ(Group(7), "007ABCDEFGHIJKLMNOPQRSTU\r\n");
+    Type(w->txtGroupDesc1, "  SHOP:ONE ");
+    w->cmdSave->click();
+    EXPECT_EQ(Group(7), "007SHOP ONE             \r\n");
+    EXPECT_TRUE(shell.questions.empty());
+    Choose(w->cbxClientGroup, 1);
+    Choose(w->cbxClientGroup, 7);
+    EXPECT_EQ(Shown(w->txtGroupDesc1), "SHOP ONE");
+}
+
+TEST_F(CustomerGroupsTest, SendAsksForAChangeAndClearsTheDisplay) {
+    frmGClienti* w = Groups();
+    const std::string before = Group(2);
+    Choose(w->cbxClientGroup, 2);
+    Type(w->txtGroupDesc1, "CHANGED");
+    shell.answers = {false};
+    w->cmdSend->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(Group(2), before);  // No keeps the stored description
+    EXPECT_EQ(w->cbxClientGroup->currentIndex(), -1);
+    EXPECT_EQ(Shown(w->txtGroupDesc1), "");
+    EXPECT_EQ(w->CurItem(), 0);
+    Choose(w->cbxClientGroup, 3);
+    w->cmdLoad->click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*o;*3;", "*2;+4;&b;#H;*3;"}));
+    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(Shown(w->txtGroupDesc1), "");
+}
+
+TEST_F(CustomerGroupsTest, DeleteQueuesTheWholeTableOrARangeOfDigits) {
+    frmGClienti* w = Groups();
+    w->cmdDel->click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;#F1:255;*3;"}));
+    EXPECT_EQ(shell.questions.size(), 1u);
+
+    w->range->chkAll->setChecked(false);
+    EXPECT_TRUE(w->range->txtFrom->isEnabled());
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* token;  // nullptr: refused
+    };
+    for (const Case& c : {Case{"9", "3", "#F9:3"}, Case{"007", "255", "#F7:255"}, Case{"0", "5", nullptr},
+                          Case{"1", "256", nullptr}, Case{"3x", "5", nullptr}, Case{"3;*", "5", nullptr},
+                          Case{"-1", "5", nullptr}, Case{"1.5", "5", nullptr}, Case{"", "5", nullptr}}) {
+        CmdQueue = {};
+        Type(w->range->txtFrom, c.from);
+        Type(w->range->txtTo, c.to);
+        w->cmdDel->click();
+        if (c.token) {
+            EXPECT_EQ(Queued(), (std::vector<std::string>{std::string("*2;+4;") + c.token + ";*3;"})) << c.from;
+        } else {
+            EXPECT_TRUE(Queued().empty()) << c.from;
+            EXPECT_EQ(Status(), "Range limits - the limits are not valid") << c.from;
+        }
+    }
+    // No group shown: From puts 0, which the range refuses; No asks nothing more.
+    w->range->cmdFrom->click();
+    EXPECT_EQ(Shown(w->range->txtFrom), "0");
+    CmdQueue = {};
+    shell.answers = {false};
+    w->cmdDel->click();
+    EXPECT_TRUE(Queued().empty());
+}
+
+}  // namespace

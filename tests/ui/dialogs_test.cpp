@@ -1,0 +1,208 @@
+// The small windows: progress, hello, range, list and the service prompt;
+// and the shell's message boxes in batch mode. When ECR_SCREENSHOT_DIR names
+// a folder, each window is written there as a picture.
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <cstdlib>
+
+#include "ui/frmSplash.h"
+#include "core/hello_rec.h"
+#include "engine/service.h"
+#include "ui/frmHello.h"
+#include "ui/frmList.h"
+#include "ui/frmProgress.h"
+#include "ui/frmRange.h"
+#include "ui/frmService.h"
+#include "ui/qt_shell.h"
+#include "ui/shell_fixture.h"
+
+namespace {
+
+class DialogTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        Core.strLangFile = dir.file("Testi.eng");
+        SetShell(&TheQtShell());
+    }
+    void TearDown() override {
+        frmProgress::Unload();
+        frmHello::Unload();
+        SetShell(nullptr);
+        ShellTest::TearDown();
+    }
+    static void Picture(QWidget* window, const char* name) { shelltest::Picture(window, name); }
+};
+
+TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
+    Core.strLogErrFile = dir.file("err.log");
+    frmProgress* p = frmProgress::Instance();
+    EXPECT_EQ(p->windowTitle().toStdString(), "Progress");
+    EXPECT_EQ(p->cmdCancel->text().toStdString(), "Cancel");
+    p->AddMessage("first", false);
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_EQ(p->sstPages->currentWidget(), p->lstMessages);
+    p->Hide_Request();
+    EXPECT_FALSE(p->isVisible());
+
+    p->AddError("broken", false);
+    EXPECT_EQ(p->sstPages->currentWidget(), p->lstErrors);
+    p->Hide_Request();
+    EXPECT_TRUE(p->isVisible());
+    Picture(p, "progress");
+
+    // While a command runs, Cancel aborts it.
+    LinkState.nState = 1;
+    p->cmdCancel->click();
+    EXPECT_TRUE(LinkState.AbortRequest);
+    EXPECT_NE(Read("err.log").find("[006]"), std::string::npos);
+    EXPECT_TRUE(p->isVisible());
+
+    // Closed by the user: hidden, its lists emptied.
+    p->close();
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_EQ(p->lstErrors->count(), 0);
+    EXPECT_EQ(p->lstMessages->count(), 0);
+}
+
+TEST_F(DialogTest, CancelWithNothingRunningOnlyClosesTheWindow) {
+    Core.strLogErrFile = dir.file("err.log");
+    frmProgress* p = frmProgress::Instance();
+    p->AddError("broken", false);
+    for (int press = 0; press < 2; ++press) {
+        p->cmdCancel->click();
+        EXPECT_FALSE(p->isVisible());
+    }
+    EXPECT_FALSE(LinkState.AbortRequest);
+    EXPECT_EQ(p->lstErrors->count(), 0);
+    EXPECT_FALSE(platform::FileExists(dir.file("err.log")));
+}
+
+TEST_F(DialogTest, HelloWindowShowsTheStatusWordsBitByBit) {
+    HelloRec.HelloStatus = {11, 68, 64, 0};
+    HelloRec.strHelloName = "FRONT";
+    HelloRec.strHelloVersion = "R022002";
+    TheQtShell().ShowHelloForm(true);
+    ASSERT_TRUE(frmHello::Exists());
+    frmHello* h = frmHello::Instance();
+    EXPECT_TRUE(h->isVisible());
+    EXPECT_EQ(h->windowTitle().toStdString(), "Register status");
+    EXPECT_EQ(h->lblMode->text().toStdString(), "3");
+    EXPECT_EQ(h->lblName->text().toStdString(), "FRONT");
+    const int word1[8] = {0, 0, 1, 0, 0, 0, 1, 0};  // 68 = 4 + 64
+    for (int b = 0; b < 8; ++b) EXPECT_EQ(h->chkBit[8 + b]->isChecked(), word1[b] == 1) << b;
+    Picture(h, "hello");
+
+    HelloRec.strHelloName = "BACK";
+    TheQtShell().ShowHelloForm(false);
+    EXPECT_EQ(h->lblName->text().toStdString(), "BACK");
+
+    Core.bHelloShown = true;
+    h->close();  // closed by the user: the next hello shows it again
+    EXPECT_FALSE(Core.bHelloShown);
+}
+
+TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
+    frmRange r;
+    r.strSubject = "PLU";
+    r.strFrom = "5";
+    r.strTo = "80";
+    r.InitForm();
+    EXPECT_EQ(r.txtFrom->text().toStdString(), "5");
+    EXPECT_EQ(r.lblFrom->text().toStdString(), "From");
+    EXPECT_EQ(r.windowTitle().toStdString(), "Range");
+    Picture(&r, "range");
+    r.txtTo->setText(" 90 ");
+    r.cmdCancel_Click();
+    EXPECT_FALSE(r.bConfirmed);
+    EXPECT_EQ(r.strTo, "80");
+    r.txtTo->setText(" 90 ");
+    r.cmdOk_Click();
+    EXPECT_TRUE(r.bConfirmed);
+    EXPECT_EQ(r.strTo, "90");
+
+    // Batch mode opens no window: the proposed limits stand.
+    Core.bInteractive = false;
+    std::string low = "1", high = "999999999999";
+    EXPECT_TRUE(TheQtShell().AskRange("PLU", low, high));
+    EXPECT_EQ(high, "999999999999");
+}
+
+TEST_F(DialogTest, ListWindowColumnsCellsAndThePickedRow) {
+    frmList* l = frmList::Instance();
+    l->ClearList();
+    l->SetCaption("Customers");
+    l->AddColumn("Code", 0.5f);
+    l->AddColumn("Name", 0.5f);
+    const int listTwips = PixelsToTwips(l->lvwList->width() - 2 * l->lvwList->frameWidth());
+    EXPECT_GT(listTwips, PixelsToTwips(400));  // as laid out in the window
+    EXPECT_EQ(l->lvwList->columnWidth(0), TwipsToPixels(listTwips / 2 - 450));
+    l->SetList(2, 1, "Rossi");  // rows are added as needed
+    EXPECT_EQ(l->Rows(), 3);
+    EXPECT_EQ(l->List(2, 1), "Rossi");
+    EXPECT_EQ(l->List(0, 0), "");
+    EXPECT_EQ(l->List(7, 0), "");
+    Picture(l, "list");
+
+    l->lvwList->setCurrentItem(l->lvwList->topLevelItem(2));
+    l->cmdOk_Click();
+    EXPECT_EQ(l->Selected(), 2);
+    l->cmdCancel_Click();
+    EXPECT_EQ(l->Selected(), -1);
+    l->ClearList();
+    EXPECT_EQ(l->Rows(), 0);
+    EXPECT_EQ(l->lvwList->columnCount(), 0);
+}
+
+TEST_F(DialogTest, ServiceCodeSwitchesServiceModeOn) {
+    ConfigLevel.ServiceMode(false);
+    Write("setup.ini", "[Casse]\r\nc1=x|1\r\n");
+    EXPECT_FALSE(CheckServiceCode(""));  // an installation without a code
+    Write("setup.ini", "[Service]\r\ncode=2468\r\n");
+    EXPECT_FALSE(CheckServiceCode("2469"));
+    EXPECT_FALSE(CheckServiceCode(""));
+    EXPECT_FALSE(ConfigLevel.ServiceMode());
+
+    frmService prompt;
+    EXPECT_EQ(prompt.lblPrompt->text().toStdString(), "Service code:");
+    prompt.txtCode->setText("1111");
+    prompt.cmdOk_Click();
+    EXPECT_FALSE(prompt.lblWrong->isHidden());
+    EXPECT_TRUE(prompt.txtCode->text().isEmpty());
+    Picture(&prompt, "service");
+    prompt.txtCode->setText("2468");
+    prompt.cmdOk_Click();
+    EXPECT_TRUE(ConfigLevel.ServiceMode());
+    EXPECT_EQ(prompt.result(), QDialog::Accepted);
+    ConfigLevel.ServiceMode(false);
+}
+
+TEST_F(DialogTest, BatchModeMessageBoxesGoToTheMessageLog) {
+    Core.bInteractive = false;
+    TheQtShell().MsgBox("SortPLU - file not found", "");
+    EXPECT_TRUE(TheQtShell().AskYesNo("Keep the changes?", "Departments"));
+    std::string log = Read("msg.log");
+    EXPECT_NE(log.find(" : SortPLU - file not found\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" : Departments - Keep the changes?\r\n"), std::string::npos) << log;
+}
+
+TEST_F(DialogTest, ChooserPicture) {
+    Write("setup.ini",
+          "[Casse]\r\nc1=LX4100|1\r\nc2=TIMBREL|9\r\n[Lingue]\r\nl1=English|eng\r\nl2=Italiano|ita\r\n");
+    platform::MakeDir(dir.file("LX4100/Demo"));
+    frmSplash f;
+    EXPECT_EQ(f.lblProductName->text().toStdString(), "ECR Programmer");
+    f.show();
+    QCoreApplication::processEvents();
+    for (QWidget* w : std::initializer_list<QWidget*>{f.chkSet, f.cmdOk, f.cmdCancel, f.lblProductName})
+        EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+    Picture(&f, "chooser");
+}
+
+}  // namespace

@@ -1,0 +1,412 @@
+// The main window: its load step, the close request and unload protocol,
+// the timer's close-down, the wait display, and how it looks at its default
+// size (a screenshot is written when ECR_SCREENSHOT_DIR names a folder).
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "emulator/cash_register.h"
+#include "emulator/emulator.h"
+#include "engine/builders_tables.h"
+#include "link/cmd_queue.h"
+#include "link/port.h"
+#include "link/serial_log.h"
+#include "ui/frmSerLog.h"
+#include "platform/settings.h"
+#include "ui/frmDocument.h"
+#include "ui/frmMain.h"
+#include "ui/frmProgress.h"
+#include "ui/qt_shell.h"
+#include "ui/shell_fixture.h"
+#include "transfers/table_procs.h"
+
+namespace {
+
+class MainWindowTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        SetShell(&TheQtShell());
+        Write("setup.ini", "[Locale]\r\nCurrencyDecimals=2\r\n");
+        Write("TIMBREL/Demo/config.ini", "[Casse]\r\nC0=1|Front|||1|0|0|1\r\nC1=2|Back|||1|0|1|0\r\n");
+        Core.bInteractive = true;
+        Core.strCashDir = dir.file("TIMBREL/Demo");
+        Core.strCustDir = dir.file("Shop/Demo");
+        Core.strLangFile = dir.file("Testi.eng");
+        Core.bAskOnExit = true;
+    }
+    void TearDown() override {
+        SetPortFactory({});
+        emulator.Stop();
+        frmProgress::Unload();
+        SetShell(nullptr);
+        ShellTest::TearDown();
+    }
+    // The main window loaded, its timer standing still.
+    static void LoadStill(frmMain& main) {
+        main.Load();
+        main.tmrMain()->stop();
+    }
+    // Lets the timer run until the condition holds or the seconds have passed.
+    bool RunUntil(const std::function<bool()>& done, int seconds = 1) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+    // A register of the config on the emulator, as port 1; the first
+    // register folder says hello type 1.
+    void StartRegister(const emu::RegisterConfig& config = {}) {
+        Write("TIMBREL/Demo/Cassa1/Cassa.txt", "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n");
+        reg = std::make_shared<emu::CashRegister>(0, config);
+        emulator.AddHandler(reg);
+        std::string error;
+        ASSERT_TRUE(emulator.Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", emulator.SlavePath()));
+    }
+
+    emu::Emulator emulator;
+    std::shared_ptr<emu::CashRegister> reg;
+};
+
+TEST_F(MainWindowTest, LoadSetsTheRunUpFromTheChosenCustomerFolder) {
+    frmMain main;
+    main.Load();
+    EXPECT_EQ(Core.strRootDir, dir.file("TIMBREL/Demo"));
+    EXPECT_EQ(ShellState.nMainWidth, 12000);
+    EXPECT_EQ(main.windowTitle().toStdString(), "ECR Programmer - " + dir.file("Shop/Demo"));
+    EXPECT_TRUE(MainTimer.bFirstTick);
+    EXPECT_TRUE(main.tmrMain()->isActive());
+    EXPECT_EQ(main.tmrMain()->interval(), 10);
+    // The first register of the list is open.
+    EXPECT_EQ(LinkState.nCurCash, 0);
+    EXPECT_EQ(Core.strCashDir, dir.file("TIMBREL/Demo/Cassa1"));
+    EXPECT_TRUE(platform::DirExists(dir.file("TIMBREL/Demo/Cassa1")));
+
+    std::vector<std::string> menus;
+    for (QAction* a : main.menuBar()->actions()) {
+        menus.push_back(a->text().toStdString());
+        for (QAction* item : a->menu()->actions())
+            if (!item->isSeparator()) menus.push_back(item->text().toStdString());
+    }
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Service mode...", "&Bulk programming...",
+                                               "E&xit", "&Link", "Serial &trace...",
+                                               "&Connection test", "&Phone book...", "&Register",
+                                               "&Reports, history and closure..."}));
+    main.tmrMain()->stop();
+}
+
+TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
+    ASSERT_NO_FATAL_FAILURE(StartRegister());
+
+    frmMain main;
+    main.Load();
+    main.show();
+    main.findChild<QAction*>("mnuSerLog")->trigger();
+    frmSerLog* trace = frmSerLog::Instance();
+    EXPECT_TRUE(trace->isVisible());
+    shelltest::Picture(trace, "serial_trace");
+    // Started: one button stops the trace, the boxes and "show" wait.
+    trace->chkSerialLog[0]->setChecked(true);
+    trace->chkSerialLog[1]->setChecked(true);
+    trace->cmdSerLogStart->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(trace->RunningState(), 1);
+    std::vector<std::string> shown;
+    for (QPushButton* b : trace->findChildren<QPushButton*>())
+        if (b->isVisible())
+            shown.push_back(b->text().toStdString() + (b->isEnabled() ? "" : " (off)"));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Stop", "Show trace (off)", "OK"}));
+    EXPECT_FALSE(trace->chkSerialLog[0]->isEnabled());
+    shelltest::Picture(trace, "serial_trace_started");
+    trace->close();
+
+    main.findChild<QAction*>("mnuConnTest")->trigger();
+    // The trace took the test's frames.
+    EXPECT_NE(Read("serial.log").find(" Tx  (01-"), std::string::npos) << Read("serial.log");
+    trace->cmdSerLogStart->click();
+    EXPECT_EQ(trace->RunningState(), 0);
+    EXPECT_EQ(trace->cmdSerLogStart->text().toStdString(), "Start");
+    EXPECT_GE(reg->Hellos(), 1);
+    EXPECT_EQ(LinkState.nState, 0);
+    ASSERT_TRUE(frmProgress::Exists());
+    QListWidget* messages = frmProgress::Instance()->lstMessages;
+    ASSERT_GE(messages->count(), 1);
+    EXPECT_NE(messages->item(messages->count() - 1)->text().toStdString().find("Connection test finished"),
+              std::string::npos);
+    EXPECT_EQ(frmProgress::Instance()->lstErrors->count(), 0);
+    main.tmrMain()->stop();
+}
+
+// The text of the message box the action opens, which is then closed.
+std::string MessageBoxText(const std::function<void()>& action) {
+    std::string text;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text().toStdString();
+            box->close();
+        }
+    });
+    action();
+    return text;
+}
+
+TEST_F(MainWindowTest, ShowTraceNamesTheTraceFileItCannotShow) {
+    frmMain main;
+    LoadStill(main);
+    frmSerLog* trace = frmSerLog::Instance();
+    const std::string file = dir.file("serial.log");
+    std::filesystem::remove(file);
+    EXPECT_EQ(MessageBoxText([&] { trace->cmdShowSerialLog->click(); }),
+              "No trace has been written yet; the trace file will be: " + file);
+
+    Write("serial.log", "");
+    setenv("VISUAL", "/nonexistent/editor", 1);
+    const std::string said = MessageBoxText([&] { trace->cmdShowSerialLog->click(); });
+    unsetenv("VISUAL");
+    EXPECT_EQ(said, "The trace file cannot be opened in the text editor: " + file +
+                        "\nThe text editor \"/nonexistent/editor\" cannot be found.");
+}
+
+TEST_F(MainWindowTest, AConnectionTestWithoutRegistersSaysThatNoneIsDefined) {
+    Write("TIMBREL/Demo/config.ini", "[Generiche]\r\ncommandstimeout=60\r\n");
+    frmMain main;
+    LoadStill(main);
+    main.findChild<QAction*>("mnuConnTest")->trigger();
+    frmProgress* progress = frmProgress::Instance();
+    ASSERT_EQ(progress->lstErrors->count(), 1);
+    EXPECT_EQ(progress->lstErrors->item(0)->text().toStdString(),
+              "No register is defined: the customer folder's config.ini lists none (section "
+              "[Casse], keys C0 to C15): " + dir.file("TIMBREL/Demo/config.ini"));
+    EXPECT_EQ(progress->sstPages->currentWidget(), progress->lstErrors);
+}
+
+TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
+    RegisterTableProcs();
+    emu::RegisterConfig slow;
+    slow.lineDelay = 0.02;  // time to look at the window during the send
+    ASSERT_NO_FATAL_FAILURE(StartRegister(slow));
+
+    frmMain main;
+    main.Load();
+    main.show();
+    ASSERT_TRUE(SendReparto(1, 40));
+    frmProgress* progress = frmProgress::Instance();
+    // The send runs inside the link's waiting loop, which lets timers run:
+    // the window is looked at from one when the send is under way.
+    std::vector<std::string> during;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!during.empty() || fDocForm->Range().Value() < 15) return;
+        for (QLabel* label : {progress->lblCassa, progress->lblComando, progress->lblDescr})
+            during.push_back(label->text().toStdString());
+        during.push_back(progress->lblTempo->text().toStdString().substr(0, 9));
+        for (int i = 0; i < progress->lstMessages->count(); ++i)
+            during.push_back(progress->lstMessages->item(i)->text().toStdString());
+        during.push_back(progress->isVisible() ? "visible" : "hidden");
+        shelltest::Picture(progress, "progress_sending");
+    });
+    look.start(10);
+    ASSERT_TRUE(RunUntil(
+        [&] { return !during.empty() && LinkState.nState == 0 && !CmdQueuePending(); }, 30));
+    look.stop();
+    EXPECT_EQ(during, (std::vector<std::string>{
+                          "Register 1", "Command 1/1", "Write departments", "Time (s) ",
+                          "Register 1 - Command 1/1: Write departments", "visible"}));
+    EXPECT_EQ(reg->Received("departments").size(), 40u);
+    // The send is over: no command or time is left on show.
+    for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
+        EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
+    main.tmrMain()->stop();
+}
+
+TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCommand) {
+    RegisterTableProcs();
+    SetPortFactory({});
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", dir.file("no-such-device")));
+    frmMain main;
+    main.Load();
+    main.show();
+    ASSERT_TRUE(SendReparto(1, 40));
+    frmProgress* progress = frmProgress::Instance();
+    ASSERT_TRUE(RunUntil([&] { return progress->HasErrors() && LinkState.nState == 0; }, 10));
+    main.tmrMain()->stop();
+    EXPECT_TRUE(progress->isVisible());
+    for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
+        EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
+    const std::string line = progress->lstErrors->item(0)->text().toStdString();
+    EXPECT_EQ(line.find("Command 0"), std::string::npos) << line;
+    shelltest::Picture(progress, "progress_port_error");
+}
+
+TEST_F(MainWindowTest, CloseRequestBecomesAnExitRequestAndUnloadWaitsForTheRun) {
+    frmMain main;
+    LoadStill(main);
+    main.show();
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(MainTimer.ExitRequest);
+    EXPECT_FALSE(Core.bAskOnExit);
+    EXPECT_FALSE(main.close());  // refused until the run's windows are closed
+    EXPECT_TRUE(main.isVisible());
+
+    TheQtShell().CloseOpForms();
+    EXPECT_TRUE(ShellState.bMainCanUnload);
+    EXPECT_TRUE(main.close());
+    EXPECT_TRUE(MainTimer.MainClosing);
+}
+
+TEST_F(MainWindowTest, AnExitDuringAnOperationSaysItWaitsAtEveryTry) {
+    frmMain main;
+    LoadStill(main);
+    main.show();
+    LinkState.nState = 1;
+    for (int press = 0; press < 2; ++press) {
+        main.SetStatusText("");
+        EXPECT_FALSE(main.close());
+        EXPECT_NE(main.StatusText().find("when the operation in progress is over"), std::string::npos)
+            << main.StatusText();
+    }
+    EXPECT_TRUE(MainTimer.ExitRequest);
+    LinkState.nState = 0;
+}
+
+TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {
+    frmMain main;
+    main.Load();
+    main.show();
+    frmProgress::Instance()->AddMessage("working", false);
+    main.close();
+    ASSERT_TRUE(RunUntil([&] { return !main.isVisible(); }));
+    EXPECT_TRUE(MainTimer.MainClosing);
+    EXPECT_FALSE(main.tmrMain()->isActive());
+    EXPECT_FALSE(frmProgress::Exists());
+}
+
+TEST_F(MainWindowTest, BatchModeAsksNothingAndReleasesTheKeyboard) {
+    Core.bInteractive = false;
+    Core.strRootDir = dir.file("TIMBREL/Demo");
+    LoadCasseConf();
+    CassaList[0].bEnabled = True;
+    ResetTimer();
+    frmMain main;
+    LoadStill(main);
+    Core.bKeyLock = true;
+    EXPECT_FALSE(main.close());
+    EXPECT_FALSE(Core.bKeyLock);
+    EXPECT_EQ(CmdQueue.entries[1].state, -1);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
+    std::string log = testsupport::ReadAll(dir.file("TIMBREL/Demo/msg.log"));
+    EXPECT_NE(log.find("keyboard is still locked"), std::string::npos) << log;
+}
+
+TEST_F(MainWindowTest, TheWaitDisplayShowsTheCommandInTheProgressWindow) {
+    frmMain main;
+    LoadStill(main);
+    LinkState.nAddress = 2;
+    CmdQueue.nCmdCur = 1;
+    CmdQueue.nCmdNum = 2;
+    CmdQueue.entries[1].description = "Send departments";
+    TheQtShell().SetShowWait(2.5f);
+    frmProgress* progress = frmProgress::Instance();
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->lblCassa->text().toStdString(), "Register 3");
+    EXPECT_EQ(progress->lblComando->text().toStdString(), "Command 1/2");
+    EXPECT_EQ(progress->lblDescr->text().toStdString(), "Send departments");
+    EXPECT_EQ(progress->lblTempo->text().toStdString().rfind("Time (s) 0", 0), 0u);
+
+    TheQtShell().ClearShowWait(true);
+    EXPECT_FALSE(progress->isVisible());
+    TheQtShell().AddError("no answer", true);
+    TheQtShell().ClearShowWait(true);
+    EXPECT_TRUE(progress->isVisible());  // errors keep it on screen
+    EXPECT_EQ(progress->lstErrors->item(0)->text().toStdString(), "Register 3 - Command 1/2: no answer");
+}
+
+// Every visible label, button and menu shows its whole text.
+void ExpectNothingCut(QWidget* window) {
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
+        EXPECT_GE(label->width(), label->sizeHint().width())
+            << window->objectName().toStdString() << " " << label->objectName().toStdString();
+    }
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->text().isEmpty()) continue;
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
+    for (const char* lang : {"Testi.eng", "Testi.ita"}) {
+        SCOPED_TRACE(lang);
+        Core = CoreGlobals{};
+        Core.strStartDir = dir.path();
+        Core.strSetupIni = dir.file("setup.ini");
+        Core.bInteractive = true;
+        Core.strCashDir = dir.file("TIMBREL/Demo");
+        Core.strCustDir = dir.file("Shop/Demo");
+        Core.strLangFile = dir.file(lang);
+        frmMain main;
+        LoadStill(main);
+        main.show();
+        ShowMsg("44", "2");
+        LinkState.nAddress = 0;
+        CmdQueue.nCmdCur = 1;
+        CmdQueue.nCmdNum = 1;
+        CmdQueue.entries[1].description = GetProtocolText("&L");
+        TheQtShell().SetShowWait(2.5f);
+        TheQtShell().AddMessage(GetText("Msg", "conntestend"), true);
+        TheQtShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
+        frmProgress* progress = frmProgress::Instance();
+        progress->move(main.geometry().right() - progress->width() - 20, main.geometry().bottom() - progress->height() - 40);
+        QCoreApplication::processEvents();
+
+        ExpectNothingCut(&main);
+        ExpectNothingCut(progress);
+        EXPECT_GE(main.menuBar()->width(), main.menuBar()->sizeHint().width());
+        // The tree shows every caption whole.
+        QTreeWidget* tree = fDocForm->Tree();
+        std::function<void(QTreeWidgetItem*, int)> fits = [&](QTreeWidgetItem* item, int level) {
+            int need = (level + 1) * tree->indentation() +
+                       QFontMetrics(item->font(0)).horizontalAdvance(item->text(0)) + 6;
+            EXPECT_LE(need, tree->columnWidth(0)) << item->text(0).toStdString();
+            for (int i = 0; i < item->childCount(); ++i) fits(item->child(i), level + 1);
+        };
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) fits(tree->topLevelItem(i), 0);
+        // The tree window and the editor area do not overlap.
+        QDockWidget* dock = main.findChild<QDockWidget*>("dockDocument");
+        EXPECT_LE(dock->geometry().right(), main.centralWidget()->geometry().left());
+
+        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
+            QPixmap shot = main.grab();
+            QPainter paint(&shot);
+            paint.drawPixmap(progress->pos() - main.pos(), progress->grab());
+            paint.end();
+            shot.save(QString("%1/main_window_%2.png").arg(out, QString(lang).mid(6)));
+        }
+        frmProgress::Unload();
+        ShellState.bMainCanUnload = true;
+        Core.bAskOnExit = false;
+        main.close();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// The operators editor: records saved from its controls byte for byte, the
+// rights bits (boxed and not), operator 1's lock, the model gating and the
+// chip card: its buttons, requests, the answer to the register and a card
+// read shown in the operator's controls.
+#include "core/cash_list.h"
+#include "ui/editor_fixture.h"
+#include "ui/frmOperatori.h"
+#include "store/cards.h"
+#include "transfers/cards_transfer.h"
+
+namespace {
+
+constexpr int kLen = 58;
+
+class OperatorsTest : public editortest::EditorTest {
+protected:
+    frmOperatori* Operators(int16_t model = 9) {
+        Main(model);
+        return Open<frmOperatori>("K_FRMOPERATORI");
+    }
+    std::string Operator(int n) const { return Record("Operatori.txt", n, kLen); }
+    // Record n of the file replaced (before the editor is opened).
+    void PutOperator(int n, const std::string& rec) {
+        std::string file = File("Operatori.txt");
+        file.replace((n - 1) * kLen, kLen, rec);
+        Write("Shop/Cassa1/Operatori.txt", file);
+    }
+    static std::string Rec(const char* head, const char* rights) {
+        std::string name = head;
+        name.resize(38, ' ');
+        return name + rights + "\r\n";
+    }
+    void Tick(frmOperatori* w, std::initializer_list<const char*> names) {
+        for (const char* n : names) w->Check(n)->setChecked(true);
+    }
+};
+
+TEST_F(OperatorsTest, AnOperatorSavedFromItsControlsByteForByteAndShownBack) {
+    frmOperatori* w = Operators();
+    EXPECT_EQ(w->cbxOpe->count(), 20);
+    EXPECT_EQ(w->cbxOpe->itemText(1), "2");
+    Choose(w->cbxOpe, 2);
+    Type(w->txtP320C, "7");
+    Type(w->txtP320S, "12");
+    Type(w->txtP321, "ANNA");
+    for (const auto& group : {w->Frame5, w->Frame4, w->Frame3})
+        for (QCheckBox* b : group->findChildren<QCheckBox*>()) b->setChecked(false);
+    Tick(w, {"chkP322AD", "chkP322AH", "chkP322BA", "chkP322CB"});
+    w->cmdSave->click();
+    // The new file's rights value 2 is 255: its bit 8, which has no box, stays.
+    EXPECT_EQ(Operator(2), Rec("02007012ANNA", "017136064000000000"));
+    Choose(w->cbxOpe, 3);
+    Choose(w->cbxOpe, 2);
+    EXPECT_EQ(Shown(w->txtP320C), "7");
+    EXPECT_EQ(Shown(w->txtP320S), "12");
+    EXPECT_TRUE(shell.questions.empty());
+    // The codes take digits only; a separator in the name would shift the
+    // fields of the register's record and becomes a blank.
+    w->txtP320C->clear();
+    w->txtP320C->insert("a");
+    w->txtP320C->insert("9");
+    EXPECT_EQ(Shown(w->txtP320C), "9");
+    Type(w->txtP321, "AN:NA;B");
+    w->cmdSave->click();
+    EXPECT_EQ(Operator(2).substr(2, 14), "009012AN NA B ");
+}
+
+TEST_F(OperatorsTest, BitsWithoutABoxAndRightsFourToSixStayAsStored) {
+    Main();
+    PutOperator(2, Rec("02001002BOB", "255255255001002003"));
+    frmOperatori* w = Open<frmOperatori>("K_FRMOPERATORI");
+    Choose(w->cbxOpe, 2);
+    for (const char* n : {"chkP322AA", "chkP322AH", "chkP322BD", "chkP322CF"})
+        EXPECT_TRUE(w->Check(n)->isChecked()) << n;
+    // Leaving it unchanged asks nothing and writes it as it was.
+    Choose(w->cbxOpe, 3);
+    EXPECT_TRUE(shell.questions.empty());
+    EXPECT_EQ(Operator(2), Rec("02001002BOB", "255255255001002003"));
+    // Unticking boxes clears only their bits; the change is asked about.
+    Choose(w->cbxOpe, 2);
+    for (const char* n : {"chkP322AA", "chkP322BA", "chkP322CA"}) w->Check(n)->setChecked(false);
+    Choose(w->cbxOpe, 3);
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(Operator(2), Rec("02001002BOB", "127127127001002003"));
+    // Answered No: the record stays as the file had it.
+    Choose(w->cbxOpe, 2);
+    w->Check("chkP322AH")->setChecked(false);
+    shell.answers = {false};
+    Choose(w->cbxOpe, 3);
+    EXPECT_EQ(Operator(2), Rec("02001002BOB", "127127127001002003"));
+}
+
+TEST_F(OperatorsTest, AnOperatorThatCannotBeReadShowsNothingSoNothingIsSavedOverIt) {
+    frmOperatori* w = Operators();
+    Choose(w->cbxOpe, 20);
+    Choose(w->cbxOpe, 2);
+    Type(w->txtP321, "ANNA");
+    // The file loses its last record behind the editor's back.
+    const std::string cut = File("Operatori.txt").substr(0, 19 * kLen);
+    Write("Shop/Cassa1/Operatori.txt", cut);
+    shell.answers = {true};
+    Choose(w->cbxOpe, 20);
+    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(Shown(w->txtP321), "");
+    w->cmdSave->click();
+    Choose(w->cbxOpe, 1);
+    EXPECT_EQ(File("Operatori.txt").size(), 19u * kLen);
+    EXPECT_EQ(Operator(2).substr(8, 4), "ANNA");
+}
+
+TEST_F(OperatorsTest, OperatorOneCannotChangeItsFirstTwoRightsValues) {
+    frmOperatori* w = Operators();
+    Choose(w->cbxOpe, 1);
+    EXPECT_FALSE(w->Frame5->isEnabled());
+    EXPECT_FALSE(w->Frame4->isEnabled());
+    EXPECT_TRUE(w->Frame3->isEnabled());
+    Choose(w->cbxOpe, 2);
+    EXPECT_TRUE(w->Frame5->isEnabled());
+    EXPECT_TRUE(w->Frame4->isEnabled());
+}
+
+TEST_F(OperatorsTest, TheModelDecidesTheNameLengthCodeLengthAndCardFrame) {
+    struct Case {
+        int16_t model;
+        int nameLimit, codeLimit;
+        bool card;
+    } cases[] = {{7, 21, 2, false}, {9, 21, 2, false}, {6, 30, 2, false}, {1, 30, 3, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        frmOperatori* w = Operators(c.model);
+        EXPECT_EQ(w->txtP321->Limit(), c.nameLimit);
+        EXPECT_EQ(w->txtP320C->Limit(), c.codeLimit);
+        EXPECT_EQ(w->Frame6->isVisible(), c.card);
+        EXPECT_EQ(w->Check("chkP322AA")->isVisible(), !c.card);
+        EXPECT_EQ(w->Check("chkP322CC")->isVisible(), !c.card);
+        EXPECT_TRUE(w->Check("chkP322CB")->isVisible());
+        CloseCurrentEditor();
+    }
+}
+
+TEST_F(OperatorsTest, HiddenBoxesOnLX4100StillKeepTheirBits) {
+    Main(1);
+    PutOperator(3, Rec("03001002CAR", "128000060000000000"));
+    frmOperatori* w = Open<frmOperatori>("K_FRMOPERATORI");
+    Choose(w->cbxOpe, 3);
+    w->Check("chkP322CA")->setChecked(true);
+    w->cmdSave->click();
+    EXPECT_EQ(Operator(3).substr(38, 9), "128000188");
+}
+
+TEST_F(OperatorsTest, LoadQueuesTheReadAndEmptiesTheEditor) {
+    frmOperatori* w = Operators();
+    Choose(w->cbxOpe, 4);
+    Type(w->txtP321, "CHANGED");
+    const std::string before = File("Operatori.txt");
+    w->cmdLoad->click();
+    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;&N;#H;*3;"});
+    EXPECT_EQ(File("Operatori.txt"), before);
+    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(w->cbxOpe->currentIndex(), -1);
+    EXPECT_EQ(Shown(w->txtP321), "");
+    w->cmdSend->click();  // nothing shown: nothing saved, the table sent
+    EXPECT_EQ(Queued().back(), "*2;+4;*H;*3;");
+    EXPECT_EQ(File("Operatori.txt"), before);
+}
+
+TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
+    frmOperatori* w = Operators(1);
+    EXPECT_FALSE(w->cmdRead->isEnabled());
+    w->cmdRead->click();
+    w->cmdWrite->click();
+    EXPECT_TRUE(Queued().empty());
+    Choose(w->cbxOpe, 2);
+    EXPECT_TRUE(w->cmdRead->isEnabled() && w->cmdWrite->isEnabled() && w->cmdClear->isEnabled());
+    w->cmdLoad->click();
+    EXPECT_FALSE(w->cmdRead->isEnabled());
+    ClearCmdQueue();
+    // With two registers selected for work they stay off.
+    CassaList[1].bEnabled = True;
+    Choose(w->cbxOpe, 3);
+    EXPECT_FALSE(w->cmdRead->isEnabled() || w->cmdWrite->isEnabled() || w->cmdClear->isEnabled());
+}
+
+TEST_F(OperatorsTest, AWrittenCardCarriesTheControlsToTheRegister) {
+    frmOperatori* w = Operators(1);
+    Choose(w->cbxOpe, 2);
+    Type(w->txtP320C, "7");
+    Type(w->txtP320S, "12");
+    for (const auto& group : {w->Frame5, w->Frame4, w->Frame3})
+        for (QCheckBox* b : group->findChildren<QCheckBox*>()) b->setChecked(false);
+    Tick(w, {"chkP322AE", "chkP322AF", "chkP322AG", "chkP322AH", "chkP322BA", "chkP322BB", "chkP322BC",
+             "chkP322BD", "chkP322BF", "chkP322BG", "chkP322BH"});
+    w->mskData->setText("05/03/24");
+    OpeCard.bValid = True;
+    w->cmdWrite->click();
+    ASSERT_EQ(Queued(), std::vector<std::string>{"*2;+4;*a;#H;*3;"});
+    EXPECT_EQ(CmdQueue.entries[1].time, 10.0f);
+    EXPECT_EQ(OpeCard.bValid, False);
+    EXPECT_EQ(AnsOpeCard(), "007:012:15:247:0:0:0:0:050324");
+    // A date left partly empty travels as zeros.
+    w->mskData->setText("1");
+    w->cmdWrite->click();
+    EXPECT_EQ(OpeCard.strData, "100000");
+    w->cmdRead->click();
+    EXPECT_EQ(Queued().back(), "*2;+4;&a;#H;*3;");
+}
+
+TEST_F(OperatorsTest, EraseAsksFirstAndNeedsNoOperator) {
+    frmOperatori* w = Operators(1);
+    CassaList[0].bEnabled = True;
+    w->cmdClear->setEnabled(true);
+    shell.answers = {false, true};
+    w->cmdClear->click();
+    EXPECT_TRUE(Queued().empty());
+    w->cmdClear->click();
+    ASSERT_EQ(Queued(), std::vector<std::string>{"*2;+4;#F;*3;"});
+    EXPECT_EQ(CmdQueue.entries[1].answers, 0);
+    EXPECT_EQ(shell.questions.front(), GetText("Msg", "74") + ": " + GetText("Msg", "75"));
+}
+
+TEST_F(OperatorsTest, AReadCardIsShownInTheOperatorsControlsUntilTheTableIsRead) {
+    frmOperatori* w = Operators(1);
+    Choose(w->cbxOpe, 2);
+    Type(w->txtP321, "ANNA");
+    OpeCard = {};
+    OpeCard.bValid = True;
+    OpeCard.strCodice = "005";
+    OpeCard.strCodice2 = "321";
+    OpeCard.aP322 = {0, 16, 64, 128, 0, 0, 0};
+    OpeCard.strData = "241231";
+    RefreshForm();
+    EXPECT_EQ(Shown(w->txtP320C), "005");
+    EXPECT_EQ(Shown(w->txtP320S), "321");
+    EXPECT_EQ(Shown(w->txtP321), "ANNA");
+    EXPECT_EQ(Shown(w->mskData), "24/12/31");
+    EXPECT_TRUE(w->Check("chkP322AD")->isChecked());
+    EXPECT_FALSE(w->Check("chkP322AH")->isChecked());
+    EXPECT_TRUE(w->Check("chkP322BB")->isChecked());
+    EXPECT_TRUE(w->Check("chkP322CA")->isChecked());
+    EXPECT_EQ(w->CurItem(), 2);
+    // Leaving the operator asks, then stores the card's values as its record.
+    Choose(w->cbxOpe, 3);
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(Operator(2).substr(0, 16), "02005321ANNA    ");
+    // Reading the table clears the card: the refresh refills the list.
+    w->cmdLoad->click();
+    EXPECT_EQ(OpeCard.bValid, False);
+    Choose(w->cbxOpe, 4);
+    RefreshForm();
+    EXPECT_EQ(w->CurItem(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// The option-editor frame through a small editor of two register-wide
+// options: a flag (P510 bit 128) and a number 0 to 100 (P513).
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+#include "core/cassa_conf.h"
+#include "ui/editor_fixture.h"
+#include "core/field_rules.h"
+#include "ui/option_editor.h"
+#include "ui/controls/range_controls.h"
+
+namespace {
+
+class frmTwoOptions : public OptionEditor {
+public:
+    frmTwoOptions() {
+        chkP510A = NewCheck(this, "chkP510A");
+        chkP510A->setText("A");
+        txtP513 = new FieldBox(this, "txtP513", 3);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(chkP510A);
+        layout->addWidget(txtP513);
+        layout->addLayout(ButtonRow());
+    }
+    void ShowConf() override {
+        chkP510A->setChecked(udtCassaConf.P510 & 128);
+        txtP513->Show(std::to_string(udtCassaConf.P513));
+    }
+    QCheckBox* chkP510A;
+    FieldBox* txtP513;
+    int requests = 0, sends = 0;
+
+protected:
+    void InitForm() override { NumberedTexts(this, "17"); }
+    bool SetConf() override {
+        bool ok = true;
+        udtCassaConf.P510 = static_cast<int16_t>((udtCassaConf.P510 & 127) | (chkP510A->isChecked() ? 128 : 0));
+        int64_t v = 0;
+        if (fields::TakeWhole(txtP513->Typed(), 0, 100, v))
+            udtCassaConf.P513 = static_cast<int16_t>(v);
+        else
+            ok = false;
+        return ok;
+    }
+    void Request() override { ++requests; }
+    void Send() override { ++sends; }
+};
+
+class OptionEditorTest : public editortest::EditorTest {
+protected:
+    frmTwoOptions* Options() {
+        // The program's own editors are registered as the main window loads.
+        if (!main_) Main();
+        RegisterEditor("K_FRMGLBCASSA", [] { return EditorWindow::Show(new frmTwoOptions); });
+        return Open<frmTwoOptions>("K_FRMGLBCASSA");
+    }
+};
+
+TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
+    frmTwoOptions* w = Options();
+    const std::string before = File("Cassa.txt");
+    const CassaConfRec options = udtCassaConf;
+    w->chkP510A->setChecked(!w->chkP510A->isChecked());
+    Type(w->txtP513, "500");
+    w->cmdSend->click();
+    ExpectRefused(before);
+    EXPECT_TRUE(udtCassaConf == options);
+    EXPECT_EQ(w->sends, 0);
+
+    // Valid: Send asks about the change, No writes the options as they were
+    // and the send goes on.
+    Type(w->txtP513, "50");
+    shell.answers = {false};
+    w->cmdSend->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_TRUE(udtCassaConf == options);
+    EXPECT_EQ(w->sends, 1);
+    // Save never asks.
+    w->cmdSave->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
+    EXPECT_EQ(udtCassaConf.P513, 50);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RangeControlsTest, AllSwitchesTheLimitsOffAndTheButtonsTakeTheRecordShown) {
+    shelltest::App();
+    QWidget window;
+    RangeControls range(&window, 12, [] { return std::string("000000000042"); });
+    range.cmdTo->click();
+    EXPECT_EQ(range.txtTo->Text(), "000000000042");
+    range.chkAll->setChecked(true);
+    for (QWidget* w : {static_cast<QWidget*>(range.txtFrom), static_cast<QWidget*>(range.txtTo),
+                       static_cast<QWidget*>(range.cmdFrom), static_cast<QWidget*>(range.cmdTo)})
+        EXPECT_FALSE(w->isEnabled());
+    range.chkAll->setChecked(false);
+    EXPECT_TRUE(range.cmdFrom->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// The reports window in English and Italian: its texts, a received report
+// shown in the window, and its controls driving the requests: a report, the
+// history with its limit and start mode, the closure after its question.
+// When ECR_SCREENSHOT_DIR names a folder, the window is written there as a
+// picture in each language.
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "common/fake_shell.h"
+#include "engine/builders_fixture.h"
+#include "link/cmd_queue.h"
+#include "platform/profile.h"
+#include "engine/reports_window.h"
+#include "ui/frmRapporti.h"
+#include "ui/shell_fixture.h"
+
+namespace {
+
+using builderstest::Texts;  // the pending commands
+using shelltest::Picture;
+
+class ReportsWindowTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        SetShell(&fake);
+        ConfigLevel.InitOffLine(3, kProgramRelease);
+        Write("config.ini", "[Generiche]\r\nhstlimit=3\r\n[Casse]\r\nC0=1|Front|ID|R022002|1|0|0|1\r\n");
+        LoadCasseConf();
+        LinkState.nCurCash = 0;
+        ASSERT_TRUE(NextCash(true));
+        CmdQueue = CmdQueueState{};
+    }
+    void TearDown() override {
+        frmRapporti::Unload();
+        SetShell(nullptr);
+        ShellTest::TearDown();
+    }
+    void Language(const char* file) { Core.strLangFile = dir.file(file); }
+
+    testsupport::FakeShell fake;
+};
+
+TEST_F(ReportsWindowTest, ShowsAReceivedReportInEachLanguage) {
+    Write("Cassa1/Reparti.rpt",
+          "DEPARTMENT REPORT      28/02/24\r\n 1 BREAD          12    18,00\r\n"
+          " 2 MILK            7     9,10\r\n---------------------------------\r\n"
+          "TOTAL            19    27,10\r\n");
+    struct Lang {
+        const char* file;
+        const char* title;
+        const char* first;
+        const char* request;
+        const char* picture;
+    };
+    for (const Lang l : {Lang{"Testi.eng", "Reports, receipt history and closure", "Departments",
+                              "Request", "reports"},
+                         Lang{"Testi.ita", "Rapporti, storico scontrini e chiusura", "Reparti",
+                              "Richiedi", "reports_ita"}}) {
+        SCOPED_TRACE(l.file);
+        Language(l.file);
+        frmRapporti::ShowWindow();
+        frmRapporti* w = frmRapporti::Instance();
+        EXPECT_EQ(w->windowTitle().toStdString(), l.title);
+        ASSERT_EQ(w->lstReports->count(), 15);
+        EXPECT_EQ(w->lstReports->item(0)->text().toStdString(), l.first);
+        EXPECT_EQ(w->cmdRequest->text().toStdString(), l.request);
+        for (int i = 0; i < w->lstReports->count(); ++i)
+            EXPECT_FALSE(w->lstReports->item(i)->text().isEmpty()) << i;
+        for (QRadioButton* o : w->optB90Type) EXPECT_FALSE(o->text().isEmpty());
+        EXPECT_EQ(w->txtHistoryLimit->value(), 3);
+        EXPECT_EQ(w->txtCliTo->text().toStdString(), "999999999999");
+        EXPECT_TRUE(w->optB90Type[0]->isChecked());
+
+        w->lstReports->setCurrentRow(0);
+        w->cmdShow->click();
+        const std::string shown = w->txtReport->toPlainText().toStdString();
+        EXPECT_EQ(shown.substr(0, 31), "DEPARTMENT REPORT      28/02/24");
+        EXPECT_NE(shown.find("TOTAL            19    27,10"), std::string::npos);
+        EXPECT_EQ(shown.find('\r'), std::string::npos);
+        Picture(w, l.picture);
+        frmRapporti::Unload();
+    }
+}
+
+TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
+    Language("Testi.eng");
+    frmRapporti::ShowWindow();
+    frmRapporti* w = frmRapporti::Instance();
+
+    // A report: queued, and shown once its operation is over.
+    w->lstReports->setCurrentRow(1);  // VAT
+    w->cmdRequest->click();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+2;*E;#H;*3;"});
+    EXPECT_EQ(ReqState.nRptIVA, kFileOpenNext);
+    EXPECT_EQ(w->AwaitedFile(), "IVA.rpt");
+    w->WatchOperation();  // still queued: nothing shown yet
+    EXPECT_EQ(w->AwaitedFile(), "IVA.rpt");
+    CmdQueue = CmdQueueState{};
+    Write("Cassa1/IVA.rpt", "VAT 22%  100,00\r\n");
+    w->WatchOperation();
+    EXPECT_EQ(w->txtReport->toPlainText().toStdString(), "VAT 22%  100,00\n");
+
+    // The customer-group report takes the customer range.
+    w->lstReports->setCurrentRow(14);
+    w->txtCliFrom->setText("100");
+    w->txtCliTo->setText("250");
+    w->cmdRequest->click();
+    EXPECT_EQ(Texts().back(), "*2;+2;*c100:250;#H;*3;");
+    CmdQueue = CmdQueueState{};
+
+    // The history limit and start mode are kept where the next run finds them.
+    w->txtHistoryLimit->setValue(1);
+    EXPECT_EQ(ShellState.HistoryLimit, 1);
+    EXPECT_EQ(platform::ProfileString("Generiche", "hstlimit", "", dir.file("config.ini")), "1");
+    w->optB90Type[2]->click();
+    EXPECT_EQ(CassaFile.nB90Type, 2);
+    EXPECT_EQ(platform::ProfileString("B90", "type", "", dir.file("Cassa1/Cassa.txt")), "2");
+    w->cmdStorico->click();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;#P;#H;*3;"});
+    EXPECT_EQ(ReqState.bRdStorico, True);
+    CmdQueue = CmdQueueState{};
+
+    // The closure only after Yes.
+    fake.QueueAnswer(false);
+    w->cmdChiusura->click();
+    EXPECT_TRUE(Texts().empty());
+    ASSERT_EQ(fake.questions.size(), 1u);
+    EXPECT_EQ(fake.questions[0].title, "Daily closure");
+    fake.QueueAnswer(true);
+    w->cmdChiusura->click();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+3;#Z;*3;"});
+    EXPECT_EQ(ReqState.nFileChiusura, kFileOpenNext);
+    CmdQueue = CmdQueueState{};
+    Write("Cassa1/Chiusura.txt", "Z 0012:TOTAL 5,00\r\n");
+    w->WatchOperation();
+    EXPECT_EQ(w->txtReport->toPlainText().toStdString(), "Z 0012:TOTAL 5,00\n");
+
+    // A register not enabled for work: nothing goes out.
+    CassaList[0].bEnabled = False;
+    w->cmdStorico->click();
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_EQ(fake.msgBoxes.size(), 1u);
+
+    // A report never received.
+    w->lstReports->setCurrentRow(5);
+    w->cmdShow->click();
+    EXPECT_TRUE(w->txtReport->toPlainText().isEmpty());
+    EXPECT_EQ(w->lblReportFile->text().toStdString().rfind("No report received yet:", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,234 @@
+// The table-editor frame through the stamps editor, the editor whose fields
+// refuse the most: a record saved from its controls, the question before a
+// change is kept, a refused record, Load and Send, the refresh after a read,
+// and an editor that may not touch another register's folder.
+#include <QComboBox>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "core/numbers.h"
+#include "ui/editor_fixture.h"
+#include "ui/frmBollini.h"
+#include "core/link_state.h"
+
+namespace {
+
+class StampsTest : public editortest::EditorTest {
+protected:
+    frmBollini* Stamps() { return Open<frmBollini>("K_FRMBOLLINI"); }
+    std::string Stamp(int n) const { return Record("Bollini.txt", n, 40); }
+    // Stamp n with its type and the eight texts typed.
+    static void Fill(frmBollini* w, int n, int type, const std::vector<std::string>& texts) {
+        Choose(w->cbxBollino, n);
+        Choose(w->cbxP430, type + 1);
+        for (int i = 0; i < 4; ++i) {
+            Type(w->txtP431[i], texts[i]);
+            Type(w->txtP432[i], texts[4 + i]);
+        }
+    }
+};
+
+TEST_F(StampsTest, SaveWritesTheRecordFromTheControlsWithoutAsking) {
+    frmBollini* w = Stamps();
+    EXPECT_EQ(w->cbxBollino->count(), 4);
+    EXPECT_EQ(w->cbxBollino->currentIndex(), -1);
+    Fill(w, 2, 1, {"1", "2", "3", "4", "5", "6", "7", "8"});
+    w->cmdSave->click();
+    EXPECT_EQ(Stamp(2), "21000001000002000003000004005006007008\r\n");
+    EXPECT_TRUE(shell.questions.empty());
+    EXPECT_EQ(Status(), "");
+    // Shown back: type 1 thresholds as plain numbers.
+    Choose(w->cbxBollino, 1);
+    Choose(w->cbxBollino, 2);
+    EXPECT_EQ(Shown(w->txtP431[3]), "4");
+    EXPECT_EQ(w->cbxP430->currentIndex(), 1);
+    EXPECT_TRUE(shell.questions.empty());
+}
+
+// Each box's text as the record keeps it ("" for a refusal), by type.
+TEST_F(StampsTest, EachFieldTakesItsRangeByTheStampType) {
+    struct Case {
+        int type;
+        int box;  // 0-3 thresholds, 4-7 values
+        const char* typed;
+        const char* stored;  // nullptr: refused
+    } cases[] = {
+        {0, 0, "9999,9", "999990"}, {0, 0, "10000", nullptr}, {0, 0, "abc", "000000"},
+        {0, 1, "-0,01", nullptr}, {1, 0, "999999", "999999"}, {1, 0, "-5", nullptr},
+        {1, 2, "12abc", "000012"}, {1, 3, "1,5", "000001"}, {1, 4, "-1", nullptr},
+        {1, 5, "abc", "000"}, {1, 6, "", "000"}, {1, 7, "999", "999"},
+    };
+    frmBollini* w = Stamps();
+    Numbers.strDecSep = ",";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " in box " + std::to_string(c.box));
+        const std::string before = File("Bollini.txt");
+        Fill(w, 1, c.type, {"0", "0", "0", "0", "0", "0", "0", "0"});
+        Type(c.box < 4 ? w->txtP431[c.box] : w->txtP432[c.box - 4], c.typed);
+        w->cmdSave->click();
+        if (!c.stored) {
+            EXPECT_EQ(File("Bollini.txt"), before);
+            EXPECT_EQ(Status(), "Stamp 1-value not valid");
+            continue;
+        }
+        const size_t at = c.box < 4 ? 2 + 6 * c.box : 26 + 3 * (c.box - 4);
+        EXPECT_EQ(Stamp(1).substr(at, c.box < 4 ? 6 : 3), c.stored);
+        EXPECT_EQ(Stamp(1).substr(1, 1), std::to_string(c.type));
+    }
+}
+
+TEST_F(StampsTest, LeavingAnEditedStampAsksAndNoKeepsTheFile) {
+    frmBollini* w = Stamps();
+    const std::string before = File("Bollini.txt");
+    Choose(w->cbxBollino, 1);
+    Type(w->txtP432[0], "5");
+    shell.answers = {false};
+    Choose(w->cbxBollino, 3);
+    EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: The data have been changed. Save the changes?"});
+    EXPECT_EQ(File("Bollini.txt"), before);
+    EXPECT_EQ(w->CurItem(), 3);
+    EXPECT_EQ(Shown(w->txtP432[0]), "0");
+
+    // Yes keeps it; a refused field shows its text and the choice goes on.
+    Type(w->txtP432[0], "7");
+    Choose(w->cbxBollino, 4);
+    EXPECT_EQ(Stamp(3).substr(26, 3), "007");
+    Type(w->txtP432[1], "-1");
+    Choose(w->cbxBollino, 2);
+    EXPECT_EQ(Status(), "Stamp 4-value not valid");
+    EXPECT_NE(Read("Shop/msg.log").find(" : Stamp 4-value not valid\r\n"), std::string::npos);
+    EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
+    EXPECT_EQ(w->CurItem(), 2);
+    EXPECT_EQ(shell.questions.size(), 2u);
+}
+
+TEST_F(StampsTest, SendSavesFirstAndQueuesOnlyAValidStamp) {
+    frmBollini* w = Stamps();
+    const std::string before = File("Bollini.txt");
+    // Nothing chosen: nothing saved, the table sent as the file holds it.
+    w->cmdSave->click();
+    w->cmdSend->click();
+    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;*Q;*3;"});
+    EXPECT_EQ(Status(), "");
+    ClearCmdQueue();
+
+    Choose(w->cbxBollino, 2);
+    Type(w->txtP431[0], "-1");
+    w->cmdSend->click();
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(File("Bollini.txt"), before);
+
+    // After an edit Send asks; No sends the stamp as it was.
+    Type(w->txtP431[0], "3");
+    shell.answers = {false};
+    w->cmdSend->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(File("Bollini.txt"), before);
+    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;*Q;*3;"});
+}
+
+TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
+    frmBollini* w = Stamps();
+    Choose(w->cbxBollino, 2);
+    Type(w->txtP431[1], "9");
+    w->cmdLoad->click();
+    EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;&r;#H;*3;"});
+    EXPECT_EQ(w->cbxBollino->currentIndex(), -1);
+    EXPECT_EQ(w->cbxP430->currentIndex(), -1);
+    EXPECT_EQ(Shown(w->txtP431[1]), "");
+    EXPECT_EQ(w->CurItem(), 0);
+
+    // A stamp chosen and edited while the read runs: the read's refresh
+    // shows the table again and writes nothing of the edit.
+    Choose(w->cbxBollino, 2);
+    Type(w->txtP431[1], "9");
+    const std::string read = "21000001000002000003000004005006007008\r\n";
+    std::string file = File("Bollini.txt");
+    file.replace(40, 40, read);
+    Write("Shop/Cassa1/Bollini.txt", file);
+    RefreshForm();
+    EXPECT_EQ(Stamp(2), read);
+    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(w->cbxBollino->currentIndex(), -1);
+    EXPECT_TRUE(shell.questions.empty());
+}
+
+TEST_F(StampsTest, ATypeDigitTheListLacksIsShownAsNoTypeAndKept) {
+    Main();
+    std::string file = File("Bollini.txt");
+    file.replace(40, 40, "27000010000020000030000040010020030040\r\n");
+    Write("Shop/Cassa1/Bollini.txt", file);
+    frmBollini* w = Stamps();
+    Choose(w->cbxBollino, 2);
+    EXPECT_EQ(w->cbxP430->currentIndex(), -1);
+    EXPECT_EQ(Shown(w->txtP431[0]), "10");
+    w->cmdSave->click();
+    EXPECT_EQ(Stamp(2), "27000010000020000030000040010020030040\r\n");
+}
+
+TEST_F(StampsTest, NothingIsReadOrWrittenWhileAnotherRegistersFolderIsOpen) {
+    frmBollini* w = Stamps();
+    Choose(w->cbxBollino, 1);
+    Type(w->txtP432[0], "5");
+    const std::string before = File("Bollini.txt");
+    Core.nOpenCash = 1;  // an operation on several registers serves the second
+    Choose(w->cbxBollino, 2);
+    EXPECT_EQ(File("Bollini.txt"), before);
+    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(Shown(w->txtP432[0]), "");
+    EXPECT_NE(Status().find("Another register's folder is open"), std::string::npos) << Status();
+    Core.nOpenCash = 0;
+}
+
+TEST_F(StampsTest, ARegisterNotEnabledGetsNothing) {
+    frmBollini* w = Stamps();
+    CassaList[0].bEnabled = False;
+    w->cmdLoad->click();
+    w->cmdSend->click();
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(shell.boxes.size(), 2u);
+    EXPECT_EQ(shell.boxes[0], "Register not enabled: The selected register is not enabled for work: nothing is "
+                              "sent or loaded.");
+}
+
+TEST_F(StampsTest, ALanguageFileWithoutTheButtonTextsHidesTheButtons) {
+    std::string lang = Read("Testi.eng");
+    for (const char* key : {"2=Load\r\n", "3=Save\r\n", "4=Send\r\n"}) lang.erase(lang.find(key), std::string(key).size());
+    Write("Testi.eng", lang);
+    frmBollini* w = Stamps();
+    for (QPushButton* b : {w->cmdLoad, w->cmdSave, w->cmdSend}) EXPECT_FALSE(b->isVisible());
+    EXPECT_TRUE(w->Label1[0]->isVisible());
+}
+
+// The program closed by the user with an edit not yet saved: the one
+// question, in the program's own message box, and the edit kept.
+TEST_F(StampsTest, ClosingTheProgramWithAnUnsavedEditAsksOnceAndLosesNothing) {
+    frmMain& main = Main();
+    frmBollini* w = Stamps();
+    Choose(w->cbxBollino, 1);
+    Type(w->txtP432[0], "5");
+    shell.real = true;
+    int boxes = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++boxes;
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    user.start(20);
+    Core.bAskOnExit = true;
+    main.tmrMain()->start();
+    main.close();
+    QElapsedTimer clock;
+    clock.start();
+    while (main.isVisible() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: The data have been changed. Save the changes?"});
+    EXPECT_EQ(Stamp(1), "10000000000000000000000000005000000000\r\n");
+}
+
+}  // namespace
