@@ -35,6 +35,6 @@ bool SaveValuta(int16_t n, ValutaRec& rec);
 bool GetRResto(int16_t n, RRestoRec& rec);
 bool SaveRResto(int16_t n, RRestoRec& rec);
 
-// Default-file writers (also declared in tables/create_tables.h).
+// Default-file writers (also declared in store/create_tables.h).
 bool CreateValuta();
 bool CreateRResto();

@@ -6,7 +6,7 @@
 inline constexpr const char* kClientiFile = "Clienti.txt";
 inline constexpr const char* kClientGFile = "ClientG.txt";
 
-// Default-file writers (also declared in tables/create_tables.h).
+// Default-file writers (also declared in store/create_tables.h).
 // The empty customer archive: an archive without customers is an empty file
 // whatever the register's record generation.
 bool CreateCli();

@@ -35,5 +35,5 @@ bool GetReparto(const std::string& number, RepartoRec& rec);
 // Stores CR LF in the record's end and writes it as department `number`;
 // false on a file error, without a message.
 bool SaveReparto(const std::string& number, RepartoRec& rec);
-// Default-file writer (also declared in tables/create_tables.h).
+// Default-file writer (also declared in store/create_tables.h).
 bool CreateReparto();

@@ -38,6 +38,6 @@ bool SaveScoMag(int16_t n, ScoMagRec& rec);
 bool GetBollino(int16_t n, BollinoRec& rec);
 bool SaveBollino(int16_t n, BollinoRec& rec);
 
-// Default-file writers (also declared in tables/create_tables.h).
+// Default-file writers (also declared in store/create_tables.h).
 bool CreateScoMag();
 bool CreateBollino();

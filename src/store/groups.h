@@ -1,7 +1,7 @@
 #pragma once
 // Department groups (GrpRep.txt, nMaxGrpRep records) and statistic groups
 // (GrpSta.txt, nMaxGrpSta records): a number and a name per group. The same
-// record serves the waiters' file (tables/operators.h).
+// record serves the waiters' file (store/operators.h).
 #include <cstdint>
 
 #include "core/record.h"
@@ -25,7 +25,7 @@ bool SaveGrpRep(int16_t n, NameRec& rec);
 bool GetGrpSta(int16_t n, NameRec& rec);
 bool SaveGrpSta(int16_t n, NameRec& rec);
 
-// Default-file writers (also declared in tables/create_tables.h): numbered
+// Default-file writers (also declared in store/create_tables.h): numbered
 // groups with blank names; a failure shows no message.
 bool CreateGrpRep();
 bool CreateGrpSta();

@@ -23,5 +23,5 @@ inline constexpr const char* kIconTextFile = "IconText.txt";
 // with the description (interactive runs) and gives false.
 bool GetTestoIcone(int16_t n, IconTextRec& rec);
 bool SaveTestoIcone(int16_t n, IconTextRec& rec);
-// Default-file writer (also declared in tables/create_tables.h).
+// Default-file writer (also declared in store/create_tables.h).
 bool CreateTestoIcone();

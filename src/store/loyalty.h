@@ -70,7 +70,7 @@ bool SaveSubFid(SubFidRec& rec);
 bool GetCirCli(int16_t slot, CirCliRec& rec);
 bool SaveCirCli(int16_t slot, CirCliRec& rec);
 
-// Default-file writers (also declared in tables/create_tables.h).
+// Default-file writers (also declared in store/create_tables.h).
 bool CreateRepFid();
 bool CreateSubFid();
 bool CreateCirCli();

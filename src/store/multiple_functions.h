@@ -29,5 +29,5 @@ inline constexpr const char* kFunMulFile = "FunMul.txt";
 // with the description (interactive runs) and gives false.
 bool GetFMult(int16_t n, FunMulRec& rec);
 bool SaveFMult(int16_t n, FunMulRec& rec);
-// Default-file writer (also declared in tables/create_tables.h).
+// Default-file writer (also declared in store/create_tables.h).
 bool CreateFMult();

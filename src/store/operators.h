@@ -1,7 +1,7 @@
 #pragma once
 // Operators, Operatori.txt (record n = operator n, nMaxOpe records), and
 // waiters, Camerieri.txt (record n = waiter n, nMaxCam records, the NameRec
-// of tables/groups.h).
+// of store/groups.h).
 #include <cstdint>
 
 #include "store/groups.h"
@@ -45,7 +45,7 @@ bool GetCam(int16_t n, NameRec& rec);
 bool SaveCam(int16_t n, NameRec& rec);
 
 // Default-file writers and the conversion of an older operator file (also
-// declared in tables/create_tables.h).
+// declared in store/create_tables.h).
 bool CreateOpe();
 bool CreateCam();
 bool ConvOpeFile();

@@ -44,6 +44,6 @@ bool SaveModPag(int16_t n, ModPagRec& rec);
 bool GetTicketAmount(int16_t ticket, int16_t denomination, TicketAmountRec& rec);
 bool SaveTicketAmount(int16_t ticket, int16_t denomination, TicketAmountRec& rec);
 
-// Default-file writers (also declared in tables/create_tables.h).
+// Default-file writers (also declared in store/create_tables.h).
 bool CreateModPag();
 bool CreateTicketAmount();

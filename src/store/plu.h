@@ -76,7 +76,7 @@ std::string PLUFilePath();
 // Offerte.txt of the open register.
 std::string OffFilePath();
 
-// Default-file writers (also declared in tables/create_tables.h). Both write
+// Default-file writers (also declared in store/create_tables.h). Both write
 // an empty file, or the sample records when PLUFiles.bPredef is set.
 // CreatePLU leaves a shared PLU.txt that exists alone.
 bool CreatePLU();

@@ -24,6 +24,6 @@ bool GetDirPLU(const std::string& slot, DirPLURec& rec);
 // than 13 characters is refused (false); file errors give false, without a
 // message.
 bool SaveDirPLU(int16_t slot, const std::string& code);
-// Default-file writer (also declared in tables/create_tables.h): every slot
+// Default-file writer (also declared in store/create_tables.h): every slot
 // free, with its number.
 bool CreateDirPLU();

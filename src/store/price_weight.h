@@ -21,5 +21,5 @@ inline constexpr int kPrzPesoSlots = 11;
 // description (interactive runs) and gives false.
 bool GetPrzPeso(int16_t n, PrzPesoRec& rec);
 bool SavePrzPeso(int16_t n, PrzPesoRec& rec);
-// Default-file writer (also declared in tables/create_tables.h).
+// Default-file writer (also declared in store/create_tables.h).
 bool CreatePrzPeso();

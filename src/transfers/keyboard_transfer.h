@@ -2,7 +2,7 @@
 // The keyboard layout over the line: the function of each key on two
 // levels, one key per record ("variant + 1:level:key position:function
 // code"). The records come from and go into the keyboard editor's key tables
-// (editors/setup/keyboard.h); a read saves them to the register's key
+// (store/keyboard.h); a read saves them to the register's key
 // configuration file at its end line, keys the register did not send getting
 // the default function.
 #include <cstdint>

@@ -122,7 +122,7 @@ bool CopyRecvFile(const std::string& name);
 
 // ---------------------------------------------------------------------------
 // Field codec (the numeric reading and the padding are those of
-// tables/record.h).
+// core/record.h).
 
 // The value zero-padded to the width; a negative value as "-" and its
 // absolute value zero-padded to width - 1 (-5 in 4 is "-005"). False when the

@@ -2,7 +2,7 @@
 // The keyboard editor: the open register's keyboard as a grid of keys placed
 // by the layout file of its keyboard type, one level at a time. A
 // programmable key is chosen with a click and given a function from the
-// key-function list; the key tables (editors/setup/keyboard.h) are edited in
+// key-function list; the key tables (store/keyboard.h) are edited in
 // place, saved into the register's key configuration file, read from the
 // register and sent to it. The keyboard simulation records a sequence of key
 // functions by clicking keys and sends it to the register as if typed.
