@@ -4,7 +4,7 @@
 // time-out, the registers enabled for work, the keep-locked option and the
 // hello type; the register's link parameters, saved into Cassa.txt and
 // exchanged with the register by Load and Send; the service page in service
-// mode. Its logic is link/comm_settings.
+// mode. Its logic is engine/comm_settings.
 #include <array>
 #include <map>
 #include <string>
