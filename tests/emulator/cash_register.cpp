@@ -296,7 +296,9 @@ bool CashRegister::OnPoll(Register& reg, const PcUnit&) {
         return true;
     }
     ++hellos_;
-    reg.Send(HelloPayload());
+    const bool garbled = config_.garbledHellos != 0;
+    if (config_.garbledHellos > 0) --config_.garbledHellos;
+    reg.Send(HelloPayload(), garbled);
     return true;
 }
 
