@@ -17,6 +17,11 @@
 struct BatchRequest {
     std::string code;
     std::string arg;
+    // The registers (bit n: register list entry n) for which the request's
+    // import has run in this run, and those for which it succeeded: a
+    // register's extra turn sends what its first turn imported.
+    uint32_t imported = 0;
+    uint32_t importedOk = 0;
 };
 
 struct BatchGlobals {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/globals.h"
+#include "core/main_timer.h"
 #include "core/texts.h"
 #include "store/customer_files.h"
 #include "engine/builders_reports.h"
@@ -25,6 +26,25 @@
 
 namespace {
 
+// Runs the import of the request now running for the open register, once:
+// a later turn of the same register in this run (the extra turn of one whose
+// handshake failed) finds its file already imported and gets the first
+// outcome again. A request run outside the list always imports.
+template <typename Import>
+bool ImportOnce(Import import) {
+    const int32_t pos = MainTimer.bRichiestePending;
+    const int cash = Core.nOpenCash;
+    if (pos < 0 || pos >= static_cast<int32_t>(Batch.Richieste.size()) || cash < 0 || cash >= 32)
+        return import();
+    BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
+    const uint32_t bit = 1u << cash;
+    if (request.imported & bit) return (request.importedOk & bit) != 0;
+    const bool ok = import();
+    request.imported |= bit;
+    if (ok) request.importedOk |= bit;
+    return ok;
+}
+
 struct RequestEntry {
     const char* code;
     // Runs the request with its argument; true when commands were queued.
@@ -41,7 +61,8 @@ bool RunSendCli(const std::string& arg) {
     if (colon == std::string::npos) {
         // SortCli reports a source it cannot take; an import that leaves no
         // customer has nothing to send.
-        if (SortCli(arg, tables::TablePath(kClientiFile)) <= 0) return false;
+        if (!ImportOnce([&] { return SortCli(arg, tables::TablePath(kClientiFile)) > 0; }))
+            return false;
         return SendCli(1, -1);
     }
     int32_t from = 0, to = 0;
@@ -73,7 +94,10 @@ bool IsImport(const std::string& arg) { return !arg.empty() && arg.find(':') == 
 bool RunSendPLU(const std::string& arg) {
     bool queued = false;
     if (!IsImport(arg)) return RunTableBuilder("*G", arg, queued) && queued;
-    SortPLU(arg, PLUFilePath());
+    ImportOnce([&] {
+        SortPLU(arg, PLUFilePath());
+        return true;
+    });
     if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
     return SendPLU(1, PLUFiles.nPLUNum);
 }
@@ -82,7 +106,10 @@ bool RunSendPLU(const std::string& arg) {
 bool RunSendOff(const std::string& arg) {
     bool queued = false;
     if (!IsImport(arg)) return RunTableBuilder("*L", arg, queued) && queued;
-    SortOffer(arg, OffFilePath());
+    ImportOnce([&] {
+        SortOffer(arg, OffFilePath());
+        return true;
+    });
     if (!GetOffNum() || PLUFiles.nOffNum == 0) return false;
     return SendOff(1, PLUFiles.nOffNum);
 }
@@ -92,7 +119,10 @@ bool RunSendOff(const std::string& arg) {
 bool RunFastPLU(const std::string& arg) {
     int32_t from = 1, to = -1;
     if (IsImport(arg)) {
-        SortPLU(arg, PLUFilePath());
+        ImportOnce([&] {
+            SortPLU(arg, PLUFilePath());
+            return true;
+        });
     } else if (!arg.empty()) {
         const size_t colon = arg.find(':');
         from = std::atoi(arg.substr(0, colon).c_str());
@@ -133,11 +163,13 @@ const ImportEntry kImports[] = {
 };
 
 bool RunImport(const ImportEntry& entry, const std::string& arg) {
-    int32_t count = 0;
-    if (IsImport(arg) && !entry.import(arg, count)) {
+    auto import = [&] {
+        int32_t count = 0;
+        if (entry.import(arg, count)) return true;
         LogErr(4);
         return false;
-    }
+    };
+    if (IsImport(arg) && !ImportOnce(import)) return false;
     bool queued = false;
     RunTableBuilder(entry.send, arg, queued);
     return queued;

@@ -67,11 +67,12 @@ int16_t SendCommandLayout(const std::string& command) {
 }
 
 // Writes LinkState.TxFrame: first an answer that arrived unasked is taken,
-// then (with discardInput) whatever else is waiting is thrown away so that
-// only this frame's acknowledgement is read; then the writes and retries.
+// then whatever else is waiting is thrown away so that only this frame's
+// acknowledgement is read; then the writes and retries. Without
+// discardInput the input is left as it is, for the caller's own next read.
 int16_t Transmit(bool wantAck, bool discardInput) {
     CurrentShell().DoEvents();
-    if (InputPending()) {
+    if (discardInput && InputPending()) {
         std::string kept = LinkState.TxFrame;
         if (ReadFrame() == 0 && answerParser) answerParser();
         LinkState.TxFrame = kept;
@@ -184,7 +185,9 @@ int16_t SendPoll() {
 // while the program waits, so the answer to the previous one may be on its
 // way as the next goes out: the input is kept for the next read (throwing
 // it away would lose the answer, and the register would wait for a reply
-// that never comes).
+// that never comes). Nor is it dispatched here: the loop that sends the
+// enquiry reads the answer itself, and the hello wait must see a hello
+// answer (a repeat after its NAK, say) before the ordinary dispatch does.
 int16_t SendEnq() {
     return SendControl(std::string{ENQ, AddressChar(), AddressChar()}, true, false);
 }

@@ -280,7 +280,8 @@ bool CashRegister::Busy() const {
 }
 
 std::string CashRegister::HelloPayload() const {
-    std::string p = "A01:" + Word(config_.status[0]) + ":" + Word(config_.status[1]) + ":" +
+    const int word0 = config_.refusingHellos != 0 ? (config_.status[0] | 8) : config_.status[0];
+    std::string p = "A01:" + Word(word0) + ":" + Word(config_.status[1]) + ":" +
                     Word(config_.status[2]) + ":";
     if (config_.fourthWord) p += Word(config_.status[3]) + ":";
     return p + config_.dateTime + ":" + config_.identity + ":" + config_.release + ":" +
@@ -296,7 +297,10 @@ bool CashRegister::OnPoll(Register& reg, const PcUnit&) {
         return true;
     }
     ++hellos_;
-    reg.Send(HelloPayload());
+    const bool garbled = config_.garbledHellos != 0;
+    if (config_.garbledHellos > 0) --config_.garbledHellos;
+    reg.Send(HelloPayload(), garbled);
+    if (config_.refusingHellos > 0) --config_.refusingHellos;
     return true;
 }
 

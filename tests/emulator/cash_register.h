@@ -49,6 +49,12 @@ struct RegisterConfig {
     std::string release = "R022002";
     std::string name = "REG";
     int silentPolls = 0;               // polls left unanswered: N the next N, -1 always
+    // Hello answers that go out with a wrong checksum (the repeat after the
+    // program's NAK is whole): N the next N, -1 always.
+    int garbledHellos = 0;
+    // Hello answers that refuse the command (bit 8 added to status word 0):
+    // N the next N; a register that refuses for a while.
+    int refusingHellos = 0;
     bool statusOnHelloCommand = false; // answers the hello command with an "A05" status frame
     double lineDelay = 0;              // seconds before each "B" request and "C" line but the first
     int stallAfter = -1;               // falls silent after this many requests or lines (-1 never)

@@ -36,8 +36,8 @@ const char* KindName(PcUnit::Kind k) {
 
 bool Register::Addressed() const { return owner_.options_.addressed; }
 
-void Register::Send(const std::string& payload) {
-    owner_.Queue({true, station_, payload});
+void Register::Send(const std::string& payload, bool garbled) {
+    owner_.Queue({true, station_, payload, 0, garbled});
 }
 
 void Register::SendAfter(const std::string& payload, double seconds) {
@@ -250,7 +250,8 @@ void Emulator::WriteNoise(double now) {
     nextNoiseAt_ = now + faults_.noiseMs / 1000.0;
 }
 
-void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::string& prefix) {
+void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::string& prefix,
+                           bool garbled) {
     if (!resend) {
         st.lastQ1 = st.seq % 95;
         st.lastQ2 = (st.seq + 1) % 95;
@@ -259,7 +260,7 @@ void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::stri
         st.resends = 0;
     }
     std::string frame = BuildAnswer(st.lastPayload, options_.addressed, st.address, st.lastQ1,
-                                    st.lastQ2, Take(faults_.badChecksum));
+                                    st.lastQ2, Take(faults_.badChecksum) || garbled);
     if (Take(faults_.truncate)) frame.resize(frame.size() - 3);
     Write(prefix + frame, now);
     awaiting_ = static_cast<int>(&st - stations_.data());
@@ -304,7 +305,7 @@ void Emulator::Pump(double now) {
         }
         if (!st) continue;
         st->lastPayload = out.data;
-        WriteAnswer(*st, false, now);
+        WriteAnswer(*st, false, now, "", out.garbled);
     }
 }
 

@@ -52,8 +52,9 @@ public:
     Register(Emulator& owner, int station) : owner_(owner), station_(station) {}
     int Station() const { return station_; }
     bool Addressed() const;
-    // Queues an answer frame with this payload (class letter, code, fields).
-    void Send(const std::string& payload);
+    // Queues an answer frame with this payload (class letter, code, fields);
+    // garbled: it goes out first with a wrong checksum, whole when repeated.
+    void Send(const std::string& payload, bool garbled = false);
     // The same, sent no sooner than the given seconds from now (a register
     // that takes its time between lines).
     void SendAfter(const std::string& payload, double seconds);
@@ -155,6 +156,7 @@ private:
         int station;
         std::string data;  // payload or bytes
         double notBefore = 0;  // emulator clock: not sent before this time
+        bool garbled = false;  // an answer first sent with a wrong checksum
     };
     struct Station {
         int address = 0;
@@ -173,7 +175,8 @@ private:
     bool MaySpeak(const Outgoing& out, double now);
     void Pump(double now);
     double NextWrite() const;
-    void WriteAnswer(Station& st, bool resend, double now, const std::string& prefix = "");
+    void WriteAnswer(Station& st, bool resend, double now, const std::string& prefix = "",
+                     bool garbled = false);
     void Write(const std::string& bytes, double now);
     void WriteNoise(double now);
     void Queue(Outgoing out);

@@ -153,6 +153,26 @@ TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
               (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
 }
 
+// One hello answer of each register arrives with a bad checksum: the
+// program refuses it, the register repeats it whole and the repeat is taken.
+// Every register is served in its first turn and the run is clean.
+TEST_F(BatchRunTest, AGarbledHelloAnswerCostsOneRepeatNotTheRegistersTurn) {
+    Prepare({0, 1, 2, 3}, "r1=*F|1:3\r\n", 1800);
+    emu::RegisterConfig garbled;
+    garbled.garbledHellos = 1;
+    StartEmulator({0, 1, 2, 3}, garbled);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ErrLog(), "");
+    for (const auto& reg : registers) {
+        EXPECT_EQ(Requests(*reg), std::vector<std::string>{"*2;+4;*F;*3;"});
+        EXPECT_EQ(reg->Received("departments").size(), 3u);
+    }
+    // One refusal of each register's garbled answer, and no hello asked again.
+    EXPECT_EQ(emulator->Count(emu::PcUnit::Nak), 4);
+    for (const auto& reg : registers) EXPECT_EQ(reg->Hellos(), reg->Polls());
+}
+
 // The register folder on a read-only mount: the read stores nothing, says so
 // and fails the run; the folder is as it was.
 TEST_F(BatchRunTest, AReadIntoARegisterFolderThatCannotBeWrittenFailsTheRun) {

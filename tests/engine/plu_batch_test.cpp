@@ -70,4 +70,70 @@ TEST_F(PLUBatchTest, ImportAndBulkSendReachEachRegisterInItsTurn) {
     }
 }
 
+// A request that imports a file, run over registers of which the first
+// fails its first turn (it refuses, or the port cannot be opened): the
+// register's extra turn sends what its first turn imported, so the import
+// runs once for each register that got as far as its request.
+struct ImportOnceCase {
+    const char* name;
+    const char* code;      // "*G" or "*M"
+    bool noPort;           // the port cannot be opened (one register)
+    const char* imported;  // the message-log line of one import
+};
+
+void PrintTo(const ImportOnceCase& c, std::ostream* os) { *os << c.name; }
+
+class ImportOnceTest : public PLUBatchTest, public ::testing::WithParamInterface<ImportOnceCase> {
+protected:
+    // A customer import line of the 90-character records: code, name, VAT 1.
+    static std::string Customer(const std::string& code, const std::string& name) {
+        return tables::PadLeft(code, 12) + tables::PadRight(name, 30) + std::string(30, ' ') +
+               "010  100     0  \r\n";
+    }
+};
+
+TEST_P(ImportOnceTest, AFailedRegistersExtraTurnSendsWhatItsFirstTurnImported) {
+    const ImportOnceCase& c = GetParam();
+    const bool plu = std::string(c.code) == "*G";
+    Write("import.txt", plu ? Plu("2", 1, "Item 2") + Plu("1", 1, "Item 1")
+                            : Customer("20", "CUST 20") + Customer("12", "CUST 12"));
+    const std::vector<int> stations = c.noPort ? std::vector<int>{0} : std::vector<int>{0, 1};
+    Prepare(stations, std::string("r1=") + c.code + "|" + dir.file("import.txt") + "\r\n", 600,
+            "[P2]\r\n10=0\r\n11=13\r\n12=30\r\n");
+    CreateEmulator(stations);
+    for (int s : stations) {
+        emu::RegisterConfig config;
+        if (!plu) config.model = "DRAVO57";
+        if (s == 0) config.refusingHellos = 2;  // the greeting and the hello before the command
+        AddRegister(s, config)->SetRecords("plu options", {"0:13:30:"});
+    }
+    StartEmulator();
+    if (c.noPort) platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
+
+    auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/s:1", "/w:2"}, 120);
+    EXPECT_EQ(r.status, 1) << r.err;
+    const std::string msg = Read("base/msg.log");
+    EXPECT_EQ(testsupport::CountOf(msg, c.imported), static_cast<int>(stations.size())) << msg;
+    if (c.noPort) {
+        EXPECT_EQ(ErrorLines("005"), 2) << ErrLog();  // its turn and its extra turn
+        return;
+    }
+    EXPECT_EQ(ErrorLines("002"), 1) << ErrLog();  // the refusal
+    for (const auto& reg : registers) {
+        if (plu) {
+            EXPECT_EQ(reg->Received("plu"), (std::vector<std::string>{"1:250:1:Item 1:0:0:0:1:0",
+                                                                       "2:250:1:Item 2:0:0:0:1:0"}));
+        } else {
+            EXPECT_EQ(reg->Received("customers").size(), 2u);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ImportOnceTest,
+    ::testing::Values(ImportOnceCase{"PLUsToARegisterThatRefusesOnce", "*G", false, "Importing the PLU file"},
+                      ImportOnceCase{"CustomersToARegisterThatRefusesOnce", "*M", false, "Loading archive"},
+                      ImportOnceCase{"PLUsOverAPortThatCannotBeOpened", "*G", true, "Importing the PLU file"}),
+    [](const ::testing::TestParamInfo<ImportOnceCase>& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -303,16 +303,39 @@ int16_t RecordingParser() {
     return 0;
 }
 
-TEST_F(FramesTest, UnaskedAnswerIsParsedBeforeSending) {
-    parsed = 0;
+TEST_F(FramesTest, UnaskedAnswerIsParsedBeforeSendingButLeftToTheEnquirysCaller) {
+    // An acknowledgement first takes an answer that came unasked; an
+    // enquiry leaves it whole for the loop that sent it (the hello wait
+    // reads its own answer).
+    const struct {
+        const char* name;
+        std::function<int16_t()> send;
+        const char* written;
+        int parsed;
+    } cases[] = {
+        {"acknowledgement", [] { return SendAck(); }, "06 A0 A0", 1},
+        {"enquiry", [] { return SendEnq(); }, "05 A0 A0", 0},
+    };
     SetAnswerParser(&RecordingParser);
-    const std::string frame = "\x04\x32\x21\x22" "A05\x02\xA1\x03";
-    fake().Feed(frame);
-    EXPECT_EQ(SendAck(), 0);
-    EXPECT_EQ(parsed, 1);
-    EXPECT_EQ(parsedFrame, frame);
-    EXPECT_EQ(LinkState.TxFrame, "\x06");
-    EXPECT_EQ(fake().Written(), "\x06");
+    LinkState.bAddressed = true;
+    const std::string frame = "\x04\xA0\x33\x21\x22" "A05\x02\x7A\x03";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        parsed = 0;
+        parsedFrame.clear();
+        fake().ClearWrites();
+        fake().Feed(frame);
+        EXPECT_EQ(c.send(), 0);
+        EXPECT_EQ(parsed, c.parsed);
+        EXPECT_EQ(fake().Written(), Hex(c.written));
+        if (c.parsed == 1) {
+            EXPECT_EQ(parsedFrame, frame);
+            EXPECT_EQ(fake().InBufferCount(), 0);
+        } else {
+            ASSERT_EQ(ReadFrame(), 0);
+            EXPECT_EQ(LinkState.RxFrame, frame);
+        }
+    }
 }
 
 // A port whose bytes land just after the program has looked at the count,
