@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/globals.h"
-#include "core/main_timer.h"
+#include "engine/main_timer.h"
 #include "core/texts.h"
 #include "store/customer_files.h"
 #include "engine/builders_reports.h"
