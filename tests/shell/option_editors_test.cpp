@@ -168,6 +168,20 @@ TEST_F(OptionEditorsTest, TheDatesTheStepperAndLoad) {
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&u;#H;*3;", "*2;+4;&W;#H;*3;"}));
 }
 
+// A P017 outside -6 to +6 is shown and saved back as it is stored.
+TEST_F(OptionEditorsTest, AP017OutsideTheStepperRangeIsShownAndSavedAsStored) {
+    for (const char* stored : {"9", "-7", "6"}) {
+        SCOPED_TRACE(stored);
+        Cassa(std::string("[P0]\r\n17=") + stored + "\r\n");
+        frmOpGen* w = Editor<frmOpGen>(3, "K_FRMOPGEN");
+        EXPECT_EQ(w->lblP017->text().toStdString(), stored);
+        w->cmdSave->click();
+        EXPECT_EQ(Status(), "");
+        EXPECT_EQ(Key("P0", "17"), stored);
+        CloseCurrentEditor();
+    }
+}
+
 TEST_F(OptionEditorsTest, TheModelGatesTheListsAndTheOptionBits) {
     struct Case {
         int16_t model;

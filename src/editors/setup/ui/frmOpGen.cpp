@@ -362,7 +362,9 @@ bool frmOpGen::SetConf() {
         else
             ok = false;
     }
-    c.P017 = static_cast<int16_t>(std::clamp(tables::NumValue(FromQt(lblP017->text())), -6, 6));
+    // The label shows P017 as stored, also outside -6 to +6 (the steppers
+    // only move within it), and a save writes back what it shows.
+    c.P017 = static_cast<int16_t>(tables::NumValue(FromQt(lblP017->text())));
     if (cbxP213->currentIndex() >= 0) c.P213 = static_cast<int16_t>(cbxP213->currentIndex());
     c.PX2 = static_cast<int16_t>(FlagsValue(Letters({chkPX2A, chkPX2H}, "AH")));
     int64_t v = 0;
