@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
@@ -12,6 +13,7 @@
 #include "engine/builders_steps.h"
 #include "link/cmd_queue.h"
 #include "core/req_state.h"
+#include "core/link_state.h"
 #include "platform/files.h"
 #include "engine/cycle.h"
 #include "store/cards.h"
@@ -52,11 +54,23 @@ bool NoAnswer(const std::string& text, float time, bool first = false) {
     return queued;
 }
 
-// A chip-card command of the operator or waiter editors: a new operation,
-// the card shown no more, the status text and the card's request word.
+// A new operation on the register chosen in the user interface alone: every
+// other register counts as done in it, so that the command goes to that
+// register once and to no other. A command-line run keeps its register.
+bool ChosenCashOnly() {
+    if (Cycle.bKeepRegister) return NextCash(true);
+    StartCycle();
+    for (int i = 0; i < kMaxCash; ++i)
+        if (i != LinkState.nCurCash) CassaList[i].bDone = True;
+    return NextCash(false);
+}
+
+// A chip-card command of the operator or waiter editors: a new operation on
+// the chosen register, the card shown no more, the status text and the
+// card's request word.
 bool Card(const std::string& text, float time, const char* status, int16_t& cardValid,
           int16_t& flag) {
-    if (!NextCash(true)) return false;
+    if (!ChosenCashOnly()) return false;
     cardValid = False;
     Status(status);
     flag = True;
@@ -141,11 +155,21 @@ bool SendChiusuraZ() {
 // ---------------------------------------------------------------------------
 // Resets and deletions
 
-bool SendAzzera(const std::string& token) {
-    ShowMsg("", "");
+namespace {
+
+// The text of a reset: in programming mode for the card, the register and the
+// meal tickets, else in Z mode.
+std::string AzzeraText(const std::string& token) {
     const std::string kind = token.substr(0, 2);
     const bool programming = kind == "#F" || kind == "#i" || kind == "#d";
-    return NoAnswer((programming ? "*2;+4;" : "*2;+3;") + token + ";*3;", kResetTime);
+    return (programming ? "*2;+4;" : "*2;+3;") + token + ";*3;";
+}
+
+}  // namespace
+
+bool SendAzzera(const std::string& token) {
+    ShowMsg("", "");
+    return NoAnswer(AzzeraText(token), kResetTime);
 }
 
 bool SendDelPLUOff(const std::string& token) {
@@ -224,9 +248,13 @@ bool ReadCliCard() {
     return queued;
 }
 
+// The card in the reader of the chosen register, once.
 bool ClearChipCard() {
-    ResetTimer();
-    return SendAzzera("#F");
+    ShowMsg("", "");
+    if (!ChosenCashOnly()) return false;
+    const bool queued = Queue(AzzeraText("#F"), kResetTime, 0);
+    Commit();
+    return queued;
 }
 
 bool CliCardNop() { return false; }

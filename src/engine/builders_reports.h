@@ -57,6 +57,9 @@ bool SendDelClientGroup(const std::string& token);
 bool SendDelFMult(const std::string& token);  // a new operation
 
 // ---- Chip cards ---------------------------------------------------------------
+// The operator and waiter card commands and the card clear go to the register
+// chosen in the user interface, once: a new operation in which every other
+// register counts as done.
 bool WriteOpeCard();    // "*a" with "#H;"
 bool ReadOpeCard();     // "&a"
 bool WriteCamCard();    // "*b" with "#H;"

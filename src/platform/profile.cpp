@@ -14,14 +14,32 @@
 namespace platform {
 namespace {
 
-// The only blank that is trimmed from names and values, in the file and in
-// the arguments alike: a tab, a vertical tab or a form feed is part of a name,
-// so that whatever name a write puts in the file reads back by that name.
+// The names and values given as arguments lose their spaces, and only their
+// spaces: a tab or a vertical tab at the edge of an argument is part of it.
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && s[b] == ' ') ++b;
     while (e > b && s[e - 1] == ' ') --e;
     return s.substr(b, e - b);
+}
+
+// The blanks that the lines of a file lose around a key, a value, a section
+// name and before a header or a comment.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+std::string TrimBlanks(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+// A name whose edges the file would trim away does not read back by the name
+// given.
+bool HasBlankEdge(const std::string& name) {
+    return !name.empty() && (IsBlank(name.front()) || IsBlank(name.back()));
 }
 
 // Upper case of a Windows-1252 byte: ASCII letters, the accented letters of
@@ -61,14 +79,14 @@ std::string OneLine(const std::string& s) {
 // A section name that a header line holds whole: "[name]" reads back as name
 // (the header ends at its first "]", and a line ends at CR or LF).
 bool FitsHeader(const std::string& name) {
-    return name.find_first_of("\r\n]") == std::string::npos;
+    return name.find_first_of("\r\n]") == std::string::npos && !HasBlankEdge(name);
 }
 
 // A key name that a key line holds whole: "name=value" reads back with this
 // name (the name ends at the first "=", and a line that starts with "[" is a
 // header and one that starts with ";" a comment).
 bool FitsKey(const std::string& name) {
-    if (name.find_first_of("\r\n=") != std::string::npos) return false;
+    if (name.find_first_of("\r\n=") != std::string::npos || HasBlankEdge(name)) return false;
     return name.empty() || (name[0] != '[' && name[0] != ';');
 }
 
@@ -84,7 +102,7 @@ struct Line {
 };
 
 void Classify(Line& line) {
-    std::string t = Trim(line.text);
+    std::string t = TrimBlanks(line.text);
     line.name.clear();
     line.value.clear();
     line.hasValue = false;
@@ -97,15 +115,15 @@ void Classify(Line& line) {
         // its section, named by the rest of the line.
         line.kind = Kind::Section;
         size_t close = t.find(']', 1);
-        line.name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        line.name = TrimBlanks(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
     } else {
         line.kind = Kind::Key;
         size_t eq = t.find('=');
         if (eq == std::string::npos) {
             line.name = t;
         } else {
-            line.name = Trim(t.substr(0, eq));
-            line.value = Trim(t.substr(eq + 1));
+            line.name = TrimBlanks(t.substr(0, eq));
+            line.value = TrimBlanks(t.substr(eq + 1));
             line.hasValue = true;
         }
     }
@@ -302,6 +320,12 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
     // In both lists an empty name is left out: it would end the list there.
     std::vector<std::string> items;
     if (!section) {
+        // A missing file gives an empty list of one NUL; the rest of the
+        // buffer stays as it was.
+        if (!p.exists) {
+            buffer[0] = '\0';
+            return 0;
+        }
         for (const Line& l : p.lines)
             if (l.kind == Kind::Section && !l.name.empty()) items.push_back(l.name);
         return CopyList(items, buffer, size);
@@ -345,10 +369,9 @@ uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t s
             for (size_t i = r->header + 1; i < r->end; ++i) {
                 const Line& l = p.lines[i];
                 if (l.kind != Kind::Key) continue;
-                // A line without "=" or with an empty key name comes back as
-                // it stands.
-                items.push_back(l.hasValue && !l.name.empty() ? l.name + "=" + l.value
-                                                              : Trim(l.text));
+                // A line without "=" comes back as it stands; one with an
+                // empty key name as "=value".
+                items.push_back(l.hasValue ? l.name + "=" + l.value : l.name);
             }
         }
     }
@@ -363,6 +386,8 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
     Profile p = Load(file);
     if (p.unreadable) return 0;
     std::string sec = Trim(section);
+    // A deletion from a missing file leaves an empty file there.
+    if ((!key || !value) && !p.exists) return Save(p) ? 1 : 0;
     if (!key) {
         if (!DeleteSections(p, sec)) return 1;
         return Save(p) ? 1 : 0;
@@ -405,13 +430,14 @@ int WritePrivateProfileSectionA(const char* section, const char* data, const cha
     Profile p = Load(file);
     if (p.unreadable) return 0;
     if (!data) {
+        if (!p.exists) return Save(p) ? 1 : 0;  // an empty file, as a key deletion leaves
         if (!DeleteSections(p, sec)) return 1;
         return Save(p) ? 1 : 0;
     }
     if (!FitsHeader(sec)) return 0;
     std::vector<std::string> texts;
     for (const char* item = data; *item; item += std::strlen(item) + 1) {
-        std::string text = Trim(OneLine(item));
+        std::string text = TrimBlanks(OneLine(item));
         if (text.empty()) continue;
         if (text[0] == '[') return 0;  // would open another section
         size_t eq = text.find('=');

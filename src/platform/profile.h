@@ -3,23 +3,24 @@
 // files written by the older Windows program keep working:
 // - a line ends at CR LF, at a CR alone or at an LF alone;
 // - sections and keys match without regard to case;
-// - spaces, and only spaces, are trimmed around section names, keys and
-//   values, in the file and in the arguments alike (a tab, vertical tab or
-//   form feed is part of the name); one pair of matching outer quotes is
+// - in the file, blanks (space, tab, vertical tab) are trimmed around keys,
+//   values and section names (inside the brackets) and before a header; the
+//   arguments lose their spaces only; one pair of matching outer quotes is
 //   stripped from a value;
-// - ';' starts a comment only at the start of a line;
+// - ';' starts a comment only at the start of a line, after any blanks;
 // - a section header ends at its first ']'; a header without one still opens
 //   its section, named by the rest of the line;
 // - for repeated sections or keys the first one wins;
 // - a null value deletes the key, a null key deletes the section; deleting
-//   what is not there (also from a missing file) succeeds and writes nothing;
+//   what is not there succeeds and writes nothing, and from a missing file
+//   it leaves an empty file there;
 // - a missing file or section is created on write;
 // - writing keeps every other line, comment, blank line and line ending; new
 //   lines end in CR LF, and so does a last line that had no line end;
 // - what a write puts in the file reads back: CR and LF in a value become
 //   blanks, and a name that a line cannot hold as given (CR or LF in it, ']'
-//   in a section name, '=' in a key or a key that starts with '[' or ';') is
-//   refused with FALSE and the file is left as it was;
+//   in a section name, '=' in a key, a key that starts with '[' or ';', a
+//   blank at either edge) is refused with FALSE and the file is left as it was;
 // - the file is read again on every call and written through a temporary
 //   file and a rename, so that a failed write leaves the old file whole.
 // All texts are Windows-1252 bytes.
@@ -40,7 +41,8 @@ namespace platform {
 // leave a byte of the buffer to spare: one that does not (also one that only
 // just fits) is cut, ends in two NULs and the result is size - 2; a buffer of
 // one byte gets one NUL. An empty name is left out of a list. With a null key
-// and no keys in the section, the default is copied as a value.
+// and no keys in the section, the default is copied as a value. The section
+// names of a missing file are a single NUL, the rest of the buffer untouched.
 uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* def,
                                   char* buffer, uint32_t size, const char* file);
 
@@ -49,7 +51,8 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
 uint32_t GetPrivateProfileIntA(const char* section, const char* key, int def, const char* file);
 
 // The "key=value" lines of a section as a double-NUL list (comments left
-// out); a line without '=' or with an empty key name comes back as it stands.
+// out); a line without '=' comes back as it stands, one with an empty key
+// name as "=value".
 // The result follows the list rule above.
 uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
                                    const char* file);

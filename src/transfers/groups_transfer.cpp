@@ -6,6 +6,9 @@ namespace {
 
 const std::vector<WireField> kWire = {{"number", WireKind::Number}, {"name", WireKind::Text}};
 
+// A group the register sends beyond the table's size counter is stored: the
+// file grows to hold it.
+
 }  // namespace
 
 const TableDesc& GrpRepTable() {
@@ -16,7 +19,8 @@ const TableDesc& GrpRepTable() {
                              .txWord = &ReqStateRec::nTxGrpRep,
                              .txIdx = &TxCountersRec::nTxGrpRepIdx,
                              .sendStatusKey = "sgruprep",
-                             .rdFlag = &ReqStateRec::bRdGrpRep};
+                             .rdFlag = &ReqStateRec::bRdGrpRep,
+                             .storesPastSize = true};
     return t;
 }
 
@@ -28,7 +32,8 @@ const TableDesc& GrpStaTable() {
                              .txWord = &ReqStateRec::nTxGrpSta,
                              .txIdx = &TxCountersRec::nTxGrpStaIdx,
                              .sendStatusKey = "sgrupsta",
-                             .rdFlag = &ReqStateRec::bRdGrpSta};
+                             .rdFlag = &ReqStateRec::bRdGrpSta,
+                             .storesPastSize = true};
     return t;
 }
 

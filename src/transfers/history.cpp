@@ -127,7 +127,9 @@ int16_t DataStorico() {
     } else if (!History.bRefusing) {
         const int64_t limit = int64_t{ShellState.HistoryLimit} * kHistoryUnit;
         const int64_t size = std::max<int64_t>(platform::FileSize(path), 0);
-        if (limit > 0 && size + static_cast<int64_t>(line.size()) > limit) {
+        // A file over the limit takes no more lines; one of exactly the
+        // limit still takes the next.
+        if (limit > 0 && size > limit) {
             History.bRefusing = true;
             ShowMsgText(GetText("Errori", "hstlimiterror"), "");
             LogErr(10);

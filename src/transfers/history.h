@@ -6,10 +6,10 @@
 // or not at all. The register's position of the last line stored
 // (CassaFile.strB90Indi and strB90Pg, kept in Cassa.txt [B90]) tells the
 // register where the next read continues. Once a line of a read is refused
-// (the size limit, a file that cannot be written, a line that cannot be
-// read) no later line of that read is stored, and the position stays at the
-// last line stored, so that the next read sends the rest again and the file
-// never has a hole.
+// (a file already over the size limit, a file that cannot be written, a line
+// that cannot be read) no later line of that read is stored, and the position
+// stays at the last line stored, so that the next read sends the rest again
+// and the file never has a hole.
 //
 // Chiusura.txt (register folder) holds the data of the last daily closure:
 // one line, replaced at every closure.

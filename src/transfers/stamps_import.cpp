@@ -9,11 +9,12 @@
 
 namespace {
 
-// Digits only, blanks around them allowed.
+// Digits only, blanks around them allowed; a field of blanks is 0 when
+// blankIsZero, else refused.
 template <std::size_t N>
-bool Digits(const tables::Fixed<N>& field) {
+bool Digits(const tables::Fixed<N>& field, bool blankIsZero = true) {
     std::string text = field.Trim();
-    if (text.empty()) return false;
+    if (text.empty()) return blankIsZero;
     for (char c : text)
         if (c < '0' || c > '9') return false;
     return true;
@@ -22,10 +23,11 @@ bool Digits(const tables::Fixed<N>& field) {
 // The record checked and its values zero-padded; false when it cannot be
 // imported.
 bool Checked(BollinoRec& rec) {
-    bool ok = Digits(rec.number) && Digits(rec.P430);
+    bool ok = Digits(rec.number, false) && Digits(rec.P430);
     for (const auto& v : rec.P431) ok = ok && Digits(v);
     for (const auto& v : rec.P432) ok = ok && Digits(v);
     if (!ok || rec.number.Num() < 1 || rec.number.Num() > Sizes.nMaxBollini) return false;
+    rec.P430.PutNum(rec.P430.Num());
     for (auto& v : rec.P431) v.PutNum(v.Num());
     for (auto& v : rec.P432) v.PutNum(v.Num());
     return true;

@@ -385,7 +385,7 @@ int16_t DataTable(const TableDesc& table) {
         !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
         ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
-    } else if (table.size && entry > Sizes.*table.size) {
+    } else if (table.size && !table.storesPastSize && entry > Sizes.*table.size) {
         // A record beyond the model's table would grow the file with blank
         // records up to it.
         ReportTransferProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);

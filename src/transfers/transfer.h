@@ -184,6 +184,10 @@ struct TableDesc {
     // be stored (it is refused as a line cut short is). nullptr: the line as
     // it comes.
     bool (*received)(std::string& line) = nullptr;
+    // True: a line whose entry lies past the size counter is stored, and the
+    // file grows to hold it; only an entry the record's number field cannot
+    // hold is refused. False: such a line is refused as out of range.
+    bool storesPastSize = false;
 };
 
 // The wire text of a file record: the fields in wire order joined by ":",

@@ -118,7 +118,7 @@ bool frmGlbCassa::SetConf() {
     if (IsLX4100())
         c.P510 = chkP510A->isChecked() ? 1 : 0;
     else
-        c.P510 = static_cast<int16_t>(JoinFlags(Letters({chkP510A, chkP510B}, "AB"), c.P510));
+        c.P510 = static_cast<int16_t>(FlagsValue(Letters({chkP510A, chkP510B}, "AB")));
     // An amount that is no number counts 0; one outside the register's eight
     // digits, or too large for the program's amounts, is refused.
     auto amount = [&ok](FieldBox* box, std::string& field) {
@@ -134,8 +134,8 @@ bool frmGlbCassa::SetConf() {
     c.P514 = fields::WireSafe(txtP514->Text());
     c.P515 = fields::WireSafe(txtP515->Text());
     c.P516 = fields::WireSafe(txtP516->Text());
-    // A hidden bit, and the bit of 1 that has no box, keep their values.
-    c.P517 = static_cast<int16_t>(JoinFlags(p517_, c.P517));
+    // A hidden box passes its bit through; the bit of 1 has no box and is 0.
+    c.P517 = static_cast<int16_t>(FlagsValue(p517_));
     amount(txtP518, c.P518);
     amount(txtP519, c.P519);
     return ok;

@@ -23,8 +23,12 @@ namespace {
 constexpr int64_t kMaxEight = 99999999;
 constexpr int32_t kMaxHundredths = 10000;  // 100.00
 
-// A one-digit code 0 to 2 (type, calculation).
+// A one-digit code 0 to 2 (type, calculation); an empty box is 0.
 bool TakeCode(const std::string& text, tables::Fixed<1>& field) {
+    if (text.empty()) {
+        field = "0";
+        return true;
+    }
     if (text.size() != 1 || text[0] < '0' || text[0] > '2') return false;
     field = text;
     return true;
@@ -41,10 +45,12 @@ bool TakeEightAmount(const std::string& text, tables::Fixed<8>& field) {
 
 // A value: digits only, 0 to 99999999; for type 2 a number with at most two
 // decimals' worth of hundredths, 0 to 100.00 (a negative one does not fit the
-// field and is refused).
+// field and is refused). An empty box is 0.
 bool TakeValue(const std::string& text, bool hundredths, tables::Fixed<8>& field) {
     int64_t value = 0;
-    if (hundredths) {
+    if (text.empty()) {
+        // 0 whatever the type
+    } else if (hundredths) {
         if (!fields::IsNumber(text)) return false;
         const double typed = StrToDbl(text);
         if (typed < 0 || typed > kMaxHundredths / 100.0) return false;

@@ -315,8 +315,7 @@ void frmOpGen::ShowConf() {
 }
 
 int16_t frmOpGen::GetConfP019(int which) const {
-    if (which == 0) return static_cast<int16_t>(JoinFlags(ArrayFlags(chkP019, 8), udtCassaConf.P019));
-    return static_cast<int16_t>(JoinFlags(ArrayFlags(chkP019_1, 8), udtCassaConf.P019_1));
+    return static_cast<int16_t>(FlagsValue(ArrayFlags(which == 0 ? chkP019 : chkP019_1, 8)));
 }
 
 void frmOpGen::SetP017(int value) {
@@ -349,10 +348,11 @@ bool frmOpGen::SetConf() {
 
     c.P015 = chkP015->isChecked() ? 1 : 0;
     const auto p042 = Letters({chkP042D, chkP042E, chkP042F, chkP042G, chkP042H}, "DEFGH");
-    c.P042 = static_cast<int16_t>(JoinFlags(p042, c.P042));
-    int64_t p110 = JoinFlags(Letters({chkP110D, chkP110E, chkP110G, chkP110H}, "DEGH"), c.P110);
-    if (cbxP110F->currentIndex() >= 0) p110 = (p110 & ~int64_t{4}) | (cbxP110F->currentIndex() == 1 ? 4 : 0);
-    c.P110 = static_cast<int16_t>(p110);
+    // Bits without a box (128, 64 and 32 of P042 and P110, all of PX2 but A
+    // and H) are 0; D and E of P110, hidden but on LX4100, pass theirs through.
+    c.P042 = static_cast<int16_t>(FlagsValue(p042));
+    c.P110 = static_cast<int16_t>(FlagsValue(Letters({chkP110D, chkP110E, chkP110G, chkP110H}, "DEGH")) +
+                                  (cbxP110F->currentIndex() == 1 ? 4 : 0));
     c.P040 = chkP040->isChecked() ? 1 : 0;
     c.P012 = chkP012->isChecked() ? 1 : 0;
     for (int n = 0; n < Rates(); ++n) {
@@ -362,9 +362,11 @@ bool frmOpGen::SetConf() {
         else
             ok = false;
     }
-    c.P017 = static_cast<int16_t>(std::clamp(tables::NumValue(FromQt(lblP017->text())), -6, 6));
+    // The label shows P017 as stored, also outside -6 to +6 (the steppers
+    // only move within it), and a save writes back what it shows.
+    c.P017 = static_cast<int16_t>(tables::NumValue(FromQt(lblP017->text())));
     if (cbxP213->currentIndex() >= 0) c.P213 = static_cast<int16_t>(cbxP213->currentIndex());
-    c.PX2 = static_cast<int16_t>(JoinFlags(Letters({chkPX2A, chkPX2H}, "AH"), c.PX2));
+    c.PX2 = static_cast<int16_t>(FlagsValue(Letters({chkPX2A, chkPX2H}, "AH")));
     int64_t v = 0;
     if (fields::TakeWhole(txtP216->Typed(), 0, 30, v))
         c.P216 = static_cast<int16_t>(v);
@@ -381,7 +383,8 @@ bool frmOpGen::SetConf() {
     } else {
         ok = false;
     }
-    c.P312 = static_cast<int16_t>(JoinFlags(ArrayFlags(chkP312, 6), c.P312));
+    // P312 keeps its bits 2 and 1 and its high byte.
+    c.P312 = static_cast<int16_t>(FlagsValue(ArrayFlags(chkP312, 6), c.P312, ~int64_t{252}));
     c.P019 = GetConfP019(0);
     c.P019_1 = GetConfP019(1);
     return ok;

@@ -89,8 +89,8 @@ bool frmOpeCamCli::SetConf() {
     CassaConfRec& c = udtCassaConf;
     if (chkP310->isChecked() != (nShownP310 != 0)) nShownP310 = chkP310->isChecked() ? 1 : 0;
     c.P310 = nShownP310;
-    c.P311 = static_cast<int16_t>(JoinFlags(Letters({chkP311F, chkP311G, chkP311H}, "FGH"), c.P311));
-    c.P050 = static_cast<int16_t>(JoinFlags(Letters({chkP050A, chkP050B, chkP050C}, "ABC"), c.P050));
+    c.P311 = static_cast<int16_t>(FlagsValue(Letters({chkP311F, chkP311G, chkP311H}, "FGH")));
+    c.P050 = static_cast<int16_t>(FlagsValue(Letters({chkP050A, chkP050B, chkP050C}, "ABC")));
     c.P050C = ZeroFilled(txtP050C->Text(), 5);
     c.P050P = ZeroFilled(txtP050P->Text(), 3);
     c.P346 = txtP346->Typed();

@@ -205,12 +205,10 @@ bool frmOperatori::TakeControls(int16_t n) {
     udtEdit.P320C.PutNum(CodeValue(txtP320C->Typed()));
     udtEdit.P320S.PutNum(CodeValue(txtP320S->Typed()));
     udtEdit.P321 = fields::WireSafe(txtP321->Typed());
-    // The boxed bits from the boxes; a bit without a box, and the rights
-    // values 4 to 6, stay as stored.
-    for (int k = 0; k < 3; ++k) {
-        const int64_t stored = udtEdit.P322[k].Num();
-        udtEdit.P322[k].PutNum((stored & ~int64_t(kMask[k]) & 255) | FlagsValue(rights_[k]));
-    }
+    // Rights values 1 to 3 from their boxes (hidden ones pass their bits
+    // through), a bit without a box 0; rights values 4 to 6 are "000".
+    for (int k = 0; k < 3; ++k) udtEdit.P322[k].PutNum(FlagsValue(rights_[k]));
+    for (int k = 3; k < 6; ++k) udtEdit.P322[k].PutNum(0);
     return true;
 }
 

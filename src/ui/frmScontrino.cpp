@@ -150,11 +150,11 @@ void frmScontrino::ShowConf() {
 
 bool frmScontrino::SetConf() {
     CassaConfRec& c = udtCassaConf;
-    // The bits of the boxes shown; a bit without a box, or whose box the
-    // model hides, keeps what the register last had.
-    c.P020A = static_cast<int16_t>(JoinFlags(bytes_[0], c.P020A));
-    c.P020B = static_cast<int16_t>(JoinFlags(bytes_[1], c.P020B));
-    c.P020C = static_cast<int16_t>(JoinFlags(bytes_[2], c.P020C));
+    // Each byte from its boxes alone: a box the model hides passes its bit
+    // through; bit 64 of P020A and bit 16 of P020C have no box and are 0.
+    c.P020A = static_cast<int16_t>(FlagsValue(bytes_[0]));
+    c.P020B = static_cast<int16_t>(FlagsValue(bytes_[1]));
+    c.P020C = static_cast<int16_t>(FlagsValue(bytes_[2]));
     c.P030 = static_cast<int16_t>(FlagsValue(p030_) + 64 * (cbxP030B->currentIndex() == 1) +
                                   32 * (cbxP030C->currentIndex() == 1));
     bool ok = true;

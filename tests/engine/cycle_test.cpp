@@ -1,6 +1,7 @@
 // The cycle over the registers, the abort of queued commands, the
 // semaphore file and the error lines of a hello answer.
 #include "core/config_level.h"
+#include "engine/builders_reports.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "link/queue_fixture.h"
@@ -53,6 +54,42 @@ TEST_F(CycleTest, RegistersAreOpenedInTurnAndTheChosenOneAtTheEnd) {
     ASSERT_TRUE(NextCash(true));
     EXPECT_EQ(Core.nOpenCash, 1);
     EXPECT_EQ(CassaList[3].bDone, False);
+}
+
+// The card commands go to the register chosen in the user interface, once,
+// even with other registers enabled.
+TEST_F(CycleTest, TheCardCommandsGoToTheChosenRegisterOnce) {
+    const struct {
+        const char* name;
+        bool (*run)();
+        const char* text;
+    } builders[] = {{"ReadOpeCard", ReadOpeCard, "*2;+4;&a;#H;*3;"},
+                    {"WriteOpeCard", WriteOpeCard, "*2;+4;*a;#H;*3;"},
+                    {"ReadCamCard", ReadCamCard, "*2;+4;&b;#H;*3;"},
+                    {"WriteCamCard", WriteCamCard, "*2;+4;*b;#H;*3;"},
+                    {"ClearChipCard", ClearChipCard, "*2;+4;#F;*3;"}};
+    queuetest::DefineCash(0, 0);
+    queuetest::DefineCash(1, 1);
+    queuetest::DefineCash(3, 3);
+    for (const auto& b : builders) {
+        SCOPED_TRACE(b.name);
+        CmdQueue = CmdQueueState{};
+        for (auto& e : CassaList) e.bDone = False;
+        LinkState.nCurCash = 1;
+        ASSERT_TRUE(b.run());
+        EXPECT_EQ(Core.nOpenCash, 1);
+        EXPECT_EQ(CmdQueue.entries[1].command, b.text);
+        EXPECT_EQ(CmdQueue.entries[2].state, 0);
+        // When its command is over no other register follows.
+        CassaList[1].bDone = True;
+        EXPECT_FALSE(NextCash(false));
+        EXPECT_EQ(Core.nOpenCash, 1);
+    }
+    // The chosen register not enabled: nothing is queued.
+    CmdQueue = CmdQueueState{};
+    CassaList[1].bEnabled = False;
+    EXPECT_FALSE(ReadOpeCard());
+    EXPECT_EQ(CmdQueue.entries[1].state, 0);
 }
 
 TEST_F(CycleTest, TheStartUpPassTakesRegisterZeroEvenWhenNotEnabled) {

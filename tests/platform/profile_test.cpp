@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 using namespace platform;
 using testsupport::ReadAll;
@@ -364,32 +365,41 @@ TEST(Profile, Cp1252BytesAndCaseOfAccentedNames) {
     EXPECT_EQ(ReadAll(f), "[Caf\xE9]\r\nPr\xC9=\x80 1,50\r\n");
 }
 
-// Spaces, and only spaces, are trimmed from names and values, in the file and
-// in the arguments alike; the reader of many keys gives the same answers.
-TEST(Profile, OnlySpacesAreTrimmed) {
+// In the file, spaces, tabs and vertical tabs are trimmed around keys, values
+// and section names, before a header and before a comment; the arguments lose
+// their spaces only. The reader of many keys gives the same answers.
+TEST(Profile, BlanksInTheFileSpacesInTheArguments) {
     TempDir dir;
     std::string f = dir.file("t.ini");
     WriteAll(f,
              "[S]\r\n"
-             "K=space\r\n"
              "K\t=tab\r\n"
+             "K=space\r\n"
              "\tL = tabbed\r\n"
              "V=\tx\t\r\n"
-             "[\tT\t]\r\n"
+             "\vW\v=\v\"q\"\v\r\n"
+             "F\f=ff\r\n"
+             "\t;C=comment\r\n"
+             "\v ;D=comment\r\n"
+             "\t [\tT\v]\r\n"
              "k=tab section\r\n"
              "[ U ]\r\n"
-             "k=u\r\n");
+             "k=u\r\n"
+             "\v[\vV ; \t\r\n"
+             "k=open\r\n");
     struct Case {
         const char* section;
         const char* key;
         const char* expected;
     } cases[] = {
-        {"S", "K", "space"},       {"  S  ", "  K  ", "space"},  {"S", "K\t", "tab"},
-        {"S", "\tL", "tabbed"},    {"S", "L", "def"},            {"S\t", "K", "def"},
+        {"S", "K", "tab"},         {"  S  ", "  K  ", "tab"},    {"S", "K\t", "def"},
+        {"S", "L", "tabbed"},      {"S", "\tL", "def"},          {"S\t", "K", "def"},
         {"\tS", "K", "def"},       {"S", "K\v", "def"},          {"S", "K\f", "def"},
         {"S", "K\r", "def"},       {"S", "K\n", "def"},          {"S", "\nK", "def"},
-        {"S", "V", "\tx\t"},       {"\tT\t", "k", "tab section"}, {"T", "k", "def"},
-        {" U ", "K", "u"},
+        {"S", "V", "x"},           {"S", "W", "q"},              {"S", "F\f", "ff"},
+        {"S", "F", "def"},         {"S", ";C", "def"},           {"S", "C", "def"},
+        {"S", ";D", "def"},        {"T", "k", "tab section"},    {"\tT\t", "k", "def"},
+        {" U ", "K", "u"},         {"V ;", "k", "open"},
     };
     ProfileReader reader(f);
     for (const Case& c : cases) {
@@ -459,16 +469,16 @@ TEST(Profile, SectionHeaders) {
     EXPECT_EQ(std::string(buf, 13), std::string("A\0C\0D ; x\0E\0\0", 13));  // empty name left out
 }
 
-// A line with an empty key name comes back whole from the section read; the
-// key list leaves it out, as an empty item would end the list there.
+// A line with an empty key name comes back from the section read as "=value";
+// the key list leaves it out, as an empty item would end the list there.
 TEST(Profile, EmptyKeyNames) {
     TempDir dir;
     std::string f = dir.file("k.ini");
-    WriteAll(f, "[S]\r\n=value\r\n  =  spaced  \r\nk=v\r\n==x\r\nbare\r\n");
+    WriteAll(f, "[S]\r\n=value\r\n \t=  spaced \v\r\nk=v\r\n==x\r\n\tbare \r\n");
     char buf[64];
     std::memset(buf, 'X', sizeof buf);
-    EXPECT_EQ(GetPrivateProfileSectionA("S", buf, sizeof buf, f.c_str()), 30u);
-    EXPECT_EQ(std::string(buf, 32), std::string("=value\0=  spaced\0k=v\0==x\0bare\0\0X", 32));
+    EXPECT_EQ(GetPrivateProfileSectionA("S", buf, sizeof buf, f.c_str()), 28u);
+    EXPECT_EQ(std::string(buf, 30), std::string("=value\0=spaced\0k=v\0==x\0bare\0\0X", 30));
     EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", buf, sizeof buf, f.c_str()), 2u);
     EXPECT_EQ(std::string(buf, 3), std::string("k\0\0", 3));
     EXPECT_EQ(ProfileString("S", "", "def", f), "value");
@@ -489,6 +499,9 @@ TEST(Profile, WritesThatFailAndDeletesThatNeedNothing) {
         {nullptr, "k", "v"},
         {"A]B", "k", "v"},   {"A\rB", "k", "v"}, {"A\nB", "k", "v"}, {"S", "k=x", "v"},
         {"S", "[k", "v"},    {"S", ";k", "v"},   {"S", "k\r", "v"},  {"S", "k\nx", "v"},
+        // names whose edges the file trims away
+        {"a\t", "k", "v"},   {"\vA", "k", "v"}, {"S", "k\t", "v"},  {"S", "\v", "v"},
+        {"S", "\t;k", "v"},
     };
     for (const Refused& c : refused) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.section ? c.section : "(null)") + "/" +
@@ -500,18 +513,56 @@ TEST(Profile, WritesThatFailAndDeletesThatNeedNothing) {
         EXPECT_FALSE(testsupport::Exists(dir.file("none.ini")));
     }
     EXPECT_EQ(WritePrivateProfileSectionA("S", "a=1\0[X]=2\0", f.c_str()), 0);
+    EXPECT_EQ(WritePrivateProfileSectionA("S", "a=1\0\t[X]=2\0", f.c_str()), 0);
     EXPECT_EQ(WritePrivateProfileSectionA("S]", "a=1\0", f.c_str()), 0);
     EXPECT_EQ(ReadAll(f), original);
 
-    for (const std::string& missing : {dir.file("gone.ini"), dir.file("no/such/gone.ini")}) {
-        SCOPED_TRACE(missing);
-        EXPECT_NE(WritePrivateProfileStringA("S", "k", nullptr, missing.c_str()), 0);
-        EXPECT_NE(WritePrivateProfileStringA("S", nullptr, nullptr, missing.c_str()), 0);
-        EXPECT_NE(WritePrivateProfileStringA("S", nullptr, "v", missing.c_str()), 0);
-        EXPECT_NE(WritePrivateProfileSectionA("S", nullptr, missing.c_str()), 0);
-        EXPECT_TRUE(DeleteProfileKey("S", "k", missing));
-        EXPECT_FALSE(testsupport::Exists(missing));
+    EXPECT_EQ(WritePrivateProfileSectionA(nullptr, "a=1\0", dir.file("none.ini").c_str()), 0);
+    EXPECT_FALSE(testsupport::Exists(dir.file("none.ini")));
+}
+
+// A deletion from a missing file succeeds and leaves an empty file there; in
+// a missing folder it cannot, and fails.
+TEST(Profile, DeletionFromAMissingFileLeavesAnEmptyFile) {
+    TempDir dir;
+    const std::string missing = dir.file("gone.ini"), nowhere = dir.file("no/such/gone.ini");
+    const std::function<int(const char*)> deletions[] = {
+        [](const char* f) { return WritePrivateProfileStringA("S", "k", nullptr, f); },
+        [](const char* f) { return WritePrivateProfileStringA("S", nullptr, nullptr, f); },
+        [](const char* f) { return WritePrivateProfileStringA("S", nullptr, "v", f); },
+        [](const char* f) { return WritePrivateProfileSectionA("S", nullptr, f); },
+        [](const char* f) { return DeleteProfileKey("S", "k", f) ? 1 : 0; },
+    };
+    int n = 0;
+    for (const auto& deletion : deletions) {
+        SCOPED_TRACE(n++);
+        std::filesystem::remove(missing);
+        EXPECT_NE(deletion(missing.c_str()), 0);
+        EXPECT_TRUE(testsupport::Exists(missing));
+        EXPECT_EQ(ReadAll(missing), "");
+        EXPECT_NE(deletion(missing.c_str()), 0);  // from the empty file: nothing to write
+        EXPECT_EQ(ReadAll(missing), "");
+        EXPECT_EQ(deletion(nowhere.c_str()), 0);
+        EXPECT_FALSE(testsupport::Exists(dir.file("no")));
     }
+}
+
+// The section names of a missing file: one NUL, the rest of the buffer as it
+// was; an existing file without sections gives the empty list's two NULs.
+TEST(Profile, SectionNamesOfAMissingFile) {
+    TempDir dir;
+    char buf[8];
+    std::memset(buf, 'X', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "def", buf, sizeof buf,
+                                       dir.file("none.ini").c_str()),
+              0u);
+    EXPECT_EQ(std::string(buf, 3), std::string("\0XX", 3));
+    WriteAll(dir.file("empty.ini"), "k=1\r\n");
+    std::memset(buf, 'X', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "def", buf, sizeof buf,
+                                       dir.file("empty.ini").c_str()),
+              0u);
+    EXPECT_EQ(std::string(buf, 3), std::string("\0\0X", 3));
 }
 
 // Whatever a write accepts reads back by the names it was given, whatever
@@ -527,9 +578,9 @@ TEST(Profile, EveryAcceptedWriteReadsBack) {
         const char* readsBack;
     } writes[] = {
         {"A", "k", "2", "2"},           {"B", "k", "v", "v"},          {"A", "new", "n", "n"},
-        {"a\t", "k\t", "t", "t"},       {" A ", " K ", " s ", "s"},    {"[A", "k]", "b", "b"},
+        {"a\tb", "k\vl", "t", "t"},     {" A ", " K ", " s ", "s"},    {"[A", "k]", "b", "b"},
         {"A", "a;b", "\"q\"", "q"},     {"", "k", "e", "e"},           {"A", "", "e", "e"},
-        {"A", "\v", "v", "v"},          {"A", "k", "x\r\ny", "x  y"},
+        {"A", "\f", "v", "v"},          {"A", "k", "x\r\ny", "x  y"},
     };
     for (const char* content : files) {
         for (const Write& w : writes) {

@@ -96,19 +96,20 @@ TEST_F(HistoryTest, LinesAreAppendedWholeAndTheLastPositionIsSavedAtTheEnd) {
     EXPECT_EQ(shell->refreshCalls, 0);  // the end of the history shows no editor again
 }
 
-TEST_F(HistoryTest, TheLimitStopsTheFileAtItsSizeAndTheRestOfTheReadIsNotStored) {
+TEST_F(HistoryTest, AFileOverTheLimitTakesNoMoreLinesAndTheRestOfTheReadIsNotStored) {
     ShellState.HistoryLimit = 1;
     const std::string line = "C00:0007:01:X\r\n";  // 15 bytes
-    // Room for exactly one more line.
-    WriteAll(CashFile("Storico.txt"), std::string(1024000 - line.size(), 'h'));
+    // A file of exactly the limit still takes the next line, whole.
+    WriteAll(CashFile("Storico.txt"), std::string(1024000, 'h'));
     BeginRead("0006", "09");
 
     EXPECT_EQ(Feed("C00:0007:01:X"), True);
-    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000);
-    EXPECT_EQ(Feed("C00:0008:01:Y"), True);  // would pass the limit
+    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000 + 15);
+    EXPECT_EQ(shell->status, "");
+    EXPECT_EQ(Feed("C00:0008:01:Y"), True);  // the file is over the limit now
     EXPECT_EQ(Feed("C00:0008:02:"), True);   // and this one is refused too
-    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000);
-    EXPECT_EQ(HistoryFile().substr(1024000 - line.size()), line);
+    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000 + 15);
+    EXPECT_EQ(HistoryFile().substr(1024000), line);
     EXPECT_EQ(CassaFile.strB90Indi + ":" + CassaFile.strB90Pg, "0007:01");
     EXPECT_EQ(shell->status, GetText("Errori", "hstlimiterror"));
     EXPECT_EQ(ErrorLines("010"), 1);
@@ -118,13 +119,20 @@ TEST_F(HistoryTest, TheLimitStopsTheFileAtItsSizeAndTheRestOfTheReadIsNotStored)
     EXPECT_EQ(Feed("C00:ZZZZ:ZZ:*"), 1);
     EXPECT_EQ(ReqState.bRdStorico, False);
     EXPECT_EQ(SavedPosition(), "0007:01");
-    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000);
+    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000 + 15);
+
+    // One byte over the limit: the first line is refused.
+    WriteAll(CashFile("Storico.txt"), std::string(1024001, 'h'));
+    Start();
+    EXPECT_EQ(Feed("C00:0008:01:Y"), True);
+    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024001);
+    EXPECT_EQ(ErrorLines("010"), 2);
 
     // No limit: nothing is refused.
     ShellState.HistoryLimit = 0;
     Start();
     EXPECT_EQ(Feed("C00:0008:01:Y"), True);
-    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000 + 15);
+    EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024001 + 15);
 }
 
 TEST_F(HistoryTest, AMalformedPositionIsNotStoredAndTheLinesAfterItAre) {

@@ -49,6 +49,9 @@ TEST_F(StampsImportTest, TakesWholeRecordsOfDigitsWithinTheTable) {
     const std::string three = Stamp("3", "0", {"999999", "   12 ", "0     ", "000000"}, {" 7 ", "999", "0  ", "000"});
     const std::string threeStored = Stamp("3", "0", {"999999", "000012", "000000", "000000"},
                                           {"007", "999", "000", "000"});
+    // Blank values and a blank P430 are 0.
+    const std::string blanks = Stamp("4", " ", {"000100", "      ", "000300", "000400"}, {"001", "   ", "003", "004"});
+    const std::string blanksStored = Stamp("4", "0", {"000100", "000000", "000300", "000400"}, {"001", "000", "003", "004"});
     struct Case {
         const char* what;
         const char* content;  // nullptr: no file
@@ -63,8 +66,9 @@ TEST_F(StampsImportTest, TakesWholeRecordsOfDigitsWithinTheTable) {
         {"number 0 stops the import", "", two + Stamp("0", "0") + three, false, 3, With(defaults, 2, two)},
         {"a number past the table", "", Stamp("5", "0"), false, 1, defaults},
         {"letters in a value", "", Stamp("1", "0", {"00a100", "000000", "000000", "000000"}), false, 1, defaults},
-        {"a value of blanks", "", Stamp("1", "0", {"000000", "000000", "000000", "000000"}, {"000", "   ", "000", "000"}), false,
-         1, defaults},
+        {"blank values and P430", "", blanks, true, 1, With(defaults, 4, blanksStored)},
+        {"a letter in P430", "", Stamp("1", "x"), false, 1, defaults},
+        {"a blank number", "", Stamp(" ", "0"), false, 1, defaults},
         {"a sign in the number", "", Stamp("-", "0"), false, 1, defaults},
         {"no file", nullptr, "", false, 0, defaults},
     };

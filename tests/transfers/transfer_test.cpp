@@ -18,6 +18,7 @@
 #include "store/groups.h"
 #include "transfers/multiple_functions_transfer.h"
 #include "store/transfer_fixture.h"
+#include "transfers/groups_transfer.h"
 
 namespace {
 
@@ -276,6 +277,34 @@ TEST_F(TransferTest, DataLinesThatCannotBeReadWholeWriteNothing) {
     EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile) + ".part"));
     EXPECT_EQ(Acks(), 7);
     EXPECT_EQ(Texts.nRunFailures, 0);
+}
+
+// The groups store a group beyond the size counter, growing the file; a
+// number the record's two digits cannot hold is still refused.
+TEST_F(TransferTest, AGroupBeyondTheSizeCounterExtendsTheFile) {
+    struct Row {
+        const TableDesc& table;
+        int16_t TableSizes::*size;
+        int16_t ReqStateRec::*flag;
+        int16_t (*data)();
+        const char* file;
+    } rows[] = {{GrpStaTable(), &TableSizes::nMaxGrpSta, &ReqStateRec::bRdGrpSta, DataGrpSta, kGrpStaFile},
+                {GrpRepTable(), &TableSizes::nMaxGrpRep, &ReqStateRec::bRdGrpRep, DataGrpRep, kGrpRepFile}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.file);
+        Sizes.*r.size = 19;
+        ReqState.*r.flag = True;
+        shell->errors.clear();
+        for (const char* line : {"25:Zed:", "100:Too big:", "*"}) {
+            Line(line);
+            r.data();
+        }
+        const std::string file = ReadAll(CashFile(r.file));
+        EXPECT_EQ(file.size(), 850u);
+        EXPECT_EQ(file.substr(24 * 34), Group(25, "Zed"));
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(shell->errors[0].text, GetText("Log", "notstored") + " " + r.file + ": 100:Too big:");
+    }
 }
 
 // The command's answer time-out or the user's abort in the middle of a read.

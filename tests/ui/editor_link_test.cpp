@@ -171,7 +171,7 @@ TEST_F(EditorLinkTest, OperatorsAndAnOperatorCardReachTheRegisterAndACardReadSho
     ASSERT_TRUE(RunToIdle());
     const std::vector<std::string> sent = reg->Received("operators");
     ASSERT_EQ(sent.size(), 20u);
-    EXPECT_EQ(sent[1], "2:7:12:ANNA:15:255:0:0:0:0");
+    EXPECT_EQ(sent[1], "2:7:12:ANNA:15:247:0:0:0:0");
 
     w->mskData->setText("05/03/24");
     w->cmdWrite->click();

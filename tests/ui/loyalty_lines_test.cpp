@@ -97,6 +97,29 @@ TEST_F(LoyaltyLinesTest, ARefusedFieldHoldsTheLineAndTheOtherFieldsAreStored) {
     EXPECT_EQ(Bytes(d.Edited()).substr(0, 50), Line("2", "1", {100, 900, 300, 400, 150, 7}));
 }
 
+// Empty boxes are 0, whatever the type; a value that is no number is still
+// refused.
+TEST_F(LoyaltyLinesTest, EmptyBoxesAreZero) {
+    frmLineeFid d;
+    for (const char* tipo : {"2", "0"}) {
+        SCOPED_TRACE(tipo);
+        Choose(d.cbxLineaFid, 2);
+        Type(d.txtTipo, tipo);
+        for (FieldBox* box : {d.txtStep1, d.txtValore1, d.txtValore2}) Type(box, "");
+        Type(d.txtCalcolo, "");
+        EXPECT_TRUE(d.SaveTmpSlot(1));
+        EXPECT_EQ(Bytes(d.Edited()).substr(50, 50), Line(tipo, "0", {0, 0, 0, 0, 0, 0}));
+        EXPECT_EQ(Status(), "");
+    }
+    Type(d.txtTipo, "");
+    Type(d.txtValore1, "12");
+    EXPECT_TRUE(d.SaveTmpSlot(1));
+    EXPECT_EQ(Bytes(d.Edited()).substr(50, 50), Line("0", "0", {0, 0, 0, 0, 12, 0}));
+    Type(d.txtValore2, "x");
+    EXPECT_FALSE(d.SaveTmpSlot(1));
+    EXPECT_EQ(Status(), "Line 1-value not valid");
+}
+
 TEST_F(LoyaltyLinesTest, ClearZeroesTheShownLineOnly) {
     frmLineeFid d;
     Choose(d.cbxLineaFid, 2);

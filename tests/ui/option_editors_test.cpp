@@ -47,41 +47,36 @@ TEST_F(OptionEditorsTest, GeneralOptionsSavedUntouchedGiveTheModelDefaults) {
     EXPECT_EQ(w->mskP601->MaskText(), "01/01/10");
 }
 
-TEST_F(OptionEditorsTest, ASaveKeepsTheBitsNoShownBoxStandsFor) {
-    struct Case {
-        int16_t model;
-        const char* p042;  // after the save
-        const char* p312;
-    } cases[] = {
-        // TAV3800: P312 boxes 3 and 4 hidden, so 16 and 8 stay; box 0 newly
-        // ticked adds 128; bits 2, 1 and 256 stay.
-        {5, "231", "411"},
-        // LX4100: chkP042D is hidden too, so bit 16 of P042 stays set.
-        {1, "247", "411"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.model);
+// A bit without a box is written 0; a box the model hides carries its bit
+// through; P312 keeps its bits 2 and 1 and its high byte.
+TEST_F(OptionEditorsTest, ASaveWritesZeroForTheBitsNoBoxStandsFor) {
+    // TAV3800 hides P312 boxes 3 and 4 and P110 D and E; LX4100 hides P042 D,
+    // PX2 A and P312 boxes 3 and 4.
+    for (int16_t model : {5, 1}) {
+        SCOPED_TRACE(model);
         Cassa("[P0]\r\n42=255\r\n[P1]\r\n10=255\r\n[P2]\r\nX2=255\r\n[P3]\r\n12=283\r\n");
-        frmOpGen* w = Editor<frmOpGen>(c.model, "K_FRMOPGEN");
+        frmOpGen* w = Editor<frmOpGen>(model, "K_FRMOPGEN");
         EXPECT_FALSE(w->chkP312[0]->isChecked());
-        w->chkP312[0]->setChecked(true);
-        w->chkP042D->setChecked(false);  // bit 16
-        w->chkP042E->setChecked(false);  // bit 8
+        w->chkP312[0]->setChecked(true);  // adds 128 to 256 + 16 + 8 + 2 + 1
         w->cmdSave->click();
-        EXPECT_EQ(Key("P0", "42"), c.p042);
-        EXPECT_EQ(Key("P1", "10"), "255");
-        EXPECT_EQ(Key("P2", "X2"), "255");
-        EXPECT_EQ(Key("P3", "12"), c.p312);
+        EXPECT_EQ(Key("P0", "42"), "31");
+        EXPECT_EQ(Key("P1", "10"), "31");
+        EXPECT_EQ(Key("P2", "X2"), "129");
+        EXPECT_EQ(Key("P3", "12"), "411");
         CloseCurrentEditor();
     }
     // The boxes shown set their bits: P110 F from its list, PX2 A and H.
     frmOpGen* w = Editor<frmOpGen>(3, "K_FRMOPGEN");
+    w->chkP042E->setChecked(false);
     w->cbxP110F->setCurrentIndex(0);
     w->chkPX2A->setChecked(false);
     w->chkPX2H->setChecked(false);
+    w->chkP312[0]->setChecked(false);
     w->cmdSave->click();
-    EXPECT_EQ(Key("P1", "10"), "251");
-    EXPECT_EQ(Key("P2", "X2"), "126");
+    EXPECT_EQ(Key("P0", "42"), "23");
+    EXPECT_EQ(Key("P1", "10"), "27");
+    EXPECT_EQ(Key("P2", "X2"), "0");
+    EXPECT_EQ(Key("P3", "12"), "283");
 }
 
 TEST_F(OptionEditorsTest, AValueOutOfRangeSavesAndSendsNothing) {
@@ -173,6 +168,20 @@ TEST_F(OptionEditorsTest, TheDatesTheStepperAndLoad) {
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&u;#H;*3;", "*2;+4;&W;#H;*3;"}));
 }
 
+// A P017 outside -6 to +6 is shown and saved back as it is stored.
+TEST_F(OptionEditorsTest, AP017OutsideTheStepperRangeIsShownAndSavedAsStored) {
+    for (const char* stored : {"9", "-7", "6"}) {
+        SCOPED_TRACE(stored);
+        Cassa(std::string("[P0]\r\n17=") + stored + "\r\n");
+        frmOpGen* w = Editor<frmOpGen>(3, "K_FRMOPGEN");
+        EXPECT_EQ(w->lblP017->text().toStdString(), stored);
+        w->cmdSave->click();
+        EXPECT_EQ(Status(), "");
+        EXPECT_EQ(Key("P0", "17"), stored);
+        CloseCurrentEditor();
+    }
+}
+
 TEST_F(OptionEditorsTest, TheModelGatesTheListsAndTheOptionBits) {
     struct Case {
         int16_t model;
@@ -203,7 +212,7 @@ TEST_F(OptionEditorsTest, TheModelGatesTheListsAndTheOptionBits) {
     CloseCurrentEditor();
 
     // A bit's box shows only where the language file has a text for it; a
-    // hidden box keeps its bit.
+    // hidden box carries its bit through a save.
     Write("Testi.tst", "[4]\r\nP019_C_7=Only on VELTA7300\r\n");
     Cassa("[P0]\r\n19=255\r\n");
     for (int16_t model : {7, 6}) {
@@ -212,7 +221,6 @@ TEST_F(OptionEditorsTest, TheModelGatesTheListsAndTheOptionBits) {
         w = Open<frmOpGen>("K_FRMOPGEN");
         EXPECT_EQ(!w->chkP019[2]->isHidden(), model == 7) << model;
         EXPECT_TRUE(w->chkP019[0]->isHidden());
-        w->chkP019[0]->setChecked(false);  // enabled on the old family, but not shown
         w->cmdSave->click();
         EXPECT_EQ(Key("P0", "19"), "255");
         CloseCurrentEditor();
@@ -311,7 +319,9 @@ TEST_F(OptionEditorsTest, CodesZeroFilledWithTheSeparatorsBlanked) {
     }
 }
 
-TEST_F(OptionEditorsTest, BitsAndValuesNoBoxHoldsAreKept) {
+// P311 and P050 hold only the bits of their boxes; a P310 of 2, which a box
+// cannot hold, stays while the box is untouched.
+TEST_F(OptionEditorsTest, BitsWithoutABoxAreWrittenZero) {
     Cassa("[P0]\r\n50=255\r\n[P3]\r\n10=2\r\n11=255\r\n");
     ShowMsgText("earlier", "text");
     auto* w = Editor<frmOpeCamCli>(2, "K_FRMOPECAMCLI");
@@ -321,15 +331,15 @@ TEST_F(OptionEditorsTest, BitsAndValuesNoBoxHoldsAreKept) {
     w->cmdSave->click();
     EXPECT_EQ(Status(), status);  // a save never clears the status text
     EXPECT_EQ(Key("P3", "10"), "2");
-    EXPECT_EQ(Key("P3", "11"), "255");
-    EXPECT_EQ(Key("P0", "50"), "255");
+    EXPECT_EQ(Key("P3", "11"), "7");
+    EXPECT_EQ(Key("P0", "50"), "224");
     w->chkP311H->setChecked(false);
     w->chkP050B->setChecked(false);
     w->chkP310->setChecked(false);
     w->cmdSave->click();
     EXPECT_EQ(Key("P3", "10"), "0");
-    EXPECT_EQ(Key("P3", "11"), "254");
-    EXPECT_EQ(Key("P0", "50"), "191");
+    EXPECT_EQ(Key("P3", "11"), "6");
+    EXPECT_EQ(Key("P0", "50"), "160");
 }
 
 TEST_F(OptionEditorsTest, OperatorOptionRequestsByModel) {

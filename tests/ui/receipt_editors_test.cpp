@@ -110,7 +110,9 @@ TEST_F(ReceiptEditorsTest, ABoxTheModelOffersWithoutATextShowsItsBuiltInCaption)
     EXPECT_EQ(w->chkP020CF->text().toStdString(), "Period in financial report");
 }
 
-TEST_F(ReceiptEditorsTest, ReceiptOptionsKeepTheBitsWithoutABoxAndTheHiddenOnes) {
+// Bit 64 of P020A and bit 16 of P020C have no box and are written 0; a box
+// the model hides carries its bit through.
+TEST_F(ReceiptEditorsTest, ReceiptOptionsZeroTheBitsWithoutABoxAndKeepTheHiddenOnes) {
     Options("[P0]\r\n20A=255\r\n20B=4\r\n20C=255\r\n30=0\r\n31=20\r\n32=2\r\n33=10\r\n", 2);  // KWT1900
     auto* w = Open<frmScontrino>("K_FRMSCONTRINO");
     EXPECT_TRUE(w->chkP020BF->isChecked());  // hidden on every model
@@ -119,9 +121,9 @@ TEST_F(ReceiptEditorsTest, ReceiptOptionsKeepTheBitsWithoutABoxAndTheHiddenOnes)
     Choose(w->cbxP030C, 1);  // always
     Type(w->txtP033, "7");
     w->cmdSave->click();
-    EXPECT_EQ(Key("P0", "20A"), "255");  // no box for 64: kept
+    EXPECT_EQ(Key("P0", "20A"), "191");
     EXPECT_EQ(Key("P0", "20B"), "4");
-    EXPECT_EQ(Key("P0", "20C"), "255");  // no box for 16: kept
+    EXPECT_EQ(Key("P0", "20C"), "239");
     EXPECT_EQ(Key("P0", "30"), "192");
     EXPECT_EQ(Key("P0", "33"), "7");
     EXPECT_TRUE(shell.questions.empty());
@@ -242,7 +244,7 @@ TEST_F(ReceiptEditorsTest, HeaderSendAndTheEnableCommand) {
     EXPECT_EQ(e.description, "Enable receipt header");
 }
 
-TEST_F(ReceiptEditorsTest, RegisterWideOptionsKeepTheirBitsAndRefuseAmountsThatDoNotFit) {
+TEST_F(ReceiptEditorsTest, RegisterWideOptionsZeroTheBitsWithoutABoxAndRefuseAmountsThatDoNotFit) {
     Options("[P5]\r\n10=255\r\n11=1250\r\n13=20\r\n17=255\r\n", 2);  // KWT1900
     Numbers.strDecSep = ",";
     auto* w = Open<frmGlbCassa>("K_FRMGLBCASSA");
@@ -250,9 +252,9 @@ TEST_F(ReceiptEditorsTest, RegisterWideOptionsKeepTheirBitsAndRefuseAmountsThatD
     EXPECT_EQ(w->cbxP513->currentIndex(), -1);  // 20 is none of the list's
     Type(w->txtP514, "A:B;C");
     w->cmdSave->click();
-    EXPECT_EQ(Key("P5", "10"), "255");  // only A and B have boxes
+    EXPECT_EQ(Key("P5", "10"), "192");  // only A and B have boxes
     EXPECT_EQ(Key("P5", "13"), "0");
-    EXPECT_EQ(Key("P5", "17"), "255");  // D to G hidden, and 1 without a box: kept
+    EXPECT_EQ(Key("P5", "17"), "254");  // D to G hidden carry their bits; 1 has no box
     EXPECT_EQ(Key("P5", "14"), "A B C");
 
     Type(w->txtP512, "999999,9");
@@ -262,7 +264,7 @@ TEST_F(ReceiptEditorsTest, RegisterWideOptionsKeepTheirBitsAndRefuseAmountsThatD
     w->cmdSave->click();
     EXPECT_EQ(Key("P5", "12"), "99999990");
     EXPECT_EQ(Key("P5", "18"), "0");
-    EXPECT_EQ(Key("P5", "10"), "127");
+    EXPECT_EQ(Key("P5", "10"), "64");
     EXPECT_EQ(Key("P5", "13"), "5");
 
     const std::string before = File("Cassa.txt");

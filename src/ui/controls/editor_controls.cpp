@@ -104,10 +104,10 @@ void ShowFlags(const std::vector<FlagBox>& boxes, int64_t value) {
     for (const FlagBox& f : boxes) f.box->setChecked((value & f.weight) != 0);
 }
 
-int64_t FlagsValue(const std::vector<FlagBox>& boxes) {
-    int64_t value = 0;
+int64_t FlagsValue(const std::vector<FlagBox>& boxes, int64_t stored, int64_t keep) {
+    int64_t value = stored & keep;
     for (const FlagBox& f : boxes)
-        if (f.box->isChecked()) value += f.weight;
+        if (f.box->isChecked()) value |= f.weight;
     return value;
 }
 
@@ -125,16 +125,6 @@ std::vector<FlagBox> Letters(const std::vector<QCheckBox*>& boxes, const char* l
     std::vector<FlagBox> out;
     for (size_t i = 0; i < boxes.size() && letters[i] != '\0'; ++i) out.push_back({boxes[i], LetterWeight(letters[i])});
     return out;
-}
-
-int64_t JoinFlags(const std::vector<FlagBox>& boxes, int64_t stored) {
-    int64_t value = stored;
-    for (const FlagBox& f : boxes) {
-        if (f.box->isHidden()) continue;
-        value &= ~static_cast<int64_t>(f.weight);
-        if (f.box->isChecked()) value |= f.weight;
-    }
-    return value;
 }
 
 MaskBox::MaskBox(QWidget* parent, const QString& name, const std::string& mask) : QLineEdit(parent) {

@@ -61,8 +61,13 @@ struct FlagBox {
     QCheckBox* box;
     int weight;
 };
+// Ticks every box, shown or hidden, whose bit is set in the value.
 void ShowFlags(const std::vector<FlagBox>& boxes, int64_t value);
-int64_t FlagsValue(const std::vector<FlagBox>& boxes);
+// The sum of the weights of the ticked boxes. A box hidden for the model or
+// for want of a text counts as it is ticked (ShowFlags set it from the stored
+// value, so its bit passes through); a bit without a box is 0, except the bits
+// of keep, which come from stored.
+int64_t FlagsValue(const std::vector<FlagBox>& boxes, int64_t stored = 0, int64_t keep = 0);
 
 // The weight of an option bit named by its letter (A 128, B 64 ... H 1; 0 for
 // any other character), and of element i of a control array of bit boxes
@@ -73,10 +78,6 @@ int IndexWeight(int index);
 std::vector<FlagBox> ArrayFlags(QCheckBox* const* boxes, int count);
 // The boxes, each with the weight of its letter in `letters` ("DEFGH").
 std::vector<FlagBox> Letters(const std::vector<QCheckBox*>& boxes, const char* letters);
-// The value with the bits of the boxes the window shows set from the boxes;
-// a bit that no shown box stands for keeps its stored value. A box hidden
-// for the model or for want of a text is not shown; a disabled box is.
-int64_t JoinFlags(const std::vector<FlagBox>& boxes, int64_t stored);
 
 // A masked edit box of digits: the mask names a digit with "#" and takes
 // any other character as a fixed separator ("##/##/##"). Its text is the
