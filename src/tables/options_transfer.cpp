@@ -6,6 +6,7 @@
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "core/open_register.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
@@ -281,11 +282,9 @@ int16_t Data(int16_t& flag, const std::vector<Field>& fields, const std::string&
     return True;
 }
 
-// After a communication record: the link's addressed mode as its P911 says.
-void AddressedFromP911() {
-    const int16_t p911 = C().P911;
-    LinkState.bAddressed = (p911 & 128) ? (p911 & 2) != 0 : true;
-}
+// After a communication record: the link's addressed mode as its P911 says,
+// by the same rule as the register's opening.
+void AddressedFromP911() { LinkState.bAddressed = GetAddressedMode(C().P911); }
 
 }  // namespace
 
