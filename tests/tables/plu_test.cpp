@@ -111,6 +111,38 @@ TEST_F(PLUStoreTest, SearchInsertDeleteKeepTheCodeOrder) {
     EXPECT_TRUE(GetPLU("  ABC", rec));
 }
 
+// A file whose last record lacks only its line end keeps that record: it is
+// counted, found, written back whole, and survives an insertion and a deletion.
+TEST_F(PLUStoreTest, ALastRecordWithoutItsLineEndIsAWholeRecord) {
+    const struct {
+        const char* name;
+        std::vector<std::string> codes;
+    } cases[] = {{"one record", {"10"}}, {"three records", {"5", "10", "20"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string whole;
+        for (const auto& code : c.codes) whole += Plu(code);
+        WriteAll(CashFile("PLU.txt"), whole.substr(0, whole.size() - 2));
+        ASSERT_TRUE(GetPLUNum());
+        EXPECT_EQ(PLUFiles.nPLUNum, static_cast<int32_t>(c.codes.size()));
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), whole);
+
+        WriteAll(CashFile("PLU.txt"), whole.substr(0, whole.size() - 2));
+        PLURec rec;
+        ASSERT_TRUE(GetPLU(c.codes.back(), rec));
+        EXPECT_EQ(tables::RecordBytes(rec), Plu(c.codes.back()));
+
+        WriteAll(CashFile("PLU.txt"), whole.substr(0, whole.size() - 2));
+        PLUFiles.nCurPLU = 1;
+        tables::SetRecordBytes(rec, Plu("1"));
+        ASSERT_TRUE(AddPLU(rec));
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1") + whole);
+        ASSERT_TRUE(DelPLU());
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), whole);
+    }
+    EXPECT_EQ(shell->msgBoxes.size(), 0u);
+}
+
 TEST_F(PLUStoreTest, OnlyWholeOlderRecordsAreConverted) {
     std::string old;
     for (int n = 1; n <= 10; ++n)
