@@ -149,10 +149,12 @@ bool Greet() {
         [&](int i, BroadRec& b) {
             Talk::To(i);
             LinkState.bCmdPending = true;
-            if (GestHelloReq() != 0)
+            if (GestHelloReq() != 0) {
                 b.ok = False;
-            else
+            } else {
+                b.announced = True;
                 PollAnswers();
+            }
         },
         true);
     return AnyOk() > 0;
@@ -228,7 +230,8 @@ bool QueryCycle(Wire& wire, int32_t& k, int32_t (*back)(int32_t), int& rewinds) 
 int32_t PLUBack(int32_t k) { return k > kQueryEvery ? k - kQueryEvery : 0; }
 int32_t IconBack(int32_t) { return 0; }
 
-// Ends the transfer: the end of data, each register released.
+// Ends the transfer: the end of data, each register that took the
+// announcement released (also one dropped since: its keyboard is locked).
 void Close() {
     SendRawFrame("*");
     const bool keepMsgs = LinkState.bHelloMsgs;
@@ -236,7 +239,7 @@ void Close() {
         [&](int i, BroadRec& b) {
             Talk::To(i);
             LinkState.bCmdPending = false;
-            if (!b.ok) return;  // it never took the announcement, or was dropped
+            if (!b.announced) return;  // it never took the announcement
             CurrentShell().SetShowWait(LinkState.sngAnsTimeout);
             LinkState.nState = b.state;
             HelloRec.HelloStatus[0] = b.status;
@@ -373,8 +376,10 @@ void StreamPLUs() {
             }
         }
     }
-    if (!Texts.bNewTxtFile)
+    if (!Texts.bNewTxtFile) {
         CurrentShell().AddError(GetText("Msg", "89") + "-" + GetText("Msg1", "28"), true);
+        CountRefusedRecords(kPLUTxErrFile);
+    }
 }
 
 int IconRowLength() { return ConfigLevel.IsModel({"DRAVO57", "TIMBREL"}) ? 36 : 54; }

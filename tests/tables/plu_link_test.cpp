@@ -183,6 +183,43 @@ TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     EXPECT_TRUE(ErrorTexts().size() == 1) << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
 }
 
+// A register dropped after the announcement (it never catches up) still gets
+// the closing pass: its keyboard is released.
+TEST_F(PLULinkTest, ARegisterDroppedAfterTheAnnouncementIsReleased) {
+    ConfigLevel.InitOffLine(11, "R023000");  // ZANDORE
+    emu::RegisterConfig config;
+    config.release = "R023000";
+    StartBulkLine(true, {0, 1}, config);
+    receivers[1]->FallBehind(1000000, 50);  // loses every record after the 50th
+
+    Define(0, 0, true);
+    Define(1, 1, true);
+    ASSERT_TRUE(NextCash(true));
+    CassaConf.P211 = 13;
+    ConfigLevel.SetCashVersion(0, "R023000");
+    std::string plus;
+    for (int n = 1; n <= 400; ++n) plus += Article(std::to_string(n), n, false, false);
+    WriteAll(PLUFilePath(), plus);
+
+    ASSERT_TRUE(SendFastPLU(1, -1));
+    ASSERT_TRUE(RunToIdle(120));
+    EXPECT_EQ(receivers[0]->Rows().size(), 400u);
+    EXPECT_LT(receivers[1]->Rows().size(), 400u);
+    EXPECT_FALSE(ErrorTexts().empty());  // the register dropped is listed
+    for (int s : {0, 1}) {
+        SCOPED_TRACE(s);
+        const auto commands = registers[static_cast<size_t>(s)]->Commands();
+        const auto announced = std::find(commands.begin(), commands.end(), "*2;+4;#z;");
+        ASSERT_NE(announced, commands.end());
+        // After the announcement, a command that releases the keyboard.
+        EXPECT_NE(std::find_if(announced, commands.end(),
+                               [](const std::string& c) {
+                                   return c.size() >= 3 && c.compare(c.size() - 3, 3, "*3;") == 0;
+                               }),
+                  commands.end());
+    }
+}
+
 TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {
     ConfigLevel.InitOffLine(3, "R023000");  // DRAVO57: 288 x 144, rows of 36 bytes
     emu::RegisterConfig config;

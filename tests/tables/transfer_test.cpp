@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "common/child_process.h"
+#include "core/config_level.h"
 #include "core/texts.h"
 #include "platform/files.h"
+#include "tables/discounts_transfer.h"
 #include "tables/groups.h"
 #include "tables/multiple_functions_transfer.h"
 #include "transfer_fixture.h"
@@ -463,3 +465,25 @@ TEST_F(TransferTest, AnAbandonedMultipleFunctionsReadLeavesNothingForTheNextOne)
     }
 }
 
+
+// The discount-options answer cleans its texts as every text answer does.
+TEST_F(TransferTest, TheDiscountOptionsAnswerPutsNoSeparatorOfItsTextsOnTheWire) {
+    const struct {
+        const char* name;
+        int16_t model;
+        const char* answer;
+    } cases[] = {
+        {"LX4100", 1, "1 2 3:A B:7"},
+        {"DRAVO57", 3, "1 2 3:9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigLevel.InitOffLine(c.model, "V014057");
+        CassaConf.P4101A = CassaConf.P4102 = "1:2;3";
+        CassaConf.P4112 = "A\x01" "B";
+        CassaConf.P4122 = 7;
+        CassaConf.P4101B = 9;
+        LinkState.nPendingAns = 1;
+        EXPECT_EQ(AnsConfScoMag(), c.answer);
+    }
+}
