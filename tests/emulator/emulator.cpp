@@ -261,6 +261,7 @@ void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::stri
     std::string frame = BuildAnswer(st.lastPayload, options_.addressed, st.address, st.lastQ1,
                                     st.lastQ2, Take(faults_.badChecksum));
     if (Take(faults_.truncate)) frame.resize(frame.size() - 3);
+    if (faults_.strayAck) frame += ControlChars(kAck, options_.addressed, st.address);
     Write(prefix + frame, now);
     awaiting_ = static_cast<int>(&st - stations_.data());
     awaitUntil_ = now + options_.replyWait;

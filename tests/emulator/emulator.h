@@ -34,6 +34,8 @@ struct Faults {
     int badChecksum = 0;       // answer frames go out with a wrong checksum
     int truncate = 0;          // answer frames go out without STX, checksum and ETX
     bool ackWithNext = false;  // the ACK of a frame goes out in one write with the next answer
+    bool strayAck = false;     // every answer frame is followed, in the same write, by an ACK
+                               // that nothing waits for (the late ACK of a frame sent twice)
     // Every enquiry (ENQ and an address) is answered at once with these bytes,
     // as a peer in the other link mode does; enqReplies counts them.
     std::string enqReply;

@@ -162,4 +162,31 @@ TEST_F(DepartmentsLinkTest, AReadCutShortByTheRegisterLeavesTheOldTable) {
               errors.end());
 }
 
+// Every answer frame of the register followed by an ACK nothing waits for
+// (glued to the frame): the send and the read of the whole table go through,
+// every record in place, nothing in the error log.
+TEST_F(DepartmentsLinkTest, AStrayAckBehindEveryRegisterFrameLosesNothing) {
+    for (bool addressed : {false, true}) {
+        SCOPED_TRACE(addressed ? "addressed" : "direct");
+        OpenModel(3, addressed);  // DRAVO57: 250 departments
+        emu::Faults f;
+        f.strayAck = true;
+        emulator->SetFaults(f);
+        const std::string sent = FillDepartments();
+        const int16_t count = Sizes.nMaxReparti;
+        ASSERT_EQ(count, 250);
+        ASSERT_TRUE(SendReparto(1, count));
+        ASSERT_TRUE(RunToIdle(120));
+        EXPECT_EQ(registers[0]->Received("departments").size(), static_cast<size_t>(count));
+        ASSERT_TRUE(CreateReparto());
+        ASSERT_TRUE(ReqReparto(1, count));
+        ASSERT_TRUE(RunToIdle(120));
+        EXPECT_TRUE(File("Reparti.txt") == sent);
+        EXPECT_EQ(ErrorLog(), "");
+        EXPECT_TRUE(ErrorTexts().empty());
+        StopLine();
+    }
+}
+
 }  // namespace
+
