@@ -121,6 +121,47 @@ TEST_F(PLULinkTest, EachPLUTypeSentAndReadBackByteExact) {
     }
 }
 
+// PLUs sent record by record and read back by the dump with a stray ACK
+// behind every register frame, or the register's ACK of every tenth frame
+// late: every record arrives and comes back, nothing in the error log.
+TEST_F(PLULinkTest, StrayAndLateAcksLoseNoPLU) {
+    const struct {
+        const char* name;
+        bool stray;
+        int lateEvery;
+        int count;
+    } cases[] = {{"stray ACK", true, 0, 1000}, {"late ACK every tenth", false, 10, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigLevel.InitOffLine(3, "R022002");
+        emu::RegisterConfig config;
+        config.release = "R022002";
+        StartLine(false, {0}, {config}, 2);
+        emu::Faults f;
+        f.strayAck = c.stray;
+        f.lateAckEvery = c.lateEvery;
+        emulator->SetFaults(f);
+        registers[0]->SetRecords("plu options", {"0:13:30:"});
+        queuetest::DefineCash(0, 0, true, 128, 1);
+        LinkState.nCurCash = 0;
+        ASSERT_TRUE(NextCash(true));
+        std::string plus;
+        for (int n = 1; n <= c.count; ++n) plus += Article(std::to_string(1000 + n), n, false, false);
+        WriteAll(PLUFilePath(), plus);
+        WriteAll(OffFilePath(), "");
+        ASSERT_TRUE(SendPLU(1, c.count));
+        ASSERT_TRUE(RunToIdle(240));
+        EXPECT_EQ(registers[0]->Received("plu").size(), static_cast<size_t>(c.count));
+        WriteAll(PLUFilePath(), "");
+        ASSERT_TRUE(ReqPLU("&M1:999999999999"));
+        ASSERT_TRUE(RunToIdle(240));
+        EXPECT_TRUE(ReadAll(PLUFilePath()) == plus);
+        EXPECT_EQ(ErrorLog(), "");
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+        StopLine();
+    }
+}
+
 TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     ConfigLevel.InitOffLine(11, "R023000");  // ZANDORE
     emu::RegisterConfig config;
