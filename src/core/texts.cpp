@@ -150,10 +150,56 @@ std::string FormatLogErrLine(int16_t code) {
     return line;
 }
 
-bool LogErr(int16_t code) {
+namespace {
+
+bool WriteErrLine(const std::string& line) {
     ++Texts.nRunFailures;
     if (Core.strLogErrFile.empty()) return false;
-    return platform::AppendFile(Core.strLogErrFile, FormatLogErrLine(code) + kCrLf);
+    return platform::AppendFile(Core.strLogErrFile, line + kCrLf);
+}
+
+void WriteErrLines(std::vector<std::string>& lines) {
+    for (const std::string& line : lines) WriteErrLine(line);
+    lines.clear();
+}
+
+}  // namespace
+
+bool LogErr(int16_t code) {
+    if (Texts.bHoldErr) {
+        Texts.heldErr.push_back(FormatLogErrLine(code));
+        return !Core.strLogErrFile.empty();
+    }
+    return WriteErrLine(FormatLogErrLine(code));
+}
+
+void HoldRunErrors() {
+    WriteErrLines(Texts.heldErr);  // a turn never closed: its lines are not lost
+    Texts.bHoldErr = true;
+}
+
+void EndRunErrorTurn(int reg, bool failed, bool anotherTurn) {
+    Texts.bHoldErr = false;
+    std::vector<std::string>& waiting = Texts.pendingErr[reg];
+    if (failed && anotherTurn) {
+        waiting.insert(waiting.end(), Texts.heldErr.begin(), Texts.heldErr.end());
+        Texts.heldErr.clear();
+        return;
+    }
+    if (!failed) {
+        for (const std::string& line : waiting) WriteMsgLog(GetText("Log", "madegood") + " " + line);
+        waiting.clear();
+    }
+    WriteErrLines(waiting);
+    WriteErrLines(Texts.heldErr);
+    Texts.pendingErr.erase(reg);
+}
+
+void FlushRunErrors() {
+    Texts.bHoldErr = false;
+    for (auto& [reg, lines] : Texts.pendingErr) WriteErrLines(lines);
+    Texts.pendingErr.clear();
+    WriteErrLines(Texts.heldErr);
 }
 
 bool WriteTxtFile(const std::string& name, const std::string& text) {

@@ -6,7 +6,9 @@
 // window and to msg.log in the base folder; batch errors go to the error log
 // (Core.strLogErrFile) as fixed-column lines.
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 struct TextsGlobals {
     int16_t nMsgLogFile = -1;  // -1 until the first message of the run (msg.log is then replaced)
@@ -14,6 +16,12 @@ struct TextsGlobals {
     int32_t nCntRec = 0;       // record counter (tree window, panel 7)
     int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
     int32_t nRunFailures = 0;  // failures of this run (error-log lines asked for, written or not)
+    // A command-line run holds the error-log lines of a register's turn
+    // until the turn is over (HoldRunErrors to EndRunErrorTurn); those of a
+    // turn that failed wait for the register's extra turn, by register.
+    bool bHoldErr = false;
+    std::vector<std::string> heldErr;
+    std::map<int, std::vector<std::string>> pendingErr;
 };
 extern TextsGlobals Texts;
 
@@ -46,6 +54,18 @@ bool WriteMsgLog(const std::string& text);
 // failure of the run (Texts.nRunFailures), whether or not the line could be
 // written: the exit status of a command-line run follows that count.
 bool LogErr(int16_t code);
+
+// The start of a register's turn in a command-line run: the error-log lines
+// that follow are held, and not yet counted, until EndRunErrorTurn.
+void HoldRunErrors();
+// The end of the turn of register reg. A turn that failed and will have
+// another turn keeps its lines waiting; a turn that succeeded turns the lines
+// its earlier turns left waiting into message-log lines (an attempt that a
+// later turn made good is no failure), then writes and counts its own; a turn
+// that failed for good writes and counts the waiting lines and its own.
+void EndRunErrorTurn(int reg, bool failed, bool anotherTurn);
+// The end of the run: every line still held or waiting is written and counted.
+void FlushRunErrors();
 
 // Error-log codes of this program beyond the register's and the link's.
 inline constexpr int16_t kErrFile = 12;      // a file of the run could not be read, written or copied

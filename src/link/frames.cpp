@@ -48,6 +48,35 @@ std::string AddressPair() {
     return std::string(2, AddressChar());
 }
 
+// An acknowledgement at the head of the input that nothing waits for (the
+// late ACK of a frame that went out twice) is dropped, with a line in the
+// trace. True when rx ends in the start of one: more bytes are needed.
+bool DropStrayAcks(std::string& rx) {
+    const std::string ack = ACK + AddressPair();
+    while (!rx.empty() && rx[0] == ACK) {
+        if (rx.size() < ack.size()) return ack.compare(0, rx.size(), rx) == 0;
+        if (rx.compare(0, ack.size(), ack) != 0) return false;
+        rx.erase(0, ack.size());
+        LogSerial(kLogErr, GetText("Errori", "StrayAck"));
+    }
+    return false;
+}
+
+// The length of the complete frame at the head of rx (which starts with
+// EOT), or 0 while it is not complete. The frame's length character decides
+// when it is sound; else the first ETX ends it. What follows is not looked at.
+size_t CompleteFrameLen(const std::string& rx) {
+    const size_t lengthAt = LinkState.bAddressed ? 2 : 1;
+    if (rx.size() > lengthAt) {
+        const int total = Code(rx[lengthAt]) - 40;
+        if (total >= MinFrameLen() && total <= kMaxFrameLen &&
+            rx.size() >= static_cast<size_t>(total) && rx[total - 1] == ETX)
+            return static_cast<size_t>(total);
+    }
+    const size_t etx = rx.find(ETX);
+    return etx == std::string::npos ? 0 : etx + 1;
+}
+
 // Sends the frame built into `frame`, or refuses one that was too long:
 // nothing is written, the trace says why, and the caller sees -1.
 int16_t SendBuilt(bool built, const std::string& frame, bool wantAck) {
@@ -73,9 +102,14 @@ int16_t SendCommandLayout(const std::string& command) {
 int16_t Transmit(bool wantAck, bool discardInput) {
     CurrentShell().DoEvents();
     if (discardInput && InputPending()) {
-        std::string kept = LinkState.TxFrame;
-        if (ReadFrame() == 0 && answerParser) answerParser();
-        LinkState.TxFrame = kept;
+        std::string head = ReadInput();
+        DropStrayAcks(head);
+        Comm.strRxKeep = head + Comm.strRxKeep;
+        if (!Comm.strRxKeep.empty()) {
+            std::string kept = LinkState.TxFrame;
+            if (ReadFrame() == 0 && answerParser) answerParser();
+            LinkState.TxFrame = kept;
+        }
     }
     if (discardInput) FlushInput();
     LinkState.RxFrame.clear();
@@ -251,7 +285,7 @@ int16_t ReadFrame() {
         }
         lastInput = now;
         rx += ReadInput();
-        if (rx.empty()) continue;
+        if (DropStrayAcks(rx) || rx.empty()) continue;
         if (rx[0] == SYN) {
             // The rest of the register's SYN may be on its way.
             if (rx.size() < syn.size() && syn.compare(0, rx.size(), rx) == 0) continue;
@@ -278,7 +312,11 @@ int16_t ReadFrame() {
             }
             break;
         }
-        if (rx.back() == ETX) {
+        if (const size_t whole = CompleteFrameLen(rx)) {
+            // A complete frame is taken whatever follows it: the rest (the
+            // register's ACK of a copy, its next frame) is for the next read.
+            Comm.strRxKeep = rx.substr(whole) + Comm.strRxKeep;
+            rx.resize(whole);
             result = 0;
             break;
         }
@@ -295,7 +333,6 @@ int16_t ReadFrame() {
             result = -1;
         } else {
             LinkState.nSeq2 = static_cast<int16_t>(Code(rx[LinkState.bAddressed ? 3 : 2]) - 32);
-            FlushInput();
         }
     }
     if (!rx.empty()) {

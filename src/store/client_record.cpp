@@ -11,6 +11,7 @@
 #include "core/config_level.h"
 #include "core/numbers.h"
 #include "core/table_sizes.h"
+#include "core/texts.h"
 #include "platform/files.h"
 #include "core/record.h"
 #include "store/file_numbers.h"
@@ -18,6 +19,12 @@
 using tables::FieldKind;
 
 namespace {
+
+// The fields by name, for the message log.
+const char* const kCliFieldNames[kCliFieldCount] = {
+    "code",  "description 1", "description 2", "description 3",   "description 4",
+    "price list", "VAT", "multiple function", "credit", "flag", "group",
+    "tax identification", "loyalty line", "points"};
 
 // The field table of a generation: the fields of the 90-character record,
 // those the larger layouts add in their order, and the record end.
@@ -354,9 +361,12 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
     const int len = GetLen();
     const int first = FirstLineLength(path);
     if (first == 0 || first == len) return true;
+    // The generation the file holds, by its record length: an archive is
+    // brought to the register's generation in either direction (a register
+    // older than assumed at the first hello needs shorter records).
     int16_t oldType = 0;
-    if (first == ClientRecordLength(1) && type_ >= 3) oldType = 1;
-    if (first == ClientRecordLength(3) && type_ == 4) oldType = 3;
+    for (int16_t t : {int16_t(1), int16_t(3), int16_t(4)})
+        if (first == ClientRecordLength(t)) oldType = t;
     if (oldType == 0) {
         if (why)
             *why = "Records of " + std::to_string(first) + " characters, expected " +
@@ -375,11 +385,24 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
     converted.reserve(count * static_cast<size_t>(len));
     ClientRecord from(oldType);
     ClientRecord to(type_);
+    // What a shorter record cannot keep, customer by customer.
+    std::vector<std::string> lost;
     for (size_t i = 0; i < count; ++i) {
         from.SetRecord(std::string_view(old).substr(i * oldLen, oldLen));
         to.Clear();
-        for (int f = 0; f < kCliFieldCount; ++f)
-            if (from.Has(static_cast<F>(f))) to.Let(static_cast<F>(f), from.Get(static_cast<F>(f)));
+        std::string fields;
+        for (int f = 0; f < kCliFieldCount; ++f) {
+            const F field = static_cast<F>(f);
+            if (!from.Has(field)) continue;
+            const std::string value = tables::TrimBlanks(from.Get(field));
+            if (to.Has(field)) to.Let(field, from.Get(field));
+            const bool kept = to.Has(field) && tables::TrimBlanks(to.Get(field)) == value;
+            if (!kept && !value.empty() && !(value.find_first_not_of('0') == std::string::npos))
+                fields += std::string(fields.empty() ? "" : ", ") + kCliFieldNames[f] + " \"" +
+                          value + "\"";
+        }
+        if (!fields.empty())
+            lost.push_back(tables::TrimBlanks(from.Get(F::strCodice)) + ": " + fields);
         converted += to.rec_;
     }
     // The old file is kept first; only then is the file replaced, in one step.
@@ -387,5 +410,7 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
         if (why) *why = "Disk full or write error";
         return false;
     }
+    for (const std::string& line : lost)
+        WriteMsgLog(GetText("Log", "custlost") + " " + file + ": " + line);
     return true;
 }

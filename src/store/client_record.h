@@ -148,9 +148,10 @@ public:
     // next position when recNo is -1. The object's own record is unchanged.
     bool WriteRec(int16_t fileNo, const std::string& record, int32_t recNo = -1);
 
-    // A file of an older, shorter generation (90-character records on types
-    // 3 and 4, 169-character records on type 4) is converted to this
-    // generation: the old file is kept beside it with ".bak" appended, and
+    // A file of another generation (records of 90, 169 or 175 characters) is
+    // converted to this generation, upwards or downwards (the message log names every customer
+    // whose values a shorter record could not keep, with those values): the
+    // old file is kept beside it with ".bak" appended, and
     // the converted file replaces it in one step, so that a failure at any
     // point leaves the old file whole. The fields the old records lack get
     // their defaults. A file of this generation, an empty or missing one, or

@@ -47,6 +47,29 @@ std::string SearchCode(const std::string& record, bool trimmed) {
     return trimmed ? TrimBlanks(code) : code;
 }
 
+// A file whose last record lacks only its line end (edited by hand, written
+// elsewhere) counts that record as whole: the line end is added in memory.
+void MendLastLineEnd(std::string& bytes) {
+    if (bytes.size() % kPLURecLen == static_cast<size_t>(kPLURecLen - 2)) bytes += "\r\n";
+}
+
+// The same on the file, written back whole, so that every later read sees
+// whole records. False (reported) when the file cannot be mended.
+bool MendFile(const std::string& path, const std::string& proc) {
+    const int64_t size = platform::FileSize(path);
+    if (size <= 0 || size % kPLURecLen != kPLURecLen - 2) return true;
+    // Only a file of this layout (an older one is converted as it stands).
+    if (size > kPLURecLen && TestPLUFile(path) != kPLURecLen) return true;
+    std::string bytes;
+    errno = 0;
+    if (!platform::ReadFile(path, bytes)) {
+        ReportFileError(proc, ErrorText(), Report::MsgBox);
+        return false;
+    }
+    MendLastLineEnd(bytes);
+    return WriteWholeFile(proc, path, bytes, Report::MsgBox);
+}
+
 bool Search(const Store& s, const std::string& code, PLURec& rec, const std::string& proc) {
     int32_t& cur = PLUFiles.*s.cur;
     std::string trimmedCode = TrimBlanks(code);
@@ -57,6 +80,7 @@ bool Search(const Store& s, const std::string& code, PLURec& rec, const std::str
     rec.end.Set();
     const std::string path = s.path();
     if (!platform::FileExists(path)) return false;
+    if (!MendFile(path, proc)) return false;
     platform::RecordFile file;
     errno = 0;
     if (!file.Open(path, kPLURecLen, false)) {
@@ -117,6 +141,7 @@ bool Rewrite(const Store& s, const char* proc, Edit edit, PLURec* rec) {
         ReportFileError(proc, ErrorText(), Report::MsgBox);
         return false;
     }
+    MendLastLineEnd(bytes);
     bytes.resize(bytes.size() - bytes.size() % kPLURecLen);  // whole records only
     const int64_t count = static_cast<int64_t>(bytes.size() / kPLURecLen);
     const int64_t at = cur;
@@ -140,6 +165,10 @@ bool Rewrite(const Store& s, const char* proc, Edit edit, PLURec* rec) {
 bool Count(const Store& s, const std::string& proc) {
     int32_t& num = PLUFiles.*s.num;
     const std::string path = s.path();
+    if (!MendFile(path, proc)) {
+        num = 0;
+        return false;
+    }
     const int32_t first = TestPLUFile(path);
     if (first == kOldPLURecLen) {
         if (!ConvPLUFile(path)) {

@@ -148,10 +148,12 @@ bool Greet() {
         [&](int i, BroadRec& b) {
             Talk::To(i);
             LinkState.bCmdPending = true;
-            if (GestHelloReq() != 0)
+            if (GestHelloReq() != 0) {
                 b.ok = False;
-            else
+            } else {
+                b.announced = True;
                 PollAnswers();
+            }
         },
         true);
     return AnyOk() > 0;
@@ -227,7 +229,8 @@ bool QueryCycle(Wire& wire, int32_t& k, int32_t (*back)(int32_t), int& rewinds) 
 int32_t PLUBack(int32_t k) { return k > kQueryEvery ? k - kQueryEvery : 0; }
 int32_t IconBack(int32_t) { return 0; }
 
-// Ends the transfer: the end of data, each register released.
+// Ends the transfer: the end of data, each register that took the
+// announcement released (also one dropped since: its keyboard is locked).
 void Close() {
     SendRawFrame("*");
     const bool keepMsgs = LinkState.bHelloMsgs;
@@ -235,7 +238,7 @@ void Close() {
         [&](int i, BroadRec& b) {
             Talk::To(i);
             LinkState.bCmdPending = false;
-            if (!b.ok) return;  // it never took the announcement, or was dropped
+            if (!b.announced) return;  // it never took the announcement
             CurrentShell().SetShowWait(LinkState.sngAnsTimeout);
             LinkState.nState = b.state;
             HelloRec.HelloStatus[0] = b.status;
@@ -372,8 +375,10 @@ void StreamPLUs() {
             }
         }
     }
-    if (!Texts.bNewTxtFile)
+    if (!Texts.bNewTxtFile) {
         CurrentShell().AddError(GetText("Msg", "89") + "-" + GetText("Msg1", "28"), true);
+        CountRefusedRecords(kPLUTxErrFile);
+    }
 }
 
 void StreamIcons() {

@@ -16,6 +16,7 @@ struct BroadRec {
     int16_t defined = 0;
     int16_t selected = 0;  // enabled and on the current port (batch: the open register)
     int16_t ok = 0;        // answered the hello and still takes part
+    int16_t announced = 0; // took the announcement: its keyboard is locked until the closing pass
     int16_t address = 0;   // station address
     int16_t state = 0;     // LinkState.nState when the transfer started
     int16_t status = 0;    // hello status word 0

@@ -1,7 +1,9 @@
 #include "transfers/customers_transfer.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "core/config_level.h"
@@ -207,7 +209,10 @@ bool ImportC16() {
     ClientM cli;
     cli.CliType(ClientType());
     const int level = ProtoLevel();
-    std::string records;
+    // The archive is sorted by code, each code once: the later record of a
+    // code wins (the register's dump need not be in order).
+    std::map<std::pair<size_t, std::string>, std::string> byCode;
+    int refused = 0;
     size_t start = 0;
     while (ok && start < text.size()) {
         size_t end = text.find('\n', start);
@@ -220,11 +225,18 @@ bool ImportC16() {
         cli.SetRecord(WireSafe(cli.GetRecord()));
         const std::string code = tables::TrimBlanks(cli.strCodice());
         if (code.empty() || code.find_first_not_of("0123456789") != std::string::npos) {
-            Problem("notstored", archive + ": " + line);
+            Problem("notstored", archive + ": " + tables::BlankControls(line));
+            ++refused;
             continue;
         }
-        records += cli.GetRecord();
+        std::string digits = code.substr(std::min(code.find_first_not_of('0'), code.size() - 1));
+        std::string& kept = byCode[{digits.size(), digits}];
+        if (!kept.empty()) WriteMsgLog(GetText("Log", "dupcode") + " " + archive + ": " + code);
+        kept = cli.GetRecord();
     }
+    if (refused > 0) LogErr(kErrFile);
+    std::string records;
+    for (const auto& [key, record] : byCode) records += record;
     if (ok) {
         errno = 0;
         ok = tables::WriteWholeFile("ImportC16", archive, records, tables::Report::MsgBox);

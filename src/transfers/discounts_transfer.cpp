@@ -130,11 +130,13 @@ int16_t DataBollino() { return DataTable(BollinoTable()); }
 std::string AnsConfScoMag() {
     LinkState.sngLastRx = platform::Timer();
     std::string answer;
+    // The texts through the shared cleaning: no ":" or ";" of theirs on the wire.
+    auto text = [](const std::string& t) { return tables::TrimBlanks(WireText(t)); };
     if (IsLX4100())
-        answer = tables::TrimBlanks(CassaConf.P4102) + ":" + tables::TrimBlanks(CassaConf.P4112) +
-                 ":" + std::to_string(CassaConf.P4122);
+        answer = text(CassaConf.P4102) + ":" + text(CassaConf.P4112) + ":" +
+                 std::to_string(CassaConf.P4122);
     else if (KnownModel())
-        answer = tables::TrimBlanks(CassaConf.P4101A) + ":" + std::to_string(CassaConf.P4101B);
+        answer = text(CassaConf.P4101A) + ":" + std::to_string(CassaConf.P4101B);
     DecPending();
     return answer;
 }

@@ -44,16 +44,18 @@ std::string AnsTestoIcone() {
         Tx.nTxTestoIconeLine = 0;
         const std::string path = tables::TablePath(kIconTextFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(IconTextRec)) : 0;
-        if (number == 0) return AbandonSend(word);
+        if (number == 0) return RefuseSendFile(word, kIconTextFile);
         word = static_cast<uint16_t>(number);
     }
     int16_t& msg = Tx.nTxTestoIconeMsg;
     int16_t& line = Tx.nTxTestoIconeLine;
     if (msg >= 1 && msg <= messages && line >= 0 && line < IconTextRec::kLines) {
         shell.IncPGBValue();
-        platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
         std::string bytes;
-        if (!file || !file->Read(msg, bytes)) return AbandonSend(word);
+        // A file written for fewer messages (before a firmware upgrade)
+        // sends the default texts for the rest.
+        if (!ReadSendRecord(word, msg, IconTextRec::Layout(), bytes))
+            return RefuseSendFile(word, kIconTextFile);
         IconTextRec rec;
         tables::SetRecordBytes(rec, bytes);
         const std::string answer = Wire(rec.number.str()) + ":" + std::to_string(line + 1) + ":" +

@@ -33,11 +33,19 @@ FunMulRec udtTxFMult;  // the record being sent
 
 // A read under way: the record being assembled and the records complete.
 struct FMultRead {
+    std::string path;  // the table file of the register read
     FunMulRec rec;
     bool refused = false;                   // its header could not be stored
     std::map<int32_t, std::string> records;  // by number, written at the closing line
 };
 FMultRead Rd;
+
+// A read that ends without its closing line leaves nothing behind.
+void DropRead() {
+    Rd = FMultRead{};
+    Tx.nRdFMultState = 0;
+}
+const bool dropperAdded = AddReadDropper(&DropRead);
 
 
 void Refuse(const std::string& line) {
@@ -95,7 +103,7 @@ bool WriteRecords(std::string& error) {
     std::map<int32_t, std::string> records;
     records.swap(Rd.records);
     if (records.empty()) return true;
-    return tables::StoreRecords(tables::TablePath(kFunMulFile), FunMulRec::Layout(), records, error);
+    return tables::StoreRecords(Rd.path, FunMulRec::Layout(), records, error);
 }
 
 }  // namespace
@@ -121,7 +129,7 @@ std::string AnsFMult() {
         step = kFileOpenNext;
         const std::string path = tables::TablePath(kFunMulFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, sizeof(FunMulRec)) : 0;
-        if (number == 0) return AbandonSend(word);
+        if (number == 0) return RefuseSendFile(word, kFunMulFile);
         word = static_cast<uint16_t>(number);
     }
     for (;;) {
@@ -134,9 +142,9 @@ std::string AnsFMult() {
         if (step >= kSteps) {
             // The start of a record.
             shell.IncPGBValue();
-            platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
             std::string bytes;
-            if (!file || !file->Read(Tx.nTxFMultFrom, bytes)) return AbandonSend(word);
+            if (!ReadSendRecord(word, Tx.nTxFMultFrom, FunMulRec::Layout(), bytes))
+                return RefuseSendFile(word, kFunMulFile);
             tables::SetRecordBytes(udtTxFMult, bytes);
             step = 0;
             if (FindNextFMult(udtTxFMult)) return HeaderLine(udtTxFMult);
@@ -165,7 +173,12 @@ int16_t DataFMult() {
     Shell& shell = CurrentShell();
     if (!line.empty() && line[0] == '*') {
         ReqState.bRdFMult = False;
-        if (Tx.nRdFMultState == kAssembling) KeepRecord();
+        // Records gathered before this read's first line belong to another.
+        if (Tx.nRdFMultState == kAssembling)
+            KeepRecord();
+        else
+            Rd.records.clear();
+        Tx.nRdFMultState = 0;
         std::string error;
         if (WriteRecords(error)) {
             CopyRecvFile(std::string("\\") + kFunMulFile);
@@ -185,6 +198,7 @@ int16_t DataFMult() {
             // The first header of this read.
             Tx.nRdFMultState = kAssembling;
             Rd.records.clear();
+            Rd.path = tables::TablePath(kFunMulFile);
         }
         Rd.refused = !StartRecord(line);
         if (Rd.refused) Refuse(line);

@@ -281,11 +281,9 @@ int16_t Data(int16_t& flag, const std::vector<Field>& fields, const std::string&
     return True;
 }
 
-// After a communication record: the link's addressed mode as its P911 says.
-void AddressedFromP911() {
-    const int16_t p911 = C().P911;
-    LinkState.bAddressed = (p911 & 128) ? (p911 & 2) != 0 : true;
-}
+// After a communication record: the link's addressed mode as its P911 says,
+// by the same rule as the register's opening.
+void AddressedFromP911() { LinkState.bAddressed = GetAddressedMode(C().P911); }
 
 }  // namespace
 

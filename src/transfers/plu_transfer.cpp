@@ -1,6 +1,7 @@
 #include "transfers/plu_transfer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "core/cassa_conf.h"
@@ -70,10 +71,12 @@ std::string Finish(const ArticleSend& a, bool refused) {
     Tx.*a.from = Tx.*a.from0;
     Tx.*a.to = Tx.*a.to0;
     DecPending();
-    if (!refused)
+    if (!refused) {
         ShowMsg("", "");
-    else
+    } else {
         CurrentShell().AddError(GetText("Msg", a.msgKey) + "-" + GetText("Msg1", a.msg1Key), true);
+        CountRefusedRecords(a.errFile);
+    }
     return "*";
 }
 
@@ -226,6 +229,25 @@ int16_t DataConfPLU() {
     return -1;
 }
 
+namespace {
+
+// The word of a dump whose file could not be written: its later lines are
+// acknowledged and dropped, and its closing line imports nothing.
+constexpr uint16_t kC08Failed = 0;
+
+void C08Failed(uint16_t& word, const char* key, const std::string& reason) {
+    CloseFileNum(word, static_cast<int16_t>(kC08Failed));
+    ReportTransferFailure(GetText("Log", key) + " " + TablePath(kC08File) +
+                          (reason.empty() ? "" : ": " + reason));
+}
+
+}  // namespace
+
+void CountRefusedRecords(const char* listFile) {
+    WriteMsgLog(GetText("Log", "refusedlist") + " " + TablePath(listFile));
+    if (!Core.bInteractive) LogErr(kErrFile);
+}
+
 int16_t DataC08() {
     LinkState.sngLastRx = platform::Timer();
     uint16_t& word = ReqState.nFileC08;
@@ -238,14 +260,19 @@ int16_t DataC08() {
     if (line.empty() || line[0] != '*') {
         if (word == kFileOpenNext) {
             platform::RemoveFile(TablePath(kC08File));
+            errno = 0;
             int16_t number = OpenOutputFileNum(TablePath(kC08File), false);
             if (number == 0) {
-                CurrentShell().AddError(GetText("Log", "norecord") + " " + kC08File, true);
+                C08Failed(word, "nocreate", platform::FileErrorText(errno, {}));
                 SendAck();
                 return -1;
             }
             word = static_cast<uint16_t>(number);
             SetCntRec(0);
+        }
+        if (word == kC08Failed) {
+            SendAck();
+            return -1;
         }
         if (!shell.PGBBusy()) {
             shell.SetPGBRange(1, 100);
@@ -253,13 +280,18 @@ int16_t DataC08() {
         }
         shell.IncPGBValue();
         IncCntRec();
-        PrintFileNum(static_cast<int16_t>(word), line);
+        errno = 0;
+        // A line that cannot be written fails the dump: the PLU and offer
+        // files keep what they hold, never rebuilt from part of the dump.
+        if (!PrintFileNum(static_cast<int16_t>(word), line))
+            C08Failed(word, "nowrite", platform::FileErrorText(errno, {}));
         SendAck();
         return -1;
     }
     // The closing line: a dump that brought no line has opened no new
-    // C08.txt, and an old one must not be imported again.
-    const bool arrived = word != kFileOpenNext;
+    // C08.txt, and an old one must not be imported again; nor one whose
+    // file could not be written whole.
+    const bool arrived = word != kFileOpenNext && word != kC08Failed;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     if (Transfer.nC08Pending > 1) word = kFileOpenNext;  // the next dump starts a new file
     Transfer.nC08Pending = static_cast<int16_t>(std::max(0, Transfer.nC08Pending - 1));
@@ -283,6 +315,7 @@ void ImportC08() {
     }
     std::string plus, offers;
     bool anyPLU = false, anyOffer = false;
+    int refused = 0;  // lines listed as not stored: a failure of the run
     size_t start = 0;
     while (start < dump.size()) {
         size_t end = dump.find('\n', start);
@@ -294,7 +327,9 @@ void ImportC08() {
         shell.IncPGBValue();
         PLURec rec;
         if (!DumpRecord(line, rec)) {
-            WriteMsgLog(GetText("Log", "notstored") + " " + kC08File + ": " + line);
+            ReportTransferProblem(GetText("Log", "notstored") + " " + kC08File + ": " +
+                                  BlankControls(line));
+            ++refused;
             continue;
         }
         rec.end.Set();
@@ -306,6 +341,7 @@ void ImportC08() {
             anyPLU = true;
         }
     }
+    if (refused > 0) LogErr(kErrFile);
     // Each file is replaced whole, and only when the dump held its records.
     if (anyPLU && WriteWholeFile("ImportC08", TablePath(kPLUFile), plus, Report::MsgBox))
         CopyRecvFile("\\PLU.txt");

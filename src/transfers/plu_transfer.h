@@ -28,6 +28,11 @@ int16_t DataC08();
 // of it.
 void ImportC08();
 
+// Records of a send that the checks refused (listed in the list file): a
+// failure of the run, one message-log line naming the list and, in a
+// command-line run, one error-log line.
+void CountRefusedRecords(const char* listFile);
+
 // The wire text of a PLU or an offer by the open register's PLU type.
 std::string PLUWireText(const PLURec& rec);
 // The error-list line of a refused record: "E <nn> " and the fields.

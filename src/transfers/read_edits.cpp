@@ -1,5 +1,7 @@
 #include "transfers/read_edits.h"
 
+#include <vector>
+
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
@@ -11,6 +13,28 @@
 #include "platform/files.h"
 #include "store/table_file.h"
 #include "transfers/transfer.h"
+
+namespace {
+
+std::vector<ReadEdits*>& Instances() {
+    static std::vector<ReadEdits*> all;
+    return all;
+}
+
+void DropAll() {
+    for (ReadEdits* edits : Instances()) edits->Drop();
+}
+
+}  // namespace
+
+ReadEdits::ReadEdits(const char* fileName, const tables::RecordLayout& (*layout)())
+    : fileName_(fileName), layout_(layout) {
+    static const bool added = AddReadDropper(&DropAll);
+    (void)added;
+    Instances().push_back(this);
+}
+
+ReadEdits::~ReadEdits() { std::erase(Instances(), this); }
 
 void ReadEdits::Touch() {
     const std::string path = tables::TablePath(fileName_);
@@ -41,6 +65,9 @@ void ReadEdits::Put(int32_t n, const std::string& record) {
 void ReadEdits::Drop() { records_.clear(); }
 
 bool ReadEdits::Commit(std::string& error) {
+    // Changes left in another folder, or by a read that fell silent, are not
+    // this read's: they are dropped here, never written.
+    Touch();
     std::map<int32_t, std::string> records;
     records.swap(records_);
     if (records.empty()) return true;

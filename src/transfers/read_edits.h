@@ -18,8 +18,11 @@
 
 class ReadEdits {
 public:
-    ReadEdits(const char* fileName, const tables::RecordLayout& (*layout)())
-        : fileName_(fileName), layout_(layout) {}
+    // Every instance is dropped when a read is abandoned (AbandonTableReads).
+    ReadEdits(const char* fileName, const tables::RecordLayout& (*layout)());
+    ~ReadEdits();
+    ReadEdits(const ReadEdits&) = delete;
+    ReadEdits& operator=(const ReadEdits&) = delete;
 
     // Record n as this read has it: the changed record, else the file's
     // record, else (a file too short or missing) the table's default record
@@ -27,7 +30,8 @@ public:
     std::string Get(int32_t n);
     // Keeps the changed record n for the closing line.
     void Put(int32_t n, const std::string& record);
-    // The closing line: the file's records with the changes (a file shorter
+    // The closing line (the changes kept belong to this read only when they
+    // were made in the folder open now): the file's records with the changes (a file shorter
     // than a changed record is extended with default records), written in
     // one step. True when nothing had changed or the file was replaced; false
     // with the reason in error when it could not be read or written (the file

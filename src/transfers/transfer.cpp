@@ -120,7 +120,22 @@ bool FinishRead(const TableDesc& table) {
 
 }  // namespace
 
+namespace {
+
+std::vector<void (*)()>& ReadDroppers() {
+    static std::vector<void (*)()> droppers;
+    return droppers;
+}
+
+}  // namespace
+
+bool AddReadDropper(void (*drop)()) {
+    ReadDroppers().push_back(drop);
+    return true;
+}
+
 void AbandonTableReads() {
+    for (auto drop : ReadDroppers()) drop();
     std::vector<TableReadRec> reads;
     reads.swap(Transfer.reads);
     for (TableReadRec& read : reads) {
@@ -327,6 +342,22 @@ std::string EndSend(uint16_t& word) {
     return "*";
 }
 
+std::string RefuseSendFile(uint16_t& word, const char* fileName) {
+    ReportTransferFailure(GetText("Log", "nosendfile") + " " + tables::TablePath(fileName));
+    return EndSend(word);
+}
+
+bool ReadSendRecord(uint16_t word, int32_t n, const tables::RecordLayout& layout,
+                    std::string& record) {
+    platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
+    if (!file) return false;
+    if (n > file->Count()) {
+        record = tables::DefaultRecordBytes(layout, n);
+        return true;
+    }
+    return file->Read(n, record);
+}
+
 std::string AnswerTable(const TableDesc& table) {
     TxLineArrived();
     uint16_t& word = ReqState.*table.txWord;
@@ -338,15 +369,16 @@ std::string AnswerTable(const TableDesc& table) {
         ShowMsg(table.sendStatusKey, "2");
         CurrentShell().SetPGBRange(1, ClampInt16(int64_t(count) + 1));
         idx = table.firstEntry;
-        int16_t number = OpenRandomFileNum(tables::TablePath(table.fileName), layout.Length());
-        if (number == 0) return AbandonSend(word);
+        if (idx > count) return EndSend(word);  // nothing to send: no file needed
+        const std::string path = tables::TablePath(table.fileName);
+        int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, layout.Length()) : 0;
+        if (number == 0) return RefuseSendFile(word, table.fileName);
         word = static_cast<uint16_t>(number);
     }
     if (idx <= count) {
         CurrentShell().IncPGBValue();
-        platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
         std::string record;
-        if (!file || !file->Read(idx, record)) return AbandonSend(word);
+        if (!ReadSendRecord(word, idx, layout, record)) return RefuseSendFile(word, table.fileName);
         ++idx;
         return BuildAnswer(layout, table.wire, record);
     }

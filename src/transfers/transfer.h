@@ -112,6 +112,10 @@ void CloseAllFiles();
 // so that late lines of it are acknowledged and dropped. Called when a
 // command is abandoned (CloseAllFiles) and by InitFlags.
 void AbandonTableReads();
+// What a read keeps in memory until its closing line (records gathered, edits
+// of records) is dropped by the function given here, called by
+// AbandonTableReads. Returns true, for use in a static initialiser.
+bool AddReadDropper(void (*drop)());
 
 // In a command-line run with a copy destination (Core.strReqArg), copies the
 // register folder's file (name with a leading "\") over the destination.
@@ -231,6 +235,14 @@ int16_t EndTableRead();
 // is complete: one answer less is awaited.
 std::string AbandonSend(uint16_t& word);
 std::string EndSend(uint16_t& word);
+// A send whose table file is missing or cannot be read: the failure, naming
+// the file, is reported and counts; the send ends with "*" at once (never by
+// the answer time-out) and nothing more is sent.
+std::string RefuseSendFile(uint16_t& word, const char* fileName);
+// Record n of the send's open file; past the end of a file shorter than the
+// table, the table's default record n. False when the file cannot be read.
+bool ReadSendRecord(uint16_t word, int32_t n, const tables::RecordLayout& layout,
+                    std::string& record);
 // The same for a send that holds no file (it counts in a word of its own).
 std::string AbandonSend();
 std::string EndSend();

@@ -310,6 +310,16 @@ void frmClienti::GateByType() {
     fraCliCard->setVisible(type_ == 2);
 }
 
+void frmClienti::TakeGeneration() {
+    const int16_t type = ConfigLevel.GetClientType(LinkState.nCurCash);
+    if (type == type_) return;
+    type_ = type;
+    objCli.CliType(type_);
+    // The archive is converted to the generation when it is next opened.
+    if (!objCli.GetFile().empty()) objCli.SetFile(objCli.GetFile(), true);
+    GateByType();
+}
+
 void frmClienti::SetFieldsState() {
     const bool enabled = TestCashEnabled();
     cmdLoad->setEnabled(enabled);
@@ -349,6 +359,7 @@ void frmClienti::ShowConf(int16_t mode) {
         return;
     }
     if (!fields::EditorFolderReady()) return;
+    TakeGeneration();
     objCli.SetFile(tables::TablePath(kClientiFile), true);
     frmList* list = frmList::Instance();
     {
@@ -502,6 +513,7 @@ bool frmClienti::TestChange() {
 }
 
 void frmClienti::GestAddCli() {
+    TakeGeneration();
     if (objCli.GetCli(tables::TrimBlanks(strCurCode))) {
         ShowMsg("5", "4");
     } else if (!SetDati()) {
@@ -570,6 +582,7 @@ void frmClienti::cbxCli_Change() {
 }
 
 void frmClienti::cbxCli_Enter() {
+    TakeGeneration();
     const std::string code = tables::TrimBlanks(FromQt(cbxCli->currentText()));
     strCurCode = code;
     if (code.empty()) {
@@ -590,6 +603,7 @@ void frmClienti::cbxCli_Enter() {
 
 void frmClienti::cbxCli_Click() {
     TestChange();
+    TakeGeneration();
     const std::string code = tables::TrimBlanks(FromQt(cbxCli->currentText()));
     strCurCode = code;
     // A code the archive does not hold (the box out of step with the file)
@@ -633,6 +647,7 @@ void frmClienti::cmdLoad_Click() {
 }
 
 void frmClienti::cmdSend_Click() {
+    TakeGeneration();
     ClientM second;
     second.CliType(type_);
     second.SetFile(objCli.GetFile(), true);

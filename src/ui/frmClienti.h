@@ -158,6 +158,9 @@ private:
     void CardButton();
     // Hides the controls the record generation lacks.
     void GateByType();
+    // The register's customer generation as the last hello tells it: when it
+    // changed since the window opened, the window and the archive follow.
+    void TakeGeneration();
 
     // The option selected (0 to 3), -1 when none.
     int SelectedTipo() const;

@@ -318,8 +318,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
                 CurrentShell().AskYesNo(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
             if (release) {
                 Core.bKeyLock = false;
-                // The bare close, for the register of the user interface.
-                SendKeyLock(false, false);
+                // The bare close, as a new operation over the registers: the
+                // last operation may have ended long ago, every register done.
+                SendKeyLock(false, true);
             }
         }
         MainTimer.ExitRequest = true;

@@ -1,5 +1,6 @@
 #include "core/texts.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/fake_shell.h"
@@ -168,6 +169,42 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     ASSERT_TRUE(LogErr(11));
     const std::string line = kStamp + cases[0].line + "\r\n";
     EXPECT_EQ(ReadAll(Core.strLogErrFile), line + line);
+}
+
+// A command-line run: the lines of a register's failed turn wait for its
+// extra turn; made good, they become message-log lines and count for
+// nothing; failed again, every line is written and counts.
+TEST_F(TextsTest, ErrorsOfATurnThatALaterTurnMadeGoodAreNoFailures) {
+    const struct {
+        const char* name;
+        bool retryFails;
+        int errLines;  // in the error log at the end of the run
+        int msgLines;  // made good, in the message log
+    } cases[] = {{"made good", false, 1, 1}, {"failed again", true, 3, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Texts = TextsGlobals{};
+        Core.strLogErrFile = dir.file("err.log");
+        WriteAll(Core.strLogErrFile, "");
+        WriteAll(dir.file("msg.log"), "");
+        HoldRunErrors();  // register 1: a bad checksum fails its first turn
+        LogErr(1);
+        EndRunErrorTurn(0, true, true);
+        HoldRunErrors();  // register 2: a file it cannot write, for good
+        LogErr(kErrFile);
+        EndRunErrorTurn(1, false, false);
+        EXPECT_EQ(Texts.nRunFailures, 1);
+        HoldRunErrors();  // register 1's extra turn
+        if (c.retryFails) LogErr(11);
+        EndRunErrorTurn(0, c.retryFails, false);
+        FlushRunErrors();
+        const std::string err = ReadAll(Core.strLogErrFile);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.errLines) << err;
+        EXPECT_EQ(Texts.nRunFailures, c.errLines);
+        const std::string msg = ReadAll(dir.file("msg.log"));
+        EXPECT_EQ(std::count(msg.begin(), msg.end(), '\n'), c.msgLines) << msg;
+        EXPECT_EQ(msg.find("[001]") != std::string::npos, c.msgLines == 1);
+    }
 }
 
 TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {

@@ -262,6 +262,7 @@ void Emulator::WriteAnswer(Station& st, bool resend, double now, const std::stri
     std::string frame = BuildAnswer(st.lastPayload, options_.addressed, st.address, st.lastQ1,
                                     st.lastQ2, Take(faults_.badChecksum) || garbled);
     if (Take(faults_.truncate)) frame.resize(frame.size() - 3);
+    if (faults_.strayAck) frame += ControlChars(kAck, options_.addressed, st.address);
     Write(prefix + frame, now);
     awaiting_ = static_cast<int>(&st - stations_.data());
     awaitUntil_ = now + options_.replyWait;
@@ -369,10 +370,27 @@ void Emulator::Handle(const PcUnit& unit, double now) {
                 return;
             }
             st->lastFrame = unit.bytes;
-            if (!faults_.ackWithNext) Write(ack, now);
+            ++framesTaken_;
+            // Late: the program sends the frame again meanwhile and gets the
+            // ACK of the copy as well; the answer to the frame follows the
+            // late ACK, as a register answers only after acknowledging.
+            const bool late = faults_.lateAckEvery > 0 && framesTaken_ % faults_.lateAckEvery == 0;
+            const double lateAt = now + faults_.lateAckMs / 1000.0;
+            const size_t queued = outbox_.size();
+            if (late) {
+                Outgoing delayed{false, -1, ack};
+                delayed.notBefore = lateAt;
+                outbox_.push_back(delayed);
+            } else if (!faults_.ackWithNext) {
+                Write(ack, now);
+            }
             for (auto& p : st->afterNextFrame) outbox_.push_back({true, st->address, p});
             st->afterNextFrame.clear();
             ask([&](Handler& h) { return h.OnFrame(reg, unit); });
+            if (late)
+                for (size_t i = queued + 1; i < outbox_.size(); ++i)
+                    if (outbox_[i].station == st->address)
+                        outbox_[i].notBefore = std::max(outbox_[i].notBefore, lateAt + 0.001);
             if (faults_.ackWithNext) {
                 // The ACK and the next answer in one write, as a hasty register does.
                 auto next = std::find_if(outbox_.begin(), outbox_.end(), [&](const Outgoing& o) {

@@ -34,6 +34,12 @@ struct Faults {
     int badChecksum = 0;       // answer frames go out with a wrong checksum
     int truncate = 0;          // answer frames go out without STX, checksum and ETX
     bool ackWithNext = false;  // the ACK of a frame goes out in one write with the next answer
+    bool strayAck = false;     // every answer frame is followed, in the same write, by an ACK
+                               // that nothing waits for (the late ACK of a frame sent twice)
+    // The ACK of every Nth new frame from the program goes out lateAckMs
+    // milliseconds late (past the program's wait for it): 0 off.
+    int lateAckEvery = 0;
+    int lateAckMs = 300;
     // Every enquiry (ENQ and an address) is answered at once with these bytes,
     // as a peer in the other link mode does; enqReplies counts them.
     std::string enqReply;
@@ -208,6 +214,7 @@ private:
     std::vector<std::string> problems_;
     double nextNoiseAt_ = 0;
     size_t noiseIndex_ = 0;
+    int framesTaken_ = 0;  // new frames from the program, for lateAckEvery
     std::atomic<uint64_t> bytesIn_{0};
     std::atomic<uint64_t> bytesOut_{0};
     std::atomic<double> nextWriteAt_;

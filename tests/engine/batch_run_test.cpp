@@ -2,6 +2,7 @@
 // line of a bad command line, and request lists run against the register
 // emulator on a pseudo-terminal.
 
+#include <algorithm>
 #include <sys/mount.h>
 
 #include <cerrno>
@@ -220,7 +221,15 @@ TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
     GetParam().apply(*emulator, *registers[0]);
     RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_GE(ErrorLines(GetParam().code), 1) << ErrLog();
+    // Codes separated by "|": any of them will do.
+    int lines = 0;
+    std::string codes = GetParam().code;
+    for (size_t at = 0; at <= codes.size();) {
+        const size_t bar = std::min(codes.find('|', at), codes.size());
+        lines += ErrorLines(codes.substr(at, bar - at));
+        at = bar + 1;
+    }
+    EXPECT_GE(lines, 1) << ErrLog();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -240,7 +249,9 @@ INSTANTIATE_TEST_SUITE_P(
                       f.noiseMs = 2;
                       e.SetFaults(f);
                   },
-                  "005"},
+                  // A whole frame is taken whatever noise follows it: a hello
+                  // may get through, and the command then fails.
+                  "005|011|001"},
         LineFault{"MissingDevice",
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");

@@ -111,14 +111,15 @@ TEST_P(ImportOnceTest, AFailedRegistersExtraTurnSendsWhatItsFirstTurnImported) {
     if (c.noPort) platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
 
     auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/s:1", "/w:2"}, 120);
-    EXPECT_EQ(r.status, 1) << r.err;
+    // A refusal that the extra turn makes good is no failure of the run.
+    EXPECT_EQ(r.status, c.noPort ? 1 : 0) << r.err;
     const std::string msg = Read("base/msg.log");
     EXPECT_EQ(testsupport::CountOf(msg, c.imported), static_cast<int>(stations.size())) << msg;
     if (c.noPort) {
         EXPECT_EQ(ErrorLines("005"), 2) << ErrLog();  // its turn and its extra turn
         return;
     }
-    EXPECT_EQ(ErrorLines("002"), 1) << ErrLog();  // the refusal
+    EXPECT_EQ(ErrorLines("002"), 0) << ErrLog();  // the refusal, made good
     for (const auto& reg : registers) {
         if (plu) {
             EXPECT_EQ(reg->Received("plu"), (std::vector<std::string>{"1:250:1:Item 1:0:0:0:1:0",

@@ -1,5 +1,6 @@
 // The frames the program builds, byte for byte, and the reading of
 // acknowledgements and frames, against a fake port.
+#include <algorithm>
 #include <functional>
 
 #include "emulator/wire.h"
@@ -336,6 +337,63 @@ TEST_F(FramesTest, UnaskedAnswerIsParsedBeforeSendingButLeftToTheEnquirysCaller)
             EXPECT_EQ(LinkState.RxFrame, frame);
         }
     }
+}
+
+TEST_F(FramesTest, ACompleteFrameIsTakenWhateverFollowsIt) {
+    // The register's late ACK of a record sent twice lands glued to its next
+    // frame: the frame is read, the rest kept for the next read, and an ACK
+    // that nothing waits for dropped with a line in the trace.
+    const std::string direct = "\x04\x32\x25\x22" "B80\x02\xA5\x03";
+    const std::string next = "\x04\x32\x26\x22" "B81\x02\xA6\x03";
+    const std::string addressed = emu::BuildAnswer("B80", true, 0, 5, 2);
+    const std::string ackA = "\x06\xA0\xA0";
+    const struct {
+        const char* name;
+        bool addressed;
+        std::string received;
+        std::vector<std::string> frames;  // what the reads give, one by one
+        int strayLines;
+    } cases[] = {
+        {"frame, ACK", false, direct + "\x06", {direct}, 1},
+        {"frame, ACK, frame", false, direct + "\x06" + next, {direct, next}, 1},
+        {"ACK, frame", false, "\x06" + direct, {direct}, 1},
+        {"frame, frame", false, direct + next, {direct, next}, 0},
+        {"addressed: frame, ACK, frame", true, addressed + ackA + addressed,
+         {addressed, addressed}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartSerialLog(false, true);
+        LinkState.bAddressed = c.addressed;
+        LinkState.nAddress = 0;
+        fake().Feed(c.received);
+        for (const auto& frame : c.frames) {
+            EXPECT_EQ(ReadFrame(), 0);
+            EXPECT_EQ(LinkState.RxFrame, frame);
+        }
+        EXPECT_EQ(ReadFrame(), -1);  // nothing more
+        EXPECT_FALSE(InputPending());
+        const auto lines = TraceLines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Err (01-00-000)-> stray ack"),
+                  c.strayLines);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Err (01-00-000)-> unrec"), 0);
+        FlushInput();
+        fake().SetInBufferCount(0);
+        StopSerialLog();
+    }
+}
+
+TEST_F(FramesTest, AStrayAckBeforeASendIsDroppedNotTakenForAFrame) {
+    parsed = 0;
+    SetAnswerParser(&RecordingParser);
+    StartSerialLog(false, true);
+    fake().Feed("\x06");
+    const double start = platform::Timer();
+    EXPECT_EQ(SendAck(), 0);
+    EXPECT_LT(platform::Timer() - start, 1.0);
+    EXPECT_EQ(parsed, 0);
+    EXPECT_EQ(fake().Written(), "\x06");
+    EXPECT_EQ(TraceLines(), std::vector<std::string>{"Err (01-00-000)-> stray ack"});
 }
 
 // A port whose bytes land just after the program has looked at the count,

@@ -13,6 +13,8 @@
 #include "store/customers_fixture.h"
 #include "transfers/customers_import.h"
 #include "transfers/customers_transfer.h"
+#include "core/texts.h"
+#include "customers_fixture.h"
 
 namespace {
 
@@ -125,6 +127,33 @@ TEST_F(ClientFileTest, GroupsAreKeptByNumberWithinTheTable) {
     EXPECT_FALSE(groups.GetGroup(0, got));
     EXPECT_EQ(got.Code.str(), Blanks(3));
     EXPECT_FALSE(groups.GetGroup(13, got));  // past the end of the file
+}
+
+// The register's dump in any order becomes an archive sorted by code with
+// each code once (the later record wins, the earlier one named in the
+// message log); a line without a usable code is listed and counts.
+TEST_F(ClientFileTest, TheImportedDumpIsSortedByCodeWithEachCodeOnce) {
+    Core.strRootDir = dir.path();
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    Core.bInteractive = false;
+    ConfigLevel.SetCashVersion(Core.nOpenCash, "R022002");
+    WriteAll(CashFile("C16.txt"),
+             "40:C40::0:1:0:100:0:\r\n5:OLD::0:1:0:100:0:\r\n12:C12::0:1:0:100:0:\r\n"
+             "X:BAD::0:1:0:100:0:\r\n5:C5::0:1:0:100:0:\r\n");
+    EXPECT_TRUE(ImportC16());
+    const std::string archive = ReadAll(CashFile("Clienti.txt"));
+    EXPECT_EQ(Codes(archive), (std::vector<std::string>{"5", "12", "40"}));
+    EXPECT_EQ(archive.substr(12, 2), "C5");  // the later record of code 5
+    ClientM cli;
+    cli.CliType(1);
+    cli.SetFile(CashFile("Clienti.txt"), true);
+    EXPECT_TRUE(cli.GetCli("12"));
+    EXPECT_EQ(cli.nCurrentRec(), 2);
+    const std::string log = ReadAll(dir.file("msg.log"));
+    EXPECT_NE(log.find(GetText("Log", "dupcode") + " " + CashFile("Clienti.txt") + ": 5"),
+              std::string::npos) << log;
+    EXPECT_EQ(shell->errors.size(), 1u);  // the line without a code
+    EXPECT_EQ(Texts.nRunFailures, 1);
 }
 
 // Every whole-file rewrite of the archive, cut off at each byte.

@@ -6,6 +6,9 @@
 #include "store/client_file.h"
 #include "store/client_record.h"
 #include "store/customers_fixture.h"
+#include <algorithm>
+#include "core/texts.h"
+#include "customers_fixture.h"
 
 namespace {
 
@@ -189,15 +192,45 @@ TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {
     EXPECT_EQ(ReadAll(path), SampleBase() + "0  " + Blanks(76) + "\r\n");
     EXPECT_EQ(ReadAll(path + ".bak"), SampleBase() + "\r\n");
 
-    // Longer records than the generation's are never cut down: refused.
-    WriteAll(path, up);
-    cli.CliType(1);
-    cli.SetFile(path, true);
-    EXPECT_EQ(cli.nCliNum(), 0);
-    EXPECT_EQ(cli.OpenFile(path), -1);
-    ASSERT_FALSE(shell->msgBoxes.empty());
-    EXPECT_EQ(shell->msgBoxes.back().text, "GetCliNum - Records of 175 characters, expected 90");
-    EXPECT_EQ(ReadAll(path), up);
+    // Longer records than the generation's (a register older than assumed):
+    // converted down, every field the shorter record holds kept, the old
+    // archive in the .bak, and the message log says what was not kept.
+    Core.strRootDir = dir.path();
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    const struct {
+        int16_t type;
+        size_t length;
+        const char* lost;  // for customer 5, in the message log
+    } downs[] = {
+        {1, 90, "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
+        {3, 169, nullptr},
+    };
+    for (const auto& d : downs) {
+        SCOPED_TRACE(d.type);
+        Texts = TextsGlobals{};
+        platform::RemoveFile(dir.file("msg.log"));
+        WriteAll(path, up);
+        shell->msgBoxes.clear();
+        cli.CliType(d.type);
+        cli.SetFile(path, true);
+        EXPECT_EQ(cli.nCliNum(), 2);
+        EXPECT_TRUE(shell->msgBoxes.empty());
+        const std::string down = ReadAll(path);
+        ASSERT_EQ(down.size(), 2 * d.length);
+        EXPECT_EQ(down.substr(0, 88), up.substr(0, 88));
+        EXPECT_EQ(down.substr(d.length, 88), up.substr(175, 88));
+        EXPECT_EQ(ReadAll(path + ".bak"), up);
+        ASSERT_TRUE(cli.GetCli("12"));
+        EXPECT_EQ(cli.Get(CliField::strDesc1), "SECOND" + Blanks(24));
+        const std::string log = testsupport::ReadAll(dir.file("msg.log"));
+        if (d.lost) {
+            EXPECT_NE(log.find(GetText("Log", "custlost") + " " + path + ": " + d.lost),
+                      std::string::npos) << log;
+            EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;  // both customers
+        } else {
+            EXPECT_EQ(log, "");  // type 3 holds every value
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include "engine/main_timer.h"
+#include <algorithm>
+#include "common/child_process.h"
+#include "core/texts.h"
 #include "core/table_sizes.h"
 #include "platform/files.h"
 #include "store/sort_buffer.h"
@@ -109,6 +112,38 @@ TEST_F(PLUStoreTest, SearchInsertDeleteKeepTheCodeOrder) {
     ASSERT_FALSE(GetPLU("ABC", rec));
     ASSERT_TRUE(AddPLU(rec));
     EXPECT_TRUE(GetPLU("  ABC", rec));
+}
+
+// A file whose last record lacks only its line end keeps that record: it is
+// counted, found, written back whole, and survives an insertion and a deletion.
+TEST_F(PLUStoreTest, ALastRecordWithoutItsLineEndIsAWholeRecord) {
+    const struct {
+        const char* name;
+        std::vector<std::string> codes;
+    } cases[] = {{"one record", {"10"}}, {"three records", {"5", "10", "20"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string whole;
+        for (const auto& code : c.codes) whole += Plu(code);
+        WriteAll(CashFile("PLU.txt"), whole.substr(0, whole.size() - 2));
+        ASSERT_TRUE(GetPLUNum());
+        EXPECT_EQ(PLUFiles.nPLUNum, static_cast<int32_t>(c.codes.size()));
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), whole);
+
+        WriteAll(CashFile("PLU.txt"), whole.substr(0, whole.size() - 2));
+        PLURec rec;
+        ASSERT_TRUE(GetPLU(c.codes.back(), rec));
+        EXPECT_EQ(tables::RecordBytes(rec), Plu(c.codes.back()));
+
+        WriteAll(CashFile("PLU.txt"), whole.substr(0, whole.size() - 2));
+        PLUFiles.nCurPLU = 1;
+        tables::SetRecordBytes(rec, Plu("1"));
+        ASSERT_TRUE(AddPLU(rec));
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1") + whole);
+        ASSERT_TRUE(DelPLU());
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), whole);
+    }
+    EXPECT_EQ(shell->msgBoxes.size(), 0u);
 }
 
 TEST_F(PLUStoreTest, OnlyWholeOlderRecordsAreConverted) {
@@ -302,4 +337,58 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     EXPECT_EQ(Acks(), 5);
 }
 
+// A dump whose file cannot be written whole (the disk full for a moment)
+// fails the read: the PLU file stays as it was, the failure is listed with
+// the file and counts, and the lines after it are only acknowledged.
+TEST_F(PLUStoreTest, ADumpThatCannotBeWrittenWholeLeavesThePLUFile) {
+    WriteAll(CashFile("PLU.txt"), Plu("1"));
+    const int result = childtest::Run(
+        [&] {
+            Transfer.nC08Pending = 1;
+            ReqState.nFileC08 = kFileOpenNext;
+            for (const char* l : {"10:100:1:ONE:0:0:0:9:", "20:100:1:TWO:0:0:0:9:",
+                                  "30:100:1:THREE:0:0:0:9:", "40:100:1:FOUR:0:0:0:9:"}) {
+                Line(l);
+                if (DataC08() != -1) return 1;
+            }
+            Line("*");
+            if (DataC08() != 0) return 2;
+            int bad = 0;
+            if (Texts.nRunFailures != 1) bad |= 4;
+            const std::string want = GetText("Log", "nowrite") + " " + CashFile("C08.txt");
+            if (shell->errors.size() != 1 || shell->errors[0].text.find(want) == std::string::npos)
+                bad |= 8;
+            if (Acks() != 5) bad |= 16;
+            if (ReqState.nFileC08 != kFileDone || OpenFileCount() != 0) bad |= 32;
+            for (const auto& e : shell->errors) std::fprintf(stderr, "%s\n", e.text.c_str());
+            return bad;
+        },
+        50);  // two lines fit
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
+}
+
+// A record the checks refuse at a send is a failure of a command-line run:
+// one error-log line for the table, and the message log names the list.
+TEST_F(PLUStoreTest, RefusedRecordsOfASendFailTheRunOnce) {
+    Core.strRootDir = dir.path();
+    WriteAll(CashFile("PLU.txt"), Plu("10") + Plu("20", "NO DEPT", 0) + Plu("30", "NO DEPT", 0));
+    ReqState.nTxPLU = kFileOpenNext;
+    Tx.nTxPLUFrom = Tx.nTxPLUFrom0 = 1;
+    Tx.nTxPLUTo = Tx.nTxPLUTo0 = 65535;
+    LinkState.nPendingAns = 1;
+    std::vector<std::string> answers;
+    for (int i = 0; i < 5 && ReqState.nTxPLU != kFileDone; ++i) answers.push_back(AnsPLU());
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers.back(), "*");
+    EXPECT_EQ(Lines("PLUTxErr.txt").size(), 2u);
+    EXPECT_EQ(Texts.nRunFailures, 1);
+    const std::string errLog = ReadAll(dir.file("err.log"));
+    EXPECT_EQ(std::count(errLog.begin(), errLog.end(), '\n'), 1) << errLog;
+    const std::string msgLog = ReadAll(dir.file("msg.log"));
+    EXPECT_NE(msgLog.find(GetText("Log", "refusedlist") + " " + CashFile("PLUTxErr.txt")),
+              std::string::npos) << msgLog;
+}
+
 }  // namespace
+

@@ -162,4 +162,44 @@ TEST_F(DepartmentsLinkTest, AReadCutShortByTheRegisterLeavesTheOldTable) {
               errors.end());
 }
 
+// Every answer frame of the register followed by an ACK nothing waits for
+// (glued to the frame), or the register's ACK of every tenth frame late (the
+// program sends the frame again and gets two ACKs): the send and the read of
+// the whole table go through, every record in place, nothing in the error log.
+TEST_F(DepartmentsLinkTest, AStrayAckBehindEveryRegisterFrameLosesNothing) {
+    const struct {
+        const char* name;
+        bool addressed;
+        bool stray;     // an ACK behind every answer frame
+        int lateEvery;  // the ACK of every Nth frame of the program late
+    } cases[] = {
+        {"stray, direct", false, true, 0},
+        {"stray, addressed", true, true, 0},
+        {"late every tenth, direct", false, false, 10},
+        {"late every tenth, addressed", true, false, 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenModel(3, c.addressed);  // DRAVO57: 250 departments
+        emu::Faults f;
+        f.strayAck = c.stray;
+        f.lateAckEvery = c.lateEvery;
+        emulator->SetFaults(f);
+        const std::string sent = FillDepartments();
+        const int16_t count = Sizes.nMaxReparti;
+        ASSERT_EQ(count, 250);
+        ASSERT_TRUE(SendReparto(1, count));
+        ASSERT_TRUE(RunToIdle(120));
+        EXPECT_EQ(registers[0]->Received("departments").size(), static_cast<size_t>(count));
+        ASSERT_TRUE(CreateReparto());
+        ASSERT_TRUE(ReqReparto(1, count));
+        ASSERT_TRUE(RunToIdle(120));
+        EXPECT_TRUE(File("Reparti.txt") == sent);
+        EXPECT_EQ(ErrorLog(), "");
+        EXPECT_TRUE(ErrorTexts().empty());
+        StopLine();
+    }
+}
+
 }  // namespace
+

@@ -99,4 +99,46 @@ TEST_F(LoyaltyTransferTest, EachSendCountsItsEndOnce) {
     EXPECT_EQ(LinkState.nPendingAns, 3);
 }
 
+// A read whose edits are kept in memory and that ends without its closing
+// line leaves nothing behind: a later read that brings only "*" changes no
+// file, in the folder of the abandoned read or in another.
+TEST_F(LoyaltyTransferTest, AnAbandonedReadLeavesNothingForTheNextOne) {
+    struct Case {
+        const char* what;
+        int16_t ReqStateRec::*flag;
+        int16_t (*data)();
+        const char* file;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"icon texts", &ReqStateRec::bRdTestoIcone, DataTestoIcone, kIconTextFile, "1:1:HELLO:"},
+        {"loyalty by department", &ReqStateRec::bRdRepFid, DataRepFid, kRepFidFile,
+         "5:0:1:0:00000000:00000000:00000000:00000000:00000000:00000000"},
+        {"loyalty subtotal", &ReqStateRec::bRdSubFid, DataSubFid, kSubFidFile,
+         "0:1:0:00000000:00000000:00000000:00000000:00000000:00000000"},
+    };
+    const std::string first = Core.strCashDir;
+    const std::string second = dir.file("Cassa2");
+    platform::MakeDir(second);
+    for (const Case& c : cases) {
+        for (bool abandoned : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (abandoned ? ", abandoned" : ", next register"));
+            Core.strCashDir = first;
+            const std::string before = testsupport::ReadAll(CashFile(c.file));
+            ReqState.*c.flag = True;
+            Line(c.line);
+            EXPECT_EQ(c.data(), -1);
+            if (abandoned) CloseAllFiles();  // the command timed out or was stopped
+            else Core.strCashDir = second;   // the next register's read
+            const std::string other = testsupport::ReadAll(CashFile(c.file));
+            ReqState.*c.flag = True;
+            LinkState.nPendingAns = 1;
+            Line("*");
+            EXPECT_EQ(c.data(), 0);
+            EXPECT_EQ(testsupport::ReadAll(platform::JoinPath(first, c.file)), before);
+            EXPECT_EQ(testsupport::ReadAll(CashFile(c.file)), other);
+        }
+    }
+}
+
 }  // namespace

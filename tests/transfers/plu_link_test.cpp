@@ -122,6 +122,47 @@ TEST_F(PLULinkTest, EachPLUTypeSentAndReadBackByteExact) {
     }
 }
 
+// PLUs sent record by record and read back by the dump with a stray ACK
+// behind every register frame, or the register's ACK of every tenth frame
+// late: every record arrives and comes back, nothing in the error log.
+TEST_F(PLULinkTest, StrayAndLateAcksLoseNoPLU) {
+    const struct {
+        const char* name;
+        bool stray;
+        int lateEvery;
+        int count;
+    } cases[] = {{"stray ACK", true, 0, 1000}, {"late ACK every tenth", false, 10, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigLevel.InitOffLine(3, "R022002");
+        emu::RegisterConfig config;
+        config.release = "R022002";
+        StartLine(false, {0}, {config}, 2);
+        emu::Faults f;
+        f.strayAck = c.stray;
+        f.lateAckEvery = c.lateEvery;
+        emulator->SetFaults(f);
+        registers[0]->SetRecords("plu options", {"0:13:30:"});
+        queuetest::DefineCash(0, 0, true, 128, 1);
+        LinkState.nCurCash = 0;
+        ASSERT_TRUE(NextCash(true));
+        std::string plus;
+        for (int n = 1; n <= c.count; ++n) plus += Article(std::to_string(1000 + n), n, false, false);
+        WriteAll(PLUFilePath(), plus);
+        WriteAll(OffFilePath(), "");
+        ASSERT_TRUE(SendPLU(1, c.count));
+        ASSERT_TRUE(RunToIdle(240));
+        EXPECT_EQ(registers[0]->Received("plu").size(), static_cast<size_t>(c.count));
+        WriteAll(PLUFilePath(), "");
+        ASSERT_TRUE(ReqPLU("&M1:999999999999"));
+        ASSERT_TRUE(RunToIdle(240));
+        EXPECT_TRUE(ReadAll(PLUFilePath()) == plus);
+        EXPECT_EQ(ErrorLog(), "");
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+        StopLine();
+    }
+}
+
 TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     ConfigLevel.InitOffLine(11, "R023000");  // ZANDORE
     emu::RegisterConfig config;
@@ -182,6 +223,43 @@ TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     EXPECT_EQ(errors.substr(0, 7), "E <06> ");
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
     EXPECT_TRUE(ErrorTexts().size() == 1) << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
+}
+
+// A register dropped after the announcement (it never catches up) still gets
+// the closing pass: its keyboard is released.
+TEST_F(PLULinkTest, ARegisterDroppedAfterTheAnnouncementIsReleased) {
+    ConfigLevel.InitOffLine(11, "R023000");  // ZANDORE
+    emu::RegisterConfig config;
+    config.release = "R023000";
+    StartBulkLine(true, {0, 1}, config);
+    receivers[1]->FallBehind(1000000, 50);  // loses every record after the 50th
+
+    Define(0, 0, true);
+    Define(1, 1, true);
+    ASSERT_TRUE(NextCash(true));
+    CassaConf.P211 = 13;
+    ConfigLevel.SetCashVersion(0, "R023000");
+    std::string plus;
+    for (int n = 1; n <= 400; ++n) plus += Article(std::to_string(n), n, false, false);
+    WriteAll(PLUFilePath(), plus);
+
+    ASSERT_TRUE(SendFastPLU(1, -1));
+    ASSERT_TRUE(RunToIdle(120));
+    EXPECT_EQ(receivers[0]->Rows().size(), 400u);
+    EXPECT_LT(receivers[1]->Rows().size(), 400u);
+    EXPECT_FALSE(ErrorTexts().empty());  // the register dropped is listed
+    for (int s : {0, 1}) {
+        SCOPED_TRACE(s);
+        const auto commands = registers[static_cast<size_t>(s)]->Commands();
+        const auto announced = std::find(commands.begin(), commands.end(), "*2;+4;#z;");
+        ASSERT_NE(announced, commands.end());
+        // After the announcement, a command that releases the keyboard.
+        EXPECT_NE(std::find_if(announced, commands.end(),
+                               [](const std::string& c) {
+                                   return c.size() >= 3 && c.compare(c.size() - 3, 3, "*3;") == 0;
+                               }),
+                  commands.end());
+    }
 }
 
 TEST_F(PLULinkTest, ALogoConvertedFromABitmapArrivesRowForRow) {

@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "common/child_process.h"
+#include "core/config_level.h"
 #include "core/texts.h"
 #include "platform/files.h"
 #include "store/groups.h"
 #include "transfers/multiple_functions_transfer.h"
 #include "store/transfer_fixture.h"
 #include "transfers/groups_transfer.h"
+#include "transfers/discounts_transfer.h"
 
 namespace {
 
@@ -184,19 +186,44 @@ TEST_F(TransferTest, AnswerSendsEveryRecordThenEndsOnce) {
     EXPECT_EQ(shell->statusTexts.back(), "");
 }
 
-// An empty table ends at the first request; a table whose file cannot be
-// read ends too, but the command then ends by its answer time-out.
+// An empty table ends at the first request; a table whose file is missing
+// ends there too, with the file named among the errors and counted, never by
+// the answer time-out, and no file is made.
 TEST_F(TransferTest, AnswerWithNothingToSendEndsAtTheFirstRequest) {
     for (int16_t size : {0, 3}) {  // no file either way
         SCOPED_TRACE(size);
+        shell->errors.clear();
         Sizes.nMaxGrpRep = size;
         ReqState.nTxGrpRep = kFileOpenNext;
         LinkState.nPendingAns = 1;
         EXPECT_EQ(AnswerTable(GroupsTable()), "*");
         EXPECT_EQ(ReqState.nTxGrpRep, kFileDone);
-        EXPECT_EQ(LinkState.nPendingAns, size == 0 ? 0 : 1);
+        EXPECT_EQ(LinkState.nPendingAns, 0);
         EXPECT_EQ(OpenFileCount(), 0);
+        EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile)));
+        ASSERT_EQ(shell->errors.size(), size == 0 ? 0u : 1u);
+        if (size != 0) {
+            EXPECT_NE(shell->errors[0].text.find(GetText("Log", "nosendfile") + " " +
+                                                 CashFile(kGrpRepFile)),
+                      std::string::npos);
+        }
     }
+}
+
+// A file shorter than the table sends what it holds, then the default
+// records, and ends with "*".
+TEST_F(TransferTest, AFileShorterThanTheTableSendsDefaultsForTheRest) {
+    Sizes.nMaxGrpRep = 3;
+    WriteAll(CashFile(kGrpRepFile), Group(1, "Drinks"));
+    ReqState.nTxGrpRep = kFileOpenNext;
+    LinkState.nPendingAns = 1;
+    std::vector<std::string> answers;
+    for (int i = 0; i < 5 && ReqState.nTxGrpRep != kFileDone; ++i)
+        answers.push_back(AnswerTable(GroupsTable()));
+    EXPECT_EQ(answers, (std::vector<std::string>{"1:Drinks", "2:", "3:", "*"}));
+    EXPECT_EQ(LinkState.nPendingAns, 0);
+    EXPECT_TRUE(shell->errors.empty());
+    EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), Group(1, "Drinks"));
 }
 
 // ---- the data procedure
@@ -435,4 +462,57 @@ TEST_F(TransferTest, AMultipleFunctionsReadThatCannotBeStoredLeavesTheOldFile) {
         static_cast<long>(old.size()) + 10);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadAll(CashFile(kFunMulFile)), old);
+}
+
+// An abandoned multiple-functions read keeps nothing: a later read that
+// brings only "*" writes no record of it, in its folder or another's.
+TEST_F(TransferTest, AnAbandonedMultipleFunctionsReadLeavesNothingForTheNextOne) {
+    Sizes.nMaxFunMul = 10;
+    const std::string first = Core.strCashDir;
+    const std::string second = dir.file("Cassa2");
+    platform::MakeDir(second);
+    for (bool abandoned : {true, false}) {
+        SCOPED_TRACE(abandoned ? "abandoned" : "next register");
+        Core.strCashDir = first;
+        const std::string old(2 * sizeof(FunMulRec), 'o');
+        WriteAll(CashFile(kFunMulFile), old);
+        ReqState.bRdFMult = True;
+        Tx.nRdFMultState = 0;
+        for (const char* line : {"1:5:Coffee:0:", "2:5:1:3:", "1:6:Tea:0:"}) {
+            Line(line);
+            DataFMult();
+        }
+        if (abandoned) CloseAllFiles();  // the command timed out or was stopped
+        Core.strCashDir = second;        // the next register's read brings nothing
+        ReqState.bRdFMult = True;
+        Tx.nRdFMultState = 0;
+        LinkState.nPendingAns = 1;
+        Line("*");
+        EXPECT_EQ(DataFMult(), 0);
+        EXPECT_FALSE(platform::FileExists(CashFile(kFunMulFile)));
+        EXPECT_EQ(ReadAll(platform::JoinPath(first, kFunMulFile)), old);
+    }
+}
+
+
+// The discount-options answer cleans its texts as every text answer does.
+TEST_F(TransferTest, TheDiscountOptionsAnswerPutsNoSeparatorOfItsTextsOnTheWire) {
+    const struct {
+        const char* name;
+        int16_t model;
+        const char* answer;
+    } cases[] = {
+        {"LX4100", 1, "1 2 3:A B:7"},
+        {"DRAVO57", 3, "1 2 3:9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigLevel.InitOffLine(c.model, "V014057");
+        CassaConf.P4101A = CassaConf.P4102 = "1:2;3";
+        CassaConf.P4112 = "A\x01" "B";
+        CassaConf.P4122 = 7;
+        CassaConf.P4101B = 9;
+        LinkState.nPendingAns = 1;
+        EXPECT_EQ(AnsConfScoMag(), c.answer);
+    }
 }

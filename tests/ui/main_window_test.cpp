@@ -318,6 +318,26 @@ TEST_F(MainWindowTest, BatchModeAsksNothingAndReleasesTheKeyboard) {
     EXPECT_NE(log.find("keyboard is still locked"), std::string::npos) << log;
 }
 
+// The release after an operation that ended long ago (every register done,
+// the cycle's time-out long past) is an operation of its own.
+TEST_F(MainWindowTest, TheReleaseOnCloseAfterAFinishedOperationIsQueued) {
+    Core.bInteractive = false;
+    Core.strRootDir = dir.file("TIMBREL/Demo");
+    LoadCasseConf();
+    CassaList[0].bEnabled = True;
+    ResetTimer();
+    frmMain main;
+    LoadStill(main);
+    for (auto& e : CassaList) e.bDone = True;
+    Core.sngTimerBase -= Core.sngCmdTimeout + 10;
+    Core.bKeyLock = true;
+    EXPECT_FALSE(main.close());
+    EXPECT_FALSE(Core.bKeyLock);
+    EXPECT_EQ(CmdQueue.entries[1].state, -1);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
+    EXPECT_FALSE(LinkState.AbortRequest);
+}
+
 TEST_F(MainWindowTest, TheWaitDisplayShowsTheCommandInTheProgressWindow) {
     frmMain main;
     LoadStill(main);
