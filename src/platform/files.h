@@ -33,6 +33,27 @@ bool ReadFile(const std::string& path, std::string& bytes);
 // was, no temporary file is left behind and errno tells why. Through a link,
 // the file it points at is replaced.
 bool WriteFile(const std::string& path, const std::string& bytes);
+// The same replacement written piece by piece, for a file too large to hold
+// whole in memory: Write appends to the temporary file, Commit renames it
+// over the file. Until Commit succeeds the file is as it was; a replacement
+// dropped without Commit (or whose Commit fails) leaves no temporary file.
+// False, with errno set, at the first failure; later calls then fail too.
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool Write(const char* data, size_t size);
+    bool Write(const std::string& bytes) { return Write(bytes.data(), bytes.size()); }
+    bool Commit();
+
+private:
+    std::string target_, tmp_;
+    int fd_ = -1;
+    int err_ = 0;  // the first failure's errno, 0 while none
+};
 // The file that a write of the path reaches: the path resolved without regard
 // to case and, through a link, the file the link points at.
 std::string WriteTarget(const std::string& path);

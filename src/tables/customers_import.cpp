@@ -90,9 +90,15 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     }
     std::sort(sorted.begin(), sorted.end());
 
-    // Second pass: one record per code, the latest in the source.
+    // Second pass: one record per code, the latest in the source, written
+    // into the archive's replacement a block at a time.
+    errno = 0;
+    platform::FileReplacement archive(destination);
+    constexpr size_t kBlock = 1 << 20;
     std::string out;
-    out.reserve(sorted.size() * len);
+    out.reserve(kBlock + len);
+    size_t written = 0;
+    bool ok = true;
     for (size_t i = 0; i < sorted.size(); ++i) {
         shell.IncPGBValue();
         const size_t line = static_cast<size_t>(sorted[i].line);
@@ -104,13 +110,19 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         cli.CheckCli();  // turns ":" and ";" in the texts into blanks
         cli.Let(CliField::strCodice, cli.strCodice());
         out += cli.GetRecord();
+        ++written;
+        if (out.size() >= kBlock) {
+            ok = ok && archive.Write(out);
+            out.clear();
+        }
     }
-
-    errno = 0;
-    const bool written = tables::WriteWholeFile("SortCli", destination, out, tables::Report::MsgBox);
-    if (!written) {
+    ok = ok && archive.Write(out) && archive.Commit();
+    if (!ok) {
+        const int err = errno;
+        tables::ReportFileError("SortCli", platform::FileErrorText(err, destination),
+                                tables::Report::MsgBox);
         ReportTransferFailure(GetText("Log", "nowrite") + " " + destination + ": " +
-                              std::strerror(errno));
+                              std::strerror(err));
     }
     if (!errors.empty()) {
         errors.resize(errors.size() - 2);  // WriteTxtFile ends the text with CR LF
@@ -130,5 +142,5 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     }
     shell.SetPGBValue(-1);
     ShowMsg("", "");
-    return written ? static_cast<int32_t>(out.size() / len) : -1;
+    return ok ? static_cast<int32_t>(written) : -1;
 }

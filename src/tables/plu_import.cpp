@@ -59,7 +59,7 @@ public:
         }
         size_ = static_cast<size_t>(st.st_size);
         if (size_ > 0) {
-            void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
             if (m == MAP_FAILED) {
                 ::close(fd);
                 map_ = nullptr;
@@ -204,15 +204,20 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     }
     buffer.Sort();
 
-    // Second pass: of several records with one code the last one stays.
+    // Second pass: of several records with one code the last one stays. The
+    // records go into the destination's replacement a block at a time.
+    errno = 0;
+    platform::FileReplacement file(destination);
+    constexpr size_t kBlock = 1 << 20;
     std::string out;
-    out.reserve(buffer.Rows() * kRec);
+    out.reserve(kBlock + kRec);
+    int32_t kept = 0;
     const size_t rows = buffer.Rows();
     for (size_t i = 0; i < rows; ++i) {
         if ((i & 1023) == 0) shell.IncPGBValue();
         const int32_t n = buffer.Number(i);
         const std::string_view record = src.substr(static_cast<size_t>(n - 1) * kRec, kRec);
-        if (i + 1 < rows && buffer.Key(i) == buffer.Key(i + 1)) {
+        if (i + 1 < rows && buffer.SameKey(i, i + 1)) {
             if (!errors.Add("D -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
                 return Fail(kind, platform::FileErrorText(errno, {}));
             continue;
@@ -223,13 +228,17 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
             !errors.Add("W -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
             return Fail(kind, platform::FileErrorText(errno, {}));
         if (kind.offers) out[at + kGAt] = '9';  // the check's correction is kept
+        ++kept;
+        if (out.size() >= kBlock) {
+            file.Write(out);  // a failure is kept and told at the last write
+            out.clear();
+        }
     }
     errno = 0;
     if (!errors.Flush()) return Fail(kind, platform::FileErrorText(errno, {}));
-    if (!WriteWholeFile(kind.proc, destination, out, Report::Silent))
-        return Fail(kind, platform::FileErrorText(errno, {}));
+    if (!file.Write(out) || !file.Commit()) return Fail(kind, platform::FileErrorText(errno, {}));
     buffer.Clear();
-    SetCount(kind, static_cast<int32_t>(out.size() / kRec));
+    SetCount(kind, kept);
 
     if (errors.Any()) {
         if (Core.bInteractive) {
