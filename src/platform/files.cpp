@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -228,6 +229,37 @@ std::string FileErrorText(int err, const std::string& path) {
     case 0: return "File access error";
     default: return std::strerror(err);
     }
+}
+
+MappedFile::~MappedFile() {
+    if (map_) ::munmap(map_, size_);
+}
+
+bool MappedFile::Open(const std::string& path) {
+    int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISREG(st.st_mode) ? errno : EISDIR;
+        ::close(fd);
+        errno = err;
+        return false;
+    }
+    size_ = static_cast<size_t>(st.st_size);
+    if (size_ > 0) {
+        // Read in at once: the records are then taken in any order.
+        void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (m == MAP_FAILED) {
+            const int err = errno;
+            ::close(fd);
+            size_ = 0;
+            errno = err;
+            return false;
+        }
+        map_ = m;
+    }
+    ::close(fd);
+    return true;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(WriteTarget(path)) {

@@ -48,13 +48,14 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     ClientM cli;
     cli.CliType(ConfigLevel.GetClientType(Core.nOpenCash));
     const size_t len = static_cast<size_t>(cli.GetLen());
-    std::string bytes;
+    platform::MappedFile file;
     const int first = FirstLineLength(source);
-    if (len == 0 || (first != 0 && static_cast<size_t>(first) != len) ||
-        !platform::ReadFile(source, bytes) || bytes.size() < len) {
+    if (len == 0 || (first != 0 && static_cast<size_t>(first) != len) || !file.Open(source) ||
+        file.Bytes().size() < len) {
         ReportNoSource();
         return -1;
     }
+    const std::string_view bytes = file.Bytes();
     const size_t count = bytes.size() / len;
 
     Shell& shell = CurrentShell();
@@ -63,7 +64,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     SetCntRec(0);
     std::string errors;
     auto errorLine = [&](const std::string& head, size_t line) {
-        const std::string record = bytes.substr((line - 1) * len, len - 2);
+        const std::string record(bytes.substr((line - 1) * len, len - 2));
         errors += head + record + " line " + std::to_string(line) + "\r\n";
     };
 
@@ -74,7 +75,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         IncCntRec();
         shell.IncPGBValue();
         if (MainTimer.StopRequest) break;
-        cli.SetRecord(std::string_view(bytes).substr((line - 1) * len, len));
+        cli.SetRecord(bytes.substr((line - 1) * len, len));
         const int16_t check = cli.CheckCli();
         if (check != 0) {
             errorLine("E <" + tables::FormatNum(check, 2) + "> ", line);
@@ -106,7 +107,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
             errorLine("D -    ", line);
             continue;
         }
-        cli.SetRecord(std::string_view(bytes).substr((line - 1) * len, len));
+        cli.SetRecord(bytes.substr((line - 1) * len, len));
         cli.CheckCli();  // turns ":" and ";" in the texts into blanks
         cli.Let(CliField::strCodice, cli.strCodice());
         out += cli.GetRecord();

@@ -1,10 +1,5 @@
 #include "tables/plu_import.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "core/cassa_conf.h"
@@ -44,32 +39,9 @@ const Kind kOffers{"SortOffer", kOfferErrFile, "20", "offloaderr", true};
 // The source's bytes, mapped read-only (or held, after a conversion).
 class Source {
 public:
-    ~Source() {
-        if (map_) ::munmap(map_, size_);
-    }
     bool Open(const std::string& path) {
-        const std::string p = platform::ResolvePath(path);
-        int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return false;
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            if (errno == 0) errno = EISDIR;
-            ::close(fd);
-            return false;
-        }
-        size_ = static_cast<size_t>(st.st_size);
-        if (size_ > 0) {
-            void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (m == MAP_FAILED) {
-                ::close(fd);
-                map_ = nullptr;
-                return false;
-            }
-            map_ = m;
-            ::madvise(m, size_, MADV_SEQUENTIAL);
-        }
-        ::close(fd);
-        view_ = std::string_view(static_cast<const char*>(map_), size_);
+        if (!map_.Open(path)) return false;
+        view_ = map_.Bytes();
         return true;
     }
     void Hold(std::string bytes) {
@@ -79,8 +51,7 @@ public:
     std::string_view Bytes() const { return view_; }
 
 private:
-    void* map_ = nullptr;
-    size_t size_ = 0;
+    platform::MappedFile map_;
     std::string held_;
     std::string_view view_;
 };
