@@ -108,6 +108,7 @@ public:
 
     emu::Emulator& Emu() { return *emulator_; }
     emu::BulkReceiver& Receiver() { return *receiver_; }
+    emu::CashRegister& Reg() { return *reg_; }
 
 private:
     std::string base_;

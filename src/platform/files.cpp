@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -172,6 +173,22 @@ bool ReadFile(const std::string& path, std::string& bytes) {
         ::close(fd);
         return false;
     }
+    // Straight into the string, at the size the file has; a file that grows
+    // meanwhile is read on to its end through the buffer.
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
@@ -214,30 +231,84 @@ std::string FileErrorText(int err, const std::string& path) {
     }
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
-    std::string target = WriteTarget(path);
+MappedFile::~MappedFile() {
+    if (map_) ::munmap(map_, size_);
+}
+
+bool MappedFile::Open(const std::string& path) {
+    int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISREG(st.st_mode) ? errno : EISDIR;
+        ::close(fd);
+        errno = err;
+        return false;
+    }
+    size_ = static_cast<size_t>(st.st_size);
+    if (size_ > 0) {
+        // Read in at once: the records are then taken in any order.
+        void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (m == MAP_FAILED) {
+            const int err = errno;
+            ::close(fd);
+            size_ = 0;
+            errno = err;
+            return false;
+        }
+        map_ = m;
+    }
+    ::close(fd);
+    return true;
+}
+
+FileReplacement::FileReplacement(const std::string& path) : target_(WriteTarget(path)) {
     mode_t mode = NewFileMode();
     struct stat st;
-    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (::stat(target_.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    tmp_ = target_ + ".tmpXXXXXX";
+    fd_ = ::mkstemp(tmp_.data());
+    if (fd_ < 0) {
+        err_ = errno;
+        tmp_.clear();
+    } else if (::fchmod(fd_, mode) != 0) {
+        err_ = errno;
+    }
+}
 
-    std::string tmp = target + ".tmpXXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAllFd(fd, bytes.data(), bytes.size());
-    int err = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
+FileReplacement::~FileReplacement() {
+    const int err = errno;  // the caller's reason stays
+    if (fd_ >= 0) ::close(fd_);
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    errno = err;
+}
+
+bool FileReplacement::Write(const char* data, size_t size) {
+    if (err_ == 0 && (fd_ < 0 || !WriteAllFd(fd_, data, size))) err_ = fd_ < 0 ? EBADF : errno;
+    errno = err_;
+    return err_ == 0;
+}
+
+bool FileReplacement::Commit() {
+    if (fd_ >= 0) {
+        if (::close(fd_) != 0 && err_ == 0) err_ = errno;
+        fd_ = -1;
+    } else if (err_ == 0) {
+        err_ = EBADF;  // committed before
     }
-    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
+    if (err_ == 0 && ::rename(tmp_.c_str(), target_.c_str()) != 0) err_ = errno;
+    if (err_ == 0) tmp_.clear();  // renamed: nothing to remove
+    else if (!tmp_.empty()) {
+        ::unlink(tmp_.c_str());
+        tmp_.clear();
     }
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        errno = err;  // why the write failed, not what the clean-up met
-    }
-    return ok;
+    errno = err_;  // why the write failed, not what the clean-up met
+    return err_ == 0;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    FileReplacement file(path);
+    return file.Write(bytes) && file.Commit();
 }
 
 bool AppendFile(const std::string& path, const std::string& bytes) {

@@ -2,8 +2,10 @@
 // Files and folders. Paths are joined with "/". Opening an existing file or
 // folder falls back to a match without regard to case in its folder, so that
 // installations copied from Windows open.
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -33,6 +35,45 @@ bool ReadFile(const std::string& path, std::string& bytes);
 // was, no temporary file is left behind and errno tells why. Through a link,
 // the file it points at is replaced.
 bool WriteFile(const std::string& path, const std::string& bytes);
+// A whole file mapped read-only into memory, for reading a large file
+// without copying it; the mapping ends with the object. False, with errno
+// set, when the file cannot be opened or is not a regular file.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool Open(const std::string& path);
+    std::string_view Bytes() const { return {static_cast<const char*>(map_), size_}; }
+
+private:
+    void* map_ = nullptr;
+    size_t size_ = 0;
+};
+
+// The same replacement written piece by piece, for a file too large to hold
+// whole in memory: Write appends to the temporary file, Commit renames it
+// over the file. Until Commit succeeds the file is as it was; a replacement
+// dropped without Commit (or whose Commit fails) leaves no temporary file.
+// False, with errno set, at the first failure; later calls then fail too.
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool Write(const char* data, size_t size);
+    bool Write(const std::string& bytes) { return Write(bytes.data(), bytes.size()); }
+    bool Commit();
+
+private:
+    std::string target_, tmp_;
+    int fd_ = -1;
+    int err_ = 0;  // the first failure's errno, 0 while none
+};
 // The file that a write of the path reaches: the path resolved without regard
 // to case and, through a link, the file the link points at.
 std::string WriteTarget(const std::string& path);

@@ -5,11 +5,17 @@
 
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 namespace platform {
 namespace {
@@ -144,17 +150,7 @@ struct BatchFile {
 std::unique_ptr<BatchFile> batchFile;
 
 // A line ends at CR LF, at a CR alone or at an LF alone.
-Profile Load(const char* file) {
-    if (batchFile && ResolvePath(file) == batchFile->profile.path) return batchFile->profile;
-    Profile p;
-    p.path = ResolvePath(file);
-    std::string bytes;
-    p.exists = ReadFile(p.path, bytes);
-    if (!p.exists) {
-        struct stat st;
-        p.unreadable = ::stat(p.path.c_str(), &st) == 0;
-        return p;
-    }
+void ParseLines(const std::string& bytes, Profile& p) {
     size_t pos = 0;
     while (pos < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", pos);
@@ -172,7 +168,173 @@ Profile Load(const char* file) {
         Classify(line);
         p.lines.push_back(std::move(line));
     }
-    return p;
+}
+
+// The lines [begin, end) of the body of the first section of that name;
+// begin is the header's index.
+struct Range {
+    size_t header, end;
+};
+
+// What identifies one version of a file's contents: a write in place changes
+// the size or the change time, a replacement the inode.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{}, ctime{};
+};
+
+FileStamp StampOf(const struct stat& st) {
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+    return a.dev == b.dev && a.ino == b.ino && a.size == b.size && SameTime(a.mtime, b.mtime) &&
+           SameTime(a.ctime, b.ctime);
+}
+
+// A file read once and kept with an index of its first sections and their
+// first keys, as the lookups find them.
+struct Snapshot {
+    Profile profile;
+    FileStamp stamp;
+    // False when the file had changed so shortly before it was read that a
+    // later change could leave the same times behind (the file system keeps
+    // times at a coarse step): such a copy is never used again.
+    bool settled = false;
+    std::unordered_map<std::string, Range> sections;  // folded name -> first section of it
+    std::unordered_map<size_t, std::unordered_map<std::string, size_t>> keys;  // header -> folded key -> line
+};
+
+
+bool ChangedBefore(const timespec& t, const timespec& limit) {
+    return t.tv_sec < limit.tv_sec || (t.tv_sec == limit.tv_sec && t.tv_nsec < limit.tv_nsec);
+}
+
+void IndexSnapshot(Snapshot& s) {
+    const std::vector<Line>& lines = s.profile.lines;
+    Range* current = nullptr;  // the section being indexed, when it is the first of its name
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line& l = lines[i];
+        if (l.kind == Kind::Section) {
+            if (current) current->end = i;
+            auto [it, added] = s.sections.emplace(FoldName(l.name), Range{i, lines.size()});
+            current = added ? &it->second : nullptr;
+        } else if (l.kind == Kind::Key && current) {
+            s.keys[current->header].emplace(FoldName(l.name), i);  // the first one stays
+        }
+    }
+}
+
+// Profile files read again and again (texts, the register list, the options
+// of the run) come from memory while the file on disk is the one that was
+// read; every call still looks at the file's stamp, so that a change by any
+// program is seen by the next read. Our own writes drop the copy.
+std::mutex cacheMutex;
+std::unordered_map<std::string, std::shared_ptr<const Snapshot>> cache;
+constexpr size_t kCacheFiles = 64;
+
+void Forget(const std::string& path) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    cache.erase(path);
+}
+
+std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& path) {
+    auto s = std::make_shared<Snapshot>();
+    s->profile.path = path;
+    timespec readStart{};
+    ::clock_gettime(CLOCK_REALTIME, &readStart);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    std::string bytes;
+    if (ok) {
+        s->stamp = StampOf(st);
+        bytes.reserve(static_cast<size_t>(st.st_size));
+        char buf[65536];
+        for (;;) {
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            bytes.append(buf, static_cast<size_t>(n));
+        }
+    }
+    if (fd >= 0) ::close(fd);
+    if (!ok) {
+        struct stat there;
+        s->profile.unreadable = ::stat(path.c_str(), &there) == 0;
+        return s;
+    }
+    s->profile.exists = true;
+    ParseLines(bytes, s->profile);
+    IndexSnapshot(*s);
+    timespec limit = readStart;
+    limit.tv_sec -= kProfileSettleMs / 1000;
+    limit.tv_nsec -= (kProfileSettleMs % 1000) * 1'000'000L;
+    if (limit.tv_nsec < 0) {
+        limit.tv_nsec += 1'000'000'000L;
+        --limit.tv_sec;
+    }
+    s->settled = ChangedBefore(st.st_mtim, limit) && ChangedBefore(st.st_ctim, limit);
+    return s;
+}
+
+// The file as it is on disk now: the copy in memory when the file's stamp
+// is the one it was read with, else the file read again.
+std::shared_ptr<const Snapshot> Current(const std::string& path) {
+    struct stat st;
+    bool there = ::stat(path.c_str(), &st) == 0;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        auto it = cache.find(path);
+        if (it != cache.end()) {
+            if (there && SameStamp(it->second->stamp, StampOf(st))) return it->second;
+            cache.erase(it);
+        }
+    }
+    std::shared_ptr<const Snapshot> s = ReadSnapshot(path);
+    if (s->settled) {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (cache.size() >= kCacheFiles) cache.clear();
+        cache[path] = s;
+    }
+    return s;
+}
+
+// What a read looks at: the lines of the file, and its index when it has
+// one (a file held by an open ProfileBatch is looked through line by line).
+struct View {
+    std::shared_ptr<const Snapshot> hold;
+    const Profile* profile = nullptr;
+    const Snapshot* index = nullptr;
+};
+
+View Read(const char* file) {
+    View v;
+    std::string path = ResolvePath(file);
+    if (batchFile && path == batchFile->profile.path) {
+        v.profile = &batchFile->profile;
+        return v;
+    }
+    v.hold = Current(path);
+    v.profile = &v.hold->profile;
+    v.index = v.hold.get();
+    return v;
+}
+
+// A copy of the file's lines to edit.
+Profile Load(const char* file) {
+    View v = Read(file);
+    return *v.profile;
 }
 
 // Writes the lines back; a line without an ending (the file's last line, as
@@ -185,7 +347,11 @@ bool Save(const Profile& p) {
     }
     std::string bytes;
     for (const Line& l : p.lines) bytes += l.text + (l.ending.empty() ? "\r\n" : l.ending);
-    return WriteFile(p.path, bytes);
+    bool ok = WriteFile(p.path, bytes);
+    int err = errno;
+    Forget(p.path);
+    errno = err;
+    return ok;
 }
 
 Line MakeLine(const std::string& text) {
@@ -196,12 +362,7 @@ Line MakeLine(const std::string& text) {
     return l;
 }
 
-// The lines [begin, end) of the body of the first section of that name;
-// begin is the header's index. Nothing when the section is missing.
-struct Range {
-    size_t header, end;
-};
-
+// The first section of that name; nothing when the section is missing.
 std::optional<Range> FindSection(const Profile& p, const std::string& name, size_t from = 0) {
     for (size_t i = from; i < p.lines.size(); ++i) {
         if (p.lines[i].kind == Kind::Section && SameName(p.lines[i].name, name)) {
@@ -219,6 +380,23 @@ const Line* FindKey(const Profile& p, const Range& r, const std::string& key) {
     return nullptr;
 }
 
+// The same two lookups through the index when the view has one.
+std::optional<Range> FindSection(const View& v, const std::string& name) {
+    if (!v.index) return FindSection(*v.profile, name);
+    auto it = v.index->sections.find(FoldName(name));
+    if (it == v.index->sections.end()) return std::nullopt;
+    return it->second;
+}
+
+const Line* FindKey(const View& v, const Range& r, const std::string& key) {
+    if (!v.index) return FindKey(*v.profile, r, key);
+    auto section = v.index->keys.find(r.header);
+    if (section == v.index->keys.end()) return nullptr;
+    auto it = section->second.find(FoldName(key));
+    if (it == section->second.end()) return nullptr;
+    return &v.profile->lines[it->second];
+}
+
 std::string StripQuotes(const std::string& v) {
     if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
         return v.substr(1, v.size() - 2);
@@ -229,10 +407,10 @@ std::string StripQuotes(const std::string& v) {
 // or has no "=".
 std::optional<std::string> ReadValue(const char* section, const char* key, const char* file) {
     if (!section || !key || !file) return std::nullopt;
-    Profile p = Load(file);
-    auto r = FindSection(p, Trim(section));
+    View v = Read(file);
+    auto r = FindSection(v, Trim(section));
     if (!r) return std::nullopt;
-    const Line* l = FindKey(p, *r, Trim(key));
+    const Line* l = FindKey(v, *r, Trim(key));
     if (!l || !l->hasValue) return std::nullopt;
     return StripQuotes(l->value);
 }
@@ -316,7 +494,8 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
                                   char* buffer, uint32_t size, const char* file) {
     if (!buffer || size == 0) return 0;
     if (!file) return CopyValue(DefaultText(def), buffer, size);
-    Profile p = Load(file);
+    View v = Read(file);
+    const Profile& p = *v.profile;
     // In both lists an empty name is left out: it would end the list there.
     std::vector<std::string> items;
     if (!section) {
@@ -330,7 +509,7 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
             if (l.kind == Kind::Section && !l.name.empty()) items.push_back(l.name);
         return CopyList(items, buffer, size);
     }
-    auto r = FindSection(p, Trim(section));
+    auto r = FindSection(v, Trim(section));
     if (!key) {
         if (r)
             for (size_t i = r->header + 1; i < r->end; ++i) {
@@ -340,7 +519,7 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
         if (items.empty()) return CopyValue(DefaultText(def), buffer, size);
         return CopyList(items, buffer, size);
     }
-    const Line* l = r ? FindKey(p, *r, Trim(key)) : nullptr;
+    const Line* l = r ? FindKey(v, *r, Trim(key)) : nullptr;
     if (l && l->hasValue) return CopyValue(StripQuotes(l->value), buffer, size);
     return CopyValue(DefaultText(def), buffer, size);
 }
@@ -364,8 +543,9 @@ uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t s
     if (!buffer || size == 0) return 0;
     std::vector<std::string> items;
     if (section && file) {
-        Profile p = Load(file);
-        if (auto r = FindSection(p, Trim(section))) {
+        View v = Read(file);
+        const Profile& p = *v.profile;
+        if (auto r = FindSection(v, Trim(section))) {
             for (size_t i = r->header + 1; i < r->end; ++i) {
                 const Line& l = p.lines[i];
                 if (l.kind != Kind::Key) continue;
@@ -486,8 +666,9 @@ bool DeleteProfileKey(const std::string& section, const std::string& key, const 
 std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
                                                                 const std::string& file) {
     std::vector<std::pair<std::string, std::string>> out;
-    Profile p = Load(file.c_str());
-    if (auto r = FindSection(p, Trim(section))) {
+    View v = Read(file.c_str());
+    const Profile& p = *v.profile;
+    if (auto r = FindSection(v, Trim(section))) {
         for (size_t i = r->header + 1; i < r->end; ++i) {
             const Line& l = p.lines[i];
             if (l.kind == Kind::Key) out.emplace_back(l.name, l.value);

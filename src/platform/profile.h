@@ -21,8 +21,12 @@
 //   blanks, and a name that a line cannot hold as given (CR or LF in it, ']'
 //   in a section name, '=' in a key, a key that starts with '[' or ';', a
 //   blank at either edge) is refused with FALSE and the file is left as it was;
-// - the file is read again on every call and written through a temporary
-//   file and a rename, so that a failed write leaves the old file whole.
+// - every call sees the file as it is on disk: a file read before is used
+//   from memory only while its inode, size and times are those it was read
+//   with (and it had not changed just before that read, see
+//   kProfileSettleMs); a write goes through a temporary file and a rename,
+//   so that a failed write leaves the old file whole, and drops the copy in
+//   memory.
 // All texts are Windows-1252 bytes.
 #include <cstdint>
 #include <map>
@@ -87,6 +91,12 @@ bool DeleteProfileKey(const std::string& section, const std::string& key, const 
 // as it stands: every line is returned, as the A-function does).
 std::vector<std::pair<std::string, std::string>> ProfileSection(const std::string& section,
                                                                 const std::string& file);
+
+// A file whose contents or status changed within this time before a read may
+// change again without a change of its times (file systems keep times at a
+// coarse step, two seconds on some); such a file is read from disk on every
+// call until it is older.
+inline constexpr int kProfileSettleMs = 2000;
 
 // Gathers the writes to one profile file into one replacement of the file.
 // While a batch is open, the functions above read and write that file's lines

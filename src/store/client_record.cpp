@@ -3,6 +3,7 @@
 // and its checks.
 #include "store/client_record.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -224,9 +225,12 @@ std::string_view ClientRecord::View(CliField field) const {
 }
 
 void ClientRecord::ClearSep(CliField field) {
-    if (const tables::FieldDef* f = Field(field))
-        rec_.replace(static_cast<size_t>(f->offset), static_cast<size_t>(f->width),
-                     ClearSepCli(std::string(View(field))));
+    // In place, as ClearSepCli does it.
+    if (const tables::FieldDef* f = Field(field)) {
+        const size_t end = std::min(rec_.size(), static_cast<size_t>(f->offset + f->width));
+        for (size_t i = static_cast<size_t>(f->offset); i < end; ++i)
+            if (rec_[i] == ':' || rec_[i] == ';') rec_[i] = ' ';
+    }
 }
 
 void ClientRecord::Clear() {

@@ -1,9 +1,9 @@
 #pragma once
 // The sort buffer of the import sorts: rows of a key text and a record
 // number, sorted by key (character codes, upper case before lower case) and,
-// among equal keys, by record number. Keys live side by side in one block
-// and a row takes twelve bytes, so an import of hundreds of thousands of
-// records sorts in little memory.
+// among equal keys, by record number. Keys live side by side in one block;
+// a row holds the key's first sixteen bytes beside its place in the block,
+// so that most comparisons need not look into the block.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,10 +20,14 @@ public:
 
     size_t Rows() const { return rows_.size(); }
     std::string_view Key(size_t row) const;
+    // Key(a) == Key(b), mostly without looking into the block of keys.
+    bool SameKey(size_t a, size_t b) const;
     int32_t Number(size_t row) const { return rows_[row].number; }
 
 private:
     struct Row {
+        uint64_t head;  // key bytes 1-8 as a big-endian number, blanks past the end as 0
+        uint64_t next;  // key bytes 9-16 alike
         uint32_t offset;
         uint32_t length;
         int32_t number;

@@ -48,13 +48,14 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     ClientM cli;
     cli.CliType(ConfigLevel.GetClientType(Core.nOpenCash));
     const size_t len = static_cast<size_t>(cli.GetLen());
-    std::string bytes;
+    platform::MappedFile file;
     const int first = FirstLineLength(source);
-    if (len == 0 || (first != 0 && static_cast<size_t>(first) != len) ||
-        !platform::ReadFile(source, bytes) || bytes.size() < len) {
+    if (len == 0 || (first != 0 && static_cast<size_t>(first) != len) || !file.Open(source) ||
+        file.Bytes().size() < len) {
         ReportNoSource();
         return -1;
     }
+    const std::string_view bytes = file.Bytes();
     const size_t count = bytes.size() / len;
 
     Shell& shell = CurrentShell();
@@ -63,7 +64,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     SetCntRec(0);
     std::string errors;
     auto errorLine = [&](const std::string& head, size_t line) {
-        const std::string record = bytes.substr((line - 1) * len, len - 2);
+        const std::string record(bytes.substr((line - 1) * len, len - 2));
         errors += head + record + " line " + std::to_string(line) + "\r\n";
     };
 
@@ -74,7 +75,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         IncCntRec();
         shell.IncPGBValue();
         if (MainTimer.StopRequest) break;
-        cli.SetRecord(std::string_view(bytes).substr((line - 1) * len, len));
+        cli.SetRecord(bytes.substr((line - 1) * len, len));
         const int16_t check = cli.CheckCli();
         if (check != 0) {
             errorLine("E <" + tables::FormatNum(check, 2) + "> ", line);
@@ -90,9 +91,15 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     }
     std::sort(sorted.begin(), sorted.end());
 
-    // Second pass: one record per code, the latest in the source.
+    // Second pass: one record per code, the latest in the source, written
+    // into the archive's replacement a block at a time.
+    errno = 0;
+    platform::FileReplacement archive(destination);
+    constexpr size_t kBlock = 1 << 20;
     std::string out;
-    out.reserve(sorted.size() * len);
+    out.reserve(kBlock + len);
+    size_t written = 0;
+    bool ok = true;
     for (size_t i = 0; i < sorted.size(); ++i) {
         shell.IncPGBValue();
         const size_t line = static_cast<size_t>(sorted[i].line);
@@ -100,17 +107,23 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
             errorLine("D -    ", line);
             continue;
         }
-        cli.SetRecord(std::string_view(bytes).substr((line - 1) * len, len));
+        cli.SetRecord(bytes.substr((line - 1) * len, len));
         cli.CheckCli();  // turns ":" and ";" in the texts into blanks
         cli.Let(CliField::strCodice, cli.strCodice());
         out += cli.GetRecord();
+        ++written;
+        if (out.size() >= kBlock) {
+            ok = ok && archive.Write(out);
+            out.clear();
+        }
     }
-
-    errno = 0;
-    const bool written = tables::WriteWholeFile("SortCli", destination, out, tables::Report::MsgBox);
-    if (!written) {
+    ok = ok && archive.Write(out) && archive.Commit();
+    if (!ok) {
+        const int err = errno;
+        tables::ReportFileError("SortCli", platform::FileErrorText(err, destination),
+                                tables::Report::MsgBox);
         ReportTransferFailure(GetText("Log", "nowrite") + " " + destination + ": " +
-                              std::strerror(errno));
+                              std::strerror(err));
     }
     if (!errors.empty()) {
         errors.resize(errors.size() - 2);  // WriteTxtFile ends the text with CR LF
@@ -130,5 +143,5 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     }
     shell.SetPGBValue(-1);
     ShowMsg("", "");
-    return written ? static_cast<int32_t>(out.size() / len) : -1;
+    return ok ? static_cast<int32_t>(written) : -1;
 }

@@ -1,10 +1,5 @@
 #include "transfers/plu_import.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "core/cassa_conf.h"
@@ -44,32 +39,9 @@ const Kind kOffers{"SortOffer", kOfferErrFile, "20", "offloaderr", true};
 // The source's bytes, mapped read-only (or held, after a conversion).
 class Source {
 public:
-    ~Source() {
-        if (map_) ::munmap(map_, size_);
-    }
     bool Open(const std::string& path) {
-        const std::string p = platform::ResolvePath(path);
-        int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return false;
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            if (errno == 0) errno = EISDIR;
-            ::close(fd);
-            return false;
-        }
-        size_ = static_cast<size_t>(st.st_size);
-        if (size_ > 0) {
-            void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-            if (m == MAP_FAILED) {
-                ::close(fd);
-                map_ = nullptr;
-                return false;
-            }
-            map_ = m;
-            ::madvise(m, size_, MADV_SEQUENTIAL);
-        }
-        ::close(fd);
-        view_ = std::string_view(static_cast<const char*>(map_), size_);
+        if (!map_.Open(path)) return false;
+        view_ = map_.Bytes();
         return true;
     }
     void Hold(std::string bytes) {
@@ -79,8 +51,7 @@ public:
     std::string_view Bytes() const { return view_; }
 
 private:
-    void* map_ = nullptr;
-    size_t size_ = 0;
+    platform::MappedFile map_;
     std::string held_;
     std::string_view view_;
 };
@@ -204,15 +175,20 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     }
     buffer.Sort();
 
-    // Second pass: of several records with one code the last one stays.
+    // Second pass: of several records with one code the last one stays. The
+    // records go into the destination's replacement a block at a time.
+    errno = 0;
+    platform::FileReplacement file(destination);
+    constexpr size_t kBlock = 1 << 20;
     std::string out;
-    out.reserve(buffer.Rows() * kRec);
+    out.reserve(kBlock + kRec);
+    int32_t kept = 0;
     const size_t rows = buffer.Rows();
     for (size_t i = 0; i < rows; ++i) {
         if ((i & 1023) == 0) shell.IncPGBValue();
         const int32_t n = buffer.Number(i);
         const std::string_view record = src.substr(static_cast<size_t>(n - 1) * kRec, kRec);
-        if (i + 1 < rows && buffer.Key(i) == buffer.Key(i + 1)) {
+        if (i + 1 < rows && buffer.SameKey(i, i + 1)) {
             if (!errors.Add("D -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
                 return Fail(kind, platform::FileErrorText(errno, {}));
             continue;
@@ -223,13 +199,17 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
             !errors.Add("W -    " + std::string(record.substr(0, kRec - 2)) + LineEnd(n)))
             return Fail(kind, platform::FileErrorText(errno, {}));
         if (kind.offers) out[at + kGAt] = '9';  // the check's correction is kept
+        ++kept;
+        if (out.size() >= kBlock) {
+            file.Write(out);  // a failure is kept and told at the last write
+            out.clear();
+        }
     }
     errno = 0;
     if (!errors.Flush()) return Fail(kind, platform::FileErrorText(errno, {}));
-    if (!WriteWholeFile(kind.proc, destination, out, Report::Silent))
-        return Fail(kind, platform::FileErrorText(errno, {}));
+    if (!file.Write(out) || !file.Commit()) return Fail(kind, platform::FileErrorText(errno, {}));
     buffer.Clear();
-    SetCount(kind, static_cast<int32_t>(out.size() / kRec));
+    SetCount(kind, kept);
 
     if (errors.Any()) {
         if (Core.bInteractive) {

@@ -24,6 +24,7 @@
 #include "engine/registry.h"
 #include "core/shell_state.h"
 #include "ui/frmMain.h"
+#include "ui/draw_pacer.h"
 
 frmDocument* fDocForm = nullptr;
 
@@ -80,6 +81,14 @@ frmDocument::frmDocument(QWidget* parent) : QWidget(parent) {
     layout->addWidget(pgbStatus);
     layout->addLayout(panels);
 
+    barPacer_ = std::make_unique<DrawPacer>([this] {
+        pgbStatus->setRange(range_.Minimum(), range_.Maximum());
+        pgbStatus->setValue(range_.Value());
+    });
+    panelPacer_ = std::make_unique<DrawPacer>([this] {
+        lblPanel7->setText(ToQt(panel7_));
+        lblPanel8->setText(ToQt(panel8_));
+    });
     SetPGBValue(-1);
     connect(tvwConfig, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { ItemChosen(item); });
@@ -193,29 +202,34 @@ void frmDocument::ItemChosen(QTreeWidgetItem* item) {
 
 void frmDocument::SetPGBRange(int32_t minimum, int32_t maximum) {
     range_.SetRange(minimum, maximum);
-    pgbStatus->setRange(range_.Minimum(), range_.Maximum());
-    pgbStatus->setValue(range_.Value());
+    barPacer_->DrawNow();
 }
 
 void frmDocument::SetPGBValue(int32_t value) {
     range_.SetValue(value);
-    pgbStatus->setRange(range_.Minimum(), range_.Maximum());
-    pgbStatus->setValue(range_.Value());
+    // The end of a transfer (-1) and its last step are drawn at once.
+    if (value == -1 || range_.Value() == range_.Maximum())
+        barPacer_->DrawNow();
+    else
+        barPacer_->Changed();
 }
 
 void frmDocument::IncPGBValue() {
     range_.Inc();
-    pgbStatus->setValue(range_.Value());
+    if (range_.Value() == range_.Maximum())
+        barPacer_->DrawNow();
+    else
+        barPacer_->Changed();
 }
 
 void frmDocument::SetPanelText(int panel, const std::string& text) {
-    if (panel == 7) lblPanel7->setText(ToQt(text));
-    if (panel == 8) lblPanel8->setText(ToQt(text));
+    if (panel == 7) panel7_ = text;
+    if (panel == 8) panel8_ = text;
+    if (panel == 7 || panel == 8) panelPacer_->Changed();
 }
 
 std::string frmDocument::PanelText(int panel) const {
-    const QLabel* label = panel == 7 ? lblPanel7 : panel == 8 ? lblPanel8 : nullptr;
-    return label ? FromQt(label->text()) : std::string();
+    return panel == 7 ? panel7_ : panel == 8 ? panel8_ : std::string();
 }
 
 int frmDocument::ContentWidth() const {

@@ -5,10 +5,12 @@
 // record counter (7) and the pending-command counter (8).
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/progress_range.h"
 
+class DrawPacer;
 class QLabel;
 class QProgressBar;
 class QTreeWidget;
@@ -29,14 +31,17 @@ public:
     // Builds the tree again (after the register list changed).
     void FillTree();
 
-    // The progress bar.
+    // The progress bar. Its value is kept exact at every call; the bar is
+    // drawn a few times a second, and at once when it starts, ends or comes
+    // to its maximum.
     void SetPGBRange(int32_t minimum, int32_t maximum);
     void SetPGBValue(int32_t value);
     void IncPGBValue();
     bool PGBBusy() const { return range_.Busy(); }
     const ProgressRange& Range() const { return range_; }
 
-    // Panels 7 (record counter) and 8 (pending-command counter).
+    // Panels 7 (record counter) and 8 (pending-command counter), drawn like
+    // the progress bar; PanelText is the latest text set.
     void SetPanelText(int panel, const std::string& text);
     std::string PanelText(int panel) const;
 
@@ -64,6 +69,9 @@ private:
     QLabel* lblCntRec = nullptr;   // caption of panel 7
     QLabel* lblCntPend = nullptr;  // caption of panel 8
     ProgressRange range_;
+    std::string panel7_, panel8_;
+    std::unique_ptr<DrawPacer> barPacer_;
+    std::unique_ptr<DrawPacer> panelPacer_;
 };
 
 // The tree window of the run (nullptr before the main window loads).

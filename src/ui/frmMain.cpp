@@ -49,6 +49,7 @@
 #include "ui/frmRapporti.h"
 #include "ui/frmService.h"
 #include "engine/wait_display.h"
+#include "ui/draw_pacer.h"
 
 frmMain* fMainForm = nullptr;
 
@@ -92,6 +93,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     tmrMain_->setObjectName("tmrMain");
     tmrMain_->setInterval(10);
     connect(tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
+    waitPacer_ = std::make_unique<DrawPacer>([this] {
+        if (!waitOn_) return;
+        frmProgress* progress = frmProgress::Instance();
+        progress->SetWaitTexts(MakeWaitTexts(platform::Timer() - waitStart_));
+        progress->ShowWindow();
+    });
 }
 
 frmMain::~frmMain() {
@@ -274,19 +281,31 @@ void frmMain::SetShowWait(float timeoutSeconds) {
     if (!waitOn_) {
         waitOn_ = true;
         waitStart_ = platform::Timer();
+        waitShown_.clear();
     }
     ShowWait();
 }
 
 void frmMain::ShowWait() {
     if (!waitOn_) return;
-    frmProgress* progress = frmProgress::Instance();
-    progress->SetWaitTexts(MakeWaitTexts(platform::Timer() - waitStart_));
-    progress->ShowWindow();
+    // Another register, command or description is drawn at once, so that the
+    // progress window notes every command; the running time only a few
+    // times a second.
+    std::string shown = std::to_string(LinkState.nAddress) + "|" + std::to_string(CmdQueue.nCmdCur) +
+                        "|" + std::to_string(CmdQueue.nCmdNum);
+    const int cur = CmdQueue.nCmdCur;
+    if (cur >= 1 && cur <= kQueueSize) shown += "|" + CmdQueue.entries[cur].description;
+    if (shown != waitShown_) {
+        waitShown_ = shown;
+        waitPacer_->DrawNow();
+    } else {
+        waitPacer_->Changed();
+    }
 }
 
 void frmMain::ClearShowWait(bool hide) {
     waitOn_ = false;
+    waitPacer_->Cancel();
     if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
     if (hide) {
         if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();

@@ -4,8 +4,10 @@
 // display, the configuration tree docked at the left and the area where the
 // editor on screen stands beside it.
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
+class DrawPacer;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -34,7 +36,8 @@ public:
     // The wait display: started with SetShowWait (its start time noted),
     // refreshed by ShowWait, stopped by ClearShowWait (which with hide also
     // hides the progress window unless it lists errors, and clears the
-    // status text).
+    // status text). Drawn a few times a second, and at once when it starts
+    // or shows another register, command or description.
     void SetShowWait(float timeoutSeconds);
     void ShowWait();
     void ClearShowWait(bool hide);
@@ -76,6 +79,8 @@ private:
     bool inTick_ = false;
     bool waitOn_ = false;
     double waitStart_ = 0;
+    std::string waitShown_;  // register, command and description last drawn
+    std::unique_ptr<DrawPacer> waitPacer_;
     QTimer* tmrMain_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     frmDocument* document_ = nullptr;

@@ -1,11 +1,13 @@
 #include "core/texts.h"
 
 #include <algorithm>
+#include <unistd.h>
 #include <string>
 
 #include "common/fake_shell.h"
 #include "core/core_fixture.h"
 #include "platform/clock.h"
+#include "platform/profile.h"
 
 namespace {
 
@@ -85,6 +87,22 @@ TEST_F(TextsTest, GetTextFallsBackToTheModelKeyAndCutsLongTexts) {
         Core.strLangFile = file;
         EXPECT_EQ(GetText("Msg", "y"), "");
     }
+}
+
+TEST_F(TextsTest, ATextChangedOnDiskOrAnotherLanguageIsSeenByTheNextLookup) {
+    // Both files old enough for their lookups to come from memory.
+    const std::string other = dir.file("Testi.ita");
+    WriteAll(other, "[Msg]\r\ny=Semplice\r\n");
+    ::usleep((platform::kProfileSettleMs + 100) * 1000);
+    ASSERT_EQ(GetText("Msg", "y"), "Plain");
+    ASSERT_EQ(GetText("Msg", "y"), "Plain");
+    std::string text = ReadAll(Core.strLangFile);
+    text.replace(text.find("y=Plain"), 7, "y=Other");  // the same size
+    WriteAll(Core.strLangFile, text);
+    EXPECT_EQ(GetText("Msg", "y"), "Other");
+
+    Core.strLangFile = other;
+    EXPECT_EQ(GetText("Msg", "y"), "Semplice");
 }
 
 TEST_F(TextsTest, GetProtocolTextDoublesALowerCaseSecondLetter) {

@@ -206,6 +206,7 @@ struct LineFault {
     const char* name;
     void (*apply)(emu::Emulator&, emu::CashRegister& first);
     const char* code;
+    bool mayGoThrough = false;  // the transfers may go through the fault whole
 };
 
 void PrintTo(const LineFault& fault, std::ostream* os) { *os << fault.name; }
@@ -220,6 +221,13 @@ TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
     StartEmulator({0, 1});
     GetParam().apply(*emulator, *registers[0]);
     RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
+    if (GetParam().mayGoThrough && r.status == 0) {
+        // Noise between whole frames need not stop a transfer: a run that ends
+        // 0 has sent both departments to every register and logged nothing.
+        EXPECT_EQ(ErrLog(), "");
+        for (const auto& reg : registers) EXPECT_EQ(reg->Received("departments").size(), 2u);
+        return;
+    }
     EXPECT_EQ(r.status, 1) << r.err;
     // Codes separated by "|": any of them will do.
     int lines = 0;
@@ -250,8 +258,9 @@ INSTANTIATE_TEST_SUITE_P(
                       e.SetFaults(f);
                   },
                   // A whole frame is taken whatever noise follows it: a hello
-                  // may get through, and the command then fails.
-                  "005|011|001"},
+                  // may get through, and the command then fails, or the
+                  // whole exchange does.
+                  "005|011|001", true},
         LineFault{"MissingDevice",
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");

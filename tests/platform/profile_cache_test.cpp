@@ -1,0 +1,126 @@
+// Profile files are kept in memory between reads; every read must still see
+// the file as it is on disk, whoever changed it and however.
+#include "platform/profile.h"
+
+#include "common/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+using namespace platform;
+using testsupport::TempDir;
+using testsupport::WriteAll;
+
+namespace {
+
+// Waits until files written before are old enough for their copies in
+// memory to be used by the next reads.
+void LetFilesSettle() { ::usleep((kProfileSettleMs + 100) * 1000); }
+
+timespec MTime(const std::string& path) {
+    struct stat st;
+    ::stat(path.c_str(), &st);
+    return st.st_mtim;
+}
+
+void SetMTime(const std::string& path, timespec mtime) {
+    timespec times[2] = {mtime, mtime};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Overwrites the file in place, without a new inode.
+void WriteInPlace(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+const std::string kBefore = "[Msg]\r\nk=before\r\n";
+const std::string kAfter = "[Msg]\r\nk=after!\r\n";  // the same size
+
+struct Change {
+    const char* name;
+    std::function<void(const std::string&)> apply;
+};
+
+}  // namespace
+
+// One test, so that the files settle once for all of it.
+TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
+    const Change changes[] = {
+        {"in place, same size, the old modification time put back",
+         [](const std::string& p) {
+             timespec old = MTime(p);
+             WriteInPlace(p, kAfter);
+             SetMTime(p, old);
+         }},
+        {"replaced by another file of the same size and time",
+         [](const std::string& p) {
+             timespec old = MTime(p);
+             WriteAll(p + ".new", kAfter);
+             SetMTime(p + ".new", old);
+             ASSERT_EQ(std::rename((p + ".new").c_str(), p.c_str()), 0);
+         }},
+        {"in place, same size, at once", [](const std::string& p) { WriteInPlace(p, kAfter); }},
+        {"grown in place", [](const std::string& p) { WriteInPlace(p, kAfter + "x=1\r\n"); }},
+        {"removed", [](const std::string& p) { ::unlink(p.c_str()); }},
+    };
+    TempDir dir;
+    auto fileOf = [&](const Change& c) { return dir.file(std::string(c.name) + ".eng"); };
+    for (const Change& c : changes) WriteAll(fileOf(c), kBefore);
+    LetFilesSettle();
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        const std::string file = fileOf(c);
+        ASSERT_EQ(ProfileString("Msg", "k", "", file), "before");
+        ASSERT_EQ(ProfileString("msg", "K", "", file), "before");  // from memory now
+        c.apply(file);
+        std::string expected = testsupport::Exists(file) ? "after!" : "gone";
+        EXPECT_EQ(ProfileString("Msg", "k", "gone", file), expected);
+        char buf[32] = {};
+        GetPrivateProfileStringA("Msg", "k", "gone", buf, sizeof buf, file.c_str());
+        EXPECT_EQ(std::string(buf), expected);
+    }
+
+    // Our own writes are read back at once, by every kind of read, also from
+    // a file whose copy was in memory.
+    const std::string file = dir.file("config.ini");
+    WriteAll(file, "[Richieste]\r\nR1=*F|\r\n[Other]\r\nx=1\r\n");
+    const std::string repeated = dir.file("repeated.ini");
+    WriteAll(repeated, "k=outside\r\n[S]\r\nk=first\r\nK=second\r\nbare\r\n[s]\r\nk=third\r\nlate=x\r\n");
+    LetFilesSettle();
+    ASSERT_EQ(ProfileString("Richieste", "R1", "", file), "*F|");
+    ASSERT_EQ(ProfileString("Richieste", "R1", "", file), "*F|");
+    ASSERT_TRUE(WriteProfileString("Richieste", "R1", "&L|", file));
+    EXPECT_EQ(ProfileString("Richieste", "R1", "", file), "&L|");
+    ASSERT_TRUE(WriteProfileString("Richieste", "R2", "*G|plu.txt", file));
+    EXPECT_EQ(ProfileSection("Richieste", file).size(), 2u);
+    ASSERT_TRUE(DeleteProfileKey("Other", "x", file));
+    EXPECT_FALSE(ProfileHasKey("Other", "x", file));
+    ASSERT_NE(WritePrivateProfileSectionA("Other", "y=2\0", file.c_str()), 0);
+    EXPECT_EQ(ProfileInt("Other", "y", 0, file), 2);
+    {
+        ProfileBatch batch(file);
+        ASSERT_TRUE(WriteProfileString("Richieste", "R1", "*Q|", file));
+        EXPECT_EQ(ProfileString("Richieste", "R1", "", file), "*Q|");
+        ASSERT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(ProfileString("Richieste", "R1", "", file), "*Q|");
+
+    // The first of repeated sections and keys wins from memory as from disk.
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        EXPECT_EQ(ProfileString("S", "k", "", repeated), "first");
+        EXPECT_EQ(ProfileString("S", "late", "none", repeated), "none");
+        EXPECT_FALSE(ProfileHasKey("S", "bare", repeated));
+        EXPECT_EQ(ProfileString("", "k", "none", repeated), "none");
+    }
+}
