@@ -96,6 +96,7 @@ bool RunFastPLU(const std::string& arg) {
         from = std::atoi(arg.substr(0, colon).c_str());
         to = std::atoi(arg.substr(colon + 1).c_str());
         if (from < 1 || to < from) {
+            ReportTransferProblem(GetText("Log", "badarg") + " " + kFastPLUToken + "|" + arg);
             LogErr(3);
             return false;
         }

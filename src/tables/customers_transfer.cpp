@@ -110,8 +110,13 @@ std::string AnsCli() {
     ClientM cli;
     cli.CliType(ClientType());
     if (Tx.nTxCliTo == -1) {
-        cli.SetFile(path, true);
+        cli.SetFile(path, false);
         Tx.nTxCliTo = cli.nCliNum();
+        // An archive that cannot be read as customers sends nothing: a
+        // failure of the run, said with the reason.
+        if (!cli.LastError().empty())
+            ReportTransferFailure(GetText("Log", "unreadable") + " " + path + ": " +
+                                  cli.LastError());
     }
     if (Tx.nTxCliFrom <= Tx.nTxCliTo) {
         if (ReqState.nTxCli == kFileOpenNext) {

@@ -1,0 +1,119 @@
+// Command-line runs that cannot do what they were asked: each ends with
+// status 1, an error-log line and a word on why, never silently with 0.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/batch_fixture.h"
+
+namespace {
+
+using testsupport::RunResult;
+
+class BatchRefusalTest : public testsupport::BatchRunTest {
+protected:
+    RunResult RunList() { return Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60); }
+    std::string MsgLog() const { return Read("base/msg.log"); }
+};
+
+// A request whose argument cannot be taken runs nothing, and says so with
+// the argument.
+TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
+    const char* const requests[] = {
+        "&L|a:b",  "*F|99999:1", "*F|-5:3", "&L|1:99999999999", "*F|1:", "&L|:",
+        "&M|x:y",  "&I|a:b",     "*T|7",    "*G|5:1",           "&L|5:2", "#z|4:2",
+    };
+    StartRegisters({0});
+    for (const char* request : requests) {
+        SCOPED_TRACE(request);
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + request + "\r\n");
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(ErrorLines("003"), 1) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
+        EXPECT_NE(MsgLog().find("Request argument not taken"), std::string::npos) << MsgLog();
+        EXPECT_NE(MsgLog().find(request), std::string::npos) << MsgLog();
+        EXPECT_TRUE(Requests(*registers[0]).empty());
+    }
+}
+
+// Once the link to the register stands (its first frame acknowledged), every
+// later frame gets NAK, or no answer at all.
+class FramesFailAfterConnect : public emu::Handler {
+public:
+    explicit FramesFailAfterConnect(bool nak) : nak_(nak) {}
+    bool OnFrame(emu::Register& reg, const emu::PcUnit&) override {
+        if (armed_) return false;
+        armed_ = true;
+        emu::Faults faults;
+        (nak_ ? faults.nakFrames : faults.silentFrames) = -1;
+        reg.Owner().SetFaults(faults);
+        return false;
+    }
+
+private:
+    bool nak_;
+    bool armed_ = false;
+};
+
+// A register that answered the hello but never acknowledges the command
+// frame: the command was not carried out.
+TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
+    const struct {
+        bool nak;
+        const char* request;
+    } cases[] = {
+        {true, "&L|1:20"},
+        {false, "&N|"},
+        {false, "*H|"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + c.request + "\r\n", 1800);
+        registers.clear();
+        if (emulator) emulator->Stop();
+        CreateEmulator({0});
+        emulator->AddHandler(std::make_shared<FramesFailAfterConnect>(c.nak));
+        AddRegister(0);
+        StartEmulator();
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines("005"), 1) << ErrLog();
+        EXPECT_NE(ErrLog().find("<" + std::string(c.request) + ">"), std::string::npos) << ErrLog();
+        EXPECT_NE(MsgLog().find("did not acknowledge the command"), std::string::npos) << MsgLog();
+    }
+}
+
+// A send whose table cannot be read as records sends nothing: a failure,
+// with the file named.
+TEST_F(BatchRefusalTest, ASendWhoseTableCannotBeReadFailsTheRun) {
+    const struct {
+        const char* request;
+        const char* file;
+        std::string bytes;
+    } cases[] = {
+        {"*M|", "Clienti.txt", "12345678901234567890123456789\r\n" + std::string(200, 'x')},
+        {"*G|", "PLU.txt", "0000000000001PLU 1\r\n" + std::string(300, '\x7f')},
+        {"*G|", "PLU.txt", std::string(40, '\x01') + "\r\n"},
+        {"*L|", "Offerte.txt", "garbage\r\n"},
+    };
+    StartRegisters({0}, "DRAVO57");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.request) + " " + c.file);
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + c.request + "\r\n");
+        Write(std::string("base/Cassa1/") + c.file, c.bytes);
+        const RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"}, 60);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines("012"), 1) << ErrLog();
+        EXPECT_NE(MsgLog().find("cannot be read as records"), std::string::npos) << MsgLog();
+        EXPECT_NE(MsgLog().find(c.file), std::string::npos) << MsgLog();
+        EXPECT_EQ(Cash(c.file), c.bytes);
+    }
+    EXPECT_TRUE(registers[0]->Received("customers").empty());
+    EXPECT_TRUE(registers[0]->Received("plu").empty());
+}
+
+}  // namespace
