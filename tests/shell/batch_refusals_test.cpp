@@ -116,4 +116,38 @@ TEST_F(BatchRefusalTest, ASendWhoseTableCannotBeReadFailsTheRun) {
     EXPECT_TRUE(registers[0]->Received("plu").empty());
 }
 
+// A setting that cannot be used as it stands is said on standard error and
+// in msg.log, naming the setting; the run goes on with the default (the
+// time-out) or without an error log.
+TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMessageLog) {
+    const struct {
+        const char* timeout;  // config.ini [Generiche] commandstimeout
+        const char* logerr;   // setup.ini [Casse] logerr
+        const char* said;
+    } cases[] = {
+        {"abc", "base/err.log", "commandstimeout=abc"},
+        {"0", "base/err.log", "commandstimeout=0"},
+        {"-5", "base/err.log", "commandstimeout=-5"},
+        {"99999999", "base/err.log", "commandstimeout=99999999"},
+        {"120", "base", "(a folder"},
+        {"120", "base/missing/err.log", "(no folder"},
+    };
+    StartRegisters({0});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.timeout) + " " + c.logerr);
+        Prepare({0}, "r1=HELLO|hello.txt\r\n");
+        Write("base/config.ini", Read("base/config.ini").replace(
+                                     Read("base/config.ini").find("commandstimeout=120"), 19,
+                                     std::string("commandstimeout=") + c.timeout));
+        Write("setup.ini", std::string("[Casse]\r\npath=base\r\nlogerr=") + c.logerr +
+                               "\r\nsem=base/done.sem\r\n[Communication]\r\nDTRDelay=0\r\n");
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
+        EXPECT_TRUE(std::filesystem::exists(dir.file("hello.txt")));
+        std::filesystem::remove(dir.file("hello.txt"));
+    }
+}
+
 }  // namespace
