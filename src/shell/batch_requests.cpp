@@ -71,7 +71,8 @@ bool IsImport(const std::string& arg) { return !arg.empty() && arg.find(':') == 
 bool RunSendPLU(const std::string& arg) {
     bool queued = false;
     if (!IsImport(arg)) return RunTableBuilder("*G", arg, queued) && queued;
-    SortPLU(arg, PLUFilePath());
+    // A refused import ends the request: the old file is not sent.
+    if (!SortPLU(arg, PLUFilePath())) return false;
     if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
     return SendPLU(1, PLUFiles.nPLUNum);
 }
@@ -80,7 +81,7 @@ bool RunSendPLU(const std::string& arg) {
 bool RunSendOff(const std::string& arg) {
     bool queued = false;
     if (!IsImport(arg)) return RunTableBuilder("*L", arg, queued) && queued;
-    SortOffer(arg, OffFilePath());
+    if (!SortOffer(arg, OffFilePath())) return false;
     if (!GetOffNum() || PLUFiles.nOffNum == 0) return false;
     return SendOff(1, PLUFiles.nOffNum);
 }
@@ -90,7 +91,7 @@ bool RunSendOff(const std::string& arg) {
 bool RunFastPLU(const std::string& arg) {
     int32_t from = 1, to = -1;
     if (IsImport(arg)) {
-        SortPLU(arg, PLUFilePath());
+        if (!SortPLU(arg, PLUFilePath())) return false;
     } else if (!arg.empty()) {
         const size_t colon = arg.find(':');
         from = std::atoi(arg.substr(0, colon).c_str());

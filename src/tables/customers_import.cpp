@@ -42,20 +42,47 @@ void ReportNoSource() {
         LogErr(8);
 }
 
+// The source's lines, each ended by CR LF, LF or CR (the last may have no
+// end); empty lines at the end of the file are no lines. Each line must be a
+// record of the width without its end: the records are given back, each
+// ended by CR LF. False when a line is of another width.
+bool SplitRecords(const std::string& bytes, size_t width, std::string& records, size_t& count) {
+    records.clear();
+    count = 0;
+    size_t end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == '\r' || bytes[end - 1] == '\n')) --end;
+    records.reserve(end + end / (width + 1) + 2);
+    size_t at = 0;
+    while (at < end) {
+        size_t stop = bytes.find_first_of("\r\n", at);
+        if (stop == std::string::npos || stop > end) stop = end;
+        if (stop - at != width) return false;
+        records.append(bytes, at, width);
+        records += "\r\n";
+        ++count;
+        at = stop;
+        if (at < end && bytes[at] == '\r') ++at;
+        if (at < end && bytes[at] == '\n' && bytes[at - 1] != '\n') ++at;
+    }
+    return count > 0;
+}
+
 }  // namespace
 
 int32_t SortCli(const std::string& source, const std::string& destination) {
     ClientM cli;
     cli.CliType(ConfigLevel.GetClientType(Core.nOpenCash));
     const size_t len = static_cast<size_t>(cli.GetLen());
-    std::string bytes;
-    const int first = FirstLineLength(source);
-    if (len == 0 || (first != 0 && static_cast<size_t>(first) != len) ||
-        !platform::ReadFile(source, bytes) || bytes.size() < len) {
+    // Every line of the source must be one record: a source of lines of
+    // other widths (or of no line) is refused whole, and the archive stays.
+    std::string raw, bytes;
+    size_t count = 0;
+    if (len < 2 || !platform::ReadFile(source, raw) ||
+        !SplitRecords(raw, len - 2, bytes, count)) {
         ReportNoSource();
         return -1;
     }
-    const size_t count = bytes.size() / len;
+    raw.clear();
 
     Shell& shell = CurrentShell();
     shell.SetPGBRange(1, 100);
@@ -107,8 +134,14 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     }
 
     errno = 0;
-    const bool written = tables::WriteWholeFile("SortCli", destination, out, tables::Report::MsgBox);
-    if (!written) {
+    // An import that accepts no record keeps the archive as it was.
+    const bool none = out.empty();
+    const bool written =
+        !none && tables::WriteWholeFile("SortCli", destination, out, tables::Report::MsgBox);
+    if (none) {
+        ReportTransferProblem(GetText("Log", "importnone") + " " + source);
+        if (!Core.bInteractive) LogErr(8);
+    } else if (!written) {
         ReportTransferFailure(GetText("Log", "nowrite") + " " + destination + ": " +
                               std::strerror(errno));
     }

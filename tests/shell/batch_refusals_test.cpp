@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "common/batch_fixture.h"
+#include "customers/client_file.h"
+#include "tables/plu.h"
+#include "tables/record.h"
 
 namespace {
 
@@ -147,6 +150,59 @@ TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMe
         EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
         EXPECT_TRUE(std::filesystem::exists(dir.file("hello.txt")));
         std::filesystem::remove(dir.file("hello.txt"));
+    }
+}
+
+std::string Plu(const std::string& code, int dept) {
+    PLURec r = tables::DefaultRecord<PLURec>(0);
+    r.code.PutRight(code);
+    r.P220A.PutNum(250);
+    r.P220B.PutNum(dept);
+    r.P220C = "ITEM " + code;
+    r.P220G = "1";
+    r.end.Set();
+    return tables::RecordBytes(r);
+}
+
+// A customer of the 90-character generation.
+std::string Customer(const std::string& code) {
+    ClientM cli;
+    cli.CliType(1);
+    cli.SetFormattedRecord(code + ":CUST " + code + "::0:1:0:" + code + "0:0:", ":", 0);
+    return cli.GetRecord();
+}
+
+// An import refused whole, or one whose every record is refused, leaves the
+// table as it was and ends its request: nothing is sent, the run fails.
+TEST_F(BatchRefusalTest, AnImportThatTakesNoRecordKeepsTheTableAndSendsNothing) {
+    const std::string customer = Customer("7");
+    const std::string lfCustomers = customer.substr(0, 88) + "\n" + customer.substr(0, 88) + "X\n";
+    const struct {
+        const char* request;
+        std::string import;
+    } cases[] = {
+        {"*G|in.txt", Plu("1", 1).substr(0, 50)},               // not whole records
+        {"*G|in.txt", ""},                                       // empty
+        {"*G|in.txt", Plu("2", 0) + Plu("3", 0)},                // department 0: each refused
+        {"#z|in.txt", ""},
+        {"*M|in.txt", lfCustomers},                              // a line one character too long
+        {"*M|in.txt", customer.substr(0, 88) + "\r" + customer.substr(0, 80) + "\r"},
+        {"*M|in.txt", Customer("1x").substr(0, 88) + "\n"},    // the one record refused
+    };
+    StartRegisters({0}, "DRAVO57");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.request) + " " + c.import));
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + c.request + "\r\n");
+        Write("base/Cassa1/PLU.txt", Plu("5", 1));
+        Write("base/Cassa1/Clienti.txt", Customer("9"));
+        Write("in.txt", c.import);
+        const RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"}, 60);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines("008"), 1) << ErrLog();
+        EXPECT_EQ(Cash("PLU.txt"), Plu("5", 1));
+        EXPECT_EQ(Cash("Clienti.txt"), Customer("9"));
+        EXPECT_TRUE(Requests(*registers[0]).empty());
     }
 }
 

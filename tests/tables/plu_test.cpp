@@ -258,15 +258,21 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     ASSERT_EQ(truncate(huge.c_str(), 50 * 1024 * 1024 + 1), 0);
     for (const std::string& src : {longLines, huge, dir.file("missing.txt")}) {
         std::string err = ReadAll(Core.strLogErrFile);
-        SortPLU(src, CashFile("PLU.txt"));
+        EXPECT_FALSE(SortPLU(src, CashFile("PLU.txt")));
         EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1")) << src;
         EXPECT_GT(ReadAll(Core.strLogErrFile).size(), err.size()) << src;  // code 8
     }
-    // Whole records of garbage: each refused with its line, nothing written.
+    // Whole records of garbage: each refused with its line; an import that
+    // takes no record leaves the file as it was, and so does an empty one.
     const std::string garbage = dir.file("garbage.txt");
     WriteAll(garbage, std::string(89, '\0') + std::string(89, 'Z'));
-    SortPLU(garbage, CashFile("PLU.txt"));
-    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), "");
+    std::string err = ReadAll(Core.strLogErrFile);
+    EXPECT_FALSE(SortPLU(garbage, CashFile("PLU.txt")));
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
+    EXPECT_NE(ReadAll(Core.strLogErrFile).find("[008]", err.size()), std::string::npos);
+    WriteAll(dir.file("empty.txt"), "");
+    EXPECT_FALSE(SortPLU(dir.file("empty.txt"), CashFile("PLU.txt")));
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
     const auto lines = Lines("PLUErr.txt");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].substr(0, 7), "E <01> ");
