@@ -13,6 +13,7 @@
 #include "customers/client_file.h"
 #include "platform/editor.h"
 #include "platform/files.h"
+#include "tables/record.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
 
@@ -90,7 +91,8 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     SetCntRec(0);
     std::string errors;
     auto errorLine = [&](const std::string& head, size_t line) {
-        const std::string record = bytes.substr((line - 1) * len, len - 2);
+        // Control bytes become blanks: one record, one line of the list.
+        const std::string record = tables::BlankControls(bytes.substr((line - 1) * len, len - 2));
         errors += head + record + " line " + std::to_string(line) + "\r\n";
     };
 

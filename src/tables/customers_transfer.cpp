@@ -160,6 +160,8 @@ int16_t DataC16() {
     const std::string path = tables::TablePath(kC16File);
     if (line.empty() || line[0] != '*') {
         if (word == kFileOpenNext) {
+            // The mark of a dump being written (see DumpMark).
+            platform::WriteFile(tables::DumpMark(kC16File), "");
             const int16_t file = OpenOutputFileNum(path, false);
             if (file == 0)
                 DumpFailed(word, "nocreate");
@@ -189,6 +191,7 @@ int16_t DataC16() {
     }
     const bool dumped = word != kDumpFailed;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    platform::RemoveFile(tables::DumpMark(kC16File));
     shell.SetPGBValue(-1);
     ShowMsg("", "");
     DecPending();

@@ -17,6 +17,7 @@
 #include "shell/sort_buffer.h"
 #include "tables/plu.h"
 #include "tables/plu_checks.h"
+#include "tables/record.h"
 #include "tables/table_file.h"
 
 using namespace tables;
@@ -91,9 +92,11 @@ private:
 class ErrorList {
 public:
     explicit ErrorList(const char* file) : file_(file) { Texts.bNewTxtFile = true; }
+    // The line's control bytes become blanks, so that one record stays on
+    // one line of the list whatever its source held.
     bool Add(const std::string& line) {
         if (!block_.empty()) block_ += "\r\n";
-        block_ += line;
+        block_ += BlankControls(line);
         any_ = true;
         return ++lines_ % kErrorFlush != 0 || Flush();
     }

@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "tables/plu_checks.h"
+#include "tables/record.h"
 #include "tables/table_file.h"
 #include "tables/transfer.h"
 
@@ -170,7 +171,7 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
 }  // namespace
 
 std::string RefusedLine(int16_t code, const std::string& recordText) {
-    return "E <" + FormatNum(code, 2) + "> " + recordText;
+    return "E <" + FormatNum(code, 2) + "> " + BlankControls(recordText);
 }
 
 std::string PLUWireText(const PLURec& rec) {
@@ -238,6 +239,10 @@ int16_t DataC08() {
     if (line.empty() || line[0] != '*') {
         if (word == kFileOpenNext) {
             platform::RemoveFile(TablePath(kC08File));
+            // The mark of a dump being written: a run stopped before the
+            // closing line leaves it, and the next opening of the folder
+            // removes the dump with it.
+            platform::WriteFile(DumpMark(kC08File), "");
             int16_t number = OpenOutputFileNum(TablePath(kC08File), false);
             if (number == 0) {
                 CurrentShell().AddError(GetText("Log", "norecord") + " " + kC08File, true);
@@ -261,6 +266,7 @@ int16_t DataC08() {
     // C08.txt, and an old one must not be imported again.
     const bool arrived = word != kFileOpenNext;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    platform::RemoveFile(DumpMark(kC08File));
     if (Transfer.nC08Pending > 1) word = kFileOpenNext;  // the next dump starts a new file
     Transfer.nC08Pending = static_cast<int16_t>(std::max(0, Transfer.nC08Pending - 1));
     shell.SetPGBValue(-1);

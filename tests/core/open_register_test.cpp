@@ -175,6 +175,32 @@ TEST_F(OpenRegisterTest, FailedOpeningLeavesNothingOfTheRegisterBefore) {
     EXPECT_NE(MsgLog().find("[P0] 19"), std::string::npos);
 }
 
+// What a run stopped part-way left in the folder goes when it opens: the
+// copies of reads and reports, and a dump whose mark says it was cut short.
+// Whole files stay.
+TEST_F(OpenRegisterTest, StaleWorkFilesGoWhenTheFolderOpens) {
+    Model(5);
+    Choose(0, 0);
+    platform::MakeDir(Core.strCashDir);
+    const struct {
+        const char* name;
+        bool stays;
+    } files[] = {
+        {"Reparti.txt", true},       {"Reparti.txt.part", false}, {"Reparti.rpt.part", false},
+        {"C08.txt", false},          {"C08.txt.part", false},     {"C16.txt", true},
+        {"Storico.txt", true},       {"notes.part.txt", true},
+    };
+    for (const auto& f : files) WriteAll(CashFile(f.name), std::string("bytes of ") + f.name);
+    LoadCassa(false);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        EXPECT_EQ(platform::FileExists(CashFile(f.name)), f.stays);
+        if (f.stays && std::string(f.name) != "Reparti.txt") {
+            EXPECT_EQ(ReadAll(CashFile(f.name)), std::string("bytes of ") + f.name);
+        }
+    }
+}
+
 TEST_F(OpenRegisterTest, FolderThatCannotBeCreated) {
     Model(5);
     Choose(0, 0);

@@ -33,7 +33,7 @@ TEST_F(CustomersImportTest, ChecksSortsKeepsTheLatestOfEachCodeAndListsTheRest) 
     const std::string l2 = Content("          12", "A;B");
     const std::string l3 = Content("           7", "SEVEN A");
     const std::string l4 = Content("           7", "SEVEN B");
-    const std::string l5 = Content("         12a", "BAD CODE");
+    const std::string l5 = Content("         12a", "BAD\x01" "CODE\x1b\t");
     const std::string l6 = Content("           5", "BAD VAT", "7");
     const std::string l7 = Content("3           ", "LEFT");  // a code left-aligned
     const std::string l8 = Content("           7", "SEVEN C");
@@ -53,7 +53,7 @@ TEST_F(CustomersImportTest, ChecksSortsKeepsTheLatestOfEachCodeAndListsTheRest) 
         expected += l + "\r\n";
     EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), expected);
     EXPECT_EQ(ReadAll(CashFile("ClientErr.txt")),
-              "E <01> " + l5 + " line 5\r\n"
+              "E <01> " + Content("         12a", "BAD CODE  ") + " line 5\r\n"
               "E <03> " + l6 + " line 6\r\n"
               "D -    " + l3 + " line 3\r\n"
               "D -    " + l4 + " line 4\r\n");
