@@ -58,6 +58,12 @@ BatchRequest SplitRequest(const std::string& value) {
     return request;
 }
 
+std::string FolderOf(const std::string& file) {
+    size_t slash = file.find_last_of('/');
+    if (slash == std::string::npos) return Core.strStartDir;
+    return slash == 0 ? std::string("/") : file.substr(0, slash);
+}
+
 // A note on a setting that cannot be used as it stands: for standard error
 // (the caller writes it) and the message log.
 void SettingNote(const std::string& text) {
@@ -72,7 +78,7 @@ int CommandsTimeout(const std::string& config) {
     constexpr int kDefault = 1800;
     if (!platform::ProfileHasKey("Generiche", "commandstimeout", config)) return kDefault;
     const std::string text = platform::ProfileString("Generiche", "commandstimeout", "", config);
-    bool digits = !text.empty() && text.size() <= 5 &&
+    const bool digits = !text.empty() && text.size() <= 5 &&
                   text.find_first_not_of("0123456789") == std::string::npos;
     const int value = digits ? std::stoi(text) : 0;
     if (digits && value >= 1 && value <= 86400) return value;
@@ -81,15 +87,12 @@ int CommandsTimeout(const std::string& config) {
 }
 
 // setup.ini [Casse] "logerr" must name a file: not a folder, not a file in
-// a folder that is missing. Said before the run, so
-// that a run whose failures go nowhere is known for it.
+// a folder that is missing. Said before the run, so that a run whose
+// failures go nowhere is known for it.
 void CheckErrorLog() {
     const std::string& path = Core.strLogErrFile;
     if (path.empty()) return;
-    const std::string folder = path.find('/') == std::string::npos
-                                   ? Core.strStartDir
-                                   : (path.find_last_of('/') == 0 ? std::string("/")
-                                                                  : path.substr(0, path.find_last_of('/')));
+    const std::string folder = FolderOf(path);
     std::string why;
     if (platform::DirExists(path))
         why = "a folder";
@@ -99,12 +102,6 @@ void CheckErrorLog() {
         return;
     SettingNote(GetText("Log", "badlogerr") + " logerr=" + path + " (" + why + ", " +
                 Core.strSetupIni + ")");
-}
-
-std::string FolderOf(const std::string& file) {
-    size_t slash = file.find_last_of('/');
-    if (slash == std::string::npos) return Core.strStartDir;
-    return slash == 0 ? std::string("/") : file.substr(0, slash);
 }
 
 }  // namespace
