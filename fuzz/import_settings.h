@@ -1,7 +1,8 @@
 #pragma once
 // The register an import fuzz target works for, from one byte of its input:
 // bits 6-7 the model, bits 4-5 the release (which picks the customer
-// record's generation on the newer models), bit 3 a command-line run.
+// record's generation on the newer models). Always a command-line run: an
+// interactive import with errors would start the text editor on its list.
 #include <cstdint>
 
 #include "core/config_level.h"
@@ -15,7 +16,7 @@ inline void ImportRegister(uint8_t settings) {
     static const char* const releases[] = {"V014057", "R022002", "R022040", "R030000"};
     ConfigLevel.InitOffLine(models[settings >> 6], releases[(settings >> 4) & 3]);
     ConfigLevel.SetCashVersion(Core.nOpenCash, releases[(settings >> 4) & 3]);
-    Core.bInteractive = (settings & 8) == 0;
+    Core.bInteractive = false;
     SetTableSizes();
 }
 

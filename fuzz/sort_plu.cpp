@@ -3,7 +3,7 @@
 // whole records or, when the import was refused, the file as it was.
 //
 // Input: one byte of settings (bit 0 offers, bit 1 sorting off, bit 2 codes
-// compared trimmed, bits 3-7 as ImportRegister), then the source file.
+// compared trimmed, bits 4-7 as ImportRegister), then the source file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
