@@ -120,6 +120,28 @@ private:
     std::vector<std::string> bad_;
 };
 
+// The lines of an options file that are no part of it: neither blank, a
+// comment, a section nor a key with "=", or holding a NUL byte, or longer
+// than any value could be. The next save of the file drops them.
+int ForeignLines(const std::string& bytes) {
+    constexpr size_t kLongest = 1024;
+    int count = 0;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string_view line(bytes.data() + at, end - at);
+        at = end + 1;
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos) continue;
+        const char c = line[first];
+        const bool known = c == ';' || (c == '[' && line.find(']') != std::string_view::npos) ||
+                           (c != '=' && line.find('=') != std::string_view::npos);
+        if (!known || line.size() > kLongest || line.find('\0') != std::string_view::npos) ++count;
+    }
+    return count;
+}
+
 // A text as written into Cassa.txt: never a line break (control characters
 // become blanks), and quoted when the profile read would otherwise change it
 // (blanks at either end, or a matching pair of outer quotes), since the read
@@ -345,10 +367,23 @@ bool ReadCassaConf() {
     int16_t level = (c.P911 & 8) ? 1 : 0;
     ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
 
-    if (!r.ok()) {
+    // Values that could not be taken, or lines that are no options: the
+    // file is kept as it is in Cassa.txt.bak before a save normalises it,
+    // and the message log says which keys went back to their defaults.
+    std::string bytes;
+    const int foreign = platform::ReadFile(CassaTxtPath(), bytes) ? ForeignLines(bytes) : 0;
+    if (!r.ok() || foreign > 0) {
+        std::string text = GetText("Log", "badvalues") + " " + CassaTxtPath();
         std::string keys;
         for (const std::string& k : r.bad()) keys += (keys.empty() ? "" : ", ") + k;
-        WriteMsgLog(GetText("Log", "badvalues") + " " + CassaTxtPath() + " " + keys);
+        if (!keys.empty()) text += " " + keys;
+        if (foreign > 0) text += "; " + GetText("Log", "foreignlines") + " " + std::to_string(foreign);
+        const std::string bak = CassaTxtPath() + ".bak";
+        if (platform::WriteFile(bak, bytes))
+            text += "; " + GetText("Log", "keptas") + " " + bak;
+        else
+            text += "; " + GetText("Log", "nowrite") + " " + bak;
+        WriteMsgLog(text);
     }
     return r.ok();
 }

@@ -64,6 +64,46 @@ std::string FolderOf(const std::string& file) {
     return slash == 0 ? std::string("/") : file.substr(0, slash);
 }
 
+// A note on a setting that cannot be used as it stands: for standard error
+// (the caller writes it) and the message log.
+void SettingNote(const std::string& text) {
+    Batch.settingNotes.push_back(text);
+    WriteMsgLog(text);
+}
+
+// config.ini [Generiche] "commandstimeout": whole seconds above 0 (at most
+// 86400), 1800 when the key is absent. Any other value is said and the
+// default taken instead, so that a typing slip doesn't end every run at once.
+int CommandsTimeout(const std::string& config) {
+    constexpr int kDefault = 1800;
+    if (!platform::ProfileHasKey("Generiche", "commandstimeout", config)) return kDefault;
+    const std::string text = platform::ProfileString("Generiche", "commandstimeout", "", config);
+    const bool digits = !text.empty() && text.size() <= 5 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    const int value = digits ? std::stoi(text) : 0;
+    if (digits && value >= 1 && value <= 86400) return value;
+    SettingNote(GetText("Log", "badtimeout") + " commandstimeout=" + text + " (" + config + ")");
+    return kDefault;
+}
+
+// setup.ini [Casse] "logerr" must name a file: not a folder, not a file in
+// a folder that is missing. Said before the run, so that a run whose
+// failures go nowhere is known for it.
+void CheckErrorLog() {
+    const std::string& path = Core.strLogErrFile;
+    if (path.empty()) return;
+    const std::string folder = FolderOf(path);
+    std::string why;
+    if (platform::DirExists(path))
+        why = "a folder";
+    else if (!platform::DirExists(folder))
+        why = "no folder " + folder;
+    else
+        return;
+    SettingNote(GetText("Log", "badlogerr") + " logerr=" + path + " (" + why + ", " +
+                Core.strSetupIni + ")");
+}
+
 }  // namespace
 
 std::string UsageLine() {
@@ -187,8 +227,9 @@ void LoadConfig() {
         const std::string ext = languages.empty() ? "eng" : languages.front().value;
         Core.strLangFile = platform::JoinPath(Core.strStartDir, "Testi." + ext);
     }
-    Core.sngCmdTimeout =
-        static_cast<float>(platform::ProfileInt("Generiche", "commandstimeout", 1800, config));
+    Batch.settingNotes.clear();
+    Core.sngCmdTimeout = static_cast<float>(CommandsTimeout(config));
+    CheckErrorLog();
     ShellState.HistoryLimit = platform::ProfileInt("Generiche", "hstlimit", 0, config);
 
     LoadCasseConf();

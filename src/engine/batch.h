@@ -36,6 +36,9 @@ struct BatchGlobals {
     std::string strBadOption;       // the option ParseCmdLine could not take
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
+    // Settings of the configuration that could not be used as they stand,
+    // one line each (LoadConfig; also in msg.log), for standard error.
+    std::vector<std::string> settingNotes;
 };
 extern BatchGlobals Batch;
 
@@ -72,6 +75,9 @@ bool InitBatch();
 // [Richieste] of config.ini (whole, in file order, whatever the key names;
 // "code|argument"), with any other the command line's request alone
 // ("/r:&L|1:99" as a list of that one line); the list position to its start.
+// A commandstimeout that is not whole seconds from 1 to 86400 is said and
+// 1800 taken; an error log that names a folder, or a file in a missing
+// folder, is said (Batch.settingNotes and msg.log).
 void LoadConfig();
 
 // After LoadConfig: whether the run has anything to do. A missing

@@ -94,10 +94,8 @@ bool IsImport(const std::string& arg) { return !arg.empty() && arg.find(':') == 
 bool RunSendPLU(const std::string& arg) {
     bool queued = false;
     if (!IsImport(arg)) return RunTableBuilder("*G", arg, queued) && queued;
-    ImportOnce([&] {
-        SortPLU(arg, PLUFilePath());
-        return true;
-    });
+    // A refused import ends the request: the old file is not sent.
+    if (!ImportOnce([&] { return SortPLU(arg, PLUFilePath()); })) return false;
     if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
     return SendPLU(1, PLUFiles.nPLUNum);
 }
@@ -106,10 +104,7 @@ bool RunSendPLU(const std::string& arg) {
 bool RunSendOff(const std::string& arg) {
     bool queued = false;
     if (!IsImport(arg)) return RunTableBuilder("*L", arg, queued) && queued;
-    ImportOnce([&] {
-        SortOffer(arg, OffFilePath());
-        return true;
-    });
+    if (!ImportOnce([&] { return SortOffer(arg, OffFilePath()); })) return false;
     if (!GetOffNum() || PLUFiles.nOffNum == 0) return false;
     return SendOff(1, PLUFiles.nOffNum);
 }
@@ -119,15 +114,13 @@ bool RunSendOff(const std::string& arg) {
 bool RunFastPLU(const std::string& arg) {
     int32_t from = 1, to = -1;
     if (IsImport(arg)) {
-        ImportOnce([&] {
-            SortPLU(arg, PLUFilePath());
-            return true;
-        });
+        if (!ImportOnce([&] { return SortPLU(arg, PLUFilePath()); })) return false;
     } else if (!arg.empty()) {
         const size_t colon = arg.find(':');
         from = std::atoi(arg.substr(0, colon).c_str());
         to = std::atoi(arg.substr(colon + 1).c_str());
         if (from < 1 || to < from) {
+            ReportTransferProblem(GetText("Log", "badarg") + " " + kFastPLUToken + "|" + arg);
             LogErr(3);
             return false;
         }

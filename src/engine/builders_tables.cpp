@@ -451,11 +451,22 @@ bool ParseRange(const std::string& arg, int64_t& first, int64_t& last) {
 
 bool Fits16(int64_t v) { return v >= 0 && v <= 32767; }
 
-// "first:last" of two codes (digits only).
+// "first:last" of two codes (digits only, at most 13), first not above last.
 bool IsCodeRange(const std::string& arg) {
     size_t colon = arg.find(':');
-    return colon != std::string::npos && IsDigits(arg.substr(0, colon)) &&
-           IsDigits(arg.substr(colon + 1));
+    if (colon == std::string::npos) return false;
+    std::string a = arg.substr(0, colon), b = arg.substr(colon + 1);
+    if (!IsDigits(a) || !IsDigits(b) || a.size() > 13 || b.size() > 13) return false;
+    return std::stoll(a) <= std::stoll(b);
+}
+
+// An argument the builder cannot take: said in the progress window and the
+// message log with the request and its argument, and an error-log line of
+// the request interpreter. Nothing runs.
+bool RefuseArgument(const std::string& arg) {
+    ReportTransferProblem(GetText("Log", "badarg") + " " + Core.strReqCode + "|" + arg);
+    LogErr(3);
+    return true;
 }
 
 // Whole records of a table file.
@@ -464,11 +475,23 @@ int32_t RecordCount(const std::string& path, int recordLength) {
     return size > 0 ? static_cast<int32_t>(size / recordLength) : 0;
 }
 
+// A PLU or offer file that cannot be read as records (a layout that is
+// neither the current nor the older one): the send would send nothing, so it
+// is refused as a failure of the run, with the file named. An older layout
+// is brought to the current one first.
+bool ArticlesUnreadable(bool (*count)(), const std::string& path) {
+    if (count() && (TestPLUFile(path) == 0 || TestPLUFile(path) == kPLURecLen)) return false;
+    ReportTransferFailure(GetText("Log", "unreadable") + " " + path);
+    return true;
+}
+
 bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast,
                 const int16_t* importedFrom, const int16_t* importedTo, bool& queued) {
     int64_t first = 1, last = wholeLast;
     if (IsRangeArg(arg)) {
-        if (!ParseRange(arg, first, last)) return true;  // a range that can't be read: nothing runs
+        // A range that can't be read, runs backwards or passes 16 bits.
+        if (!ParseRange(arg, first, last) || !Fits16(first) || !Fits16(last) || first > last)
+            return RefuseArgument(arg);
     } else if (!arg.empty() && importedFrom) {
         first = *importedFrom;  // the range that the batch import of the argument left
         last = *importedTo;
@@ -482,7 +505,8 @@ bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast
 bool RunRange32(const std::string& arg, int32_t wholeLast, bool (*send)(int32_t, int32_t),
                 bool& queued) {
     int64_t first = 1, last = wholeLast;
-    if (IsRangeArg(arg) && !ParseRange(arg, first, last)) return true;
+    if (IsRangeArg(arg) && (!ParseRange(arg, first, last) || first > last))
+        return RefuseArgument(arg);
     queued = send(static_cast<int32_t>(first), static_cast<int32_t>(last));
     return true;
 }
@@ -509,8 +533,10 @@ bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queu
     case ArgUse::FMult:
         return RunRange16(b, arg, Sizes.nMaxFunMul, nullptr, nullptr, queued);
     case ArgUse::PLU:
+        if (ArticlesUnreadable(GetPLUNum, PLUFilePath())) return true;
         return RunRange32(arg, RecordCount(PLUFilePath(), sizeof(PLURec)), SendPLU, queued);
     case ArgUse::Off:
+        if (ArticlesUnreadable(GetOffNum, OffFilePath())) return true;
         return RunRange32(arg, RecordCount(tables::TablePath(kOffFile), sizeof(PLURec)), SendOff,
                           queued);
     case ArgUse::Cli:
@@ -519,7 +545,7 @@ bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queu
         std::string a = tables::TrimBlanks(arg);
         int16_t index = 0;
         if (!a.empty()) {
-            if (a != "0" && a != "1" && a != "2") return true;
+            if (a != "0" && a != "1" && a != "2") return RefuseArgument(arg);
             index = static_cast<int16_t>(a[0] - '0');
         }
         queued = SendIntScontrino(index);
@@ -531,6 +557,8 @@ bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queu
         } else if (IsCodeRange(arg)) {
             RangeIsNoDestination(arg);
             queued = ReqPLU("&M" + arg);
+        } else {
+            return RefuseArgument(arg);
         }
         return true;
     case ArgUse::CliCodes:
@@ -540,6 +568,8 @@ bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queu
             RangeIsNoDestination(arg);
             size_t colon = arg.find(':');
             queued = ReqCli(arg.substr(0, colon), arg.substr(colon + 1));
+        } else {
+            return RefuseArgument(arg);
         }
         return true;
     }

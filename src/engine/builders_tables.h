@@ -97,6 +97,9 @@ bool ReqCode(const std::string& token);  // any read token, with its request fla
 // before a send ("*F" and "^e" then send the range the import left, the
 // other sends their whole table). Builders without a range ignore it.
 // Returns false when the code is not a builder's. queued is the builder's
-// result, false when nothing ran (a range that can't be read, or past 16
-// bits where the builder takes 16-bit numbers).
+// result, false when nothing ran. An argument the builder cannot take (a
+// range that can't be read, runs backwards or passes 16 bits where the
+// builder takes 16-bit numbers; an index out of its values) runs nothing and
+// is said with the argument in the message log and as an error-log line of
+// code 3.
 bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queued);

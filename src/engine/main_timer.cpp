@@ -11,6 +11,7 @@
 #include "link/hello.h"
 #include "core/hello_rec.h"
 #include "core/link_state.h"
+#include "link/port.h"
 #include "platform/clock.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
@@ -164,6 +165,10 @@ void StateConnect() {
         CurrentShell().ShowWait();
         if (LinkState.AbortRequest) {
             // The user aborted: the command ends now, its open files closed.
+            CloseAllFiles();
+        } else if (Comm.bPortLost) {
+            // The serial device went away (reported as it happened): no
+            // answer can come, so the command ends now.
             CloseAllFiles();
         } else if (Now() > LinkState.sngLastRx + LinkState.sngAnsTimeout) {
             // No answer activity within the command's time-out.

@@ -1,6 +1,9 @@
 #include "engine/open_register.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
@@ -14,6 +17,9 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "store/create_tables.h"
+#include "transfers/customers_transfer.h"
+#include "transfers/plu_transfer.h"
+#include "store/table_file.h"
 
 namespace {
 
@@ -102,6 +108,36 @@ void CopyKeybTemplates(Opening& op) {
     }
 }
 
+// Work files that a run stopped part-way (a kill, a power cut) left in the
+// folder: every "<file>.part" (the copy a read or a report was writing, or
+// the mark of a dump being written), and the dump that a mark names, whose
+// lines stop where the run did. The files the marks belong to are whole.
+void RemoveStaleWorkFiles(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string suffix = tables::kCopySuffix;
+    std::vector<std::string> stale;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            stale.push_back(name);
+    }
+    // A copy that a read of this run is writing is no stale file.
+    auto busy = [](const std::string& path) {
+        for (const auto& [table, copy] : tables::TableFiles.copies)
+            if (copy.copy == path) return true;
+        return false;
+    };
+    for (const std::string& name : stale) {
+        if (busy(platform::JoinPath(dir, name))) continue;
+        const std::string of = name.substr(0, name.size() - suffix.size());
+        for (const char* dump : {kC08File, kC16File})
+            if (of == dump) platform::RemoveFile(platform::JoinPath(dir, of));
+        platform::RemoveFile(platform::JoinPath(dir, name));
+    }
+}
+
 }  // namespace
 
 void SetTableSizes() {
@@ -141,6 +177,8 @@ bool LoadCassa(bool bReloadList) {
         else
             op.Fail(GetText("Log", "nocreate"), CassaTxtPath());
     }
+
+    if (folder) RemoveStaleWorkFiles(dir);
 
     // 3-4. Queue state of a fresh opening.
     CassaFile.bConfPLUDefault = true;

@@ -271,10 +271,21 @@ int16_t GestHelloReq() {
     }
 
     const bool carries = LinkState.bCmdPending;
+    // The closing frame of an exchange comes from state 2; any other frame
+    // that carries a command opens one.
+    const bool opens = carries && LinkState.nState != 2;
     r = SendCmdFrame();
     // Only a frame that carried the command counts as a command sent: a
     // refused register gets no closing frame.
     if (!carries) LinkState.strCmdSent.clear();
+    if (r != 0 && opens && !LinkState.AbortRequest) {
+        // The register never acknowledged the command (NAK every time, or
+        // nothing): it was not carried out, which is a failure of the run.
+        const std::string text = GetText("Log", "cmdnotacked") + " " + LinkState.strCmdSent;
+        CurrentShell().AddError(text, true);
+        WriteMsgLog(text);
+        LogErr(5);
+    }
     return r;
 }
 

@@ -53,6 +53,7 @@ void CloseLostPort() {
     const std::string name = PortName(port->CommPort(), port->Device());
     port->SetPortOpen(false);
     Comm.bPortOpen = false;
+    Comm.bPortLost = true;
     Comm.strRxKeep.clear();
     for (CashRec& entry : CassaList) entry.bConnected = False;
     // No closing frame goes out on a line that is gone.
@@ -127,6 +128,7 @@ void OpenPort() {
         // The current port is open as asked: whatever the previous port's
         // outcome was, this one is usable.
         Comm.bPortOpen = true;
+        Comm.bPortLost = false;
         return;
     }
 
@@ -145,6 +147,7 @@ void OpenPort() {
         !port->SetHandshaking(modem ? 2 : 0) || !port->SetPortOpen(true))
         return;
     ModemForget(port);
+    Comm.bPortLost = false;
 
     DTRWait();
 

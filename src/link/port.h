@@ -18,6 +18,9 @@ struct CommGlobals {
     // Bytes that arrived after an acknowledgement, kept for the frame reader
     // (a register may send its ACK and its next frame in one burst).
     std::string strRxKeep;
+    // The device of the open port went away and the port was closed; the
+    // command under way ends at once. Cleared when a port opens.
+    bool bPortLost = false;
 };
 extern CommGlobals Comm;
 

@@ -29,6 +29,9 @@ std::string TablePath(const std::string& name);
 
 // The copy's name: the file's name and this.
 inline constexpr const char* kCopySuffix = ".part";
+// The mark beside a dump file of a read (C08.txt, C16.txt) while its lines
+// are written: the dump is whole only when the mark is gone.
+inline std::string DumpMark(const std::string& dump) { return TablePath(dump) + kCopySuffix; }
 struct TableCopyRec {
     std::string file;  // the table file as a write reaches it
     std::string copy;  // the copy beside it

@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "store/table_file.h"
 #include "transfers/transfer.h"
+#include "core/record.h"
 
 namespace {
 
@@ -42,21 +43,64 @@ void ReportNoSource() {
         LogErr(8);
 }
 
+// The source's lines, each ended by CR LF, LF or CR (the last may have no
+// end); empty lines at the end of the file are no lines. Each line must be a
+// record of the width without its end; false when a line is of another
+// width, or there is none. A source that is already its records each ended
+// by CR LF serves as it is (canonical, records left empty); any other gets
+// its records, each ended by CR LF, in records.
+bool SplitRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,
+                  bool& canonical) {
+    records.clear();
+    canonical = false;
+    size_t end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == '\r' || bytes[end - 1] == '\n')) --end;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) records.reserve(end + end / (width + 1) + 2);
+        bool crlf = true;
+        size_t at = 0;
+        count = 0;
+        while (at < end) {
+            size_t stop = bytes.find_first_of("\r\n", at);
+            if (stop == std::string_view::npos || stop > end) stop = end;
+            if (stop - at != width) return false;
+            if (pass == 1) {
+                records.append(bytes.substr(at, width));
+                records += "\r\n";
+            }
+            ++count;
+            at = stop;
+            crlf = crlf && at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n';
+            if (at < end && bytes[at] == '\r') ++at;
+            if (at < end && bytes[at] == '\n' && bytes[at - 1] != '\n') ++at;
+        }
+        if (count == 0) return false;
+        if (pass == 0 && crlf && bytes.size() == count * (width + 2)) {
+            canonical = true;
+            return true;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int32_t SortCli(const std::string& source, const std::string& destination) {
     ClientM cli;
     cli.CliType(ConfigLevel.GetClientType(Core.nOpenCash));
     const size_t len = static_cast<size_t>(cli.GetLen());
+    // Every line of the source must be one record: a source of lines of
+    // other widths (or of no line) is refused whole, and the archive stays.
     platform::MappedFile file;
-    const int first = FirstLineLength(source);
-    if (len == 0 || (first != 0 && static_cast<size_t>(first) != len) || !file.Open(source) ||
-        file.Bytes().size() < len) {
+    std::string normalised;
+    size_t count = 0;
+    bool canonical = false;
+    if (len < 2 || !file.Open(source) ||
+        !SplitRecords(file.Bytes(), len - 2, normalised, count, canonical)) {
         ReportNoSource();
         return -1;
     }
-    const std::string_view bytes = file.Bytes();
-    const size_t count = bytes.size() / len;
+    const std::string_view bytes = canonical ? file.Bytes() : std::string_view(normalised);
 
     Shell& shell = CurrentShell();
     shell.SetPGBRange(1, 100);
@@ -64,7 +108,8 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     SetCntRec(0);
     std::string errors;
     auto errorLine = [&](const std::string& head, size_t line) {
-        const std::string record(bytes.substr((line - 1) * len, len - 2));
+        // Control bytes become blanks: one record, one line of the list.
+        const std::string record = tables::BlankControls(bytes.substr((line - 1) * len, len - 2));
         errors += head + record + " line " + std::to_string(line) + "\r\n";
     };
 
@@ -117,9 +162,14 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
             out.clear();
         }
     }
-    ok = ok && archive.Write(out) && archive.Commit();
-    if (!ok) {
-        const int err = errno;
+    // An import that accepts no record keeps the archive as it was.
+    const bool none = written == 0;
+    ok = !none && ok && archive.Write(out) && archive.Commit();
+    const int err = errno;
+    if (none) {
+        ReportTransferProblem(GetText("Log", "importnone") + " " + source);
+        if (!Core.bInteractive) LogErr(8);
+    } else if (!ok) {
         tables::ReportFileError("SortCli", platform::FileErrorText(err, destination),
                                 tables::Report::MsgBox);
         ReportTransferFailure(GetText("Log", "nowrite") + " " + destination + ": " +

@@ -14,7 +14,9 @@ inline constexpr const char* kClientErrFile = "ClientErr.txt";
 // separators ":" and ";" turned into blanks. Error lines:
 //   "E <nn> <record> line <n>"  a record refused by the check (nn its code)
 //   "D -    <record> line <n>"  a record whose code a later one repeats
-// Returns the number of records written, or -1 when nothing was written (a
-// missing or empty source, one of another record length, or a destination
-// that could not be written; the destination then stays as it was).
+// The source's lines may end in CR LF, LF or CR; every line must be one
+// record of the generation's width. Returns the number of records written,
+// or -1 when nothing was written (a missing or empty source, a line of
+// another width, every record refused, or a destination that could not be
+// written; the destination then stays as it was).
 int32_t SortCli(const std::string& source, const std::string& destination);

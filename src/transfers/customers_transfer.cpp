@@ -112,8 +112,13 @@ std::string AnsCli() {
     ClientM cli;
     cli.CliType(ClientType());
     if (Tx.nTxCliTo == -1) {
-        cli.SetFile(path, true);
+        cli.SetFile(path, false);
         Tx.nTxCliTo = cli.nCliNum();
+        // An archive that cannot be read as customers sends nothing: a
+        // failure of the run, said with the reason.
+        if (!cli.LastError().empty())
+            ReportTransferFailure(GetText("Log", "unreadable") + " " + path + ": " +
+                                  cli.LastError());
     }
     if (Tx.nTxCliFrom <= Tx.nTxCliTo) {
         if (ReqState.nTxCli == kFileOpenNext) {
@@ -157,6 +162,8 @@ int16_t DataC16() {
     const std::string path = tables::TablePath(kC16File);
     if (line.empty() || line[0] != '*') {
         if (word == kFileOpenNext) {
+            // The mark of a dump being written (see DumpMark).
+            platform::WriteFile(tables::DumpMark(kC16File), "");
             const int16_t file = OpenOutputFileNum(path, false);
             if (file == 0)
                 DumpFailed(word, "nocreate");
@@ -186,6 +193,7 @@ int16_t DataC16() {
     }
     const bool dumped = word != kDumpFailed;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    platform::RemoveFile(tables::DumpMark(kC16File));
     shell.SetPGBValue(-1);
     ShowMsg("", "");
     DecPending();

@@ -54,16 +54,30 @@ bool PositionReadable() {
     return h1.size() == 4 && h2.size() == 2;
 }
 
+void CutBack(const std::string& path, int64_t before) {
+    if (before < 0) return;
+    platform::RecordFile file;
+    if (file.Open(path, 1, false)) file.Truncate(static_cast<int32_t>(before));
+}
+
 // Appends the bytes in one write; a write that fails leaves the file as it
 // was (cut back to its length before).
 bool AppendWhole(const std::string& path, const std::string& bytes) {
     const int64_t before = platform::FileSize(path);
     if (platform::AppendFile(path, bytes)) return true;
-    if (before >= 0) {
-        platform::RecordFile file;
-        if (file.Open(path, 1, false)) file.Truncate(static_cast<int32_t>(before));
-    }
+    CutBack(path, before);
     return false;
+}
+
+// The position of the line just stored, saved in Cassa.txt at once: a read
+// cut short (a register that stalls or goes away, a program stopped) starts
+// after the last line stored, so that no line is ever stored twice.
+bool SavePosition() {
+    const std::string file = CassaTxtPath();
+    platform::ProfileBatch batch(file);
+    platform::WriteProfileString("B90", "indi", CassaFile.strB90Indi, file);
+    platform::WriteProfileString("B90", "pg", CassaFile.strB90Pg, file);
+    return batch.Commit();
 }
 
 }  // namespace
@@ -136,6 +150,11 @@ int16_t DataStorico() {
         } else if (!AppendWhole(path, line)) {
             History.bRefusing = true;
             ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
+        } else if (!SavePosition()) {
+            // A line whose position cannot be kept is not kept either.
+            CutBack(path, size);
+            History.bRefusing = true;
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + CassaTxtPath());
         } else {
             stored = true;
             KeepPosition();

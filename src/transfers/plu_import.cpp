@@ -13,6 +13,7 @@
 #include "store/plu.h"
 #include "store/plu_checks.h"
 #include "store/table_file.h"
+#include "core/record.h"
 
 using namespace tables;
 
@@ -62,9 +63,11 @@ private:
 class ErrorList {
 public:
     explicit ErrorList(const char* file) : file_(file) { Texts.bNewTxtFile = true; }
+    // The line's control bytes become blanks, so that one record stays on
+    // one line of the list whatever its source held.
     bool Add(const std::string& line) {
         if (!block_.empty()) block_ += "\r\n";
-        block_ += line;
+        block_ += BlankControls(line);
         any_ = true;
         return ++lines_ % kErrorFlush != 0 || Flush();
     }
@@ -99,7 +102,7 @@ bool CleanDescription(char* d) {
     return changed;
 }
 
-void Fail(const Kind& kind, const std::string& description) {
+bool Fail(const Kind& kind, const std::string& description) {
     if (kind.offers)
         PLUFiles.nCurOff = 1;
     else
@@ -109,13 +112,26 @@ void Fail(const Kind& kind, const std::string& description) {
     else
         LogErr(8);
     CurrentShell().SetPGBValue(-1);
+    return false;
+}
+
+// An import that leaves no record: the destination keeps what it held, and
+// the import is refused (an empty source, or one whose every record was
+// refused).
+bool NothingImported(const std::string& sourcePath) {
+    const std::string text = GetText("Log", "importnone") + " " + sourcePath;
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
+    if (!Core.bInteractive) LogErr(8);
+    CurrentShell().SetPGBValue(-1);
+    return false;
 }
 
 void SetCount(const Kind& kind, int32_t n) {
     (kind.offers ? PLUFiles.nOffNum : PLUFiles.nPLUNum) = n;
 }
 
-void Sort(const Kind& kind, const std::string& sourcePath, const std::string& destination) {
+bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& destination) {
     Shell& shell = CurrentShell();
     Source source;
     errno = 0;
@@ -129,17 +145,18 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
             shell.MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
         else
             LogErr(8);
-        return;
+        return false;
     }
     const int32_t total = static_cast<int32_t>(src.size() / kRec);
+    if (total == 0) return NothingImported(sourcePath);
     if (!kind.offers && !Core.bSortImport) {
         // Taken as it is.
         if (!WriteWholeFile(kind.proc, destination, std::string(src), Report::MsgBox)) {
             if (!Core.bInteractive) LogErr(8);
-            return;
+            return false;
         }
         SetCount(kind, total);
-        return;
+        return true;
     }
 
     int32_t& current = kind.offers ? PLUFiles.nCurOff : PLUFiles.nCurPLU;
@@ -207,9 +224,12 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     }
     errno = 0;
     if (!errors.Flush()) return Fail(kind, platform::FileErrorText(errno, {}));
-    if (!file.Write(out) || !file.Commit()) return Fail(kind, platform::FileErrorText(errno, {}));
+    // An import that keeps no record leaves the destination as it was.
+    const bool none = kept == 0;
+    if (!none && (!file.Write(out) || !file.Commit()))
+        return Fail(kind, platform::FileErrorText(errno, {}));
     buffer.Clear();
-    SetCount(kind, kept);
+    if (!none) SetCount(kind, kept);
 
     if (errors.Any()) {
         if (Core.bInteractive) {
@@ -222,15 +242,17 @@ void Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
             LogErr(9);
         }
     }
+    if (none) return NothingImported(sourcePath);
     shell.SetPGBValue(-1);
+    return true;
 }
 
 }  // namespace
 
-void SortPLU(const std::string& source, const std::string& destination) {
-    Sort(kPLUs, source, destination);
+bool SortPLU(const std::string& source, const std::string& destination) {
+    return Sort(kPLUs, source, destination);
 }
 
-void SortOffer(const std::string& source, const std::string& destination) {
-    Sort(kOffers, source, destination);
+bool SortOffer(const std::string& source, const std::string& destination) {
+    return Sort(kOffers, source, destination);
 }

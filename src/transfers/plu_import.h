@@ -11,6 +11,9 @@ inline constexpr const char* kPLUErrFile = "PLUErr.txt";
 inline constexpr const char* kOfferErrFile = "OfferErr.txt";
 
 // The outcome is the destination, the error file and PLUFiles.nPLUNum /
-// nOffNum (the records written).
-void SortPLU(const std::string& source, const std::string& destination);
-void SortOffer(const std::string& source, const std::string& destination);
+// nOffNum (the records written). False when the import was refused: a
+// source that cannot be read or is not whole records, one that leaves no
+// record (empty, or every record refused: the destination keeps what it
+// held), or a file that cannot be written.
+bool SortPLU(const std::string& source, const std::string& destination);
+bool SortOffer(const std::string& source, const std::string& destination);

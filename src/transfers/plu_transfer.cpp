@@ -20,6 +20,7 @@
 #include "store/plu_checks.h"
 #include "store/table_file.h"
 #include "transfers/transfer.h"
+#include "core/record.h"
 
 using namespace tables;
 
@@ -173,7 +174,7 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
 }  // namespace
 
 std::string RefusedLine(int16_t code, const std::string& recordText) {
-    return "E <" + FormatNum(code, 2) + "> " + recordText;
+    return "E <" + FormatNum(code, 2) + "> " + BlankControls(recordText);
 }
 
 std::string PLUWireText(const PLURec& rec) {
@@ -260,6 +261,10 @@ int16_t DataC08() {
     if (line.empty() || line[0] != '*') {
         if (word == kFileOpenNext) {
             platform::RemoveFile(TablePath(kC08File));
+            // The mark of a dump being written: a run stopped before the
+            // closing line leaves it, and the next opening of the folder
+            // removes the dump with it.
+            platform::WriteFile(DumpMark(kC08File), "");
             errno = 0;
             int16_t number = OpenOutputFileNum(TablePath(kC08File), false);
             if (number == 0) {
@@ -293,6 +298,7 @@ int16_t DataC08() {
     // file could not be written whole.
     const bool arrived = word != kFileOpenNext && word != kC08Failed;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    platform::RemoveFile(DumpMark(kC08File));
     if (Transfer.nC08Pending > 1) word = kFileOpenNext;  // the next dump starts a new file
     Transfer.nC08Pending = static_cast<int16_t>(std::max(0, Transfer.nC08Pending - 1));
     shell.SetPGBValue(-1);

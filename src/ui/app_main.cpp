@@ -51,6 +51,7 @@ int RunBatch(int argc, char** argv) {
     Core.bInteractive = false;
     InitBatch();
     LoadConfig();
+    for (const std::string& note : Batch.settingNotes) std::cerr << "ecrprog: " << note << std::endl;
     const std::string nothing = BatchNothingToDo();
     if (!nothing.empty()) {
         std::cerr << "ecrprog: " << nothing << std::endl;

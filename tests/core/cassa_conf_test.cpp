@@ -129,6 +129,42 @@ TEST_F(CassaConfTest, PaddedAndOutOfRangeValues) {
     EXPECT_NE(MsgLog().find("[P0] 19"), std::string::npos);
 }
 
+// A file that holds what no options file holds is kept as Cassa.txt.bak
+// and the message log says what was not taken; a clean file makes no copy.
+TEST_F(CassaConfTest, GarbageIsKeptAsABackupAndSaid) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* said;  // empty: a clean file
+    } rows[] = {
+        {"clean", "[P0]\r\n; a comment\r\n\r\n19=12\r\n[P9]\r\n11=2\r\n", ""},
+        {"random bytes", "[P0]\r\n19=12\r\n\x8f\x03zq\xff\r\n", "no options, dropped at the next save: 1"},
+        {"NULs", std::string("[P0]\r\n19=1\0\0\r\n", 14), "no options, dropped at the next save: 1"},
+        {"a 2 MB line", "[P0]\r\n19=" + std::string(2 << 20, '7') + "\r\n", "[P0] 19"},
+        {"number beyond range", "[P0]\r\n19=99999999\n[P9]\n11=2\n", "[P0] 19"},
+        {"no key", "[P0]\r\n=5\r\njunk\r", "no options, dropped at the next save: 2"},
+    };
+    Model(5);
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Texts.nMsgLogFile = -1;  // each read starts a new message log
+        platform::RemoveFile(CassaTxtPath() + ".bak");
+        WriteCassa(r.bytes);
+        ReadCassaConf();
+        if (*r.said == 0) {
+            EXPECT_FALSE(platform::FileExists(CassaTxtPath() + ".bak"));
+            EXPECT_EQ(MsgLog().find("Values not taken"), std::string::npos) << MsgLog();
+            continue;
+        }
+        EXPECT_TRUE(ReadAll(CassaTxtPath() + ".bak") == r.bytes);
+        const std::string log = MsgLog();
+        EXPECT_NE(log.find("Values not taken, defaults kept: " + CassaTxtPath()), std::string::npos) << log;
+        EXPECT_NE(log.find(r.said), std::string::npos) << log;
+        EXPECT_NE(log.find("kept as " + CassaTxtPath() + ".bak"), std::string::npos) << log;
+    }
+}
+
 TEST_F(CassaConfTest, NoValueOfThePreviousRegisterSurvives) {
     Model(5);
     WriteCassa("[P5]\r\n14=HELLO\r\n[P0]\r\n211=Header\r\n251=01/02/03\r\n");

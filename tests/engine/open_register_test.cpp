@@ -166,10 +166,39 @@ TEST_F(OpenRegisterTest, FailedOpeningLeavesNothingOfTheRegisterBefore) {
     EXPECT_EQ(udtCassaConf.P9Addr, 2);
     EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 0);
     EXPECT_EQ(Keyb.KeyConf0[0].bProg, False);
-    // Every table file was still created, and the log says what went wrong.
-    EXPECT_EQ(TableFiles(Core.strCashDir), TableFiles(dir.file("base/Cassa1")));
+    // Every table file was still created, the options file with its bad
+    // value kept as it was, and the log says what went wrong.
+    std::set<std::string> files = TableFiles(Core.strCashDir);
+    EXPECT_EQ(files.erase("Cassa.txt.bak"), 1u);
+    EXPECT_EQ(files, TableFiles(dir.file("base/Cassa1")));
     EXPECT_NE(MsgLog().find("Keyb5_0.txt"), std::string::npos);
     EXPECT_NE(MsgLog().find("[P0] 19"), std::string::npos);
+}
+
+// What a run stopped part-way left in the folder goes when it opens: the
+// copies of reads and reports, and a dump whose mark says it was cut short.
+// Whole files stay.
+TEST_F(OpenRegisterTest, StaleWorkFilesGoWhenTheFolderOpens) {
+    Model(5);
+    Choose(0, 0);
+    platform::MakeDir(Core.strCashDir);
+    const struct {
+        const char* name;
+        bool stays;
+    } files[] = {
+        {"Reparti.txt", true},       {"Reparti.txt.part", false}, {"Reparti.rpt.part", false},
+        {"C08.txt", false},          {"C08.txt.part", false},     {"C16.txt", true},
+        {"Storico.txt", true},       {"notes.part.txt", true},
+    };
+    for (const auto& f : files) WriteAll(CashFile(f.name), std::string("bytes of ") + f.name);
+    LoadCassa(false);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        EXPECT_EQ(platform::FileExists(CashFile(f.name)), f.stays);
+        if (f.stays && std::string(f.name) != "Reparti.txt") {
+            EXPECT_EQ(ReadAll(CashFile(f.name)), std::string("bytes of ") + f.name);
+        }
+    }
 }
 
 TEST_F(OpenRegisterTest, FolderThatCannotBeCreated) {

@@ -241,7 +241,8 @@ TEST_F(PLUStoreTest, ImportSortsChecksAndListsExactly) {
                                        "E <04> " + text(8) + " line 8",
                                        "D -    " + text(2) + " line 2",
                                        "D -    " + text(5) + " line 5",
-                                       "W -    " + text(3) + " line 3",
+                                       // its control byte listed as a blank
+                                       "W -    " + text(3).replace(30, 1, " ") + " line 3",
                                    }));
     EXPECT_NE(ReadAll(Core.strLogErrFile).find(" [009]"), std::string::npos);
 }
@@ -293,17 +294,25 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     ASSERT_EQ(truncate(huge.c_str(), 50 * 1024 * 1024 + 1), 0);
     for (const std::string& src : {longLines, huge, dir.file("missing.txt")}) {
         std::string err = ReadAll(Core.strLogErrFile);
-        SortPLU(src, CashFile("PLU.txt"));
+        EXPECT_FALSE(SortPLU(src, CashFile("PLU.txt")));
         EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1")) << src;
         EXPECT_GT(ReadAll(Core.strLogErrFile).size(), err.size()) << src;  // code 8
     }
-    // Whole records of garbage: each refused with its line, nothing written.
+    // Whole records of garbage: each refused with its line; an import that
+    // takes no record leaves the file as it was, and so does an empty one.
     const std::string garbage = dir.file("garbage.txt");
-    WriteAll(garbage, std::string(89, '\0') + std::string(89, 'Z'));
-    SortPLU(garbage, CashFile("PLU.txt"));
-    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), "");
+    WriteAll(garbage, std::string(40, '\0') + "\r\n" + std::string(47, '\x1b') + std::string(89, 'Z'));
+    std::string err = ReadAll(Core.strLogErrFile);
+    EXPECT_FALSE(SortPLU(garbage, CashFile("PLU.txt")));
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
+    EXPECT_NE(ReadAll(Core.strLogErrFile).find("[008]", err.size()), std::string::npos);
+    WriteAll(dir.file("empty.txt"), "");
+    EXPECT_FALSE(SortPLU(dir.file("empty.txt"), CashFile("PLU.txt")));
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
+    // One line a record: its control bytes listed as blanks.
     const auto lines = Lines("PLUErr.txt");
     ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].find_first_of(std::string("\0\r\n\x1b", 4)), std::string::npos);
     EXPECT_EQ(lines[0].substr(0, 7), "E <01> ");
     EXPECT_EQ(lines[1].substr(lines[1].size() - 7), " line 2");
 }
@@ -322,9 +331,12 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     for (const char* l : {"999999990005:0:1:OFFER 5:0:3:0:9:", "42:1500:3:ART:-7:0:12:9:"}) {
         Line(l);
         EXPECT_EQ(DataC08(), -1);
+        // While the dump is written, its mark says it is not whole.
+        EXPECT_TRUE(platform::FileExists(CashFile("C08.txt.part")));
     }
     Line("*");
     EXPECT_EQ(DataC08(), 0);
+    EXPECT_FALSE(platform::FileExists(CashFile("C08.txt.part")));
     EXPECT_EQ(Transfer.nC08Pending, 0);
     EXPECT_EQ(ReqState.nFileC08, kFileDone);
     EXPECT_EQ(ReadAll(CashFile("PLU.txt")),

@@ -33,14 +33,13 @@ TEST_F(CustomersImportTest, ChecksSortsKeepsTheLatestOfEachCodeAndListsTheRest) 
     const std::string l2 = Content("          12", "A;B");
     const std::string l3 = Content("           7", "SEVEN A");
     const std::string l4 = Content("           7", "SEVEN B");
-    const std::string l5 = Content("         12a", "BAD CODE");
+    const std::string l5 = Content("         12a", "BAD\x01" "CODE\x1b\t");
     const std::string l6 = Content("           5", "BAD VAT", "7");
     const std::string l7 = Content("3           ", "LEFT");  // a code left-aligned
     const std::string l8 = Content("           7", "SEVEN C");
-    const std::string l9 = Content("          50", "LONG") + "X";  // one character too many
-    const std::string l10 = Content("          60", "SHIFTED");
+    const std::string l9 = Content("          60", "SIXTY");
     std::string source;
-    for (const std::string& l : {l1, l2, l3, l4, l5, l6, l7, l8, l9, l10}) source += l + "\r\n";
+    for (const std::string& l : {l1, l2, l3, l4, l5, l6, l7, l8, l9}) source += l + "\r\n";
     const std::string src = dir.file("import.txt");
     WriteAll(src, source);
     WriteAll(CashFile("Clienti.txt"), "old archive");
@@ -50,16 +49,12 @@ TEST_F(CustomersImportTest, ChecksSortsKeepsTheLatestOfEachCodeAndListsTheRest) 
 
     EXPECT_EQ(ReadAll(src), source);
     std::string expected;
-    for (const std::string& l : {Content("           3", "LEFT"), l8, Content("          12", "A B"), l1,
-                                 l9.substr(0, 88)})
+    for (const std::string& l : {Content("           3", "LEFT"), l8, Content("          12", "A B"), l1, l9})
         expected += l + "\r\n";
     EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), expected);
-    // The record after the long line is read one character late: its code
-    // field starts with the line end, so it is refused.
     EXPECT_EQ(ReadAll(CashFile("ClientErr.txt")),
-              "E <01> " + l5 + " line 5\r\n"
+              "E <01> " + Content("         12a", "BAD CODE  ") + " line 5\r\n"
               "E <03> " + l6 + " line 6\r\n"
-              "E <01> \n" + l10.substr(0, 87) + " line 10\r\n"
               "D -    " + l3 + " line 3\r\n"
               "D -    " + l4 + " line 4\r\n");
     // A command-line run notes the error list with code 9.
@@ -71,7 +66,15 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
     WriteAll(dir.file("empty.txt"), "");
     // Records of the newer 175-character layout on a register of 90.
     WriteAll(dir.file("wide.txt"), std::string(173, '1') + "\r\n");
-    for (const char* name : {"missing.txt", "empty.txt", "wide.txt"}) {
+    // Lines of the right width but for one, first or further on, whatever
+    // the line ends; a blank line among the records.
+    const std::string good = Content("           1", "ONE");
+    WriteAll(dir.file("long.txt"), good + "\r\n" + good + "X\r\n" + good + "\r\n");
+    WriteAll(dir.file("short.txt"), good + "\n" + good.substr(1) + "\n");
+    WriteAll(dir.file("longcr.txt"), good + "X\r" + good + "\r");
+    WriteAll(dir.file("blank.txt"), good + "\r\n\r\n" + good + "\r\n");
+    for (const char* name :
+         {"missing.txt", "empty.txt", "wide.txt", "long.txt", "short.txt", "longcr.txt", "blank.txt"}) {
         SCOPED_TRACE(name);
         shell->msgBoxes.clear();
         EXPECT_EQ(SortCli(dir.file(name), CashFile("Clienti.txt")), -1);
@@ -85,11 +88,28 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
     // With errors, an interactive run asks whether to open the list.
     WriteAll(dir.file("one.txt"), Content("          1x", "X") + "\r\n");
     shell->QueueAnswer(false);
-    EXPECT_EQ(SortCli(dir.file("one.txt"), CashFile("Clienti.txt")), 0);
+    // Every record refused: the import takes nothing and the archive stays.
+    EXPECT_EQ(SortCli(dir.file("one.txt"), CashFile("Clienti.txt")), -1);
     ASSERT_FALSE(shell->questions.empty());
     EXPECT_EQ(shell->questions.back().text,
               "Loading archive-errors were found in the imported customer file. Open the error list?");
-    EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), "");
+    EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), "old archive");
+}
+
+// Lines ended by CR LF, LF or CR, mixed, the last one with or without its
+// end: the same archive, each record ended by CR LF.
+TEST_F(CustomersImportTest, EveryKindOfLineEndGivesTheSameArchive) {
+    const std::string a = Content("           2", "TWO"), b = Content("           1", "ONE");
+    const std::string expected = b + "\r\n" + a + "\r\n";
+    Core.bInteractive = false;
+    for (const std::string& source : {a + "\r\n" + b + "\r\n", a + "\n" + b + "\n", a + "\r" + b + "\r",
+                                      a + "\n" + b, a + "\r" + b + "\r\n", a + "\r\n" + b + "\r\n\r\n"}) {
+        SCOPED_TRACE(testing::PrintToString(source.substr(88)));
+        WriteAll(CashFile("Clienti.txt"), "old archive");
+        WriteAll(dir.file("import.txt"), source);
+        EXPECT_EQ(SortCli(dir.file("import.txt"), CashFile("Clienti.txt")), 2);
+        EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), expected);
+    }
 }
 
 }  // namespace

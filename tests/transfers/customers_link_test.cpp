@@ -99,6 +99,7 @@ TEST_F(CustomersLinkTest, SentAndReadBackByteForByteOnTwoGenerations) {
                   g.type == 1 ? "5:SHOP 5:LINE 2:1:2:3:500:4:"
                               : "5:SHOP 5:LINE 2:1:2:3:500:4:9:D3:D4:CF5:2:00150:");
         EXPECT_EQ(ReqState.nFileC16, kFileDone);
+        EXPECT_FALSE(platform::FileExists(tables::DumpMark(kC16File)));  // the dump is whole
         EXPECT_EQ(ErrorLog(), "");
 
         // A read that brings no customer leaves an empty archive, not the

@@ -235,6 +235,32 @@ TEST_F(ReportsLinkTest, TheHistoryReadInTwoRunsHoldsEveryLineOnce) {
     }
 }
 
+// A read cut short by a register that falls silent keeps the lines it
+// stored with their position: the next read starts after the last of them,
+// and no line is stored twice.
+TEST_F(ReportsLinkTest, AHistoryReadCutShortStoresNoLineTwice) {
+    Open(kModels[0]);
+    emu::CashRegister& reg = *registers[0];
+    reg.SetHistory({{"0001:01", "sale 1"}, {"0001:02", "sale 2"}, {"0002:01", "sale 3"},
+                    {"0002:02", "sale 4"}});
+    emu::RegisterConfig stall = reg.Config();
+    stall.stallAfter = 3;
+    reg.SetConfig(stall);
+    Run(ReqStorico);
+    const std::string cut = ReadAll(Cash("Storico.txt"));
+    ASSERT_EQ(cut.rfind("C00:0001:01:sale 1\r\nC00:0001:02:sale 2\r\n", 0), 0u) << cut;
+    ASSERT_EQ(cut.find("ZZZZ"), std::string::npos) << cut;
+    stall.stallAfter = -1;
+    reg.SetConfig(stall);
+    // The folder opened again, as by the next run.
+    ASSERT_TRUE(NextCash(true));
+    Run(ReqStorico);
+    EXPECT_EQ(ReadAll(Cash("Storico.txt")),
+              "C00:0001:01:sale 1\r\nC00:0001:02:sale 2\r\nC00:0002:01:sale 3\r\n"
+              "C00:0002:02:sale 4\r\nC00:ZZZZ:ZZ:*\r\n");
+    Close();
+}
+
 TEST_F(ReportsLinkTest, TheClosureWritesChiusuraTxt) {
     for (const Model& m : kModels) {
         SCOPED_TRACE(m.key);

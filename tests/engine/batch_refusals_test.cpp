@@ -1,0 +1,209 @@
+// Command-line runs that cannot do what they were asked: each ends with
+// status 1, an error-log line and a word on why, never silently with 0.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/batch_fixture.h"
+#include "store/client_file.h"
+#include "store/plu.h"
+#include "core/record.h"
+
+namespace {
+
+using testsupport::RunResult;
+
+class BatchRefusalTest : public testsupport::BatchRunTest {
+protected:
+    RunResult RunList() { return Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60); }
+    std::string MsgLog() const { return Read("base/msg.log"); }
+};
+
+// A request whose argument cannot be taken runs nothing, and says so with
+// the argument.
+TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
+    const char* const requests[] = {
+        "&L|a:b",  "*F|99999:1", "*F|-5:3", "&L|1:99999999999", "*F|1:", "&L|:",
+        "&M|x:y",  "&I|a:b",     "*T|7",    "*G|5:1",           "&L|5:2", "#z|4:2",
+    };
+    StartRegisters({0});
+    for (const char* request : requests) {
+        SCOPED_TRACE(request);
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + request + "\r\n");
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(ErrorLines("003"), 1) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
+        EXPECT_NE(MsgLog().find("Request argument not taken"), std::string::npos) << MsgLog();
+        EXPECT_NE(MsgLog().find(request), std::string::npos) << MsgLog();
+        EXPECT_TRUE(Requests(*registers[0]).empty());
+    }
+}
+
+// Once the link to the register stands (its first frame acknowledged), every
+// later frame gets NAK, or no answer at all.
+class FramesFailAfterConnect : public emu::Handler {
+public:
+    explicit FramesFailAfterConnect(bool nak) : nak_(nak) {}
+    bool OnFrame(emu::Register& reg, const emu::PcUnit&) override {
+        if (armed_) return false;
+        armed_ = true;
+        emu::Faults faults;
+        (nak_ ? faults.nakFrames : faults.silentFrames) = -1;
+        reg.Owner().SetFaults(faults);
+        return false;
+    }
+
+private:
+    bool nak_;
+    bool armed_ = false;
+};
+
+// A register that answered the hello but never acknowledges the command
+// frame: the command was not carried out.
+TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
+    const struct {
+        bool nak;
+        const char* request;
+    } cases[] = {
+        {true, "&L|1:20"},
+        {false, "&N|"},
+        {false, "*H|"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + c.request + "\r\n", 1800);
+        registers.clear();
+        if (emulator) emulator->Stop();
+        CreateEmulator({0});
+        emulator->AddHandler(std::make_shared<FramesFailAfterConnect>(c.nak));
+        AddRegister(0);
+        StartEmulator();
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines("005"), 1) << ErrLog();
+        EXPECT_NE(ErrLog().find("<" + std::string(c.request) + ">"), std::string::npos) << ErrLog();
+        EXPECT_NE(MsgLog().find("did not acknowledge the command"), std::string::npos) << MsgLog();
+    }
+}
+
+// A send whose table cannot be read as records sends nothing: a failure,
+// with the file named.
+TEST_F(BatchRefusalTest, ASendWhoseTableCannotBeReadFailsTheRun) {
+    const struct {
+        const char* request;
+        const char* file;
+        std::string bytes;
+    } cases[] = {
+        {"*M|", "Clienti.txt", "12345678901234567890123456789\r\n" + std::string(200, 'x')},
+        {"*G|", "PLU.txt", "0000000000001PLU 1\r\n" + std::string(300, '\x7f')},
+        {"*G|", "PLU.txt", std::string(40, '\x01') + "\r\n"},
+        {"*L|", "Offerte.txt", "garbage\r\n"},
+    };
+    StartRegisters({0}, "DRAVO57");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.request) + " " + c.file);
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + c.request + "\r\n");
+        Write(std::string("base/Cassa1/") + c.file, c.bytes);
+        const RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"}, 60);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines("012"), 1) << ErrLog();
+        EXPECT_NE(MsgLog().find("cannot be read as records"), std::string::npos) << MsgLog();
+        EXPECT_NE(MsgLog().find(c.file), std::string::npos) << MsgLog();
+        EXPECT_EQ(Cash(c.file), c.bytes);
+    }
+    EXPECT_TRUE(registers[0]->Received("customers").empty());
+    EXPECT_TRUE(registers[0]->Received("plu").empty());
+}
+
+// A setting that cannot be used as it stands is said on standard error and
+// in msg.log, naming the setting; the run goes on with the default (the
+// time-out) or without an error log.
+TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMessageLog) {
+    const struct {
+        const char* timeout;  // config.ini [Generiche] commandstimeout
+        const char* logerr;   // setup.ini [Casse] logerr
+        const char* said;
+    } cases[] = {
+        {"abc", "base/err.log", "commandstimeout=abc"},
+        {"0", "base/err.log", "commandstimeout=0"},
+        {"-5", "base/err.log", "commandstimeout=-5"},
+        {"99999999", "base/err.log", "commandstimeout=99999999"},
+        {"120", "base", "(a folder"},
+        {"120", "base/missing/err.log", "(no folder"},
+    };
+    StartRegisters({0});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.timeout) + " " + c.logerr);
+        Prepare({0}, "r1=HELLO|hello.txt\r\n");
+        Write("base/config.ini", Read("base/config.ini").replace(
+                                     Read("base/config.ini").find("commandstimeout=120"), 19,
+                                     std::string("commandstimeout=") + c.timeout));
+        Write("setup.ini", std::string("[Casse]\r\npath=base\r\nlogerr=") + c.logerr +
+                               "\r\nsem=base/done.sem\r\n[Communication]\r\nDTRDelay=0\r\n");
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
+        EXPECT_TRUE(std::filesystem::exists(dir.file("hello.txt")));
+        std::filesystem::remove(dir.file("hello.txt"));
+    }
+}
+
+std::string Plu(const std::string& code, int dept) {
+    PLURec r = tables::DefaultRecord<PLURec>(0);
+    r.code.PutRight(code);
+    r.P220A.PutNum(250);
+    r.P220B.PutNum(dept);
+    r.P220C = "ITEM " + code;
+    r.P220G = "1";
+    r.end.Set();
+    return tables::RecordBytes(r);
+}
+
+// A customer of the 90-character generation.
+std::string Customer(const std::string& code) {
+    ClientM cli;
+    cli.CliType(1);
+    cli.SetFormattedRecord(code + ":CUST " + code + "::0:1:0:" + code + "0:0:", ":", 0);
+    return cli.GetRecord();
+}
+
+// An import refused whole, or one whose every record is refused, leaves the
+// table as it was and ends its request: nothing is sent, the run fails.
+TEST_F(BatchRefusalTest, AnImportThatTakesNoRecordKeepsTheTableAndSendsNothing) {
+    const std::string customer = Customer("7");
+    const std::string lfCustomers = customer.substr(0, 88) + "\n" + customer.substr(0, 88) + "X\n";
+    const struct {
+        const char* request;
+        std::string import;
+    } cases[] = {
+        {"*G|in.txt", Plu("1", 1).substr(0, 50)},               // not whole records
+        {"*G|in.txt", ""},                                       // empty
+        {"*G|in.txt", Plu("2", 0) + Plu("3", 0)},                // department 0: each refused
+        {"#z|in.txt", ""},
+        {"*M|in.txt", lfCustomers},                              // a line one character too long
+        {"*M|in.txt", customer.substr(0, 88) + "\r" + customer.substr(0, 80) + "\r"},
+        {"*M|in.txt", Customer("1x").substr(0, 88) + "\n"},    // the one record refused
+    };
+    StartRegisters({0}, "DRAVO57");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.request) + " " + c.import));
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, std::string("r1=") + c.request + "\r\n");
+        Write("base/Cassa1/PLU.txt", Plu("5", 1));
+        Write("base/Cassa1/Clienti.txt", Customer("9"));
+        Write("in.txt", c.import);
+        const RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"}, 60);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines("008"), 1) << ErrLog();
+        EXPECT_EQ(Cash("PLU.txt"), Plu("5", 1));
+        EXPECT_EQ(Cash("Clienti.txt"), Customer("9"));
+        EXPECT_TRUE(Requests(*registers[0]).empty());
+    }
+}
+
+}  // namespace
