@@ -61,7 +61,7 @@ constexpr CardFields kCardTypes[4] = {
 // is no amount, a negative one or one beyond 32 bits is refused.
 bool CardAmount(const std::string& text, int32_t& value) {
     int64_t v = 0;
-    if (!text.empty() && !(fields::IsNumber(text) && fields::TakeAmount(text, 0, INT32_MAX, v))) return false;
+    if (!text.empty() && !(fields::IsNumber(fields::TypedNumber(text)) && fields::TakeAmount(text, 0, INT32_MAX, v))) return false;
     value = static_cast<int32_t>(v);
     return true;
 }
@@ -472,7 +472,7 @@ bool frmClienti::SetDati() {
             objCli.Let(CliField::strCredito, std::to_string(v));
         else
             ok = false;
-    } else if (fields::IsNumber(credit) && fields::TakeAmount(credit, 0, 99999999, v)) {
+    } else if (fields::IsNumber(fields::TypedNumber(credit)) && fields::TakeAmount(credit, 0, 99999999, v)) {
         objCli.Let(CliField::strCredito, std::to_string(v));
     } else {
         ok = false;

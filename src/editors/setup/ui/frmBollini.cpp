@@ -9,6 +9,7 @@
 #include "core/numbers.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
+#include "core/ui/ctl_caption.h"
 #include "editors/setup/field_rules.h"
 #include "editors/setup/ui/editor_controls.h"
 #include "link/builders_tables.h"
@@ -79,11 +80,11 @@ bool frmBollini::TakeControls(int16_t n) {
         if (amounts ? fields::TakeAmount(threshold, 0, 999999, v) : fields::TakeWhole(threshold, 0, 999999, v))
             udtEdit.P431[i].PutNum(v);
         else
-            ok = false;
+            ok = RefuseAs(FieldCaption(txtP431[0]) + " " + std::to_string(i + 1));
         if (fields::TakeWhole(txtP432[i]->Typed(), 0, 999, v))
             udtEdit.P432[i].PutNum(v);
         else
-            ok = false;
+            ok = RefuseAs(FieldCaption(txtP432[0]) + " " + std::to_string(i + 1));
     }
     return ok;
 }
