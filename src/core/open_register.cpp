@@ -49,7 +49,7 @@ bool MakeCashDir(const std::string& dir) {
 }
 
 void CreateMissingTables(Opening& op) {
-    const bool loyalty = ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});
+    const bool loyalty = ModelHasTable("CirCli.txt");
     op.Table("Reparti.txt", CreateReparto);
     if (loyalty) {
         op.Table("RepFid.txt", CreateRepFid);
@@ -62,8 +62,8 @@ void CreateMissingTables(Opening& op) {
     op.Table("ModPag.txt", CreateModPag);
     if (NewerFamily()) {
         op.Table("TicketAmount.txt", CreateTicketAmount);
-        op.Table("RResto.txt", CreateRResto);
     }
+    if (ModelHasTable("RResto.txt")) op.Table("RResto.txt", CreateRResto);
     op.Table("Valute.txt", CreateValuta);
     op.Table("ScoMag.txt", CreateScoMag);
     op.Table("Bollini.txt", CreateBollino);
@@ -75,7 +75,7 @@ void CreateMissingTables(Opening& op) {
     }
     op.Table("Camerieri.txt", CreateCam);
     op.Table("Clienti.txt", CreateCli);
-    if (ConfigLevel.GetClientGroupsEnable()) op.Table("ClientG.txt", CreateClientGroup);
+    if (ModelHasTable("ClientG.txt")) op.Table("ClientG.txt", CreateClientGroup);
     op.Table("PrezPeso.txt", CreatePrzPeso);
     op.Table("GrpRep.txt", CreateGrpRep);
     op.Table("GrpSta.txt", CreateGrpSta);
@@ -111,6 +111,14 @@ bool KnownModel() {
 
 bool NewerFamily() {
     return ConfigLevel.IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
+}
+
+bool ModelHasTable(const std::string& name) {
+    if (name == "RResto.txt") return NewerFamily();
+    if (name == "ClientG.txt") return ConfigLevel.GetClientGroupsEnable();
+    if (name == "RepFid.txt" || name == "SubFid.txt" || name == "CirCli.txt")
+        return ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});
+    return true;
 }
 
 bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }

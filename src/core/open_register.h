@@ -3,6 +3,7 @@
 // current one, with its options file, every table file of the model, the
 // table sizes, the keyboard files and the options record.
 #include <cstdint>
+#include <string>
 
 // Opens the folder of the register chosen by the caller, who has set
 // Core.strCashDir, LinkState.nAddress and Core.nOpenCash. With bReloadList
@@ -23,6 +24,11 @@ void SetTableSizes();
 // newer family (DRAVO57, TIMBREL, NAVOSK, ZANDORE, MERIDOTAN).
 bool KnownModel();
 bool NewerFamily();
+// Whether the installation's model keeps the table of that file name: the
+// change loading ("RResto.txt"), the customer groups ("ClientG.txt") and the
+// loyalty tables ("RepFid.txt", "SubFid.txt", "CirCli.txt") exist on some
+// models only; every other name is true.
+bool ModelHasTable(const std::string& name);
 
 // The addressed-mode flag that goes with the link option bits P911: bit 1
 // (value 2). Every place that derives the link's addressed mode from the

@@ -15,6 +15,7 @@
 
 #include "core/cash_list.h"
 #include "core/globals.h"
+#include "core/open_register.h"
 #include "core/texts.h"
 #include "core/ui/qt_text.h"
 #include "customers/ui/customer_editors.h"
@@ -141,6 +142,7 @@ void frmDocument::FillTree() {
     QTreeWidgetItem* group = nullptr;
     std::string groupKey;
     for (const EditorNode& node : EditorNodes()) {
+        if (node.table && !ModelHasTable(node.table)) continue;
         if (!group || groupKey != node.groupKey) {
             groupKey = node.groupKey;
             group = new QTreeWidgetItem(tvwConfig, {ToQt(GetText("Nodi", groupKey))});
