@@ -311,7 +311,14 @@ void frmClienti::GateByType() {
 }
 
 void frmClienti::SetFieldsState() {
-    const bool enabled = TestCashEnabled();
+    // A register not enabled for work is said once per opening, not at
+    // every change of the fields' state.
+    const int cash = LinkState.nCurCash;
+    bool enabled = cash >= 0 && cash < kMaxCash && CassaList[cash].bEnabled;
+    if (!enabled && !notEnabledSaid_) {
+        notEnabledSaid_ = true;
+        enabled = TestCashEnabled();
+    }
     cmdLoad->setEnabled(enabled);
     cmdSend->setEnabled(enabled && objCli.nCliNum() > 0);
     const bool fields = nEditState != 0 && nEditState != 1;
