@@ -56,6 +56,10 @@ TEST_F(EditorTest, TheTreeShowsOnlyTheTablesTheModelHas) {
         EXPECT_EQ(shown("K_FRMFIDELIZZA"), m.loyalty);
         EXPECT_TRUE(shown("K_FRMVALUTE"));
         EXPECT_TRUE(shown("K_FRMCLIENTI"));
+        if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
+            QCoreApplication::processEvents();
+            main_->grab().save(QString("%1/tree_%2.png").arg(out, m.model));
+        }
         // The builders of a table the model lacks queue nothing.
         SendRResto();
         SendClientGroup();
