@@ -2,6 +2,8 @@
 // Send and Save, Load and Send clearing the display, and the deletion in the
 // register with its range, digits only.
 #include "customers/ui/frmGClienti.h"
+#include <tuple>
+
 #include "editor_fixture.h"
 #include "editors/setup/ui/range_controls.h"
 
@@ -86,6 +88,19 @@ TEST_F(CustomerGroupsTest, DeleteQueuesTheWholeTableOrARangeOfDigits) {
     shell.answers = {false};
     w->cmdDel->click();
     EXPECT_TRUE(Queued().empty());
+}
+
+TEST_F(CustomerGroupsTest, TheRangeButtonsSpeakTheWindowsLanguage) {
+    for (const auto& [lang, from, to] : {std::tuple{"Testi.eng", "From", "To"}, std::tuple{"Testi.ita", "Da", "A"}}) {
+        SCOPED_TRACE(lang);
+        Main(11, lang);
+        auto* w = Open<frmGClienti>("K_FRMGCLIENTI");
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->range->cmdFrom->text().toStdString(), from);
+        EXPECT_EQ(w->range->cmdTo->text().toStdString(), to);
+        CloseCurrentEditor();
+        main_.reset();
+    }
 }
 
 }  // namespace
