@@ -63,7 +63,9 @@ bool Refused() {
 }
 
 void ReportHelloFailure() {
-    CurrentShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
+    const std::string text = GetText("Msg", "60") + " " + GetText("Msg1", "12");
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
     CurrentShell().SetPGBValue(-1);
 }
 

@@ -69,10 +69,12 @@ bool NextCash(bool first) {
         }
         LinkState.AbortRequest = false;
         Cycle.bAborted = true;
-        // The time-out says so; the user's Cancel is said as such.
-        CurrentShell().AddError(Cycle.bTimedOut ? GetText("Msg", "87") + " " + GetText("Msg1", "23")
-                                                : GetText("Msg1", "usercancel"),
-                                true);
+        // The time-out says so; the user's Cancel is said as such. The
+        // progress window's errors stand in the message log too.
+        const std::string said = Cycle.bTimedOut ? GetText("Msg", "87") + " " + GetText("Msg1", "23")
+                                                 : GetText("Msg1", "usercancel");
+        CurrentShell().AddError(said, true);
+        WriteMsgLog(said);
         Cycle.bTimedOut = false;
         ClearCmdQueue();
         SelectCash();
@@ -129,6 +131,7 @@ void GestHelloErr() {
     for (const auto& b : bits) {
         if (word & b.bit) {
             CurrentShell().AddError(GetText("Errori", b.key), true);
+            WriteMsgLog(GetText("Errori", b.key));
             any = true;
         }
     }
