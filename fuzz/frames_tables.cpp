@@ -19,6 +19,7 @@
 #include "core/req_state.h"
 #include "transfers/table_procs.h"
 #include "transfers/transfer.h"
+#include "core/link_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

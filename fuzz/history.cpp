@@ -21,6 +21,7 @@
 #include "core/shell_state.h"
 #include "transfers/history.h"
 #include "transfers/table_procs.h"
+#include "core/link_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

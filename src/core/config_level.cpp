@@ -269,3 +269,11 @@ bool KnownModel() {
 bool NewerFamily() {
     return ConfigLevel.IsModel({"DRAVO57", "TIMBREL", "NAVOSK", "ZANDORE", "MERIDOTAN"});
 }
+
+bool ModelHasTable(const std::string& name) {
+    if (name == "RResto.txt") return NewerFamily();
+    if (name == "ClientG.txt") return ConfigLevel.GetClientGroupsEnable();
+    if (name == "RepFid.txt" || name == "SubFid.txt" || name == "CirCli.txt")
+        return ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});
+    return true;
+}

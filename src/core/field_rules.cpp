@@ -14,8 +14,24 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsEmpty(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+bool InRange(int64_t v, int64_t lo, int64_t hi, int64_t& value) {
+    if (v < lo || v > hi) return false;
+    value = v;
+    return true;
+}
 
 }  // namespace
+
+std::string TypedNumber(const std::string& text) {
+    // One "." or "," is the decimal separator whatever the desktop's locale;
+    // a text with more than one is no number.
+    const std::string sep = Numbers.strDecSep.empty() ? std::string(".") : Numbers.strDecSep;
+    if (text.find_first_of(".,") != text.find_last_of(".,")) return text;
+    const size_t at = text.find_first_of(".,");
+    if (at == std::string::npos) return text;
+    return text.substr(0, at) + sep + text.substr(at + 1);
+}
 
 bool IsNumber(const std::string& text) {
     const std::string sep = Numbers.strDecSep.empty() ? std::string(".") : Numbers.strDecSep;
@@ -36,25 +52,26 @@ bool AllDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-bool TakeAmount(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {
+bool TakeAmount(const std::string& typed, int64_t lo, int64_t hi, int64_t& value) {
+    const std::string text = TypedNumber(typed);
+    if (IsEmpty(text)) return InRange(0, lo, hi, value);
+    if (!IsNumber(text)) return false;
     const int64_t v = StrToCur(text);
     // StrToCur gives 0 for an amount it cannot hold: the size is judged on
     // the number itself too.
-    if (IsNumber(text)) {
-        const double scaled = StrToDbl(text) * Numbers.nCurrScale;
-        if (scaled > static_cast<double>(hi) + 1 || scaled < static_cast<double>(lo) - 1) return false;
-        if (v == 0 && std::fabs(scaled) >= 1) return false;
-    }
-    if (v < lo || v > hi) return false;
-    value = v;
-    return true;
+    const double scaled = StrToDbl(text) * Numbers.nCurrScale;
+    if (scaled > static_cast<double>(hi) + 1 || scaled < static_cast<double>(lo) - 1) return false;
+    if (v == 0 && std::fabs(scaled) >= 1) return false;
+    return InRange(v, lo, hi, value);
 }
 
-bool TakeWhole(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {
-    const int64_t v = tables::NumValue(text);
-    if (v < lo || v > hi) return false;
-    value = v;
-    return true;
+bool TakeWhole(const std::string& typed, int64_t lo, int64_t hi, int64_t& value) {
+    const std::string text = TypedNumber(typed);
+    if (IsEmpty(text)) return InRange(0, lo, hi, value);
+    if (!IsNumber(text)) return false;
+    const double d = StrToDbl(text);
+    if (d != std::floor(d) || d < static_cast<double>(lo) || d > static_cast<double>(hi)) return false;
+    return InRange(static_cast<int64_t>(d), lo, hi, value);
 }
 
 bool TakeNumber(const std::string& text, int64_t lo, int64_t hi, int64_t& value) {

@@ -14,16 +14,22 @@ bool IsNumber(const std::string& text);
 // True when the text is one or more digits and nothing else.
 bool AllDigits(const std::string& text);
 
-// A typed amount in minor currency units (StrToCur: the program's decimals,
-// the system's separator; a text that is no number is 0). False when the
-// amount lies outside lo..hi, also when it is too large for the program's
+// A typed number with its one "." or "," made the system's decimal
+// separator, so that either reads whatever the desktop's locale; any other
+// text as it stands.
+std::string TypedNumber(const std::string& text);
+
+// The Take functions read a typed text and give false, leaving value alone, when the text is no number
+// or the number lies outside lo..hi: a text is never taken as another value.
+//
+// An amount in minor currency units (StrToCur: the program's decimals, "."
+// or "," as the decimal separator); an empty box is 0. Also false when the amount is too large for the program's
 // amounts (which StrToCur would turn into 0).
 bool TakeAmount(const std::string& text, int64_t lo, int64_t hi, int64_t& value);
-// The leading number of a typed text, rounded to a whole number (a text that
-// begins with no number is 0, "12abc" is 12). False outside lo..hi.
+// A whole number ("12abc" and "1,5" are refused); an empty box is 0.
 bool TakeWhole(const std::string& text, int64_t lo, int64_t hi, int64_t& value);
-// A typed number (IsNumber) rounded to a whole number. False when the text
-// is no number or the number lies outside lo..hi.
+// A number (the system's decimal separator) rounded to a whole number; an
+// empty box is refused.
 bool TakeNumber(const std::string& text, int64_t lo, int64_t hi, int64_t& value);
 
 // A text for a field that travels in the register's ":"-joined records: the

@@ -6,6 +6,7 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
+#include "engine/open_register.h"
 #include "core/shell.h"
 #include "core/numbers.h"
 #include "core/table_sizes.h"
@@ -132,6 +133,8 @@ bool SendValuta() {
 }
 
 bool SendRResto() {
+    // A table the model does not have is never sent.
+    if (!ModelHasTable("RResto.txt")) return false;
     return SimpleSend("^b", [] { OpenNext(ReqState.nTxRResto); });
 }
 
@@ -168,6 +171,7 @@ bool SendReparto(int16_t from, int16_t to) {
 }
 
 bool SendRepFid(int16_t from, int16_t to) {
+    if (!ModelHasTable("RepFid.txt")) return false;
     return SimpleSend("^e", [=] {
         Tx.nTxRepFidFrom = Tx.nTxRepFidFrom0 = from;
         Tx.nTxRepFidTo = Tx.nTxRepFidTo0 = to;
@@ -177,10 +181,12 @@ bool SendRepFid(int16_t from, int16_t to) {
 }
 
 bool SendSubFid() {
+    if (!ModelHasTable("SubFid.txt")) return false;
     return SimpleSend("^d", [] { Tx.nTxSubFidIdx = 0; });
 }
 
 bool SendCirCli() {
+    if (!ModelHasTable("CirCli.txt")) return false;
     return SimpleSend("^f", [] {
         Tx.nTxCirCliIdx = 1;
         OpenNext(ReqState.nTxCirCli);
@@ -239,6 +245,7 @@ bool SendGrpSta() {
 }
 
 bool SendClientGroup() {
+    if (!ModelHasTable("ClientG.txt")) return false;
     return SimpleSend("*o", [] { ReqState.nTxClientGroup = 0; });
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/globals.h"
 #include "engine/main_timer.h"
+#include "engine/open_register.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
 #include "store/keyboard.h"
@@ -14,6 +15,7 @@
 #include "core/shell_state.h"
 #include "store/cards.h"
 #include "transfers/transfer.h"
+#include "core/config_level.h"
 
 using namespace builders;
 
@@ -137,14 +139,18 @@ bool ReqRepartoRange(const std::string& token) {
     return RangeRead(token, "44", [] { ReqState.bRdReparto = True; }, 4.5f);
 }
 
-bool ReqRepFid(int16_t from, int16_t to) { return NumberedRead("^E", from, to, ReqRepFidRange); }
+bool ReqRepFid(int16_t from, int16_t to) {
+    // A table the model does not have is never read.
+    if (!ModelHasTable("RepFid.txt")) return false;
+    return NumberedRead("^E", from, to, ReqRepFidRange);
+}
 
 bool ReqRepFidRange(const std::string& token) {
     return RangeRead(token, "44", [] { ReqState.bRdRepFid = True; }, 4.5f);
 }
 
-bool ReqSubFid() { return ReadSelected("^D", ReqState.bRdSubFid); }
-bool ReqCirCli() { return ReadSelected("^F", ReqState.bRdCirCli); }
+bool ReqSubFid() { return ModelHasTable("SubFid.txt") && ReadSelected("^D", ReqState.bRdSubFid); }
+bool ReqCirCli() { return ModelHasTable("CirCli.txt") && ReadSelected("^F", ReqState.bRdCirCli); }
 bool ReqPrzPeso() { return ReadSelected("^G", ReqState.bRdPrzPeso); }
 
 bool ReqOpe() {
@@ -178,6 +184,7 @@ bool ReqGrpSta() {
 }
 
 bool ReqClientGroup() {
+    if (!ModelHasTable("ClientG.txt")) return false;
     return SimpleRead("&b", ReqState.bRdClientGroup, "lcligroups",
                       int64_t(Sizes.nMaxClientG) + 1);
 }

@@ -142,7 +142,8 @@ bool CommSaveData(const CommShown& shown, std::string* badBox) {
     for (const CommNumber& n : CommNumbers()) {
         auto it = shown.numbers.find(n.name);
         int16_t v = 0;
-        if (it == shown.numbers.end() || !CommTextValue(it->second, n.low, n.high, v)) {
+        if (it == shown.numbers.end()) continue;
+        if (!CommTextValue(it->second, n.low, n.high, v)) {
             if (badBox) *badBox = n.name;
             return false;
         }
@@ -171,8 +172,11 @@ void CommApplyLinkSettings() {
 
 bool CommCheckSave(const CommShown& shown, bool ask) {
     udtCassaConfSaved = udtCassaConf;
-    if (!CommSaveData(shown)) {
-        ShowMsg("9", "3");
+    std::string bad;
+    if (!CommSaveData(shown, &bad)) {
+        auto it = shown.captions.find(bad);
+        const std::string name = it == shown.captions.end() || it->second.empty() ? bad : it->second;
+        ShowMsgText(GetText("Msg", "9") + " - " + name + ": " + GetText("Msg1", "badfield"), "");
         return false;
     }
     if (ask) AskGlbDiff();

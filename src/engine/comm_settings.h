@@ -40,7 +40,10 @@ const std::vector<CommNumber>& CommNumbers();
 
 // The register-side values as the window shows them.
 struct CommShown {
-    std::map<std::string, std::string> numbers;  // by box name: the text typed
+    // By box name: the text typed. A box the window does not show (or does
+    // not let the user change) is left out and its value stays as stored.
+    std::map<std::string, std::string> numbers;
+    std::map<std::string, std::string> captions;  // by box name: its name for a status text
     std::map<std::string, bool> checks;          // by box name: ticked
     int16_t phoneBookKey = 0;                    // the phone-book entry chosen, 0 none
 };
@@ -71,7 +74,8 @@ void CommApplyLinkSettings();
 // The save: the saved copy taken, the values checked and stored; with ask
 // the question whether to keep the changes; Cassa.txt written, the link's
 // time-outs set for the line type. A refused value writes nothing and says
-// so in the status text ("9" - "3"). True when the values were taken.
+// so in the status text ("9" - the box's caption - "badfield"). True when
+// the values were taken.
 bool CommCheckSave(const CommShown& shown, bool ask);
 
 // Opens the folder of register i (0 to 15) as the one the user works with.

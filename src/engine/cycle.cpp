@@ -58,6 +58,7 @@ bool NextCash(bool first) {
     } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout) {
         // The global time-out of the cycle.
         LinkState.AbortRequest = true;
+        Cycle.bTimedOut = true;
         LogErr(7);
     }
 
@@ -68,7 +69,13 @@ bool NextCash(bool first) {
         }
         LinkState.AbortRequest = false;
         Cycle.bAborted = true;
-        CurrentShell().AddError(GetText("Msg", "87") + " " + GetText("Msg1", "23"), true);
+        // The time-out says so; the user's Cancel is said as such. The
+        // progress window's errors stand in the message log too.
+        const std::string said = Cycle.bTimedOut ? GetText("Msg", "87") + " " + GetText("Msg1", "23")
+                                                 : GetText("Msg1", "usercancel");
+        CurrentShell().AddError(said, true);
+        WriteMsgLog(said);
+        Cycle.bTimedOut = false;
         ClearCmdQueue();
         SelectCash();
         CurrentShell().ClearShowWait(true);
@@ -113,4 +120,3 @@ void WriteSemFile() {
     // Errors are ignored: the run's outcome is in the logs.
     platform::WriteFile(Core.strSemFile, "");
 }
-

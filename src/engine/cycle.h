@@ -15,6 +15,8 @@ struct CycleGlobals {
     bool bKeepRegister = false;
     // The cycle was ended by the global time-out or an abort.
     bool bAborted = false;
+    // The abort under way is the global time-out's, not the user's Cancel.
+    bool bTimedOut = false;
 };
 extern CycleGlobals Cycle;
 

@@ -46,14 +46,14 @@ const std::vector<EditorNode>& EditorNodes() {
         {"K_FRMICONEPERIODO", "iconeperiodo", "impostazioni"},
         {"K_FRMMODPAG", "modpag", "impostazioni"},
         {"K_FRMVALUTE", "valute", "impostazioni"},
-        {"K_FRMCARRESTO", "carresto", "impostazioni"},
+        {"K_FRMCARRESTO", "carresto", "impostazioni", "RResto.txt"},
         {"K_FRMBOLLINI", "bollini", "impostazioni"},
         {"K_FRMOPECAMCLI", "opecamcli", "impostazioni"},
         {"K_FRMOPERATORI", "operatori", "impostazioni"},
         {"K_FRMCAMERIERI", "camerieri", "impostazioni"},
         {"K_FRMCLIENTI", "clienti", "clientela"},
-        {"K_FRMGCLIENTI", "gclienti", "clientela"},
-        {"K_FRMFIDELIZZA", "fidelizza", "clientela"},
+        {"K_FRMGCLIENTI", "gclienti", "clientela", "ClientG.txt"},
+        {"K_FRMFIDELIZZA", "fidelizza", "clientela", "CirCli.txt"},
         {"K_FRMCOMM", "comm", "comunicazione"},
     };
     return nodes;

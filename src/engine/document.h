@@ -24,6 +24,9 @@ struct EditorNode {
     const char* key;       // editor key, such as "K_FRMREPARTI"
     const char* nodiKey;   // its caption's key in section "Nodi"
     const char* groupKey;  // the caption key of its group in section "Nodi"
+    // The table file the editor works on, when the model may lack it: the
+    // node is shown only on models that have the table.
+    const char* table = nullptr;
 };
 // Every editor node, in the order shown; the groups in order of first use.
 const std::vector<EditorNode>& EditorNodes();

@@ -55,7 +55,7 @@ bool MakeCashDir(const std::string& dir) {
 }
 
 void CreateMissingTables(Opening& op) {
-    const bool loyalty = ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});
+    const bool loyalty = ModelHasTable("CirCli.txt");
     op.Table("Reparti.txt", CreateReparto);
     if (loyalty) {
         op.Table("RepFid.txt", CreateRepFid);
@@ -68,8 +68,8 @@ void CreateMissingTables(Opening& op) {
     op.Table("ModPag.txt", CreateModPag);
     if (NewerFamily()) {
         op.Table("TicketAmount.txt", CreateTicketAmount);
-        op.Table("RResto.txt", CreateRResto);
     }
+    if (ModelHasTable("RResto.txt")) op.Table("RResto.txt", CreateRResto);
     op.Table("Valute.txt", CreateValuta);
     op.Table("ScoMag.txt", CreateScoMag);
     op.Table("Bollini.txt", CreateBollino);
@@ -81,7 +81,7 @@ void CreateMissingTables(Opening& op) {
     }
     op.Table("Camerieri.txt", CreateCam);
     op.Table("Clienti.txt", CreateCli);
-    if (ConfigLevel.GetClientGroupsEnable()) op.Table("ClientG.txt", CreateClientGroup);
+    if (ModelHasTable("ClientG.txt")) op.Table("ClientG.txt", CreateClientGroup);
     op.Table("PrezPeso.txt", CreatePrzPeso);
     op.Table("GrpRep.txt", CreateGrpRep);
     op.Table("GrpSta.txt", CreateGrpSta);

@@ -3,6 +3,7 @@
 // current one, with its options file, every table file of the model, the
 // table sizes, the keyboard files and the options record.
 #include <cstdint>
+#include <string>
 
 // Opens the folder of the register chosen by the caller, who has set
 // Core.strCashDir, LinkState.nAddress and Core.nOpenCash. With bReloadList

@@ -61,7 +61,9 @@ bool Refused() {
 }
 
 void ReportHelloFailure() {
-    CurrentShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
+    const std::string text = GetText("Msg", "60") + " " + GetText("Msg1", "12");
+    CurrentShell().AddError(text, true);
+    WriteMsgLog(text);
     CurrentShell().SetPGBValue(-1);
 }
 
@@ -345,6 +347,7 @@ void GestHelloErr() {
     for (const auto& b : bits) {
         if (word & b.bit) {
             CurrentShell().AddError(GetText("Errori", b.key), true);
+            WriteMsgLog(GetText("Errori", b.key));
             any = true;
         }
     }

@@ -1,5 +1,7 @@
 #include "link/modem.h"
 
+#include "platform/files.h"
+
 #include <map>
 
 #include "core/cassa_conf.h"
@@ -11,6 +13,7 @@
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/serial.h"
 
@@ -154,6 +157,16 @@ bool ModemDial(const std::string& number, int16_t n) {
         return false;
     }
     if (ModemCarrier(port)) return true;
+    // Without modem.ini, or without its dial command, no call can be made:
+    // said at once, before any wait for the modem.
+    if (!platform::FileExists(Core.strModemIni)) {
+        Fail("modemnoini", Core.strModemIni);
+        return false;
+    }
+    if (ModemValue("Connect1", "Dial").empty()) {
+        Fail("modemnodial", Core.strModemIni);
+        return false;
+    }
     ShowMsg("86", "2");
 
     bool connected = false;

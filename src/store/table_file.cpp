@@ -23,6 +23,10 @@ std::string TablePath(const std::string& name) {
     return it == Copies().end() ? path : it->second.copy;
 }
 
+bool TableBeingRead(const std::string& name) {
+    return Copies().count(platform::JoinPath(Core.strCashDir, name)) != 0;
+}
+
 void ReportFileError(const std::string& proc, const std::string& description, Report report) {
     if (report == Report::MsgBox && Core.bInteractive)
         CurrentShell().MsgBox(proc + " - " + description, "");

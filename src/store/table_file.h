@@ -54,6 +54,9 @@ bool BeginTableCopy(const std::string& name, std::string& path, std::string& err
 bool CommitTableCopy(const std::string& path, std::string& error);
 // Removes the copy; the file stays as it was and TablePath gives it again.
 void DiscardTableCopy(const std::string& path);
+// True while the table file `name` of the open folder is rewritten through
+// its copy (a read of the table is storing its records).
+bool TableBeingRead(const std::string& name);
 
 // Shows "<proc> - <description>" when report is MsgBox and the run is
 // interactive.

@@ -259,7 +259,9 @@ void ReportDropped() {
     ForSelected(
         [&](int i, BroadRec& b) {
             if (b.ok) return;
-            CurrentShell().AddError(GetText("Msg", "90") + ": " + std::to_string(i + 1) + " ", false);
+            const std::string text = GetText("Msg", "90") + ": " + std::to_string(i + 1);
+            CurrentShell().AddError(text + " ", false);
+            WriteMsgLog(text);
             if (!Core.bInteractive) LogErr(11);
         },
         false);

@@ -12,6 +12,7 @@
 #include "core/field_rules.h"
 #include "ui/controls/editor_controls.h"
 #include "engine/builders_tables.h"
+#include "ui/controls/ctl_caption.h"
 
 frmBollini::frmBollini() : RecordEditor("cbxBollino", true, kBolliniFile, GetBollino, SaveBollino) {
     setObjectName("frmBollini");
@@ -79,11 +80,11 @@ bool frmBollini::TakeControls(int16_t n) {
         if (amounts ? fields::TakeAmount(threshold, 0, 999999, v) : fields::TakeWhole(threshold, 0, 999999, v))
             udtEdit.P431[i].PutNum(v);
         else
-            ok = false;
+            ok = RefuseAs(FieldCaption(txtP431[0]) + " " + std::to_string(i + 1));
         if (fields::TakeWhole(txtP432[i]->Typed(), 0, 999, v))
             udtEdit.P432[i].PutNum(v);
         else
-            ok = false;
+            ok = RefuseAs(FieldCaption(txtP432[0]) + " " + std::to_string(i + 1));
     }
     return ok;
 }

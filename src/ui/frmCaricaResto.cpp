@@ -74,7 +74,7 @@ void frmCaricaResto::ClearControls() { txtNumPezzi->Show(""); }
 
 bool frmCaricaResto::TakeControls(int16_t) {
     int64_t pieces = 0;
-    if (!fields::TakeNumber(txtNumPezzi->Typed(), 0, 999, pieces)) return false;
+    if (!fields::TakeNumber(txtNumPezzi->Typed(), 0, 999, pieces)) return Refuse(txtNumPezzi);
     udtEdit.pieces.PutNum(pieces);
     return true;
 }

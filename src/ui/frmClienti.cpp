@@ -61,7 +61,7 @@ constexpr CardFields kCardTypes[4] = {
 // is no amount, a negative one or one beyond 32 bits is refused.
 bool CardAmount(const std::string& text, int32_t& value) {
     int64_t v = 0;
-    if (!text.empty() && !(fields::IsNumber(text) && fields::TakeAmount(text, 0, INT32_MAX, v))) return false;
+    if (!text.empty() && !(fields::IsNumber(fields::TypedNumber(text)) && fields::TakeAmount(text, 0, INT32_MAX, v))) return false;
     value = static_cast<int32_t>(v);
     return true;
 }
@@ -321,7 +321,14 @@ void frmClienti::TakeGeneration() {
 }
 
 void frmClienti::SetFieldsState() {
-    const bool enabled = TestCashEnabled();
+    // A register not enabled for work is said once per opening, not at
+    // every change of the fields' state.
+    const int cash = LinkState.nCurCash;
+    bool enabled = cash >= 0 && cash < kMaxCash && CassaList[cash].bEnabled;
+    if (!enabled && !notEnabledSaid_) {
+        notEnabledSaid_ = true;
+        enabled = TestCashEnabled();
+    }
     cmdLoad->setEnabled(enabled);
     cmdSend->setEnabled(enabled && objCli.nCliNum() > 0);
     const bool fields = nEditState != 0 && nEditState != 1;
@@ -483,7 +490,7 @@ bool frmClienti::SetDati() {
             objCli.Let(CliField::strCredito, std::to_string(v));
         else
             ok = false;
-    } else if (fields::IsNumber(credit) && fields::TakeAmount(credit, 0, 99999999, v)) {
+    } else if (fields::IsNumber(fields::TypedNumber(credit)) && fields::TakeAmount(credit, 0, 99999999, v)) {
         objCli.Let(CliField::strCredito, std::to_string(v));
     } else {
         ok = false;

@@ -170,6 +170,7 @@ private:
     std::string strCurCode;
     int16_t type_ = 0;
     bool showFMult_ = false;  // types 1, 3, 4
+    bool notEnabledSaid_ = false;  // the "not enabled" box was shown in this opening
     bool showExt_ = false;    // types 3, 4: descriptions 3 and 4, group, tax code
     bool showFid_ = false;    // type 4: loyalty line and points
 };

@@ -329,7 +329,11 @@ void frmComm::ShowConfList() {
 
 CommShown frmComm::Shown() const {
     CommShown shown;
-    for (const auto& [name, box] : numbers) shown.numbers[name] = FromQt(box->text());
+    for (const auto& [name, box] : numbers) {
+        if (!box->isVisibleTo(this) || !box->isEnabled()) continue;
+        shown.numbers[name] = FromQt(box->text());
+        shown.captions[name] = FieldCaption(box);
+    }
     for (const auto& [name, box] : checks) shown.checks[name] = box->isChecked();
     const int item = cbxNumTel->currentIndex();
     shown.phoneBookKey = item >= 0 ? static_cast<int16_t>(cbxNumTel->itemData(item).toInt()) : 0;

@@ -15,6 +15,7 @@
 
 #include "core/cash_list.h"
 #include "core/globals.h"
+#include "engine/open_register.h"
 #include "core/texts.h"
 #include "ui/controls/qt_text.h"
 #include "ui/customer_editors.h"
@@ -25,6 +26,7 @@
 #include "core/shell_state.h"
 #include "ui/frmMain.h"
 #include "ui/draw_pacer.h"
+#include "core/config_level.h"
 
 frmDocument* fDocForm = nullptr;
 
@@ -150,6 +152,7 @@ void frmDocument::FillTree() {
     QTreeWidgetItem* group = nullptr;
     std::string groupKey;
     for (const EditorNode& node : EditorNodes()) {
+        if (node.table && !ModelHasTable(node.table)) continue;
         if (!group || groupKey != node.groupKey) {
             groupKey = node.groupKey;
             group = new QTreeWidgetItem(tvwConfig, {ToQt(GetText("Nodi", groupKey))});

@@ -38,6 +38,8 @@ public:
     void SetPGBValue(int32_t value);
     void IncPGBValue();
     bool PGBBusy() const { return range_.Busy(); }
+    // The shared progress bar, as it stands.
+    const QProgressBar* RecordsBar() const { return pgbStatus; }
     const ProgressRange& Range() const { return range_; }
 
     // Panels 7 (record counter) and 8 (pending-command counter), drawn like

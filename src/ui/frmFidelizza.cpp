@@ -109,7 +109,10 @@ std::string frmFidelizza::RefusalText(int16_t n) const {
 bool frmFidelizza::LoyaltyTransfers() {
     const std::string& model = ConfigLevel.CashType();
     if (model != "DRAVO57" && model != "ZANDORE" && model != "MERIDOTAN") return false;
-    return (udtCassaConf.P019_1 & 64) != 0;
+    if ((udtCassaConf.P019_1 & 64) != 0) return true;
+    // The transfers wait for the general option "Loyalty": said, not silent.
+    ShowMsg("loyaltyoff", "");
+    return false;
 }
 
 bool frmFidelizza::Request() {

@@ -75,9 +75,9 @@ void frmGClienti::InitForm() {
     SetCaption(range->chkAll, "ClientGroups", "all");
     SetCaption(lblGroupCode, "ClientGroups", "ClientGroup");
     SetCaption(lblGroupDesc1, "ClientGroups", "GroupDesc1");
-    // The From and To buttons keep their own captions.
-    range->cmdFrom->setText("From");
-    range->cmdTo->setText("To");
+    // The From and To buttons in the language of the window.
+    SetCaption(range->cmdFrom, "Comandi", "9");
+    SetCaption(range->cmdTo, "Comandi", "10");
 }
 
 int16_t frmGClienti::ItemCount() const { return Sizes.nMaxClientG; }

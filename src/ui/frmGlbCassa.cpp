@@ -119,14 +119,16 @@ bool frmGlbCassa::SetConf() {
         c.P510 = chkP510A->isChecked() ? 1 : 0;
     else
         c.P510 = static_cast<int16_t>(FlagsValue(Letters({chkP510A, chkP510B}, "AB")));
-    // An amount that is no number counts 0; one outside the register's eight
-    // digits, or too large for the program's amounts, is refused.
+    // An amount that is no number, one outside the register's eight digits,
+    // or one too large for the program's amounts is refused; a hidden box
+    // keeps the stored amount.
     auto amount = [&ok](FieldBox* box, std::string& field) {
         int64_t v = 0;
+        if (box->isHidden()) return;
         if (fields::TakeAmount(box->Typed(), 0, kMaxAmount, v))
             field = std::to_string(v);
         else
-            ok = false;
+            ok = Refuse(box);
     };
     amount(txtP511, c.P511);
     amount(txtP512, c.P512);

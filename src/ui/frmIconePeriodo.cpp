@@ -113,7 +113,7 @@ bool frmIconePeriodo::SetConf() {
     if (fields::TakeWhole(txtNIcona->Typed(), 0, 99, v))
         udtCassaConf.P024[n] = static_cast<int16_t>(v);
     else
-        ok = false;
+        ok = Refuse(txtNIcona);
     udtCassaConf.P025[n] = medDataInizio->MaskText();
     udtCassaConf.P026[n] = medDataFine->MaskText();
     return ok;

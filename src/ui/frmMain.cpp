@@ -256,7 +256,14 @@ void frmMain::ShowTime() {
 
 void frmMain::ShowModemPanel() {
     if (!pnlModem_) return;
-    pnlModem_->setEnabled(ModemPanelEnabled());
+    // A direct line has no modem to speak of: the panel shows nothing.
+    if (!ModemPanelEnabled()) {
+        pnlModem_->setEnabled(false);
+        pnlModem_->setText(QString());
+        modemShown_ = -1;
+        return;
+    }
+    pnlModem_->setEnabled(true);
     // The texts are read again only when the state changes.
     const int up = ModemConnected() ? 1 : 0;
     if (up != modemShown_) pnlModem_->setText(ToQt(ModemPanelText(up)));

@@ -162,21 +162,21 @@ bool frmModPag::TakeControls(int16_t n) {
         if (fields::TakeAmount(box->Typed(), 0, 99999999, v))
             field->PutNum(v);
         else
-            ok = false;
+            ok = Refuse(box);
     }
     if (fields::TakeWhole(txtP524->Typed(), 0, 9999, v))
         udtEdit.P524.PutNum(v);
     else
-        ok = false;
+        ok = Refuse(txtP524);
     if (nCurTicket != 0 && IsTicketType(n)) {
         // The amount fills nine digits at most.
         const std::string amount = txtTicketAmount->Typed();
-        if (fields::IsNumber(amount) && fields::TakeAmount(amount, 0, 999999999, v)) {
+        if (!amount.empty() && fields::TakeAmount(amount, 0, 999999999, v)) {
             udtTicket.ticket.PutNum(n - 5);
             udtTicket.denomination.PutNum(nCurTicket);
             udtTicket.amount.PutNum(v);
         } else {
-            ok = false;
+            ok = Refuse(txtTicketAmount);
         }
     }
     return ok;

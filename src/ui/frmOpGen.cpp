@@ -344,7 +344,7 @@ bool frmOpGen::SetConf() {
     const std::string d = mskData->MaskText(), t = mskOra->MaskText();
     HelloRec.strDataOra = Mid(d, 0, 2) + Mid(d, 3, 2) + last2(d) + Mid(t, 0, 2) + last2(t);
     // A date and time that would go to the register must be a real one.
-    if (chkTxDataOra->isChecked() && !DataOraValid()) ok = false;
+    if (chkTxDataOra->isChecked() && !DataOraValid()) ok = Refuse(mskData);
 
     c.P015 = chkP015->isChecked() ? 1 : 0;
     const auto p042 = Letters({chkP042D, chkP042E, chkP042F, chkP042G, chkP042H}, "DEFGH");
@@ -360,7 +360,7 @@ bool frmOpGen::SetConf() {
         if (fields::TakeWhole(txtP016[n]->Typed(), 0, 99, v))
             c.P016[n] = static_cast<int16_t>(v);
         else
-            ok = false;
+            ok = Refuse(txtP016[n]);
     }
     // The label shows P017 as stored, also outside -6 to +6 (the steppers
     // only move within it), and a save writes back what it shows.
@@ -371,17 +371,21 @@ bool frmOpGen::SetConf() {
     if (fields::TakeWhole(txtP216->Typed(), 0, 30, v))
         c.P216 = static_cast<int16_t>(v);
     else
-        ok = false;
+        ok = Refuse(txtP216);
     c.P041 = chkP041->isChecked() ? 1 : 0;
-    // The date of P601 is taken only whole.
+    // The date of P601 is taken only whole; "00/00/00" is the register's
+    // "no date", and the date as the register sent it stays as it is.
     const std::string p601 = mskP601->MaskText();
     const int day = TwoDigits(p601, 1), month = TwoDigits(p601, 4), year = TwoDigits(p601, 7);
-    if (day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 0) {
+    const bool noDate = day == 0 && month == 0 && year == 0;
+    if (p601 == Two(c.P601G) + "/" + Two(c.P601M) + "/" + Two(c.P601A)) {
+        // unchanged
+    } else if (noDate || (day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 0)) {
         c.P601G = static_cast<int16_t>(day);
         c.P601M = static_cast<int16_t>(month);
         c.P601A = static_cast<int16_t>(year);
     } else {
-        ok = false;
+        ok = Refuse(mskP601);
     }
     // P312 keeps its bits 2 and 1 and its high byte.
     c.P312 = static_cast<int16_t>(FlagsValue(ArrayFlags(chkP312, 6), c.P312, ~int64_t{252}));

@@ -53,7 +53,9 @@ frmPhoneBook::frmPhoneBook(QWidget* parent) : QDialog(parent ? parent : fMainFor
     cmdDelete->setObjectName("cmdDelete");
     cmdOk = new QPushButton(this);
     cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
+    // Enter in a field keeps the entry typed (Add or Modify, whichever is
+    // open) and the window stays: no button is the dialog's default.
+    for (QPushButton* b : {cmdAdd, cmdModify, cmdDelete, cmdOk}) b->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
     grid->addWidget(lblConnection, 0, 0);
@@ -75,6 +77,13 @@ frmPhoneBook::frmPhoneBook(QWidget* parent) : QDialog(parent ? parent : fMainFor
     connect(cmdModify, &QPushButton::clicked, this, [this] { cmdModify_Click(); });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
     connect(cmdOk, &QPushButton::clicked, this, &QDialog::accept);
+    for (QLineEdit* field : {cbxConnection->lineEdit(), txtPhoneNumber})
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (cmdAdd->isEnabled())
+                cmdAdd_Click();
+            else if (cmdModify->isEnabled())
+                cmdModify_Click();
+        });
 
     // Load
     frmMain::SetAppearance(this);

@@ -21,6 +21,7 @@
 #include "platform/files.h"
 #include "engine/bulk_prog.h"
 #include "ui/frmMain.h"
+#include "ui/frmDocument.h"
 
 frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     setObjectName("frmProg");
@@ -34,6 +35,9 @@ frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     }
     pgbProg = new QProgressBar(this);
     pgbProg->setObjectName("pgbProg");
+    // Empty until a run moves it.
+    pgbProg->setRange(0, 1);
+    pgbProg->setValue(0);
     lblStatus = new QLabel(this);
     lblStatus->setObjectName("lblStatus");
     cmdSend = new QPushButton(this);
@@ -91,7 +95,7 @@ void frmProg::Start(bool send) {
     if (!SaveProgChoices(chosen))
         CurrentShell().MsgBox("SaveProgChoices - " + platform::FileErrorText(errno, ConfigIniPath()), "");
     if (!StartGlobProg(send, chosen)) return;
-    pgbProg->setRange(0, CmdQueue.nCmdNum > 0 ? CmdQueue.nCmdNum : 1);
+    pgbProg->setRange(0, 1);
     pgbProg->setValue(0);
     Enable(false);
     tmrProg_->start();
@@ -102,7 +106,16 @@ void frmProg::cmdLoad_Click() { Start(false); }
 
 void frmProg::tmrProg_Timer() {
     if (GlobProgRunning()) {
-        pgbProg->setValue(std::min(CmdQueue.nCmdCur, static_cast<int16_t>(pgbProg->maximum())));
+        // The bar follows the records of the table under way, as the tree
+        // window's bar counts them; empty until the first table starts.
+        const QProgressBar* records = fDocForm ? fDocForm->RecordsBar() : nullptr;
+        if (records && records->maximum() > records->minimum()) {
+            pgbProg->setRange(records->minimum(), records->maximum());
+            pgbProg->setValue(records->value());
+        } else {
+            pgbProg->setRange(0, 1);
+            pgbProg->setValue(0);
+        }
         lblStatus->setText(ToQt(CurrentShell().StatusText()));
         return;
     }

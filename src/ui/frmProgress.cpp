@@ -149,6 +149,10 @@ void frmProgress::EndWait() {
 
 void frmProgress::ShowWindow() {
     if (!isVisible()) show();
+    // In front of the window that started the operation (bulk programming),
+    // so that its messages and errors are seen.
+    raise();
+    activateWindow();
 }
 
 void frmProgress::cmdCancel_Click() {

@@ -183,6 +183,10 @@ void frmRapporti::InitForm() {
     const int row = lstReports->currentRow();
     lstReports->clear();
     for (const ReportEntry& e : ReportEntries()) lstReports->addItem(ToQt(Text(e.key)));
+    // Every report in sight, in every language: the list as tall as its rows.
+    if (lstReports->count() > 0)
+        lstReports->setMinimumHeight(lstReports->sizeHintForRow(0) * lstReports->count() +
+                                     2 * lstReports->frameWidth());
     lstReports->setCurrentRow(row < 0 ? 0 : row);
     if (txtCliFrom->text().isEmpty()) txtCliFrom->setText("1");
     if (txtCliTo->text().isEmpty()) txtCliTo->setText(ToQt(AllCustomersUpTo()));

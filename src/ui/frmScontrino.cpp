@@ -163,7 +163,7 @@ bool frmScontrino::SetConf() {
         if (fields::TakeWhole(box->Text(), lo, 99, v))
             field = static_cast<int16_t>(v);
         else
-            ok = false;
+            ok = Refuse(box);
     };
     take(txtP031, 1, c.P031);
     take(txtP032, 0, c.P032);

@@ -24,6 +24,7 @@
 #include "ui/controls/qt_text.h"
 #include "ui/controls/editor_controls.h"
 #include "engine/builders_tables.h"
+#include "core/field_rules.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
 #include "engine/cycle.h"
@@ -183,11 +184,11 @@ void frmTastiera::InitForm() {
     NumberedTexts(this, "5");
     SetCaption(lblTipo, "5", "1");
     for (int i = 0; i < 4; ++i) SetCaption(Label1[i], "5", std::to_string(i + 2));
-    // Fixed texts of the keyboard simulation.
-    frmKeySym->setTitle("Simulazione tastiera");
-    chkRecording->setText("Record");
-    cmdClearMacro->setText("Clear");
-    cmdSendMacro->setText("Send");
+    // The keyboard simulation's texts, in the language of the window.
+    SetCaption(frmKeySym, "5", "keysym");
+    SetCaption(chkRecording, "5", "keyrec");
+    SetCaption(cmdClearMacro, "5", "keyclear");
+    SetCaption(cmdSendMacro, "5", "keysend");
     std::vector<std::string> types;
     for (int i = 0; i < ConfigLevel.GetNKeybConf(); ++i) types.push_back(GetText("5", "key" + std::to_string(i)));
     {
@@ -335,8 +336,15 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
     QComboBox* list = type ? cbxTipo : cbxLivello;
     const int chosen = list->currentIndex();
     if (chosen < 0) return;
+    // While another register's folder is open, its key tables are not this
+    // register's: the choice goes back and nothing is saved or loaded.
+    if (!fields::EditorFolderReady()) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(type ? CassaFile.nTipoTastiera : nKeybLevel);
+        return;
+    }
     busy_ = true;
-    if (TestChange()) SaveKeyConf();
+    if (TestChange()) SaveKeys();
     if (type) {
         CassaFile.nTipoTastiera = static_cast<int16_t>(chosen);
         // Kept in Cassa.txt at once: the send opens the register again from
@@ -372,16 +380,28 @@ bool frmTastiera::TestChange() {
     return changed && AskConfirm();
 }
 
-void frmTastiera::cmdLoad_Click() {
-    if (TestCashEnabled()) ReqTastiera();
+bool frmTastiera::SaveKeys() {
+    if (!fields::EditorFolderReady()) return false;
+    SaveKeyConf();
+    return true;
 }
 
-void frmTastiera::cmdSave_Click() { SaveKeyConf(); }
+bool frmTastiera::KeepBeforeReload() {
+    if (!TestChange()) return true;
+    return SaveKeys();
+}
+
+void frmTastiera::cmdLoad_Click() {
+    // The read opens the register again, which reloads the key tables from
+    // the file: a change not yet saved is asked about first.
+    if (TestCashEnabled() && KeepBeforeReload()) ReqTastiera();
+}
+
+void frmTastiera::cmdSave_Click() { SaveKeys(); }
 
 void frmTastiera::cmdSend_Click() {
     if (!TestCashEnabled()) return;
-    if (TestChange()) SaveKeyConf();
-    SendTastiera();
+    if (KeepBeforeReload()) SendTastiera();
 }
 
 void frmTastiera::cmdClearMacro_Click() { lstKeyMacro->clear(); }
@@ -391,6 +411,8 @@ void frmTastiera::cmdSendMacro_Click() {
     for (int i = 0; i < lstKeyMacro->count(); ++i)
         codes += std::to_string(lstKeyMacro->item(i)->data(Qt::UserRole).toInt()) + ":";
     if (codes.empty()) return;
+    // The send opens the register again, which reloads the key tables.
+    if (!KeepBeforeReload()) return;
     std::string command = "*2;#S" + codes + ";*3";
     if (!NextCash(true)) return;
     const std::string description = GetProtocolText(command);
@@ -399,5 +421,5 @@ void frmTastiera::cmdSendMacro_Click() {
 }
 
 void frmTastiera::Form_Unload() {
-    if (TestChange()) SaveKeyConf();
+    if (TestChange()) SaveKeys();
 }

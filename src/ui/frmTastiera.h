@@ -48,6 +48,13 @@ public:
     // True when a function of some key of either level differs from the
     // copy taken at the last load or save and the user wants to keep it.
     bool TestChange();
+    // Saves the key tables into the open register's file; while another
+    // register's folder is open for an operation, saves nothing (said in the
+    // status text) and gives false.
+    bool SaveKeys();
+    // Before anything reloads the key tables from the file: a change is
+    // saved when the user wants it kept. False when the save was refused.
+    bool KeepBeforeReload();
     // Places the key labels of the keyboard type by its layout file.
     void SetKeyPos();
     void ShowConf() override;

@@ -91,11 +91,11 @@ void frmValute::ClearControls() {
 bool frmValute::TakeControls(int16_t) {
     // The rate decides for the whole record: one that is no number, or that
     // does not fit six integer digits, leaves the record as it was.
-    const std::string typed = txtP530->Typed();
-    if (!fields::IsNumber(typed)) return false;
+    const std::string typed = fields::TypedNumber(txtP530->Typed());
+    if (!fields::IsNumber(typed)) return Refuse(txtP530);
     const double rate = StrToDbl(typed);
     const std::string rateText = fields::RateText(rate);
-    if (rate < 0 || static_cast<int>(rateText.size()) > decltype(udtEdit.P530)::kWidth) return false;
+    if (rate < 0 || static_cast<int>(rateText.size()) > decltype(udtEdit.P530)::kWidth) return Refuse(txtP530);
     udtEdit.P530 = rateText;
     // With no setting chosen the stored one stays.
     if (cbxP532->currentIndex() >= 0) udtEdit.P532 = ListText(cbxP532);

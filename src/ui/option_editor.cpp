@@ -28,11 +28,16 @@ QHBoxLayout* OptionEditor::ButtonRow() {
 bool OptionEditor::SaveConf(bool ask) {
     if (!fields::EditorFolderReady()) return false;
     udtCassaConfSaved = udtCassaConf;
+    TakeRefused();
     if (!SetConf()) {
         // The fields taken before the refusal go back too: no other editor's
         // save may write them later without the question.
         udtCassaConf = udtCassaConfSaved;
-        ShowMsg("9", "3");
+        const std::string field = TakeRefused();
+        if (field.empty())
+            ShowMsg("9", "3");
+        else
+            ShowMsgText(GetText("Msg", "9") + " - " + field + ": " + GetText("Msg1", "badfield"), "");
         return false;
     }
     if (ask) AskGlbDiff();

@@ -82,12 +82,20 @@ bool TableEditor::TestChange() {
 bool TableEditor::SaveConf(bool ask, int16_t n) {
     if (n == 0) return true;
     if (!fields::EditorFolderReady()) return false;
+    // While a read of the table runs, its records go into the read's copy
+    // of the file: a save now would be lost with a read abandoned.
+    if (!TableFile().empty() && tables::TableBeingRead(TableFile())) {
+        ShowMsg("readrunning", "");
+        return false;
+    }
     KeepRecord();
+    TakeRefused();
     if (!TakeControls(n)) {
         // Nothing of a refused record stays: the fields taken before the
         // refusal go back too, so that no later save writes them unasked.
         DropChanges();
-        ShowMsgText(RefusalText(n), GetText("Errori", "8"));
+        const std::string field = TakeRefused();
+        ShowMsgText(RefusalText(n), (field.empty() ? "" : field + ": ") + GetText("Errori", "8"));
         return false;
     }
     if (ask) TestChange();

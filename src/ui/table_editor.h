@@ -83,6 +83,9 @@ protected:
     virtual bool WriteRecord(int16_t n) = 0;
     // The first part of the status text of a refused record n ("Stamp 3").
     virtual std::string RefusalText(int16_t n) const = 0;
+    // The name of the table file in the register's folder ("" when the
+    // editor's table has none).
+    virtual std::string TableFile() const { return {}; }
     // The read builders of Load (true when queued) and the send builders of
     // Send.
     virtual bool Request() { return false; }
@@ -118,6 +121,7 @@ protected:
     RecordEditor(const char* listName, bool hasLoad, const char* file, Accessor get, Accessor save)
         : TableEditor(listName, hasLoad), file_(file), get_(get), save_(save) {}
 
+    std::string TableFile() const override { return file_; }
     bool ReadRecord(int16_t n) override { return get_(n, udtEdit); }
     bool WriteRecord(int16_t n) override { return save_(n, udtEdit); }
     void KeepRecord() override { udtOrig = udtEdit; }

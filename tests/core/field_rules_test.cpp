@@ -34,13 +34,40 @@ TEST_F(FieldRulesTest, AmountsThatDoNotFitAreRefusedNotTakenAsZero) {
     EXPECT_FALSE(fields::TakeAmount("21474836,48", 0, 2147483647, v));  // one past StrToCur
     EXPECT_TRUE(fields::TakeAmount("21474836,47", 0, 2147483647, v));
     EXPECT_EQ(v, 2147483647);
-    EXPECT_TRUE(fields::TakeAmount("abc", 0, 99, v));  // no number: 0, as StrToCur gives
-    EXPECT_EQ(v, 0);
+    EXPECT_FALSE(fields::TakeAmount("abc", 0, 99, v));  // no number: refused, value left alone
+    EXPECT_EQ(v, 2147483647);
     EXPECT_TRUE(fields::TakeNumber("999999999999", 1, 999999999999, v));
     EXPECT_EQ(v, 999999999999);
     EXPECT_TRUE(fields::TakeNumber("7,5", 0, 999, v));
     EXPECT_EQ(v, 8);
     EXPECT_FALSE(fields::TakeNumber("999,6", 0, 999, v));
+}
+
+// A typed number is read whole or refused; an amount takes "." or ","
+// whatever the system's separator.
+TEST_F(FieldRulesTest, TypedNumbersAreReadWholeOrRefused) {
+    SetCurrencyDecimals(2);
+    const struct {
+        const char* sep;
+        const char* typed;
+        bool amount;    // TakeAmount, else TakeWhole
+        int64_t value;  // -1: refused
+    } cases[] = {
+        {".", "12,50", true, 1250}, {".", "12.50", true, 1250}, {",", "12.5", true, 1250},
+        {",", "12,50", true, 1250}, {".", "", true, 0},         {".", "abc", true, -1},
+        {".", "1.2.3", true, -1},   {",", "1,2.3", true, -1},   {".", "12abc", true, -1},
+        {".", "12", false, 12},     {".", "", false, 0},         {".", "12abc", false, -1},
+        {".", "1,5", false, -1},    {",", "2,0", false, 2},     {".", "x", false, -1},
+        {".", "1000", false, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sep) + " " + c.typed);
+        Numbers.strDecSep = c.sep;
+        int64_t v = -7;
+        const bool ok = c.amount ? fields::TakeAmount(c.typed, 0, 99999, v) : fields::TakeWhole(c.typed, 0, 999, v);
+        EXPECT_EQ(ok, c.value >= 0);
+        EXPECT_EQ(v, c.value >= 0 ? c.value : -7);
+    }
 }
 
 TEST_F(FieldRulesTest, RatesNamesAndRanges) {

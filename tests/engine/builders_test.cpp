@@ -247,6 +247,18 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
                 ReqStateRec words = ReqState;
                 TxCountersRec counters = Tx;
 
+                // LX4100 has no change loading, customer groups or loyalty
+                // tables: their builders queue nothing and change no word.
+                const std::string builder = c.name;
+                if (model.lx && (builder == "SendRResto" || builder.find("Fid") != std::string::npos ||
+                                 builder.find("CirCli") != std::string::npos ||
+                                 builder.find("ClientGroup") != std::string::npos)) {
+                    EXPECT_FALSE(c.run());
+                    EXPECT_TRUE(Pending().empty());
+                    EXPECT_EQ(WordsOf(ReqState), WordsOf(words));
+                    continue;
+                }
+
                 ASSERT_TRUE(c.run());
 
                 const Texts& want = model.lx && c.lxTexts ? *c.lxTexts : c.texts;

@@ -180,6 +180,30 @@ TEST_F(CycleTest, AnAbortDropsTheQueuedCommandsAfterTheCurrentOne) {
     EXPECT_EQ(ErrorLog(), "");  // a user's abort is no time-out
 }
 
+TEST_F(CycleTest, TheUsersCancelIsReportedAsSuchAndTheTimeOutAsATimeOut) {
+    queuetest::DefineCash(0, 0);
+    queuetest::DefineCash(1, 1);
+    const struct {
+        bool timeOut;  // the global time-out, else the user's Cancel
+        const char* said;
+    } cases[] = {{false, "cancelled by the user"}, {true, "aborted by the user"}, {false, "cancelled by the user"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        shell->errors.clear();
+        ASSERT_TRUE(NextCash(true));
+        if (c.timeOut)
+            now += 61.0;
+        else
+            LinkState.AbortRequest = true;  // Cancel in the progress window
+        EXPECT_FALSE(NextCash(false));
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(shell->errors[0].text, c.said);
+        // The progress window's error stands in the message log too.
+        const std::string log = testsupport::ReadAll(dir.file("msg.log"));
+        EXPECT_NE(log.find(" : " + std::string(c.said) + "\r\n"), std::string::npos) << log;
+    }
+}
+
 TEST_F(CycleTest, TheSemaphoreFileIsWrittenEmptyInBatchModeOnly) {
     const std::string sem = dir.file("done.sem");
     testsupport::WriteAll(sem, "0123456789");

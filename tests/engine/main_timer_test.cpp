@@ -203,7 +203,7 @@ TEST_F(MainTimerTest, AnAbortEndsTheOperationAtOnce) {
     EXPECT_LT(platform::Timer() - start, 10.0);  // not the command's 30 s
     EXPECT_EQ(StandIn::lines.size(), 2u);
     EXPECT_FALSE(LinkState.AbortRequest);
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"aborted by the user"});
+    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"cancelled by the user"});
     for (const std::string& c : registers[0]->Commands()) EXPECT_EQ(c.find("*F"), std::string::npos);
     EXPECT_EQ(ErrorLog(), "");
 }

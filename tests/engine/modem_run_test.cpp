@@ -58,6 +58,19 @@ TEST_F(ModemRunTest, DialsSendsTheDepartmentsReadsThemBackAndHangsUp) {
     EXPECT_NE(Read("serial.log").find("ATDT0123[13]"), std::string::npos);
 }
 
+// The modem.ini shipped in the sample start folder dials as it stands.
+TEST_F(ModemRunTest, TheSampleModemFileDialsAsShipped) {
+    Write("modem.ini", testsupport::ReadAll(std::string(ECR_SOURCE_DIR) + "/sample/modem.ini"));
+    Config("r1=*F|1:3\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartEmulator({}));
+    const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 120);
+    EXPECT_EQ(r.status, 0) << r.err << Read("base/msg.log");
+    EXPECT_EQ(modem->Commands(),
+              (std::vector<std::string>{"ATZ", "ATE0V1&C1&D2", "ATX3", "ATDT0123", "ATH0"}));
+    EXPECT_EQ(reg->Received("departments").size(), 3u);
+    EXPECT_EQ(ErrLog(), "");
+}
+
 // A modem that answers NO CARRIER, or never raises the carrier: the run ends
 // within the dial's time-out, with the reason in the message log, a
 // connection failure in the error log and status 1.

@@ -4,10 +4,12 @@
 // hang-up, and what a failed dial leaves in the logs.
 #include <cmath>
 
+#include "platform/files.h"
 #include "core/texts.h"
 #include "link/modem.h"
 #include "link/link_fixture.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 
 namespace {
@@ -119,6 +121,29 @@ TEST_F(ModemTest, AnEntryWithItsOwnInitialisationGetsItTheOthersThePlainList) {
     EXPECT_TRUE(OpenCommPort());
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(modem->Opens(), 1);
+}
+
+TEST_F(ModemTest, AMissingModemFileOrDialCommandIsSaidBeforeAnyWait) {
+    const struct {
+        const char* file;  // nullptr: no modem.ini
+        const char* said;
+    } cases[] = {
+        {nullptr, "Modem: no call made, the modem commands file is missing: "},
+        {"[Init1]\r\nCmd1=ATZ\r\n[Connect1]\r\nCmd1=ATX3\r\n",
+         "Modem: no call made, the modem commands file has no dial command ([Connect1] Dial): "},
+    };
+    OpenUndialled();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        platform::RemoveFile(Core.strModemIni);
+        if (c.file) testsupport::WriteAll(Core.strModemIni, c.file);
+        modem->ClearWrites();
+        const double start = now;
+        EXPECT_FALSE(ModemDial("0123", 2));
+        EXPECT_EQ(Modem.strFailure, c.said + Core.strModemIni);
+        EXPECT_TRUE(Writes().empty());
+        EXPECT_EQ(now, start);  // no wait at all
+    }
 }
 
 TEST_F(ModemTest, OkAnywhereInTheAnswerIsTakenAndNoOkFailsAfterFiveSeconds) {

@@ -26,7 +26,7 @@ inline const char kLanguage[] =
     "6=err six\r\nNAK=nak\r\nUnrecCmd=unrec\r\nBadChks=badchk\r\n"
     "[Msg]\r\n1=nothing came\r\n60=no link\r\n69=port\r\n71=refused\r\n86=WAIT\r\n"
     "87=aborted\r\neurocash=currency\r\nconntestend=test over\r\n"
-    "[Msg1]\r\n2=please\r\n12=check the line\r\n13=closed\r\n17=register busy\r\n"
+    "[Msg1]\r\nusercancel=cancelled by the user\r\n2=please\r\n12=check the line\r\n13=closed\r\n17=register busy\r\n"
     "23=by the user\r\n"
     "[Log]\r\nnoport=cannot open\r\nnoportnum=no such number\r\nportlost=lost\r\n";
 

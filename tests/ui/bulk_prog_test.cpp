@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "common/fake_shell.h"
@@ -69,6 +70,23 @@ TEST_F(BulkProgTest, ChoicesThatCannotBeKeptAreSaidAndTheSendGoesAhead) {
     ASSERT_EQ(fake->msgBoxes.size(), 1u);
     EXPECT_EQ(fake->msgBoxes[0].text, "SaveProgChoices - File access error");
     EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+4;*F;*3;"});
+}
+
+// The bar starts empty and stays so until records move it; the whole queue
+// built for the run never shows as done.
+TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
+    frmProg form;
+    EXPECT_EQ(form.pgbProg->value(), form.pgbProg->minimum());
+    form.chkEna[0]->setChecked(true);
+    form.chkEna[3]->setChecked(true);
+    form.cmdSend->click();
+    ASSERT_TRUE(ShellState.GlobProgBusy);
+    form.tmrProg_Timer();
+    EXPECT_EQ(form.pgbProg->value(), form.pgbProg->minimum());
+    EXPECT_LT(form.pgbProg->value(), form.pgbProg->maximum());
+    ClearCmdQueue();
+    form.tmrProg_Timer();
+    EXPECT_FALSE(ShellState.GlobProgBusy);
 }
 
 }  // namespace

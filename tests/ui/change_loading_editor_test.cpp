@@ -41,7 +41,7 @@ TEST_F(ChangeLoadingTest, ACountIsSavedInThreeDigitsOrRefused) {
     for (const char* bad : {"-1", "abc", ""}) {
         Type(w->txtNumPezzi, bad);
         w->cmdSend->click();
-        EXPECT_EQ(Status(), "Denomination 3-value not valid") << bad;
+        EXPECT_EQ(Status(), "Denomination 3-Pieces: value not valid") << bad;
         EXPECT_EQ(Record("RResto.txt", 3, 6), "3007\r\n");
     }
     EXPECT_TRUE(Queued().empty());

@@ -136,16 +136,19 @@ TEST_F(CommWindowTest, TheLinkWordIsMadeOfItsBoxesAlone) {
 }
 
 TEST_F(CommWindowTest, ARefusedValueSavesNothingAtAll) {
+    ConfigLevel.ServiceMode(true);  // the service page's memory pages shown
     frmComm* w = Open();
     ASSERT_TRUE(w);
     const std::string before = Read("Cassa1/Cassa.txt");
     const struct {
         const char* box;
         const char* text;
+        const char* named;  // the box as the status text names it
     } refused[] = {
-        {"txtP923", "0"},  {"txtP923", "11"}, {"txtP013", "100"},      {"txtP013", "abc"},
-        {"txtP013", ""},   {"txtP910", "4"},  {"txtMemPages_0", "0"},  {"txtMemPages_1", "40000"},
-        {"txtMemPages_2", "-32769"},
+        {"txtP923", "0", "Parameter 923"},    {"txtP923", "11", "Parameter 923"},
+        {"txtP013", "100", "Register number"}, {"txtP013", "abc", "Register number"},
+        {"txtP013", "", "Register number"},    {"txtP910", "4", "Parameter 910"},
+        {"txtMemPages_0", "0", "Receipt history"}, {"txtMemPages_1", "40000", "Customers"},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(std::string(c.box) + " " + c.text);
@@ -156,7 +159,7 @@ TEST_F(CommWindowTest, ARefusedValueSavesNothingAtAll) {
         w->numbers[c.box]->setText(c.text);
         shell->status.clear();
         w->cmdSave->click();
-        EXPECT_EQ(shell->status, "Save settings - some values are not valid: nothing was saved");
+        EXPECT_EQ(shell->status, "Save settings - " + std::string(c.named) + ": not a valid value: nothing was saved");
         EXPECT_EQ(Read("Cassa1/Cassa.txt"), before);
         EXPECT_EQ(udtCassaConf.P921, 5);
         EXPECT_EQ(udtCassaConf.P911, 128);
@@ -168,6 +171,36 @@ TEST_F(CommWindowTest, ARefusedValueSavesNothingAtAll) {
         w->cmdSave->click();
         EXPECT_EQ(P9("23"), std::string(text) == " 9.6 " ? "10" : text);
     }
+    ConfigLevel.ServiceMode(false);
+}
+
+TEST_F(CommWindowTest, AValueTheWindowDoesNotShowNeverBlocksASave) {
+    // The register sent 0 for the history's memory pages, which the service
+    // page alone shows.
+    Write("Cassa1/Cassa.txt", "[P9]\r\n11=128\r\n21=5\r\n23=3\r\n[P6]\r\n81S=0\r\n");
+    for (bool service : {false, true}) {
+        SCOPED_TRACE(service ? "service mode" : "no service mode");
+        ConfigLevel.ServiceMode(service);
+        frmComm* w = Open();
+        ASSERT_TRUE(w);
+        w->numbers["txtP921"]->setText("50");
+        shell->status.clear();
+        w->cmdSave->click();
+        if (!service) {
+            EXPECT_EQ(shell->status, "");
+            EXPECT_EQ(P9("21"), "50");
+            EXPECT_EQ(udtCassaConf.P681S, 0);
+        } else {
+            // Shown, the value is checked and its box named.
+            EXPECT_EQ(shell->status, "Save settings - Receipt history: not a valid value: nothing was saved");
+            w->numbers["txtMemPages_0"]->setText("4");
+            w->cmdSave->click();
+            EXPECT_EQ(shell->status, "");
+            EXPECT_EQ(udtCassaConf.P681S, 4);
+        }
+        CloseMain();
+    }
+    ConfigLevel.ServiceMode(false);
 }
 
 TEST_F(CommWindowTest, TheCommandsTimeOutTakesOnlyAPositiveWholeNumber) {

@@ -49,7 +49,7 @@ TEST_F(CurrenciesTest, ARateThatIsNoNumberOrDoesNotFitRefusesTheWholeRecord) {
         const std::string before = File("Valute.txt");
         Type(w->txtP530, rate);
         w->cmdSend->click();
-        EXPECT_EQ(Status(), "Currency 2-value not valid") << rate;
+        EXPECT_EQ(Status(), "Currency 2-Exchange rate: value not valid") << rate;
         EXPECT_EQ(File("Valute.txt"), before) << rate;
     }
     EXPECT_TRUE(Queued().empty());

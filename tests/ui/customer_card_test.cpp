@@ -83,7 +83,7 @@ TEST_F(CustomerCardTest, SetCardTakesThePanelExactlyAndRefusesNumbersThatDoNotFi
     }
     // A number that does not fit: the card stays as it was, recharges too.
     const std::pair<FieldBox*, const char*> bad[] = {{w->txtImporto, "99999999"}, {w->txtImporto, "-5"},
-                                                     {w->txtValore, "1,5"}, {w->txtValore, "21474837"},
+                                                     {w->txtValore, "1,5,0"}, {w->txtValore, "21474837"},
                                                      {w->txtBollini[3], "32768"}};
     for (const auto& [box, text] : bad) {
         SCOPED_TRACE(text);

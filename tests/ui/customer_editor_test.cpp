@@ -204,4 +204,26 @@ TEST_F(CustomerEditorTest, AnArchiveThatWillNotOpenIsSaidNotShownEmpty) {
     EXPECT_EQ(shell.boxes.back(), ": ShowConf - File access error");
 }
 
+TEST_F(CustomerEditorTest, ARegisterNotEnabledIsSaidOncePerOpening) {
+    Main(3);
+    CassaList[0].bEnabled = False;
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        shell.boxes.clear();
+        auto* w = Open<frmClienti>("K_FRMCLIENTI");
+        ASSERT_NE(w, nullptr);
+        // Keys typed in the code box.
+        for (const char* typed : {"1", "12", "123"}) {
+            w->cbxCli->setEditText(typed);
+            emit w->cbxCli->lineEdit()->textEdited(typed);
+        }
+        ASSERT_EQ(shell.boxes.size(), 1u);
+        EXPECT_EQ(shell.boxes[0], "Register not enabled: The selected register is not enabled for work: nothing is "
+                                  "sent or loaded.");
+        EXPECT_FALSE(w->cmdLoad->isEnabled());
+        CloseCurrentEditor();
+    }
+    CassaList[0].bEnabled = True;
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 #include "ui/frmGClienti.h"
 #include "ui/editor_fixture.h"
 #include "ui/controls/range_controls.h"
+#include <tuple>
+#include "editor_fixture.h"
 
 namespace {
 
@@ -86,6 +88,19 @@ TEST_F(CustomerGroupsTest, DeleteQueuesTheWholeTableOrARangeOfDigits) {
     shell.answers = {false};
     w->cmdDel->click();
     EXPECT_TRUE(Queued().empty());
+}
+
+TEST_F(CustomerGroupsTest, TheRangeButtonsSpeakTheWindowsLanguage) {
+    for (const auto& [lang, from, to] : {std::tuple{"Testi.eng", "From", "To"}, std::tuple{"Testi.ita", "Da", "A"}}) {
+        SCOPED_TRACE(lang);
+        Main(11, lang);
+        auto* w = Open<frmGClienti>("K_FRMGCLIENTI");
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->range->cmdFrom->text().toStdString(), from);
+        EXPECT_EQ(w->range->cmdTo->text().toStdString(), to);
+        CloseCurrentEditor();
+        main_.reset();
+    }
 }
 
 }  // namespace

@@ -40,8 +40,12 @@
 
 namespace editortest {
 
-// The status text of an option editor's save refused for a value not valid.
-inline const std::string kRefused = "Save settings - some values are not valid: nothing was saved";
+// The status text of an option editor's save refused for a value not valid
+// in the field named (an editor that names no field: the general text).
+inline std::string Refused(const std::string& field) {
+    if (field.empty()) return "Save settings - some values are not valid: nothing was saved";
+    return "Save settings - " + field + ": not a valid value: nothing was saved";
+}
 
 // The program's shell, but its Yes/No questions are answered from a script
 // (Yes when it runs out) and its message boxes only noted; with real set, the
@@ -129,10 +133,10 @@ protected:
         return out;
     }
     static std::string Status() { return CurrentShell().StatusText(); }
-    // An option editor's Save or Send refused: said in the status text,
-    // Cassa.txt as it was before, nothing queued.
-    void ExpectRefused(const std::string& before) const {
-        EXPECT_EQ(Status(), kRefused);
+    // An option editor's Save or Send refused for the field: said in the
+    // status text, Cassa.txt as it was before, nothing queued.
+    void ExpectRefused(const std::string& before, const std::string& field = "") const {
+        EXPECT_EQ(Status(), Refused(field));
         EXPECT_EQ(File("Cassa.txt"), before);
         EXPECT_TRUE(Queued().empty());
     }

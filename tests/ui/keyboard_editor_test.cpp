@@ -3,6 +3,7 @@
 // the level and the type switched with and without keeping a change, the
 // keyboard simulation queued, and the Send of the keyboard.
 #include <QListWidget>
+#include <functional>
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
@@ -59,7 +60,8 @@ TEST_F(KeyboardEditorTest, TheGridFollowsTheLayoutAndShowsEachKeysFunction) {
     EXPECT_EQ(e->cbxTipo->itemText(1).toStdString(), "Type 2");
     EXPECT_EQ(Text(e->Label1[0]), "Level");
     EXPECT_EQ(e->cbxFunzione->count(), 5);
-    EXPECT_EQ(e->frmKeySym->title().toStdString(), "Simulazione tastiera");
+    EXPECT_EQ(e->frmKeySym->title().toStdString(), "Keyboard simulation");
+    EXPECT_EQ(e->cmdSendMacro->text().toStdString(), "Send");
 }
 
 TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile) {
@@ -183,6 +185,70 @@ TEST_F(KeyboardEditorTest, SendSavesAKeptChangeAndQueuesTheKeyboardOfAnEnabledRe
     const auto queued = Queued();
     ASSERT_EQ(queued.size(), 1u);
     EXPECT_NE(queued[0].find("*y;"), std::string::npos) << queued[0];
+}
+
+TEST_F(KeyboardEditorTest, NothingIsSavedIntoAnotherRegistersFolderOpenForAnOperation) {
+    frmTastiera* e = OpenKeyboard();
+    ASSERT_NE(e, nullptr);
+    const std::string before = File("Keyb3_0.txt");
+    e->lblKey_Click(1);
+    Pick(e, 251);
+    // A send to several registers has the second register's folder open.
+    Write("Shop/Cassa2/Cassa.txt", "");
+    Core.nOpenCash = 1;
+    Core.strCashDir = dir.file("Shop/Cassa2");
+    shell.answers = {true, true, true};
+    struct Act {
+        const char* name;
+        std::function<void()> act;
+    } acts[] = {{"Save", [e] { e->cmdSave->click(); }},
+                {"Send", [e] { e->cmdSend->click(); }},
+                {"level", [e] { Choose(e->cbxLivello, 2); }},
+                {"unload", [this] { CloseCurrentEditor(); }}};
+    for (const Act& a : acts) {
+        ShowMsg("", "");
+        a.act();
+        EXPECT_FALSE(testsupport::Exists(dir.file("Shop/Cassa2/Keyb3_0.txt"))) << a.name;
+        EXPECT_EQ(File("Keyb3_0.txt"), before) << a.name;
+        EXPECT_NE(Status().find("Another register's folder is open"), std::string::npos) << a.name;
+        EXPECT_TRUE(Queued().empty()) << a.name;
+    }
+    EXPECT_EQ(nKeybLevel, 0);
+    Core.nOpenCash = 0;
+    Core.strCashDir = dir.file("Shop/Cassa1");
+}
+
+TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeTheSimulationOrALoadReloadsTheKeys) {
+    struct Case {
+        const char* name;
+        bool keep;
+        bool load;  // Load, or the simulation's Send
+    } cases[] = {{"simulation kept", true, false},
+                 {"simulation dropped", false, false},
+                 {"load kept", true, true},
+                 {"load dropped", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write("Shop/Cassa1/Keyb3_0.txt", "[Livello0]\r\nT0=0|1|110\r\nT1=1|2|12\r\n");
+        frmTastiera* e = OpenKeyboard();
+        ASSERT_NE(e, nullptr);
+        shell.questions.clear();
+        e->lblKey_Click(1);
+        Pick(e, 251);
+        shell.answers = {c.keep};
+        if (c.load) {
+            e->cmdLoad->click();
+        } else {
+            e->chkRecording->setChecked(true);
+            e->lblKey_Click(1);
+            e->cmdSendMacro->click();
+        }
+        EXPECT_EQ(shell.questions.size(), 1u);
+        EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, c.keep);
+        EXPECT_EQ(Queued().size(), 1u);
+        ClearCmdQueue();
+        CloseCurrentEditor();
+    }
 }
 
 }  // namespace

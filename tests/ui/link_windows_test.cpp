@@ -3,6 +3,7 @@
 // book window, edited as a user does.
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -160,6 +161,14 @@ protected:
         w.cbxConnection->setEditText(name);
         emit w.cbxConnection->lineEdit()->textEdited(name);
     }
+    // The key pressed in the field, as the user's keyboard gives it.
+    static void Press(QWidget* field, Qt::Key key) {
+        field->setFocus();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(field, &press);
+        QApplication::sendEvent(field, &release);
+    }
     testsupport::ScopedFakeShell shell;
 };
 
@@ -213,6 +222,29 @@ TEST_F(PhoneBookWindowTest, ADeletedEntryKeepsItsKeyForTheNextNameAdded) {
     w.txtPhoneNumber->setText("112");
     w.cmdModify->click();
     EXPECT_EQ(Entry("1"), "A|112");
+}
+
+TEST_F(PhoneBookWindowTest, EnterInAFieldKeepsTheEntryAndTheWindowStays) {
+    frmPhoneBook w;
+    w.show();
+    QCoreApplication::processEvents();
+    // A new name and its number, Enter in the number: added.
+    TypeName(w, "D");
+    w.txtPhoneNumber->setText("444");
+    Press(w.txtPhoneNumber, Qt::Key_Return);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_EQ(Entry("4"), "D|444");
+    // A number changed, Enter: modified.
+    w.txtPhoneNumber->setText("445");
+    Press(w.txtPhoneNumber, Qt::Key_Enter);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(Entry("4"), "D|445");
+    // Enter in the name with nothing to keep: nothing happens.
+    const std::string before = testsupport::ReadAll(Core.strPhoneBookIni);
+    Press(w.cbxConnection->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(testsupport::ReadAll(Core.strPhoneBookIni), before);
 }
 
 TEST_F(PhoneBookWindowTest, APhoneBookThatCannotBeWrittenIsSaidAndNothingIsListed) {

@@ -89,6 +89,18 @@ TEST_F(LoyaltySettingsTest, AModelWithoutTheLoyaltyTablesQueuesNothing) {
     EXPECT_TRUE(Queued().empty());
 }
 
+TEST_F(LoyaltySettingsTest, WithoutTheLoyaltyOptionSendAndLoadSaySo) {
+    frmFidelizza* w = Loyalty();
+    udtCassaConf.P019_1 = 1;  // the general option "Loyalty" not ticked
+    for (QPushButton* button : {w->cmdSend, w->cmdLoad}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        ShowMsg("", "");
+        button->click();
+        EXPECT_EQ(Status(), "Loyalty is not sent or loaded: tick the general option \"Loyalty\" first");
+        EXPECT_TRUE(Queued().empty());
+    }
+}
+
 TEST_F(LoyaltySettingsTest, TheSubtotalsLinesAreWrittenBackAfterOkAndCancel) {
     frmFidelizza* w = Loyalty();
     const std::string before = File("SubFid.txt");

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -154,6 +155,12 @@ TEST_F(MainWindowTest, TheMenuOpensTheSerialTraceAndRunsTheConnectionTest) {
     EXPECT_NE(messages->item(messages->count() - 1)->text().toStdString().find("Connection test finished"),
               std::string::npos);
     EXPECT_EQ(frmProgress::Instance()->lstErrors->count(), 0);
+    // A direct line: the status bar says nothing of a modem, even with the
+    // line's carrier up after the test.
+    main.ShowModemPanel();
+    auto* modemPanel = main.findChild<QToolButton*>("pnlModem");
+    ASSERT_NE(modemPanel, nullptr);
+    EXPECT_EQ(modemPanel->text().toStdString(), "");
     main.tmrMain()->stop();
 }
 

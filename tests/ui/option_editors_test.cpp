@@ -13,7 +13,7 @@
 
 namespace {
 
-using editortest::kRefused;
+using editortest::Refused;
 
 class OptionEditorsTest : public editortest::EditorTest {
 protected:
@@ -89,17 +89,21 @@ TEST_F(OptionEditorsTest, AValueOutOfRangeSavesAndSendsNothing) {
     struct Case {
         FieldBox* box;
         const char* text;
-    } cases[] = {{w->txtP016[0], "100"}, {w->txtP016[3], "99999999999999999999"},  // past 16 bits
-                 {w->txtP216, "31"},      {w->txtP216, "-1"}};
+        const char* field;  // as the status text names it
+    } cases[] = {{w->txtP016[0], "100", "P016 1"},
+                 {w->txtP016[3], "99999999999999999999", "P016 4"},  // past 16 bits
+                 {w->txtP216, "31", "P216 (0-30)"},
+                 {w->txtP216, "-1", "P216 (0-30)"},
+                 {w->txtP216, "1x", "P216 (0-30)"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Type(w->txtP016[1], "22");  // valid, but goes back with the refusal
         const QString old = c.box->text();
         c.box->Show(c.text);
         w->cmdSave->click();
-        EXPECT_EQ(Status(), kRefused);
+        EXPECT_EQ(Status(), Refused(c.field));
         w->cmdSend->click();
-        ExpectRefused(before);
+        ExpectRefused(before, c.field);
         EXPECT_TRUE(udtCassaConf == options);
         c.box->setText(old);
     }
@@ -133,7 +137,7 @@ TEST_F(OptionEditorsTest, SendPutsTheDateAndTimeInFrontOnlyWhenTheyAreReal) {
         Mask(w->mskOra, time);
         const std::string before = File("Cassa.txt");
         w->cmdSend->click();
-        ExpectRefused(before);
+        ExpectRefused(before, "Date");
     }
 }
 
@@ -150,7 +154,7 @@ TEST_F(OptionEditorsTest, TheDatesTheStepperAndLoad) {
     // An incomplete date is refused, not stored as 0.
     Mask(w->mskP601, "07");
     w->cmdSave->click();
-    EXPECT_EQ(Status(), kRefused);
+    EXPECT_EQ(Status(), Refused("Date P601"));
     EXPECT_EQ(Key("P6", "01M"), "11");
 
     w->SetP017(6);
@@ -265,7 +269,7 @@ TEST_F(OptionEditorsTest, APeriodSavedLeftRefusedAndSent) {
     const std::string before = File("Cassa.txt");
     Type(w->txtNIcona, "100");
     Choose(w->cbxNPeriodo, 4);
-    EXPECT_EQ(Status(), kRefused);
+    EXPECT_EQ(Status(), Refused("Icon"));
     EXPECT_EQ(File("Cassa.txt"), before);
     EXPECT_EQ(w->CurPeriodo(), 4);
     EXPECT_EQ(Shown(w->txtNIcona), "0");
@@ -360,6 +364,35 @@ TEST_F(OptionEditorsTest, OperatorOptionRequestsByModel) {
         EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;&o;#H;*3;", "*2;+4;&v;#H;*3;"}));
         ClearCmdQueue();
         CloseCurrentEditor();
+    }
+}
+
+TEST_F(OptionEditorsTest, TheRegistersNoDateInP601NeverBlocksASave) {
+    // A read brought P601 as "000000", the register's "no date".
+    Cassa("[P6]\r\n01G=0\r\n01M=0\r\n01A=0\r\n");
+    frmOpGen* w = Editor<frmOpGen>(3, "K_FRMOPGEN");
+    EXPECT_EQ(w->mskP601->MaskText(), "00/00/00");
+    Type(w->txtP216, "12");
+    w->cmdSave->click();
+    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Key("P2", "16"), "12");
+    EXPECT_EQ(Key("P6", "01G"), "0");
+    // Typed by the user: a real date, or the no-date again; anything else is
+    // refused and named.
+    const struct {
+        const char* typed;
+        const char* day;  // nullptr: refused
+    } cases[] = {{"150324", "15"}, {"000000", "0"}, {"320324", nullptr}, {"0003", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Mask(w->mskP601, c.typed);
+        w->cmdSave->click();
+        if (c.day) {
+            EXPECT_EQ(Status(), "");
+            EXPECT_EQ(Key("P6", "01G"), c.day);
+        } else {
+            EXPECT_EQ(Status(), Refused("Date P601"));
+        }
     }
 }
 

@@ -76,7 +76,7 @@ TEST_F(PaymentTypesTest, APaymentTypeSavedFromItsControls) {
     Choose(w->cbxModPag, 7);
     Type(w->txtP522, "-1");
     w->cmdSend->click();
-    EXPECT_EQ(Status(), "Payment type 7-value not valid");
+    EXPECT_EQ(Status(), "Payment type 7-Amount (P522): value not valid");
     EXPECT_EQ(File("ModPag.txt"), payments);
     EXPECT_TRUE(Queued().empty());
     EXPECT_TRUE(shell.questions.empty());
@@ -114,7 +114,7 @@ TEST_F(PaymentTypesTest, AMealTicketAmountTravelsWithItsPaymentType) {
     for (const char* bad : {"x", "-1", "10000000"}) {
         Type(w->txtTicketAmount, bad);
         w->cmdSave->click();
-        EXPECT_EQ(Status(), "Payment type 8-value not valid") << bad;
+        EXPECT_EQ(Status(), "Payment type 8-Amount: value not valid") << bad;
     }
     EXPECT_EQ(File("TicketAmount.txt"), tickets);
 }

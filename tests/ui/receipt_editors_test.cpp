@@ -11,6 +11,8 @@
 #include "ui/frmIntScontrino.h"
 #include "ui/frmScontrino.h"
 #include "transfers/transfer.h"
+#include "engine/open_register.h"
+#include "editor_fixture.h"
 
 namespace {
 
@@ -142,8 +144,11 @@ TEST_F(ReceiptEditorsTest, ReceiptNumbersOutOfRangeSaveAndSendNothing) {
     const std::string before = File("Cassa.txt");
     const struct {
         const char *p031, *p032, *p033;
+        const char* field;
     } cases[] = {
-        {"0", "5", "5"}, {"", "5", "5"}, {".5", "5", "5"}, {"-1", "5", "5"}, {"5", "-1", "5"}, {"5", "5", "-1"},
+        {"0", "5", "5", "Number P031"},   {"", "5", "5", "Number P031"},   {".5", "5", "5", "Number P031"},
+        {"-1", "5", "5", "Number P031"},  {"5", "-1", "5", "Number P032"}, {"5", "5", "-1", "Number P033"},
+        {"5", ",5", "5", "Number P032"},  {"5", "5", "5a", "Number P033"}, {"5x", "5a", "5", "Number P031"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.p031) + "/" + c.p032 + "/" + c.p033);
@@ -151,12 +156,12 @@ TEST_F(ReceiptEditorsTest, ReceiptNumbersOutOfRangeSaveAndSendNothing) {
         Type(w->txtP032, c.p032);
         Type(w->txtP033, c.p033);
         w->cmdSend->click();
-        ExpectRefused(before);
+        ExpectRefused(before, c.field);
     }
-    // The leading number counts, halves to the even neighbour.
+    // A whole number with either separator counts.
     Type(w->txtP031, "99");
-    Type(w->txtP032, ".5");
-    Type(w->txtP033, "5a");
+    Type(w->txtP032, "0,0");
+    Type(w->txtP033, "5.0");
     w->cmdSave->click();
     EXPECT_EQ(Key("P0", "31"), "99");
     EXPECT_EQ(Key("P0", "32"), "0");
@@ -258,7 +263,7 @@ TEST_F(ReceiptEditorsTest, RegisterWideOptionsZeroTheBitsWithoutABoxAndRefuseAmo
     EXPECT_EQ(Key("P5", "14"), "A B C");
 
     Type(w->txtP512, "999999,9");
-    Type(w->txtP518, "abc");  // no number: 0
+    Type(w->txtP518, "");  // an empty box: 0
     w->chkP510A->setChecked(false);
     Choose(w->cbxP513, 2);
     w->cmdSave->click();
@@ -272,7 +277,7 @@ TEST_F(ReceiptEditorsTest, RegisterWideOptionsZeroTheBitsWithoutABoxAndRefuseAmo
         SCOPED_TRACE(amount);
         Type(w->txtP519, amount);
         w->cmdSend->click();
-        ExpectRefused(before);
+        ExpectRefused(before, "Amount P519");
     }
     Type(w->txtP519, "0");
     w->cmdSend->click();
@@ -293,6 +298,34 @@ TEST_F(ReceiptEditorsTest, LX4100RegisterWideOptionsAreOneFlagTwoAmountsAndTheCh
     ClearCmdQueue();
     w->cmdLoad->click();
     EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;&Q;#H;*3;"});
+}
+
+TEST_F(ReceiptEditorsTest, AnAmountTakesEitherSeparatorAndNoNumberIsRefusedByName) {
+    const struct {
+        const char* locale;  // the desktop's decimal separator
+        const char* typed;
+        const char* stored;  // nullptr: refused
+    } cases[] = {{".", "12,50", "1250"}, {".", "12.50", "1250"}, {",", "12.50", "1250"},
+                 {",", "12,50", "1250"}, {".", "abc", nullptr},  {".", "1,2,3", nullptr},
+                 {",", "12,5x", nullptr}, {".", "", "0"}};
+    Options("[P5]\r\n11=700\r\n", 2);
+    auto* w = Open<frmGlbCassa>("K_FRMGLBCASSA");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + " " + c.typed);
+        Numbers.strDecSep = c.locale;
+        Write("Shop/Cassa1/Cassa.txt", "[P5]\r\n11=700\r\n");
+        LoadCassa(true);
+        w->ShowConf();
+        const std::string before = File("Cassa.txt");
+        Type(w->txtP511, c.typed);
+        w->cmdSave->click();
+        if (c.stored) {
+            EXPECT_EQ(Status(), "");
+            EXPECT_EQ(Key("P5", "11"), c.stored);
+        } else {
+            ExpectRefused(before, "Amount P511");
+        }
+    }
 }
 
 }  // namespace

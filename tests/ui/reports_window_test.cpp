@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 
 #include "common/fake_shell.h"
@@ -83,6 +84,13 @@ TEST_F(ReportsWindowTest, ShowsAReceivedReportInEachLanguage) {
         EXPECT_EQ(shown.substr(0, 31), "DEPARTMENT REPORT      28/02/24");
         EXPECT_NE(shown.find("TOTAL            19    27,10"), std::string::npos);
         EXPECT_EQ(shown.find('\r'), std::string::npos);
+        // Every item of the list in sight, the last one whole.
+        w->show();
+        QCoreApplication::processEvents();
+        QListWidget* list = w->lstReports;
+        const QRect last = list->visualItemRect(list->item(list->count() - 1));
+        EXPECT_TRUE(list->viewport()->rect().contains(last)) << last.bottom() << " " << list->viewport()->height();
+        EXPECT_EQ(list->verticalScrollBar()->maximum(), 0);
         Picture(w, l.picture);
         frmRapporti::Unload();
     }

@@ -55,10 +55,11 @@ TEST_F(StampsTest, EachFieldTakesItsRangeByTheStampType) {
         const char* typed;
         const char* stored;  // nullptr: refused
     } cases[] = {
-        {0, 0, "9999,9", "999990"}, {0, 0, "10000", nullptr}, {0, 0, "abc", "000000"},
-        {0, 1, "-0,01", nullptr}, {1, 0, "999999", "999999"}, {1, 0, "-5", nullptr},
-        {1, 2, "12abc", "000012"}, {1, 3, "1,5", "000001"}, {1, 4, "-1", nullptr},
-        {1, 5, "abc", "000"}, {1, 6, "", "000"}, {1, 7, "999", "999"},
+        {0, 0, "9999,9", "999990"}, {0, 0, "9999.9", "999990"}, {0, 0, "10000", nullptr},
+        {0, 0, "abc", nullptr}, {0, 1, "-0,01", nullptr}, {1, 0, "999999", "999999"},
+        {1, 0, "-5", nullptr}, {1, 2, "12abc", nullptr}, {1, 3, "1,5", nullptr}, {1, 3, "2,0", "000002"},
+        {1, 4, "-1", nullptr}, {1, 5, "abc", nullptr}, {1, 5, "x", nullptr}, {1, 6, "", "000"},
+        {1, 7, "999", "999"},
     };
     frmBollini* w = Stamps();
     Numbers.strDecSep = ",";
@@ -70,7 +71,8 @@ TEST_F(StampsTest, EachFieldTakesItsRangeByTheStampType) {
         w->cmdSave->click();
         if (!c.stored) {
             EXPECT_EQ(File("Bollini.txt"), before);
-            EXPECT_EQ(Status(), "Stamp 1-value not valid");
+            EXPECT_EQ(Status(), "Stamp 1-" + std::string(c.box < 4 ? "Thresholds " : "Values ") +
+                                    std::to_string(c.box % 4 + 1) + ": value not valid");
             continue;
         }
         const size_t at = c.box < 4 ? 2 + 6 * c.box : 26 + 3 * (c.box - 4);
@@ -97,8 +99,8 @@ TEST_F(StampsTest, LeavingAnEditedStampAsksAndNoKeepsTheFile) {
     EXPECT_EQ(Stamp(3).substr(26, 3), "007");
     Type(w->txtP432[1], "-1");
     Choose(w->cbxBollino, 2);
-    EXPECT_EQ(Status(), "Stamp 4-value not valid");
-    EXPECT_NE(Read("Shop/msg.log").find(" : Stamp 4-value not valid\r\n"), std::string::npos);
+    EXPECT_EQ(Status(), "Stamp 4-Values 2: value not valid");
+    EXPECT_NE(Read("Shop/msg.log").find(" : Stamp 4-Values 2: value not valid\r\n"), std::string::npos);
     EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
     EXPECT_EQ(w->CurItem(), 2);
     EXPECT_EQ(shell.questions.size(), 2u);
@@ -229,6 +231,27 @@ TEST_F(StampsTest, ClosingTheProgramWithAnUnsavedEditAsksOnceAndLosesNothing) {
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: The data have been changed. Save the changes?"});
     EXPECT_EQ(Stamp(1), "10000000000000000000000000005000000000\r\n");
+}
+
+TEST_F(StampsTest, ASaveWhileAReadOfTheTableRunsIsRefusedAndSaid) {
+    frmBollini* w = Stamps();
+    Choose(w->cbxBollino, 2);
+    Type(w->txtP432[0], "5");
+    const std::string before = File("Bollini.txt");
+    // The read's first line has made the copy its records go into.
+    std::string path, error;
+    ASSERT_TRUE(tables::BeginTableCopy("Bollini.txt", path, error)) << error;
+    w->cmdSave->click();
+    EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
+    EXPECT_EQ(Read("Shop/Cassa1/Bollini.txt.part"), before);
+    // The read abandoned: the file as it was, and the edit still on screen
+    // is saved once the read is over.
+    tables::DiscardTableCopy(path);
+    EXPECT_EQ(File("Bollini.txt"), before);
+    EXPECT_EQ(Shown(w->txtP432[0]), "5");
+    w->cmdSave->click();
+    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Stamp(2).substr(26, 3), "005");
 }
 
 }  // namespace

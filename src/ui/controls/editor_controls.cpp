@@ -158,6 +158,25 @@ void MaskBox::ShowMask(const std::string& text) {
     asMasked_ = displayText();
 }
 
+namespace {
+
+std::string refused_;  // the field Refuse noted
+
+}  // namespace
+
+bool Refuse(const QWidget* control) { return RefuseAs(FieldCaption(control)); }
+
+bool RefuseAs(const std::string& name) {
+    if (refused_.empty()) refused_ = name;
+    return false;
+}
+
+std::string TakeRefused() {
+    std::string name;
+    name.swap(refused_);
+    return name;
+}
+
 void SetCaption(QWidget* control, const std::string& section, const std::string& key) {
     SetCtlCaption(control, GetText(section, key));
 }

@@ -97,6 +97,14 @@ private:
     QString asMasked_;    // how the mask showed it
 };
 
+// A field refused by a save: the first one since the last TakeRefused is
+// noted for the status text. Always false, for "ok = Refuse(box)".
+bool Refuse(const QWidget* control);
+// The same with the name given.
+bool RefuseAs(const std::string& name);
+// The name noted by Refuse ("" when none), forgotten.
+std::string TakeRefused();
+
 // The caption of a control from the language file; an empty text hides the
 // control (SetCtlCaption).
 void SetCaption(QWidget* control, const std::string& section, const std::string& key);
