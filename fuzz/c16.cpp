@@ -16,12 +16,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    fuzzsupport::FreshStart();
-    fuzzsupport::ImportRegister(data[0]);
-    int16_t level = data[0] & 1;
-    ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
-    platform::WriteFile(tables::TablePath(kC16File),
-                        std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    fuzzsupport::DumpFile(data, size, kC16File);
     ImportC16();
     return 0;
 }

@@ -8,6 +8,9 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/open_register.h"
+#include "fuzz_support.h"
+#include "platform/files.h"
+#include "store/table_file.h"
 
 namespace fuzzsupport {
 
@@ -18,6 +21,17 @@ inline void ImportRegister(uint8_t settings) {
     ConfigLevel.SetCashVersion(Core.nOpenCash, releases[(settings >> 4) & 3]);
     Core.bInteractive = false;
     SetTableSizes();
+}
+
+// A dump read's file in a fresh folder: the first byte chooses the register
+// (ImportRegister) and the protocol level, the rest is the file.
+inline void DumpFile(const uint8_t* data, size_t size, const char* file) {
+    FreshStart();
+    ImportRegister(data[0]);
+    int16_t level = data[0] & 1;
+    ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
+    platform::WriteFile(tables::TablePath(file),
+                        std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
 }
 
 }  // namespace fuzzsupport
