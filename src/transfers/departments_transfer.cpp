@@ -63,7 +63,7 @@ std::string AnsReparto() {
         // A request after the end is answered "*" again without counting the
         // end twice.
         if (Tx.bTxRepartoEnded) return "*";
-        ShowMsg("", "");
+        ShowSentStatus();
         shell.SetPGBValue(-1);
         // Both words hold the range of the send again, for the next register.
         Tx.nTxRepartoFrom = Tx.nTxRepartoFrom0;

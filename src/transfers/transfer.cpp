@@ -317,8 +317,19 @@ std::string AbandonSend() {
     return "*";
 }
 
+namespace {
+
+// The register of the exchange as the user knows it (its folder's number).
+std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
+
+}  // namespace
+
+void ShowSentStatus() { ShowMsgText(GetText("Msg", "sentto") + " " + RegisterNumber(), ""); }
+
 std::string EndSend() {
     AbandonSend();
+    // A complete send says so, as a failed one does.
+    ShowSentStatus();
     DecPending();
     return "*";
 }
@@ -329,7 +340,7 @@ std::string AbandonSend(uint16_t& word) {
 }
 
 int16_t EndTableRead() {
-    ShowMsg("", "");
+    ShowMsgText(GetText("Msg", "readfrom") + " " + RegisterNumber(), "");
     CurrentShell().SetPGBValue(-1);
     DecPending();
     SendAck();
@@ -337,9 +348,8 @@ int16_t EndTableRead() {
 }
 
 std::string EndSend(uint16_t& word) {
-    AbandonSend(word);
-    DecPending();
-    return "*";
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    return EndSend();
 }
 
 std::string RefuseSendFile(uint16_t& word, const char* fileName) {

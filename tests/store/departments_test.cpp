@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -77,7 +79,9 @@ TEST_F(DepartmentsTest, ASendFeedsTheRangeThenEndsOnceAndKeepsTheRange) {
     EXPECT_EQ(shell->pgbCalls,
               (std::vector<std::string>{"range 1 4", "inc", "inc", "inc", "value -1"}));
     EXPECT_EQ(shell->statusTexts.front(), GetText("Msg", "45") + " - " + GetText("Msg1", "2"));
-    EXPECT_EQ(shell->statusTexts.back(), "");
+    // The end of a complete send says so, once.
+    const auto& texts = shell->statusTexts;
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Sent to register " + std::to_string(LinkState.nAddress + 1)), 1);
 }
 
 // A send with nothing (more) to give ends where it is: an empty range at
@@ -172,6 +176,7 @@ TEST_F(DepartmentsTest, AReadShowsItsProgressAndEndsTheTable) {
     EXPECT_EQ(shell->pgbCalls,
               (std::vector<std::string>{"range 1 100", "inc", "inc", "value -1"}));
     EXPECT_EQ(shell->statusTexts.front(), GetText("Msg", "44") + " - " + GetText("Msg1", "2"));
+    EXPECT_EQ(shell->statusTexts.back(), "Read from register " + std::to_string(LinkState.nAddress + 1));
     // A line cut short, or with a value too wide for its field, is not stored.
     ReqState.bRdReparto = True;
     std::string before = ReadAll(CashFile("Reparti.txt"));

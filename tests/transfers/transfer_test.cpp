@@ -183,7 +183,7 @@ TEST_F(TransferTest, AnswerSendsEveryRecordThenEndsOnce) {
               (std::vector<std::string>{"range 1 3", "inc", "inc", "value -1"}));
     EXPECT_EQ(shell->statusTexts.front(),
               GetText("Msg", "sgruprep") + " - " + GetText("Msg1", "2"));
-    EXPECT_EQ(shell->statusTexts.back(), "");
+    EXPECT_EQ(shell->statusTexts.back(), "Sent to register 1");
 }
 
 // An empty table ends at the first request; a table whose file is missing

@@ -84,6 +84,7 @@ TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
     form.tmrProg_Timer();
     EXPECT_EQ(form.pgbProg->value(), form.pgbProg->minimum());
     EXPECT_LT(form.pgbProg->value(), form.pgbProg->maximum());
+    shelltest::Picture(&form, "bulk_sending");
     ClearCmdQueue();
     form.tmrProg_Timer();
     EXPECT_FALSE(ShellState.GlobProgBusy);

@@ -374,7 +374,7 @@ TEST_F(OptionEditorsTest, TheRegistersNoDateInP601NeverBlocksASave) {
     EXPECT_EQ(w->mskP601->MaskText(), "00/00/00");
     Type(w->txtP216, "12");
     w->cmdSave->click();
-    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Status(), "Saved");
     EXPECT_EQ(Key("P2", "16"), "12");
     EXPECT_EQ(Key("P6", "01G"), "0");
     // Typed by the user: a real date, or the no-date again; anything else is
@@ -388,7 +388,7 @@ TEST_F(OptionEditorsTest, TheRegistersNoDateInP601NeverBlocksASave) {
         Mask(w->mskP601, c.typed);
         w->cmdSave->click();
         if (c.day) {
-            EXPECT_EQ(Status(), "");
+            EXPECT_EQ(Status(), "Saved");
             EXPECT_EQ(Key("P6", "01G"), c.day);
         } else {
             EXPECT_EQ(Status(), Refused("Date P601"));

@@ -129,7 +129,7 @@ TEST_F(ReceiptEditorsTest, ReceiptOptionsZeroTheBitsWithoutABoxAndKeepTheHiddenO
     EXPECT_EQ(Key("P0", "30"), "192");
     EXPECT_EQ(Key("P0", "33"), "7");
     EXPECT_TRUE(shell.questions.empty());
-    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Status(), "Saved");
 
     w->cmdSend->click();
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*s;*3;", "*2;+4;*r;*3;"}));
@@ -320,7 +320,7 @@ TEST_F(ReceiptEditorsTest, AnAmountTakesEitherSeparatorAndNoNumberIsRefusedByNam
         Type(w->txtP511, c.typed);
         w->cmdSave->click();
         if (c.stored) {
-            EXPECT_EQ(Status(), "");
+            EXPECT_EQ(Status(), "Saved");
             EXPECT_EQ(Key("P5", "11"), c.stored);
         } else {
             ExpectRefused(before, "Amount P511");

@@ -38,7 +38,7 @@ TEST_F(StampsTest, SaveWritesTheRecordFromTheControlsWithoutAsking) {
     w->cmdSave->click();
     EXPECT_EQ(Stamp(2), "21000001000002000003000004005006007008\r\n");
     EXPECT_TRUE(shell.questions.empty());
-    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Status(), "Saved");
     // Shown back: type 1 thresholds as plain numbers.
     Choose(w->cbxBollino, 1);
     Choose(w->cbxBollino, 2);
@@ -250,7 +250,7 @@ TEST_F(StampsTest, ASaveWhileAReadOfTheTableRunsIsRefusedAndSaid) {
     EXPECT_EQ(File("Bollini.txt"), before);
     EXPECT_EQ(Shown(w->txtP432[0]), "5");
     w->cmdSave->click();
-    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Status(), "Saved");
     EXPECT_EQ(Stamp(2).substr(26, 3), "005");
 }
 
