@@ -24,6 +24,7 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/open_register.h"
+#include "emulator/bulk_receiver.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
 #include "platform/files.h"
@@ -281,13 +282,15 @@ int main(int argc, char** argv) {
 
     if (modem) options.modem = std::make_shared<emu::ModemFront>(modemScript);
     emu::Emulator emulator(options);
-    // Each station plays a whole register: hello, tables sent and read back.
+    // Each station plays a whole register: hello, tables sent and read back,
+    // and ahead of it the bulk transfers (fast PLU send and logo).
     // It answers with the name the register has in the list, which the
     // program writes back there.
     for (const Played& r : plan.registers) {
         emu::RegisterConfig config;
         config.status[0] = status;
         if (!r.name.empty()) config.name = r.name;
+        emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         emulator.AddHandler(std::make_shared<emu::CashRegister>(r.station, config));
     }
     if (!emulator.Start(&error)) {

@@ -17,6 +17,7 @@
 #include "common/run_program.h"
 #include "common/tempdir.h"
 #include "platform/settings.h"
+#include "store/plu.h"
 #include "ui/shell_fixture.h"
 
 namespace {
@@ -177,6 +178,34 @@ TEST_F(ReadmeExampleTest, TheBatchExampleSendsTheSampleDepartmentsAndReadsThemBa
     EXPECT_TRUE(fs::exists(folder + "/done.sem"));
     EXPECT_TRUE(fs::exists(folder + "/msg.log"));
     EXPECT_NE(ReadAll(home + "/serial.log").find("*F"), std::string::npos);
+}
+
+// The bulk PLU send ("#z" with an import file) against the README's
+// emulator: its registers play the bulk transfer's counts and its end.
+TEST_F(ReadmeExampleTest, TheEmulatorTakesABulkPLUSend) {
+    EmulatorProcess emulator(EmulatorArgs(), dir.file("emulator.txt"));
+    std::string said = emulator.WaitFor("COM1=", 10);
+    const size_t com = said.find("COM1=");
+    ASSERT_NE(com, std::string::npos) << said;
+    const std::string device = said.substr(com + 5, said.find('\n', com) - com - 5);
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", device));
+    std::string plus;
+    for (int n = 1; n <= 20; ++n) {
+        PLURec r = tables::DefaultRecord<PLURec>(0);
+        r.code.PutRight(std::to_string(n));
+        r.P220A.PutNum(250);
+        r.P220B.PutNum(1);
+        r.P220C = "Item " + std::to_string(n);
+        r.P220G = "1";
+        r.end.Set();
+        plus += tables::RecordBytes(r);
+    }
+    testsupport::WriteAll(dir.file("plu.txt"), plus);
+    testsupport::RunResult run = testsupport::RunProgram(
+        {"/r:#z|" + dir.file("plu.txt"), "/f:setup.ini"}, home, 120);
+    const std::string folder = home + "/TAV3800/Demo";
+    EXPECT_EQ(run.status, 0) << run.err << ReadAll(folder + "/err.log");
+    EXPECT_FALSE(fs::exists(folder + "/err.log"));
 }
 
 TEST_F(ReadmeExampleTest, TheEmulatorPlaysEachSampleInstallationInItsLinkMode) {
