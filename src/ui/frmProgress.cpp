@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -148,9 +149,13 @@ void frmProgress::EndWait() {
 }
 
 void frmProgress::ShowWindow() {
-    if (!isVisible()) show();
+    if (isVisible()) return;
+    show();
     // In front of the window that started the operation (bulk programming),
-    // so that its messages and errors are seen.
+    // so that its messages and errors are seen; once, when it opens, so that
+    // it takes the focus from no one during the run. A platform without
+    // windows (a command-line run) has no front to bring it to.
+    if (QGuiApplication::platformName() == "offscreen") return;
     raise();
     activateWindow();
 }
