@@ -41,17 +41,22 @@ void Problem(const std::string& key, const std::string& what) {
 // ---------------------------------------------------------------------------
 // Customers sent
 
-// The end of the send: status and progress cleared, the archive closed, the
-// word 65534, "*". A send that cannot go on ends so without counting the
-// answer done, so that the command ends by its answer time-out and is
-// reported as failed.
-std::string CloseCliSend(ClientM& cli) {
+// The end of the send: the archive closed, the word 65534, and the range
+// of the send again, for the next register.
+void CloseCliSend(ClientM& cli) {
     int16_t file = ReqState.nTxCli >= 1 && ReqState.nTxCli <= 32767
                        ? static_cast<int16_t>(ReqState.nTxCli)
                        : int16_t(-1);
     cli.CloseFile(file);
     ReqState.nTxCli = kFileDone;
-    return AbandonSend();
+    Tx.nTxCliFrom = Tx.nTxCliFrom0;
+    Tx.nTxCliTo = Tx.nTxCliTo0;
+}
+
+// A send that cannot go on: the archive named, the send ended at once.
+std::string RefuseCliSend(ClientM& cli, const std::string& path) {
+    CloseCliSend(cli);
+    return RefuseSend(path);
 }
 
 // ---------------------------------------------------------------------------
@@ -125,29 +130,23 @@ std::string AnsCli() {
             ShowMsg("56", "2");
             shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
             SetCntRec(0);
-            const int16_t file = cli.OpenFile(path);
-            if (file == -1) {
-                Problem("nocreate", path);
-                return CloseCliSend(cli);
-            }
+            // A missing archive is refused, not made empty.
+            const int16_t file = platform::FileExists(path) ? cli.OpenFile(path) : int16_t(-1);
+            if (file == -1) return RefuseCliSend(cli, path);
             ReqState.nTxCli = static_cast<uint16_t>(file);
         }
         shell.IncPGBValue();
         std::string record;
-        if (!cli.ReadRec(static_cast<int16_t>(ReqState.nTxCli), record, Tx.nTxCliFrom)) {
-            Problem("notstored", path + " (" + std::to_string(Tx.nTxCliFrom) + ")");
-            return CloseCliSend(cli);
-        }
+        if (!cli.ReadRec(static_cast<int16_t>(ReqState.nTxCli), record, Tx.nTxCliFrom))
+            return RefuseCliSend(cli, path);
         cli.SetRecord(WireSafe(record));
         IncCntRec();
         ++Tx.nTxCliFrom;
         return cli.GetFormattedRecord(":", ProtoLevel());
     }
-    // The range of the send again, for the next register.
-    Tx.nTxCliFrom = Tx.nTxCliFrom0;
-    Tx.nTxCliTo = Tx.nTxCliTo0;
+    CloseCliSend(cli);
     DecPending();
-    return CloseCliSend(cli);
+    return AbandonSend();
 }
 
 int16_t DataC16() {
@@ -263,12 +262,18 @@ std::string AnsClientGroup() {
     TxLineArrived();
     Shell& shell = CurrentShell();
     uint16_t& counter = ReqState.nTxClientGroup;
+    // A request after the end: "*" again, the end not counted twice.
+    if (counter == kFileDone) return "*";
     const std::string path = tables::TablePath(kClientGFile);
-    if (!GroupsEnabled() || !platform::FileExists(path)) {
+    if (!GroupsEnabled()) {
         // A register without customer groups: nothing to send.
-        counter = 0;
+        counter = kFileDone;
         DecPending();
         return "*";
+    }
+    if (!platform::FileExists(path)) {
+        counter = kFileDone;
+        return RefuseSend(path);
     }
     const int32_t count = Sizes.nMaxClientG;
     if (counter == 0) {
@@ -282,15 +287,13 @@ std::string AnsClientGroup() {
         groups.SetFile(path, true);
         ClientGroupRec rec;
         if (!groups.GetGroup(counter, rec)) {
-            // The send stops here; the command ends by its answer time-out.
-            Problem("notstored", path + " (" + std::to_string(counter) + ")");
-            counter = 0;
-            return AbandonSend();
+            counter = kFileDone;
+            return RefuseSend(path);
         }
         ++counter;
         return BuildAnswer(ClientGroupRec::Layout(), kGroupWire, WireSafe(tables::RecordBytes(rec)));
     }
-    counter = 0;
+    counter = kFileDone;
     return EndSend();
 }
 

@@ -8,6 +8,7 @@
 #include "link/cmd_queue.h"
 #include "core/link_state.h"
 #include "store/departments.h"
+#include "store/table_file.h"
 
 namespace {
 
@@ -79,9 +80,12 @@ std::string AnsReparto() {
     }
     RepartoRec rec;
     if (!GetReparto(std::to_string(Tx.nTxRepartoFrom), rec)) {
-        // The send stops where it is; the command then ends by its answer
-        // time-out and is reported as failed.
-        return AbandonSend();
+        // The send stops where it is, the file named; the next register
+        // starts the range again.
+        Tx.nTxRepartoFrom = Tx.nTxRepartoFrom0;
+        Tx.nTxRepartoTo = Tx.nTxRepartoTo0;
+        Tx.bTxRepartoEnded = True;
+        return RefuseSend(tables::TablePath(kRepartiFile));
     }
     shell.IncPGBValue();
     IncCntRec();

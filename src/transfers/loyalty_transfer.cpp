@@ -12,6 +12,7 @@
 #include "link/frames.h"
 #include "core/link_state.h"
 #include "store/loyalty.h"
+#include "store/table_file.h"
 #include "transfers/read_edits.h"
 #include "transfers/slot_send.h"
 
@@ -115,8 +116,12 @@ std::string AnsRepFid() {
         SetCntRec(0);
     }
     RepFidRec rec;
-    if (Tx.nTxRepFidA < 0 || Tx.nTxRepFidA > 2 || !GetRepFid(std::to_string(Tx.nTxRepFidFrom), rec))
-        return AbandonSend();
+    if (Tx.nTxRepFidA < 0 || Tx.nTxRepFidA > 2 || !GetRepFid(std::to_string(Tx.nTxRepFidFrom), rec)) {
+        Tx.nTxRepFidFrom = Tx.nTxRepFidFrom0;
+        Tx.nTxRepFidTo = Tx.nTxRepFidTo0;
+        Tx.nTxRepFidA = kEnded;
+        return RefuseSend(tables::TablePath(kRepFidFile));
+    }
     shell.IncPGBValue();
     IncCntRec();
     const std::string answer = std::to_string(Tx.nTxRepFidFrom) + ":" +
@@ -165,7 +170,10 @@ std::string AnsSubFid() {
         return EndSend();
     }
     SubFidRec rec;
-    if (!GetSubFid(rec)) return AbandonSend();
+    if (!GetSubFid(rec)) {
+        idx = kEnded;
+        return RefuseSend(tables::TablePath(kSubFidFile));
+    }
     CurrentShell().IncPGBValue();
     IncCntRec();
     const std::string answer = std::to_string(idx) + ":" + LineAnswer(rec.Linee.Linea[idx]);

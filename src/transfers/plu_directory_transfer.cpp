@@ -122,17 +122,17 @@ std::string AnsDirPLU() {
         idx = 1;
         const std::string path = tables::TablePath(kDirPLUFile);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, kLength) : 0;
-        if (number == 0) return AbandonSend(word);
+        if (number == 0) return RefuseSendFile(word, kDirPLUFile);
         word = static_cast<uint16_t>(number);
     }
     platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
-    if (!file) return AbandonSend(word);
+    if (!file) return RefuseSendFile(word, kDirPLUFile);
     while (idx >= 1 && idx <= Sizes.nMaxDirPLU) {
         shell.IncPGBValue();
         std::string bytes;
         if (!file->Read(idx, bytes)) {
             if (idx > file->Count()) break;  // a file shorter than the directory ends it
-            return AbandonSend(word);
+            return RefuseSendFile(word, kDirPLUFile);
         }
         ++idx;
         DirPLURec rec;

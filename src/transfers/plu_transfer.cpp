@@ -65,12 +65,16 @@ const ArticleSend kOffSend{&ReqStateRec::nTxOff, &TxCountersRec::nTxOffFrom,
 
 constexpr int32_t kToEnd = 65535;
 
-std::string Finish(const ArticleSend& a, bool refused) {
-    uint16_t& word = ReqState.*a.word;
-    CurrentShell().SetPGBValue(-1);
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+// The send's file closed, its range set again for the next register.
+void CloseArticles(const ArticleSend& a) {
+    CloseFileNum(ReqState.*a.word, static_cast<int16_t>(kFileDone));
     Tx.*a.from = Tx.*a.from0;
     Tx.*a.to = Tx.*a.to0;
+}
+
+std::string Finish(const ArticleSend& a, bool refused) {
+    CurrentShell().SetPGBValue(-1);
+    CloseArticles(a);
     DecPending();
     if (!refused) {
         ShowMsg("", "");
@@ -99,11 +103,12 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
             Texts.bNewTxtFile = true;
             refusedAny = false;
             platform::RemoveFile(TablePath(a.errFile));
-            int16_t number = OpenRandomFileNum(a.path(), kPLURecLen);
+            // A missing file is refused, not made empty.
+            const std::string path = a.path();
+            int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, kPLURecLen) : 0;
             if (number == 0) {
-                // The file cannot be opened: the send ends, and the command
-                // fails by its answer time-out.
-                return AbandonSend(word);
+                CloseArticles(a);
+                return RefuseSend(path);
             }
             word = static_cast<uint16_t>(number);
         }

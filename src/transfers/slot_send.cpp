@@ -22,14 +22,17 @@ std::string AnswerSlots(const SlotSendDesc& table) {
         idx = 1;
         const std::string path = tables::TablePath(table.fileName);
         int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, table.recordLength) : 0;
-        if (number == 0) return AbandonSend(word);
+        if (number == 0) return RefuseSendFile(word, table.fileName);
         word = static_cast<uint16_t>(number);
     }
     if (idx >= 1 && idx <= table.slots) {
         shell.IncPGBValue();
         platform::RecordFile* file = RandomFileNum(static_cast<int16_t>(word));
         std::string record;
-        if (!file || !file->Read(idx, record)) return AbandonSend(word);
+        if (!file || !file->Read(idx, record)) {
+            idx = 1;
+            return RefuseSendFile(word, table.fileName);
+        }
         return table.answer(idx++, record);
     }
     idx = 1;

@@ -307,10 +307,6 @@ bool BuildRecord(const tables::RecordLayout& layout, const std::vector<WireField
 // ---------------------------------------------------------------------------
 // The answer and data procedures
 
-namespace {
-
-}  // namespace
-
 std::string AbandonSend() {
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
@@ -334,11 +330,6 @@ std::string EndSend() {
     return "*";
 }
 
-std::string AbandonSend(uint16_t& word) {
-    CloseFileNum(word, static_cast<int16_t>(kFileDone));
-    return AbandonSend();
-}
-
 int16_t EndTableRead() {
     ShowMsgText(GetText("Msg", "readfrom") + " " + RegisterNumber(), "");
     CurrentShell().SetPGBValue(-1);
@@ -352,9 +343,16 @@ std::string EndSend(uint16_t& word) {
     return EndSend();
 }
 
+std::string RefuseSend(const std::string& path) {
+    ReportTransferFailure(GetText("Log", "nosendfile") + " " + path);
+    AbandonSend();
+    DecPending();
+    return "*";
+}
+
 std::string RefuseSendFile(uint16_t& word, const char* fileName) {
-    ReportTransferFailure(GetText("Log", "nosendfile") + " " + tables::TablePath(fileName));
-    return EndSend(word);
+    CloseFileNum(word, static_cast<int16_t>(kFileDone));
+    return RefuseSend(tables::TablePath(fileName));
 }
 
 bool ReadSendRecord(uint16_t word, int32_t n, const tables::RecordLayout& layout,

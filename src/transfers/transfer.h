@@ -227,23 +227,23 @@ int16_t RefuseTableLine(const TableDesc& table);
 // answer less awaited, the line acknowledged. Returns 0, the data
 // procedure's result for a read that has ended.
 int16_t EndTableRead();
-// The end of a send whose file the request-state word holds: status and
-// progress cleared, the file closed and the word 65534; returns "*".
-// AbandonSend is for a send that cannot go on (its file cannot be opened or
-// read): the count of awaited answers is left alone, so the command fails by
-// its answer time-out and is reported as failed. EndSend is for a send that
-// is complete: one answer less is awaited.
-std::string AbandonSend(uint16_t& word);
+// The end of a complete send whose file the request-state word holds: status
+// and progress cleared, the file closed and the word 65534, one answer less
+// awaited; returns "*".
 std::string EndSend(uint16_t& word);
-// A send whose table file is missing or cannot be read: the failure, naming
-// the file, is reported and counts; the send ends with "*" at once (never by
-// the answer time-out) and nothing more is sent.
+// A send whose table file (at path) is missing or cannot be read: the
+// failure, naming the file, is reported and counts; the send ends with "*" at
+// once, one answer less awaited (never by the answer time-out), and nothing
+// more is sent. The second form also closes the file the word holds and
+// sets the word to 65534.
+std::string RefuseSend(const std::string& path);
 std::string RefuseSendFile(uint16_t& word, const char* fileName);
 // Record n of the send's open file; past the end of a file shorter than the
 // table, the table's default record n. False when the file cannot be read.
 bool ReadSendRecord(uint16_t word, int32_t n, const tables::RecordLayout& layout,
                     std::string& record);
-// The same for a send that holds no file (it counts in a word of its own).
+// The same for a send that holds no file (it counts in a word of its own);
+// AbandonSend only clears the status and progress.
 std::string AbandonSend();
 std::string EndSend();
 // The status text of a complete send: "Sent to register" and its number.

@@ -84,9 +84,10 @@ TEST_F(DepartmentsTest, ASendFeedsTheRangeThenEndsOnceAndKeepsTheRange) {
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Sent to register " + std::to_string(LinkState.nAddress + 1)), 1);
 }
 
-// A send with nothing (more) to give ends where it is: an empty range at
-// the first request, its end counted; a department missing from the file
-// with the end left to the command's answer time-out.
+// A send with nothing (more) to give ends where it is, its end counted: an
+// empty range at the first request; a department missing from the file at
+// once (refused, never by the answer time-out), the range back for the next
+// register.
 TEST_F(DepartmentsTest, ASendWithNothingMoreToGiveEndsWhereItIs) {
     struct Row {
         const char* name;
@@ -95,7 +96,7 @@ TEST_F(DepartmentsTest, ASendWithNothingMoreToGiveEndsWhereItIs) {
         int16_t pending, fromAfter, toAfter;
     } rows[] = {
         {"empty range", 3, 5, 4, {"*"}, 0, 5, 4},
-        {"department 100 not in the file of 99", 1, 98, 101, {"98:", "99:", "*"}, 1, 100, 101},
+        {"department 100 not in the file of 99", 1, 98, 101, {"98:", "99:", "*"}, 0, 98, 101},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

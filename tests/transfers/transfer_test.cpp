@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,14 @@
 #include "store/transfer_fixture.h"
 #include "transfers/groups_transfer.h"
 #include "transfers/discounts_transfer.h"
+#include "transfers/customers_transfer.h"
+#include "transfers/departments_transfer.h"
+#include "transfers/loyalty_transfer.h"
+#include "transfers/plu_transfer.h"
+#include "store/customer_files.h"
+#include "store/departments.h"
+#include "store/loyalty.h"
+#include "store/plu.h"
 
 namespace {
 
@@ -207,6 +216,62 @@ TEST_F(TransferTest, AnswerWithNothingToSendEndsAtTheFirstRequest) {
                                                  CashFile(kGrpRepFile)),
                       std::string::npos);
         }
+    }
+}
+
+// Every send with its own answer procedure whose file is missing at the
+// first request: "*" at once with the answer counted, the file named among
+// the errors, no file made or left open, no "sent" status; a late request
+// gets "*" again and counts nothing.
+TEST_F(TransferTest, EverySendRefusesAMissingFileAtOnce) {
+    ASSERT_TRUE(ConfigLevel.GetClientGroupsEnable());
+    const struct {
+        const char* name;
+        std::function<void()> start;
+        std::string (*answer)();
+        std::string file;
+    } sends[] = {
+        {"customers", [] {
+             ReqState.nTxCli = kFileOpenNext;
+             Tx.nTxCliFrom = Tx.nTxCliFrom0 = 1;
+             Tx.nTxCliTo = Tx.nTxCliTo0 = 2;
+         }, &AnsCli, kClientiFile},
+        {"customer groups", [] { ReqState.nTxClientGroup = 0; }, &AnsClientGroup, kClientGFile},
+        {"PLUs", [] {
+             ReqState.nTxPLU = kFileOpenNext;
+             Tx.nTxPLUFrom = Tx.nTxPLUFrom0 = 1;
+             Tx.nTxPLUTo = Tx.nTxPLUTo0 = 5;
+         }, &AnsPLU, kPLUFile},
+        {"departments", [] {
+             Tx.nTxRepartoFrom = Tx.nTxRepartoFrom0 = 1;
+             Tx.nTxRepartoTo = Tx.nTxRepartoTo0 = 2;
+             Tx.bTxRepartoEnded = False;
+         }, &AnsReparto, kRepartiFile},
+        {"loyalty by department", [] {
+             Tx.nTxRepFidFrom = Tx.nTxRepFidFrom0 = 1;
+             Tx.nTxRepFidTo = Tx.nTxRepFidTo0 = 1;
+             Tx.nTxRepFidA = Tx.nTxRepFidB = 0;
+         }, &AnsRepFid, kRepFidFile},
+        {"loyalty on subtotal", [] { Tx.nTxSubFidIdx = 0; }, &AnsSubFid, kSubFidFile},
+        {"loyalty lines", [] { ReqState.nTxCirCli = kFileOpenNext; }, &AnsCirCli, kCirCliFile},
+    };
+    for (const auto& send : sends) {
+        SCOPED_TRACE(send.name);
+        shell->errors.clear();
+        shell->statusTexts.clear();
+        send.start();
+        LinkState.nPendingAns = 1;
+        EXPECT_EQ(send.answer(), "*");
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+        EXPECT_EQ(send.answer(), "*");
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+        EXPECT_EQ(OpenFileCount(), 0);
+        EXPECT_FALSE(platform::FileExists(CashFile(send.file)));
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_NE(shell->errors[0].text.find(GetText("Log", "nosendfile") + " " + CashFile(send.file)),
+                  std::string::npos);
+        for (const std::string& status : shell->statusTexts)
+            EXPECT_EQ(status.find("Sent to register"), std::string::npos);
     }
 }
 
