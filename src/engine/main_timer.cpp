@@ -42,7 +42,7 @@ bool StartQueued() {
     QueueTick();
     // A bulk transfer's announcement goes out from state 4, as from state 0.
     if (LinkState.nState == 1 && (LinkState.bSendPLU || LinkState.bSendIco)) LinkState.nState = 4;
-    if (Core.bInteractive || LinkState.nState == 1 || !CmdQueuePending()) return true;
+    if (Core.bInteractive || LinkState.nState != 0) return true;
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
     return false;

@@ -207,6 +207,7 @@ struct LineFault {
     void (*apply)(emu::Emulator&, emu::CashRegister& first);
     const char* code;
     bool mayGoThrough = false;  // the transfers may go through the fault whole
+    bool everyRegister = true;  // every register must have a line of its own
 };
 
 void PrintTo(const LineFault& fault, std::ostream* os) { *os << fault.name; }
@@ -238,6 +239,11 @@ TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
         at = bar + 1;
     }
     EXPECT_GE(lines, 1) << ErrLog();
+    // Each register that got nothing is named (the line ends with its station).
+    if (GetParam().everyRegister) {
+        for (const char* station : {"  0\r\n", "  1\r\n"})
+            EXPECT_NE(ErrLog().find(station), std::string::npos) << station << ErrLog();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -260,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
                   // A whole frame is taken whatever noise follows it: a hello
                   // may get through, and the command then fails, or the
                   // whole exchange does.
-                  "005|011|001", true},
+                  "005|011|001", true, false},
         LineFault{"MissingDevice",
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");

@@ -80,9 +80,10 @@ TEST_F(ModemRunTest, AFailedDialEndsTheRunWithinItsTimeOutWithStatusOne) {
         const char* why;
         double seconds;  // the longest the run may take
     } cases[] = {
-        {"NO CARRIER", "the modem answered NO CARRIER after dialling: 0123", 15},
+        // Each dial twice: the register's turn and its one more turn.
+        {"NO CARRIER", "the modem answered NO CARRIER after dialling: 0123", 30},
         // 30 seconds for the carrier, then the hang-up.
-        {"", "no carrier within 30 seconds after dialling: 0123", 45},
+        {"", "no carrier within 30 seconds after dialling: 0123", 85},
     };
     Config("r1=*F|1:3\r\n");
     for (const auto& c : cases) {
@@ -92,7 +93,7 @@ TEST_F(ModemRunTest, AFailedDialEndsTheRunWithinItsTimeOutWithStatusOne) {
         ASSERT_NO_FATAL_FAILURE(StartEmulator(script));
         fs::remove(dir.file("base/err.log"));
         const auto start = std::chrono::steady_clock::now();
-        const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 90);
+        const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 120);
         const double took =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_EQ(r.status, 1) << r.err;
