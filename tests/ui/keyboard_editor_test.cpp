@@ -204,7 +204,7 @@ TEST_F(KeyboardEditorTest, NothingIsSavedIntoAnotherRegistersFolderOpenForAnOper
     } acts[] = {{"Save", [e] { e->cmdSave->click(); }},
                 {"Send", [e] { e->cmdSend->click(); }},
                 {"level", [e] { Choose(e->cbxLivello, 2); }},
-                {"unload", [this] { CloseCurrentEditor(); }}};
+                {"unload", [] { CloseCurrentEditor(); }}};
     for (const Act& a : acts) {
         ShowMsg("", "");
         a.act();
