@@ -104,7 +104,6 @@ void ShowRxResult() {
         text = GetText("Msg", "1") + " " + GetText("Msg1", "12");
     }
     CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
 }
 
 bool WriteMsgLog(const std::string& text) {

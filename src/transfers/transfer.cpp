@@ -462,7 +462,6 @@ int16_t RefuseTableLine(const TableDesc& table) {
 
 void ReportTransferProblem(const std::string& text) {
     CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
 }
 
 void ReportTransferFailure(const std::string& text) {
