@@ -166,6 +166,7 @@ void WriteErrLines(std::vector<std::string>& lines) {
 }  // namespace
 
 bool LogErr(int16_t code) {
+    ++Texts.nFailuresAsked;
     if (Texts.bHoldErr) {
         Texts.heldErr.push_back(FormatLogErrLine(code));
         return !Core.strLogErrFile.empty();

@@ -147,7 +147,10 @@ std::string AnsCli() {
     Tx.nTxCliFrom = Tx.nTxCliFrom0;
     Tx.nTxCliTo = Tx.nTxCliTo0;
     DecPending();
-    return CloseCliSend(cli);
+    CloseCliSend(cli);
+    // A complete send says so, as a failed one does.
+    ShowSentStatus();
+    return "*";
 }
 
 int16_t DataC16() {

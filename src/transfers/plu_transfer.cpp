@@ -73,7 +73,7 @@ std::string Finish(const ArticleSend& a, bool refused) {
     Tx.*a.to = Tx.*a.to0;
     DecPending();
     if (!refused) {
-        ShowMsg("", "");
+        ShowSentStatus();
     } else {
         CurrentShell().AddError(GetText("Msg", a.msgKey) + "-" + GetText("Msg1", a.msg1Key), true);
         CountRefusedRecords(a.errFile);
