@@ -409,11 +409,11 @@ bool SaveCassa() {
         const std::string text = GetText("Log", "nowrite") + " " + file + ": " + reason;
         if (Core.bInteractive) {
             CurrentShell().MsgBox("SaveCassa - " + reason, "");
+            WriteMsgLog(text);
         } else {
             CurrentShell().AddError(text, true);
             LogErr(kErrFile);
         }
-        WriteMsgLog(text);
         return false;
     }
     return SaveCasse();

@@ -26,6 +26,7 @@ struct LinkStateRec {
     int16_t nPendingAns = 0;     // answers still awaited for the command in progress
     std::string strCmdSent;      // copy of PendingCmd taken when a command frame is built
     std::string strCmdShown;     // the last command actually sent, for messages
+    int32_t nFailuresAtCmd = 0;  // Texts.nFailuresAsked when the last command went out
     bool bAddressed = false;     // addressed mode
     bool AbortRequest = false;   // every waiting loop of the link stops on it
     int16_t nCurCash = 0;        // register chosen in the user interface (0 to 16)

@@ -1,5 +1,7 @@
 #include "core/shell.h"
 
+#include "core/texts.h"
+
 namespace {
 
 // Used until the program or a test sets a shell: keeps what it must report
@@ -10,7 +12,6 @@ public:
     std::string StatusText() const override { return status_; }
     void SetCounterPanel(int, const std::string&) override {}
     void AddMessage(const std::string&, bool) override {}
-    void AddError(const std::string&, bool) override {}
     void HideProgressRequest() override {}
     void SetShowWait(float) override {}
     void ShowWait() override {}
@@ -29,12 +30,20 @@ public:
 private:
     std::string status_;
     bool busy_ = false;
+
+protected:
+    void ListError(const std::string&, bool) override {}
 };
 
 SilentShell silent;
 Shell* current = &silent;
 
 }  // namespace
+
+void Shell::AddError(const std::string& text, bool registerPrefix) {
+    ListError(text, registerPrefix);
+    WriteMsgLog(text);
+}
 
 Shell& CurrentShell() { return *current; }
 void SetShell(Shell* shell) { current = shell ? shell : &silent; }

@@ -15,9 +15,11 @@ public:
     // window's status bar.
     virtual void SetCounterPanel(int panel, const std::string& text) = 0;
 
-    // The progress window: message and error lists.
+    // The progress window: message and error lists. Every error line listed
+    // there also goes to the message log (msg.log), as its text without the
+    // register prefix: callers never log an error line themselves.
     virtual void AddMessage(const std::string& text, bool registerPrefix) = 0;
-    virtual void AddError(const std::string& text, bool registerPrefix) = 0;
+    void AddError(const std::string& text, bool registerPrefix);
     virtual void HideProgressRequest() = 0;  // hides it unless errors are listed
 
     // The wait display of the main window.
@@ -67,6 +69,10 @@ public:
         (void)subject, (void)lower, (void)upper;
         return false;
     }
+
+protected:
+    // Lists a line in the progress window's errors (AddError logs it).
+    virtual void ListError(const std::string& text, bool registerPrefix) = 0;
 };
 
 // The shell in use; never null (a silent shell until a real one is set).

@@ -104,7 +104,6 @@ void ShowRxResult() {
         text = GetText("Msg", "1") + " " + GetText("Msg1", "12");
     }
     CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
 }
 
 bool WriteMsgLog(const std::string& text) {
@@ -167,6 +166,7 @@ void WriteErrLines(std::vector<std::string>& lines) {
 }  // namespace
 
 bool LogErr(int16_t code) {
+    ++Texts.nFailuresAsked;
     if (Texts.bHoldErr) {
         Texts.heldErr.push_back(FormatLogErrLine(code));
         return !Core.strLogErrFile.empty();

@@ -16,6 +16,7 @@ struct TextsGlobals {
     int32_t nCntRec = 0;       // record counter (tree window, panel 7)
     int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
     int32_t nRunFailures = 0;  // failures of this run (error-log lines asked for, written or not)
+    int32_t nFailuresAsked = 0;  // every LogErr of the run, its line held back or not
     // A command-line run holds the error-log lines of a register's turn
     // until the turn is over (HoldRunErrors to EndRunErrorTurn); those of a
     // turn that failed wait for the register's extra turn, by register.

@@ -181,9 +181,11 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
     }
     if (ask) AskGlbDiff();
     CommApplyLinkSettings();
-    SaveCassa();
+    // A Cassa.txt that cannot be written has said so (SaveCassa); only a
+    // written one says "Saved", as the editors' saves do.
+    const bool written = SaveCassa();
     SetDefTimeouts((udtCassaConf.P911 & kP911Modem) ? 1 : 0, LinkState);
-    ShowMsg("", "");
+    ShowMsg(written ? "saved" : "", "");
     return true;
 }
 

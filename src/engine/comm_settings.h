@@ -73,9 +73,9 @@ bool CommSaveData(const CommShown& shown, std::string* badBox = nullptr);
 void CommApplyLinkSettings();
 // The save: the saved copy taken, the values checked and stored; with ask
 // the question whether to keep the changes; Cassa.txt written, the link's
-// time-outs set for the line type. A refused value writes nothing and says
-// so in the status text ("9" - the box's caption - "badfield"). True when
-// the values were taken.
+// time-outs set for the line type; the status text "Saved" once Cassa.txt
+// is written. A refused value writes nothing and says so in the status text
+// ("9" - the box's caption - "badfield"). True when the values were taken.
 bool CommCheckSave(const CommShown& shown, bool ask);
 
 // Opens the folder of register i (0 to 15) as the one the user works with.

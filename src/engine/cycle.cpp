@@ -69,12 +69,10 @@ bool NextCash(bool first) {
         }
         LinkState.AbortRequest = false;
         Cycle.bAborted = true;
-        // The time-out says so; the user's Cancel is said as such. The
-        // progress window's errors stand in the message log too.
+        // The time-out says so; the user's Cancel is said as such.
         const std::string said = Cycle.bTimedOut ? GetText("Msg", "87") + " " + GetText("Msg1", "23")
                                                  : GetText("Msg1", "usercancel");
         CurrentShell().AddError(said, true);
-        WriteMsgLog(said);
         Cycle.bTimedOut = false;
         ClearCmdQueue();
         SelectCash();

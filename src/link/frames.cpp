@@ -171,6 +171,8 @@ int16_t SendCmdFrame() {
         command = LinkState.PendingCmd;
         LinkState.bCmdPending = false;
         carries = true;
+        // What the command's own transfers report from here on is theirs.
+        LinkState.nFailuresAtCmd = Texts.nFailuresAsked;
     } else if (LinkState.bHelloCmd) {
         command = "#P;#H;";
     }

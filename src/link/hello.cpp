@@ -63,7 +63,6 @@ bool Refused() {
 void ReportHelloFailure() {
     const std::string text = GetText("Msg", "60") + " " + GetText("Msg1", "12");
     CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
     CurrentShell().SetPGBValue(-1);
 }
 
@@ -285,7 +284,6 @@ int16_t GestHelloReq() {
         // nothing): it was not carried out, which is a failure of the run.
         const std::string text = GetText("Log", "cmdnotacked") + " " + LinkState.strCmdSent;
         CurrentShell().AddError(text, true);
-        WriteMsgLog(text);
         LogErr(5);
     }
     return r;
@@ -306,7 +304,6 @@ void WriteCopyFile() {
         const std::string text = GetText("Log", "nocopy") + " " + path + ": " +
                                  platform::FileErrorText(errno, path);
         CurrentShell().AddError(text, true);
-        WriteMsgLog(text);
         LogErr(kErrFile);
     }
     Hello.bCopyHello = false;
@@ -347,7 +344,6 @@ void GestHelloErr() {
     for (const auto& b : bits) {
         if (word & b.bit) {
             CurrentShell().AddError(GetText("Errori", b.key), true);
-            WriteMsgLog(GetText("Errori", b.key));
             any = true;
         }
     }

@@ -238,10 +238,7 @@ bool ModemDoConnect(int16_t index, const std::function<void(const std::string& k
     const bool connected = ModemDial(number, index);
     Modem.bDialing = false;
     status(connected ? "Connected" : "NotConnected");
-    if (!connected && !Modem.strFailure.empty()) {
-        CurrentShell().AddError(Modem.strFailure, true);
-        WriteMsgLog(Modem.strFailure);
-    }
+    if (!connected && !Modem.strFailure.empty()) CurrentShell().AddError(Modem.strFailure, true);
     return connected;
 }
 

@@ -58,8 +58,11 @@ void CloseLostPort() {
     for (CashRec& entry : CassaList) entry.bConnected = False;
     // No closing frame goes out on a line that is gone.
     LinkState.strCmdSent.clear();
-    CurrentShell().AddError(GetText("Log", "portlost") + " " + name, true);
-    NotePort("portlost", name, reason);
+    // The progress window's line, with the system's reason, is the message
+    // log's too.
+    std::string line = GetText("Log", "portlost") + " " + name;
+    if (!reason.empty()) line += ": " + reason;
+    CurrentShell().AddError(line, true);
     LogErr(5);
 }
 

@@ -260,8 +260,7 @@ void ReportDropped() {
         [&](int i, BroadRec& b) {
             if (b.ok) return;
             const std::string text = GetText("Msg", "90") + ": " + std::to_string(i + 1);
-            CurrentShell().AddError(text + " ", false);
-            WriteMsgLog(text);
+            CurrentShell().AddError(text, false);
             if (!Core.bInteractive) LogErr(11);
         },
         false);

@@ -145,8 +145,7 @@ std::string AnsCli() {
         return cli.GetFormattedRecord(":", ProtoLevel());
     }
     CloseCliSend(cli);
-    DecPending();
-    return AbandonSend();
+    return EndSend();
 }
 
 int16_t DataC16() {

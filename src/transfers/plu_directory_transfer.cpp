@@ -139,7 +139,10 @@ std::string AnsDirPLU() {
         tables::SetRecordBytes(rec, bytes);
         if (!Free(rec)) return Code(rec) + ":" + std::to_string(rec.number.Num());
     }
-    return EndPass(word, static_cast<int16_t>(kFileDone));
+    EndPass(word, static_cast<int16_t>(kFileDone));
+    // The second pass has put the whole directory in place.
+    ShowSentStatus();
+    return "*";
 }
 
 int16_t DataDirPLU() {

@@ -121,7 +121,6 @@ bool Fail(const Kind& kind, const std::string& description) {
 bool NothingImported(const std::string& sourcePath) {
     const std::string text = GetText("Log", "importnone") + " " + sourcePath;
     CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
     if (!Core.bInteractive) LogErr(8);
     CurrentShell().SetPGBValue(-1);
     return false;

@@ -77,7 +77,7 @@ std::string Finish(const ArticleSend& a, bool refused) {
     CloseArticles(a);
     DecPending();
     if (!refused) {
-        ShowMsg("", "");
+        ShowSentStatus();
     } else {
         CurrentShell().AddError(GetText("Msg", a.msgKey) + "-" + GetText("Msg1", a.msg1Key), true);
         CountRefusedRecords(a.errFile);

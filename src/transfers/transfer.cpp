@@ -320,7 +320,12 @@ std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 
 }  // namespace
 
-void ShowSentStatus() { ShowMsgText(GetText("Msg", "sentto") + " " + RegisterNumber(), ""); }
+void ShowSentStatus() {
+    // A send that has reported a failure since its command went out (a table
+    // file missing or unreadable) is no success: it says nothing of one.
+    if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
+    ShowMsgText(GetText("Msg", "sentto") + " " + RegisterNumber(), "");
+}
 
 std::string EndSend() {
     AbandonSend();
@@ -460,7 +465,6 @@ int16_t RefuseTableLine(const TableDesc& table) {
 
 void ReportTransferProblem(const std::string& text) {
     CurrentShell().AddError(text, true);
-    WriteMsgLog(text);
 }
 
 void ReportTransferFailure(const std::string& text) {

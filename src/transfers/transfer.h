@@ -246,7 +246,8 @@ bool ReadSendRecord(uint16_t word, int32_t n, const tables::RecordLayout& layout
 // AbandonSend only clears the status and progress.
 std::string AbandonSend();
 std::string EndSend();
-// The status text of a complete send: "Sent to register" and its number.
+// The status text of a complete send: "Sent to register" and its number;
+// nothing when a failure was reported since the send's command went out.
 void ShowSentStatus();
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.

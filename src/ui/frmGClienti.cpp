@@ -127,6 +127,8 @@ std::string frmGClienti::RefusalText(int16_t n) const {
     return GetText("ClientGroups", "ClientGroup") + " " + std::to_string(n);
 }
 
+std::string frmGClienti::TableFile() const { return kClientGFile; }
+
 bool frmGClienti::Request() { return ReqClientGroup(); }
 
 void frmGClienti::Send() {

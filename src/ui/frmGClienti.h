@@ -46,6 +46,7 @@ protected:
     bool RecordChanged() const override;
     bool WriteRecord(int16_t n) override;
     std::string RefusalText(int16_t n) const override;
+    std::string TableFile() const override;
     bool Request() override;
     void Send() override;
 

@@ -46,7 +46,7 @@ void QtShell::AddMessage(const std::string& text, bool registerPrefix) {
     frmProgress::Instance()->AddMessage(text, registerPrefix);
 }
 
-void QtShell::AddError(const std::string& text, bool registerPrefix) {
+void QtShell::ListError(const std::string& text, bool registerPrefix) {
     frmProgress::Instance()->AddError(text, registerPrefix);
 }
 

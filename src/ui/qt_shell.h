@@ -14,7 +14,6 @@ public:
     void SetCounterPanel(int panel, const std::string& text) override;
 
     void AddMessage(const std::string& text, bool registerPrefix) override;
-    void AddError(const std::string& text, bool registerPrefix) override;
     void HideProgressRequest() override;
 
     void SetShowWait(float timeoutSeconds) override;
@@ -38,6 +37,9 @@ public:
     void ShowHelloForm(bool first) override;
     void ShowCommData() override;
     bool AskRange(const std::string& subject, std::string& lower, std::string& upper) override;
+
+protected:
+    void ListError(const std::string& text, bool registerPrefix) override;
 
 private:
     // Kept while there is no main window (status text, progress bar).

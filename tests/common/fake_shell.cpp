@@ -16,7 +16,7 @@ void FakeShell::AddMessage(const std::string& text, bool registerPrefix) {
     messages.push_back({text, registerPrefix});
 }
 
-void FakeShell::AddError(const std::string& text, bool registerPrefix) {
+void FakeShell::ListError(const std::string& text, bool registerPrefix) {
     errors.push_back({text, registerPrefix});
 }
 

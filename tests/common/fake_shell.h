@@ -27,7 +27,7 @@ public:
     std::string StatusText() const override { return status; }
     void SetCounterPanel(int panel, const std::string& text) override;
     void AddMessage(const std::string& text, bool registerPrefix) override;
-    void AddError(const std::string& text, bool registerPrefix) override;
+    void ListError(const std::string& text, bool registerPrefix) override;
     void HideProgressRequest() override { ++hideProgressRequests; }
     void SetShowWait(float timeoutSeconds) override;
     void ShowWait() override { ++showWaitCalls; }

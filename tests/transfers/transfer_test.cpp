@@ -17,19 +17,22 @@
 #include "core/config_level.h"
 #include "core/texts.h"
 #include "platform/files.h"
+#include "store/client_file.h"
+#include "store/customer_files.h"
 #include "store/groups.h"
+#include "store/plu.h"
+#include "store/plu_directory.h"
+#include "transfers/customers_transfer.h"
+#include "transfers/plu_directory_transfer.h"
+#include "transfers/plu_transfer.h"
 #include "transfers/multiple_functions_transfer.h"
 #include "store/transfer_fixture.h"
 #include "transfers/groups_transfer.h"
 #include "transfers/discounts_transfer.h"
-#include "transfers/customers_transfer.h"
 #include "transfers/departments_transfer.h"
 #include "transfers/loyalty_transfer.h"
-#include "transfers/plu_transfer.h"
-#include "store/customer_files.h"
 #include "store/departments.h"
 #include "store/loyalty.h"
-#include "store/plu.h"
 
 namespace {
 
@@ -272,6 +275,63 @@ TEST_F(TransferTest, EverySendRefusesAMissingFileAtOnce) {
                   std::string::npos);
         for (const std::string& status : shell->statusTexts)
             EXPECT_EQ(status.find("Sent to register"), std::string::npos);
+    }
+}
+
+// Each send that ends through its own step says it was sent, as the table
+// sends do; a send that failed on the way says nothing of the kind.
+TEST_F(TransferTest, ACompleteSendSaysSoAndAFailedOneDoesNot) {
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        std::string (*answer)();
+        bool sent;
+    } cases[] = {
+        {"groups without their file", [] { ReqState.nTxGrpRep = kFileOpenNext; }, [] { return AnswerTable(GroupsTable()); }, false},
+        {"customers",
+         [&] {
+             ClientM cli;
+             cli.CliType(ConfigLevel.GetClientType(Core.nOpenCash));
+             cli.SetFile(CashFile(kClientiFile), true);
+             cli.SetFormattedRecord("5:SHOP:LINE 2:1:2:3:500:4:", ":", 0);
+             ASSERT_TRUE(cli.QueCli());
+             ReqState.nTxCli = kFileOpenNext;
+             Tx.nTxCliFrom = Tx.nTxCliFrom0 = 1;
+             Tx.nTxCliTo = Tx.nTxCliTo0 = -1;
+         },
+         AnsCli, true},
+        {"PLUs record by record",
+         [&] {
+             PLURec r = tables::DefaultRecord<PLURec>(0);
+             r.code.PutRight("10");
+             r.P220A = "000000100";
+             r.P220B.PutNum(1);
+             r.P220C = "ITEM";
+             r.P220G = "1";
+             WriteAll(CashFile("PLU.txt"), tables::RecordBytes(r));
+             Sizes.nMaxReparti = 250;
+             CassaConf.P211 = 13;
+             ReqState.nTxPLU = kFileOpenNext;
+             Tx.nTxPLUFrom = Tx.nTxPLUFrom0 = 1;
+             Tx.nTxPLUTo = Tx.nTxPLUTo0 = 65535;
+         },
+         AnsPLU, true},
+        {"PLU directory, second pass",
+         [&] {
+             WriteAll(CashFile(kDirPLUFile), Blanks(sizeof(DirPLURec) - 2) + "\r\n");
+             ReqState.nTxDirPLU = kDirPLUSecondPass;
+         },
+         AnsDirPLU, true},
+    };
+    Sizes.nMaxGrpRep = 2;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prepare();
+        Texts = TextsGlobals{};  // a run without failures so far
+        LinkState.nPendingAns = 1;
+        for (int i = 0; i < 5 && c.answer() != "*"; ++i) continue;
+        EXPECT_EQ(LinkState.nPendingAns, 0);
+        EXPECT_EQ(shell->status == "Sent to register 1", c.sent) << shell->status;
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 
 #include "common/fake_shell.h"
 #include "engine/comm_settings.h"
@@ -174,6 +175,29 @@ TEST_F(CommWindowTest, ARefusedValueSavesNothingAtAll) {
     ConfigLevel.ServiceMode(false);
 }
 
+// A save of the window's values says so, whichever action saved them.
+TEST_F(CommWindowTest, AWrittenSaveSaysSaved) {
+    const struct {
+        const char* name;
+        std::function<void(frmComm*)> act;
+        const char* p921;
+    } cases[] = {
+        {"Save", [](frmComm* w) { w->cmdSave->click(); }, "50"},
+        {"another register chosen", [](frmComm* w) { Choose(w->cbIndirizzo, 1); }, "60"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmComm* w = Open();
+        ASSERT_TRUE(w);
+        w->numbers["txtP921"]->setText(c.p921);
+        shell->status.clear();
+        c.act(w);
+        EXPECT_EQ(shell->status, "Saved");
+        EXPECT_EQ(P9("21"), c.p921);
+        CloseMain();
+    }
+}
+
 TEST_F(CommWindowTest, AValueTheWindowDoesNotShowNeverBlocksASave) {
     // The register sent 0 for the history's memory pages, which the service
     // page alone shows.
@@ -187,7 +211,7 @@ TEST_F(CommWindowTest, AValueTheWindowDoesNotShowNeverBlocksASave) {
         shell->status.clear();
         w->cmdSave->click();
         if (!service) {
-            EXPECT_EQ(shell->status, "");
+            EXPECT_EQ(shell->status, "Saved");
             EXPECT_EQ(P9("21"), "50");
             EXPECT_EQ(udtCassaConf.P681S, 0);
         } else {
@@ -195,7 +219,7 @@ TEST_F(CommWindowTest, AValueTheWindowDoesNotShowNeverBlocksASave) {
             EXPECT_EQ(shell->status, "Save settings - Receipt history: not a valid value: nothing was saved");
             w->numbers["txtMemPages_0"]->setText("4");
             w->cmdSave->click();
-            EXPECT_EQ(shell->status, "");
+            EXPECT_EQ(shell->status, "Saved");
             EXPECT_EQ(udtCassaConf.P681S, 4);
         }
         CloseMain();

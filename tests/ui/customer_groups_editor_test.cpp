@@ -5,6 +5,7 @@
 #include "ui/editor_fixture.h"
 #include "ui/controls/range_controls.h"
 #include <tuple>
+#include "store/table_file.h"
 #include "editor_fixture.h"
 
 namespace {
@@ -88,6 +89,28 @@ TEST_F(CustomerGroupsTest, DeleteQueuesTheWholeTableOrARangeOfDigits) {
     shell.answers = {false};
     w->cmdDel->click();
     EXPECT_TRUE(Queued().empty());
+}
+
+// While a read of the groups runs, neither Save nor the save before Delete
+// writes into the read's copy of the file; the edit is saved once it is over.
+TEST_F(CustomerGroupsTest, ASaveWhileAReadOfTheGroupsRunsIsRefusedAndSaid) {
+    frmGClienti* w = Groups();
+    const std::string before = File("ClientG.txt");
+    Choose(w->cbxClientGroup, 2);
+    for (QPushButton* button : {w->cmdSave, w->cmdDel}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        Type(w->txtGroupDesc1, "DURING");
+        std::string path, error;
+        ASSERT_TRUE(tables::BeginTableCopy("ClientG.txt", path, error)) << error;
+        shell.answers = {false};
+        button->click();
+        EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
+        EXPECT_EQ(Read("Shop/Cassa1/ClientG.txt.part"), before);
+        tables::DiscardTableCopy(path);
+        EXPECT_EQ(File("ClientG.txt"), before);
+    }
+    w->cmdSave->click();
+    EXPECT_EQ(Group(2), "002DURING               \r\n");
 }
 
 TEST_F(CustomerGroupsTest, TheRangeButtonsSpeakTheWindowsLanguage) {

@@ -10,9 +10,14 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <functional>
 
 #include "ui/frmSplash.h"
+#include "core/cash_list.h"
 #include "core/hello_rec.h"
+#include "engine/conn_test.h"
+#include "engine/cycle.h"
+#include "link/port.h"
 #include "engine/service.h"
 #include "ui/frmHello.h"
 #include "ui/frmList.h"
@@ -82,6 +87,33 @@ TEST_F(DialogTest, CancelWithNothingRunningOnlyClosesTheWindow) {
     EXPECT_FALSE(LinkState.AbortRequest);
     EXPECT_EQ(p->lstErrors->count(), 0);
     EXPECT_FALSE(platform::FileExists(dir.file("err.log")));
+}
+
+// Every error line the progress window lists is in the message log, once,
+// whoever reported it.
+TEST_F(DialogTest, EveryErrorOfTheProgressWindowIsInTheMessageLogOnce) {
+    const struct {
+        const char* name;
+        std::function<void()> fault;
+        std::string text;  // the line without the register in front
+    } cases[] = {
+        {"connection test without registers", [] { ConnTest(); },
+         GetText("Msg", "nocash") + " " + ConfigIniPath()},
+        {"port that does not open", [] { Core.nCommPort = 20, OpenCommPort(); },
+         GetText("Msg", "69") + " " + GetText("Msg1", "13")},
+        {"the user's cancel", [] { LinkState.AbortRequest = true, NextCash(false); },
+         GetText("Msg1", "usercancel")},
+    };
+    frmProgress* p = frmProgress::Instance();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int listed = p->lstErrors->count();
+        c.fault();
+        ASSERT_EQ(p->lstErrors->count(), listed + 1);
+        const std::string line = p->lstErrors->item(listed)->text().toStdString();
+        EXPECT_EQ(line.substr(line.size() - std::min(line.size(), c.text.size())), c.text);
+        EXPECT_EQ(testsupport::CountOf(Read("msg.log"), " : " + c.text + "\r\n"), 1) << Read("msg.log");
+    }
 }
 
 TEST_F(DialogTest, HelloWindowShowsTheStatusWordsBitByBit) {
