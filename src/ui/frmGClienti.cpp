@@ -26,7 +26,6 @@ frmGClienti::frmGClienti() : TableEditor("cbxClientGroup", true) {
     setObjectName("frmGClienti");
     cbxClientGroup = itemList;
     loadClears = LoadClears::Always;
-    saveClearsStatus = false;
 
     Frame1 = NewFrame(this, "Frame1");
     Frame2 = NewFrame(this, "Frame2");

@@ -20,7 +20,6 @@
 
 frmIntScontrino::frmIntScontrino() {
     setObjectName("frmIntScontrino");
-    saveClearsStatus = false;
     Frame3 = NewFrame(this, "Frame3");
     Frame4 = NewFrame(this, "Frame4");
     auto* header = new QGridLayout(Frame3);

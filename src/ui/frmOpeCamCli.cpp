@@ -26,7 +26,6 @@ std::string ZeroFilled(const std::string& text, size_t width) {
 
 frmOpeCamCli::frmOpeCamCli() {
     setObjectName("frmOpeCamCli");
-    saveClearsStatus = false;
     for (int i = 0; i < 3; ++i) Label1[i] = NewLabel(this, ArrayName("Label1", i));
     txtP050C = new FieldBox(this, "txtP050C", 5);
     txtP050P = new FieldBox(this, "txtP050P", 3);

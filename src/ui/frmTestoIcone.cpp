@@ -19,7 +19,6 @@ frmTestoIcone::frmTestoIcone()
     : RecordEditor("cbxNMessaggio", true, kIconTextFile, GetTestoIcone, SaveTestoIcone) {
     setObjectName("frmTestoIcone");
     loadClears = LoadClears::Always;
-    saveClearsStatus = false;
     cbxNMessaggio = itemList;
     lblNMessaggio = NewLabel(this, "lblNMessaggio");
     lblNIcona = NewLabel(this, "lblNIcona");

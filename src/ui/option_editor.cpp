@@ -42,7 +42,7 @@ bool OptionEditor::SaveConf(bool ask) {
     }
     if (ask) AskGlbDiff();
     if (!SaveCassa()) return false;
-    if (saveClearsStatus) ShowMsg("saved", "");
+    ShowMsg("saved", "");
     return true;
 }
 

@@ -41,9 +41,6 @@ protected:
     virtual void Request() = 0;
     virtual void Send() = 0;
 
-    // A save clears the status text.
-    bool saveClearsStatus = true;
-
     QHBoxLayout* ButtonRow();
     void Form_Unload() override;
 };

@@ -100,7 +100,7 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     }
     if (ask) TestChange();
     if (!WriteRecord(n)) return false;
-    if (saveClearsStatus) ShowMsg("saved", "");
+    ShowMsg("saved", "");
     return true;
 }
 

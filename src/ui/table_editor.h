@@ -95,9 +95,6 @@ protected:
     // the table being read) never, when the read was queued, or always.
     enum class LoadClears { Never, WhenQueued, Always };
     LoadClears loadClears = LoadClears::WhenQueued;
-    // A save clears the status text.
-    bool saveClearsStatus = true;
-
     // The item list's Click.
     void ItemClick();
     // The buttons in a row on the right.
