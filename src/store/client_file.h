@@ -39,6 +39,8 @@ public:
     void SetRecord(std::string_view raw);
     void SetFormattedRecord(const std::string& text, const std::string& sep, int level);
     std::string GetRecord() const;
+    // The same bytes without a copy, valid until the record next changes.
+    std::string_view RecordView() const;
     std::string GetFormattedRecord(const std::string& sep, int level) const;
     bool ReadRec(int16_t fileNo, std::string& record, int32_t recNo = -1) const;
     bool WriteRec(int16_t fileNo, const std::string& record, int32_t recNo = -1);

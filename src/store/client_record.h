@@ -122,7 +122,7 @@ public:
     // end is CR LF whatever the text held.
     void SetRecord(std::string_view raw);
     // The whole record, GetLen() characters with CR LF at the end.
-    std::string GetRecord() const { return rec_; }
+    const std::string& GetRecord() const { return rec_; }
     // The fields from a text in which every field is followed by the
     // separator. The record starts blank (the group "0"), so a field the text
     // does not carry is blank; on types 3 and 4 the fields after the base
