@@ -76,6 +76,10 @@ std::string ClientM::Get(CliField field) const {
 
 int16_t ClientM::CheckCli() { return objRec_ ? objRec_->CheckCli() : 1; }
 
+void ClientM::CleanTexts() {
+    if (objRec_) objRec_->CleanTexts();
+}
+
 void ClientM::CliType(int16_t type) {
     switch (type) {
     case 1: objRec_ = std::make_unique<Cliente1>(); break;

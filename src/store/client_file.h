@@ -50,6 +50,7 @@ public:
     std::string strTerm() const { return "\r\n"; }
     // The record object's check; 1 without a record object.
     int16_t CheckCli();
+    void CleanTexts();
     // 1 to 4: a new, empty record object of that generation; any other value:
     // none.
     void CliType(int16_t type);

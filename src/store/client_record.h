@@ -117,6 +117,9 @@ public:
     // 6 flag, 7 group, 8 loyalty line, 9 points). Replaces ":" and ";" by
     // blanks in the descriptions and the tax identification on the way.
     int16_t CheckCli();
+    // What CheckCli changes in a record it accepts, alone: ":" and ";" of the
+    // descriptions and the tax identification become blanks.
+    void CleanTexts();
     // The fields from consecutive slices of the raw record (with or without
     // its CR LF); fields past the end of the text become blanks; the record
     // end is CR LF whatever the text held.

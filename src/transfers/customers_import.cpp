@@ -177,8 +177,10 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
             errorLine("D -    ", line);
             continue;
         }
+        // The record passed its checks in the first pass: what they change
+        // in it is done again (":" and ";" in the texts become blanks).
         cli.SetRecord(bytes.substr((line - 1) * len, len));
-        cli.CheckCli();  // turns ":" and ";" in the texts into blanks
+        cli.CleanTexts();
         cli.Let(CliField::strCodice, cli.strCodice());
         out += cli.RecordView();
         ++written;
