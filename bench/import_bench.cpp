@@ -1,8 +1,9 @@
 // What a user waits for at a command-line import: the program started as a
 // process (its language file loaded, its windows and the tree window's
-// progress bar drawn offscreen), importing a file with "*G" (PLUs) or "*M"
-// (customers), until the first byte of the send reaches the register
-// emulator on the line; beside it GNU sort ordering the same file.
+// progress bar drawn offscreen), importing a file with "*G" (PLUs), "*M"
+// (customers) or "*F" (departments), until the first byte of the send
+// reaches the register emulator on the line; beside it GNU sort ordering the
+// same file.
 //
 //   import_bench [--benchmark_filter=...]
 //
