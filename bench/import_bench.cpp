@@ -1,15 +1,23 @@
 // What a user waits for at a command-line import: the program started as a
 // process (its language file loaded, its windows and the tree window's
-// progress bar drawn offscreen), importing a file with "*G" (PLUs) or "*M"
-// (customers), until the first byte of the send reaches the register
-// emulator on the line; beside it GNU sort ordering the same file.
+// progress bar drawn offscreen), importing a file with "*G" (PLUs), "*M"
+// (customers) or "*F" (departments), until the first byte of the send
+// reaches the register emulator on the line; beside it GNU sort ordering the
+// same file.
 //
 //   import_bench [--benchmark_filter=...]
 //
-// BM_Import/<kind>/<lines>   kind 0: PLUs, 1: customers. Counters:
+// IMPORT_BENCH_PROGRAM set: that program is run instead of the one built
+// beside the benchmark (to compare two builds on the same machine).
+//
+// BM_Import/<kind>/<lines>   kind 0: PLUs ("*G"), 1: customers ("*M"), 2: a
+//                            batch table import, departments ("*F"): numbers
+//                            1 to 99 over and over, the last of each kept.
+// Counters:
 //   first_byte_s   from the start of the program to the first frame on the line
 //   sort_s         LC_ALL=C sort over the same file (output to a file)
 //   ratio          first_byte_s / sort_s (goal: at most 2)
+//   cpu_s          the program's processor time (user and system) up to then
 //   peak_mb        the program's largest resident size up to then
 //   sort_peak_mb   sort's largest resident size
 //   over_sort_mb   peak_mb - sort_peak_mb (goal: at most 64)
@@ -40,6 +48,7 @@
 #include "emulator/emulator.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "store/departments.h"
 #include "store/plu.h"
 #include "core/record.h"
 
@@ -50,6 +59,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kRelease = "R023000";
+const char* const kRequest[] = {"*G", "*M", "*F"};
 
 std::string PluRecord(int64_t code, int n) {
     PLURec r = tables::DefaultRecord<PLURec>(0);
@@ -69,6 +79,17 @@ std::string Records(int kind, int count) {
     if (kind == 0) {
         bytes.reserve(static_cast<size_t>(count) * kPLURecLen);
         for (int n = 1; n <= count; ++n) bytes += PluRecord(static_cast<int64_t>(rng() % 5000000000ULL) + 1, n);
+        return bytes;
+    }
+    if (kind == 2) {
+        bytes.reserve(static_cast<size_t>(count) * sizeof(RepartoRec));
+        for (int n = 0; n < count; ++n) {
+            RepartoRec r = tables::DefaultRecord<RepartoRec>(0);
+            r.number.PutNum(1 + n % 99);
+            r.P120 = "DEPARTMENT " + std::to_string(n);
+            r.end.Set();
+            bytes += tables::RecordBytes(r);
+        }
         return bytes;
     }
     ClientM cli;
@@ -125,6 +146,11 @@ pid_t Start(const std::string& folder, std::vector<std::string> args, const std:
 
 double PeakMb(const rusage& usage) { return usage.ru_maxrss / 1024.0; }
 
+double CpuSeconds(const rusage& usage) {
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 void BM_Import(benchmark::State& state) {
     const int kind = static_cast<int>(state.range(0));
     const int count = static_cast<int>(state.range(1));
@@ -139,11 +165,11 @@ void BM_Import(benchmark::State& state) {
                                     "[Communication]\r\nDTRDelay=0\r\n");
     WriteText(start + "/base/config.ini",
               "[Generiche]\r\nlangfile=" + start + "/Testi.eng\r\ncommandstimeout=600\r\n[Casse]\r\nC0=1|||" +
-                  kRelease + "|1|1|0|1\r\n[Richieste]\r\nr1=" + (kind == 0 ? "*G|" : "*M|") + source + "\r\n");
+                  kRelease + "|1|1|0|1\r\n[Richieste]\r\nr1=" + kRequest[kind] + "|" + source + "\r\n");
     WriteText(start + "/base/Cassa1/Cassa.txt",
               "[P2]\r\n10=0\r\n11=13\r\n12=30\r\n[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
 
-    double first = 0, sorted = 0, peak = 0, sortPeak = 0;
+    double first = 0, sorted = 0, peak = 0, sortPeak = 0, cpu = 0;
     for (auto _ : state) {
         emu::Options options;
         options.addressed = true;
@@ -159,7 +185,9 @@ void BM_Import(benchmark::State& state) {
             return;
         }
         const double t0 = emu::Emulator::Clock();
-        const pid_t program = Start(start, {ECRPROG_PROGRAM, "/r:**", "/f:setup.ini", "/l:3", "/t:1", "/s:1"});
+        const char* other = std::getenv("IMPORT_BENCH_PROGRAM");
+        const pid_t program =
+            Start(start, {other ? other : ECRPROG_PROGRAM, "/r:**", "/f:setup.ini", "/l:3", "/t:1", "/s:1"});
         const bool reached = emulator.WaitFor([&] { return !emulator.Received().empty(); }, 900);
         const double t1 = reached ? emulator.Received().front().time : 0;
         kill(program, SIGKILL);
@@ -172,6 +200,7 @@ void BM_Import(benchmark::State& state) {
             return;
         }
         first += t1 - t0;
+        cpu += CpuSeconds(usage);
         peak = std::max(peak, PeakMb(usage));
 
         const double s0 = emu::Emulator::Clock();
@@ -186,6 +215,7 @@ void BM_Import(benchmark::State& state) {
     state.counters["first_byte_s"] = first / n;
     state.counters["sort_s"] = sorted / n;
     state.counters["ratio"] = first / sorted;
+    state.counters["cpu_s"] = cpu / n;
     state.counters["peak_mb"] = peak;
     state.counters["sort_peak_mb"] = sortPeak;
     state.counters["over_sort_mb"] = peak - sortPeak;
@@ -199,6 +229,9 @@ void BM_Import(benchmark::State& state) {
 }
 BENCHMARK(BM_Import)
     ->ArgsProduct({{0, 1}, {10000, 100000, 1000000}})
+    ->Args({2, 99})
+    ->Args({2, 100000})
+    ->Args({2, 1000000})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();

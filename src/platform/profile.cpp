@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -205,8 +206,11 @@ struct Snapshot {
     FileStamp stamp;
     // False when the file had changed so shortly before it was read that a
     // later change could leave the same times behind (the file system keeps
-    // times at a coarse step): such a copy is never used again.
-    bool settled = false;
+    // times at a coarse step): such a copy is used again only while the
+    // file's bytes, read again, are the bytes it was made from (kept in
+    // bytes).
+    std::atomic<bool> settled{false};
+    std::string bytes;
     std::unordered_map<std::string, Range> sections;  // folded name -> first section of it
     std::unordered_map<size_t, std::unordered_map<std::string, size_t>> keys;  // header -> folded key -> line
 };
@@ -236,7 +240,7 @@ void IndexSnapshot(Snapshot& s) {
 // read; every call still looks at the file's stamp, so that a change by any
 // program is seen by the next read. Our own writes drop the copy.
 std::mutex cacheMutex;
-std::unordered_map<std::string, std::shared_ptr<const Snapshot>> cache;
+std::unordered_map<std::string, std::shared_ptr<Snapshot>> cache;
 constexpr size_t kCacheFiles = 64;
 
 void Forget(const std::string& path) {
@@ -244,68 +248,100 @@ void Forget(const std::string& path) {
     cache.erase(path);
 }
 
-std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& path) {
-    auto s = std::make_shared<Snapshot>();
-    s->profile.path = path;
-    timespec readStart{};
-    ::clock_gettime(CLOCK_REALTIME, &readStart);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st;
-    bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+// The file's bytes and status as one read found them.
+struct RawRead {
+    bool ok = false;
+    struct stat st {};
+    timespec start{};  // when the read began
     std::string bytes;
-    if (ok) {
-        s->stamp = StampOf(st);
-        bytes.reserve(static_cast<size_t>(st.st_size));
+};
+
+RawRead ReadRaw(const std::string& path) {
+    RawRead r;
+    ::clock_gettime(CLOCK_REALTIME, &r.start);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    r.ok = fd >= 0 && ::fstat(fd, &r.st) == 0 && S_ISREG(r.st.st_mode);
+    if (r.ok) {
+        r.bytes.reserve(static_cast<size_t>(r.st.st_size));
         char buf[65536];
         for (;;) {
             ssize_t n = ::read(fd, buf, sizeof buf);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                ok = false;
+                r.ok = false;
                 break;
             }
             if (n == 0) break;
-            bytes.append(buf, static_cast<size_t>(n));
+            r.bytes.append(buf, static_cast<size_t>(n));
         }
     }
     if (fd >= 0) ::close(fd);
-    if (!ok) {
-        struct stat there;
-        s->profile.unreadable = ::stat(path.c_str(), &there) == 0;
-        return s;
-    }
-    s->profile.exists = true;
-    ParseLines(bytes, s->profile);
-    IndexSnapshot(*s);
-    timespec limit = readStart;
+    return r;
+}
+
+// The file had not changed within kProfileSettleMs before the read began.
+bool Settled(const RawRead& r) {
+    timespec limit = r.start;
     limit.tv_sec -= kProfileSettleMs / 1000;
     limit.tv_nsec -= (kProfileSettleMs % 1000) * 1'000'000L;
     if (limit.tv_nsec < 0) {
         limit.tv_nsec += 1'000'000'000L;
         --limit.tv_sec;
     }
-    s->settled = ChangedBefore(st.st_mtim, limit) && ChangedBefore(st.st_ctim, limit);
+    return ChangedBefore(r.st.st_mtim, limit) && ChangedBefore(r.st.st_ctim, limit);
+}
+
+std::shared_ptr<Snapshot> MakeSnapshot(const std::string& path, RawRead&& r) {
+    auto s = std::make_shared<Snapshot>();
+    s->profile.path = path;
+    if (!r.ok) {
+        struct stat there;
+        s->profile.unreadable = ::stat(path.c_str(), &there) == 0;
+        return s;
+    }
+    s->stamp = StampOf(r.st);
+    s->profile.exists = true;
+    ParseLines(r.bytes, s->profile);
+    IndexSnapshot(*s);
+    s->settled = Settled(r);
+    if (!s->settled) s->bytes = std::move(r.bytes);
     return s;
 }
 
 // The file as it is on disk now: the copy in memory when the file's stamp
-// is the one it was read with, else the file read again.
+// is the one it was read with (and, for a copy of a file that had only just
+// changed, when the file still holds the same bytes), else the file read
+// again.
 std::shared_ptr<const Snapshot> Current(const std::string& path) {
     struct stat st;
     bool there = ::stat(path.c_str(), &st) == 0;
+    std::shared_ptr<Snapshot> unsure;
     {
         std::lock_guard<std::mutex> lock(cacheMutex);
         auto it = cache.find(path);
         if (it != cache.end()) {
-            if (there && SameStamp(it->second->stamp, StampOf(st))) return it->second;
-            cache.erase(it);
+            if (there && SameStamp(it->second->stamp, StampOf(st))) {
+                if (it->second->settled) return it->second;
+                unsure = it->second;
+            } else {
+                cache.erase(it);
+            }
         }
     }
-    std::shared_ptr<const Snapshot> s = ReadSnapshot(path);
-    if (s->settled) {
+    RawRead r = ReadRaw(path);
+    if (unsure && r.ok && SameStamp(unsure->stamp, StampOf(r.st)) && r.bytes == unsure->bytes) {
+        // The bytes it was made from: the copy serves; once the file is
+        // older than the settling time its stamp alone will do.
+        if (Settled(r)) unsure->settled = true;
+        return unsure;
+    }
+    std::shared_ptr<Snapshot> s = MakeSnapshot(path, std::move(r));
+    if (s->profile.exists) {
         std::lock_guard<std::mutex> lock(cacheMutex);
         if (cache.size() >= kCacheFiles) cache.clear();
         cache[path] = s;
+    } else if (unsure) {
+        Forget(path);
     }
     return s;
 }

@@ -95,7 +95,8 @@ std::vector<std::pair<std::string, std::string>> ProfileSection(const std::strin
 // A file whose contents or status changed within this time before a read may
 // change again without a change of its times (file systems keep times at a
 // coarse step, two seconds on some); such a file is read from disk on every
-// call until it is older.
+// call until it is older, and its copy in memory serves only while the bytes
+// read are the bytes the copy was made from.
 inline constexpr int kProfileSettleMs = 2000;
 
 // Gathers the writes to one profile file into one replacement of the file.

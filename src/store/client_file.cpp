@@ -50,6 +50,10 @@ void ClientM::SetFormattedRecord(const std::string& text, const std::string& sep
 
 std::string ClientM::GetRecord() const { return objRec_ ? objRec_->GetRecord() : std::string(); }
 
+std::string_view ClientM::RecordView() const {
+    return objRec_ ? std::string_view(objRec_->GetRecord()) : std::string_view();
+}
+
 std::string ClientM::GetFormattedRecord(const std::string& sep, int level) const {
     return objRec_ ? objRec_->GetFormattedRecord(sep, level) : std::string();
 }
@@ -71,6 +75,10 @@ std::string ClientM::Get(CliField field) const {
 }
 
 int16_t ClientM::CheckCli() { return objRec_ ? objRec_->CheckCli() : 1; }
+
+void ClientM::CleanTexts() {
+    if (objRec_) objRec_->CleanTexts();
+}
 
 void ClientM::CliType(int16_t type) {
     switch (type) {

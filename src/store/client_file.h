@@ -39,6 +39,8 @@ public:
     void SetRecord(std::string_view raw);
     void SetFormattedRecord(const std::string& text, const std::string& sep, int level);
     std::string GetRecord() const;
+    // The same bytes without a copy, valid until the record next changes.
+    std::string_view RecordView() const;
     std::string GetFormattedRecord(const std::string& sep, int level) const;
     bool ReadRec(int16_t fileNo, std::string& record, int32_t recNo = -1) const;
     bool WriteRec(int16_t fileNo, const std::string& record, int32_t recNo = -1);
@@ -48,6 +50,7 @@ public:
     std::string strTerm() const { return "\r\n"; }
     // The record object's check; 1 without a record object.
     int16_t CheckCli();
+    void CleanTexts();
     // 1 to 4: a new, empty record object of that generation; any other value:
     // none.
     void CliType(int16_t type);

@@ -289,6 +289,11 @@ int16_t ClientRecord::CheckCli() {
     return 0;
 }
 
+void ClientRecord::CleanTexts() {
+    for (F d : {F::strDesc1, F::strDesc2, F::strDesc3, F::strDesc4}) ClearSep(d);
+    if (type_ >= 3) ClearSep(F::strCF_PIVA);
+}
+
 void ClientRecord::SetRecord(std::string_view raw) {
     const size_t len = static_cast<size_t>(GetLen());
     rec_.assign(raw.substr(0, len));

@@ -117,12 +117,15 @@ public:
     // 6 flag, 7 group, 8 loyalty line, 9 points). Replaces ":" and ";" by
     // blanks in the descriptions and the tax identification on the way.
     int16_t CheckCli();
+    // What CheckCli changes in a record it accepts, alone: ":" and ";" of the
+    // descriptions and the tax identification become blanks.
+    void CleanTexts();
     // The fields from consecutive slices of the raw record (with or without
     // its CR LF); fields past the end of the text become blanks; the record
     // end is CR LF whatever the text held.
     void SetRecord(std::string_view raw);
     // The whole record, GetLen() characters with CR LF at the end.
-    std::string GetRecord() const { return rec_; }
+    const std::string& GetRecord() const { return rec_; }
     // The fields from a text in which every field is followed by the
     // separator. The record starts blank (the group "0"), so a field the text
     // does not carry is blank; on types 3 and 4 the fields after the base

@@ -10,13 +10,13 @@ namespace {
 
 bool IsLX4100() { return ConfigLevel.CashType() == "LX4100"; }
 
-bool InRange(const std::string& field, int64_t lo, int64_t hi) {
+bool InRange(std::string_view field, int64_t lo, int64_t hi) {
     int64_t v = 0;
     return NumericField(field, v) && v >= lo && v <= hi;
 }
 
-bool HasSeparator(const std::string& text) {
-    return text.find(':') != std::string::npos || text.find(';') != std::string::npos;
+bool HasSeparator(std::string_view text) {
+    return text.find(':') != std::string_view::npos || text.find(';') != std::string_view::npos;
 }
 
 bool AllDigits(const std::string& text) {
@@ -28,17 +28,26 @@ bool AllDigits(const std::string& text) {
 
 // The multiple-function check: numeric, and within the table on every model
 // but LX4100.
-bool MultipleFunctionOk(const std::string& field) {
+bool MultipleFunctionOk(std::string_view field, bool lx4100) {
     int64_t v = 0;
     if (!NumericField(field, v)) return false;
-    return IsLX4100() || (v >= 0 && v <= Sizes.nMaxFunMul);
+    return lx4100 || (v >= 0 && v <= Sizes.nMaxFunMul);
+}
+
+// The bytes of a record's field, without a copy.
+template <std::size_t N>
+std::string_view View(const tables::Fixed<N>& field) {
+    return std::string_view(field.c, N);
 }
 
 }  // namespace
 
-bool NumericField(const std::string& field, int64_t& value) {
-    const std::string t = tables::TrimBlanks(field);
-    const std::string& sep = Numbers.strDecSep.empty() ? std::string(".") : Numbers.strDecSep;
+bool NumericField(std::string_view field, int64_t& value) {
+    std::string_view t = field;
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    const std::string_view sep =
+        Numbers.strDecSep.empty() ? std::string_view(".") : std::string_view(Numbers.strDecSep);
     size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     size_t digits = 0;
@@ -74,31 +83,44 @@ bool PLUHasExtraFields() {
            ConfigLevel.GetProtoLevel(Core.nOpenCash) > 0;
 }
 
-int16_t TestPLU(const PLURec& rec) {
+PLUCheckModel CurrentPLUCheckModel() {
+    PLUCheckModel m;
+    m.lx4100 = IsLX4100();
+    m.extraFields = PLUHasExtraFields();
+    m.maxTabIva = ConfigLevel.GetMaxTabIva();
+    return m;
+}
+
+int16_t TestPLU(const PLURec& rec) { return TestPLU(rec, CurrentPLUCheckModel()); }
+
+int16_t TestPLU(const PLURec& rec, const PLUCheckModel& model) {
     if (!rec.end.IsSet()) return 1;
-    const std::string code = rec.code.Trim();
-    if (static_cast<int64_t>(code.size()) > CassaConf.P211) return 2;
-    if (HasSeparator(rec.code.str())) return 4;
+    const std::string_view code = View(rec.code);
+    size_t first = 0, last = code.size();
+    while (first < last && code[first] == ' ') ++first;
+    while (last > first && code[last - 1] == ' ') --last;
+    if (static_cast<int64_t>(last - first) > CassaConf.P211) return 2;
+    if (HasSeparator(code)) return 4;
     int64_t v = 0;
-    if (!(CassaConf.P210 & 1) && !NumericField(rec.code.str(), v)) return 4;
-    if (!InRange(rec.P220A.str(), 0, 999999999)) return 5;
-    if (!InRange(rec.P220B.str(), 1, Sizes.nMaxReparti)) return 6;
-    if (!NumericField(rec.P220D.str(), v)) return 7;
-    if (IsLX4100() ? (v < -999 || v > 999) : (v < 0 || v > Sizes.nMaxScoMag)) return 7;
+    if (!(CassaConf.P210 & 1) && !NumericField(code, v)) return 4;
+    if (!InRange(View(rec.P220A), 0, 999999999)) return 5;
+    if (!InRange(View(rec.P220B), 1, Sizes.nMaxReparti)) return 6;
+    if (!NumericField(View(rec.P220D), v)) return 7;
+    if (model.lx4100 ? (v < -999 || v > 999) : (v < 0 || v > Sizes.nMaxScoMag)) return 7;
     int64_t e = 0;
-    if (!NumericField(rec.P220E.str(), e) || e < 0 || e > 9999) return 8;
+    if (!NumericField(View(rec.P220E), e) || e < 0 || e > 9999) return 8;
     if (e != 0) {
         int64_t g = 0;
-        if (!NumericField(rec.P220G.str(), g) || g != 9) return 9;
+        if (!NumericField(View(rec.P220G), g) || g != 9) return 9;
     }
-    if (PLUHasExtraFields() &&
-        (!InRange(rec.P220Ea.str(), 0, 9999) || !InRange(rec.P220Eb.str(), 0, 9999)))
+    if (model.extraFields &&
+        (!InRange(View(rec.P220Ea), 0, 9999) || !InRange(View(rec.P220Eb), 0, 9999)))
         return 8;
-    if (!InRange(rec.P220F.str(), 0, 999999999)) return 10;
+    if (!InRange(View(rec.P220F), 0, 999999999)) return 10;
     int64_t g = 0;
-    if (!NumericField(rec.P220G.str(), g) || g < 0 || (g > ConfigLevel.GetMaxTabIva() && g != 9))
+    if (!NumericField(View(rec.P220G), g) || g < 0 || (g > model.maxTabIva && g != 9))
         return 9;
-    if (!MultipleFunctionOk(rec.P220H.str())) return 11;
+    if (!MultipleFunctionOk(View(rec.P220H), model.lx4100)) return 11;
     return 0;
 }
 
@@ -118,7 +140,7 @@ int16_t TestOff(PLURec& rec) {
     if (!InRange(rec.P220D.str(), 0, 0)) return 7;
     if (!(rec.P220F == "000000000")) return 10;
     if (!(rec.P220G == "9")) rec.P220G = "9";
-    if (!MultipleFunctionOk(rec.P220H.str())) return 11;
+    if (!MultipleFunctionOk(rec.P220H.str(), IsLX4100())) return 11;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -20,20 +21,34 @@
 namespace {
 
 // One accepted record: its code as stored (12 characters) and its line, the
-// record's position in the source from 1.
+// record's position in the source from 1. The code's bytes are kept as two
+// big-endian numbers (bytes 1-8, 9-12), which compare as the bytes do.
 struct SortEntry {
-    char code[12];
+    uint64_t head;
+    uint32_t tail;
     int32_t line;
 };
 
-bool operator<(const SortEntry& a, const SortEntry& b) {
-    const int c = std::memcmp(a.code, b.code, sizeof a.code);
-    return c != 0 ? c < 0 : a.line < b.line;
+SortEntry MakeEntry(std::string_view code, int32_t line) {
+    SortEntry e{0, 0, line};
+    auto byte = [&](size_t i) -> uint64_t {
+        return i < code.size() ? static_cast<unsigned char>(code[i]) : 0;
+    };
+    for (size_t i = 0; i < 8; ++i) e.head = e.head << 8 | byte(i);
+    for (size_t i = 8; i < 12; ++i) e.tail = static_cast<uint32_t>(e.tail << 8 | byte(i));
+    return e;
 }
 
-bool SameCode(const SortEntry& a, const SortEntry& b) {
-    return std::memcmp(a.code, b.code, sizeof a.code) == 0;
+bool operator<(const SortEntry& a, const SortEntry& b) {
+    if (a.head != b.head) return a.head < b.head;
+    if (a.tail != b.tail) return a.tail < b.tail;
+    return a.line < b.line;
 }
+
+bool SameCode(const SortEntry& a, const SortEntry& b) { return a.head == b.head && a.tail == b.tail; }
+
+// Rows of the sort looked ahead of the one being written.
+constexpr size_t kAhead = 16;
 
 // The source is missing, empty or not of the expected size.
 void ReportNoSource() {
@@ -61,9 +76,13 @@ bool SplitRecords(std::string_view bytes, size_t width, std::string& records, si
         size_t at = 0;
         count = 0;
         while (at < end) {
-            size_t stop = bytes.find_first_of("\r\n", at);
-            if (stop == std::string_view::npos || stop > end) stop = end;
-            if (stop - at != width) return false;
+            // The line runs to its first CR or LF (or to the end): exactly
+            // the width, so no CR or LF within it and one (or the end) after.
+            if (end - at < width) return false;
+            const char* line = bytes.data() + at;
+            if (std::memchr(line, '\r', width) || std::memchr(line, '\n', width)) return false;
+            const size_t stop = at + width;
+            if (stop < end && bytes[stop] != '\r' && bytes[stop] != '\n') return false;
             if (pass == 1) {
                 records.append(bytes.substr(at, width));
                 records += "\r\n";
@@ -129,10 +148,8 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         // The code right-aligned as the archive keeps it, whatever the
         // source's alignment, so that the order is the numeric order.
         cli.Let(CliField::strCodice, cli.strCodice());
-        SortEntry e;
-        std::memcpy(e.code, cli.strCodice().data(), sizeof e.code);
-        e.line = static_cast<int32_t>(line);
-        sorted.push_back(e);
+        const std::string code = cli.strCodice();
+        sorted.push_back(MakeEntry(code, static_cast<int32_t>(line)));
     }
     std::sort(sorted.begin(), sorted.end());
 
@@ -147,15 +164,25 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     bool ok = true;
     for (size_t i = 0; i < sorted.size(); ++i) {
         shell.IncPGBValue();
+        // The records come in code order from all over the source: the one
+        // needed a few rows on is fetched ahead, so that its wait for memory
+        // overlaps the work on this one.
+        if (i + kAhead < sorted.size()) {
+            const char* ahead = bytes.data() + (static_cast<size_t>(sorted[i + kAhead].line) - 1) * len;
+            for (size_t b = 0; b < len; b += 64) __builtin_prefetch(ahead + b);
+            __builtin_prefetch(ahead + len - 1);
+        }
         const size_t line = static_cast<size_t>(sorted[i].line);
         if (i + 1 < sorted.size() && SameCode(sorted[i], sorted[i + 1])) {
             errorLine("D -    ", line);
             continue;
         }
+        // The record passed its checks in the first pass: what they change
+        // in it is done again (":" and ";" in the texts become blanks).
         cli.SetRecord(bytes.substr((line - 1) * len, len));
-        cli.CheckCli();  // turns ":" and ";" in the texts into blanks
+        cli.CleanTexts();
         cli.Let(CliField::strCodice, cli.strCodice());
-        out += cli.GetRecord();
+        out += cli.RecordView();
         ++written;
         if (out.size() >= kBlock) {
             ok = ok && archive.Write(out);

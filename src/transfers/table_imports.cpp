@@ -32,35 +32,42 @@ bool Refuse(const std::string& key, const std::string& file, const std::string& 
 
 std::string RecordText(int32_t n) { return "record " + std::to_string(n); }
 
-// The import file as records of `length` characters, each ended by CR LF.
-bool ReadSource(const std::string& file, size_t length, std::vector<std::string>& records) {
-    std::string bytes;
+// The import file's bytes: whole records of `length` characters, each ended
+// by CR LF.
+bool ReadSourceBytes(const std::string& file, size_t length, std::string& bytes) {
     errno = 0;
     if (!platform::FileExists(file) || !platform::ReadFile(file, bytes))
         return Refuse("noimport", file, errno ? std::strerror(errno) : "");
     if (bytes.empty()) return Refuse("importempty", file);
     if (bytes.size() % length != 0)
         return Refuse("importlength", file, std::to_string(length) + " characters a record");
-    records.clear();
-    for (size_t at = 0; at < bytes.size(); at += length) {
-        records.push_back(bytes.substr(at, length));
-        if (records.back().compare(length - 2, 2, "\r\n") != 0)
-            return Refuse("importlength", file, RecordText(static_cast<int32_t>(records.size())));
-    }
+    for (size_t at = 0; at < bytes.size(); at += length)
+        if (bytes.compare(at + length - 2, 2, "\r\n") != 0)
+            return Refuse("importlength", file, RecordText(static_cast<int32_t>(at / length + 1)));
     SetCntRec(0);
     return true;
 }
 
+// The import file as records of `length` characters, each ended by CR LF.
+bool ReadSource(const std::string& file, size_t length, std::vector<std::string>& records) {
+    std::string bytes;
+    if (!ReadSourceBytes(file, length, bytes)) return false;
+    records.clear();
+    for (size_t at = 0; at < bytes.size(); at += length) records.push_back(bytes.substr(at, length));
+    return true;
+}
+
 // A number field: digits, an optional "-" first, blanks around.
-bool IsNumber(std::string_view text) {
-    std::string t = tables::TrimBlanks(text);
-    if (!t.empty() && t[0] == '-') t.erase(0, 1);
+bool IsNumber(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    if (!t.empty() && t[0] == '-') t.remove_prefix(1);
     return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Every number field of the record is a number; else the refusal, naming
 // the field.
-bool NumbersOk(const tables::RecordLayout& layout, const std::string& record, const std::string& file,
+bool NumbersOk(const tables::RecordLayout& layout, std::string_view record, const std::string& file,
                int32_t n) {
     for (const tables::FieldDef& f : layout.Fields()) {
         if (f.kind != tables::FieldKind::Number && f.kind != tables::FieldKind::LeftNumber) continue;
@@ -95,24 +102,27 @@ bool ImportRecords(const std::string& source, const RecordTable& t, int32_t& cou
                    int32_t& high) {
     count = 0;
     const tables::RecordLayout& layout = t.layout();
-    std::vector<std::string> records;
-    if (!ReadSource(source, static_cast<size_t>(layout.Length()), records)) return false;
-    count = static_cast<int32_t>(records.size());
+    const size_t length = static_cast<size_t>(layout.Length());
+    std::string bytes;
+    if (!ReadSourceBytes(source, length, bytes)) return false;
+    count = static_cast<int32_t>(bytes.size() / length);
     const tables::FieldDef* number = layout.Find("number");
     std::map<int32_t, std::string> byNumber;
     low = Sizes.*t.size;
     high = 1;
     for (int32_t n = 1; n <= count; ++n) {
         IncCntRec();
-        std::string& r = records[static_cast<size_t>(n - 1)];
+        const std::string_view r(bytes.data() + static_cast<size_t>(n - 1) * length, length);
         if (!NumbersOk(layout, r, source, n)) return false;
         const int32_t entry = NumValue(tables::FieldText(*number, r));
         if (entry < 1 || entry > Sizes.*t.size)
             return Refuse("importrange", source, RecordText(n) + ": " + std::to_string(entry));
         low = std::min(low, entry);
         high = std::max(high, entry);
-        if (t.renumber) r.replace(number->offset, number->width, tables::FormatNum(entry, number->width));
-        byNumber[entry] = r;
+        std::string& stored = byNumber[entry];
+        stored.assign(r);
+        if (t.renumber)
+            stored.replace(number->offset, number->width, tables::FormatNum(entry, number->width));
     }
     return Store(t.file, layout, byNumber);
 }

@@ -3,8 +3,12 @@
 // change is drawn at once when the last drawing is older than the interval,
 // else once when the interval has passed (from the event loop). The drawing
 // reads the values as they are then, so what is drawn is always exact.
-#include <QElapsedTimer>
+// Changes may come a million times a second: the time is read from the
+// system's coarse clock (steps of a few milliseconds, far below the
+// interval), which costs next to nothing.
 #include <QTimer>
+#include <ctime>
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -21,16 +25,18 @@ public:
 
     // Something shown changed.
     void Changed() {
-        if (!last_.isValid() || last_.elapsed() >= kIntervalMs) {
+        const int64_t since = NowMs() - lastMs_;
+        if (!drawn_ || since >= kIntervalMs) {
             DrawNow();
         } else if (!timer_.isActive()) {
-            timer_.start(static_cast<int>(kIntervalMs - last_.elapsed()));
+            timer_.start(static_cast<int>(kIntervalMs - since));
         }
     }
     // Draws at once (a start, an end, a change that must not wait).
     void DrawNow() {
         timer_.stop();
-        last_.start();
+        lastMs_ = NowMs();
+        drawn_ = true;
         draw_();
     }
     // Forgets a drawing still to come.
@@ -38,7 +44,14 @@ public:
     bool Pending() const { return timer_.isActive(); }
 
 private:
+    static int64_t NowMs() {
+        timespec t{};
+        clock_gettime(CLOCK_MONOTONIC_COARSE, &t);
+        return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    }
+
     std::function<void()> draw_;
-    QElapsedTimer last_;
+    bool drawn_ = false;
+    int64_t lastMs_ = 0;
     QTimer timer_;
 };

@@ -127,7 +127,9 @@ void frmMain::Load() {
     loaded_ = true;
 
     SetAppearance(this);
-    platform::WaitMs(10);
+    // The short pause lets the window settle on screen; a command-line run
+    // has nobody watching it and goes on at once.
+    if (Core.bInteractive) platform::WaitMs(10);
     InitSerialLog();
     InitDecSep();
     if (Core.bInteractive) {

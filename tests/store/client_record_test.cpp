@@ -151,6 +151,24 @@ TEST_F(ClientRecordTest, CheckGivesTheFirstFailingTest) {
     EXPECT_EQ(cli.Get(CliField::strDesc1), "a b c" + Blanks(25));
     EXPECT_EQ(cli.Get(CliField::strDesc3), "x y" + Blanks(27));
     EXPECT_EQ(cli.Get(CliField::strCF_PIVA), "AB CD" + Blanks(11));
+
+    // The cleaning alone gives an accepted record the same bytes, on every
+    // generation, separators in every text field.
+    for (int16_t type = 1; type <= 4; ++type) {
+        SCOPED_TRACE(type);
+        ClientM checked;
+        checked.CliType(type);
+        checked.SetFormattedRecord("1:a;b::0:1:0:5:0:1:x;y:z::C;F:1:2:", ":", 1);
+        if (type == 2) checked.SetFormattedRecord("1:a;b:c;d:0:1:5:", ":", 1);
+        for (CliField f : {CliField::strDesc2, CliField::strDesc4}) checked.Let(f, "p:q;r");
+        ClientM cleaned;
+        cleaned.CliType(type);
+        cleaned.SetRecord(checked.GetRecord());
+        ASSERT_EQ(checked.CheckCli(), 0);
+        cleaned.CleanTexts();
+        EXPECT_EQ(cleaned.GetRecord(), checked.GetRecord());
+        EXPECT_EQ(checked.GetRecord().find_first_of(":;"), std::string::npos);
+    }
 }
 
 TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {

@@ -73,8 +73,9 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
     WriteAll(dir.file("short.txt"), good + "\n" + good.substr(1) + "\n");
     WriteAll(dir.file("longcr.txt"), good + "X\r" + good + "\r");
     WriteAll(dir.file("blank.txt"), good + "\r\n\r\n" + good + "\r\n");
-    for (const char* name :
-         {"missing.txt", "empty.txt", "wide.txt", "long.txt", "short.txt", "longcr.txt", "blank.txt"}) {
+    WriteAll(dir.file("shortlast.txt"), good + "\r\n" + good.substr(0, 50));
+    for (const char* name : {"missing.txt", "empty.txt", "wide.txt", "long.txt", "short.txt", "longcr.txt",
+                             "blank.txt", "shortlast.txt"}) {
         SCOPED_TRACE(name);
         shell->msgBoxes.clear();
         EXPECT_EQ(SortCli(dir.file(name), CashFile("Clienti.txt")), -1);
