@@ -174,6 +174,7 @@ std::string Answer(const std::vector<Field>& fields) {
         }
     }
     DecPending();
+    ShowSentStatus();
     return record;
 }
 
@@ -272,9 +273,7 @@ int16_t Data(int16_t& flag, const std::vector<Field>& fields, const std::string&
     const bool end = endStar ? data.substr(0, data.find(':')) == "*" : (!data.empty() && data[0] == '*');
     if (end) {
         flag = False;
-        DecPending();
-        SendAck();
-        return 0;
+        return EndTableRead();
     }
     if (Store(fields, line) && after) after();
     SendAck();

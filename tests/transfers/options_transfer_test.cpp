@@ -88,6 +88,7 @@ TEST_F(OptionsTest, EveryGroupGoesOutAndComesBackTheSame) {
             const std::string record = g.ans();
             EXPECT_EQ(record, model == 1 ? g.lx : g.dravo);
             EXPECT_EQ(LinkState.nPendingAns, 1);  // one answer, no "*" after it
+            EXPECT_EQ(shell->status, "Sent to register 1");
 
             // Read back into a record that holds other values.
             CassaConf = CassaConfRec{};
@@ -98,6 +99,7 @@ TEST_F(OptionsTest, EveryGroupGoesOutAndComesBackTheSame) {
             EXPECT_EQ(Feed(g.cCode, "*"), 0);
             EXPECT_EQ(ReqState.*g.flag, False);
             EXPECT_EQ(Acks(), acks + 2);
+            EXPECT_EQ(shell->status, "Read from register 1");
             CassaConfRec want = CassaConfRec{};
             want.P911 = sent.P911;
             // What the group carries comes back; the rest stays as it was.
