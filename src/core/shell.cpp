@@ -41,6 +41,7 @@ Shell* current = &silent;
 }  // namespace
 
 void Shell::AddError(const std::string& text, bool registerPrefix) {
+    Texts.strResult.clear();
     ListError(text, registerPrefix);
     WriteMsgLog(text);
 }

@@ -85,6 +85,16 @@ void ShowMsgText(const std::string& t1, const std::string& t2) {
     ShowAndLog(text);
 }
 
+void ShowResult(const std::string& text) {
+    ShowMsgText(text, "");
+    Texts.strResult = text;
+}
+
+void ShowOperationEnd() {
+    CurrentShell().SetStatusText(Texts.strResult);
+    Texts.strResult.clear();
+}
+
 bool AskConfirm() {
     return CurrentShell().AskYesNo(GetText("Msg1", "19"), GetText("Msg", "81"));
 }

@@ -17,6 +17,9 @@ struct TextsGlobals {
     int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
     int32_t nRunFailures = 0;  // failures of this run (error-log lines asked for, written or not)
     int32_t nFailuresAsked = 0;  // every LogErr of the run, its line held back or not
+    // The last success of the operation in progress ("Sent to register 1"),
+    // shown again when the operation ends; an error listed drops it.
+    std::string strResult;
     // A command-line run holds the error-log lines of a register's turn
     // until the turn is over (HoldRunErrors to EndRunErrorTurn); those of a
     // turn that failed wait for the register's extra turn, by register.
@@ -40,6 +43,12 @@ std::string GetProtocolText(const std::string& code);
 void ShowMsg(const std::string& k1, const std::string& k2);
 // The same with literal texts, joined by "-" without blanks.
 void ShowMsgText(const std::string& t1, const std::string& t2);
+// A transfer's success ("Sent to register 1"): shown now, and kept for the
+// end of the operation, which would otherwise clear the status text.
+void ShowResult(const std::string& text);
+// The end of an operation: the status text becomes its kept success, or
+// empty; nothing is kept after.
+void ShowOperationEnd();
 
 // Yes/No question before overwriting a record; false only for No.
 bool AskConfirm();

@@ -50,6 +50,7 @@ void StartCycle() {
     Core.sngTimerBase = platform::Timer();
     Cycle.bRetryTaken = false;
     Cycle.bAborted = false;
+    Texts.strResult.clear();
 }
 
 bool NextCash(bool first) {

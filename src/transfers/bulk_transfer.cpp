@@ -253,17 +253,23 @@ void Close() {
 }
 
 // The registers that did not take part to the end, in the progress window
-// (and the error log of a command-line run).
-void ReportDropped() {
+// (and the error log of a command-line run). After a transfer streamed to
+// its end, the status text names the registers that took it all.
+void ReportDropped(bool streamed) {
     ShowMsg("", "");
+    std::string sent;
     ForSelected(
         [&](int i, BroadRec& b) {
-            if (b.ok) return;
+            if (b.ok) {
+                sent += (sent.empty() ? "" : ", ") + std::to_string(i + 1);
+                return;
+            }
             const std::string text = GetText("Msg", "90") + ": " + std::to_string(i + 1);
             CurrentShell().AddError(text, false);
             if (!Core.bInteractive) LogErr(11);
         },
         false);
+    if (streamed && !sent.empty()) ShowResult(GetText("Msg", "sentto") + " " + sent);
 }
 
 void End() {
@@ -284,7 +290,7 @@ bool RunTransfer(const char* statusKey, int16_t range, Stream stream) {
     if (!Greet()) {
         LinkState.nState = keepState;
         HelloRec.HelloStatus[0] = keepStatus;
-        ReportDropped();
+        ReportDropped(false);
         End();
         return false;
     }
@@ -294,7 +300,7 @@ bool RunTransfer(const char* statusKey, int16_t range, Stream stream) {
     Close();
     LinkState.nState = keepState;
     HelloRec.HelloStatus[0] = keepStatus;
-    ReportDropped();
+    ReportDropped(true);
     End();
     return true;
 }

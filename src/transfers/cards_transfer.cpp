@@ -35,10 +35,14 @@ std::string Digits3(int32_t value) {
 // The register asks once; the write is done with the answer.
 std::string CardAnswer(int16_t& writeFlag, std::string (*fields)()) {
     LinkState.sngLastRx = platform::Timer();
-    std::string answer = ConfigLevel.CashType() == "LX4100" ? fields() : std::string();
+    const bool writes = ConfigLevel.CashType() == "LX4100";
+    std::string answer = writes ? fields() : std::string();
     writeFlag = False;
     DecPending();
-    ShowMsg("", "");
+    if (writes)
+        ShowSentStatus();
+    else
+        ShowMsg("", "");
     return answer;
 }
 

@@ -324,7 +324,7 @@ void ShowSentStatus() {
     // A send that has reported a failure since its command went out (a table
     // file missing or unreadable) is no success: it says nothing of one.
     if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
-    ShowMsgText(GetText("Msg", "sentto") + " " + RegisterNumber(), "");
+    ShowResult(GetText("Msg", "sentto") + " " + RegisterNumber());
 }
 
 std::string EndSend() {
@@ -336,7 +336,7 @@ std::string EndSend() {
 }
 
 int16_t EndTableRead() {
-    ShowMsgText(GetText("Msg", "readfrom") + " " + RegisterNumber(), "");
+    ShowResult(GetText("Msg", "readfrom") + " " + RegisterNumber());
     CurrentShell().SetPGBValue(-1);
     DecPending();
     SendAck();

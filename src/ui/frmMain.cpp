@@ -318,7 +318,7 @@ void frmMain::ClearShowWait(bool hide) {
     if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
     if (hide) {
         if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
-        ShowMsg("", "");
+        ShowOperationEnd();
     }
 }
 

@@ -66,7 +66,7 @@ void QtShell::ClearShowWait(bool hideProgress) {
     if (fMainForm)
         fMainForm->ClearShowWait(hideProgress);
     else if (hideProgress)
-        ShowMsg("", "");
+        ShowOperationEnd();
 }
 
 void QtShell::SetPGBRange(int16_t minimum, int16_t maximum) {

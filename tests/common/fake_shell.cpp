@@ -1,5 +1,7 @@
 #include "common/fake_shell.h"
 
+#include "core/texts.h"
+
 namespace testsupport {
 
 void FakeShell::SetStatusText(const std::string& text) {
@@ -31,7 +33,7 @@ void FakeShell::ClearShowWait(bool hideProgress) {
     clearShowWaitCalls.push_back(hideProgress);
     if (hideProgress) {
         ++hideProgressRequests;
-        SetStatusText("");
+        ShowOperationEnd();  // as the program's shell: the operation's kept success, or empty
     }
 }
 

@@ -185,6 +185,8 @@ TEST_F(SetupTablesTest, CardAnswers) {
         EXPECT_EQ(c.ans(), c.answer);
         EXPECT_EQ(LinkState.nPendingAns, 1);
         EXPECT_EQ(ReqState.*c.flag, False);
+        // Only a card that was written says so.
+        EXPECT_EQ(shell->status, c.model == 1 ? "Sent to register 1" : "");
     }
 }
 

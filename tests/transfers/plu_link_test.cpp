@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/cassa_conf.h"
+#include "core/texts.h"
 #include "transfers/logo.h"
 #include "emulator/bulk_receiver.h"
 #include "engine/builders_tables.h"
@@ -223,6 +224,7 @@ TEST_F(PLULinkTest, BulkSendReachesTwoRegistersWhenOneFallsBehind) {
     EXPECT_EQ(errors.substr(0, 7), "E <06> ");
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
     EXPECT_TRUE(ErrorTexts().size() == 1) << (ErrorTexts().empty() ? "" : ErrorTexts()[0]);
+    EXPECT_EQ(ts.status, GetText("Msg", "sentto") + " 1, 2");
 }
 
 // A register dropped after the announcement (it never catches up) still gets
@@ -248,6 +250,7 @@ TEST_F(PLULinkTest, ARegisterDroppedAfterTheAnnouncementIsReleased) {
     EXPECT_EQ(receivers[0]->Rows().size(), 400u);
     EXPECT_LT(receivers[1]->Rows().size(), 400u);
     EXPECT_FALSE(ErrorTexts().empty());  // the register dropped is listed
+    EXPECT_EQ(ts.status, GetText("Msg", "sentto") + " 1");
     for (int s : {0, 1}) {
         SCOPED_TRACE(s);
         const auto commands = registers[static_cast<size_t>(s)]->Commands();

@@ -70,11 +70,14 @@ TEST_F(EditorLinkTest, IconTextsTypedReachTheRegisterAndItsTextsComeBackOnScreen
     ASSERT_EQ(got.size(), 6u * 5);
     EXPECT_EQ(got[5], "2:1:HELLO:7");
     EXPECT_EQ(got[6], "2:2::7");
+    // The operation's end leaves its success on show.
+    EXPECT_EQ(Status(), "Sent to register 1");
 
     reg->SetRecords("icon texts", {"3:2:WORLD:4:"});
     w->cmdLoad->click();
     ASSERT_TRUE(RunToIdle());
     EXPECT_EQ(w->cbxNMessaggio->count(), 6);
+    EXPECT_EQ(Status(), "Read from register 1");
     Choose(w->cbxNMessaggio, 3);
     EXPECT_EQ(Shown(w->txtLinea[1]), "WORLD");
     EXPECT_EQ(Shown(w->txtNIcona), "4");
