@@ -79,6 +79,7 @@ TEST_F(KeyboardLogoLinkTest, ALogoChosenInTheEditorReachesTheRegisterRowForRow) 
     EXPECT_TRUE(receiver->Ended());
     EXPECT_FALSE(LinkState.bSendIco);
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+    EXPECT_EQ(Status(), "Sent to register 1");
 }
 
 }  // namespace
