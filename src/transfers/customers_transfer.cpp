@@ -117,6 +117,8 @@ std::string AnsCli() {
     ClientM cli;
     cli.CliType(ClientType());
     if (Tx.nTxCliTo == -1) {
+        // A missing archive is refused, not taken for an empty one.
+        if (!platform::FileExists(path)) return RefuseCliSend(cli, path);
         cli.SetFile(path, false);
         Tx.nTxCliTo = cli.nCliNum();
         // An archive that cannot be read as customers sends nothing: a

@@ -239,6 +239,11 @@ TEST_F(TransferTest, EverySendRefusesAMissingFileAtOnce) {
              Tx.nTxCliFrom = Tx.nTxCliFrom0 = 1;
              Tx.nTxCliTo = Tx.nTxCliTo0 = 2;
          }, &AnsCli, kClientiFile},
+        {"the whole customer archive", [] {
+             ReqState.nTxCli = kFileOpenNext;
+             Tx.nTxCliFrom = Tx.nTxCliFrom0 = 1;
+             Tx.nTxCliTo = Tx.nTxCliTo0 = -1;
+         }, &AnsCli, kClientiFile},
         {"customer groups", [] { ReqState.nTxClientGroup = 0; }, &AnsClientGroup, kClientGFile},
         {"PLUs", [] {
              ReqState.nTxPLU = kFileOpenNext;
