@@ -91,6 +91,11 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
     if (word == kFileDone) return "*";
     int32_t& from = Tx.*a.from;
     int32_t& to = Tx.*a.to;
+    // A missing file is refused, not made empty nor taken for an empty one.
+    if (word == kFileOpenNext && !platform::FileExists(a.path())) {
+        CloseArticles(a);
+        return RefuseSend(a.path());
+    }
     if (to == kToEnd) {
         a.count();
         to = PLUFiles.*a.num;
@@ -103,9 +108,8 @@ std::string AnswerArticles(const ArticleSend& a, bool& refusedAny) {
             Texts.bNewTxtFile = true;
             refusedAny = false;
             platform::RemoveFile(TablePath(a.errFile));
-            // A missing file is refused, not made empty.
             const std::string path = a.path();
-            int16_t number = platform::FileExists(path) ? OpenRandomFileNum(path, kPLURecLen) : 0;
+            int16_t number = OpenRandomFileNum(path, kPLURecLen);
             if (number == 0) {
                 CloseArticles(a);
                 return RefuseSend(path);

@@ -250,6 +250,11 @@ TEST_F(TransferTest, EverySendRefusesAMissingFileAtOnce) {
              Tx.nTxPLUFrom = Tx.nTxPLUFrom0 = 1;
              Tx.nTxPLUTo = Tx.nTxPLUTo0 = 5;
          }, &AnsPLU, kPLUFile},
+        {"the whole PLU file", [] {
+             ReqState.nTxPLU = kFileOpenNext;
+             Tx.nTxPLUFrom = Tx.nTxPLUFrom0 = 1;
+             Tx.nTxPLUTo = Tx.nTxPLUTo0 = 65535;
+         }, &AnsPLU, kPLUFile},
         {"departments", [] {
              Tx.nTxRepartoFrom = Tx.nTxRepartoFrom0 = 1;
              Tx.nTxRepartoTo = Tx.nTxRepartoTo0 = 2;
