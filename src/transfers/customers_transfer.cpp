@@ -116,9 +116,10 @@ std::string AnsCli() {
     const std::string path = tables::TablePath(kClientiFile);
     ClientM cli;
     cli.CliType(ClientType());
+    // A missing archive is refused, not made empty nor taken for an empty one.
+    if (ReqState.nTxCli == kFileOpenNext && !platform::FileExists(path))
+        return RefuseCliSend(cli, path);
     if (Tx.nTxCliTo == -1) {
-        // A missing archive is refused, not taken for an empty one.
-        if (!platform::FileExists(path)) return RefuseCliSend(cli, path);
         cli.SetFile(path, false);
         Tx.nTxCliTo = cli.nCliNum();
         // An archive that cannot be read as customers sends nothing: a
@@ -132,8 +133,7 @@ std::string AnsCli() {
             ShowMsg("56", "2");
             shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
             SetCntRec(0);
-            // A missing archive is refused, not made empty.
-            const int16_t file = platform::FileExists(path) ? cli.OpenFile(path) : int16_t(-1);
+            const int16_t file = cli.OpenFile(path);
             if (file == -1) return RefuseCliSend(cli, path);
             ReqState.nTxCli = static_cast<uint16_t>(file);
         }
