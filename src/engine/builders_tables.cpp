@@ -487,7 +487,10 @@ int32_t RecordCount(const std::string& path, int recordLength) {
 // is refused as a failure of the run, with the file named. An older layout
 // is brought to the current one first.
 bool ArticlesUnreadable(bool (*count)(), const std::string& path) {
-    if (count() && (TestPLUFile(path) == 0 || TestPLUFile(path) == kPLURecLen)) return false;
+    if (count()) {
+        const int32_t layout = TestPLUFile(path);
+        if (layout == 0 || layout == kPLURecLen) return false;
+    }
     ReportTransferFailure(GetText("Log", "unreadable") + " " + path);
     return true;
 }

@@ -40,12 +40,17 @@ std::string_view View(const tables::Fixed<N>& field) {
     return std::string_view(field.c, N);
 }
 
+// The text without its leading and trailing spaces, without a copy.
+std::string_view TrimSpaces(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    return t;
+}
+
 }  // namespace
 
 bool NumericField(std::string_view field, int64_t& value) {
-    std::string_view t = field;
-    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    const std::string_view t = TrimSpaces(field);
     const std::string_view sep =
         Numbers.strDecSep.empty() ? std::string_view(".") : std::string_view(Numbers.strDecSep);
     size_t i = 0;
@@ -96,10 +101,7 @@ int16_t TestPLU(const PLURec& rec) { return TestPLU(rec, CurrentPLUCheckModel())
 int16_t TestPLU(const PLURec& rec, const PLUCheckModel& model) {
     if (!rec.end.IsSet()) return 1;
     const std::string_view code = View(rec.code);
-    size_t first = 0, last = code.size();
-    while (first < last && code[first] == ' ') ++first;
-    while (last > first && code[last - 1] == ' ') --last;
-    if (static_cast<int64_t>(last - first) > CassaConf.P211) return 2;
+    if (static_cast<int64_t>(TrimSpaces(code).size()) > CassaConf.P211) return 2;
     if (HasSeparator(code)) return 4;
     int64_t v = 0;
     if (!(CassaConf.P210 & 1) && !NumericField(code, v)) return 4;

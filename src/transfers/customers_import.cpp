@@ -12,6 +12,7 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "store/client_file.h"
+#include "store/sort_buffer.h"
 #include "platform/editor.h"
 #include "platform/files.h"
 #include "store/table_file.h"
@@ -19,36 +20,6 @@
 #include "core/record.h"
 
 namespace {
-
-// One accepted record: its code as stored (12 characters) and its line, the
-// record's position in the source from 1. The code's bytes are kept as two
-// big-endian numbers (bytes 1-8, 9-12), which compare as the bytes do.
-struct SortEntry {
-    uint64_t head;
-    uint32_t tail;
-    int32_t line;
-};
-
-SortEntry MakeEntry(std::string_view code, int32_t line) {
-    SortEntry e{0, 0, line};
-    auto byte = [&](size_t i) -> uint64_t {
-        return i < code.size() ? static_cast<unsigned char>(code[i]) : 0;
-    };
-    for (size_t i = 0; i < 8; ++i) e.head = e.head << 8 | byte(i);
-    for (size_t i = 8; i < 12; ++i) e.tail = static_cast<uint32_t>(e.tail << 8 | byte(i));
-    return e;
-}
-
-bool operator<(const SortEntry& a, const SortEntry& b) {
-    if (a.head != b.head) return a.head < b.head;
-    if (a.tail != b.tail) return a.tail < b.tail;
-    return a.line < b.line;
-}
-
-bool SameCode(const SortEntry& a, const SortEntry& b) { return a.head == b.head && a.tail == b.tail; }
-
-// Rows of the sort looked ahead of the one being written.
-constexpr size_t kAhead = 16;
 
 // The source is missing, empty or not of the expected size.
 void ReportNoSource() {
@@ -132,9 +103,10 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         errors += head + record + " line " + std::to_string(line) + "\r\n";
     };
 
-    // First pass: check every record; the accepted ones go to the sort.
-    std::vector<SortEntry> sorted;
-    sorted.reserve(count);
+    // First pass: check every record; the accepted ones go to the sort, by
+    // code and, for one code, by line.
+    SortBuffer sorted;
+    sorted.Reserve(count, count * 12);
     for (size_t line = 1; line <= count; ++line) {
         IncCntRec();
         shell.IncPGBValue();
@@ -148,10 +120,9 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         // The code right-aligned as the archive keeps it, whatever the
         // source's alignment, so that the order is the numeric order.
         cli.Let(CliField::strCodice, cli.strCodice());
-        const std::string code = cli.strCodice();
-        sorted.push_back(MakeEntry(code, static_cast<int32_t>(line)));
+        sorted.Add(cli.strCodice(), static_cast<int32_t>(line));
     }
-    std::sort(sorted.begin(), sorted.end());
+    sorted.Sort();
 
     // Second pass: one record per code, the latest in the source, written
     // into the archive's replacement a block at a time.
@@ -162,18 +133,13 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     out.reserve(kBlock + len);
     size_t written = 0;
     bool ok = true;
-    for (size_t i = 0; i < sorted.size(); ++i) {
+    const size_t rows = sorted.Rows();
+    for (size_t i = 0; i < rows; ++i) {
         shell.IncPGBValue();
-        // The records come in code order from all over the source: the one
-        // needed a few rows on is fetched ahead, so that its wait for memory
-        // overlaps the work on this one.
-        if (i + kAhead < sorted.size()) {
-            const char* ahead = bytes.data() + (static_cast<size_t>(sorted[i + kAhead].line) - 1) * len;
-            for (size_t b = 0; b < len; b += 64) __builtin_prefetch(ahead + b);
-            __builtin_prefetch(ahead + len - 1);
-        }
-        const size_t line = static_cast<size_t>(sorted[i].line);
-        if (i + 1 < sorted.size() && SameCode(sorted[i], sorted[i + 1])) {
+        if (i + kFetchAhead < rows)
+            FetchAhead(bytes, (static_cast<size_t>(sorted.Number(i + kFetchAhead)) - 1) * len, len);
+        const size_t line = static_cast<size_t>(sorted.Number(i));
+        if (i + 1 < rows && sorted.SameKey(i, i + 1)) {
             errorLine("D -    ", line);
             continue;
         }

@@ -87,15 +87,6 @@ private:
     bool any_ = false;
 };
 
-// Rows of the sort looked ahead of the one being written.
-constexpr size_t kAhead = 16;
-
-// Asks the processor to bring the record's bytes into its cache.
-void FetchAhead(std::string_view bytes, size_t at, size_t length) {
-    __builtin_prefetch(bytes.data() + at);
-    __builtin_prefetch(bytes.data() + at + length - 1);
-}
-
 std::string LineEnd(int32_t n) { return " line " + std::to_string(n); }
 
 // Separators and control characters of a description become blanks.
@@ -212,11 +203,8 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     const size_t rows = buffer.Rows();
     for (size_t i = 0; i < rows; ++i) {
         if ((i & 1023) == 0) shell.IncPGBValue();
-        // The records come in code order from all over the source: the one
-        // needed a few rows on is fetched ahead, so that its wait for memory
-        // overlaps the work on this one.
-        if (i + kAhead < rows)
-            FetchAhead(src, static_cast<size_t>(buffer.Number(i + kAhead) - 1) * kRec, kRec);
+        if (i + kFetchAhead < rows)
+            FetchAhead(src, static_cast<size_t>(buffer.Number(i + kFetchAhead) - 1) * kRec, kRec);
         const int32_t n = buffer.Number(i);
         const std::string_view record = src.substr(static_cast<size_t>(n - 1) * kRec, kRec);
         if (i + 1 < rows && buffer.SameKey(i, i + 1)) {
