@@ -85,6 +85,13 @@ void ShowMsgText(const std::string& t1, const std::string& t2) {
     ShowAndLog(text);
 }
 
+void ShowSaveRefused(const std::string& field) {
+    if (field.empty())
+        ShowMsg("9", "3");
+    else
+        ShowMsgText(GetText("Msg", "9") + " - " + field + ": " + GetText("Msg1", "badfield"), "");
+}
+
 void ShowResult(const std::string& text) {
     ShowMsgText(text, "");
     Texts.strResult = text;

@@ -43,6 +43,9 @@ std::string GetProtocolText(const std::string& code);
 void ShowMsg(const std::string& k1, const std::string& k2);
 // The same with literal texts, joined by "-" without blanks.
 void ShowMsgText(const std::string& t1, const std::string& t2);
+// A save of the options refused: "9" - the field's name - "badfield" in the
+// status text, or "9" - "3" when no field was named.
+void ShowSaveRefused(const std::string& field);
 // A transfer's success ("Sent to register 1"): shown now, and kept for the
 // end of the operation, which would otherwise clear the status text.
 void ShowResult(const std::string& text);

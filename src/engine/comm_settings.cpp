@@ -175,8 +175,7 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
     std::string bad;
     if (!CommSaveData(shown, &bad)) {
         auto it = shown.captions.find(bad);
-        const std::string name = it == shown.captions.end() || it->second.empty() ? bad : it->second;
-        ShowMsgText(GetText("Msg", "9") + " - " + name + ": " + GetText("Msg1", "badfield"), "");
+        ShowSaveRefused(it == shown.captions.end() || it->second.empty() ? bad : it->second);
         return false;
     }
     if (ask) AskGlbDiff();

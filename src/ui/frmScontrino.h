@@ -1,8 +1,8 @@
 #pragma once
 // The receipt options editor: the open register's receipt option bytes
 // P020A, P020B and P020C (one box per bit, the bits a model lacks hidden but
-// carried through; the two bits without a box written 0), the flag byte P030 (two of its bits as two-way choices) and the
-// numbers P031, P032 and P033.
+// carried through; the two bits without a box written 0), the flag byte P030
+// (two of its bits as two-way choices) and the numbers P031, P032 and P033.
 #include <vector>
 
 #include "ui/controls/editor_controls.h"

@@ -33,11 +33,7 @@ bool OptionEditor::SaveConf(bool ask) {
         // The fields taken before the refusal go back too: no other editor's
         // save may write them later without the question.
         udtCassaConf = udtCassaConfSaved;
-        const std::string field = TakeRefused();
-        if (field.empty())
-            ShowMsg("9", "3");
-        else
-            ShowMsgText(GetText("Msg", "9") + " - " + field + ": " + GetText("Msg1", "badfield"), "");
+        ShowSaveRefused(TakeRefused());
         return false;
     }
     if (ask) AskGlbDiff();
