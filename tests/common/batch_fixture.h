@@ -17,7 +17,9 @@
 #include "common/tempdir.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
+#include "core/record.h"
 #include "platform/settings.h"
+#include "store/plu.h"
 
 namespace testsupport {
 
@@ -106,6 +108,18 @@ protected:
             AddRegister(s, config);
         }
         StartEmulator();
+    }
+
+    // A PLU record of an import file: price 250, type 1, the rest default.
+    static std::string Plu(const std::string& code, int dept, const std::string& descr) {
+        PLURec r = tables::DefaultRecord<PLURec>(0);
+        r.code.PutRight(code);
+        r.P220A.PutNum(250);
+        r.P220B.PutNum(dept);
+        r.P220C = descr;
+        r.P220G = "1";
+        r.end.Set();
+        return tables::RecordBytes(r);
     }
 
     // The command frames a register got that opened an exchange (the polls'

@@ -6,8 +6,6 @@
 
 #include "common/batch_fixture.h"
 #include "store/client_file.h"
-#include "store/plu.h"
-#include "core/record.h"
 
 namespace {
 
@@ -15,8 +13,17 @@ using testsupport::RunResult;
 
 class BatchRefusalTest : public testsupport::BatchRunTest {
 protected:
-    RunResult RunList() { return Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60); }
+    RunResult RunList(const char* level = "/l:9") { return Run({"/r:**", "/f:setup.ini", level, "/t:1", "/w:2"}, 60); }
     std::string MsgLog() const { return Read("base/msg.log"); }
+    void PrepareOne(const std::string& request, int commandsTimeout = 120) {  // with a fresh error log
+        std::filesystem::remove(dir.file("base/err.log"));
+        Prepare({0}, "r1=" + request + "\r\n", commandsTimeout);
+    }
+    void ExpectFailure(const char* code, const char* level = "/l:9") {  // status 1, the code logged
+        const RunResult r = RunList(level);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_GE(ErrorLines(code), 1) << ErrLog();
+    }
 };
 
 // A request whose argument cannot be taken runs nothing, and says so with
@@ -29,10 +36,8 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
     StartRegisters({0});
     for (const char* request : requests) {
         SCOPED_TRACE(request);
-        std::filesystem::remove(dir.file("base/err.log"));
-        Prepare({0}, std::string("r1=") + request + "\r\n");
-        const RunResult r = RunList();
-        EXPECT_EQ(r.status, 1) << r.err;
+        PrepareOne(request);
+        ExpectFailure("003");
         EXPECT_EQ(ErrorLines("003"), 1) << ErrLog();
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find("Request argument not taken"), std::string::npos) << MsgLog();
@@ -73,17 +78,14 @@ TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);
-        std::filesystem::remove(dir.file("base/err.log"));
-        Prepare({0}, std::string("r1=") + c.request + "\r\n", 1800);
+        PrepareOne(c.request, 1800);
         registers.clear();
         if (emulator) emulator->Stop();
         CreateEmulator({0});
         emulator->AddHandler(std::make_shared<FramesFailAfterConnect>(c.nak));
         AddRegister(0);
         StartEmulator();
-        const RunResult r = RunList();
-        EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_GE(ErrorLines("005"), 1) << ErrLog();
+        ExpectFailure("005");
         EXPECT_NE(ErrLog().find("<" + std::string(c.request) + ">"), std::string::npos) << ErrLog();
         EXPECT_NE(MsgLog().find("did not acknowledge the command"), std::string::npos) << MsgLog();
     }
@@ -105,12 +107,9 @@ TEST_F(BatchRefusalTest, ASendWhoseTableCannotBeReadFailsTheRun) {
     StartRegisters({0}, "DRAVO57");
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.request) + " " + c.file);
-        std::filesystem::remove(dir.file("base/err.log"));
-        Prepare({0}, std::string("r1=") + c.request + "\r\n");
+        PrepareOne(c.request);
         Write(std::string("base/Cassa1/") + c.file, c.bytes);
-        const RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"}, 60);
-        EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_GE(ErrorLines("012"), 1) << ErrLog();
+        ExpectFailure("012", "/l:3");
         EXPECT_NE(MsgLog().find("cannot be read as records"), std::string::npos) << MsgLog();
         EXPECT_NE(MsgLog().find(c.file), std::string::npos) << MsgLog();
         EXPECT_EQ(Cash(c.file), c.bytes);
@@ -153,17 +152,6 @@ TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMe
     }
 }
 
-std::string Plu(const std::string& code, int dept) {
-    PLURec r = tables::DefaultRecord<PLURec>(0);
-    r.code.PutRight(code);
-    r.P220A.PutNum(250);
-    r.P220B.PutNum(dept);
-    r.P220C = "ITEM " + code;
-    r.P220G = "1";
-    r.end.Set();
-    return tables::RecordBytes(r);
-}
-
 // A customer of the 90-character generation.
 std::string Customer(const std::string& code) {
     ClientM cli;
@@ -181,9 +169,9 @@ TEST_F(BatchRefusalTest, AnImportThatTakesNoRecordKeepsTheTableAndSendsNothing) 
         const char* request;
         std::string import;
     } cases[] = {
-        {"*G|in.txt", Plu("1", 1).substr(0, 50)},               // not whole records
+        {"*G|in.txt", Plu("1", 1, "ITEM 1").substr(0, 50)},                  // not whole records
         {"*G|in.txt", ""},                                       // empty
-        {"*G|in.txt", Plu("2", 0) + Plu("3", 0)},                // department 0: each refused
+        {"*G|in.txt", Plu("2", 0, "ITEM 2") + Plu("3", 0, "ITEM 3")},       // department 0: each refused
         {"#z|in.txt", ""},
         {"*M|in.txt", lfCustomers},                              // a line one character too long
         {"*M|in.txt", customer.substr(0, 88) + "\r" + customer.substr(0, 80) + "\r"},
@@ -192,15 +180,12 @@ TEST_F(BatchRefusalTest, AnImportThatTakesNoRecordKeepsTheTableAndSendsNothing) 
     StartRegisters({0}, "DRAVO57");
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.request) + " " + c.import));
-        std::filesystem::remove(dir.file("base/err.log"));
-        Prepare({0}, std::string("r1=") + c.request + "\r\n");
-        Write("base/Cassa1/PLU.txt", Plu("5", 1));
+        PrepareOne(c.request);
+        Write("base/Cassa1/PLU.txt", Plu("5", 1, "ITEM 5"));
         Write("base/Cassa1/Clienti.txt", Customer("9"));
         Write("in.txt", c.import);
-        const RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"}, 60);
-        EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_GE(ErrorLines("008"), 1) << ErrLog();
-        EXPECT_EQ(Cash("PLU.txt"), Plu("5", 1));
+        ExpectFailure("008", "/l:3");
+        EXPECT_EQ(Cash("PLU.txt"), Plu("5", 1, "ITEM 5"));
         EXPECT_EQ(Cash("Clienti.txt"), Customer("9"));
         EXPECT_TRUE(Requests(*registers[0]).empty());
     }

@@ -7,21 +7,8 @@
 
 #include "common/batch_fixture.h"
 #include "emulator/bulk_receiver.h"
-#include "store/plu.h"
-#include "core/record.h"
 
 namespace {
-
-std::string Plu(const std::string& code, int dept, const std::string& descr) {
-    PLURec r = tables::DefaultRecord<PLURec>(0);
-    r.code.PutRight(code);
-    r.P220A.PutNum(250);
-    r.P220B.PutNum(dept);
-    r.P220C = descr;
-    r.P220G = "1";
-    r.end.Set();
-    return tables::RecordBytes(r);
-}
 
 using PLUBatchTest = testsupport::BatchRunTest;
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 using namespace platform;
 using testsupport::ReadAll;
@@ -551,18 +552,14 @@ TEST(Profile, DeletionFromAMissingFileLeavesAnEmptyFile) {
 // was; an existing file without sections gives the empty list's two NULs.
 TEST(Profile, SectionNamesOfAMissingFile) {
     TempDir dir;
-    char buf[8];
-    std::memset(buf, 'X', sizeof buf);
-    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "def", buf, sizeof buf,
-                                       dir.file("none.ini").c_str()),
-              0u);
-    EXPECT_EQ(std::string(buf, 3), std::string("\0XX", 3));
     WriteAll(dir.file("empty.ini"), "k=1\r\n");
-    std::memset(buf, 'X', sizeof buf);
-    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "def", buf, sizeof buf,
-                                       dir.file("empty.ini").c_str()),
-              0u);
-    EXPECT_EQ(std::string(buf, 3), std::string("\0\0X", 3));
+    for (const auto& [file, want] : {std::pair{"none.ini", "\0XX"}, std::pair{"empty.ini", "\0\0X"}}) {
+        SCOPED_TRACE(file);
+        char buf[8];
+        std::memset(buf, 'X', sizeof buf);
+        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "def", buf, sizeof buf, dir.file(file).c_str()), 0u);
+        EXPECT_EQ(std::string(buf, 3), std::string(want, 3));
+    }
 }
 
 // Whatever a write accepts reads back by the names it was given, whatever

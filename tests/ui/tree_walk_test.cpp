@@ -3,7 +3,6 @@
 #include "ui/editor_fixture.h"
 #include "engine/document.h"
 #include <QTreeWidget>
-#include "editor_fixture.h"
 #include "engine/builders_tables.h"
 #include "ui/frmDocument.h"
 
