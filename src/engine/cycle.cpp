@@ -3,6 +3,7 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "engine/open_register.h"
+#include "engine/operation.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -42,7 +43,10 @@ void OpenCash(int i) {
 
 }  // namespace
 
-void StartCycle() {
+bool StartCycle() {
+    // The one place an operation over the registers starts: refused while
+    // another runs.
+    if (!MayStartOperation()) return false;
     for (int i = 0; i < kMaxCash; ++i) {
         CassaList[i].bDone = False;
         CassaList[i].bFailed = False;
@@ -51,11 +55,12 @@ void StartCycle() {
     Cycle.bRetryTaken = false;
     Cycle.bAborted = false;
     Texts.strResult.clear();
+    return true;
 }
 
 bool NextCash(bool first) {
     if (first && !Cycle.bKeepRegister) {
-        StartCycle();
+        if (!StartCycle()) return false;
     } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout) {
         // The global time-out of the cycle.
         LinkState.AbortRequest = true;
@@ -106,6 +111,17 @@ bool NextCash(bool first) {
         if (!any) break;
     }
     SelectCash();
+    return false;
+}
+
+bool CycleHasMore() {
+    for (int i = 0; i < kMaxCash; ++i)
+        if (i != Core.nOpenCash && Selectable(i)) return true;
+    if (Cycle.bRetryTaken) return false;
+    for (int i = 0; i < kMaxCash; ++i) {
+        const CashRec& e = CassaList[i];
+        if (e.bDefined && e.bEnabled && e.bFailed) return true;
+    }
     return false;
 }
 
