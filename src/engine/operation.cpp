@@ -40,6 +40,8 @@ std::string RunningOperationName() {
 bool MayStartOperation() {
     if (!Core.bInteractive || Operation.bStarting) return true;
     if (!OperationRunning()) {
+        // A new operation: bulk programming only when it says so again.
+        ShellState.GlobProgBusy = false;
         Operation.bStarting = true;
         return true;
     }
