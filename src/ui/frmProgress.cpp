@@ -190,15 +190,17 @@ void frmProgress::PlaceClear() {
     };
     if (clear(pos())) return;
     // Below, above, right or left of one of them.
-    for (const QRect& o : others)
-        for (const QPoint& at : {QPoint(o.left(), o.bottom() + 1), QPoint(o.right() - size.width() + 1, o.bottom() + 1),
-                                 QPoint(o.left(), o.top() - size.height()),
-                                 QPoint(o.right() - size.width() + 1, o.top() - size.height()),
-                                 QPoint(o.right() + 1, o.top()), QPoint(o.left() - size.width(), o.top())})
+    for (const QRect& o : others) {
+        const int leftEdge = o.left(), rightEdge = o.right() - size.width() + 1;
+        const int below = o.bottom() + 1, above = o.top() - size.height();
+        for (const QPoint& at : {QPoint(leftEdge, below), QPoint(rightEdge, below), QPoint(leftEdge, above),
+                                 QPoint(rightEdge, above), QPoint(o.right() + 1, o.top()),
+                                 QPoint(o.left() - size.width(), o.top())})
             if (clear(at)) {
                 move(at);
                 return;
             }
+    }
 }
 
 void frmProgress::cmdCancel_Click() {
