@@ -92,8 +92,8 @@ bool ReqCode(const std::string& token);  // any read token, with its request fla
 // code. The argument (Core.strReqArg of the request, taken as a copy, since
 // that is cleared): one that holds ":" is a range, first and last ("1:99"; a
 // code range for "&M" and "&I"), and is then no copy destination
-// (Core.strReqArg is cleared); an empty one means the
-// whole table; any other names a file: the copy destination of a read
+// (Core.strReqArg is cleared); an empty one means the whole table; any other
+// names a file: the copy destination of a read
 // (which reads the whole table), or the source of the batch import that ran
 // before a send ("*F" and "^e" then send the range the import left, the
 // other sends their whole table). Builders without a range ignore it.

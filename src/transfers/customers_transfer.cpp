@@ -160,7 +160,6 @@ int16_t DataC16() {
     Shell& shell = CurrentShell();
     const std::string& line = AnswerRec.strAnsData;
     const std::string path = tables::TablePath(kC16File);
-    const std::string archive = tables::TablePath(kClientiFile);
     if (line.empty() || line[0] != '*') {
         if (word == kFileOpenNext) {
             // The mark of a dump being written (see DumpMark).
@@ -187,7 +186,8 @@ int16_t DataC16() {
     // leaves the archive as it was; a read of every code that brought none
     // leaves an empty dump, so that the archive is rebuilt empty rather than
     // from an older dump.
-    const bool noneInRange = word == kFileOpenNext && NothingInRange("&I", archive);
+    const bool noneInRange =
+        word == kFileOpenNext && NothingInRange("&I", tables::TablePath(kClientiFile));
     if (word == kFileOpenNext && !noneInRange) {
         const int16_t file = OpenOutputFileNum(path, false);
         if (file == 0)
