@@ -77,6 +77,7 @@ TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
         {true, "&L|1:20"},
         {false, "&N|"},
         {false, "*H|"},
+        {false, "&I|1:500"},  // a ranged read refused fails, though it would bring nothing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);

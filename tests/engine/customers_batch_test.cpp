@@ -1,10 +1,8 @@
-// Command-line runs that move customers (and PLUs) by code range: a send to
-// two registers in addressed mode gets each register exactly the customers
-// of its own archive in the range, and a register whose archive lacks a code
-// of the range gets nothing, and the run says so; a read of a range in which
-// the register holds nothing keeps the local file.
+// A command-line run whose request list sends customers by code range to
+// two registers in addressed mode: each register gets exactly the customers
+// of its own archive in the range; a register whose archive lacks a code of
+// the range gets nothing, and the run says so.
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -49,52 +47,6 @@ TEST_F(CustomersBatchTest, ARangeOfCodesReachesExactlyTheCustomersInIt) {
     const std::string log = ErrLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     EXPECT_NE(log.find("003"), std::string::npos) << log;
-}
-
-// A read of a range in which the register holds nothing keeps the local file
-// as it was: a success, said in msg.log. A read cut short keeps the file and
-// fails.
-TEST_F(CustomersBatchTest, ARangeReadThatFindsNothingKeepsTheLocalFile) {
-    const struct {
-        const char* request;
-        const char* file;
-        const char* registerHolds;  // the one customer (or PLU) of the register
-        int stallAfter;             // the register falls silent after that many lines
-        int status;
-    } rows[] = {
-        {"&M|1001:2000", "PLU.txt", "5:250:1:ITEM 5:0:0:0:1:0:", -1, 0},
-        {"&I|1:500", "Clienti.txt", "900:CUST 900::0:1:0:9000:0:", -1, 0},
-        {"&I|1:500", "Clienti.txt", "12:CUST 12::0:1:0:120:0:", 1, 1},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.request);
-        std::filesystem::remove(dir.file("base/err.log"));
-        std::filesystem::remove(dir.file("base/msg.log"));
-        Prepare({0}, std::string("r1=") + row.request + "\r\n");
-        Archive("base/Cassa1", {"5", "12"});
-        Write("base/Cassa1/PLU.txt", Plu("5", 1, "ITEM 5") + Plu("7", 1, "ITEM 7"));
-        const std::string before = Cash(row.file);
-        registers.clear();
-        if (emulator) emulator->Stop();
-        CreateEmulator({0});
-        emu::RegisterConfig config;
-        config.model = "DRAVO57";
-        config.stallAfter = row.stallAfter;
-        auto reg = AddRegister(0, config);
-        reg->SetArticles({row.registerHolds});
-        reg->SetCustomers({row.registerHolds});
-        StartEmulator();
-
-        const testsupport::RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1"}, 60);
-        EXPECT_EQ(r.status, row.status) << r.err << ErrLog();
-        EXPECT_EQ(Cash(row.file), before);
-        std::string read = row.request;  // "&I1:500"
-        const std::string said = "keeps its records: " + read.erase(2, 1) + ", ";
-        EXPECT_EQ(Read("base/msg.log").find(said + dir.file("base/Cassa1/") + row.file) !=
-                      std::string::npos,
-                  row.status == 0)
-            << Read("base/msg.log");
-    }
 }
 
 }  // namespace
