@@ -71,10 +71,6 @@ bool BatchNextRequest() {
     return false;
 }
 
-// Batch mode: `opened` tells whether NextCash opened a register. Each
-// register runs the request list from its start; a register on which
-// nothing could be queued is done, and the next one is taken. With no
-// register left the run ends.
 // The end of the open register's turn for the run's failures: a turn that
 // failed gets one more (in the first pass of the cycle), which may make good
 // the failures of the requests it does again.
@@ -83,6 +79,10 @@ void EndErrorTurn() {
     EndRunTurn(failed, failed && !Cycle.bRetryTaken && !Cycle.bAborted);
 }
 
+// Batch mode: `opened` tells whether NextCash opened a register. Each
+// register runs the request list from its start; a register on which
+// nothing could be queued is done, and the next one is taken. With no
+// register left the run ends.
 void BatchFromRegister(bool opened) {
     while (opened) {
         MainTimer.bRichiestePending = -1;
