@@ -184,7 +184,7 @@ void StartRunTurn(int reg) {
 
 void KeepRunFailures() {
     for (RunFailure& f : Texts.turnFailures)
-        if (f.pos == MainTimer.bRichiestePending) f.final = true;
+        if (f.pos == MainTimer.bRichiestePending) f.kept = true;
 }
 
 void EndRunTurn(bool failed, bool anotherTurn) {
@@ -211,7 +211,7 @@ void EndRunTurn(bool failed, bool anotherTurn) {
     if (!failed || !anotherTurn) return;
     std::vector<RunFailure>& waiting = Texts.waitingFailures[reg];
     for (RunFailure& f : turn)
-        if (f.pos >= 0 && !f.final) waiting.push_back(std::move(f));
+        if (f.pos >= 0 && !f.kept) waiting.push_back(std::move(f));
 }
 
 bool WriteTxtFile(const std::string& name, const std::string& text) {

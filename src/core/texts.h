@@ -11,11 +11,11 @@
 #include <vector>
 
 // A failure met in a register's turn of a command-line run: the position of
-// the request in the list (-1: none), whether a later turn may make it good,
-// and its error-log line.
+// the request in the list (-1: none), whether it stays a failure whatever a
+// later turn does, and its error-log line.
 struct RunFailure {
     int32_t pos = -1;
-    bool final = false;
+    bool kept = false;
     std::string line;
 };
 
