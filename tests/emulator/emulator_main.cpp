@@ -41,8 +41,8 @@ void OnSignal(int) { stopRequested = 1; }
 int Usage() {
     std::fprintf(stderr,
                  "usage: ecr-emulator [FOLDER] [--model KEY|N] [--addressed|--direct] [--port N]\n"
-                 "                    [--station N]... [--silent] [--silent-polls N] [--nak N] [--badchk N]\n"
-                 "                    [--truncate N] [--burst] [--status W] [--noise MS]\n"
+                 "                    [--station N]... [--silent] [--silent-polls N] [--nak N]\n"
+                 "                    [--badchk N] [--truncate N] [--burst] [--status W] [--noise MS]\n"
                  "                    [--answer-enq] [--modem] [--dial-answer TEXT]\n"
                  "  FOLDER: the program's start folder or a customer folder; its registers\n"
                  "          are played in the link mode the program will use for them\n"
