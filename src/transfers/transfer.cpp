@@ -320,12 +320,21 @@ std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 
 }  // namespace
 
-void ShowSentStatus() {
-    // A send that has reported a failure since its command went out (a table
-    // file missing or unreadable) is no success: it says nothing of one.
+namespace {
+
+// A transfer that has reported a failure since its command went out (a table
+// file missing or unreadable, a line not stored) is no success: it says
+// nothing of one.
+void ShowSuccess(const char* key) {
     if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
-    ShowResult(GetText("Msg", "sentto") + " " + RegisterNumber());
+    ShowResult(GetText("Msg", key) + " " + RegisterNumber());
 }
+
+}  // namespace
+
+void ShowSentStatus() { ShowSuccess("sentto"); }
+
+void ShowReadStatus() { ShowSuccess("readfrom"); }
 
 std::string EndSend() {
     AbandonSend();
