@@ -57,18 +57,28 @@ TEST_F(ReportsWindowTest, ShowsAReceivedReportInEachLanguage) {
         const char* title;
         const char* first;
         const char* request;
+        const char* groups;  // the customer-group report's item
+        int16_t model;       // DRAVO57 keeps customer groups, LX4100 none
         const char* picture;
     };
     for (const Lang l : {Lang{"Testi.eng", "Reports, receipt history and closure", "Departments",
-                              "Request", "reports"},
+                              "Request", "Customer groups", 3, "reports"},
                          Lang{"Testi.ita", "Rapporti, storico scontrini e chiusura", "Reparti",
-                              "Richiedi", "reports_ita"}}) {
-        SCOPED_TRACE(l.file);
+                              "Richiedi", "Gruppi clienti", 3, "reports_ita"},
+                         Lang{"Testi.eng", "Reports, receipt history and closure", "Departments",
+                              "Request", "Customer groups", 1, "reports_lx4100"},
+                         Lang{"Testi.ita", "Rapporti, storico scontrini e chiusura", "Reparti",
+                              "Richiedi", "Gruppi clienti", 1, "reports_lx4100_ita"}}) {
+        SCOPED_TRACE(l.picture);
         Language(l.file);
+        ConfigLevel.InitOffLine(l.model, kProgramRelease);
         frmRapporti::ShowWindow();
         frmRapporti* w = frmRapporti::Instance();
         EXPECT_EQ(w->windowTitle().toStdString(), l.title);
-        ASSERT_EQ(w->lstReports->count(), 15);
+        const bool groups = l.model != 1;
+        ASSERT_EQ(w->lstReports->count(), groups ? 15 : 14);
+        EXPECT_EQ(w->lstReports->findItems(l.groups, Qt::MatchExactly).size(), groups ? 1 : 0);
+        EXPECT_EQ(w->txtCliFrom->isVisibleTo(w), groups);  // the customer range too
         EXPECT_EQ(w->lstReports->item(0)->text().toStdString(), l.first);
         EXPECT_EQ(w->cmdRequest->text().toStdString(), l.request);
         for (int i = 0; i < w->lstReports->count(); ++i)
