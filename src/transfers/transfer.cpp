@@ -318,10 +318,6 @@ namespace {
 // The register of the exchange as the user knows it (its folder's number).
 std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 
-}  // namespace
-
-namespace {
-
 // A transfer that has reported a failure since its command went out (a table
 // file missing or unreadable, a line not stored) is no success: it says
 // nothing of one.
