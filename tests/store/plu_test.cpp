@@ -356,10 +356,7 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     std::filesystem::create_directory(CashFile("Offerte.txt"));
     Transfer.nC08Pending = 1;
     ReqState.nFileC08 = kFileOpenNext;
-    for (const char* l : {"999999990006:0:1:OFFER 6:0:3:0:9:", "*"}) {
-        Line(l);
-        DataC08();
-    }
+    for (const char* l : {"999999990006:0:1:OFFER 6:0:3:0:9:", "*"}) Line(l), DataC08();
     ASSERT_EQ(shell->errors.size(), 1u);
     EXPECT_EQ(shell->errors[0].text.rfind(GetText("Log", "nowrite") + " " + CashFile("Offerte.txt"), 0), 0u);
     EXPECT_EQ(shell->status, "");
