@@ -345,7 +345,6 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
               "           42000001500003ART" + Blanks(27) + "-007000000000000129000" + "00000" + "00000\r\n");
     EXPECT_EQ(ReadAll(CashFile("Offerte.txt")).substr(0, 13), " 999999990005");
     EXPECT_EQ(Acks(), 4);
-    EXPECT_EQ(shell->status, GetText("Msg", "readfrom") + " 1");
     // Lines after the last dump are only acknowledged.
     Line("7:1:1:X:0:0:0:9:");
     EXPECT_EQ(DataC08(), -1);
