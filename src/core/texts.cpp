@@ -93,6 +93,10 @@ void ShowSaveRefused(const std::string& field) {
         ShowMsgText(GetText("Msg", "9") + " - " + field + ": " + GetText("Msg1", "badfield"), "");
 }
 
+void ShowSendRefused(const std::string& field) {
+    ShowMsgText(GetText("Comandi", "4") + " - " + field + ": " + GetText("Msg1", "badsend"), "");
+}
+
 void ShowResult(const std::string& text) {
     ShowMsgText(text, "");
     Texts.strResult = text;

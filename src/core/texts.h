@@ -57,6 +57,9 @@ void ShowMsgText(const std::string& t1, const std::string& t2);
 // A save of the options refused: "9" - the field's name - "badfield" in the
 // status text, or "9" - "3" when no field was named.
 void ShowSaveRefused(const std::string& field);
+// A send refused for a field that only the send takes: "Comandi" "4" - the
+// field's name - "badsend".
+void ShowSendRefused(const std::string& field);
 // A transfer's success ("Sent to register 1"): shown now, and kept for the
 // end of the operation, which would otherwise clear the status text.
 void ShowResult(const std::string& text);
