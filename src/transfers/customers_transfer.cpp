@@ -204,6 +204,7 @@ int16_t DataC16() {
     SendAck();
     // A dump that could not be written leaves the archive as it was.
     if (dumped) ImportC16();
+    ShowReadStatus();
     return 0;
 }
 

@@ -321,6 +321,7 @@ int16_t DataC08() {
     DecPending();
     SendAck();
     if (arrived) ImportC08();
+    ShowReadStatus();
     return 0;
 }
 
@@ -330,6 +331,7 @@ void ImportC08() {
     ShowMsg("54", "2");
     std::string dump;
     if (!platform::ReadFile(TablePath(kC08File), dump)) {
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + TablePath(kC08File));
         shell.SetPGBValue(-1);
         ShowMsg("", "");
         return;
@@ -364,10 +366,16 @@ void ImportC08() {
     }
     if (refused > 0) LogErr(kErrFile);
     // Each file is replaced whole, and only when the dump held its records.
-    if (anyPLU && WriteWholeFile("ImportC08", TablePath(kPLUFile), plus, Report::MsgBox))
-        CopyRecvFile("\\PLU.txt");
-    if (anyOffer && WriteWholeFile("ImportC08", TablePath(kOffFile), offers, Report::MsgBox))
-        CopyRecvFile("\\Offerte.txt");
+    const auto replace = [](const char* file, const std::string& records) {
+        errno = 0;
+        if (WriteWholeFile("ImportC08", TablePath(file), records, Report::MsgBox))
+            CopyRecvFile("\\" + std::string(file));
+        else
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + TablePath(file) + ": " +
+                                  platform::FileErrorText(errno, {}));
+    };
+    if (anyPLU) replace(kPLUFile, plus);
+    if (anyOffer) replace(kOffFile, offers);
     shell.SetPGBValue(-1);
     ShowMsg("", "");
 }

@@ -330,14 +330,19 @@ namespace {
 // The register of the exchange as the user knows it (its folder's number).
 std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 
+// A transfer that has reported a failure since its command went out (a table
+// file missing or unreadable, a line not stored) is no success: it says
+// nothing of one.
+void ShowSuccess(const char* key) {
+    if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
+    ShowResult(GetText("Msg", key) + " " + RegisterNumber());
+}
+
 }  // namespace
 
-void ShowSentStatus() {
-    // A send that has reported a failure since its command went out (a table
-    // file missing or unreadable) is no success: it says nothing of one.
-    if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
-    ShowResult(GetText("Msg", "sentto") + " " + RegisterNumber());
-}
+void ShowSentStatus() { ShowSuccess("sentto"); }
+
+void ShowReadStatus() { ShowSuccess("readfrom"); }
 
 std::string EndSend() {
     AbandonSend();

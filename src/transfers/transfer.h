@@ -256,6 +256,9 @@ std::string EndSend();
 // The status text of a complete send: "Sent to register" and its number;
 // nothing when a failure was reported since the send's command went out.
 void ShowSentStatus();
+// Likewise "Read from register" for a read whose records are stored only
+// after its last line (the PLU and customer dumps, rebuilt into their files).
+void ShowReadStatus();
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);

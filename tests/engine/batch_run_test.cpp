@@ -154,6 +154,23 @@ TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
               (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
 }
 
+// The register leaves its first poll unanswered: its extra turn reads again
+// and makes that failure good, but not the import it does not do again.
+TEST_F(BatchRunTest, TheExtraTurnMakesGoodOnlyTheRequestsItDidAgain) {
+    Prepare({0}, "r1=*F|" + dir.file("empty.txt") + "\r\nr2=&L|1:2\r\n", 1800);
+    Write("empty.txt", "");
+    emu::RegisterConfig silentOnce;
+    silentOnce.silentPolls = 1;
+    StartEmulator({0}, silentOnce);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_LT(ErrLog().find("[004]"), ErrLog().find("[005]")) << ErrLog();  // in time order
+    const std::string msg = Read("base/msg.log");
+    const size_t good = msg.find("made good");
+    EXPECT_EQ(testsupport::CountOf(msg, "made good"), 1) << msg;
+    EXPECT_LT(msg.find("[005]", good), msg.find("\r\n", good)) << msg;
+}
+
 // One hello answer of each register arrives with a bad checksum: the
 // program refuses it, the register repeats it whole and the repeat is taken.
 // Every register is served in its first turn and the run is clean.

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "engine/main_timer.h"
 #include <algorithm>
 #include "common/child_process.h"
@@ -347,6 +349,16 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     Line("7:1:1:X:0:0:0:9:");
     EXPECT_EQ(DataC08(), -1);
     EXPECT_EQ(Acks(), 5);
+    // A file that cannot be replaced fails the read: listed, and no success.
+    shell->status.clear();
+    platform::RemoveFile(CashFile("Offerte.txt"));
+    std::filesystem::create_directory(CashFile("Offerte.txt"));
+    Transfer.nC08Pending = 1;
+    ReqState.nFileC08 = kFileOpenNext;
+    for (const char* l : {"999999990006:0:1:OFFER 6:0:3:0:9:", "*"}) Line(l), DataC08();
+    ASSERT_EQ(shell->errors.size(), 1u);
+    EXPECT_EQ(shell->errors[0].text.rfind(GetText("Log", "nowrite") + " " + CashFile("Offerte.txt"), 0), 0u);
+    EXPECT_EQ(shell->status, "");
 }
 
 // A dump whose file cannot be written whole (the disk full for a moment)
