@@ -471,3 +471,8 @@ void ReportTransferFailure(const std::string& text) {
     ReportTransferProblem(text);
     LogErr(kErrFile);
 }
+
+void NoteLeftOver(const std::string& file, size_t bytes) {
+    if (bytes > 0)
+        WriteMsgLog(GetText("Log", "importrest") + " " + file + " (" + std::to_string(bytes) + " bytes)");
+}
