@@ -370,6 +370,8 @@ bool ReadCassaConf() {
     // Values that could not be taken, or lines that are no options: the
     // file is kept as it is in Cassa.txt.bak before a save normalises it,
     // and the message log says which keys went back to their defaults.
+    CassaFile.bUnreadable = ReportUnreadableProfile(CassaTxtPath());
+    if (CassaFile.bUnreadable) return false;
     std::string bytes;
     const int foreign = platform::ReadFile(CassaTxtPath(), bytes) ? ForeignLines(bytes) : 0;
     if (!r.ok() || foreign > 0) {
@@ -386,6 +388,30 @@ bool ReadCassaConf() {
         WriteMsgLog(text);
     }
     return r.ok();
+}
+
+std::string UnreadableProfileText() {
+    const std::string text = GetText("Log", "badprofile");
+    // Without a language file (config.ini names it) the English text.
+    return text.empty() ? "Settings file cannot be read (over 16 MB, or not a readable file); not used:"
+                        : text;
+}
+
+bool ReportUnreadableProfile(const std::string& file) {
+    if (file.empty() || !platform::ProfileUnreadable(file)) return false;
+    const std::string text = UnreadableProfileText() + " " + file;
+    if (Core.bInteractive) {
+        CurrentShell().MsgBox(text, "");
+        WriteMsgLog(text);
+        return true;
+    }
+    // A register opened again in the same run does not log it again.
+    std::vector<std::string>& reported = CashListState.reported;
+    if (std::find(reported.begin(), reported.end(), file) != reported.end()) return true;
+    reported.push_back(file);
+    CurrentShell().AddError(text, true);
+    LogErr(kErrFile);
+    return true;
 }
 
 bool SaveCassa() {
