@@ -169,26 +169,16 @@ TEST_F(ModemTest, OkAnywhereInTheAnswerIsTakenAndNoOkFailsAfterFiveSeconds) {
 // Every refusal a modem gives to the dial ends the wait for the carrier at
 // once, whether or not the device reports the carrier line; the dial hangs up.
 TEST_F(ModemTest, EachRefusalOfTheDialEndsTheWaitAtOnce) {
-    const struct {
-        const char* answer;
-        const char* said;
-    } cases[] = {
-        {"NO CARRIER", "Modem: the modem answered NO CARRIER after dialling: 0123"},
-        {"BUSY", "Modem: the modem answered BUSY after dialling: 0123"},
-        {"NO DIALTONE", "Modem: the modem answered NO DIALTONE after dialling: 0123"},
-        {"NO ANSWER", "Modem: the modem answered NO ANSWER after dialling: 0123"},
-        {"ERROR", "Modem: the modem answered ERROR to the dial command: 0123"},
-    };
     for (const bool carrierLine : {true, false}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.answer) + (carrierLine ? " carrier line" : " words only"));
+        for (const std::string word : {"NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER", "ERROR"}) {
+            SCOPED_TRACE(word + (carrierLine ? " carrier line" : " words only"));
             script.carrierLine = carrierLine;
-            script.dialAnswer = c.answer;
+            script.dialAnswer = word;
             OpenUndialled();
             modem->script = script;
             const double start = now;
             EXPECT_FALSE(ModemDial("0123", 2));
-            EXPECT_EQ(Modem.strFailure, c.said);
+            EXPECT_EQ(Modem.strFailure, "Modem: the modem answered " + word + " after dialling: 0123");
             EXPECT_LT(now - start, 10.0);  // the hang-up's waits only, not 30 s
             EXPECT_EQ(modem->Commands().back(), "ATH");
         }
