@@ -398,19 +398,25 @@ std::string UnreadableProfileText() {
 }
 
 bool ReportUnreadableProfile(const std::string& file) {
-    if (file.empty() || !platform::ProfileUnreadable(file)) return false;
+    if (file.empty()) return false;
+    // Said once while the file stays so, however often it is opened; said
+    // again should it become unreadable again.
+    std::vector<std::string>& reported = CashListState.reported;
+    const auto seen = std::find(reported.begin(), reported.end(), file);
+    if (!platform::ProfileUnreadable(file)) {
+        if (seen != reported.end()) reported.erase(seen);
+        return false;
+    }
+    if (seen != reported.end()) return true;
+    reported.push_back(file);
     const std::string text = UnreadableProfileText() + " " + file;
     if (Core.bInteractive) {
         CurrentShell().MsgBox(text, "");
         WriteMsgLog(text);
-        return true;
+    } else {
+        CurrentShell().AddError(text, true);
+        LogErr(kErrFile);
     }
-    // A register opened again in the same run does not log it again.
-    std::vector<std::string>& reported = CashListState.reported;
-    if (std::find(reported.begin(), reported.end(), file) != reported.end()) return true;
-    reported.push_back(file);
-    CurrentShell().AddError(text, true);
-    LogErr(kErrFile);
     return true;
 }
 

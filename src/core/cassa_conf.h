@@ -107,8 +107,9 @@ bool ReadCassaTipo();
 bool ReadCassaConf();
 // Says that a profile file of the run (Cassa.txt, config.ini) is there but
 // cannot be read, naming it: a message box in an interactive run, the
-// progress window's errors and the error log (kErrFile, once per file) in a
-// command-line run, and the message log. False when the file can be read.
+// progress window's errors and the error log (kErrFile) in a command-line
+// run, and the message log; once while the file stays so. False when the
+// file can be read.
 bool ReportUnreadableProfile(const std::string& file);
 // The text of that report, without the file's name.
 std::string UnreadableProfileText();
