@@ -367,11 +367,14 @@ bool ReadCassaConf() {
     int16_t level = (c.P911 & 8) ? 1 : 0;
     ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
 
+    // A file that cannot be read (far too large, not a file) gave nothing:
+    // the defaults stand, and it is never read whole.
+    CassaFile.bUnreadable = ReportUnreadableProfile(CassaTxtPath());
+    if (CassaFile.bUnreadable) return false;
+
     // Values that could not be taken, or lines that are no options: the
     // file is kept as it is in Cassa.txt.bak before a save normalises it,
     // and the message log says which keys went back to their defaults.
-    CassaFile.bUnreadable = ReportUnreadableProfile(CassaTxtPath());
-    if (CassaFile.bUnreadable) return false;
     std::string bytes;
     const int foreign = platform::ReadFile(CassaTxtPath(), bytes) ? ForeignLines(bytes) : 0;
     if (!r.ok() || foreign > 0) {

@@ -56,10 +56,7 @@ bool SplitRecords(std::string_view bytes, size_t width, std::string& records, si
             const size_t stop = at + width;
             const size_t lineEnd = std::min(bytes.find_first_of("\r\n", at), end);
             if (lineEnd != stop) {
-                const size_t length = lineEnd - at;
-                why = "line " + std::to_string(count + 1) +
-                      (length < width ? " too short (" : " too long (") + std::to_string(length) +
-                      " characters, " + std::to_string(width) + " a record)";
+                why = LineLengthText(count + 1, lineEnd - at, width);
                 return false;
             }
             if (pass == 1) {

@@ -13,6 +13,7 @@
 #include "store/plu.h"
 #include "store/plu_checks.h"
 #include "store/table_file.h"
+#include "transfers/transfer.h"
 #include "core/record.h"
 
 using namespace tables;
@@ -94,17 +95,13 @@ std::string LineEnd(int32_t n) { return " line " + std::to_string(n); }
 // ended by CR LF.
 std::string FirstBadLine(std::string_view src, size_t width) {
     size_t at = 0;
-    for (int32_t n = 1; at < src.size(); ++n) {
+    for (size_t n = 1; at < src.size(); ++n) {
         const size_t lf = src.find('\n', at);
         const size_t end = lf == std::string_view::npos ? src.size() : lf;
         const bool crlf = lf != std::string_view::npos && end > at && src[end - 1] == '\r';
         const size_t length = end - at - (crlf ? 1 : 0);
-        const std::string line = "line " + std::to_string(n);
-        const std::string sizes = " (" + std::to_string(length) + " characters, " +
-                                  std::to_string(width) + " a record)";
-        if (length < width) return line + " too short" + sizes;
-        if (length > width) return line + " too long" + sizes;
-        if (!crlf) return line + " not ended by CR LF";
+        if (length != width) return LineLengthText(n, length, width);
+        if (!crlf) return "line " + std::to_string(n) + " not ended by CR LF";
         at = lf + 1;
     }
     return {};

@@ -41,11 +41,12 @@ bool ReadSourceBytes(const std::string& file, size_t length, std::string& bytes)
         return Refuse("noimport", file, errno ? std::strerror(errno) : "");
     if (bytes.size() < length)
         return Refuse("importempty", file, std::to_string(length) + " characters a record");
-    NoteLeftOver(file, bytes.size() % length);
-    bytes.resize(bytes.size() - bytes.size() % length);
+    const size_t leftOver = bytes.size() % length;
+    bytes.resize(bytes.size() - leftOver);
     for (size_t at = 0; at < bytes.size(); at += length)
         if (bytes.compare(at + length - 2, 2, "\r\n") != 0)
             return Refuse("importlength", file, RecordText(static_cast<int32_t>(at / length + 1)));
+    NoteLeftOver(file, leftOver);
     SetCntRec(0);
     return true;
 }

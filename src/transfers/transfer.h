@@ -259,3 +259,6 @@ void ReportTransferFailure(const std::string& text);
 // last one (a cut record, an end-of-file byte 0x1A), if any, are named in the
 // message log.
 void NoteLeftOver(const std::string& file, size_t bytes);
+// Why line n of an import file is not one record of `width` characters:
+// "line n too short (length characters, width a record)", or too long.
+std::string LineLengthText(size_t n, size_t length, size_t width);
