@@ -488,3 +488,13 @@ void ReportTransferFailure(const std::string& text) {
     ReportTransferProblem(text);
     LogErr(kErrFile);
 }
+
+std::string LineLengthText(size_t n, size_t length, size_t width) {
+    return "line " + std::to_string(n) + (length < width ? " too short (" : " too long (") +
+           std::to_string(length) + " characters, " + std::to_string(width) + " a record)";
+}
+
+void NoteLeftOver(const std::string& file, size_t bytes) {
+    if (bytes > 0)
+        WriteMsgLog(GetText("Log", "importrest") + " " + file + " (" + std::to_string(bytes) + " bytes)");
+}

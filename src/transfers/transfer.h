@@ -265,3 +265,10 @@ void ReportTransferProblem(const std::string& text);
 // The same for a problem that fails the run: also counted in the error log
 // (LogErr(kErrFile)).
 void ReportTransferFailure(const std::string& text);
+// A record import takes the whole records of its file: the bytes after the
+// last one (a cut record, an end-of-file byte 0x1A), if any, are named in the
+// message log.
+void NoteLeftOver(const std::string& file, size_t bytes);
+// Why line n of an import file is not one record of `width` characters:
+// "line n too short (length characters, width a record)", or too long.
+std::string LineLengthText(size_t n, size_t length, size_t width);

@@ -294,11 +294,18 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     const std::string huge = dir.file("huge.txt");
     WriteAll(huge, "");
     ASSERT_EQ(truncate(huge.c_str(), 50 * 1024 * 1024 + 1), 0);
-    for (const std::string& src : {longLines, huge, dir.file("missing.txt")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {longLines, longLines + " (line 1 too long (200 characters, 87 a record))"},
+        {huge, huge + " (line 1 too long (52428801 characters, 87 a record))"},
+        {dir.file("missing.txt"), "cannot be read: " + dir.file("missing.txt") + " (File not found)"},
+    };
+    for (const auto& [src, why] : cases) {
         std::string err = ReadAll(Core.strLogErrFile);
         EXPECT_FALSE(SortPLU(src, CashFile("PLU.txt")));
         EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1")) << src;
         EXPECT_GT(ReadAll(Core.strLogErrFile).size(), err.size()) << src;  // code 8
+        // The reason in the message log.
+        EXPECT_NE(ReadAll(dir.file("msg.log")).find(why), std::string::npos) << ReadAll(dir.file("msg.log"));
     }
     // Whole records of garbage: each refused with its line; an import that
     // takes no record leaves the file as it was, and so does an empty one.
@@ -308,6 +315,7 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     EXPECT_FALSE(SortPLU(garbage, CashFile("PLU.txt")));
     EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
     EXPECT_NE(ReadAll(Core.strLogErrFile).find("[008]", err.size()), std::string::npos);
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find(garbage + " (line 1 refused, E <01>)"), std::string::npos);
     WriteAll(dir.file("empty.txt"), "");
     EXPECT_FALSE(SortPLU(dir.file("empty.txt"), CashFile("PLU.txt")));
     EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
