@@ -306,6 +306,12 @@ int16_t DataC08() {
     // C08.txt, and an old one must not be imported again; nor one whose
     // file could not be written whole.
     const bool arrived = word != kFileOpenNext && word != kC08Failed;
+    // A range of codes holding nothing leaves both files as they are.
+    if (word == kFileOpenNext) {
+        const bool offers =
+            LinkState.strCmdSent.find(std::string(";&M") + kOfferPrefix) != std::string::npos;
+        NothingInRange("&M", TablePath(offers ? kOffFile : kPLUFile));
+    }
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(DumpMark(kC08File));
     if (Transfer.nC08Pending > 1) word = kFileOpenNext;  // the next dump starts a new file

@@ -208,6 +208,18 @@ bool CopyRecvFile(const std::string& name) {
     return false;
 }
 
+bool NothingInRange(const std::string& token, const std::string& path) {
+    // The range is the rest of the token in the command sent ("&I1:500;").
+    const std::string& sent = LinkState.strCmdSent;
+    const size_t at = sent.find(";" + token);
+    if (at == std::string::npos) return false;
+    const size_t from = at + 1 + token.size();
+    const std::string range = sent.substr(from, sent.find(';', from) - from);
+    if (range.empty() || range == "1:999999999999") return false;
+    WriteMsgLog(GetText("Log", "rangeempty") + " " + token + range + ", " + path);
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Field codec
 

@@ -124,6 +124,13 @@ bool AddReadDropper(void (*drop)());
 // error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
+// The closing line of a code-range read (token "&M" or "&I") that brought no
+// line: when the command asked for part of the codes (any range but
+// 1:999999999999), the register holds nothing there and the local file
+// (path) keeps what it holds. Says so in the message log and returns true;
+// false for a read of every code or a command without the token.
+bool NothingInRange(const std::string& token, const std::string& path);
+
 // ---------------------------------------------------------------------------
 // Field codec (the numeric reading and the padding are those of
 // core/record.h).
