@@ -40,6 +40,31 @@ void OpenCash(int i) {
     LoadCassa(false);
 }
 
+// The register has work left in this cycle: its turn (or the rest of it), or
+// the extra turn of a failed one.
+bool HasWork(int i) {
+    const CashRec& e = CassaList[i];
+    return Selectable(i) || (e.bDefined && e.bEnabled && e.bFailed && !Cycle.bRetryTaken);
+}
+
+bool AnyWorkLeft() {
+    for (int i = 0; i < kMaxCash; ++i)
+        if (HasWork(i)) return true;
+    return false;
+}
+
+// Error code 7 for each register with work left, each line naming its
+// register (as the line of its own turn would).
+void LogTimeOut() {
+    const int16_t address = LinkState.nAddress;
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (!HasWork(i)) continue;
+        LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
+        LogErr(7);
+    }
+    LinkState.nAddress = address;
+}
+
 }  // namespace
 
 void StartCycle() {
@@ -56,11 +81,12 @@ void StartCycle() {
 bool NextCash(bool first) {
     if (first && !Cycle.bKeepRegister) {
         StartCycle();
-    } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout) {
-        // The global time-out of the cycle.
+    } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout && AnyWorkLeft()) {
+        // The global time-out of the cycle: one line for each register that
+        // still had work.
         LinkState.AbortRequest = true;
         Cycle.bTimedOut = true;
-        LogErr(7);
+        LogTimeOut();
     }
 
     if (LinkState.AbortRequest) {
