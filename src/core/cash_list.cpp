@@ -174,6 +174,8 @@ bool LoadCassaList() {
 
 void LoadCasseConf() {
     const std::string file = ConfigIniPath();
+    // A command-line run says so when it finds nothing to do.
+    if (Core.bInteractive) ReportUnreadableProfile(file);
     for (int i = 0; i < kMaxCash; ++i) {
         CashRec& c = CassaList[i];
         const std::string value =

@@ -28,7 +28,8 @@ constexpr int kMaxCash = 16;
 extern std::array<CashRec, kMaxCash + 1> CassaList;
 
 struct CashListGlobals {
-    // Register entries already reported as unusable in this run.
+    // Register entries, and settings files, already reported as unusable in
+    // this run.
     std::vector<std::string> reported;
 };
 extern CashListGlobals CashListState;

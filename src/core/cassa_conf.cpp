@@ -367,6 +367,11 @@ bool ReadCassaConf() {
     int16_t level = (c.P911 & 8) ? 1 : 0;
     ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
 
+    // A file that cannot be read (far too large, not a file) gave nothing:
+    // the defaults stand, and it is never read whole.
+    CassaFile.bUnreadable = ReportUnreadableProfile(CassaTxtPath());
+    if (CassaFile.bUnreadable) return false;
+
     // Values that could not be taken, or lines that are no options: the
     // file is kept as it is in Cassa.txt.bak before a save normalises it,
     // and the message log says which keys went back to their defaults.
@@ -386,6 +391,36 @@ bool ReadCassaConf() {
         WriteMsgLog(text);
     }
     return r.ok();
+}
+
+std::string UnreadableProfileText() {
+    const std::string text = GetText("Log", "badprofile");
+    // Without a language file (config.ini names it) the English text.
+    return text.empty() ? "Settings file cannot be read (over 16 MB, or not a readable file); not used:"
+                        : text;
+}
+
+bool ReportUnreadableProfile(const std::string& file) {
+    if (file.empty()) return false;
+    // Said once while the file stays so, however often it is opened; said
+    // again should it become unreadable again.
+    std::vector<std::string>& reported = CashListState.reported;
+    const auto seen = std::find(reported.begin(), reported.end(), file);
+    if (!platform::ProfileUnreadable(file)) {
+        if (seen != reported.end()) reported.erase(seen);
+        return false;
+    }
+    if (seen != reported.end()) return true;
+    reported.push_back(file);
+    const std::string text = UnreadableProfileText() + " " + file;
+    if (Core.bInteractive) {
+        CurrentShell().MsgBox(text, "");
+        WriteMsgLog(text);
+    } else {
+        CurrentShell().AddError(text, true);
+        LogErr(kErrFile);
+    }
+    return true;
 }
 
 bool SaveCassa() {

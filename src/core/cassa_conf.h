@@ -79,6 +79,10 @@ struct CassaFileValues {
     std::string strB90Pg;          // [B90] pg: its second part (2 characters)
     int16_t nB90Type = 0;          // [B90] type: how the next history read continues
     bool bConfPLUDefault = true;   // the PLU options are defaults until the register's own arrive
+    // Cassa.txt is there but cannot be read (far too large, not a file): the
+    // options are the defaults, and a command-line run does no work on the
+    // register.
+    bool bUnreadable = false;
 };
 extern CassaFileValues CassaFile;
 
@@ -96,8 +100,19 @@ bool ReadCassaTipo();
 // cannot be taken (a number that does not fit 16 bits, a 50C longer than
 // five characters, a 50P longer than three) keeps its default, is noted in
 // the message log and makes the result false; the reading goes on, so no
-// field ever keeps the value of another register.
+// field ever keeps the value of another register. A Cassa.txt that is there
+// but cannot be read (platform::ProfileUnreadable) leaves every default,
+// sets CassaFile.bUnreadable, is reported (ReportUnreadableProfile) and
+// makes the result false.
 bool ReadCassaConf();
+// Says that a profile file of the run (Cassa.txt, config.ini) is there but
+// cannot be read, naming it: a message box in an interactive run, the
+// progress window's errors and the error log (kErrFile) in a command-line
+// run, and the message log; once while the file stays so. False when the
+// file can be read.
+bool ReportUnreadableProfile(const std::string& file);
+// The text of that report, without the file's name.
+std::string UnreadableProfileText();
 // Writes the working copy and the outside values into the open register's
 // Cassa.txt (created when missing) in one replacement of the file, then
 // rewrites the register list in config.ini (SaveCasse). False when a key

@@ -6,6 +6,7 @@
 #include "core/shell.h"
 #include "core/hello_rec.h"
 #include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "core/req_state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -92,6 +93,10 @@ void ShowSaveRefused(const std::string& field) {
         ShowMsgText(GetText("Msg", "9") + " - " + field + ": " + GetText("Msg1", "badfield"), "");
 }
 
+void ShowSendRefused(const std::string& field) {
+    ShowMsgText(GetText("Comandi", "4") + " - " + field + ": " + GetText("Msg1", "badsend"), "");
+}
+
 void ShowResult(const std::string& text) {
     ShowMsgText(text, "");
     Texts.strResult = text;
@@ -167,57 +172,50 @@ std::string FormatLogErrLine(int16_t code) {
     return line;
 }
 
-namespace {
-
-bool WriteErrLine(const std::string& line) {
+bool LogErr(int16_t code) {
+    ++Texts.nFailuresAsked;
     ++Texts.nRunFailures;
+    const std::string line = FormatLogErrLine(code);
+    if (Texts.nTurnReg >= 0) Texts.turnFailures.push_back({MainTimer.bRichiestePending, false, line});
     if (Core.strLogErrFile.empty()) return false;
     return platform::AppendFile(Core.strLogErrFile, line + kCrLf);
 }
 
-void WriteErrLines(std::vector<std::string>& lines) {
-    for (const std::string& line : lines) WriteErrLine(line);
-    lines.clear();
+void StartRunTurn(int reg) {
+    Texts.nTurnReg = reg;
+    Texts.turnFailures.clear();
 }
 
-}  // namespace
+void KeepRunFailures() {
+    for (RunFailure& f : Texts.turnFailures)
+        if (f.pos == MainTimer.bRichiestePending) f.kept = true;
+}
 
-bool LogErr(int16_t code) {
-    ++Texts.nFailuresAsked;
-    if (Texts.bHoldErr) {
-        Texts.heldErr.push_back(FormatLogErrLine(code));
-        return !Core.strLogErrFile.empty();
+void EndRunTurn(bool failed, bool anotherTurn) {
+    if (Texts.nTurnReg < 0) return;
+    const int reg = Texts.nTurnReg;
+    Texts.nTurnReg = -1;
+    std::vector<RunFailure> turn = std::move(Texts.turnFailures);
+    Texts.turnFailures.clear();
+    // The list went as far as this position: the requests before it were
+    // done in this turn.
+    const int32_t reached = MainTimer.bRichiestePending;
+    auto failedHere = [&](int32_t pos) {
+        for (const RunFailure& f : turn)
+            if (f.pos == pos) return true;
+        return false;
+    };
+    for (const RunFailure& f : Texts.waitingFailures[reg]) {
+        if (f.pos < reached && !failedHere(f.pos)) {
+            --Texts.nRunFailures;
+            WriteMsgLog(GetText("Log", "madegood") + " " + f.line);
+        }
     }
-    return WriteErrLine(FormatLogErrLine(code));
-}
-
-void HoldRunErrors() {
-    WriteErrLines(Texts.heldErr);  // a turn never closed: its lines are not lost
-    Texts.bHoldErr = true;
-}
-
-void EndRunErrorTurn(int reg, bool failed, bool anotherTurn) {
-    Texts.bHoldErr = false;
-    std::vector<std::string>& waiting = Texts.pendingErr[reg];
-    if (failed && anotherTurn) {
-        waiting.insert(waiting.end(), Texts.heldErr.begin(), Texts.heldErr.end());
-        Texts.heldErr.clear();
-        return;
-    }
-    if (!failed) {
-        for (const std::string& line : waiting) WriteMsgLog(GetText("Log", "madegood") + " " + line);
-        waiting.clear();
-    }
-    WriteErrLines(waiting);
-    WriteErrLines(Texts.heldErr);
-    Texts.pendingErr.erase(reg);
-}
-
-void FlushRunErrors() {
-    Texts.bHoldErr = false;
-    for (auto& [reg, lines] : Texts.pendingErr) WriteErrLines(lines);
-    Texts.pendingErr.clear();
-    WriteErrLines(Texts.heldErr);
+    Texts.waitingFailures.erase(reg);
+    if (!failed || !anotherTurn) return;
+    std::vector<RunFailure>& waiting = Texts.waitingFailures[reg];
+    for (RunFailure& f : turn)
+        if (f.pos >= 0 && !f.kept) waiting.push_back(std::move(f));
 }
 
 bool WriteTxtFile(const std::string& name, const std::string& text) {

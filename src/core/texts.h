@@ -10,22 +10,33 @@
 #include <string>
 #include <vector>
 
+// A failure met in a register's turn of a command-line run: the position of
+// the request in the list (-1: none), whether it stays a failure whatever a
+// later turn does, and its error-log line.
+struct RunFailure {
+    int32_t pos = -1;
+    bool kept = false;
+    std::string line;
+};
+
 struct TextsGlobals {
     int16_t nMsgLogFile = -1;  // -1 until the first message of the run (msg.log is then replaced)
     bool bNewTxtFile = false;  // the next WriteTxtFile line starts a new file
     int32_t nCntRec = 0;       // record counter (tree window, panel 7)
     int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
-    int32_t nRunFailures = 0;  // failures of this run (error-log lines asked for, written or not)
-    int32_t nFailuresAsked = 0;  // every LogErr of the run, its line held back or not
+    // Failures of this run that stand: every LogErr (its line written or
+    // not), less those a register's extra turn made good.
+    int32_t nRunFailures = 0;
+    int32_t nFailuresAsked = 0;  // every LogErr of the run
     // The last success of the operation in progress ("Sent to register 1"),
     // shown again when the operation ends; an error listed drops it.
     std::string strResult;
-    // A command-line run holds the error-log lines of a register's turn
-    // until the turn is over (HoldRunErrors to EndRunErrorTurn); those of a
-    // turn that failed wait for the register's extra turn, by register.
-    bool bHoldErr = false;
-    std::vector<std::string> heldErr;
-    std::map<int, std::vector<std::string>> pendingErr;
+    // A command-line run: the register whose turn is open (-1 none), the
+    // failures of that turn, and those of failed turns that wait for their
+    // register's extra turn, by register.
+    int nTurnReg = -1;
+    std::vector<RunFailure> turnFailures;
+    std::map<int, std::vector<RunFailure>> waitingFailures;
 };
 extern TextsGlobals Texts;
 
@@ -46,6 +57,9 @@ void ShowMsgText(const std::string& t1, const std::string& t2);
 // A save of the options refused: "9" - the field's name - "badfield" in the
 // status text, or "9" - "3" when no field was named.
 void ShowSaveRefused(const std::string& field);
+// A send refused for a field that only the send takes: "Comandi" "4" - the
+// field's name - "badsend".
+void ShowSendRefused(const std::string& field);
 // A transfer's success ("Sent to register 1"): shown now, and kept for the
 // end of the operation, which would otherwise clear the status text.
 void ShowResult(const std::string& text);
@@ -62,23 +76,27 @@ void ShowRxResult();
 // Appends "dd/mm/yyyy - hh:mm:ss : text" to msg.log in the base folder; the
 // first line of a run replaces the file. False when it cannot be written.
 bool WriteMsgLog(const std::string& text);
-// Appends the fixed-column line for the code to the error log. False when
-// there is no error log or it cannot be written. Every call counts as a
-// failure of the run (Texts.nRunFailures), whether or not the line could be
-// written: the exit status of a command-line run follows that count.
+// Appends the fixed-column line for the code to the error log at once.
+// False when there is no error log or it cannot be written. Every call
+// counts as a failure of the run (Texts.nRunFailures), whether or not the
+// line could be written: the exit status of a command-line run follows that
+// count.
 bool LogErr(int16_t code);
 
-// The start of a register's turn in a command-line run: the error-log lines
-// that follow are held, and not yet counted, until EndRunErrorTurn.
-void HoldRunErrors();
-// The end of the turn of register reg. A turn that failed and will have
-// another turn keeps its lines waiting; a turn that succeeded turns the lines
-// its earlier turns left waiting into message-log lines (an attempt that a
-// later turn made good is no failure), then writes and counts its own; a turn
-// that failed for good writes and counts the waiting lines and its own.
-void EndRunErrorTurn(int reg, bool failed, bool anotherTurn);
-// The end of the run: every line still held or waiting is written and counted.
-void FlushRunErrors();
+// The start of register reg's turn in a command-line run: the failures that
+// follow are noted with the request they belong to.
+void StartRunTurn(int reg);
+// The failures noted so far for the request in progress stay failures
+// whatever a later turn does: a later turn does not do their work again (an
+// import that runs once per register).
+void KeepRunFailures();
+// The end of the open turn (the request list ended, or the register failed).
+// The failures that the register's earlier turn left waiting are made good
+// when this turn did their request again without a failure: they no longer
+// count against the run, and the message log says so (their error-log lines
+// stay). When this turn failed and the register gets another turn, its own
+// failures wait for it.
+void EndRunTurn(bool failed, bool anotherTurn);
 
 // Error-log codes of this program beyond the register's and the link's.
 inline constexpr int16_t kErrFile = 12;      // a file of the run could not be read, written or copied

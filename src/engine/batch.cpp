@@ -266,6 +266,9 @@ std::string BatchNothingToDo() {
         text = GetText("Log", "noconfig");
         if (text.empty()) text = "No config.ini in the base folder; nothing was done:";
         err = kErrFile;
+    } else if (platform::ProfileUnreadable(config)) {
+        text = UnreadableProfileText();
+        err = kErrFile;
     } else if (Batch.Richieste.empty()) {
         text = GetText("Log", "norequests");
         err = 3;
@@ -300,6 +303,9 @@ bool ExecRequests() {
     if (ListStopped() || !Batch.bListLoaded) return false;
     int open = Core.nOpenCash;
     if (open >= 0 && open <= kMaxCash && CassaList[open].bFailed) return false;
+    // No work on a register whose Cassa.txt cannot be read (said when it
+    // was opened): its link options are not known.
+    if (CassaFile.bUnreadable) return false;
 
     // The requests run on the register the run has opened.
     struct KeepRegister {

@@ -29,7 +29,9 @@ namespace {
 // Runs the import of the request now running for the open register, once:
 // a later turn of the same register in this run (the extra turn of one whose
 // handshake failed) finds its file already imported and gets the first
-// outcome again. A request run outside the list always imports.
+// outcome again. As that turn does not import again, the failures of the
+// import stay failures whatever it does. A request run outside the list
+// always imports.
 template <typename Import>
 bool ImportOnce(Import import) {
     const int32_t pos = MainTimer.bRichiestePending;
@@ -40,6 +42,7 @@ bool ImportOnce(Import import) {
     const uint32_t bit = 1u << cash;
     if (request.imported & bit) return (request.importedOk & bit) != 0;
     const bool ok = import();
+    KeepRunFailures();
     request.imported |= bit;
     if (ok) request.importedOk |= bit;
     return ok;

@@ -313,6 +313,14 @@ const TokenRequest kTokens[] = {
     {"#l", SendDelFMult},
 };
 
+// The requests whose range is one of codes or record numbers: a range that
+// is not one is refused. (The resets' arguments are the register's own.)
+bool TakesCodeRange(const std::string& code) {
+    for (const char* c : {"*c", "*B", "*K", "#C", "#L", "#M", "#N", "#F", "#l"})
+        if (code == c) return true;
+    return false;
+}
+
 }  // namespace
 
 ReportBuilderFn ReportBuilder(const std::string& code) {
@@ -321,7 +329,7 @@ ReportBuilderFn ReportBuilder(const std::string& code) {
     return nullptr;
 }
 
-bool RunReportBuilder(const std::string& code, const std::string& arg, bool& queued) {
+bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     if (const ReportBuilderFn run = ReportBuilder(code)) {
         if (code == "#P" && !arg.empty()) {
@@ -332,6 +340,7 @@ bool RunReportBuilder(const std::string& code, const std::string& arg, bool& que
         queued = run();
         return true;
     }
+    if (TakesCodeRange(code) && IsRangeArg(arg) && !IsCodeRange(arg)) return RefuseArgument(arg);
     if (code == "*c") {
         const std::string range = TakeRange(arg);
         const size_t colon = range.find(':');

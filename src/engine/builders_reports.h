@@ -88,6 +88,9 @@ ReportBuilderFn ReportBuilder(const std::string& code);
 // "#N", "#F", "#l") with its range as argument ("#C" and "#L" with a PLU file
 // instead delete the codes of that file), "&c", and the keyboard lock "*2"
 // and release "*3". An argument that is a range is no copy destination
-// (Core.strReqArg is cleared). False when the code is not one of these.
+// (Core.strReqArg is cleared; the argument is taken as a copy, as it is
+// often that string). A range of a report or deletion that is not one of
+// codes (digits, first from 1 and not above last) runs nothing and is an
+// error-log line of code 3. False when the code is not one of these.
 // queued is the builder's result.
-bool RunReportBuilder(const std::string& code, const std::string& arg, bool& queued);
+bool RunReportBuilder(const std::string& code, std::string arg, bool& queued);

@@ -32,6 +32,14 @@ bool IsRangeArg(const std::string& arg);
 // Core.strReqArg holds it, Core.strReqArg is cleared, so that the read does
 // not copy over a file of that name.
 void RangeIsNoDestination(const std::string& arg);
+// "first:last" of two codes of at most 13 digits each, first from 1 and not
+// above last.
+bool IsCodeRange(const std::string& arg);
+// An argument the builder cannot take: said in the progress window and the
+// message log with the request and its argument, and an error-log line of
+// the request interpreter (code 3). Nothing runs. Returns true (the request
+// code was known).
+bool RefuseArgument(const std::string& arg);
 // The installation's model is LX4100.
 bool IsLX4100();
 // The PLU directory read ("&l"); selected tells whether a register was

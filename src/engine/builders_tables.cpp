@@ -73,6 +73,32 @@ void RangeIsNoDestination(const std::string& arg) {
     if (IsRangeArg(arg) && Core.strReqArg == arg) Core.strReqArg.clear();
 }
 
+namespace {
+
+bool IsDigits(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+bool IsCodeRange(const std::string& arg) {
+    size_t colon = arg.find(':');
+    if (colon == std::string::npos) return false;
+    std::string a = arg.substr(0, colon), b = arg.substr(colon + 1);
+    if (!IsDigits(a) || !IsDigits(b) || a.size() > 13 || b.size() > 13) return false;
+    const long long first = std::stoll(a);
+    return first >= 1 && first <= std::stoll(b);
+}
+
+bool RefuseArgument(const std::string& arg) {
+    ReportTransferProblem(GetText("Log", "badarg") + " " + Core.strReqCode + "|" + arg);
+    LogErr(3);
+    return true;
+}
+
 }  // namespace builders
 
 using namespace builders;
@@ -442,13 +468,6 @@ const BatchBuilder kBatchBuilders[] = {
     {"&m", ArgUse::None, ReqComm, nullptr},
 };
 
-bool IsDigits(const std::string& text) {
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // "first:last" as two whole numbers (blanks around them allowed).
 bool ParseRange(const std::string& arg, int64_t& first, int64_t& last) {
     size_t colon = arg.find(':');
@@ -462,24 +481,6 @@ bool ParseRange(const std::string& arg, int64_t& first, int64_t& last) {
 }
 
 bool Fits16(int64_t v) { return v >= 0 && v <= 32767; }
-
-// "first:last" of two codes (digits only, at most 13), first not above last.
-bool IsCodeRange(const std::string& arg) {
-    size_t colon = arg.find(':');
-    if (colon == std::string::npos) return false;
-    std::string a = arg.substr(0, colon), b = arg.substr(colon + 1);
-    if (!IsDigits(a) || !IsDigits(b) || a.size() > 13 || b.size() > 13) return false;
-    return std::stoll(a) <= std::stoll(b);
-}
-
-// An argument the builder cannot take: said in the progress window and the
-// message log with the request and its argument, and an error-log line of
-// the request interpreter. Nothing runs.
-bool RefuseArgument(const std::string& arg) {
-    ReportTransferProblem(GetText("Log", "badarg") + " " + Core.strReqCode + "|" + arg);
-    LogErr(3);
-    return true;
-}
 
 // Whole records of a table file.
 int32_t RecordCount(const std::string& path, int recordLength) {
@@ -504,8 +505,9 @@ bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast
                 const int16_t* importedFrom, const int16_t* importedTo, bool& queued) {
     int64_t first = 1, last = wholeLast;
     if (IsRangeArg(arg)) {
-        // A range that can't be read, runs backwards or passes 16 bits.
-        if (!ParseRange(arg, first, last) || !Fits16(first) || !Fits16(last) || first > last)
+        // A range that can't be read, starts below 1, runs backwards or
+        // passes 16 bits.
+        if (!ParseRange(arg, first, last) || first < 1 || first > last || !Fits16(last))
             return RefuseArgument(arg);
     } else if (!arg.empty() && importedFrom) {
         first = *importedFrom;  // the range that the batch import of the argument left
@@ -520,7 +522,7 @@ bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast
 bool RunRange32(const std::string& arg, int32_t wholeLast, bool (*send)(int32_t, int32_t),
                 bool& queued) {
     int64_t first = 1, last = wholeLast;
-    if (IsRangeArg(arg) && (!ParseRange(arg, first, last) || first > last))
+    if (IsRangeArg(arg) && (!ParseRange(arg, first, last) || first < 1 || first > last))
         return RefuseArgument(arg);
     queued = send(static_cast<int32_t>(first), static_cast<int32_t>(last));
     return true;
@@ -528,7 +530,7 @@ bool RunRange32(const std::string& arg, int32_t wholeLast, bool (*send)(int32_t,
 
 }  // namespace
 
-bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queued) {
+bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     const BatchBuilder* found = nullptr;
     for (const BatchBuilder& b : kBatchBuilders)

@@ -89,17 +89,18 @@ bool ReqCode(const std::string& token);  // any read token, with its request fla
 
 // ---- Batch requests -----------------------------------------------------------
 // Runs the builder whose request code (its token, such as "*F" or "&L") is
-// code. The argument (Core.strReqArg of the request): one that holds ":" is a
-// range, first and last ("1:99"; a code range for "&M" and "&I"), and is then
-// no copy destination (Core.strReqArg is cleared); an empty one means the
-// whole table; any other names a file: the copy destination of a read
+// code. The argument (Core.strReqArg of the request, taken as a copy, since
+// that is cleared): one that holds ":" is a range, first and last ("1:99"; a
+// code range for "&M" and "&I"), and is then no copy destination
+// (Core.strReqArg is cleared); an empty one means the whole table; any other
+// names a file: the copy destination of a read
 // (which reads the whole table), or the source of the batch import that ran
 // before a send ("*F" and "^e" then send the range the import left, the
 // other sends their whole table). Builders without a range ignore it.
 // Returns false when the code is not a builder's. queued is the builder's
 // result, false when nothing ran. An argument the builder cannot take (a
-// range that can't be read, runs backwards or passes 16 bits where the
-// builder takes 16-bit numbers; an index out of its values) runs nothing and
-// is said with the argument in the message log and as an error-log line of
-// code 3.
-bool RunTableBuilder(const std::string& code, const std::string& arg, bool& queued);
+// range that can't be read, starts below 1, runs backwards or passes 16 bits
+// where the builder takes 16-bit numbers; an index out of its values) runs
+// nothing and is said with the argument in the message log and as an
+// error-log line of code 3.
+bool RunTableBuilder(const std::string& code, std::string arg, bool& queued);

@@ -41,6 +41,31 @@ void OpenCash(int i) {
     LoadCassa(false);
 }
 
+// The register has work left in this cycle: its turn (or the rest of it), or
+// the extra turn of a failed one.
+bool HasWork(int i) {
+    const CashRec& e = CassaList[i];
+    return Selectable(i) || (e.bDefined && e.bEnabled && e.bFailed && !Cycle.bRetryTaken);
+}
+
+bool AnyWorkLeft() {
+    for (int i = 0; i < kMaxCash; ++i)
+        if (HasWork(i)) return true;
+    return false;
+}
+
+// Error code 7 for each register with work left, each line naming its
+// register (as the line of its own turn would).
+void LogTimeOut() {
+    const int16_t address = LinkState.nAddress;
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (!HasWork(i)) continue;
+        LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
+        LogErr(7);
+    }
+    LinkState.nAddress = address;
+}
+
 }  // namespace
 
 bool StartCycle() {
@@ -61,11 +86,12 @@ bool StartCycle() {
 bool NextCash(bool first) {
     if (first && !Cycle.bKeepRegister) {
         if (!StartCycle()) return false;
-    } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout) {
-        // The global time-out of the cycle.
+    } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout && AnyWorkLeft()) {
+        // The global time-out of the cycle: one line for each register that
+        // still had work.
         LinkState.AbortRequest = true;
         Cycle.bTimedOut = true;
-        LogErr(7);
+        LogTimeOut();
     }
 
     if (LinkState.AbortRequest) {
@@ -116,12 +142,7 @@ bool NextCash(bool first) {
 
 bool CycleHasMore() {
     for (int i = 0; i < kMaxCash; ++i)
-        if (i != Core.nOpenCash && Selectable(i)) return true;
-    if (Cycle.bRetryTaken) return false;
-    for (int i = 0; i < kMaxCash; ++i) {
-        const CashRec& e = CassaList[i];
-        if (e.bDefined && e.bEnabled && e.bFailed) return true;
-    }
+        if (i != Core.nOpenCash && HasWork(i)) return true;
     return false;
 }
 

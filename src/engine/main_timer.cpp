@@ -52,7 +52,6 @@ bool StartQueued() {
 void EndOfBatchRun() {
     if (MainTimer.bRunEnded) return;
     MainTimer.bRunEnded = true;
-    FlushRunErrors();
     ClearCmdQueue();
     if (Core.bStoricoCopy) {
         Core.bStoricoCopy = false;
@@ -73,22 +72,22 @@ bool BatchNextRequest() {
     return false;
 }
 
+// The end of the open register's turn for the run's failures: a turn that
+// failed gets one more (in the first pass of the cycle), which may make good
+// the failures of the requests it does again.
+void EndErrorTurn() {
+    const bool failed = CassaList[Core.nOpenCash].bFailed != False;
+    EndRunTurn(failed, failed && !Cycle.bRetryTaken && !Cycle.bAborted);
+}
+
 // Batch mode: `opened` tells whether NextCash opened a register. Each
 // register runs the request list from its start; a register on which
 // nothing could be queued is done, and the next one is taken. With no
 // register left the run ends.
-// The end of the open register's turn for the error log: a turn that failed
-// gets one more (in the first pass of the cycle), whose success makes good
-// the failed attempts of this one.
-void EndErrorTurn() {
-    const bool failed = CassaList[Core.nOpenCash].bFailed != False;
-    EndRunErrorTurn(Core.nOpenCash, failed, failed && !Cycle.bRetryTaken && !Cycle.bAborted);
-}
-
 void BatchFromRegister(bool opened) {
     while (opened) {
         MainTimer.bRichiestePending = -1;
-        HoldRunErrors();
+        StartRunTurn(Core.nOpenCash);
         if (BatchNextRequest()) return;
         MarkOpenDone();
         EndErrorTurn();

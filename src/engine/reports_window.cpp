@@ -2,16 +2,18 @@
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
+#include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
 #include "core/texts.h"
 #include "engine/builders_reports.h"
 #include "platform/files.h"
+#include "store/customer_files.h"
 #include "platform/profile.h"
 #include "core/shell_state.h"
 
-const std::vector<ReportEntry>& ReportEntries() {
-    static const std::vector<ReportEntry> entries = {
+std::vector<ReportEntry> ReportEntries() {
+    static const ReportEntry all[] = {
         {"rptReparti", "*A", "Reparti.rpt"},
         {"rptIVA", "*E", "IVA.rpt"},
         {"rptPLUGiorno", "*B", "PLUGiorno.rpt"},
@@ -28,6 +30,10 @@ const std::vector<ReportEntry>& ReportEntries() {
         {"rptTicketAmount", "*b", "TicketAmount.rpt"},
         {"rptClientG", "*c", "ClientG.rpt"},
     };
+    std::vector<ReportEntry> entries;
+    for (const ReportEntry& e : all)
+        // The customer-group report only on a model that keeps customer groups.
+        if (std::string_view(e.token) != "*c" || ModelHasTable(kClientGFile)) entries.push_back(e);
     return entries;
 }
 

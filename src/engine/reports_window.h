@@ -8,13 +8,14 @@
 #include <vector>
 
 // One report of the window: its caption's key in section "frmRapporti", the
-// request token and the file its lines land in.
+// request token and the file its lines land in. The reports the installation's
+// model keeps, in the window's order.
 struct ReportEntry {
     const char* key;
     const char* token;
     const char* file;
 };
-const std::vector<ReportEntry>& ReportEntries();
+std::vector<ReportEntry> ReportEntries();
 
 // The width of a customer code: the upper limit of the customer range is
 // that many 9s.

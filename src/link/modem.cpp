@@ -25,14 +25,25 @@ namespace {
 // cannot report the line; and the end of the text last seen, so that a word
 // split over two reads is found.
 struct WordCarrier {
-    bool up = false;    // "CONNECT" was the last word
-    bool lost = false;  // "NO CARRIER" was the last word
+    bool up = false;  // "CONNECT" was the last word, not "NO CARRIER"
     std::string tail;
 };
 std::map<const platform::SerialPort*, WordCarrier> words;
 
 constexpr const char* kConnect = "CONNECT";
 constexpr const char* kNoCarrier = "NO CARRIER";
+
+// The modem's answers to a dial that say the call failed, each with the
+// message-log text that says so: the dial ends at once on any of them.
+struct DialRefusal {
+    const char* word;
+    const char* key;
+};
+constexpr DialRefusal kDialRefusals[] = {
+    {kNoCarrier, "modemnocarrierword"}, {"BUSY", "modembusy"},
+    {"NO DIALTONE", "modemnodialtone"}, {"NO ANSWER", "modemnoanswer"},
+    {"ERROR", "modemdialerror"},
+};
 
 // A value of modem.ini as a 128-character buffer takes it.
 std::string ModemValue(const std::string& section, const std::string& key) {
@@ -77,9 +88,11 @@ bool NoCarrierLine(platform::SerialPort* port) {
     return port && port->PortOpen() && !port->CDHolding(cd);
 }
 
-bool WordSaidNoCarrier(platform::SerialPort* port) {
-    auto it = words.find(port);
-    return it != words.end() && it->second.lost;
+// The refusal that the modem's answer to the dial holds, if any.
+const DialRefusal* DialRefused(const std::string& said) {
+    for (const DialRefusal& r : kDialRefusals)
+        if (said.find(r.word) != std::string::npos) return &r;
+    return nullptr;
 }
 
 // The start of the last occurrence of the word that ends after the first
@@ -183,11 +196,13 @@ bool ModemDial(const std::string& number, int16_t n) {
         FlushInput();
         const std::string dial = ModemValue("Connect1", "Dial");
         if (!dial.empty()) Write(dial + number + "\r");
-        const bool wordsOnly = NoCarrierLine(port);
         words[port] = WordCarrier{};
+        // The end of what the modem said since the dial, enough to find a
+        // word split over two reads.
+        std::string said;
         const double start = platform::Timer();
         for (;;) {
-            Receive();
+            said += Receive();
             if (ModemCarrier(port)) {
                 connected = true;
                 break;
@@ -197,10 +212,12 @@ bool ModemDial(const std::string& number, int16_t n) {
                 Fail("modemabort", number);
                 break;
             }
-            if (wordsOnly && WordSaidNoCarrier(port)) {
-                Fail("modemnocarrierword", number);
+            if (const DialRefusal* refusal = DialRefused(said)) {
+                Fail(refusal->key, number);
                 break;
             }
+            constexpr size_t kKeep = 16;
+            if (said.size() > kKeep) said.erase(0, said.size() - kKeep);
             if (platform::Timer() - start > kCarrierTimeout || !LineOpen()) {
                 Fail("modemnocarrier", number);
                 break;
@@ -259,10 +276,8 @@ void ModemWatch(platform::SerialPort* port, const std::string& received) {
     const size_t lost = LastEndingAfter(text, kNoCarrier, w.tail.size());
     if (connect != std::string::npos && (lost == std::string::npos || connect > lost)) {
         w.up = true;
-        w.lost = false;
     } else if (lost != std::string::npos) {
         w.up = false;
-        w.lost = true;
     }
     // Enough of the end to find a word that the next read completes.
     constexpr size_t kKeep = 16;

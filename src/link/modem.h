@@ -49,8 +49,9 @@ bool ModemConnected();
 // Dials the number for phone-book entry n: nothing when the carrier is
 // already up; else the initialisation, the connect list and the dial
 // command, then waits up to 30 seconds for the carrier (a device without a
-// carrier line: until "CONNECT", or "NO CARRIER" ends it), stopping on
-// Modem.bAbortDial. A dial that fails hangs up. True when connected.
+// carrier line: until "CONNECT"), stopping on Modem.bAbortDial and at once
+// on the modem's refusals "NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER"
+// and "ERROR". A dial that fails hangs up. True when connected.
 bool ModemDial(const std::string& number, int16_t n);
 // "+" three times, 200 ms after each.
 void ModemEscape();

@@ -117,10 +117,15 @@ void OpenPort() {
         return;
     }
 
-    // A device that went away since the last command is closed (and
-    // reported) first; then it is opened again like a closed port.
-    if (port->PortOpen() && port->DeviceLost()) CloseLostPort();
-    bool reopen = !port->PortOpen() || port->Settings() != settings ||
+    // The settings store now names another device for the port (a register
+    // emulator restarted on a new pseudo-terminal, an adapter moved): the
+    // open one is closed and the named one opened, the old one's end being
+    // no loss to report. Else a device that went away since the last
+    // command is closed (and reported) first; then it is opened again like a
+    // closed port.
+    const bool moved = port->PortOpen() && port->Device() != platform::PortDevice(port->CommPort());
+    if (port->PortOpen() && !moved && port->DeviceLost()) CloseLostPort();
+    bool reopen = moved || !port->PortOpen() || port->Settings() != settings ||
                   port->CommPort() != Core.nCommPort;
     if (!reopen && modem) {
         // Another phone-book entry, or the carrier lost (on a device without

@@ -31,9 +31,10 @@ std::string Trim(const std::string& s) {
 }
 
 // The blanks that the lines of a file lose around a key, a value, a section
-// name and before a header or a comment.
+// name and before a header or a comment. A NUL byte (the filler some editors
+// leave after the last line) counts as one, so a line of them is blank.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\0';
 }
 
 std::string TrimBlanks(const std::string& s) {
@@ -139,7 +140,9 @@ void Classify(Line& line) {
 struct Profile {
     std::string path;  // resolved
     bool exists = false;
-    bool unreadable = false;  // there but cannot be read: never written over
+    // There but cannot be read (not a file, not readable, or larger than
+    // kProfileMaxBytes): read as empty, never written over.
+    bool unreadable = false;
     std::vector<Line> lines;
 };
 
@@ -260,7 +263,10 @@ RawRead ReadRaw(const std::string& path) {
     RawRead r;
     ::clock_gettime(CLOCK_REALTIME, &r.start);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    r.ok = fd >= 0 && ::fstat(fd, &r.st) == 0 && S_ISREG(r.st.st_mode);
+    // A file far larger than any profile is not read at all; one that grows
+    // past the bound while it is read is given up.
+    r.ok = fd >= 0 && ::fstat(fd, &r.st) == 0 && S_ISREG(r.st.st_mode) &&
+           r.st.st_size <= kProfileMaxBytes;
     if (r.ok) {
         r.bytes.reserve(static_cast<size_t>(r.st.st_size));
         char buf[65536];
@@ -273,6 +279,11 @@ RawRead ReadRaw(const std::string& path) {
             }
             if (n == 0) break;
             r.bytes.append(buf, static_cast<size_t>(n));
+            if (r.bytes.size() > static_cast<size_t>(kProfileMaxBytes)) {
+                r.ok = false;
+                r.bytes = std::string();
+                break;
+            }
         }
     }
     if (fd >= 0) ::close(fd);
@@ -460,6 +471,12 @@ uint32_t CopyValue(const std::string& v, char* buffer, uint32_t size) {
     return n;
 }
 
+// A name that a double-NUL list can hold: not empty (it would end the list
+// there) and without a NUL of its own (it would cut it).
+bool ListName(const std::string& name) {
+    return !name.empty() && name.find('\0') == std::string::npos;
+}
+
 // Copies a list with the list rule: every item ends in NUL and the list in a
 // second NUL. The list must leave one byte of the buffer to spare; one that
 // does not (even one that only just fits) is cut, ends in two NULs and the
@@ -542,7 +559,7 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
             return 0;
         }
         for (const Line& l : p.lines)
-            if (l.kind == Kind::Section && !l.name.empty()) items.push_back(l.name);
+            if (l.kind == Kind::Section && ListName(l.name)) items.push_back(l.name);
         return CopyList(items, buffer, size);
     }
     auto r = FindSection(v, Trim(section));
@@ -550,7 +567,7 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
         if (r)
             for (size_t i = r->header + 1; i < r->end; ++i) {
                 const Line& l = p.lines[i];
-                if (l.kind == Kind::Key && l.hasValue && !l.name.empty()) items.push_back(l.name);
+                if (l.kind == Kind::Key && l.hasValue && ListName(l.name)) items.push_back(l.name);
             }
         if (items.empty()) return CopyValue(DefaultText(def), buffer, size);
         return CopyList(items, buffer, size);
@@ -586,8 +603,9 @@ uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t s
                 const Line& l = p.lines[i];
                 if (l.kind != Kind::Key) continue;
                 // A line without "=" comes back as it stands; one with an
-                // empty key name as "=value".
-                items.push_back(l.hasValue ? l.name + "=" + l.value : l.name);
+                // empty key name as "=value". A NUL would cut the list.
+                std::string item = l.hasValue ? l.name + "=" + l.value : l.name;
+                if (item.find('\0') == std::string::npos) items.push_back(std::move(item));
             }
         }
     }
@@ -689,6 +707,8 @@ int ProfileInt(const std::string& section, const std::string& key, int def,
 bool ProfileHasKey(const std::string& section, const std::string& key, const std::string& file) {
     return ReadValue(section.c_str(), key.c_str(), file.c_str()).has_value();
 }
+
+bool ProfileUnreadable(const std::string& file) { return Read(file.c_str()).profile->unreadable; }
 
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file) {

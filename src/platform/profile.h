@@ -21,6 +21,10 @@
 //   blanks, and a name that a line cannot hold as given (CR or LF in it, ']'
 //   in a section name, '=' in a key, a key that starts with '[' or ';', a
 //   blank at either edge) is refused with FALSE and the file is left as it was;
+// - a file that is there but cannot be read (not a regular file, not
+//   readable, or larger than kProfileMaxBytes, which no file of this program
+//   comes near) reads as empty and is never written over: writes to it fail;
+//   it is never read whole into memory;
 // - every call sees the file as it is on disk: a file read before is used
 //   from memory only while its inode, size and times are those it was read
 //   with (and it had not changed just before that read, see
@@ -72,6 +76,10 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
 // success.
 int WritePrivateProfileSectionA(const char* section, const char* data, const char* file);
 
+// Far larger than any profile file of this program (a few hundred kilobytes
+// at most): a file above it is taken for one that is not a profile file.
+inline constexpr int64_t kProfileMaxBytes = 16 * 1024 * 1024;
+
 // --- conveniences over the functions above ---
 
 // The value of the key, or def when absent. No length limit.
@@ -82,6 +90,9 @@ int ProfileInt(const std::string& section, const std::string& key, int def,
                const std::string& file);
 // True when the key is present in the section (even with an empty value).
 bool ProfileHasKey(const std::string& section, const std::string& key, const std::string& file);
+// True when the file is there but cannot be read as a profile file (see
+// above): every read finds it empty, every write fails.
+bool ProfileUnreadable(const std::string& file);
 // Writes the value; true on success.
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file);

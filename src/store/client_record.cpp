@@ -366,6 +366,22 @@ bool ClientRecord::WriteRec(int16_t fileNo, const std::string& record, int32_t r
     return true;
 }
 
+namespace {
+
+// The name of a conversion's backup: the path with ".bak" appended, or, when
+// that name is taken, ".bak2", ".bak3" and so on. An earlier backup is never
+// replaced: it may be the only place of values a conversion dropped (a
+// 175-character archive taken to 169 characters and back keeps its points
+// only in the first backup).
+std::string FreeBackupName(const std::string& file) {
+    std::string name = file + ".bak";
+    for (int n = 2; platform::FileExists(name) || platform::DirExists(name); ++n)
+        name = file + ".bak" + std::to_string(n);
+    return name;
+}
+
+}  // namespace
+
 bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const {
     const int len = GetLen();
     const int first = FirstLineLength(path);
@@ -415,11 +431,13 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
         converted += to.rec_;
     }
     // The old file is kept first; only then is the file replaced, in one step.
-    if (!platform::WriteFile(file + ".bak", old) || !platform::WriteFile(file, converted)) {
+    const std::string bak = FreeBackupName(file);
+    if (!platform::WriteFile(bak, old) || !platform::WriteFile(file, converted)) {
         if (why) *why = "Disk full or write error";
         return false;
     }
     for (const std::string& line : lost)
-        WriteMsgLog(GetText("Log", "custlost") + " " + file + ": " + line);
+        WriteMsgLog(GetText("Log", "custlost") + " " + file + ": " + line + " - " +
+                    GetText("Log", "custkept") + " " + bak);
     return true;
 }

@@ -153,8 +153,10 @@ public:
 
     // A file of another generation (records of 90, 169 or 175 characters) is
     // converted to this generation, upwards or downwards (the message log names every customer
-    // whose values a shorter record could not keep, with those values): the
-    // old file is kept beside it with ".bak" appended, and
+    // whose values a shorter record could not keep, with those values and the
+    // backup that keeps them): the old file is kept beside it with ".bak"
+    // appended (".bak2", ".bak3" ... when that name is taken: no backup is
+    // ever replaced), and
     // the converted file replaces it in one step, so that a failure at any
     // point leaves the old file whole. The fields the old records lack get
     // their defaults. A file of this generation, an empty or missing one, or

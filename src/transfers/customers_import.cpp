@@ -21,22 +21,26 @@
 
 namespace {
 
-// The source is missing, empty or not of the expected size.
-void ReportNoSource() {
-    if (Core.bInteractive)
+// The source is missing, empty or not of the expected size: a command-line
+// run says why (the language key and what concerns it) in the message log.
+void ReportNoSource(const std::string& key, const std::string& source, const std::string& why) {
+    if (Core.bInteractive) {
         CurrentShell().MsgBox(GetText("Msg", "20") + "-" + GetText("Msg1", "24"), "");
-    else
+    } else {
+        ReportTransferProblem(GetText("Log", key) + " " + source + (why.empty() ? "" : " (" + why + ")"));
         LogErr(8);
+    }
 }
 
 // The source's lines, each ended by CR LF, LF or CR (the last may have no
 // end); empty lines at the end of the file are no lines. Each line must be a
 // record of the width without its end; false when a line is of another
-// width, or there is none. A source that is already its records each ended
-// by CR LF serves as it is (canonical, records left empty); any other gets
-// its records, each ended by CR LF, in records.
+// width (named in why), or there is none (why left empty). A source that is
+// already its records each ended by CR LF serves as it is (canonical,
+// records left empty); any other gets its records, each ended by CR LF, in
+// records.
 bool SplitRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,
-                  bool& canonical) {
+                  bool& canonical, std::string& why) {
     records.clear();
     canonical = false;
     size_t end = bytes.size();
@@ -49,11 +53,12 @@ bool SplitRecords(std::string_view bytes, size_t width, std::string& records, si
         while (at < end) {
             // The line runs to its first CR or LF (or to the end): exactly
             // the width, so no CR or LF within it and one (or the end) after.
-            if (end - at < width) return false;
-            const char* line = bytes.data() + at;
-            if (std::memchr(line, '\r', width) || std::memchr(line, '\n', width)) return false;
             const size_t stop = at + width;
-            if (stop < end && bytes[stop] != '\r' && bytes[stop] != '\n') return false;
+            const size_t lineEnd = std::min(bytes.find_first_of("\r\n", at), end);
+            if (lineEnd != stop) {
+                why = LineLengthText(count + 1, lineEnd - at, width);
+                return false;
+            }
             if (pass == 1) {
                 records.append(bytes.substr(at, width));
                 records += "\r\n";
@@ -85,9 +90,14 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     std::string normalised;
     size_t count = 0;
     bool canonical = false;
-    if (len < 2 || !file.Open(source) ||
-        !SplitRecords(file.Bytes(), len - 2, normalised, count, canonical)) {
-        ReportNoSource();
+    std::string why;
+    errno = 0;
+    if (len < 2 || !file.Open(source)) {
+        ReportNoSource("noimport", source, platform::FileErrorText(errno, source));
+        return -1;
+    }
+    if (!SplitRecords(file.Bytes(), len - 2, normalised, count, canonical, why)) {
+        ReportNoSource(why.empty() ? "importempty" : "importline", source, why);
         return -1;
     }
     const std::string_view bytes = canonical ? file.Bytes() : std::string_view(normalised);
@@ -107,6 +117,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     // code and, for one code, by line.
     SortBuffer sorted;
     sorted.Reserve(count, count * 12);
+    std::string firstRefused;  // named when no record is taken
     for (size_t line = 1; line <= count; ++line) {
         IncCntRec();
         shell.IncPGBValue();
@@ -115,6 +126,9 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         const int16_t check = cli.CheckCli();
         if (check != 0) {
             errorLine("E <" + tables::FormatNum(check, 2) + "> ", line);
+            if (firstRefused.empty())
+                firstRefused = " (line " + std::to_string(line) + " refused, E <" +
+                               tables::FormatNum(check, 2) + ">)";
             continue;
         }
         // The code right-aligned as the archive keeps it, whatever the
@@ -160,7 +174,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     ok = !none && ok && archive.Write(out) && archive.Commit();
     const int err = errno;
     if (none) {
-        ReportTransferProblem(GetText("Log", "importnone") + " " + source);
+        ReportTransferProblem(GetText("Log", "importnone") + " " + source + firstRefused);
         if (!Core.bInteractive) LogErr(8);
     } else if (!ok) {
         tables::ReportFileError("SortCli", platform::FileErrorText(err, destination),

@@ -182,16 +182,20 @@ int16_t DataC16() {
         SendAck();
         return -1;
     }
-    // The closing line. A read that brought no customer leaves an empty dump,
-    // so that the archive is rebuilt empty rather than from an older dump.
-    if (word == kFileOpenNext) {
+    // The closing line. A read of part of the codes that brought no customer
+    // leaves the archive as it was; a read of every code that brought none
+    // leaves an empty dump, so that the archive is rebuilt empty rather than
+    // from an older dump.
+    const bool noneInRange =
+        word == kFileOpenNext && NothingInRange("&I", tables::TablePath(kClientiFile));
+    if (word == kFileOpenNext && !noneInRange) {
         const int16_t file = OpenOutputFileNum(path, false);
         if (file == 0)
             DumpFailed(word, "nocreate");
         else
             word = static_cast<uint16_t>(file);
     }
-    const bool dumped = word != kDumpFailed;
+    const bool dumped = word != kDumpFailed && !noneInRange;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(tables::DumpMark(kC16File));
     shell.SetPGBValue(-1);
@@ -200,6 +204,7 @@ int16_t DataC16() {
     SendAck();
     // A dump that could not be written leaves the archive as it was.
     if (dumped) ImportC16();
+    ShowReadStatus();
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "store/plu.h"
 #include "store/plu_checks.h"
 #include "store/table_file.h"
+#include "transfers/transfer.h"
 #include "core/record.h"
 
 using namespace tables;
@@ -89,6 +90,23 @@ private:
 
 std::string LineEnd(int32_t n) { return " line " + std::to_string(n); }
 
+// Why a source is not made of whole records of `width` characters each ended
+// by CR LF: its first line (up to a LF) that is too short, too long or not
+// ended by CR LF.
+std::string FirstBadLine(std::string_view src, size_t width) {
+    size_t at = 0;
+    for (size_t n = 1; at < src.size(); ++n) {
+        const size_t lf = src.find('\n', at);
+        const size_t end = lf == std::string_view::npos ? src.size() : lf;
+        const bool crlf = lf != std::string_view::npos && end > at && src[end - 1] == '\r';
+        const size_t length = end - at - (crlf ? 1 : 0);
+        if (length != width) return LineLengthText(n, length, width);
+        if (!crlf) return "line " + std::to_string(n) + " not ended by CR LF";
+        at = lf + 1;
+    }
+    return {};
+}
+
 // Separators and control characters of a description become blanks.
 bool CleanDescription(char* d) {
     bool changed = false;
@@ -102,24 +120,28 @@ bool CleanDescription(char* d) {
     return changed;
 }
 
+// A command-line run says why in the message log and logs code 8.
 bool Fail(const Kind& kind, const std::string& description) {
     if (kind.offers)
         PLUFiles.nCurOff = 1;
     else
         PLUFiles.nCurPLU = 1;
-    if (Core.bInteractive)
+    if (Core.bInteractive) {
         CurrentShell().MsgBox(std::string(kind.proc) + " - " + description, "");
-    else
+    } else {
+        CurrentShell().AddError(std::string(kind.proc) + " - " + description, true);
         LogErr(8);
+    }
     CurrentShell().SetPGBValue(-1);
     return false;
 }
 
 // An import that leaves no record: the destination keeps what it held, and
 // the import is refused (an empty source, or one whose every record was
-// refused).
-bool NothingImported(const std::string& sourcePath) {
-    const std::string text = GetText("Log", "importnone") + " " + sourcePath;
+// refused: the first of them is named).
+bool NothingImported(const std::string& sourcePath, const std::string& firstRefused) {
+    const std::string text = GetText("Log", "importnone") + " " + sourcePath +
+                             (firstRefused.empty() ? "" : " (" + firstRefused + ")");
     CurrentShell().AddError(text, true);
     if (!Core.bInteractive) LogErr(8);
     CurrentShell().SetPGBValue(-1);
@@ -134,20 +156,26 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     Shell& shell = CurrentShell();
     Source source;
     errno = 0;
-    if (!source.Open(sourcePath)) return Fail(kind, platform::FileErrorText(errno, {}));
+    if (!source.Open(sourcePath))
+        return Fail(kind, GetText("Log", "noimport") + " " + sourcePath + " (" +
+                              platform::FileErrorText(errno, sourcePath) + ")");
     if (source.Bytes().size() >= kOldPLURecLen && TestPLUFile(sourcePath) == kOldPLURecLen &&
         source.Bytes().size() % kOldPLURecLen == 0)
         source.Hold(ConvertOldPLURecords(source.Bytes()));
     const std::string_view src = source.Bytes();
     if (src.size() % kRec != 0) {
-        if (Core.bInteractive)
+        if (Core.bInteractive) {
             shell.MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
-        else
+        } else {
+            shell.AddError(GetText("Log", "importline") + " " + sourcePath + " (" +
+                               FirstBadLine(src, kRec - 2) + ")",
+                           true);
             LogErr(8);
+        }
         return false;
     }
     const int32_t total = static_cast<int32_t>(src.size() / kRec);
-    if (total == 0) return NothingImported(sourcePath);
+    if (total == 0) return NothingImported(sourcePath, {});
     if (!kind.offers && !Core.bSortImport) {
         // Taken as it is.
         if (!WriteWholeFile(kind.proc, destination, std::string(src), Report::MsgBox)) {
@@ -169,6 +197,7 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     ErrorList errors(kind.errFile);
     const bool trimmedKey = !kind.offers && (CassaConf.P210 & 1);
     const PLUCheckModel model = CurrentPLUCheckModel();
+    std::string firstRefused;
 
     // First pass: the checks, in file order.
     for (int32_t n = 1; n <= total; ++n) {
@@ -186,8 +215,11 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
                 buffer.Add(TrimBlanks(stored), n);
             else
                 buffer.Add(stored, n);
-        } else if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n))) {
-            return Fail(kind, platform::FileErrorText(errno, {}));
+        } else {
+            if (firstRefused.empty())
+                firstRefused = "line " + std::to_string(n) + " refused, E <" + FormatNum(code, 2) + ">";
+            if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n)))
+                return Fail(kind, platform::FileErrorText(errno, {}));
         }
     }
     buffer.Sort();
@@ -244,7 +276,7 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
             LogErr(9);
         }
     }
-    if (none) return NothingImported(sourcePath);
+    if (none) return NothingImported(sourcePath, firstRefused);
     shell.SetPGBValue(-1);
     return true;
 }

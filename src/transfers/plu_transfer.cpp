@@ -306,6 +306,12 @@ int16_t DataC08() {
     // C08.txt, and an old one must not be imported again; nor one whose
     // file could not be written whole.
     const bool arrived = word != kFileOpenNext && word != kC08Failed;
+    // A range of codes holding nothing leaves both files as they are.
+    if (word == kFileOpenNext) {
+        const bool offers =
+            LinkState.strCmdSent.find(std::string(";&M") + kOfferPrefix) != std::string::npos;
+        NothingInRange("&M", TablePath(offers ? kOffFile : kPLUFile));
+    }
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(DumpMark(kC08File));
     if (Transfer.nC08Pending > 1) word = kFileOpenNext;  // the next dump starts a new file
@@ -315,6 +321,7 @@ int16_t DataC08() {
     DecPending();
     SendAck();
     if (arrived) ImportC08();
+    ShowReadStatus();
     return 0;
 }
 
@@ -324,6 +331,7 @@ void ImportC08() {
     ShowMsg("54", "2");
     std::string dump;
     if (!platform::ReadFile(TablePath(kC08File), dump)) {
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + TablePath(kC08File));
         shell.SetPGBValue(-1);
         ShowMsg("", "");
         return;
@@ -358,10 +366,16 @@ void ImportC08() {
     }
     if (refused > 0) LogErr(kErrFile);
     // Each file is replaced whole, and only when the dump held its records.
-    if (anyPLU && WriteWholeFile("ImportC08", TablePath(kPLUFile), plus, Report::MsgBox))
-        CopyRecvFile("\\PLU.txt");
-    if (anyOffer && WriteWholeFile("ImportC08", TablePath(kOffFile), offers, Report::MsgBox))
-        CopyRecvFile("\\Offerte.txt");
+    const auto replace = [](const char* file, const std::string& records) {
+        errno = 0;
+        if (WriteWholeFile("ImportC08", TablePath(file), records, Report::MsgBox))
+            CopyRecvFile("\\" + std::string(file));
+        else
+            ReportTransferFailure(GetText("Log", "nowrite") + " " + TablePath(file) + ": " +
+                                  platform::FileErrorText(errno, {}));
+    };
+    if (anyPLU) replace(kPLUFile, plus);
+    if (anyOffer) replace(kOffFile, offers);
     shell.SetPGBValue(-1);
     ShowMsg("", "");
 }

@@ -43,7 +43,11 @@ bool ImportBollino(const std::string& file, int32_t& count) {
         return false;
     }
     count = static_cast<int32_t>(bytes.size() / sizeof(BollinoRec));
-    if (count == 0) return true;
+    if (count == 0) {
+        ReportTransferProblem(GetText("Log", "importempty") + " " + file);
+        return false;
+    }
+    NoteLeftOver(file, bytes.size() % sizeof(BollinoRec));
     SetCntRec(0);
     for (int32_t n = 1; n <= count; ++n) {
         IncCntRec();

@@ -10,5 +10,6 @@
 // nMaxBollini; the first record that fails, or a file that cannot be read,
 // ends the import with false and one line in the progress window's error
 // list and the message log. The records before it stay saved. A file
-// without a whole record imports nothing and gives true.
+// without a whole record is refused the same way; the bytes after the last
+// whole record are left out and named in the message log.
 bool ImportBollino(const std::string& file, int32_t& count);

@@ -32,18 +32,21 @@ bool Refuse(const std::string& key, const std::string& file, const std::string& 
 
 std::string RecordText(int32_t n) { return "record " + std::to_string(n); }
 
-// The import file's bytes: whole records of `length` characters, each ended
-// by CR LF.
+// The import file's whole records of `length` characters, each ended by
+// CR LF; what follows the last whole record (a cut record, the end-of-file
+// byte of an old editor) is left out and named in the message log.
 bool ReadSourceBytes(const std::string& file, size_t length, std::string& bytes) {
     errno = 0;
     if (!platform::FileExists(file) || !platform::ReadFile(file, bytes))
         return Refuse("noimport", file, errno ? std::strerror(errno) : "");
-    if (bytes.empty()) return Refuse("importempty", file);
-    if (bytes.size() % length != 0)
-        return Refuse("importlength", file, std::to_string(length) + " characters a record");
+    if (bytes.size() < length)
+        return Refuse("importempty", file, std::to_string(length) + " characters a record");
+    const size_t leftOver = bytes.size() % length;
+    bytes.resize(bytes.size() - leftOver);
     for (size_t at = 0; at < bytes.size(); at += length)
         if (bytes.compare(at + length - 2, 2, "\r\n") != 0)
             return Refuse("importlength", file, RecordText(static_cast<int32_t>(at / length + 1)));
+    NoteLeftOver(file, leftOver);
     SetCntRec(0);
     return true;
 }

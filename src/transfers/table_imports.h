@@ -4,8 +4,10 @@
 // and stored into the open register's table file, or, for the two discount
 // option groups, into the options record and Cassa.txt.
 //
-// An import takes its file whole or not at all. A file that cannot be read,
-// holds no record, is not made of whole records each ended by CR LF, has a
+// An import takes the whole records of its file (its length divided by the
+// record length); the bytes after the last one are left out and named in
+// the message log. It takes them all or none: a file that cannot be read,
+// holds no whole record, has a record not ended by CR LF, has a
 // number field that is not a number (digits, an optional "-" first, blanks
 // around), a record number outside the table or a value outside its range is
 // refused: one line in the progress window's error list and the message log

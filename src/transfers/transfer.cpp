@@ -208,6 +208,18 @@ bool CopyRecvFile(const std::string& name) {
     return false;
 }
 
+bool NothingInRange(const std::string& token, const std::string& path) {
+    // The range is the rest of the token in the command sent ("&I1:500;").
+    const std::string& sent = LinkState.strCmdSent;
+    const size_t at = sent.find(";" + token);
+    if (at == std::string::npos) return false;
+    const size_t from = at + 1 + token.size();
+    const std::string range = sent.substr(from, sent.find(';', from) - from);
+    if (range.empty() || range == "1:999999999999") return false;
+    WriteMsgLog(GetText("Log", "rangeempty") + " " + token + range + ", " + path);
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Field codec
 
@@ -318,14 +330,19 @@ namespace {
 // The register of the exchange as the user knows it (its folder's number).
 std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 
+// A transfer that has reported a failure since its command went out (a table
+// file missing or unreadable, a line not stored) is no success: it says
+// nothing of one.
+void ShowSuccess(const char* key) {
+    if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
+    ShowResult(GetText("Msg", key) + " " + RegisterNumber());
+}
+
 }  // namespace
 
-void ShowSentStatus() {
-    // A send that has reported a failure since its command went out (a table
-    // file missing or unreadable) is no success: it says nothing of one.
-    if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
-    ShowResult(GetText("Msg", "sentto") + " " + RegisterNumber());
-}
+void ShowSentStatus() { ShowSuccess("sentto"); }
+
+void ShowReadStatus() { ShowSuccess("readfrom"); }
 
 std::string EndSend() {
     AbandonSend();
@@ -470,4 +487,14 @@ void ReportTransferProblem(const std::string& text) {
 void ReportTransferFailure(const std::string& text) {
     ReportTransferProblem(text);
     LogErr(kErrFile);
+}
+
+std::string LineLengthText(size_t n, size_t length, size_t width) {
+    return "line " + std::to_string(n) + (length < width ? " too short (" : " too long (") +
+           std::to_string(length) + " characters, " + std::to_string(width) + " a record)";
+}
+
+void NoteLeftOver(const std::string& file, size_t bytes) {
+    if (bytes > 0)
+        WriteMsgLog(GetText("Log", "importrest") + " " + file + " (" + std::to_string(bytes) + " bytes)");
 }

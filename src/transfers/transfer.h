@@ -124,6 +124,13 @@ bool AddReadDropper(void (*drop)());
 // error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
+// The closing line of a code-range read (token "&M" or "&I") that brought no
+// line: when the command asked for part of the codes (any range but
+// 1:999999999999), the register holds nothing there and the local file
+// (path) keeps what it holds. Says so in the message log and returns true;
+// false for a read of every code or a command without the token.
+bool NothingInRange(const std::string& token, const std::string& path);
+
 // ---------------------------------------------------------------------------
 // Field codec (the numeric reading and the padding are those of
 // core/record.h).
@@ -249,9 +256,19 @@ std::string EndSend();
 // The status text of a complete send: "Sent to register" and its number;
 // nothing when a failure was reported since the send's command went out.
 void ShowSentStatus();
+// Likewise "Read from register" for a read whose records are stored only
+// after its last line (the PLU and customer dumps, rebuilt into their files).
+void ShowReadStatus();
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
 // The same for a problem that fails the run: also counted in the error log
 // (LogErr(kErrFile)).
 void ReportTransferFailure(const std::string& text);
+// A record import takes the whole records of its file: the bytes after the
+// last one (a cut record, an end-of-file byte 0x1A), if any, are named in the
+// message log.
+void NoteLeftOver(const std::string& file, size_t bytes);
+// Why line n of an import file is not one record of `width` characters:
+// "line n too short (length characters, width a record)", or too long.
+std::string LineLengthText(size_t n, size_t length, size_t width);

@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -56,8 +56,7 @@ QComboBox* ListOf(QWidget* parent, const char* name, const QStringList& items) {
 
 frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     setObjectName("frmComm");
-    auto* body = new QWidget;
-    body->setObjectName("fmeBody");
+    auto* body = new QWidget;  // the first page
     for (int i = 0; i < 17; ++i) Label1[i] = NewLabel(body, ArrayName("Label1", i));
 
     // PC side: register, port, speed; time-out and the two options.
@@ -129,8 +128,8 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     line4->addWidget(cbxNumTel);
     line4->addStretch(1);
 
-    // The register's link parameters.
-    Frame4 = NewFrame(body, "Frame4");
+    // The register's link parameters: the second page.
+    Frame4 = new QWidget;
     for (const CommNumber& n : CommNumbers()) {
         const QString name = QString::fromLatin1(n.name);
         numbers[n.name] = NewBox(name.startsWith("txtMemPages") ? nullptr : Frame4, name, 48);
@@ -166,12 +165,8 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
-    auto* frame = new QVBoxLayout(Frame4);
-    frame->addLayout(values);
-    frame->addLayout(columns);
-
-    // The service page: memory pages of the archives.
-    fmeService = NewFrame(body, "fmeService");
+    // The service frame: memory pages of the archives.
+    fmeService = NewFrame(Frame4, "fmeService");
     auto* pages = new QGridLayout(fmeService);
     for (int i = 0; i < 3; ++i) {
         lblMemPages[i] = NewLabel(fmeService, ArrayName("lblMemPages", i));
@@ -181,6 +176,11 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
         pages->addWidget(txtMemPages[i], 1, i);
     }
     pages->setColumnStretch(3, 1);
+    auto* frame = new QVBoxLayout(Frame4);
+    frame->addLayout(values);
+    frame->addLayout(columns);
+    frame->addWidget(fmeService);
+    frame->addStretch(1);
 
     auto* content = new QVBoxLayout(body);
     content->addLayout(line1);
@@ -189,15 +189,14 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     content->addLayout(line3);
     content->addLayout(grid);
     content->addLayout(line4);
-    content->addWidget(Frame4);
-    content->addWidget(fmeService);
     content->addStretch(1);
 
-    scroll = new QScrollArea(this);
-    scroll->setObjectName("scrComm");
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(body);
+    // Two pages, so that the whole window fits beside the tree at the main
+    // window's default size: the computer's side and the register's.
+    sstComm = new QTabWidget(this);
+    sstComm->setObjectName("sstComm");
+    sstComm->addTab(body, QString());
+    sstComm->addTab(Frame4, QString());
 
     cmdLoad = NewButton(this, "cmdLoad");
     cmdSave = NewButton(this, "cmdSave");
@@ -207,7 +206,7 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     for (QPushButton* b : {cmdLoad, cmdSave, cmdSend}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(sstComm, 1);
     layout->addLayout(buttons);
 
     // Hidden or disabled until the load says otherwise.
@@ -242,7 +241,8 @@ void frmComm::InitForm() {
     // Texts: an empty one hides its control.
     NumberedTexts(this, kSection);
     for (int i = 0; i < 17; ++i) SetCtlCaption(Label1[i], GetText(kSection, kLabelKeys[i]));
-    SetCtlCaption(Frame4, GetText(kSection, "30"));
+    sstComm->setTabText(0, ToQt(GetText(kSection, "pc")));
+    sstComm->setTabText(1, ToQt(GetText(kSection, "30")));
     for (const CommCheck& c : CommChecks()) SetCtlCaption(checks[c.name], GetText(kSection, c.key));
     SetCtlCaption(chkHelloType, GetText(kSection, "nohsthello"));
     chkHelloType->setToolTip(ToQt(GetText(kSection, "nohsthellow")));
@@ -331,7 +331,8 @@ void frmComm::ShowConfList() {
 CommShown frmComm::Shown() const {
     CommShown shown;
     for (const auto& [name, box] : numbers) {
-        if (!box->isVisibleTo(this) || !box->isEnabled()) continue;
+        // Shown on the register's page, whichever page is in front.
+        if (!box->isVisibleTo(Frame4) || !box->isEnabled()) continue;
         shown.numbers[name] = FromQt(box->text());
         shown.captions[name] = FieldCaption(box);
     }

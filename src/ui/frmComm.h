@@ -18,7 +18,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollArea;
+class QTabWidget;
 
 class frmComm : public EditorWindow {
     Q_OBJECT
@@ -53,7 +53,7 @@ public:
     QComboBox* cbxNumTel = nullptr;
     std::array<QLabel*, 17> Label1{};
     // Register side
-    QGroupBox* Frame4 = nullptr;
+    QWidget* Frame4 = nullptr;  // the page of the register's link parameters
     std::map<std::string, QLineEdit*> numbers;  // txtP013 ... txtMemPages_2
     std::map<std::string, QCheckBox*> checks;   // chkP911A ... chkP930
     QGroupBox* fmeService = nullptr;
@@ -62,7 +62,7 @@ public:
     QPushButton* cmdLoad = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdSend = nullptr;
-    QScrollArea* scroll = nullptr;
+    QTabWidget* sstComm = nullptr;  // the computer's page, the register's page
 
     // The user's actions.
     void cbIndirizzo_Click(int index);

@@ -400,7 +400,13 @@ void frmMain::mnuService_Click() { CheckServicePsw(); }
 void frmMain::mnuGlobProg_Click() {
     // One instance, created on first use; gone with the main window it belongs to.
     static QPointer<frmProg> form;
-    if (!form) form = new frmProg(this);
+    if (!form) {
+        form = new frmProg(this);
+        // At the top of the main window, the room below it left to the
+        // progress window of its run.
+        form->adjustSize();
+        form->move(geometry().center().x() - form->width() / 2, geometry().top());
+    }
     form->InitForm();
     form->show();
     form->raise();

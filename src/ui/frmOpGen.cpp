@@ -16,6 +16,7 @@
 #include "core/texts.h"
 #include "ui/controls/qt_text.h"
 #include "core/field_rules.h"
+#include "ui/controls/ctl_caption.h"
 #include "ui/controls/editor_controls.h"
 #include "engine/builders_tables.h"
 #include "core/hello_rec.h"
@@ -343,8 +344,6 @@ bool frmOpGen::SetConf() {
     auto last2 = [](const std::string& s) { return s.size() >= 2 ? s.substr(s.size() - 2) : s; };
     const std::string d = mskData->MaskText(), t = mskOra->MaskText();
     HelloRec.strDataOra = Mid(d, 0, 2) + Mid(d, 3, 2) + last2(d) + Mid(t, 0, 2) + last2(t);
-    // A date and time that would go to the register must be a real one.
-    if (chkTxDataOra->isChecked() && !DataOraValid()) ok = Refuse(mskData);
 
     c.P015 = chkP015->isChecked() ? 1 : 0;
     const auto p042 = Letters({chkP042D, chkP042E, chkP042F, chkP042G, chkP042H}, "DEFGH");
@@ -397,6 +396,12 @@ bool frmOpGen::SetConf() {
 void frmOpGen::Request() { ReqOpGen(); }
 
 void frmOpGen::Send() {
+    // The date and time are no option: only a send takes them, and only a
+    // real date and time go to the register.
+    if (chkTxDataOra->isChecked() && !DataOraValid()) {
+        ShowSendRefused(FieldCaption(mskData));
+        return;
+    }
     const std::string token = chkTxDataOra->isChecked() ? "/" + HelloRec.strDataOra + ";" : std::string();
     SendOpGen(token, chkEnaIVATab->isChecked());
 }

@@ -26,12 +26,15 @@
 frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     setObjectName("frmProg");
     auto* grid = new QGridLayout;
+    // Three columns: a low window, so that the progress window of its run
+    // finds room below it.
     const size_t n = ProgItems().size();
+    const size_t rows = (n + 2) / 3;
     for (size_t i = 0; i < n; ++i) {
         auto* box = new QCheckBox(this);
         box->setObjectName(QString("chkEna%1").arg(static_cast<int>(i), 2, 10, QChar('0')));
         chkEna.push_back(box);
-        grid->addWidget(box, static_cast<int>(i % 9), static_cast<int>(i / 9));
+        grid->addWidget(box, static_cast<int>(i % rows), static_cast<int>(i / rows));
     }
     pgbProg = new QProgressBar(this);
     pgbProg->setObjectName("pgbProg");

@@ -9,8 +9,10 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "core/globals.h"
 #include "core/texts.h"
@@ -151,6 +153,7 @@ void frmProgress::EndWait() {
 
 void frmProgress::ShowWindow() {
     if (isVisible()) return;
+    PlaceClear();
     show();
     // In front of the window that started the operation (bulk programming),
     // so that its messages and errors are seen; once, when it opens, so that
@@ -159,6 +162,46 @@ void frmProgress::ShowWindow() {
     if (QGuiApplication::platformName() == "offscreen") return;
     raise();
     activateWindow();
+}
+
+void frmProgress::PlaceClear() {
+    // Where it opened last, or at first over the middle of the main window.
+    if (!testAttribute(Qt::WA_Moved)) adjustPosition(parentWidget());
+    std::vector<QRect> others;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w != parentWidget() && w->isVisible() && w->windowType() != Qt::Popup)
+            others.push_back(w->frameGeometry());
+    if (others.empty()) return;
+    // Its frame, before it is shown, taken to be the main window's.
+    QMargins frame;
+    if (const QWidget* main = parentWidget()) {
+        const QRect in = main->geometry(), out = main->frameGeometry();
+        frame = QMargins(in.left() - out.left(), in.top() - out.top(), out.right() - in.right(),
+                         out.bottom() - in.bottom());
+    }
+    const QSize size = this->size().grownBy(frame);
+    const QScreen* where = parentWidget() ? parentWidget()->screen() : screen();
+    const QRect room = where ? where->availableGeometry() : QRect();
+    auto clear = [&](const QPoint& at) {
+        const QRect r(at, size);
+        if (room.isValid() && !room.contains(r)) return false;
+        for (const QRect& o : others)
+            if (o.intersects(r)) return false;
+        return true;
+    };
+    if (clear(pos())) return;
+    // Below, above, right or left of one of them.
+    for (const QRect& o : others) {
+        const int leftEdge = o.left(), rightEdge = o.right() - size.width() + 1;
+        const int below = o.bottom() + 1, above = o.top() - size.height();
+        for (const QPoint& at : {QPoint(leftEdge, below), QPoint(rightEdge, below), QPoint(leftEdge, above),
+                                 QPoint(rightEdge, above), QPoint(o.right() + 1, o.top()),
+                                 QPoint(o.left() - size.width(), o.top())})
+            if (clear(at)) {
+                move(at);
+                return;
+            }
+    }
 }
 
 void frmProgress::cmdCancel_Click() {

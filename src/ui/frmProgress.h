@@ -60,6 +60,10 @@ private:
     void SetTexts();
     void AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep = true);
     void cmdCancel_Click();
+    // Places the window, before it shows, where it covers none of the
+    // program's other open windows (bulk programming, the reports): where
+    // it opens when that is clear, else beside one of them on the screen.
+    void PlaceClear();
 
     std::string lastNoted_;  // the command last noted on the messages page
 };

@@ -182,7 +182,16 @@ void frmRapporti::InitForm() {
 
     const int row = lstReports->currentRow();
     lstReports->clear();
-    for (const ReportEntry& e : ReportEntries()) lstReports->addItem(ToQt(Text(e.key)));
+    bool groups = false;
+    for (const ReportEntry& e : ReportEntries()) {
+        lstReports->addItem(ToQt(Text(e.key)));
+        groups = groups || std::string(e.token) == "*c";
+    }
+    // The customer range belongs to the customer-group report: no range where
+    // the model keeps no customer groups.
+    if (!groups)
+        for (QWidget* c : std::initializer_list<QWidget*>{lblCliFrom, txtCliFrom, lblCliTo, txtCliTo})
+            c->hide();
     // Every report in sight, in every language: the list as tall as its rows.
     if (lstReports->count() > 0)
         lstReports->setMinimumHeight(lstReports->sizeHintForRow(0) * lstReports->count() +

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/config_level.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
 #include "ui/controls/qt_text.h"
@@ -38,6 +39,8 @@ void frmReparti::InitForm() {
     setWindowTitle(ToQt(GetText("Nodi", "reparti")));
     SetCaption(lblReparto, "frmReparti", "lblReparto");
     SetCaption(cmdRepFid, "frmReparti", "cmdRepFid");
+    // Loyalty lines only on a model that keeps them.
+    if (!ModelHasTable(kRepFidFile)) cmdRepFid->hide();
 }
 
 void frmReparti::ShowConf() {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "common/fake_shell.h"
+#include "core/cash_list.h"
 #include "core/texts.h"
 #include "core/core_fixture.h"
 
@@ -414,6 +415,31 @@ TEST_F(CassaConfTest, AFileThatCannotBeWrittenIsReported) {
             EXPECT_EQ(Texts.nRunFailures, 1);
         }
     }
+}
+
+// A Cassa.txt far larger than any options file is not read: the defaults,
+// said with the file's name (a message box when interactive, the error log
+// in a command-line run, once), and the file is not written over.
+TEST_F(CassaConfTest, AFileFarTooLargeIsSaidAndKept) {
+    Model(5);
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    WriteCassa("[P0]\r\n19=12\r\n");
+    ASSERT_EQ(truncate(CassaTxtPath().c_str(), platform::kProfileMaxBytes + 1), 0);
+    size_t boxes = 0;
+    for (const bool interactive : {true, true, false, false}) {
+        testsupport::ScopedFakeShell shell;
+        if (Core.bInteractive != interactive) CashListState.reported.clear();  // a new run
+        Core.bInteractive = interactive;
+        EXPECT_FALSE(ReadCassaConf());
+        EXPECT_TRUE(CassaFile.bUnreadable);
+        EXPECT_EQ(udtCassaConf.P019, CassaConfDefaults().P019);
+        boxes += shell->msgBoxes.size();
+    }
+    EXPECT_EQ(boxes, 1u);
+    EXPECT_EQ(Texts.nRunFailures, 1);  // said once in each run
+    EXPECT_EQ(testsupport::CountOf(MsgLog(), "; not used: " + CassaTxtPath()), 2);
+    EXPECT_FALSE(SaveCassa());
+    EXPECT_EQ(platform::FileSize(CassaTxtPath()), platform::kProfileMaxBytes + 1);
 }
 
 // --- Comparing and asking ---

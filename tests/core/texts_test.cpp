@@ -6,6 +6,7 @@
 
 #include "common/fake_shell.h"
 #include "core/core_fixture.h"
+#include "core/main_timer_state.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 
@@ -189,39 +190,38 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     EXPECT_EQ(ReadAll(Core.strLogErrFile), line + line);
 }
 
-// A command-line run: the lines of a register's failed turn wait for its
-// extra turn; made good, they become message-log lines and count for
-// nothing; failed again, every line is written and counts.
-TEST_F(TextsTest, ErrorsOfATurnThatALaterTurnMadeGoodAreNoFailures) {
+// A command-line run: every line is written when its failure happens. A
+// failure of a register's failed turn is made good (a message-log line, no
+// failure of the run) only when its extra turn did that request again
+// without a failure; one the extra turn cannot do again stays.
+TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
     const struct {
         const char* name;
-        bool retryFails;
-        int errLines;  // in the error log at the end of the run
-        int msgLines;  // made good, in the message log
-    } cases[] = {{"made good", false, 1, 1}, {"failed again", true, 3, 0}};
+        bool kept;         // the failure's work is not done again (an import)
+        int retryFailsAt;  // the request at which the extra turn fails; -1 none
+        bool madeGood;
+    } cases[] = {{"made good", false, -1, true}, {"failed again", false, 1, false},
+                 {"not reached", false, 0, false}, {"import not done again", true, -1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Texts = TextsGlobals{};
         Core.strLogErrFile = dir.file("err.log");
         WriteAll(Core.strLogErrFile, "");
         WriteAll(dir.file("msg.log"), "");
-        HoldRunErrors();  // register 1: a bad checksum fails its first turn
+        StartRunTurn(0);  // the register's second request fails
+        MainTimer.bRichiestePending = 1;
         LogErr(1);
-        EndRunErrorTurn(0, true, true);
-        HoldRunErrors();  // register 2: a file it cannot write, for good
-        LogErr(kErrFile);
-        EndRunErrorTurn(1, false, false);
-        EXPECT_EQ(Texts.nRunFailures, 1);
-        HoldRunErrors();  // register 1's extra turn
-        if (c.retryFails) LogErr(11);
-        EndRunErrorTurn(0, c.retryFails, false);
-        FlushRunErrors();
-        const std::string err = ReadAll(Core.strLogErrFile);
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.errLines) << err;
-        EXPECT_EQ(Texts.nRunFailures, c.errLines);
-        const std::string msg = ReadAll(dir.file("msg.log"));
-        EXPECT_EQ(std::count(msg.begin(), msg.end(), '\n'), c.msgLines) << msg;
-        EXPECT_EQ(msg.find("[001]") != std::string::npos, c.msgLines == 1);
+        if (c.kept) KeepRunFailures();
+        EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), 1);
+        EndRunTurn(true, true);
+        StartRunTurn(0);  // its extra turn
+        MainTimer.bRichiestePending = c.retryFailsAt < 0 ? 2 : c.retryFailsAt;
+        if (c.retryFailsAt >= 0) LogErr(11);
+        EndRunTurn(c.retryFailsAt >= 0, false);
+        const int lines = c.retryFailsAt < 0 ? 1 : 2;
+        EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), lines);
+        EXPECT_EQ(Texts.nRunFailures, lines - (c.madeGood ? 1 : 0));
+        EXPECT_EQ(ReadAll(dir.file("msg.log")).find("[001]") != std::string::npos, c.madeGood);
     }
 }
 

@@ -41,13 +41,14 @@ void OnSignal(int) { stopRequested = 1; }
 int Usage() {
     std::fprintf(stderr,
                  "usage: ecr-emulator [FOLDER] [--model KEY|N] [--addressed|--direct] [--port N]\n"
-                 "                    [--station N]... [--silent] [--nak N] [--badchk N]\n"
-                 "                    [--truncate N] [--burst] [--status W] [--noise MS]\n"
+                 "                    [--station N]... [--silent] [--silent-polls N] [--nak N]\n"
+                 "                    [--badchk N] [--truncate N] [--burst] [--status W] [--noise MS]\n"
                  "                    [--answer-enq] [--modem] [--dial-answer TEXT]\n"
                  "  FOLDER: the program's start folder or a customer folder; its registers\n"
                  "          are played in the link mode the program will use for them\n"
                  "  --model, --addressed, --direct, --port, --station: instead of what the\n"
                  "          folder gives\n"
+                 "  --silent-polls N: each register leaves its next N polls unanswered\n"
                  "  N of --nak, --badchk and --truncate: how many times; -1 always\n"
                  "  --status W: hello status word 0 (9 refuses every command)\n"
                  "  --noise MS: a noise byte on the line every MS milliseconds\n"
@@ -198,6 +199,7 @@ int main(int argc, char** argv) {
     emu::Faults faults;
     Plan plan;
     int status = 0;
+    int silentPolls = 0;
     bool answerEnq = false;
     bool modem = false;
     emu::ModemScript modemScript;
@@ -218,6 +220,8 @@ int main(int argc, char** argv) {
             plan.stations.push_back(n);
         } else if (a == "--silent") {
             faults.silentFrames = -1;
+        } else if (a == "--silent-polls") {
+            if (!value(silentPolls)) return Usage();
         } else if (a == "--nak") {
             if (!value(faults.nakFrames)) return Usage();
         } else if (a == "--badchk") {
@@ -289,6 +293,7 @@ int main(int argc, char** argv) {
     for (const Played& r : plan.registers) {
         emu::RegisterConfig config;
         config.status[0] = status;
+        config.silentPolls = silentPolls;
         if (!r.name.empty()) config.name = r.name;
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         emulator.AddHandler(std::make_shared<emu::CashRegister>(r.station, config));

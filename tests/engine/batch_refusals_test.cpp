@@ -32,6 +32,8 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
     const char* const requests[] = {
         "&L|a:b",  "*F|99999:1", "*F|-5:3", "&L|1:99999999999", "*F|1:", "&L|:",
         "&M|x:y",  "&I|a:b",     "*T|7",    "*G|5:1",           "&L|5:2", "#z|4:2",
+        "*F|0:0",  "&L|0:3",     "&M|0:0",  "&I|0:0",           "*G|0:0", "#M|0:0",
+        "*B|a:b",
     };
     StartRegisters({0});
     for (const char* request : requests) {
@@ -75,6 +77,7 @@ TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
         {true, "&L|1:20"},
         {false, "&N|"},
         {false, "*H|"},
+        {false, "&I|1:500"},  // a ranged read refused fails, though it would bring nothing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);

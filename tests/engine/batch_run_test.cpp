@@ -74,21 +74,29 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         bool config;           // config.ini there at all
         const char* code;
         const char* text;
+        const char* huge = nullptr;  // a file made larger than any settings file (sparse)
     };
     const Case cases[] = {
         {"empty list", true, "", true, "003", "request list is empty"},
         {"no register", false, "r1=HELLO|\r\n", true, "013", "No register of the list"},
         {"no config.ini", true, "", false, "012", "No config.ini"},
+        {"huge config.ini", true, "r1=HELLO|\r\n", true, "012", "cannot be read", "base/config.ini"},
+        {"huge Cassa.txt", true, "r1=HELLO|\r\n", true, "012", "cannot be read", "base/Cassa1/Cassa.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Prepare({0}, c.requests);
         if (!c.enabled) WriteConfigLines(CasseLine(0, false), c.requests);
         if (!c.config) std::filesystem::remove(dir.file("base/config.ini"));
+        if (c.huge) std::filesystem::resize_file(dir.file(c.huge), 16 * 1024 * 1024 + 1);
         std::filesystem::remove(dir.file("base/err.log"));
         RunResult r = Run({"/r:**", "/f:setup.ini", "/w:2"}, 20);
         EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
+        const std::string said = r.err + Read("base/msg.log");
+        EXPECT_NE(said.find(c.text), std::string::npos) << said;
+        if (c.huge) {
+            EXPECT_NE(said.find("; not used: " + dir.file(c.huge)), std::string::npos) << said;
+        }
         EXPECT_EQ(ErrorLines(c.code), 1);
         EXPECT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
     }
@@ -152,6 +160,23 @@ TEST_F(BatchRunTest, ARefusingRegisterHasOneMoreTurnAndTheOthersTheirRequests) {
     EXPECT_TRUE(Requests(*registers[0]).empty());
     EXPECT_EQ(Requests(*registers[1]),
               (std::vector<std::string>{"*2;+4;*F;*3;", "*2;+4;&L1:2;#H;*3;"}));
+}
+
+// The register leaves its first poll unanswered: its extra turn reads again
+// and makes that failure good, but not the import it does not do again.
+TEST_F(BatchRunTest, TheExtraTurnMakesGoodOnlyTheRequestsItDidAgain) {
+    Prepare({0}, "r1=*F|" + dir.file("empty.txt") + "\r\nr2=&L|1:2\r\n", 1800);
+    Write("empty.txt", "");
+    emu::RegisterConfig silentOnce;
+    silentOnce.silentPolls = 1;
+    StartEmulator({0}, silentOnce);
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_LT(ErrLog().find("[004]"), ErrLog().find("[005]")) << ErrLog();  // in time order
+    const std::string msg = Read("base/msg.log");
+    const size_t good = msg.find("made good");
+    EXPECT_EQ(testsupport::CountOf(msg, "made good"), 1) << msg;
+    EXPECT_LT(msg.find("[005]", good), msg.find("\r\n", good)) << msg;
 }
 
 // One hello answer of each register arrives with a bad checksum: the

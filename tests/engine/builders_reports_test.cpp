@@ -366,7 +366,7 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         Core.bStoricoCopy = false;
         Core.strReqArg = row.arg;
         bool queued = false;
-        EXPECT_EQ(RunReportBuilder(row.code, row.arg, queued), row.known);
+        EXPECT_EQ(RunReportBuilder(row.code, Core.strReqArg, queued), row.known);  // as a run does
         EXPECT_EQ(queued, row.known);
         EXPECT_EQ(Texts(), row.texts);
         EXPECT_EQ(Core.strReqArg, row.reqArgAfter);

@@ -419,7 +419,7 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         NextCash(true);  // the batch run has opened the register
         Core.strReqArg = row.arg;
         bool queued = true;
-        EXPECT_EQ(RunTableBuilder(row.code, row.arg, queued), row.known);
+        EXPECT_EQ(RunTableBuilder(row.code, Core.strReqArg, queued), row.known);  // as a run does
         EXPECT_EQ(queued, row.queued);
         std::vector<std::string> texts;
         for (const CmdQueueEntry& e : Pending()) texts.push_back(e.command);

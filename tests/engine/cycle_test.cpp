@@ -130,8 +130,7 @@ TEST_F(CycleTest, AFailedRegisterGetsOneMoreTurnPerCycle) {
 }
 
 TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
-    queuetest::DefineCash(0, 0);
-    queuetest::DefineCash(1, 1);
+    for (int i = 0; i < 4; ++i) queuetest::DefineCash(i, i);
     ASSERT_TRUE(NextCash(true));
     std::string cmd = "*2;+4;*F;*3;";
     AddCmd(cmd, 1, 2.5f, "d");
@@ -143,8 +142,14 @@ TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
     EXPECT_EQ(ErrorLog(), "");
 
     now += 1.0;
+    CassaList[1].bDone = True;
     EXPECT_FALSE(NextCash(false));
-    EXPECT_NE(ErrorLog().find("[007]"), std::string::npos);
+    // A line for each register with work left: register 1's extra turn,
+    // registers 3 and 4 not started; none for register 2, which had finished.
+    const std::string log = ErrorLog();
+    EXPECT_EQ(testsupport::CountOf(log, "[007]"), 3) << log;
+    for (const char* station : {"  0\r\n", "  2\r\n", "  3\r\n"})
+        EXPECT_NE(log.find(station), std::string::npos) << station << log;
     EXPECT_FALSE(LinkState.AbortRequest);
     for (int i = 0; i < kMaxCash; ++i) {
         EXPECT_EQ(CassaList[i].bDone, True);

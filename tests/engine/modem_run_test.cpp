@@ -82,6 +82,7 @@ TEST_F(ModemRunTest, AFailedDialEndsTheRunWithinItsTimeOutWithStatusOne) {
     } cases[] = {
         // Each dial twice: the register's turn and its one more turn.
         {"NO CARRIER", "the modem answered NO CARRIER after dialling: 0123", 30},
+        {"BUSY", "the modem answered BUSY after dialling: 0123", 30},
         // 30 seconds for the carrier, then the hang-up.
         {"", "no carrier within 30 seconds after dialling: 0123", 85},
     };

@@ -1,7 +1,12 @@
 // Reports, the receipt history and the closure in a command-line run: the
 // program as a process against the register emulator; each file received
-// lands in the copy destination its request names.
+// lands in the copy destination its request names, and each request given a
+// range sends that range.
+#include <string>
+#include <vector>
+
 #include "common/batch_fixture.h"
+#include "store/client_file.h"
 
 namespace {
 
@@ -39,6 +44,46 @@ TEST_F(ReportsBatchRun, EveryFileReceivedLandsInItsCopyDestination) {
     EXPECT_EQ(Read("history.txt"), "C00:0001:01:sale 1\r\nC00:0001:02:sale 2\r\nC00:ZZZZ:ZZ:*\r\n");
     EXPECT_EQ(Read("closure.txt"), "Z 0007:TOTAL 99,00\r\n");
     EXPECT_EQ(ErrLog(), "");
+}
+
+// A PLU dump and a customer read of a range in which the register holds
+// nothing keep the local files, and say so.
+TEST_F(ReportsBatchRun, EveryRangedRequestSendsItsRange) {
+    const char* const rows[][2] = {
+        {"&L|3:7", "*2;+4;&L3:7;#H;*3;"},         {"^E|2:9", "*2;+4;^E2:9;#H;*3;"},
+        {"&M|1001:2000", "*2;+4;&M1001:2000;#H;*3;"}, {"&I|1:500", "*2;+4;&I1:500;#H;*3;"},
+        {"*c|100:200", "*2;+2;*c100:200;#H;*3;"}, {"*B|10:20", "*2;+2;*B10:20;#H;*3;"},
+        {"*K|10:20", "*2;+2;*K10:20;#H;*3;"},     {"#C|100:200", "*2;+4;#C100:200;*3;"},
+        {"#L|999999990001:999999990009", "*2;+4;#L999999990001:999999990009;*3;"},
+        {"#q|1:5", "*2;+3;#q1:5;*3;"},            {"#i|1:5", "*2;+4;#i1:5;*3;"},
+        {"#d|6:3", "*2;+4;#d6:3;*3;"},            {"#M|1:500", "*2;+4;#M1:500;*3;"},
+        {"#N|1:500", "*2;+4;#N1:500;*3;"},        {"#F|2:4", "*2;+4;#F2:4;*3;"},
+        {"#l|1:3", "*2;+4;#l1:3;*3;"},
+    };
+    std::string requests;
+    std::vector<std::string> frames;
+    for (const auto& row : rows) {
+        requests += "r" + std::to_string(frames.size() + 1) + "=" + row[0] + "\r\n";
+        if (std::string(row[0]).rfind("&M", 0) == 0) frames.push_back("*2;+4;&z;#H;*3;");
+        frames.push_back(row[1]);
+    }
+    Prepare({0}, requests, 120, "[P2]\r\n10=160\r\n");
+    ClientM cli;
+    cli.CliType(1);
+    cli.SetFormattedRecord("5:CUST 5::0:1:0:50:0:", ":", 0);
+    Write("base/Cassa1/Clienti.txt", cli.GetRecord());
+    Write("base/Cassa1/PLU.txt", Plu("5", 1, "ITEM 5"));
+    CreateEmulator({0});
+    AddRegister(0)->SetRecords("plu options", {"160:0:0:"});
+    ASSERT_NO_FATAL_FAILURE(StartEmulator());
+
+    const testsupport::RunResult r = Run({"/r:**", "/f:setup.ini", "/l:3", "/t:1", "/w:2"});
+    EXPECT_EQ(Requests(*registers[0]), frames);
+    EXPECT_EQ(r.status, 0) << r.err << ErrLog();
+    EXPECT_EQ(Cash("Clienti.txt"), cli.GetRecord());
+    EXPECT_EQ(Cash("PLU.txt"), Plu("5", 1, "ITEM 5"));
+    for (const std::string read : {"&M1001:2000, ", "&I1:500, "})
+        EXPECT_NE(Read("base/msg.log").find("keeps its records: " + read), std::string::npos);
 }
 
 }  // namespace

@@ -166,6 +166,25 @@ TEST_F(ModemTest, OkAnywhereInTheAnswerIsTakenAndNoOkFailsAfterFiveSeconds) {
     EXPECT_EQ(shell->errors.back().text, "Modem: no \"OK\" within 5 seconds to the command: ATZ");
 }
 
+// Every refusal a modem gives to the dial ends the wait for the carrier at
+// once, whether or not the device reports the carrier line; the dial hangs up.
+TEST_F(ModemTest, EachRefusalOfTheDialEndsTheWaitAtOnce) {
+    for (const bool carrierLine : {true, false}) {
+        for (const std::string word : {"NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER", "ERROR"}) {
+            SCOPED_TRACE(word + (carrierLine ? " carrier line" : " words only"));
+            script.carrierLine = carrierLine;
+            script.dialAnswer = word;
+            OpenUndialled();
+            modem->script = script;
+            const double start = now;
+            EXPECT_FALSE(ModemDial("0123", 2));
+            EXPECT_EQ(Modem.strFailure, "Modem: the modem answered " + word + " after dialling: 0123");
+            EXPECT_LT(now - start, 10.0);  // the hang-up's waits only, not 30 s
+            EXPECT_EQ(modem->Commands().back(), "ATH");
+        }
+    }
+}
+
 TEST_F(ModemTest, TheHangUpEscapesAsksToHangUpAndDropsDTRWhileTheCarrierHolds) {
     const struct {
         const char* name;

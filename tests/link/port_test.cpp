@@ -1,5 +1,6 @@
 // Link settings, time-outs and the opening of the port, against fake ports.
 #include "core/texts.h"
+#include "emulator/pty.h"
 #include "link/cmd_queue.h"
 #include "link/link_fixture.h"
 #include "platform/clock.h"
@@ -187,6 +188,32 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
     for (int tick = 0; tick < 6; ++tick) QueueTick();
     EXPECT_EQ(Texts.nRunFailures, 2);
     CmdQueue = CmdQueueState{};
+    platform::SaveSetting("Ports", "COM1", "");
+}
+
+// The settings store names a new device for the port (the emulator
+// restarted on another pseudo-terminal): the next opening takes it, whether
+// the old one is still there or gone, and no loss is reported.
+TEST_F(PortTest, ANewDeviceNamedInTheSettingsIsTakenAtTheNextOpening) {
+    SetPortFactory({});
+    for (bool oldGone : {false, true}) {
+        SCOPED_TRACE(oldGone ? "old device gone" : "old device still there");
+        emu::Pty before, after;
+        std::string error;
+        ASSERT_TRUE(before.Open(&error) && after.Open(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", before.SlavePath()));
+        OpenPort();
+        ASSERT_TRUE(Comm.bPortOpen);
+        EXPECT_EQ(CurrentPort()->Device(), before.SlavePath());
+        if (oldGone) before.Close();
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", after.SlavePath()));
+        const size_t errors = shell->errors.size();
+        OpenPort();
+        EXPECT_TRUE(Comm.bPortOpen);
+        EXPECT_EQ(CurrentPort()->Device(), after.SlavePath());
+        EXPECT_EQ(shell->errors.size(), errors);
+        CurrentPort()->SetPortOpen(false);
+    }
     platform::SaveSetting("Ports", "COM1", "");
 }
 

@@ -150,6 +150,28 @@ TEST(Profile, ListsOfSectionsAndKeysWithTruncation) {
     std::memset(buf, 'X', sizeof buf);
     EXPECT_EQ(GetPrivateProfileSectionA("One", buf, 7, f.c_str()), 5u);
     EXPECT_EQ(std::string(buf, 7), std::string("a=1\0N\0\0", 7));
+
+    // NUL bytes after the last line (an editor's filler) are no entry.
+    WriteAll(f, std::string("[One]\r\na=1\r\n\0\0\0", 15));
+    EXPECT_EQ(GetPrivateProfileSectionA("One", buf, sizeof buf, f.c_str()), 4u);
+    EXPECT_EQ(Items(buf), (std::vector<std::string>{"a=1"}));
+    EXPECT_EQ(ProfileSection("One", f).size(), 1u);
+}
+
+// A file far larger than any profile file is not read, reads as empty and
+// is not written over; one at the bound is a profile file.
+TEST(Profile, AFileFarLargerThanAnyProfileIsNeitherReadNorWrittenOver) {
+    TempDir dir;
+    const std::string f = dir.file("big.ini");
+    for (const int64_t size : {kProfileMaxBytes, kProfileMaxBytes + 1}) {
+        const bool over = size > kProfileMaxBytes;
+        SCOPED_TRACE(size);
+        WriteAll(f, "[S]\r\nk=1\r\n");
+        ASSERT_EQ(truncate(f.c_str(), size), 0);  // NULs after the last line
+        EXPECT_EQ(ProfileUnreadable(f), over);
+        EXPECT_EQ(ProfileString("S", "k", "none", f), over ? "none" : "1");
+        EXPECT_EQ(WriteProfileString("S", "k", "2", f), !over);
+    }
 }
 
 // Every list at the buffer sizes around its length: the whole buffer as

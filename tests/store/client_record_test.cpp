@@ -203,31 +203,38 @@ TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {
     EXPECT_EQ(ReadAll(path + ".bak"), "kept");
 
     // A 90-character archive (the release moved on) becomes type 3 with the
-    // added fields at their defaults.
+    // added fields at their defaults; the earlier .bak is not replaced.
     WriteAll(path, SampleBase() + "\r\n");
     cli.CliType(3);
     cli.SetFile(path, true);
     EXPECT_EQ(ReadAll(path), SampleBase() + "0  " + Blanks(76) + "\r\n");
-    EXPECT_EQ(ReadAll(path + ".bak"), SampleBase() + "\r\n");
+    EXPECT_EQ(ReadAll(path + ".bak"), "kept");
+    EXPECT_EQ(ReadAll(path + ".bak2"), SampleBase() + "\r\n");
 
     // Longer records than the generation's (a register older than assumed):
     // converted down, every field the shorter record holds kept, the old
-    // archive in the .bak, and the message log says what was not kept.
+    // archive in a backup of its own, and the message log says what was not
+    // kept and where it is.
     Core.strRootDir = dir.path();
     Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    // Loyalty line 2 and 15000 points for both customers.
+    const std::string loyal = up.substr(0, 167) + "215000\r\n" + up.substr(175, 167) + "215000\r\n";
     const struct {
         int16_t type;
         size_t length;
+        const std::string& from;
+        const char* bak;
         const char* lost;  // for customer 5, in the message log
     } downs[] = {
-        {1, 90, "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
-        {3, 169, nullptr},
+        {1, 90, up, ".bak3", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
+        {3, 169, up, ".bak4", nullptr},
+        {3, 169, loyal, ".bak5", "5: loyalty line \"2\", points \"15000\""},
     };
     for (const auto& d : downs) {
-        SCOPED_TRACE(d.type);
+        SCOPED_TRACE(d.bak);
         Texts = TextsGlobals{};
         platform::RemoveFile(dir.file("msg.log"));
-        WriteAll(path, up);
+        WriteAll(path, d.from);
         shell->msgBoxes.clear();
         cli.CliType(d.type);
         cli.SetFile(path, true);
@@ -237,18 +244,23 @@ TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {
         ASSERT_EQ(down.size(), 2 * d.length);
         EXPECT_EQ(down.substr(0, 88), up.substr(0, 88));
         EXPECT_EQ(down.substr(d.length, 88), up.substr(175, 88));
-        EXPECT_EQ(ReadAll(path + ".bak"), up);
+        EXPECT_EQ(ReadAll(path + d.bak), d.from);
         ASSERT_TRUE(cli.GetCli("12"));
         EXPECT_EQ(cli.Get(CliField::strDesc1), "SECOND" + Blanks(24));
         const std::string log = testsupport::ReadAll(dir.file("msg.log"));
         if (d.lost) {
-            EXPECT_NE(log.find(GetText("Log", "custlost") + " " + path + ": " + d.lost),
+            EXPECT_NE(log.find(GetText("Log", "custlost") + " " + path + ": " + d.lost + " - " +
+                               GetText("Log", "custkept") + " " + path + d.bak + "\r\n"),
                       std::string::npos) << log;
             EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;  // both customers
         } else {
             EXPECT_EQ(log, "");  // type 3 holds every value
         }
     }
+    // Back to type 4: the points dropped by the last row stay in its backup.
+    cli.CliType(4);
+    cli.SetFile(path, true);
+    EXPECT_EQ(ReadAll(path + ".bak5"), loyal);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "engine/main_timer.h"
 #include <algorithm>
 #include "common/child_process.h"
@@ -292,11 +294,18 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     const std::string huge = dir.file("huge.txt");
     WriteAll(huge, "");
     ASSERT_EQ(truncate(huge.c_str(), 50 * 1024 * 1024 + 1), 0);
-    for (const std::string& src : {longLines, huge, dir.file("missing.txt")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {longLines, longLines + " (line 1 too long (200 characters, 87 a record))"},
+        {huge, huge + " (line 1 too long (52428801 characters, 87 a record))"},
+        {dir.file("missing.txt"), "cannot be read: " + dir.file("missing.txt") + " (File not found)"},
+    };
+    for (const auto& [src, why] : cases) {
         std::string err = ReadAll(Core.strLogErrFile);
         EXPECT_FALSE(SortPLU(src, CashFile("PLU.txt")));
         EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1")) << src;
         EXPECT_GT(ReadAll(Core.strLogErrFile).size(), err.size()) << src;  // code 8
+        // The reason in the message log.
+        EXPECT_NE(ReadAll(dir.file("msg.log")).find(why), std::string::npos) << ReadAll(dir.file("msg.log"));
     }
     // Whole records of garbage: each refused with its line; an import that
     // takes no record leaves the file as it was, and so does an empty one.
@@ -306,6 +315,7 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     EXPECT_FALSE(SortPLU(garbage, CashFile("PLU.txt")));
     EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
     EXPECT_NE(ReadAll(Core.strLogErrFile).find("[008]", err.size()), std::string::npos);
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find(garbage + " (line 1 refused, E <01>)"), std::string::npos);
     WriteAll(dir.file("empty.txt"), "");
     EXPECT_FALSE(SortPLU(dir.file("empty.txt"), CashFile("PLU.txt")));
     EXPECT_EQ(ReadAll(CashFile("PLU.txt")), Plu("1"));
@@ -347,6 +357,16 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     Line("7:1:1:X:0:0:0:9:");
     EXPECT_EQ(DataC08(), -1);
     EXPECT_EQ(Acks(), 5);
+    // A file that cannot be replaced fails the read: listed, and no success.
+    shell->status.clear();
+    platform::RemoveFile(CashFile("Offerte.txt"));
+    std::filesystem::create_directory(CashFile("Offerte.txt"));
+    Transfer.nC08Pending = 1;
+    ReqState.nFileC08 = kFileOpenNext;
+    for (const char* l : {"999999990006:0:1:OFFER 6:0:3:0:9:", "*"}) Line(l), DataC08();
+    ASSERT_EQ(shell->errors.size(), 1u);
+    EXPECT_EQ(shell->errors[0].text.rfind(GetText("Log", "nowrite") + " " + CashFile("Offerte.txt"), 0), 0u);
+    EXPECT_EQ(shell->status, "");
 }
 
 // A dump whose file cannot be written whole (the disk full for a moment)

@@ -74,15 +74,30 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
     WriteAll(dir.file("longcr.txt"), good + "X\r" + good + "\r");
     WriteAll(dir.file("blank.txt"), good + "\r\n\r\n" + good + "\r\n");
     WriteAll(dir.file("shortlast.txt"), good + "\r\n" + good.substr(0, 50));
-    for (const char* name : {"missing.txt", "empty.txt", "wide.txt", "long.txt", "short.txt", "longcr.txt",
-                             "blank.txt", "shortlast.txt"}) {
+    // A command-line run says why in the message log.
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.txt", "missing.txt (File not found)"},
+        {"empty.txt", "Import file holds no record; nothing imported: "},
+        {"wide.txt", "line 1 too long (173 characters, 88 a record)"},
+        {"long.txt", "line 2 too long (89 characters, 88 a record)"},
+        {"short.txt", "line 2 too short (87 characters, 88 a record)"},
+        {"longcr.txt", "line 1 too long (89 characters, 88 a record)"},
+        {"blank.txt", "line 2 too short (0 characters, 88 a record)"},
+        {"shortlast.txt", "line 2 too short (50 characters, 88 a record)"},
+    };
+    for (const auto& [name, why] : cases) {
         SCOPED_TRACE(name);
         shell->msgBoxes.clear();
+        Core.bInteractive = true;
         EXPECT_EQ(SortCli(dir.file(name), CashFile("Clienti.txt")), -1);
         ASSERT_EQ(shell->msgBoxes.size(), 1u);
         EXPECT_EQ(shell->msgBoxes[0].text,
                   "Loading archive-the file is missing, empty or not of the expected size");
+        Core.bInteractive = false;
+        EXPECT_EQ(SortCli(dir.file(name), CashFile("Clienti.txt")), -1);
+        EXPECT_NE(ReadAll(dir.file("msg.log")).find(why), std::string::npos) << ReadAll(dir.file("msg.log"));
     }
+    Core.bInteractive = true;
     EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), "old archive");
     EXPECT_FALSE(platform::FileExists(CashFile("ClientErr.txt")));
 
@@ -95,6 +110,7 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
     EXPECT_EQ(shell->questions.back().text,
               "Loading archive-errors were found in the imported customer file. Open the error list?");
     EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), "old archive");
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find("one.txt (line 1 refused, E <01>)"), std::string::npos);
 }
 
 // Lines ended by CR LF, LF or CR, mixed, the last one with or without its

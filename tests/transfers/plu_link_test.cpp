@@ -119,6 +119,7 @@ TEST_F(PLULinkTest, EachPLUTypeSentAndReadBackByteExact) {
         EXPECT_TRUE(back == offers);
         EXPECT_EQ(ErrorLog(), "");
         EXPECT_EQ(LinkState.nPendingAns, 0);
+        EXPECT_EQ(ts.status, GetText("Msg", "readfrom") + " 1");  // not the rebuild's text
         StopLine();
     }
 }

@@ -62,7 +62,7 @@ TEST_F(StampsImportTest, TakesWholeRecordsOfDigitsWithinTheTable) {
     } cases[] = {
         {"two records and a stray byte", "", two + three + "x", true, 2,
          With(With(defaults, 2, two), 3, threeStored)},
-        {"a file without a whole record", "", std::string(39, '1'), true, 0, defaults},
+        {"a file without a whole record", "", std::string(39, '1'), false, 0, defaults},
         {"number 0 stops the import", "", two + Stamp("0", "0") + three, false, 3, With(defaults, 2, two)},
         {"a number past the table", "", Stamp("5", "0"), false, 1, defaults},
         {"letters in a value", "", Stamp("1", "0", {"00a100", "000000", "000000", "000000"}), false, 1, defaults},
@@ -86,6 +86,9 @@ TEST_F(StampsImportTest, TakesWholeRecordsOfDigitsWithinTheTable) {
         // A refused record or file is one line of the error list.
         EXPECT_EQ(shell->errors.size(), c.result ? 0u : 1u);
     }
+    // The stray byte of the first case is named in the message log.
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find("left out: " + dir.file("stamps.txt") + " (1 bytes)"),
+              std::string::npos);
 }
 
 TEST_F(StampsImportTest, AFailedImportSendsNothingAndIsLogged) {

@@ -105,7 +105,7 @@ TEST_F(TableImportsTest, BadFilesAreRefusedWithOneErrorLineAndNothingWritten) {
         letters[static_cast<size_t>(im.numberField)] = 'x';
         std::vector<std::pair<const char*, std::string>> bad = {
             {"empty file", ""},
-            {"short record", one + two.substr(0, two.size() - 1)},
+            {"no whole record", one.substr(0, one.size() - 1)},
             {"over-long line", one.substr(0, one.size() - 2) + "X\r\n" + two.substr(1)},
             {"line without CR LF", one.substr(0, one.size() - 2) + "  " + two},
             {"non-numeric field", one + letters},
@@ -186,6 +186,20 @@ TEST_F(TableImportsTest, RecordsGoWhereTheirNumbersSayAndOptionsIntoCassaTxt) {
     EXPECT_EQ(platform::ProfileInt("P4", "101B", -1, cassa), 5);
     for (int n = 1; n <= 6; ++n)
         EXPECT_EQ(platform::ProfileInt("P4", "111" + std::to_string(n), -1, cassa), read.P4111[n]);
+    EXPECT_TRUE(shell->errors.empty());
+
+    // The whole records are taken; what follows them (the end-of-file byte,
+    // a cut record) is left out and named in the message log.
+    for (const Import& im : Imports()) {
+        for (const std::string& rest : {std::string("\x1A"), im.good(2).substr(1)}) {
+            SCOPED_TRACE(std::string(im.code) + " + " + std::to_string(rest.size()));
+            const std::string source = Source(im.good(1) + rest);
+            EXPECT_TRUE(im.run(source));
+            EXPECT_NE(ReadAll(dir.file("msg.log")).find("left out: " + source + " (" +
+                                                         std::to_string(rest.size()) + " bytes)"),
+                      std::string::npos);
+        }
+    }
     EXPECT_TRUE(shell->errors.empty());
 
     // LX4100 has other discount options: nothing is taken.

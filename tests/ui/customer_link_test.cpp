@@ -45,6 +45,7 @@ TEST_F(CustomerLinkTest, ACustomerAddedReachesTheRegisterAndAReadBringsTheRegist
     reg->SetCustomers({got[0], other});
     w->cmdLoad->click();
     ASSERT_TRUE(RunToIdle());
+    EXPECT_EQ(Status(), "Read from register 1");  // after the archive's rebuild
     ASSERT_EQ(w->cbxCli->count(), 2);
     EXPECT_EQ(w->cbxCli->itemText(0).toStdString(), "77");
     w->cbxCli->setCurrentIndex(0);

@@ -51,10 +51,15 @@ TEST_F(EditorTest, CustomerAndLoyaltyWindowsInBothLanguages) {
 }
 
 // The customer editor of an LX4100 with its offline card panel, on each card
-// type: the stamps and the value rows are the widest.
+// type: the stamps and the value rows are the widest; its departments window
+// without the loyalty button (the model keeps no loyalty lines).
 TEST_F(EditorTest, CustomerCardPanelInBothLanguages) {
     for (const char* lang : {"Testi.eng", "Testi.ita"}) {
         frmMain& main = Main(1, lang);
+        auto* departments = Open<frmReparti>("K_FRMREPARTI");
+        Choose(departments->cbxReparto, 1);
+        EXPECT_FALSE(departments->cmdRepFid->isVisibleTo(departments));
+        ExpectFitsBesideTheTree(main, departments, "reparti_lx4100", lang);
         auto* editor = Open<frmClienti>("K_FRMCLIENTI");
         ASSERT_NE(editor, nullptr);
         editor->cbxCli->setEditText("123");

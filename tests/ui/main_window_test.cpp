@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -381,6 +382,20 @@ void ExpectNothingCut(QWidget* window) {
     }
 }
 
+// Every visible control of the window lies on the screen, clear of the
+// other window.
+void ExpectInSightAndUncovered(QWidget* window, QWidget* other) {
+    const QRect screen = window->screen()->availableGeometry();
+    for (QWidget* c : window->findChildren<QWidget*>()) {
+        if (!c->isVisible() || c->objectName().isEmpty() || c->objectName().startsWith("qt_")) continue;
+        const QRect r(c->mapToGlobal(QPoint(0, 0)), c->size());
+        EXPECT_TRUE(screen.contains(r)) << c->objectName().toStdString();
+        EXPECT_FALSE(r.intersects(other->frameGeometry()))
+            << c->objectName().toStdString() << " under " << other->objectName().toStdString();
+    }
+}
+
+// With bulk programming open, as its run shows the progress window.
 TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
     for (const char* lang : {"Testi.eng", "Testi.ita"}) {
         SCOPED_TRACE(lang);
@@ -394,6 +409,9 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         frmMain main;
         LoadStill(main);
         main.show();
+        main.mnuGlobProg_Click();
+        auto* bulk = main.findChild<QWidget*>("frmProg");
+        ASSERT_NE(bulk, nullptr);
         ShowMsg("44", "2");
         LinkState.nAddress = 0;
         CmdQueue.nCmdCur = 1;
@@ -403,11 +421,13 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         TheQtShell().AddMessage(GetText("Msg", "conntestend"), true);
         TheQtShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
         frmProgress* progress = frmProgress::Instance();
-        progress->move(main.geometry().right() - progress->width() - 20, main.geometry().bottom() - progress->height() - 40);
         QCoreApplication::processEvents();
 
         ExpectNothingCut(&main);
         ExpectNothingCut(progress);
+        ExpectNothingCut(bulk);
+        ExpectInSightAndUncovered(bulk, progress);
+        ExpectInSightAndUncovered(progress, bulk);
         EXPECT_GE(main.menuBar()->width(), main.menuBar()->sizeHint().width());
         // The tree shows every caption whole.
         QTreeWidget* tree = fDocForm->Tree();
@@ -425,11 +445,13 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
             QPixmap shot = main.grab();
             QPainter paint(&shot);
+            paint.drawPixmap(bulk->pos() - main.pos(), bulk->grab());
             paint.drawPixmap(progress->pos() - main.pos(), progress->grab());
             paint.end();
             shot.save(QString("%1/main_window_%2.png").arg(out, QString(lang).mid(6)));
         }
         frmProgress::Unload();
+        bulk->close();
         ShellState.bMainCanUnload = true;
         Core.bAskOnExit = false;
         main.close();

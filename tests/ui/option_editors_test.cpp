@@ -129,15 +129,19 @@ TEST_F(OptionEditorsTest, SendPutsTheDateAndTimeInFrontOnlyWhenTheyAreReal) {
     EXPECT_EQ(Queued(), (std::vector<std::string>{"/0503241407;*2;+4;*t;*3;", "*2;+4;*I;*3;"}));
     EXPECT_EQ(HelloRec.strDataOra, "0503241407");
     ClearCmdQueue();
-    // An unfilled place, a month 13 or an hour 24 is refused before anything
-    // is sent or saved.
-    for (auto [date, time] : {std::pair{"050324", "14"}, std::pair{"051324", "1407"}, std::pair{"050324", "2400"}}) {
+    // Empty boxes (no hello yet), an unfilled place, a month 13 or an hour 24:
+    // Send refuses to send them; Save, which keeps no date and time, saves.
+    for (auto [date, time] : {std::pair{"", ""}, std::pair{"050324", "14"}, std::pair{"051324", "1407"},
+                              std::pair{"050324", "2400"}}) {
         SCOPED_TRACE(std::string(date) + " " + time);
         Mask(w->mskData, date);
         Mask(w->mskOra, time);
-        const std::string before = File("Cassa.txt");
+        w->chkP040->toggle();
+        w->cmdSave->click();
+        EXPECT_EQ(Key("P0", "40"), w->chkP040->isChecked() ? "1" : "0");
         w->cmdSend->click();
-        ExpectRefused(before, "Date");
+        EXPECT_EQ(Status(), "Send - Date: not a valid value: nothing was sent");
+        EXPECT_TRUE(Queued().empty());
     }
 }
 

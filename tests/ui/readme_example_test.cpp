@@ -57,7 +57,9 @@ public:
             std::vector<char*> argv;
             for (std::string& w : words) argv.push_back(w.data());
             argv.push_back(nullptr);
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(out.c_str(), "a", stderr))
+            // From a folder of its own: the emulator works from any folder.
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(out.c_str(), "a", stderr) ||
+                chdir("/") != 0)
                 _exit(126);
             execv(argv[0], argv.data());
             _exit(127);
