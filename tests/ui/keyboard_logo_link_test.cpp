@@ -157,7 +157,9 @@ protected:
         for (const auto& transfer : transfers) {
             SCOPED_TRACE(&transfer - transfers);
             ShowMsg("", "");
-            if (transfer()) EXPECT_EQ(Status(), refused);
+            if (transfer()) {
+                EXPECT_EQ(Status(), refused);
+            }
         }
     }
 
