@@ -59,7 +59,7 @@ bool NoAnswer(const std::string& text, float time, bool first = false) {
 // register once and to no other. A command-line run keeps its register.
 bool ChosenCashOnly() {
     if (Cycle.bKeepRegister) return NextCash(true);
-    StartCycle();
+    if (!StartCycle()) return false;
     for (int i = 0; i < kMaxCash; ++i)
         if (i != LinkState.nCurCash) CassaList[i].bDone = True;
     return NextCash(false);

@@ -15,6 +15,7 @@
 #include "link/cmd_queue.h"
 #include "core/req_state.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 #include "core/shell_state.h"
 #include "platform/files.h"
 #include "store/cards.h"
@@ -240,7 +241,9 @@ bool SendTicketAmount() {
 }
 
 bool SendIntScontrino(int16_t index) {
-    // The line to send, the status and the range come before the selection.
+    // The line to send, the status and the range come before the selection,
+    // and change nothing of another operation that runs.
+    if (!MayStartOperation()) return false;
     Tx.nTxIntScontrinoIdx = index;
     Status("26");
     Range(1, 3);
@@ -248,8 +251,7 @@ bool SendIntScontrino(int16_t index) {
 }
 
 bool SendIconePeriodo() {
-    ResetTimer();
-    return SendIconePeriodoCmd();
+    return ResetTimer() && SendIconePeriodoCmd();
 }
 
 bool SendIconePeriodoCmd() {
@@ -292,6 +294,7 @@ bool SendOff(int32_t from, int32_t to) {
 bool SendDirPLU() {
     // The directory is read back first (that read selects the register and
     // commits); the send text then goes out twice, one pass each.
+    if (!MayStartOperation()) return false;
     bool selected = false;
     // The read that goes ahead belongs to this send: it keeps the register's
     // directory for the first pass instead of storing it.
@@ -316,7 +319,9 @@ bool SendFMult(int16_t from, int16_t to) {
 }
 
 bool SendCli(int32_t from, int32_t to) {
-    // The range is kept even when no register is selected.
+    // The range is kept even when no register is selected (never over the
+    // range of another operation that runs).
+    if (!MayStartOperation()) return false;
     Tx.nTxCliFrom = from;
     Tx.nTxCliTo = to;
     return SimpleSend(

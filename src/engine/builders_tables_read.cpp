@@ -12,6 +12,7 @@
 #include "link/cmd_queue.h"
 #include "core/req_state.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 #include "core/shell_state.h"
 #include "store/cards.h"
 #include "transfers/transfer.h"
@@ -72,7 +73,7 @@ bool RangeRead(const std::string& token, const char* status, Steps steps,
 // A numbered range "from:to" behind the token, read by the range read.
 bool NumberedRead(const char* token, int16_t from, int16_t to,
                   bool (*rangeRead)(const std::string&)) {
-    ResetTimer();
+    if (!ResetTimer()) return false;
     Range(from, int64_t(to) + 1);
     return rangeRead(token + std::to_string(from) + ":" + std::to_string(to));
 }
@@ -80,7 +81,7 @@ bool NumberedRead(const char* token, int16_t from, int16_t to,
 // A PLU or offer dump: one more dump outstanding, but only when its text
 // went into the queue.
 bool DumpRead(const std::string& token, const char* status, int64_t rangeMin, int64_t rangeMax) {
-    ResetTimer();
+    if (!ResetTimer()) return false;
     Status(status);
     Range(rangeMin, rangeMax);
     bool queued = ReqPLURange(token);
@@ -91,7 +92,7 @@ bool DumpRead(const std::string& token, const char* status, int64_t rangeMin, in
 // The reads of the second group that go to the register already selected:
 // no selection, no commit.
 bool ReadSelected(const char* token, int16_t& flag) {
-    ResetTimer();
+    if (!ResetTimer()) return false;
     Range(1, 10);
     flag = True;
     return Queue(SendText(token));
@@ -171,7 +172,7 @@ bool ReqTicketAmount() { return SimpleRead("&a", ReqState.bRdTicketAmount, "27",
 bool ReqIntScontrino() { return SimpleRead("&O", ReqState.bRdIntScontrino, "25", 3); }
 
 bool ReqIconePeriodo() {
-    ResetTimer();
+    if (!ResetTimer()) return false;
     return SimpleRead("&i", ReqState.bRdIconePeriodo, "58", 7);
 }
 
@@ -190,8 +191,7 @@ bool ReqClientGroup() {
 }
 
 bool ReqGlbCassa() {
-    ResetTimer();
-    if (!NextCash(true)) return false;
+    if (!ResetTimer() || !NextCash(true)) return false;
     ShowMsg("", "");
     ReqState.bRdGlbCassa = True;
     Queue(ReadText("&Q"));
@@ -243,13 +243,14 @@ bool ReqDirPLUSelected(bool& selected) {
 
 bool ReqDirPLU() {
     // A read on its own: the register's directory goes into DirPLU.txt.
+    if (!MayStartOperation()) return false;
     Tx.bTxDirPLUClean = False;
     bool selected = false;
     return ReqDirPLUSelected(selected);
 }
 
 bool ReqFMult() {
-    ResetTimer();
+    if (!ResetTimer()) return false;
     return ReqFMultRange("&H");
 }
 
@@ -261,7 +262,7 @@ bool ReqFMultRange(const std::string& token) {
 }
 
 bool ReqCli(const std::string& from, const std::string& to) {
-    ResetTimer();
+    if (!ResetTimer()) return false;
     return ReqCliRange("&I" + from + ":" + to);
 }
 

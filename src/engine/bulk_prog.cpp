@@ -5,6 +5,7 @@
 #include "core/cash_list.h"
 #include "core/texts.h"
 #include "engine/builders_tables.h"
+#include "engine/operation.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
 #include "core/shell_state.h"
@@ -56,6 +57,8 @@ bool SaveProgChoices(const std::vector<bool>& chosen) {
 }
 
 bool StartGlobProg(bool send, const std::vector<bool>& chosen) {
+    // The transfer state is reset below: never while another operation runs.
+    if (!MayStartOperation()) return false;
     InitFlags();
     ShellState.GlobProgBusy = true;
     bool any = false;

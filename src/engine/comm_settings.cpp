@@ -179,12 +179,16 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
         return false;
     }
     if (ask) AskGlbDiff();
+    const bool changed = TestGlbDiff();
     CommApplyLinkSettings();
     // A Cassa.txt that cannot be written has said so (SaveCassa); only a
-    // written one says "Saved", as the editors' saves do.
+    // written one that changed says "Saved", as the editors' saves do.
     const bool written = SaveCassa();
     SetDefTimeouts((udtCassaConf.P911 & kP911Modem) ? 1 : 0, LinkState);
-    ShowMsg(written ? "saved" : "", "");
+    if (!written)
+        ShowMsg("", "");
+    else if (changed)
+        ShowMsg("saved", "");
     return true;
 }
 

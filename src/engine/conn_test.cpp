@@ -22,12 +22,12 @@ bool ReqConnTest() {
 }
 
 void ConnTest() {
-    if (LinkState.nState != 0) return;
+    // A cycle of its own: nothing while another operation runs.
+    if (!ResetTimer()) return;
     const LinkStateRec saved = LinkState;
     LinkState.bTestMode = true;
     LinkState.nRetries = 0;
     LinkState.bHelloMsgs = false;
-    ResetTimer();
 
     if (ReqConnTest()) {
         // The main timer runs the test while the user interface runs. The

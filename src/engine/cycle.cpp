@@ -3,6 +3,7 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "engine/open_register.h"
+#include "engine/operation.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -67,7 +68,10 @@ void LogTimeOut() {
 
 }  // namespace
 
-void StartCycle() {
+bool StartCycle() {
+    // The one place an operation over the registers starts: refused while
+    // another runs.
+    if (!MayStartOperation()) return false;
     for (int i = 0; i < kMaxCash; ++i) {
         CassaList[i].bDone = False;
         CassaList[i].bFailed = False;
@@ -76,11 +80,12 @@ void StartCycle() {
     Cycle.bRetryTaken = false;
     Cycle.bAborted = false;
     Texts.strResult.clear();
+    return true;
 }
 
 bool NextCash(bool first) {
     if (first && !Cycle.bKeepRegister) {
-        StartCycle();
+        if (!StartCycle()) return false;
     } else if (platform::Timer() > Core.sngTimerBase + Core.sngCmdTimeout && AnyWorkLeft()) {
         // The global time-out of the cycle: one line for each register that
         // still had work.
@@ -132,6 +137,12 @@ bool NextCash(bool first) {
         if (!any) break;
     }
     SelectCash();
+    return false;
+}
+
+bool CycleHasMore() {
+    for (int i = 0; i < kMaxCash; ++i)
+        if (i != Core.nOpenCash && HasWork(i)) return true;
     return false;
 }
 

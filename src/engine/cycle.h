@@ -21,8 +21,9 @@ struct CycleGlobals {
 extern CycleGlobals Cycle;
 
 // A new cycle over the registers: done and failed marks of registers 0 to 15
-// cleared, the global time-out restarted from now.
-void StartCycle();
+// cleared, the global time-out restarted from now. False, and nothing
+// changed, while another operation runs (MayStartOperation has said so).
+bool StartCycle();
 
 // Selects the register that the next queued command is for. With first True
 // a new cycle starts (done and failed marks cleared, global time-out
@@ -36,7 +37,12 @@ void StartCycle();
 // While Cycle.bKeepRegister is set (a request of a command-line run) the
 // register already open stays the one, with first True or False: the result
 // is True unless the global time-out or an abort ends the cycle.
+// With first True while another operation runs: False, nothing changed.
 bool NextCash(bool first);
+
+// A register other than the open one is still to come in this cycle (or a
+// failed one has its one more turn to take).
+bool CycleHasMore();
 
 // Drops the queued commands after the one in progress; when the link is idle
 // it then lets NextCash take the abort.

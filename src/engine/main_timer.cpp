@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 #include "transfers/transfer.h"
 
 
@@ -281,6 +282,7 @@ struct TickGuard {
 void GestMainTimer() {
     if (MainTimer.bTickRunning) return;
     TickGuard guard;
+    OperationTick();
 
     if (MainTimer.bFirstTick) {
         // The timer resolution needs no raising here: the tick keeps its
@@ -330,7 +332,7 @@ bool NextPending() {
     return false;
 }
 
-void ResetTimer() {
+bool ResetTimer() {
     // A request of a command-line run stays inside the run's cycle.
-    if (!Cycle.bKeepRegister) StartCycle();
+    return Cycle.bKeepRegister || StartCycle();
 }

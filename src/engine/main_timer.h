@@ -29,4 +29,6 @@ bool NextPending();
 // Start of a new cycle over the registers: clears the done and failed marks
 // of registers 0 to 15 and restarts the global time-out. Nothing while a
 // request of a command-line run is being queued (Cycle.bKeepRegister).
-void ResetTimer();
+// False, and nothing changed, while another operation runs: the caller
+// queues nothing.
+bool ResetTimer();

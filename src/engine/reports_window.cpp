@@ -44,9 +44,7 @@ namespace {
 // Every request of the window is an operation of its own: the register
 // chosen first, then the further enabled ones.
 bool Begin() {
-    if (!TestCashEnabled()) return false;
-    ResetTimer();
-    return true;
+    return TestCashEnabled() && ResetTimer();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/shell_state.h"
+#include "engine/operation.h"
 #include "ui/frmDocument.h"
 #include "ui/frmMain.h"
 
@@ -64,6 +65,13 @@ bool EditorWindow::Unload() {
     QWidget* target = frame_ ? static_cast<QWidget*>(frame_) : this;
     const bool closed = target->close();
     return closed || !self;
+}
+
+void EditorWindow::ReadAsked(bool wasRunning) { readRunning_ = !wasRunning && OperationRunning(); }
+
+bool EditorWindow::ReadRunning() {
+    readRunning_ = readRunning_ && OperationRunning();
+    return readRunning_;
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {

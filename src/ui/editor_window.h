@@ -52,7 +52,16 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
 
+    // After the Load button's request, with whether an operation ran before
+    // it: an operation that runs now is the editor's read.
+    void ReadAsked(bool wasRunning);
+    // The editor's read runs (from the moment it was asked until its
+    // operation ends): a save now would be written over by the read, or lost
+    // with it.
+    bool ReadRunning();
+
 private:
     bool bCanUnload_ = false;
+    bool readRunning_ = false;
     QMdiSubWindow* frame_ = nullptr;
 };

@@ -683,8 +683,7 @@ void frmClienti::cmdDelArc_Click() {
         if (!TestLimiti(from, to)) return;
         token = "#N" + from + ":" + to;
     }
-    ResetTimer();
-    SendDelCli(token);
+    if (ResetTimer()) SendDelCli(token);
 }
 
 void frmClienti::CardButton() {
@@ -697,8 +696,7 @@ void frmClienti::CardButton() {
 void frmClienti::cmdChipCardLoad_Click() {
     CardButton();
     if (!TestCashEnabled()) return;
-    ResetTimer();
-    ReadCliCard();
+    if (ResetTimer()) ReadCliCard();
 }
 
 void frmClienti::cmdChipCardDisplay_Click() {

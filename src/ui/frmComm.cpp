@@ -26,6 +26,7 @@
 #include "link/phone_book.h"
 #include "link/port.h"
 #include "engine/registry.h"
+#include "engine/operation.h"
 #include "core/cassa_conf.h"
 
 namespace {
@@ -401,13 +402,15 @@ void frmComm::txtCmdTimeout_Change() {
 void frmComm::cmdSave_Click() { CheckSave(false); }
 
 void frmComm::cmdSend_Click() {
-    if (!TestCashEnabled()) return;
+    // The save below sets the link of the open register: never while another
+    // operation runs on it.
+    if (!TestCashEnabled() || !MayStartOperation()) return;
     // Values that were refused are not sent either.
     if (CheckSave(true)) SendComm();
 }
 
 void frmComm::cmdLoad_Click() {
-    if (!TestCashEnabled()) return;
+    if (!TestCashEnabled() || !MayStartOperation()) return;
     bFirstShow = true;
     CheckSave(true);
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));

@@ -158,6 +158,5 @@ void frmGClienti::cmdDel_Click() {
         // The numbers without leading zeros, as the register counts them.
         token = "#F" + std::to_string(std::stol(from)) + ":" + std::to_string(std::stol(to));
     }
-    ResetTimer();
-    SendDelClientGroup(token);
+    if (ResetTimer()) SendDelClientGroup(token);
 }

@@ -227,6 +227,5 @@ void frmModPag::cmdDelTicketData_Click() {
     if (!TestCashEnabled()) return;
     // The deletion belongs to no operation under way: a cycle of its own, so
     // that it reaches the chosen registers after any earlier operation.
-    ResetTimer();
-    SendAzzera("#d6:39");
+    if (ResetTimer()) SendAzzera("#d6:39");
 }

@@ -21,6 +21,7 @@
 #include "ui/controls/qt_text.h"
 #include "link/cmd_queue.h"
 #include "core/link_state.h"
+#include "engine/operation.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -209,6 +210,9 @@ void frmProgress::cmdCancel_Click() {
         close();
         return;
     }
+    // Every register has had its commands: only the pause before the end is
+    // left, and the operation's success stands.
+    if (!OperationWorkLeft()) return;
     // The operation in progress stops: every waiting loop of the link ends
     // on the abort flag, and the main timer drops what is still queued.
     LinkState.AbortRequest = true;

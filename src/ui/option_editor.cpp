@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "core/field_rules.h"
 #include "ui/controls/editor_controls.h"
+#include "engine/operation.h"
 
 OptionEditor::OptionEditor() {
     cmdLoad = NewButton(this, "cmdLoad");
@@ -27,6 +28,12 @@ QHBoxLayout* OptionEditor::ButtonRow() {
 
 bool OptionEditor::SaveConf(bool ask) {
     if (!fields::EditorFolderReady()) return false;
+    // The editor's read writes the options when it ends: a save before
+    // would be written over.
+    if (ReadRunning()) {
+        ShowMsg("readrunning", "");
+        return false;
+    }
     udtCassaConfSaved = udtCassaConf;
     TakeRefused();
     if (!SetConf()) {
@@ -37,13 +44,18 @@ bool OptionEditor::SaveConf(bool ask) {
         return false;
     }
     if (ask) AskGlbDiff();
+    const bool changed = TestGlbDiff();
     if (!SaveCassa()) return false;
-    ShowMsg("saved", "");
+    // Options written back untouched are no news.
+    if (changed) ShowMsg("saved", "");
     return true;
 }
 
 void OptionEditor::cmdLoad_Click() {
-    if (TestCashEnabled()) Request();
+    if (!TestCashEnabled()) return;
+    const bool wasRunning = OperationRunning();
+    Request();
+    ReadAsked(wasRunning);
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }

@@ -10,6 +10,7 @@
 #include "ui/controls/qt_text.h"
 #include "core/field_rules.h"
 #include "ui/controls/editor_controls.h"
+#include "engine/operation.h"
 
 TableEditor::TableEditor(const char* listName, bool hasLoad) {
     itemList = NewList(this, listName);
@@ -82,9 +83,10 @@ bool TableEditor::TestChange() {
 bool TableEditor::SaveConf(bool ask, int16_t n) {
     if (n == 0) return true;
     if (!fields::EditorFolderReady()) return false;
-    // While a read of the table runs, its records go into the read's copy
-    // of the file: a save now would be lost with a read abandoned.
-    if (!TableFile().empty() && tables::TableBeingRead(TableFile())) {
+    // While a read of the table runs (asked by this editor, or under way
+    // with its records going into the read's copy of the file), a save would
+    // be written over by the read, or lost with a read abandoned.
+    if (ReadRunning() || (!TableFile().empty() && tables::TableBeingRead(TableFile()))) {
         ShowMsg("readrunning", "");
         return false;
     }
@@ -99,14 +101,18 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
         return false;
     }
     if (ask) TestChange();
+    const bool changed = RecordChanged();
     if (!WriteRecord(n)) return false;
-    ShowMsg("saved", "");
+    // An untouched record written back is no news.
+    if (changed) ShowMsg("saved", "");
     return true;
 }
 
 void TableEditor::cmdLoad_Click() {
     if (!TestCashEnabled()) return;
+    const bool wasRunning = OperationRunning();
     const bool queued = Request();
+    ReadAsked(wasRunning);
     if (loadClears == LoadClears::Always || (loadClears == LoadClears::WhenQueued && queued))
         ShowX(0);
 }

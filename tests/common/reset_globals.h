@@ -22,6 +22,7 @@
 #include "link/serial_log.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 #include "core/shell_state.h"
 #include "engine/startup.h"
 #include "store/cards.h"
@@ -67,6 +68,7 @@ inline void ResetGlobals() {
     ShellState = ShellGlobals{};
     Batch = BatchGlobals{};
     Cycle = CycleGlobals{};
+    Operation = OperationGlobals{};
     Startup = StartupGlobals{};
 }
 

@@ -17,6 +17,7 @@
 #include "core/hello_rec.h"
 #include "engine/conn_test.h"
 #include "engine/cycle.h"
+#include "link/cmd_queue.h"
 #include "link/port.h"
 #include "engine/service.h"
 #include "ui/frmHello.h"
@@ -62,12 +63,41 @@ TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
     EXPECT_TRUE(p->isVisible());
     Picture(p, "progress");
 
-    // While a command runs, Cancel aborts it.
-    LinkState.nState = 1;
-    p->cmdCancel->click();
-    EXPECT_TRUE(LinkState.AbortRequest);
-    EXPECT_NE(Read("err.log").find("[006]"), std::string::npos);
-    EXPECT_TRUE(p->isVisible());
+    // Cancel aborts an operation only while it has work left: a command
+    // under way or queued, or a register still to come. Once the last
+    // register's last command is answered, a Cancel stops nothing.
+    const struct {
+        const char* name;
+        int16_t state, answers;
+        bool queued, secondLeft, aborts;
+    } cases[] = {
+        {"answer awaited", 1, 1, false, false, true},
+        {"command queued", 3, 0, true, false, true},
+        {"second register to come", 3, 0, false, true, true},
+        {"last answer in", 1, 0, false, false, false},
+        {"closing frame", 2, 0, false, false, false},
+        {"pause before the end", 3, 0, false, false, false},
+    };
+    for (int i : {0, 1}) CassaList[i].bDefined = CassaList[i].bEnabled = True;
+    Core.nOpenCash = 0;
+    int aborts = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkState.nState = c.state;
+        LinkState.nPendingAns = c.answers;
+        LinkState.AbortRequest = false;
+        ClearCmdQueue();
+        std::string text = "*2;";
+        if (c.queued) AddCmd(text, 1, 1, "");
+        CassaList[1].bDone = c.secondLeft ? False : True;
+        p->cmdCancel->click();
+        EXPECT_EQ(LinkState.AbortRequest, c.aborts);
+        aborts += c.aborts;
+        EXPECT_EQ(testsupport::CountOf(Read("err.log"), "[006]"), aborts);
+        EXPECT_TRUE(p->isVisible());
+    }
+    ClearCmdQueue();
+    LinkState.nState = 0;
 
     // Closed by the user: hidden, its lists emptied.
     p->close();

@@ -2,13 +2,21 @@
 // on a pseudo-terminal driven by the main window's timer: a keyboard type
 // chosen in the editor is the one whose keys reach the register, and a
 // bitmap chosen in the logo editor reaches it row for row.
+#include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <set>
 
 #include "ui/editor_fixture.h"
 #include "store/keyboard.h"
 #include "ui/frmGestIcone.h"
 #include "ui/frmTastiera.h"
+#include "engine/conn_test.h"
+#include "engine/operation.h"
+#include "ui/frmComm.h"
+#include "ui/frmOperatori.h"
+#include "ui/frmProg.h"
+#include "ui/frmValute.h"
 #include "emulator/bulk_receiver.h"
 #include "common/logo_bitmap.h"
 
@@ -80,6 +88,141 @@ TEST_F(KeyboardLogoLinkTest, ALogoChosenInTheEditorReachesTheRegisterRowForRow) 
     EXPECT_FALSE(LinkState.bSendIco);
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
     EXPECT_EQ(Status(), "Sent to register 1");
+}
+
+// Two DRAVO57 registers in addressed mode. While an operation runs over
+// them, every other window's transfer (Send, Load, a card button, bulk
+// programming, the communication window, a connection test) is refused
+// with the status text naming what runs; on the line every frame goes to the register of the turn
+// (register 1 whole, then register 2), and both get the same commands.
+class OneOperationTest : public editortest::LinkEditorTest {
+protected:
+    void SetUp() override {
+        LinkEditorTest::SetUp();
+        Core.strLangExt = ".eng";
+        nKeybLevel = 0;
+        for (const char* name : {"Cod3.eng", "klay1_0.txt", "klay1_1.txt", "Keyb3_0.txt", "Keyb3_1.txt"})
+            ASSERT_TRUE(platform::CopyFileTo(std::string(ECR_SOURCE_DIR) + "/sample/" + name, dir.file(name)));
+        Write("Shop/config.ini", "[Casse]\r\nC0=1|Front|||1|1|0|1\r\nC1=2|Back|||1|1|1|1\r\n");
+        for (const char* folder : {"Shop/Cassa1/Cassa.txt", "Shop/Cassa2/Cassa.txt"})
+            Write(folder, "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
+        RegisterTableProcs();
+        emu::Options options;
+        options.addressed = true;
+        options.stations = {0, 1};
+        options.gapMs = 2;
+        line = std::make_unique<emu::Emulator>(options);
+        emu::RegisterConfig config;
+        config.model = "DRAVO57";
+        for (int s : {0, 1}) line->AddHandler(regs.emplace_back(std::make_shared<emu::CashRegister>(s, config)));
+        std::string error;
+        ASSERT_TRUE(line->Start(&error)) << error;
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", line->SlavePath()));
+        Main(3);
+        main_->tmrMain()->start();
+    }
+    void TearDown() override {
+        prog.reset();
+        line->Stop();
+        LinkEditorTest::TearDown();
+    }
+    // While the operation works on register 1, and again on register 2:
+    // each transfer of another window, each refused with the status text
+    // naming what runs.
+    void Intrude() {
+        if (intruded > 1 || LinkState.nAddress != intruded || LinkState.nState == 0) return;
+        ++intruded;
+        const std::string name = RunningOperationName();
+        EXPECT_FALSE(name.empty());
+        const std::string refused = "Not started: another operation with the registers is in progress: " + name;
+        // Each gives false when its window offers no button to press.
+        const std::function<bool()> transfers[] = {
+            [this] { return Open<frmTastiera>("K_FRMTASTIERA")->cmdSend->click(), true; },
+            [this] { return Open<frmValute>("K_FRMVALUTE")->cmdLoad->click(), true; },
+            [this] {
+                auto* e = Open<frmOperatori>("K_FRMOPERATORI");
+                Choose(e->cbxOpe, 1);  // the card buttons serve a shown operator
+                e->cmdClear->click();
+                return e->cmdClear->isEnabled();
+            },
+            [this] { return Open<frmComm>("K_FRMCOMM")->cmdSend->click(), true; },
+            [] {
+                frmProg other;  // bulk programming's own window: Send disabled while it runs
+                other.chkEna[3]->setChecked(true);
+                other.cmdSend->click();
+                return other.cmdSend->isEnabled();
+            },
+            [] { return ConnTest(), true; },
+        };
+        for (const auto& transfer : transfers) {
+            SCOPED_TRACE(&transfer - transfers);
+            ShowMsg("", "");
+            if (transfer()) {
+                EXPECT_EQ(Status(), refused);
+            }
+        }
+    }
+
+    std::unique_ptr<emu::Emulator> line;
+    std::vector<std::shared_ptr<emu::CashRegister>> regs;
+    std::unique_ptr<frmProg> prog;
+    int intruded = 0;  // the registers intruded on
+};
+
+TEST_F(OneOperationTest, WhileOneRunsNoOtherTransferIsMixedIn) {
+    const std::string depts = Read("Shop/Cassa1/Reparti.txt");
+    const struct {
+        const char* name;
+        std::function<void()> start;
+    } operations[] = {
+        {"bulk programming",
+         [this] {
+             prog = std::make_unique<frmProg>();
+             prog->chkEna[0]->setChecked(true);  // departments
+             prog->cmdSend->click();
+         }},
+        {"editor send", [this] { Open<frmValute>("K_FRMVALUTE")->cmdSend->click(); }},
+        {"editor read",
+         [this] {
+             regs[0]->SetRecords("currencies", {"2:00001,50000000:0:AAA:"});
+             regs[1]->SetRecords("currencies", {"2:00002,50000000:0:BBB:"});
+             Open<frmValute>("K_FRMVALUTE")->cmdLoad->click();
+         }},
+        {"keyboard simulation",
+         [this] {
+             auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+             auto* key = new QListWidgetItem("X");
+             key->setData(Qt::UserRole, 110);
+             e->lstKeyMacro->addItem(key);
+             e->cmdSendMacro->click();
+         }},
+        {"communication window", [this] { Open<frmComm>("K_FRMCOMM")->cmdSend->click(); }},
+        {"connection test", [] { ConnTest(); }},
+    };
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [this] { Intrude(); });
+    watch.start(5);
+    for (const auto& op : operations) {
+        SCOPED_TRACE(op.name);
+        CloseCurrentEditor();
+        line->ClearRecords();
+        intruded = 0;
+        op.start();
+        ASSERT_TRUE(RunToIdle(120));
+        EXPECT_EQ(intruded, 2);
+        // Register 1 whole, then register 2; the same commands to each.
+        std::vector<int> stations;
+        for (const emu::PcUnit& f : line->Frames())
+            if (stations.empty() || stations.back() != f.station) stations.push_back(f.station);
+        EXPECT_EQ(stations, (std::vector<int>{0, 1}));
+        EXPECT_EQ(regs[0]->Commands(), regs[1]->Commands());
+    }
+    // What each register was sent, or was read from it, is its own.
+    EXPECT_EQ(regs[0]->Received("departments"), regs[1]->Received("departments"));
+    EXPECT_EQ(regs[0]->Received("departments").size(), depts.size() / 89);
+    for (int r : {0, 1})  // currency 2's name
+        EXPECT_EQ(Read("Shop/Cassa" + std::to_string(r + 1) + "/Valute.txt").substr(44, 3), r ? "BBB" : "AAA");
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 
 }  // namespace

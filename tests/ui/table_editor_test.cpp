@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <filesystem>
+#include <map>
 
 #include "core/numbers.h"
 #include "ui/editor_fixture.h"
@@ -19,6 +22,13 @@ class StampsTest : public editortest::EditorTest {
 protected:
     frmBollini* Stamps() { return Open<frmBollini>("K_FRMBOLLINI"); }
     std::string Stamp(int n) const { return Record("Bollini.txt", n, 40); }
+    // Every file of the register's folder, by name.
+    std::map<std::string, std::string> Folder() const {
+        std::map<std::string, std::string> files;
+        for (const auto& f : std::filesystem::directory_iterator(dir.file("Shop/Cassa1")))
+            files[f.path().filename().string()] = File(f.path().filename().string());
+        return files;
+    }
     // Stamp n with its type and the eight texts typed.
     static void Fill(frmBollini* w, int n, int type, const std::vector<std::string>& texts) {
         Choose(w->cbxBollino, n);
@@ -252,6 +262,40 @@ TEST_F(StampsTest, ASaveWhileAReadOfTheTableRunsIsRefusedAndSaid) {
     w->cmdSave->click();
     EXPECT_EQ(Status(), "Saved");
     EXPECT_EQ(Stamp(2).substr(26, 3), "005");
+}
+
+// Every table and option editor: leaving it untouched writes no "Saved"
+// (status text or msg.log), and from the moment its Load asks for the read
+// until the read is over, Save is refused and writes nothing.
+TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
+    const std::string refused = "A read of this table from the register is in progress: nothing was saved";
+    for (const char* key : {"K_FRMBOLLINI", "K_FRMVALUTE", "K_FRMMODPAG", "K_FRMCAMERIERI", "K_FRMOPERATORI",
+                            "K_FRMTESTOICONE", "K_FRMGCLIENTI", "K_FRMCARRESTO", "K_FRMOPGEN", "K_FRMGLBCASSA",
+                            "K_FRMSCONTRINO", "K_FRMINTSCONTRINO", "K_FRMICONEPERIODO", "K_FRMOPECAMCLI",
+                            "K_FRMCOMM"}) {
+        SCOPED_TRACE(key);
+        auto* w = Open<QWidget>(key);
+        ASSERT_NE(w, nullptr);
+        auto* table = dynamic_cast<TableEditor*>(w);
+        if (table) Choose(table->itemList, 1);
+        ShowForm("K_FRMNULL");  // leaves it
+        EXPECT_NE(Status(), "Saved");
+        EXPECT_EQ(testsupport::CountOf(Read("Shop/msg.log"), "Saved"), 0);
+
+        auto* load = Open<QWidget>(key)->findChild<QPushButton*>("cmdLoad");
+        if (!load || key == std::string("K_FRMCOMM")) continue;
+        table = dynamic_cast<TableEditor*>(CurrentEditor());
+        const auto before = Folder();
+        load->click();
+        ASSERT_FALSE(Queued().empty());
+        if (table) Choose(table->itemList, 1);
+        auto* shown = dynamic_cast<QWidget*>(CurrentEditor());
+        if (auto* periods = shown->findChild<QComboBox*>("cbxNPeriodo")) Choose(periods, 1);
+        shown->findChild<QPushButton*>("cmdSave")->click();
+        EXPECT_EQ(Status(), refused);
+        EXPECT_EQ(Folder(), before);
+        ClearCmdQueue();  // the read is over
+    }
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// One operation over the registers at a time. An operation starts with a new
+// cycle over the registers (StartCycle) and runs until the link is idle with
+// nothing queued. While one runs, every other start (an editor's Send or
+// Load, a card button, bulk programming, the keyboard simulation, the
+// communication window's transfers, a connection test) is refused with a
+// status text naming what runs: its commands would otherwise go into the
+// running operation's queue, to the register that operation has open.
+#include <string>
+
+struct OperationGlobals {
+    // A start was allowed since the main timer's last tick: the further
+    // requests of the same user act (bulk programming's tables, a send with
+    // the reads that go with it) belong to the operation it started.
+    bool bStarting = false;
+};
+extern OperationGlobals Operation;
+
+// An operation over the registers runs, or waits in the queue.
+bool OperationRunning();
+// What runs, as the refusal names it: bulk programming, the connection
+// test, or the command under way.
+std::string RunningOperationName();
+// May a new operation start now? When not, the status text says what runs.
+// In a command-line run the main timer starts every request: always true.
+bool MayStartOperation();
+// The main timer's tick: an operation started before it now runs.
+void OperationTick();
+// The running operation still has work: a command under way or queued, or a
+// register still to come. False once the last register's last command is
+// over and only the closing pause is left (a Cancel then stops nothing).
+bool OperationWorkLeft();
