@@ -12,6 +12,9 @@ struct MainTimerGlobals {
     bool MainClosing = false;     // the timer stops itself and the main window unloads
     bool ExitRequest = false;     // raised by the main window's close request
     bool StopRequest = false;     // end the run (exit taken, or the tree window's stop)
+    // The keyboard's release asked for at the close while an operation ran:
+    // sent once that operation is over, before the exit is taken.
+    bool bReleaseAtExit = false;
     double sngStepTime = 0;       // end of state 2; state 3 waits half a second from it
     int32_t bRichiestePending = -1;  // position in the batch request list (-1: from the start)
     bool bRunStarted = false;     // batch: the run over the registers has begun

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
+#include "engine/builders_reports.h"
 #include "engine/operation.h"
 #include "transfers/transfer.h"
 
@@ -131,6 +132,11 @@ void StateIdle(bool& exitTaken) {
         } else if (!MainTimer.bRunEnded) {
             EndOfBatchRun();
         }
+    }
+    // The release asked for at the close waits for the operation it came in.
+    if (MainTimer.bReleaseAtExit && !OperationRunning()) {
+        MainTimer.bReleaseAtExit = false;
+        SendKeyLock(false, true);
     }
     QueueTick();
     if (LinkState.nState == 0 && MainTimer.ExitRequest) {

@@ -24,6 +24,7 @@
 #include "core/texts.h"
 #include "ui/controls/qt_text.h"
 #include "engine/builders_reports.h"
+#include "engine/operation.h"
 #include "link/cmd_queue.h"
 #include "engine/comm_settings.h"
 #include "link/hello.h"
@@ -348,7 +349,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
                 Core.bKeyLock = false;
                 // The bare close, as a new operation over the registers: the
                 // last operation may have ended long ago, every register done.
-                SendKeyLock(false, true);
+                // One still running would refuse it: it goes out when that
+                // one is over.
+                if (OperationRunning())
+                    MainTimer.bReleaseAtExit = true;
+                else
+                    SendKeyLock(false, true);
             }
         }
         MainTimer.ExitRequest = true;

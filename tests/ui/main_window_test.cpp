@@ -27,7 +27,10 @@
 
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
+#include "engine/builders_reports.h"
 #include "engine/builders_tables.h"
+#include "engine/main_timer.h"
+#include "engine/operation.h"
 #include "link/cmd_queue.h"
 #include "link/port.h"
 #include "link/serial_log.h"
@@ -344,6 +347,31 @@ TEST_F(MainWindowTest, TheReleaseOnCloseAfterAFinishedOperationIsQueued) {
     EXPECT_EQ(CmdQueue.entries[1].state, -1);
     EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
     EXPECT_FALSE(LinkState.AbortRequest);
+}
+
+// The release asked for at the close while an operation runs is not mixed
+// into it: it goes out as an operation of its own once that one is over.
+TEST_F(MainWindowTest, TheReleaseOnCloseWaitsForTheRunningOperation) {
+    Core.strRootDir = dir.file("TIMBREL/Demo");
+    LoadCasseConf();
+    CassaList[0].bEnabled = True;
+    frmMain main;
+    LoadStill(main);
+    ASSERT_TRUE(SendKeyLock(true, true));  // the running operation
+    OperationTick();
+    Core.bKeyLock = true;
+    QTimer::singleShot(0, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_FALSE(main.close());
+    EXPECT_FALSE(Core.bKeyLock);
+    EXPECT_EQ(CmdQueue.entries[1].command, "*2;");
+    EXPECT_EQ(CmdQueue.entries[2].command, "");
+    ClearCmdQueue();  // the operation is over
+    GestMainTimer();
+    EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
+    EXPECT_FALSE(MainTimer.StopRequest);  // the exit waits for the release
 }
 
 TEST_F(MainWindowTest, TheWaitDisplayShowsTheCommandInTheProgressWindow) {
