@@ -371,7 +371,7 @@ TEST_F(MainWindowTest, TheReleaseOnCloseWaitsForTheRunningOperation) {
     ClearCmdQueue();  // the operation is over
     GestMainTimer();
     EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
-    EXPECT_FALSE(MainTimer.StopRequest);  // the exit waits for the release
+    EXPECT_FALSE(MainTimer.bReleaseAtExit);
 }
 
 TEST_F(MainWindowTest, TheWaitDisplayShowsTheCommandInTheProgressWindow) {
