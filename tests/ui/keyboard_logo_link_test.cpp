@@ -22,15 +22,20 @@
 
 namespace {
 
+// The start folder's keyboard files of DRAVO57, as shipped.
+template <class Dir>
+void CopyKeyboardFiles(const Dir& dir) {
+    for (const char* name : {"Cod3.eng", "klay1_0.txt", "klay1_1.txt", "Keyb3_0.txt", "Keyb3_1.txt"})
+        ASSERT_TRUE(platform::CopyFileTo(std::string(ECR_SOURCE_DIR) + "/sample/" + name, dir.file(name)));
+}
+
 class KeyboardLogoLinkTest : public editortest::LinkEditorTest {
 protected:
     void SetUp() override {
         LinkEditorTest::SetUp();
         Core.strLangExt = ".eng";
         nKeybLevel = 0;
-        // The start folder's keyboard files of DRAVO57, as shipped.
-        for (const char* name : {"Cod3.eng", "klay1_0.txt", "klay1_1.txt", "Keyb3_0.txt", "Keyb3_1.txt"})
-            ASSERT_TRUE(platform::CopyFileTo(std::string(ECR_SOURCE_DIR) + "/sample/" + name, dir.file(name)));
+        ASSERT_NO_FATAL_FAILURE(CopyKeyboardFiles(dir));
         // The bitmap rows go to the receiver, added before the register.
         receiver = std::make_shared<emu::BulkReceiver>(0);
         emulator.AddHandler(receiver);
@@ -101,8 +106,7 @@ protected:
         LinkEditorTest::SetUp();
         Core.strLangExt = ".eng";
         nKeybLevel = 0;
-        for (const char* name : {"Cod3.eng", "klay1_0.txt", "klay1_1.txt", "Keyb3_0.txt", "Keyb3_1.txt"})
-            ASSERT_TRUE(platform::CopyFileTo(std::string(ECR_SOURCE_DIR) + "/sample/" + name, dir.file(name)));
+        ASSERT_NO_FATAL_FAILURE(CopyKeyboardFiles(dir));
         Write("Shop/config.ini", "[Casse]\r\nC0=1|Front|||1|1|0|1\r\nC1=2|Back|||1|1|1|1\r\n");
         for (const char* folder : {"Shop/Cassa1/Cassa.txt", "Shop/Cassa2/Cassa.txt"})
             Write(folder, "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n");
