@@ -1,5 +1,7 @@
 #include "core/texts.h"
 
+#include <cstdlib>
+
 #include "core/cash_list.h"
 #include "core/config_level.h"
 #include "core/globals.h"
@@ -158,9 +160,16 @@ std::string FormatLogErrLine(int16_t code) {
     if (request.size() < 81) request.append(81 - request.size(), ' ');
     line += request;
 
-    // An address outside the register list gives blank fields.
+    // The register of the station address: the open register when it has
+    // that address (a register on a line of its own may share its address
+    // with the register of that number on another line), else the entry of
+    // that number. An address outside the register list gives blank fields.
     CashInfoRec blank;
-    const CashInfoRec& cash = (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
+    const int open = Core.nOpenCash;
+    const bool openHasIt = open >= 0 && open < kMaxCash + 1 &&
+                           std::atoi(CassaList[open].station.c_str()) == LinkState.nAddress;
+    const CashInfoRec& cash = openHasIt ? static_cast<const CashInfoRec&>(CassaList[open])
+                              : (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
                                   ? static_cast<const CashInfoRec&>(CassaList[LinkState.nAddress])
                                   : blank;
     line += RightAlign(cash.name, 10);

@@ -57,13 +57,15 @@ bool AnyWorkLeft() {
 // Error code 7 for each register with work left, each line naming its
 // register (as the line of its own turn would).
 void LogTimeOut() {
-    const int16_t address = LinkState.nAddress;
+    const int16_t address = LinkState.nAddress, open = Core.nOpenCash;
     for (int i = 0; i < kMaxCash; ++i) {
         if (!HasWork(i)) continue;
         LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
+        Core.nOpenCash = static_cast<int16_t>(i);
         LogErr(7);
     }
     LinkState.nAddress = address;
+    Core.nOpenCash = open;
 }
 
 }  // namespace

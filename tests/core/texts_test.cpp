@@ -155,6 +155,7 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     };
     entry(CassaList[0], "CASSA 1", "1", "0");
     entry(CassaList[3], "NEGOZIO CENTRALE", "1234", "3");  // wider than its columns: cut
+    entry(CassaList[5], "FAR", "6", "0");  // on a line of its own, at station 0 too
     const std::string reg0 = "   CASSA 1  1   R022002  2  1  0";
     const std::string longArg(80, 'a');  // " <*G|" and 80 characters: 76 kept, "...>" and a blank
     struct Case {
@@ -162,6 +163,7 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
         const char *reqCode, *reqArg;
         int16_t code, status1;
         std::string line;
+        int16_t open = 0;  // the register whose folder is open
     } cases[] = {
         {0, "*B", "x", 11, 0, " [011] <*B|x>" + std::string(74, ' ') + reg0},
         {0, "*B", "x", 255, 64, " [255-064] <*B|x>" + std::string(74, ' ') + reg0},
@@ -169,9 +171,12 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
         {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3"},
         {40, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},  // outside the list: blanks
         {-1, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},
+        {0, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "       FAR  6   R022002  2  1  0", 5},
+        {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3", 5},
     };
     for (const Case& c : cases) {
         LinkState.nAddress = c.station;
+        Core.nOpenCash = c.open;
         Core.strReqCode = c.reqCode;
         Core.strReqArg = c.reqArg;
         HelloRec.HelloStatus[1] = c.status1;
@@ -182,6 +187,7 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     // The file gets one line per call, appended.
     Core.strLogErrFile = dir.file("err.log");
     LinkState.nAddress = 0;
+    Core.nOpenCash = 0;
     Core.strReqCode = "*B";
     Core.strReqArg = "x";
     ASSERT_TRUE(LogErr(11));
