@@ -271,7 +271,7 @@ bool NewerFamily() {
 }
 
 bool ModelHasTable(const std::string& name) {
-    if (name == "RResto.txt") return NewerFamily();
+    if (name == "RResto.txt" || name == "TicketAmount.txt") return NewerFamily();
     if (name == "ClientG.txt") return ConfigLevel.GetClientGroupsEnable();
     if (name == "RepFid.txt" || name == "SubFid.txt" || name == "CirCli.txt")
         return ConfigLevel.IsModel({"DRAVO57", "ZANDORE", "MERIDOTAN"});

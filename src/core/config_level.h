@@ -110,7 +110,8 @@ extern ConfigLevelClass ConfigLevel;
 bool KnownModel();
 bool NewerFamily();
 // Whether the installation's model keeps the table of that file name: the
-// change loading ("RResto.txt"), the customer groups ("ClientG.txt") and the
+// change loading ("RResto.txt") and the meal-ticket amounts
+// ("TicketAmount.txt"), the customer groups ("ClientG.txt") and the
 // loyalty tables ("RepFid.txt", "SubFid.txt", "CirCli.txt") exist on some
 // models only; every other name is true.
 bool ModelHasTable(const std::string& name);

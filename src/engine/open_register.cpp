@@ -66,9 +66,7 @@ void CreateMissingTables(Opening& op) {
     op.Table("Offerte.txt", CreateOff);
     op.Table("DirPLU.txt", CreateDirPLU);
     op.Table("ModPag.txt", CreateModPag);
-    if (NewerFamily()) {
-        op.Table("TicketAmount.txt", CreateTicketAmount);
-    }
+    if (ModelHasTable("TicketAmount.txt")) op.Table("TicketAmount.txt", CreateTicketAmount);
     if (ModelHasTable("RResto.txt")) op.Table("RResto.txt", CreateRResto);
     op.Table("Valute.txt", CreateValuta);
     op.Table("ScoMag.txt", CreateScoMag);

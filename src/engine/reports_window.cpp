@@ -31,9 +31,14 @@ std::vector<ReportEntry> ReportEntries() {
         {"rptClientG", "*c", "ClientG.rpt"},
     };
     std::vector<ReportEntry> entries;
-    for (const ReportEntry& e : all)
-        // The customer-group report only on a model that keeps customer groups.
-        if (std::string_view(e.token) != "*c" || ModelHasTable(kClientGFile)) entries.push_back(e);
+    // The customer-group and meal-ticket reports only on a model that keeps
+    // those tables.
+    for (const ReportEntry& e : all) {
+        const std::string_view token = e.token;
+        if (token == "*c" && !ModelHasTable(kClientGFile)) continue;
+        if (token == "*b" && !ModelHasTable("TicketAmount.txt")) continue;
+        entries.push_back(e);
+    }
     return entries;
 }
 

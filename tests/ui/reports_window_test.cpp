@@ -59,8 +59,8 @@ TEST_F(ReportsWindowTest, ShowsAReceivedReportInEachLanguage) {
         const char* request;
         const char* picture;
     };
-    // DRAVO57 keeps customer groups; LX4100 has no customer-group report and
-    // so no customer range.
+    // DRAVO57 keeps customer groups and meal tickets; LX4100 has neither
+    // report, and so no customer range.
     for (const int16_t model : {3, 1})
     for (const Lang l : {Lang{"Testi.eng", "Reports, receipt history and closure", "Departments",
                               "Request", "reports"},
@@ -72,7 +72,7 @@ TEST_F(ReportsWindowTest, ShowsAReceivedReportInEachLanguage) {
         frmRapporti::ShowWindow();
         frmRapporti* w = frmRapporti::Instance();
         EXPECT_EQ(w->windowTitle().toStdString(), l.title);
-        ASSERT_EQ(w->lstReports->count(), model == 3 ? 15 : 14);
+        ASSERT_EQ(w->lstReports->count(), model == 3 ? 15 : 13);
         EXPECT_EQ(w->txtCliFrom->isVisibleTo(w), model == 3);
         EXPECT_EQ(w->lstReports->item(0)->text().toStdString(), l.first);
         EXPECT_EQ(w->cmdRequest->text().toStdString(), l.request);
