@@ -8,6 +8,8 @@
 #include "core/texts.h"
 #include "engine/cycle.h"
 #include "link/cmd_queue.h"
+#include "store/keyboard.h"
+#include "core/shell.h"
 
 OperationGlobals Operation;
 
@@ -40,6 +42,10 @@ std::string RunningOperationName() {
 bool MayStartOperation() {
     if (!Core.bInteractive || Operation.bStarting) return true;
     if (!OperationRunning()) {
+        // The keyboard editor edits the key tables in memory, and the
+        // operation loads them again from each register's files: a change
+        // not saved yet is asked about first, as the editor's own Send does.
+        if (Keyb.bEditorShown && !KeepKeyChanges()) CurrentShell().RefreshForm();
         // A new operation: bulk programming only when it says so again.
         ShellState.GlobProgBusy = false;
         Operation.bStarting = true;

@@ -159,6 +159,9 @@ void frmMain::Load() {
     status->setObjectName("sbStatusBar");
     lblStatus_ = new QLabel(status);
     lblStatus_->setObjectName("lblStatus");
+    // A long status text is cut at the window's edge (the whole text is in
+    // msg.log and the tip): it never widens the window.
+    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lblDate_ = new QLabel(status);
     lblDate_->setObjectName("lblDate");
     lblTime_ = new QLabel(status);
@@ -279,7 +282,9 @@ void frmMain::pnlModem_Click() {
 }
 
 void frmMain::SetStatusText(const std::string& text) {
-    if (lblStatus_) lblStatus_->setText(ToQt(text));
+    if (!lblStatus_) return;
+    lblStatus_->setText(ToQt(text));
+    lblStatus_->setToolTip(lblStatus_->text());
 }
 
 std::string frmMain::StatusText() const {

@@ -43,6 +43,8 @@ frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     pgbProg->setValue(0);
     lblStatus = new QLabel(this);
     lblStatus->setObjectName("lblStatus");
+    // The status text it follows may be long: cut, never widening the window.
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     cmdSend = new QPushButton(this);
     cmdSend->setObjectName("cmdSend");
     cmdLoad = new QPushButton(this);

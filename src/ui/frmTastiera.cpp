@@ -369,16 +369,7 @@ void frmTastiera::cbxLivello_Click() { LevelOrTypeChosen(false); }
 
 void frmTastiera::cbxTipo_Click() { LevelOrTypeChosen(true); }
 
-bool frmTastiera::TestChange() {
-    bool changed = false;
-    const int last = std::clamp<int>(Keyb.nNumKeys, 0, kKeyEntries - 1);
-    for (int i = 0; i <= last && !changed; ++i) {
-        const auto k = static_cast<size_t>(i);
-        changed = Keyb.KeyConf0[k].nFunCode != Keyb.KeyConf0Orig[k].nFunCode ||
-                  Keyb.KeyConf1[k].nFunCode != Keyb.KeyConf1Orig[k].nFunCode;
-    }
-    return changed && AskConfirm();
-}
+bool frmTastiera::TestChange() { return KeyConfChanged() && AskConfirm(); }
 
 bool frmTastiera::SaveKeys() {
     if (!fields::EditorFolderReady()) return false;
@@ -387,8 +378,10 @@ bool frmTastiera::SaveKeys() {
 }
 
 bool frmTastiera::KeepBeforeReload() {
-    if (!TestChange()) return true;
-    return SaveKeys();
+    if (!fields::EditorFolderReady()) return !KeyConfChanged();
+    // A change dropped: the keys as loaded are shown again.
+    if (!KeepKeyChanges()) ShowConf();
+    return true;
 }
 
 void frmTastiera::cmdLoad_Click() {

@@ -7,6 +7,8 @@
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
+#include "engine/builders_reports.h"
+#include "engine/operation.h"
 #include "ui/editor_fixture.h"
 #include "ui/frmTastiera.h"
 
@@ -218,15 +220,19 @@ TEST_F(KeyboardEditorTest, NothingIsSavedIntoAnotherRegistersFolderOpenForAnOper
     Core.strCashDir = dir.file("Shop/Cassa1");
 }
 
-TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeTheSimulationOrALoadReloadsTheKeys) {
+// The keys are loaded again from the files by the editor's Load, by its
+// simulation's Send, and by any operation another window starts (bulk
+// programming, the keep-locked tick): a change not saved yet is asked about
+// first, kept in the file or put back as loaded.
+TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
+    enum Act { Simulation, Load, OtherWindow };
     struct Case {
         const char* name;
         bool keep;
-        bool load;  // Load, or the simulation's Send
-    } cases[] = {{"simulation kept", true, false},
-                 {"simulation dropped", false, false},
-                 {"load kept", true, true},
-                 {"load dropped", false, true}};
+        Act act;
+    } cases[] = {{"simulation kept", true, Simulation},  {"simulation dropped", false, Simulation},
+                 {"load kept", true, Load},              {"load dropped", false, Load},
+                 {"other window kept", true, OtherWindow}, {"other window dropped", false, OtherWindow}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Write("Shop/Cassa1/Keyb3_0.txt", "[Livello0]\r\nT0=0|1|110\r\nT1=1|2|12\r\n");
@@ -236,17 +242,21 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeTheSimulationOrALoadReloadsT
         e->lblKey_Click(1);
         Pick(e, 251);
         shell.answers = {c.keep};
-        if (c.load) {
+        if (c.act == Load) {
             e->cmdLoad->click();
-        } else {
+        } else if (c.act == Simulation) {
             e->chkRecording->setChecked(true);
             e->lblKey_Click(1);
             e->cmdSendMacro->click();
+        } else {
+            SendKeyLock(true, true);
         }
         EXPECT_EQ(shell.questions.size(), 1u);
         EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, c.keep);
+        EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, c.keep ? 251 : 12);
         EXPECT_EQ(Queued().size(), 1u);
         ClearCmdQueue();
+        OperationTick();
         CloseCurrentEditor();
     }
 }

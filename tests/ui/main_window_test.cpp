@@ -469,6 +469,16 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         // The tree window and the editor area do not overlap.
         QDockWidget* dock = main.findChild<QDockWidget*>("dockDocument");
         EXPECT_LE(dock->geometry().right(), main.centralWidget()->geometry().left());
+        // A status text too long for the bar widens neither window.
+        const int mainWidth = main.width(), bulkWidth = bulk->width();
+        ShowMsgText(std::string(200, 'x'), "");
+        QCoreApplication::processEvents();
+        auto* bulkStatus = bulk->findChild<QLabel*>("lblStatus");
+        bulkStatus->setText(QString(200, 'x'));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(main.width(), mainWidth);
+        EXPECT_LE(main.minimumSizeHint().width(), mainWidth);
+        EXPECT_LE(bulk->minimumSizeHint().width(), bulkWidth);
 
         if (const char* out = std::getenv("ECR_SCREENSHOT_DIR")) {
             QPixmap shot = main.grab();
