@@ -276,20 +276,18 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         SCOPED_TRACE(key);
         auto* w = Open<QWidget>(key);
         ASSERT_NE(w, nullptr);
-        auto* table = dynamic_cast<TableEditor*>(w);
-        if (table) Choose(table->itemList, 1);
+        if (auto* table = dynamic_cast<TableEditor*>(w)) Choose(table->itemList, 1);
         ShowForm("K_FRMNULL");  // leaves it
         EXPECT_NE(Status(), "Saved");
         EXPECT_EQ(testsupport::CountOf(Read("Shop/msg.log"), "Saved"), 0);
 
         auto* load = Open<QWidget>(key)->findChild<QPushButton*>("cmdLoad");
         if (!load || key == std::string("K_FRMCOMM")) continue;
-        table = dynamic_cast<TableEditor*>(CurrentEditor());
         const auto before = Folder();
         load->click();
         ASSERT_FALSE(Queued().empty());
-        if (table) Choose(table->itemList, 1);
         auto* shown = dynamic_cast<QWidget*>(CurrentEditor());
+        if (auto* table = dynamic_cast<TableEditor*>(shown)) Choose(table->itemList, 1);
         if (auto* periods = shown->findChild<QComboBox*>("cbxNPeriodo")) Choose(periods, 1);
         shown->findChild<QPushButton*>("cmdSave")->click();
         EXPECT_EQ(Status(), refused);
