@@ -389,10 +389,10 @@ void ExpectNothingCut(frmMain& main, frmComm* w) {
             EXPECT_GE(c->width(), c->sizeHint().width()) << name;
         }
     }
+    const auto at = [w](QWidget* c) { return QRect(c->mapTo(w, QPoint(0, 0)), c->size()); };
     for (size_t i = 0; i < shown.size(); ++i)
         for (size_t j = i + 1; j < shown.size(); ++j)
-            EXPECT_FALSE(QRect(shown[i]->mapTo(w, QPoint(0, 0)), shown[i]->size())
-                             .intersects(QRect(shown[j]->mapTo(w, QPoint(0, 0)), shown[j]->size())))
+            EXPECT_FALSE(at(shown[i]).intersects(at(shown[j])))
                 << shown[i]->objectName().toStdString() << " and " << shown[j]->objectName().toStdString();
 }
 

@@ -87,8 +87,7 @@ TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
         LinkState.nPendingAns = c.answers;
         LinkState.AbortRequest = false;
         ClearCmdQueue();
-        std::string text = "*2;";
-        if (c.queued) AddCmd(text, 1, 1, "");
+        if (std::string text = "*2;"; c.queued) AddCmd(text, 1, 1, "");
         CassaList[1].bDone = c.secondLeft ? False : True;
         p->cmdCancel->click();
         EXPECT_EQ(LinkState.AbortRequest, c.aborts);

@@ -34,6 +34,7 @@
 #include "link/cmd_queue.h"
 #include "link/port.h"
 #include "link/serial_log.h"
+#include "ui/editor_fixture.h"
 #include "ui/frmSerLog.h"
 #include "platform/settings.h"
 #include "ui/frmDocument.h"
@@ -360,10 +361,7 @@ TEST_F(MainWindowTest, TheReleaseOnCloseWaitsForTheRunningOperation) {
     ASSERT_TRUE(SendKeyLock(true, true));  // the running operation
     OperationTick();
     Core.bKeyLock = true;
-    QTimer::singleShot(0, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->button(QMessageBox::Yes)->click();
-    });
+    editortest::WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
     EXPECT_FALSE(main.close());
     EXPECT_FALSE(Core.bKeyLock);
     EXPECT_EQ(CmdQueue.entries[1].command, "*2;");

@@ -268,7 +268,6 @@ TEST_F(StampsTest, ASaveWhileAReadOfTheTableRunsIsRefusedAndSaid) {
 // (status text or msg.log), and from the moment its Load asks for the read
 // until the read is over, Save is refused and writes nothing.
 TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
-    const std::string refused = "A read of this table from the register is in progress: nothing was saved";
     for (const char* key : {"K_FRMBOLLINI", "K_FRMVALUTE", "K_FRMMODPAG", "K_FRMCAMERIERI", "K_FRMOPERATORI",
                             "K_FRMTESTOICONE", "K_FRMGCLIENTI", "K_FRMCARRESTO", "K_FRMOPGEN", "K_FRMGLBCASSA",
                             "K_FRMSCONTRINO", "K_FRMINTSCONTRINO", "K_FRMICONEPERIODO", "K_FRMOPECAMCLI",
@@ -276,23 +275,21 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         SCOPED_TRACE(key);
         auto* w = Open<QWidget>(key);
         ASSERT_NE(w, nullptr);
-        auto* table = dynamic_cast<TableEditor*>(w);
-        if (table) Choose(table->itemList, 1);
+        if (auto* table = dynamic_cast<TableEditor*>(w)) Choose(table->itemList, 1);
         ShowForm("K_FRMNULL");  // leaves it
         EXPECT_NE(Status(), "Saved");
         EXPECT_EQ(testsupport::CountOf(Read("Shop/msg.log"), "Saved"), 0);
 
         auto* load = Open<QWidget>(key)->findChild<QPushButton*>("cmdLoad");
         if (!load || key == std::string("K_FRMCOMM")) continue;
-        table = dynamic_cast<TableEditor*>(CurrentEditor());
         const auto before = Folder();
         load->click();
         ASSERT_FALSE(Queued().empty());
-        if (table) Choose(table->itemList, 1);
         auto* shown = dynamic_cast<QWidget*>(CurrentEditor());
+        if (auto* table = dynamic_cast<TableEditor*>(shown)) Choose(table->itemList, 1);
         if (auto* periods = shown->findChild<QComboBox*>("cbxNPeriodo")) Choose(periods, 1);
         shown->findChild<QPushButton*>("cmdSave")->click();
-        EXPECT_EQ(Status(), refused);
+        EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
         EXPECT_EQ(Folder(), before);
         ClearCmdQueue();  // the read is over
     }
