@@ -127,8 +127,10 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         if (check != 0) {
             errorLine("E <" + tables::FormatNum(check, 2) + "> ", line);
             if (firstRefused.empty())
-                firstRefused = " (line " + std::to_string(line) + " refused, E <" +
-                               tables::FormatNum(check, 2) + ">)";
+                firstRefused = " (" +
+                               ImportLineText(line, GetText("Log", "imprefused") + " E <" +
+                                                        tables::FormatNum(check, 2) + ">") +
+                               ")";
             continue;
         }
         // The code right-aligned as the archive keeps it, whatever the

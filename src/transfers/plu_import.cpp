@@ -101,7 +101,7 @@ std::string FirstBadLine(std::string_view src, size_t width) {
         const bool crlf = lf != std::string_view::npos && end > at && src[end - 1] == '\r';
         const size_t length = end - at - (crlf ? 1 : 0);
         if (length != width) return LineLengthText(n, length, width);
-        if (!crlf) return "line " + std::to_string(n) + " not ended by CR LF";
+        if (!crlf) return ImportLineText(n, GetText("Log", "impnocrlf"));
         at = lf + 1;
     }
     return {};
@@ -217,7 +217,7 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
                 buffer.Add(stored, n);
         } else {
             if (firstRefused.empty())
-                firstRefused = "line " + std::to_string(n) + " refused, E <" + FormatNum(code, 2) + ">";
+                firstRefused = ImportLineText(n, GetText("Log", "imprefused") + " E <" + FormatNum(code, 2) + ">");
             if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n)))
                 return Fail(kind, platform::FileErrorText(errno, {}));
         }

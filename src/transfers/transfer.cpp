@@ -489,9 +489,14 @@ void ReportTransferFailure(const std::string& text) {
     LogErr(kErrFile);
 }
 
+std::string ImportLineText(size_t n, const std::string& what) {
+    return GetText("Log", "impline") + " " + std::to_string(n) + " " + what;
+}
+
 std::string LineLengthText(size_t n, size_t length, size_t width) {
-    return "line " + std::to_string(n) + (length < width ? " too short (" : " too long (") +
-           std::to_string(length) + " characters, " + std::to_string(width) + " a record)";
+    return ImportLineText(n, GetText("Log", length < width ? "imptooshort" : "imptoolong")) + " (" +
+           std::to_string(length) + " " + GetText("Log", "impchars") + ", " + std::to_string(width) + " " +
+           GetText("Log", "imprecord") + ")";
 }
 
 void NoteLeftOver(const std::string& file, size_t bytes) {

@@ -270,5 +270,7 @@ void ReportTransferFailure(const std::string& text);
 // message log.
 void NoteLeftOver(const std::string& file, size_t bytes);
 // Why line n of an import file is not one record of `width` characters:
+// "line n" and what is wrong with that line of an import file.
+std::string ImportLineText(size_t n, const std::string& what);
 // "line n too short (length characters, width a record)", or too long.
 std::string LineLengthText(size_t n, size_t length, size_t width);
