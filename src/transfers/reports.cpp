@@ -118,6 +118,9 @@ int16_t Write(const std::string& code) {
         }
         shell.SetPGBValue(-1);
         ShowMsg("", "");
+        // A whole report, even an empty one, is a complete read (a report
+        // given up has said so instead).
+        ShowReadStatus();
         DecPending();
         return SendAck();
     }

@@ -277,6 +277,7 @@ TEST_F(ReportsLinkTest, TheClosureWritesChiusuraTxt) {
 }
 
 TEST_F(ReportsLinkTest, EveryReportLandsInItsFile) {
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
     struct Rpt {
         const char* token;
         std::function<bool()> run;
@@ -311,6 +312,7 @@ TEST_F(ReportsLinkTest, EveryReportLandsInItsFile) {
             registers[0]->SetReport(r.token, {lines[0], lines[1], lines[2]});
             Run(r.run);
             EXPECT_EQ(ReadAll(Cash(r.file)), lines[0] + "\r\n" + lines[1] + "\r\n\r\n");
+            EXPECT_EQ(shell_.status, "Read from register 1");
         }
         EXPECT_EQ(ErrorLog(), "");
         Close();
