@@ -12,6 +12,7 @@
 #include "engine/batch.h"
 #include "engine/cycle.h"
 #include "engine/startup.h"
+#include "platform/files.h"
 #include "ui/frmMain.h"
 #include "ui/qt_shell.h"
 #include "transfers/table_procs.h"
@@ -50,6 +51,14 @@ int RunBatch(int argc, char** argv) {
     }
     Core.bInteractive = false;
     InitBatch();
+    // One run at a time on a customer folder: a second one is refused before
+    // it writes anything there (its logs, its semaphore or a table).
+    platform::FolderLock folderLock;
+    const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir);
+    if (!held.empty()) {
+        std::cerr << "ecrprog: " << held << std::endl;
+        return 1;
+    }
     LoadConfig();
     for (const std::string& note : Batch.settingNotes) std::cerr << "ecrprog: " << note << std::endl;
     const std::string nothing = BatchNothingToDo();
@@ -98,11 +107,22 @@ int RunInteractive(int argc, char** argv) {
         ModalTimerPause pause;
         splash.exec();
     }
-    if (!StoreLanguageChoice()) {
+    if (!Startup.bSplashOK) {
         main.reset();
         SetShell(nullptr);
         return 0;
     }
+    // A folder that a command-line run (or another program's windows) holds
+    // is not opened a second time: said, and the program ends.
+    platform::FolderLock folderLock;
+    const std::string held = HoldCustomerFolder(folderLock, Core.strCashDir);
+    if (!held.empty()) {
+        CurrentShell().MsgBox(held, GetText("Caption", "main"));
+        main.reset();
+        SetShell(nullptr);
+        return 1;
+    }
+    StoreLanguageChoice();
     main->Load();
     main->show();
     app.exec();

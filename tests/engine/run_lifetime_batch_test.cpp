@@ -1,0 +1,86 @@
+// A command-line run among others and its end: the program as a process
+// against the register emulator while a second run wants its customer folder
+// or its serial port, and while the system stops it with a signal.
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "common/batch_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunLifetimeTest : public testsupport::BatchRunTest {
+protected:
+    // One register (model 1: 99 departments) that answers slowly enough for
+    // a read of the whole table to last some seconds.
+    void StartSlowRegister() {
+        Prepare({0}, "r1=&L|\r\n");
+        CreateEmulator({0}, 40);
+        AddRegister(0);
+        std::vector<std::string> records;
+        for (int n = 1; n <= 99; ++n)
+            records.push_back(std::to_string(n) + ":New " + std::to_string(n) + ":1:0:0:0:1:0:0:0:1:");
+        registers[0]->SetRecords("departments", records);
+        StartEmulator();
+    }
+    testsupport::StartedProgram StartRead() {
+        return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+    }
+    // Waits until the read has begun storing records.
+    bool ReadUnderWay() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (fs::exists(dir.file("base/Cassa1/Reparti.txt.part"))) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+};
+
+// A second run on the folder, or on the port from another folder, while the
+// first reads the departments: the second is refused with a line naming
+// what holds it, the first ends as if alone.
+TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAsIfAlone) {
+    const struct {
+        const char* name;
+        const char* startDir;  // the second run's start folder
+        const char* said;      // in its standard error, or its message log
+    } cases[] = {
+        {"same folder", "", "Customer folder in use by another run"},
+        {"same port", "second", "held by another run of the program"},
+    };
+    Write("second/Testi.eng", Read("Testi.eng"));
+    Write("second/setup.ini", "[Casse]\r\npath=base2\r\nlogerr=base2/err.log\r\nsem=base2/done.sem\r\n"
+                              "[Communication]\r\nDTRDelay=0\r\n");
+    StartSlowRegister();
+    Write("second/base2/config.ini", Read("base/config.ini"));
+    Write("second/base2/Cassa1/Cassa.txt", Cash("Cassa.txt"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(dir.file("base/Cassa1/Reparti.txt"));
+        const auto first = StartRead();
+        ASSERT_TRUE(ReadUnderWay());
+        const auto second = testsupport::RunProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"},
+                                                    dir.file(c.startDir), 60);
+        const auto done = testsupport::WaitProgram(first, 60);
+
+        EXPECT_EQ(second.status, 1);
+        const std::string said = second.err + Read(std::string(c.startDir) + "/base2/msg.log");
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        const std::string held = *c.startDir ? "COM1 (" + emulator->SlavePath() + ")" : dir.file("base");
+        EXPECT_NE(said.find(held), std::string::npos) << said;
+
+        EXPECT_EQ(done.status, 0) << done.err;
+        const std::string table = Cash("Reparti.txt");
+        ASSERT_EQ(table.size(), 99u * 89);
+        EXPECT_EQ(table.substr(98 * 89, 10), "0099New 99");
+        EXPECT_EQ(ErrLog(), "");
+        EXPECT_EQ(Read("base/msg.log").find("in use by another run"), std::string::npos);
+    }
+}
+
+}  // namespace
