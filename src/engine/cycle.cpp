@@ -54,15 +54,15 @@ bool AnyWorkLeft() {
     return false;
 }
 
-// Error code 7 for each register with work left, each line naming its
+// The error code for each register with work left, each line naming its
 // register (as the line of its own turn would).
-void LogTimeOut() {
+void LogForWorkLeft(int16_t code) {
     const int16_t address = LinkState.nAddress, open = Core.nOpenCash;
     for (int i = 0; i < kMaxCash; ++i) {
         if (!HasWork(i)) continue;
         LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
         Core.nOpenCash = static_cast<int16_t>(i);
-        LogErr(7);
+        LogErr(code);
     }
     LinkState.nAddress = address;
     Core.nOpenCash = open;
@@ -93,7 +93,7 @@ bool NextCash(bool first) {
         // still had work.
         LinkState.AbortRequest = true;
         Cycle.bTimedOut = true;
-        LogTimeOut();
+        LogForWorkLeft(7);
     }
 
     if (LinkState.AbortRequest) {
@@ -158,3 +158,5 @@ void WriteSemFile() {
     // Errors are ignored: the run's outcome is in the logs.
     platform::WriteFile(Core.strSemFile, "");
 }
+
+void LogWorkLeft(int16_t code) { LogForWorkLeft(code); }

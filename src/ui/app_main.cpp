@@ -7,12 +7,14 @@
 #include <memory>
 
 #include "core/globals.h"
+#include "core/main_timer_state.h"
 #include "core/texts.h"
 #include "ui/frmSplash.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
 #include "engine/startup.h"
 #include "platform/files.h"
+#include "platform/signals.h"
 #include "ui/frmMain.h"
 #include "ui/qt_shell.h"
 #include "transfers/table_procs.h"
@@ -73,6 +75,8 @@ int RunBatch(int argc, char** argv) {
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
+    // From here a stop asked by the system ends the run through its close.
+    platform::CatchStopSignals();
     main->Load();
     if (Core.nWindowMode == 1)
         main->showMinimized();
@@ -81,6 +85,8 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
+    // A run the system stopped says so, as a run ended by the signal would.
+    if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.
     return Texts.nRunFailures > 0 ? 1 : 0;
 }
@@ -123,12 +129,13 @@ int RunInteractive(int argc, char** argv) {
         return 1;
     }
     StoreLanguageChoice();
+    platform::CatchStopSignals();
     main->Load();
     main->show();
     app.exec();
     main.reset();
     SetShell(nullptr);
-    return 0;
+    return MainTimer.nStopSignal != 0 ? 128 + MainTimer.nStopSignal : 0;
 }
 
 }  // namespace

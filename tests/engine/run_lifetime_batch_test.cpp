@@ -15,16 +15,15 @@ namespace fs = std::filesystem;
 
 class RunLifetimeTest : public testsupport::BatchRunTest {
 protected:
-    // One register (model 1: 99 departments) that answers slowly enough for
-    // a read of the whole table to last some seconds.
-    void StartSlowRegister() {
-        Prepare({0}, "r1=&L|\r\n");
-        CreateEmulator({0}, 40);
-        AddRegister(0);
+    // Registers (model 1: 99 departments) that answer slowly enough for a
+    // read of the whole table to last some seconds.
+    void StartSlowRegisters(const std::vector<int>& stations = {0}) {
+        Prepare(stations, "r1=&L|\r\n");
+        CreateEmulator(stations, 40);
         std::vector<std::string> records;
         for (int n = 1; n <= 99; ++n)
             records.push_back(std::to_string(n) + ":New " + std::to_string(n) + ":1:0:0:0:1:0:0:0:1:");
-        registers[0]->SetRecords("departments", records);
+        for (int s : stations) AddRegister(s)->SetRecords("departments", records);
         StartEmulator();
     }
     testsupport::StartedProgram StartRead() {
@@ -56,7 +55,7 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
     Write("second/Testi.eng", Read("Testi.eng"));
     Write("second/setup.ini", "[Casse]\r\npath=base2\r\nlogerr=base2/err.log\r\nsem=base2/done.sem\r\n"
                               "[Communication]\r\nDTRDelay=0\r\n");
-    StartSlowRegister();
+    StartSlowRegisters();
     Write("second/base2/config.ini", Read("base/config.ini"));
     Write("second/base2/Cassa1/Cassa.txt", Cash("Cassa.txt"));
     for (const auto& c : cases) {
@@ -80,6 +79,45 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
         EXPECT_EQ(table.substr(98 * 89, 10), "0099New 99");
         EXPECT_EQ(ErrLog(), "");
         EXPECT_EQ(Read("base/msg.log").find("in use by another run"), std::string::npos);
+    }
+}
+
+// The system stops the run during a read: the run ends as the window's close
+// ends it, at once, with a line for each register that had work left.
+TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
+    const struct {
+        int sig;
+        std::vector<int> stations;
+    } cases[] = {
+        {SIGTERM, {0}},
+        {SIGINT, {0, 1}},
+        {SIGHUP, {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sig);
+        for (const char* f : {"base/err.log", "base/done.sem", "base/Cassa1/Reparti.txt"})
+            fs::remove(dir.file(f));
+        StartSlowRegisters(c.stations);
+        const auto run = StartRead();
+        ASSERT_TRUE(ReadUnderWay());
+        kill(run.pid, c.sig);
+        const auto start = std::chrono::steady_clock::now();
+        const auto r = testsupport::WaitProgram(run, 60);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+        EXPECT_EQ(r.status, 128 + c.sig) << r.err;
+        EXPECT_EQ(ErrorLines("006"), static_cast<int>(c.stations.size())) << ErrLog();
+        EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
+                                            "not done: SIG"),
+                  std::string::npos)
+            << Read("base/msg.log");
+        // The read kept the table as it was (a new folder's defaults) and
+        // left no copy behind.
+        EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
+        EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
+        EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
+        emulator->Stop();
+        registers.clear();
     }
 }
 
