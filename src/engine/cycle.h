@@ -55,5 +55,7 @@ void ClearPending();
 
 // Batch mode: creates the semaphore file named in setup.ini empty (an
 // existing one is emptied). Nothing in interactive mode or without a name.
-void WriteSemFile();
+// A file that cannot be written is a failure of the run: a message-log and
+// an error-log line, and a line for standard error (Batch.endNotes); false.
+bool WriteSemFile();
 

@@ -67,6 +67,7 @@ int RunBatch(int argc, char** argv) {
     if (!nothing.empty()) {
         std::cerr << "ecrprog: " << nothing << std::endl;
         WriteSemFile();
+        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
         return 1;
     }
 
@@ -85,6 +86,7 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
+    for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
     // A run the system stopped says so, as a run ended by the signal would.
     if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.

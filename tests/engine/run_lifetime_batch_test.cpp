@@ -121,4 +121,20 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
     }
 }
 
+// The semaphore file in a folder that is missing: the run's work is done,
+// but the caller waiting for the file is never told, so the run fails.
+TEST_F(RunLifetimeTest, ASemaphoreFileThatCannotBeWrittenFailsTheRun) {
+    Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=nofolder/done.sem\r\n"
+                       "[Communication]\r\nDTRDelay=0\r\n");
+    Prepare({0}, "r1=HELLO|\r\n");
+    StartRegisters({0});
+    const auto r = Run({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, 60);
+    EXPECT_EQ(r.status, 1);
+    const std::string line = "Semaphore file cannot be written, a caller waiting for it is not told "
+                             "the run ended: " + dir.file("nofolder/done.sem") + " (Path not found)";
+    EXPECT_NE(r.err.find("ecrprog: " + line + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(Read("base/msg.log").find(line), std::string::npos);
+    EXPECT_EQ(ErrorLines("012"), 1);
+}
+
 }  // namespace
