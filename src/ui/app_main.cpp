@@ -110,25 +110,24 @@ int RunInteractive(int argc, char** argv) {
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
-    {
-        frmSplash splash;
-        ModalTimerPause pause;
-        splash.exec();
-    }
-    if (!Startup.bSplashOK) {
-        main.reset();
-        SetShell(nullptr);
-        return 0;
-    }
-    // A folder that a command-line run (or another program's windows) holds
-    // is not opened a second time: said, and the program ends.
+    // A customer folder that a command-line run (or another program's
+    // windows) holds is not opened a second time: said, and the chooser
+    // comes back for another choice.
     platform::FolderLock folderLock;
-    const std::string held = HoldCustomerFolder(folderLock, Core.strCashDir);
-    if (!held.empty()) {
+    for (;;) {
+        {
+            frmSplash splash;
+            ModalTimerPause pause;
+            splash.exec();
+        }
+        if (!Startup.bSplashOK) {
+            main.reset();
+            SetShell(nullptr);
+            return 0;
+        }
+        const std::string held = HoldCustomerFolder(folderLock, Core.strCashDir);
+        if (held.empty()) break;
         CurrentShell().MsgBox(held, GetText("Caption", "main"));
-        main.reset();
-        SetShell(nullptr);
-        return 1;
     }
     StoreLanguageChoice();
     platform::CatchStopSignals();
