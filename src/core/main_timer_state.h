@@ -22,5 +22,6 @@ struct MainTimerGlobals {
     std::string strStoricoDest;   // batch: where the receipt history is copied at the end
     std::string strCopyDestSaved; // strReqArg kept during that copy
     bool bTickRunning = false;    // a tick is running; ticks are not re-entrant
+    int nStopSignal = 0;          // the system's signal that stopped the run (0: none)
 };
 extern MainTimerGlobals MainTimer;

@@ -261,7 +261,26 @@ std::string BatchNothingToDo() {
     const std::string config = ConfigIniPath();
     std::string text;
     int16_t err = 0;
-    if (!platform::FileExists(config)) {
+    std::string file = config;
+    if (platform::ProfileUnreadable(Core.strSetupIni)) {
+        // The setup file names the base folder, the logs and the semaphore:
+        // none of them is known.
+        text = GetText("Log", "setupunread");
+        if (text.empty())
+            text = "Setup file cannot be read (over 16 MB, or not a readable file); nothing was done:";
+        file = Core.strSetupIni;
+        err = kErrFile;
+    } else if (!platform::FileExists(config) &&
+               platform::ProfileString("Casse", "path", "", Core.strSetupIni).empty()) {
+        // The base folder is the start folder only because the setup file
+        // (missing or empty) names none.
+        text = GetText("Log", "setupnobase");
+        if (text.empty())
+            text = "The setup file names no base folder ([Casse] path) and the start folder holds "
+                   "no config.ini; nothing was done:";
+        file = Core.strSetupIni;
+        err = kErrFile;
+    } else if (!platform::FileExists(config)) {
         // Without config.ini the language file is not known either.
         text = GetText("Log", "noconfig");
         if (text.empty()) text = "No config.ini in the base folder; nothing was done:";
@@ -280,7 +299,7 @@ std::string BatchNothingToDo() {
         text = GetText("Log", "noregister");
         err = kErrCashEntry;
     }
-    text += " " + config;
+    text += " " + file;
     WriteMsgLog(text);
     LogErr(err);
     return text;

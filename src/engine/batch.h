@@ -39,6 +39,8 @@ struct BatchGlobals {
     // Settings of the configuration that could not be used as they stand,
     // one line each (LoadConfig; also in msg.log), for standard error.
     std::vector<std::string> settingNotes;
+    // Failures at the run's end (the semaphore file), for standard error.
+    std::vector<std::string> endNotes;
 };
 extern BatchGlobals Batch;
 

@@ -1,7 +1,10 @@
 #include "engine/cycle.h"
 
+#include <cerrno>
+
 #include "core/cash_list.h"
 #include "core/globals.h"
+#include "engine/batch.h"
 #include "engine/open_register.h"
 #include "engine/operation.h"
 #include "core/shell.h"
@@ -54,15 +57,15 @@ bool AnyWorkLeft() {
     return false;
 }
 
-// Error code 7 for each register with work left, each line naming its
+// The error code for each register with work left, each line naming its
 // register (as the line of its own turn would).
-void LogTimeOut() {
+void LogForWorkLeft(int16_t code) {
     const int16_t address = LinkState.nAddress, open = Core.nOpenCash;
     for (int i = 0; i < kMaxCash; ++i) {
         if (!HasWork(i)) continue;
         LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
         Core.nOpenCash = static_cast<int16_t>(i);
-        LogErr(7);
+        LogErr(code);
     }
     LinkState.nAddress = address;
     Core.nOpenCash = open;
@@ -93,7 +96,7 @@ bool NextCash(bool first) {
         // still had work.
         LinkState.AbortRequest = true;
         Cycle.bTimedOut = true;
-        LogTimeOut();
+        LogForWorkLeft(7);
     }
 
     if (LinkState.AbortRequest) {
@@ -153,8 +156,20 @@ void ClearPending() {
     if (LinkState.nState == 0) NextCash(false);
 }
 
-void WriteSemFile() {
-    if (Core.bInteractive || Core.strSemFile.empty()) return;
-    // Errors are ignored: the run's outcome is in the logs.
-    platform::WriteFile(Core.strSemFile, "");
+bool WriteSemFile() {
+    if (Core.bInteractive || Core.strSemFile.empty()) return true;
+    if (platform::WriteFile(Core.strSemFile, "")) return true;
+    // A caller waiting for the file would wait for ever: the run fails and
+    // says why wherever it can (message log, error log, standard error).
+    const int err = errno;
+    std::string text = GetText("Log", "nosem");
+    if (text.empty())
+        text = "Semaphore file cannot be written, a caller waiting for it is not told the run ended:";
+    text += " " + Core.strSemFile + " (" + platform::FileErrorText(err, Core.strSemFile) + ")";
+    WriteMsgLog(text);
+    LogErr(kErrFile);
+    Batch.endNotes.push_back(text);
+    return false;
 }
+
+void LogWorkLeft(int16_t code) { LogForWorkLeft(code); }

@@ -4,6 +4,7 @@
 // still queued (ClearPending), the semaphore file of a batch run
 // (WriteSemFile), and the error lines of a hello answer (GestHelloErr).
 // Logic only; the windows are reached through the Shell interface.
+#include <cstdint>
 
 struct CycleGlobals {
     // The registers whose handshake failed have had their one more turn in
@@ -44,11 +45,17 @@ bool NextCash(bool first);
 // failed one has its one more turn to take).
 bool CycleHasMore();
 
+// The error code in the error log once for each register that still has
+// work in this cycle (the open one counts only while not marked done).
+void LogWorkLeft(int16_t code);
+
 // Drops the queued commands after the one in progress; when the link is idle
 // it then lets NextCash take the abort.
 void ClearPending();
 
 // Batch mode: creates the semaphore file named in setup.ini empty (an
 // existing one is emptied). Nothing in interactive mode or without a name.
-void WriteSemFile();
+// A file that cannot be written is a failure of the run: a message-log and
+// an error-log line, and a line for standard error (Batch.endNotes); false.
+bool WriteSemFile();
 

@@ -13,6 +13,7 @@
 #include "core/link_state.h"
 #include "link/port.h"
 #include "platform/clock.h"
+#include "platform/signals.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
 #include "engine/builders_reports.h"
@@ -103,8 +104,14 @@ void BatchRegisterOver() {
     MarkOpenDone();
     LinkState.nState = 0;
     if (MainTimer.ExitRequest) {
-        // The main window was closed during the run: the rest is not done.
+        // The main window was closed, or the system stopped the run: the
+        // rest is not done. A line for the register whose turn ended here
+        // and for each register still to come.
         LogErr(6);
+        LogWorkLeft(6);
+        // An exchange abandoned for a stop has ended: the run ends here, not
+        // in a cycle's abort.
+        LinkState.AbortRequest = false;
         EndOfBatchRun();
         return;
     }
@@ -278,6 +285,33 @@ void StateFailed() {
     NextRegisterReplay();
 }
 
+// The system asked the run to stop (SIGTERM, SIGINT, SIGHUP): it ends as the
+// main window's close ends it, but at once. The exchange in progress is
+// abandoned (a read keeps the old table and leaves no copy), each register
+// with work left gets its error-log line when its turn ends, and the run's
+// end writes the semaphore file; the exit status names the signal.
+void TakeStopSignal() {
+    const int sig = platform::TakeStopSignal();
+    if (sig == 0 || MainTimer.nStopSignal != 0) return;
+    MainTimer.nStopSignal = sig;
+    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
+    // Nobody is there to answer the close's question.
+    Core.bAskOnExit = false;
+    MainTimer.ExitRequest = true;
+    if (LinkState.nState != 0) {
+        // Every waiting loop of the link ends on the abort; the state in
+        // progress then ends the register's turn (BatchRegisterOver).
+        LinkState.AbortRequest = true;
+        return;
+    }
+    if (!Core.bInteractive && !MainTimer.bRunEnded) {
+        // No turn under way: the run had not started.
+        MainTimer.bRunStarted = true;
+        LogWorkLeft(6);
+        EndOfBatchRun();
+    }
+}
+
 struct TickGuard {
     TickGuard() { MainTimer.bTickRunning = true; }
     ~TickGuard() { MainTimer.bTickRunning = false; }
@@ -297,6 +331,7 @@ void GestMainTimer() {
         MainTimer.MainClosing = false;
     }
     CurrentShell().ShowTime();
+    TakeStopSignal();
     if (LinkState.AbortRequest) ClearPending();
 
     bool exitTaken = false;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <unistd.h>
 
 #include "core/cash_list.h"
 #include "core/globals.h"
@@ -146,4 +147,25 @@ bool StoreLanguageChoice() {
     std::string config = platform::JoinPath(Core.strCashDir, "config.ini");
     platform::WriteProfileString("Generiche", "langfile", Core.strLangFile, config);
     return true;
+}
+
+std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder) {
+    // What holds the folder, for a run that finds it held: the process and
+    // its command line.
+    std::string who = "pid " + std::to_string(::getpid()) + ": ecrprog";
+    if (!Core.strCmdLine.empty()) who += " " + Core.strCmdLine;
+    std::string holder;
+    if (lock.Hold(folder, who, holder) != platform::FolderLock::Result::Busy) return "";
+    // A command-line run has not read its language file yet: config.ini
+    // names it (read only; nothing here writes to a folder held by another).
+    if (Core.strLangFile.empty())
+        Core.strLangFile =
+            platform::ProfileString("Generiche", "langfile", "", platform::JoinPath(folder, "config.ini"));
+    std::string text = GetText("Log", "folderheld");
+    if (text.empty())
+        text = "Customer folder in use by another run of the program or by the program's windows; "
+               "nothing was done here:";
+    text += " " + folder;
+    if (!holder.empty()) text += " (" + holder + ")";
+    return text;
 }

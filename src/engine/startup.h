@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class FolderLock;
+}
+
 // The program's own release, shown in the chooser and used as the off-line
 // release of the capability object.
 inline constexpr const char* kProgramRelease = "V014057";
@@ -71,3 +75,12 @@ std::vector<std::string> ListSubfolders(const std::string& dir);
 // is created when missing) and returns true. After Cancel writes nothing and
 // returns false.
 bool StoreLanguageChoice();
+
+// Holds the customer folder (the base folder, with config.ini and the
+// register folders) for this run of the program, through the caller's lock,
+// which keeps it for the run's life. Empty when held, and when the folder
+// cannot take a lock file (a missing folder: the run's own checks say so).
+// Else another run of the program or the program's windows hold it: the
+// text that says so, naming the folder and what holds it; nothing has been
+// written then.
+std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder);

@@ -173,16 +173,26 @@ bool OpenCommPort() {
     OpenPort();
     FlushInput();
     if (Comm.bPortOpen) return true;
-    CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
-    // Which port could not be opened and why: no such port number, or the
-    // system's reason (a device that does not exist, a permission denied).
-    // A port that opened but whose modem did not connect is the modem
-    // window's to explain.
     platform::SerialPort* port = CommList(Core.nCommPort);
-    if (!port)
-        NotePort("noport", PortName(Core.nCommPort, ""), GetText("Log", "noportnum"));
-    else if (!port->PortOpen())
-        NotePort("noport", PortName(Core.nCommPort, ""), port->LastReason());
+    if (port && port->PortOpen()) {
+        // The port opened but its modem did not reach the register (the
+        // modem's own line said why): not a port that cannot be opened.
+        CurrentShell().AddError(
+            GetText("Log", "modemnolink") + " " + PortName(port->CommPort(), port->Device()), true);
+    } else if (port && port->Held()) {
+        // Another run of the program, the program's windows or another
+        // program has the device: the user is told which one.
+        CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Log", "portheld") + " " +
+                                    PortName(Core.nCommPort, ""),
+                                true);
+    } else {
+        CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
+        // Which port could not be opened and why: no such port number, or
+        // the system's reason (a device that does not exist, a permission
+        // denied).
+        NotePort("noport", PortName(Core.nCommPort, ""),
+                 port ? port->LastReason() : GetText("Log", "noportnum"));
+    }
     LogErr(5);
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -399,6 +400,40 @@ bool RecordFile::Write(int32_t n, const std::string& record) {
 bool RecordFile::Truncate(int32_t n) {
     if (fd_ < 0 || n < 0) return false;
     return ::ftruncate(fd_, static_cast<off_t>(n) * length_) == 0;
+}
+
+FolderLock::Result FolderLock::Hold(const std::string& folder, const std::string& who,
+                                    std::string& holder) {
+    Release();
+    holder.clear();
+    const std::string path = JoinPath(ResolvePath(folder), kFolderLockFile);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return Result::Failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        if (err == EWOULDBLOCK) {
+            char buf[512];
+            const ssize_t n = ::pread(fd, buf, sizeof buf, 0);
+            if (n > 0) holder.assign(buf, static_cast<size_t>(n));
+        }
+        ::close(fd);
+        errno = err;
+        return err == EWOULDBLOCK ? Result::Busy : Result::Failed;
+    }
+    fd_ = fd;
+    // Who holds it, for the one refused; a failure here costs only that.
+    if (::ftruncate(fd_, 0) == 0) {
+        ssize_t done = ::pwrite(fd_, who.data(), who.size(), 0);
+        (void)done;
+    }
+    return Result::Held;
+}
+
+void FolderLock::Release() {
+    if (fd_ < 0) return;
+    // The file stays: removing it could let two runs hold two different files.
+    ::close(fd_);
+    fd_ = -1;
 }
 
 }  // namespace platform

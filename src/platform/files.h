@@ -80,6 +80,33 @@ std::string WriteTarget(const std::string& path);
 // Appends the bytes, creating the file when missing.
 bool AppendFile(const std::string& path, const std::string& bytes);
 
+// Holds a folder for one run of the program: an exclusive flock on the file
+// kFolderLockFile in it, which every run of this program asks for before it
+// writes there. The system lets the lock go when the holder releases it or
+// its process ends, so a crash leaves nothing held (the file itself stays
+// and means nothing while nobody holds it). The holder writes who it is
+// into the file, so that a refused one can say.
+inline constexpr const char* kFolderLockFile = "ecrprog.lock";
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock() { Release(); }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    enum class Result { Held, Busy, Failed };
+    // Holds the folder and writes `who` into the lock file. Busy when
+    // another holds it (`holder` is then what that one wrote, empty when it
+    // wrote nothing yet); Failed, with errno set, when the lock file cannot
+    // be made (a missing or read-only folder).
+    Result Hold(const std::string& folder, const std::string& who, std::string& holder);
+    void Release();
+    bool IsHeld() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
 // A file of fixed-length records numbered from 1, opened for one operation
 // and closed at once (the destructor closes it).
 class RecordFile {

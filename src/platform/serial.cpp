@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -170,6 +171,9 @@ bool TermiosSerialPort::SetDtrLine(bool on) {
 bool TermiosSerialPort::SetPortOpen(bool open) {
     if (!open) {
         if (fd_ >= 0) {
+            // The exclusive mode stays with the terminal while another side
+            // keeps it open (a pseudo-terminal's): let it go with the port.
+            ioctl(fd_, TIOCNXCL);
             ::close(fd_);
             fd_ = -1;
         }
@@ -183,9 +187,14 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
         return Fail("the port is already open");
     }
     std::string device = PortDevice(commPort_);
+    held_ = false;
     errno = 0;
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Fail("cannot open " + device);
+    if (fd < 0) {
+        // A terminal in exclusive mode refuses every other opening.
+        held_ = errno == EBUSY;
+        return Fail("cannot open " + device);
+    }
     fd_ = fd;
     device_ = device;
     lost_ = false;
@@ -198,6 +207,21 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
         error_ = why;
         return false;
     }
+    // One holder at a time: another run of this program (or its windows)
+    // that has the device keeps it. The terminal's exclusive mode keeps other
+    // programs out too (the system's administrator is not kept out by it).
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        held_ = err == EWOULDBLOCK;
+        errno = err;
+        Fail(held_ ? device + " is held by another program" : "cannot lock " + device);
+        std::string why = error_, reason = reason_;
+        SetPortOpen(false);
+        error_ = why;
+        reason_ = reason;
+        return false;
+    }
+    ioctl(fd_, TIOCEXCL);
     // Opening raises DTR; lower it only when asked to.
     if (!Apply() || (!dtr_ && !SetDtrLine(false))) {
         std::string why = error_;

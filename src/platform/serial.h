@@ -71,6 +71,10 @@ public:
     // LastError() and LastReason() say why.
     virtual bool DeviceLost() = 0;
 
+    // The last opening failed because another program (another run of this
+    // one included) holds the device.
+    virtual bool Held() const { return false; }
+
     virtual std::string LastError() const = 0;
     // The system's description of the last failure ("No such file or
     // directory"); empty when the failure was not the system's (a setting
@@ -89,7 +93,10 @@ struct SerialSettings {
 bool ParseSerialSettings(const std::string& text, SerialSettings& out);
 
 // A serial device in raw mode through termios: 8-bit clean, no echo, no line
-// editing, no flow control unless Handshaking is 2.
+// editing, no flow control unless Handshaking is 2. The device is held for
+// this port alone while open: an exclusive flock that every run of this
+// program asks for, and the terminal's exclusive mode for other programs;
+// the system lets both go when the port closes or the process ends.
 class TermiosSerialPort : public SerialPort {
 public:
     explicit TermiosSerialPort(int commPort = 1);
@@ -118,6 +125,7 @@ public:
     void SetTag(int tag) override { tag_ = tag; }
     bool WaitInput(int ms) override;
     bool DeviceLost() override;
+    bool Held() const override { return held_; }
     std::string LastError() const override { return error_; }
     std::string LastReason() const override { return reason_; }
     std::string Device() const override { return device_; }
@@ -138,6 +146,7 @@ private:
     std::string device_;
     std::string pendingOut_;  // bytes the device did not take yet
     bool lost_ = false;
+    bool held_ = false;  // the last opening found the device held elsewhere
     std::string error_;
     std::string reason_;
 };

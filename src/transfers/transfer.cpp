@@ -501,5 +501,6 @@ std::string LineLengthText(size_t n, size_t length, size_t width) {
 
 void NoteLeftOver(const std::string& file, size_t bytes) {
     if (bytes > 0)
-        WriteMsgLog(GetText("Log", "importrest") + " " + file + " (" + std::to_string(bytes) + " bytes)");
+        WriteMsgLog(GetText("Log", "importrest") + " " + file + " (" + std::to_string(bytes) + " " +
+                    GetText("Log", bytes == 1 ? "byte" : "bytes") + ")");
 }

@@ -7,11 +7,14 @@
 #include <memory>
 
 #include "core/globals.h"
+#include "core/main_timer_state.h"
 #include "core/texts.h"
 #include "ui/frmSplash.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
 #include "engine/startup.h"
+#include "platform/files.h"
+#include "platform/signals.h"
 #include "ui/frmMain.h"
 #include "ui/qt_shell.h"
 #include "transfers/table_procs.h"
@@ -50,12 +53,21 @@ int RunBatch(int argc, char** argv) {
     }
     Core.bInteractive = false;
     InitBatch();
+    // One run at a time on a customer folder: a second one is refused before
+    // it writes anything there (its logs, its semaphore or a table).
+    platform::FolderLock folderLock;
+    const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir);
+    if (!held.empty()) {
+        std::cerr << "ecrprog: " << held << std::endl;
+        return 1;
+    }
     LoadConfig();
     for (const std::string& note : Batch.settingNotes) std::cerr << "ecrprog: " << note << std::endl;
     const std::string nothing = BatchNothingToDo();
     if (!nothing.empty()) {
         std::cerr << "ecrprog: " << nothing << std::endl;
         WriteSemFile();
+        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
         return 1;
     }
 
@@ -64,6 +76,8 @@ int RunBatch(int argc, char** argv) {
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
+    // From here a stop asked by the system ends the run through its close.
+    platform::CatchStopSignals();
     main->Load();
     if (Core.nWindowMode == 1)
         main->showMinimized();
@@ -72,6 +86,9 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
+    for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+    // A run the system stopped says so, as a run ended by the signal would.
+    if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.
     return Texts.nRunFailures > 0 ? 1 : 0;
 }
@@ -93,22 +110,33 @@ int RunInteractive(int argc, char** argv) {
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
-    {
-        frmSplash splash;
-        ModalTimerPause pause;
-        splash.exec();
+    // A customer folder that a command-line run (or another program's
+    // windows) holds is not opened a second time: said, and the chooser
+    // comes back for another choice.
+    platform::FolderLock folderLock;
+    for (;;) {
+        {
+            frmSplash splash;
+            ModalTimerPause pause;
+            splash.exec();
+        }
+        if (!Startup.bSplashOK) {
+            main.reset();
+            SetShell(nullptr);
+            return 0;
+        }
+        const std::string held = HoldCustomerFolder(folderLock, Core.strCashDir);
+        if (held.empty()) break;
+        CurrentShell().MsgBox(held, GetText("Caption", "main"));
     }
-    if (!StoreLanguageChoice()) {
-        main.reset();
-        SetShell(nullptr);
-        return 0;
-    }
+    StoreLanguageChoice();
+    platform::CatchStopSignals();
     main->Load();
     main->show();
     app.exec();
     main.reset();
     SetShell(nullptr);
-    return 0;
+    return MainTimer.nStopSignal != 0 ? 128 + MainTimer.nStopSignal : 0;
 }
 
 }  // namespace

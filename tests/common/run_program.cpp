@@ -21,11 +21,11 @@ std::string ProgramPath() {
     return (self.parent_path().parent_path() / "app" / "ecrprog").string();
 }
 
-RunResult RunProgram(const std::vector<std::string>& args, const std::string& folder,
-                     double seconds) {
-    RunResult result;
+StartedProgram StartProgram(const std::vector<std::string>& args, const std::string& folder,
+                            const std::string& errName) {
+    StartedProgram started;
+    started.errFile = folder + "/" + errName;
     const std::string program = ProgramPath();
-    const std::string errFile = folder + "/stderr.txt";
     std::vector<std::string> argStrings = {program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -39,6 +39,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& fo
             envp.push_back(*e);
     envp.push_back(nullptr);
 
+    const std::string& errFile = started.errFile;
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(127);
@@ -47,20 +48,32 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& fo
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
+    started.pid = pid;
+    return started;
+}
+
+RunResult WaitProgram(const StartedProgram& program, double seconds) {
+    RunResult result;
+    const pid_t pid = program.pid;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) != pid) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
-            result.err = ReadAll(errFile);
+            result.err = ReadAll(program.errFile);
             return result;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    result.err = ReadAll(errFile);
+    result.err = ReadAll(program.errFile);
     return result;
+}
+
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& folder,
+                     double seconds) {
+    return WaitProgram(StartProgram(args, folder), seconds);
 }
 
 }  // namespace testsupport

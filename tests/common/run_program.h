@@ -17,4 +17,15 @@ std::string ProgramPath();
 RunResult RunProgram(const std::vector<std::string>& args, const std::string& folder,
                      double seconds);
 
+// The same in two steps, for a test that acts while the program runs (a
+// second run beside it, a signal): standard error goes to the file named in
+// the folder.
+struct StartedProgram {
+    int pid = -1;
+    std::string errFile;
+};
+StartedProgram StartProgram(const std::vector<std::string>& args, const std::string& folder,
+                            const std::string& errName = "stderr.txt");
+RunResult WaitProgram(const StartedProgram& program, double seconds);
+
 }  // namespace testsupport

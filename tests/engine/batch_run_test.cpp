@@ -75,31 +75,47 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         const char* code;
         const char* text;
         const char* huge = nullptr;  // a file made larger than any settings file (sparse)
+        const char* setup = nullptr;  // setup.ini as written here, instead of the usual one
+        bool known = true;  // the setup file names the error log and the semaphore file
     };
+    const std::string usualSetup = Read("setup.ini");
     const Case cases[] = {
         {"empty list", true, "", true, "003", "request list is empty"},
         {"no register", false, "r1=HELLO|\r\n", true, "013", "No register of the list"},
         {"no config.ini", true, "", false, "012", "No config.ini"},
         {"huge config.ini", true, "r1=HELLO|\r\n", true, "012", "cannot be read", "base/config.ini"},
         {"huge Cassa.txt", true, "r1=HELLO|\r\n", true, "012", "cannot be read", "base/Cassa1/Cassa.txt"},
+        // The setup file is the one named, with why.
+        {"huge setup.ini", true, "r1=HELLO|\r\n", true, "012", "Setup file cannot be read (over 16 MB",
+         "setup.ini", nullptr, false},
+        {"empty setup.ini", true, "r1=HELLO|\r\n", true, "012", "names no base folder", nullptr, "",
+         false},
+        {"setup.ini without path", true, "r1=HELLO|\r\n", true, "012", "names no base folder", nullptr,
+         "[Casse]\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Prepare({0}, c.requests);
         if (!c.enabled) WriteConfigLines(CasseLine(0, false), c.requests);
         if (!c.config) std::filesystem::remove(dir.file("base/config.ini"));
+        Write("setup.ini", c.setup ? c.setup : usualSetup);
         if (c.huge) std::filesystem::resize_file(dir.file(c.huge), 16 * 1024 * 1024 + 1);
         std::filesystem::remove(dir.file("base/err.log"));
+        std::filesystem::remove(dir.file("base/done.sem"));
         RunResult r = Run({"/r:**", "/f:setup.ini", "/w:2"}, 20);
         EXPECT_EQ(r.status, 1);
         const std::string said = r.err + Read("base/msg.log");
         EXPECT_NE(said.find(c.text), std::string::npos) << said;
         if (c.huge) {
-            EXPECT_NE(said.find("; not used: " + dir.file(c.huge)), std::string::npos) << said;
+            EXPECT_NE(said.find(": " + dir.file(c.huge)), std::string::npos) << said;
         }
-        EXPECT_EQ(ErrorLines(c.code), 1);
-        EXPECT_TRUE(std::filesystem::exists(dir.file("base/done.sem")));
+        if (c.setup) {
+            EXPECT_NE(said.find("nothing was done: " + dir.file("setup.ini")), std::string::npos) << said;
+        }
+        EXPECT_EQ(ErrorLines(c.code), c.known ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(dir.file("base/done.sem")), c.known);
     }
+    Write("setup.ini", usualSetup);
 }
 
 TEST_F(BatchRunTest, TheRequestListRunsAConnectionTestOnEachRegister) {

@@ -1,6 +1,7 @@
 // The cycle over the registers, the abort of queued commands, the
 // semaphore file and the error lines of a hello answer.
 #include "core/config_level.h"
+#include "core/texts.h"
 #include "engine/builders_reports.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -220,8 +221,15 @@ TEST_F(CycleTest, TheSemaphoreFileIsWrittenEmptyInBatchModeOnly) {
     WriteSemFile();
     EXPECT_TRUE(testsupport::Exists(sem));
     EXPECT_EQ(testsupport::ReadAll(sem), "");
+    // A semaphore file that cannot be written fails the run, and says why.
+    Core.strLogErrFile = dir.file("err.log");
     Core.strSemFile = dir.file("missing-folder/done.sem");
-    WriteSemFile();  // a file error is ignored
+    const int32_t failures = Texts.nRunFailures;
+    EXPECT_FALSE(WriteSemFile());
+    EXPECT_EQ(Texts.nRunFailures, failures + 1);
+    EXPECT_NE(testsupport::ReadAll(dir.file("err.log")).find("[012]"), std::string::npos);
+    EXPECT_NE(testsupport::ReadAll(dir.file("msg.log")).find(Core.strSemFile + " (Path not found)"),
+              std::string::npos);
 }
 
 TEST_F(CycleTest, HelloErrorBitsBecomeErrorLinesAndOneLogLine) {

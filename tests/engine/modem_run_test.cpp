@@ -101,6 +101,8 @@ TEST_F(ModemRunTest, AFailedDialEndsTheRunWithinItsTimeOutWithStatusOne) {
         EXPECT_LT(took, c.seconds);
         EXPECT_NE(ErrLog().find(" [005] <*F|1:3>"), std::string::npos) << ErrLog();
         EXPECT_NE(Read("base/msg.log").find(c.why), std::string::npos) << Read("base/msg.log");
+        // The port itself opened: it is not said to be one that cannot be.
+        EXPECT_EQ(Read("base/msg.log").find("cannot be opened"), std::string::npos) << Read("base/msg.log");
         EXPECT_EQ(modem->Calls(), 0);
         EXPECT_TRUE(reg->Commands().empty());
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));

@@ -1,4 +1,8 @@
 // Link settings, time-outs and the opening of the port, against fake ports.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "core/texts.h"
 #include "emulator/pty.h"
 #include "link/cmd_queue.h"
@@ -136,12 +140,19 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
     const std::string missing = dir.file("no/such/tty");
     const std::string plain = dir.file("plain.txt");
     testsupport::WriteAll(plain, "");
+    // A device that another run of the program holds.
+    emu::Pty pty;
+    ASSERT_TRUE(pty.Open());
+    const int holder = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     const struct {
         const char* name;
         bool fake;          // a fake port refusing with the reason below; else the device
         std::string device;  // [Ports] COM1
         int16_t port;
         std::string note;  // the message log's line
+        std::string error = "port closed";  // the progress window's line
     } cases[] = {
         {"missing device", false, missing, 1,
          "cannot open COM1 (" + missing + "): No such file or directory"},
@@ -150,6 +161,8 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         {"permission denied", true, "/dev/ttyUSB0", 1,
          "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
         {"no such port number", false, missing, 20, "cannot open COM20: no such number"},
+        {"held by another run", false, pty.SlavePath(), 1,
+         "port held by COM1 (" + pty.SlavePath() + ")", "port held by COM1 (" + pty.SlavePath() + ")"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,7 +182,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         const size_t errors = shell->errors.size();
         EXPECT_FALSE(OpenCommPort());
         ASSERT_EQ(shell->errors.size(), errors + 1);
-        EXPECT_EQ(shell->errors.back().text, "port closed");
+        EXPECT_EQ(shell->errors.back().text, c.error);
         EXPECT_TRUE(shell->errors.back().registerPrefix);
         EXPECT_EQ(Texts.nRunFailures, failures + 1);
         LinkState.TxFrame = "x";
@@ -189,6 +202,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
     EXPECT_EQ(Texts.nRunFailures, 2);
     CmdQueue = CmdQueueState{};
     platform::SaveSetting("Ports", "COM1", "");
+    ::close(holder);
 }
 
 // The settings store names a new device for the port (the emulator
@@ -288,6 +302,10 @@ TEST_F(PortTest, ModemLineOnDeviceWithoutCarrierIsNeverTakenAsConnected) {
 TEST_F(PortTest, ModemLineWithoutModemWindowStaysClosed) {
     CassaConf.P911 = kP911Modem | kP911NoDTRWait;
     EXPECT_FALSE(OpenCommPort());
+    // The port opened: it is the modem link that is missing, not the port.
+    ASSERT_FALSE(shell->errors.empty());
+    EXPECT_EQ(shell->errors.back().text.rfind("no modem link on COM1 (", 0), 0u) << shell->errors.back().text;
+    EXPECT_EQ(testsupport::ReadAll(dir.file("msg.log")).find("port closed"), std::string::npos);
 }
 
 TEST_F(PortTest, DTRWait) {

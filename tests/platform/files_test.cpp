@@ -115,3 +115,20 @@ TEST(Files, RecordFileByteExact) {
     EXPECT_TRUE(rf.Write(3, "x"));
     EXPECT_EQ(ReadAll(f), "ABCDEF12    x     ");
 }
+
+// One holder at a time; the next one learns who holds the folder; the lock
+// goes with its holder and no stale file keeps a folder held.
+TEST(Files, FolderLockHasOneHolderAtATime) {
+    TempDir dir;
+    std::string holder;
+    FolderLock first, second;
+    ASSERT_EQ(first.Hold(dir.path(), "4242 ecrprog /r:**", holder), FolderLock::Result::Held);
+    EXPECT_EQ(second.Hold(dir.path(), "4343 ecrprog", holder), FolderLock::Result::Busy);
+    EXPECT_EQ(holder, "4242 ecrprog /r:**");
+    EXPECT_FALSE(second.IsHeld());
+    first.Release();
+    EXPECT_EQ(second.Hold(dir.path(), "4343", holder), FolderLock::Result::Held);
+    // The new holder's words replace the old ones whole.
+    EXPECT_EQ(ReadAll(dir.file(kFolderLockFile)), "4343");
+    EXPECT_EQ(first.Hold(dir.file("missing"), "x", holder), FolderLock::Result::Failed);
+}

@@ -87,7 +87,7 @@ TEST_F(StampsImportTest, TakesWholeRecordsOfDigitsWithinTheTable) {
         EXPECT_EQ(shell->errors.size(), c.result ? 0u : 1u);
     }
     // The stray byte of the first case is named in the message log.
-    EXPECT_NE(ReadAll(dir.file("msg.log")).find("left out: " + dir.file("stamps.txt") + " (1 bytes)"),
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find("left out: " + dir.file("stamps.txt") + " (1 byte)"),
               std::string::npos);
 }
 

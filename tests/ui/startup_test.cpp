@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "ui/frmSplash.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "ui/shell_fixture.h"
 #include "store/plu.h"
@@ -99,6 +100,29 @@ TEST_F(ChooserTest, OkCreatesANewCustomerFolderAndOnlyOkWritesTheLanguage) {
 
     EXPECT_TRUE(StoreLanguageChoice());
     EXPECT_EQ(ConfigLang("TIMBREL/Verdi"), dir.file("Testi.eng"));
+}
+
+// The customer folder chosen is not opened while a command-line run holds
+// it: the windows are told which folder and which run; once the run is
+// over, they hold it.
+TEST_F(ChooserTest, AFolderThatACommandLineRunHoldsIsSaidToBeHeld) {
+    frmSplash f;
+    f.lbxCasse->setCurrentRow(1);
+    f.lbxLingue->setCurrentRow(1);
+    f.cbClienti->setEditText("Rossi");
+    f.cmdOk->click();
+    ASSERT_TRUE(Startup.bSplashOK);
+    platform::FolderLock run, windows;
+    std::string holder;
+    ASSERT_EQ(run.Hold(Core.strCashDir, "pid 7: ecrprog /r:** /f:setup.ini", holder),
+              platform::FolderLock::Result::Held);
+    EXPECT_EQ(HoldCustomerFolder(windows, Core.strCashDir),
+              "Customer folder in use by another run of the program or by the program's windows; "
+              "nothing was done here: " + dir.file("TIMBREL/Rossi") + " (pid 7: ecrprog /r:** /f:setup.ini)");
+    EXPECT_FALSE(windows.IsHeld());
+    run.Release();
+    EXPECT_EQ(HoldCustomerFolder(windows, Core.strCashDir), "");
+    EXPECT_TRUE(windows.IsHeld());
 }
 
 TEST_F(ChooserTest, CancelEndsWithoutWriting) {

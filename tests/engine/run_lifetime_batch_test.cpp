@@ -1,0 +1,140 @@
+// A command-line run among others and its end: the program as a process
+// against the register emulator while a second run wants its customer folder
+// or its serial port, and while the system stops it with a signal.
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "common/batch_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunLifetimeTest : public testsupport::BatchRunTest {
+protected:
+    // Registers (model 1: 99 departments) that answer slowly enough for a
+    // read of the whole table to last some seconds.
+    void StartSlowRegisters(const std::vector<int>& stations = {0}) {
+        Prepare(stations, "r1=&L|\r\n");
+        CreateEmulator(stations, 40);
+        std::vector<std::string> records;
+        for (int n = 1; n <= 99; ++n)
+            records.push_back(std::to_string(n) + ":New " + std::to_string(n) + ":1:0:0:0:1:0:0:0:1:");
+        for (int s : stations) AddRegister(s)->SetRecords("departments", records);
+        StartEmulator();
+    }
+    testsupport::StartedProgram StartRead() {
+        return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+    }
+    // Waits until the read has begun storing records.
+    bool ReadUnderWay() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (fs::exists(dir.file("base/Cassa1/Reparti.txt.part"))) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+};
+
+// A second run on the folder, or on the port from another folder, while the
+// first reads the departments: the second is refused with a line naming
+// what holds it, the first ends as if alone.
+TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAsIfAlone) {
+    const struct {
+        const char* name;
+        const char* startDir;  // the second run's start folder
+        const char* said;      // in its standard error, or its message log
+    } cases[] = {
+        {"same folder", "", "Customer folder in use by another run"},
+        {"same port", "second", "held by another run of the program"},
+    };
+    Write("second/Testi.eng", Read("Testi.eng"));
+    Write("second/setup.ini", "[Casse]\r\npath=base2\r\nlogerr=base2/err.log\r\nsem=base2/done.sem\r\n"
+                              "[Communication]\r\nDTRDelay=0\r\n");
+    StartSlowRegisters();
+    Write("second/base2/config.ini", Read("base/config.ini"));
+    Write("second/base2/Cassa1/Cassa.txt", Cash("Cassa.txt"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(dir.file("base/Cassa1/Reparti.txt"));
+        const auto first = StartRead();
+        ASSERT_TRUE(ReadUnderWay());
+        const auto second = testsupport::RunProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"},
+                                                    dir.file(c.startDir), 60);
+        const auto done = testsupport::WaitProgram(first, 60);
+
+        EXPECT_EQ(second.status, 1);
+        const std::string said = second.err + Read(std::string(c.startDir) + "/base2/msg.log");
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        const std::string held = *c.startDir ? "COM1 (" + emulator->SlavePath() + ")" : dir.file("base");
+        EXPECT_NE(said.find(held), std::string::npos) << said;
+
+        EXPECT_EQ(done.status, 0) << done.err;
+        const std::string table = Cash("Reparti.txt");
+        ASSERT_EQ(table.size(), 99u * 89);
+        EXPECT_EQ(table.substr(98 * 89, 10), "0099New 99");
+        EXPECT_EQ(ErrLog(), "");
+        EXPECT_EQ(Read("base/msg.log").find("in use by another run"), std::string::npos);
+    }
+}
+
+// The system stops the run during a read: the run ends as the window's close
+// ends it, at once, with a line for each register that had work left.
+TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
+    const struct {
+        int sig;
+        std::vector<int> stations;
+    } cases[] = {
+        {SIGTERM, {0}},
+        {SIGINT, {0, 1}},
+        {SIGHUP, {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sig);
+        for (const char* f : {"base/err.log", "base/done.sem", "base/Cassa1/Reparti.txt"})
+            fs::remove(dir.file(f));
+        StartSlowRegisters(c.stations);
+        const auto run = StartRead();
+        ASSERT_TRUE(ReadUnderWay());
+        kill(run.pid, c.sig);
+        const auto start = std::chrono::steady_clock::now();
+        const auto r = testsupport::WaitProgram(run, 60);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+        EXPECT_EQ(r.status, 128 + c.sig) << r.err;
+        EXPECT_EQ(ErrorLines("006"), static_cast<int>(c.stations.size())) << ErrLog();
+        EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
+                                            "not done: SIG"),
+                  std::string::npos)
+            << Read("base/msg.log");
+        // The read kept the table as it was (a new folder's defaults) and
+        // left no copy behind.
+        EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
+        EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
+        EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
+        emulator->Stop();
+        registers.clear();
+    }
+}
+
+// The semaphore file in a folder that is missing: the run's work is done,
+// but the caller waiting for the file is never told, so the run fails.
+TEST_F(RunLifetimeTest, ASemaphoreFileThatCannotBeWrittenFailsTheRun) {
+    Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=nofolder/done.sem\r\n"
+                       "[Communication]\r\nDTRDelay=0\r\n");
+    Prepare({0}, "r1=HELLO|\r\n");
+    StartRegisters({0});
+    const auto r = Run({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, 60);
+    EXPECT_EQ(r.status, 1);
+    const std::string line = "Semaphore file cannot be written, a caller waiting for it is not told "
+                             "the run ended: " + dir.file("nofolder/done.sem") + " (Path not found)";
+    EXPECT_NE(r.err.find("ecrprog: " + line + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(Read("base/msg.log").find(line), std::string::npos);
+    EXPECT_EQ(ErrorLines("012"), 1);
+}
+
+}  // namespace
