@@ -540,6 +540,48 @@ void ReportTransferFailure(const std::string& text) {
     LogErr(kErrFile);
 }
 
+bool SplitImportRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,
+                        bool& canonical, std::string& why) {
+    records.clear();
+    canonical = false;
+    size_t end = bytes.size();
+    // Line ends and end-of-file bytes (0x1A, as older editors leave) after
+    // the last line.
+    while (end > 0 && (bytes[end - 1] == '\r' || bytes[end - 1] == '\n' || bytes[end - 1] == '\x1a'))
+        --end;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) records.reserve(end + end / (width + 1) + 2);
+        bool crlf = true;
+        size_t at = 0;
+        count = 0;
+        while (at < end) {
+            // The line runs to its first CR or LF (or to the end): exactly
+            // the width, so no CR or LF within it and one (or the end) after.
+            const size_t stop = at + width;
+            const size_t lineEnd = std::min(bytes.find_first_of("\r\n", at), end);
+            if (lineEnd != stop) {
+                why = LineLengthText(count + 1, lineEnd - at, width);
+                return false;
+            }
+            if (pass == 1) {
+                records.append(bytes.substr(at, width));
+                records += "\r\n";
+            }
+            ++count;
+            at = stop;
+            crlf = crlf && at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n';
+            if (at < end && bytes[at] == '\r') ++at;
+            if (at < end && bytes[at] == '\n' && bytes[at - 1] != '\n') ++at;
+        }
+        if (count == 0) return false;
+        if (pass == 0 && crlf && bytes.size() == count * (width + 2)) {
+            canonical = true;
+            return true;
+        }
+    }
+    return true;
+}
+
 std::string ImportLineText(size_t n, const std::string& what) {
     return GetText("Log", "impline") + " " + std::to_string(n) + " " + what;
 }
