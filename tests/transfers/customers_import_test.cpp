@@ -133,26 +133,19 @@ TEST_F(CustomersImportTest, EveryKindOfLineEndGivesTheSameFileInBothImports) {
     };
     const std::string a = Content("           2", "TWO"), b = Content("           1", "ONE");
     const std::string pa = plu("2"), pb = plu("1");
-    std::string (*const joins[])(const std::string&, const std::string&) = {
-        [](const std::string& x, const std::string& y) { return x + "\r\n" + y + "\r\n"; },
-        [](const std::string& x, const std::string& y) { return x + "\n" + y + "\n"; },
-        [](const std::string& x, const std::string& y) { return x + "\r" + y + "\r"; },
-        [](const std::string& x, const std::string& y) { return x + "\n" + y; },
-        [](const std::string& x, const std::string& y) { return x + "\r" + y + "\r\n"; },
-        [](const std::string& x, const std::string& y) { return x + "\r\n" + y + "\r\n\r\n"; },
-        [](const std::string& x, const std::string& y) { return x + "\r\n" + y + "\r\n\x1a"; },
-        [](const std::string& x, const std::string& y) { return x + "\r" + y + "\r\x1a"; },
-        [](const std::string& x, const std::string& y) { return x + "\r\n" + y + "\x1a"; },
-    };
+    // The line end after the first record and after the second.
+    const std::pair<const char*, const char*> ends[] = {
+        {"\r\n", "\r\n"}, {"\n", "\n"}, {"\r", "\r"}, {"\n", ""}, {"\r", "\r\n"},
+        {"\r\n", "\r\n\r\n"}, {"\r\n", "\r\n\x1a"}, {"\r", "\r\x1a"}, {"\r\n", "\x1a"}};
     Core.bInteractive = false;
-    for (auto join : joins) {
-        SCOPED_TRACE(testing::PrintToString(join("", "")));
+    for (const auto& [first, second] : ends) {
+        SCOPED_TRACE(testing::PrintToString(std::string(first) + "|" + second));
         WriteAll(CashFile("Clienti.txt"), "old archive");
-        WriteAll(dir.file("import.txt"), join(a, b));
+        WriteAll(dir.file("import.txt"), a + first + b + second);
         EXPECT_EQ(SortCli(dir.file("import.txt"), CashFile("Clienti.txt")), 2);
         EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), b + "\r\n" + a + "\r\n");
         WriteAll(CashFile("PLU.txt"), "old PLUs");
-        WriteAll(dir.file("import.txt"), join(pa, pb));
+        WriteAll(dir.file("import.txt"), pa + first + pb + second);
         EXPECT_TRUE(SortPLU(dir.file("import.txt"), CashFile("PLU.txt")));
         EXPECT_EQ(ReadAll(CashFile("PLU.txt")), pb + "\r\n" + pa + "\r\n");
     }
