@@ -322,3 +322,7 @@ bool ModOfferta(PLURec& rec) {
 }
 
 std::string PLURecordText(const PLURec& rec) { return RecordBytes(rec).substr(0, kPLURecLen - 2); }
+
+std::string ArticleSortKey(std::string_view record, bool offer) {
+    return SearchCode(std::string(record.substr(0, kCodeWidth)), offer || AlphaCodes());
+}

@@ -116,6 +116,11 @@ bool DelOfferta();
 bool ModPLU(PLURec& rec);
 bool ModOfferta(PLURec& rec);
 
+// The key that orders a record (its bytes) in its file, as the search
+// compares it: the code as stored, or trimmed for offers and for
+// alphanumeric PLU codes (P210 bit 0).
+std::string ArticleSortKey(std::string_view record, bool offer);
+
 // The record's fields as stored, in file order, without the CR LF (87
 // characters): the record text of the error lists.
 std::string PLURecordText(const PLURec& rec);

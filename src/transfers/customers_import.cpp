@@ -32,52 +32,6 @@ void ReportNoSource(const std::string& key, const std::string& source, const std
     }
 }
 
-// The source's lines, each ended by CR LF, LF or CR (the last may have no
-// end); empty lines at the end of the file are no lines. Each line must be a
-// record of the width without its end; false when a line is of another
-// width (named in why), or there is none (why left empty). A source that is
-// already its records each ended by CR LF serves as it is (canonical,
-// records left empty); any other gets its records, each ended by CR LF, in
-// records.
-bool SplitRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,
-                  bool& canonical, std::string& why) {
-    records.clear();
-    canonical = false;
-    size_t end = bytes.size();
-    while (end > 0 && (bytes[end - 1] == '\r' || bytes[end - 1] == '\n')) --end;
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1) records.reserve(end + end / (width + 1) + 2);
-        bool crlf = true;
-        size_t at = 0;
-        count = 0;
-        while (at < end) {
-            // The line runs to its first CR or LF (or to the end): exactly
-            // the width, so no CR or LF within it and one (or the end) after.
-            const size_t stop = at + width;
-            const size_t lineEnd = std::min(bytes.find_first_of("\r\n", at), end);
-            if (lineEnd != stop) {
-                why = LineLengthText(count + 1, lineEnd - at, width);
-                return false;
-            }
-            if (pass == 1) {
-                records.append(bytes.substr(at, width));
-                records += "\r\n";
-            }
-            ++count;
-            at = stop;
-            crlf = crlf && at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n';
-            if (at < end && bytes[at] == '\r') ++at;
-            if (at < end && bytes[at] == '\n' && bytes[at - 1] != '\n') ++at;
-        }
-        if (count == 0) return false;
-        if (pass == 0 && crlf && bytes.size() == count * (width + 2)) {
-            canonical = true;
-            return true;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 int32_t SortCli(const std::string& source, const std::string& destination) {
@@ -96,7 +50,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
         ReportNoSource("noimport", source, platform::FileErrorText(errno, source));
         return -1;
     }
-    if (!SplitRecords(file.Bytes(), len - 2, normalised, count, canonical, why)) {
+    if (!SplitImportRecords(file.Bytes(), len - 2, normalised, count, canonical, why)) {
         ReportNoSource(why.empty() ? "importempty" : "importline", source, why);
         return -1;
     }

@@ -105,6 +105,46 @@ const TableDesc& ClientGroupTable() {
 
 bool GroupsEnabled() { return ConfigLevel.GetClientGroupsEnable(); }
 
+// The order of the archive: a code right-aligned.
+std::string CodeKey(const std::string& code) { return tables::PadLeft(code, 13); }
+
+// The archive after a read of the codes first to last that brought the
+// received customers (byCode, by their codes' digits): its customers outside
+// the range kept in their order, the received ones placed by code. False
+// (reported, a failure of the run) when the archive cannot be read.
+bool KeptOutsideRange(const std::string& archive, const std::string& first, const std::string& last,
+                      const std::map<std::pair<size_t, std::string>, std::string>& byCode,
+                      std::vector<KeyedRecord> received, std::string& records) {
+    ClientM cli;
+    cli.CliType(ClientType());
+    cli.SetFile(archive, false);  // an archive of an older generation is brought to this one
+    const size_t length = static_cast<size_t>(cli.GetLen());
+    std::string bytes;
+    errno = 0;
+    if (!cli.LastError().empty() || length == 0 ||
+        (platform::FileExists(archive) && !platform::ReadFile(archive, bytes)) ||
+        bytes.size() % length != 0) {
+        ReportTransferFailure(GetText("Log", "unreadable") + " " + archive + ": " +
+                              (cli.LastError().empty() ? platform::FileErrorText(errno, {})
+                                                       : cli.LastError()));
+        return false;
+    }
+    std::vector<KeyedRecord> kept;
+    for (size_t at = 0; at < bytes.size(); at += length) {
+        cli.SetRecord(std::string_view(bytes).substr(at, length));
+        const std::string code = tables::TrimBlanks(cli.strCodice());
+        if (CodeInRange(code, first, last)) continue;
+        const size_t nonZero = code.find_first_not_of('0');
+        const std::string digits = nonZero == std::string::npos ? "0" : code.substr(nonZero);
+        const bool numeric = code.find_first_not_of("0123456789") == std::string::npos;
+        if (numeric && byCode.count({digits.size(), digits}))
+            continue;  // brought again from outside the range: the register's
+        kept.push_back({CodeKey(numeric ? digits : code), bytes.substr(at, length)});
+    }
+    records = MergeRangeRecords(kept, std::move(received));
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -249,7 +289,15 @@ bool ImportC16() {
     }
     if (refused > 0) LogErr(kErrFile);
     std::string records;
-    for (const auto& [key, record] : byCode) records += record;
+    std::string first, last;
+    if (ok && SentCodeRange("&I", first, last)) {
+        // A read of part of the codes: only the customers of its range change.
+        std::vector<KeyedRecord> received;
+        for (const auto& [key, record] : byCode) received.push_back({CodeKey(key.second), record});
+        ok = KeptOutsideRange(archive, first, last, byCode, received, records);
+    } else {
+        for (const auto& [key, record] : byCode) records += record;
+    }
     if (ok) {
         errno = 0;
         ok = tables::WriteWholeFile("ImportC16", archive, records, tables::Report::MsgBox);

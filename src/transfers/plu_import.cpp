@@ -90,21 +90,12 @@ private:
 
 std::string LineEnd(int32_t n) { return " line " + std::to_string(n); }
 
-// Why a source is not made of whole records of `width` characters each ended
-// by CR LF: its first line (up to a LF) that is too short, too long or not
-// ended by CR LF.
-std::string FirstBadLine(std::string_view src, size_t width) {
-    size_t at = 0;
-    for (size_t n = 1; at < src.size(); ++n) {
-        const size_t lf = src.find('\n', at);
-        const size_t end = lf == std::string_view::npos ? src.size() : lf;
-        const bool crlf = lf != std::string_view::npos && end > at && src[end - 1] == '\r';
-        const size_t length = end - at - (crlf ? 1 : 0);
-        if (length != width) return LineLengthText(n, length, width);
-        if (!crlf) return ImportLineText(n, GetText("Log", "impnocrlf"));
-        at = lf + 1;
-    }
-    return {};
+// True when the bytes are whole records, each ended by CR LF.
+bool WholeRecords(std::string_view src) {
+    if (src.size() % kRec != 0) return false;
+    for (size_t at = kRec - 2; at < src.size(); at += kRec)
+        if (src[at] != '\r' || src[at + 1] != '\n') return false;
+    return true;
 }
 
 // Separators and control characters of a description become blanks.
@@ -162,18 +153,28 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     if (source.Bytes().size() >= kOldPLURecLen && TestPLUFile(sourcePath) == kOldPLURecLen &&
         source.Bytes().size() % kOldPLURecLen == 0)
         source.Hold(ConvertOldPLURecords(source.Bytes()));
-    const std::string_view src = source.Bytes();
-    if (src.size() % kRec != 0) {
-        if (Core.bInteractive) {
-            shell.MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
-        } else {
-            shell.AddError(GetText("Log", "importline") + " " + sourcePath + " (" +
-                               FirstBadLine(src, kRec - 2) + ")",
-                           true);
-            LogErr(8);
+    if (!WholeRecords(source.Bytes())) {
+        // Lines ended by LF or CR alone, or an end-of-file byte after the
+        // last line, give the same records; a file of whole records that are
+        // not lines is read as records, each then checked.
+        std::string records, why;
+        size_t count = 0;
+        bool canonical = false;
+        if (SplitImportRecords(source.Bytes(), kRec - 2, records, count, canonical, why)) {
+            if (!canonical) source.Hold(std::move(records));
+        } else if (why.empty()) {
+            return NothingImported(sourcePath, {});
+        } else if (source.Bytes().size() % kRec != 0) {
+            if (Core.bInteractive) {
+                shell.MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
+            } else {
+                shell.AddError(GetText("Log", "importline") + " " + sourcePath + " (" + why + ")", true);
+                LogErr(8);
+            }
+            return false;
         }
-        return false;
     }
+    const std::string_view src = source.Bytes();
     const int32_t total = static_cast<int32_t>(src.size() / kRec);
     if (total == 0) return NothingImported(sourcePath, {});
     if (!kind.offers && !Core.bSortImport) {

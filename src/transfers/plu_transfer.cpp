@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <set>
+#include <tuple>
 
 #include "core/cassa_conf.h"
 #include "core/config_level.h"
@@ -177,6 +179,49 @@ bool DumpRecord(const std::string& line, PLURec& rec) {
         else if (!num(rec.P220Eb, f11[10]))
             return false;
     }
+    return true;
+}
+
+// The PLU or offer file (of the register folder) after a read of the codes
+// first to last that brought the records: its records outside the range
+// kept in their order, the records brought placed by code. changed: false
+// when the file has no record in the range and none was brought. False
+// (reported, a failure of the run) when the file cannot be read as records.
+bool MergeRange(const char* file, const std::string& records, bool offer, const std::string& first,
+                const std::string& last, std::string& merged, bool& changed) {
+    const std::string path = TablePath(file);
+    if (TestPLUFile(path) == kOldPLURecLen) ConvPLUFile(path);
+    std::string old;
+    errno = 0;
+    if (platform::FileExists(path) && !platform::ReadFile(path, old)) {
+        ReportTransferFailure(GetText("Log", "unreadable") + " " + path + ": " +
+                              platform::FileErrorText(errno, {}));
+        return false;
+    }
+    const size_t length = kPLURecLen;
+    if (old.size() % length == length - 2) old += "\r\n";  // a last record without its line end
+    if (old.size() % length != 0) {
+        ReportTransferFailure(GetText("Log", "unreadable") + " " + path);
+        return false;
+    }
+    std::vector<KeyedRecord> kept, received;
+    std::set<std::string> brought;
+    for (size_t at = 0; at < records.size(); at += length) {
+        received.push_back({ArticleSortKey(std::string_view(records).substr(at, length), offer),
+                            records.substr(at, length)});
+        brought.insert(received.back().key);
+    }
+    changed = !received.empty();
+    for (size_t at = 0; at < old.size(); at += length) {
+        const std::string_view record = std::string_view(old).substr(at, length);
+        KeyedRecord k{ArticleSortKey(record, offer), std::string(record)};
+        if (CodeInRange(record.substr(0, 13), first, last) || brought.count(k.key)) {
+            changed = true;
+            continue;
+        }
+        kept.push_back(std::move(k));
+    }
+    merged = MergeRangeRecords(kept, std::move(received));
     return true;
 }
 
@@ -374,8 +419,20 @@ void ImportC08() {
             ReportTransferFailure(GetText("Log", "nowrite") + " " + TablePath(file) + ": " +
                                   platform::FileErrorText(errno, {}));
     };
-    if (anyPLU) replace(kPLUFile, plus);
-    if (anyOffer) replace(kOffFile, offers);
+    std::string first, last;
+    if (SentCodeRange("&M", first, last)) {
+        // A read of part of the codes: only the records of its range change.
+        std::string merged;
+        for (const auto& [file, records, offer] :
+             {std::tuple{kPLUFile, &plus, false}, std::tuple{kOffFile, &offers, true}}) {
+            bool changed = false;
+            if (MergeRange(file, *records, offer, first, last, merged, changed) && changed)
+                replace(file, merged);
+        }
+    } else {
+        if (anyPLU) replace(kPLUFile, plus);
+        if (anyOffer) replace(kOffFile, offers);
+    }
     shell.SetPGBValue(-1);
     ShowMsg("", "");
 }

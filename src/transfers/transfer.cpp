@@ -1,5 +1,6 @@
 #include "transfers/transfer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -208,15 +209,63 @@ bool CopyRecvFile(const std::string& name) {
     return false;
 }
 
-bool NothingInRange(const std::string& token, const std::string& path) {
+bool SentCodeRange(const std::string& token, std::string& first, std::string& last) {
     // The range is the rest of the token in the command sent ("&I1:500;").
     const std::string& sent = LinkState.strCmdSent;
     const size_t at = sent.find(";" + token);
     if (at == std::string::npos) return false;
     const size_t from = at + 1 + token.size();
     const std::string range = sent.substr(from, sent.find(';', from) - from);
-    if (range.empty() || range == "1:999999999999") return false;
-    WriteMsgLog(GetText("Log", "rangeempty") + " " + token + range + ", " + path);
+    const size_t colon = range.find(':');
+    if (range.empty() || range == "1:999999999999" || colon == std::string::npos) return false;
+    first = range.substr(0, colon);
+    last = range.substr(colon + 1);
+    return true;
+}
+
+namespace {
+
+// A digit text without its leading zeros ("" for zero), so that two of them
+// compare as numbers by length first.
+std::string_view Significant(std::string_view digits) {
+    const size_t nonZero = digits.find_first_not_of('0');
+    return nonZero == std::string_view::npos ? std::string_view() : digits.substr(nonZero);
+}
+
+int CompareNumbers(std::string_view a, std::string_view b) {
+    a = Significant(a);
+    b = Significant(b);
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+}  // namespace
+
+bool CodeInRange(std::string_view code, const std::string& first, const std::string& last) {
+    const std::string trimmed = tables::TrimBlanks(code);
+    if (trimmed.empty() || trimmed.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    return CompareNumbers(trimmed, first) >= 0 && CompareNumbers(trimmed, last) <= 0;
+}
+
+std::string MergeRangeRecords(const std::vector<KeyedRecord>& kept,
+                              std::vector<KeyedRecord> received) {
+    std::stable_sort(received.begin(), received.end(),
+                     [](const KeyedRecord& a, const KeyedRecord& b) { return a.key < b.key; });
+    std::string out;
+    size_t next = 0;
+    for (const KeyedRecord& k : kept) {
+        while (next < received.size() && received[next].key < k.key) out += received[next++].bytes;
+        out += k.bytes;
+    }
+    for (; next < received.size(); ++next) out += received[next].bytes;
+    return out;
+}
+
+bool NothingInRange(const std::string& token, const std::string& path) {
+    std::string first, last;
+    if (!SentCodeRange(token, first, last)) return false;
+    WriteMsgLog(GetText("Log", "rangeempty") + " " + token + first + ":" + last + ", " + path);
     return true;
 }
 
@@ -353,7 +402,9 @@ std::string EndSend() {
 }
 
 int16_t EndTableRead() {
-    ShowResult(GetText("Msg", "readfrom") + " " + RegisterNumber());
+    // A read whose records could not be stored says nothing of a success.
+    ShowMsg("", "");
+    ShowReadStatus();
     CurrentShell().SetPGBValue(-1);
     DecPending();
     SendAck();
@@ -487,6 +538,48 @@ void ReportTransferProblem(const std::string& text) {
 void ReportTransferFailure(const std::string& text) {
     ReportTransferProblem(text);
     LogErr(kErrFile);
+}
+
+bool SplitImportRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,
+                        bool& canonical, std::string& why) {
+    records.clear();
+    canonical = false;
+    size_t end = bytes.size();
+    // Line ends and end-of-file bytes (0x1A, as older editors leave) after
+    // the last line.
+    while (end > 0 && (bytes[end - 1] == '\r' || bytes[end - 1] == '\n' || bytes[end - 1] == '\x1a'))
+        --end;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) records.reserve(end + end / (width + 1) + 2);
+        bool crlf = true;
+        size_t at = 0;
+        count = 0;
+        while (at < end) {
+            // The line runs to its first CR or LF (or to the end): exactly
+            // the width, so no CR or LF within it and one (or the end) after.
+            const size_t stop = at + width;
+            const size_t lineEnd = std::min(bytes.find_first_of("\r\n", at), end);
+            if (lineEnd != stop) {
+                why = LineLengthText(count + 1, lineEnd - at, width);
+                return false;
+            }
+            if (pass == 1) {
+                records.append(bytes.substr(at, width));
+                records += "\r\n";
+            }
+            ++count;
+            at = stop;
+            crlf = crlf && at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n';
+            if (at < end && bytes[at] == '\r') ++at;
+            if (at < end && bytes[at] == '\n' && bytes[at - 1] != '\n') ++at;
+        }
+        if (count == 0) return false;
+        if (pass == 0 && crlf && bytes.size() == count * (width + 2)) {
+            canonical = true;
+            return true;
+        }
+    }
+    return true;
 }
 
 std::string ImportLineText(size_t n, const std::string& what) {

@@ -124,6 +124,25 @@ bool AddReadDropper(void (*drop)());
 // error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
+// The code range of the read command sent last for the token ("&M3:5;"
+// gives "3" and "5"); false for a read of every code (no range, or
+// 1:999999999999) and for a command without the token.
+bool SentCodeRange(const std::string& token, std::string& first, std::string& last);
+// True when the code (blanks around it allowed) is a whole number from first
+// to last (digit texts, compared as numbers).
+bool CodeInRange(std::string_view code, const std::string& first, const std::string& last);
+// A record of a file sorted by a key, with that key.
+struct KeyedRecord {
+    std::string key;
+    std::string bytes;
+};
+// A file's records after a read of a range of codes: the records kept (those
+// outside the range, in the file's order) and the records received, sorted by
+// key, each placed before the first kept record of a higher key; the bytes
+// joined.
+std::string MergeRangeRecords(const std::vector<KeyedRecord>& kept,
+                              std::vector<KeyedRecord> received);
+
 // The closing line of a code-range read (token "&M" or "&I") that brought no
 // line: when the command asked for part of the codes (any range but
 // 1:999999999999), the register holds nothing there and the local file
@@ -269,6 +288,15 @@ void ReportTransferFailure(const std::string& text);
 // last one (a cut record, an end-of-file byte 0x1A), if any, are named in the
 // message log.
 void NoteLeftOver(const std::string& file, size_t bytes);
+// The records of an import file of lines of `width` characters, each ended
+// by CR LF, LF or CR (the last may have no end); line ends and end-of-file
+// bytes (0x1A) after the last line are no lines. False when a line is of
+// another width (named in why), or there is none (why left empty). A source
+// that is already its records each ended by CR LF serves as it is
+// (canonical, records left empty); any other gets its records, each ended by
+// CR LF, in records; count is the number of records.
+bool SplitImportRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,
+                        bool& canonical, std::string& why);
 // Why line n of an import file is not one record of `width` characters:
 // "line n" and what is wrong with that line of an import file.
 std::string ImportLineText(size_t n, const std::string& what);

@@ -1,5 +1,6 @@
 #include "emulator/cash_register.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -519,6 +520,23 @@ std::vector<std::string> ChangeDirectory(const std::vector<std::string>& held,
     return out;
 }
 
+// The register's keyboard after a send: each key sent ("variant:level:
+// position:code:") takes the place of the key it names, the others stay;
+// the keys in order of variant, level and position.
+std::vector<std::string> ChangeKeyboard(const std::vector<std::string>& held,
+                                        const std::vector<std::string>& sent) {
+    std::map<std::array<int, 3>, std::string> keys;
+    for (const auto* records : {&held, &sent})
+        for (const std::string& r : *records) {
+            const std::vector<std::string> f = Fields(r);
+            if (f.size() < 4) continue;
+            keys[{std::atoi(f[0].c_str()), std::atoi(f[1].c_str()), std::atoi(f[2].c_str())}] = r;
+        }
+    std::vector<std::string> out;
+    for (const auto& [key, record] : keys) out.push_back(record);
+    return out;
+}
+
 }  // namespace
 
 void CashRegister::Finish() {
@@ -534,6 +552,7 @@ void CashRegister::Finish() {
             const auto& held = records_[table_->name];
             stored = {CommReadRecord(incoming_.front(), held.empty() ? "" : held.front())};
         }
+        if (table_->name == "keyboard") stored = ChangeKeyboard(records_[table_->name], stored);
         records_[table_->name] = stored;
         // PLUs and offers join the register's sorted store, each by its code.
         if (IsArticleTable(table_->name))

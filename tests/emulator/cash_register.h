@@ -78,12 +78,14 @@ public:
     // The records sent on a read: fields each followed by ":" ("1:DEPT 1:31:").
     // A send replaces them with what it sent, but for the PLU directory,
     // whose sends change it slot by slot ("code:" frees the code's slot,
-    // "code:slot" sets the slot) and whose records are "code:slot:".
+    // "code:slot" sets the slot) and whose records are "code:slot:", and the
+    // keyboard, whose sends change the keys they name ("variant:level:
+    // position:code").
     void SetRecords(const std::string& table, std::vector<std::string> records);
     void SetReport(const std::string& token, std::vector<std::string> lines);
     // The receipt history: position ("0001:01") and text of every line.
     void SetHistory(std::vector<std::pair<std::string, std::string>> lines);
-    // With a model, the customers are kept by code in the form of the model's
+    // The customers are kept by code, with a model in the form of the model's
     // generation (emulator/customers.h): a send ("*M") adds or replaces them,
     // a read ("&I<first>:<last>") sends those in the range.
     void SetCustomers(const std::vector<std::string>& records);
@@ -141,9 +143,7 @@ private:
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;
     CustomerArchive customers_;
-    bool KeepsCustomers(const TableInfo* t) const {
-        return t && t->name == "customers" && !config_.model.empty();
-    }
+    bool KeepsCustomers(const TableInfo* t) const { return t && t->name == "customers"; }
     std::map<std::string, std::string> articles_;  // by code right-aligned in 13
     std::vector<std::string> commands_;
     std::string historyStart_;

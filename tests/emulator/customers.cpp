@@ -23,6 +23,8 @@ std::string Key(const std::string& code) {
     return t.size() >= 12 ? t : std::string(12 - t.size(), ' ') + t;
 }
 
+// The fields of a customer record of the generation at the level; 0 for a
+// register that plays no model, which keeps the fields as they come.
 size_t Fields(int generation, int level) {
     switch (generation) {
     case 1: return 8;
@@ -50,11 +52,11 @@ int CustomerGeneration(const std::string& model, const std::string& release) {
 bool CustomerArchive::Take(const std::string& record, int generation, int level) {
     std::string text = record;
     if (generation <= 2) {
-        if (text.empty() || text.back() != ':') return false;
-        text.pop_back();
+        if (text.empty() || (text.back() != ':' && generation != 0)) return false;
+        if (!text.empty() && text.back() == ':') text.pop_back();
     }
     std::vector<std::string> fields = Split(text);
-    if (fields.size() != Fields(generation, level) || fields[0].empty() ||
+    if ((generation != 0 && fields.size() != Fields(generation, level)) || fields[0].empty() ||
         fields[0].find_first_not_of("0123456789") != std::string::npos)
         return false;
     byCode_[Key(fields[0])] = fields;
@@ -73,7 +75,8 @@ std::vector<std::string> CustomerArchive::Lines(const std::string& request, int 
         ++position;
         if (code < first || code > last) continue;
         std::string line;
-        for (size_t i = 0; i < Fields(generation, level) && i < fields.size(); ++i)
+        const size_t count = generation == 0 ? fields.size() : Fields(generation, level);
+        for (size_t i = 0; i < count && i < fields.size(); ++i)
             line += fields[i] + ":";
         out.push_back(line + std::to_string(position) + ":");
     }

@@ -8,7 +8,8 @@
 // level 1, 4 or 6 more, without ":" after the last. A read ("&I" and a code
 // range) sends each customer as all its fields each ended by ":", followed by
 // one more field of the register's own (the customer's position in its
-// archive) and ":", which the program does not store.
+// archive) and ":", which the program does not store. A register that plays
+// no model (generation 0) keeps the fields of each record as they come.
 #include <map>
 #include <string>
 #include <vector>

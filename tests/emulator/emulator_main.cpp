@@ -10,8 +10,9 @@
 //
 // At start it says what it plays and prints the line to put in the settings
 // store (section [Ports]), then one line per unit received and written,
-// until interrupted. Each station answers the hello and keeps the tables
-// sent to it for reading back.
+// until interrupted. Each station answers the hello, holds the option groups
+// of the model from the start and keeps the tables sent to it for reading
+// back.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -290,13 +291,22 @@ int main(int argc, char** argv) {
     // and ahead of it the bulk transfers (fast PLU send and logo).
     // It answers with the name the register has in the list, which the
     // program writes back there.
+    // The options a register of the model holds before anything is written,
+    // so that a read before any send gives them.
+    std::string model;
+    if (plan.model != 0) {
+        ConfigLevel.InitOffLine(static_cast<int16_t>(plan.model), kProgramRelease);
+        model = ConfigLevel.CashType();
+    }
     for (const Played& r : plan.registers) {
         emu::RegisterConfig config;
         config.status[0] = status;
         config.silentPolls = silentPolls;
         if (!r.name.empty()) config.name = r.name;
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
-        emulator.AddHandler(std::make_shared<emu::CashRegister>(r.station, config));
+        auto cash = std::make_shared<emu::CashRegister>(r.station, config);
+        cash->SeedOptions(model);
+        emulator.AddHandler(cash);
     }
     if (!emulator.Start(&error)) {
         std::fprintf(stderr, "ecr-emulator: %s\n", error.c_str());

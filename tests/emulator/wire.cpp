@@ -55,7 +55,7 @@ std::string Readable(const std::string& bytes) {
     std::string out;
     for (char ch : bytes) {
         int c = Code(ch);
-        if (c < 32 || c > 126) {
+        if (c < 32 || c > 126 || ch == '[') {
             out += '[';
             out += std::to_string(c);
             out += ']';

@@ -59,7 +59,8 @@ private:
     double since_ = 0;  // when the first byte now in buf_ arrived
 };
 
-// The bytes with control characters as "[n]" (for logs and messages).
+// The bytes with control characters, and "[" itself, as "[n]" (for logs and
+// messages), so that a "[" always starts a code.
 std::string Readable(const std::string& bytes);
 
 }  // namespace emu

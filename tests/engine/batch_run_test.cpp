@@ -239,6 +239,7 @@ TEST_F(BatchRunTest, AReadIntoARegisterFolderThatCannotBeWrittenFailsTheRun) {
     EXPECT_GE(ErrorLines("012"), 1) << ErrLog();
     EXPECT_TRUE(Cash("Reparti.txt") == before);
     EXPECT_NE(Read("base/msg.log").find("Table read not stored"), std::string::npos) << Read("base/msg.log");
+    EXPECT_EQ(Read("base/msg.log").find("Read from register"), std::string::npos) << Read("base/msg.log");
 }
 
 // A fault of the line or of a register, switched on after the emulator has

@@ -2,6 +2,9 @@
 // it cuts the program's byte stream into units.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "common/tempdir.h"
 #include "emulator/wire.h"
 #include "link/link_fixture.h"
 
@@ -19,6 +22,8 @@ TEST(EmulatorWire, AnswerFrames) {
                                                false, 0, 0, 0);
     EXPECT_EQ(hello.size(), 49u);
     EXPECT_EQ(emu::Readable(hello), "[4]Y  A01:003:000:000:0101241230:ID:R022002:NAME[2]r[3]");
+    // "[" itself is written as its code, so that "[n]" always means one byte.
+    EXPECT_EQ(emu::Readable("[2]"), "[91]2]");
     EXPECT_NE(emu::BuildAnswer("B80", false, 0, 1, 2, true), Hex("04 32 21 22 42 38 30 02 A5 03"));
     EXPECT_EQ(emu::ControlChars(emu::kAck, true, 1), Hex("06 A1 A1"));
     EXPECT_EQ(emu::ControlChars(emu::kSyn, false, 1), Hex("16"));
@@ -75,6 +80,42 @@ TEST(EmulatorWire, StreamIsCutIntoUnits) {
             EXPECT_EQ(got[i].payload, c.units[i].payload) << i;
         }
     }
+}
+
+// The program's frame to a station in addressed mode, as the emulator takes it.
+std::string PcFrame(int station, const std::string& payload) {
+    std::string f = std::string("\x04") + static_cast<char>(emu::kAddr0 + station) +
+                    static_cast<char>(payload.size() + 8 + 40) + "!\"" + payload + "\x02";
+    f += static_cast<char>(emu::ChkXor(f, f.size()));
+    return f + "\x03";
+}
+
+// The script that sorts the emulator's log by station reads each frame whole,
+// whatever its length and checksum characters: "[" among them too.
+TEST(EmulatorWire, TheLogSortedByStationHoldsEachFrameWhole) {
+    testsupport::TempDir dir;
+    std::string log;
+    std::vector<std::string> sent;
+    for (size_t length = 20; length < 60; ++length) {
+        const std::string payload = "0;*2;+4;*F;" + std::string(length - 14, 'x') + ";*3;";
+        const std::string frame = PcFrame(2, payload);
+        emu::PcStream stream(true);
+        emu::PcUnit u;
+        stream.Add(frame, 0.0);
+        ASSERT_TRUE(stream.Next(u, 0.0));
+        ASSERT_EQ(u.kind, emu::PcUnit::Frame) << u.problem;
+        ASSERT_EQ(u.payload, payload);
+        log += "<- frame " + emu::Readable(frame) + "\n";
+        sent.push_back(payload);
+    }
+    testsupport::WriteAll(dir.file("emu.log"), log);
+    const std::string command = "bash " + std::string(ECR_SOURCE_DIR) + "/scripts/emulator-by-station " +
+                                dir.file("emu.log") + " " + dir.file("out") + " > " + dir.file("said");
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string want;
+    for (const std::string& p : sent) want += p + "\n";
+    EXPECT_EQ(testsupport::ReadAll(dir.file("out/station2.txt")), want);
+    EXPECT_EQ(testsupport::ReadAll(dir.file("said")), "station 2: 40 frames, 40 commands\n");
 }
 
 TEST(EmulatorWire, RawFrameMayHoldEtxInsideItsPayload) {

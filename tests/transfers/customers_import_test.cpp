@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "store/customer_files.h"
+#include "core/cassa_conf.h"
+#include "store/plu.h"
 #include "transfers/customers_import.h"
+#include "transfers/plu_import.h"
 #include "store/transfer_fixture.h"
 
 namespace {
@@ -113,19 +116,40 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
 }
 
 // Lines ended by CR LF, LF or CR, mixed, the last one with or without its
-// end: the same archive, each record ended by CR LF.
-TEST_F(CustomersImportTest, EveryKindOfLineEndGivesTheSameArchive) {
+// end or followed by an end-of-file byte (0x1A): the same archive, and the
+// same PLU file from the PLU import, each record ended by CR LF.
+TEST_F(CustomersImportTest, EveryKindOfLineEndGivesTheSameFileInBothImports) {
+    Sizes.nMaxReparti = 250;
+    Sizes.nMaxScoMag = 20;
+    CassaConf.P211 = 13;
+    Core.bSortImport = true;
+    auto plu = [](const char* code) {
+        PLURec r = tables::DefaultRecord<PLURec>(0);
+        r.code.PutRight(code);
+        r.P220A.PutNum(100);
+        r.P220B.PutNum(1);
+        r.P220G = "1";
+        return tables::RecordBytes(r).substr(0, 87);
+    };
     const std::string a = Content("           2", "TWO"), b = Content("           1", "ONE");
-    const std::string expected = b + "\r\n" + a + "\r\n";
+    const std::string pa = plu("2"), pb = plu("1");
+    // The line end after the first record and after the second.
+    const std::pair<const char*, const char*> ends[] = {
+        {"\r\n", "\r\n"}, {"\n", "\n"}, {"\r", "\r"}, {"\n", ""}, {"\r", "\r\n"},
+        {"\r\n", "\r\n\r\n"}, {"\r\n", "\r\n\x1a"}, {"\r", "\r\x1a"}, {"\r\n", "\x1a"}};
     Core.bInteractive = false;
-    for (const std::string& source : {a + "\r\n" + b + "\r\n", a + "\n" + b + "\n", a + "\r" + b + "\r",
-                                      a + "\n" + b, a + "\r" + b + "\r\n", a + "\r\n" + b + "\r\n\r\n"}) {
-        SCOPED_TRACE(testing::PrintToString(source.substr(88)));
+    for (const auto& [first, second] : ends) {
+        SCOPED_TRACE(testing::PrintToString(std::string(first) + "|" + second));
         WriteAll(CashFile("Clienti.txt"), "old archive");
-        WriteAll(dir.file("import.txt"), source);
+        WriteAll(dir.file("import.txt"), a + first + b + second);
         EXPECT_EQ(SortCli(dir.file("import.txt"), CashFile("Clienti.txt")), 2);
-        EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), expected);
+        EXPECT_EQ(ReadAll(CashFile("Clienti.txt")), b + "\r\n" + a + "\r\n");
+        WriteAll(CashFile("PLU.txt"), "old PLUs");
+        WriteAll(dir.file("import.txt"), pa + first + pb + second);
+        EXPECT_TRUE(SortPLU(dir.file("import.txt"), CashFile("PLU.txt")));
+        EXPECT_EQ(ReadAll(CashFile("PLU.txt")), pb + "\r\n" + pa + "\r\n");
     }
+    EXPECT_EQ(ReadAll(Core.strLogErrFile), "");
 }
 
 }  // namespace

@@ -102,6 +102,28 @@ TEST_F(CustomersLinkTest, SentAndReadBackByteForByteOnTwoGenerations) {
         EXPECT_FALSE(platform::FileExists(tables::DumpMark(kC16File)));  // the dump is whole
         EXPECT_EQ(ErrorLog(), "");
 
+        // The register changes customers 5 and 12, drops 40 and gains 41;
+        // a read of the codes 10 to 45 changes only those of the archive:
+        // customer 5 stays as the archive holds it.
+        std::vector<std::string> held;
+        for (std::string c : registers[0]->Customers()) {
+            if (c.rfind("40:", 0) == 0) c.replace(0, 2, "41");
+            const size_t shop = c.find("SHOP");
+            c.replace(shop, 4, "REGS");
+            held.push_back(c);
+        }
+        registers[0]->SetCustomers(held);
+        ASSERT_TRUE(ReqCli("1", "999999999999"));
+        ASSERT_TRUE(RunToIdle(60));
+        const std::string whole = Archive();
+        ASSERT_EQ(whole.size(), sent.size());
+        testsupport::WriteAll(tables::TablePath(kClientiFile), sent);
+        ASSERT_TRUE(ReqCli("10", "45"));
+        ASSERT_TRUE(RunToIdle(60));
+        const size_t len = static_cast<size_t>(cli.GetLen());
+        EXPECT_TRUE(Archive() == sent.substr(0, len) + whole.substr(len)) << Archive();
+        EXPECT_EQ(ErrorLog(), "");
+
         // A read that brings no customer leaves an empty archive, not the
         // customers of the dump before.
         registers[0]->SetCustomers({});

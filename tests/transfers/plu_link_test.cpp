@@ -120,6 +120,42 @@ TEST_F(PLULinkTest, EachPLUTypeSentAndReadBackByteExact) {
         EXPECT_EQ(ErrorLog(), "");
         EXPECT_EQ(LinkState.nPendingAns, 0);
         EXPECT_EQ(ts.status, GetText("Msg", "readfrom") + " 1");  // not the rebuild's text
+
+        // The register changes PLU 74 and offer 2, drops PLU 111 and gains
+        // PLU 80; a whole read gives what it holds.
+        std::vector<std::string> held;
+        for (std::string a : registers[0]->Articles()) {
+            if (a.rfind("111:", 0) == 0) continue;
+            if (a.rfind("74:", 0) == 0 || a.rfind("999999990002:", 0) == 0)
+                a.replace(a.find("Article"), 7, "Changed");
+            if (a.rfind("74:", 0) == 0) held.push_back("80" + a.substr(2));
+            held.push_back(a);
+        }
+        registers[0]->SetArticles(held);
+        ASSERT_TRUE(ReqPLU("&M1:999999999999"));
+        ASSERT_TRUE(RunToIdle(60));
+        const std::string wholePlus = ReadAll(PLUFilePath()), wholeOffers = ReadAll(OffFilePath());
+        ASSERT_EQ(wholePlus.size(), 12u * 89);
+        // Local edits of PLUs 37 and 444 and of offers 1 and 3, outside the
+        // ranges read next, stay; only the records of each range change.
+        auto edited = [](std::string file) {
+            for (size_t at : {size_t{0}, file.size() - 89}) file.replace(at + 25, 5, "LOCAL");
+            return file;
+        };
+        WriteAll(PLUFilePath(), edited(plus));
+        std::string localOffers = edited(wholeOffers);
+        localOffers.replace(89 + 25, 7, "Older  ");
+        WriteAll(OffFilePath(), localOffers);
+        ASSERT_TRUE(ReqPLU("&M70:120"));
+        ASSERT_TRUE(RunToIdle(60));
+        EXPECT_EQ(ReadAll(PLUFilePath()), edited(plus).substr(0, 89) +
+                                              wholePlus.substr(89, wholePlus.size() - 178) +
+                                              edited(plus).substr(plus.size() - 89));
+        EXPECT_EQ(ReadAll(OffFilePath()), localOffers);
+        ASSERT_TRUE(ReqPLU("&M999999990002:999999990002"));
+        ASSERT_TRUE(RunToIdle(60));
+        EXPECT_EQ(ReadAll(OffFilePath()), edited(wholeOffers));
+        EXPECT_EQ(ErrorLog(), "");
         StopLine();
     }
 }

@@ -551,11 +551,14 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
                 if (shell->errors.size() != 1 || shell->errors[0].text.rfind(want, 0) != 0 ||
                     shell->errors[0].text.find(r.reason) == std::string::npos)
                     bad |= 4;
+                // No success is said, on the status bar or in the message log.
+                if (shell->status.find(GetText("Msg", "readfrom")) != std::string::npos) bad |= 8;
                 for (const auto& e : shell->errors) std::fprintf(stderr, "%s\n", e.text.c_str());
                 return bad;
             },
             r.fileLimit);
         EXPECT_EQ(result, 0);
+        EXPECT_EQ(ReadAll(dir.file("msg.log")).find(GetText("Msg", "readfrom")), std::string::npos);
         EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
         EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
         // Nothing else is left in the folder: no copy, no temporary file.
