@@ -63,10 +63,12 @@ TEST_F(OpenRegisterTest, NewFolderGetsItsOptionsListEntryAndKeyTables) {
         EXPECT_EQ(platform::ProfileString("P5", "17", "", CashFile("Cassa.txt")), "224");
         EXPECT_EQ(platform::ProfileString("P9", "13", "", CashFile("Cassa.txt")),
                   std::to_string(station + 1));
+        // A register new to the list is numbered as its folder.
+        EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), std::to_string(station + 1));
         EXPECT_EQ(CassaList[station].bDefined, True);
         EXPECT_EQ(CassaList[station].bEnabled, False);
         EXPECT_EQ(platform::ProfileString("Casse", "C" + std::to_string(station), "", ConfigIni()),
-                  "0||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
+                  std::to_string(station + 1) + "||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
                       std::to_string(station) + "|0");
         EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 15);
         EXPECT_EQ(Keyb.KeyConf1[0].nFunCode, 16);
