@@ -160,8 +160,11 @@ void frmProgress::ShowWindow() {
     // time above all (its frame is not known before): for a short while the
     // place it takes is checked again.
     settling_ = 3;
+    const int show = ++shows_;
     QTimer::singleShot(0, this, [this] { CheckClear(); });
-    QTimer::singleShot(1000, this, [this] { settling_ = 0; });
+    QTimer::singleShot(1000, this, [this, show] {
+        if (show == shows_) settling_ = 0;
+    });
     // In front of the window that started the operation (bulk programming),
     // so that its messages and errors are seen; once, when it opens, so that
     // it takes the focus from no one during the run. A platform without

@@ -73,6 +73,7 @@ private:
     void CheckClear();
 
     int settling_ = 0;  // placements left while the window settles after it shows
+    int shows_ = 0;     // the times it was shown: a later show settles on its own
 
     std::string lastNoted_;  // the command last noted on the messages page
 };
