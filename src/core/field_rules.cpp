@@ -101,4 +101,12 @@ bool TestLimiti(const std::string& from, const std::string& to, int64_t lo, int6
     return false;
 }
 
+bool DateExists(int day, int month, int year2) {
+    static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1 || year2 < 0 || year2 > 99) return false;
+    // Every fourth year of 2000 to 2099 is a leap year, 2000 included.
+    if (month == 2 && year2 % 4 != 0) return day <= 28;
+    return day <= kDays[month - 1];
+}
+
 }  // namespace fields

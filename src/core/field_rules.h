@@ -52,4 +52,9 @@ bool EditorFolderReady();
 // status text "Msg" 8 with "Msg1" 6 and false.
 bool TestLimiti(const std::string& from, const std::string& to, int64_t lo, int64_t hi);
 
+// A date of the register (day, month, two-digit year of 2000 to 2099) that
+// the calendar has: 31/04 and 29/02 of a year that is not a leap year are
+// refused as day 32 is.
+bool DateExists(int day, int month, int year2);
+
 }  // namespace fields

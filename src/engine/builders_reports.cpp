@@ -123,7 +123,9 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
         lower = range.substr(0, colon);
         upper = range.substr(colon + 1);
     }
-    if (!CurrentShell().AskRange(token, lower, upper)) return false;
+    // The window names the report as the reports window lists it.
+    const std::string subject = GetText("frmRapporti", kind == "*B" ? "rptPLUGiorno" : "rptPLUPeriodo");
+    if (!CurrentShell().AskRange(subject, lower, upper)) return false;
     range = lower + ":" + upper;
     return Report(token + range, "32", ReqState.nRptPLU, 15.0f, kind == "*B");
 }

@@ -5,6 +5,7 @@
 #include "core/cash_list.h"
 #include "core/texts.h"
 #include "engine/builders_tables.h"
+#include "engine/cycle.h"
 #include "engine/operation.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
@@ -12,6 +13,10 @@
 #include "transfers/transfer.h"
 
 namespace {
+
+// The failures of the program's run counted when the bulk programming
+// started: those counted since are its own.
+int32_t failuresAtStart = 0;
 
 std::string Key(size_t index) {
     std::string k = "chkEna";
@@ -61,6 +66,7 @@ bool StartGlobProg(bool send, const std::vector<bool>& chosen) {
     if (!MayStartOperation()) return false;
     InitFlags();
     ShellState.GlobProgBusy = true;
+    failuresAtStart = Texts.nFailuresAsked;
     bool any = false;
     for (size_t i = 0; i < chosen.size() && i < ProgItems().size(); ++i) {
         if (!chosen[i]) continue;
@@ -79,4 +85,18 @@ bool GlobProgRunning() {
     if (ExchangeRunning()) return true;
     ShellState.GlobProgBusy = false;
     return false;
+}
+
+ProgOutcome GlobProgOutcome() {
+    if (Cycle.bAborted) return ProgOutcome::Stopped;
+    return Texts.nFailuresAsked > failuresAtStart ? ProgOutcome::Failed : ProgOutcome::Done;
+}
+
+std::string ProgOutcomeText(ProgOutcome outcome) {
+    switch (outcome) {
+    case ProgOutcome::Done: return GetText("frmProg", "done");
+    case ProgOutcome::Failed: return GetText("frmProg", "failed");
+    case ProgOutcome::Stopped: return GetText("frmProg", "stopped");
+    }
+    return std::string();
 }

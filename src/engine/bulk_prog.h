@@ -28,3 +28,11 @@ bool StartGlobProg(bool send, const std::vector<bool>& chosen);
 // While the operation runs: true. Once the link is idle with nothing
 // queued, GlobProgBusy is cleared and the result is false.
 bool GlobProgRunning();
+
+// How the last bulk programming ended: every table went through, a failure
+// was met on the way (listed in the progress window), or it was stopped
+// before its end (the user's Cancel or the global time-out).
+enum class ProgOutcome { Done, Failed, Stopped };
+ProgOutcome GlobProgOutcome();
+// Its text for the window's status line (section "frmProg").
+std::string ProgOutcomeText(ProgOutcome outcome);

@@ -1,5 +1,6 @@
 #include "engine/open_register.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -202,6 +203,15 @@ bool LoadCassa(bool bReloadList) {
 
     // 11-12. The register list.
     if (isNew) {
+        // A register already in the list keeps its number: the new options
+        // file takes it, so that a save of the options writes it back as it
+        // was (the default 0 would renumber the register). A register new to
+        // the list is numbered as its folder (Cassa2: register 2).
+        const int16_t i = Core.nOpenCash;
+        long number = LinkState.nAddress + 1;
+        if (i >= 0 && i <= kMaxCash && CassaList[i].bDefined)
+            number = std::strtol(CassaList[i].number.c_str(), nullptr, 10);
+        if (number >= 0 && number <= 99) udtCassaConf.P013 = static_cast<int16_t>(number);
         NewCashRec(Core.nOpenCash);
         if (!SaveCassa()) op.Fail(GetText("Log", "nowrite"), CassaTxtPath());
     } else if (bReloadList) {

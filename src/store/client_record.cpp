@@ -11,6 +11,7 @@
 
 #include "core/config_level.h"
 #include "core/numbers.h"
+#include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
 #include "platform/files.h"
@@ -368,15 +369,25 @@ bool ClientRecord::WriteRec(int16_t fileNo, const std::string& record, int32_t r
 
 namespace {
 
-// The name of a conversion's backup: the path with ".bak" appended, or, when
-// that name is taken, ".bak2", ".bak3" and so on. An earlier backup is never
-// replaced: it may be the only place of values a conversion dropped (a
-// 175-character archive taken to 169 characters and back keeps its points
-// only in the first backup).
-std::string FreeBackupName(const std::string& file) {
+// The backup of an archive a conversion drops values from: the path with
+// ".bak" appended, or, when that name is taken, ".bak2", ".bak3" and so on.
+// An earlier backup is never replaced: it may be the only place of values an
+// earlier conversion dropped (a 175-character archive taken to 169
+// characters and back keeps its points only in the first backup). A backup
+// that already holds the same bytes is the backup: none is written again.
+std::string BackupName(const std::string& file, const std::string& bytes, bool& exists) {
     std::string name = file + ".bak";
-    for (int n = 2; platform::FileExists(name) || platform::DirExists(name); ++n)
+    for (int n = 2;; ++n) {
+        if (!platform::FileExists(name) && !platform::DirExists(name)) break;
+        std::string held;
+        if (platform::FileSize(name) == static_cast<int64_t>(bytes.size()) && platform::ReadFile(name, held) &&
+            held == bytes) {
+            exists = true;
+            return name;
+        }
         name = file + ".bak" + std::to_string(n);
+    }
+    exists = false;
     return name;
 }
 
@@ -430,14 +441,24 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
             lost.push_back(tables::TrimBlanks(from.Get(F::strCodice)) + ": " + fields);
         converted += to.rec_;
     }
-    // The old file is kept first; only then is the file replaced, in one step.
-    const std::string bak = FreeBackupName(file);
-    if (!platform::WriteFile(bak, old) || !platform::WriteFile(file, converted)) {
+    // A conversion that keeps every value needs no backup. One that drops
+    // values keeps the old file first; only then is the file replaced, in
+    // one step.
+    std::string bak;
+    bool backedUp = false;
+    if (!lost.empty()) bak = BackupName(file, old, backedUp);
+    if ((!lost.empty() && !backedUp && !platform::WriteFile(bak, old)) ||
+        !platform::WriteFile(file, converted)) {
         if (why) *why = "Disk full or write error";
         return false;
     }
+    if (lost.empty()) return true;
     for (const std::string& line : lost)
         WriteMsgLog(GetText("Log", "custlost") + " " + file + ": " + line + " - " +
                     GetText("Log", "custkept") + " " + bak);
+    // Said on screen too, where it stays until the user closes it.
+    CurrentShell().AddError(GetText("Log", "custdrop") + " " + file + " - " + GetText("Log", "custkept") +
+                                 " " + bak,
+                             false);
     return true;
 }

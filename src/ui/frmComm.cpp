@@ -28,6 +28,7 @@
 #include "engine/registry.h"
 #include "engine/operation.h"
 #include "core/cassa_conf.h"
+#include "ui/frmDocument.h"
 
 namespace {
 
@@ -282,6 +283,9 @@ int frmComm::RestoreCassaAttiva() const {
 }
 
 void frmComm::ShowData() {
+    // The tree lists the registers as they are now and marks the one chosen
+    // here, the one the editors read and write.
+    if (fDocForm) fDocForm->FollowRegisters();
     const int i = cbIndirizzo->currentIndex();
     const CashRec* entry = i >= 0 && i < kRegisters ? &CassaList[i] : nullptr;
     const bool named = entry && !entry->name.empty();
@@ -344,6 +348,8 @@ CommShown frmComm::Shown() const {
 
 bool frmComm::CheckSave(bool ask) {
     const bool saved = CommCheckSave(Shown(), ask);
+    // A save defines the register shown when it was not yet in the list.
+    if (saved && fDocForm) fDocForm->FollowRegisters();
     // After the question the record may hold its earlier values again.
     if (saved && ask) ShowConf();
     return saved;

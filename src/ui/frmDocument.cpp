@@ -141,12 +141,7 @@ void frmDocument::FillTree() {
     tvwConfig->clear();
     auto* registers = new QTreeWidgetItem(tvwConfig, {ToQt(GetText("Nodi", kRegistersNodeKey))});
     registers->setData(0, kKindRole, kGroupNode);
-    for (int i = 0; i < kMaxCash; ++i) {
-        if (!CassaList[i].bDefined) continue;
-        auto* item = new QTreeWidgetItem(registers, {ToQt(RegisterNodeCaption(i))});
-        item->setData(0, kKindRole, kRegisterNode);
-        item->setData(0, kValueRole, i);
-    }
+    FillRegisters(registers);
     registers->setExpanded(true);
 
     QTreeWidgetItem* group = nullptr;
@@ -165,6 +160,32 @@ void frmDocument::FillTree() {
         // An editor that is not part of the program yet cannot be chosen.
         if (!EditorRegistered(node.key)) item->setDisabled(true);
     }
+    MarkCurrentRegister();
+}
+
+void frmDocument::FillRegisters(QTreeWidgetItem* registers) {
+    qDeleteAll(registers->takeChildren());
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (!CassaList[i].bDefined) continue;
+        auto* item = new QTreeWidgetItem(registers, {ToQt(RegisterNodeCaption(i))});
+        item->setData(0, kKindRole, kRegisterNode);
+        item->setData(0, kValueRole, i);
+    }
+}
+
+void frmDocument::FollowRegisters() {
+    QTreeWidgetItem* registers = tvwConfig->topLevelItem(0);
+    if (!registers) return;
+    // The nodes are made again only when the list of registers differs from
+    // what they show, so that the tree keeps its place otherwise.
+    int shown = 0;
+    bool same = true;
+    for (int i = 0; i < kMaxCash && same; ++i) {
+        if (!CassaList[i].bDefined) continue;
+        const QTreeWidgetItem* item = registers->child(shown++);
+        same = item && item->data(0, kValueRole).toInt() == i && item->text(0) == ToQt(RegisterNodeCaption(i));
+    }
+    if (!same || shown != registers->childCount()) FillRegisters(registers);
     MarkCurrentRegister();
 }
 

@@ -30,6 +30,10 @@ public:
     void Load();
     // Builds the tree again (after the register list changed).
     void FillTree();
+    // The register nodes follow the register list as it stands (a register
+    // defined since, a new name) and the register the user works on is the
+    // one marked.
+    void FollowRegisters();
 
     // The progress bar. Its value is kept exact at every call; the bar is
     // drawn a few times a second, and at once when it starts, ends or comes
@@ -63,6 +67,7 @@ private:
     void SetTexts();
     void ItemChosen(QTreeWidgetItem* item);
     void MarkCurrentRegister();
+    void FillRegisters(QTreeWidgetItem* registers);
 
     QTreeWidget* tvwConfig = nullptr;
     QProgressBar* pgbStatus = nullptr;

@@ -334,8 +334,7 @@ bool frmOpGen::DataOraValid() const {
     const std::string d = mskData->MaskText(), t = mskOra->MaskText();
     const int day = TwoDigits(d, 1), month = TwoDigits(d, 4), year = TwoDigits(d, 7);
     const int hour = TwoDigits(t, 1), minute = TwoDigits(t, 4);
-    return day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 0 && hour >= 0 && hour <= 23 &&
-           minute >= 0 && minute <= 59;
+    return fields::DateExists(day, month, year) && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
 }
 
 bool frmOpGen::SetConf() {
@@ -379,7 +378,7 @@ bool frmOpGen::SetConf() {
     const bool noDate = day == 0 && month == 0 && year == 0;
     if (p601 == Two(c.P601G) + "/" + Two(c.P601M) + "/" + Two(c.P601A)) {
         // unchanged
-    } else if (noDate || (day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 0)) {
+    } else if (noDate || fields::DateExists(day, month, year)) {
         c.P601G = static_cast<int16_t>(day);
         c.P601M = static_cast<int16_t>(month);
         c.P601A = static_cast<int16_t>(year);

@@ -125,7 +125,12 @@ void frmProg::tmrProg_Timer() {
         return;
     }
     tmrProg_->stop();
-    pgbProg->setValue(pgbProg->maximum());
-    lblStatus->clear();
+    // The outcome: a full bar only when every table went through.
+    const ProgOutcome outcome = GlobProgOutcome();
+    if (outcome == ProgOutcome::Done)
+        pgbProg->setValue(pgbProg->maximum());
+    else
+        pgbProg->setValue(pgbProg->minimum());
+    lblStatus->setText(ToQt(ProgOutcomeText(outcome)));
     Enable(true);
 }

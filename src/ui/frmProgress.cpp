@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <vector>
 
@@ -155,6 +156,15 @@ void frmProgress::ShowWindow() {
     if (isVisible()) return;
     PlaceClear();
     show();
+    // The window system may put the window elsewhere than asked, the first
+    // time above all (its frame is not known before): for a short while the
+    // place it takes is checked again.
+    settling_ = 3;
+    const int show = ++shows_;
+    QTimer::singleShot(0, this, [this] { CheckClear(); });
+    QTimer::singleShot(1000, this, [this, show] {
+        if (show == shows_) settling_ = 0;
+    });
     // In front of the window that started the operation (bulk programming),
     // so that its messages and errors are seen; once, when it opens, so that
     // it takes the focus from no one during the run. A platform without
@@ -164,17 +174,48 @@ void frmProgress::ShowWindow() {
     activateWindow();
 }
 
+namespace {
+
+// The frames of the program's other windows on screen.
+std::vector<QRect> OtherWindows(const QWidget* self) {
+    std::vector<QRect> others;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != self && w != self->parentWidget() && w->isVisible() && w->windowType() != Qt::Popup)
+            others.push_back(w->frameGeometry());
+    return others;
+}
+
+}  // namespace
+
+void frmProgress::CheckClear() {
+    if (settling_ <= 0 || !isVisible()) return;
+    for (const QRect& o : OtherWindows(this))
+        if (o.intersects(frameGeometry())) {
+            --settling_;
+            PlaceClear();
+            return;
+        }
+}
+
+void frmProgress::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (settling_ > 0) QTimer::singleShot(0, this, [this] { CheckClear(); });
+}
+
+void frmProgress::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (settling_ > 0) QTimer::singleShot(0, this, [this] { CheckClear(); });
+}
+
 void frmProgress::PlaceClear() {
     // Where it opened last, or at first over the middle of the main window.
     if (!testAttribute(Qt::WA_Moved)) adjustPosition(parentWidget());
-    std::vector<QRect> others;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w != parentWidget() && w->isVisible() && w->windowType() != Qt::Popup)
-            others.push_back(w->frameGeometry());
+    const std::vector<QRect> others = OtherWindows(this);
     if (others.empty()) return;
-    // Its frame, before it is shown, taken to be the main window's.
+    // Its frame: once shown, as the window system drew it; before, taken to
+    // be the main window's.
     QMargins frame;
-    if (const QWidget* main = parentWidget()) {
+    if (const QWidget* main = isVisible() ? this : parentWidget()) {
         const QRect in = main->geometry(), out = main->frameGeometry();
         frame = QMargins(in.left() - out.left(), in.top() - out.top(), out.right() - in.right(),
                          out.bottom() - in.bottom());

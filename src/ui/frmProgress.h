@@ -54,6 +54,10 @@ protected:
     // The user's close hides the window and empties its lists.
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    // Just shown: where the window system put the window (with its frame,
+    // known only now the first time) is checked again.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     explicit frmProgress(QWidget* parent = nullptr);
@@ -64,6 +68,12 @@ private:
     // program's other open windows (bulk programming, the reports): where
     // it opens when that is clear, else beside one of them on the screen.
     void PlaceClear();
+    // Shortly after the window shows: when it covers another window of the
+    // program, it is placed clear again.
+    void CheckClear();
+
+    int settling_ = 0;  // placements left while the window settles after it shows
+    int shows_ = 0;     // the times it was shown: a later show settles on its own
 
     std::string lastNoted_;  // the command last noted on the messages page
 };

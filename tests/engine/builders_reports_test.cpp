@@ -233,7 +233,9 @@ TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
             EXPECT_EQ(range, row.range);
         } else {
             ASSERT_EQ(fake.asked.size(), 1u);
-            EXPECT_EQ(fake.asked[0], std::string(row.token) + " " + row.proposed);
+            // The report by its name, never by its request code.
+            EXPECT_EQ(fake.asked[0], std::string(row.day ? "PLUs of the day " : "PLUs of the period ") +
+                                         row.proposed);
         }
         if (row.queued) {
             std::string text = row.text;

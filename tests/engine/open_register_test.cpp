@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/core_fixture.h"
+#include "engine/comm_settings.h"
 
 namespace {
 
@@ -62,10 +63,12 @@ TEST_F(OpenRegisterTest, NewFolderGetsItsOptionsListEntryAndKeyTables) {
         EXPECT_EQ(platform::ProfileString("P5", "17", "", CashFile("Cassa.txt")), "224");
         EXPECT_EQ(platform::ProfileString("P9", "13", "", CashFile("Cassa.txt")),
                   std::to_string(station + 1));
+        // A register new to the list is numbered as its folder.
+        EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), std::to_string(station + 1));
         EXPECT_EQ(CassaList[station].bDefined, True);
         EXPECT_EQ(CassaList[station].bEnabled, False);
         EXPECT_EQ(platform::ProfileString("Casse", "C" + std::to_string(station), "", ConfigIni()),
-                  "0||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
+                  std::to_string(station + 1) + "||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
                       std::to_string(station) + "|0");
         EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 15);
         EXPECT_EQ(Keyb.KeyConf1[0].nFunCode, 16);
@@ -210,6 +213,30 @@ TEST_F(OpenRegisterTest, FolderThatCannotBeCreated) {
     EXPECT_FALSE(platform::DirExists(Core.strCashDir));
     EXPECT_EQ(udtCassaConf.P911, 128);
     EXPECT_FALSE(LinkState.bAddressed);
+}
+
+// A register of the list whose folder has no options file yet (as in every
+// sample customer folder) keeps its number: the new Cassa.txt takes it and
+// the communication window's first save writes the entry back unchanged.
+TEST_F(OpenRegisterTest, ANewOptionsFileKeepsTheNumberOfItsListEntry) {
+    Core.bInteractive = true;
+    for (const auto& model : std::filesystem::directory_iterator(std::filesystem::path(ECR_SOURCE_DIR) / "sample")) {
+        const std::filesystem::path config = model.path() / "Demo" / "config.ini";
+        if (!std::filesystem::exists(config)) continue;
+        SCOPED_TRACE(config.string());
+        Model(5);
+        std::filesystem::remove_all(Core.strRootDir);
+        platform::MakeDir(Core.strRootDir);
+        std::filesystem::copy_file(config, ConfigIni());
+        LoadCasseConf();
+        const std::string entry = platform::ProfileString("Casse", "C0", "", ConfigIni());
+        ASSERT_EQ(entry.substr(0, 2), "1|");
+        Choose(0, 0);
+        ASSERT_TRUE(LoadCassa(false)) << MsgLog();
+        EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "1");
+        EXPECT_TRUE(CommCheckSave(CommShowConf(), false));
+        EXPECT_EQ(platform::ProfileString("Casse", "C0", "", ConfigIni()), entry);
+    }
 }
 
 // The sample start folder opens a register of every model with its own

@@ -1,6 +1,6 @@
 // The four customer record generations: records and wire forms byte for
 // byte, the record check, and an older archive brought to the register's
-// generation once, with its .bak.
+// generation, with a backup when a value is dropped.
 #include <gtest/gtest.h>
 
 #include "store/client_file.h"
@@ -171,8 +171,10 @@ TEST_F(ClientRecordTest, CheckGivesTheFirstFailingTest) {
     }
 }
 
-TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {
+TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) {
     const std::string path = CashFile("Clienti.txt");
+    Core.strRootDir = dir.path();
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
     // Two type-3 records, the first with its code left-aligned.
     const std::string tail3 = "0  1250    0  7  " + Blanks(30) + "NOTE" + Blanks(26) + "ABCDEF12G34H567I";
     const std::string r1 = "5           " "FIRST" + Blanks(25) + Blanks(30) + "01" + tail3.substr(0, 14) +
@@ -182,6 +184,7 @@ TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {
     ASSERT_EQ(r2.size(), 169u);
     WriteAll(path, r1 + r2);
 
+    // Upwards every value is kept: no backup, nothing said.
     ClientM cli;
     cli.CliType(4);
     cli.SetFile(path, true);
@@ -192,75 +195,71 @@ TEST_F(ClientRecordTest, AnOlderArchiveIsUpgradedOnceWithItsBak) {
     EXPECT_EQ(up.substr(12, 155), r1.substr(12, 155));
     EXPECT_EQ(up.substr(167, 8), Blanks(6) + "\r\n");
     EXPECT_EQ(up.substr(175), r2.substr(0, 167) + Blanks(6) + "\r\n");
-    EXPECT_EQ(ReadAll(path + ".bak"), r1 + r2);
-
-    // A second opening changes nothing, not even the .bak.
-    WriteAll(path + ".bak", "kept");
+    // A second opening changes nothing.
     cli.SetFile(path, true);
     int16_t file = cli.OpenFile(path);
     cli.CloseFile(file);
     EXPECT_EQ(ReadAll(path), up);
-    EXPECT_EQ(ReadAll(path + ".bak"), "kept");
-
-    // A 90-character archive (the release moved on) becomes type 3 with the
-    // added fields at their defaults; the earlier .bak is not replaced.
     WriteAll(path, SampleBase() + "\r\n");
     cli.CliType(3);
     cli.SetFile(path, true);
     EXPECT_EQ(ReadAll(path), SampleBase() + "0  " + Blanks(76) + "\r\n");
-    EXPECT_EQ(ReadAll(path + ".bak"), "kept");
-    EXPECT_EQ(ReadAll(path + ".bak2"), SampleBase() + "\r\n");
+    EXPECT_FALSE(platform::FileExists(path + ".bak"));
+    EXPECT_TRUE(shell->errors.empty());
 
-    // Longer records than the generation's (a register older than assumed):
-    // converted down, every field the shorter record holds kept, the old
-    // archive in a backup of its own, and the message log says what was not
-    // kept and where it is.
-    Core.strRootDir = dir.path();
-    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    // Downwards (a register older than assumed): every field the shorter
+    // record holds kept; when a value is dropped, the old archive in a backup
+    // (never one identical to a backup already there, never replacing
+    // another), the message log says what and where, and so does the screen.
+    WriteAll(path + ".bak", "kept");
     // Loyalty line 2 and 15000 points for both customers.
     const std::string loyal = up.substr(0, 167) + "215000\r\n" + up.substr(175, 167) + "215000\r\n";
     const struct {
         int16_t type;
         size_t length;
         const std::string& from;
-        const char* bak;
+        const char* bak;   // nullptr: nothing dropped, no backup
         const char* lost;  // for customer 5, in the message log
     } downs[] = {
-        {1, 90, up, ".bak3", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
-        {3, 169, up, ".bak4", nullptr},
-        {3, 169, loyal, ".bak5", "5: loyalty line \"2\", points \"15000\""},
+        {1, 90, up, ".bak2", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
+        {3, 169, up, nullptr, nullptr},
+        {3, 169, loyal, ".bak3", "5: loyalty line \"2\", points \"15000\""},
+        {3, 169, loyal, ".bak3", "5: loyalty line \"2\", points \"15000\""},  // the same again
+        {1, 90, up, ".bak2", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
     };
     for (const auto& d : downs) {
-        SCOPED_TRACE(d.bak);
+        SCOPED_TRACE(d.bak ? d.bak : "none");
         Texts = TextsGlobals{};
         platform::RemoveFile(dir.file("msg.log"));
+        shell->errors.clear();
         WriteAll(path, d.from);
-        shell->msgBoxes.clear();
         cli.CliType(d.type);
         cli.SetFile(path, true);
         EXPECT_EQ(cli.nCliNum(), 2);
-        EXPECT_TRUE(shell->msgBoxes.empty());
         const std::string down = ReadAll(path);
         ASSERT_EQ(down.size(), 2 * d.length);
         EXPECT_EQ(down.substr(0, 88), up.substr(0, 88));
         EXPECT_EQ(down.substr(d.length, 88), up.substr(175, 88));
-        EXPECT_EQ(ReadAll(path + d.bak), d.from);
         ASSERT_TRUE(cli.GetCli("12"));
         EXPECT_EQ(cli.Get(CliField::strDesc1), "SECOND" + Blanks(24));
         const std::string log = testsupport::ReadAll(dir.file("msg.log"));
-        if (d.lost) {
-            EXPECT_NE(log.find(GetText("Log", "custlost") + " " + path + ": " + d.lost + " - " +
-                               GetText("Log", "custkept") + " " + path + d.bak + "\r\n"),
-                      std::string::npos) << log;
-            EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;  // both customers
-        } else {
+        if (!d.bak) {
             EXPECT_EQ(log, "");  // type 3 holds every value
+            EXPECT_TRUE(shell->errors.empty());
+            continue;
         }
+        EXPECT_EQ(ReadAll(path + d.bak), d.from);
+        const std::string kept = GetText("Log", "custkept") + " " + path + d.bak;
+        EXPECT_NE(log.find(GetText("Log", "custlost") + " " + path + ": " + d.lost + " - " + kept + "\r\n"),
+                  std::string::npos) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;  // both customers, and the screen's line
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(shell->errors[0].text,
+                  "Customer archive converted to the register's shorter records; some values could not be kept "
+                  "(see msg.log): " + path + " - " + kept);
     }
-    // Back to type 4: the points dropped by the last row stay in its backup.
-    cli.CliType(4);
-    cli.SetFile(path, true);
-    EXPECT_EQ(ReadAll(path + ".bak5"), loyal);
+    EXPECT_EQ(ReadAll(path + ".bak"), "kept");
+    EXPECT_FALSE(platform::FileExists(path + ".bak4"));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
+#include <functional>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -12,6 +14,8 @@
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
 #include "engine/bulk_prog.h"
+#include "engine/cycle.h"
+#include "core/texts.h"
 #include "core/shell_state.h"
 #include "ui/frmProg.h"
 #include "ui/shell_fixture.h"
@@ -89,6 +93,34 @@ TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
     ClearCmdQueue();
     form.tmrProg_Timer();
     EXPECT_FALSE(ShellState.GlobProgBusy);
+}
+
+// At the end the bar and the status line say how the run went: full only
+// when every table went through.
+TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
+    const struct {
+        const char* what;
+        std::function<void()> during;
+        bool full;
+        const char* status;
+    } rows[] = {
+        {"done", [] {}, true, "Bulk programming done"},
+        {"failed", [] { LogErr(11); }, false, "Bulk programming ended with errors: see the progress window"},
+        {"cancelled", [] { Cycle.bAborted = true; }, false, "Bulk programming stopped before its end"},
+    };
+    frmProg form;
+    form.chkEna[0]->setChecked(true);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        form.cmdSend->click();
+        ASSERT_TRUE(ShellState.GlobProgBusy);
+        row.during();
+        ClearCmdQueue();
+        form.tmrProg_Timer();
+        EXPECT_EQ(form.pgbProg->value(), row.full ? form.pgbProg->maximum() : form.pgbProg->minimum());
+        EXPECT_EQ(form.lblStatus->text().toStdString(), row.status);
+        if (std::string(row.what) == "failed") shelltest::Picture(&form, "bulk_failed");
+    }
 }
 
 }  // namespace

@@ -292,6 +292,28 @@ TEST_F(CommWindowTest, ChoosingARegisterSavesTheOneShownFirstButNeverWhileAnExch
     EXPECT_TRUE(CmdQueuePending());
 }
 
+// The tree shows the register the editors read and write: a register chosen
+// here is listed as soon as the choice defines it, and marked.
+TEST_F(CommWindowTest, TheTreeListsAndMarksTheRegisterChosenHere) {
+    Write("config.ini", "[Casse]\r\nC0=1|SHOP|EMU|R022002|1|0|0|1\r\n");
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    auto nodes = [] {
+        std::vector<std::string> out;
+        QTreeWidgetItem* registers = fDocForm->Tree()->topLevelItem(0);
+        for (int i = 0; i < registers->childCount(); ++i)
+            out.push_back((registers->child(i)->font(0).bold() ? "*" : "") +
+                          registers->child(i)->text(0).toStdString());
+        return out;
+    };
+    EXPECT_EQ(nodes(), std::vector<std::string>{"*Register 1 - SHOP"});
+    Choose(w->cbIndirizzo, 2);
+    EXPECT_EQ(Core.strCashDir, dir.file("Cassa3"));
+    EXPECT_EQ(nodes(), (std::vector<std::string>{"Register 1 - SHOP", "*Register 3"}));
+    Choose(w->cbIndirizzo, 0);
+    EXPECT_EQ(nodes(), (std::vector<std::string>{"*Register 1 - SHOP", "Register 3"}));
+}
+
 TEST_F(CommWindowTest, ThePhoneBookEntryIsKeptByItsKey) {
     Write("PhoneBook.ini", "[PhoneBook]\r\n1=Office|111\r\n2=|\r\n3=Shop|333\r\n");
     Write("Cassa1/Cassa.txt", "[P9]\r\n11=129\r\n[Communication]\r\nPhoneBookIndex=3\r\n");

@@ -129,10 +129,13 @@ TEST_F(OptionEditorsTest, SendPutsTheDateAndTimeInFrontOnlyWhenTheyAreReal) {
     EXPECT_EQ(Queued(), (std::vector<std::string>{"/0503241407;*2;+4;*t;*3;", "*2;+4;*I;*3;"}));
     EXPECT_EQ(HelloRec.strDataOra, "0503241407");
     ClearCmdQueue();
-    // Empty boxes (no hello yet), an unfilled place, a month 13 or an hour 24:
-    // Send refuses to send them; Save, which keeps no date and time, saves.
+    // Empty boxes (no hello yet), an unfilled place, a month 13, an hour 24 or
+    // a day its month does not have: Send refuses to send them; Save, which
+    // keeps no date and time, saves.
     for (auto [date, time] : {std::pair{"", ""}, std::pair{"050324", "14"}, std::pair{"051324", "1407"},
-                              std::pair{"050324", "2400"}}) {
+                              std::pair{"050324", "2400"}, std::pair{"310224", "1230"},
+                              std::pair{"300224", "1230"}, std::pair{"290223", "1230"},
+                              std::pair{"310424", "1230"}}) {
         SCOPED_TRACE(std::string(date) + " " + time);
         Mask(w->mskData, date);
         Mask(w->mskOra, time);
@@ -143,6 +146,11 @@ TEST_F(OptionEditorsTest, SendPutsTheDateAndTimeInFrontOnlyWhenTheyAreReal) {
         EXPECT_EQ(Status(), "Send - Date: not a valid value: nothing was sent");
         EXPECT_TRUE(Queued().empty());
     }
+    // 29 February of a leap year goes out.
+    Mask(w->mskData, "290224");
+    Mask(w->mskOra, "1230");
+    w->cmdSend->click();
+    EXPECT_EQ(Queued().front(), "/2902241230;*2;+4;*t;*3;");
 }
 
 TEST_F(OptionEditorsTest, TheDatesTheStepperAndLoad) {
@@ -384,7 +392,8 @@ TEST_F(OptionEditorsTest, TheRegistersNoDateInP601NeverBlocksASave) {
     const struct {
         const char* typed;
         const char* day;  // nullptr: refused
-    } cases[] = {{"150324", "15"}, {"000000", "0"}, {"320324", nullptr}, {"0003", nullptr}};
+    } cases[] = {{"150324", "15"}, {"000000", "0"}, {"320324", nullptr}, {"0003", nullptr},
+                 {"310424", nullptr}, {"290223", nullptr}, {"290224", "29"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         Mask(w->mskP601, c.typed);

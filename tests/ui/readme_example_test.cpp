@@ -14,10 +14,25 @@
 #include <sstream>
 #include <thread>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "common/reset_globals.h"
 #include "common/run_program.h"
+#include "core/shell.h"
 #include "common/tempdir.h"
 #include "platform/settings.h"
+#include "engine/registry.h"
+#include "link/cmd_queue.h"
 #include "store/plu.h"
+#include "transfers/table_procs.h"
+#include "ui/frmComm.h"
+#include "ui/frmDocument.h"
+#include "ui/frmMain.h"
 #include "ui/shell_fixture.h"
 
 namespace {
@@ -244,6 +259,61 @@ TEST_F(ReadmeExampleTest, TheEmulatorPlaysEachSampleInstallationInItsLinkMode) {
     for (int i = 0; i < 100 && emulator.Status() < 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(emulator.Status(), 1);
+}
+
+// The README's two registers on one line, followed in the windows on the
+// installation and customer folder it names: register 2 defined from the
+// communication window, listed in the tree, numbered 2, and the emulator
+// started again on the folder playing both, addressed.
+TEST_F(ReadmeExampleTest, TwoRegistersOnOneLineAsTheReadmeSays) {
+    shelltest::App();
+    testsupport::ResetGlobals();
+    ClearEditorRegistry();
+    const std::string folder = home + "/TAV3800/Demo";
+    Core.bInteractive = true;
+    Core.bAskOnExit = false;
+    Core.strStartDir = home;
+    Core.strSetupIni = home + "/setup.ini";
+    Core.strCustDir = Core.strCashDir = folder;
+    Core.strLangFile = home + "/Testi.eng";
+    ConfigLevel.InitOffLine(5, kProgramRelease);
+    RegisterTableProcs();
+    auto main = std::make_unique<frmMain>();
+    main->Load();
+    main->tmrMain()->stop();
+    main->show();
+    ASSERT_TRUE(ShowForm("K_FRMCOMM"));
+    auto* w = dynamic_cast<frmComm*>(CurrentEditor());
+    ASSERT_TRUE(w);
+    w->checks["chkP911G"]->click();  // "Addressed mode"
+    w->cmdSave->click();
+    w->cbIndirizzo->setCurrentIndex(1);
+    emit w->cbIndirizzo->activated(1);
+    w->checks["chkP911G"]->click();
+    w->cmdSave->click();
+    w->chkEna[1]->click();
+    ASSERT_EQ(fDocForm->Tree()->topLevelItem(0)->childCount(), 2);
+
+    EmulatorProcess emulator({folder}, dir.file("emulator.txt"));
+    const std::string said = emulator.WaitFor("COM1=", 10);
+    EXPECT_NE(said.find("register 1 \"Demo\" at station 0, register 2 at station 1, addressed link."),
+              std::string::npos) << said;
+    const size_t com = said.find("COM1=");
+    ASSERT_NE(com, std::string::npos) << said;
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", said.substr(com + 5, said.find('\n', com) - com - 5)));
+    main->tmrMain()->start();
+    w->cmdLoad->click();
+    QElapsedTimer clock;
+    clock.start();
+    while ((LinkState.nState != 0 || CmdQueuePending() || clock.elapsed() < 300) && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(CurrentShell().StatusText(), "Read from register 2");
+    // Both registers were read, each at its own address.
+    EXPECT_EQ(testsupport::CountOf(ReadAll(dir.file("emulator.txt")), "&m;#H;"), 2);
+    main->tmrMain()->stop();
+    CloseCurrentEditor();
+    ShellState.bMainCanUnload = true;
+    main->close();
 }
 
 }  // namespace
