@@ -220,7 +220,9 @@ TEST_F(RewriteFaultTest, ACutOffRewriteLeavesTheOldOrTheNewArchiveWhole) {
             ASSERT_TRUE(now == op.before || now == after) << "cut at " << limit << ": " << now.size();
             ASSERT_EQ(ok, now == after) << "cut at " << limit;
             // Upwards every value is kept: no backup.
-            if (std::string(op.name) == "upgrade") EXPECT_FALSE(platform::FileExists(path + ".bak"));
+            if (std::string(op.name) == "upgrade") {
+                EXPECT_FALSE(platform::FileExists(path + ".bak"));
+            }
         }
         // Nothing of a temporary file is left behind.
         for (const auto& e : std::filesystem::directory_iterator(Core.strCashDir))
