@@ -9,6 +9,7 @@
 #include "core/hello_rec.h"
 #include "core/link_state.h"
 #include "core/main_timer_state.h"
+#include "core/record.h"
 #include "core/req_state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -172,12 +173,14 @@ std::string FormatLogErrLine(int16_t code) {
                               : (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
                                   ? static_cast<const CashInfoRec&>(CassaList[LinkState.nAddress])
                                   : blank;
-    line += RightAlign(cash.name, 10);
-    line += RightAlign(cash.number, 3);
-    line += RightAlign(cash.release, 10);
-    line += RightAlign(cash.port, 3);
-    line += RightAlign(cash.addressed, 3);
-    line += RightAlign(cash.station, 3);
+    // A control byte in a field (a NUL read from a file) is the blank it
+    // stands for: the line stays one line of plain text.
+    line += RightAlign(tables::BlankControls(cash.name), 10);
+    line += RightAlign(tables::BlankControls(cash.number), 3);
+    line += RightAlign(tables::BlankControls(cash.release), 10);
+    line += RightAlign(tables::BlankControls(cash.port), 3);
+    line += RightAlign(tables::BlankControls(cash.addressed), 3);
+    line += RightAlign(tables::BlankControls(cash.station), 3);
     return line;
 }
 

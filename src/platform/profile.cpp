@@ -937,6 +937,27 @@ bool ProfileBatch::Commit() {
     return !b->changed || Save(b->profile);
 }
 
+int ProfileBatch::DropLines(const std::function<bool(std::string_view)>& foreign) {
+    if (!open_) return 0;
+    Profile& p = batchFile->profile;
+    std::string kept;
+    int dropped = 0;
+    for (size_t at = 0; at < p.bytes.size();) {
+        size_t textEnd = 0, next = 0;
+        LineBounds(p.bytes, at, textEnd, next);
+        if (foreign(std::string_view(p.bytes).substr(at, textEnd - at)))
+            ++dropped;
+        else
+            kept.append(p.bytes, at, next - at);
+        at = next;
+    }
+    if (dropped == 0) return 0;
+    p.bytes = std::move(kept);
+    ParseLines(p);
+    batchFile->changed = true;
+    return dropped;
+}
+
 // ---------------------------------------------------------------------------
 // ProfileReader
 

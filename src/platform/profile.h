@@ -38,8 +38,10 @@
 //   memory.
 // All texts are Windows-1252 bytes.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -130,6 +132,11 @@ public:
     // there was nothing to write. False, with errno set, when it cannot be
     // written. Writes after Commit go to the file directly.
     bool Commit();
+
+    // Drops the lines of the file (its text without the line ending) that
+    // foreign says hold no part of it; the number dropped. Nothing while the
+    // batch writes through.
+    int DropLines(const std::function<bool(std::string_view)>& foreign);
 
 private:
     bool open_ = false;

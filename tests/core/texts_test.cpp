@@ -156,6 +156,8 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     entry(CassaList[0], "CASSA 1", "1", "0");
     entry(CassaList[3], "NEGOZIO CENTRALE", "1234", "3");  // wider than its columns: cut
     entry(CassaList[5], "FAR", "6", "0");  // on a line of its own, at station 0 too
+    entry(CassaList[6], "", "7", "6");
+    CassaList[6].name = std::string("A\0B\x01", 4);  // control bytes: blanks
     const std::string reg0 = "   CASSA 1  1   R022002  2  1  0";
     const std::string longArg(80, 'a');  // " <*G|" and 80 characters: 76 kept, "...>" and a blank
     struct Case {
@@ -173,6 +175,7 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
         {-1, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},
         {0, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "       FAR  6   R022002  2  1  0", 5},
         {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3", 5},
+        {6, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "      A B   7   R022002  2  1  6", 6},
     };
     for (const Case& c : cases) {
         LinkState.nAddress = c.station;
