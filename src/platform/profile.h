@@ -143,8 +143,8 @@ private:
 };
 
 // Reads many keys of one file without reading the file again for every key:
-// the file is read once, on first use, and each section is indexed when it is
-// first asked for. A value comes out as GetPrivateProfileStringA gives it (the
+// the file is read once, on first use, with the index of its sections and
+// keys, and kept as it was read while the reader lives. A value comes out as GetPrivateProfileStringA gives it (the
 // same name, quote and first-one-wins rules). For files that are read, not
 // changed, while the reader lives.
 class ProfileReader {

@@ -1,11 +1,14 @@
 #include "core/cassa_conf.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include "common/child_process.h"
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
 #include "core/texts.h"
@@ -215,6 +218,35 @@ TEST_F(CassaConfTest, ASaveDropsWhatTheLogSaysAndNeverPassesTheBound) {
         ReadCassaConf();
         EXPECT_TRUE(ReadAll(bak) == r.bytes);
     }
+}
+
+// Opening and saving a Cassa.txt of blank lines just under the bound takes
+// memory of a few times its size: in a child process whose address space may
+// grow by four times the file and a little more.
+TEST_F(CassaConfTest, ALargeFileOfBlankLinesIsReadAndSavedInBoundedMemory) {
+    Model(5);
+    std::string bytes = "[P0]\r\n19=12\r\n";
+    bytes.resize(static_cast<size_t>(platform::kProfileMaxBytes) - 2048, '\n');
+    WriteCassa(bytes);
+    bytes = std::string();
+    const int result = childtest::Run([] {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        const long room = pages * sysconf(_SC_PAGESIZE) + 4 * platform::kProfileMaxBytes + (16 << 20);
+        rlimit limit{static_cast<rlim_t>(room), static_cast<rlim_t>(room)};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            if (!ReadCassaConf() || udtCassaConf.P019 != 12) return 1;
+            if (!SaveCassa()) return 2;
+        } catch (const std::bad_alloc&) {
+            return 3;
+        }
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
 }
 
 // A NUL byte in a value is the blank it stands for: the value is taken as
