@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -120,24 +121,27 @@ private:
     std::vector<std::string> bad_;
 };
 
-// The lines of an options file that are no part of it: neither blank, a
-// comment, a section nor a key with "=", or holding a NUL byte, or longer
-// than any value could be. The next save of the file drops them.
-int ForeignLines(const std::string& bytes) {
+// A line of an options file that is no part of it: neither blank, a
+// comment, a section nor a key with "=", or longer than any value could be.
+// A NUL byte counts as the blank it stands for. A save drops such lines.
+bool ForeignLine(std::string_view line) {
     constexpr size_t kLongest = 1024;
+    const size_t first = line.find_first_not_of(std::string_view(" \t\v\0", 4));
+    if (first == std::string_view::npos) return false;
+    const char c = line[first];
+    const bool known = c == ';' || (c == '[' && line.find(']') != std::string_view::npos) ||
+                       (c != '=' && line.find('=') != std::string_view::npos);
+    return !known || line.size() > kLongest;
+}
+
+int ForeignLines(const std::string& bytes) {
     int count = 0;
     size_t at = 0;
     while (at < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", at);
         if (end == std::string::npos) end = bytes.size();
-        const std::string_view line(bytes.data() + at, end - at);
+        if (ForeignLine(std::string_view(bytes.data() + at, end - at))) ++count;
         at = end + 1;
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos) continue;
-        const char c = line[first];
-        const bool known = c == ';' || (c == '[' && line.find(']') != std::string_view::npos) ||
-                           (c != '=' && line.find('=') != std::string_view::npos);
-        if (!known || line.size() > kLongest || line.find('\0') != std::string_view::npos) ++count;
     }
     return count;
 }
@@ -383,11 +387,18 @@ bool ReadCassaConf() {
         for (const std::string& k : r.bad()) keys += (keys.empty() ? "" : ", ") + k;
         if (!keys.empty()) text += " " + keys;
         if (foreign > 0) text += "; " + GetText("Log", "foreignlines") + " " + std::to_string(foreign);
+        // The backup keeps the file as this run first found it: a later
+        // opening, after the program's own changes, leaves it alone.
         const std::string bak = CassaTxtPath() + ".bak";
-        if (platform::WriteFile(bak, bytes))
+        std::vector<std::string>& kept = CassaFile.backedUp;
+        if (std::find(kept.begin(), kept.end(), bak) != kept.end()) {
             text += "; " + GetText("Log", "keptas") + " " + bak;
-        else
+        } else if (platform::WriteFile(bak, bytes)) {
+            kept.push_back(bak);
+            text += "; " + GetText("Log", "keptas") + " " + bak;
+        } else {
             text += "; " + GetText("Log", "nowrite") + " " + bak;
+        }
         WriteMsgLog(text);
     }
     return r.ok();
@@ -429,6 +440,7 @@ bool SaveCassa() {
     // Every key goes into the file's lines in memory; the file is then
     // replaced once, whole (a missing file is created).
     platform::ProfileBatch batch(file);
+    batch.DropLines(ForeignLine);
     OptionWriter w(file);
     w.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
     EachOption(w, udtCassaConf, CassaFile);

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct CassaConfRec {
     int16_t P019 = 0;                  // [P0] 19   general option bits
@@ -83,6 +84,9 @@ struct CassaFileValues {
     // options are the defaults, and a command-line run does no work on the
     // register.
     bool bUnreadable = false;
+    // The backups (Cassa.txt.bak) written in this run: each keeps the file
+    // as the run first found it.
+    std::vector<std::string> backedUp;
 };
 extern CassaFileValues CassaFile;
 
@@ -114,7 +118,8 @@ bool ReportUnreadableProfile(const std::string& file);
 // The text of that report, without the file's name.
 std::string UnreadableProfileText();
 // Writes the working copy and the outside values into the open register's
-// Cassa.txt (created when missing) in one replacement of the file, then
+// Cassa.txt (created when missing) in one replacement of the file, without
+// the lines that are no options (ReadCassaConf names them), then
 // rewrites the register list in config.ini (SaveCasse). False when a key
 // cannot be written: a Cassa.txt that cannot be written is reported with the
 // reason (a message box "SaveCassa - reason" in an interactive run, the

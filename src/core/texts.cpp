@@ -1,5 +1,7 @@
 #include "core/texts.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/cash_list.h"
@@ -9,6 +11,7 @@
 #include "core/hello_rec.h"
 #include "core/link_state.h"
 #include "core/main_timer_state.h"
+#include "core/record.h"
 #include "core/req_state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -51,12 +54,40 @@ void ShowAndLog(const std::string& text) {
 
 bool IsSet(int16_t flag) { return flag != 0; }
 
+// Said without the language file, which may be the file that is missing.
+std::string ErrLogFailedText() {
+    const std::string text = GetText("Log", "errlogfailed");
+    return text.empty() ? "Error log cannot be written; its line is given on standard error:" : text;
+}
+
+// A command-line run whose language file is missing or cannot be read logs
+// its messages without their texts: that is a failure of the run, said once
+// (the message log in plain words, since there is no language file to take
+// them from, and the error log), whatever a register's later turn does.
+void CheckLangFile() {
+    if (Core.bInteractive || Core.strRootDir.empty() || Texts.strLangReported == Core.strLangFile)
+        return;
+    if (platform::FileExists(Core.strLangFile) && !platform::ProfileUnreadable(Core.strLangFile))
+        return;
+    Texts.strLangReported = Core.strLangFile;
+    WriteMsgLog("Language file missing or unreadable; messages are logged without their texts: " +
+                Core.strLangFile);
+    LogErr(kErrFile);
+    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
+}
+
+// The descriptions of failed file operations come from the language file,
+// as every other text of a message does.
+std::string FileErrorWords(const char* key) { return GetText("Log", key); }
+[[maybe_unused]] const bool kFileErrorWords = (platform::SetFileErrorWords(&FileErrorWords), true);
+
 }  // namespace
 
 std::string GetText(const std::string& section, const std::string& key) {
     if (Core.strLangFile.empty() || section.empty() || key.empty()) return "";
     std::string text = ReadLangKey(section, key);
     if (text.empty()) text = ReadLangKey(section, key + "_" + std::to_string(ConfigLevel.CashTypen()));
+    if (text.empty()) CheckLangFile();
     return text;
 }
 
@@ -172,12 +203,14 @@ std::string FormatLogErrLine(int16_t code) {
                               : (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
                                   ? static_cast<const CashInfoRec&>(CassaList[LinkState.nAddress])
                                   : blank;
-    line += RightAlign(cash.name, 10);
-    line += RightAlign(cash.number, 3);
-    line += RightAlign(cash.release, 10);
-    line += RightAlign(cash.port, 3);
-    line += RightAlign(cash.addressed, 3);
-    line += RightAlign(cash.station, 3);
+    // A control byte in a field (a NUL read from a file) is the blank it
+    // stands for: the line stays one line of plain text.
+    line += RightAlign(tables::BlankControls(cash.name), 10);
+    line += RightAlign(tables::BlankControls(cash.number), 3);
+    line += RightAlign(tables::BlankControls(cash.release), 10);
+    line += RightAlign(tables::BlankControls(cash.port), 3);
+    line += RightAlign(tables::BlankControls(cash.addressed), 3);
+    line += RightAlign(tables::BlankControls(cash.station), 3);
     return line;
 }
 
@@ -187,7 +220,19 @@ bool LogErr(int16_t code) {
     const std::string line = FormatLogErrLine(code);
     if (Texts.nTurnReg >= 0) Texts.turnFailures.push_back({MainTimer.bRichiestePending, false, line});
     if (Core.strLogErrFile.empty()) return false;
-    return platform::AppendFile(Core.strLogErrFile, line + kCrLf);
+    errno = 0;
+    if (platform::AppendFile(Core.strLogErrFile, line + kCrLf)) return true;
+    // The line is not lost: it goes to standard error, and the message log
+    // says why the error log has not got it (once in a run).
+    const std::string why = platform::FileErrorText(errno, Core.strLogErrFile);
+    std::fprintf(stderr, "ecrprog: %s %s: %s\n%s\n", ErrLogFailedText().c_str(),
+                 Core.strLogErrFile.c_str(), why.c_str(), line.c_str());
+    std::fflush(stderr);
+    if (!Texts.bErrLogFailed) {
+        Texts.bErrLogFailed = true;
+        WriteMsgLog(ErrLogFailedText() + " " + Core.strLogErrFile + ": " + why);
+    }
+    return false;
 }
 
 void StartRunTurn(int reg) {

@@ -37,12 +37,18 @@ struct TextsGlobals {
     int nTurnReg = -1;
     std::vector<RunFailure> turnFailures;
     std::map<int, std::vector<RunFailure>> waitingFailures;
+    // The error log could not be written in this run (said once).
+    bool bErrLogFailed = false;
+    // The language file found missing in this run (said once).
+    std::string strLangReported;
 };
 extern TextsGlobals Texts;
 
 // The text of the key in the section of the language file, at most 127
 // characters. When the key is absent or empty, key + "_" + the model number
-// is tried. Empty when neither gives a text; never fails.
+// is tried. Empty when neither gives a text; never fails. In a command-line
+// run a language file that is missing or cannot be read is a failure of the
+// run, said once (message log and error log).
 std::string GetText(const std::string& section, const std::string& key);
 // The name of a protocol command: section "Protocol_" + model key, key = the
 // first two characters of the code, a lower-case second letter doubled
@@ -77,7 +83,8 @@ void ShowRxResult();
 // first line of a run replaces the file. False when it cannot be written.
 bool WriteMsgLog(const std::string& text);
 // Appends the fixed-column line for the code to the error log at once.
-// False when there is no error log or it cannot be written. Every call
+// False when there is no error log or it cannot be written; a line that
+// cannot be written goes to standard error, and the message log says why. Every call
 // counts as a failure of the run (Texts.nRunFailures), whether or not the
 // line could be written: the exit status of a command-line run follows that
 // count.

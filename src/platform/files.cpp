@@ -216,18 +216,30 @@ std::string WriteTarget(const std::string& path) {
     return target;
 }
 
+namespace {
+FileErrorWordsFn fileErrorWords = nullptr;
+
+std::string Words(const char* key, const char* english) {
+    std::string words = fileErrorWords ? fileErrorWords(key) : std::string();
+    return words.empty() ? english : words;
+}
+}  // namespace
+
+void SetFileErrorWords(FileErrorWordsFn words) { fileErrorWords = words; }
+
 std::string FileErrorText(int err, const std::string& path) {
     size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    if (!folder.empty() && !DirExists(folder)) return "Path not found";
+    if (!folder.empty() && !DirExists(folder)) return Words("errnopath", "Path not found");
     switch (err) {
-    case ENOENT: return "File not found";
+    case ENOENT: return Words("errnofile", "File not found");
     case EACCES:
     case EPERM:
-    case EROFS: return "Permission denied";
+    case EROFS: return Words("errdenied", "Permission denied");
     case ENOSPC:
-    case EDQUOT: return "Disk full";
-    case 0: return "File access error";
+    case EDQUOT: return Words("errdiskfull", "Disk full");
+    case EFBIG: return Words("errtoolarge", "File too large");
+    case 0: return Words("erraccess", "File access error");
     default: return std::strerror(err);
     }
 }

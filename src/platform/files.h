@@ -28,6 +28,12 @@ int64_t FileSize(const std::string& path);  // -1 when missing
 // words of the usual causes: "Path not found" when the folder is missing,
 // "File not found", "Permission denied", "Disk full", else the system's text.
 std::string FileErrorText(int err, const std::string& path);
+// Where FileErrorText takes the words of the user's language: a function
+// that gives the words for a key ("errnopath", "errnofile", "errdenied",
+// "errdiskfull", "errtoolarge", "erraccess"), or an empty text to keep the
+// words above. Installed once by the layer that reads the language file.
+using FileErrorWordsFn = std::string (*)(const char* key);
+void SetFileErrorWords(FileErrorWordsFn words);
 // Whole file; false when it cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
 // Replaces the file with the bytes in one step: they go into a temporary

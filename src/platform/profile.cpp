@@ -1,6 +1,7 @@
-// Profile (INI) files. The file is kept as a list of lines, each with its own
-// line ending, so that an edit changes only the lines it must and leaves
-// every other byte of the file as it was.
+// Profile (INI) files. The file is kept as its own bytes with the offsets of
+// its section and key lines, so that a file costs little more memory than its
+// size whatever its lines, and an edit changes only the bytes it must and
+// leaves every other byte of the file as it was.
 #include "platform/profile.h"
 
 #include "platform/files.h"
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 
 namespace platform {
@@ -32,16 +35,27 @@ std::string Trim(const std::string& s) {
 
 // The blanks that the lines of a file lose around a key, a value, a section
 // name and before a header or a comment. A NUL byte (the filler some editors
-// leave after the last line) counts as one, so a line of them is blank.
+// leave after the last line) counts as one, so a line of them is blank, and
+// one inside a name or a value reads as a space.
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\0';
 }
 
-std::string TrimBlanks(const std::string& s) {
+std::string_view TrimBlanks(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b])) ++b;
     while (e > b && IsBlank(s[e - 1])) --e;
     return s.substr(b, e - b);
+}
+
+std::string TrimBlanks(const std::string& s) { return std::string(TrimBlanks(std::string_view(s))); }
+
+// A name or a value of the file as the reads give it: a NUL in it is the
+// blank it stands for.
+std::string Text(std::string_view s) {
+    std::string out(s);
+    std::replace(out.begin(), out.end(), '\0', ' ');
+    return out;
 }
 
 // A name whose edges the file would trim away does not read back by the name
@@ -51,28 +65,30 @@ bool HasBlankEdge(const std::string& name) {
 }
 
 // Upper case of a Windows-1252 byte: ASCII letters, the accented letters of
-// the Latin-1 range and the four letters of the 0x80 block with a pair.
+// the Latin-1 range and the four letters of the 0x80 block with a pair. A
+// NUL compares as the blank it stands for.
 unsigned char FoldCase(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
     if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
     if (c == 0xFF) return 0x9F;
+    if (c == 0) return ' ';
     return c;
 }
 
-// A name as the comparisons see it, for indexing.
-std::string FoldName(const std::string& s) {
-    std::string out = s;
-    for (char& c : out) c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
             return false;
     return true;
+}
+
+// A hash of a name as the comparisons see it.
+uint32_t HashName(std::string_view s) {
+    uint32_t h = 2166136261u;
+    for (char c : s) h = (h ^ FoldCase(static_cast<unsigned char>(c))) * 16777619u;
+    return h;
 }
 
 // CR and LF in a written text would break the line structure of the file;
@@ -100,20 +116,34 @@ bool FitsKey(const std::string& name) {
 
 enum class Kind { Blank, Comment, Section, Key };
 
+// One line of the file, as found at its offset: views into the file's bytes.
 struct Line {
-    std::string text;    // without the line ending
-    std::string ending;  // "\r\n", "\r", "\n" or "" (last line without one)
+    size_t start = 0, textEnd = 0, next = 0;  // text is [start, textEnd), the ending up to next
     Kind kind = Kind::Blank;
-    std::string name;    // section name or key, trimmed
+    std::string_view name;  // section name or key, trimmed
     bool hasValue = false;
-    std::string value;   // trimmed, quotes kept
+    std::string_view value;  // trimmed, quotes kept
 };
 
-void Classify(Line& line) {
-    std::string t = TrimBlanks(line.text);
-    line.name.clear();
-    line.value.clear();
-    line.hasValue = false;
+bool IsEnd(char c) { return c == '\r' || c == '\n'; }
+
+// The end of the line's text and the start of the next line: a line ends at
+// CR LF, at a CR alone or at an LF alone.
+void LineBounds(const std::string& b, size_t start, size_t& textEnd, size_t& next) {
+    const char* d = b.data();
+    const size_t n = b.size();
+    size_t i = start;
+    while (i < n && !IsEnd(d[i])) ++i;
+    textEnd = i;
+    if (i < n) i += (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') ? 2 : 1;
+    next = i;
+}
+
+Line LineAt(const std::string& b, size_t start) {
+    Line line;
+    line.start = start;
+    LineBounds(b, start, line.textEnd, line.next);
+    std::string_view t = TrimBlanks(std::string_view(b).substr(start, line.textEnd - start));
     if (t.empty()) {
         line.kind = Kind::Blank;
     } else if (t[0] == ';') {
@@ -123,11 +153,11 @@ void Classify(Line& line) {
         // its section, named by the rest of the line.
         line.kind = Kind::Section;
         size_t close = t.find(']', 1);
-        line.name = TrimBlanks(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        line.name = TrimBlanks(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
     } else {
         line.kind = Kind::Key;
         size_t eq = t.find('=');
-        if (eq == std::string::npos) {
+        if (eq == std::string_view::npos) {
             line.name = t;
         } else {
             line.name = TrimBlanks(t.substr(0, eq));
@@ -135,6 +165,15 @@ void Classify(Line& line) {
             line.hasValue = true;
         }
     }
+    return line;
+}
+
+// The first character of the line after its blanks: '[' for a header, the
+// end of the line, ';' for a blank line or a comment, anything else for a key.
+char LeadOf(const std::string& b, size_t start) {
+    size_t i = start;
+    while (i < b.size() && IsBlank(b[i])) ++i;
+    return i < b.size() ? b[i] : '\n';
 }
 
 struct Profile {
@@ -143,7 +182,13 @@ struct Profile {
     // There but cannot be read (not a file, not readable, or larger than
     // kProfileMaxBytes): read as empty, never written over.
     bool unreadable = false;
-    std::vector<Line> lines;
+    std::string bytes;            // the file
+    std::vector<uint32_t> lines;  // offset of every section header and key line, in file order
+
+    Line At(size_t item) const { return LineAt(bytes, lines[item]); }
+    Kind KindOf(size_t item) const {
+        return LeadOf(bytes, lines[item]) == '[' ? Kind::Section : Kind::Key;
+    }
 };
 
 // The file of the open ProfileBatch, held in memory until it is committed.
@@ -153,29 +198,23 @@ struct BatchFile {
 };
 std::unique_ptr<BatchFile> batchFile;
 
-// A line ends at CR LF, at a CR alone or at an LF alone.
-void ParseLines(const std::string& bytes, Profile& p) {
+// Finds the section and key lines; blank lines and comments are the bytes
+// between them.
+void ParseLines(Profile& p) {
+    const std::string& b = p.bytes;
+    p.lines.clear();
     size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", pos);
-        Line line;
-        if (end == std::string::npos) {
-            line.text = bytes.substr(pos);
-            pos = bytes.size();
-        } else {
-            size_t next = end + 1;
-            if (bytes[end] == '\r' && next < bytes.size() && bytes[next] == '\n') ++next;
-            line.text = bytes.substr(pos, end - pos);
-            line.ending = bytes.substr(end, next - end);
-            pos = next;
-        }
-        Classify(line);
-        p.lines.push_back(std::move(line));
+    while (pos < b.size()) {
+        const char lead = LeadOf(b, pos);
+        if (!IsEnd(lead) && lead != ';') p.lines.push_back(static_cast<uint32_t>(pos));
+        size_t textEnd = 0;
+        LineBounds(b, pos, textEnd, pos);
     }
+    p.lines.shrink_to_fit();
 }
 
-// The lines [begin, end) of the body of the first section of that name;
-// begin is the header's index.
+// The lines [header, end) of the first section of that name, as indexes of
+// Profile::lines; header is the header's.
 struct Range {
     size_t header, end;
 };
@@ -202,40 +241,106 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
            SameTime(a.ctime, b.ctime);
 }
 
-// A file read once and kept with an index of its first sections and their
-// first keys, as the lookups find them.
+// An index of the first sections of each name and of their first keys, as
+// the lookups find them: open-addressing tables whose slots hold a name's
+// hash and its line number plus one (0 is a free slot), so that a probe
+// looks at the file's bytes only when the hashes agree, and the index costs
+// a few bytes per line.
+class LineIndex {
+public:
+    void Build(const Profile& p) {
+        headers_.clear();
+        for (size_t i = 0; i < p.lines.size(); ++i)
+            if (p.KindOf(i) == Kind::Section) headers_.push_back(static_cast<uint32_t>(i));
+        size_t current = kNone;  // the section being indexed, when it is the first of its name
+        for (size_t i = 0; i < p.lines.size(); ++i) {
+            const Line l = p.At(i);
+            if (l.kind == Kind::Section) {
+                const uint32_t h = HashName(l.name);
+                current = Find(sections_, p, h, l.name, kNone) ? kNone : i;
+                if (current != kNone) Add(sections_, sectionCount_, i, h);
+            } else if (current != kNone) {
+                const uint32_t h = KeyHash(current, l.name);
+                if (!Find(keys_, p, h, l.name, current)) Add(keys_, keyCount_, i, h);
+            }
+        }
+    }
+
+    std::optional<Range> FindSection(const Profile& p, std::string_view name) const {
+        auto item = Find(sections_, p, HashName(name), name, kNone);
+        if (!item) return std::nullopt;
+        return Range{*item, EndOf(p, *item)};
+    }
+
+    std::optional<size_t> FindKey(const Profile& p, size_t header, std::string_view key) const {
+        return Find(keys_, p, KeyHash(header, key), key, header);
+    }
+
+private:
+    static constexpr size_t kNone = SIZE_MAX;
+
+    static uint32_t KeyHash(size_t header, std::string_view key) {
+        return HashName(key) ^ (static_cast<uint32_t>(header) * 2654435761u);
+    }
+    // The line of that name (a key: in the section of that header).
+    std::optional<size_t> Find(const std::vector<uint64_t>& table, const Profile& p, uint32_t h,
+                               std::string_view name, size_t header) const {
+        if (table.empty()) return std::nullopt;
+        const size_t mask = table.size() - 1;
+        for (size_t s = h & mask; table[s]; s = (s + 1) & mask) {
+            if (static_cast<uint32_t>(table[s] >> 32) != h) continue;
+            const size_t item = static_cast<uint32_t>(table[s]) - 1;
+            if ((header == kNone || HeaderOf(item) == header) && SameName(p.At(item).name, name))
+                return item;
+        }
+        return std::nullopt;
+    }
+    // The header of the section that holds the line.
+    size_t HeaderOf(size_t item) const {
+        auto it = std::upper_bound(headers_.begin(), headers_.end(), item);
+        return it == headers_.begin() ? kNone : *(it - 1);
+    }
+    size_t EndOf(const Profile& p, size_t header) const {
+        auto it = std::upper_bound(headers_.begin(), headers_.end(), header);
+        return it == headers_.end() ? p.lines.size() : *it;
+    }
+    // Adds the line; the table doubles when it is three quarters full.
+    static void Add(std::vector<uint64_t>& table, size_t& count, size_t item, uint32_t h) {
+        if ((count + 1) * 4 > table.size() * 3) {
+            std::vector<uint64_t> old = std::move(table);
+            table.assign(std::max<size_t>(16, old.size() * 2), 0);
+            for (uint64_t entry : old)
+                if (entry) Place(table, entry);
+        }
+        Place(table, (static_cast<uint64_t>(h) << 32) | static_cast<uint32_t>(item + 1));
+        ++count;
+    }
+    static void Place(std::vector<uint64_t>& table, uint64_t entry) {
+        const size_t mask = table.size() - 1;
+        size_t s = static_cast<uint32_t>(entry >> 32) & mask;
+        while (table[s]) s = (s + 1) & mask;
+        table[s] = entry;
+    }
+
+    std::vector<uint32_t> headers_;  // every header line, in file order
+    std::vector<uint64_t> sections_, keys_;
+    size_t sectionCount_ = 0, keyCount_ = 0;
+};
+
+// A file read once and kept with its index.
 struct Snapshot {
     Profile profile;
     FileStamp stamp;
     // False when the file had changed so shortly before it was read that a
     // later change could leave the same times behind (the file system keeps
     // times at a coarse step): such a copy is used again only while the
-    // file's bytes, read again, are the bytes it was made from (kept in
-    // bytes).
+    // file's bytes, read again, are the bytes it was made from.
     std::atomic<bool> settled{false};
-    std::string bytes;
-    std::unordered_map<std::string, Range> sections;  // folded name -> first section of it
-    std::unordered_map<size_t, std::unordered_map<std::string, size_t>> keys;  // header -> folded key -> line
+    LineIndex index;
 };
-
 
 bool ChangedBefore(const timespec& t, const timespec& limit) {
     return t.tv_sec < limit.tv_sec || (t.tv_sec == limit.tv_sec && t.tv_nsec < limit.tv_nsec);
-}
-
-void IndexSnapshot(Snapshot& s) {
-    const std::vector<Line>& lines = s.profile.lines;
-    Range* current = nullptr;  // the section being indexed, when it is the first of its name
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const Line& l = lines[i];
-        if (l.kind == Kind::Section) {
-            if (current) current->end = i;
-            auto [it, added] = s.sections.emplace(FoldName(l.name), Range{i, lines.size()});
-            current = added ? &it->second : nullptr;
-        } else if (l.kind == Kind::Key && current) {
-            s.keys[current->header].emplace(FoldName(l.name), i);  // the first one stays
-        }
-    }
 }
 
 // Profile files read again and again (texts, the register list, the options
@@ -268,22 +373,32 @@ RawRead ReadRaw(const std::string& path) {
     r.ok = fd >= 0 && ::fstat(fd, &r.st) == 0 && S_ISREG(r.st.st_mode) &&
            r.st.st_size <= kProfileMaxBytes;
     if (r.ok) {
-        r.bytes.reserve(static_cast<size_t>(r.st.st_size));
-        char buf[65536];
+        // Read straight into the string, which holds the file and no more
+        // (one byte more tells a file that grew).
+        r.bytes.resize(static_cast<size_t>(r.st.st_size) + 1);
+        size_t got = 0;
         for (;;) {
-            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (got == r.bytes.size()) {
+                if (r.bytes.size() > static_cast<size_t>(kProfileMaxBytes)) {
+                    r.ok = false;
+                    break;
+                }
+                r.bytes.resize(std::min<size_t>(r.bytes.size() * 2, kProfileMaxBytes + 1));
+            }
+            ssize_t n = ::read(fd, r.bytes.data() + got, r.bytes.size() - got);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 r.ok = false;
                 break;
             }
             if (n == 0) break;
-            r.bytes.append(buf, static_cast<size_t>(n));
-            if (r.bytes.size() > static_cast<size_t>(kProfileMaxBytes)) {
-                r.ok = false;
-                r.bytes = std::string();
-                break;
-            }
+            got += static_cast<size_t>(n);
+        }
+        if (r.ok) {
+            r.bytes.resize(got);
+            if (r.bytes.capacity() > got + got / 8 + 64) r.bytes.shrink_to_fit();
+        } else {
+            r.bytes = std::string();
         }
     }
     if (fd >= 0) ::close(fd);
@@ -312,10 +427,10 @@ std::shared_ptr<Snapshot> MakeSnapshot(const std::string& path, RawRead&& r) {
     }
     s->stamp = StampOf(r.st);
     s->profile.exists = true;
-    ParseLines(r.bytes, s->profile);
-    IndexSnapshot(*s);
     s->settled = Settled(r);
-    if (!s->settled) s->bytes = std::move(r.bytes);
+    s->profile.bytes = std::move(r.bytes);
+    ParseLines(s->profile);
+    s->index.Build(s->profile);
     return s;
 }
 
@@ -340,19 +455,23 @@ std::shared_ptr<const Snapshot> Current(const std::string& path) {
         }
     }
     RawRead r = ReadRaw(path);
-    if (unsure && r.ok && SameStamp(unsure->stamp, StampOf(r.st)) && r.bytes == unsure->bytes) {
+    if (unsure && r.ok && SameStamp(unsure->stamp, StampOf(r.st)) &&
+        r.bytes == unsure->profile.bytes) {
         // The bytes it was made from: the copy serves; once the file is
         // older than the settling time its stamp alone will do.
         if (Settled(r)) unsure->settled = true;
         return unsure;
     }
+    unsure.reset();  // one copy of the file in memory at a time
     std::shared_ptr<Snapshot> s = MakeSnapshot(path, std::move(r));
-    if (s->profile.exists) {
+    {
         std::lock_guard<std::mutex> lock(cacheMutex);
-        if (cache.size() >= kCacheFiles) cache.clear();
-        cache[path] = s;
-    } else if (unsure) {
-        Forget(path);
+        if (s->profile.exists) {
+            if (cache.size() >= kCacheFiles) cache.clear();
+            cache[path] = s;
+        } else {
+            cache.erase(path);
+        }
     }
     return s;
 }
@@ -362,7 +481,7 @@ std::shared_ptr<const Snapshot> Current(const std::string& path) {
 struct View {
     std::shared_ptr<const Snapshot> hold;
     const Profile* profile = nullptr;
-    const Snapshot* index = nullptr;
+    const LineIndex* index = nullptr;
 };
 
 View Read(const char* file) {
@@ -374,74 +493,67 @@ View Read(const char* file) {
     }
     v.hold = Current(path);
     v.profile = &v.hold->profile;
-    v.index = v.hold.get();
+    v.index = &v.hold->index;
     return v;
 }
 
-// A copy of the file's lines to edit.
+// A copy of the file's lines to edit. The copy in memory is let go first, so
+// that the file is held once, in the copy.
 Profile Load(const char* file) {
     View v = Read(file);
-    return *v.profile;
+    if (!v.hold) return *v.profile;
+    Profile p = v.hold->profile;
+    v = View();
+    Forget(p.path);
+    return p;
 }
 
-// Writes the lines back; a line without an ending (the file's last line, as
-// it was found) gets CR LF, so that nothing written after it joins it.
+// Writes the file back; a last line without an ending gets CR LF, so that
+// nothing written after it joins it. A file that would grow past
+// kProfileMaxBytes is not written (errno EFBIG): no read would take it.
 bool Save(const Profile& p) {
     if (batchFile && p.path == batchFile->profile.path) {
         batchFile->profile = p;
         batchFile->changed = true;
         return true;
     }
-    std::string bytes;
-    for (const Line& l : p.lines) bytes += l.text + (l.ending.empty() ? "\r\n" : l.ending);
-    bool ok = WriteFile(p.path, bytes);
+    const bool closeLast = !p.bytes.empty() && !IsEnd(p.bytes.back());
+    if (static_cast<int64_t>(p.bytes.size() + (closeLast ? 2 : 0)) > kProfileMaxBytes) {
+        errno = EFBIG;
+        return false;
+    }
+    FileReplacement out(p.path);
+    bool ok = out.Write(p.bytes) && (!closeLast || out.Write("\r\n", 2)) && out.Commit();
     int err = errno;
     Forget(p.path);
     errno = err;
     return ok;
 }
 
-Line MakeLine(const std::string& text) {
-    Line l;
-    l.text = text;
-    l.ending = "\r\n";
-    Classify(l);
-    return l;
-}
-
 // The first section of that name; nothing when the section is missing.
-std::optional<Range> FindSection(const Profile& p, const std::string& name, size_t from = 0) {
-    for (size_t i = from; i < p.lines.size(); ++i) {
-        if (p.lines[i].kind == Kind::Section && SameName(p.lines[i].name, name)) {
-            size_t e = i + 1;
-            while (e < p.lines.size() && p.lines[e].kind != Kind::Section) ++e;
-            return Range{i, e};
-        }
+std::optional<Range> FindSection(const Profile& p, std::string_view name) {
+    for (size_t i = 0; i < p.lines.size(); ++i) {
+        if (p.KindOf(i) != Kind::Section || !SameName(p.At(i).name, name)) continue;
+        size_t e = i + 1;
+        while (e < p.lines.size() && p.KindOf(e) != Kind::Section) ++e;
+        return Range{i, e};
     }
     return std::nullopt;
 }
 
-const Line* FindKey(const Profile& p, const Range& r, const std::string& key) {
+std::optional<size_t> FindKey(const Profile& p, const Range& r, std::string_view key) {
     for (size_t i = r.header + 1; i < r.end; ++i)
-        if (p.lines[i].kind == Kind::Key && SameName(p.lines[i].name, key)) return &p.lines[i];
-    return nullptr;
+        if (SameName(p.At(i).name, key)) return i;
+    return std::nullopt;
 }
 
 // The same two lookups through the index when the view has one.
-std::optional<Range> FindSection(const View& v, const std::string& name) {
-    if (!v.index) return FindSection(*v.profile, name);
-    auto it = v.index->sections.find(FoldName(name));
-    if (it == v.index->sections.end()) return std::nullopt;
-    return it->second;
+std::optional<Range> FindSection(const View& v, std::string_view name) {
+    return v.index ? v.index->FindSection(*v.profile, name) : FindSection(*v.profile, name);
 }
 
-const Line* FindKey(const View& v, const Range& r, const std::string& key) {
-    if (!v.index) return FindKey(*v.profile, r, key);
-    auto section = v.index->keys.find(r.header);
-    if (section == v.index->keys.end()) return nullptr;
-    auto it = section->second.find(FoldName(key));
-    if (it == section->second.end()) return nullptr;
-    return &v.profile->lines[it->second];
+std::optional<size_t> FindKey(const View& v, const Range& r, std::string_view key) {
+    return v.index ? v.index->FindKey(*v.profile, r.header, key) : FindKey(*v.profile, r, key);
 }
 
 std::string StripQuotes(const std::string& v) {
@@ -452,14 +564,19 @@ std::string StripQuotes(const std::string& v) {
 
 // The value of the key as a read returns it; nothing when the key is absent
 // or has no "=".
-std::optional<std::string> ReadValue(const char* section, const char* key, const char* file) {
-    if (!section || !key || !file) return std::nullopt;
-    View v = Read(file);
+std::optional<std::string> ValueOf(const View& v, const std::string& section, const std::string& key) {
     auto r = FindSection(v, Trim(section));
     if (!r) return std::nullopt;
-    const Line* l = FindKey(v, *r, Trim(key));
-    if (!l || !l->hasValue) return std::nullopt;
-    return StripQuotes(l->value);
+    auto item = FindKey(v, *r, Trim(key));
+    if (!item) return std::nullopt;
+    const Line l = v.profile->At(*item);
+    if (!l.hasValue) return std::nullopt;
+    return StripQuotes(Text(l.value));
+}
+
+std::optional<std::string> ReadValue(const char* section, const char* key, const char* file) {
+    if (!section || !key || !file) return std::nullopt;
+    return ValueOf(Read(file), section, key);
 }
 
 // Copies a value with the value rule: cut to size - 1.
@@ -469,12 +586,6 @@ uint32_t CopyValue(const std::string& v, char* buffer, uint32_t size) {
     std::memcpy(buffer, v.data(), n);
     buffer[n] = '\0';
     return n;
-}
-
-// A name that a double-NUL list can hold: not empty (it would end the list
-// there) and without a NUL of its own (it would cut it).
-bool ListName(const std::string& name) {
-    return !name.empty() && name.find('\0') == std::string::npos;
 }
 
 // Copies a list with the list rule: every item ends in NUL and the list in a
@@ -511,34 +622,88 @@ std::string DefaultText(const char* def) {
     return d;
 }
 
+// --- edits of the bytes, keeping the line offsets in step ---
+
+void Shift(Profile& p, size_t fromItem, int64_t delta) {
+    for (size_t i = fromItem; i < p.lines.size(); ++i)
+        p.lines[i] = static_cast<uint32_t>(static_cast<int64_t>(p.lines[i]) + delta);
+}
+
+// Where the bytes of the lines from item on begin (the end of the file after
+// the last line).
+size_t ByteAt(const Profile& p, size_t item) {
+    return item < p.lines.size() ? p.lines[item] : p.bytes.size();
+}
+
+void ReplaceText(Profile& p, size_t item, const std::string& text) {
+    const Line l = p.At(item);
+    p.bytes.replace(l.start, l.textEnd - l.start, text);
+    Shift(p, item + 1, static_cast<int64_t>(text.size()) - static_cast<int64_t>(l.textEnd - l.start));
+}
+
+// Inserts a line (CR LF) at byte offset at, the start of a line, as line
+// number item; a last line without an ending gets CR LF first.
+void InsertLine(Profile& p, size_t item, size_t at, const std::string& text) {
+    if (at == p.bytes.size() && !p.bytes.empty() && !IsEnd(p.bytes.back())) {
+        p.bytes += "\r\n";
+        at = p.bytes.size();
+    }
+    p.bytes.insert(at, text + "\r\n");
+    p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(item), static_cast<uint32_t>(at));
+    Shift(p, item + 1, static_cast<int64_t>(text.size() + 2));
+}
+
+// Erases the bytes [from, to) that hold exactly the lines [first, last).
+void Erase(Profile& p, size_t first, size_t last, size_t from, size_t to) {
+    p.bytes.erase(from, to - from);
+    p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(first),
+                  p.lines.begin() + static_cast<std::ptrdiff_t>(last));
+    Shift(p, first, -static_cast<int64_t>(to - from));
+}
+
 // Appends a new section header at the end of the file; returns its range.
 Range AppendSection(Profile& p, const std::string& name) {
-    p.lines.push_back(MakeLine("[" + name + "]"));
+    InsertLine(p, p.lines.size(), p.bytes.size(), "[" + name + "]");
     return Range{p.lines.size() - 1, p.lines.size()};
 }
 
 // Where a new key line goes: after the last key line of the section, or
 // right after the header, so that blank lines before the next section stay
 // where they are.
-size_t InsertPoint(const Profile& p, const Range& r) {
-    size_t at = r.header + 1;
-    for (size_t i = r.header + 1; i < r.end; ++i)
-        if (p.lines[i].kind == Kind::Key) at = i + 1;
-    return at;
-}
-
-void InsertLine(Profile& p, size_t at, const std::string& text) {
-    p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(text));
-}
+size_t InsertAfter(const Range& r) { return r.end - 1; }
 
 bool DeleteSections(Profile& p, const std::string& name) {
     bool changed = false;
     while (auto r = FindSection(p, name)) {
-        p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(r->header),
-                      p.lines.begin() + static_cast<std::ptrdiff_t>(r->end));
+        Erase(p, r->header, r->end, p.lines[r->header], ByteAt(p, r->end));
         changed = true;
     }
     return changed;
+}
+
+// The lines to edit: those of the open batch when it holds the file, else a
+// copy of the file's. Store makes the edit the file's.
+struct Editing {
+    Profile copy;
+    Profile* p = nullptr;
+};
+
+void Edit(const char* file, Editing& e) {
+    std::string path = ResolvePath(file);
+    if (batchFile && path == batchFile->profile.path) {
+        e.p = &batchFile->profile;
+        return;
+    }
+    e.copy = Load(file);
+    e.p = &e.copy;
+}
+
+bool Store(Editing& e) {
+    if (e.p != &e.copy) {
+        batchFile->changed = true;
+        return true;
+    }
+    return Save(e.copy);
 }
 
 }  // namespace
@@ -558,22 +723,23 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
             buffer[0] = '\0';
             return 0;
         }
-        for (const Line& l : p.lines)
-            if (l.kind == Kind::Section && ListName(l.name)) items.push_back(l.name);
+        for (size_t i = 0; i < p.lines.size(); ++i) {
+            const Line l = p.At(i);
+            if (l.kind == Kind::Section && !l.name.empty()) items.push_back(Text(l.name));
+        }
         return CopyList(items, buffer, size);
     }
     auto r = FindSection(v, Trim(section));
     if (!key) {
         if (r)
             for (size_t i = r->header + 1; i < r->end; ++i) {
-                const Line& l = p.lines[i];
-                if (l.kind == Kind::Key && l.hasValue && ListName(l.name)) items.push_back(l.name);
+                const Line l = p.At(i);
+                if (l.hasValue && !l.name.empty()) items.push_back(Text(l.name));
             }
         if (items.empty()) return CopyValue(DefaultText(def), buffer, size);
         return CopyList(items, buffer, size);
     }
-    const Line* l = r ? FindKey(v, *r, Trim(key)) : nullptr;
-    if (l && l->hasValue) return CopyValue(StripQuotes(l->value), buffer, size);
+    if (auto value = ValueOf(v, section, key)) return CopyValue(*value, buffer, size);
     return CopyValue(DefaultText(def), buffer, size);
 }
 
@@ -600,12 +766,11 @@ uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t s
         const Profile& p = *v.profile;
         if (auto r = FindSection(v, Trim(section))) {
             for (size_t i = r->header + 1; i < r->end; ++i) {
-                const Line& l = p.lines[i];
-                if (l.kind != Kind::Key) continue;
+                const Line l = p.At(i);
                 // A line without "=" comes back as it stands; one with an
-                // empty key name as "=value". A NUL would cut the list.
-                std::string item = l.hasValue ? l.name + "=" + l.value : l.name;
-                if (item.find('\0') == std::string::npos) items.push_back(std::move(item));
+                // empty key name as "=value".
+                items.push_back(Text(l.hasValue ? std::string(l.name) + "=" + std::string(l.value)
+                                                : std::string(l.name)));
             }
         }
     }
@@ -617,14 +782,16 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
     // Without a section there is nothing to write; all three null is a
     // request to flush a cache, which this layer does not keep: FALSE too.
     if (!file || !section) return 0;
-    Profile p = Load(file);
+    Editing e;
+    Edit(file, e);
+    Profile& p = *e.p;
     if (p.unreadable) return 0;
     std::string sec = Trim(section);
     // A deletion from a missing file leaves an empty file there.
-    if ((!key || !value) && !p.exists) return Save(p) ? 1 : 0;
+    if ((!key || !value) && !p.exists) return Store(e) ? 1 : 0;
     if (!key) {
         if (!DeleteSections(p, sec)) return 1;
-        return Save(p) ? 1 : 0;
+        return Store(e) ? 1 : 0;
     }
     std::string k = Trim(key);
     auto r = FindSection(p, sec);
@@ -632,41 +799,42 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
         if (!r) return 1;
         bool changed = false;
         for (size_t i = r->end; i-- > r->header + 1;) {
-            if (p.lines[i].kind == Kind::Key && SameName(p.lines[i].name, k)) {
-                p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(i));
+            if (SameName(p.At(i).name, k)) {
+                const Line l = p.At(i);
+                Erase(p, i, i + 1, l.start, l.next);
                 changed = true;
             }
         }
         if (!changed) return 1;
-        return Save(p) ? 1 : 0;
+        return Store(e) ? 1 : 0;
     }
     // A name that the file cannot hold as given would not read back.
     if (!FitsHeader(sec) || !FitsKey(k)) return 0;
     std::string v = OneLine(value);
     if (!r) r = AppendSection(p, sec);
-    for (size_t i = r->header + 1; i < r->end; ++i) {
-        Line& l = p.lines[i];
-        if (l.kind == Kind::Key && SameName(l.name, k)) {
-            std::string text = l.name + "=" + v;
-            if (text == l.text) return 1;
-            l.text = text;
-            Classify(l);
-            return Save(p) ? 1 : 0;
-        }
+    if (auto item = FindKey(p, *r, k)) {
+        const Line l = p.At(*item);
+        std::string text = std::string(l.name) + "=" + v;
+        if (text == std::string_view(p.bytes).substr(l.start, l.textEnd - l.start)) return 1;
+        ReplaceText(p, *item, text);
+        return Store(e) ? 1 : 0;
     }
-    InsertLine(p, InsertPoint(p, *r), k + "=" + v);
-    return Save(p) ? 1 : 0;
+    const size_t after = InsertAfter(*r);
+    InsertLine(p, after + 1, p.At(after).next, k + "=" + v);
+    return Store(e) ? 1 : 0;
 }
 
 int WritePrivateProfileSectionA(const char* section, const char* data, const char* file) {
     if (!file || !section) return 0;
     std::string sec = Trim(section);
-    Profile p = Load(file);
+    Editing e;
+    Edit(file, e);
+    Profile& p = *e.p;
     if (p.unreadable) return 0;
     if (!data) {
-        if (!p.exists) return Save(p) ? 1 : 0;  // an empty file, as a key deletion leaves
+        if (!p.exists) return Store(e) ? 1 : 0;  // an empty file, as a key deletion leaves
         if (!DeleteSections(p, sec)) return 1;
-        return Save(p) ? 1 : 0;
+        return Store(e) ? 1 : 0;
     }
     if (!FitsHeader(sec)) return 0;
     std::vector<std::string> texts;
@@ -683,14 +851,29 @@ int WritePrivateProfileSectionA(const char* section, const char* data, const cha
         r = AppendSection(p, sec);
     } else {
         // Drop the body, keeping the blank lines that end it.
-        size_t keepFrom = r->end;
-        while (keepFrom > r->header + 1 && p.lines[keepFrom - 1].kind == Kind::Blank) --keepFrom;
-        p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(r->header + 1),
-                      p.lines.begin() + static_cast<std::ptrdiff_t>(keepFrom));
+        const size_t from = p.At(r->header).next, to = ByteAt(p, r->end);
+        size_t keepFrom = to;
+        bool inRun = false;
+        for (size_t at = from; at < to;) {
+            const Line l = LineAt(p.bytes, at);
+            if (l.kind != Kind::Blank) {
+                inRun = false;
+            } else if (!inRun) {
+                inRun = true;
+                keepFrom = at;
+            }
+            at = l.next;
+        }
+        if (!inRun) keepFrom = to;
+        Erase(p, r->header + 1, r->end, from, keepFrom);
+        r->end = r->header + 1;
     }
-    size_t at = r->header + 1;
-    for (const std::string& text : texts) InsertLine(p, at++, text);
-    return Save(p) ? 1 : 0;
+    size_t item = r->header + 1;
+    for (const std::string& text : texts) {
+        InsertLine(p, item, p.At(item - 1).next, text);
+        ++item;
+    }
+    return Store(e) ? 1 : 0;
 }
 
 std::string ProfileString(const std::string& section, const std::string& key,
@@ -726,8 +909,8 @@ std::vector<std::pair<std::string, std::string>> ProfileSection(const std::strin
     const Profile& p = *v.profile;
     if (auto r = FindSection(v, Trim(section))) {
         for (size_t i = r->header + 1; i < r->end; ++i) {
-            const Line& l = p.lines[i];
-            if (l.kind == Kind::Key) out.emplace_back(l.name, l.value);
+            const Line l = p.At(i);
+            out.emplace_back(Text(l.name), Text(l.value));
         }
     }
     return out;
@@ -754,43 +937,52 @@ bool ProfileBatch::Commit() {
     return !b->changed || Save(b->profile);
 }
 
+int ProfileBatch::DropLines(const std::function<bool(std::string_view)>& foreign) {
+    if (!open_) return 0;
+    Profile& p = batchFile->profile;
+    std::string kept;
+    int dropped = 0;
+    for (size_t at = 0; at < p.bytes.size();) {
+        size_t textEnd = 0, next = 0;
+        LineBounds(p.bytes, at, textEnd, next);
+        if (foreign(std::string_view(p.bytes).substr(at, textEnd - at)))
+            ++dropped;
+        else
+            kept.append(p.bytes, at, next - at);
+        at = next;
+    }
+    if (dropped == 0) return 0;
+    p.bytes = std::move(kept);
+    ParseLines(p);
+    batchFile->changed = true;
+    return dropped;
+}
+
 // ---------------------------------------------------------------------------
 // ProfileReader
 
 struct ProfileReader::Lines {
-    Profile profile;
+    View view;
+    Profile copy;  // the lines of a file held by an open batch, which may end first
 };
 
 ProfileReader::ProfileReader(std::string file) : file_(std::move(file)) {}
 
 ProfileReader::~ProfileReader() = default;
 
-const ProfileReader::Section& ProfileReader::Index(const std::string& section) {
-    const std::string name = FoldName(Trim(section));
-    auto it = sections_.find(name);
-    if (it != sections_.end()) return it->second;
-    Section& keys = sections_[name];
-    if (file_.empty()) return keys;
-    if (!lines_) lines_ = std::make_unique<Lines>(Lines{Load(file_.c_str())});
-    const Profile& p = lines_->profile;
-    if (auto r = FindSection(p, Trim(section)))
-        for (size_t i = r->header + 1; i < r->end; ++i) {
-            const Line& l = p.lines[i];
-            // The first of repeated keys stays, as in a single read; a key
-            // line without "=" is there but has no value.
-            if (l.kind != Kind::Key) continue;
-            keys.emplace(FoldName(l.name), l.hasValue ? std::optional<std::string>(StripQuotes(l.value))
-                                                      : std::nullopt);
-        }
-    return keys;
-}
-
 bool ProfileReader::Get(const std::string& section, const std::string& key, std::string& value,
                         size_t maxLength) {
-    const Section& keys = Index(section);
-    auto it = keys.find(FoldName(Trim(key)));
-    if (it == keys.end() || !it->second) return false;
-    value = *it->second;
+    if (file_.empty()) return false;
+    if (!lines_) {
+        lines_ = std::make_unique<Lines>(Lines{Read(file_.c_str()), Profile()});
+        if (!lines_->view.hold) {
+            lines_->copy = *lines_->view.profile;
+            lines_->view.profile = &lines_->copy;
+        }
+    }
+    auto found = ValueOf(lines_->view, section, key);
+    if (!found) return false;
+    value = std::move(*found);
     if (value.size() > maxLength) value.resize(maxLength);
     return true;
 }

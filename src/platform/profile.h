@@ -24,7 +24,12 @@
 // - a file that is there but cannot be read (not a regular file, not
 //   readable, or larger than kProfileMaxBytes, which no file of this program
 //   comes near) reads as empty and is never written over: writes to it fail;
-//   it is never read whole into memory;
+//   it is never read whole into memory; no write makes a file larger than
+//   kProfileMaxBytes (it fails with errno EFBIG and the file stays as it was);
+// - a NUL byte counts as a blank: trimmed at the edges of names and values,
+//   read as a space inside them;
+// - a file is held in memory as its bytes and a few bytes per section or key
+//   line, whatever its lines, and read in one pass;
 // - every call sees the file as it is on disk: a file read before is used
 //   from memory only while its inode, size and times are those it was read
 //   with (and it had not changed just before that read, see
@@ -33,10 +38,10 @@
 //   memory.
 // All texts are Windows-1252 bytes.
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -128,13 +133,18 @@ public:
     // written. Writes after Commit go to the file directly.
     bool Commit();
 
+    // Drops the lines of the file (its text without the line ending) that
+    // foreign says hold no part of it; the number dropped. Nothing while the
+    // batch writes through.
+    int DropLines(const std::function<bool(std::string_view)>& foreign);
+
 private:
     bool open_ = false;
 };
 
 // Reads many keys of one file without reading the file again for every key:
-// the file is read once, on first use, and each section is indexed when it is
-// first asked for. A value comes out as GetPrivateProfileStringA gives it (the
+// the file is read once, on first use, with the index of its sections and
+// keys, and kept as it was read while the reader lives. A value comes out as GetPrivateProfileStringA gives it (the
 // same name, quote and first-one-wins rules). For files that are read, not
 // changed, while the reader lives.
 class ProfileReader {
@@ -153,13 +163,8 @@ public:
 
 private:
     struct Lines;
-    // Folded key -> value; no value for a key line without "=".
-    using Section = std::map<std::string, std::optional<std::string>>;
-    const Section& Index(const std::string& section);
-
     std::string file_;
-    std::unique_ptr<Lines> lines_;            // the file, once read
-    std::map<std::string, Section> sections_;  // folded section name -> its keys
+    std::unique_ptr<Lines> lines_;  // the file, once read
 };
 
 }  // namespace platform

@@ -189,6 +189,12 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     std::string device = PortDevice(commPort_);
     held_ = false;
     errno = 0;
+    if (device.empty()) {
+        // No device to open: the reason is ours, said in full.
+        Fail(PortDeviceProblem(commPort_));
+        reason_ = error_;
+        return false;
+    }
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         // A terminal in exclusive mode refuses every other opening.

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace platform {
 namespace {
@@ -39,10 +40,20 @@ bool SaveSetting(const std::string& section, const std::string& key, const std::
 }
 
 std::string PortDevice(int n) {
-    if (n < 1) return {};
+    // A port named in a settings file that cannot be read is not taken for
+    // the default device, which may be another line altogether.
+    if (n < 1 || ProfileUnreadable(SettingsFile())) return {};
     std::string device = GetSetting("Ports", "COM" + std::to_string(n), "");
     if (!device.empty()) return device;
     return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+std::string PortDeviceProblem(int n) {
+    if (n < 1) return "COM" + std::to_string(n) + " is no port number";
+    if (ProfileUnreadable(SettingsFile()))
+        return "the device of COM" + std::to_string(n) + " is unknown: the settings file " +
+               SettingsFile() + " cannot be read (over 16 MB, or not a readable file)";
+    return {};
 }
 
 }  // namespace platform

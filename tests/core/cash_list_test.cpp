@@ -27,7 +27,9 @@ TEST_F(CashListTest, LoadCasseConfReadsEightAndSevenFields) {
              "[Casse]\r\n"
              "C0=5|Bar|ID7|R022002|2|1|4|0\r\n"
              "C1=6|Pub|ID8|R022041|3|0|5\r\n"
-             "C2=7|Inn|ID9||1|0|6|1\r\n");
+             "C2=7|Inn|ID9||1|0|6|1\r\n"
+             // NUL bytes are the blanks they stand for.
+             + std::string("C4=8|A\0B|||1|0|\0" "7|1\r\n", 21));
     CassaList[0].bEnabled = True;
     CassaList[1].bEnabled = True;
     CassaList[3].number = "stale";
@@ -43,6 +45,9 @@ TEST_F(CashListTest, LoadCasseConfReadsEightAndSevenFields) {
     EXPECT_EQ(CassaList[1].bEnabled, True);  // seven fields: enabled flag kept
     EXPECT_EQ(CassaList[1].station, "5");
     EXPECT_EQ(CassaList[2].bEnabled, True);
+    EXPECT_EQ(CassaList[4].bDefined, True);
+    EXPECT_EQ(CassaList[4].name, "A B");
+    EXPECT_EQ(CassaList[4].station, " 7");
     // Releases reach the capability object: R022002 is the older customer
     // record, R022041 the newest.
     EXPECT_EQ(ConfigLevel.GetClientType(0), 1);

@@ -1,11 +1,14 @@
 #include "core/cassa_conf.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include "common/child_process.h"
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
 #include "core/texts.h"
@@ -140,7 +143,7 @@ TEST_F(CassaConfTest, GarbageIsKeptAsABackupAndSaid) {
     } rows[] = {
         {"clean", "[P0]\r\n; a comment\r\n\r\n19=12\r\n[P9]\r\n11=2\r\n", ""},
         {"random bytes", "[P0]\r\n19=12\r\n\x8f\x03zq\xff\r\n", "no options, dropped at the next save: 1"},
-        {"NULs", std::string("[P0]\r\n19=1\0\0\r\n", 14), "no options, dropped at the next save: 1"},
+        {"NULs, blanks as they stand for", std::string("[P0]\r\n19=1\0\0\r\n\0\r\n", 17), ""},
         {"a 2 MB line", "[P0]\r\n19=" + std::string(2 << 20, '7') + "\r\n", "[P0] 19"},
         {"number beyond range", "[P0]\r\n19=99999999\n[P9]\n11=2\n", "[P0] 19"},
         {"no key", "[P0]\r\n=5\r\njunk\r", "no options, dropped at the next save: 2"},
@@ -150,6 +153,8 @@ TEST_F(CassaConfTest, GarbageIsKeptAsABackupAndSaid) {
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         Texts.nMsgLogFile = -1;  // each read starts a new message log
+        CassaFile.backedUp.clear();  // and a new run
+        platform::RemoveFile(platform::JoinPath(Core.strRootDir, "msg.log"));
         platform::RemoveFile(CassaTxtPath() + ".bak");
         WriteCassa(r.bytes);
         ReadCassaConf();
@@ -164,6 +169,97 @@ TEST_F(CassaConfTest, GarbageIsKeptAsABackupAndSaid) {
         EXPECT_NE(log.find(r.said), std::string::npos) << log;
         EXPECT_NE(log.find("kept as " + CassaTxtPath() + ".bak"), std::string::npos) << log;
     }
+}
+
+// What the message log says a save drops, the save drops; the backup keeps
+// the file as the run first found it; no save takes the file past the bound
+// that every read sets (it fails, says why and leaves the file).
+TEST_F(CassaConfTest, ASaveDropsWhatTheLogSaysAndNeverPassesTheBound) {
+    Model(5);
+    Core.bInteractive = true;
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    const std::string bak = CassaTxtPath() + ".bak";
+    auto filled = [](std::string bytes, const std::string& line, size_t size) {
+        while (bytes.size() + line.size() <= size) bytes += line;
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool saved;
+    } rows[] = {
+        {"4 KB of noise", filled("[P0]\r\n19=12\r\n", "#noise!\r\n", 4096), true},
+        {"noise up to the bound", filled("[P0]\r\n19=12\r\n", "noise\r\n", platform::kProfileMaxBytes - 1), true},
+        {"blank lines up to the bound", filled("[P0]\r\n19=12\r\n", "\r\n", platform::kProfileMaxBytes - 1), false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        testsupport::ScopedFakeShell shell;
+        CassaFile.backedUp.clear();  // a new run
+        Texts.nMsgLogFile = -1;
+        WriteCassa(r.bytes);
+        ReadCassaConf();
+        EXPECT_EQ(udtCassaConf.P019, 12);
+        EXPECT_EQ(SaveCassa(), r.saved);
+        const std::string after = ReadAll(CassaTxtPath());
+        if (!r.saved) {
+            EXPECT_TRUE(after == r.bytes);
+            EXPECT_NE(MsgLog().find("Cannot write " + CassaTxtPath() + ": "), std::string::npos);
+            continue;
+        }
+        EXPECT_LT(after.size(), 2048u);
+        EXPECT_EQ(after.find("noise"), std::string::npos);
+        // Opened again: nothing to drop, nothing said; a later change of the
+        // file by hand leaves the backup as the run first found the file.
+        platform::RemoveFile(platform::JoinPath(Core.strRootDir, "msg.log"));
+        EXPECT_TRUE(ReadCassaConf());
+        EXPECT_EQ(MsgLog().find("no options"), std::string::npos) << MsgLog();
+        WriteCassa("[P0]\r\nmore noise\r\n");
+        ReadCassaConf();
+        EXPECT_TRUE(ReadAll(bak) == r.bytes);
+    }
+}
+
+// Opening and saving a Cassa.txt of blank lines just under the bound takes
+// memory of a few times its size: in a child process whose address space may
+// grow by four times the file and a little more.
+TEST_F(CassaConfTest, ALargeFileOfBlankLinesIsReadAndSavedInBoundedMemory) {
+    Model(5);
+    std::string bytes = "[P0]\r\n19=12\r\n";
+    bytes.resize(static_cast<size_t>(platform::kProfileMaxBytes) - 2048, '\n');
+    WriteCassa(bytes);
+    bytes = std::string();
+    const int result = childtest::Run([] {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        const long room = pages * sysconf(_SC_PAGESIZE) + 4 * platform::kProfileMaxBytes + (16 << 20);
+        rlimit limit{static_cast<rlim_t>(room), static_cast<rlim_t>(room)};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            if (!ReadCassaConf() || udtCassaConf.P019 != 12) return 1;
+            if (!SaveCassa()) return 2;
+        } catch (const std::bad_alloc&) {
+            return 3;
+        }
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+// A NUL byte in a value is the blank it stands for: the value is taken as
+// with a blank there, and the line is no foreign line.
+TEST_F(CassaConfTest, ANulInAValueIsABlank) {
+    Model(5);
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    WriteCassa(std::string("[P0]\r\n13=\0" "7\r\n50C=\0" "12\r\n[P5]\r\n14=A\0B\r\n", 35));
+    EXPECT_TRUE(ReadCassaConf());
+    EXPECT_EQ(udtCassaConf.P013, 7);
+    EXPECT_EQ(udtCassaConf.P050C, "00012");
+    EXPECT_EQ(udtCassaConf.P514, "A B");
+    EXPECT_EQ(MsgLog().find("no options"), std::string::npos) << MsgLog();
 }
 
 TEST_F(CassaConfTest, NoValueOfThePreviousRegisterSurvives) {

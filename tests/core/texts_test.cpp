@@ -1,9 +1,11 @@
 #include "core/texts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unistd.h>
 #include <string>
 
+#include "common/child_process.h"
 #include "common/fake_shell.h"
 #include "core/core_fixture.h"
 #include "core/main_timer_state.h"
@@ -156,6 +158,8 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     entry(CassaList[0], "CASSA 1", "1", "0");
     entry(CassaList[3], "NEGOZIO CENTRALE", "1234", "3");  // wider than its columns: cut
     entry(CassaList[5], "FAR", "6", "0");  // on a line of its own, at station 0 too
+    entry(CassaList[6], "", "7", "6");
+    CassaList[6].name = std::string("A\0B\x01", 4);  // control bytes: blanks
     const std::string reg0 = "   CASSA 1  1   R022002  2  1  0";
     const std::string longArg(80, 'a');  // " <*G|" and 80 characters: 76 kept, "...>" and a blank
     struct Case {
@@ -173,6 +177,7 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
         {-1, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},
         {0, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "       FAR  6   R022002  2  1  0", 5},
         {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3", 5},
+        {6, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "      A B   7   R022002  2  1  6", 6},
     };
     for (const Case& c : cases) {
         LinkState.nAddress = c.station;
@@ -237,6 +242,74 @@ TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {
     Core.strLogErrFile = dir.file("no-such-folder/err.log");
     EXPECT_FALSE(LogErr(6));
     EXPECT_FALSE(testsupport::Exists(Core.strLogErrFile));
+}
+
+// An error-log line that cannot be written (a full disk) is not lost: it
+// goes to standard error, the message log says why, and it is a failure.
+TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
+    Core.strLogErrFile = dir.file("err.log");
+    WriteAll(Core.strLogErrFile, std::string(250, 'x'));  // the disk holds 300 bytes more at most
+    Core.strReqCode = "*B";
+    bool written = true;
+    testing::internal::CaptureStderr();
+    childtest::WithFileLimit(300, [&] { written = LogErr(11); });
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_NE(said.find(FormatLogErrLine(11)), std::string::npos) << said;
+    EXPECT_NE(said.find("Error log cannot be written"), std::string::npos) << said;
+    EXPECT_NE(MsgLog().find("Error log cannot be written; its line is given on standard error: " +
+                            Core.strLogErrFile + ": File too large"),
+              std::string::npos)
+        << MsgLog();
+}
+
+// A command-line run without its language file: a failure of the run, said
+// once in plain words in the message log and in the error log; an
+// interactive run has its windows to show the missing texts.
+TEST_F(TextsTest, AMissingLanguageFileIsAFailureOfACommandLineRun) {
+    Core.strLogErrFile = dir.file("err.log");
+    for (const bool interactive : {true, false}) {
+        SCOPED_TRACE(interactive);
+        Texts = TextsGlobals{};
+        Core.bInteractive = interactive;
+        Core.strLangFile = dir.file("Testi.xyz");
+        EXPECT_EQ(GetText("Msg", "1"), "");
+        EXPECT_EQ(GetText("Msg", "2"), "");
+        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 1);
+    }
+    EXPECT_EQ(testsupport::CountOf(MsgLog(), "Language file missing or unreadable; messages are logged "
+                                             "without their texts: " + dir.file("Testi.xyz")),
+              1);
+    EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "[012]"), 1);
+}
+
+// The description of a failed file operation is in the language of the
+// run, as the message around it is.
+TEST_F(TextsTest, FileErrorsInTheWordsOfTheLanguageFile) {
+    const std::string eng = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    const std::string ita = std::string(ECR_SOURCE_DIR) + "/lang/Testi.ita";
+    const struct {
+        int err;
+        std::string path;
+        const char *english, *italian;
+    } rows[] = {
+        {ENOENT, dir.file("x.txt"), "File not found", "File non trovato"},
+        {ENOENT, dir.file("absent/x.txt"), "Path not found", "Percorso non trovato"},
+        {EACCES, dir.file("x.txt"), "Permission denied", "Permesso negato"},
+        {ENOSPC, dir.file("x.txt"), "Disk full", "Disco pieno"},
+        {EFBIG, dir.file("x.txt"), "File too large", "File troppo grande"},
+        {0, dir.file("x.txt"), "File access error", "Errore di accesso al file"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.english);
+        Core.strLangFile = ita;
+        EXPECT_EQ(platform::FileErrorText(r.err, r.path), r.italian);
+        Core.strLangFile = eng;
+        EXPECT_EQ(platform::FileErrorText(r.err, r.path), r.english);
+        Core.strLangFile.clear();
+        EXPECT_EQ(platform::FileErrorText(r.err, r.path), r.english);
+    }
 }
 
 TEST_F(TextsTest, ShowRxResultReportsTheIncompleteExchange) {

@@ -316,4 +316,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "005"}),
     [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
 
+// A run without its language file does its work, but its messages have no
+// texts: the run says why (message log, error log) and ends with status 1.
+TEST_F(BatchRunTest, ARunWithoutItsLanguageFileSaysWhyAndFails) {
+    Prepare({0}, kHello);
+    std::filesystem::remove(dir.file("Testi.eng"));
+    StartEmulator({0});
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1"}, 60);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_GE(registers[0]->Hellos(), 1);
+    const std::string log = Read("base/msg.log");
+    EXPECT_EQ(testsupport::CountOf(log, "Language file missing or unreadable"), 1) << log;
+    EXPECT_EQ(ErrorLines("012"), 1) << ErrLog();
+}
+
 }  // namespace
+

@@ -2,12 +2,16 @@
 
 #include "common/child_process.h"
 #include "common/tempdir.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -159,18 +163,87 @@ TEST(Profile, ListsOfSectionsAndKeysWithTruncation) {
 }
 
 // A file far larger than any profile file is not read, reads as empty and
-// is not written over; one at the bound is a profile file.
+// is not written over; one at the bound is a profile file, and no write takes
+// it past the bound (the save closes the last line with CR LF).
 TEST(Profile, AFileFarLargerThanAnyProfileIsNeitherReadNorWrittenOver) {
     TempDir dir;
     const std::string f = dir.file("big.ini");
-    for (const int64_t size : {kProfileMaxBytes, kProfileMaxBytes + 1}) {
-        const bool over = size > kProfileMaxBytes;
-        SCOPED_TRACE(size);
+    struct Row {
+        int64_t size;
+        bool readable, writable;
+    } rows[] = {{kProfileMaxBytes - 2, true, true},
+                {kProfileMaxBytes - 1, true, false},
+                {kProfileMaxBytes, true, false},
+                {kProfileMaxBytes + 1, false, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.size);
         WriteAll(f, "[S]\r\nk=1\r\n");
-        ASSERT_EQ(truncate(f.c_str(), size), 0);  // NULs after the last line
-        EXPECT_EQ(ProfileUnreadable(f), over);
-        EXPECT_EQ(ProfileString("S", "k", "none", f), over ? "none" : "1");
-        EXPECT_EQ(WriteProfileString("S", "k", "2", f), !over);
+        ASSERT_EQ(truncate(f.c_str(), row.size), 0);  // NULs after the last line
+        EXPECT_EQ(ProfileUnreadable(f), !row.readable);
+        EXPECT_EQ(ProfileString("S", "k", "none", f), row.readable ? "1" : "none");
+        errno = 0;
+        EXPECT_EQ(WriteProfileString("S", "k", "2", f), row.writable);
+        if (row.readable && !row.writable) {
+            EXPECT_EQ(errno, EFBIG);
+        }
+        EXPECT_EQ(FileSize(f), row.writable ? kProfileMaxBytes : row.size);
+    }
+}
+
+// The address space the process uses now, in bytes.
+long AddressSpace() {
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    return pages * sysconf(_SC_PAGESIZE);
+}
+
+// A profile file, whatever its lines, is read and written in memory of a
+// small multiple of its size: in a child process whose address space may
+// grow by four times the file and a little more. Blank lines just under the
+// bound; the other shapes at a quarter of it, to keep the test short.
+TEST(Profile, AProfileFileIsHeldInMemoryOfAFewTimesItsSize) {
+    TempDir dir;
+    const std::string f = dir.file("big.ini");
+    struct Shape {
+        const char* name;
+        const char* format;  // of the n-th line
+        int64_t size;
+    } shapes[] = {
+        {"blank lines", "\r\n", kProfileMaxBytes - 1},
+        {"bare keys", "x\n", kProfileMaxBytes / 4},
+        {"distinct keys", "d%zu=1\n", kProfileMaxBytes / 4},
+        {"distinct sections", "[s%zu]\n", kProfileMaxBytes / 4},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        std::string bytes = "[S]\r\nk=1\r\n";
+        bytes.reserve(static_cast<size_t>(shape.size) + 32);
+        char line[32];
+        for (size_t n = 0; bytes.size() < static_cast<size_t>(shape.size);)
+            bytes.append(line, static_cast<size_t>(std::snprintf(line, sizeof line, shape.format, n++)));
+        bytes.resize(static_cast<size_t>(shape.size), '\n');
+        WriteAll(f, bytes);
+        bytes = std::string();
+        const int result = childtest::Run([&] {
+            const long room = AddressSpace() + 4 * shape.size + 16 * 1024 * 1024;
+            rlimit limit{static_cast<rlim_t>(room), static_cast<rlim_t>(room)};
+            setrlimit(RLIMIT_AS, &limit);
+            try {
+                if (ProfileString("S", "k", "", f) != "1") return 1;
+                if (ProfileString("S", "k2", "none", f) != "none") return 2;
+                if (ProfileString("absent", "k", "none", f) != "none") return 3;
+                ProfileBatch batch(f);
+                if (!WriteProfileString("S", "k", "2", f) || !batch.Commit()) return 4;
+                if (ProfileString("S", "k", "", f) != "2") return 5;
+            } catch (const std::bad_alloc&) {
+                return 6;
+            }
+            return 0;
+        });
+        EXPECT_EQ(result, 0);
     }
 }
 

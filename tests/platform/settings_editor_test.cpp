@@ -1,4 +1,6 @@
 #include "platform/editor.h"
+#include "platform/profile.h"
+#include "platform/serial.h"
 #include "platform/settings.h"
 
 #include "common/tempdir.h"
@@ -49,6 +51,27 @@ TEST(Settings, StoredUnderXdgConfigHome) {
     EXPECT_EQ(PortDevice(1), "/dev/ttyS0");
     EXPECT_EQ(PortDevice(2), "/dev/ttyUSB0");
     EXPECT_EQ(PortDevice(16), "/dev/ttyS15");
+}
+
+// A settings file that cannot be read (over the bound of profile files)
+// names no device: the port is refused, saying which file and why, instead
+// of opening the default device.
+TEST(Settings, AnUnreadableSettingsFileNamesNoDevice) {
+    TempDir dir;
+    EnvVar xdg("XDG_CONFIG_HOME", dir.path().c_str());
+    ASSERT_TRUE(SaveSetting("Ports", "COM2", "/dev/null"));
+    ASSERT_EQ(truncate(SettingsFile().c_str(), kProfileMaxBytes + 1), 0);
+    EXPECT_EQ(PortDevice(1), "");
+    EXPECT_EQ(PortDevice(2), "");
+    const std::string problem = PortDeviceProblem(1);
+    EXPECT_NE(problem.find("COM1"), std::string::npos) << problem;
+    EXPECT_NE(problem.find(SettingsFile() + " cannot be read"), std::string::npos) << problem;
+    TermiosSerialPort port(1);
+    EXPECT_FALSE(port.SetPortOpen(true));
+    EXPECT_EQ(port.LastReason(), problem);
+    ASSERT_EQ(truncate(SettingsFile().c_str(), 0), 0);
+    EXPECT_EQ(PortDevice(1), "/dev/ttyS0");
+    EXPECT_EQ(PortDeviceProblem(1), "");
 }
 
 TEST(Settings, DefaultsToHomeConfig) {
