@@ -3,6 +3,7 @@
 // with steps of their own stand in the table below.
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "core/globals.h"
 #include "engine/main_timer.h"
@@ -26,26 +27,40 @@
 
 namespace {
 
+using Range16 = std::pair<int16_t, int16_t>;
+
 // Runs the import of the request now running for the open register, once:
 // a later turn of the same register in this run (the extra turn of one whose
 // handshake failed) finds its file already imported and gets the first
-// outcome again. As that turn does not import again, the failures of the
-// import stay failures whatever it does. A request run outside the list
-// always imports.
+// outcome again, with the record range that import left for that register
+// (never what another register's import or send left since). As that turn
+// does not import again, the failures of the import stay failures whatever
+// it does. A request run outside the list always imports.
+// import(range) runs the import and sets range when it has one.
 template <typename Import>
-bool ImportOnce(Import import) {
+bool ImportOnce(Import import, Range16& range) {
     const int32_t pos = MainTimer.bRichiestePending;
     const int cash = Core.nOpenCash;
     if (pos < 0 || pos >= static_cast<int32_t>(Batch.Richieste.size()) || cash < 0 || cash >= 32)
-        return import();
+        return import(range);
     BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
     const uint32_t bit = 1u << cash;
-    if (request.imported & bit) return (request.importedOk & bit) != 0;
-    const bool ok = import();
+    if (request.imported & bit) {
+        range = request.importedRange[static_cast<size_t>(cash)];
+        return (request.importedOk & bit) != 0;
+    }
+    const bool ok = import(range);
     KeepRunFailures();
     request.imported |= bit;
     if (ok) request.importedOk |= bit;
+    request.importedRange[static_cast<size_t>(cash)] = range;
     return ok;
+}
+
+template <typename Import>
+bool ImportOnce(Import import) {
+    Range16 unused{0, 0};
+    return ImportOnce([&](Range16&) { return import(); }, unused);
 }
 
 struct RequestEntry {
@@ -135,11 +150,17 @@ bool RunFastPLU(const std::string& arg) {
 // The table imports: the file that the argument names is imported into the
 // register's table (or its options) before the table is sent by the
 // builder of the send code; a refused import sends nothing. A range ("1:20")
-// names no file: the table is then sent as it is.
+// names no file: the table is then sent as it is. The departments and their
+// loyalty lines send the range of departments the import took.
 struct ImportEntry {
     const char* code;
     bool (*import)(const std::string& file, int32_t& count);
     const char* send;
+    // The range the import leaves in the send counters, and the send of that
+    // range; nullptr for the imports without one.
+    int16_t TxCountersRec::*from = nullptr;
+    int16_t TxCountersRec::*to = nullptr;
+    bool (*sendRange)(int16_t, int16_t) = nullptr;
 };
 
 bool ConfScoMag(const std::string& file, int32_t& count) {
@@ -153,20 +174,34 @@ bool SubFid(const std::string& file, int32_t& count) {
 }
 
 const ImportEntry kImports[] = {
-    {"*m", ImportConfScoMag2, "*Y"}, {"*W", ConfScoMag, "*Y"},     {"*Y", ImportScoMag, "*Y"},
-    {"*F", ImportReparto, "*F"},     {"^e", ImportRepFid, "^e"},   {"^d", SubFid, "^d"},
-    {"^f", ImportCirCli, "^f"},     {"*Q", ImportBollino, "*Q"},
+    {"*m", ImportConfScoMag2, "*Y"},
+    {"*W", ConfScoMag, "*Y"},
+    {"*Y", ImportScoMag, "*Y"},
+    {"*F", ImportReparto, "*F", &TxCountersRec::nTxRepartoFrom, &TxCountersRec::nTxRepartoTo, SendReparto},
+    {"^e", ImportRepFid, "^e", &TxCountersRec::nTxRepFidFrom, &TxCountersRec::nTxRepFidTo, SendRepFid},
+    {"^d", SubFid, "^d"},
+    {"^f", ImportCirCli, "^f"},
+    {"*Q", ImportBollino, "*Q"},
 };
 
 bool RunImport(const ImportEntry& entry, const std::string& arg) {
-    auto import = [&] {
-        int32_t count = 0;
-        if (entry.import(arg, count)) return true;
-        LogErr(4);
-        return false;
-    };
-    if (IsImport(arg) && !ImportOnce(import)) return false;
     bool queued = false;
+    if (!IsImport(arg)) {
+        RunTableBuilder(entry.send, arg, queued);
+        return queued;
+    }
+    auto import = [&](Range16& range) {
+        int32_t count = 0;
+        if (!entry.import(arg, count)) {
+            LogErr(4);
+            return false;
+        }
+        if (entry.from) range = {Tx.*entry.from, Tx.*entry.to};
+        return true;
+    };
+    Range16 range{0, 0};
+    if (!ImportOnce(import, range)) return false;
+    if (entry.sendRange) return entry.sendRange(range.first, range.second);
     RunTableBuilder(entry.send, arg, queued);
     return queued;
 }

@@ -382,9 +382,7 @@ namespace {
 
 enum class ArgUse {
     None,       // the argument is not read
-    Dept,       // 16-bit range; default 1..departments; another argument: the imported range
-    RepFid,     // the same for loyalty by department
-    DeptRead,   // 16-bit range; default 1..departments
+    Dept,       // 16-bit range; default 1..departments
     FMult,      // 16-bit range; default 1..multiple functions
     PLU,        // 32-bit range; default the whole PLU file
     Off,        // 32-bit range; default the whole offer file
@@ -413,7 +411,7 @@ const BatchBuilder kBatchBuilders[] = {
     {"*s", ArgUse::None, SendScontrino, nullptr},
     {"*Y", ArgUse::None, SendScoMag, nullptr},
     {"*F", ArgUse::Dept, nullptr, SendReparto},
-    {"^e", ArgUse::RepFid, nullptr, SendRepFid},
+    {"^e", ArgUse::Dept, nullptr, SendRepFid},
     {"^d", ArgUse::None, SendSubFid, nullptr},
     {"^f", ArgUse::None, SendCirCli, nullptr},
     {"*H", ArgUse::None, SendOpe, nullptr},
@@ -442,8 +440,8 @@ const BatchBuilder kBatchBuilders[] = {
     {"&k", ArgUse::None, ReqTastiera, nullptr},
     {"&q", ArgUse::None, ReqScontrino, nullptr},
     {"&R", ArgUse::None, ReqScoMag, nullptr},
-    {"&L", ArgUse::DeptRead, nullptr, ReqReparto},
-    {"^E", ArgUse::DeptRead, nullptr, ReqRepFid},
+    {"&L", ArgUse::Dept, nullptr, ReqReparto},
+    {"^E", ArgUse::Dept, nullptr, ReqRepFid},
     {"^D", ArgUse::None, ReqSubFid, nullptr},
     {"^F", ArgUse::None, ReqCirCli, nullptr},
     {"^G", ArgUse::None, ReqPrzPeso, nullptr},
@@ -501,17 +499,13 @@ bool ArticlesUnreadable(bool (*count)(), const std::string& path) {
     return true;
 }
 
-bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast,
-                const int16_t* importedFrom, const int16_t* importedTo, bool& queued) {
+bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast, bool& queued) {
     int64_t first = 1, last = wholeLast;
     if (IsRangeArg(arg)) {
         // A range that can't be read, starts below 1, runs backwards or
         // passes 16 bits.
         if (!ParseRange(arg, first, last) || first < 1 || first > last || !Fits16(last))
             return RefuseArgument(arg);
-    } else if (!arg.empty() && importedFrom) {
-        first = *importedFrom;  // the range that the batch import of the argument left
-        last = *importedTo;
     }
     if (!Fits16(first) || !Fits16(last)) return true;
     RangeIsNoDestination(arg);
@@ -542,13 +536,9 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
         queued = b.plain();
         return true;
     case ArgUse::Dept:
-        return RunRange16(b, arg, Sizes.nMaxReparti, &Tx.nTxRepartoFrom, &Tx.nTxRepartoTo, queued);
-    case ArgUse::RepFid:
-        return RunRange16(b, arg, Sizes.nMaxReparti, &Tx.nTxRepFidFrom, &Tx.nTxRepFidTo, queued);
-    case ArgUse::DeptRead:
-        return RunRange16(b, arg, Sizes.nMaxReparti, nullptr, nullptr, queued);
+        return RunRange16(b, arg, Sizes.nMaxReparti, queued);
     case ArgUse::FMult:
-        return RunRange16(b, arg, Sizes.nMaxFunMul, nullptr, nullptr, queued);
+        return RunRange16(b, arg, Sizes.nMaxFunMul, queued);
     case ArgUse::PLU:
         if (ArticlesUnreadable(GetPLUNum, PLUFilePath())) return true;
         return RunRange32(arg, RecordCount(PLUFilePath(), sizeof(PLURec)), SendPLU, queued);
