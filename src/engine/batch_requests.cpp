@@ -1,15 +1,17 @@
 // The batch interpreter: a request code is the token of the builder it runs.
 // The table sends and reads are the link's (RunTableBuilder); the requests
 // with steps of their own stand in the table below.
-#include <cstdlib>
+#include <cstdint>
 #include <string>
 #include <utility>
 
+#include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
 #include "core/texts.h"
 #include "store/customer_files.h"
 #include "engine/builders_reports.h"
+#include "engine/builders_steps.h"
 #include "engine/builders_tables.h"
 #include "link/hello.h"
 #include "engine/conn_test.h"
@@ -29,6 +31,10 @@ namespace {
 
 using Range16 = std::pair<int16_t, int16_t>;
 
+// The request now running found its import failed in an earlier turn of the
+// same register (that failure is counted already).
+bool gImportFailedBefore = false;
+
 // Runs the import of the request now running for the open register, once:
 // a later turn of the same register in this run (the extra turn of one whose
 // handshake failed) finds its file already imported and gets the first
@@ -47,7 +53,8 @@ bool ImportOnce(Import import, Range16& range) {
     const uint32_t bit = 1u << cash;
     if (request.imported & bit) {
         range = request.importedRange[static_cast<size_t>(cash)];
-        return (request.importedOk & bit) != 0;
+        gImportFailedBefore = (request.importedOk & bit) == 0;
+        return !gImportFailedBefore;
     }
     const bool ok = import(range);
     KeepRunFailures();
@@ -85,8 +92,8 @@ bool RunSendCli(const std::string& arg) {
     }
     int32_t from = 0, to = 0;
     std::string why;
-    if (!CliCodeRange(tables::TrimBlanks(arg.substr(0, colon)),
-                      tables::TrimBlanks(arg.substr(colon + 1)), from, to, why)) {
+    if (!CliCodeRange(builders::TrimArg(arg.substr(0, colon)), builders::TrimArg(arg.substr(colon + 1)),
+                      from, to, why)) {
         ReportTransferProblem(why);
         LogErr(3);
         return false;
@@ -134,14 +141,10 @@ bool RunFastPLU(const std::string& arg) {
     if (IsImport(arg)) {
         if (!ImportOnce([&] { return SortPLU(arg, PLUFilePath()); })) return false;
     } else if (!arg.empty()) {
-        const size_t colon = arg.find(':');
-        from = std::atoi(arg.substr(0, colon).c_str());
-        to = std::atoi(arg.substr(colon + 1).c_str());
-        if (from < 1 || to < from) {
-            ReportTransferProblem(GetText("Log", "badarg") + " " + kFastPLUToken + "|" + arg);
-            LogErr(3);
-            return false;
-        }
+        builders::ArgRange range;
+        if (!builders::ReadRange(arg, INT32_MAX, range)) return !builders::RefuseArgument(arg);
+        from = static_cast<int32_t>(range.first);
+        to = static_cast<int32_t>(range.last);
     }
     if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
     return SendFastPLU(from, to);
@@ -216,7 +219,33 @@ const RequestEntry kRequests[] = {
 
 }  // namespace
 
-bool ExecRequest(const std::string& code, const std::string& arg) {
+namespace {
+
+// The tables that not every model has, by the request codes that send or
+// read them: on a model without the table such a request does nothing.
+const struct {
+    const char* code;
+    const char* table;
+} kModelTables[] = {
+    {"^b", "RResto.txt"}, {"^e", "RepFid.txt"}, {"^E", "RepFid.txt"},  {"^d", "SubFid.txt"},
+    {"^D", "SubFid.txt"}, {"^f", "CirCli.txt"}, {"^F", "CirCli.txt"},  {"*o", "ClientG.txt"},
+    {"&b", "ClientG.txt"},
+};
+
+// A request that cannot be done: said with the request in the progress
+// window's errors and the message log, and an error-log line of the code.
+bool RequestNotDone(const char* key, const std::string& what, int16_t code) {
+    ReportTransferProblem(GetText("Log", key) + " " + what);
+    LogErr(code);
+    return false;
+}
+
+// Runs the request; known tells whether the code is one.
+bool RunRequest(const std::string& code, const std::string& arg, bool& known) {
+    known = true;
+    for (const auto& t : kModelTables)
+        if (code == t.code && !ModelHasTable(t.table))
+            return RequestNotDone("notable", std::string(t.table) + " (" + code + "|" + arg + ")", 4);
     for (const RequestEntry& request : kRequests)
         if (code == request.code) return request.run(arg);
     for (const ImportEntry& entry : kImports)
@@ -224,6 +253,23 @@ bool ExecRequest(const std::string& code, const std::string& arg) {
     bool queued = false;
     if (RunReportBuilder(code, arg, queued)) return queued;
     if (RunTableBuilder(code, arg, queued)) return queued;
-    LogErr(3);
+    known = false;
+    return false;
+}
+
+}  // namespace
+
+bool ExecRequest(const std::string& code, const std::string& arg) {
+    const int32_t failures = Texts.nFailuresAsked;
+    gImportFailedBefore = false;
+    bool known = true;
+    if (RunRequest(code, arg, known)) return true;
+    if (!known) return RequestNotDone("unknowncode", code + "|" + arg, 3);
+    // A request that queued nothing is a failure of the run; when nothing
+    // has been counted for it yet (a builder that refused, having said why
+    // in the status text, or found nothing to do), it is counted here. The
+    // extra turn of a register whose import failed has counted it already.
+    if (Texts.nFailuresAsked == failures && !gImportFailedBefore)
+        RequestNotDone("notdone", code + "|" + arg, 4);
     return false;
 }
