@@ -19,6 +19,7 @@
 #include "store/cards.h"
 #include "store/plu.h"
 #include "core/record.h"
+#include "transfers/history.h"
 #include "transfers/reports.h"
 #include "transfers/transfer.h"
 
@@ -354,9 +355,11 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     if (const ReportBuilderFn run = ReportBuilder(code)) {
         if (code == "#P" && !arg.empty()) {
-            // The history grows over the run; it is copied once at its end.
+            // The history grows over the run; it is copied once at its end,
+            // the history of every register it ran on.
             Core.bStoricoCopy = true;
             MainTimer.strStoricoDest = arg;
+            NoteHistoryCopy(Core.nOpenCash, Core.strCashDir);
         }
         queued = run();
         return true;
