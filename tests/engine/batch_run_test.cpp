@@ -173,6 +173,7 @@ TEST_F(BatchRunTest, TheExtraTurnMakesGoodOnlyTheRequestsItDidAgain) {
     RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_LT(ErrLog().find("[004]"), ErrLog().find("[005]")) << ErrLog();  // in time order
+    EXPECT_EQ(ErrorLines("004"), 1) << ErrLog();  // the import's failure, not again for the extra turn
     const std::string msg = Read("base/msg.log");
     const size_t good = msg.find("made good");
     EXPECT_EQ(testsupport::CountOf(msg, "made good"), 1) << msg;
