@@ -142,7 +142,10 @@ bool RunFastPLU(const std::string& arg) {
         if (!ImportOnce([&] { return SortPLU(arg, PLUFilePath()); })) return false;
     } else if (!arg.empty()) {
         builders::ArgRange range;
-        if (!builders::ReadRange(arg, INT32_MAX, range)) return !builders::RefuseArgument(arg);
+        if (!builders::ReadRange(arg, INT32_MAX, range)) {
+            builders::RefuseArgument(arg);
+            return false;
+        }
         from = static_cast<int32_t>(range.first);
         to = static_cast<int32_t>(range.last);
     }
@@ -216,10 +219,6 @@ const RequestEntry kRequests[] = {
     {"*L", RunSendOff},
     {kFastPLUToken, RunFastPLU},
 };
-
-}  // namespace
-
-namespace {
 
 // The tables that not every model has, by the request codes that send or
 // read them: on a model without the table such a request does nothing.
