@@ -9,8 +9,10 @@
 //   /l model number   /p serial port number   /b baud-rate index
 //   /t link type (0 direct, 1 addressed)      /a station address
 //   /c hello copy file ("file" or "file|mode")    /w window mode
+#include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One entry of the request list: "code|argument".
@@ -22,6 +24,9 @@ struct BatchRequest {
     // register's extra turn sends what its first turn imported.
     uint32_t imported = 0;
     uint32_t importedOk = 0;
+    // The record range that each register's import left (departments and
+    // their loyalty lines send that range), by register.
+    std::array<std::pair<int16_t, int16_t>, 32> importedRange{};
 };
 
 struct BatchGlobals {

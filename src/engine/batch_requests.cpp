@@ -1,14 +1,17 @@
 // The batch interpreter: a request code is the token of the builder it runs.
 // The table sends and reads are the link's (RunTableBuilder); the requests
 // with steps of their own stand in the table below.
-#include <cstdlib>
+#include <cstdint>
 #include <string>
+#include <utility>
 
+#include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
 #include "core/texts.h"
 #include "store/customer_files.h"
 #include "engine/builders_reports.h"
+#include "engine/builders_steps.h"
 #include "engine/builders_tables.h"
 #include "link/hello.h"
 #include "engine/conn_test.h"
@@ -26,26 +29,45 @@
 
 namespace {
 
+using Range16 = std::pair<int16_t, int16_t>;
+
+// The request now running found its import failed in an earlier turn of the
+// same register (that failure is counted already).
+bool gImportFailedBefore = false;
+
 // Runs the import of the request now running for the open register, once:
 // a later turn of the same register in this run (the extra turn of one whose
 // handshake failed) finds its file already imported and gets the first
-// outcome again. As that turn does not import again, the failures of the
-// import stay failures whatever it does. A request run outside the list
-// always imports.
+// outcome again, with the record range that import left for that register
+// (never what another register's import or send left since). As that turn
+// does not import again, the failures of the import stay failures whatever
+// it does. A request run outside the list always imports.
+// import(range) runs the import and sets range when it has one.
 template <typename Import>
-bool ImportOnce(Import import) {
+bool ImportOnce(Import import, Range16& range) {
     const int32_t pos = MainTimer.bRichiestePending;
     const int cash = Core.nOpenCash;
     if (pos < 0 || pos >= static_cast<int32_t>(Batch.Richieste.size()) || cash < 0 || cash >= 32)
-        return import();
+        return import(range);
     BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
     const uint32_t bit = 1u << cash;
-    if (request.imported & bit) return (request.importedOk & bit) != 0;
-    const bool ok = import();
+    if (request.imported & bit) {
+        range = request.importedRange[static_cast<size_t>(cash)];
+        gImportFailedBefore = (request.importedOk & bit) == 0;
+        return !gImportFailedBefore;
+    }
+    const bool ok = import(range);
     KeepRunFailures();
     request.imported |= bit;
     if (ok) request.importedOk |= bit;
+    request.importedRange[static_cast<size_t>(cash)] = range;
     return ok;
+}
+
+template <typename Import>
+bool ImportOnce(Import import) {
+    Range16 unused{0, 0};
+    return ImportOnce([&](Range16&) { return import(); }, unused);
 }
 
 struct RequestEntry {
@@ -70,8 +92,8 @@ bool RunSendCli(const std::string& arg) {
     }
     int32_t from = 0, to = 0;
     std::string why;
-    if (!CliCodeRange(tables::TrimBlanks(arg.substr(0, colon)),
-                      tables::TrimBlanks(arg.substr(colon + 1)), from, to, why)) {
+    if (!CliCodeRange(builders::TrimArg(arg.substr(0, colon)), builders::TrimArg(arg.substr(colon + 1)),
+                      from, to, why)) {
         ReportTransferProblem(why);
         LogErr(3);
         return false;
@@ -119,14 +141,13 @@ bool RunFastPLU(const std::string& arg) {
     if (IsImport(arg)) {
         if (!ImportOnce([&] { return SortPLU(arg, PLUFilePath()); })) return false;
     } else if (!arg.empty()) {
-        const size_t colon = arg.find(':');
-        from = std::atoi(arg.substr(0, colon).c_str());
-        to = std::atoi(arg.substr(colon + 1).c_str());
-        if (from < 1 || to < from) {
-            ReportTransferProblem(GetText("Log", "badarg") + " " + kFastPLUToken + "|" + arg);
-            LogErr(3);
+        builders::ArgRange range;
+        if (!builders::ReadRange(arg, INT32_MAX, range)) {
+            builders::RefuseArgument(arg);
             return false;
         }
+        from = static_cast<int32_t>(range.first);
+        to = static_cast<int32_t>(range.last);
     }
     if (!GetPLUNum() || PLUFiles.nPLUNum == 0) return false;
     return SendFastPLU(from, to);
@@ -135,11 +156,17 @@ bool RunFastPLU(const std::string& arg) {
 // The table imports: the file that the argument names is imported into the
 // register's table (or its options) before the table is sent by the
 // builder of the send code; a refused import sends nothing. A range ("1:20")
-// names no file: the table is then sent as it is.
+// names no file: the table is then sent as it is. The departments and their
+// loyalty lines send the range of departments the import took.
 struct ImportEntry {
     const char* code;
     bool (*import)(const std::string& file, int32_t& count);
     const char* send;
+    // The range the import leaves in the send counters, and the send of that
+    // range; nullptr for the imports without one.
+    int16_t TxCountersRec::*from = nullptr;
+    int16_t TxCountersRec::*to = nullptr;
+    bool (*sendRange)(int16_t, int16_t) = nullptr;
 };
 
 bool ConfScoMag(const std::string& file, int32_t& count) {
@@ -153,20 +180,34 @@ bool SubFid(const std::string& file, int32_t& count) {
 }
 
 const ImportEntry kImports[] = {
-    {"*m", ImportConfScoMag2, "*Y"}, {"*W", ConfScoMag, "*Y"},     {"*Y", ImportScoMag, "*Y"},
-    {"*F", ImportReparto, "*F"},     {"^e", ImportRepFid, "^e"},   {"^d", SubFid, "^d"},
-    {"^f", ImportCirCli, "^f"},     {"*Q", ImportBollino, "*Q"},
+    {"*m", ImportConfScoMag2, "*Y"},
+    {"*W", ConfScoMag, "*Y"},
+    {"*Y", ImportScoMag, "*Y"},
+    {"*F", ImportReparto, "*F", &TxCountersRec::nTxRepartoFrom, &TxCountersRec::nTxRepartoTo, SendReparto},
+    {"^e", ImportRepFid, "^e", &TxCountersRec::nTxRepFidFrom, &TxCountersRec::nTxRepFidTo, SendRepFid},
+    {"^d", SubFid, "^d"},
+    {"^f", ImportCirCli, "^f"},
+    {"*Q", ImportBollino, "*Q"},
 };
 
 bool RunImport(const ImportEntry& entry, const std::string& arg) {
-    auto import = [&] {
-        int32_t count = 0;
-        if (entry.import(arg, count)) return true;
-        LogErr(4);
-        return false;
-    };
-    if (IsImport(arg) && !ImportOnce(import)) return false;
     bool queued = false;
+    if (!IsImport(arg)) {
+        RunTableBuilder(entry.send, arg, queued);
+        return queued;
+    }
+    auto import = [&](Range16& range) {
+        int32_t count = 0;
+        if (!entry.import(arg, count)) {
+            LogErr(4);
+            return false;
+        }
+        if (entry.from) range = {Tx.*entry.from, Tx.*entry.to};
+        return true;
+    };
+    Range16 range{0, 0};
+    if (!ImportOnce(import, range)) return false;
+    if (entry.sendRange) return entry.sendRange(range.first, range.second);
     RunTableBuilder(entry.send, arg, queued);
     return queued;
 }
@@ -179,9 +220,31 @@ const RequestEntry kRequests[] = {
     {kFastPLUToken, RunFastPLU},
 };
 
-}  // namespace
+// The tables that not every model has, by the request codes that send or
+// read them: on a model without the table such a request does nothing.
+const struct {
+    const char* code;
+    const char* table;
+} kModelTables[] = {
+    {"^b", "RResto.txt"}, {"^e", "RepFid.txt"}, {"^E", "RepFid.txt"},  {"^d", "SubFid.txt"},
+    {"^D", "SubFid.txt"}, {"^f", "CirCli.txt"}, {"^F", "CirCli.txt"},  {"*o", "ClientG.txt"},
+    {"&b", "ClientG.txt"},
+};
 
-bool ExecRequest(const std::string& code, const std::string& arg) {
+// A request that cannot be done: said with the request in the progress
+// window's errors and the message log, and an error-log line of the code.
+bool RequestNotDone(const char* key, const std::string& what, int16_t code) {
+    ReportTransferProblem(GetText("Log", key) + " " + what);
+    LogErr(code);
+    return false;
+}
+
+// Runs the request; known tells whether the code is one.
+bool RunRequest(const std::string& code, const std::string& arg, bool& known) {
+    known = true;
+    for (const auto& t : kModelTables)
+        if (code == t.code && !ModelHasTable(t.table))
+            return RequestNotDone("notable", std::string(t.table) + " (" + code + "|" + arg + ")", 4);
     for (const RequestEntry& request : kRequests)
         if (code == request.code) return request.run(arg);
     for (const ImportEntry& entry : kImports)
@@ -189,6 +252,23 @@ bool ExecRequest(const std::string& code, const std::string& arg) {
     bool queued = false;
     if (RunReportBuilder(code, arg, queued)) return queued;
     if (RunTableBuilder(code, arg, queued)) return queued;
-    LogErr(3);
+    known = false;
+    return false;
+}
+
+}  // namespace
+
+bool ExecRequest(const std::string& code, const std::string& arg) {
+    const int32_t failures = Texts.nFailuresAsked;
+    gImportFailedBefore = false;
+    bool known = true;
+    if (RunRequest(code, arg, known)) return true;
+    if (!known) return RequestNotDone("unknowncode", code + "|" + arg, 3);
+    // A request that queued nothing is a failure of the run; when nothing
+    // has been counted for it yet (a builder that refused, having said why
+    // in the status text, or found nothing to do), it is counted here. The
+    // extra turn of a register whose import failed has counted it already.
+    if (Texts.nFailuresAsked == failures && !gImportFailedBefore)
+        RequestNotDone("notdone", code + "|" + arg, 4);
     return false;
 }

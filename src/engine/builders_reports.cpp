@@ -19,6 +19,7 @@
 #include "store/cards.h"
 #include "store/plu.h"
 #include "core/record.h"
+#include "transfers/history.h"
 #include "transfers/reports.h"
 #include "transfers/transfer.h"
 
@@ -283,11 +284,12 @@ bool SendKeyCmd(const std::string& token) {
 
 namespace {
 
-// The argument when it is a range (which is then no copy destination), else
-// nothing.
+// The argument when it is a range of codes (which is then no copy
+// destination), as it goes to the register; else nothing.
 std::string TakeRange(const std::string& arg) {
     RangeIsNoDestination(arg);
-    return IsRangeArg(arg) ? arg : std::string();
+    ArgRange range;
+    return IsRangeArg(arg) && ReadRange(arg, kMaxCode, range) ? range.text : std::string();
 }
 
 struct ReportRequest {
@@ -316,11 +318,31 @@ const TokenRequest kTokens[] = {
 };
 
 // The requests whose range is one of codes or record numbers: a range that
-// is not one is refused. (The resets' arguments are the register's own.)
+// is not one is refused.
 bool TakesCodeRange(const std::string& code) {
-    for (const char* c : {"*c", "*B", "*K", "#C", "#L", "#M", "#N", "#F", "#l"})
+    for (const char* c : {"*c", "*B", "*K", "#C", "#L", "#M", "#N", "#F", "#l", "#q", "#i"})
         if (code == c) return true;
     return false;
+}
+
+// What a reset takes: "#q" and "#i" nothing (the whole reset) or a range
+// first:last; "#d" (the meal-ticket data) "6:n" alone, n a whole number
+// from 1 to 32767. The token to send, or nothing when the argument is no
+// valid one.
+std::optional<std::string> ResetToken(const std::string& code, const std::string& arg) {
+    if (code != "#q" && code != "#i" && code != "#d") return code + TakeRange(arg);
+    if (code != "#d") {
+        if (TrimArg(arg).empty()) return code;
+        if (!IsRangeArg(arg)) return std::nullopt;  // a range was checked before
+        return code + TakeRange(arg);
+    }
+    const size_t colon = arg.find(':');
+    ArgRange n;
+    if (colon == std::string::npos || TrimArg(arg.substr(0, colon)) != "6" ||
+        !ReadRange("1:" + arg.substr(colon + 1), 32767, n))
+        return std::nullopt;
+    RangeIsNoDestination(arg);
+    return code + "6:" + std::to_string(n.last);
 }
 
 }  // namespace
@@ -335,14 +357,17 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     if (const ReportBuilderFn run = ReportBuilder(code)) {
         if (code == "#P" && !arg.empty()) {
-            // The history grows over the run; it is copied once at its end.
+            // The history grows over the run; it is copied once at its end,
+            // the history of every register it ran on.
             Core.bStoricoCopy = true;
             MainTimer.strStoricoDest = arg;
+            NoteHistoryCopy(Core.nOpenCash, Core.strCashDir);
         }
         queued = run();
         return true;
     }
-    if (TakesCodeRange(code) && IsRangeArg(arg) && !IsCodeRange(arg)) return RefuseArgument(arg);
+    ArgRange range;
+    if (TakesCodeRange(code) && IsRangeArg(arg) && !ReadRange(arg, kMaxCode, range)) return RefuseArgument(arg);
     if (code == "*c") {
         const std::string range = TakeRange(arg);
         const size_t colon = range.find(':');
@@ -363,7 +388,9 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     }
     for (const TokenRequest& t : kTokens) {
         if (code != t.code) continue;
-        queued = t.run(code + TakeRange(arg));
+        const std::optional<std::string> token = ResetToken(code, arg);
+        if (!token) return RefuseArgument(arg);
+        queued = t.run(*token);
         return true;
     }
     if (code == "*2" || code == "*3") {

@@ -32,9 +32,22 @@ bool IsRangeArg(const std::string& arg);
 // Core.strReqArg holds it, Core.strReqArg is cleared, so that the read does
 // not copy over a file of that name.
 void RangeIsNoDestination(const std::string& arg);
-// "first:last" of two codes of at most 13 digits each, first from 1 and not
-// above last.
-bool IsCodeRange(const std::string& arg);
+// The one reader of a request's range argument "first:last": two whole
+// numbers of digits only, each with blanks around it allowed (a NUL byte
+// counts as the blank it stands for), first from 1 and not above last, last
+// at most high. A number with anything else in it, or past high, is refused
+// (never cut or wrapped). text is the range as it goes to the register,
+// "first:last" in plain decimal.
+struct ArgRange {
+    int64_t first = 0;
+    int64_t last = 0;
+    std::string text;
+};
+bool ReadRange(const std::string& arg, int64_t high, ArgRange& out);
+// The highest code of a code range (13 digits, the width of a code).
+inline constexpr int64_t kMaxCode = 9999999999999;
+// The argument without the blanks and NUL bytes around it.
+std::string TrimArg(const std::string& arg);
 // An argument the builder cannot take: said in the progress window and the
 // message log with the request and its argument, and an error-log line of
 // the request interpreter (code 3). Nothing runs. Returns true (the request

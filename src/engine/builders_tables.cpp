@@ -1,7 +1,9 @@
 // The table send builders and the steps every builder shares.
 #include "engine/builders_tables.h"
 
+#include <cstdint>
 #include <initializer_list>
+#include <string>
 
 #include "core/config_level.h"
 #include "core/globals.h"
@@ -75,22 +77,39 @@ void RangeIsNoDestination(const std::string& arg) {
 
 namespace {
 
-bool IsDigits(const std::string& text) {
-    if (text.empty()) return false;
-    for (char c : text)
+bool IsArgBlank(char c) { return c == ' ' || c == '\0'; }
+
+// A whole number of digits only (blanks around it allowed), at most high.
+bool ReadNumber(const std::string& text, int64_t high, int64_t& value) {
+    const std::string t = TrimArg(text);
+    if (t.empty()) return false;
+    value = 0;
+    for (char c : t) {
         if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > high) return false;
+    }
     return true;
 }
 
 }  // namespace
 
-bool IsCodeRange(const std::string& arg) {
-    size_t colon = arg.find(':');
+std::string TrimArg(const std::string& arg) {
+    size_t a = 0, b = arg.size();
+    while (a < b && IsArgBlank(arg[a])) ++a;
+    while (b > a && IsArgBlank(arg[b - 1])) --b;
+    return arg.substr(a, b - a);
+}
+
+bool ReadRange(const std::string& arg, int64_t high, ArgRange& out) {
+    const size_t colon = arg.find(':');
     if (colon == std::string::npos) return false;
-    std::string a = arg.substr(0, colon), b = arg.substr(colon + 1);
-    if (!IsDigits(a) || !IsDigits(b) || a.size() > 13 || b.size() > 13) return false;
-    const long long first = std::stoll(a);
-    return first >= 1 && first <= std::stoll(b);
+    int64_t first = 0, last = 0;
+    if (!ReadNumber(arg.substr(0, colon), high, first) || !ReadNumber(arg.substr(colon + 1), high, last))
+        return false;
+    if (first < 1 || first > last) return false;
+    out = {first, last, std::to_string(first) + ":" + std::to_string(last)};
+    return true;
 }
 
 bool RefuseArgument(const std::string& arg) {
@@ -382,9 +401,7 @@ namespace {
 
 enum class ArgUse {
     None,       // the argument is not read
-    Dept,       // 16-bit range; default 1..departments; another argument: the imported range
-    RepFid,     // the same for loyalty by department
-    DeptRead,   // 16-bit range; default 1..departments
+    Dept,       // 16-bit range; default 1..departments
     FMult,      // 16-bit range; default 1..multiple functions
     PLU,        // 32-bit range; default the whole PLU file
     Off,        // 32-bit range; default the whole offer file
@@ -413,7 +430,7 @@ const BatchBuilder kBatchBuilders[] = {
     {"*s", ArgUse::None, SendScontrino, nullptr},
     {"*Y", ArgUse::None, SendScoMag, nullptr},
     {"*F", ArgUse::Dept, nullptr, SendReparto},
-    {"^e", ArgUse::RepFid, nullptr, SendRepFid},
+    {"^e", ArgUse::Dept, nullptr, SendRepFid},
     {"^d", ArgUse::None, SendSubFid, nullptr},
     {"^f", ArgUse::None, SendCirCli, nullptr},
     {"*H", ArgUse::None, SendOpe, nullptr},
@@ -442,8 +459,8 @@ const BatchBuilder kBatchBuilders[] = {
     {"&k", ArgUse::None, ReqTastiera, nullptr},
     {"&q", ArgUse::None, ReqScontrino, nullptr},
     {"&R", ArgUse::None, ReqScoMag, nullptr},
-    {"&L", ArgUse::DeptRead, nullptr, ReqReparto},
-    {"^E", ArgUse::DeptRead, nullptr, ReqRepFid},
+    {"&L", ArgUse::Dept, nullptr, ReqReparto},
+    {"^E", ArgUse::Dept, nullptr, ReqRepFid},
     {"^D", ArgUse::None, ReqSubFid, nullptr},
     {"^F", ArgUse::None, ReqCirCli, nullptr},
     {"^G", ArgUse::None, ReqPrzPeso, nullptr},
@@ -468,18 +485,6 @@ const BatchBuilder kBatchBuilders[] = {
     {"&m", ArgUse::None, ReqComm, nullptr},
 };
 
-// "first:last" as two whole numbers (blanks around them allowed).
-bool ParseRange(const std::string& arg, int64_t& first, int64_t& last) {
-    size_t colon = arg.find(':');
-    if (colon == std::string::npos) return false;
-    std::string a = tables::TrimBlanks(arg.substr(0, colon));
-    std::string b = tables::TrimBlanks(arg.substr(colon + 1));
-    if (!IsDigits(a) || !IsDigits(b) || a.size() > 9 || b.size() > 9) return false;
-    first = std::stoll(a);
-    last = std::stoll(b);
-    return true;
-}
-
 bool Fits16(int64_t v) { return v >= 0 && v <= 32767; }
 
 // Whole records of a table file.
@@ -501,17 +506,13 @@ bool ArticlesUnreadable(bool (*count)(), const std::string& path) {
     return true;
 }
 
-bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast,
-                const int16_t* importedFrom, const int16_t* importedTo, bool& queued) {
+bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast, bool& queued) {
     int64_t first = 1, last = wholeLast;
     if (IsRangeArg(arg)) {
-        // A range that can't be read, starts below 1, runs backwards or
-        // passes 16 bits.
-        if (!ParseRange(arg, first, last) || first < 1 || first > last || !Fits16(last))
-            return RefuseArgument(arg);
-    } else if (!arg.empty() && importedFrom) {
-        first = *importedFrom;  // the range that the batch import of the argument left
-        last = *importedTo;
+        ArgRange range;
+        if (!ReadRange(arg, 32767, range)) return RefuseArgument(arg);
+        first = range.first;
+        last = range.last;
     }
     if (!Fits16(first) || !Fits16(last)) return true;
     RangeIsNoDestination(arg);
@@ -522,8 +523,12 @@ bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast
 bool RunRange32(const std::string& arg, int32_t wholeLast, bool (*send)(int32_t, int32_t),
                 bool& queued) {
     int64_t first = 1, last = wholeLast;
-    if (IsRangeArg(arg) && (!ParseRange(arg, first, last) || first < 1 || first > last))
-        return RefuseArgument(arg);
+    if (IsRangeArg(arg)) {
+        ArgRange range;
+        if (!ReadRange(arg, INT32_MAX, range)) return RefuseArgument(arg);
+        first = range.first;
+        last = range.last;
+    }
     queued = send(static_cast<int32_t>(first), static_cast<int32_t>(last));
     return true;
 }
@@ -542,13 +547,9 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
         queued = b.plain();
         return true;
     case ArgUse::Dept:
-        return RunRange16(b, arg, Sizes.nMaxReparti, &Tx.nTxRepartoFrom, &Tx.nTxRepartoTo, queued);
-    case ArgUse::RepFid:
-        return RunRange16(b, arg, Sizes.nMaxReparti, &Tx.nTxRepFidFrom, &Tx.nTxRepFidTo, queued);
-    case ArgUse::DeptRead:
-        return RunRange16(b, arg, Sizes.nMaxReparti, nullptr, nullptr, queued);
+        return RunRange16(b, arg, Sizes.nMaxReparti, queued);
     case ArgUse::FMult:
-        return RunRange16(b, arg, Sizes.nMaxFunMul, nullptr, nullptr, queued);
+        return RunRange16(b, arg, Sizes.nMaxFunMul, queued);
     case ArgUse::PLU:
         if (ArticlesUnreadable(GetPLUNum, PLUFilePath())) return true;
         return RunRange32(arg, RecordCount(PLUFilePath(), sizeof(PLURec)), SendPLU, queued);
@@ -559,7 +560,7 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
     case ArgUse::Cli:
         return RunRange32(arg, -1, SendCli, queued);
     case ArgUse::Index: {
-        std::string a = tables::TrimBlanks(arg);
+        std::string a = TrimArg(arg);
         int16_t index = 0;
         if (!a.empty()) {
             if (a != "0" && a != "1" && a != "2") return RefuseArgument(arg);
@@ -569,26 +570,14 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
         return true;
     }
     case ArgUse::Dump:
-        if (!IsRangeArg(arg)) {
-            queued = ReqPLU("&M1:999999999999");
-        } else if (IsCodeRange(arg)) {
-            RangeIsNoDestination(arg);
-            queued = ReqPLU("&M" + arg);
-        } else {
-            return RefuseArgument(arg);
-        }
+    case ArgUse::CliCodes: {
+        ArgRange range{1, 999999999999, "1:999999999999"};
+        if (IsRangeArg(arg) && !ReadRange(arg, kMaxCode, range)) return RefuseArgument(arg);
+        RangeIsNoDestination(arg);
+        queued = b.use == ArgUse::Dump ? ReqPLU("&M" + range.text)
+                                       : ReqCli(std::to_string(range.first), std::to_string(range.last));
         return true;
-    case ArgUse::CliCodes:
-        if (!IsRangeArg(arg)) {
-            queued = ReqCli("1", "999999999999");
-        } else if (IsCodeRange(arg)) {
-            RangeIsNoDestination(arg);
-            size_t colon = arg.find(':');
-            queued = ReqCli(arg.substr(0, colon), arg.substr(colon + 1));
-        } else {
-            return RefuseArgument(arg);
-        }
-        return true;
+    }
     }
     return true;
 }

@@ -95,8 +95,9 @@ bool ReqCode(const std::string& token);  // any read token, with its request fla
 // (Core.strReqArg is cleared); an empty one means the whole table; any other
 // names a file: the copy destination of a read
 // (which reads the whole table), or the source of the batch import that ran
-// before a send ("*F" and "^e" then send the range the import left, the
-// other sends their whole table). Builders without a range ignore it.
+// before a send, which sends its whole table (the departments and their
+// loyalty lines send the range their import took: ExecRequest passes it to
+// the builder itself). Builders without a range ignore it.
 // Returns false when the code is not a builder's. queued is the builder's
 // result, false when nothing ran. An argument the builder cannot take (a
 // range that can't be read, starts below 1, runs backwards or passes 16 bits

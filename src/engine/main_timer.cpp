@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/numbers.h"
 #include "transfers/bulk_transfer.h"
+#include "transfers/history.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "link/cmd_queue.h"
@@ -57,10 +58,7 @@ void EndOfBatchRun() {
     ClearCmdQueue();
     if (Core.bStoricoCopy) {
         Core.bStoricoCopy = false;
-        MainTimer.strCopyDestSaved = Core.strReqArg;
-        Core.strReqArg = MainTimer.strStoricoDest;
-        CopyRecvFile("\\Storico.txt");
-        Core.strReqArg = MainTimer.strCopyDestSaved;
+        CopyHistories(MainTimer.strStoricoDest);
     }
     LinkState.nState = 0;
     CurrentShell().UnloadMainWindow();

@@ -1,6 +1,8 @@
 #include "transfers/history.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "core/cassa_conf.h"
 #include "core/globals.h"
@@ -175,4 +177,33 @@ int16_t DataStorico() {
     }
     SendAck();
     return result;
+}
+
+void NoteHistoryCopy(int cash, const std::string& folder) {
+    if (cash >= 0) History.copyFolders[cash] = folder;
+}
+
+bool CopyHistories(const std::string& dest) {
+    const std::map<int, std::string> folders = std::move(History.copyFolders);
+    History.copyFolders.clear();
+    std::string bytes, missing;
+    bool any = false;
+    for (const auto& [cash, folder] : folders) {
+        const std::string path = platform::JoinPath(folder, kHistoryFile);
+        std::string one;
+        errno = 0;
+        if (!platform::FileExists(path) || !platform::ReadFile(path, one)) {
+            if (missing.empty()) missing = path + ": " + std::strerror(errno ? errno : ENOENT);
+            continue;
+        }
+        bytes += one;
+        any = true;
+    }
+    if (!any) {
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + missing + " -> " + dest);
+        return false;
+    }
+    if (platform::WriteFile(dest, bytes)) return true;
+    ReportTransferFailure(GetText("Log", "nocopy") + " " + dest + ": " + std::strerror(errno));
+    return false;
 }

@@ -14,6 +14,7 @@
 // Chiusura.txt (register folder) holds the data of the last daily closure:
 // one line, replaced at every closure.
 #include <cstdint>
+#include <map>
 #include <string>
 
 struct HistoryGlobals {
@@ -21,6 +22,9 @@ struct HistoryGlobals {
     bool bPositionKnown = false;  // strLastIndi/strLastPg hold the position of the last line stored
     std::string strLastIndi;
     std::string strLastPg;
+    // A command-line run's copy of the history: the register folder of each
+    // register the copy takes the history of, by register.
+    std::map<int, std::string> copyFolders;
 };
 extern HistoryGlobals History;
 
@@ -38,3 +42,13 @@ std::string AnsStoricoStart();
 // C 00 and C 01: one history line. True (-1) for a line stored or refused,
 // 1 after the closing line of the read.
 int16_t DataStorico();
+
+// A command-line run asked for a copy of the history ("#P" with a file): the
+// history of register cash, whose folder is given, goes into it.
+void NoteHistoryCopy(int cash, const std::string& folder);
+// At the end of that run: the history file of every register noted, one
+// after the other in register order, replaces the file dest in one step. A
+// register without a history file (its read failed, which was said) is left
+// out. When none has one, or dest cannot be written, the failure is said and
+// counts (error log), dest is left as it was, and the result is false.
+bool CopyHistories(const std::string& dest);

@@ -239,6 +239,12 @@ std::vector<std::string> CashRegister::Received(const std::string& table) const 
     return it == received_.end() ? std::vector<std::string>{} : it->second;
 }
 
+std::vector<std::vector<std::string>> CashRegister::Sends(const std::string& table) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = sends_.find(table);
+    return it == sends_.end() ? std::vector<std::vector<std::string>>{} : it->second;
+}
+
 std::vector<std::string> CashRegister::Refused(const std::string& table) const {
     std::lock_guard<std::mutex> lock(mu_);
     auto it = refused_.find(table);
@@ -540,6 +546,7 @@ std::vector<std::string> ChangeKeyboard(const std::vector<std::string>& held,
 }  // namespace
 
 void CashRegister::Finish() {
+    if (mode_ == Mode::Sending && table_) sends_[table_->name].push_back(incoming_);
     if (mode_ == Mode::Sending && table_ && table_->name == "plu directory") {
         received_[table_->name] = incoming_;
         records_[table_->name] = ChangeDirectory(records_[table_->name], incoming_);

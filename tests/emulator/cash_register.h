@@ -111,6 +111,7 @@ public:
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
     std::vector<std::string> Received(const std::string& table) const;  // the last send, "*" excluded
+    std::vector<std::vector<std::string>> Sends(const std::string& table) const;  // every send, in order
     std::vector<std::string> Refused(const std::string& table) const;   // records the model refused
     std::vector<std::string> Commands() const;  // command texts after "0;", in order ("" included)
     std::string HistoryStart() const;           // the program's answer to "B90"
@@ -139,6 +140,7 @@ private:
     RegisterConfig config_;
     std::map<std::string, std::vector<std::string>> records_;  // by table name
     std::map<std::string, std::vector<std::string>> received_;
+    std::map<std::string, std::vector<std::vector<std::string>>> sends_;
     std::map<std::string, std::vector<std::string>> refused_;
     std::map<std::string, std::vector<std::string>> reports_;  // by report token
     std::vector<std::pair<std::string, std::string>> history_;

@@ -33,7 +33,8 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
         "&L|a:b",  "*F|99999:1", "*F|-5:3", "&L|1:99999999999", "*F|1:", "&L|:",
         "&M|x:y",  "&I|a:b",     "*T|7",    "*G|5:1",           "&L|5:2", "#z|4:2",
         "*F|0:0",  "&L|0:3",     "&M|0:0",  "&I|0:0",           "*G|0:0", "#M|0:0",
-        "*B|a:b",
+        "*B|a:b",  "#z|1x:5",   "#z|1:4294967299", "&M|1:99999999999999", "#q|0:0", "#i|0:5",
+        "#q|out.txt", "#d|0:5", "#d|6:x", "#d|", "#d|6:1:2",
     };
     StartRegisters({0});
     for (const char* request : requests) {
@@ -44,6 +45,31 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find("Request argument not taken"), std::string::npos) << MsgLog();
         EXPECT_NE(MsgLog().find(request), std::string::npos) << MsgLog();
+        EXPECT_TRUE(Requests(*registers[0]).empty());
+    }
+}
+
+// A request that is not done, though its argument is taken, is a failure of
+// the run: an error-log line and a message-log line saying why.
+TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
+    const struct {
+        const char* request;
+        const char* code;
+        const char* said;
+    } cases[] = {
+        {"*K|3:7", "004", "not allowed by the register's PLU options"},  // P210 has no period report
+        {"^e|", "004", "no such table; nothing sent, read or imported: RepFid.txt (^e|)"},
+        {"^d|", "004", "no such table; nothing sent, read or imported: SubFid.txt (^d|)"},
+        {"^f|in.txt", "004", "no such table; nothing sent, read or imported: CirCli.txt (^f|in.txt)"},
+        {"??|x", "003", "Unknown request code; nothing done: ??|x"},
+    };
+    StartRegisters({0});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request);
+        PrepareOne(c.request);
+        ExpectFailure(c.code);
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
+        EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
         EXPECT_TRUE(Requests(*registers[0]).empty());
     }
 }

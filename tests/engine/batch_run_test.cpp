@@ -189,10 +189,38 @@ TEST_F(BatchRunTest, TheExtraTurnMakesGoodOnlyTheRequestsItDidAgain) {
     RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_LT(ErrLog().find("[004]"), ErrLog().find("[005]")) << ErrLog();  // in time order
+    EXPECT_EQ(ErrorLines("004"), 1) << ErrLog();  // the import's failure, not again for the extra turn
     const std::string msg = Read("base/msg.log");
     const size_t good = msg.find("made good");
     EXPECT_EQ(testsupport::CountOf(msg, "made good"), 1) << msg;
     EXPECT_LT(msg.find("[005]", good), msg.find("\r\n", good)) << msg;
+}
+
+// Register 1 leaves its first poll unanswered, register 2 sends department 9
+// after its import: the extra turn of register 1 sends the departments of
+// its own import, not the range that register 2's turn left.
+TEST_F(BatchRunTest, AnExtraTurnSendsTheRangeOfItsOwnImport) {
+    auto dept = [](const std::string& num, const std::string& name) {
+        return num + name + std::string(30 - name.size(), ' ') + "031000" + std::string(24, '0') +
+               "4" "00" "0000" "00" "001" "000" "00000000\r\n";
+    };
+    Write("depA.txt", dept("0001", "ALPHA") + dept("0002", "BETA"));
+    Prepare({0, 1}, "r1=*F|" + dir.file("depA.txt") + "\r\nr2=*F|9:9\r\n", 1800);
+    emu::RegisterConfig silentOnce;
+    silentOnce.silentPolls = 1;
+    StartEmulator({0, 1}, {}, {silentOnce, {}});
+    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
+    EXPECT_EQ(r.status, 0) << r.err << ErrLog();
+    for (const auto& reg : registers) {
+        const auto sends = reg->Sends("departments");
+        ASSERT_EQ(sends.size(), 2u);
+        ASSERT_EQ(sends[0].size(), 2u);
+        EXPECT_EQ(sends[0][0].rfind("1:ALPHA:", 0), 0u) << sends[0][0];
+        EXPECT_EQ(sends[0][1].rfind("2:BETA:", 0), 0u) << sends[0][1];
+        ASSERT_EQ(sends[1].size(), 1u);
+        EXPECT_EQ(sends[1][0].rfind("9:", 0), 0u) << sends[1][0];
+    }
+    EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), "made good"), 1) << Read("base/msg.log");
 }
 
 // One hello answer of each register arrives with a bad checksum: the

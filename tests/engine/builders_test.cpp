@@ -386,13 +386,15 @@ TEST_F(BuildersTest, AFullQueueStillTriesEveryTextAndCommits) {
 TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
     struct Row {
         const char* code;
-        const char* arg;
+        std::string arg;
         bool known;
         bool queued;
         std::vector<std::string> texts;
     };
     const Row rows[] = {
         {"*F", "", true, true, {"*2;+4;*F;*3;"}},
+        {"&L", std::string("1\0:2", 4), true, true, {"*2;+4;&L1:2;#H;*3;"}},  // NUL stands for a blank
+        {"&M", " 5 : 9 ", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M5:9;#H;*3;"}},
         {"&L", "", true, true, {"*2;+4;&L1:250;#H;*3;"}},
         {"&L", "3:7", true, true, {"*2;+4;&L3:7;#H;*3;"}},
         {"&L", " 3 : 7 ", true, true, {"*2;+4;&L3:7;#H;*3;"}},
@@ -425,10 +427,11 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         for (const CmdQueueEntry& e : Pending()) texts.push_back(e.command);
         EXPECT_EQ(texts, row.texts);
         // A range is no copy destination; a file name stays one.
-        bool range = std::string(row.arg).find(':') != std::string::npos;
+        bool range = row.arg.find(':') != std::string::npos;
         EXPECT_EQ(Core.strReqArg, range && row.queued ? "" : row.arg);
     }
-    // "*F" whose argument is an import file sends the range the import left.
+    // "*F" whose argument names a file sends the whole table, never a range
+    // that another send left in the counters.
     Fresh(3);
     NextCash(true);
     Tx.nTxRepartoFrom = 3;
@@ -436,8 +439,8 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
     bool queued = false;
     EXPECT_TRUE(RunTableBuilder("*F", "depts.txt", queued));
     EXPECT_TRUE(queued);
-    EXPECT_EQ(Tx.nTxRepartoFrom0, 3);
-    EXPECT_EQ(Tx.nTxRepartoTo0, 12);
+    EXPECT_EQ(Tx.nTxRepartoFrom0, 1);
+    EXPECT_EQ(Tx.nTxRepartoTo0, Sizes.nMaxReparti);
 }
 
 }  // namespace

@@ -46,6 +46,20 @@ TEST_F(ReportsBatchRun, EveryFileReceivedLandsInItsCopyDestination) {
     EXPECT_EQ(ErrLog(), "");
 }
 
+// The history copy of a run over two registers holds the history of each,
+// one after the other in register order.
+TEST_F(ReportsBatchRun, TheHistoryCopyHoldsTheHistoryOfEveryRegister) {
+    Prepare({0, 1}, "h=#P|" + dir.file("history.txt") + "\r\n");
+    CreateEmulator({0, 1});
+    AddRegister(0)->SetHistory({{"0001:01", "sale A"}});
+    AddRegister(1)->SetHistory({{"0007:01", "sale B"}});
+    ASSERT_NO_FATAL_FAILURE(StartEmulator());
+    const testsupport::RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"});
+    EXPECT_EQ(r.status, 0) << r.err << ErrLog();
+    EXPECT_EQ(Read("history.txt"), "C00:0001:01:sale A\r\nC00:ZZZZ:ZZ:*\r\n"
+                                   "C00:0007:01:sale B\r\nC00:ZZZZ:ZZ:*\r\n");
+}
+
 // A PLU dump and a customer read of a range in which the register holds
 // nothing keep the local files, and say so.
 TEST_F(ReportsBatchRun, EveryRangedRequestSendsItsRange) {

@@ -1,5 +1,6 @@
 // The connection test, the receipt history's positions, the end of a run
 // (interactive and batch), against the register emulator.
+#include "transfers/history.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "engine/batch.h"
@@ -111,6 +112,7 @@ TEST_F(RunControlTest, ABatchRunEndsOneTickAfterItsExitWithTheSemaphoreFile) {
     Core.strSemFile = dir.file("run.sem");
     Core.bStoricoCopy = true;
     MainTimer.strStoricoDest = dir.file("history-copy.txt");
+    NoteHistoryCopy(0, dir.file("Cassa1"));  // as the history request does on register 1
     testsupport::WriteAll(dir.file("Cassa1/Storico.txt"), "history\r\n");
     Batch.bListLoaded = true;
     Batch.Richieste = {{kConnTestRequest, dir.file("hello.txt") + "|1"}};
