@@ -343,6 +343,12 @@ CommShown frmComm::Shown() const {
 }
 
 bool frmComm::CheckSave(bool ask) {
+    // The window's read writes Cassa.txt when it ends: a save now would be
+    // written over.
+    if (ReadRunning()) {
+        ShowMsg("readrunning", "");
+        return false;
+    }
     const bool saved = CommCheckSave(Shown(), ask);
     // After the question the record may hold its earlier values again.
     if (saved && ask) ShowConf();
@@ -416,4 +422,5 @@ void frmComm::cmdLoad_Click() {
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
     udtCassaConfSaved = udtCassaConf;
     ReqComm();
+    ReadAsked(false);
 }
