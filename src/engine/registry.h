@@ -63,6 +63,9 @@ void RefreshForm();
 
 // The editor on screen (nullptr when none).
 EditorForm* CurrentEditor();
+// An editor window is destroyed: when it is the one on screen, the registry
+// forgets it (an editor that stayed when the run's windows went away).
+void EditorDestroyed(const EditorForm* form);
 // Lets the editor on screen unload (end of the run); true when none is left
 // on screen.
 bool CloseCurrentEditor();

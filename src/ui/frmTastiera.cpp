@@ -437,6 +437,7 @@ bool frmTastiera::MayStart() {
     // Whether the operation may start is known before the question: a start
     // that is refused has neither saved nor dropped a change. While another
     // register's folder is open, a change can be neither saved nor asked about.
+    if (OperationRunning() && !MayStartOperation()) return false;
     if (!fields::EditorFolderReady() && KeyConfChanged()) return false;
     return MayStartOperation() && KeepBeforeReload();
 }

@@ -51,8 +51,22 @@ bool OptionEditor::SaveConf(bool ask) {
     return true;
 }
 
+bool OptionEditor::ChangeShown() {
+    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
+    udtCassaConfSaved = udtCassaConf;
+    TakeRefused();
+    const bool changed = !SetConf() || TestGlbDiff();
+    TakeRefused();
+    udtCassaConf = conf;
+    udtCassaConfSaved = saved;
+    return changed;
+}
+
 void OptionEditor::cmdLoad_Click() {
-    if (!TestCashEnabled()) return;
+    // A start that is refused asks nothing; then a change shown is asked
+    // about, as leaving does, before the read replaces the options.
+    if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (ChangeShown() && !SaveConf(true)) return;
     const bool wasRunning = OperationRunning();
     Request();
     ReadAsked(wasRunning);

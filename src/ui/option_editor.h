@@ -43,4 +43,5 @@ protected:
 
     QHBoxLayout* ButtonRow();
     void Form_Unload() override;
+    bool ChangeShown() override;
 };

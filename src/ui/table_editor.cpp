@@ -65,7 +65,15 @@ void TableEditor::ShowX(int16_t n) {
 void TableEditor::ItemClick() {
     // The record being left is saved (with the question); a refused field does
     // not stop the change of choice.
-    if (nCurItem != 0) SaveConf(true, nCurItem);
+    if (nCurItem != 0 && !SaveBlocked()) {
+        SaveConf(true, nCurItem);
+    } else if (nCurItem != 0 && !MayDropUnsaved()) {
+        // A read of the table runs and the user keeps the change: the record
+        // stays shown, to be saved once the read is over.
+        const QSignalBlocker quiet(itemList);
+        itemList->setCurrentIndex(nCurItem - 1);
+        return;
+    }
     const int16_t n = ListChoice(itemList);
     if (n != 0) {
         nCurItem = n;
@@ -86,7 +94,7 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     // While a read of the table runs (asked by this editor, or under way
     // with its records going into the read's copy of the file), a save would
     // be written over by the read, or lost with a read abandoned.
-    if (ReadRunning() || (!TableFile().empty() && tables::TableBeingRead(TableFile()))) {
+    if (SaveBlocked()) {
         ShowMsg("readrunning", "");
         return false;
     }
@@ -108,8 +116,25 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     return true;
 }
 
+bool TableEditor::SaveBlocked() {
+    return ReadRunning() || (!TableFile().empty() && tables::TableBeingRead(TableFile()));
+}
+
+bool TableEditor::ChangeShown() {
+    if (nCurItem == 0) return false;
+    KeepRecord();
+    TakeRefused();
+    const bool changed = !TakeControls(nCurItem) || RecordChanged();
+    TakeRefused();
+    DropChanges();
+    return changed;
+}
+
 void TableEditor::cmdLoad_Click() {
-    if (!TestCashEnabled()) return;
+    // A start that is refused asks nothing; then a change of the record
+    // shown is asked about, as leaving it does, before the read replaces it.
+    if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (ChangeShown() && !SaveConf(true, nCurItem)) return;
     const bool wasRunning = OperationRunning();
     const bool queued = Request();
     ReadAsked(wasRunning);

@@ -101,6 +101,8 @@ protected:
     QHBoxLayout* ButtonRow();
 
     void Form_Unload() override;
+    bool SaveBlocked() override;
+    bool ChangeShown() override;
 
     int16_t nCurItem = 0;
 

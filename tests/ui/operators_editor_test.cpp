@@ -159,7 +159,9 @@ TEST_F(OperatorsTest, LoadQueuesTheReadAndEmptiesTheEditor) {
     Choose(w->cbxOpe, 4);
     Type(w->txtP321, "CHANGED");
     const std::string before = File("Operatori.txt");
+    shell.answers = {false};  // the change is asked about first; No drops it
     w->cmdLoad->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;&N;#H;*3;"});
     EXPECT_EQ(File("Operatori.txt"), before);
     EXPECT_EQ(w->CurItem(), 0);

@@ -80,6 +80,13 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
     EXPECT_EQ(udtCassaConf.P513, 50);
+    // Load with a change asks first, as leaving does; No drops it.
+    Type(w->txtP513, "60");
+    shell.answers = {false};
+    w->cmdLoad->click();
+    EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
+    EXPECT_EQ(w->requests, 1);
 }
 
 }  // namespace
