@@ -66,7 +66,10 @@ void OptionEditor::cmdLoad_Click() {
     // A start that is refused asks nothing; then a change shown is asked
     // about, as leaving does, before the read replaces the options.
     if (!TestCashEnabled() || !MayStartOperation()) return;
-    if (ChangeShown() && !SaveConf(true)) return;
+    if (ChangeShown()) {
+        if (!SaveConf(true)) return;
+        ShowConf();  // the options as kept: a change dropped shows no more
+    }
     const bool wasRunning = OperationRunning();
     Request();
     ReadAsked(wasRunning);

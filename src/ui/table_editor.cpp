@@ -134,7 +134,10 @@ void TableEditor::cmdLoad_Click() {
     // A start that is refused asks nothing; then a change of the record
     // shown is asked about, as leaving it does, before the read replaces it.
     if (!TestCashEnabled() || !MayStartOperation()) return;
-    if (ChangeShown() && !SaveConf(true, nCurItem)) return;
+    if (ChangeShown()) {
+        if (!SaveConf(true, nCurItem)) return;
+        ShowX(nCurItem);  // the record as kept: a change dropped shows no more
+    }
     const bool wasRunning = OperationRunning();
     const bool queued = Request();
     ReadAsked(wasRunning);

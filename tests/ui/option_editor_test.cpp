@@ -85,6 +85,7 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
     shell.answers = {false};
     w->cmdLoad->click();
     EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_EQ(Shown(w->txtP513), "50");  // the change dropped shows no more
     EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
     EXPECT_EQ(w->requests, 1);
 }
