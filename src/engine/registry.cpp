@@ -77,5 +77,5 @@ void RefreshForm() {
     if (current->CardValid())
         current->ShowCard();
     else
-        current->ShowConf();
+        current->RefreshAfterRead();
 }

@@ -20,6 +20,9 @@ public:
 
     // Shows the data of the open register again (after a read).
     virtual void ShowConf() = 0;
+    // After a read from the register has ended; ShowConf unless the editor
+    // keeps something of its own on screen.
+    virtual void RefreshAfterRead() { ShowConf(); }
     // Editors with a chip-card view (operators, waiters, customers): true
     // while their card record is valid; the refresh then shows the card.
     virtual bool CardValid() const { return false; }

@@ -35,13 +35,36 @@ void TableEditor::ShowConf() {
     // Nothing is shown any more before the list changes: a refresh after a
     // read never writes the record shown before it over the one just read.
     nCurItem = 0;
+    FillItems();
+    ShowX(0);
+}
+
+void TableEditor::FillItems() {
     std::vector<std::string> items;
     if (fields::EditorFolderReady()) {
         std::string text;
         for (int16_t n = 1; n <= ItemCount() && ItemText(n, text); ++n) items.push_back(text);
     }
     FillList(itemList, items);
-    ShowX(0);
+}
+
+void TableEditor::RefreshAfterRead() {
+    const int16_t kept = nCurItem;
+    if (kept == 0 || !ChangeShown()) {
+        ShowConf();
+        return;
+    }
+    FillItems();
+    if (kept > itemList->count() || !ReadRecord(kept)) {
+        ShowConf();
+        return;
+    }
+    {
+        const QSignalBlocker quiet(itemList);
+        itemList->setCurrentIndex(kept - 1);
+    }
+    nCurItem = kept;
+    ShowMsg("readkept", "");
 }
 
 void TableEditor::ShowX(int16_t n) {

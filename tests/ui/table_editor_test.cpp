@@ -178,7 +178,8 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     EXPECT_EQ(w->CurItem(), 0);
 
     // A stamp chosen and edited while the read runs: the read's refresh
-    // shows the table again and writes nothing of the edit.
+    // writes nothing of the edit and keeps it on screen; leaving the stamp
+    // asks, and No keeps the stamp as read.
     Choose(w->cbxBollino, 2);
     Type(w->txtP431[1], "9");
     const std::string read = "21000001000002000003000004005006007008\r\n";
@@ -187,9 +188,20 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     Write("Shop/Cassa1/Bollini.txt", file);
     RefreshForm();
     EXPECT_EQ(Stamp(2), read);
-    EXPECT_EQ(w->CurItem(), 0);
-    EXPECT_EQ(w->cbxBollino->currentIndex(), -1);
+    EXPECT_EQ(w->CurItem(), 2);
+    EXPECT_EQ(Shown(w->txtP431[1]), "9");
     EXPECT_TRUE(shell.questions.empty());
+    EXPECT_EQ(Status(), "The read from the register has ended: the change shown is not saved yet, it is asked "
+                        "about when you leave it");
+    ClearCmdQueue();  // the read is over
+    shell.answers = {false};
+    Choose(w->cbxBollino, 1);
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(Stamp(2), read);
+    // An untouched stamp is shown again as read: the refresh empties the editor.
+    w->cmdLoad->click();
+    RefreshForm();
+    EXPECT_EQ(w->CurItem(), 0);
 }
 
 TEST_F(StampsTest, ATypeDigitTheListLacksIsShownAsNoTypeAndKept) {
