@@ -345,7 +345,7 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
             EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(shown));
             EXPECT_TRUE(CloseCurrentEditor());
             const std::string drop = "Changed data: A read of this table from the register is in progress: the "
-                                     "change shown cannot be saved now. Drop the change?";
+                                     "change cannot be saved now. Drop it?";
             EXPECT_EQ(shell.questions, std::vector<std::string>(table ? 3 : 2, drop));
             EXPECT_EQ(Folder(), before);
         }
