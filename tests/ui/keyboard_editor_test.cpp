@@ -279,10 +279,6 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // From the moment the editor's Load asks for the keyboard until the read is
 // over, the tables are the read's: Save and a level switch wait for its end.
 TEST_F(KeyboardEditorTest, SaveAndALevelSwitchWaitForTheKeyboardsRead) {
