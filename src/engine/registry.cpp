@@ -35,6 +35,12 @@ void ClearEditorRegistry() {
 
 EditorForm* CurrentEditor() { return current; }
 
+void EditorDestroyed(const EditorForm* form) {
+    if (!form || form != current) return;
+    current = nullptr;
+    ShellState.strCurFrmKey.clear();
+}
+
 bool CloseCurrentEditor() {
     if (!current) return true;
     current->SetCanUnload(true);
@@ -71,5 +77,5 @@ void RefreshForm() {
     if (current->CardValid())
         current->ShowCard();
     else
-        current->ShowConf();
+        current->RefreshAfterRead();
 }

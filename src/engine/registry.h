@@ -20,6 +20,9 @@ public:
 
     // Shows the data of the open register again (after a read).
     virtual void ShowConf() = 0;
+    // After a read from the register has ended; ShowConf unless the editor
+    // keeps something of its own on screen.
+    virtual void RefreshAfterRead() { ShowConf(); }
     // Editors with a chip-card view (operators, waiters, customers): true
     // while their card record is valid; the refresh then shows the card.
     virtual bool CardValid() const { return false; }
@@ -63,6 +66,9 @@ void RefreshForm();
 
 // The editor on screen (nullptr when none).
 EditorForm* CurrentEditor();
+// An editor window is destroyed: when it is the one on screen, the registry
+// forgets it (an editor that stayed when the run's windows went away).
+void EditorDestroyed(const EditorForm* form);
 // Lets the editor on screen unload (end of the run); true when none is left
 // on screen.
 bool CloseCurrentEditor();

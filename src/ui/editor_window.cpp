@@ -6,14 +6,16 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "core/shell.h"
 #include "core/shell_state.h"
+#include "core/texts.h"
 #include "engine/operation.h"
 #include "ui/frmDocument.h"
 #include "ui/frmMain.h"
 
 EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent) {}
 
-EditorWindow::~EditorWindow() = default;
+EditorWindow::~EditorWindow() { EditorDestroyed(this); }
 
 EditorWindow::Placement EditorWindow::EditorPlacement(int32_t treeLeft, int32_t treeTop,
                                                       int32_t treeWidth, int32_t treeHeight,
@@ -74,11 +76,24 @@ bool EditorWindow::ReadRunning() {
     return readRunning_;
 }
 
+bool EditorWindow::MayDropUnsaved() {
+    if (!SaveBlocked() || !ChangeShown()) return true;
+    return CurrentShell().AskYesNo(GetText("Msg", "readdrop"), GetText("Msg", "81"));
+}
+
 void EditorWindow::closeEvent(QCloseEvent* event) {
     if (!bCanUnload_) {
         event->ignore();
         return;
     }
-    if (ShellState.bSaveOnUnload) Form_Unload();
+    if (ShellState.bSaveOnUnload) {
+        if (!SaveBlocked()) {
+            Form_Unload();
+        } else if (!MayDropUnsaved()) {
+            // The read runs and the user keeps the change: the editor stays.
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
 }

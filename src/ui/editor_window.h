@@ -59,6 +59,16 @@ protected:
     // operation ends): a save now would be written over by the read, or lost
     // with it.
     bool ReadRunning();
+    // A save now would go into a running read (the editor's own, or for a
+    // table editor any read of its table).
+    virtual bool SaveBlocked() { return ReadRunning(); }
+    // The controls show something that a save would write (a value refused
+    // counts too). Nothing is written or asked.
+    virtual bool ChangeShown() { return false; }
+    // Before the editor leaves what it shows while no save can be made: true
+    // when there is no change to lose, or the user chooses to drop it; false
+    // keeps the user where the change is.
+    bool MayDropUnsaved();
 
 private:
     bool bCanUnload_ = false;

@@ -347,6 +347,12 @@ CommShown frmComm::Shown() const {
 }
 
 bool frmComm::CheckSave(bool ask) {
+    // The window's read writes Cassa.txt when it ends: a save now would be
+    // written over.
+    if (ReadRunning()) {
+        ShowMsg("readrunning", "");
+        return false;
+    }
     const bool saved = CommCheckSave(Shown(), ask);
     // A save defines the register shown when it was not yet in the list.
     if (saved && fDocForm) fDocForm->FollowRegisters();
@@ -422,4 +428,5 @@ void frmComm::cmdLoad_Click() {
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
     udtCassaConfSaved = udtCassaConf;
     ReqComm();
+    ReadAsked(false);
 }

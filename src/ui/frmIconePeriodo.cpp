@@ -106,6 +106,13 @@ bool frmIconePeriodo::SaveConf(bool ask, int16_t n) {
 
 bool frmIconePeriodo::SaveConf(bool ask) { return SaveConf(ask, ListChoice(cbxNPeriodo)); }
 
+bool frmIconePeriodo::ChangeShown() {
+    const int16_t n = ListChoice(cbxNPeriodo);
+    if (n == 0 || !IsPeriod(n)) return false;
+    nSavePeriodo = n;
+    return OptionEditor::ChangeShown();
+}
+
 bool frmIconePeriodo::SetConf() {
     const int16_t n = nSavePeriodo;
     bool ok = true;

@@ -35,6 +35,7 @@ public:
 protected:
     void InitForm() override;
     bool SetConf() override;
+    bool ChangeShown() override;
     void Request() override;
     void Send() override;
 

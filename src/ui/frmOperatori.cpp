@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/cash_list.h"
@@ -63,6 +64,9 @@ int64_t CodeValue(const std::string& text) {
 frmOperatori::frmOperatori() : RecordEditor("cbxOpe", true, kOpeFile, GetOpe, SaveOpe) {
     setObjectName("frmOperatori");
     cbxOpe = itemList;
+    // Load keeps the operator shown (nothing is saved into the read, and
+    // leaving it asks); the read's refresh shows it again as read.
+    loadClears = LoadClears::Never;
     auto* top = new QGridLayout;
     txtP320C = new FieldBox(this, "txtP320C", 2);
     txtP320S = new FieldBox(this, "txtP320S", 3);
@@ -236,6 +240,18 @@ bool frmOperatori::SetCard() {
     OpeCard.strData = DateDigits(mskData);
     OpeCard.strNome = fields::WireSafe(txtP321->Typed());
     return true;
+}
+
+void frmOperatori::ShowConf() {
+    const int16_t shown = nCurItem;
+    TableEditor::ShowConf();
+    if (shown == 0 || shown > cbxOpe->count()) return;
+    {
+        const QSignalBlocker quiet(cbxOpe);
+        cbxOpe->setCurrentIndex(shown - 1);
+    }
+    nCurItem = shown;
+    ShowX(shown);
 }
 
 void frmOperatori::ShowCard() {

@@ -39,6 +39,9 @@ public:
     // The card record into the operator's controls.
     void ShowCard() override;
     bool CardValid() const override;
+    // The list filled again; the operator shown before is shown again, as
+    // the file now holds it (after a read from the register).
+    void ShowConf() override;
 
     void cmdRead_Click();
     void cmdWrite_Click();

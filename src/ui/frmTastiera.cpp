@@ -1,6 +1,7 @@
 #include "ui/frmTastiera.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,6 +29,7 @@
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 #include "core/shell_state.h"
 
 int16_t nKeybLevel = 0;
@@ -147,7 +149,24 @@ frmTastiera::frmTastiera() {
     connect(cmdSendMacro, &QPushButton::clicked, this, [this] { cmdSendMacro_Click(); });
 }
 
-frmTastiera::~frmTastiera() { Keyb.bEditorShown = false; }
+namespace {
+// The keyboard editor that set Keyb.bEditorShown. Shown again, the editor is
+// made anew before the old one is gone: only the one on screen clears it.
+const frmTastiera* shownEditor = nullptr;
+}  // namespace
+
+frmTastiera::~frmTastiera() { LeaveScreen(); }
+
+void frmTastiera::LeaveScreen() {
+    if (shownEditor != this) return;
+    shownEditor = nullptr;
+    Keyb.bEditorShown = false;
+}
+
+void frmTastiera::closeEvent(QCloseEvent* event) {
+    EditorWindow::closeEvent(event);
+    if (event->isAccepted()) LeaveScreen();
+}
 
 KeyConf& frmTastiera::Shown(int i) {
     i = std::clamp(i, 0, kKeyEntries - 1);
@@ -180,6 +199,7 @@ void frmTastiera::SetKeyText(int i, const std::string& text) {
 }
 
 void frmTastiera::InitForm() {
+    shownEditor = this;
     Keyb.bEditorShown = true;
     NumberedTexts(this, "5");
     SetCaption(lblTipo, "5", "1");
@@ -235,6 +255,18 @@ void frmTastiera::ShowConf() {
     }
     // The chosen key stays marked while it is programmable on this level.
     if (nCurKey < keys && Shown(nCurKey).bProg) PaintKey(nCurKey, kChosenColour);
+    // The chosen key's function as its table holds it now (after a change
+    // dropped, a read, another level): choosing a function compares with it.
+    const KeyConf& chosen = Shown(nCurKey);
+    nCurFunIdx = chosen.nFunIdx;
+    nCurFunCode = chosen.nFunCode;
+    if (!lblCodPos->text().isEmpty()) {
+        nCurPosCode = chosen.nPosCode;
+        lblCodPos->setText(QString::number(nCurPosCode));
+        lblCodFun->setText(QString::number(nCurFunCode));
+        const QSignalBlocker block(cbxFunzione);
+        cbxFunzione->setCurrentIndex(cbxFunzione->findData(static_cast<int>(nCurFunCode)));
+    }
     bKeybReady = true;
 }
 
@@ -343,6 +375,14 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
         list->setCurrentIndex(type ? CassaFile.nTipoTastiera : nKeybLevel);
         return;
     }
+    // The keyboard's read fills the tables that the choice would load
+    // again: the choice waits until the read ends.
+    if (ReadRunning()) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(type ? CassaFile.nTipoTastiera : nKeybLevel);
+        ShowMsg("readwait", "");
+        return;
+    }
     busy_ = true;
     if (TestChange()) SaveKeys();
     if (type) {
@@ -373,7 +413,16 @@ bool frmTastiera::TestChange() { return KeyConfChanged() && AskConfirm(); }
 
 bool frmTastiera::SaveKeys() {
     if (!fields::EditorFolderReady()) return false;
+    // The keyboard's read fills the key tables and saves them when it ends:
+    // a save now would write a half-read keyboard.
+    if (ReadRunning()) {
+        ShowMsg("readrunning", "");
+        return false;
+    }
+    const bool changed = KeyConfChanged();
     SaveKeyConf();
+    // Keys written back untouched are no news.
+    if (changed) ShowMsg("saved", "");
     return true;
 }
 
@@ -384,17 +433,28 @@ bool frmTastiera::KeepBeforeReload() {
     return true;
 }
 
+bool frmTastiera::MayStart() {
+    // Whether the operation may start is known before the question: a start
+    // that is refused has neither saved nor dropped a change. While another
+    // register's folder is open, a change can be neither saved nor asked about.
+    if (OperationRunning() && !MayStartOperation()) return false;
+    if (!fields::EditorFolderReady() && KeyConfChanged()) return false;
+    return MayStartOperation() && KeepBeforeReload();
+}
+
 void frmTastiera::cmdLoad_Click() {
     // The read opens the register again, which reloads the key tables from
     // the file: a change not yet saved is asked about first.
-    if (TestCashEnabled() && KeepBeforeReload()) ReqTastiera();
+    if (!TestCashEnabled() || !MayStart()) return;
+    const bool wasRunning = OperationRunning();
+    ReqTastiera();
+    ReadAsked(wasRunning);
 }
 
 void frmTastiera::cmdSave_Click() { SaveKeys(); }
 
 void frmTastiera::cmdSend_Click() {
-    if (!TestCashEnabled()) return;
-    if (KeepBeforeReload()) SendTastiera();
+    if (TestCashEnabled() && MayStart()) SendTastiera();
 }
 
 void frmTastiera::cmdClearMacro_Click() { lstKeyMacro->clear(); }
@@ -405,7 +465,7 @@ void frmTastiera::cmdSendMacro_Click() {
         codes += std::to_string(lstKeyMacro->item(i)->data(Qt::UserRole).toInt()) + ":";
     if (codes.empty()) return;
     // The send opens the register again, which reloads the key tables.
-    if (!KeepBeforeReload()) return;
+    if (!MayStart()) return;
     std::string command = "*2;#S" + codes + ";*3";
     if (!NextCash(true)) return;
     const std::string description = GetProtocolText(command);

@@ -55,6 +55,10 @@ public:
     // Before anything reloads the key tables from the file: a change is
     // saved when the user wants it kept. False when the save was refused.
     bool KeepBeforeReload();
+    // Before an operation of the editor's buttons: false when another
+    // operation runs (said in the status text; nothing asked), else
+    // KeepBeforeReload's result.
+    bool MayStart();
     // Places the key labels of the keyboard type by its layout file.
     void SetKeyPos();
     void ShowConf() override;
@@ -79,9 +83,13 @@ public:
 protected:
     void InitForm() override;
     void Form_Unload() override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The editor leaves the screen: the flag it set is cleared, unless a new
+    // keyboard editor has set it since.
+    void LeaveScreen();
     KeyConf& Shown(int i);
     void PaintKey(int i, unsigned rgb);
     void PaintKeyByKind(int i);

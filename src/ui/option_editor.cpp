@@ -51,11 +51,45 @@ bool OptionEditor::SaveConf(bool ask) {
     return true;
 }
 
+bool OptionEditor::ChangeShown() {
+    if (!ReadRunning()) shownAtLoad_.reset();
+    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
+    if (shownAtLoad_) udtCassaConf = *shownAtLoad_;
+    udtCassaConfSaved = udtCassaConf;
+    TakeRefused();
+    const bool changed = !SetConf() || TestGlbDiff();
+    TakeRefused();
+    udtCassaConf = conf;
+    udtCassaConfSaved = saved;
+    return changed;
+}
+
 void OptionEditor::cmdLoad_Click() {
-    if (!TestCashEnabled()) return;
+    // A start that is refused asks nothing; then a change shown is asked
+    // about, as leaving does, before the read replaces the options.
+    if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (ChangeShown()) {
+        if (!SaveConf(true)) return;
+        ShowConf();  // the options as kept: a change dropped shows no more
+    }
+    const CassaConfRec shown = udtCassaConf;
     const bool wasRunning = OperationRunning();
     Request();
     ReadAsked(wasRunning);
+    if (ReadRunning())
+        shownAtLoad_ = shown;
+    else
+        shownAtLoad_.reset();
+}
+
+void OptionEditor::RefreshAfterRead() {
+    if (ChangeShown()) {
+        ShowMsg("readkept", "");
+        return;
+    }
+    ShowConf();
+    // A further table of the same read is told from what is shown now.
+    if (shownAtLoad_) shownAtLoad_ = udtCassaConf;
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }

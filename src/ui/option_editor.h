@@ -11,6 +11,9 @@
 // them and back (with each field's range), its texts, its model gating and
 // its requests.
 #include <QWidget>
+#include <optional>
+
+#include "core/cassa_conf.h"
 
 #include "ui/editor_window.h"
 
@@ -43,4 +46,14 @@ protected:
 
     QHBoxLayout* ButtonRow();
     void Form_Unload() override;
+    bool ChangeShown() override;
+    // After a read: ShowConf, but a change that the user kept while the
+    // read ran stays on screen (asked about when leaving).
+    void RefreshAfterRead() override;
+
+private:
+    // While the editor's read runs, the options the controls were last
+    // filled from: the read fills the working copy line by line, so a change
+    // is told from these.
+    std::optional<CassaConfRec> shownAtLoad_;
 };

@@ -35,13 +35,36 @@ void TableEditor::ShowConf() {
     // Nothing is shown any more before the list changes: a refresh after a
     // read never writes the record shown before it over the one just read.
     nCurItem = 0;
+    FillItems();
+    ShowX(0);
+}
+
+void TableEditor::FillItems() {
     std::vector<std::string> items;
     if (fields::EditorFolderReady()) {
         std::string text;
         for (int16_t n = 1; n <= ItemCount() && ItemText(n, text); ++n) items.push_back(text);
     }
     FillList(itemList, items);
-    ShowX(0);
+}
+
+void TableEditor::RefreshAfterRead() {
+    const int16_t kept = nCurItem;
+    if (kept == 0 || !ChangeShown()) {
+        ShowConf();
+        return;
+    }
+    FillItems();
+    if (kept > itemList->count() || !ReadRecord(kept)) {
+        ShowConf();
+        return;
+    }
+    {
+        const QSignalBlocker quiet(itemList);
+        itemList->setCurrentIndex(kept - 1);
+    }
+    nCurItem = kept;
+    ShowMsg("readkept", "");
 }
 
 void TableEditor::ShowX(int16_t n) {
@@ -65,7 +88,15 @@ void TableEditor::ShowX(int16_t n) {
 void TableEditor::ItemClick() {
     // The record being left is saved (with the question); a refused field does
     // not stop the change of choice.
-    if (nCurItem != 0) SaveConf(true, nCurItem);
+    if (nCurItem != 0 && !SaveBlocked()) {
+        SaveConf(true, nCurItem);
+    } else if (nCurItem != 0 && !MayDropUnsaved()) {
+        // A read of the table runs and the user keeps the change: the record
+        // stays shown, to be saved once the read is over.
+        const QSignalBlocker quiet(itemList);
+        itemList->setCurrentIndex(nCurItem - 1);
+        return;
+    }
     const int16_t n = ListChoice(itemList);
     if (n != 0) {
         nCurItem = n;
@@ -86,7 +117,7 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     // While a read of the table runs (asked by this editor, or under way
     // with its records going into the read's copy of the file), a save would
     // be written over by the read, or lost with a read abandoned.
-    if (ReadRunning() || (!TableFile().empty() && tables::TableBeingRead(TableFile()))) {
+    if (SaveBlocked()) {
         ShowMsg("readrunning", "");
         return false;
     }
@@ -108,8 +139,28 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     return true;
 }
 
+bool TableEditor::SaveBlocked() {
+    return ReadRunning() || (!TableFile().empty() && tables::TableBeingRead(TableFile()));
+}
+
+bool TableEditor::ChangeShown() {
+    if (nCurItem == 0) return false;
+    KeepRecord();
+    TakeRefused();
+    const bool changed = !TakeControls(nCurItem) || RecordChanged();
+    TakeRefused();
+    DropChanges();
+    return changed;
+}
+
 void TableEditor::cmdLoad_Click() {
-    if (!TestCashEnabled()) return;
+    // A start that is refused asks nothing; then a change of the record
+    // shown is asked about, as leaving it does, before the read replaces it.
+    if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (ChangeShown()) {
+        if (!SaveConf(true, nCurItem)) return;
+        ShowX(nCurItem);  // the record as kept: a change dropped shows no more
+    }
     const bool wasRunning = OperationRunning();
     const bool queued = Request();
     ReadAsked(wasRunning);

@@ -37,6 +37,10 @@ public:
 
     // Refills the item list from the table file and shows no record.
     void ShowConf() override;
+    // After a read: ShowConf, but a change of the record shown that the user
+    // kept while the read ran stays on screen over the record as read (the
+    // list filled again), to be asked about when the record is left.
+    void RefreshAfterRead() override;
     // n >= 1 shows record n (when it cannot be read, no record is shown);
     // 0 empties the controls and the choice: no record is shown.
     void ShowX(int16_t n);
@@ -101,10 +105,14 @@ protected:
     QHBoxLayout* ButtonRow();
 
     void Form_Unload() override;
+    bool SaveBlocked() override;
+    bool ChangeShown() override;
 
     int16_t nCurItem = 0;
 
 private:
+    // The item list filled again from the table file; no choice.
+    void FillItems();
     bool inShowX_ = false;
 };
 

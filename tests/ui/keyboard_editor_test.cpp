@@ -92,6 +92,9 @@ TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile)
 
     e->cmdSave->click();
     EXPECT_TRUE(shell.questions.empty());
+    EXPECT_EQ(Status(), "Saved");
+    e->cmdSave->click();  // nothing changed since: no news
+    EXPECT_EQ(Status(), "");
     const std::string file = File("Keyb3_0.txt");
     EXPECT_NE(file.find("T0=0|1|12\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|110\r\n"), std::string::npos) << file;
@@ -230,14 +233,21 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         const char* name;
         bool keep;
         Act act;
+        bool shownAgain = false;  // the editor shown again first (another register chosen)
     } cases[] = {{"simulation kept", true, Simulation},  {"simulation dropped", false, Simulation},
                  {"load kept", true, Load},              {"load dropped", false, Load},
-                 {"other window kept", true, OtherWindow}, {"other window dropped", false, OtherWindow}};
+                 {"other window kept", true, OtherWindow}, {"other window dropped", false, OtherWindow},
+                 {"shown again, other window", true, OtherWindow, true},
+                 {"shown again, load", false, Load, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Write("Shop/Cassa1/Keyb3_0.txt", "[Livello0]\r\nT0=0|1|110\r\nT1=1|2|12\r\n");
         frmTastiera* e = OpenKeyboard();
         ASSERT_NE(e, nullptr);
+        if (c.shownAgain) {
+            e = Open<frmTastiera>("K_FRMTASTIERA");
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the old one is gone
+        }
         shell.questions.clear();
         e->lblKey_Click(1);
         Pick(e, 251);
@@ -254,11 +264,43 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         EXPECT_EQ(shell.questions.size(), 1u);
         EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, c.keep);
         EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, c.keep ? 251 : 12);
+        // The chosen key shows the function it has; a dropped one can be
+        // chosen again.
+        EXPECT_EQ(Text(e->lblCodFun), c.keep ? "251" : "12");
+        EXPECT_EQ(e->cbxFunzione->currentData().toInt(), c.keep ? 251 : 12);
         EXPECT_EQ(Queued().size(), 1u);
+        if (!c.keep) {
+            Pick(e, 251);
+            EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, 251);
+        }
         ClearCmdQueue();
         OperationTick();
         CloseCurrentEditor();
     }
+}
+
+// From the moment the editor's Load asks for the keyboard until the read is
+// over, the tables are the read's: Save and a level switch wait for its end.
+TEST_F(KeyboardEditorTest, SaveAndALevelSwitchWaitForTheKeyboardsRead) {
+    frmTastiera* e = OpenKeyboard();
+    ASSERT_NE(e, nullptr);
+    e->cmdLoad->click();
+    ASSERT_EQ(Queued().size(), 1u);
+    const std::string before = File("Keyb3_0.txt");
+    e->lblKey_Click(1);
+    Pick(e, 251);
+    e->cmdSave->click();
+    EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
+    Choose(e->cbxLivello, 2);
+    EXPECT_EQ(Status(), "A read of this table from the register is in progress: wait until it ends");
+    EXPECT_EQ(nKeybLevel, 0);
+    EXPECT_EQ(e->cbxLivello->currentIndex(), 0);
+    EXPECT_EQ(File("Keyb3_0.txt"), before);
+    EXPECT_TRUE(shell.questions.empty());
+    ClearCmdQueue();  // the read is over
+    e->cmdSave->click();
+    EXPECT_EQ(Status(), "Saved");
+    EXPECT_NE(File("Keyb3_0.txt").find("T1=1|2|251\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -154,12 +154,42 @@ protected:
                 return other.cmdSend->isEnabled();
             },
             [] { return ConnTest(), true; },
+            // With a key changed: the refusal comes first, nothing is asked,
+            // saved or dropped.
+            [this] { return KeyChangedThen([](frmTastiera* e) { e->cmdLoad->click(); }); },
+            [this] { return KeyChangedThen([](frmTastiera* e) { e->cmdSend->click(); }); },
+            [this] {
+                return KeyChangedThen([](frmTastiera* e) {
+                    (new QListWidgetItem("X", e->lstKeyMacro))->setData(Qt::UserRole, 110);
+                    e->cmdSendMacro->click();
+                });
+            },
         };
         for (const auto& transfer : transfers) {
             SCOPED_TRACE(&transfer - transfers);
             ShowMsg("", "");
             EXPECT_TRUE(!transfer() || Status() == refused) << Status();
         }
+    }
+
+    // The keyboard editor with its first programmable key given another
+    // function, then the act.
+    bool KeyChangedThen(const std::function<void(frmTastiera*)>& act) {
+        auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+        int key = 0;
+        while (key < Keyb.nNumKeys && !Keyb.KeyConf0[key].bProg) ++key;
+        e->lblKey_Click(key);
+        e->cbxFunzione->setCurrentIndex(e->cbxFunzione->currentIndex() == 0 ? 1 : 0);
+        const int16_t changed = Keyb.KeyConf0[key].nFunCode;
+        const std::string file = Read("Shop/Cassa1/Keyb3_0.txt");
+        const size_t questions = shell.questions.size();
+        act(e);
+        EXPECT_EQ(shell.questions.size(), questions);
+        EXPECT_EQ(Read("Shop/Cassa1/Keyb3_0.txt"), file);
+        EXPECT_EQ(Keyb.KeyConf0[key].nFunCode, changed);
+        // Dropped here, so that leaving the editor asks nothing.
+        Keyb.KeyConf0 = Keyb.KeyConf0Orig;
+        return true;
     }
 
     std::unique_ptr<emu::Emulator> line;

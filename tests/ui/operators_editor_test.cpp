@@ -154,20 +154,29 @@ TEST_F(OperatorsTest, HiddenBoxesOnLX4100StillKeepTheirBits) {
     EXPECT_EQ(Operator(3).substr(38, 9), "128000188");
 }
 
-TEST_F(OperatorsTest, LoadQueuesTheReadAndEmptiesTheEditor) {
+TEST_F(OperatorsTest, LoadKeepsTheOperatorChosenAndShowsItAgainAsRead) {
     frmOperatori* w = Operators();
     Choose(w->cbxOpe, 4);
     Type(w->txtP321, "CHANGED");
     const std::string before = File("Operatori.txt");
+    shell.answers = {false};  // the change is asked about first; No drops it
     w->cmdLoad->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;&N;#H;*3;"});
     EXPECT_EQ(File("Operatori.txt"), before);
-    EXPECT_EQ(w->CurItem(), 0);
-    EXPECT_EQ(w->cbxOpe->currentIndex(), -1);
-    EXPECT_EQ(Shown(w->txtP321), "");
-    w->cmdSend->click();  // nothing shown: nothing saved, the table sent
-    EXPECT_EQ(Queued().back(), "*2;+4;*H;*3;");
-    EXPECT_EQ(File("Operatori.txt"), before);
+    EXPECT_EQ(w->CurItem(), 4);
+    EXPECT_EQ(Shown(w->txtP321), "");  // as kept
+    // The read's refresh: operator 4 as the register gave it.
+    std::string file = before;
+    file.replace(3 * kLen + 8, 4, "READ");
+    Write("Shop/Cassa1/Operatori.txt", file);
+    ClearCmdQueue();
+    RefreshForm();
+    EXPECT_EQ(w->CurItem(), 4);
+    EXPECT_EQ(w->cbxOpe->currentIndex(), 3);
+    EXPECT_EQ(Shown(w->txtP321), "READ");
+    EXPECT_EQ(File("Operatori.txt"), file);
+    EXPECT_EQ(shell.questions.size(), 1u);
 }
 
 TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
@@ -178,8 +187,8 @@ TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
     EXPECT_TRUE(Queued().empty());
     Choose(w->cbxOpe, 2);
     EXPECT_TRUE(w->cmdRead->isEnabled() && w->cmdWrite->isEnabled() && w->cmdClear->isEnabled());
-    w->cmdLoad->click();
-    EXPECT_FALSE(w->cmdRead->isEnabled());
+    w->cmdLoad->click();  // the operator stays shown, and so do its card buttons
+    EXPECT_TRUE(w->cmdRead->isEnabled());
     ClearCmdQueue();
     // With two registers selected for work they stay off.
     CassaList[1].bEnabled = True;
@@ -248,12 +257,14 @@ TEST_F(OperatorsTest, AReadCardIsShownInTheOperatorsControlsUntilTheTableIsRead)
     Choose(w->cbxOpe, 3);
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(Operator(2).substr(0, 16), "02005321ANNA    ");
-    // Reading the table clears the card: the refresh refills the list.
+    // Reading the table clears the card: the refresh refills the list and
+    // shows the operator chosen again.
     w->cmdLoad->click();
     EXPECT_EQ(OpeCard.bValid, False);
     Choose(w->cbxOpe, 4);
     RefreshForm();
-    EXPECT_EQ(w->CurItem(), 0);
+    EXPECT_EQ(w->CurItem(), 4);
+    EXPECT_EQ(Shown(w->txtP320C), "4");
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "core/cassa_conf.h"
 #include "ui/editor_fixture.h"
 #include "core/field_rules.h"
+#include "engine/builders_tables.h"
+#include "engine/operation.h"
 #include "ui/option_editor.h"
 #include "ui/controls/range_controls.h"
 
@@ -42,7 +44,10 @@ protected:
             ok = false;
         return ok;
     }
-    void Request() override { ++requests; }
+    void Request() override {
+        ++requests;
+        ReqGlbCassa();
+    }
     void Send() override { ++sends; }
 };
 
@@ -80,6 +85,39 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
     EXPECT_EQ(udtCassaConf.P513, 50);
+    // Load with a change asks first, as leaving does; No drops it.
+    Type(w->txtP513, "60");
+    shell.answers = {false};
+    w->cmdLoad->click();
+    EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_EQ(Shown(w->txtP513), "50");  // the change dropped shows no more
+    EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
+    EXPECT_EQ(w->requests, 1);
+}
+
+// The read fills the working copy line by line and then the refresh comes:
+// options the user did not touch show as read; a change made while the read
+// ran stays on screen and is asked about when leaving.
+TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
+    frmTwoOptions* w = Options();
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed);
+        Type(w->txtP513, "50");
+        w->cmdSave->click();
+        w->cmdLoad->click();
+        ASSERT_TRUE(CmdQueuePending());
+        udtCassaConf.P513 = 33;  // the register's value arrives
+        if (changed) Type(w->txtP513, "70");
+        RefreshForm();
+        EXPECT_EQ(Shown(w->txtP513), changed ? "70" : "33");
+        EXPECT_TRUE(shell.questions.empty());
+        ClearCmdQueue();  // the read is over
+        OperationTick();
+    }
+    shell.answers = {false};
+    CloseCurrentEditor();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(udtCassaConf.P513, 33);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 
 #include "common/fake_shell.h"
+#include "core/shell_state.h"
 #include "ui/editor_window.h"
 #include "ui/frmDocument.h"
 #include "ui/frmMain.h"
@@ -54,6 +55,20 @@ protected:
     std::vector<std::unique_ptr<FakeEditor>> editors;
     testsupport::ScopedFakeShell shell;
 };
+
+// An editor that refused to close (its read runs, the user keeps a change)
+// and is destroyed with the run's windows is forgotten, never used again.
+TEST_F(RegistryTest, AnEditorDestroyedWhileOnScreenIsForgotten) {
+    ASSERT_TRUE(ShowForm("K_FRMBOLLINI"));
+    Last()->refuse = true;
+    EXPECT_FALSE(CloseCurrentEditor());
+    FakeEditor other(log, "other");
+    EditorDestroyed(&other);
+    EXPECT_EQ(CurrentEditor(), Last());  // another editor's end changes nothing
+    EditorDestroyed(Last());
+    EXPECT_EQ(CurrentEditor(), nullptr);
+    EXPECT_EQ(ShellState.strCurFrmKey, "");
+}
 
 TEST_F(RegistryTest, ShowingAnEditorUnloadsTheOneOnScreenFirst) {
     shell->status = "old text";

@@ -2,7 +2,9 @@
 // refuse the most: a record saved from its controls, the question before a
 // change is kept, a refused record, Load and Send, the refresh after a read,
 // and an editor that may not touch another register's folder.
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -20,6 +22,24 @@ namespace {
 
 class StampsTest : public editortest::EditorTest {
 protected:
+    // The user changes the first field the editor shows (a text box, else a
+    // box to tick); false when it shows none.
+    static bool ChangeFirstField(QWidget* editor) {
+        for (auto* box : editor->findChildren<QLineEdit*>()) {
+            const QString name = box->objectName();
+            if (!box->isVisibleTo(editor) || !box->isEnabled() || box->isReadOnly() || !name.startsWith("txt") ||
+                name == "txtFrom" || name == "txtTo")
+                continue;
+            box->setText(box->text() == "1" ? "2" : "1");
+            return true;
+        }
+        for (auto* box : editor->findChildren<QCheckBox*>()) {
+            if (!box->isVisibleTo(editor) || !box->isEnabled() || box->objectName() == "chkAll") continue;
+            box->setChecked(!box->isChecked());
+            return true;
+        }
+        return false;
+    }
     frmBollini* Stamps() { return Open<frmBollini>("K_FRMBOLLINI"); }
     std::string Stamp(int n) const { return Record("Bollini.txt", n, 40); }
     // Every file of the register's folder, by name.
@@ -145,7 +165,12 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     frmBollini* w = Stamps();
     Choose(w->cbxBollino, 2);
     Type(w->txtP431[1], "9");
+    const std::string before = File("Bollini.txt");
+    shell.answers = {false};  // the change is asked about first; No drops it
     w->cmdLoad->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(File("Bollini.txt"), before);
+    shell.questions.clear();
     EXPECT_EQ(Queued(), std::vector<std::string>{"*2;+4;&r;#H;*3;"});
     EXPECT_EQ(w->cbxBollino->currentIndex(), -1);
     EXPECT_EQ(w->cbxP430->currentIndex(), -1);
@@ -153,7 +178,8 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     EXPECT_EQ(w->CurItem(), 0);
 
     // A stamp chosen and edited while the read runs: the read's refresh
-    // shows the table again and writes nothing of the edit.
+    // writes nothing of the edit and keeps it on screen; leaving the stamp
+    // asks, and No keeps the stamp as read.
     Choose(w->cbxBollino, 2);
     Type(w->txtP431[1], "9");
     const std::string read = "21000001000002000003000004005006007008\r\n";
@@ -162,9 +188,20 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     Write("Shop/Cassa1/Bollini.txt", file);
     RefreshForm();
     EXPECT_EQ(Stamp(2), read);
-    EXPECT_EQ(w->CurItem(), 0);
-    EXPECT_EQ(w->cbxBollino->currentIndex(), -1);
+    EXPECT_EQ(w->CurItem(), 2);
+    EXPECT_EQ(Shown(w->txtP431[1]), "9");
     EXPECT_TRUE(shell.questions.empty());
+    EXPECT_EQ(Status(), "The read from the register has ended: the change shown is not saved yet, it is asked "
+                        "about when you leave it");
+    ClearCmdQueue();  // the read is over
+    shell.answers = {false};
+    Choose(w->cbxBollino, 1);
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(Stamp(2), read);
+    // An untouched stamp is shown again as read: the refresh empties the editor.
+    w->cmdLoad->click();
+    RefreshForm();
+    EXPECT_EQ(w->CurItem(), 0);
 }
 
 TEST_F(StampsTest, ATypeDigitTheListLacksIsShownAsNoTypeAndKept) {
@@ -281,7 +318,7 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         EXPECT_EQ(testsupport::CountOf(Read("Shop/msg.log"), "Saved"), 0);
 
         auto* load = Open<QWidget>(key)->findChild<QPushButton*>("cmdLoad");
-        if (!load || key == std::string("K_FRMCOMM")) continue;
+        if (!load) continue;
         const auto before = Folder();
         load->click();
         ASSERT_FALSE(Queued().empty());
@@ -291,6 +328,27 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         shown->findChild<QPushButton*>("cmdSave")->click();
         EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
         EXPECT_EQ(Folder(), before);
+        if (key != std::string("K_FRMCOMM")) {
+            // A change made while the read runs is never dropped unasked:
+            // No keeps the user at it (the record, the editor), Yes drops it.
+            ASSERT_TRUE(ChangeFirstField(shown));
+            shell.questions.clear();
+            auto* table = dynamic_cast<TableEditor*>(shown);
+            shell.answers = {false, false, true};
+            if (!table) shell.answers.pop_front();
+            if (table) {
+                Choose(table->itemList, 2);
+                EXPECT_EQ(table->CurItem(), 1);
+                EXPECT_EQ(table->itemList->currentIndex(), 0);
+            }
+            EXPECT_FALSE(CloseCurrentEditor());
+            EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(shown));
+            EXPECT_TRUE(CloseCurrentEditor());
+            const std::string drop = "Changed data: A read of this table from the register is in progress: the "
+                                     "change cannot be saved now. Drop it?";
+            EXPECT_EQ(shell.questions, std::vector<std::string>(table ? 3 : 2, drop));
+            EXPECT_EQ(Folder(), before);
+        }
         ClearCmdQueue();  // the read is over
     }
 }
