@@ -210,11 +210,13 @@ void CashRegister::SetClosure(const std::string& text) {
     closure_ = text;
 }
 
-void CashRegister::SeedOptions(const std::string& model) {
+void CashRegister::SeedOptions(const std::string& model, int number, int station, int addressed) {
     std::lock_guard<std::mutex> lock(mu_);
     const bool lx = model == "LX4100";
-    records_["communication"] = {"0:999:999:999:10:0:3:3:1:1:1:0:0:0:0:2:0:0:1:" +
-                                 std::string(lx ? "130" : "128") + ":0:"};
+    // P911: bit 2 is the addressed mode.
+    const bool on = addressed < 0 ? lx : addressed != 0;
+    records_["communication"] = {"0:999:999:999:10:0:3:3:1:" + std::to_string(number) + ":1:0:0:0:0:2:0:0:" +
+                                 std::to_string(station + 1) + ":" + std::to_string(on ? 130 : 128) + ":0:"};
     records_["general options"] = {"0:3:" + std::string(lx ? "0" : "32") +
                                    ":0:1:0:0:0:0:0:224:0:0:010124:0:"};
     records_["vat table"] = {lx ? "2200:1000:400:0:" : "2200:1000:400:0:500:"};

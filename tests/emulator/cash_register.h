@@ -105,8 +105,11 @@ public:
     // for the acknowledgement with "B45:" and this text.
     void SetClosure(const std::string& text);
     // The option groups as a register of the model keeps them before anything
-    // is written ("LX4100", "DRAVO57" ...): the records a read sends.
-    void SeedOptions(const std::string& model);
+    // is written ("LX4100", "DRAVO57" ...): the records a read sends. The
+    // communication group carries the register's number, its station and the
+    // link mode it is played in (addressed: -1 the model's default), so that
+    // reading it back never takes the program off the line it talks on.
+    void SeedOptions(const std::string& model, int number = 1, int station = 0, int addressed = -1);
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now

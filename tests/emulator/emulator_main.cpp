@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
         if (!r.name.empty()) config.name = r.name;
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         auto cash = std::make_shared<emu::CashRegister>(r.station, config);
-        cash->SeedOptions(model);
+        cash->SeedOptions(model, std::atoi(r.number.c_str()), r.station, addressed ? 1 : 0);
         emulator.AddHandler(cash);
     }
     if (!emulator.Start(&error)) {
