@@ -210,6 +210,9 @@ void StateClose() {
         }
         LinkState.PendingCmd = closing;
         LinkState.bCmdPending = true;
+        // A run stopped by the system abandoned its exchange; the register is
+        // still released, so the closing is not cut short by that abort.
+        if (MainTimer.nStopSignal != 0) LinkState.AbortRequest = false;
         GestHelloReq();
         PollAnswers();
     }
