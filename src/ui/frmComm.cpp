@@ -363,6 +363,26 @@ bool frmComm::CheckSave(bool ask) {
 
 void frmComm::Form_Unload() { CheckSave(true); }
 
+bool frmComm::ChangeShown() {
+    if (!ReadRunning()) shownAtLoad_.reset();
+    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
+    if (shownAtLoad_) udtCassaConf = *shownAtLoad_;
+    udtCassaConfSaved = udtCassaConf;
+    const bool changed = !CommSaveData(Shown(), nullptr) || TestGlbDiff();
+    udtCassaConf = conf;
+    udtCassaConfSaved = saved;
+    return changed;
+}
+
+void frmComm::RefreshAfterRead() {
+    if (ChangeShown()) {
+        ShowMsg("readkept", "");
+        return;
+    }
+    ShowConf();
+    if (shownAtLoad_) shownAtLoad_ = udtCassaConf;
+}
+
 // ---------------------------------------------------------------- actions
 
 void frmComm::cbIndirizzo_Click(int index) {
@@ -427,6 +447,11 @@ void frmComm::cmdLoad_Click() {
     CheckSave(true);
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
     udtCassaConfSaved = udtCassaConf;
+    const CassaConfRec shown = udtCassaConf;
     ReqComm();
     ReadAsked(false);
+    if (ReadRunning())
+        shownAtLoad_ = shown;
+    else
+        shownAtLoad_.reset();
 }

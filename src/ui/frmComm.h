@@ -7,6 +7,7 @@
 // mode. Its logic is engine/comm_settings.
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "engine/comm_settings.h"
@@ -31,6 +32,8 @@ public:
     // EditorForm
     void ShowConf() override;
     void ShowData() override;
+    // A change the user kept while the window's read ran stays on screen.
+    void RefreshAfterRead() override;
 
     // The public members of the window.
     void InitRubrica();
@@ -81,6 +84,7 @@ public:
 protected:
     void InitForm() override;
     void Form_Unload() override;
+    bool ChangeShown() override;
 
 private:
     // What the register-side controls show.
@@ -91,4 +95,7 @@ private:
 
     bool bFirstShow = true;
     int shownRegister_ = -1;  // the register whose settings the window shows
+    // While the window's read runs: the settings shown when Load was pressed,
+    // against which a change is told (the read fills the working copy).
+    std::optional<CassaConfRec> shownAtLoad_;
 };
