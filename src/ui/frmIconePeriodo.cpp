@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -87,7 +88,20 @@ void frmIconePeriodo::ShowPeriodo(int16_t n) {
 frmIconePeriodo::~frmIconePeriodo() { cbxNPeriodo->disconnect(this); }
 
 void frmIconePeriodo::cbxNPeriodo_Click() {
-    SaveConf(true, nCurPeriodo);
+    if (!SaveBlocked()) {
+        SaveConf(true, nCurPeriodo);
+    } else {
+        // A read of the periods runs and nothing can be saved: a change of
+        // the period being left is asked about, and No keeps it shown.
+        nLeaving = nCurPeriodo;
+        const bool drop = MayDropUnsaved();
+        nLeaving = 0;
+        if (!drop) {
+            const QSignalBlocker quiet(cbxNPeriodo);
+            cbxNPeriodo->setCurrentIndex(nCurPeriodo - 1);
+            return;
+        }
+    }
     const int16_t n = ListChoice(cbxNPeriodo);
     if (n != 0) {
         nCurPeriodo = n;
@@ -107,7 +121,7 @@ bool frmIconePeriodo::SaveConf(bool ask, int16_t n) {
 bool frmIconePeriodo::SaveConf(bool ask) { return SaveConf(ask, ListChoice(cbxNPeriodo)); }
 
 bool frmIconePeriodo::ChangeShown() {
-    const int16_t n = ListChoice(cbxNPeriodo);
+    const int16_t n = nLeaving != 0 ? nLeaving : ListChoice(cbxNPeriodo);
     if (n == 0 || !IsPeriod(n)) return false;
     nSavePeriodo = n;
     return OptionEditor::ChangeShown();

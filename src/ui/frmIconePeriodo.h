@@ -42,5 +42,6 @@ protected:
 private:
     int16_t nCurPeriodo = 0;
     int16_t nSavePeriodo = 0;  // the period SetConf takes the controls into
+    int16_t nLeaving = 0;      // the period being left, while its change is asked about
     bool bClearing = false;    // ShowPeriodo(0) is deselecting the list
 };

@@ -317,6 +317,20 @@ TEST_F(OptionEditorsTest, LoadSavesThePeriodShownWithTheQuestionAndClears) {
     EXPECT_EQ(w->CurPeriodo(), 0);
     EXPECT_EQ(Shown(w->txtNIcona), "");
     EXPECT_EQ(w->medDataFine->MaskText(), "__/__/__");
+    // While the read runs, leaving a changed period asks: No keeps it shown,
+    // Yes drops it; nothing is written either way.
+    const std::string before = File("Cassa.txt");
+    Choose(w->cbxNPeriodo, 2);
+    Type(w->txtNIcona, "7");
+    shell.questions.clear();
+    shell.answers = {false, true};
+    Choose(w->cbxNPeriodo, 3);
+    EXPECT_EQ(w->CurPeriodo(), 2);
+    EXPECT_EQ(Shown(w->txtNIcona), "7");
+    Choose(w->cbxNPeriodo, 3);
+    EXPECT_EQ(w->CurPeriodo(), 3);
+    EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_EQ(File("Cassa.txt"), before);
 }
 
 // --- operator, waiter and customer options ---------------------------------------
