@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <new>
 
 namespace childtest {
 
@@ -43,6 +44,26 @@ inline int Wait(pid_t pid) {
 
 inline int Run(const std::function<int()>& body, long fileLimit = 0) {
     return Wait(Start(body, fileLimit));
+}
+
+// Runs body in a child whose address space may grow by `room` bytes at most;
+// a body that runs out of memory ends with status 99.
+inline int RunInRoom(long room, const std::function<int()>& body) {
+    return Run([&] {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        const rlim_t most = static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + room);
+        rlimit limit{most, most};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            return body();
+        } catch (const std::bad_alloc&) {
+            return 99;
+        }
+    });
 }
 
 // Runs body with writes that would grow any file past `limit` bytes failing

@@ -1,6 +1,4 @@
-// The emulator program as a dealer starts it to try the program by hand: its
-// register holds the option groups of the model before anything is written,
-// so the first read of the options gives them.
+// The emulator program's register holds the model's option groups: a first read of the options gives them.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -22,8 +22,7 @@ namespace {
 
 class StampsTest : public editortest::EditorTest {
 protected:
-    // The user changes the first field the editor shows (a text box, else a
-    // box to tick); false when it shows none.
+    // The user changes the first field shown (a text box, else a box to tick); false when none.
     static bool ChangeFirstField(QWidget* editor) {
         for (auto* box : editor->findChildren<QLineEdit*>()) {
             const QString name = box->objectName();
@@ -329,8 +328,7 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
         EXPECT_EQ(Folder(), before);
         if (key != std::string("K_FRMCOMM")) {
-            // A change made while the read runs is never dropped unasked:
-            // No keeps the user at it (the record, the editor), Yes drops it.
+            // A change made while the read runs is never dropped unasked: No keeps the user at it, Yes drops it.
             ASSERT_TRUE(ChangeFirstField(shown));
             shell.questions.clear();
             auto* table = dynamic_cast<TableEditor*>(shown);
