@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "common/batch_fixture.h"
+#include "common/record_text.h"
 #include "engine/batch.h"
 
 namespace {
@@ -198,9 +199,9 @@ TEST_F(BatchRunTest, TheExtraTurnMakesGoodOnlyTheRequestsItDidAgain) {
 
 // Register 1's extra turn sends its own import's departments, not the range register 2's turn left.
 TEST_F(BatchRunTest, AnExtraTurnSendsTheRangeOfItsOwnImport) {
+    using namespace testsupport::text;
     auto dept = [](const std::string& num, const std::string& name) {
-        return num + name + std::string(30 - name.size(), ' ') + "031000" + std::string(24, '0') +
-               "4" "00" "0000" "00" "001" "000" "00000000\r\n";
+        return num + Pad(name, 30) + "031000" + Zeros(24) + "4" "00" "0000" "00" "001" "000" "00000000\r\n";
     };
     Write("depA.txt", dept("0001", "ALPHA") + dept("0002", "BETA"));
     Prepare({0, 1}, "r1=*F|" + dir.file("depA.txt") + "\r\nr2=*F|9:9\r\n", 1800);
