@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <new>
 
 namespace childtest {
 
@@ -43,6 +44,40 @@ inline int Wait(pid_t pid) {
 
 inline int Run(const std::function<int()>& body, long fileLimit = 0) {
     return Wait(Start(body, fileLimit));
+}
+
+// Under AddressSanitizer the address space is mostly the sanitizer's own
+// reservation, so a cap on it says nothing about the program's memory.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
+// Runs body in a child whose address space may grow by `room` bytes at most;
+// a body that runs out of memory ends with status 99.
+inline int RunInRoom(long room, const std::function<int()>& body) {
+    return Run([&] {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        const rlim_t most = static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + room);
+        rlimit limit{most, most};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            return body();
+        } catch (const std::bad_alloc&) {
+            return 99;
+        }
+    });
 }
 
 // Runs body with writes that would grow any file past `limit` bytes failing

@@ -244,8 +244,7 @@ TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {
     EXPECT_FALSE(testsupport::Exists(Core.strLogErrFile));
 }
 
-// An error-log line that cannot be written (a full disk) is not lost: it
-// goes to standard error, the message log says why, and it is a failure.
+// An error-log line that cannot be written goes to standard error, said why, and is a failure.
 TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
     Core.strLogErrFile = dir.file("err.log");
     WriteAll(Core.strLogErrFile, std::string(250, 'x'));  // the disk holds 300 bytes more at most
@@ -264,9 +263,7 @@ TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
         << MsgLog();
 }
 
-// A command-line run without its language file: a failure of the run, said
-// once in plain words in the message log and in the error log; an
-// interactive run has its windows to show the missing texts.
+// A missing language file fails a command-line run, said once in each log; not an interactive one.
 TEST_F(TextsTest, AMissingLanguageFileIsAFailureOfACommandLineRun) {
     Core.strLogErrFile = dir.file("err.log");
     for (const bool interactive : {true, false}) {
@@ -284,8 +281,7 @@ TEST_F(TextsTest, AMissingLanguageFileIsAFailureOfACommandLineRun) {
     EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "[012]"), 1);
 }
 
-// The description of a failed file operation is in the language of the
-// run, as the message around it is.
+// The description of a failed file operation is in the language of the run.
 TEST_F(TextsTest, FileErrorsInTheWordsOfTheLanguageFile) {
     const std::string eng = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
     const std::string ita = std::string(ECR_SOURCE_DIR) + "/lang/Testi.ita";

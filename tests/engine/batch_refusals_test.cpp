@@ -49,8 +49,7 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
     }
 }
 
-// A request that is not done, though its argument is taken, is a failure of
-// the run: an error-log line and a message-log line saying why.
+// A request taken but not done fails the run: a line in each log saying why.
 TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
     const struct {
         const char* request;

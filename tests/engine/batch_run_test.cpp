@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "common/batch_fixture.h"
+#include "common/record_text.h"
 #include "engine/batch.h"
 
 namespace {
@@ -196,13 +197,11 @@ TEST_F(BatchRunTest, TheExtraTurnMakesGoodOnlyTheRequestsItDidAgain) {
     EXPECT_LT(msg.find("[005]", good), msg.find("\r\n", good)) << msg;
 }
 
-// Register 1 leaves its first poll unanswered, register 2 sends department 9
-// after its import: the extra turn of register 1 sends the departments of
-// its own import, not the range that register 2's turn left.
+// Register 1's extra turn sends its own import's departments, not the range register 2's turn left.
 TEST_F(BatchRunTest, AnExtraTurnSendsTheRangeOfItsOwnImport) {
+    using namespace testsupport::text;
     auto dept = [](const std::string& num, const std::string& name) {
-        return num + name + std::string(30 - name.size(), ' ') + "031000" + std::string(24, '0') +
-               "4" "00" "0000" "00" "001" "000" "00000000\r\n";
+        return num + Pad(name, 30) + "031000" + Zeros(24) + "4" "00" "0000" "00" "001" "000" "00000000\r\n";
     };
     Write("depA.txt", dept("0001", "ALPHA") + dept("0002", "BETA"));
     Prepare({0, 1}, "r1=*F|" + dir.file("depA.txt") + "\r\nr2=*F|9:9\r\n", 1800);
@@ -343,20 +342,6 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "005"}),
     [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
-
-// A run without its language file does its work, but its messages have no
-// texts: the run says why (message log, error log) and ends with status 1.
-TEST_F(BatchRunTest, ARunWithoutItsLanguageFileSaysWhyAndFails) {
-    Prepare({0}, kHello);
-    std::filesystem::remove(dir.file("Testi.eng"));
-    StartEmulator({0});
-    RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1"}, 60);
-    EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_GE(registers[0]->Hellos(), 1);
-    const std::string log = Read("base/msg.log");
-    EXPECT_EQ(testsupport::CountOf(log, "Language file missing or unreadable"), 1) << log;
-    EXPECT_EQ(ErrorLines("012"), 1) << ErrLog();
-}
 
 }  // namespace
 

@@ -1,15 +1,10 @@
-// The emulator program as a dealer starts it to try the program by hand: its
-// register holds the option groups of the model before anything is written,
-// so the first read of the options gives them.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// The emulator program's register holds the model's option groups: a first read of the options gives them.
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "common/batch_fixture.h"
+#include "common/child_process.h"
 
 namespace {
 
@@ -24,17 +19,16 @@ TEST_F(EmulatorProgramTest, TheFirstReadOfTheOptionsGivesTheModelsOwn) {
     WriteConfigLines("C0=1|||R022002|1|0|0|1\r\n", "r1=&m|\r\n");
     Write("base/Cassa1/Cassa.txt", "[P9]\r\n21=55\r\n");
     const std::string out = dir.file("emulator.txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen(out.c_str(), "w", stdout)) _exit(126);
+    const pid_t pid = childtest::Start([&] {
+        if (!freopen(out.c_str(), "w", stdout)) return 126;
         execl(emulatorPath.c_str(), emulatorPath.c_str(), dir.path().c_str(), "--model", "TAV3800",
               static_cast<char*>(nullptr));
-        _exit(127);
-    }
+        return 127;
+    });
     ASSERT_GT(pid, 0);
     struct Stop {
         pid_t pid;
-        ~Stop() { kill(pid, SIGTERM), waitpid(pid, nullptr, 0); }
+        ~Stop() { kill(pid, SIGTERM), childtest::Wait(pid); }
     } stop{pid};
     std::string said;
     for (int i = 0; i < 500 && said.find("COM1=") == std::string::npos; ++i) {

@@ -215,9 +215,7 @@ TEST_F(OpenRegisterTest, FolderThatCannotBeCreated) {
     EXPECT_FALSE(LinkState.bAddressed);
 }
 
-// A register of the list whose folder has no options file yet (as in every
-// sample customer folder) keeps its number: the new Cassa.txt takes it and
-// the communication window's first save writes the entry back unchanged.
+// A listed register whose folder has no Cassa.txt keeps its number, and the first save keeps the entry.
 TEST_F(OpenRegisterTest, ANewOptionsFileKeepsTheNumberOfItsListEntry) {
     Core.bInteractive = true;
     for (const auto& model : std::filesystem::directory_iterator(std::filesystem::path(ECR_SOURCE_DIR) / "sample")) {

@@ -46,8 +46,7 @@ TEST_F(ReportsBatchRun, EveryFileReceivedLandsInItsCopyDestination) {
     EXPECT_EQ(ErrLog(), "");
 }
 
-// The history copy of a run over two registers holds the history of each,
-// one after the other in register order.
+// The history copy of two registers holds each one's history, in register order.
 TEST_F(ReportsBatchRun, TheHistoryCopyHoldsTheHistoryOfEveryRegister) {
     Prepare({0, 1}, "h=#P|" + dir.file("history.txt") + "\r\n");
     CreateEmulator({0, 1});

@@ -1,6 +1,4 @@
-// A command-line run among others and its end: the program as a process
-// against the register emulator while a second run wants its customer folder
-// or its serial port, and while the system stops it with a signal.
+// A command-line run beside a second run on its folder or port, and stopped by a signal.
 #include <signal.h>
 
 #include <chrono>
@@ -15,8 +13,7 @@ namespace fs = std::filesystem;
 
 class RunLifetimeTest : public testsupport::BatchRunTest {
 protected:
-    // Registers (model 1: 99 departments) that answer slowly enough for a
-    // read of the whole table to last some seconds.
+    // Registers (model 1: 99 departments) slow enough for a whole read to last seconds.
     void StartSlowRegisters(const std::vector<int>& stations = {0}) {
         Prepare(stations, "r1=&L|\r\n");
         CreateEmulator(stations, 40);
@@ -40,9 +37,7 @@ protected:
     }
 };
 
-// A second run on the folder, or on the port from another folder, while the
-// first reads the departments: the second is refused with a line naming
-// what holds it, the first ends as if alone.
+// A second run on the folder, or on the port from another folder, is refused naming the holder.
 TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAsIfAlone) {
     const struct {
         const char* name;
@@ -82,8 +77,7 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
     }
 }
 
-// The system stops the run during a read: the run ends as the window's close
-// ends it, at once, with a line for each register that had work left.
+// A signal during a read ends the run at once, with a line for each register that had work left.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
     const struct {
         int sig;
@@ -111,30 +105,13 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
                                             "not done: SIG"),
                   std::string::npos)
             << Read("base/msg.log");
-        // The read kept the table as it was (a new folder's defaults) and
-        // left no copy behind.
+        // The table as it was (a new folder's defaults), no copy left behind.
         EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
         EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
         emulator->Stop();
         registers.clear();
     }
-}
-
-// The semaphore file in a folder that is missing: the run's work is done,
-// but the caller waiting for the file is never told, so the run fails.
-TEST_F(RunLifetimeTest, ASemaphoreFileThatCannotBeWrittenFailsTheRun) {
-    Write("setup.ini", "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\nsem=nofolder/done.sem\r\n"
-                       "[Communication]\r\nDTRDelay=0\r\n");
-    Prepare({0}, "r1=HELLO|\r\n");
-    StartRegisters({0});
-    const auto r = Run({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, 60);
-    EXPECT_EQ(r.status, 1);
-    const std::string line = "Semaphore file cannot be written, a caller waiting for it is not told "
-                             "the run ended: " + dir.file("nofolder/done.sem") + " (Path not found)";
-    EXPECT_NE(r.err.find("ecrprog: " + line + "\n"), std::string::npos) << r.err;
-    EXPECT_NE(Read("base/msg.log").find(line), std::string::npos);
-    EXPECT_EQ(ErrorLines("012"), 1);
 }
 
 }  // namespace

@@ -116,8 +116,7 @@ TEST(Files, RecordFileByteExact) {
     EXPECT_EQ(ReadAll(f), "ABCDEF12    x     ");
 }
 
-// One holder at a time; the next one learns who holds the folder; the lock
-// goes with its holder and no stale file keeps a folder held.
+// One holder at a time; the next one learns who holds it; no stale file keeps a folder held.
 TEST(Files, FolderLockHasOneHolderAtATime) {
     TempDir dir;
     std::string holder;

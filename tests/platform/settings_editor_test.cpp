@@ -53,9 +53,7 @@ TEST(Settings, StoredUnderXdgConfigHome) {
     EXPECT_EQ(PortDevice(16), "/dev/ttyS15");
 }
 
-// A settings file that cannot be read (over the bound of profile files)
-// names no device: the port is refused, saying which file and why, instead
-// of opening the default device.
+// An unreadable settings file names no device: the port is refused saying why, not opened as default.
 TEST(Settings, AnUnreadableSettingsFileNamesNoDevice) {
     TempDir dir;
     EnvVar xdg("XDG_CONFIG_HOME", dir.path().c_str());

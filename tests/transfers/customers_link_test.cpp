@@ -102,9 +102,7 @@ TEST_F(CustomersLinkTest, SentAndReadBackByteForByteOnTwoGenerations) {
         EXPECT_FALSE(platform::FileExists(tables::DumpMark(kC16File)));  // the dump is whole
         EXPECT_EQ(ErrorLog(), "");
 
-        // The register changes customers 5 and 12, drops 40 and gains 41;
-        // a read of the codes 10 to 45 changes only those of the archive:
-        // customer 5 stays as the archive holds it.
+        // The register changes 5 and 12, drops 40, gains 41; a read of 10 to 45 changes only those codes.
         std::vector<std::string> held;
         for (std::string c : registers[0]->Customers()) {
             if (c.rfind("40:", 0) == 0) c.replace(0, 2, "41");

@@ -1,6 +1,4 @@
-// What a dealer checks by hand against the register emulator as its program
-// plays a register (no model given): a send changes what the register holds
-// as a register does, and a read gives back what it holds.
+// A send changes what the emulator's register (no model given) holds as a register does; a read gives it back.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,8 +10,7 @@
 
 namespace {
 
-// The program's side: records sent on the register's "B" requests, and the
-// "C" lines of a read.
+// The program's side: records sent on "B" requests, and the "C" lines of a read.
 struct Side {
     static inline std::vector<std::string> records;
     static inline size_t next = 0;
@@ -46,14 +43,12 @@ TEST_F(EmulatorChecksTest, WhatASendLeavesIsWhatAReadGives) {
         const char* cCode;
         std::vector<std::string> read;
     } rows[] = {
-        // Each key sent takes the place of the key of its variant, level and
-        // position; the others stay.
+        // Each key sent replaces the key of its variant, level and position; the others stay.
         {"keyboard", "*y", "79",
          {{"2:0:23:103", "2:0:21:101"}, {"2:0:23:300", "2:1:40:200"}},
          "&k", "20",
          {"2:0:21:101:", "2:0:23:300:", "2:1:40:200:", "*"}},
-        // Customers are kept by code and read by a range of codes, each with
-        // the register's own position after it.
+        // Customers kept by code, read by a range of codes, each followed by its position.
         {"customers", "*M", "70",
          {{"40:FORTY::0:1:0:400:0:", "5:FIVE::0:1:0:50:0:"}, {"12:TWELVE::0:1:0:120:0:"}},
          "&I10:45", "16",

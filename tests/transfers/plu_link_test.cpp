@@ -121,8 +121,7 @@ TEST_F(PLULinkTest, EachPLUTypeSentAndReadBackByteExact) {
         EXPECT_EQ(LinkState.nPendingAns, 0);
         EXPECT_EQ(ts.status, GetText("Msg", "readfrom") + " 1");  // not the rebuild's text
 
-        // The register changes PLU 74 and offer 2, drops PLU 111 and gains
-        // PLU 80; a whole read gives what it holds.
+        // The register changes PLU 74 and offer 2, drops PLU 111, gains PLU 80; a whole read gives that.
         std::vector<std::string> held;
         for (std::string a : registers[0]->Articles()) {
             if (a.rfind("111:", 0) == 0) continue;
@@ -136,8 +135,7 @@ TEST_F(PLULinkTest, EachPLUTypeSentAndReadBackByteExact) {
         ASSERT_TRUE(RunToIdle(60));
         const std::string wholePlus = ReadAll(PLUFilePath()), wholeOffers = ReadAll(OffFilePath());
         ASSERT_EQ(wholePlus.size(), 12u * 89);
-        // Local edits of PLUs 37 and 444 and of offers 1 and 3, outside the
-        // ranges read next, stay; only the records of each range change.
+        // Local edits outside the ranges read next stay; only the records of each range change.
         auto edited = [](std::string file) {
             for (size_t at : {size_t{0}, file.size() - 89}) file.replace(at + 25, 5, "LOCAL");
             return file;

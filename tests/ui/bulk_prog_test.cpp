@@ -95,8 +95,7 @@ TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
     EXPECT_FALSE(ShellState.GlobProgBusy);
 }
 
-// At the end the bar and the status line say how the run went: full only
-// when every table went through.
+// At the end the bar and the status line say how the run went: full only when all went through.
 TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
     const struct {
         const char* what;

@@ -292,8 +292,7 @@ TEST_F(CommWindowTest, ChoosingARegisterSavesTheOneShownFirstButNeverWhileAnExch
     EXPECT_TRUE(CmdQueuePending());
 }
 
-// The tree shows the register the editors read and write: a register chosen
-// here is listed as soon as the choice defines it, and marked.
+// A register chosen here is listed in the tree as soon as the choice defines it, and marked.
 TEST_F(CommWindowTest, TheTreeListsAndMarksTheRegisterChosenHere) {
     Write("config.ini", "[Casse]\r\nC0=1|SHOP|EMU|R022002|1|0|0|1\r\n");
     frmComm* w = Open();

@@ -264,8 +264,7 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         EXPECT_EQ(shell.questions.size(), 1u);
         EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, c.keep);
         EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, c.keep ? 251 : 12);
-        // The chosen key shows the function it has; a dropped one can be
-        // chosen again.
+        // The chosen key shows its function; a dropped one can be chosen again.
         EXPECT_EQ(Text(e->lblCodFun), c.keep ? "251" : "12");
         EXPECT_EQ(e->cbxFunzione->currentData().toInt(), c.keep ? 251 : 12);
         EXPECT_EQ(Queued().size(), 1u);
@@ -279,8 +278,7 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
     }
 }
 
-// From the moment the editor's Load asks for the keyboard until the read is
-// over, the tables are the read's: Save and a level switch wait for its end.
+// While the keyboard's read runs, Save and a level switch wait for its end.
 TEST_F(KeyboardEditorTest, SaveAndALevelSwitchWaitForTheKeyboardsRead) {
     frmTastiera* e = OpenKeyboard();
     ASSERT_NE(e, nullptr);

@@ -154,8 +154,7 @@ protected:
                 return other.cmdSend->isEnabled();
             },
             [] { return ConnTest(), true; },
-            // With a key changed: the refusal comes first, nothing is asked,
-            // saved or dropped.
+            // With a key changed: the refusal comes first, nothing asked, saved or dropped.
             [this] { return KeyChangedThen([](frmTastiera* e) { e->cmdLoad->click(); }); },
             [this] { return KeyChangedThen([](frmTastiera* e) { e->cmdSend->click(); }); },
             [this] {
@@ -172,8 +171,7 @@ protected:
         }
     }
 
-    // The keyboard editor with its first programmable key given another
-    // function, then the act.
+    // The keyboard editor with its first programmable key given another function, then the act.
     bool KeyChangedThen(const std::function<void(frmTastiera*)>& act) {
         auto* e = Open<frmTastiera>("K_FRMTASTIERA");
         int key = 0;

@@ -257,8 +257,7 @@ TEST_F(OperatorsTest, AReadCardIsShownInTheOperatorsControlsUntilTheTableIsRead)
     Choose(w->cbxOpe, 3);
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(Operator(2).substr(0, 16), "02005321ANNA    ");
-    // Reading the table clears the card: the refresh refills the list and
-    // shows the operator chosen again.
+    // Reading the table clears the card: the refresh refills the list and shows the operator again.
     w->cmdLoad->click();
     EXPECT_EQ(OpeCard.bValid, False);
     Choose(w->cbxOpe, 4);

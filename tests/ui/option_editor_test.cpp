@@ -95,9 +95,7 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
     EXPECT_EQ(w->requests, 1);
 }
 
-// The read fills the working copy line by line and then the refresh comes:
-// options the user did not touch show as read; a change made while the read
-// ran stays on screen and is asked about when leaving.
+// The read's refresh shows untouched options as read; a change made meanwhile stays and is asked about.
 TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     frmTwoOptions* w = Options();
     for (const bool changed : {false, true}) {

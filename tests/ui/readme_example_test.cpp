@@ -261,10 +261,7 @@ TEST_F(ReadmeExampleTest, TheEmulatorPlaysEachSampleInstallationInItsLinkMode) {
     EXPECT_EQ(emulator.Status(), 1);
 }
 
-// The README's two registers on one line, followed in the windows on the
-// installation and customer folder it names: register 2 defined from the
-// communication window, listed in the tree, numbered 2, and the emulator
-// started again on the folder playing both, addressed.
+// The README's two registers on one line, set up in the windows, then both read by the emulator, addressed.
 TEST_F(ReadmeExampleTest, TwoRegistersOnOneLineAsTheReadmeSays) {
     shelltest::App();
     testsupport::ResetGlobals();

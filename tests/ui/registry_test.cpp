@@ -56,8 +56,7 @@ protected:
     testsupport::ScopedFakeShell shell;
 };
 
-// An editor that refused to close (its read runs, the user keeps a change)
-// and is destroyed with the run's windows is forgotten, never used again.
+// An editor that refused to close and is then destroyed is forgotten, never used again.
 TEST_F(RegistryTest, AnEditorDestroyedWhileOnScreenIsForgotten) {
     ASSERT_TRUE(ShowForm("K_FRMBOLLINI"));
     Last()->refuse = true;

@@ -102,9 +102,7 @@ TEST_F(ChooserTest, OkCreatesANewCustomerFolderAndOnlyOkWritesTheLanguage) {
     EXPECT_EQ(ConfigLang("TIMBREL/Verdi"), dir.file("Testi.eng"));
 }
 
-// The customer folder chosen is not opened while a command-line run holds
-// it: the windows are told which folder and which run; once the run is
-// over, they hold it.
+// A customer folder a command-line run holds is not opened, saying which run; once it ends, it is.
 TEST_F(ChooserTest, AFolderThatACommandLineRunHoldsIsSaidToBeHeld) {
     frmSplash f;
     f.lbxCasse->setCurrentRow(1);

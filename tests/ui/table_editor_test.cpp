@@ -23,8 +23,7 @@ namespace {
 
 class StampsTest : public editortest::EditorTest {
 protected:
-    // The user changes the first field the editor shows (a text box, else a
-    // box to tick); false when it shows none.
+    // The user changes the first field shown (a text box, else a box to tick); false when none.
     static bool ChangeFirstField(QWidget* editor) {
         for (auto* box : editor->findChildren<QLineEdit*>()) {
             const QString name = box->objectName();
@@ -329,28 +328,25 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         shown->findChild<QPushButton*>("cmdSave")->click();
         EXPECT_EQ(Status(), "A read of this table from the register is in progress: nothing was saved");
         EXPECT_EQ(Folder(), before);
-        {
-            // A change made while the read runs is never dropped unasked:
-            // No keeps the user at it (the record, the editor), Yes drops it.
-            if (auto* pages = shown->findChild<QTabWidget*>("sstComm")) pages->setCurrentIndex(1);
-            ASSERT_TRUE(ChangeFirstField(shown));
-            shell.questions.clear();
-            auto* table = dynamic_cast<TableEditor*>(shown);
-            shell.answers = {false, false, true};
-            if (!table) shell.answers.pop_front();
-            if (table) {
-                Choose(table->itemList, 2);
-                EXPECT_EQ(table->CurItem(), 1);
-                EXPECT_EQ(table->itemList->currentIndex(), 0);
-            }
-            EXPECT_FALSE(CloseCurrentEditor());
-            EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(shown));
-            EXPECT_TRUE(CloseCurrentEditor());
-            const std::string drop = "Changed data: A read of this table from the register is in progress: the "
-                                     "change cannot be saved now. Drop it?";
-            EXPECT_EQ(shell.questions, std::vector<std::string>(table ? 3 : 2, drop));
-            EXPECT_EQ(Folder(), before);
+        // A change made while the read runs is never dropped unasked: No keeps the user at it, Yes drops it.
+        if (auto* pages = shown->findChild<QTabWidget*>("sstComm")) pages->setCurrentIndex(1);
+        ASSERT_TRUE(ChangeFirstField(shown));
+        shell.questions.clear();
+        auto* table = dynamic_cast<TableEditor*>(shown);
+        shell.answers = {false, false, true};
+        if (!table) shell.answers.pop_front();
+        if (table) {
+            Choose(table->itemList, 2);
+            EXPECT_EQ(table->CurItem(), 1);
+            EXPECT_EQ(table->itemList->currentIndex(), 0);
         }
+        EXPECT_FALSE(CloseCurrentEditor());
+        EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(shown));
+        EXPECT_TRUE(CloseCurrentEditor());
+        const std::string drop = "Changed data: A read of this table from the register is in progress: the "
+                                 "change cannot be saved now. Drop it?";
+        EXPECT_EQ(shell.questions, std::vector<std::string>(table ? 3 : 2, drop));
+        EXPECT_EQ(Folder(), before);
         ClearCmdQueue();  // the read is over
     }
 }
