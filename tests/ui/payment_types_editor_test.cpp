@@ -110,6 +110,17 @@ TEST_F(PaymentTypesTest, AMealTicketAmountTravelsWithItsPaymentType) {
     EXPECT_EQ(shell.questions.size(), 2u);
     EXPECT_EQ(File("TicketAmount.txt"), tickets);
     EXPECT_EQ(File("ModPag.txt"), payments);
+    // While the read runs, leaving a changed amount asks: No keeps it shown.
+    w->cmdLoad->click();
+    Choose(w->cbxModPag, 8);
+    Choose(w->cbxTagliTicket, 2);
+    Type(w->txtTicketAmount, "4");
+    shell.answers = {false};
+    Choose(w->cbxTagliTicket, 5);
+    EXPECT_EQ(w->CurTicket(), 2);
+    EXPECT_EQ(Shown(w->txtTicketAmount), "4");
+    EXPECT_EQ(File("TicketAmount.txt"), tickets);
+    ClearCmdQueue();  // the read is over
     // An amount that is no number, or does not fit nine digits, is refused.
     for (const char* bad : {"x", "-1", "10000000"}) {
         Type(w->txtTicketAmount, bad);
