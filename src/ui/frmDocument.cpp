@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
@@ -200,11 +201,22 @@ void frmDocument::MarkCurrentRegister() {
     }
 }
 
+void frmDocument::MarkCurrentEditor() {
+    const QString key = QString::fromStdString(ShellState.strCurFrmKey);
+    for (QTreeWidgetItemIterator it(tvwConfig); *it; ++it)
+        if ((*it)->data(0, kKindRole).toInt() == kEditorNode && (*it)->data(0, kValueRole).toString() == key) {
+            tvwConfig->setCurrentItem(*it);
+            return;
+        }
+}
+
 void frmDocument::ItemChosen(QTreeWidgetItem* item) {
     if (!item || item->isDisabled()) return;
     const int kind = item->data(0, kKindRole).toInt();
     if (kind == kEditorNode) {
-        ShowForm(item->data(0, kValueRole).toString().toStdString());
+        // An editor that stays (the user kept a change it cannot save yet)
+        // keeps its node marked.
+        if (!ShowForm(item->data(0, kValueRole).toString().toStdString())) MarkCurrentEditor();
         return;
     }
     if (kind != kRegisterNode) return;
@@ -218,7 +230,11 @@ void frmDocument::ItemChosen(QTreeWidgetItem* item) {
     // The editor on screen saves into the register it shows before the
     // other register's folder is opened; then it comes back with its data.
     const std::string key = ShellState.strCurFrmKey;
-    CloseCurrentEditor();
+    if (!CloseCurrentEditor()) {
+        MarkCurrentRegister();
+        MarkCurrentEditor();
+        return;
+    }
     ChooseRegister(index);
     MarkCurrentRegister();
     if (!key.empty()) ShowForm(key);

@@ -67,6 +67,8 @@ private:
     void SetTexts();
     void ItemChosen(QTreeWidgetItem* item);
     void MarkCurrentRegister();
+    // Marks the node of the editor on screen.
+    void MarkCurrentEditor();
     void FillRegisters(QTreeWidgetItem* registers);
 
     QTreeWidget* tvwConfig = nullptr;

@@ -363,6 +363,18 @@ TEST_F(CommWindowTest, SendAndLoadQueueTheTransfersOfAnEnabledRegisterOnly) {
     ASSERT_EQ(CmdQueue.nCmdNum, 2);
     EXPECT_EQ(CmdQueue.entries[1].command, "*2;+4;&m;#H;*3;");
     EXPECT_EQ(CmdQueue.entries[2].command, "*2;+4;&u;#H;*3;");
+    // Another node chosen in the tree while the read runs, the change kept
+    // (No): the window stays, and so does its node.
+    w->numbers["txtP921"]->setText("13");
+    shell->answers = {false};
+    QTreeWidget* tree = fDocForm->Tree();
+    QTreeWidgetItem* other = tree->findItems(QString::fromStdString(GetText("Nodi", "opgen")),
+                                             Qt::MatchExactly | Qt::MatchRecursive).front();
+    tree->setCurrentItem(other);
+    emit tree->itemClicked(other, 0);
+    EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(w));
+    EXPECT_EQ(tree->currentItem()->text(0).toStdString(), GetText("Nodi", "comm"));
+    w->ShowConf();
 
     // Register 2 is not enabled for work.
     CmdQueue = CmdQueueState{};
