@@ -6,7 +6,6 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include "common/child_process.h"
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
 #include "core/texts.h"
@@ -213,21 +212,6 @@ TEST_F(CassaConfTest, ASaveDropsWhatTheLogSaysAndNeverPassesTheBound) {
         ReadCassaConf();
         EXPECT_TRUE(ReadAll(bak) == r.bytes);
     }
-}
-
-// A Cassa.txt of blank lines just under the bound is read and saved in a few times its size of memory.
-TEST_F(CassaConfTest, ALargeFileOfBlankLinesIsReadAndSavedInBoundedMemory) {
-    if (childtest::kAddressSanitizer) GTEST_SKIP() << "address space capped: not under AddressSanitizer";
-    Model(5);
-    std::string bytes = "[P0]\r\n19=12\r\n";
-    bytes.resize(static_cast<size_t>(platform::kProfileMaxBytes) - 2048, '\n');
-    WriteCassa(bytes);
-    bytes = std::string();
-    EXPECT_EQ(childtest::RunInRoom(4 * platform::kProfileMaxBytes + (16 << 20), [] {
-                  if (!ReadCassaConf() || udtCassaConf.P019 != 12) return 1;
-                  return SaveCassa() ? 0 : 2;
-              }),
-              0);
 }
 
 // A NUL byte in a value is the blank it stands for, and the line no foreign line.

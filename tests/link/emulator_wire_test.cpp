@@ -2,9 +2,6 @@
 // it cuts the program's byte stream into units.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "common/tempdir.h"
 #include "emulator/wire.h"
 #include "link/link_fixture.h"
 
@@ -80,31 +77,6 @@ TEST(EmulatorWire, StreamIsCutIntoUnits) {
             EXPECT_EQ(got[i].payload, c.units[i].payload) << i;
         }
     }
-}
-
-// The program's frame to a station in addressed mode, as the emulator takes it.
-std::string PcFrame(int station, const std::string& payload) {
-    std::string f = std::string("\x04") + static_cast<char>(emu::kAddr0 + station) +
-                    static_cast<char>(payload.size() + 8 + 40) + "!\"" + payload + "\x02";
-    f += static_cast<char>(emu::ChkXor(f, f.size()));
-    return f + "\x03";
-}
-
-// The script sorting the emulator's log by station reads each frame whole, "[" among its bytes too.
-TEST(EmulatorWire, TheLogSortedByStationHoldsEachFrameWhole) {
-    testsupport::TempDir dir;
-    std::string log, want;
-    for (size_t length = 20; length < 60; ++length) {
-        const std::string payload = "0;*2;+4;*F;" + std::string(length - 14, 'x') + ";*3;";
-        log += "<- frame " + emu::Readable(PcFrame(2, payload)) + "\n";
-        want += payload + "\n";
-    }
-    testsupport::WriteAll(dir.file("emu.log"), log);
-    const std::string command = "bash " + std::string(ECR_SOURCE_DIR) + "/scripts/emulator-by-station " +
-                                dir.file("emu.log") + " " + dir.file("out") + " > " + dir.file("said");
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(testsupport::ReadAll(dir.file("out/station2.txt")), want);
-    EXPECT_EQ(testsupport::ReadAll(dir.file("said")), "station 2: 40 frames, 40 commands\n");
 }
 
 TEST(EmulatorWire, RawFrameMayHoldEtxInsideItsPayload) {
