@@ -1,9 +1,11 @@
 #include "ui/editor_window.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "core/shell.h"
@@ -76,9 +78,18 @@ bool EditorWindow::ReadRunning() {
     return readRunning_;
 }
 
-bool EditorWindow::MayDropUnsaved() {
-    if (!SaveBlocked() || !ChangeShown()) return true;
-    return CurrentShell().AskYesNo(GetText("Msg", "readdrop"), GetText("Msg", "81"));
+bool EditorWindow::LeaveShown(const std::function<void()>& save, QComboBox* list, int shown) {
+    if (!SaveBlocked()) {
+        save();
+        return true;
+    }
+    if (!ChangeShown() || CurrentShell().AskYesNo(GetText("Msg", "readdrop"), GetText("Msg", "81")))
+        return true;
+    if (list) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(shown - 1);
+    }
+    return false;
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
@@ -86,14 +97,10 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (ShellState.bSaveOnUnload) {
-        if (!SaveBlocked()) {
-            Form_Unload();
-        } else if (!MayDropUnsaved()) {
-            // The read runs and the user keeps the change: the editor stays.
-            event->ignore();
-            return;
-        }
+    if (ShellState.bSaveOnUnload && !LeaveShown([this] { Form_Unload(); })) {
+        // The read runs and the user keeps the change: the editor stays.
+        event->ignore();
+        return;
     }
     event->accept();
 }

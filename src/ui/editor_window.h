@@ -9,10 +9,12 @@
 // with Show(new MyEditor) from the factory it registers:
 //   RegisterEditor("K_FRMBOLLINI", [] { return EditorWindow::Show(new frmBollini); });
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "engine/registry.h"
 
+class QComboBox;
 class QMdiSubWindow;
 
 class EditorWindow : public QWidget, public EditorForm {
@@ -65,10 +67,12 @@ protected:
     // The controls show something that a save would write (a value refused
     // counts too). Nothing is written or asked.
     virtual bool ChangeShown() { return false; }
-    // Before the editor leaves what it shows while no save can be made: true
-    // when there is no change to lose, or the user chooses to drop it; false
-    // keeps the user where the change is.
-    bool MayDropUnsaved();
+    // Before the editor leaves what it shows: save saves it when a save can
+    // be made; while none can (a read runs), a change is asked about. True
+    // when the editor may leave (saved, nothing to lose, or the user drops
+    // the change); false keeps the user where the change is, and list (when
+    // given) shows item `shown` (numbered from 1) again.
+    bool LeaveShown(const std::function<void()>& save, QComboBox* list = nullptr, int shown = 0);
 
 private:
     bool bCanUnload_ = false;

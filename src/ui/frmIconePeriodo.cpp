@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -88,20 +87,12 @@ void frmIconePeriodo::ShowPeriodo(int16_t n) {
 frmIconePeriodo::~frmIconePeriodo() { cbxNPeriodo->disconnect(this); }
 
 void frmIconePeriodo::cbxNPeriodo_Click() {
-    if (!SaveBlocked()) {
-        SaveConf(true, nCurPeriodo);
-    } else {
-        // A read of the periods runs and nothing can be saved: a change of
-        // the period being left is asked about, and No keeps it shown.
-        nLeaving = nCurPeriodo;
-        const bool drop = MayDropUnsaved();
-        nLeaving = 0;
-        if (!drop) {
-            const QSignalBlocker quiet(cbxNPeriodo);
-            cbxNPeriodo->setCurrentIndex(nCurPeriodo - 1);
-            return;
-        }
-    }
+    // The period being left is saved; while the periods' read runs, its
+    // change is asked about (the list already names the new period).
+    nLeaving = nCurPeriodo;
+    const bool leave = LeaveShown([this] { SaveConf(true, nCurPeriodo); }, cbxNPeriodo, nCurPeriodo);
+    nLeaving = 0;
+    if (!leave) return;
     const int16_t n = ListChoice(cbxNPeriodo);
     if (n != 0) {
         nCurPeriodo = n;

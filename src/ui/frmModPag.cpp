@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/cash_list.h"
@@ -139,16 +138,10 @@ void frmModPag::cbxTagliTicket_Click() {
         nCurTicket = 0;
         return;
     }
-    // The denomination being left is saved with its payment type. While a
-    // read of the table runs nothing can be saved: a change is asked about,
-    // and No keeps the denomination shown.
-    if (nCurTicket != 0 && !SaveBlocked()) {
-        SaveConf(true, nCurItem);
-    } else if (nCurTicket != 0 && !MayDropUnsaved()) {
-        const QSignalBlocker quiet(cbxTagliTicket);
-        cbxTagliTicket->setCurrentIndex(nCurTicket - 1);
+    // The denomination being left is saved with its payment type (while the
+    // table's read runs, its change is asked about).
+    if (nCurTicket != 0 && !LeaveShown([this] { SaveConf(true, nCurItem); }, cbxTagliTicket, nCurTicket))
         return;
-    }
     if (IsTicketType(nCurItem)) {
         nCurTicket = static_cast<int16_t>(index + 1);
         // When it cannot be read the amount last held is shown.

@@ -88,15 +88,9 @@ void TableEditor::ShowX(int16_t n) {
 void TableEditor::ItemClick() {
     // The record being left is saved (with the question); a refused field does
     // not stop the change of choice.
-    if (nCurItem != 0 && !SaveBlocked()) {
-        SaveConf(true, nCurItem);
-    } else if (nCurItem != 0 && !MayDropUnsaved()) {
-        // A read of the table runs and the user keeps the change: the record
-        // stays shown, to be saved once the read is over.
-        const QSignalBlocker quiet(itemList);
-        itemList->setCurrentIndex(nCurItem - 1);
-        return;
-    }
+    // While a read of the table runs and the user keeps the change, the
+    // record stays shown, to be saved once the read is over.
+    if (nCurItem != 0 && !LeaveShown([this] { SaveConf(true, nCurItem); }, itemList, nCurItem)) return;
     const int16_t n = ListChoice(itemList);
     if (n != 0) {
         nCurItem = n;
