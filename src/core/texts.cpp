@@ -235,6 +235,22 @@ bool LogErr(int16_t code) {
     return false;
 }
 
+void NoteRelease(int reg, bool released) {
+    if (released) {
+        const auto it = Texts.unreleased.find(reg);
+        if (it == Texts.unreleased.end()) return;
+        --Texts.nRunFailures;
+        WriteMsgLog(GetText("Log", "releasedlater") + " " + it->second);
+        Texts.unreleased.erase(it);
+        return;
+    }
+    WriteMsgLog(GetText("Log", "notreleased") + " " + Core.strReqCode + "|" + Core.strReqArgGiven);
+    LogErr(kErrNotReleased);
+    // No turn does a closing again: only a later closing makes this good.
+    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
+    if (!Texts.unreleased.count(reg)) Texts.unreleased[reg] = FormatLogErrLine(kErrNotReleased);
+}
+
 void StartRunTurn(int reg) {
     Texts.nTurnReg = reg;
     Texts.turnFailures.clear();
@@ -267,9 +283,12 @@ void EndRunTurn(bool failed, bool anotherTurn) {
     }
     Texts.waitingFailures.erase(reg);
     if (!failed || !anotherTurn) return;
+    // The next turn takes up the list at the request this one broke off at:
+    // only that request's failures can be made good. The requests before it
+    // are not done again, so their failures stay.
     std::vector<RunFailure>& waiting = Texts.waitingFailures[reg];
     for (RunFailure& f : turn)
-        if (f.pos >= 0 && !f.kept) waiting.push_back(std::move(f));
+        if (f.pos == reached && !f.kept) waiting.push_back(std::move(f));
 }
 
 bool WriteTxtFile(const std::string& name, const std::string& text) {

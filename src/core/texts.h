@@ -37,6 +37,9 @@ struct TextsGlobals {
     int nTurnReg = -1;
     std::vector<RunFailure> turnFailures;
     std::map<int, std::vector<RunFailure>> waitingFailures;
+    // By register: the error-log line of a closing frame that did not
+    // release it, until a later closing does.
+    std::map<int, std::string> unreleased;
     // The error log could not be written in this run (said once).
     bool bErrLogFailed = false;
     // The language file found missing in this run (said once).
@@ -95,19 +98,31 @@ bool LogErr(int16_t code);
 void StartRunTurn(int reg);
 // The failures noted so far for the request in progress stay failures
 // whatever a later turn does: a later turn does not do their work again (an
-// import that runs once per register).
+// import that runs once per register, a request that is never sent twice).
 void KeepRunFailures();
 // The end of the open turn (the request list ended, or the register failed).
 // The failures that the register's earlier turn left waiting are made good
 // when this turn did their request again without a failure: they no longer
 // count against the run, and the message log says so (their error-log lines
-// stay). When this turn failed and the register gets another turn, its own
-// failures wait for it.
+// stay). When this turn failed and the register gets another turn, the
+// failures of the request it broke off at (Main timer's list position) wait
+// for it; the others stay, as that turn does not do their requests again.
 void EndRunTurn(bool failed, bool anotherTurn);
 
 // Error-log codes of this program beyond the register's and the link's.
 inline constexpr int16_t kErrFile = 12;      // a file of the run could not be read, written or copied
 inline constexpr int16_t kErrCashEntry = 13; // a register entry cannot be used, or none can
+// The register was not released after the exchange of the request named in
+// the line (its closing frame got no answer); the request itself is not
+// failed by it.
+inline constexpr int16_t kErrNotReleased = 14;
+
+// A command-line run: the closing frame of register reg's exchange went out
+// (released) or not. Not released is a failure of the run, said in both logs
+// with the request whose exchange it closed; a later closing of the same
+// register releases it, which makes that failure good (the message log says
+// so; the error-log line stays).
+void NoteRelease(int reg, bool released);
 // The error-log line for the code as LogErr writes it (without line end).
 std::string FormatLogErrLine(int16_t code);
 // Writes the text as one line of Core.strCashDir/name: a new file when

@@ -254,6 +254,8 @@ void LoadConfig() {
         Batch.Richieste.push_back(SplitRequest(Core.strReqCode));
     }
     Batch.bListLoaded = true;
+    Batch.resumeAt.fill(0);
+    Batch.bRequestReached = false;
     MainTimer.bRichiestePending = -1;
 }
 
@@ -337,10 +339,12 @@ bool ExecRequests() {
     if (pos < -1) pos = -1;
     while (pos + 1 < count) {
         ++pos;
-        Core.strReqCode = Batch.Richieste[pos].code;
-        Core.strReqArg = Batch.Richieste[pos].arg;
-        Core.strReqArgGiven = Core.strReqArg;
-        if (ExecRequest(Core.strReqCode, Core.strReqArg)) return true;
+        const BatchRequest& request = Batch.Richieste[pos];
+        Core.strReqCode = request.code;
+        Core.strReqArg = request.arg;
+        Core.strReqArgGiven = request.arg;
+        Batch.bRequestReached = false;
+        if (ExecRequest(request.code, request.arg)) return true;
         if (ListStopped()) return false;
     }
     pos = count;

@@ -41,6 +41,14 @@ struct BatchGlobals {
     std::string strBadOption;       // the option ParseCmdLine could not take
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
+    // By register: the position in the list at which its next turn takes up
+    // the list (0 at the start of the run). A turn that breaks off sets it to
+    // the request it broke off at, or to the one after when that request is
+    // not to be sent twice.
+    std::array<int32_t, 32> resumeAt{};
+    // A command frame of the request in progress went out (acknowledged or
+    // not): the register may have carried it out.
+    bool bRequestReached = false;
     // Settings of the configuration that could not be used as they stand,
     // one line each (LoadConfig; also in msg.log), for standard error.
     std::vector<std::string> settingNotes;
@@ -100,6 +108,12 @@ std::string BatchNothingToDo();
 bool ExecRequests();
 
 // Runs one request; true when it queued commands. An unknown code is an
-// error-log line (code 3).
-bool ExecRequest(const std::string& code, const std::string& arg);
+// error-log line (code 3). Code and argument are taken as copies: the
+// builders clear Core.strReqArg, which a caller may have passed.
+bool ExecRequest(std::string code, std::string arg);
+
+// A request that changes the register's data for good (the daily closure, a
+// reset, a deletion): it is never sent twice, not even when it may not have
+// reached the register.
+bool IsOnceOnlyRequest(const std::string& code);
 

@@ -31,9 +31,24 @@ namespace {
 
 using Range16 = std::pair<int16_t, int16_t>;
 
-// The request now running found its import failed in an earlier turn of the
-// same register (that failure is counted already).
-bool gImportFailedBefore = false;
+// The request of the list now running, when the run is at one, and the
+// open register's bit; nullptr outside the list.
+BatchRequest* ListRequest(uint32_t& bit) {
+    const int32_t pos = MainTimer.bRichiestePending;
+    const int cash = Core.nOpenCash;
+    if (pos < 0 || pos >= static_cast<int32_t>(Batch.Richieste.size()) || cash < 0 || cash >= 32)
+        return nullptr;
+    bit = 1u << cash;
+    return &Batch.Richieste[static_cast<size_t>(pos)];
+}
+
+// The request now running imported its file for the open register in an
+// earlier turn, and that import failed (a failure counted then).
+bool ImportFailedBefore() {
+    uint32_t bit = 0;
+    const BatchRequest* request = ListRequest(bit);
+    return request && (request->imported & bit) && !(request->importedOk & bit);
+}
 
 // Runs the import of the request now running for the open register, once:
 // a later turn of the same register in this run (the extra turn of one whose
@@ -45,22 +60,19 @@ bool gImportFailedBefore = false;
 // import(range) runs the import and sets range when it has one.
 template <typename Import>
 bool ImportOnce(Import import, Range16& range) {
-    const int32_t pos = MainTimer.bRichiestePending;
-    const int cash = Core.nOpenCash;
-    if (pos < 0 || pos >= static_cast<int32_t>(Batch.Richieste.size()) || cash < 0 || cash >= 32)
-        return import(range);
-    BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
-    const uint32_t bit = 1u << cash;
-    if (request.imported & bit) {
-        range = request.importedRange[static_cast<size_t>(cash)];
-        gImportFailedBefore = (request.importedOk & bit) == 0;
-        return !gImportFailedBefore;
+    uint32_t bit = 0;
+    BatchRequest* const request = ListRequest(bit);
+    if (!request) return import(range);
+    const size_t cash = static_cast<size_t>(Core.nOpenCash);
+    if (request->imported & bit) {
+        range = request->importedRange[cash];
+        return (request->importedOk & bit) != 0;
     }
     const bool ok = import(range);
     KeepRunFailures();
-    request.imported |= bit;
-    if (ok) request.importedOk |= bit;
-    request.importedRange[static_cast<size_t>(cash)] = range;
+    request->imported |= bit;
+    if (ok) request->importedOk |= bit;
+    request->importedRange[cash] = range;
     return ok;
 }
 
@@ -258,9 +270,9 @@ bool RunRequest(const std::string& code, const std::string& arg, bool& known) {
 
 }  // namespace
 
-bool ExecRequest(const std::string& code, const std::string& arg) {
+bool ExecRequest(std::string code, std::string arg) {
     const int32_t failures = Texts.nFailuresAsked;
-    gImportFailedBefore = false;
+    const bool importFailedBefore = ImportFailedBefore();
     bool known = true;
     if (RunRequest(code, arg, known)) return true;
     if (!known) return RequestNotDone("unknowncode", code + "|" + arg, 3);
@@ -268,7 +280,13 @@ bool ExecRequest(const std::string& code, const std::string& arg) {
     // has been counted for it yet (a builder that refused, having said why
     // in the status text, or found nothing to do), it is counted here. The
     // extra turn of a register whose import failed has counted it already.
-    if (Texts.nFailuresAsked == failures && !gImportFailedBefore)
+    if (Texts.nFailuresAsked == failures && !importFailedBefore)
         RequestNotDone("notdone", code + "|" + arg, 4);
+    return false;
+}
+
+bool IsOnceOnlyRequest(const std::string& code) {
+    for (const char* c : {"#Z", "#q", "#i", "#d", "#C", "#L", "#M", "#N", "#F", "#l"})
+        if (code == c) return true;
     return false;
 }

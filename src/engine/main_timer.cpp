@@ -1,5 +1,7 @@
 #include "engine/main_timer.h"
 
+#include <algorithm>
+
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/numbers.h"
@@ -72,21 +74,40 @@ bool BatchNextRequest() {
     return false;
 }
 
-// The end of the open register's turn for the run's failures: a turn that
-// failed gets one more (in the first pass of the cycle), which may make good
-// the failures of the requests it does again.
+// The end of the open register's turn for the run's failures. A turn that
+// failed gets one more (in the first pass of the cycle), which takes up the
+// list at the request this one broke off at and may make good its failures
+// by doing it. A request that is never sent twice and may have reached the
+// register is not done again: its failures stay, and the next turn starts
+// after it.
 void EndErrorTurn() {
-    const bool failed = CassaList[Core.nOpenCash].bFailed != False;
-    EndRunTurn(failed, failed && !Cycle.bRetryTaken && !Cycle.bAborted);
+    const int open = Core.nOpenCash;
+    const bool failed = CassaList[open].bFailed != False;
+    const bool another = failed && !Cycle.bRetryTaken && !Cycle.bAborted;
+    if (another && open >= 0 && open < static_cast<int>(Batch.resumeAt.size())) {
+        int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
+        if (pos < static_cast<int32_t>(Batch.Richieste.size()) && Batch.bRequestReached &&
+            IsOnceOnlyRequest(Batch.Richieste[static_cast<size_t>(pos)].code)) {
+            const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
+            WriteMsgLog(GetText("Log", "notresent") + " " + request.code + "|" + request.arg);
+            KeepRunFailures();
+            ++pos;
+        }
+        Batch.resumeAt[static_cast<size_t>(open)] = pos;
+    }
+    EndRunTurn(failed, another);
 }
 
 // Batch mode: `opened` tells whether NextCash opened a register. Each
-// register runs the request list from its start; a register on which
-// nothing could be queued is done, and the next one is taken. With no
-// register left the run ends.
+// register runs the request list from its start, or its extra turn from
+// where its turn broke off; a register on which nothing could be queued is
+// done, and the next one is taken. With no register left the run ends.
 void BatchFromRegister(bool opened) {
     while (opened) {
-        MainTimer.bRichiestePending = -1;
+        const int open = Core.nOpenCash;
+        MainTimer.bRichiestePending =
+            open >= 0 && open < static_cast<int>(Batch.resumeAt.size()) ? Batch.resumeAt[static_cast<size_t>(open)] - 1
+                                                                        : -1;
         StartRunTurn(Core.nOpenCash);
         if (BatchNextRequest()) return;
         MarkOpenDone();
@@ -157,6 +178,9 @@ void StateConnect() {
         // First tick of the command: handshake and command frame.
         int16_t r = GestHelloReq();
         LinkState.bNoCmd = false;
+        // The frame that carried the command went out, acknowledged or not
+        // (a refused register's empty frame carries none).
+        if (!LinkState.bCmdPending && !LinkState.strCmdSent.empty()) Batch.bRequestReached = true;
         if (r != 0) {
             CommandOver(5);
             LinkState.nPendingAns = 0;
@@ -213,7 +237,8 @@ void StateClose() {
         // A run stopped by the system abandoned its exchange; the register is
         // still released, so the closing is not cut short by that abort.
         if (MainTimer.nStopSignal != 0) LinkState.AbortRequest = false;
-        GestHelloReq();
+        const bool released = GestHelloReq() == 0;
+        if (!Core.bInteractive && !LinkState.AbortRequest) NoteRelease(Core.nOpenCash, released);
         PollAnswers();
     }
     CurrentShell().ClearShowWait(false);

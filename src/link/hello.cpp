@@ -239,10 +239,14 @@ int16_t GestHelloReq() {
 
     if (failed) {
         LinkState.nPendingAns = 0;
-        ClearCmdQueue();
+        // In a command-line run the closing frame's handshake (state 2) fails
+        // no request: the caller says the register was not released, and the
+        // commands still queued go on.
+        const bool closing = !Core.bInteractive && LinkState.nState == 2;
+        if (!closing) ClearCmdQueue();
         ReportHelloFailure();
         PollAnswers();
-        if (!Core.bInteractive) LogErr(1);
+        if (!Core.bInteractive && !closing) LogErr(1);
         LinkState.bCmdPending = keep;
         return -1;
     }
@@ -281,7 +285,7 @@ int16_t GestHelloReq() {
     if (!carries) LinkState.strCmdSent.clear();
     if (r != 0 && opens && !LinkState.AbortRequest) {
         // The register never acknowledged the command (NAK every time, or
-        // nothing): it was not carried out, which is a failure of the run.
+        // nothing): it may or may not have been carried out, a failure of the run.
         const std::string text = GetText("Log", "cmdnotacked") + " " + LinkState.strCmdSent;
         CurrentShell().AddError(text, true);
         LogErr(5);

@@ -211,19 +211,22 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
         bool kept;         // the failure's work is not done again (an import)
         int retryFailsAt;  // the request at which the extra turn fails; -1 none
         bool madeGood;
+        int failedAt = 1;  // the request of the failure; the turn breaks off at request 1
     } cases[] = {{"made good", false, -1, true}, {"failed again", false, 1, false},
-                 {"not reached", false, 0, false}, {"import not done again", true, -1, false}};
+                 {"not reached", false, 0, false}, {"import not done again", true, -1, false},
+                 {"an earlier request, not done again", false, -1, false, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Texts = TextsGlobals{};
         Core.strLogErrFile = dir.file("err.log");
         WriteAll(Core.strLogErrFile, "");
         WriteAll(dir.file("msg.log"), "");
-        StartRunTurn(0);  // the register's second request fails
-        MainTimer.bRichiestePending = 1;
+        StartRunTurn(0);
+        MainTimer.bRichiestePending = c.failedAt;
         LogErr(1);
         if (c.kept) KeepRunFailures();
         EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), 1);
+        MainTimer.bRichiestePending = 1;  // the register's second request breaks its turn off
         EndRunTurn(true, true);
         StartRunTurn(0);  // its extra turn
         MainTimer.bRichiestePending = c.retryFailsAt < 0 ? 2 : c.retryFailsAt;

@@ -43,6 +43,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ecr-emulator [FOLDER] [--model KEY|N] [--addressed|--direct] [--port N]\n"
                  "                    [--station N]... [--silent] [--silent-polls N] [--nak N]\n"
+                 "                    [--silent-poll S:N]\n"
                  "                    [--badchk N] [--truncate N] [--burst] [--status W] [--noise MS]\n"
                  "                    [--answer-enq] [--modem] [--dial-answer TEXT]\n"
                  "  FOLDER: the program's start folder or a customer folder; its registers\n"
@@ -50,6 +51,7 @@ int Usage() {
                  "  --model, --addressed, --direct, --port, --station: instead of what the\n"
                  "          folder gives\n"
                  "  --silent-polls N: each register leaves its next N polls unanswered\n"
+                 "  --silent-poll S:N: the register at station S leaves its Nth poll unanswered\n"
                  "  N of --nak, --badchk and --truncate: how many times; -1 always\n"
                  "  --status W: hello status word 0 (9 refuses every command)\n"
                  "  --noise MS: a noise byte on the line every MS milliseconds\n"
@@ -201,6 +203,7 @@ int main(int argc, char** argv) {
     Plan plan;
     int status = 0;
     int silentPolls = 0;
+    int silentPollStation = -1, silentPoll = 0;  // --silent-poll S:N
     bool answerEnq = false;
     bool modem = false;
     emu::ModemScript modemScript;
@@ -223,6 +226,14 @@ int main(int argc, char** argv) {
             faults.silentFrames = -1;
         } else if (a == "--silent-polls") {
             if (!value(silentPolls)) return Usage();
+        } else if (a == "--silent-poll") {
+            const char* colon = i + 1 < argc ? std::strchr(argv[i + 1], ':') : nullptr;
+            if (!colon) return Usage();
+            const char* text = argv[++i];
+            const std::string station(text, static_cast<size_t>(colon - text));
+            if (!Number(station.c_str(), silentPollStation) || !Number(colon + 1, silentPoll) ||
+                silentPollStation < 0 || silentPollStation > 15 || silentPoll < 1)
+                return Usage();
         } else if (a == "--nak") {
             if (!value(faults.nakFrames)) return Usage();
         } else if (a == "--badchk") {
@@ -302,6 +313,7 @@ int main(int argc, char** argv) {
         emu::RegisterConfig config;
         config.status[0] = status;
         config.silentPolls = silentPolls;
+        if (r.station == silentPollStation) config.silentPoll = silentPoll;
         if (!r.name.empty()) config.name = r.name;
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         auto cash = std::make_shared<emu::CashRegister>(r.station, config);

@@ -55,8 +55,10 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         const char* request;
         const char* code;
         const char* said;
+        const char* alsoSaid = "";
     } cases[] = {
-        {"*K|3:7", "004", "not allowed by the register's PLU options"},  // P210 has no period report
+        {"*K|3:7", "004", "not allowed by the register's PLU options",  // P210 has no period report
+         "Request not done (nothing was sent to the register): *K|3:7"},
         {"^e|", "004", "no such table; nothing sent, read or imported: RepFid.txt (^e|)"},
         {"^d|", "004", "no such table; nothing sent, read or imported: SubFid.txt (^d|)"},
         {"^f|in.txt", "004", "no such table; nothing sent, read or imported: CirCli.txt (^f|in.txt)"},
@@ -69,6 +71,7 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         ExpectFailure(c.code);
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
+        EXPECT_NE(MsgLog().find(c.alsoSaid), std::string::npos) << MsgLog();
         EXPECT_TRUE(Requests(*registers[0]).empty());
     }
 }
@@ -93,16 +96,21 @@ private:
 };
 
 // A register that answered the hello but never acknowledges the command
-// frame: the command was not carried out.
+// frame: the command may or may not have been carried out. The register's
+// extra turn sends a send or a read again, never a closure, a reset or a
+// deletion.
 TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
     const struct {
         bool nak;
         const char* request;
+        int sent = 2;  // times the command went out
     } cases[] = {
         {true, "&L|1:20"},
         {false, "&N|"},
         {false, "*H|"},
         {false, "&I|1:500"},  // a ranged read refused fails, though it would bring nothing
+        {true, "#Z|", 1},
+        {false, "#q|1:5", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);
@@ -114,8 +122,12 @@ TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
         AddRegister(0);
         StartEmulator();
         ExpectFailure("005");
+        EXPECT_EQ(ErrorLines("005"), c.sent) << ErrLog();
         EXPECT_NE(ErrLog().find("<" + std::string(c.request) + ">"), std::string::npos) << ErrLog();
-        EXPECT_NE(MsgLog().find("did not acknowledge the command"), std::string::npos) << MsgLog();
+        EXPECT_NE(MsgLog().find("did not acknowledge the command; it may or may not have been carried out"),
+                  std::string::npos) << MsgLog();
+        EXPECT_EQ(MsgLog().find("Not sent again in the register's next turn") != std::string::npos, c.sent == 1)
+            << MsgLog();
     }
 }
 

@@ -222,6 +222,59 @@ TEST_F(BatchRunTest, AnExtraTurnSendsTheRangeOfItsOwnImport) {
     EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), "made good"), 1) << Read("base/msg.log");
 }
 
+// Register 1 leaves one poll unanswered. Its extra turn takes up its list at
+// the request where its turn broke off: what it completed is not sent again
+// (one closure, one reset, one end line of its history). A closing frame
+// left unanswered is said as the register not released, not as a failure of
+// the request, and the register's next exchange releases it.
+TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
+    const std::string send = "*2;+4;*F;*3;", read = "*2;+4;&L1:2;#H;*3;";
+    const std::string closure = "*2;+3;#Z;*3;", reset = "*2;+3;#q;*3;", history = "*2;#P;#H;*3;";
+    const struct {
+        const char* name;
+        std::string list;
+        int silentPoll;                     // register 1's poll left unanswered
+        std::vector<std::string> requests;  // the exchanges register 1 got
+        int failedHellos;                   // [001] lines
+        int notReleased;                    // [014] lines
+    } cases[] = {
+        {"closure, then the hello of the send", "r1=#Z|\r\nr2=*F|1:2\r\n", 4, {closure, send}, 1, 0},
+        {"reset, then the hello of the send", "r1=#q|\r\nr2=*F|1:2\r\n", 4, {reset, send}, 1, 0},
+        {"history, then the hello of the send", "r1=#P|" + dir.file("hist.txt") + "\r\nr2=*F|1:2\r\n", 4,
+         {history, send}, 1, 0},
+        {"the closure's closing", "r1=#Z|\r\nr2=*F|1:2\r\nr3=#q|\r\nr4=&L|1:2\r\n", 3,
+         {closure, send, reset, read}, 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* f : {"base/err.log", "hist.txt", "base/Cassa1/Storico.txt", "base/Cassa2/Storico.txt"})
+            std::filesystem::remove(dir.file(f));
+        registers.clear();
+        if (emulator) emulator->Stop();
+        Prepare({0, 1}, c.list, 1800);
+        emu::RegisterConfig silentOnce;
+        silentOnce.silentPoll = c.silentPoll;
+        StartEmulator({0, 1}, {}, {{}, silentOnce});
+        for (const auto& reg : registers) reg->SetHistory({{"0001:01", "sale"}});
+        RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
+
+        EXPECT_EQ(r.status, 0) << r.err << ErrLog();
+        EXPECT_EQ(Requests(*registers[1]), c.requests);
+        EXPECT_EQ(Requests(*registers[0]), c.requests);
+        EXPECT_EQ(registers[1]->Closures(), c.requests[0] == closure ? 1 : 0);
+        EXPECT_EQ(ErrorLines("001"), c.failedHellos) << ErrLog();
+        EXPECT_EQ(ErrorLines("014"), c.notReleased) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), c.failedHellos + c.notReleased) << ErrLog();
+        const std::string msg = Read("base/msg.log");
+        EXPECT_EQ(testsupport::CountOf(msg, "made good"), c.failedHellos) << msg;
+        EXPECT_EQ(testsupport::CountOf(msg, "released by its next exchange"), c.notReleased) << msg;
+        if (c.requests[0] == history) {
+            EXPECT_EQ(Read("hist.txt"), "C00:0001:01:sale\r\nC00:ZZZZ:ZZ:*\r\n"
+                                        "C00:0001:01:sale\r\nC00:ZZZZ:ZZ:*\r\n");
+        }
+    }
+}
+
 // One hello answer of each register arrives with a bad checksum: the
 // program refuses it, the register repeats it whole and the repeat is taken.
 // Every register is served in its first turn and the run is clean.
