@@ -74,6 +74,12 @@ bool BatchNextRequest() {
     return false;
 }
 
+// Where the register's next turn takes up the request list; kept by the run.
+int32_t* ResumePlace(int cash) {
+    if (cash < 0 || cash >= static_cast<int>(Batch.resumeAt.size())) return nullptr;
+    return &Batch.resumeAt[static_cast<size_t>(cash)];
+}
+
 // The end of the open register's turn for the run's failures. A turn that
 // failed gets one more (in the first pass of the cycle), which takes up the
 // list at the request this one broke off at and may make good its failures
@@ -84,7 +90,7 @@ void EndErrorTurn() {
     const int open = Core.nOpenCash;
     const bool failed = CassaList[open].bFailed != False;
     const bool another = failed && !Cycle.bRetryTaken && !Cycle.bAborted;
-    if (another && open >= 0 && open < static_cast<int>(Batch.resumeAt.size())) {
+    if (int32_t* const place = ResumePlace(open); another && place) {
         int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
         if (pos < static_cast<int32_t>(Batch.Richieste.size()) && Batch.bRequestReached &&
             IsOnceOnlyRequest(Batch.Richieste[static_cast<size_t>(pos)].code)) {
@@ -93,7 +99,7 @@ void EndErrorTurn() {
             KeepRunFailures();
             ++pos;
         }
-        Batch.resumeAt[static_cast<size_t>(open)] = pos;
+        *place = pos;
     }
     EndRunTurn(failed, another);
 }
@@ -104,10 +110,8 @@ void EndErrorTurn() {
 // done, and the next one is taken. With no register left the run ends.
 void BatchFromRegister(bool opened) {
     while (opened) {
-        const int open = Core.nOpenCash;
-        MainTimer.bRichiestePending =
-            open >= 0 && open < static_cast<int>(Batch.resumeAt.size()) ? Batch.resumeAt[static_cast<size_t>(open)] - 1
-                                                                        : -1;
+        const int32_t* const place = ResumePlace(Core.nOpenCash);
+        MainTimer.bRichiestePending = place ? *place - 1 : -1;
         StartRunTurn(Core.nOpenCash);
         if (BatchNextRequest()) return;
         MarkOpenDone();
@@ -238,7 +242,9 @@ void StateClose() {
         // still released, so the closing is not cut short by that abort.
         if (MainTimer.nStopSignal != 0) LinkState.AbortRequest = false;
         const bool released = GestHelloReq() == 0;
-        if (!Core.bInteractive && !LinkState.AbortRequest) NoteRelease(Core.nOpenCash, released);
+        // A stop says only what it left undone.
+        if (!Core.bInteractive && !LinkState.AbortRequest && MainTimer.nStopSignal == 0)
+            NoteRelease(Core.nOpenCash, released);
         PollAnswers();
     }
     CurrentShell().ClearShowWait(false);
