@@ -75,7 +75,9 @@ frmProg::frmProg(QWidget* parent) : QDialog(parent) {
 
 void frmProg::InitForm() {
     std::string title = GetText("Menu", "globprog");
+    // The menu's text without its shortcut mark and its trailing dots.
     title.erase(std::remove(title.begin(), title.end(), '&'), title.end());
+    while (!title.empty() && (title.back() == '.' || title.back() == ' ')) title.pop_back();
     setWindowTitle(ToQt(title));
     const std::vector<bool> chosen = LoadProgChoices();
     for (size_t i = 0; i < chkEna.size(); ++i) chkEna[i]->setChecked(i < chosen.size() && chosen[i]);
