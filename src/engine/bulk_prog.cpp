@@ -38,7 +38,10 @@ const std::vector<ProgItem>& ProgItems() {
     return items;
 }
 
-std::string ProgItemText(size_t index) { return GetProtocolText(ProgItems().at(index).sendCode); }
+std::string ProgItemText(size_t index, bool send) {
+    const ProgItem& item = ProgItems().at(index);
+    return GetProtocolText(send || !item.loadCode ? item.sendCode : item.loadCode);
+}
 
 std::vector<bool> LoadProgChoices() {
     std::vector<bool> chosen;

@@ -13,8 +13,10 @@ struct ProgItem {
 };
 // The tables the window offers, in the order of the chkEnaNN keys.
 const std::vector<ProgItem>& ProgItems();
-// Its label: the name of its send command in the language file.
-std::string ProgItemText(size_t index);
+// Its label: the name of its send command in the language file, or of its
+// load command when send is false (the send's name for a table that cannot
+// be loaded).
+std::string ProgItemText(size_t index, bool send = true);
 
 std::vector<bool> LoadProgChoices();
 // Stores the choices in config.ini [GlobProg] in one replacement of the

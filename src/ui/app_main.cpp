@@ -120,6 +120,7 @@ int RunInteractive(int argc, char** argv) {
             ModalTimerPause pause;
             splash.exec();
         }
+        UseToolkitLanguage(Core.strLangExt);
         if (!Startup.bSplashOK) {
             main.reset();
             SetShell(nullptr);

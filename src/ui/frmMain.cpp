@@ -87,6 +87,15 @@ ModalTimerPause::~ModalTimerPause() {
 
 // ---------------------------------------------------------------- window
 
+namespace {
+
+// The bulk programming window: one, created on first use and unloaded with
+// the main window. It has no parent window, so that it is minimised on its
+// own, not with the whole program.
+QPointer<frmProg> globProgForm;
+
+}  // namespace
+
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmMain");
     fMainForm = this;
@@ -106,6 +115,7 @@ frmMain::~frmMain() {
     // The editor on screen stands in this window: it unloads first, so that
     // the registry never keeps a window that is gone.
     CloseCurrentEditor();
+    delete globProgForm.data();
     if (fMainForm == this) fMainForm = nullptr;
 }
 
@@ -323,7 +333,10 @@ void frmMain::ClearShowWait(bool hide) {
     waitPacer_->Cancel();
     if (frmProgress::Exists()) frmProgress::Instance()->EndWait();
     if (hide) {
-        if (frmProgress::Exists()) frmProgress::Instance()->Hide_Request();
+        if (frmProgress::Exists()) {
+            frmProgress::Instance()->OperationOver();
+            frmProgress::Instance()->Hide_Request();
+        }
         ShowOperationEnd();
     }
 }
@@ -388,6 +401,7 @@ void frmMain::UnloadOtherWindows() {
     Core.bHelloShown = false;
     frmProgress::Unload();
     frmRapporti::Unload();
+    delete globProgForm.data();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
 }
@@ -409,18 +423,16 @@ void frmMain::mnuConnTest_Click() {
 void frmMain::mnuService_Click() { CheckServicePsw(); }
 
 void frmMain::mnuGlobProg_Click() {
-    // One instance, created on first use; gone with the main window it belongs to.
-    static QPointer<frmProg> form;
-    if (!form) {
-        form = new frmProg(this);
+    if (!globProgForm) {
+        globProgForm = new frmProg(nullptr);
         // At the top of the main window, the room below it left to the
         // progress window of its run.
-        form->adjustSize();
-        form->move(geometry().center().x() - form->width() / 2, geometry().top());
+        globProgForm->adjustSize();
+        globProgForm->move(geometry().center().x() - globProgForm->width() / 2, geometry().top());
     }
-    form->InitForm();
-    form->show();
-    form->raise();
+    globProgForm->InitForm();
+    globProgForm->show();
+    globProgForm->raise();
 }
 
 void frmMain::mnuExit_Click() { close(); }

@@ -23,8 +23,9 @@
 #include "ui/frmMain.h"
 #include "ui/frmDocument.h"
 
-frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
+frmProg::frmProg(QWidget* parent) : QDialog(parent) {
     setObjectName("frmProg");
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
     auto* grid = new QGridLayout;
     // Three columns: a low window, so that the progress window of its run
     // finds room below it.
@@ -74,17 +75,28 @@ frmProg::frmProg(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
 
 void frmProg::InitForm() {
     std::string title = GetText("Menu", "globprog");
+    // The menu's text without its shortcut mark and its trailing dots.
     title.erase(std::remove(title.begin(), title.end(), '&'), title.end());
+    while (!title.empty() && (title.back() == '.' || title.back() == ' ')) title.pop_back();
     setWindowTitle(ToQt(title));
     const std::vector<bool> chosen = LoadProgChoices();
-    for (size_t i = 0; i < chkEna.size(); ++i) {
-        chkEna[i]->setText(ToQt(ProgItemText(i)));
-        chkEna[i]->setChecked(i < chosen.size() && chosen[i]);
-    }
+    for (size_t i = 0; i < chkEna.size(); ++i) chkEna[i]->setChecked(i < chosen.size() && chosen[i]);
     SetCtlCaption(cmdSend, GetText("Comandi", "4"));
     SetCtlCaption(cmdLoad, GetText("Comandi", "2"));
     SetCtlCaption(cmdClose, GetText("Comandi", "14"));
-    Enable(!GlobProgRunning());
+    const bool idle = !GlobProgRunning();
+    if (idle) {
+        // Opened again after a run: the last run's outcome is not this one's.
+        SetItemTexts(true);
+        pgbProg->setRange(0, 1);
+        pgbProg->setValue(0);
+        lblStatus->clear();
+    }
+    Enable(idle);
+}
+
+void frmProg::SetItemTexts(bool send) {
+    for (size_t i = 0; i < chkEna.size(); ++i) chkEna[i]->setText(ToQt(ProgItemText(i, send)));
 }
 
 void frmProg::Enable(bool idle) {
@@ -100,6 +112,8 @@ void frmProg::Start(bool send) {
     if (!SaveProgChoices(chosen))
         CurrentShell().MsgBox("SaveProgChoices - " + platform::FileErrorText(errno, ConfigIniPath()), "");
     if (!StartGlobProg(send, chosen)) return;
+    // The tables are named as the run moves them: written or read.
+    SetItemTexts(send);
     pgbProg->setRange(0, 1);
     pgbProg->setValue(0);
     Enable(false);

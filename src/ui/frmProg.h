@@ -30,6 +30,8 @@ public:
 
 private:
     void Start(bool send);
+    // The check boxes name the tables as a send or as a load moves them.
+    void SetItemTexts(bool send);
     void Enable(bool idle);
     QTimer* tmrProg_ = nullptr;
 };

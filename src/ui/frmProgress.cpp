@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <vector>
 
@@ -99,10 +98,27 @@ void frmProgress::SetTexts() {
     setWindowTitle(ToQt(caption));
     sstPages->setTabText(0, ToQt(GetText("Progress", "messages")));
     sstPages->setTabText(1, ToQt(GetText("Progress", "errors")));
+    SetCtlCaption(cmdCancel, GetText("Progress", over_ ? "close" : "cancel"));
+}
+
+void frmProgress::OperationOver() {
+    over_ = true;
+    SetCtlCaption(cmdCancel, GetText("Progress", "close"));
+}
+
+void frmProgress::TakeNewOperation() {
+    // The first line of an operation that started after the last one ended:
+    // the lists are its own from here, and Cancel stops it again.
+    if (!over_ || !OperationRunning()) return;
+    over_ = false;
+    lstMessages->clear();
+    lstErrors->clear();
+    lastNoted_.clear();
     SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
 }
 
 void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep) {
+    TakeNewOperation();
     std::string line = text;
     if (prefix) {
         WaitTexts now = MakeWaitTexts(0);
@@ -139,6 +155,7 @@ void frmProgress::SetWaitTexts(const WaitTexts& texts) {
     lblDescr->setText(underWay ? ToQt(texts.description) : QString());
     lblTempo->setText(ToQt(texts.elapsed));
     if (!underWay) return;
+    TakeNewOperation();
     std::string line = texts.cassa + " - " + texts.comando;
     if (!texts.description.empty()) line += ": " + texts.description;
     if (line != lastNoted_) {
@@ -154,17 +171,10 @@ void frmProgress::EndWait() {
 
 void frmProgress::ShowWindow() {
     if (isVisible()) return;
+    // Placed once, before it shows; where the window system then puts it is
+    // left to the window system.
     PlaceClear();
     show();
-    // The window system may put the window elsewhere than asked, the first
-    // time above all (its frame is not known before): for a short while the
-    // place it takes is checked again.
-    settling_ = 3;
-    const int show = ++shows_;
-    QTimer::singleShot(0, this, [this] { CheckClear(); });
-    QTimer::singleShot(1000, this, [this, show] {
-        if (show == shows_) settling_ = 0;
-    });
     // In front of the window that started the operation (bulk programming),
     // so that its messages and errors are seen; once, when it opens, so that
     // it takes the focus from no one during the run. A platform without
@@ -186,26 +196,6 @@ std::vector<QRect> OtherWindows(const QWidget* self) {
 }
 
 }  // namespace
-
-void frmProgress::CheckClear() {
-    if (settling_ <= 0 || !isVisible()) return;
-    for (const QRect& o : OtherWindows(this))
-        if (o.intersects(frameGeometry())) {
-            --settling_;
-            PlaceClear();
-            return;
-        }
-}
-
-void frmProgress::moveEvent(QMoveEvent* event) {
-    QDialog::moveEvent(event);
-    if (settling_ > 0) QTimer::singleShot(0, this, [this] { CheckClear(); });
-}
-
-void frmProgress::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (settling_ > 0) QTimer::singleShot(0, this, [this] { CheckClear(); });
-}
 
 void frmProgress::PlaceClear() {
     // Where it opened last, or at first over the middle of the main window.

@@ -40,6 +40,10 @@ public:
     void EndWait();
     // Shows the window without taking the focus from the main window.
     void ShowWindow();
+    // The operation has ended: its lines stay to be read, and the button
+    // closes the window. The first line of the next operation empties the
+    // lists.
+    void OperationOver();
 
     QLabel* lblCassa = nullptr;
     QLabel* lblComando = nullptr;
@@ -54,10 +58,6 @@ protected:
     // The user's close hides the window and empties its lists.
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
-    // Just shown: where the window system put the window (with its frame,
-    // known only now the first time) is checked again.
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     explicit frmProgress(QWidget* parent = nullptr);
@@ -68,12 +68,11 @@ private:
     // program's other open windows (bulk programming, the reports): where
     // it opens when that is clear, else beside one of them on the screen.
     void PlaceClear();
-    // Shortly after the window shows: when it covers another window of the
-    // program, it is placed clear again.
-    void CheckClear();
+    // A line of a new operation after the last one ended: the lists start
+    // empty and the button is Cancel again.
+    void TakeNewOperation();
 
-    int settling_ = 0;  // placements left while the window settles after it shows
-    int shows_ = 0;     // the times it was shown: a later show settles on its own
+    bool over_ = false;  // the operation of the lines shown has ended
 
     std::string lastNoted_;  // the command last noted on the messages page
 };

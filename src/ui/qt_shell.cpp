@@ -1,6 +1,10 @@
 #include "ui/qt_shell.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
 #include <QMessageBox>
 
 #include "core/globals.h"
@@ -150,4 +154,20 @@ bool QtShell::AskRange(const std::string& subject, std::string& lower, std::stri
     lower = range.strFrom;
     upper = range.strTo;
     return true;
+}
+
+void UseToolkitLanguage(const std::string& langExt) {
+    static std::unique_ptr<QTranslator> installed;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed.get());
+        installed.reset();
+    }
+    const QString code = ToQt(langExt.size() > 1 && langExt[0] == '.' ? langExt.substr(1) : langExt);
+    const QLocale::Language language = QLocale::codeToLanguage(code);
+    if (language == QLocale::AnyLanguage || language == QLocale::English) return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(language), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(translator.get());
+    installed = std::move(translator);
 }

@@ -49,3 +49,9 @@ private:
 
 // The program's shell, installed by Main.
 QtShell& TheQtShell();
+
+// The toolkit's own texts (the Yes and No of a question, the buttons of its
+// dialogs) in the language of the language file chosen: its extension names
+// the language (".ita", ".eng"). A language the toolkit has no texts for
+// keeps its English ones.
+void UseToolkitLanguage(const std::string& langExt);

@@ -120,6 +120,26 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
         EXPECT_EQ(form.lblStatus->text().toStdString(), row.status);
         if (std::string(row.what) == "failed") shelltest::Picture(&form, "bulk_failed");
     }
+    // Opened again, it shows no earlier run's outcome.
+    form.InitForm();
+    EXPECT_EQ(form.pgbProg->value(), form.pgbProg->minimum());
+    EXPECT_TRUE(form.lblStatus->text().isEmpty());
+}
+
+// The tables are named as the run moves them: read by a Load, written by a Send.
+TEST_F(BulkProgTest, TheTablesAreNamedAsTheRunMovesThem) {
+    frmProg form;
+    EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
+    form.chkEna[0]->setChecked(true);
+    form.cmdLoad->click();
+    ASSERT_TRUE(ShellState.GlobProgBusy);
+    EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Read departments");
+    ClearCmdQueue();
+    form.tmrProg_Timer();
+    form.cmdSend->click();
+    EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
+    ClearCmdQueue();
+    form.tmrProg_Timer();
 }
 
 }  // namespace

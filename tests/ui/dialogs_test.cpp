@@ -105,6 +105,42 @@ TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
     EXPECT_EQ(p->lstMessages->count(), 0);
 }
 
+// An operation's lines stay after it ends, with Close on the button; the
+// first line of the next operation starts the lists afresh.
+TEST_F(DialogTest, ProgressListsHoldOneOperationAndSayCloseOnceItIsOver) {
+    frmProgress* p = frmProgress::Instance();
+    LinkState.nState = 1;
+    p->AddMessage("first operation", false);
+    p->AddError("its error", false);
+    p->OperationOver();
+    LinkState.nState = 0;
+    EXPECT_EQ(p->cmdCancel->text().toStdString(), "Close");
+    p->AddMessage("said after its end", false);
+    EXPECT_EQ(p->lstMessages->count(), 2);
+    EXPECT_EQ(p->lstErrors->count(), 1);
+    LinkState.nState = 1;
+    p->AddMessage("second operation", false);
+    ASSERT_EQ(p->lstMessages->count(), 1);
+    EXPECT_EQ(p->lstMessages->item(0)->text().toStdString(), "second operation");
+    EXPECT_EQ(p->lstErrors->count(), 0);
+    EXPECT_EQ(p->cmdCancel->text().toStdString(), "Cancel");
+    LinkState.nState = 0;
+}
+
+// The toolkit's own buttons (a question's Yes and No) speak the language
+// chosen; one it has no texts for keeps English.
+TEST_F(DialogTest, TheToolkitsButtonsSpeakTheLanguageChosen) {
+    const struct {
+        const char* ext;
+        const char* yes;
+    } cases[] = {{".ita", "&S\xc3\xac"}, {".eng", "&Yes"}, {".xyz", "&Yes"}, {".ita", "&S\xc3\xac"}, {"", "&Yes"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ext);
+        UseToolkitLanguage(c.ext);
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes").toStdString(), c.yes);
+    }
+}
+
 TEST_F(DialogTest, CancelWithNothingRunningOnlyClosesTheWindow) {
     Core.strLogErrFile = dir.file("err.log");
     frmProgress* p = frmProgress::Instance();

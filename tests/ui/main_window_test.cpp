@@ -436,7 +436,9 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         LoadStill(main);
         main.show();
         main.mnuGlobProg_Click();
-        auto* bulk = main.findChild<QWidget*>("frmProg");
+        QWidget* bulk = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "frmProg") bulk = w;
         ASSERT_NE(bulk, nullptr);
         ShowMsg("44", "2");
         LinkState.nAddress = 0;
@@ -447,11 +449,6 @@ TEST_F(MainWindowTest, AtItsDefaultSizeNothingIsCutOrOverlapping) {
         TheQtShell().AddMessage(GetText("Msg", "conntestend"), true);
         TheQtShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true);
         frmProgress* progress = frmProgress::Instance();
-        QCoreApplication::processEvents();
-        // The window system may put the window elsewhere than asked when it
-        // first shows (its frame is not known before): a title bar higher,
-        // over bulk programming's buttons. It is placed clear again.
-        progress->move(progress->pos() - QPoint(0, 20));
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
 
         ExpectNothingCut(&main);
