@@ -217,7 +217,7 @@ bool SentCodeRange(const std::string& token, std::string& first, std::string& la
     const size_t from = at + 1 + token.size();
     const std::string range = sent.substr(from, sent.find(';', from) - from);
     const size_t colon = range.find(':');
-    if (range.empty() || range == "1:999999999999" || colon == std::string::npos) return false;
+    if (range.empty() || range == kWholeCodeRange || colon == std::string::npos) return false;
     first = range.substr(0, colon);
     last = range.substr(colon + 1);
     return true;

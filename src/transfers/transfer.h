@@ -124,9 +124,15 @@ bool AddReadDropper(void (*drop)());
 // error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
+// The whole code range, every PLU or customer code: what a PLU dump, a PLU
+// report or a customer read asks for when it asks for every code.
+inline constexpr std::string_view kWholeCodeRange = "1:999999999999";
+inline constexpr std::string_view kFirstCode = kWholeCodeRange.substr(0, 1);
+inline constexpr std::string_view kLastCode = kWholeCodeRange.substr(2);
+
 // The code range of the read command sent last for the token ("&M3:5;"
-// gives "3" and "5"); false for a read of every code (no range, or
-// 1:999999999999) and for a command without the token.
+// gives "3" and "5"); false for a read of every code (no range, or the
+// whole code range) and for a command without the token.
 bool SentCodeRange(const std::string& token, std::string& first, std::string& last);
 // True when the code (blanks around it allowed) is a whole number from first
 // to last (digit texts, compared as numbers).
