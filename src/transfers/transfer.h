@@ -135,7 +135,9 @@ inline constexpr std::string_view kLastCode = kWholeCodeRange.substr(2);
 // whole code range) and for a command without the token.
 bool SentCodeRange(const std::string& token, std::string& first, std::string& last);
 // True when the code (blanks around it allowed) is a whole number from first
-// to last (digit texts, compared as numbers).
+// to last (digit texts, compared as numbers); for a range of alphanumeric
+// PLU codes, when the code without its blanks lies from first to last in
+// byte order, the order of the PLU file.
 bool CodeInRange(std::string_view code, const std::string& first, const std::string& last);
 // A record of a file sorted by a key, with that key.
 struct KeyedRecord {
