@@ -153,7 +153,7 @@ std::string MergeRangeRecords(const std::vector<KeyedRecord>& kept,
 
 // The closing line of a code-range read (token "&M" or "&I") that brought no
 // line: when the command asked for part of the codes (any range but
-// 1:999999999999), the register holds nothing there and the local file
+// the whole code range), the register holds nothing there and the local file
 // (path) keeps what it holds. Says so in the message log and returns true;
 // false for a read of every code or a command without the token.
 bool NothingInRange(const std::string& token, const std::string& path);
