@@ -11,7 +11,6 @@
 #include "core/shell.h"
 #include "core/texts.h"
 #include "engine/builders_steps.h"
-#include "engine/builders_tables.h"
 #include "link/cmd_queue.h"
 #include "core/req_state.h"
 #include "core/link_state.h"
@@ -96,12 +95,10 @@ bool ReqRptFatture() { return Report("*S", "40", ReqState.nRptFatture); }
 bool ReqRptOraria() { return Report("*h", "41", ReqState.nRptOraria); }
 bool ReqRptTavoli() { return Report("*u", "42", ReqState.nRptTavoli); }
 bool ReqRptValute() { return Report("*w", "43", ReqState.nRptValute); }
-bool ReqRptTicketAmount() {
-    return ModelHasRequestTable("*b") && Report("*b", "ltickrep", ReqState.nRptTicketAmount);
-}
+bool ReqRptTicketAmount() { return Report("*b", "ltickrep", ReqState.nRptTicketAmount); }
 
 bool ReqRptClientG(const std::string& token) {
-    return ModelHasRequestTable("*c") && Report(token, "lcligroupsrep", ReqState.nRptClientG, 5.0f);
+    return Report(token, "lcligroupsrep", ReqState.nRptClientG, 5.0f);
 }
 
 std::string ClientGReportToken(const std::string& from, const std::string& to) {

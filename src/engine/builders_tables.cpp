@@ -64,31 +64,6 @@ void Commit() {
 
 bool IsLX4100() { return ConfigLevel.CashType() == "LX4100"; }
 
-}  // namespace builders
-
-const char* RequestTable(const std::string& code) {
-    static const struct {
-        const char* code;
-        const char* table;
-    } kTables[] = {
-        {"^b", "RResto.txt"},       {"^e", "RepFid.txt"},       {"^E", "RepFid.txt"},
-        {"^d", "SubFid.txt"},       {"^D", "SubFid.txt"},       {"^f", "CirCli.txt"},
-        {"^F", "CirCli.txt"},       {"*o", "ClientG.txt"},      {"&b", "ClientG.txt"},
-        {"*c", "ClientG.txt"},      {"*a", "TicketAmount.txt"}, {"&a", "TicketAmount.txt"},
-        {"*b", "TicketAmount.txt"},
-    };
-    for (const auto& t : kTables)
-        if (code == t.code) return t.table;
-    return nullptr;
-}
-
-bool ModelHasRequestTable(const std::string& code) {
-    const char* table = RequestTable(code);
-    return !table || ModelHasTable(table);
-}
-
-namespace builders {
-
 void QueueConfPLU() {
     if (ShellState.GlobProgBusy && ReqState.bRdConfPLU != False) return;
     ReqState.bRdConfPLU = True;
@@ -204,6 +179,26 @@ bool RefuseArgument(const std::string& arg) {
 }
 
 }  // namespace builders
+
+const char* RequestTable(const std::string& code) {
+    static const struct {
+        const char* code;
+        const char* table;
+    } kTables[] = {
+        {"^b", "RResto.txt"},       {"^e", "RepFid.txt"},       {"^E", "RepFid.txt"},
+        {"^d", "SubFid.txt"},       {"^D", "SubFid.txt"},       {"^f", "CirCli.txt"},
+        {"^F", "CirCli.txt"},       {"*o", "ClientG.txt"},      {"&b", "ClientG.txt"},
+        {"*a", "TicketAmount.txt"}, {"&a", "TicketAmount.txt"},
+    };
+    for (const auto& t : kTables)
+        if (code == t.code) return t.table;
+    return nullptr;
+}
+
+bool ModelHasRequestTable(const std::string& code) {
+    const char* table = RequestTable(code);
+    return !table || ModelHasTable(table);
+}
 
 using namespace builders;
 
