@@ -232,17 +232,6 @@ const RequestEntry kRequests[] = {
     {kFastPLUToken, RunFastPLU},
 };
 
-// The tables that not every model has, by the request codes that send or
-// read them: on a model without the table such a request does nothing.
-const struct {
-    const char* code;
-    const char* table;
-} kModelTables[] = {
-    {"^b", "RResto.txt"}, {"^e", "RepFid.txt"}, {"^E", "RepFid.txt"},  {"^d", "SubFid.txt"},
-    {"^D", "SubFid.txt"}, {"^f", "CirCli.txt"}, {"^F", "CirCli.txt"},  {"*o", "ClientG.txt"},
-    {"&b", "ClientG.txt"},
-};
-
 // A request that cannot be done: said with the request in the progress
 // window's errors and the message log, and an error-log line of the code.
 bool RequestNotDone(const char* key, const std::string& what, int16_t code) {
@@ -254,9 +243,8 @@ bool RequestNotDone(const char* key, const std::string& what, int16_t code) {
 // Runs the request; known tells whether the code is one.
 bool RunRequest(const std::string& code, const std::string& arg, bool& known) {
     known = true;
-    for (const auto& t : kModelTables)
-        if (code == t.code && !ModelHasTable(t.table))
-            return RequestNotDone("notable", std::string(t.table) + " (" + code + "|" + arg + ")", 4);
+    if (!ModelHasRequestTable(code))
+        return RequestNotDone("notable", std::string(RequestTable(code)) + " (" + code + "|" + arg + ")", 4);
     for (const RequestEntry& request : kRequests)
         if (code == request.code) return request.run(arg);
     for (const ImportEntry& entry : kImports)

@@ -28,7 +28,6 @@ using namespace builders;
 namespace {
 
 constexpr float kResetTime = 25.0f;
-constexpr const char* kAllCodes = "999999999999";
 
 // A report of the register: inside the operation the caller started, the
 // progress range 1 to 100, the status text, the report's file word set to be
@@ -118,7 +117,7 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
         ShowMsg("71", "15");
         return false;
     }
-    std::string lower = "1", upper = kAllCodes;
+    std::string lower(kFirstCode), upper(kLastCode);
     const size_t colon = range.find(':');
     if (colon != std::string::npos) {
         lower = range.substr(0, colon);
@@ -284,12 +283,16 @@ bool SendKeyCmd(const std::string& token) {
 
 namespace {
 
+// The requests whose range may hold alphanumeric PLU codes: the PLU
+// reports and the deletion of PLUs.
+bool TakesPLUCodes(const std::string& code) { return code == "*B" || code == "*K" || code == "#C"; }
+
 // The argument when it is a range of codes (which is then no copy
 // destination), as it goes to the register; else nothing.
-std::string TakeRange(const std::string& arg) {
+std::string TakeRange(const std::string& code, const std::string& arg) {
     RangeIsNoDestination(arg);
     ArgRange range;
-    return IsRangeArg(arg) && ReadRange(arg, kMaxCode, range) ? range.text : std::string();
+    return IsRangeArg(arg) && ReadCodeRange(arg, TakesPLUCodes(code), range) ? range.text : std::string();
 }
 
 struct ReportRequest {
@@ -330,19 +333,20 @@ bool TakesCodeRange(const std::string& code) {
 // from 1 to 32767. The token to send, or nothing when the argument is no
 // valid one.
 std::optional<std::string> ResetToken(const std::string& code, const std::string& arg) {
-    if (code != "#q" && code != "#i" && code != "#d") return code + TakeRange(arg);
+    if (code != "#q" && code != "#i" && code != "#d") return code + TakeRange(code, arg);
     if (code != "#d") {
         if (TrimArg(arg).empty()) return code;
         if (!IsRangeArg(arg)) return std::nullopt;  // a range was checked before
-        return code + TakeRange(arg);
+        return code + TakeRange(code, arg);
     }
     const size_t colon = arg.find(':');
-    ArgRange n;
-    if (colon == std::string::npos || TrimArg(arg.substr(0, colon)) != "6" ||
-        !ReadRange("1:" + arg.substr(colon + 1), 32767, n))
+    int64_t six = 0, n = 0;
+    std::string sixText, nText;
+    if (colon == std::string::npos || !ReadArgNumber(arg.substr(0, colon), 6, six, sixText) || six != 6 ||
+        !ReadArgNumber(arg.substr(colon + 1), 32767, n, nText) || n < 1)
         return std::nullopt;
     RangeIsNoDestination(arg);
-    return code + "6:" + std::to_string(n.last);
+    return code + sixText + ":" + nText;
 }
 
 }  // namespace
@@ -367,23 +371,24 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
         return true;
     }
     ArgRange range;
-    if (TakesCodeRange(code) && IsRangeArg(arg) && !ReadRange(arg, kMaxCode, range)) return RefuseArgument(arg);
+    if (TakesCodeRange(code) && IsRangeArg(arg) && !ReadCodeRange(arg, TakesPLUCodes(code), range))
+        return RefuseArgument(arg);
     if (code == "*c") {
-        const std::string range = TakeRange(arg);
+        const std::string range = TakeRange(code, arg);
         const size_t colon = range.find(':');
-        queued = ReqRptClientG(range.empty() ? ClientGReportToken("1", kAllCodes)
+        queued = ReqRptClientG(range.empty() ? ClientGReportToken(std::string(kFirstCode), std::string(kLastCode))
                                              : ClientGReportToken(range.substr(0, colon),
                                                                   range.substr(colon + 1)));
         return true;
     }
     if (code == "*B" || code == "*K") {
-        std::string range = TakeRange(arg);
+        std::string range = TakeRange(code, arg);
         queued = ReqRptPLU(code, range);
         return true;
     }
     if (code == "#C" || code == "#L") {
         // A range deletes that range; a file name deletes the codes it holds.
-        queued = SendDelPLUOff(code + TakeRange(arg));
+        queued = SendDelPLUOff(code + TakeRange(code, arg));
         return true;
     }
     for (const TokenRequest& t : kTokens) {

@@ -27,7 +27,7 @@ bool ReqRptClientG(const std::string& token);   // customer groups, the caller's
 bool ReqRptPLUParam(const std::string& token);  // PLUs by the caller's token (daily file)
 // The daily ("*B") or period ("*K") PLU report over a code range. Asks the
 // range window with the range proposed (the text before and after the first
-// ":" of range, else 1 to 999999999999); on OK range becomes the chosen
+// ":" of range, else the whole code range); on OK range becomes the chosen
 // "lower:upper". Nothing is queued when the register's PLU options do not
 // offer the report (status Msg 71 / Msg1 15) or the window is cancelled.
 bool ReqRptPLU(const std::string& token, std::string& range);

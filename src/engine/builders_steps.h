@@ -32,20 +32,28 @@ bool IsRangeArg(const std::string& arg);
 // Core.strReqArg holds it, Core.strReqArg is cleared, so that the read does
 // not copy over a file of that name.
 void RangeIsNoDestination(const std::string& arg);
-// The one reader of a request's range argument "first:last": two whole
-// numbers of digits only, each with blanks around it allowed (a NUL byte
-// counts as the blank it stands for), first from 1 and not above last, last
-// at most high. A number with anything else in it, or past high, is refused
-// (never cut or wrapped). text is the range as it goes to the register,
-// "first:last" in plain decimal.
+// The readers of a request's range argument "first:last". A number is
+// digits only, with blanks around it allowed (a NUL byte counts as the blank
+// it stands for): one with anything else in it, or past its limit, is
+// refused (never cut or wrapped). The range goes to the register as it was
+// written, each end without the blanks around it, leading zeros kept.
 struct ArgRange {
-    int64_t first = 0;
+    int64_t first = 0;      // the values of numbers; 0 for an alphanumeric code
     int64_t last = 0;
-    std::string text;
+    std::string firstText;  // each end as written, without its blanks
+    std::string lastText;
+    std::string text;       // firstText ":" lastText
 };
+// One number: its value at most high, written without its blanks.
+bool ReadArgNumber(const std::string& arg, int64_t high, int64_t& value, std::string& written);
+// A range of numbers: first from 1 and not above last, last at most high.
 bool ReadRange(const std::string& arg, int64_t high, ArgRange& out);
-// The highest code of a code range (13 digits, the width of a code).
-inline constexpr int64_t kMaxCode = 9999999999999;
+// A range of codes: numbers of at most as many digits as a code holds,
+// first from 1 and not above last; with pluCodes, where the register's PLU
+// options allow alphanumeric PLU codes, each end may also be such a code
+// (the characters the PLU check takes, no blank or control byte, at most as
+// long as a code), and the two are then ordered as the PLU file sorts them.
+bool ReadCodeRange(const std::string& arg, bool pluCodes, ArgRange& out);
 // The argument without the blanks and NUL bytes around it.
 std::string TrimArg(const std::string& arg);
 // An argument the builder cannot take: said in the progress window and the

@@ -22,6 +22,7 @@
 #include "platform/files.h"
 #include "store/cards.h"
 #include "store/plu.h"
+#include "store/plu_checks.h"
 #include "store/table_file.h"
 #include "transfers/transfer.h"
 
@@ -79,17 +80,52 @@ namespace {
 
 bool IsArgBlank(char c) { return c == ' ' || c == '\0'; }
 
-// A whole number of digits only (blanks around it allowed), at most high.
-bool ReadNumber(const std::string& text, int64_t high, int64_t& value) {
-    const std::string t = TrimArg(text);
+bool AllDigits(const std::string& t) {
     if (t.empty()) return false;
+    for (char c : t)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// A whole number of digits only, at most high; t is without its blanks.
+bool ReadNumber(const std::string& t, int64_t high, int64_t& value) {
+    if (!AllDigits(t)) return false;
     value = 0;
     for (char c : t) {
-        if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
         if (value > high) return false;
     }
     return true;
+}
+
+// The two ends of "first:last", each without the blanks around it.
+bool SplitRange(const std::string& arg, ArgRange& out) {
+    const size_t colon = arg.find(':');
+    if (colon == std::string::npos) return false;
+    out = {};
+    out.firstText = TrimArg(arg.substr(0, colon));
+    out.lastText = TrimArg(arg.substr(colon + 1));
+    out.text = out.firstText + ":" + out.lastText;
+    return true;
+}
+
+// The code width of the PLU and offer records.
+constexpr size_t kCodeLength = sizeof(PLURec::code);
+
+// An alphanumeric PLU code as the PLU check takes it, and as a code on the
+// wire may be: no blank or control byte in it.
+bool AlphanumericCode(const std::string& t) {
+    if (t.empty() || t.size() > kCodeLength || !PLUCodeCharsOk(t)) return false;
+    for (char c : t) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u <= ' ' || u == 127) return false;
+    }
+    return true;
+}
+
+// A code's place in the PLU file's order: the key the file sorts it by.
+std::string CodeSortKey(const std::string& code) {
+    return ArticleSortKey(tables::PadLeft(code, static_cast<int>(kCodeLength)), false);
 }
 
 }  // namespace
@@ -101,14 +137,38 @@ std::string TrimArg(const std::string& arg) {
     return arg.substr(a, b - a);
 }
 
+bool ReadArgNumber(const std::string& arg, int64_t high, int64_t& value, std::string& written) {
+    written = TrimArg(arg);
+    return ReadNumber(written, high, value);
+}
+
 bool ReadRange(const std::string& arg, int64_t high, ArgRange& out) {
-    const size_t colon = arg.find(':');
-    if (colon == std::string::npos) return false;
-    int64_t first = 0, last = 0;
-    if (!ReadNumber(arg.substr(0, colon), high, first) || !ReadNumber(arg.substr(colon + 1), high, last))
+    ArgRange r;
+    if (!SplitRange(arg, r) || !ReadNumber(r.firstText, high, r.first) ||
+        !ReadNumber(r.lastText, high, r.last) || r.first < 1 || r.first > r.last)
         return false;
-    if (first < 1 || first > last) return false;
-    out = {first, last, std::to_string(first) + ":" + std::to_string(last)};
+    out = r;
+    return true;
+}
+
+bool ReadCodeRange(const std::string& arg, bool pluCodes, ArgRange& out) {
+    ArgRange r;
+    if (!SplitRange(arg, r)) return false;
+    const bool numbers = AllDigits(r.firstText) && AllDigits(r.lastText);
+    if (numbers) {
+        // Two numbers, each as wide as a code at most.
+        if (r.firstText.size() > kCodeLength || r.lastText.size() > kCodeLength) return false;
+        return ReadRange(arg, INT64_MAX, out);
+    }
+    if (!pluCodes || !AlphanumericPLUCodes() || !AlphanumericCode(r.firstText) ||
+        !AlphanumericCode(r.lastText))
+        return false;
+    // A number beside a letter code starts from 1 all the same; the two
+    // are ordered as the file orders them.
+    if (r.firstText.find_first_not_of('0') == std::string::npos) return false;
+    if (CodeSortKey(r.firstText) > CodeSortKey(r.lastText)) return false;
+    r.first = r.last = 0;
+    out = r;
     return true;
 }
 
@@ -119,6 +179,26 @@ bool RefuseArgument(const std::string& arg) {
 }
 
 }  // namespace builders
+
+const char* RequestTable(const std::string& code) {
+    static const struct {
+        const char* code;
+        const char* table;
+    } kTables[] = {
+        {"^b", "RResto.txt"},       {"^e", "RepFid.txt"},       {"^E", "RepFid.txt"},
+        {"^d", "SubFid.txt"},       {"^D", "SubFid.txt"},       {"^f", "CirCli.txt"},
+        {"^F", "CirCli.txt"},       {"*o", "ClientG.txt"},      {"&b", "ClientG.txt"},
+        {"*a", "TicketAmount.txt"}, {"&a", "TicketAmount.txt"},
+    };
+    for (const auto& t : kTables)
+        if (code == t.code) return t.table;
+    return nullptr;
+}
+
+bool ModelHasRequestTable(const std::string& code) {
+    const char* table = RequestTable(code);
+    return !table || ModelHasTable(table);
+}
 
 using namespace builders;
 
@@ -180,7 +260,7 @@ bool SendValuta() {
 
 bool SendRResto() {
     // A table the model does not have is never sent.
-    if (!ModelHasTable("RResto.txt")) return false;
+    if (!ModelHasRequestTable("^b")) return false;
     return SimpleSend("^b", [] { OpenNext(ReqState.nTxRResto); });
 }
 
@@ -217,7 +297,7 @@ bool SendReparto(int16_t from, int16_t to) {
 }
 
 bool SendRepFid(int16_t from, int16_t to) {
-    if (!ModelHasTable("RepFid.txt")) return false;
+    if (!ModelHasRequestTable("^e")) return false;
     return SimpleSend("^e", [=] {
         Tx.nTxRepFidFrom = Tx.nTxRepFidFrom0 = from;
         Tx.nTxRepFidTo = Tx.nTxRepFidTo0 = to;
@@ -227,12 +307,12 @@ bool SendRepFid(int16_t from, int16_t to) {
 }
 
 bool SendSubFid() {
-    if (!ModelHasTable("SubFid.txt")) return false;
+    if (!ModelHasRequestTable("^d")) return false;
     return SimpleSend("^d", [] { Tx.nTxSubFidIdx = 0; });
 }
 
 bool SendCirCli() {
-    if (!ModelHasTable("CirCli.txt")) return false;
+    if (!ModelHasRequestTable("^f")) return false;
     return SimpleSend("^f", [] {
         Tx.nTxCirCliIdx = 1;
         OpenNext(ReqState.nTxCirCli);
@@ -256,6 +336,7 @@ bool SendModPag() {
 }
 
 bool SendTicketAmount() {
+    if (!ModelHasRequestTable("*a")) return false;
     return SimpleSend("*a", [] { OpenNext(ReqState.nTxTicketAmount); });
 }
 
@@ -292,7 +373,7 @@ bool SendGrpSta() {
 }
 
 bool SendClientGroup() {
-    if (!ModelHasTable("ClientG.txt")) return false;
+    if (!ModelHasRequestTable("*o")) return false;
     return SimpleSend("*o", [] { ReqState.nTxClientGroup = 0; });
 }
 
@@ -416,6 +497,8 @@ struct BatchBuilder {
     ArgUse use;
     bool (*plain)();                    // builders without arguments
     bool (*range16)(int16_t, int16_t);  // ranged builders
+    // Ranged reads, which send the range as it was written.
+    bool (*read16)(int16_t, int16_t, const std::string&) = nullptr;
 };
 
 bool OpGenBoth() { return SendOpGen("", true); }
@@ -459,8 +542,8 @@ const BatchBuilder kBatchBuilders[] = {
     {"&k", ArgUse::None, ReqTastiera, nullptr},
     {"&q", ArgUse::None, ReqScontrino, nullptr},
     {"&R", ArgUse::None, ReqScoMag, nullptr},
-    {"&L", ArgUse::Dept, nullptr, ReqReparto},
-    {"^E", ArgUse::Dept, nullptr, ReqRepFid},
+    {"&L", ArgUse::Dept, nullptr, nullptr, ReqReparto},
+    {"^E", ArgUse::Dept, nullptr, nullptr, ReqRepFid},
     {"^D", ArgUse::None, ReqSubFid, nullptr},
     {"^F", ArgUse::None, ReqCirCli, nullptr},
     {"^G", ArgUse::None, ReqPrzPeso, nullptr},
@@ -508,15 +591,18 @@ bool ArticlesUnreadable(bool (*count)(), const std::string& path) {
 
 bool RunRange16(const BatchBuilder& b, const std::string& arg, int16_t wholeLast, bool& queued) {
     int64_t first = 1, last = wholeLast;
+    std::string written;
     if (IsRangeArg(arg)) {
         ArgRange range;
         if (!ReadRange(arg, 32767, range)) return RefuseArgument(arg);
         first = range.first;
         last = range.last;
+        written = range.text;
     }
     if (!Fits16(first) || !Fits16(last)) return true;
     RangeIsNoDestination(arg);
-    queued = b.range16(static_cast<int16_t>(first), static_cast<int16_t>(last));
+    const auto from = static_cast<int16_t>(first), to = static_cast<int16_t>(last);
+    queued = b.read16 ? b.read16(from, to, written) : b.range16(from, to);
     return true;
 }
 
@@ -571,11 +657,12 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
     }
     case ArgUse::Dump:
     case ArgUse::CliCodes: {
-        ArgRange range{1, 999999999999, "1:999999999999"};
-        if (IsRangeArg(arg) && !ReadRange(arg, kMaxCode, range)) return RefuseArgument(arg);
+        const bool dump = b.use == ArgUse::Dump;
+        ArgRange range;
+        SplitRange(std::string(kWholeCodeRange), range);
+        if (IsRangeArg(arg) && !ReadCodeRange(arg, dump, range)) return RefuseArgument(arg);
         RangeIsNoDestination(arg);
-        queued = b.use == ArgUse::Dump ? ReqPLU("&M" + range.text)
-                                       : ReqCli(std::to_string(range.first), std::to_string(range.last));
+        queued = dump ? ReqPLU("&M" + range.text) : ReqCli(range.firstText, range.lastText);
         return true;
     }
     }

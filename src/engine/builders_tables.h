@@ -54,9 +54,11 @@ bool ReqTestoIcone();                    // "&Z"
 bool ReqTastiera();                      // "&k"
 bool ReqScontrino();                     // "&q", "&t"; true when selected
 bool ReqScoMag();                        // "&R", ("&T"), "&f"; true when selected
-bool ReqReparto(int16_t from, int16_t to);   // "&L" from ":" to
+// "&L" from ":" to; written, when given, is that range as the caller wrote
+// it ("001:005"), sent as it stands.
+bool ReqReparto(int16_t from, int16_t to, const std::string& written = {});
 bool ReqRepartoRange(const std::string& token);
-bool ReqRepFid(int16_t from, int16_t to);    // "^E" from ":" to
+bool ReqRepFid(int16_t from, int16_t to, const std::string& written = {});  // "^E", the same
 bool ReqRepFidRange(const std::string& token);
 // The next three queue for the register already selected and don't commit.
 bool ReqSubFid();                        // "^D"
@@ -86,6 +88,14 @@ bool ReqBollino();                       // "&r"
 bool ReqOpGen();                         // "&u" (shared), "&W"; true when selected
 bool ReqComm();                          // "&m", "&u" (shared)
 bool ReqCode(const std::string& token);  // any read token, with its request flag
+
+// ---- Tables not every model has ------------------------------------------------
+// The table file that the builder of a request code (its token: "^b", "&a")
+// sends, reads or reports and not every model has; nullptr when it needs
+// none. On a model without it that builder queues nothing.
+const char* RequestTable(const std::string& code);
+// The model has the table the request code needs (true when it needs none).
+bool ModelHasRequestTable(const std::string& code);
 
 // ---- Batch requests -----------------------------------------------------------
 // Runs the builder whose request code (its token, such as "*F" or "&L") is

@@ -70,12 +70,13 @@ bool RangeRead(const std::string& token, const char* status, Steps steps,
     return queued;
 }
 
-// A numbered range "from:to" behind the token, read by the range read.
-bool NumberedRead(const char* token, int16_t from, int16_t to,
+// A numbered range "from:to" behind the token, read by the range read; the
+// range as the caller wrote it, else in plain decimal.
+bool NumberedRead(const char* token, int16_t from, int16_t to, const std::string& written,
                   bool (*rangeRead)(const std::string&)) {
     if (!ResetTimer()) return false;
     Range(from, int64_t(to) + 1);
-    return rangeRead(token + std::to_string(from) + ":" + std::to_string(to));
+    return rangeRead(token + (written.empty() ? std::to_string(from) + ":" + std::to_string(to) : written));
 }
 
 // A PLU or offer dump: one more dump outstanding, but only when its text
@@ -134,24 +135,26 @@ bool ReqScoMag() {
     return true;
 }
 
-bool ReqReparto(int16_t from, int16_t to) { return NumberedRead("&L", from, to, ReqRepartoRange); }
+bool ReqReparto(int16_t from, int16_t to, const std::string& written) {
+    return NumberedRead("&L", from, to, written, ReqRepartoRange);
+}
 
 bool ReqRepartoRange(const std::string& token) {
     return RangeRead(token, "44", [] { ReqState.bRdReparto = True; }, 4.5f);
 }
 
-bool ReqRepFid(int16_t from, int16_t to) {
+bool ReqRepFid(int16_t from, int16_t to, const std::string& written) {
     // A table the model does not have is never read.
-    if (!ModelHasTable("RepFid.txt")) return false;
-    return NumberedRead("^E", from, to, ReqRepFidRange);
+    if (!ModelHasRequestTable("^E")) return false;
+    return NumberedRead("^E", from, to, written, ReqRepFidRange);
 }
 
 bool ReqRepFidRange(const std::string& token) {
     return RangeRead(token, "44", [] { ReqState.bRdRepFid = True; }, 4.5f);
 }
 
-bool ReqSubFid() { return ModelHasTable("SubFid.txt") && ReadSelected("^D", ReqState.bRdSubFid); }
-bool ReqCirCli() { return ModelHasTable("CirCli.txt") && ReadSelected("^F", ReqState.bRdCirCli); }
+bool ReqSubFid() { return ModelHasRequestTable("^D") && ReadSelected("^D", ReqState.bRdSubFid); }
+bool ReqCirCli() { return ModelHasRequestTable("^F") && ReadSelected("^F", ReqState.bRdCirCli); }
 bool ReqPrzPeso() { return ReadSelected("^G", ReqState.bRdPrzPeso); }
 
 bool ReqOpe() {
@@ -167,7 +170,7 @@ bool ReqModPag() {
     return SimpleRead("&P", ReqState.bRdModPag, "27", int64_t(Sizes.nMaxModPag) + 1);
 }
 
-bool ReqTicketAmount() { return SimpleRead("&a", ReqState.bRdTicketAmount, "27", 16); }
+bool ReqTicketAmount() { return ModelHasRequestTable("&a") && SimpleRead("&a", ReqState.bRdTicketAmount, "27", 16); }
 
 bool ReqIntScontrino() { return SimpleRead("&O", ReqState.bRdIntScontrino, "25", 3); }
 
@@ -185,7 +188,7 @@ bool ReqGrpSta() {
 }
 
 bool ReqClientGroup() {
-    if (!ModelHasTable("ClientG.txt")) return false;
+    if (!ModelHasRequestTable("&b")) return false;
     return SimpleRead("&b", ReqState.bRdClientGroup, "lcligroups",
                       int64_t(Sizes.nMaxClientG) + 1);
 }

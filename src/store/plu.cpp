@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/cassa_conf.h"
 #include "core/globals.h"
 #include "platform/files.h"
+#include "store/plu_checks.h"
 #include "store/table_file.h"
 
 using namespace tables;
@@ -28,7 +28,7 @@ struct Store {
     bool trimmed;               // codes compare without their blanks
 };
 
-bool AlphaCodes() { return (CassaConf.P210 & 1) != 0; }
+bool AlphaCodes() { return AlphanumericPLUCodes(); }
 
 Store PLUStore() {
     return {&PLUFilePath, &PLUFilesGlobals::nPLUNum, &PLUFilesGlobals::nCurPLU, AlphaCodes()};

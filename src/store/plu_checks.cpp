@@ -15,10 +15,6 @@ bool InRange(std::string_view field, int64_t lo, int64_t hi) {
     return NumericField(field, v) && v >= lo && v <= hi;
 }
 
-bool HasSeparator(std::string_view text) {
-    return text.find(':') != std::string_view::npos || text.find(';') != std::string_view::npos;
-}
-
 bool AllDigits(const std::string& text) {
     if (text.empty()) return false;
     for (char c : text)
@@ -82,6 +78,12 @@ bool NumericField(std::string_view field, int64_t& value) {
     return true;
 }
 
+bool AlphanumericPLUCodes() { return (CassaConf.P210 & 1) != 0; }
+
+bool PLUCodeCharsOk(std::string_view code) {
+    return code.find(':') == std::string_view::npos && code.find(';') == std::string_view::npos;
+}
+
 bool PLUHasExtraFields() {
     const std::string& m = ConfigLevel.CashType();
     return (m == "DRAVO57" || m == "ZANDORE" || m == "MERIDOTAN") &&
@@ -102,9 +104,9 @@ int16_t TestPLU(const PLURec& rec, const PLUCheckModel& model) {
     if (!rec.end.IsSet()) return 1;
     const std::string_view code = View(rec.code);
     if (static_cast<int64_t>(TrimSpaces(code).size()) > CassaConf.P211) return 2;
-    if (HasSeparator(code)) return 4;
+    if (!PLUCodeCharsOk(code)) return 4;
     int64_t v = 0;
-    if (!(CassaConf.P210 & 1) && !NumericField(code, v)) return 4;
+    if (!AlphanumericPLUCodes() && !NumericField(code, v)) return 4;
     if (!InRange(View(rec.P220A), 0, 999999999)) return 5;
     if (!InRange(View(rec.P220B), 1, Sizes.nMaxReparti)) return 6;
     if (!NumericField(View(rec.P220D), v)) return 7;

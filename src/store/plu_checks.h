@@ -25,6 +25,11 @@ int16_t TestPLU(const PLURec& rec, const PLUCheckModel& model);
 // 0 when the offer is acceptable, else the code of the first failed check.
 // Sets P220G to "9" when it holds anything else.
 int16_t TestOff(PLURec& rec);
+// The register's PLU options allow alphanumeric PLU codes (P210 bit value 1).
+bool AlphanumericPLUCodes();
+// The characters the PLU check takes in a code: any but the field
+// separators ":" and ";".
+bool PLUCodeCharsOk(std::string_view code);
 // Replaces every ":" and ";" of the text with a blank; true when one was.
 bool ClearSep(std::string& text);
 // The field, blanks allowed around it, reads as a number (digits with an

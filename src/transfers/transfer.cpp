@@ -217,7 +217,7 @@ bool SentCodeRange(const std::string& token, std::string& first, std::string& la
     const size_t from = at + 1 + token.size();
     const std::string range = sent.substr(from, sent.find(';', from) - from);
     const size_t colon = range.find(':');
-    if (range.empty() || range == "1:999999999999" || colon == std::string::npos) return false;
+    if (range.empty() || range == kWholeCodeRange || colon == std::string::npos) return false;
     first = range.substr(0, colon);
     last = range.substr(colon + 1);
     return true;
@@ -243,8 +243,12 @@ int CompareNumbers(std::string_view a, std::string_view b) {
 
 bool CodeInRange(std::string_view code, const std::string& first, const std::string& last) {
     const std::string trimmed = tables::TrimBlanks(code);
-    if (trimmed.empty() || trimmed.find_first_not_of("0123456789") != std::string::npos)
-        return false;
+    if (trimmed.empty()) return false;
+    const auto digits = [](const std::string& t) { return t.find_first_not_of("0123456789") == std::string::npos; };
+    // A range of alphanumeric PLU codes holds the codes between its ends in
+    // the order of the PLU file, which sorts such codes without their blanks.
+    if (!digits(first) || !digits(last)) return first <= trimmed && trimmed <= last;
+    if (!digits(trimmed)) return false;
     return CompareNumbers(trimmed, first) >= 0 && CompareNumbers(trimmed, last) <= 0;
 }
 

@@ -124,12 +124,20 @@ bool AddReadDropper(void (*drop)());
 // error log (a failure of the run); returns false then.
 bool CopyRecvFile(const std::string& name);
 
+// The whole code range, every PLU or customer code: what a PLU dump, a PLU
+// report or a customer read asks for when it asks for every code.
+inline constexpr std::string_view kWholeCodeRange = "1:999999999999";
+inline constexpr std::string_view kFirstCode = kWholeCodeRange.substr(0, 1);
+inline constexpr std::string_view kLastCode = kWholeCodeRange.substr(2);
+
 // The code range of the read command sent last for the token ("&M3:5;"
-// gives "3" and "5"); false for a read of every code (no range, or
-// 1:999999999999) and for a command without the token.
+// gives "3" and "5"); false for a read of every code (no range, or the
+// whole code range) and for a command without the token.
 bool SentCodeRange(const std::string& token, std::string& first, std::string& last);
 // True when the code (blanks around it allowed) is a whole number from first
-// to last (digit texts, compared as numbers).
+// to last (digit texts, compared as numbers); for a range of alphanumeric
+// PLU codes, when the code without its blanks lies from first to last in
+// byte order, the order of the PLU file.
 bool CodeInRange(std::string_view code, const std::string& first, const std::string& last);
 // A record of a file sorted by a key, with that key.
 struct KeyedRecord {
@@ -145,7 +153,7 @@ std::string MergeRangeRecords(const std::vector<KeyedRecord>& kept,
 
 // The closing line of a code-range read (token "&M" or "&I") that brought no
 // line: when the command asked for part of the codes (any range but
-// 1:999999999999), the register holds nothing there and the local file
+// the whole code range), the register holds nothing there and the local file
 // (path) keeps what it holds. Says so in the message log and returns true;
 // false for a read of every code or a command without the token.
 bool NothingInRange(const std::string& token, const std::string& path);

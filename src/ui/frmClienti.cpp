@@ -31,6 +31,7 @@
 #include "ui/controls/range_controls.h"
 #include "engine/builders_reports.h"
 #include "engine/builders_tables.h"
+#include "transfers/transfer.h"
 #include "core/link_state.h"
 #include "platform/editor.h"
 #include "platform/files.h"
@@ -644,7 +645,7 @@ void frmClienti::cmdLoad_Click() {
     nEditState = 0;
     SetFieldsState();
     ShowCli("");
-    std::string from = "1", to = "999999999999";
+    std::string from(kFirstCode), to(kLastCode);
     if (!range->chkAll->isChecked()) {
         from = range->txtFrom->Typed();
         to = range->txtTo->Typed();

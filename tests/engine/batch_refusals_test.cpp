@@ -34,7 +34,7 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
         "&M|x:y",  "&I|a:b",     "*T|7",    "*G|5:1",           "&L|5:2", "#z|4:2",
         "*F|0:0",  "&L|0:3",     "&M|0:0",  "&I|0:0",           "*G|0:0", "#M|0:0",
         "*B|a:b",  "#z|1x:5",   "#z|1:4294967299", "&M|1:99999999999999", "#q|0:0", "#i|0:5",
-        "#q|out.txt", "#d|0:5", "#d|6:x", "#d|", "#d|6:1:2",
+        "#q|out.txt", "#d|0:5", "#d|6:x", "#d|", "#d|6:1:2", "#C|ABC:ABC", "&M|A:Z",
     };
     StartRegisters({0});
     for (const char* request : requests) {
@@ -55,20 +55,23 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         const char* request;
         const char* code;
         const char* said;
+        const char* level = "/l:9";
         const char* alsoSaid = "";
     } cases[] = {
-        {"*K|3:7", "004", "not allowed by the register's PLU options",  // P210 has no period report
+        {"*K|3:7", "004", "not allowed by the register's PLU options", "/l:9",  // P210 has no period report
          "Request not done (nothing was sent to the register): *K|3:7"},
         {"^e|", "004", "no such table; nothing sent, read or imported: RepFid.txt (^e|)"},
         {"^d|", "004", "no such table; nothing sent, read or imported: SubFid.txt (^d|)"},
         {"^f|in.txt", "004", "no such table; nothing sent, read or imported: CirCli.txt (^f|in.txt)"},
         {"??|x", "003", "Unknown request code; nothing done: ??|x"},
+        {"*a|", "004", "no such table; nothing sent, read or imported: TicketAmount.txt (*a|)", "/l:1"},
+        {"&a|", "004", "no such table; nothing sent, read or imported: TicketAmount.txt (&a|)", "/l:1"},
     };
     StartRegisters({0});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request);
         PrepareOne(c.request);
-        ExpectFailure(c.code);
+        ExpectFailure(c.code, c.level);
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
         EXPECT_NE(MsgLog().find(c.alsoSaid), std::string::npos) << MsgLog();
@@ -166,6 +169,7 @@ TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMe
         const char* timeout;  // config.ini [Generiche] commandstimeout
         const char* logerr;   // setup.ini [Casse] logerr
         const char* said;
+        const char* level = "/l:9";
     } cases[] = {
         {"abc", "base/err.log", "commandstimeout=abc"},
         {"0", "base/err.log", "commandstimeout=0"},

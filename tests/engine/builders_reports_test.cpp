@@ -332,8 +332,8 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         bool known;
         std::vector<std::string> texts;
         const char* reqArgAfter;  // the copy destination left
+        int16_t p210 = 254;       // 255: alphanumeric PLU codes
     };
-    CassaConf.P210 = 254;
     const Row rows[] = {
         {"*A", "", true, {"*2;+2;*A;#H;*3;"}, ""},
         {"*A", "out.rpt", true, {"*2;+2;*A;#H;*3;"}, "out.rpt"},
@@ -349,6 +349,21 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         {"#d", " 6 : 39 ", true, {"*2;+4;#d6:39;*3;"}, ""},
         {"#i", "", true, {"*2;+4;#i;*3;"}, ""},
         {"#C", "100:200", true, {"*2;+4;#C100:200;*3;"}, ""},
+        // Taken as written; alphanumeric PLU codes where the PLU options
+        // allow them, in the PLU reports and the PLU deletion only.
+        {"#C", "001:005", true, {"*2;+4;#C001:005;*3;"}, ""},
+        {"#d", "06:5", true, {"*2;+4;#d06:5;*3;"}, ""},
+        {"#d", "6:00005", true, {"*2;+4;#d6:00005;*3;"}, ""},
+        {"#d", "5:5", true, {}, "5:5"},
+        {"#d", "6:0", true, {}, "6:0"},
+        {"*B", "A:Z", true, {"*2;+2;*BA:Z;#H;*3;"}, "", 255},
+        {"*K", "ABC:XYZ", true, {"*2;+2;*KABC:XYZ;#H;*3;"}, "", 255},
+        {"#C", "ABC:ABC", true, {"*2;+4;#CABC:ABC;*3;"}, "", 255},
+        {"*B", "A:Z", true, {}, "A:Z"},
+        {"#C", "ABC:ABC", true, {}, "ABC:ABC"},
+        {"#C", "XYZ:ABC", true, {}, "XYZ:ABC", 255},
+        {"#L", "A:Z", true, {}, "A:Z", 255},  // offer codes are numbers
+        {"*c", "A:Z", true, {}, "A:Z", 255},
         {"#M", "", true, {"*2;+4;#M;*3;"}, ""},
         {"#F", "2:4", true, {"*2;+4;#F2:4;*3;"}, ""},
         {"#l", "1:3", true, {"*2;+4;#l1:3;*3;"}, ""},
@@ -368,10 +383,11 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         SetShell(&batchShell);
         Core.bInteractive = false;
         Core.bStoricoCopy = false;
+        CassaConf.P210 = row.p210;
         Core.strReqArg = row.arg;
         bool queued = false;
         EXPECT_EQ(RunReportBuilder(row.code, Core.strReqArg, queued), row.known);  // as a run does
-        EXPECT_EQ(queued, row.known);
+        EXPECT_EQ(queued, !row.texts.empty());
         EXPECT_EQ(Texts(), row.texts);
         EXPECT_EQ(Core.strReqArg, row.reqArgAfter);
         EXPECT_EQ(Core.bStoricoCopy, std::string(row.code) == "#P");

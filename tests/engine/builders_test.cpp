@@ -247,10 +247,12 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
                 ReqStateRec words = ReqState;
                 TxCountersRec counters = Tx;
 
-                // LX4100 has no change loading, customer groups or loyalty
-                // tables: their builders queue nothing and change no word.
+                // LX4100 has no change loading, meal-ticket, customer groups
+                // or loyalty tables: their builders queue nothing and change
+                // no word.
                 const std::string builder = c.name;
                 if (model.lx && (builder == "SendRResto" || builder.find("Fid") != std::string::npos ||
+                                 builder.find("TicketAmount") != std::string::npos ||
                                  builder.find("CirCli") != std::string::npos ||
                                  builder.find("ClientGroup") != std::string::npos)) {
                     EXPECT_FALSE(c.run());
@@ -390,7 +392,9 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         bool known;
         bool queued;
         std::vector<std::string> texts;
+        bool alpha = false;  // the PLU options allow alphanumeric PLU codes
     };
+    const std::vector<std::string> none;
     const Row rows[] = {
         {"*F", "", true, true, {"*2;+4;*F;*3;"}},
         {"&L", std::string("1\0:2", 4), true, true, {"*2;+4;&L1:2;#H;*3;"}},  // NUL stands for a blank
@@ -401,6 +405,28 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         {"&L", "x:", true, false, {}},
         {"&L", "out.txt", true, true, {"*2;+4;&L1:250;#H;*3;"}},
         {"&L", "1:40000", true, false, {}},
+        // A range goes out as it was written, without the blanks around it.
+        {"&L", "001:005", true, true, {"*2;+4;&L001:005;#H;*3;"}},
+        {"^E", " 02 :9", true, true, {"*2;+4;^E02:9;#H;*3;"}},
+        {"&I", "007:010", true, true, {"*2;+4;&I007:010;#H;*3;"}},
+        {"&M", "0000000000005:9", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M0000000000005:9;#H;*3;"}},
+        {"&M", "00000000000005:9", true, false, none},  // wider than a code
+        {"&M", "000:9", true, false, none},
+        // Alphanumeric PLU codes where the PLU options allow them, ordered
+        // as the PLU file sorts them.
+        {"&M", "A:Z", true, false, none},
+        {"&M", "A:Z", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&MA:Z;#H;*3;"}, true},
+        {"&M", " ABC : XYZ ", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&MABC:XYZ;#H;*3;"}, true},
+        {"&M", "1:ABC", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M1:ABC;#H;*3;"}, true},
+        {"&M", "9:10", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M9:10;#H;*3;"}, true},
+        {"&M", "Z:A", true, false, none, true},
+        {"&M", "0:A", true, false, none, true},
+        {"&M", "A B:Z", true, false, none, true},
+        {"&M", "A;B:Z", true, false, none, true},
+        {"&M", "A:Z:Z", true, false, none, true},
+        {"&M", std::string("A\x01:Z"), true, false, none, true},
+        {"&M", "ABCDEFGHIJKLMN:Z", true, false, none, true},
+        {"&I", "A:Z", true, false, none, true},  // customer codes are numbers
         {"^E", "2:9", true, true, {"*2;+4;^E2:9;#H;*3;"}},
         {"&M", "", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M1:999999999999;#H;*3;"}},
         {"&M", "999999990000:999999999999", true, true,
@@ -419,6 +445,7 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         SCOPED_TRACE(std::string(row.code) + " [" + row.arg + "]");
         Fresh(3);
         NextCash(true);  // the batch run has opened the register
+        CassaConf.P210 = row.alpha ? 255 : 254;
         Core.strReqArg = row.arg;
         bool queued = true;
         EXPECT_EQ(RunTableBuilder(row.code, Core.strReqArg, queued), row.known);  // as a run does

@@ -145,6 +145,25 @@ TEST(TransferCodec, NumbersFitTheirFieldOrAreRefused) {
     }
 }
 
+// A ranged read replaces the local records of its range: numbers compare as
+// numbers, alphanumeric PLU codes in the order of the PLU file.
+TEST(TransferCodec, ACodeRangeHoldsTheCodesBetweenItsEnds) {
+    const struct {
+        const char* code;
+        const char* first;
+        const char* last;
+        bool in;
+    } rows[] = {
+        {"           74", "70", "120", true},   {"          123", "70", "120", false},
+        {"           74", "0070", "00120", true}, {"          ABC", "70", "120", false},
+        {"          ABC", "A", "Z", true},      {"           Z1", "A", "Z", false},
+        {"            5", "1", "ABC", true},    {" 999999990005", "A", "Z", false},
+        {"             ", "A", "Z", false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(CodeInRange(r.code, r.first, r.last), r.in) << r.code << " " << r.first << ":" << r.last;
+}
+
 TEST(TransferCodec, A16BitFieldTakesItsRangeAndNothingBeyond) {
     struct Row {
         const char* field;
