@@ -173,6 +173,9 @@ bool OpenCommPort() {
     OpenPort();
     FlushInput();
     if (Comm.bPortOpen) return true;
+    // Opening was given up for an abort or a stop (a modem's dial cut short):
+    // whoever aborted says what was not done.
+    if (LinkAborted()) return false;
     platform::SerialPort* port = CommList(Core.nCommPort);
     if (port && port->PortOpen()) {
         // The port opened but its modem did not reach the register (the
@@ -258,7 +261,7 @@ bool WriteOutput() {
     while (port->OutBufferCount() > 0) {
         CurrentShell().DoEvents();
         if (!LineOpen()) return false;
-        if (LinkState.AbortRequest || platform::Timer() > deadline) {
+        if (LinkAborted() || platform::Timer() > deadline) {
             port->SetOutBufferCount(0);
             return false;
         }
