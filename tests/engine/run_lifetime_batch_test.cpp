@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -26,6 +27,16 @@ protected:
     }
     testsupport::StartedProgram StartRead() {
         return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+    }
+    // The signal is still waiting to be delivered to the process.
+    static bool SignalPending(int pid, int sig) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        const unsigned long long bit = 1ull << (sig - 1);
+        for (std::string line; std::getline(status, line);)
+            if ((line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) &&
+                (std::stoull(line.substr(7), nullptr, 16) & bit) != 0)
+                return true;
+        return false;
     }
     // Waits until the read has begun storing records.
     bool ReadUnderWay() {
@@ -129,7 +140,11 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         const auto run = StartRead();
         ASSERT_TRUE(waiting());
         kill(run.pid, c.sig);
-        if (c.twice) kill(run.pid, c.sig);
+        if (c.twice) {
+            // The second once the first has reached the program's handler.
+            ASSERT_TRUE(emulator->WaitFor([&] { return !SignalPending(run.pid, c.sig); }, 10));
+            kill(run.pid, c.sig);
+        }
         const auto r = testsupport::WaitProgram(run, 10);
 
         EXPECT_EQ(r.status, 128 + c.sig) << r.err;
