@@ -210,7 +210,10 @@ bool LineOpen() {
 void DTRWait() {
     if (CassaConf.P911 & kP911NoDTRWait) return;
     ShowMsg("86", "2");
-    platform::WaitMs(Comm.nDTRDelay);
+    // In short steps: an abort or a stop is not held up by a long delay.
+    constexpr int32_t kStep = 50;
+    for (int32_t left = Comm.nDTRDelay; left > 0 && !LinkAborted(); left -= kStep)
+        platform::WaitMs(std::min(left, kStep));
 }
 
 void FlushInput() {
