@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/batch_fixture.h"
+#include "emulator/bulk_receiver.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
 // register that had work left and no other; a second signal ends the program
 // at once, its semaphore file created first.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
-    enum Wait { kRead, kHello, kDial };
+    enum Wait { kRead, kHello, kDial, kBulk };
+    constexpr size_t kBulkRecords = 2000;
     const struct {
         const char* name;
         Wait wait;  // what the run waits for when the signal comes
@@ -111,12 +113,15 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         // (30 seconds) is longer than the run is given here.
         {"dial", kDial, SIGTERM, {0}},
         {"dial, twice", kDial, SIGTERM, {0}, true},
+        // A bulk PLU send streams within one step of the run.
+        {"bulk", kBulk, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (const char* f : {"base/err.log", "base/done.sem", "base/msg.log", "base/Cassa1/Reparti.txt"})
             fs::remove(dir.file(f));
         std::function<bool()> waiting;
+        std::shared_ptr<emu::BulkReceiver> bulk;
         if (c.wait == kRead) {
             StartSlowRegisters(c.stations);
             waiting = [&] { return ReadUnderWay(); };
@@ -128,6 +133,18 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             auto reg = AddRegister(0, silent);
             StartEmulator();
             waiting = [this, reg] { return emulator->WaitFor([&] { return reg->Polls() > 0; }, 30); };
+        } else if (c.wait == kBulk) {
+            std::string plus;
+            for (size_t n = 1; n <= kBulkRecords; ++n) plus += Plu(std::to_string(n), 1, "Item");
+            Write("articles.txt", plus);
+            Prepare(c.stations, "r1=#z|" + dir.file("articles.txt") + "\r\n", 120,
+                    "[P2]\r\n10=0\r\n11=13\r\n12=30\r\n");
+            CreateEmulator(c.stations, 40);
+            bulk = std::make_shared<emu::BulkReceiver>(0);
+            emulator->AddHandler(bulk);
+            AddRegister(0)->SetRecords("plu options", {"0:13:30:"});
+            StartEmulator();
+            waiting = [this, bulk] { return emulator->WaitFor([&] { return !bulk->Rows().empty(); }, 30); };
         } else {
             PrepareModem("r1=&L|\r\n");
             emu::ModemScript never;
@@ -161,6 +178,10 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             // The table as it was (a new folder's defaults), no copy left behind.
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
+        }
+        // The stream ended at the stop.
+        if (c.wait == kBulk) {
+            EXPECT_LT(bulk->Rows().size(), kBulkRecords);
         }
         emulator->Stop();
         registers.clear();
