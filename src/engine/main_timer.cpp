@@ -38,45 +38,7 @@ void CommandOver(int16_t nextState) {
     CmdQueue.bQueueHold = false;
 }
 
-void EndOfBatchRun() {
-    if (MainTimer.bRunEnded) return;
-    MainTimer.bRunEnded = true;
-    ClearCmdQueue();
-    if (Core.bStoricoCopy) {
-        Core.bStoricoCopy = false;
-        CopyHistories(MainTimer.strStoricoDest);
-    }
-    LinkState.nState = 0;
-    CurrentShell().UnloadMainWindow();
-}
-
-// The system asked the run to stop (SIGTERM, SIGINT, SIGHUP): it ends as the
-// main window's close ends it, but at once. The exchange in progress is
-// abandoned (a read keeps the old table and leaves no copy), each register
-// with work left gets its error-log line when its turn ends, and the run's
-// end writes the semaphore file; the exit status names the signal.
-void TakeSystemStop() {
-    const int sig = platform::TakeStopSignal();
-    if (sig == 0 || MainTimer.nStopSignal != 0) return;
-    MainTimer.nStopSignal = sig;
-    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
-    // Nobody is there to answer the close's question.
-    Core.bAskOnExit = false;
-    MainTimer.ExitRequest = true;
-    if (LinkState.nState != 0) {
-        // Every waiting loop of the link ends on the abort; the state in
-        // progress then ends the register's turn (BatchRegisterOver).
-        LinkState.AbortRequest = true;
-        return;
-    }
-    if (!Core.bInteractive && !MainTimer.bRunEnded) {
-        // No exchange under way: the run had not started, or the opening of
-        // the port (a modem's dial) was cut short by the stop.
-        MainTimer.bRunStarted = true;
-        LogWorkLeft(6);
-        EndOfBatchRun();
-    }
-}
+void TakeSystemStop();
 
 // Hands the next queued command to the link. In a command-line run a
 // command that the link cannot take (the port does not open; the port has
@@ -94,6 +56,18 @@ bool StartQueued() {
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
     return false;
+}
+
+void EndOfBatchRun() {
+    if (MainTimer.bRunEnded) return;
+    MainTimer.bRunEnded = true;
+    ClearCmdQueue();
+    if (Core.bStoricoCopy) {
+        Core.bStoricoCopy = false;
+        CopyHistories(MainTimer.strStoricoDest);
+    }
+    LinkState.nState = 0;
+    CurrentShell().UnloadMainWindow();
 }
 
 // Batch mode: the open register's requests, from where the list stands,
@@ -318,6 +292,34 @@ void StateFailed() {
     }
     ClearCmdQueue();
     NextRegisterReplay();
+}
+
+// The system asked the run to stop (SIGTERM, SIGINT, SIGHUP): it ends as the
+// main window's close ends it, but at once. The exchange in progress is
+// abandoned (a read keeps the old table and leaves no copy), each register
+// with work left gets its error-log line when its turn ends, and the run's
+// end writes the semaphore file; the exit status names the signal.
+void TakeSystemStop() {
+    const int sig = platform::TakeStopSignal();
+    if (sig == 0 || MainTimer.nStopSignal != 0) return;
+    MainTimer.nStopSignal = sig;
+    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
+    // Nobody is there to answer the close's question.
+    Core.bAskOnExit = false;
+    MainTimer.ExitRequest = true;
+    if (LinkState.nState != 0) {
+        // Every waiting loop of the link ends on the abort; the state in
+        // progress then ends the register's turn (BatchRegisterOver).
+        LinkState.AbortRequest = true;
+        return;
+    }
+    if (!Core.bInteractive && !MainTimer.bRunEnded) {
+        // No exchange under way: the run had not started, or the opening of
+        // the port (a modem's dial) was cut short by the stop.
+        MainTimer.bRunStarted = true;
+        LogWorkLeft(6);
+        EndOfBatchRun();
+    }
 }
 
 struct TickGuard {
