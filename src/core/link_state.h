@@ -28,7 +28,7 @@ struct LinkStateRec {
     std::string strCmdShown;     // the last command actually sent, for messages
     int32_t nFailuresAtCmd = 0;  // Texts.nFailuresAsked when the last command went out
     bool bAddressed = false;     // addressed mode
-    bool AbortRequest = false;   // every waiting loop of the link stops on it
+    bool AbortRequest = false;   // the user's abort (or the main timer's, for a stop); see LinkAborted
     int16_t nCurCash = 0;        // register chosen in the user interface (0 to 16)
     bool bHelloMsgs = true;      // GestHelloReq keeps retrying and shows its status texts
     bool bHelloCmd = false;      // the next command frame carries "#P;#H;"
@@ -41,3 +41,8 @@ extern LinkStateRec LinkState;
 // Writes the five time-outs of rec for connection type 0 (direct line) or 1
 // (modem); any other type leaves them as they are.
 void SetDefTimeouts(int16_t type, LinkStateRec& rec);
+
+// The abort check of every wait of the link: the abort asked for, or a stop
+// the system asked for and the main timer has not taken yet (it may be busy
+// in the very tick that waits), so that a stop ends any wait at once.
+bool LinkAborted();

@@ -2,6 +2,7 @@
 #include "core/link_state.h"
 #include "core/main_timer_state.h"
 #include "core/req_state.h"
+#include "platform/signals.h"
 
 LinkStateRec LinkState;
 HelloRecT HelloRec;
@@ -28,3 +29,5 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
             break;
     }
 }
+
+bool LinkAborted() { return LinkState.AbortRequest || platform::StopSignalNoted() != 0; }

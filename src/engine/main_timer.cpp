@@ -40,12 +40,18 @@ void CommandOver(int16_t nextState) {
     CmdQueue.bQueueHold = false;
 }
 
+void TakeSystemStop();
+
 // Hands the next queued command to the link. In a command-line run a
 // command that the link cannot take (the port does not open; the port has
 // reported why) fails the open register: nothing more goes to it in this
 // cycle. False then.
 bool StartQueued() {
     QueueTick();
+    // A stop that came while the port opened (a modem's dial, cut short by
+    // it) is taken here: the run ends, and there is nothing more to start.
+    TakeSystemStop();
+    if (MainTimer.bRunEnded) return true;
     // A bulk transfer's announcement goes out from state 4, as from state 0.
     if (LinkState.nState == 1 && (LinkState.bSendPLU || LinkState.bSendIco)) LinkState.nState = 4;
     if (Core.bInteractive || LinkState.nState != 0) return true;
@@ -129,7 +135,9 @@ void BatchRegisterOver() {
     if (MainTimer.ExitRequest) {
         // The main window was closed, or the system stopped the run: the
         // rest is not done. A line for the register whose turn ended here
-        // and for each register still to come.
+        // and for each register still to come: one line for it, whether or
+        // not its turn failed (an extra turn is not counted again).
+        CassaList[Core.nOpenCash].bFailed = False;
         LogErr(6);
         LogWorkLeft(6);
         // An exchange abandoned for a stop has ended: the run ends here, not
@@ -322,7 +330,7 @@ void StateFailed() {
 // abandoned (a read keeps the old table and leaves no copy), each register
 // with work left gets its error-log line when its turn ends, and the run's
 // end writes the semaphore file; the exit status names the signal.
-void TakeStopSignal() {
+void TakeSystemStop() {
     const int sig = platform::TakeStopSignal();
     if (sig == 0 || MainTimer.nStopSignal != 0) return;
     MainTimer.nStopSignal = sig;
@@ -337,7 +345,8 @@ void TakeStopSignal() {
         return;
     }
     if (!Core.bInteractive && !MainTimer.bRunEnded) {
-        // No turn under way: the run had not started.
+        // No exchange under way: the run had not started, or the opening of
+        // the port (a modem's dial) was cut short by the stop.
         MainTimer.bRunStarted = true;
         LogWorkLeft(6);
         EndOfBatchRun();
@@ -363,7 +372,7 @@ void GestMainTimer() {
         MainTimer.MainClosing = false;
     }
     CurrentShell().ShowTime();
-    TakeStopSignal();
+    TakeSystemStop();
     if (LinkState.AbortRequest) ClearPending();
 
     bool exitTaken = false;

@@ -220,7 +220,7 @@ int16_t PollAnswers() {
     double lastAnswer = begin;
     for (;;) {
         CurrentShell().DoEvents();
-        if (LinkState.AbortRequest || !LineOpen()) break;
+        if (LinkAborted() || !LineOpen()) break;
         if (InputPending()) {
             if (ReadFrame() == 0) {
                 const bool answer = IsAnswerFrame();

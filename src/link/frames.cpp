@@ -127,7 +127,7 @@ int16_t Transmit(bool wantAck, bool discardInput) {
         r = ReadAck();
         if (r == 0) return 0;
         ++attempts;
-    } while (attempts <= LinkState.nRetries && !LinkState.AbortRequest);
+    } while (attempts <= LinkState.nRetries && !LinkAborted());
     return r;
 }
 
@@ -239,7 +239,7 @@ int16_t ReadAck() {
     const size_t needed = LinkState.bAddressed ? 3 : 1;
     const double start = platform::Timer();
     while (LinkState.RxFrame.size() < needed) {
-        if (platform::Timer() - start > LinkState.sngTOReadAck || LinkState.AbortRequest) break;
+        if (platform::Timer() - start > LinkState.sngTOReadAck || LinkAborted()) break;
         CurrentShell().DoEvents();
         if (InputPending())
             LinkState.RxFrame += ReadInput();
@@ -278,7 +278,7 @@ int16_t ReadFrame() {
     for (;;) {
         CurrentShell().ShowWait();
         CurrentShell().DoEvents();
-        if (LinkState.AbortRequest) break;
+        if (LinkAborted()) break;
         const double now = platform::Timer();
         if (!InputPending()) {
             if (now - lastInput > LinkState.sngTOReadFrame || now > limit) break;

@@ -71,7 +71,7 @@ int16_t ReadAck();
 // bytes right behind it are kept for the next read). Input that does not
 // start a frame is given up at once, a frame's start behind it kept for the
 // next read. Bounded by the idle time-out, kMaxFrameLen, WaitLimit and
-// LinkState.AbortRequest.
+// the abort check (LinkAborted).
 int16_t ReadFrame();
 // True when the checksum character of LinkState.RxFrame is right; a wrong one
 // (or a frame too short to hold one) is traced as "BadChks".

@@ -111,6 +111,8 @@ bool ConnectCassa() {
     }
     Core.bFirstCash = false;
     if (ok) return true;
+    // An abort or a stop ended the wait: no failure of the register's.
+    if (LinkAborted()) return false;
 
     ReportHelloFailure();
     LogErr(5);
@@ -123,7 +125,7 @@ int16_t WaitAnswer() {
     double start = begin;
     for (;;) {
         const double now = platform::Timer();
-        if (now - start > LinkState.sngTOWaitAnswer || now > limit || LinkState.AbortRequest ||
+        if (now - start > LinkState.sngTOWaitAnswer || now > limit || LinkAborted() ||
             !LineOpen())
             break;
         if (InputPending() && ReadFrame() == 0) {
@@ -209,6 +211,11 @@ int16_t GestHelloReq() {
     for (;;) {
         r = SendPoll();
         if (r == 0) r = WaitAnswer();
+        if (r != 0 && LinkAborted()) {
+            // The wait ended for an abort or a stop, not for want of an answer.
+            aborted = true;
+            break;
+        }
         if (r != 0) {
             // No hello answer. Interactively the hello is tried again until
             // it comes or the user aborts; in a connection test, and in batch
@@ -230,7 +237,7 @@ int16_t GestHelloReq() {
         } else {
             break;
         }
-        if (LinkState.AbortRequest) {
+        if (LinkAborted()) {
             aborted = true;
             break;
         }
@@ -252,7 +259,8 @@ int16_t GestHelloReq() {
     }
 
     if (aborted) {
-        // The user aborted: the command doesn't go out, and the main timer
+        // The user aborted, or the system stopped the run: the command
+        // doesn't go out, and the main timer
         // ends the exchange as a failed one.
         LinkState.bCmdPending = keep;
         return r != 0 ? r : int16_t(-1);
@@ -283,7 +291,7 @@ int16_t GestHelloReq() {
     // Only a frame that carried the command counts as a command sent: a
     // refused register gets no closing frame.
     if (!carries) LinkState.strCmdSent.clear();
-    if (r != 0 && opens && !LinkState.AbortRequest) {
+    if (r != 0 && opens && !LinkAborted()) {
         // The register never acknowledged the command (NAK every time, or
         // nothing): it may or may not have been carried out, a failure of the run.
         const std::string text = GetText("Log", "cmdnotacked") + " " + LinkState.strCmdSent;

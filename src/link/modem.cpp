@@ -145,6 +145,8 @@ bool ModemCmd(const std::string& command) {
         answer += Receive();
         if (answer.find("OK") != std::string::npos) return true;
         if (platform::Timer() - start > kModemCmdTimeout || !LineOpen()) break;
+        // A stop: no fault of the modem's, and the run's end says it.
+        if (LinkAborted()) return false;
         CurrentShell().DoEvents();
         WaitInput(10);
     }
@@ -207,6 +209,8 @@ bool ModemDial(const std::string& number, int16_t n) {
                 connected = true;
                 break;
             }
+            // A stop: the run's end says it, the dial has no failure of its own.
+            if (LinkAborted()) break;
             if (Modem.bAbortDial) {
                 Modem.bAbortDial = false;
                 Fail("modemabort", number);

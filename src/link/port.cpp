@@ -173,6 +173,9 @@ bool OpenCommPort() {
     OpenPort();
     FlushInput();
     if (Comm.bPortOpen) return true;
+    // Opening was given up for an abort or a stop (a modem's dial cut short):
+    // whoever aborted says what was not done.
+    if (LinkAborted()) return false;
     platform::SerialPort* port = CommList(Core.nCommPort);
     if (port && port->PortOpen()) {
         // The port opened but its modem did not reach the register (the
@@ -207,7 +210,10 @@ bool LineOpen() {
 void DTRWait() {
     if (CassaConf.P911 & kP911NoDTRWait) return;
     ShowMsg("86", "2");
-    platform::WaitMs(Comm.nDTRDelay);
+    // In short steps: an abort or a stop is not held up by a long delay.
+    constexpr int32_t kStep = 50;
+    for (int32_t left = Comm.nDTRDelay; left > 0 && !LinkAborted(); left -= kStep)
+        platform::WaitMs(std::min(left, kStep));
 }
 
 void FlushInput() {
@@ -258,7 +264,7 @@ bool WriteOutput() {
     while (port->OutBufferCount() > 0) {
         CurrentShell().DoEvents();
         if (!LineOpen()) return false;
-        if (LinkState.AbortRequest || platform::Timer() > deadline) {
+        if (LinkAborted() || platform::Timer() > deadline) {
             port->SetOutBufferCount(0);
             return false;
         }

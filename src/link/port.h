@@ -106,5 +106,5 @@ void WaitInput(int ms);
 // Sends LinkState.TxFrame and waits, letting the user interface run, until
 // the port has sent it. Bounded: false when the port is not open, refuses
 // the bytes, has not sent them within their transmission time plus two
-// seconds, or LinkState.AbortRequest is set.
+// seconds, or the abort check (LinkAborted) says so.
 bool WriteOutput();

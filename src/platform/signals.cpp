@@ -1,26 +1,56 @@
 #include "platform/signals.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstring>
 
 namespace platform {
 
 namespace {
 
 volatile std::sig_atomic_t noted = 0;
+volatile std::sig_atomic_t received = 0;
 
-extern "C" void NoteSignal(int sig) { noted = sig; }
+// The semaphore file's path, copied before the handler may need it: the
+// handler itself may only make calls that are safe in a signal handler.
+char semPath[4096] = {};
+
+extern "C" void NoteSignal(int sig) {
+    if (received != 0) {
+        // The first stop was not enough: the program ends now, as the signal
+        // would have ended it, but a caller waiting for the semaphore file
+        // is told that the run is over.
+        if (semPath[0] != '\0') {
+            const int fd = open(semPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            if (fd >= 0) close(fd);
+        }
+        _exit(128 + sig);
+    }
+    received = 1;
+    noted = sig;
+}
 
 }  // namespace
 
-void CatchStopSignals() {
+void CatchStopSignals(const std::string& semFile) {
+    if (semFile.size() < sizeof semPath) {
+        std::memcpy(semPath, semFile.c_str(), semFile.size() + 1);
+    } else {
+        semPath[0] = '\0';
+    }
     struct sigaction action {};
     action.sa_handler = NoteSignal;
     sigemptyset(&action.sa_mask);
-    // Reads and writes under way go on; the handler is the default again
-    // once it has run, so a second signal ends the program.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    // One handler at a time for the three, so that a second signal always
+    // finds the first noted. Reads and writes under way go on.
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&action.sa_mask, sig);
+    action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
 }
+
+int StopSignalNoted() { return noted; }
 
 int TakeStopSignal() {
     const int sig = noted;

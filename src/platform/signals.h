@@ -1,16 +1,20 @@
 #pragma once
 // The system's requests to stop a run (SIGTERM, SIGINT, SIGHUP). They are
 // caught so that the run ends as its window's close ends it rather than in
-// the middle of a write: the handler only notes the signal, and the main
-// timer takes it at its next tick. A second signal of the kind ends the
-// program at once, as the system would have, should the first not be
-// taken.
+// the middle of a write: the handler only notes the signal, every wait of
+// the link looks at it (StopSignalNoted), and the main timer takes it. A
+// second signal ends the program at once, having first created the run's
+// semaphore file, so that a caller waiting for that file is not left waiting.
 #include <string>
 
 namespace platform {
 
 // From now on the three signals are noted instead of ending the program.
-void CatchStopSignals();
+// semFile: the file a second signal creates before the program ends (empty:
+// none).
+void CatchStopSignals(const std::string& semFile = "");
+// The signal noted and not yet taken, 0 when none; the signal stays noted.
+int StopSignalNoted();
 // The signal noted since the last call, 0 when none; taking it clears it.
 int TakeStopSignal();
 // The signal's name for the logs: "SIGTERM", "SIGINT", "SIGHUP", else

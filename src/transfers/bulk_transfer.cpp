@@ -75,7 +75,7 @@ struct Wire {
     void Flush() const {
         platform::SerialPort* port = CurrentPort();
         const double limit = Now() + 60.0;
-        while (port && !LinkState.AbortRequest && Now() < limit && port->OutBufferCount() > 0) {
+        while (port && !LinkAborted() && Now() < limit && port->OutBufferCount() > 0) {
             CurrentShell().DoEvents();
             WaitInput(1);
         }
@@ -164,7 +164,7 @@ bool Greet() {
 int32_t ReadCount(double lineFreeAt) {
     const double deadline = std::max(Now(), lineFreeAt) + LinkState.sngTOBulk;
     double lastEnq = -1;
-    while (!LinkState.AbortRequest && !(Now() > deadline)) {
+    while (!LinkAborted() && !(Now() > deadline)) {
         CurrentShell().DoEvents();
         if (!InputPending()) {
             // In addressed mode the register speaks when asked; input is
@@ -257,6 +257,9 @@ void Close() {
 // its end, the status text names the registers that took it all.
 void ReportDropped(bool streamed) {
     ShowMsg("", "");
+    // An abort or a stop cut the transfer short, not the registers: whoever
+    // stopped it says what was not done.
+    if (LinkAborted()) return;
     std::string sent;
     ForSelected(
         [&](int i, BroadRec& b) {
@@ -329,7 +332,7 @@ void StreamPLUs() {
     int rewinds = 0;
     bool queried = false;       // the count was asked since the last record
     std::string bytes;
-    while (!LinkState.AbortRequest && AnyOk() > 0) {
+    while (!LinkAborted() && AnyOk() > 0) {
         if (pos > last) {
             if (queried) break;
             // The end: the last query, then go on only when the stream went back.
@@ -401,14 +404,14 @@ void StreamIcons() {
     int rewinds = 0;
     for (;;) {
         int32_t r = 0;
-        for (; r < rows && !LinkState.AbortRequest; ++r) {
+        for (; r < rows && !LinkAborted(); ++r) {
             CurrentShell().SetPGBValue(Clamp16(r + 1));
             CurrentShell().ShowWait();
             const std::string row = image.substr(static_cast<size_t>(r) * length, length);
             SendRawFrame(row);
             wire.Sent(row.size());
         }
-        if (LinkState.AbortRequest || AnyOk() == 0) return;
+        if (LinkAborted() || AnyOk() == 0) return;
         int32_t k = r;
         if (!QueryCycle(wire, k, &IconBack, rewinds)) return;
         // Somebody fell behind: every row again, up to kIconRepeats times.

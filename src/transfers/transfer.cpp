@@ -140,7 +140,14 @@ void AbandonTableReads() {
     std::vector<TableReadRec> reads;
     reads.swap(Transfer.reads);
     for (TableReadRec& read : reads) {
-        if (!read.failed) FailRead(read, "readcut", "");
+        if (!read.failed && LinkAborted()) {
+            // Cut short by an abort or a stop: said, but the failure is the
+            // abort's, whose own line names the work not done.
+            tables::DiscardTableCopy(read.path);
+            ReportTransferProblem(GetText("Log", "readcut") + " " + read.path);
+        } else if (!read.failed) {
+            FailRead(read, "readcut", "");
+        }
         ReqState.*read.flag = False;
     }
 }

@@ -76,8 +76,9 @@ int RunBatch(int argc, char** argv) {
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
-    // From here a stop asked by the system ends the run through its close.
-    platform::CatchStopSignals();
+    // From here a stop asked by the system ends the run through its close;
+    // a second one at once, the semaphore file created first.
+    platform::CatchStopSignals(Core.strSemFile);
     main->Load();
     if (Core.nWindowMode == 1)
         main->showMinimized();

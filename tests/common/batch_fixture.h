@@ -110,6 +110,28 @@ protected:
         StartEmulator();
     }
 
+    // One register reached through a modem (link option 1, and 128: no wait
+    // after opening), not addressed, dialled through the phone-book entry
+    // "Shop" (key 3, number 0123); modem.ini gives ATZ, ATE0, ATDT and ATH.
+    void PrepareModem(const std::string& requests) {
+        Write("modem.ini", "[Init1]\r\nCmd1=ATZ\r\nCmd2=ATE0\r\n[Connect1]\r\nDial=ATDT\r\n"
+                           "[Disconnect1]\r\nDisconnect=ATH\r\n");
+        Write("PhoneBook.ini", "[PhoneBook]\r\n1=Office|999\r\n2=|\r\n3=Shop|0123\r\n");
+        Write("base/Cassa1/Cassa.txt",
+              "[P9]\r\n11=129\r\n[Communication]\r\nhellotype=1\r\nPhoneBookIndex=3\r\n");
+        WriteConfigLines("C0=1|||R022002|1|0|0|1\r\n", requests, 300);
+    }
+    // The emulator for PrepareModem: its register behind the modem.
+    void StartModemEmulator(const emu::ModemScript& script) {
+        emu::Options options;
+        options.stations = {0};
+        modem = std::make_shared<emu::ModemFront>(script);
+        options.modem = modem;
+        emulator = std::make_unique<emu::Emulator>(options);
+        AddRegister(0);
+        StartEmulator();
+    }
+
     // A PLU record of an import file: price 250, type 1, the rest default.
     static std::string Plu(const std::string& code, int dept, const std::string& descr) {
         PLURec r = tables::DefaultRecord<PLURec>(0);
@@ -139,6 +161,7 @@ protected:
     TempDir dir;
     std::unique_ptr<emu::Emulator> emulator;
     std::vector<std::shared_ptr<emu::CashRegister>> registers;
+    std::shared_ptr<emu::ModemFront> modem;
 };
 
 }  // namespace testsupport

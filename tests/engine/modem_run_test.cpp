@@ -12,35 +12,16 @@ namespace fs = std::filesystem;
 
 class ModemRunTest : public testsupport::BatchRunTest {
 protected:
-    void SetUp() override {
-        BatchRunTest::SetUp();
-        if (IsSkipped()) return;
-        Write("modem.ini", "[Init1]\r\nCmd1=ATZ\r\nCmd2=ATE0\r\n[Connect1]\r\nDial=ATDT\r\n"
-                           "[Disconnect1]\r\nDisconnect=ATH\r\n");
-        Write("PhoneBook.ini", "[PhoneBook]\r\n1=Office|999\r\n2=|\r\n3=Shop|0123\r\n");
-        // One register, direct line through the modem (link option 1; 128:
-        // no wait after opening), dialled through the entry "Shop" (key 3).
-        Write("base/Cassa1/Cassa.txt",
-              "[P9]\r\n11=129\r\n[Communication]\r\nhellotype=1\r\nPhoneBookIndex=3\r\n");
-    }
-    void Config(const std::string& requests) { WriteConfigLines("C0=1|||R022002|1|0|0|1\r\n", requests, 300); }
-    // The register behind the modem, not addressed.
-    void StartEmulator(emu::ModemScript script) {
-        emu::Options options;
-        options.stations = {0};
-        modem = std::make_shared<emu::ModemFront>(script);
-        options.modem = modem;
-        emulator = std::make_unique<emu::Emulator>(options);
-        reg = AddRegister(0);
-        BatchRunTest::StartEmulator();
+    void StartEmulator(const emu::ModemScript& script) {
+        StartModemEmulator(script);
+        reg = registers.back();
     }
 
-    std::shared_ptr<emu::ModemFront> modem;
     std::shared_ptr<emu::CashRegister> reg;
 };
 
 TEST_F(ModemRunTest, DialsSendsTheDepartmentsReadsThemBackAndHangsUp) {
-    Config("r1=*F|1:3\r\nr2=&L|1:3\r\n");
+    PrepareModem("r1=*F|1:3\r\nr2=&L|1:3\r\n");
     ASSERT_NO_FATAL_FAILURE(StartEmulator({}));
     const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 120);
     EXPECT_EQ(r.status, 0) << r.err << Read("base/msg.log");
@@ -60,8 +41,8 @@ TEST_F(ModemRunTest, DialsSendsTheDepartmentsReadsThemBackAndHangsUp) {
 
 // The modem.ini shipped in the sample start folder dials as it stands.
 TEST_F(ModemRunTest, TheSampleModemFileDialsAsShipped) {
+    PrepareModem("r1=*F|1:3\r\n");
     Write("modem.ini", testsupport::ReadAll(std::string(ECR_SOURCE_DIR) + "/sample/modem.ini"));
-    Config("r1=*F|1:3\r\n");
     ASSERT_NO_FATAL_FAILURE(StartEmulator({}));
     const auto r = Run({"/r:**", "/f:setup.ini", "/l:9", "/w:2"}, 120);
     EXPECT_EQ(r.status, 0) << r.err << Read("base/msg.log");
@@ -86,7 +67,7 @@ TEST_F(ModemRunTest, AFailedDialEndsTheRunWithinItsTimeOutWithStatusOne) {
         // 30 seconds for the carrier, then the hang-up.
         {"", "no carrier within 30 seconds after dialling: 0123", 85},
     };
-    Config("r1=*F|1:3\r\n");
+    PrepareModem("r1=*F|1:3\r\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         emu::ModemScript script;

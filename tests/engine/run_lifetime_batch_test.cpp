@@ -3,9 +3,12 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 #include "common/batch_fixture.h"
+#include "emulator/bulk_receiver.h"
 
 namespace {
 
@@ -25,6 +28,16 @@ protected:
     }
     testsupport::StartedProgram StartRead() {
         return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+    }
+    // The signal is still waiting to be delivered to the process.
+    static bool SignalPending(int pid, int sig) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        const unsigned long long bit = 1ull << (sig - 1);
+        for (std::string line; std::getline(status, line);)
+            if ((line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) &&
+                (std::stoull(line.substr(7), nullptr, 16) & bit) != 0)
+                return true;
+        return false;
     }
     // Waits until the read has begun storing records.
     bool ReadUnderWay() {
@@ -77,38 +90,99 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
     }
 }
 
-// A signal during a read ends the run at once, with a line for each register that had work left.
+// A signal ends the run at once, whatever it waits for, with a line for each
+// register that had work left and no other; a second signal ends the program
+// at once, its semaphore file created first.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
+    enum Wait { kRead, kHello, kDial, kBulk };
+    constexpr size_t kBulkRecords = 2000;
     const struct {
+        const char* name;
+        Wait wait;  // what the run waits for when the signal comes
         int sig;
         std::vector<int> stations;
+        bool twice = false;  // a second signal right behind the first
     } cases[] = {
-        {SIGTERM, {0}},
-        {SIGINT, {0, 1}},
-        {SIGHUP, {0}},
+        {"read", kRead, SIGTERM, {0}},
+        {"read, two registers", kRead, SIGINT, {0, 1}},
+        {"read, hang-up", kRead, SIGHUP, {0}},
+        // The register never answers its poll: the stop comes before the
+        // hello's time-out.
+        {"hello", kHello, SIGTERM, {0}},
+        // A modem whose call is never answered: the dial's own time-out
+        // (30 seconds) is longer than the run is given here.
+        {"dial", kDial, SIGTERM, {0}},
+        {"dial, twice", kDial, SIGTERM, {0}, true},
+        // A bulk PLU send streams within one step of the run.
+        {"bulk", kBulk, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.sig);
-        for (const char* f : {"base/err.log", "base/done.sem", "base/Cassa1/Reparti.txt"})
+        SCOPED_TRACE(c.name);
+        for (const char* f : {"base/err.log", "base/done.sem", "base/msg.log", "base/Cassa1/Reparti.txt"})
             fs::remove(dir.file(f));
-        StartSlowRegisters(c.stations);
+        std::function<bool()> waiting;
+        std::shared_ptr<emu::BulkReceiver> bulk;
+        if (c.wait == kRead) {
+            StartSlowRegisters(c.stations);
+            waiting = [&] { return ReadUnderWay(); };
+        } else if (c.wait == kHello) {
+            Prepare(c.stations, "r1=&L|\r\n");
+            CreateEmulator(c.stations);
+            emu::RegisterConfig silent;
+            silent.silentPolls = -1;
+            auto reg = AddRegister(0, silent);
+            StartEmulator();
+            waiting = [this, reg] { return emulator->WaitFor([&] { return reg->Polls() > 0; }, 30); };
+        } else if (c.wait == kBulk) {
+            std::string plus;
+            for (size_t n = 1; n <= kBulkRecords; ++n) plus += Plu(std::to_string(n), 1, "Item");
+            Write("articles.txt", plus);
+            Prepare(c.stations, "r1=#z|" + dir.file("articles.txt") + "\r\n", 120,
+                    "[P2]\r\n10=0\r\n11=13\r\n12=30\r\n");
+            CreateEmulator(c.stations, 40);
+            bulk = std::make_shared<emu::BulkReceiver>(0);
+            emulator->AddHandler(bulk);
+            AddRegister(0)->SetRecords("plu options", {"0:13:30:"});
+            StartEmulator();
+            waiting = [this, bulk] { return emulator->WaitFor([&] { return !bulk->Rows().empty(); }, 30); };
+        } else {
+            PrepareModem("r1=&L|\r\n");
+            emu::ModemScript never;
+            never.dialAnswer = "";
+            StartModemEmulator(never);
+            waiting = [this] {
+                return emulator->WaitFor([&] { return modem->Commands().size() == 3; }, 30);
+            };
+        }
         const auto run = StartRead();
-        ASSERT_TRUE(ReadUnderWay());
+        ASSERT_TRUE(waiting());
         kill(run.pid, c.sig);
-        const auto r = testsupport::WaitProgram(run, 60);
+        if (c.twice) {
+            // The second once the first has reached the program's handler.
+            ASSERT_TRUE(emulator->WaitFor([&] { return !SignalPending(run.pid, c.sig); }, 10));
+            kill(run.pid, c.sig);
+        }
+        const auto r = testsupport::WaitProgram(run, 10);
 
         EXPECT_EQ(r.status, 128 + c.sig) << r.err;
-        EXPECT_EQ(ErrorLines("006"), static_cast<int>(c.stations.size())) << ErrLog();
-        // The register is still released: no failed closing.
-        EXPECT_EQ(ErrorLines("001"), 0) << ErrLog();
-        EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
-                                            "not done: SIG"),
-                  std::string::npos)
-            << Read("base/msg.log");
-        // The table as it was (a new folder's defaults), no copy left behind.
-        EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
-        EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
+        if (!c.twice) {
+            // One line for each register with work left, and nothing else:
+            // no failed closing, no failed connection, no file error.
+            EXPECT_EQ(ErrorLines("006"), static_cast<int>(c.stations.size())) << ErrLog();
+            EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), static_cast<int>(c.stations.size())) << ErrLog();
+            EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
+                                                "not done: SIG"),
+                      std::string::npos)
+                << Read("base/msg.log");
+            // The table as it was (a new folder's defaults), no copy left behind.
+            EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
+            EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
+        }
+        // The stream ended at the stop.
+        if (c.wait == kBulk) {
+            EXPECT_LT(bulk->Rows().size(), kBulkRecords);
+        }
         emulator->Stop();
         registers.clear();
     }

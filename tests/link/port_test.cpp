@@ -321,6 +321,21 @@ TEST_F(PortTest, DTRWait) {
     CassaConf.P911 = kP911NoDTRWait;
     OpenPort();
     EXPECT_TRUE(shell->statusTexts.empty());
+
+    // An abort (a stop the same) that comes during a long delay cuts it short.
+    int32_t slept = 0;
+    platform::SetTestTimer([&] { return slept / 1000.0; });
+    platform::SetTestSleep([&](int32_t ms) {
+        slept += ms;
+        if (slept >= 200) LinkState.AbortRequest = true;
+    });
+    Comm.nDTRDelay = 600000;
+    Comm.nBaud = 1;
+    CassaConf.P911 = 0;
+    OpenPort();
+    EXPECT_EQ(slept, 200);
+    platform::SetTestTimer({});
+    platform::SetTestSleep({});
 }
 
 TEST_F(PortTest, KeptBytesAreInputToo) {
