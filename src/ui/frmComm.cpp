@@ -294,8 +294,9 @@ void frmComm::InitForm() {
 
 void frmComm::ShowWaiting(bool waiting) {
     waiting_ = waiting;
-    for (QWidget* w : std::initializer_list<QWidget*>{Frame4, cbxNumTel, chkHelloType, cmdLoad, cmdSave, cmdSend})
-        w->setEnabled(!waiting);
+    // The buttons stay: Load and Send are refused while the operation runs,
+    // Save says that nothing is shown yet.
+    for (QWidget* w : std::initializer_list<QWidget*>{Frame4, cbxNumTel, chkHelloType}) w->setEnabled(!waiting);
     if (!waiting) {
         idleTimer_->stop();
         return;

@@ -367,8 +367,9 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         EXPECT_EQ(w->cbIndirizzo->currentIndex(), 1);
         EXPECT_TRUE(w->chkConf[0]->isChecked() && w->chkConf[1]->isChecked());
         EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "");
-        EXPECT_FALSE(w->cmdSave->isEnabled());
+        EXPECT_FALSE(w->Frame4->isEnabled());
         EXPECT_EQ(shell->status, GetText("Msg", "commwait"));
+        w->cmdSave->click();
         ShowForm("K_FRMNULL");  // leaving saves nothing
         EXPECT_EQ(Read("config.ini"), config);
         EXPECT_EQ(Read("Cassa1/Cassa.txt"), cassa1);
@@ -381,7 +382,8 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         SelectCash();
         QElapsedTimer clock;
         clock.start();
-        while (!w->cmdSave->isEnabled() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (!w->Frame4->isEnabled() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "44");
         EXPECT_EQ(Core.strCashDir, dir.file("Cassa2"));
         w->cmdSave->click();
