@@ -502,12 +502,22 @@ void frmComm::cmdSend_Click() {
     // The save below sets the link of the open register: never while another
     // operation runs on it.
     if (!TestCashEnabled() || !MayStartOperation()) return;
+    // The operation has just ended and nothing is shown yet: the settings
+    // come on screen first, nothing is sent unseen.
+    if (waiting_) {
+        FillWhenIdle();
+        return;
+    }
     // Values that were refused are not sent either.
     if (CheckSave(true)) SendComm();
 }
 
 void frmComm::cmdLoad_Click() {
     if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (waiting_) {
+        FillWhenIdle();
+        return;
+    }
     bFirstShow = true;
     CheckSave(true);
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));

@@ -350,6 +350,7 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         frmComm* w = Open();
         ASSERT_TRUE(w);
         Choose(w->cbIndirizzo, 1);
+        Tick(w->chkEna[1], true);
         ShowForm("K_FRMNULL");
         const std::string config = Read("config.ini"), cassa1 = Read("Cassa1/Cassa.txt"),
                           cassa2 = Read("Cassa2/Cassa.txt");
@@ -380,6 +381,8 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         CmdQueue = CmdQueueState{};  // the operation ends
         LinkState.nState = 0;
         SelectCash();
+        w->cmdLoad->click();  // before the timer's turn: the settings come, nothing is read unseen
+        EXPECT_FALSE(CmdQueuePending());
         QElapsedTimer clock;
         clock.start();
         while (!w->Frame4->isEnabled() && clock.elapsed() < 5000)
