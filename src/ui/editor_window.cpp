@@ -167,6 +167,26 @@ void EditorWindow::LayOver(const ControlValues& filled, const ControlValues& edi
         }
 }
 
+void EditorWindow::RefreshOverEdits(std::optional<ControlValues>& filled,
+                                    const std::function<void()>& showRead) {
+    if (!ReadRunning()) filled.reset();
+    if (!ChangeShown()) {
+        ShowConf();
+        if (filled) filled = ShownValues();
+        return;
+    }
+    if (filled) {
+        const ControlValues edited = ShownValues();
+        showRead();
+        // A further table of the same read is told from what is filled now.
+        const ControlValues read = ShownValues();
+        LayOver(*filled, edited);
+        filled = read;
+        if (!ChangeShown()) return;
+    }
+    ShowMsg("readkept", "");
+}
+
 void EditorWindow::closeEvent(QCloseEvent* event) {
     if (!bCanUnload_) {
         event->ignore();

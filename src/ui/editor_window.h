@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +94,14 @@ protected:
     // The control holds a value of the editor's record (not a choice of
     // what to show, nor a setting that applies at once).
     virtual bool HoldsData(const QWidget* control) const;
+    // The read's refresh of an editor that keeps, while its own read runs,
+    // what its controls were filled with (filled; empty when the read is
+    // not its own). Without a change the editor shows its data again
+    // (ShowConf). With a change shown: during its own read, showRead fills
+    // the controls with what was read and the user's changed controls are
+    // laid over it; after another read, the change stays whole on screen.
+    // Either way a change left on screen is said in the status text.
+    void RefreshOverEdits(std::optional<ControlValues>& filled, const std::function<void()>& showRead);
 
 private:
     bool bCanUnload_ = false;

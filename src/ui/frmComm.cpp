@@ -425,24 +425,8 @@ bool frmComm::HoldsData(const QWidget* control) const {
 
 void frmComm::RefreshAfterRead() {
     if (waiting_) return;
-    if (!ReadRunning()) filled_.reset();
-    if (!filled_ || !ChangeShown()) {
-        if (!filled_ && ChangeShown()) {
-            ShowMsg("readkept", "");
-            return;
-        }
-        ShowConf();
-        if (filled_) filled_ = ShownValues();
-        return;
-    }
-    const ControlValues edited = ShownValues();
-    ShowConf();
-    // A further table of the same read is told from what is filled now.
-    const ControlValues read = ShownValues();
-    LayOver(*filled_, edited);
-    filled_ = read;
+    RefreshOverEdits(filled_, [this] { ShowConf(); });
     SetPhoneListShown(checks["chkP911H"]->isChecked());
-    if (ChangeShown()) ShowMsg("readkept", "");
 }
 
 // ---------------------------------------------------------------- actions

@@ -86,25 +86,7 @@ void OptionEditor::Filled() {
 }
 
 void OptionEditor::RefreshAfterRead() {
-    if (!ReadRunning()) filled_.reset();
-    if (!filled_ || !ChangeShown()) {
-        // Not the editor's own read: what the user changed cannot be told
-        // from what the read brought, and a change shown stays whole.
-        if (!filled_ && ChangeShown()) {
-            ShowMsg("readkept", "");
-            return;
-        }
-        ShowConf();
-        Filled();
-        return;
-    }
-    const ControlValues edited = ShownValues();
-    ShowRead();
-    // A further table of the same read is told from what is filled now.
-    const ControlValues read = ShownValues();
-    LayOver(*filled_, edited);
-    filled_ = read;
-    if (ChangeShown()) ShowMsg("readkept", "");
+    RefreshOverEdits(filled_, [this] { ShowRead(); });
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }
