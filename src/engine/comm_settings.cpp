@@ -139,6 +139,13 @@ bool CommTextValue(const std::string& text, int32_t low, int32_t high, int16_t& 
 bool CommSaveData(const CommShown& shown, std::string* badBox) {
     // Every number first: a refused one leaves the record as it was.
     CassaConfRec rec = udtCassaConf;
+    if (!CommShownRecord(shown, rec, badBox)) return false;
+    udtCassaConf = rec;
+    return true;
+}
+
+bool CommShownRecord(const CommShown& shown, CassaConfRec& out, std::string* badBox) {
+    CassaConfRec rec = out;
     for (const CommNumber& n : CommNumbers()) {
         auto it = shown.numbers.find(n.name);
         int16_t v = 0;
@@ -153,7 +160,7 @@ bool CommSaveData(const CommShown& shown, std::string* badBox) {
     for (const CommCheck& c : CommChecks()) rec.*c.field = CommShownWord(shown, c.field);
     rec.P9Addr = static_cast<int16_t>(LinkState.nAddress + 1);
     rec.nPhoneBookIndex = shown.phoneBookKey;
-    udtCassaConf = rec;
+    out = rec;
     return true;
 }
 

@@ -67,6 +67,8 @@ bool CommTextValue(const std::string& text, int32_t low, int32_t high, int16_t& 
 // without a box become 0), P9Addr is the station address + 1 and the
 // phone-book entry is the key chosen.
 bool CommSaveData(const CommShown& shown, std::string* badBox = nullptr);
+// The same into the record given, leaving the options record as it is.
+bool CommShownRecord(const CommShown& shown, CassaConfRec& rec, std::string* badBox = nullptr);
 // What follows from the options record for the link: the protocol level of
 // the register (P911 value 8), the addressed mode, and the register-list
 // entry of the station (station, number P013, port, addressed).

@@ -1,12 +1,18 @@
 #include "ui/editor_window.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <algorithm>
+#include <map>
 
 #include "core/shell.h"
 #include "core/shell_state.h"
@@ -90,6 +96,95 @@ bool EditorWindow::LeaveShown(const std::function<void()>& save, QComboBox* list
         list->setCurrentIndex(shown - 1);
     }
     return false;
+}
+
+bool EditorWindow::HoldsData(const QWidget*) const { return true; }
+
+namespace {
+
+// The value a data control shows; an invalid value for a widget that is no
+// data control (a label, a button, the line inside a list or number box).
+QVariant ControlValue(const QWidget* w) {
+    if (auto* list = qobject_cast<const QComboBox*>(w))
+        return list->isEditable() ? QVariant(list->currentText()) : QVariant(list->currentIndex());
+    if (auto* button = qobject_cast<const QAbstractButton*>(w))
+        return button->isCheckable() ? QVariant(button->isChecked()) : QVariant();
+    if (auto* box = qobject_cast<const QLineEdit*>(w)) {
+        const QObject* owner = box->parent();
+        if (qobject_cast<const QComboBox*>(owner) || qobject_cast<const QAbstractSpinBox*>(owner)) return {};
+        return box->text();
+    }
+    if (auto* number = qobject_cast<const QSpinBox*>(w)) return number->value();
+    if (auto* text = qobject_cast<const QPlainTextEdit*>(w)) return text->toPlainText();
+    return {};
+}
+
+void SetControlValue(QWidget* w, const QVariant& v) {
+    if (auto* list = qobject_cast<QComboBox*>(w)) {
+        if (list->isEditable())
+            list->setCurrentText(v.toString());
+        else
+            list->setCurrentIndex(v.toInt());
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setChecked(v.toBool());
+    } else if (auto* box = qobject_cast<QLineEdit*>(w)) {
+        box->setText(v.toString());
+    } else if (auto* number = qobject_cast<QSpinBox*>(w)) {
+        number->setValue(v.toInt());
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(w)) {
+        text->setPlainText(v.toString());
+    }
+}
+
+// The order in which changed controls are set again: a list may decide the
+// ranges of the boxes after it; an option button ticked unticks its group.
+int LayOrder(const QWidget* w, const QVariant& v) {
+    if (qobject_cast<const QComboBox*>(w)) return 0;
+    if (qobject_cast<const QAbstractButton*>(w)) return v.toBool() ? 2 : 1;
+    return 3;
+}
+
+}  // namespace
+
+EditorWindow::ControlValues EditorWindow::ShownValues() const {
+    ControlValues values;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        QVariant v = ControlValue(w);
+        if (v.isValid() && HoldsData(w)) values.emplace_back(w, std::move(v));
+    }
+    return values;
+}
+
+void EditorWindow::LayOver(const ControlValues& filled, const ControlValues& edited) {
+    std::map<const QWidget*, QVariant> before;
+    for (const auto& [w, v] : filled)
+        if (w) before[w.data()] = v;
+    for (int order = 0; order <= 3; ++order)
+        for (const auto& [w, v] : edited) {
+            if (!w || LayOrder(w, v) != order) continue;
+            auto it = before.find(w.data());
+            if (it != before.end() && it->second != v) SetControlValue(w, v);
+        }
+}
+
+void EditorWindow::RefreshOverEdits(std::optional<ControlValues>& filled,
+                                    const std::function<void()>& showRead) {
+    if (!ReadRunning()) filled.reset();
+    if (!ChangeShown()) {
+        ShowConf();
+        if (filled) filled = ShownValues();
+        return;
+    }
+    if (filled) {
+        const ControlValues edited = ShownValues();
+        showRead();
+        // A further table of the same read is told from what is filled now.
+        const ControlValues read = ShownValues();
+        LayOver(*filled, edited);
+        filled = read;
+        if (!ChangeShown()) return;
+    }
+    ShowMsg("readkept", "");
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {

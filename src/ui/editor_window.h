@@ -8,9 +8,14 @@
 // An editor derives from EditorWindow, builds its controls, and shows itself
 // with Show(new MyEditor) from the factory it registers:
 //   RegisterEditor("K_FRMBOLLINI", [] { return EditorWindow::Show(new frmBollini); });
+#include <QPointer>
+#include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/registry.h"
 
@@ -73,6 +78,30 @@ protected:
     // the change); false keeps the user where the change is, and list (when
     // given) shows item `shown` (numbered from 1) again.
     bool LeaveShown(const std::function<void()>& save, QComboBox* list = nullptr, int shown = 0);
+
+    // What the editor's data controls show, control by control: the text of
+    // a text box, the tick of a check box or option button, the choice of a
+    // list, the value of a number box. A read that ends is laid under the
+    // user's edits with it: the values the controls were filled with are
+    // kept, and the controls the user changed since are set again over what
+    // the read filled in.
+    using ControlValues = std::vector<std::pair<QPointer<QWidget>, QVariant>>;
+    ControlValues ShownValues() const;
+    // Sets every control whose value in edited differs from its value in
+    // filled to its value in edited (lists first, then the boxes to tick,
+    // then the texts).
+    static void LayOver(const ControlValues& filled, const ControlValues& edited);
+    // The control holds a value of the editor's record (not a choice of
+    // what to show, nor a setting that applies at once).
+    virtual bool HoldsData(const QWidget* control) const;
+    // The read's refresh of an editor that keeps, while its own read runs,
+    // what its controls were filled with (filled; empty when the read is
+    // not its own). Without a change the editor shows its data again
+    // (ShowConf). With a change shown: during its own read, showRead fills
+    // the controls with what was read and the user's changed controls are
+    // laid over it; after another read, the change stays whole on screen.
+    // Either way a change left on screen is said in the status text.
+    void RefreshOverEdits(std::optional<ControlValues>& filled, const std::function<void()>& showRead);
 
 private:
     bool bCanUnload_ = false;

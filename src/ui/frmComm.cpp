@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -229,6 +230,9 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(100);
+    connect(idleTimer_, &QTimer::timeout, this, [this] { FillWhenIdle(); });
 }
 
 void frmComm::Register() {
@@ -273,8 +277,45 @@ void frmComm::InitForm() {
     InitRubrica();
     const int chosen = RestoreCassaAttiva();
     cbIndirizzo->setCurrentIndex(chosen);
-    cbIndirizzo_Click(chosen);
+    if (ExchangeRunning()) {
+        // The link works with a register: its folder stays as it is, and
+        // the options record may be another register's or half read. The
+        // register list shows the register chosen; its settings come when
+        // the operation ends.
+        shownRegister_ = chosen;
+        cbPorta->setCurrentIndex(CommRegisterPortIndex(chosen));
+        ShowConfList();
+        ShowWaiting(true);
+    } else {
+        cbIndirizzo_Click(chosen);
+    }
     ShowData();
+}
+
+void frmComm::ShowWaiting(bool waiting) {
+    waiting_ = waiting;
+    // The buttons stay: Load and Send are refused while the operation runs,
+    // Save says that nothing is shown yet.
+    for (QWidget* w : std::initializer_list<QWidget*>{Frame4, cbxNumTel, chkHelloType}) w->setEnabled(!waiting);
+    if (!waiting) {
+        idleTimer_->stop();
+        return;
+    }
+    for (const auto& [name, box] : numbers) box->clear();
+    for (const auto& [name, box] : checks) box->setChecked(false);
+    chkHelloType->setChecked(false);
+    cbxNumTel->setCurrentIndex(-1);
+    ShowMsg("commwait", "");
+    idleTimer_->start();
+}
+
+void frmComm::FillWhenIdle() {
+    if (!waiting_ || ExchangeRunning()) return;
+    const int chosen = RestoreCassaAttiva();
+    cbIndirizzo->setCurrentIndex(chosen);
+    bFirstShow = true;
+    cbIndirizzo_Click(chosen);
+    ShowMsg("", "");
 }
 
 int frmComm::RestoreCassaAttiva() const {
@@ -295,6 +336,8 @@ void frmComm::ShowData() {
 }
 
 void frmComm::ShowConf() {
+    // Nothing of a record that may be another register's.
+    if (waiting_) return;
     const CommShown shown = CommShowConf();
     for (const auto& [name, text] : shown.numbers) numbers[name]->setText(ToQt(text));
     for (const auto& [name, ticked] : shown.checks) checks[name]->setChecked(ticked);
@@ -347,6 +390,11 @@ CommShown frmComm::Shown() const {
 }
 
 bool frmComm::CheckSave(bool ask) {
+    // Nothing is shown yet: nothing is written.
+    if (waiting_) {
+        ShowMsg("commwait", "");
+        return false;
+    }
     // The window's read writes Cassa.txt when it ends: a save now would be
     // written over.
     if (ReadRunning()) {
@@ -364,23 +412,21 @@ bool frmComm::CheckSave(bool ask) {
 void frmComm::Form_Unload() { CheckSave(true); }
 
 bool frmComm::ChangeShown() {
-    if (!ReadRunning()) shownAtLoad_.reset();
-    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    if (shownAtLoad_) udtCassaConf = *shownAtLoad_;
-    udtCassaConfSaved = udtCassaConf;
-    const bool changed = !CommSaveData(Shown(), nullptr) || TestGlbDiff();
-    udtCassaConf = conf;
-    udtCassaConfSaved = saved;
-    return changed;
+    if (waiting_) return false;
+    if (!ReadRunning()) filled_.reset();
+    if (filled_) return ShownValues() != *filled_;
+    CassaConfRec shown = udtCassaConf;
+    return !CommShownRecord(Shown(), shown, nullptr) || !(shown == udtCassaConf);
+}
+
+bool frmComm::HoldsData(const QWidget* control) const {
+    return control == cbxNumTel || Frame4->isAncestorOf(control);
 }
 
 void frmComm::RefreshAfterRead() {
-    if (ChangeShown()) {
-        ShowMsg("readkept", "");
-        return;
-    }
-    ShowConf();
-    if (shownAtLoad_) shownAtLoad_ = udtCassaConf;
+    if (waiting_) return;
+    RefreshOverEdits(filled_, [this] { ShowConf(); });
+    SetPhoneListShown(checks["chkP911H"]->isChecked());
 }
 
 // ---------------------------------------------------------------- actions
@@ -394,11 +440,14 @@ void frmComm::cbIndirizzo_Click(int index) {
         cbIndirizzo->setCurrentIndex(shownRegister_);
         return;
     }
-    if (!bFirstShow) CheckSave(true);
+    // The settings shown are saved first, asking about a change: after a
+    // Load too when the user changed them since the read.
+    if (shownRegister_ >= 0 && (!bFirstShow || ChangeShown())) CheckSave(true);
     bFirstShow = false;
     CommOpenRegister(static_cast<int16_t>(index));
     shownRegister_ = index;
     cbPorta->setCurrentIndex(CommRegisterPortIndex(index));
+    ShowWaiting(false);
     ShowConf();
     ShowConfList();
     ShowData();
@@ -437,21 +486,30 @@ void frmComm::cmdSend_Click() {
     // The save below sets the link of the open register: never while another
     // operation runs on it.
     if (!TestCashEnabled() || !MayStartOperation()) return;
+    // The operation has just ended and nothing is shown yet: the settings
+    // come on screen first, nothing is sent unseen.
+    if (waiting_) {
+        FillWhenIdle();
+        return;
+    }
     // Values that were refused are not sent either.
     if (CheckSave(true)) SendComm();
 }
 
 void frmComm::cmdLoad_Click() {
     if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (waiting_) {
+        FillWhenIdle();
+        return;
+    }
     bFirstShow = true;
     CheckSave(true);
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
     udtCassaConfSaved = udtCassaConf;
-    const CassaConfRec shown = udtCassaConf;
     ReqComm();
     ReadAsked(false);
     if (ReadRunning())
-        shownAtLoad_ = shown;
+        filled_ = ShownValues();
     else
-        shownAtLoad_.reset();
+        filled_.reset();
 }

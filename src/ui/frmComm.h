@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 class frmComm : public EditorWindow {
     Q_OBJECT
@@ -32,8 +33,14 @@ public:
     // EditorForm
     void ShowConf() override;
     void ShowData() override;
-    // A change the user kept while the window's read ran stays on screen.
+    // After the window's read: the settings as read, with the boxes the
+    // user changed while it ran set again over them.
     void RefreshAfterRead() override;
+    // Opened while an operation ran, the window shows the register's
+    // settings once it has ended (its timer asks every tenth of a second):
+    // the register choice runs then. True while it still waits.
+    bool WaitingForIdle() const { return waiting_; }
+    void FillWhenIdle();
 
     // The public members of the window.
     void InitRubrica();
@@ -85,6 +92,8 @@ protected:
     void InitForm() override;
     void Form_Unload() override;
     bool ChangeShown() override;
+    // The register-side boxes and the phone-book entry.
+    bool HoldsData(const QWidget* control) const override;
 
 private:
     // What the register-side controls show.
@@ -95,7 +104,13 @@ private:
 
     bool bFirstShow = true;
     int shownRegister_ = -1;  // the register whose settings the window shows
-    // While the window's read runs: the settings shown when Load was pressed,
-    // against which a change is told (the read fills the working copy).
-    std::optional<CassaConfRec> shownAtLoad_;
+    // While the window's read runs: what the boxes showed when Load was
+    // pressed, against which a change is told (the read fills the working
+    // copy).
+    std::optional<ControlValues> filled_;
+    // Opened while an operation ran: the register-side boxes show nothing
+    // and nothing is saved until it ends.
+    bool waiting_ = false;
+    QTimer* idleTimer_ = nullptr;
+    void ShowWaiting(bool waiting);
 };

@@ -69,6 +69,7 @@ void frmIconePeriodo::ShowPeriodo(int16_t n) {
         txtNIcona->Show(std::to_string(udtCassaConf.P024[n]));
         medDataInizio->ShowMask(udtCassaConf.P025[n]);
         medDataFine->ShowMask(udtCassaConf.P026[n]);
+        Filled();
         return;
     }
     // The deselection counts as a choice: the period still shown is saved
@@ -82,6 +83,7 @@ void frmIconePeriodo::ShowPeriodo(int16_t n) {
     medDataInizio->ShowMask("");
     medDataFine->ShowMask("");
     nCurPeriodo = 0;
+    Filled();
 }
 
 frmIconePeriodo::~frmIconePeriodo() { cbxNPeriodo->disconnect(this); }
@@ -139,4 +141,8 @@ void frmIconePeriodo::Request() {
 void frmIconePeriodo::Send() {
     SendIconePeriodo();
     ShowPeriodo(0);
+}
+
+bool frmIconePeriodo::HoldsData(const QWidget* control) const {
+    return control != static_cast<const QWidget*>(cbxNPeriodo);
 }

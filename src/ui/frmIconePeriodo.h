@@ -36,6 +36,8 @@ protected:
     void InitForm() override;
     bool SetConf() override;
     bool ChangeShown() override;
+    bool HoldsData(const QWidget* control) const override;
+    void ShowRead() override { ShowPeriodo(nCurPeriodo); }
     void Request() override;
     void Send() override;
 

@@ -52,9 +52,9 @@ bool OptionEditor::SaveConf(bool ask) {
 }
 
 bool OptionEditor::ChangeShown() {
-    if (!ReadRunning()) shownAtLoad_.reset();
+    if (!ReadRunning()) filled_.reset();
+    if (filled_) return ShownValues() != *filled_;
     const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    if (shownAtLoad_) udtCassaConf = *shownAtLoad_;
     udtCassaConfSaved = udtCassaConf;
     TakeRefused();
     const bool changed = !SetConf() || TestGlbDiff();
@@ -72,24 +72,21 @@ void OptionEditor::cmdLoad_Click() {
         if (!SaveConf(true)) return;
         ShowConf();  // the options as kept: a change dropped shows no more
     }
-    const CassaConfRec shown = udtCassaConf;
     const bool wasRunning = OperationRunning();
     Request();
     ReadAsked(wasRunning);
     if (ReadRunning())
-        shownAtLoad_ = shown;
+        filled_ = ShownValues();
     else
-        shownAtLoad_.reset();
+        filled_.reset();
+}
+
+void OptionEditor::Filled() {
+    if (filled_) filled_ = ShownValues();
 }
 
 void OptionEditor::RefreshAfterRead() {
-    if (ChangeShown()) {
-        ShowMsg("readkept", "");
-        return;
-    }
-    ShowConf();
-    // A further table of the same read is told from what is shown now.
-    if (shownAtLoad_) shownAtLoad_ = udtCassaConf;
+    RefreshOverEdits(filled_, [this] { ShowRead(); });
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }

@@ -47,13 +47,20 @@ protected:
     QHBoxLayout* ButtonRow();
     void Form_Unload() override;
     bool ChangeShown() override;
-    // After a read: ShowConf, but a change that the user kept while the
-    // read ran stays on screen (asked about when leaving).
+    // After a read: the options as read, with the controls that the user
+    // changed while the read ran set again over them (asked about when
+    // leaving).
     void RefreshAfterRead() override;
+    // The options as read, shown by the read's refresh (ShowConf; an editor
+    // that shows one part of the options at a time shows that part again).
+    virtual void ShowRead() { ShowConf(); }
+    // The controls were just filled from the options: while the editor's
+    // read runs, a change is told from what they show now.
+    void Filled();
 
 private:
-    // While the editor's read runs, the options the controls were last
-    // filled from: the read fills the working copy line by line, so a change
-    // is told from these.
-    std::optional<CassaConfRec> shownAtLoad_;
+    // While the editor's read runs, what the controls showed when they were
+    // last filled: the read fills the working copy line by line, so a change
+    // is told from these, never from the options record.
+    std::optional<ControlValues> filled_;
 };

@@ -54,6 +54,7 @@ void TableEditor::RefreshAfterRead() {
         ShowConf();
         return;
     }
+    const ControlValues edited = ShownValues(), filled = filled_;
     FillItems();
     if (kept > itemList->count() || !ReadRecord(kept)) {
         ShowConf();
@@ -64,7 +65,14 @@ void TableEditor::RefreshAfterRead() {
         itemList->setCurrentIndex(kept - 1);
     }
     nCurItem = kept;
-    ShowMsg("readkept", "");
+    FillControls(kept);
+    filled_ = ShownValues();
+    LayOver(filled, edited);
+    if (ChangeShown()) ShowMsg("readkept", "");
+}
+
+bool TableEditor::HoldsData(const QWidget* control) const {
+    return control != static_cast<const QWidget*>(itemList);
 }
 
 void TableEditor::ShowX(int16_t n) {
@@ -72,6 +80,7 @@ void TableEditor::ShowX(int16_t n) {
     inShowX_ = true;
     if (n >= 1 && fields::EditorFolderReady() && ReadRecord(n)) {
         FillControls(n);
+        filled_ = ShownValues();
     } else {
         // No record (or one that cannot be read): nothing is shown, so that
         // nothing of another record can be saved under its number.
@@ -81,6 +90,7 @@ void TableEditor::ShowX(int16_t n) {
             itemList->setCurrentIndex(-1);
         }
         ClearControls();
+        filled_.clear();
     }
     inShowX_ = false;
 }

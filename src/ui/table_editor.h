@@ -37,9 +37,10 @@ public:
 
     // Refills the item list from the table file and shows no record.
     void ShowConf() override;
-    // After a read: ShowConf, but a change of the record shown that the user
-    // kept while the read ran stays on screen over the record as read (the
-    // list filled again), to be asked about when the record is left.
+    // After a read: ShowConf, but when the user changed the record shown
+    // while the read ran, the record stays shown as read with the controls
+    // the user changed set again over it (the list filled again), to be
+    // asked about when the record is left.
     void RefreshAfterRead() override;
     // n >= 1 shows record n (when it cannot be read, no record is shown);
     // 0 empties the controls and the choice: no record is shown.
@@ -107,6 +108,7 @@ protected:
     void Form_Unload() override;
     bool SaveBlocked() override;
     bool ChangeShown() override;
+    bool HoldsData(const QWidget* control) const override;
 
     int16_t nCurItem = 0;
 
@@ -114,6 +116,8 @@ private:
     // The item list filled again from the table file; no choice.
     void FillItems();
     bool inShowX_ = false;
+    // What the controls showed when the record shown was filled in.
+    ControlValues filled_;
 };
 
 // A table editor over the records of one type: the record shown and edited

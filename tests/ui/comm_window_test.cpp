@@ -4,6 +4,7 @@
 // there in English and Italian.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,9 @@
 
 #include "common/fake_shell.h"
 #include "engine/comm_settings.h"
+#include "engine/open_register.h"
+#include "engine/operation.h"
+#include "engine/registry.h"
 #include "link/port.h"
 #include "ui/frmComm.h"
 #include "platform/profile.h"
@@ -290,6 +294,107 @@ TEST_F(CommWindowTest, ChoosingARegisterSavesTheOneShownFirstButNeverWhileAnExch
     EXPECT_EQ(Read("Cassa2/Cassa.txt"), cassa2);
     EXPECT_EQ(shell->status, GetText("Msg", "busy"));
     EXPECT_TRUE(CmdQueuePending());
+}
+
+// After a Load, the boxes the user changed while the read ran stay over what
+// was read, the others show the read's values, and choosing another
+// register asks about the change as leaving does.
+TEST_F(CommWindowTest, AChangeKeptOverTheReadIsLaidOverItAndAskedAboutAtTheSwitch) {
+    const struct {
+        bool keep;
+        const char* p921;  // what Cassa1 holds after the switch
+    } cases[] = {{true, "17"}, {false, "9"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keep);
+        CloseMain();
+        Write("Cassa1/Cassa.txt", "[P9]\r\n11=128\r\n21=5\r\n23=3\r\n");
+        CmdQueue = CmdQueueState{};
+        frmComm* w = Open();
+        ASSERT_TRUE(w);
+        shell->questions.clear();
+        w->cmdLoad->click();
+        ASSERT_TRUE(CmdQueuePending());
+        w->numbers["txtP921"]->setText("17");
+        // The register's values arrive and are written, as the read's end does.
+        udtCassaConf.P921 = 9;
+        udtCassaConf.P923 = 7;
+        udtCassaConf.P911 = static_cast<int16_t>(udtCassaConf.P911 | 16);
+        ASSERT_TRUE(SaveCassa());
+        RefreshForm();
+        EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "17");
+        EXPECT_EQ(w->numbers["txtP923"]->text().toStdString(), "7");
+        EXPECT_TRUE(w->checks["chkP911D"]->isChecked());
+        EXPECT_EQ(shell->status, GetText("Msg", "readkept"));
+        EXPECT_TRUE(shell->questions.empty());
+        CmdQueue = CmdQueueState{};  // the read is over
+        OperationTick();
+        shell->questions.clear();
+        shell->QueueAnswer(c.keep);
+        Choose(w->cbIndirizzo, 1);
+        EXPECT_EQ(shell->questions.size(), 1u);
+        EXPECT_EQ(P9("21", 1), c.p921);
+        EXPECT_EQ(P9("23", 1), "7");
+        Choose(w->cbIndirizzo, 0);
+    }
+}
+
+// Opened while an operation runs, the window shows the register chosen and
+// its list, nothing of an options record that may be another register's or
+// half read, and writes nothing; the settings come when the operation ends.
+TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSavesNothingBefore) {
+    Write("Cassa2/Cassa.txt", "[P0]\r\n13=2\r\n[P9]\r\n11=128\r\n21=44\r\n");
+    for (const bool otherFolderOpen : {false, true}) {
+        SCOPED_TRACE(otherFolderOpen);
+        CloseMain();
+        CmdQueue = CmdQueueState{};
+        frmComm* w = Open();
+        ASSERT_TRUE(w);
+        Choose(w->cbIndirizzo, 1);
+        Tick(w->chkEna[1], true);
+        ShowForm("K_FRMNULL");
+        const std::string config = Read("config.ini"), cassa1 = Read("Cassa1/Cassa.txt"),
+                          cassa2 = Read("Cassa2/Cassa.txt");
+        std::string text = "*2;+4;&Q;#H;*3;";
+        AddCmd(text, 1, 2.5f, "");
+        // A bulk operation has the first register's folder open meanwhile.
+        if (otherFolderOpen) {
+            Core.nOpenCash = 0;
+            LinkState.nAddress = 0;
+            Core.strCashDir = dir.file("Cassa1");
+            LoadCassa(false);
+        }
+        w = Open();
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->cbIndirizzo->currentIndex(), 1);
+        EXPECT_TRUE(w->chkConf[0]->isChecked() && w->chkConf[1]->isChecked());
+        EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "");
+        EXPECT_FALSE(w->Frame4->isEnabled());
+        EXPECT_EQ(shell->status, GetText("Msg", "commwait"));
+        w->cmdSave->click();
+        ShowForm("K_FRMNULL");  // leaving saves nothing
+        EXPECT_EQ(Read("config.ini"), config);
+        EXPECT_EQ(Read("Cassa1/Cassa.txt"), cassa1);
+        EXPECT_EQ(Read("Cassa2/Cassa.txt"), cassa2);
+
+        w = Open();
+        ASSERT_TRUE(w);
+        CmdQueue = CmdQueueState{};  // the operation ends
+        LinkState.nState = 0;
+        SelectCash();
+        w->cmdLoad->click();  // before the timer's turn: the settings come, nothing is read unseen
+        EXPECT_FALSE(CmdQueuePending());
+        QElapsedTimer clock;
+        clock.start();
+        while (!w->Frame4->isEnabled() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "44");
+        EXPECT_EQ(Core.strCashDir, dir.file("Cassa2"));
+        w->cmdSave->click();
+        EXPECT_EQ(P9("21", 2), "44");
+        EXPECT_EQ(P9("13", 2), "2");  // the station address + 1
+        EXPECT_EQ(P9("21", 1), "5");
+        EXPECT_EQ(Config("Casse", "C1").substr(0, 2), "2|");
+    }
 }
 
 // A register chosen here is listed in the tree as soon as the choice defines it, and marked.

@@ -95,19 +95,36 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
     EXPECT_EQ(w->requests, 1);
 }
 
-// The read's refresh shows untouched options as read; a change made meanwhile stays and is asked about.
+// The read's refresh shows the options as read, with only the controls the
+// user changed meanwhile laid over them, to be asked about.
 TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     frmTwoOptions* w = Options();
-    for (const bool changed : {false, true}) {
-        SCOPED_TRACE(changed);
+    const struct {
+        const char* name;
+        const char* typed;  // typed into the number box while the read runs (nullptr: untouched)
+        bool tick;          // the box ticked while the read runs
+        int16_t readFlag;   // the flag word the read brings
+        const char* number;
+        bool ticked;
+    } rows[] = {
+        {"untouched", nullptr, false, 128, "33", true},
+        {"number typed", "70", false, 128, "70", true},
+        {"box ticked", nullptr, true, 0, "33", true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        w->chkP510A->setChecked(false);
         Type(w->txtP513, "50");
         w->cmdSave->click();
         w->cmdLoad->click();
         ASSERT_TRUE(CmdQueuePending());
-        udtCassaConf.P513 = 33;  // the register's value arrives
-        if (changed) Type(w->txtP513, "70");
+        udtCassaConf.P513 = 33;  // the register's values arrive
+        udtCassaConf.P510 = r.readFlag;
+        if (r.typed) Type(w->txtP513, r.typed);
+        if (r.tick) w->chkP510A->setChecked(true);
         RefreshForm();
-        EXPECT_EQ(Shown(w->txtP513), changed ? "70" : "33");
+        EXPECT_EQ(Shown(w->txtP513), r.number);
+        EXPECT_EQ(w->chkP510A->isChecked(), r.ticked);
         EXPECT_TRUE(shell.questions.empty());
         ClearCmdQueue();  // the read is over
         OperationTick();
@@ -116,6 +133,7 @@ TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     CloseCurrentEditor();
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(udtCassaConf.P513, 33);
+    EXPECT_EQ(udtCassaConf.P510, 0);
 }
 
 }  // namespace

@@ -190,6 +190,10 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     EXPECT_EQ(Stamp(2), read);
     EXPECT_EQ(w->CurItem(), 2);
     EXPECT_EQ(Shown(w->txtP431[1]), "9");
+    // The fields the user left show the record as read.
+    EXPECT_EQ(w->cbxP430->currentIndex(), 1);
+    EXPECT_EQ(Shown(w->txtP431[0]), "1");
+    EXPECT_EQ(Shown(w->txtP432[3]), "8");
     EXPECT_TRUE(shell.questions.empty());
     EXPECT_EQ(Status(), "The read from the register has ended: the change shown is not saved yet, it is asked "
                         "about when you leave it");
