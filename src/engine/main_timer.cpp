@@ -25,6 +25,9 @@
 namespace {
 
 constexpr double kStepPause = 0.5;  // seconds between two commands
+// The user's Cancel met the exchange that the closing frame now ends: it is
+// taken up again when the pause after the closing is over.
+bool cancelAfterClosing = false;
 
 double Now() { return platform::Timer(); }
 
@@ -210,11 +213,19 @@ void StateClose() {
         }
         LinkState.PendingCmd = closing;
         LinkState.bCmdPending = true;
-        // A run stopped by the system abandoned its exchange; the register is
-        // still released, so the closing is not cut short by that abort.
-        if (MainTimer.nStopSignal != 0) LinkState.AbortRequest = false;
+        // An exchange abandoned by a stop (the user's Cancel, the system's
+        // signal) still releases the register: the closing is not cut short
+        // by that abort. Its hello is tried once, so that a register gone
+        // silent cannot hold the stop. A Cancel is taken up again after the
+        // pause that follows, in which the register's last frames are still
+        // answered: the cycle then ends on it.
+        cancelAfterClosing = LinkState.AbortRequest && MainTimer.nStopSignal == 0;
+        const bool keepMsgs = LinkState.bHelloMsgs;
+        if (LinkState.AbortRequest) LinkState.bHelloMsgs = false;
+        LinkState.AbortRequest = false;
         GestHelloReq();
         PollAnswers();
+        LinkState.bHelloMsgs = keepMsgs;
     }
     CurrentShell().ClearShowWait(false);
     LinkState.nState = 3;
@@ -225,6 +236,10 @@ void StateClose() {
 void StatePause() {
     PollAnswers();
     if (!(Now() > MainTimer.sngStepTime + kStepPause)) return;
+    if (cancelAfterClosing) {
+        cancelAfterClosing = false;
+        LinkState.AbortRequest = true;
+    }
     if (!Core.bInteractive) {
         if (!MainTimer.ExitRequest) {
             if (NextPending()) {
