@@ -30,6 +30,10 @@ bool OperationRunning() { return ExchangeRunning(); }
 std::string RunningOperationName() {
     if (ShellState.GlobProgBusy) return MenuName("globprog");
     if (LinkState.bTestMode) return MenuName("conntest");
+    return CommandUnderWayName();
+}
+
+std::string CommandUnderWayName() {
     const int cur = CmdQueue.nCmdCur;
     if (cur >= 1 && cur <= kQueueSize && !CmdQueue.entries[cur].description.empty())
         return CmdQueue.entries[cur].description;
