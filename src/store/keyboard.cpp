@@ -196,28 +196,6 @@ void LoadKeyConf() {
     if (Keyb.bEditorShown) ShowMsg("", "");
 }
 
-bool KeyConfChanged() {
-    const int last = std::clamp<int>(Keyb.nNumKeys, 0, kKeyEntries - 1);
-    for (int i = 0; i <= last; ++i) {
-        const auto k = static_cast<size_t>(i);
-        if (Keyb.KeyConf0[k].nFunCode != Keyb.KeyConf0Orig[k].nFunCode ||
-            Keyb.KeyConf1[k].nFunCode != Keyb.KeyConf1Orig[k].nFunCode)
-            return true;
-    }
-    return false;
-}
-
-bool KeepKeyChanges() {
-    if (!KeyConfChanged()) return true;
-    if (AskConfirm()) {
-        SaveKeyConf();
-        return true;
-    }
-    Keyb.KeyConf0 = Keyb.KeyConf0Orig;
-    Keyb.KeyConf1 = Keyb.KeyConf1Orig;
-    return false;
-}
-
 void SaveKeyConf() {
     ShowMsg("48", "2");
     SetKeybInfos();

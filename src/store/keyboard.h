@@ -77,15 +77,6 @@ void LoadKeyConf();
 // Writes both key tables to the key configuration file; the programmable flag
 // already in the file wins over the one in memory.
 void SaveKeyConf();
-// A key of the open register's tables was changed since they were loaded or
-// saved (entries 0 to nNumKeys, either level).
-bool KeyConfChanged();
-// Before the key tables are loaded again from the files (a read, a send or
-// any operation that opens a register): a change not saved yet is asked
-// about; Yes saves it, No puts the tables back as they were loaded. False
-// when there was a change and it was dropped (what shows it must show the
-// tables again).
-bool KeepKeyChanges();
 // Index 0 to nNumKeys of the first level-0 entry with the position code; -1
 // when none.
 int16_t FindKeyPos(int16_t position);
