@@ -75,13 +75,6 @@ std::array<KeyConf, kKeyEntries>& Level(int level) {
     return level == 0 ? Keyb.KeyConf0 : Keyb.KeyConf1;
 }
 
-void CopyToOrig() {
-    for (int i = 0; i <= LastKeyIndex(); ++i) {
-        Keyb.KeyConf0Orig[i] = Keyb.KeyConf0[i];
-        Keyb.KeyConf1Orig[i] = Keyb.KeyConf1[i];
-    }
-}
-
 }  // namespace
 
 std::string FunCodeFileName() {
@@ -191,7 +184,6 @@ void LoadKeyConf() {
             k.nFunIdx = FindFunCode(k.nFunCode);
         }
     }
-    CopyToOrig();
     CurrentShell().SetPGBValue(-1);
     if (Keyb.bEditorShown) ShowMsg("", "");
 }
@@ -222,7 +214,6 @@ void SaveKeyConf() {
                                          file);
         }
     }
-    CopyToOrig();
     CurrentShell().SetPGBValue(-1);
     ShowMsg("", "");
 }

@@ -42,8 +42,6 @@ constexpr int16_t kDefaultFunCode = 110;  // given to keys a read did not supply
 struct KeyboardGlobals {
     std::array<KeyConf, kKeyEntries> KeyConf0{};      // level 0
     std::array<KeyConf, kKeyEntries> KeyConf1{};      // level 1
-    std::array<KeyConf, kKeyEntries> KeyConf0Orig{};  // copies taken after each load and save
-    std::array<KeyConf, kKeyEntries> KeyConf1Orig{};
     int16_t nNumKeys = 0;          // keys of the current layout
     std::string strKeybConfFile;   // the open register's key configuration file
     std::array<FunCode, kMaxFunCodes> FunCodes{};
