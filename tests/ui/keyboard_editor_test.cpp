@@ -234,11 +234,14 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         bool keep;
         Act act;
         bool shownAgain = false;  // the editor shown again first (another register chosen)
+        bool turnBetween = false;  // an operation's turn loaded the keys from the files meanwhile
     } cases[] = {{"simulation kept", true, Simulation},  {"simulation dropped", false, Simulation},
                  {"load kept", true, Load},              {"load dropped", false, Load},
                  {"other window kept", true, OtherWindow}, {"other window dropped", false, OtherWindow},
                  {"shown again, other window", true, OtherWindow, true},
-                 {"shown again, load", false, Load, true}};
+                 {"shown again, load", false, Load, true},
+                 {"after a turn, load kept", true, Load, false, true},
+                 {"after a turn, other window dropped", false, OtherWindow, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Write("Shop/Cassa1/Keyb3_0.txt", "[Livello0]\r\nT0=0|1|110\r\nT1=1|2|12\r\n");
@@ -251,6 +254,7 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         shell.questions.clear();
         e->lblKey_Click(1);
         Pick(e, 251);
+        if (c.turnBetween) LoadKeyConf();
         shell.answers = {c.keep};
         if (c.act == Load) {
             e->cmdLoad->click();
