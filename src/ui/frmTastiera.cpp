@@ -31,6 +31,7 @@
 #include "engine/cycle.h"
 #include "engine/operation.h"
 #include "core/link_state.h"
+#include "core/req_state.h"
 #include "core/shell_state.h"
 
 int16_t nKeybLevel = 0;
@@ -151,6 +152,10 @@ frmTastiera::frmTastiera() {
 }
 
 namespace {
+// A keyboard read (this editor's, an earlier editor's or bulk
+// programming's) is filling the shared key tables.
+bool KeyboardReadUnderWay() { return ReqState.bRdTastiera != False && OperationRunning(); }
+
 // The keyboard editor that set Keyb.bEditorShown. Shown again, the editor is
 // made anew before the old one is gone: only the one on screen clears it.
 const frmTastiera* shownEditor = nullptr;
@@ -284,7 +289,13 @@ void frmTastiera::InitForm() {
     }
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
-    LoadKeyConf();
+    // The shared key tables are loaded from the files only when they are
+    // this register's and no keyboard read is filling them (its end line
+    // saves them: a load now would save a keyboard half read).
+    if (Core.nOpenCash != LinkState.nCurCash)
+        ShowMsg("otherfolder", "");
+    else if (!KeyboardReadUnderWay())
+        LoadKeyConf();
     numKeys_ = -1;  // nothing shown yet: no change to keep
     TakeTables();
 }
@@ -431,7 +442,7 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
     }
     // The keyboard's read fills the tables that the choice would load
     // again: the choice waits until the read ends.
-    if (ReadRunning()) {
+    if (ReadRunning() || KeyboardReadUnderWay()) {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(type ? type_ : nKeybLevel);
         ShowMsg("readwait", "");
@@ -473,7 +484,7 @@ bool frmTastiera::SaveKeys() {
     if (!fields::EditorFolderReady()) return false;
     // The keyboard's read fills the key tables and saves them when it ends:
     // a save now would write a half-read keyboard.
-    if (ReadRunning()) {
+    if (ReadRunning() || KeyboardReadUnderWay()) {
         ShowMsg("readrunning", "");
         return false;
     }

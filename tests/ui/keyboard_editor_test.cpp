@@ -288,6 +288,12 @@ TEST_F(KeyboardEditorTest, SaveAndALevelSwitchWaitForTheKeyboardsRead) {
     ASSERT_NE(e, nullptr);
     e->cmdLoad->click();
     ASSERT_EQ(Queued().size(), 1u);
+    // A line of the read is in the tables: the editor shown again leaves them.
+    Keyb.KeyConf0[1].nFunCode = 251;
+    e = Open<frmTastiera>("K_FRMTASTIERA");
+    EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, 251);
+    Keyb.KeyConf0[1].nFunCode = 12;
+    e->ShowConf();
     const std::string before = File("Keyb3_0.txt");
     e->lblKey_Click(1);
     Pick(e, 251);
