@@ -27,6 +27,9 @@
 namespace {
 
 constexpr double kStepPause = 0.5;  // seconds between two commands
+// The user's Cancel met the exchange that the closing frame now ends: it is
+// taken up again when the pause after the closing is over.
+bool cancelAfterClosing = false;
 
 double Now() { return platform::Timer(); }
 
@@ -246,14 +249,23 @@ void StateClose() {
         }
         LinkState.PendingCmd = closing;
         LinkState.bCmdPending = true;
-        // A run stopped by the system abandoned its exchange; the register is
-        // still released, so the closing is not cut short by that abort.
-        if (MainTimer.nStopSignal != 0) LinkState.AbortRequest = false;
+        // An exchange abandoned by a stop (the user's Cancel, the system's
+        // signal) still releases the register: the closing is not cut short
+        // by that abort. Its hello is tried once, so that a register gone
+        // silent cannot hold the stop. A Cancel is taken up again after the
+        // pause that follows, in which the register's last frames are still
+        // answered: the cycle then ends on it.
+        const bool aborted = LinkState.AbortRequest;
+        cancelAfterClosing = aborted && MainTimer.nStopSignal == 0;
+        const bool keepMsgs = LinkState.bHelloMsgs;
+        if (aborted) LinkState.bHelloMsgs = false;
+        LinkState.AbortRequest = false;
         const bool released = GestHelloReq() == 0;
         // A stop says only what it left undone.
-        if (!Core.bInteractive && !LinkState.AbortRequest && MainTimer.nStopSignal == 0)
+        if (!Core.bInteractive && !aborted && MainTimer.nStopSignal == 0)
             NoteRelease(Core.nOpenCash, released);
         PollAnswers();
+        LinkState.bHelloMsgs = keepMsgs;
     }
     CurrentShell().ClearShowWait(false);
     LinkState.nState = 3;
@@ -264,6 +276,10 @@ void StateClose() {
 void StatePause() {
     PollAnswers();
     if (!(Now() > MainTimer.sngStepTime + kStepPause)) return;
+    if (cancelAfterClosing) {
+        cancelAfterClosing = false;
+        LinkState.AbortRequest = true;
+    }
     if (!Core.bInteractive) {
         if (!MainTimer.ExitRequest) {
             if (NextPending()) {

@@ -8,7 +8,7 @@
 #include "core/texts.h"
 #include "engine/cycle.h"
 #include "link/cmd_queue.h"
-#include "store/keyboard.h"
+#include "engine/registry.h"
 #include "core/shell.h"
 
 OperationGlobals Operation;
@@ -30,6 +30,10 @@ bool OperationRunning() { return ExchangeRunning(); }
 std::string RunningOperationName() {
     if (ShellState.GlobProgBusy) return MenuName("globprog");
     if (LinkState.bTestMode) return MenuName("conntest");
+    return CommandUnderWayName();
+}
+
+std::string CommandUnderWayName() {
     const int cur = CmdQueue.nCmdCur;
     if (cur >= 1 && cur <= kQueueSize && !CmdQueue.entries[cur].description.empty())
         return CmdQueue.entries[cur].description;
@@ -42,10 +46,9 @@ std::string RunningOperationName() {
 bool MayStartOperation() {
     if (!Core.bInteractive || Operation.bStarting) return true;
     if (!OperationRunning()) {
-        // The keyboard editor edits the key tables in memory, and the
-        // operation loads them again from each register's files: a change
+        // The operation sends from the registers' files: an editor's change
         // not saved yet is asked about first, as the editor's own Send does.
-        if (Keyb.bEditorShown && !KeepKeyChanges()) CurrentShell().RefreshForm();
+        if (EditorForm* editor = CurrentEditor()) editor->BeforeOperation();
         // A new operation: bulk programming only when it says so again.
         ShellState.GlobProgBusy = false;
         Operation.bStarting = true;

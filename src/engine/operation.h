@@ -21,6 +21,9 @@ bool OperationRunning();
 // What runs, as the refusal names it: bulk programming, the connection
 // test, or the command under way.
 std::string RunningOperationName();
+// The description of the command under way, else of the first one waiting,
+// else of the operation's first command ("" when none).
+std::string CommandUnderWayName();
 // May a new operation start now? When not, the status text says what runs.
 // In a command-line run the main timer starts every request: always true.
 bool MayStartOperation();

@@ -30,6 +30,10 @@ public:
     // The communication settings window: shows the register's identity
     // again after a hello answer. Other editors do nothing.
     virtual void ShowData() {}
+    // An operation over the registers is about to start. An editor whose
+    // change the operation would not see (it sends from the files) asks
+    // about it; the others do nothing.
+    virtual void BeforeOperation() {}
 
     // Unloads the editor: its unload step runs (saving what it shows) and
     // the window goes away. False when the unload was cancelled; the editor

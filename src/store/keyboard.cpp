@@ -75,13 +75,6 @@ std::array<KeyConf, kKeyEntries>& Level(int level) {
     return level == 0 ? Keyb.KeyConf0 : Keyb.KeyConf1;
 }
 
-void CopyToOrig() {
-    for (int i = 0; i <= LastKeyIndex(); ++i) {
-        Keyb.KeyConf0Orig[i] = Keyb.KeyConf0[i];
-        Keyb.KeyConf1Orig[i] = Keyb.KeyConf1[i];
-    }
-}
-
 }  // namespace
 
 std::string FunCodeFileName() {
@@ -191,31 +184,8 @@ void LoadKeyConf() {
             k.nFunIdx = FindFunCode(k.nFunCode);
         }
     }
-    CopyToOrig();
     CurrentShell().SetPGBValue(-1);
     if (Keyb.bEditorShown) ShowMsg("", "");
-}
-
-bool KeyConfChanged() {
-    const int last = std::clamp<int>(Keyb.nNumKeys, 0, kKeyEntries - 1);
-    for (int i = 0; i <= last; ++i) {
-        const auto k = static_cast<size_t>(i);
-        if (Keyb.KeyConf0[k].nFunCode != Keyb.KeyConf0Orig[k].nFunCode ||
-            Keyb.KeyConf1[k].nFunCode != Keyb.KeyConf1Orig[k].nFunCode)
-            return true;
-    }
-    return false;
-}
-
-bool KeepKeyChanges() {
-    if (!KeyConfChanged()) return true;
-    if (AskConfirm()) {
-        SaveKeyConf();
-        return true;
-    }
-    Keyb.KeyConf0 = Keyb.KeyConf0Orig;
-    Keyb.KeyConf1 = Keyb.KeyConf1Orig;
-    return false;
 }
 
 void SaveKeyConf() {
@@ -244,7 +214,6 @@ void SaveKeyConf() {
                                          file);
         }
     }
-    CopyToOrig();
     CurrentShell().SetPGBValue(-1);
     ShowMsg("", "");
 }

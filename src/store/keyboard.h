@@ -42,8 +42,6 @@ constexpr int16_t kDefaultFunCode = 110;  // given to keys a read did not supply
 struct KeyboardGlobals {
     std::array<KeyConf, kKeyEntries> KeyConf0{};      // level 0
     std::array<KeyConf, kKeyEntries> KeyConf1{};      // level 1
-    std::array<KeyConf, kKeyEntries> KeyConf0Orig{};  // copies taken after each load and save
-    std::array<KeyConf, kKeyEntries> KeyConf1Orig{};
     int16_t nNumKeys = 0;          // keys of the current layout
     std::string strKeybConfFile;   // the open register's key configuration file
     std::array<FunCode, kMaxFunCodes> FunCodes{};
@@ -77,15 +75,6 @@ void LoadKeyConf();
 // Writes both key tables to the key configuration file; the programmable flag
 // already in the file wins over the one in memory.
 void SaveKeyConf();
-// A key of the open register's tables was changed since they were loaded or
-// saved (entries 0 to nNumKeys, either level).
-bool KeyConfChanged();
-// Before the key tables are loaded again from the files (a read, a send or
-// any operation that opens a register): a change not saved yet is asked
-// about; Yes saves it, No puts the tables back as they were loaded. False
-// when there was a change and it was dropped (what shows it must show the
-// tables again).
-bool KeepKeyChanges();
 // Index 0 to nNumKeys of the first level-0 entry with the position code; -1
 // when none.
 int16_t FindKeyPos(int16_t position);

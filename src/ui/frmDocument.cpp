@@ -24,6 +24,7 @@
 #include "core/link_state.h"
 #include "engine/document.h"
 #include "engine/registry.h"
+#include "link/cmd_queue.h"
 #include "core/shell_state.h"
 #include "ui/frmMain.h"
 #include "ui/draw_pacer.h"
@@ -190,14 +191,16 @@ void frmDocument::FollowRegisters() {
     MarkCurrentRegister();
 }
 
-void frmDocument::MarkCurrentRegister() {
+void frmDocument::MarkCurrentRegister(bool highlight) {
     QTreeWidgetItem* registers = tvwConfig->topLevelItem(0);
     if (!registers) return;
     for (int i = 0; i < registers->childCount(); ++i) {
         QTreeWidgetItem* item = registers->child(i);
+        const bool current = item->data(0, kValueRole).toInt() == LinkState.nCurCash;
         QFont font = item->font(0);
-        font.setBold(item->data(0, kValueRole).toInt() == LinkState.nCurCash);
+        font.setBold(current);
         item->setFont(0, font);
+        if (current && highlight) tvwConfig->setCurrentItem(item);
     }
 }
 
@@ -222,9 +225,11 @@ void frmDocument::ItemChosen(QTreeWidgetItem* item) {
     if (kind != kRegisterNode) return;
     const int16_t index = static_cast<int16_t>(item->data(0, kValueRole).toInt());
     if (index == LinkState.nCurCash && Core.nOpenCash == index) return;
-    // While the link works on a register its folder stays the open one.
-    if (LinkState.nState != 0) {
-        MarkCurrentRegister();
+    // While an operation runs (or waits in the queue) the open folder is
+    // the one it works on: the register chosen stays, and the user is told.
+    if (ExchangeRunning()) {
+        MarkCurrentRegister(true);
+        ShowMsg("busy", "");
         return;
     }
     // The editor on screen saves into the register it shows before the

@@ -66,7 +66,9 @@ private:
     // The counters' captions and tooltips from the language file.
     void SetTexts();
     void ItemChosen(QTreeWidgetItem* item);
-    void MarkCurrentRegister();
+    // Bolds the node of the register chosen; with highlight it becomes the
+    // tree's current node too.
+    void MarkCurrentRegister(bool highlight = false);
     // Marks the node of the editor on screen.
     void MarkCurrentEditor();
     void FillRegisters(QTreeWidgetItem* registers);

@@ -20,6 +20,7 @@
 #include "link/cmd_queue.h"
 #include "platform/files.h"
 #include "engine/bulk_prog.h"
+#include "engine/operation.h"
 #include "ui/frmMain.h"
 #include "ui/frmDocument.h"
 
@@ -135,7 +136,9 @@ void frmProg::tmrProg_Timer() {
             pgbProg->setRange(0, 1);
             pgbProg->setValue(0);
         }
-        lblStatus->setText(ToQt(CurrentShell().StatusText()));
+        // Its own step, not the status text: a refusal of another window's
+        // start is said there, where it was asked.
+        lblStatus->setText(ToQt(CommandUnderWayName()));
         return;
     }
     tmrProg_->stop();

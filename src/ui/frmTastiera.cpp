@@ -30,6 +30,8 @@
 #include "platform/profile.h"
 #include "engine/cycle.h"
 #include "engine/operation.h"
+#include "core/link_state.h"
+#include "core/req_state.h"
 #include "core/shell_state.h"
 
 int16_t nKeybLevel = 0;
@@ -150,6 +152,10 @@ frmTastiera::frmTastiera() {
 }
 
 namespace {
+// A keyboard read (this editor's, an earlier editor's or bulk
+// programming's) is filling the shared key tables.
+bool KeyboardReadUnderWay() { return ReqState.bRdTastiera != False && OperationRunning(); }
+
 // The keyboard editor that set Keyb.bEditorShown. Shown again, the editor is
 // made anew before the old one is gone: only the one on screen clears it.
 const frmTastiera* shownEditor = nullptr;
@@ -169,8 +175,57 @@ void frmTastiera::closeEvent(QCloseEvent* event) {
 }
 
 KeyConf& frmTastiera::Shown(int i) {
-    i = std::clamp(i, 0, kKeyEntries - 1);
-    return nKeybLevel != 0 ? Keyb.KeyConf1[static_cast<size_t>(i)] : Keyb.KeyConf0[static_cast<size_t>(i)];
+    return keys_[nKeybLevel != 0 ? 1 : 0][static_cast<size_t>(std::clamp(i, 0, kKeyEntries - 1))];
+}
+
+int16_t frmTastiera::ShownCode(int level, int key) const {
+    return keys_[level != 0 ? 1 : 0][static_cast<size_t>(std::clamp(key, 0, kKeyEntries - 1))].nFunCode;
+}
+
+bool frmTastiera::Changed() const {
+    const int last = std::clamp<int>(numKeys_, 0, kKeyEntries - 1);
+    for (int level = 0; level < 2; ++level)
+        for (int i = 0; i <= last; ++i)
+            if (keys_[level][static_cast<size_t>(i)].nFunCode != base_[level][static_cast<size_t>(i)].nFunCode)
+                return true;
+    return false;
+}
+
+void frmTastiera::TakeTables() {
+    // While another register's folder is open, the shared tables hold its
+    // keys: the editor keeps its own.
+    if (Core.nOpenCash != LinkState.nCurCash) return;
+    // A change of the user's is kept over keys taken again of the same type
+    // (after a read); another type or number of keys starts afresh.
+    const bool sameGrid = type_ == CassaFile.nTipoTastiera && numKeys_ == Keyb.nNumKeys;
+    const KeyTable* loaded[2] = {&Keyb.KeyConf0, &Keyb.KeyConf1};
+    for (int level = 0; level < 2; ++level)
+        for (size_t i = 0; i < static_cast<size_t>(kKeyEntries); ++i) {
+            KeyConf& shown = keys_[level][i];
+            const bool changed = sameGrid && shown.nFunCode != base_[level][i].nFunCode;
+            const KeyConf mine = shown;
+            shown = base_[level][i] = (*loaded[level])[i];
+            if (changed) {
+                shown.nFunCode = mine.nFunCode;
+                shown.nFunIdx = mine.nFunIdx;
+            }
+        }
+    type_ = CassaFile.nTipoTastiera;
+    numKeys_ = Keyb.nNumKeys;
+}
+
+void frmTastiera::DropChange() {
+    keys_[0] = base_[0];
+    keys_[1] = base_[1];
+}
+
+void frmTastiera::BeforeOperation() {
+    if (!Changed()) return;
+    if (AskConfirm())
+        SaveKeys();
+    else
+        DropChange();
+    ShowConf();
 }
 
 void frmTastiera::PaintKey(int i, unsigned rgb) {
@@ -234,18 +289,28 @@ void frmTastiera::InitForm() {
     }
     ShowMsg("", "");
     CurrentShell().SetPGBValue(-1);
-    LoadKeyConf();
+    // The shared key tables are loaded from the files only when they are
+    // this register's and no keyboard read is filling them (its end line
+    // saves them: a load now would save a keyboard half read).
+    if (Core.nOpenCash != LinkState.nCurCash)
+        ShowMsg("otherfolder", "");
+    else if (!KeyboardReadUnderWay())
+        LoadKeyConf();
+    numKeys_ = -1;  // nothing shown yet: no change to keep
+    TakeTables();
 }
 
 void frmTastiera::ShowConf() {
+    // The keys as now loaded (after a read), with a change of the user's.
+    TakeTables();
     // The lists are set by the program here: their handlers stay out.
     bKeybReady = false;
     {
         const QSignalBlocker a(cbxTipo), b(cbxLivello);
-        cbxTipo->setCurrentIndex(CassaFile.nTipoTastiera);
+        cbxTipo->setCurrentIndex(type_);
         cbxLivello->setCurrentIndex(nKeybLevel);
     }
-    const int keys = std::clamp<int>(Keyb.nNumKeys, 0, kKeyLabels);
+    const int keys = std::clamp<int>(numKeys_, 0, kKeyLabels);
     for (int i = keys; i < kKeyLabels; ++i) lblKey[i]->hide();
     SetKeyPos();
     for (int i = 0; i < keys; ++i) {
@@ -271,7 +336,7 @@ void frmTastiera::ShowConf() {
 }
 
 void frmTastiera::SetKeyPos() {
-    const int keys = std::clamp<int>(Keyb.nNumKeys, 0, kKeyLabels);
+    const int keys = std::clamp<int>(numKeys_, 0, kKeyLabels);
     struct Place {
         int16_t row = 0, column = 0;
         bool shown = false;
@@ -280,7 +345,7 @@ void frmTastiera::SetKeyPos() {
     int lastColumn = 0;
     for (int i = 0; i < keys; ++i) {
         Place& p = places[static_cast<size_t>(i)];
-        p.shown = GetKeyLayoutPos(CassaFile.nTipoTastiera, i, p.row, p.column);
+        p.shown = GetKeyLayoutPos(type_, i, p.row, p.column);
         if (p.shown) lastColumn = std::max<int>(lastColumn, p.column);
     }
     // The keys stand in cells of 540 x 405 twips; a grid wider than the
@@ -319,7 +384,7 @@ void frmTastiera::resizeEvent(QResizeEvent* event) {
     EditorWindow::resizeEvent(event);
     if (!bKeybReady) return;
     SetKeyPos();
-    for (int i = 0; i < std::clamp<int>(Keyb.nNumKeys, 0, kKeyLabels); ++i)
+    for (int i = 0; i < std::clamp<int>(numKeys_, 0, kKeyLabels); ++i)
         SetKeyText(i, FromQt(lblKey[i]->text()));
 }
 
@@ -372,19 +437,22 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
     // register's: the choice goes back and nothing is saved or loaded.
     if (!fields::EditorFolderReady()) {
         const QSignalBlocker quiet(list);
-        list->setCurrentIndex(type ? CassaFile.nTipoTastiera : nKeybLevel);
+        list->setCurrentIndex(type ? type_ : nKeybLevel);
         return;
     }
     // The keyboard's read fills the tables that the choice would load
     // again: the choice waits until the read ends.
-    if (ReadRunning()) {
+    if (ReadRunning() || KeyboardReadUnderWay()) {
         const QSignalBlocker quiet(list);
-        list->setCurrentIndex(type ? CassaFile.nTipoTastiera : nKeybLevel);
+        list->setCurrentIndex(type ? type_ : nKeybLevel);
         ShowMsg("readwait", "");
         return;
     }
     busy_ = true;
-    if (TestChange()) SaveKeys();
+    if (TestChange())
+        SaveKeys();
+    else
+        DropChange();
     if (type) {
         CassaFile.nTipoTastiera = static_cast<int16_t>(chosen);
         // Kept in Cassa.txt at once: the send opens the register again from
@@ -401,6 +469,7 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
         nKeybLevel = static_cast<int16_t>(chosen);
     }
     LoadKeyConf();
+    DropChange();
     ShowConf();
     busy_ = false;
 }
@@ -409,27 +478,38 @@ void frmTastiera::cbxLivello_Click() { LevelOrTypeChosen(false); }
 
 void frmTastiera::cbxTipo_Click() { LevelOrTypeChosen(true); }
 
-bool frmTastiera::TestChange() { return KeyConfChanged() && AskConfirm(); }
+bool frmTastiera::TestChange() { return Changed() && AskConfirm(); }
 
 bool frmTastiera::SaveKeys() {
     if (!fields::EditorFolderReady()) return false;
     // The keyboard's read fills the key tables and saves them when it ends:
     // a save now would write a half-read keyboard.
-    if (ReadRunning()) {
+    if (ReadRunning() || KeyboardReadUnderWay()) {
         ShowMsg("readrunning", "");
         return false;
     }
-    const bool changed = KeyConfChanged();
+    const bool changed = Changed();
+    // The editor's keys go into the register's tables and file; the file's
+    // programmable flags come back with them.
+    Keyb.KeyConf0 = keys_[0];
+    Keyb.KeyConf1 = keys_[1];
     SaveKeyConf();
+    numKeys_ = -1;  // the keys as saved: nothing left to keep over them
+    TakeTables();
     // Keys written back untouched are no news.
     if (changed) ShowMsg("saved", "");
     return true;
 }
 
 bool frmTastiera::KeepBeforeReload() {
-    if (!fields::EditorFolderReady()) return !KeyConfChanged();
-    // A change dropped: the keys as loaded are shown again.
-    if (!KeepKeyChanges()) ShowConf();
+    if (!fields::EditorFolderReady()) return !Changed();
+    if (!Changed()) return true;
+    // Kept in the file, or dropped: the keys as loaded are shown again.
+    if (AskConfirm())
+        SaveKeys();
+    else
+        DropChange();
+    ShowConf();
     return true;
 }
 
@@ -438,7 +518,7 @@ bool frmTastiera::MayStart() {
     // that is refused has neither saved nor dropped a change. While another
     // register's folder is open, a change can be neither saved nor asked about.
     if (OperationRunning() && !MayStartOperation()) return false;
-    if (!fields::EditorFolderReady() && KeyConfChanged()) return false;
+    if (!fields::EditorFolderReady() && Changed()) return false;
     return MayStartOperation() && KeepBeforeReload();
 }
 

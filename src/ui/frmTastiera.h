@@ -6,6 +6,7 @@
 // place, saved into the register's key configuration file, read from the
 // register and sent to it. The keyboard simulation records a sequence of key
 // functions by clicking keys and sends it to the register as if typed.
+#include <array>
 #include <cstdint>
 
 #include "store/keyboard.h"
@@ -48,6 +49,12 @@ public:
     // True when a function of some key of either level differs from the
     // copy taken at the last load or save and the user wants to keep it.
     bool TestChange();
+    // A key's function as the editor shows it (level 0 or 1).
+    int16_t ShownCode(int level, int key) const;
+    // An operation over the registers is about to start: a change not saved
+    // yet is asked about (Yes saves it into the register's file, which the
+    // operation sends from).
+    void BeforeOperation() override;
     // Saves the key tables into the open register's file; while another
     // register's folder is open for an operation, saves nothing (said in the
     // status text) and gives false.
@@ -87,6 +94,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    using KeyTable = std::array<KeyConf, kKeyEntries>;
+    // A function of some key differs from the register's file.
+    bool Changed() const;
+    // The key tables of the register the editor shows, taken from those
+    // loaded from its files (when its folder is the open one); a change of
+    // the user's is laid over the keys taken.
+    void TakeTables();
+    // The change is dropped: the keys as last taken.
+    void DropChange();
     // The editor leaves the screen: the flag it set is cleared, unless a new
     // keyboard editor has set it since.
     void LeaveScreen();
@@ -98,6 +114,14 @@ private:
     // the level or type shown.
     void LevelOrTypeChosen(bool type);
 
+    // The editor's own key tables, per level: what it shows and the user
+    // edits, and the register's file as last loaded or saved. An operation
+    // that opens other registers' folders loads their keys into the shared
+    // tables, never into these.
+    KeyTable keys_[2]{};
+    KeyTable base_[2]{};
+    int16_t numKeys_ = 0;   // keys of the type shown
+    int16_t type_ = 0;      // the keyboard type shown
     bool bKeybReady = false;  // the type and level lists act only when true
     bool busy_ = false;       // a list's handler is at work
     int16_t nCurKey = 0;

@@ -186,26 +186,59 @@ TEST_F(MainTimerTest, AQueuedOperationIsReplayedForTheNextRegister) {
     EXPECT_EQ(ErrorLog(), "");
 }
 
-TEST_F(MainTimerTest, AnAbortEndsTheOperationAtOnce) {
-    emu::RegisterConfig slow;
-    slow.lineDelay = 0.5 / kSpeed;
-    StartLine(false, {0}, {slow});
-    registers[0]->SetRecords("departments", {"1:A:", "2:B:", "3:C:", "4:D:", "5:E:"});
-    Define(0, 0, false);
-    ASSERT_TRUE(Request("*2;+4;&L1:99;#H;*3;", 1, 30.0f));
-    ASSERT_TRUE(Request("*2;+4;*F;*3;", 1, 2.5f, false));
-    // The progress window's Cancel, pressed after the second line.
-    StandIn::onLine = [] {
-        if (StandIn::lines.size() == 2) LinkState.AbortRequest = true;
+// The progress window's Cancel in the middle of a read or a send: the
+// operation ends at once, and the register is still released: the frame it
+// sent last is answered and the closing frame goes out.
+TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
+    const struct {
+        const char* name;
+        const char* command;
+        const char* asks;  // what the register sends and the program must answer
+    } cases[] = {
+        {"read", "*2;+4;&L1:99;#H;*3;", "C07:"},
+        {"send", "*2;+4;*F;*3;", "B80"},
     };
-    const double start = platform::Timer();
-    ASSERT_TRUE(RunToIdle());
-    EXPECT_LT(platform::Timer() - start, 10.0);  // not the command's 30 s
-    EXPECT_EQ(StandIn::lines.size(), 2u);
-    EXPECT_FALSE(LinkState.AbortRequest);
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"cancelled by the user"});
-    for (const std::string& c : registers[0]->Commands()) EXPECT_EQ(c.find("*F"), std::string::npos);
-    EXPECT_EQ(ErrorLog(), "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu::RegisterConfig slow;
+        slow.lineDelay = 0.5 / kSpeed;
+        StartLine(false, {0}, {slow});
+        registers[0]->SetRecords("departments", {"1:A:", "2:B:", "3:C:", "4:D:", "5:E:"});
+        Define(0, 0, false);
+        StandIn::Reset();
+        StandIn::Register();
+        StandIn::records = {"1:A", "2:B", "3:C", "4:D", "5:E"};
+        ASSERT_TRUE(Request(c.command, 1, 30.0f));
+        ASSERT_TRUE(Request("*2;+4;*F;*3;", 1, 2.5f, false));
+        // Cancel, pressed after the second line or record.
+        bool pressed = false;
+        ts.onEvents = [&pressed] {
+            if (!pressed && (StandIn::lines.size() == 2 || StandIn::next == 2))
+                pressed = LinkState.AbortRequest = true;
+        };
+        const double start = platform::Timer();
+        ASSERT_TRUE(RunToIdle());
+        ts.onEvents = nullptr;
+        EXPECT_LT(platform::Timer() - start, 10.0);  // not the command's 30 s
+        EXPECT_FALSE(LinkState.AbortRequest);
+        EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"cancelled by the user"});
+        const std::vector<std::string> commands = registers[0]->Commands();
+        // The command queued after it never went out.
+        const bool sending = std::string(c.asks) == "B80";
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), "*2;+4;*F;*3;"), sending ? 1 : 0);
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(commands.back(), "+0;*3;< ;");
+        EXPECT_FALSE(registers[0]->Busy());
+        // Every line or request the register sent had its answer.
+        size_t asked = 0, answered = 0;
+        for (const std::string& w : emulator->Written()) asked += w.find(c.asks) != std::string::npos;
+        for (const std::string& d : Dialogue()) answered += d != "DC1" && d.compare(0, 2, "0;") != 0;
+        if (!sending) answered = StandIn::lines.size();
+        EXPECT_EQ(answered, asked);
+        EXPECT_EQ(ErrorLog(), "");
+        ts.errors.clear();
+        StopLine();
+    }
 }
 
 TEST_F(MainTimerTest, TheGlobalTimeOutEndsTheCycle) {

@@ -129,8 +129,6 @@ TEST_F(KeyboardTest, LoadKeyConfStartsFromBlankEntries) {
     EXPECT_EQ(Keyb.KeyConf1[0], (KeyConf{0, True, 3, 17, 251, True}));
     EXPECT_EQ(Keyb.KeyConf1[64], (KeyConf{64, False, -1, 0, 0, True}));
     EXPECT_EQ(Keyb.KeyConf1[65], (KeyConf{9, True, 9, 9, 9, True}));  // beyond the layout
-    EXPECT_EQ(Keyb.KeyConf0Orig[0], Keyb.KeyConf0[0]);
-    EXPECT_EQ(Keyb.KeyConf1Orig[64], Keyb.KeyConf1[64]);
 }
 
 TEST_F(KeyboardTest, SaveKeyConfKeepsTheFilesFlagsAndWritesEveryKey) {
@@ -155,7 +153,6 @@ TEST_F(KeyboardTest, SaveKeyConfKeepsTheFilesFlagsAndWritesEveryKey) {
     EXPECT_EQ(platform::ProfileSection("Livello1", file).size(), 65u);
     EXPECT_EQ(ReadAll(file).rfind("; template\r\n[Livello0]\r\nT0=1|17|14\r\nT5=0|33|110\r\nT1=0|0|0\r\n", 0),
               0u);
-    EXPECT_EQ(Keyb.KeyConf1Orig[7], Keyb.KeyConf1[7]);
     ASSERT_FALSE(shell->pgbCalls.empty());
     EXPECT_EQ(shell->pgbCalls.front(), "range 1 65");
     EXPECT_EQ(shell->pgbCalls.back(), "value -1");

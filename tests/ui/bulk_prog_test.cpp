@@ -15,6 +15,7 @@
 #include "platform/profile.h"
 #include "engine/bulk_prog.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 #include "core/texts.h"
 #include "core/shell_state.h"
 #include "ui/frmProg.h"
@@ -86,7 +87,12 @@ TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
     form.chkEna[3]->setChecked(true);
     form.cmdSend->click();
     ASSERT_TRUE(ShellState.GlobProgBusy);
+    // Another window's start is refused in the status text; the window's
+    // own status line keeps naming its step.
+    OperationTick();
+    EXPECT_FALSE(MayStartOperation());
     form.tmrProg_Timer();
+    EXPECT_EQ(form.lblStatus->text().toStdString(), "Write departments");
     EXPECT_EQ(form.pgbProg->value(), form.pgbProg->minimum());
     EXPECT_LT(form.pgbProg->value(), form.pgbProg->maximum());
     shelltest::Picture(&form, "bulk_sending");

@@ -3,7 +3,10 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "common/fake_shell.h"
+#include "link/cmd_queue.h"
 #include "engine/document.h"
 #include "engine/progress_range.h"
 #include "store/sort_buffer.h"
@@ -99,10 +102,28 @@ TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
     EXPECT_EQ(editors, modelHas);
     EXPECT_LT(modelHas, static_cast<int>(EditorNodes().size()));  // TIMBREL: no loyalty tables
 
-    LinkState.nState = 1;  // the link is busy: the open register stays
-    emit doc.Tree()->itemClicked(registers->child(1), 0);
-    EXPECT_EQ(LinkState.nCurCash, 0);
-    LinkState.nState = 0;
+    // An operation under way, or queued: the open register stays, its node
+    // stays the one marked and highlighted, and the user is told why.
+    const struct {
+        const char* name;
+        std::function<void()> busy;
+    } busyRows[] = {
+        {"link busy", [] { LinkState.nState = 1; }},
+        {"queued", [] { CmdQueue.entries[1].state = -1; }},
+    };
+    for (const auto& row : busyRows) {
+        SCOPED_TRACE(row.name);
+        row.busy();
+        doc.Tree()->setCurrentItem(registers->child(1));  // the click highlights it first
+        emit doc.Tree()->itemClicked(registers->child(1), 0);
+        EXPECT_EQ(LinkState.nCurCash, 0);
+        EXPECT_EQ(doc.Tree()->currentItem(), registers->child(0));
+        EXPECT_TRUE(registers->child(0)->font(0).bold());
+        EXPECT_EQ(shell->status,
+                  "An operation with the register is in progress: the register shown cannot change until it ends");
+        LinkState.nState = 0;
+        CmdQueue.entries[1].state = 0;
+    }
     emit doc.Tree()->itemClicked(registers->child(1), 0);
     EXPECT_EQ(LinkState.nCurCash, 1);
     EXPECT_EQ(Core.nOpenCash, 1);

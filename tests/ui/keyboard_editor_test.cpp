@@ -71,7 +71,7 @@ TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile)
     ASSERT_NE(e, nullptr);
     // No key chosen yet: the function goes to key 0 of the level shown.
     Pick(e, 12);
-    EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 12);
+    EXPECT_EQ(e->ShownCode(0, 0), 12);
     EXPECT_EQ(Text(e->lblKey[0]), "TOT");
     // A non-programmable key cannot be chosen.
     e->lblKey_Click(0);
@@ -84,7 +84,7 @@ TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile)
     EXPECT_EQ(Text(e->lblCodFun), "250");
     EXPECT_EQ(e->cbxFunzione->currentData().toInt(), 250);
     Pick(e, 110);
-    EXPECT_EQ(Keyb.KeyConf0[5].nFunCode, 110);
+    EXPECT_EQ(e->ShownCode(0, 5), 110);
     EXPECT_EQ(Text(e->lblKey[5]), "---");
     EXPECT_EQ(Text(e->lblCodFun), "110");
     e->lblKey_Click(1);
@@ -133,7 +133,7 @@ TEST_F(KeyboardEditorTest, ALevelSwitchKeepsAChangeOnlyWhenTheUserSaysSo) {
     Choose(e->cbxLivello, 2);
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(nKeybLevel, 1);
-    EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, 12);  // the change is gone
+    EXPECT_EQ(e->ShownCode(0, 1), 12);  // the change is gone
     EXPECT_EQ(Text(e->lblKey[1]), "PLU2");     // level 1 shown
     EXPECT_EQ(File("Keyb3_0.txt"), before);
 
@@ -151,7 +151,7 @@ TEST_F(KeyboardEditorTest, ALevelSwitchKeepsAChangeOnlyWhenTheUserSaysSo) {
     Pick(e, 12);
     e->ShowConf();
     EXPECT_EQ(shell.questions.size(), 2u);
-    EXPECT_EQ(Keyb.KeyConf1[2].nFunCode, 12);
+    EXPECT_EQ(e->ShownCode(1, 2), 12);
 }
 
 TEST_F(KeyboardEditorTest, ATypeChosenIsKeptInTheRegisterOptionsAtOnce) {
@@ -234,11 +234,14 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         bool keep;
         Act act;
         bool shownAgain = false;  // the editor shown again first (another register chosen)
+        bool turnBetween = false;  // an operation's turn loaded the keys from the files meanwhile
     } cases[] = {{"simulation kept", true, Simulation},  {"simulation dropped", false, Simulation},
                  {"load kept", true, Load},              {"load dropped", false, Load},
                  {"other window kept", true, OtherWindow}, {"other window dropped", false, OtherWindow},
                  {"shown again, other window", true, OtherWindow, true},
-                 {"shown again, load", false, Load, true}};
+                 {"shown again, load", false, Load, true},
+                 {"after a turn, load kept", true, Load, false, true},
+                 {"after a turn, other window dropped", false, OtherWindow, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Write("Shop/Cassa1/Keyb3_0.txt", "[Livello0]\r\nT0=0|1|110\r\nT1=1|2|12\r\n");
@@ -251,6 +254,7 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         shell.questions.clear();
         e->lblKey_Click(1);
         Pick(e, 251);
+        if (c.turnBetween) LoadKeyConf();
         shell.answers = {c.keep};
         if (c.act == Load) {
             e->cmdLoad->click();
@@ -263,14 +267,14 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         }
         EXPECT_EQ(shell.questions.size(), 1u);
         EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, c.keep);
-        EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, c.keep ? 251 : 12);
+        EXPECT_EQ(e->ShownCode(0, 1), c.keep ? 251 : 12);
         // The chosen key shows its function; a dropped one can be chosen again.
         EXPECT_EQ(Text(e->lblCodFun), c.keep ? "251" : "12");
         EXPECT_EQ(e->cbxFunzione->currentData().toInt(), c.keep ? 251 : 12);
         EXPECT_EQ(Queued().size(), 1u);
         if (!c.keep) {
             Pick(e, 251);
-            EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, 251);
+            EXPECT_EQ(e->ShownCode(0, 1), 251);
         }
         ClearCmdQueue();
         OperationTick();
@@ -284,6 +288,12 @@ TEST_F(KeyboardEditorTest, SaveAndALevelSwitchWaitForTheKeyboardsRead) {
     ASSERT_NE(e, nullptr);
     e->cmdLoad->click();
     ASSERT_EQ(Queued().size(), 1u);
+    // A line of the read is in the tables: the editor shown again leaves them.
+    Keyb.KeyConf0[1].nFunCode = 251;
+    e = Open<frmTastiera>("K_FRMTASTIERA");
+    EXPECT_EQ(Keyb.KeyConf0[1].nFunCode, 251);
+    Keyb.KeyConf0[1].nFunCode = 12;
+    e->ShowConf();
     const std::string before = File("Keyb3_0.txt");
     e->lblKey_Click(1);
     Pick(e, 251);

@@ -12,6 +12,10 @@
 #include "ui/frmGestIcone.h"
 #include "ui/frmTastiera.h"
 #include "engine/conn_test.h"
+#include "engine/document.h"
+#include "core/shell_state.h"
+#include <QElapsedTimer>
+#include <algorithm>
 #include "engine/operation.h"
 #include "ui/frmComm.h"
 #include "ui/frmOperatori.h"
@@ -178,15 +182,16 @@ protected:
         while (key < Keyb.nNumKeys && !Keyb.KeyConf0[key].bProg) ++key;
         e->lblKey_Click(key);
         e->cbxFunzione->setCurrentIndex(e->cbxFunzione->currentIndex() == 0 ? 1 : 0);
-        const int16_t changed = Keyb.KeyConf0[key].nFunCode;
+        const int16_t changed = e->ShownCode(0, key);
         const std::string file = Read("Shop/Cassa1/Keyb3_0.txt");
         const size_t questions = shell.questions.size();
         act(e);
         EXPECT_EQ(shell.questions.size(), questions);
         EXPECT_EQ(Read("Shop/Cassa1/Keyb3_0.txt"), file);
-        EXPECT_EQ(Keyb.KeyConf0[key].nFunCode, changed);
-        // Dropped here, so that leaving the editor asks nothing.
-        Keyb.KeyConf0 = Keyb.KeyConf0Orig;
+        EXPECT_EQ(e->ShownCode(0, key), changed);
+        // Dropped on leaving, so that the next act starts afresh.
+        shell.answers = {false};
+        CloseCurrentEditor();
         return true;
     }
 
@@ -247,6 +252,68 @@ TEST_F(OneOperationTest, WhileOneRunsNoOtherTransferIsMixedIn) {
     for (int r : {0, 1})  // currency 2's name
         EXPECT_EQ(Read("Shop/Cassa" + std::to_string(r + 1) + "/Valute.txt").substr(44, 3), r ? "BBB" : "AAA");
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+}  // namespace
+
+namespace {
+
+// The keyboard editor on register 2 while bulk programming sends the
+// departments and the keyboard to both registers: a key changed during the
+// send stays the editor's unsaved change; each register gets the keys of its
+// own file, and the change reaches register 2's file only by Save.
+TEST_F(OneOperationTest, AKeyChangedDuringABulkSendStaysTheEditorsUntilSaved) {
+    ChooseRegister(1);
+    auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+    ASSERT_NE(e, nullptr);
+    int key = 0;
+    while (key < Keyb.nNumKeys && !Keyb.KeyConf0[static_cast<size_t>(key)].bProg) ++key;
+    const KeyConf before = Keyb.KeyConf0[static_cast<size_t>(key)];
+    const std::string files[2] = {Read("Shop/Cassa1/Keyb3_0.txt"), Read("Shop/Cassa2/Keyb3_0.txt")};
+    prog = std::make_unique<frmProg>();
+    prog->chkEna[0]->setChecked(true);   // departments
+    prog->chkEna[13]->setChecked(true);  // keyboard
+    prog->cmdSend->click();
+    ASSERT_TRUE(ShellState.GlobProgBusy);
+    // While the departments go out to register 1, the user gives the key
+    // another function.
+    QElapsedTimer clock;
+    clock.start();
+    while (!(LinkState.nState != 0 && LinkState.nAddress == 0) && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_LT(clock.elapsed(), 30000) << LinkState.nState << " " << LinkState.nAddress;
+    e->lblKey_Click(key);
+    e->cbxFunzione->setCurrentIndex(e->cbxFunzione->currentIndex() == 0 ? 1 : 0);
+    const int16_t changed = e->ShownCode(0, key);
+    ASSERT_NE(changed, before.nFunCode);
+    ASSERT_TRUE(RunToIdle(120));
+
+    const std::string sent = "1:0:" + std::to_string(before.nPosCode) + ":";
+    for (int r : {0, 1}) {
+        SCOPED_TRACE(r);
+        const std::vector<std::string> got = regs[static_cast<size_t>(r)]->Received("keyboard");
+        ASSERT_FALSE(got.empty());
+        const auto it = std::find_if(got.begin(), got.end(), [&](const std::string& k) { return k.rfind(sent, 0) == 0; });
+        ASSERT_NE(it, got.end());
+        EXPECT_EQ(*it, sent + std::to_string(before.nFunCode));
+        EXPECT_EQ(Read("Shop/Cassa" + std::to_string(r + 1) + "/Keyb3_0.txt"), files[r]);
+    }
+    // The change is still the editor's: shown, and asked about before a Load.
+    EXPECT_EQ(e->ShownCode(0, key), changed);
+    shell.answers = {false};
+    const size_t questions = shell.questions.size();
+    e->cmdLoad->click();
+    EXPECT_EQ(shell.questions.size(), questions + 1);
+    EXPECT_EQ(e->ShownCode(0, key), before.nFunCode);  // dropped by the answer
+    ASSERT_TRUE(RunToIdle(120));
+    // Given again and saved: it goes into register 2's file only.
+    e->lblKey_Click(key);
+    e->cbxFunzione->setCurrentIndex(e->cbxFunzione->findData(static_cast<int>(changed)));
+    e->cmdSave->click();
+    const std::string saved = "T" + std::to_string(key) + "=1|" + std::to_string(before.nPosCode) + "|" +
+                              std::to_string(changed) + "\r\n";
+    EXPECT_NE(Read("Shop/Cassa2/Keyb3_0.txt").find(saved), std::string::npos);
+    EXPECT_EQ(Read("Shop/Cassa1/Keyb3_0.txt").find(saved), std::string::npos);
 }
 
 }  // namespace
