@@ -1,5 +1,7 @@
 #include "engine/main_timer.h"
 
+#include <algorithm>
+
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/numbers.h"
@@ -49,6 +51,12 @@ bool StartQueued() {
     if (Core.bInteractive || LinkState.nState != 0) return true;
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
+    // A device that another run holds is said on standard error too, once.
+    if (PortHeld()) {
+        const std::string text = PortHeldText();
+        if (std::find(Batch.endNotes.begin(), Batch.endNotes.end(), text) == Batch.endNotes.end())
+            Batch.endNotes.push_back(text);
+    }
     return false;
 }
 
@@ -77,7 +85,11 @@ bool BatchNextRequest() {
 // the failures of the requests it does again.
 void EndErrorTurn() {
     const bool failed = CassaList[Core.nOpenCash].bFailed != False;
-    EndRunTurn(failed, failed && !Cycle.bRetryTaken && !Cycle.bAborted);
+    // A device that another run holds is not let go within this run's
+    // cycle: an extra turn would only fail again.
+    const bool held = failed && PortHeld();
+    EndRunTurn(failed, failed && !held && !Cycle.bRetryTaken && !Cycle.bAborted);
+    if (held) CassaList[Core.nOpenCash].bFailed = False;
 }
 
 // Batch mode: `opened` tells whether NextCash opened a register. Each

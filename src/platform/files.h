@@ -86,12 +86,19 @@ std::string WriteTarget(const std::string& path);
 // Appends the bytes, creating the file when missing.
 bool AppendFile(const std::string& path, const std::string& bytes);
 
+// True when the process (its pid as a text) has the file open: the same
+// file, or for a device the same device. False when it cannot be seen (a
+// process of another user).
+bool ProcessHasOpen(const std::string& pid, const std::string& path);
+
 // Holds a folder for one run of the program: an exclusive flock on the file
 // kFolderLockFile in it, which every run of this program asks for before it
 // writes there. The system lets the lock go when the holder releases it or
 // its process ends, so a crash leaves nothing held (the file itself stays
 // and means nothing while nobody holds it). The holder writes who it is
-// into the file, so that a refused one can say.
+// into the file, so that a refused one can say; words that name a process
+// ("pid N: ...") that does not have the file open are another run's, left
+// by a holder that could not write the file, and are not taken.
 inline constexpr const char* kFolderLockFile = "ecrprog.lock";
 class FolderLock {
 public:
