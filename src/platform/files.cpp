@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -164,6 +165,8 @@ int64_t FileSize(const std::string& path) {
     if (::stat(ResolvePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return static_cast<int64_t>(st.st_size);
 }
+
+void GiveBackLargeBlocks() { ::mallopt(M_MMAP_THRESHOLD, 1 << 20); }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
     bytes.clear();

@@ -34,6 +34,13 @@ std::string FileErrorText(int err, const std::string& path);
 // words above. Installed once by the layer that reads the language file.
 using FileErrorWordsFn = std::string (*)(const char* key);
 void SetFileErrorWords(FileErrorWordsFn words);
+// Blocks of a megabyte or more (a profile or table file read whole) are
+// taken from the system for themselves and given back when freed, so that
+// the program's resident memory follows what it holds: the allocator would
+// otherwise keep the room of a large block it freed for later ones, and a
+// run that reads a large file twice would hold it twice. Called once at
+// start-up.
+void GiveBackLargeBlocks();
 // Whole file; false when it cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
 // Replaces the file with the bytes in one step: they go into a temporary

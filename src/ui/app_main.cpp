@@ -145,6 +145,7 @@ int RunInteractive(int argc, char** argv) {
 int Main(int argc, char** argv) {
     Core.strStartDir = CurrentFolder();
     StartupDefaults();
+    platform::GiveBackLargeBlocks();
     InstallTextHooks();
     InstallAnswerParser();
     RegisterTableProcs();
