@@ -184,6 +184,10 @@ struct Profile {
     bool unreadable = false;
     std::string bytes;            // the file
     std::vector<uint32_t> lines;  // offset of every section header and key line, in file order
+    // The first header of each name that the edits of this copy looked for,
+    // by line number, kept in step with the lines inserted and erased: a
+    // file edited key after key is not searched again for every key.
+    mutable std::vector<std::pair<std::string, size_t>> hints;
 
     Line At(size_t item) const { return LineAt(bytes, lines[item]); }
     Kind KindOf(size_t item) const {
@@ -206,6 +210,7 @@ size_t FirstLine(const std::string& b) { return b.compare(0, 3, "\xEF\xBB\xBF") 
 // between them.
 void ParseLines(Profile& p) {
     const std::string& b = p.bytes;
+    p.hints.clear();
     // Counted first, so that the offsets take their room once and no more.
     auto each = [&](auto&& take) {
         size_t pos = FirstLine(b), textEnd = 0;
@@ -591,12 +596,27 @@ bool Save(const Profile& p) {
 }
 
 // The first section of that name; nothing when the section is missing.
+// The section's lines from its header.
+Range SectionAt(const Profile& p, size_t header) {
+    size_t e = header + 1;
+    while (e < p.lines.size() && p.KindOf(e) != Kind::Section) ++e;
+    return Range{header, e};
+}
+
+constexpr size_t kHints = 64;
+
+void Hint(const Profile& p, std::string_view name, size_t header) {
+    if (p.hints.size() >= kHints) p.hints.clear();
+    p.hints.emplace_back(std::string(name), header);
+}
+
 std::optional<Range> FindSection(const Profile& p, std::string_view name) {
+    for (const auto& [hinted, header] : p.hints)
+        if (SameName(hinted, name)) return SectionAt(p, header);
     for (size_t i = 0; i < p.lines.size(); ++i) {
         if (p.KindOf(i) != Kind::Section || !SameName(p.At(i).name, name)) continue;
-        size_t e = i + 1;
-        while (e < p.lines.size() && p.KindOf(e) != Kind::Section) ++e;
-        return Range{i, e};
+        Hint(p, name, i);
+        return SectionAt(p, i);
     }
     return std::nullopt;
 }
@@ -722,6 +742,8 @@ void InsertLine(Profile& p, size_t item, size_t at, const std::string& text) {
     p.bytes.insert(at, text + "\r\n");
     p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(item), static_cast<uint32_t>(at));
     Shift(p, item + 1, static_cast<int64_t>(text.size() + 2));
+    for (auto& hint : p.hints)
+        if (hint.second >= item) ++hint.second;
 }
 
 // Erases the bytes [from, to) that hold exactly the lines [first, last).
@@ -730,11 +752,15 @@ void Erase(Profile& p, size_t first, size_t last, size_t from, size_t to) {
     p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(first),
                   p.lines.begin() + static_cast<std::ptrdiff_t>(last));
     Shift(p, first, -static_cast<int64_t>(to - from));
+    std::erase_if(p.hints, [&](const auto& hint) { return hint.second >= first && hint.second < last; });
+    for (auto& hint : p.hints)
+        if (hint.second >= last) hint.second -= last - first;
 }
 
 // Appends a new section header at the end of the file; returns its range.
 Range AppendSection(Profile& p, const std::string& name) {
     InsertLine(p, p.lines.size(), p.bytes.size(), "[" + name + "]");
+    Hint(p, name, p.lines.size() - 1);
     return Range{p.lines.size() - 1, p.lines.size()};
 }
 
