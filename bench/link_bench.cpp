@@ -25,6 +25,7 @@
 #include "platform/clock.h"
 #include "engine/cycle.h"
 #include "transfers/table_procs.h"
+#include "link/dispatch.h"
 
 namespace {
 
@@ -135,6 +136,7 @@ BENCHMARK(BM_TableSend)
 // the number of departments sent). Counters as BM_TableSend's.
 void BM_DepartmentsSend(benchmark::State& state) {
     Line line(static_cast<int>(state.range(0)));
+    InstallAnswerParser();
     RegisterTableProcs();  // the departments' procedures in place of the stand-in
     const int16_t count = static_cast<int16_t>(state.range(1));
     TickStats stats;

@@ -40,6 +40,7 @@
 #include "ui/frmProgress.h"
 #include "ui/qt_shell.h"
 #include "transfers/table_procs.h"
+#include "link/dispatch.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ void BM_RecordByRecord(benchmark::State& state) {
     const int count = static_cast<int>(state.range(2));
     bench::Line line(0, baud, "R023000");
     Comm.nBaud = baud == 9600 ? 1 : 3;
+    InstallAnswerParser();
     RegisterTableProcs();
     // The shipped language file, as an installation has it.
     Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";

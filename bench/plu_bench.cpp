@@ -44,6 +44,7 @@
 #include "transfers/table_procs.h"
 #include "transfers/transfer.h"
 #include "engine/builders_bulk.h"
+#include "link/dispatch.h"
 
 namespace {
 
@@ -116,6 +117,7 @@ class Line : public bench::Line {
 public:
     Line(int lineBaud, int gapMs, bool bulk) : bench::Line(gapMs, lineBaud, "R023000", bulk) {
         Comm.nBaud = 3;  // 38400
+        InstallAnswerParser();
         RegisterTableProcs();
     }
 };

@@ -61,6 +61,7 @@ const int16_t kModels[] = {1, 3, 6, 9};  // LX4100 and three of the other family
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     static const bool once = [] {
+        InstallAnswerParser();
         RegisterTableProcs();
         fuzzsupport::UseProgramClock();
         return true;

@@ -20,10 +20,12 @@
 #include "transfers/table_procs.h"
 #include "transfers/transfer.h"
 #include "core/link_state.h"
+#include "link/dispatch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     static const bool once = [] {
+        InstallAnswerParser();
         RegisterTableProcs();
         fuzzsupport::UseProgramClock();
         return true;

@@ -22,10 +22,12 @@
 #include "transfers/history.h"
 #include "transfers/table_procs.h"
 #include "core/link_state.h"
+#include "link/dispatch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     static const bool once = [] {
+        InstallAnswerParser();
         RegisterTableProcs();
         fuzzsupport::UseProgramClock();
         return true;

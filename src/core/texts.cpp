@@ -79,9 +79,10 @@ void CheckLangFile() {
 // The descriptions of failed file operations come from the language file,
 // as every other text of a message does.
 std::string FileErrorWords(const char* key) { return GetText("Log", key); }
-[[maybe_unused]] const bool kFileErrorWords = (platform::SetFileErrorWords(&FileErrorWords), true);
 
 }  // namespace
+
+void InstallTextHooks() { platform::SetFileErrorWords(&FileErrorWords); }
 
 std::string GetText(const std::string& section, const std::string& key) {
     if (Core.strLangFile.empty() || section.empty() || key.empty()) return "";

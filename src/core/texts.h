@@ -53,6 +53,10 @@ extern TextsGlobals Texts;
 // run a language file that is missing or cannot be read is a failure of the
 // run, said once (message log and error log).
 std::string GetText(const std::string& section, const std::string& key);
+// Makes the language file the source of the words of file errors
+// (platform::SetFileErrorWords). Called once at start-up by every program
+// (the program's Main, the test programs' main).
+void InstallTextHooks();
 // The name of a protocol command: section "Protocol_" + model key, key = the
 // first two characters of the code, a lower-case second letter doubled
 // ("*a" -> "*aa", "*A" -> "*A").

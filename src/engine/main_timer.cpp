@@ -60,6 +60,12 @@ bool StartQueued() {
     if (Core.bInteractive || LinkState.nState != 0) return true;
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
+    // A device that another run holds is said on standard error too, once.
+    if (PortHeld()) {
+        const std::string text = PortHeldText();
+        if (std::find(Batch.endNotes.begin(), Batch.endNotes.end(), text) == Batch.endNotes.end())
+            Batch.endNotes.push_back(text);
+    }
     return false;
 }
 
@@ -98,7 +104,10 @@ int32_t* ResumePlace(int cash) {
 void EndErrorTurn() {
     const int open = Core.nOpenCash;
     const bool failed = CassaList[open].bFailed != False;
-    const bool another = failed && !Cycle.bRetryTaken && !Cycle.bAborted;
+    // A device that another run holds is not let go within this run's
+    // cycle: an extra turn would only fail again.
+    const bool held = failed && PortHeld();
+    const bool another = failed && !held && !Cycle.bRetryTaken && !Cycle.bAborted;
     if (int32_t* const place = ResumePlace(open); another && place) {
         int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
         if (pos < static_cast<int32_t>(Batch.Richieste.size()) && Batch.bRequestReached &&
@@ -111,6 +120,7 @@ void EndErrorTurn() {
         *place = pos;
     }
     EndRunTurn(failed, another);
+    if (held) CassaList[open].bFailed = False;
 }
 
 // Batch mode: `opened` tells whether NextCash opened a register. Each

@@ -1,5 +1,7 @@
 #include "engine/startup.h"
 
+#include <cerrno>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -155,12 +157,25 @@ std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& fo
     std::string who = "pid " + std::to_string(::getpid()) + ": ecrprog";
     if (!Core.strCmdLine.empty()) who += " " + Core.strCmdLine;
     std::string holder;
-    if (lock.Hold(folder, who, holder) != platform::FolderLock::Result::Busy) return "";
+    const platform::FolderLock::Result held = lock.Hold(folder, who, holder);
+    const int err = errno;
+    if (held == platform::FolderLock::Result::Held) return "";
+    // A missing folder has nothing to hold: the run's own checks say so.
+    if (held == platform::FolderLock::Result::Failed && err == ENOENT) return "";
     // A command-line run has not read its language file yet: config.ini
     // names it (read only; nothing here writes to a folder held by another).
     if (Core.strLangFile.empty())
         Core.strLangFile =
             platform::ProfileString("Generiche", "langfile", "", platform::JoinPath(folder, "config.ini"));
+    if (held == platform::FolderLock::Result::Failed) {
+        // Working unlocked could mix two runs in one folder: refused.
+        const std::string path = platform::JoinPath(folder, platform::kFolderLockFile);
+        std::string text = GetText("Log", "folderlockfail");
+        if (text.empty())
+            text = "Customer folder cannot be held for this run, its lock file cannot be opened; "
+                   "nothing was done here:";
+        return text + " " + path + " (" + platform::FileErrorText(err, path) + ")";
+    }
     std::string text = GetText("Log", "folderheld");
     if (text.empty())
         text = "Customer folder in use by another run of the program or by the program's windows; "

@@ -79,8 +79,8 @@ bool StoreLanguageChoice();
 // Holds the customer folder (the base folder, with config.ini and the
 // register folders) for this run of the program, through the caller's lock,
 // which keeps it for the run's life. Empty when held, and when the folder
-// cannot take a lock file (a missing folder: the run's own checks say so).
-// Else another run of the program or the program's windows hold it: the
-// text that says so, naming the folder and what holds it; nothing has been
-// written then.
+// is missing (the run's own checks say so). Else the text that says why the
+// run may not work there, naming the folder: another run of the program or
+// the program's windows hold it (and what holds it, when known), or no lock
+// can be taken on it (and the system's reason); nothing has been written.
 std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder);

@@ -127,11 +127,9 @@ void SplitDataLine() {
     }
 }
 
-struct ParserInstaller {
-    ParserInstaller() { SetAnswerParser(&ParseAnswer); }
-} installParser;
-
 }  // namespace
+
+void InstallAnswerParser() { SetAnswerParser(&ParseAnswer); }
 
 bool RegisterAnsProc(const std::string& code, AnsProc proc) {
     auto it = AnsTable().find(code);

@@ -26,6 +26,11 @@ bool RegisterAnsProc(const std::string& code, AnsProc proc);
 bool RegisterDataProc(const std::string& code, DataProc proc);
 // Forgets every registered procedure (tests).
 void ClearDispatchProcs();
+// Makes ParseAnswer the frame layer's reader of unasked frames
+// (SetAnswerParser). Called once at start-up by every program that runs the
+// link (the program's Main, the test programs' main, the benchmarks and
+// fuzz targets of the link).
+void InstallAnswerParser();
 
 // The parts of the last answer frame (one global instance).
 struct AnswerRecT {

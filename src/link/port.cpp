@@ -182,12 +182,10 @@ bool OpenCommPort() {
         // modem's own line said why): not a port that cannot be opened.
         CurrentShell().AddError(
             GetText("Log", "modemnolink") + " " + PortName(port->CommPort(), port->Device()), true);
-    } else if (port && port->Held()) {
+    } else if (PortHeld()) {
         // Another run of the program, the program's windows or another
         // program has the device: the user is told which one.
-        CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Log", "portheld") + " " +
-                                    PortName(Core.nCommPort, ""),
-                                true);
+        CurrentShell().AddError(PortHeldText(), true);
     } else {
         CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
         // Which port could not be opened and why: no such port number, or
@@ -198,6 +196,19 @@ bool OpenCommPort() {
     }
     LogErr(5);
     return false;
+}
+
+bool PortHeld() {
+    platform::SerialPort* port = CommList(Core.nCommPort);
+    return port && !port->PortOpen() && port->Held();
+}
+
+std::string PortHeldText() {
+    platform::SerialPort* port = CommList(Core.nCommPort);
+    std::string text = GetText("Msg", "69") + " " + GetText("Log", "portheld") + " " +
+                       PortName(Core.nCommPort, "");
+    if (port && !port->Holder().empty()) text += " (" + port->Holder() + ")";
+    return text;
 }
 
 bool LineOpen() {

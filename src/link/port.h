@@ -82,6 +82,13 @@ void OpenPort();
 // (connection failure) and the message log (the port, its device and the
 // system's reason).
 bool OpenCommPort();
+// True when the port Core.nCommPort is closed because its last opening
+// found the device held by another run of the program, the program's
+// windows or another program.
+bool PortHeld();
+// What the refusal of a held port says: the port, its device and, when it
+// is a run of this program, the process that holds it and its command line.
+std::string PortHeldText();
 // True when the current port is open and its device still there. A device
 // that hung up or failed while open (an adapter pulled) is found here and
 // by every byte operation below: its port is closed, every register must

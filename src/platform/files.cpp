@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -164,6 +165,8 @@ int64_t FileSize(const std::string& path) {
     if (::stat(ResolvePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return static_cast<int64_t>(st.st_size);
 }
+
+void GiveBackLargeBlocks() { ::mallopt(M_MMAP_THRESHOLD, 1 << 20); }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
     bytes.clear();
@@ -414,27 +417,94 @@ bool RecordFile::Truncate(int32_t n) {
     return ::ftruncate(fd_, static_cast<off_t>(n) * length_) == 0;
 }
 
+namespace {
+
+// The files a process has open, each by the stat of what it reaches; false
+// when they cannot be looked at (a process that is gone, or another user's).
+bool OpenFilesOf(const std::string& pid, int skipFd, std::vector<struct stat>& files) {
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::string fds = "/proc/" + pid + "/fd";
+    DIR* dir = ::opendir(fds.c_str());
+    if (!dir) return false;
+    const bool self = pid == std::to_string(::getpid());
+    while (const dirent* e = ::readdir(dir)) {
+        struct stat st;
+        if (e->d_name[0] == '.' || (self && std::atoi(e->d_name) == skipFd) ||
+            ::stat((fds + "/" + e->d_name).c_str(), &st) != 0)
+            continue;
+        files.push_back(st);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    if (S_ISCHR(a.st_mode)) return S_ISCHR(b.st_mode) && a.st_rdev == b.st_rdev;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The words in a lock file name process pid, which is gone or can be seen
+// not to have the file open (fd, this process's own look at it, aside).
+bool StaleHolder(const std::string& pid, const std::string& path, int fd) {
+    struct stat want;
+    if (::stat(path.c_str(), &want) != 0) return false;
+    std::vector<struct stat> files;
+    if (!OpenFilesOf(pid, fd, files)) {
+        struct stat proc;
+        return ::stat(("/proc/" + pid).c_str(), &proc) != 0;
+    }
+    return std::none_of(files.begin(), files.end(),
+                        [&](const struct stat& f) { return SameFile(f, want); });
+}
+
+}  // namespace
+
+bool ProcessHasOpen(const std::string& pid, const std::string& path) {
+    struct stat want;
+    std::vector<struct stat> files;
+    if (::stat(path.c_str(), &want) != 0 || !OpenFilesOf(pid, -1, files)) return false;
+    return std::any_of(files.begin(), files.end(),
+                       [&](const struct stat& f) { return SameFile(f, want); });
+}
+
 FolderLock::Result FolderLock::Hold(const std::string& folder, const std::string& who,
                                     std::string& holder) {
     Release();
     holder.clear();
     const std::string path = JoinPath(ResolvePath(folder), kFolderLockFile);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file that another user made, or one on a folder this user may
+    // not write, still takes a lock through a read-only opening: a flock
+    // does not need the file to be writable.
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        const int refused = errno;
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // No lock file to open: the reason is the refused writing.
+        if (fd < 0) errno = refused;
+    }
     if (fd < 0) return Result::Failed;
+    const bool writable = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         if (err == EWOULDBLOCK) {
             char buf[512];
             const ssize_t n = ::pread(fd, buf, sizeof buf, 0);
             if (n > 0) holder.assign(buf, static_cast<size_t>(n));
+            // A holder that could not write the file left the words of an
+            // earlier one: they name a process that does not hold it now.
+            if (holder.rfind("pid ", 0) == 0) {
+                const std::string pid = holder.substr(4, holder.find(':') - 4);
+                if (StaleHolder(pid, path, fd)) holder.clear();
+            }
         }
         ::close(fd);
         errno = err;
         return err == EWOULDBLOCK ? Result::Busy : Result::Failed;
     }
     fd_ = fd;
-    // Who holds it, for the one refused; a failure here costs only that.
-    if (::ftruncate(fd_, 0) == 0) {
+    // Who holds it, for the one refused; a failure here costs only that. A
+    // holder that cannot write the file leaves another holder's words there.
+    if (writable && ::ftruncate(fd_, 0) == 0) {
         ssize_t done = ::pwrite(fd_, who.data(), who.size(), 0);
         (void)done;
     }

@@ -34,6 +34,13 @@ std::string FileErrorText(int err, const std::string& path);
 // words above. Installed once by the layer that reads the language file.
 using FileErrorWordsFn = std::string (*)(const char* key);
 void SetFileErrorWords(FileErrorWordsFn words);
+// Blocks of a megabyte or more (a profile or table file read whole) are
+// taken from the system for themselves and given back when freed, so that
+// the program's resident memory follows what it holds: the allocator would
+// otherwise keep the room of a large block it freed for later ones, and a
+// run that reads a large file twice would hold it twice. Called once at
+// start-up.
+void GiveBackLargeBlocks();
 // Whole file; false when it cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
 // Replaces the file with the bytes in one step: they go into a temporary
@@ -86,12 +93,19 @@ std::string WriteTarget(const std::string& path);
 // Appends the bytes, creating the file when missing.
 bool AppendFile(const std::string& path, const std::string& bytes);
 
+// True when the process (its pid as a text) has the file open: the same
+// file, or for a device the same device. False when it cannot be seen (a
+// process of another user).
+bool ProcessHasOpen(const std::string& pid, const std::string& path);
+
 // Holds a folder for one run of the program: an exclusive flock on the file
 // kFolderLockFile in it, which every run of this program asks for before it
 // writes there. The system lets the lock go when the holder releases it or
 // its process ends, so a crash leaves nothing held (the file itself stays
 // and means nothing while nobody holds it). The holder writes who it is
-// into the file, so that a refused one can say.
+// into the file, so that a refused one can say; words that name a process
+// ("pid N: ...") that does not have the file open are another run's, left
+// by a holder that could not write the file, and are not taken.
 inline constexpr const char* kFolderLockFile = "ecrprog.lock";
 class FolderLock {
 public:

@@ -184,6 +184,10 @@ struct Profile {
     bool unreadable = false;
     std::string bytes;            // the file
     std::vector<uint32_t> lines;  // offset of every section header and key line, in file order
+    // The first header of each name that the edits of this copy looked for,
+    // by line number, kept in step with the lines inserted and erased: a
+    // file edited key after key is not searched again for every key.
+    mutable std::vector<std::pair<std::string, size_t>> hints;
 
     Line At(size_t item) const { return LineAt(bytes, lines[item]); }
     Kind KindOf(size_t item) const {
@@ -198,19 +202,29 @@ struct BatchFile {
 };
 std::unique_ptr<BatchFile> batchFile;
 
+// A file saved by a text editor as UTF-8 may begin with a byte-order mark:
+// the lines start after it, and it stays in place when the file is written.
+size_t FirstLine(const std::string& b) { return b.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; }
+
 // Finds the section and key lines; blank lines and comments are the bytes
 // between them.
 void ParseLines(Profile& p) {
     const std::string& b = p.bytes;
-    p.lines.clear();
-    size_t pos = 0;
-    while (pos < b.size()) {
-        const char lead = LeadOf(b, pos);
-        if (!IsEnd(lead) && lead != ';') p.lines.push_back(static_cast<uint32_t>(pos));
-        size_t textEnd = 0;
-        LineBounds(b, pos, textEnd, pos);
-    }
-    p.lines.shrink_to_fit();
+    p.hints.clear();
+    // Counted first, so that the offsets take their room once and no more.
+    auto each = [&](auto&& take) {
+        size_t pos = FirstLine(b), textEnd = 0;
+        while (pos < b.size()) {
+            const char lead = LeadOf(b, pos);
+            if (!IsEnd(lead) && lead != ';') take(pos);
+            LineBounds(b, pos, textEnd, pos);
+        }
+    };
+    size_t count = 0;
+    each([&](size_t) { ++count; });
+    std::vector<uint32_t>().swap(p.lines);
+    p.lines.reserve(count);
+    each([&](size_t pos) { p.lines.push_back(static_cast<uint32_t>(pos)); });
 }
 
 // The lines [header, end) of the first section of that name, as indexes of
@@ -242,26 +256,44 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
 }
 
 // An index of the first sections of each name and of their first keys, as
-// the lookups find them: open-addressing tables whose slots hold a name's
-// hash and its line number plus one (0 is a free slot), so that a probe
-// looks at the file's bytes only when the hashes agree, and the index costs
-// a few bytes per line.
+// the lookups find them: open-addressing tables, sized once for the lines of
+// the file, whose slots hold a line number plus one (0 is a free slot) in
+// the low 24 bits and 8 bits of the name's hash above, so that a probe looks
+// at the file's bytes only when those bits agree, and the index costs a few
+// bytes per line. A file of kProfileMaxBytes has fewer than 2^23 lines.
 class LineIndex {
 public:
     void Build(const Profile& p) {
-        headers_.clear();
+        size_t sections = 0;
+        for (size_t i = 0; i < p.lines.size(); ++i)
+            if (p.KindOf(i) == Kind::Section) ++sections;
+        headers_.reserve(sections);
         for (size_t i = 0; i < p.lines.size(); ++i)
             if (p.KindOf(i) == Kind::Section) headers_.push_back(static_cast<uint32_t>(i));
+        sections_.assign(TableSize(sections), 0);
         size_t current = kNone;  // the section being indexed, when it is the first of its name
+        size_t keys = 0;
         for (size_t i = 0; i < p.lines.size(); ++i) {
             const Line l = p.At(i);
             if (l.kind == Kind::Section) {
                 const uint32_t h = HashName(l.name);
                 current = Find(sections_, p, h, l.name, kNone) ? kNone : i;
-                if (current != kNone) Add(sections_, sectionCount_, i, h);
+                if (current != kNone) Place(sections_, i, h);
             } else if (current != kNone) {
                 const uint32_t h = KeyHash(current, l.name);
-                if (!Find(keys_, p, h, l.name, current)) Add(keys_, keyCount_, i, h);
+                if (Find(keys_, p, h, l.name, current)) continue;
+                // The keys table grows with the keys it takes (many lines
+                // may repeat one key): each hash is then taken again.
+                if (keys_.size() < TableSize(++keys)) {
+                    std::vector<uint32_t> old(TableSize(keys), 0);
+                    old.swap(keys_);
+                    for (uint32_t slot : old) {
+                        if (!slot) continue;
+                        const size_t item = (slot & kItemMask) - 1;
+                        Place(keys_, item, KeyHash(HeaderOf(item), p.At(item).name));
+                    }
+                }
+                Place(keys_, i, h);
             }
         }
     }
@@ -278,18 +310,26 @@ public:
 
 private:
     static constexpr size_t kNone = SIZE_MAX;
+    static constexpr uint32_t kItemBits = 24, kItemMask = (1u << kItemBits) - 1;
 
     static uint32_t KeyHash(size_t header, std::string_view key) {
         return HashName(key) ^ (static_cast<uint32_t>(header) * 2654435761u);
     }
+    static uint32_t Tag(uint32_t h) { return h >> kItemBits; }
+    // Room for n names at most three quarters full (a power of two).
+    static size_t TableSize(size_t n) {
+        size_t size = 16;
+        while (size * 3 < n * 4) size *= 2;
+        return size;
+    }
     // The line of that name (a key: in the section of that header).
-    std::optional<size_t> Find(const std::vector<uint64_t>& table, const Profile& p, uint32_t h,
+    std::optional<size_t> Find(const std::vector<uint32_t>& table, const Profile& p, uint32_t h,
                                std::string_view name, size_t header) const {
         if (table.empty()) return std::nullopt;
         const size_t mask = table.size() - 1;
         for (size_t s = h & mask; table[s]; s = (s + 1) & mask) {
-            if (static_cast<uint32_t>(table[s] >> 32) != h) continue;
-            const size_t item = static_cast<uint32_t>(table[s]) - 1;
+            if (Tag(table[s]) != Tag(h)) continue;
+            const size_t item = (table[s] & kItemMask) - 1;
             if ((header == kNone || HeaderOf(item) == header) && SameName(p.At(item).name, name))
                 return item;
         }
@@ -304,27 +344,15 @@ private:
         auto it = std::upper_bound(headers_.begin(), headers_.end(), header);
         return it == headers_.end() ? p.lines.size() : *it;
     }
-    // Adds the line; the table doubles when it is three quarters full.
-    static void Add(std::vector<uint64_t>& table, size_t& count, size_t item, uint32_t h) {
-        if ((count + 1) * 4 > table.size() * 3) {
-            std::vector<uint64_t> old = std::move(table);
-            table.assign(std::max<size_t>(16, old.size() * 2), 0);
-            for (uint64_t entry : old)
-                if (entry) Place(table, entry);
-        }
-        Place(table, (static_cast<uint64_t>(h) << 32) | static_cast<uint32_t>(item + 1));
-        ++count;
-    }
-    static void Place(std::vector<uint64_t>& table, uint64_t entry) {
+    static void Place(std::vector<uint32_t>& table, size_t item, uint32_t h) {
         const size_t mask = table.size() - 1;
-        size_t s = static_cast<uint32_t>(entry >> 32) & mask;
+        size_t s = h & mask;
         while (table[s]) s = (s + 1) & mask;
-        table[s] = entry;
+        table[s] = (Tag(h) << kItemBits) | static_cast<uint32_t>(item + 1);
     }
 
     std::vector<uint32_t> headers_;  // every header line, in file order
-    std::vector<uint64_t> sections_, keys_;
-    size_t sectionCount_ = 0, keyCount_ = 0;
+    std::vector<uint32_t> sections_, keys_;
 };
 
 // A file read once and kept with its index.
@@ -417,21 +445,58 @@ bool Settled(const RawRead& r) {
     return ChangedBefore(r.st.st_mtim, limit) && ChangedBefore(r.st.st_ctim, limit);
 }
 
-std::shared_ptr<Snapshot> MakeSnapshot(const std::string& path, RawRead&& r) {
-    auto s = std::make_shared<Snapshot>();
-    s->profile.path = path;
+// The file's lines as one read found them.
+Profile FromRaw(const std::string& path, RawRead&& r) {
+    Profile p;
+    p.path = path;
     if (!r.ok) {
         struct stat there;
-        s->profile.unreadable = ::stat(path.c_str(), &there) == 0;
-        return s;
+        p.unreadable = ::stat(path.c_str(), &there) == 0;
+        return p;
     }
-    s->stamp = StampOf(r.st);
-    s->profile.exists = true;
-    s->settled = Settled(r);
-    s->profile.bytes = std::move(r.bytes);
-    ParseLines(s->profile);
-    s->index.Build(s->profile);
+    p.exists = true;
+    p.bytes = std::move(r.bytes);
+    ParseLines(p);
+    return p;
+}
+
+std::shared_ptr<Snapshot> MakeSnapshot(const std::string& path, RawRead&& r) {
+    auto s = std::make_shared<Snapshot>();
+    if (r.ok) {
+        s->stamp = StampOf(r.st);
+        s->settled = Settled(r);
+    }
+    s->profile = FromRaw(path, std::move(r));
+    if (s->profile.exists) s->index.Build(s->profile);
     return s;
+}
+
+// Reads the file only to compare it with bytes, a piece at a time: ok when
+// it holds exactly those bytes.
+RawRead CompareRaw(const std::string& path, const std::string& bytes) {
+    RawRead r;
+    ::clock_gettime(CLOCK_REALTIME, &r.start);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return r;
+    if (::fstat(fd, &r.st) == 0 && S_ISREG(r.st.st_mode) &&
+        r.st.st_size == static_cast<off_t>(bytes.size())) {
+        char piece[65536];
+        size_t got = 0;
+        for (;;) {
+            const ssize_t n = ::read(fd, piece, sizeof piece);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                r.ok = n == 0 && got == bytes.size();
+                break;
+            }
+            if (got + static_cast<size_t>(n) > bytes.size() ||
+                std::memcmp(piece, bytes.data() + got, static_cast<size_t>(n)) != 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+    }
+    ::close(fd);
+    return r;
 }
 
 // The file as it is on disk now: the copy in memory when the file's stamp
@@ -454,16 +519,17 @@ std::shared_ptr<const Snapshot> Current(const std::string& path) {
             }
         }
     }
-    RawRead r = ReadRaw(path);
-    if (unsure && r.ok && SameStamp(unsure->stamp, StampOf(r.st)) &&
-        r.bytes == unsure->profile.bytes) {
-        // The bytes it was made from: the copy serves; once the file is
-        // older than the settling time its stamp alone will do.
-        if (Settled(r)) unsure->settled = true;
-        return unsure;
+    if (unsure) {
+        const RawRead same = CompareRaw(path, unsure->profile.bytes);
+        if (same.ok && SameStamp(unsure->stamp, StampOf(same.st))) {
+            // The bytes it was made from: the copy serves; once the file is
+            // older than the settling time its stamp alone will do.
+            if (Settled(same)) unsure->settled = true;
+            return unsure;
+        }
     }
     unsure.reset();  // one copy of the file in memory at a time
-    std::shared_ptr<Snapshot> s = MakeSnapshot(path, std::move(r));
+    std::shared_ptr<Snapshot> s = MakeSnapshot(path, ReadRaw(path));
     {
         std::lock_guard<std::mutex> lock(cacheMutex);
         if (s->profile.exists) {
@@ -497,15 +563,14 @@ View Read(const char* file) {
     return v;
 }
 
-// A copy of the file's lines to edit. The copy in memory is let go first, so
-// that the file is held once, in the copy.
+// A copy of the file's lines to edit, read from the file. The copy in
+// memory is let go first, so that the file is held once, in the copy (which
+// needs no index: the edits find their lines in order).
 Profile Load(const char* file) {
-    View v = Read(file);
-    if (!v.hold) return *v.profile;
-    Profile p = v.hold->profile;
-    v = View();
-    Forget(p.path);
-    return p;
+    const std::string path = ResolvePath(file);
+    if (batchFile && path == batchFile->profile.path) return batchFile->profile;
+    Forget(path);
+    return FromRaw(path, ReadRaw(path));
 }
 
 // Writes the file back; a last line without an ending gets CR LF, so that
@@ -531,12 +596,27 @@ bool Save(const Profile& p) {
 }
 
 // The first section of that name; nothing when the section is missing.
+// The section's lines from its header.
+Range SectionAt(const Profile& p, size_t header) {
+    size_t e = header + 1;
+    while (e < p.lines.size() && p.KindOf(e) != Kind::Section) ++e;
+    return Range{header, e};
+}
+
+constexpr size_t kHints = 64;
+
+void Hint(const Profile& p, std::string_view name, size_t header) {
+    if (p.hints.size() >= kHints) p.hints.clear();
+    p.hints.emplace_back(std::string(name), header);
+}
+
 std::optional<Range> FindSection(const Profile& p, std::string_view name) {
+    for (const auto& [hinted, header] : p.hints)
+        if (SameName(hinted, name)) return SectionAt(p, header);
     for (size_t i = 0; i < p.lines.size(); ++i) {
         if (p.KindOf(i) != Kind::Section || !SameName(p.At(i).name, name)) continue;
-        size_t e = i + 1;
-        while (e < p.lines.size() && p.KindOf(e) != Kind::Section) ++e;
-        return Range{i, e};
+        Hint(p, name, i);
+        return SectionAt(p, i);
     }
     return std::nullopt;
 }
@@ -635,7 +715,17 @@ size_t ByteAt(const Profile& p, size_t item) {
     return item < p.lines.size() ? p.lines[item] : p.bytes.size();
 }
 
+// Room for add more bytes and one more line, grown by an eighth when it runs
+// out: a file edited in memory never takes twice its size, as the library's
+// doubling would have it.
+void Room(Profile& p, size_t add) {
+    if (p.bytes.size() + add > p.bytes.capacity())
+        p.bytes.reserve(p.bytes.size() + add + p.bytes.size() / 8);
+    if (p.lines.size() + 1 > p.lines.capacity()) p.lines.reserve(p.lines.size() + 1 + p.lines.size() / 8);
+}
+
 void ReplaceText(Profile& p, size_t item, const std::string& text) {
+    Room(p, text.size() + 2);
     const Line l = p.At(item);
     p.bytes.replace(l.start, l.textEnd - l.start, text);
     Shift(p, item + 1, static_cast<int64_t>(text.size()) - static_cast<int64_t>(l.textEnd - l.start));
@@ -644,6 +734,7 @@ void ReplaceText(Profile& p, size_t item, const std::string& text) {
 // Inserts a line (CR LF) at byte offset at, the start of a line, as line
 // number item; a last line without an ending gets CR LF first.
 void InsertLine(Profile& p, size_t item, size_t at, const std::string& text) {
+    Room(p, text.size() + 4);
     if (at == p.bytes.size() && !p.bytes.empty() && !IsEnd(p.bytes.back())) {
         p.bytes += "\r\n";
         at = p.bytes.size();
@@ -651,6 +742,8 @@ void InsertLine(Profile& p, size_t item, size_t at, const std::string& text) {
     p.bytes.insert(at, text + "\r\n");
     p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(item), static_cast<uint32_t>(at));
     Shift(p, item + 1, static_cast<int64_t>(text.size() + 2));
+    for (auto& hint : p.hints)
+        if (hint.second >= item) ++hint.second;
 }
 
 // Erases the bytes [from, to) that hold exactly the lines [first, last).
@@ -659,11 +752,15 @@ void Erase(Profile& p, size_t first, size_t last, size_t from, size_t to) {
     p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(first),
                   p.lines.begin() + static_cast<std::ptrdiff_t>(last));
     Shift(p, first, -static_cast<int64_t>(to - from));
+    std::erase_if(p.hints, [&](const auto& hint) { return hint.second >= first && hint.second < last; });
+    for (auto& hint : p.hints)
+        if (hint.second >= last) hint.second -= last - first;
 }
 
 // Appends a new section header at the end of the file; returns its range.
 Range AppendSection(Profile& p, const std::string& name) {
     InsertLine(p, p.lines.size(), p.bytes.size(), "[" + name + "]");
+    Hint(p, name, p.lines.size() - 1);
     return Range{p.lines.size() - 1, p.lines.size()};
 }
 
@@ -940,19 +1037,22 @@ bool ProfileBatch::Commit() {
 int ProfileBatch::DropLines(const std::function<bool(std::string_view)>& foreign) {
     if (!open_) return 0;
     Profile& p = batchFile->profile;
-    std::string kept;
+    // The lines kept move down over the dropped ones, in place.
     int dropped = 0;
-    for (size_t at = 0; at < p.bytes.size();) {
+    size_t to = FirstLine(p.bytes);
+    for (size_t at = to; at < p.bytes.size();) {
         size_t textEnd = 0, next = 0;
         LineBounds(p.bytes, at, textEnd, next);
-        if (foreign(std::string_view(p.bytes).substr(at, textEnd - at)))
+        if (foreign(std::string_view(p.bytes).substr(at, textEnd - at))) {
             ++dropped;
-        else
-            kept.append(p.bytes, at, next - at);
+        } else {
+            if (to != at) std::memmove(p.bytes.data() + to, p.bytes.data() + at, next - at);
+            to += next - at;
+        }
         at = next;
     }
     if (dropped == 0) return 0;
-    p.bytes = std::move(kept);
+    p.bytes.resize(to);
     ParseLines(p);
     batchFile->changed = true;
     return dropped;

@@ -2,6 +2,8 @@
 // Profile (INI) files with the contracts of the classic A-functions, so that
 // files written by the older Windows program keep working:
 // - a line ends at CR LF, at a CR alone or at an LF alone;
+// - a UTF-8 byte-order mark at the start of the file (a file saved by a text
+//   editor) is read past, and a write keeps it;
 // - sections and keys match without regard to case;
 // - in the file, blanks (space, tab, vertical tab) are trimmed around keys,
 //   values and section names (inside the brackets) and before a header; the

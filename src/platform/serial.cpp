@@ -1,14 +1,20 @@
 #include "platform/serial.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/files.h"
 #include "platform/settings.h"
 
 namespace platform {
@@ -49,7 +55,45 @@ std::string Trim(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
+// The program file a process runs ("/proc/self" for this one); empty when
+// it cannot be seen (a process of another user).
+std::string ProgramOf(const std::string& proc) {
+    char buf[4096];
+    const ssize_t n = ::readlink((proc + "/exe").c_str(), buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
 }  // namespace
+
+std::string DeviceHolder(const std::string& device) {
+    const std::string self = ProgramOf("/proc/self");
+    if (self.empty()) return "";
+    DIR* dir = ::opendir("/proc");
+    if (!dir) return "";
+    std::string holder;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string pid = e->d_name;
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            pid == std::to_string(::getpid()))
+            continue;
+        const std::string proc = "/proc/" + pid;
+        if (ProgramOf(proc) != self || !ProcessHasOpen(pid, device)) continue;
+        // Its command line: the arguments end in NUL each; the program by
+        // its file name alone.
+        std::ifstream in(proc + "/cmdline", std::ios::binary);
+        std::string args((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        while (!args.empty() && args.back() == '\0') args.pop_back();
+        const size_t end = args.find('\0');
+        std::string program = args.substr(0, end);
+        program = program.substr(program.rfind('/') + 1);
+        std::string rest = end == std::string::npos ? "" : args.substr(end + 1);
+        std::replace(rest.begin(), rest.end(), '\0', ' ');
+        holder = "pid " + pid + ": " + program + (rest.empty() ? "" : " " + rest);
+        break;
+    }
+    ::closedir(dir);
+    return holder;
+}
 
 bool ParseSerialSettings(const std::string& text, SerialSettings& out) {
     std::string parts[4];
@@ -172,8 +216,11 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     if (!open) {
         if (fd_ >= 0) {
             // The exclusive mode stays with the terminal while another side
-            // keeps it open (a pseudo-terminal's): let it go with the port.
-            ioctl(fd_, TIOCNXCL);
+            // keeps it open (a pseudo-terminal's): let it go with the port,
+            // but only when this port set it. A refused opening must leave
+            // the mode of the run that holds the device as it is.
+            if (exclusive_) ioctl(fd_, TIOCNXCL);
+            exclusive_ = false;
             ::close(fd_);
             fd_ = -1;
         }
@@ -188,6 +235,7 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     }
     std::string device = PortDevice(commPort_);
     held_ = false;
+    holder_.clear();
     errno = 0;
     if (device.empty()) {
         // No device to open: the reason is ours, said in full.
@@ -199,7 +247,9 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     if (fd < 0) {
         // A terminal in exclusive mode refuses every other opening.
         held_ = errno == EBUSY;
-        return Fail("cannot open " + device);
+        Fail("cannot open " + device);
+        if (held_) holder_ = DeviceHolder(device);
+        return false;
     }
     fd_ = fd;
     device_ = device;
@@ -219,6 +269,7 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         held_ = err == EWOULDBLOCK;
+        if (held_) holder_ = DeviceHolder(device);
         errno = err;
         Fail(held_ ? device + " is held by another program" : "cannot lock " + device);
         std::string why = error_, reason = reason_;
@@ -227,7 +278,7 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
         reason_ = reason;
         return false;
     }
-    ioctl(fd_, TIOCEXCL);
+    exclusive_ = ioctl(fd_, TIOCEXCL) == 0;
     // Opening raises DTR; lower it only when asked to.
     if (!Apply() || (!dtr_ && !SetDtrLine(false))) {
         std::string why = error_;

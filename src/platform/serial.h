@@ -74,6 +74,9 @@ public:
     // The last opening failed because another program (another run of this
     // one included) holds the device.
     virtual bool Held() const { return false; }
+    // Who holds it when Held(): "pid N: program arguments" when it is a run
+    // of this program; empty when that cannot be told.
+    virtual std::string Holder() const { return ""; }
 
     virtual std::string LastError() const = 0;
     // The system's description of the last failure ("No such file or
@@ -81,6 +84,11 @@ public:
     // refused, a port number out of range).
     virtual std::string LastReason() const = 0;
 };
+
+// Another process of this program (the same program file) that has the
+// character device open: "pid N: program arguments", its program by file
+// name. Empty when there is none, or none that this process may look at.
+std::string DeviceHolder(const std::string& device);
 
 // The parts of a settings text.
 struct SerialSettings {
@@ -126,6 +134,7 @@ public:
     bool WaitInput(int ms) override;
     bool DeviceLost() override;
     bool Held() const override { return held_; }
+    std::string Holder() const override { return holder_; }
     std::string LastError() const override { return error_; }
     std::string LastReason() const override { return reason_; }
     std::string Device() const override { return device_; }
@@ -147,6 +156,8 @@ private:
     std::string pendingOut_;  // bytes the device did not take yet
     bool lost_ = false;
     bool held_ = false;  // the last opening found the device held elsewhere
+    bool exclusive_ = false;  // this port put the terminal in exclusive mode
+    std::string holder_;      // who holds it, when held_ and it can be told
     std::string error_;
     std::string reason_;
 };

@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/main_timer_state.h"
 #include "core/texts.h"
+#include "link/dispatch.h"
 #include "ui/frmSplash.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
@@ -146,6 +147,9 @@ int RunInteractive(int argc, char** argv) {
 int Main(int argc, char** argv) {
     Core.strStartDir = CurrentFolder();
     StartupDefaults();
+    platform::GiveBackLargeBlocks();
+    InstallTextHooks();
+    InstallAnswerParser();
     RegisterTableProcs();
 
     Batch.args.clear();

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "core/texts.h"
+#include "link/dispatch.h"
+
 int main(int argc, char** argv) {
     std::string tmpl = (std::filesystem::temp_directory_path() / "ecrhome-XXXXXX").string();
     if (mkdtemp(tmpl.data())) {
@@ -14,6 +17,9 @@ int main(int argc, char** argv) {
         setenv("HOME", tmpl.c_str(), 1);
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // What the program's Main installs at start-up.
+    InstallTextHooks();
+    InstallAnswerParser();
     ::testing::InitGoogleTest(&argc, argv);
     int rc = RUN_ALL_TESTS();
     std::error_code ec;

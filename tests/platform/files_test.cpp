@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/child_process.h"
+#include "core/globals.h"
 
 using namespace platform;
 using testsupport::ReadAll;
@@ -130,4 +134,80 @@ TEST(Files, FolderLockHasOneHolderAtATime) {
     // The new holder's words replace the old ones whole.
     EXPECT_EQ(ReadAll(dir.file(kFolderLockFile)), "4343");
     EXPECT_EQ(first.Hold(dir.file("missing"), "x", holder), FolderLock::Result::Failed);
+}
+
+// A lock file that another user made (0644, not writable here) still takes
+// the lock, and holds it against that user; words left by a holder that is
+// gone are not taken for the holder's; a folder that can take no lock file
+// fails. As root the other user is nobody, in a child; else the lock file is
+// made unwritable for this user.
+TEST(Files, FolderLockHoldsForAUserWhoCannotWriteItsFile) {
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    const std::string me = "pid " + std::to_string(::getpid()) + ": ecrprog /r:**";
+    FolderLock mine;
+    std::string holder;
+    ASSERT_EQ(mine.Hold(dir.path(), me, holder), FolderLock::Result::Held);
+    ASSERT_EQ(::chmod(dir.file(kFolderLockFile).c_str(), 0444), 0);
+    // The other user, in a child; its result is the exit status.
+    auto asOther = [](const std::function<int()>& body) {
+        return childtest::Run([&] {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 99;
+            return body();
+        });
+    };
+    auto hold = [&](const std::string& folder, std::string expectHolder) {
+        return [folder, expectHolder] {
+            FolderLock other;
+            std::string seen;
+            const FolderLock::Result r = other.Hold(folder, "pid 1: other", seen);
+            if (r == FolderLock::Result::Failed) return 10 + (errno == EACCES ? 0 : 1);
+            return static_cast<int>(r) * 2 + (seen == expectHolder ? 0 : 1);
+        };
+    };
+    const int held = static_cast<int>(FolderLock::Result::Held) * 2;
+    const int busy = static_cast<int>(FolderLock::Result::Busy) * 2;
+    // Held here: the other user is refused, told who holds it.
+    EXPECT_EQ(asOther(hold(dir.path(), me)), busy);
+    mine.Release();
+    // Free: the other user holds it through a read-only opening (and cannot
+    // write its words); held there, it is refused here, and the words of the
+    // holder that let it go are not given as the holder's.
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t child = childtest::Start([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 99;
+        FolderLock other;
+        std::string seen;
+        const int r = static_cast<int>(other.Hold(dir.path(), "pid 1: other", seen));
+        char c = static_cast<char>(r);
+        if (::write(ready[1], &c, 1) != 1 || ::read(done[0], &c, 1) != 1) return 98;
+        return r * 2;
+    });
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_EQ(mine.Hold(dir.path(), me, holder), FolderLock::Result::Busy);
+    EXPECT_EQ(holder, "");
+    ASSERT_EQ(::write(done[1], &c, 1), 1);
+    EXPECT_EQ(childtest::Wait(child), held);
+    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
+    // A folder the other user may not write, without a lock file: no lock.
+    const std::string closed = dir.file("closed");
+    ASSERT_EQ(::mkdir(closed.c_str(), 0555), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chmod(closed.c_str(), 0755), 0);
+    }
+    EXPECT_EQ(asOther(hold(closed, "")), 10);
+}
+
+// The words of a file error come from the language file in every program
+// from its start, not only in one that happens to link the texts.
+TEST(Files, FileErrorWordsComeFromTheLanguageFile) {
+    TempDir dir;
+    WriteAll(dir.file("Testi.ita"), "[Log]\r\nerrnofile=File non trovato\r\n");
+    Core.strLangFile = dir.file("Testi.ita");
+    EXPECT_EQ(FileErrorText(ENOENT, dir.file("x.txt")), "File non trovato");
+    Core.strLangFile.clear();
+    EXPECT_EQ(FileErrorText(ENOENT, dir.file("x.txt")), "File not found");
 }

@@ -143,3 +143,38 @@ TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
         EXPECT_EQ(ProfileString("", "k", "none", repeated), "none");
     }
 }
+
+// Writes gathered in one batch find the first section of each name however
+// the lines before it moved (keys and sections inserted or erased between).
+TEST(ProfileCache, ABatchOfWritesKeepsFindingTheFirstSectionOfAName) {
+    TempDir dir;
+    const std::string file = dir.file("batch.ini");
+    struct Write {
+        const char* section;
+        const char* key;  // nullptr: the section is deleted
+        const char* value;  // nullptr: the key is deleted
+    };
+    const struct {
+        const char* name;
+        std::vector<Write> writes;
+        std::string expected;
+    } cases[] = {
+        {"a key erased before it", {{"A", "k", "2"}, {"B", "x", nullptr}, {"A", "k", "3"}},
+         "[B]\r\n[A]\r\nk=3\r\n[A]\r\nk=9\r\n"},
+        {"a key inserted before it", {{"A", "k", "2"}, {"B", "y", "1"}, {"a", "k", "3"}},
+         "[B]\r\nx=1\r\ny=1\r\n[A]\r\nk=3\r\n[A]\r\nk=9\r\n"},
+        {"its own section deleted", {{"A", "k", "2"}, {"A", nullptr, nullptr}, {"A", "k", "3"}},
+         "[B]\r\nx=1\r\n[A]\r\nk=3\r\n"},
+        {"the section before it deleted", {{"A", "k", "2"}, {"B", nullptr, nullptr}, {"A", "j", "4"}},
+         "[A]\r\nk=2\r\nj=4\r\n[A]\r\nk=9\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(file, "[B]\r\nx=1\r\n[A]\r\nk=1\r\n[A]\r\nk=9\r\n");
+        ProfileBatch batch(file);
+        for (const Write& w : c.writes)
+            EXPECT_NE(WritePrivateProfileStringA(w.section, w.key, w.value, file.c_str()), 0);
+        ASSERT_TRUE(batch.Commit());
+        EXPECT_EQ(testsupport::ReadAll(file), c.expected);
+    }
+}

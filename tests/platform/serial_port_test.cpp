@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include "common/child_process.h"
 
 #include "emulator/pty.h"
 #include "platform/serial.h"
@@ -111,6 +114,58 @@ TEST_F(SerialPortTest, PropertiesAndRefusals) {
     EXPECT_FALSE(port.Output("x"));
     EXPECT_TRUE(port.SetCommPort(4));
     EXPECT_FALSE(port.SetCommPort(17));
+}
+
+// A second opening of a held device is refused and leaves the holder's
+// terminal in its exclusive mode; the holder, when it is another process of
+// this program, is named by its pid and command line.
+TEST_F(SerialPortTest, AHeldDeviceIsRefusedAndStaysHeld) {
+    // The terminal's exclusive mode, as another program sees it (one that
+    // cannot open the device finds it exclusive).
+    auto exclusive = [&] {
+        const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) return errno == EBUSY ? 1 : -1;
+        int on = -1;
+        ::ioctl(fd, TIOCGEXCL, &on);
+        ::close(fd);
+        return on;
+    };
+    platform::TermiosSerialPort first(3), second(3);
+    ASSERT_TRUE(first.SetPortOpen(true));
+    EXPECT_EQ(exclusive(), 1);
+    EXPECT_FALSE(second.SetPortOpen(true));
+    EXPECT_TRUE(second.Held());
+    EXPECT_EQ(second.Holder(), "");  // this process itself
+    EXPECT_EQ(exclusive(), 1);
+    ASSERT_TRUE(first.SetPortOpen(false));
+    EXPECT_EQ(exclusive(), 0);
+
+    // Held by a child, a process of this program.
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t child = childtest::Start([&] {
+        platform::TermiosSerialPort holder(3);
+        char c = holder.SetPortOpen(true) ? 'y' : 'n';
+        if (::write(ready[1], &c, 1) != 1 || ::read(done[0], &c, 1) != 1) return 1;
+        return 0;
+    });
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
+    EXPECT_FALSE(second.SetPortOpen(true));
+    EXPECT_TRUE(second.Held());
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = '\0';
+    const std::string program = std::strrchr(self, '/') + 1;
+    EXPECT_EQ(second.Holder().substr(0, 4 + std::to_string(child).size() + 2 + program.size()),
+              "pid " + std::to_string(child) + ": " + program);
+    ASSERT_EQ(::write(done[1], &c, 1), 1);
+    EXPECT_EQ(childtest::Wait(child), 0);
+    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
+    EXPECT_TRUE(second.SetPortOpen(true));
 }
 
 TEST_F(SerialPortTest, ADeviceThatHangsUpIsLostUntilItsPortIsClosed) {

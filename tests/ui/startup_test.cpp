@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "ui/frmSplash.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -112,15 +114,24 @@ TEST_F(ChooserTest, AFolderThatACommandLineRunHoldsIsSaidToBeHeld) {
     ASSERT_TRUE(Startup.bSplashOK);
     platform::FolderLock run, windows;
     std::string holder;
-    ASSERT_EQ(run.Hold(Core.strCashDir, "pid 7: ecrprog /r:** /f:setup.ini", holder),
-              platform::FolderLock::Result::Held);
+    const std::string who = "pid " + std::to_string(::getpid()) + ": ecrprog /r:** /f:setup.ini";
+    ASSERT_EQ(run.Hold(Core.strCashDir, who, holder), platform::FolderLock::Result::Held);
     EXPECT_EQ(HoldCustomerFolder(windows, Core.strCashDir),
               "Customer folder in use by another run of the program or by the program's windows; "
-              "nothing was done here: " + dir.file("TIMBREL/Rossi") + " (pid 7: ecrprog /r:** /f:setup.ini)");
+              "nothing was done here: " + dir.file("TIMBREL/Rossi") + " (" + who + ")");
     EXPECT_FALSE(windows.IsHeld());
     run.Release();
     EXPECT_EQ(HoldCustomerFolder(windows, Core.strCashDir), "");
     EXPECT_TRUE(windows.IsHeld());
+    // No lock can be taken there: refused with the reason, not run unlocked.
+    windows.Release();
+    const std::string lock = dir.file("TIMBREL/Rossi/ecrprog.lock");
+    std::filesystem::remove(lock);
+    std::filesystem::create_directory(lock);
+    EXPECT_EQ(HoldCustomerFolder(windows, Core.strCashDir),
+              "Customer folder cannot be held for this run, its lock file cannot be opened; "
+              "nothing was done here: " + lock + " (Is a directory)");
+    EXPECT_FALSE(windows.IsHeld());
 }
 
 TEST_F(ChooserTest, CancelEndsWithoutWriting) {
