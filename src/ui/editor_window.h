@@ -8,6 +8,7 @@
 // An editor derives from EditorWindow, builds its controls, and shows itself
 // with Show(new MyEditor) from the factory it registers:
 //   RegisterEditor("K_FRMBOLLINI", [] { return EditorWindow::Show(new frmBollini); });
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -51,6 +52,12 @@ protected:
     // The editor's own unload step (saving what it shows); runs only when
     // the unload is allowed.
     virtual void Form_Unload() {}
+    // The save of the unload step: false when what is shown could not be
+    // saved (a value refused), so that leaving asks first.
+    virtual bool UnloadSave() {
+        Form_Unload();
+        return true;
+    }
 
     void closeEvent(QCloseEvent* event) override;
 
@@ -68,14 +75,20 @@ protected:
     // counts too). Nothing is written or asked.
     virtual bool ChangeShown() { return false; }
     // Before the editor leaves what it shows: save saves it when a save can
-    // be made; while none can (a read runs), a change is asked about. True
-    // when the editor may leave (saved, nothing to lose, or the user drops
-    // the change); false keeps the user where the change is, and list (when
-    // given) shows item `shown` (numbered from 1) again.
-    bool LeaveShown(const std::function<void()>& save, QComboBox* list = nullptr, int shown = 0);
+    // be made. A change that cannot be saved (a read runs, or save refused a
+    // value) is asked about. True when the editor may leave (saved, nothing
+    // to lose, or the user drops the change); false keeps the user where the
+    // change is: list (when given) shows item `shown` (numbered from 1)
+    // again, and the field refused gets the focus.
+    bool LeaveShown(const std::function<bool()>& save, QComboBox* list = nullptr, int shown = 0);
+    // A save refused the field (its name and box): noted for the question
+    // on leaving. Each save forgets the one before.
+    void NoteRefusal(const std::string& field, QWidget* control);
 
 private:
     bool bCanUnload_ = false;
+    std::string refusedField_;         // the field the last save refused
+    QPointer<QWidget> refusedControl_;  // and its box
     bool readRunning_ = false;
     QMdiSubWindow* frame_ = nullptr;
 };

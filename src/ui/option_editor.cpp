@@ -40,7 +40,9 @@ bool OptionEditor::SaveConf(bool ask) {
         // The fields taken before the refusal go back too: no other editor's
         // save may write them later without the question.
         udtCassaConf = udtCassaConfSaved;
-        ShowSaveRefused(TakeRefused());
+        const Refusal refused = TakeRefusal();
+        NoteRefusal(refused.name, refused.control);
+        ShowSaveRefused(refused.name);
         return false;
     }
     if (ask) AskGlbDiff();
@@ -88,8 +90,21 @@ void OptionEditor::RefreshAfterRead() {
         return;
     }
     ShowConf();
+    SayRefusedRead();
     // A further table of the same read is told from what is shown now.
     if (shownAtLoad_) shownAtLoad_ = udtCassaConf;
+}
+
+void OptionEditor::SayRefusedRead() {
+    // Taken as a save would take them, into a copy: nothing is written.
+    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
+    TakeRefused();
+    const bool ok = SetConf();
+    const std::string field = TakeRefused();
+    udtCassaConf = conf;
+    udtCassaConfSaved = saved;
+    // The operation's result: it stays when the operation ends.
+    if (!ok) ShowResult((field.empty() ? std::string() : field + ": ") + GetText("Msg1", "readbad"));
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }
@@ -100,4 +115,4 @@ void OptionEditor::cmdSend_Click() {
     if (TestCashEnabled() && SaveConf(true)) Send();
 }
 
-void OptionEditor::Form_Unload() { SaveConf(true); }
+bool OptionEditor::UnloadSave() { return SaveConf(true); }

@@ -45,13 +45,16 @@ protected:
     virtual void Send() = 0;
 
     QHBoxLayout* ButtonRow();
-    void Form_Unload() override;
+    bool UnloadSave() override;
     bool ChangeShown() override;
     // After a read: ShowConf, but a change that the user kept while the
     // read ran stays on screen (asked about when leaving).
     void RefreshAfterRead() override;
 
 private:
+    // A value just read that the editor's fields refuse is named in the
+    // status text now, not only by every later save.
+    void SayRefusedRead();
     // While the editor's read runs, the options the controls were last
     // filled from: the read fills the working copy line by line, so a change
     // is told from these.

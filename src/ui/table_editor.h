@@ -104,7 +104,7 @@ protected:
     // The buttons in a row on the right.
     QHBoxLayout* ButtonRow();
 
-    void Form_Unload() override;
+    bool UnloadSave() override;
     bool SaveBlocked() override;
     bool ChangeShown() override;
 

@@ -123,17 +123,28 @@ TEST_F(StampsTest, LeavingAnEditedStampAsksAndNoKeepsTheFile) {
     EXPECT_EQ(w->CurItem(), 3);
     EXPECT_EQ(Shown(w->txtP432[0]), "0");
 
-    // Yes keeps it; a refused field shows its text and the choice goes on.
+    // Yes keeps it; a refused field shows its text and asks: No stays at
+    // the field, Yes drops the change and the choice goes on.
     Type(w->txtP432[0], "7");
     Choose(w->cbxBollino, 4);
     EXPECT_EQ(Stamp(3).substr(26, 3), "007");
     Type(w->txtP432[1], "-1");
-    Choose(w->cbxBollino, 2);
-    EXPECT_EQ(Status(), "Stamp 4-Values 2: value not valid");
+    const std::string drop =
+        "Changed data: Stamp 4, Values 2 - The change cannot be saved: a value is not valid. Drop the change and leave?";
+    for (const bool yes : {false, true}) {
+        shell.answers = {yes};
+        Choose(w->cbxBollino, 2);
+        EXPECT_EQ(shell.questions.back(), drop);
+        EXPECT_EQ(Status(), "Stamp 4-Values 2: value not valid");
+        EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
+        EXPECT_EQ(w->CurItem(), yes ? 2 : 4);
+        EXPECT_EQ(w->cbxBollino->currentIndex(), yes ? 1 : 3);
+        if (!yes) {
+            EXPECT_EQ(w->focusWidget(), w->txtP432[1]);
+        }
+    }
     EXPECT_NE(Read("Shop/msg.log").find(" : Stamp 4-Values 2: value not valid\r\n"), std::string::npos);
-    EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
-    EXPECT_EQ(w->CurItem(), 2);
-    EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_EQ(shell.questions.size(), 4u);
 }
 
 TEST_F(StampsTest, SendSavesFirstAndQueuesOnlyAValidStamp) {
