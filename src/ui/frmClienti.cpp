@@ -515,6 +515,8 @@ bool frmClienti::SetDati() {
 bool frmClienti::TestChange() {
     if (nEditState != 3 && nEditState != 5) return true;
     if (!SetDati()) {
+        const Refusal refused = TakeRefusal();
+        NoteRefusal(refused.name, refused.control);
         ShowMsgText(GetText("Msg1", "3"), "");
         return false;
     }
@@ -826,7 +828,7 @@ void frmClienti::cmdWrite_Click() {
     if (SetCard()) CliCardNop();
 }
 
-void frmClienti::Form_Unload() {
+bool frmClienti::UnloadSave() {
     frmList::Unload();
-    TestChange();
+    return TestChange();
 }

@@ -80,6 +80,13 @@ TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGenera
         w->cmdMod->click();
         EXPECT_EQ(Archive(), before);
         EXPECT_EQ(Status(), "Modify customer - VAT code: not a valid value: nothing was saved");
+        // Leaving with it asks; No keeps the editor, at the field.
+        Type(w->txtIVA, "8");
+        shell.answers = {false};
+        EXPECT_FALSE(CloseCurrentEditor());
+        EXPECT_EQ(shell.questions.back(), "Changed data: VAT code - The change cannot be saved: a value is not "
+                                          "valid. Drop the change and leave?");
+        EXPECT_EQ(w->focusWidget(), w->txtIVA);
         // The same code cannot be added.
         Enter(w, "123");
         EXPECT_EQ(w->EditState(), 2);

@@ -132,10 +132,8 @@ TEST_F(CustomerGroupsTest, NoGroupNoTypingAndTheReadsEndKeepsTheGroupEdited) {
     EXPECT_EQ(w->CurItem(), 5);
     EXPECT_EQ(w->cbxClientGroup->currentIndex(), 4);
     EXPECT_EQ(Shown(w->txtGroupDesc1), "DURING");
-    EXPECT_TRUE(w->txtGroupDesc1->isEnabled());
     w->cmdSave->click();
     EXPECT_EQ(Group(5), "005DURING               \r\n");
-    EXPECT_TRUE(shell.questions.empty());
 }
 
 TEST_F(CustomerGroupsTest, TheRangeButtonsSpeakTheWindowsLanguage) {

@@ -3,7 +3,6 @@
 // brings the register's customers back into the editor; loyalty lines set
 // from the departments window reach RepFid.txt and the register.
 #include "ui/frmClienti.h"
-#include "ui/frmGClienti.h"
 #include "ui/frmLineeFid.h"
 #include "ui/editor_fixture.h"
 #include "ui/frmReparti.h"
@@ -56,23 +55,6 @@ TEST_F(CustomerLinkTest, ACustomerAddedReachesTheRegisterAndAReadBringsTheRegist
     // The register's other customer came into the archive before it.
     EXPECT_EQ(File("Clienti.txt").substr(0, 12), "          77");
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
-}
-
-// A group chosen and typed while the groups' read runs stays chosen with
-// its text when the read ends.
-TEST_F(CustomerLinkTest, AGroupEditedDuringTheReadStaysChosenWhenItEnds) {
-    ASSERT_NO_FATAL_FAILURE(Start("ZANDORE", 11));
-    auto* w = Open<frmGClienti>("K_FRMGCLIENTI");
-    w->cmdLoad->click();
-    Choose(w->cbxClientGroup, 5);
-    Type(w->txtGroupDesc1, "DURING");
-    w->cmdSave->click();
-    ASSERT_TRUE(RunToIdle());
-    EXPECT_EQ(w->CurItem(), 5);
-    EXPECT_EQ(w->cbxClientGroup->currentIndex(), 4);
-    EXPECT_EQ(Shown(w->txtGroupDesc1), "DURING");
-    w->cmdSave->click();
-    EXPECT_EQ(Record("ClientG.txt", 5, 26), "005DURING               \r\n");
 }
 
 TEST_F(CustomerLinkTest, LoyaltyLinesSetFromTheDepartmentsWindowReachTheRegister) {
