@@ -106,7 +106,8 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
         NoteRefusal({}, nullptr);
         if (save() || !ChangeShown()) return true;
         // Nothing was saved: leaving now would lose the change unasked.
-        question = (refusedField_.empty() ? std::string() : refusedField_ + " - ") + GetText("Msg", "leavedrop");
+        question = refusedField_.empty() ? GetText("Msg", "leavenosave")
+                                         : refusedField_ + " - " + GetText("Msg", "leavedrop");
     } else {
         if (!ChangeShown()) return true;
         question = GetText("Msg", "readdrop");
