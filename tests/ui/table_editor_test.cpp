@@ -263,31 +263,46 @@ TEST_F(StampsTest, ALanguageFileWithoutTheButtonTextsHidesTheButtons) {
 }
 
 // The program closed by the user with an edit not yet saved: the one
-// question, in the program's own message box, and the edit kept.
+// question, in the program's own message box, and the edit kept. With a
+// value refused, No keeps the program open at the edit.
 TEST_F(StampsTest, ClosingTheProgramWithAnUnsavedEditAsksOnceAndLosesNothing) {
     frmMain& main = Main();
     frmBollini* w = Stamps();
     Choose(w->cbxBollino, 1);
-    Type(w->txtP432[0], "5");
+    Type(w->txtP432[0], "-1");
     shell.real = true;
     int boxes = 0;
+    QMessageBox::StandardButton answer = QMessageBox::No;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             ++boxes;
-            box->button(QMessageBox::Yes)->click();
+            box->button(answer)->click();
         }
     });
     user.start(20);
     Core.bAskOnExit = true;
     main.tmrMain()->start();
-    main.close();
+    for (const int asked : {1, 2}) {
+        Type(w->txtP432[0], asked == 1 ? "-1" : "5");
+        main.close();
+        QElapsedTimer clock;
+        clock.start();
+        while (boxes < asked && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (asked == 1) {
+            EXPECT_TRUE(main.isVisible());
+            EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(w));
+        }
+        answer = QMessageBox::Yes;
+    }
     QElapsedTimer clock;
     clock.start();
     while (main.isVisible() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(main.isVisible());
-    EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: The data have been changed. Save the changes?"});
+    EXPECT_EQ(boxes, 2);
+    EXPECT_EQ(shell.questions, (std::vector<std::string>{"Changed data: Stamp 1, Values 1 - The change cannot be saved: "
+                                                         "a value is not valid. Drop the change and leave?",
+                                                         "Changed data: The data have been changed. Save the changes?"}));
     EXPECT_EQ(Stamp(1), "10000000000000000000000000005000000000\r\n");
 }
 
