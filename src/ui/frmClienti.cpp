@@ -503,11 +503,14 @@ bool frmClienti::SetDati() {
     }
     // The record's own check, its failing step named by its box.
     if (ok) {
-        const QWidget* boxes[] = {cbxCli,      txtListino, txtIVA,     txtFMult,     txtCredito,
+        const QWidget* boxes[] = {cbxCli,        txtListino, txtIVA,      txtFMult,     txtCredito,
                                   chkCliFlag[0], txtClientG, txtLineaFid, txtSaldoPunti};
         const int step = objCli.CheckCli();
-        if (step >= 1 && step <= 9) ok = Refuse(boxes[step - 1]);
-        else if (step != 0) ok = false;
+        if (step >= 1 && step <= 9) {
+            ok = Refuse(boxes[step - 1]);
+        } else if (step != 0) {
+            ok = false;
+        }
     }
     return ok;
 }
