@@ -120,11 +120,11 @@ void ShowMsgText(const std::string& t1, const std::string& t2) {
     ShowAndLog(text);
 }
 
-void ShowSaveRefused(const std::string& field) {
+void ShowSaveRefused(const std::string& field, const std::string& what) {
     if (field.empty())
-        ShowMsg("9", "3");
+        ShowMsg(what, "3");
     else
-        ShowMsgText(GetText("Msg", "9") + " - " + field + ": " + GetText("Msg1", "badfield"), "");
+        ShowMsgText(GetText("Msg", what) + " - " + field + ": " + GetText("Msg1", "badfield"), "");
 }
 
 void ShowSendRefused(const std::string& field) {

@@ -67,9 +67,9 @@ std::string GetProtocolText(const std::string& code);
 void ShowMsg(const std::string& k1, const std::string& k2);
 // The same with literal texts, joined by "-" without blanks.
 void ShowMsgText(const std::string& t1, const std::string& t2);
-// A save of the options refused: "9" - the field's name - "badfield" in the
-// status text, or "9" - "3" when no field was named.
-void ShowSaveRefused(const std::string& field);
+// A save refused: the "Msg" text of what (9 for the options) - the field's
+// name - "badfield" in the status text, or what - "3" when no field was named.
+void ShowSaveRefused(const std::string& field, const std::string& what = "9");
 // A send refused for a field that only the send takes: "Comandi" "4" - the
 // field's name - "badsend".
 void ShowSendRefused(const std::string& field);

@@ -437,6 +437,11 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
                 fields += std::string(fields.empty() ? "" : ", ") + kCliFieldNames[f] + " \"" +
                           value + "\"";
         }
+        // A field the old generation lacks gets what a new customer gets
+        // (Clear gave the group "0" and blank texts): the loyalty line and
+        // the points 0, values the customer's checks take.
+        for (F field : {F::strLineaFid, F::strSaldoPunti})
+            if (to.Has(field) && !from.Has(field)) to.Let(field, "0");
         if (!fields.empty())
             lost.push_back(tables::TrimBlanks(from.Get(F::strCodice)) + ": " + fields);
         converted += to.rec_;

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <algorithm>
 #include <map>
 
@@ -84,17 +85,44 @@ bool EditorWindow::ReadRunning() {
     return readRunning_;
 }
 
-bool EditorWindow::LeaveShown(const std::function<void()>& save, QComboBox* list, int shown) {
+void EditorWindow::NoteRefusal(const std::string& field, QWidget* control) {
+    refusedField_ = field;
+    refusedControl_ = control;
+}
+
+namespace {
+
+// Puts the control on screen (the tab page that holds it chosen) and gives it
+// the focus, its text selected.
+void GoTo(QWidget* control) {
+    for (QWidget* w = control; w && w->parentWidget(); w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget());
+            tabs && tabs->indexOf(w) >= 0)
+            tabs->setCurrentWidget(w);
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* box = qobject_cast<QLineEdit*>(control)) box->selectAll();
+}
+
+}  // namespace
+
+bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list, int shown) {
+    std::string question;
     if (!SaveBlocked()) {
-        save();
-        return true;
+        NoteRefusal({}, nullptr);
+        if (save() || !ChangeShown()) return true;
+        // Nothing was saved: leaving now would lose the change unasked.
+        question = refusedField_.empty() ? GetText("Msg", "leavenosave")
+                                         : refusedField_ + " - " + GetText("Msg", "leavedrop");
+    } else {
+        if (!ChangeShown()) return true;
+        question = GetText("Msg", "readdrop");
     }
-    if (!ChangeShown() || CurrentShell().AskYesNo(GetText("Msg", "readdrop"), GetText("Msg", "81")))
-        return true;
+    if (CurrentShell().AskYesNo(question, GetText("Msg", "81"))) return true;
     if (list) {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(shown - 1);
     }
+    if (refusedControl_ && refusedControl_->isEnabled()) GoTo(refusedControl_);
     return false;
 }
 
@@ -192,8 +220,8 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (ShellState.bSaveOnUnload && !LeaveShown([this] { Form_Unload(); })) {
-        // The read runs and the user keeps the change: the editor stays.
+    if (ShellState.bSaveOnUnload && !LeaveShown([this] { return UnloadSave(); })) {
+        // The change could not be saved and the user keeps it: the editor stays.
         event->ignore();
         return;
     }

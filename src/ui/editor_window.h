@@ -56,6 +56,12 @@ protected:
     // The editor's own unload step (saving what it shows); runs only when
     // the unload is allowed.
     virtual void Form_Unload() {}
+    // The save of the unload step: false when what is shown could not be
+    // saved (a value refused), so that leaving asks first.
+    virtual bool UnloadSave() {
+        Form_Unload();
+        return true;
+    }
 
     void closeEvent(QCloseEvent* event) override;
 
@@ -73,11 +79,15 @@ protected:
     // counts too). Nothing is written or asked.
     virtual bool ChangeShown() { return false; }
     // Before the editor leaves what it shows: save saves it when a save can
-    // be made; while none can (a read runs), a change is asked about. True
-    // when the editor may leave (saved, nothing to lose, or the user drops
-    // the change); false keeps the user where the change is, and list (when
-    // given) shows item `shown` (numbered from 1) again.
-    bool LeaveShown(const std::function<void()>& save, QComboBox* list = nullptr, int shown = 0);
+    // be made. A change that cannot be saved (a read runs, or save refused a
+    // value) is asked about. True when the editor may leave (saved, nothing
+    // to lose, or the user drops the change); false keeps the user where the
+    // change is: list (when given) shows item `shown` (numbered from 1)
+    // again, and the field refused gets the focus.
+    bool LeaveShown(const std::function<bool()>& save, QComboBox* list = nullptr, int shown = 0);
+    // A save refused the field (its name and box): noted for the question
+    // on leaving. Each save forgets the one before.
+    void NoteRefusal(const std::string& field, QWidget* control);
 
     // What the editor's data controls show, control by control: the text of
     // a text box, the tick of a check box or option button, the choice of a
@@ -105,6 +115,8 @@ protected:
 
 private:
     bool bCanUnload_ = false;
+    std::string refusedField_;         // the field the last save refused
+    QPointer<QWidget> refusedControl_;  // and its box
     bool readRunning_ = false;
     QMdiSubWindow* frame_ = nullptr;
 };

@@ -80,11 +80,11 @@ bool frmBollini::TakeControls(int16_t n) {
         if (amounts ? fields::TakeAmount(threshold, 0, 999999, v) : fields::TakeWhole(threshold, 0, 999999, v))
             udtEdit.P431[i].PutNum(v);
         else
-            ok = RefuseAs(FieldCaption(txtP431[0]) + " " + std::to_string(i + 1));
+            ok = RefuseAs(FieldCaption(txtP431[0]) + " " + std::to_string(i + 1), txtP431[i]);
         if (fields::TakeWhole(txtP432[i]->Typed(), 0, 999, v))
             udtEdit.P432[i].PutNum(v);
         else
-            ok = RefuseAs(FieldCaption(txtP432[0]) + " " + std::to_string(i + 1));
+            ok = RefuseAs(FieldCaption(txtP432[0]) + " " + std::to_string(i + 1), txtP432[i]);
     }
     return ok;
 }

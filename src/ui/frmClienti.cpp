@@ -456,7 +456,8 @@ void frmClienti::ResetCliFields() {
 }
 
 bool frmClienti::SetDati() {
-    if (strCurCode.size() > kCodeWidth) return false;
+    TakeRefused();
+    if (strCurCode.size() > kCodeWidth) return Refuse(cbxCli);
     bool ok = true;
     int64_t v = 0;
     // A whole number typed into its box, stored as plain digits; a number
@@ -465,7 +466,7 @@ bool frmClienti::SetDati() {
         if (fields::TakeNumber(box->Typed(), lo, hi, v))
             objCli.Let(field, std::to_string(v));
         else
-            ok = false;
+            ok = Refuse(box);
     };
     objCli.Let(CliField::strCodice, strCurCode);
     const CliField descs[4] = {CliField::strDesc1, CliField::strDesc2, CliField::strDesc3, CliField::strDesc4};
@@ -476,12 +477,12 @@ bool frmClienti::SetDati() {
         if (fields::TakeNumber(txtSaldoPunti->Typed(), 0, 30000, v))
             objCli.Let(CliField::strSaldoPunti, tables::FormatNum(v, 5));
         else
-            ok = false;
+            ok = Refuse(txtSaldoPunti);
     }
     if (fields::TakeNumber(txtIVA->Typed(), 0, 9, v) && (v <= ConfigLevel.GetMaxTabIva() || v == 9))
         objCli.Let(CliField::strIVA, std::to_string(v));
     else
-        ok = false;
+        ok = Refuse(txtIVA);
     if (showFMult_) number(txtFMult, CliField::strFMUlt, 0, Sizes.nMaxFunMul);
     const std::string credit = txtCredito->Typed();
     if (type_ == 2) {
@@ -490,24 +491,36 @@ bool frmClienti::SetDati() {
         if (fields::TakeNumber(credit, INT32_MIN, INT32_MAX, v) && std::to_string(v).size() <= 8)
             objCli.Let(CliField::strCredito, std::to_string(v));
         else
-            ok = false;
+            ok = Refuse(txtCredito);
     } else if (fields::IsNumber(fields::TypedNumber(credit)) && fields::TakeAmount(credit, 0, 99999999, v)) {
         objCli.Let(CliField::strCredito, std::to_string(v));
     } else {
-        ok = false;
+        ok = Refuse(txtCredito);
     }
     objCli.Let(CliField::strFlag, std::to_string(FlagsValue(ArrayFlags(chkCliFlag, 3))));
     if (showExt_) {
         number(txtClientG, CliField::strGroup, 0, Sizes.nMaxClientG);
         objCli.Let(CliField::strCF_PIVA, fields::WireSafe(txtCF_PIVA->Typed()));
     }
-    if (ok && objCli.CheckCli() != 0) ok = false;
+    // The record's own check, its failing step named by its box.
+    if (ok) {
+        const QWidget* boxes[] = {cbxCli,        txtListino, txtIVA,      txtFMult,     txtCredito,
+                                  chkCliFlag[0], txtClientG, txtLineaFid, txtSaldoPunti};
+        const int step = objCli.CheckCli();
+        if (step >= 1 && step <= 9) {
+            ok = Refuse(boxes[step - 1]);
+        } else if (step != 0) {
+            ok = false;
+        }
+    }
     return ok;
 }
 
 bool frmClienti::TestChange() {
     if (nEditState != 3 && nEditState != 5) return true;
     if (!SetDati()) {
+        const Refusal refused = TakeRefusal();
+        NoteRefusal(refused.name, refused.control);
         ShowMsgText(GetText("Msg1", "3"), "");
         return false;
     }
@@ -525,7 +538,7 @@ void frmClienti::GestAddCli() {
     if (objCli.GetCli(tables::TrimBlanks(strCurCode))) {
         ShowMsg("5", "4");
     } else if (!SetDati()) {
-        ShowMsg("5", "3");
+        ShowSaveRefused(TakeRefused(), "5");
     } else if (objCli.AddCli()) {
         ShowConf(1);
         ShowMsg("", "");
@@ -541,7 +554,7 @@ void frmClienti::GestAddCli() {
 
 void frmClienti::GestModCli() {
     if (!SetDati())
-        ShowMsg("6", "3");
+        ShowSaveRefused(TakeRefused(), "6");
     else if (objCli.ModCli())
         ShowMsg("", "");
     nEditState = 2;
@@ -819,7 +832,7 @@ void frmClienti::cmdWrite_Click() {
     if (SetCard()) CliCardNop();
 }
 
-void frmClienti::Form_Unload() {
+bool frmClienti::UnloadSave() {
     frmList::Unload();
-    TestChange();
+    return TestChange();
 }

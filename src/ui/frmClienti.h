@@ -148,7 +148,10 @@ public:
 
 protected:
     void InitForm() override;
-    void Form_Unload() override;
+    // Leaving asks the change test; a change it cannot keep (a field
+    // refused) is asked about before it is dropped.
+    bool UnloadSave() override;
+    bool ChangeShown() override { return nEditState == 3 || nEditState == 5; }
 
 private:
     int FindCliIndex(const std::string& code) const;

@@ -101,9 +101,17 @@ bool frmGClienti::ReadRecord(int16_t n) {
     return objGroups.GetGroup(n, udtEdit);
 }
 
-void frmGClienti::FillControls(int16_t) { txtGroupDesc1->Show(udtEdit.GroupDesc1.Trim()); }
+// The description is editable only while a group is chosen: typed with none,
+// it would belong to no group.
+void frmGClienti::FillControls(int16_t) {
+    txtGroupDesc1->Show(udtEdit.GroupDesc1.Trim());
+    txtGroupDesc1->setEnabled(true);
+}
 
-void frmGClienti::ClearControls() { txtGroupDesc1->Show(""); }
+void frmGClienti::ClearControls() {
+    txtGroupDesc1->Show("");
+    txtGroupDesc1->setEnabled(false);
+}
 
 bool frmGClienti::TakeControls(int16_t n) {
     udtEdit.Code = std::to_string(n);

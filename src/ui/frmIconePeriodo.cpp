@@ -91,10 +91,7 @@ frmIconePeriodo::~frmIconePeriodo() { cbxNPeriodo->disconnect(this); }
 void frmIconePeriodo::cbxNPeriodo_Click() {
     // The period being left is saved; while the periods' read runs, its
     // change is asked about (the list already names the new period).
-    nLeaving = nCurPeriodo;
-    const bool leave = LeaveShown([this] { SaveConf(true, nCurPeriodo); }, cbxNPeriodo, nCurPeriodo);
-    nLeaving = 0;
-    if (!leave) return;
+    if (!LeaveShown([this] { return SaveConf(true, nCurPeriodo); }, cbxNPeriodo, nCurPeriodo)) return;
     const int16_t n = ListChoice(cbxNPeriodo);
     if (n != 0) {
         nCurPeriodo = n;
@@ -106,22 +103,22 @@ void frmIconePeriodo::cbxNPeriodo_Click() {
 
 bool frmIconePeriodo::SaveConf(bool ask, int16_t n) {
     udtCassaConfSaved = udtCassaConf;
-    if (n == 0 || !IsPeriod(n)) return true;
-    nSavePeriodo = n;
+    // The controls hold the period shown: they are never saved as another.
+    if (n == 0 || n != nCurPeriodo || !IsPeriod(n)) return true;
     return OptionEditor::SaveConf(ask);
 }
 
 bool frmIconePeriodo::SaveConf(bool ask) { return SaveConf(ask, ListChoice(cbxNPeriodo)); }
 
 bool frmIconePeriodo::ChangeShown() {
-    const int16_t n = nLeaving != 0 ? nLeaving : ListChoice(cbxNPeriodo);
-    if (n == 0 || !IsPeriod(n)) return false;
-    nSavePeriodo = n;
+    // The period shown, also while the list already names the next one.
+    if (!IsPeriod(nCurPeriodo)) return false;
     return OptionEditor::ChangeShown();
 }
 
 bool frmIconePeriodo::SetConf() {
-    const int16_t n = nSavePeriodo;
+    // The controls into the period they show.
+    const int16_t n = nCurPeriodo;
     bool ok = true;
     int64_t v = 0;
     if (fields::TakeWhole(txtNIcona->Typed(), 0, 99, v))

@@ -20,7 +20,8 @@ public:
     void ShowConf() override;
     // Shows period n (1 to 10); 0 clears the window and the choice.
     void ShowPeriodo(int16_t n);
-    // Saves period n (nothing for 0), asking about a change when ask is true.
+    // Saves period n (nothing for 0, nor for a period other than the one
+    // shown), asking about a change when ask is true.
     bool SaveConf(bool ask, int16_t n);
     // Save, Send and closing save the period chosen in the list.
     bool SaveConf(bool ask) override;
@@ -43,7 +44,5 @@ protected:
 
 private:
     int16_t nCurPeriodo = 0;
-    int16_t nSavePeriodo = 0;  // the period SetConf takes the controls into
-    int16_t nLeaving = 0;      // the period being left, while its change is asked about
     bool bClearing = false;    // ShowPeriodo(0) is deselecting the list
 };

@@ -359,6 +359,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (Core.bInteractive && !ShellState.bMainCanUnload && LinkState.nState != 0)
         ShowMsg("exitwait", "");
     if (Core.bAskOnExit) {
+        // The editor on screen is left first: a change it cannot save is
+        // asked about, and No keeps the program open at it.
+        if (!CloseCurrentEditor()) {
+            event->ignore();
+            return;
+        }
         Core.bAskOnExit = false;
         if (Core.bKeyLock) {
             const bool release =

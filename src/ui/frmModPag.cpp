@@ -140,7 +140,7 @@ void frmModPag::cbxTagliTicket_Click() {
     }
     // The denomination being left is saved with its payment type (while the
     // table's read runs, its change is asked about).
-    if (nCurTicket != 0 && !LeaveShown([this] { SaveConf(true, nCurItem); }, cbxTagliTicket, nCurTicket))
+    if (nCurTicket != 0 && !LeaveShown([this] { return SaveConf(true, nCurItem); }, cbxTagliTicket, nCurTicket))
         return;
     if (IsTicketType(nCurItem)) {
         nCurTicket = static_cast<int16_t>(index + 1);

@@ -337,6 +337,12 @@ bool frmOpGen::DataOraValid() const {
     return fields::DateExists(day, month, year) && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
 }
 
+std::string frmOpGen::VatRow(int n) const {
+    // As the window labels the row: the table's caption and the VAT code.
+    const std::string table = Frame3->isHidden() ? std::string() : FromQt(Frame3->title());
+    return (table.empty() ? std::string("P016") : table) + " " + FromQt(Label2[n]->text());
+}
+
 bool frmOpGen::SetConf() {
     CassaConfRec& c = udtCassaConf;
     bool ok = true;
@@ -358,7 +364,7 @@ bool frmOpGen::SetConf() {
         if (fields::TakeWhole(txtP016[n]->Typed(), 0, 99, v))
             c.P016[n] = static_cast<int16_t>(v);
         else
-            ok = Refuse(txtP016[n]);
+            ok = RefuseAs(VatRow(n), txtP016[n]);
     }
     // The label shows P017 as stored, also outside -6 to +6 (the steppers
     // only move within it), and a save writes back what it shows.

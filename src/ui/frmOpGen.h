@@ -63,4 +63,6 @@ private:
     int Rates() const;
     // True when the date and time boxes hold a real date and time.
     bool DataOraValid() const;
+    // The name of VAT row n in a refusal.
+    std::string VatRow(int n) const;
 };

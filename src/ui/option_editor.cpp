@@ -40,7 +40,9 @@ bool OptionEditor::SaveConf(bool ask) {
         // The fields taken before the refusal go back too: no other editor's
         // save may write them later without the question.
         udtCassaConf = udtCassaConfSaved;
-        ShowSaveRefused(TakeRefused());
+        const Refusal refused = TakeRefusal();
+        NoteRefusal(refused.name, refused.control);
+        ShowSaveRefused(refused.name);
         return false;
     }
     if (ask) AskGlbDiff();
@@ -87,6 +89,21 @@ void OptionEditor::Filled() {
 
 void OptionEditor::RefreshAfterRead() {
     RefreshOverEdits(filled_, [this] { ShowRead(); });
+    // A value just read that the fields refuse is said now; a change kept
+    // over the read is asked about when leaving instead.
+    if (!ChangeShown()) SayRefusedRead();
+}
+
+void OptionEditor::SayRefusedRead() {
+    // Taken as a save would take them, into a copy: nothing is written.
+    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
+    TakeRefused();
+    const bool ok = SetConf();
+    const std::string field = TakeRefused();
+    udtCassaConf = conf;
+    udtCassaConfSaved = saved;
+    // The operation's result: it stays when the operation ends.
+    if (!ok) ShowResult((field.empty() ? std::string() : field + ": ") + GetText("Msg1", "readbad"));
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }
@@ -97,4 +114,4 @@ void OptionEditor::cmdSend_Click() {
     if (TestCashEnabled() && SaveConf(true)) Send();
 }
 
-void OptionEditor::Form_Unload() { SaveConf(true); }
+bool OptionEditor::UnloadSave() { return SaveConf(true); }

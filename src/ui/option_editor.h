@@ -45,7 +45,7 @@ protected:
     virtual void Send() = 0;
 
     QHBoxLayout* ButtonRow();
-    void Form_Unload() override;
+    bool UnloadSave() override;
     bool ChangeShown() override;
     // After a read: the options as read, with the controls that the user
     // changed while the read ran set again over them (asked about when
@@ -59,6 +59,9 @@ protected:
     void Filled();
 
 private:
+    // A value just read that the editor's fields refuse is named in the
+    // status text now, not only by every later save.
+    void SayRefusedRead();
     // While the editor's read runs, what the controls showed when they were
     // last filled: the read fills the working copy line by line, so a change
     // is told from these, never from the options record.

@@ -96,11 +96,10 @@ void TableEditor::ShowX(int16_t n) {
 }
 
 void TableEditor::ItemClick() {
-    // The record being left is saved (with the question); a refused field does
-    // not stop the change of choice.
-    // While a read of the table runs and the user keeps the change, the
-    // record stays shown, to be saved once the read is over.
-    if (nCurItem != 0 && !LeaveShown([this] { SaveConf(true, nCurItem); }, itemList, nCurItem)) return;
+    // The record being left is saved (with the question). A change that
+    // cannot be saved (a field refused, a read of the table running) is asked
+    // about: the user keeps it and the record stays shown, or drops it.
+    if (nCurItem != 0 && !LeaveShown([this] { return SaveConf(true, nCurItem); }, itemList, nCurItem)) return;
     const int16_t n = ListChoice(itemList);
     if (n != 0) {
         nCurItem = n;
@@ -131,7 +130,9 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
         // Nothing of a refused record stays: the fields taken before the
         // refusal go back too, so that no later save writes them unasked.
         DropChanges();
-        const std::string field = TakeRefused();
+        const Refusal refused = TakeRefusal();
+        const std::string& field = refused.name;
+        NoteRefusal(RefusalText(n) + (field.empty() ? "" : ", " + field), refused.control);
         ShowMsgText(RefusalText(n), (field.empty() ? "" : field + ": ") + GetText("Errori", "8"));
         return false;
     }
@@ -179,4 +180,4 @@ void TableEditor::cmdSend_Click() {
     if (SaveConf(true, ListChoice(itemList))) Send();
 }
 
-void TableEditor::Form_Unload() { SaveConf(true, ListChoice(itemList)); }
+bool TableEditor::UnloadSave() { return SaveConf(true, ListChoice(itemList)); }

@@ -105,7 +105,7 @@ protected:
     // The buttons in a row on the right.
     QHBoxLayout* ButtonRow();
 
-    void Form_Unload() override;
+    bool UnloadSave() override;
     bool SaveBlocked() override;
     bool ChangeShown() override;
     bool HoldsData(const QWidget* control) const override;

@@ -219,7 +219,7 @@ void CashRegister::SeedOptions(const std::string& model, int number, int station
                                  std::to_string(station + 1) + ":" + std::to_string(on ? 130 : 128) + ":0:"};
     records_["general options"] = {"0:3:" + std::string(lx ? "0" : "32") +
                                    ":0:1:0:0:0:0:0:224:0:0:010124:0:"};
-    records_["vat table"] = {lx ? "2200:1000:400:0:" : "2200:1000:400:0:500:"};
+    records_["vat table"] = {lx ? "22:10:4:0:" : "22:10:4:0:5:"};  // whole percents, 0 to 99
     // LX4100 keeps no P518 and P519: its record ends after P513.
     records_["register options"] = {lx ? "0:0:0:0:0:" : "0:0:0:128:0:0:0:"};
     records_["register options 2"] = {"::A:224:"};

@@ -193,8 +193,9 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
     ASSERT_EQ(up.size(), 350u);
     EXPECT_EQ(up.substr(0, 12), Blanks(11) + "5");  // right-aligned again
     EXPECT_EQ(up.substr(12, 155), r1.substr(12, 155));
-    EXPECT_EQ(up.substr(167, 8), Blanks(6) + "\r\n");
-    EXPECT_EQ(up.substr(175), r2.substr(0, 167) + Blanks(6) + "\r\n");
+    // The added loyalty line and points as a new customer has them: 0.
+    EXPECT_EQ(up.substr(167, 8), "00" + Blanks(4) + "\r\n");
+    EXPECT_EQ(up.substr(175), r2.substr(0, 167) + "00" + Blanks(4) + "\r\n");
     // A second opening changes nothing.
     cli.SetFile(path, true);
     int16_t file = cli.OpenFile(path);

@@ -79,7 +79,14 @@ TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGenera
         Type(w->txtIVA, "-1");
         w->cmdMod->click();
         EXPECT_EQ(Archive(), before);
-        EXPECT_EQ(Status(), "Modify customer - some values are not valid: nothing was saved");
+        EXPECT_EQ(Status(), "Modify customer - VAT code: not a valid value: nothing was saved");
+        // Leaving with it asks; No keeps the editor, at the field.
+        Type(w->txtIVA, "8");
+        shell.answers = {false};
+        EXPECT_FALSE(CloseCurrentEditor());
+        EXPECT_EQ(shell.questions.back(), "Changed data: VAT code - The change cannot be saved: a value is not "
+                                          "valid. Drop the change and leave?");
+        EXPECT_EQ(w->focusWidget(), w->txtIVA);
         // The same code cannot be added.
         Enter(w, "123");
         EXPECT_EQ(w->EditState(), 2);
@@ -182,6 +189,18 @@ TEST_F(CustomerEditorTest, AnEditorOpenAcrossTheHelloTakesTheRegistersGeneration
     Type(w->txtDesc[0], "SECOND");
     w->cmdAdd->click();
     EXPECT_EQ(Archive().size(), 180u);
+    // Up again: the fields the conversion adds take a new customer's values,
+    // so a customer converted can be changed.
+    ConfigLevel.SetCashVersion(LinkState.nCurCash, "R022041");
+    Enter(w, "123");
+    ASSERT_EQ(w->Archive().GetLen(), 175);
+    EXPECT_EQ(Shown(w->txtLineaFid), "0");
+    EXPECT_EQ(Shown(w->txtSaldoPunti), "0");
+    Type(w->txtDesc[2], "THIRD");
+    w->cmdMod->click();
+    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(Archive().substr(91, 5), "THIRD");
+    EXPECT_EQ(Archive().substr(167, 8), "000000\r\n");
 }
 
 TEST_F(CustomerEditorTest, AnArchiveThatWillNotOpenIsSaidNotShownEmpty) {

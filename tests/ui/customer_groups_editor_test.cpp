@@ -5,6 +5,7 @@
 #include "ui/editor_fixture.h"
 #include "ui/controls/range_controls.h"
 #include <tuple>
+#include "engine/operation.h"
 #include "store/table_file.h"
 #include "editor_fixture.h"
 
@@ -111,6 +112,28 @@ TEST_F(CustomerGroupsTest, ASaveWhileAReadOfTheGroupsRunsIsRefusedAndSaid) {
     }
     w->cmdSave->click();
     EXPECT_EQ(Group(2), "002DURING               \r\n");
+}
+
+// The description takes typing only while a group is chosen; a read's end
+// never takes the group from under an edit.
+TEST_F(CustomerGroupsTest, NoGroupNoTypingAndTheReadsEndKeepsTheGroupEdited) {
+    frmGClienti* w = Groups();
+    EXPECT_FALSE(w->txtGroupDesc1->isEnabled());
+    Choose(w->cbxClientGroup, 6);
+    EXPECT_TRUE(w->txtGroupDesc1->isEnabled());
+    w->cmdLoad->click();
+    EXPECT_FALSE(w->txtGroupDesc1->isEnabled());
+    Choose(w->cbxClientGroup, 5);
+    Type(w->txtGroupDesc1, "DURING");
+    w->cmdSave->click();  // refused: the read runs
+    RefreshForm();        // the groups' closing line
+    ClearCmdQueue();      // the read is over
+    OperationTick();
+    EXPECT_EQ(w->CurItem(), 5);
+    EXPECT_EQ(w->cbxClientGroup->currentIndex(), 4);
+    EXPECT_EQ(Shown(w->txtGroupDesc1), "DURING");
+    w->cmdSave->click();
+    EXPECT_EQ(Group(5), "005DURING               \r\n");
 }
 
 TEST_F(CustomerGroupsTest, TheRangeButtonsSpeakTheWindowsLanguage) {

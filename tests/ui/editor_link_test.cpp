@@ -109,6 +109,35 @@ TEST_F(EditorLinkTest, GeneralOptionsAndVatRatesGoAndComeBackOnScreen) {
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 
+// The emulator's own rates are ones the editor takes; a rate read that the
+// editor refuses is named when the read ends.
+TEST_F(EditorLinkTest, AVatRateReadThatTheEditorRefusesIsNamedWhenTheReadEnds) {
+    reg->SeedOptions("TIMBREL");  // the options the emulator's program plays
+    frmOpGen* w = Open<frmOpGen>("K_FRMOPGEN");
+    const struct {
+        const char* rates;  // as the register sends them; none: the emulator's own
+        const char* status;
+    } cases[] = {{nullptr, "Saved"},
+                 {"10:120:30:40:50:", "VAT rates 1: the value read from the register is not valid here: correct "
+                                      "it, or the options cannot be saved"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        if (c.rates) reg->SetRecords("vat table", {c.rates});
+        w->cmdLoad->click();
+        ASSERT_TRUE(RunToIdle());
+        if (c.rates) {
+            EXPECT_EQ(Status(), c.status);
+        }
+        Type(w->txtP216, c.rates ? "2" : "1");
+        w->cmdSave->click();
+        if (!c.rates) {
+            EXPECT_EQ(Status(), c.status);
+            EXPECT_EQ(Key("P0", "160"), "22");
+            EXPECT_EQ(Key("P0", "164"), "5");
+        }
+    }
+}
+
 TEST_F(EditorLinkTest, APeriodTypedReachesTheRegisterAndItsPeriodsComeBack) {
     frmIconePeriodo* w = Open<frmIconePeriodo>("K_FRMICONEPERIODO");
     Choose(w->cbxNPeriodo, 2);

@@ -93,6 +93,14 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
     EXPECT_EQ(Shown(w->txtP513), "50");  // the change dropped shows no more
     EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
     EXPECT_EQ(w->requests, 1);
+    // Leaving with a value refused, no field named: asked; No stays.
+    ClearCmdQueue();  // the read is over
+    OperationTick();
+    Type(w->txtP513, "500");
+    shell.answers = {false};
+    EXPECT_FALSE(CloseCurrentEditor());
+    EXPECT_EQ(shell.questions.back(), "Changed data: The change could not be saved (the status bar says why). "
+                                      "Drop the change and leave?");
 }
 
 // The read's refresh shows the options as read, with only the controls the

@@ -90,8 +90,8 @@ TEST_F(OptionEditorsTest, AValueOutOfRangeSavesAndSendsNothing) {
         FieldBox* box;
         const char* text;
         const char* field;  // as the status text names it
-    } cases[] = {{w->txtP016[0], "100", "P016 1"},
-                 {w->txtP016[3], "99999999999999999999", "P016 4"},  // past 16 bits
+    } cases[] = {{w->txtP016[0], "100", "VAT rates 0"},  // the row as the window labels it
+                 {w->txtP016[3], "99999999999999999999", "VAT rates 3"},  // past 16 bits
                  {w->txtP216, "31", "P216 (0-30)"},
                  {w->txtP216, "-1", "P216 (0-30)"},
                  {w->txtP216, "1x", "P216 (0-30)"}};
@@ -114,6 +114,34 @@ TEST_F(OptionEditorsTest, AValueOutOfRangeSavesAndSendsNothing) {
     EXPECT_EQ(Key("P2", "16"), "30");
     EXPECT_EQ(udtCassaConf.P016[4], options.P016[4]);
     EXPECT_EQ(udtCassaConf.P016[5], options.P016[5]);
+}
+
+// Leaving with a value refused asks; No keeps the editor, every edit and the
+// focus on the field refused; Yes leaves and writes nothing.
+TEST_F(OptionEditorsTest, LeavingWithAValueRefusedAsksFirst) {
+    frmOpGen* w = Editor<frmOpGen>(3, "K_FRMOPGEN");
+    w->cmdSave->click();
+    const std::string before = File("Cassa.txt");
+    Type(w->txtP016[3], "150");
+    w->chkP012->setChecked(true);
+    w->sstOpGen->setCurrentIndex(1);
+    for (const bool drop : {false, true}) {
+        SCOPED_TRACE(drop);
+        shell.questions.clear();
+        shell.answers = {drop};
+        EXPECT_EQ(ShowForm("K_FRMGLBCASSA"), drop);
+        EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: VAT rates 3 - The change cannot be "
+                                                            "saved: a value is not valid. Drop the change and leave?"});
+        EXPECT_EQ(Status(), Refused("VAT rates 3"));
+        EXPECT_EQ(File("Cassa.txt"), before);
+        if (drop) break;
+        EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(w));
+        EXPECT_EQ(Shown(w->txtP016[3]), "150");
+        EXPECT_TRUE(w->chkP012->isChecked());
+        EXPECT_EQ(w->sstOpGen->currentIndex(), 0);
+        EXPECT_EQ(w->focusWidget(), w->txtP016[3]);
+    }
+    EXPECT_EQ(udtCassaConf.P012, 0);
 }
 
 TEST_F(OptionEditorsTest, SendPutsTheDateAndTimeInFrontOnlyWhenTheyAreReal) {

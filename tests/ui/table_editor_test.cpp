@@ -123,17 +123,28 @@ TEST_F(StampsTest, LeavingAnEditedStampAsksAndNoKeepsTheFile) {
     EXPECT_EQ(w->CurItem(), 3);
     EXPECT_EQ(Shown(w->txtP432[0]), "0");
 
-    // Yes keeps it; a refused field shows its text and the choice goes on.
+    // Yes keeps it; a refused field shows its text and asks: No stays at
+    // the field, Yes drops the change and the choice goes on.
     Type(w->txtP432[0], "7");
     Choose(w->cbxBollino, 4);
     EXPECT_EQ(Stamp(3).substr(26, 3), "007");
     Type(w->txtP432[1], "-1");
-    Choose(w->cbxBollino, 2);
-    EXPECT_EQ(Status(), "Stamp 4-Values 2: value not valid");
+    const std::string drop =
+        "Changed data: Stamp 4, Values 2 - The change cannot be saved: a value is not valid. Drop the change and leave?";
+    for (const bool yes : {false, true}) {
+        shell.answers = {yes};
+        Choose(w->cbxBollino, 2);
+        EXPECT_EQ(shell.questions.back(), drop);
+        EXPECT_EQ(Status(), "Stamp 4-Values 2: value not valid");
+        EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
+        EXPECT_EQ(w->CurItem(), yes ? 2 : 4);
+        EXPECT_EQ(w->cbxBollino->currentIndex(), yes ? 1 : 3);
+        if (!yes) {
+            EXPECT_EQ(w->focusWidget(), w->txtP432[1]);
+        }
+    }
     EXPECT_NE(Read("Shop/msg.log").find(" : Stamp 4-Values 2: value not valid\r\n"), std::string::npos);
-    EXPECT_EQ(Stamp(4), "40000000000000000000000000000000000000\r\n");
-    EXPECT_EQ(w->CurItem(), 2);
-    EXPECT_EQ(shell.questions.size(), 2u);
+    EXPECT_EQ(shell.questions.size(), 4u);
 }
 
 TEST_F(StampsTest, SendSavesFirstAndQueuesOnlyAValidStamp) {
@@ -256,31 +267,46 @@ TEST_F(StampsTest, ALanguageFileWithoutTheButtonTextsHidesTheButtons) {
 }
 
 // The program closed by the user with an edit not yet saved: the one
-// question, in the program's own message box, and the edit kept.
+// question, in the program's own message box, and the edit kept. With a
+// value refused, No keeps the program open at the edit.
 TEST_F(StampsTest, ClosingTheProgramWithAnUnsavedEditAsksOnceAndLosesNothing) {
     frmMain& main = Main();
     frmBollini* w = Stamps();
     Choose(w->cbxBollino, 1);
-    Type(w->txtP432[0], "5");
+    Type(w->txtP432[0], "-1");
     shell.real = true;
     int boxes = 0;
+    QMessageBox::StandardButton answer = QMessageBox::No;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             ++boxes;
-            box->button(QMessageBox::Yes)->click();
+            box->button(answer)->click();
         }
     });
     user.start(20);
     Core.bAskOnExit = true;
     main.tmrMain()->start();
-    main.close();
+    for (const int asked : {1, 2}) {
+        Type(w->txtP432[0], asked == 1 ? "-1" : "5");
+        main.close();
+        QElapsedTimer clock;
+        clock.start();
+        while (boxes < asked && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (asked == 1) {
+            EXPECT_TRUE(main.isVisible());
+            EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(w));
+        }
+        answer = QMessageBox::Yes;
+    }
     QElapsedTimer clock;
     clock.start();
     while (main.isVisible() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(main.isVisible());
-    EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(shell.questions, std::vector<std::string>{"Changed data: The data have been changed. Save the changes?"});
+    EXPECT_EQ(boxes, 2);
+    EXPECT_EQ(shell.questions, (std::vector<std::string>{"Changed data: Stamp 1, Values 1 - The change cannot be saved: "
+                                                         "a value is not valid. Drop the change and leave?",
+                                                         "Changed data: The data have been changed. Save the changes?"}));
     EXPECT_EQ(Stamp(1), "10000000000000000000000000005000000000\r\n");
 }
 

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -160,22 +161,30 @@ void MaskBox::ShowMask(const std::string& text) {
 
 namespace {
 
-std::string refused_;  // the field Refuse noted
+std::string refused_;              // the field Refuse noted
+QPointer<QWidget> refusedControl_;  // and its box
 
 }  // namespace
 
-bool Refuse(const QWidget* control) { return RefuseAs(FieldCaption(control)); }
+bool Refuse(const QWidget* control) { return RefuseAs(FieldCaption(control), control); }
 
-bool RefuseAs(const std::string& name) {
-    if (refused_.empty()) refused_ = name;
+bool RefuseAs(const std::string& name, const QWidget* control) {
+    if (refused_.empty()) {
+        refused_ = name;
+        refusedControl_ = const_cast<QWidget*>(control);
+    }
     return false;
 }
 
-std::string TakeRefused() {
-    std::string name;
-    name.swap(refused_);
-    return name;
+Refusal TakeRefusal() {
+    Refusal r;
+    r.name.swap(refused_);
+    r.control = refusedControl_.data();
+    refusedControl_.clear();
+    return r;
 }
+
+std::string TakeRefused() { return TakeRefusal().name; }
 
 void SetCaption(QWidget* control, const std::string& section, const std::string& key) {
     SetCtlCaption(control, GetText(section, key));

@@ -98,11 +98,19 @@ private:
 };
 
 // A field refused by a save: the first one since the last TakeRefused is
-// noted for the status text. Always false, for "ok = Refuse(box)".
+// noted for the status text, with its control (so that the user can be taken
+// to it). Always false, for "ok = Refuse(box)".
 bool Refuse(const QWidget* control);
-// The same with the name given.
-bool RefuseAs(const std::string& name);
-// The name noted by Refuse ("" when none), forgotten.
+// The same with the name given (control: the box, when there is one).
+bool RefuseAs(const std::string& name, const QWidget* control = nullptr);
+// The field noted by Refuse, forgotten: its name ("" when none) and its
+// control (null when none, or when it is gone).
+struct Refusal {
+    std::string name;
+    QWidget* control = nullptr;
+};
+Refusal TakeRefusal();
+// The name only.
 std::string TakeRefused();
 
 // The caption of a control from the language file; an empty text hides the
