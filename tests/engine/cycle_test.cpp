@@ -2,6 +2,7 @@
 // semaphore file and the error lines of a hello answer.
 #include "core/config_level.h"
 #include "core/texts.h"
+#include "engine/batch.h"
 #include "engine/builders_reports.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -131,6 +132,28 @@ TEST_F(CycleTest, AFailedRegisterGetsOneMoreTurnPerCycle) {
 }
 
 TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
+    // A line for each register with work left: register 1's extra turn,
+    // registers 3 and 4 not started; none for register 2, which had finished.
+    // In a command-line run each names the request at which its list stands:
+    // register 1's where its extra turn takes it up, the others' first.
+    const struct {
+        bool batch;
+        const char* extraTurn;  // the request named in register 1's line
+        const char* notStarted; // in those of registers 3 and 4
+    } cases[] = {{false, "<&L|3:4>", "<&L|3:4>"}, {true, "<*F|1:2>", "<#Z|>"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.batch);
+        testsupport::WriteAll(Core.strLogErrFile, "");
+        shell->errors.clear();
+        Core.bInteractive = !c.batch;
+        Batch = BatchGlobals{};
+        if (c.batch) {
+            Batch.Richieste = {{"#Z", ""}, {"*F", "1:2"}, {"&L", "3:4"}};
+            Batch.bListLoaded = true;
+            Batch.resumeAt[0] = 1;
+    }
+    Core.strReqCode = "&L";
+    Core.strReqArg = Core.strReqArgGiven = "3:4";
     for (int i = 0; i < 4; ++i) queuetest::DefineCash(i, i);
     ASSERT_TRUE(NextCash(true));
     std::string cmd = "*2;+4;*F;*3;";
@@ -145,12 +168,13 @@ TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
     now += 1.0;
     CassaList[1].bDone = True;
     EXPECT_FALSE(NextCash(false));
-    // A line for each register with work left: register 1's extra turn,
-    // registers 3 and 4 not started; none for register 2, which had finished.
     const std::string log = ErrorLog();
     EXPECT_EQ(testsupport::CountOf(log, "[007]"), 3) << log;
     for (const char* station : {"  0\r\n", "  2\r\n", "  3\r\n"})
         EXPECT_NE(log.find(station), std::string::npos) << station << log;
+    EXPECT_EQ(testsupport::CountOf(log, c.extraTurn), c.extraTurn == std::string(c.notStarted) ? 3 : 1) << log;
+    EXPECT_EQ(testsupport::CountOf(log, c.notStarted), c.extraTurn == std::string(c.notStarted) ? 3 : 2) << log;
+    EXPECT_EQ(Core.strReqCode, "&L");
     EXPECT_FALSE(LinkState.AbortRequest);
     for (int i = 0; i < kMaxCash; ++i) {
         EXPECT_EQ(CassaList[i].bDone, True);
@@ -162,6 +186,8 @@ TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
     EXPECT_TRUE(shell->errors[0].registerPrefix);
     ASSERT_FALSE(shell->clearShowWaitCalls.empty());
     EXPECT_TRUE(shell->clearShowWaitCalls.back());
+    }
+    Batch = BatchGlobals{};
 }
 
 TEST_F(CycleTest, AnAbortDropsTheQueuedCommandsAfterTheCurrentOne) {
