@@ -238,6 +238,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         int failedHellos;                   // [001] lines
         int notReleased;                    // [014] lines
         int status = 0;                     // 1: the register is left not released
+        int refusedHello = 0;               // register 1's hello answer that refuses
     } cases[] = {
         {"closure, then the hello of the send", "r1=#Z|\r\nr2=*F|1:2\r\n", 4, {closure, send}, 1, 0},
         {"reset, then the hello of the send", "r1=#q|\r\nr2=*F|1:2\r\n", 4, {reset, send}, 1, 0},
@@ -246,6 +247,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         {"the closure's closing", "r1=#Z|\r\nr2=*F|1:2\r\nr3=#q|\r\nr4=&L|1:2\r\n", 3,
          {closure, send, reset, read}, 0, 1},
         {"the last request's closing", "r1=&L|1:2\r\n", 3, {read}, 0, 1, 1},
+        {"the closure's closing refused", "r1=#Z|\r\nr2=*F|1:2\r\n", 0, {closure, send}, 0, 1, 0, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,6 +258,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         Prepare({0, 1}, c.list, 1800);
         emu::RegisterConfig silentOnce;
         silentOnce.silentPoll = c.silentPoll;
+        silentOnce.refusingHello = c.refusedHello;
         StartEmulator({0, 1}, {}, {{}, silentOnce});
         for (const auto& reg : registers) reg->SetHistory({{"0001:01", "sale"}});
         RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
