@@ -239,6 +239,38 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
     }
 }
 
+// A closing frame that did not release its register is a failure of the
+// run until a later closing of that register releases it: every such line
+// is made good then.
+TEST_F(TextsTest, ARegisterNotReleasedIsMadeGoodByItsNextRelease) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<int, bool>> closings;  // register, released
+        int failures;                                // of the run at the end
+    } cases[] = {
+        {"lost, then released", {{0, false}, {0, true}}, 0},
+        {"lost twice, then released", {{0, false}, {0, false}, {0, true}}, 0},
+        {"another register released", {{0, false}, {1, true}}, 1},
+        {"released, then lost", {{0, true}, {0, false}}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Texts = TextsGlobals{};
+        Core.strLogErrFile = dir.file("err.log");
+        WriteAll(Core.strLogErrFile, "");
+        WriteAll(dir.file("msg.log"), "");
+        StartRunTurn(0);
+        int lost = 0;
+        for (const auto& [reg, released] : c.closings) {
+            NoteRelease(reg, released);
+            lost += released ? 0 : 1;
+        }
+        EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "[014]"), lost);
+        EXPECT_EQ(Texts.nRunFailures, c.failures);
+        EXPECT_EQ(testsupport::CountOf(ReadAll(dir.file("msg.log")), "[014]"), lost - c.failures);  // made good
+    }
+}
+
 TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {
     Core.strLogErrFile.clear();
     EXPECT_FALSE(LogErr(6));
