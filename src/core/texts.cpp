@@ -240,8 +240,10 @@ void NoteRelease(int reg, bool released) {
     if (released) {
         const auto it = Texts.unreleased.find(reg);
         if (it == Texts.unreleased.end()) return;
-        --Texts.nRunFailures;
-        WriteMsgLog(GetText("Log", "releasedlater") + " " + it->second);
+        for (const std::string& line : it->second) {
+            --Texts.nRunFailures;
+            WriteMsgLog(GetText("Log", "releasedlater") + " " + line);
+        }
         Texts.unreleased.erase(it);
         return;
     }
@@ -249,7 +251,7 @@ void NoteRelease(int reg, bool released) {
     LogErr(kErrNotReleased);
     // No turn does a closing again: only a later closing makes this good.
     if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
-    if (!Texts.unreleased.count(reg)) Texts.unreleased[reg] = FormatLogErrLine(kErrNotReleased);
+    Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased));
 }
 
 void StartRunTurn(int reg) {

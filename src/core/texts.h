@@ -37,9 +37,9 @@ struct TextsGlobals {
     int nTurnReg = -1;
     std::vector<RunFailure> turnFailures;
     std::map<int, std::vector<RunFailure>> waitingFailures;
-    // By register: the error-log line of a closing frame that did not
+    // By register: the error-log lines of the closing frames that did not
     // release it, until a later closing does.
-    std::map<int, std::string> unreleased;
+    std::map<int, std::vector<std::string>> unreleased;
     // The error log could not be written in this run (said once).
     bool bErrLogFailed = false;
     // The language file found missing in this run (said once).

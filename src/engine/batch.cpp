@@ -12,6 +12,7 @@
 #include "engine/main_timer.h"
 #include "core/texts.h"
 #include "core/link_state.h"
+#include "link/cmd_queue.h"
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/files.h"
@@ -255,7 +256,8 @@ void LoadConfig() {
     }
     Batch.bListLoaded = true;
     Batch.resumeAt.fill(0);
-    Batch.bRequestReached = false;
+    Batch.resumeSkip.fill(0);
+    Batch.nRequestCmds = Batch.nRequestCmdsOut = Batch.nRequestCmdsAcked = 0;
     MainTimer.bRichiestePending = -1;
 }
 
@@ -309,6 +311,33 @@ std::string BatchNothingToDo() {
 
 namespace {
 
+// The request just run at pos has queued its commands: they are counted.
+// When the open register's turn takes the request up after some of them
+// went out in its turn before, those are taken out first (they are never
+// sent twice). True when that leaves none.
+bool TakeQueued(int32_t pos) {
+    const size_t open = static_cast<size_t>(Core.nOpenCash);
+    int32_t skip = 0;
+    if (open < Batch.resumeSkip.size() && Batch.resumeAt[open] == pos) {
+        skip = Batch.resumeSkip[open];
+        Batch.resumeSkip[open] = 0;
+    }
+    const bool skipping = skip > 0;
+    Batch.nRequestCmds = 0;
+    for (int i = 1; i <= kQueueSize; ++i) {
+        CmdQueueEntry& e = CmdQueue.entries[i];
+        if (e.state != -1) continue;
+        if (skip > 0) {
+            --skip;
+            e.state = 0;
+            --CmdQueue.nCmdNum;
+            continue;
+        }
+        ++Batch.nRequestCmds;
+    }
+    return skipping && Batch.nRequestCmds == 0;
+}
+
 // An abort, the cycle's time-out or an exit request ends the list: it is
 // forgotten.
 bool ListStopped() {
@@ -343,8 +372,11 @@ bool ExecRequests() {
         Core.strReqCode = request.code;
         Core.strReqArg = request.arg;
         Core.strReqArgGiven = request.arg;
-        Batch.bRequestReached = false;
-        if (ExecRequest(request.code, request.arg)) return true;
+        Batch.nRequestCmdsOut = Batch.nRequestCmdsAcked = 0;
+        if (ExecRequest(request.code, request.arg)) {
+            if (TakeQueued(pos)) continue;
+            return true;
+        }
         if (ListStopped()) return false;
     }
     pos = count;

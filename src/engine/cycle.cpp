@@ -58,17 +58,34 @@ bool AnyWorkLeft() {
 }
 
 // The error code for each register with work left, each line naming its
-// register (as the line of its own turn would).
+// register (as the line of its own turn would). In a command-line run the
+// line of a register whose turn is not under way names the request at which
+// its list stands (its first, or where its extra turn would take it up), not
+// the request of the register opened last; a register with none left there
+// has no work left.
 void LogForWorkLeft(int16_t code) {
     const int16_t address = LinkState.nAddress, open = Core.nOpenCash;
+    const std::string reqCode = Core.strReqCode, reqArgGiven = Core.strReqArgGiven;
     for (int i = 0; i < kMaxCash; ++i) {
         if (!HasWork(i)) continue;
+        const bool underWay = i == open && !CassaList[i].bDone;
+        if (!Core.bInteractive && Batch.bListLoaded && !underWay) {
+            const int32_t at = Batch.resumeAt[static_cast<size_t>(i)];
+            if (at < 0 || at >= static_cast<int32_t>(Batch.Richieste.size())) continue;
+            Core.strReqCode = Batch.Richieste[static_cast<size_t>(at)].code;
+            Core.strReqArgGiven = Batch.Richieste[static_cast<size_t>(at)].arg;
+        } else {
+            Core.strReqCode = reqCode;
+            Core.strReqArgGiven = reqArgGiven;
+        }
         LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
         Core.nOpenCash = static_cast<int16_t>(i);
         LogErr(code);
     }
     LinkState.nAddress = address;
     Core.nOpenCash = open;
+    Core.strReqCode = reqCode;
+    Core.strReqArgGiven = reqArgGiven;
 }
 
 }  // namespace

@@ -98,9 +98,10 @@ int32_t* ResumePlace(int cash) {
 // The end of the open register's turn for the run's failures. A turn that
 // failed gets one more (in the first pass of the cycle), which takes up the
 // list at the request this one broke off at and may make good its failures
-// by doing it. A request that is never sent twice and may have reached the
-// register is not done again: its failures stay, and the next turn starts
-// after it.
+// by doing it. Of a request that is never sent twice, the commands that went
+// out are not sent again: when all did, the next turn starts after it; when
+// the last of them got no acknowledgement (it may or may not have been done),
+// its failures stay.
 void EndErrorTurn() {
     const int open = Core.nOpenCash;
     const bool failed = CassaList[open].bFailed != False;
@@ -110,14 +111,25 @@ void EndErrorTurn() {
     const bool another = failed && !held && !Cycle.bRetryTaken && !Cycle.bAborted;
     if (int32_t* const place = ResumePlace(open); another && place) {
         int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
-        if (pos < static_cast<int32_t>(Batch.Richieste.size()) && Batch.bRequestReached &&
+        int32_t skip = 0;
+        const int32_t out = Batch.nRequestCmdsOut;
+        if (pos < static_cast<int32_t>(Batch.Richieste.size()) && out > 0 &&
             IsOnceOnlyRequest(Batch.Richieste[static_cast<size_t>(pos)].code)) {
             const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
-            WriteMsgLog(GetText("Log", "notresent") + " " + request.code + "|" + request.arg);
-            KeepRunFailures();
-            ++pos;
+            const bool whole = out >= Batch.nRequestCmds;
+            if (Batch.nRequestCmdsAcked < out) {
+                std::string text = GetText("Log", "notresent") + " " + request.code + "|" + request.arg;
+                if (!whole) text += " (" + LinkState.strCmdSent + ")";
+                WriteMsgLog(text);
+                KeepRunFailures();
+            }
+            if (whole)
+                ++pos;
+            else
+                skip = out;
         }
         *place = pos;
+        Batch.resumeSkip[static_cast<size_t>(open)] = skip;
     }
     EndRunTurn(failed, another);
     if (held) CassaList[open].bFailed = False;
@@ -205,7 +217,10 @@ void StateConnect() {
         LinkState.bNoCmd = false;
         // The frame that carried the command went out, acknowledged or not
         // (a refused register's empty frame carries none).
-        if (!LinkState.bCmdPending && !LinkState.strCmdSent.empty()) Batch.bRequestReached = true;
+        if (!LinkState.bCmdPending && !LinkState.strCmdSent.empty()) {
+            ++Batch.nRequestCmdsOut;
+            if (r == 0) ++Batch.nRequestCmdsAcked;
+        }
         if (r != 0) {
             CommandOver(5);
             LinkState.nPendingAns = 0;

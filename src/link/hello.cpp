@@ -244,12 +244,13 @@ int16_t GestHelloReq() {
     }
     LinkState.bHelloCmd = false;
 
+    // In a command-line run the closing frame's handshake (state 2) fails no
+    // request, whether the register does not answer it or refuses it: the
+    // caller says the register was not released, and the commands still
+    // queued go on.
+    const bool closing = !Core.bInteractive && LinkState.nState == 2;
     if (failed) {
         LinkState.nPendingAns = 0;
-        // In a command-line run the closing frame's handshake (state 2) fails
-        // no request: the caller says the register was not released, and the
-        // commands still queued go on.
-        const bool closing = !Core.bInteractive && LinkState.nState == 2;
         if (!closing) ClearCmdQueue();
         ReportHelloFailure();
         PollAnswers();
@@ -265,16 +266,19 @@ int16_t GestHelloReq() {
         LinkState.bCmdPending = keep;
         return r != 0 ? r : int16_t(-1);
     }
-    const bool refused = Refused();
+    const bool refused = Refused() && !LinkState.PendingCmd.empty();
     if (!Core.bInteractive && Hello.bCopyHello) WriteCopyFile();
-    if (!LinkState.PendingCmd.empty() && refused) {
+    if (refused) {
         // The register refuses: an empty command frame, and none of the
-        // remaining commands goes to it in this cycle.
+        // remaining commands goes to it in this cycle (but for a refused
+        // closing, said by the caller).
         ShowMsg("71", "17");
         LinkState.bCmdPending = false;
-        LogErr(2);
-        CassaList[Core.nOpenCash].bFailed = True;
-        CmdQueue.bHelloDone = true;
+        if (!closing) {
+            LogErr(2);
+            CassaList[Core.nOpenCash].bFailed = True;
+            CmdQueue.bHelloDone = true;
+        }
         LinkState.nPendingAns = 0;
     } else if (LinkState.bTestMode) {
         // A connection test ends with the hello; the register hasn't failed.
@@ -298,7 +302,7 @@ int16_t GestHelloReq() {
         CurrentShell().AddError(text, true);
         LogErr(5);
     }
-    return r;
+    return refused && closing && r == 0 ? int16_t(-1) : r;
 }
 
 void WriteCopyFile() {

@@ -239,6 +239,25 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
     }
 }
 
+// A closing frame that did not release its register is a failure of the
+// run until a later closing of that register releases it: every such line
+// is made good then.
+TEST_F(TextsTest, ARegisterNotReleasedIsMadeGoodByItsNextRelease) {
+    const struct {
+        std::vector<std::pair<int, bool>> closings;  // register, released
+        int failures;                                // of the run at the end
+    } cases[] = {{{{0, false}, {0, true}}, 0}, {{{0, false}, {0, false}, {0, true}}, 0},
+                 {{{0, false}, {1, true}}, 1}, {{{0, true}, {0, false}}, 1}};
+    for (const auto& c : cases) {
+        Texts = TextsGlobals{};
+        Core.strLogErrFile = dir.file("err.log");
+        WriteAll(Core.strLogErrFile, "");
+        StartRunTurn(0);
+        for (const auto& [reg, released] : c.closings) NoteRelease(reg, released);
+        EXPECT_EQ(Texts.nRunFailures, c.failures) << c.closings.size();
+    }
+}
+
 TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {
     Core.strLogErrFile.clear();
     EXPECT_FALSE(LogErr(6));

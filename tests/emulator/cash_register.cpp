@@ -289,7 +289,8 @@ bool CashRegister::Busy() const {
 }
 
 std::string CashRegister::HelloPayload() const {
-    const int word0 = config_.refusingHellos != 0 ? (config_.status[0] | 8) : config_.status[0];
+    const bool refuses = config_.refusingHellos != 0 || (config_.refusingHello > 0 && hellos_ == config_.refusingHello);
+    const int word0 = refuses ? (config_.status[0] | 8) : config_.status[0];
     std::string p = "A01:" + Word(word0) + ":" + Word(config_.status[1]) + ":" +
                     Word(config_.status[2]) + ":";
     if (config_.fourthWord) p += Word(config_.status[3]) + ":";

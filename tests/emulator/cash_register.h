@@ -56,6 +56,7 @@ struct RegisterConfig {
     // Hello answers that refuse the command (bit 8 added to status word 0):
     // N the next N; a register that refuses for a while.
     int refusingHellos = 0;
+    int refusingHello = 0;             // the one hello answer (counted from 1) that refuses; 0 none
     bool statusOnHelloCommand = false; // answers the hello command with an "A05" status frame
     double lineDelay = 0;              // seconds before each "B" request and "C" line but the first
     int stallAfter = -1;               // falls silent after this many requests or lines (-1 never)

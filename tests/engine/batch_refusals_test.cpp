@@ -79,13 +79,13 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
     }
 }
 
-// Once the link to the register stands (its first frame acknowledged), every
-// later frame gets NAK, or no answer at all.
+// Once the link to the register stands (its first frames acknowledged),
+// every later frame gets NAK, or no answer at all.
 class FramesFailAfterConnect : public emu::Handler {
 public:
-    explicit FramesFailAfterConnect(bool nak) : nak_(nak) {}
+    explicit FramesFailAfterConnect(bool nak, int ok = 1) : nak_(nak), ok_(ok) {}
     bool OnFrame(emu::Register& reg, const emu::PcUnit&) override {
-        if (armed_) return false;
+        if (armed_ || --ok_ > 0) return false;
         armed_ = true;
         emu::Faults faults;
         (nak_ ? faults.nakFrames : faults.silentFrames) = -1;
@@ -95,6 +95,7 @@ public:
 
 private:
     bool nak_;
+    int ok_;
     bool armed_ = false;
 };
 
@@ -105,31 +106,36 @@ private:
 TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
     const struct {
         bool nak;
-        const char* request;
-        int sent = 2;  // times the command went out
+        std::string request;
+        int sent = 2;            // times a command of the request went out
+        bool notResent = false;  // said as not sent again
+        int framesOk = 1;        // frames acknowledged before the failures start
     } cases[] = {
         {true, "&L|1:20"},
         {false, "&N|"},
         {false, "*H|"},
         {false, "&I|1:500"},  // a ranged read refused fails, though it would bring nothing
-        {true, "#Z|", 1},
-        {false, "#q|1:5", 1},
+        {true, "#Z|", 1, true},
+        {false, "#q|1:5", 1, true},
+        // The second code's deletion is not sent again; the third's is.
+        {true, "#C|" + dir.file("del.txt"), 2, true, 3},
     };
+    Write("del.txt", Plu("11", 1, "A") + Plu("12", 1, "B") + Plu("13", 1, "C"));
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.nak ? "NAK " : "silent ") + c.request);
         PrepareOne(c.request, 1800);
         registers.clear();
         if (emulator) emulator->Stop();
         CreateEmulator({0});
-        emulator->AddHandler(std::make_shared<FramesFailAfterConnect>(c.nak));
+        emulator->AddHandler(std::make_shared<FramesFailAfterConnect>(c.nak, c.framesOk));
         AddRegister(0);
         StartEmulator();
         ExpectFailure("005");
         EXPECT_EQ(ErrorLines("005"), c.sent) << ErrLog();
-        EXPECT_NE(ErrLog().find("<" + std::string(c.request) + ">"), std::string::npos) << ErrLog();
+        EXPECT_NE(ErrLog().find("<" + c.request + ">"), std::string::npos) << ErrLog();
         EXPECT_NE(MsgLog().find("did not acknowledge the command; it may or may not have been carried out"),
                   std::string::npos) << MsgLog();
-        EXPECT_EQ(MsgLog().find("Not sent again in the register's next turn") != std::string::npos, c.sent == 1)
+        EXPECT_EQ(MsgLog().find("Not sent again in the register's next turn") != std::string::npos, c.notResent)
             << MsgLog();
     }
 }

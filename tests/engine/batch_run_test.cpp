@@ -230,6 +230,8 @@ TEST_F(BatchRunTest, AnExtraTurnSendsTheRangeOfItsOwnImport) {
 TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
     const std::string send = "*2;+4;*F;*3;", read = "*2;+4;&L1:2;#H;*3;";
     const std::string closure = "*2;+3;#Z;*3;", reset = "*2;+3;#q;*3;", history = "*2;#P;#H;*3;";
+    Write("del.txt", Plu("11", 1, "A") + Plu("12", 1, "B") + Plu("13", 1, "C"));
+    const std::string del11 = "*2;+4;#C11:11;*3;", del12 = "*2;+4;#C12:12;*3;", del13 = "*2;+4;#C13:13;*3;";
     const struct {
         const char* name;
         std::string list;
@@ -238,6 +240,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         int failedHellos;                   // [001] lines
         int notReleased;                    // [014] lines
         int status = 0;                     // 1: the register is left not released
+        int refusedHello = 0;               // register 1's hello answer that refuses
     } cases[] = {
         {"closure, then the hello of the send", "r1=#Z|\r\nr2=*F|1:2\r\n", 4, {closure, send}, 1, 0},
         {"reset, then the hello of the send", "r1=#q|\r\nr2=*F|1:2\r\n", 4, {reset, send}, 1, 0},
@@ -246,6 +249,9 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         {"the closure's closing", "r1=#Z|\r\nr2=*F|1:2\r\nr3=#q|\r\nr4=&L|1:2\r\n", 3,
          {closure, send, reset, read}, 0, 1},
         {"the last request's closing", "r1=&L|1:2\r\n", 3, {read}, 0, 1, 1},
+        {"a deletion of several codes, then the hello of its second", "r1=#C|" + dir.file("del.txt") +
+         "\r\nr2=*F|1:2\r\n", 4, {del11, del12, del13, send}, 1, 0},
+        {"the closure's closing refused", "r1=#Z|\r\nr2=*F|1:2\r\n", 0, {closure, send}, 0, 1, 0, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,6 +262,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         Prepare({0, 1}, c.list, 1800);
         emu::RegisterConfig silentOnce;
         silentOnce.silentPoll = c.silentPoll;
+        silentOnce.refusingHello = c.refusedHello;
         StartEmulator({0, 1}, {}, {{}, silentOnce});
         for (const auto& reg : registers) reg->SetHistory({{"0001:01", "sale"}});
         RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);

@@ -2,6 +2,7 @@
 // semaphore file and the error lines of a hello answer.
 #include "core/config_level.h"
 #include "core/texts.h"
+#include "engine/batch.h"
 #include "engine/builders_reports.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -131,37 +132,65 @@ TEST_F(CycleTest, AFailedRegisterGetsOneMoreTurnPerCycle) {
 }
 
 TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
-    for (int i = 0; i < 4; ++i) queuetest::DefineCash(i, i);
-    ASSERT_TRUE(NextCash(true));
-    std::string cmd = "*2;+4;*F;*3;";
-    AddCmd(cmd, 1, 2.5f, "d");
-    CassaList[0].bFailed = True;
-
-    now += 60.0;  // not yet passed: the comparison is strict
-    CassaList[0].bDone = True;
-    ASSERT_TRUE(NextCash(false));
-    EXPECT_EQ(ErrorLog(), "");
-
-    now += 1.0;
-    CassaList[1].bDone = True;
-    EXPECT_FALSE(NextCash(false));
     // A line for each register with work left: register 1's extra turn,
     // registers 3 and 4 not started; none for register 2, which had finished.
-    const std::string log = ErrorLog();
-    EXPECT_EQ(testsupport::CountOf(log, "[007]"), 3) << log;
-    for (const char* station : {"  0\r\n", "  2\r\n", "  3\r\n"})
-        EXPECT_NE(log.find(station), std::string::npos) << station << log;
-    EXPECT_FALSE(LinkState.AbortRequest);
-    for (int i = 0; i < kMaxCash; ++i) {
-        EXPECT_EQ(CassaList[i].bDone, True);
-        EXPECT_EQ(CassaList[i].bFailed, False);
+    // In a command-line run each names the request at which its list stands:
+    // register 1's where its extra turn takes it up, the others' first.
+    const struct {
+        bool batch;
+        std::vector<std::string> named;  // the requests in the lines of registers 1, 3 and 4
+    } cases[] = {{false, {"<&L|3:4>", "<&L|3:4>", "<&L|3:4>"}}, {true, {"<*F|1:2>", "<#Z|>", "<#Z|>"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.batch);
+        testsupport::WriteAll(Core.strLogErrFile, "");
+        shell->errors.clear();
+        Core.bInteractive = !c.batch;
+        Batch = BatchGlobals{};
+        if (c.batch) {
+            Batch.Richieste = {{"#Z", ""}, {"*F", "1:2"}, {"&L", "3:4"}};
+            Batch.bListLoaded = true;
+            Batch.resumeAt[0] = 1;
+        }
+        Core.strReqCode = "&L";  // the request of the register opened last
+        Core.strReqArg = Core.strReqArgGiven = "3:4";
+        for (int i = 0; i < 4; ++i) queuetest::DefineCash(i, i);
+        ASSERT_TRUE(NextCash(true));
+        std::string cmd = "*2;+4;*F;*3;";
+        AddCmd(cmd, 1, 2.5f, "d");
+        CassaList[0].bFailed = True;
+
+        now += 60.0;  // not yet passed: the comparison is strict
+        CassaList[0].bDone = True;
+        ASSERT_TRUE(NextCash(false));
+        EXPECT_EQ(ErrorLog(), "");
+
+        now += 1.0;
+        CassaList[1].bDone = True;
+        EXPECT_FALSE(NextCash(false));
+        const std::string log = ErrorLog();
+        EXPECT_EQ(testsupport::CountOf(log, "[007]"), 3) << log;
+        const char* const stations[] = {"  0\r\n", "  2\r\n", "  3\r\n"};
+        for (size_t i = 0; i < 3; ++i) {
+            const size_t end = log.find(stations[i]);
+            ASSERT_NE(end, std::string::npos) << stations[i] << log;
+            const size_t start = end > 0 ? log.rfind('\n', end - 1) : std::string::npos;
+            const std::string line = log.substr(start == std::string::npos ? 0 : start, end - start);
+            EXPECT_NE(line.find(c.named[i]), std::string::npos) << log;
+        }
+        EXPECT_EQ(Core.strReqCode, "&L");
+        EXPECT_FALSE(LinkState.AbortRequest);
+        for (int i = 0; i < kMaxCash; ++i) {
+            EXPECT_EQ(CassaList[i].bDone, True);
+            EXPECT_EQ(CassaList[i].bFailed, False);
+        }
+        EXPECT_EQ(CmdQueue.entries[1].state, 0);
+        ASSERT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(shell->errors[0].text, "aborted by the user");
+        EXPECT_TRUE(shell->errors[0].registerPrefix);
+        ASSERT_FALSE(shell->clearShowWaitCalls.empty());
+        EXPECT_TRUE(shell->clearShowWaitCalls.back());
     }
-    EXPECT_EQ(CmdQueue.entries[1].state, 0);
-    ASSERT_EQ(shell->errors.size(), 1u);
-    EXPECT_EQ(shell->errors[0].text, "aborted by the user");
-    EXPECT_TRUE(shell->errors[0].registerPrefix);
-    ASSERT_FALSE(shell->clearShowWaitCalls.empty());
-    EXPECT_TRUE(shell->clearShowWaitCalls.back());
+    Batch = BatchGlobals{};
 }
 
 TEST_F(CycleTest, AnAbortDropsTheQueuedCommandsAfterTheCurrentOne) {
