@@ -33,6 +33,15 @@ std::string RegisterNodeCaption(int index) {
     return caption;
 }
 
+std::string DeleteInRegistersQuestion() {
+    std::string names;
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (!CassaList[i].bDefined || !CassaList[i].bEnabled) continue;
+        names += (names.empty() ? "" : ", ") + RegisterNodeCaption(i);
+    }
+    return GetText("Msg", "75") + " " + GetText("Msg", "delregisters") + " " + names;
+}
+
 const std::vector<EditorNode>& EditorNodes() {
     static const std::vector<EditorNode> nodes = {
         {"K_FRMREPARTI", "reparti", "articoli"},

@@ -18,6 +18,10 @@ void ChooseRegister(int16_t index);
 // The caption of a register node: "Nodi" "cassa", the register's folder
 // number (station address + 1) and its name when it has one.
 std::string RegisterNodeCaption(int index);
+// The question before a deletion in the registers: what it deletes cannot
+// be undone, in every register it goes to (each defined, enabled register,
+// named as the tree names it).
+std::string DeleteInRegistersQuestion();
 
 // One editor node of the tree.
 struct EditorNode {

@@ -22,6 +22,7 @@
 #include "core/shell.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
+#include "engine/document.h"
 #include "ui/controls/ctl_caption.h"
 #include "ui/controls/qt_text.h"
 #include "store/customer_files.h"
@@ -688,7 +689,7 @@ void frmClienti::cmdSend_Click() {
 
 void frmClienti::cmdDelArc_Click() {
     TestChange();
-    if (!CurrentShell().AskYesNo(GetText("Msg", "75"), GetText("Msg", "74"))) return;
+    if (!CurrentShell().AskYesNo(DeleteInRegistersQuestion(), GetText("Msg", "74"))) return;
     ShowMsg("", "");
     std::string token = "#M";
     if (!range->chkAll->isChecked()) {

@@ -13,6 +13,7 @@
 #include "engine/main_timer.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
+#include "engine/document.h"
 #include "ui/controls/qt_text.h"
 #include "core/field_rules.h"
 #include "ui/controls/editor_controls.h"
@@ -154,7 +155,7 @@ bool frmGClienti::TestLimiti(const std::string& from, const std::string& to) {
 
 void frmGClienti::cmdDel_Click() {
     SaveConf(true, nCurItem);
-    if (!CurrentShell().AskYesNo(GetText("Msg", "75"), GetText("Msg", "74"))) return;
+    if (!CurrentShell().AskYesNo(DeleteInRegistersQuestion(), GetText("Msg", "74"))) return;
     ShowMsg("", "");
     std::string token;
     if (range->chkAll->isChecked()) {
