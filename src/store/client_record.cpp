@@ -369,8 +369,8 @@ bool ClientRecord::WriteRec(int16_t fileNo, const std::string& record, int32_t r
 
 namespace {
 
-// The backup of an archive a conversion drops values from: the path with
-// ".bak" appended, or, when that name is taken, ".bak2", ".bak3" and so on.
+// The backup of an archive before a conversion: the path with ".bak"
+// appended, or, when that name is taken, ".bak2", ".bak3" and so on.
 // An earlier backup is never replaced: it may be the only place of values an
 // earlier conversion dropped (a 175-character archive taken to 169
 // characters and back keeps its points only in the first backup). A backup
@@ -441,14 +441,11 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
             lost.push_back(tables::TrimBlanks(from.Get(F::strCodice)) + ": " + fields);
         converted += to.rec_;
     }
-    // A conversion that keeps every value needs no backup. One that drops
-    // values keeps the old file first; only then is the file replaced, in
-    // one step.
-    std::string bak;
+    // Every conversion keeps the archive as it was first; only then is the
+    // file replaced, in one step.
     bool backedUp = false;
-    if (!lost.empty()) bak = BackupName(file, old, backedUp);
-    if ((!lost.empty() && !backedUp && !platform::WriteFile(bak, old)) ||
-        !platform::WriteFile(file, converted)) {
+    const std::string bak = BackupName(file, old, backedUp);
+    if ((!backedUp && !platform::WriteFile(bak, old)) || !platform::WriteFile(file, converted)) {
         if (why) *why = "Disk full or write error";
         return false;
     }

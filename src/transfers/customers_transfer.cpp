@@ -357,6 +357,7 @@ int16_t DataClientGroup() {
     TxLineArrived();
     const std::string& line = AnswerRec.strAnsData;
     if (line.empty() || line[0] != '*') return RefuseTableLine(ClientGroupTable());
+    EndRefusedLines(ClientGroupTable());
     ReqState.bRdClientGroup = False;
     return EndTableRead();
 }
@@ -375,14 +376,14 @@ bool CliCodeRange(const std::string& first, const std::string& last, int32_t& fr
     cli.SetFile(tables::TablePath(kClientiFile), false);
     for (const std::string* code : {&first, &last}) {
         if (!cli.GetCli(*code)) {
-            why = cli.LastError().empty() ? "Customer code not in the archive: " + *code
+            why = cli.LastError().empty() ? GetText("Log", "custnocode") + " " + *code
                                           : cli.LastError();
             return false;
         }
         (code == &first ? from : to) = cli.nCurrentRec();
     }
     if (from > to) {
-        why = "Customer code range runs backwards: " + first + ":" + last;
+        why = GetText("Log", "custbackwards") + " " + first + ":" + last;
         return false;
     }
     return true;
