@@ -11,9 +11,7 @@
 
 #include "core/config_level.h"
 #include "core/numbers.h"
-#include "core/shell.h"
 #include "core/table_sizes.h"
-#include "core/texts.h"
 #include "platform/files.h"
 #include "core/record.h"
 #include "store/file_numbers.h"
@@ -333,8 +331,8 @@ std::string ClientRecord::GetFormattedRecord(const std::string& sep, int level) 
     return out;
 }
 
-int16_t ClientRecord::OpenFile(const std::string& path) {
-    if (!UpgradeFile(path)) return -1;
+int16_t ClientRecord::OpenFile(const std::string& path, CliDropped* dropped) {
+    if (!UpgradeFile(path, nullptr, dropped)) return -1;
     const int16_t number = OpenRandomFileNum(path, GetLen());
     if (number == 0) return -1;
     NextRecords()[number] = 1;
@@ -393,7 +391,7 @@ std::string BackupName(const std::string& file, const std::string& bytes, bool& 
 
 }  // namespace
 
-bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const {
+bool ClientRecord::UpgradeFile(const std::string& path, std::string* why, CliDropped* dropped) const {
     const int len = GetLen();
     const int first = FirstLineLength(path);
     if (first == 0 || first == len) return true;
@@ -449,13 +447,6 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
         if (why) *why = "Disk full or write error";
         return false;
     }
-    if (lost.empty()) return true;
-    for (const std::string& line : lost)
-        WriteMsgLog(GetText("Log", "custlost") + " " + file + ": " + line + " - " +
-                    GetText("Log", "custkept") + " " + bak);
-    // Said on screen too, where it stays until the user closes it.
-    CurrentShell().AddError(GetText("Log", "custdrop") + " " + file + " - " + GetText("Log", "custkept") +
-                                 " " + bak,
-                             false);
+    if (dropped && !lost.empty()) *dropped = CliDropped{file, bak, std::move(lost)};
     return true;
 }

@@ -118,6 +118,7 @@ bool KeptOutsideRange(const std::string& archive, const std::string& first, cons
     ClientM cli;
     cli.CliType(ClientType());
     cli.SetFile(archive, false);  // an archive of an older generation is brought to this one
+    SayCliDropped(cli);
     const size_t length = static_cast<size_t>(cli.GetLen());
     std::string bytes;
     errno = 0;
@@ -161,6 +162,7 @@ std::string AnsCli() {
         return RefuseCliSend(cli, path);
     if (Tx.nTxCliTo == -1) {
         cli.SetFile(path, false);
+        SayCliDropped(cli);
         Tx.nTxCliTo = cli.nCliNum();
         // An archive that cannot be read as customers sends nothing: a
         // failure of the run, said with the reason.
@@ -174,6 +176,7 @@ std::string AnsCli() {
             shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
             SetCntRec(0);
             const int16_t file = cli.OpenFile(path);
+            SayCliDropped(cli);
             if (file == -1) return RefuseCliSend(cli, path);
             ReqState.nTxCli = static_cast<uint16_t>(file);
         }
@@ -362,6 +365,15 @@ int16_t DataClientGroup() {
     return EndTableRead();
 }
 
+void SayCliDropped(ClientM& cli) {
+    for (const CliDropped& d : cli.TakeDropped()) {
+        const std::string kept = GetText("Log", "custkept") + " " + d.bak;
+        for (const std::string& line : d.lost)
+            WriteMsgLog(GetText("Log", "custlost") + " " + d.file + ": " + line + " - " + kept);
+        CurrentShell().AddError(GetText("Log", "custdrop") + " " + d.file + " - " + kept, false);
+    }
+}
+
 void RegisterCustomerProcs() {
     RegisterAnsProc("70", &AnsCli);
     RegisterDataProc("16", &DataC16);
@@ -374,6 +386,7 @@ bool CliCodeRange(const std::string& first, const std::string& last, int32_t& fr
     ClientM cli;
     cli.CliType(ClientType());
     cli.SetFile(tables::TablePath(kClientiFile), false);
+    SayCliDropped(cli);
     for (const std::string* code : {&first, &last}) {
         if (!cli.GetCli(*code)) {
             why = cli.LastError().empty() ? GetText("Log", "custnocode") + " " + *code

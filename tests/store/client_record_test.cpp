@@ -8,6 +8,7 @@
 #include "store/customers_fixture.h"
 #include <algorithm>
 #include "core/texts.h"
+#include "transfers/customers_transfer.h"
 #include "customers_fixture.h"
 
 namespace {
@@ -241,6 +242,11 @@ TEST_F(ClientRecordTest, EveryConversionKeepsABackupAndOneThatDropsValuesSaysSo)
         cli.CliType(d.type);
         cli.SetFile(path, true);
         EXPECT_EQ(cli.nCliNum(), 2);
+        // The store says nothing itself: what was dropped is its caller's to say.
+        EXPECT_EQ(testsupport::ReadAll(dir.file("msg.log")), "");
+        EXPECT_TRUE(shell->errors.empty());
+        SayCliDropped(cli);
+        EXPECT_TRUE(cli.TakeDropped().empty());
         const std::string down = ReadAll(path);
         ASSERT_EQ(down.size(), 2 * d.length);
         EXPECT_EQ(down.substr(0, 88), up.substr(0, 88));
