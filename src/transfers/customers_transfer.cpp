@@ -269,6 +269,7 @@ bool ImportC16() {
     // code wins (the register's dump need not be in order).
     std::map<std::pair<size_t, std::string>, std::string> byCode;
     int refused = 0;
+    int lines = 0;
     size_t start = 0;
     while (ok && start < text.size()) {
         size_t end = text.find('\n', start);
@@ -276,6 +277,7 @@ bool ImportC16() {
         std::string line = text.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        ++lines;
         shell.IncPGBValue();
         cli.SetFormattedRecord(line, ":", level);
         cli.SetRecord(WireSafe(cli.GetRecord()));
@@ -290,7 +292,7 @@ bool ImportC16() {
         if (!kept.empty()) WriteMsgLog(GetText("Log", "dupcode") + " " + archive + ": " + code);
         kept = cli.GetRecord();
     }
-    if (refused > 0) LogErr(kErrFile);
+    if (refused > 0) ReportLinesNotStored(dump, refused, lines);
     std::string records;
     std::string first, last;
     if (ok && SentCodeRange("&I", first, last)) {

@@ -411,9 +411,7 @@ void ImportC08() {
             anyPLU = true;
         }
     }
-    if (refused > 0)
-        ReportTransferFailure(GetText("Log", "readrefused") + " " + TablePath(kC08File) + " (" +
-                              std::to_string(refused) + "/" + std::to_string(lines) + ")");
+    if (refused > 0) ReportLinesNotStored(TablePath(kC08File), refused, lines);
     // Each file is replaced whole, and only when the dump held its records.
     const auto replace = [](const char* file, const std::string& records) {
         errno = 0;

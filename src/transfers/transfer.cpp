@@ -105,11 +105,9 @@ TableReadRec& ReadFor(const TableDesc& table) {
 
 // Lines of a read that were not stored make the read a failure: said with
 // how many of how many lines. True when there were any.
-bool ReportLinesNotStored(const TableReadRec& read, const TableDesc& table) {
+bool ReportReadNotStored(const TableReadRec& read, const TableDesc& table) {
     if (read.refused == 0) return false;
-    ReportTransferFailure(GetText("Log", "readrefused") + " " +
-                          platform::JoinPath(Core.strCashDir, table.fileName) + " (" +
-                          std::to_string(read.refused) + "/" + std::to_string(read.lines) + ")");
+    ReportLinesNotStored(platform::JoinPath(Core.strCashDir, table.fileName), read.refused, read.lines);
     return true;
 }
 
@@ -120,7 +118,7 @@ bool FinishRead(const TableDesc& table) {
     TableReadRec read = found ? *found : TableReadRec{table.rdFlag, {}};
     ForgetRead(table.rdFlag);
     if (read.failed) return false;
-    const bool refused = ReportLinesNotStored(read, table);
+    const bool refused = ReportReadNotStored(read, table);
     if (read.stored == 0) {
         if (read.copied) tables::DiscardTableCopy(read.path);
         // A copy destination asked for this table; what is there now is not
@@ -567,7 +565,12 @@ void EndRefusedLines(const TableDesc& table) {
     const TableReadRec read = *found;
     ForgetRead(table.rdFlag);
     if (read.copied) tables::DiscardTableCopy(read.path);
-    if (!read.failed) ReportLinesNotStored(read, table);
+    if (!read.failed) ReportReadNotStored(read, table);
+}
+
+void ReportLinesNotStored(const std::string& path, int32_t refused, int32_t lines) {
+    ReportTransferFailure(GetText("Log", "readrefused") + " " + path + " (" + std::to_string(refused) +
+                          "/" + std::to_string(lines) + ")");
 }
 
 void ReportTransferProblem(const std::string& text) {

@@ -255,6 +255,9 @@ int16_t RefuseTableLine(const TableDesc& table);
 // The closing line of a read that stores nothing (its table is not kept):
 // its lines refused make it a failure, said with how many of how many.
 void EndRefusedLines(const TableDesc& table);
+// Lines of a read (a table, a dump) that could not be stored: a failure,
+// said with how many of how many lines, and the file.
+void ReportLinesNotStored(const std::string& path, int32_t refused, int32_t lines);
 // The end of a read at its closing line: status and progress cleared, one
 // answer less awaited, the line acknowledged. Returns 0, the data
 // procedure's result for a read that has ended.
