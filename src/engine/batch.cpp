@@ -307,8 +307,8 @@ std::string BatchNothingToDo() {
         for (int i = 0; i < kMaxCash; ++i)
             any = any || (CassaList[i].bDefined && CassaList[i].bEnabled);
         if (any) return "";
-        text = GetText("Log", "noregister") + " " + file;
-        if (leftOut) return text;
+        text = GetText("Log", "noregister");
+        if (leftOut) return text + " " + file;
         err = kErrCashEntry;
     }
     text += " " + file;

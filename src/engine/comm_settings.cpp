@@ -171,7 +171,6 @@ void CommApplyLinkSettings() {
 }
 
 bool CommCheckSave(const CommShown& shown, bool ask) {
-    udtCassaConfSaved = udtCassaConf;
     // Another entry of the list with this station address names the same
     // folder: the save would make two registers of one folder.
     const int other = EntryOfStation(LinkState.nAddress, LinkState.nAddress);
@@ -181,6 +180,7 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
                               GetText("Caption", "2"));
         return false;
     }
+    udtCassaConfSaved = udtCassaConf;
     std::string bad;
     if (!CommSaveData(shown, &bad)) {
         auto it = shown.captions.find(bad);
