@@ -1,5 +1,6 @@
 #include "core/cash_list.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -189,7 +190,7 @@ void LoadCasseConf() {
         auto f = SplitEntry(value);
         if (f.size() < 7) {
             ReportEntry(Key(i), file, value, "shortentry");
-            return;
+            break;
         }
         if (!UsableEntry(f)) {
             // Left out as if absent: the registers after it are still read.
@@ -210,6 +211,47 @@ void LoadCasseConf() {
         c.bDefined = True;
         if (f.size() >= 8 && Core.strCashMask.empty()) c.bEnabled = ValInt(f[7]) == 1 ? True : False;
     }
+    // A command-line run never works on one folder for two entries, however
+    // often the list is read again.
+    if (!Core.bInteractive) LeaveOutSharedFolders();
+}
+
+std::string CashDirName(int station) { return "Cassa" + std::to_string(station + 1); }
+
+int EntryOfStation(int station, int except) {
+    for (int i = 0; i < kMaxCash; ++i)
+        if (i != except && CassaList[i].bDefined && ValInt(CassaList[i].station) == station) return i;
+    return -1;
+}
+
+int LeaveOutSharedFolders() {
+    int leftOut = 0;
+    bool seen[kMaxCash] = {};
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (seen[i] || !CassaList[i].bDefined || !CassaList[i].bEnabled) continue;
+        const int16_t station = ValInt(CassaList[i].station);
+        std::vector<int> same{i};
+        for (int j = i + 1; j < kMaxCash; ++j)
+            if (CassaList[j].bDefined && CassaList[j].bEnabled && ValInt(CassaList[j].station) == station)
+                same.push_back(j);
+        if (same.size() < 2) continue;
+        std::string keys;
+        for (int j : same) {
+            seen[j] = true;
+            CassaList[j].bEnabled = False;
+            keys += (keys.empty() ? "" : ", ") + Key(j);
+        }
+        leftOut += static_cast<int>(same.size());
+        CashListState.nSharedLeftOut += static_cast<int>(same.size());
+        // Said once per run, though the list is read at every opening.
+        const std::string note = keys + " (" + CashDirName(station) + ", " + ConfigIniPath() + ")";
+        auto& reported = CashListState.reported;
+        if (std::find(reported.begin(), reported.end(), note) != reported.end()) continue;
+        reported.push_back(note);
+        WriteMsgLog(GetText("Log", "samefolder") + " " + note);
+        for (size_t n = 0; n < same.size(); ++n) LogErr(kErrCashEntry);
+    }
+    return leftOut;
 }
 
 void NewCashRec(int16_t index) {
@@ -233,8 +275,7 @@ void NewCashRec(int16_t index) {
 void SetOpenCashEntry(int16_t i) {
     Core.nCommPort = ValInt(CassaList[i].port);
     LinkState.nAddress = ValInt(CassaList[i].station);
-    Core.strCashDir =
-        platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(LinkState.nAddress + 1));
+    Core.strCashDir = platform::JoinPath(Core.strRootDir, CashDirName(LinkState.nAddress));
     Core.nOpenCash = static_cast<int16_t>(i);
 }
 

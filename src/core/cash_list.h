@@ -31,6 +31,8 @@ struct CashListGlobals {
     // Register entries, and settings files, already reported as unusable in
     // this run.
     std::vector<std::string> reported;
+    // Entries left out in this run because they name one folder.
+    int nSharedLeftOut = 0;
 };
 extern CashListGlobals CashListState;
 
@@ -69,6 +71,18 @@ bool LoadCassaList();
 // message log and, in a command-line run, in the error log (code
 // kErrCashEntry, a failure of the run), once per run.
 void LoadCasseConf();
+// Enabled entries that name one register folder (Cassa and the station
+// address plus one) cannot be told apart: every one of them is left out (no
+// longer enabled). The message log names the entries of each such folder;
+// the error log has a line (code kErrCashEntry) for each entry left out.
+// Gives how many were left out now; CashListState.nSharedLeftOut counts them
+// over the run.
+int LeaveOutSharedFolders();
+// The defined entry other than `except` whose station address is `station`
+// (the same folder), or -1.
+int EntryOfStation(int station, int except);
+// The folder name of a station address: "Cassa" and the address plus one.
+std::string CashDirName(int station);
 // Fills the entry of a register whose options file was just created.
 void NewCashRec(int16_t index);
 // Makes the entry i the open register: its serial port, station address

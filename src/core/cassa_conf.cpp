@@ -382,11 +382,18 @@ bool ReadCassaConf() {
     std::string bytes;
     const int foreign = platform::ReadFile(CassaTxtPath(), bytes) ? ForeignLines(bytes) : 0;
     if (!r.ok() || foreign > 0) {
-        std::string text = GetText("Log", "badvalues") + " " + CassaTxtPath();
-        std::string keys;
-        for (const std::string& k : r.bad()) keys += (keys.empty() ? "" : ", ") + k;
-        if (!keys.empty()) text += " " + keys;
-        if (foreign > 0) text += "; " + GetText("Log", "foreignlines") + " " + std::to_string(foreign);
+        // Lines that are no options are no values: a file that has only
+        // those says so, and no value of it went back to its default.
+        std::string text;
+        if (r.ok()) {
+            text = GetText("Log", "junklines") + " " + CassaTxtPath() + " (" + std::to_string(foreign) + ")";
+        } else {
+            text = GetText("Log", "badvalues") + " " + CassaTxtPath();
+            std::string keys;
+            for (const std::string& k : r.bad()) keys += (keys.empty() ? "" : ", ") + k;
+            if (!keys.empty()) text += " " + keys;
+            if (foreign > 0) text += "; " + GetText("Log", "foreignlines") + " " + std::to_string(foreign);
+        }
         // The backup keeps the file as this run first found it: a later
         // opening, after the program's own changes, leaves it alone.
         const std::string bak = CassaTxtPath() + ".bak";

@@ -105,8 +105,14 @@ void ShowMsg(const std::string& k1, const std::string& k2) {
         CurrentShell().SetStatusText("");
         return;
     }
-    std::string text = k1.empty() ? std::string() : GetText("Msg", k1);
-    if (!k2.empty()) text += " - " + GetText("Msg1", k2);
+    // A key without a text (no language file, or a key it lacks) is named,
+    // so that the line still says which message it was.
+    auto Part = [](const std::string& section, const std::string& key) {
+        const std::string text = GetText(section, key);
+        return text.empty() ? section + " " + key : text;
+    };
+    std::string text = k1.empty() ? std::string() : Part("Msg", k1);
+    if (!k2.empty()) text += " - " + Part("Msg1", k2);
     ShowAndLog(text);
 }
 

@@ -277,9 +277,16 @@ std::string BatchNothingToDo() {
     } else if (!platform::FileExists(config) &&
                platform::ProfileString("Casse", "path", "", Core.strSetupIni).empty()) {
         // The base folder is the start folder only because the setup file
-        // (missing or empty) names none.
-        text = GetText("Log", "setupnobase");
-        if (text.empty())
+        // (missing or empty) names none. An empty one is said as such: it
+        // names nothing at all, the logs and the semaphore file included.
+        std::string bytes;
+        const bool empty = platform::ReadFile(Core.strSetupIni, bytes) &&
+                           bytes.find_first_not_of(" \t\r\n\x1a") == std::string::npos;
+        text = GetText("Log", empty ? "setupempty" : "setupnobase");
+        if (text.empty() && empty)
+            text = "The setup file is empty: it names no base folder, error log or semaphore file; "
+                   "nothing was done:";
+        else if (text.empty())
             text = "The setup file names no base folder ([Casse] path) and the start folder holds "
                    "no config.ini; nothing was done:";
         file = Core.strSetupIni;
@@ -296,11 +303,16 @@ std::string BatchNothingToDo() {
         text = GetText("Log", "norequests");
         err = 3;
     } else {
+        // Registers that would share one folder are left out, each a
+        // failure of the run, said when they are left out.
+        LeaveOutSharedFolders();
+        const bool leftOut = CashListState.nSharedLeftOut > 0;
         bool any = false;
         for (int i = 0; i < kMaxCash; ++i)
             any = any || (CassaList[i].bDefined && CassaList[i].bEnabled);
         if (any) return "";
         text = GetText("Log", "noregister");
+        if (leftOut) return text + " " + file;
         err = kErrCashEntry;
     }
     text += " " + file;

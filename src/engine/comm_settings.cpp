@@ -178,6 +178,15 @@ void CommApplyLinkSettings() {
 }
 
 bool CommCheckSave(const CommShown& shown, bool ask) {
+    // Another entry of the list with this station address names the same
+    // folder: the save would make two registers of one folder.
+    const int other = EntryOfStation(LinkState.nAddress, LinkState.nAddress);
+    if (other >= 0) {
+        CurrentShell().MsgBox(GetText("2", "samestation") + " C" + std::to_string(other) + " (" +
+                                  CashDirName(LinkState.nAddress) + ")",
+                              GetText("Caption", "2"));
+        return false;
+    }
     udtCassaConfSaved = udtCassaConf;
     std::string bad;
     if (!CommSaveData(shown, &bad)) {
@@ -203,7 +212,7 @@ void CommOpenRegister(int16_t i) {
     LinkState.nAddress = i;
     LinkState.nCurCash = i;
     Core.nOpenCash = i;
-    Core.strCashDir = platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(i + 1));
+    Core.strCashDir = platform::JoinPath(Core.strRootDir, CashDirName(i));
     LoadCassa(true);
 }
 

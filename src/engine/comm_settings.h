@@ -77,7 +77,9 @@ void CommApplyLinkSettings();
 // the question whether to keep the changes; Cassa.txt written, the link's
 // time-outs set for the line type; the status text "Saved" once Cassa.txt
 // is written. A refused value writes nothing and says so in the status text
-// ("9" - the box's caption - "badfield"). True when the values were taken.
+// ("9" - the box's caption - "badfield"). A station address that another
+// entry of the register list has is refused too (a message box names that
+// entry): both would work on one folder. True when the values were taken.
 bool CommCheckSave(const CommShown& shown, bool ask);
 
 // Opens the folder of register i (0 to 15) as the one the user works with.

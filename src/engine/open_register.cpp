@@ -206,12 +206,13 @@ bool LoadCassa(bool bReloadList) {
         // A register already in the list keeps its number: the new options
         // file takes it, so that a save of the options writes it back as it
         // was (the default 0 would renumber the register). A register new to
-        // the list is numbered as its folder (Cassa2: register 2).
+        // the list takes its number from the options record (P013 as read,
+        // its default 0 for a new file).
         const int16_t i = Core.nOpenCash;
-        long number = LinkState.nAddress + 1;
-        if (i >= 0 && i <= kMaxCash && CassaList[i].bDefined)
-            number = std::strtol(CassaList[i].number.c_str(), nullptr, 10);
-        if (number >= 0 && number <= 99) udtCassaConf.P013 = static_cast<int16_t>(number);
+        if (i >= 0 && i <= kMaxCash && CassaList[i].bDefined) {
+            const long number = std::strtol(CassaList[i].number.c_str(), nullptr, 10);
+            if (number >= 0 && number <= 99) udtCassaConf.P013 = static_cast<int16_t>(number);
+        }
         NewCashRec(Core.nOpenCash);
         if (!SaveCassa()) op.Fail(GetText("Log", "nowrite"), CassaTxtPath());
     } else if (bReloadList) {

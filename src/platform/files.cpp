@@ -237,8 +237,8 @@ std::string FileErrorText(int err, const std::string& path) {
     switch (err) {
     case ENOENT: return Words("errnofile", "File not found");
     case EACCES:
-    case EPERM:
-    case EROFS: return Words("errdenied", "Permission denied");
+    case EPERM: return Words("errdenied", "Permission denied");
+    case EROFS: return Words("errreadonly", "Read-only file system");
     case ENOSPC:
     case EDQUOT: return Words("errdiskfull", "Disk full");
     case EFBIG: return Words("errtoolarge", "File too large");

@@ -14,8 +14,27 @@ void ClientM::Fail(const char* proc, const std::string& description) {
 }
 
 int16_t ClientM::OpenFile(const std::string& path) {
-    return objRec_ ? objRec_->OpenFile(path) : -1;
+    if (!objRec_) return -1;
+    CliDropped dropped;
+    const int16_t number = objRec_->OpenFile(path, &dropped);
+    if (!dropped.lost.empty()) dropped_.push_back(std::move(dropped));
+    return number;
 }
+
+std::vector<CliDropped> ClientM::TakeDropped() {
+    std::vector<CliDropped> out;
+    out.swap(dropped_);
+    return out;
+}
+
+bool ClientM::Upgrade(std::string* why) {
+    CliDropped dropped;
+    const bool ok = objRec_->UpgradeFile(strFile_, why, &dropped);
+    if (!dropped.lost.empty()) dropped_.push_back(std::move(dropped));
+    return ok;
+}
+
+int16_t ClientM::Open() { return OpenFile(strFile_); }
 
 void ClientM::CloseFile(int16_t& fileNo) {
     if (fileNo != -1) CloseFileNumber(fileNo);
@@ -32,7 +51,7 @@ void ClientM::SetFile(const std::string& path, bool showErrors) {
         return;
     }
     std::string why;
-    if (!objRec_->UpgradeFile(path, &why)) {
+    if (!Upgrade(&why)) {
         Fail("GetCliNum", why);
         return;
     }
@@ -97,7 +116,7 @@ bool ClientM::LoadWhole(const char* proc, std::string& bytes) {
         return false;
     }
     std::string why;
-    if (!objRec_->UpgradeFile(strFile_, &why)) {
+    if (!Upgrade(&why)) {
         Fail(proc, why);
         return false;
     }
@@ -165,7 +184,7 @@ bool ClientM::GetCli(const std::string& code) {
     const int64_t size = platform::FileSize(strFile_);
     const int32_t n = size > 0 ? static_cast<int32_t>(size / objRec_->GetLen()) : 0;
     if (n == 0) return false;
-    int16_t file = objRec_->OpenFile(strFile_);
+    int16_t file = Open();
     if (file == -1) {
         Fail("GetCli", "File cannot be opened");
         return false;
@@ -226,7 +245,7 @@ bool ClientM::WriteCurrent(const char* proc) {
         return false;
     }
     errno = 0;
-    int16_t file = objRec_->OpenFile(strFile_);
+    int16_t file = Open();
     const bool ok = file != -1 && objRec_->WriteRec(file, objRec_->GetRecord(), nCurrentRec_);
     const std::string why = platform::FileErrorText(errno, strFile_);
     CloseFile(file);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "store/client_record.h"
 
@@ -75,6 +76,9 @@ public:
 
     // The description of the last failure.
     const std::string& LastError() const { return lastError_; }
+    // What the conversions of the archive to shorter records dropped since
+    // the last call (see ClientRecord::UpgradeFile), for the caller to say.
+    std::vector<CliDropped> TakeDropped();
 
 private:
     void Fail(const char* proc, const std::string& description);
@@ -82,6 +86,9 @@ private:
     // file gives no bytes. False with the failure reported under proc.
     bool LoadWhole(const char* proc, std::string& bytes);
     bool WriteCurrent(const char* proc);
+    // The archive brought to the generation, what it dropped noted.
+    bool Upgrade(std::string* why);
+    int16_t Open();
 
     std::string strFile_;
     bool bShowErr_ = false;
@@ -89,4 +96,5 @@ private:
     int32_t nCliNum_ = 0;
     std::unique_ptr<ClientRecord> objRec_;
     std::string lastError_;
+    std::vector<CliDropped> dropped_;
 };

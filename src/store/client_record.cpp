@@ -11,9 +11,7 @@
 
 #include "core/config_level.h"
 #include "core/numbers.h"
-#include "core/shell.h"
 #include "core/table_sizes.h"
-#include "core/texts.h"
 #include "platform/files.h"
 #include "core/record.h"
 #include "store/file_numbers.h"
@@ -333,8 +331,8 @@ std::string ClientRecord::GetFormattedRecord(const std::string& sep, int level) 
     return out;
 }
 
-int16_t ClientRecord::OpenFile(const std::string& path) {
-    if (!UpgradeFile(path)) return -1;
+int16_t ClientRecord::OpenFile(const std::string& path, CliDropped* dropped) {
+    if (!UpgradeFile(path, nullptr, dropped)) return -1;
     const int16_t number = OpenRandomFileNum(path, GetLen());
     if (number == 0) return -1;
     NextRecords()[number] = 1;
@@ -369,8 +367,8 @@ bool ClientRecord::WriteRec(int16_t fileNo, const std::string& record, int32_t r
 
 namespace {
 
-// The backup of an archive a conversion drops values from: the path with
-// ".bak" appended, or, when that name is taken, ".bak2", ".bak3" and so on.
+// The backup of an archive before a conversion: the path with ".bak"
+// appended, or, when that name is taken, ".bak2", ".bak3" and so on.
 // An earlier backup is never replaced: it may be the only place of values an
 // earlier conversion dropped (a 175-character archive taken to 169
 // characters and back keeps its points only in the first backup). A backup
@@ -393,7 +391,7 @@ std::string BackupName(const std::string& file, const std::string& bytes, bool& 
 
 }  // namespace
 
-bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const {
+bool ClientRecord::UpgradeFile(const std::string& path, std::string* why, CliDropped* dropped) const {
     const int len = GetLen();
     const int first = FirstLineLength(path);
     if (first == 0 || first == len) return true;
@@ -446,24 +444,14 @@ bool ClientRecord::UpgradeFile(const std::string& path, std::string* why) const 
             lost.push_back(tables::TrimBlanks(from.Get(F::strCodice)) + ": " + fields);
         converted += to.rec_;
     }
-    // A conversion that keeps every value needs no backup. One that drops
-    // values keeps the old file first; only then is the file replaced, in
-    // one step.
-    std::string bak;
+    // Every conversion keeps the archive as it was first; only then is the
+    // file replaced, in one step.
     bool backedUp = false;
-    if (!lost.empty()) bak = BackupName(file, old, backedUp);
-    if ((!lost.empty() && !backedUp && !platform::WriteFile(bak, old)) ||
-        !platform::WriteFile(file, converted)) {
+    const std::string bak = BackupName(file, old, backedUp);
+    if ((!backedUp && !platform::WriteFile(bak, old)) || !platform::WriteFile(file, converted)) {
         if (why) *why = "Disk full or write error";
         return false;
     }
-    if (lost.empty()) return true;
-    for (const std::string& line : lost)
-        WriteMsgLog(GetText("Log", "custlost") + " " + file + ": " + line + " - " +
-                    GetText("Log", "custkept") + " " + bak);
-    // Said on screen too, where it stays until the user closes it.
-    CurrentShell().AddError(GetText("Log", "custdrop") + " " + file + " - " + GetText("Log", "custkept") +
-                                 " " + bak,
-                             false);
+    if (dropped && !lost.empty()) *dropped = CliDropped{file, bak, std::move(lost)};
     return true;
 }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/record.h"
 
@@ -94,6 +95,15 @@ static_assert(sizeof(Cliente4Rec) == 175);
 // The text with every ":" and ";" replaced by a blank.
 std::string ClearSepCli(std::string text);
 
+// What a conversion of the archive to shorter records could not keep: the
+// archive, the backup that keeps it as it was, and one line per customer
+// concerned: its code and the values dropped ("5: group \"7\"").
+struct CliDropped {
+    std::string file;
+    std::string bak;
+    std::vector<std::string> lost;
+};
+
 class ClientRecord {
 public:
     // type: 1 to 4. A new record is all blanks with CR LF at its end.
@@ -141,8 +151,8 @@ public:
     // Opens the file for records of this generation (a missing file is
     // created empty) and returns its number; -1 when it cannot be opened or
     // holds records of another length that cannot be brought to this
-    // generation (see UpgradeFile).
-    int16_t OpenFile(const std::string& path);
+    // generation (see UpgradeFile; what it drops goes into dropped).
+    int16_t OpenFile(const std::string& path, CliDropped* dropped = nullptr);
     // Record number recNo (from 1), or the next one when recNo is -1, into
     // record, as GetRecord would give it. False when the record does not lie
     // wholly inside the file or the read fails.
@@ -152,17 +162,19 @@ public:
     bool WriteRec(int16_t fileNo, const std::string& record, int32_t recNo = -1);
 
     // A file of another generation (records of 90, 169 or 175 characters) is
-    // converted to this generation, upwards or downwards (the message log names every customer
-    // whose values a shorter record could not keep, with those values and the
-    // backup that keeps them): the old file is kept beside it with ".bak"
-    // appended (".bak2", ".bak3" ... when that name is taken: no backup is
-    // ever replaced), and
+    // converted to this generation, upwards or downwards (every customer
+    // whose values a shorter record could not keep goes into dropped, with
+    // those values and the backup that keeps them; saying it is the
+    // caller's): the old file is kept beside it with ".bak" appended
+    // (".bak2", ".bak3" ... when that name is taken: no backup is ever
+    // replaced, and one that holds the same bytes is the backup), and
     // the converted file replaces it in one step, so that a failure at any
     // point leaves the old file whole. The fields the old records lack get
     // their defaults. A file of this generation, an empty or missing one, or
     // one without a line end is left as it is. False (with the reason) when
     // the file holds records of another length or the conversion failed.
-    bool UpgradeFile(const std::string& path, std::string* why = nullptr) const;
+    bool UpgradeFile(const std::string& path, std::string* why = nullptr,
+                     CliDropped* dropped = nullptr) const;
 
     // The field as it stands in the record ("" for a field the generation
     // lacks), valid until the record changes.

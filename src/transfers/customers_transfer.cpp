@@ -118,6 +118,7 @@ bool KeptOutsideRange(const std::string& archive, const std::string& first, cons
     ClientM cli;
     cli.CliType(ClientType());
     cli.SetFile(archive, false);  // an archive of an older generation is brought to this one
+    SayCliDropped(cli);
     const size_t length = static_cast<size_t>(cli.GetLen());
     std::string bytes;
     errno = 0;
@@ -161,6 +162,7 @@ std::string AnsCli() {
         return RefuseCliSend(cli, path);
     if (Tx.nTxCliTo == -1) {
         cli.SetFile(path, false);
+        SayCliDropped(cli);
         Tx.nTxCliTo = cli.nCliNum();
         // An archive that cannot be read as customers sends nothing: a
         // failure of the run, said with the reason.
@@ -174,6 +176,7 @@ std::string AnsCli() {
             shell.SetPGBRange(ClampInt16(Tx.nTxCliFrom), ClampInt16(int64_t(Tx.nTxCliTo) + 1));
             SetCntRec(0);
             const int16_t file = cli.OpenFile(path);
+            SayCliDropped(cli);
             if (file == -1) return RefuseCliSend(cli, path);
             ReqState.nTxCli = static_cast<uint16_t>(file);
         }
@@ -266,6 +269,7 @@ bool ImportC16() {
     // code wins (the register's dump need not be in order).
     std::map<std::pair<size_t, std::string>, std::string> byCode;
     int refused = 0;
+    int lines = 0;
     size_t start = 0;
     while (ok && start < text.size()) {
         size_t end = text.find('\n', start);
@@ -273,6 +277,7 @@ bool ImportC16() {
         std::string line = text.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        ++lines;
         shell.IncPGBValue();
         cli.SetFormattedRecord(line, ":", level);
         cli.SetRecord(WireSafe(cli.GetRecord()));
@@ -287,7 +292,7 @@ bool ImportC16() {
         if (!kept.empty()) WriteMsgLog(GetText("Log", "dupcode") + " " + archive + ": " + code);
         kept = cli.GetRecord();
     }
-    if (refused > 0) LogErr(kErrFile);
+    if (refused > 0) ReportLinesNotStored(dump, refused, lines);
     std::string records;
     std::string first, last;
     if (ok && SentCodeRange("&I", first, last)) {
@@ -357,8 +362,18 @@ int16_t DataClientGroup() {
     TxLineArrived();
     const std::string& line = AnswerRec.strAnsData;
     if (line.empty() || line[0] != '*') return RefuseTableLine(ClientGroupTable());
+    EndRefusedLines(ClientGroupTable());
     ReqState.bRdClientGroup = False;
     return EndTableRead();
+}
+
+void SayCliDropped(ClientM& cli) {
+    for (const CliDropped& d : cli.TakeDropped()) {
+        const std::string kept = GetText("Log", "custkept") + " " + d.bak;
+        for (const std::string& line : d.lost)
+            WriteMsgLog(GetText("Log", "custlost") + " " + d.file + ": " + line + " - " + kept);
+        CurrentShell().AddError(GetText("Log", "custdrop") + " " + d.file + " - " + kept, false);
+    }
 }
 
 void RegisterCustomerProcs() {
@@ -373,16 +388,17 @@ bool CliCodeRange(const std::string& first, const std::string& last, int32_t& fr
     ClientM cli;
     cli.CliType(ClientType());
     cli.SetFile(tables::TablePath(kClientiFile), false);
+    SayCliDropped(cli);
     for (const std::string* code : {&first, &last}) {
         if (!cli.GetCli(*code)) {
-            why = cli.LastError().empty() ? "Customer code not in the archive: " + *code
+            why = cli.LastError().empty() ? GetText("Log", "custnocode") + " " + *code
                                           : cli.LastError();
             return false;
         }
         (code == &first ? from : to) = cli.nCurrentRec();
     }
     if (from > to) {
-        why = "Customer code range runs backwards: " + first + ":" + last;
+        why = GetText("Log", "custbackwards") + " " + first + ":" + last;
         return false;
     }
     return true;

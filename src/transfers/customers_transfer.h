@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class ClientM;
+
 inline constexpr const char* kC16File = "C16.txt";
 
 // "B70": the next customer of the send, or "*".
@@ -25,6 +27,12 @@ bool ImportC16();
 std::string AnsClientGroup();
 // "C59": one customer group of a read.
 int16_t DataClientGroup();
+
+// Says what the conversions of the facade's archive to shorter records
+// dropped: the message log names each customer with its values and the
+// backup that keeps them; the progress window's error list names the
+// archive, and stays until the user closes it.
+void SayCliDropped(ClientM& cli);
 
 // The answer and data procedures above, in the link's dispatch tables.
 void RegisterCustomerProcs();

@@ -1,6 +1,7 @@
 #include "transfers/plu_import.h"
 
 #include <cerrno>
+#include <map>
 
 #include "core/cassa_conf.h"
 #include "core/globals.h"
@@ -67,6 +68,7 @@ public:
     // The line's control bytes become blanks, so that one record stays on
     // one line of the list whatever its source held.
     bool Add(const std::string& line) {
+        ++kinds_[line.empty() ? ' ' : line[0]];
         if (!block_.empty()) block_ += "\r\n";
         block_ += BlankControls(line);
         any_ = true;
@@ -80,8 +82,14 @@ public:
         return ok;
     }
     bool Any() const { return any_; }
+    // How many lines of each kind: "(E 1, D 2, W 0)".
+    std::string Counts() {
+        return "(E " + std::to_string(kinds_['E']) + ", D " + std::to_string(kinds_['D']) + ", W " +
+               std::to_string(kinds_['W']) + ")";
+    }
 
 private:
+    std::map<char, size_t> kinds_;
     const char* file_;
     std::string block_;
     size_t lines_ = 0;
@@ -143,9 +151,9 @@ void SetCount(const Kind& kind, int32_t n) {
     (kind.offers ? PLUFiles.nOffNum : PLUFiles.nPLUNum) = n;
 }
 
-bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& destination) {
-    Shell& shell = CurrentShell();
-    Source source;
+// The source as whole records: opened, an older layout converted, lines
+// ended otherwise made into records. False when it cannot be taken (said).
+bool LoadSource(const Kind& kind, const std::string& sourcePath, Source& source) {
     errno = 0;
     if (!source.Open(sourcePath))
         return Fail(kind, GetText("Log", "noimport") + " " + sourcePath + " (" +
@@ -153,54 +161,39 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     if (source.Bytes().size() >= kOldPLURecLen && TestPLUFile(sourcePath) == kOldPLURecLen &&
         source.Bytes().size() % kOldPLURecLen == 0)
         source.Hold(ConvertOldPLURecords(source.Bytes()));
-    if (!WholeRecords(source.Bytes())) {
-        // Lines ended by LF or CR alone, or an end-of-file byte after the
-        // last line, give the same records; a file of whole records that are
-        // not lines is read as records, each then checked.
-        std::string records, why;
-        size_t count = 0;
-        bool canonical = false;
-        if (SplitImportRecords(source.Bytes(), kRec - 2, records, count, canonical, why)) {
-            if (!canonical) source.Hold(std::move(records));
-        } else if (why.empty()) {
-            return NothingImported(sourcePath, {});
-        } else if (source.Bytes().size() % kRec != 0) {
-            if (Core.bInteractive) {
-                shell.MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
-            } else {
-                shell.AddError(GetText("Log", "importline") + " " + sourcePath + " (" + why + ")", true);
-                LogErr(8);
-            }
-            return false;
-        }
-    }
-    const std::string_view src = source.Bytes();
-    const int32_t total = static_cast<int32_t>(src.size() / kRec);
-    if (total == 0) return NothingImported(sourcePath, {});
-    if (!kind.offers && !Core.bSortImport) {
-        // Taken as it is.
-        if (!WriteWholeFile(kind.proc, destination, std::string(src), Report::MsgBox)) {
-            if (!Core.bInteractive) LogErr(8);
-            return false;
-        }
-        SetCount(kind, total);
+    if (WholeRecords(source.Bytes())) return true;
+    // Lines ended by LF or CR alone, or an end-of-file byte after the last
+    // line, give the same records; a file of whole records that are not
+    // lines is read as records, each then checked.
+    std::string records, why;
+    size_t count = 0;
+    bool canonical = false;
+    if (SplitImportRecords(source.Bytes(), kRec - 2, records, count, canonical, why)) {
+        if (!canonical) source.Hold(std::move(records));
         return true;
     }
+    if (why.empty()) return NothingImported(sourcePath, {});
+    if (source.Bytes().size() % kRec == 0) return true;
+    if (Core.bInteractive) {
+        CurrentShell().MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
+    } else {
+        CurrentShell().AddError(GetText("Log", "importline") + " " + sourcePath + " (" + why + ")", true);
+        LogErr(8);
+    }
+    return false;
+}
 
+// First pass, in file order: each record checked; the codes of those taken
+// go into the sort buffer, the others into the error list. False when the
+// list cannot be written (said).
+bool CheckRecords(const Kind& kind, std::string_view src, int32_t total, ErrorList& errors,
+                  std::string& firstRefused) {
+    Shell& shell = CurrentShell();
     int32_t& current = kind.offers ? PLUFiles.nCurOff : PLUFiles.nCurPLU;
     current = 1;
     SortBuffer& buffer = fxgPLU;
-    buffer.Clear();
-    buffer.Reserve(static_cast<size_t>(total), static_cast<size_t>(total) * 13);
-    shell.SetPGBRange(1, 100);
-    ShowMsg(kind.offers ? "20" : "88", "2");
-    SetCntRec(0);
-    ErrorList errors(kind.errFile);
     const bool trimmedKey = !kind.offers && (CassaConf.P210 & 1);
     const PLUCheckModel model = CurrentPLUCheckModel();
-    std::string firstRefused;
-
-    // First pass: the checks, in file order.
     for (int32_t n = 1; n <= total; ++n) {
         IncCntRec();
         shell.IncPGBValue();
@@ -216,23 +209,30 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
                 buffer.Add(TrimBlanks(stored), n);
             else
                 buffer.Add(stored, n);
-        } else {
-            if (firstRefused.empty())
-                firstRefused = ImportLineText(n, GetText("Log", "imprefused") + " E <" + FormatNum(code, 2) + ">");
-            if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n)))
-                return Fail(kind, platform::FileErrorText(errno, {}));
+            continue;
         }
+        if (firstRefused.empty())
+            firstRefused = ImportLineText(n, GetText("Log", "imprefused") + " E <" + FormatNum(code, 2) + ">");
+        if (!errors.Add("E <" + FormatNum(code, 2) + "> " + PLURecordText(rec) + LineEnd(n)))
+            return Fail(kind, platform::FileErrorText(errno, {}));
     }
-    buffer.Sort();
+    return true;
+}
 
-    // Second pass: of several records with one code the last one stays. The
-    // records go into the destination's replacement a block at a time.
+// Second pass, in code order: of several records with one code the last one
+// stays. The records go into the destination's replacement a block at a
+// time; one that keeps no record leaves the destination as it was. False on
+// a failure (said).
+bool WriteSorted(const Kind& kind, std::string_view src, const std::string& destination,
+                 ErrorList& errors, int32_t& kept) {
+    Shell& shell = CurrentShell();
+    SortBuffer& buffer = fxgPLU;
     errno = 0;
     platform::FileReplacement file(destination);
     constexpr size_t kBlock = 1 << 20;
     std::string out;
     out.reserve(kBlock + kRec);
-    int32_t kept = 0;
+    kept = 0;
     const size_t rows = buffer.Rows();
     for (size_t i = 0; i < rows; ++i) {
         if ((i & 1023) == 0) shell.IncPGBValue();
@@ -259,25 +259,59 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     }
     errno = 0;
     if (!errors.Flush()) return Fail(kind, platform::FileErrorText(errno, {}));
-    // An import that keeps no record leaves the destination as it was.
-    const bool none = kept == 0;
-    if (!none && (!file.Write(out) || !file.Commit()))
+    if (kept > 0 && (!file.Write(out) || !file.Commit()))
         return Fail(kind, platform::FileErrorText(errno, {}));
-    buffer.Clear();
-    if (!none) SetCount(kind, kept);
+    return true;
+}
 
-    if (errors.Any()) {
-        if (Core.bInteractive) {
-            if (shell.AskYesNo(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", kind.askKey), "")) {
-                std::string why;
-                if (!platform::OpenInTextEditor(TablePath(kind.errFile), why))
-                    shell.MsgBox(why, "");
-            }
-        } else {
-            LogErr(9);
-        }
+// An error list written: the user is asked whether to open it; a
+// command-line run says where it is and logs code 9.
+void OfferErrorList(const Kind& kind, ErrorList& errors) {
+    if (!errors.Any()) return;
+    Shell& shell = CurrentShell();
+    if (!Core.bInteractive) {
+        WriteMsgLog(GetText("Log", "importlist") + " " + TablePath(kind.errFile) + " " + errors.Counts());
+        LogErr(9);
+        return;
     }
-    if (none) return NothingImported(sourcePath, firstRefused);
+    if (!shell.AskYesNo(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", kind.askKey), "")) return;
+    std::string why;
+    if (!platform::OpenInTextEditor(TablePath(kind.errFile), why)) shell.MsgBox(why, "");
+}
+
+bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& destination) {
+    Shell& shell = CurrentShell();
+    Source source;
+    if (!LoadSource(kind, sourcePath, source)) return false;
+    const std::string_view src = source.Bytes();
+    const int32_t total = static_cast<int32_t>(src.size() / kRec);
+    if (total == 0) return NothingImported(sourcePath, {});
+    if (!kind.offers && !Core.bSortImport) {
+        // Taken as it is.
+        if (!WriteWholeFile(kind.proc, destination, std::string(src), Report::MsgBox)) {
+            if (!Core.bInteractive) LogErr(8);
+            return false;
+        }
+        SetCount(kind, total);
+        return true;
+    }
+
+    SortBuffer& buffer = fxgPLU;
+    buffer.Clear();
+    buffer.Reserve(static_cast<size_t>(total), static_cast<size_t>(total) * 13);
+    shell.SetPGBRange(1, 100);
+    ShowMsg(kind.offers ? "20" : "88", "2");
+    SetCntRec(0);
+    ErrorList errors(kind.errFile);
+    std::string firstRefused;
+    if (!CheckRecords(kind, src, total, errors, firstRefused)) return false;
+    buffer.Sort();
+    int32_t kept = 0;
+    if (!WriteSorted(kind, src, destination, errors, kept)) return false;
+    buffer.Clear();
+    if (kept > 0) SetCount(kind, kept);
+    OfferErrorList(kind, errors);
+    if (kept == 0) return NothingImported(sourcePath, firstRefused);
     shell.SetPGBValue(-1);
     return true;
 }

@@ -384,6 +384,7 @@ void ImportC08() {
     std::string plus, offers;
     bool anyPLU = false, anyOffer = false;
     int refused = 0;  // lines listed as not stored: a failure of the run
+    int lines = 0;
     size_t start = 0;
     while (start < dump.size()) {
         size_t end = dump.find('\n', start);
@@ -391,6 +392,7 @@ void ImportC08() {
         std::string line = dump.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        ++lines;
         LinkState.sngLastRx = platform::Timer();
         shell.IncPGBValue();
         PLURec rec;
@@ -409,7 +411,7 @@ void ImportC08() {
             anyPLU = true;
         }
     }
-    if (refused > 0) LogErr(kErrFile);
+    if (refused > 0) ReportLinesNotStored(TablePath(kC08File), refused, lines);
     // Each file is replaced whole, and only when the dump held its records.
     const auto replace = [](const char* file, const std::string& records) {
         errno = 0;

@@ -83,17 +83,32 @@ void FailRead(TableReadRec& read, const std::string& key, const std::string& rea
 // the open register changed) is abandoned first.
 TableReadRec& ReadFor(const TableDesc& table) {
     std::string path = platform::JoinPath(Core.strCashDir, table.fileName);
-    if (TableReadRec* read = FindRead(table.rdFlag)) {
-        if (read->path == path) return *read;
-        if (!read->failed) FailRead(*read, "readcut", "");
+    TableReadRec* noted = FindRead(table.rdFlag);
+    if (noted && noted->path != path) {
+        if (!noted->failed) FailRead(*noted, "readcut", "");
         ForgetRead(table.rdFlag);
+        noted = nullptr;
     }
-    Transfer.reads.push_back(TableReadRec{table.rdFlag, path});
-    TableReadRec& read = Transfer.reads.back();
+    if (noted && (noted->copied || noted->failed)) return *noted;
+    if (!noted) {
+        Transfer.reads.push_back(TableReadRec{table.rdFlag, path});
+        noted = &Transfer.reads.back();
+    }
+    // A read noted so far only for lines it refused gets its copy now.
+    TableReadRec& read = *noted;
+    read.copied = true;
     std::string error;
     if (!tables::BeginTableCopy(table.fileName, read.path, error))
         FailRead(read, "readfailed", error);
     return read;
+}
+
+// Lines of a read that were not stored make the read a failure: said with
+// how many of how many lines. True when there were any.
+bool ReportReadNotStored(const TableReadRec& read, const TableDesc& table) {
+    if (read.refused == 0) return false;
+    ReportLinesNotStored(platform::JoinPath(Core.strCashDir, table.fileName), read.refused, read.lines);
+    return true;
 }
 
 // The closing line: the copy takes the file's place. True when the read
@@ -103,11 +118,12 @@ bool FinishRead(const TableDesc& table) {
     TableReadRec read = found ? *found : TableReadRec{table.rdFlag, {}};
     ForgetRead(table.rdFlag);
     if (read.failed) return false;
+    const bool refused = ReportReadNotStored(read, table);
     if (read.stored == 0) {
-        if (!read.path.empty()) tables::DiscardTableCopy(read.path);
+        if (read.copied) tables::DiscardTableCopy(read.path);
         // A copy destination asked for this table; what is there now is not
         // the register's.
-        if (!Core.bInteractive && !Core.strReqArg.empty()) {
+        if (!refused && !Core.bInteractive && !Core.strReqArg.empty()) {
             ReportTransferFailure(GetText("Log", "nothingread") + " " +
                           platform::JoinPath(Core.strCashDir, table.fileName));
         }
@@ -500,6 +516,7 @@ int16_t DataTable(const TableDesc& table) {
     if (table.readStatusKey) IncCntRec();
 
     TableReadRec& read = ReadFor(table);
+    ++read.lines;
     const tables::RecordLayout& layout = table.layout();
     const std::string shown = tables::BlankControls(line);  // one line of the log
     std::string record;
@@ -508,10 +525,12 @@ int16_t DataTable(const TableDesc& table) {
     if ((table.received && !table.received(fields)) ||
         !BuildRecord(layout, table.wire, fields, record, entry) || entry < 1) {
         // Nothing is written from a line that cannot be read whole.
+        ++read.refused;
         ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " + shown);
     } else if (table.size && !table.storesPastSize && entry > Sizes.*table.size) {
         // A record beyond the model's table would grow the file with blank
         // records up to it.
+        ++read.refused;
         ReportTransferProblem(GetText("Log", "outofrange") + " " + table.fileName + ": " + shown);
     } else if (!read.failed) {
         errno = 0;
@@ -536,10 +555,33 @@ int16_t DataTable(const TableDesc& table) {
 int16_t RefuseTableLine(const TableDesc& table) {
     TxLineArrived();
     CurrentShell().IncPGBValue();
+    // Noted without a copy of the table: a read that stores nothing needs none.
+    TableReadRec* read = FindRead(table.rdFlag);
+    if (!read) {
+        Transfer.reads.push_back(
+            TableReadRec{table.rdFlag, platform::JoinPath(Core.strCashDir, table.fileName)});
+        read = &Transfer.reads.back();
+    }
+    ++read->lines;
+    ++read->refused;
     ReportTransferProblem(GetText("Log", "notstored") + " " + table.fileName + ": " +
                           tables::BlankControls(AnswerRec.strAnsData));
     SendAck();
     return -1;
+}
+
+void EndRefusedLines(const TableDesc& table) {
+    TableReadRec* found = FindRead(table.rdFlag);
+    if (!found) return;
+    const TableReadRec read = *found;
+    ForgetRead(table.rdFlag);
+    if (read.copied) tables::DiscardTableCopy(read.path);
+    if (!read.failed) ReportReadNotStored(read, table);
+}
+
+void ReportLinesNotStored(const std::string& path, int32_t refused, int32_t lines) {
+    ReportTransferFailure(GetText("Log", "readrefused") + " " + path + " (" + std::to_string(refused) +
+                          "/" + std::to_string(lines) + ")");
 }
 
 void ReportTransferProblem(const std::string& text) {
@@ -599,8 +641,8 @@ std::string ImportLineText(size_t n, const std::string& what) {
 
 std::string LineLengthText(size_t n, size_t length, size_t width) {
     return ImportLineText(n, GetText("Log", length < width ? "imptooshort" : "imptoolong")) + " (" +
-           std::to_string(length) + " " + GetText("Log", "impchars") + ", " + std::to_string(width) + " " +
-           GetText("Log", "imprecord") + ")";
+           std::to_string(length) + " " + GetText("Log", length == 1 ? "impchar" : "impchars") + ", " +
+           GetText("Log", "imprecord") + " " + std::to_string(width) + ")";
 }
 
 void NoteLeftOver(const std::string& file, size_t bytes) {

@@ -58,6 +58,9 @@ struct TableReadRec {
     std::string path;     // the table file, whose copy the records update
     bool failed = false;  // nothing more is stored; the file keeps its old records
     int32_t stored = 0;   // records written into the copy
+    int32_t lines = 0;    // lines received, the closing line left out
+    int32_t refused = 0;  // of them, lines not stored (unreadable, beyond the table, refused)
+    bool copied = false;  // the copy of the table is made (at the first line to store)
 };
 
 struct TransferGlobals {
@@ -257,6 +260,12 @@ int16_t DataTable(const TableDesc& table);
 // message log with the table's file name, and not stored. Returns -1, as for
 // a line taken.
 int16_t RefuseTableLine(const TableDesc& table);
+// The closing line of a read that stores nothing (its table is not kept):
+// its lines refused make it a failure, said with how many of how many.
+void EndRefusedLines(const TableDesc& table);
+// Lines of a read (a table, a dump) that could not be stored: a failure,
+// said with how many of how many lines, and the file.
+void ReportLinesNotStored(const std::string& path, int32_t refused, int32_t lines);
 // The end of a read at its closing line: status and progress cleared, one
 // answer less awaited, the line acknowledged. Returns 0, the data
 // procedure's result for a read that has ended.

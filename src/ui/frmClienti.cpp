@@ -39,6 +39,7 @@
 #include "ui/frmDocument.h"
 #include "ui/frmList.h"
 #include "store/table_file.h"
+#include "transfers/customers_transfer.h"
 
 CliCardRec CliCard;
 
@@ -319,6 +320,7 @@ void frmClienti::TakeGeneration() {
     objCli.CliType(type_);
     // The archive is converted to the generation when it is next opened.
     if (!objCli.GetFile().empty()) objCli.SetFile(objCli.GetFile(), true);
+    SayCliDropped(objCli);
     GateByType();
 }
 
@@ -370,6 +372,7 @@ void frmClienti::ShowConf(int16_t mode) {
     if (!fields::EditorFolderReady()) return;
     TakeGeneration();
     objCli.SetFile(tables::TablePath(kClientiFile), true);
+    SayCliDropped(objCli);
     frmList* list = frmList::Instance();
     {
         QSignalBlocker quiet(cbxCli);
@@ -673,6 +676,7 @@ void frmClienti::cmdSend_Click() {
     ClientM second;
     second.CliType(type_);
     second.SetFile(objCli.GetFile(), true);
+    SayCliDropped(second);
     TestChange();
     nEditState = 0;
     SetFieldsState();

@@ -125,16 +125,18 @@ TEST_F(TextsTest, ShowMsgComposesShowsAndLogs) {
     ShowMsg("", "2");
     ShowMsg("5", "");
     ShowMsg("", "");  // clears the panel, logs nothing
+    ShowMsg("nokey", "nokey");  // keys the language file lacks are named
     ShowMsgText("a", "b");
     ShowMsgText("a", "");
     ShowMsgText("", "");
     EXPECT_EQ(shell->statusTexts,
               (std::vector<std::string>{"Sending - please wait", " - please wait", "Sending", "",
-                                        "a-b", "a", ""}));
+                                        "Msg nokey - Msg1 nokey", "a-b", "a", ""}));
     EXPECT_EQ(ReadAll(dir.file("msg.log")),
               kStamp + " : Sending - please wait\r\n" +
               kStamp + " :  - please wait\r\n" +
               kStamp + " : Sending\r\n" +
+              kStamp + " : Msg nokey - Msg1 nokey\r\n" +
               kStamp + " : a-b\r\n" +
               kStamp + " : a\r\n");
 }
@@ -315,6 +317,7 @@ TEST_F(TextsTest, FileErrorsInTheWordsOfTheLanguageFile) {
         {ENOENT, dir.file("x.txt"), "File not found", "File non trovato"},
         {ENOENT, dir.file("absent/x.txt"), "Path not found", "Percorso non trovato"},
         {ENOSPC, dir.file("x.txt"), "Disk full", "Disco pieno"},
+        {EROFS, dir.file("x.txt"), "Read-only file system", "File system di sola lettura"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.english);

@@ -202,6 +202,48 @@ TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMe
     }
 }
 
+// Enabled entries of the register list that name one folder (Cassa and the
+// station address plus one) are left out, each a failure of the run; the
+// message log names them. The other registers are served.
+TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
+    const struct {
+        const char* casse;
+        int leftOut;        // error-log lines
+        const char* named;  // in msg.log
+        bool second;        // the register at station 1 was read
+    } rows[] = {
+        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|0|1\r\nC2=3||||1|1|0|1\r\n", 3, "C0, C1, C2 (Cassa1, ", false},
+        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|0|1\r\n", 2, "C0, C3 (Cassa1, ", true},
+        {"C0=1||||1|1|0|0\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|1|0\r\n", 0, "", true},
+    };
+    StartRegisters({0, 1});
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.casse);
+        std::filesystem::remove(dir.file("base/err.log"));
+        std::filesystem::remove_all(dir.file("base/Cassa2"));
+        std::filesystem::remove_all(dir.file("base/Cassa3"));
+        Prepare({0, 1}, "r1=&L|1:2\r\n");
+        WriteConfigLines(r.casse, "r1=&L|1:2\r\n");
+        const size_t before[] = {Requests(*registers[0]).size(), Requests(*registers[1]).size()};
+        const RunResult res = RunList();
+        EXPECT_EQ(res.status, r.leftOut > 0 ? 1 : 0) << res.err;
+        EXPECT_EQ(ErrorLines("013"), r.leftOut) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), r.leftOut) << ErrLog();
+        if (r.leftOut > 0) {
+            EXPECT_NE(MsgLog().find("are left out: " + std::string(r.named) + dir.file("base/config.ini")),
+                      std::string::npos) << MsgLog();
+        }
+        // No register left: standard error says so, the file named once.
+        if (r.leftOut > 0 && !r.second) {
+            EXPECT_EQ(testsupport::CountOf(res.err, "nothing was done: " + dir.file("base/config.ini") + "\n"), 1)
+                << res.err;
+        }
+        EXPECT_EQ(Requests(*registers[0]).size(), before[0]);
+        EXPECT_EQ(Requests(*registers[1]).size(), before[1] + (r.second ? 1u : 0u));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("base/Cassa3")));
+    }
+}
+
 // A customer of the 90-character generation.
 std::string Customer(const std::string& code) {
     ClientM cli;

@@ -89,7 +89,9 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         // The setup file is the one named, with why.
         {"huge setup.ini", true, "r1=HELLO|\r\n", true, "012", "Setup file cannot be read (over 16 MB",
          "setup.ini", nullptr, false},
-        {"empty setup.ini", true, "r1=HELLO|\r\n", true, "012", "names no base folder", nullptr, "",
+        {"empty setup.ini", true, "r1=HELLO|\r\n", true, "012", "setup file is empty", nullptr, "",
+         false},
+        {"blank setup.ini", true, "r1=HELLO|\r\n", true, "012", "setup file is empty", nullptr, "\r\n \r\n",
          false},
         {"setup.ini without path", true, "r1=HELLO|\r\n", true, "012", "names no base folder", nullptr,
          "[Casse]\r\nlogerr=base/err.log\r\nsem=base/done.sem\r\n"},

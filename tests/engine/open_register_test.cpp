@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/fake_shell.h"
 #include "core/core_fixture.h"
 #include "engine/comm_settings.h"
 
@@ -63,12 +64,13 @@ TEST_F(OpenRegisterTest, NewFolderGetsItsOptionsListEntryAndKeyTables) {
         EXPECT_EQ(platform::ProfileString("P5", "17", "", CashFile("Cassa.txt")), "224");
         EXPECT_EQ(platform::ProfileString("P9", "13", "", CashFile("Cassa.txt")),
                   std::to_string(station + 1));
-        // A register new to the list is numbered as its folder.
-        EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), std::to_string(station + 1));
+        // A register new to the list takes the options record's default
+        // number, whatever its folder.
+        EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "0");
         EXPECT_EQ(CassaList[station].bDefined, True);
         EXPECT_EQ(CassaList[station].bEnabled, False);
         EXPECT_EQ(platform::ProfileString("Casse", "C" + std::to_string(station), "", ConfigIni()),
-                  std::to_string(station + 1) + "||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
+                  "0||||1|" + std::string(LinkState.bAddressed ? "1" : "0") + "|" +
                       std::to_string(station) + "|0");
         EXPECT_EQ(Keyb.KeyConf0[0].nFunCode, 15);
         EXPECT_EQ(Keyb.KeyConf1[0].nFunCode, 16);
@@ -234,6 +236,51 @@ TEST_F(OpenRegisterTest, ANewOptionsFileKeepsTheNumberOfItsListEntry) {
         EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "1");
         EXPECT_TRUE(CommCheckSave(CommShowConf(), false));
         EXPECT_EQ(platform::ProfileString("Casse", "C0", "", ConfigIni()), entry);
+    }
+}
+
+// The communication window's save refuses a station address that another
+// entry of the list has: both would work on one folder. The entry is named.
+TEST_F(OpenRegisterTest, TheSaveRefusesAStationAddressThatAnotherEntryHas) {
+    testsupport::ScopedFakeShell shell;
+    Core.bInteractive = true;
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
+    const struct {
+        const char* casse;  // config.ini [Casse]
+        int station;        // the register chosen in the window
+        const char* refused;  // the entry named, empty: saved
+    } rows[] = {
+        {"C0=1||||1|1|1|1\r\n", 1, "C0 (Cassa2)"},
+        {"C3=4||||1|1|1|0\r\n", 1, "C3 (Cassa2)"},  // not enabled: one folder all the same
+        {"C1=2||||1|1|1|1\r\nC3=4||||1|1|2|1\r\n", 1, ""},
+        {"C1=2||||1|1|1|1\r\n", 1, ""},
+        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|0|1\r\n", 0, "C1 (Cassa1)"},
+    };
+    Model(5);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.casse);
+        shell->msgBoxes.clear();
+        WriteAll(ConfigIni(), std::string("[Casse]\r\n") + r.casse);
+        LoadCasseConf();
+        Choose(r.station, static_cast<int16_t>(r.station));
+        LinkState.nCurCash = static_cast<int16_t>(r.station);
+        ASSERT_TRUE(LoadCassa(false)) << MsgLog();
+        const std::string config = ReadAll(ConfigIni());
+        const std::string cassa = ReadAll(CashFile("Cassa.txt"));
+        udtCassaConf.P013 = 42;
+        const bool saved = *r.refused == 0;
+        EXPECT_EQ(CommCheckSave(CommShowConf(), false), saved);
+        if (saved) {
+            EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "42");
+            EXPECT_TRUE(shell->msgBoxes.empty());
+            continue;
+        }
+        EXPECT_EQ(ReadAll(CashFile("Cassa.txt")), cassa);
+        EXPECT_EQ(ReadAll(ConfigIni()), config);
+        ASSERT_EQ(shell->msgBoxes.size(), 1u);
+        EXPECT_EQ(shell->msgBoxes[0].text,
+                  "Not saved: this station address, and so its folder, is already that of the register "
+                  "list's entry " + std::string(r.refused));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "store/customers_fixture.h"
 #include <algorithm>
 #include "core/texts.h"
+#include "transfers/customers_transfer.h"
 #include "customers_fixture.h"
 
 namespace {
@@ -171,7 +172,7 @@ TEST_F(ClientRecordTest, CheckGivesTheFirstFailingTest) {
     }
 }
 
-TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) {
+TEST_F(ClientRecordTest, EveryConversionKeepsABackupAndOneThatDropsValuesSaysSo) {
     const std::string path = CashFile("Clienti.txt");
     Core.strRootDir = dir.path();
     Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
@@ -184,7 +185,8 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
     ASSERT_EQ(r2.size(), 169u);
     WriteAll(path, r1 + r2);
 
-    // Upwards every value is kept: no backup, nothing said.
+    // Upwards every value is kept: nothing said, the archive as it was in
+    // the backup.
     ClientM cli;
     cli.CliType(4);
     cli.SetFile(path, true);
@@ -196,17 +198,21 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
     // The added loyalty line and points as a new customer has them: 0.
     EXPECT_EQ(up.substr(167, 8), "00" + Blanks(4) + "\r\n");
     EXPECT_EQ(up.substr(175), r2.substr(0, 167) + "00" + Blanks(4) + "\r\n");
+    EXPECT_EQ(ReadAll(path + ".bak"), r1 + r2);
     // A second opening changes nothing.
     cli.SetFile(path, true);
     int16_t file = cli.OpenFile(path);
     cli.CloseFile(file);
     EXPECT_EQ(ReadAll(path), up);
+    EXPECT_FALSE(platform::FileExists(path + ".bak2"));
     WriteAll(path, SampleBase() + "\r\n");
     cli.CliType(3);
     cli.SetFile(path, true);
     EXPECT_EQ(ReadAll(path), SampleBase() + "0  " + Blanks(76) + "\r\n");
-    EXPECT_FALSE(platform::FileExists(path + ".bak"));
+    EXPECT_EQ(ReadAll(path + ".bak"), r1 + r2);  // never replaced
+    EXPECT_EQ(ReadAll(path + ".bak2"), SampleBase() + "\r\n");
     EXPECT_TRUE(shell->errors.empty());
+    EXPECT_EQ(testsupport::ReadAll(dir.file("msg.log")), "");
 
     // Downwards (a register older than assumed): every field the shorter
     // record holds kept; when a value is dropped, the old archive in a backup
@@ -219,17 +225,17 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
         int16_t type;
         size_t length;
         const std::string& from;
-        const char* bak;   // nullptr: nothing dropped, no backup
-        const char* lost;  // for customer 5, in the message log
+        const char* bak;   // the backup that holds the archive as it was
+        const char* lost;  // for customer 5, in the message log; nullptr: nothing dropped
     } downs[] = {
-        {1, 90, up, ".bak2", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
-        {3, 169, up, nullptr, nullptr},
-        {3, 169, loyal, ".bak3", "5: loyalty line \"2\", points \"15000\""},
-        {3, 169, loyal, ".bak3", "5: loyalty line \"2\", points \"15000\""},  // the same again
-        {1, 90, up, ".bak2", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
+        {1, 90, up, ".bak3", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
+        {3, 169, up, ".bak3", nullptr},  // the backup already there
+        {3, 169, loyal, ".bak4", "5: loyalty line \"2\", points \"15000\""},
+        {3, 169, loyal, ".bak4", "5: loyalty line \"2\", points \"15000\""},  // the same again
+        {1, 90, up, ".bak3", "5: description 4 \"NOTE\", group \"7\", tax identification \"ABCDEF12G34H567I\""},
     };
     for (const auto& d : downs) {
-        SCOPED_TRACE(d.bak ? d.bak : "none");
+        SCOPED_TRACE(std::string(d.bak) + (d.lost ? " dropped" : ""));
         Texts = TextsGlobals{};
         platform::RemoveFile(dir.file("msg.log"));
         shell->errors.clear();
@@ -237,6 +243,11 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
         cli.CliType(d.type);
         cli.SetFile(path, true);
         EXPECT_EQ(cli.nCliNum(), 2);
+        // The store says nothing itself: what was dropped is its caller's to say.
+        EXPECT_EQ(testsupport::ReadAll(dir.file("msg.log")), "");
+        EXPECT_TRUE(shell->errors.empty());
+        SayCliDropped(cli);
+        EXPECT_TRUE(cli.TakeDropped().empty());
         const std::string down = ReadAll(path);
         ASSERT_EQ(down.size(), 2 * d.length);
         EXPECT_EQ(down.substr(0, 88), up.substr(0, 88));
@@ -244,12 +255,12 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
         ASSERT_TRUE(cli.GetCli("12"));
         EXPECT_EQ(cli.Get(CliField::strDesc1), "SECOND" + Blanks(24));
         const std::string log = testsupport::ReadAll(dir.file("msg.log"));
-        if (!d.bak) {
+        EXPECT_EQ(ReadAll(path + d.bak), d.from);
+        if (!d.lost) {
             EXPECT_EQ(log, "");  // type 3 holds every value
             EXPECT_TRUE(shell->errors.empty());
             continue;
         }
-        EXPECT_EQ(ReadAll(path + d.bak), d.from);
         const std::string kept = GetText("Log", "custkept") + " " + path + d.bak;
         EXPECT_NE(log.find(GetText("Log", "custlost") + " " + path + ": " + d.lost + " - " + kept + "\r\n"),
                   std::string::npos) << log;
@@ -260,7 +271,7 @@ TEST_F(ClientRecordTest, AConversionKeepsABackupOnlyWhenItDropsValuesAndSaysSo) 
                   "(see msg.log): " + path + " - " + kept);
     }
     EXPECT_EQ(ReadAll(path + ".bak"), "kept");
-    EXPECT_FALSE(platform::FileExists(path + ".bak4"));
+    EXPECT_FALSE(platform::FileExists(path + ".bak5"));
 }
 
 }  // namespace

@@ -207,9 +207,10 @@ TEST_F(DepartmentsTest, DepartmentsOutsideTheModelsTableAreNotStored) {
     EXPECT_EQ(file.size(), 8811u);
     EXPECT_EQ(Record(99).substr(0, 8), "0099Last");
     EXPECT_EQ(Acks(), 5);
-    ASSERT_EQ(shell->errors.size(), 3u);
+    ASSERT_EQ(shell->errors.size(), 4u);
     EXPECT_EQ(shell->errors[0].text,
               GetText("Log", "outofrange") + " Reparti.txt: 5000:Far:31:0:0:0:5:0:0:0:1:");
+    EXPECT_EQ(shell->errors[3].text, GetText("Log", "readrefused") + " " + CashFile("Reparti.txt") + " (3/4)");
     EXPECT_EQ(shell->errors[2].text.rfind(GetText("Log", "outofrange") + " Reparti.txt: 100:", 0), 0u);
 }
 

@@ -247,6 +247,15 @@ TEST_F(PLUStoreTest, ImportSortsChecksAndListsExactly) {
                                        "W -    " + text(3).replace(30, 1, " ") + " line 3",
                                    }));
     EXPECT_NE(ReadAll(Core.strLogErrFile).find(" [009]"), std::string::npos);
+    const std::string said = "the list is in: " + CashFile("PLUErr.txt");
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find(said + " (E 2, D 2, W 1)"), std::string::npos)
+        << ReadAll(dir.file("msg.log"));
+    // Descriptions with NUL bytes alone: imported, and the list said.
+    WriteAll(src, Plu("5", std::string("N\0L", 3)) + Plu("6", std::string(3, '\0')));
+    SortPLU(src, CashFile("PLU.txt"));
+    EXPECT_EQ(Codes("PLU.txt"), "5,6,");
+    EXPECT_NE(ReadAll(dir.file("msg.log")).find(said + " (E 0, D 0, W 2)"), std::string::npos)
+        << ReadAll(dir.file("msg.log"));
 }
 
 TEST_F(PLUStoreTest, OlderImportConvertedOffersCorrectedStopKeepsWhatWasAccepted) {
@@ -295,8 +304,8 @@ TEST_F(PLUStoreTest, BadSourcesAreRefusedWithTheFileLeftAsItWas) {
     WriteAll(huge, "");
     ASSERT_EQ(truncate(huge.c_str(), 50 * 1024 * 1024 + 1), 0);
     const std::pair<std::string, std::string> cases[] = {
-        {longLines, longLines + " (line 1 too long (200 characters, 87 a record))"},
-        {huge, huge + " (line 1 too long (52428801 characters, 87 a record))"},
+        {longLines, longLines + " (line 1 too long (200 characters, a record has 87))"},
+        {huge, huge + " (line 1 too long (52428801 characters, a record has 87))"},
         {dir.file("missing.txt"), "cannot be read: " + dir.file("missing.txt") + " (File not found)"},
     };
     for (const auto& [src, why] : cases) {
@@ -367,6 +376,17 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     ASSERT_EQ(shell->errors.size(), 1u);
     EXPECT_EQ(shell->errors[0].text.rfind(GetText("Log", "nowrite") + " " + CashFile("Offerte.txt"), 0), 0u);
     EXPECT_EQ(shell->status, "");
+    // A dump line that is no record fails the read, said with how many of how many.
+    std::filesystem::remove(CashFile("Offerte.txt"));
+    shell->errors.clear();
+    const int32_t failures = Texts.nRunFailures;
+    Transfer.nC08Pending = 1;
+    ReqState.nFileC08 = kFileOpenNext;
+    for (const char* l : {"43:1500:3:ART:-7:0:12:9:", "junk", "*"}) Line(l), DataC08();
+    ASSERT_EQ(shell->errors.size(), 2u);
+    EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile("C08.txt") + " (1/2)");
+    EXPECT_EQ(Texts.nRunFailures, failures + 1);
+    EXPECT_EQ(ReadAll(CashFile("PLU.txt")).substr(0, 13), "           43");
 }
 
 // A dump whose file cannot be written whole (the disk full for a moment)

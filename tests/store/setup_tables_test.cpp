@@ -111,8 +111,10 @@ TEST_F(SetupTablesTest, LinesTheTablesCannotHoldChangeNothing) {
 
         EXPECT_TRUE(read(b, {b.line, GoodLine(b.data)}) == want);
         EXPECT_EQ(Acks(), acks + 3);
-        ASSERT_EQ(shell->errors.size(), 1u);
+        // The line named, then the read's failure: one line of two not stored.
+        ASSERT_EQ(shell->errors.size(), 2u);
         EXPECT_NE(shell->errors[0].text.find(b.file), std::string::npos) << shell->errors[0].text;
+        EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile(b.file) + " (1/2)");
         shell->errors.clear();
     }
 }

@@ -7,6 +7,7 @@
 #include "core/cassa_conf.h"
 #include "store/plu.h"
 #include "transfers/customers_import.h"
+#include "transfers/customers_transfer.h"
 #include "transfers/plu_import.h"
 #include "store/transfer_fixture.h"
 
@@ -62,6 +63,25 @@ TEST_F(CustomersImportTest, ChecksSortsKeepsTheLatestOfEachCodeAndListsTheRest) 
               "D -    " + l4 + " line 4\r\n");
     // A command-line run notes the error list with code 9.
     EXPECT_NE(ReadAll(Core.strLogErrFile).find("009"), std::string::npos) << ReadAll(Core.strLogErrFile);
+
+    // A range of codes of the new archive, refused in the run's language.
+    const struct {
+        const char *lang, *first, *last, *why;
+    } ranges[] = {
+        {"Testi.eng", "7", "9", "Customer code not in the archive: 9"},
+        {"Testi.ita", "7", "9", "Codice cliente non presente nell'archivio: 9"},
+        {"Testi.eng", "40", "7", "Customer code range runs backwards: 40:7"},
+        {"Testi.ita", "40", "7", "Intervallo di codici cliente al contrario: 40:7"},
+        {"Testi.ita", "7", "40", ""},
+    };
+    for (const auto& r : ranges) {
+        SCOPED_TRACE(std::string(r.lang) + " " + r.first + ":" + r.last);
+        Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/" + r.lang;
+        int32_t from = 0, to = 0;
+        std::string why;
+        EXPECT_EQ(CliCodeRange(r.first, r.last, from, to, why), *r.why == 0);
+        EXPECT_EQ(why, r.why);
+    }
 }
 
 TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
@@ -77,16 +97,18 @@ TEST_F(CustomersImportTest, ASourceThatCannotBeTakenChangesNothing) {
     WriteAll(dir.file("longcr.txt"), good + "X\r" + good + "\r");
     WriteAll(dir.file("blank.txt"), good + "\r\n\r\n" + good + "\r\n");
     WriteAll(dir.file("shortlast.txt"), good + "\r\n" + good.substr(0, 50));
+    WriteAll(dir.file("onechar.txt"), good + "\r\nX\r\n");
     // A command-line run says why in the message log.
     const std::pair<const char*, const char*> cases[] = {
         {"missing.txt", "missing.txt (File not found)"},
         {"empty.txt", "Import file holds no record; nothing imported: "},
-        {"wide.txt", "line 1 too long (173 characters, 88 a record)"},
-        {"long.txt", "line 2 too long (89 characters, 88 a record)"},
-        {"short.txt", "line 2 too short (87 characters, 88 a record)"},
-        {"longcr.txt", "line 1 too long (89 characters, 88 a record)"},
-        {"blank.txt", "line 2 too short (0 characters, 88 a record)"},
-        {"shortlast.txt", "line 2 too short (50 characters, 88 a record)"},
+        {"wide.txt", "line 1 too long (173 characters, a record has 88)"},
+        {"long.txt", "line 2 too long (89 characters, a record has 88)"},
+        {"short.txt", "line 2 too short (87 characters, a record has 88)"},
+        {"longcr.txt", "line 1 too long (89 characters, a record has 88)"},
+        {"blank.txt", "line 2 too short (0 characters, a record has 88)"},
+        {"shortlast.txt", "line 2 too short (50 characters, a record has 88)"},
+        {"onechar.txt", "line 2 too short (1 character, a record has 88)"},
     };
     for (const auto& [name, why] : cases) {
         SCOPED_TRACE(name);

@@ -7,6 +7,7 @@
 // they were.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "common/record_text.h"
 #include "engine/open_register.h"
 #include "engine/builders_tables.h"
+#include "core/texts.h"
 #include "transfers/table_link_fixture.h"
 #include "store/icon_texts.h"
 #include "store/loyalty.h"
@@ -222,7 +224,8 @@ TEST_F(LoyaltyLinkTest, AReadLineChangesExactlyThePartItNames) {
 }
 
 // Lines that a table cannot hold: each is acknowledged, listed once among
-// the errors and changes nothing on disk.
+// the errors and changes nothing on disk. A table read through the shared
+// data procedure then fails, saying how many lines of how many.
 TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
     Open(3);
     const int messages = Messages();
@@ -230,6 +233,7 @@ TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
         const char* emu;
         Lines lines;
         std::function<bool()> read;
+        const char* counted = nullptr;  // the read's failure: its file, not stored/received
     };
     const Bad bad[] = {
         {"icon texts", {"1:6:Line six:1:", "1:0:Line zero:1:", "0:1:Message zero:1:",
@@ -240,24 +244,29 @@ TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
           "5:0:1:1:123456789:1:1:1:1:1:", "5:0:1:1:1:1:1:1:1:"},
          [] { return ReqRepFid(1, 250); }},
         {"loyalty subtotal", {"3:1:1:1:1:1:1:1:1:", "-1:1:1:1:1:1:1:1:1:", "0:1:1:1:1:1:1:1:"}, ReqSubFid},
-        {"loyalty lines", {"0:1:1:", "11:1:1:", "1:12345678:1:"}, ReqCirCli},
-        {"price weight codes", {"0:1:", "12:1:", "3:123456789:", "4"}, ReqPrzPeso},
+        {"loyalty lines", {"0:1:1:", "11:1:1:", "1:12345678:1:"}, ReqCirCli, "CirCli.txt (3/3)"},
+        {"price weight codes", {"0:1:", "12:1:", "3:123456789:", "4"}, ReqPrzPeso, "PrezPeso.txt (4/4)"},
         {"plu directory", {"12345678901234:1:", "1:0:", "1:251:", "1"}, ReqDirPLU},
     };
     const char* files[] = {kIconTextFile, kRepFidFile, kSubFidFile, kCirCliFile, kPrezPesoFile};
     std::vector<std::string> before;
     for (const char* f : files) before.push_back(File(f));
-    size_t expected = 0;
+    size_t expected = 0, counted = 0;
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.emu);
         registers[0]->SetRecords(b.emu, b.lines);
-        expected += b.lines.size();
+        expected += b.lines.size() + (b.counted ? 1 : 0);
         ASSERT_TRUE(Run(b.read));
-        EXPECT_EQ(ts.errors.size(), expected);
+        ASSERT_EQ(ts.errors.size(), expected);
+        if (!b.counted) continue;
+        ++counted;
+        const std::string& last = ts.errors.back().text;
+        EXPECT_EQ(last.rfind(GetText("Log", "readrefused") + " ", 0), 0u) << last;
+        EXPECT_EQ(last.substr(last.size() - std::strlen(b.counted)), b.counted) << last;
     }
     for (size_t i = 0; i < std::size(files); ++i) EXPECT_TRUE(File(files[i]) == before[i]) << files[i];
     EXPECT_EQ(LinkState.nPendingAns, 0);
-    EXPECT_EQ(ErrorLog(), "");
+    EXPECT_EQ(testsupport::CountOf(ErrorLog(), "[012]"), counted) << ErrorLog();
 }
 
 // A register that falls silent halfway through a read or a directory send:

@@ -457,7 +457,11 @@ TEST_F(TransferTest, DataLinesThatCannotBeReadWholeWriteNothing) {
     EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile)));
     EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile) + ".part"));
     EXPECT_EQ(Acks(), 7);
-    EXPECT_EQ(Texts.nRunFailures, 0);
+    // Lines not stored fail the read: how many of how many.
+    ASSERT_EQ(shell->errors.size(), 2u);
+    EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile(kGrpRepFile) + " (6/6)");
+    EXPECT_EQ(Texts.nRunFailures, 1);
+    for (const std::string& t : shell->statusTexts) EXPECT_EQ(t.find("Read from"), std::string::npos) << t;
 }
 
 // The groups store a group beyond the size counter, growing the file; a
@@ -483,8 +487,9 @@ TEST_F(TransferTest, AGroupBeyondTheSizeCounterExtendsTheFile) {
         const std::string file = ReadAll(CashFile(r.file));
         EXPECT_EQ(file.size(), 850u);
         EXPECT_EQ(file.substr(24 * 34), Group(25, "Zed"));
-        ASSERT_EQ(shell->errors.size(), 1u);
+        ASSERT_EQ(shell->errors.size(), 2u);
         EXPECT_EQ(shell->errors[0].text, GetText("Log", "notstored") + " " + r.file + ": 100:Too big:");
+        EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile(r.file) + " (1/2)");
     }
 }
 
