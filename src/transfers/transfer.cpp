@@ -126,6 +126,13 @@ bool FinishRead(const TableDesc& table) {
         if (!refused && !Core.bInteractive && !Core.strReqArg.empty()) {
             ReportTransferFailure(GetText("Log", "nothingread") + " " +
                           platform::JoinPath(Core.strCashDir, table.fileName));
+        } else if (!refused) {
+            // Not a failure, but not what a user who asked for the table
+            // expects either: said, with the file kept as it was.
+            const std::string text =
+                GetText("Log", "norecords") + " " + platform::JoinPath(Core.strCashDir, table.fileName);
+            WriteMsgLog(text);
+            CurrentShell().AddMessage(text, true);
         }
         return false;
     }

@@ -431,6 +431,18 @@ TEST_F(TransferTest, DataThatIsNotAwaitedIsAcknowledgedAndDropped) {
     EXPECT_EQ(Acks(), 2);
 }
 
+// A read to which the register sent no records says so, as a note: the
+// file is kept as it was and nothing failed.
+TEST_F(TransferTest, AReadOfNoRecordsSaysSo) {
+    ReqState.bRdGrpRep = True;
+    Line("*");
+    EXPECT_EQ(DataTable(GroupsTable()), 0);
+    ASSERT_EQ(shell->messages.size(), 1u);
+    EXPECT_EQ(shell->messages[0].text, GetText("Log", "norecords") + " " + CashFile(kGrpRepFile));
+    EXPECT_TRUE(shell->errors.empty());
+    EXPECT_EQ(Texts.nRunFailures, 0);
+}
+
 TEST_F(TransferTest, DataLinesThatCannotBeReadWholeWriteNothing) {
     Sizes.nMaxGrpRep = 12;
     ReqState.bRdGrpRep = True;
