@@ -247,9 +247,14 @@ void StateClose() {
         LinkState.PendingCmd = closing;
         LinkState.bCmdPending = true;
         // A run stopped by the system abandoned its exchange; the register is
-        // still released, so the closing is not cut short by that abort.
+        // still released, so the closing is cut short neither by that abort
+        // nor by a stop that comes while it goes out.
         if (MainTimer.nStopSignal != 0) LinkState.AbortRequest = false;
-        const bool released = GestHelloReq() == 0;
+        bool released = false;
+        {
+            ReleasingExchange releasing;
+            released = GestHelloReq() == 0;
+        }
         // A stop says only what it left undone.
         if (!Core.bInteractive && !LinkState.AbortRequest && MainTimer.nStopSignal == 0)
             NoteRelease(Core.nOpenCash, released);

@@ -179,9 +179,13 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
         }
-        // The stream ended at the stop.
+        // The stream ended at the stop, and the register was released.
         if (c.wait == kBulk) {
             EXPECT_LT(bulk->Rows().size(), kBulkRecords);
+            EXPECT_TRUE(bulk->Ended());
+            const auto commands = registers[0]->Commands();
+            ASSERT_FALSE(commands.empty());
+            EXPECT_EQ(commands.back(), "+0;*3;");
         }
         emulator->Stop();
         registers.clear();
