@@ -32,6 +32,13 @@ double Now() { return platform::Timer(); }
 
 void MarkOpenDone() { CassaList[Core.nOpenCash].bDone = True; }
 
+// Commands of the request in progress still wait in the queue.
+bool CommandsQueued() {
+    for (int i = 1; i <= kQueueSize; ++i)
+        if (CmdQueue.entries[i].state == -1) return true;
+    return false;
+}
+
 // A command is over (answered, timed out, aborted or failed): the queue may
 // hand out the next one.
 void CommandOver(int16_t nextState) {
@@ -134,11 +141,15 @@ void BatchRegisterOver() {
     LinkState.nState = 0;
     if (MainTimer.ExitRequest) {
         // The main window was closed, or the system stopped the run: the
-        // rest is not done. A line for the register whose turn ended here
-        // and for each register still to come: one line for it, whether or
-        // not its turn failed (an extra turn is not counted again).
+        // rest is not done. A line for the register whose turn ended here,
+        // when it had work left, and for each register still to come: one
+        // line for it, whether or not its turn failed (an extra turn is not
+        // counted again).
+        const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
+        const bool workLeft = CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopCutExchange ||
+                              CommandsQueued() || MainTimer.bRichiestePending + 1 < requests;
         CassaList[Core.nOpenCash].bFailed = False;
-        LogErr(6);
+        if (workLeft) LogErr(6);
         LogWorkLeft(6);
         // An exchange abandoned for a stop has ended: the run ends here, not
         // in a cycle's abort.
@@ -301,7 +312,9 @@ void StateBulk() {
         LinkState.bSendIco = false;
         LinkState.bSendPLU = false;
         ClearCmdQueue();
-        LinkState.nState = 3;
+        // A transfer cut short by a stop did not end: the register's turn
+        // ends as after a failed exchange.
+        LinkState.nState = LinkAborted() ? 5 : 3;
         MainTimer.sngStepTime = Now();
         return;
     }
@@ -345,7 +358,10 @@ void TakeSystemStop() {
     MainTimer.ExitRequest = true;
     if (LinkState.nState != 0) {
         // Every waiting loop of the link ends on the abort; the state in
-        // progress then ends the register's turn (BatchRegisterOver).
+        // progress then ends the register's turn (BatchRegisterOver). An
+        // exchange under way (or about to start) is abandoned; at its closing
+        // or in the pause after it, the request was done.
+        MainTimer.bStopCutExchange = LinkState.nState == 1 || LinkState.nState == 4;
         LinkState.AbortRequest = true;
         return;
     }
@@ -406,11 +422,9 @@ void GestMainTimer() {
 }
 
 bool NextPending() {
-    for (int i = 1; i <= kQueueSize; ++i) {
-        if (CmdQueue.entries[i].state == -1) {
-            IncCntPend();
-            return true;
-        }
+    if (CommandsQueued()) {
+        IncCntPend();
+        return true;
     }
     SetCntPend(0);
     CmdQueue.nCmdNumSaved = CmdQueue.nCmdNum;
