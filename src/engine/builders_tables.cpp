@@ -21,6 +21,7 @@
 #include "core/shell_state.h"
 #include "platform/files.h"
 #include "store/cards.h"
+#include "store/client_record.h"
 #include "store/plu.h"
 #include "store/plu_checks.h"
 #include "store/table_file.h"
@@ -661,6 +662,10 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
         ArgRange range;
         SplitRange(std::string(kWholeCodeRange), range);
         if (IsRangeArg(arg) && !ReadCodeRange(arg, dump, range)) return RefuseArgument(arg);
+        // A customer code is narrower than a PLU code.
+        constexpr size_t kCustomerCode = decltype(Cliente1Rec::strCodice)::kWidth;
+        if (!dump && (range.firstText.size() > kCustomerCode || range.lastText.size() > kCustomerCode))
+            return RefuseArgument(arg);
         RangeIsNoDestination(arg);
         queued = dump ? ReqPLU("&M" + range.text) : ReqCli(range.firstText, range.lastText);
         return true;
