@@ -136,6 +136,9 @@ void BatchFromRegister(bool opened) {
 
 // Batch mode: the open register is over (its list ended or it failed).
 void BatchRegisterOver() {
+    const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
+    const bool workLeft = CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopLeftRequest ||
+                          CommandsQueued() || MainTimer.bRichiestePending + 1 < requests;
     ClearCmdQueue();
     MarkOpenDone();
     LinkState.nState = 0;
@@ -145,9 +148,6 @@ void BatchRegisterOver() {
         // when it had work left, and for each register still to come: one
         // line for it, whether or not its turn failed (an extra turn is not
         // counted again).
-        const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
-        const bool workLeft = CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopCutExchange ||
-                              CommandsQueued() || MainTimer.bRichiestePending + 1 < requests;
         CassaList[Core.nOpenCash].bFailed = False;
         if (workLeft) LogErr(6);
         LogWorkLeft(6);
@@ -358,10 +358,11 @@ void TakeSystemStop() {
     MainTimer.ExitRequest = true;
     if (LinkState.nState != 0) {
         // Every waiting loop of the link ends on the abort; the state in
-        // progress then ends the register's turn (BatchRegisterOver). An
-        // exchange under way (or about to start) is abandoned; at its closing
-        // or in the pause after it, the request was done.
-        MainTimer.bStopCutExchange = LinkState.nState == 1 || LinkState.nState == 4;
+        // progress then ends the register's turn (BatchRegisterOver). The
+        // request is left undone when its exchange is under way (or about to
+        // start) or more of its commands wait; at the closing of its last
+        // one, or in the pause after it, it was done.
+        MainTimer.bStopLeftRequest = LinkState.nState == 1 || LinkState.nState == 4 || CommandsQueued();
         LinkState.AbortRequest = true;
         return;
     }

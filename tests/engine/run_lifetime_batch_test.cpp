@@ -118,6 +118,9 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         {"bulk", kBulk, SIGTERM, {0}},
         // The register's one request is done: its closing has gone out.
         {"after the last request", kDone, SIGTERM, {0}, false, 0},
+        // The PLU dump's first command (the PLU options) is done, its dump
+        // still waits.
+        {"between two commands", kDone, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,7 +152,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             StartEmulator();
             waiting = [this, bulk] { return emulator->WaitFor([&] { return !bulk->Rows().empty(); }, 30); };
         } else if (c.wait == kDone) {
-            Prepare(c.stations, "r1=&L|1:2\r\n");
+            Prepare(c.stations, c.workLeft == 0 ? "r1=&L|1:2\r\n" : "r1=&M|1:5\r\n");
             CreateEmulator(c.stations);
             auto reg = AddRegister(0);
             StartEmulator();
