@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/config_level.h"
+#include "core/field_rules.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
 #include "engine/open_register.h"
@@ -81,16 +82,9 @@ namespace {
 
 bool IsArgBlank(char c) { return c == ' ' || c == '\0'; }
 
-bool AllDigits(const std::string& t) {
-    if (t.empty()) return false;
-    for (char c : t)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // A whole number of digits only, at most high; t is without its blanks.
 bool ReadNumber(const std::string& t, int64_t high, int64_t& value) {
-    if (!AllDigits(t)) return false;
+    if (!fields::AllDigits(t)) return false;
     value = 0;
     for (char c : t) {
         value = value * 10 + (c - '0');
@@ -155,7 +149,7 @@ bool ReadRange(const std::string& arg, int64_t high, ArgRange& out) {
 bool ReadCodeRange(const std::string& arg, bool pluCodes, ArgRange& out) {
     ArgRange r;
     if (!SplitRange(arg, r)) return false;
-    const bool numbers = AllDigits(r.firstText) && AllDigits(r.lastText);
+    const bool numbers = fields::AllDigits(r.firstText) && fields::AllDigits(r.lastText);
     if (numbers) {
         // Two numbers, each as wide as a code at most.
         if (r.firstText.size() > kCodeLength || r.lastText.size() > kCodeLength) return false;
