@@ -34,6 +34,7 @@ struct LinkStateRec {
     bool bHelloCmd = false;      // the next command frame carries "#P;#H;"
     int16_t nRetries = 3;        // retransmissions after the first transmission
     bool bTestMode = false;      // a connection test is running
+    bool bReleasing = false;     // a closing exchange releases the register: a stop lets it end
 };
 
 extern LinkStateRec LinkState;
@@ -44,5 +45,15 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec);
 
 // The abort check of every wait of the link: the abort asked for, or a stop
 // the system asked for and the main timer has not taken yet (it may be busy
-// in the very tick that waits), so that a stop ends any wait at once.
+// in the very tick that waits), so that a stop ends any wait at once. The
+// exchange that releases a register is the one wait a stop does not cut
+// short: a stopped run leaves no register locked.
 bool LinkAborted();
+
+// Marks the exchanges of its lifetime as a register's release.
+struct ReleasingExchange {
+    ReleasingExchange() { LinkState.bReleasing = true; }
+    ~ReleasingExchange() { LinkState.bReleasing = false; }
+    ReleasingExchange(const ReleasingExchange&) = delete;
+    ReleasingExchange& operator=(const ReleasingExchange&) = delete;
+};

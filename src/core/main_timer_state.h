@@ -23,5 +23,6 @@ struct MainTimerGlobals {
     std::string strCopyDestSaved; // strReqArg kept during that copy
     bool bTickRunning = false;    // a tick is running; ticks are not re-entrant
     int nStopSignal = 0;          // the system's signal that stopped the run (0: none)
+    bool bStopLeftRequest = false;  // that stop left the open register's request undone
 };
 extern MainTimerGlobals MainTimer;

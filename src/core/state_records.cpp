@@ -30,4 +30,6 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
     }
 }
 
-bool LinkAborted() { return LinkState.AbortRequest || platform::StopSignalNoted() != 0; }
+bool LinkAborted() {
+    return LinkState.AbortRequest || (!LinkState.bReleasing && platform::StopSignalNoted() != 0);
+}

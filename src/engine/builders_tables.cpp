@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/config_level.h"
+#include "core/field_rules.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
 #include "engine/open_register.h"
@@ -21,6 +22,7 @@
 #include "core/shell_state.h"
 #include "platform/files.h"
 #include "store/cards.h"
+#include "store/client_record.h"
 #include "store/plu.h"
 #include "store/plu_checks.h"
 #include "store/table_file.h"
@@ -80,16 +82,9 @@ namespace {
 
 bool IsArgBlank(char c) { return c == ' ' || c == '\0'; }
 
-bool AllDigits(const std::string& t) {
-    if (t.empty()) return false;
-    for (char c : t)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // A whole number of digits only, at most high; t is without its blanks.
 bool ReadNumber(const std::string& t, int64_t high, int64_t& value) {
-    if (!AllDigits(t)) return false;
+    if (!fields::AllDigits(t)) return false;
     value = 0;
     for (char c : t) {
         value = value * 10 + (c - '0');
@@ -154,7 +149,7 @@ bool ReadRange(const std::string& arg, int64_t high, ArgRange& out) {
 bool ReadCodeRange(const std::string& arg, bool pluCodes, ArgRange& out) {
     ArgRange r;
     if (!SplitRange(arg, r)) return false;
-    const bool numbers = AllDigits(r.firstText) && AllDigits(r.lastText);
+    const bool numbers = fields::AllDigits(r.firstText) && fields::AllDigits(r.lastText);
     if (numbers) {
         // Two numbers, each as wide as a code at most.
         if (r.firstText.size() > kCodeLength || r.lastText.size() > kCodeLength) return false;
@@ -661,6 +656,10 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
         ArgRange range;
         SplitRange(std::string(kWholeCodeRange), range);
         if (IsRangeArg(arg) && !ReadCodeRange(arg, dump, range)) return RefuseArgument(arg);
+        // A customer code is narrower than a PLU code.
+        constexpr size_t kCustomerCode = decltype(Cliente1Rec::strCodice)::kWidth;
+        if (!dump && (range.firstText.size() > kCustomerCode || range.lastText.size() > kCustomerCode))
+            return RefuseArgument(arg);
         RangeIsNoDestination(arg);
         queued = dump ? ReqPLU("&M" + range.text) : ReqCli(range.firstText, range.lastText);
         return true;

@@ -35,6 +35,13 @@ double Now() { return platform::Timer(); }
 
 void MarkOpenDone() { CassaList[Core.nOpenCash].bDone = True; }
 
+// Commands of the request in progress still wait in the queue.
+bool CommandsQueued() {
+    for (int i = 1; i <= kQueueSize; ++i)
+        if (CmdQueue.entries[i].state == -1) return true;
+    return false;
+}
+
 // A command is over (answered, timed out, aborted or failed): the queue may
 // hand out the next one.
 void CommandOver(int16_t nextState) {
@@ -154,16 +161,20 @@ void BatchFromRegister(bool opened) {
 
 // Batch mode: the open register is over (its list ended or it failed).
 void BatchRegisterOver() {
+    const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
+    const bool workLeft = CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopLeftRequest ||
+                          CommandsQueued() || MainTimer.bRichiestePending + 1 < requests;
     ClearCmdQueue();
     MarkOpenDone();
     LinkState.nState = 0;
     if (MainTimer.ExitRequest) {
         // The main window was closed, or the system stopped the run: the
-        // rest is not done. A line for the register whose turn ended here
-        // and for each register still to come: one line for it, whether or
-        // not its turn failed (an extra turn is not counted again).
+        // rest is not done. A line for the register whose turn ended here,
+        // when it had work left, and for each register still to come: one
+        // line for it, whether or not its turn failed (an extra turn is not
+        // counted again).
         CassaList[Core.nOpenCash].bFailed = False;
-        LogErr(6);
+        if (workLeft) LogErr(6);
         LogWorkLeft(6);
         // An exchange abandoned for a stop has ended: the run ends here, not
         // in a cycle's abort.
@@ -275,17 +286,22 @@ void StateClose() {
         LinkState.PendingCmd = closing;
         LinkState.bCmdPending = true;
         // An exchange abandoned by a stop (the user's Cancel, the system's
-        // signal) still releases the register: the closing is not cut short
-        // by that abort. Its hello is tried once, so that a register gone
-        // silent cannot hold the stop. A Cancel is taken up again after the
-        // pause that follows, in which the register's last frames are still
-        // answered: the cycle then ends on it.
+        // signal) still releases the register: the closing is cut short
+        // neither by that abort nor by a stop that comes while it goes out.
+        // Its hello is tried once, so that a register gone silent cannot hold
+        // the stop. A Cancel is taken up again after the pause that follows,
+        // in which the register's last frames are still answered: the cycle
+        // then ends on it.
         const bool aborted = LinkState.AbortRequest;
         cancelAfterClosing = aborted && MainTimer.nStopSignal == 0;
         const bool keepMsgs = LinkState.bHelloMsgs;
         if (aborted) LinkState.bHelloMsgs = false;
         LinkState.AbortRequest = false;
-        const bool released = GestHelloReq() == 0;
+        bool released = false;
+        {
+            ReleasingExchange releasing;
+            released = GestHelloReq() == 0;
+        }
         // A stop says only what it left undone.
         if (!Core.bInteractive && !aborted && MainTimer.nStopSignal == 0)
             NoteRelease(Core.nOpenCash, released);
@@ -337,7 +353,9 @@ void StateBulk() {
         LinkState.bSendIco = false;
         LinkState.bSendPLU = false;
         ClearCmdQueue();
-        LinkState.nState = 3;
+        // A transfer cut short by a stop did not end: the register's turn
+        // ends as after a failed exchange.
+        LinkState.nState = LinkAborted() ? 5 : 3;
         MainTimer.sngStepTime = Now();
         return;
     }
@@ -381,7 +399,11 @@ void TakeSystemStop() {
     MainTimer.ExitRequest = true;
     if (LinkState.nState != 0) {
         // Every waiting loop of the link ends on the abort; the state in
-        // progress then ends the register's turn (BatchRegisterOver).
+        // progress then ends the register's turn (BatchRegisterOver). The
+        // request is left undone when its exchange is under way (or about to
+        // start) or more of its commands wait; at the closing of its last
+        // one, or in the pause after it, it was done.
+        MainTimer.bStopLeftRequest = LinkState.nState == 1 || LinkState.nState == 4 || CommandsQueued();
         LinkState.AbortRequest = true;
         return;
     }
@@ -442,11 +464,9 @@ void GestMainTimer() {
 }
 
 bool NextPending() {
-    for (int i = 1; i <= kQueueSize; ++i) {
-        if (CmdQueue.entries[i].state == -1) {
-            IncCntPend();
-            return true;
-        }
+    if (CommandsQueued()) {
+        IncCntPend();
+        return true;
     }
     SetCntPend(0);
     CmdQueue.nCmdNumSaved = CmdQueue.nCmdNum;

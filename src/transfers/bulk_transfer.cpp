@@ -231,7 +231,9 @@ int32_t IconBack(int32_t) { return 0; }
 
 // Ends the transfer: the end of data, each register that took the
 // announcement released (also one dropped since: its keyboard is locked).
+// A stop ended the stream, not this: the registers are released all the same.
 void Close() {
+    ReleasingExchange releasing;
     SendRawFrame("*");
     const bool keepMsgs = LinkState.bHelloMsgs;
     ForSelected(

@@ -409,6 +409,9 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         {"&L", "001:005", true, true, {"*2;+4;&L001:005;#H;*3;"}},
         {"^E", " 02 :9", true, true, {"*2;+4;^E02:9;#H;*3;"}},
         {"&I", "007:010", true, true, {"*2;+4;&I007:010;#H;*3;"}},
+        {"&I", "000000000001:999999999999", true, true, {"*2;+4;&I000000000001:999999999999;#H;*3;"}},
+        {"&I", "1:9999999999999", true, false, none},  // wider than a customer code
+        {"&I", "0000000000001:5", true, false, none},
         {"&M", "0000000000005:9", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M0000000000005:9;#H;*3;"}},
         {"&M", "00000000000005:9", true, false, none},  // wider than a code
         {"&M", "000:9", true, false, none},

@@ -102,7 +102,7 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
 // register that had work left and no other; a second signal ends the program
 // at once, its semaphore file created first.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
-    enum Wait { kRead, kHello, kDial, kBulk };
+    enum Wait { kRead, kHello, kDial, kBulk, kDone };
     constexpr size_t kBulkRecords = 2000;
     const struct {
         const char* name;
@@ -110,6 +110,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         int sig;
         std::vector<int> stations;
         bool twice = false;  // a second signal right behind the first
+        int workLeft = -1;   // registers with work left; -1: every station
     } cases[] = {
         {"read", kRead, SIGTERM, {0}},
         {"read, two registers", kRead, SIGINT, {0, 1}},
@@ -123,6 +124,11 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         {"dial, twice", kDial, SIGTERM, {0}, true},
         // A bulk PLU send streams within one step of the run.
         {"bulk", kBulk, SIGTERM, {0}},
+        // The register's one request is done: its closing has gone out.
+        {"after the last request", kDone, SIGTERM, {0}, false, 0},
+        // The PLU dump's first command (the PLU options) is done, its dump
+        // still waits.
+        {"between two commands", kDone, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,6 +159,17 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             AddRegister(0)->SetRecords("plu options", {"0:13:30:"});
             StartEmulator();
             waiting = [this, bulk] { return emulator->WaitFor([&] { return !bulk->Rows().empty(); }, 30); };
+        } else if (c.wait == kDone) {
+            Prepare(c.stations, c.workLeft == 0 ? "r1=&L|1:2\r\n" : "r1=&M|1:5\r\n");
+            CreateEmulator(c.stations);
+            auto reg = AddRegister(0);
+            StartEmulator();
+            waiting = [this, reg] {
+                return emulator->WaitFor([&] {
+                    const auto commands = reg->Commands();
+                    return commands.size() > 1 && commands.back().find("*3;<") != std::string::npos;
+                }, 30);
+            };
         } else {
             PrepareModem("r1=&L|\r\n");
             emu::ModemScript never;
@@ -177,8 +194,9 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         if (!c.twice) {
             // One line for each register with work left, and nothing else:
             // no failed closing, no failed connection, no file error.
-            EXPECT_EQ(ErrorLines("006"), static_cast<int>(c.stations.size())) << ErrLog();
-            EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), static_cast<int>(c.stations.size())) << ErrLog();
+            const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
+            EXPECT_EQ(ErrorLines("006"), left) << ErrLog();
+            EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left) << ErrLog();
             EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
                                                 "not done: SIG"),
                       std::string::npos)
@@ -187,9 +205,13 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
         }
-        // The stream ended at the stop.
+        // The stream ended at the stop, and the register was released.
         if (c.wait == kBulk) {
             EXPECT_LT(bulk->Rows().size(), kBulkRecords);
+            EXPECT_TRUE(bulk->Ended());
+            const auto commands = registers[0]->Commands();
+            ASSERT_FALSE(commands.empty());
+            EXPECT_EQ(commands.back(), "+0;*3;");
         }
         emulator->Stop();
         registers.clear();
