@@ -12,9 +12,12 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <algorithm>
 #include <map>
 
+#include "core/globals.h"
+#include "core/link_state.h"
 #include "core/shell.h"
 #include "core/shell_state.h"
 #include "core/texts.h"
@@ -68,7 +71,28 @@ void EditorWindow::Form_Load() {
     bCanUnload_ = false;
     ShellState.bSaveOnUnload = true;
     InitForm();
-    ShowConf();
+    if (ShowsSharedRecord() && Core.nOpenCash != LinkState.nCurCash)
+        WaitForOwnFolder();
+    else
+        ShowConf();
+}
+
+void EditorWindow::WaitForOwnFolder() {
+    waitingFolder_ = true;
+    setEnabled(false);
+    ShowMsg("otherfolder", "");
+    // Loaded anew when the operation is over and the register chosen is open
+    // again: its lists and gating follow that register's model.
+    auto* timer = new QTimer(this);
+    timer->setInterval(100);
+    connect(timer, &QTimer::timeout, this, [this, timer] {
+        if (OperationRunning() || Core.nOpenCash != LinkState.nCurCash) return;
+        timer->stop();
+        // A copy: the unload of this editor empties the key on screen.
+        const std::string key = ShellState.strCurFrmKey;
+        if (CurrentEditor() == this) ShowForm(key);
+    });
+    timer->start();
 }
 
 bool EditorWindow::Unload() {

@@ -27,6 +27,12 @@ QHBoxLayout* OptionEditor::ButtonRow() {
 }
 
 bool OptionEditor::SaveConf(bool ask) {
+    // Shown nothing yet (opened while another register's folder was open):
+    // nothing to write.
+    if (WaitingForOwnFolder()) {
+        ShowMsg("otherfolder", "");
+        return false;
+    }
     if (!fields::EditorFolderReady()) return false;
     // The editor's read writes the options when it ends: a save before
     // would be written over.
@@ -54,6 +60,7 @@ bool OptionEditor::SaveConf(bool ask) {
 }
 
 bool OptionEditor::ChangeShown() {
+    if (WaitingForOwnFolder()) return false;
     if (!ReadRunning()) filled_.reset();
     if (filled_) return ShownValues() != *filled_;
     const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
@@ -88,6 +95,7 @@ void OptionEditor::Filled() {
 }
 
 void OptionEditor::RefreshAfterRead() {
+    if (WaitingForOwnFolder()) return;
     RefreshOverEdits(filled_, [this] { ShowRead(); });
     // A value just read that the fields refuse is said now; a change kept
     // over the read is asked about when leaving instead.

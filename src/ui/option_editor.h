@@ -45,6 +45,7 @@ protected:
     virtual void Send() = 0;
 
     QHBoxLayout* ButtonRow();
+    bool ShowsSharedRecord() const override { return true; }
     bool UnloadSave() override;
     bool ChangeShown() override;
     // After a read: the options as read, with the controls that the user

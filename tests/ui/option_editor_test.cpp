@@ -1,12 +1,16 @@
 // The option-editor frame through a small editor of two register-wide
 // options: a flag (P510 bit 128) and a number 0 to 100 (P513).
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QVBoxLayout>
 
 #include "core/cassa_conf.h"
 #include "ui/editor_fixture.h"
 #include "core/field_rules.h"
 #include "engine/builders_tables.h"
+#include "engine/open_register.h"
+#include "link/cmd_queue.h"
 #include "engine/operation.h"
 #include "ui/option_editor.h"
 #include "ui/controls/range_controls.h"
@@ -142,6 +146,55 @@ TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(udtCassaConf.P513, 33);
     EXPECT_EQ(udtCassaConf.P510, 0);
+}
+
+
+// Opened while an operation has another register's folder open, the editor
+// shows nothing of that register's options and writes nothing; when the
+// operation is over it comes on screen anew with its own register's.
+TEST_F(OptionEditorTest, OpenedWhileAnotherRegistersFolderIsOpenItShowsItsOwnWhenTheOperationEnds) {
+    frmTwoOptions* w = Options();
+    Type(w->txtP513, "20");
+    w->cmdSave->click();
+    ShowForm("K_FRMNULL");
+    Write("Shop/Cassa2/Cassa.txt", "[P5]\r\n13=77\r\n");
+    const std::string cassa1 = File("Cassa.txt"), cassa2 = Read("Shop/Cassa2/Cassa.txt");
+    std::string text = "*2;+4;&Q;*3;";
+    AddCmd(text, 1, 2.5f, "");
+    Core.nOpenCash = 1;
+    LinkState.nAddress = 1;
+    Core.strCashDir = dir.file("Shop/Cassa2");
+    LoadCassa(false);
+    const struct {
+        const char* name;
+        void (*act)(frmTwoOptions*);
+    } acts[] = {{"Save", [](frmTwoOptions* e) { e->cmdSave_Click(); }},
+                {"Send", [](frmTwoOptions* e) { e->cmdSend_Click(); }},
+                {"leave", [](frmTwoOptions*) { ShowForm("K_FRMNULL"); }}};
+    for (const auto& a : acts) {
+        SCOPED_TRACE(a.name);
+        w = Options();
+        ASSERT_TRUE(w);
+        EXPECT_NE(Shown(w->txtP513), "77");
+        EXPECT_FALSE(w->isEnabled());
+        a.act(w);
+        EXPECT_NE(Status().find("Another register's folder is open"), std::string::npos) << Status();
+        EXPECT_EQ(File("Cassa.txt"), cassa1);
+        EXPECT_EQ(Read("Shop/Cassa2/Cassa.txt"), cassa2);
+        EXPECT_TRUE(shell.questions.empty());
+        EXPECT_EQ(w->sends, 0);
+    }
+    w = Options();
+    ClearCmdQueue();  // the operation ends
+    LinkState.nState = 0;
+    SelectCash();
+    QElapsedTimer clock;
+    clock.start();
+    while (CurrentEditor() == w && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    w = dynamic_cast<frmTwoOptions*>(CurrentEditor());
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isEnabled());
+    EXPECT_EQ(Shown(w->txtP513), "20");
 }
 
 }  // namespace
