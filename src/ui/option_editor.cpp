@@ -7,6 +7,8 @@
 #include "core/cassa_conf.h"
 #include "core/texts.h"
 #include "core/field_rules.h"
+#include "core/globals.h"
+#include "core/link_state.h"
 #include "ui/controls/editor_controls.h"
 #include "engine/operation.h"
 
@@ -63,14 +65,23 @@ bool OptionEditor::ChangeShown() {
     if (WaitingForOwnFolder()) return false;
     if (!ReadRunning()) filled_.reset();
     if (filled_) return ShownValues() != *filled_;
+    // Told against the editor's own register's options, never against
+    // another register's that an operation has open.
+    const CassaConfRec* own = OwnOptions();
+    if (!own) return false;
     const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    udtCassaConfSaved = udtCassaConf;
+    udtCassaConf = udtCassaConfSaved = *own;
     TakeRefused();
     const bool changed = !SetConf() || TestGlbDiff();
     TakeRefused();
     udtCassaConf = conf;
     udtCassaConfSaved = saved;
     return changed;
+}
+
+const CassaConfRec* OptionEditor::OwnOptions() {
+    if (Core.nOpenCash == LinkState.nCurCash) own_ = udtCassaConf;
+    return own_ ? &*own_ : nullptr;
 }
 
 void OptionEditor::cmdLoad_Click() {

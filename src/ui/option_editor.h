@@ -46,6 +46,9 @@ protected:
 
     QHBoxLayout* ButtonRow();
     bool ShowsSharedRecord() const override { return true; }
+    // An operation may open other registers' folders, whose options then
+    // fill the working copy: the editor's own are kept for telling a change.
+    void BeforeOperation() override { OwnOptions(); }
     bool UnloadSave() override;
     bool ChangeShown() override;
     // After a read: the options as read, with the controls that the user
@@ -60,6 +63,10 @@ protected:
     void Filled();
 
 private:
+    // The options of the register chosen: the working copy while its folder
+    // is open (kept then), else the copy kept last (nullptr when none).
+    const CassaConfRec* OwnOptions();
+    std::optional<CassaConfRec> own_;
     // A value just read that the editor's fields refuse is named in the
     // status text now, not only by every later save.
     void SayRefusedRead();

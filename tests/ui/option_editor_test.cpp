@@ -152,19 +152,42 @@ TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
 // Opened while an operation has another register's folder open, the editor
 // shows nothing of that register's options and writes nothing; when the
 // operation is over it comes on screen anew with its own register's.
-TEST_F(OptionEditorTest, OpenedWhileAnotherRegistersFolderIsOpenItShowsItsOwnWhenTheOperationEnds) {
+TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShownNorToldAsAChange) {
     frmTwoOptions* w = Options();
     Type(w->txtP513, "20");
     w->cmdSave->click();
-    ShowForm("K_FRMNULL");
     Write("Shop/Cassa2/Cassa.txt", "[P5]\r\n13=77\r\n");
     const std::string cassa1 = File("Cassa.txt"), cassa2 = Read("Shop/Cassa2/Cassa.txt");
-    std::string text = "*2;+4;&Q;*3;";
-    AddCmd(text, 1, 2.5f, "");
-    Core.nOpenCash = 1;
-    LinkState.nAddress = 1;
-    Core.strCashDir = dir.file("Shop/Cassa2");
-    LoadCassa(false);
+    const auto otherFolder = [this] {
+        std::string text = "*2;+4;&Q;*3;";
+        AddCmd(text, 1, 2.5f, "");
+        Core.nOpenCash = 1;
+        LinkState.nAddress = 1;
+        Core.strCashDir = dir.file("Shop/Cassa2");
+        LoadCassa(false);
+    };
+    // Open before the operation started: leaving meanwhile asks about a
+    // change of the user's only, never about the other register's options.
+    const struct {
+        const char* typed;
+        size_t questions;
+    } leaving[] = {{"20", 0}, {"21", 1}};
+    for (const auto& l : leaving) {
+        SCOPED_TRACE(l.typed);
+        w = Options();
+        Type(w->txtP513, l.typed);
+        ASSERT_TRUE(MayStartOperation());
+        otherFolder();
+        shell.answers = {true};
+        ShowForm("K_FRMNULL");
+        EXPECT_EQ(shell.questions.size(), l.questions);
+        shell.questions.clear();
+        ClearCmdQueue();
+        OperationTick();
+        SelectCash();
+    }
+    EXPECT_EQ(File("Cassa.txt"), cassa1);
+    otherFolder();
     const struct {
         const char* name;
         void (*act)(frmTwoOptions*);
