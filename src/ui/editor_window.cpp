@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
@@ -71,7 +72,7 @@ void EditorWindow::Form_Load() {
     bCanUnload_ = false;
     ShellState.bSaveOnUnload = true;
     InitForm();
-    if (ShowsSharedRecord() && Core.nOpenCash != LinkState.nCurCash)
+    if (ShowsOpenRegister() && Core.nOpenCash != LinkState.nCurCash)
         WaitForOwnFolder();
     else
         ShowConf();
@@ -86,6 +87,9 @@ void EditorWindow::WaitForOwnFolder() {
     auto* timer = new QTimer(this);
     timer->setInterval(100);
     connect(timer, &QTimer::timeout, this, [this, timer] {
+        // Not under a question that is open: the editor goes from under
+        // nothing the user is answering.
+        if (QApplication::activeModalWidget()) return;
         if (OperationRunning() || Core.nOpenCash != LinkState.nCurCash) return;
         timer->stop();
         // A copy: the unload of this editor empties the key on screen.

@@ -53,12 +53,12 @@ protected:
     void Form_Load();
     // The editor's texts and lists.
     virtual void InitForm() {}
-    // The editor shows the open register's shared record (the options),
-    // which an operation replaces with the record of each register it opens.
-    // Opened while another register's folder is open, such an editor shows
-    // nothing, takes no input and comes on screen anew once the operation
-    // has ended.
-    virtual bool ShowsSharedRecord() const { return false; }
+    // The editor shows the open register's data (its options record, its
+    // keys, its table files, its model's lists), which an operation replaces
+    // with those of each register it opens. Opened while another register's
+    // folder is open, such an editor shows nothing, takes no input and comes
+    // on screen anew once the operation has ended.
+    virtual bool ShowsOpenRegister() const { return false; }
     // It waits so: nothing it shows may be saved or told a change.
     bool WaitingForOwnFolder() const { return waitingFolder_; }
     // The editor's own unload step (saving what it shows); runs only when

@@ -45,7 +45,7 @@ protected:
     virtual void Send() = 0;
 
     QHBoxLayout* ButtonRow();
-    bool ShowsSharedRecord() const override { return true; }
+    bool ShowsOpenRegister() const override { return true; }
     // An operation may open other registers' folders, whose options then
     // fill the working copy: the editor's own are kept for telling a change.
     void BeforeOperation() override { OwnOptions(); }
