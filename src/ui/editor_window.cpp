@@ -92,9 +92,13 @@ void EditorWindow::WaitForOwnFolder() {
         if (QApplication::activeModalWidget()) return;
         if (OperationRunning() || Core.nOpenCash != LinkState.nCurCash) return;
         timer->stop();
-        // A copy: the unload of this editor empties the key on screen.
-        const std::string key = ShellState.strCurFrmKey;
-        if (CurrentEditor() == this) ShowForm(key);
+        if (CurrentEditor() != this) return;
+        // Copies: the unload of this editor empties the key on screen, and
+        // the editor's return empties the status text, where the operation's
+        // end has said how it went.
+        const std::string key = ShellState.strCurFrmKey, said = CurrentShell().StatusText();
+        ShowForm(key);
+        if (said != GetText("Msg", "otherfolder")) CurrentShell().SetStatusText(said);
     });
     timer->start();
 }

@@ -208,9 +208,10 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
         EXPECT_EQ(w->sends, 0);
     }
     w = Options();
-    ClearCmdQueue();  // the operation ends
+    ClearCmdQueue();  // the operation ends, and says how it went
     LinkState.nState = 0;
     SelectCash();
+    CurrentShell().SetStatusText("Sent to register 2");
     QElapsedTimer clock;
     clock.start();
     while (CurrentEditor() == w && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -218,6 +219,7 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->isEnabled());
     EXPECT_EQ(Shown(w->txtP513), "20");
+    EXPECT_EQ(Status(), "Sent to register 2");
 }
 
 }  // namespace
