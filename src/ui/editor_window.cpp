@@ -98,7 +98,7 @@ void EditorWindow::WaitForOwnFolder() {
         // end has said how it went.
         const std::string key = ShellState.strCurFrmKey, said = CurrentShell().StatusText();
         ShowForm(key);
-        if (said != GetText("Msg", "otherfolder")) CurrentShell().SetStatusText(said);
+        CurrentShell().SetStatusText(said == GetText("Msg", "otherfolder") ? std::string() : said);
     });
     timer->start();
 }

@@ -235,6 +235,7 @@ TEST_F(KeyboardEditorTest, NothingIsSavedIntoAnotherRegistersFolderOpenForAnOper
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->isEnabled());
     EXPECT_EQ(Text(e->lblKey[1]), "TOT");
+    EXPECT_EQ(Status(), "");
 }
 
 // The keys are loaded again from the files by the editor's Load, by its
