@@ -133,4 +133,7 @@ void OptionEditor::cmdSend_Click() {
     if (TestCashEnabled() && SaveConf(true)) Send();
 }
 
-bool OptionEditor::UnloadSave() { return SaveConf(true); }
+bool OptionEditor::UnloadSave() {
+    // Nothing shown, nothing to save or to say.
+    return WaitingForOwnFolder() || SaveConf(true);
+}
