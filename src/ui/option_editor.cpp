@@ -69,14 +69,21 @@ bool OptionEditor::ChangeShown() {
     // another register's that an operation has open.
     const CassaConfRec* own = OwnOptions();
     if (!own) return false;
+    const Taken taken = TakeShown(*own);
+    return !taken.ok || taken.changed;
+}
+
+OptionEditor::Taken OptionEditor::TakeShown(const CassaConfRec& base) {
     const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    udtCassaConf = udtCassaConfSaved = *own;
+    udtCassaConf = udtCassaConfSaved = base;
     TakeRefused();
-    const bool changed = !SetConf() || TestGlbDiff();
-    TakeRefused();
+    Taken taken;
+    taken.ok = SetConf();
+    taken.field = TakeRefused();
+    taken.changed = TestGlbDiff();
     udtCassaConf = conf;
     udtCassaConfSaved = saved;
-    return changed;
+    return taken;
 }
 
 const CassaConfRec* OptionEditor::OwnOptions() {
@@ -114,15 +121,10 @@ void OptionEditor::RefreshAfterRead() {
 }
 
 void OptionEditor::SayRefusedRead() {
-    // Taken as a save would take them, into a copy: nothing is written.
-    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    TakeRefused();
-    const bool ok = SetConf();
-    const std::string field = TakeRefused();
-    udtCassaConf = conf;
-    udtCassaConfSaved = saved;
+    const Taken taken = TakeShown(udtCassaConf);
     // The operation's result: it stays when the operation ends.
-    if (!ok) ShowResult((field.empty() ? std::string() : field + ": ") + GetText("Msg1", "readbad"));
+    if (!taken.ok)
+        ShowResult((taken.field.empty() ? std::string() : taken.field + ": ") + GetText("Msg1", "readbad"));
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }

@@ -12,6 +12,7 @@
 // its requests.
 #include <QWidget>
 #include <optional>
+#include <string>
 
 #include "core/cassa_conf.h"
 
@@ -66,6 +67,14 @@ private:
     // The options of the register chosen: the working copy while its folder
     // is open (kept then), else the copy kept last (nullptr when none).
     const CassaConfRec* OwnOptions();
+    // The controls taken over base as a save would take them, into a copy
+    // (nothing is written): whether every field was taken, the field
+    // refused, and whether the options taken differ from base.
+    struct Taken {
+        bool ok = false, changed = false;
+        std::string field;
+    };
+    Taken TakeShown(const CassaConfRec& base);
     std::optional<CassaConfRec> own_;
     // A value just read that the editor's fields refuse is named in the
     // status text now, not only by every later save.
