@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,9 +13,12 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <algorithm>
 #include <map>
 
+#include "core/globals.h"
+#include "core/link_state.h"
 #include "core/shell.h"
 #include "core/shell_state.h"
 #include "core/texts.h"
@@ -68,7 +72,35 @@ void EditorWindow::Form_Load() {
     bCanUnload_ = false;
     ShellState.bSaveOnUnload = true;
     InitForm();
-    ShowConf();
+    if (ShowsOpenRegister() && Core.nOpenCash != LinkState.nCurCash)
+        WaitForOwnFolder();
+    else
+        ShowConf();
+}
+
+void EditorWindow::WaitForOwnFolder() {
+    waitingFolder_ = true;
+    setEnabled(false);
+    ShowMsg("otherfolder", "");
+    // Loaded anew when the operation is over and the register chosen is open
+    // again: its lists and gating follow that register's model.
+    auto* timer = new QTimer(this);
+    timer->setInterval(100);
+    connect(timer, &QTimer::timeout, this, [this, timer] {
+        // Not under a question that is open: the editor goes from under
+        // nothing the user is answering.
+        if (QApplication::activeModalWidget()) return;
+        if (OperationRunning() || Core.nOpenCash != LinkState.nCurCash) return;
+        timer->stop();
+        if (CurrentEditor() != this) return;
+        // Copies: the unload of this editor empties the key on screen, and
+        // the editor's return empties the status text, where the operation's
+        // end has said how it went.
+        const std::string key = ShellState.strCurFrmKey, said = CurrentShell().StatusText();
+        ShowForm(key);
+        CurrentShell().SetStatusText(said == GetText("Msg", "otherfolder") ? std::string() : said);
+    });
+    timer->start();
 }
 
 bool EditorWindow::Unload() {

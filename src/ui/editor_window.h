@@ -53,6 +53,14 @@ protected:
     void Form_Load();
     // The editor's texts and lists.
     virtual void InitForm() {}
+    // The editor shows the open register's data (its options record, its
+    // keys, its table files, its model's lists), which an operation replaces
+    // with those of each register it opens. Opened while another register's
+    // folder is open, such an editor shows nothing, takes no input and comes
+    // on screen anew once the operation has ended.
+    virtual bool ShowsOpenRegister() const { return false; }
+    // It waits so: nothing it shows may be saved or told a change.
+    bool WaitingForOwnFolder() const { return waitingFolder_; }
     // The editor's own unload step (saving what it shows); runs only when
     // the unload is allowed.
     virtual void Form_Unload() {}
@@ -114,9 +122,12 @@ protected:
     void RefreshOverEdits(std::optional<ControlValues>& filled, const std::function<void()>& showRead);
 
 private:
+    void WaitForOwnFolder();
+
     bool bCanUnload_ = false;
     std::string refusedField_;         // the field the last save refused
     QPointer<QWidget> refusedControl_;  // and its box
     bool readRunning_ = false;
+    bool waitingFolder_ = false;
     QMdiSubWindow* frame_ = nullptr;
 };

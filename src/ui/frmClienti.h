@@ -148,6 +148,7 @@ public:
 
 protected:
     void InitForm() override;
+    bool ShowsOpenRegister() const override { return true; }
     // Leaving asks the change test; a change it cannot keep (a field
     // refused) is asked about before it is dropped.
     bool UnloadSave() override;

@@ -165,8 +165,9 @@ void frmProgress::SetWaitTexts(const WaitTexts& texts) {
 }
 
 void frmProgress::EndWait() {
+    // The command noted stays noted: a command waits more than once (its
+    // frame, then its answers), and is one line in the list.
     for (QLabel* label : {lblCassa, lblComando, lblDescr, lblTempo}) label->clear();
-    lastNoted_.clear();
 }
 
 void frmProgress::ShowWindow() {

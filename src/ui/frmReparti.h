@@ -27,4 +27,5 @@ public:
 
 protected:
     void InitForm() override;
+    bool ShowsOpenRegister() const override { return true; }
 };

@@ -89,6 +89,9 @@ public:
 
 protected:
     void InitForm() override;
+    // Opened while another register's folder is open, it comes on screen
+    // anew with its own register's keys once the operation has ended.
+    bool ShowsOpenRegister() const override { return true; }
     void Form_Unload() override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

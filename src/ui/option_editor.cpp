@@ -7,6 +7,8 @@
 #include "core/cassa_conf.h"
 #include "core/texts.h"
 #include "core/field_rules.h"
+#include "core/globals.h"
+#include "core/link_state.h"
 #include "ui/controls/editor_controls.h"
 #include "engine/operation.h"
 
@@ -27,6 +29,12 @@ QHBoxLayout* OptionEditor::ButtonRow() {
 }
 
 bool OptionEditor::SaveConf(bool ask) {
+    // Shown nothing yet (opened while another register's folder was open):
+    // nothing to write.
+    if (WaitingForOwnFolder()) {
+        ShowMsg("otherfolder", "");
+        return false;
+    }
     if (!fields::EditorFolderReady()) return false;
     // The editor's read writes the options when it ends: a save before
     // would be written over.
@@ -54,16 +62,33 @@ bool OptionEditor::SaveConf(bool ask) {
 }
 
 bool OptionEditor::ChangeShown() {
+    if (WaitingForOwnFolder()) return false;
     if (!ReadRunning()) filled_.reset();
     if (filled_) return ShownValues() != *filled_;
+    // Told against the editor's own register's options, never against
+    // another register's that an operation has open.
+    const CassaConfRec* own = OwnOptions();
+    if (!own) return false;
+    const Taken taken = TakeShown(*own);
+    return !taken.ok || taken.changed;
+}
+
+OptionEditor::Taken OptionEditor::TakeShown(const CassaConfRec& base) {
     const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    udtCassaConfSaved = udtCassaConf;
+    udtCassaConf = udtCassaConfSaved = base;
     TakeRefused();
-    const bool changed = !SetConf() || TestGlbDiff();
-    TakeRefused();
+    Taken taken;
+    taken.ok = SetConf();
+    taken.field = TakeRefused();
+    taken.changed = TestGlbDiff();
     udtCassaConf = conf;
     udtCassaConfSaved = saved;
-    return changed;
+    return taken;
+}
+
+const CassaConfRec* OptionEditor::OwnOptions() {
+    if (Core.nOpenCash == LinkState.nCurCash) own_ = udtCassaConf;
+    return own_ ? &*own_ : nullptr;
 }
 
 void OptionEditor::cmdLoad_Click() {
@@ -88,6 +113,7 @@ void OptionEditor::Filled() {
 }
 
 void OptionEditor::RefreshAfterRead() {
+    if (WaitingForOwnFolder()) return;
     RefreshOverEdits(filled_, [this] { ShowRead(); });
     // A value just read that the fields refuse is said now; a change kept
     // over the read is asked about when leaving instead.
@@ -95,15 +121,10 @@ void OptionEditor::RefreshAfterRead() {
 }
 
 void OptionEditor::SayRefusedRead() {
-    // Taken as a save would take them, into a copy: nothing is written.
-    const CassaConfRec conf = udtCassaConf, saved = udtCassaConfSaved;
-    TakeRefused();
-    const bool ok = SetConf();
-    const std::string field = TakeRefused();
-    udtCassaConf = conf;
-    udtCassaConfSaved = saved;
+    const Taken taken = TakeShown(udtCassaConf);
     // The operation's result: it stays when the operation ends.
-    if (!ok) ShowResult((field.empty() ? std::string() : field + ": ") + GetText("Msg1", "readbad"));
+    if (!taken.ok)
+        ShowResult((taken.field.empty() ? std::string() : taken.field + ": ") + GetText("Msg1", "readbad"));
 }
 
 void OptionEditor::cmdSave_Click() { SaveConf(false); }
@@ -114,4 +135,7 @@ void OptionEditor::cmdSend_Click() {
     if (TestCashEnabled() && SaveConf(true)) Send();
 }
 
-bool OptionEditor::UnloadSave() { return SaveConf(true); }
+bool OptionEditor::UnloadSave() {
+    // Nothing shown, nothing to save or to say.
+    return WaitingForOwnFolder() || SaveConf(true);
+}

@@ -12,6 +12,7 @@
 // its requests.
 #include <QWidget>
 #include <optional>
+#include <string>
 
 #include "core/cassa_conf.h"
 
@@ -45,6 +46,10 @@ protected:
     virtual void Send() = 0;
 
     QHBoxLayout* ButtonRow();
+    bool ShowsOpenRegister() const override { return true; }
+    // An operation may open other registers' folders, whose options then
+    // fill the working copy: the editor's own are kept for telling a change.
+    void BeforeOperation() override { OwnOptions(); }
     bool UnloadSave() override;
     bool ChangeShown() override;
     // After a read: the options as read, with the controls that the user
@@ -59,6 +64,18 @@ protected:
     void Filled();
 
 private:
+    // The options of the register chosen: the working copy while its folder
+    // is open (kept then), else the copy kept last (nullptr when none).
+    const CassaConfRec* OwnOptions();
+    // The controls taken over base as a save would take them, into a copy
+    // (nothing is written): whether every field was taken, the field
+    // refused, and whether the options taken differ from base.
+    struct Taken {
+        bool ok = false, changed = false;
+        std::string field;
+    };
+    Taken TakeShown(const CassaConfRec& base);
+    std::optional<CassaConfRec> own_;
     // A value just read that the editor's fields refuse is named in the
     // status text now, not only by every later save.
     void SayRefusedRead();

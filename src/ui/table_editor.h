@@ -37,6 +37,7 @@ public:
 
     // Refills the item list from the table file and shows no record.
     void ShowConf() override;
+    bool ShowsOpenRegister() const override { return true; }
     // After a read: ShowConf, but when the user changed the record shown
     // while the read ran, the record stays shown as read with the controls
     // the user changed set again over it (the list filled again), to be

@@ -2,6 +2,8 @@
 // a key chosen and given a function, the key configuration file written,
 // the level and the type switched with and without keeping a change, the
 // keyboard simulation queued, and the Send of the keyboard.
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <functional>
 
@@ -219,8 +221,21 @@ TEST_F(KeyboardEditorTest, NothingIsSavedIntoAnotherRegistersFolderOpenForAnOper
         EXPECT_TRUE(Queued().empty()) << a.name;
     }
     EXPECT_EQ(nKeybLevel, 0);
+    // Opened meanwhile it takes no input, and comes with its register's keys
+    // when that register's folder is open again.
+    e = Open<frmTastiera>("K_FRMTASTIERA");
+    ASSERT_NE(e, nullptr);
+    EXPECT_FALSE(e->isEnabled());
     Core.nOpenCash = 0;
     Core.strCashDir = dir.file("Shop/Cassa1");
+    QElapsedTimer clock;
+    clock.start();
+    while (CurrentEditor() == e && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    e = dynamic_cast<frmTastiera*>(CurrentEditor());
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(e->isEnabled());
+    EXPECT_EQ(Text(e->lblKey[1]), "TOT");
+    EXPECT_EQ(Status(), "");
 }
 
 // The keys are loaded again from the files by the editor's Load, by its

@@ -140,10 +140,18 @@ protected:
         const std::string name = RunningOperationName();
         EXPECT_FALSE(name.empty());
         const std::string refused = "Not started: another operation with the registers is in progress: " + name;
-        // Each gives false when its window offers no button to press.
+        // Each gives false when its window offers no button to press (an
+        // editor opened while the other register's folder is open takes no
+        // input until the operation ends).
         const std::function<bool()> transfers[] = {
-            [this] { return Open<frmTastiera>("K_FRMTASTIERA")->cmdSend->click(), true; },
-            [this] { return Open<frmValute>("K_FRMVALUTE")->cmdLoad->click(), true; },
+            [this] {
+                auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+                return Pressed(e, e->cmdSend);
+            },
+            [this] {
+                auto* e = Open<frmValute>("K_FRMVALUTE");
+                return Pressed(e, e->cmdLoad);
+            },
             [this] {
                 auto* e = Open<frmOperatori>("K_FRMOPERATORI");
                 Choose(e->cbxOpe, 1);  // the card buttons serve a shown operator
@@ -175,9 +183,17 @@ protected:
         }
     }
 
+    // The button of the editor pressed; false when the editor takes no input.
+    static bool Pressed(const QWidget* editor, QPushButton* button) {
+        if (!editor->isEnabled()) return false;
+        button->click();
+        return true;
+    }
+
     // The keyboard editor with its first programmable key given another function, then the act.
     bool KeyChangedThen(const std::function<void(frmTastiera*)>& act) {
         auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+        if (!e->isEnabled()) return false;
         int key = 0;
         while (key < Keyb.nNumKeys && !Keyb.KeyConf0[key].bProg) ++key;
         e->lblKey_Click(key);

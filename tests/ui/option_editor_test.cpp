@@ -1,12 +1,16 @@
 // The option-editor frame through a small editor of two register-wide
 // options: a flag (P510 bit 128) and a number 0 to 100 (P513).
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QVBoxLayout>
 
 #include "core/cassa_conf.h"
 #include "ui/editor_fixture.h"
 #include "core/field_rules.h"
 #include "engine/builders_tables.h"
+#include "engine/open_register.h"
+#include "link/cmd_queue.h"
 #include "engine/operation.h"
 #include "ui/option_editor.h"
 #include "ui/controls/range_controls.h"
@@ -142,6 +146,88 @@ TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(udtCassaConf.P513, 33);
     EXPECT_EQ(udtCassaConf.P510, 0);
+}
+
+
+// Opened while an operation has another register's folder open, the editor
+// shows nothing of that register's options and writes nothing; when the
+// operation is over it comes on screen anew with its own register's.
+TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShownNorToldAsAChange) {
+    frmTwoOptions* w = Options();
+    Type(w->txtP513, "20");
+    w->cmdSave->click();
+    Write("Shop/Cassa2/Cassa.txt", "[P5]\r\n13=77\r\n");
+    const std::string cassa1 = File("Cassa.txt"), cassa2 = Read("Shop/Cassa2/Cassa.txt");
+    const auto otherFolder = [this] {
+        std::string text = "*2;+4;&Q;*3;";
+        AddCmd(text, 1, 2.5f, "");
+        Core.nOpenCash = 1;
+        LinkState.nAddress = 1;
+        Core.strCashDir = dir.file("Shop/Cassa2");
+        LoadCassa(false);
+    };
+    // Open before the operation started: leaving meanwhile asks about a
+    // change of the user's only, never about the other register's options.
+    const struct {
+        const char* typed;
+        size_t questions;
+    } leaving[] = {{"20", 0}, {"21", 1}};
+    for (const auto& l : leaving) {
+        SCOPED_TRACE(l.typed);
+        w = Options();
+        Type(w->txtP513, l.typed);
+        ASSERT_TRUE(MayStartOperation());
+        otherFolder();
+        shell.answers = {true};
+        ShowForm("K_FRMNULL");
+        EXPECT_EQ(shell.questions.size(), l.questions);
+        shell.questions.clear();
+        ClearCmdQueue();
+        OperationTick();
+        SelectCash();
+    }
+    EXPECT_EQ(File("Cassa.txt"), cassa1);
+    otherFolder();
+    const struct {
+        const char* name;
+        void (*act)(frmTwoOptions*);
+        bool says;  // the waiting is said (leaving writes nothing, says nothing)
+    } acts[] = {{"Save", [](frmTwoOptions* e) { e->cmdSave_Click(); }, true},
+                {"Send", [](frmTwoOptions* e) { e->cmdSend_Click(); }, true},
+                {"leave", [](frmTwoOptions*) { ShowForm("K_FRMNULL"); }, false}};
+    for (const auto& a : acts) {
+        SCOPED_TRACE(a.name);
+        w = Options();
+        ASSERT_TRUE(w);
+        EXPECT_NE(Shown(w->txtP513), "77");
+        EXPECT_FALSE(w->isEnabled());
+        a.act(w);
+        EXPECT_EQ(Status().find("Another register's folder is open") != std::string::npos, a.says) << Status();
+        EXPECT_EQ(File("Cassa.txt"), cassa1);
+        EXPECT_EQ(Read("Shop/Cassa2/Cassa.txt"), cassa2);
+        EXPECT_TRUE(shell.questions.empty());
+        EXPECT_EQ(w->sends, 0);
+    }
+    // The operation's end says how it went, or nothing; the waiting is no
+    // longer said.
+    for (const char* said : {"Sent to register 2", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(said ? said : "nothing said");
+        if (!OperationRunning()) otherFolder();
+        w = Options();
+        ClearCmdQueue();
+        LinkState.nState = 0;
+        SelectCash();
+        if (said) CurrentShell().SetStatusText(said);
+        QElapsedTimer clock;
+        clock.start();
+        while (CurrentEditor() == w && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        w = dynamic_cast<frmTwoOptions*>(CurrentEditor());
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isEnabled());
+        EXPECT_EQ(Shown(w->txtP513), "20");
+        EXPECT_EQ(Status(), said ? said : "");
+    }
 }
 
 }  // namespace

@@ -120,6 +120,11 @@ TEST_F(ProgressPacingTest, TheWaitDisplayDrawsEveryCommandAtOnceAndItsTimeAFewTi
     TheQtShell().ClearShowWait(false);
     LetPendingDrawingsRun();
     EXPECT_TRUE(progress->lblTempo->text().isEmpty());
+    // The same command waiting again (for its answers) is no second line.
+    TheQtShell().SetShowWait(2.5f);
+    TheQtShell().ShowWait();
+    LetPendingDrawingsRun();
+    EXPECT_EQ(progress->lstMessages->count(), 3);
 }
 
 }  // namespace

@@ -243,7 +243,18 @@ TEST_F(StampsTest, NothingIsReadOrWrittenWhileAnotherRegistersFolderIsOpen) {
     EXPECT_EQ(w->CurItem(), 0);
     EXPECT_EQ(Shown(w->txtP432[0]), "");
     EXPECT_NE(Status().find("Another register's folder is open"), std::string::npos) << Status();
+    // Opened meanwhile it takes no input, and lists its register's stamps
+    // when that register's folder is open again.
+    w = Stamps();
+    EXPECT_FALSE(w->isEnabled());
     Core.nOpenCash = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (CurrentEditor() == w && clock.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    w = dynamic_cast<frmBollini*>(CurrentEditor());
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isEnabled());
+    EXPECT_GT(w->cbxBollino->count(), 1);
 }
 
 TEST_F(StampsTest, ARegisterNotEnabledGetsNothing) {
