@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include "common/child_process.h"
-#include "core/globals.h"
 
 using namespace platform;
 using testsupport::ReadAll;
@@ -190,15 +189,4 @@ TEST(Files, FolderLockHoldsForAUserWhoCannotWriteItsFile) {
         ASSERT_EQ(::chmod(closed.c_str(), 0755), 0);
     }
     EXPECT_EQ(childtest::Wait(asOther(closed, "")), 10);
-}
-
-// The words of a file error come from the language file in every program
-// from its start, not only in one that happens to link the texts.
-TEST(Files, FileErrorWordsComeFromTheLanguageFile) {
-    TempDir dir;
-    WriteAll(dir.file("Testi.ita"), "[Log]\r\nerrnofile=File non trovato\r\n");
-    Core.strLangFile = dir.file("Testi.ita");
-    EXPECT_EQ(FileErrorText(ENOENT, dir.file("x.txt")), "File non trovato");
-    Core.strLangFile.clear();
-    EXPECT_EQ(FileErrorText(ENOENT, dir.file("x.txt")), "File not found");
 }
