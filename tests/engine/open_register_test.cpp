@@ -253,7 +253,6 @@ TEST_F(OpenRegisterTest, TheSaveRefusesAStationAddressThatAnotherEntryHas) {
         {"C0=1||||1|1|1|1\r\n", 1, "C0 (Cassa2)"},
         {"C3=4||||1|1|1|0\r\n", 1, "C3 (Cassa2)"},  // not enabled: one folder all the same
         {"C1=2||||1|1|1|1\r\nC3=4||||1|1|2|1\r\n", 1, ""},
-        {"C1=2||||1|1|1|1\r\n", 1, ""},
         {"C0=1||||1|1|0|1\r\nC1=2||||1|1|0|1\r\n", 0, "C1 (Cassa1)"},
     };
     Model(5);

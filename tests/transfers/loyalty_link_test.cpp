@@ -7,7 +7,6 @@
 // they were.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -258,11 +257,11 @@ TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
         expected += b.lines.size() + (b.counted ? 1 : 0);
         ASSERT_TRUE(Run(b.read));
         ASSERT_EQ(ts.errors.size(), expected);
-        if (!b.counted) continue;
-        ++counted;
-        const std::string& last = ts.errors.back().text;
-        EXPECT_EQ(last.rfind(GetText("Log", "readrefused") + " ", 0), 0u) << last;
-        EXPECT_EQ(last.substr(last.size() - std::strlen(b.counted)), b.counted) << last;
+        if (b.counted) {
+            ++counted;
+            EXPECT_EQ(ts.errors.back().text,
+                      GetText("Log", "readrefused") + " " + platform::JoinPath(Core.strCashDir, b.counted));
+        }
     }
     for (size_t i = 0; i < std::size(files); ++i) EXPECT_TRUE(File(files[i]) == before[i]) << files[i];
     EXPECT_EQ(LinkState.nPendingAns, 0);
