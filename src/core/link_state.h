@@ -46,8 +46,8 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec);
 // The abort check of every wait of the link: the abort asked for, or a stop
 // the system asked for and the main timer has not taken yet (it may be busy
 // in the very tick that waits), so that a stop ends any wait at once. The
-// exchange that releases a register is the one wait a stop does not cut
-// short: a stopped run leaves no register locked.
+// exchange that releases a register is the one wait that neither a stop nor
+// the user's abort cuts short: no register is left locked.
 bool LinkAborted();
 
 // Marks the exchanges of its lifetime as a register's release.

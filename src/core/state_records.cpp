@@ -31,5 +31,7 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
 }
 
 bool LinkAborted() {
-    return LinkState.AbortRequest || (!LinkState.bReleasing && platform::StopSignalNoted() != 0);
+    // A release is not cut short by the user's Cancel either: the Cancel is
+    // taken up when the release is over (its hello is then not tried again).
+    return !LinkState.bReleasing && (LinkState.AbortRequest || platform::StopSignalNoted() != 0);
 }

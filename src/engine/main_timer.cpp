@@ -302,6 +302,10 @@ void StateClose() {
             ReleasingExchange releasing;
             released = GestHelloReq() == 0;
         }
+        // A Cancel pressed while the closing went out is taken up after the
+        // pause too, as one pressed before it.
+        if (LinkState.AbortRequest && MainTimer.nStopSignal == 0) cancelAfterClosing = true;
+        LinkState.AbortRequest = false;
         // A stop says only what it left undone.
         if (!Core.bInteractive && !aborted && MainTimer.nStopSignal == 0)
             NoteRelease(Core.nOpenCash, released);

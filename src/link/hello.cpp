@@ -221,7 +221,10 @@ int16_t GestHelloReq() {
             // it comes or the user aborts; in a connection test, and in batch
             // mode where nobody could abort, it has failed; so it has on a
             // line that was lost and closed.
-            if (!LinkState.bHelloMsgs || !Core.bInteractive || !LineOpen()) {
+            // A release that the user aborted while it waited is not tried
+            // again either: a silent register cannot hold the abort.
+            const bool abortedRelease = LinkState.bReleasing && LinkState.AbortRequest;
+            if (!LinkState.bHelloMsgs || !Core.bInteractive || !LineOpen() || abortedRelease) {
                 failed = true;
                 break;
             }

@@ -194,9 +194,11 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         const char* name;
         const char* command;
         const char* asks;  // what the register sends and the program must answer
+        bool atClosing;    // pressed while the closing frame's hello waits
     } cases[] = {
-        {"read", "*2;+4;&L1:99;#H;*3;", "C07:"},
-        {"send", "*2;+4;*F;*3;", "B80"},
+        {"read", "*2;+4;&L1:99;#H;*3;", "C07:", false},
+        {"send", "*2;+4;*F;*3;", "B80", false},
+        {"send, Cancel in the closing", "*2;+4;*F;*3;", "B80", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,16 +212,19 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         StandIn::records = {"1:A", "2:B", "3:C", "4:D", "5:E"};
         ASSERT_TRUE(Request(c.command, 1, 30.0f));
         ASSERT_TRUE(Request("*2;+4;*F;*3;", 1, 2.5f, false));
-        // Cancel, pressed after the second line or record.
+        // Cancel, pressed after the second line or record, or while the
+        // register is being released.
         bool pressed = false;
-        ts.onEvents = [&pressed] {
-            if (!pressed && (StandIn::lines.size() == 2 || StandIn::next == 2))
-                pressed = LinkState.AbortRequest = true;
+        ts.onEvents = [&pressed, &c] {
+            const bool now = c.atClosing ? LinkState.bReleasing
+                                         : StandIn::lines.size() == 2 || StandIn::next == 2;
+            if (!pressed && now) pressed = LinkState.AbortRequest = true;
         };
         const double start = platform::Timer();
         ASSERT_TRUE(RunToIdle());
         ts.onEvents = nullptr;
         EXPECT_LT(platform::Timer() - start, 10.0);  // not the command's 30 s
+        EXPECT_TRUE(pressed);
         EXPECT_FALSE(LinkState.AbortRequest);
         EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"cancelled by the user"});
         const std::vector<std::string> commands = registers[0]->Commands();
