@@ -256,7 +256,9 @@ void NoteRelease(int reg, bool released) {
     WriteMsgLog(GetText("Log", "notreleased") + " " + Core.strReqCode + "|" + Core.strReqArgGiven);
     LogErr(kErrNotReleased);
     // No turn does a closing again: only a later closing makes this good.
-    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
+    // Nor is it a failure of the request, which was done: an earlier turn's
+    // failure of that request is made good all the same.
+    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.pop_back();
     Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased));
 }
 

@@ -302,7 +302,7 @@ bool CashRegister::OnPoll(Register& reg, const PcUnit&) {
     if (reg.Station() != station_) return false;
     std::lock_guard<std::mutex> lock(mu_);
     ++polls_;
-    if (polls_ == config_.silentPoll) return true;
+    if (polls_ == config_.silentPoll || polls_ == config_.silentPollAgain) return true;
     if (config_.silentPolls != 0) {
         if (config_.silentPolls > 0) --config_.silentPolls;
         return true;

@@ -50,6 +50,7 @@ struct RegisterConfig {
     std::string name = "REG";
     int silentPolls = 0;               // polls left unanswered: N the next N, -1 always
     int silentPoll = 0;                // the one poll (counted from 1) left unanswered; 0 none
+    int silentPollAgain = 0;           // a second poll left so; 0 none
     // Hello answers that go out with a wrong checksum (the repeat after the
     // program's NAK is whole): N the next N, -1 always.
     int garbledHellos = 0;

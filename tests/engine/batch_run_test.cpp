@@ -243,6 +243,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         int notReleased;                    // [014] lines
         int status = 0;                     // 1: the register is left not released
         int refusedHello = 0;               // register 1's hello answer that refuses
+        int silentPollAgain = 0;            // a later poll of register 1 left so too
     } cases[] = {
         {"closure, then the hello of the send", "r1=#Z|\r\nr2=*F|1:2\r\n", 4, {closure, send}, 1, 0},
         {"reset, then the hello of the send", "r1=#q|\r\nr2=*F|1:2\r\n", 4, {reset, send}, 1, 0},
@@ -254,6 +255,8 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         {"a deletion of several codes, then the hello of its second", "r1=#C|" + dir.file("del.txt") +
          "\r\nr2=*F|1:2\r\n", 4, {del11, del12, del13, send}, 1, 0},
         {"the closure's closing refused", "r1=#Z|\r\nr2=*F|1:2\r\n", 0, {closure, send}, 0, 1, 0, 3},
+        {"the hello of the send, then its closing in the extra turn", "r1=#Z|\r\nr2=*F|1:2\r\n", 4,
+         {closure, send}, 1, 1, 1, 0, 6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,6 +268,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         emu::RegisterConfig silentOnce;
         silentOnce.silentPoll = c.silentPoll;
         silentOnce.refusingHello = c.refusedHello;
+        silentOnce.silentPollAgain = c.silentPollAgain;
         StartEmulator({0, 1}, {}, {{}, silentOnce});
         for (const auto& reg : registers) reg->SetHistory({{"0001:01", "sale"}});
         RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
