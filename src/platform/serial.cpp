@@ -5,12 +5,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -80,8 +77,8 @@ std::string DeviceHolder(const std::string& device) {
         if (ProgramOf(proc) != self || !ProcessHasOpen(pid, device)) continue;
         // Its command line: the arguments end in NUL each; the program by
         // its file name alone.
-        std::ifstream in(proc + "/cmdline", std::ios::binary);
-        std::string args((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string args;
+        ReadFile(proc + "/cmdline", args);
         while (!args.empty() && args.back() == '\0') args.pop_back();
         const size_t end = args.find('\0');
         std::string program = args.substr(0, end);
