@@ -35,13 +35,6 @@ double Now() { return platform::Timer(); }
 
 void MarkOpenDone() { CassaList[Core.nOpenCash].bDone = True; }
 
-// Commands of the request in progress still wait in the queue.
-bool CommandsQueued() {
-    for (int i = 1; i <= kQueueSize; ++i)
-        if (CmdQueue.entries[i].state == -1) return true;
-    return false;
-}
-
 // A command is over (answered, timed out, aborted or failed): the queue may
 // hand out the next one.
 void CommandOver(int16_t nextState) {
@@ -163,7 +156,7 @@ void BatchFromRegister(bool opened) {
 void BatchRegisterOver() {
     const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
     const bool workLeft = CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopLeftRequest ||
-                          CommandsQueued() || MainTimer.bRichiestePending + 1 < requests;
+                          CmdQueuePending() || MainTimer.bRichiestePending + 1 < requests;
     ClearCmdQueue();
     MarkOpenDone();
     LinkState.nState = 0;
@@ -407,7 +400,7 @@ void TakeSystemStop() {
         // request is left undone when its exchange is under way (or about to
         // start) or more of its commands wait; at the closing of its last
         // one, or in the pause after it, it was done.
-        MainTimer.bStopLeftRequest = LinkState.nState == 1 || LinkState.nState == 4 || CommandsQueued();
+        MainTimer.bStopLeftRequest = LinkState.nState == 1 || LinkState.nState == 4 || CmdQueuePending();
         LinkState.AbortRequest = true;
         return;
     }
@@ -468,7 +461,7 @@ void GestMainTimer() {
 }
 
 bool NextPending() {
-    if (CommandsQueued()) {
+    if (CmdQueuePending()) {
         IncCntPend();
         return true;
     }
