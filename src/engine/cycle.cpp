@@ -39,7 +39,7 @@ void OpenCash(int i) {
     const CashRec& e = CassaList[i];
     Core.nCommPort = static_cast<int16_t>(FieldNumber(e.port));
     LinkState.nAddress = static_cast<int16_t>(FieldNumber(e.station));
-    Core.strCashDir = platform::JoinPath(Core.strRootDir, "Cassa" + std::to_string(LinkState.nAddress + 1));
+    Core.strCashDir = platform::JoinPath(Core.strRootDir, CashDirName(LinkState.nAddress));
     Core.nOpenCash = static_cast<int16_t>(i);
     LoadCassa(false);
 }
