@@ -267,7 +267,6 @@ TEST_F(OneOperationTest, WhileOneRunsNoOtherTransferIsMixedIn) {
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 
-
 // The keyboard editor on register 2 while bulk programming sends the
 // departments and the keyboard to both registers: a key changed during the
 // send stays the editor's unsaved change; each register gets the keys of its

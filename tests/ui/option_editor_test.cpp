@@ -147,7 +147,6 @@ TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     EXPECT_EQ(udtCassaConf.P510, 0);
 }
 
-
 // Opened while an operation has another register's folder open, the editor
 // shows nothing of that register's options and writes nothing; when the
 // operation is over it comes on screen anew with its own register's.
