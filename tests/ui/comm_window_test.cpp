@@ -4,7 +4,6 @@
 // there in English and Italian.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -383,10 +382,7 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         SelectCash();
         w->cmdLoad->click();  // before the timer's turn: the settings come, nothing is read unseen
         EXPECT_FALSE(CmdQueuePending());
-        QElapsedTimer clock;
-        clock.start();
-        while (!w->Frame4->isEnabled() && clock.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        shelltest::EventsUntil([w] { return w->Frame4->isEnabled(); });
         EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "44");
         EXPECT_EQ(Core.strCashDir, dir.file("Cassa2"));
         w->cmdSave->click();

@@ -62,8 +62,8 @@ TEST_F(CustomerGroupsTest, DeleteQueuesTheWholeTableOrARangeOfDigits) {
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;#F1:255;*3;"}));
     ASSERT_EQ(shell.questions.size(), 1u);
     // The question names every register the deletion goes to.
-    const std::string& asked = shell.questions[0];
-    EXPECT_NE(asked.find("Deleted in every enabled register: Register 1"), std::string::npos) << asked;
+    EXPECT_NE(shell.questions[0].find("Deleted in every enabled register: Register 1"), std::string::npos)
+        << shell.questions[0];
 
     w->range->chkAll->setChecked(false);
     EXPECT_TRUE(w->range->txtFrom->isEnabled());

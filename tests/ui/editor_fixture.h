@@ -71,6 +71,14 @@ public:
 
 class EditorTest : public shelltest::ShellTest {
 protected:
+    // The editor of the class come on screen anew in place of the old one and
+    // taking input; nullptr when none came.
+    template <class Editor>
+    static Editor* ShownAnew(const Editor* old) {
+        shelltest::EventsUntil([old] { return CurrentEditor() != old; });
+        auto* e = dynamic_cast<Editor*>(CurrentEditor());
+        return e && e->isEnabled() ? e : nullptr;
+    }
     void SetUp() override {
         ShellTest::SetUp();
         SetShell(&shell);
@@ -182,12 +190,7 @@ protected:
     }
     // Lets the timer work until the queue is done and the link idle.
     bool RunToIdle(int seconds = 60) {
-        QElapsedTimer clock;
-        clock.start();
-        auto idle = [] { return LinkState.nState == 0 && !CmdQueuePending(); };
-        while (!idle() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return idle();
+        return shelltest::EventsUntil([] { return LinkState.nState == 0 && !CmdQueuePending(); }, seconds * 1000);
     }
 
     emu::Emulator emulator;

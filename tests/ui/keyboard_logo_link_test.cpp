@@ -14,7 +14,6 @@
 #include "engine/conn_test.h"
 #include "engine/document.h"
 #include "core/shell_state.h"
-#include <QElapsedTimer>
 #include <algorithm>
 #include "engine/operation.h"
 #include "ui/frmComm.h"
@@ -185,9 +184,7 @@ protected:
 
     // The button of the editor pressed; false when the editor takes no input.
     static bool Pressed(const QWidget* editor, QPushButton* button) {
-        if (!editor->isEnabled()) return false;
-        button->click();
-        return true;
+        return editor->isEnabled() && (button->click(), true);
     }
 
     // The keyboard editor with its first programmable key given another function, then the act.
@@ -270,10 +267,6 @@ TEST_F(OneOperationTest, WhileOneRunsNoOtherTransferIsMixedIn) {
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 
-}  // namespace
-
-namespace {
-
 // The keyboard editor on register 2 while bulk programming sends the
 // departments and the keyboard to both registers: a key changed during the
 // send stays the editor's unsaved change; each register gets the keys of its
@@ -293,11 +286,8 @@ TEST_F(OneOperationTest, AKeyChangedDuringABulkSendStaysTheEditorsUntilSaved) {
     ASSERT_TRUE(ShellState.GlobProgBusy);
     // While the departments go out to register 1, the user gives the key
     // another function.
-    QElapsedTimer clock;
-    clock.start();
-    while (!(LinkState.nState != 0 && LinkState.nAddress == 0) && clock.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    ASSERT_LT(clock.elapsed(), 30000) << LinkState.nState << " " << LinkState.nAddress;
+    ASSERT_TRUE(shelltest::EventsUntil([] { return LinkState.nState != 0 && LinkState.nAddress == 0; }, 30000, 5))
+        << LinkState.nState << " " << LinkState.nAddress;
     e->lblKey_Click(key);
     e->cbxFunzione->setCurrentIndex(e->cbxFunzione->currentIndex() == 0 ? 1 : 0);
     const int16_t changed = e->ShownCode(0, key);

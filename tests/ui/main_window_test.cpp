@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -73,10 +72,7 @@ protected:
     }
     // Lets the timer run until the condition holds or the seconds have passed.
     bool RunUntil(const std::function<bool()>& done, int seconds = 1) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < seconds * 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        shelltest::EventsUntil(done, seconds * 1000);
         return done();
     }
     // A register of the config on the emulator, as port 1; the first

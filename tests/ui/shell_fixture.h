@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "common/reset_globals.h"
@@ -24,6 +26,14 @@ inline QApplication& App() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return *app;
+}
+
+// Lets Qt work until done() or the time is up; whether done() came.
+inline bool EventsUntil(const std::function<bool()>& done, int ms = 5000, int slice = 20) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, slice);
+    return done();
 }
 
 // The shipped language files.
