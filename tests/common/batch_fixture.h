@@ -110,9 +110,7 @@ protected:
         StartEmulator();
     }
 
-    // One register reached through a modem (link option 1, and 128: no wait
-    // after opening), not addressed, dialled through the phone-book entry
-    // "Shop" (key 3, number 0123); modem.ini gives ATZ, ATE0, ATDT and ATH.
+    // One register behind a modem (P911 129), dialled through phone-book entry 3 "Shop".
     void PrepareModem(const std::string& requests) {
         Write("modem.ini", "[Init1]\r\nCmd1=ATZ\r\nCmd2=ATE0\r\n[Connect1]\r\nDial=ATDT\r\n"
                            "[Disconnect1]\r\nDisconnect=ATH\r\n");

@@ -241,9 +241,7 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
     }
 }
 
-// A closing frame that did not release its register is a failure of the
-// run until a later closing of that register releases it: every such line
-// is made good then.
+// A register not released is a run failure until a later closing of it releases it.
 TEST_F(TextsTest, ARegisterNotReleasedIsMadeGoodByItsNextRelease) {
     const struct {
         std::vector<std::pair<int, bool>> closings;  // register, released

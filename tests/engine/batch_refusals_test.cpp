@@ -99,10 +99,7 @@ private:
     bool armed_ = false;
 };
 
-// A register that answered the hello but never acknowledges the command
-// frame: the command may or may not have been carried out. The register's
-// extra turn sends a send or a read again, never a closure, a reset or a
-// deletion.
+// A command frame never acknowledged fails the run; an extra turn resends sends and reads only.
 TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
     const struct {
         bool nak;
@@ -117,7 +114,6 @@ TEST_F(BatchRefusalTest, ACommandFrameNeverAcknowledgedFailsTheRun) {
         {false, "&I|1:500"},  // a ranged read refused fails, though it would bring nothing
         {true, "#Z|", 1, true},
         {false, "#q|1:5", 1, true},
-        // The second code's deletion is not sent again; the third's is.
         {true, "#C|" + dir.file("del.txt"), 2, true, 3},
     };
     Write("del.txt", Plu("11", 1, "A") + Plu("12", 1, "B") + Plu("13", 1, "C"));
@@ -202,9 +198,7 @@ TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMe
     }
 }
 
-// Enabled entries of the register list that name one folder (Cassa and the
-// station address plus one) are left out, each a failure of the run; the
-// message log names them. The other registers are served.
+// Enabled list entries that name one folder are left out, each a failure; the others are served.
 TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
     const struct {
         const char* casse;
@@ -229,7 +223,6 @@ TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), r.leftOut) << ErrLog();
         EXPECT_EQ(MsgLog().find("are left out: " + std::string(r.named) + dir.file("base/config.ini")) !=
                       std::string::npos, r.leftOut > 0) << MsgLog();
-        // No register left: standard error says so, the file named once.
         EXPECT_EQ(testsupport::CountOf(res.err, "nothing was done: " + dir.file("base/config.ini") + "\n"),
                   r.second ? 0 : 1) << res.err;
         EXPECT_EQ(Requests(*registers[0]).size(), before[0]);

@@ -224,11 +224,7 @@ TEST_F(BatchRunTest, AnExtraTurnSendsTheRangeOfItsOwnImport) {
     EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), "made good"), 1) << Read("base/msg.log");
 }
 
-// Register 1 leaves one poll unanswered. Its extra turn takes up its list at
-// the request where its turn broke off: what it completed is not sent again
-// (one closure, one reset, one end line of its history). A closing frame
-// left unanswered is said as the register not released, not as a failure of
-// the request, and the register's next exchange releases it.
+// A register's extra turn takes up its list where its turn broke off; a lost closing is "not released".
 TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
     const std::string send = "*2;+4;*F;*3;", read = "*2;+4;&L1:2;#H;*3;";
     const std::string closure = "*2;+3;#Z;*3;", reset = "*2;+3;#q;*3;", history = "*2;#P;#H;*3;";

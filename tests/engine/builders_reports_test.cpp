@@ -349,8 +349,7 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         {"#d", " 6 : 39 ", true, {"*2;+4;#d6:39;*3;"}, ""},
         {"#i", "", true, {"*2;+4;#i;*3;"}, ""},
         {"#C", "100:200", true, {"*2;+4;#C100:200;*3;"}, ""},
-        // Taken as written; alphanumeric PLU codes where the PLU options
-        // allow them, in the PLU reports and the PLU deletion only.
+        // Taken as written; alphanumeric codes (P210 255) in PLU reports and deletion only.
         {"#C", "001:005", true, {"*2;+4;#C001:005;*3;"}, ""},
         {"#d", "06:5", true, {"*2;+4;#d06:5;*3;"}, ""},
         {"#d", "6:00005", true, {"*2;+4;#d6:00005;*3;"}, ""},

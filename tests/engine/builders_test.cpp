@@ -247,9 +247,7 @@ TEST_F(BuildersTest, EveryBuilderQueuesItsTextsAndWords) {
                 ReqStateRec words = ReqState;
                 TxCountersRec counters = Tx;
 
-                // LX4100 has no change loading, meal-ticket, customer groups
-                // or loyalty tables: their builders queue nothing and change
-                // no word.
+                // LX4100 lacks these tables: their builders queue nothing, change no word.
                 const std::string builder = c.name;
                 if (model.lx && (builder == "SendRResto" || builder.find("Fid") != std::string::npos ||
                                  builder.find("TicketAmount") != std::string::npos ||
@@ -415,8 +413,7 @@ TEST_F(BuildersTest, BatchCodesRunTheirBuilders) {
         {"&M", "0000000000005:9", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&M0000000000005:9;#H;*3;"}},
         {"&M", "00000000000005:9", true, false, none},  // wider than a code
         {"&M", "000:9", true, false, none},
-        // Alphanumeric PLU codes where the PLU options allow them, ordered
-        // as the PLU file sorts them.
+        // Alphanumeric PLU codes where the PLU options allow them, in PLU file order.
         {"&M", "A:Z", true, false, none},
         {"&M", "A:Z", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&MA:Z;#H;*3;"}, true},
         {"&M", " ABC : XYZ ", true, true, {"*2;+4;&z;#H;*3;", "*2;+4;&MABC:XYZ;#H;*3;"}, true},

@@ -136,8 +136,7 @@ TEST_F(CycleTest, AFailedRegisterGetsOneMoreTurnPerCycle) {
 TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
     // A line for each register with work left: register 1's extra turn,
     // registers 3 and 4 not started; none for register 2, which had finished.
-    // In a command-line run each names the request at which its list stands:
-    // register 1's where its extra turn takes it up, the others' first.
+    // In a command-line run each names the request where its list stands.
     const struct {
         bool batch;
         std::vector<std::string> named;  // the requests in the lines of registers 1, 3 and 4

@@ -186,9 +186,7 @@ TEST_F(MainTimerTest, AQueuedOperationIsReplayedForTheNextRegister) {
     EXPECT_EQ(ErrorLog(), "");
 }
 
-// The progress window's Cancel in the middle of a read or a send: the
-// operation ends at once, and the register is still released: the frame it
-// sent last is answered and the closing frame goes out.
+// Cancel in a read or a send ends it at once; the register's last frame is answered and it is released.
 TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
     const struct {
         const char* name;
@@ -212,8 +210,6 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         StandIn::records = {"1:A", "2:B", "3:C", "4:D", "5:E"};
         ASSERT_TRUE(Request(c.command, 1, 30.0f));
         ASSERT_TRUE(Request("*2;+4;*F;*3;", 1, 2.5f, false));
-        // Cancel, pressed after the second line or record, or while the
-        // register is being released.
         bool pressed = false;
         ts.onEvents = [&pressed, &c] {
             const bool now = c.atClosing ? LinkState.bReleasing
@@ -228,13 +224,11 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         EXPECT_FALSE(LinkState.AbortRequest);
         EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"cancelled by the user"});
         const std::vector<std::string> commands = registers[0]->Commands();
-        // The command queued after it never went out.
         const bool sending = std::string(c.asks) == "B80";
         EXPECT_EQ(std::count(commands.begin(), commands.end(), "*2;+4;*F;*3;"), sending ? 1 : 0);
         ASSERT_FALSE(commands.empty());
         EXPECT_EQ(commands.back(), "+0;*3;< ;");
         EXPECT_FALSE(registers[0]->Busy());
-        // Every line or request the register sent had its answer.
         size_t asked = 0, answered = 0;
         for (const std::string& w : emulator->Written()) asked += w.find(c.asks) != std::string::npos;
         for (const std::string& d : Dialogue()) answered += d != "DC1" && d.compare(0, 2, "0;") != 0;

@@ -64,8 +64,7 @@ TEST_F(OpenRegisterTest, NewFolderGetsItsOptionsListEntryAndKeyTables) {
         EXPECT_EQ(platform::ProfileString("P5", "17", "", CashFile("Cassa.txt")), "224");
         EXPECT_EQ(platform::ProfileString("P9", "13", "", CashFile("Cassa.txt")),
                   std::to_string(station + 1));
-        // A register new to the list takes the options record's default
-        // number, whatever its folder.
+        // A register new to the list takes the options record's default number.
         EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "0");
         EXPECT_EQ(CassaList[station].bDefined, True);
         EXPECT_EQ(CassaList[station].bEnabled, False);
@@ -239,8 +238,7 @@ TEST_F(OpenRegisterTest, ANewOptionsFileKeepsTheNumberOfItsListEntry) {
     }
 }
 
-// The communication window's save refuses a station address that another
-// entry of the list has: both would work on one folder. The entry is named.
+// The save refuses a station address that another list entry has (one folder), naming the entry.
 TEST_F(OpenRegisterTest, TheSaveRefusesAStationAddressThatAnotherEntryHas) {
     testsupport::ScopedFakeShell shell;
     Core.bInteractive = true;

@@ -50,9 +50,7 @@ protected:
     }
 };
 
-// A second run on the folder, or on the port from another folder, is refused
-// in one line on standard error naming the holder (the first run's pid and
-// command line); a held port is one connection failure, without an extra turn.
+// A second run on the folder or port is refused in one stderr line naming the holder's pid and command.
 TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAsIfAlone) {
     const struct {
         const char* name;
@@ -98,9 +96,7 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
     }
 }
 
-// A signal ends the run at once, whatever it waits for, with a line for each
-// register that had work left and no other; a second signal ends the program
-// at once, its semaphore file created first.
+// A signal ends the run at once, whatever it waits for, one line per register with work left.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
     enum Wait { kRead, kHello, kDial, kBulk, kDone };
     constexpr size_t kBulkRecords = 2000;
@@ -115,19 +111,11 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         {"read", kRead, SIGTERM, {0}},
         {"read, two registers", kRead, SIGINT, {0, 1}},
         {"read, hang-up", kRead, SIGHUP, {0}},
-        // The register never answers its poll: the stop comes before the
-        // hello's time-out.
         {"hello", kHello, SIGTERM, {0}},
-        // A modem whose call is never answered: the dial's own time-out
-        // (30 seconds) is longer than the run is given here.
         {"dial", kDial, SIGTERM, {0}},
         {"dial, twice", kDial, SIGTERM, {0}, true},
-        // A bulk PLU send streams within one step of the run.
         {"bulk", kBulk, SIGTERM, {0}},
-        // The register's one request is done: its closing has gone out.
         {"after the last request", kDone, SIGTERM, {0}, false, 0},
-        // The PLU dump's first command (the PLU options) is done, its dump
-        // still waits.
         {"between two commands", kDone, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
@@ -139,14 +127,6 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         if (c.wait == kRead) {
             StartSlowRegisters(c.stations);
             ready = [this] { return fs::exists(dir.file("base/Cassa1/Reparti.txt.part")); };
-        } else if (c.wait == kHello) {
-            Prepare(c.stations, "r1=&L|\r\n");
-            CreateEmulator(c.stations);
-            emu::RegisterConfig silent;
-            silent.silentPolls = -1;
-            auto reg = AddRegister(0, silent);
-            StartEmulator();
-            ready = [reg] { return reg->Polls() > 0; };
         } else if (c.wait == kBulk) {
             std::string plus;
             for (size_t n = 1; n <= kBulkRecords; ++n) plus += Plu(std::to_string(n), 1, "Item");
@@ -159,13 +139,17 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             AddRegister(0)->SetRecords("plu options", {"0:13:30:"});
             StartEmulator();
             ready = [bulk] { return !bulk->Rows().empty(); };
-        } else if (c.wait == kDone) {
-            Prepare(c.stations, c.workLeft == 0 ? "r1=&L|1:2\r\n" : "r1=&M|1:5\r\n");
+        } else if (c.wait != kDial) {
+            Prepare(c.stations,
+                    c.wait == kHello ? "r1=&L|\r\n" : c.workLeft == 0 ? "r1=&L|1:2\r\n" : "r1=&M|1:5\r\n");
             CreateEmulator(c.stations);
-            auto reg = AddRegister(0);
+            emu::RegisterConfig config;
+            config.silentPolls = c.wait == kHello ? -1 : 0;
+            auto reg = AddRegister(0, config);
             StartEmulator();
-            ready = [reg] {
+            ready = [reg, hello = c.wait == kHello] {
                 const auto commands = reg->Commands();
+                if (hello) return reg->Polls() > 0;
                 return commands.size() > 1 && commands.back().find("*3;<") != std::string::npos;
             };
         } else {
@@ -179,7 +163,6 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         ASSERT_TRUE(emulator->WaitFor(ready, 30));
         kill(run.pid, c.sig);
         if (c.twice) {
-            // The second once the first has reached the program's handler.
             ASSERT_TRUE(emulator->WaitFor([&] { return !SignalPending(run.pid, c.sig); }, 10));
             kill(run.pid, c.sig);
         }
@@ -188,8 +171,6 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         EXPECT_EQ(r.status, 128 + c.sig) << r.err;
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
         if (!c.twice) {
-            // One line for each register with work left, and nothing else:
-            // no failed closing, no failed connection, no file error.
             const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
             EXPECT_EQ(ErrorLines("006"), left) << ErrLog();
             EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left) << ErrLog();
@@ -197,11 +178,9 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
                                                 "not done: SIG"),
                       std::string::npos)
                 << Read("base/msg.log");
-            // The table as it was (a new folder's defaults), no copy left behind.
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
         }
-        // The stream ended at the stop, and the register was released.
         if (c.wait == kBulk) {
             EXPECT_LT(bulk->Rows().size(), kBulkRecords);
             EXPECT_TRUE(bulk->Ended());

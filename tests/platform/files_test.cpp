@@ -135,11 +135,7 @@ TEST(Files, FolderLockHasOneHolderAtATime) {
     EXPECT_EQ(first.Hold(dir.file("missing"), "x", holder), FolderLock::Result::Failed);
 }
 
-// A lock file that another user made (0644, not writable here) still takes
-// the lock, and holds it against that user; words left by a holder that is
-// gone are not taken for the holder's; a folder that can take no lock file
-// fails. As root the other user is nobody, in a child; else the lock file is
-// made unwritable for this user.
+// A lock file this user cannot write still takes and holds the lock (as root the other user is nobody).
 TEST(Files, FolderLockHoldsForAUserWhoCannotWriteItsFile) {
     TempDir dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
@@ -148,10 +144,7 @@ TEST(Files, FolderLockHoldsForAUserWhoCannotWriteItsFile) {
     std::string holder;
     ASSERT_EQ(mine.Hold(dir.path(), me, holder), FolderLock::Result::Held);
     ASSERT_EQ(::chmod(dir.file(kFolderLockFile).c_str(), 0444), 0);
-    // The other user's Hold, in a child: its result times two, plus one when
-    // the holder seen is not the one expected; 10 refused for its rights.
-    // Given a pipe, the child says it holds and keeps the lock until a byte
-    // comes back.
+    // The other user's Hold in a child: result*2 (+1 if the holder seen differs), 10 if EACCES.
     auto asOther = [](const std::string& folder, const std::string& expectHolder, const int* ready = nullptr,
                       const int* done = nullptr) {
         return childtest::Start([=] {
@@ -168,9 +161,7 @@ TEST(Files, FolderLockHoldsForAUserWhoCannotWriteItsFile) {
     // Held here: the other user is refused, told who holds it.
     EXPECT_EQ(childtest::Wait(asOther(dir.path(), me)), static_cast<int>(FolderLock::Result::Busy) * 2);
     mine.Release();
-    // Free: the other user holds it through a read-only opening (and cannot
-    // write its words); held there, it is refused here, and the words of the
-    // holder that let it go are not given as the holder's.
+    // Held by the other user read-only: refused here, the old holder's words not named.
     int ready[2], done[2];
     ASSERT_EQ(::pipe(ready), 0);
     ASSERT_EQ(::pipe(done), 0);

@@ -144,8 +144,7 @@ TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
     }
 }
 
-// Writes gathered in one batch find the first section of each name however
-// the lines before it moved (keys and sections inserted or erased between).
+// Batched writes find a name's first section however the lines before it moved.
 TEST(ProfileCache, ABatchOfWritesKeepsFindingTheFirstSectionOfAName) {
     TempDir dir;
     const std::string file = dir.file("batch.ini");

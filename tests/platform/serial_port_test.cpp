@@ -116,12 +116,9 @@ TEST_F(SerialPortTest, PropertiesAndRefusals) {
     EXPECT_FALSE(port.SetCommPort(17));
 }
 
-// A second opening of a held device is refused and leaves the holder's
-// terminal in its exclusive mode; the holder, when it is another process of
-// this program, is named by its pid and command line.
+// A second opening of a held device is refused, the device stays exclusive, another holder is named.
 TEST_F(SerialPortTest, AHeldDeviceIsRefusedAndStaysHeld) {
-    // The terminal's exclusive mode, as another program sees it (one that
-    // cannot open the device finds it exclusive).
+    // The terminal's exclusive mode as another program sees it (EBUSY counts as exclusive).
     auto exclusive = [&] {
         const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd < 0) return errno == EBUSY ? 1 : -1;

@@ -220,8 +220,7 @@ TEST_F(RewriteFaultTest, ACutOffRewriteLeavesTheOldOrTheNewArchiveWhole) {
             const std::string now = ReadAll(path);
             ASSERT_TRUE(now == op.before || now == after) << "cut at " << limit << ": " << now.size();
             ASSERT_EQ(ok, now == after) << "cut at " << limit;
-            // A conversion keeps the archive as it was, whole, before it
-            // replaces it.
+            // A conversion keeps the whole archive as it was before replacing it.
             if (std::string(op.name) == "upgrade" && (ok || platform::FileExists(path + ".bak"))) {
                 EXPECT_TRUE(ReadAll(path + ".bak") == op.before) << "cut at " << limit;
             }

@@ -185,8 +185,7 @@ TEST_F(ClientRecordTest, EveryConversionKeepsABackupAndOneThatDropsValuesSaysSo)
     ASSERT_EQ(r2.size(), 169u);
     WriteAll(path, r1 + r2);
 
-    // Upwards every value is kept: nothing said, the archive as it was in
-    // the backup.
+    // Upwards every value is kept: nothing said, the old archive in the backup.
     ClientM cli;
     cli.CliType(4);
     cli.SetFile(path, true);

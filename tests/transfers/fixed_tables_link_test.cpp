@@ -209,9 +209,7 @@ TEST_F(FixedTablesLinkTest, EveryTableSentAndReadBackOnEachModel) {
 
 // Lines the register sends that a table cannot store: each is acknowledged,
 // listed once among the errors and changes nothing on disk (a step of a
-// refused header goes with it without a line of its own). A table read
-// through the shared data procedure then fails, saying how many lines of how
-// many it could not store.
+// refused header goes with it without a line of its own); the read fails, counting the lines.
 TEST_F(FixedTablesLinkTest, LinesThatCannotBeStoredChangeNothing) {
     OpenModel(3);  // DRAVO57
     struct Bad {

@@ -223,8 +223,7 @@ TEST_F(LoyaltyLinkTest, AReadLineChangesExactlyThePartItNames) {
 }
 
 // Lines that a table cannot hold: each is acknowledged, listed once among
-// the errors and changes nothing on disk. A table read through the shared
-// data procedure then fails, saying how many lines of how many.
+// the errors and changes nothing on disk; the read fails, counting the lines.
 TEST_F(LoyaltyLinkTest, LinesThatCannotBeStoredChangeNothing) {
     Open(3);
     const int messages = Messages();

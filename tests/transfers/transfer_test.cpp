@@ -145,8 +145,7 @@ TEST(TransferCodec, NumbersFitTheirFieldOrAreRefused) {
     }
 }
 
-// A ranged read replaces the local records of its range: numbers compare as
-// numbers, alphanumeric PLU codes in the order of the PLU file.
+// Numeric codes compare as numbers, alphanumeric PLU codes in the PLU file's order.
 TEST(TransferCodec, ACodeRangeHoldsTheCodesBetweenItsEnds) {
     const struct {
         const char* code;
@@ -431,8 +430,7 @@ TEST_F(TransferTest, DataThatIsNotAwaitedIsAcknowledgedAndDropped) {
     EXPECT_EQ(Acks(), 2);
 }
 
-// A read to which the register sent no records says so, as a note: the
-// file is kept as it was and nothing failed.
+// A read of no records says so as a note, not as a failure.
 TEST_F(TransferTest, AReadOfNoRecordsSaysSo) {
     ReqState.bRdGrpRep = True;
     Line("*");
