@@ -177,7 +177,7 @@ void CommApplyLinkSettings() {
     entry.addressed = LinkState.bAddressed ? "1" : "0";
 }
 
-bool CommCheckSave(const CommShown& shown, bool ask) {
+bool CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
     // Another entry of the list with this station address names the same
     // folder: the save would make two registers of one folder.
     const int other = EntryOfStation(LinkState.nAddress, LinkState.nAddress);
@@ -196,6 +196,7 @@ bool CommCheckSave(const CommShown& shown, bool ask) {
     }
     if (ask) AskGlbDiff();
     const bool changed = TestGlbDiff();
+    if (changedOut) *changedOut = changed;
     CommApplyLinkSettings();
     // A Cassa.txt that cannot be written has said so (SaveCassa); only a
     // written one that changed says "Saved", as the editors' saves do.

@@ -79,8 +79,9 @@ void CommApplyLinkSettings();
 // is written. A refused value writes nothing and says so in the status text
 // ("9" - the box's caption - "badfield"). A station address that another
 // entry of the register list has is refused too (a message box names that
-// entry): both would work on one folder. True when the values were taken.
-bool CommCheckSave(const CommShown& shown, bool ask);
+// entry): both would work on one folder. True when the values were taken;
+// changed (when given) then tells whether they differ from the stored ones.
+bool CommCheckSave(const CommShown& shown, bool ask, bool* changed = nullptr);
 
 // Opens the folder of register i (0 to 15) as the one the user works with.
 void CommOpenRegister(int16_t i);

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/field_rules.h"
 #include "core/globals.h"
 #include "core/link_state.h"
 #include "core/shell.h"
@@ -72,16 +73,26 @@ void EditorWindow::Form_Load() {
     bCanUnload_ = false;
     ShellState.bSaveOnUnload = true;
     InitForm();
-    if (ShowsOpenRegister() && Core.nOpenCash != LinkState.nCurCash)
+    if (WaitsAtLoad())
         WaitForOwnFolder();
     else
         ShowConf();
 }
 
+bool EditorWindow::WaitsAtLoad() const {
+    return ShowsOpenRegister() && Core.nOpenCash != LinkState.nCurCash;
+}
+
+bool EditorWindow::MayWriteFolder() const {
+    if (!waitingFolder_) return fields::EditorFolderReady();
+    ShowMsg(WaitTextKey(), "");
+    return false;
+}
+
 void EditorWindow::WaitForOwnFolder() {
     waitingFolder_ = true;
     setEnabled(false);
-    ShowMsg("otherfolder", "");
+    ShowMsg(WaitTextKey(), "");
     // Loaded anew when the operation is over and the register chosen is open
     // again: its lists and gating follow that register's model.
     auto* timer = new QTimer(this);
@@ -98,7 +109,7 @@ void EditorWindow::WaitForOwnFolder() {
         // end has said how it went.
         const std::string key = ShellState.strCurFrmKey, said = CurrentShell().StatusText();
         ShowForm(key);
-        CurrentShell().SetStatusText(said == GetText("Msg", "otherfolder") ? std::string() : said);
+        CurrentShell().SetStatusText(said == GetText("Msg", WaitTextKey()) ? std::string() : said);
     });
     timer->start();
 }
@@ -138,6 +149,10 @@ void GoTo(QWidget* control) {
 }  // namespace
 
 bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list, int shown) {
+    // Nothing to keep while an operation has another register's folder
+    // open: leaving writes nothing and says nothing (the status text keeps
+    // what it says, the end of the program for one).
+    if (ShowsOpenRegister() && Core.nOpenCash != LinkState.nCurCash && !ChangeShown()) return true;
     std::string question;
     if (!SaveBlocked()) {
         NoteRefusal({}, nullptr);

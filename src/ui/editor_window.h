@@ -59,8 +59,18 @@ protected:
     // folder is open, such an editor shows nothing, takes no input and comes
     // on screen anew once the operation has ended.
     virtual bool ShowsOpenRegister() const { return false; }
+    // Whether the editor, opened now, waits as above: by default an editor
+    // that shows the open register's data, while another register's folder
+    // is open.
+    virtual bool WaitsAtLoad() const;
+    // The status text (language section "Msg") of the wait.
+    virtual const char* WaitTextKey() const { return "otherfolder"; }
     // It waits so: nothing it shows may be saved or told a change.
     bool WaitingForOwnFolder() const { return waitingFolder_; }
+    // The one guard of every window that writes a register's files: false,
+    // with the status text saying why, while the editor waits for its
+    // register's folder or an operation has another register's folder open.
+    bool MayWriteFolder() const;
     // The editor's own unload step (saving what it shows); runs only when
     // the unload is allowed.
     virtual void Form_Unload() {}

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -230,9 +229,6 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
-    idleTimer_ = new QTimer(this);
-    idleTimer_->setInterval(100);
-    connect(idleTimer_, &QTimer::timeout, this, [this] { FillWhenIdle(); });
 }
 
 void frmComm::Register() {
@@ -277,45 +273,32 @@ void frmComm::InitForm() {
     InitRubrica();
     const int chosen = RestoreCassaAttiva();
     cbIndirizzo->setCurrentIndex(chosen);
-    if (ExchangeRunning()) {
+    if (WaitsAtLoad()) {
         // The link works with a register: its folder stays as it is, and
         // the options record may be another register's or half read. The
-        // register list shows the register chosen; its settings come when
-        // the operation ends.
+        // register list shows the register chosen; the window comes anew
+        // with its settings when the operation ends (the frame's wait).
         shownRegister_ = chosen;
         cbPorta->setCurrentIndex(CommRegisterPortIndex(chosen));
         ShowConfList();
-        ShowWaiting(true);
     } else {
         cbIndirizzo_Click(chosen);
     }
     ShowData();
 }
 
-void frmComm::ShowWaiting(bool waiting) {
-    waiting_ = waiting;
-    // The buttons stay: Load and Send are refused while the operation runs,
-    // Save says that nothing is shown yet.
-    for (QWidget* w : std::initializer_list<QWidget*>{Frame4, cbxNumTel, chkHelloType}) w->setEnabled(!waiting);
-    if (!waiting) {
-        idleTimer_->stop();
-        return;
-    }
-    for (const auto& [name, box] : numbers) box->clear();
-    for (const auto& [name, box] : checks) box->setChecked(false);
-    chkHelloType->setChecked(false);
-    cbxNumTel->setCurrentIndex(-1);
-    ShowMsg("commwait", "");
-    idleTimer_->start();
+bool frmComm::WaitsAtLoad() const {
+    return OperationRunning() || Core.nOpenCash != LinkState.nCurCash;
 }
 
-void frmComm::FillWhenIdle() {
-    if (!waiting_ || ExchangeRunning()) return;
-    const int chosen = RestoreCassaAttiva();
-    cbIndirizzo->setCurrentIndex(chosen);
-    bFirstShow = true;
-    cbIndirizzo_Click(chosen);
-    ShowMsg("", "");
+bool frmComm::RefusedWhileRunning() {
+    if (!OperationRunning()) return false;
+    ShowMsg("commbusy", "");
+    ShowConfList();
+    cbIndirizzo->setCurrentIndex(shownRegister_);
+    cbPorta->setCurrentIndex(CommRegisterPortIndex(shownRegister_));
+    cbBaud->setCurrentIndex(CommBaudIndex());
+    return true;
 }
 
 int frmComm::RestoreCassaAttiva() const {
@@ -337,7 +320,8 @@ void frmComm::ShowData() {
 
 void frmComm::ShowConf() {
     // Nothing of a record that may be another register's.
-    if (waiting_) return;
+    if (WaitingForOwnFolder()) return;
+    shownConf_ = udtCassaConf;
     const CommShown shown = CommShowConf();
     for (const auto& [name, text] : shown.numbers) numbers[name]->setText(ToQt(text));
     for (const auto& [name, ticked] : shown.checks) checks[name]->setChecked(ticked);
@@ -389,34 +373,49 @@ CommShown frmComm::Shown() const {
     return shown;
 }
 
-bool frmComm::CheckSave(bool ask) {
-    // Nothing is shown yet: nothing is written.
-    if (waiting_) {
-        ShowMsg("commwait", "");
-        return false;
-    }
+bool frmComm::CheckSave(bool ask, bool* changed) {
+    // Nothing is shown yet, or another register's folder is open: nothing
+    // is written.
+    if (!MayWriteFolder()) return false;
     // The window's read writes Cassa.txt when it ends: a save now would be
     // written over.
     if (ReadRunning()) {
         ShowMsg("readrunning", "");
         return false;
     }
-    const bool saved = CommCheckSave(Shown(), ask);
+    // A save sets the register's entry of the list (its number, port and
+    // line): not under a running operation.
+    if (RefusedWhileRunning()) return false;
+    const bool saved = CommCheckSave(Shown(), ask, changed);
     // A save defines the register shown when it was not yet in the list.
     if (saved && fDocForm) fDocForm->FollowRegisters();
     // After the question the record may hold its earlier values again.
     if (saved && ask) ShowConf();
+    if (saved) shownConf_ = udtCassaConf;
     return saved;
 }
 
 void frmComm::Form_Unload() { CheckSave(true); }
 
+bool frmComm::UnloadSave() {
+    // Leaving without a change while nothing may be written: nothing to
+    // save and nothing to say.
+    const bool mayWrite = !WaitingForOwnFolder() && Core.nOpenCash == LinkState.nCurCash &&
+                          !OperationRunning();
+    if (!mayWrite && !ChangeShown()) return true;
+    return CheckSave(true);
+}
+
 bool frmComm::ChangeShown() {
-    if (waiting_) return false;
+    if (WaitingForOwnFolder()) return false;
     if (!ReadRunning()) filled_.reset();
     if (filled_) return ShownValues() != *filled_;
-    CassaConfRec shown = udtCassaConf;
-    return !CommShownRecord(Shown(), shown, nullptr) || !(shown == udtCassaConf);
+    // Told against the record the boxes were filled from, with the station
+    // address of the register shown (an operation may have another open).
+    CassaConfRec shown = shownConf_;
+    if (!CommShownRecord(Shown(), shown, nullptr)) return true;
+    shown.P9Addr = static_cast<int16_t>(shownRegister_ + 1);
+    return !(shown == shownConf_);
 }
 
 bool frmComm::HoldsData(const QWidget* control) const {
@@ -424,7 +423,7 @@ bool frmComm::HoldsData(const QWidget* control) const {
 }
 
 void frmComm::RefreshAfterRead() {
-    if (waiting_) return;
+    if (WaitingForOwnFolder()) return;
     RefreshOverEdits(filled_, [this] { ShowConf(); });
     SetPhoneListShown(checks["chkP911H"]->isChecked());
 }
@@ -447,19 +446,26 @@ void frmComm::cbIndirizzo_Click(int index) {
     CommOpenRegister(static_cast<int16_t>(index));
     shownRegister_ = index;
     cbPorta->setCurrentIndex(CommRegisterPortIndex(index));
-    ShowWaiting(false);
     ShowConf();
     ShowConfList();
     ShowData();
 }
 
-void frmComm::cbPorta_Click(int index) { CommSetPort(index); }
+void frmComm::cbPorta_Click(int index) {
+    if (!RefusedWhileRunning()) CommSetPort(index);
+}
 
-void frmComm::cbBaud_Click(int index) { CommSetBaud(index); }
+void frmComm::cbBaud_Click(int index) {
+    if (!RefusedWhileRunning()) CommSetBaud(index);
+}
 
-void frmComm::chkEna_Click(int i) { CommSetEnabled(i, chkEna[i]->isChecked()); }
+void frmComm::chkEna_Click(int i) {
+    if (!RefusedWhileRunning()) CommSetEnabled(i, chkEna[i]->isChecked());
+}
 
 void frmComm::chkP911G_Click() {
+    // The running operation's line stays as it is; the save sets it.
+    if (OperationRunning()) return;
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
 }
 
@@ -471,7 +477,8 @@ void frmComm::chkP911H_Click() {
 void frmComm::chkKeyLock_Click() { CommKeyLock(chkKeyLock->isChecked()); }
 
 void frmComm::chkHelloType_Click() {
-    if (!CommSetHelloType(chkHelloType->isChecked()))
+    // The hello type goes into the open register's options record.
+    if (!MayWriteFolder() || !CommSetHelloType(chkHelloType->isChecked()))
         chkHelloType->setChecked(udtCassaConf.nHelloType == 1);
 }
 
@@ -480,28 +487,22 @@ void frmComm::txtCmdTimeout_Change() {
         txtCmdTimeout->setText(ToQt(CommTimeoutText()));
 }
 
-void frmComm::cmdSave_Click() { CheckSave(false); }
+void frmComm::cmdSave_Click() {
+    bool changed = false;
+    // A save of what was stored already says so, rather than nothing.
+    if (CheckSave(false, &changed) && !changed) ShowMsg("nochange", "");
+}
 
 void frmComm::cmdSend_Click() {
     // The save below sets the link of the open register: never while another
     // operation runs on it.
     if (!TestCashEnabled() || !MayStartOperation()) return;
-    // The operation has just ended and nothing is shown yet: the settings
-    // come on screen first, nothing is sent unseen.
-    if (waiting_) {
-        FillWhenIdle();
-        return;
-    }
     // Values that were refused are not sent either.
     if (CheckSave(true)) SendComm();
 }
 
 void frmComm::cmdLoad_Click() {
     if (!TestCashEnabled() || !MayStartOperation()) return;
-    if (waiting_) {
-        FillWhenIdle();
-        return;
-    }
     bFirstShow = true;
     CheckSave(true);
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));

@@ -20,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class QTimer;
 
 class frmComm : public EditorWindow {
     Q_OBJECT
@@ -36,11 +35,6 @@ public:
     // After the window's read: the settings as read, with the boxes the
     // user changed while it ran set again over them.
     void RefreshAfterRead() override;
-    // Opened while an operation ran, the window shows the register's
-    // settings once it has ended (its timer asks every tenth of a second):
-    // the register choice runs then. True while it still waits.
-    bool WaitingForIdle() const { return waiting_; }
-    void FillWhenIdle();
 
     // The public members of the window.
     void InitRubrica();
@@ -92,13 +86,20 @@ protected:
     void InitForm() override;
     void Form_Unload() override;
     bool ChangeShown() override;
+    bool UnloadSave() override;
+    // The window shows the open register's link settings and writes its
+    // Cassa.txt: opened while an operation runs (on any register), it waits
+    // for the end, as the editors wait for their register's folder.
+    bool ShowsOpenRegister() const override { return true; }
+    bool WaitsAtLoad() const override;
+    const char* WaitTextKey() const override { return "commwait"; }
     // The register-side boxes and the phone-book entry.
     bool HoldsData(const QWidget* control) const override;
 
 private:
     // What the register-side controls show.
     CommShown Shown() const;
-    bool CheckSave(bool ask);
+    bool CheckSave(bool ask, bool* changed = nullptr);
     void SelectPhoneEntry(int16_t key);
     void SetPhoneListShown(bool shown);
 
@@ -108,9 +109,12 @@ private:
     // pressed, against which a change is told (the read fills the working
     // copy).
     std::optional<ControlValues> filled_;
-    // Opened while an operation ran: the register-side boxes show nothing
-    // and nothing is saved until it ends.
-    bool waiting_ = false;
-    QTimer* idleTimer_ = nullptr;
-    void ShowWaiting(bool waiting);
+    // The options record the register-side boxes were filled from: a change
+    // is told against it, never against another register's record that an
+    // operation has open.
+    CassaConfRec shownConf_{};
+    // While an operation runs, what it works from (the register list, the
+    // ports, the link settings) stays: true, with the reason in the status
+    // text, and the controls show again what stays.
+    bool RefusedWhileRunning();
 };

@@ -29,13 +29,8 @@ QHBoxLayout* OptionEditor::ButtonRow() {
 }
 
 bool OptionEditor::SaveConf(bool ask) {
-    // Shown nothing yet (opened while another register's folder was open):
-    // nothing to write.
-    if (WaitingForOwnFolder()) {
-        ShowMsg("otherfolder", "");
-        return false;
-    }
-    if (!fields::EditorFolderReady()) return false;
+    // Shown nothing yet, or another register's folder is open: nothing to write.
+    if (!MayWriteFolder()) return false;
     // The editor's read writes the options when it ends: a save before
     // would be written over.
     if (ReadRunning()) {

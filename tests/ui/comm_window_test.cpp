@@ -382,7 +382,12 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         SelectCash();
         w->cmdLoad->click();  // before the timer's turn: the settings come, nothing is read unseen
         EXPECT_FALSE(CmdQueuePending());
-        shelltest::EventsUntil([w] { return w->Frame4->isEnabled(); });
+        // The window comes anew, as the editors waiting for their folder do.
+        shelltest::EventsUntil([&w] {
+            w = dynamic_cast<frmComm*>(CurrentEditor());
+            return w && w->isEnabled();
+        });
+        ASSERT_TRUE(w);
         EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "44");
         EXPECT_EQ(Core.strCashDir, dir.file("Cassa2"));
         w->cmdSave->click();
@@ -391,6 +396,67 @@ TEST_F(CommWindowTest, OpenedDuringAnOperationItShowsItsRegisterWhenItEndsAndSav
         EXPECT_EQ(P9("21", 1), "5");
         EXPECT_EQ(Config("Casse", "C1").substr(0, 2), "2|");
     }
+}
+
+// Opened before an operation, the window writes nothing while it runs: not
+// the register's settings (another register's folder may be open), nor the
+// register list or the ports the operation works from. Each refusal says
+// why; leaving without a change asks and says nothing.
+TEST_F(CommWindowTest, WhileAnOperationRunsNothingItWorksFromIsWritten) {
+    Write("Cassa2/Cassa.txt", "[P0]\r\n13=2\r\n[P9]\r\n11=128\r\n21=44\r\n");
+    const struct {
+        const char* act;
+        bool otherFolder;  // the operation has register 1's folder open
+        const char* said;
+    } cases[] = {{"save", true, "otherfolder"}, {"save", false, "commbusy"}, {"enabled", true, "commbusy"},
+                 {"port", false, "commbusy"},   {"baud", true, "commbusy"},    {"leave", true, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.act) + (c.otherFolder ? " other" : " own"));
+        CloseMain();
+        CmdQueue = CmdQueueState{};
+        frmComm* w = Open();
+        ASSERT_TRUE(w);
+        Choose(w->cbIndirizzo, 1);
+        const std::string config = Read("config.ini"), cassa1 = Read("Cassa1/Cassa.txt"),
+                          cassa2 = Read("Cassa2/Cassa.txt");
+        std::string text = "*2;+4;&Q;#H;*3;";
+        AddCmd(text, 1, 2.5f, "");
+        if (c.otherFolder) {
+            Core.nOpenCash = 0;
+            LinkState.nAddress = 0;
+            Core.strCashDir = dir.file("Cassa1");
+            LoadCassa(false);
+        }
+        shell->questions.clear();
+        shell->status.clear();
+        const bool ticked = w->chkEna[1]->isChecked();
+        const std::string act = c.act;
+        if (act == "save") w->cmdSave->click();
+        if (act == "enabled") w->chkEna[1]->click();
+        if (act == "port") Choose(w->cbPorta, 5);
+        if (act == "baud") Choose(w->cbBaud, 2);
+        if (act == "leave") ShowForm("K_FRMNULL");
+        EXPECT_EQ(shell->status, *c.said ? GetText("Msg", c.said) : "");
+        EXPECT_TRUE(shell->questions.empty());
+        EXPECT_EQ(Read("config.ini"), config);
+        EXPECT_EQ(Read("Cassa1/Cassa.txt"), cassa1);
+        EXPECT_EQ(Read("Cassa2/Cassa.txt"), cassa2);
+        if (act == "leave") continue;
+        EXPECT_EQ(w->chkEna[1]->isChecked(), ticked);
+        EXPECT_EQ(w->cbPorta->currentIndex(), 1);
+        EXPECT_EQ(w->cbBaud->currentIndex(), CommBaudIndex());
+    }
+}
+
+// A Save of what is stored already says that nothing was changed.
+TEST_F(CommWindowTest, ASaveWithoutAChangeSaysSo) {
+    frmComm* w = Open();
+    ASSERT_TRUE(w);
+    w->cmdSave->click();
+    EXPECT_EQ(shell->status, GetText("Msg", "nochange"));
+    w->numbers["txtP921"]->setText("7");
+    w->cmdSave->click();
+    EXPECT_EQ(shell->status, GetText("Msg", "saved"));
 }
 
 // A register chosen here is listed in the tree as soon as the choice defines it, and marked.
