@@ -76,10 +76,16 @@ void QueueTick() {
         if (e.state != -1) continue;
         e.state = 0;
         if (!SetCmdToSend(e.command, e.answers, e.time)) {
-            // The port can't be opened: this entry is lost, the following
-            // ones are tried on the next steps.
+            // The port can't be opened (it has said so): none of the
+            // register's commands reaches it. In the windows its exchange
+            // has failed, and the operation goes on to its next register;
+            // a command-line run takes the failure up itself.
+            FreeAllEntries();
             CmdQueue.nCmdNum = 0;
-            CurrentShell().ClearShowWait(true);
+            if (Core.bInteractive)
+                LinkState.nState = 5;
+            else
+                CurrentShell().ClearShowWait(true);
             return;
         }
         CmdQueue.nCmdCur = static_cast<int16_t>(i);

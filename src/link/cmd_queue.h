@@ -39,6 +39,9 @@ bool AddCmd(std::string& command, int16_t answers, float time, const std::string
 void SaveCmdQueue();
 void RestoreCmdQueue();
 void ClearCmdQueue();
+// Hands the first waiting entry to the link. When the port does not open,
+// every entry is dropped; in the windows the main timer then takes the
+// register's exchange as failed (state 5) and goes on to the next register.
 void QueueTick();
 // An entry waits to be handed to the link.
 bool CmdQueuePending();

@@ -111,9 +111,7 @@ void frmProgress::TakeNewOperation() {
     // the lists are its own from here, and Cancel stops it again.
     if (!over_ || !OperationRunning()) return;
     over_ = false;
-    lstMessages->clear();
-    lstErrors->clear();
-    lastNoted_.clear();
+    ClearLists();
     SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
 }
 
@@ -251,10 +249,17 @@ void frmProgress::cmdCancel_Click() {
     LogErr(6);
 }
 
-void frmProgress::closeEvent(QCloseEvent* event) {
+void frmProgress::ClearLists() {
     lstMessages->clear();
     lstErrors->clear();
     lastNoted_.clear();
+    // The errors page comes to the front with an error of its own; until
+    // then the messages are in front.
+    sstPages->setCurrentWidget(lstMessages);
+}
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+    ClearLists();
     hide();
     event->ignore();
 }

@@ -71,6 +71,8 @@ private:
     // A line of a new operation after the last one ended: the lists start
     // empty and the button is Cancel again.
     void TakeNewOperation();
+    // Empties both lists, the messages page in front.
+    void ClearLists();
 
     bool over_ = false;  // the operation of the lines shown has ended
 

@@ -123,6 +123,7 @@ TEST_F(DialogTest, ProgressListsHoldOneOperationAndSayCloseOnceItIsOver) {
     ASSERT_EQ(p->lstMessages->count(), 1);
     EXPECT_EQ(p->lstMessages->item(0)->text().toStdString(), "second operation");
     EXPECT_EQ(p->lstErrors->count(), 0);
+    EXPECT_EQ(p->sstPages->currentWidget(), p->lstMessages);  // the page that has its lines
     EXPECT_EQ(p->cmdCancel->text().toStdString(), "Cancel");
     LinkState.nState = 0;
 }

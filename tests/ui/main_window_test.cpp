@@ -247,7 +247,9 @@ TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
     main.tmrMain()->stop();
 }
 
+// Each register of the operation is tried and named: the port fails for both.
 TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCommand) {
+    Write("TIMBREL/Demo/config.ini", "[Casse]\r\nC0=1|Front|||1|0|0|1\r\nC1=2|Back|||1|0|1|1\r\n");
     RegisterTableProcs();
     SetPortFactory({});
     ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", dir.file("no-such-device")));
@@ -256,9 +258,13 @@ TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCo
     main.show();
     ASSERT_TRUE(SendReparto(1, 40));
     frmProgress* progress = frmProgress::Instance();
-    ASSERT_TRUE(RunUntil([&] { return progress->HasErrors() && LinkState.nState == 0; }, 10));
+    ASSERT_TRUE(RunUntil([&] { return progress->HasErrors() && !ExchangeRunning(); }, 10));
     main.tmrMain()->stop();
     EXPECT_TRUE(progress->isVisible());
+    ASSERT_EQ(progress->lstErrors->count(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(progress->lstErrors->item(i)->text().toStdString(),
+                  "Register " + std::to_string(i + 1) + ": Serial port: cannot be opened");
     for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
         EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
     const std::string line = progress->lstErrors->item(0)->text().toStdString();
