@@ -1,5 +1,7 @@
 #include "transfers/transfer.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/globals.h"
@@ -112,6 +115,12 @@ bool ReportReadNotStored(const TableReadRec& read, const TableDesc& table) {
 }
 
 // The closing line: the copy takes the file's place. True when the read
+// A read just said that the register sent no records: the read's end says
+// no success over it.
+namespace {
+bool noRecordsSaid = false;
+}  // namespace
+
 // stored records and they are in place.
 bool FinishRead(const TableDesc& table) {
     TableReadRec* found = FindRead(table.rdFlag);
@@ -131,8 +140,11 @@ bool FinishRead(const TableDesc& table) {
             // expects either: said, with the file kept as it was.
             const std::string text =
                 GetText("Log", "norecords") + " " + platform::JoinPath(Core.strCashDir, table.fileName);
-            WriteMsgLog(text);
             CurrentShell().AddMessage(text, true);
+            // The operation's result (and the message log's line): it stays
+            // in the status text, no "Read from register" said over it.
+            ShowResult(text);
+            noRecordsSaid = true;
         }
         return false;
     }
@@ -417,7 +429,8 @@ std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 // file missing or unreadable, a line not stored) is no success: it says
 // nothing of one.
 void ShowSuccess(const char* key) {
-    if (Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
+    const bool noRecords = std::exchange(noRecordsSaid, false);
+    if (noRecords || Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
     ShowResult(GetText("Msg", key) + " " + RegisterNumber());
 }
 

@@ -439,6 +439,8 @@ TEST_F(TransferTest, AReadOfNoRecordsSaysSo) {
     EXPECT_EQ(shell->messages[0].text, GetText("Log", "norecords") + " " + CashFile(kGrpRepFile));
     EXPECT_TRUE(shell->errors.empty());
     EXPECT_EQ(Texts.nRunFailures, 0);
+    // It stays the operation's result (the status text at its end), no success said over it.
+    EXPECT_EQ(Texts.strResult, shell->messages[0].text);
 }
 
 TEST_F(TransferTest, DataLinesThatCannotBeReadWholeWriteNothing) {
