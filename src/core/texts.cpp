@@ -223,6 +223,7 @@ std::string FormatLogErrLine(int16_t code) {
 
 bool LogErr(int16_t code) {
     ++Texts.nFailuresAsked;
+    ++Texts.failuresOfCash[Core.nOpenCash];
     ++Texts.nRunFailures;
     const std::string line = FormatLogErrLine(code);
     if (Texts.nTurnReg >= 0) Texts.turnFailures.push_back({MainTimer.bRichiestePending, false, line});

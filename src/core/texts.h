@@ -28,6 +28,8 @@ struct TextsGlobals {
     // not), less those a register's extra turn made good.
     int32_t nRunFailures = 0;
     int32_t nFailuresAsked = 0;  // every LogErr of the run
+    // The same by the register open when it was made.
+    std::map<int, int32_t> failuresOfCash;
     // The last success of the operation in progress ("Sent to register 1"),
     // shown again when the operation ends; an error listed drops it.
     std::string strResult;

@@ -1,7 +1,9 @@
 #include "engine/operation.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/link_state.h"
 #include "core/shell_state.h"
@@ -23,7 +25,69 @@ std::string MenuName(const char* key) {
     return text;
 }
 
+// The register's number as the user knows it (its station address + 1).
+std::string RegisterNumber(int i) { return std::to_string(std::atoi(CassaList[i].station.c_str()) + 1); }
+
+// The operation followed has ended: when a register of it was not done, the
+// progress window names each one.
+void NameOutcomes() {
+    Operation.bSeen = false;
+    const std::array<RegisterOutcome, kMaxCash> outcomes = OperationOutcomes();
+    if (!Core.bInteractive ||
+        std::all_of(outcomes.begin(), outcomes.end(), [](RegisterOutcome o) {
+            return o == RegisterOutcome::None || o == RegisterOutcome::Done;
+        }))
+        return;
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (outcomes[i] == RegisterOutcome::None) continue;
+        const char* key = outcomes[i] == RegisterOutcome::Done     ? "regdone"
+                          : outcomes[i] == RegisterOutcome::Failed ? "regfailed"
+                                                                   : "regnotreached";
+        const std::string line = GetText("Progress", "cassa") + " " + RegisterNumber(i) + ": " + GetText("Progress", key);
+        if (outcomes[i] == RegisterOutcome::Done)
+            CurrentShell().AddMessage(line, false);
+        else
+            CurrentShell().AddError(line, false);
+    }
+}
+
+// Each tick: the operation that runs is followed, register by register.
+void FollowOperation() {
+    const bool running = OperationRunning();
+    if (running && !Operation.bSeen) {
+        Operation.bSeen = true;
+        for (int i = 0; i < kMaxCash; ++i) {
+            const CashRec& e = CassaList[i];
+            Operation.outcome[i] = e.bDefined && e.bEnabled ? RegisterOutcome::NotReached : RegisterOutcome::None;
+            Operation.failuresBefore[i] = Texts.failuresOfCash[i];
+        }
+    }
+    if (!Operation.bSeen) return;
+    // A turn ends with the register marked done; a stop marks every register
+    // done at once, and the one it cut short stays underway.
+    for (int i = 0; i < kMaxCash; ++i)
+        if (Operation.outcome[i] == RegisterOutcome::Underway && CassaList[i].bDone && !Cycle.bAborted)
+            Operation.outcome[i] = RegisterOutcome::Done;
+    if (!running) {
+        for (RegisterOutcome& o : Operation.outcome)
+            if (o == RegisterOutcome::Underway) o = RegisterOutcome::Failed;
+        NameOutcomes();
+        return;
+    }
+    const int open = Core.nOpenCash;
+    if (open >= 0 && open < kMaxCash && Operation.outcome[open] == RegisterOutcome::NotReached)
+        Operation.outcome[open] = RegisterOutcome::Underway;
+}
+
 }  // namespace
+
+std::array<RegisterOutcome, kMaxCash> OperationOutcomes() {
+    std::array<RegisterOutcome, kMaxCash> outcomes = Operation.outcome;
+    for (int i = 0; i < kMaxCash; ++i)
+        if (outcomes[i] == RegisterOutcome::Done && Texts.failuresOfCash[i] > Operation.failuresBefore[i])
+            outcomes[i] = RegisterOutcome::Failed;
+    return outcomes;
+}
 
 bool OperationRunning() { return ExchangeRunning(); }
 
@@ -49,6 +113,8 @@ bool MayStartOperation() {
         // The operation sends from the registers' files: an editor's change
         // not saved yet is asked about first, as the editor's own Send does.
         if (EditorForm* editor = CurrentEditor()) editor->BeforeOperation();
+        // The last operation ended since the timer's last tick: said first.
+        if (Operation.bSeen) FollowOperation();
         // A new operation: bulk programming only when it says so again.
         ShellState.GlobProgBusy = false;
         Operation.bStarting = true;
@@ -59,7 +125,10 @@ bool MayStartOperation() {
     return false;
 }
 
-void OperationTick() { Operation.bStarting = false; }
+void OperationTick() {
+    Operation.bStarting = false;
+    FollowOperation();
+}
 
 bool OperationWorkLeft() {
     if (!OperationRunning()) return false;

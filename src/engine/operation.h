@@ -6,13 +6,29 @@
 // communication window's transfers, a connection test) is refused with a
 // status text naming what runs: its commands would otherwise go into the
 // running operation's queue, to the register that operation has open.
+#include <array>
+#include <cstdint>
 #include <string>
+
+#include "core/cash_list.h"
+
+// What became of a register in the operation that runs or ran last.
+enum class RegisterOutcome : int8_t { None, NotReached, Underway, Done, Failed };
 
 struct OperationGlobals {
     // A start was allowed since the main timer's last tick: the further
     // requests of the same user act (bulk programming's tables, a send with
     // the reads that go with it) belong to the operation it started.
     bool bStarting = false;
+    // The operation seen running by the main timer's ticks: the registers
+    // it was started for (None: not one of them), each one's outcome as far
+    // as it has come (Underway once opened, Done once its turn ended other
+    // than by a stop, Failed when a failure was logged with it open or its
+    // turn was cut short), and the failures logged for each before it
+    // started.
+    bool bSeen = false;
+    std::array<RegisterOutcome, kMaxCash> outcome{};
+    std::array<int32_t, kMaxCash> failuresBefore{};
 };
 extern OperationGlobals Operation;
 
@@ -27,8 +43,14 @@ std::string CommandUnderWayName();
 // May a new operation start now? When not, the status text says what runs.
 // In a command-line run the main timer starts every request: always true.
 bool MayStartOperation();
-// The main timer's tick: an operation started before it now runs.
+// The main timer's tick: an operation started before it now runs. It
+// follows the registers of the running operation; at the tick after its end
+// in the windows, when a register was not done, each one the operation was
+// started for is named in the progress window: done, failed or not reached.
 void OperationTick();
+// The outcome of each register of the operation that runs or ran last, as
+// far as it has come.
+std::array<RegisterOutcome, kMaxCash> OperationOutcomes();
 // The running operation still has work: a command under way or queued, or a
 // register still to come. False once the last register's last command is
 // over and only the closing pause is left (a Cancel then stops nothing).

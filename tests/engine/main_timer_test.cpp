@@ -1,5 +1,6 @@
 // The main timer's state machine driving whole exchanges against the
 // register emulator over a pseudo-terminal.
+#include "engine/operation.h"
 #include "transfers/timer_fixture.h"
 
 namespace {
@@ -161,7 +162,10 @@ TEST_F(MainTimerTest, AHandshakeFailureOnOneRegisterLeavesTheOperationToTheOther
     ASSERT_TRUE(RunToIdle());
     EXPECT_EQ(registers[0]->Received("departments"), kDepartments);
     EXPECT_NE(ErrorLog().find("[005]"), std::string::npos);
-    EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"no link check the line"});
+    EXPECT_EQ(ErrorTexts().front(), "no link check the line");
+    OperationTick();
+    EXPECT_EQ(OperationOutcomes()[0], RegisterOutcome::Failed);
+    EXPECT_EQ(OperationOutcomes()[1], RegisterOutcome::Done);
     EXPECT_EQ(CassaList[0].bDone, True);
     EXPECT_EQ(CassaList[1].bDone, True);
     // No frame went to station 0 but polls.
@@ -204,6 +208,7 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         slow.lineDelay = 0.5 / kSpeed;
         StartLine(false, {0}, {slow});
         registers[0]->SetRecords("departments", {"1:A:", "2:B:", "3:C:", "4:D:", "5:E:"});
+        Define(1, 1, false);  // a second register, after the first
         Define(0, 0, false);
         StandIn::Reset();
         StandIn::Register();
@@ -222,7 +227,12 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         EXPECT_LT(platform::Timer() - start, 10.0);  // not the command's 30 s
         EXPECT_TRUE(pressed);
         EXPECT_FALSE(LinkState.AbortRequest);
-        EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"cancelled by the user"});
+        // The tick after the end names both: the one cut short, the one never reached.
+        OperationTick();
+        EXPECT_EQ(ErrorTexts().front(), "cancelled by the user");
+        EXPECT_EQ(ErrorTexts().size(), 3u);
+        EXPECT_EQ(OperationOutcomes()[0], RegisterOutcome::Failed);
+        EXPECT_EQ(OperationOutcomes()[1], RegisterOutcome::NotReached);
         const std::vector<std::string> commands = registers[0]->Commands();
         const bool sending = std::string(c.asks) == "B80";
         EXPECT_EQ(std::count(commands.begin(), commands.end(), "*2;+4;*F;*3;"), sending ? 1 : 0);

@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "engine/cycle.h"
+#include "engine/operation.h"
 
 namespace queuetest {
 
@@ -38,6 +39,7 @@ inline void ResetQueueGlobals() {
     Hello = HelloGlobals{};
     MainTimer = MainTimerGlobals{};
     Cycle = CycleGlobals{};
+    Operation = OperationGlobals{};
     CassaList = {};
     CassaFile = CassaFileValues{};
     ClearDispatchProcs();

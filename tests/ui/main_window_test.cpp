@@ -258,13 +258,15 @@ TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCo
     main.show();
     ASSERT_TRUE(SendReparto(1, 40));
     frmProgress* progress = frmProgress::Instance();
-    ASSERT_TRUE(RunUntil([&] { return progress->HasErrors() && !ExchangeRunning(); }, 10));
+    // The end names each register of the operation with its outcome.
+    ASSERT_TRUE(RunUntil([&] { return progress->lstErrors->count() == 4 && !ExchangeRunning(); }, 10));
     main.tmrMain()->stop();
     EXPECT_TRUE(progress->isVisible());
-    ASSERT_EQ(progress->lstErrors->count(), 2);
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(progress->lstErrors->item(i)->text().toStdString(),
-                  "Register " + std::to_string(i + 1) + ": Serial port: cannot be opened");
+    for (int i = 0; i < 2; ++i) {
+        const std::string number = "Register " + std::to_string(i + 1) + ": ";
+        EXPECT_EQ(progress->lstErrors->item(i)->text().toStdString(), number + "Serial port: cannot be opened");
+        EXPECT_EQ(progress->lstErrors->item(i + 2)->text().toStdString(), number + "failed");
+    }
     for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
         EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
     const std::string line = progress->lstErrors->item(0)->text().toStdString();
