@@ -92,6 +92,8 @@ protected:
     // Opened while another register's folder is open, it comes on screen
     // anew with its own register's keys once the operation has ended.
     bool ShowsOpenRegister() const override { return true; }
+    // A key's function differs from the register's file.
+    bool ChangeShown() override { return Changed(); }
     void Form_Unload() override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

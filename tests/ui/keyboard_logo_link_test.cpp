@@ -157,7 +157,10 @@ protected:
                 e->cmdClear->click();
                 return e->cmdClear->isEnabled();
             },
-            [this] { return Open<frmComm>("K_FRMCOMM")->cmdSend->click(), true; },
+            [this] {
+                auto* e = Open<frmComm>("K_FRMCOMM");
+                return Pressed(e, e->cmdSend);
+            },
             [] {
                 frmProg other;  // bulk programming's own window: Send disabled while it runs
                 other.chkEna[3]->setChecked(true);
