@@ -29,14 +29,14 @@ std::string MenuName(const char* key) {
 std::string RegisterNumber(int i) { return std::to_string(std::atoi(CassaList[i].station.c_str()) + 1); }
 
 // The operation followed has ended: when a register of it was not done, the
-// progress window names each one.
+// progress window names each one (of an operation over several registers).
 void NameOutcomes() {
     Operation.bSeen = false;
     const std::array<RegisterOutcome, kMaxCash> outcomes = OperationOutcomes();
-    if (!Core.bInteractive ||
-        std::all_of(outcomes.begin(), outcomes.end(), [](RegisterOutcome o) {
-            return o == RegisterOutcome::None || o == RegisterOutcome::Done;
-        }))
+    // One register's lines name it already.
+    const auto count = [&outcomes](auto pred) { return std::count_if(outcomes.begin(), outcomes.end(), pred); };
+    if (!Core.bInteractive || count([](RegisterOutcome o) { return o != RegisterOutcome::None; }) < 2 ||
+        count([](RegisterOutcome o) { return o == RegisterOutcome::NotReached || o == RegisterOutcome::Failed; }) == 0)
         return;
     for (int i = 0; i < kMaxCash; ++i) {
         if (outcomes[i] == RegisterOutcome::None) continue;

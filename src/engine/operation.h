@@ -46,7 +46,8 @@ bool MayStartOperation();
 // The main timer's tick: an operation started before it now runs. It
 // follows the registers of the running operation; at the tick after its end
 // in the windows, when a register was not done, each one the operation was
-// started for is named in the progress window: done, failed or not reached.
+// started for (when they were several) is named in the progress window:
+// done, failed or not reached.
 void OperationTick();
 // The outcome of each register of the operation that runs or ran last, as
 // far as it has come.

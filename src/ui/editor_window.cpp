@@ -24,6 +24,7 @@
 #include "core/shell_state.h"
 #include "core/texts.h"
 #include "engine/operation.h"
+#include "link/cmd_queue.h"
 #include "ui/frmDocument.h"
 #include "ui/frmMain.h"
 
@@ -259,7 +260,9 @@ void EditorWindow::RefreshOverEdits(std::optional<ControlValues>& filled,
         filled = read;
         if (!ChangeShown()) return;
     }
-    ShowMsg("readkept", "");
+    // Said (and logged) once, when the register's last command has had its
+    // answer: a read of several tables refreshes after each.
+    if (!CmdQueuePending()) ShowMsg("readkept", "");
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {

@@ -323,8 +323,15 @@ TEST_F(CommWindowTest, AChangeKeptOverTheReadIsLaidOverItAndAskedAboutAtTheSwitc
         EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "17");
         EXPECT_EQ(w->numbers["txtP923"]->text().toStdString(), "7");
         EXPECT_TRUE(w->checks["chkP911D"]->isChecked());
+        // A command is still to come: the read's end is said once, after it.
+        EXPECT_EQ(shell->status, "");
+        for (CmdQueueEntry& e : CmdQueue.entries) e.state = 0;
+        LinkState.nState = 2;
+        RefreshForm();
+        EXPECT_EQ(w->numbers["txtP921"]->text().toStdString(), "17");
         EXPECT_EQ(shell->status, GetText("Msg", "readkept"));
         EXPECT_TRUE(shell->questions.empty());
+        LinkState.nState = 0;
         CmdQueue = CmdQueueState{};  // the read is over
         OperationTick();
         shell->questions.clear();
