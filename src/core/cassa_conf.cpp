@@ -436,7 +436,7 @@ bool ReportUnreadableProfile(const std::string& file) {
         WriteMsgLog(text);
     } else {
         CurrentShell().AddError(text, true);
-        LogErr(kErrFile);
+        LogErr(kErrFile, OpenTurnSubject());
     }
     return true;
 }
@@ -466,7 +466,7 @@ bool SaveCassa() {
             WriteMsgLog(text);
         } else {
             CurrentShell().AddError(text, true);
-            LogErr(kErrFile);
+            LogErr(kErrFile, OpenTurnSubject());
         }
         return false;
     }

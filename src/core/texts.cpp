@@ -72,7 +72,7 @@ void CheckLangFile() {
     Texts.strLangReported = Core.strLangFile;
     WriteMsgLog("Language file missing or unreadable; messages are logged without their texts: " +
                 Core.strLangFile);
-    LogErr(kErrFile);
+    LogErr(kErrFile, OpenTurnSubject());
     if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
 }
 
@@ -182,36 +182,36 @@ bool WriteMsgLog(const std::string& text) {
     return platform::AppendFile(path, line);
 }
 
-std::string FormatLogErrLine(int16_t code) {
+LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg) {
+    LogSubject about{CashInfoRec{}, code, arg};
+    if (reg >= 0 && reg < kMaxCash + 1) about.cash = CassaList[static_cast<size_t>(reg)];
+    return about;
+}
+
+LogSubject RequestFor(int reg) {
+    // A command-line run logs the request as its list gave it: the builders
+    // take the range or the copy mode off the working argument.
+    return AboutRegister(reg, Core.strReqCode, Core.bInteractive ? Core.strReqArg : Core.strReqArgGiven);
+}
+
+LogSubject OpenTurnSubject() { return RequestFor(Core.nOpenCash); }
+
+std::string FormatLogErrLine(int16_t code, const LogSubject& about) {
     std::string line = platform::FormatLogTime(platform::Now());
     if (code == 255)
         line += " [255-" + Format000(HelloRec.HelloStatus[1]) + "]";
     else
         line += " [" + Format000(code) + "]";
 
-    // A command-line run logs the request as its list gave it: the builders
-    // take the range or the copy mode off the working argument.
-    const std::string& arg = Core.bInteractive ? Core.strReqArg : Core.strReqArgGiven;
-    std::string request = " <" + Core.strReqCode + "|" + arg;
+    std::string request = " <" + about.code + "|" + about.arg;
     if (request.size() > 80) request = request.substr(0, 76) + "...";
     request += ">";
     if (request.size() < 81) request.append(81 - request.size(), ' ');
     line += request;
 
-    // The register of the station address: the open register when it has
-    // that address (a register on a line of its own may share its address
-    // with the register of that number on another line), else the entry of
-    // that number. An address outside the register list gives blank fields.
-    CashInfoRec blank;
-    const int open = Core.nOpenCash;
-    const bool openHasIt = open >= 0 && open < kMaxCash + 1 &&
-                           std::atoi(CassaList[open].station.c_str()) == LinkState.nAddress;
-    const CashInfoRec& cash = openHasIt ? static_cast<const CashInfoRec&>(CassaList[open])
-                              : (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
-                                  ? static_cast<const CashInfoRec&>(CassaList[LinkState.nAddress])
-                                  : blank;
     // A control byte in a field (a NUL read from a file) is the blank it
     // stands for: the line stays one line of plain text.
+    const CashInfoRec& cash = about.cash;
     line += RightAlign(tables::BlankControls(cash.name), 10);
     line += RightAlign(tables::BlankControls(cash.number), 3);
     line += RightAlign(tables::BlankControls(cash.release), 10);
@@ -221,10 +221,10 @@ std::string FormatLogErrLine(int16_t code) {
     return line;
 }
 
-bool LogErr(int16_t code) {
+bool LogErr(int16_t code, const LogSubject& about) {
     ++Texts.nFailuresAsked;
     ++Texts.nRunFailures;
-    const std::string line = FormatLogErrLine(code);
+    const std::string line = FormatLogErrLine(code, about);
     if (Texts.nTurnReg >= 0) Texts.turnFailures.push_back({MainTimer.bRichiestePending, false, line});
     if (Core.strLogErrFile.empty()) return false;
     errno = 0;
@@ -242,7 +242,7 @@ bool LogErr(int16_t code) {
     return false;
 }
 
-void NoteRelease(int reg, bool released) {
+void NoteRelease(int reg, bool released, const LogSubject& about) {
     if (released) {
         const auto it = Texts.unreleased.find(reg);
         if (it == Texts.unreleased.end()) return;
@@ -253,13 +253,13 @@ void NoteRelease(int reg, bool released) {
         Texts.unreleased.erase(it);
         return;
     }
-    WriteMsgLog(GetText("Log", "notreleased") + " " + Core.strReqCode + "|" + Core.strReqArgGiven);
-    LogErr(kErrNotReleased);
+    WriteMsgLog(GetText("Log", "notreleased") + " " + about.code + "|" + about.arg);
+    LogErr(kErrNotReleased, about);
     // No turn does a closing again: only a later closing makes this good.
     // Nor is it a failure of the request, which was done: an earlier turn's
     // failure of that request is made good all the same.
     if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.pop_back();
-    Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased));
+    Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased, about));
 }
 
 void StartRunTurn(int reg) {

@@ -10,6 +10,24 @@
 #include <string>
 #include <vector>
 
+#include "core/cash_list.h"
+
+// What an error-log line is about: the register (its fields as the register
+// list gives them; all empty for none) and the request (its code and its
+// argument as the request list gave it).
+struct LogSubject {
+    CashInfoRec cash;
+    std::string code;
+    std::string arg;
+};
+// Register reg of the list (blank fields outside it) and the request.
+LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg);
+// The request in progress (Core.strReqCode; its argument as the list gave it
+// in a command-line run, the working one in the windows), about register reg.
+LogSubject RequestFor(int reg);
+// The open turn: the register whose folder is open (Core.nOpenCash) and the
+// request in progress.
+LogSubject OpenTurnSubject();
 // A failure met in a register's turn of a command-line run: the position of
 // the request in the list (-1: none), whether it stays a failure whatever a
 // later turn does, and its error-log line.
@@ -89,13 +107,14 @@ void ShowRxResult();
 // Appends "dd/mm/yyyy - hh:mm:ss : text" to msg.log in the base folder; the
 // first line of a run replaces the file. False when it cannot be written.
 bool WriteMsgLog(const std::string& text);
-// Appends the fixed-column line for the code to the error log at once.
+// Appends the fixed-column line for the code, about its register and
+// request, to the error log at once.
 // False when there is no error log or it cannot be written; a line that
 // cannot be written goes to standard error, and the message log says why. Every call
 // counts as a failure of the run (Texts.nRunFailures), whether or not the
 // line could be written: the exit status of a command-line run follows that
 // count.
-bool LogErr(int16_t code);
+bool LogErr(int16_t code, const LogSubject& about);
 
 // The start of register reg's turn in a command-line run: the failures that
 // follow are noted with the request they belong to.
@@ -123,12 +142,12 @@ inline constexpr int16_t kErrNotReleased = 14;
 
 // A command-line run: the closing frame of register reg's exchange went out
 // (released) or not. Not released is a failure of the run, said in both logs
-// with the request whose exchange it closed; a later closing of the same
+// with the request whose exchange it closed (about); a later closing of the same
 // register releases it, which makes that failure good (the message log says
 // so; the error-log line stays).
-void NoteRelease(int reg, bool released);
+void NoteRelease(int reg, bool released, const LogSubject& about);
 // The error-log line for the code as LogErr writes it (without line end).
-std::string FormatLogErrLine(int16_t code);
+std::string FormatLogErrLine(int16_t code, const LogSubject& about);
 // Writes the text as one line of Core.strCashDir/name: a new file when
 // Texts.bNewTxtFile is set, else appended. False on a file error.
 bool WriteTxtFile(const std::string& name, const std::string& text);

@@ -59,6 +59,8 @@ struct BatchGlobals {
     // Settings of the configuration that could not be used as they stand,
     // one line each (LoadConfig; also in msg.log), for standard error.
     std::vector<std::string> settingNotes;
+    // Enabled entries left out of the run because they name one folder.
+    int nSharedLeftOut = 0;
     // Failures at the run's end (the semaphore file), for standard error.
     std::vector<std::string> endNotes;
 };

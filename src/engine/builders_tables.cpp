@@ -169,7 +169,7 @@ bool ReadCodeRange(const std::string& arg, bool pluCodes, ArgRange& out) {
 
 bool RefuseArgument(const std::string& arg) {
     ReportTransferProblem(GetText("Log", "badarg") + " " + Core.strReqCode + "|" + arg);
-    LogErr(3);
+    LogErr(3, OpenTurnSubject());
     return true;
 }
 

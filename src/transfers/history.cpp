@@ -148,7 +148,7 @@ int16_t DataStorico() {
         if (limit > 0 && size > limit) {
             History.bRefusing = true;
             ShowMsgText(GetText("Errori", "hstlimiterror"), "");
-            LogErr(10);
+            LogErr(10, OpenTurnSubject());
         } else if (!AppendWhole(path, line)) {
             History.bRefusing = true;
             ReportTransferFailure(GetText("Log", "nowrite") + " " + path);

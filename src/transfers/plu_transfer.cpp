@@ -300,7 +300,7 @@ void C08Failed(uint16_t& word, const char* key, const std::string& reason) {
 
 void CountRefusedRecords(const char* listFile) {
     WriteMsgLog(GetText("Log", "refusedlist") + " " + TablePath(listFile));
-    if (!Core.bInteractive) LogErr(kErrFile);
+    if (!Core.bInteractive) LogErr(kErrFile, OpenTurnSubject());
 }
 
 int16_t DataC08() {

@@ -48,7 +48,7 @@ int RunBatch(int argc, char** argv) {
         // The error log's path isn't known yet: the line goes nowhere, the
         // caller learns it from the exit status and the line that names the
         // option not understood.
-        LogErr(4);
+        LogErr(4, OpenTurnSubject());
         std::cerr << CmdLineErrorLine() << std::endl;
         return 2;
     }

@@ -110,7 +110,7 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
         const char* status;
     } rows[] = {
         {"done", [] {}, true, "Bulk programming done"},
-        {"failed", [] { LogErr(11); }, false, "Bulk programming ended with errors: see the progress window"},
+        {"failed", [] { LogErr(11, OpenTurnSubject()); }, false, "Bulk programming ended with errors: see the progress window"},
         {"cancelled", [] { Cycle.bAborted = true; }, false, "Bulk programming stopped before its end"},
     };
     frmProg form;
