@@ -168,7 +168,8 @@ void LogStopLines(bool currentLeft) {
 // Batch mode: the open register is over (its list ended or it failed).
 void BatchRegisterOver() {
     if (MainTimer.ExitRequest && !MainTimer.bStopLogged)
-        LogStopLines(CassaList[Core.nOpenCash].bFailed != False || CmdQueuePending());
+        LogStopLines(CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopLeftRequest ||
+                     CmdQueuePending());
     ClearCmdQueue();
     MarkOpenDone();
     LinkState.nState = 0;
@@ -399,12 +400,14 @@ void StateFailed() {
 void NoteStop(int sig) {
     if (sig == 0 || MainTimer.nStopSignal != 0) return;
     MainTimer.nStopSignal = sig;
-    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
     const int16_t state = LinkState.nState;
     MainTimer.bStopLeftRequest = state == 1 || state == 4 || CmdQueuePending();
-    if (Core.bInteractive || MainTimer.bRunEnded) return;
-    LogStopLines(MainTimer.bStopLeftRequest || state == 0 || state == 5 ||
-                 CassaList[Core.nOpenCash].bFailed != False);
+    // The error-log lines first: a caller that sees the message-log line
+    // finds them written.
+    if (!Core.bInteractive && !MainTimer.bRunEnded)
+        LogStopLines(MainTimer.bStopLeftRequest || state == 0 || state == 5 ||
+                     CassaList[Core.nOpenCash].bFailed != False);
+    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
 }
 
 void StopSeen() { NoteStop(platform::StopSignalNoted()); }
