@@ -205,10 +205,12 @@ TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
         int leftOut;        // error-log lines
         const char* named;  // in msg.log
         bool second;        // the register at station 1 was read
+        std::vector<std::string> entries;  // "number:port" of each entry left out
     } rows[] = {
-        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|0|1\r\nC2=3||||1|1|0|1\r\n", 3, "C0, C1, C2 (Cassa1, ", false},
-        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|0|1\r\n", 2, "C0, C3 (Cassa1, ", true},
-        {"C0=1||||1|1|0|0\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|1|0\r\n", 0, "", true},
+        {"C0=1||||1|1|0|1\r\nC1=2||||2|1|0|1\r\nC2=3||||3|1|0|1\r\n", 3, "C0, C1, C2 (Cassa1, ", false,
+         {"1:1", "2:2", "3:3"}},
+        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|0|1\r\n", 2, "C0, C3 (Cassa1, ", true, {"1:1", "4:1"}},
+        {"C0=1||||1|1|0|0\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|1|0\r\n", 0, "", true, {}},
     };
     StartRegisters({0, 1});
     for (const auto& r : rows) {
@@ -225,6 +227,10 @@ TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
                       std::string::npos, r.leftOut > 0) << MsgLog();
         EXPECT_EQ(testsupport::CountOf(res.err, "nothing was done: " + dir.file("base/config.ini") + "\n"),
                   r.second ? 0 : 1) << res.err;
+        EXPECT_EQ(res.err.find("No register of the list is defined"), std::string::npos) << res.err;
+        for (const std::string& entry : r.entries)  // each line names its own entry
+            EXPECT_EQ(testsupport::CountOf(ErrLog(), "  " + entry.substr(0, 1) + std::string(12, ' ') +
+                                                         entry.substr(2) + "  1  0\r\n"), 1) << ErrLog();
         EXPECT_EQ(Requests(*registers[0]).size(), before[0]);
         EXPECT_EQ(Requests(*registers[1]).size(), before[1] + (r.second ? 1u : 0u));
         EXPECT_FALSE(std::filesystem::exists(dir.file("base/Cassa3")));
