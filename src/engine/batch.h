@@ -121,8 +121,3 @@ bool ExecRequests();
 // builders clear Core.strReqArg, which a caller may have passed.
 bool ExecRequest(std::string code, std::string arg);
 
-// A request that changes the register's data for good (the daily closure, a
-// reset, a deletion): it is never sent twice, not even when it may not have
-// reached the register.
-bool IsOnceOnlyRequest(const std::string& code);
-

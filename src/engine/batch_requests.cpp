@@ -272,9 +272,3 @@ bool ExecRequest(std::string code, std::string arg) {
         RequestNotDone("notdone", code + "|" + arg, 4);
     return false;
 }
-
-bool IsOnceOnlyRequest(const std::string& code) {
-    for (const char* c : {"#Z", "#q", "#i", "#d", "#C", "#L", "#M", "#N", "#F", "#l"})
-        if (code == c) return true;
-    return false;
-}

@@ -111,7 +111,7 @@ void EndErrorTurn() {
         int32_t skip = 0;
         const int32_t out = Batch.nRequestCmdsOut;
         if (pos < static_cast<int32_t>(Batch.Richieste.size()) && out > 0 &&
-            IsOnceOnlyRequest(Batch.Richieste[static_cast<size_t>(pos)].code)) {
+            RequestCannotBeUndone(Batch.Richieste[static_cast<size_t>(pos)].code)) {
             const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
             const bool whole = out >= Batch.nRequestCmds;
             if (Batch.nRequestCmdsAcked < out) {
