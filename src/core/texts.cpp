@@ -222,6 +222,9 @@ std::string FormatLogErrLine(int16_t code, const LogSubject& about) {
 }
 
 bool LogErr(int16_t code, const LogSubject& about) {
+    // The release of a register after a stop is part of the stop: what it
+    // left is said by the stop's own lines, whatever the release meets.
+    if (LinkState.bReleasing && MainTimer.nStopSignal != 0) return false;
     ++Texts.nFailuresAsked;
     ++Texts.nRunFailures;
     const std::string line = FormatLogErrLine(code, about);

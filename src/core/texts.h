@@ -113,7 +113,8 @@ bool WriteMsgLog(const std::string& text);
 // cannot be written goes to standard error, and the message log says why. Every call
 // counts as a failure of the run (Texts.nRunFailures), whether or not the
 // line could be written: the exit status of a command-line run follows that
-// count.
+// count. Nothing in the release of a register after a stop: the stop's
+// lines say what it left.
 bool LogErr(int16_t code, const LogSubject& about);
 
 // The start of register reg's turn in a command-line run: the failures that
