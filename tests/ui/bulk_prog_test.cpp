@@ -7,9 +7,11 @@
 #include <functional>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
+#include "core/link_state.h"
 #include "engine/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
@@ -18,6 +20,7 @@
 #include "engine/operation.h"
 #include "core/texts.h"
 #include "core/shell_state.h"
+#include "ui/frmMain.h"
 #include "ui/frmProg.h"
 #include "ui/shell_fixture.h"
 
@@ -103,6 +106,7 @@ TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
 
 // At the end the bar and the status line say how the run went: full only when all went through.
 TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
+    frmProg form;
     const struct {
         const char* what;
         std::function<void()> during;
@@ -112,8 +116,10 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
         {"done", [] {}, true, "Bulk programming done"},
         {"failed", [] { LogErr(11); }, false, "Bulk programming ended with errors: see the progress window"},
         {"cancelled", [] { Cycle.bAborted = true; }, false, "Bulk programming stopped before its end"},
+        // The window's own Cancel stops the run as the progress window's does.
+        {"its Cancel", [&form] { form.cmdClose->click(), Cycle.bAborted = LinkState.AbortRequest; }, false,
+         "Bulk programming stopped before its end"},
     };
-    frmProg form;
     form.chkEna[0]->setChecked(true);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -135,17 +141,36 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
 // The tables are named as the run moves them: read by a Load, written by a Send.
 TEST_F(BulkProgTest, TheTablesAreNamedAsTheRunMovesThem) {
     frmProg form;
+    form.show();
+    form.move(form.screen()->availableGeometry().right() - form.frameGeometry().width(), 0);
+    for (QCheckBox* box : form.chkEna) box->setChecked(true);
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
     form.chkEna[0]->setChecked(true);
     form.cmdLoad->click();
     ASSERT_TRUE(ShellState.GlobProgBusy);
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Read departments");
+    EXPECT_EQ(form.chkEna[2]->text().toStdString(), "Read offers");
+    // The longer labels keep the window and its buttons on the screen.
+    QCoreApplication::processEvents();
+    EXPECT_LE(form.frameGeometry().right(), form.screen()->availableGeometry().right());
     ClearCmdQueue();
     form.tmrProg_Timer();
     form.cmdSend->click();
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
     ClearCmdQueue();
     form.tmrProg_Timer();
+}
+
+// Opened from the menu it stands above the main window, and comes back when
+// it was left minimised.
+TEST_F(BulkProgTest, TheMenuBringsItBackAboveTheMainWindow) {
+    frmMain main;
+    main.mnuGlobProg_Click();
+    auto* form = main.findChild<frmProg*>();
+    ASSERT_TRUE(form);
+    form->showMinimized();
+    main.mnuGlobProg_Click();
+    EXPECT_FALSE(form->isMinimized());
 }
 
 }  // namespace
