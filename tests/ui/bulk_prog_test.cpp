@@ -11,7 +11,6 @@
 
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
-#include "core/link_state.h"
 #include "engine/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
@@ -115,9 +114,7 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
     } rows[] = {
         {"done", [] {}, true, "Bulk programming done"},
         {"failed", [] { LogErr(11); }, false, "Bulk programming ended with errors: see the progress window"},
-        {"cancelled", [] { Cycle.bAborted = true; }, false, "Bulk programming stopped before its end"},
-        // The window's own Cancel stops the run as the progress window's does.
-        {"its Cancel", [&form] { form.cmdClose->click(), Cycle.bAborted = LinkState.AbortRequest; }, false,
+        {"cancelled", [&] { form.cmdClose->click(), Cycle.bAborted = LinkState.AbortRequest; }, false,
          "Bulk programming stopped before its end"},
     };
     form.chkEna[0]->setChecked(true);
@@ -140,17 +137,17 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
 
 // The tables are named as the run moves them: read by a Load, written by a Send.
 TEST_F(BulkProgTest, TheTablesAreNamedAsTheRunMovesThem) {
-    frmProg form;
-    form.show();
+    frmMain main;  // opened from its menu: above the main window, within the screen, back when minimised
+    main.mnuGlobProg_Click();
+    ASSERT_TRUE(main.findChild<frmProg*>());
+    frmProg& form = *main.findChild<frmProg*>();
     form.move(form.screen()->availableGeometry().right() - form.frameGeometry().width(), 0);
-    for (QCheckBox* box : form.chkEna) box->setChecked(true);
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
     form.chkEna[0]->setChecked(true);
     form.cmdLoad->click();
     ASSERT_TRUE(ShellState.GlobProgBusy);
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Read departments");
     EXPECT_EQ(form.chkEna[2]->text().toStdString(), "Read offers");
-    // The longer labels keep the window and its buttons on the screen.
     QCoreApplication::processEvents();
     EXPECT_LE(form.frameGeometry().right(), form.screen()->availableGeometry().right());
     ClearCmdQueue();
@@ -159,18 +156,9 @@ TEST_F(BulkProgTest, TheTablesAreNamedAsTheRunMovesThem) {
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
     ClearCmdQueue();
     form.tmrProg_Timer();
-}
-
-// Opened from the menu it stands above the main window, and comes back when
-// it was left minimised.
-TEST_F(BulkProgTest, TheMenuBringsItBackAboveTheMainWindow) {
-    frmMain main;
+    form.showMinimized();
     main.mnuGlobProg_Click();
-    auto* form = main.findChild<frmProg*>();
-    ASSERT_TRUE(form);
-    form->showMinimized();
-    main.mnuGlobProg_Click();
-    EXPECT_FALSE(form->isMinimized());
+    EXPECT_FALSE(form.isMinimized());
 }
 
 }  // namespace
