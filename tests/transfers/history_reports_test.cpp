@@ -161,6 +161,16 @@ TEST_F(HistoryTest, AFullDiskStoresNothingLogsAndKeepsThePosition) {
     EXPECT_EQ(Acks(), 2);
 }
 
+// A copy of the history where no register has one (each read failed, said
+// as it failed) says nothing more and leaves the destination as it was.
+TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLine) {
+    WriteAll(dir.file("copy.txt"), "before\r\n");
+    NoteHistoryCopy(1, dir.file("never-read"));
+    EXPECT_FALSE(CopyHistories(dir.file("copy.txt")));
+    EXPECT_EQ(ErrorLines("012"), 0);
+    EXPECT_EQ(ReadAll(dir.file("copy.txt")), "before\r\n");
+}
+
 TEST_F(HistoryTest, TheClosureDataReplaceTheFileOncePerClosure) {
     WriteAll(CashFile("Chiusura.txt"), "yesterday\r\nmore\r\n");
     ReqState.nFileChiusura = kFileOpenNext;
