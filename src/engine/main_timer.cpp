@@ -232,9 +232,9 @@ void StateIdle(bool& exitTaken) {
 void StateConnect() {
     if (LinkState.bNoCmd) {
         // First tick of the command: handshake and command frame. A reply
-        // lost before it belongs to no exchange of this command.
-        TakeLostReply();
+        // lost until the frame went out belongs to no exchange of its own.
         int16_t r = GestHelloReq();
+        TakeLostReply();
         LinkState.bNoCmd = false;
         // The frame that carried the command went out, acknowledged or not
         // (a refused register's empty frame carries none).
