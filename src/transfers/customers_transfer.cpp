@@ -66,9 +66,26 @@ std::string RefuseCliSend(ClientM& cli, const std::string& path) {
 
 constexpr uint16_t kDumpFailed = 0;
 
+// The dump file being written (its mark beside it); empty between dumps.
+std::string dumpWritten;
+
+// Removes the dump file and its mark: a dump that ends without its closing
+// line, or cannot be written whole, leaves neither part of it nor an older
+// one behind.
+void RemoveDump(const std::string& dump) {
+    platform::RemoveFile(dump);
+    platform::RemoveFile(dump + tables::kCopySuffix);
+    dumpWritten.clear();
+}
+void DropDump() {
+    if (!dumpWritten.empty()) RemoveDump(dumpWritten);
+}
+const bool dumpDropperAdded = AddReadDropper(&DropDump);
+
 void DumpFailed(uint16_t& word, const std::string& key) {
     ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File));
     CloseFileNum(word, static_cast<int16_t>(kDumpFailed));
+    RemoveDump(tables::TablePath(kC16File));
 }
 
 // ---------------------------------------------------------------------------
@@ -207,6 +224,7 @@ int16_t DataC16() {
         if (word == kFileOpenNext) {
             // The mark of a dump being written (see DumpMark).
             platform::WriteFile(tables::DumpMark(kC16File), "");
+            dumpWritten = path;
             const int16_t file = OpenOutputFileNum(path, false);
             if (file == 0)
                 DumpFailed(word, "nocreate");
@@ -241,6 +259,7 @@ int16_t DataC16() {
     const bool dumped = word != kDumpFailed && !noneInRange;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(tables::DumpMark(kC16File));
+    dumpWritten.clear();
     shell.SetPGBValue(-1);
     ShowMsg("", "");
     DecPending();
