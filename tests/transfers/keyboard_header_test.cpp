@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/child_process.h"
 #include "store/keyboard.h"
 #include "platform/profile.h"
 #include "transfers/header_periods.h"
@@ -125,6 +126,53 @@ TEST_F(SettingsTest, AKeyboardReadInAnotherVariantGoesIntoThatVariantsFile) {
     EXPECT_EQ(platform::ProfileString("Livello1", "T1", "", file1), "1|18|46");
     EXPECT_EQ(ReadAll(file0), before0);
     EXPECT_NE(ReadAll(CashFile("Cassa.txt")).find("tipo=1"), std::string::npos);
+}
+
+// The end of a keyboard read: the programmable keys not sent get the default
+// function, fixed keys keep theirs; an end line alone keeps the file, and a
+// file that cannot be written (a full disk) fails the read and stays whole.
+TEST_F(SettingsTest, AKeyboardReadStoresWhatCameOrKeepsTheFileWhole) {
+    const std::string file = CashFile(KeybConfFileName(0));
+    const std::string old = "[Livello0]\r\nT0=1|5|7\r\nT1=1|6|8\r\nT2=0|7|9\r\n[Livello1]\r\nT0=1|5|7\r\n";
+    const struct {
+        const char* what;
+        std::vector<std::string> lines;
+        long fileLimit;
+        std::string keys;  // T0 to T2 of level 0 after the read; "": the file as it was
+        const char* said;  // the key of the message or error said
+        int failures;
+    } rows[] = {
+        {"keys sent", {"1:0:5:45:"}, 0, "1|5|45 1|6|110 0|7|9", nullptr, 0},
+        {"end line alone", {}, 0, "", "norecords", 0},
+        {"disk full", {"1:0:5:45:"}, static_cast<long>(old.size()) + 10, "", "readfailed", 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        WriteAll(file, old);
+        const int result = childtest::Run(
+            [&] {
+                LoadKeyConf();
+                ResetKeybTables();
+                ReqState.bRdTastiera = True;
+                LinkState.nPendingAns = 1;
+                for (const std::string& l : r.lines) Feed("20", l);
+                int bad = Feed("20", "*") != 0 || LinkState.nPendingAns != 0;
+                if (Texts.nRunFailures != r.failures) bad |= 2;
+                const auto& said = r.failures ? shell->errors : shell->messages;
+                const std::string want = r.said ? GetText("Log", r.said) + " " + file : "";
+                if (r.said && (said.size() != 1 || said[0].text.rfind(want, 0) != 0)) bad |= 4;
+                if (r.failures && said[0].text.find("File too large") == std::string::npos) bad |= 8;
+                return bad;
+            },
+            r.fileLimit);
+        EXPECT_EQ(result, 0);
+        std::string keys;
+        for (const char* k : {"T0", "T1", "T2"}) keys += platform::ProfileString("Livello0", k, "", file) + " ";
+        if (r.keys.empty())
+            EXPECT_EQ(ReadAll(file), old);
+        else
+            EXPECT_EQ(keys, r.keys + " ");
+    }
 }
 
 TEST_F(SettingsTest, TimbrelPositionsAreTranslatedThroughTheLayoutFile) {
