@@ -82,8 +82,9 @@ void DropDump() {
 }
 const bool dumpDropperAdded = AddReadDropper(&DropDump);
 
-void DumpFailed(uint16_t& word, const std::string& key) {
-    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File));
+void DumpFailed(uint16_t& word, const std::string& key, int err) {
+    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File) + ": " +
+                          platform::FileErrorText(err, {}));
     CloseFileNum(word, static_cast<int16_t>(kDumpFailed));
     RemoveDump(tables::TablePath(kC16File));
 }
@@ -225,9 +226,10 @@ int16_t DataC16() {
             // The mark of a dump being written (see DumpMark).
             platform::WriteFile(tables::DumpMark(kC16File), "");
             dumpWritten = path;
+            errno = 0;
             const int16_t file = OpenOutputFileNum(path, false);
             if (file == 0)
-                DumpFailed(word, "nocreate");
+                DumpFailed(word, "nocreate", errno);
             else
                 word = static_cast<uint16_t>(file);
             SetCntRec(0);
@@ -238,8 +240,9 @@ int16_t DataC16() {
         }
         shell.IncPGBValue();
         IncCntRec();
+        errno = 0;
         if (word != kDumpFailed && !PrintFileNum(static_cast<int16_t>(word), AnswerRec.strAnsRec))
-            DumpFailed(word, "nowrite");
+            DumpFailed(word, "nowrite", errno);
         SendAck();
         return -1;
     }
@@ -250,9 +253,10 @@ int16_t DataC16() {
     const bool noneInRange =
         word == kFileOpenNext && NothingInRange("&I", tables::TablePath(kClientiFile));
     if (word == kFileOpenNext && !noneInRange) {
+        errno = 0;
         const int16_t file = OpenOutputFileNum(path, false);
         if (file == 0)
-            DumpFailed(word, "nocreate");
+            DumpFailed(word, "nocreate", errno);
         else
             word = static_cast<uint16_t>(file);
     }

@@ -554,11 +554,19 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
         std::vector<std::string> lines;  // "-" removes the copy
         const char* key;                 // the note of the failure
         const char* reason;
+        const char* file = kGrpRepFile;  // the file the note names
+        int16_t (*data)() = [] { return DataTable(GroupsTable()); };
     } rows[] = {
         {"the copy cannot be made", 50, {"1:New:", "2:New:", "*"}, "readfailed", "File too large"},
         {"a record cannot be written", 100, {"1:New:", "7:Far:", "2:New:", "*"}, "norecord",
          "File too large"},
         {"the copy is gone", 0, {"1:New:", "-", "*"}, "readfailed", "File not found"},
+        // A dump cut short leaves no dump file behind.
+        {"a PLU dump line cannot be written", 30, {"10:100:1:ONE:0:0:0:9:", "20:100:1:TWO:0:0:0:9:", "*"},
+         "nowrite", "File too large", kC08File, [] { return DataC08(); }},
+        {"a customer dump line cannot be written", 30, {"1:ONE::0:1:0:5:0:", "2:TWO::0:1:0:5:0:", "*"},
+         "nowrite", "File too large", kC16File,
+         [] { return AnswerRec.strAnsRec = AnswerRec.strAnsData, DataC16(); }},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -568,6 +576,8 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
                 Core.bInteractive = false;
                 Core.strReqArg = dir.file("copy.txt");
                 ReqState.bRdGrpRep = True;
+                Transfer.nC08Pending = 1;
+                ReqState.nFileC08 = ReqState.nFileC16 = kFileOpenNext;
                 LinkState.nPendingAns = 1;
                 int16_t last = 0;
                 for (const std::string& line : r.lines) {
@@ -576,9 +586,9 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
                         continue;
                     }
                     Line(line);
-                    last = DataTable(GroupsTable());
+                    last = r.data();
                 }
-                const std::string want = GetText("Log", r.key) + " " + CashFile(kGrpRepFile);
+                const std::string want = GetText("Log", r.key) + " " + CashFile(r.file);
                 int bad = 0;
                 if (last != 0 || LinkState.nPendingAns != 0) bad |= 1;
                 if (Texts.nRunFailures != 1) bad |= 2;
