@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -22,7 +23,9 @@
 #include "store/groups.h"
 #include "store/plu.h"
 #include "store/plu_directory.h"
+#include "store/keyboard.h"
 #include "transfers/customers_transfer.h"
+#include "transfers/keyboard_transfer.h"
 #include "transfers/plu_directory_transfer.h"
 #include "transfers/plu_transfer.h"
 #include "transfers/multiple_functions_transfer.h"
@@ -567,7 +570,11 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
         {"a customer dump line cannot be written", 30, {"1:ONE::0:1:0:5:0:", "2:TWO::0:1:0:5:0:", "*"},
          "nowrite", "File too large", kC16File,
          [] { return AnswerRec.strAnsRec = AnswerRec.strAnsData, DataC16(); }},
+        {"the keyboard cannot be written", 100, {"1:0:5:45:", "*"}, "readfailed", "File too large",
+         "Keyb3_0.txt", [] { return DataTastiera(); }},
     };
+    const std::string keys = "[Livello0]\r\nT0=1|5|7\r\n";
+    WriteAll(CashFile("Keyb3_0.txt"), keys);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         WriteAll(CashFile(kGrpRepFile), old);
@@ -575,7 +582,8 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
             [&] {
                 Core.bInteractive = false;
                 Core.strReqArg = dir.file("copy.txt");
-                ReqState.bRdGrpRep = True;
+                ReqState.bRdGrpRep = ReqState.bRdTastiera = True;
+                LoadKeyConf();
                 Transfer.nC08Pending = 1;
                 ReqState.nFileC08 = ReqState.nFileC16 = kFileOpenNext;
                 LinkState.nPendingAns = 1;
@@ -604,12 +612,14 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
         EXPECT_EQ(result, 0);
         EXPECT_EQ(ReadAll(dir.file("msg.log")).find(GetText("Msg", "readfrom")), std::string::npos);
         EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
+        EXPECT_EQ(ReadAll(CashFile("Keyb3_0.txt")), keys);
         EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
         // Nothing else is left in the folder: no copy, no temporary file.
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(Core.strCashDir))
             names.push_back(e.path().filename().string());
-        EXPECT_EQ(names, std::vector<std::string>{kGrpRepFile});
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{kGrpRepFile, "Keyb3_0.txt"}));
     }
 }
 
