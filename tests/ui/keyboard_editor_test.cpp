@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <functional>
 
+#include "common/child_process.h"
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "engine/builders_reports.h"
@@ -100,6 +101,14 @@ TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile)
     EXPECT_NE(file.find("T0=0|1|12\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|110\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|252\r\n"), std::string::npos) << file;  // level 1 as it was
+    // A file that cannot be written (a full disk): said, the file as it was,
+    // and the change is still the user's to save.
+    Pick(e, 250);
+    childtest::WithFileLimit(16, [&] { e->cmdSave->click(); });
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{": SaveKeyConf - File too large"});
+    EXPECT_EQ(File("Keyb3_0.txt"), file);
+    e->cmdSave->click();
+    EXPECT_EQ(Status(), "Saved");
 }
 
 TEST_F(KeyboardEditorTest, TheSimulationRecordsKeysAndQueuesThemAsOneCommand) {
