@@ -52,8 +52,11 @@ bool AnyKeyRead() {
 // fails the read, and the key tables go back to what the file holds.
 int16_t EndKeyboardRead() {
     if (!AnyKeyRead()) {
-        SayNoRecords(Keyb.strKeybConfFile);
+        // Said where a read's outcome is said, in place of "Read from".
+        const std::string text = GetText("Log", "norecords") + " " + Keyb.strKeybConfFile;
         ShowMsg("", "");
+        ShowResult(text);
+        CurrentShell().AddMessage(text, true);
         CurrentShell().SetPGBValue(-1);
         DecPending();
         SendAck();

@@ -127,7 +127,12 @@ bool FinishRead(const TableDesc& table) {
             ReportTransferFailure(GetText("Log", "nothingread") + " " +
                           platform::JoinPath(Core.strCashDir, table.fileName));
         } else if (!refused) {
-            SayNoRecords(platform::JoinPath(Core.strCashDir, table.fileName));
+            // Not a failure, but not what a user who asked for the table
+            // expects either: said, with the file kept as it was.
+            const std::string text =
+                GetText("Log", "norecords") + " " + platform::JoinPath(Core.strCashDir, table.fileName);
+            WriteMsgLog(text);
+            CurrentShell().AddMessage(text, true);
         }
         return false;
     }
@@ -584,14 +589,6 @@ void EndRefusedLines(const TableDesc& table) {
 void ReportLinesNotStored(const std::string& path, int32_t refused, int32_t lines) {
     ReportTransferFailure(GetText("Log", "readrefused") + " " + path + " (" + std::to_string(refused) +
                           "/" + std::to_string(lines) + ")");
-}
-
-void SayNoRecords(const std::string& path) {
-    // Not a failure, but not what a user who asked for the table expects
-    // either: said, with the file kept as it was.
-    const std::string text = GetText("Log", "norecords") + " " + path;
-    WriteMsgLog(text);
-    CurrentShell().AddMessage(text, true);
 }
 
 void ReportTransferProblem(const std::string& text) {

@@ -295,10 +295,6 @@ void ShowSentStatus();
 // Likewise "Read from register" for a read whose records are stored only
 // after its last line (the PLU and customer dumps, rebuilt into their files).
 void ShowReadStatus();
-// A read whose register sent no records (its end line alone): said in the
-// message log and the progress window's messages, naming the file (path)
-// that is kept as it was. Not a failure.
-void SayNoRecords(const std::string& path);
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
