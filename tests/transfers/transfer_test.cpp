@@ -565,13 +565,11 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
          "File too large"},
         {"the copy is gone", 0, {"1:New:", "-", "*"}, "readfailed", "File not found"},
         // A dump cut short leaves no dump file behind.
-        {"a PLU dump line cannot be written", 30, {"10:100:1:ONE:0:0:0:9:", "20:100:1:TWO:0:0:0:9:", "*"},
-         "nowrite", "File too large", kC08File, [] { return DataC08(); }},
-        {"a customer dump line cannot be written", 30, {"1:ONE::0:1:0:5:0:", "2:TWO::0:1:0:5:0:", "*"},
-         "nowrite", "File too large", kC16File,
-         [] { return AnswerRec.strAnsRec = AnswerRec.strAnsData, DataC16(); }},
-        {"the keyboard cannot be written", 100, {"1:0:5:45:", "*"}, "readfailed", "File too large",
-         "Keyb3_0.txt", [] { return DataTastiera(); }},
+        {"a PLU dump line", 30, {"10:100:1:ONE:0:0:0:9:", "2:1:1:TWO:0:0:0:9:", "*"}, "nowrite",
+         "File too large", kC08File, DataC08},
+        {"a customer dump line", 30, {"1:ONE::0:1:0:5:0:", "2:TWO::0:1:0:5:0:", "*"}, "nowrite",
+         "File too large", kC16File, [] { return AnswerRec.strAnsRec = AnswerRec.strAnsData, DataC16(); }},
+        {"the keyboard", 100, {"1:0:5:45:", "*"}, "readfailed", "File too large", "Keyb3_0.txt", DataTastiera},
     };
     const std::string keys = "[Livello0]\r\nT0=1|5|7\r\n";
     WriteAll(CashFile("Keyb3_0.txt"), keys);
@@ -584,7 +582,6 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
                 Core.strReqArg = dir.file("copy.txt");
                 ReqState.bRdGrpRep = ReqState.bRdTastiera = True;
                 LoadKeyConf();
-                Transfer.nC08Pending = 1;
                 ReqState.nFileC08 = ReqState.nFileC16 = kFileOpenNext;
                 LinkState.nPendingAns = 1;
                 int16_t last = 0;
