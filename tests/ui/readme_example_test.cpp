@@ -226,24 +226,6 @@ TEST_F(ReadmeExampleTest, TheEmulatorTakesABulkPLUSend) {
     EXPECT_FALSE(fs::exists(folder + "/err.log"));
 }
 
-// The emulator holds the keyboard of its folder's key file: a keyboard read
-// right after its start brings back what the file holds.
-TEST_F(ReadmeExampleTest, AKeyboardReadRightAfterTheEmulatorsStartKeepsTheKeyFile) {
-    const std::string file = home + "/TAV3800/Demo/Cassa1/Keyb5_0.txt";
-    std::string keys = ReadAll(home + "/Keyb5_0.txt");
-    keys.replace(keys.find("T0=1|1|16"), 9, "T0=1|1|99");  // a key of this register's own
-    testsupport::WriteAll(file, keys);
-    EmulatorProcess emulator(EmulatorArgs(), dir.file("emulator.txt"));
-    const std::string said = emulator.WaitFor("COM1=", 10);
-    const size_t com = said.find("COM1=");
-    ASSERT_NE(com, std::string::npos) << said;
-    ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", said.substr(com + 5, said.find('\n', com) - com - 5)));
-    const testsupport::RunResult run = testsupport::RunProgram({"/r:&k", "/f:setup.ini"}, home, 120);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(ReadAll(dir.file("emulator.txt")).find("C20:ZZZZ:ZZ:1:0:1:99:"), std::string::npos);
-    EXPECT_TRUE(ReadAll(file) == keys);
-}
-
 TEST_F(ReadmeExampleTest, TheEmulatorPlaysEachSampleInstallationInItsLinkMode) {
     const struct {
         std::string folder;
