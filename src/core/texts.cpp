@@ -63,7 +63,7 @@ std::string ErrLogFailedText() {
 // A text the language file cannot give, said without it: the language file
 // may be the file that lacks it.
 std::string LogText(const char* key, const char* fallback) {
-    const std::string text = GetText("Log", key);
+    const std::string text = GetTextUnnoted("Log", key);
     return text.empty() ? fallback : text;
 }
 
