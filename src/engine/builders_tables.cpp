@@ -175,7 +175,8 @@ bool LettersRefused(const std::string& arg, bool pluCodes) {
 }
 
 bool RefuseArgument(const std::string& arg, bool letters) {
-    ReportTransferProblem(GetText("Log", letters ? "noletters" : "badarg") + " " + Core.strReqCode + "|" + arg);
+    const char* const key = letters ? "noletters" : "badarg";
+    ReportTransferProblem(GetText("Log", key) + " " + Core.strReqCode + "|" + arg);
     LogErr(3);
     return true;
 }

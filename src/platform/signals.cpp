@@ -38,10 +38,10 @@ extern "C" void NoteSignal(int sig) {
 void CatchStopSignals(const std::string& semFile) {
     // The three wait while the path changes, so that a second signal never
     // finds half of it.
-    sigset_t stops, before;
+    sigset_t stops;
     sigemptyset(&stops);
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&stops, sig);
-    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     if (semFile.size() < sizeof semPath) {
         std::memcpy(semPath, semFile.c_str(), semFile.size() + 1);
     } else {

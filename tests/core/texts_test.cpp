@@ -311,7 +311,8 @@ TEST_F(TextsTest, ALanguageFileWithoutTextsIsSaidNotCharged) {
         EXPECT_EQ(Texts.nRunFailures, 0);
         EXPECT_EQ(err, c.said ? "ecrprog: " + std::string(c.said) + Core.strLangFile + "\n" : "");
         EXPECT_EQ(testsupport::CountOf(log, c.said ? c.said + Core.strLangFile : "\x01"), c.said ? 1 : 0);
-        EXPECT_EQ(testsupport::CountOf(log, "No text in the language file for [Msg] 404\r\n"), c.interactive ? 0 : 1);
+        EXPECT_EQ(testsupport::CountOf(log, "No text in the language file for [Msg] 404\r\n"),
+                  c.interactive ? 0 : 1);
         EXPECT_EQ(testsupport::CountOf(log, "[Msg] 405\r\n"), c.interactive ? 0 : 1);
     }
 }
