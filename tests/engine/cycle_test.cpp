@@ -250,8 +250,7 @@ TEST_F(CycleTest, TheSemaphoreFileIsWrittenEmptyInBatchModeOnly) {
     WriteSemFile();
     EXPECT_TRUE(testsupport::Exists(sem));
     EXPECT_EQ(testsupport::ReadAll(sem), "");
-    // A semaphore file that cannot be written is said on a line of its own; the requests'
-    // work was done, so neither an error-log line nor a failure of the run.
+    // A semaphore file that cannot be written is said on its own, failing no request.
     Core.strLogErrFile = dir.file("err.log");
     Core.strSemFile = dir.file("missing-folder/done.sem");
     const int32_t failures = Texts.nRunFailures;

@@ -161,8 +161,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             StartModemEmulator(never);
             ready = [this] { return modem->Commands().size() == 3; };
         }
-        // kStart: the program starts with the signal blocked, so that it
-        // waits for the program to take it however early it comes.
+        // kStart: started with the signal blocked, it waits for the program to take it.
         sigset_t stop, before;
         sigemptyset(&stop);
         sigaddset(&stop, c.sig);
