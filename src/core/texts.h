@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/shell.h"
+
 // A failure met in a register's turn of a command-line run: the position of
 // the request in the list (-1: none), whether it stays a failure whatever a
 // later turn does, and its error-log line.
@@ -80,8 +82,12 @@ void ShowResult(const std::string& text);
 // empty; nothing is kept after.
 void ShowOperationEnd();
 
-// Yes/No question before overwriting a record; false only for No.
-bool AskConfirm();
+// "Save the changes?" before a change is kept or dropped. Closed leaves the
+// change as it is, unsaved: the caller stays where it was.
+Reply AskConfirm();
+// How many of those questions were closed unanswered so far: a caller tells
+// from it that a save below it was left unanswered, and asks nothing more.
+int ConfirmsClosed();
 // After an answer time-out: reports in the progress window which kind of
 // exchange was left incomplete, and clears the card/group flags concerned.
 void ShowRxResult();
