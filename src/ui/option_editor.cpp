@@ -93,8 +93,12 @@ const CassaConfRec* OptionEditor::OwnOptions() {
 }
 
 bool OptionEditor::BeforeOperation() {
-    OwnOptions();
-    if (WaitingForOwnFolder() || ReadRunning() || !ChangeShown()) return true;
+    // One that cannot be saved (a value refused) stays on screen, and the
+    // operation sends the file.
+    const CassaConfRec* own = OwnOptions();
+    if (!own || WaitingForOwnFolder() || ReadRunning()) return true;
+    const Taken taken = TakeShown(*own);
+    if (!taken.ok || !taken.changed) return true;
     if (!SaveConf(true)) return false;
     ShowConf();  // the options as kept: a change dropped shows no more
     return true;

@@ -51,7 +51,7 @@ protected:
     // fill the working copy: the editor's own are kept for telling a change.
     // A change shown is asked about first, as leaving does: the operation
     // sends from Cassa.txt. False keeps it from starting (the question
-    // closed, or a value refused).
+    // closed, or Cassa.txt not written).
     bool BeforeOperation() override;
     bool UnloadSave() override;
     bool ChangeShown() override;

@@ -188,8 +188,15 @@ void TableEditor::cmdSend_Click() {
 
 bool TableEditor::BeforeOperation() {
     // The operation sends from the table file: a change of the record shown
-    // is asked about first, as leaving it does.
-    if (!ChangeShown()) return true;
+    // is asked about first, as leaving it does. One that cannot be saved (a
+    // value refused) stays on screen, and the operation sends the file.
+    if (nCurItem == 0) return true;
+    KeepRecord();
+    TakeRefused();
+    const bool changed = TakeControls(nCurItem) && RecordChanged();
+    TakeRefused();
+    DropChanges();
+    if (!changed) return true;
     if (!SaveConf(true, nCurItem)) return false;
     ShowX(nCurItem);
     return true;

@@ -108,8 +108,8 @@ protected:
     QHBoxLayout* ButtonRow();
 
     bool UnloadSave() override;
-    // Before an operation: a change of the record shown is asked about;
-    // false keeps the operation from starting.
+    // Before an operation: a change of the record shown that can be saved is
+    // asked about; false keeps the operation from starting.
     bool BeforeOperation() override;
     bool SaveBlocked() override;
     bool ChangeShown() override;

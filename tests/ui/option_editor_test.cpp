@@ -173,8 +173,8 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
     for (const auto& l : leaving) {
         SCOPED_TRACE(l.typed);
         w = Options();
-        Type(w->txtP513, l.typed);
         ASSERT_TRUE(MayStartOperation());
+        Type(w->txtP513, l.typed);
         otherFolder();
         shell.answers = {true};
         ShowForm("K_FRMNULL");
