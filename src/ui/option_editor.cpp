@@ -69,7 +69,6 @@ bool OptionEditor::ChangeShown() {
     // Told against the editor's own register's options, never against
     // another register's that an operation has open.
     const CassaConfRec* own = OwnOptions();
-    if (own) return true;
     if (!own) return false;
     const Taken taken = TakeShown(*own);
     return !taken.ok || taken.changed;
