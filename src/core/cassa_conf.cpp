@@ -508,11 +508,12 @@ bool TestGlbDiff() {
 }
 
 bool AskGlbDiff() {
-    if (!TestGlbDiff()) return false;
-    if (AskConfirm()) return true;
+    if (!TestGlbDiff()) return true;
+    const Reply answer = AskConfirm();
+    if (answer == Reply::Yes) return true;
     udtCassaConf = udtCassaConfSaved;
     LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
-    return true;
+    return answer == Reply::No;
 }
 
 bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }

@@ -176,9 +176,17 @@ void ShowOperationEnd() {
     Texts.strResult.clear();
 }
 
-bool AskConfirm() {
-    return CurrentShell().AskYesNo(GetText("Msg1", "19"), GetText("Msg", "81"));
+namespace {
+int confirmsClosed = 0;
+}  // namespace
+
+Reply AskConfirm() {
+    const Reply answer = CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81"));
+    if (answer == Reply::Closed) ++confirmsClosed;
+    return answer;
 }
+
+int ConfirmsClosed() { return confirmsClosed; }
 
 void ShowRxResult() {
     ReqStateRec& r = ReqState;

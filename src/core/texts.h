@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/cash_list.h"
+#include "core/shell.h"
 
 // What an error-log line is about: the register (its fields as the register
 // list gives them; all empty for none) and the request (its code and its
@@ -29,6 +30,7 @@ LogSubject RequestFor(int reg);
 // The open turn: the register whose folder is open (Core.nOpenCash) and the
 // request in progress.
 LogSubject OpenTurnSubject();
+
 // A failure met in a register's turn of a command-line run: the position of
 // the request in the list (-1: none), whether it stays a failure whatever a
 // later turn does, and its error-log line.
@@ -105,8 +107,12 @@ void ShowResult(const std::string& text);
 // empty; nothing is kept after.
 void ShowOperationEnd();
 
-// Yes/No question before overwriting a record; false only for No.
-bool AskConfirm();
+// "Save the changes?" before a change is kept or dropped. Closed leaves the
+// change as it is, unsaved: the caller stays where it was.
+Reply AskConfirm();
+// How many of those questions were closed unanswered so far: a caller tells
+// from it that a save below it was left unanswered, and asks nothing more.
+int ConfirmsClosed();
 // After an answer time-out: reports in the progress window which kind of
 // exchange was left incomplete, and clears the card/group flags concerned.
 void ShowRxResult();

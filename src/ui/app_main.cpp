@@ -119,7 +119,6 @@ int RunInteractive(int argc, char** argv) {
     for (;;) {
         {
             frmSplash splash;
-            ModalTimerPause pause;
             splash.exec();
         }
         UseToolkitLanguage(Core.strLangExt);

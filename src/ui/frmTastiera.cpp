@@ -219,14 +219,7 @@ void frmTastiera::DropChange() {
     keys_[1] = base_[1];
 }
 
-void frmTastiera::BeforeOperation() {
-    if (!Changed()) return;
-    if (AskConfirm())
-        SaveKeys();
-    else
-        DropChange();
-    ShowConf();
-}
+bool frmTastiera::BeforeOperation() { return KeepBeforeReload(); }
 
 void frmTastiera::PaintKey(int i, unsigned rgb) {
     if (i < 0 || i >= kKeyLabels) return;
@@ -448,11 +441,12 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
         ShowMsg("readwait", "");
         return;
     }
+    if (!KeepOrDrop()) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(type ? type_ : nKeybLevel);
+        return;
+    }
     busy_ = true;
-    if (TestChange())
-        SaveKeys();
-    else
-        DropChange();
     if (type) {
         CassaFile.nTipoTastiera = static_cast<int16_t>(chosen);
         // Kept in Cassa.txt at once: the send opens the register again from
@@ -478,7 +472,15 @@ void frmTastiera::cbxLivello_Click() { LevelOrTypeChosen(false); }
 
 void frmTastiera::cbxTipo_Click() { LevelOrTypeChosen(true); }
 
-bool frmTastiera::TestChange() { return Changed() && AskConfirm(); }
+bool frmTastiera::KeepOrDrop() {
+    if (!Changed()) return true;
+    switch (AskConfirm()) {
+        case Reply::Yes: return SaveKeys();
+        case Reply::No: DropChange(); return true;
+        case Reply::Closed: break;
+    }
+    return false;
+}
 
 bool frmTastiera::SaveKeys() {
     if (!fields::EditorFolderReady()) return false;
@@ -510,10 +512,7 @@ bool frmTastiera::KeepBeforeReload() {
     if (!fields::EditorFolderReady()) return !Changed();
     if (!Changed()) return true;
     // Kept in the file, or dropped: the keys as loaded are shown again.
-    if (AskConfirm())
-        SaveKeys();
-    else
-        DropChange();
+    if (!KeepOrDrop()) return false;
     ShowConf();
     return true;
 }
@@ -558,6 +557,4 @@ void frmTastiera::cmdSendMacro_Click() {
     SaveCmdQueue();
 }
 
-void frmTastiera::Form_Unload() {
-    if (TestChange()) SaveKeys();
-}
+bool frmTastiera::UnloadSave() { return KeepOrDrop(); }

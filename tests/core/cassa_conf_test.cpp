@@ -539,12 +539,12 @@ TEST_F(CassaConfTest, TestGlbDiffComparesTheFieldsInUse) {
     }
 }
 
-TEST_F(CassaConfTest, AskGlbDiffRestoresOnNo) {
+TEST_F(CassaConfTest, AskGlbDiffRestoresOnNoAndOnAClose) {
     testsupport::ScopedFakeShell shell;
     Model(5);
     udtCassaConfSaved = CassaConfDefaults();
     udtCassaConf = udtCassaConfSaved;
-    EXPECT_FALSE(AskGlbDiff());
+    EXPECT_TRUE(AskGlbDiff());
     EXPECT_TRUE(shell->questions.empty());
 
     struct Row {
@@ -567,7 +567,12 @@ TEST_F(CassaConfTest, AskGlbDiffRestoresOnNo) {
     shell->QueueAnswer(true);
     EXPECT_TRUE(AskGlbDiff());
     EXPECT_EQ(udtCassaConf.P514, "kept");
-    EXPECT_EQ(shell->questions.size(), 5u);
+    // Closed unanswered: the caller saves nothing, the saved copy is back.
+    udtCassaConfSaved = CassaConfDefaults();
+    shell->closes = 1;
+    EXPECT_FALSE(AskGlbDiff());
+    EXPECT_TRUE(udtCassaConf == udtCassaConfSaved);
+    EXPECT_EQ(shell->questions.size(), 6u);
 }
 
 }  // namespace

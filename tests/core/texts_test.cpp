@@ -365,12 +365,16 @@ TEST_F(TextsTest, ShowRxResultReportsTheIncompleteExchange) {
     EXPECT_EQ(ReqState.bRdOpeCard | ReqState.bRdCamCard | ReqState.bRdGrpSta, 0);
 }
 
-TEST_F(TextsTest, AskConfirmIsFalseOnlyForNo) {
+TEST_F(TextsTest, AskConfirmTellsACloseFromNo) {
     shell->QueueAnswer(false);
     shell->QueueAnswer(true);
-    EXPECT_FALSE(AskConfirm());
-    EXPECT_TRUE(AskConfirm());
-    ASSERT_EQ(shell->questions.size(), 2u);
+    const int closed = ConfirmsClosed();
+    EXPECT_EQ(AskConfirm(), Reply::No);
+    EXPECT_EQ(AskConfirm(), Reply::Yes);
+    shell->closes = 1;
+    EXPECT_EQ(AskConfirm(), Reply::Closed);
+    EXPECT_EQ(ConfirmsClosed(), closed + 1);
+    ASSERT_EQ(shell->questions.size(), 3u);
     EXPECT_EQ(shell->questions[0].text, "Overwrite the record?");
     EXPECT_EQ(shell->questions[0].title, "Confirm");
 }
