@@ -76,7 +76,9 @@ bool NumberIn(const std::string& field, int lo, int hi) {
     return v >= lo && v <= hi;
 }
 
-// What a register entry must hold to be used: at most eight fields, a port
+// What a register entry must hold to be used: at most eight fields, a
+// register number the options can hold (0 to 99, or none: a new register's
+// options take it, and a larger one would go out as 0), a port
 // number that fits the port word, and a station address that the link can
 // put in a frame. The address character of station n is 160 + n and 192 is
 // the broadcast character, so stations run from 0 to 31; a larger number
@@ -84,21 +86,26 @@ bool NumberIn(const std::string& field, int lo, int hi) {
 constexpr int kMaxStation = 31;
 bool UsableEntry(const std::vector<std::string>& f) {
     return f.size() >= 7 && (f.size() < 8 || f[7].find('|') == std::string::npos) &&
+           (f[0].find_first_not_of(' ') == std::string::npos || NumberIn(f[0], 0, 99)) &&
            NumberIn(f[4], 1, 32767) && NumberIn(f[6], 0, kMaxStation);
 }
 
 // A register entry that cannot be used goes to the message log and, in a
-// command-line run, to the error log as a failure of the run; once per run
-// for each entry as it stands.
+// command-line run, to the error log as a failure of the run, the line naming
+// the entry's own fields (f, blank when too few); once per run for each entry
+// as it stands.
 void ReportEntry(const std::string& key, const std::string& file, const std::string& value,
-                 const std::string& what) {
+                 const std::vector<std::string>& f, const std::string& what) {
     // One line of the log.
     std::string note = file + " [" + kSection + "] " + key + "=" + tables::BlankControls(value);
     for (const std::string& seen : CashListState.reported)
         if (seen == note) return;
     CashListState.reported.push_back(note);
     WriteMsgLog(GetText("Log", what) + " " + note);
-    if (!Core.bInteractive) LogErr(kErrCashEntry);
+    if (Core.bInteractive) return;
+    LogSubject about;
+    if (f.size() >= 7) about.cash = CashInfoRec{f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
+    LogErr(kErrCashEntry, about);
 }
 
 std::string EntryValue(const CashRec& c) {
@@ -189,12 +196,12 @@ void LoadCasseConf() {
         }
         auto f = SplitEntry(value);
         if (f.size() < 7) {
-            ReportEntry(Key(i), file, value, "shortentry");
+            ReportEntry(Key(i), file, value, f, "shortentry");
             break;
         }
         if (!UsableEntry(f)) {
             // Left out as if absent: the registers after it are still read.
-            ReportEntry(Key(i), file, value, "badentry");
+            ReportEntry(Key(i), file, value, f, "badentry");
             static_cast<CashInfoRec&>(c) = CashInfoRec{};
             c.bDefined = False;
             c.bEnabled = False;
@@ -209,11 +216,9 @@ void LoadCasseConf() {
         ConfigLevel.SetCashVersion(i, c.release);
         c.station = f[6];
         c.bDefined = True;
-        if (f.size() >= 8 && Core.strCashMask.empty()) c.bEnabled = ValInt(f[7]) == 1 ? True : False;
+        if (f.size() >= 8 && Core.strCashMask.empty() && !CashListState.bEnabledChosen)
+            c.bEnabled = ValInt(f[7]) == 1 ? True : False;
     }
-    // A command-line run never works on one folder for two entries, however
-    // often the list is read again.
-    if (!Core.bInteractive) LeaveOutSharedFolders();
 }
 
 std::string CashDirName(int station) { return "Cassa" + std::to_string(station + 1); }
@@ -222,36 +227,6 @@ int EntryOfStation(int station, int except) {
     for (int i = 0; i < kMaxCash; ++i)
         if (i != except && CassaList[i].bDefined && ValInt(CassaList[i].station) == station) return i;
     return -1;
-}
-
-int LeaveOutSharedFolders() {
-    int leftOut = 0;
-    bool seen[kMaxCash] = {};
-    for (int i = 0; i < kMaxCash; ++i) {
-        if (seen[i] || !CassaList[i].bDefined || !CassaList[i].bEnabled) continue;
-        const int16_t station = ValInt(CassaList[i].station);
-        std::vector<int> same{i};
-        for (int j = i + 1; j < kMaxCash; ++j)
-            if (CassaList[j].bDefined && CassaList[j].bEnabled && ValInt(CassaList[j].station) == station)
-                same.push_back(j);
-        if (same.size() < 2) continue;
-        std::string keys;
-        for (int j : same) {
-            seen[j] = true;
-            CassaList[j].bEnabled = False;
-            keys += (keys.empty() ? "" : ", ") + Key(j);
-        }
-        leftOut += static_cast<int>(same.size());
-        CashListState.nSharedLeftOut += static_cast<int>(same.size());
-        // Said once per run, though the list is read at every opening.
-        const std::string note = keys + " (" + CashDirName(station) + ", " + ConfigIniPath() + ")";
-        auto& reported = CashListState.reported;
-        if (std::find(reported.begin(), reported.end(), note) != reported.end()) continue;
-        reported.push_back(note);
-        WriteMsgLog(GetText("Log", "samefolder") + " " + note);
-        for (size_t n = 0; n < same.size(); ++n) LogErr(kErrCashEntry);
-    }
-    return leftOut;
 }
 
 void NewCashRec(int16_t index) {

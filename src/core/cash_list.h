@@ -31,8 +31,9 @@ struct CashListGlobals {
     // Register entries, and settings files, already reported as unusable in
     // this run.
     std::vector<std::string> reported;
-    // Entries left out in this run because they name one folder.
-    int nSharedLeftOut = 0;
+    // A command-line run has chosen the registers it works on: a later
+    // reading of the list keeps their enabled flags.
+    bool bEnabledChosen = false;
 };
 extern CashListGlobals CashListState;
 
@@ -63,7 +64,8 @@ void SaveCassaEntry();
 bool LoadCassaList();
 // Reads the entry of every register 0 to 15 (fields, release into the
 // capability object, defined flag; the enabled flag from the eighth field
-// unless a register mask was given on the command line). An absent key
+// unless a register mask was given on the command line or the run has chosen
+// its registers). An absent key
 // empties its entry. A value of fewer than seven fields ends the reading
 // there; one of more than eight fields, or whose port is not a number from 1
 // to 32767, or whose station address is not a number from 0 to 31 (what the
@@ -71,13 +73,6 @@ bool LoadCassaList();
 // message log and, in a command-line run, in the error log (code
 // kErrCashEntry, a failure of the run), once per run.
 void LoadCasseConf();
-// Enabled entries that name one register folder (Cassa and the station
-// address plus one) cannot be told apart: every one of them is left out (no
-// longer enabled). The message log names the entries of each such folder;
-// the error log has a line (code kErrCashEntry) for each entry left out.
-// Gives how many were left out now; CashListState.nSharedLeftOut counts them
-// over the run.
-int LeaveOutSharedFolders();
 // The defined entry other than `except` whose station address is `station`
 // (the same folder), or -1.
 int EntryOfStation(int station, int except);

@@ -128,8 +128,10 @@ std::string UnreadableProfileText();
 bool SaveCassa();
 // True when some field of the working copy differs from the saved copy.
 bool TestGlbDiff();
-// TestGlbDiff's result; when true, asks whether to keep the changes and on No
-// puts the saved copy back (and the addressed mode that goes with it).
+// When TestGlbDiff, asks whether to keep the changes: on No puts the saved
+// copy back (and the addressed mode that goes with it). False when the
+// question was closed unanswered: the working copy is the saved one again
+// and the caller saves nothing (the change stays only on screen).
 bool AskGlbDiff();
 
 // Path of the open register's Cassa.txt; empty while no folder is open.

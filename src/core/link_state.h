@@ -49,6 +49,9 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec);
 // exchange that releases a register is the one wait that neither a stop nor
 // the user's abort cuts short: no register is left locked.
 bool LinkAborted();
+// Called by LinkAborted whenever a wait sees a stop signal, a release's wait
+// included: the run then writes what the stop leaves at once. None: nullptr.
+void SetStopSeenHook(void (*hook)());
 
 // Marks the exchanges of its lifetime as a register's release.
 struct ReleasingExchange {

@@ -24,5 +24,9 @@ struct MainTimerGlobals {
     bool bTickRunning = false;    // a tick is running; ticks are not re-entrant
     int nStopSignal = 0;          // the system's signal that stopped the run (0: none)
     bool bStopLeftRequest = false;  // that stop left the open register's request undone
+    bool bStopLogged = false;     // the stop's error-log lines are written
+    // The user's Cancel met the exchange that the closing frame then ended:
+    // it is taken up again when the pause after the closing is over.
+    bool bCancelAfterClosing = false;
 };
 extern MainTimerGlobals MainTimer;

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+// The answer to a Yes/No question: a question closed (Escape, its window's
+// close box) is no answer, and the one asking changes nothing for it.
+enum class Reply { Yes, No, Closed };
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -36,6 +40,11 @@ public:
     // Message boxes: an OK box, and a Yes/No question (true for Yes).
     virtual void MsgBox(const std::string& text, const std::string& title) = 0;
     virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
+    // The same question, telling a close from No. A shell that cannot tell
+    // them apart answers as AskYesNo does.
+    virtual Reply Ask(const std::string& text, const std::string& title) {
+        return AskYesNo(text, title) ? Reply::Yes : Reply::No;
+    }
 
     // Ask the editor on screen to show its data again.
     virtual void RefreshForm() = 0;

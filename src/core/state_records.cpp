@@ -30,7 +30,14 @@ void SetDefTimeouts(int16_t type, LinkStateRec& rec) {
     }
 }
 
+namespace {
+void (*stopSeenHook)() = nullptr;
+}  // namespace
+
+void SetStopSeenHook(void (*hook)()) { stopSeenHook = hook; }
+
 bool LinkAborted() {
+    if (stopSeenHook && platform::StopSignalNoted() != 0) stopSeenHook();
     // A release is not cut short by the user's Cancel either: the Cancel is
     // taken up when the release is over (its hello is then not tried again).
     return !LinkState.bReleasing && (LinkState.AbortRequest || platform::StopSignalNoted() != 0);

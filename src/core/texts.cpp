@@ -60,20 +60,43 @@ std::string ErrLogFailedText() {
     return text.empty() ? "Error log cannot be written; its line is given on standard error:" : text;
 }
 
-// A command-line run whose language file is missing or cannot be read logs
-// its messages without their texts: that is a failure of the run, said once
-// (the message log in plain words, since there is no language file to take
-// them from, and the error log), whatever a register's later turn does.
-void CheckLangFile() {
-    if (Core.bInteractive || Core.strRootDir.empty() || Texts.strLangReported == Core.strLangFile)
-        return;
-    if (platform::FileExists(Core.strLangFile) && !platform::ProfileUnreadable(Core.strLangFile))
-        return;
-    Texts.strLangReported = Core.strLangFile;
-    WriteMsgLog("Language file missing or unreadable; messages are logged without their texts: " +
-                Core.strLangFile);
-    LogErr(kErrFile);
-    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
+// A text the language file cannot give, said without it: the language file
+// may be the file that lacks it.
+std::string LogText(const char* key, const char* fallback) {
+    const std::string text = GetTextUnnoted("Log", key);
+    return text.empty() ? fallback : text;
+}
+
+// What stands in the way of the language file as a whole: empty when it can
+// be read and holds sections of texts.
+std::string LangFileFault(const std::string& file) {
+    if (!platform::FileExists(file)) return "missing";
+    if (platform::ProfileUnreadable(file)) return "unreadable";
+    char sections[4] = {};
+    platform::GetPrivateProfileStringA(nullptr, nullptr, "", sections, sizeof sections, file.c_str());
+    return sections[0] == '\0' ? "holds no texts" : "";
+}
+
+// A command-line run that meets a key without text says so, so that the
+// messages that lack their words can still be told apart: the language file
+// that is missing, unreadable or no language file at all once (standard
+// error and the message log), each key without text once (message log).
+// Neither is a failure of the run: the requests' work does not need them.
+void NoteMissingText(const std::string& section, const std::string& key) {
+    if (Core.bInteractive || Core.strRootDir.empty()) return;
+    if (Texts.strLangReported != Core.strLangFile) {
+        Texts.strLangReported = Core.strLangFile;
+        const std::string fault = LangFileFault(Core.strLangFile);
+        if (!fault.empty()) {
+            const std::string text = "Language file " + fault + ", messages go without their texts: " +
+                                     Core.strLangFile;
+            std::fprintf(stderr, "ecrprog: %s\n", text.c_str());
+            std::fflush(stderr);
+            WriteMsgLog(text);
+        }
+    }
+    if (!Texts.textlessKeys.insert(section + "\n" + key).second) return;
+    WriteMsgLog(LogText("notext", "No text in the language file for") + " [" + section + "] " + key);
 }
 
 // The descriptions of failed file operations come from the language file,
@@ -84,11 +107,17 @@ std::string FileErrorWords(const char* key) { return GetText("Log", key); }
 
 void InstallTextHooks() { platform::SetFileErrorWords(&FileErrorWords); }
 
-std::string GetText(const std::string& section, const std::string& key) {
+std::string GetTextUnnoted(const std::string& section, const std::string& key) {
     if (Core.strLangFile.empty() || section.empty() || key.empty()) return "";
     std::string text = ReadLangKey(section, key);
     if (text.empty()) text = ReadLangKey(section, key + "_" + std::to_string(ConfigLevel.CashTypen()));
-    if (text.empty()) CheckLangFile();
+    return text;
+}
+
+std::string GetText(const std::string& section, const std::string& key) {
+    std::string text = GetTextUnnoted(section, key);
+    if (text.empty() && !Core.strLangFile.empty() && !section.empty() && !key.empty())
+        NoteMissingText(section, key);
     return text;
 }
 
@@ -147,9 +176,17 @@ void ShowOperationEnd() {
     Texts.strResult.clear();
 }
 
-bool AskConfirm() {
-    return CurrentShell().AskYesNo(GetText("Msg1", "19"), GetText("Msg", "81"));
+namespace {
+int confirmsClosed = 0;
+}  // namespace
+
+Reply AskConfirm() {
+    const Reply answer = CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81"));
+    if (answer == Reply::Closed) ++confirmsClosed;
+    return answer;
 }
+
+int ConfirmsClosed() { return confirmsClosed; }
 
 void ShowRxResult() {
     ReqStateRec& r = ReqState;
@@ -182,36 +219,36 @@ bool WriteMsgLog(const std::string& text) {
     return platform::AppendFile(path, line);
 }
 
-std::string FormatLogErrLine(int16_t code) {
+LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg) {
+    LogSubject about{CashInfoRec{}, code, arg};
+    if (reg >= 0 && reg < kMaxCash + 1) about.cash = CassaList[static_cast<size_t>(reg)];
+    return about;
+}
+
+LogSubject RequestFor(int reg) {
+    // A command-line run logs the request as its list gave it: the builders
+    // take the range or the copy mode off the working argument.
+    return AboutRegister(reg, Core.strReqCode, Core.bInteractive ? Core.strReqArg : Core.strReqArgGiven);
+}
+
+LogSubject OpenTurnSubject() { return RequestFor(Core.nOpenCash); }
+
+std::string FormatLogErrLine(int16_t code, const LogSubject& about) {
     std::string line = platform::FormatLogTime(platform::Now());
     if (code == 255)
         line += " [255-" + Format000(HelloRec.HelloStatus[1]) + "]";
     else
         line += " [" + Format000(code) + "]";
 
-    // A command-line run logs the request as its list gave it: the builders
-    // take the range or the copy mode off the working argument.
-    const std::string& arg = Core.bInteractive ? Core.strReqArg : Core.strReqArgGiven;
-    std::string request = " <" + Core.strReqCode + "|" + arg;
+    std::string request = " <" + about.code + "|" + about.arg;
     if (request.size() > 80) request = request.substr(0, 76) + "...";
     request += ">";
     if (request.size() < 81) request.append(81 - request.size(), ' ');
     line += request;
 
-    // The register of the station address: the open register when it has
-    // that address (a register on a line of its own may share its address
-    // with the register of that number on another line), else the entry of
-    // that number. An address outside the register list gives blank fields.
-    CashInfoRec blank;
-    const int open = Core.nOpenCash;
-    const bool openHasIt = open >= 0 && open < kMaxCash + 1 &&
-                           std::atoi(CassaList[open].station.c_str()) == LinkState.nAddress;
-    const CashInfoRec& cash = openHasIt ? static_cast<const CashInfoRec&>(CassaList[open])
-                              : (LinkState.nAddress >= 0 && LinkState.nAddress < kMaxCash + 1)
-                                  ? static_cast<const CashInfoRec&>(CassaList[LinkState.nAddress])
-                                  : blank;
     // A control byte in a field (a NUL read from a file) is the blank it
     // stands for: the line stays one line of plain text.
+    const CashInfoRec& cash = about.cash;
     line += RightAlign(tables::BlankControls(cash.name), 10);
     line += RightAlign(tables::BlankControls(cash.number), 3);
     line += RightAlign(tables::BlankControls(cash.release), 10);
@@ -221,11 +258,14 @@ std::string FormatLogErrLine(int16_t code) {
     return line;
 }
 
-bool LogErr(int16_t code) {
+bool LogErr(int16_t code, const LogSubject& about) {
+    // The release of a register after a stop is part of the stop: what it
+    // left is said by the stop's own lines, whatever the release meets.
+    if (LinkState.bReleasing && MainTimer.nStopSignal != 0) return false;
     ++Texts.nFailuresAsked;
     ++Texts.failuresOfCash[Core.nOpenCash];
     ++Texts.nRunFailures;
-    const std::string line = FormatLogErrLine(code);
+    const std::string line = FormatLogErrLine(code, about);
     if (Texts.nTurnReg >= 0) Texts.turnFailures.push_back({MainTimer.bRichiestePending, false, line});
     if (Core.strLogErrFile.empty()) return false;
     errno = 0;
@@ -243,7 +283,7 @@ bool LogErr(int16_t code) {
     return false;
 }
 
-void NoteRelease(int reg, bool released) {
+void NoteRelease(int reg, bool released, const LogSubject& about) {
     if (released) {
         const auto it = Texts.unreleased.find(reg);
         if (it == Texts.unreleased.end()) return;
@@ -254,13 +294,13 @@ void NoteRelease(int reg, bool released) {
         Texts.unreleased.erase(it);
         return;
     }
-    WriteMsgLog(GetText("Log", "notreleased") + " " + Core.strReqCode + "|" + Core.strReqArgGiven);
-    LogErr(kErrNotReleased);
+    WriteMsgLog(GetText("Log", "notreleased") + " " + about.code + "|" + about.arg);
+    LogErr(kErrNotReleased, about);
     // No turn does a closing again: only a later closing makes this good.
     // Nor is it a failure of the request, which was done: an earlier turn's
     // failure of that request is made good all the same.
     if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.pop_back();
-    Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased));
+    Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased, about));
 }
 
 void StartRunTurn(int reg) {

@@ -7,8 +7,29 @@
 // (Core.strLogErrFile) as fixed-column lines.
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "core/cash_list.h"
+#include "core/shell.h"
+
+// What an error-log line is about: the register (its fields as the register
+// list gives them; all empty for none) and the request (its code and its
+// argument as the request list gave it).
+struct LogSubject {
+    CashInfoRec cash;
+    std::string code;
+    std::string arg;
+};
+// Register reg of the list (blank fields outside it) and the request.
+LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg);
+// The request in progress (Core.strReqCode; its argument as the list gave it
+// in a command-line run, the working one in the windows), about register reg.
+LogSubject RequestFor(int reg);
+// The open turn: the register whose folder is open (Core.nOpenCash) and the
+// request in progress.
+LogSubject OpenTurnSubject();
 
 // A failure met in a register's turn of a command-line run: the position of
 // the request in the list (-1: none), whether it stays a failure whatever a
@@ -44,17 +65,23 @@ struct TextsGlobals {
     std::map<int, std::vector<std::string>> unreleased;
     // The error log could not be written in this run (said once).
     bool bErrLogFailed = false;
-    // The language file found missing in this run (said once).
+    // The language file looked at in this run (what is wrong with it said once).
     std::string strLangReported;
+    // The keys of the language file found without text in this run (each said once).
+    std::set<std::string> textlessKeys;
 };
 extern TextsGlobals Texts;
 
 // The text of the key in the section of the language file, at most 127
 // characters. When the key is absent or empty, key + "_" + the model number
-// is tried. Empty when neither gives a text; never fails. In a command-line
-// run a language file that is missing or cannot be read is a failure of the
-// run, said once (message log and error log).
+// is tried. Empty when neither gives a text; never fails. A command-line run
+// says once that its language file is missing, cannot be read or holds no
+// texts (standard error and message log), and names in the message log each
+// key it found without text, once; neither is a failure of the run.
 std::string GetText(const std::string& section, const std::string& key);
+// The same without a word on a missing text: for what is said before a run
+// may write in its folder (one held by another run).
+std::string GetTextUnnoted(const std::string& section, const std::string& key);
 // Makes the language file the source of the words of file errors
 // (platform::SetFileErrorWords). Called once at start-up by every program
 // (the program's Main, the test programs' main).
@@ -82,8 +109,12 @@ void ShowResult(const std::string& text);
 // empty; nothing is kept after.
 void ShowOperationEnd();
 
-// Yes/No question before overwriting a record; false only for No.
-bool AskConfirm();
+// "Save the changes?" before a change is kept or dropped. Closed leaves the
+// change as it is, unsaved: the caller stays where it was.
+Reply AskConfirm();
+// How many of those questions were closed unanswered so far: a caller tells
+// from it that a save below it was left unanswered, and asks nothing more.
+int ConfirmsClosed();
 // After an answer time-out: reports in the progress window which kind of
 // exchange was left incomplete, and clears the card/group flags concerned.
 void ShowRxResult();
@@ -91,13 +122,15 @@ void ShowRxResult();
 // Appends "dd/mm/yyyy - hh:mm:ss : text" to msg.log in the base folder; the
 // first line of a run replaces the file. False when it cannot be written.
 bool WriteMsgLog(const std::string& text);
-// Appends the fixed-column line for the code to the error log at once.
+// Appends the fixed-column line for the code, about its register and
+// request, to the error log at once.
 // False when there is no error log or it cannot be written; a line that
 // cannot be written goes to standard error, and the message log says why. Every call
 // counts as a failure of the run (Texts.nRunFailures), whether or not the
 // line could be written: the exit status of a command-line run follows that
-// count.
-bool LogErr(int16_t code);
+// count. Nothing in the release of a register after a stop: the stop's
+// lines say what it left.
+bool LogErr(int16_t code, const LogSubject& about);
 
 // The start of register reg's turn in a command-line run: the failures that
 // follow are noted with the request they belong to.
@@ -125,12 +158,12 @@ inline constexpr int16_t kErrNotReleased = 14;
 
 // A command-line run: the closing frame of register reg's exchange went out
 // (released) or not. Not released is a failure of the run, said in both logs
-// with the request whose exchange it closed; a later closing of the same
+// with the request whose exchange it closed (about); a later closing of the same
 // register releases it, which makes that failure good (the message log says
 // so; the error-log line stays).
-void NoteRelease(int reg, bool released);
+void NoteRelease(int reg, bool released, const LogSubject& about);
 // The error-log line for the code as LogErr writes it (without line end).
-std::string FormatLogErrLine(int16_t code);
+std::string FormatLogErrLine(int16_t code, const LogSubject& about);
 // Writes the text as one line of Core.strCashDir/name: a new file when
 // Texts.bNewTxtFile is set, else appended. False on a file error.
 bool WriteTxtFile(const std::string& name, const std::string& text);

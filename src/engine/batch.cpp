@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/cash_list.h"
@@ -103,6 +104,33 @@ void CheckErrorLog() {
         return;
     SettingNote(GetText("Log", "badlogerr") + " logerr=" + path + " (" + why + ", " +
                 Core.strSetupIni + ")");
+}
+
+// Enabled entries that name one register folder (Cassa and the station
+// address plus one) cannot be told apart: every one of them is left out of
+// the run (no longer enabled). The message log names the entries of each
+// such folder; the error log has a line for each entry left out, naming it.
+void LeaveOutSharedFolders() {
+    bool seen[kMaxCash] = {};
+    for (int i = 0; i < kMaxCash; ++i) {
+        if (seen[i] || !CassaList[i].bDefined || !CassaList[i].bEnabled) continue;
+        const int station = std::atoi(CassaList[i].station.c_str());
+        std::vector<int> same{i};
+        for (int j = i + 1; j < kMaxCash; ++j)
+            if (CassaList[j].bDefined && CassaList[j].bEnabled && std::atoi(CassaList[j].station.c_str()) == station)
+                same.push_back(j);
+        if (same.size() < 2) continue;
+        std::string keys;
+        for (int j : same) {
+            seen[j] = true;
+            CassaList[j].bEnabled = False;
+            keys += (keys.empty() ? "" : ", ") + ("C" + std::to_string(j));
+        }
+        Batch.nSharedLeftOut += static_cast<int>(same.size());
+        WriteMsgLog(GetText("Log", "samefolder") + " " + keys + " (" +
+                    CashDirName(station) + ", " + ConfigIniPath() + ")");
+        for (int j : same) LogErr(kErrCashEntry, RequestFor(j));
+    }
 }
 
 }  // namespace
@@ -243,6 +271,10 @@ void LoadConfig() {
             CassaList[i].bEnabled = on ? True : False;
         }
     }
+    // The run never works on one folder for two entries, however often the
+    // list is read again.
+    LeaveOutSharedFolders();
+    CashListState.bEnabledChosen = true;
 
     Batch.Richieste.clear();
     if (Core.strReqCode == kRequestList) {
@@ -303,21 +335,29 @@ std::string BatchNothingToDo() {
         text = GetText("Log", "norequests");
         err = 3;
     } else {
-        // Registers that would share one folder are left out, each a
-        // failure of the run, said when they are left out.
-        LeaveOutSharedFolders();
-        const bool leftOut = CashListState.nSharedLeftOut > 0;
+        // Registers that share one folder were left out at the set-up, each
+        // a failure of the run said then.
+        const bool leftOut = Batch.nSharedLeftOut > 0;
         bool any = false;
         for (int i = 0; i < kMaxCash; ++i)
             any = any || (CassaList[i].bDefined && CassaList[i].bEnabled);
         if (any) return "";
+        if (leftOut) {
+            // The entries are defined and enabled: what is missing is one
+            // the run can work on.
+            text = GetText("Log", "onlyshared");
+            if (text.empty())
+                text = "Every enabled register of the list shares its folder with another and was left "
+                       "out; nothing was done:";
+            return text + " " + file;
+        }
         text = GetText("Log", "noregister");
-        if (leftOut) return text + " " + file;
         err = kErrCashEntry;
     }
     text += " " + file;
     WriteMsgLog(text);
-    LogErr(err);
+    // The run's set-up failed: the line is about no register.
+    LogErr(err, RequestFor(-1));
     return text;
 }
 

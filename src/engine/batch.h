@@ -59,6 +59,8 @@ struct BatchGlobals {
     // Settings of the configuration that could not be used as they stand,
     // one line each (LoadConfig; also in msg.log), for standard error.
     std::vector<std::string> settingNotes;
+    // Enabled entries left out of the run because they name one folder.
+    int nSharedLeftOut = 0;
     // Failures at the run's end (the semaphore file), for standard error.
     std::vector<std::string> endNotes;
 };
@@ -118,9 +120,4 @@ bool ExecRequests();
 // error-log line (code 3). Code and argument are taken as copies: the
 // builders clear Core.strReqArg, which a caller may have passed.
 bool ExecRequest(std::string code, std::string arg);
-
-// A request that changes the register's data for good (the daily closure, a
-// reset, a deletion): it is never sent twice, not even when it may not have
-// reached the register.
-bool IsOnceOnlyRequest(const std::string& code);
 

@@ -107,7 +107,7 @@ bool RunSendCli(const std::string& arg) {
     if (!CliCodeRange(builders::TrimArg(arg.substr(0, colon)), builders::TrimArg(arg.substr(colon + 1)),
                       from, to, why)) {
         ReportTransferProblem(why);
-        LogErr(3);
+        LogErr(3, OpenTurnSubject());
         return false;
     }
     return SendCli(from, to);
@@ -119,7 +119,7 @@ bool RunConnTest(const std::string& arg) {
     Core.strReqArg = arg;
     if (arg.empty() && !Batch.strHelloCopy.empty()) Core.strReqArg = Batch.strHelloCopy;
     if (ReqConnTest()) return true;
-    LogErr(4);
+    LogErr(4, OpenTurnSubject());
     return false;
 }
 
@@ -211,7 +211,7 @@ bool RunImport(const ImportEntry& entry, const std::string& arg) {
     auto import = [&](Range16& range) {
         int32_t count = 0;
         if (!entry.import(arg, count)) {
-            LogErr(4);
+            LogErr(4, OpenTurnSubject());
             return false;
         }
         if (entry.from) range = {Tx.*entry.from, Tx.*entry.to};
@@ -236,7 +236,7 @@ const RequestEntry kRequests[] = {
 // window's errors and the message log, and an error-log line of the code.
 bool RequestNotDone(const char* key, const std::string& what, int16_t code) {
     ReportTransferProblem(GetText("Log", key) + " " + what);
-    LogErr(code);
+    LogErr(code, OpenTurnSubject());
     return false;
 }
 
@@ -270,11 +270,5 @@ bool ExecRequest(std::string code, std::string arg) {
     // extra turn of a register whose import failed has counted it already.
     if (Texts.nFailuresAsked == failures && !importFailedBefore)
         RequestNotDone("notdone", code + "|" + arg, 4);
-    return false;
-}
-
-bool IsOnceOnlyRequest(const std::string& code) {
-    for (const char* c : {"#Z", "#q", "#i", "#d", "#C", "#L", "#M", "#N", "#F", "#l"})
-        if (code == c) return true;
     return false;
 }

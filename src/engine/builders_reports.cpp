@@ -295,9 +295,14 @@ std::string TakeRange(const std::string& code, const std::string& arg) {
     return IsRangeArg(arg) && ReadCodeRange(arg, TakesPLUCodes(code), range) ? range.text : std::string();
 }
 
+// What a request does to the register that cannot be undone (a closure, a
+// reset, a deletion) is never sent to it twice.
+constexpr bool kOnceOnly = true;
+
 struct ReportRequest {
     const char* code;
     ReportBuilderFn run;
+    bool onceOnly = false;
 };
 
 const ReportRequest kReports[] = {
@@ -305,19 +310,21 @@ const ReportRequest kReports[] = {
     {"*E", ReqRptIVA},      {"*f", ReqRptFinanziario},  {"*g", ReqRptBollini},
     {"*R", ReqRptClienti},  {"*S", ReqRptFatture},      {"*h", ReqRptOraria},
     {"*u", ReqRptTavoli},   {"*w", ReqRptValute},       {"*b", ReqRptTicketAmount},
-    {"#P", ReqStorico},     {"#Z", SendChiusuraZ},      {"&c", ReadCliCard},
+    {"#P", ReqStorico},     {"#Z", SendChiusuraZ, kOnceOnly}, {"&c", ReadCliCard},
 };
 
 struct TokenRequest {
     const char* code;
     bool (*run)(const std::string& token);
+    bool onceOnly;
 };
 
-// Resets and deletions: the token is the code followed by the range given.
+// Resets and deletions: the token is the code followed by the range given
+// ("#C" and "#L" with a PLU file instead delete the codes of that file).
 const TokenRequest kTokens[] = {
-    {"#q", SendAzzera},     {"#i", SendAzzera}, {"#d", SendAzzera},
-    {"#M", SendDelCli},     {"#N", SendDelCli}, {"#F", SendDelClientGroup},
-    {"#l", SendDelFMult},
+    {"#q", SendAzzera, kOnceOnly},    {"#i", SendAzzera, kOnceOnly},    {"#d", SendAzzera, kOnceOnly},
+    {"#C", SendDelPLUOff, kOnceOnly}, {"#L", SendDelPLUOff, kOnceOnly}, {"#M", SendDelCli, kOnceOnly},
+    {"#N", SendDelCli, kOnceOnly},    {"#F", SendDelClientGroup, kOnceOnly}, {"#l", SendDelFMult, kOnceOnly},
 };
 
 // The requests whose range is one of codes or record numbers: a range that
@@ -351,6 +358,14 @@ std::optional<std::string> ResetToken(const std::string& code, const std::string
 
 }  // namespace
 
+bool RequestCannotBeUndone(const std::string& code) {
+    for (const ReportRequest& r : kReports)
+        if (code == r.code) return r.onceOnly;
+    for (const TokenRequest& t : kTokens)
+        if (code == t.code) return t.onceOnly;
+    return false;
+}
+
 ReportBuilderFn ReportBuilder(const std::string& code) {
     for (const ReportRequest& r : kReports)
         if (code == r.code) return r.run;
@@ -372,7 +387,7 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     }
     ArgRange range;
     if (TakesCodeRange(code) && IsRangeArg(arg) && !ReadCodeRange(arg, TakesPLUCodes(code), range))
-        return RefuseArgument(arg);
+        return RefuseArgument(arg, LettersRefused(arg, TakesPLUCodes(code)));
     if (code == "*c") {
         const std::string range = TakeRange(code, arg);
         const size_t colon = range.find(':');
@@ -384,11 +399,6 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     if (code == "*B" || code == "*K") {
         std::string range = TakeRange(code, arg);
         queued = ReqRptPLU(code, range);
-        return true;
-    }
-    if (code == "#C" || code == "#L") {
-        // A range deletes that range; a file name deletes the codes it holds.
-        queued = SendDelPLUOff(code + TakeRange(code, arg));
         return true;
     }
     for (const TokenRequest& t : kTokens) {

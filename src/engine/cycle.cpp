@@ -58,34 +58,24 @@ bool AnyWorkLeft() {
 }
 
 // The error code for each register with work left, each line naming its
-// register (as the line of its own turn would). In a command-line run the
-// line of a register whose turn is not under way names the request at which
-// its list stands (its first, or where its extra turn would take it up), not
-// the request of the register opened last; a register with none left there
-// has no work left.
-void LogForWorkLeft(int16_t code) {
-    const int16_t address = LinkState.nAddress, open = Core.nOpenCash;
-    const std::string reqCode = Core.strReqCode, reqArgGiven = Core.strReqArgGiven;
+// register and its request. In a command-line run the line of a register
+// names the first request of its list that it has not done: for the open
+// register whose turn is under way, openAt (-1: the request in progress);
+// for the others where their list stands (its first, or where the extra turn
+// would take it up). A register with no request left there has no work left.
+void LogForWorkLeft(int16_t code, int32_t openAt) {
+    const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
     for (int i = 0; i < kMaxCash; ++i) {
         if (!HasWork(i)) continue;
-        const bool underWay = i == open && !CassaList[i].bDone;
-        if (!Core.bInteractive && Batch.bListLoaded && !underWay) {
-            const int32_t at = Batch.resumeAt[static_cast<size_t>(i)];
-            if (at < 0 || at >= static_cast<int32_t>(Batch.Richieste.size())) continue;
-            Core.strReqCode = Batch.Richieste[static_cast<size_t>(at)].code;
-            Core.strReqArgGiven = Batch.Richieste[static_cast<size_t>(at)].arg;
-        } else {
-            Core.strReqCode = reqCode;
-            Core.strReqArgGiven = reqArgGiven;
+        const bool underWay = i == Core.nOpenCash && !CassaList[i].bDone;
+        const int32_t at = underWay ? openAt : Batch.resumeAt[static_cast<size_t>(i)];
+        if (Core.bInteractive || !Batch.bListLoaded || (underWay && openAt < 0)) {
+            LogErr(code, RequestFor(i));
+        } else if (at < requests) {
+            const BatchRequest& request = Batch.Richieste[static_cast<size_t>(at)];
+            LogErr(code, AboutRegister(i, request.code, request.arg));
         }
-        LinkState.nAddress = static_cast<int16_t>(FieldNumber(CassaList[i].station));
-        Core.nOpenCash = static_cast<int16_t>(i);
-        LogErr(code);
     }
-    LinkState.nAddress = address;
-    Core.nOpenCash = open;
-    Core.strReqCode = reqCode;
-    Core.strReqArgGiven = reqArgGiven;
 }
 
 }  // namespace
@@ -113,7 +103,7 @@ bool NextCash(bool first) {
         // still had work.
         LinkState.AbortRequest = true;
         Cycle.bTimedOut = true;
-        LogForWorkLeft(7);
+        LogForWorkLeft(7, -1);
     }
 
     if (LinkState.AbortRequest) {
@@ -176,17 +166,16 @@ void ClearPending() {
 bool WriteSemFile() {
     if (Core.bInteractive || Core.strSemFile.empty()) return true;
     if (platform::WriteFile(Core.strSemFile, "")) return true;
-    // A caller waiting for the file would wait for ever: the run fails and
-    // says why wherever it can (message log, error log, standard error).
+    // A caller waiting for the file would wait for ever: said where the
+    // caller looks besides (message log, standard error).
     const int err = errno;
     std::string text = GetText("Log", "nosem");
     if (text.empty())
         text = "Semaphore file cannot be written, a caller waiting for it is not told the run ended:";
     text += " " + Core.strSemFile + " (" + platform::FileErrorText(err, Core.strSemFile) + ")";
     WriteMsgLog(text);
-    LogErr(kErrFile);
     Batch.endNotes.push_back(text);
     return false;
 }
 
-void LogWorkLeft(int16_t code) { LogForWorkLeft(code); }
+void LogWorkLeft(int16_t code, int32_t openAt) { LogForWorkLeft(code, openAt); }

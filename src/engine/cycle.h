@@ -46,8 +46,11 @@ bool NextCash(bool first);
 bool CycleHasMore();
 
 // The error code in the error log once for each register that still has
-// work in this cycle (the open one counts only while not marked done).
-void LogWorkLeft(int16_t code);
+// work in this cycle (the open one counts only while not marked done), each
+// line naming the register and, in a command-line run, the first request of
+// its list it has not done: for the open register openAt (-1: the request in
+// progress). A register with none left gets no line.
+void LogWorkLeft(int16_t code, int32_t openAt);
 
 // Drops the queued commands after the one in progress; when the link is idle
 // it then lets NextCash take the abort.
@@ -55,7 +58,8 @@ void ClearPending();
 
 // Batch mode: creates the semaphore file named in setup.ini empty (an
 // existing one is emptied). Nothing in interactive mode or without a name.
-// A file that cannot be written is a failure of the run: a message-log and
-// an error-log line, and a line for standard error (Batch.endNotes); false.
+// A file that cannot be written is said on a line of its own in the message
+// log and on standard error (Batch.endNotes), false; it is no failure of the
+// requests, whose work was done: the exit status counts those.
 bool WriteSemFile();
 

@@ -10,7 +10,7 @@
 
 void SetStopFlag() {
     MainTimer.StopRequest = true;
-    LogErr(6);
+    LogErr(6, OpenTurnSubject());
 }
 
 void ChooseRegister(int16_t index) {

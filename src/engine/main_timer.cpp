@@ -27,9 +27,6 @@
 namespace {
 
 constexpr double kStepPause = 0.5;  // seconds between two commands
-// The user's Cancel met the exchange that the closing frame now ends: it is
-// taken up again when the pause after the closing is over.
-bool cancelAfterClosing = false;
 
 double Now() { return platform::Timer(); }
 
@@ -44,6 +41,21 @@ void CommandOver(int16_t nextState) {
 }
 
 void TakeSystemStop();
+
+// A reply of the exchange that the register did not acknowledge (said as it
+// was lost): the exchange is not done. Its command ends now and the rest of
+// the queue is not sent; in a command-line run the register's turn ends as
+// after an unacknowledged command frame: the request's last frame may or may
+// not have reached the register.
+void TakeLostExchange() {
+    if (TakeLostReply().empty()) return;
+    ClearCmdQueue();
+    CloseAllFiles();
+    LinkState.nPendingAns = 0;
+    if (Core.bInteractive) return;
+    CassaList[Core.nOpenCash].bFailed = True;
+    Batch.nRequestCmdsAcked = std::min(Batch.nRequestCmdsAcked, Batch.nRequestCmdsOut - 1);
+}
 
 // Hands the next queued command to the link. In a command-line run a
 // command that the link cannot take (the port does not open; the port has
@@ -114,7 +126,7 @@ void EndErrorTurn() {
         int32_t skip = 0;
         const int32_t out = Batch.nRequestCmdsOut;
         if (pos < static_cast<int32_t>(Batch.Richieste.size()) && out > 0 &&
-            IsOnceOnlyRequest(Batch.Richieste[static_cast<size_t>(pos)].code)) {
+            RequestCannotBeUndone(Batch.Richieste[static_cast<size_t>(pos)].code)) {
             const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
             const bool whole = out >= Batch.nRequestCmds;
             if (Batch.nRequestCmdsAcked < out) {
@@ -152,23 +164,35 @@ void BatchFromRegister(bool opened) {
     EndOfBatchRun();
 }
 
+// The first request of the open register's list that its turn has not done:
+// the one in progress when currentLeft (its exchange under way, about to
+// start, or with commands still queued; or the register failed on it), else
+// the one after it.
+int32_t OpenFirstLeft(bool currentLeft) {
+    const int32_t pos = MainTimer.bRichiestePending;
+    return currentLeft ? std::max<int32_t>(pos, 0) : pos + 1;
+}
+
+// A stop or the main window's close: a line for each register with work
+// left, naming the first request of its list that it has not done.
+void LogStopLines(bool currentLeft) {
+    MainTimer.bStopLogged = true;
+    LogWorkLeft(6, OpenFirstLeft(currentLeft));
+}
+
 // Batch mode: the open register is over (its list ended or it failed).
 void BatchRegisterOver() {
-    const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
-    const bool workLeft = CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopLeftRequest ||
-                          CmdQueuePending() || MainTimer.bRichiestePending + 1 < requests;
+    if (MainTimer.ExitRequest && !MainTimer.bStopLogged)
+        LogStopLines(CassaList[Core.nOpenCash].bFailed != False || MainTimer.bStopLeftRequest ||
+                     CmdQueuePending());
     ClearCmdQueue();
     MarkOpenDone();
     LinkState.nState = 0;
     if (MainTimer.ExitRequest) {
         // The main window was closed, or the system stopped the run: the
-        // rest is not done. A line for the register whose turn ended here,
-        // when it had work left, and for each register still to come: one
-        // line for it, whether or not its turn failed (an extra turn is not
-        // counted again).
+        // rest is not done, as its lines said (an extra turn is not counted
+        // again).
         CassaList[Core.nOpenCash].bFailed = False;
-        if (workLeft) LogErr(6);
-        LogWorkLeft(6);
         // An exchange abandoned for a stop has ended: the run ends here, not
         // in a cycle's abort.
         LinkState.AbortRequest = false;
@@ -216,8 +240,10 @@ void StateIdle(bool& exitTaken) {
 
 void StateConnect() {
     if (LinkState.bNoCmd) {
-        // First tick of the command: handshake and command frame.
+        // First tick of the command: handshake and command frame. A reply
+        // lost until the frame went out belongs to no exchange of its own.
         int16_t r = GestHelloReq();
+        TakeLostReply();
         LinkState.bNoCmd = false;
         // The frame that carried the command went out, acknowledged or not
         // (a refused register's empty frame carries none).
@@ -240,6 +266,7 @@ void StateConnect() {
     }
 
     PollAnswers();
+    TakeLostExchange();
     if (LinkState.nPendingAns != 0) {
         CurrentShell().ShowWait();
         if (LinkState.AbortRequest) {
@@ -253,7 +280,7 @@ void StateConnect() {
             // No answer activity within the command's time-out.
             ShowRxResult();
             CloseAllFiles();
-            LogErr(11);
+            LogErr(11, OpenTurnSubject());
         } else {
             return;
         }
@@ -264,7 +291,10 @@ void StateConnect() {
 }
 
 void StateClose() {
+    // The register may still ask for a reply of the exchange (a closure
+    // awaits no answer of its own).
     PollAnswers();
+    TakeLostExchange();
     if (!LinkState.strCmdSent.empty()) {
         // Release the register and clear its display, or with the
         // keep-locked option only show a text on it.
@@ -286,7 +316,7 @@ void StateClose() {
         // in which the register's last frames are still answered: the cycle
         // then ends on it.
         const bool aborted = LinkState.AbortRequest;
-        cancelAfterClosing = aborted && MainTimer.nStopSignal == 0;
+        MainTimer.bCancelAfterClosing = aborted && MainTimer.nStopSignal == 0;
         const bool keepMsgs = LinkState.bHelloMsgs;
         if (aborted) LinkState.bHelloMsgs = false;
         LinkState.AbortRequest = false;
@@ -297,12 +327,13 @@ void StateClose() {
         }
         // A Cancel pressed while the closing went out is taken up after the
         // pause too, as one pressed before it.
-        if (LinkState.AbortRequest && MainTimer.nStopSignal == 0) cancelAfterClosing = true;
+        if (LinkState.AbortRequest && MainTimer.nStopSignal == 0) MainTimer.bCancelAfterClosing = true;
         LinkState.AbortRequest = false;
         // A stop says only what it left undone.
         if (!Core.bInteractive && !aborted && MainTimer.nStopSignal == 0)
-            NoteRelease(Core.nOpenCash, released);
+            NoteRelease(Core.nOpenCash, released, OpenTurnSubject());
         PollAnswers();
+        TakeLostExchange();
         LinkState.bHelloMsgs = keepMsgs;
     }
     CurrentShell().ClearShowWait(false);
@@ -313,9 +344,10 @@ void StateClose() {
 
 void StatePause() {
     PollAnswers();
+    TakeLostExchange();
     if (!(Now() > MainTimer.sngStepTime + kStepPause)) return;
-    if (cancelAfterClosing) {
-        cancelAfterClosing = false;
+    if (MainTimer.bCancelAfterClosing) {
+        MainTimer.bCancelAfterClosing = false;
         LinkState.AbortRequest = true;
     }
     if (!Core.bInteractive) {
@@ -381,26 +413,42 @@ void StateFailed() {
     NextRegisterReplay();
 }
 
+// The record of a stop, written the moment the run sees the signal (a wait
+// of the link, or a tick), so that a second signal, which ends the program
+// at once, loses none of it: the message-log line and, in a command-line
+// run, a line for each register with work left. The request in progress is
+// left undone when its exchange is under way (or about to start) or more of
+// its commands wait; at the closing of its last one, or in the pause after
+// it, it was done.
+void NoteStop(int sig) {
+    if (sig == 0 || MainTimer.nStopSignal != 0) return;
+    MainTimer.nStopSignal = sig;
+    const int16_t state = LinkState.nState;
+    MainTimer.bStopLeftRequest = state == 1 || state == 4 || CmdQueuePending();
+    // The error-log lines first: a caller that sees the message-log line
+    // finds them written.
+    if (!Core.bInteractive && !MainTimer.bRunEnded)
+        LogStopLines(MainTimer.bStopLeftRequest || state == 0 || state == 5 ||
+                     CassaList[Core.nOpenCash].bFailed != False);
+    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
+}
+
+void StopSeen() { NoteStop(platform::StopSignalNoted()); }
+
 // The system asked the run to stop (SIGTERM, SIGINT, SIGHUP): it ends as the
 // main window's close ends it, but at once. The exchange in progress is
-// abandoned (a read keeps the old table and leaves no copy), each register
-// with work left gets its error-log line when its turn ends, and the run's
+// abandoned (a read keeps the old table and leaves no copy), and the run's
 // end writes the semaphore file; the exit status names the signal.
 void TakeSystemStop() {
     const int sig = platform::TakeStopSignal();
-    if (sig == 0 || MainTimer.nStopSignal != 0) return;
-    MainTimer.nStopSignal = sig;
-    WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
+    if (sig == 0) return;
+    NoteStop(sig);
     // Nobody is there to answer the close's question.
     Core.bAskOnExit = false;
     MainTimer.ExitRequest = true;
     if (LinkState.nState != 0) {
         // Every waiting loop of the link ends on the abort; the state in
-        // progress then ends the register's turn (BatchRegisterOver). The
-        // request is left undone when its exchange is under way (or about to
-        // start) or more of its commands wait; at the closing of its last
-        // one, or in the pause after it, it was done.
-        MainTimer.bStopLeftRequest = LinkState.nState == 1 || LinkState.nState == 4 || CmdQueuePending();
+        // progress then ends the register's turn (BatchRegisterOver).
         LinkState.AbortRequest = true;
         return;
     }
@@ -408,7 +456,6 @@ void TakeSystemStop() {
         // No exchange under way: the run had not started, or the opening of
         // the port (a modem's dial) was cut short by the stop.
         MainTimer.bRunStarted = true;
-        LogWorkLeft(6);
         EndOfBatchRun();
     }
 }
@@ -430,6 +477,7 @@ void GestMainTimer() {
         // 10 ms and the link's millisecond waits use the monotonic clock.
         MainTimer.bFirstTick = false;
         MainTimer.MainClosing = false;
+        SetStopSeenHook(&StopSeen);
     }
     CurrentShell().ShowTime();
     TakeSystemStop();

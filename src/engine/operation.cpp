@@ -112,7 +112,8 @@ bool MayStartOperation() {
     if (!OperationRunning()) {
         // The operation sends from the registers' files: an editor's change
         // not saved yet is asked about first, as the editor's own Send does.
-        if (EditorForm* editor = CurrentEditor()) editor->BeforeOperation();
+        EditorForm* editor = CurrentEditor();
+        if (editor && !editor->BeforeOperation()) return false;
         // The last operation ended since the timer's last tick: said first.
         if (Operation.bSeen) FollowOperation();
         // A new operation: bulk programming only when it says so again.

@@ -32,8 +32,10 @@ public:
     virtual void ShowData() {}
     // An operation over the registers is about to start. An editor whose
     // change the operation would not see (it sends from the files) asks
-    // about it; the others do nothing.
-    virtual void BeforeOperation() {}
+    // about it; the others do nothing. False when the operation may not
+    // start (the question closed unanswered, or the change could not be
+    // saved): the change stays as it was.
+    virtual bool BeforeOperation() { return true; }
 
     // Unloads the editor: its unload step runs (saving what it shows) and
     // the window goes away. False when the unload was cancelled; the editor

@@ -115,7 +115,7 @@ bool ConnectCassa() {
     if (LinkAborted()) return false;
 
     ReportHelloFailure();
-    LogErr(5);
+    LogErr(5, OpenTurnSubject());
     return false;
 }
 
@@ -257,7 +257,7 @@ int16_t GestHelloReq() {
         if (!closing) ClearCmdQueue();
         ReportHelloFailure();
         PollAnswers();
-        if (!Core.bInteractive && !closing) LogErr(1);
+        if (!Core.bInteractive && !closing) LogErr(1, OpenTurnSubject());
         LinkState.bCmdPending = keep;
         return -1;
     }
@@ -278,7 +278,7 @@ int16_t GestHelloReq() {
         ShowMsg("71", "17");
         LinkState.bCmdPending = false;
         if (!closing) {
-            LogErr(2);
+            LogErr(2, OpenTurnSubject());
             CassaList[Core.nOpenCash].bFailed = True;
             CmdQueue.bHelloDone = true;
         }
@@ -303,7 +303,7 @@ int16_t GestHelloReq() {
         // nothing): it may or may not have been carried out, a failure of the run.
         const std::string text = GetText("Log", "cmdnotacked") + " " + LinkState.strCmdSent;
         CurrentShell().AddError(text, true);
-        LogErr(5);
+        LogErr(5, OpenTurnSubject());
     }
     return refused && closing && r == 0 ? int16_t(-1) : r;
 }
@@ -323,7 +323,7 @@ void WriteCopyFile() {
         const std::string text = GetText("Log", "nocopy") + " " + path + ": " +
                                  platform::FileErrorText(errno, path);
         CurrentShell().AddError(text, true);
-        LogErr(kErrFile);
+        LogErr(kErrFile, OpenTurnSubject());
     }
     Hello.bCopyHello = false;
 }
@@ -367,5 +367,5 @@ void GestHelloErr() {
         }
     }
     // Only an error the register reports goes to the error log.
-    if (any) LogErr(255);
+    if (any) LogErr(255, OpenTurnSubject());
 }

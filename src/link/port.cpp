@@ -63,7 +63,7 @@ void CloseLostPort() {
     std::string line = GetText("Log", "portlost") + " " + name;
     if (!reason.empty()) line += ": " + reason;
     CurrentShell().AddError(line, true);
-    LogErr(5);
+    LogErr(5, OpenTurnSubject());
 }
 
 }  // namespace
@@ -194,7 +194,7 @@ bool OpenCommPort() {
         NotePort("noport", PortName(Core.nCommPort, ""),
                  port ? port->LastReason() : GetText("Log", "noportnum"));
     }
-    LogErr(5);
+    LogErr(5, OpenTurnSubject());
     return false;
 }
 

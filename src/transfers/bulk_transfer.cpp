@@ -271,7 +271,7 @@ void ReportDropped(bool streamed) {
             }
             const std::string text = GetText("Msg", "90") + ": " + std::to_string(i + 1);
             CurrentShell().AddError(text, false);
-            if (!Core.bInteractive) LogErr(11);
+            if (!Core.bInteractive) LogErr(11, RequestFor(i));
         },
         false);
     if (streamed && !sent.empty()) ShowResult(GetText("Msg", "sentto") + " " + sent);
@@ -320,7 +320,7 @@ void StreamPLUs() {
     const std::string path = Bulk.strFastPLUFile.empty() ? PLUFilePath() : Bulk.strFastPLUFile;
     if (!file.Open(path, kPLURecLen, false)) {
         CurrentShell().AddError("GestSendPLU - " + path, true);
-        if (!Core.bInteractive) LogErr(kErrFile);
+        if (!Core.bInteractive) LogErr(kErrFile, OpenTurnSubject());
         return;
     }
     const int32_t first = std::max<int32_t>(Tx.nTxPLUFrom, 1);
@@ -397,7 +397,7 @@ void StreamIcons() {
     std::string image;
     if (!platform::ReadFile(Bulk.strBitmapFile, image)) {
         CurrentShell().AddError("GestSendIco - " + Bulk.strBitmapFile, true);
-        if (!Core.bInteractive) LogErr(kErrFile);
+        if (!Core.bInteractive) LogErr(kErrFile, OpenTurnSubject());
         return;
     }
     const size_t length = static_cast<size_t>(IconRowLength());
@@ -492,7 +492,7 @@ bool PrepareFastPLU(int32_t from, int32_t to) {
     std::string bytes;
     if (!platform::ReadFile(PLUFilePath(), bytes)) bytes.clear();
     if (!tables::WriteWholeFile("GestSendPLU", copy, bytes, tables::Report::MsgBox)) {
-        if (!Core.bInteractive) LogErr(kErrFile);
+        if (!Core.bInteractive) LogErr(kErrFile, OpenTurnSubject());
         return false;
     }
     Bulk.strFastPLUFile = copy;

@@ -28,7 +28,7 @@ void ReportNoSource(const std::string& key, const std::string& source, const std
         CurrentShell().MsgBox(GetText("Msg", "20") + "-" + GetText("Msg1", "24"), "");
     } else {
         ReportTransferProblem(GetText("Log", key) + " " + source + (why.empty() ? "" : " (" + why + ")"));
-        LogErr(8);
+        LogErr(8, OpenTurnSubject());
     }
 }
 
@@ -131,7 +131,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
     const int err = errno;
     if (none) {
         ReportTransferProblem(GetText("Log", "importnone") + " " + source + firstRefused);
-        if (!Core.bInteractive) LogErr(8);
+        if (!Core.bInteractive) LogErr(8, OpenTurnSubject());
     } else if (!ok) {
         tables::ReportFileError("SortCli", platform::FileErrorText(err, destination),
                                 tables::Report::MsgBox);
@@ -147,7 +147,7 @@ int32_t SortCli(const std::string& source, const std::string& destination) {
             ReportTransferFailure(GetText("Log", "nowrite") + " " + kClientErrFile);
         }
         if (!Core.bInteractive) {
-            LogErr(9);
+            LogErr(9, OpenTurnSubject());
         } else if (shell.AskYesNo(GetText("Msg", "20") + "-" + GetText("Msg1", "cliloaderr"), "")) {
             std::string why;
             if (!platform::OpenInTextEditor(tables::TablePath(kClientErrFile), why))

@@ -129,7 +129,7 @@ bool Fail(const Kind& kind, const std::string& description) {
         CurrentShell().MsgBox(std::string(kind.proc) + " - " + description, "");
     } else {
         CurrentShell().AddError(std::string(kind.proc) + " - " + description, true);
-        LogErr(8);
+        LogErr(8, OpenTurnSubject());
     }
     CurrentShell().SetPGBValue(-1);
     return false;
@@ -142,7 +142,7 @@ bool NothingImported(const std::string& sourcePath, const std::string& firstRefu
     const std::string text = GetText("Log", "importnone") + " " + sourcePath +
                              (firstRefused.empty() ? "" : " (" + firstRefused + ")");
     CurrentShell().AddError(text, true);
-    if (!Core.bInteractive) LogErr(8);
+    if (!Core.bInteractive) LogErr(8, OpenTurnSubject());
     CurrentShell().SetPGBValue(-1);
     return false;
 }
@@ -178,7 +178,7 @@ bool LoadSource(const Kind& kind, const std::string& sourcePath, Source& source)
         CurrentShell().MsgBox(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", "24"), "");
     } else {
         CurrentShell().AddError(GetText("Log", "importline") + " " + sourcePath + " (" + why + ")", true);
-        LogErr(8);
+        LogErr(8, OpenTurnSubject());
     }
     return false;
 }
@@ -271,7 +271,7 @@ void OfferErrorList(const Kind& kind, ErrorList& errors) {
     Shell& shell = CurrentShell();
     if (!Core.bInteractive) {
         WriteMsgLog(GetText("Log", "importlist") + " " + TablePath(kind.errFile) + " " + errors.Counts());
-        LogErr(9);
+        LogErr(9, OpenTurnSubject());
         return;
     }
     if (!shell.AskYesNo(GetText("Msg", kind.msgKey) + "-" + GetText("Msg1", kind.askKey), "")) return;
@@ -289,7 +289,7 @@ bool Sort(const Kind& kind, const std::string& sourcePath, const std::string& de
     if (!kind.offers && !Core.bSortImport) {
         // Taken as it is.
         if (!WriteWholeFile(kind.proc, destination, std::string(src), Report::MsgBox)) {
-            if (!Core.bInteractive) LogErr(8);
+            if (!Core.bInteractive) LogErr(8, OpenTurnSubject());
             return false;
         }
         SetCount(kind, total);

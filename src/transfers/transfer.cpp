@@ -610,7 +610,7 @@ void ReportTransferProblem(const std::string& text) {
 
 void ReportTransferFailure(const std::string& text) {
     ReportTransferProblem(text);
-    LogErr(kErrFile);
+    LogErr(kErrFile, OpenTurnSubject());
 }
 
 bool SplitImportRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,

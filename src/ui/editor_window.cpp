@@ -157,7 +157,15 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
     std::string question;
     if (!SaveBlocked()) {
         NoteRefusal({}, nullptr);
-        if (save() || !ChangeShown()) return true;
+        const int closed = ConfirmsClosed();
+        if (save()) return true;
+        // The save's question was closed unanswered: the user stays at the
+        // change, asked nothing more.
+        if (ConfirmsClosed() != closed) {
+            StayAt(list, shown);
+            return false;
+        }
+        if (!ChangeShown()) return true;
         // Nothing was saved: leaving now would lose the change unasked.
         question = refusedField_.empty() ? GetText("Msg", "leavenosave")
                                          : refusedField_ + " - " + GetText("Msg", "leavedrop");
@@ -166,12 +174,15 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
         question = GetText("Msg", "readdrop");
     }
     if (CurrentShell().AskYesNo(question, GetText("Msg", "81"))) return true;
-    if (list) {
-        const QSignalBlocker quiet(list);
-        list->setCurrentIndex(shown - 1);
-    }
+    StayAt(list, shown);
     if (refusedControl_ && refusedControl_->isEnabled()) GoTo(refusedControl_);
     return false;
+}
+
+void EditorWindow::StayAt(QComboBox* list, int shown) {
+    if (!list) return;
+    const QSignalBlocker quiet(list);
+    list->setCurrentIndex(shown - 1);
 }
 
 bool EditorWindow::HoldsData(const QWidget*) const { return true; }

@@ -98,11 +98,14 @@ protected:
     virtual bool ChangeShown() { return false; }
     // Before the editor leaves what it shows: save saves it when a save can
     // be made. A change that cannot be saved (a read runs, or save refused a
-    // value) is asked about. True when the editor may leave (saved, nothing
-    // to lose, or the user drops the change); false keeps the user where the
+    // value) is asked about; a save whose question was closed unanswered
+    // asks nothing more. True when the editor may leave (saved, nothing to
+    // lose, or the user drops the change); false keeps the user where the
     // change is: list (when given) shows item `shown` (numbered from 1)
     // again, and the field refused gets the focus.
     bool LeaveShown(const std::function<bool()>& save, QComboBox* list = nullptr, int shown = 0);
+    // The list shows item `shown` again, without a choice made.
+    static void StayAt(QComboBox* list, int shown);
     // A save refused the field (its name and box): noted for the question
     // on leaving. Each save forgets the one before.
     void NoteRefusal(const std::string& field, QWidget* control);

@@ -17,6 +17,7 @@
 #include "core/cash_list.h"
 #include "core/config_level.h"
 #include "core/globals.h"
+#include "engine/operation.h"
 #include "engine/main_timer.h"
 #include "core/numbers.h"
 #include "core/shell.h"
@@ -528,12 +529,24 @@ bool frmClienti::TestChange() {
         ShowMsgText(GetText("Msg1", "3"), "");
         return false;
     }
-    if (AskConfirm()) {
+    const Reply answer = AskConfirm();
+    if (answer == Reply::Yes) {
         if (nEditState == 5)
             GestAddCli();
         else
             GestModCli();
     }
+    return answer != Reply::Closed;
+}
+
+bool frmClienti::BeforeOperation() {
+    if (!ChangeShown()) return true;
+    if (!TestChange()) return false;
+    // Kept or dropped: the record view is emptied, as the editor's own
+    // buttons leave it after the question.
+    nEditState = 0;
+    SetFieldsState();
+    ShowCli("");
     return true;
 }
 
@@ -557,11 +570,13 @@ void frmClienti::GestAddCli() {
 }
 
 void frmClienti::GestModCli() {
+    bool saved = false;
     if (!SetDati())
         ShowSaveRefused(TakeRefused(), "6");
-    else if (objCli.ModCli())
+    else if ((saved = objCli.ModCli()))
         ShowMsg("", "");
-    nEditState = 2;
+    // A change not written stays a change: leaving asks about it.
+    nEditState = saved ? 2 : 3;
     SetFieldsState();
 }
 
@@ -658,7 +673,10 @@ void frmClienti::cmdList_Click() {
 }
 
 void frmClienti::cmdLoad_Click() {
-    TestChange();
+    // Whether the read may start is known before anything is asked: a start
+    // refused changes nothing. Then a change shown is asked about (the
+    // operation's start asks it), and closing that question starts nothing.
+    if (!MayStartOperation()) return;
     nEditState = 0;
     SetFieldsState();
     ShowCli("");

@@ -105,6 +105,9 @@ public:
     int16_t EditState() const { return nEditState; }
     const ClientM& Archive() const { return objCli; }
 
+    // A change being added or modified: asks whether to save it (a field
+    // refused is said and gives false). False also when the question was
+    // closed unanswered: nothing changes.
     bool TestChange();
     void SetFieldsState();
     void SetModState();
@@ -153,6 +156,9 @@ protected:
     // refused) is asked about before it is dropped.
     bool UnloadSave() override;
     bool ChangeShown() override { return nEditState == 3 || nEditState == 5; }
+    // Before an operation: a change shown is asked about (the customers are
+    // sent from the file); false keeps the operation from starting.
+    bool BeforeOperation() override;
 
 private:
     int FindCliIndex(const std::string& code) const;

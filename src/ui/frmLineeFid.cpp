@@ -203,8 +203,10 @@ bool frmLineeFid::LoadTmpSlot(int16_t line) {
 }
 
 bool frmLineeFid::TestChange() {
-    if (std::memcmp(&udtEdit, &LineeFid, sizeof(LineeFidRec)) != 0 && AskConfirm()) LineeFid = udtEdit;
-    return true;
+    if (std::memcmp(&udtEdit, &LineeFid, sizeof(LineeFidRec)) == 0) return true;
+    const Reply answer = AskConfirm();
+    if (answer == Reply::Yes) LineeFid = udtEdit;
+    return answer != Reply::Closed;
 }
 
 void frmLineeFid::cbxLineaFid_Click() {
@@ -230,7 +232,8 @@ void frmLineeFid::cmdClear_Click() {
 
 void frmLineeFid::cmdOk_Click() {
     if (!SaveTmpSlot(nCurLine)) return;
-    TestChange();
+    // The question closed: the window stays open at the change.
+    if (!TestChange()) return;
     accept();
 }
 

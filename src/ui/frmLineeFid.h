@@ -59,7 +59,8 @@ public:
     // Shows line `line` of the working copy; false outside 0..2.
     bool LoadTmpSlot(int16_t line);
     // When the working copy differs from LineeFid, asks whether to keep it;
-    // Yes copies it into LineeFid. Always true.
+    // Yes copies it into LineeFid. False when the question was closed
+    // unanswered.
     bool TestChange();
 
     void cbxLineaFid_Click();

@@ -94,7 +94,6 @@ void frmList::SetCaption(const std::string& caption) { setWindowTitle(ToQt(capti
 int frmList::ShowModal() {
     SetOkCancelCaptions(cmdOk, cmdCancel);
     selected_ = -1;
-    ModalTimerPause pause;
     exec();
     return selected_;
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QWindow>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -72,17 +73,58 @@ std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 }  // namespace
 
-// ---------------------------------------------------------------- modal
+// ---------------------------------------------------------------- input hold
 
-ModalTimerPause::ModalTimerPause() {
-    if (fMainForm && fMainForm->tmrMain() && fMainForm->tmrMain()->isActive()) {
-        wasRunning_ = true;
-        fMainForm->tmrMain()->stop();
+namespace {
+
+// The windows of the link, which take the user's input while it waits.
+bool LinkWindow(const QWidget* w) {
+    for (const char* name : {"frmProgress", "frmProg", "frmSerLog", "frmHello"})
+        if (w->objectName() == QLatin1String(name)) return true;
+    return false;
+}
+
+bool UserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
     }
 }
 
-ModalTimerPause::~ModalTimerPause() {
-    if (wasRunning_ && fMainForm && fMainForm->tmrMain()) fMainForm->tmrMain()->start();
+}  // namespace
+
+TickInputHold::TickInputHold() {
+    modalAtStart_ = QApplication::activeModalWidget();
+    qApp->installEventFilter(this);
+}
+
+TickInputHold::~TickInputHold() {
+    qApp->removeEventFilter(this);
+    // In the order they came, for the windows still there.
+    for (auto& [target, event] : held_)
+        if (target) QCoreApplication::postEvent(target, event.release());
+}
+
+bool TickInputHold::eventFilter(QObject* watched, QEvent* event) {
+    if (!watched->isWindowType() || !UserInput(event->type())) return false;
+    const QWidget* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowHandle() == watched) window = w;
+    if (!window || LinkWindow(window)) return false;
+    // A window that the tick itself opened (the modem's dial) is answered
+    // inside it.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal == window && modal != modalAtStart_) return false;
+    held_.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
+    return true;
 }
 
 // ---------------------------------------------------------------- window
@@ -346,7 +388,10 @@ void frmMain::tmrMain_Timer() {
     // come round while one is still running: it is skipped.
     if (inTick_) return;
     inTick_ = true;
-    GestMainTimer();
+    {
+        TickInputHold hold;
+        GestMainTimer();
+    }
     inTick_ = false;
     if (MainTimer.MainClosing) {
         tmrMain_->stop();
@@ -430,15 +475,14 @@ void frmMain::mnuService_Click() { CheckServicePsw(); }
 
 void frmMain::mnuGlobProg_Click() {
     if (!globProgForm) {
-        globProgForm = new frmProg(nullptr);
+        // Owned by the main window, so that it stays above it.
+        globProgForm = new frmProg(this);
         // At the top of the main window, the room below it left to the
         // progress window of its run.
         globProgForm->adjustSize();
         globProgForm->move(geometry().center().x() - globProgForm->width() / 2, geometry().top());
     }
-    globProgForm->InitForm();
-    globProgForm->show();
-    globProgForm->raise();
+    globProgForm->ShowAtHand();
 }
 
 void frmMain::mnuExit_Click() { close(); }

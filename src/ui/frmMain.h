@@ -4,8 +4,11 @@
 // display, the configuration tree docked at the left and the area where the
 // editor on screen stands beside it.
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class DrawPacer;
 class QLabel;
@@ -107,15 +110,25 @@ extern frmMain* fMainForm;
 // Shows the serial-trace window (the link's window) from the main menu.
 void ShowSerialTraceWindow();
 
-// Keeps the 10 ms timer stopped while a modal dialog is open, so that no
-// tick runs underneath it.
-class ModalTimerPause {
+// While the main timer's tick runs (the link waits inside it, letting the
+// windows run), the user's clicks, keys and closes for windows other than the
+// link's own (progress, bulk programming, serial trace, hello) wait for the
+// tick's end: what they start (a question, a modal window) then opens
+// between two ticks, never inside the link's wait, and the link keeps its
+// pace under it. The progress window's Cancel acts at once.
+class TickInputHold : public QObject {
 public:
-    ModalTimerPause();
-    ~ModalTimerPause();
-    ModalTimerPause(const ModalTimerPause&) = delete;
-    ModalTimerPause& operator=(const ModalTimerPause&) = delete;
+    TickInputHold();
+    ~TickInputHold() override;
+    TickInputHold(const TickInputHold&) = delete;
+    TickInputHold& operator=(const TickInputHold&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool wasRunning_ = false;
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
+    // A modal window open when the tick began: the question the user is
+    // answering while the link goes on.
+    QPointer<QWidget> modalAtStart_;
 };

@@ -47,7 +47,6 @@ public:
             });
         }
         frmModemConnection window;
-        ModalTimerPause pause;
         window.exec();
         return window.Connected();
     }
@@ -179,7 +178,6 @@ void ModemPanelClick() {
     if (LinkState.nState != 0 || !ModemPanelEnabled()) return;
     if (ModemConnected()) {
         frmModemConnection window;
-        ModalTimerPause pause;
         window.exec();
         return;
     }

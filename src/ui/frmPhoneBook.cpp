@@ -101,7 +101,6 @@ frmPhoneBook::frmPhoneBook(QWidget* parent) : QDialog(parent ? parent : fMainFor
 
 void frmPhoneBook::ShowModal() {
     frmPhoneBook window;
-    ModalTimerPause pause;
     window.exec();
 }
 

@@ -246,7 +246,7 @@ void frmProgress::cmdCancel_Click() {
     // The operation in progress stops: every waiting loop of the link ends
     // on the abort flag, and the main timer drops what is still queued.
     LinkState.AbortRequest = true;
-    LogErr(6);
+    LogErr(6, OpenTurnSubject());
 }
 
 void frmProgress::ClearLists() {

@@ -53,7 +53,6 @@ void frmRange::InitForm() {
 
 bool frmRange::ShowModal() {
     InitForm();
-    ModalTimerPause pause;
     exec();
     return bConfirmed;
 }

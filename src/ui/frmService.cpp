@@ -55,7 +55,6 @@ void frmService::cmdOk_Click() {
 
 bool CheckServicePsw() {
     frmService prompt;
-    ModalTimerPause pause;
     prompt.exec();
     return ConfigLevel.ServiceMode();
 }

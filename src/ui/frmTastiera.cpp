@@ -219,14 +219,7 @@ void frmTastiera::DropChange() {
     keys_[1] = base_[1];
 }
 
-void frmTastiera::BeforeOperation() {
-    if (!Changed()) return;
-    if (AskConfirm())
-        SaveKeys();
-    else
-        DropChange();
-    ShowConf();
-}
+bool frmTastiera::BeforeOperation() { return KeepBeforeReload(); }
 
 void frmTastiera::PaintKey(int i, unsigned rgb) {
     if (i < 0 || i >= kKeyLabels) return;
@@ -448,11 +441,12 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
         ShowMsg("readwait", "");
         return;
     }
+    if (!KeepOrDrop()) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(type ? type_ : nKeybLevel);
+        return;
+    }
     busy_ = true;
-    if (TestChange())
-        SaveKeys();
-    else
-        DropChange();
     if (type) {
         CassaFile.nTipoTastiera = static_cast<int16_t>(chosen);
         // Kept in Cassa.txt at once: the send opens the register again from
@@ -478,7 +472,15 @@ void frmTastiera::cbxLivello_Click() { LevelOrTypeChosen(false); }
 
 void frmTastiera::cbxTipo_Click() { LevelOrTypeChosen(true); }
 
-bool frmTastiera::TestChange() { return Changed() && AskConfirm(); }
+bool frmTastiera::KeepOrDrop() {
+    if (!Changed()) return true;
+    switch (AskConfirm()) {
+        case Reply::Yes: return SaveKeys();
+        case Reply::No: DropChange(); return true;
+        case Reply::Closed: break;
+    }
+    return false;
+}
 
 bool frmTastiera::SaveKeys() {
     if (!fields::EditorFolderReady()) return false;
@@ -493,7 +495,12 @@ bool frmTastiera::SaveKeys() {
     // programmable flags come back with them.
     Keyb.KeyConf0 = keys_[0];
     Keyb.KeyConf1 = keys_[1];
-    SaveKeyConf();
+    std::string error;
+    if (!SaveKeyConf(error)) {
+        // The file is as it was: the change stays, not saved.
+        CurrentShell().MsgBox("SaveKeyConf - " + error, "");
+        return false;
+    }
     numKeys_ = -1;  // the keys as saved: nothing left to keep over them
     TakeTables();
     // Keys written back untouched are no news.
@@ -505,10 +512,7 @@ bool frmTastiera::KeepBeforeReload() {
     if (!fields::EditorFolderReady()) return !Changed();
     if (!Changed()) return true;
     // Kept in the file, or dropped: the keys as loaded are shown again.
-    if (AskConfirm())
-        SaveKeys();
-    else
-        DropChange();
+    if (!KeepOrDrop()) return false;
     ShowConf();
     return true;
 }
@@ -553,6 +557,4 @@ void frmTastiera::cmdSendMacro_Click() {
     SaveCmdQueue();
 }
 
-void frmTastiera::Form_Unload() {
-    if (TestChange()) SaveKeys();
-}
+bool frmTastiera::UnloadSave() { return KeepOrDrop(); }

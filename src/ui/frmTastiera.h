@@ -46,15 +46,17 @@ public:
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdSend = nullptr;
 
-    // True when a function of some key of either level differs from the
-    // copy taken at the last load or save and the user wants to keep it.
-    bool TestChange();
+    // A function of some key of either level differs from the copy taken at
+    // the last load or save: asks whether to keep it (Yes saves, No drops).
+    // False when the question was closed unanswered (nothing changes) or
+    // the save was refused; true with no change.
+    bool KeepOrDrop();
     // A key's function as the editor shows it (level 0 or 1).
     int16_t ShownCode(int level, int key) const;
     // An operation over the registers is about to start: a change not saved
     // yet is asked about (Yes saves it into the register's file, which the
-    // operation sends from).
-    void BeforeOperation() override;
+    // operation sends from). False keeps the operation from starting.
+    bool BeforeOperation() override;
     // Saves the key tables into the open register's file; while another
     // register's folder is open for an operation, saves nothing (said in the
     // status text) and gives false.
@@ -94,7 +96,7 @@ protected:
     bool ShowsOpenRegister() const override { return true; }
     // A key's function differs from the register's file.
     bool ChangeShown() override { return Changed(); }
-    void Form_Unload() override;
+    bool UnloadSave() override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -48,7 +48,8 @@ bool OptionEditor::SaveConf(bool ask) {
         ShowSaveRefused(refused.name);
         return false;
     }
-    if (ask) AskGlbDiff();
+    // The question closed: nothing saved, the change stays on screen.
+    if (ask && !AskGlbDiff()) return false;
     const bool changed = TestGlbDiff();
     if (!SaveCassa()) return false;
     // Options written back untouched are no news.
@@ -84,6 +85,18 @@ OptionEditor::Taken OptionEditor::TakeShown(const CassaConfRec& base) {
 const CassaConfRec* OptionEditor::OwnOptions() {
     if (Core.nOpenCash == LinkState.nCurCash) own_ = udtCassaConf;
     return own_ ? &*own_ : nullptr;
+}
+
+bool OptionEditor::BeforeOperation() {
+    // One that cannot be saved (a value refused) stays on screen, and the
+    // operation sends the file.
+    const CassaConfRec* own = OwnOptions();
+    if (!own || WaitingForOwnFolder() || ReadRunning()) return true;
+    const Taken taken = TakeShown(*own);
+    if (!taken.ok || !taken.changed) return true;
+    if (!SaveConf(true)) return false;
+    ShowConf();  // the options as kept: a change dropped shows no more
+    return true;
 }
 
 void OptionEditor::cmdLoad_Click() {

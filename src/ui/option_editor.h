@@ -49,7 +49,10 @@ protected:
     bool ShowsOpenRegister() const override { return true; }
     // An operation may open other registers' folders, whose options then
     // fill the working copy: the editor's own are kept for telling a change.
-    void BeforeOperation() override { OwnOptions(); }
+    // A change shown is asked about first, as leaving does: the operation
+    // sends from Cassa.txt. False keeps it from starting (the question
+    // closed, or Cassa.txt not written).
+    bool BeforeOperation() override;
     bool UnloadSave() override;
     bool ChangeShown() override;
     // After a read: the options as read, with the controls that the user

@@ -5,9 +5,12 @@
 #include <QLocale>
 #include <QTranslator>
 #include <memory>
+#include <QPushButton>
 #include <QMessageBox>
 
 #include "core/globals.h"
+#include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "core/texts.h"
 #include "ui/controls/qt_text.h"
 #include "engine/registry.h"
@@ -25,6 +28,24 @@ namespace {
 void LogBox(const std::string& text, const std::string& title) {
     WriteMsgLog(title.empty() ? text : title + " - " + text);
 }
+
+// A question or message box of the shell is open. The main timer runs on
+// under it, so the link keeps its pace; a refresh of the editor on screen
+// after a read waits for the answer, so the editor that asked is not
+// changed under its own question.
+int questionsOpen = 0;
+bool refreshHeld = false;
+
+struct QuestionOpen {
+    QuestionOpen() { ++questionsOpen; }
+    ~QuestionOpen() {
+        if (--questionsOpen > 0 || !refreshHeld) return;
+        refreshHeld = false;
+        if (Core.nOpenCash == LinkState.nCurCash) ::RefreshForm();
+    }
+    QuestionOpen(const QuestionOpen&) = delete;
+    QuestionOpen& operator=(const QuestionOpen&) = delete;
+};
 
 }  // namespace
 
@@ -95,21 +116,48 @@ void QtShell::MsgBox(const std::string& text, const std::string& title) {
         LogBox(text, title);
         return;
     }
-    ModalTimerPause pause;
+    if (MainTimer.bTickRunning) {
+        // Said from inside the main timer's tick: the box stays on screen
+        // and the tick goes on, so that the link never waits on it.
+        auto* box = new QMessageBox(QMessageBox::Information, ToQt(title), ToQt(text), QMessageBox::Ok, fMainForm);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    QuestionOpen open;
     QMessageBox::information(fMainForm, ToQt(title), ToQt(text));
 }
 
-bool QtShell::AskYesNo(const std::string& text, const std::string& title) {
+bool QtShell::AskYesNo(const std::string& text, const std::string& title) { return Ask(text, title) == Reply::Yes; }
+
+Reply QtShell::Ask(const std::string& text, const std::string& title) {
     if (!Core.bInteractive) {
         LogBox(text, title);
-        return true;
+        return Reply::Yes;
     }
-    ModalTimerPause pause;
-    return QMessageBox::question(fMainForm, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+    QuestionOpen open;
+    QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No, fMainForm);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Escape and the close box answer neither Yes nor No: they press this
+    // button, which is never shown.
+    QPushButton* none = box.addButton(QMessageBox::Cancel);
+    none->hide();
+    box.setEscapeButton(none);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes)) return Reply::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No)) return Reply::No;
+    return Reply::Closed;
 }
 
-void QtShell::RefreshForm() { ::RefreshForm(); }
+void QtShell::RefreshForm() {
+    // The editor on screen may be the one asking: it is shown again when
+    // the question is answered (the same register still open then).
+    if (questionsOpen > 0) {
+        refreshHeld = refreshHeld || Core.nOpenCash == LinkState.nCurCash;
+        return;
+    }
+    ::RefreshForm();
+}
 
 void QtShell::DoEvents() { QCoreApplication::processEvents(); }
 

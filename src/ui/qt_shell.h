@@ -27,6 +27,8 @@ public:
 
     void MsgBox(const std::string& text, const std::string& title) override;
     bool AskYesNo(const std::string& text, const std::string& title) override;
+    // A message box: Escape and its close box give Closed.
+    Reply Ask(const std::string& text, const std::string& title) override;
 
     void RefreshForm() override;
     void DoEvents() override;

@@ -110,8 +110,10 @@ void TableEditor::ItemClick() {
 }
 
 bool TableEditor::TestChange() {
-    if (RecordChanged() && !AskConfirm()) DropChanges();
-    return true;
+    if (!RecordChanged()) return true;
+    const Reply answer = AskConfirm();
+    if (answer == Reply::No) DropChanges();
+    return answer != Reply::Closed;
 }
 
 bool TableEditor::SaveConf(bool ask, int16_t n) {
@@ -136,9 +138,16 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
         ShowMsgText(RefusalText(n), (field.empty() ? "" : field + ": ") + GetText("Errori", "8"));
         return false;
     }
-    if (ask) TestChange();
+    if (ask && !TestChange()) {
+        // The question closed: nothing written, the change stays on screen.
+        DropChanges();
+        return false;
+    }
     const bool changed = RecordChanged();
     if (!WriteRecord(n)) return false;
+    // What is saved is no longer the user's change: a read's refresh lays
+    // over only what is changed from here on.
+    if (n == nCurItem && !ChangeShown()) filled_ = ShownValues();
     // An untouched record written back is no news.
     if (changed) ShowMsg("saved", "");
     return true;
@@ -166,6 +175,9 @@ void TableEditor::cmdLoad_Click() {
         if (!SaveConf(true, nCurItem)) return;
         ShowX(nCurItem);  // the record as kept: a change dropped shows no more
     }
+    // The record shown is as the file keeps it: what the user changes from
+    // here on is laid over the read.
+    if (nCurItem != 0) filled_ = ShownValues();
     const bool wasRunning = OperationRunning();
     const bool queued = Request();
     ReadAsked(wasRunning);
@@ -178,6 +190,22 @@ void TableEditor::cmdSave_Click() { SaveConf(false, ListChoice(itemList)); }
 void TableEditor::cmdSend_Click() {
     if (!TestCashEnabled()) return;
     if (SaveConf(true, ListChoice(itemList))) Send();
+}
+
+bool TableEditor::BeforeOperation() {
+    // The operation sends from the table file: a change of the record shown
+    // is asked about first, as leaving it does. One that cannot be saved (a
+    // value refused) stays on screen, and the operation sends the file.
+    if (nCurItem == 0) return true;
+    KeepRecord();
+    TakeRefused();
+    const bool changed = TakeControls(nCurItem) && RecordChanged();
+    TakeRefused();
+    DropChanges();
+    if (!changed) return true;
+    if (!SaveConf(true, nCurItem)) return false;
+    ShowX(nCurItem);
+    return true;
 }
 
 bool TableEditor::UnloadSave() { return SaveConf(true, ListChoice(itemList)); }

@@ -51,7 +51,8 @@ public:
     // refused or the record could not be written.
     bool SaveConf(bool ask, int16_t n);
     // When the record differs from the one shown or last saved, asks whether
-    // to keep the change; No puts the record back as it was. Always true.
+    // to keep the change; No puts the record back as it was. False when the
+    // question was closed unanswered: the caller writes nothing.
     bool TestChange();
     // The record shown (0: none).
     int16_t CurItem() const { return nCurItem; }
@@ -107,6 +108,9 @@ protected:
     QHBoxLayout* ButtonRow();
 
     bool UnloadSave() override;
+    // Before an operation: a change of the record shown that can be saved is
+    // asked about; false keeps the operation from starting.
+    bool BeforeOperation() override;
     bool SaveBlocked() override;
     bool ChangeShown() override;
     bool HoldsData(const QWidget* control) const override;
@@ -117,7 +121,8 @@ private:
     // The item list filled again from the table file; no choice.
     void FillItems();
     bool inShowX_ = false;
-    // What the controls showed when the record shown was filled in.
+    // What the controls showed when the record shown was filled in, last
+    // saved, or when its Load began: a read's refresh lays over the rest.
     ControlValues filled_;
 };
 

@@ -64,6 +64,13 @@ void FakeShell::MsgBox(const std::string& text, const std::string& title) {
     msgBoxes.push_back({text, title});
 }
 
+Reply FakeShell::Ask(const std::string& text, const std::string& title) {
+    if (closes <= 0) return Shell::Ask(text, title);
+    --closes;
+    questions.push_back({text, title});
+    return Reply::Closed;
+}
+
 bool FakeShell::AskYesNo(const std::string& text, const std::string& title) {
     questions.push_back({text, title});
     if (answers.empty()) return defaultAnswer;

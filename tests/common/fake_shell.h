@@ -38,6 +38,7 @@ public:
     bool PGBBusy() const override { return pgbBusy; }
     void MsgBox(const std::string& text, const std::string& title) override;
     bool AskYesNo(const std::string& text, const std::string& title) override;
+    Reply Ask(const std::string& text, const std::string& title) override;
     void RefreshForm() override { ++refreshCalls; }
     void DoEvents() override { ++doEventsCalls; }
 
@@ -47,6 +48,8 @@ public:
     void QueueAnswer(bool yes) { answers.push_back(yes); }
     std::deque<bool> answers;
     bool defaultAnswer = true;
+    // So many next questions are closed unanswered (Escape).
+    int closes = 0;
 
     // --- record ---
     std::string status;                       // current panel 1 text

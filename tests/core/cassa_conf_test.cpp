@@ -142,10 +142,12 @@ TEST_F(CassaConfTest, GarbageIsKeptAsABackupAndSaid) {
         const char* begins;  // the message's words before the file
     } rows[] = {
         {"clean", "[P0]\r\n; a comment\r\n\r\n19=12\r\n[P9]\r\n11=2\r\n", "", ""},
+        {"byte-order mark", "\xEF\xBB\xBF[P0]\r\n19=12\r\n", "", ""},
         {"random bytes", "[P0]\r\n19=12\r\n\x8f\x03zq\xff\r\n", "Cassa.txt (1)", kJunk},
         {"NULs, blanks as they stand for", std::string("[P0]\r\n19=1\0\0\r\n\0\r\n", 17), "", ""},
         {"a 2 MB line", "[P0]\r\n19=" + std::string(2 << 20, '7') + "\r\n", "[P0] 19", kValues},
         {"number beyond range", "[P0]\r\n19=99999999\n[P9]\n11=2\n", "[P0] 19", kValues},
+        {"a link bit word outside its byte", "[P9]\r\n11=-5\r\n15=256\r\n", "[P9] 11, [P9] 15", kValues},
         {"no key", "[P0]\r\n=5\r\njunk\r", "Cassa.txt (2)", kJunk},
         {"both", "[P0]\r\n19=99999999\r\njunk\r\n", "[P0] 19; lines that are no options, dropped at the next save: 1", kValues},
     };
@@ -537,12 +539,12 @@ TEST_F(CassaConfTest, TestGlbDiffComparesTheFieldsInUse) {
     }
 }
 
-TEST_F(CassaConfTest, AskGlbDiffRestoresOnNo) {
+TEST_F(CassaConfTest, AskGlbDiffRestoresOnNoAndOnAClose) {
     testsupport::ScopedFakeShell shell;
     Model(5);
     udtCassaConfSaved = CassaConfDefaults();
     udtCassaConf = udtCassaConfSaved;
-    EXPECT_FALSE(AskGlbDiff());
+    EXPECT_TRUE(AskGlbDiff());
     EXPECT_TRUE(shell->questions.empty());
 
     struct Row {
@@ -565,7 +567,12 @@ TEST_F(CassaConfTest, AskGlbDiffRestoresOnNo) {
     shell->QueueAnswer(true);
     EXPECT_TRUE(AskGlbDiff());
     EXPECT_EQ(udtCassaConf.P514, "kept");
-    EXPECT_EQ(shell->questions.size(), 5u);
+    // Closed unanswered: the caller saves nothing, the saved copy is back.
+    udtCassaConfSaved = CassaConfDefaults();
+    shell->closes = 1;
+    EXPECT_FALSE(AskGlbDiff());
+    EXPECT_TRUE(udtCassaConf == udtCassaConfSaved);
+    EXPECT_EQ(shell->questions.size(), 6u);
 }
 
 }  // namespace

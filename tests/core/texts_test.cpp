@@ -165,11 +165,10 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
     const std::string reg0 = "   CASSA 1  1   R022002  2  1  0";
     const std::string longArg(80, 'a');  // " <*G|" and 80 characters: 76 kept, "...>" and a blank
     struct Case {
-        int16_t station;
+        int reg;  // the register the line is about
         const char *reqCode, *reqArg;
         int16_t code, status1;
         std::string line;
-        int16_t open = 0;  // the register whose folder is open
     } cases[] = {
         {0, "*B", "x", 11, 0, " [011] <*B|x>" + std::string(74, ' ') + reg0},
         {0, "*B", "x", 255, 64, " [255-064] <*B|x>" + std::string(74, ' ') + reg0},
@@ -177,28 +176,25 @@ TEST_F(TextsTest, LogErrWritesTheFixedColumnLine) {
         {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3"},
         {40, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},  // outside the list: blanks
         {-1, "", "", 5, 0, " [005] <|>" + std::string(77 + 32, ' ')},
-        {0, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "       FAR  6   R022002  2  1  0", 5},
-        {3, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "NEGOZIO CE123   R022002  2  1  3", 5},
-        {6, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "      A B   7   R022002  2  1  6", 6},
+        {5, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "       FAR  6   R022002  2  1  0"},
+        {6, "", "", 5, 0, " [005] <|>" + std::string(77, ' ') + "      A B   7   R022002  2  1  6"},
     };
+    // Whatever register is open and whatever its request: the line is about its own.
+    Core.nOpenCash = 3;
+    Core.strReqCode = "#Z";
     for (const Case& c : cases) {
-        LinkState.nAddress = c.station;
-        Core.nOpenCash = c.open;
-        Core.strReqCode = c.reqCode;
-        Core.strReqArg = c.reqArg;
         HelloRec.HelloStatus[1] = c.status1;
-        EXPECT_EQ(FormatLogErrLine(c.code), kStamp + c.line);
+        EXPECT_EQ(FormatLogErrLine(c.code, AboutRegister(c.reg, c.reqCode, c.reqArg)), kStamp + c.line);
         // The hello status after code 255 takes four more columns.
         EXPECT_EQ((kStamp + c.line).size(), c.code == 255 ? 144u : 140u) << c.line;
     }
     // The file gets one line per call, appended.
     Core.strLogErrFile = dir.file("err.log");
-    LinkState.nAddress = 0;
     Core.nOpenCash = 0;
     Core.strReqCode = "*B";
-    Core.strReqArg = "x";
-    ASSERT_TRUE(LogErr(11));
-    ASSERT_TRUE(LogErr(11));
+    Core.strReqArg = "x";  // the windows' request as it is worked on
+    ASSERT_TRUE(LogErr(11, OpenTurnSubject()));
+    ASSERT_TRUE(LogErr(11, AboutRegister(0, "*B", "x")));
     const std::string line = kStamp + cases[0].line + "\r\n";
     EXPECT_EQ(ReadAll(Core.strLogErrFile), line + line);
 }
@@ -225,14 +221,14 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
         WriteAll(dir.file("msg.log"), "");
         StartRunTurn(0);
         MainTimer.bRichiestePending = c.failedAt;
-        LogErr(1);
+        LogErr(1, OpenTurnSubject());
         if (c.kept) KeepRunFailures();
         EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), 1);
         MainTimer.bRichiestePending = 1;  // the register's second request breaks its turn off
         EndRunTurn(true, true);
         StartRunTurn(0);  // its extra turn
         MainTimer.bRichiestePending = c.retryFailsAt < 0 ? 2 : c.retryFailsAt;
-        if (c.retryFailsAt >= 0) LogErr(11);
+        if (c.retryFailsAt >= 0) LogErr(11, OpenTurnSubject());
         EndRunTurn(c.retryFailsAt >= 0, false);
         const int lines = c.retryFailsAt < 0 ? 1 : 2;
         EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), lines);
@@ -253,16 +249,16 @@ TEST_F(TextsTest, ARegisterNotReleasedIsMadeGoodByItsNextRelease) {
         Core.strLogErrFile = dir.file("err.log");
         WriteAll(Core.strLogErrFile, "");
         StartRunTurn(0);
-        for (const auto& [reg, released] : c.closings) NoteRelease(reg, released);
+        for (const auto& [reg, released] : c.closings) NoteRelease(reg, released, OpenTurnSubject());
         EXPECT_EQ(Texts.nRunFailures, c.failures) << c.closings.size();
     }
 }
 
 TEST_F(TextsTest, LogErrWithoutAUsableFileWritesNothing) {
     Core.strLogErrFile.clear();
-    EXPECT_FALSE(LogErr(6));
+    EXPECT_FALSE(LogErr(6, OpenTurnSubject()));
     Core.strLogErrFile = dir.file("no-such-folder/err.log");
-    EXPECT_FALSE(LogErr(6));
+    EXPECT_FALSE(LogErr(6, OpenTurnSubject()));
     EXPECT_FALSE(testsupport::Exists(Core.strLogErrFile));
 }
 
@@ -273,11 +269,11 @@ TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
     Core.strReqCode = "*B";
     bool written = true;
     testing::internal::CaptureStderr();
-    childtest::WithFileLimit(300, [&] { written = LogErr(11); });
+    childtest::WithFileLimit(300, [&] { written = LogErr(11, OpenTurnSubject()); });
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(written);
     EXPECT_EQ(Texts.nRunFailures, 1);
-    EXPECT_NE(said.find(FormatLogErrLine(11)), std::string::npos) << said;
+    EXPECT_NE(said.find(FormatLogErrLine(11, OpenTurnSubject())), std::string::npos) << said;
     EXPECT_NE(said.find("Error log cannot be written"), std::string::npos) << said;
     EXPECT_NE(MsgLog().find("Error log cannot be written; its line is given on standard error: " +
                             Core.strLogErrFile + ": File too large"),
@@ -285,22 +281,31 @@ TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
         << MsgLog();
 }
 
-// A missing language file fails a command-line run, said once in each log; not an interactive one.
-TEST_F(TextsTest, AMissingLanguageFileIsAFailureOfACommandLineRun) {
-    Core.strLogErrFile = dir.file("err.log");
-    for (const bool interactive : {true, false}) {
-        SCOPED_TRACE(interactive);
+// A language file that is missing, unreadable or junk is said once (standard error, message
+// log), each key without text once; neither fails the run. An interactive run says nothing.
+TEST_F(TextsTest, ALanguageFileWithoutTextsIsSaidNotCharged) {
+    WriteAll(dir.file("junk.bin"), std::string("\x01\x02 no sections\r\n", 17));
+    const struct { const char* file; bool interactive; const char* said; } cases[] = {
+        {"Testi.xyz", true, nullptr},
+        {"Testi.xyz", false, "Language file missing, messages go without their texts: "},
+        {"junk.bin", false, "Language file holds no texts, messages go without their texts: "},
+        {"Testi.eng", false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
         Texts = TextsGlobals{};
-        Core.bInteractive = interactive;
-        Core.strLangFile = dir.file("Testi.xyz");
-        EXPECT_EQ(GetText("Msg", "1"), "");
-        EXPECT_EQ(GetText("Msg", "2"), "");
-        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 1);
+        Core.bInteractive = c.interactive;
+        Core.strLangFile = dir.file(c.file);
+        testing::internal::CaptureStderr();
+        for (const char* key : {"404", "404"}) EXPECT_EQ(GetText("Msg", key), "");
+        const std::string err = testing::internal::GetCapturedStderr();
+        const std::string log = c.interactive ? "" : MsgLog();
+        EXPECT_EQ(Texts.nRunFailures, 0);
+        EXPECT_EQ(err, c.said ? "ecrprog: " + std::string(c.said) + Core.strLangFile + "\n" : "");
+        EXPECT_EQ(testsupport::CountOf(log, "Language file "), c.said ? 1 : 0);
+        EXPECT_EQ(testsupport::CountOf(log, "No text in the language file for [Msg] 404\r\n"),
+                  c.interactive ? 0 : 1);
     }
-    EXPECT_EQ(testsupport::CountOf(MsgLog(), "Language file missing or unreadable; messages are logged "
-                                             "without their texts: " + dir.file("Testi.xyz")),
-              1);
-    EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "[012]"), 1);
 }
 
 // The description of a failed file operation is in the language of the run.
@@ -360,12 +365,16 @@ TEST_F(TextsTest, ShowRxResultReportsTheIncompleteExchange) {
     EXPECT_EQ(ReqState.bRdOpeCard | ReqState.bRdCamCard | ReqState.bRdGrpSta, 0);
 }
 
-TEST_F(TextsTest, AskConfirmIsFalseOnlyForNo) {
+TEST_F(TextsTest, AskConfirmTellsACloseFromNo) {
     shell->QueueAnswer(false);
     shell->QueueAnswer(true);
-    EXPECT_FALSE(AskConfirm());
-    EXPECT_TRUE(AskConfirm());
-    ASSERT_EQ(shell->questions.size(), 2u);
+    const int closed = ConfirmsClosed();
+    EXPECT_EQ(AskConfirm(), Reply::No);
+    EXPECT_EQ(AskConfirm(), Reply::Yes);
+    shell->closes = 1;
+    EXPECT_EQ(AskConfirm(), Reply::Closed);
+    EXPECT_EQ(ConfirmsClosed(), closed + 1);
+    ASSERT_EQ(shell->questions.size(), 3u);
     EXPECT_EQ(shell->questions[0].text, "Overwrite the record?");
     EXPECT_EQ(shell->questions[0].title, "Confirm");
 }

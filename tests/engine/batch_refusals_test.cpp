@@ -45,6 +45,8 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find("Request argument not taken"), std::string::npos) << MsgLog();
         EXPECT_NE(MsgLog().find(request), std::string::npos) << MsgLog();
+        const bool letters = std::string("&M|x:y *B|a:b #C|ABC:ABC &M|A:Z").find(request) != std::string::npos;
+        EXPECT_EQ(testsupport::CountOf(MsgLog(), "options of this register allow no letters"), letters ? 1 : 0);
         EXPECT_TRUE(Requests(*registers[0]).empty());
     }
 }
@@ -57,6 +59,7 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         const char* said;
         const char* level = "/l:9";
         const char* alsoSaid = "";
+        int pluRecords = 0;  // PLU.txt of this many records
     } cases[] = {
         {"*K|3:7", "004", "not allowed by the register's PLU options", "/l:9",  // P210 has no period report
          "Request not done (nothing was sent to the register): *K|3:7"},
@@ -66,11 +69,16 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         {"??|x", "003", "Unknown request code; nothing done: ??|x"},
         {"*a|", "004", "no such table; nothing sent, read or imported: TicketAmount.txt (*a|)", "/l:1"},
         {"&a|", "004", "no such table; nothing sent, read or imported: TicketAmount.txt (&a|)", "/l:1"},
+        {"#z|", "004", "five digits, so one send carries at most 99999 (100000)", "/l:9",
+         "Request not done (nothing was sent to the register): #z|", 100000},
     };
     StartRegisters({0});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request);
         PrepareOne(c.request);
+        std::string plus;
+        for (int i = 0; i < c.pluRecords; ++i) plus += Plu(std::to_string(i + 1), 1, "ITEM");
+        if (c.pluRecords > 0) Write("base/Cassa1/PLU.txt", plus);
         ExpectFailure(c.code, c.level);
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();
@@ -205,10 +213,12 @@ TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
         int leftOut;        // error-log lines
         const char* named;  // in msg.log
         bool second;        // the register at station 1 was read
+        std::vector<std::string> entries;  // "number:port" of each entry left out
     } rows[] = {
-        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|0|1\r\nC2=3||||1|1|0|1\r\n", 3, "C0, C1, C2 (Cassa1, ", false},
-        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|0|1\r\n", 2, "C0, C3 (Cassa1, ", true},
-        {"C0=1||||1|1|0|0\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|1|0\r\n", 0, "", true},
+        {"C0=1||||1|1|0|1\r\nC1=2||||2|1|0|1\r\nC2=3||||3|1|0|1\r\n", 3, "C0, C1, C2 (Cassa1, ", false,
+         {"1:1", "2:2", "3:3"}},
+        {"C0=1||||1|1|0|1\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|0|1\r\n", 2, "C0, C3 (Cassa1, ", true, {"1:1", "4:1"}},
+        {"C0=1||||1|1|0|0\r\nC1=2||||1|1|1|1\r\nC3=4||||1|1|1|0\r\n", 0, "", true, {}},
     };
     StartRegisters({0, 1});
     for (const auto& r : rows) {
@@ -225,6 +235,10 @@ TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
                       std::string::npos, r.leftOut > 0) << MsgLog();
         EXPECT_EQ(testsupport::CountOf(res.err, "nothing was done: " + dir.file("base/config.ini") + "\n"),
                   r.second ? 0 : 1) << res.err;
+        EXPECT_EQ(res.err.find("No register of the list is defined"), std::string::npos) << res.err;
+        for (const std::string& entry : r.entries)  // each line names its own entry
+            EXPECT_EQ(testsupport::CountOf(ErrLog(), "  " + entry.substr(0, 1) + std::string(12, ' ') +
+                                                         entry.substr(2) + "  1  0\r\n"), 1) << ErrLog();
         EXPECT_EQ(Requests(*registers[0]).size(), before[0]);
         EXPECT_EQ(Requests(*registers[1]).size(), before[1] + (r.second ? 1u : 0u));
         EXPECT_FALSE(std::filesystem::exists(dir.file("base/Cassa3")));

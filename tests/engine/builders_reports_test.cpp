@@ -390,6 +390,8 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
         EXPECT_EQ(Texts(), row.texts);
         EXPECT_EQ(Core.strReqArg, row.reqArgAfter);
         EXPECT_EQ(Core.bStoricoCopy, std::string(row.code) == "#P");
+        // The closure, the resets and the deletions are never sent twice.
+        EXPECT_EQ(RequestCannotBeUndone(row.code), row.code[0] == '#' && std::string(row.code) != "#P");
         SetShell(&shell_.shell);
     }
     EXPECT_EQ(MainTimer.strStoricoDest, "hist.txt");

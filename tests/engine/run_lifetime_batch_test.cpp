@@ -29,16 +29,6 @@ protected:
     testsupport::StartedProgram StartRead() {
         return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
     }
-    // The signal is still waiting to be delivered to the process.
-    static bool SignalPending(int pid, int sig) {
-        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-        const unsigned long long bit = 1ull << (sig - 1);
-        for (std::string line; std::getline(status, line);)
-            if ((line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) &&
-                (std::stoull(line.substr(7), nullptr, 16) & bit) != 0)
-                return true;
-        return false;
-    }
     // Waits until the read has begun storing records.
     bool ReadUnderWay() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -98,15 +88,18 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
 
 // A signal ends the run at once, whatever it waits for, one line per register with work left.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
-    enum Wait { kRead, kHello, kDial, kBulk, kDone };
+    enum Wait { kRead, kHello, kDial, kBulk, kDone, kStart };
     constexpr size_t kBulkRecords = 2000;
     const struct {
         const char* name;
         Wait wait;  // what the run waits for when the signal comes
         int sig;
         std::vector<int> stations;
-        bool twice = false;  // a second signal right behind the first
+        bool twice = false;  // a second signal as soon as the first is noted in msg.log
         int workLeft = -1;   // registers with work left; -1: every station
+        const char* list = "r1=&M|1:5\r\n";  // the requests when the run waits for nothing
+        const char* names = nullptr;         // the request the lines name
+        bool deaf = false;                   // the register stops acknowledging frames before the signal
     } cases[] = {
         {"read", kRead, SIGTERM, {0}},
         {"read, two registers", kRead, SIGINT, {0, 1}},
@@ -114,9 +107,14 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         {"hello", kHello, SIGTERM, {0}},
         {"dial", kDial, SIGTERM, {0}},
         {"dial, twice", kDial, SIGTERM, {0}, true},
+        {"read, twice", kRead, SIGTERM, {0}, true},
         {"bulk", kBulk, SIGTERM, {0}},
-        {"after the last request", kDone, SIGTERM, {0}, false, 0},
-        {"between two commands", kDone, SIGTERM, {0}},
+        {"bulk, deaf register", kBulk, SIGTERM, {0}, false, -1, "", nullptr, true},
+        {"after the last request", kDone, SIGTERM, {0}, false, 0, "r1=&L|1:2\r\n"},
+        {"between two commands", kDone, SIGTERM, {0}, false, -1, "r1=&M|1:5\r\n", "<&M|1:5>"},
+        // The request done is not named: the next one is.
+        {"between two requests", kDone, SIGINT, {0}, false, -1, "r1=&L|1:2\r\nr2=&L|3:4\r\n", "<&L|3:4>"},
+        {"before the program took its signals", kStart, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,16 +138,16 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             StartEmulator();
             ready = [bulk] { return !bulk->Rows().empty(); };
         } else if (c.wait != kDial) {
-            Prepare(c.stations,
-                    c.wait == kHello ? "r1=&L|\r\n" : c.workLeft == 0 ? "r1=&L|1:2\r\n" : "r1=&M|1:5\r\n");
+            Prepare(c.stations, c.wait == kHello ? "r1=&L|\r\n" : c.list);
             CreateEmulator(c.stations);
             emu::RegisterConfig config;
             config.silentPolls = c.wait == kHello ? -1 : 0;
             auto reg = AddRegister(0, config);
             StartEmulator();
-            ready = [reg, hello = c.wait == kHello] {
+            ready = [reg, hello = c.wait == kHello, start = c.wait == kStart] {
                 const auto commands = reg->Commands();
                 if (hello) return reg->Polls() > 0;
+                if (start) return true;
                 return commands.size() > 1 && commands.back().find("*3;<") != std::string::npos;
             };
         } else {
@@ -159,25 +157,40 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             StartModemEmulator(never);
             ready = [this] { return modem->Commands().size() == 3; };
         }
+        // kStart: started with the signal blocked, it waits for the program to take it.
+        sigset_t stop, before;
+        sigemptyset(&stop);
+        sigaddset(&stop, c.sig);
+        if (c.wait == kStart) pthread_sigmask(SIG_BLOCK, &stop, &before);
         const auto run = StartRead();
+        if (c.wait == kStart) pthread_sigmask(SIG_SETMASK, &before, nullptr);
         ASSERT_TRUE(emulator->WaitFor(ready, 30));
+        if (c.deaf) {
+            emu::Faults deaf;
+            deaf.silentFrames = -1;
+            emulator->SetFaults(deaf);
+        }
         kill(run.pid, c.sig);
         if (c.twice) {
-            ASSERT_TRUE(emulator->WaitFor([&] { return !SignalPending(run.pid, c.sig); }, 10));
+            ASSERT_TRUE(emulator->WaitFor([&] { return Read("base/msg.log").find("Run stopped") != std::string::npos; },
+                                          10));
             kill(run.pid, c.sig);
         }
         const auto r = testsupport::WaitProgram(run, 10);
 
         EXPECT_EQ(r.status, 128 + c.sig) << r.err;
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
+        const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
+        EXPECT_EQ(ErrorLines("006"), left) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left) << ErrLog();
+        if (c.names) {
+            EXPECT_EQ(testsupport::CountOf(ErrLog(), "[006] " + std::string(c.names)), left) << ErrLog();
+        }
+        EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
+                                            "not done: SIG"),
+                  std::string::npos)
+            << Read("base/msg.log");
         if (!c.twice) {
-            const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
-            EXPECT_EQ(ErrorLines("006"), left) << ErrLog();
-            EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left) << ErrLog();
-            EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
-                                                "not done: SIG"),
-                      std::string::npos)
-                << Read("base/msg.log");
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
         }
@@ -186,7 +199,9 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             EXPECT_TRUE(bulk->Ended());
             const auto commands = registers[0]->Commands();
             ASSERT_FALSE(commands.empty());
-            EXPECT_EQ(commands.back(), "+0;*3;");
+            if (!c.deaf) {
+                EXPECT_EQ(commands.back(), "+0;*3;");
+            }
         }
         emulator->Stop();
         registers.clear();

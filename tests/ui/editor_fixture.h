@@ -52,19 +52,21 @@ inline std::string Refused(const std::string& field) {
 // questions are the program's own message boxes, only counted.
 class ScriptedShell : public QtShell {
 public:
-    bool AskYesNo(const std::string& text, const std::string& title) override {
+    Reply Ask(const std::string& text, const std::string& title) override {
         questions.push_back(title + ": " + text);
-        if (real) return QtShell::AskYesNo(text, title);
-        if (answers.empty()) return true;
-        bool yes = answers.front();
+        if (real) return QtShell::Ask(text, title);
+        if (answers.empty()) return Reply::Yes;
+        const int answer = answers.front();
         answers.pop_front();
-        return yes;
+        return answer == kClose ? Reply::Closed : answer ? Reply::Yes : Reply::No;
     }
     void MsgBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + ": " + text);
     }
     bool real = false;
-    std::deque<bool> answers;
+    // Yes (true), No (false) or kClose: the question closed unanswered.
+    static constexpr int kClose = 2;
+    std::deque<int> answers;
     std::vector<std::string> questions;
     std::vector<std::string> boxes;
 };

@@ -2,9 +2,19 @@
 // the register emulator on a pseudo-terminal. An editor's Send reaches the
 // register with what was typed, and its Load brings the register's table
 // into the editor on screen through the refresh at the end of the read.
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QWindow>
+#include <QPushButton>
+#include <QTimer>
 #include <functional>
 
+#include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "core/numbers.h"
+#include "engine/operation.h"
+#include "platform/clock.h"
 #include "ui/editor_fixture.h"
 #include "ui/frmIconePeriodo.h"
 #include "ui/frmOpGen.h"
@@ -84,6 +94,52 @@ TEST_F(EditorLinkTest, IconTextsTypedReachTheRegisterAndItsTextsComeBackOnScreen
     Choose(w->cbxNMessaggio, 2);
     EXPECT_EQ(Shown(w->txtLinea[0]), "HELLO");
     EXPECT_EQ(shell.questions.size(), 1u);  // Send's, after the edit
+    EXPECT_FALSE(frmProgress::Instance()->HasErrors());
+}
+
+// A question that stays open while an exchange is under way never makes the
+// register wait: the exchange keeps its pace under it and ends as it would
+// without it. The user's click that asks it comes while the link waits for
+// the register; the user answers once the exchange is over (or long after
+// its time-out).
+TEST_F(EditorLinkTest, AQuestionOpenDuringAnExchangeLeavesItsPace) {
+    frmTestoIcone* w = Open<frmTestoIcone>("K_FRMTESTOICONE");
+    shell.real = true;
+    QPushButton asker("Ask");
+    asker.show();
+    bool askedInTick = true;
+    QObject::connect(&asker, &QPushButton::clicked, [&] {
+        askedInTick = MainTimer.bTickRunning;
+        EXPECT_EQ(CurrentShell().Ask("Leave?", "Question"), Reply::No);
+    });
+    const double limit = platform::Timer() + 15;
+    bool clicked = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!clicked && MainTimer.bTickRunning && LinkState.nState == 1) {
+            clicked = true;
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent event(type, QPointF(5, 5), asker.mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(asker.windowHandle(), &event);
+            }
+        }
+    });
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && (!OperationRunning() || platform::Timer() > limit)) box->button(QMessageBox::No)->click();
+    });
+    user.start(1);
+    answer.start(20);
+    w->cmdSend->click();
+    ASSERT_TRUE(RunToIdle());
+    ASSERT_TRUE(shelltest::EventsUntil([&] { return !QApplication::activeModalWidget(); }));
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(askedInTick);
+    EXPECT_EQ(shell.questions, std::vector<std::string>{"Question: Leave?"});
+    EXPECT_EQ(reg->Received("icon texts").size(), 6u * 5);
+    EXPECT_EQ(Status(), "Sent to register 1");
     EXPECT_FALSE(frmProgress::Instance()->HasErrors());
 }
 

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <functional>
 
+#include "common/child_process.h"
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "engine/builders_reports.h"
@@ -100,6 +101,11 @@ TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile)
     EXPECT_NE(file.find("T0=0|1|12\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|110\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|252\r\n"), std::string::npos) << file;  // level 1 as it was
+    // A full disk: said, and the file as it was.
+    Pick(e, 250);
+    childtest::WithFileLimit(16, [&] { e->cmdSave->click(); });
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{": SaveKeyConf - File too large"});
+    EXPECT_EQ(File("Keyb3_0.txt"), file);
 }
 
 TEST_F(KeyboardEditorTest, TheSimulationRecordsKeysAndQueuesThemAsOneCommand) {
@@ -236,12 +242,14 @@ TEST_F(KeyboardEditorTest, NothingIsSavedIntoAnotherRegistersFolderOpenForAnOper
 // The keys are loaded again from the files by the editor's Load, by its
 // simulation's Send, and by any operation another window starts (bulk
 // programming, the keep-locked tick): a change not saved yet is asked about
-// first, kept in the file or put back as loaded.
+// first, kept in the file or put back as loaded; the question closed keeps
+// it unsaved and starts nothing.
 TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
     enum Act { Simulation, Load, OtherWindow };
+    constexpr int kClose = editortest::ScriptedShell::kClose;
     struct Case {
         const char* name;
-        bool keep;
+        int answer;
         Act act;
         bool shownAgain = false;  // the editor shown again first (another register chosen)
         bool turnBetween = false;  // an operation's turn loaded the keys from the files meanwhile
@@ -251,9 +259,11 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
                  {"shown again, other window", true, OtherWindow, true},
                  {"shown again, load", false, Load, true},
                  {"after a turn, load kept", true, Load, false, true},
-                 {"after a turn, other window dropped", false, OtherWindow, false, true}};
+                 {"after a turn, other window dropped", false, OtherWindow, false, true},
+                 {"other window closed", kClose, OtherWindow}, {"load closed", kClose, Load}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const bool keep = c.answer == 1, shown = c.answer != 0;
         Write("Shop/Cassa1/Keyb3_0.txt", "[Livello0]\r\nT0=0|1|110\r\nT1=1|2|12\r\n");
         frmTastiera* e = OpenKeyboard();
         ASSERT_NE(e, nullptr);
@@ -265,7 +275,7 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
         e->lblKey_Click(1);
         Pick(e, 251);
         if (c.turnBetween) LoadKeyConf();
-        shell.answers = {c.keep};
+        shell.answers = {c.answer};
         if (c.act == Load) {
             e->cmdLoad->click();
         } else if (c.act == Simulation) {
@@ -276,13 +286,13 @@ TEST_F(KeyboardEditorTest, AChangeIsAskedAboutBeforeAnOperationReloadsTheKeys) {
             SendKeyLock(true, true);
         }
         EXPECT_EQ(shell.questions.size(), 1u);
-        EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, c.keep);
-        EXPECT_EQ(e->ShownCode(0, 1), c.keep ? 251 : 12);
+        EXPECT_EQ(File("Keyb3_0.txt").find("T1=1|2|251\r\n") != std::string::npos, keep);
+        EXPECT_EQ(e->ShownCode(0, 1), shown ? 251 : 12);
         // The chosen key shows its function; a dropped one can be chosen again.
-        EXPECT_EQ(Text(e->lblCodFun), c.keep ? "251" : "12");
-        EXPECT_EQ(e->cbxFunzione->currentData().toInt(), c.keep ? 251 : 12);
-        EXPECT_EQ(Queued().size(), 1u);
-        if (!c.keep) {
+        EXPECT_EQ(Text(e->lblCodFun), shown ? "251" : "12");
+        EXPECT_EQ(e->cbxFunzione->currentData().toInt(), shown ? 251 : 12);
+        EXPECT_EQ(Queued().size(), c.answer == kClose ? 0u : 1u);
+        if (!shown) {
             Pick(e, 251);
             EXPECT_EQ(e->ShownCode(0, 1), 251);
         }

@@ -9,6 +9,7 @@
 
 #include "ui/editor_fixture.h"
 #include "store/keyboard.h"
+#include "ui/frmClienti.h"
 #include "ui/frmGestIcone.h"
 #include "ui/frmTastiera.h"
 #include "engine/conn_test.h"
@@ -176,6 +177,23 @@ protected:
                     (new QListWidgetItem("X", e->lstKeyMacro))->setData(Qt::UserRole, 110);
                     e->cmdSendMacro->click();
                 });
+            },
+            // A customer being added, then Load: refused first, nothing asked,
+            // the record view kept.
+            [this] {
+                auto* e = Open<frmClienti>("K_FRMCLIENTI");
+                if (!e || !e->isEnabled()) return false;
+                e->cbxCli->setEditText("123");
+                e->cbxCli_Enter();
+                Type(e->txtDesc[0], "NEW");
+                const size_t questions = shell.questions.size();
+                e->cmdLoad->click();
+                EXPECT_EQ(shell.questions.size(), questions);
+                EXPECT_EQ(e->EditState(), 5);
+                EXPECT_EQ(Shown(e->txtDesc[0]), "NEW");
+                shell.answers = {false};
+                CloseCurrentEditor();
+                return true;
             },
         };
         for (const auto& transfer : transfers) {

@@ -106,6 +106,35 @@ TEST_F(OptionEditorTest, ARefusedFieldWritesNothingAndLeavesTheWorkingCopy) {
                                       "Drop the change and leave?");
 }
 
+// An operation that another window starts (bulk programming) sends the
+// options from Cassa.txt: a change not saved is asked about first. Yes saves
+// it, No drops it; the question closed starts nothing and keeps it unsaved;
+// a value refused stays on screen, unasked.
+TEST_F(OptionEditorTest, AChangeIsAskedAboutBeforeAnOperationSendsTheFile) {
+    frmTwoOptions* w = Options();
+    const struct {
+        const char* typed;
+        int answer;
+        bool starts;
+        size_t questions;
+        const char* shown;
+    } rows[] = {{"50", true, true, 1, "50"},
+                {"60", false, true, 1, "50"},
+                {"70", editortest::ScriptedShell::kClose, false, 1, "70"},
+                {"500", true, true, 0, "500"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.typed);
+        shell.questions.clear();
+        Type(w->txtP513, r.typed);
+        shell.answers = {r.answer};
+        EXPECT_EQ(MayStartOperation(), r.starts);
+        EXPECT_EQ(shell.questions.size(), r.questions);
+        EXPECT_NE(File("Cassa.txt").find("13=50\r\n"), std::string::npos);
+        EXPECT_EQ(Shown(w->txtP513), r.shown);
+        OperationTick();
+    }
+}
+
 // The read's refresh shows the options as read, with only the controls the
 // user changed meanwhile laid over them, to be asked about.
 TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
@@ -173,8 +202,8 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
     for (const auto& l : leaving) {
         SCOPED_TRACE(l.typed);
         w = Options();
-        Type(w->txtP513, l.typed);
         ASSERT_TRUE(MayStartOperation());
+        Type(w->txtP513, l.typed);
         otherFolder();
         shell.answers = {true};
         ShowForm("K_FRMNULL");

@@ -6,11 +6,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "core/numbers.h"
@@ -272,40 +274,54 @@ TEST_F(StampsTest, ALanguageFileWithoutTheButtonTextsHidesTheButtons) {
 
 // The program closed by the user with an edit not yet saved: the one
 // question, in the program's own message box, and the edit kept. With a
-// value refused, No keeps the program open at the edit.
+// value refused, No keeps the program open at the edit; Escape or the box's
+// close box is no answer: the program stays open at the edit, nothing saved.
 TEST_F(StampsTest, ClosingTheProgramWithAnUnsavedEditAsksOnceAndLosesNothing) {
     frmMain& main = Main();
     frmBollini* w = Stamps();
     Choose(w->cbxBollino, 1);
     shell.real = true;
-    int boxes = 0;
-    QMessageBox::StandardButton answer = QMessageBox::No;
+    const std::string before = Stamp(1);
+    size_t boxes = 0;
+    std::function<void(QMessageBox*)> answer;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             ++boxes;
-            box->button(answer)->click();
+            answer(box);
         }
     });
     user.start(20);
     Core.bAskOnExit = true;
     main.tmrMain()->start();
-    for (const int asked : {1, 2}) {
-        Type(w->txtP432[0], asked == 1 ? "-1" : "5");
+    const auto click = [](QMessageBox::StandardButton b) { return [b](QMessageBox* box) { box->button(b)->click(); }; };
+    const struct {
+        const char* typed;
+        std::function<void(QMessageBox*)> answer;
+    } steps[] = {{"-1", click(QMessageBox::No)},
+                 {"5", [](QMessageBox* box) {
+                      QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                      QApplication::sendEvent(box, &escape);
+                  }},
+                 {"5", [](QMessageBox* box) { box->close(); }},
+                 {"5", click(QMessageBox::Yes)}};
+    for (const auto& s : steps) {
+        Type(w->txtP432[0], s.typed);
+        answer = s.answer;
         main.close();
-        shelltest::EventsUntil([&] { return boxes >= asked; });
-        if (asked == 1) {
-            EXPECT_TRUE(main.isVisible());
-            EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(w));
-        }
-        answer = QMessageBox::Yes;
+        shelltest::EventsUntil([&] { return boxes >= shell.questions.size() && !QApplication::activeModalWidget(); });
+        if (&s == &steps[3]) break;
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(w));
+        EXPECT_EQ(Shown(w->txtP432[0]), s.typed);
+        EXPECT_EQ(Stamp(1), before);
     }
     shelltest::EventsUntil([&] { return !main.isVisible(); });
     EXPECT_FALSE(main.isVisible());
-    EXPECT_EQ(boxes, 2);
+    const std::string save = "Changed data: The data have been changed. Save the changes?";
     EXPECT_EQ(shell.questions, (std::vector<std::string>{"Changed data: Stamp 1, Values 1 - The change cannot be saved: "
                                                          "a value is not valid. Drop the change and leave?",
-                                                         "Changed data: The data have been changed. Save the changes?"}));
+                                                         save, save, save}));
     EXPECT_EQ(Stamp(1), "10000000000000000000000000005000000000\r\n");
 }
 
