@@ -11,6 +11,7 @@
 #include "core/field_rules.h"
 #include "ui/controls/editor_controls.h"
 #include "engine/operation.h"
+#include "link/cmd_queue.h"
 
 TableEditor::TableEditor(const char* listName, bool hasLoad) {
     itemList = NewList(this, listName);
@@ -68,7 +69,9 @@ void TableEditor::RefreshAfterRead() {
     FillControls(kept);
     filled_ = ShownValues();
     LayOver(filled, edited);
-    if (ChangeShown()) ShowMsg("readkept", "");
+    // Said once, after the register's last command: a read of several tables
+    // refreshes after each.
+    if (ChangeShown() && !CmdQueuePending()) ShowMsg("readkept", "");
 }
 
 bool TableEditor::HoldsData(const QWidget* control) const {
