@@ -255,12 +255,16 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
            SameTime(a.ctime, b.ctime);
 }
 
-// An index of the first sections of each name and of their first keys, as
-// the lookups find them: open-addressing tables, sized once for the lines of
-// the file, whose slots hold a line number plus one (0 is a free slot) in
-// the low 24 bits and 8 bits of the name's hash above, so that a probe looks
-// at the file's bytes only when those bits agree, and the index costs a few
-// bytes per line. A file of kProfileMaxBytes has fewer than 2^23 lines.
+// An index of the first section of each name, built with the copy of the
+// file, and of the first key of each name in the sections whose keys are
+// looked up, each built at the first lookup of a key in its section (a file
+// may hold sections of many lines that no read asks about). Open-addressing
+// tables, sized once for the names they take, whose slots hold a line number
+// plus one (0 is a free slot) in the low 24 bits and 8 bits of the name's
+// hash above, so that a probe looks at the file's bytes only when those bits
+// agree, and the index costs a few bytes per line. A file of
+// kProfileMaxBytes has fewer than 2^23 lines. A section of a few lines is
+// looked through instead.
 class LineIndex {
 public:
     void Build(const Profile& p) {
@@ -271,50 +275,28 @@ public:
         for (size_t i = 0; i < p.lines.size(); ++i)
             if (p.KindOf(i) == Kind::Section) headers_.push_back(static_cast<uint32_t>(i));
         sections_.assign(TableSize(sections), 0);
-        size_t current = kNone;  // the section being indexed, when it is the first of its name
-        size_t keys = 0;
-        for (size_t i = 0; i < p.lines.size(); ++i) {
-            const Line l = p.At(i);
-            if (l.kind == Kind::Section) {
-                const uint32_t h = HashName(l.name);
-                current = Find(sections_, p, h, l.name, kNone) ? kNone : i;
-                if (current != kNone) Place(sections_, i, h);
-            } else if (current != kNone) {
-                const uint32_t h = KeyHash(current, l.name);
-                if (Find(keys_, p, h, l.name, current)) continue;
-                // The keys table grows with the keys it takes (many lines
-                // may repeat one key): each hash is then taken again.
-                if (keys_.size() < TableSize(++keys)) {
-                    std::vector<uint32_t> old(TableSize(keys), 0);
-                    old.swap(keys_);
-                    for (uint32_t slot : old) {
-                        if (!slot) continue;
-                        const size_t item = (slot & kItemMask) - 1;
-                        Place(keys_, item, KeyHash(HeaderOf(item), p.At(item).name));
-                    }
-                }
-                Place(keys_, i, h);
-            }
-        }
+        TakeAll(sections_, p, headers_.size(), [&](size_t n) { return headers_[n]; });
     }
 
     std::optional<Range> FindSection(const Profile& p, std::string_view name) const {
-        auto item = Find(sections_, p, HashName(name), name, kNone);
+        auto item = Find(sections_, p, name);
         if (!item) return std::nullopt;
         return Range{*item, EndOf(p, *item)};
     }
 
-    std::optional<size_t> FindKey(const Profile& p, size_t header, std::string_view key) const {
-        return Find(keys_, p, KeyHash(header, key), key, header);
+    std::optional<size_t> FindKey(const Profile& p, const Range& r, std::string_view key) const {
+        if (r.end - r.header <= kLookThrough) {
+            for (size_t i = r.header + 1; i < r.end; ++i)
+                if (SameName(p.At(i).name, key)) return i;
+            return std::nullopt;
+        }
+        return Find(KeysOf(p, r), p, key);
     }
 
 private:
-    static constexpr size_t kNone = SIZE_MAX;
+    static constexpr size_t kLookThrough = 16;
     static constexpr uint32_t kItemBits = 24, kItemMask = (1u << kItemBits) - 1;
 
-    static uint32_t KeyHash(size_t header, std::string_view key) {
-        return HashName(key) ^ (static_cast<uint32_t>(header) * 2654435761u);
-    }
     static uint32_t Tag(uint32_t h) { return h >> kItemBits; }
     // Room for n names at most three quarters full (a power of two).
     static size_t TableSize(size_t n) {
@@ -322,37 +304,68 @@ private:
         while (size * 3 < n * 4) size *= 2;
         return size;
     }
-    // The line of that name (a key: in the section of that header).
-    std::optional<size_t> Find(const std::vector<uint32_t>& table, const Profile& p, uint32_t h,
-                               std::string_view name, size_t header) const {
+    // Places the lines items(0) ... items(count - 1), each under its name
+    // unless an earlier line has that name (the first one wins). Each line's
+    // name is hashed and its slot fetched some lines ahead of its placing:
+    // the slots are far apart in a large table, and their fetches from
+    // memory overlap instead of coming one after the other.
+    template <class Items>
+    static void TakeAll(std::vector<uint32_t>& table, const Profile& p, size_t count, Items items) {
+        constexpr size_t kAhead = 16;
+        struct Ahead {
+            std::string_view name;
+            uint32_t hash;
+        } ahead[kAhead];
+        const size_t mask = table.size() - 1;
+        auto fetch = [&](size_t n) {
+            Ahead& a = ahead[n % kAhead];
+            a.name = p.At(items(n)).name;
+            a.hash = HashName(a.name);
+            __builtin_prefetch(&table[a.hash & mask], 1);
+        };
+        for (size_t n = 0; n < count && n < kAhead; ++n) fetch(n);
+        for (size_t n = 0; n < count; ++n) {
+            const Ahead a = ahead[n % kAhead];
+            if (n + kAhead < count) fetch(n + kAhead);
+            size_t s = a.hash & mask;
+            bool taken = false;
+            for (; table[s] && !taken; s = (s + 1) & mask)
+                taken = Tag(table[s]) == Tag(a.hash) && SameName(p.At((table[s] & kItemMask) - 1).name, a.name);
+            if (!taken) table[s] = (Tag(a.hash) << kItemBits) | static_cast<uint32_t>(items(n) + 1);
+        }
+    }
+    static std::optional<size_t> Find(const std::vector<uint32_t>& table, const Profile& p,
+                                      std::string_view name) {
         if (table.empty()) return std::nullopt;
+        const uint32_t h = HashName(name);
         const size_t mask = table.size() - 1;
         for (size_t s = h & mask; table[s]; s = (s + 1) & mask) {
             if (Tag(table[s]) != Tag(h)) continue;
             const size_t item = (table[s] & kItemMask) - 1;
-            if ((header == kNone || HeaderOf(item) == header) && SameName(p.At(item).name, name))
-                return item;
+            if (SameName(p.At(item).name, name)) return item;
         }
         return std::nullopt;
     }
-    // The header of the section that holds the line.
-    size_t HeaderOf(size_t item) const {
-        auto it = std::upper_bound(headers_.begin(), headers_.end(), item);
-        return it == headers_.begin() ? kNone : *(it - 1);
+    // The keys of the section, indexed at the first lookup.
+    const std::vector<uint32_t>& KeysOf(const Profile& p, const Range& r) const {
+        std::lock_guard<std::mutex> lock(keysMutex_);
+        std::vector<uint32_t>& table = keys_[static_cast<uint32_t>(r.header)];
+        if (table.empty()) {
+            table.assign(TableSize(r.end - r.header - 1), 0);
+            TakeAll(table, p, r.end - r.header - 1, [&](size_t n) { return r.header + 1 + n; });
+        }
+        return table;
     }
     size_t EndOf(const Profile& p, size_t header) const {
         auto it = std::upper_bound(headers_.begin(), headers_.end(), header);
         return it == headers_.end() ? p.lines.size() : *it;
     }
-    static void Place(std::vector<uint32_t>& table, size_t item, uint32_t h) {
-        const size_t mask = table.size() - 1;
-        size_t s = h & mask;
-        while (table[s]) s = (s + 1) & mask;
-        table[s] = (Tag(h) << kItemBits) | static_cast<uint32_t>(item + 1);
-    }
 
     std::vector<uint32_t> headers_;  // every header line, in file order
-    std::vector<uint32_t> sections_, keys_;
+    std::vector<uint32_t> sections_;
+    // By header line; a table once built stays where it is.
+    mutable std::mutex keysMutex_;
+    mutable std::unordered_map<uint32_t, std::vector<uint32_t>> keys_;
 };
 
 // A file read once and kept with its index.
@@ -633,7 +646,7 @@ std::optional<Range> FindSection(const View& v, std::string_view name) {
 }
 
 std::optional<size_t> FindKey(const View& v, const Range& r, std::string_view key) {
-    return v.index ? v.index->FindKey(*v.profile, r.header, key) : FindKey(*v.profile, r, key);
+    return v.index ? v.index->FindKey(*v.profile, r, key) : FindKey(*v.profile, r, key);
 }
 
 std::string StripQuotes(const std::string& v) {
