@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -379,8 +380,9 @@ bool ReadCassaConf() {
     // Values that could not be taken, or lines that are no options: the
     // file is kept as it is in Cassa.txt.bak before a save normalises it,
     // and the message log says which keys went back to their defaults.
-    std::string bytes;
-    const int foreign = platform::ReadFile(CassaTxtPath(), bytes) ? ForeignLines(bytes) : 0;
+    // The bytes the options were read from: the file is not read again.
+    const std::shared_ptr<const std::string> bytes = platform::ProfileBytes(CassaTxtPath());
+    const int foreign = bytes ? ForeignLines(*bytes) : 0;
     if (!r.ok() || foreign > 0) {
         // Lines that are no options are no values: a file that has only
         // those says so, and no value of it went back to its default.
@@ -400,7 +402,7 @@ bool ReadCassaConf() {
         std::vector<std::string>& kept = CassaFile.backedUp;
         if (std::find(kept.begin(), kept.end(), bak) != kept.end()) {
             text += "; " + GetText("Log", "keptas") + " " + bak;
-        } else if (platform::WriteFile(bak, bytes)) {
+        } else if (platform::WriteFile(bak, bytes ? *bytes : std::string())) {
             kept.push_back(bak);
             text += "; " + GetText("Log", "keptas") + " " + bak;
         } else {

@@ -392,9 +392,25 @@ std::mutex cacheMutex;
 std::unordered_map<std::string, std::shared_ptr<Snapshot>> cache;
 constexpr size_t kCacheFiles = 64;
 
+// The files of the openings that live, each with the copy its first read
+// made (none before that read, and none of a missing file).
+struct Opened {
+    std::string path;
+    int depth = 0;
+    std::shared_ptr<Snapshot> snapshot;
+};
+std::vector<Opened> openings;  // under cacheMutex
+
+Opened* OpenedFile(const std::string& path) {
+    for (Opened& o : openings)
+        if (o.path == path) return &o;
+    return nullptr;
+}
+
 void Forget(const std::string& path) {
     std::lock_guard<std::mutex> lock(cacheMutex);
     cache.erase(path);
+    if (Opened* o = OpenedFile(path)) o->snapshot.reset();
 }
 
 // The file's bytes and status as one read found them.
@@ -516,7 +532,7 @@ RawRead CompareRaw(const std::string& path, const std::string& bytes) {
 // is the one it was read with (and, for a copy of a file that had only just
 // changed, when the file still holds the same bytes), else the file read
 // again.
-std::shared_ptr<const Snapshot> Current(const std::string& path) {
+std::shared_ptr<Snapshot> OnDisk(const std::string& path) {
     struct stat st;
     bool there = ::stat(path.c_str(), &st) == 0;
     std::shared_ptr<Snapshot> unsure;
@@ -551,6 +567,20 @@ std::shared_ptr<const Snapshot> Current(const std::string& path) {
         } else {
             cache.erase(path);
         }
+    }
+    return s;
+}
+
+// The file as it is on disk now, or as an opening of it read it.
+std::shared_ptr<const Snapshot> Current(const std::string& path) {
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (Opened* o = OpenedFile(path); o && o->snapshot) return o->snapshot;
+    }
+    std::shared_ptr<Snapshot> s = OnDisk(path);
+    if (s->profile.exists) {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (Opened* o = OpenedFile(path)) o->snapshot = s;
     }
     return s;
 }
@@ -1069,6 +1099,28 @@ int ProfileBatch::DropLines(const std::function<bool(std::string_view)>& foreign
     ParseLines(p);
     batchFile->changed = true;
     return dropped;
+}
+
+// ---------------------------------------------------------------------------
+// ProfileOpening
+
+ProfileOpening::ProfileOpening(const std::string& file) : path_(ResolvePath(file)) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    if (Opened* o = OpenedFile(path_))
+        ++o->depth;
+    else
+        openings.push_back(Opened{path_, 1, nullptr});
+}
+
+ProfileOpening::~ProfileOpening() {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    std::erase_if(openings, [&](Opened& o) { return o.path == path_ && --o.depth == 0; });
+}
+
+std::shared_ptr<const std::string> ProfileBytes(const std::string& file) {
+    std::shared_ptr<const Snapshot> s = Current(ResolvePath(file));
+    if (!s->profile.exists) return nullptr;
+    return std::shared_ptr<const std::string>(s, &s->profile.bytes);
 }
 
 // ---------------------------------------------------------------------------
