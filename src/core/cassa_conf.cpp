@@ -139,8 +139,8 @@ int ForeignLines(const std::string& bytes) {
     int count = 0;
     size_t at = 0;
     while (at < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", at);
-        if (end == std::string::npos) end = bytes.size();
+        size_t end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         if (ForeignLine(std::string_view(bytes.data() + at, end - at))) ++count;
         at = end + 1;
     }

@@ -176,6 +176,24 @@ char LeadOf(const std::string& b, size_t start) {
     return i < b.size() ? b[i] : '\n';
 }
 
+// The name of the section or key line at start, as LineAt reads it (the
+// text after "[" up to the first "]", or up to the first "=", or up to the
+// line's end; blanks trimmed), taken without the rest of the line.
+std::string_view NameAt(const std::string& b, size_t start) {
+    const char* d = b.data();
+    const size_t n = b.size();
+    size_t i = start;
+    while (i < n && IsBlank(d[i])) ++i;
+    const bool header = i < n && d[i] == '[';
+    if (header)
+        for (++i; i < n && IsBlank(d[i]);) ++i;
+    const size_t from = i;
+    const char stop = header ? ']' : '=';
+    while (i < n && d[i] != stop && !IsEnd(d[i])) ++i;
+    while (i > from && IsBlank(d[i - 1])) --i;
+    return std::string_view(d + from, i - from);
+}
+
 struct Profile {
     std::string path;  // resolved
     bool exists = false;
@@ -188,8 +206,14 @@ struct Profile {
     // by line number, kept in step with the lines inserted and erased: a
     // file edited key after key is not searched again for every key.
     mutable std::vector<std::pair<std::string, size_t>> hints;
+    // Once a name was looked for through the whole file: a bit for the hash
+    // of every header's name, so that a name with no bit set is known to be
+    // missing without another look through the file. A bit left by a section
+    // erased since costs a look, no more.
+    mutable std::vector<uint64_t> headerNames;
 
     Line At(size_t item) const { return LineAt(bytes, lines[item]); }
+    std::string_view NameOf(size_t item) const { return NameAt(bytes, lines[item]); }
     Kind KindOf(size_t item) const {
         return LeadOf(bytes, lines[item]) == '[' ? Kind::Section : Kind::Key;
     }
@@ -211,6 +235,7 @@ size_t FirstLine(const std::string& b) { return b.compare(0, 3, "\xEF\xBB\xBF") 
 void ParseLines(Profile& p) {
     const std::string& b = p.bytes;
     p.hints.clear();
+    p.headerNames.clear();
     // Counted first, so that the offsets take their room once and no more.
     auto each = [&](auto&& take) {
         size_t pos = FirstLine(b), textEnd = 0;
@@ -287,7 +312,7 @@ public:
     std::optional<size_t> FindKey(const Profile& p, const Range& r, std::string_view key) const {
         if (r.end - r.header <= kLookThrough) {
             for (size_t i = r.header + 1; i < r.end; ++i)
-                if (SameName(p.At(i).name, key)) return i;
+                if (SameName(p.NameOf(i), key)) return i;
             return std::nullopt;
         }
         return Find(KeysOf(p, r), p, key);
@@ -319,7 +344,7 @@ private:
         const size_t mask = table.size() - 1;
         auto fetch = [&](size_t n) {
             Ahead& a = ahead[n % kAhead];
-            a.name = p.At(items(n)).name;
+            a.name = p.NameOf(items(n));
             a.hash = HashName(a.name);
             __builtin_prefetch(&table[a.hash & mask], 1);
         };
@@ -330,7 +355,7 @@ private:
             size_t s = a.hash & mask;
             bool taken = false;
             for (; table[s] && !taken; s = (s + 1) & mask)
-                taken = Tag(table[s]) == Tag(a.hash) && SameName(p.At((table[s] & kItemMask) - 1).name, a.name);
+                taken = Tag(table[s]) == Tag(a.hash) && SameName(p.NameOf((table[s] & kItemMask) - 1), a.name);
             if (!taken) table[s] = (Tag(a.hash) << kItemBits) | static_cast<uint32_t>(items(n) + 1);
         }
     }
@@ -342,7 +367,7 @@ private:
         for (size_t s = h & mask; table[s]; s = (s + 1) & mask) {
             if (Tag(table[s]) != Tag(h)) continue;
             const size_t item = (table[s] & kItemMask) - 1;
-            if (SameName(p.At(item).name, name)) return item;
+            if (SameName(p.NameOf(item), name)) return item;
         }
         return std::nullopt;
     }
@@ -653,11 +678,55 @@ void Hint(const Profile& p, std::string_view name, size_t header) {
     p.hints.emplace_back(std::string(name), header);
 }
 
+// The line at start is a header of that name, as LineAt reads the name (the
+// text after "[" up to the first "]" or the line's end, blanks trimmed),
+// looked at only as far as the name goes: a file of many sections is looked
+// through for a name that is not there.
+bool IsHeaderOf(const std::string& b, size_t start, std::string_view name) {
+    if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()))) return false;
+    const char* d = b.data();
+    const size_t n = b.size();
+    size_t i = start;
+    while (i < n && IsBlank(d[i])) ++i;
+    if (i == n || d[i] != '[') return false;
+    ++i;
+    while (i < n && IsBlank(d[i])) ++i;
+    for (char c : name) {
+        if (i == n || d[i] == ']' || IsEnd(d[i]) ||
+            FoldCase(static_cast<unsigned char>(d[i])) != FoldCase(static_cast<unsigned char>(c)))
+            return false;
+        ++i;
+    }
+    while (i < n && IsBlank(d[i])) ++i;
+    return i == n || d[i] == ']' || IsEnd(d[i]);
+}
+
+// The word and bit of a header name (some eight bits for each line).
+uint64_t& HeaderNameWord(const Profile& p, std::string_view name, uint64_t& mask) {
+    const size_t bit = HashName(name) & (p.headerNames.size() * 64 - 1);
+    mask = uint64_t{1} << (bit % 64);
+    return p.headerNames[bit / 64];
+}
+
+void NoteHeaderName(const Profile& p, std::string_view name) {
+    uint64_t mask = 0;
+    HeaderNameWord(p, name, mask) |= mask;
+}
+
 std::optional<Range> FindSection(const Profile& p, std::string_view name) {
     for (const auto& [hinted, header] : p.hints)
         if (SameName(hinted, name)) return SectionAt(p, header);
+    if (p.headerNames.empty()) {
+        size_t words = 1;
+        while (words * 8 < p.lines.size()) words *= 2;
+        p.headerNames.assign(words, 0);
+        for (size_t i = 0; i < p.lines.size(); ++i)
+            if (p.KindOf(i) == Kind::Section) NoteHeaderName(p, p.NameOf(i));
+    }
+    uint64_t mask = 0;
+    if (!(HeaderNameWord(p, name, mask) & mask)) return std::nullopt;
     for (size_t i = 0; i < p.lines.size(); ++i) {
-        if (p.KindOf(i) != Kind::Section || !SameName(p.At(i).name, name)) continue;
+        if (!IsHeaderOf(p.bytes, p.lines[i], name)) continue;
         Hint(p, name, i);
         return SectionAt(p, i);
     }
@@ -666,7 +735,7 @@ std::optional<Range> FindSection(const Profile& p, std::string_view name) {
 
 std::optional<size_t> FindKey(const Profile& p, const Range& r, std::string_view key) {
     for (size_t i = r.header + 1; i < r.end; ++i)
-        if (SameName(p.At(i).name, key)) return i;
+        if (SameName(p.NameOf(i), key)) return i;
     return std::nullopt;
 }
 
@@ -804,6 +873,7 @@ void Erase(Profile& p, size_t first, size_t last, size_t from, size_t to) {
 Range AppendSection(Profile& p, const std::string& name) {
     InsertLine(p, p.lines.size(), p.bytes.size(), "[" + name + "]");
     Hint(p, name, p.lines.size() - 1);
+    if (!p.headerNames.empty()) NoteHeaderName(p, name);
     return Range{p.lines.size() - 1, p.lines.size()};
 }
 
@@ -939,7 +1009,7 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
         if (!r) return 1;
         bool changed = false;
         for (size_t i = r->end; i-- > r->header + 1;) {
-            if (SameName(p.At(i).name, k)) {
+            if (SameName(p.NameOf(i), k)) {
                 const Line l = p.At(i);
                 Erase(p, i, i + 1, l.start, l.next);
                 changed = true;
