@@ -133,6 +133,12 @@ void LineBounds(const std::string& b, size_t start, size_t& textEnd, size_t& nex
     const char* d = b.data();
     const size_t n = b.size();
     size_t i = start;
+    // Eight bytes at a time while none of them is below 14 (CR is 13, LF 10).
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    for (uint64_t x; i + 8 <= n; i += 8) {
+        std::memcpy(&x, d + i, 8);
+        if ((x - kOnes * 14) & ~x & kHighs) break;
+    }
     while (i < n && !IsEnd(d[i])) ++i;
     textEnd = i;
     if (i < n) i += (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') ? 2 : 1;

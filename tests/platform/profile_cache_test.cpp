@@ -114,7 +114,10 @@ TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
     const std::string file = dir.file("config.ini");
     WriteAll(file, "[Richieste]\r\nR1=*F|\r\n[Other]\r\nx=1\r\n");
     const std::string repeated = dir.file("repeated.ini");
-    WriteAll(repeated, "k=outside\r\n[S]\r\nk=first\r\nK=second\r\nbare\r\n[s]\r\nk=third\r\nlate=x\r\n");
+    std::string many;  // a section of many keys has its keys indexed
+    for (int n = 0; n < 20; ++n) many += "f" + std::to_string(n) + "=\r\n";
+    WriteAll(repeated, "k=outside\r\n[S]\r\nk=first\r\nK=second\r\nbare\r\n" + many +
+                           "bare=x\r\nk=last\r\n[s]\r\nk=third\r\nlate=x\r\n");
     LetFilesSettle();
     ASSERT_EQ(ProfileString("Richieste", "R1", "", file), "*F|");
     ASSERT_EQ(ProfileString("Richieste", "R1", "", file), "*F|");
@@ -139,6 +142,7 @@ TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
         SCOPED_TRACE(pass);
         EXPECT_EQ(ProfileString("S", "k", "", repeated), "first");
         EXPECT_EQ(ProfileString("S", "late", "none", repeated), "none");
+        EXPECT_EQ(ProfileString("s", "f19", "none", repeated), "");
         EXPECT_FALSE(ProfileHasKey("S", "bare", repeated));
         EXPECT_EQ(ProfileString("", "k", "none", repeated), "none");
     }
@@ -176,4 +180,26 @@ TEST(ProfileCache, ABatchOfWritesKeepsFindingTheFirstSectionOfAName) {
         ASSERT_TRUE(batch.Commit());
         EXPECT_EQ(testsupport::ReadAll(file), c.expected);
     }
+}
+
+// An opening reads its file once: a change on disk shows after it ends, a
+// write through this layer at once; ProfileBytes gives the bytes as read.
+TEST(ProfileCache, AnOpeningReadsItsFileOnce) {
+    TempDir dir;
+    const std::string file = dir.file("o.ini");
+    const std::string mark = "\xEF\xBB\xBF";
+    WriteAll(file, mark + kBefore);
+    {
+        ProfileOpening opening(file);
+        ASSERT_EQ(ProfileString("Msg", "k", "", file), "before");
+        WriteInPlace(file, mark + kAfter);
+        EXPECT_EQ(ProfileString("Msg", "k", "", file), "before");
+        EXPECT_EQ(*ProfileBytes(file), mark + kBefore);
+        ASSERT_TRUE(WriteProfileString("Msg", "j", "1", file));
+        EXPECT_EQ(ProfileString("Msg", "k", "", file), "after!");
+        EXPECT_EQ(*ProfileBytes(file), mark + kAfter + "j=1\r\n");
+    }
+    WriteInPlace(file, mark + kBefore);
+    EXPECT_EQ(ProfileString("Msg", "k", "", file), "before");
+    EXPECT_EQ(ProfileBytes(dir.file("none.ini")), nullptr);
 }
