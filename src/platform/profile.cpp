@@ -335,11 +335,22 @@ private:
         while (size * 3 < n * 4) size *= 2;
         return size;
     }
+    // Places the name of one line, unless it has a slot: the first one wins.
+    static bool Place(std::vector<uint32_t>& table, const Profile& p, size_t item, std::string_view name,
+                      uint32_t h) {
+        const size_t mask = table.size() - 1;
+        size_t s = h & mask;
+        for (; table[s]; s = (s + 1) & mask)
+            if (Tag(table[s]) == Tag(h) && SameName(p.NameOf((table[s] & kItemMask) - 1), name)) return false;
+        table[s] = (Tag(h) << kItemBits) | static_cast<uint32_t>(item + 1);
+        return true;
+    }
     // Places the lines items(0) ... items(count - 1), each under its name
-    // unless an earlier line has that name (the first one wins). Each line's
-    // name is hashed and its slot fetched some lines ahead of its placing:
-    // the slots are far apart in a large table, and their fetches from
-    // memory overlap instead of coming one after the other.
+    // unless an earlier line has that name (the first one wins); the table
+    // grows with the names it takes (many lines may repeat one name). Each
+    // line's name is hashed and its slot fetched some lines ahead of its
+    // placing: the slots are far apart in a large table, and their fetches
+    // from memory overlap instead of coming one after the other.
     template <class Items>
     static void TakeAll(std::vector<uint32_t>& table, const Profile& p, size_t count, Items items) {
         constexpr size_t kAhead = 16;
@@ -347,7 +358,7 @@ private:
             std::string_view name;
             uint32_t hash;
         } ahead[kAhead];
-        const size_t mask = table.size() - 1;
+        size_t mask = table.size() - 1, names = 0;
         auto fetch = [&](size_t n) {
             Ahead& a = ahead[n % kAhead];
             a.name = p.NameOf(items(n));
@@ -358,11 +369,18 @@ private:
         for (size_t n = 0; n < count; ++n) {
             const Ahead a = ahead[n % kAhead];
             if (n + kAhead < count) fetch(n + kAhead);
-            size_t s = a.hash & mask;
-            bool taken = false;
-            for (; table[s] && !taken; s = (s + 1) & mask)
-                taken = Tag(table[s]) == Tag(a.hash) && SameName(p.NameOf((table[s] & kItemMask) - 1), a.name);
-            if (!taken) table[s] = (Tag(a.hash) << kItemBits) | static_cast<uint32_t>(items(n) + 1);
+            if (TableSize(names + 1) > table.size()) {
+                std::vector<uint32_t> old(table.size() * 2, 0);
+                old.swap(table);
+                for (uint32_t slot : old) {
+                    if (!slot) continue;
+                    const size_t item = (slot & kItemMask) - 1;
+                    const std::string_view name = p.NameOf(item);
+                    Place(table, p, item, name, HashName(name));
+                }
+                mask = table.size() - 1;
+            }
+            if (Place(table, p, items(n), a.name, a.hash)) ++names;
         }
     }
     static std::optional<size_t> Find(const std::vector<uint32_t>& table, const Profile& p,
@@ -382,7 +400,12 @@ private:
         std::lock_guard<std::mutex> lock(keysMutex_);
         std::vector<uint32_t>& table = keys_[static_cast<uint32_t>(r.header)];
         if (table.empty()) {
-            table.assign(TableSize(r.end - r.header - 1), 0);
+            // Room for every line, within a byte for each byte of the
+            // section: a section of one name repeated grows its table instead.
+            const size_t bytes = (r.end < p.lines.size() ? p.lines[r.end] : p.bytes.size()) - p.lines[r.header];
+            size_t size = TableSize(r.end - r.header - 1);
+            while (size > 16 && size * 4 > bytes) size /= 2;
+            table.assign(size, 0);
             TakeAll(table, p, r.end - r.header - 1, [&](size_t n) { return r.header + 1 + n; });
         }
         return table;
