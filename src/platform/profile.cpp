@@ -7,6 +7,9 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +148,48 @@ void LineBounds(const std::string& b, size_t start, size_t& textEnd, size_t& nex
     next = i;
 }
 
+// The line ends (CR or LF) of a file's bytes, found in order sixteen bytes
+// at a time: a file of many short lines is looked through at the speed of
+// its bytes, not of its lines.
+class LineEnds {
+public:
+    explicit LineEnds(const std::string& b) : d_(b.data()), n_(b.size()) {}
+
+    // The first CR or LF at or after i (the size when there is none); i
+    // never goes back from one call to the next.
+    size_t From(size_t i) {
+#if defined(__SSE2__)
+        for (;;) {
+            if (!loaded_ || i >= block_ + 16) {
+                if (i + 16 > n_) break;
+                Load(i);
+            }
+            const uint32_t m = ends_ & (0xFFFFu << (i - block_));
+            if (m) return block_ + static_cast<size_t>(__builtin_ctz(m));
+            i = block_ + 16;
+        }
+#endif
+        while (i < n_ && !IsEnd(d_[i])) ++i;
+        return i;
+    }
+
+private:
+#if defined(__SSE2__)
+    void Load(size_t at) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d_ + at));
+        const __m128i end = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\n')));
+        ends_ = static_cast<uint32_t>(_mm_movemask_epi8(end));
+        block_ = at;
+        loaded_ = true;
+    }
+    size_t block_ = 0;  // the sixteen bytes whose ends are the bits of ends_
+    uint32_t ends_ = 0;
+    bool loaded_ = false;
+#endif
+    const char* d_;
+    size_t n_;
+};
+
 Line LineAt(const std::string& b, size_t start) {
     Line line;
     line.start = start;
@@ -244,11 +289,14 @@ void ParseLines(Profile& p) {
     p.headerNames.clear();
     // Counted first, so that the offsets take their room once and no more.
     auto each = [&](auto&& take) {
-        size_t pos = FirstLine(b), textEnd = 0;
-        while (pos < b.size()) {
+        LineEnds ends(b);
+        const size_t n = b.size();
+        size_t pos = FirstLine(b);
+        while (pos < n) {
             const char lead = LeadOf(b, pos);
             if (!IsEnd(lead) && lead != ';') take(pos);
-            LineBounds(b, pos, textEnd, pos);
+            const size_t e = ends.From(pos);
+            pos = e == n ? n : e + ((b[e] == '\r' && e + 1 < n && b[e + 1] == '\n') ? 2 : 1);
         }
     };
     size_t count = 0;
