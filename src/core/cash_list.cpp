@@ -76,7 +76,9 @@ bool NumberIn(const std::string& field, int lo, int hi) {
     return v >= lo && v <= hi;
 }
 
-// What a register entry must hold to be used: at most eight fields, a port
+// What a register entry must hold to be used: at most eight fields, a
+// register number the options can hold (0 to 99, or none: a new register's
+// options take it, and a larger one would go out as 0), a port
 // number that fits the port word, and a station address that the link can
 // put in a frame. The address character of station n is 160 + n and 192 is
 // the broadcast character, so stations run from 0 to 31; a larger number
@@ -84,6 +86,7 @@ bool NumberIn(const std::string& field, int lo, int hi) {
 constexpr int kMaxStation = 31;
 bool UsableEntry(const std::vector<std::string>& f) {
     return f.size() >= 7 && (f.size() < 8 || f[7].find('|') == std::string::npos) &&
+           (f[0].find_first_not_of(' ') == std::string::npos || NumberIn(f[0], 0, 99)) &&
            NumberIn(f[4], 1, 32767) && NumberIn(f[6], 0, kMaxStation);
 }
 

@@ -72,12 +72,14 @@ public:
     explicit OptionReader(std::string file) : reader_(std::move(file)) {}
 
     // A missing key or an empty value keeps the default (as the profile
-    // integer read has it); a value that does not fit keeps it too.
-    void Int(const char* section, const std::string& key, int16_t& field) {
+    // integer read has it); a value that does not fit, or lies outside
+    // lo..hi, keeps it too.
+    void Int(const char* section, const std::string& key, int16_t& field, int lo = INT16_MIN,
+             int hi = INT16_MAX) {
         std::string value;
         if (!Read(section, key, value) || value.empty()) return;
         int16_t v = 0;
-        if (ParseInt16(value, v))
+        if (ParseInt16(value, v) && v >= lo && v <= hi)
             field = v;
         else
             Bad(section, key);
@@ -137,7 +139,9 @@ bool ForeignLine(std::string_view line) {
 
 int ForeignLines(const std::string& bytes) {
     int count = 0;
-    size_t at = 0;
+    // A UTF-8 byte-order mark (a file saved by a text editor) is read past,
+    // as the profile functions do.
+    size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (at < bytes.size()) {
         size_t end = at;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
@@ -168,7 +172,7 @@ class OptionWriter {
 public:
     static constexpr bool kWriting = true;
     explicit OptionWriter(std::string file) : file_(std::move(file)) {}
-    void Int(const char* section, const std::string& key, int16_t value) {
+    void Int(const char* section, const std::string& key, int16_t value, int = 0, int = 0) {
         Put(section, key, std::to_string(value));
     }
     void Text(const char* section, const std::string& key, const std::string& value,
@@ -273,13 +277,15 @@ void EachOption(Keys& k, CassaConfRec& c, CassaFileValues& f) {
     k.Int("P6", "81F", c.P681F);
 
     k.Int("P9", "10", c.P910);
-    k.Int("P9", "11", c.P911);
-    k.Int("P9", "11_2", c.P911_2);
+    // The link's bit words are one byte each: a value outside it (-5 would
+    // set every bit, the modem's among them) is not taken.
+    k.Int("P9", "11", c.P911, 0, 255);
+    k.Int("P9", "11_2", c.P911_2, 0, 255);
     // The station address goes into the file for the register's sake; the
     // read takes it from the register list instead.
     if (Keys::kWriting) k.Int("P9", "13", c.P9Addr);
     k.Int("P9", "14", c.P914);
-    k.Int("P9", "15", c.P915);
+    k.Int("P9", "15", c.P915, 0, 255);
     k.Int("P9", "20", c.P920);
     k.Int("P9", "21", c.P921);
     k.Int("P9", "22N", c.P922N);

@@ -60,20 +60,43 @@ std::string ErrLogFailedText() {
     return text.empty() ? "Error log cannot be written; its line is given on standard error:" : text;
 }
 
-// A command-line run whose language file is missing or cannot be read logs
-// its messages without their texts: that is a failure of the run, said once
-// (the message log in plain words, since there is no language file to take
-// them from, and the error log), whatever a register's later turn does.
-void CheckLangFile() {
-    if (Core.bInteractive || Core.strRootDir.empty() || Texts.strLangReported == Core.strLangFile)
-        return;
-    if (platform::FileExists(Core.strLangFile) && !platform::ProfileUnreadable(Core.strLangFile))
-        return;
-    Texts.strLangReported = Core.strLangFile;
-    WriteMsgLog("Language file missing or unreadable; messages are logged without their texts: " +
-                Core.strLangFile);
-    LogErr(kErrFile);
-    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.back().kept = true;
+// A text the language file cannot give, said without it: the language file
+// may be the file that lacks it.
+std::string LogText(const char* key, const char* fallback) {
+    const std::string text = GetTextUnnoted("Log", key);
+    return text.empty() ? fallback : text;
+}
+
+// What stands in the way of the language file as a whole: empty when it can
+// be read and holds sections of texts.
+std::string LangFileFault(const std::string& file) {
+    if (!platform::FileExists(file)) return "missing";
+    if (platform::ProfileUnreadable(file)) return "unreadable";
+    char sections[4] = {};
+    platform::GetPrivateProfileStringA(nullptr, nullptr, "", sections, sizeof sections, file.c_str());
+    return sections[0] == '\0' ? "holds no texts" : "";
+}
+
+// A command-line run that meets a key without text says so, so that the
+// messages that lack their words can still be told apart: the language file
+// that is missing, unreadable or no language file at all once (standard
+// error and the message log), each key without text once (message log).
+// Neither is a failure of the run: the requests' work does not need them.
+void NoteMissingText(const std::string& section, const std::string& key) {
+    if (Core.bInteractive || Core.strRootDir.empty()) return;
+    if (Texts.strLangReported != Core.strLangFile) {
+        Texts.strLangReported = Core.strLangFile;
+        const std::string fault = LangFileFault(Core.strLangFile);
+        if (!fault.empty()) {
+            const std::string text = "Language file " + fault + ", messages go without their texts: " +
+                                     Core.strLangFile;
+            std::fprintf(stderr, "ecrprog: %s\n", text.c_str());
+            std::fflush(stderr);
+            WriteMsgLog(text);
+        }
+    }
+    if (!Texts.textlessKeys.insert(section + "\n" + key).second) return;
+    WriteMsgLog(LogText("notext", "No text in the language file for") + " [" + section + "] " + key);
 }
 
 // The descriptions of failed file operations come from the language file,
@@ -84,11 +107,17 @@ std::string FileErrorWords(const char* key) { return GetText("Log", key); }
 
 void InstallTextHooks() { platform::SetFileErrorWords(&FileErrorWords); }
 
-std::string GetText(const std::string& section, const std::string& key) {
+std::string GetTextUnnoted(const std::string& section, const std::string& key) {
     if (Core.strLangFile.empty() || section.empty() || key.empty()) return "";
     std::string text = ReadLangKey(section, key);
     if (text.empty()) text = ReadLangKey(section, key + "_" + std::to_string(ConfigLevel.CashTypen()));
-    if (text.empty()) CheckLangFile();
+    return text;
+}
+
+std::string GetText(const std::string& section, const std::string& key) {
+    std::string text = GetTextUnnoted(section, key);
+    if (text.empty() && !Core.strLangFile.empty() && !section.empty() && !key.empty())
+        NoteMissingText(section, key);
     return text;
 }
 

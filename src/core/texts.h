@@ -7,6 +7,7 @@
 // (Core.strLogErrFile) as fixed-column lines.
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,17 +43,23 @@ struct TextsGlobals {
     std::map<int, std::vector<std::string>> unreleased;
     // The error log could not be written in this run (said once).
     bool bErrLogFailed = false;
-    // The language file found missing in this run (said once).
+    // The language file looked at in this run (what is wrong with it said once).
     std::string strLangReported;
+    // The keys of the language file found without text in this run (each said once).
+    std::set<std::string> textlessKeys;
 };
 extern TextsGlobals Texts;
 
 // The text of the key in the section of the language file, at most 127
 // characters. When the key is absent or empty, key + "_" + the model number
-// is tried. Empty when neither gives a text; never fails. In a command-line
-// run a language file that is missing or cannot be read is a failure of the
-// run, said once (message log and error log).
+// is tried. Empty when neither gives a text; never fails. A command-line run
+// says once that its language file is missing, cannot be read or holds no
+// texts (standard error and message log), and names in the message log each
+// key it found without text, once; neither is a failure of the run.
 std::string GetText(const std::string& section, const std::string& key);
+// The same without a word on a missing text: for what is said before a run
+// may write in its folder (one held by another run).
+std::string GetTextUnnoted(const std::string& section, const std::string& key);
 // Makes the language file the source of the words of file errors
 // (platform::SetFileErrorWords). Called once at start-up by every program
 // (the program's Main, the test programs' main).

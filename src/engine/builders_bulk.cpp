@@ -1,5 +1,6 @@
 #include "engine/builders_bulk.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/link_state.h"
@@ -23,6 +24,18 @@ bool QueueBulk(const std::string& token) {
 
 bool SendFastPLU(int32_t from, int32_t to) {
     if (!NextCash(true)) return false;
+    // More records than the register's count can hold would leave every
+    // register behind the stream at the first query past the limit.
+    if (GetPLUNum()) {
+        const int64_t last = to < 0 ? PLUFiles.nPLUNum : std::min(to, PLUFiles.nPLUNum);
+        const int64_t count = last - std::max<int32_t>(from, 1) + 1;
+        if (count > kBulkMaxRecords) {
+            ShowMsgText(GetText("Log", "bulklimit") + " " + std::to_string(kBulkMaxRecords) + " (" +
+                            std::to_string(count) + ")",
+                        "");
+            return false;
+        }
+    }
     if (!PrepareFastPLU(from, to)) return false;
     if (QueueBulk(kFastPLUToken)) return true;
     LinkState.bSendPLU = false;

@@ -372,7 +372,7 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     }
     ArgRange range;
     if (TakesCodeRange(code) && IsRangeArg(arg) && !ReadCodeRange(arg, TakesPLUCodes(code), range))
-        return RefuseArgument(arg);
+        return RefuseArgument(arg, LettersRefused(arg, TakesPLUCodes(code)));
     if (code == "*c") {
         const std::string range = TakeRange(code, arg);
         const size_t colon = range.find(':');

@@ -59,8 +59,12 @@ std::string TrimArg(const std::string& arg);
 // An argument the builder cannot take: said in the progress window and the
 // message log with the request and its argument, and an error-log line of
 // the request interpreter (code 3). Nothing runs. Returns true (the request
-// code was known).
-bool RefuseArgument(const std::string& arg);
+// code was known). With letters, the words say that the register's PLU
+// options allow no letters in PLU codes.
+bool RefuseArgument(const std::string& arg, bool letters = false);
+// A range of PLU codes with letters (pluCodes) that ReadCodeRange refuses
+// only because the register's PLU options allow none.
+bool LettersRefused(const std::string& arg, bool pluCodes);
 // The installation's model is LX4100.
 bool IsLX4100();
 // The PLU directory read ("&l"); selected tells whether a register was

@@ -167,8 +167,16 @@ bool ReadCodeRange(const std::string& arg, bool pluCodes, ArgRange& out) {
     return true;
 }
 
-bool RefuseArgument(const std::string& arg) {
-    ReportTransferProblem(GetText("Log", "badarg") + " " + Core.strReqCode + "|" + arg);
+bool LettersRefused(const std::string& arg, bool pluCodes) {
+    ArgRange r;
+    return pluCodes && !AlphanumericPLUCodes() && SplitRange(arg, r) &&
+           !(fields::AllDigits(r.firstText) && fields::AllDigits(r.lastText)) &&
+           AlphanumericCode(r.firstText) && AlphanumericCode(r.lastText);
+}
+
+bool RefuseArgument(const std::string& arg, bool letters) {
+    const char* const key = letters ? "noletters" : "badarg";
+    ReportTransferProblem(GetText("Log", key) + " " + Core.strReqCode + "|" + arg);
     LogErr(3);
     return true;
 }
@@ -655,7 +663,8 @@ bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
         const bool dump = b.use == ArgUse::Dump;
         ArgRange range;
         SplitRange(std::string(kWholeCodeRange), range);
-        if (IsRangeArg(arg) && !ReadCodeRange(arg, dump, range)) return RefuseArgument(arg);
+        if (IsRangeArg(arg) && !ReadCodeRange(arg, dump, range))
+            return RefuseArgument(arg, LettersRefused(arg, dump));
         // A customer code is narrower than a PLU code.
         constexpr size_t kCustomerCode = decltype(Cliente1Rec::strCodice)::kWidth;
         if (!dump && (range.firstText.size() > kCustomerCode || range.lastText.size() > kCustomerCode))

@@ -40,6 +40,9 @@ const std::vector<ProgItem>& ProgItems() {
 
 std::string ProgItemText(size_t index, bool send) {
     const ProgItem& item = ProgItems().at(index);
+    // The offers are read by the PLU read over the offers' codes only: named
+    // as what they are, not as the whole PLU read.
+    if (!send && item.loadCode && *item.loadArg) return GetText("frmProg", "offersload");
     return GetProtocolText(send || !item.loadCode ? item.sendCode : item.loadCode);
 }
 

@@ -176,15 +176,14 @@ void ClearPending() {
 bool WriteSemFile() {
     if (Core.bInteractive || Core.strSemFile.empty()) return true;
     if (platform::WriteFile(Core.strSemFile, "")) return true;
-    // A caller waiting for the file would wait for ever: the run fails and
-    // says why wherever it can (message log, error log, standard error).
+    // A caller waiting for the file would wait for ever: said where the
+    // caller looks besides (message log, standard error).
     const int err = errno;
     std::string text = GetText("Log", "nosem");
     if (text.empty())
         text = "Semaphore file cannot be written, a caller waiting for it is not told the run ended:";
     text += " " + Core.strSemFile + " (" + platform::FileErrorText(err, Core.strSemFile) + ")";
     WriteMsgLog(text);
-    LogErr(kErrFile);
     Batch.endNotes.push_back(text);
     return false;
 }

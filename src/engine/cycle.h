@@ -55,7 +55,8 @@ void ClearPending();
 
 // Batch mode: creates the semaphore file named in setup.ini empty (an
 // existing one is emptied). Nothing in interactive mode or without a name.
-// A file that cannot be written is a failure of the run: a message-log and
-// an error-log line, and a line for standard error (Batch.endNotes); false.
+// A file that cannot be written is said on a line of its own in the message
+// log and on standard error (Batch.endNotes), false; it is no failure of the
+// requests, whose work was done: the exit status counts those.
 bool WriteSemFile();
 

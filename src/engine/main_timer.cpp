@@ -45,6 +45,21 @@ void CommandOver(int16_t nextState) {
 
 void TakeSystemStop();
 
+// A reply of the exchange that the register did not acknowledge (said as it
+// was lost): the exchange is not done. Its command ends now and the rest of
+// the queue is not sent; in a command-line run the register's turn ends as
+// after an unacknowledged command frame: the request's last frame may or may
+// not have reached the register.
+void TakeLostExchange() {
+    if (TakeLostReply().empty()) return;
+    ClearCmdQueue();
+    CloseAllFiles();
+    LinkState.nPendingAns = 0;
+    if (Core.bInteractive) return;
+    CassaList[Core.nOpenCash].bFailed = True;
+    Batch.nRequestCmdsAcked = std::min(Batch.nRequestCmdsAcked, Batch.nRequestCmdsOut - 1);
+}
+
 // Hands the next queued command to the link. In a command-line run a
 // command that the link cannot take (the port does not open; the port has
 // reported why) fails the open register: nothing more goes to it in this
@@ -216,8 +231,10 @@ void StateIdle(bool& exitTaken) {
 
 void StateConnect() {
     if (LinkState.bNoCmd) {
-        // First tick of the command: handshake and command frame.
+        // First tick of the command: handshake and command frame. A reply
+        // lost until the frame went out belongs to no exchange of its own.
         int16_t r = GestHelloReq();
+        TakeLostReply();
         LinkState.bNoCmd = false;
         // The frame that carried the command went out, acknowledged or not
         // (a refused register's empty frame carries none).
@@ -240,6 +257,7 @@ void StateConnect() {
     }
 
     PollAnswers();
+    TakeLostExchange();
     if (LinkState.nPendingAns != 0) {
         CurrentShell().ShowWait();
         if (LinkState.AbortRequest) {
@@ -264,7 +282,10 @@ void StateConnect() {
 }
 
 void StateClose() {
+    // The register may still ask for a reply of the exchange (a closure
+    // awaits no answer of its own).
     PollAnswers();
+    TakeLostExchange();
     if (!LinkState.strCmdSent.empty()) {
         // Release the register and clear its display, or with the
         // keep-locked option only show a text on it.
@@ -303,6 +324,7 @@ void StateClose() {
         if (!Core.bInteractive && !aborted && MainTimer.nStopSignal == 0)
             NoteRelease(Core.nOpenCash, released);
         PollAnswers();
+        TakeLostExchange();
         LinkState.bHelloMsgs = keepMsgs;
     }
     CurrentShell().ClearShowWait(false);
@@ -313,6 +335,7 @@ void StateClose() {
 
 void StatePause() {
     PollAnswers();
+    TakeLostExchange();
     if (!(Now() > MainTimer.sngStepTime + kStepPause)) return;
     if (cancelAfterClosing) {
         cancelAfterClosing = false;

@@ -167,16 +167,21 @@ std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& fo
     if (Core.strLangFile.empty())
         Core.strLangFile =
             platform::ProfileString("Generiche", "langfile", "", platform::JoinPath(folder, "config.ini"));
+    if (held == platform::FolderLock::Result::Failed && platform::FileExists(folder)) {
+        std::string text = GetTextUnnoted("Log", "folderisfile");
+        if (text.empty()) text = "Base folder is a file, not a folder; nothing was done:";
+        return text + " " + folder;
+    }
     if (held == platform::FolderLock::Result::Failed) {
         // Working unlocked could mix two runs in one folder: refused.
         const std::string path = platform::JoinPath(folder, platform::kFolderLockFile);
-        std::string text = GetText("Log", "folderlockfail");
+        std::string text = GetTextUnnoted("Log", "folderlockfail");
         if (text.empty())
             text = "Customer folder cannot be held for this run, its lock file cannot be opened; "
                    "nothing was done here:";
         return text + " " + path + " (" + platform::FileErrorText(err, path) + ")";
     }
-    std::string text = GetText("Log", "folderheld");
+    std::string text = GetTextUnnoted("Log", "folderheld");
     if (text.empty())
         text = "Customer folder in use by another run of the program or by the program's windows; "
                "nothing was done here:";

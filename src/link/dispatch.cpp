@@ -1,6 +1,7 @@
 #include "link/dispatch.h"
 
 #include <map>
+#include <utility>
 
 #include "core/cassa_conf.h"
 #include "core/shell.h"
@@ -14,6 +15,9 @@
 AnswerRecT AnswerRec;
 
 namespace {
+
+// The last reply the register did not acknowledge, until it is taken.
+std::string lostReply;
 
 // The codes of the two dispatch tables with the name of the procedure each
 // one calls; the table code registers the procedures by code.
@@ -83,6 +87,18 @@ std::string Mid(const std::string& s, size_t pos, size_t len = std::string::npos
 bool WantsEmptyCommandFrame(const std::string& code) {
     return (code >= "02" && code <= "04") || (code >= "10" && code <= "25") || code == "27" ||
            code == "30" || (code >= "40" && code <= "44");
+}
+
+// The reply to the "B" request went out and the register did not
+// acknowledge it: said at once, as an unacknowledged command frame is.
+int16_t NoteReplySent(int16_t sent, const std::string& reply) {
+    if (sent == 0 || LinkAborted()) return sent;
+    lostReply = reply.empty() ? "0;" : reply;
+    CurrentShell().AddError(GetText("Log", "replynotacked") + " B" + AnswerRec.strCode + " -> " +
+                                lostReply + " (" + LinkState.strCmdSent + ")",
+                            true);
+    LogErr(5);
+    return sent;
 }
 
 void TraceNoProcedure(const char* name) {
@@ -224,6 +240,8 @@ int16_t PollAnswers() {
                 const bool answer = IsAnswerFrame();
                 ParseAnswer();
                 if (answer) lastAnswer = platform::Timer();
+                // The exchange is not done: its command ends now.
+                if (!lostReply.empty()) break;
             }
         } else if (LinkState.bAddressed) {
             SendEnq();  // pauses 10 ms
@@ -237,6 +255,8 @@ int16_t PollAnswers() {
     return 0;
 }
 
+std::string TakeLostReply() { return std::exchange(lostReply, std::string()); }
+
 int16_t GestAnsA() {
     // A hello answer that arrives outside the hello is not acknowledged.
     if (AnswerRec.strCode == "01") return -1;
@@ -248,7 +268,7 @@ int16_t GestAnsB() {
     auto it = AnsTable().find(code);
     if (it != AnsTable().end() && it->second.ans) {
         const std::string answer = it->second.ans();
-        int16_t r = SendDataFrameRef(answer);
+        int16_t r = NoteReplySent(SendDataFrameRef(answer), answer);
         if (code == "90") LinkState.sngLastRx = platform::Timer();
         return r;
     }
@@ -256,7 +276,7 @@ int16_t GestAnsB() {
     int16_t r;
     if (WantsEmptyCommandFrame(code)) {
         LinkState.bCmdPending = false;
-        r = SendNextFrame();
+        r = NoteReplySent(SendNextFrame(), "0;");
     } else {
         r = SendAck();
     }

@@ -67,6 +67,13 @@ bool IsAnswerFrame();
 // (state 3) it returns after about one tick: the timer's next tick polls
 // again. Nothing when the port is closed. Returns 0.
 int16_t PollAnswers();
+// The program's reply to a register's "B" request that the register did not
+// acknowledge (nothing after every retry, or a refusal), unless a stop or an
+// abort cut the wait short: the reply may or may not have reached it, so the
+// exchange is not done. The reply goes to the progress window's errors and the
+// error log (code 5) as it is lost; TakeLostReply gives it once (empty: none
+// since the last call). PollAnswers returns as soon as one is lost.
+std::string TakeLostReply();
 // The dispatchers of the three classes, working on AnswerRec.
 int16_t GestAnsA();
 int16_t GestAnsB();

@@ -1,6 +1,7 @@
 #include "platform/signals.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -35,6 +36,12 @@ extern "C" void NoteSignal(int sig) {
 }  // namespace
 
 void CatchStopSignals(const std::string& semFile) {
+    // The three wait while the path changes, so that a second signal never
+    // finds half of it.
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&stops, sig);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     if (semFile.size() < sizeof semPath) {
         std::memcpy(semPath, semFile.c_str(), semFile.size() + 1);
     } else {
@@ -48,6 +55,9 @@ void CatchStopSignals(const std::string& semFile) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&action.sa_mask, sig);
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+    // Taken from now on, also where the caller started the program with them
+    // blocked: one sent before is noted now.
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
 }
 
 int StopSignalNoted() { return noted; }

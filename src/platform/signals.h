@@ -9,9 +9,10 @@
 
 namespace platform {
 
-// From now on the three signals are noted instead of ending the program.
-// semFile: the file a second signal creates before the program ends (empty:
-// none).
+// From now on the three signals are noted instead of ending the program
+// (also those the program was started with blocked, which are unblocked; one
+// waiting is noted at once). Called again, it only changes semFile: the file
+// a second signal creates before the program ends (empty: none).
 void CatchStopSignals(const std::string& semFile = "");
 // The signal noted and not yet taken, 0 when none; the signal stays noted.
 int StopSignalNoted();

@@ -1,6 +1,8 @@
 #include "store/keyboard.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -188,34 +190,48 @@ void LoadKeyConf() {
     if (Keyb.bEditorShown) ShowMsg("", "");
 }
 
-void SaveKeyConf() {
+bool SaveKeyConf(std::string& error) {
     ShowMsg("48", "2");
     SetKeybInfos();
     const std::string& file = Keyb.strKeybConfFile;
     const int last = LastKeyIndex();
     CurrentShell().SetPGBRange(1, static_cast<int16_t>(Keyb.nNumKeys + 1));
     // The flags in the file as it is before this save; the save writes each
-    // key once, after reading its flag.
+    // key once, after reading its flag. The keys go into the file in one
+    // replacement, so that a failed save leaves the old file whole.
     platform::ProfileReader before(file);
+    std::optional<platform::ProfileBatch> batch;
+    if (!file.empty()) batch.emplace(file);
     std::string value;
-    for (int i = 0; i <= last && !file.empty(); ++i) {
+    bool written = true;
+    int err = 0;
+    for (int i = 0; i <= last && !file.empty() && written; ++i) {
         CurrentShell().SetPGBValue(static_cast<int16_t>(i + 1));
         const std::string key = "T" + std::to_string(i);
-        for (int level = 0; level < 2; ++level) {
+        for (int level = 0; level < 2 && written; ++level) {
             KeyConf& k = Level(level)[i];
             // The programmable flag comes from the file, which starts as a
             // copy of the model's template.
             if (ReadValue(before, kLevelSection[level], key, value))
                 k.bProg = Leading(Fields(value, 1)[0]) == 1 ? True : False;
-            platform::WriteProfileString(kLevelSection[level], key,
-                                         std::string(k.bProg ? "1|" : "0|") +
-                                             std::to_string(k.nPosCode) + "|" +
-                                             std::to_string(k.nFunCode),
-                                         file);
+            errno = 0;
+            written = platform::WriteProfileString(kLevelSection[level], key,
+                                                   std::string(k.bProg ? "1|" : "0|") +
+                                                       std::to_string(k.nPosCode) + "|" +
+                                                       std::to_string(k.nFunCode),
+                                                   file);
+            err = errno;
         }
     }
+    if (written && batch) {
+        errno = 0;
+        written = batch->Commit();
+        err = errno;
+    }
+    if (!written) error = platform::FileErrorText(err, file);
     CurrentShell().SetPGBValue(-1);
     ShowMsg("", "");
+    return written;
 }
 
 int16_t FindKeyPos(int16_t position) {
@@ -236,7 +252,7 @@ void FillKeybDefaults() {
     for (int level = 0; level < 2; ++level)
         for (int i = 0; i < kReadEntries; ++i) {
             KeyConf& k = Level(level)[i];
-            if (k.bRead == False) {
+            if (k.bRead == False && k.bProg != False) {
                 k.nFunCode = kDefaultFunCode;
                 k.nFunIdx = idx;
             }

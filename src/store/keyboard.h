@@ -37,7 +37,7 @@ struct FunCode {
 
 constexpr int kKeyEntries = 257;    // entries 0 to 256 per level
 constexpr int kMaxFunCodes = 2001;  // entries 0 to 2000
-constexpr int16_t kDefaultFunCode = 110;  // given to keys a read did not supply
+constexpr int16_t kDefaultFunCode = 110;  // given to programmable keys a read did not supply
 
 struct KeyboardGlobals {
     std::array<KeyConf, kKeyEntries> KeyConf0{};      // level 0
@@ -72,16 +72,19 @@ void LoadFunzioni();
 // nNumKeys start from a blank state (not programmable, no code) so that no
 // assignment of another register or type survives; bRead is kept.
 void LoadKeyConf();
-// Writes both key tables to the key configuration file; the programmable flag
-// already in the file wins over the one in memory.
-void SaveKeyConf();
+// Writes both key tables to the key configuration file in one replacement;
+// the programmable flag already in the file wins over the one in memory.
+// False, with the system's reason in error ("Disk full"), when the file
+// cannot be written: it is then as it was.
+bool SaveKeyConf(std::string& error);
 // Index 0 to nNumKeys of the first level-0 entry with the position code; -1
 // when none.
 int16_t FindKeyPos(int16_t position);
 // Index 0 to nFunCodes - 1 of the first function with the code; -1 when none.
 int16_t FindFunCode(int16_t code);
 // Entries 0 to 255 of both tables that a read did not supply get function
-// code 110.
+// code 110, but for the keys the register does not program (fixed keys,
+// not programmable in the file): they keep what they have.
 void FillKeybDefaults();
 // Clears the read flag of entries 0 to 255 of both tables.
 void ResetKeybTables();

@@ -34,6 +34,9 @@ inline constexpr const char* kFastPLUFile = "FastPLU.txt";
 // number of rows behind it).
 inline constexpr const char* kFastPLUToken = "#z";
 inline constexpr const char* kIconToken = "#u";
+// The most records one bulk send can carry: a register answers the
+// transfer's query with the count of records it took in five digits.
+inline constexpr int32_t kBulkMaxRecords = 99999;
 // Times the logo is sent whole to a register that keeps falling behind
 // before that register is dropped.
 inline constexpr int kIconRepeats = 3;

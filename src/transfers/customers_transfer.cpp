@@ -66,9 +66,27 @@ std::string RefuseCliSend(ClientM& cli, const std::string& path) {
 
 constexpr uint16_t kDumpFailed = 0;
 
-void DumpFailed(uint16_t& word, const std::string& key) {
-    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File));
+// The dump file being written (its mark beside it); empty between dumps.
+std::string dumpWritten;
+
+// Removes the dump file and its mark: a dump that ends without its closing
+// line, or cannot be written whole, leaves neither part of it nor an older
+// one behind.
+void RemoveDump(const std::string& dump) {
+    platform::RemoveFile(dump);
+    platform::RemoveFile(dump + tables::kCopySuffix);
+    dumpWritten.clear();
+}
+void DropDump() {
+    if (!dumpWritten.empty()) RemoveDump(dumpWritten);
+}
+const bool dumpDropperAdded = AddReadDropper(&DropDump);
+
+void DumpFailed(uint16_t& word, const std::string& key, int err) {
+    ReportTransferFailure(GetText("Log", key) + " " + tables::TablePath(kC16File) + ": " +
+                          platform::FileErrorText(err, {}));
     CloseFileNum(word, static_cast<int16_t>(kDumpFailed));
+    RemoveDump(tables::TablePath(kC16File));
 }
 
 // ---------------------------------------------------------------------------
@@ -207,9 +225,11 @@ int16_t DataC16() {
         if (word == kFileOpenNext) {
             // The mark of a dump being written (see DumpMark).
             platform::WriteFile(tables::DumpMark(kC16File), "");
+            dumpWritten = path;
+            errno = 0;
             const int16_t file = OpenOutputFileNum(path, false);
             if (file == 0)
-                DumpFailed(word, "nocreate");
+                DumpFailed(word, "nocreate", errno);
             else
                 word = static_cast<uint16_t>(file);
             SetCntRec(0);
@@ -220,8 +240,9 @@ int16_t DataC16() {
         }
         shell.IncPGBValue();
         IncCntRec();
+        errno = 0;
         if (word != kDumpFailed && !PrintFileNum(static_cast<int16_t>(word), AnswerRec.strAnsRec))
-            DumpFailed(word, "nowrite");
+            DumpFailed(word, "nowrite", errno);
         SendAck();
         return -1;
     }
@@ -232,15 +253,17 @@ int16_t DataC16() {
     const bool noneInRange =
         word == kFileOpenNext && NothingInRange("&I", tables::TablePath(kClientiFile));
     if (word == kFileOpenNext && !noneInRange) {
+        errno = 0;
         const int16_t file = OpenOutputFileNum(path, false);
         if (file == 0)
-            DumpFailed(word, "nocreate");
+            DumpFailed(word, "nocreate", errno);
         else
             word = static_cast<uint16_t>(file);
     }
     const bool dumped = word != kDumpFailed && !noneInRange;
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(tables::DumpMark(kC16File));
+    dumpWritten.clear();
     shell.SetPGBValue(-1);
     ShowMsg("", "");
     DecPending();

@@ -186,21 +186,25 @@ void NoteHistoryCopy(int cash, const std::string& folder) {
 bool CopyHistories(const std::string& dest) {
     const std::map<int, std::string> folders = std::move(History.copyFolders);
     History.copyFolders.clear();
-    std::string bytes, missing;
+    std::string bytes, unreadable;
     bool any = false;
     for (const auto& [cash, folder] : folders) {
         const std::string path = platform::JoinPath(folder, kHistoryFile);
         std::string one;
         errno = 0;
-        if (!platform::FileExists(path) || !platform::ReadFile(path, one)) {
-            if (missing.empty()) missing = path + ": " + std::strerror(errno ? errno : ENOENT);
+        if (!platform::FileExists(path)) continue;  // its read failed, which was said
+        if (!platform::ReadFile(path, one)) {
+            if (unreadable.empty()) unreadable = path + ": " + std::strerror(errno ? errno : EIO);
             continue;
         }
         bytes += one;
         any = true;
     }
+    // No register has a history file: every read of the run failed (a read
+    // that ends leaves the file), each said as it failed; nothing more to say.
+    if (!any && unreadable.empty()) return false;
     if (!any) {
-        ReportTransferFailure(GetText("Log", "nocopy") + " " + missing + " -> " + dest);
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + unreadable + " -> " + dest);
         return false;
     }
     if (platform::WriteFile(dest, bytes)) return true;

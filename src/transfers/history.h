@@ -49,6 +49,7 @@ void NoteHistoryCopy(int cash, const std::string& folder);
 // At the end of that run: the history file of every register noted, one
 // after the other in register order, replaces the file dest in one step. A
 // register without a history file (its read failed, which was said) is left
-// out. When none has one, or dest cannot be written, the failure is said and
-// counts (error log), dest is left as it was, and the result is false.
+// out. When none has one nothing more is said; when none can be read, or
+// dest cannot be written, the failure is said and counts (error log). Either
+// way dest is left as it was, and the result is false.
 bool CopyHistories(const std::string& dest);

@@ -38,6 +38,39 @@ int16_t FindNextKey(int16_t from, int level) {
     return n;
 }
 
+// True when the read under way supplied some key of either level.
+bool AnyKeyRead() {
+    for (int level = 0; level < 2; ++level)
+        for (const KeyConf& k : Table(level))
+            if (k.bRead != False) return true;
+    return false;
+}
+
+// The end line of a keyboard read. A read that supplied no key (the
+// register answered with the end line alone) keeps the file as it is: its
+// keys would all become the default function. A file that cannot be written
+// fails the read, and the key tables go back to what the file holds.
+int16_t EndKeyboardRead() {
+    if (!AnyKeyRead()) {
+        // Said where a read's outcome is said, in place of "Read from".
+        const std::string text = GetText("Log", "norecords") + " " + Keyb.strKeybConfFile;
+        ShowMsg("", "");
+        ShowResult(text);
+        CurrentShell().AddMessage(text, true);
+        CurrentShell().SetPGBValue(-1);
+        DecPending();
+        SendAck();
+        return 0;
+    }
+    FillKeybDefaults();
+    std::string error;
+    if (!SaveKeyConf(error)) {
+        ReportTransferFailure(GetText("Log", "readfailed") + " " + Keyb.strKeybConfFile + ": " + error);
+        LoadKeyConf();
+    }
+    return EndTableRead();
+}
+
 }  // namespace
 
 std::string AnsTastiera() {
@@ -78,9 +111,7 @@ int16_t DataTastiera() {
     const std::string& data = AnswerRec.strAnsData;
     if (!data.empty() && data[0] == '*') {
         ReqState.bRdTastiera = False;
-        FillKeybDefaults();
-        SaveKeyConf();
-        return EndTableRead();
+        return EndKeyboardRead();
     }
     CurrentShell().IncPGBValue();
 

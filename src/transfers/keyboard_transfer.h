@@ -3,8 +3,9 @@
 // levels, one key per record ("variant + 1:level:key position:function
 // code"). The records come from and go into the keyboard editor's key tables
 // (store/keyboard.h); a read saves them to the register's key
-// configuration file at its end line, keys the register did not send getting
-// the default function.
+// configuration file at its end line, the programmable keys the register did
+// not send getting the default function. A read that brought no key keeps
+// the file as it is; one whose file cannot be written fails.
 #include <cstdint>
 #include <string>
 

@@ -290,10 +290,24 @@ namespace {
 // acknowledged and dropped, and its closing line imports nothing.
 constexpr uint16_t kC08Failed = 0;
 
+// The dump file being written (its mark beside it); empty between dumps.
+std::string dumpWritten;
+
+// A dump that ends without its closing line, or cannot be written whole,
+// leaves no file behind: neither the lines written so far nor the mark.
+void RemoveDump() {
+    if (dumpWritten.empty()) return;
+    platform::RemoveFile(dumpWritten);
+    platform::RemoveFile(dumpWritten + tables::kCopySuffix);
+    dumpWritten.clear();
+}
+const bool dumpDropperAdded = AddReadDropper(&RemoveDump);
+
 void C08Failed(uint16_t& word, const char* key, const std::string& reason) {
     CloseFileNum(word, static_cast<int16_t>(kC08Failed));
     ReportTransferFailure(GetText("Log", key) + " " + TablePath(kC08File) +
                           (reason.empty() ? "" : ": " + reason));
+    RemoveDump();
 }
 
 }  // namespace
@@ -319,6 +333,7 @@ int16_t DataC08() {
             // closing line leaves it, and the next opening of the folder
             // removes the dump with it.
             platform::WriteFile(DumpMark(kC08File), "");
+            dumpWritten = TablePath(kC08File);
             errno = 0;
             int16_t number = OpenOutputFileNum(TablePath(kC08File), false);
             if (number == 0) {
@@ -359,6 +374,7 @@ int16_t DataC08() {
     }
     CloseFileNum(word, static_cast<int16_t>(kFileDone));
     platform::RemoveFile(DumpMark(kC08File));
+    dumpWritten.clear();
     if (Transfer.nC08Pending > 1) word = kFileOpenNext;  // the next dump starts a new file
     Transfer.nC08Pending = static_cast<int16_t>(std::max(0, Transfer.nC08Pending - 1));
     shell.SetPGBValue(-1);

@@ -77,8 +77,8 @@ int RunBatch(int argc, char** argv) {
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
-    // From here a stop asked by the system ends the run through its close;
-    // a second one at once, the semaphore file created first.
+    // The stop noted since the start ends the run through its close; a
+    // second one at once, from here with the semaphore file created first.
     platform::CatchStopSignals(Core.strSemFile);
     main->Load();
     if (Core.nWindowMode == 1)
@@ -145,6 +145,10 @@ int RunInteractive(int argc, char** argv) {
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // A command-line run (one with arguments) notes a stop asked from its
+    // first moment, and takes it as any other; no file is named yet for a
+    // second one to create. The windows take their signals once shown.
+    if (argc > 1) platform::CatchStopSignals();
     Core.strStartDir = CurrentFolder();
     StartupDefaults();
     platform::GiveBackLargeBlocks();

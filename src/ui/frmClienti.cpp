@@ -557,11 +557,13 @@ void frmClienti::GestAddCli() {
 }
 
 void frmClienti::GestModCli() {
+    bool saved = false;
     if (!SetDati())
         ShowSaveRefused(TakeRefused(), "6");
-    else if (objCli.ModCli())
+    else if ((saved = objCli.ModCli()))
         ShowMsg("", "");
-    nEditState = 2;
+    // A change not written stays a change: leaving asks about it.
+    nEditState = saved ? 2 : 3;
     SetFieldsState();
 }
 

@@ -430,15 +430,14 @@ void frmMain::mnuService_Click() { CheckServicePsw(); }
 
 void frmMain::mnuGlobProg_Click() {
     if (!globProgForm) {
-        globProgForm = new frmProg(nullptr);
+        // Owned by the main window, so that it stays above it.
+        globProgForm = new frmProg(this);
         // At the top of the main window, the room below it left to the
         // progress window of its run.
         globProgForm->adjustSize();
         globProgForm->move(geometry().center().x() - globProgForm->width() / 2, geometry().top());
     }
-    globProgForm->InitForm();
-    globProgForm->show();
-    globProgForm->raise();
+    globProgForm->ShowAtHand();
 }
 
 void frmMain::mnuExit_Click() { close(); }

@@ -4,15 +4,18 @@
 #include <cerrno>
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/cash_list.h"
+#include "core/link_state.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "ui/controls/ctl_caption.h"
@@ -55,7 +58,7 @@ frmProg::frmProg(QWidget* parent) : QDialog(parent) {
     cmdClose->setObjectName("cmdClose");
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
     connect(cmdLoad, &QPushButton::clicked, this, [this] { cmdLoad_Click(); });
-    connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     tmrProg_ = new QTimer(this);
     tmrProg_->setInterval(200);
     connect(tmrProg_, &QTimer::timeout, this, [this] { tmrProg_Timer(); });
@@ -84,7 +87,6 @@ void frmProg::InitForm() {
     for (size_t i = 0; i < chkEna.size(); ++i) chkEna[i]->setChecked(i < chosen.size() && chosen[i]);
     SetCtlCaption(cmdSend, GetText("Comandi", "4"));
     SetCtlCaption(cmdLoad, GetText("Comandi", "2"));
-    SetCtlCaption(cmdClose, GetText("Comandi", "14"));
     const bool idle = !GlobProgRunning();
     if (idle) {
         // Opened again after a run: the last run's outcome is not this one's.
@@ -96,11 +98,54 @@ void frmProg::InitForm() {
     Enable(idle);
 }
 
+void frmProg::ShowAtHand() {
+    InitForm();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void frmProg::SetItemTexts(bool send) {
-    for (size_t i = 0; i < chkEna.size(); ++i) chkEna[i]->setText(ToQt(ProgItemText(i, send)));
+    // A label is at most a third of the screen wide (cut short, whole in its
+    // tip): the three columns never push the buttons off the screen.
+    const QScreen* room = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int column = room ? room->availableGeometry().width() / 3 - 60 : 300;
+    for (size_t i = 0; i < chkEna.size(); ++i) {
+        const QString text = ToQt(ProgItemText(i, send));
+        chkEna[i]->setText(chkEna[i]->fontMetrics().elidedText(text, Qt::ElideRight, column));
+        chkEna[i]->setToolTip(text);
+    }
+    KeepOnScreen();
+}
+
+void frmProg::KeepOnScreen() {
+    if (!isVisible() || !screen()) return;
+    layout()->activate();
+    const QRect room = screen()->availableGeometry();
+    QRect frame = frameGeometry();
+    if (frame.right() > room.right()) frame.moveRight(room.right());
+    if (frame.bottom() > room.bottom()) frame.moveBottom(room.bottom());
+    if (frame.left() < room.left()) frame.moveLeft(room.left());
+    if (frame.top() < room.top()) frame.moveTop(room.top());
+    move(frame.topLeft());
+}
+
+void frmProg::cmdClose_Click() {
+    if (!GlobProgRunning()) {
+        close();
+        return;
+    }
+    // Once the last register's commands are over only the closing pause is
+    // left, and the run's success stands.
+    if (!OperationWorkLeft()) return;
+    LinkState.AbortRequest = true;
+    LogErr(6);
 }
 
 void frmProg::Enable(bool idle) {
+    // Cancel while a run goes on, Close when there is none.
+    SetCtlCaption(cmdClose, GetText("Progress", idle ? "close" : "cancel"));
     cmdSend->setEnabled(idle);
     cmdLoad->setEnabled(idle);
     for (QCheckBox* box : chkEna) box->setEnabled(idle);

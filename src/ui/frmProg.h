@@ -23,6 +23,12 @@ public:
     QLabel* lblStatus = nullptr;
 
     void InitForm();
+    // Opened from the menu: on screen again as it was left, even minimised,
+    // above the main window and with the focus.
+    void ShowAtHand();
+    // During a run it stops the run, as the progress window's Cancel does;
+    // otherwise it closes the window.
+    void cmdClose_Click();
     void cmdSend_Click();
     void cmdLoad_Click();
     // Follows the queue while the operation runs.
@@ -33,5 +39,7 @@ private:
     // The check boxes name the tables as a send or as a load moves them.
     void SetItemTexts(bool send);
     void Enable(bool idle);
+    // The window moved back within the screen when its labels have grown.
+    void KeepOnScreen();
     QTimer* tmrProg_ = nullptr;
 };

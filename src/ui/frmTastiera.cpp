@@ -493,7 +493,12 @@ bool frmTastiera::SaveKeys() {
     // programmable flags come back with them.
     Keyb.KeyConf0 = keys_[0];
     Keyb.KeyConf1 = keys_[1];
-    SaveKeyConf();
+    std::string error;
+    if (!SaveKeyConf(error)) {
+        // The file is as it was: the change stays, not saved.
+        CurrentShell().MsgBox("SaveKeyConf - " + error, "");
+        return false;
+    }
     numKeys_ = -1;  // the keys as saved: nothing left to keep over them
     TakeTables();
     // Keys written back untouched are no news.

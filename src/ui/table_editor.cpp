@@ -139,6 +139,9 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     if (ask) TestChange();
     const bool changed = RecordChanged();
     if (!WriteRecord(n)) return false;
+    // What is saved is no longer the user's change: a read's refresh lays
+    // over only what is changed from here on.
+    if (n == nCurItem && !ChangeShown()) filled_ = ShownValues();
     // An untouched record written back is no news.
     if (changed) ShowMsg("saved", "");
     return true;
@@ -166,6 +169,9 @@ void TableEditor::cmdLoad_Click() {
         if (!SaveConf(true, nCurItem)) return;
         ShowX(nCurItem);  // the record as kept: a change dropped shows no more
     }
+    // The record shown is as the file keeps it: what the user changes from
+    // here on is laid over the read.
+    if (nCurItem != 0) filled_ = ShownValues();
     const bool wasRunning = OperationRunning();
     const bool queued = Request();
     ReadAsked(wasRunning);

@@ -117,7 +117,8 @@ private:
     // The item list filled again from the table file; no choice.
     void FillItems();
     bool inShowX_ = false;
-    // What the controls showed when the record shown was filled in.
+    // What the controls showed when the record shown was filled in, last
+    // saved, or when its Load began: a read's refresh lays over the rest.
     ControlValues filled_;
 };
 

@@ -90,6 +90,7 @@ TEST_F(CashListTest, UnusableEntriesAreLeftOutAndCountInACommandLineRun) {
         {"1|A|||1|1|0|1", true},       {"2|B|||1|1|99999|1", false}, {"3|C|||1|1|200|1", false},
         {"4|D|||1|1|32|1", false},     {"5|E|||x|1|4|1", false},     {"6|F|||0|1|5|1", false},
         {"7|G|||1|1|6|1|9", false},    {"8|H|||1|1|-1|1", false},    {"9|I||| 16 |1|31|1", true},
+        {"150|L|||1|1|7|1", false},  // a register number the options cannot hold
         {"10|J|||1|1", false},  // fewer than seven fields: the reading stops here
         {"11|K|||1|1|9|1", false},
     };
@@ -112,15 +113,15 @@ TEST_F(CashListTest, UnusableEntriesAreLeftOutAndCountInACommandLineRun) {
         const std::string log = MsgLog();
         EXPECT_NE(log.find(GetText("Log", "badentry") + " " + ConfigIni() + " [Casse] C1=2|B|||1|1|99999|1"),
                   std::string::npos) << log;
-        EXPECT_NE(log.find(GetText("Log", "shortentry") + " " + ConfigIni() + " [Casse] C9=10|J|||1|1"),
+        EXPECT_NE(log.find(GetText("Log", "shortentry") + " " + ConfigIni() + " [Casse] C10=10|J|||1|1"),
                   std::string::npos) << log;
-        // Eight entries refused or cut short: in a command-line run each is a
+        // Nine entries refused or cut short: in a command-line run each is a
         // failure of the run, once however often the list is read.
         LoadCasseConf();
-        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 8);
+        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 9);
         size_t notes = 0;
         for (size_t at = 0; (at = MsgLog().find("[Casse] C", at)) != std::string::npos; ++at) ++notes;
-        EXPECT_EQ(notes, 8u);
+        EXPECT_EQ(notes, 9u);
     }
 
     // The register of a station is never taken from an entry left out.

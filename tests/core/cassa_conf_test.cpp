@@ -142,10 +142,12 @@ TEST_F(CassaConfTest, GarbageIsKeptAsABackupAndSaid) {
         const char* begins;  // the message's words before the file
     } rows[] = {
         {"clean", "[P0]\r\n; a comment\r\n\r\n19=12\r\n[P9]\r\n11=2\r\n", "", ""},
+        {"byte-order mark", "\xEF\xBB\xBF[P0]\r\n19=12\r\n", "", ""},
         {"random bytes", "[P0]\r\n19=12\r\n\x8f\x03zq\xff\r\n", "Cassa.txt (1)", kJunk},
         {"NULs, blanks as they stand for", std::string("[P0]\r\n19=1\0\0\r\n\0\r\n", 17), "", ""},
         {"a 2 MB line", "[P0]\r\n19=" + std::string(2 << 20, '7') + "\r\n", "[P0] 19", kValues},
         {"number beyond range", "[P0]\r\n19=99999999\n[P9]\n11=2\n", "[P0] 19", kValues},
+        {"a link bit word outside its byte", "[P9]\r\n11=-5\r\n15=256\r\n", "[P9] 11, [P9] 15", kValues},
         {"no key", "[P0]\r\n=5\r\njunk\r", "Cassa.txt (2)", kJunk},
         {"both", "[P0]\r\n19=99999999\r\njunk\r\n", "[P0] 19; lines that are no options, dropped at the next save: 1", kValues},
     };

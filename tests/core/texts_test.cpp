@@ -285,22 +285,31 @@ TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
         << MsgLog();
 }
 
-// A missing language file fails a command-line run, said once in each log; not an interactive one.
-TEST_F(TextsTest, AMissingLanguageFileIsAFailureOfACommandLineRun) {
-    Core.strLogErrFile = dir.file("err.log");
-    for (const bool interactive : {true, false}) {
-        SCOPED_TRACE(interactive);
+// A language file that is missing, unreadable or junk is said once (standard error, message
+// log), each key without text once; neither fails the run. An interactive run says nothing.
+TEST_F(TextsTest, ALanguageFileWithoutTextsIsSaidNotCharged) {
+    WriteAll(dir.file("junk.bin"), std::string("\x01\x02 no sections\r\n", 17));
+    const struct { const char* file; bool interactive; const char* said; } cases[] = {
+        {"Testi.xyz", true, nullptr},
+        {"Testi.xyz", false, "Language file missing, messages go without their texts: "},
+        {"junk.bin", false, "Language file holds no texts, messages go without their texts: "},
+        {"Testi.eng", false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
         Texts = TextsGlobals{};
-        Core.bInteractive = interactive;
-        Core.strLangFile = dir.file("Testi.xyz");
-        EXPECT_EQ(GetText("Msg", "1"), "");
-        EXPECT_EQ(GetText("Msg", "2"), "");
-        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 1);
+        Core.bInteractive = c.interactive;
+        Core.strLangFile = dir.file(c.file);
+        testing::internal::CaptureStderr();
+        for (const char* key : {"404", "404"}) EXPECT_EQ(GetText("Msg", key), "");
+        const std::string err = testing::internal::GetCapturedStderr();
+        const std::string log = c.interactive ? "" : MsgLog();
+        EXPECT_EQ(Texts.nRunFailures, 0);
+        EXPECT_EQ(err, c.said ? "ecrprog: " + std::string(c.said) + Core.strLangFile + "\n" : "");
+        EXPECT_EQ(testsupport::CountOf(log, "Language file "), c.said ? 1 : 0);
+        EXPECT_EQ(testsupport::CountOf(log, "No text in the language file for [Msg] 404\r\n"),
+                  c.interactive ? 0 : 1);
     }
-    EXPECT_EQ(testsupport::CountOf(MsgLog(), "Language file missing or unreadable; messages are logged "
-                                             "without their texts: " + dir.file("Testi.xyz")),
-              1);
-    EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "[012]"), 1);
 }
 
 // The description of a failed file operation is in the language of the run.

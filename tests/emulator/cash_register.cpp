@@ -376,6 +376,20 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
     return true;
 }
 
+bool CashRegister::Loses(Register& reg, const PcUnit& unit) {
+    if (reg.Station() != station_) return false;
+    std::lock_guard<std::mutex> lock(mu_);
+    const std::string& p = unit.payload;
+    if (p.compare(0, 2, "0;") == 0 && p.size() > 2) {
+        losing_ = false;  // a command: a new exchange
+        return false;
+    }
+    const bool reply = mode_ == Mode::Closure || mode_ == Mode::HistoryStart ||
+                       (mode_ == Mode::Sending && p == "*");
+    if (reply && !losing_) losing_ = ++replies_ == config_.lostReply;
+    return reply && losing_;
+}
+
 bool CashRegister::OnAck(Register& reg) {
     if (reg.Station() != station_) return false;
     std::lock_guard<std::mutex> lock(mu_);

@@ -61,6 +61,10 @@ struct RegisterConfig {
     bool statusOnHelloCommand = false; // answers the hello command with an "A05" status frame
     double lineDelay = 0;              // seconds before each "B" request and "C" line but the first
     int stallAfter = -1;               // falls silent after this many requests or lines (-1 never)
+    // The Nth reply of the program (counted from 1) that ends an exchange or
+    // starts the history (to "B45", the "*" of a send, to "B90") is lost on
+    // the line with all its repeats: never acknowledged nor taken. 0 none.
+    int lostReply = 0;
     // The model played: empty for none (records kept as they come, "&a" and
     // "&b" read the meal tickets and customer groups); "LX4100" has the
     // chip-card reader ("*a" and "*b" with "#H", "&a" and "&b"); with a model,
@@ -131,6 +135,7 @@ public:
     bool OnFrame(Register& reg, const PcUnit& unit) override;
     bool OnPoll(Register& reg, const PcUnit& unit) override;
     bool OnAck(Register& reg) override;
+    bool Loses(Register& reg, const PcUnit& unit) override;
 
 private:
     enum class Mode { Idle, Sending, HistoryStart, Lines, Closure };
@@ -160,6 +165,8 @@ private:
     int closures_ = 0;
     int polls_ = 0;
     int hellos_ = 0;
+    int replies_ = 0;      // replies that end an exchange or start the history
+    bool losing_ = false;  // the reply of this exchange is being lost
 
     Mode mode_ = Mode::Idle;
     const TableInfo* table_ = nullptr;  // the table being sent or read

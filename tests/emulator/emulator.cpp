@@ -357,6 +357,8 @@ void Emulator::Handle(const PcUnit& unit, double now) {
     switch (unit.kind) {
         case PcUnit::Frame: {
             if (Take(faults_.silentFrames)) return;
+            for (auto& h : handlers_)
+                if (h->Loses(reg, unit)) return;
             if (Take(faults_.nakFrames)) {
                 Write(ControlChars(kNak, options_.addressed, st->address), now);
                 return;

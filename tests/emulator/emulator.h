@@ -81,6 +81,9 @@ public:
     // A good command or data frame for the station, already acknowledged
     // (unless a fault withheld the ACK).
     virtual bool OnFrame(Register&, const PcUnit&) { return false; }
+    // A good frame for the station that it lets go by, as if the line had
+    // lost it: no ACK, not taken (asked before OnFrame, for every copy).
+    virtual bool Loses(Register&, const PcUnit&) { return false; }
     // A poll (DLE or DC1) for the station.
     virtual bool OnPoll(Register&, const PcUnit&) { return false; }
     // An enquiry for the station, or the broadcast one (station 32).

@@ -12,7 +12,8 @@
 // store (section [Ports]), then one line per unit received and written,
 // until interrupted. Each station answers the hello, holds the option groups
 // of the model from the start and keeps the tables sent to it for reading
-// back.
+// back; the keyboard of each register is the one its folder's files hold.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,7 @@
 #include "platform/settings.h"
 #include "engine/startup.h"
 #include "core/cassa_conf.h"
+#include "store/keyboard.h"
 
 namespace {
 
@@ -181,6 +183,32 @@ bool ReadRegisters(Plan& plan, std::string& error) {
     return true;
 }
 
+// The keyboard the register of a folder holds: the programmable keys of its
+// key configuration file, as a keyboard read sends them ("variant + 1:level:
+// position:function code:"; TIMBREL gives the key's index + 1 as position),
+// so that a read right after the start brings back what the file holds.
+// None for a folder without the file.
+std::vector<std::string> FolderKeyboard(const std::string& folder, int station) {
+    Core.strCashDir = platform::JoinPath(folder, CashDirName(station));
+    CassaFile.nTipoTastiera = static_cast<int16_t>(
+        platform::ProfileInt("Tastiera", "tipo", 0, platform::JoinPath(Core.strCashDir, "Cassa.txt")));
+    SetKeybInfos();
+    std::vector<std::string> records;
+    if (!platform::FileExists(Keyb.strKeybConfFile)) return records;
+    LoadKeyConf();
+    const bool byIndex = ConfigLevel.CashType() == "TIMBREL";
+    for (int level = 0; level < 2; ++level) {
+        const auto& keys = level == 0 ? Keyb.KeyConf0 : Keyb.KeyConf1;
+        for (int i = 0; i < std::min<int>(Keyb.nNumKeys, kKeyEntries); ++i) {
+            if (keys[i].bProg == False) continue;
+            records.push_back(std::to_string(CassaFile.nTipoTastiera + 1) + ":" + std::to_string(level) +
+                              ":" + std::to_string(byIndex ? i + 1 : keys[i].nPosCode) + ":" +
+                              std::to_string(keys[i].nFunCode) + ":");
+        }
+    }
+    return records;
+}
+
 std::string Describe(const Plan& plan, bool addressed) {
     std::string text;
     if (!plan.folder.empty()) text = plan.folder + " (model " + ConfigLevel.CashType() + "): ";
@@ -318,6 +346,7 @@ int main(int argc, char** argv) {
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         auto cash = std::make_shared<emu::CashRegister>(r.station, config);
         cash->SeedOptions(model, std::atoi(r.number.c_str()), r.station, addressed ? 1 : 0);
+        if (!plan.folder.empty()) cash->SetRecords("keyboard", FolderKeyboard(plan.folder, r.station));
         emulator.AddHandler(cash);
     }
     if (!emulator.Start(&error)) {

@@ -45,6 +45,8 @@ TEST_F(BatchRefusalTest, ARequestArgumentThatCannotBeTakenIsRefusedByName) {
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find("Request argument not taken"), std::string::npos) << MsgLog();
         EXPECT_NE(MsgLog().find(request), std::string::npos) << MsgLog();
+        const bool letters = std::string("&M|x:y *B|a:b #C|ABC:ABC &M|A:Z").find(request) != std::string::npos;
+        EXPECT_EQ(testsupport::CountOf(MsgLog(), "options of this register allow no letters"), letters ? 1 : 0);
         EXPECT_TRUE(Requests(*registers[0]).empty());
     }
 }
@@ -57,6 +59,7 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         const char* said;
         const char* level = "/l:9";
         const char* alsoSaid = "";
+        int pluRecords = 0;  // PLU.txt of this many records
     } cases[] = {
         {"*K|3:7", "004", "not allowed by the register's PLU options", "/l:9",  // P210 has no period report
          "Request not done (nothing was sent to the register): *K|3:7"},
@@ -66,11 +69,16 @@ TEST_F(BatchRefusalTest, ARequestNotDoneFailsTheRunAndSaysWhy) {
         {"??|x", "003", "Unknown request code; nothing done: ??|x"},
         {"*a|", "004", "no such table; nothing sent, read or imported: TicketAmount.txt (*a|)", "/l:1"},
         {"&a|", "004", "no such table; nothing sent, read or imported: TicketAmount.txt (&a|)", "/l:1"},
+        {"#z|", "004", "five digits, so one send carries at most 99999 (100000)", "/l:9",
+         "Request not done (nothing was sent to the register): #z|", 100000},
     };
     StartRegisters({0});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request);
         PrepareOne(c.request);
+        std::string plus;
+        for (int i = 0; i < c.pluRecords; ++i) plus += Plu(std::to_string(i + 1), 1, "ITEM");
+        if (c.pluRecords > 0) Write("base/Cassa1/PLU.txt", plus);
         ExpectFailure(c.code, c.level);
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 1) << ErrLog();
         EXPECT_NE(MsgLog().find(c.said), std::string::npos) << MsgLog();

@@ -98,7 +98,7 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
 
 // A signal ends the run at once, whatever it waits for, one line per register with work left.
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
-    enum Wait { kRead, kHello, kDial, kBulk, kDone };
+    enum Wait { kRead, kHello, kDial, kBulk, kDone, kStart };
     constexpr size_t kBulkRecords = 2000;
     const struct {
         const char* name;
@@ -117,6 +117,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         {"bulk", kBulk, SIGTERM, {0}},
         {"after the last request", kDone, SIGTERM, {0}, false, 0},
         {"between two commands", kDone, SIGTERM, {0}},
+        {"before the program took its signals", kStart, SIGTERM, {0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,9 +148,10 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             config.silentPolls = c.wait == kHello ? -1 : 0;
             auto reg = AddRegister(0, config);
             StartEmulator();
-            ready = [reg, hello = c.wait == kHello] {
+            ready = [reg, hello = c.wait == kHello, start = c.wait == kStart] {
                 const auto commands = reg->Commands();
                 if (hello) return reg->Polls() > 0;
+                if (start) return true;
                 return commands.size() > 1 && commands.back().find("*3;<") != std::string::npos;
             };
         } else {
@@ -159,7 +161,13 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             StartModemEmulator(never);
             ready = [this] { return modem->Commands().size() == 3; };
         }
+        // kStart: started with the signal blocked, it waits for the program to take it.
+        sigset_t stop, before;
+        sigemptyset(&stop);
+        sigaddset(&stop, c.sig);
+        if (c.wait == kStart) pthread_sigmask(SIG_BLOCK, &stop, &before);
         const auto run = StartRead();
+        if (c.wait == kStart) pthread_sigmask(SIG_SETMASK, &before, nullptr);
         ASSERT_TRUE(emulator->WaitFor(ready, 30));
         kill(run.pid, c.sig);
         if (c.twice) {

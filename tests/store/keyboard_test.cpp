@@ -142,7 +142,8 @@ TEST_F(KeyboardTest, SaveKeyConfKeepsTheFilesFlagsAndWritesEveryKey) {
     Keyb.KeyConf0[0].nFunIdx = -1;
     Keyb.KeyConf1[7] = KeyConf{7, True, -1, 40, 250, False};
     shell->pgbCalls.clear();
-    SaveKeyConf();
+    std::string error;
+    EXPECT_TRUE(SaveKeyConf(error));
 
     EXPECT_EQ(platform::ProfileString("Livello0", "T0", "", file), "1|17|14");
     EXPECT_EQ(platform::ProfileString("Livello0", "T5", "", file), "0|33|110");
@@ -170,7 +171,8 @@ TEST_F(KeyboardTest, SaveKeyConfKeepsTheFilesFlagsAndWritesEveryKey) {
 TEST_F(KeyboardTest, NoFolderNoFile) {
     Core.strCashDir.clear();
     Keyb.KeyConf0[0].nFunCode = 5;
-    SaveKeyConf();
+    std::string error;
+    EXPECT_TRUE(SaveKeyConf(error));
     EXPECT_EQ(Keyb.strKeybConfFile, "");
     EXPECT_FALSE(platform::FileExists("Keyb5_0.txt"));
 }
@@ -201,7 +203,9 @@ TEST_F(KeyboardTest, ReadDefaultsFillWhatTheReadDidNotSupply) {
         ResetKeybTables();
         Keyb.KeyConf0[3].bRead = True;
         Keyb.KeyConf1[255].bRead = True;
+        Keyb.KeyConf1[48].bProg = False;  // a fixed key keeps its function
         FillKeybDefaults();
+        EXPECT_EQ(Keyb.KeyConf1[48].nFunCode, 77);
         EXPECT_EQ(Keyb.KeyConf0[3].nFunCode, 77);
         EXPECT_EQ(Keyb.KeyConf1[255].nFunCode, 77);
         EXPECT_EQ(Keyb.KeyConf0[0], (KeyConf{0, True, idx, 5, 110, False}));

@@ -366,6 +366,11 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     Line("7:1:1:X:0:0:0:9:");
     EXPECT_EQ(DataC08(), -1);
     EXPECT_EQ(Acks(), 5);
+    // A dump cut short (its command abandoned) leaves neither its lines nor its mark.
+    ReqState.nFileC08 = kFileOpenNext;
+    Line("8:1:1:X:0:0:0:9:"), DataC08(), CloseAllFiles();
+    EXPECT_FALSE(platform::FileExists(CashFile("C08.txt")));
+    EXPECT_FALSE(platform::FileExists(CashFile("C08.txt.part")));
     // A file that cannot be replaced fails the read: listed, and no success.
     shell->status.clear();
     platform::RemoveFile(CashFile("Offerte.txt"));

@@ -161,6 +161,14 @@ TEST_F(HistoryTest, AFullDiskStoresNothingLogsAndKeepsThePosition) {
     EXPECT_EQ(Acks(), 2);
 }
 
+// A copy where no register has a history (each read failed, said) adds no line.
+TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLine) {
+    NoteHistoryCopy(1, dir.file("never-read"));
+    EXPECT_FALSE(CopyHistories(dir.file("copy.txt")));
+    EXPECT_EQ(ErrorLines("012"), 0);
+    EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
+}
+
 TEST_F(HistoryTest, TheClosureDataReplaceTheFileOncePerClosure) {
     WriteAll(CashFile("Chiusura.txt"), "yesterday\r\nmore\r\n");
     ReqState.nFileChiusura = kFileOpenNext;

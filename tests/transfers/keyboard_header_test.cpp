@@ -125,6 +125,13 @@ TEST_F(SettingsTest, AKeyboardReadInAnotherVariantGoesIntoThatVariantsFile) {
     EXPECT_EQ(platform::ProfileString("Livello1", "T1", "", file1), "1|18|46");
     EXPECT_EQ(ReadAll(file0), before0);
     EXPECT_NE(ReadAll(CashFile("Cassa.txt")).find("tipo=1"), std::string::npos);
+    // A read of the end line alone keeps the file, and says so as its outcome.
+    const std::string read1 = ReadAll(file1);
+    ResetKeybTables();
+    ReqState.bRdTastiera = True;
+    EXPECT_EQ(Feed("20", "*"), 0);
+    EXPECT_EQ(ReadAll(file1), read1);
+    EXPECT_EQ(Texts.strResult, GetText("Log", "norecords") + " " + file1);
 }
 
 TEST_F(SettingsTest, TimbrelPositionsAreTranslatedThroughTheLayoutFile) {

@@ -174,7 +174,7 @@ TEST_F(ReportsLinkTest, AKeyboardAndAReceiptHeaderComeBackByteForByte) {
                     const std::string start = "T" + std::to_string(k) + "=" + (key ? "1|" : "0|") +
                                               std::to_string(key ? 30 + k : 0) + "|";
                     conf += start + std::to_string(key ? 500 + 2 * k + level : 110) + "\r\n";
-                    garbled += start + "1\r\n";
+                    garbled += start + (key ? "1" : "110") + "\r\n";  // a fixed key is not read
                 }
             }
             WriteAll(keyFile, conf);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -22,7 +23,9 @@
 #include "store/groups.h"
 #include "store/plu.h"
 #include "store/plu_directory.h"
+#include "store/keyboard.h"
 #include "transfers/customers_transfer.h"
+#include "transfers/keyboard_transfer.h"
 #include "transfers/plu_directory_transfer.h"
 #include "transfers/plu_transfer.h"
 #include "transfers/multiple_functions_transfer.h"
@@ -554,12 +557,22 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
         std::vector<std::string> lines;  // "-" removes the copy
         const char* key;                 // the note of the failure
         const char* reason;
+        const char* file = kGrpRepFile;  // the file the note names
+        int16_t (*data)() = [] { return DataTable(GroupsTable()); };
     } rows[] = {
         {"the copy cannot be made", 50, {"1:New:", "2:New:", "*"}, "readfailed", "File too large"},
         {"a record cannot be written", 100, {"1:New:", "7:Far:", "2:New:", "*"}, "norecord",
          "File too large"},
         {"the copy is gone", 0, {"1:New:", "-", "*"}, "readfailed", "File not found"},
+        // A dump cut short leaves no dump file behind.
+        {"a PLU dump line", 30, {"10:100:1:ONE:0:0:0:9:", "2:1:1:TWO:0:0:0:9:", "*"}, "nowrite",
+         "File too large", kC08File, DataC08},
+        {"a customer dump line", 30, {"1:ONE::0:1:0:5:0:", "2:TWO::0:1:0:5:0:", "*"}, "nowrite",
+         "File too large", kC16File, [] { return AnswerRec.strAnsRec = AnswerRec.strAnsData, DataC16(); }},
+        {"the keyboard", 100, {"1:0:5:45:", "*"}, "readfailed", "File too large", "Keyb3_0.txt", DataTastiera},
     };
+    const std::string keys = "[Livello0]\r\nT0=1|5|7\r\n";
+    WriteAll(CashFile("Keyb3_0.txt"), keys);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         WriteAll(CashFile(kGrpRepFile), old);
@@ -567,7 +580,9 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
             [&] {
                 Core.bInteractive = false;
                 Core.strReqArg = dir.file("copy.txt");
-                ReqState.bRdGrpRep = True;
+                ReqState.bRdGrpRep = ReqState.bRdTastiera = True;
+                LoadKeyConf();
+                ReqState.nFileC08 = ReqState.nFileC16 = kFileOpenNext;
                 LinkState.nPendingAns = 1;
                 int16_t last = 0;
                 for (const std::string& line : r.lines) {
@@ -576,9 +591,9 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
                         continue;
                     }
                     Line(line);
-                    last = DataTable(GroupsTable());
+                    last = r.data();
                 }
-                const std::string want = GetText("Log", r.key) + " " + CashFile(kGrpRepFile);
+                const std::string want = GetText("Log", r.key) + " " + CashFile(r.file);
                 int bad = 0;
                 if (last != 0 || LinkState.nPendingAns != 0) bad |= 1;
                 if (Texts.nRunFailures != 1) bad |= 2;
@@ -594,12 +609,14 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
         EXPECT_EQ(result, 0);
         EXPECT_EQ(ReadAll(dir.file("msg.log")).find(GetText("Msg", "readfrom")), std::string::npos);
         EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
+        EXPECT_EQ(ReadAll(CashFile("Keyb3_0.txt")), keys);
         EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
         // Nothing else is left in the folder: no copy, no temporary file.
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(Core.strCashDir))
             names.push_back(e.path().filename().string());
-        EXPECT_EQ(names, std::vector<std::string>{kGrpRepFile});
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{kGrpRepFile, "Keyb3_0.txt"}));
     }
 }
 

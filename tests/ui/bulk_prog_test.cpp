@@ -7,6 +7,7 @@
 #include <functional>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
@@ -18,6 +19,7 @@
 #include "engine/operation.h"
 #include "core/texts.h"
 #include "core/shell_state.h"
+#include "ui/frmMain.h"
 #include "ui/frmProg.h"
 #include "ui/shell_fixture.h"
 
@@ -103,6 +105,7 @@ TEST_F(BulkProgTest, TheBarStartsEmptyAndIsNotFullDuringTheSend) {
 
 // At the end the bar and the status line say how the run went: full only when all went through.
 TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
+    frmProg form;
     const struct {
         const char* what;
         std::function<void()> during;
@@ -111,9 +114,9 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
     } rows[] = {
         {"done", [] {}, true, "Bulk programming done"},
         {"failed", [] { LogErr(11); }, false, "Bulk programming ended with errors: see the progress window"},
-        {"cancelled", [] { Cycle.bAborted = true; }, false, "Bulk programming stopped before its end"},
+        {"cancelled", [&] { form.cmdClose->click(), Cycle.bAborted = LinkState.AbortRequest; }, false,
+         "Bulk programming stopped before its end"},
     };
-    frmProg form;
     form.chkEna[0]->setChecked(true);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -134,18 +137,28 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
 
 // The tables are named as the run moves them: read by a Load, written by a Send.
 TEST_F(BulkProgTest, TheTablesAreNamedAsTheRunMovesThem) {
-    frmProg form;
+    frmMain main;  // opened from its menu: above the main window, within the screen, back when minimised
+    main.mnuGlobProg_Click();
+    ASSERT_TRUE(main.findChild<frmProg*>());
+    frmProg& form = *main.findChild<frmProg*>();
+    form.move(form.screen()->availableGeometry().right() - form.frameGeometry().width(), 0);
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
     form.chkEna[0]->setChecked(true);
     form.cmdLoad->click();
     ASSERT_TRUE(ShellState.GlobProgBusy);
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Read departments");
+    EXPECT_EQ(form.chkEna[2]->text().toStdString(), "Read offers");
+    QCoreApplication::processEvents();
+    EXPECT_LE(form.frameGeometry().right(), form.screen()->availableGeometry().right());
     ClearCmdQueue();
     form.tmrProg_Timer();
     form.cmdSend->click();
     EXPECT_EQ(form.chkEna[0]->text().toStdString(), "Write departments");
     ClearCmdQueue();
     form.tmrProg_Timer();
+    form.showMinimized();
+    main.mnuGlobProg_Click();
+    EXPECT_FALSE(form.isMinimized());
 }
 
 }  // namespace

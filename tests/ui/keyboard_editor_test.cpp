@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <functional>
 
+#include "common/child_process.h"
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
 #include "engine/builders_reports.h"
@@ -100,6 +101,11 @@ TEST_F(KeyboardEditorTest, AChosenKeyTakesTheFunctionPickedAndSaveWritesTheFile)
     EXPECT_NE(file.find("T0=0|1|12\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|110\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("T5=1|6|252\r\n"), std::string::npos) << file;  // level 1 as it was
+    // A full disk: said, and the file as it was.
+    Pick(e, 250);
+    childtest::WithFileLimit(16, [&] { e->cmdSave->click(); });
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{": SaveKeyConf - File too large"});
+    EXPECT_EQ(File("Keyb3_0.txt"), file);
 }
 
 TEST_F(KeyboardEditorTest, TheSimulationRecordsKeysAndQueuesThemAsOneCommand) {

@@ -179,6 +179,22 @@ TEST_F(OperatorsTest, LoadKeepsTheOperatorChosenAndShowsItAgainAsRead) {
     EXPECT_EQ(shell.questions.size(), 1u);
 }
 
+// A name saved before the Load is the register's after the read; a bit ticked during the read stays.
+TEST_F(OperatorsTest, OnlyWhatIsChangedDuringTheReadIsLaidOverIt) {
+    frmOperatori* w = Operators();
+    Choose(w->cbxOpe, 20);
+    Type(w->txtP321, "FILE20");
+    w->cmdSave->click();
+    w->cmdLoad->click();
+    QCheckBox* bit = w->Check("chkP322AD");
+    const bool ticked = !bit->isChecked();
+    bit->setChecked(ticked);
+    Write("Shop/Cassa1/Operatori.txt", File("Operatori.txt").replace(19 * kLen + 8, 6, "REG20 "));
+    RefreshForm();
+    EXPECT_EQ(Shown(w->txtP321), "REG20");
+    EXPECT_EQ(bit->isChecked(), ticked);
+}
+
 TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
     frmOperatori* w = Operators(1);
     EXPECT_FALSE(w->cmdRead->isEnabled());

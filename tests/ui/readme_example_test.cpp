@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -287,14 +288,14 @@ TEST_F(ReadmeExampleTest, TwoRegistersOnOneLineAsTheReadmeSays) {
     w->cbIndirizzo->setCurrentIndex(1);
     emit w->cbIndirizzo->activated(1);
     w->checks["chkP911G"]->click();
+    w->numbers["txtP013"]->setText("2");  // "Register number"
     w->cmdSave->click();
     w->chkEna[1]->click();
     ASSERT_EQ(fDocForm->Tree()->topLevelItem(0)->childCount(), 2);
 
     EmulatorProcess emulator({folder}, dir.file("emulator.txt"));
     const std::string said = emulator.WaitFor("COM1=", 10);
-    // The second register is new to the list: it takes the options record's default number, 0.
-    EXPECT_NE(said.find("register 1 \"Demo\" at station 0, register 0 at station 1, addressed link."),
+    EXPECT_NE(said.find("register 1 \"Demo\" at station 0, register 2 at station 1, addressed link."),
               std::string::npos) << said;
     const size_t com = said.find("COM1=");
     ASSERT_NE(com, std::string::npos) << said;

@@ -132,6 +132,10 @@ TEST_F(ChooserTest, AFolderThatACommandLineRunHoldsIsSaidToBeHeld) {
               "Customer folder cannot be held for this run, its lock file cannot be opened; "
               "nothing was done here: " + lock + " (Is a directory)");
     EXPECT_FALSE(windows.IsHeld());
+    // A file where the folder should be is said to be one.
+    platform::WriteFile(dir.file("plain"), "");
+    EXPECT_EQ(HoldCustomerFolder(windows, dir.file("plain")),
+              "Base folder is a file, not a folder; nothing was done: " + dir.file("plain"));
 }
 
 TEST_F(ChooserTest, CancelEndsWithoutWriting) {
