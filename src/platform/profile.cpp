@@ -338,12 +338,11 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
 // file, and of the first key of each name in the sections whose keys are
 // looked up, each built at the first lookup of a key in its section (a file
 // may hold sections of many lines that no read asks about). Open-addressing
-// tables, sized once for the names they take, whose slots hold a line number
-// plus one (0 is a free slot) in the low 24 bits and 8 bits of the name's
-// hash above, so that a probe looks at the file's bytes only when those bits
-// agree, and the index costs a few bytes per line. A file of
-// kProfileMaxBytes has fewer than 2^23 lines. A section of a few lines is
-// looked through instead.
+// tables whose slots hold a line number plus one (0 is a free slot) in the
+// low 24 bits and 8 bits of the name's hash above, so that a probe looks at
+// the file's bytes only when those bits agree, and the index costs a few
+// bytes per line. A file of kProfileMaxBytes has fewer than 2^23 lines. A
+// section of a few lines is looked through instead.
 class LineIndex {
 public:
     void Build(const Profile& p) {

@@ -32,7 +32,8 @@
 //   read as a space inside them;
 // - a file is held in memory as its bytes and a few bytes per section or key
 //   line, whatever its lines, and read in one pass;
-// - every call sees the file as it is on disk: a file read before is used
+// - every call sees the file as it is on disk (within a ProfileOpening, as
+//   the opening read it): a file read before is used
 //   from memory only while its inode, size and times are those it was read
 //   with (and it had not changed just before that read, see
 //   kProfileSettleMs); a write goes through a temporary file and a rename,
