@@ -707,13 +707,45 @@ View Read(const char* file) {
     return v;
 }
 
-// A copy of the file's lines to edit, read from the file. The copy in
-// memory is let go first, so that the file is held once, in the copy (which
-// needs no index: the edits find their lines in order).
+// The copy is still the file on disk: its stamp, and for a copy of a file
+// that had only just changed, its bytes too.
+bool StillOnDisk(const std::string& path, Snapshot& s) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !SameStamp(s.stamp, StampOf(st))) return false;
+    if (s.settled) return true;
+    const RawRead same = CompareRaw(path, s.profile.bytes);
+    if (!same.ok || !SameStamp(s.stamp, StampOf(same.st))) return false;
+    if (Settled(same)) s.settled = true;
+    return true;
+}
+
+// A copy of the file's lines to edit (which needs no index: the edits find
+// their lines in order). The copy in memory is let go, so that the file is
+// held once, in the copy: while it is the file on disk, its lines become the
+// copy's (moved when no read holds them) and the file is not taken apart
+// again; else the file is read.
 Profile Load(const char* file) {
     const std::string path = ResolvePath(file);
     if (batchFile && path == batchFile->profile.path) return batchFile->profile;
-    Forget(path);
+    std::shared_ptr<Snapshot> kept;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (auto it = cache.find(path); it != cache.end()) {
+            kept = std::move(it->second);
+            cache.erase(it);
+        }
+        if (Opened* o = OpenedFile(path)) {
+            if (!kept) kept = o->snapshot;
+            o->snapshot.reset();
+        }
+    }
+    if (kept && kept->profile.exists && StillOnDisk(path, *kept)) {
+        Profile p = kept.use_count() == 1 ? std::move(kept->profile) : kept->profile;
+        p.hints.clear();
+        p.headerNames.clear();
+        return p;
+    }
+    kept.reset();
     return FromRaw(path, ReadRaw(path));
 }
 

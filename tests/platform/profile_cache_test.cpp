@@ -87,6 +87,17 @@ void ExpectChangeSeen(const Change& c, const std::string& file) {
     EXPECT_EQ(std::string(buf), expected);
 }
 
+// The same with a write first: it edits the file as it is now, not the copy
+// of before.
+void ExpectChangeWritten(const Change& c, const std::string& file) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(ProfileString("Msg", "k", "", file), "before");
+    c.apply(file);
+    std::string expected = testsupport::Exists(file) ? "after!" : "gone";
+    ASSERT_TRUE(WriteProfileString("Msg", "j", "1", file));
+    EXPECT_EQ(ProfileString("Msg", "k", "gone", file), expected);
+}
+
 }  // namespace
 
 // A file written just before its reads (its times may not show the next
@@ -97,6 +108,8 @@ TEST(ProfileCache, AChangeToAFileJustWrittenIsSeenByTheNextRead) {
         const std::string file = dir.file(std::string(c.name) + ".eng");
         WriteAll(file, kBefore);
         ExpectChangeSeen(c, file);
+        WriteAll(file, kBefore);
+        ExpectChangeWritten(c, file);
     }
 }
 
