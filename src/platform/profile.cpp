@@ -262,6 +262,11 @@ struct Profile {
     // missing without another look through the file. A bit left by a section
     // erased since costs a look, no more.
     mutable std::vector<uint64_t> headerNames;
+    // The table of first sections of the index of the copy these lines were
+    // moved from (see LineIndex): a name whose tag no slot bears was no
+    // header then, and a header added since has its hint; let go with the
+    // hints.
+    mutable std::vector<uint32_t> knownHeaders;
 
     Line At(size_t item) const { return LineAt(bytes, lines[item]); }
     std::string_view NameOf(size_t item) const { return NameAt(bytes, lines[item]); }
@@ -287,6 +292,7 @@ void ParseLines(Profile& p) {
     const std::string& b = p.bytes;
     p.hints.clear();
     p.headerNames.clear();
+    p.knownHeaders.clear();
     // Counted first, so that the offsets take their room once and no more.
     auto each = [&](auto&& take) {
         LineEnds ends(b);
@@ -369,6 +375,19 @@ public:
             return std::nullopt;
         }
         return Find(KeysOf(p, r), p, key);
+    }
+
+    // The table of first sections, taken out of the index.
+    std::vector<uint32_t> TakeSections() { return std::move(sections_); }
+    // Some header of the file the table was made for may have that name:
+    // a slot of its probe bears its hash's tag.
+    static bool MayHold(const std::vector<uint32_t>& sections, std::string_view name) {
+        if (sections.empty()) return false;
+        const uint32_t h = HashName(name);
+        const size_t mask = sections.size() - 1;
+        for (size_t s = h & mask; sections[s]; s = (s + 1) & mask)
+            if (Tag(sections[s]) == Tag(h)) return true;
+        return false;
     }
 
 private:
@@ -740,9 +759,11 @@ Profile Load(const char* file) {
         }
     }
     if (kept && kept->profile.exists && StillOnDisk(path, *kept)) {
-        Profile p = kept.use_count() == 1 ? std::move(kept->profile) : kept->profile;
+        const bool own = kept.use_count() == 1;
+        Profile p = own ? std::move(kept->profile) : kept->profile;
         p.hints.clear();
         p.headerNames.clear();
+        if (own) p.knownHeaders = kept->index.TakeSections();
         return p;
     }
     kept.reset();
@@ -782,7 +803,10 @@ Range SectionAt(const Profile& p, size_t header) {
 constexpr size_t kHints = 64;
 
 void Hint(const Profile& p, std::string_view name, size_t header) {
-    if (p.hints.size() >= kHints) p.hints.clear();
+    if (p.hints.size() >= kHints) {
+        p.hints.clear();
+        p.knownHeaders.clear();
+    }
     p.hints.emplace_back(std::string(name), header);
 }
 
@@ -824,7 +848,9 @@ void NoteHeaderName(const Profile& p, std::string_view name) {
 std::optional<Range> FindSection(const Profile& p, std::string_view name) {
     for (const auto& [hinted, header] : p.hints)
         if (SameName(hinted, name)) return SectionAt(p, header);
-    if (p.headerNames.empty()) {
+    if (!p.knownHeaders.empty()) {
+        if (!LineIndex::MayHold(p.knownHeaders, name)) return std::nullopt;
+    } else if (p.headerNames.empty()) {
         size_t words = 1;
         while (words * 8 < p.lines.size()) words *= 2;
         p.headerNames.assign(words, 0);
@@ -832,7 +858,7 @@ std::optional<Range> FindSection(const Profile& p, std::string_view name) {
             if (p.KindOf(i) == Kind::Section) NoteHeaderName(p, p.NameOf(i));
     }
     uint64_t mask = 0;
-    if (!(HeaderNameWord(p, name, mask) & mask)) return std::nullopt;
+    if (p.knownHeaders.empty() && !(HeaderNameWord(p, name, mask) & mask)) return std::nullopt;
     for (size_t i = 0; i < p.lines.size(); ++i) {
         if (!IsHeaderOf(p.bytes, p.lines[i], name)) continue;
         Hint(p, name, i);
@@ -1274,7 +1300,10 @@ int ProfileBatch::DropLines(const std::function<bool(std::string_view)>& foreign
     }
     if (dropped == 0) return 0;
     p.bytes.resize(to);
+    // Lines dropped add no header: the names known missing stay missing.
+    std::vector<uint32_t> known = std::move(p.knownHeaders);
     ParseLines(p);
+    p.knownHeaders = std::move(known);
     batchFile->changed = true;
     return dropped;
 }
