@@ -188,7 +188,9 @@ TEST(ProfileCache, ABatchOfWritesKeepsFindingTheFirstSectionOfAName) {
         for (bool readFirst : {false, true}) {  // the batch takes the lines of the copy read
             SCOPED_TRACE(c.name + std::string(readFirst ? ", read first" : ""));
             WriteAll(file, "[B]\r\nx=1\r\n[A]\r\nk=1\r\n[A]\r\nk=9\r\n");
-            if (readFirst) ASSERT_EQ(ProfileString("a", "K", "", file), "1");
+            if (readFirst) {
+                ASSERT_EQ(ProfileString("a", "K", "", file), "1");
+            }
             ProfileBatch batch(file);
             for (const Write& w : c.writes)
                 EXPECT_NE(WritePrivateProfileStringA(w.section, w.key, w.value, file.c_str()), 0);
