@@ -9,8 +9,8 @@
 // is kept for the next reads, per byte of the file) and peak_per_byte (the
 // most memory in use during the read, per byte of the file). The aim is 50 MB
 // a second or more and a few bytes of memory per byte, whatever the lines.
-// BM_ProgramFile does the same for the work a run does on each of its three
-// profile files (see there).
+// BM_ProgramFile times a whole command-line run with one of its three
+// profile files that large (see there).
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -28,6 +28,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/reset_globals.h"
+#include "engine/batch.h"
+#include "engine/open_register.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
@@ -141,78 +144,85 @@ BENCHMARK(BM_ReadProfile)
     ->ArgsProduct({{0, 1, 2, 3}, {1 << 20, 4 << 20, (16 << 20) - 1}})
     ->Unit(benchmark::kMillisecond);
 
-// The three profile files of a run as the program takes them, each of the
-// largest size a profile file may have, its lines distinct sections after
-// the usual ones, the file just written (so read from disk at every call
-// until it settles):
-//   Cassa.txt: the options read key by key while the file's bytes are
-//     looked through for lines that are no options, then saved (lines that
-//     are no options dropped, the keys written, the file replaced once);
-//   config.ini: the request list and the settings read, the register list
-//     saved;
-//   setup.ini: the settings read.
-// The aim: the peak memory of the work at most 4 bytes per byte of the file
-// (a 16 MB file within 64 MB above the program's usual 32 MB).
+// The three profile files of a command-line run, one of them of the largest
+// size a profile file may have and the other two as usual, each just written:
+// the run as the program makes it, from its set-up to the opening of its
+// register and the save of the register's options (every read of the big
+// file, the backup copy of Cassa.txt included):
+//   setup.ini: the run's set-up (base folder, logs, semaphore);
+//   config.ini: the settings, the register list and the request list;
+//   Cassa.txt: the register's options, read at its opening and saved.
+// The big file's lines after the usual ones: distinct sections, distinct
+// keys (in a section of their own) or noise (lines that are no options, in
+// a section of their own). bytes_per_second is the big file's size over the
+// time of the whole run. The aim: 50 MB a second for every file and line,
+// and the peak memory of the run at most 4 bytes per byte of the big file (a
+// 16 MB file within 64 MB above the program's usual 32 MB).
+std::string Filler(int shape, size_t n) {
+    switch (shape) {
+    case 0: return "[s" + std::to_string(n) + "]\r\n";
+    case 1: return "k" + std::to_string(n) + "=value\r\n";
+    default: return "noise " + std::to_string(n) + " of a line that is no option\r\n";
+    }
+}
+
 void BM_ProgramFile(benchmark::State& state) {
     platform::GiveBackLargeBlocks();  // as the program does at start-up
-    static const char* const kNames[] = {"Cassa.txt", "config.ini", "setup.ini"};
+    static const char* const kNames[] = {"Cassa1/Cassa.txt", "config.ini", "setup.ini"};
+    static const char* const kFillers[] = {"sections", "keys", "noise"};
     static const char* const kHeads[] = {
-        "[P9]\r\n11=2\r\n[Communication]\r\nhellotype=1\r\n",
-        "[Generiche]\r\ncommandstimeout=5\r\n[Casse]\r\nC0=1|||R022002|1|1|0|1\r\n[Richieste]\r\nr1=&L|\r\n",
-        "[Casse]\r\npath=base\r\nlogerr=base/err.log\r\n[Communication]\r\nDTRDelay=0\r\n"};
+        "[P9]\r\n11=0\r\n[Communication]\r\nhellotype=1\r\n",
+        "[Generiche]\r\ncommandstimeout=5\r\n[Casse]\r\nC0=1|||R022002|1|0|0|1\r\n[Richieste]\r\nr1=&L|\r\n",
+        "[Casse]\r\nlogerr=err.log\r\n[Communication]\r\nDTRDelay=0\r\n"};
     const int kind = static_cast<int>(state.range(0));
+    const int shape = static_cast<int>(state.range(1));
     const size_t size = static_cast<size_t>(platform::kProfileMaxBytes) - 1;
     const std::string dir = (fs::temp_directory_path() / ("profile_bench_" + std::to_string(::getpid()))).string();
-    fs::create_directories(dir);
-    const std::string file = dir + "/" + kNames[kind];
-    std::string bytes = kHeads[kind];
-    for (size_t n = 0; bytes.size() < size; ++n) bytes += Line(2, n);
-    bytes.resize(size);
-    const std::string original = bytes;
-    bytes = std::string();
-    auto work = [&] {
-        if (kind == 0) {
-            {
-                platform::ProfileReader options(file);
-                std::string value, whole;
-                for (int n = 0; n < 200; ++n) options.Get("P" + std::to_string(n % 10), std::to_string(n), value);
-                platform::ReadFile(file, whole);
-                benchmark::DoNotOptimize(whole.size());
-            }
-            platform::ProfileBatch save(file);
-            save.DropLines([](std::string_view line) { return line.find_first_of("=[;") == std::string_view::npos; });
-            for (int n = 0; n < 200; ++n)
-                platform::WriteProfileString("P" + std::to_string(n % 10), std::to_string(n), "1", file);
-            save.Commit();
-        } else if (kind == 1) {
-            benchmark::DoNotOptimize(platform::ProfileSection("Richieste", file).size());
-            for (int n = 0; n < 16; ++n)
-                benchmark::DoNotOptimize(platform::ProfileString("Casse", "C" + std::to_string(n), "", file));
-            platform::ProfileBatch save(file);
-            for (int n = 0; n < 16; ++n)
-                platform::WriteProfileString("Casse", "C" + std::to_string(n), "1|||R022002|1|1|0|1", file);
-            save.Commit();
-        } else {
-            for (const char* key : {"path", "logerr", "sem", "lang", "ecr"})
-                benchmark::DoNotOptimize(platform::ProfileString("Casse", key, "", file));
-        }
+    fs::remove_all(dir);
+    fs::create_directories(dir + "/Cassa1");
+    std::string files[3];
+    for (int n = 0; n < 3; ++n) {
+        files[n] = kHeads[n];
+        if (n != kind) continue;
+        if (shape > 0) files[n] += "[Filler]\r\n";
+        for (size_t line = 0; files[n].size() < size; ++line) files[n] += Filler(shape, line);
+        files[n].resize(size);
+    }
+    auto writeFiles = [&] {
+        for (int n = 0; n < 3; ++n) platform::WriteFile(dir + "/" + kNames[n], files[n]);
+    };
+    auto run = [&] {
+        testsupport::ResetGlobals();
+        Core.strStartDir = dir;
+        Batch.args = {"/r:**", "/l:3"};
+        if (!ParseCmdLine()) std::abort();
+        Core.bInteractive = false;
+        InitBatch();
+        LoadConfig();
+        if (!BatchNothingToDo().empty()) std::abort();
+        // The register's turn: its opening, then its options saved.
+        Core.nOpenCash = 0;
+        LinkState.nAddress = 0;
+        Core.strCashDir = dir + "/Cassa1";
+        LoadCassa(false);
+        SaveCassa();
     };
     // The peak first, while this process holds no copy of the file.
-    platform::WriteFile(file, original);
-    const double peak = PeakPerByte(file, size, work);
+    writeFiles();
+    const double peak = PeakPerByte(dir + "/" + kNames[kind], size, run);
     for (auto _ : state) {
         state.PauseTiming();
-        platform::WriteFile(file, original);
+        writeFiles();
         state.ResumeTiming();
-        work();
+        run();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
     state.counters["peak_per_byte"] = peak;
-    state.SetLabel(kNames[kind]);
+    state.SetLabel(std::string(kNames[kind]) + " " + kFillers[shape]);
     fs::remove_all(dir);
 }
 
-BENCHMARK(BM_ProgramFile)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ProgramFile)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -142,8 +143,8 @@ int ForeignLines(const std::string& bytes) {
     // as the profile functions do.
     size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (at < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", at);
-        if (end == std::string::npos) end = bytes.size();
+        size_t end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         if (ForeignLine(std::string_view(bytes.data() + at, end - at))) ++count;
         at = end + 1;
     }
@@ -385,8 +386,9 @@ bool ReadCassaConf() {
     // Values that could not be taken, or lines that are no options: the
     // file is kept as it is in Cassa.txt.bak before a save normalises it,
     // and the message log says which keys went back to their defaults.
-    std::string bytes;
-    const int foreign = platform::ReadFile(CassaTxtPath(), bytes) ? ForeignLines(bytes) : 0;
+    // The bytes the options were read from: the file is not read again.
+    const std::shared_ptr<const std::string> bytes = platform::ProfileBytes(CassaTxtPath());
+    const int foreign = bytes ? ForeignLines(*bytes) : 0;
     if (!r.ok() || foreign > 0) {
         // Lines that are no options are no values: a file that has only
         // those says so, and no value of it went back to its default.
@@ -406,7 +408,7 @@ bool ReadCassaConf() {
         std::vector<std::string>& kept = CassaFile.backedUp;
         if (std::find(kept.begin(), kept.end(), bak) != kept.end()) {
             text += "; " + GetText("Log", "keptas") + " " + bak;
-        } else if (platform::WriteFile(bak, bytes)) {
+        } else if (platform::WriteFile(bak, bytes ? *bytes : std::string())) {
             kept.push_back(bak);
             text += "; " + GetText("Log", "keptas") + " " + bak;
         } else {

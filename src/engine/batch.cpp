@@ -242,6 +242,8 @@ bool InitBatch() {
 }
 
 void LoadConfig() {
+    // The set-up reads each of its profile files once, whatever the keys.
+    platform::ProfileOpening setup(Core.strSetupIni), list(ConfigIniPath());
     Core.strLogErrFile = FromStartDir(platform::ProfileString("Casse", "logerr", "", Core.strSetupIni));
     Core.strSemFile = FromStartDir(platform::ProfileString("Casse", "sem", "", Core.strSetupIni));
 
@@ -295,6 +297,7 @@ void LoadConfig() {
 
 std::string BatchNothingToDo() {
     const std::string config = ConfigIniPath();
+    platform::ProfileOpening setup(Core.strSetupIni), list(config);
     std::string text;
     int16_t err = 0;
     std::string file = config;

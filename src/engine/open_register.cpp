@@ -17,6 +17,7 @@
 #include "core/link_state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "store/create_tables.h"
 #include "transfers/customers_transfer.h"
 #include "transfers/plu_transfer.h"
@@ -165,6 +166,8 @@ void SetTableSizes() {
 bool LoadCassa(bool bReloadList) {
     Opening op;
     const std::string& dir = Core.strCashDir;
+    // The opening reads each of its profile files once, whatever the keys.
+    platform::ProfileOpening options(CassaTxtPath()), list(ConfigIniPath()), setup(Core.strSetupIni);
 
     // 1-2. The folder and its options file.
     bool folder = !dir.empty() && MakeCashDir(dir);

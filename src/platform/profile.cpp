@@ -7,6 +7,9 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,11 +136,59 @@ void LineBounds(const std::string& b, size_t start, size_t& textEnd, size_t& nex
     const char* d = b.data();
     const size_t n = b.size();
     size_t i = start;
+    // Eight bytes at a time while none of them is below 14 (CR is 13, LF 10).
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    for (uint64_t x; i + 8 <= n; i += 8) {
+        std::memcpy(&x, d + i, 8);
+        if ((x - kOnes * 14) & ~x & kHighs) break;
+    }
     while (i < n && !IsEnd(d[i])) ++i;
     textEnd = i;
     if (i < n) i += (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') ? 2 : 1;
     next = i;
 }
+
+// The line ends (CR or LF) of a file's bytes, found in order sixteen bytes
+// at a time: a file of many short lines is looked through at the speed of
+// its bytes, not of its lines.
+class LineEnds {
+public:
+    explicit LineEnds(const std::string& b) : d_(b.data()), n_(b.size()) {}
+
+    // The first CR or LF at or after i (the size when there is none); i
+    // never goes back from one call to the next.
+    size_t From(size_t i) {
+#if defined(__SSE2__)
+        for (;;) {
+            if (!loaded_ || i >= block_ + 16) {
+                if (i + 16 > n_) break;
+                Load(i);
+            }
+            const uint32_t m = ends_ & (0xFFFFu << (i - block_));
+            if (m) return block_ + static_cast<size_t>(__builtin_ctz(m));
+            i = block_ + 16;
+        }
+#endif
+        while (i < n_ && !IsEnd(d_[i])) ++i;
+        return i;
+    }
+
+private:
+#if defined(__SSE2__)
+    void Load(size_t at) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d_ + at));
+        const __m128i end = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\n')));
+        ends_ = static_cast<uint32_t>(_mm_movemask_epi8(end));
+        block_ = at;
+        loaded_ = true;
+    }
+    size_t block_ = 0;  // the sixteen bytes whose ends are the bits of ends_
+    uint32_t ends_ = 0;
+    bool loaded_ = false;
+#endif
+    const char* d_;
+    size_t n_;
+};
 
 Line LineAt(const std::string& b, size_t start) {
     Line line;
@@ -176,6 +227,24 @@ char LeadOf(const std::string& b, size_t start) {
     return i < b.size() ? b[i] : '\n';
 }
 
+// The name of the section or key line at start, as LineAt reads it (the
+// text after "[" up to the first "]", or up to the first "=", or up to the
+// line's end; blanks trimmed), taken without the rest of the line.
+std::string_view NameAt(const std::string& b, size_t start) {
+    const char* d = b.data();
+    const size_t n = b.size();
+    size_t i = start;
+    while (i < n && IsBlank(d[i])) ++i;
+    const bool header = i < n && d[i] == '[';
+    if (header)
+        for (++i; i < n && IsBlank(d[i]);) ++i;
+    const size_t from = i;
+    const char stop = header ? ']' : '=';
+    while (i < n && d[i] != stop && !IsEnd(d[i])) ++i;
+    while (i > from && IsBlank(d[i - 1])) --i;
+    return std::string_view(d + from, i - from);
+}
+
 struct Profile {
     std::string path;  // resolved
     bool exists = false;
@@ -188,8 +257,19 @@ struct Profile {
     // by line number, kept in step with the lines inserted and erased: a
     // file edited key after key is not searched again for every key.
     mutable std::vector<std::pair<std::string, size_t>> hints;
+    // Once a name was looked for through the whole file: a bit for the hash
+    // of every header's name, so that a name with no bit set is known to be
+    // missing without another look through the file. A bit left by a section
+    // erased since costs a look, no more.
+    mutable std::vector<uint64_t> headerNames;
+    // The table of first sections of the index of the copy these lines were
+    // moved from (see LineIndex): a name whose tag no slot bears was no
+    // header then, and a header added since has its hint; let go with the
+    // hints.
+    mutable std::vector<uint32_t> knownHeaders;
 
     Line At(size_t item) const { return LineAt(bytes, lines[item]); }
+    std::string_view NameOf(size_t item) const { return NameAt(bytes, lines[item]); }
     Kind KindOf(size_t item) const {
         return LeadOf(bytes, lines[item]) == '[' ? Kind::Section : Kind::Key;
     }
@@ -211,13 +291,18 @@ size_t FirstLine(const std::string& b) { return b.compare(0, 3, "\xEF\xBB\xBF") 
 void ParseLines(Profile& p) {
     const std::string& b = p.bytes;
     p.hints.clear();
+    p.headerNames.clear();
+    p.knownHeaders.clear();
     // Counted first, so that the offsets take their room once and no more.
     auto each = [&](auto&& take) {
-        size_t pos = FirstLine(b), textEnd = 0;
-        while (pos < b.size()) {
+        LineEnds ends(b);
+        const size_t n = b.size();
+        size_t pos = FirstLine(b);
+        while (pos < n) {
             const char lead = LeadOf(b, pos);
             if (!IsEnd(lead) && lead != ';') take(pos);
-            LineBounds(b, pos, textEnd, pos);
+            const size_t e = ends.From(pos);
+            pos = e == n ? n : e + ((b[e] == '\r' && e + 1 < n && b[e + 1] == '\n') ? 2 : 1);
         }
     };
     size_t count = 0;
@@ -255,12 +340,15 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
            SameTime(a.ctime, b.ctime);
 }
 
-// An index of the first sections of each name and of their first keys, as
-// the lookups find them: open-addressing tables, sized once for the lines of
-// the file, whose slots hold a line number plus one (0 is a free slot) in
-// the low 24 bits and 8 bits of the name's hash above, so that a probe looks
-// at the file's bytes only when those bits agree, and the index costs a few
-// bytes per line. A file of kProfileMaxBytes has fewer than 2^23 lines.
+// An index of the first section of each name, built with the copy of the
+// file, and of the first key of each name in the sections whose keys are
+// looked up, each built at the first lookup of a key in its section (a file
+// may hold sections of many lines that no read asks about). Open-addressing
+// tables whose slots hold a line number plus one (0 is a free slot) in the
+// low 24 bits and 8 bits of the name's hash above, so that a probe looks at
+// the file's bytes only when those bits agree, and the index costs a few
+// bytes per line. A file of kProfileMaxBytes has fewer than 2^23 lines. A
+// section of a few lines is looked through instead.
 class LineIndex {
 public:
     void Build(const Profile& p) {
@@ -271,50 +359,41 @@ public:
         for (size_t i = 0; i < p.lines.size(); ++i)
             if (p.KindOf(i) == Kind::Section) headers_.push_back(static_cast<uint32_t>(i));
         sections_.assign(TableSize(sections), 0);
-        size_t current = kNone;  // the section being indexed, when it is the first of its name
-        size_t keys = 0;
-        for (size_t i = 0; i < p.lines.size(); ++i) {
-            const Line l = p.At(i);
-            if (l.kind == Kind::Section) {
-                const uint32_t h = HashName(l.name);
-                current = Find(sections_, p, h, l.name, kNone) ? kNone : i;
-                if (current != kNone) Place(sections_, i, h);
-            } else if (current != kNone) {
-                const uint32_t h = KeyHash(current, l.name);
-                if (Find(keys_, p, h, l.name, current)) continue;
-                // The keys table grows with the keys it takes (many lines
-                // may repeat one key): each hash is then taken again.
-                if (keys_.size() < TableSize(++keys)) {
-                    std::vector<uint32_t> old(TableSize(keys), 0);
-                    old.swap(keys_);
-                    for (uint32_t slot : old) {
-                        if (!slot) continue;
-                        const size_t item = (slot & kItemMask) - 1;
-                        Place(keys_, item, KeyHash(HeaderOf(item), p.At(item).name));
-                    }
-                }
-                Place(keys_, i, h);
-            }
-        }
+        TakeAll(sections_, p, headers_.size(), [&](size_t n) { return headers_[n]; });
     }
 
     std::optional<Range> FindSection(const Profile& p, std::string_view name) const {
-        auto item = Find(sections_, p, HashName(name), name, kNone);
+        auto item = Find(sections_, p, name);
         if (!item) return std::nullopt;
         return Range{*item, EndOf(p, *item)};
     }
 
-    std::optional<size_t> FindKey(const Profile& p, size_t header, std::string_view key) const {
-        return Find(keys_, p, KeyHash(header, key), key, header);
+    std::optional<size_t> FindKey(const Profile& p, const Range& r, std::string_view key) const {
+        if (r.end - r.header <= kLookThrough) {
+            for (size_t i = r.header + 1; i < r.end; ++i)
+                if (SameName(p.NameOf(i), key)) return i;
+            return std::nullopt;
+        }
+        return Find(KeysOf(p, r), p, key);
+    }
+
+    // The table of first sections, taken out of the index.
+    std::vector<uint32_t> TakeSections() { return std::move(sections_); }
+    // Some header of the file the table was made for may have that name:
+    // a slot of its probe bears its hash's tag.
+    static bool MayHold(const std::vector<uint32_t>& sections, std::string_view name) {
+        if (sections.empty()) return false;
+        const uint32_t h = HashName(name);
+        const size_t mask = sections.size() - 1;
+        for (size_t s = h & mask; sections[s]; s = (s + 1) & mask)
+            if (Tag(sections[s]) == Tag(h)) return true;
+        return false;
     }
 
 private:
-    static constexpr size_t kNone = SIZE_MAX;
+    static constexpr size_t kLookThrough = 16;
     static constexpr uint32_t kItemBits = 24, kItemMask = (1u << kItemBits) - 1;
 
-    static uint32_t KeyHash(size_t header, std::string_view key) {
-        return HashName(key) ^ (static_cast<uint32_t>(header) * 2654435761u);
-    }
     static uint32_t Tag(uint32_t h) { return h >> kItemBits; }
     // Room for n names at most three quarters full (a power of two).
     static size_t TableSize(size_t n) {
@@ -322,37 +401,91 @@ private:
         while (size * 3 < n * 4) size *= 2;
         return size;
     }
-    // The line of that name (a key: in the section of that header).
-    std::optional<size_t> Find(const std::vector<uint32_t>& table, const Profile& p, uint32_t h,
-                               std::string_view name, size_t header) const {
+    // Places the name of one line, unless it has a slot: the first one wins.
+    static bool Place(std::vector<uint32_t>& table, const Profile& p, size_t item, std::string_view name,
+                      uint32_t h) {
+        const size_t mask = table.size() - 1;
+        size_t s = h & mask;
+        for (; table[s]; s = (s + 1) & mask)
+            if (Tag(table[s]) == Tag(h) && SameName(p.NameOf((table[s] & kItemMask) - 1), name)) return false;
+        table[s] = (Tag(h) << kItemBits) | static_cast<uint32_t>(item + 1);
+        return true;
+    }
+    // Places the lines items(0) ... items(count - 1), each under its name
+    // unless an earlier line has that name (the first one wins); the table
+    // grows with the names it takes (many lines may repeat one name). Each
+    // line's name is hashed and its slot fetched some lines ahead of its
+    // placing: the slots are far apart in a large table, and their fetches
+    // from memory overlap instead of coming one after the other.
+    template <class Items>
+    static void TakeAll(std::vector<uint32_t>& table, const Profile& p, size_t count, Items items) {
+        constexpr size_t kAhead = 16;
+        struct Ahead {
+            std::string_view name;
+            uint32_t hash;
+        } ahead[kAhead];
+        size_t mask = table.size() - 1, names = 0;
+        auto fetch = [&](size_t n) {
+            Ahead& a = ahead[n % kAhead];
+            a.name = p.NameOf(items(n));
+            a.hash = HashName(a.name);
+            __builtin_prefetch(&table[a.hash & mask], 1);
+        };
+        for (size_t n = 0; n < count && n < kAhead; ++n) fetch(n);
+        for (size_t n = 0; n < count; ++n) {
+            const Ahead a = ahead[n % kAhead];
+            if (n + kAhead < count) fetch(n + kAhead);
+            if (TableSize(names + 1) > table.size()) {
+                std::vector<uint32_t> old(table.size() * 2, 0);
+                old.swap(table);
+                for (uint32_t slot : old) {
+                    if (!slot) continue;
+                    const size_t item = (slot & kItemMask) - 1;
+                    const std::string_view name = p.NameOf(item);
+                    Place(table, p, item, name, HashName(name));
+                }
+                mask = table.size() - 1;
+            }
+            if (Place(table, p, items(n), a.name, a.hash)) ++names;
+        }
+    }
+    static std::optional<size_t> Find(const std::vector<uint32_t>& table, const Profile& p,
+                                      std::string_view name) {
         if (table.empty()) return std::nullopt;
+        const uint32_t h = HashName(name);
         const size_t mask = table.size() - 1;
         for (size_t s = h & mask; table[s]; s = (s + 1) & mask) {
             if (Tag(table[s]) != Tag(h)) continue;
             const size_t item = (table[s] & kItemMask) - 1;
-            if ((header == kNone || HeaderOf(item) == header) && SameName(p.At(item).name, name))
-                return item;
+            if (SameName(p.NameOf(item), name)) return item;
         }
         return std::nullopt;
     }
-    // The header of the section that holds the line.
-    size_t HeaderOf(size_t item) const {
-        auto it = std::upper_bound(headers_.begin(), headers_.end(), item);
-        return it == headers_.begin() ? kNone : *(it - 1);
+    // The keys of the section, indexed at the first lookup.
+    const std::vector<uint32_t>& KeysOf(const Profile& p, const Range& r) const {
+        std::lock_guard<std::mutex> lock(keysMutex_);
+        std::vector<uint32_t>& table = keys_[static_cast<uint32_t>(r.header)];
+        if (table.empty()) {
+            // Room for every line, within a byte for each byte of the
+            // section: a section of one name repeated grows its table instead.
+            const size_t bytes = (r.end < p.lines.size() ? p.lines[r.end] : p.bytes.size()) - p.lines[r.header];
+            size_t size = TableSize(r.end - r.header - 1);
+            while (size > 16 && size * 4 > bytes) size /= 2;
+            table.assign(size, 0);
+            TakeAll(table, p, r.end - r.header - 1, [&](size_t n) { return r.header + 1 + n; });
+        }
+        return table;
     }
     size_t EndOf(const Profile& p, size_t header) const {
         auto it = std::upper_bound(headers_.begin(), headers_.end(), header);
         return it == headers_.end() ? p.lines.size() : *it;
     }
-    static void Place(std::vector<uint32_t>& table, size_t item, uint32_t h) {
-        const size_t mask = table.size() - 1;
-        size_t s = h & mask;
-        while (table[s]) s = (s + 1) & mask;
-        table[s] = (Tag(h) << kItemBits) | static_cast<uint32_t>(item + 1);
-    }
 
     std::vector<uint32_t> headers_;  // every header line, in file order
-    std::vector<uint32_t> sections_, keys_;
+    std::vector<uint32_t> sections_;
+    // By header line; a table once built stays where it is.
+    mutable std::mutex keysMutex_;
+    mutable std::unordered_map<uint32_t, std::vector<uint32_t>> keys_;
 };
 
 // A file read once and kept with its index.
@@ -379,9 +512,25 @@ std::mutex cacheMutex;
 std::unordered_map<std::string, std::shared_ptr<Snapshot>> cache;
 constexpr size_t kCacheFiles = 64;
 
+// The files of the openings that live, each with the copy its first read
+// made (none before that read, and none of a missing file).
+struct Opened {
+    std::string path;
+    int depth = 0;
+    std::shared_ptr<Snapshot> snapshot;
+};
+std::vector<Opened> openings;  // under cacheMutex
+
+Opened* OpenedFile(const std::string& path) {
+    for (Opened& o : openings)
+        if (o.path == path) return &o;
+    return nullptr;
+}
+
 void Forget(const std::string& path) {
     std::lock_guard<std::mutex> lock(cacheMutex);
     cache.erase(path);
+    if (Opened* o = OpenedFile(path)) o->snapshot.reset();
 }
 
 // The file's bytes and status as one read found them.
@@ -503,7 +652,7 @@ RawRead CompareRaw(const std::string& path, const std::string& bytes) {
 // is the one it was read with (and, for a copy of a file that had only just
 // changed, when the file still holds the same bytes), else the file read
 // again.
-std::shared_ptr<const Snapshot> Current(const std::string& path) {
+std::shared_ptr<Snapshot> OnDisk(const std::string& path) {
     struct stat st;
     bool there = ::stat(path.c_str(), &st) == 0;
     std::shared_ptr<Snapshot> unsure;
@@ -542,6 +691,20 @@ std::shared_ptr<const Snapshot> Current(const std::string& path) {
     return s;
 }
 
+// The file as it is on disk now, or as an opening of it read it.
+std::shared_ptr<const Snapshot> Current(const std::string& path) {
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (Opened* o = OpenedFile(path); o && o->snapshot) return o->snapshot;
+    }
+    std::shared_ptr<Snapshot> s = OnDisk(path);
+    if (s->profile.exists) {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (Opened* o = OpenedFile(path)) o->snapshot = s;
+    }
+    return s;
+}
+
 // What a read looks at: the lines of the file, and its index when it has
 // one (a file held by an open ProfileBatch is looked through line by line).
 struct View {
@@ -563,13 +726,47 @@ View Read(const char* file) {
     return v;
 }
 
-// A copy of the file's lines to edit, read from the file. The copy in
-// memory is let go first, so that the file is held once, in the copy (which
-// needs no index: the edits find their lines in order).
+// The copy is still the file on disk: its stamp, and for a copy of a file
+// that had only just changed, its bytes too.
+bool StillOnDisk(const std::string& path, Snapshot& s) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !SameStamp(s.stamp, StampOf(st))) return false;
+    if (s.settled) return true;
+    const RawRead same = CompareRaw(path, s.profile.bytes);
+    if (!same.ok || !SameStamp(s.stamp, StampOf(same.st))) return false;
+    if (Settled(same)) s.settled = true;
+    return true;
+}
+
+// A copy of the file's lines to edit (which needs no index: the edits find
+// their lines in order). The copy in memory is let go, so that the file is
+// held once, in the copy: while it is the file on disk, its lines become the
+// copy's (moved when no read holds them) and the file is not taken apart
+// again; else the file is read.
 Profile Load(const char* file) {
     const std::string path = ResolvePath(file);
     if (batchFile && path == batchFile->profile.path) return batchFile->profile;
-    Forget(path);
+    std::shared_ptr<Snapshot> kept;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (auto it = cache.find(path); it != cache.end()) {
+            kept = std::move(it->second);
+            cache.erase(it);
+        }
+        if (Opened* o = OpenedFile(path)) {
+            if (!kept) kept = o->snapshot;
+            o->snapshot.reset();
+        }
+    }
+    if (kept && kept->profile.exists && StillOnDisk(path, *kept)) {
+        const bool own = kept.use_count() == 1;
+        Profile p = own ? std::move(kept->profile) : kept->profile;
+        p.hints.clear();
+        p.headerNames.clear();
+        if (own) p.knownHeaders = kept->index.TakeSections();
+        return p;
+    }
+    kept.reset();
     return FromRaw(path, ReadRaw(path));
 }
 
@@ -606,15 +803,64 @@ Range SectionAt(const Profile& p, size_t header) {
 constexpr size_t kHints = 64;
 
 void Hint(const Profile& p, std::string_view name, size_t header) {
-    if (p.hints.size() >= kHints) p.hints.clear();
+    if (p.hints.size() >= kHints) {
+        p.hints.clear();
+        p.knownHeaders.clear();
+    }
     p.hints.emplace_back(std::string(name), header);
+}
+
+// The line at start is a header of that name, as LineAt reads the name (the
+// text after "[" up to the first "]" or the line's end, blanks trimmed),
+// looked at only as far as the name goes: a file of many sections is looked
+// through for a name that is not there.
+bool IsHeaderOf(const std::string& b, size_t start, std::string_view name) {
+    if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()))) return false;
+    const char* d = b.data();
+    const size_t n = b.size();
+    size_t i = start;
+    while (i < n && IsBlank(d[i])) ++i;
+    if (i == n || d[i] != '[') return false;
+    ++i;
+    while (i < n && IsBlank(d[i])) ++i;
+    for (char c : name) {
+        if (i == n || d[i] == ']' || IsEnd(d[i]) ||
+            FoldCase(static_cast<unsigned char>(d[i])) != FoldCase(static_cast<unsigned char>(c)))
+            return false;
+        ++i;
+    }
+    while (i < n && IsBlank(d[i])) ++i;
+    return i == n || d[i] == ']' || IsEnd(d[i]);
+}
+
+// The word and bit of a header name (some eight bits for each line).
+uint64_t& HeaderNameWord(const Profile& p, std::string_view name, uint64_t& mask) {
+    const size_t bit = HashName(name) & (p.headerNames.size() * 64 - 1);
+    mask = uint64_t{1} << (bit % 64);
+    return p.headerNames[bit / 64];
+}
+
+void NoteHeaderName(const Profile& p, std::string_view name) {
+    uint64_t mask = 0;
+    HeaderNameWord(p, name, mask) |= mask;
 }
 
 std::optional<Range> FindSection(const Profile& p, std::string_view name) {
     for (const auto& [hinted, header] : p.hints)
         if (SameName(hinted, name)) return SectionAt(p, header);
+    if (!p.knownHeaders.empty()) {
+        if (!LineIndex::MayHold(p.knownHeaders, name)) return std::nullopt;
+    } else if (p.headerNames.empty()) {
+        size_t words = 1;
+        while (words * 8 < p.lines.size()) words *= 2;
+        p.headerNames.assign(words, 0);
+        for (size_t i = 0; i < p.lines.size(); ++i)
+            if (p.KindOf(i) == Kind::Section) NoteHeaderName(p, p.NameOf(i));
+    }
+    uint64_t mask = 0;
+    if (p.knownHeaders.empty() && !(HeaderNameWord(p, name, mask) & mask)) return std::nullopt;
     for (size_t i = 0; i < p.lines.size(); ++i) {
-        if (p.KindOf(i) != Kind::Section || !SameName(p.At(i).name, name)) continue;
+        if (!IsHeaderOf(p.bytes, p.lines[i], name)) continue;
         Hint(p, name, i);
         return SectionAt(p, i);
     }
@@ -623,7 +869,7 @@ std::optional<Range> FindSection(const Profile& p, std::string_view name) {
 
 std::optional<size_t> FindKey(const Profile& p, const Range& r, std::string_view key) {
     for (size_t i = r.header + 1; i < r.end; ++i)
-        if (SameName(p.At(i).name, key)) return i;
+        if (SameName(p.NameOf(i), key)) return i;
     return std::nullopt;
 }
 
@@ -633,7 +879,7 @@ std::optional<Range> FindSection(const View& v, std::string_view name) {
 }
 
 std::optional<size_t> FindKey(const View& v, const Range& r, std::string_view key) {
-    return v.index ? v.index->FindKey(*v.profile, r.header, key) : FindKey(*v.profile, r, key);
+    return v.index ? v.index->FindKey(*v.profile, r, key) : FindKey(*v.profile, r, key);
 }
 
 std::string StripQuotes(const std::string& v) {
@@ -761,6 +1007,7 @@ void Erase(Profile& p, size_t first, size_t last, size_t from, size_t to) {
 Range AppendSection(Profile& p, const std::string& name) {
     InsertLine(p, p.lines.size(), p.bytes.size(), "[" + name + "]");
     Hint(p, name, p.lines.size() - 1);
+    if (!p.headerNames.empty()) NoteHeaderName(p, name);
     return Range{p.lines.size() - 1, p.lines.size()};
 }
 
@@ -896,7 +1143,7 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
         if (!r) return 1;
         bool changed = false;
         for (size_t i = r->end; i-- > r->header + 1;) {
-            if (SameName(p.At(i).name, k)) {
+            if (SameName(p.NameOf(i), k)) {
                 const Line l = p.At(i);
                 Erase(p, i, i + 1, l.start, l.next);
                 changed = true;
@@ -1053,9 +1300,34 @@ int ProfileBatch::DropLines(const std::function<bool(std::string_view)>& foreign
     }
     if (dropped == 0) return 0;
     p.bytes.resize(to);
+    // Lines dropped add no header: the names known missing stay missing.
+    std::vector<uint32_t> known = std::move(p.knownHeaders);
     ParseLines(p);
+    p.knownHeaders = std::move(known);
     batchFile->changed = true;
     return dropped;
+}
+
+// ---------------------------------------------------------------------------
+// ProfileOpening
+
+ProfileOpening::ProfileOpening(const std::string& file) : path_(ResolvePath(file)) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    if (Opened* o = OpenedFile(path_))
+        ++o->depth;
+    else
+        openings.push_back(Opened{path_, 1, nullptr});
+}
+
+ProfileOpening::~ProfileOpening() {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    std::erase_if(openings, [&](Opened& o) { return o.path == path_ && --o.depth == 0; });
+}
+
+std::shared_ptr<const std::string> ProfileBytes(const std::string& file) {
+    std::shared_ptr<const Snapshot> s = Current(ResolvePath(file));
+    if (!s->profile.exists) return nullptr;
+    return std::shared_ptr<const std::string>(s, &s->profile.bytes);
 }
 
 // ---------------------------------------------------------------------------

@@ -32,7 +32,8 @@
 //   read as a space inside them;
 // - a file is held in memory as its bytes and a few bytes per section or key
 //   line, whatever its lines, and read in one pass;
-// - every call sees the file as it is on disk: a file read before is used
+// - every call sees the file as it is on disk (within a ProfileOpening, as
+//   the opening read it): a file read before is used
 //   from memory only while its inode, size and times are those it was read
 //   with (and it had not changed just before that read, see
 //   kProfileSettleMs); a write goes through a temporary file and a rename,
@@ -143,6 +144,29 @@ public:
 private:
     bool open_ = false;
 };
+
+// One use of a profile file read once: while an opening of the file lives,
+// every read of it (the functions above, a ProfileReader, ProfileBytes)
+// answers from the file as the first of those reads found it, without
+// looking at the disk again; a write to it through this layer is seen by the
+// next read, which reads the file again. For the reads that make one use of
+// a file (a register's opening, a run's set-up), so that a file just written
+// is not read again for each key. Openings of one file may nest.
+class ProfileOpening {
+public:
+    explicit ProfileOpening(const std::string& file);
+    ~ProfileOpening();
+    ProfileOpening(const ProfileOpening&) = delete;
+    ProfileOpening& operator=(const ProfileOpening&) = delete;
+
+private:
+    std::string path_;
+};
+
+// The file's bytes as a read finds them (within an opening, as the opening
+// read them), the byte-order mark included; null when the file is missing or
+// cannot be read as a profile file (see above).
+std::shared_ptr<const std::string> ProfileBytes(const std::string& file);
 
 // Reads many keys of one file without reading the file again for every key:
 // the file is read once, on first use, with the index of its sections and

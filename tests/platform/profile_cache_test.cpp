@@ -87,6 +87,17 @@ void ExpectChangeSeen(const Change& c, const std::string& file) {
     EXPECT_EQ(std::string(buf), expected);
 }
 
+// The same with a write first: it edits the file as it is now, not the copy
+// of before.
+void ExpectChangeWritten(const Change& c, const std::string& file) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(ProfileString("Msg", "k", "", file), "before");
+    c.apply(file);
+    std::string expected = testsupport::Exists(file) ? "after!" : "gone";
+    ASSERT_TRUE(WriteProfileString("Msg", "j", "1", file));
+    EXPECT_EQ(ProfileString("Msg", "k", "gone", file), expected);
+}
+
 }  // namespace
 
 // A file written just before its reads (its times may not show the next
@@ -97,6 +108,8 @@ TEST(ProfileCache, AChangeToAFileJustWrittenIsSeenByTheNextRead) {
         const std::string file = dir.file(std::string(c.name) + ".eng");
         WriteAll(file, kBefore);
         ExpectChangeSeen(c, file);
+        WriteAll(file, kBefore);
+        ExpectChangeWritten(c, file);
     }
 }
 
@@ -114,7 +127,10 @@ TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
     const std::string file = dir.file("config.ini");
     WriteAll(file, "[Richieste]\r\nR1=*F|\r\n[Other]\r\nx=1\r\n");
     const std::string repeated = dir.file("repeated.ini");
-    WriteAll(repeated, "k=outside\r\n[S]\r\nk=first\r\nK=second\r\nbare\r\n[s]\r\nk=third\r\nlate=x\r\n");
+    std::string many;  // a section of many keys has its keys indexed
+    for (int n = 0; n < 20; ++n) many += "f" + std::to_string(n) + "=\r\n";
+    WriteAll(repeated, "k=outside\r\n[S]\r\nk=first\r\nK=second\r\nbare\r\n" + many +
+                           "bare=x\r\nk=last\r\n[s]\r\nk=third\r\nlate=x\r\n");
     LetFilesSettle();
     ASSERT_EQ(ProfileString("Richieste", "R1", "", file), "*F|");
     ASSERT_EQ(ProfileString("Richieste", "R1", "", file), "*F|");
@@ -139,6 +155,7 @@ TEST(ProfileCache, AChangeOnDiskOrOurOwnWriteIsSeenByTheNextRead) {
         SCOPED_TRACE(pass);
         EXPECT_EQ(ProfileString("S", "k", "", repeated), "first");
         EXPECT_EQ(ProfileString("S", "late", "none", repeated), "none");
+        EXPECT_EQ(ProfileString("s", "f19", "none", repeated), "");
         EXPECT_FALSE(ProfileHasKey("S", "bare", repeated));
         EXPECT_EQ(ProfileString("", "k", "none", repeated), "none");
     }
@@ -168,12 +185,39 @@ TEST(ProfileCache, ABatchOfWritesKeepsFindingTheFirstSectionOfAName) {
          "[A]\r\nk=2\r\nj=4\r\n[A]\r\nk=9\r\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteAll(file, "[B]\r\nx=1\r\n[A]\r\nk=1\r\n[A]\r\nk=9\r\n");
-        ProfileBatch batch(file);
-        for (const Write& w : c.writes)
-            EXPECT_NE(WritePrivateProfileStringA(w.section, w.key, w.value, file.c_str()), 0);
-        ASSERT_TRUE(batch.Commit());
-        EXPECT_EQ(testsupport::ReadAll(file), c.expected);
+        for (bool readFirst : {false, true}) {  // the batch takes the lines of the copy read
+            SCOPED_TRACE(c.name + std::string(readFirst ? ", read first" : ""));
+            WriteAll(file, "[B]\r\nx=1\r\n[A]\r\nk=1\r\n[A]\r\nk=9\r\n");
+            if (readFirst) {
+                ASSERT_EQ(ProfileString("a", "K", "", file), "1");
+            }
+            ProfileBatch batch(file);
+            for (const Write& w : c.writes)
+                EXPECT_NE(WritePrivateProfileStringA(w.section, w.key, w.value, file.c_str()), 0);
+            ASSERT_TRUE(batch.Commit());
+            EXPECT_EQ(testsupport::ReadAll(file), c.expected);
+        }
     }
+}
+
+// An opening reads its file once: a change on disk shows after it ends, a
+// write through this layer at once; ProfileBytes gives the bytes as read.
+TEST(ProfileCache, AnOpeningReadsItsFileOnce) {
+    TempDir dir;
+    const std::string file = dir.file("o.ini");
+    const std::string mark = "\xEF\xBB\xBF";
+    WriteAll(file, mark + kBefore);
+    {
+        ProfileOpening opening(file);
+        ASSERT_EQ(ProfileString("Msg", "k", "", file), "before");
+        WriteInPlace(file, mark + kAfter);
+        EXPECT_EQ(ProfileString("Msg", "k", "", file), "before");
+        EXPECT_EQ(*ProfileBytes(file), mark + kBefore);
+        ASSERT_TRUE(WriteProfileString("Msg", "j", "1", file));
+        EXPECT_EQ(ProfileString("Msg", "k", "", file), "after!");
+        EXPECT_EQ(*ProfileBytes(file), mark + kAfter + "j=1\r\n");
+    }
+    WriteInPlace(file, mark + kBefore);
+    EXPECT_EQ(ProfileString("Msg", "k", "", file), "before");
+    EXPECT_EQ(ProfileBytes(dir.file("none.ini")), nullptr);
 }

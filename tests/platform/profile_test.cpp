@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <utility>
 
 using namespace platform;
@@ -448,51 +449,59 @@ TEST(Profile, Cp1252BytesAndCaseOfAccentedNames) {
 
 // In the file, spaces, tabs and vertical tabs are trimmed around keys, values
 // and section names, before a header and before a comment; the arguments lose
-// their spaces only. The reader of many keys gives the same answers.
+// their spaces only. The reader of many keys gives the same answers, and so
+// do the lines of an open batch, and a section of many keys.
 TEST(Profile, BlanksInTheFileSpacesInTheArguments) {
     TempDir dir;
     std::string f = dir.file("t.ini");
-    WriteAll(f,
-             "[S]\r\n"
-             "K\t=tab\r\n"
-             "K=space\r\n"
-             "\tL = tabbed\r\n"
-             "V=\tx\t\r\n"
-             "\vW\v=\v\"q\"\v\r\n"
-             "F\f=ff\r\n"
-             "\t;C=comment\r\n"
-             "\v ;D=comment\r\n"
-             "\t [\tT\v]\r\n"
-             "k=tab section\r\n"
-             "[ U ]\r\n"
-             "k=u\r\n"
-             "\v[\vV ; \t\r\n"
-             "k=open\r\n");
-    struct Case {
-        const char* section;
-        const char* key;
-        const char* expected;
-    } cases[] = {
-        {"S", "K", "tab"},         {"  S  ", "  K  ", "tab"},    {"S", "K\t", "def"},
-        {"S", "L", "tabbed"},      {"S", "\tL", "def"},          {"S\t", "K", "def"},
-        {"\tS", "K", "def"},       {"S", "K\v", "def"},          {"S", "K\f", "def"},
-        {"S", "K\r", "def"},       {"S", "K\n", "def"},          {"S", "\nK", "def"},
-        {"S", "V", "x"},           {"S", "W", "q"},              {"S", "F\f", "ff"},
-        {"S", "F", "def"},         {"S", ";C", "def"},           {"S", "C", "def"},
-        {"S", ";D", "def"},        {"T", "k", "tab section"},    {"\tT\t", "k", "def"},
-        {" U ", "K", "u"},         {"V ;", "k", "open"},
-    };
-    ProfileReader reader(f);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::string(c.section) + "/" + c.key));
-        char buf[32];
-        EXPECT_EQ(GetPrivateProfileStringA(c.section, c.key, "def", buf, sizeof buf, f.c_str()),
-                  std::strlen(c.expected));
-        EXPECT_STREQ(buf, c.expected);
-        std::string value;
-        EXPECT_EQ(reader.Get(c.section, c.key, value), std::string(c.expected) != "def");
-        if (std::string(c.expected) != "def") {
-            EXPECT_EQ(value, c.expected);
+    for (int pass = 0; pass < 4; ++pass) {
+        SCOPED_TRACE(pass);
+        std::string many;
+        for (int n = 0; pass >= 2 && n < 20; ++n) many += "x" + std::to_string(n) + "=\r\n";
+        WriteAll(f,
+                 "[S]\r\n"
+                 "K\t=tab\r\n"
+                 "K=space\r\n"
+                 "\tL = tabbed\r\n"
+                 "V=\tx\t\r\n"
+                 "\vW\v=\v\"q\"\v\r\n"
+                 "F\f=ff\r\n"
+                 "\t;C=comment\r\n"
+                 "\v ;D=comment\r\n" + many +
+                 "\t [\tT\v]\r\n"
+                 "k=tab section\r\n"
+                 "[ U ]\r\n"
+                 "k=u\r\n"
+                 "\v[\vV ; \t\r\n"
+                 "k=open\r\n");
+        std::optional<ProfileBatch> batch;
+        if (pass % 2) batch.emplace(f);
+        struct Case {
+            const char* section;
+            const char* key;
+            const char* expected;
+        } cases[] = {
+            {"S", "K", "tab"},         {"  S  ", "  K  ", "tab"},    {"S", "K\t", "def"},
+            {"S", "L", "tabbed"},      {"S", "\tL", "def"},          {"S\t", "K", "def"},
+            {"\tS", "K", "def"},       {"S", "K\v", "def"},          {"S", "K\f", "def"},
+            {"S", "K\r", "def"},       {"S", "K\n", "def"},          {"S", "\nK", "def"},
+            {"S", "V", "x"},           {"S", "W", "q"},              {"S", "F\f", "ff"},
+            {"S", "F", "def"},         {"S", ";C", "def"},           {"S", "C", "def"},
+            {"S", ";D", "def"},        {"T", "k", "tab section"},    {"\tT\t", "k", "def"},
+            {" U ", "K", "u"},         {"V ;", "k", "open"},
+        };
+        ProfileReader reader(f);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::PrintToString(std::string(c.section) + "/" + c.key));
+            char buf[32];
+            EXPECT_EQ(GetPrivateProfileStringA(c.section, c.key, "def", buf, sizeof buf, f.c_str()),
+                      std::strlen(c.expected));
+            EXPECT_STREQ(buf, c.expected);
+            std::string value;
+            EXPECT_EQ(reader.Get(c.section, c.key, value), std::string(c.expected) != "def");
+            if (std::string(c.expected) != "def") {
+                EXPECT_EQ(value, c.expected);
+            }
         }
     }
     // Only trailing spaces leave the default.
@@ -542,8 +551,11 @@ TEST(Profile, SectionHeaders) {
         {"A", "a", "1"}, {"A]B", "a", "def"}, {"C", "c", "1"},   {"C", "d", "def"},
         {"D ; x", "d", "1"}, {"E", "e", "1"}, {"E]", "e", "def"}, {"", "z", "1"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ProfileString(c.section, c.key, "def", f), c.expected) << c.section << "/" << c.key;
+    for (bool batched : {false, true}) {
+        std::optional<ProfileBatch> batch;
+        if (batched) batch.emplace(f);
+        for (const Case& c : cases)
+            EXPECT_EQ(ProfileString(c.section, c.key, "def", f), c.expected) << c.section << "/" << c.key << batched;
     }
     char buf[64];
     EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, f.c_str()), 12u);
