@@ -161,31 +161,22 @@ TEST_F(HistoryTest, AFullDiskStoresNothingLogsAndKeepsThePosition) {
     EXPECT_EQ(Acks(), 2);
 }
 
-// The copy at the run's end: none when no register has a history (each read
-// failed, said); a copy that cannot be written is said about the history
-// request and its file, not about what the last turn left open.
-TEST_F(HistoryTest, TheCopyOfTheHistoriesSaysOnlyItsOwnFailure) {
+// A copy where no register has a history (each read failed, said) adds no
+// line; one that cannot be written names the history request and its file,
+// not what the last turn left open.
+TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLineAndAFailedOneNamesItsRequest) {
+    NoteHistoryCopy(1, dir.file("never-read"));
+    EXPECT_FALSE(CopyHistories(dir.file("copy.txt")));
+    EXPECT_EQ(ErrorLines("012"), 0);
+    EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
+
     Core.strReqCode = "&L";
     CassaList[Core.nOpenCash].name = "LASTTURN";
     WriteAll(CashFile("Storico.txt"), "C00:0001:01:A\r\n");
-    const std::string unwritable = dir.file("none/copy.txt");
-    const struct {
-        const char* name;
-        std::string folder, dest;
-        int lines;
-    } cases[] = {
-        {"no history", dir.file("never-read"), dir.file("copy.txt"), 0},
-        {"a copy that cannot be written", Core.strCashDir, unwritable, 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        NoteHistoryCopy(1, c.folder);
-        EXPECT_FALSE(CopyHistories(c.dest));
-        EXPECT_EQ(ErrorLines("012"), c.lines);
-        EXPECT_FALSE(platform::FileExists(c.dest));
-    }
+    NoteHistoryCopy(1, Core.strCashDir);
+    EXPECT_FALSE(CopyHistories(dir.file("none/copy.txt")));
     const std::string log = ReadAll(dir.file("err.log"));
-    EXPECT_NE(log.find("[012] <#P|" + unwritable + ">"), std::string::npos) << log;
+    EXPECT_NE(log.find("[012] <#P|" + dir.file("none/copy.txt") + ">"), std::string::npos) << log;
     EXPECT_EQ(log.find("LASTTURN"), std::string::npos) << log;
 }
 
