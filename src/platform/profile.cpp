@@ -842,7 +842,8 @@ uint64_t& HeaderNameWord(const Profile& p, std::string_view name, uint64_t& mask
 
 void NoteHeaderName(const Profile& p, std::string_view name) {
     uint64_t mask = 0;
-    HeaderNameWord(p, name, mask) |= mask;
+    uint64_t& word = HeaderNameWord(p, name, mask);  // sets the mask first
+    word |= mask;
 }
 
 std::optional<Range> FindSection(const Profile& p, std::string_view name) {
@@ -857,8 +858,12 @@ std::optional<Range> FindSection(const Profile& p, std::string_view name) {
         for (size_t i = 0; i < p.lines.size(); ++i)
             if (p.KindOf(i) == Kind::Section) NoteHeaderName(p, p.NameOf(i));
     }
-    uint64_t mask = 0;
-    if (p.knownHeaders.empty() && !(HeaderNameWord(p, name, mask) & mask)) return std::nullopt;
+    if (p.knownHeaders.empty()) {
+        // The word first: it sets the mask.
+        uint64_t mask = 0;
+        const uint64_t word = HeaderNameWord(p, name, mask);
+        if (!(word & mask)) return std::nullopt;
+    }
     for (size_t i = 0; i < p.lines.size(); ++i) {
         if (!IsHeaderOf(p.bytes, p.lines[i], name)) continue;
         Hint(p, name, i);
