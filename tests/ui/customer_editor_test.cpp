@@ -2,6 +2,8 @@
 // from the code box, shown back, changed and deleted, the code box in step
 // with the file, the fields each generation shows, and the register
 // requests with their ranges.
+#include <functional>
+
 #include "core/config_level.h"
 #include "ui/frmClienti.h"
 #include "ui/editor_fixture.h"
@@ -149,6 +151,36 @@ TEST_F(CustomerEditorTest, LoadSendAndTheRegisterDeleteTakeCodesOfDigitsOnly) {
     Type(w->range->txtFrom, "30");
     w->cmdSend->click();
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*M;*3;"}));
+}
+
+// A customer changed is left only saved or dropped: "Save the changes?"
+// closed, or a refused value not dropped, keeps the user on it.
+TEST_F(CustomerEditorTest, AChangedCustomerIsLeftOnlySavedOrDropped) {
+    frmClienti* w = Customers(11);
+    for (const char* code : {"7", "30"}) {
+        Enter(w, code);
+        Type(w->txtDesc[0], "X");
+        w->cmdAdd->click();
+    }
+    const std::string before = Archive();
+    const std::vector<std::function<void()>> acts = {
+        [w] { w->cbxCli->setCurrentIndex(1); }, [w] { w->cmdSend->click(); },
+        [w] { w->cmdDelArc->click(); }, [w] { w->cmdChipCardLoad->click(); }};
+    for (size_t a = 0; a < acts.size(); ++a)
+        for (const char* vat : {"9", "-"}) {  // - is refused
+            SCOPED_TRACE(std::to_string(a) + vat);
+            Enter(w, "7");
+            Type(w->txtIVA, vat);
+            shell.answers = {*vat == '9' ? editortest::ScriptedShell::kClose : 0};
+            CmdQueue = {};
+            acts[a]();
+            EXPECT_TRUE(shell.answers.empty());
+            EXPECT_EQ(w->EditState(), 3);
+            EXPECT_EQ(Shown(w->txtIVA), vat);
+            EXPECT_EQ(w->cbxCli->currentText().toStdString(), "7");
+            EXPECT_TRUE(Queued().empty());
+            EXPECT_EQ(Archive(), before);
+        }
 }
 
 TEST_F(CustomerEditorTest, TheCardViewReadsTheCardAndShowsItsFileOnlyOnceThereIsOne) {
