@@ -132,8 +132,8 @@ bool TickInputHold::eventFilter(QObject* watched, QEvent* event) {
 namespace {
 
 // The bulk programming window: one, created on first use and unloaded with
-// the main window. It has no parent window, so that it is minimised on its
-// own, not with the whole program.
+// the main window. The main window owns it, so that it stays above it while
+// a run goes on.
 QPointer<frmProg> globProgForm;
 
 }  // namespace

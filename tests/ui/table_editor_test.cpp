@@ -196,6 +196,7 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     std::string file = File("Bollini.txt");
     file.replace(40, 40, read);
     Write("Shop/Cassa1/Bollini.txt", file);
+    ClearCmdQueue();  // the read is over: its last command had its answer
     RefreshForm();
     EXPECT_EQ(Stamp(2), read);
     EXPECT_EQ(w->CurItem(), 2);
@@ -207,7 +208,6 @@ TEST_F(StampsTest, LoadEmptiesTheEditorAndTheRefreshSavesNothingOverTheRead) {
     EXPECT_TRUE(shell.questions.empty());
     EXPECT_EQ(Status(), "The read from the register has ended: the change shown is not saved yet, it is asked "
                         "about when you leave it");
-    ClearCmdQueue();  // the read is over
     shell.answers = {false};
     Choose(w->cbxBollino, 1);
     EXPECT_EQ(shell.questions.size(), 1u);
