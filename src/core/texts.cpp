@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "core/cash_list.h"
 #include "core/config_level.h"
@@ -167,8 +168,23 @@ void ShowSendRefused(const std::string& field) {
 }
 
 void ShowResult(const std::string& text) {
+    if (Texts.bResultHeld) {
+        Texts.strHeldResult = text;
+        return;
+    }
     ShowMsgText(text, "");
     Texts.strResult = text;
+}
+
+void HoldResult() {
+    Texts.bResultHeld = true;
+    Texts.strHeldResult.clear();
+}
+
+void ReleaseResult(bool acknowledged) {
+    Texts.bResultHeld = false;
+    const std::string text = std::exchange(Texts.strHeldResult, std::string());
+    if (acknowledged && !text.empty()) ShowResult(text);
 }
 
 void ShowOperationEnd() {

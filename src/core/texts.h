@@ -54,6 +54,10 @@ struct TextsGlobals {
     // The last success of the operation in progress ("Sent to register 1"),
     // shown again when the operation ends; an error listed drops it.
     std::string strResult;
+    // While a reply to the register is built and sent: the success it would
+    // name, said only once the register acknowledged that reply.
+    bool bResultHeld = false;
+    std::string strHeldResult;
     // A command-line run: the register whose turn is open (-1 none), the
     // failures of that turn, and those of failed turns that wait for their
     // register's extra turn, by register.
@@ -108,6 +112,12 @@ void ShowResult(const std::string& text);
 // The end of an operation: the status text becomes its kept success, or
 // empty; nothing is kept after.
 void ShowOperationEnd();
+// The program's reply to a register's request is built and sent between
+// these two: a success that the reply names (the "*" that ends a send) is
+// held, and said only when the register acknowledged the reply; else the
+// exchange was not done and nothing names it done.
+void HoldResult();
+void ReleaseResult(bool acknowledged);
 
 // "Save the changes?" before a change is kept or dropped. Closed leaves the
 // change as it is, unsaved: the caller stays where it was.

@@ -375,7 +375,7 @@ ReportBuilderFn ReportBuilder(const std::string& code) {
 bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     if (const ReportBuilderFn run = ReportBuilder(code)) {
-        if (code == "#P" && !arg.empty()) {
+        if (code == kHistoryRequest && !arg.empty()) {
             // The history grows over the run; it is copied once at its end,
             // the history of every register it ran on.
             Core.bStoricoCopy = true;

@@ -295,6 +295,13 @@ void StateClose() {
     // awaits no answer of its own).
     PollAnswers();
     TakeLostExchange();
+    if (!LinkState.strCmdSent.empty() && Comm.bPortLost) {
+        // The line went away after the exchange was done: no closing frame
+        // can go out, and the register is not released.
+        if (!Core.bInteractive && !LinkState.AbortRequest && MainTimer.nStopSignal == 0)
+            NoteRelease(Core.nOpenCash, false, OpenTurnSubject());
+        LinkState.strCmdSent.clear();
+    }
     if (!LinkState.strCmdSent.empty()) {
         // Release the register and clear its display, or with the
         // keep-locked option only show a text on it.

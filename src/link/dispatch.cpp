@@ -267,8 +267,10 @@ int16_t GestAnsB() {
     const std::string& code = AnswerRec.strCode;
     auto it = AnsTable().find(code);
     if (it != AnsTable().end() && it->second.ans) {
+        HoldResult();
         const std::string answer = it->second.ans();
         int16_t r = NoteReplySent(SendDataFrameRef(answer), answer);
+        ReleaseResult(r == 0);
         if (code == "90") LinkState.sngLastRx = platform::Timer();
         return r;
     }

@@ -44,9 +44,20 @@ void NotePort(const std::string& key, const std::string& port, const std::string
     WriteMsgLog(line);
 }
 
+// The loss of the line cuts short an exchange whose request is not done: a
+// command under way with answers awaited (or its frame going out), or a bulk
+// transfer. Not the closing frame, nor the pause between commands: the
+// request before was done, and the next command says whether it can go out.
+bool CutsExchangeShort() {
+    if (LinkState.bReleasing) return false;
+    return (LinkState.nState == 1 && (LinkState.bNoCmd || LinkState.nPendingAns > 0)) ||
+           LinkState.nState == 4;
+}
+
 // The device of the current port went away while open: the port is closed
 // (the next command opens it again), the registers greet again when the
-// line is back, and the loss is reported here, once.
+// line is back, and the loss is reported here, once; in the error log only
+// when it fails the request in progress.
 void CloseLostPort() {
     platform::SerialPort* port = currentPort;
     const std::string reason = port->LastReason();
@@ -56,13 +67,16 @@ void CloseLostPort() {
     Comm.bPortLost = true;
     Comm.strRxKeep.clear();
     for (CashRec& entry : CassaList) entry.bConnected = False;
-    // No closing frame goes out on a line that is gone.
-    LinkState.strCmdSent.clear();
     // The progress window's line, with the system's reason, is the message
     // log's too.
     std::string line = GetText("Log", "portlost") + " " + name;
     if (!reason.empty()) line += ": " + reason;
     CurrentShell().AddError(line, true);
+    if (!CutsExchangeShort()) return;
+    // No closing frame goes out after the exchange cut short (the failure
+    // said here is the register's); after a done one, the closing that cannot
+    // go out says that the register was not released.
+    LinkState.strCmdSent.clear();
     LogErr(5, OpenTurnSubject());
 }
 

@@ -187,6 +187,7 @@ bool CopyHistories(const std::string& dest) {
     const std::map<int, std::string> folders = std::move(History.copyFolders);
     History.copyFolders.clear();
     std::string bytes, unreadable;
+    int unreadableCash = -1;
     bool any = false;
     for (const auto& [cash, folder] : folders) {
         const std::string path = platform::JoinPath(folder, kHistoryFile);
@@ -194,7 +195,10 @@ bool CopyHistories(const std::string& dest) {
         errno = 0;
         if (!platform::FileExists(path)) continue;  // its read failed, which was said
         if (!platform::ReadFile(path, one)) {
-            if (unreadable.empty()) unreadable = path + ": " + std::strerror(errno ? errno : EIO);
+            if (unreadable.empty()) {
+                unreadable = path + ": " + std::strerror(errno ? errno : EIO);
+                unreadableCash = cash;
+            }
             continue;
         }
         bytes += one;
@@ -203,11 +207,14 @@ bool CopyHistories(const std::string& dest) {
     // No register has a history file: every read of the run failed (a read
     // that ends leaves the file), each said as it failed; nothing more to say.
     if (!any && unreadable.empty()) return false;
+    // The run's end: no register's turn is open, whatever the last one left.
     if (!any) {
-        ReportTransferFailure(GetText("Log", "nocopy") + " " + unreadable + " -> " + dest);
+        ReportTransferFailure(GetText("Log", "nocopy") + " " + unreadable + " -> " + dest,
+                              AboutRegister(unreadableCash, kHistoryRequest, dest));
         return false;
     }
     if (platform::WriteFile(dest, bytes)) return true;
-    ReportTransferFailure(GetText("Log", "nocopy") + " " + dest + ": " + std::strerror(errno));
+    ReportTransferFailure(GetText("Log", "nocopy") + " " + dest + ": " + std::strerror(errno),
+                          AboutRegister(-1, kHistoryRequest, dest));
     return false;
 }

@@ -29,6 +29,8 @@ struct HistoryGlobals {
 extern HistoryGlobals History;
 
 inline constexpr int64_t kHistoryUnit = 1024000;  // bytes per unit of the history limit
+// The request code of the history read; its argument names the copy.
+inline constexpr const char* kHistoryRequest = "#P";
 
 // B 01: any exchange in which the register asks for a plain acknowledgement.
 std::string AnsAck();
@@ -50,6 +52,7 @@ void NoteHistoryCopy(int cash, const std::string& folder);
 // after the other in register order, replaces the file dest in one step. A
 // register without a history file (its read failed, which was said) is left
 // out. When none has one nothing more is said; when none can be read, or
-// dest cannot be written, the failure is said and counts (error log). Either
-// way dest is left as it was, and the result is false.
+// dest cannot be written, the failure is said and counts (error log: the
+// history request with dest, and the register whose file could not be read,
+// or none). Either way dest is left as it was, and the result is false.
 bool CopyHistories(const std::string& dest);

@@ -608,9 +608,11 @@ void ReportTransferProblem(const std::string& text) {
     CurrentShell().AddError(text, true);
 }
 
-void ReportTransferFailure(const std::string& text) {
+void ReportTransferFailure(const std::string& text) { ReportTransferFailure(text, OpenTurnSubject()); }
+
+void ReportTransferFailure(const std::string& text, const LogSubject& about) {
     ReportTransferProblem(text);
-    LogErr(kErrFile, OpenTurnSubject());
+    LogErr(kErrFile, about);
 }
 
 bool SplitImportRecords(std::string_view bytes, size_t width, std::string& records, size_t& count,

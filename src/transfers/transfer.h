@@ -15,6 +15,8 @@
 #include "core/record.h"
 #include "store/file_numbers.h"
 
+struct LogSubject;
+
 // ---------------------------------------------------------------------------
 // Send counters kept outside the request state. The send builders set them,
 // the answer procedures advance them. A snapshot is taken when a send is
@@ -299,8 +301,9 @@ void ShowReadStatus();
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);
 // The same for a problem that fails the run: also counted in the error log
-// (LogErr(kErrFile)).
+// (LogErr(kErrFile)), about the open turn or about the subject given.
 void ReportTransferFailure(const std::string& text);
+void ReportTransferFailure(const std::string& text, const LogSubject& about);
 // A record import takes the whole records of its file: the bytes after the
 // last one (a cut record, an end-of-file byte 0x1A), if any, are named in the
 // message log.

@@ -394,9 +394,10 @@ bool CashRegister::OnAck(Register& reg) {
     if (reg.Station() != station_) return false;
     std::lock_guard<std::mutex> lock(mu_);
     if (mode_ != Mode::Lines) return true;
-    if (next_ >= lines_.size())
+    if (next_ >= lines_.size()) {
         Finish();
-    else
+        if (config_.hangUpAfterRead) reg.Owner().HangUp();
+    } else
         NextLine(reg, false);
     return true;
 }

@@ -65,6 +65,7 @@ struct RegisterConfig {
     // starts the history (to "B45", the "*" of a send, to "B90") is lost on
     // the line with all its repeats: never acknowledged nor taken. 0 none.
     int lostReply = 0;
+    bool hangUpAfterRead = false;  // the line drops once the program acknowledged a read's end line
     // The model played: empty for none (records kept as they come, "&a" and
     // "&b" read the meal tickets and customer groups); "LX4100" has the
     // chip-card reader ("*a" and "*b" with "#H", "&a" and "&b"); with a model,

@@ -198,6 +198,12 @@ void Emulator::Log(const std::string& line) {
     if (options_.log) options_.log(line);
 }
 
+void Emulator::HangUp() {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    Log("hang-up");
+    pty_.Close();
+}
+
 Emulator::Station* Emulator::Find(int station) {
     for (auto& st : stations_)
         if (st.address == station) return &st;

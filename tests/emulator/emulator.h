@@ -136,6 +136,9 @@ public:
     void SendBytes(const std::string& bytes);
     // An answer queued as soon as the station's next frame has arrived.
     void ReplyToNextFrame(int station, const std::string& payload);
+    // The line drops: the emulator's side of the pseudo-terminal closes, and
+    // the program's port reports a hang-up.
+    void HangUp();
 
     // What happened.
     std::vector<PcUnit> Received() const;

@@ -241,6 +241,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         int refusedHello = 0;               // register 1's hello answer that refuses
         int silentPollAgain = 0;            // a later poll of register 1 left so too
         int lostReply = 0;                  // register 1 never acknowledges this reply ([005], not [001])
+        bool hangUp = false;                // the line drops after register 1's read ended
     } cases[] = {
         {"closure, then the hello of the send", "r1=#Z|\r\nr2=*F|1:2\r\n", 4, {closure, send}, 1, 0},
         {"reset, then the hello of the send", "r1=#q|\r\nr2=*F|1:2\r\n", 4, {reset, send}, 1, 0},
@@ -258,6 +259,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         {"the end of the send", "r1=&L|1:2\r\nr2=*F|1:2\r\n", 0, {read, send, send}, 1, 0, 0, 0, 0, 1},
         {"the history's start", "r1=#P|" + dir.file("hist.txt") + "\r\nr2=*F|1:2\r\n", 0,
          {history, history, send}, 1, 0, 0, 0, 0, 1},
+        {"a hang-up after the read's end line", "r1=&L|1:2\r\n", 0, {read}, 0, 1, 1, 0, 0, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -271,6 +273,7 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         silentOnce.refusingHello = c.refusedHello;
         silentOnce.silentPollAgain = c.silentPollAgain;
         silentOnce.lostReply = c.lostReply;
+        silentOnce.hangUpAfterRead = c.hangUp;
         StartEmulator({0, 1}, {}, {{}, silentOnce});
         for (const auto& reg : registers) reg->SetHistory({{"0001:01", "sale"}});
         RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 90);
@@ -290,6 +293,9 @@ TEST_F(BatchRunTest, AnExtraTurnTakesUpTheListWhereTheTurnBrokeOff) {
         EXPECT_EQ(testsupport::CountOf(msg, "Not sent again"), lostClosure) << msg;
         EXPECT_EQ(testsupport::CountOf(msg, "Register not released"), c.notReleased) << msg;
         EXPECT_EQ(testsupport::CountOf(msg, "released by its next exchange"), c.status ? 0 : c.notReleased) << msg;
+        // A send is named done only when the register took its end.
+        const auto sends = static_cast<int>(registers[1]->Sends("departments").size());
+        EXPECT_EQ(testsupport::CountOf(msg, "Sent to register 2"), sends) << msg;
         if (c.requests[0] == history) {
             EXPECT_EQ(Read("hist.txt"), "C00:0001:01:sale\r\nC00:ZZZZ:ZZ:*\r\n"
                                         "C00:0001:01:sale\r\nC00:ZZZZ:ZZ:*\r\n");

@@ -161,12 +161,23 @@ TEST_F(HistoryTest, AFullDiskStoresNothingLogsAndKeepsThePosition) {
     EXPECT_EQ(Acks(), 2);
 }
 
-// A copy where no register has a history (each read failed, said) adds no line.
-TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLine) {
+// A copy where no register has a history (each read failed, said) adds no
+// line; one that cannot be written names the history request and its file,
+// not what the last turn left open.
+TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLineAndAFailedOneNamesItsRequest) {
     NoteHistoryCopy(1, dir.file("never-read"));
     EXPECT_FALSE(CopyHistories(dir.file("copy.txt")));
     EXPECT_EQ(ErrorLines("012"), 0);
     EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
+
+    Core.strReqCode = "&L";
+    CassaList[Core.nOpenCash].name = "LASTTURN";
+    WriteAll(CashFile("Storico.txt"), "C00:0001:01:A\r\n");
+    NoteHistoryCopy(1, Core.strCashDir);
+    EXPECT_FALSE(CopyHistories(dir.file("none/copy.txt")));
+    const std::string log = ReadAll(dir.file("err.log"));
+    EXPECT_NE(log.find("[012] <#P|" + dir.file("none/copy.txt") + ">"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LASTTURN"), std::string::npos) << log;
 }
 
 TEST_F(HistoryTest, TheClosureDataReplaceTheFileOncePerClosure) {
