@@ -194,7 +194,9 @@ bool CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
         ShowSaveRefused(it == shown.captions.end() || it->second.empty() ? bad : it->second);
         return false;
     }
-    if (ask) AskGlbDiff();
+    // The question closed unanswered: nothing is written, the change stays
+    // on screen.
+    if (ask && !AskGlbDiff()) return false;
     const bool changed = TestGlbDiff();
     if (changedOut) *changedOut = changed;
     CommApplyLinkSettings();

@@ -79,7 +79,8 @@ void CommApplyLinkSettings();
 // is written. A refused value writes nothing and says so in the status text
 // ("9" - the box's caption - "badfield"). A station address that another
 // entry of the register list has is refused too (a message box names that
-// entry): both would work on one folder. True when the values were taken;
+// entry): both would work on one folder. The question closed unanswered
+// writes nothing either (false). True when the values were taken;
 // changed (when given) then tells whether they differ from the stored ones.
 bool CommCheckSave(const CommShown& shown, bool ask, bool* changed = nullptr);
 

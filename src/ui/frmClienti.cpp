@@ -530,13 +530,13 @@ bool frmClienti::TestChange() {
         return false;
     }
     const Reply answer = AskConfirm();
-    if (answer == Reply::Yes) {
-        if (nEditState == 5)
-            GestAddCli();
-        else
-            GestModCli();
-    }
-    return answer != Reply::Closed;
+    if (answer != Reply::Yes) return answer == Reply::No;
+    if (nEditState == 5)
+        GestAddCli();
+    else
+        GestModCli();
+    // A save the archive refused keeps the change, as a refused field does.
+    return nEditState == 2;
 }
 
 bool frmClienti::BeforeOperation() {
@@ -614,8 +614,17 @@ bool frmClienti::TestLimiti(const std::string& from, const std::string& to) {
     return false;
 }
 
+bool frmClienti::LeaveRecord() {
+    if (LeaveShown([this] { return TestChange(); })) return true;
+    // The change is kept: the code box shows its record's code again.
+    const QSignalBlocker quiet(cbxCli);
+    cbxCli->setCurrentIndex(FindCliIndex(strCurCode));
+    cbxCli->setEditText(ToQt(strCurCode));
+    return false;
+}
+
 void frmClienti::cbxCli_Change() {
-    TestChange();
+    if (!LeaveRecord()) return;
     nEditState = 1;
     SetFieldsState();
     ShowCli("");
@@ -642,7 +651,7 @@ void frmClienti::cbxCli_Enter() {
 }
 
 void frmClienti::cbxCli_Click() {
-    TestChange();
+    if (!LeaveRecord()) return;
     TakeGeneration();
     const std::string code = tables::TrimBlanks(FromQt(cbxCli->currentText()));
     strCurCode = code;
@@ -659,7 +668,7 @@ void frmClienti::cbxCli_Click() {
 }
 
 void frmClienti::cmdList_Click() {
-    TestChange();
+    if (!LeaveRecord()) return;
     nEditState = 0;
     SetFieldsState();
     ShowCli("");
@@ -695,7 +704,7 @@ void frmClienti::cmdSend_Click() {
     second.CliType(type_);
     second.SetFile(objCli.GetFile(), true);
     SayCliDropped(second);
-    TestChange();
+    if (!LeaveRecord()) return;
     nEditState = 0;
     SetFieldsState();
     ShowCli("");
@@ -710,7 +719,7 @@ void frmClienti::cmdSend_Click() {
 }
 
 void frmClienti::cmdDelArc_Click() {
-    TestChange();
+    if (!LeaveRecord()) return;
     if (!CurrentShell().AskYesNo(DeleteInRegistersQuestion(), GetText("Msg", "74"))) return;
     ShowMsg("", "");
     std::string token = "#M";
@@ -723,22 +732,21 @@ void frmClienti::cmdDelArc_Click() {
     if (ResetTimer()) SendDelCli(token);
 }
 
-void frmClienti::CardButton() {
-    TestChange();
+bool frmClienti::CardButton() {
+    if (!LeaveRecord()) return false;
     nEditState = 0;
     SetFieldsState();
     ShowCli("");
+    return true;
 }
 
 void frmClienti::cmdChipCardLoad_Click() {
-    CardButton();
-    if (!TestCashEnabled()) return;
+    if (!CardButton() || !TestCashEnabled()) return;
     if (ResetTimer()) ReadCliCard();
 }
 
 void frmClienti::cmdChipCardDisplay_Click() {
-    CardButton();
-    if (!TestCashEnabled()) return;
+    if (!CardButton() || !TestCashEnabled()) return;
     const std::string path = tables::TablePath("ClientChipCard.rpt");
     if (!platform::FileExists(path)) {
         ShowMsgText(GetText("Msg", "80"), GetText("Msg1", "18") + " [" + path + "]");
@@ -835,8 +843,7 @@ void frmClienti::ShowCard() {
 bool frmClienti::CardValid() const { return type_ == 2 && CliCard.bValid != False; }
 
 void frmClienti::cmdClear_Click() {
-    CardButton();
-    if (!TestCashEnabled()) return;
+    if (!CardButton() || !TestCashEnabled()) return;
     if (!CurrentShell().AskYesNo(GetText("Msg", "75"), GetText("Msg", "74"))) return;
     ClearCard();
     ShowCard();
@@ -844,14 +851,12 @@ void frmClienti::cmdClear_Click() {
 }
 
 void frmClienti::cmdRead_Click() {
-    CardButton();
-    if (!TestCashEnabled()) return;
+    if (!CardButton() || !TestCashEnabled()) return;
     CliCardNop();
 }
 
 void frmClienti::cmdWrite_Click() {
-    CardButton();
-    if (!TestCashEnabled()) return;
+    if (!CardButton() || !TestCashEnabled()) return;
     if (SetCard()) CliCardNop();
 }
 

@@ -107,7 +107,7 @@ public:
 
     // A change being added or modified: asks whether to save it (a field
     // refused is said and gives false). False also when the question was
-    // closed unanswered: nothing changes.
+    // closed unanswered (nothing changes) or the archive refused the save.
     bool TestChange();
     void SetFieldsState();
     void SetModState();
@@ -163,9 +163,14 @@ protected:
 private:
     int FindCliIndex(const std::string& code) const;
     void ResetCliFields();
-    // What every card button does first: an edited customer offered for
-    // saving, the fields emptied.
-    void CardButton();
+    // Before the record shown is left (for another, a list, a transfer or a
+    // card button): its change saved or dropped as the user answers. False
+    // when the user keeps it (the question closed, or a value refused and
+    // not dropped): the record stays on screen with the change.
+    bool LeaveRecord();
+    // What every card button does first: the record left as above, the
+    // fields emptied; false when the user stays on the record.
+    bool CardButton();
     // Hides the controls the record generation lacks.
     void GateByType();
     // The register's customer generation as the last hello tells it: when it

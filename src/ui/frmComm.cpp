@@ -397,6 +397,12 @@ bool frmComm::CheckSave(bool ask, bool* changed) {
 
 void frmComm::Form_Unload() { CheckSave(true); }
 
+bool frmComm::SaveBeforeLeaving() {
+    const int closed = ConfirmsClosed();
+    CheckSave(true);
+    return ConfirmsClosed() == closed;
+}
+
 bool frmComm::UnloadSave() {
     // Leaving without a change while nothing may be written: nothing to
     // save and nothing to say.
@@ -440,8 +446,12 @@ void frmComm::cbIndirizzo_Click(int index) {
         return;
     }
     // The settings shown are saved first, asking about a change: after a
-    // Load too when the user changed them since the read.
-    if (shownRegister_ >= 0 && (!bFirstShow || ChangeShown())) CheckSave(true);
+    // Load too when the user changed them since the read. Closing the
+    // question keeps the register shown, with its change.
+    if (shownRegister_ >= 0 && (!bFirstShow || ChangeShown()) && !SaveBeforeLeaving()) {
+        StayAt(cbIndirizzo, shownRegister_ + 1);
+        return;
+    }
     bFirstShow = false;
     CommOpenRegister(static_cast<int16_t>(index));
     shownRegister_ = index;
@@ -503,8 +513,8 @@ void frmComm::cmdSend_Click() {
 
 void frmComm::cmdLoad_Click() {
     if (!TestCashEnabled() || !MayStartOperation()) return;
+    if (!SaveBeforeLeaving()) return;
     bFirstShow = true;
-    CheckSave(true);
     LinkState.bAddressed = GetAddressedMode(CommShownWord(Shown(), &CassaConfRec::P911));
     udtCassaConfSaved = udtCassaConf;
     ReqComm();

@@ -100,6 +100,9 @@ private:
     // What the register-side controls show.
     CommShown Shown() const;
     bool CheckSave(bool ask, bool* changed = nullptr);
+    // The save before the register shown is left, asking about a change:
+    // false when that question was closed unanswered, and the user stays.
+    bool SaveBeforeLeaving();
     void SelectPhoneEntry(int16_t key);
     void SetPhoneListShown(bool shown);
 

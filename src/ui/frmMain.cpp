@@ -412,9 +412,16 @@ void frmMain::closeEvent(QCloseEvent* event) {
         }
         Core.bAskOnExit = false;
         if (Core.bKeyLock) {
-            const bool release =
-                CurrentShell().AskYesNo(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
-            if (release) {
+            const Reply release = CurrentShell().Ask(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
+            // Closed unanswered: no answer to the exit either; the program
+            // stays open and asks again at the next try (unless a stop
+            // signal came meanwhile: nobody is there to ask).
+            if (release == Reply::Closed) {
+                Core.bAskOnExit = !MainTimer.ExitRequest;
+                event->ignore();
+                return;
+            }
+            if (release == Reply::Yes) {
                 Core.bKeyLock = false;
                 // The bare close, as a new operation over the registers: the
                 // last operation may have ended long ago, every register done.

@@ -302,9 +302,9 @@ TEST_F(CommWindowTest, ChoosingARegisterSavesTheOneShownFirstButNeverWhileAnExch
 // register asks about the change as leaving does.
 TEST_F(CommWindowTest, AChangeKeptOverTheReadIsLaidOverItAndAskedAboutAtTheSwitch) {
     const struct {
-        bool keep;
+        int keep;          // the answer: 1 Yes, 0 No, -1 the question closed
         const char* p921;  // what Cassa1 holds after the switch
-    } cases[] = {{true, "17"}, {false, "9"}};
+    } cases[] = {{1, "17"}, {0, "9"}, {-1, "9"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keep);
         CloseMain();
@@ -337,11 +337,16 @@ TEST_F(CommWindowTest, AChangeKeptOverTheReadIsLaidOverItAndAskedAboutAtTheSwitc
         CmdQueue = CmdQueueState{};  // the read is over
         OperationTick();
         shell->questions.clear();
-        shell->QueueAnswer(c.keep);
+        shell->QueueAnswer(c.keep == 1);
+        shell->closes = c.keep < 0;
         Choose(w->cbIndirizzo, 1);
         EXPECT_EQ(shell->questions.size(), 1u);
         EXPECT_EQ(P9("21", 1), c.p921);
         EXPECT_EQ(P9("23", 1), "7");
+        // Closed: the register and its change stay on screen.
+        EXPECT_EQ(Core.nOpenCash == 0, c.keep < 0);
+        EXPECT_EQ(w->numbers["txtP921"]->text() == "17", c.keep < 0);
+        shell->answers.clear();
         Choose(w->cbIndirizzo, 0);
     }
 }

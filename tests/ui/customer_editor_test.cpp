@@ -151,6 +151,28 @@ TEST_F(CustomerEditorTest, LoadSendAndTheRegisterDeleteTakeCodesOfDigitsOnly) {
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;*M;*3;"}));
 }
 
+// A customer changed is left only saved or dropped: "Save the changes?"
+// closed, or a refused value not dropped, keeps the user on it.
+TEST_F(CustomerEditorTest, AChangedCustomerIsLeftOnlySavedOrDropped) {
+    frmClienti* w = Customers(11);
+    for (const char* code : {"7", "30"}) {
+        Enter(w, code);
+        Type(w->txtDesc[0], "X");
+        w->cmdAdd->click();
+    }
+    const std::string before = Archive();
+    for (QPushButton* act : {static_cast<QPushButton*>(nullptr), w->cmdSend, w->cmdDelArc, w->cmdChipCardLoad})
+        for (const char* vat : {"9", "-"}) {  // - is refused
+            SCOPED_TRACE(std::string(vat) + (act ? act->objectName().toStdString() : "list"));
+            Enter(w, "7");
+            Type(w->txtIVA, vat);
+            shell.answers = {*vat == '9' ? editortest::ScriptedShell::kClose : 0};
+            act ? act->click() : w->cbxCli->setCurrentIndex(1);
+            EXPECT_TRUE(w->EditState() == 3 && Shown(w->txtIVA) == vat && Queued().empty());
+            EXPECT_EQ(w->cbxCli->currentText().toStdString() + Archive(), "7" + before);
+        }
+}
+
 TEST_F(CustomerEditorTest, TheCardViewReadsTheCardAndShowsItsFileOnlyOnceThereIsOne) {
     frmClienti* w = Customers(9);
     Enter(w, "5");

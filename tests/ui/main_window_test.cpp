@@ -371,6 +371,10 @@ TEST_F(MainWindowTest, TheReleaseOnCloseWaitsForTheRunningOperation) {
     ASSERT_TRUE(SendKeyLock(true, true));  // the running operation
     OperationTick();
     Core.bKeyLock = true;
+    // The question closed (Escape): the program stays, nothing released.
+    editortest::WhenShown<QMessageBox>([](QMessageBox* box) { box->reject(); });
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(Core.bKeyLock && Core.bAskOnExit && !MainTimer.ExitRequest && !MainTimer.bReleaseAtExit);
     editortest::WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
     EXPECT_FALSE(main.close());
     EXPECT_FALSE(Core.bKeyLock);
