@@ -90,9 +90,11 @@ bool WantsEmptyCommandFrame(const std::string& code) {
 }
 
 // The reply to the "B" request went out and the register did not
-// acknowledge it: said at once, as an unacknowledged command frame is.
+// acknowledge it: said at once, as an unacknowledged command frame is. A wait
+// for the acknowledgement that an abort or a stop cut short is no different:
+// the reply went out at least once and may or may not have been taken.
 int16_t NoteReplySent(int16_t sent, const std::string& reply) {
-    if (sent == 0 || LinkAborted()) return sent;
+    if (sent == 0) return sent;
     lostReply = reply.empty() ? "0;" : reply;
     CurrentShell().AddError(GetText("Log", "replynotacked") + " B" + AnswerRec.strCode + " -> " +
                                 lostReply + " (" + LinkState.strCmdSent + ")",
