@@ -260,10 +260,8 @@ std::string FormatLogErrLine(int16_t code, const LogSubject& about) {
 
 bool LogErr(int16_t code, const LogSubject& about) {
     // The release of a register after a stop is part of the stop: what it
-    // left is said by the stop's own lines, whatever the release meets; but
-    // a frame of the exchange that the register may or may not have taken
-    // is said, as it is of any exchange.
-    if (LinkState.bReleasing && MainTimer.nStopSignal != 0 && code != 5) return false;
+    // left is said by the stop's own lines, whatever the release meets.
+    if (LinkState.bReleasing && MainTimer.nStopSignal != 0) return false;
     ++Texts.nFailuresAsked;
     ++Texts.failuresOfCash[Core.nOpenCash];
     ++Texts.nRunFailures;
