@@ -1,6 +1,7 @@
 #include "engine/main_timer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/cash_list.h"
 #include "core/globals.h"
@@ -164,20 +165,45 @@ void BatchFromRegister(bool opened) {
     EndOfBatchRun();
 }
 
+// The open register's command may have reached it: its frame went out (its
+// acknowledgement awaited when the stop came, or its exchange under way).
+bool OpenCommandOut() {
+    if (LinkState.nState != 1) return false;
+    if (!LinkState.bNoCmd) return true;
+    return !LinkState.bCmdPending && !LinkState.bHelloCmd && !LinkState.PendingCmd.empty() &&
+           LinkState.strCmdSent == LinkState.PendingCmd;
+}
+
 // The first request of the open register's list that its turn has not done:
 // the one in progress when currentLeft (its exchange under way, about to
 // start, or with commands still queued; or the register failed on it), else
-// the one after it.
+// the one after it. A request that is never sent twice is not named once all
+// its commands went out, as the register's next turn would not send it; when
+// it may or may not have been done, the message log says so, as of a request
+// whose command was out when the run stopped.
 int32_t OpenFirstLeft(bool currentLeft) {
-    const int32_t pos = MainTimer.bRichiestePending;
-    return currentLeft ? std::max<int32_t>(pos, 0) : pos + 1;
+    const int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
+    if (!currentLeft) return MainTimer.bRichiestePending + 1;
+    if (pos >= static_cast<int32_t>(Batch.Richieste.size())) return pos;
+    const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
+    const bool out = OpenCommandOut();
+    const int32_t sent = Batch.nRequestCmdsOut + (out && LinkState.bNoCmd ? 1 : 0);
+    const bool once = sent > 0 && RequestCannotBeUndone(request.code);
+    if (out || (once && Batch.nRequestCmdsAcked < sent))
+        WriteMsgLog(GetText("Log", once ? "notresent" : "stopunsure") + " " + request.code + "|" +
+                    request.arg);
+    return once && sent >= Batch.nRequestCmds ? pos + 1 : pos;
 }
 
 // A stop or the main window's close: a line for each register with work
-// left, naming the first request of its list that it has not done.
+// left, naming the first request of its list that it has not done. They are
+// the stop's own lines: a release under way does not keep them back.
 void LogStopLines(bool currentLeft) {
     MainTimer.bStopLogged = true;
-    LogWorkLeft(6, OpenFirstLeft(currentLeft));
+    const int32_t first = OpenFirstLeft(currentLeft);
+    const bool releasing = std::exchange(LinkState.bReleasing, false);
+    LogWorkLeft(6, first);
+    LinkState.bReleasing = releasing;
 }
 
 // Batch mode: the open register is over (its list ended or it failed).
@@ -473,6 +499,11 @@ struct TickGuard {
 };
 
 }  // namespace
+
+void TakeStopRecord() {
+    SetStopSeenHook(&StopSeen);
+    StopSeen();
+}
 
 void GestMainTimer() {
     if (MainTimer.bTickRunning) return;

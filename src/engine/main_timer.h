@@ -32,3 +32,8 @@ bool NextPending();
 // False, and nothing changed, while another operation runs: the caller
 // queues nothing.
 bool ResetTimer();
+
+// From now on a stop that a wait of the link sees is written down at once,
+// and one noted so far is written now (the run's logs must be known): its
+// record is then kept whatever comes before the first tick.
+void TakeStopRecord();

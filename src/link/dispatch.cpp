@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "link/frames.h"
 #include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/clock.h"
@@ -90,9 +91,12 @@ bool WantsEmptyCommandFrame(const std::string& code) {
 }
 
 // The reply to the "B" request went out and the register did not
-// acknowledge it: said at once, as an unacknowledged command frame is.
+// acknowledge it: said at once, as an unacknowledged command frame is. A wait
+// for the acknowledgement that the system's stop cut short is no different:
+// the reply went out at least once and may or may not have been taken (the
+// user's Cancel is said as such).
 int16_t NoteReplySent(int16_t sent, const std::string& reply) {
-    if (sent == 0 || LinkAborted()) return sent;
+    if (sent == 0 || (LinkAborted() && MainTimer.nStopSignal == 0)) return sent;
     lostReply = reply.empty() ? "0;" : reply;
     CurrentShell().AddError(GetText("Log", "replynotacked") + " B" + AnswerRec.strCode + " -> " +
                                 lostReply + " (" + LinkState.strCmdSent + ")",

@@ -13,6 +13,7 @@
 #include "ui/frmSplash.h"
 #include "engine/batch.h"
 #include "engine/cycle.h"
+#include "engine/main_timer.h"
 #include "engine/startup.h"
 #include "platform/files.h"
 #include "platform/signals.h"
@@ -72,15 +73,19 @@ int RunBatch(int argc, char** argv) {
         return 1;
     }
 
+    // A second signal from here on leaves the semaphore file, and the record
+    // of a stop is written as soon as it is noted.
+    platform::CatchStopSignals(Core.strSemFile);
+    TakeStopRecord();
     ChoosePlatform();
     qInstallMessageHandler(QuietOffscreenNotes);
     QApplication app(argc, argv);
     SetShell(&TheQtShell());
     auto main = std::make_unique<frmMain>();
-    // The stop noted since the start ends the run through its close; a
-    // second one at once, from here with the semaphore file created first.
-    platform::CatchStopSignals(Core.strSemFile);
+    // The stop noted since the start ends the run through its close, at the
+    // first tick; its record is written before.
     main->Load();
+    TakeStopRecord();
     if (Core.nWindowMode == 1)
         main->showMinimized();
     else if (Core.nWindowMode != 2)

@@ -232,6 +232,9 @@ int main(int argc, char** argv) {
     int status = 0;
     int silentPolls = 0;
     int silentPollStation = -1, silentPoll = 0;  // --silent-poll S:N
+    int lostStation = -1, lostReply = 0;          // --lost-reply S:N (local test aid)
+    double lineDelay = 0;
+    int stallAfter = -1;
     bool answerEnq = false;
     bool modem = false;
     emu::ModemScript modemScript;
@@ -262,6 +265,13 @@ int main(int argc, char** argv) {
             if (!Number(station.c_str(), silentPollStation) || !Number(colon + 1, silentPoll) ||
                 silentPollStation < 0 || silentPollStation > 15 || silentPoll < 1)
                 return Usage();
+        } else if (a == "--lost-reply") {
+            const char* text = argv[++i];
+            std::sscanf(text, "%d:%d", &lostStation, &lostReply);
+        } else if (a == "--line-delay") {
+            lineDelay = std::atof(argv[++i]);
+        } else if (a == "--stall-after") {
+            stallAfter = std::atoi(argv[++i]);
         } else if (a == "--nak") {
             if (!value(faults.nakFrames)) return Usage();
         } else if (a == "--badchk") {
@@ -342,6 +352,9 @@ int main(int argc, char** argv) {
         config.status[0] = status;
         config.silentPolls = silentPolls;
         if (r.station == silentPollStation) config.silentPoll = silentPoll;
+        if (r.station == lostStation) config.lostReply = lostReply;
+        config.lineDelay = lineDelay;
+        config.stallAfter = stallAfter;
         if (!r.name.empty()) config.name = r.name;
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         auto cash = std::make_shared<emu::CashRegister>(r.station, config);

@@ -87,8 +87,10 @@ TEST_F(RunLifetimeTest, ASecondRunOnTheFolderOrThePortIsRefusedAndTheFirstEndsAs
 }
 
 // A signal ends the run at once, whatever it waits for, one line per register with work left.
+constexpr const char* kClosure = "r1=#Z|\r\nr2=&L|1:2\r\n";
 TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
-    enum Wait { kRead, kHello, kDial, kBulk, kDone, kStart };
+    // The closing's hello; the closure's acknowledgement, its lost reply's first copy, the [005] of that loss.
+    enum Wait { kRead, kHello, kDial, kBulk, kDone, kStart, kClosing, kAck, kReply, kLost };
     constexpr size_t kBulkRecords = 2000;
     const struct {
         const char* name;
@@ -115,9 +117,15 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         // The request done is not named: the next one is.
         {"between two requests", kDone, SIGINT, {0}, false, -1, "r1=&L|1:2\r\nr2=&L|3:4\r\n", "<&L|3:4>"},
         {"before the program took its signals", kStart, SIGTERM, {0}},
+        {"in the release", kClosing, SIGTERM, {0}, false, -1, "r1=&L|1:2\r\nr2=&L|3:4\r\n", "<&L|3:4>"},
+        // A closure that may have reached the register is never named as left.
+        {"in the closure's acknowledgement", kAck, SIGTERM, {0}, false, -1, kClosure, "<&L|1:2>"},
+        {"in the closure's reply", kReply, SIGTERM, {0}, false, -1, kClosure, "<&L|1:2>"},
+        {"after the closure's reply was lost", kLost, SIGTERM, {0}, false, -1, kClosure, "<&L|1:2>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const bool lost = c.wait == kReply || c.wait == kLost;  // the closure's reply: [005] <#Z|> too
         for (const char* f : {"base/err.log", "base/done.sem", "base/msg.log", "base/Cassa1/Reparti.txt"})
             fs::remove(dir.file(f));
         std::function<bool()> ready;  // the run waits for what the row names
@@ -142,12 +150,23 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             CreateEmulator(c.stations);
             emu::RegisterConfig config;
             config.silentPolls = c.wait == kHello ? -1 : 0;
+            config.silentPoll = c.wait == kClosing ? 3 : 0;
+            config.lostReply = lost;
             auto reg = AddRegister(0, config);
+            emu::Faults late;  // the closure's acknowledgement comes after the signal
+            late.lateAckEvery = c.wait == kAck ? 1 : 0;
+            late.lateAckMs = 2000;
+            emulator->SetFaults(late);
             StartEmulator();
-            ready = [reg, hello = c.wait == kHello, start = c.wait == kStart] {
+            ready = [this, reg, w = c.wait] {
                 const auto commands = reg->Commands();
-                if (hello) return reg->Polls() > 0;
-                if (start) return true;
+                const bool closure = !commands.empty() && commands.back() == "*2;+3;#Z;*3;";
+                if (w == kHello) return reg->Polls() > 0;
+                if (w == kClosing) return reg->Polls() > 2;
+                if (w == kAck) return closure;
+                if (w == kReply) return closure && emulator->Frames().back().payload == "0;";
+                if (w == kLost) return ErrorLines("005") > 0;
+                if (w == kStart) return true;
                 return commands.size() > 1 && commands.back().find("*3;<") != std::string::npos;
             };
         } else {
@@ -182,7 +201,8 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
         const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
         EXPECT_EQ(ErrorLines("006"), left) << ErrLog();
-        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left + (lost ? 1 : 0)) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "[005] <#Z|>"), lost ? 1 : 0) << ErrLog();
         if (c.names) {
             EXPECT_EQ(testsupport::CountOf(ErrLog(), "[006] " + std::string(c.names)), left) << ErrLog();
         }
