@@ -570,9 +570,10 @@ TEST_F(CommWindowTest, SendAndLoadQueueTheTransfersOfAnEnabledRegisterOnly) {
     w->chkKeyLock->click();
     EXPECT_TRUE(Core.bKeyLock);
     EXPECT_EQ(CmdQueue.entries[1].command, "*2;");
+    CmdQueue = CmdQueueState{};  // the lock's operation over
     w->chkKeyLock->click();
     EXPECT_FALSE(Core.bKeyLock);
-    EXPECT_EQ(CmdQueue.entries[2].command, "*3;");
+    EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
 }
 
 // Every control that shows stands whole in the part of the editor area

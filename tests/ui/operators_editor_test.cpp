@@ -213,7 +213,10 @@ TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
     Choose(w->cbxOpe, 3);
     EXPECT_FALSE(w->cmdRead->isEnabled() || w->cmdWrite->isEnabled() || w->cmdClear->isEnabled());
     // A card operation on the chosen register names no other one at its end.
-    ASSERT_TRUE(CassaList[1].bDefined && ClearChipCard());
+    OperationTick();  // the Load's end
+    Write("Shop/config.ini", "[Casse]\r\nC0=1|Front|||1|1|0|1\r\nC1=2|Back|||1|1|1|1\r\n");
+    LoadCasseConf();
+    ASSERT_TRUE(ClearChipCard());
     OperationTick();
     EXPECT_EQ(OperationOutcomes()[1], RegisterOutcome::None);
     ClearCmdQueue();
