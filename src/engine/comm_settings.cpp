@@ -282,10 +282,10 @@ void CommKeyLock(bool ticked) {
     }
 }
 
-bool CommSetHelloType(bool ticked) {
+bool CommSetHelloType(bool ticked, const std::function<bool()>& mayWrite) {
     const int16_t value = ticked ? 1 : 0;
     if (value == udtCassaConf.nHelloType) return true;
-    if (!CurrentShell().AskYesNo(GetText("2", "nohsthellom"), "")) return false;
+    if (!CurrentShell().AskYesNo(GetText("2", "nohsthellom"), "") || !mayWrite()) return false;
     udtCassaConf.nHelloType = value;
     return true;
 }

@@ -10,6 +10,7 @@
 // The window holds what it shows in a CommShown; saving checks every value
 // first and applies nothing when one is refused.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -116,4 +117,6 @@ std::string CommTimeoutText();
 void CommKeyLock(bool ticked);
 // The hello-type box changed: asks whether to change it; true when
 // nHelloType took the box's value, false when it stays (the box goes back).
-bool CommSetHelloType(bool ticked);
+// mayWrite is asked after the answer: the operation may have opened another
+// register's options under the question.
+bool CommSetHelloType(bool ticked, const std::function<bool()>& mayWrite);

@@ -58,7 +58,7 @@ void FollowOperation() {
         Operation.bSeen = true;
         for (int i = 0; i < kMaxCash; ++i) {
             const CashRec& e = CassaList[i];
-            Operation.outcome[i] = e.bDefined && e.bEnabled ? RegisterOutcome::NotReached : RegisterOutcome::None;
+            Operation.outcome[i] = e.bDefined && e.bEnabled && !e.bDone ? RegisterOutcome::NotReached : RegisterOutcome::None;
             Operation.failuresBefore[i] = Texts.failuresOfCash[i];
         }
     }

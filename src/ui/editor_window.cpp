@@ -90,6 +90,19 @@ bool EditorWindow::MayWriteFolder() const {
     return false;
 }
 
+bool EditorWindow::MayWriteAfterAnswer(bool replaced) {
+    if (!MayWriteFolder()) {
+    } else if (replaced) {
+        ShowMsg("otherfolder", "");
+    } else if (SaveBlocked()) {
+        ShowMsg("readrunning", "");
+    } else {
+        return true;
+    }
+    keptAfterAnswer_ = true;
+    return false;
+}
+
 void EditorWindow::WaitForOwnFolder() {
     waitingFolder_ = true;
     setEnabled(false);
@@ -158,10 +171,12 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
     if (!SaveBlocked()) {
         NoteRefusal({}, nullptr);
         const int closed = ConfirmsClosed();
+        keptAfterAnswer_ = false;
         if (save()) return true;
-        // The save's question was closed unanswered: the user stays at the
-        // change, asked nothing more.
-        if (ConfirmsClosed() != closed) {
+        // The save's question was closed unanswered, or answered once the
+        // folder could no longer be written: the user stays at the change,
+        // asked nothing more.
+        if (ConfirmsClosed() != closed || keptAfterAnswer_) {
             StayAt(list, shown);
             return false;
         }

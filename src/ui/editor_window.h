@@ -71,6 +71,12 @@ protected:
     // with the status text saying why, while the editor waits for its
     // register's folder or an operation has another register's folder open.
     bool MayWriteFolder() const;
+    // The guard asked again once a question about a save is answered: the
+    // operation may have opened another register's folder, or begun a read,
+    // under the question. False (the status saying why) keeps the change:
+    // not saved, not dropped, and leaving stays at it. `replaced`: what the
+    // save took was replaced under the question (a folder opened anew).
+    bool MayWriteAfterAnswer(bool replaced = false);
     // The editor's own unload step (saving what it shows); runs only when
     // the unload is allowed.
     virtual void Form_Unload() {}
@@ -141,6 +147,7 @@ private:
     std::string refusedField_;         // the field the last save refused
     QPointer<QWidget> refusedControl_;  // and its box
     bool readRunning_ = false;
+    bool keptAfterAnswer_ = false;
     bool waitingFolder_ = false;
     QMdiSubWindow* frame_ = nullptr;
 };

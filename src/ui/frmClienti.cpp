@@ -521,12 +521,12 @@ bool frmClienti::SetDati() {
     return ok;
 }
 
-bool frmClienti::TestChange() {
+bool frmClienti::TestChange(bool beforeOperation) {
     if (nEditState != 3 && nEditState != 5) return true;
     if (!SetDati()) {
         const Refusal refused = TakeRefusal();
         NoteRefusal(refused.name, refused.control);
-        ShowMsgText(GetText("Msg1", "3"), "");
+        ShowMsgText(GetText("Msg1", "3"), beforeOperation ? GetText("Msg", "opnotstarted") : "");
         return false;
     }
     const Reply answer = AskConfirm();
@@ -541,7 +541,7 @@ bool frmClienti::TestChange() {
 
 bool frmClienti::BeforeOperation() {
     if (!ChangeShown()) return true;
-    if (!TestChange()) return false;
+    if (!TestChange(true)) return false;
     // Kept or dropped: the record view is emptied, as the editor's own
     // buttons leave it after the question.
     nEditState = 0;

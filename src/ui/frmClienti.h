@@ -108,7 +108,7 @@ public:
     // A change being added or modified: asks whether to save it (a field
     // refused is said and gives false). False also when the question was
     // closed unanswered (nothing changes) or the archive refused the save.
-    bool TestChange();
+    bool TestChange(bool beforeOperation = false);
     void SetFieldsState();
     void SetModState();
     // 0: the code box and the list window rebuilt from the file, nothing

@@ -484,11 +484,20 @@ void frmComm::chkP911H_Click() {
     cbxNumTel->setCurrentIndex(-1);
 }
 
-void frmComm::chkKeyLock_Click() { CommKeyLock(chkKeyLock->isChecked()); }
+void frmComm::chkKeyLock_Click() {
+    // Locking or releasing is an operation of its own: refused while one
+    // runs, with nothing changed.
+    if (RefusedWhileRunning())
+        chkKeyLock->setChecked(Core.bKeyLock);
+    else
+        CommKeyLock(chkKeyLock->isChecked());
+}
 
 void frmComm::chkHelloType_Click() {
-    // The hello type goes into the open register's options record.
-    if (!MayWriteFolder() || !CommSetHelloType(chkHelloType->isChecked()))
+    // The hello type goes into the open register's options record; the
+    // guard is asked again once the question is answered.
+    if (!MayWriteFolder() ||
+        !CommSetHelloType(chkHelloType->isChecked(), [this] { return MayWriteAfterAnswer(); }))
         chkHelloType->setChecked(udtCassaConf.nHelloType == 1);
 }
 

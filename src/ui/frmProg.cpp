@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -29,7 +30,9 @@
 
 frmProg::frmProg(QWidget* parent) : QDialog(parent) {
     setObjectName("frmProg");
-    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+    // No minimise button of its own: owned by the main window (above it
+    // during a run), it is minimised and restored with the program.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     auto* grid = new QGridLayout;
     // Three columns: a low window, so that the progress window of its run
     // finds room below it.
@@ -138,9 +141,27 @@ void frmProg::cmdClose_Click() {
     }
     // Once the last register's commands are over only the closing pause is
     // left, and the run's success stands.
-    if (!OperationWorkLeft()) return;
+    if (!OperationWorkLeft()) {
+        ShowMsg("runending", "");
+        return;
+    }
     LinkState.AbortRequest = true;
     LogErr(6, OpenTurnSubject());
+}
+
+void frmProg::reject() {
+    // Escape: Cancel during a run (the run stops), Close otherwise.
+    if (GlobProgRunning())
+        cmdClose_Click();
+    else
+        QDialog::reject();
+}
+
+void frmProg::closeEvent(QCloseEvent* event) {
+    // The title bar's close box, the same.
+    if (!GlobProgRunning()) return QDialog::closeEvent(event);
+    event->ignore();
+    cmdClose_Click();
 }
 
 void frmProg::Enable(bool idle) {

@@ -34,6 +34,11 @@ public:
     // Follows the queue while the operation runs.
     void tmrProg_Timer();
 
+protected:
+    // Escape and the close box act as cmdClose does.
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Start(bool send);
     // The check boxes name the tables as a send or as a load moves them.

@@ -3,11 +3,11 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "core/shell.h"
 #include "core/texts.h"
 #include "ui/controls/ctl_caption.h"
 #include "ui/controls/qt_text.h"
@@ -106,15 +106,16 @@ void frmSerLog::cmdSerLogStop_Click() {
 
 void frmSerLog::cmdShowSerialLog_Click() {
     const std::string& file = SerLog.strSerLogFile;
-    // The program's own words and the file, then the system's reason.
+    // The program's own words and the file, then the system's reason. The
+    // link waits in this window's clicks too: the shell's box never holds
+    // the link's tick.
     if (!platform::FileExists(file)) {
-        QMessageBox::information(this, windowTitle(), ToQt(Text("nofile") + " " + file));
+        CurrentShell().MsgBox(Text("nofile") + " " + file, FromQt(windowTitle()));
         return;
     }
     std::string error;
     if (!platform::OpenInTextEditor(file, error))
-        QMessageBox::warning(this, windowTitle(),
-                             ToQt(Text("noeditor") + " " + file + "\n" + error));
+        CurrentShell().MsgBox(Text("noeditor") + " " + file + "\n" + error, FromQt(windowTitle()));
 }
 
 void frmSerLog::SetButtons() {

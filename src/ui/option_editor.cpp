@@ -48,8 +48,19 @@ bool OptionEditor::SaveConf(bool ask) {
         ShowSaveRefused(refused.name);
         return false;
     }
-    // The question closed: nothing saved, the change stays on screen.
-    if (ask && !AskGlbDiff()) return false;
+    if (ask && TestGlbDiff()) {
+        const CassaConfRec taken = udtCassaConf;
+        const Reply answer = AskConfirm();
+        // Answered once the operation has another register's options in
+        // memory (or its read under way): they are not touched.
+        if (!MayWriteAfterAnswer(udtCassaConf != taken)) return false;
+        // The question closed: nothing saved, the change stays on screen.
+        if (answer != Reply::Yes) {
+            udtCassaConf = udtCassaConfSaved;
+            LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
+            if (answer == Reply::Closed) return false;
+        }
+    }
     const bool changed = TestGlbDiff();
     if (!SaveCassa()) return false;
     // Options written back untouched are no news.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <QPushButton>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "core/globals.h"
 #include "core/link_state.h"
@@ -41,7 +42,11 @@ struct QuestionOpen {
     ~QuestionOpen() {
         if (--questionsOpen > 0 || !refreshHeld) return;
         refreshHeld = false;
-        if (Core.nOpenCash == LinkState.nCurCash) ::RefreshForm();
+        // After the code that asked has acted on its answer: it never acts on
+        // values re-read under its own question.
+        QTimer::singleShot(0, qApp, [] {
+            if (Core.nOpenCash == LinkState.nCurCash) ::RefreshForm();
+        });
     }
     QuestionOpen(const QuestionOpen&) = delete;
     QuestionOpen& operator=(const QuestionOpen&) = delete;

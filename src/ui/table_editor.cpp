@@ -121,7 +121,7 @@ bool TableEditor::TestChange() {
 
 bool TableEditor::SaveConf(bool ask, int16_t n) {
     if (n == 0) return true;
-    if (!fields::EditorFolderReady()) return false;
+    if (!MayWriteFolder()) return false;
     // While a read of the table runs (asked by this editor, or under way
     // with its records going into the read's copy of the file), a save would
     // be written over by the read, or lost with a read abandoned.
@@ -141,10 +141,21 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
         ShowMsgText(RefusalText(n), (field.empty() ? "" : field + ": ") + GetText("Errori", "8"));
         return false;
     }
-    if (ask && !TestChange()) {
-        // The question closed: nothing written, the change stays on screen.
-        DropChanges();
-        return false;
+    if (ask) {
+        const bool asked = RecordChanged();
+        const bool answered = TestChange();
+        // Answered once the operation has another register's folder open (or
+        // a read of the table under way): nothing written, the change stays
+        // on screen.
+        if (asked && !MayWriteAfterAnswer()) {
+            DropChanges();
+            return false;
+        }
+        if (!answered) {
+            // The question closed: nothing written, the change stays on screen.
+            DropChanges();
+            return false;
+        }
     }
     const bool changed = RecordChanged();
     if (!WriteRecord(n)) return false;

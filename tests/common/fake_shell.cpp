@@ -73,6 +73,7 @@ Reply FakeShell::Ask(const std::string& text, const std::string& title) {
 
 bool FakeShell::AskYesNo(const std::string& text, const std::string& title) {
     questions.push_back({text, title});
+    if (underQuestion) underQuestion();
     if (answers.empty()) return defaultAnswer;
     bool yes = answers.front();
     answers.pop_front();

@@ -3,6 +3,7 @@
 // questions from a script queue, and keeps the progress bar's state like the
 // tree window does. Install it for one test with ScopedFakeShell.
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ public:
     bool defaultAnswer = true;
     // So many next questions are closed unanswered (Escape).
     int closes = 0;
+    // Run while a question is open, before its answer (an operation moving on).
+    std::function<void()> underQuestion;
 
     // --- record ---
     std::string status;                       // current panel 1 text

@@ -2,7 +2,9 @@
 // of several tables queued as one operation with the PLU options read once.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <functional>
 #include <QProgressBar>
@@ -116,10 +118,22 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
         {"failed", [] { LogErr(11, OpenTurnSubject()); }, false, "Bulk programming ended with errors: see the progress window"},
         {"cancelled", [&] { form.cmdClose->click(), Cycle.bAborted = LinkState.AbortRequest; }, false,
          "Bulk programming stopped before its end"},
+        {"Escape", [&] { QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(&form, &esc), Cycle.bAborted = LinkState.AbortRequest; }, false,
+         "Bulk programming stopped before its end"},
+        {"close box", [&] { form.close(), Cycle.bAborted = LinkState.AbortRequest; }, false,
+         "Bulk programming stopped before its end"},
+        {"closing pause", [&] {
+             ClearCmdQueue(), LinkState.nState = 2, form.cmdClose->click(), LinkState.nState = 0;
+             EXPECT_EQ(fake->status, GetText("Msg", "runending"));
+         }, true, "Bulk programming done"},
     };
+    // Owned by the main window, it has no minimise button of its own.
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     form.chkEna[0]->setChecked(true);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        LinkState.AbortRequest = Cycle.bAborted = false;
         form.cmdSend->click();
         ASSERT_TRUE(ShellState.GlobProgBusy);
         row.during();

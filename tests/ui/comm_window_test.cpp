@@ -256,6 +256,17 @@ TEST_F(CommWindowTest, TheHelloTypeChangesOnlyWhenTheQuestionIsAnsweredYes) {
     EXPECT_EQ(shell->questions[0].text, "Change the way the register is greeted?");
     w->cmdSave->click();
     EXPECT_EQ(Cassa("Communication", "hellotype"), "0");
+    // Answered once an operation has another register's options open: they
+    // keep their hello type.
+    Write("Cassa2/Cassa.txt", "[Communication]\r\nhellotype=0\r\n");
+    shell->underQuestion = [this] { Core.nOpenCash = 1; Core.strCashDir = dir.file("Cassa2"); LoadCassa(false); };
+    w->chkHelloType->click();
+    EXPECT_EQ(udtCassaConf.nHelloType, 0);
+    EXPECT_EQ(shell->status, GetText("Msg", "otherfolder"));
+    shell->underQuestion = nullptr;
+    Core.nOpenCash = 0;
+    Core.strCashDir = dir.file("Cassa1");
+    LoadCassa(false);
 
     shell->QueueAnswer(true);
     w->chkHelloType->click();
@@ -423,7 +434,8 @@ TEST_F(CommWindowTest, WhileAnOperationRunsNothingItWorksFromIsWritten) {
         bool otherFolder;  // the operation has register 1's folder open
         const char* said;
     } cases[] = {{"save", true, "otherfolder"}, {"save", false, "commbusy"}, {"enabled", true, "commbusy"},
-                 {"port", false, "commbusy"},   {"baud", true, "commbusy"},    {"leave", true, ""}};
+                 {"port", false, "commbusy"},   {"baud", true, "commbusy"},    {"leave", true, ""},
+                 {"keylock", false, "commbusy"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.act) + (c.otherFolder ? " other" : " own"));
         CloseMain();
@@ -450,6 +462,8 @@ TEST_F(CommWindowTest, WhileAnOperationRunsNothingItWorksFromIsWritten) {
         if (act == "port") Choose(w->cbPorta, 5);
         if (act == "baud") Choose(w->cbBaud, 2);
         if (act == "leave") ShowForm("K_FRMNULL");
+        if (act == "keylock") w->chkKeyLock->click();
+        EXPECT_FALSE(Core.bKeyLock || w->chkKeyLock->isChecked());
         EXPECT_EQ(shell->status, *c.said ? GetText("Msg", c.said) : "");
         EXPECT_TRUE(shell->questions.empty());
         EXPECT_EQ(Read("config.ini"), config);
@@ -561,9 +575,10 @@ TEST_F(CommWindowTest, SendAndLoadQueueTheTransfersOfAnEnabledRegisterOnly) {
     w->chkKeyLock->click();
     EXPECT_TRUE(Core.bKeyLock);
     EXPECT_EQ(CmdQueue.entries[1].command, "*2;");
+    CmdQueue = CmdQueueState{};  // the lock's operation over
     w->chkKeyLock->click();
     EXPECT_FALSE(Core.bKeyLock);
-    EXPECT_EQ(CmdQueue.entries[2].command, "*3;");
+    EXPECT_EQ(CmdQueue.entries[1].command, "*3;");
 }
 
 // Every control that shows stands whole in the part of the editor area

@@ -86,6 +86,9 @@ TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGenera
         EXPECT_EQ(shell.questions.back(), "Changed data: VAT code - The change cannot be saved: a value is not "
                                           "valid. Drop the change and leave?");
         EXPECT_EQ(w->focusWidget(), w->txtIVA);
+        // No operation starts over it, and that is said.
+        EXPECT_FALSE(MayStartOperation());
+        EXPECT_EQ(Status(), "some values are not valid: nothing was saved-the operation was not started");
         // The same code cannot be added.
         Enter(w, "123");
         EXPECT_EQ(w->EditState(), 2);

@@ -5,6 +5,9 @@
 // helpers to open an editor and read what it left behind: the register
 // folder's files, the queued command texts, the status text. For the editors
 // on the line, the register emulator on a pseudo-terminal as port 1.
+#include <functional>
+#include <utility>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -54,6 +57,7 @@ class ScriptedShell : public QtShell {
 public:
     Reply Ask(const std::string& text, const std::string& title) override {
         questions.push_back(title + ": " + text);
+        if (underQuestion) std::exchange(underQuestion, nullptr)();
         if (real) return QtShell::Ask(text, title);
         if (answers.empty()) return Reply::Yes;
         const int answer = answers.front();
@@ -64,6 +68,8 @@ public:
         boxes.push_back(title + ": " + text);
     }
     bool real = false;
+    // Run once, while the next question is open (an operation moving on).
+    std::function<void()> underQuestion;
     // Yes (true), No (false) or kClose: the question closed unanswered.
     static constexpr int kClose = 2;
     std::deque<int> answers;

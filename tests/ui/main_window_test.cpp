@@ -28,6 +28,7 @@
 #include "emulator/emulator.h"
 #include "engine/builders_reports.h"
 #include "engine/builders_tables.h"
+#include "core/main_timer_state.h"
 #include "engine/main_timer.h"
 #include "engine/operation.h"
 #include "link/cmd_queue.h"
@@ -186,6 +187,17 @@ TEST_F(MainWindowTest, ShowTraceNamesTheTraceFileItCannotShow) {
     std::filesystem::remove(file);
     EXPECT_EQ(MessageBoxText([&] { trace->cmdShowSerialLog->click(); }),
               "No trace has been written yet; the trace file will be: " + file);
+    // Pressed during the main timer's tick: the box opens no loop of its own.
+    bool heldTheTick = false;
+    QTimer::singleShot(0, [&] {
+        heldTheTick = true;
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    MainTimer.bTickRunning = true;
+    trace->cmdShowSerialLog->click();
+    MainTimer.bTickRunning = false;
+    EXPECT_FALSE(heldTheTick);
+    QApplication::processEvents();
 
     Write("serial.log", "");
     setenv("VISUAL", "/nonexistent/editor", 1);

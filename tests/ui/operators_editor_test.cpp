@@ -3,6 +3,8 @@
 // chip card: its buttons, requests, the answer to the register and a card
 // read shown in the operator's controls.
 #include "core/cash_list.h"
+#include "engine/builders_reports.h"
+#include "engine/operation.h"
 #include "ui/editor_fixture.h"
 #include "ui/frmOperatori.h"
 #include "store/cards.h"
@@ -210,6 +212,14 @@ TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
     CassaList[1].bEnabled = True;
     Choose(w->cbxOpe, 3);
     EXPECT_FALSE(w->cmdRead->isEnabled() || w->cmdWrite->isEnabled() || w->cmdClear->isEnabled());
+    // A card operation on the chosen register names no other one at its end.
+    OperationTick();  // the Load's end
+    Write("Shop/config.ini", "[Casse]\r\nC0=1|Front|||1|1|0|1\r\nC1=2|Back|||1|1|1|1\r\n");
+    LoadCasseConf();
+    ASSERT_TRUE(ClearChipCard());
+    OperationTick();
+    EXPECT_EQ(OperationOutcomes()[1], RegisterOutcome::None);
+    ClearCmdQueue();
 }
 
 TEST_F(OperatorsTest, AWrittenCardCarriesTheControlsToTheRegister) {

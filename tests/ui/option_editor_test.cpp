@@ -195,23 +195,33 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
     };
     // Open before the operation started: leaving meanwhile asks about a
     // change of the user's only, never about the other register's options.
+    // Answered once the other folder is open: the change stays on screen.
     const struct {
         const char* typed;
         size_t questions;
-    } leaving[] = {{"20", 0}, {"21", 1}};
+        bool underQuestion;
+    } leaving[] = {{"20", 0, false}, {"21", 1, false}, {"22", 1, true}};
     for (const auto& l : leaving) {
         SCOPED_TRACE(l.typed);
         w = Options();
         ASSERT_TRUE(MayStartOperation());
         Type(w->txtP513, l.typed);
-        otherFolder();
+        if (l.underQuestion)
+            shell.underQuestion = otherFolder;
+        else
+            otherFolder();
         shell.answers = {true};
         ShowForm("K_FRMNULL");
         EXPECT_EQ(shell.questions.size(), l.questions);
+        EXPECT_EQ(Read("Shop/Cassa2/Cassa.txt"), cassa2);
+        EXPECT_EQ(CurrentEditor() == w, l.underQuestion);
         shell.questions.clear();
         ClearCmdQueue();
         OperationTick();
         SelectCash();
+        if (l.underQuestion) shell.answers = {false};
+        ShowForm("K_FRMNULL");
+        shell.questions.clear();
     }
     EXPECT_EQ(File("Cassa.txt"), cassa1);
     otherFolder();

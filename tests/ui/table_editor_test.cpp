@@ -236,6 +236,13 @@ TEST_F(StampsTest, NothingIsReadOrWrittenWhileAnotherRegistersFolderIsOpen) {
     Choose(w->cbxBollino, 1);
     Type(w->txtP432[0], "5");
     const std::string before = File("Bollini.txt");
+    // Answered once the operation serves the second register: the change
+    // stays on screen, written nowhere.
+    shell.underQuestion = [] { Core.nOpenCash = 1; };
+    Choose(w->cbxBollino, 2);
+    EXPECT_EQ(File("Bollini.txt"), before);
+    EXPECT_EQ(Shown(w->txtP432[0]), "5");
+    EXPECT_EQ(shell.questions.size(), 1u);
     Core.nOpenCash = 1;  // an operation on several registers serves the second
     Choose(w->cbxBollino, 2);
     EXPECT_EQ(File("Bollini.txt"), before);
