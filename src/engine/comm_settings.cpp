@@ -208,7 +208,8 @@ bool CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
         ShowMsg("", "");
     else if (changed)
         ShowMsg("saved", "");
-    return true;
+    // A change that could not be written is not saved: the window keeps it.
+    return written;
 }
 
 void CommOpenRegister(int16_t i) {

@@ -81,7 +81,7 @@ void CommApplyLinkSettings();
 // ("9" - the box's caption - "badfield"). A station address that another
 // entry of the register list has is refused too (a message box names that
 // entry): both would work on one folder. The question closed unanswered
-// writes nothing either (false). True when the values were taken;
+// writes nothing either (false). True when the values were written;
 // changed (when given) then tells whether they differ from the stored ones.
 bool CommCheckSave(const CommShown& shown, bool ask, bool* changed = nullptr);
 

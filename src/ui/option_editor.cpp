@@ -51,15 +51,21 @@ bool OptionEditor::SaveConf(bool ask) {
     if (ask && TestGlbDiff()) {
         const CassaConfRec taken = udtCassaConf;
         const Reply answer = AskConfirm();
-        // Answered once the operation has another register's options in
-        // memory (or its read under way): they are not touched.
-        if (!MayWriteAfterAnswer(udtCassaConf != taken)) return false;
-        // The question closed: nothing saved, the change stays on screen.
+        // An operation may have put another register's options in memory
+        // while the question was open: those are never touched.
+        const bool replaced = udtCassaConf != taken;
         if (answer != Reply::Yes) {
-            udtCassaConf = udtCassaConfSaved;
-            LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
-            if (answer == Reply::Closed) return false;
+            if (!replaced) {
+                udtCassaConf = udtCassaConfSaved;
+                LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
+            }
+            // No drops the change and writes nothing; the question closed
+            // keeps it on screen, unsaved.
+            return answer == Reply::No;
         }
+        // Yes once the folder is no longer this editor's to write (or its
+        // read is under way): nothing written, the change stays on screen.
+        if (!MayWriteAfterAnswer(replaced)) return false;
     }
     const bool changed = TestGlbDiff();
     if (!SaveCassa()) return false;

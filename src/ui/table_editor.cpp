@@ -143,16 +143,17 @@ bool TableEditor::SaveConf(bool ask, int16_t n) {
     }
     if (ask) {
         const bool asked = RecordChanged();
-        const bool answered = TestChange();
-        // Answered once the operation has another register's folder open (or
-        // a read of the table under way): nothing written, the change stays
-        // on screen.
-        if (asked && !MayWriteAfterAnswer()) {
+        if (!TestChange()) {
+            // The question closed: nothing written, the change stays on screen.
             DropChanges();
             return false;
         }
-        if (!answered) {
-            // The question closed: nothing written, the change stays on screen.
+        // No dropped the change: there is nothing to write.
+        if (asked && !RecordChanged()) return true;
+        // Yes once the operation has another register's folder open (or a
+        // read of the table under way): nothing written, the change stays
+        // on screen.
+        if (asked && !MayWriteAfterAnswer()) {
             DropChanges();
             return false;
         }

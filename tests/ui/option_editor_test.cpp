@@ -200,7 +200,8 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
         const char* typed;
         size_t questions;
         bool underQuestion;
-    } leaving[] = {{"20", 0, false}, {"21", 1, false}, {"22", 1, true}};
+        bool yes;  // No drops the change whoever's folder is open: the editor leaves
+    } leaving[] = {{"20", 0, false, true}, {"21", 1, false, true}, {"22", 1, true, true}, {"23", 1, true, false}};
     for (const auto& l : leaving) {
         SCOPED_TRACE(l.typed);
         w = Options();
@@ -210,11 +211,12 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
             shell.underQuestion = otherFolder;
         else
             otherFolder();
-        shell.answers = {true};
+        shell.answers = {l.yes};
         ShowForm("K_FRMNULL");
         EXPECT_EQ(shell.questions.size(), l.questions);
         EXPECT_EQ(Read("Shop/Cassa2/Cassa.txt"), cassa2);
-        EXPECT_EQ(CurrentEditor() == w, l.underQuestion);
+        EXPECT_EQ(udtCassaConf.P513, 77);
+        EXPECT_EQ(CurrentEditor() == w, l.underQuestion && l.yes);
         shell.questions.clear();
         ClearCmdQueue();
         OperationTick();
