@@ -17,6 +17,7 @@
 
 #include "core/cash_list.h"
 #include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "ui/controls/ctl_caption.h"
@@ -145,6 +146,9 @@ void frmProg::cmdClose_Click() {
         ShowMsg("runending", "");
         return;
     }
+    // A Cancel already taken (Escape or the close box after the button) is
+    // said once.
+    if (LinkState.AbortRequest || MainTimer.bCancelAfterClosing) return;
     LinkState.AbortRequest = true;
     LogErr(6, OpenTurnSubject());
 }

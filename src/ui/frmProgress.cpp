@@ -21,6 +21,7 @@
 #include "ui/controls/qt_text.h"
 #include "link/cmd_queue.h"
 #include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "engine/operation.h"
 #include "ui/frmMain.h"
 
@@ -243,6 +244,8 @@ void frmProgress::cmdCancel_Click() {
     // Every register has had its commands: only the pause before the end is
     // left, and the operation's success stands.
     if (!OperationWorkLeft()) return;
+    // A Cancel already taken is said once.
+    if (LinkState.AbortRequest || MainTimer.bCancelAfterClosing) return;
     // The operation in progress stops: every waiting loop of the link ends
     // on the abort flag, and the main timer drops what is still queued.
     LinkState.AbortRequest = true;

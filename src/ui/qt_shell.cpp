@@ -43,9 +43,10 @@ struct QuestionOpen {
         if (--questionsOpen > 0 || !refreshHeld) return;
         refreshHeld = false;
         // After the code that asked has acted on its answer: it never acts on
-        // values re-read under its own question.
+        // values re-read under its own question. Through the shell, so that a
+        // question opened meanwhile holds it again.
         QTimer::singleShot(0, qApp, [] {
-            if (Core.nOpenCash == LinkState.nCurCash) ::RefreshForm();
+            if (Core.nOpenCash == LinkState.nCurCash) CurrentShell().RefreshForm();
         });
     }
     QuestionOpen(const QuestionOpen&) = delete;

@@ -121,8 +121,11 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
         {"Escape", [&] { QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
              QApplication::sendEvent(&form, &esc), Cycle.bAborted = LinkState.AbortRequest; }, false,
          "Bulk programming stopped before its end"},
-        {"close box", [&] { form.close(), Cycle.bAborted = LinkState.AbortRequest; }, false,
-         "Bulk programming stopped before its end"},
+        {"Cancel, then the close box", [&] {
+             const int32_t asked = ::Texts.nFailuresAsked;  // the stop is said once
+             form.cmdClose->click(), form.close(), Cycle.bAborted = LinkState.AbortRequest;
+             EXPECT_EQ(::Texts.nFailuresAsked, asked + 1);
+         }, false, "Bulk programming stopped before its end"},
         {"closing pause", [&] {
              ClearCmdQueue(), LinkState.nState = 2, form.cmdClose->click(), LinkState.nState = 0;
              EXPECT_EQ(fake->status, GetText("Msg", "runending"));
