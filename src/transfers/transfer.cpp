@@ -1,7 +1,5 @@
 #include "transfers/transfer.h"
 
-#include <utility>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -114,13 +112,13 @@ bool ReportReadNotStored(const TableReadRec& read, const TableDesc& table) {
     return true;
 }
 
-// The closing line: the copy takes the file's place. True when the read
 // A read just said that the register sent no records: the read's end says
 // no success over it.
 namespace {
 bool noRecordsSaid = false;
 }  // namespace
 
+// The closing line: the copy takes the file's place. True when the read
 // stored records and they are in place.
 bool FinishRead(const TableDesc& table) {
     TableReadRec* found = FindRead(table.rdFlag);

@@ -166,7 +166,7 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
     // Nothing to keep while an operation has another register's folder
     // open: leaving writes nothing and says nothing (the status text keeps
     // what it says, the end of the program for one).
-    if (ShowsOpenRegister() && Core.nOpenCash != LinkState.nCurCash && !ChangeShown()) return true;
+    if (EditorWindow::WaitsAtLoad() && !ChangeShown()) return true;
     std::string question;
     if (!SaveBlocked()) {
         NoteRefusal({}, nullptr);

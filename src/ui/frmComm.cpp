@@ -406,8 +406,7 @@ bool frmComm::SaveBeforeLeaving() {
 bool frmComm::UnloadSave() {
     // Leaving without a change while nothing may be written: nothing to
     // save and nothing to say.
-    const bool mayWrite = !WaitingForOwnFolder() && Core.nOpenCash == LinkState.nCurCash &&
-                          !OperationRunning();
+    const bool mayWrite = !WaitingForOwnFolder() && !WaitsAtLoad();
     if (!mayWrite && !ChangeShown()) return true;
     return CheckSave(true);
 }
