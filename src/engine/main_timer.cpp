@@ -276,6 +276,7 @@ void StateConnect() {
         if (!LinkState.bCmdPending && !LinkState.strCmdSent.empty()) {
             ++Batch.nRequestCmdsOut;
             if (r == 0) ++Batch.nRequestCmdsAcked;
+            NoteCommandOut(r == 0);
         }
         if (r != 0) {
             CommandOver(5);

@@ -9,6 +9,7 @@
 #include "core/shell_state.h"
 #include "core/texts.h"
 #include "engine/cycle.h"
+#include "engine/document.h"
 #include "link/cmd_queue.h"
 #include "engine/registry.h"
 #include "core/shell.h"
@@ -28,26 +29,41 @@ std::string MenuName(const char* key) {
 // The register's number as the user knows it (its station address + 1).
 std::string RegisterNumber(int i) { return std::to_string(std::atoi(CassaList[i].station.c_str()) + 1); }
 
+// What the end of the operation says of a register. A closure that the
+// register acknowledged is made, whatever came after it; one whose frame
+// went out unacknowledged may or may not have been made.
+const char* OutcomeKey(int i, RegisterOutcome o) {
+    const bool closure = Operation.bClosure;
+    if (o == RegisterOutcome::Done || (closure && Operation.frameOut[i] == 2))
+        return closure ? "regclosed" : "regdone";
+    if (o == RegisterOutcome::NotReached) return "regnotreached";
+    return closure && Operation.frameOut[i] == 1 ? "regunsure" : "regfailed";
+}
+
 // The operation followed has ended: when a register of it was not done, the
-// progress window names each one (of an operation over several registers).
+// progress window names each one (of an operation over several registers);
+// a closure names each register whatever became of it.
 void NameOutcomes() {
     Operation.bSeen = false;
     const std::array<RegisterOutcome, kMaxCash> outcomes = OperationOutcomes();
     // One register's lines name it already.
     const auto count = [&outcomes](auto pred) { return std::count_if(outcomes.begin(), outcomes.end(), pred); };
-    if (!Core.bInteractive || count([](RegisterOutcome o) { return o != RegisterOutcome::None; }) < 2 ||
-        count([](RegisterOutcome o) { return o == RegisterOutcome::NotReached || o == RegisterOutcome::Failed; }) == 0)
+    if (!Core.bInteractive) return;
+    if (!Operation.bClosure &&
+        (count([](RegisterOutcome o) { return o != RegisterOutcome::None; }) < 2 ||
+         count([](RegisterOutcome o) { return o == RegisterOutcome::NotReached || o == RegisterOutcome::Failed; }) == 0))
         return;
     for (int i = 0; i < kMaxCash; ++i) {
         if (outcomes[i] == RegisterOutcome::None) continue;
-        const char* key = outcomes[i] == RegisterOutcome::Done     ? "regdone"
-                          : outcomes[i] == RegisterOutcome::Failed ? "regfailed"
-                                                                   : "regnotreached";
+        const std::string key = OutcomeKey(i, outcomes[i]);
         const std::string line = GetText("Progress", "cassa") + " " + RegisterNumber(i) + ": " + GetText("Progress", key);
-        if (outcomes[i] == RegisterOutcome::Done)
+        if (key == "regdone" || key == "regclosed") {
             CurrentShell().AddMessage(line, false);
-        else
+        } else {
             CurrentShell().AddError(line, false);
+            // As a command-line run says it: kept in the message log.
+            if (key == "regunsure") WriteMsgLog(line);
+        }
     }
 }
 
@@ -60,6 +76,7 @@ void FollowOperation() {
             const CashRec& e = CassaList[i];
             Operation.outcome[i] = e.bDefined && e.bEnabled && !e.bDone ? RegisterOutcome::NotReached : RegisterOutcome::None;
             Operation.failuresBefore[i] = Texts.failuresOfCash[i];
+            Operation.frameOut[i] = 0;
         }
     }
     if (!Operation.bSeen) return;
@@ -87,6 +104,28 @@ std::array<RegisterOutcome, kMaxCash> OperationOutcomes() {
         if (outcomes[i] == RegisterOutcome::Done && Texts.failuresOfCash[i] > Operation.failuresBefore[i])
             outcomes[i] = RegisterOutcome::Failed;
     return outcomes;
+}
+
+std::vector<int> OperationReach() {
+    std::vector<int> reach;
+    const int chosen = LinkState.nCurCash;
+    const auto works = [](int i) { return CassaList[i].bDefined && CassaList[i].bEnabled; };
+    if (chosen < 0 || chosen >= kMaxCash || !works(chosen)) return reach;
+    reach.push_back(chosen);
+    for (int i = 0; i < kMaxCash; ++i)
+        if (i != chosen && works(i)) reach.push_back(i);
+    return reach;
+}
+
+std::string OperationReachNames() {
+    std::string names;
+    for (int i : OperationReach()) names += (names.empty() ? "" : ", ") + RegisterNodeCaption(i);
+    return names;
+}
+
+void NoteCommandOut(bool acknowledged) {
+    const int open = Core.nOpenCash;
+    if (open >= 0 && open < kMaxCash) Operation.frameOut[open] = acknowledged ? 2 : 1;
 }
 
 bool OperationRunning() { return ExchangeRunning(); }
@@ -118,6 +157,7 @@ bool MayStartOperation() {
         if (Operation.bSeen) FollowOperation();
         // A new operation: bulk programming only when it says so again.
         ShellState.GlobProgBusy = false;
+        Operation.bClosure = false;
         Operation.bStarting = true;
         return true;
     }

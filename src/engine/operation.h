@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/cash_list.h"
 
@@ -29,6 +30,13 @@ struct OperationGlobals {
     bool bSeen = false;
     std::array<RegisterOutcome, kMaxCash> outcome{};
     std::array<int32_t, kMaxCash> failuresBefore{};
+    // The operation is a daily closure: its end names every register, each
+    // closed or not.
+    bool bClosure = false;
+    // Each register's last command frame: 0 none went out, 1 it went out
+    // without an acknowledgement (it may or may not have been carried out),
+    // 2 acknowledged.
+    std::array<int8_t, kMaxCash> frameOut{};
 };
 extern OperationGlobals Operation;
 
@@ -49,6 +57,15 @@ bool MayStartOperation();
 // started for (when they were several) is named in the progress window:
 // done, failed or not reached.
 void OperationTick();
+// The registers an operation started now works on, as indices of the
+// register list: the one chosen in the user interface first, then the other
+// defined and enabled ones in list order. Empty when the chosen one is not
+// enabled for work (the start is refused).
+std::vector<int> OperationReach();
+// Their tree captions, joined by ", ".
+std::string OperationReachNames();
+// The open register's command frame went out, acknowledged or not.
+void NoteCommandOut(bool acknowledged);
 // The outcome of each register of the operation that runs or ran last, as
 // far as it has come.
 std::array<RegisterOutcome, kMaxCash> OperationOutcomes();

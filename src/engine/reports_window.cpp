@@ -5,6 +5,7 @@
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
+#include "engine/operation.h"
 #include "core/texts.h"
 #include "engine/builders_reports.h"
 #include "platform/files.h"
@@ -68,7 +69,12 @@ bool StartReport(size_t index, const std::string& cliFrom, const std::string& cl
 
 bool StartHistory() { return Begin() && ReqStorico(); }
 
-bool StartClosure() { return Begin() && SendChiusuraZ(); }
+bool StartClosure() {
+    if (!Begin()) return false;
+    // Its end names every register, closed or not.
+    Operation.bClosure = true;
+    return SendChiusuraZ();
+}
 
 std::string RegisterFilePath(const std::string& name) {
     return platform::ResolvePath(platform::JoinPath(Core.strCashDir, name));

@@ -60,9 +60,12 @@ bool Refused() {
     return (s0 & mask) != 0 && (s0 & 3) != 3;
 }
 
+// The register did not answer in time, said in the progress window's error
+// list with the register.
+void ReportNoAnswer() { CurrentShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true); }
+
 void ReportHelloFailure() {
-    const std::string text = GetText("Msg", "60") + " " + GetText("Msg1", "12");
-    CurrentShell().AddError(text, true);
+    ReportNoAnswer();
     CurrentShell().SetPGBValue(-1);
 }
 
@@ -146,6 +149,8 @@ int16_t WaitAnswer() {
             SendEnq();
         else
             platform::WaitMs(10);
+        // The wait display's time keeps moving while the register is silent.
+        CurrentShell().ShowWait();
         CurrentShell().DoEvents();
     }
     LogSerial(kLogErr, GetText("Errori", "4"));
@@ -228,6 +233,8 @@ int16_t GestHelloReq() {
                 failed = true;
                 break;
             }
+            // Each attempt that went unanswered is said where the user looks.
+            ReportNoAnswer();
             ShowMsg("86", "2");
         } else if (!LinkState.bHelloCmd && CassaConf.nHelloType == 0) {
             // Hello type 0: the hello command, then a second poll and hello.

@@ -105,6 +105,7 @@ std::string AnsChiusura() {
             AnswerRec.strAnsData = payload.substr(4);
             if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
                 CopyRecvFile(std::string("\\") + kClosureFile);
+                ShowClosedStatus();
             } else {
                 ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
             }
@@ -169,6 +170,8 @@ int16_t DataStorico() {
         // The read is over even when lines were refused: the position of the
         // last line stored is saved with the options.
         ReqState.nFileStorico = kFileDone;
+        // Said only when every line was stored.
+        if (!History.bRefusing) ShowReadStatus();
         if (ReqState.bRdStorico != False) {
             ReqState.bRdStorico = False;
             DecPending();

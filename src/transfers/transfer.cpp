@@ -438,6 +438,8 @@ void ShowSentStatus() { ShowSuccess("sentto"); }
 
 void ShowReadStatus() { ShowSuccess("readfrom"); }
 
+void ShowClosedStatus() { ShowSuccess("closed"); }
+
 std::string EndSend() {
     AbandonSend();
     // A complete send says so, as a failed one does.

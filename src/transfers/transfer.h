@@ -297,6 +297,8 @@ void ShowSentStatus();
 // Likewise "Read from register" for a read whose records are stored only
 // after its last line (the PLU and customer dumps, rebuilt into their files).
 void ShowReadStatus();
+// "Daily closure done on register n", likewise.
+void ShowClosedStatus();
 // Lists a problem of a table transfer in the progress window's errors (with
 // the register) and in the message log.
 void ReportTransferProblem(const std::string& text);

@@ -12,10 +12,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/cassa_conf.h"
+#include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "ui/controls/ctl_caption.h"
@@ -23,6 +25,7 @@
 #include "link/cmd_queue.h"
 #include "platform/editor.h"
 #include "platform/files.h"
+#include "engine/operation.h"
 #include "engine/reports_window.h"
 #include "ui/frmMain.h"
 
@@ -60,6 +63,8 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
     cmdRequest = Named(new QPushButton(fraReports), "cmdRequest");
     cmdShow = Named(new QPushButton(fraReports), "cmdShow");
     cmdEditor = Named(new QPushButton(fraReports), "cmdEditor");
+    lblReach = Named(new QLabel(fraReports), "lblReach");
+    lblReach->setWordWrap(true);
 
     auto* range = new QHBoxLayout;
     range->addWidget(lblCliFrom);
@@ -72,6 +77,7 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
     reports->addWidget(lstReports, 1);
     reports->addLayout(range);
     reports->addLayout(reportButtons);
+    reports->addWidget(lblReach);
 
     fraStorico = Named(new QGroupBox(this), "fraStorico");
     lblHistoryLimit = Named(new QLabel(fraStorico), "lblHistoryLimit");
@@ -203,7 +209,18 @@ void frmRapporti::InitForm() {
     txtHistoryLimit->setValue(std::min<int32_t>(LoadHistoryLimit(), kMaxLimitUnits));
     const int mode = CassaFile.nB90Type;
     optB90Type[mode >= 0 && mode <= 2 ? mode : 0]->setChecked(true);
+    ShowReach();
     filling_ = false;
+}
+
+void frmRapporti::ShowReach() {
+    const std::string names = OperationReachNames();
+    lblReach->setText(ToQt(names.empty() ? Text("reachnone") : Text("lblReach") + " " + names));
+}
+
+void frmRapporti::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) ShowReach();
 }
 
 std::string frmRapporti::SelectedFile() const {
@@ -215,6 +232,7 @@ std::string frmRapporti::SelectedFile() const {
 void frmRapporti::cmdRequest_Click() {
     const int row = lstReports->currentRow();
     if (row < 0) return;
+    ShowReach();
     if (!StartReport(static_cast<size_t>(row), FromQt(txtCliFrom->text().trimmed()),
                      FromQt(txtCliTo->text().trimmed()), pluRange_))
         return;
@@ -240,12 +258,18 @@ void frmRapporti::cmdEditor_Click() {
 }
 
 void frmRapporti::cmdStorico_Click() {
-    if (StartHistory()) awaited_.clear();
+    ShowReach();
+    if (!StartHistory()) return;
+    awaited_ = "Storico.txt";
+    tmrWatch_->start();
 }
 
 void frmRapporti::cmdChiusura_Click() {
-    // The closure ends the register's day: asked first.
-    if (!CurrentShell().AskYesNo(Text("askclosure"), Text("fraChiusura"))) return;
+    // The closure ends the day of every register it reaches: asked first,
+    // naming them (none: the start is refused and says why).
+    ShowReach();
+    const std::string names = OperationReachNames();
+    if (!names.empty() && !CurrentShell().AskYesNo(Text("askclosure") + " " + names, Text("fraChiusura"))) return;
     if (!StartClosure()) return;
     awaited_ = "Chiusura.txt";
     tmrWatch_->start();
@@ -268,12 +292,21 @@ void frmRapporti::ShowFile(const std::string& name) {
 }
 
 void frmRapporti::WatchOperation() {
-    if (ExchangeRunning()) return;
+    // The operation's end is followed at the main timer's next tick.
+    if (ExchangeRunning() || Operation.bSeen) return;
     tmrWatch_->stop();
+    ShowReach();
     if (awaited_.empty()) return;
     const std::string name = awaited_;
     awaited_.clear();
-    ShowFile(name);
+    const int open = Core.nOpenCash;
+    if (open >= 0 && open < kMaxCash && OperationOutcomes()[static_cast<size_t>(open)] == RegisterOutcome::Done) {
+        ShowFile(name);
+        return;
+    }
+    // An earlier file is never shown as this operation's result.
+    txtReport->clear();
+    lblReportFile->setText(ToQt(Text("notreceived") + " " + RegisterFilePath(name)));
 }
 
 void frmRapporti::HistoryLimitChanged(int units) {

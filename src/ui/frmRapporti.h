@@ -42,6 +42,7 @@ public:
     QPushButton* cmdRequest = nullptr;
     QPushButton* cmdShow = nullptr;
     QPushButton* cmdEditor = nullptr;
+    QLabel* lblReach = nullptr;
     QLabel* lblReportFile = nullptr;
     QPlainTextEdit* txtReport = nullptr;
     QGroupBox* fraStorico = nullptr;
@@ -61,10 +62,18 @@ public:
     // A file of the open register's folder in the text box.
     void ShowFile(const std::string& name);
     // Called by the window's timer: once the operation started here is
-    // over, the file it received is shown.
+    // over, the file it received is shown; one the register shown did not
+    // get in it is not.
     void WatchOperation();
+    // Says which registers a request started now goes to.
+    void ShowReach();
     // The file that will be shown when the operation is over ("" none).
     const std::string& AwaitedFile() const { return awaited_; }
+
+protected:
+    // Coming back to the window (after choosing another register in the
+    // tree) shows the registers a request goes to again.
+    void changeEvent(QEvent* event) override;
 
 private:
     void HistoryLimitChanged(int units);

@@ -3,6 +3,7 @@
 // chosen in the editor is the one whose keys reach the register, and a
 // bitmap chosen in the logo editor reaches it row for row.
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <set>
@@ -20,6 +21,7 @@
 #include "ui/frmComm.h"
 #include "ui/frmOperatori.h"
 #include "ui/frmProg.h"
+#include "ui/frmRapporti.h"
 #include "ui/frmValute.h"
 #include "emulator/bulk_receiver.h"
 #include "common/logo_bitmap.h"
@@ -341,6 +343,46 @@ TEST_F(OneOperationTest, AKeyChangedDuringABulkSendStaysTheEditorsUntilSaved) {
                               std::to_string(changed) + "\r\n";
     EXPECT_NE(Read("Shop/Cassa2/Keyb3_0.txt").find(saved), std::string::npos);
     EXPECT_EQ(Read("Shop/Cassa1/Keyb3_0.txt").find(saved), std::string::npos);
+}
+
+// A closure with register 2 chosen and silent: the question names both, register 1 is closed
+// and logged, each failed hello of register 2 is listed while its clock runs, and after Cancel
+// each register's end is named and no earlier closure is shown as this one's.
+TEST_F(OneOperationTest, AClosureNamesItsRegistersAndASilentOneIsSaidAtOnce) {
+    emu::RegisterConfig silent;
+    silent.model = "DRAVO57";
+    silent.silentPolls = -1;
+    regs[1]->SetConfig(silent);
+    Write("Shop/Cassa2/Chiusura.txt", "OLD\r\n");
+    ChooseRegister(1);
+    CassaList[1].bConnected = True;  // reached by an earlier operation
+    frmRapporti::ShowWindow();
+    frmProgress* p = frmProgress::Instance();
+    auto* clock = main_->findChild<QLabel*>("lblTime");
+    QString shown[2];  // the wait's time and the clock at the first attempt said
+    bool moved = false;
+    QTimer user;  // the user looks while the register is retried, then cancels
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        const auto said = p->lstErrors->findItems("no answer in time", Qt::MatchContains).size();
+        if (said == 1 && shown[0].isEmpty()) shown[0] = p->lblTempo->text(), shown[1] = clock->text();
+        if (said < 2) return;
+        moved = p->lblTempo->text() != shown[0] && clock->text() != shown[1];
+        user.stop();
+        p->cmdCancel->click();
+    });
+    user.start(20);
+    frmRapporti::Instance()->cmdChiusura->click();
+    EXPECT_NE(shell.questions.back().find("It runs on: Register 2 - Back, Register 1 - Front"), std::string::npos);
+    ASSERT_TRUE(RunToIdle());
+    EXPECT_TRUE(moved);
+    ASSERT_TRUE(shelltest::EventsUntil([p] { return !p->lstMessages->findItems("Register 1: closed", Qt::MatchExactly).empty(); }));
+    EXPECT_EQ(p->lstErrors->findItems("Register 2: failed", Qt::MatchExactly).size(), 1);
+    const std::string log = Read("Shop/msg.log");
+    EXPECT_NE(log.find("Daily closure done on register 1"), std::string::npos);
+    EXPECT_EQ(log.find("Daily closure done on register 2"), std::string::npos);
+    frmRapporti::Instance()->WatchOperation();
+    EXPECT_TRUE(frmRapporti::Instance()->txtReport->toPlainText().isEmpty());
+    EXPECT_EQ(frmRapporti::Instance()->lblReportFile->text().toStdString().rfind("Not received", 0), 0u);
 }
 
 }  // namespace
