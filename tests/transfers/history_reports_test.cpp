@@ -92,6 +92,7 @@ TEST_F(HistoryTest, LinesAreAppendedWholeAndTheLastPositionIsSavedAtTheEnd) {
     EXPECT_EQ(ReqState.bRdStorico, False);
     EXPECT_EQ(LinkState.nPendingAns, 0);
     EXPECT_EQ(SavedPosition(), "0002:02");
+    EXPECT_EQ(shell->status, "Read from register 1");
     EXPECT_EQ(Acks(), 3);
     EXPECT_EQ(shell->refreshCalls, 0);  // the end of the history shows no editor again
 }
@@ -118,6 +119,7 @@ TEST_F(HistoryTest, AFileOverTheLimitTakesNoMoreLinesAndTheRestOfTheReadIsNotSto
     // The read still ends, and the position of the last line stored is saved.
     EXPECT_EQ(Feed("C00:ZZZZ:ZZ:*"), 1);
     EXPECT_EQ(ReqState.bRdStorico, False);
+    EXPECT_EQ(shell->status, GetText("Errori", "hstlimiterror"));  // no success said
     EXPECT_EQ(SavedPosition(), "0007:01");
     EXPECT_EQ(platform::FileSize(CashFile("Storico.txt")), 1024000 + 15);
 
@@ -187,6 +189,7 @@ TEST_F(HistoryTest, TheClosureDataReplaceTheFileOncePerClosure) {
     AnswerRec.strAnsFrame = "B45:ABC:1";
     EXPECT_EQ(AnsChiusura(), "0;");
     EXPECT_EQ(ReadAll(CashFile("Chiusura.txt")), "ABC:1\r\n");
+    EXPECT_EQ(shell->status, "Daily closure done on register 1");
     EXPECT_EQ(AnswerRec.strAnsData, "ABC:1");
     EXPECT_EQ(LinkState.nPendingAns, 1);
     AnswerRec.strAnsFrame = "B45:OTHER";

@@ -16,6 +16,7 @@
 #include "engine/builders_fixture.h"
 #include "link/cmd_queue.h"
 #include "platform/profile.h"
+#include "engine/operation.h"
 #include "engine/reports_window.h"
 #include "ui/frmRapporti.h"
 #include "ui/shell_fixture.h"
@@ -105,8 +106,10 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     Language("Testi.eng");
     frmRapporti::ShowWindow();
     frmRapporti* w = frmRapporti::Instance();
+    EXPECT_EQ(w->lblReach->text().toStdString(), "A request goes to: Register 1 - Front");
 
-    // A report: queued, and shown once its operation is over.
+    // A report: queued, and shown once its operation is over, when the
+    // register got it in that operation.
     w->lstReports->setCurrentRow(1);  // VAT
     w->cmdRequest->click();
     EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+2;*E;#H;*3;"});
@@ -116,6 +119,7 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     EXPECT_EQ(w->AwaitedFile(), "IVA.rpt");
     CmdQueue = CmdQueueState{};
     Write("Cassa1/IVA.rpt", "VAT 22%  100,00\r\n");
+    Operation.outcome[0] = RegisterOutcome::Done;
     w->WatchOperation();
     EXPECT_EQ(w->txtReport->toPlainText().toStdString(), "VAT 22%  100,00\n");
 
@@ -137,6 +141,7 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     w->cmdStorico->click();
     EXPECT_EQ(Texts(), std::vector<std::string>{"*2;#P;#H;*3;"});
     EXPECT_EQ(ReqState.bRdStorico, True);
+    EXPECT_EQ(w->AwaitedFile(), "Storico.txt");
     CmdQueue = CmdQueueState{};
 
     // The closure only after Yes.
@@ -153,12 +158,20 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     Write("Cassa1/Chiusura.txt", "Z 0012:TOTAL 5,00\r\n");
     w->WatchOperation();
     EXPECT_EQ(w->txtReport->toPlainText().toStdString(), "Z 0012:TOTAL 5,00\n");
+    // One the register did not get in its operation is not shown as its result.
+    w->cmdChiusura->click();
+    CmdQueue = CmdQueueState{};
+    Operation.outcome[0] = RegisterOutcome::Failed;
+    w->WatchOperation();
+    EXPECT_TRUE(w->txtReport->toPlainText().isEmpty());
+    EXPECT_EQ(w->lblReportFile->text().toStdString().rfind("Not received by the last request", 0), 0u);
 
     // A register not enabled for work: nothing goes out.
     CassaList[0].bEnabled = False;
     w->cmdStorico->click();
     EXPECT_TRUE(Texts().empty());
     EXPECT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(w->lblReach->text().toStdString().rfind("A request goes to no register", 0), 0u);
 
     // A report never received.
     w->lstReports->setCurrentRow(5);
