@@ -354,9 +354,6 @@ void frmMain::SetShowWait(float timeoutSeconds) {
 }
 
 void frmMain::ShowWait() {
-    // The timer's ticks wait while the link waits inside one: the clock
-    // moves with the link's waits.
-    ShowTime();
     if (!waitOn_) return;
     // Another register, command or description is drawn at once, so that the
     // progress window notes every command; the running time only a few

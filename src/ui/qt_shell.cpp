@@ -165,7 +165,12 @@ void QtShell::RefreshForm() {
     ::RefreshForm();
 }
 
-void QtShell::DoEvents() { QCoreApplication::processEvents(); }
+void QtShell::DoEvents() {
+    // The main timer's ticks wait while the link waits inside one: every
+    // wait of the link moves the clock.
+    ShowTime();
+    QCoreApplication::processEvents();
+}
 
 void QtShell::ShowTime() {
     if (fMainForm) fMainForm->ShowTime();
