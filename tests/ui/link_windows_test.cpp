@@ -128,19 +128,23 @@ TEST_F(ModemWindowTest, TheStatusBarPanelDialsAndItsWindowHangsUpAConnectedLine)
     ModemPanelClick();
     ASSERT_NE(modem, nullptr);
     EXPECT_TRUE(ModemConnected());
+    // The dial is over: its "in progress" status does not stay.
+    EXPECT_EQ(user.status, "");
     EXPECT_EQ(modem->Commands(), (std::vector<std::string>{"ATZ", "ATDT0123"}));
 
-    // With the carrier up the window stays and says so; Abort hangs up.
+    // With the carrier up the window stays and says so; Abort hangs up,
+    // says so and ends the window.
     std::string shown;
     QTimer::singleShot(0, [&] {
         auto* w = qobject_cast<frmModemConnection*>(QApplication::activeModalWidget());
         if (!w) return;
         shown = w->lblStatus->text().toStdString();
         w->cmdAbort->click();
-        w->close();
+        shown += " > " + w->lblStatus->text().toStdString() + (w->isVisible() ? " (open)" : "");
+        if (w->isVisible()) w->close();
     });
     ModemPanelClick();
-    EXPECT_EQ(shown, "Connected");
+    EXPECT_EQ(shown, "Connected > Not connected");
     EXPECT_EQ(modem->Commands().back(), "ATH");
     EXPECT_FALSE(ModemConnected());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
