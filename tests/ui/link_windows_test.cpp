@@ -251,6 +251,45 @@ TEST_F(PhoneBookWindowTest, EnterInAFieldKeepsTheEntryAndTheWindowStays) {
     EXPECT_EQ(testsupport::ReadAll(Core.strPhoneBookIni), before);
 }
 
+TEST_F(PhoneBookWindowTest, LeavingWithANumberNotWrittenAsksWhetherToKeepIt) {
+    const struct {
+        const char* name;  // typed; nullptr: B chosen from the list
+        const char* number;
+        int closes;  // questions closed unanswered
+        bool yes, escape;
+        const char* key;
+        const char* entry;
+        size_t asked;
+        bool open;
+    } rows[] = {
+        {nullptr, "223", 0, true, false, "2", "B|223", 1, false},
+        {nullptr, "223", 0, false, true, "2", "B|222", 1, false},
+        {nullptr, "223", 1, true, false, "2", "B|222", 1, true},
+        {nullptr, "222", 0, true, false, "2", "B|222", 0, false},
+        {"D", "444", 0, true, true, "4", "D|444", 1, false},
+        {"D", "", 0, true, false, "4", "?", 0, false},
+    };
+    for (const auto& r : rows) {
+        Write("PhoneBook.ini", "[PhoneBook]\r\n1=A|111\r\n2=B|222\r\n3=C|333\r\n");
+        shell->questions.clear();
+        shell->closes = r.closes;
+        shell->defaultAnswer = r.yes;
+        frmPhoneBook w;
+        w.show();
+        if (r.name) {
+            TypeName(w, r.name);
+        } else {
+            w.cbxConnection->setCurrentIndex(1);
+            emit w.cbxConnection->activated(1);
+        }
+        w.txtPhoneNumber->setText(r.number);
+        if (r.escape) Press(w.txtPhoneNumber, Qt::Key_Escape); else w.cmdOk->click();
+        EXPECT_EQ(Entry(r.key), r.entry) << r.number;
+        EXPECT_EQ(shell->questions.size(), r.asked) << r.number;
+        EXPECT_EQ(w.isVisible(), r.open) << r.number;
+    }
+}
+
 TEST_F(PhoneBookWindowTest, APhoneBookThatCannotBeWrittenIsSaidAndNothingIsListed) {
     // The phone book lies in a folder that does not exist: it cannot be written.
     Core.strPhoneBookIni = dir.file("missing/PhoneBook.ini");
