@@ -71,6 +71,7 @@ void frmRange::cmdOk_Click() {
     if (!refusal.empty()) {
         lblRefusal->setText(ToQt(refusal));
         lblRefusal->show();
+        adjustSize();  // the whole text in sight
         txtFrom->setFocus();
         return;
     }
