@@ -224,9 +224,7 @@ TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
     r.fnCheck = [](const std::string& from, const std::string& to) { return from > to ? "Not taken" : ""; };
     r.txtTo->setText(" 10 ");
     r.cmdOk_Click();
-    EXPECT_FALSE(r.bConfirmed);
-    EXPECT_EQ(r.strTo, "80");
-    EXPECT_EQ(r.txtTo->text().toStdString(), " 10 ");
+    EXPECT_FALSE(r.bConfirmed || r.strTo != "80" || r.txtTo->text() != " 10 ");
     EXPECT_EQ(r.lblRefusal->text().toStdString(), "Not taken");
     r.txtTo->setText(" 90 ");
     r.cmdOk_Click();
