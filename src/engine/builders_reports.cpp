@@ -134,8 +134,8 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
         return GetText("frmRapporti", LettersRefused(arg, true) ? "nopluletters" : "badplurange");
     };
     if (!CurrentShell().AskRange(subject, lower, upper, check)) return false;
-    // A shell that did not check (or a proposal the user did not change)
-    // still sends nothing that the reader refuses.
+    // A shell that did not check the limits still sends nothing that the
+    // reader refuses.
     if (const std::string refusal = check(lower, upper); !refusal.empty()) {
         CurrentShell().AddError(refusal, false);
         return false;
