@@ -197,6 +197,14 @@ void frmRapporti::InitForm() {
         lstReports->setMinimumHeight(lstReports->sizeHintForRow(0) * lstReports->count() +
                                      2 * lstReports->frameWidth());
     lstReports->setCurrentRow(row < 0 ? 0 : row);
+    // The current row is the report Request starts: it stays selected, also
+    // after a click on the list's empty space, which clears the selection
+    // and leaves only a focus frame on the current row.
+    disconnect(lstReports, &QListWidget::itemSelectionChanged, this, nullptr);
+    connect(lstReports, &QListWidget::itemSelectionChanged, this, [this] {
+        if (lstReports->selectedItems().isEmpty() && lstReports->currentItem())
+            lstReports->currentItem()->setSelected(true);
+    });
     if (txtCliFrom->text().isEmpty()) txtCliFrom->setText("1");
     if (txtCliTo->text().isEmpty()) txtCliTo->setText(ToQt(AllCustomersUpTo()));
 
