@@ -22,6 +22,7 @@
 #include "platform/profile.h"
 #include "ui/frmMain.h"
 #include "core/record.h"
+#include "engine/operation.h"
 
 namespace {
 
@@ -188,6 +189,6 @@ void ModemPanelClick() {
     // A port that will not open is reported like any other.
     OpenCommPort();
     // The dial is over, whatever became of it: the status and the progress
-    // window end as after an operation.
-    CurrentShell().ClearShowWait(true);
+    // window end as after an operation, unless one started meanwhile.
+    if (!OperationRunning()) CurrentShell().ClearShowWait(true);
 }

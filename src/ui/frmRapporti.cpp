@@ -142,6 +142,13 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
         for (QWidget* c : std::initializer_list<QWidget*>{lblCliFrom, txtCliFrom, lblCliTo, txtCliTo})
             c->setEnabled(customers);
     });
+    // The current row is the report Request starts: it stays selected, also
+    // after a click on the list's empty space, which clears the selection
+    // and leaves only a focus frame on the current row.
+    connect(lstReports, &QListWidget::itemSelectionChanged, this, [this] {
+        if (lstReports->selectedItems().isEmpty() && lstReports->currentItem())
+            lstReports->currentItem()->setSelected(true);
+    });
     connect(txtHistoryLimit, &QSpinBox::valueChanged, this,
             [this](int units) { HistoryLimitChanged(units); });
 
@@ -197,14 +204,6 @@ void frmRapporti::InitForm() {
         lstReports->setMinimumHeight(lstReports->sizeHintForRow(0) * lstReports->count() +
                                      2 * lstReports->frameWidth());
     lstReports->setCurrentRow(row < 0 ? 0 : row);
-    // The current row is the report Request starts: it stays selected, also
-    // after a click on the list's empty space, which clears the selection
-    // and leaves only a focus frame on the current row.
-    disconnect(lstReports, &QListWidget::itemSelectionChanged, this, nullptr);
-    connect(lstReports, &QListWidget::itemSelectionChanged, this, [this] {
-        if (lstReports->selectedItems().isEmpty() && lstReports->currentItem())
-            lstReports->currentItem()->setSelected(true);
-    });
     if (txtCliFrom->text().isEmpty()) txtCliFrom->setText("1");
     if (txtCliTo->text().isEmpty()) txtCliTo->setText(ToQt(AllCustomersUpTo()));
 
