@@ -2,11 +2,16 @@
 // The one way logic reaches the windows. The Qt shell implements it; tests use
 // the recording fake in tests/common/fake_shell.h. Texts are Windows-1252.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The answer to a Yes/No question: a question closed (Escape, its window's
 // close box) is no answer, and the one asking changes nothing for it.
 enum class Reply { Yes, No, Closed };
+
+// The caller's check of the limits typed in the range window: the words that
+// say why they cannot be taken, or an empty text when they can.
+using RangeCheck = std::function<std::string(const std::string& lower, const std::string& upper)>;
 
 class Shell {
 public:
@@ -71,11 +76,13 @@ public:
     virtual void ShowCommData() {}
     // The range window, shown modally with a subject and the proposed lower
     // and upper limits; true when the user confirmed, the limits then hold
-    // the chosen ones; false, limits unchanged, after Cancel. Batch mode
-    // opens no window and takes the proposed limits (true); a shell without
-    // the window answers false.
-    virtual bool AskRange(const std::string& subject, std::string& lower, std::string& upper) {
-        (void)subject, (void)lower, (void)upper;
+    // the chosen ones; false, limits unchanged, after Cancel. OK with limits
+    // that check refuses keeps the window open with the user's values and
+    // check's words. Batch mode opens no window and takes the proposed limits
+    // (true); a shell without the window answers false.
+    virtual bool AskRange(const std::string& subject, std::string& lower, std::string& upper,
+                          const RangeCheck& check) {
+        (void)subject, (void)lower, (void)upper, (void)check;
         return false;
     }
 

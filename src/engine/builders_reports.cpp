@@ -123,9 +123,23 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
         lower = range.substr(0, colon);
         upper = range.substr(colon + 1);
     }
-    // The window names the report as the reports window lists it.
+    // The window names the report as the reports window lists it, and takes
+    // only a range that the command line's reader takes: nothing else goes
+    // on the wire.
     const std::string subject = GetText("frmRapporti", kind == "*B" ? "rptPLUGiorno" : "rptPLUPeriodo");
-    if (!CurrentShell().AskRange(subject, lower, upper)) return false;
+    const RangeCheck check = [](const std::string& first, const std::string& last) {
+        const std::string arg = first + ":" + last;
+        ArgRange taken;
+        if (ReadCodeRange(arg, true, taken)) return std::string();
+        return GetText("frmRapporti", LettersRefused(arg, true) ? "nopluletters" : "badplurange");
+    };
+    if (!CurrentShell().AskRange(subject, lower, upper, check)) return false;
+    // A shell that did not check the limits still sends nothing that the
+    // reader refuses.
+    if (const std::string refusal = check(lower, upper); !refusal.empty()) {
+        CurrentShell().AddError(refusal, false);
+        return false;
+    }
     range = lower + ":" + upper;
     return Report(token + range, "32", ReqState.nRptPLU, 15.0f, kind == "*B");
 }

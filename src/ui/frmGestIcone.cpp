@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "core/cash_list.h"
+#include "core/config_level.h"
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
@@ -106,9 +107,17 @@ void frmGestIcone::InitForm() {
     InitBitmap();
     imgReceiptHead->setMinimumSize(Logo.nLogoWidth + 4, Logo.nLogoHeight + 4);
     txtNumIco->Show("21");
-    lblBmpFormat->setText("DRAVO5/7: File Bmp - Black/White - 288 x 144 pixels");
+    // Only the bitmap formats of the installation's model: its two printers
+    // on ZANDORE, else the one logo size of the model.
+    const std::string& model = ConfigLevel.CashType();
+    const bool zandore = model == "ZANDORE";
+    lblBmpFormat->setText(ToQt(model == "DRAVO57" ? std::string("DRAVO5/7") : model) +
+                          QString(": File Bmp - Black/White - %1 x %2 pixels").arg(Logo.nLogoWidth).arg(Logo.nLogoHeight));
     lblBmpFormat1->setText("ZANDORE BASIC: File Bmp - Black/White - 384 x 187 pixels");
     lblBmpFormat2->setText("ZANDORE TOP: File Bmp - Black/White - 432 x 187 pixels");
+    lblBmpFormat->setVisible(!zandore);
+    lblBmpFormat1->setVisible(zandore);
+    lblBmpFormat2->setVisible(zandore);
 }
 
 void frmGestIcone::ShowPreview(const std::string& file) {
@@ -150,7 +159,10 @@ bool frmGestIcone::SetConf(bool convert) {
     if (nIconNum < 1 || nIconNum > 6) return false;
     if (!convert) return true;
     Logo.strIconBmp = tables::TrimBlanks(FromQt(txtFileIco->text()));
-    if (Logo.strIconBmp.empty()) return false;
+    if (Logo.strIconBmp.empty()) {
+        CurrentShell().MsgBox(GetText("10", "nofile"), GetText("Caption", "10"));
+        return false;
+    }
     ShowMsg("19", "2");
     InitBitmap();
     if (!ConvBitmap()) {

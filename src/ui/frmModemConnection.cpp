@@ -11,6 +11,7 @@
 
 #include "core/cassa_conf.h"
 #include "core/globals.h"
+#include "core/shell.h"
 #include "core/texts.h"
 #include "ui/controls/ctl_caption.h"
 #include "ui/controls/qt_text.h"
@@ -21,6 +22,7 @@
 #include "platform/profile.h"
 #include "ui/frmMain.h"
 #include "core/record.h"
+#include "engine/operation.h"
 
 namespace {
 
@@ -138,8 +140,11 @@ void frmModemConnection::cmdAbort_Click() {
     if (!connected_) {
         Modem.bAbortDial = true;
     } else {
+        // The line is hung up: the window says so and ends as a dial does.
         ModemDisconnect();
         connected_ = false;
+        Status("NotConnected");
+        hide();
     }
 }
 
@@ -183,4 +188,7 @@ void ModemPanelClick() {
     }
     // A port that will not open is reported like any other.
     OpenCommPort();
+    // The dial is over, whatever became of it: the status and the progress
+    // window end as after an operation, unless one started meanwhile.
+    if (!OperationRunning()) CurrentShell().ClearShowWait(true);
 }

@@ -148,25 +148,53 @@ bool frmPhoneBook::Save(const std::string& name, const std::string& number, int1
     return false;
 }
 
-void frmPhoneBook::cmdAdd_Click() {
-    if (!TextsAllowed()) return;
+bool frmPhoneBook::NumberNotWritten() {
+    if (!txtPhoneNumber->isEnabled()) return false;
+    const std::string name = FromQt(cbxConnection->currentText());
+    const std::string number = FromQt(txtPhoneNumber->text());
+    // A new name counts once its number is typed: a name alone may have been
+    // typed only to look it up.
+    if (!Listed(name)) return cmdAdd->isEnabled() && !number.empty();
+    int16_t index = 0;
+    return number != GetConnection(name, index);
+}
+
+void frmPhoneBook::done(int result) {
+    if (NumberNotWritten()) {
+        switch (AskConfirm()) {
+            case Reply::Yes:
+                if (!(Listed(FromQt(cbxConnection->currentText())) ? cmdModify_Click() : cmdAdd_Click()))
+                    return;
+                break;
+            case Reply::No: break;
+            case Reply::Closed: return;
+        }
+    }
+    QDialog::done(result);
+}
+
+bool frmPhoneBook::cmdAdd_Click() {
+    if (!TextsAllowed()) return false;
     const QString name = cbxConnection->currentText();
     int16_t index = 0;
     GetConnection("", index);
-    if (!Save(FromQt(name), FromQt(txtPhoneNumber->text()), index)) return;
+    if (!Save(FromQt(name), FromQt(txtPhoneNumber->text()), index)) return false;
     cbxConnection->addItem(name);
     cbxConnection->setCurrentIndex(cbxConnection->count() - 1);
     cmdAdd->setEnabled(false);
     cmdModify->setEnabled(true);
     cmdDelete->setEnabled(true);
+    return true;
 }
 
-void frmPhoneBook::cmdModify_Click() {
-    if (!TextsAllowed()) return;
+bool frmPhoneBook::cmdModify_Click() {
+    if (!TextsAllowed()) return false;
     const std::string name = FromQt(cbxConnection->currentText());
     int16_t index = 0;
     GetConnection(name, index);
-    if (Save(name, FromQt(txtPhoneNumber->text()), index)) cmdModify->setEnabled(false);
+    if (!Save(name, FromQt(txtPhoneNumber->text()), index)) return false;
+    cmdModify->setEnabled(false);
+    return true;
 }
 
 void frmPhoneBook::cmdDelete_Click() {

@@ -1,6 +1,8 @@
 #pragma once
 // The phone book window: the named numbers of PhoneBook.ini through which
-// registers are dialled. Every change is written at once; OK closes.
+// registers are dialled. Every change is written at once by its button; OK,
+// Escape or the close box with a number not written yet asks whether to keep
+// it.
 #include <QDialog>
 #include <cstdint>
 #include <string>
@@ -31,11 +33,21 @@ public:
     void cbxConnection_Change(const QString& text);
     // A name chosen from the list.
     void cbxConnection_Click(int index);
-    void cmdAdd_Click();
-    void cmdModify_Click();
+    // Add and Modify: true when the entry was written.
+    bool cmdAdd_Click();
+    bool cmdModify_Click();
     void cmdDelete_Click();
 
+protected:
+    // OK, Escape and the close box: a number typed and not written yet is
+    // asked about first (Yes writes it, No drops it, a closed question
+    // keeps the window and the edit).
+    void done(int result) override;
+
 private:
+    // The number shown differs from the one written for the name shown (or
+    // is the number of a new name not added yet).
+    bool NumberNotWritten();
     // A name or number holding "|" is refused with a message; false then.
     bool TextsAllowed();
     // Writes the entry under the key; a phone book that cannot be written is

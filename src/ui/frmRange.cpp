@@ -26,6 +26,10 @@ frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     txtFrom->setObjectName("txtFrom");
     txtTo = new QLineEdit(this);
     txtTo->setObjectName("txtTo");
+    lblRefusal = new QLabel(this);
+    lblRefusal->setObjectName("lblRefusal");
+    lblRefusal->setWordWrap(true);
+    lblRefusal->hide();
     QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -36,6 +40,7 @@ frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblSubject);
     layout->addLayout(form);
+    layout->addWidget(lblRefusal);
     layout->addLayout(buttons);
     frmMain::SetAppearance(this);
 }
@@ -48,6 +53,8 @@ void frmRange::InitForm() {
     SetOkCancelCaptions(cmdOk, cmdCancel);
     txtFrom->setText(ToQt(strFrom));
     txtTo->setText(ToQt(strTo));
+    lblRefusal->clear();
+    lblRefusal->hide();
     bConfirmed = false;
 }
 
@@ -58,8 +65,18 @@ bool frmRange::ShowModal() {
 }
 
 void frmRange::cmdOk_Click() {
-    strFrom = FromQt(txtFrom->text().trimmed());
-    strTo = FromQt(txtTo->text().trimmed());
+    const std::string from = FromQt(txtFrom->text().trimmed());
+    const std::string to = FromQt(txtTo->text().trimmed());
+    const std::string refusal = fnCheck ? fnCheck(from, to) : std::string();
+    if (!refusal.empty()) {
+        lblRefusal->setText(ToQt(refusal));
+        lblRefusal->show();
+        adjustSize();  // the whole text in sight
+        txtFrom->setFocus();
+        return;
+    }
+    strFrom = from;
+    strTo = to;
     bConfirmed = true;
     accept();
 }

@@ -1,9 +1,12 @@
 #pragma once
 // The range window: a subject and the lower and upper limits of a range,
-// shown modally. The caller sets the subject and both limits, shows it,
-// reads the confirmed flag and the chosen limits, and unloads it.
+// shown modally. The caller sets the subject and both limits (and may hand
+// a check of the limits), shows it, reads the confirmed flag and the chosen
+// limits, and unloads it.
 #include <QDialog>
 #include <string>
+
+#include "core/shell.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,6 +22,9 @@ public:
     std::string strFrom;
     std::string strTo;
     bool bConfirmed = false;
+    // OK takes only limits this check lets through; otherwise the window
+    // stays open with them and shows the check's words.
+    RangeCheck fnCheck;
 
     // Shows the window modally with the values set; afterwards the values
     // hold the user's choice (the limits change only on OK).
@@ -29,6 +35,7 @@ public:
     QLabel* lblTo = nullptr;
     QLineEdit* txtFrom = nullptr;
     QLineEdit* txtTo = nullptr;
+    QLabel* lblRefusal = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 

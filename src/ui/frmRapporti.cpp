@@ -148,6 +148,13 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
         for (QWidget* c : std::initializer_list<QWidget*>{lblCliFrom, txtCliFrom, lblCliTo, txtCliTo})
             c->setEnabled(customers);
     });
+    // The current row is the report Request starts: it stays selected, also
+    // after a click on the list's empty space, which clears the selection
+    // and leaves only a focus frame on the current row.
+    connect(lstReports, &QListWidget::itemSelectionChanged, this, [this] {
+        if (lstReports->selectedItems().isEmpty() && lstReports->currentItem())
+            lstReports->currentItem()->setSelected(true);
+    });
     connect(txtHistoryLimit, &QSpinBox::valueChanged, this,
             [this](int units) { HistoryLimitChanged(units); });
 

@@ -202,13 +202,15 @@ void QtShell::ShowCommData() {
     if (ShellState.strCurFrmKey == "K_FRMCOMM" && CurrentEditor()) CurrentEditor()->ShowData();
 }
 
-bool QtShell::AskRange(const std::string& subject, std::string& lower, std::string& upper) {
+bool QtShell::AskRange(const std::string& subject, std::string& lower, std::string& upper,
+                       const RangeCheck& check) {
     // Batch mode: the limits of the request stand as proposed.
     if (!Core.bInteractive) return true;
     frmRange range;
     range.strSubject = subject;
     range.strFrom = lower;
     range.strTo = upper;
+    range.fnCheck = check;
     if (!range.ShowModal()) return false;
     lower = range.strFrom;
     upper = range.strTo;

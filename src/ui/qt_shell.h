@@ -38,7 +38,8 @@ public:
     void CloseOpForms() override;
     void ShowHelloForm(bool first) override;
     void ShowCommData() override;
-    bool AskRange(const std::string& subject, std::string& lower, std::string& upper) override;
+    bool AskRange(const std::string& subject, std::string& lower, std::string& upper,
+                  const RangeCheck& check) override;
 
 protected:
     void ListError(const std::string& text, bool registerPrefix) override;

@@ -196,6 +196,9 @@ TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
         const char* proposed;  // "lower upper" proposed to the window, or nullptr: no window
         const char* text;
         bool day;
+        const char* from = nullptr;  // typed by the user, and refused with the words of key said
+        const char* to = nullptr;
+        const char* said = nullptr;
     };
     const Row rows[] = {
         {"*B", 0, "5:80", true, false, nullptr, nullptr, false},
@@ -203,28 +206,38 @@ TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
         {"*K", 32, "", true, false, nullptr, nullptr, false},
         {"*K", 128, "", true, true, "1 999999999999", "*2;+2;*K1:999999999999;#H;*3;", false},
         {"*K", 128 + 32, "7:9", false, false, "7 9", nullptr, false},
+        {"*B", 32, "", true, false, "1 999999999999", nullptr, true, "50", "10", "badplurange"},
+        {"*B", 32, "", true, false, "1 999999999999", nullptr, true, "ab:c", "", "badplurange"},
+        {"*B", 32, "", true, false, "1 999999999999", nullptr, true, "A", "Z", "nopluletters"},
     };
+    // Confirms whatever is typed, unchecked: the builder checks it again.
     struct RangeShell : testsupport::FakeShell {
-        bool AskRange(const std::string& subject, std::string& lower, std::string& upper) override {
+        bool AskRange(const std::string& subject, std::string& lower, std::string& upper,
+                      const RangeCheck&) override {
             asked.push_back(subject + " " + lower + " " + upper);
             if (!confirm) return false;
             if (lower == "5") lower = "6";  // the user changes the proposal
+            if (typed->from) lower = typed->from, upper = typed->to;
             return true;
         }
         std::vector<std::string> asked;
         bool confirm = true;
+        const Row* typed = nullptr;
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.token) + " " + std::to_string(row.p210));
         Fresh();
         RangeShell fake;
         fake.confirm = row.confirm;
+        fake.typed = &row;
         SetShell(&fake);
         CassaConf.P210 = row.p210;
         Reports.bRptPLUDay = !row.day;
         std::string range = row.range;
         EXPECT_EQ(ReqRptPLU(row.token, range), row.queued);
         SetShell(&shell_.shell);
+        ASSERT_EQ(fake.errors.size(), row.said ? 1u : 0u);
+        if (row.said) { EXPECT_EQ(fake.errors[0].text, GetText("frmRapporti", row.said)); }
         if (!row.proposed) {
             EXPECT_TRUE(fake.asked.empty());
             EXPECT_NE(std::find(fake.statusTexts.begin(), fake.statusTexts.end(),
@@ -373,7 +386,7 @@ TEST_F(ReportBuildersTest, RequestCodesRunTheirBuilders) {
     };
     // A command-line run opens no window: the range proposed is taken.
     struct BatchShell : testsupport::FakeShell {
-        bool AskRange(const std::string&, std::string&, std::string&) override { return true; }
+        bool AskRange(const std::string&, std::string&, std::string&, const RangeCheck&) override { return true; }
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.code) + " [" + row.arg + "]");

@@ -31,7 +31,7 @@ const Model kModels[] = {{1, "LX4100"}, {3, "DRAVO57"}};
 // The user interface of a run: its range window confirms what it proposes.
 class RunShell : public timertest::TimerShell {
 public:
-    bool AskRange(const std::string&, std::string&, std::string&) override { return true; }
+    bool AskRange(const std::string&, std::string&, std::string&, const RangeCheck&) override { return true; }
 };
 
 class ReportsLinkTest : public timertest::TableLinkTest {

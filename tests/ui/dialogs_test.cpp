@@ -220,6 +220,12 @@ TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
     r.cmdCancel_Click();
     EXPECT_FALSE(r.bConfirmed);
     EXPECT_EQ(r.strTo, "80");
+    // Limits the caller's check refuses: the window stays with them and says why.
+    r.fnCheck = [](const std::string& from, const std::string& to) { return from > to ? "Not taken" : ""; };
+    r.txtTo->setText(" 10 ");
+    r.cmdOk_Click();
+    EXPECT_FALSE(r.bConfirmed || r.strTo != "80" || r.txtTo->text() != " 10 ");
+    EXPECT_EQ(r.lblRefusal->text().toStdString(), "Not taken");
     r.txtTo->setText(" 90 ");
     r.cmdOk_Click();
     EXPECT_TRUE(r.bConfirmed);
@@ -228,7 +234,7 @@ TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
     // Batch mode opens no window: the proposed limits stand.
     Core.bInteractive = false;
     std::string low = "1", high = "999999999999";
-    EXPECT_TRUE(TheQtShell().AskRange("PLU", low, high));
+    EXPECT_TRUE(TheQtShell().AskRange("PLU", low, high, {}));
     EXPECT_EQ(high, "999999999999");
 }
 

@@ -128,19 +128,22 @@ TEST_F(ModemWindowTest, TheStatusBarPanelDialsAndItsWindowHangsUpAConnectedLine)
     ModemPanelClick();
     ASSERT_NE(modem, nullptr);
     EXPECT_TRUE(ModemConnected());
+    EXPECT_EQ(user.status, "");
     EXPECT_EQ(modem->Commands(), (std::vector<std::string>{"ATZ", "ATDT0123"}));
 
-    // With the carrier up the window stays and says so; Abort hangs up.
+    // With the carrier up the window stays and says so; Abort hangs up,
+    // says so and ends the window.
     std::string shown;
     QTimer::singleShot(0, [&] {
         auto* w = qobject_cast<frmModemConnection*>(QApplication::activeModalWidget());
         if (!w) return;
         shown = w->lblStatus->text().toStdString();
         w->cmdAbort->click();
-        w->close();
+        shown += " > " + w->lblStatus->text().toStdString() + (w->isVisible() ? " (open)" : "");
+        if (w->isVisible()) w->close();
     });
     ModemPanelClick();
-    EXPECT_EQ(shown, "Connected");
+    EXPECT_EQ(shown, "Connected > Not connected");
     EXPECT_EQ(modem->Commands().back(), "ATH");
     EXPECT_FALSE(ModemConnected());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -245,6 +248,24 @@ TEST_F(PhoneBookWindowTest, EnterInAFieldKeepsTheEntryAndTheWindowStays) {
     Press(w.cbxConnection->lineEdit(), Qt::Key_Return);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(testsupport::ReadAll(Core.strPhoneBookIni), before);
+}
+
+TEST_F(PhoneBookWindowTest, LeavingWithANumberNotWrittenAsksWhetherToKeepIt) {
+    // Reply 0 Yes, 1 No (after Escape), 2 the question closed: the window stays.
+    const struct { const char* name; int reply; const char* key; const char* entry; } rows[] = {
+        {"B", 0, "2", "B|9"}, {"B", 1, "2", "B|222"}, {"B", 2, "2", "B|222"}, {"D", 0, "4", "D|9"}};
+    for (const auto& r : rows) {
+        Write("PhoneBook.ini", "[PhoneBook]\r\n1=A|111\r\n2=B|222\r\n3=C|333\r\n");
+        shell->closes = r.reply == 2;
+        shell->defaultAnswer = r.reply == 0;
+        frmPhoneBook w;
+        w.show();
+        TypeName(w, r.name);
+        w.txtPhoneNumber->setText("9");
+        if (r.reply == 1) Press(w.txtPhoneNumber, Qt::Key_Escape); else w.cmdOk->click();
+        EXPECT_EQ(Entry(r.key), r.entry) << r.reply;
+        EXPECT_EQ(w.isVisible(), r.reply == 2) << r.reply;
+    }
 }
 
 TEST_F(PhoneBookWindowTest, APhoneBookThatCannotBeWrittenIsSaidAndNothingIsListed) {

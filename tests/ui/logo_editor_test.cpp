@@ -48,6 +48,8 @@ TEST_F(LogoEditorTest, SendAsksWithTheFileAndTheRegistersThenQueuesTheLogoTransf
     frmGestIcone* e = OpenLogo();
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(Shown(e->txtNumIco), "21");
+    EXPECT_EQ(e->lblBmpFormat->text().toStdString(), "DRAVO5/7: File Bmp - Black/White - 288 x 144 pixels");
+    EXPECT_FALSE(e->lblBmpFormat1->isVisibleTo(e));
     ChooseBitmap(e, bmp);
     EXPECT_EQ(filters, std::vector<std::string>{"Bitmap (*.bmp)"});
     EXPECT_EQ(Shown(e->txtFileIco), bmp);
@@ -71,8 +73,10 @@ TEST_F(LogoEditorTest, SendAsksWithTheFileAndTheRegistersThenQueuesTheLogoTransf
 }
 
 TEST_F(LogoEditorTest, NumbersOutsideTheLogosAndAnEmptyNameSendNothing) {
-    frmGestIcone* e = OpenLogo();
+    frmGestIcone* e = OpenLogo(5);  // TAV3800: its own bitmap format alone
     ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->lblBmpFormat->text().toStdString(), "TAV3800: File Bmp - Black/White - 432 x 187 pixels");
+    EXPECT_FALSE(e->lblBmpFormat2->isVisibleTo(e));
     ChooseBitmap(e, bmp);
     for (const char* number : {"27", "20", "x"}) {
         Type(e->txtNumIco, number);
@@ -84,6 +88,7 @@ TEST_F(LogoEditorTest, NumbersOutsideTheLogosAndAnEmptyNameSendNothing) {
     Type(e->txtFileIco, "  ");
     e->cmdSend->click();
     EXPECT_EQ(shell.questions.size(), 3u);
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Logo: No bitmap chosen: choose the logo's bitmap first, then Send."});
     EXPECT_TRUE(Queued().empty());
     EXPECT_FALSE(LinkState.bSendIco);
     EXPECT_TRUE(File("Bitmap.bin").empty());

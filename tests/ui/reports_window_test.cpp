@@ -111,6 +111,8 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     // A report: queued, and shown once its operation is over, when the
     // register got it in that operation.
     w->lstReports->setCurrentRow(1);  // VAT
+    w->lstReports->clearSelection();  // as a click on the list's empty space does
+    EXPECT_TRUE(w->lstReports->item(1)->isSelected());  // what Request starts is shown selected
     w->cmdRequest->click();
     EXPECT_EQ(Texts(), std::vector<std::string>{"*2;+2;*E;#H;*3;"});
     EXPECT_EQ(ReqState.nRptIVA, kFileOpenNext);
