@@ -213,6 +213,7 @@ int16_t GestHelloReq() {
     int16_t r = 0;
     bool failed = false;
     bool aborted = false;
+    int unanswered = 0;
     for (;;) {
         r = SendPoll();
         if (r == 0) r = WaitAnswer();
@@ -233,9 +234,14 @@ int16_t GestHelloReq() {
                 failed = true;
                 break;
             }
-            // Each attempt that went unanswered is said where the user looks.
+            // Each attempt that went unanswered is said where the user looks,
+            // one line of the message log each: the retry status, the same
+            // every time, is logged the first time only.
             ReportNoAnswer();
-            ShowMsg("86", "2");
+            if (unanswered++ == 0)
+                ShowMsg("86", "2");
+            else
+                CurrentShell().SetStatusText(GetText("Msg", "86") + " - " + GetText("Msg1", "2"));
         } else if (!LinkState.bHelloCmd && CassaConf.nHelloType == 0) {
             // Hello type 0: the hello command, then a second poll and hello.
             // bHelloCmd stays set, so the loop ends after the second hello.

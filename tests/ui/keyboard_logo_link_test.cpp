@@ -378,6 +378,7 @@ TEST_F(OneOperationTest, AClosureNamesItsRegistersAndASilentOneIsSaidAtOnce) {
     ASSERT_TRUE(shelltest::EventsUntil([p] { return p->lstMessages->findItems("Register 1: closed", Qt::MatchExactly).size(); }));
     EXPECT_EQ(p->lstErrors->findItems("Register 2: failed", Qt::MatchExactly).size(), 1);
     EXPECT_NE(Read("Shop/msg.log").find("Daily closure done on register 1"), std::string::npos);
+    EXPECT_EQ(testsupport::CountOf(Read("Shop/msg.log"), "PC link - in progress"), 2);  // the start, the first retry
     frmRapporti::Instance()->WatchOperation();
     EXPECT_EQ(frmRapporti::Instance()->lblReportFile->text().toStdString().rfind("Not received", 0), 0u);
 }
