@@ -111,9 +111,8 @@ std::vector<int> OperationReach() {
     const int chosen = LinkState.nCurCash;
     const auto works = [](int i) { return CassaList[i].bDefined && CassaList[i].bEnabled; };
     if (chosen < 0 || chosen >= kMaxCash || !works(chosen)) return reach;
-    reach.push_back(chosen);
     for (int i = 0; i < kMaxCash; ++i)
-        if (i != chosen && works(i)) reach.push_back(i);
+        if (works(i)) reach.push_back(i);
     return reach;
 }
 

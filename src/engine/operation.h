@@ -58,8 +58,8 @@ bool MayStartOperation();
 // done, failed or not reached.
 void OperationTick();
 // The registers an operation started now works on, as indices of the
-// register list: the one chosen in the user interface first, then the other
-// defined and enabled ones in list order. Empty when the chosen one is not
+// register list, in the order it takes them (the list's): every defined and
+// enabled one. Empty when the one chosen in the user interface is not
 // enabled for work (the start is refused).
 std::vector<int> OperationReach();
 // Their tree captions, joined by ", ".

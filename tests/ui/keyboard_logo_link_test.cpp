@@ -345,9 +345,10 @@ TEST_F(OneOperationTest, AKeyChangedDuringABulkSendStaysTheEditorsUntilSaved) {
     EXPECT_EQ(Read("Shop/Cassa1/Keyb3_0.txt").find(saved), std::string::npos);
 }
 
-// A closure with register 2 chosen and silent: the question names both, register 1 is closed
-// and logged, each failed hello of register 2 is listed while its clock runs, and after Cancel
-// each register's end is named and no earlier closure is shown as this one's.
+// A closure with register 2 chosen and silent: the question names both in the order they are
+// taken, register 1 is closed and logged, each failed hello of register 2 is listed while its
+// clock runs, and after Cancel each register's end is named and no earlier closure is shown as
+// this one's.
 TEST_F(OneOperationTest, AClosureNamesItsRegistersAndASilentOneIsSaidAtOnce) {
     emu::RegisterConfig silent;
     silent.model = "DRAVO57";
@@ -372,7 +373,7 @@ TEST_F(OneOperationTest, AClosureNamesItsRegistersAndASilentOneIsSaidAtOnce) {
     });
     user.start(20);
     frmRapporti::Instance()->cmdChiusura->click();
-    EXPECT_NE(shell.questions.back().find("It runs on: Register 2 - Back, Register 1 - Front"), std::string::npos);
+    EXPECT_NE(shell.questions.back().find("It runs on: Register 1 - Front, Register 2 - Back"), std::string::npos);
     ASSERT_TRUE(RunToIdle());
     EXPECT_TRUE(moved);
     ASSERT_TRUE(shelltest::EventsUntil([p] { return p->lstMessages->findItems("Register 1: closed", Qt::MatchExactly).size(); }));
