@@ -167,6 +167,18 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     w->WatchOperation();
     EXPECT_TRUE(w->txtReport->toPlainText().isEmpty());
     EXPECT_EQ(w->lblReportFile->text().toStdString().rfind("Not received by the last request", 0), 0u);
+    // Acknowledged, but its closure data never came (the file still awaited): the earlier file is not shown.
+    w->cmdChiusura->click();
+    CmdQueue = CmdQueueState{};
+    Operation.outcome[0] = RegisterOutcome::Done;
+    w->WatchOperation();
+    EXPECT_TRUE(w->txtReport->toPlainText().isEmpty());
+    // A closure sent without acknowledgement is said once in the message log.
+    Operation.bSeen = Operation.bClosure = true;
+    Operation.outcome[0] = RegisterOutcome::Underway;
+    Operation.frameOut[0] = 1;
+    OperationTick();
+    EXPECT_EQ(testsupport::CountOf(testsupport::ReadAll(dir.file("msg.log")), "may or may not"), 1);
 
     // A register not enabled for work: nothing goes out.
     CassaList[0].bEnabled = False;
