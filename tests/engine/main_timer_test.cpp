@@ -197,10 +197,12 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         const char* command;
         const char* asks;  // what the register sends and the program must answer
         bool atClosing;    // pressed while the closing frame's hello waits
+        bool inPause = false;  // pressed in the pause after the register was released
     } cases[] = {
         {"read", "*2;+4;&L1:99;#H;*3;", "C07:", false},
         {"send", "*2;+4;*F;*3;", "B80", false},
         {"send, Cancel in the closing", "*2;+4;*F;*3;", "B80", true},
+        {"read, Cancel in the pause after it", "*2;+4;&L1:99;#H;*3;", "C07:", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,8 +219,9 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         ASSERT_TRUE(Request("*2;+4;*F;*3;", 1, 2.5f, false));
         bool pressed = false;
         ts.onEvents = [&pressed, &c] {
-            const bool now = c.atClosing ? LinkState.bReleasing
-                                         : StandIn::lines.size() == 2 || StandIn::next == 2;
+            const bool now = c.inPause     ? LinkState.nState == 3
+                             : c.atClosing ? LinkState.bReleasing
+                                           : StandIn::lines.size() == 2 || StandIn::next == 2;
             if (!pressed && now) pressed = LinkState.AbortRequest = true;
         };
         const double start = platform::Timer();
@@ -231,7 +234,7 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         OperationTick();
         EXPECT_EQ(ErrorTexts().front(), "cancelled by the user");
         EXPECT_EQ(ErrorTexts().size(), 3u);
-        EXPECT_EQ(OperationOutcomes()[0], RegisterOutcome::Failed);
+        EXPECT_EQ(OperationOutcomes()[0], c.inPause ? RegisterOutcome::Done : RegisterOutcome::Failed);
         EXPECT_EQ(OperationOutcomes()[1], RegisterOutcome::NotReached);
         const std::vector<std::string> commands = registers[0]->Commands();
         const bool sending = std::string(c.asks) == "B80";
