@@ -252,8 +252,10 @@ TEST_F(PhoneBookWindowTest, EnterInAFieldKeepsTheEntryAndTheWindowStays) {
 
 TEST_F(PhoneBookWindowTest, LeavingWithANumberNotWrittenAsksWhetherToKeepIt) {
     // Reply 0 Yes, 1 No (after Escape), 2 the question closed: the window stays.
-    const struct { const char* name; int reply; const char* key; const char* entry; } rows[] = {
-        {"B", 0, "2", "B|9"}, {"B", 1, "2", "B|222"}, {"B", 2, "2", "B|222"}, {"D", 0, "4", "D|9"}};
+    // With number and kept: that number typed and written by Modify first, so nothing is asked.
+    const struct { const char* name; int reply; const char* key; const char* entry; const char* number = "9"; bool kept = false; } rows[] = {
+        {"B", 0, "2", "B|9"}, {"B", 1, "2", "B|222"}, {"B", 2, "2", "B|222"}, {"D", 0, "4", "D|9"},
+        {"B", 0, "2", "B|9", "9 ", true}};
     for (const auto& r : rows) {
         Write("PhoneBook.ini", "[PhoneBook]\r\n1=A|111\r\n2=B|222\r\n3=C|333\r\n");
         shell->closes = r.reply == 2;
@@ -261,10 +263,12 @@ TEST_F(PhoneBookWindowTest, LeavingWithANumberNotWrittenAsksWhetherToKeepIt) {
         frmPhoneBook w;
         w.show();
         TypeName(w, r.name);
-        w.txtPhoneNumber->setText("9");
+        if (r.kept) emit w.cbxConnection->activated(w.cbxConnection->findText(r.name));
+        w.txtPhoneNumber->setText(r.number);
+        if (r.kept) w.cmdModify->click(), shell->closes = true;  // a question now keeps the window
         if (r.reply == 1) Press(w.txtPhoneNumber, Qt::Key_Escape); else w.cmdOk->click();
         EXPECT_EQ(Entry(r.key), r.entry) << r.reply;
-        EXPECT_EQ(w.isVisible(), r.reply == 2) << r.reply;
+        EXPECT_EQ(w.isVisible(), r.reply == 2) << r.reply << r.number;
     }
 }
 
