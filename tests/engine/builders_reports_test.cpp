@@ -199,6 +199,7 @@ TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
         const char* from = nullptr;  // typed by the user, and refused with the words of key said
         const char* to = nullptr;
         const char* said = nullptr;
+        bool late = false;  // the window stays open past the time allowed for an operation
     };
     const Row rows[] = {
         {"*B", 0, "5:80", true, false, nullptr, nullptr, false},
@@ -209,6 +210,7 @@ TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
         {"*B", 32, "", true, false, "1 999999999999", nullptr, true, "50", "10", "badplurange"},
         {"*B", 32, "", true, false, "1 999999999999", nullptr, true, "ab:c", "", "badplurange"},
         {"*B", 32, "", true, false, "1 999999999999", nullptr, true, "A", "Z", "nopluletters"},
+        {"*B", 32, "", true, true, "1 999999999999", "*2;+2;*B1:999999999999;#H;*3;", true, nullptr, nullptr, nullptr, true},
     };
     // Confirms whatever is typed, unchecked: the builder checks it again.
     struct RangeShell : testsupport::FakeShell {
@@ -218,6 +220,7 @@ TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
             if (!confirm) return false;
             if (lower == "5") lower = "6";  // the user changes the proposal
             if (typed->from) lower = typed->from, upper = typed->to;
+            if (typed->late) Core.sngTimerBase = platform::Timer() - Core.sngCmdTimeout - 1;
             return true;
         }
         std::vector<std::string> asked;
