@@ -1,5 +1,6 @@
 #include "core/shell.h"
 
+#include "core/link_state.h"
 #include "core/texts.h"
 
 namespace {
@@ -43,7 +44,9 @@ Shell* current = &silent;
 void Shell::AddError(const std::string& text, bool registerPrefix) {
     Texts.strResult.clear();
     ListError(text, registerPrefix);
-    WriteMsgLog(text);
+    // The message log names the register as the list does.
+    WriteMsgLog(registerPrefix ? GetText("Progress", "cassa") + " " + std::to_string(LinkState.nAddress + 1) + ": " + text
+                               : text);
 }
 
 Shell& CurrentShell() { return *current; }

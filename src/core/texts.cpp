@@ -167,6 +167,8 @@ void ShowSendRefused(const std::string& field) {
     ShowMsgText(GetText("Comandi", "4") + " - " + field + ": " + GetText("Msg1", "badsend"), "");
 }
 
+void NoteFileStored() { ++Texts.storesOfCash[Core.nOpenCash]; }
+
 void ShowResult(const std::string& text) {
     if (Texts.bResultHeld) {
         Texts.strHeldResult = text;

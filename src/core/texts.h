@@ -51,6 +51,9 @@ struct TextsGlobals {
     int32_t nFailuresAsked = 0;  // every LogErr of the run
     // The same by the register open when it was made.
     std::map<int, int32_t> failuresOfCash;
+    // Files the register sent that were stored whole (a report, the closure
+    // data, the history read), by the register open when they were.
+    std::map<int, int32_t> storesOfCash;
     // The last success of the operation in progress ("Sent to register 1"),
     // shown again when the operation ends; an error listed drops it.
     std::string strResult;
@@ -106,6 +109,9 @@ void ShowSaveRefused(const std::string& field, const std::string& what = "9");
 // A send refused for a field that only the send takes: "Comandi" "4" - the
 // field's name - "badsend".
 void ShowSendRefused(const std::string& field);
+// A file the register sent was stored whole in the folder of the register
+// open now.
+void NoteFileStored();
 // A transfer's success ("Sent to register 1"): shown now, and kept for the
 // end of the operation, which would otherwise clear the status text.
 void ShowResult(const std::string& text);

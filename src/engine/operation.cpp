@@ -6,6 +6,7 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/link_state.h"
+#include "core/main_timer_state.h"
 #include "core/shell_state.h"
 #include "core/texts.h"
 #include "engine/cycle.h"
@@ -59,12 +60,22 @@ void NameOutcomes() {
         const std::string line = GetText("Progress", "cassa") + " " + RegisterNumber(i) + ": " + GetText("Progress", key);
         if (key == "regdone" || key == "regclosed") {
             CurrentShell().AddMessage(line, false);
+            // The message log keeps what each closure came to (an error line
+            // is kept there by its listing).
+            if (Operation.bClosure) WriteMsgLog(line);
         } else {
             CurrentShell().AddError(line, false);
-            // As a command-line run says it: kept in the message log.
-            if (key == "regunsure") WriteMsgLog(line);
         }
     }
+}
+
+// The open register's last command has had its answers, and nothing more is
+// queued for it: the closing frame and the pause may follow.
+bool TurnWorkOver() {
+    if (CmdQueuePending()) return false;
+    const int16_t state = LinkState.nState;
+    const bool answered = state == 1 && !LinkState.bNoCmd && LinkState.nPendingAns <= 0;
+    return answered || state == 2 || state == 3;
 }
 
 // Each tick: the operation that runs is followed, register by register.
@@ -76,12 +87,21 @@ void FollowOperation() {
             const CashRec& e = CassaList[i];
             Operation.outcome[i] = e.bDefined && e.bEnabled && !e.bDone ? RegisterOutcome::NotReached : RegisterOutcome::None;
             Operation.failuresBefore[i] = Texts.failuresOfCash[i];
+            Operation.storesBefore[i] = Texts.storesOfCash[i];
             Operation.frameOut[i] = 0;
         }
     }
     if (!Operation.bSeen) return;
     // A turn ends with the register marked done; a stop marks every register
-    // done at once, and the one it cut short stays underway.
+    // done at once, and the one it cut short stays underway. A register whose
+    // last command has had its answers is done even when a stop comes in the
+    // closing and the pause after it: nothing of its work is left.
+    const int open = Core.nOpenCash;
+    const bool stopping = Cycle.bAborted || LinkState.AbortRequest || MainTimer.bCancelAfterClosing ||
+                          MainTimer.nStopSignal != 0;
+    if (running && !stopping && open >= 0 && open < kMaxCash &&
+        Operation.outcome[open] == RegisterOutcome::Underway && TurnWorkOver())
+        Operation.outcome[open] = RegisterOutcome::Done;
     for (int i = 0; i < kMaxCash; ++i)
         if (Operation.outcome[i] == RegisterOutcome::Underway && CassaList[i].bDone && !Cycle.bAborted)
             Operation.outcome[i] = RegisterOutcome::Done;
@@ -91,7 +111,6 @@ void FollowOperation() {
         NameOutcomes();
         return;
     }
-    const int open = Core.nOpenCash;
     if (open >= 0 && open < kMaxCash && Operation.outcome[open] == RegisterOutcome::NotReached)
         Operation.outcome[open] = RegisterOutcome::Underway;
 }
@@ -104,6 +123,10 @@ std::array<RegisterOutcome, kMaxCash> OperationOutcomes() {
         if (outcomes[i] == RegisterOutcome::Done && Texts.failuresOfCash[i] > Operation.failuresBefore[i])
             outcomes[i] = RegisterOutcome::Failed;
     return outcomes;
+}
+
+bool OperationStoredFile(int reg) {
+    return reg >= 0 && reg < kMaxCash && Texts.storesOfCash[reg] > Operation.storesBefore[reg];
 }
 
 std::vector<int> OperationReach() {
@@ -172,12 +195,7 @@ void OperationTick() {
 
 bool OperationWorkLeft() {
     if (!OperationRunning()) return false;
-    if (CmdQueuePending()) return true;
-    // The register's last command has had its answers (the closing frame
-    // and the pause may follow): only a further register gives the
-    // operation more to do.
-    const int16_t state = LinkState.nState;
-    const bool answered = state == 1 && !LinkState.bNoCmd && LinkState.nPendingAns <= 0;
-    if (answered || state == 2 || state == 3) return CycleHasMore();
-    return true;
+    // Once the open register's work is over only a further register gives
+    // the operation more to do.
+    return TurnWorkOver() ? CycleHasMore() : true;
 }

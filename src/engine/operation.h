@@ -30,6 +30,8 @@ struct OperationGlobals {
     bool bSeen = false;
     std::array<RegisterOutcome, kMaxCash> outcome{};
     std::array<int32_t, kMaxCash> failuresBefore{};
+    // The files each register had sent and that were stored, before it started.
+    std::array<int32_t, kMaxCash> storesBefore{};
     // The operation is a daily closure: its end names every register, each
     // closed or not.
     bool bClosure = false;
@@ -64,6 +66,9 @@ void OperationTick();
 std::vector<int> OperationReach();
 // Their tree captions, joined by ", ".
 std::string OperationReachNames();
+// Register reg sent a file in the operation that runs or ran last, and it was
+// stored whole.
+bool OperationStoredFile(int reg);
 // The open register's command frame went out, acknowledged or not.
 void NoteCommandOut(bool acknowledged);
 // The outcome of each register of the operation that runs or ran last, as

@@ -47,8 +47,8 @@ std::string AllCustomersUpTo() { return std::string(kCustomerCodeWidth, '9'); }
 
 namespace {
 
-// Every request of the window is an operation of its own: the register
-// chosen first, then the further enabled ones.
+// Every request of the window is an operation of its own over every enabled
+// register, in the list's order (the one chosen must be enabled).
 bool Begin() {
     return TestCashEnabled() && ResetTimer();
 }

@@ -149,8 +149,6 @@ int16_t WaitAnswer() {
             SendEnq();
         else
             platform::WaitMs(10);
-        // The wait display's time keeps moving while the register is silent.
-        CurrentShell().ShowWait();
         CurrentShell().DoEvents();
     }
     LogSerial(kLogErr, GetText("Errori", "4"));

@@ -104,6 +104,7 @@ std::string AnsChiusura() {
         } else {
             AnswerRec.strAnsData = payload.substr(4);
             if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
+                NoteFileStored();
                 CopyRecvFile(std::string("\\") + kClosureFile);
                 ShowClosedStatus();
             } else {
@@ -171,7 +172,10 @@ int16_t DataStorico() {
         // last line stored is saved with the options.
         ReqState.nFileStorico = kFileDone;
         // Said only when every line was stored.
-        if (!History.bRefusing) ShowReadStatus();
+        if (!History.bRefusing) {
+            NoteFileStored();
+            ShowReadStatus();
+        }
         if (ReqState.bRdStorico != False) {
             ReqState.bRdStorico = False;
             DecPending();

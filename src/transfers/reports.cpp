@@ -112,6 +112,7 @@ int16_t Write(const std::string& code) {
     if (!data.empty() && data[0] == '*') {
         CloseFileNum(word, static_cast<int16_t>(kFileDone));
         if (platform::RenameFile(WorkFile(name), tables::TablePath(name))) {
+            NoteFileStored();
             CopyRecvFile("\\" + name);
         } else {
             GiveUp(word, name, "nowrite");

@@ -275,6 +275,8 @@ void frmRapporti::cmdChiusura_Click() {
     // The closure ends the day of every register it reaches: asked first,
     // naming them (none: the start is refused and says why).
     ShowReach();
+    // While another operation runs the start is refused before anything is asked.
+    if (OperationRunning() && !MayStartOperation()) return;
     const std::string names = OperationReachNames();
     if (!names.empty() && !CurrentShell().AskYesNo(Text("askclosure") + " " + names, Text("fraChiusura"))) return;
     if (!StartClosure()) return;
@@ -306,12 +308,12 @@ void frmRapporti::WatchOperation() {
     if (awaited_.empty()) return;
     const std::string name = awaited_;
     awaited_.clear();
-    const int open = Core.nOpenCash;
-    if (open >= 0 && open < kMaxCash && OperationOutcomes()[static_cast<size_t>(open)] == RegisterOutcome::Done) {
+    // Only a file the register shown sent in this operation: an earlier one
+    // is never shown as its result.
+    if (OperationStoredFile(Core.nOpenCash)) {
         ShowFile(name);
         return;
     }
-    // An earlier file is never shown as this operation's result.
     txtReport->clear();
     lblReportFile->setText(ToQt(Text("notreceived") + " " + RegisterFilePath(name)));
 }

@@ -167,8 +167,9 @@ void QtShell::RefreshForm() {
 
 void QtShell::DoEvents() {
     // The main timer's ticks wait while the link waits inside one: every
-    // wait of the link moves the clock.
+    // wait of the link moves the clock and the wait display's time.
     ShowTime();
+    ShowWait();
     QCoreApplication::processEvents();
 }
 

@@ -233,9 +233,9 @@ TEST_F(CycleTest, TheUsersCancelIsReportedAsSuchAndTheTimeOutAsATimeOut) {
         EXPECT_FALSE(NextCash(false));
         ASSERT_EQ(shell->errors.size(), 1u);
         EXPECT_EQ(shell->errors[0].text, c.said);
-        // The progress window's error stands in the message log too.
+        // The progress window's error stands in the message log too, with its register.
         const std::string log = testsupport::ReadAll(dir.file("msg.log"));
-        EXPECT_NE(log.find(" : " + std::string(c.said) + "\r\n"), std::string::npos) << log;
+        EXPECT_NE(log.find(" :  1: " + std::string(c.said) + "\r\n"), std::string::npos) << log;
     }
 }
 
