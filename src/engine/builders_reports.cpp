@@ -14,6 +14,7 @@
 #include "link/cmd_queue.h"
 #include "core/req_state.h"
 #include "core/link_state.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "engine/cycle.h"
 #include "store/cards.h"
@@ -141,6 +142,9 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
         return false;
     }
     range = lower + ":" + upper;
+    // The time the window stayed open is the user's, not the operation's:
+    // its time allowance starts now.
+    if (Core.bInteractive) Core.sngTimerBase = platform::Timer();
     return Report(token + range, "32", ReqState.nRptPLU, 15.0f, kind == "*B");
 }
 

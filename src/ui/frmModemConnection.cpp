@@ -140,10 +140,11 @@ void frmModemConnection::cmdAbort_Click() {
     if (!connected_) {
         Modem.bAbortDial = true;
     } else {
-        // The line is hung up: the window says so and ends as a dial does.
+        // The line is hung up: the window says what became of it and ends as
+        // a dial does.
         ModemDisconnect();
-        connected_ = false;
-        Status("NotConnected");
+        connected_ = ModemConnected();
+        Status(connected_ ? "Connected" : "NotConnected");
         hide();
     }
 }
@@ -179,8 +180,10 @@ std::string ModemPanelText(bool connected) {
 }
 
 void ModemPanelClick() {
-    // The line is the link's while an exchange runs.
-    if (LinkState.nState != 0 || !ModemPanelEnabled()) return;
+    // The line is the link's while an operation runs: the refusal says what runs.
+    if (!ModemPanelEnabled()) return;
+    if (OperationRunning() && !MayStartOperation()) return;
+    if (LinkState.nState != 0) return;
     if (ModemConnected()) {
         frmModemConnection window;
         window.exec();

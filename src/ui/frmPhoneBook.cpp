@@ -155,8 +155,9 @@ bool frmPhoneBook::NumberNotWritten() {
     // A new name counts once its number is typed: a name alone may have been
     // typed only to look it up.
     if (!Listed(name)) return cmdAdd->isEnabled() && !number.empty();
+    // Compared as the book keeps it: without the blanks around it.
     int16_t index = 0;
-    return number != GetConnection(name, index);
+    return FromQt(txtPhoneNumber->text().trimmed()) != GetConnection(name, index);
 }
 
 void frmPhoneBook::done(int result) {
