@@ -106,6 +106,9 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
 
     lblReportFile = Named(new QLabel(this), "lblReportFile");
     lblReportFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path wraps within the viewer's width instead of widening the window.
+    lblReportFile->setWordWrap(true);
+    lblReportFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     txtReport = Named(new QPlainTextEdit(this), "txtReport");
     txtReport->setReadOnly(true);
     txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
