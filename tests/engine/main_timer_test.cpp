@@ -233,6 +233,8 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
         // The tick after the end names both: the one cut short, the one never reached.
         OperationTick();
         EXPECT_EQ(ErrorTexts().front(), "cancelled by the user");
+        // A register whose work was over is not said cancelled (list and message log).
+        EXPECT_EQ(ts.errors.front().registerPrefix, !c.inPause);
         EXPECT_EQ(ErrorTexts().size(), c.inPause ? 2u : 3u);
         EXPECT_EQ(OperationOutcomes()[0], c.inPause ? RegisterOutcome::Done : RegisterOutcome::Failed);
         EXPECT_EQ(OperationOutcomes()[1], RegisterOutcome::NotReached);

@@ -180,6 +180,9 @@ TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLineAndAFailedOneNamesItsRequest
     const std::string log = ReadAll(dir.file("err.log"));
     EXPECT_NE(log.find("[012] <#P|" + dir.file("none/copy.txt") + ">"), std::string::npos) << log;
     EXPECT_EQ(log.find("LASTTURN"), std::string::npos) << log;
+    // Nor does the message log name the register the last turn left open.
+    const std::string msg = ReadAll(dir.file("msg.log"));
+    EXPECT_NE(msg.find(" : Cannot copy " + dir.file("none/copy.txt")), std::string::npos) << msg;
 }
 
 TEST_F(HistoryTest, TheClosureDataReplaceTheFileOncePerClosure) {
