@@ -1,5 +1,6 @@
 #include "core/shell.h"
 
+#include "core/globals.h"
 #include "core/link_state.h"
 #include "core/texts.h"
 
@@ -44,9 +45,10 @@ Shell* current = &silent;
 void Shell::AddError(const std::string& text, bool registerPrefix) {
     Texts.strResult.clear();
     ListError(text, registerPrefix);
-    // The message log names the register as the list does.
-    WriteMsgLog(registerPrefix ? GetText("Progress", "cassa") + " " + std::to_string(LinkState.nAddress + 1) + ": " + text
-                               : text);
+    // In the windows the message log names the register as the list does; a
+    // command-line run's error log names each failure's own register.
+    const bool named = registerPrefix && Core.bInteractive;
+    WriteMsgLog(named ? GetText("Progress", "cassa") + " " + std::to_string(LinkState.nAddress + 1) + ": " + text : text);
 }
 
 Shell& CurrentShell() { return *current; }

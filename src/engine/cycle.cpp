@@ -116,7 +116,11 @@ bool NextCash(bool first) {
         // The time-out says so; the user's Cancel is said as such.
         const std::string said = Cycle.bTimedOut ? GetText("Msg", "87") + " " + GetText("Msg1", "23")
                                                  : GetText("Msg1", "usercancel");
-        CurrentShell().AddError(said, true);
+        // Said with the register open, unless its work was over: the stop then
+        // came between registers.
+        const int open = Core.nOpenCash;
+        const bool workOver = open >= 0 && open < kMaxCash && Operation.outcome[open] == RegisterOutcome::Done;
+        CurrentShell().AddError(said, !workOver);
         Cycle.bTimedOut = false;
         ClearCmdQueue();
         SelectCash();

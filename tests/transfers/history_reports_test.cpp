@@ -172,6 +172,7 @@ TEST_F(HistoryTest, ACopyWithoutAnyHistoryAddsNoLineAndAFailedOneNamesItsRequest
     EXPECT_EQ(ErrorLines("012"), 0);
     EXPECT_FALSE(platform::FileExists(dir.file("copy.txt")));
 
+    Core.bInteractive = false;  // the copy is a command-line run's
     Core.strReqCode = "&L";
     CassaList[Core.nOpenCash].name = "LASTTURN";
     WriteAll(CashFile("Storico.txt"), "C00:0001:01:A\r\n");
