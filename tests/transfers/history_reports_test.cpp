@@ -288,6 +288,15 @@ TEST_F(HistoryTest, AReportCutShortOrMalformedLeavesThePreviousReport) {
     EXPECT_EQ(Feed("C19:ZZZZ:ZZ:X"), 0);
     EXPECT_FALSE(platform::FileExists(CashFile("Valute.rpt")));
     EXPECT_EQ(Acks(), 7);
+
+    // A report that ends after a line it could not store is not whole: it is
+    // neither noted as stored (the reports window shows it) nor taken as done.
+    ASSERT_EQ(::rmdir(CashFile("Reparti.rpt.part").c_str()), 0);
+    ReqState.nRptReparti = kFileOpenNext;
+    const int32_t stores = ::Texts.storesOfCash[Core.nOpenCash], failures = ::Texts.nFailuresAsked;
+    for (const char* line : {"C02:ZZZZ:ZZ:a", "C02:ZZZZ", "C02:ZZZZ:ZZ:*"}) Feed(line);
+    EXPECT_TRUE(::Texts.storesOfCash[Core.nOpenCash] == stores || ::Texts.nFailuresAsked > failures)
+        << ReadAll(CashFile("Reparti.rpt"));
 }
 
 }  // namespace
