@@ -172,10 +172,7 @@ int16_t DataStorico() {
         // last line stored is saved with the options.
         ReqState.nFileStorico = kFileDone;
         // Said only when every line was stored.
-        if (!History.bRefusing) {
-            NoteFileStored();
-            ShowReadStatus();
-        }
+        if (!History.bRefusing && ShowReadStatus()) NoteFileStored();
         if (ReqState.bRdStorico != False) {
             ReqState.bRdStorico = False;
             DecPending();

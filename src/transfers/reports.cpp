@@ -94,7 +94,8 @@ int16_t Write(const std::string& code) {
     uint16_t& word = ReqState.*report->word;
     if (word == kFileDone) return SendAck();
     if (!DataLineWhole()) {
-        ReportTransferProblem(GetText("Log", "notstored") + " " + AnswerRec.strAnsFrame);
+        // A line lost leaves a hole in the report: a failure of the read.
+        ReportTransferFailure(GetText("Log", "notstored") + " " + AnswerRec.strAnsFrame);
         return SendAck();
     }
     const std::string name = ReportFileName(*report);
@@ -112,16 +113,15 @@ int16_t Write(const std::string& code) {
     if (!data.empty() && data[0] == '*') {
         CloseFileNum(word, static_cast<int16_t>(kFileDone));
         if (platform::RenameFile(WorkFile(name), tables::TablePath(name))) {
-            NoteFileStored();
             CopyRecvFile("\\" + name);
         } else {
             GiveUp(word, name, "nowrite");
         }
         shell.SetPGBValue(-1);
         ShowMsg("", "");
-        // A whole report, even an empty one, is a complete read (a report
-        // given up has said so instead).
-        ShowReadStatus();
+        // A whole report, even an empty one, is a complete read and stored
+        // (a report given up, or with a line lost, has said so instead).
+        if (ShowReadStatus()) NoteFileStored();
         DecPending();
         return SendAck();
     }

@@ -426,17 +426,18 @@ std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 // A transfer that has reported a failure since its command went out (a table
 // file missing or unreadable, a line not stored) is no success: it says
 // nothing of one.
-void ShowSuccess(const char* key) {
+bool ShowSuccess(const char* key) {
     const bool noRecords = std::exchange(noRecordsSaid, false);
-    if (noRecords || Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return;
+    if (noRecords || Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return false;
     ShowResult(GetText("Msg", key) + " " + RegisterNumber());
+    return true;
 }
 
 }  // namespace
 
 void ShowSentStatus() { ShowSuccess("sentto"); }
 
-void ShowReadStatus() { ShowSuccess("readfrom"); }
+bool ShowReadStatus() { return ShowSuccess("readfrom"); }
 
 void ShowClosedStatus() { ShowSuccess("closed"); }
 

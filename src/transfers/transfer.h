@@ -296,7 +296,8 @@ std::string EndSend();
 void ShowSentStatus();
 // Likewise "Read from register" for a read whose records are stored only
 // after its last line (the PLU and customer dumps, rebuilt into their files).
-void ShowReadStatus();
+// True when it was said: nothing failed since the command went out.
+bool ShowReadStatus();
 // "Daily closure done on register n", likewise.
 void ShowClosedStatus();
 // Lists a problem of a table transfer in the progress window's errors (with

@@ -140,12 +140,15 @@ void frmModemConnection::cmdAbort_Click() {
     if (!connected_) {
         Modem.bAbortDial = true;
     } else {
-        // The line is hung up: the window says what became of it and ends as
-        // a dial does.
+        // The line is hung up and the window ends as a dial does; a line
+        // still up keeps the window, saying so, with Abort to try again.
         ModemDisconnect();
         connected_ = ModemConnected();
         Status(connected_ ? "Connected" : "NotConnected");
-        hide();
+        if (connected_)
+            cmdAbort->setEnabled(true);
+        else
+            hide();
     }
 }
 
