@@ -163,7 +163,7 @@ frmRapporti::frmRapporti(QWidget* parent) : QDialog(parent) {
 
     frmMain::SetAppearance(this);
     txtReport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    resize(920, 620);
+    resize(920, 680);  // room for every report and the longer texts of each language
 }
 
 frmRapporti::~frmRapporti() {
