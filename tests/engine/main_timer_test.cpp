@@ -263,6 +263,26 @@ TEST_F(MainTimerTest, ACancelEndsTheOperationAtOnceAndReleasesTheRegister) {
     }
 }
 
+// A register that refuses at first and takes the request in its extra turn has done its work: not named failed.
+TEST_F(MainTimerTest, ARegisterDoneInItsExtraTurnIsNotNamedFailed) {
+    emu::RegisterConfig refusing;
+    refusing.status[0] = 9;
+    StartLine(true, {0, 1}, {refusing, emu::RegisterConfig{}});
+    Define(0, 0, true);
+    Define(1, 1, true);
+    LinkState.nCurCash = 0;
+    ASSERT_TRUE(Request("*2;+4;*F;*3;", 1, 2.5f));
+    // The first register stops refusing once the second one is reached.
+    ASSERT_TRUE(RunUntil([this] {
+        if (Core.nOpenCash == 1) registers[0]->SetConfig(emu::RegisterConfig{});
+        return LinkState.nState == 0 && QueueEmpty();
+    }));
+    OperationTick();
+    const std::vector<std::string> commands = registers[0]->Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "*2;+4;*F;*3;"), 1);
+    EXPECT_EQ(OperationOutcomes()[0], RegisterOutcome::Done);
+}
+
 TEST_F(MainTimerTest, TheGlobalTimeOutEndsTheCycle) {
     emu::RegisterConfig slow;
     slow.lineDelay = 0.4 / kSpeed;
