@@ -89,6 +89,7 @@ void FollowOperation() {
             Operation.failuresBefore[i] = Texts.failuresOfCash[i];
             Operation.storesBefore[i] = Texts.storesOfCash[i];
             Operation.frameOut[i] = 0;
+            Operation.settled[i] = Operation.retried[i] = false;
         }
     }
     if (!Operation.bSeen) return;
@@ -99,9 +100,21 @@ void FollowOperation() {
     const int open = Core.nOpenCash;
     const bool stopping = Cycle.bAborted || LinkState.AbortRequest || MainTimer.bCancelAfterClosing ||
                           MainTimer.nStopSignal != 0;
-    if (running && !stopping && open >= 0 && open < kMaxCash &&
-        Operation.outcome[open] == RegisterOutcome::Underway && TurnWorkOver())
-        Operation.outcome[open] = RegisterOutcome::Done;
+    const bool openValid = open >= 0 && open < kMaxCash;
+    if (running && !stopping && openValid && Operation.outcome[open] == RegisterOutcome::Underway && TurnWorkOver()) {
+        Operation.outcome[open] = Texts.failuresOfCash[open] > Operation.failuresBefore[open] ? RegisterOutcome::Failed
+                                                                                           : RegisterOutcome::Done;
+        Operation.settled[open] = true;
+    }
+    // A failed register taken up again in its extra turn starts afresh.
+    if (running && !stopping && openValid && Cycle.bRetryTaken && !Operation.retried[open] &&
+        !CassaList[open].bDone && Operation.outcome[open] != RegisterOutcome::NotReached &&
+        Operation.outcome[open] != RegisterOutcome::None) {
+        Operation.retried[open] = true;
+        Operation.settled[open] = false;
+        Operation.outcome[open] = RegisterOutcome::Underway;
+        Operation.failuresBefore[open] = Texts.failuresOfCash[open];
+    }
     for (int i = 0; i < kMaxCash; ++i)
         if (Operation.outcome[i] == RegisterOutcome::Underway && CassaList[i].bDone && !Cycle.bAborted)
             Operation.outcome[i] = RegisterOutcome::Done;
@@ -111,7 +124,7 @@ void FollowOperation() {
         NameOutcomes();
         return;
     }
-    if (open >= 0 && open < kMaxCash && Operation.outcome[open] == RegisterOutcome::NotReached)
+    if (openValid && Operation.outcome[open] == RegisterOutcome::NotReached)
         Operation.outcome[open] = RegisterOutcome::Underway;
 }
 
@@ -120,7 +133,8 @@ void FollowOperation() {
 std::array<RegisterOutcome, kMaxCash> OperationOutcomes() {
     std::array<RegisterOutcome, kMaxCash> outcomes = Operation.outcome;
     for (int i = 0; i < kMaxCash; ++i)
-        if (outcomes[i] == RegisterOutcome::Done && Texts.failuresOfCash[i] > Operation.failuresBefore[i])
+        if (outcomes[i] == RegisterOutcome::Done && !Operation.settled[i] &&
+            Texts.failuresOfCash[i] > Operation.failuresBefore[i])
             outcomes[i] = RegisterOutcome::Failed;
     return outcomes;
 }

@@ -30,6 +30,11 @@ struct OperationGlobals {
     bool bSeen = false;
     std::array<RegisterOutcome, kMaxCash> outcome{};
     std::array<int32_t, kMaxCash> failuresBefore{};
+    // A register's outcome settled once its work was over: failures logged
+    // after it (a Cancel in the pause that follows) are not its own. And a
+    // register given its extra turn: that turn alone decides its outcome.
+    std::array<bool, kMaxCash> settled{};
+    std::array<bool, kMaxCash> retried{};
     // The files each register had sent and that were stored, before it started.
     std::array<int32_t, kMaxCash> storesBefore{};
     // The operation is a daily closure: its end names every register, each
