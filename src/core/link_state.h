@@ -24,9 +24,8 @@ struct LinkStateRec {
     bool bSendIco = false;       // bulk logo-icon transfer requested or running
     bool bSendPLU = false;       // bulk PLU transfer requested or running
     int16_t nPendingAns = 0;     // answers still awaited for the command in progress
-    std::string strCmdSent;      // copy of PendingCmd taken when a command frame is built
+    std::string strCmdSent;      // the command of the last frame that carried one (empty: a frame without)
     std::string strCmdShown;     // the last command actually sent, for messages
-    int32_t nFailuresAtCmd = 0;  // Texts.nFailuresAsked when the last command went out
     bool bAddressed = false;     // addressed mode
     bool AbortRequest = false;   // the user's abort (or the main timer's, for a stop); see LinkAborted
     int16_t nCurCash = 0;        // register chosen in the user interface (0 to 16)

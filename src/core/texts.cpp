@@ -14,6 +14,7 @@
 #include "core/main_timer_state.h"
 #include "core/record.h"
 #include "core/req_state.h"
+#include "core/work_record.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -167,7 +168,7 @@ void ShowSendRefused(const std::string& field) {
     ShowMsgText(GetText("Comandi", "4") + " - " + field + ": " + GetText("Msg1", "badsend"), "");
 }
 
-void NoteFileStored() { ++Texts.storesOfCash[Core.nOpenCash]; }
+void NoteFileStored() { NoteStored(Core.nOpenCash); }
 
 void ShowResult(const std::string& text) {
     if (Texts.bResultHeld) {
@@ -239,7 +240,10 @@ bool WriteMsgLog(const std::string& text) {
 
 LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg) {
     LogSubject about{CashInfoRec{}, code, arg};
-    if (reg >= 0 && reg < kMaxCash + 1) about.cash = CassaList[static_cast<size_t>(reg)];
+    if (reg >= 0 && reg < kMaxCash + 1) {
+        about.cash = CassaList[static_cast<size_t>(reg)];
+        about.reg = reg;
+    }
     return about;
 }
 
@@ -276,20 +280,15 @@ std::string FormatLogErrLine(int16_t code, const LogSubject& about) {
     return line;
 }
 
-bool LogErr(int16_t code, const LogSubject& about) {
-    // The release of a register after a stop is part of the stop: what it
-    // left is said by the stop's own lines, whatever the release meets.
-    if (LinkState.bReleasing && MainTimer.nStopSignal != 0) return false;
-    ++Texts.nFailuresAsked;
-    ++Texts.failuresOfCash[Core.nOpenCash];
-    ++Texts.nRunFailures;
-    const std::string line = FormatLogErrLine(code, about);
-    if (Texts.nTurnReg >= 0) Texts.turnFailures.push_back({MainTimer.bRichiestePending, false, line});
+namespace {
+
+// Appends the line to the error log. A line that cannot be written is not
+// lost: it goes to standard error, and the message log says why the error
+// log has not got it (once in a run).
+bool WriteErrLogLine(const std::string& line) {
     if (Core.strLogErrFile.empty()) return false;
     errno = 0;
     if (platform::AppendFile(Core.strLogErrFile, line + kCrLf)) return true;
-    // The line is not lost: it goes to standard error, and the message log
-    // says why the error log has not got it (once in a run).
     const std::string why = platform::FileErrorText(errno, Core.strLogErrFile);
     std::fprintf(stderr, "ecrprog: %s %s: %s\n%s\n", ErrLogFailedText().c_str(),
                  Core.strLogErrFile.c_str(), why.c_str(), line.c_str());
@@ -301,65 +300,18 @@ bool LogErr(int16_t code, const LogSubject& about) {
     return false;
 }
 
-void NoteRelease(int reg, bool released, const LogSubject& about) {
-    if (released) {
-        const auto it = Texts.unreleased.find(reg);
-        if (it == Texts.unreleased.end()) return;
-        for (const std::string& line : it->second) {
-            --Texts.nRunFailures;
-            WriteMsgLog(GetText("Log", "releasedlater") + " " + line);
-        }
-        Texts.unreleased.erase(it);
-        return;
-    }
-    WriteMsgLog(GetText("Log", "notreleased") + " " + about.code + "|" + about.arg);
-    LogErr(kErrNotReleased, about);
-    // No turn does a closing again: only a later closing makes this good.
-    // Nor is it a failure of the request, which was done: an earlier turn's
-    // failure of that request is made good all the same.
-    if (Texts.nTurnReg >= 0 && !Texts.turnFailures.empty()) Texts.turnFailures.pop_back();
-    Texts.unreleased[reg].push_back(FormatLogErrLine(kErrNotReleased, about));
+}  // namespace
+
+bool LogErr(int16_t code, const LogSubject& about) {
+    // The release of a register after a stop is part of the stop: what it
+    // left is said by the stop's own lines, whatever the release meets.
+    if (LinkState.bReleasing && MainTimer.nStopSignal != 0) return false;
+    const std::string line = FormatLogErrLine(code, about);
+    NoteFailure(code, about, line);
+    return WriteErrLogLine(line);
 }
 
-void StartRunTurn(int reg) {
-    Texts.nTurnReg = reg;
-    Texts.turnFailures.clear();
-}
-
-void KeepRunFailures() {
-    for (RunFailure& f : Texts.turnFailures)
-        if (f.pos == MainTimer.bRichiestePending) f.kept = true;
-}
-
-void EndRunTurn(bool failed, bool anotherTurn) {
-    if (Texts.nTurnReg < 0) return;
-    const int reg = Texts.nTurnReg;
-    Texts.nTurnReg = -1;
-    std::vector<RunFailure> turn = std::move(Texts.turnFailures);
-    Texts.turnFailures.clear();
-    // The list went as far as this position: the requests before it were
-    // done in this turn.
-    const int32_t reached = MainTimer.bRichiestePending;
-    auto failedHere = [&](int32_t pos) {
-        for (const RunFailure& f : turn)
-            if (f.pos == pos) return true;
-        return false;
-    };
-    for (const RunFailure& f : Texts.waitingFailures[reg]) {
-        if (f.pos < reached && !failedHere(f.pos)) {
-            --Texts.nRunFailures;
-            WriteMsgLog(GetText("Log", "madegood") + " " + f.line);
-        }
-    }
-    Texts.waitingFailures.erase(reg);
-    if (!failed || !anotherTurn) return;
-    // The next turn takes up the list at the request this one broke off at:
-    // only that request's failures can be made good. The requests before it
-    // are not done again, so their failures stay.
-    std::vector<RunFailure>& waiting = Texts.waitingFailures[reg];
-    for (RunFailure& f : turn)
-        if (f.pos == reached && !f.kept) waiting.push_back(std::move(f));
-}
+bool LogNote(int16_t code, const LogSubject& about) { return WriteErrLogLine(FormatLogErrLine(code, about)); }
 
 bool WriteTxtFile(const std::string& name, const std::string& text) {
     if (Core.strCashDir.empty()) return false;  // no register folder open

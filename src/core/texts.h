@@ -21,6 +21,7 @@ struct LogSubject {
     CashInfoRec cash;
     std::string code;
     std::string arg;
+    int reg = -1;  // its index in the register list, -1 for none
 };
 // Register reg of the list (blank fields outside it) and the request.
 LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg);
@@ -31,29 +32,11 @@ LogSubject RequestFor(int reg);
 // request in progress.
 LogSubject OpenTurnSubject();
 
-// A failure met in a register's turn of a command-line run: the position of
-// the request in the list (-1: none), whether it stays a failure whatever a
-// later turn does, and its error-log line.
-struct RunFailure {
-    int32_t pos = -1;
-    bool kept = false;
-    std::string line;
-};
-
 struct TextsGlobals {
     int16_t nMsgLogFile = -1;  // -1 until the first message of the run (msg.log is then replaced)
     bool bNewTxtFile = false;  // the next WriteTxtFile line starts a new file
     int32_t nCntRec = 0;       // record counter (tree window, panel 7)
     int16_t nCntPend = 0;      // pending-command counter (tree window, panel 8)
-    // Failures of this run that stand: every LogErr (its line written or
-    // not), less those a register's extra turn made good.
-    int32_t nRunFailures = 0;
-    int32_t nFailuresAsked = 0;  // every LogErr of the run
-    // The same by the register open when it was made.
-    std::map<int, int32_t> failuresOfCash;
-    // Files the register sent that were stored whole (a report, the closure
-    // data, the history read), by the register open when they were.
-    std::map<int, int32_t> storesOfCash;
     // The last success of the operation in progress ("Sent to register 1"),
     // shown again when the operation ends; an error listed drops it.
     std::string strResult;
@@ -61,15 +44,6 @@ struct TextsGlobals {
     // name, said only once the register acknowledged that reply.
     bool bResultHeld = false;
     std::string strHeldResult;
-    // A command-line run: the register whose turn is open (-1 none), the
-    // failures of that turn, and those of failed turns that wait for their
-    // register's extra turn, by register.
-    int nTurnReg = -1;
-    std::vector<RunFailure> turnFailures;
-    std::map<int, std::vector<RunFailure>> waitingFailures;
-    // By register: the error-log lines of the closing frames that did not
-    // release it, until a later closing does.
-    std::map<int, std::vector<std::string>> unreleased;
     // The error log could not be written in this run (said once).
     bool bErrLogFailed = false;
     // The language file looked at in this run (what is wrong with it said once).
@@ -110,7 +84,7 @@ void ShowSaveRefused(const std::string& field, const std::string& what = "9");
 // field's name - "badsend".
 void ShowSendRefused(const std::string& field);
 // A file the register sent was stored whole in the folder of the register
-// open now.
+// open now (the record of what each register did counts it).
 void NoteFileStored();
 // A transfer's success ("Sent to register 1"): shown now, and kept for the
 // end of the operation, which would otherwise clear the status text.
@@ -142,42 +116,35 @@ bool WriteMsgLog(const std::string& text);
 // request, to the error log at once.
 // False when there is no error log or it cannot be written; a line that
 // cannot be written goes to standard error, and the message log says why. Every call
-// counts as a failure of the run (Texts.nRunFailures), whether or not the
-// line could be written: the exit status of a command-line run follows that
+// counts as a failure of the run and of the register it is about (the record
+// of what each register did, core/work_record.h), whether or not the line
+// could be written: the exit status of a command-line run follows that
 // count. Nothing in the release of a register after a stop: the stop's
 // lines say what it left.
 bool LogErr(int16_t code, const LogSubject& about);
+// The same line, but no failure: it says what became of a request that an
+// earlier line named (left after a failure, made good).
+bool LogNote(int16_t code, const LogSubject& about);
 
-// The start of register reg's turn in a command-line run: the failures that
-// follow are noted with the request they belong to.
-void StartRunTurn(int reg);
-// The failures noted so far for the request in progress stay failures
-// whatever a later turn does: a later turn does not do their work again (an
-// import that runs once per register, a request that is never sent twice).
-void KeepRunFailures();
-// The end of the open turn (the request list ended, or the register failed).
-// The failures that the register's earlier turn left waiting are made good
-// when this turn did their request again without a failure: they no longer
-// count against the run, and the message log says so (their error-log lines
-// stay). When this turn failed and the register gets another turn, the
-// failures of the request it broke off at (Main timer's list position) wait
-// for it; the others stay, as that turn does not do their requests again.
-void EndRunTurn(bool failed, bool anotherTurn);
-
-// Error-log codes of this program beyond the register's and the link's.
-inline constexpr int16_t kErrFile = 12;      // a file of the run could not be read, written or copied
-inline constexpr int16_t kErrCashEntry = 13; // a register entry cannot be used, or none can
+// The error-log codes of this program beyond the register's and the link's.
+inline constexpr int16_t kErrFile = 12;       // a file of the run could not be read, written or copied
+inline constexpr int16_t kErrCashEntry = 13;  // a register entry cannot be used, or none can
 // The register was not released after the exchange of the request named in
-// the line (its closing frame got no answer); the request itself is not
-// failed by it.
+// the line (its closing frame got no answer); the request itself was done.
 inline constexpr int16_t kErrNotReleased = 14;
+// The request was not done: the register's work ended before it, after the
+// failure named by an earlier line.
+inline constexpr int16_t kErrLeft = 15;
+// A request that is never sent twice (a closure, a reset, a deletion) went
+// out without acknowledgement: it may or may not have been done.
+inline constexpr int16_t kErrMaybeDone = 16;
+// The closure was made (the register acknowledged it) but its data were not
+// received or could not be stored: never send it again.
+inline constexpr int16_t kErrClosureNoData = 17;
+// The failures named by earlier lines of the same register and request were
+// made good by the register's extra turn: the request was done.
+inline constexpr int16_t kErrMadeGood = 18;
 
-// A command-line run: the closing frame of register reg's exchange went out
-// (released) or not. Not released is a failure of the run, said in both logs
-// with the request whose exchange it closed (about); a later closing of the same
-// register releases it, which makes that failure good (the message log says
-// so; the error-log line stays).
-void NoteRelease(int reg, bool released, const LogSubject& about);
 // The error-log line for the code as LogErr writes it (without line end).
 std::string FormatLogErrLine(int16_t code, const LogSubject& about);
 // Writes the text as one line of Core.strCashDir/name: a new file when

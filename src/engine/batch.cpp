@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/cash_list.h"
 #include "core/cassa_conf.h"
@@ -12,6 +13,8 @@
 #include "core/globals.h"
 #include "engine/main_timer.h"
 #include "core/texts.h"
+#include "core/work_record.h"
+#include "engine/builders_reports.h"
 #include "core/link_state.h"
 #include "link/cmd_queue.h"
 #include "link/port.h"
@@ -289,9 +292,7 @@ void LoadConfig() {
         Batch.Richieste.push_back(SplitRequest(Core.strReqCode));
     }
     Batch.bListLoaded = true;
-    Batch.resumeAt.fill(0);
-    Batch.resumeSkip.fill(0);
-    Batch.nRequestCmds = Batch.nRequestCmdsOut = Batch.nRequestCmdsAcked = 0;
+    StartWork(static_cast<int32_t>(Batch.Richieste.size()));
     MainTimer.bRichiestePending = -1;
 }
 
@@ -371,14 +372,11 @@ namespace {
 // went out in its turn before, those are taken out first (they are never
 // sent twice). True when that leaves none.
 bool TakeQueued(int32_t pos) {
-    const size_t open = static_cast<size_t>(Core.nOpenCash);
+    RegisterWork& work = WorkOf(Core.nOpenCash);
     int32_t skip = 0;
-    if (open < Batch.resumeSkip.size() && Batch.resumeAt[open] == pos) {
-        skip = Batch.resumeSkip[open];
-        Batch.resumeSkip[open] = 0;
-    }
+    if (work.resumeAt == pos) skip = std::exchange(work.resumeSkip, 0);
     const bool skipping = skip > 0;
-    Batch.nRequestCmds = 0;
+    int32_t queued = 0;
     for (int i = 1; i <= kQueueSize; ++i) {
         CmdQueueEntry& e = CmdQueue.entries[i];
         if (e.state != -1) continue;
@@ -388,16 +386,18 @@ bool TakeQueued(int32_t pos) {
             --CmdQueue.nCmdNum;
             continue;
         }
-        ++Batch.nRequestCmds;
+        ++queued;
     }
-    return skipping && Batch.nRequestCmds == 0;
+    NoteQueued(Core.nOpenCash, queued);
+    return skipping && queued == 0;
 }
 
 // An abort, the cycle's time-out or an exit request ends the list: it is
 // forgotten.
 bool ListStopped() {
     if (!LinkState.AbortRequest && !MainTimer.ExitRequest && !Cycle.bAborted) return false;
-    Batch.Richieste.clear();
+    // The list stays for the run's end, which says what each register did
+    // with it.
     Batch.bListLoaded = false;
     return true;
 }
@@ -427,7 +427,7 @@ bool ExecRequests() {
         Core.strReqCode = request.code;
         Core.strReqArg = request.arg;
         Core.strReqArgGiven = request.arg;
-        Batch.nRequestCmdsOut = Batch.nRequestCmdsAcked = 0;
+        StartRequestWork(open, RequestCannotBeUndone(request.code));
         if (ExecRequest(request.code, request.arg)) {
             if (TakeQueued(pos)) continue;
             return true;

@@ -41,21 +41,6 @@ struct BatchGlobals {
     std::string strBadOption;       // the option ParseCmdLine could not take
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
-    // By register: the position in the list at which its next turn takes up
-    // the list (0 at the start of the run). A turn that breaks off sets it to
-    // the request it broke off at, or to the one after when that request is
-    // not to be sent twice.
-    std::array<int32_t, 32> resumeAt{};
-    // The commands the request in progress queued; those whose frame went
-    // out (acknowledged or not: the register may have carried them out); and
-    // of those the ones acknowledged.
-    int32_t nRequestCmds = 0;
-    int32_t nRequestCmdsOut = 0;
-    int32_t nRequestCmdsAcked = 0;
-    // By register: the first commands of the request at resumeAt that its
-    // next turn does not send again (a deletion of several codes of which
-    // some went out); 0 when it sends the request whole.
-    std::array<int32_t, 32> resumeSkip{};
     // Settings of the configuration that could not be used as they stand,
     // one line each (LoadConfig; also in msg.log), for standard error.
     std::vector<std::string> settingNotes;

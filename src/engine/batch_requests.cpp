@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "core/work_record.h"
 #include "core/config_level.h"
 #include "core/globals.h"
 #include "engine/main_timer.h"
@@ -259,7 +260,7 @@ bool RunRequest(const std::string& code, const std::string& arg, bool& known) {
 }  // namespace
 
 bool ExecRequest(std::string code, std::string arg) {
-    const int32_t failures = Texts.nFailuresAsked;
+    const int32_t failures = Work.failures;
     const bool importFailedBefore = ImportFailedBefore();
     bool known = true;
     if (RunRequest(code, arg, known)) return true;
@@ -268,7 +269,7 @@ bool ExecRequest(std::string code, std::string arg) {
     // has been counted for it yet (a builder that refused, having said why
     // in the status text, or found nothing to do), it is counted here. The
     // extra turn of a register whose import failed has counted it already.
-    if (Texts.nFailuresAsked == failures && !importFailedBefore)
+    if (Work.failures == failures && !importFailedBefore)
         RequestNotDone("notdone", code + "|" + arg, 4);
     return false;
 }

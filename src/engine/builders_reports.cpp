@@ -376,6 +376,8 @@ std::optional<std::string> ResetToken(const std::string& code, const std::string
 
 }  // namespace
 
+bool RequestIsClosure(const std::string& code) { return code == "#Z"; }
+
 bool RequestCannotBeUndone(const std::string& code) {
     for (const ReportRequest& r : kReports)
         if (code == r.code) return r.onceOnly;

@@ -97,3 +97,5 @@ bool RunReportBuilder(const std::string& code, std::string arg, bool& queued);
 // The request of the code does what cannot be undone (the closure, a reset,
 // a deletion): it is never sent to a register twice.
 bool RequestCannotBeUndone(const std::string& code);
+// The request code is the daily closure's.
+bool RequestIsClosure(const std::string& code);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "core/work_record.h"
 #include "core/cash_list.h"
 #include "core/texts.h"
 #include "engine/builders_tables.h"
@@ -13,10 +14,6 @@
 #include "transfers/transfer.h"
 
 namespace {
-
-// The failures of the program's run counted when the bulk programming
-// started: those counted since are its own.
-int32_t failuresAtStart = 0;
 
 std::string Key(size_t index) {
     std::string k = "chkEna";
@@ -72,7 +69,6 @@ bool StartGlobProg(bool send, const std::vector<bool>& chosen) {
     if (!MayStartOperation()) return false;
     InitFlags();
     ShellState.GlobProgBusy = true;
-    failuresAtStart = Texts.nFailuresAsked;
     bool any = false;
     for (size_t i = 0; i < chosen.size() && i < ProgItems().size(); ++i) {
         if (!chosen[i]) continue;
@@ -95,7 +91,7 @@ bool GlobProgRunning() {
 
 ProgOutcome GlobProgOutcome() {
     if (Cycle.bAborted) return ProgOutcome::Stopped;
-    return Texts.nFailuresAsked > failuresAtStart ? ProgOutcome::Failed : ProgOutcome::Done;
+    return WorkFailures() > 0 ? ProgOutcome::Failed : ProgOutcome::Done;
 }
 
 std::string ProgOutcomeText(ProgOutcome outcome) {

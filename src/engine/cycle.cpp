@@ -1,5 +1,6 @@
 #include "engine/cycle.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/cash_list.h"
@@ -9,6 +10,8 @@
 #include "engine/operation.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "core/work_record.h"
+#include "core/main_timer_state.h"
 #include "link/cmd_queue.h"
 #include "core/hello_rec.h"
 #include "core/link_state.h"
@@ -58,23 +61,22 @@ bool AnyWorkLeft() {
 }
 
 // The error code for each register with work left, each line naming its
-// register and its request. In a command-line run the line of a register
-// names the first request of its list that it has not done: for the open
-// register whose turn is under way, openAt (-1: the request in progress);
-// for the others where their list stands (its first, or where the extra turn
-// would take it up). A register with no request left there has no work left.
+// register and its request. In a command-line run the lines of a register
+// name every request of its list that it has not done from the first one: for
+// the open register whose turn is under way, openAt (-1: the request in
+// progress); for the others where their list stands (its first, or where the
+// extra turn would take it up). A request named already (by the failure that
+// left it) is not named again; a register with none left gets no line.
 void LogForWorkLeft(int16_t code, int32_t openAt) {
-    const int32_t requests = static_cast<int32_t>(Batch.Richieste.size());
     for (int i = 0; i < kMaxCash; ++i) {
         if (!HasWork(i)) continue;
         const bool underWay = i == Core.nOpenCash && !CassaList[i].bDone;
-        const int32_t at = underWay ? openAt : Batch.resumeAt[static_cast<size_t>(i)];
-        if (Core.bInteractive || !Batch.bListLoaded || (underWay && openAt < 0)) {
+        if (Core.bInteractive || !Batch.bListLoaded) {
             LogErr(code, RequestFor(i));
-        } else if (at < requests) {
-            const BatchRequest& request = Batch.Richieste[static_cast<size_t>(at)];
-            LogErr(code, AboutRegister(i, request.code, request.arg));
+            continue;
         }
+        const int32_t inProgress = std::max<int32_t>(MainTimer.bRichiestePending, 0);
+        NameRequestsLeft(i, underWay ? (openAt < 0 ? inProgress : openAt) : WorkOf(i).resumeAt, code);
     }
 }
 
@@ -89,6 +91,7 @@ bool StartCycle() {
         CassaList[i].bFailed = False;
     }
     Core.sngTimerBase = platform::Timer();
+    StartWork(Core.bInteractive ? 0 : static_cast<int32_t>(Batch.Richieste.size()));
     Cycle.bRetryTaken = false;
     Cycle.bAborted = false;
     Texts.strResult.clear();
@@ -119,7 +122,7 @@ bool NextCash(bool first) {
         // Said with the register open, unless its work was over: the stop then
         // came between registers.
         const int open = Core.nOpenCash;
-        const bool workOver = open >= 0 && open < kMaxCash && Operation.outcome[open] == RegisterOutcome::Done;
+        const bool workOver = open >= 0 && open < kMaxCash && WorkOf(open).outcome == RegisterOutcome::Done;
         CurrentShell().AddError(said, !workOver);
         Cycle.bTimedOut = false;
         ClearCmdQueue();
@@ -183,3 +186,15 @@ bool WriteSemFile() {
 }
 
 void LogWorkLeft(int16_t code, int32_t openAt) { LogForWorkLeft(code, openAt); }
+
+void NameRequestsLeft(int reg, int32_t from, int16_t code) {
+    const int32_t count = static_cast<int32_t>(Batch.Richieste.size());
+    for (int32_t pos = std::max<int32_t>(from, 0); pos < count; ++pos) {
+        const RequestFate fate = FateOf(reg, pos);
+        if (fate == RequestFate::Done || fate == RequestFate::MadeGood) continue;
+        const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
+        const bool unsure = fate == RequestFate::Unsure;
+        NameRequestLeft(reg, pos, unsure ? kErrMaybeDone : code, unsure ? fate : RequestFate::NotDone,
+                        AboutRegister(reg, request.code, request.arg));
+    }
+}

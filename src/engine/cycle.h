@@ -51,6 +51,10 @@ bool CycleHasMore();
 // its list it has not done: for the open register openAt (-1: the request in
 // progress). A register with none left gets no line.
 void LogWorkLeft(int16_t code, int32_t openAt);
+// A command-line run: every request of register reg's list from position from
+// on that it has not done and no line named yet gets a line of the code (one
+// that may or may not have been done: kErrMaybeDone).
+void NameRequestsLeft(int reg, int32_t from, int16_t code);
 
 // Drops the queued commands after the one in progress; when the link is idle
 // it then lets NextCash take the abort.

@@ -10,6 +10,7 @@
 #include "transfers/history.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
 #include "link/hello.h"
@@ -55,7 +56,6 @@ void TakeLostExchange() {
     LinkState.nPendingAns = 0;
     if (Core.bInteractive) return;
     CassaList[Core.nOpenCash].bFailed = True;
-    Batch.nRequestCmdsAcked = std::min(Batch.nRequestCmdsAcked, Batch.nRequestCmdsOut - 1);
 }
 
 // Hands the next queued command to the link. In a command-line run a
@@ -102,49 +102,48 @@ bool BatchNextRequest() {
     return false;
 }
 
-// Where the register's next turn takes up the request list; kept by the run.
-int32_t* ResumePlace(int cash) {
-    if (cash < 0 || cash >= static_cast<int>(Batch.resumeAt.size())) return nullptr;
-    return &Batch.resumeAt[static_cast<size_t>(cash)];
-}
-
 // The end of the open register's turn for the run's failures. A turn that
 // failed gets one more (in the first pass of the cycle), which takes up the
 // list at the request this one broke off at and may make good its failures
 // by doing it. Of a request that is never sent twice, the commands that went
-// out are not sent again: when all did, the next turn starts after it; when
-// the last of them got no acknowledgement (it may or may not have been done),
-// its failures stay.
+// out are not sent again: when all did, the next turn starts after it (it
+// was done, or may or may not have been when the last of them got no
+// acknowledgement: its failures then stay). A register whose work is over
+// has every request of its list that it did not do named in the error log.
 void EndErrorTurn() {
     const int open = Core.nOpenCash;
+    RegisterWork& work = WorkOf(open);
     const bool failed = CassaList[open].bFailed != False;
     // A device that another run holds is not let go within this run's
     // cycle: an extra turn would only fail again.
     const bool held = failed && PortHeld();
     const bool another = failed && !held && !Cycle.bRetryTaken && !Cycle.bAborted;
-    if (int32_t* const place = ResumePlace(open); another && place) {
-        int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
-        int32_t skip = 0;
-        const int32_t out = Batch.nRequestCmdsOut;
-        if (pos < static_cast<int32_t>(Batch.Richieste.size()) && out > 0 &&
-            RequestCannotBeUndone(Batch.Richieste[static_cast<size_t>(pos)].code)) {
-            const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
-            const bool whole = out >= Batch.nRequestCmds;
-            if (Batch.nRequestCmdsAcked < out) {
-                std::string text = GetText("Log", "notresent") + " " + request.code + "|" + request.arg;
-                if (!whole) text += " (" + LinkState.strCmdSent + ")";
-                WriteMsgLog(text);
-                KeepRunFailures();
-            }
-            if (whole)
-                ++pos;
-            else
-                skip = out;
+    const int32_t reached = MainTimer.bRichiestePending;
+    int32_t pos = std::max<int32_t>(reached, 0);
+    int32_t skip = 0;
+    if (failed && pos < static_cast<int32_t>(Batch.Richieste.size()) && work.out > 0 && work.once) {
+        const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
+        const bool whole = work.out >= work.queued;
+        if (work.acked < work.out) {
+            std::string text = GetText("Log", "notresent") + " " + request.code + "|" + request.arg;
+            if (!whole) text += " (" + LinkState.strCmdSent + ")";
+            WriteMsgLog(text);
+            KeepRunFailures();
+            NoteRequestUnsure(open, pos);
+        } else if (whole) {
+            NoteRequestDone(open, pos);
         }
-        *place = pos;
-        Batch.resumeSkip[static_cast<size_t>(open)] = skip;
+        if (whole)
+            ++pos;
+        else
+            skip = work.out;
     }
-    EndRunTurn(failed, another);
+    if (another) {
+        work.resumeAt = pos;
+        work.resumeSkip = skip;
+    }
+    EndRunTurn(reached, failed, another);
+    if (!another) NameRequestsLeft(open, 0, kErrLeft);
     if (held) CassaList[open].bFailed = False;
 }
 
@@ -154,9 +153,9 @@ void EndErrorTurn() {
 // done, and the next one is taken. With no register left the run ends.
 void BatchFromRegister(bool opened) {
     while (opened) {
-        const int32_t* const place = ResumePlace(Core.nOpenCash);
-        MainTimer.bRichiestePending = place ? *place - 1 : -1;
-        StartRunTurn(Core.nOpenCash);
+        const int32_t from = WorkOf(Core.nOpenCash).resumeAt;
+        MainTimer.bRichiestePending = from - 1;
+        StartRunTurn(Core.nOpenCash, from);
         if (BatchNextRequest()) return;
         MarkOpenDone();
         EndErrorTurn();
@@ -168,31 +167,36 @@ void BatchFromRegister(bool opened) {
 // The open register's command may have reached it: its frame went out (its
 // acknowledgement awaited when the stop came, or its exchange under way).
 bool OpenCommandOut() {
-    if (LinkState.nState != 1) return false;
-    if (!LinkState.bNoCmd) return true;
-    return !LinkState.bCmdPending && !LinkState.bHelloCmd && !LinkState.PendingCmd.empty() &&
-           LinkState.strCmdSent == LinkState.PendingCmd;
+    return LinkState.nState == 1 && (!LinkState.bNoCmd || WorkOf(Core.nOpenCash).cmdOut);
 }
 
 // The first request of the open register's list that its turn has not done:
 // the one in progress when currentLeft (its exchange under way, about to
 // start, or with commands still queued; or the register failed on it), else
-// the one after it. A request that is never sent twice is not named once all
-// its commands went out, as the register's next turn would not send it; when
-// it may or may not have been done, the message log says so, as of a request
-// whose command was out when the run stopped.
+// the one after it. A request that is never sent twice is not named as left
+// once all its commands went out, as the register's next turn would not send
+// it: when one of them may not have reached it, the error log says it may or
+// may not have been done; a closure whose data the stop cut off was made.
 int32_t OpenFirstLeft(bool currentLeft) {
+    const int open = Core.nOpenCash;
     const int32_t pos = std::max<int32_t>(MainTimer.bRichiestePending, 0);
     if (!currentLeft) return MainTimer.bRichiestePending + 1;
     if (pos >= static_cast<int32_t>(Batch.Richieste.size())) return pos;
     const BatchRequest& request = Batch.Richieste[static_cast<size_t>(pos)];
+    const RegisterWork& work = WorkOf(open);
     const bool out = OpenCommandOut();
-    const int32_t sent = Batch.nRequestCmdsOut + (out && LinkState.bNoCmd ? 1 : 0);
-    const bool once = sent > 0 && RequestCannotBeUndone(request.code);
-    if (out || (once && Batch.nRequestCmdsAcked < sent))
+    const bool once = work.out > 0 && work.once;
+    const bool unsure = once && work.acked < work.out;
+    if (out || unsure)
         WriteMsgLog(GetText("Log", once ? "notresent" : "stopunsure") + " " + request.code + "|" +
                     request.arg);
-    return once && sent >= Batch.nRequestCmds ? pos + 1 : pos;
+    if (!once || work.out < work.queued) return pos;
+    const LogSubject about = AboutRegister(open, request.code, request.arg);
+    if (unsure)
+        NameRequestLeft(open, pos, kErrMaybeDone, RequestFate::Unsure, about);
+    else if (out && RequestIsClosure(request.code))
+        LogErr(kErrClosureNoData, about);
+    return pos + 1;
 }
 
 // A stop or the main window's close: a line for each register with work
@@ -201,6 +205,8 @@ int32_t OpenFirstLeft(bool currentLeft) {
 void LogStopLines(bool currentLeft) {
     MainTimer.bStopLogged = true;
     const int32_t first = OpenFirstLeft(currentLeft);
+    // The open turn went as far as that: what it took up before was done.
+    EndRunTurn(first, false, false);
     const bool releasing = std::exchange(LinkState.bReleasing, false);
     LogWorkLeft(6, first);
     LinkState.bReleasing = releasing;
@@ -271,13 +277,6 @@ void StateConnect() {
         int16_t r = GestHelloReq();
         TakeLostReply();
         LinkState.bNoCmd = false;
-        // The frame that carried the command went out, acknowledged or not
-        // (a refused register's empty frame carries none).
-        if (!LinkState.bCmdPending && !LinkState.strCmdSent.empty()) {
-            ++Batch.nRequestCmdsOut;
-            if (r == 0) ++Batch.nRequestCmdsAcked;
-            NoteCommandOut(r == 0);
-        }
         if (r != 0) {
             CommandOver(5);
             LinkState.nPendingAns = 0;

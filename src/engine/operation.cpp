@@ -31,14 +31,18 @@ std::string MenuName(const char* key) {
 std::string RegisterNumber(int i) { return std::to_string(std::atoi(CassaList[i].station.c_str()) + 1); }
 
 // What the end of the operation says of a register. A closure that the
-// register acknowledged is made, whatever came after it; one whose frame
+// register acknowledged with every reply of its exchange is made, whatever
+// came after it (its data stored, or not received); one whose frame or reply
 // went out unacknowledged may or may not have been made.
 const char* OutcomeKey(int i, RegisterOutcome o) {
-    const bool closure = Operation.bClosure;
-    if (o == RegisterOutcome::Done || (closure && Operation.frameOut[i] == 2))
-        return closure ? "regclosed" : "regdone";
-    if (o == RegisterOutcome::NotReached) return "regnotreached";
-    return closure && Operation.frameOut[i] == 1 ? "regunsure" : "regfailed";
+    const RegisterWork& work = WorkOf(i);
+    if (!Operation.bClosure) {
+        if (o == RegisterOutcome::Done) return "regdone";
+        return o == RegisterOutcome::NotReached ? "regnotreached" : "regfailed";
+    }
+    if (work.out > 0 && work.acked == work.out) return work.stores > 0 ? "regclosed" : "regclosednodata";
+    if (work.out > 0) return "regunsure";
+    return o == RegisterOutcome::NotReached ? "regnotreached" : "regfailed";
 }
 
 // The operation followed has ended: when a register of it was not done, the
@@ -85,11 +89,9 @@ void FollowOperation() {
         Operation.bSeen = true;
         for (int i = 0; i < kMaxCash; ++i) {
             const CashRec& e = CassaList[i];
-            Operation.outcome[i] = e.bDefined && e.bEnabled && !e.bDone ? RegisterOutcome::NotReached : RegisterOutcome::None;
-            Operation.failuresBefore[i] = Texts.failuresOfCash[i];
-            Operation.storesBefore[i] = Texts.storesOfCash[i];
-            Operation.frameOut[i] = 0;
-            Operation.settled[i] = Operation.retried[i] = false;
+            RegisterWork& work = WorkOf(i);
+            work.outcome = e.bDefined && e.bEnabled && !e.bDone ? RegisterOutcome::NotReached : RegisterOutcome::None;
+            work.settled = work.retried = false;
         }
     }
     if (!Operation.bSeen) return;
@@ -101,47 +103,45 @@ void FollowOperation() {
     const bool stopping = Cycle.bAborted || LinkState.AbortRequest || MainTimer.bCancelAfterClosing ||
                           MainTimer.nStopSignal != 0;
     const bool openValid = open >= 0 && open < kMaxCash;
-    if (running && !stopping && openValid && Operation.outcome[open] == RegisterOutcome::Underway && TurnWorkOver()) {
-        Operation.outcome[open] = Texts.failuresOfCash[open] > Operation.failuresBefore[open] ? RegisterOutcome::Failed
-                                                                                           : RegisterOutcome::Done;
-        Operation.settled[open] = true;
+    RegisterWork& opened = WorkOf(open);
+    if (running && !stopping && openValid && opened.outcome == RegisterOutcome::Underway && TurnWorkOver()) {
+        opened.outcome = opened.turnFailures > 0 ? RegisterOutcome::Failed : RegisterOutcome::Done;
+        opened.settled = true;
     }
     // A failed register taken up again in its extra turn starts afresh.
-    if (running && !stopping && openValid && Cycle.bRetryTaken && !Operation.retried[open] &&
-        !CassaList[open].bDone && Operation.outcome[open] != RegisterOutcome::NotReached &&
-        Operation.outcome[open] != RegisterOutcome::None) {
-        Operation.retried[open] = true;
-        Operation.settled[open] = false;
-        Operation.outcome[open] = RegisterOutcome::Underway;
-        Operation.failuresBefore[open] = Texts.failuresOfCash[open];
+    if (running && !stopping && openValid && Cycle.bRetryTaken && !opened.retried && !CassaList[open].bDone &&
+        opened.outcome != RegisterOutcome::NotReached && opened.outcome != RegisterOutcome::None) {
+        opened.retried = true;
+        opened.settled = false;
+        opened.outcome = RegisterOutcome::Underway;
+        opened.turnFailures = 0;
     }
     for (int i = 0; i < kMaxCash; ++i)
-        if (Operation.outcome[i] == RegisterOutcome::Underway && CassaList[i].bDone && !Cycle.bAborted)
-            Operation.outcome[i] = RegisterOutcome::Done;
+        if (WorkOf(i).outcome == RegisterOutcome::Underway && CassaList[i].bDone && !Cycle.bAborted)
+            WorkOf(i).outcome = RegisterOutcome::Done;
     if (!running) {
-        for (RegisterOutcome& o : Operation.outcome)
-            if (o == RegisterOutcome::Underway) o = RegisterOutcome::Failed;
+        for (int i = 0; i < kMaxCash; ++i)
+            if (WorkOf(i).outcome == RegisterOutcome::Underway) WorkOf(i).outcome = RegisterOutcome::Failed;
         NameOutcomes();
         return;
     }
-    if (openValid && Operation.outcome[open] == RegisterOutcome::NotReached)
-        Operation.outcome[open] = RegisterOutcome::Underway;
+    if (openValid && opened.outcome == RegisterOutcome::NotReached) opened.outcome = RegisterOutcome::Underway;
 }
 
 }  // namespace
 
 std::array<RegisterOutcome, kMaxCash> OperationOutcomes() {
-    std::array<RegisterOutcome, kMaxCash> outcomes = Operation.outcome;
-    for (int i = 0; i < kMaxCash; ++i)
-        if (outcomes[i] == RegisterOutcome::Done && !Operation.settled[i] &&
-            Texts.failuresOfCash[i] > Operation.failuresBefore[i])
+    std::array<RegisterOutcome, kMaxCash> outcomes{};
+    for (int i = 0; i < kMaxCash; ++i) {
+        const RegisterWork& work = WorkOf(i);
+        outcomes[i] = work.outcome;
+        if (work.outcome == RegisterOutcome::Done && !work.settled && work.turnFailures > 0)
             outcomes[i] = RegisterOutcome::Failed;
+    }
     return outcomes;
 }
 
-bool OperationStoredFile(int reg) {
-    return reg >= 0 && reg < kMaxCash && Texts.storesOfCash[reg] > Operation.storesBefore[reg];
-}
+bool OperationStoredFile(int reg) { return reg >= 0 && reg < kMaxCash && WorkOf(reg).stores > 0; }
 
 std::vector<int> OperationReach() {
     std::vector<int> reach;
@@ -157,11 +157,6 @@ std::string OperationReachNames() {
     std::string names;
     for (int i : OperationReach()) names += (names.empty() ? "" : ", ") + RegisterNodeCaption(i);
     return names;
-}
-
-void NoteCommandOut(bool acknowledged) {
-    const int open = Core.nOpenCash;
-    if (open >= 0 && open < kMaxCash) Operation.frameOut[open] = acknowledged ? 2 : 1;
 }
 
 bool OperationRunning() { return ExchangeRunning(); }

@@ -12,38 +12,23 @@
 #include <vector>
 
 #include "core/cash_list.h"
-
-// What became of a register in the operation that runs or ran last.
-enum class RegisterOutcome : int8_t { None, NotReached, Underway, Done, Failed };
+#include "core/work_record.h"
 
 struct OperationGlobals {
     // A start was allowed since the main timer's last tick: the further
     // requests of the same user act (bulk programming's tables, a send with
     // the reads that go with it) belong to the operation it started.
     bool bStarting = false;
-    // The operation seen running by the main timer's ticks: the registers
-    // it was started for (None: not one of them), each one's outcome as far
-    // as it has come (Underway once opened, Done once its turn ended other
-    // than by a stop, Failed when a failure was logged with it open or its
-    // turn was cut short), and the failures logged for each before it
-    // started.
+    // The operation is seen running by the main timer's ticks. Each
+    // register's outcome as far as it has come is kept in the record of what
+    // each register did (WorkOf(reg).outcome): None when the operation was
+    // not started for it, Underway once opened, Done once its turn ended
+    // other than by a stop, Failed when a failure about it was logged or its
+    // turn was cut short.
     bool bSeen = false;
-    std::array<RegisterOutcome, kMaxCash> outcome{};
-    std::array<int32_t, kMaxCash> failuresBefore{};
-    // A register's outcome settled once its work was over: failures logged
-    // after it (a Cancel in the pause that follows) are not its own. And a
-    // register given its extra turn: that turn alone decides its outcome.
-    std::array<bool, kMaxCash> settled{};
-    std::array<bool, kMaxCash> retried{};
-    // The files each register had sent and that were stored, before it started.
-    std::array<int32_t, kMaxCash> storesBefore{};
     // The operation is a daily closure: its end names every register, each
     // closed or not.
     bool bClosure = false;
-    // Each register's last command frame: 0 none went out, 1 it went out
-    // without an acknowledgement (it may or may not have been carried out),
-    // 2 acknowledged.
-    std::array<int8_t, kMaxCash> frameOut{};
 };
 extern OperationGlobals Operation;
 
@@ -74,8 +59,6 @@ std::string OperationReachNames();
 // Register reg sent a file in the operation that runs or ran last, and it was
 // stored whole.
 bool OperationStoredFile(int reg);
-// The open register's command frame went out, acknowledged or not.
-void NoteCommandOut(bool acknowledged);
 // The outcome of each register of the operation that runs or ran last, as
 // far as it has come.
 std::array<RegisterOutcome, kMaxCash> OperationOutcomes();

@@ -4,6 +4,7 @@
 #include "core/shell.h"
 #include "core/hello_rec.h"
 #include "core/link_state.h"
+#include "core/work_record.h"
 #include "link/port.h"
 #include "platform/clock.h"
 
@@ -110,6 +111,7 @@ bool SetCmdToSend(const std::string& command, int16_t answers, float time) {
     LinkState.PendingCmd.clear();
     LinkState.nState = 1;
     LinkState.bNoCmd = true;
+    NoteCommandTaken(Core.nOpenCash);
     if (command.empty()) {
         // Only the hello is exchanged.
         LinkState.bCmdPending = false;

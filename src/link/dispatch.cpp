@@ -6,6 +6,8 @@
 #include "core/cassa_conf.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "core/work_record.h"
+#include "core/globals.h"
 #include "link/frames.h"
 #include "core/link_state.h"
 #include "core/main_timer_state.h"
@@ -101,7 +103,8 @@ int16_t NoteReplySent(int16_t sent, const std::string& reply) {
     CurrentShell().AddError(GetText("Log", "replynotacked") + " B" + AnswerRec.strCode + " -> " +
                                 lostReply + " (" + LinkState.strCmdSent + ")",
                             true);
-    LogErr(5, OpenTurnSubject());
+    NoteReplyLost(Core.nOpenCash);
+    LogErr(UnacknowledgedCode(), OpenTurnSubject());
     return sent;
 }
 

@@ -1,9 +1,11 @@
 #include "link/frames.h"
 
 #include "core/cassa_conf.h"
+#include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
 #include "core/link_state.h"
+#include "core/work_record.h"
 #include "link/port.h"
 #include "link/serial_log.h"
 #include "platform/clock.h"
@@ -163,7 +165,6 @@ AnswerParser SetAnswerParser(AnswerParser parser) {
 }
 
 int16_t SendCmdFrame() {
-    LinkState.strCmdSent = LinkState.PendingCmd;
     LinkState.sngLastRx = platform::Timer();
     std::string command;
     bool carries = false;
@@ -171,15 +172,22 @@ int16_t SendCmdFrame() {
         command = LinkState.PendingCmd;
         LinkState.bCmdPending = false;
         carries = true;
-        // What the command's own transfers report from here on is theirs.
-        LinkState.nFailuresAtCmd = Texts.nFailuresAsked;
     } else if (LinkState.bHelloCmd) {
         command = "#P;#H;";
     }
+    // Only a frame that carries the command is the command sent: a hello's
+    // frame, or a refused register's empty one, carries none of it.
+    LinkState.strCmdSent = carries ? LinkState.PendingCmd : std::string();
     std::string frame;
     bool built = Wrap(SeqChars() + "0;" + command, LinkState.bAddressed, AddressChar(), false,
                       frame);
-    if (built && carries) LinkState.strCmdShown = LinkState.strCmdSent;
+    if (built && carries) {
+        LinkState.strCmdShown = LinkState.strCmdSent;
+        // A frame that opens an exchange carries the request's command out
+        // (the closing frame and a register's release carry none of it):
+        // from here on the register may have carried it out.
+        if (LinkState.nState != 2 && !LinkState.bReleasing) NoteFrameOut(Core.nOpenCash);
+    }
     return SendBuilt(built, frame, true);
 }
 

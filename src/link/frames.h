@@ -36,7 +36,9 @@ int MinFrameLen();
 
 // The command frame: "0;" and PendingCmd (when LinkState.bCmdPending, which
 // is then cleared), else "#P;#H;" when LinkState.bHelloCmd, else nothing.
-// Notes the command in strCmdSent and restarts sngLastRx.
+// Notes the command in strCmdSent (empty for a frame that carries none) and
+// restarts sngLastRx; a frame that opens a register's exchange is noted in
+// the record of what each register did.
 int16_t SendCmdFrame();
 // The same layout without the hello command and without touching
 // strCmdSent or sngLastRx.

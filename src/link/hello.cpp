@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/shell.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
 #include "link/frames.h"
@@ -306,15 +307,14 @@ int16_t GestHelloReq() {
     // that carries a command opens one.
     const bool opens = carries && LinkState.nState != 2;
     r = SendCmdFrame();
-    // Only a frame that carried the command counts as a command sent: a
-    // refused register gets no closing frame.
-    if (!carries) LinkState.strCmdSent.clear();
+    if (r == 0 && opens && !LinkState.bReleasing) NoteFrameAcked(Core.nOpenCash);
     if (r != 0 && opens && !LinkAborted()) {
         // The register never acknowledged the command (NAK every time, or
-        // nothing): it may or may not have been carried out, a failure of the run.
+        // nothing): it may or may not have been carried out, a failure of the
+        // run (said as maybe done of a request that is never sent twice).
         const std::string text = GetText("Log", "cmdnotacked") + " " + LinkState.strCmdSent;
         CurrentShell().AddError(text, true);
-        LogErr(5, OpenTurnSubject());
+        LogErr(UnacknowledgedCode(), OpenTurnSubject());
     }
     return refused && closing && r == 0 ? int16_t(-1) : r;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/work_record.h"
 #include "core/globals.h"
 #include "core/numbers.h"
 #include "core/shell.h"
@@ -428,7 +429,7 @@ std::string RegisterNumber() { return std::to_string(LinkState.nAddress + 1); }
 // nothing of one.
 bool ShowSuccess(const char* key) {
     const bool noRecords = std::exchange(noRecordsSaid, false);
-    if (noRecords || Texts.nFailuresAsked != LinkState.nFailuresAtCmd) return false;
+    if (noRecords || WorkOf(Core.nOpenCash).cmdFailures > 0) return false;
     ShowResult(GetText("Msg", key) + " " + RegisterNumber());
     return true;
 }

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "core/work_record.h"
 #include "core/globals.h"
 #include "core/main_timer_state.h"
 #include "core/texts.h"
@@ -97,7 +98,7 @@ int RunBatch(int argc, char** argv) {
     // A run the system stopped says so, as a run ended by the signal would.
     if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.
-    return Texts.nRunFailures > 0 ? 1 : 0;
+    return Work.standing > 0 ? 1 : 0;
 }
 
 int RunInteractive(int argc, char** argv) {

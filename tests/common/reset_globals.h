@@ -11,6 +11,7 @@
 #include "core/numbers.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "store/keyboard.h"
 #include "link/cmd_queue.h"
 #include "link/dispatch.h"
@@ -38,6 +39,7 @@ namespace testsupport {
 inline void ResetGlobals() {
     Core = CoreGlobals{};
     Texts = TextsGlobals{};
+    Work = WorkRecord{};
     Numbers = NumbersGlobals{};
     ConfigLevel = ConfigLevelClass{};
     CassaList = {};

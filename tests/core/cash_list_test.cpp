@@ -5,6 +5,7 @@
 
 #include "common/fake_shell.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "core/core_fixture.h"
 #include "engine/open_register.h"
 
@@ -118,7 +119,7 @@ TEST_F(CashListTest, UnusableEntriesAreLeftOutAndCountInACommandLineRun) {
         // Nine entries refused or cut short: in a command-line run each is a
         // failure of the run, once however often the list is read.
         LoadCasseConf();
-        EXPECT_EQ(Texts.nRunFailures, interactive ? 0 : 9);
+        EXPECT_EQ(Work.standing, interactive ? 0 : 9);
         size_t notes = 0;
         for (size_t at = 0; (at = MsgLog().find("[Casse] C", at)) != std::string::npos; ++at) ++notes;
         EXPECT_EQ(notes, 9u);

@@ -9,6 +9,7 @@
 #include "common/fake_shell.h"
 #include "core/cash_list.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "core/core_fixture.h"
 
 namespace {
@@ -467,6 +468,7 @@ TEST_F(CassaConfTest, AFileThatCannotBeWrittenIsReported) {
         SCOPED_TRACE(r.folder);
         testsupport::ScopedFakeShell shell;
         Texts = TextsGlobals{};
+        Work = WorkRecord{};
         Core.bInteractive = r.interactive;
         Core.strCashDir = dir.file(r.folder);
         EXPECT_FALSE(SaveCassa());
@@ -476,12 +478,12 @@ TEST_F(CassaConfTest, AFileThatCannotBeWrittenIsReported) {
         if (r.interactive) {
             ASSERT_EQ(shell->msgBoxes.size(), 1u);
             EXPECT_EQ(shell->msgBoxes[0].text, std::string("SaveCassa - ") + r.reason);
-            EXPECT_EQ(Texts.nRunFailures, 0);
+            EXPECT_EQ(Work.standing, 0);
         } else {
             EXPECT_TRUE(shell->msgBoxes.empty());
             ASSERT_EQ(shell->errors.size(), 1u);
             EXPECT_EQ(shell->errors[0].text, note);
-            EXPECT_EQ(Texts.nRunFailures, 1);
+            EXPECT_EQ(Work.standing, 1);
         }
     }
 }
@@ -505,7 +507,7 @@ TEST_F(CassaConfTest, AFileFarTooLargeIsSaidAndKept) {
         boxes += shell->msgBoxes.size();
     }
     EXPECT_EQ(boxes, 1u);
-    EXPECT_EQ(Texts.nRunFailures, 1);  // said once in each run
+    EXPECT_EQ(Work.standing, 1);  // said once in each run
     EXPECT_EQ(testsupport::CountOf(MsgLog(), "; not used: " + CassaTxtPath()), 2);
     EXPECT_FALSE(SaveCassa());
     EXPECT_EQ(platform::FileSize(CassaTxtPath()), platform::kProfileMaxBytes + 1);

@@ -1,4 +1,5 @@
 #include "core/texts.h"
+#include "core/work_record.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -216,23 +217,26 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Texts = TextsGlobals{};
+        Work = WorkRecord{};
         Core.strLogErrFile = dir.file("err.log");
         WriteAll(Core.strLogErrFile, "");
         WriteAll(dir.file("msg.log"), "");
-        StartRunTurn(0);
+        StartRunTurn(0, 0);
         MainTimer.bRichiestePending = c.failedAt;
         LogErr(1, OpenTurnSubject());
         if (c.kept) KeepRunFailures();
         EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), 1);
-        MainTimer.bRichiestePending = 1;  // the register's second request breaks its turn off
-        EndRunTurn(true, true);
-        StartRunTurn(0);  // its extra turn
+        EndRunTurn(1, true, true);  // the register's second request breaks its turn off
+        StartRunTurn(0, 1);         // its extra turn
         MainTimer.bRichiestePending = c.retryFailsAt < 0 ? 2 : c.retryFailsAt;
         if (c.retryFailsAt >= 0) LogErr(11, OpenTurnSubject());
-        EndRunTurn(c.retryFailsAt >= 0, false);
-        const int lines = c.retryFailsAt < 0 ? 1 : 2;
-        EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), lines);
-        EXPECT_EQ(Texts.nRunFailures, lines - (c.madeGood ? 1 : 0));
+        EndRunTurn(MainTimer.bRichiestePending, c.retryFailsAt >= 0, false);
+        // A failure made good is followed by a line that says so.
+        const int failures = c.retryFailsAt < 0 ? 1 : 2;
+        const std::string log = ReadAll(Core.strLogErrFile);
+        EXPECT_EQ(testsupport::CountOf(log, "\n"), failures + (c.madeGood ? 1 : 0));
+        EXPECT_EQ(testsupport::CountOf(log, "[018]"), c.madeGood ? 1 : 0) << log;
+        EXPECT_EQ(Work.standing, failures - (c.madeGood ? 1 : 0));
         EXPECT_EQ(ReadAll(dir.file("msg.log")).find("[001]") != std::string::npos, c.madeGood);
     }
 }
@@ -246,11 +250,12 @@ TEST_F(TextsTest, ARegisterNotReleasedIsMadeGoodByItsNextRelease) {
                  {{{0, false}, {1, true}}, 1}, {{{0, true}, {0, false}}, 1}};
     for (const auto& c : cases) {
         Texts = TextsGlobals{};
+        Work = WorkRecord{};
         Core.strLogErrFile = dir.file("err.log");
         WriteAll(Core.strLogErrFile, "");
-        StartRunTurn(0);
+        StartRunTurn(0, 0);
         for (const auto& [reg, released] : c.closings) NoteRelease(reg, released, OpenTurnSubject());
-        EXPECT_EQ(Texts.nRunFailures, c.failures) << c.closings.size();
+        EXPECT_EQ(Work.standing, c.failures) << c.closings.size();
     }
 }
 
@@ -272,7 +277,7 @@ TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
     childtest::WithFileLimit(300, [&] { written = LogErr(11, OpenTurnSubject()); });
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(written);
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
     EXPECT_NE(said.find(FormatLogErrLine(11, OpenTurnSubject())), std::string::npos) << said;
     EXPECT_NE(said.find("Error log cannot be written"), std::string::npos) << said;
     EXPECT_NE(MsgLog().find("Error log cannot be written; its line is given on standard error: " +
@@ -294,13 +299,14 @@ TEST_F(TextsTest, ALanguageFileWithoutTextsIsSaidNotCharged) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         Texts = TextsGlobals{};
+        Work = WorkRecord{};
         Core.bInteractive = c.interactive;
         Core.strLangFile = dir.file(c.file);
         testing::internal::CaptureStderr();
         for (const char* key : {"404", "404"}) EXPECT_EQ(GetText("Msg", key), "");
         const std::string err = testing::internal::GetCapturedStderr();
         const std::string log = c.interactive ? "" : MsgLog();
-        EXPECT_EQ(Texts.nRunFailures, 0);
+        EXPECT_EQ(Work.standing, 0);
         EXPECT_EQ(err, c.said ? "ecrprog: " + std::string(c.said) + Core.strLangFile + "\n" : "");
         EXPECT_EQ(testsupport::CountOf(log, "Language file "), c.said ? 1 : 0);
         EXPECT_EQ(testsupport::CountOf(log, "No text in the language file for [Msg] 404\r\n"),

@@ -3,6 +3,7 @@
 // descriptions, status texts, progress ranges and request words; the PLU
 // report's gate and range window; the deletions from a PLU file; the request
 // codes of a command-line run.
+#include "core/work_record.h"
 #include "engine/builders_reports.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +328,7 @@ TEST_F(ReportBuildersTest, ADeletionListThatCannotBeTakenFailsTheRun) {
         SCOPED_TRACE(row.name);
         Fresh();
         ::Texts = TextsGlobals{};
+        ::Work = WorkRecord{};
         const std::string path = dir_.file(std::string(row.name) + ".txt");
         if (row.bytes >= 0) testsupport::WriteAll(path, std::string(row.bytes, ' '));
         Core.strReqArg = path;
@@ -337,7 +339,7 @@ TEST_F(ReportBuildersTest, ADeletionListThatCannotBeTakenFailsTheRun) {
         ASSERT_EQ(shell_->errors.size(), 1u);
         EXPECT_NE(shell_->errors[0].text.find(GetText("Log", "nodellist") + " " + path),
                   std::string::npos);
-        EXPECT_EQ(::Texts.nRunFailures, 1);
+        EXPECT_EQ(::Work.standing, 1);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/config_level.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "engine/batch.h"
 #include "engine/builders_reports.h"
 #include "platform/clock.h"
@@ -136,11 +137,14 @@ TEST_F(CycleTest, AFailedRegisterGetsOneMoreTurnPerCycle) {
 TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
     // A line for each register with work left: register 1's extra turn,
     // registers 3 and 4 not started; none for register 2, which had finished.
-    // In a command-line run each names the request where its list stands.
+    // In a command-line run each register's lines name every request of its
+    // list from where it stands.
     const struct {
         bool batch;
-        std::vector<std::string> named;  // the requests in the lines of registers 1, 3 and 4
-    } cases[] = {{false, {"<&L|3:4>", "<&L|3:4>", "<&L|3:4>"}}, {true, {"<*F|1:2>", "<#Z|>", "<#Z|>"}}};
+        std::vector<std::string> named;  // the lines: request and station
+    } cases[] = {{false, {"<&L|3:4>  0", "<&L|3:4>  2", "<&L|3:4>  3"}},
+                 {true, {"<*F|1:2>  0", "<&L|3:4>  0", "<#Z|>  2", "<*F|1:2>  2", "<&L|3:4>  2", "<#Z|>  3",
+                         "<*F|1:2>  3", "<&L|3:4>  3"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.batch);
         testsupport::WriteAll(Core.strLogErrFile, "");
@@ -150,12 +154,12 @@ TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
         if (c.batch) {
             Batch.Richieste = {{"#Z", ""}, {"*F", "1:2"}, {"&L", "3:4"}};
             Batch.bListLoaded = true;
-            Batch.resumeAt[0] = 1;
         }
         Core.strReqCode = "&L";  // the request of the register opened last
         Core.strReqArg = Core.strReqArgGiven = "3:4";
         for (int i = 0; i < 4; ++i) queuetest::DefineCash(i, i);
         ASSERT_TRUE(NextCash(true));
+        WorkOf(0).resumeAt = 1;
         std::string cmd = "*2;+4;*F;*3;";
         AddCmd(cmd, 1, 2.5f, "d");
         CassaList[0].bFailed = True;
@@ -169,14 +173,15 @@ TEST_F(CycleTest, TheGlobalTimeOutAbortsTheCycle) {
         CassaList[1].bDone = True;
         EXPECT_FALSE(NextCash(false));
         const std::string log = ErrorLog();
-        EXPECT_EQ(testsupport::CountOf(log, "[007]"), 3) << log;
+        EXPECT_EQ(testsupport::CountOf(log, "[007]"), static_cast<int>(c.named.size())) << log;
         // The lines in register order, each naming its request and station.
         std::istringstream lines(log);
         std::string line;
-        const char* const stations[] = {"  0\r", "  2\r", "  3\r"};
-        for (size_t i = 0; i < 3 && std::getline(lines, line); ++i)
-            EXPECT_TRUE(line.ends_with(stations[i]) &&
-                        line.find(c.named[i]) != std::string::npos) << log;
+        for (size_t i = 0; i < c.named.size() && std::getline(lines, line); ++i) {
+            const std::string& named = c.named[i];
+            EXPECT_TRUE(line.ends_with(named.substr(named.size() - 3) + "\r") &&
+                        line.find(named.substr(0, named.size() - 3)) != std::string::npos) << log;
+        }
         EXPECT_EQ(Core.strReqCode, "&L");
         EXPECT_FALSE(LinkState.AbortRequest);
         for (int i = 0; i < kMaxCash; ++i) {
@@ -253,9 +258,9 @@ TEST_F(CycleTest, TheSemaphoreFileIsWrittenEmptyInBatchModeOnly) {
     // A semaphore file that cannot be written is said on its own, failing no request.
     Core.strLogErrFile = dir.file("err.log");
     Core.strSemFile = dir.file("missing-folder/done.sem");
-    const int32_t failures = Texts.nRunFailures;
+    const int32_t failures = Work.standing;
     EXPECT_FALSE(WriteSemFile());
-    EXPECT_EQ(Texts.nRunFailures, failures);
+    EXPECT_EQ(Work.standing, failures);
     EXPECT_FALSE(testsupport::Exists(dir.file("err.log")));
     EXPECT_NE(testsupport::ReadAll(dir.file("msg.log")).find("Semaphore file cannot be written, a caller waiting "
                                                              "for it is not told the run ended: " +

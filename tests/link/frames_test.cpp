@@ -115,9 +115,9 @@ TEST_F(FramesTest, CommandTravelsInOneFrameOnly) {
     EXPECT_EQ(LinkState.strCmdSent, "*2;+4;*F;*3;");
     EXPECT_EQ(LinkState.strCmdShown, "*2;+4;*F;*3;");
     LinkState.PendingCmd = "*3;";
-    EXPECT_EQ(SendCmdFrame(), 0);  // not pending: an empty frame
+    EXPECT_EQ(SendCmdFrame(), 0);  // not pending: an empty frame, which carries no command
     EXPECT_EQ(fake().Writes().back(), Hex("04 31 20 20 30 3B 02 64 03"));
-    EXPECT_EQ(LinkState.strCmdSent, "*3;");
+    EXPECT_EQ(LinkState.strCmdSent, "");
     EXPECT_EQ(LinkState.strCmdShown, "*2;+4;*F;*3;");
 }
 

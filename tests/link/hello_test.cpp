@@ -3,6 +3,7 @@
 // (main_timer_test.cpp).
 #include "core/config_level.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "emulator/wire.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -124,24 +125,24 @@ TEST_F(HelloTest, TheCopyFileFollowsItsMode) {
 TEST_F(HelloTest, TheCopyFileHoldsOneLineOrSaysWhyNot) {
     static const char answer[] = "A01:000:000:000:0101241230:ID:R1:Bar\r\nNord\0\x7f";
     HelloRec.strHelloAns = std::string(answer, sizeof answer - 1);
-    Texts.nRunFailures = 0;
+    Work.standing = 0;
     ::Hello.bCopyHello = true;
     ::Hello.nCopyMode = 0;
     ::Hello.CopyDest = dir.file("hello.txt");
     WriteCopyFile();
     EXPECT_EQ(testsupport::ReadAll(dir.file("hello.txt")),
               "A01:000:000:000:0101241230:ID:R1:Bar  Nord  \r\n");
-    EXPECT_EQ(Texts.nRunFailures, 0);
+    EXPECT_EQ(Work.standing, 0);
 
     for (int16_t mode : {0, 1}) {
         SCOPED_TRACE(mode);
-        Texts.nRunFailures = 0;
+        Work.standing = 0;
         shell->errors.clear();
         ::Hello.bCopyHello = true;
         ::Hello.nCopyMode = mode;
         ::Hello.CopyDest = dir.file("missing/hello.txt");
         WriteCopyFile();
-        EXPECT_EQ(Texts.nRunFailures, 1);
+        EXPECT_EQ(Work.standing, 1);
         ASSERT_EQ(shell->errors.size(), 1u);
         EXPECT_NE(shell->errors[0].text.find(dir.file("missing/hello.txt") + ": Path not found"),
                   std::string::npos)

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "emulator/pty.h"
 #include "link/cmd_queue.h"
 #include "link/link_fixture.h"
@@ -137,6 +138,7 @@ TEST_F(PortTest, OpenedOnlyWhenSomethingChanged) {
 TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) {
     Core.strLogErrFile = dir.file("errors.log");
     Texts = TextsGlobals{};
+    Work = WorkRecord{};
     const std::string missing = dir.file("no/such/tty");
     const std::string plain = dir.file("plain.txt");
     testsupport::WriteAll(plain, "");
@@ -176,7 +178,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
             SetPortFactory({});
         ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", c.device));
         Core.nCommPort = c.port;
-        const int32_t failures = Texts.nRunFailures;
+        const int32_t failures = Work.standing;
         const std::string log = testsupport::ReadAll(Core.strLogErrFile);
 
         const size_t errors = shell->errors.size();
@@ -184,7 +186,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         ASSERT_EQ(shell->errors.size(), errors + 1);
         EXPECT_EQ(shell->errors.back().text, c.error);
         EXPECT_TRUE(shell->errors.back().registerPrefix);
-        EXPECT_EQ(Texts.nRunFailures, failures + 1);
+        EXPECT_EQ(Work.standing, failures + 1);
         LinkState.TxFrame = "x";
         EXPECT_FALSE(WriteOutput());
         const std::string added = testsupport::ReadAll(Core.strLogErrFile).substr(log.size());
@@ -195,11 +197,12 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
 
     // Once for the register whose commands cannot go out, however many ticks pass.
     Texts = TextsGlobals{};
+    Work = WorkRecord{};
     CmdQueue = CmdQueueState{};
     Core.nCommPort = 1;
     for (std::string text : {"*2;+4;*F;*3;", "*2;+4;&L1:99;#H;*3;"}) AddCmd(text, 1, 2.5f, "");
     for (int tick = 0; tick < 6; ++tick) QueueTick();
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
     CmdQueue = CmdQueueState{};
     platform::SaveSetting("Ports", "COM1", "");
     ::close(holder);

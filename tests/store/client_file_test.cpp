@@ -14,6 +14,7 @@
 #include "transfers/customers_import.h"
 #include "transfers/customers_transfer.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "customers_fixture.h"
 
 namespace {
@@ -154,7 +155,7 @@ TEST_F(ClientFileTest, TheImportedDumpIsSortedByCodeWithEachCodeOnce) {
               std::string::npos) << log;
     ASSERT_EQ(shell->errors.size(), 2u);  // the line without a code, and how many of how many
     EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile("C16.txt") + " (1/5)");
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
 }
 
 // Every whole-file rewrite of the archive, cut off at each byte.

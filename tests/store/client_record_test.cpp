@@ -8,6 +8,7 @@
 #include "store/customers_fixture.h"
 #include <algorithm>
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "transfers/customers_transfer.h"
 #include "customers_fixture.h"
 
@@ -236,6 +237,7 @@ TEST_F(ClientRecordTest, EveryConversionKeepsABackupAndOneThatDropsValuesSaysSo)
     for (const auto& d : downs) {
         SCOPED_TRACE(std::string(d.bak) + (d.lost ? " dropped" : ""));
         Texts = TextsGlobals{};
+        Work = WorkRecord{};
         platform::RemoveFile(dir.file("msg.log"));
         shell->errors.clear();
         WriteAll(path, d.from);

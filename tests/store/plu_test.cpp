@@ -10,6 +10,7 @@
 #include <algorithm>
 #include "common/child_process.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "core/table_sizes.h"
 #include "platform/files.h"
 #include "store/sort_buffer.h"
@@ -384,13 +385,13 @@ TEST_F(PLUStoreTest, DumpSplitsByCodeAndADumpWithoutLinesImportsNothing) {
     // A dump line that is no record fails the read, said with how many of how many.
     std::filesystem::remove(CashFile("Offerte.txt"));
     shell->errors.clear();
-    const int32_t failures = Texts.nRunFailures;
+    const int32_t failures = Work.standing;
     Transfer.nC08Pending = 1;
     ReqState.nFileC08 = kFileOpenNext;
     for (const char* l : {"43:1500:3:ART:-7:0:12:9:", "junk", "*"}) Line(l), DataC08();
     ASSERT_EQ(shell->errors.size(), 2u);
     EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile("C08.txt") + " (1/2)");
-    EXPECT_EQ(Texts.nRunFailures, failures + 1);
+    EXPECT_EQ(Work.standing, failures + 1);
     EXPECT_EQ(ReadAll(CashFile("PLU.txt")).substr(0, 13), "           43");
 }
 
@@ -411,7 +412,7 @@ TEST_F(PLUStoreTest, ADumpThatCannotBeWrittenWholeLeavesThePLUFile) {
             Line("*");
             if (DataC08() != 0) return 2;
             int bad = 0;
-            if (Texts.nRunFailures != 1) bad |= 4;
+            if (Work.standing != 1) bad |= 4;
             const std::string want = GetText("Log", "nowrite") + " " + CashFile("C08.txt");
             if (shell->errors.size() != 1 || shell->errors[0].text.find(want) == std::string::npos)
                 bad |= 8;
@@ -439,7 +440,7 @@ TEST_F(PLUStoreTest, RefusedRecordsOfASendFailTheRunOnce) {
     ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(answers.back(), "*");
     EXPECT_EQ(Lines("PLUTxErr.txt").size(), 2u);
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
     const std::string errLog = ReadAll(dir.file("err.log"));
     EXPECT_EQ(std::count(errLog.begin(), errLog.end(), '\n'), 1) << errLog;
     const std::string msgLog = ReadAll(dir.file("msg.log"));

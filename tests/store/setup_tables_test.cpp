@@ -9,6 +9,7 @@
 
 #include "engine/open_register.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "store/cards.h"
 #include "transfers/cards_transfer.h"
 #include "store/operators.h"
@@ -136,7 +137,7 @@ TEST_F(SetupTablesTest, NoMealTicketsWhereTheFolderHasNone) {
     EXPECT_EQ(AnsTicketAmount(), "*");  // a request after the end
     EXPECT_EQ(LinkState.nPendingAns, 1);
     EXPECT_EQ(shell->errors.size(), 1u);
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
 
     ReqState.bRdTicketAmount = True;
     Line("7:01:000000100:");
@@ -147,7 +148,7 @@ TEST_F(SetupTablesTest, NoMealTicketsWhereTheFolderHasNone) {
     EXPECT_EQ(LinkState.nPendingAns, 0);
     EXPECT_EQ(Acks(), 2);
     EXPECT_EQ(shell->errors.size(), 2u);
-    EXPECT_EQ(Texts.nRunFailures, 2);
+    EXPECT_EQ(Work.standing, 2);
     EXPECT_FALSE(platform::FileExists(file));
     EXPECT_EQ(OpenFileCount(), 0);
 }

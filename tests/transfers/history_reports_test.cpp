@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "platform/profile.h"
 #include "core/shell_state.h"
 #include "transfers/report_procs.h"
@@ -294,10 +295,10 @@ TEST_F(HistoryTest, AReportCutShortOrMalformedLeavesThePreviousReport) {
     // neither noted as stored (the reports window shows it) nor taken as done.
     ASSERT_EQ(::rmdir(CashFile("Reparti.rpt.part").c_str()), 0);
     ReqState.nRptReparti = kFileOpenNext;
-    const int32_t stores = ::Texts.storesOfCash[Core.nOpenCash], failures = ::Texts.nFailuresAsked;
+    const int32_t stores = WorkOf(Core.nOpenCash).stores, failures = ::Work.failures;
     for (const char* line : {"C02:ZZZZ:ZZ:a", "C02:ZZZZ", "C02:ZZZZ:ZZ:*"}) Feed(line);
-    EXPECT_EQ(::Texts.storesOfCash[Core.nOpenCash], stores);
-    EXPECT_GT(::Texts.nFailuresAsked, failures);
+    EXPECT_EQ(WorkOf(Core.nOpenCash).stores, stores);
+    EXPECT_GT(::Work.failures, failures);
 }
 
 }  // namespace

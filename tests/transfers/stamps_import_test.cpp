@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "engine/batch.h"
 #include "store/discounts.h"
 #include "store/transfer_fixture.h"
@@ -97,7 +98,7 @@ TEST_F(StampsImportTest, AFailedImportSendsNothingAndIsLogged) {
     EXPECT_FALSE(ExecRequest("*Q", dir.file("stamps.txt")));
     EXPECT_NE(ReadAll(dir.file("err.log")).find("[004]"), std::string::npos);
     EXPECT_EQ(CmdQueue.nCmdNum, 0);
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
 }
 
 }  // namespace

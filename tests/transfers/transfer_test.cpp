@@ -17,6 +17,7 @@
 #include "common/child_process.h"
 #include "core/config_level.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "platform/files.h"
 #include "store/client_file.h"
 #include "store/customer_files.h"
@@ -123,7 +124,7 @@ TEST_F(TransferTest, CopyRecvFileCopiesOnlyInABatchRunWithADestination) {
     ASSERT_EQ(shell->errors.size(), 1u);
     EXPECT_NE(shell->errors[0].text.find("missing/out.txt"), std::string::npos);
     EXPECT_NE(ReadAll(dir.file("msg.log")).find("missing/out.txt: No such file"), std::string::npos);
-    EXPECT_EQ(Texts.nRunFailures, 1);  // a failure of the run
+    EXPECT_EQ(Work.standing, 1);  // a failure of the run
 }
 
 // ---- field codec
@@ -359,6 +360,7 @@ TEST_F(TransferTest, ACompleteSendSaysSoAndAFailedOneDoesNot) {
         SCOPED_TRACE(c.name);
         c.prepare();
         Texts = TextsGlobals{};  // a run without failures so far
+        Work = WorkRecord{};
         LinkState.nPendingAns = 1;
         for (int i = 0; i < 5 && c.answer() != "*"; ++i) continue;
         EXPECT_EQ(LinkState.nPendingAns, 0);
@@ -421,7 +423,7 @@ TEST_F(TransferTest, DataStoresEachLineThenEnds) {
     EXPECT_EQ(LinkState.nPendingAns, 0);
     EXPECT_EQ(Acks(), 3);
     EXPECT_TRUE(shell->errors.empty());
-    EXPECT_EQ(Texts.nRunFailures, 0);
+    EXPECT_EQ(Work.standing, 0);
 }
 
 TEST_F(TransferTest, DataThatIsNotAwaitedIsAcknowledgedAndDropped) {
@@ -441,7 +443,7 @@ TEST_F(TransferTest, AReadOfNoRecordsSaysSo) {
     ASSERT_EQ(shell->messages.size(), 1u);
     EXPECT_EQ(shell->messages[0].text, GetText("Log", "norecords") + " " + CashFile(kGrpRepFile));
     EXPECT_TRUE(shell->errors.empty());
-    EXPECT_EQ(Texts.nRunFailures, 0);
+    EXPECT_EQ(Work.standing, 0);
     // It stays the operation's result (the status text at its end), no success said over it.
     EXPECT_EQ(Texts.strResult, shell->messages[0].text);
 }
@@ -475,7 +477,7 @@ TEST_F(TransferTest, DataLinesThatCannotBeReadWholeWriteNothing) {
     // Lines not stored fail the read: how many of how many.
     ASSERT_EQ(shell->errors.size(), 2u);
     EXPECT_EQ(shell->errors[1].text, GetText("Log", "readrefused") + " " + CashFile(kGrpRepFile) + " (6/6)");
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
     for (const std::string& t : shell->statusTexts) EXPECT_EQ(t.find("Read from"), std::string::npos) << t;
 }
 
@@ -527,7 +529,7 @@ TEST_F(TransferTest, AReadCutShortLeavesTheOldTableWhole) {
     ASSERT_EQ(shell->errors.size(), 1u);
     EXPECT_EQ(shell->errors[0].text, GetText("Log", "readcut") + " " + CashFile(kGrpRepFile));
     EXPECT_NE(ReadAll(dir.file("msg.log")).find(shell->errors[0].text), std::string::npos);
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
     // What the register still sends of that read is acknowledged and dropped.
     EXPECT_EQ(ReqState.bRdGrpRep, False);
     for (const char* line : {"3:Late:", "*"}) {
@@ -543,7 +545,7 @@ TEST_F(TransferTest, AReadCutShortLeavesTheOldTableWhole) {
         DataTable(GroupsTable());
     }
     EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), Group(1, "Old one") + Group(2, "Again"));
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
 }
 
 // A disk that fills up (a limit on the size of the files written), and a copy
@@ -598,7 +600,7 @@ TEST_F(TransferTest, AReadThatCannotBeStoredLeavesTheOldTableAndCounts) {
                 const std::string want = GetText("Log", r.key) + " " + CashFile(r.file);
                 int bad = 0;
                 if (last != 0 || LinkState.nPendingAns != 0) bad |= 1;
-                if (Texts.nRunFailures != 1) bad |= 2;
+                if (Work.standing != 1) bad |= 2;
                 if (shell->errors.size() != 1 || shell->errors[0].text.rfind(want, 0) != 0 ||
                     shell->errors[0].text.find(r.reason) == std::string::npos)
                     bad |= 4;
@@ -645,7 +647,7 @@ TEST_F(TransferTest, AMultipleFunctionsReadThatCannotBeStoredLeavesTheOldFile) {
                 GetText("Log", "nowrite") + " " + CashFile(kFunMulFile) + ": File too large";
             int bad = 0;
             if (last != 0 || LinkState.nPendingAns != 0 || ReqState.bRdFMult != False) bad |= 1;
-            if (Texts.nRunFailures != 1) bad |= 2;
+            if (Work.standing != 1) bad |= 2;
             if (shell->errors.size() != 1 || shell->errors[0].text != want) bad |= 4;
             for (const auto& e : shell->errors) std::fprintf(stderr, "%s\n", e.text.c_str());
             return bad;

@@ -1,5 +1,6 @@
 // Batch mode: the command line, the batch configuration and the request
 // list, in the test's own process.
+#include "core/work_record.h"
 #include "common/fake_shell.h"
 #include "link/hello.h"
 #include "platform/profile.h"
@@ -193,7 +194,7 @@ TEST_F(RequestListTest, NothingRunsAfterAFailedHandshakeAnAbortOrAnExit) {
     Batch.Richieste = {{"HELLO", ""}};
     LinkState.AbortRequest = true;
     EXPECT_FALSE(ExecRequests());
-    EXPECT_TRUE(Batch.Richieste.empty());
+    EXPECT_FALSE(Batch.bListLoaded);
     EXPECT_EQ(ErrorLines("003"), 0);
 }
 
@@ -203,13 +204,13 @@ TEST_F(RequestListTest, AListPastSixteenBitsIsTakenWhole) {
     Batch.Richieste.back() = {"HELLO", ""};
     EXPECT_TRUE(ExecRequests());
     EXPECT_EQ(MainTimer.bRichiestePending, 39999);
-    EXPECT_EQ(Texts.nRunFailures, 39999);
+    EXPECT_EQ(Work.standing, 39999);
 }
 
 TEST_F(RequestListTest, AFailureCountsAlsoWithoutAnErrorLog) {
     Core.strLogErrFile.clear();
     ExecRequest("??", "");
-    EXPECT_EQ(Texts.nRunFailures, 1);
+    EXPECT_EQ(Work.standing, 1);
     EXPECT_FALSE(platform::FileExists(dir.file("err.log")));
 }
 

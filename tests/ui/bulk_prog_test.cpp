@@ -20,6 +20,7 @@
 #include "engine/cycle.h"
 #include "engine/operation.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 #include "core/shell_state.h"
 #include "ui/frmMain.h"
 #include "ui/frmProg.h"
@@ -122,9 +123,9 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
              QApplication::sendEvent(&form, &esc), Cycle.bAborted = LinkState.AbortRequest; }, false,
          "Bulk programming stopped before its end"},
         {"Cancel, then the close box", [&] {
-             const int32_t asked = ::Texts.nFailuresAsked;  // the stop is said once
+             const int32_t asked = ::Work.failures;  // the stop is said once
              form.cmdClose->click(), form.close(), Cycle.bAborted = LinkState.AbortRequest;
-             EXPECT_EQ(::Texts.nFailuresAsked, asked + 1);
+             EXPECT_EQ(::Work.failures, asked + 1);
          }, false, "Bulk programming stopped before its end"},
         {"closing pause", [&] {
              ClearCmdQueue(), LinkState.nState = 2, form.cmdClose->click(), LinkState.nState = 0;

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 
+#include "core/work_record.h"
 #include "common/fake_shell.h"
 #include "engine/builders_fixture.h"
 #include "link/cmd_queue.h"
@@ -158,22 +159,22 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     EXPECT_EQ(ReqState.nFileChiusura, kFileOpenNext);
     CmdQueue = CmdQueueState{};
     Write("Cassa1/Chiusura.txt", "Z 0012:TOTAL 5,00\r\n");
-    Operation.outcome[0] = RegisterOutcome::Failed;  // its reply lost: the file came all the same
+    WorkOf(0).outcome = RegisterOutcome::Failed;  // its reply lost: the file came all the same
     NoteFileStored();
     w->WatchOperation();
     EXPECT_EQ(w->txtReport->toPlainText().toStdString(), "Z 0012:TOTAL 5,00\n");
     // Acknowledged, but its closure data never came: the earlier file is not shown as its result.
     w->cmdChiusura->click();
     CmdQueue = CmdQueueState{};
-    Operation.storesBefore[0] = ::Texts.storesOfCash[0];  // as the operation's first tick notes
-    Operation.outcome[0] = RegisterOutcome::Done;
+    StartWork(0);  // as the operation's start does
+    WorkOf(0).outcome = RegisterOutcome::Done;
     w->WatchOperation();
     EXPECT_TRUE(w->txtReport->toPlainText().isEmpty());
     EXPECT_EQ(w->lblReportFile->text().toStdString().rfind("Not received by the last request", 0), 0u);
     // A closure sent without acknowledgement is said once in the message log.
     Operation.bSeen = Operation.bClosure = true;
-    Operation.outcome[0] = RegisterOutcome::Underway;
-    Operation.frameOut[0] = 1;
+    WorkOf(0).outcome = RegisterOutcome::Underway;
+    WorkOf(0).out = 1;  // its frame went out, never acknowledged
     OperationTick();
     EXPECT_EQ(testsupport::CountOf(testsupport::ReadAll(dir.file("msg.log")), "may or may not"), 1);
 
