@@ -137,18 +137,73 @@ bool ForeignLine(std::string_view line) {
     return !known || line.size() > kLongest;
 }
 
-int ForeignLines(const std::string& bytes) {
-    int count = 0;
+// The foreign lines of an options file, and the bytes a save keeps of it
+// (at least: a dropped line's second line-ending byte is counted as kept).
+struct FileLines {
+    int foreign = 0;
+    size_t kept = 0;
+};
+
+FileLines CountLines(const std::string& bytes) {
+    FileLines lines;
+    lines.kept = bytes.size();
     // A UTF-8 byte-order mark (a file saved by a text editor) is read past,
     // as the profile functions do.
     size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (at < bytes.size()) {
         size_t end = at;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-        if (ForeignLine(std::string_view(bytes.data() + at, end - at))) ++count;
+        if (ForeignLine(std::string_view(bytes.data() + at, end - at))) {
+            ++lines.foreign;
+            lines.kept -= std::min(end + 1, bytes.size()) - at;
+        }
         at = end + 1;
     }
-    return count;
+    return lines;
+}
+
+// Room kept below the bound of the profile reader for what a save adds to
+// the lines it keeps: every option key with its section (under 4 KB with
+// ordinary values), and texts longer than the file held.
+constexpr int64_t kSaveRoom = 64 * 1024;
+
+// The file keeps so much that a save of the options could pass the bound
+// and fail, every time: it is refused at the read, as an unreadable one is.
+bool NoRoomToSave(const FileLines& lines) {
+    return static_cast<int64_t>(lines.kept) > platform::kProfileMaxBytes - kSaveRoom;
+}
+
+std::string NoRoomText() {
+    const std::string text = GetText("Log", "cassafull");
+    return text.empty() ? "Options file too large: with the options a save writes it would pass 16 MB; "
+                          "not used:"
+                        : text;
+}
+
+// Says that the file is not used, in these words followed by its name: a
+// message box in an interactive run, the progress window's errors and the
+// error log (kErrFile) in a command-line run, and the message log; once
+// while it stays refused. Returns refused.
+bool ReportRefusedProfile(const std::string& file, bool refused, const std::string& words) {
+    // Said once while the file stays so, however often it is opened; said
+    // again should it be refused again.
+    std::vector<std::string>& reported = CashListState.reported;
+    const auto seen = std::find(reported.begin(), reported.end(), file);
+    if (!refused) {
+        if (seen != reported.end()) reported.erase(seen);
+        return false;
+    }
+    if (seen != reported.end()) return true;
+    reported.push_back(file);
+    const std::string text = words + " " + file;
+    if (Core.bInteractive) {
+        CurrentShell().MsgBox(text, "");
+        WriteMsgLog(text);
+    } else {
+        CurrentShell().AddError(text, true);
+        LogErr(kErrFile, OpenTurnSubject());
+    }
+    return true;
 }
 
 // A text as written into Cassa.txt: never a line break (control characters
@@ -369,8 +424,13 @@ bool ReadCassaConf() {
     CassaFile.strB90Pg.clear();
     CassaFile.nB90Type = 0;
 
+    // The bytes the options are read from (within an opening of the file
+    // the reader takes the same ones): the file is not read again.
+    const std::shared_ptr<const std::string> bytes = platform::ProfileBytes(CassaTxtPath());
+    const FileLines lines = bytes ? CountLines(*bytes) : FileLines{};
+    const bool noRoom = NoRoomToSave(lines);
     OptionReader r(CassaTxtPath());
-    EachOption(r, c, CassaFile);
+    if (!noRoom) EachOption(r, c, CassaFile);
 
     // The link settings that follow from the options.
     LinkState.bAddressed = GetAddressedMode(c.P911);
@@ -378,17 +438,16 @@ bool ReadCassaConf() {
     int16_t level = (c.P911 & 8) ? 1 : 0;
     ConfigLevel.SetProtoLevel(Core.nOpenCash, level);
 
-    // A file that cannot be read (far too large, not a file) gave nothing:
-    // the defaults stand, and it is never read whole.
-    CassaFile.bUnreadable = ReportUnreadableProfile(CassaTxtPath());
+    // A file that cannot be read (far too large, not a file) gave nothing,
+    // nor one that leaves no room for a save: the defaults stand.
+    CassaFile.bUnreadable = noRoom ? ReportRefusedProfile(CassaTxtPath(), true, NoRoomText())
+                                   : ReportUnreadableProfile(CassaTxtPath());
     if (CassaFile.bUnreadable) return false;
 
     // Values that could not be taken, or lines that are no options: the
     // file is kept as it is in Cassa.txt.bak before a save normalises it,
     // and the message log says which keys went back to their defaults.
-    // The bytes the options were read from: the file is not read again.
-    const std::shared_ptr<const std::string> bytes = platform::ProfileBytes(CassaTxtPath());
-    const int foreign = bytes ? ForeignLines(*bytes) : 0;
+    const int foreign = lines.foreign;
     if (!r.ok() || foreign > 0) {
         // Lines that are no options are no values: a file that has only
         // those says so, and no value of it went back to its default.
@@ -428,43 +487,32 @@ std::string UnreadableProfileText() {
 
 bool ReportUnreadableProfile(const std::string& file) {
     if (file.empty()) return false;
-    // Said once while the file stays so, however often it is opened; said
-    // again should it become unreadable again.
-    std::vector<std::string>& reported = CashListState.reported;
-    const auto seen = std::find(reported.begin(), reported.end(), file);
-    if (!platform::ProfileUnreadable(file)) {
-        if (seen != reported.end()) reported.erase(seen);
-        return false;
-    }
-    if (seen != reported.end()) return true;
-    reported.push_back(file);
-    const std::string text = UnreadableProfileText() + " " + file;
-    if (Core.bInteractive) {
-        CurrentShell().MsgBox(text, "");
-        WriteMsgLog(text);
-    } else {
-        CurrentShell().AddError(text, true);
-        LogErr(kErrFile, OpenTurnSubject());
-    }
-    return true;
+    return ReportRefusedProfile(file, platform::ProfileUnreadable(file), UnreadableProfileText());
 }
 
 bool SaveCassa() {
     const std::string file = CassaTxtPath();
     if (file.empty()) return false;
-    // Every key goes into the file's lines in memory; the file is then
-    // replaced once, whole (a missing file is created).
-    platform::ProfileBatch batch(file);
-    batch.DropLines(ForeignLine);
-    OptionWriter w(file);
-    w.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
-    EachOption(w, udtCassaConf, CassaFile);
-    int err = 0;  // a file that cannot be read is not written over
-    bool written = w.ok();
-    if (written) {
-        errno = 0;
-        written = batch.Commit();
-        err = errno;
+    // A file that leaves no room for a save was refused at the read: the
+    // options are the defaults, and they are not written over it.
+    const std::shared_ptr<const std::string> bytes = platform::ProfileBytes(file);
+    int err = EFBIG;
+    bool written = false;
+    if (!bytes || !NoRoomToSave(CountLines(*bytes))) {
+        // Every key goes into the file's lines in memory; the file is then
+        // replaced once, whole (a missing file is created).
+        platform::ProfileBatch batch(file);
+        batch.DropLines(ForeignLine);
+        OptionWriter w(file);
+        w.Int("Tastiera", "tipo", CassaFile.nTipoTastiera);
+        EachOption(w, udtCassaConf, CassaFile);
+        err = 0;  // a file that cannot be read is not written over
+        written = w.ok();
+        if (written) {
+            errno = 0;
+            written = batch.Commit();
+            err = errno;
+        }
     }
     if (!written) {
         const std::string reason = platform::FileErrorText(err, file);

@@ -80,8 +80,9 @@ struct CassaFileValues {
     std::string strB90Pg;          // [B90] pg: its second part (2 characters)
     int16_t nB90Type = 0;          // [B90] type: how the next history read continues
     bool bConfPLUDefault = true;   // the PLU options are defaults until the register's own arrive
-    // Cassa.txt is there but cannot be read (far too large, not a file): the
-    // options are the defaults, and a command-line run does no work on the
+    // Cassa.txt is there but cannot be read (far too large, not a file), or
+    // keeps so much that a save of the options would pass the bound of the
+    // profile reader: the options are the defaults, and a command-line run does no work on the
     // register.
     bool bUnreadable = false;
     // The backups (Cassa.txt.bak) written in this run: each keeps the file
@@ -105,9 +106,11 @@ bool ReadCassaTipo();
 // five characters, a 50P longer than three) keeps its default, is noted in
 // the message log and makes the result false; the reading goes on, so no
 // field ever keeps the value of another register. A Cassa.txt that is there
-// but cannot be read (platform::ProfileUnreadable) leaves every default,
-// sets CassaFile.bUnreadable, is reported (ReportUnreadableProfile) and
-// makes the result false.
+// but cannot be read (platform::ProfileUnreadable), or whose lines a save
+// keeps leave too little room below platform::kProfileMaxBytes for the
+// options (every save would fail), leaves every default, sets
+// CassaFile.bUnreadable, is reported as ReportUnreadableProfile does, with
+// the reason, and makes the result false.
 bool ReadCassaConf();
 // Says that a profile file of the run (Cassa.txt, config.ini) is there but
 // cannot be read, naming it: a message box in an interactive run, the
@@ -124,7 +127,8 @@ std::string UnreadableProfileText();
 // cannot be written: a Cassa.txt that cannot be written is reported with the
 // reason (a message box "SaveCassa - reason" in an interactive run, the
 // progress window's error list and the error log in a command-line run, and
-// the message log) and stays as it was.
+// the message log) and stays as it was; so is one refused at the read for
+// want of room ("File too large").
 bool SaveCassa();
 // True when some field of the working copy differs from the saved copy.
 bool TestGlbDiff();

@@ -221,6 +221,10 @@ bool ParseCmdLine() {
     return !Core.strReqCode.empty();
 }
 
+std::string SemFileSetting() {
+    return FromStartDir(platform::ProfileString("Casse", "sem", "", Core.strSetupIni));
+}
+
 bool InitBatch() {
     std::string setup = Batch.strSetupFile.empty()
                             ? platform::JoinPath(Core.strStartDir, "setup.ini")
@@ -248,7 +252,7 @@ void LoadConfig() {
     // The set-up reads each of its profile files once, whatever the keys.
     platform::ProfileOpening setup(Core.strSetupIni), list(ConfigIniPath());
     Core.strLogErrFile = FromStartDir(platform::ProfileString("Casse", "logerr", "", Core.strSetupIni));
-    Core.strSemFile = FromStartDir(platform::ProfileString("Casse", "sem", "", Core.strSetupIni));
+    Core.strSemFile = SemFileSetting();
 
     const std::string config = ConfigIniPath();
     Core.bGlobPLU = platform::ProfileInt("Globali", "globplu", 0, config) == 1;

@@ -77,6 +77,10 @@ bool ParseCmdLine();
 // type and the model from the options. Always true.
 bool InitBatch();
 
+// The semaphore file setup.ini names ([Casse] "sem", from the start
+// folder); empty when it names none.
+std::string SemFileSetting();
+
 // Reads the batch configuration: setup.ini [Casse] "logerr" and "sem";
 // config.ini [Globali] "globplu", [Generiche] "langfile",
 // "commandstimeout" (default 1800 s) and "hstlimit"; the register list with

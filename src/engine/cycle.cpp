@@ -172,10 +172,13 @@ void ClearPending() {
 
 bool WriteSemFile() {
     if (Core.bInteractive || Core.strSemFile.empty()) return true;
-    if (platform::WriteFile(Core.strSemFile, "")) return true;
+    // A path that names the base folder itself (one that is a file) is not
+    // written over.
+    const bool base = platform::SamePath(Core.strSemFile, Core.strRootDir);
+    if (!base && platform::WriteFile(Core.strSemFile, "")) return true;
     // A caller waiting for the file would wait for ever: said where the
     // caller looks besides (message log, standard error).
-    const int err = errno;
+    const int err = base ? ENOTDIR : errno;
     std::string text = GetText("Log", "nosem");
     if (text.empty())
         text = "Semaphore file cannot be written, a caller waiting for it is not told the run ended:";

@@ -135,6 +135,12 @@ bool DirExists(const std::string& path) {
     return ::stat(ResolvePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool SamePath(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(ResolvePath(a).c_str(), &sa) == 0 && ::stat(ResolvePath(b).c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 bool MakeDir(const std::string& path) {
     std::string p = ResolvePath(path);
     struct stat st;

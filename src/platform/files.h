@@ -19,6 +19,9 @@ std::string JoinPath(const std::string& a, const std::string& b);
 std::string ResolvePath(const std::string& path);
 bool FileExists(const std::string& path);   // a regular file (after ResolvePath)
 bool DirExists(const std::string& path);    // a folder (after ResolvePath)
+// True when both paths (after ResolvePath) name one existing file or folder,
+// however spelled.
+bool SamePath(const std::string& a, const std::string& b);
 bool MakeDir(const std::string& path);      // creates it (and its parents); true when it exists after
 bool RemoveFile(const std::string& path);   // true when it no longer exists
 bool CopyFileTo(const std::string& from, const std::string& to);  // overwrites; true on success

@@ -62,6 +62,14 @@ int RunBatch(int argc, char** argv) {
     const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir);
     if (!held.empty()) {
         std::cerr << "ecrprog: " << held << std::endl;
+        // A base folder that is a file holds no other run: a caller waiting
+        // for the semaphore file is told that this one ended, or standard
+        // error says the file cannot be written (under that path or of it).
+        if (platform::FileExists(Core.strRootDir)) {
+            Core.strSemFile = SemFileSetting();
+            WriteSemFile();
+            for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+        }
         return 1;
     }
     LoadConfig();

@@ -195,7 +195,6 @@ TEST_F(CassaConfTest, ASaveDropsWhatTheLogSaysAndNeverPassesTheBound) {
     } rows[] = {
         {"4 KB of noise", filled("[P0]\r\n19=12\r\n", "#noise!\r\n", 4096), true},
         {"noise up to the bound", filled("[P0]\r\n19=12\r\n", "noise\r\n", platform::kProfileMaxBytes - 1), true},
-        {"blank lines up to the bound", filled("[P0]\r\n19=12\r\n", "\r\n", platform::kProfileMaxBytes - 1), false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -488,29 +487,66 @@ TEST_F(CassaConfTest, AFileThatCannotBeWrittenIsReported) {
     }
 }
 
-// A Cassa.txt far larger than any options file is not read: the defaults,
-// said with the file's name (a message box when interactive, the error log
+// A Cassa.txt far larger than any options file is not read, nor one whose
+// lines a save keeps leave no room below that bound for the option lines a
+// save writes (every save of it would fail): the defaults, said with the
+// reason and the file's name (a message box when interactive, the error log
 // in a command-line run, once), and the file is not written over.
-TEST_F(CassaConfTest, AFileFarTooLargeIsSaidAndKept) {
+TEST_F(CassaConfTest, AFileTooLargeIsSaidAndKept) {
     Model(5);
     Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
-    WriteCassa("[P0]\r\n19=12\r\n");
-    ASSERT_EQ(truncate(CassaTxtPath().c_str(), platform::kProfileMaxBytes + 1), 0);
-    size_t boxes = 0;
-    for (const bool interactive : {true, true, false, false}) {
-        testsupport::ScopedFakeShell shell;
-        if (Core.bInteractive != interactive) CashListState.reported.clear();  // a new run
-        Core.bInteractive = interactive;
-        EXPECT_FALSE(ReadCassaConf());
-        EXPECT_TRUE(CassaFile.bUnreadable);
-        EXPECT_EQ(udtCassaConf.P019, CassaConfDefaults().P019);
-        boxes += shell->msgBoxes.size();
+    const int64_t bound = platform::kProfileMaxBytes;
+    auto comments = [](int64_t size) {
+        std::string bytes = "[P0]\r\n19=12\r\n";
+        while (static_cast<int64_t>(bytes.size()) + 11 <= size) bytes += "; comment\r\n";
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        int64_t size;       // made this large (sparse) when larger than the bytes
+        const char* said;   // nullptr: read and saved
+    } rows[] = {
+        {"over the bound", "[P0]\r\n19=12\r\n", bound + 1, "not a readable file); not used: "},
+        {"comments up to the bound", comments(bound), 0, "would pass 16 MB; not used: "},
+        {"comments 8 KB short of the bound", comments(bound - 8192), 0, "would pass 16 MB; not used: "},
+        {"comments 1 MB short of the bound", comments(bound - 1024 * 1024), 0, nullptr},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        WriteCassa(r.bytes);
+        if (r.size > 0) {
+            ASSERT_EQ(truncate(CassaTxtPath().c_str(), r.size), 0);
+        }
+        const int64_t size = platform::FileSize(CassaTxtPath());
+        Texts = TextsGlobals{};
+        Work = WorkRecord{};
+        platform::RemoveFile(platform::JoinPath(Core.strRootDir, "msg.log"));
+        CashListState.reported.clear();
+        size_t boxes = 0;
+        for (const bool interactive : {true, true, false, false}) {
+            testsupport::ScopedFakeShell shell;
+            if (Core.bInteractive != interactive) CashListState.reported.clear();  // a new run
+            Core.bInteractive = interactive;
+            EXPECT_EQ(ReadCassaConf(), !r.said);
+            EXPECT_EQ(CassaFile.bUnreadable, !!r.said);
+            EXPECT_EQ(udtCassaConf.P019, r.said ? CassaConfDefaults().P019 : 12);
+            boxes += shell->msgBoxes.size();
+        }
+        if (!r.said) {
+            EXPECT_TRUE(SaveCassa());
+            EXPECT_GT(platform::FileSize(CassaTxtPath()), size);
+            continue;
+        }
+        EXPECT_EQ(boxes, 1u);
+        EXPECT_EQ(Work.standing, 1);  // said once in each run
+        EXPECT_EQ(testsupport::CountOf(MsgLog(), r.said + CassaTxtPath()), 2) << MsgLog();
+        EXPECT_FALSE(SaveCassa());
+        EXPECT_EQ(platform::FileSize(CassaTxtPath()), size);
+        if (r.size == 0) {
+            EXPECT_TRUE(ReadAll(CassaTxtPath()) == r.bytes);
+        }
     }
-    EXPECT_EQ(boxes, 1u);
-    EXPECT_EQ(Work.standing, 1);  // said once in each run
-    EXPECT_EQ(testsupport::CountOf(MsgLog(), "; not used: " + CassaTxtPath()), 2);
-    EXPECT_FALSE(SaveCassa());
-    EXPECT_EQ(platform::FileSize(CassaTxtPath()), platform::kProfileMaxBytes + 1);
 }
 
 // --- Comparing and asking ---

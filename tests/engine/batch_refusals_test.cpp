@@ -209,6 +209,37 @@ TEST_F(BatchRefusalTest, ASettingThatCannotBeUsedIsSaidOnStandardErrorAndInTheMe
     }
 }
 
+// A base folder that is a file: nothing is done there and the run fails, but
+// a caller waiting for the semaphore file is told the run ended when that
+// file lies outside the base's path; else standard error says it is not.
+TEST_F(BatchRefusalTest, ABaseFolderThatIsAFileStillEndsWithTheSemaphore) {
+    const struct {
+        const char* sem;  // setup.ini [Casse] sem
+        bool written;
+    } rows[] = {
+        {"done.sem", true},
+        {"plain/done.sem", false},
+        {"plain", false},  // the base file itself: kept as it is
+        {"sub/../plain", false},
+    };
+    Write("plain", "not a folder\r\n");
+    std::filesystem::create_directory(dir.file("sub"));
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.sem);
+        std::filesystem::remove(dir.file("done.sem"));
+        Write("setup.ini", std::string("[Casse]\r\npath=plain\r\nlogerr=err.log\r\nsem=") + r.sem + "\r\n");
+        const RunResult res = RunList();
+        EXPECT_EQ(res.status, 1) << res.err;
+        EXPECT_NE(res.err.find("ecrprog: Base folder is a file, not a folder; nothing was done: " +
+                               dir.file("plain") + "\n"), std::string::npos) << res.err;
+        EXPECT_EQ(std::filesystem::exists(dir.file("done.sem")), r.written);
+        EXPECT_EQ(Read("plain"), "not a folder\r\n");
+        const std::string notWritten = "ecrprog: Semaphore file cannot be written, a caller waiting for it is "
+                                       "not told the run ended: " + dir.file(r.sem) + " (";
+        EXPECT_EQ(testsupport::CountOf(res.err, notWritten), r.written ? 0 : 1) << res.err;
+    }
+}
+
 // Enabled list entries that name one folder are left out, each a failure; the others are served.
 TEST_F(BatchRefusalTest, EntriesThatNameOneFolderAreLeftOut) {
     const struct {

@@ -78,6 +78,7 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         const char* huge = nullptr;  // a file made larger than any settings file (sparse)
         const char* setup = nullptr;  // setup.ini as written here, instead of the usual one
         bool known = true;  // the setup file names the error log and the semaphore file
+        int64_t size = 16 * 1024 * 1024 + 1;  // of the huge file
     };
     const std::string usualSetup = Read("setup.ini");
     const Case cases[] = {
@@ -86,6 +87,9 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         {"no config.ini", true, "", false, "012", "No config.ini"},
         {"huge config.ini", true, "r1=HELLO|\r\n", true, "012", "cannot be read", "base/config.ini"},
         {"huge Cassa.txt", true, "r1=HELLO|\r\n", true, "012", "cannot be read", "base/Cassa1/Cassa.txt"},
+        // Read, but a save, which keeps its lines and adds the options, would pass the bound.
+        {"Cassa.txt at the bound", true, "r1=HELLO|\r\n", true, "012", "would pass 16 MB", "base/Cassa1/Cassa.txt",
+         nullptr, true, 16 * 1024 * 1024},
         // The setup file is the one named, with why.
         {"huge setup.ini", true, "r1=HELLO|\r\n", true, "012", "Setup file cannot be read (over 16 MB",
          "setup.ini", nullptr, false},
@@ -102,7 +106,7 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         if (!c.enabled) WriteConfigLines(CasseLine(0, false), c.requests);
         if (!c.config) std::filesystem::remove(dir.file("base/config.ini"));
         Write("setup.ini", c.setup ? c.setup : usualSetup);
-        if (c.huge) std::filesystem::resize_file(dir.file(c.huge), 16 * 1024 * 1024 + 1);
+        if (c.huge) std::filesystem::resize_file(dir.file(c.huge), c.size);
         std::filesystem::remove(dir.file("base/err.log"));
         std::filesystem::remove(dir.file("base/done.sem"));
         RunResult r = Run({"/r:**", "/f:setup.ini", "/w:2"}, 20);
