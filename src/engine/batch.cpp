@@ -441,3 +441,37 @@ bool ExecRequests() {
     pos = count;
     return false;
 }
+
+void SayRunEnd() {
+    Batch.notDone.clear();
+    Batch.trouble.clear();
+    bool anyLeft = false;
+    for (int i = 0; i < kMaxCash && !Batch.Richieste.empty(); ++i) {
+        const CashRec& e = CassaList[i];
+        if (!e.bDefined || !e.bEnabled) continue;
+        std::string notDone, unsure;
+        for (size_t pos = 0; pos < Batch.Richieste.size(); ++pos) {
+            const RequestFate fate = FateOf(i, static_cast<int32_t>(pos));
+            if (fate == RequestFate::Done || fate == RequestFate::MadeGood) continue;
+            std::string& list = fate == RequestFate::Unsure ? unsure : notDone;
+            list += (list.empty() ? " " : ", ") + Batch.Richieste[pos].code + "|" + Batch.Richieste[pos].arg;
+        }
+        std::string name = e.name;
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        std::string line = GetText("Progress", "cassa") + " " + std::to_string(std::atoi(e.station.c_str()) + 1) +
+                           (name.empty() ? "" : " (" + name + ")") + ": ";
+        if (notDone.empty() && unsure.empty()) {
+            WriteMsgLog(line + GetText("Log", "runregdone"));
+            continue;
+        }
+        if (!notDone.empty()) line += GetText("Log", "runregnotdone") + notDone;
+        if (!unsure.empty()) line += (notDone.empty() ? "" : "; ") + GetText("Log", "runregunsure") + unsure;
+        WriteMsgLog(line);
+        Batch.notDone.push_back(line);
+        anyLeft = true;
+    }
+    if (anyLeft)
+        Batch.trouble = GetText("Log", "runnotdone");
+    else if (Work.standing > 0)
+        Batch.trouble = GetText("Log", "runfaileddone");
+}

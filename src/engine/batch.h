@@ -48,6 +48,11 @@ struct BatchGlobals {
     int nSharedLeftOut = 0;
     // Failures at the run's end (the semaphore file), for standard error.
     std::vector<std::string> endNotes;
+    // The run's end: a line for each register that did not do its list, and
+    // the last line, naming the kind of trouble (empty: none), for standard
+    // error.
+    std::vector<std::string> notDone;
+    std::string trouble;
 };
 extern BatchGlobals Batch;
 
@@ -104,6 +109,12 @@ std::string BatchNothingToDo();
 // list, without a list, when the open register's handshake failed in this
 // cycle, or (forgetting the list) after an abort or an exit request.
 bool ExecRequests();
+
+// The end of a run with a request list: the message log says for each
+// register of the run whether it did its list, else the requests it did not
+// do and those it may or may not have done; those registers and the kind of
+// trouble are kept for standard error (Batch.notDone, Batch.trouble).
+void SayRunEnd();
 
 // Runs one request; true when it queued commands. An unknown code is an
 // error-log line (code 3). Code and argument are taken as copies: the

@@ -90,6 +90,7 @@ void EndOfBatchRun() {
         Core.bStoricoCopy = false;
         CopyHistories(MainTimer.strStoricoDest);
     }
+    SayRunEnd();
     LinkState.nState = 0;
     CurrentShell().UnloadMainWindow();
 }

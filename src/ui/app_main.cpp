@@ -103,6 +103,10 @@ int RunBatch(int argc, char** argv) {
     main.reset();
     SetShell(nullptr);
     for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+    // What a caller acts on comes last: the registers that did not do their
+    // list, and the kind of trouble.
+    for (const std::string& line : Batch.notDone) std::cerr << "ecrprog: " << line << std::endl;
+    if (!Batch.trouble.empty()) std::cerr << "ecrprog: " << Batch.trouble << std::endl;
     // A run the system stopped says so, as a run ended by the signal would.
     if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.
