@@ -171,6 +171,9 @@ inline constexpr int16_t kErrCashEntry = 13; // a register entry cannot be used,
 // the line (its closing frame got no answer); the request itself is not
 // failed by it.
 inline constexpr int16_t kErrNotReleased = 14;
+// The closure was made (the register acknowledged it) but its data were not
+// received or could not be stored: never send it again.
+inline constexpr int16_t kErrClosureNoData = 17;
 
 // A command-line run: the closing frame of register reg's exchange went out
 // (released) or not. Not released is a failure of the run, said in both logs
