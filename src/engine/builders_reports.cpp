@@ -47,7 +47,7 @@ bool Report(const std::string& token, const char* status, uint16_t& word, float 
 }
 
 // A command that the register answers with nothing awaited (deletions,
-// resets, the closure), inside the current operation or a new one.
+// resets), inside the current operation or a new one.
 bool NoAnswer(const std::string& text, float time, bool first = false) {
     if (!NextCash(first)) return false;
     bool queued = Queue(text, time, 0);
@@ -167,7 +167,10 @@ bool SendChiusuraZ() {
     ShowMsg("", "");
     if (!NextCash(false)) return false;
     ReqState.nFileChiusura = kFileOpenNext;
-    bool queued = Queue("*2;+3;#Z;*3;", 0.5f, 0);
+    // The register sends its closure data once it has made the closure: they
+    // are waited for as a report's lines are, the time-out counted from the
+    // register's last frame.
+    bool queued = Queue("*2;+3;#Z;*3;", kDefaultTime);
     Commit();
     return queued;
 }
@@ -376,7 +379,7 @@ std::optional<std::string> ResetToken(const std::string& code, const std::string
 
 }  // namespace
 
-bool RequestIsClosure(const std::string& code) { return code == "#Z"; }
+bool RequestIsClosure(const std::string& code) { return code == kClosureRequest; }
 
 bool RequestCannotBeUndone(const std::string& code) {
     for (const ReportRequest& r : kReports)

@@ -37,7 +37,7 @@ std::string ClientGReportToken(const std::string& from, const std::string& to);
 
 // ---- Receipt history and closure ---------------------------------------------
 bool ReqStorico();                          // "*2;#P;#H;*3;"
-bool SendChiusuraZ();                       // "*2;+3;#Z;*3;", no answer awaited
+bool SendChiusuraZ();                       // "*2;+3;#Z;*3;", its data awaited
 
 // ---- Resets and deletions (no answer awaited) -----------------------------
 // "#F", "#i" and "#d" tokens go in programming mode ("+4;"), the others in

@@ -304,10 +304,12 @@ void StateConnect() {
             // answer can come, so the command ends now.
             CloseAllFiles();
         } else if (Now() > LinkState.sngLastRx + LinkState.sngAnsTimeout) {
-            // No answer activity within the command's time-out.
-            ShowRxResult();
+            // No answer activity within the command's time-out. A closure
+            // whose data never came says so in its own words.
+            const bool closure = ClosureDataMissed();
+            if (!closure) ShowRxResult();
             CloseAllFiles();
-            LogErr(11, OpenTurnSubject());
+            if (!closure) LogErr(11, OpenTurnSubject());
         } else {
             return;
         }
@@ -318,8 +320,7 @@ void StateConnect() {
 }
 
 void StateClose() {
-    // The register may still ask for a reply of the exchange (a closure
-    // awaits no answer of its own).
+    // The register may still ask for a reply of the exchange.
     PollAnswers();
     TakeLostExchange();
     if (!LinkState.strCmdSent.empty() && Comm.bPortLost) {

@@ -58,10 +58,12 @@ void NameOutcomes() {
         (count([](RegisterOutcome o) { return o != RegisterOutcome::None; }) < 2 ||
          count([](RegisterOutcome o) { return o == RegisterOutcome::NotReached || o == RegisterOutcome::Failed; }) == 0))
         return;
+    std::string closures;
     for (int i = 0; i < kMaxCash; ++i) {
         if (outcomes[i] == RegisterOutcome::None) continue;
         const std::string key = OutcomeKey(i, outcomes[i]);
         const std::string line = GetText("Progress", "cassa") + " " + RegisterNumber(i) + ": " + GetText("Progress", key);
+        closures += (closures.empty() ? "" : "; ") + line;
         if (key == "regdone" || key == "regclosed") {
             CurrentShell().AddMessage(line, false);
             // The message log keeps what each closure came to (an error line
@@ -71,6 +73,9 @@ void NameOutcomes() {
             CurrentShell().AddError(line, false);
         }
     }
+    // What each closure came to stays in the status bar, whether or not every
+    // register closed: a closure cannot be undone.
+    if (Operation.bClosure) CurrentShell().SetStatusText(closures);
 }
 
 // The open register's last command has had its answers, and nothing more is

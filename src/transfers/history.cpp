@@ -82,6 +82,19 @@ bool SavePosition() {
     return batch.Commit();
 }
 
+// A failure of the closure's data. The closure itself was made (the register
+// acknowledged its command), so the error-log line says that, whatever kept
+// the data from the file: the request must never be sent again.
+void ReportClosureFailure(const std::string& text) {
+    ReportTransferProblem(text);
+    LogErr(kErrClosureNoData, OpenTurnSubject());
+}
+
+// The command text carries the closure's token.
+bool CarriesClosure(const std::string& text) {
+    return (";" + text).find(std::string(";") + kClosureRequest + ";") != std::string::npos;
+}
+
 }  // namespace
 
 std::string AnsAck() {
@@ -100,7 +113,7 @@ std::string AnsChiusura() {
         const std::string path = tables::TablePath(kClosureFile);
         if (payload.size() < 4) {
             // No closure data: the previous file is left as it is.
-            ReportTransferFailure(GetText("Log", "notstored") + " " + path + ": " + payload);
+            ReportClosureFailure(GetText("Log", "notstored") + " " + path + ": " + payload);
         } else {
             AnswerRec.strAnsData = payload.substr(4);
             if (platform::WriteFile(path, AnswerRec.strAnsData + "\r\n")) {
@@ -108,12 +121,25 @@ std::string AnsChiusura() {
                 CopyRecvFile(std::string("\\") + kClosureFile);
                 ShowClosedStatus();
             } else {
-                ReportTransferFailure(GetText("Log", "nowrite") + " " + path);
+                ReportClosureFailure(GetText("Log", "nowrite") + " " + path);
             }
         }
     }
     DecPending();
     return "0;";
+}
+
+bool ClosureDataMissed() {
+    if (ReqState.nFileChiusura != kFileOpenNext || !CarriesClosure(LinkState.strCmdSent)) return false;
+    // Data that come after this are not taken for this closure.
+    ReqState.nFileChiusura = kFileDone;
+    const std::string text = GetText("Log", "closurenodata") + " " + tables::TablePath(kClosureFile);
+    ReportClosureFailure(text);
+    // The status bar says it until the operation ends, as it would say the
+    // closure done.
+    CurrentShell().SetStatusText(text);
+    Texts.strResult = text;
+    return true;
 }
 
 std::string AnsStoricoStart() {

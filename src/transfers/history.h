@@ -32,11 +32,22 @@ inline constexpr int64_t kHistoryUnit = 1024000;  // bytes per unit of the histo
 // The request code of the history read; its argument names the copy.
 inline constexpr const char* kHistoryRequest = "#P";
 
+// The request code of the daily closure.
+inline constexpr const char* kClosureRequest = "#Z";
+
 // B 01: any exchange in which the register asks for a plain acknowledgement.
 std::string AnsAck();
 // B 45: the closure data (the request's payload from its fifth character),
-// stored at the first request of a closure; "0;".
+// stored at the first request of a closure, which ends the closure's wait;
+// "0;". Data missing from the request or that cannot be stored are a
+// failure of the closure (kErrClosureNoData).
 std::string AnsChiusura();
+// The answer time-out of the exchange in progress: when it is the closure
+// (its command acknowledged) and its data never came, says so in the
+// progress window's errors, the message log, the status bar (until the
+// operation ends) and the error log (kErrClosureNoData), and takes no data
+// for it after this. False, saying nothing, for any other exchange.
+bool ClosureDataMissed();
 // B 90: where the history read starts: "XXXX:XX;" (from the start, or
 // nothing stored yet), the stored position "iiii:pp;" (mode 0) or "****:**;"
 // (mode 2); then "#H;".

@@ -301,6 +301,7 @@ std::string CashRegister::HelloPayload() const {
 bool CashRegister::OnPoll(Register& reg, const PcUnit&) {
     if (reg.Station() != station_) return false;
     std::lock_guard<std::mutex> lock(mu_);
+    LeaveLateClosure(reg);
     ++polls_;
     if (polls_ == config_.silentPoll || polls_ == config_.silentPollAgain) return true;
     if (config_.silentPolls != 0) {
@@ -369,6 +370,7 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
     }
     if (!command) return true;  // data nobody asked for
 
+    LeaveLateClosure(reg);
     mode_ = Mode::Idle;  // a command ends whatever was under way
     const std::string text = p.substr(2);
     commands_.push_back(text);
@@ -444,12 +446,15 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         return;
     }
     if (mode == "+3" && request == "#Z") {
-        // The daily closure: the register asks at once for the acknowledgement
-        // of its closure data.
+        // The daily closure: the register asks for the acknowledgement of its
+        // closure data, at once or as late as it is set to.
         ++closures_;
         closureAnswer_.clear();
         mode_ = Mode::Closure;
-        reg.Send("B45:" + closure_);
+        if (config_.closureDataDelayMs == 0)
+            reg.Send("B45:" + closure_);
+        else if (config_.closureDataDelayMs > 0)
+            reg.SendAfter("B45:" + closure_, config_.closureDataDelayMs / 1000.0);
         return;
     }
     if (mode != "+4") return;
@@ -487,6 +492,10 @@ void CashRegister::StartCommand(Register& reg, const std::string& text) {
         mode_ = Mode::Lines;
         NextLine(reg, true);
     }
+}
+
+void CashRegister::LeaveLateClosure(Register& reg) {
+    if (mode_ == Mode::Closure && reg.Withdraw("B45:" + closure_)) mode_ = Mode::Idle;
 }
 
 bool CashRegister::Stalled() { return config_.stallAfter >= 0 && sent_ >= config_.stallAfter; }

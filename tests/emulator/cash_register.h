@@ -66,6 +66,10 @@ struct RegisterConfig {
     // the line with all its repeats: never acknowledged nor taken. 0 none.
     int lostReply = 0;
     bool hangUpAfterRead = false;  // the line drops once the program acknowledged a read's end line
+    // Milliseconds between the closure's command and its data ("B45"); -1:
+    // the closure is made but its data never go out. Data still to go out
+    // when the program polls or sends its next command are given up.
+    int closureDataDelayMs = 0;
     // The model played: empty for none (records kept as they come, "&a" and
     // "&b" read the meal tickets and customer groups); "LX4100" has the
     // chip-card reader ("*a" and "*b" with "#H", "&a" and "&b"); with a model,
@@ -110,7 +114,8 @@ public:
     // ("iiii:pp;#H;"), every line for "XXXX:XX;#H;" and "****:**;#H;".
     void AddHistory(std::vector<std::pair<std::string, std::string>> lines);
     // The data of the next daily closure ("*2;+3;#Z;*3;"): the register asks
-    // for the acknowledgement with "B45:" and this text.
+    // for the acknowledgement with "B45:" and this text (at once, or as
+    // closureDataDelayMs says).
     void SetClosure(const std::string& text);
     // The option groups as a register of the model keeps them before anything
     // is written ("LX4100", "DRAVO57" ...): the records a read sends. The
@@ -145,6 +150,9 @@ private:
     void NextRequest(Register& reg, bool first);
     void NextLine(Register& reg, bool first);
     bool Stalled();
+    // The program went on to its next exchange (a poll, a command) before
+    // late closure data went out: they never do.
+    void LeaveLateClosure(Register& reg);
     void Finish();
 
     const int station_;

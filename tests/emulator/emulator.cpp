@@ -44,6 +44,8 @@ void Register::SendAfter(const std::string& payload, double seconds) {
     owner_.Queue({true, station_, payload, Now() + seconds});
 }
 
+bool Register::Withdraw(const std::string& payload) { return owner_.Withdraw(station_, payload); }
+
 void Register::SendSyn() { owner_.Queue({false, station_, ControlChars(kSyn, Addressed(), station_)}); }
 
 double Emulator::Clock() {
@@ -185,6 +187,16 @@ void Emulator::Queue(Outgoing out) {
         outbox_.push_back(std::move(out));
     }
     Wake();
+}
+
+bool Emulator::Withdraw(int station, const std::string& payload) {
+    std::lock_guard<std::recursive_mutex> lock(mu_);
+    const auto it = std::find_if(outbox_.begin(), outbox_.end(), [&](const Outgoing& o) {
+        return o.answer && o.station == station && o.data == payload;
+    });
+    if (it == outbox_.end()) return false;
+    outbox_.erase(it);
+    return true;
 }
 
 void Emulator::Wake() {

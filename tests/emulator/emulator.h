@@ -64,6 +64,9 @@ public:
     // The same, sent no sooner than the given seconds from now (a register
     // that takes its time between lines).
     void SendAfter(const std::string& payload, double seconds);
+    // Takes back an answer with this payload that has not gone out yet; false
+    // when there is none.
+    bool Withdraw(const std::string& payload);
     // Sends SYN (the register is busy) when the line is free.
     void SendSyn();
     Emulator& Owner() { return owner_; }
@@ -192,6 +195,7 @@ private:
     void Write(const std::string& bytes, double now);
     void WriteNoise(double now);
     void Queue(Outgoing out);
+    bool Withdraw(int station, const std::string& payload);
     Station* Find(int station);
     Station* Target(const PcUnit& unit);
     bool Take(int& counter);  // consumes one count of a fault

@@ -48,6 +48,8 @@ int Usage() {
                  "                    [--silent-poll S:N]\n"
                  "                    [--badchk N] [--truncate N] [--burst] [--status W] [--noise MS]\n"
                  "                    [--answer-enq] [--modem] [--dial-answer TEXT]\n"
+                 "                    [--lost-reply S:N] [--line-delay SECONDS] [--stall-after N]\n"
+                 "                    [--late-closure MS]\n"
                  "  FOLDER: the program's start folder or a customer folder; its registers\n"
                  "          are played in the link mode the program will use for them\n"
                  "  --model, --addressed, --direct, --port, --station: instead of what the\n"
@@ -63,7 +65,15 @@ int Usage() {
                  "  --modem: the registers are reached through a modem that answers AT\n"
                  "    commands and dials (the program's register link option: modem)\n"
                  "  --dial-answer TEXT: the modem's answer to a dial (default \"CONNECT\n"
-                 "    19200\"; \"NO CARRIER\", \"BUSY\"; \"\" never answers)\n");
+                 "    19200\"; \"NO CARRIER\", \"BUSY\"; \"\" never answers)\n"
+                 "  --lost-reply S:N: the register at station S loses the program's Nth reply\n"
+                 "    that ends an exchange or starts the history (never acknowledged)\n"
+                 "  --line-delay SECONDS: a pause before each request and line of a\n"
+                 "    transfer but the first\n"
+                 "  --stall-after N: each register falls silent after N requests or lines\n"
+                 "    of a transfer\n"
+                 "  --late-closure MS: each register sends its closure data MS milliseconds\n"
+                 "    after the closure's command (-1 never)\n");
     return 2;
 }
 
@@ -73,6 +83,15 @@ bool Number(const char* text, int& out) {
     if (!text[0] || *end) return false;
     out = static_cast<int>(v);
     return true;
+}
+
+// "S:N": a station (0 to 15) and a count from 1.
+bool StationCount(const char* text, int& station, int& count) {
+    const char* colon = std::strchr(text, ':');
+    if (!colon) return false;
+    const std::string s(text, static_cast<size_t>(colon - text));
+    return Number(s.c_str(), station) && Number(colon + 1, count) && station >= 0 && station <= 15 &&
+           count >= 1;
 }
 
 // The model number of a model key or of a number's text; 0 when neither.
@@ -232,9 +251,10 @@ int main(int argc, char** argv) {
     int status = 0;
     int silentPolls = 0;
     int silentPollStation = -1, silentPoll = 0;  // --silent-poll S:N
-    int lostStation = -1, lostReply = 0;          // --lost-reply S:N (local test aid)
+    int lostStation = -1, lostReply = 0;          // --lost-reply S:N
     double lineDelay = 0;
     int stallAfter = -1;
+    int closureDelayMs = 0;
     bool answerEnq = false;
     bool modem = false;
     emu::ModemScript modemScript;
@@ -258,20 +278,19 @@ int main(int argc, char** argv) {
         } else if (a == "--silent-polls") {
             if (!value(silentPolls)) return Usage();
         } else if (a == "--silent-poll") {
-            const char* colon = i + 1 < argc ? std::strchr(argv[i + 1], ':') : nullptr;
-            if (!colon) return Usage();
-            const char* text = argv[++i];
-            const std::string station(text, static_cast<size_t>(colon - text));
-            if (!Number(station.c_str(), silentPollStation) || !Number(colon + 1, silentPoll) ||
-                silentPollStation < 0 || silentPollStation > 15 || silentPoll < 1)
-                return Usage();
+            if (i + 1 >= argc || !StationCount(argv[++i], silentPollStation, silentPoll)) return Usage();
         } else if (a == "--lost-reply") {
-            const char* text = argv[++i];
-            std::sscanf(text, "%d:%d", &lostStation, &lostReply);
+            if (i + 1 >= argc || !StationCount(argv[++i], lostStation, lostReply)) return Usage();
         } else if (a == "--line-delay") {
-            lineDelay = std::atof(argv[++i]);
+            char* end = nullptr;
+            if (i + 1 >= argc) return Usage();
+            const char* text = argv[++i];
+            lineDelay = std::strtod(text, &end);
+            if (!text[0] || *end || !(lineDelay >= 0)) return Usage();
         } else if (a == "--stall-after") {
-            stallAfter = std::atoi(argv[++i]);
+            if (!value(stallAfter) || stallAfter < 0) return Usage();
+        } else if (a == "--late-closure") {
+            if (!value(closureDelayMs) || closureDelayMs < -1) return Usage();
         } else if (a == "--nak") {
             if (!value(faults.nakFrames)) return Usage();
         } else if (a == "--badchk") {
@@ -355,6 +374,7 @@ int main(int argc, char** argv) {
         if (r.station == lostStation) config.lostReply = lostReply;
         config.lineDelay = lineDelay;
         config.stallAfter = stallAfter;
+        config.closureDataDelayMs = closureDelayMs;
         if (!r.name.empty()) config.name = r.name;
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         auto cash = std::make_shared<emu::CashRegister>(r.station, config);

@@ -75,7 +75,7 @@ const std::vector<Case>& Cases() {
          20.0f, "32", true, Set(&Req::nRptPLU, kOpen), false},
         {"ReqStorico", ReqStorico, "*2;#P;#H;*3;", "#P", 1, 10.0f, "61", true,
          [](ReqStateRec& r) { r.nFileStorico = kOpen, r.bRdStorico = True; }, false},
-        {"SendChiusuraZ", SendChiusuraZ, "*2;+3;#Z;*3;", "#Z", 0, 0.5f, nullptr, false,
+        {"SendChiusuraZ", SendChiusuraZ, "*2;+3;#Z;*3;", "#Z", 1, 2.5f, nullptr, false,
          Set(&Req::nFileChiusura, kOpen), false},
         {"SendAzzeraTotals", [] { return SendAzzera("#q1:5"); }, "*2;+3;#q1:5;*3;", "#q", 0, 25.0f,
          nullptr, false, kNone, false},

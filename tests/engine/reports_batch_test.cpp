@@ -2,6 +2,7 @@
 // program as a process against the register emulator; each file received
 // lands in the copy destination its request names, and each request given a
 // range sends that range.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,58 @@ TEST_F(ReportsBatchRun, EveryFileReceivedLandsInItsCopyDestination) {
     EXPECT_EQ(Read("history.txt"), "C00:0001:01:sale 1\r\nC00:0001:02:sale 2\r\nC00:ZZZZ:ZZ:*\r\n");
     EXPECT_EQ(Read("closure.txt"), "Z 0007:TOTAL 99,00\r\n");
     EXPECT_EQ(ErrLog(), "");
+}
+
+// The closure waits for its data as a report for its lines: data sent at
+// once or late are stored; data that never come make a closure done without
+// its data, said once ([017], not [011]) and never sent again, not even in
+// the register's extra turn for a later request's failure.
+TEST_F(ReportsBatchRun, TheClosureWaitsForItsDataAndSaysWhenTheyNeverCome) {
+    const struct {
+        const char* name;
+        int delayMs;     // the register's closure data after its command; -1 never
+        int silentPoll;  // the register's poll left unanswered (4: the send's hello)
+        int status;
+    } cases[] = {
+        {"at once", 0, 0, 0},
+        {"0.4 s late", 400, 0, 0},
+        {"never", -1, 0, 1},
+        {"never, then an extra turn", -1, 4, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* f : {"base/err.log", "base/msg.log"}) std::filesystem::remove(dir.file(f));
+        registers.clear();
+        if (emulator) emulator->Stop();
+        Prepare({0}, "r1=#Z|\r\nr2=*F|1:2\r\n");
+        Write("base/Cassa1/Chiusura.txt", "the day before\r\n");
+        CreateEmulator({0});
+        emu::RegisterConfig config;
+        config.closureDataDelayMs = c.delayMs;
+        config.silentPoll = c.silentPoll;
+        AddRegister(0, config)->SetClosure("Z 0007:TOTAL 99,00");
+        ASSERT_NO_FATAL_FAILURE(StartEmulator());
+
+        const testsupport::RunResult r = Run({"/r:**", "/f:setup.ini", "/l:9", "/t:1", "/w:2"});
+        const bool never = c.delayMs < 0;
+        EXPECT_EQ(r.status, c.status) << r.err << ErrLog();
+        EXPECT_EQ(Cash("Chiusura.txt"), never ? "the day before\r\n" : "Z 0007:TOTAL 99,00\r\n");
+        EXPECT_EQ(Requests(*registers[0]), (std::vector<std::string>{"*2;+3;#Z;*3;", "*2;+4;*F;*3;"}));
+        EXPECT_EQ(registers[0]->ClosureAnswer(), never ? "" : "0;");
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "[017] <#Z|>"), never ? 1 : 0) << ErrLog();
+        EXPECT_EQ(ErrorLines("001"), c.silentPoll ? 1 : 0) << ErrLog();
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), (never ? 1 : 0) + (c.silentPoll ? 1 : 0))
+            << ErrLog();
+        const std::string msg = Read("base/msg.log");
+        EXPECT_EQ(testsupport::CountOf(msg, "Daily closure done but its data were not received; it is "
+                                            "never sent again. Not written: " +
+                                                dir.file("base/Cassa1/Chiusura.txt")),
+                  never ? 1 : 0)
+            << msg;
+        EXPECT_EQ(testsupport::CountOf(msg, "made good"), c.silentPoll ? 1 : 0) << msg;
+        // The send after the closure is done, in the extra turn when its hello failed.
+        EXPECT_EQ(registers[0]->Sends("departments").size(), 1u);
+    }
 }
 
 // The history copy of two registers holds each one's history, in register order.

@@ -202,13 +202,29 @@ TEST_F(HistoryTest, TheClosureDataReplaceTheFileOncePerClosure) {
     EXPECT_EQ(ReadAll(CashFile("Chiusura.txt")), "ABC:1\r\n");
     EXPECT_EQ(LinkState.nPendingAns, 1);
 
-    // A closure answer without its data leaves the last closure's file.
-    ReqState.nFileChiusura = kFileOpenNext;
-    AnswerRec.strAnsFrame = "B45";
-    EXPECT_EQ(AnsChiusura(), "0;");
-    EXPECT_EQ(ReadAll(CashFile("Chiusura.txt")), "ABC:1\r\n");
-    EXPECT_EQ(shell->errors.size(), 1u);
-    EXPECT_EQ(ErrorLines(std::to_string(1000 + kErrFile).substr(1)), 1);
+    // Data missing from the request, or that cannot be stored (a folder in
+    // the file's place): the closure was made all the same, so the line is
+    // the closure's failure, not a file's, and the last closure's file stays.
+    const struct {
+        const char* frame;
+        bool blocked;
+    } failures[] = {{"B45", false}, {"B45:NEW", true}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.frame);
+        if (f.blocked) {
+            ASSERT_TRUE(platform::RemoveFile(CashFile("Chiusura.txt")));
+            ASSERT_TRUE(platform::MakeDir(CashFile("Chiusura.txt")));
+            WriteAll(CashFile("Chiusura.txt/kept"), "ABC:1\r\n");
+        }
+        ReqState.nFileChiusura = kFileOpenNext;
+        shell->errors.clear();
+        AnswerRec.strAnsFrame = f.frame;
+        EXPECT_EQ(AnsChiusura(), "0;");
+        EXPECT_EQ(ReadAll(CashFile(f.blocked ? "Chiusura.txt/kept" : "Chiusura.txt")), "ABC:1\r\n");
+        EXPECT_EQ(shell->errors.size(), 1u);
+        EXPECT_EQ(ErrorLines("017"), f.blocked ? 2 : 1);
+        EXPECT_EQ(ErrorLines("012"), 0);
+    }
 
     // The plain acknowledgement.
     LinkState.nPendingAns = 1;

@@ -261,18 +261,41 @@ TEST_F(ReportsLinkTest, AHistoryReadCutShortStoresNoLineTwice) {
     Close();
 }
 
-TEST_F(ReportsLinkTest, TheClosureWritesChiusuraTxt) {
+// The closure waits for its data; when they never come the closure is said
+// done without them: in the status bar, even after the operation's end, in
+// the progress window and in the error log, not as a plain time-out.
+TEST_F(ReportsLinkTest, TheClosureWritesChiusuraTxtOrSaysItsDataNeverCame) {
+    Core.strLangFile = std::string(ECR_SOURCE_DIR) + "/lang/Testi.eng";
     for (const Model& m : kModels) {
-        SCOPED_TRACE(m.key);
-        Open(m);
-        WriteAll(Cash("Chiusura.txt"), "the day before\r\n");
-        registers[0]->SetClosure("Z 0042:TOTAL 1234,50");
-        Run(SendChiusuraZ);
-        EXPECT_EQ(ReadAll(Cash("Chiusura.txt")), "Z 0042:TOTAL 1234,50\r\n");
-        EXPECT_EQ(registers[0]->Closures(), 1);
-        EXPECT_EQ(registers[0]->ClosureAnswer(), "0;");
-        EXPECT_EQ(ErrorLog(), "");
-        Close();
+        for (const int delayMs : {0, 400, -1}) {
+            SCOPED_TRACE(std::string(m.key) + " " + std::to_string(delayMs));
+            std::filesystem::remove(Core.strLogErrFile);
+            shell_.errors.clear();
+            Open(m);
+            WriteAll(Cash("Chiusura.txt"), "the day before\r\n");
+            registers[0]->SetClosure("Z 0042:TOTAL 1234,50");
+            emu::RegisterConfig config = registers[0]->Config();
+            config.closureDataDelayMs = delayMs;
+            registers[0]->SetConfig(config);
+            Run(SendChiusuraZ);
+            EXPECT_EQ(registers[0]->Closures(), 1);
+            if (delayMs >= 0) {
+                EXPECT_EQ(ReadAll(Cash("Chiusura.txt")), "Z 0042:TOTAL 1234,50\r\n");
+                EXPECT_EQ(registers[0]->ClosureAnswer(), "0;");
+                EXPECT_EQ(shell_.status, "Daily closure done on register 1");
+                EXPECT_EQ(ErrorLog(), "");
+            } else {
+                const std::string said = "Daily closure done but its data were not received; it is never "
+                                         "sent again. Not written: " + Cash("Chiusura.txt");
+                EXPECT_EQ(ReadAll(Cash("Chiusura.txt")), "the day before\r\n");
+                EXPECT_EQ(shell_.status, said);
+                ASSERT_EQ(shell_.errors.size(), 1u);
+                EXPECT_EQ(shell_.errors[0].text, said);
+                EXPECT_EQ(testsupport::CountOf(ErrorLog(), "[017]"), 1) << ErrorLog();
+                EXPECT_EQ(testsupport::CountOf(ErrorLog(), "\n"), 1) << ErrorLog();
+            }
+            Close();
+        }
     }
 }
 
