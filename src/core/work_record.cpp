@@ -94,8 +94,14 @@ void NoteFailure(int16_t code, const LogSubject& about, const std::string& line)
     ++w.failures;
     ++w.turnFailures;
     ++w.cmdFailures;
-    if (Work.turnReg >= 0 && about.reg == Work.turnReg)
-        Work.turnFailures.push_back({MainTimer.bRichiestePending, code, false, about, line});
+    if (Work.turnReg < 0 || about.reg != Work.turnReg) return;
+    const int32_t pos = MainTimer.bRichiestePending;
+    Work.turnFailures.push_back({pos, code, false, about, line});
+    // The line names the request in progress as not done or maybe done: it
+    // is not named so again.
+    const CodeMeaning says = MeaningOf(code);
+    if (InList(w, pos) && (says == CodeMeaning::NotDone || says == CodeMeaning::MaybeDone))
+        w.named[static_cast<size_t>(pos)] = true;
 }
 
 int16_t UnacknowledgedCode() { return WorkOf(Core.nOpenCash).once ? kErrMaybeDone : 5; }

@@ -195,7 +195,7 @@ int32_t OpenFirstLeft(bool currentLeft) {
     const LogSubject about = AboutRegister(open, request.code, request.arg);
     if (unsure)
         NameRequestLeft(open, pos, kErrMaybeDone, RequestFate::Unsure, about);
-    else if (out && RequestIsClosure(request.code))
+    else if (out && RequestIsClosure(request.code) && ClosureDataAwaited())
         LogErr(kErrClosureNoData, about);
     return pos + 1;
 }

@@ -129,8 +129,12 @@ std::string AnsChiusura() {
     return "0;";
 }
 
+bool ClosureDataAwaited() {
+    return ReqState.nFileChiusura == kFileOpenNext && CarriesClosure(LinkState.strCmdSent);
+}
+
 bool ClosureDataMissed() {
-    if (ReqState.nFileChiusura != kFileOpenNext || !CarriesClosure(LinkState.strCmdSent)) return false;
+    if (!ClosureDataAwaited()) return false;
     // Data that come after this are not taken for this closure.
     ReqState.nFileChiusura = kFileDone;
     const std::string text = GetText("Log", "closurenodata") + " " + tables::TablePath(kClosureFile);

@@ -48,6 +48,8 @@ std::string AnsChiusura();
 // operation ends) and the error log (kErrClosureNoData), and takes no data
 // for it after this. False, saying nothing, for any other exchange.
 bool ClosureDataMissed();
+// The exchange in progress is the closure and its data are still awaited.
+bool ClosureDataAwaited();
 // B 90: where the history read starts: "XXXX:XX;" (from the start, or
 // nothing stored yet), the stored position "iiii:pp;" (mode 0) or "****:**;"
 // (mode 2); then "#H;".
