@@ -171,12 +171,30 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     w->WatchOperation();
     EXPECT_TRUE(w->txtReport->toPlainText().isEmpty());
     EXPECT_EQ(w->lblReportFile->text().toStdString().rfind("Not received by the last request", 0), 0u);
-    // A closure sent without acknowledgement is said once in the message log.
-    Operation.bSeen = Operation.bClosure = true;
-    WorkOf(0).outcome = RegisterOutcome::Underway;
-    WorkOf(0).out = 1;  // its frame went out, never acknowledged
-    OperationTick();
-    EXPECT_EQ(testsupport::CountOf(testsupport::ReadAll(dir.file("msg.log")), "may or may not"), 1);
+    // What the end of a closure says of the register, as the link noted its frames: a closure
+    // whose frame or reply went unacknowledged may or may not have been made (said once in the
+    // message log); one acknowledged whole is closed, with its data or without.
+    const struct {
+        void (*link)();
+        const char* said;
+    } ends[] = {
+        {[] { NoteFrameOut(0); }, "may or may not"},
+        {[] { NoteFrameOut(0), NoteFrameAcked(0), NoteReplyLost(0); }, "may or may not"},
+        {[] { NoteFrameOut(0), NoteFrameAcked(0); }, "closure data were not received"},
+        {[] { NoteFrameOut(0), NoteFrameAcked(0), NoteStored(0); }, "Register 1: closed"},
+    };
+    for (const auto& e : ends) {
+        SCOPED_TRACE(e.said);
+        StartWork(0);
+        Operation.bSeen = Operation.bClosure = true;
+        WorkOf(0).outcome = RegisterOutcome::Underway;
+        e.link();
+        const std::string before = testsupport::ReadAll(dir.file("msg.log"));
+        OperationTick();
+        const std::string added = testsupport::ReadAll(dir.file("msg.log")).substr(before.size());
+        EXPECT_EQ(testsupport::CountOf(added, e.said), 1) << added;
+        EXPECT_EQ(testsupport::CountOf(added, "\n"), 1) << added;
+    }
 
     // A register not enabled for work: nothing goes out.
     CassaList[0].bEnabled = False;
