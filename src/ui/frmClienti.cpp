@@ -719,6 +719,8 @@ void frmClienti::cmdSend_Click() {
 }
 
 void frmClienti::cmdDelArc_Click() {
+    // A start that would be refused is refused before anything is asked.
+    if (OperationRunning() && !MayStartOperation()) return;
     if (!LeaveRecord()) return;
     if (!CurrentShell().AskYesNo(DeleteInRegistersQuestion(), GetText("Msg", "74"))) return;
     ShowMsg("", "");

@@ -10,6 +10,7 @@
 
 #include "core/cash_list.h"
 #include "store/customer_files.h"
+#include "engine/operation.h"
 #include "engine/main_timer.h"
 #include "core/table_sizes.h"
 #include "core/texts.h"
@@ -154,6 +155,8 @@ bool frmGClienti::TestLimiti(const std::string& from, const std::string& to) {
 }
 
 void frmGClienti::cmdDel_Click() {
+    // A start that would be refused is refused before anything is asked.
+    if (OperationRunning() && !MayStartOperation()) return;
     SaveConf(true, nCurItem);
     if (!CurrentShell().AskYesNo(DeleteInRegistersQuestion(), GetText("Msg", "74"))) return;
     ShowMsg("", "");

@@ -22,6 +22,7 @@
 #include "ui/controls/editor_controls.h"
 #include "link/cmd_queue.h"
 #include "core/link_state.h"
+#include "engine/operation.h"
 #include "engine/cycle.h"
 #include "ui/frmDocument.h"
 #include "core/record.h"
@@ -176,6 +177,8 @@ bool frmGestIcone::SetConf(bool convert) {
 }
 
 void frmGestIcone::cmdSend_Click() {
+    // A start that would be refused is refused before anything is asked.
+    if (OperationRunning() && !MayStartOperation()) return;
     if (!TestCashEnabled()) return;
     if (!SetConf(true)) return;
     // The registers the logo goes to: each defined and enabled one by its
@@ -199,6 +202,8 @@ void frmGestIcone::cmdSend_Click() {
 }
 
 void frmGestIcone::cmdDel_Click() {
+    // A start that would be refused is refused before anything is asked.
+    if (OperationRunning() && !MayStartOperation()) return;
     if (!CurrentShell().AskYesNo(GetText("Msg", "75"), GetText("Msg", "76"))) return;
     if (!SetConf(false)) return;
     ShowMsg("", "");
