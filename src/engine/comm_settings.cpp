@@ -250,12 +250,16 @@ void CommSetEnabled(int i, bool enabled) {
     SaveCasse();
 }
 
-void CommLoadTimeout() {
+void CommReadTimeout() {
     Core.sngCmdTimeout = static_cast<float>(
         platform::ProfileInt("Generiche", "commandstimeout", 1800, ConfigIniPath()));
     // A stored value that is no positive number of seconds would end every
     // cycle over the registers at once: the default stands instead.
     if (Core.sngCmdTimeout < 1) Core.sngCmdTimeout = 1800;
+}
+
+void CommLoadTimeout() {
+    CommReadTimeout();
     platform::WriteProfileString("Generiche", "commandstimeout", CommTimeoutText(),
                                  ConfigIniPath());
 }

@@ -106,6 +106,9 @@ void CommSetEnabled(int i, bool enabled);
 // config.ini [Generiche] "commandstimeout" (default 1800) into
 // Core.sngCmdTimeout, and written back.
 void CommLoadTimeout();
+// The same without writing it back: the windows take the saved setting when
+// the customer folder is opened, as a command-line run does.
+void CommReadTimeout();
 // A time-out typed: a positive whole number of seconds is taken and written
 // to config.ini; anything else is refused (false) and the time-out stays.
 bool CommSetTimeout(const std::string& text);

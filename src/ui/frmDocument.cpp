@@ -16,6 +16,7 @@
 
 #include "core/cash_list.h"
 #include "core/globals.h"
+#include "engine/comm_settings.h"
 #include "engine/open_register.h"
 #include "core/texts.h"
 #include "ui/controls/qt_text.h"
@@ -111,6 +112,7 @@ void frmDocument::Load() {
     RegisterCustomerEditors();
     if (Core.bInteractive) {
         LoadCasseConf();
+        CommReadTimeout();
         // The first register of the list is the one the user works on.
         for (int i = 0; i < kMaxCash; ++i) {
             if (CassaList[i].bDefined) {

@@ -133,6 +133,24 @@ TEST_F(ShellTest, TheTreeListsTheRegistersAndChoosingOneOpensIt) {
     EXPECT_FALSE(registers->child(0)->font(0).bold());
 }
 
+// The time allowed for an operation is the saved one from the start, not only once the
+// communication window has been opened.
+TEST_F(ShellTest, TheSavedTimeAllowedForAnOperationHoldsFromTheStart) {
+    Core.bInteractive = true;
+    Core.strRootDir = dir.path();
+    for (const auto& [saved, taken] : {std::pair<const char*, float>{"commandstimeout=1800\r\n", 1800.0f},
+                                       {"commandstimeout=75\r\n", 75.0f},
+                                       {"commandstimeout=0\r\n", 1800.0f},
+                                       {"", 1800.0f}}) {
+        SCOPED_TRACE(saved);
+        Core.sngCmdTimeout = 60.0f;
+        Write("config.ini", std::string("[Generiche]\r\n") + saved + "[Casse]\r\nC0=1|Front|||1|0|0|1\r\n");
+        frmDocument doc;
+        doc.Load();
+        EXPECT_EQ(Core.sngCmdTimeout, taken);
+    }
+}
+
 TEST_F(ShellTest, EachCounterHasACaptionAndATooltipInTheLanguageChosen) {
     const struct {
         const char* lang;
