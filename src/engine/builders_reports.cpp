@@ -2,6 +2,7 @@
 // builders, and the request codes that run them in a command-line run.
 #include "engine/builders_reports.h"
 
+#include <cstdlib>
 #include <optional>
 
 #include "core/cash_list.h"
@@ -17,6 +18,10 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "engine/cycle.h"
+#include "engine/document.h"
+#include "engine/operation.h"
+#include "platform/profile.h"
+#include "core/field_rules.h"
 #include "store/cards.h"
 #include "store/plu.h"
 #include "core/record.h"
@@ -110,6 +115,26 @@ bool ReqRptPLUParam(const std::string& token) {
     return Report(token, "32", ReqState.nRptPLU, 20.0f, true);
 }
 
+namespace {
+
+// A further register the report reaches whose PLU options allow no letters
+// in PLU codes, when the range has letters (the open register's own options
+// are the reader's): -1 for none. Each is read from its own Cassa.txt.
+int RegisterWithoutLetters(const std::string& first, const std::string& last) {
+    if (fields::AllDigits(first) && fields::AllDigits(last)) return -1;
+    const int16_t fallback = CassaConfDefaults().P210;
+    for (int reg : OperationReach()) {
+        if (reg == Core.nOpenCash) continue;
+        const std::string folder =
+            platform::JoinPath(Core.strRootDir, CashDirName(std::atoi(CassaList[reg].station.c_str())));
+        if ((platform::ProfileInt("P2", "10", fallback, platform::JoinPath(folder, "Cassa.txt")) & 1) == 0)
+            return reg;
+    }
+    return -1;
+}
+
+}  // namespace
+
 bool ReqRptPLU(const std::string& token, std::string& range) {
     // The register's PLU options say which PLU reports it keeps.
     const std::string kind = token.substr(0, 2);
@@ -131,8 +156,11 @@ bool ReqRptPLU(const std::string& token, std::string& range) {
     const RangeCheck check = [](const std::string& first, const std::string& last) {
         const std::string arg = first + ":" + last;
         ArgRange taken;
-        if (ReadCodeRange(arg, true, taken)) return std::string();
-        return GetText("frmRapporti", LettersRefused(arg, true) ? "nopluletters" : "badplurange");
+        if (!ReadCodeRange(arg, true, taken))
+            return GetText("frmRapporti", LettersRefused(arg, true) ? "nopluletters" : "badplurange");
+        const int other = RegisterWithoutLetters(first, last);
+        if (other < 0) return std::string();
+        return GetText("frmRapporti", "noplulettersof") + " " + RegisterNodeCaption(other);
     };
     if (!CurrentShell().AskRange(subject, lower, upper, check)) return false;
     // A shell that did not check the limits still sends nothing that the

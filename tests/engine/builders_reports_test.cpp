@@ -4,6 +4,8 @@
 // report's gate and range window; the deletions from a PLU file; the request
 // codes of a command-line run.
 #include "core/work_record.h"
+#include "platform/files.h"
+#include "engine/document.h"
 #include "engine/builders_reports.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +187,40 @@ TEST_F(ReportBuildersTest, WithoutARegisterNothingIsQueuedAndNoWordSet) {
     Fresh();
     EXPECT_FALSE(CliCardNop());
     EXPECT_TRUE(Pending().empty());
+}
+
+// A range with letters is checked against every register the report reaches: one whose PLU
+// options allow no letters is named, and nothing goes out.
+TEST_F(ReportBuildersTest, APLURangeWithLettersIsCheckedForEveryRegisterItReaches) {
+    struct TypedShell : testsupport::FakeShell {
+        bool AskRange(const std::string&, std::string& lower, std::string& upper, const RangeCheck& check) override {
+            lower = "A", upper = "Z";
+            said = check(lower, upper);
+            return said.empty();
+        }
+        std::string said;
+    };
+    for (const auto& [second, queued] : {std::pair<const char*, bool>{"32", false}, {"1", true}}) {
+        SCOPED_TRACE(second);
+        Fresh();
+        testsupport::WriteAll(dir_.file("config.ini"),
+                              "[Casse]\r\nC0=1|Reg|ID|R022002|1|1|0|1\r\nC1=2|Back|ID|R022002|1|1|1|1\r\n");
+        LoadCasseConf();
+        for (const auto& [folder, p210] : {std::pair<const char*, const char*>{"Cassa1", "33"}, {"Cassa2", second}})
+            platform::MakeDir(dir_.file(folder)),
+            testsupport::WriteAll(dir_.file(std::string(folder) + "/Cassa.txt"),
+                                  std::string("[P2]\r\n10=") + p210 + "\r\n");
+        LinkState.nCurCash = 0;
+        CassaConf.P210 = 33;  // the open register allows letters
+        TypedShell fake;
+        SetShell(&fake);
+        std::string range;
+        Reports.bRptPLUDay = false;
+        EXPECT_EQ(ReqRptPLU("*B", range), queued);
+        SetShell(&shell_.shell);
+        EXPECT_EQ(fake.said, queued ? "" : GetText("frmRapporti", "noplulettersof") + " " + RegisterNodeCaption(1));
+        EXPECT_EQ(Pending().size(), queued ? 1u : 0u);
+    }
 }
 
 TEST_F(ReportBuildersTest, ThePLUReportNeedsItsOptionBitAndAConfirmedRange) {
