@@ -108,6 +108,7 @@ void frmPhoneBook::cbxConnection_Change(const QString& text) {
     for (QWidget* w : std::initializer_list<QWidget*>{cmdAdd, cmdModify, cmdDelete, txtPhoneNumber})
         w->setEnabled(false);
     const std::string name = FromQt(text);
+    shown_ = name;
     int16_t index = 0;
     const std::string number = GetConnection(name, index);
     if (Listed(name)) {
@@ -125,6 +126,21 @@ void frmPhoneBook::cbxConnection_Change(const QString& text) {
 
 void frmPhoneBook::cbxConnection_Click(int index) {
     if (index < 0) return;
+    const std::string chosen = FromQt(cbxConnection->itemText(index));
+    if (chosen != shown_ && NumberNotWritten(shown_)) {
+        const Reply reply = AskConfirm();
+        if (reply == Reply::Closed || (reply == Reply::Yes && !WriteNumberOf(shown_))) {
+            // The name shown before stays, with the number typed for it.
+            const QString number = txtPhoneNumber->text();
+            const int at = cbxConnection->findText(ToQt(shown_), Qt::MatchExactly);
+            if (at >= 0) cbxConnection->setCurrentIndex(at); else cbxConnection->setEditText(ToQt(shown_));
+            txtPhoneNumber->setText(number);
+            return;
+        }
+        index = cbxConnection->findText(ToQt(chosen), Qt::MatchExactly);
+        cbxConnection->setCurrentIndex(index);
+    }
+    shown_ = chosen;
     cmdAdd->setEnabled(false);
     cmdModify->setEnabled(true);
     cmdDelete->setEnabled(true);
@@ -148,9 +164,8 @@ bool frmPhoneBook::Save(const std::string& name, const std::string& number, int1
     return false;
 }
 
-bool frmPhoneBook::NumberNotWritten() {
+bool frmPhoneBook::NumberNotWritten(const std::string& name) {
     if (!txtPhoneNumber->isEnabled()) return false;
-    const std::string name = FromQt(cbxConnection->currentText());
     const std::string number = FromQt(txtPhoneNumber->text());
     // A new name counts once its number is typed: a name alone may have been
     // typed only to look it up.
@@ -160,8 +175,22 @@ bool frmPhoneBook::NumberNotWritten() {
     return FromQt(txtPhoneNumber->text().trimmed()) != GetConnection(name, index);
 }
 
+bool frmPhoneBook::WriteNumberOf(const std::string& name) {
+    const std::string number = FromQt(txtPhoneNumber->text());
+    if (!PhoneTextAllowed(name) || !PhoneTextAllowed(number)) {
+        CurrentShell().MsgBox(GetText(kSection, "nobar"), GetText(kSection, "frmPhoneBook"));
+        return false;
+    }
+    const bool listed = Listed(name);
+    int16_t index = 0;
+    GetConnection(listed ? name : std::string(), index);
+    if (!Save(name, number, index)) return false;
+    if (!listed) cbxConnection->addItem(ToQt(name));
+    return true;
+}
+
 void frmPhoneBook::done(int result) {
-    if (NumberNotWritten()) {
+    if (NumberNotWritten(FromQt(cbxConnection->currentText()))) {
         switch (AskConfirm()) {
             case Reply::Yes:
                 if (!(Listed(FromQt(cbxConnection->currentText())) ? cmdModify_Click() : cmdAdd_Click()))
@@ -213,6 +242,7 @@ void frmPhoneBook::cmdDelete_Click() {
         cbxConnection_Click(next);
     } else {
         cbxConnection->setEditText(QString());
+        shown_.clear();
         cmdDelete->setEnabled(false);
         cmdModify->setEnabled(false);
         txtPhoneNumber->clear();

@@ -31,7 +31,9 @@ public:
 
     // A name typed in the combo box.
     void cbxConnection_Change(const QString& text);
-    // A name chosen from the list.
+    // A name chosen from the list. A number typed for the name shown before
+    // and not written yet is asked about first (Yes writes it, No drops it,
+    // a closed question shows that name and its number again).
     void cbxConnection_Click(int index);
     // Add and Modify: true when the entry was written.
     bool cmdAdd_Click();
@@ -45,9 +47,13 @@ protected:
     void done(int result) override;
 
 private:
-    // The number shown differs from the one written for the name shown (or
-    // is the number of a new name not added yet).
-    bool NumberNotWritten();
+    // The number shown differs from the one written for the name (or is the
+    // number of a new name not added yet).
+    bool NumberNotWritten(const std::string& name);
+    // Writes the number shown as the name's (added when the name is new).
+    bool WriteNumberOf(const std::string& name);
+    // The name whose number the field shows.
+    std::string shown_;
     // A name or number holding "|" is refused with a message; false then.
     bool TextsAllowed();
     // Writes the entry under the key; a phone book that cannot be written is

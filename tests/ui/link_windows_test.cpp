@@ -214,6 +214,7 @@ TEST_F(PhoneBookWindowTest, ADeletedEntryKeepsItsKeyForTheNextNameAdded) {
     TypeName(w, "E|F");
     w.txtPhoneNumber->setText("555");
     w.cmdAdd->click();
+    shell->answers = {false};  // choosing A: the refused new name's number is dropped
     w.cbxConnection->setCurrentIndex(0);
     emit w.cbxConnection->activated(0);
     w.txtPhoneNumber->setText("1|1");
@@ -269,6 +270,40 @@ TEST_F(PhoneBookWindowTest, LeavingWithANumberNotWrittenAsksWhetherToKeepIt) {
         if (r.reply == 1) Press(w.txtPhoneNumber, Qt::Key_Escape); else w.cmdOk->click();
         EXPECT_EQ(Entry(r.key), r.entry) << r.reply;
         EXPECT_EQ(w.isVisible(), r.reply == 2) << r.reply << r.number;
+    }
+}
+
+// Another name chosen with a number typed and not written: asked first. Yes writes it, No drops
+// it, a closed question keeps the name and the number typed; the name chosen shows its own.
+TEST_F(PhoneBookWindowTest, ChoosingAnotherNameWithANumberNotWrittenAsksFirst) {
+    const struct { const char* typed; int reply; const char* entryB; const char* shown; const char* number; } rows[] = {
+        {"B", 0, "B|9", "C", "333"}, {"B", 1, "B|222", "C", "333"}, {"B", 2, "B|222", "B", "9"},
+        {"D", 0, "B|222", "C", "333"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.typed) + std::to_string(r.reply));
+        Write("PhoneBook.ini", "[PhoneBook]\r\n1=A|111\r\n2=B|222\r\n3=C|333\r\n");
+        shell->closes = r.reply == 2;
+        shell->defaultAnswer = r.reply == 0;
+        const size_t asked = shell->questions.size();
+        frmPhoneBook w;
+        if (std::string(r.typed) == "B") {
+            w.cbxConnection->setCurrentIndex(1);
+            emit w.cbxConnection->activated(1);
+        } else {
+            TypeName(w, r.typed);  // a new name, its number typed, not added yet
+        }
+        w.txtPhoneNumber->setText("9");
+        const int c = w.cbxConnection->findText("C");
+        w.cbxConnection->setCurrentIndex(c);
+        emit w.cbxConnection->activated(c);
+        EXPECT_EQ(shell->questions.size(), asked + 1);
+        EXPECT_EQ(Entry("2"), r.entryB);
+        if (std::string(r.typed) == "D") {
+            EXPECT_EQ(Entry("4"), "D|9");
+        }
+        EXPECT_EQ(w.cbxConnection->currentText().toStdString(), r.shown);
+        EXPECT_EQ(w.txtPhoneNumber->text().toStdString(), r.number);
     }
 }
 
