@@ -404,7 +404,20 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (Core.bInteractive && !ShellState.bMainCanUnload && LinkState.nState != 0)
         ShowMsg("exitwait", "");
     if (Core.bAskOnExit) {
-        // The editor on screen is left first: a change it cannot save is
+        // The keyboard's release is asked first: closed unanswered, it is no
+        // answer to the exit either, and nothing has changed yet; the program
+        // stays open and asks again at the next try (unless a stop signal
+        // came meanwhile: nobody is there to ask).
+        Reply release = Reply::No;
+        if (Core.bKeyLock) {
+            release = CurrentShell().Ask(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
+            if (release == Reply::Closed) {
+                Core.bAskOnExit = !MainTimer.ExitRequest;
+                event->ignore();
+                return;
+            }
+        }
+        // Then the editor on screen is left: a change it cannot save is
         // asked about, and No keeps the program open at it.
         if (!CloseCurrentEditor()) {
             event->ignore();
@@ -412,15 +425,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
         }
         Core.bAskOnExit = false;
         if (Core.bKeyLock) {
-            const Reply release = CurrentShell().Ask(GetText("Msg", "keylockunlock"), GetText("Msg", "85"));
-            // Closed unanswered: no answer to the exit either; the program
-            // stays open and asks again at the next try (unless a stop
-            // signal came meanwhile: nobody is there to ask).
-            if (release == Reply::Closed) {
-                Core.bAskOnExit = !MainTimer.ExitRequest;
-                event->ignore();
-                return;
-            }
             if (release == Reply::Yes) {
                 Core.bKeyLock = false;
                 // The bare close, as a new operation over the registers: the

@@ -383,10 +383,12 @@ TEST_F(MainWindowTest, TheReleaseOnCloseWaitsForTheRunningOperation) {
     ASSERT_TRUE(SendKeyLock(true, true));  // the running operation
     OperationTick();
     Core.bKeyLock = true;
-    // The question closed (Escape): the program stays, nothing released.
+    // The question closed (Escape): the program stays, nothing released, the editor still open.
+    ASSERT_TRUE(ShowForm("K_FRMVALUTE"));
     editortest::WhenShown<QMessageBox>([](QMessageBox* box) { box->reject(); });
     EXPECT_FALSE(main.close());
     EXPECT_TRUE(Core.bKeyLock && Core.bAskOnExit && !MainTimer.ExitRequest && !MainTimer.bReleaseAtExit);
+    EXPECT_NE(CurrentEditor(), nullptr);
     editortest::WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
     EXPECT_FALSE(main.close());
     EXPECT_FALSE(Core.bKeyLock);
