@@ -526,7 +526,12 @@ bool frmClienti::TestChange(bool beforeOperation) {
     if (!SetDati()) {
         const Refusal refused = TakeRefusal();
         NoteRefusal(refused.name, refused.control);
-        ShowMsgText(GetText("Msg1", "3"), beforeOperation ? GetText("Msg", "opnotstarted") : "");
+        // Said as the Add or Modify of the customer would say it, then why
+        // the operation did not start.
+        const std::string why = refused.name.empty() ? GetText("Msg1", "3")
+                                                     : refused.name + ": " + GetText("Msg1", "badfield");
+        ShowMsgText(GetText("Msg", nEditState == 5 ? "5" : "6") + " - " + why,
+                    beforeOperation ? GetText("Msg", "opnotstarted") : "");
         return false;
     }
     const Reply answer = AskConfirm();

@@ -88,7 +88,8 @@ TEST_F(CustomerEditorTest, ANewCustomerIsAddedShownChangedAndDeletedInEachGenera
         EXPECT_EQ(w->focusWidget(), w->txtIVA);
         // No operation starts over it, and that is said.
         EXPECT_FALSE(MayStartOperation());
-        EXPECT_EQ(Status(), "some values are not valid: nothing was saved-the operation was not started");
+        EXPECT_EQ(Status(),
+                  "Modify customer - VAT code: not a valid value: nothing was saved-the operation was not started");
         // The same code cannot be added.
         Enter(w, "123");
         EXPECT_EQ(w->EditState(), 2);
