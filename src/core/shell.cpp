@@ -1,8 +1,12 @@
 #include "core/shell.h"
 
+#include <cstdlib>
+
+#include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/link_state.h"
 #include "core/texts.h"
+#include "core/work_record.h"
 
 namespace {
 
@@ -40,15 +44,27 @@ protected:
 SilentShell silent;
 Shell* current = &silent;
 
+// The register an error line of the message log names, as "Register N: ".
+std::string LoggedRegister() {
+    // In the windows the message log names the register as the list does. A
+    // command-line run names the register whose turn is open; a line said
+    // outside any turn (a history copy failing at the run's end) names none,
+    // not the register the last turn left open.
+    int station = -1;
+    if (Core.bInteractive)
+        station = LinkState.nAddress;
+    else if (Work.turnReg >= 0 && Work.turnReg < kMaxCash)
+        station = std::atoi(CassaList[static_cast<size_t>(Work.turnReg)].station.c_str());
+    if (station < 0) return "";
+    return GetText("Progress", "cassa") + " " + std::to_string(station + 1) + ": ";
+}
+
 }  // namespace
 
 void Shell::AddError(const std::string& text, bool registerPrefix) {
     Texts.strResult.clear();
     ListError(text, registerPrefix);
-    // In the windows the message log names the register as the list does; a
-    // command-line run's error log names each failure's own register.
-    const bool named = registerPrefix && Core.bInteractive;
-    WriteMsgLog(named ? GetText("Progress", "cassa") + " " + std::to_string(LinkState.nAddress + 1) + ": " + text : text);
+    WriteMsgLog(registerPrefix ? LoggedRegister() + text : text);
 }
 
 Shell& CurrentShell() { return *current; }

@@ -25,8 +25,9 @@ public:
     virtual void SetCounterPanel(int panel, const std::string& text) = 0;
 
     // The progress window: message and error lists. Every error line listed
-    // there also goes to the message log (msg.log), as its text without the
-    // register prefix: callers never log an error line themselves.
+    // there also goes to the message log (msg.log), with the register it is
+    // about when the list names one: callers never log an error line
+    // themselves.
     virtual void AddMessage(const std::string& text, bool registerPrefix) = 0;
     void AddError(const std::string& text, bool registerPrefix);
     virtual void HideProgressRequest() = 0;  // hides it unless errors are listed

@@ -75,7 +75,9 @@ void QueueTick() {
     for (int i = 1; i <= kQueueSize; ++i) {
         CmdQueueEntry& e = CmdQueue.entries[i];
         if (e.state != -1) continue;
-        e.state = 0;
+        // The command stays pending until the link has taken it: while the
+        // port opens (a modem dials) the operation runs, and what is said
+        // meanwhile (a port that cannot be opened) is the operation's own.
         if (!SetCmdToSend(e.command, e.answers, e.time)) {
             // The port can't be opened (it has said so): none of the
             // register's commands reaches it. In the windows its exchange
@@ -89,6 +91,7 @@ void QueueTick() {
                 CurrentShell().ClearShowWait(true);
             return;
         }
+        e.state = 0;
         CmdQueue.nCmdCur = static_cast<int16_t>(i);
         CmdQueue.bQueueHold = true;
         return;

@@ -39,7 +39,8 @@ bool AddCmd(std::string& command, int16_t answers, float time, const std::string
 void SaveCmdQueue();
 void RestoreCmdQueue();
 void ClearCmdQueue();
-// Hands the first waiting entry to the link. When the port does not open,
+// Hands the first waiting entry to the link; it waits until the link has
+// taken it (the port opened). When the port does not open,
 // every entry is dropped; in the windows the main timer then takes the
 // register's exchange as failed (state 5) and goes on to the next register.
 void QueueTick();

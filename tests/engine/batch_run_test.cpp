@@ -366,6 +366,7 @@ struct LineFault {
     const char* code;
     bool mayGoThrough = false;  // the transfers may go through the fault whole
     bool everyRegister = true;  // every register must have a line of its own
+    const char* said = nullptr;  // a message-log line of each register's turn, said with its register
 };
 
 void PrintTo(const LineFault& fault, std::ostream* os) { *os << fault.name; }
@@ -402,6 +403,14 @@ TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
         for (const char* station : {"  0\r\n", "  1\r\n"})
             EXPECT_NE(ErrLog().find(station), std::string::npos) << station << ErrLog();
     }
+    // The message log says the turn's trouble with the register it is about,
+    // never without one.
+    if (const char* said = GetParam().said) {
+        const std::string msg = Read("base/msg.log");
+        for (const char* reg : {"Register 1: ", "Register 2: "})
+            EXPECT_GE(testsupport::CountOf(msg, " : " + std::string(reg) + said), 1) << reg << msg;
+        EXPECT_EQ(testsupport::CountOf(msg, std::string(" : ") + said), 0) << msg;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -413,7 +422,7 @@ INSTANTIATE_TEST_SUITE_P(
                       f.badChecksum = -1;
                       e.SetFaults(f);
                   },
-                  "005"},  // no hello ever arrives: the link cannot be opened
+                  "005", false, true, "Connection to the register: no answer in time"},  // no hello ever arrives
         LineFault{"LineThatNeverGoesQuiet",
                   [](emu::Emulator& e, emu::CashRegister&) {
                       emu::Faults f;
@@ -429,7 +438,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
                   },
-                  "005"}),
+                  "005", false, true, "Serial port: cannot be opened"}),
     [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
 
 }  // namespace

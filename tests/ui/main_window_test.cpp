@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
@@ -259,26 +260,48 @@ TEST_F(MainWindowTest, TheProgressWindowFollowsASendAndKeepsNoStaleTexts) {
     main.tmrMain()->stop();
 }
 
-// Each register of the operation is tried and named: the port fails for both.
+// Each register of the operation is tried and named: the port fails for all
+// three. The operation that follows one over has its lists to itself, from
+// its first line on: the first register's reason, said while the port opens
+// for the first command, is one of them.
 TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCommand) {
-    Write("TIMBREL/Demo/config.ini", "[Casse]\r\nC0=1|Front|||1|0|0|1\r\nC1=2|Back|||1|0|1|1\r\n");
+    Write("TIMBREL/Demo/config.ini",
+          "[Casse]\r\nC0=1|Front|||1|1|0|1\r\nC1=2|Back|||1|1|1|1\r\nC2=3|Side|||1|1|2|1\r\n");
     RegisterTableProcs();
     SetPortFactory({});
     ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", dir.file("no-such-device")));
     frmMain main;
     main.Load();
     main.show();
-    ASSERT_TRUE(SendReparto(1, 40));
     frmProgress* progress = frmProgress::Instance();
-    // The end names each register of the operation with its outcome.
-    ASSERT_TRUE(RunUntil([&] { return progress->lstErrors->count() == 4 && !ExchangeRunning(); }, 10));
-    main.tmrMain()->stop();
-    EXPECT_TRUE(progress->isVisible());
-    for (int i = 0; i < 2; ++i) {
-        const std::string number = "Register " + std::to_string(i + 1) + ": ";
-        EXPECT_EQ(progress->lstErrors->item(i)->text().toStdString(), number + "Serial port: cannot be opened");
-        EXPECT_EQ(progress->lstErrors->item(i + 2)->text().toStdString(), number + "failed");
+    std::vector<std::string> reasons, ends, logged;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string number = "Register " + std::to_string(i) + ": ";
+        reasons.push_back(number + "Serial port: cannot be opened");
+        ends.push_back(number + "failed");
     }
+    std::vector<std::string> expected = reasons;
+    expected.insert(expected.end(), ends.begin(), ends.end());
+    for (int send = 1; send <= 2; ++send) {
+        SCOPED_TRACE(send);
+        ASSERT_TRUE(SendReparto(1, 40));
+        // The end names each register of the operation with its outcome.
+        ASSERT_TRUE(RunUntil([&] { return !ExchangeRunning() && !Operation.bSeen; }, 10));
+        std::vector<std::string> listed;
+        for (int i = 0; i < progress->lstErrors->count(); ++i)
+            listed.push_back(progress->lstErrors->item(i)->text().toStdString());
+        EXPECT_EQ(listed, expected);
+        EXPECT_TRUE(progress->isVisible());
+        // The message log names each reason's register too, once a send.
+        logged.insert(logged.end(), reasons.begin(), reasons.end());
+        std::vector<std::string> inLog;
+        std::istringstream log(Read("TIMBREL/Demo/msg.log"));
+        for (std::string line; std::getline(log, line);)
+            if (line.find(": Serial port: cannot be opened") != std::string::npos)
+                inLog.push_back(line.substr(line.find(" : ") + 3, line.size() - line.find(" : ") - 4));
+        EXPECT_EQ(inLog, logged);
+    }
+    main.tmrMain()->stop();
     for (QLabel* label : {progress->lblComando, progress->lblDescr, progress->lblTempo})
         EXPECT_EQ(label->text().toStdString(), "") << label->objectName().toStdString();
     const std::string line = progress->lstErrors->item(0)->text().toStdString();
