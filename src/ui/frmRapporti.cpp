@@ -299,7 +299,9 @@ void frmRapporti::ShowFile(const std::string& name) {
     text.reserve(bytes.size());
     for (char c : bytes)
         if (c != '\r') text += c;
-    lblReportFile->setText(ToQt(path));
+    // A report without lines is said, not shown as a blank pane.
+    const bool empty = text.find_first_not_of(" \n") == std::string::npos;
+    lblReportFile->setText(ToQt(empty ? Text("nolines") + " " + path : path));
     txtReport->setPlainText(ToQt(text));
 }
 

@@ -125,6 +125,14 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     NoteFileStored();  // as the report's writer does at its end line
     w->WatchOperation();
     EXPECT_EQ(w->txtReport->toPlainText().toStdString(), "VAT 22%  100,00\n");
+    EXPECT_EQ(w->lblReportFile->text().toStdString(), dir.file("Cassa1/IVA.rpt"));
+    // A report without lines is said so, not shown as a blank pane.
+    w->cmdRequest->click();
+    CmdQueue = CmdQueueState{};
+    Write("Cassa1/IVA.rpt", "");
+    NoteFileStored();
+    w->WatchOperation();
+    EXPECT_EQ(w->lblReportFile->text().toStdString(), "The register sent no lines: " + dir.file("Cassa1/IVA.rpt"));
 
     // The customer-group report takes the customer range.
     w->lstReports->setCurrentRow(14);
