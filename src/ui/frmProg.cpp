@@ -182,6 +182,8 @@ void frmProg::Start(bool send) {
     // Choices that cannot be kept are said; the programming goes ahead.
     if (!SaveProgChoices(chosen))
         CurrentShell().MsgBox("SaveProgChoices - " + platform::FileErrorText(errno, ConfigIniPath()), "");
+    // The last run's outcome is not shown while this start asks its questions.
+    lblStatus->clear();
     if (!StartGlobProg(send, chosen)) return;
     // The tables are named as the run moves them: written or read.
     SetItemTexts(send);

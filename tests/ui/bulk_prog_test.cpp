@@ -140,6 +140,7 @@ TEST_F(BulkProgTest, TheEndShowsTheOutcome) {
         LinkState.AbortRequest = Cycle.bAborted = false;
         form.cmdSend->click();
         ASSERT_TRUE(ShellState.GlobProgBusy);
+        EXPECT_TRUE(form.lblStatus->text().isEmpty());  // the last run's outcome is gone at the start
         row.during();
         ClearCmdQueue();
         form.tmrProg_Timer();
