@@ -188,7 +188,11 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
         if (!ChangeShown()) return true;
         question = GetText("Msg", "readdrop");
     }
-    if (CurrentShell().AskYesNo(question, GetText("Msg", "81"))) return true;
+    const bool drop = CurrentShell().AskYesNo(question, GetText("Msg", "81"));
+    // The read ended while its question was open: the change may be saved
+    // now, and is asked about again as things now stand.
+    if (drop && question == GetText("Msg", "readdrop") && !SaveBlocked()) return LeaveShown(save, list, shown);
+    if (drop) return true;
     StayAt(list, shown);
     if (refusedControl_ && refusedControl_->isEnabled()) GoTo(refusedControl_);
     return false;

@@ -385,7 +385,9 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         ASSERT_TRUE(ChangeFirstField(shown));
         shell.questions.clear();
         auto* table = dynamic_cast<TableEditor*>(shown);
-        shell.answers = {false, false, true};
+        // The last drop question is answered after the read ended under it: asked again as things
+        // now stand (the save's question), and No drops the change then.
+        shell.answers = {false, false, true, false};
         if (!table) shell.answers.pop_front();
         if (table) {
             Choose(table->itemList, 2);
@@ -394,10 +396,13 @@ TEST_F(StampsTest, NoSavedWithoutAChangeAndNoSaveIntoTheReadAsked) {
         }
         EXPECT_FALSE(CloseCurrentEditor());
         EXPECT_EQ(CurrentEditor(), dynamic_cast<EditorForm*>(shown));
+        shell.underQuestion = [] { ClearCmdQueue(), LinkState.nState = 0; };  // the read ends under it
         EXPECT_TRUE(CloseCurrentEditor());
         const std::string drop = "Changed data: A read of this table from the register is in progress: the "
                                  "change cannot be saved now. Drop it?";
-        EXPECT_EQ(shell.questions, std::vector<std::string>(table ? 3 : 2, drop));
+        std::vector<std::string> asked(table ? 3 : 2, drop);
+        asked.push_back("Changed data: The data have been changed. Save the changes?");
+        EXPECT_EQ(shell.questions, asked);
         EXPECT_EQ(Folder(), before);
         ClearCmdQueue();  // the read is over
     }
