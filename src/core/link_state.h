@@ -26,6 +26,7 @@ struct LinkStateRec {
     int16_t nPendingAns = 0;     // answers still awaited for the command in progress
     std::string strCmdSent;      // the command of the last frame that carried one (empty: a frame without)
     std::string strCmdShown;     // the last command actually sent, for messages
+    std::string strLostReply;    // the exchange's reply the register did not acknowledge, until taken
     bool bAddressed = false;     // addressed mode
     bool AbortRequest = false;   // the user's abort (or the main timer's, for a stop); see LinkAborted
     int16_t nCurCash = 0;        // register chosen in the user interface (0 to 16)

@@ -195,17 +195,13 @@ void ShowOperationEnd() {
     Texts.strResult.clear();
 }
 
-namespace {
-int confirmsClosed = 0;
-}  // namespace
-
 Reply AskConfirm() {
     const Reply answer = CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81"));
-    if (answer == Reply::Closed) ++confirmsClosed;
+    if (answer == Reply::Closed) ++Texts.nConfirmsClosed;
     return answer;
 }
 
-int ConfirmsClosed() { return confirmsClosed; }
+int ConfirmsClosed() { return Texts.nConfirmsClosed; }
 
 void ShowRxResult() {
     ReqStateRec& r = ReqState;

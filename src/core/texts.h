@@ -44,6 +44,8 @@ struct TextsGlobals {
     // name, said only once the register acknowledged that reply.
     bool bResultHeld = false;
     std::string strHeldResult;
+    // The "Save the changes?" questions closed unanswered so far.
+    int32_t nConfirmsClosed = 0;
     // The error log could not be written in this run (said once).
     bool bErrLogFailed = false;
     // The language file looked at in this run (what is wrong with it said once).

@@ -19,9 +19,6 @@ AnswerRecT AnswerRec;
 
 namespace {
 
-// The last reply the register did not acknowledge, until it is taken.
-std::string lostReply;
-
 // The codes of the two dispatch tables with the name of the procedure each
 // one calls; the table code registers the procedures by code.
 struct Slot {
@@ -99,9 +96,9 @@ bool WantsEmptyCommandFrame(const std::string& code) {
 // user's Cancel is said as such).
 int16_t NoteReplySent(int16_t sent, const std::string& reply) {
     if (sent == 0 || (LinkAborted() && MainTimer.nStopSignal == 0)) return sent;
-    lostReply = reply.empty() ? "0;" : reply;
+    LinkState.strLostReply = reply.empty() ? "0;" : reply;
     CurrentShell().AddError(GetText("Log", "replynotacked") + " B" + AnswerRec.strCode + " -> " +
-                                lostReply + " (" + LinkState.strCmdSent + ")",
+                                LinkState.strLostReply + " (" + LinkState.strCmdSent + ")",
                             true);
     NoteReplyLost(Core.nOpenCash);
     LogErr(UnacknowledgedCode(), OpenTurnSubject());
@@ -248,7 +245,7 @@ int16_t PollAnswers() {
                 ParseAnswer();
                 if (answer) lastAnswer = platform::Timer();
                 // The exchange is not done: its command ends now.
-                if (!lostReply.empty()) break;
+                if (!LinkState.strLostReply.empty()) break;
             }
         } else if (LinkState.bAddressed) {
             SendEnq();  // pauses 10 ms
@@ -262,7 +259,7 @@ int16_t PollAnswers() {
     return 0;
 }
 
-std::string TakeLostReply() { return std::exchange(lostReply, std::string()); }
+std::string TakeLostReply() { return std::exchange(LinkState.strLostReply, std::string()); }
 
 int16_t GestAnsA() {
     // A hello answer that arrives outside the hello is not acknowledged.
