@@ -225,13 +225,24 @@ bool WriteMsgLog(const std::string& text) {
     if (Core.strRootDir.empty()) return false;
     std::string path = platform::JoinPath(Core.strRootDir, "msg.log");
     std::string line = platform::FormatLogTime(platform::Now()) + " : " + text + kCrLf;
+    errno = 0;
+    bool written = false;
     if (Texts.nMsgLogFile == -1) {
         // The first line of a run replaces the previous run's log.
-        if (!platform::WriteFile(path, line)) return false;
-        Texts.nMsgLogFile = 1;
-        return true;
+        written = platform::WriteFile(path, line);
+        if (written) Texts.nMsgLogFile = 1;
+    } else {
+        written = platform::AppendFile(path, line);
     }
-    return platform::AppendFile(path, line);
+    // A command-line run says once, on standard error, that its message log
+    // cannot be written: the caller would otherwise miss what it keeps.
+    if (!written && !Core.bInteractive && !Texts.bMsgLogFailed) {
+        Texts.bMsgLogFailed = true;
+        std::fprintf(stderr, "ecrprog: Message log cannot be written: %s: %s\n", path.c_str(),
+                     platform::FileErrorText(errno, path).c_str());
+        std::fflush(stderr);
+    }
+    return written;
 }
 
 LogSubject AboutRegister(int reg, const std::string& code, const std::string& arg) {

@@ -46,8 +46,9 @@ struct TextsGlobals {
     std::string strHeldResult;
     // The "Save the changes?" questions closed unanswered so far.
     int32_t nConfirmsClosed = 0;
-    // The error log could not be written in this run (said once).
+    // The error log, the message log could not be written in this run (said once).
     bool bErrLogFailed = false;
+    bool bMsgLogFailed = false;
     // The language file looked at in this run (what is wrong with it said once).
     std::string strLangReported;
     // The keys of the language file found without text in this run (each said once).

@@ -83,7 +83,14 @@ void NoteFrameAcked(int reg) {
 void NoteReplyLost(int reg) {
     RegisterWork& w = WorkOf(reg);
     w.acked = std::max(0, std::min(w.acked, w.out - 1));
+    w.replyOut = false;
 }
+
+void NoteReplyOut(int reg) { WorkOf(reg).replyOut = true; }
+
+void NoteReplyAcked(int reg) { WorkOf(reg).replyOut = false; }
+
+bool StopSaidIt() { return !Core.bInteractive && MainTimer.bStopLogged; }
 
 void NoteStored(int reg) { ++WorkOf(reg).stores; }
 

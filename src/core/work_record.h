@@ -70,8 +70,10 @@ struct RegisterWork {
     int32_t acked = 0;
     // The request is never sent twice (a closure, a reset, a deletion).
     bool once = false;
-    // The command in progress went out; failures logged since it did.
+    // The command in progress went out; failures logged since it did; a
+    // reply of its exchange waits for the register's acknowledgement.
     bool cmdOut = false;
+    bool replyOut = false;
     int32_t cmdFailures = 0;
     // The windows: the register's outcome as far as it has come; settled once
     // its work was over (a failure logged after it is not its own); given its
@@ -130,6 +132,12 @@ void NoteCommandTaken(int reg);
 void NoteFrameOut(int reg);
 void NoteFrameAcked(int reg);
 void NoteReplyLost(int reg);
+void NoteReplyOut(int reg);
+void NoteReplyAcked(int reg);
+// A command-line run whose stop has been taken: its lines named what the
+// stop left (a request in progress whose frame or reply was out among them),
+// and what the abandoned exchange meets after is not said again.
+bool StopSaidIt();
 // The transfers: a file the register sent was stored whole.
 void NoteStored(int reg);
 // LogErr: a failure, with its code, what it is about and its line.

@@ -443,6 +443,8 @@ bool ExecRequests() {
 }
 
 void SayRunEnd() {
+    if (Batch.bEndSaid) return;
+    Batch.bEndSaid = true;
     Batch.notDone.clear();
     Batch.trouble.clear();
     bool anyLeft = false;

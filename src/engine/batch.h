@@ -53,6 +53,7 @@ struct BatchGlobals {
     // error.
     std::vector<std::string> notDone;
     std::string trouble;
+    bool bEndSaid = false;  // said once: at a stop when it is taken, else at the run's end
 };
 extern BatchGlobals Batch;
 

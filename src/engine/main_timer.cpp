@@ -187,10 +187,11 @@ int32_t OpenFirstLeft(bool currentLeft) {
     const RegisterWork& work = WorkOf(open);
     const bool out = OpenCommandOut();
     const bool once = work.out > 0 && work.once;
-    const bool unsure = once && work.acked < work.out;
-    if (out || unsure)
-        WriteMsgLog(GetText("Log", once ? "notresent" : "stopunsure") + " " + request.code + "|" +
-                    request.arg);
+    // A reply of its exchange waiting for its acknowledgement leaves it as
+    // unsure as an unacknowledged frame.
+    const bool unsure = once && (work.acked < work.out || work.replyOut);
+    if (unsure || (out && !once))
+        WriteMsgLog(GetText("Log", "stopunsure") + " " + request.code + "|" + request.arg);
     if (!once || work.out < work.queued) return pos;
     const LogSubject about = AboutRegister(open, request.code, request.arg);
     if (unsure)
@@ -466,6 +467,9 @@ void NoteStop(int sig) {
         LogStopLines(MainTimer.bStopLeftRequest || state == 0 || state == 5 ||
                      CassaList[Core.nOpenCash].bFailed != False);
     WriteMsgLog(GetText("Log", "stopped") + " " + platform::SignalName(sig));
+    // What each register did is said now: a second signal ends the program
+    // at once.
+    if (!Core.bInteractive && MainTimer.bStopLogged) SayRunEnd();
 }
 
 void StopSeen() { NoteStop(platform::StopSignalNoted()); }

@@ -95,12 +95,15 @@ bool WantsEmptyCommandFrame(const std::string& code) {
 // the reply went out at least once and may or may not have been taken (the
 // user's Cancel is said as such).
 int16_t NoteReplySent(int16_t sent, const std::string& reply) {
+    if (sent == 0) NoteReplyAcked(Core.nOpenCash);
     if (sent == 0 || (LinkAborted() && MainTimer.nStopSignal == 0)) return sent;
     LinkState.strLostReply = reply.empty() ? "0;" : reply;
+    NoteReplyLost(Core.nOpenCash);
+    // The stop's own lines said what it left, this reply among them.
+    if (StopSaidIt()) return sent;
     CurrentShell().AddError(GetText("Log", "replynotacked") + " B" + AnswerRec.strCode + " -> " +
                                 LinkState.strLostReply + " (" + LinkState.strCmdSent + ")",
                             true);
-    NoteReplyLost(Core.nOpenCash);
     LogErr(UnacknowledgedCode(), OpenTurnSubject());
     return sent;
 }
@@ -273,6 +276,7 @@ int16_t GestAnsB() {
     if (it != AnsTable().end() && it->second.ans) {
         HoldResult();
         const std::string answer = it->second.ans();
+        NoteReplyOut(Core.nOpenCash);
         int16_t r = NoteReplySent(SendDataFrameRef(answer), answer);
         ReleaseResult(r == 0);
         if (code == "90") LinkState.sngLastRx = platform::Timer();
@@ -282,6 +286,7 @@ int16_t GestAnsB() {
     int16_t r;
     if (WantsEmptyCommandFrame(code)) {
         LinkState.bCmdPending = false;
+        NoteReplyOut(Core.nOpenCash);
         r = NoteReplySent(SendNextFrame(), "0;");
     } else {
         r = SendAck();

@@ -308,7 +308,7 @@ int16_t GestHelloReq() {
     const bool opens = carries && LinkState.nState != 2;
     r = SendCmdFrame();
     if (r == 0 && opens && !LinkState.bReleasing) NoteFrameAcked(Core.nOpenCash);
-    if (r != 0 && opens && !LinkAborted()) {
+    if (r != 0 && opens && !LinkAborted() && !StopSaidIt()) {
         // The register never acknowledged the command (NAK every time, or
         // nothing): it may or may not have been carried out, a failure of the
         // run (said as maybe done of a request that is never sent twice).

@@ -225,6 +225,17 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
                                             "not done: SIG"),
                   std::string::npos)
             << Read("base/msg.log");
+        // What each register did ends msg.log, also after a second signal: the closure that may
+        // or may not have been made apart from the requests not done.
+        for (int s : c.stations) {
+            const std::string reg = "Register " + std::to_string(s + 1) + ": ";
+            EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), reg + (left ? "not done" : "done")), 1)
+                << Read("base/msg.log");
+        }
+        EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), "may or may not have been done (check the register "
+                                                            "before repeating): #Z|"),
+                  unsure ? 1 : 0)
+            << Read("base/msg.log");
         if (!c.twice) {
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
