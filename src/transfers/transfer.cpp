@@ -169,6 +169,25 @@ bool AddReadDropper(void (*drop)()) {
     return true;
 }
 
+namespace {
+
+// Every pending-read flag False.
+void ClearReadFlags() {
+    ReqStateRec& r = ReqState;
+    for (int16_t* f :
+         {&r.bRdStorico, &r.bRdPrzPeso, &r.bRdOpeCard, &r.bWrOpeCard, &r.bRdCamCard,
+          &r.bWrCamCard, &r.bRdGrpSta, &r.bWrGrpSta, &r.bRdReparto, &r.bRdRepFid, &r.bRdSubFid,
+          &r.bRdConfScoMag, &r.bRdConfScoMag2, &r.bRdCirCli, &r.bRdConfPLU, &r.bRdOpe,
+          &r.bRdIntScontrino, &r.bRdOpeCamCli, &r.bRdModPag, &r.bRdTicketAmount,
+          &r.bRdClientGroup, &r.bRdGrpRep, &r.bRdGlbCassa, &r.bRdScontrino, &r.bRdScoMag,
+          &r.bRdBollino, &r.bRdGlbCassa2, &r.bRdValuta, &r.bRdScontrino2, &r.bRdOpGen,
+          &r.bRdOpeCamCli2, &r.bRdTabIva, &r.bRdTestoIcone, &r.bRdFMult, &r.bRdDirPLU,
+          &r.bRdTastiera, &r.bRdCam, &r.bRdIconePeriodo, &r.bRdComm})
+        *f = False;
+}
+
+}  // namespace
+
 void AbandonTableReads() {
     for (auto drop : ReadDroppers()) drop();
     std::vector<TableReadRec> reads;
@@ -184,6 +203,12 @@ void AbandonTableReads() {
         }
         ReqState.*read.flag = False;
     }
+    // An abort or a stop drops the rest of the operation as well: so is a
+    // read asked for whose first line has not come yet. The lines the
+    // register still sends are acknowledged and not taken; a stopped run
+    // would store them, or log them refused, after its own line named the
+    // read not done.
+    if (LinkAborted()) ClearReadFlags();
 }
 
 // ---------------------------------------------------------------------------
@@ -207,17 +232,8 @@ std::vector<uint16_t*> FileWords(ReqStateRec& r) {
 
 void InitFlags() {
     AbandonTableReads();
+    ClearReadFlags();
     ReqStateRec& r = ReqState;
-    for (int16_t* f :
-         {&r.bRdStorico, &r.bRdPrzPeso, &r.bRdOpeCard, &r.bWrOpeCard, &r.bRdCamCard,
-          &r.bWrCamCard, &r.bRdGrpSta, &r.bWrGrpSta, &r.bRdReparto, &r.bRdRepFid, &r.bRdSubFid,
-          &r.bRdConfScoMag, &r.bRdConfScoMag2, &r.bRdCirCli, &r.bRdConfPLU, &r.bRdOpe,
-          &r.bRdIntScontrino, &r.bRdOpeCamCli, &r.bRdModPag, &r.bRdTicketAmount,
-          &r.bRdClientGroup, &r.bRdGrpRep, &r.bRdGlbCassa, &r.bRdScontrino, &r.bRdScoMag,
-          &r.bRdBollino, &r.bRdGlbCassa2, &r.bRdValuta, &r.bRdScontrino2, &r.bRdOpGen,
-          &r.bRdOpeCamCli2, &r.bRdTabIva, &r.bRdTestoIcone, &r.bRdFMult, &r.bRdDirPLU,
-          &r.bRdTastiera, &r.bRdCam, &r.bRdIconePeriodo, &r.bRdComm})
-        *f = False;
     Transfer.nC08Pending = 0;
     for (uint16_t* w : FileWords(r)) *w = kFileDone;
     r.nTxFMult2 = kFileDone;

@@ -114,8 +114,10 @@ void CloseAllFiles();
 
 // Ends every table read under way without storing it: each is reported as
 // above (unless it had failed already) and its pending-read flag is cleared,
-// so that late lines of it are acknowledged and dropped. Called when a
-// command is abandoned (CloseAllFiles) and by InitFlags.
+// so that late lines of it are acknowledged and dropped. Under an abort or a
+// stop (LinkAborted) every pending-read flag is cleared, also that of a read
+// whose first line has not come. Called when a command is abandoned
+// (CloseAllFiles) and by InitFlags.
 void AbandonTableReads();
 // What a read keeps in memory until its closing line (records gathered, edits
 // of records) is dropped by the function given here, called by

@@ -548,6 +548,35 @@ TEST_F(TransferTest, AReadCutShortLeavesTheOldTableWhole) {
     EXPECT_EQ(Work.standing, 1);
 }
 
+// The user's abort or a stop before the read's first line came (its command
+// acknowledged, the register about to send): the lines that still come are
+// acknowledged and dropped, as those of a read cut short in the middle.
+TEST_F(TransferTest, AReadAbortedBeforeItsFirstLineTakesNoLateLine) {
+    Sizes.nMaxGrpRep = 12;
+    const std::string old = Group(1, "Old one") + Group(2, "Old two");
+    WriteAll(CashFile(kGrpRepFile), old);
+    ReqState.bRdGrpRep = True;
+    ReqState.bRdReparto = True;  // queued after it: the abort drops the rest of the queue
+    LinkState.nPendingAns = 1;
+    LinkState.AbortRequest = true;
+
+    CloseAllFiles();
+
+    EXPECT_EQ(ReqState.bRdGrpRep, False);
+    EXPECT_EQ(ReqState.bRdReparto, False);
+    // The abort taken, the register's lines come while it is released.
+    LinkState.AbortRequest = false;
+    for (const char* line : {"1:Late one:", "2:Late two:", "*"}) {
+        Line(line);
+        EXPECT_EQ(DataTable(GroupsTable()), -1);
+    }
+    EXPECT_EQ(ReadAll(CashFile(kGrpRepFile)), old);
+    EXPECT_FALSE(platform::FileExists(CashFile(kGrpRepFile) + ".part"));
+    EXPECT_EQ(Acks(), 3);
+    EXPECT_TRUE(shell->errors.empty());
+    EXPECT_EQ(Work.standing, 0);
+}
+
 // A disk that fills up (a limit on the size of the files written), and a copy
 // that is gone when the closing line comes, in a command-line run that asked
 // for a copy of the table.
