@@ -15,24 +15,11 @@
 #include <tuple>
 
 #include "common/batch_fixture.h"
+#include "core/work_record.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-enum class Says { NotDone, Done, MaybeDone, MadeGood };
-
-// What an error-log code says of the request it names.
-Says Meaning(int code) {
-    switch (code) {
-        case 10:
-        case 14:
-        case 17: return Says::Done;
-        case 16: return Says::MaybeDone;
-        case 18: return Says::MadeGood;
-        default: return Says::NotDone;
-    }
-}
 
 struct ErrLine {
     int code = 0;
@@ -75,8 +62,8 @@ Reading ReadFor(const std::vector<ErrLine>& lines, int station) {
     for (const ErrLine& l : lines) {
         if (l.station != station) continue;
         r.codes[l.request].push_back(l.code);
-        if (Meaning(l.code) == Says::NotDone) ++r.notDone[l.request];
-        if (Meaning(l.code) == Says::MadeGood) r.notDone[l.request] = 0;
+        if (MeaningOf(static_cast<int16_t>(l.code)) == CodeMeaning::NotDone) ++r.notDone[l.request];
+        if (MeaningOf(static_cast<int16_t>(l.code)) == CodeMeaning::MadeGood) r.notDone[l.request] = 0;
     }
     return r;
 }
