@@ -61,6 +61,14 @@ bool Refused() {
     return (s0 & mask) != 0 && (s0 & 3) != 3;
 }
 
+// A release whose hello went unanswered has had its chance: while it is
+// tried again, the user's Cancel ends the wait at once, as in every other
+// wait of the link.
+bool releaseRetried = false;
+
+// The abort check of the hello's wait.
+bool HelloAborted() { return LinkAborted() || (releaseRetried && LinkState.AbortRequest); }
+
 // The register did not answer in time, said in the progress window's error
 // list with the register.
 void ReportNoAnswer() { CurrentShell().AddError(GetText("Msg", "60") + " " + GetText("Msg1", "12"), true); }
@@ -123,13 +131,15 @@ bool ConnectCassa() {
     return false;
 }
 
+bool ReleaseRetrying() { return releaseRetried; }
+
 int16_t WaitAnswer() {
     const double begin = platform::Timer();
     const double limit = WaitLimit(begin, LinkState.sngTOWaitAnswer);
     double start = begin;
     for (;;) {
         const double now = platform::Timer();
-        if (now - start > LinkState.sngTOWaitAnswer || now > limit || LinkAborted() ||
+        if (now - start > LinkState.sngTOWaitAnswer || now > limit || HelloAborted() ||
             !LineOpen())
             break;
         if (InputPending() && ReadFrame() == 0) {
@@ -237,6 +247,7 @@ int16_t GestHelloReq() {
             // one line of the message log each: the retry status, the same
             // every time, is logged the first time only.
             ReportNoAnswer();
+            releaseRetried = LinkState.bReleasing;
             if (unanswered++ == 0)
                 ShowMsg("86", "2");
             else
@@ -257,6 +268,7 @@ int16_t GestHelloReq() {
             break;
         }
     }
+    releaseRetried = false;
     LinkState.bHelloCmd = false;
 
     // In a command-line run the closing frame's handshake (state 2) fails no

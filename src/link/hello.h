@@ -22,8 +22,12 @@ int16_t GestHelloReq();
 // True when the open register's link is open (or could be opened now).
 bool ConnectCassa();
 // Waits for the hello answer; 0 when a valid one arrived. Other frames that
-// arrive meanwhile are dispatched as ordinary answers.
+// arrive meanwhile are dispatched as ordinary answers. Ends on the abort
+// check (LinkAborted), and while a release is retried on the user's Cancel.
 int16_t WaitAnswer();
+// True while the hello of a register's release is tried again after an
+// attempt went unanswered: the user's Cancel then ends the wait at once.
+bool ReleaseRetrying();
 // Checks the frame in LinkState.RxFrame as a hello answer: 0 for a valid
 // "A01" answer (the hello record and the register list entry are updated),
 // -1 otherwise.

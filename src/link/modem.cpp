@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 
+#include <algorithm>
 #include <map>
 
 #include "core/cassa_conf.h"
@@ -102,6 +103,16 @@ size_t LastEndingAfter(const std::string& text, const std::string& word, size_t 
     return at != std::string::npos && at + word.size() > from ? at : std::string::npos;
 }
 
+// A pause of the modem dialogue, its whole length, with the windows running
+// (so that what the user does meanwhile is seen and drawn at once).
+void Pause(int32_t ms) {
+    constexpr int32_t kStep = 10;
+    for (int32_t left = ms; left > 0; left -= kStep) {
+        CurrentShell().DoEvents();
+        platform::WaitMs(std::min(left, kStep));
+    }
+}
+
 // The hang-up steps after the modem-bit check.
 void HangUp() {
     platform::SerialPort* port = CurrentPort();
@@ -112,11 +123,11 @@ void HangUp() {
         // A device without a carrier line cannot say otherwise: the modem
         // that took the hang-up command has hung up.
         if (ModemCmd(hangup) && NoCarrierLine(port)) words[port] = WordCarrier{};
-        platform::WaitMs(200);
+        Pause(200);
     }
     if (ModemCarrier(port)) {
         port->SetDTREnable(false);
-        platform::WaitMs(500);
+        Pause(500);
     }
     for (const std::string& cmd : ModemList("Disconnect1")) ModemCmd(cmd);
     FlushInput();
@@ -145,8 +156,9 @@ bool ModemCmd(const std::string& command) {
         answer += Receive();
         if (answer.find("OK") != std::string::npos) return true;
         if (platform::Timer() - start > kModemCmdTimeout || !LineOpen()) break;
-        // A stop: no fault of the modem's, and the run's end says it.
-        if (LinkAborted()) return false;
+        // A stop, or the user's Abort of the dial (the hang-up after it
+        // included): no fault of the modem's, and whoever stopped says it.
+        if (LinkAborted() || Modem.bAbortDial) return false;
         CurrentShell().DoEvents();
         WaitInput(10);
     }
@@ -194,6 +206,8 @@ bool ModemDial(const std::string& number, int16_t n) {
             }
         }
     }
+    // The user's Abort during the modem's commands.
+    if (!listsDone && Modem.bAbortDial) Fail("modemabort", number);
     if (listsDone) {
         FlushInput();
         const std::string dial = ModemValue("Connect1", "Dial");
@@ -211,8 +225,9 @@ bool ModemDial(const std::string& number, int16_t n) {
             }
             // A stop: the run's end says it, the dial has no failure of its own.
             if (LinkAborted()) break;
+            // The user's Abort: it stays set through the hang-up below, whose
+            // waits for the modem's "OK" then end at once, as after a stop.
             if (Modem.bAbortDial) {
-                Modem.bAbortDial = false;
                 Fail("modemabort", number);
                 break;
             }
@@ -235,6 +250,7 @@ bool ModemDial(const std::string& number, int16_t n) {
         ModemDisconnect();
         Modem.strFailure = why;
     }
+    Modem.bAbortDial = false;
     FlushInput();
     return connected;
 }
@@ -242,7 +258,7 @@ bool ModemDial(const std::string& number, int16_t n) {
 void ModemEscape() {
     for (int i = 0; i < 3; ++i) {
         Write("+");
-        platform::WaitMs(200);
+        Pause(200);
     }
 }
 

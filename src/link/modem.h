@@ -39,7 +39,8 @@ inline constexpr double kCarrierTimeout = 30.0;   // wait for the carrier after 
 std::vector<std::string> ModemList(const std::string& section, const std::string& suffix = "");
 
 // Writes the command and CR (unless it is empty), then collects what the
-// modem answers: true as soon as it holds "OK", false after 5 seconds.
+// modem answers: true as soon as it holds "OK", false after 5 seconds, or at
+// once on a stop or on the user's Abort of a dial (Modem.bAbortDial).
 bool ModemCmd(const std::string& command);
 // The initialisation list of phone-book entry n; false when a command got
 // no "OK".
@@ -51,9 +52,11 @@ bool ModemConnected();
 // command, then waits up to 30 seconds for the carrier (a device without a
 // carrier line: until "CONNECT"), stopping on Modem.bAbortDial and at once
 // on the modem's refusals "NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER"
-// and "ERROR". A dial that fails hangs up. True when connected.
+// and "ERROR". A dial that fails hangs up; after the user's Abort the
+// hang-up writes what it always writes without waiting for the modem's
+// answers. Modem.bAbortDial is cleared at the end. True when connected.
 bool ModemDial(const std::string& number, int16_t n);
-// "+" three times, 200 ms after each.
+// "+" three times, 200 ms after each (the windows run meanwhile).
 void ModemEscape();
 // Hangs up (only with the modem bit of CassaConf.P911 and the port open):
 // the escape, the wait for "OK", the hang-up command, DTR dropped when the

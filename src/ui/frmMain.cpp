@@ -108,6 +108,7 @@ TickInputHold::TickInputHold() {
 
 TickInputHold::~TickInputHold() {
     qApp->removeEventFilter(this);
+    if (waitCursor_) QApplication::restoreOverrideCursor();
     // In the order they came, for the windows still there.
     for (auto& [target, event] : held_)
         if (target) QCoreApplication::postEvent(target, event.release());
@@ -124,6 +125,11 @@ bool TickInputHold::eventFilter(QObject* watched, QEvent* event) {
     const QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal == window && modal != modalAtStart_) return false;
     held_.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
+    // The input waits: the cursor says so until the step ends.
+    if (!waitCursor_) {
+        waitCursor_ = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
     return true;
 }
 

@@ -115,7 +115,8 @@ void ShowSerialTraceWindow();
 // link's own (progress, bulk programming, serial trace, hello) wait for the
 // tick's end: what they start (a question, a modal window) then opens
 // between two ticks, never inside the link's wait, and the link keeps its
-// pace under it. The progress window's Cancel acts at once.
+// pace under it. Once input is held the cursor is the wait cursor until the
+// tick ends. The progress window's Cancel acts at once.
 class TickInputHold : public QObject {
 public:
     TickInputHold();
@@ -131,4 +132,5 @@ private:
     // A modal window open when the tick began: the question the user is
     // answering while the link goes on.
     QPointer<QWidget> modalAtStart_;
+    bool waitCursor_ = false;  // the wait cursor is shown for held input
 };

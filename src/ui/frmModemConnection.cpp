@@ -138,7 +138,10 @@ void frmModemConnection::cmdAbort_Click() {
         w->setEnabled(false);
     Status("cmdAbort");
     if (!connected_) {
+        // The dial ends at once and the window with it; the hang-up that
+        // follows does not wait for the modem's answers.
         Modem.bAbortDial = true;
+        if (Modem.bDialing) hide();
     } else {
         // The line is hung up and the window ends as a dial does; a line
         // still up keeps the window, saying so, with Abort to try again.

@@ -20,6 +20,7 @@
 #include "ui/controls/dialog_buttons.h"
 #include "ui/controls/qt_text.h"
 #include "link/cmd_queue.h"
+#include "link/hello.h"
 #include "core/link_state.h"
 #include "core/main_timer_state.h"
 #include "engine/operation.h"
@@ -105,6 +106,7 @@ void frmProgress::SetTexts() {
 void frmProgress::OperationOver() {
     over_ = true;
     SetCtlCaption(cmdCancel, GetText("Progress", "close"));
+    cmdCancel->setEnabled(true);
 }
 
 void frmProgress::TakeNewOperation() {
@@ -114,6 +116,7 @@ void frmProgress::TakeNewOperation() {
     over_ = false;
     ClearLists();
     SetCtlCaption(cmdCancel, GetText("Progress", "cancel"));
+    cmdCancel->setEnabled(true);
 }
 
 void frmProgress::AddLine(QListWidget* list, const std::string& text, bool prefix, bool beep) {
@@ -241,15 +244,25 @@ void frmProgress::cmdCancel_Click() {
         close();
         return;
     }
-    // Every register has had its commands: only the pause before the end is
-    // left, and the operation's success stands.
-    if (!OperationWorkLeft()) return;
     // A Cancel already taken is said once.
     if (LinkState.AbortRequest || MainTimer.bCancelAfterClosing) return;
+    // Every register has had its commands: only the pause before the end is
+    // left, and the operation's success stands. A register that does not
+    // answer its release is tried again only until Cancel, which ends the
+    // retries and leaves the register's work done.
+    if (!OperationWorkLeft()) {
+        if (!ReleaseRetrying()) return;
+        LinkState.AbortRequest = true;
+        cmdCancel->setEnabled(false);
+        return;
+    }
     // The operation in progress stops: every waiting loop of the link ends
     // on the abort flag, and the main timer drops what is still queued.
     LinkState.AbortRequest = true;
     LogErr(6, OpenTurnSubject());
+    // Taken: the button says so at once, though the register's release and
+    // the pause after it may still run a moment before the operation ends.
+    cmdCancel->setEnabled(false);
 }
 
 void frmProgress::ClearLists() {

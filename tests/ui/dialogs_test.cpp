@@ -94,6 +94,10 @@ TEST_F(DialogTest, ProgressListsErrorsAndCancelAbortsTheOperation) {
         aborts += c.aborts;
         EXPECT_EQ(testsupport::CountOf(Read("err.log"), "[006]"), aborts);
         EXPECT_TRUE(p->isVisible());
+        // A Cancel taken greys the button until the operation ends.
+        EXPECT_EQ(p->cmdCancel->isEnabled(), !c.aborts);
+        p->OperationOver();
+        EXPECT_TRUE(p->cmdCancel->isEnabled());
     }
     ClearCmdQueue();
     LinkState.nState = 0;

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDockWidget>
 #include <QFontMetrics>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -344,6 +346,50 @@ TEST_F(MainWindowTest, AnExitDuringAnOperationSaysItWaitsAtEveryTry) {
     EXPECT_EQ(CurrentEditor(), nullptr);
     LinkState.nState = 0;
     Core.nOpenCash = LinkState.nCurCash;
+}
+
+// While a step of the link runs, a click on another window waits under the
+// wait cursor and reaches its button when the step ends; a click on a window
+// of the link (the progress window) goes through at once, and no input held
+// leaves the cursor as it is.
+TEST_F(MainWindowTest, InputHeldDuringAStepWaitsUnderTheWaitCursorAndGoesOnAfterIt) {
+    frmMain main;
+    LoadStill(main);
+    main.show();
+    QWidget other;  // another window of the program
+    other.setObjectName("frmOther");
+    auto* button = new QPushButton("Go", &other);
+    (new QVBoxLayout(&other))->addWidget(button);
+    other.show();
+    frmProgress* progress = frmProgress::Instance();
+    progress->ShowWindow();
+    QCoreApplication::processEvents();
+    int clicks = 0, progressClicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    QObject::connect(progress->cmdCancel, &QPushButton::pressed, [&] { ++progressClicks; });
+    const struct {
+        const char* name;
+        QAbstractButton* target;
+        bool held;
+    } cases[] = {
+        {"another window", button, true},
+        {"the progress window", progress->cmdCancel, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks = progressClicks = 0;
+        {
+            TickInputHold step;
+            shelltest::PostClick(c.target);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(clicks + progressClicks, c.held ? 0 : 1);
+            const QCursor* cursor = QApplication::overrideCursor();
+            EXPECT_EQ(cursor ? cursor->shape() : Qt::ArrowCursor, c.held ? Qt::WaitCursor : Qt::ArrowCursor);
+        }
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(clicks + progressClicks, 1);
+    }
 }
 
 TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -34,6 +37,20 @@ inline bool EventsUntil(const std::function<bool()>& done, int ms = 5000, int sl
     clock.start();
     while (!done() && clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, slice);
     return done();
+}
+
+// A click on the button as the window system delivers one: posted to the
+// button's window, it reaches the button only when the program lets events
+// run, and passes the program's event filters on its way.
+inline void PostClick(QAbstractButton* button) {
+    QWindow* window = button->window()->windowHandle();
+    if (!window) return;
+    const QPointF at = button->mapTo(button->window(), button->rect().center());
+    const QPointF global = button->mapToGlobal(button->rect().center());
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(window, new QMouseEvent(type, at, global, Qt::LeftButton,
+                                                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                            Qt::NoModifier));
 }
 
 // The shipped language files.
