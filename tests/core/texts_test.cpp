@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <unistd.h>
 #include <string>
+#include <regex>
+#include <fstream>
 
 #include "common/child_process.h"
 #include "common/fake_shell.h"
@@ -416,6 +418,30 @@ TEST_F(TextsTest, CountersShowInBatchModeOnly) {
     IncCntPend();
     EXPECT_EQ(shell->counterLog,
               (std::vector<std::pair<int, std::string>>{{7, "0"}, {7, "1"}, {8, "7"}, {8, "8"}}));
+}
+
+// What each code says of the request it names is what the README's table of
+// the error log tells a caller: a caller that follows it never skips a
+// request not done and never repeats one that was or may have been done.
+TEST_F(TextsTest, EachCodeMeansWhatTheReadmeSays) {
+    std::ifstream readme(std::string(ECR_SOURCE_DIR) + "/README.md");
+    const std::regex row(R"(^\| ([0-9]{3})(?:, ([0-9]{3}))?(?:-nnn)? \| ([a-z ]+) \|)");
+    int rows = 0;
+    for (std::string line; std::getline(readme, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, row)) continue;
+        const std::string said = m[3];
+        const CodeMeaning meaning = said == "done"        ? CodeMeaning::Done
+                                    : said == "not done"  ? CodeMeaning::NotDone
+                                    : said == "made good" ? CodeMeaning::MadeGood
+                                                          : CodeMeaning::MaybeDone;
+        for (const std::string& code : {m[1].str(), m[2].str()}) {
+            if (code.empty()) continue;
+            EXPECT_EQ(MeaningOf(static_cast<int16_t>(std::stoi(code))), meaning) << line;
+            ++rows;
+        }
+    }
+    EXPECT_EQ(rows, 19);  // every code the program writes
 }
 
 }  // namespace
