@@ -1,8 +1,5 @@
 #include "core/shell.h"
 
-#include <cstdlib>
-
-#include "core/cash_list.h"
 #include "core/globals.h"
 #include "core/link_state.h"
 #include "core/texts.h"
@@ -50,13 +47,9 @@ std::string LoggedRegister() {
     // command-line run names the register whose turn is open; a line said
     // outside any turn (a history copy failing at the run's end) names none,
     // not the register the last turn left open.
-    int station = -1;
-    if (Core.bInteractive)
-        station = LinkState.nAddress;
-    else if (Work.turnReg >= 0 && Work.turnReg < kMaxCash)
-        station = std::atoi(CassaList[static_cast<size_t>(Work.turnReg)].station.c_str());
-    if (station < 0) return "";
-    return GetText("Progress", "cassa") + " " + std::to_string(station + 1) + ": ";
+    if (Core.bInteractive) return GetText("Progress", "cassa") + " " + std::to_string(LinkState.nAddress + 1) + ": ";
+    if (Work.turnReg >= 0 && Work.turnReg < kMaxCash) return RegisterName(Work.turnReg) + ": ";
+    return "";
 }
 
 }  // namespace

@@ -320,6 +320,11 @@ bool LogErr(int16_t code, const LogSubject& about) {
 
 bool LogNote(int16_t code, const LogSubject& about) { return WriteErrLogLine(FormatLogErrLine(code, about)); }
 
+std::string RegisterName(int reg) {
+    const int station = reg >= 0 && reg <= kMaxCash ? std::atoi(CassaList[static_cast<size_t>(reg)].station.c_str()) : 0;
+    return GetText("Progress", "cassa") + " " + std::to_string(station + 1);
+}
+
 bool WriteTxtFile(const std::string& name, const std::string& text) {
     if (Core.strCashDir.empty()) return false;  // no register folder open
     std::string path = platform::JoinPath(Core.strCashDir, name);

@@ -154,6 +154,10 @@ std::string FormatLogErrLine(int16_t code, const LogSubject& about);
 // Texts.bNewTxtFile is set, else appended. False on a file error.
 bool WriteTxtFile(const std::string& name, const std::string& text);
 
+// "Register N", as the progress window and the message log name register
+// reg of the list (N: its station address + 1).
+std::string RegisterName(int reg);
+
 // The record and pending-command counters; shown in the tree window's status
 // bar in batch mode, kept only in interactive mode.
 void SetCntRec(int32_t value);

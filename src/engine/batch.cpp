@@ -460,8 +460,7 @@ void SayRunEnd() {
         }
         std::string name = e.name;
         while (!name.empty() && name.back() == ' ') name.pop_back();
-        std::string line = GetText("Progress", "cassa") + " " + std::to_string(std::atoi(e.station.c_str()) + 1) +
-                           (name.empty() ? "" : " (" + name + ")") + ": ";
+        std::string line = RegisterName(i) + (name.empty() ? "" : " (" + name + ")") + ": ";
         if (notDone.empty() && unsure.empty()) {
             WriteMsgLog(line + GetText("Log", "runregdone"));
             continue;

@@ -1,7 +1,6 @@
 #include "engine/operation.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "core/cash_list.h"
 #include "core/globals.h"
@@ -26,9 +25,6 @@ std::string MenuName(const char* key) {
     while (!text.empty() && text.back() == '.') text.pop_back();
     return text;
 }
-
-// The register's number as the user knows it (its station address + 1).
-std::string RegisterNumber(int i) { return std::to_string(std::atoi(CassaList[i].station.c_str()) + 1); }
 
 // What the end of the operation says of a register. A closure that the
 // register acknowledged with every reply of its exchange is made, whatever
@@ -62,7 +58,7 @@ void NameOutcomes() {
     for (int i = 0; i < kMaxCash; ++i) {
         if (outcomes[i] == RegisterOutcome::None) continue;
         const std::string key = OutcomeKey(i, outcomes[i]);
-        const std::string line = GetText("Progress", "cassa") + " " + RegisterNumber(i) + ": " + GetText("Progress", key);
+        const std::string line = RegisterName(i) + ": " + GetText("Progress", key);
         closures += (closures.empty() ? "" : "; ") + line;
         if (key == "regdone" || key == "regclosed") {
             CurrentShell().AddMessage(line, false);

@@ -23,6 +23,18 @@
 
 namespace testsupport {
 
+// A PLU record of an import file: price 250, type 1, the rest default.
+inline std::string PluRecord(const std::string& code, int dept, const std::string& descr) {
+    PLURec r = tables::DefaultRecord<PLURec>(0);
+    r.code.PutRight(code);
+    r.P220A.PutNum(250);
+    r.P220B.PutNum(dept);
+    r.P220C = descr;
+    r.P220G = "1";
+    r.end.Set();
+    return tables::RecordBytes(r);
+}
+
 class BatchRunTest : public ::testing::Test {
 protected:
     // The register at `station` in addressed mode, as config.ini [Casse]
@@ -130,16 +142,8 @@ protected:
         StartEmulator();
     }
 
-    // A PLU record of an import file: price 250, type 1, the rest default.
     static std::string Plu(const std::string& code, int dept, const std::string& descr) {
-        PLURec r = tables::DefaultRecord<PLURec>(0);
-        r.code.PutRight(code);
-        r.P220A.PutNum(250);
-        r.P220B.PutNum(dept);
-        r.P220C = descr;
-        r.P220G = "1";
-        r.end.Set();
-        return tables::RecordBytes(r);
+        return PluRecord(code, dept, descr);
     }
 
     // The command frames a register got that opened an exchange (the polls'

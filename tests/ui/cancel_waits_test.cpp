@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "common/batch_fixture.h"
 #include "core/cash_list.h"
 #include "emulator/bulk_receiver.h"
 #include "emulator/modem_front.h"
@@ -18,7 +19,6 @@
 #include "engine/builders_tables.h"
 #include "link/hello.h"
 #include "link/modem.h"
-#include "store/plu.h"
 #include "ui/editor_fixture.h"
 #include "ui/frmModemConnection.h"
 
@@ -80,16 +80,7 @@ protected:
         Main(3);
         if (wait == kBulk) {
             std::string plus;
-            for (int n = 1; n <= 2000; ++n) {
-                PLURec r = tables::DefaultRecord<PLURec>(0);
-                r.code.PutRight(std::to_string(n));
-                r.P220A.PutNum(250);
-                r.P220B.PutNum(1);
-                r.P220C = "Item";
-                r.P220G = "1";
-                r.end.Set();
-                plus += tables::RecordBytes(r);
-            }
+            for (int n = 1; n <= 2000; ++n) plus += testsupport::PluRecord(std::to_string(n), 1, "Item");
             Write("Shop/Cassa1/" + std::string(kPLUFile), plus);
         }
         main_->tmrMain()->start();
