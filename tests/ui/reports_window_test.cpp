@@ -133,6 +133,7 @@ TEST_F(ReportsWindowTest, ItsControlsDriveTheRequests) {
     NoteFileStored();
     w->WatchOperation();
     EXPECT_EQ(w->lblReportFile->text().toStdString(), "The register sent no lines: " + dir.file("Cassa1/IVA.rpt"));
+    shelltest::Picture(w, "reports_no_lines");
 
     // The customer-group report takes the customer range.
     w->lstReports->setCurrentRow(14);
