@@ -557,13 +557,13 @@ bool TestGlbDiff() {
     return false;
 }
 
-bool AskGlbDiff() {
-    if (!TestGlbDiff()) return true;
+Reply AskGlbDiff() {
+    if (!TestGlbDiff()) return Reply::Yes;
     const Reply answer = AskConfirm();
-    if (answer == Reply::Yes) return true;
+    if (answer == Reply::Yes) return answer;
     udtCassaConf = udtCassaConfSaved;
     LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
-    return answer == Reply::No;
+    return answer;
 }
 
 bool GetAddressedMode(int16_t p911) { return (p911 & 2) != 0; }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/shell.h"
+
 struct CassaConfRec {
     int16_t P019 = 0;                  // [P0] 19   general option bits
     int16_t P019_1 = 0;                // [P0] 19_1 second word; 64 enables the loyalty transfers
@@ -133,10 +135,11 @@ bool SaveCassa();
 // True when some field of the working copy differs from the saved copy.
 bool TestGlbDiff();
 // When TestGlbDiff, asks whether to keep the changes: on No puts the saved
-// copy back (and the addressed mode that goes with it). False when the
-// question was closed unanswered: the working copy is the saved one again
-// and the caller saves nothing (the change stays only on screen).
-bool AskGlbDiff();
+// copy back (and the addressed mode that goes with it). Yes also when there
+// is nothing to ask. Closed: the question was closed unanswered, the working
+// copy is the saved one again and the caller saves nothing (the change stays
+// only on screen).
+Reply AskGlbDiff();
 
 // Path of the open register's Cassa.txt; empty while no folder is open.
 std::string CassaTxtPath();

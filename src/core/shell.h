@@ -9,6 +9,14 @@
 // close box) is no answer, and the one asking changes nothing for it.
 enum class Reply { Yes, No, Closed };
 
+// What a save that may ask "Save the changes?" did. Saved: the change is in
+// the file, there was none, or No dropped it; the caller goes on. NotSaved:
+// nothing was written (a value refused, a file not written, a folder that is
+// not the editor's to write): the change stays on screen. Closed: the
+// question was closed unanswered: the change stays, and nothing more is
+// asked about it.
+enum class SaveResult { Saved, NotSaved, Closed };
+
 // The caller's check of the limits typed in the range window: the words that
 // say why they cannot be taken, or an empty text when they can.
 using RangeCheck = std::function<std::string(const std::string& lower, const std::string& upper)>;

@@ -195,13 +195,7 @@ void ShowOperationEnd() {
     Texts.strResult.clear();
 }
 
-Reply AskConfirm() {
-    const Reply answer = CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81"));
-    if (answer == Reply::Closed) ++Texts.nConfirmsClosed;
-    return answer;
-}
-
-int ConfirmsClosed() { return Texts.nConfirmsClosed; }
+Reply AskConfirm() { return CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81")); }
 
 void ShowRxResult() {
     ReqStateRec& r = ReqState;

@@ -44,8 +44,6 @@ struct TextsGlobals {
     // name, said only once the register acknowledged that reply.
     bool bResultHeld = false;
     std::string strHeldResult;
-    // The "Save the changes?" questions closed unanswered so far.
-    int32_t nConfirmsClosed = 0;
     // The error log, the message log could not be written in this run (said once).
     bool bErrLogFailed = false;
     bool bMsgLogFailed = false;
@@ -105,9 +103,6 @@ void ReleaseResult(bool acknowledged);
 // "Save the changes?" before a change is kept or dropped. Closed leaves the
 // change as it is, unsaved: the caller stays where it was.
 Reply AskConfirm();
-// How many of those questions were closed unanswered so far: a caller tells
-// from it that a save below it was left unanswered, and asks nothing more.
-int ConfirmsClosed();
 // After an answer time-out: reports in the progress window which kind of
 // exchange was left incomplete, and clears the card/group flags concerned.
 void ShowRxResult();

@@ -177,7 +177,7 @@ void CommApplyLinkSettings() {
     entry.addressed = LinkState.bAddressed ? "1" : "0";
 }
 
-bool CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
+SaveResult CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
     // Another entry of the list with this station address names the same
     // folder: the save would make two registers of one folder.
     const int other = EntryOfStation(LinkState.nAddress, LinkState.nAddress);
@@ -185,18 +185,18 @@ bool CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
         CurrentShell().MsgBox(GetText("2", "samestation") + " C" + std::to_string(other) + " (" +
                                   CashDirName(LinkState.nAddress) + ")",
                               GetText("Caption", "2"));
-        return false;
+        return SaveResult::NotSaved;
     }
     udtCassaConfSaved = udtCassaConf;
     std::string bad;
     if (!CommSaveData(shown, &bad)) {
         auto it = shown.captions.find(bad);
         ShowSaveRefused(it == shown.captions.end() || it->second.empty() ? bad : it->second);
-        return false;
+        return SaveResult::NotSaved;
     }
     // The question closed unanswered: nothing is written, the change stays
     // on screen.
-    if (ask && !AskGlbDiff()) return false;
+    if (ask && AskGlbDiff() == Reply::Closed) return SaveResult::Closed;
     const bool changed = TestGlbDiff();
     if (changedOut) *changedOut = changed;
     CommApplyLinkSettings();
@@ -209,7 +209,7 @@ bool CommCheckSave(const CommShown& shown, bool ask, bool* changedOut) {
     else if (changed)
         ShowMsg("saved", "");
     // A change that could not be written is not saved: the window keeps it.
-    return written;
+    return written ? SaveResult::Saved : SaveResult::NotSaved;
 }
 
 void CommOpenRegister(int16_t i) {

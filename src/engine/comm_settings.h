@@ -81,9 +81,9 @@ void CommApplyLinkSettings();
 // ("9" - the box's caption - "badfield"). A station address that another
 // entry of the register list has is refused too (a message box names that
 // entry): both would work on one folder. The question closed unanswered
-// writes nothing either (false). True when the values were written;
+// writes nothing either (Closed). Saved when the values were written;
 // changed (when given) then tells whether they differ from the stored ones.
-bool CommCheckSave(const CommShown& shown, bool ask, bool* changed = nullptr);
+SaveResult CommCheckSave(const CommShown& shown, bool ask, bool* changed = nullptr);
 
 // Opens the folder of register i (0 to 15) as the one the user works with.
 void CommOpenRegister(int16_t i);

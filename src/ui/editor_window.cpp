@@ -162,7 +162,7 @@ void GoTo(QWidget* control) {
 
 }  // namespace
 
-bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list, int shown) {
+bool EditorWindow::LeaveShown(const std::function<SaveResult()>& save, QComboBox* list, int shown) {
     // Nothing to keep while an operation has another register's folder
     // open: leaving writes nothing and says nothing (the status text keeps
     // what it says, the end of the program for one).
@@ -170,13 +170,13 @@ bool EditorWindow::LeaveShown(const std::function<bool()>& save, QComboBox* list
     std::string question;
     if (!SaveBlocked()) {
         NoteRefusal({}, nullptr);
-        const int closed = ConfirmsClosed();
         keptAfterAnswer_ = false;
-        if (save()) return true;
+        const SaveResult saved = save();
+        if (saved == SaveResult::Saved) return true;
         // The save's question was closed unanswered, or answered once the
         // folder could no longer be written: the user stays at the change,
         // asked nothing more.
-        if (ConfirmsClosed() != closed || keptAfterAnswer_) {
+        if (saved == SaveResult::Closed || keptAfterAnswer_) {
             StayAt(list, shown);
             return false;
         }

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/shell.h"
 #include "engine/registry.h"
 
 class QComboBox;
@@ -80,11 +81,12 @@ protected:
     // The editor's own unload step (saving what it shows); runs only when
     // the unload is allowed.
     virtual void Form_Unload() {}
-    // The save of the unload step: false when what is shown could not be
-    // saved (a value refused), so that leaving asks first.
-    virtual bool UnloadSave() {
+    // The save of the unload step: NotSaved when what is shown could not be
+    // saved (a value refused), so that leaving asks first; Closed when its
+    // question was closed unanswered, so that the editor stays.
+    virtual SaveResult UnloadSave() {
         Form_Unload();
-        return true;
+        return SaveResult::Saved;
     }
 
     void closeEvent(QCloseEvent* event) override;
@@ -109,7 +111,7 @@ protected:
     // lose, or the user drops the change); false keeps the user where the
     // change is: list (when given) shows item `shown` (numbered from 1)
     // again, and the field refused gets the focus.
-    bool LeaveShown(const std::function<bool()>& save, QComboBox* list = nullptr, int shown = 0);
+    bool LeaveShown(const std::function<SaveResult()>& save, QComboBox* list = nullptr, int shown = 0);
     // The list shows item `shown` again, without a choice made.
     static void StayAt(QComboBox* list, int shown);
     // A save refused the field (its name and box): noted for the question

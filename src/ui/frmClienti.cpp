@@ -521,8 +521,8 @@ bool frmClienti::SetDati() {
     return ok;
 }
 
-bool frmClienti::TestChange(bool beforeOperation) {
-    if (nEditState != 3 && nEditState != 5) return true;
+SaveResult frmClienti::TestChange(bool beforeOperation) {
+    if (nEditState != 3 && nEditState != 5) return SaveResult::Saved;
     if (!SetDati()) {
         const Refusal refused = TakeRefusal();
         NoteRefusal(refused.name, refused.control);
@@ -532,21 +532,21 @@ bool frmClienti::TestChange(bool beforeOperation) {
                                                      : refused.name + ": " + GetText("Msg1", "badfield");
         ShowMsgText(GetText("Msg", nEditState == 5 ? "5" : "6") + " - " + why,
                     beforeOperation ? GetText("Msg", "opnotstarted") : "");
-        return false;
+        return SaveResult::NotSaved;
     }
     const Reply answer = AskConfirm();
-    if (answer != Reply::Yes) return answer == Reply::No;
+    if (answer != Reply::Yes) return answer == Reply::No ? SaveResult::Saved : SaveResult::Closed;
     if (nEditState == 5)
         GestAddCli();
     else
         GestModCli();
     // A save the archive refused keeps the change, as a refused field does.
-    return nEditState == 2;
+    return nEditState == 2 ? SaveResult::Saved : SaveResult::NotSaved;
 }
 
 bool frmClienti::BeforeOperation() {
     if (!ChangeShown()) return true;
-    if (!TestChange(true)) return false;
+    if (TestChange(true) != SaveResult::Saved) return false;
     // Kept or dropped: the record view is emptied, as the editor's own
     // buttons leave it after the question.
     nEditState = 0;
@@ -867,7 +867,7 @@ void frmClienti::cmdWrite_Click() {
     if (SetCard()) CliCardNop();
 }
 
-bool frmClienti::UnloadSave() {
+SaveResult frmClienti::UnloadSave() {
     frmList::Unload();
     return TestChange();
 }

@@ -106,9 +106,10 @@ public:
     const ClientM& Archive() const { return objCli; }
 
     // A change being added or modified: asks whether to save it (a field
-    // refused is said and gives false). False also when the question was
-    // closed unanswered (nothing changes) or the archive refused the save.
-    bool TestChange(bool beforeOperation = false);
+    // refused is said and gives NotSaved, as does a save the archive
+    // refused). Closed when the question was closed unanswered (nothing
+    // changes).
+    SaveResult TestChange(bool beforeOperation = false);
     void SetFieldsState();
     void SetModState();
     // 0: the code box and the list window rebuilt from the file, nothing
@@ -154,7 +155,7 @@ protected:
     bool ShowsOpenRegister() const override { return true; }
     // Leaving asks the change test; a change it cannot keep (a field
     // refused) is asked about before it is dropped.
-    bool UnloadSave() override;
+    SaveResult UnloadSave() override;
     bool ChangeShown() override { return nEditState == 3 || nEditState == 5; }
     // Before an operation: a change shown is asked about (the customers are
     // sent from the file); false keeps the operation from starting.

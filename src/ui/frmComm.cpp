@@ -373,41 +373,38 @@ CommShown frmComm::Shown() const {
     return shown;
 }
 
-bool frmComm::CheckSave(bool ask, bool* changed) {
+SaveResult frmComm::CheckSave(bool ask, bool* changed) {
     // Nothing is shown yet, or another register's folder is open: nothing
     // is written.
-    if (!MayWriteFolder()) return false;
+    if (!MayWriteFolder()) return SaveResult::NotSaved;
     // The window's read writes Cassa.txt when it ends: a save now would be
     // written over.
     if (ReadRunning()) {
         ShowMsg("readrunning", "");
-        return false;
+        return SaveResult::NotSaved;
     }
     // A save sets the register's entry of the list (its number, port and
     // line): not under a running operation.
-    if (RefusedWhileRunning()) return false;
-    const bool saved = CommCheckSave(Shown(), ask, changed);
+    if (RefusedWhileRunning()) return SaveResult::NotSaved;
+    const SaveResult result = CommCheckSave(Shown(), ask, changed);
+    const bool saved = result == SaveResult::Saved;
     // A save defines the register shown when it was not yet in the list.
     if (saved && fDocForm) fDocForm->FollowRegisters();
     // After the question the record may hold its earlier values again.
     if (saved && ask) ShowConf();
     if (saved) shownConf_ = udtCassaConf;
-    return saved;
+    return result;
 }
 
 void frmComm::Form_Unload() { CheckSave(true); }
 
-bool frmComm::SaveBeforeLeaving() {
-    const int closed = ConfirmsClosed();
-    CheckSave(true);
-    return ConfirmsClosed() == closed;
-}
+bool frmComm::SaveBeforeLeaving() { return CheckSave(true) != SaveResult::Closed; }
 
-bool frmComm::UnloadSave() {
+SaveResult frmComm::UnloadSave() {
     // Leaving without a change while nothing may be written: nothing to
     // save and nothing to say.
     const bool mayWrite = !WaitingForOwnFolder() && !WaitsAtLoad();
-    if (!mayWrite && !ChangeShown()) return true;
+    if (!mayWrite && !ChangeShown()) return SaveResult::Saved;
     return CheckSave(true);
 }
 
@@ -508,7 +505,7 @@ void frmComm::txtCmdTimeout_Change() {
 void frmComm::cmdSave_Click() {
     bool changed = false;
     // A save of what was stored already says so, rather than nothing.
-    if (CheckSave(false, &changed) && !changed) ShowMsg("nochange", "");
+    if (CheckSave(false, &changed) == SaveResult::Saved && !changed) ShowMsg("nochange", "");
 }
 
 void frmComm::cmdSend_Click() {
@@ -516,7 +513,7 @@ void frmComm::cmdSend_Click() {
     // operation runs on it.
     if (!TestCashEnabled() || !MayStartOperation()) return;
     // Values that were refused are not sent either.
-    if (CheckSave(true)) SendComm();
+    if (CheckSave(true) == SaveResult::Saved) SendComm();
 }
 
 void frmComm::cmdLoad_Click() {

@@ -86,7 +86,7 @@ protected:
     void InitForm() override;
     void Form_Unload() override;
     bool ChangeShown() override;
-    bool UnloadSave() override;
+    SaveResult UnloadSave() override;
     // The window shows the open register's link settings and writes its
     // Cassa.txt: opened while an operation runs (on any register), it waits
     // for the end, as the editors wait for their register's folder.
@@ -99,7 +99,7 @@ protected:
 private:
     // What the register-side controls show.
     CommShown Shown() const;
-    bool CheckSave(bool ask, bool* changed = nullptr);
+    SaveResult CheckSave(bool ask, bool* changed = nullptr);
     // The save before the register shown is left, asking about a change:
     // false when that question was closed unanswered, and the user stays.
     bool SaveBeforeLeaving();

@@ -126,7 +126,7 @@ void frmFidelizza::Send() { SendCirCli(); }
 
 void frmFidelizza::cmdSend_Click() {
     if (!TestCashEnabled() || !LoyaltyTransfers()) return;
-    const bool saved = SaveConf(true, ListChoice(cbxSlot));
+    const bool saved = SaveConf(true, ListChoice(cbxSlot)) == SaveResult::Saved;
     SendSubFid();
     if (saved) Send();
 }

@@ -101,14 +101,14 @@ void frmIconePeriodo::cbxNPeriodo_Click() {
     }
 }
 
-bool frmIconePeriodo::SaveConf(bool ask, int16_t n) {
+SaveResult frmIconePeriodo::SaveConf(bool ask, int16_t n) {
     udtCassaConfSaved = udtCassaConf;
     // The controls hold the period shown: they are never saved as another.
-    if (n == 0 || n != nCurPeriodo || !IsPeriod(n)) return true;
+    if (n == 0 || n != nCurPeriodo || !IsPeriod(n)) return SaveResult::Saved;
     return OptionEditor::SaveConf(ask);
 }
 
-bool frmIconePeriodo::SaveConf(bool ask) { return SaveConf(ask, ListChoice(cbxNPeriodo)); }
+SaveResult frmIconePeriodo::SaveConf(bool ask) { return SaveConf(ask, ListChoice(cbxNPeriodo)); }
 
 bool frmIconePeriodo::ChangeShown() {
     // The period shown, also while the list already names the next one.

@@ -22,9 +22,9 @@ public:
     void ShowPeriodo(int16_t n);
     // Saves period n (nothing for 0, nor for a period other than the one
     // shown), asking about a change when ask is true.
-    bool SaveConf(bool ask, int16_t n);
+    SaveResult SaveConf(bool ask, int16_t n);
     // Save, Send and closing save the period chosen in the list.
-    bool SaveConf(bool ask) override;
+    SaveResult SaveConf(bool ask) override;
     void cbxNPeriodo_Click();
     int16_t CurPeriodo() const { return nCurPeriodo; }
 

@@ -441,7 +441,7 @@ void frmTastiera::LevelOrTypeChosen(bool type) {
         ShowMsg("readwait", "");
         return;
     }
-    if (!KeepOrDrop()) {
+    if (KeepOrDrop() != SaveResult::Saved) {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(type ? type_ : nKeybLevel);
         return;
@@ -472,14 +472,14 @@ void frmTastiera::cbxLivello_Click() { LevelOrTypeChosen(false); }
 
 void frmTastiera::cbxTipo_Click() { LevelOrTypeChosen(true); }
 
-bool frmTastiera::KeepOrDrop() {
-    if (!Changed()) return true;
+SaveResult frmTastiera::KeepOrDrop() {
+    if (!Changed()) return SaveResult::Saved;
     switch (AskConfirm()) {
-        case Reply::Yes: return SaveKeys();
-        case Reply::No: DropChange(); return true;
+        case Reply::Yes: return SaveKeys() ? SaveResult::Saved : SaveResult::NotSaved;
+        case Reply::No: DropChange(); return SaveResult::Saved;
         case Reply::Closed: break;
     }
-    return false;
+    return SaveResult::Closed;
 }
 
 bool frmTastiera::SaveKeys() {
@@ -512,7 +512,7 @@ bool frmTastiera::KeepBeforeReload() {
     if (!fields::EditorFolderReady()) return !Changed();
     if (!Changed()) return true;
     // Kept in the file, or dropped: the keys as loaded are shown again.
-    if (!KeepOrDrop()) return false;
+    if (KeepOrDrop() != SaveResult::Saved) return false;
     ShowConf();
     return true;
 }
@@ -557,4 +557,4 @@ void frmTastiera::cmdSendMacro_Click() {
     SaveCmdQueue();
 }
 
-bool frmTastiera::UnloadSave() { return KeepOrDrop(); }
+SaveResult frmTastiera::UnloadSave() { return KeepOrDrop(); }

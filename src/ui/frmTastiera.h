@@ -48,9 +48,9 @@ public:
 
     // A function of some key of either level differs from the copy taken at
     // the last load or save: asks whether to keep it (Yes saves, No drops).
-    // False when the question was closed unanswered (nothing changes) or
-    // the save was refused; true with no change.
-    bool KeepOrDrop();
+    // Closed when the question was closed unanswered (nothing changes),
+    // NotSaved when the save was refused; Saved with no change.
+    SaveResult KeepOrDrop();
     // A key's function as the editor shows it (level 0 or 1).
     int16_t ShownCode(int level, int key) const;
     // An operation over the registers is about to start: a change not saved
@@ -96,7 +96,7 @@ protected:
     bool ShowsOpenRegister() const override { return true; }
     // A key's function differs from the register's file.
     bool ChangeShown() override { return Changed(); }
-    bool UnloadSave() override;
+    SaveResult UnloadSave() override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

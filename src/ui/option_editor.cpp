@@ -28,14 +28,14 @@ QHBoxLayout* OptionEditor::ButtonRow() {
     return row;
 }
 
-bool OptionEditor::SaveConf(bool ask) {
+SaveResult OptionEditor::SaveConf(bool ask) {
     // Shown nothing yet, or another register's folder is open: nothing to write.
-    if (!MayWriteFolder()) return false;
+    if (!MayWriteFolder()) return SaveResult::NotSaved;
     // The editor's read writes the options when it ends: a save before
     // would be written over.
     if (ReadRunning()) {
         ShowMsg("readrunning", "");
-        return false;
+        return SaveResult::NotSaved;
     }
     udtCassaConfSaved = udtCassaConf;
     TakeRefused();
@@ -46,7 +46,7 @@ bool OptionEditor::SaveConf(bool ask) {
         const Refusal refused = TakeRefusal();
         NoteRefusal(refused.name, refused.control);
         ShowSaveRefused(refused.name);
-        return false;
+        return SaveResult::NotSaved;
     }
     if (ask && TestGlbDiff()) {
         const CassaConfRec taken = udtCassaConf;
@@ -61,17 +61,17 @@ bool OptionEditor::SaveConf(bool ask) {
             }
             // No drops the change and writes nothing; the question closed
             // keeps it on screen, unsaved.
-            return answer == Reply::No;
+            return answer == Reply::No ? SaveResult::Saved : SaveResult::Closed;
         }
         // Yes once the folder is no longer this editor's to write (or its
         // read is under way): nothing written, the change stays on screen.
-        if (!MayWriteAfterAnswer(replaced)) return false;
+        if (!MayWriteAfterAnswer(replaced)) return SaveResult::NotSaved;
     }
     const bool changed = TestGlbDiff();
-    if (!SaveCassa()) return false;
+    if (!SaveCassa()) return SaveResult::NotSaved;
     // Options written back untouched are no news.
     if (changed) ShowMsg("saved", "");
-    return true;
+    return SaveResult::Saved;
 }
 
 bool OptionEditor::ChangeShown() {
@@ -111,7 +111,7 @@ bool OptionEditor::BeforeOperation() {
     if (!own || WaitingForOwnFolder() || ReadRunning()) return true;
     const Taken taken = TakeShown(*own);
     if (!taken.ok || !taken.changed) return true;
-    if (!SaveConf(true)) return false;
+    if (SaveConf(true) != SaveResult::Saved) return false;
     ShowConf();  // the options as kept: a change dropped shows no more
     return true;
 }
@@ -121,7 +121,7 @@ void OptionEditor::cmdLoad_Click() {
     // about, as leaving does, before the read replaces the options.
     if (!TestCashEnabled() || !MayStartOperation()) return;
     if (ChangeShown()) {
-        if (!SaveConf(true)) return;
+        if (SaveConf(true) != SaveResult::Saved) return;
         ShowConf();  // the options as kept: a change dropped shows no more
     }
     const bool wasRunning = OperationRunning();
@@ -157,10 +157,10 @@ void OptionEditor::cmdSave_Click() { SaveConf(false); }
 void OptionEditor::cmdSend_Click() {
     // The send takes the options from Cassa.txt (the register is opened
     // again): they are saved first.
-    if (TestCashEnabled() && SaveConf(true)) Send();
+    if (TestCashEnabled() && SaveConf(true) == SaveResult::Saved) Send();
 }
 
-bool OptionEditor::UnloadSave() {
+SaveResult OptionEditor::UnloadSave() {
     // Nothing shown, nothing to save or to say.
-    return WaitingForOwnFolder() || SaveConf(true);
+    return WaitingForOwnFolder() ? SaveResult::Saved : SaveConf(true);
 }

@@ -28,8 +28,9 @@ public:
     QPushButton* cmdSend = nullptr;
 
     // Saves the options shown, asking whether to keep a change when ask is
-    // true. False when a field was refused or Cassa.txt could not be written.
-    virtual bool SaveConf(bool ask);
+    // true. NotSaved when a field was refused or Cassa.txt could not be
+    // written.
+    virtual SaveResult SaveConf(bool ask);
 
     void cmdLoad_Click();
     void cmdSave_Click();
@@ -53,7 +54,7 @@ protected:
     // sends from Cassa.txt. False keeps it from starting (the question
     // closed, or Cassa.txt not written).
     bool BeforeOperation() override;
-    bool UnloadSave() override;
+    SaveResult UnloadSave() override;
     bool ChangeShown() override;
     // After a read: the options as read, with the controls that the user
     // changed while the read ran set again over them (asked about when

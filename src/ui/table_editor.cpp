@@ -112,60 +112,74 @@ void TableEditor::ItemClick() {
     }
 }
 
-bool TableEditor::TestChange() {
-    if (!RecordChanged()) return true;
-    const Reply answer = AskConfirm();
-    if (answer == Reply::No) DropChanges();
-    return answer != Reply::Closed;
+bool TableEditor::TakeRecord(int16_t n) {
+    TakeRefused();
+    if (TakeControls(n)) return true;
+    // Nothing of a refused record stays: the fields taken before the
+    // refusal go back too, so that no later save writes them unasked.
+    DropChanges();
+    const Refusal refused = TakeRefusal();
+    const std::string& field = refused.name;
+    NoteRefusal(RefusalText(n) + (field.empty() ? "" : ", " + field), refused.control);
+    ShowMsgText(RefusalText(n), (field.empty() ? "" : field + ": ") + GetText("Errori", "8"));
+    return false;
 }
 
-bool TableEditor::SaveConf(bool ask, int16_t n) {
-    if (n == 0) return true;
-    if (!MayWriteFolder()) return false;
+bool TableEditor::TakeOverRead(int16_t n) {
+    // The edited record as the controls were filled (or last saved), then
+    // the file's record n now: the same, and the controls are taken as they
+    // were.
+    DropChanges();
+    const bool readOver = ReadRecord(n) && FieldsChanged();
+    KeepRecord();
+    if (!readOver) return TakeRecord(n);
+    const ControlValues edited = ShownValues();
+    FillControls(n);
+    const ControlValues read = ShownValues();
+    LayOver(filled_, edited);
+    filled_ = read;
+    return TakeRecord(n);
+}
+
+SaveResult TableEditor::SaveConf(bool ask, int16_t n) {
+    if (n == 0) return SaveResult::Saved;
+    if (!MayWriteFolder()) return SaveResult::NotSaved;
     // While a read of the table runs (asked by this editor, or under way
     // with its records going into the read's copy of the file), a save would
     // be written over by the read, or lost with a read abandoned.
     if (SaveBlocked()) {
         ShowMsg("readrunning", "");
-        return false;
+        return SaveResult::NotSaved;
     }
     KeepRecord();
-    TakeRefused();
-    if (!TakeControls(n)) {
-        // Nothing of a refused record stays: the fields taken before the
-        // refusal go back too, so that no later save writes them unasked.
-        DropChanges();
-        const Refusal refused = TakeRefusal();
-        const std::string& field = refused.name;
-        NoteRefusal(RefusalText(n) + (field.empty() ? "" : ", " + field), refused.control);
-        ShowMsgText(RefusalText(n), (field.empty() ? "" : field + ": ") + GetText("Errori", "8"));
-        return false;
-    }
-    if (ask) {
-        const bool asked = RecordChanged();
-        if (!TestChange()) {
-            // The question closed: nothing written, the change stays on screen.
+    if (!TakeRecord(n)) return SaveResult::NotSaved;
+    if (ask && RecordChanged()) {
+        const Reply answer = AskConfirm();
+        // No puts the record back: there is nothing to write. The question
+        // closed: nothing written, the change stays on screen.
+        if (answer != Reply::Yes) {
             DropChanges();
-            return false;
+            return answer == Reply::No ? SaveResult::Saved : SaveResult::Closed;
         }
-        // No dropped the change: there is nothing to write.
-        if (asked && !RecordChanged()) return true;
         // Yes once the operation has another register's folder open (or a
         // read of the table under way): nothing written, the change stays
         // on screen.
-        if (asked && !MayWriteAfterAnswer()) {
+        if (!MayWriteAfterAnswer()) {
             DropChanges();
-            return false;
+            return SaveResult::NotSaved;
         }
+        // A read that ended under the question is not written back over:
+        // only what the user changed goes over it.
+        if (!TakeOverRead(n)) return SaveResult::NotSaved;
     }
     const bool changed = RecordChanged();
-    if (!WriteRecord(n)) return false;
+    if (!WriteRecord(n)) return SaveResult::NotSaved;
     // What is saved is no longer the user's change: a read's refresh lays
     // over only what is changed from here on.
     if (n == nCurItem && !ChangeShown()) filled_ = ShownValues();
     // An untouched record written back is no news.
     if (changed) ShowMsg("saved", "");
-    return true;
+    return SaveResult::Saved;
 }
 
 bool TableEditor::SaveBlocked() {
@@ -187,7 +201,7 @@ void TableEditor::cmdLoad_Click() {
     // shown is asked about, as leaving it does, before the read replaces it.
     if (!TestCashEnabled() || !MayStartOperation()) return;
     if (ChangeShown()) {
-        if (!SaveConf(true, nCurItem)) return;
+        if (SaveConf(true, nCurItem) != SaveResult::Saved) return;
         ShowX(nCurItem);  // the record as kept: a change dropped shows no more
     }
     // The record shown is as the file keeps it: what the user changes from
@@ -204,7 +218,7 @@ void TableEditor::cmdSave_Click() { SaveConf(false, ListChoice(itemList)); }
 
 void TableEditor::cmdSend_Click() {
     if (!TestCashEnabled()) return;
-    if (SaveConf(true, ListChoice(itemList))) Send();
+    if (SaveConf(true, ListChoice(itemList)) == SaveResult::Saved) Send();
 }
 
 bool TableEditor::BeforeOperation() {
@@ -218,9 +232,9 @@ bool TableEditor::BeforeOperation() {
     TakeRefused();
     DropChanges();
     if (!changed) return true;
-    if (!SaveConf(true, nCurItem)) return false;
+    if (SaveConf(true, nCurItem) != SaveResult::Saved) return false;
     ShowX(nCurItem);
     return true;
 }
 
-bool TableEditor::UnloadSave() { return SaveConf(true, ListChoice(itemList)); }
+SaveResult TableEditor::UnloadSave() { return SaveConf(true, ListChoice(itemList)); }

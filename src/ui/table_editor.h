@@ -47,13 +47,12 @@ public:
     // 0 empties the controls and the choice: no record is shown.
     void ShowX(int16_t n);
     // Saves record n from the controls, asking whether to keep a change when
-    // ask is true. n = 0 saves nothing and gives true. False when a field was
-    // refused or the record could not be written.
-    bool SaveConf(bool ask, int16_t n);
-    // When the record differs from the one shown or last saved, asks whether
-    // to keep the change; No puts the record back as it was. False when the
-    // question was closed unanswered: the caller writes nothing.
-    bool TestChange();
+    // ask is true (No puts the record back as it was and writes nothing).
+    // n = 0 saves nothing and gives Saved. NotSaved when a field was refused
+    // or the record could not be written. When a read wrote record n anew
+    // while the question was open, Yes writes only the fields the user
+    // changed over the record as read.
+    SaveResult SaveConf(bool ask, int16_t n);
     // The record shown (0: none).
     int16_t CurItem() const { return nCurItem; }
 
@@ -85,6 +84,9 @@ protected:
     virtual void KeepRecord() = 0;
     virtual void DropChanges() = 0;
     virtual bool RecordChanged() const = 0;
+    // Whether the two differ in the record's own fields only (nothing the
+    // editor keeps beside the record, such as another file's value).
+    virtual bool FieldsChanged() const { return RecordChanged(); }
     // The edited record into record n of the file (false when it cannot be
     // written; the accessor has said why).
     virtual bool WriteRecord(int16_t n) = 0;
@@ -107,7 +109,7 @@ protected:
     // The buttons in a row on the right.
     QHBoxLayout* ButtonRow();
 
-    bool UnloadSave() override;
+    SaveResult UnloadSave() override;
     // Before an operation: a change of the record shown that can be saved is
     // asked about; false keeps the operation from starting.
     bool BeforeOperation() override;
@@ -120,6 +122,14 @@ protected:
 private:
     // The item list filled again from the table file; no choice.
     void FillItems();
+    // The controls into the edited record of record n; a field refused drops
+    // what was taken, is noted and said, and gives false.
+    bool TakeRecord(int16_t n);
+    // After Yes: when record n of the file is no longer the one the controls
+    // were filled from (a read wrote it under the question), the controls
+    // show it with the user's changes laid over, and the edited record is
+    // taken from them anew. False when a field is refused then.
+    bool TakeOverRead(int16_t n);
     bool inShowX_ = false;
     // What the controls showed when the record shown was filled in, last
     // saved, or when its Load began: a read's refresh lays over the rest.
@@ -142,7 +152,8 @@ protected:
     void KeepRecord() override { udtOrig = udtEdit; }
     void DropChanges() override { udtEdit = udtOrig; }
     // Every field compared as text.
-    bool RecordChanged() const override {
+    bool RecordChanged() const override { return FieldsChanged(); }
+    bool FieldsChanged() const override {
         return tables::RecordBytes(udtEdit) != tables::RecordBytes(udtOrig);
     }
     bool ItemText(int16_t n, std::string& text) override {

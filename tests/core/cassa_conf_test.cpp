@@ -582,7 +582,7 @@ TEST_F(CassaConfTest, AskGlbDiffRestoresOnNoAndOnAClose) {
     Model(5);
     udtCassaConfSaved = CassaConfDefaults();
     udtCassaConf = udtCassaConfSaved;
-    EXPECT_TRUE(AskGlbDiff());
+    EXPECT_EQ(AskGlbDiff(), Reply::Yes);
     EXPECT_TRUE(shell->questions.empty());
 
     struct Row {
@@ -597,18 +597,18 @@ TEST_F(CassaConfTest, AskGlbDiffRestoresOnNoAndOnAClose) {
         udtCassaConf.P514 = "changed";
         LinkState.bAddressed = !r.addressed;
         shell->QueueAnswer(false);
-        EXPECT_TRUE(AskGlbDiff());
+        EXPECT_EQ(AskGlbDiff(), Reply::No);
         EXPECT_TRUE(udtCassaConf == udtCassaConfSaved);
         EXPECT_EQ(LinkState.bAddressed, r.addressed);
     }
     udtCassaConf.P514 = "kept";
     shell->QueueAnswer(true);
-    EXPECT_TRUE(AskGlbDiff());
+    EXPECT_EQ(AskGlbDiff(), Reply::Yes);
     EXPECT_EQ(udtCassaConf.P514, "kept");
     // Closed unanswered: the caller saves nothing, the saved copy is back.
     udtCassaConfSaved = CassaConfDefaults();
     shell->closes = 1;
-    EXPECT_FALSE(AskGlbDiff());
+    EXPECT_EQ(AskGlbDiff(), Reply::Closed);
     EXPECT_TRUE(udtCassaConf == udtCassaConfSaved);
     EXPECT_EQ(shell->questions.size(), 6u);
 }

@@ -233,7 +233,7 @@ TEST_F(OpenRegisterTest, ANewOptionsFileKeepsTheNumberOfItsListEntry) {
         Choose(0, 0);
         ASSERT_TRUE(LoadCassa(false)) << MsgLog();
         EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "1");
-        EXPECT_TRUE(CommCheckSave(CommShowConf(), false));
+        EXPECT_EQ(CommCheckSave(CommShowConf(), false), SaveResult::Saved);
         EXPECT_EQ(platform::ProfileString("Casse", "C0", "", ConfigIni()), entry);
     }
 }
@@ -266,7 +266,7 @@ TEST_F(OpenRegisterTest, TheSaveRefusesAStationAddressThatAnotherEntryHas) {
         const std::string cassa = ReadAll(CashFile("Cassa.txt"));
         udtCassaConf.P013 = 42;
         const bool saved = *r.refused == 0;
-        EXPECT_EQ(CommCheckSave(CommShowConf(), false), saved);
+        EXPECT_EQ(CommCheckSave(CommShowConf(), false) == SaveResult::Saved, saved);
         if (saved) {
             EXPECT_EQ(platform::ProfileString("P0", "13", "", CashFile("Cassa.txt")), "42");
             EXPECT_TRUE(shell->msgBoxes.empty());

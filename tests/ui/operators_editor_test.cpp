@@ -197,6 +197,60 @@ TEST_F(OperatorsTest, OnlyWhatIsChangedDuringTheReadIsLaidOverIt) {
     EXPECT_EQ(bit->isChecked(), ticked);
 }
 
+// A read that wrote operator 20 anew while "Save the changes?" was open: Yes
+// writes only the box the user ticked over the record as read, whether the
+// question came from leaving the editor, choosing another operator, or after
+// the drop question of a read that ended under it; No and a closed question
+// write nothing over the read.
+TEST_F(OperatorsTest, YesAfterAReadUnderTheQuestionWritesOnlyTheUsersChangeOverIt) {
+    using S = editortest::ScriptedShell;
+    const std::string read = Rec("20001002REG20", "015247000000000000");
+    const struct {
+        const char* name;
+        bool byList;     // leaves by choosing another operator, else by the tree
+        bool readRuns;   // the read's copy is being written when the user leaves
+        std::deque<int> answers;
+        size_t questions;
+        const char* rights;  // operator 20's rights afterwards; nullptr: as read
+    } rows[] = {
+        {"tree, Yes", false, false, {1}, 1, "015247128000000000"},
+        {"list, Yes", true, false, {1}, 1, "015247128000000000"},
+        {"drop asked, read ends, Yes", false, true, {1, 1}, 2, "015247128000000000"},
+        {"tree, No", false, false, {0}, 1, nullptr},
+        {"tree, closed", false, false, {S::kClose}, 1, nullptr},
+    };
+    Main();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        PutOperator(20, Rec("20000000OLD", "143247000000000000"));
+        auto* w = Open<frmOperatori>("K_FRMOPERATORI");
+        Choose(w->cbxOpe, 20);
+        Type(w->txtP321, "FILE20B");
+        w->cmdSave->click();
+        ASSERT_EQ(Operator(20).substr(8, 7), "FILE20B");
+        Tick(w, {"chkP322CA"});
+        std::string path, error;
+        ASSERT_TRUE(!r.readRuns || tables::BeginTableCopy(kOpeFile, path, error)) << error;
+        shell.underQuestion = [&] {
+            if (!r.readRuns) return PutOperator(20, read);
+            Write("Shop/Cassa1/Operatori.txt.part", File("Operatori.txt").replace(19 * kLen, kLen, read));
+            ASSERT_TRUE(tables::CommitTableCopy(path, error)) << error;
+        };
+        shell.answers = r.answers;
+        shell.questions.clear();
+        if (r.byList)
+            Choose(w->cbxOpe, 3);
+        else
+            ShowForm("K_FRMNULL");
+        EXPECT_EQ(shell.questions.size(), r.questions);
+        EXPECT_EQ(Operator(20), r.rights ? Rec("20001002REG20", r.rights) : read);
+        // Closed: the editor stays at the change, which shows over nothing.
+        const bool closed = r.answers.back() == S::kClose;
+        EXPECT_EQ(CurrentEditor() == dynamic_cast<EditorForm*>(w), closed || r.byList);
+        EXPECT_TRUE(!closed || w->Check("chkP322CA")->isChecked());
+    }
+}
+
 TEST_F(OperatorsTest, CardButtonsServeAShownOperatorOnOneRegister) {
     frmOperatori* w = Operators(1);
     EXPECT_FALSE(w->cmdRead->isEnabled());
