@@ -602,14 +602,16 @@ bool CashRegister::Takes(const TableInfo& table, const std::string& record) {
     return config_.model.empty() || fields <= 0 || FieldCount(record) == static_cast<size_t>(fields);
 }
 
-void CashRegister::Hold(const std::string& sendToken, const std::vector<std::string>& records) {
+void CashRegister::Hold(const std::string& table, const std::vector<std::string>& records) {
     std::lock_guard<std::mutex> lock(mu_);
-    const TableInfo* table = FindTable(sendToken, true);
-    if (!table) return;
-    std::vector<std::string> taken;
-    for (const std::string& r : records)
-        if (Takes(*table, r)) taken.push_back(r);
-    Keep(*table, taken);
+    for (const TableInfo& t : KnownTables()) {
+        if (t.name != table) continue;
+        std::vector<std::string> taken;
+        for (const std::string& r : records)
+            if (Takes(t, r)) taken.push_back(r);
+        Keep(t, taken);
+        return;
+    }
 }
 
 }  // namespace emu

@@ -123,10 +123,10 @@ public:
     // link mode it is played in (addressed: -1 the model's default), so that
     // reading it back never takes the program off the line it talks on.
     void SeedOptions(const std::string& model, int number = 1, int station = 0, int addressed = -1);
-    // Holds the records of a table as a send of it (its token, "*F") leaves
-    // them, records the model refuses left out, with nothing counted as
-    // received: the tables a register holds when it starts.
-    void Hold(const std::string& sendToken, const std::vector<std::string>& records);
+    // Holds the records of a table (its name, "departments") as a send of
+    // them leaves them, records the model refuses left out, with nothing
+    // counted as received: the tables a register holds when it starts.
+    void Hold(const std::string& table, const std::vector<std::string>& records);
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now

@@ -248,7 +248,7 @@ void HoldFolderTables(emu::CashRegister& cash, const std::string& folder, const 
     SetTableSizes();
     const bool options = platform::FileExists(platform::JoinPath(Core.strCashDir, "Cassa.txt"));
     if (options) ReadCassaConf();
-    for (const auto& [token, records] : emu::FolderTables(options)) cash.Hold(token, records);
+    for (const auto& [table, records] : emu::FolderTables(options)) cash.Hold(table, records);
     Core.strRootDir = root;
 }
 

@@ -145,9 +145,13 @@ std::vector<std::pair<std::string, std::vector<std::string>>> FolderTables(bool 
             records.push_back(record);
             if (info->singleRecord) break;
         }
-        out.emplace_back(s.token, std::move(records));
+        out.emplace_back(info->name, std::move(records));
     }
-    out.emplace_back("*i", DirectorySlots());
+    out.emplace_back("plu directory", DirectorySlots());
+    // The PLU options, which the register only sends: as the program keeps
+    // them from its last read (the answer it gives a register that asks).
+    if (const AnsProc options = AnsProcOf("78"); options && withOptions)
+        out.emplace_back("plu options", std::vector<std::string>{options()});
     InitFlags();
     Tx = TxCountersRec{};
     return out;

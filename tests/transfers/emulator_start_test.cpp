@@ -61,12 +61,14 @@ TEST_F(EmulatorStartTest, ARegisterStartsWithWhatTheSendOfItsFolderLeaves) {
         for (emu::CashRegister* reg : {&started, registers[0].get()}) reg->SeedOptions(key);
         for (bool (*send)() : kSends) Run(send);  // a table the model lacks is not sent
         // The register's release is known from its hello, as the list of a
-        // folder the emulator plays keeps it.
-        for (const auto& [token, records] : emu::FolderTables(true)) started.Hold(token, records);
+        // folder the emulator plays keeps it. The PLU options are those the
+        // program keeps from its last read.
+        CassaConf.P210 = 1, CassaConf.P211 = 13, CassaConf.P212 = 30;
+        for (const auto& [table, records] : emu::FolderTables(true)) started.Hold(table, records);
 
         const emu::CashRegister& sent = *registers[0];
         for (const emu::TableInfo& t : emu::KnownTables()) {
-            if (t.name != "keyboard" && !t.readToken.empty()) {
+            if (t.name != "keyboard" && t.name != "plu options" && !t.readToken.empty()) {
                 EXPECT_EQ(started.Records(t.name), sent.Records(t.name)) << t.name;
             }
         }
@@ -74,6 +76,7 @@ TEST_F(EmulatorStartTest, ARegisterStartsWithWhatTheSendOfItsFolderLeaves) {
         EXPECT_EQ(started.Customers(), sent.Customers());
         for (const char* table : {"departments", "operators", "communication", "plu directory"})
             EXPECT_FALSE(started.Records(table).empty()) << table;
+        EXPECT_EQ(started.Records("plu options"), std::vector<std::string>{"1:13:30:"});
         EXPECT_EQ(started.Articles().size(), 3u);
         EXPECT_EQ(started.Customers().size(), 1u);
         EXPECT_EQ(sent.Refused("customers"), std::vector<std::string>{});
