@@ -173,6 +173,11 @@ bool RegisterDataProc(const std::string& code, DataProc proc) {
     return true;
 }
 
+AnsProc AnsProcOf(const std::string& code) {
+    auto it = AnsTable().find(code);
+    return it == AnsTable().end() ? nullptr : it->second.ans;
+}
+
 void ClearDispatchProcs() {
     for (auto& [code, slot] : AnsTable()) slot.ans = nullptr;
     for (auto& [code, slot] : DataTable()) slot.data = nullptr;

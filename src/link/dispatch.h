@@ -24,6 +24,8 @@ using DataProc = int16_t (*)();
 // procedure.
 bool RegisterAnsProc(const std::string& code, AnsProc proc);
 bool RegisterDataProc(const std::string& code, DataProc proc);
+// The procedure registered for a "B" code; nullptr when there is none.
+AnsProc AnsProcOf(const std::string& code);
 // Forgets every registered procedure (tests).
 void ClearDispatchProcs();
 // Makes ParseAnswer the frame layer's reader of unasked frames

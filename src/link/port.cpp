@@ -1,6 +1,7 @@
 #include "link/port.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 #include "core/cash_list.h"
@@ -36,12 +37,18 @@ std::string PortName(int n, const std::string& device) {
     return name;
 }
 
-// A note for the message log: the program's words, the port and its device,
-// then the system's reason.
-void NotePort(const std::string& key, const std::string& port, const std::string& reason) {
-    std::string line = GetText("Log", key) + " " + port;
+// Why the port could not be opened, as the user reads it: the port and its
+// device, the system's reason and, when the system refused the permission
+// and a group gives access to the device, that group and how to join it.
+std::string OpenFailureText(const platform::SerialPort* port) {
+    std::string line = GetText("Log", "noport") + " " + PortName(Core.nCommPort, "");
+    const std::string reason = port ? port->LastReason() : GetText("Log", "noportnum");
     if (!reason.empty()) line += ": " + reason;
-    WriteMsgLog(line);
+    if (!port || port->LastErrorNumber() != EACCES) return line;
+    const std::string group = platform::DeviceGroup(platform::PortDevice(Core.nCommPort));
+    if (group.empty()) return line;
+    return line + ". " + GetText("Log", "portgroup") + " " + group + ", " + GetText("Log", "portjoin") +
+           " sudo usermod -aG " + group + " $USER";
 }
 
 // The loss of the line cuts short an exchange whose request is not done: a
@@ -183,6 +190,8 @@ void OpenPort() {
     }
 }
 
+std::string PortWithDevice(int n) { return PortName(n, ""); }
+
 bool OpenCommPort() {
     OpenPort();
     FlushInput();
@@ -201,12 +210,10 @@ bool OpenCommPort() {
         // program has the device: the user is told which one.
         CurrentShell().AddError(PortHeldText(), true);
     } else {
-        CurrentShell().AddError(GetText("Msg", "69") + " " + GetText("Msg1", "13"), true);
         // Which port could not be opened and why: no such port number, or
         // the system's reason (a device that does not exist, a permission
-        // denied).
-        NotePort("noport", PortName(Core.nCommPort, ""),
-                 port ? port->LastReason() : GetText("Log", "noportnum"));
+        // denied). The message log gets the same line.
+        CurrentShell().AddError(OpenFailureText(port), true);
     }
     LogErr(5, OpenTurnSubject());
     return false;

@@ -73,14 +73,19 @@ double WaitLimit(double start, double own);
 
 // --- opening ---
 
+// The port as the communication window lists it, with the device the
+// settings store gives it: "COM7 (/dev/ttyS6)"; "COM7" alone when the device
+// is unknown (the settings file cannot be read).
+std::string PortWithDevice(int n);
+
 // Opens or re-opens the port Core.nCommPort for the current register when
 // it is closed, its settings or number changed, or (modem) the carrier or
 // the phone-book entry changed. Sets Comm.bPortOpen.
 void OpenPort();
 // OpenPort, then FlushInput; returns Comm.bPortOpen. A port that cannot be
-// opened is reported in the progress window's error list, the error log
-// (connection failure) and the message log (the port, its device and the
-// system's reason).
+// opened is reported in the progress window's error list and the message
+// log (the port, its device, the system's reason and, for a permission
+// refused, the group to join) and in the error log (connection failure).
 bool OpenCommPort();
 // True when the port Core.nCommPort is closed because its last opening
 // found the device held by another run of the program, the program's

@@ -33,7 +33,7 @@ bool FakeSerialPort::SetSettings(const std::string& settings) {
 bool FakeSerialPort::SetPortOpen(bool open) {
     if (open == open_) return open ? Fail("the port is already open") : true;
     if (open) {
-        if (failOpen_) return Fail("cannot open the device: " + failReason_, failReason_);
+        if (failOpen_) return Fail("cannot open the device: " + failReason_, failReason_, failNumber_);
         open_ = true;
         lost_ = false;
         ++opens_;

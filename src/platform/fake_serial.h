@@ -2,6 +2,7 @@
 // A serial port in memory, for tests of the modem and of the link without a
 // device: it records what is opened, closed and written, delivers the bytes a
 // test feeds it, and plays the modem lines as the test sets them.
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <string>
@@ -22,10 +23,12 @@ public:
     void SetResponder(std::function<std::string(const std::string&)> responder) {
         responder_ = std::move(responder);
     }
-    // Opening fails, with the system's reason given.
-    void SetFailOpen(bool fail, const std::string& reason = "No such file or directory") {
+    // Opening fails, with the system's reason and error number given.
+    void SetFailOpen(bool fail, const std::string& reason = "No such file or directory",
+                     int errorNumber = ENOENT) {
         failOpen_ = fail;
         failReason_ = reason;
+        failNumber_ = errorNumber;
     }
     // The device goes away while open (an adapter pulled): nothing passes any
     // more until the port is closed; opening it again brings it back.
@@ -77,11 +80,13 @@ public:
     bool DeviceLost() override { return lost_; }
     std::string LastError() const override { return error_; }
     std::string LastReason() const override { return reason_; }
+    int LastErrorNumber() const override { return errorNumber_; }
 
 private:
-    bool Fail(const std::string& what, const std::string& reason = "") {
+    bool Fail(const std::string& what, const std::string& reason = "", int errorNumber = 0) {
         error_ = what;
         reason_ = reason;
+        errorNumber_ = errorNumber;
         return false;
     }
 
@@ -96,6 +101,7 @@ private:
     bool failOpen_ = false;
     bool lost_ = false;
     std::string failReason_;
+    int failNumber_ = 0;
     bool stuck_ = false;
     size_t stuckBytes_ = 0;
     std::string input_;
@@ -106,6 +112,7 @@ private:
     std::vector<bool> dtrHistory_;
     std::string error_;
     std::string reason_;
+    int errorNumber_ = 0;
 };
 
 // A modem on a fake port, as a modem test scripts it: in command mode it

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -92,6 +94,14 @@ std::string DeviceHolder(const std::string& device) {
     return holder;
 }
 
+std::string DeviceGroup(const std::string& device) {
+    struct stat st {};
+    if (::stat(device.c_str(), &st) != 0 || st.st_gid == 0) return "";
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) return "";
+    const group* g = ::getgrgid(st.st_gid);
+    return g && g->gr_name ? std::string(g->gr_name) : std::string();
+}
+
 bool ParseSerialSettings(const std::string& text, SerialSettings& out) {
     std::string parts[4];
     size_t start = 0;
@@ -120,6 +130,7 @@ TermiosSerialPort::~TermiosSerialPort() { SetPortOpen(false); }
 
 bool TermiosSerialPort::Fail(const std::string& what) {
     error_ = what;
+    errorNumber_ = errno;
     reason_ = errno ? std::strerror(errno) : "";
     if (errno) error_ += ": " + reason_;
     return false;
@@ -286,6 +297,7 @@ bool TermiosSerialPort::SetPortOpen(bool open) {
     tcflush(fd_, TCIOFLUSH);
     error_.clear();
     reason_.clear();
+    errorNumber_ = 0;
     return true;
 }
 

@@ -83,7 +83,16 @@ public:
     // directory"); empty when the failure was not the system's (a setting
     // refused, a port number out of range).
     virtual std::string LastReason() const = 0;
+    // The system's error number of the last failure (EACCES); 0 when the
+    // failure was not the system's.
+    virtual int LastErrorNumber() const = 0;
 };
+
+// The group that owns the device, when membership in it is what gives
+// access: the group may read and write the device and is not the
+// administrator's (group 0). Empty otherwise, or when the device cannot be
+// looked at.
+std::string DeviceGroup(const std::string& device);
 
 // Another process of this program (the same program file) that has the
 // character device open: "pid N: program arguments", its program by file
@@ -137,6 +146,7 @@ public:
     std::string Holder() const override { return holder_; }
     std::string LastError() const override { return error_; }
     std::string LastReason() const override { return reason_; }
+    int LastErrorNumber() const override { return errorNumber_; }
     std::string Device() const override { return device_; }
 
 private:
@@ -160,6 +170,7 @@ private:
     std::string holder_;      // who holds it, when held_ and it can be told
     std::string error_;
     std::string reason_;
+    int errorNumber_ = 0;
 };
 
 }  // namespace platform

@@ -64,7 +64,7 @@ frmComm::frmComm(QWidget* parent) : EditorWindow(parent) {
     QStringList registers, ports;
     for (int i = 1; i <= kRegisters; ++i) {
         registers << QString::number(i);
-        ports << QString("com%1").arg(i);
+        ports << ToQt(PortWithDevice(i));
     }
     cbIndirizzo = ListOf(body, "cbIndirizzo", registers);
     cbPorta = ListOf(body, "cbPorta", ports);
@@ -266,6 +266,8 @@ void frmComm::InitForm() {
         }
     }
 
+    // Each port with the device the settings store gives it now.
+    for (int i = 0; i < cbPorta->count(); ++i) cbPorta->setItemText(i, ToQt(PortWithDevice(i + 1)));
     // A value outside its list selects nothing (port) or shows the speed
     // the port opens at (baud); nothing is written back.
     cbPorta->setCurrentIndex(Core.nCommPort >= 1 && Core.nCommPort <= 16 ? Core.nCommPort - 1 : -1);

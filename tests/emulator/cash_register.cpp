@@ -328,17 +328,10 @@ bool CashRegister::OnFrame(Register& reg, const PcUnit& unit) {
             Finish();
             return true;
         }
-        const int fields = config_.model == "LX4100" ? table_->fieldsLX4100 : table_->fields;
-        if (KeepsCustomers(table_)) {
-            if (customers_.Take(p, CustomerGeneration(config_.model, config_.release),
-                                config_.customerLevel))
-                incoming_.push_back(p);
-            else
-                refused_[table_->name].push_back(p);
-        } else if (!config_.model.empty() && fields > 0 && FieldCount(p) != static_cast<size_t>(fields))
-            refused_[table_->name].push_back(p);
-        else
+        if (Takes(*table_, p))
             incoming_.push_back(p);
+        else
+            refused_[table_->name].push_back(p);
         if (table_->singleRecord)
             Finish();
         else
@@ -574,26 +567,51 @@ std::vector<std::string> ChangeKeyboard(const std::vector<std::string>& held,
 }  // namespace
 
 void CashRegister::Finish() {
-    if (mode_ == Mode::Sending && table_) sends_[table_->name].push_back(incoming_);
-    if (mode_ == Mode::Sending && table_ && table_->name == "plu directory") {
+    if (mode_ == Mode::Sending && table_) {
+        sends_[table_->name].push_back(incoming_);
         received_[table_->name] = incoming_;
-        records_[table_->name] = ChangeDirectory(records_[table_->name], incoming_);
-    } else if (mode_ == Mode::Sending && table_) {
-        // What was sent is what a read gives back: every field ended by ":".
-        received_[table_->name] = incoming_;
-        std::vector<std::string> stored;
-        for (const std::string& r : incoming_) stored.push_back(r + ":");
-        if (table_->name == "communication" && !incoming_.empty()) {
-            const auto& held = records_[table_->name];
-            stored = {CommReadRecord(incoming_.front(), held.empty() ? "" : held.front())};
-        }
-        if (table_->name == "keyboard") stored = ChangeKeyboard(records_[table_->name], stored);
-        records_[table_->name] = stored;
-        // PLUs and offers join the register's sorted store, each by its code.
-        if (IsArticleTable(table_->name))
-            for (const std::string& r : stored) articles_[ArticleKey(r)] = r;
+        Keep(*table_, incoming_);
     }
     mode_ = Mode::Idle;
+}
+
+void CashRegister::Keep(const TableInfo& table, const std::vector<std::string>& records) {
+    if (table.name == "plu directory") {
+        records_[table.name] = ChangeDirectory(records_[table.name], records);
+        return;
+    }
+    // What was sent is what a read gives back: every field ended by ":".
+    std::vector<std::string> stored;
+    for (const std::string& r : records) stored.push_back(r + ":");
+    if (table.name == "communication" && !records.empty()) {
+        const auto& held = records_[table.name];
+        stored = {CommReadRecord(records.front(), held.empty() ? "" : held.front())};
+    }
+    if (table.name == "keyboard") stored = ChangeKeyboard(records_[table.name], stored);
+    records_[table.name] = stored;
+    // PLUs and offers join the register's sorted store, each by its code.
+    if (IsArticleTable(table.name))
+        for (const std::string& r : stored) articles_[ArticleKey(r)] = r;
+}
+
+bool CashRegister::Takes(const TableInfo& table, const std::string& record) {
+    const int fields = config_.model == "LX4100" ? table.fieldsLX4100 : table.fields;
+    if (KeepsCustomers(&table))
+        return customers_.Take(record, CustomerGeneration(config_.model, config_.release),
+                               config_.customerLevel);
+    return config_.model.empty() || fields <= 0 || FieldCount(record) == static_cast<size_t>(fields);
+}
+
+void CashRegister::Hold(const std::string& table, const std::vector<std::string>& records) {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (const TableInfo& t : KnownTables()) {
+        if (t.name != table) continue;
+        std::vector<std::string> taken;
+        for (const std::string& r : records)
+            if (Takes(t, r)) taken.push_back(r);
+        Keep(t, taken);
+        return;
+    }
 }
 
 }  // namespace emu

@@ -123,6 +123,10 @@ public:
     // link mode it is played in (addressed: -1 the model's default), so that
     // reading it back never takes the program off the line it talks on.
     void SeedOptions(const std::string& model, int number = 1, int station = 0, int addressed = -1);
+    // Holds the records of a table (its name, "departments") as a send of
+    // them leaves them, records the model refuses left out, with nothing
+    // counted as received: the tables a register holds when it starts.
+    void Hold(const std::string& table, const std::vector<std::string>& records);
 
     // --- what happened ---
     std::vector<std::string> Records(const std::string& table) const;   // held now
@@ -154,6 +158,11 @@ private:
     // late closure data went out: they never do.
     void LeaveLateClosure(Register& reg);
     void Finish();
+    // A record of a send that the register takes (the model's number of
+    // fields, a customer of the model's form); a customer is kept here.
+    bool Takes(const TableInfo& table, const std::string& record);
+    // Keeps the records of a send as a read gives them back.
+    void Keep(const TableInfo& table, const std::vector<std::string>& records);
 
     const int station_;
     mutable std::mutex mu_;

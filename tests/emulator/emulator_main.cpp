@@ -10,9 +10,10 @@
 //
 // At start it says what it plays and prints the line to put in the settings
 // store (section [Ports]), then one line per unit received and written,
-// until interrupted. Each station answers the hello, holds the option groups
-// of the model from the start and keeps the tables sent to it for reading
-// back; the keyboard of each register is the one its folder's files hold.
+// until interrupted. Each station answers the hello, holds from the start
+// the tables its register folder's files hold (as the program's send of them
+// would leave them; the option groups of the model when the folder has no
+// Cassa.txt) and keeps the tables sent to it for reading back.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -29,12 +30,15 @@
 #include "emulator/bulk_receiver.h"
 #include "emulator/cash_register.h"
 #include "emulator/emulator.h"
+#include "emulator/folder_tables.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/settings.h"
 #include "engine/startup.h"
 #include "core/cassa_conf.h"
 #include "store/keyboard.h"
+#include "core/link_state.h"
+#include "transfers/table_procs.h"
 
 namespace {
 
@@ -128,6 +132,7 @@ std::string Absolute(const std::string& path) {
 }
 
 struct Played {
+    int index = -1;      // the register's entry in the list (-1: none)
     std::string number;  // the register's number in the list
     std::string name;
     int station = 0;
@@ -185,6 +190,7 @@ bool ReadRegisters(Plan& plan, std::string& error) {
         if (plan.port == 0) plan.port = port;
         if (port != plan.port) continue;
         Played r;
+        r.index = i;
         r.number = c.number;
         r.name = c.name;
         r.station = std::atoi(c.station.c_str());
@@ -226,6 +232,24 @@ std::vector<std::string> FolderKeyboard(const std::string& folder, int station) 
         }
     }
     return records;
+}
+
+// Every other table of the register folder, as the program's send of its
+// files leaves it in the register. Nothing is written into the folder: the
+// message log of a table that cannot be sent stays as it is.
+// The register's entry in the list gives its release, which says what the
+// model's tables hold at that release.
+void HoldFolderTables(emu::CashRegister& cash, const std::string& folder, const Played& r) {
+    const std::string root = Core.strRootDir;
+    Core.strRootDir.clear();
+    Core.strCashDir = platform::JoinPath(folder, CashDirName(r.station));
+    Core.nOpenCash = static_cast<int16_t>(r.index);
+    LinkState.nAddress = static_cast<int16_t>(r.station);
+    SetTableSizes();
+    const bool options = platform::FileExists(platform::JoinPath(Core.strCashDir, "Cassa.txt"));
+    if (options) ReadCassaConf();
+    for (const auto& [table, records] : emu::FolderTables(options)) cash.Hold(table, records);
+    Core.strRootDir = root;
 }
 
 std::string Describe(const Plan& plan, bool addressed) {
@@ -319,6 +343,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    RegisterTableProcs();
     std::string error;
     if (!plan.folder.empty() &&
         !(CustomerFolder(plan.folder, plan.folder, error) && ReadRegisters(plan, error))) {
@@ -328,7 +353,7 @@ int main(int argc, char** argv) {
     if (!plan.stations.empty()) {
         // The stations given stand instead of the folder's registers.
         plan.registers.clear();
-        for (int s : plan.stations) plan.registers.push_back(Played{"", "", s, false});
+        for (int s : plan.stations) plan.registers.push_back(Played{-1, "", "", s, false});
     }
     if (plan.registers.empty()) plan.registers.push_back(Played{});
     if (plan.port == 0) plan.port = 1;
@@ -379,7 +404,10 @@ int main(int argc, char** argv) {
         emulator.AddHandler(std::make_shared<emu::BulkReceiver>(r.station));
         auto cash = std::make_shared<emu::CashRegister>(r.station, config);
         cash->SeedOptions(model, std::atoi(r.number.c_str()), r.station, addressed ? 1 : 0);
-        if (!plan.folder.empty()) cash->SetRecords("keyboard", FolderKeyboard(plan.folder, r.station));
+        if (!plan.folder.empty()) {
+            cash->SetRecords("keyboard", FolderKeyboard(plan.folder, r.station));
+            HoldFolderTables(*cash, plan.folder, r);
+        }
         emulator.AddHandler(cash);
     }
     if (!emulator.Start(&error)) {

@@ -438,7 +438,8 @@ INSTANTIATE_TEST_SUITE_P(
                   [](emu::Emulator&, emu::CashRegister&) {
                       platform::SaveSetting("Ports", "COM1", "/dev/no-such-serial-device");
                   },
-                  "005", false, true, "Serial port: cannot be opened"}),
+                  "005", false, true,
+                  "Serial port cannot be opened: COM1 (/dev/no-such-serial-device): No such file or directory"}),
     [](const ::testing::TestParamInfo<LineFault>& info) { return std::string(info.param.name); });
 
 }  // namespace

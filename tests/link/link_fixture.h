@@ -29,7 +29,7 @@ inline const char kLanguage[] =
     "TooLong=frame too long, not sent\r\nStrayAck=stray ack\r\n"
     "[Msg]\r\n69=port\r\n86=wait\r\n[Msg1]\r\n13=closed\r\n2=please\r\n"
     "[Log]\r\nnoport=cannot open\r\nnoportnum=no such number\r\nportlost=lost\r\n"
-    "portheld=held by\r\nmodemnolink=no modem link on\r\n";
+    "portheld=held by\r\nmodemnolink=no modem link on\r\nportgroup=group\r\nportjoin=join:\r\n";
 
 class LinkTest : public ::testing::Test {
 protected:

@@ -1,5 +1,7 @@
 // Link settings, time-outs and the opening of the port, against fake ports.
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -142,6 +144,13 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
     const std::string missing = dir.file("no/such/tty");
     const std::string plain = dir.file("plain.txt");
     testsupport::WriteAll(plain, "");
+    // A device that members of a group may use (as dialout's serial ports).
+    const std::string grouped = dir.file("ttyGROUP");
+    testsupport::WriteAll(grouped, "");
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_TRUE(dialout) << "no group dialout on this machine";
+    ASSERT_EQ(::chown(grouped.c_str(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(grouped.c_str(), 0660), 0);
     // A device that another run of the program holds.
     emu::Pty pty;
     ASSERT_TRUE(pty.Open());
@@ -150,28 +159,31 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     const struct {
         const char* name;
-        bool fake;          // a fake port refusing with the reason below; else the device
+        bool fake;          // a fake port refusing with a permission denied; else the device
         std::string device;  // [Ports] COM1
         int16_t port;
-        std::string note;  // the message log's line
-        std::string error = "port closed";  // the progress window's line
+        std::string error;  // the progress window's line, the message log's too
     } cases[] = {
         {"missing device", false, missing, 1,
          "cannot open COM1 (" + missing + "): No such file or directory"},
         {"no serial device", false, plain, 1,
          "cannot open COM1 (" + plain + "): Inappropriate ioctl for device"},
-        {"permission denied", true, "/dev/ttyUSB0", 1,
+        {"permission denied, a group gives access", true, grouped, 1,
+         "cannot open COM1 (" + grouped + "): Permission denied. group dialout, join: "
+         "sudo usermod -aG dialout $USER"},
+        {"permission denied, no group known", true, "/dev/ttyUSB0", 1,
          "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
+        {"permission denied, no group gives access", true, plain, 1,
+         "cannot open COM1 (" + plain + "): Permission denied"},
         {"no such port number", false, missing, 20, "cannot open COM20: no such number"},
-        {"held by another run", false, pty.SlavePath(), 1,
-         "port held by COM1 (" + pty.SlavePath() + ")", "port held by COM1 (" + pty.SlavePath() + ")"},
+        {"held by another run", false, pty.SlavePath(), 1, "port held by COM1 (" + pty.SlavePath() + ")"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.fake)
             SetPortFactory([](int n) {
                 auto port = std::make_unique<platform::FakeSerialPort>(n);
-                port->SetFailOpen(true, "Permission denied");
+                port->SetFailOpen(true, "Permission denied", EACCES);
                 return port;
             });
         else
@@ -192,7 +204,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         const std::string added = testsupport::ReadAll(Core.strLogErrFile).substr(log.size());
         EXPECT_NE(added.find("[005]"), std::string::npos) << added;
         const std::string msgLog = testsupport::ReadAll(dir.file("msg.log"));
-        EXPECT_EQ(msgLog.substr(msgLog.size() - c.note.size() - 2), c.note + "\r\n");
+        EXPECT_EQ(msgLog.substr(msgLog.size() - c.error.size() - 2), c.error + "\r\n");
     }
 
     // Once for the register whose commands cannot go out, however many ticks pass.

@@ -22,6 +22,7 @@
 #include "link/port.h"
 #include "ui/frmComm.h"
 #include "platform/profile.h"
+#include "platform/settings.h"
 #include "ui/frmDocument.h"
 #include "ui/frmMain.h"
 #include "ui/shell_fixture.h"
@@ -229,6 +230,7 @@ TEST_F(CommWindowTest, TheCommandsTimeOutTakesOnlyAPositiveWholeNumber) {
 TEST_F(CommWindowTest, StoredValuesOutsideTheListsShowClampedAndAreNotWrittenBack) {
     Write("config.ini", "[Communication]\r\nbaud=0\r\n[Casse]\r\nC0=1|||R022002|1|0|0|1\r\n"
                         "C1=2|||R022002|17|0|1|1\r\n");
+    ASSERT_TRUE(platform::SaveSetting("Ports", "COM5", "/dev/ttyUSB0"));
     frmComm* w = Open();
     ASSERT_TRUE(w);
     EXPECT_EQ(w->cbBaud->currentText().toStdString(), "19200");
@@ -240,9 +242,12 @@ TEST_F(CommWindowTest, StoredValuesOutsideTheListsShowClampedAndAreNotWrittenBac
     Choose(w->cbBaud, 2);
     EXPECT_EQ(Config("Communication", "baud"), "3");
     Choose(w->cbPorta, 4);
+    EXPECT_EQ(w->cbPorta->currentText().toStdString(), "COM5 (/dev/ttyUSB0)");
+    EXPECT_EQ(w->cbPorta->itemText(0).toStdString(), "COM1 (/dev/ttyS0)");
     EXPECT_EQ(Core.nCommPort, 5);
     EXPECT_EQ(CassaList[1].port, "5");
     EXPECT_NE(Config("Casse", "C1").find("|5|"), std::string::npos) << Config("Casse", "C1");
+    platform::SaveSetting("Ports", "COM5", "");
 }
 
 TEST_F(CommWindowTest, TheHelloTypeChangesOnlyWhenTheQuestionIsAnsweredYes) {

@@ -170,7 +170,7 @@ TEST_F(DialogTest, EveryErrorOfTheProgressWindowIsInTheMessageLogOnce) {
         {"connection test without registers", [] { ConnTest(); },
          GetText("Msg", "nocash") + " " + ConfigIniPath()},
         {"port that does not open", [] { Core.nCommPort = 20, OpenCommPort(); },
-         GetText("Msg", "69") + " " + GetText("Msg1", "13")},
+         GetText("Log", "noport") + " COM20: " + GetText("Log", "noportnum")},
         {"the user's cancel", [] { LinkState.AbortRequest = true, NextCash(false); },
          GetText("Msg1", "usercancel")},
     };

@@ -279,7 +279,8 @@ TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCo
     std::vector<std::string> reasons, ends, logged;
     for (int i = 1; i <= 3; ++i) {
         const std::string number = "Register " + std::to_string(i) + ": ";
-        reasons.push_back(number + "Serial port: cannot be opened");
+        reasons.push_back(number + "Serial port cannot be opened: COM1 (" + dir.file("no-such-device") +
+                          "): No such file or directory");
         ends.push_back(number + "failed");
     }
     std::vector<std::string> expected = reasons;
@@ -299,7 +300,7 @@ TEST_F(MainWindowTest, AfterAPortThatCannotBeOpenedTheErrorStandsWithoutAStaleCo
         std::vector<std::string> inLog;
         std::istringstream log(Read("TIMBREL/Demo/msg.log"));
         for (std::string line; std::getline(log, line);)
-            if (line.find(": Serial port: cannot be opened") != std::string::npos)
+            if (line.find(": Serial port cannot be opened:") != std::string::npos)
                 inLog.push_back(line.substr(line.find(" : ") + 3, line.size() - line.find(" : ") - 4));
         EXPECT_EQ(inLog, logged);
     }
