@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "core/cash_list.h"
@@ -136,6 +137,40 @@ void LeaveOutSharedFolders() {
     }
 }
 
+// The model key of a model number, as the capability object names it.
+std::string ModelKey(int16_t number) {
+    ConfigLevelClass level;
+    level.InitOffLine(number, kProgramRelease);
+    return level.CashType();
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The model of the windows' folder layout: a base folder that lies in a
+// folder of the start folder named after a model key (<start>/LX4100/Demo)
+// is of that model. Its number is the one an installation of the setup file
+// gives that key, else the key's first number; 0 when the base folder lies
+// elsewhere. Paths, like the folders the program looks up, match without
+// regard to case.
+int16_t FolderModel(const std::string& base) {
+    std::error_code ec, startError;
+    const std::filesystem::path folder = std::filesystem::weakly_canonical(base, ec);
+    const std::filesystem::path start = std::filesystem::weakly_canonical(Core.strStartDir, startError);
+    if (ec || startError || folder.parent_path().parent_path() != start) return 0;
+    const std::string key = Lower(folder.parent_path().filename().string());
+    std::vector<std::string> leftOut;
+    for (const SetupListEntry& entry : ReadSetupList("Casse", "c", leftOut)) {
+        const int16_t n = ModelNumber(entry.value);
+        if (Lower(ModelKey(n)) == key) return n < 1 || n > 12 ? 5 : n;
+    }
+    for (int16_t n = 1; n <= 12; ++n)
+        if (Lower(ModelKey(n)) == key) return n;
+    return 0;
+}
+
 }  // namespace
 
 std::string UsageLine() {
@@ -143,11 +178,66 @@ std::string UsageLine() {
            "[/b:BAUD] [/t:0|1] [/a:STATION] [/c:FILE[|MODE]] [/w:MODE]";
 }
 
+std::string UsageText() {
+    return UsageLine() + "\n" +
+           "       ecrprog --help (or -h): this text\n"
+           "Runs requests on the registers of a customer folder unattended, then ends. Each option is\n"
+           "a slash, a letter, one separator (\":\" or \"=\") and a value; relative paths count from\n"
+           "the start folder (the current folder).\n"
+           "  /r:CODE        the request (required): \"**\" runs config.ini [Richieste] in file order;\n"
+           "                 any other runs that one request, code|argument (\"/r:&L|1:99\")\n"
+           "  /f:SETUPFILE   the setup file (default setup.ini of the start folder): [Casse] path is\n"
+           "                 the customer folder (default the start folder), logerr the error log,\n"
+           "                 sem the file created at the end; modem.ini and PhoneBook.ini beside it\n"
+           "  /e:MASK        the registers of config.ini [Casse] that take part, a 1 or 0 each from\n"
+           "                 C0 (\"0110\"), at most 16, those past it not (default: those enabled)\n"
+           "  /s:0|1         1 (default): PLU import files are sorted and checked; 0: taken as they are\n"
+           "  /l:MODEL       the model: 1 LX4100, 2 KWT1900, 3 or 4 DRAVO57, 5 TAV3800, 6 QUENTARO,\n"
+           "                 7 VELTA7300, 8 ORBA, 9 TIMBREL, 10 NAVOSK, 11 ZANDORE, 12 MERIDOTAN.\n"
+           "                 A customer folder in <start folder>/<model>/ is of that model: the\n"
+           "                 default, and another /l is refused. Elsewhere the default is 5\n"
+           "  /p:PORT        serial port 1-16 until a register is opened; each register then uses\n"
+           "                 its port of config.ini [Casse]\n"
+           "  /b:BAUD        line speed 1 (9600), 2 (19200) or 3 (38400) instead of config.ini\n"
+           "                 [Communication] baud (default that, else the setup file's, else 2)\n"
+           "  /t:0|1         link type until a register is opened: 0 direct (default), 1 addressed;\n"
+           "                 then each register's Cassa.txt decides\n"
+           "  /a:STATION     station address 0-15 until a register is opened (default 0)\n"
+           "  /c:FILE[|MODE] the file that takes the answer of a HELLO request without argument;\n"
+           "                 MODE 1 appends to it, 2 writes one file per station (default 0: replaces)\n"
+           "  /w:0|1|2       the main window: 0 shown (default), 1 minimized, 2 not shown\n"
+           "Exit status: 0 everything done; 1 something failed, the last line on standard error\n"
+           "says what to do (try the requests again, fix the job, or try later); 2 a command line\n"
+           "that does not parse or is refused; 128 + the signal after a stop.\n";
+}
+
 std::string CmdLineErrorLine() {
-    const std::string what = Batch.strBadOption.empty()
-                                 ? std::string("no request code (/r:CODE)")
-                                 : "\"" + Batch.strBadOption + "\" not understood";
+    std::string what;
+    if (Batch.strBadOption.empty())
+        what = "no request code (/r:CODE)";
+    else if (Batch.strBadWhy.empty())
+        what = "\"" + Batch.strBadOption + "\" not understood";
+    else
+        what = "\"" + Batch.strBadOption + "\" refused: " + Batch.strBadWhy;
     return "ecrprog: " + what + "; " + UsageLine();
+}
+
+std::string TroubleText(RunTrouble kind) {
+    const char* key = kind == RunTrouble::Requests ? "runnotdone" : kind == RunTrouble::Setup ? "runsetup" : "runheld";
+    std::string text = GetText("Log", key);
+    if (!text.empty()) return text;
+    switch (kind) {
+        case RunTrouble::Requests:
+            return "Requests not done: try again those the error log names as not done, and never repeat "
+                   "blindly those it names as maybe done";
+        case RunTrouble::Setup:
+            return "The run's setup cannot be used: fix the setup file, config.ini or the command line "
+                   "before running the job again";
+        case RunTrouble::Held:
+            break;
+    }
+    return "The customer folder or a serial port is held by another run or by the program's windows: "
+           "run the job again later";
 }
 
 bool ParseCmdLine() {
@@ -174,6 +264,7 @@ bool ParseCmdLine() {
             case 'r':
                 if (value.empty()) return Refuse(option);
                 Core.strReqCode = value;
+                Batch.strReqOption = option;
                 break;
             case 'f':
                 if (value.empty()) return Refuse(option);
@@ -193,6 +284,7 @@ bool ParseCmdLine() {
                 break;
             case 'l':
                 if (!ParseNumber(value, 1, 12, Batch.nModel)) return Refuse(option);
+                Batch.strModelOption = option;
                 break;
             case 'p':
                 if (!ParseNumber(value, 1, kMaxCash, Batch.nPort)) return Refuse(option);
@@ -244,8 +336,30 @@ bool InitBatch() {
     else
         CassaConf.P911 = static_cast<int16_t>(CassaConf.P911 & ~kP911Addressed);
     if (Batch.nPort > 0) Core.nCommPort = Batch.nPort;
-    ConfigLevel.InitOffLine(Batch.nModel, kProgramRelease);
+    // A table is never sent in another form than the installation's.
+    const int16_t folderModel = FolderModel(Core.strRootDir);
+    if (folderModel > 0 && Batch.nModel > 0 && ModelKey(Batch.nModel) != ModelKey(folderModel)) {
+        Batch.strBadOption = Batch.strModelOption;
+        Batch.strBadWhy = "model " + ModelKey(Batch.nModel) + ", but the customer folder " + Core.strRootDir +
+                          " is one of model " + ModelKey(folderModel) + " (/l:" + std::to_string(folderModel) + ")";
+        return false;
+    }
+    ConfigLevel.InitOffLine(Batch.nModel > 0 ? Batch.nModel : folderModel, kProgramRelease);
     return true;
+}
+
+bool CommandLineRequestKnown() {
+    if (Core.strReqCode == kRequestList || Batch.Richieste.empty()) return true;
+    const BatchRequest& request = Batch.Richieste.front();
+    if (IsRequestCode(request.code)) return true;
+    Core.strReqCode = request.code;
+    Core.strReqArg = request.arg;
+    Core.strReqArgGiven = request.arg;
+    WriteMsgLog(GetText("Log", "unknowncode") + " " + request.code + "|" + request.arg);
+    LogErr(3, RequestFor(-1));
+    Batch.strBadOption = Batch.strReqOption;
+    Batch.strBadWhy = "no such request code";
+    return false;
 }
 
 void LoadConfig() {
@@ -312,6 +426,14 @@ std::string BatchNothingToDo() {
         text = GetText("Log", "setupunread");
         if (text.empty())
             text = "Setup file cannot be read (over 16 MB, or not a readable file); nothing was done:";
+        file = Core.strSetupIni;
+        err = kErrFile;
+    } else if (!platform::FileExists(Core.strSetupIni) &&
+               (!Batch.strSetupFile.empty() || !platform::FileExists(config))) {
+        // A setup file the job names must be there; without one the start
+        // folder serves only when it holds config.ini.
+        text = GetText("Log", "setupmissing");
+        if (text.empty()) text = "Setup file does not exist; nothing was done:";
         file = Core.strSetupIni;
         err = kErrFile;
     } else if (!platform::FileExists(config) &&
@@ -447,7 +569,7 @@ void SayRunEnd() {
     Batch.bEndSaid = true;
     Batch.notDone.clear();
     Batch.trouble.clear();
-    bool anyLeft = false;
+    bool anyLeft = false, heldOnly = true;
     for (int i = 0; i < kMaxCash && !Batch.Richieste.empty(); ++i) {
         const CashRec& e = CassaList[i];
         if (!e.bDefined || !e.bEnabled) continue;
@@ -470,9 +592,14 @@ void SayRunEnd() {
         WriteMsgLog(line);
         Batch.notDone.push_back(line);
         anyLeft = true;
+        // Nothing went to a register whose port was held: running the job
+        // later does it all.
+        heldOnly = heldOnly && unsure.empty() && (Batch.heldPorts >> i & 1u);
     }
-    if (anyLeft)
-        Batch.trouble = GetText("Log", "runnotdone");
+    if (anyLeft && heldOnly)
+        Batch.trouble = TroubleText(RunTrouble::Held);
+    else if (anyLeft)
+        Batch.trouble = TroubleText(RunTrouble::Requests);
     else if (Work.standing > 0)
         Batch.trouble = GetText("Log", "runfaileddone");
 }

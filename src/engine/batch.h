@@ -39,6 +39,9 @@ struct BatchGlobals {
     int16_t nStation = 0;           // /a
     std::string strHelloCopy;       // /c
     std::string strBadOption;       // the option ParseCmdLine could not take
+    std::string strBadWhy;          // why an option that parsed is refused (empty: it did not parse)
+    std::string strReqOption;       // the /r option as given
+    std::string strModelOption;     // the /l option as given
     bool bListLoaded = false;       // LoadConfig has read [Richieste]
     std::vector<BatchRequest> Richieste;  // the request list, in file order
     // Settings of the configuration that could not be used as they stand,
@@ -53,6 +56,8 @@ struct BatchGlobals {
     // error.
     std::vector<std::string> notDone;
     std::string trouble;
+    // The registers (bit n: list entry n) whose port another program held.
+    uint32_t heldPorts = 0;
     bool bEndSaid = false;  // said once: at a stop when it is taken, else at the run's end
 };
 extern BatchGlobals Batch;
@@ -64,9 +69,23 @@ inline constexpr const char* kConnTestRequest = "HELLO";
 
 // One line on how to start the program in batch mode.
 std::string UsageLine();
+// The usage line, then a line on each option (what it does, its default)
+// and the exit statuses: what --help prints.
+std::string UsageText();
 // The line a command line that does not parse ends with: the option that was
-// not understood (or the missing request code), then the usage line.
+// not understood or refused and why (or the missing request code), then the
+// usage line.
 std::string CmdLineErrorLine();
+
+// The kind of trouble a failed run ends with, for a caller that acts on it:
+// the last line on standard error.
+enum class RunTrouble {
+    Requests,  // a register or a request failed: try again what the error log names
+    Setup,     // the setup file, config.ini or the register list cannot be used: fix the job
+    Held,      // the customer folder or a serial port is held elsewhere: try later
+};
+// The fixed text of the kind (the language file's, else English).
+std::string TroubleText(RunTrouble kind);
 
 // Parses Batch.args into the options (request code into Core.strReqCode,
 // the /f argument into Core.strReqArg, /s into Core.bSortImport, /e into
@@ -80,8 +99,20 @@ bool ParseCmdLine();
 // folder when /f is absent): setup.ini is that file, modem.ini and
 // PhoneBook.ini stand beside it, and its [Casse] "path" names the base
 // folder (the start folder when absent). Then the station address, the link
-// type and the model from the options. Always true.
+// type and the model. The model is /l; a base folder that lies in a folder
+// of the start folder named after a model key (<start>/LX4100/Demo, the
+// windows' layout) is of that model: without /l the run takes it (the
+// number an installation of the setup file gives that key, else the key's
+// first number), and a /l of another model is refused: false, with the
+// option and why in Batch.strBadOption and Batch.strBadWhy. Elsewhere
+// without /l the default model (5).
 bool InitBatch();
+
+// After LoadConfig: a request of the command line (not "**") whose code is
+// no request's is refused before any register is opened: said in the
+// message log, an error-log line of code 3, and false with the option in
+// Batch.strBadOption and Batch.strBadWhy.
+bool CommandLineRequestKnown();
 
 // The semaphore file setup.ini names ([Casse] "sem", from the start
 // folder); empty when it names none.
@@ -121,4 +152,6 @@ void SayRunEnd();
 // error-log line (code 3). Code and argument are taken as copies: the
 // builders clear Core.strReqArg, which a caller may have passed.
 bool ExecRequest(std::string code, std::string arg);
+// Whether the code is a request's (the request list's "**" is not).
+bool IsRequestCode(const std::string& code);
 

@@ -259,6 +259,14 @@ bool RunRequest(const std::string& code, const std::string& arg, bool& known) {
 
 }  // namespace
 
+bool IsRequestCode(const std::string& code) {
+    for (const RequestEntry& request : kRequests)
+        if (code == request.code) return true;
+    for (const ImportEntry& entry : kImports)
+        if (code == entry.code) return true;
+    return IsReportBuilderCode(code) || IsTableBuilderCode(code);
+}
+
 bool ExecRequest(std::string code, std::string arg) {
     const int32_t failures = Work.failures;
     const bool importFailedBefore = ImportFailedBefore();

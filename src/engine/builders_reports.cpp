@@ -423,6 +423,15 @@ ReportBuilderFn ReportBuilder(const std::string& code) {
     return nullptr;
 }
 
+bool IsReportBuilderCode(const std::string& code) {
+    if (ReportBuilder(code)) return true;
+    for (const TokenRequest& t : kTokens)
+        if (code == t.code) return true;
+    for (const char* c : {"*c", "*B", "*K", "*2", "*3"})
+        if (code == c) return true;
+    return false;
+}
+
 bool RunReportBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     if (const ReportBuilderFn run = ReportBuilder(code)) {

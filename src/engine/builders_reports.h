@@ -94,6 +94,8 @@ ReportBuilderFn ReportBuilder(const std::string& code);
 // error-log line of code 3. False when the code is not one of these.
 // queued is the builder's result.
 bool RunReportBuilder(const std::string& code, std::string arg, bool& queued);
+// Whether RunReportBuilder takes the code.
+bool IsReportBuilderCode(const std::string& code);
 // The request of the code does what cannot be undone (the closure, a reset,
 // a deletion): it is never sent to a register twice.
 bool RequestCannotBeUndone(const std::string& code);

@@ -624,6 +624,12 @@ bool RunRange32(const std::string& arg, int32_t wholeLast, bool (*send)(int32_t,
 
 }  // namespace
 
+bool IsTableBuilderCode(const std::string& code) {
+    for (const BatchBuilder& b : kBatchBuilders)
+        if (code == b.code) return true;
+    return false;
+}
+
 bool RunTableBuilder(const std::string& code, std::string arg, bool& queued) {
     queued = false;
     const BatchBuilder* found = nullptr;

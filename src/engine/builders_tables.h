@@ -115,3 +115,5 @@ bool ModelHasRequestTable(const std::string& code);
 // nothing and is said with the argument in the message log and as an
 // error-log line of code 3.
 bool RunTableBuilder(const std::string& code, std::string arg, bool& queued);
+// Whether RunTableBuilder takes the code.
+bool IsTableBuilderCode(const std::string& code);

@@ -75,6 +75,7 @@ bool StartQueued() {
     CassaList[Core.nOpenCash].bFailed = True;
     // A device that another run holds is said on standard error too, once.
     if (PortHeld()) {
+        if (Core.nOpenCash >= 0 && Core.nOpenCash < 32) Batch.heldPorts |= 1u << Core.nOpenCash;
         const std::string text = PortHeldText();
         if (std::find(Batch.endNotes.begin(), Batch.endNotes.end(), text) == Batch.endNotes.end())
             Batch.endNotes.push_back(text);

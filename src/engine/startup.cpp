@@ -151,7 +151,7 @@ bool StoreLanguageChoice() {
     return true;
 }
 
-std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder) {
+std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder, bool* busy) {
     // What holds the folder, for a run that finds it held: the process and
     // its command line.
     std::string who = "pid " + std::to_string(::getpid()) + ": ecrprog";
@@ -159,6 +159,7 @@ std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& fo
     std::string holder;
     const platform::FolderLock::Result held = lock.Hold(folder, who, holder);
     const int err = errno;
+    if (busy) *busy = held == platform::FolderLock::Result::Busy;
     if (held == platform::FolderLock::Result::Held) return "";
     // A missing folder has nothing to hold: the run's own checks say so.
     if (held == platform::FolderLock::Result::Failed && err == ENOENT) return "";

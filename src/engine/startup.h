@@ -83,4 +83,6 @@ bool StoreLanguageChoice();
 // run may not work there, naming the folder: another run of the program or
 // the program's windows hold it (and what holds it, when known), or no lock
 // can be taken on it (and the system's reason); nothing has been written.
-std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder);
+// busy, when given, tells whether another holds it (a refusal that ends
+// when that one does).
+std::string HoldCustomerFolder(platform::FolderLock& lock, const std::string& folder, bool* busy = nullptr);

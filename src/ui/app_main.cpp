@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -55,30 +56,47 @@ int RunBatch(int argc, char** argv) {
         return 2;
     }
     Core.bInteractive = false;
-    InitBatch();
+    if (!InitBatch()) {
+        // A /l against the customer folder's model: refused as a command
+        // line that does not parse, before anything is written.
+        LogErr(4, OpenTurnSubject());
+        std::cerr << CmdLineErrorLine() << std::endl;
+        return 2;
+    }
     // One run at a time on a customer folder: a second one is refused before
     // it writes anything there (its logs, its semaphore or a table).
     platform::FolderLock folderLock;
-    const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir);
+    bool busy = false;
+    const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir, &busy);
     if (!held.empty()) {
         std::cerr << "ecrprog: " << held << std::endl;
         // A base folder that is a file holds no other run: a caller waiting
         // for the semaphore file is told that this one ended, or standard
         // error says the file cannot be written (under that path or of it).
+        // Such a folder, or one whose lock cannot be taken, is the job's to
+        // fix; a folder held by another run is free later.
         if (platform::FileExists(Core.strRootDir)) {
             Core.strSemFile = SemFileSetting();
             WriteSemFile();
             for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
         }
+        std::cerr << "ecrprog: " << TroubleText(busy ? RunTrouble::Held : RunTrouble::Setup) << std::endl;
         return 1;
     }
     LoadConfig();
     for (const std::string& note : Batch.settingNotes) std::cerr << "ecrprog: " << note << std::endl;
+    if (!CommandLineRequestKnown()) {
+        std::cerr << CmdLineErrorLine() << std::endl;
+        WriteSemFile();
+        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+        return 2;
+    }
     const std::string nothing = BatchNothingToDo();
     if (!nothing.empty()) {
         std::cerr << "ecrprog: " << nothing << std::endl;
         WriteSemFile();
         for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+        std::cerr << "ecrprog: " << TroubleText(RunTrouble::Setup) << std::endl;
         return 1;
     }
 
@@ -162,6 +180,13 @@ int RunInteractive(int argc, char** argv) {
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // Help is printed before anything else: no display, no folder touched.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << UsageText();
+            return std::cout.flush() ? 0 : 1;
+        }
+    }
     // A command-line run (one with arguments) notes a stop asked from its
     // first moment, and takes it as any other; no file is named yet for a
     // second one to create. The windows take their signals once shown.

@@ -86,6 +86,42 @@ TEST_F(ShellTest, InitBatchTakesTheBaseFolderFromTheSetupFile) {
     EXPECT_EQ(CassaConf.P911 & 2, 0);
 }
 
+// A customer folder in a model's folder of the start folder (the windows' layout) is of that model.
+TEST_F(ShellTest, TheModelOfARunComesFromOptionLOrTheModelFolder) {
+    const struct {
+        const char* path;    // setup file [Casse] path
+        const char* casse;   // its installations
+        const char* model;   // the /l option, if any
+        const char* key;     // the model taken ("": refused)
+        int number;
+    } rows[] = {
+        {"LX4100/Demo", "", nullptr, "LX4100", 1},
+        {"lx4100/Demo", "", "/l:1", "LX4100", 1},
+        {"LX4100/Demo", "", "/l:9", "", 0},
+        {"DRAVO57/Shop", "c1=Shop|4\r\n", nullptr, "DRAVO57", 4},
+        {"DRAVO57/Shop", "c1=Lx|1\r\n", "/l:3", "DRAVO57", 3},
+        {"DRAVO57/Shop", "", nullptr, "DRAVO57", 3},
+        {"base", "", nullptr, "TAV3800", 5},           // elsewhere: the default
+        {"sub/LX4100/Demo", "", "/l:9", "TIMBREL", 9},  // not a folder of the start folder
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.path) + " " + (r.model ? r.model : ""));
+        Write("batch.ini", std::string("[Casse]\r\npath=") + r.path + "\r\n" + r.casse);
+        ConfigLevel.InitOffLine(12, "V014057");
+        std::vector<std::string> args = {"/r:**", "/f:batch.ini"};
+        if (r.model) args.push_back(r.model);
+        ASSERT_TRUE(Parse(args));
+        EXPECT_EQ(InitBatch(), *r.key != 0);
+        if (*r.key == 0) {
+            EXPECT_EQ(CmdLineErrorLine(), "ecrprog: \"/l:9\" refused: model TIMBREL, but the customer folder " +
+                                              dir.file("LX4100/Demo") + " is one of model LX4100 (/l:1); " + UsageLine());
+            continue;
+        }
+        EXPECT_EQ(ConfigLevel.CashType(), r.key);
+        EXPECT_EQ(ConfigLevel.CashTypen(), r.number);
+    }
+}
+
 TEST_F(ShellTest, LoadConfigReadsTheRunAndTheRequestListInFileOrder) {
     Write("setup.ini", "[Casse]\r\nlogerr=err.log\r\nsem=/tmp/x/done.sem\r\n");
     Write("config.ini",
