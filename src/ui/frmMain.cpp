@@ -11,11 +11,14 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPointer>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "core/cash_list.h"
 #include "core/globals.h"
@@ -99,34 +102,153 @@ bool UserInput(QEvent::Type type) {
     }
 }
 
+// The control a click or key given to the window goes to as the window
+// stands now: the one at the click's place, the one with the focus.
+QWidget* AimOf(QWidget* window, QEvent::Type type, QPoint at) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel: {
+        QWidget* child = window->childAt(at);
+        return child ? child : window;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return window->focusWidget() ? window->focusWidget() : window;
+    case QEvent::Close:
+        return window;
+    default:
+        return nullptr;  // a release goes where its press went
+    }
+}
+
+// How the event is made again when it goes on: a click or a turn of the
+// wheel from its values, anything else from a copy.
+std::function<std::unique_ptr<QEvent>()> Maker(const QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        const auto* w = static_cast<const QWheelEvent*>(event);
+        return [pos = w->position(), global = w->globalPosition(), pixels = w->pixelDelta(),
+                angle = w->angleDelta(), buttons = w->buttons(), modifiers = w->modifiers(), phase = w->phase(),
+                inverted = w->inverted(), source = w->source(), device = w->pointingDevice()] {
+            return std::unique_ptr<QEvent>(
+                new QWheelEvent(pos, global, pixels, angle, buttons, modifiers, phase, inverted, source, device));
+        };
+    }
+    if (const auto* m = dynamic_cast<const QMouseEvent*>(event)) {
+        return [type = m->type(), pos = m->position(), scene = m->scenePosition(), global = m->globalPosition(),
+                button = m->button(), buttons = m->buttons(), modifiers = m->modifiers(), time = m->timestamp(),
+                device = m->pointingDevice()] {
+            auto* made = new QMouseEvent(type, pos, scene, global, button, buttons, modifiers, device);
+            made->setTimestamp(time);
+            return std::unique_ptr<QEvent>(made);
+        };
+    }
+    std::shared_ptr<const QEvent> copy(event->clone());
+    return [copy] { return std::unique_ptr<QEvent>(copy->clone()); };
+}
+
+// The widget of a top-level window (nullptr for a window of none).
+QWidget* WidgetOf(const QObject* window) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowHandle() == window) return w;
+    return nullptr;
+}
+
+bool IsKey(QEvent::Type type) { return type == QEvent::KeyPress || type == QEvent::KeyRelease; }
+
 }  // namespace
 
-TickInputHold::TickInputHold() {
-    modalAtStart_ = QApplication::activeModalWidget();
-    qApp->installEventFilter(this);
-}
+TickInputHold::TickInputHold() { qApp->installEventFilter(this); }
 
 TickInputHold::~TickInputHold() {
     qApp->removeEventFilter(this);
     if (waitCursor_) QApplication::restoreOverrideCursor();
-    // In the order they came, for the windows still there.
-    for (auto& [target, event] : held_)
-        if (target) QCoreApplication::postEvent(target, event.release());
+}
+
+void TickInputHold::BeginTick() {
+    inTick_ = true;
+    modalAtStart_ = QApplication::activeModalWidget();
+}
+
+void TickInputHold::EndTick() {
+    inTick_ = false;
+    if (waitCursor_) {
+        waitCursor_ = false;
+        QApplication::restoreOverrideCursor();
+    }
+    // Not from inside the tick's own call: a question that held input opens
+    // must let the next ticks run under it.
+    if (!held_.empty() && !replayAsked_) {
+        replayAsked_ = true;
+        QTimer::singleShot(0, this, [this] { Replay(); });
+    }
+}
+
+bool TickInputHold::StillAimed(const Held& h) {
+    if (!h.aimed) return true;
+    QWidget* window = WidgetOf(h.window);
+    if (!h.aim || !window || !h.aim->isEnabled()) return false;
+    // A window opened since (a question) stands over it.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != window) return false;
+    return AimOf(window, h.type, h.at) == h.aim;
+}
+
+void TickInputHold::Replay() {
+    replayAsked_ = false;
+    if (inTick_) return;  // asked again at the tick's end
+    // Input that comes while this goes on (under a question it opens) is
+    // held and handed on by itself.
+    std::vector<Held> batch;
+    batch.swap(held_);
+    ++replaying_;
+    bool refused = false, lost = false;
+    for (Held& h : batch) {
+        if (!refused && (!h.window || !StillAimed(h))) refused = true;
+        if (refused) {
+            lost = lost || h.aimed;
+            continue;
+        }
+        const int shown = modalsShown_;
+        const std::unique_ptr<QEvent> event = h.make();
+        const QEvent* outer = std::exchange(handing_, event.get());
+        QCoreApplication::sendEvent(h.window, event.get());
+        handing_ = outer;
+        // The rest was given before the user saw what this opened.
+        if (modalsShown_ != shown) refused = true;
+    }
+    --replaying_;
+    if (lost) ShowMsg("inputlost", "");
 }
 
 bool TickInputHold::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && replaying_ > 0) {
+        const auto* w = qobject_cast<const QWidget*>(watched);
+        if (w && w->isWindow() && w->isModal()) ++modalsShown_;
+        return false;
+    }
+    if (event == handing_ || (!inTick_ && held_.empty())) return false;
     if (!watched->isWindowType() || !UserInput(event->type())) return false;
-    const QWidget* window = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowHandle() == watched) window = w;
+    QWidget* window = WidgetOf(watched);
     if (!window || LinkWindow(window)) return false;
     // A window that the tick itself opened (the modem's dial) is answered
     // inside it.
     const QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal == window && modal != modalAtStart_) return false;
-    held_.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
+    Held h;
+    h.window = watched;
+    h.type = event->type();
+    if (const auto* point = dynamic_cast<const QSinglePointEvent*>(event)) h.at = point->position().toPoint();
+    h.make = Maker(event);
+    // A key after other input that waits here goes where that input puts
+    // the focus (a click, a Tab); the first is checked against the focus.
+    if (!IsKey(h.type) || held_.empty()) {
+        h.aim = AimOf(window, h.type, h.at);
+        h.aimed = h.aim != nullptr;
+    }
+    held_.push_back(std::move(h));
     // The input waits: the cursor says so until the step ends.
-    if (!waitCursor_) {
+    if (inTick_ && !waitCursor_) {
         waitCursor_ = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
@@ -147,6 +269,7 @@ QPointer<frmProg> globProgForm;
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmMain");
     fMainForm = this;
+    inputHold_ = std::make_unique<TickInputHold>();
     tmrMain_ = new QTimer(this);
     tmrMain_->setObjectName("tmrMain");
     tmrMain_->setInterval(10);
@@ -394,10 +517,9 @@ void frmMain::tmrMain_Timer() {
     // come round while one is still running: it is skipped.
     if (inTick_) return;
     inTick_ = true;
-    {
-        TickInputHold hold;
-        GestMainTimer();
-    }
+    inputHold_->BeginTick();
+    GestMainTimer();
+    inputHold_->EndTick();
     inTick_ = false;
     if (MainTimer.MainClosing) {
         tmrMain_->stop();

@@ -4,7 +4,9 @@
 // display, the configuration tree docked at the left and the area where the
 // editor on screen stands beside it.
 #include <QMainWindow>
+#include <QEvent>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -18,6 +20,7 @@ class QAction;
 class QTimer;
 class QToolButton;
 class frmDocument;
+class TickInputHold;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -80,6 +83,7 @@ private:
 
     bool loaded_ = false;
     bool inTick_ = false;
+    std::unique_ptr<TickInputHold> inputHold_;  // the user's input during a tick
     bool waitOn_ = false;
     double waitStart_ = 0;
     std::string waitShown_;  // register, command and description last drawn
@@ -117,6 +121,14 @@ void ShowSerialTraceWindow();
 // between two ticks, never inside the link's wait, and the link keeps its
 // pace under it. Once input is held the cursor is the wait cursor until the
 // tick ends. The progress window's Cancel acts at once.
+//
+// Held input goes on after the tick, in its order, and before any input that
+// came later (which waits behind it). Each click and key goes to the control
+// it was aimed at when it came: when that control is gone, disabled, under a
+// window opened since, or no longer the one at the click's place or with the
+// focus, it and all input after it are refused, and the status text says so.
+// A question opened by held input refuses the rest too: it was given before
+// the user saw the question.
 class TickInputHold : public QObject {
 public:
     TickInputHold();
@@ -124,11 +136,39 @@ public:
     TickInputHold(const TickInputHold&) = delete;
     TickInputHold& operator=(const TickInputHold&) = delete;
 
+    // A tick begins: input is held from now.
+    void BeginTick();
+    // The tick is over: the input held goes on as soon as the events run.
+    void EndTick();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
+    struct Held {
+        QPointer<QObject> window;  // the window the system gave it to
+        QEvent::Type type = QEvent::None;
+        QPoint at;                 // a click's place in the window
+        // Makes the event anew when it goes on. A click is kept as its
+        // values, not as the event: the toolkit's mouse events share their
+        // point with every later one, so a copy kept would move with the mouse.
+        std::function<std::unique_ptr<QEvent>()> make;
+        // The control it was aimed at when it came. A key that follows other
+        // input held with it goes where that input put the focus (none here).
+        QPointer<QWidget> aim;
+        bool aimed = false;  // a click or a key whose control is checked
+    };
+    // The input held, handed on in its order.
+    void Replay();
+    // Whether the held input still reaches the control it was aimed at.
+    static bool StillAimed(const Held& h);
+
+    std::vector<Held> held_;
+    bool inTick_ = false;
+    bool replayAsked_ = false;
+    int replaying_ = 0;      // input is being handed on (a question may open inside)
+    int modalsShown_ = 0;    // modal windows shown while input was handed on
+    const QEvent* handing_ = nullptr;  // the held event being handed on now
     // A modal window open when the tick began: the question the user is
     // answering while the link goes on.
     QPointer<QWidget> modalAtStart_;

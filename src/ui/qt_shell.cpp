@@ -30,18 +30,14 @@ void LogBox(const std::string& text, const std::string& title) {
     WriteMsgLog(title.empty() ? text : title + " - " + text);
 }
 
-// A question or message box of the shell is open. The main timer runs on
-// under it, so the link keeps its pace; a refresh of the editor on screen
-// after a read waits for the answer, so the editor that asked is not
-// changed under its own question.
-int questionsOpen = 0;
-bool refreshHeld = false;
+}  // namespace
 
-struct QuestionOpen {
-    QuestionOpen() { ++questionsOpen; }
+class QtShell::QuestionOpen {
+public:
+    explicit QuestionOpen(QtShell& shell) : shell_(shell) { ++shell_.questionsOpen_; }
     ~QuestionOpen() {
-        if (--questionsOpen > 0 || !refreshHeld) return;
-        refreshHeld = false;
+        if (--shell_.questionsOpen_ > 0 || !shell_.refreshHeld_) return;
+        shell_.refreshHeld_ = false;
         // After the code that asked has acted on its answer: it never acts on
         // values re-read under its own question. Through the shell, so that a
         // question opened meanwhile holds it again.
@@ -51,9 +47,10 @@ struct QuestionOpen {
     }
     QuestionOpen(const QuestionOpen&) = delete;
     QuestionOpen& operator=(const QuestionOpen&) = delete;
-};
 
-}  // namespace
+private:
+    QtShell& shell_;
+};
 
 QtShell& TheQtShell() {
     static QtShell shell;
@@ -124,13 +121,17 @@ void QtShell::MsgBox(const std::string& text, const std::string& title) {
     }
     if (MainTimer.bTickRunning) {
         // Said from inside the main timer's tick: the box stays on screen
-        // and the tick goes on, so that the link never waits on it.
+        // and the tick goes on, so that the link never waits on it (a box
+        // that waited there would stop the timer, and the link with it, until
+        // it is closed). What is said so is a fault already acted on: nothing
+        // after it waits for the user's reading, and input held during the
+        // tick is refused under it rather than given to the window below.
         auto* box = new QMessageBox(QMessageBox::Information, ToQt(title), ToQt(text), QMessageBox::Ok, fMainForm);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
         return;
     }
-    QuestionOpen open;
+    QuestionOpen open(*this);
     QMessageBox::information(fMainForm, ToQt(title), ToQt(text));
 }
 
@@ -141,7 +142,7 @@ Reply QtShell::Ask(const std::string& text, const std::string& title) {
         LogBox(text, title);
         return Reply::Yes;
     }
-    QuestionOpen open;
+    QuestionOpen open(*this);
     QMessageBox box(QMessageBox::Question, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No, fMainForm);
     box.setDefaultButton(QMessageBox::Yes);
     // Escape and the close box answer neither Yes nor No: they press this
@@ -158,8 +159,8 @@ Reply QtShell::Ask(const std::string& text, const std::string& title) {
 void QtShell::RefreshForm() {
     // The editor on screen may be the one asking: it is shown again when
     // the question is answered (the same register still open then).
-    if (questionsOpen > 0) {
-        refreshHeld = refreshHeld || Core.nOpenCash == LinkState.nCurCash;
+    if (questionsOpen_ > 0) {
+        refreshHeld_ = refreshHeld_ || Core.nOpenCash == LinkState.nCurCash;
         return;
     }
     ::RefreshForm();

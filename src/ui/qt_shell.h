@@ -45,9 +45,18 @@ protected:
     void ListError(const std::string& text, bool registerPrefix) override;
 
 private:
+    // Counts a question or message box of the shell while it is open.
+    class QuestionOpen;
+
     // Kept while there is no main window (status text, progress bar).
     std::string status_;
     ProgressRange range_;
+    // Questions and message boxes of the shell open now. The main timer runs
+    // on under them, so the link keeps its pace; a refresh of the editor on
+    // screen after a read waits for the answer (refreshHeld_), so the editor
+    // that asked is not changed under its own question.
+    int questionsOpen_ = 0;
+    bool refreshHeld_ = false;
 };
 
 // The program's shell, installed by Main.

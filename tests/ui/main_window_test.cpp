@@ -379,14 +379,14 @@ TEST_F(MainWindowTest, InputHeldDuringAStepWaitsUnderTheWaitCursorAndGoesOnAfter
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         clicks = progressClicks = 0;
-        {
-            TickInputHold step;
-            shelltest::PostClick(c.target);
-            QCoreApplication::processEvents();
-            EXPECT_EQ(clicks + progressClicks, c.held ? 0 : 1);
-            const QCursor* cursor = QApplication::overrideCursor();
-            EXPECT_EQ(cursor ? cursor->shape() : Qt::ArrowCursor, c.held ? Qt::WaitCursor : Qt::ArrowCursor);
-        }
+        TickInputHold step;
+        step.BeginTick();
+        shelltest::PostClick(c.target);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(clicks + progressClicks, c.held ? 0 : 1);
+        const QCursor* cursor = QApplication::overrideCursor();
+        EXPECT_EQ(cursor ? cursor->shape() : Qt::ArrowCursor, c.held ? Qt::WaitCursor : Qt::ArrowCursor);
+        step.EndTick();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         QCoreApplication::processEvents();
         EXPECT_EQ(clicks + progressClicks, 1);

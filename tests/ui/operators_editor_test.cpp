@@ -2,10 +2,17 @@
 // rights bits (boxed and not), operator 1's lock, the model gating and the
 // chip card: its buttons, requests, the answer to the register and a card
 // read shown in the operator's controls.
+#include <QMessageBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <map>
+
 #include "core/cash_list.h"
+#include "core/main_timer_state.h"
 #include "engine/builders_reports.h"
 #include "engine/operation.h"
 #include "ui/editor_fixture.h"
+#include "ui/frmDocument.h"
 #include "ui/frmOperatori.h"
 #include "store/cards.h"
 #include "transfers/cards_transfer.h"
@@ -298,6 +305,86 @@ TEST_F(OperatorsTest, AWrittenCardCarriesTheControlsToTheRegister) {
     EXPECT_EQ(OpeCard.strData, "100000");
     w->cmdRead->click();
     EXPECT_EQ(Queued().back(), "*2;+4;&a;#H;*3;");
+}
+
+// A click on the code, "7" typed and a click on Waiters in the tree, the
+// first two while a step of the link runs, the last from the window system
+// right after it: all go on in their order, to the controls they were aimed
+// at, so leaving asks about the code typed; when the editor was loaded anew
+// or a box opened meanwhile, they are refused and the status text says so.
+// The tree shows the editor on screen whatever came.
+TEST_F(OperatorsTest, InputHeldDuringAStepReachesItsControlsInOrderOrIsRefused) {
+    enum Meanwhile { kNothing, kEditorLoaded, kBoxOpened };
+    constexpr int kClose = editortest::ScriptedShell::kClose;
+    const std::string lost = "What you did while the register was busy was not taken: the window changed "
+                             "meanwhile. Please do it again.";
+    const struct {
+        const char* name;
+        Meanwhile meanwhile;
+        int answer;          // to "Save the changes?"
+        const char* editor;  // on screen after it
+        const char* saved;   // operator 2's number and code in the file after it
+        const char* shown;   // the code field, when the operators stay
+        std::string status;
+        size_t questions;
+        bool treeInStep = false;  // the click on Waiters comes during the step too
+    } cases[] = {
+        {"the editor loaded anew", kEditorLoaded, true, "K_FRMOPERATORI", "02002", "", lost, 0},
+        {"a box opened", kBoxOpened, true, "K_FRMOPERATORI", "02002", "2", lost, 0},
+        {"the question closed", kNothing, kClose, "K_FRMOPERATORI", "02002", "27", "", 1},
+        {"Yes", kNothing, true, "K_FRMCAMERIERI", "02027", "", "Saved", 1},
+        {"Yes, every click in the step", kNothing, true, "K_FRMCAMERIERI", "02027", "", "Saved", 1, true},
+    };
+    Operators();
+    const std::string original = File("Operatori.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CloseCurrentEditor();
+        Write("Shop/Cassa1/Operatori.txt", original);
+        frmOperatori* w = Operators();
+        Choose(w->cbxOpe, 2);
+        QCoreApplication::processEvents();  // the windows in their places
+        QTreeWidget* tree = fDocForm->Tree();
+        std::map<QString, QTreeWidgetItem*> nodes;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) nodes[(*it)->data(0, Qt::UserRole + 1).toString()] = *it;
+        tree->setCurrentItem(nodes["K_FRMOPERATORI"]);  // the editor was chosen there
+        tree->scrollToItem(nodes["K_FRMCAMERIERI"]);
+        shell.questions.clear();
+        shell.answers = {c.answer};
+
+        TickInputHold step;
+        step.BeginTick();
+        // One by one, as the window system hands them over.
+        shelltest::PostClick(w->txtP320C);
+        QCoreApplication::processEvents();
+        shelltest::PostKey(main_.get(), Qt::Key_7, "7");
+        const QRect waiters = tree->visualItemRect(nodes["K_FRMCAMERIERI"]);
+        if (c.treeInStep) shelltest::PostClick(tree->viewport(), false, waiters.center());
+        QCoreApplication::processEvents();
+        if (c.meanwhile == kEditorLoaded) {
+            ASSERT_TRUE(ShowForm("K_FRMOPERATORI"));
+        }
+        if (c.meanwhile == kBoxOpened) {
+            MainTimer.bTickRunning = true;
+            shell.QtShell::MsgBox("Disk full", "");
+            MainTimer.bTickRunning = false;
+        }
+        step.EndTick();
+        if (!c.treeInStep) shelltest::PostClick(tree->viewport(), true, waiters.center());
+        QCoreApplication::processEvents();
+
+        EXPECT_EQ(ShellState.strCurFrmKey, c.editor);
+        EXPECT_EQ(tree->currentItem(), nodes[c.editor]);
+        EXPECT_EQ(Operator(2).substr(0, 5), c.saved);
+        if (auto* shown = dynamic_cast<frmOperatori*>(CurrentEditor())) {
+            EXPECT_EQ(Shown(shown->txtP320C), c.shown);
+        }
+        EXPECT_EQ(Status(), c.status);
+        EXPECT_EQ(shell.questions.size(), c.questions);
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->close();
+        shell.answers = {false};  // the change left is dropped
+        CloseCurrentEditor();
+    }
 }
 
 TEST_F(OperatorsTest, EraseAsksFirstAndNeedsNoOperator) {

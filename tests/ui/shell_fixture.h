@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
@@ -39,18 +40,35 @@ inline bool EventsUntil(const std::function<bool()>& done, int ms = 5000, int sl
     return done();
 }
 
-// A click on the button as the window system delivers one: posted to the
-// button's window, it reaches the button only when the program lets events
-// run, and passes the program's event filters on its way.
-inline void PostClick(QAbstractButton* button) {
-    QWindow* window = button->window()->windowHandle();
+// A click on the control (at the point, in its own coordinates; its middle
+// when none) as the window system delivers one: posted to the control's
+// window, it reaches the control only when the program lets events run, and
+// passes the program's event filters on its way. With now, the window has it
+// at once, as from the window system between two steps of the link.
+inline void PostClick(QWidget* target, bool now = false, QPoint point = {-1, -1}) {
+    QWindow* window = target->window()->windowHandle();
     if (!window) return;
-    const QPointF at = button->mapTo(button->window(), button->rect().center());
-    const QPointF global = button->mapToGlobal(button->rect().center());
-    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-        QCoreApplication::postEvent(window, new QMouseEvent(type, at, global, Qt::LeftButton,
-                                                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                                            Qt::NoModifier));
+    if (point.x() < 0) point = target->rect().center();
+    const QPointF at = target->mapTo(target->window(), point);
+    const QPointF global = target->mapToGlobal(point);
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        auto* click = new QMouseEvent(type, at, global, Qt::LeftButton,
+                                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                      Qt::NoModifier);
+        if (now) {
+            QApplication::sendEvent(window, click);
+            delete click;
+        } else {
+            QCoreApplication::postEvent(window, click);
+        }
+    }
+}
+
+// A key typed (a press and its release) as the window system delivers one,
+// posted to the window.
+inline void PostKey(QWidget* window, Qt::Key key, const QString& text) {
+    for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QCoreApplication::postEvent(window->windowHandle(), new QKeyEvent(type, key, Qt::NoModifier, text));
 }
 
 // The shipped language files.
