@@ -105,7 +105,19 @@ int16_t Transmit(bool wantAck, bool discardInput) {
     CurrentShell().DoEvents();
     if (discardInput && InputPending()) {
         std::string head = ReadInput();
-        DropStrayAcks(head);
+        // An acknowledgement whose last bytes are still on their way (one
+        // that a Cancel or a time-out stopped waiting for) is awaited as
+        // briefly as an acknowledgement is, and dropped: it starts no frame,
+        // and reading it as one would hold this send for a frame's time-out.
+        const double since = platform::Timer();
+        while (DropStrayAcks(head) && platform::Timer() - since <= LinkState.sngTOReadAck) {
+            WaitInput(1);
+            if (InputPending()) head += ReadInput();
+        }
+        if (DropStrayAcks(head)) {
+            head.clear();
+            LogSerial(kLogErr, GetText("Errori", "StrayAck"));
+        }
         Comm.strRxKeep = head + Comm.strRxKeep;
         if (!Comm.strRxKeep.empty()) {
             std::string kept = LinkState.TxFrame;
