@@ -2,7 +2,6 @@
 // on a pseudo-terminal driven by the main window's timer: a keyboard type
 // chosen in the editor is the one whose keys reach the register, and a
 // bitmap chosen in the logo editor reaches it row for row.
-#include <QCheckBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -410,47 +409,41 @@ TEST_F(OneOperationTest, AClosureNamesItsRegistersAndASilentOneIsSaidAtOnce) {
 TEST_F(OneOperationTest, EachRegistersStepIsLoggedOnceBeforeItsEnd) {
     const auto bulk = [this](size_t item, bool send) {
         prog = std::make_unique<frmProg>();
-        for (QCheckBox* c : prog->chkEna) c->setChecked(false);
-        prog->chkEna[item]->setChecked(true);
+        for (size_t i = 0; i < prog->chkEna.size(); ++i) prog->chkEna[i]->setChecked(i == item);
         (send ? prog->cmdSend : prog->cmdLoad)->click();
     };
+    const auto keyboardLoad = [this] {
+        auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+        e->cmdSend->click();  // keys for the registers to send back
+        ASSERT_TRUE(RunToIdle(120));
+        Write("Shop/msg.log", "");
+        e->cmdLoad->click();
+    };
     const struct {
-        const char* name;
         std::function<void()> start;
-        std::vector<std::string> logged;
+        const char* logged;
     } rows[] = {
-        {"bulk send of operators", [&] { bulk(7, true); },
-         {"Sending operators - in progress", "Sent to register 1", "Sending operators - in progress",
-          "Sent to register 2"}},
-        {"bulk load of operators", [&] { bulk(7, false); },
-         {"Reading operators - in progress", "Read from register 1", "Reading operators - in progress",
-          "Read from register 2"}},
-        {"bulk send of the register options", [&] { bulk(15, true); }, {"Sent to register 1", "Sent to register 2"}},
-        {"keyboard load",
-         [this] {
-             auto* e = Open<frmTastiera>("K_FRMTASTIERA");
-             e->cmdSend->click();  // keys for the registers to send back
-             ASSERT_TRUE(RunToIdle(120));
-             Write("Shop/msg.log", "");
-             e->cmdLoad->click();
-         },
-         {"Reading keyboard - in progress", "Read from register 1", "Reading keyboard - in progress",
-          "Read from register 2"}},
+        {[&] { bulk(7, true); }, "Sending operators - in progress|Sent to register 1|"
+                                 "Sending operators - in progress|Sent to register 2|"},
+        {[&] { bulk(7, false); }, "Reading operators - in progress|Read from register 1|"
+                                  "Reading operators - in progress|Read from register 2|"},
+        {[&] { bulk(15, true); }, "Sent to register 1|Sent to register 2|"},  // two records each
+        {keyboardLoad, "Reading keyboard - in progress|Read from register 1|"
+                       "Reading keyboard - in progress|Read from register 2|"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.logged);
         Write("Shop/msg.log", "");
         row.start();
         ASSERT_TRUE(RunToIdle(120));
-        std::vector<std::string> logged;
+        std::string logged;
         std::istringstream log(Read("Shop/msg.log"));
         for (std::string line; std::getline(log, line);) {
             line = line.substr(line.find(" : ") + 3);
             line.pop_back();  // the CR
-            if (line.find("in progress") != std::string::npos && line.find("PC link") == std::string::npos)
-                logged.push_back(line);
-            else if (line.rfind("Sent to", 0) == 0 || line.rfind("Read from", 0) == 0)
-                logged.push_back(line);
+            if ((line.find("in progress") != std::string::npos && line.find("PC link") == std::string::npos) ||
+                line.rfind("Sent to", 0) == 0 || line.rfind("Read from", 0) == 0)
+                logged += line + "|";
         }
         EXPECT_EQ(logged, row.logged);
         prog.reset();

@@ -225,11 +225,9 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
             // The refusal after Yes stays over the operation's next lines,
             // listed in the progress window too, until the user acts.
             const std::string refusal = Status();
-            ShowMsg("30", "2");
-            ShowResult("Sent to register 2");
-            ShowOperationEnd();
+            ShowMsg("30", "2"), ShowResult("Sent to register 2"), ShowOperationEnd();
             EXPECT_EQ(Status(), refusal);
-            QListWidget* listed = frmProgress::Instance()->lstMessages;
+            const QListWidget* listed = frmProgress::Instance()->lstMessages;
             ASSERT_GT(listed->count(), 0);
             EXPECT_EQ(listed->item(listed->count() - 1)->text().toStdString(), refusal);
             QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
