@@ -49,8 +49,7 @@ std::string RightAlign(const std::string& text, size_t width) {
 }
 
 void ShowAndLog(const std::string& text) {
-    Shell& shell = CurrentShell();
-    shell.SetStatusText(text);
+    ShowStatusText(text);
     WriteMsgLog(text);
 }
 
@@ -133,7 +132,7 @@ std::string GetProtocolText(const std::string& code) {
 
 void ShowMsg(const std::string& k1, const std::string& k2) {
     if (k1.empty() && k2.empty()) {
-        CurrentShell().SetStatusText("");
+        ShowStatusText("");
         return;
     }
     // A key without a text (no language file, or a key it lacks) is named,
@@ -149,7 +148,7 @@ void ShowMsg(const std::string& k1, const std::string& k2) {
 
 void ShowMsgText(const std::string& t1, const std::string& t2) {
     if (t1.empty() && t2.empty()) {
-        CurrentShell().SetStatusText("");
+        ShowStatusText("");
         return;
     }
     std::string text = t1;
@@ -175,7 +174,10 @@ void ShowResult(const std::string& text) {
         Texts.strHeldResult = text;
         return;
     }
-    ShowMsgText(text, "");
+    if (text == Texts.strLastLogged)
+        ShowStatusText(text);
+    else
+        ShowMsgText(text, "");
     Texts.strResult = text;
 }
 
@@ -191,8 +193,20 @@ void ReleaseResult(bool acknowledged) {
 }
 
 void ShowOperationEnd() {
-    CurrentShell().SetStatusText(Texts.strResult);
+    ShowStatusText(Texts.strResult);
     Texts.strResult.clear();
+}
+
+void KeepStatusText() {
+    Shell& shell = CurrentShell();
+    Texts.strKeptStatus = shell.StatusText();
+    if (!Texts.strKeptStatus.empty()) shell.AddMessage(Texts.strKeptStatus, false);
+}
+
+void ReleaseStatusText() { Texts.strKeptStatus.clear(); }
+
+void ShowStatusText(const std::string& text) {
+    if (Texts.strKeptStatus.empty()) CurrentShell().SetStatusText(text);
 }
 
 Reply AskConfirm() { return CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81")); }
@@ -218,6 +232,7 @@ bool WriteMsgLog(const std::string& text) {
     // Before the base folder is known there is nowhere to keep the log.
     if (Core.strRootDir.empty()) return false;
     std::string path = platform::JoinPath(Core.strRootDir, "msg.log");
+    Texts.strLastLogged = text;
     std::string line = platform::FormatLogTime(platform::Now()) + " : " + text + kCrLf;
     errno = 0;
     bool written = false;

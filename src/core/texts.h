@@ -44,6 +44,11 @@ struct TextsGlobals {
     // name, said only once the register acknowledged that reply.
     bool bResultHeld = false;
     std::string strHeldResult;
+    // A refusal of what the user answered Yes to: the status text keeps it
+    // over the operation's later lines until the user acts.
+    std::string strKeptStatus;
+    // The last line written to the message log in this run.
+    std::string strLastLogged;
     // The error log, the message log could not be written in this run (said once).
     bool bErrLogFailed = false;
     bool bMsgLogFailed = false;
@@ -88,7 +93,9 @@ void ShowSendRefused(const std::string& field);
 // open now (the record of what each register did counts it).
 void NoteFileStored();
 // A transfer's success ("Sent to register 1"): shown now, and kept for the
-// end of the operation, which would otherwise clear the status text.
+// end of the operation, which would otherwise clear the status text. The
+// message log takes it once when it comes again with nothing logged between
+// (the two options records of one register).
 void ShowResult(const std::string& text);
 // The end of an operation: the status text becomes its kept success, or
 // empty; nothing is kept after.
@@ -99,6 +106,16 @@ void ShowOperationEnd();
 // exchange was not done and nothing names it done.
 void HoldResult();
 void ReleaseResult(bool acknowledged);
+
+// The status text just shown, a refusal of what the user answered Yes to
+// during an operation, stays over the operation's later lines (its progress,
+// its successes, its end: those still go to the message log) until the user
+// acts; the progress window lists it too.
+void KeepStatusText();
+// The user acted (a click, a key): the status text follows the program again.
+void ReleaseStatusText();
+// The status text set directly, unless a refusal is kept there.
+void ShowStatusText(const std::string& text);
 
 // "Save the changes?" before a change is kept or dropped. Closed leaves the
 // change as it is, unsaved: the caller stays where it was.

@@ -20,6 +20,9 @@ std::string ReadText(const std::string& token);
 std::string SendText(const std::string& token);
 // The status text: section "Msg" key and section "Msg1" key "2".
 void Status(const std::string& key);
+// The same for a read, kept with the operation being built, so that each
+// further register's turn says it again (SayReadStatuses).
+void ReadStatus(const std::string& key);
 // The tree window's progress range, clamped to what the bar can show.
 void Range(int64_t minimum, int64_t maximum);
 // Commits the queue (and the send counters) for the replay on further

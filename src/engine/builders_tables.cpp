@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "core/config_level.h"
 #include "core/field_rules.h"
@@ -27,6 +28,11 @@
 #include "store/plu_checks.h"
 #include "store/table_file.h"
 #include "transfers/transfer.h"
+
+namespace {
+// The read statuses of the operation built last, in the order said.
+std::vector<std::string> readStatuses;
+}  // namespace
 
 namespace builders {
 
@@ -54,6 +60,11 @@ std::string ReadText(const std::string& token) { return "*2;+4;" + token + ";#H;
 std::string SendText(const std::string& token) { return "*2;+4;" + token + ";*3;"; }
 
 void Status(const std::string& key) { ShowMsg(key, "2"); }
+
+void ReadStatus(const std::string& key) {
+    readStatuses.push_back(key);
+    Status(key);
+}
 
 void Range(int64_t minimum, int64_t maximum) {
     CurrentShell().SetPGBRange(ClampInt16(minimum), ClampInt16(maximum));
@@ -182,6 +193,12 @@ bool RefuseArgument(const std::string& arg, bool letters) {
 }
 
 }  // namespace builders
+
+void ForgetReadStatuses() { readStatuses.clear(); }
+
+void SayReadStatuses() {
+    for (const std::string& key : readStatuses) ShowMsg(key, "2");
+}
 
 const char* RequestTable(const std::string& code) {
     static const struct {

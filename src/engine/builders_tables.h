@@ -13,6 +13,13 @@
 #include <cstdint>
 #include <string>
 
+// The status texts of the reads the last operation built ("Reading
+// operators - in progress"), said again when its queue is replayed for the
+// next register: each register's read is said before its end is.
+void SayReadStatuses();
+// A new operation is built: the read statuses of the last one go.
+void ForgetReadStatuses();
+
 // ---- Sends ------------------------------------------------------------------
 bool SendValuta();                       // currencies "*P"
 bool SendRResto();                       // change loading "^b"

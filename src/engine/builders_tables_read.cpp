@@ -28,7 +28,7 @@ bool SimpleRead(const char* token, int16_t& flag, const char* status, int64_t ra
                 void (*step)() = nullptr) {
     if (!NextCash(true)) return false;
     if (status) {
-        Status(status);
+        ReadStatus(status);
         Range(1, rangeMax);
     }
     if (step) step();
@@ -62,7 +62,7 @@ template <class Steps>
 bool RangeRead(const std::string& token, const char* status, Steps steps,
                float time = kDefaultTime) {
     if (!NextCash(false)) return false;
-    Status(status);
+    ReadStatus(status);
     Range(1, 100);
     steps();
     bool queued = Queue(ReadText(token), time);
@@ -83,7 +83,7 @@ bool NumberedRead(const char* token, int16_t from, int16_t to, const std::string
 // went into the queue.
 bool DumpRead(const std::string& token, const char* status, int64_t rangeMin, int64_t rangeMax) {
     if (!ResetTimer()) return false;
-    Status(status);
+    ReadStatus(status);
     Range(rangeMin, rangeMax);
     bool queued = ReqPLURange(token);
     if (queued) ++Transfer.nC08Pending;
@@ -121,7 +121,7 @@ bool ReqScontrino() {
 
 bool ReqScoMag() {
     if (!NextCash(true)) return false;
-    Status("68");
+    ReadStatus("68");
     Range(1, int64_t(Sizes.nMaxScoMag) + 1);
     ReqState.bRdScoMag = True;
     Queue(ReadText("&R"));

@@ -6,6 +6,7 @@
 #include "core/cash_list.h"
 #include "core/globals.h"
 #include "engine/batch.h"
+#include "engine/builders_tables.h"
 #include "engine/open_register.h"
 #include "engine/operation.h"
 #include "core/shell.h"
@@ -95,6 +96,9 @@ bool StartCycle() {
     Cycle.bRetryTaken = false;
     Cycle.bAborted = false;
     Texts.strResult.clear();
+    // A bulk run builds each of its tables into the one queue: the reads
+    // built before this one stay its own.
+    if (!CmdQueuePending()) ForgetReadStatuses();
     return true;
 }
 

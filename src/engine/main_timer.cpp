@@ -22,6 +22,7 @@
 #include "engine/batch.h"
 #include "engine/cycle.h"
 #include "engine/builders_reports.h"
+#include "engine/builders_tables.h"
 #include "engine/operation.h"
 #include "transfers/transfer.h"
 
@@ -243,6 +244,7 @@ void NextRegisterReplay() {
     MarkOpenDone();
     if (NextCash(false)) {
         RestoreCmdQueue();
+        SayReadStatuses();
         QueueTick();
     } else {
         CurrentShell().ClearShowWait(true);

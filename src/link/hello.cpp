@@ -251,7 +251,7 @@ int16_t GestHelloReq() {
             if (unanswered++ == 0)
                 ShowMsg("86", "2");
             else
-                CurrentShell().SetStatusText(GetText("Msg", "86") + " - " + GetText("Msg1", "2"));
+                ShowStatusText(GetText("Msg", "86") + " - " + GetText("Msg1", "2"));
         } else if (!LinkState.bHelloCmd && CassaConf.nHelloType == 0) {
             // Hello type 0: the hello command, then a second poll and hello.
             // bHelloCmd stays set, so the loop ends after the second hello.

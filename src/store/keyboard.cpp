@@ -77,6 +77,12 @@ std::array<KeyConf, kKeyEntries>& Level(int level) {
     return level == 0 ? Keyb.KeyConf0 : Keyb.KeyConf1;
 }
 
+// The keyboard files' own load and save, shown while they run but not
+// logged: the message log keeps the operation's steps, and the load that
+// follows each register's read would stand after "Read from register N"
+// as if something were still under way.
+void ShowFileStep(const char* key) { ShowStatusText(GetText("Msg", key) + " - " + GetText("Msg1", "2")); }
+
 }  // namespace
 
 std::string FunCodeFileName() {
@@ -156,7 +162,7 @@ void LoadFunzioni() {
 }
 
 void LoadKeyConf() {
-    if (Keyb.bEditorShown) ShowMsg("47", "2");
+    if (Keyb.bEditorShown) ShowFileStep("47");
     SetKeybInfos();
     const int last = LastKeyIndex();
     const int16_t blankIdx = FindFunCode(0);
@@ -191,7 +197,7 @@ void LoadKeyConf() {
 }
 
 bool SaveKeyConf(std::string& error) {
-    ShowMsg("48", "2");
+    ShowFileStep("48");
     SetKeybInfos();
     const std::string& file = Keyb.strKeybConfFile;
     const int last = LastKeyIndex();

@@ -91,6 +91,7 @@ bool EditorWindow::MayWriteFolder() const {
 }
 
 bool EditorWindow::MayWriteAfterAnswer(bool replaced) {
+    ReleaseStatusText();  // the answer is the user's act
     if (!MayWriteFolder()) {
     } else if (replaced) {
         ShowMsg("otherfolder", "");
@@ -99,6 +100,8 @@ bool EditorWindow::MayWriteAfterAnswer(bool replaced) {
     } else {
         return true;
     }
+    // Said after the user's Yes: it stays until the user acts.
+    KeepStatusText();
     keptAfterAnswer_ = true;
     return false;
 }

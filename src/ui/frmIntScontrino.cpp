@@ -107,6 +107,7 @@ void frmIntScontrino::InitForm() {
 // off. Choosing a mode raises its Click, so a line in mode I ends with its box
 // locked, holding the stored text.
 void frmIntScontrino::ShowLine(Line& line, std::string s) {
+    line.stored = s;
     line.optN->setChecked(true);
     if (s.size() >= 2 && s[0] == kModeA) {
         line.optA->setChecked(true);
@@ -117,6 +118,14 @@ void frmIntScontrino::ShowLine(Line& line, std::string s) {
         s.erase(0, 1);
     }
     line.text->Show(s);
+    line.shownText = line.text->Text();
+    line.shownMode = CheckedMode(line);
+}
+
+const QRadioButton* frmIntScontrino::CheckedMode(const Line& line) {
+    for (const QRadioButton* b : {line.optA, line.optI})
+        if (b->isChecked()) return b;
+    return line.optN;
 }
 
 void frmIntScontrino::ShowConf() {
@@ -138,7 +147,12 @@ void frmIntScontrino::optP021I_Click(int i) {
 // The marker of the mode chosen, then the text as it stands (blanks kept, as
 // they place the text on the receipt); the field separators become blanks,
 // so that a line never shifts the lines after it on the way to the register.
+// A line the user left as it was shown is the stored text as it came (two
+// markers, a separator, a text longer than the box takes): a Save with
+// nothing changed rewrites nothing and says nothing.
 std::string frmIntScontrino::TakeLine(const Line& line) {
+    if (line.shownMode && CheckedMode(line) == line.shownMode && line.text->Text() == line.shownText)
+        return line.stored;
     std::string marker;
     if (line.optA->isChecked()) marker = std::string(1, kModeA);
     if (line.optI->isChecked()) marker = std::string(1, kModeI);

@@ -24,6 +24,11 @@ public:
         QRadioButton* optN = nullptr;
         QRadioButton* optA = nullptr;
         QRadioButton* optI = nullptr;
+        // The stored text as it came, and how it was shown: taken back
+        // unchanged while the line on screen is still shown so.
+        std::string stored;
+        std::string shownText;
+        const QRadioButton* shownMode = nullptr;
     };
     QGroupBox* Frame3 = nullptr;  // the header lines
     QGroupBox* Frame4 = nullptr;  // the two further lines
@@ -54,4 +59,5 @@ private:
     Line NewLine(QGroupBox* frame, const char* label, const char* text, const char* opt, int i);
     static void ShowLine(Line& line, std::string s);
     static std::string TakeLine(const Line& line);
+    static const QRadioButton* CheckedMode(const Line& line);
 };

@@ -280,6 +280,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         progress->SetWaitTexts(MakeWaitTexts(platform::Timer() - waitStart_));
         progress->ShowWindow();
     });
+    qApp->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) ReleaseStatusText();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 frmMain::~frmMain() {

@@ -70,6 +70,9 @@ public:
     void ShowModemPanel();
 
 protected:
+    // A click or a key anywhere in the program: a refusal kept in the status
+    // text gives way (ReleaseStatusText).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The close request: the first one becomes an exit request that the
     // timer takes when the link is idle; the window unloads only after the
     // run's windows have been closed (CloseOpForms).

@@ -29,7 +29,7 @@ frmRange::frmRange(QWidget* parent) : QDialog(parent ? parent : fMainForm) {
     lblRefusal = new QLabel(this);
     lblRefusal->setObjectName("lblRefusal");
     lblRefusal->setWordWrap(true);
-    lblRefusal->hide();
+    lblRefusal->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QHBoxLayout* buttons = AddOkCancel(this, cmdOk, cmdCancel);
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -54,7 +54,10 @@ void frmRange::InitForm() {
     txtFrom->setText(ToQt(strFrom));
     txtTo->setText(ToQt(strTo));
     lblRefusal->clear();
-    lblRefusal->hide();
+    // Room for a two-line reason kept from the start (in the font the window
+    // shows): a refusal shown later does not push the buttons down under
+    // the pointer.
+    lblRefusal->setMinimumHeight(2 * lblRefusal->fontMetrics().lineSpacing());
     bConfirmed = false;
 }
 
@@ -70,8 +73,6 @@ void frmRange::cmdOk_Click() {
     const std::string refusal = fnCheck ? fnCheck(from, to) : std::string();
     if (!refusal.empty()) {
         lblRefusal->setText(ToQt(refusal));
-        lblRefusal->show();
-        adjustSize();  // the whole text in sight
         txtFrom->setFocus();
         return;
     }

@@ -2,6 +2,7 @@
 // and the shell's message boxes in batch mode. When ECR_SCREENSHOT_DIR names
 // a folder, each window is written there as a picture.
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -226,11 +227,20 @@ TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
     EXPECT_FALSE(r.bConfirmed);
     EXPECT_EQ(r.strTo, "80");
     // Limits the caller's check refuses: the window stays with them and says why.
-    r.fnCheck = [](const std::string& from, const std::string& to) { return from > to ? "Not taken" : ""; };
+    // The OK button stays where it was: the reason takes room kept for it.
+    r.fnCheck = [](const std::string& from, const std::string& to) {
+        return from > to ? "From is greater than To: the range is not taken" : "";
+    };
+    r.show();
+    QCoreApplication::processEvents();
+    const QPoint ok = r.cmdOk->mapTo(&r, QPoint());
     r.txtTo->setText(" 10 ");
     r.cmdOk_Click();
+    QCoreApplication::processEvents();
     EXPECT_FALSE(r.bConfirmed || r.strTo != "80" || r.txtTo->text() != " 10 ");
-    EXPECT_EQ(r.lblRefusal->text().toStdString(), "Not taken");
+    EXPECT_EQ(r.lblRefusal->text().toStdString(), "From is greater than To: the range is not taken");
+    EXPECT_EQ(r.cmdOk->mapTo(&r, QPoint()), ok);
+    Picture(&r, "range_refused");
     r.txtTo->setText(" 90 ");
     r.cmdOk_Click();
     EXPECT_TRUE(r.bConfirmed);

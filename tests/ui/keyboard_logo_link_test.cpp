@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 #include <set>
+#include <sstream>
 
 #include "ui/editor_fixture.h"
 #include "store/keyboard.h"
@@ -401,6 +402,52 @@ TEST_F(OneOperationTest, AClosureNamesItsRegistersAndASilentOneIsSaidAtOnce) {
     EXPECT_EQ(testsupport::CountOf(Read("Shop/msg.log"), "PC link - in progress"), 2);  // the start, the first retry
     frmRapporti::Instance()->WatchOperation();
     EXPECT_EQ(frmRapporti::Instance()->lblReportFile->text().toStdString().rfind("Not received", 0), 0u);
+}
+
+// The message log says each register's part of an operation once, in its
+// order: the step under way, then its end.
+TEST_F(OneOperationTest, EachRegistersStepIsLoggedOnceBeforeItsEnd) {
+    const auto bulk = [this](size_t item, bool send) {
+        prog = std::make_unique<frmProg>();
+        for (size_t i = 0; i < prog->chkEna.size(); ++i) prog->chkEna[i]->setChecked(i == item);
+        (send ? prog->cmdSend : prog->cmdLoad)->click();
+    };
+    const auto keyboardLoad = [this] {
+        auto* e = Open<frmTastiera>("K_FRMTASTIERA");
+        e->cmdSend->click();  // keys for the registers to send back
+        ASSERT_TRUE(RunToIdle(120));
+        Write("Shop/msg.log", "");
+        e->cmdLoad->click();
+    };
+    const struct {
+        std::function<void()> start;
+        const char* logged;
+    } rows[] = {
+        {[&] { bulk(7, true); }, "Sending operators - in progress|Sent to register 1|"
+                                 "Sending operators - in progress|Sent to register 2|"},
+        {[&] { bulk(7, false); }, "Reading operators - in progress|Read from register 1|"
+                                  "Reading operators - in progress|Read from register 2|"},
+        {[&] { bulk(15, true); }, "Sent to register 1|Sent to register 2|"},  // two records each
+        {keyboardLoad, "Reading keyboard - in progress|Read from register 1|"
+                       "Reading keyboard - in progress|Read from register 2|"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.logged);
+        Write("Shop/msg.log", "");
+        row.start();
+        ASSERT_TRUE(RunToIdle(120));
+        std::string logged;
+        std::istringstream log(Read("Shop/msg.log"));
+        for (std::string line; std::getline(log, line);) {
+            line = line.substr(line.find(" : ") + 3);
+            line.pop_back();  // the CR
+            if ((line.find("in progress") != std::string::npos && line.find("PC link") == std::string::npos) ||
+                line.rfind("Sent to", 0) == 0 || line.rfind("Read from", 0) == 0)
+                logged += line + "|";
+        }
+        EXPECT_EQ(logged, row.logged);
+        prog.reset();
+    }
 }
 
 }  // namespace

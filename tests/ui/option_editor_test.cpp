@@ -2,15 +2,19 @@
 // options: a flag (P510 bit 128) and a number 0 to 100 (P513).
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QVBoxLayout>
 
 #include "core/cassa_conf.h"
+#include "core/texts.h"
 #include "ui/editor_fixture.h"
 #include "core/field_rules.h"
 #include "engine/builders_tables.h"
 #include "engine/open_register.h"
 #include "link/cmd_queue.h"
 #include "engine/operation.h"
+#include "ui/frmProgress.h"
 #include "ui/option_editor.h"
 #include "ui/controls/range_controls.h"
 
@@ -217,6 +221,20 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
         EXPECT_EQ(Read("Shop/Cassa2/Cassa.txt"), cassa2);
         EXPECT_EQ(udtCassaConf.P513, 77);
         EXPECT_EQ(CurrentEditor() == w, l.underQuestion && l.yes);
+        if (l.underQuestion && l.yes) {
+            // The refusal after Yes stays over the operation's next lines,
+            // listed in the progress window too, until the user acts.
+            const std::string refusal = Status();
+            ShowMsg("30", "2"), ShowResult("Sent to register 2"), ShowOperationEnd();
+            EXPECT_EQ(Status(), refusal);
+            const QListWidget* listed = frmProgress::Instance()->lstMessages;
+            ASSERT_GT(listed->count(), 0);
+            EXPECT_EQ(listed->item(listed->count() - 1)->text().toStdString(), refusal);
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &key);
+            ShowMsg("30", "2");
+            EXPECT_EQ(Status(), "Sending operators - in progress");
+        }
         shell.questions.clear();
         ClearCmdQueue();
         OperationTick();

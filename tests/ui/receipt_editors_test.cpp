@@ -193,6 +193,11 @@ TEST_F(ReceiptEditorsTest, HeaderModesBecomeMarkerBytesInCassaTxt) {
     EXPECT_TRUE(l[2].optI->isChecked());
     EXPECT_EQ(Shown(l[2].text), "X");
     EXPECT_EQ(Shown(w->P023[0].text), "  left");
+    // Saved with nothing changed: the lines as stored, nothing said.
+    ShowMsg("", "");
+    w->cmdSave->click();
+    EXPECT_EQ(Key("P0", "211"), "\x83\x82" "ABC");
+    EXPECT_EQ(Status(), "");
 
     l[3].optA->setChecked(true);
     Type(l[3].text, "HELLO");
@@ -211,7 +216,7 @@ TEST_F(ReceiptEditorsTest, HeaderModesBecomeMarkerBytesInCassaTxt) {
     EXPECT_EQ(Shown(w->P023[1].text), "TEL: 1");
     EXPECT_TRUE(w->P023[1].text->isEnabled());
     w->cmdSave->click();
-    EXPECT_EQ(Key("P0", "211"), "\x82" "ABC");
+    EXPECT_EQ(Key("P0", "211"), "\x83\x82" "ABC");  // untouched: as stored
     EXPECT_EQ(Key("P0", "212"), "\x83");
     EXPECT_EQ(Key("P0", "213"), "\x82X");
     EXPECT_EQ(Key("P0", "214"), "\x83HELLO");
