@@ -113,12 +113,11 @@ QWidget* AimOf(QWidget* window, QEvent::Type type, QPoint at) {
         return child ? child : window;
     }
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
         return window->focusWidget() ? window->focusWidget() : window;
     case QEvent::Close:
         return window;
     default:
-        return nullptr;  // a release goes where its press went
+        return nullptr;  // a release (of a button or a key) goes where its press went
     }
 }
 

@@ -7,7 +7,9 @@
 #include <QCursor>
 #include <QDockWidget>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -421,6 +423,29 @@ TEST_F(MainWindowTest, AMenuKeyTypedDuringAStepOpensItsMenuAfterIt) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu, main.findChild<QMenu*>("mnuFile"));
     menu->close();
+}
+
+// A key pressed before a step and let go during it: the release goes on
+// after the step whatever changed meanwhile, and no input is said lost.
+TEST_F(MainWindowTest, AKeyLetGoDuringAStepIsNoInputLost) {
+    frmMain main;
+    LoadStill(main);
+    main.show();
+    QWidget other;  // another window of the program, its box being typed in
+    auto* box = new QLineEdit(&other);
+    (new QVBoxLayout(&other))->addWidget(box);
+    other.show();
+    box->setFocus();
+    QCoreApplication::processEvents();
+    main.SetStatusText("");
+    TickInputHold step;
+    step.BeginTick();
+    QCoreApplication::postEvent(other.windowHandle(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, "7"));
+    QCoreApplication::processEvents();
+    box->setEnabled(false);  // the window changed meanwhile
+    step.EndTick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main.StatusText(), "");
 }
 
 TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {
