@@ -126,9 +126,11 @@ void frmFidelizza::Send() { SendCirCli(); }
 
 void frmFidelizza::cmdSend_Click() {
     if (!TestCashEnabled() || !LoyaltyTransfers()) return;
-    const bool saved = SaveConf(true, ListChoice(cbxSlot)) == SaveResult::Saved;
+    const SaveResult saved = SaveConf(true, ListChoice(cbxSlot));
+    // The question closed unanswered: nothing is sent either.
+    if (saved == SaveResult::Closed) return;
     SendSubFid();
-    if (saved) Send();
+    if (saved == SaveResult::Saved) Send();
 }
 
 void frmFidelizza::cmdAzzera_Click() {

@@ -157,7 +157,8 @@ bool frmGClienti::TestLimiti(const std::string& from, const std::string& to) {
 void frmGClienti::cmdDel_Click() {
     // A start that would be refused is refused before anything is asked.
     if (OperationRunning() && !MayStartOperation()) return;
-    SaveConf(true, nCurItem);
+    // The save's question closed unanswered: nothing more is asked.
+    if (SaveConf(true, nCurItem) == SaveResult::Closed) return;
     if (!CurrentShell().AskYesNo(DeleteInRegistersQuestion(), GetText("Msg", "74"))) return;
     ShowMsg("", "");
     std::string token;

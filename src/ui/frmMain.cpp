@@ -113,12 +113,11 @@ QWidget* AimOf(QWidget* window, QEvent::Type type, QPoint at) {
         return child ? child : window;
     }
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
         return window->focusWidget() ? window->focusWidget() : window;
     case QEvent::Close:
         return window;
     default:
-        return nullptr;  // a release goes where its press went
+        return nullptr;  // a release (of a button or a key) goes where its press went
     }
 }
 
@@ -228,13 +227,23 @@ bool TickInputHold::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (event == handing_ || (!inTick_ && held_.empty())) return false;
-    if (!watched->isWindowType() || !UserInput(event->type())) return false;
+    const bool shortcut = event->type() == QEvent::ShortcutOverride;
+    // The shortcut check of a key being handed on belongs to that key.
+    if (shortcut && handing_) return false;
+    if (!watched->isWindowType() || !(shortcut || UserInput(event->type()))) return false;
     QWidget* window = WidgetOf(watched);
     if (!window || LinkWindow(window)) return false;
     // A window that the tick itself opened (the modem's dial) is answered
     // inside it.
     const QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal == window && modal != modalAtStart_) return false;
+    // A key that would work a shortcut (a menu's Alt+letter) is not taken as
+    // one now: it comes as a plain key, waits with the rest, and works its
+    // shortcut when it is handed on.
+    if (shortcut) {
+        event->accept();
+        return true;
+    }
     Held h;
     h.window = watched;
     h.type = event->type();

@@ -148,6 +148,7 @@ void frmModPag::cbxTagliTicket_Click() {
         GetTicketAmount(static_cast<int16_t>(nCurItem - 5), nCurTicket, udtTicket);
         txtTicketAmount->Show(CurToStr(udtTicket.amount.Num()));
         strTicketShown = txtTicketAmount->Text();
+        NoteFilled(txtTicketAmount);
     } else {
         nCurTicket = 0;
         strTicketShown.clear();
@@ -205,7 +206,9 @@ bool frmModPag::RecordChanged() const {
 
 bool frmModPag::WriteRecord(int16_t n) {
     if (!SaveModPag(n, udtEdit)) return false;
-    if (nCurTicket != 0 && !ticketDropped_ && IsTicketType(n)) {
+    // The amount only when the user changed it: one left as shown is not
+    // written over the file's, which a read may have written meanwhile.
+    if (nCurTicket != 0 && !ticketDropped_ && IsTicketType(n) && txtTicketAmount->Text() != strTicketShown) {
         if (!SaveTicketAmount(static_cast<int16_t>(n - 5), nCurTicket, udtTicket)) return false;
         strTicketShown = txtTicketAmount->Text();
     }

@@ -38,40 +38,58 @@ SaveResult OptionEditor::SaveConf(bool ask) {
         return SaveResult::NotSaved;
     }
     udtCassaConfSaved = udtCassaConf;
-    TakeRefused();
-    if (!SetConf()) {
-        // The fields taken before the refusal go back too: no other editor's
-        // save may write them later without the question.
-        udtCassaConf = udtCassaConfSaved;
-        const Refusal refused = TakeRefusal();
-        NoteRefusal(refused.name, refused.control);
-        ShowSaveRefused(refused.name);
-        return SaveResult::NotSaved;
-    }
+    if (!TakeConf()) return SaveResult::NotSaved;
     if (ask && TestGlbDiff()) {
         const CassaConfRec taken = udtCassaConf;
+        const ControlValues edited = ShownValues();
+        // Until the answer the options in memory stay as they were: a read
+        // that writes Cassa.txt meanwhile writes nothing the user is asked
+        // about.
+        udtCassaConf = udtCassaConfSaved;
         const Reply answer = AskConfirm();
-        // An operation may have put another register's options in memory
-        // while the question was open: those are never touched.
-        const bool replaced = udtCassaConf != taken;
-        if (answer != Reply::Yes) {
-            if (!replaced) {
-                udtCassaConf = udtCassaConfSaved;
-                LinkState.bAddressed = GetAddressedMode(udtCassaConf.P911);
-            }
-            // No drops the change and writes nothing; the question closed
-            // keeps it on screen, unsaved.
-            return answer == Reply::No ? SaveResult::Saved : SaveResult::Closed;
-        }
+        // An operation may have put other options in memory while the
+        // question was open: another register's are never touched.
+        const bool replaced = udtCassaConf != udtCassaConfSaved;
+        // No drops the change and writes nothing; the question closed keeps
+        // it on screen, unsaved.
+        if (answer != Reply::Yes) return answer == Reply::No ? SaveResult::Saved : SaveResult::Closed;
         // Yes once the folder is no longer this editor's to write (or its
         // read is under way): nothing written, the change stays on screen.
-        if (!MayWriteAfterAnswer(replaced)) return SaveResult::NotSaved;
+        if (!MayWriteAfterAnswer(false)) return SaveResult::NotSaved;
+        if (!replaced) {
+            udtCassaConf = taken;
+        } else {
+            // This register's options as read under the question: the
+            // controls show them with only the user's changes laid over, and
+            // are taken anew.
+            const CassaConfRec read = udtCassaConf;
+            udtCassaConf = udtCassaConfSaved;
+            ShowConf();
+            const ControlValues filled = ShownValues();
+            udtCassaConf = read;
+            ShowConf();
+            LayOver(filled, edited);
+            udtCassaConfSaved = udtCassaConf;
+            if (!TakeConf()) return SaveResult::NotSaved;
+        }
     }
     const bool changed = TestGlbDiff();
     if (!SaveCassa()) return SaveResult::NotSaved;
     // Options written back untouched are no news.
     if (changed) ShowMsg("saved", "");
     return SaveResult::Saved;
+}
+
+bool OptionEditor::TakeConf() {
+    TakeRefused();
+    if (SetConf()) return true;
+    // The fields taken before the refusal go back too: no other editor's
+    // save may write them later without the question.
+    udtCassaConf = udtCassaConfSaved;
+    const Refusal refused = TakeRefusal();
+    NoteRefusal(refused.name, refused.control);
+    ShowSaveRefused(refused.name);
+    return false;
 }
 
 bool OptionEditor::ChangeShown() {

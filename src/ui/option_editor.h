@@ -68,6 +68,9 @@ protected:
     void Filled();
 
 private:
+    // The controls into the working copy; a field refused puts the copy
+    // back as it was, is noted and said, and gives false.
+    bool TakeConf();
     // The options of the register chosen: the working copy while its folder
     // is open (kept then), else the copy kept last (nullptr when none).
     const CassaConfRec* OwnOptions();

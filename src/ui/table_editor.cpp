@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <utility>
 
 #include "core/cash_list.h"
 #include "core/texts.h"
@@ -74,6 +75,19 @@ void TableEditor::RefreshAfterRead() {
     if (ChangeShown() && !CmdQueuePending()) ShowMsg("readkept", "");
 }
 
+void TableEditor::NoteFilled(const QWidget* control) {
+    for (const auto& [w, v] : ShownValues()) {
+        if (w != control) continue;
+        for (auto& entry : filled_)
+            if (entry.first == control) {
+                entry.second = v;
+                return;
+            }
+        filled_.emplace_back(w, v);
+        return;
+    }
+}
+
 bool TableEditor::HoldsData(const QWidget* control) const {
     return control != static_cast<const QWidget*>(itemList);
 }
@@ -135,9 +149,10 @@ bool TableEditor::TakeOverRead(int16_t n) {
     if (!readOver) return TakeRecord(n);
     const ControlValues edited = ShownValues();
     FillControls(n);
-    const ControlValues read = ShownValues();
-    LayOver(filled_, edited);
-    filled_ = read;
+    // What the controls show as read from here on, before the user's
+    // changes go back over it (a part shown again on the way notes itself).
+    const ControlValues before = std::exchange(filled_, ShownValues());
+    LayOver(before, edited);
     return TakeRecord(n);
 }
 

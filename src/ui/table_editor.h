@@ -108,6 +108,10 @@ protected:
     void ItemClick();
     // The buttons in a row on the right.
     QHBoxLayout* ButtonRow();
+    // A control filled from the file after the record was (a part shown on
+    // a choice of its own): only what the user changes in it from here on
+    // is laid over a read.
+    void NoteFilled(const QWidget* control);
 
     SaveResult UnloadSave() override;
     // Before an operation: a change of the record shown that can be saved is

@@ -93,6 +93,16 @@ TEST_F(CustomerGroupsTest, DeleteQueuesTheWholeTableOrARangeOfDigits) {
     shell.answers = {false};
     w->cmdDel->click();
     EXPECT_TRUE(Queued().empty());
+    // A change shown whose question is closed unanswered: nothing more is
+    // asked, nothing deleted, the change stays.
+    Choose(w->cbxClientGroup, 4);
+    Type(w->txtGroupDesc1, "NEW");
+    shell.questions.clear();
+    shell.answers = {editortest::ScriptedShell::kClose};
+    w->cmdDel->click();
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(Shown(w->txtGroupDesc1), "NEW");
 }
 
 // While a read of the groups runs, neither Save nor the save before Delete

@@ -66,6 +66,16 @@ TEST_F(LoyaltySettingsTest, SendSavesTheSlotFirstAndQueuesTheCircularityOnlyWhen
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_EQ(Slot(2), "0200000772\r\n");
     EXPECT_EQ(Queued(), (std::vector<std::string>{"*2;+4;^d;*3;", "*2;+4;^f;*3;"}));
+    // The question closed unanswered: nothing is sent, the change stays shown.
+    CmdQueue = {};
+    udtCassaConf.P019_1 = 64;
+    Type(w->txtCircolarita, "88");
+    shell.answers = {editortest::ScriptedShell::kClose};
+    w->cmdSend->click();
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(Shown(w->txtCircolarita), "88");
+    EXPECT_EQ(Slot(2), "0200000772\r\n");
+    Type(w->txtCircolarita, "77");
     CmdQueue = {};
     udtCassaConf.P019_1 = 64;
     w->cmdLoad->click();

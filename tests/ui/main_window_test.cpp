@@ -7,8 +7,11 @@
 #include <QCursor>
 #include <QDockWidget>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -22,6 +25,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -46,6 +50,12 @@
 #include "ui/qt_shell.h"
 #include "ui/shell_fixture.h"
 #include "transfers/table_procs.h"
+
+// A key as the window system hands it over: its shortcut, if it is one, is
+// tried before the window has the key (the toolkit's own entry, which its
+// test library uses too).
+Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
+                                    const QString& text = QString(), bool autorep = false, ushort count = 1);
 
 namespace {
 
@@ -391,6 +401,51 @@ TEST_F(MainWindowTest, InputHeldDuringAStepWaitsUnderTheWaitCursorAndGoesOnAfter
         QCoreApplication::processEvents();
         EXPECT_EQ(clicks + progressClicks, 1);
     }
+}
+
+// A menu's key (Alt+F) typed while a step runs waits as a click does: the
+// menu opens when the step ends, not under it.
+TEST_F(MainWindowTest, AMenuKeyTypedDuringAStepOpensItsMenuAfterIt) {
+    frmMain main;
+    LoadStill(main);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(shelltest::EventsUntil([&] { return QGuiApplication::focusWindow() == main.windowHandle(); }));
+    TickInputHold step;
+    step.BeginTick();
+    for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease})
+        qt_handleKeyEvent(main.windowHandle(), type, Qt::Key_F, Qt::AltModifier, "f");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    step.EndTick();
+    shelltest::EventsUntil([] { return QApplication::activePopupWidget() != nullptr; }, 1000);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu, main.findChild<QMenu*>("mnuFile"));
+    menu->close();
+}
+
+// A key pressed before a step and let go during it: the release goes on
+// after the step whatever changed meanwhile, and no input is said lost.
+TEST_F(MainWindowTest, AKeyLetGoDuringAStepIsNoInputLost) {
+    frmMain main;
+    LoadStill(main);
+    main.show();
+    QWidget other;  // another window of the program, its box being typed in
+    auto* box = new QLineEdit(&other);
+    (new QVBoxLayout(&other))->addWidget(box);
+    other.show();
+    box->setFocus();
+    QCoreApplication::processEvents();
+    main.SetStatusText("");
+    TickInputHold step;
+    step.BeginTick();
+    QCoreApplication::postEvent(other.windowHandle(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, "7"));
+    QCoreApplication::processEvents();
+    box->setEnabled(false);  // the window changed meanwhile
+    step.EndTick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main.StatusText(), "");
 }
 
 TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {
