@@ -36,6 +36,9 @@ void ChoosePlatform() {
 // size hints it cannot pass on; the note means nothing to a user.
 void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (text.contains("propagateSizeHints")) return;
+    // Cron gives no session folder; the toolkit's note about it would be
+    // mailed after every night's run.
+    if (text.contains("XDG_RUNTIME_DIR")) return;
     std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
 }
 

@@ -103,8 +103,11 @@ TEST_F(BatchRunTest, WithoutADisplayAnInteractiveStartSaysSoAndEnds) {
 TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
     Prepare({0}, "r1=*F|1:3\r\n");
     StartEmulator({0});
+    // As under cron, which gives no session folder: a run that did its work says nothing.
+    unsetenv("XDG_RUNTIME_DIR");
     RunResult r = Run({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
     EXPECT_EQ(Requests(*registers[0]), std::vector<std::string>{"*2;+4;&L1:2;#H;*3;"});
 }
 
