@@ -22,6 +22,7 @@
 #include "link/serial_log.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/signals.h"
 #include "engine/cycle.h"
 #include "core/shell_state.h"
 #include "engine/startup.h"
@@ -255,6 +256,14 @@ std::string TroubleText(RunTrouble kind) {
     }
     return "The customer folder or a serial port is held by another run or by the program's windows: "
            "run the job again later";
+}
+
+std::string RunEndLines() {
+    std::string text;
+    for (const std::string& note : Batch.endNotes) text += "ecrprog: " + TerminalText(note) + "\n";
+    for (const std::string& line : Batch.notDone) text += "ecrprog: " + TerminalText(line) + "\n";
+    if (!Batch.trouble.empty()) text += "ecrprog: " + TerminalText(Batch.trouble) + "\n";
+    return text;
 }
 
 bool ParseCmdLine() {
@@ -619,4 +628,6 @@ void SayRunEnd() {
         Batch.trouble = TroubleText(RunTrouble::Requests);
     else if (Work.standing > 0)
         Batch.trouble = GetText("Log", "runfaileddone");
+    // A second signal ends the program at once: it still says them.
+    platform::SetStopWords(RunEndLines());
 }

@@ -106,6 +106,8 @@ int RunBatch(int argc, char** argv) {
     // A second signal from here on leaves the semaphore file, and the record
     // of a stop is written as soon as it is noted.
     platform::CatchStopSignals(Core.strSemFile);
+    // A second signal before the run's end is said ends it with nothing done.
+    platform::SetStopWords("ecrprog: " + TerminalText(TroubleText(RunTrouble::Requests)) + "\n");
     TakeStopRecord();
     ChoosePlatform();
     qInstallMessageHandler(QuietOffscreenNotes);
@@ -123,11 +125,11 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
-    for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << TerminalText(note) << std::endl;
     // What a caller acts on comes last: the registers that did not do their
-    // list, and the kind of trouble.
-    for (const std::string& line : Batch.notDone) std::cerr << "ecrprog: " << TerminalText(line) << std::endl;
-    if (!Batch.trouble.empty()) std::cerr << "ecrprog: " << TerminalText(Batch.trouble) << std::endl;
+    // list, and the kind of trouble. A second signal from here on says
+    // nothing more.
+    platform::SetStopWords("");
+    std::cerr << RunEndLines() << std::flush;
     // A run the system stopped says so, as a run ended by the signal would.
     if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.
