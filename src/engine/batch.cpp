@@ -161,10 +161,11 @@ std::string TopFolderBelow(const std::filesystem::path& base, const std::filesys
     return parts.front();
 }
 
-// The model of the windows' folder layout: a base folder that lies in a
-// folder of the start folder named after a model key (<start>/LX4100/Demo,
-// or deeper) is of that model. Its number is the one an installation of the
-// setup file gives that key, else the key's first number; 0 when the base
+// The model of the windows' folder layout: a base folder that lies in an
+// installation's folder of the setup file (<start>/Bar/Demo for "c5=Bar|1")
+// or in a folder named after a model key (<start>/LX4100/Demo), or deeper,
+// is of that model. Its number is the installation's, else the one an
+// installation gives that key, else the key's first number; 0 when the base
 // folder lies elsewhere. The path is taken as written and, for a folder
 // reached through a link, as the link leads. Paths, like the folders the
 // program looks up, match without regard to case.
@@ -179,9 +180,10 @@ int16_t FolderModel(const std::string& base) {
     const std::vector<SetupListEntry> installations = ReadSetupList("Casse", "c", leftOut);
     for (const std::string& key : keys) {
         if (key.empty()) continue;
+        // The chooser's folder of an installation first, whatever its name.
         for (const SetupListEntry& entry : installations) {
             const int16_t n = ModelNumber(entry.value);
-            if (Lower(ModelKey(n)) == key) return n < 1 || n > 12 ? 5 : n;
+            if (Lower(entry.name) == key || Lower(ModelKey(n)) == key) return n < 1 || n > 12 ? 5 : n;
         }
         for (int16_t n = 1; n <= 12; ++n)
             if (Lower(ModelKey(n)) == key) return n;

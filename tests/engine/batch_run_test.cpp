@@ -52,6 +52,8 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
         // Deeper in the model's folder, or reached through a link that lies in it.
         {{"/r:**", "/f:deep.ini", "/l:5"}, "ecrprog: \"/l:5\" refused: model TAV3800, but the customer folder " +
                                                dir.file("LX4100/shops/Demo") + " is one of model LX4100 (/l:1); "},
+        {{"/r:**", "/f:bar.ini", "/l:5"}, "ecrprog: \"/l:5\" refused: model TAV3800, but the customer folder " +
+                                              dir.file("Bar/Demo") + " is one of model LX4100 (/l:1); "},
         {{"/r:**", "/f:link.ini", "/l:5"}, "ecrprog: \"/l:5\" refused: model TAV3800, but the customer folder " +
                                                dir.file("KWT1900/Demo") + " is one of model KWT1900 (/l:2); "},
     };
@@ -59,6 +61,7 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
     Write("lx.ini", "[Casse]\r\npath=LX4100/Demo\r\n");
     Write("deep.ini", "[Casse]\r\npath=LX4100/shops/Demo\r\n");
     Write("link.ini", "[Casse]\r\npath=KWT1900/Demo\r\n");
+    Write("bar.ini", "[Casse]\r\npath=Bar/Demo\r\nc1=Bar|1\r\n");  // an installation of its own name
     std::filesystem::create_directories(dir.file("KWT1900"));
     std::filesystem::create_directory_symlink(dir.file("base"), dir.file("KWT1900/Demo"));
     for (const auto& c : cases) {
