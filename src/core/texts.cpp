@@ -306,8 +306,8 @@ bool WriteErrLogLine(const std::string& line) {
     errno = 0;
     if (platform::AppendFile(Core.strLogErrFile, line + kCrLf)) return true;
     const std::string why = platform::FileErrorText(errno, Core.strLogErrFile);
-    std::fprintf(stderr, "ecrprog: %s %s: %s\n%s\n", ErrLogFailedText().c_str(),
-                 Core.strLogErrFile.c_str(), why.c_str(), line.c_str());
+    std::fprintf(stderr, "ecrprog: %s %s: %s\n%s\n", TerminalText(ErrLogFailedText()).c_str(),
+                 Core.strLogErrFile.c_str(), TerminalText(why).c_str(), TerminalText(line).c_str());
     std::fflush(stderr);
     if (!Texts.bErrLogFailed) {
         Texts.bErrLogFailed = true;
@@ -328,6 +328,56 @@ bool LogErr(int16_t code, const LogSubject& about) {
 }
 
 bool LogNote(int16_t code, const LogSubject& about) { return WriteErrLogLine(FormatLogErrLine(code, about)); }
+
+namespace {
+
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        size_t more = 0;  // continuation bytes of the sequence
+        if (c >= 0xC2 && c <= 0xDF)
+            more = 1;
+        else if ((c & 0xF0) == 0xE0)
+            more = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            more = 3;
+        else if (c >= 0x80)
+            return false;
+        if (i + more >= text.size() && more > 0) return false;
+        for (size_t k = 1; k <= more; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string TerminalText(const std::string& text) {
+    if (IsUtf8(text)) return text;
+    // Windows-1252's 0x80-0x9F; the code points from 0xA0 are Latin-1's. The
+    // five bytes the code page leaves unused stay as a replacement mark.
+    static const char16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        const char32_t u = c < 0x80 ? c : c < 0xA0 ? kHigh[c - 0x80] : c;
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
 
 std::string RegisterName(int reg) {
     const int station = reg >= 0 && reg <= kMaxCash ? std::atoi(CassaList[static_cast<size_t>(reg)].station.c_str()) : 0;

@@ -166,6 +166,12 @@ std::string FormatLogErrLine(int16_t code, const LogSubject& about);
 // Texts.bNewTxtFile is set, else appended. False on a file error.
 bool WriteTxtFile(const std::string& name, const std::string& text);
 
+// A text of the program (Windows-1252, as the language files and config.ini
+// hold it) as standard error takes it, in UTF-8: a terminal or cron's mail
+// shows its accents. A text that already reads as UTF-8 (a path the system
+// gave) is left as it is.
+std::string TerminalText(const std::string& text);
+
 // "Register N", as the progress window and the message log name register
 // reg of the list (N: its station address + 1).
 std::string RegisterName(int reg);

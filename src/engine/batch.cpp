@@ -22,6 +22,7 @@
 #include "link/serial_log.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/signals.h"
 #include "engine/cycle.h"
 #include "core/shell_state.h"
 #include "engine/startup.h"
@@ -149,25 +150,44 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// The model of the windows' folder layout: a base folder that lies in a
-// folder of the start folder named after a model key (<start>/LX4100/Demo)
-// is of that model. Its number is the one an installation of the setup file
-// gives that key, else the key's first number; 0 when the base folder lies
-// elsewhere. Paths, like the folders the program looks up, match without
-// regard to case.
+// The folder of the start folder that base lies in, at any depth below it
+// (<start>/LX4100 for <start>/LX4100/Demo or <start>/LX4100/shops/Demo);
+// empty when base lies elsewhere or is that folder itself.
+std::string TopFolderBelow(const std::filesystem::path& base, const std::filesystem::path& start) {
+    std::vector<std::string> parts;
+    for (const std::filesystem::path& part : base.lexically_normal().lexically_relative(start.lexically_normal()))
+        if (!part.empty()) parts.push_back(part.string());
+    if (parts.size() < 2 || parts.front() == ".." || parts.front() == ".") return "";
+    return parts.front();
+}
+
+// The model of the windows' folder layout: a base folder that lies in an
+// installation's folder of the setup file (<start>/Bar/Demo for "c5=Bar|1")
+// or in a folder named after a model key (<start>/LX4100/Demo), or deeper,
+// is of that model. Its number is the installation's, else the one an
+// installation gives that key, else the key's first number; 0 when the base
+// folder lies elsewhere. The path is taken as written and, for a folder
+// reached through a link, as the link leads. Paths, like the folders the
+// program looks up, match without regard to case.
 int16_t FolderModel(const std::string& base) {
     std::error_code ec, startError;
     const std::filesystem::path folder = std::filesystem::weakly_canonical(base, ec);
     const std::filesystem::path start = std::filesystem::weakly_canonical(Core.strStartDir, startError);
-    if (ec || startError || folder.parent_path().parent_path() != start) return 0;
-    const std::string key = Lower(folder.parent_path().filename().string());
+    std::vector<std::string> keys{Lower(TopFolderBelow(std::filesystem::absolute(base, ec),
+                                                       std::filesystem::absolute(Core.strStartDir, startError)))};
+    if (!ec && !startError) keys.push_back(Lower(TopFolderBelow(folder, start)));
     std::vector<std::string> leftOut;
-    for (const SetupListEntry& entry : ReadSetupList("Casse", "c", leftOut)) {
-        const int16_t n = ModelNumber(entry.value);
-        if (Lower(ModelKey(n)) == key) return n < 1 || n > 12 ? 5 : n;
+    const std::vector<SetupListEntry> installations = ReadSetupList("Casse", "c", leftOut);
+    for (const std::string& key : keys) {
+        if (key.empty()) continue;
+        // The chooser's folder of an installation first, whatever its name.
+        for (const SetupListEntry& entry : installations) {
+            const int16_t n = ModelNumber(entry.value);
+            if (Lower(entry.name) == key || Lower(ModelKey(n)) == key) return n < 1 || n > 12 ? 5 : n;
+        }
+        for (int16_t n = 1; n <= 12; ++n)
+            if (Lower(ModelKey(n)) == key) return n;
     }
-    for (int16_t n = 1; n <= 12; ++n)
-        if (Lower(ModelKey(n)) == key) return n;
     return 0;
 }
 
@@ -238,6 +258,14 @@ std::string TroubleText(RunTrouble kind) {
     }
     return "The customer folder or a serial port is held by another run or by the program's windows: "
            "run the job again later";
+}
+
+std::string RunEndLines() {
+    std::string text;
+    for (const std::string& note : Batch.endNotes) text += "ecrprog: " + TerminalText(note) + "\n";
+    for (const std::string& line : Batch.notDone) text += "ecrprog: " + TerminalText(line) + "\n";
+    if (!Batch.trouble.empty()) text += "ecrprog: " + TerminalText(Batch.trouble) + "\n";
+    return text;
 }
 
 bool ParseCmdLine() {
@@ -602,4 +630,6 @@ void SayRunEnd() {
         Batch.trouble = TroubleText(RunTrouble::Requests);
     else if (Work.standing > 0)
         Batch.trouble = GetText("Log", "runfaileddone");
+    // A second signal ends the program at once: it still says them.
+    platform::SetStopWords(RunEndLines());
 }

@@ -86,6 +86,9 @@ enum class RunTrouble {
 };
 // The fixed text of the kind (the language file's, else English).
 std::string TroubleText(RunTrouble kind);
+// The run's last lines on standard error, in UTF-8: the notes of its end,
+// the registers that did not do their list, then the kind of trouble.
+std::string RunEndLines();
 
 // Parses Batch.args into the options (request code into Core.strReqCode,
 // the /f argument into Core.strReqArg, /s into Core.bSortImport, /e into

@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -17,6 +18,9 @@ volatile std::sig_atomic_t received = 0;
 // The semaphore file's path, copied before the handler may need it: the
 // handler itself may only make calls that are safe in a signal handler.
 char semPath[4096] = {};
+// The lines a second signal writes on standard error, and their length.
+char stopWords[16384] = {};
+volatile std::sig_atomic_t stopWordsLength = 0;
 
 extern "C" void NoteSignal(int sig) {
     if (received != 0) {
@@ -26,6 +30,10 @@ extern "C" void NoteSignal(int sig) {
         if (semPath[0] != '\0') {
             const int fd = open(semPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
             if (fd >= 0) close(fd);
+        }
+        for (ssize_t done = 0, n = 0; done < stopWordsLength; done += n) {
+            n = write(STDERR_FILENO, stopWords + done, static_cast<size_t>(stopWordsLength - done));
+            if (n <= 0) break;
         }
         _exit(128 + sig);
     }
@@ -58,6 +66,18 @@ void CatchStopSignals(const std::string& semFile) {
     // Taken from now on, also where the caller started the program with them
     // blocked: one sent before is noted now.
     pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+}
+
+void SetStopWords(const std::string& text) {
+    // The three wait while the text changes, as for the path.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&stops, sig);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    const size_t n = std::min(text.size(), sizeof stopWords);
+    std::memcpy(stopWords, text.data(), n);
+    stopWordsLength = static_cast<std::sig_atomic_t>(n);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 int StopSignalNoted() { return noted; }

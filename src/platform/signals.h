@@ -4,7 +4,8 @@
 // the middle of a write: the handler only notes the signal, every wait of
 // the link looks at it (StopSignalNoted), and the main timer takes it. A
 // second signal ends the program at once, having first created the run's
-// semaphore file, so that a caller waiting for that file is not left waiting.
+// semaphore file, so that a caller waiting for that file is not left waiting,
+// and written the run's last lines on standard error.
 #include <string>
 
 namespace platform {
@@ -14,6 +15,10 @@ namespace platform {
 // waiting is noted at once). Called again, it only changes semFile: the file
 // a second signal creates before the program ends (empty: none).
 void CatchStopSignals(const std::string& semFile = "");
+// What a second signal writes on standard error before the program ends:
+// the run's last lines as they stand (empty: nothing). Texts past 16 KB are
+// cut.
+void SetStopWords(const std::string& text);
 // The signal noted and not yet taken, 0 when none; the signal stays noted.
 int StopSignalNoted();
 // The signal noted since the last call, 0 when none; taking it clears it.

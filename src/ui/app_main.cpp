@@ -36,6 +36,9 @@ void ChoosePlatform() {
 // size hints it cannot pass on; the note means nothing to a user.
 void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (text.contains("propagateSizeHints")) return;
+    // Cron gives no session folder; the toolkit's note about it would be
+    // mailed after every night's run.
+    if (text.contains("XDG_RUNTIME_DIR")) return;
     std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
 }
 
@@ -69,7 +72,7 @@ int RunBatch(int argc, char** argv) {
     bool busy = false;
     const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir, &busy);
     if (!held.empty()) {
-        std::cerr << "ecrprog: " << held << std::endl;
+        std::cerr << "ecrprog: " << TerminalText(held) << std::endl;
         // A base folder that is a file holds no other run: a caller waiting
         // for the semaphore file is told that this one ended, or standard
         // error says the file cannot be written (under that path or of it).
@@ -78,31 +81,33 @@ int RunBatch(int argc, char** argv) {
         if (platform::FileExists(Core.strRootDir)) {
             Core.strSemFile = SemFileSetting();
             WriteSemFile();
-            for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+            for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << TerminalText(note) << std::endl;
         }
-        std::cerr << "ecrprog: " << TroubleText(busy ? RunTrouble::Held : RunTrouble::Setup) << std::endl;
+        std::cerr << "ecrprog: " << TerminalText(TroubleText(busy ? RunTrouble::Held : RunTrouble::Setup)) << std::endl;
         return 1;
     }
     LoadConfig();
-    for (const std::string& note : Batch.settingNotes) std::cerr << "ecrprog: " << note << std::endl;
+    for (const std::string& note : Batch.settingNotes) std::cerr << "ecrprog: " << TerminalText(note) << std::endl;
     if (!CommandLineRequestKnown()) {
         std::cerr << CmdLineErrorLine() << std::endl;
         WriteSemFile();
-        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
+        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << TerminalText(note) << std::endl;
         return 2;
     }
     const std::string nothing = BatchNothingToDo();
     if (!nothing.empty()) {
-        std::cerr << "ecrprog: " << nothing << std::endl;
+        std::cerr << "ecrprog: " << TerminalText(nothing) << std::endl;
         WriteSemFile();
-        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
-        std::cerr << "ecrprog: " << TroubleText(RunTrouble::Setup) << std::endl;
+        for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << TerminalText(note) << std::endl;
+        std::cerr << "ecrprog: " << TerminalText(TroubleText(RunTrouble::Setup)) << std::endl;
         return 1;
     }
 
     // A second signal from here on leaves the semaphore file, and the record
     // of a stop is written as soon as it is noted.
     platform::CatchStopSignals(Core.strSemFile);
+    // A second signal before the run's end is said ends it with nothing done.
+    platform::SetStopWords("ecrprog: " + TerminalText(TroubleText(RunTrouble::Requests)) + "\n");
     TakeStopRecord();
     ChoosePlatform();
     qInstallMessageHandler(QuietOffscreenNotes);
@@ -120,11 +125,11 @@ int RunBatch(int argc, char** argv) {
     app.exec();
     main.reset();
     SetShell(nullptr);
-    for (const std::string& note : Batch.endNotes) std::cerr << "ecrprog: " << note << std::endl;
     // What a caller acts on comes last: the registers that did not do their
-    // list, and the kind of trouble.
-    for (const std::string& line : Batch.notDone) std::cerr << "ecrprog: " << line << std::endl;
-    if (!Batch.trouble.empty()) std::cerr << "ecrprog: " << Batch.trouble << std::endl;
+    // list, and the kind of trouble. A second signal from here on says
+    // nothing more.
+    platform::SetStopWords("");
+    std::cerr << RunEndLines() << std::flush;
     // A run the system stopped says so, as a run ended by the signal would.
     if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.

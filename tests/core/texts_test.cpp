@@ -442,4 +442,19 @@ TEST_F(TextsTest, EachCodeMeansWhatTheReadmeSays) {
     EXPECT_EQ(rows, 19);  // every code the program writes
 }
 
+// Standard error takes UTF-8: the language file's accents and the code
+// page's own signs are converted; a text that is UTF-8 already is kept.
+TEST_F(TextsTest, TerminalTextIsUtf8) {
+    const struct {
+        std::string text, said;
+    } cases[] = {
+        {"Register 1: done", "Register 1: done"},
+        {"log errori d\xE0 per non eseguite", "log errori d\xC3\xA0 per non eseguite"},
+        {"\x80 5, \x93OK\x94", "\xE2\x82\xAC 5, \xE2\x80\x9COK\xE2\x80\x9D"},
+        {"/home/andr\xC3\xA9/ecrprog", "/home/andr\xC3\xA9/ecrprog"},
+        {"citt\xE0 \xC3", "citt\xC3\xA0 \xC3\x83"},  // a lead byte at the end is no UTF-8
+    };
+    for (const auto& c : cases) EXPECT_EQ(TerminalText(c.text), c.said) << c.text;
+}
+
 }  // namespace

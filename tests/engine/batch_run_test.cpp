@@ -49,9 +49,21 @@ TEST_F(BatchRunTest, ACommandLineThatDoesNotParseEndsWithALineNamingTheOption) {
         // A model against the customer folder's (<start>/LX4100/Demo).
         {{"/r:**", "/f:lx.ini", "/L=9"}, "ecrprog: \"/L=9\" refused: model TIMBREL, but the customer folder " +
                                              dir.file("LX4100/Demo") + " is one of model LX4100 (/l:1); "},
+        // Deeper in the model's folder, or reached through a link that lies in it.
+        {{"/r:**", "/f:deep.ini", "/l:5"}, "ecrprog: \"/l:5\" refused: model TAV3800, but the customer folder " +
+                                               dir.file("LX4100/shops/Demo") + " is one of model LX4100 (/l:1); "},
+        {{"/r:**", "/f:bar.ini", "/l:5"}, "ecrprog: \"/l:5\" refused: model TAV3800, but the customer folder " +
+                                              dir.file("Bar/Demo") + " is one of model LX4100 (/l:1); "},
+        {{"/r:**", "/f:link.ini", "/l:5"}, "ecrprog: \"/l:5\" refused: model TAV3800, but the customer folder " +
+                                               dir.file("KWT1900/Demo") + " is one of model KWT1900 (/l:2); "},
     };
     std::filesystem::create_directory(dir.file("base"));
     Write("lx.ini", "[Casse]\r\npath=LX4100/Demo\r\n");
+    Write("deep.ini", "[Casse]\r\npath=LX4100/shops/Demo\r\n");
+    Write("link.ini", "[Casse]\r\npath=KWT1900/Demo\r\n");
+    Write("bar.ini", "[Casse]\r\npath=Bar/Demo\r\nc1=Bar|1\r\n");  // an installation of its own name
+    std::filesystem::create_directories(dir.file("KWT1900"));
+    std::filesystem::create_directory_symlink(dir.file("base"), dir.file("KWT1900/Demo"));
     for (const auto& c : cases) {
         std::filesystem::remove(dir.file("base/err.log"));
         RunResult r = Run(c.args, 20);
@@ -94,8 +106,11 @@ TEST_F(BatchRunTest, WithoutADisplayAnInteractiveStartSaysSoAndEnds) {
 TEST_F(BatchRunTest, ARequestOfTheCommandLineRunsAsAListOfThatOne) {
     Prepare({0}, "r1=*F|1:3\r\n");
     StartEmulator({0});
+    // As under cron, which gives no session folder: a run that did its work says nothing.
+    unsetenv("XDG_RUNTIME_DIR");
     RunResult r = Run({"/r:&L|1:2", "/f:setup.ini", "/l:9", "/t:1", "/w:2"}, 60);
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
     EXPECT_EQ(Requests(*registers[0]), std::vector<std::string>{"*2;+4;&L1:2;#H;*3;"});
 }
 

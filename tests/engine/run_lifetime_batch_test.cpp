@@ -213,6 +213,11 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         EXPECT_EQ(r.status, 128 + c.sig) << r.err;
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
         const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
+        // Standard error ends with the kind of trouble, also after a second signal.
+        EXPECT_EQ(r.err.ends_with("\necrprog: Requests not done: try again those the error log names as not done, "
+                                  "and never repeat blindly those it names as maybe done\n"),
+                  left > 0)
+            << r.err;
         EXPECT_EQ(ErrorLines("006"), left * c.requestsLeft) << ErrLog();
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left * c.requestsLeft + (unsure ? 1 : 0)) << ErrLog();
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "[016] <#Z|>"), unsure ? 1 : 0) << ErrLog();
