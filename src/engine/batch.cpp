@@ -376,6 +376,13 @@ bool InitBatch() {
     return true;
 }
 
+bool CommandLineCodeKnown() {
+    if (Core.strReqCode == kRequestList || IsRequestCode(SplitRequest(Core.strReqCode).code)) return true;
+    Batch.strBadOption = Batch.strReqOption;
+    Batch.strBadWhy = "no such request code";
+    return false;
+}
+
 bool CommandLineRequestKnown() {
     if (Core.strReqCode == kRequestList || Batch.Richieste.empty()) return true;
     const BatchRequest& request = Batch.Richieste.front();

@@ -111,6 +111,11 @@ bool ParseCmdLine();
 // without /l the default model (5).
 bool InitBatch();
 
+// A request code of the command line (not "**") that is no request's:
+// false, with the option in Batch.strBadOption and Batch.strBadWhy. Nothing
+// is written: it serves where the customer folder is not this run's.
+bool CommandLineCodeKnown();
+
 // After LoadConfig: a request of the command line (not "**") whose code is
 // no request's is refused before any register is opened: said in the
 // message log, an error-log line of code 3, and false with the option in

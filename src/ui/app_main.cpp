@@ -72,6 +72,12 @@ int RunBatch(int argc, char** argv) {
     bool busy = false;
     const std::string held = HoldCustomerFolder(folderLock, Core.strRootDir, &busy);
     if (!held.empty()) {
+        // A bad command line stays one whoever holds the folder: trying
+        // again later would not mend it.
+        if (!CommandLineCodeKnown()) {
+            std::cerr << CmdLineErrorLine() << std::endl;
+            return 2;
+        }
         std::cerr << "ecrprog: " << TerminalText(held) << std::endl;
         // A base folder that is a file holds no other run: a caller waiting
         // for the semaphore file is told that this one ended, or standard
