@@ -83,10 +83,8 @@ TEST_F(BatchRunTest, HelpPrintsTheUsageAndEachOptionAndEndsWithZero) {
         const auto before = std::distance(std::filesystem::directory_iterator(dir.path()), {});
         const std::string command = "cd '" + dir.path() + "' && env -u DISPLAY '" + testsupport::ProgramPath() + "' " + args;
         FILE* out = popen(command.c_str(), "r");
-        ASSERT_NE(out, nullptr);
         std::string text;
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
+        for (int ch; (ch = fgetc(out)) != EOF;) text += static_cast<char>(ch);
         EXPECT_EQ(WEXITSTATUS(pclose(out)), 0);
         EXPECT_EQ(text.rfind(UsageLine() + "\n", 0), 0u) << text;
         for (const char* option : {"r:CODE ", "f:SETUPFILE ", "e:MASK ", "s:0|1 ", "l:MODEL ", "p:PORT ", "b:BAUD ",
@@ -164,10 +162,9 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         const std::string said = r.err + Read("base/msg.log");
         EXPECT_NE(said.find(c.text), std::string::npos) << said;
         // The last line: the job is to be fixed (a register's own Cassa.txt fails that register alone).
-        const std::string fixTheJob = "\necrprog: The run's setup cannot be used: fix the setup file, config.ini or "
-                                      "the command line before running the job again\n";
-        EXPECT_EQ(r.err.ends_with(fixTheJob), !c.huge || std::string(c.huge).find("Cassa1") == std::string::npos)
-            << r.err;
+        EXPECT_EQ(r.err.ends_with("\necrprog: The run's setup cannot be used: fix the setup file, config.ini or the "
+                                  "command line before running the job again\n"),
+                  !c.huge || std::string(c.huge).find("Cassa1") == std::string::npos) << r.err;
         if (c.huge) {
             EXPECT_NE(said.find(": " + dir.file(c.huge)), std::string::npos) << said;
         }

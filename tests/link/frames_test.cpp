@@ -384,14 +384,12 @@ TEST_F(FramesTest, ACompleteFrameIsTakenWhateverFollowsIt) {
 }
 
 TEST_F(FramesTest, AStrayAckBeforeASendIsDroppedNotTakenForAFrame) {
-    // Also one cut short, as a Cancel leaves it when it stops the wait for
-    // the ACK of the last record sent: the send goes out without waiting a
-    // frame's time-out for it.
+    // Also one cut short, as a Cancel that stops the wait for a record's ACK
+    // leaves it: the send goes out without waiting a frame's time-out for it.
     const struct {
         const char* name;
         bool addressed;
-        std::string stray;
-        std::string sent;
+        std::string stray, sent;
     } cases[] = {
         {"direct", false, "\x06", "\x06"},
         {"addressed", true, "\x06\xA0\xA0", "\x06\xA0\xA0"},

@@ -148,7 +148,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
     const std::string grouped = dir.file("ttyGROUP");
     testsupport::WriteAll(grouped, "");
     const group* dialout = ::getgrnam("dialout");
-    ASSERT_TRUE(dialout) << "no group dialout on this machine";
+    ASSERT_TRUE(dialout);
     ASSERT_EQ(::chown(grouped.c_str(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
     ASSERT_EQ(::chmod(grouped.c_str(), 0660), 0);
     // A device that another run of the program holds.
@@ -164,17 +164,13 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         int16_t port;
         std::string error;  // the progress window's line, the message log's too
     } cases[] = {
-        {"missing device", false, missing, 1,
-         "cannot open COM1 (" + missing + "): No such file or directory"},
-        {"no serial device", false, plain, 1,
-         "cannot open COM1 (" + plain + "): Inappropriate ioctl for device"},
+        {"missing device", false, missing, 1, "cannot open COM1 (" + missing + "): No such file or directory"},
+        {"no serial device", false, plain, 1, "cannot open COM1 (" + plain + "): Inappropriate ioctl for device"},
         {"permission denied, a group gives access", true, grouped, 1,
          "cannot open COM1 (" + grouped + "): Permission denied. group dialout, join: "
          "sudo usermod -aG dialout $USER"},
-        {"permission denied, no group known", true, "/dev/ttyUSB0", 1,
-         "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
-        {"permission denied, no group gives access", true, plain, 1,
-         "cannot open COM1 (" + plain + "): Permission denied"},
+        {"permission denied, no group known", true, "/dev/ttyUSB0", 1, "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
+        {"permission denied, no group gives access", true, plain, 1, "cannot open COM1 (" + plain + "): Permission denied"},
         {"no such port number", false, missing, 20, "cannot open COM20: no such number"},
         {"held by another run", false, pty.SlavePath(), 1, "port held by COM1 (" + pty.SlavePath() + ")"},
     };

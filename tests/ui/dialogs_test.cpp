@@ -226,11 +226,10 @@ TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
     r.cmdCancel_Click();
     EXPECT_FALSE(r.bConfirmed);
     EXPECT_EQ(r.strTo, "80");
-    // Limits the caller's check refuses: the window stays with them and says why.
-    // The OK button stays where it was: the reason takes room kept for it.
-    r.fnCheck = [](const std::string& from, const std::string& to) {
-        return from > to ? "From is greater than To: the range is not taken" : "";
-    };
+    // Limits the caller's check refuses: the window stays with them and says
+    // why, in room kept for it, so the OK button stays where it was.
+    const std::string refused = "From is greater than To: the range is not taken";
+    r.fnCheck = [&](const std::string& from, const std::string& to) { return from > to ? refused : ""; };
     r.show();
     QCoreApplication::processEvents();
     const QPoint ok = r.cmdOk->mapTo(&r, QPoint());
@@ -238,7 +237,7 @@ TEST_F(DialogTest, RangeWindowGivesTheChosenLimitsOnlyOnOk) {
     r.cmdOk_Click();
     QCoreApplication::processEvents();
     EXPECT_FALSE(r.bConfirmed || r.strTo != "80" || r.txtTo->text() != " 10 ");
-    EXPECT_EQ(r.lblRefusal->text().toStdString(), "From is greater than To: the range is not taken");
+    EXPECT_EQ(r.lblRefusal->text().toStdString(), refused);
     EXPECT_EQ(r.cmdOk->mapTo(&r, QPoint()), ok);
     Picture(&r, "range_refused");
     r.txtTo->setText(" 90 ");

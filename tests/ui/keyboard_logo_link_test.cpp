@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <regex>
 #include <set>
-#include <sstream>
 
 #include "ui/editor_fixture.h"
 #include "store/keyboard.h"
@@ -436,15 +436,10 @@ TEST_F(OneOperationTest, EachRegistersStepIsLoggedOnceBeforeItsEnd) {
         Write("Shop/msg.log", "");
         row.start();
         ASSERT_TRUE(RunToIdle(120));
+        const std::string log = Read("Shop/msg.log");
+        const std::regex step(" : ((?!PC link)[^\r]*in progress|(Sent to|Read from)[^\r]*)\r\n");
         std::string logged;
-        std::istringstream log(Read("Shop/msg.log"));
-        for (std::string line; std::getline(log, line);) {
-            line = line.substr(line.find(" : ") + 3);
-            line.pop_back();  // the CR
-            if ((line.find("in progress") != std::string::npos && line.find("PC link") == std::string::npos) ||
-                line.rfind("Sent to", 0) == 0 || line.rfind("Read from", 0) == 0)
-                logged += line + "|";
-        }
+        for (std::sregex_iterator m(log.begin(), log.end(), step), end; m != end; ++m) logged += (*m)[1].str() + "|";
         EXPECT_EQ(logged, row.logged);
         prog.reset();
     }

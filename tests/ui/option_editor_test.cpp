@@ -255,9 +255,8 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
             const std::string refusal = Status();
             ShowMsg("30", "2"), ShowResult("Sent to register 2"), ShowOperationEnd();
             EXPECT_EQ(Status(), refusal);
-            const QListWidget* listed = frmProgress::Instance()->lstMessages;
-            ASSERT_GT(listed->count(), 0);
-            EXPECT_EQ(listed->item(listed->count() - 1)->text().toStdString(), refusal);
+            const QString listed = QString::fromStdString(refusal);
+            EXPECT_EQ(frmProgress::Instance()->lstMessages->findItems(listed, Qt::MatchExactly).size(), 1);
             QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
             QCoreApplication::sendEvent(w, &key);
             ShowMsg("30", "2");
