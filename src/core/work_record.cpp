@@ -97,6 +97,7 @@ void NoteStored(int reg) { ++WorkOf(reg).stores; }
 void NoteFailure(int16_t code, const LogSubject& about, const std::string& line) {
     ++Work.failures;
     ++Work.standing;
+    if (code != 3 && code != 4 && code != kErrCashEntry && code != kErrLeft) ++Work.mendable;
     RegisterWork& w = WorkOf(about.reg);
     ++w.failures;
     ++w.turnFailures;

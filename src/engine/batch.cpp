@@ -633,6 +633,10 @@ void SayRunEnd() {
     }
     if (anyLeft && heldOnly)
         Batch.trouble = TroubleText(RunTrouble::Held);
+    else if (anyLeft && Work.mendable == 0)
+        // Every request not done failed for what the job asks (an unknown
+        // code, an argument, a register entry): running it again mends none.
+        Batch.trouble = TroubleText(RunTrouble::Setup);
     else if (anyLeft)
         Batch.trouble = TroubleText(RunTrouble::Requests);
     else if (Work.standing > 0)
