@@ -201,13 +201,23 @@ void ShowOperationEnd() {
 void KeepStatusText() {
     Shell& shell = CurrentShell();
     Texts.strKeptStatus = shell.StatusText();
+    Texts.bStatusUnder = false;
     if (!Texts.strKeptStatus.empty()) shell.AddMessage(Texts.strKeptStatus, false);
 }
 
-void ReleaseStatusText() { Texts.strKeptStatus.clear(); }
+void ReleaseStatusText() {
+    if (Texts.strKeptStatus.empty()) return;
+    Texts.strKeptStatus.clear();
+    if (std::exchange(Texts.bStatusUnder, false)) CurrentShell().SetStatusText(Texts.strStatusUnder);
+}
 
 void ShowStatusText(const std::string& text) {
-    if (Texts.strKeptStatus.empty()) CurrentShell().SetStatusText(text);
+    if (Texts.strKeptStatus.empty()) {
+        CurrentShell().SetStatusText(text);
+        return;
+    }
+    Texts.strStatusUnder = text;
+    Texts.bStatusUnder = true;
 }
 
 Reply AskConfirm() { return CurrentShell().Ask(GetText("Msg1", "19"), GetText("Msg", "81")); }

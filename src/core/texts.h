@@ -47,6 +47,9 @@ struct TextsGlobals {
     // A refusal of what the user answered Yes to: the status text keeps it
     // over the operation's later lines until the user acts.
     std::string strKeptStatus;
+    // What the program said under a kept refusal, shown when it gives way.
+    std::string strStatusUnder;
+    bool bStatusUnder = false;
     // The last line written to the message log in this run.
     std::string strLastLogged;
     // The error log, the message log could not be written in this run (said once).
@@ -112,7 +115,8 @@ void ReleaseResult(bool acknowledged);
 // its successes, its end: those still go to the message log) until the user
 // acts; the progress window lists it too.
 void KeepStatusText();
-// The user acted (a click, a key): the status text follows the program again.
+// The user acted (a click, a key): the status text follows the program again,
+// showing the last text it set meanwhile (an operation's end).
 void ReleaseStatusText();
 // The status text set directly, unless a refusal is kept there.
 void ShowStatusText(const std::string& text);

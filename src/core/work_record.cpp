@@ -94,10 +94,17 @@ bool StopSaidIt() { return !Core.bInteractive && MainTimer.bStopLogged; }
 
 void NoteStored(int reg) { ++WorkOf(reg).stores; }
 
+namespace {
+// A failure that running the job again may mend: all but an unknown request,
+// an argument or a register entry that cannot be taken, and the requests left
+// after a failure (they follow its cause).
+bool Mendable(int16_t code) { return code != 3 && code != 4 && code != kErrCashEntry && code != kErrLeft; }
+}  // namespace
+
 void NoteFailure(int16_t code, const LogSubject& about, const std::string& line) {
     ++Work.failures;
     ++Work.standing;
-    if (code != 3 && code != 4 && code != kErrCashEntry && code != kErrLeft) ++Work.mendable;
+    if (Mendable(code)) ++Work.mendable;
     RegisterWork& w = WorkOf(about.reg);
     ++w.failures;
     ++w.turnFailures;
@@ -203,6 +210,7 @@ void EndRunTurn(int32_t reached, bool failed, bool anotherTurn) {
         TurnSays(turn, f.pos, again);
         if (f.pos >= reached || again) continue;
         --Work.standing;
+        if (Mendable(f.code)) --Work.mendable;
         WriteMsgLog(GetText("Log", "madegood") + " " + f.line);
         if (std::find(madeGood.begin(), madeGood.end(), f.pos) != madeGood.end()) continue;
         madeGood.push_back(f.pos);
@@ -237,6 +245,7 @@ void NoteRelease(int reg, bool released, const LogSubject& about) {
     if (released) {
         for (const std::string& line : w.unreleased) {
             --Work.standing;
+            --Work.mendable;  // a register not released is mendable
             WriteMsgLog(GetText("Log", "releasedlater") + " " + line);
         }
         w.unreleased.clear();

@@ -104,7 +104,7 @@ struct WorkRecord {
     // released. A command-line run's exit status follows `standing`.
     int32_t failures = 0;
     int32_t standing = 0;
-    // The failures that running the job again may mend: all but an unknown
+    // The failures standing that running the job again may mend: all but an unknown
     // request, an argument or a register entry that cannot be taken, and
     // the requests left after a failure (they follow its cause).
     int32_t mendable = 0;

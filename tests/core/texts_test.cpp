@@ -239,6 +239,8 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
         EXPECT_EQ(testsupport::CountOf(log, "\n"), failures + (c.madeGood ? 1 : 0));
         EXPECT_EQ(testsupport::CountOf(log, "[018]"), c.madeGood ? 1 : 0) << log;
         EXPECT_EQ(Work.standing, failures - (c.madeGood ? 1 : 0));
+        // Running the job again mends only what still stands.
+        EXPECT_EQ(Work.mendable, Work.standing);
         EXPECT_EQ(ReadAll(dir.file("msg.log")).find("[001]") != std::string::npos, c.madeGood);
     }
 }
@@ -258,6 +260,7 @@ TEST_F(TextsTest, ARegisterNotReleasedIsMadeGoodByItsNextRelease) {
         StartRunTurn(0, 0);
         for (const auto& [reg, released] : c.closings) NoteRelease(reg, released, OpenTurnSubject());
         EXPECT_EQ(Work.standing, c.failures) << c.closings.size();
+        EXPECT_EQ(Work.mendable, c.failures) << c.closings.size();
     }
 }
 

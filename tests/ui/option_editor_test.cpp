@@ -259,6 +259,8 @@ TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShow
             EXPECT_EQ(frmProgress::Instance()->lstMessages->findItems(listed, Qt::MatchExactly).size(), 1);
             QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
             QCoreApplication::sendEvent(w, &key);
+            // The user acted: the end the refusal covered is seen.
+            EXPECT_EQ(Status(), "Sent to register 2");
             ShowMsg("30", "2");
             EXPECT_EQ(Status(), "Sending operators - in progress");
         }
