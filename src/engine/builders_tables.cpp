@@ -29,11 +29,6 @@
 #include "store/table_file.h"
 #include "transfers/transfer.h"
 
-namespace {
-// The read statuses of the operation built last, in the order said.
-std::vector<std::string> readStatuses;
-}  // namespace
-
 namespace builders {
 
 std::string RequestToken(const std::string& text) {
@@ -62,7 +57,7 @@ std::string SendText(const std::string& token) { return "*2;+4;" + token + ";*3;
 void Status(const std::string& key) { ShowMsg(key, "2"); }
 
 void ReadStatus(const std::string& key) {
-    readStatuses.push_back(key);
+    Operation.readStatuses.push_back(key);
     Status(key);
 }
 
@@ -194,10 +189,10 @@ bool RefuseArgument(const std::string& arg, bool letters) {
 
 }  // namespace builders
 
-void ForgetReadStatuses() { readStatuses.clear(); }
+void ForgetReadStatuses() { Operation.readStatuses.clear(); }
 
 void SayReadStatuses() {
-    for (const std::string& key : readStatuses) ShowMsg(key, "2");
+    for (const std::string& key : Operation.readStatuses) ShowMsg(key, "2");
 }
 
 const char* RequestTable(const std::string& code) {

@@ -29,6 +29,9 @@ struct OperationGlobals {
     // The operation is a daily closure: its end names every register, each
     // closed or not.
     bool bClosure = false;
+    // The read statuses of the operation built last, in the order said: said
+    // again when a further register takes it up.
+    std::vector<std::string> readStatuses;
 };
 extern OperationGlobals Operation;
 
