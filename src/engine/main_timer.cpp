@@ -461,6 +461,10 @@ void StateFailed() {
 // it, it was done.
 void NoteStop(int sig) {
     if (sig == 0 || MainTimer.nStopSignal != 0) return;
+    // A second signal waits until the record is whole (these few lines of
+    // the logs): one that came between the message-log line and the run's
+    // last lines would leave standard error without them.
+    platform::StopSignalsHeld held;
     MainTimer.nStopSignal = sig;
     const int16_t state = LinkState.nState;
     MainTimer.bStopLeftRequest = state == 1 || state == 4 || CmdQueuePending();

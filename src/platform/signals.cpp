@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstring>
 
@@ -21,21 +22,33 @@ char semPath[4096] = {};
 // The lines a second signal writes on standard error, and their length.
 char stopWords[16384] = {};
 volatile std::sig_atomic_t stopWordsLength = 0;
+// Held sections open, and the second signal that came during one.
+std::atomic<int> holds{0};
+std::atomic<int> deferred{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// The first stop was not enough: the program ends now, as the signal would
+// have ended it, but a caller waiting for the semaphore file is told that the
+// run is over. Only calls safe in a signal handler.
+[[noreturn]] void EndNow(int sig) {
+    if (semPath[0] != '\0') {
+        const int fd = open(semPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd >= 0) close(fd);
+    }
+    for (ssize_t done = 0, n = 0; done < stopWordsLength; done += n) {
+        n = write(STDERR_FILENO, stopWords + done, static_cast<size_t>(stopWordsLength - done));
+        if (n <= 0) break;
+    }
+    _exit(128 + sig);
+}
 
 extern "C" void NoteSignal(int sig) {
     if (received != 0) {
-        // The first stop was not enough: the program ends now, as the signal
-        // would have ended it, but a caller waiting for the semaphore file
-        // is told that the run is over.
-        if (semPath[0] != '\0') {
-            const int fd = open(semPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-            if (fd >= 0) close(fd);
+        if (holds.load() > 0) {
+            deferred.store(sig);
+            return;
         }
-        for (ssize_t done = 0, n = 0; done < stopWordsLength; done += n) {
-            n = write(STDERR_FILENO, stopWords + done, static_cast<size_t>(stopWordsLength - done));
-            if (n <= 0) break;
-        }
-        _exit(128 + sig);
+        EndNow(sig);
     }
     received = 1;
     noted = sig;
@@ -68,16 +81,19 @@ void CatchStopSignals(const std::string& semFile) {
     pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
 }
 
+StopSignalsHeld::StopSignalsHeld() { holds.fetch_add(1); }
+
+StopSignalsHeld::~StopSignalsHeld() {
+    // A signal after the count fell to 0 ends the program itself.
+    if (holds.fetch_sub(1) == 1 && deferred.load() != 0) EndNow(deferred.load());
+}
+
 void SetStopWords(const std::string& text) {
     // The three wait while the text changes, as for the path.
-    sigset_t stops, before;
-    sigemptyset(&stops);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&stops, sig);
-    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    StopSignalsHeld held;
     const size_t n = std::min(text.size(), sizeof stopWords);
     std::memcpy(stopWords, text.data(), n);
     stopWordsLength = static_cast<std::sig_atomic_t>(n);
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 int StopSignalNoted() { return noted; }

@@ -19,6 +19,16 @@ void CatchStopSignals(const std::string& semFile = "");
 // the run's last lines as they stand (empty: nothing). Texts past 16 KB are
 // cut.
 void SetStopWords(const std::string& text);
+// While one lives, a second signal does not end the program: it ends it
+// when the last one goes, so that the record of a stop (and the stop words)
+// is written whole first, whichever thread the signal reaches.
+class StopSignalsHeld {
+public:
+    StopSignalsHeld();
+    ~StopSignalsHeld();
+    StopSignalsHeld(const StopSignalsHeld&) = delete;
+    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+};
 // The signal noted and not yet taken, 0 when none; the signal stays noted.
 int StopSignalNoted();
 // The signal noted since the last call, 0 when none; taking it clears it.
