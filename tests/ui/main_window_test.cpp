@@ -359,93 +359,73 @@ TEST_F(MainWindowTest, AnExitDuringAnOperationSaysItWaitsAtEveryTry) {
     Core.nOpenCash = LinkState.nCurCash;
 }
 
-// While a step of the link runs, a click on another window waits under the
-// wait cursor and reaches its button when the step ends; a click on a window
-// of the link (the progress window) goes through at once, and no input held
-// leaves the cursor as it is.
+// While a step of the link runs, input to another window waits under the wait
+// cursor and goes on when the step ends: a click reaches its button, a menu's
+// key (Alt+F) opens its menu only then, and a key let go whose press came
+// before the step goes on whatever changed meanwhile, no input said lost. A
+// click on a window of the link (the progress window) goes through at once.
 TEST_F(MainWindowTest, InputHeldDuringAStepWaitsUnderTheWaitCursorAndGoesOnAfterIt) {
     frmMain main;
     LoadStill(main);
     main.show();
     QWidget other;  // another window of the program
-    other.setObjectName("frmOther");
     auto* button = new QPushButton("Go", &other);
-    (new QVBoxLayout(&other))->addWidget(button);
+    auto* box = new QLineEdit(&other);
+    auto* layout = new QVBoxLayout(&other);
+    layout->addWidget(button);
+    layout->addWidget(box);
     other.show();
     frmProgress* progress = frmProgress::Instance();
     progress->ShowWindow();
     QCoreApplication::processEvents();
-    int clicks = 0, progressClicks = 0;
+    int clicks = 0;
     QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
-    QObject::connect(progress->cmdCancel, &QPushButton::pressed, [&] { ++progressClicks; });
+    QObject::connect(progress->cmdCancel, &QPushButton::pressed, [&] { ++clicks; });
+    QMenu* file = main.findChild<QMenu*>("mnuFile");
+    const auto menuKey = [&] {
+        for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease})
+            qt_handleKeyEvent(main.windowHandle(), type, Qt::Key_F, Qt::AltModifier, "f");
+    };
+    const auto keyLetGo = [&] {
+        QCoreApplication::postEvent(other.windowHandle(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, "7"));
+        QCoreApplication::processEvents();
+        box->setEnabled(false);  // the window changed meanwhile
+    };
     const struct {
         const char* name;
-        QAbstractButton* target;
+        QWidget* active;  // the window the user works in
+        std::function<void()> input;
         bool held;
+        std::function<bool()> done;  // the input had its effect
     } cases[] = {
-        {"another window", button, true},
-        {"the progress window", progress->cmdCancel, false},
+        {"a click on another window", &other, [&] { shelltest::PostClick(button); }, true, [&] { return clicks == 1; }},
+        {"a click on the progress window", progress, [&] { shelltest::PostClick(progress->cmdCancel); }, false,
+         [&] { return clicks == 1; }},
+        {"a menu key", &main, menuKey, true, [&] { return QApplication::activePopupWidget() == file; }},
+        {"a key let go", &other, keyLetGo, true, [&] { return main.StatusText().empty(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        clicks = progressClicks = 0;
+        clicks = 0;
+        box->setEnabled(true);
+        box->setFocus();
+        main.SetStatusText("");
+        c.active->activateWindow();
+        ASSERT_TRUE(shelltest::EventsUntil([&] { return QGuiApplication::focusWindow() == c.active->windowHandle(); }));
         TickInputHold step;
         step.BeginTick();
-        shelltest::PostClick(c.target);
+        c.input();
         QCoreApplication::processEvents();
-        EXPECT_EQ(clicks + progressClicks, c.held ? 0 : 1);
+        EXPECT_EQ(clicks, c.held ? 0 : 1);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
         const QCursor* cursor = QApplication::overrideCursor();
         EXPECT_EQ(cursor ? cursor->shape() : Qt::ArrowCursor, c.held ? Qt::WaitCursor : Qt::ArrowCursor);
         step.EndTick();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         QCoreApplication::processEvents();
-        EXPECT_EQ(clicks + progressClicks, 1);
+        EXPECT_TRUE(shelltest::EventsUntil(c.done, 1000));
+        if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
     }
-}
-
-// A menu's key (Alt+F) typed while a step runs waits as a click does: the
-// menu opens when the step ends, not under it.
-TEST_F(MainWindowTest, AMenuKeyTypedDuringAStepOpensItsMenuAfterIt) {
-    frmMain main;
-    LoadStill(main);
-    main.show();
-    main.activateWindow();
-    ASSERT_TRUE(shelltest::EventsUntil([&] { return QGuiApplication::focusWindow() == main.windowHandle(); }));
-    TickInputHold step;
-    step.BeginTick();
-    for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease})
-        qt_handleKeyEvent(main.windowHandle(), type, Qt::Key_F, Qt::AltModifier, "f");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    step.EndTick();
-    shelltest::EventsUntil([] { return QApplication::activePopupWidget() != nullptr; }, 1000);
-    QWidget* menu = QApplication::activePopupWidget();
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu, main.findChild<QMenu*>("mnuFile"));
-    menu->close();
-}
-
-// A key pressed before a step and let go during it: the release goes on
-// after the step whatever changed meanwhile, and no input is said lost.
-TEST_F(MainWindowTest, AKeyLetGoDuringAStepIsNoInputLost) {
-    frmMain main;
-    LoadStill(main);
-    main.show();
-    QWidget other;  // another window of the program, its box being typed in
-    auto* box = new QLineEdit(&other);
-    (new QVBoxLayout(&other))->addWidget(box);
-    other.show();
-    box->setFocus();
-    QCoreApplication::processEvents();
-    main.SetStatusText("");
-    TickInputHold step;
-    step.BeginTick();
-    QCoreApplication::postEvent(other.windowHandle(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, "7"));
-    QCoreApplication::processEvents();
-    box->setEnabled(false);  // the window changed meanwhile
-    step.EndTick();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(main.StatusText(), "");
 }
 
 TEST_F(MainWindowTest, TheTimerTakesTheExitWhenIdleAndTheWindowUnloads) {
