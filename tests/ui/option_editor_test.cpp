@@ -180,19 +180,12 @@ TEST_F(OptionEditorTest, TheReadsRefreshKeepsOnlyAChangeMadeWhileItRan) {
     EXPECT_EQ(udtCassaConf.P510, 0);
 }
 
-// Opened while an operation has another register's folder open, the editor
-// shows nothing of that register's options and writes nothing; when the
-// operation is over it comes on screen anew with its own register's.
 // A read of the register's options (by another window's operation) ended
 // while "Save the changes?" was open: Yes writes the box the user ticked over
 // the options as read; No keeps the options as read.
 TEST_F(OptionEditorTest, YesAfterAReadOfTheOptionsUnderTheQuestionWritesOnlyTheUsersChangeOverIt) {
-    const struct {
-        bool yes;
-        bool ticked;  // P510 bit 128 in the file afterwards
-    } rows[] = {{true, true}, {false, false}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.yes);
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
         frmTwoOptions* w = Options();
         Type(w->txtP513, "20");
         w->chkP510A->setChecked(false);
@@ -202,15 +195,18 @@ TEST_F(OptionEditorTest, YesAfterAReadOfTheOptionsUnderTheQuestionWritesOnlyTheU
             udtCassaConf.P513 = 55;
             ASSERT_TRUE(SaveCassa());
         };
-        shell.answers = {r.yes};
+        shell.answers = {yes};
         ShowForm("K_FRMNULL");
         EXPECT_EQ(CurrentEditor(), nullptr);
         LoadCassa(false);
         EXPECT_EQ(udtCassaConf.P513, 55);
-        EXPECT_EQ((udtCassaConf.P510 & 128) != 0, r.ticked);
+        EXPECT_EQ((udtCassaConf.P510 & 128) != 0, yes);
     }
 }
 
+// Opened while an operation has another register's folder open, the editor
+// shows nothing of that register's options and writes nothing; when the
+// operation is over it comes on screen anew with its own register's.
 TEST_F(OptionEditorTest, AnotherRegistersOptionsOpenForAnOperationAreNeitherShownNorToldAsAChange) {
     frmTwoOptions* w = Options();
     Type(w->txtP513, "20");
