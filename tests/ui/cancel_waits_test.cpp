@@ -2,8 +2,7 @@
 // window system delivers a click while the link waits (a silent register's
 // hello retries, before its command and in its release; a read on a slow
 // line; a bulk send; a dial the modem never answers), against the register
-// emulator: the wait ends at once. Each figure is printed. And the input to
-// other windows that a step of the link holds is shown by the wait cursor.
+// emulator: the wait ends at once. Each figure is printed.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -26,8 +25,7 @@ namespace {
 
 enum Wait { kHello, kRelease, kRead, kBulk, kDial };
 struct WaitCase {
-    const char* id;    // the test's name
-    const char* name;  // what the figure printed says
+    const char* id;  // the test's name, and the figure printed's
     Wait wait;
 };
 
@@ -167,7 +165,7 @@ TEST_P(CancelWaitsTest, CancelOrAbortEndsTheWaitAtOnce) {
     ASSERT_TRUE(shelltest::EventsUntil([] { return !ExchangeRunning(); }, 30000, 1));
     const double operationEnded = clicked.elapsed() / 1000.0;
     user.stop();
-    std::printf("%s: the wait ended %.3f s after the click, the operation %.3f s\n", GetParam().name, waitEnded,
+    std::printf("%s: the wait ended %.3f s after the click, the operation %.3f s\n", GetParam().id, waitEnded,
                 operationEnded);
     EXPECT_LT(waitEnded, 1.0);
     if (wait == kDial) {
@@ -183,12 +181,9 @@ TEST_P(CancelWaitsTest, CancelOrAbortEndsTheWaitAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Waits, CancelWaitsTest,
-                         ::testing::Values(WaitCase{"HelloRetries", "hello retries of a silent register", kHello},
-                                           WaitCase{"ReleaseRetries", "hello retries of a silent register's release",
-                                                    kRelease},
-                                           WaitCase{"SlowRead", "a read on a slow line", kRead},
-                                           WaitCase{"BulkSend", "a bulk send", kBulk},
-                                           WaitCase{"SilentDial", "a dial the modem never answers", kDial}),
+                         ::testing::Values(WaitCase{"HelloRetries", kHello}, WaitCase{"ReleaseRetries", kRelease},
+                                           WaitCase{"SlowRead", kRead}, WaitCase{"BulkSend", kBulk},
+                                           WaitCase{"SilentDial", kDial}),
                          [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.id); });
 
 }  // namespace
