@@ -134,15 +134,11 @@ TEST_F(PaymentTypesTest, AMealTicketAmountTravelsWithItsPaymentType) {
 // was open: Yes writes the description the user typed and keeps the amount as
 // read, whether the read wrote the payment type too or not.
 TEST_F(PaymentTypesTest, YesAfterAReadUnderTheQuestionKeepsTheTicketAmountAsRead) {
-    const struct {
-        const char* name;
-        bool typeRead;  // the read wrote payment type 6 anew too (P522 7,00)
-    } rows[] = {{"the amount read", false}, {"the amount and the type read", true}};
     frmModPag* w = Payments();
     const std::string payments = File("ModPag.txt"), tickets = File("TicketAmount.txt");
     const std::string read = "06READ" + std::string(26, ' ') + "000" "00000700" "00000000" "0000" "\r\n";
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (const bool typeRead : {false, true}) {  // the read wrote payment type 6 anew too (P522 7,00)
+        SCOPED_TRACE(typeRead);
         Write("Shop/Cassa1/ModPag.txt", payments);
         Write("Shop/Cassa1/TicketAmount.txt", tickets);
         Choose(w->cbxModPag, 6);
@@ -150,14 +146,13 @@ TEST_F(PaymentTypesTest, YesAfterAReadUnderTheQuestionKeepsTheTicketAmountAsRead
         Type(w->txtP520, "CARD");
         shell.underQuestion = [&] {
             Write("Shop/Cassa1/TicketAmount.txt", std::string(tickets).replace(2 * 15, 15, "0103000000500\r\n"));
-            if (r.typeRead)
-                Write("Shop/Cassa1/ModPag.txt", std::string(payments).replace(5 * 57, 57, read));
+            if (typeRead) Write("Shop/Cassa1/ModPag.txt", std::string(payments).replace(5 * 57, 57, read));
         };
         shell.answers = {true};
         Choose(w->cbxModPag, 8);
         EXPECT_EQ(Ticket(3), "0103000000500\r\n");
         EXPECT_EQ(Payment(6).substr(2, 4), "CARD");
-        EXPECT_EQ(Payment(6).substr(35, 8), r.typeRead ? "00000700" : "00000000");
+        EXPECT_EQ(Payment(6).substr(35, 8), typeRead ? "00000700" : "00000000");
     }
 }
 
