@@ -428,8 +428,9 @@ TEST_F(TextsTest, CountersShowInBatchModeOnly) {
 TEST_F(TextsTest, EachCodeMeansWhatTheReadmeSays) {
     std::ifstream readme(std::string(ECR_SOURCE_DIR) + "/README.md");
     const std::regex row(R"(^\| ([0-9]{3})(?:, ([0-9]{3}))?(?:-nnn)? \| ([a-z ]+) \|)");
-    const std::map<std::string, CodeMeaning> meanings = {{"done", CodeMeaning::Done}, {"not done", CodeMeaning::NotDone},
-        {"made good", CodeMeaning::MadeGood}, {"may or may not have been done", CodeMeaning::MaybeDone}};
+    const std::map<std::string, CodeMeaning> meanings = {
+        {"done", CodeMeaning::Done}, {"not done", CodeMeaning::NotDone}, {"made good", CodeMeaning::MadeGood},
+        {"may or may not have been done", CodeMeaning::MaybeDone}};
     int rows = 0;
     for (std::string line; std::getline(readme, line);) {
         std::smatch m;

@@ -26,8 +26,8 @@ protected:
         for (int s : stations) AddRegister(s)->SetRecords("departments", records);
         StartEmulator();
     }
-    testsupport::StartedProgram StartRead() {
-        return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+    testsupport::StartedProgram StartRead(int blocked = 0) {
+        return StartBlocking({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, blocked);
     }
     // Waits until the read has begun storing records.
     bool ReadUnderWay() {
@@ -193,12 +193,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             ready = [this] { return modem->Commands().size() == 3; };
         }
         // kStart: started with the signal blocked, it waits for the program to take it.
-        sigset_t stop, before;
-        sigemptyset(&stop);
-        sigaddset(&stop, c.sig);
-        if (c.wait == kStart) pthread_sigmask(SIG_BLOCK, &stop, &before);
-        const auto run = StartRead();
-        if (c.wait == kStart) pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        const auto run = StartRead(c.wait == kStart ? c.sig : 0);
         ASSERT_TRUE(emulator->WaitFor(ready, 30));
         if (c.deaf) {
             emu::Faults deaf;
