@@ -7,6 +7,7 @@
 // pseudo-terminal as port 1. Header only: the emulator is linked by the
 // suites, not by the support library.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 #include <memory>
@@ -142,9 +143,7 @@ protected:
         StartEmulator();
     }
 
-    static std::string Plu(const std::string& code, int dept, const std::string& descr) {
-        return PluRecord(code, dept, descr);
-    }
+    static constexpr auto& Plu = PluRecord;
 
     // The command frames a register got that opened an exchange (the polls'
     // empty frames and the closing frames left out).
@@ -158,6 +157,17 @@ protected:
     // The program in the start folder with the arguments.
     RunResult Run(const std::vector<std::string>& args, double seconds = 120) {
         return RunProgram(args, dir.path(), seconds);
+    }
+    // Started with the signal blocked (0: none), so that one sent before the
+    // program took its signals waits for it rather than ending it unrecorded.
+    StartedProgram StartBlocking(const std::vector<std::string>& args, int sig) {
+        sigset_t block, before;
+        sigemptyset(&block);
+        if (sig > 0) sigaddset(&block, sig);
+        pthread_sigmask(SIG_BLOCK, &block, &before);
+        const StartedProgram run = StartProgram(args, dir.path());
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        return run;
     }
 
     TempDir dir;

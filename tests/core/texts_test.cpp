@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <unistd.h>
 #include <string>
+#include <map>
 #include <regex>
 #include <fstream>
 
@@ -427,15 +428,14 @@ TEST_F(TextsTest, CountersShowInBatchModeOnly) {
 TEST_F(TextsTest, EachCodeMeansWhatTheReadmeSays) {
     std::ifstream readme(std::string(ECR_SOURCE_DIR) + "/README.md");
     const std::regex row(R"(^\| ([0-9]{3})(?:, ([0-9]{3}))?(?:-nnn)? \| ([a-z ]+) \|)");
+    const std::map<std::string, CodeMeaning> meanings = {
+        {"done", CodeMeaning::Done}, {"not done", CodeMeaning::NotDone}, {"made good", CodeMeaning::MadeGood},
+        {"may or may not have been done", CodeMeaning::MaybeDone}};
     int rows = 0;
     for (std::string line; std::getline(readme, line);) {
         std::smatch m;
         if (!std::regex_search(line, m, row)) continue;
-        const std::string said = m[3];
-        const CodeMeaning meaning = said == "done"        ? CodeMeaning::Done
-                                    : said == "not done"  ? CodeMeaning::NotDone
-                                    : said == "made good" ? CodeMeaning::MadeGood
-                                                          : CodeMeaning::MaybeDone;
+        const CodeMeaning meaning = meanings.at(m[3]);
         for (const std::string& code : {m[1].str(), m[2].str()}) {
             if (code.empty()) continue;
             EXPECT_EQ(MeaningOf(static_cast<int16_t>(std::stoi(code))), meaning) << line;

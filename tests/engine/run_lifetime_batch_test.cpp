@@ -26,8 +26,8 @@ protected:
         for (int s : stations) AddRegister(s)->SetRecords("departments", records);
         StartEmulator();
     }
-    testsupport::StartedProgram StartRead() {
-        return testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+    testsupport::StartedProgram StartRead(int blocked = 0) {
+        return StartBlocking({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, blocked);
     }
     // Waits until the read has begun storing records.
     bool ReadUnderWay() {
@@ -193,12 +193,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             ready = [this] { return modem->Commands().size() == 3; };
         }
         // kStart: started with the signal blocked, it waits for the program to take it.
-        sigset_t stop, before;
-        sigemptyset(&stop);
-        sigaddset(&stop, c.sig);
-        if (c.wait == kStart) pthread_sigmask(SIG_BLOCK, &stop, &before);
-        const auto run = StartRead();
-        if (c.wait == kStart) pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        const auto run = StartRead(c.wait == kStart ? c.sig : 0);
         ASSERT_TRUE(emulator->WaitFor(ready, 30));
         if (c.deaf) {
             emu::Faults deaf;
@@ -218,9 +213,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
         // Standard error ends with the kind of trouble, also after a second signal.
         EXPECT_EQ(r.err.ends_with("\necrprog: Requests not done: try again those the error log names as not done, "
-                                  "and never repeat blindly those it names as maybe done\n"),
-                  left > 0)
-            << r.err;
+                                  "and never repeat blindly those it names as maybe done\n"), left > 0) << r.err;
         EXPECT_EQ(ErrorLines("006"), left * c.requestsLeft) << ErrLog();
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), left * c.requestsLeft + (unsure ? 1 : 0)) << ErrLog();
         EXPECT_EQ(testsupport::CountOf(ErrLog(), "[016] <#Z|>"), unsure ? 1 : 0) << ErrLog();
@@ -233,21 +226,16 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         if (c.names) {
             EXPECT_EQ(testsupport::CountOf(ErrLog(), "[006] " + std::string(c.names)), left) << ErrLog();
         }
-        EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal; the work left was "
-                                            "not done: SIG"),
-                  std::string::npos)
-            << Read("base/msg.log");
         // What each register did ends msg.log, also after a second signal: the closure that may
         // or may not have been made apart from the requests not done.
+        const std::string msg = Read("base/msg.log");
+        EXPECT_NE(msg.find("Run stopped by the system's signal; the work left was not done: SIG"), msg.npos) << msg;
         for (int s : c.stations) {
-            const std::string reg = "Register " + std::to_string(s + 1) + ": ";
-            EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), reg + (left ? "not done" : "done")), 1)
-                << Read("base/msg.log");
+            const std::string reg = "Register " + std::to_string(s + 1);
+            EXPECT_EQ(testsupport::CountOf(msg, reg + (left ? ": not done" : ": done")), 1) << msg;
         }
-        EXPECT_EQ(testsupport::CountOf(Read("base/msg.log"), "may or may not have been done (check the register "
-                                                            "before repeating): #Z|"),
-                  unsure ? 1 : 0)
-            << Read("base/msg.log");
+        EXPECT_EQ(testsupport::CountOf(msg, "may or may not have been done (check the register before repeating): #Z|"),
+                  unsure ? 1 : 0) << msg;
         if (!c.twice) {
             EXPECT_FALSE(fs::exists(dir.file("base/Cassa1/Reparti.txt.part")));
             EXPECT_EQ(Cash("Reparti.txt").find("New 1 "), std::string::npos);
