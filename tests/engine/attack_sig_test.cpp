@@ -1,9 +1,12 @@
 // What a caller reads after a run that met a stop or a full disk: the error
 // log's lines stay whole lines, so that each one names its request.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <filesystem>
 #include <string>
 
+#include "common/batch_fixture.h"
 #include "common/child_process.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
@@ -40,6 +43,54 @@ TEST_F(AttackSigTest, AnErrorLogLineCutByAFullDiskLeavesNoPartOfIt) {
     // Room again: the next line stands alone.
     EXPECT_TRUE(LogErr(6, next));
     EXPECT_EQ(ReadAll(Core.strLogErrFile), earlier + FormatLogErrLine(6, next) + "\r\n");
+}
+
+class AttackSigRunTest : public testsupport::BatchRunTest {};
+
+// Two different signals sent together (a terminal's hang-up and a wrapper's
+// SIGTERM) during a read: the second comes before the run has taken the
+// first, and waits until its record is written: each register's requests are
+// named not done in the error log and on standard error, and the message log
+// says the stop, where the second used to end the run with an error log that
+// named nothing.
+TEST_F(AttackSigRunTest, TwoSignalsAtOnceLeaveTheStopsRecord) {
+    namespace fs = std::filesystem;
+    const std::vector<int> rows[] = {{0}, {0, 1}};
+    std::vector<std::string> records;
+    for (int n = 1; n <= 99; ++n)
+        records.push_back(std::to_string(n) + ":New " + std::to_string(n) + ":1:0:0:0:1:0:0:0:1:");
+    for (const auto& stations : rows) {
+        SCOPED_TRACE(stations.size());
+        for (const char* f : {"base/err.log", "base/done.sem", "base/msg.log", "base/Cassa1/Reparti.txt.part"})
+            fs::remove(dir.file(f));
+        Prepare(stations, "r1=&L|\r\nr2=&M|1:5\r\n");
+        CreateEmulator(stations, 40);
+        for (int s : stations) AddRegister(s)->SetRecords("departments", records);
+        StartEmulator();
+        const auto run = testsupport::StartProgram({"/r:**", "/f:setup.ini", "/l:1", "/t:1", "/w:2"}, dir.path());
+        ASSERT_TRUE(emulator->WaitFor([this] { return fs::exists(dir.file("base/Cassa1/Reparti.txt.part")); }, 30));
+        kill(run.pid, SIGHUP);
+        kill(run.pid, SIGTERM);
+        const auto r = testsupport::WaitProgram(run, 10);
+
+        EXPECT_TRUE(r.status == 128 + SIGHUP || r.status == 128 + SIGTERM) << r.status << r.err;
+        EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
+        std::string said;
+        for (size_t s = 1; s <= stations.size(); ++s) {
+            for (const char* request : {"<&L|>", "<&M|1:5>"})
+                EXPECT_EQ(testsupport::CountOf(ErrLog(), "[006] " + std::string(request)), static_cast<int>(stations.size()))
+                    << ErrLog();
+            said += "ecrprog: Register " + std::to_string(s) + ": not done: &L|, &M|1:5\n";
+        }
+        EXPECT_EQ(testsupport::CountOf(ErrLog(), "\n"), 2 * static_cast<int>(stations.size())) << ErrLog();
+        EXPECT_TRUE(r.err.ends_with(said + "ecrprog: Requests not done: try again those the error log names as not "
+                                           "done, and never repeat blindly those it names as maybe done\n"))
+            << r.err;
+        EXPECT_NE(Read("base/msg.log").find("Run stopped by the system's signal"), std::string::npos)
+            << Read("base/msg.log");
+        emulator->Stop();
+        registers.clear();
+    }
 }
 
 }  // namespace
