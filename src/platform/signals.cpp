@@ -8,6 +8,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <string_view>
 
 namespace platform {
 
@@ -104,8 +105,20 @@ void StopRecorded() { recorded.store(1); }
 void SetStopWords(const std::string& text) {
     // The three wait while the text changes, as for the path.
     StopSignalsHeld held;
-    const size_t n = std::min(text.size(), sizeof stopWords);
+    size_t n = std::min(text.size(), sizeof stopWords);
     std::memcpy(stopWords, text.data(), n);
+    if (text.size() > sizeof stopWords) {
+        // Too long: the last line, which a caller acts on, is kept whole in
+        // place of the lines before it that do not fit.
+        const size_t last = text.rfind('\n', text.size() - 2) + 1;  // 0 when one line
+        const size_t tail = text.size() - last;
+        if (tail < sizeof stopWords) {
+            const size_t head = sizeof stopWords - tail;
+            const size_t cut = std::string_view(stopWords, head).rfind('\n') + 1;  // whole lines only
+            std::memcpy(stopWords + cut, text.data() + last, tail);
+            n = cut + tail;
+        }
+    }
     stopWordsLength = static_cast<std::sig_atomic_t>(n);
 }
 

@@ -17,8 +17,8 @@ namespace platform {
 // a second signal creates before the program ends (empty: none).
 void CatchStopSignals(const std::string& semFile = "");
 // What a second signal writes on standard error before the program ends:
-// the run's last lines as they stand (empty: nothing). Texts past 16 KB are
-// cut.
+// the run's last lines as they stand (empty: nothing). A text past 16 KB
+// loses the whole lines before its last one that do not fit.
 void SetStopWords(const std::string& text);
 // While one lives, a second signal does not end the program: it ends it
 // when the last one goes, so that the record of a stop (and the stop words)

@@ -2,6 +2,7 @@
 // log's lines stay whole lines, so that each one names its request.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -10,6 +11,7 @@
 #include "common/child_process.h"
 #include "common/reset_globals.h"
 #include "common/tempdir.h"
+#include "platform/signals.h"
 
 namespace {
 
@@ -43,6 +45,24 @@ TEST_F(AttackSigTest, AnErrorLogLineCutByAFullDiskLeavesNoPartOfIt) {
     // Room again: the next line stands alone.
     EXPECT_TRUE(LogErr(6, next));
     EXPECT_EQ(ReadAll(Core.strLogErrFile), earlier + FormatLogErrLine(6, next) + "\r\n");
+}
+
+// Words longer than the room kept for them lose whole lines before the last
+// one, which a caller acts on: it still ends what the second signal writes.
+TEST(AttackSigWordsTest, TooManyStopWordsKeepTheirLastLine) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string words;
+            for (int n = 0; n < 20; ++n) words += "register " + std::to_string(n) + std::string(990, 'x') + "\n";
+            platform::CatchStopSignals();
+            platform::SetStopWords(words + "try again\n");
+            raise(SIGTERM);
+            platform::StopRecorded();
+            raise(SIGINT);
+            _exit(0);
+        },
+        testing::ExitedWithCode(128 + SIGINT), "^register 0x+\nregister 1x.*x\ntry again\n$");
 }
 
 class AttackSigRunTest : public testsupport::BatchRunTest {};
