@@ -462,7 +462,8 @@ void StateFailed() {
 void NoteStop(int sig) {
     if (sig == 0 || MainTimer.nStopSignal != 0) return;
     // A second signal waits until the record is whole (these few lines of
-    // the logs): one that came between the message-log line and the run's
+    // the logs): one that came before them would leave the error log
+    // without the work left, one between the message-log line and the run's
     // last lines would leave standard error without them.
     platform::StopSignalsHeld held;
     MainTimer.nStopSignal = sig;
@@ -477,6 +478,7 @@ void NoteStop(int sig) {
     // What each register did is said now: a second signal ends the program
     // at once.
     if (!Core.bInteractive && MainTimer.bStopLogged) SayRunEnd();
+    platform::StopRecorded();
 }
 
 void StopSeen() { NoteStop(platform::StopSignalNoted()); }

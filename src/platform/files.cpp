@@ -336,8 +336,22 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 bool AppendFile(const std::string& path, const std::string& bytes) {
     int fd = ::open(ResolvePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return false;
+    struct stat st;
+    const off_t start = ::fstat(fd, &st) == 0 ? st.st_size : -1;
     bool ok = WriteAllFd(fd, bytes.data(), bytes.size());
-    return (::close(fd) == 0) && ok;
+    if (!ok && start >= 0) {
+        // A full disk took part of the text: the part goes, so that the
+        // file's next text starts a line of its own rather than ending this
+        // one. Left as it is when another writer has appended meanwhile.
+        const int saved = errno;
+        const off_t end = ::lseek(fd, 0, SEEK_CUR);
+        if (end > start && ::fstat(fd, &st) == 0 && st.st_size == end && ::ftruncate(fd, start) != 0) {
+            // The part stays: nothing more can be done about it.
+        }
+        errno = saved;
+    }
+    const bool closed = ::close(fd) == 0;
+    return closed && ok;
 }
 
 // --- RecordFile ---

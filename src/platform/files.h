@@ -93,7 +93,8 @@ private:
 // The file that a write of the path reaches: the path resolved without regard
 // to case and, through a link, the file the link points at.
 std::string WriteTarget(const std::string& path);
-// Appends the bytes, creating the file when missing.
+// Appends the bytes, creating the file when missing. A write that fails (a
+// full disk) takes back the part it wrote.
 bool AppendFile(const std::string& path, const std::string& bytes);
 
 // True when the process (its pid as a text) has the file open: the same

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <string_view>
 
 namespace platform {
 
@@ -22,9 +23,13 @@ char semPath[4096] = {};
 // The lines a second signal writes on standard error, and their length.
 char stopWords[16384] = {};
 volatile std::sig_atomic_t stopWordsLength = 0;
-// Held sections open, and the second signal that came during one.
+// Held sections open, and the second signal that came during one (or
+// before the first one's record was written).
 std::atomic<int> holds{0};
 std::atomic<int> deferred{0};
+// The first signal's record is written; a second signal waited for it.
+std::atomic<int> recorded{0};
+std::atomic<int> waited{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 // The first stop was not enough: the program ends now, as the signal would
@@ -44,8 +49,15 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void NoteSignal(int sig) {
     if (received != 0) {
-        if (holds.load() > 0) {
+        // A second signal before the first one's record is written waits
+        // for it (once: a third ends the program however things stand), so
+        // that the error log names the work the stop left.
+        const bool early = recorded.load() == 0 && waited.exchange(1) == 0;
+        if (holds.load() > 0 || early) {
             deferred.store(sig);
+            // The held section, or the record, may have ended meanwhile on
+            // another thread without seeing this signal.
+            if (holds.load() == 0 && recorded.load() != 0) EndNow(sig);
             return;
         }
         EndNow(sig);
@@ -85,14 +97,28 @@ StopSignalsHeld::StopSignalsHeld() { holds.fetch_add(1); }
 
 StopSignalsHeld::~StopSignalsHeld() {
     // A signal after the count fell to 0 ends the program itself.
-    if (holds.fetch_sub(1) == 1 && deferred.load() != 0) EndNow(deferred.load());
+    if (holds.fetch_sub(1) == 1 && recorded.load() != 0 && deferred.load() != 0) EndNow(deferred.load());
 }
+
+void StopRecorded() { recorded.store(1); }
 
 void SetStopWords(const std::string& text) {
     // The three wait while the text changes, as for the path.
     StopSignalsHeld held;
-    const size_t n = std::min(text.size(), sizeof stopWords);
+    size_t n = std::min(text.size(), sizeof stopWords);
     std::memcpy(stopWords, text.data(), n);
+    if (text.size() > sizeof stopWords) {
+        // Too long: the last line, which a caller acts on, is kept whole in
+        // place of the lines before it that do not fit.
+        const size_t last = text.rfind('\n', text.size() - 2) + 1;  // 0 when one line
+        const size_t tail = text.size() - last;
+        if (tail < sizeof stopWords) {
+            const size_t head = sizeof stopWords - tail;
+            const size_t cut = std::string_view(stopWords, head).rfind('\n') + 1;  // whole lines only
+            std::memcpy(stopWords + cut, text.data() + last, tail);
+            n = cut + tail;
+        }
+    }
     stopWordsLength = static_cast<std::sig_atomic_t>(n);
 }
 

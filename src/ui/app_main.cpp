@@ -132,10 +132,15 @@ int RunBatch(int argc, char** argv) {
     main.reset();
     SetShell(nullptr);
     // What a caller acts on comes last: the registers that did not do their
-    // list, and the kind of trouble. A second signal from here on says
-    // nothing more.
-    platform::SetStopWords("");
-    std::cerr << RunEndLines() << std::flush;
+    // list, and the kind of trouble. They are the record of a signal that
+    // comes now; a second signal waits until they are written whole, and
+    // then says nothing more.
+    {
+        platform::StopSignalsHeld held;
+        platform::StopRecorded();
+        std::cerr << RunEndLines() << std::flush;
+        platform::SetStopWords("");
+    }
     // A run the system stopped says so, as a run ended by the signal would.
     if (MainTimer.nStopSignal != 0) return 128 + MainTimer.nStopSignal;
     // Every failure of the run counts, whether or not an error log took it.
