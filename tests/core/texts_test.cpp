@@ -284,6 +284,8 @@ TEST_F(TextsTest, AnErrorLogLineThatCannotBeWrittenGoesToStandardError) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(written);
     EXPECT_EQ(Work.standing, 1);
+    // No part of the line stays, to have the next line glued to it.
+    EXPECT_EQ(ReadAll(Core.strLogErrFile), std::string(250, 'x'));
     EXPECT_NE(said.find(FormatLogErrLine(11, OpenTurnSubject())), std::string::npos) << said;
     EXPECT_NE(said.find("Error log cannot be written"), std::string::npos) << said;
     EXPECT_NE(MsgLog().find("Error log cannot be written; its line is given on standard error: " +

@@ -108,7 +108,7 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         Wait wait;  // what the run waits for when the signal comes
         int sig;
         std::vector<int> stations;
-        bool twice = false;  // a second signal as soon as the first is noted in msg.log
+        int twice = 0;  // a second signal: 1 as soon as the first is noted in msg.log, 2 SIGTERM at once
         int workLeft = -1;   // registers with work left; -1: every station
         const char* list = "r1=&M|1:5\r\n";  // the requests when the run waits for nothing
         const char* names = nullptr;         // the request the lines name
@@ -120,8 +120,10 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         {"read, hang-up", kRead, SIGHUP, {0}},
         {"hello", kHello, SIGTERM, {0}},
         {"dial", kDial, SIGTERM, {0}},
-        {"dial, twice", kDial, SIGTERM, {0}, true},
-        {"read, twice", kRead, SIGTERM, {0}, true},
+        {"dial, twice", kDial, SIGTERM, {0}, 1},
+        {"read, twice", kRead, SIGTERM, {0}, 1},
+        // The second, before the run took the first, waits for the first one's record.
+        {"read, hang-up and SIGTERM at once", kRead, SIGHUP, {0, 1}, 2},
         {"bulk", kBulk, SIGTERM, {0}},
         {"bulk, deaf register", kBulk, SIGTERM, {0}, false, -1, "", nullptr, true},
         {"after the last request", kDone, SIGTERM, {0}, false, 0, "r1=&L|1:2\r\n"},
@@ -201,14 +203,15 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
             emulator->SetFaults(deaf);
         }
         kill(run.pid, c.sig);
-        if (c.twice) {
+        if (c.twice == 2) kill(run.pid, SIGTERM);
+        if (c.twice == 1) {
             ASSERT_TRUE(emulator->WaitFor([&] { return Read("base/msg.log").find("Run stopped") != std::string::npos; },
                                           10));
             kill(run.pid, c.sig);
         }
         const auto r = testsupport::WaitProgram(run, 10);
 
-        EXPECT_EQ(r.status, 128 + c.sig) << r.err;
+        EXPECT_EQ(r.status, 128 + (c.twice == 2 ? SIGTERM : c.sig)) << r.err;
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
         const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
         // Standard error ends with the kind of trouble, also after a second signal.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <string>
 
 namespace {
 
@@ -45,6 +46,24 @@ TEST(StopSignalsTest, ASecondSignalEndsTheProgramWithTheWordsAsTheyStand) {
             },
             testing::ExitedWithCode(128 + (r.hold ? SIGTERM : SIGINT)), r.words);
     }
+}
+
+// Words longer than their room lose whole lines before the last one, which a
+// caller acts on.
+TEST(StopSignalsTest, TooManyStopWordsKeepTheirLastLine) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string words;
+            for (int n = 0; n < 20; ++n) words += "register " + std::to_string(n) + std::string(990, 'x') + "\n";
+            platform::CatchStopSignals();
+            platform::SetStopWords(words + "try again\n");
+            raise(SIGTERM);
+            platform::StopRecorded();
+            raise(SIGINT);
+            _exit(0);
+        },
+        testing::ExitedWithCode(128 + SIGINT), "^register 0x+\nregister 1x.*x\ntry again\n$");
 }
 
 }  // namespace
