@@ -329,12 +329,12 @@ bool WriteErrLogLine(const std::string& line) {
 
 }  // namespace
 
-bool LogErr(int16_t code, const LogSubject& about) {
+bool LogErr(int16_t code, const LogSubject& about, bool fromSetup) {
     // The release of a register after a stop is part of the stop: what it
     // left is said by the stop's own lines, whatever the release meets.
     if (LinkState.bReleasing && MainTimer.nStopSignal != 0) return false;
     const std::string line = FormatLogErrLine(code, about);
-    NoteFailure(code, about, line);
+    NoteFailure(code, about, line, fromSetup);
     return WriteErrLogLine(line);
 }
 

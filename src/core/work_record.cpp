@@ -101,17 +101,18 @@ namespace {
 bool Mendable(int16_t code) { return code != 3 && code != 4 && code != kErrCashEntry && code != kErrLeft; }
 }  // namespace
 
-void NoteFailure(int16_t code, const LogSubject& about, const std::string& line) {
+void NoteFailure(int16_t code, const LogSubject& about, const std::string& line, bool fromSetup) {
     ++Work.failures;
     ++Work.standing;
-    if (Mendable(code)) ++Work.mendable;
+    const bool mendable = Mendable(code) && !fromSetup;
+    if (mendable) ++Work.mendable;
     RegisterWork& w = WorkOf(about.reg);
     ++w.failures;
     ++w.turnFailures;
     ++w.cmdFailures;
     if (Work.turnReg < 0 || about.reg != Work.turnReg) return;
     const int32_t pos = MainTimer.bRichiestePending;
-    Work.turnFailures.push_back({pos, code, false, about, line});
+    Work.turnFailures.push_back({pos, code, false, mendable, about, line});
     // The line names the request in progress as not done or maybe done: it
     // is not named so again.
     const CodeMeaning says = MeaningOf(code);
@@ -210,7 +211,7 @@ void EndRunTurn(int32_t reached, bool failed, bool anotherTurn) {
         TurnSays(turn, f.pos, again);
         if (f.pos >= reached || again) continue;
         --Work.standing;
-        if (Mendable(f.code)) --Work.mendable;
+        if (f.mendable) --Work.mendable;
         WriteMsgLog(GetText("Log", "madegood") + " " + f.line);
         if (std::find(madeGood.begin(), madeGood.end(), f.pos) != madeGood.end()) continue;
         madeGood.push_back(f.pos);

@@ -51,6 +51,7 @@ struct RunFailure {
     int32_t pos = -1;
     int16_t code = 0;
     bool kept = false;
+    bool mendable = true;  // running the job again may mend it
     LogSubject about;
     std::string line;
 };
@@ -144,8 +145,9 @@ void NoteReplyAcked(int reg);
 bool StopSaidIt();
 // The transfers: a file the register sent was stored whole.
 void NoteStored(int reg);
-// LogErr: a failure, with its code, what it is about and its line.
-void NoteFailure(int16_t code, const LogSubject& about, const std::string& line);
+// LogErr: a failure, with its code, what it is about, its line and whether
+// it comes from the machine's setup (not mendable by running the job again).
+void NoteFailure(int16_t code, const LogSubject& about, const std::string& line, bool fromSetup = false);
 
 // The error-log code for a frame or reply of the open register's exchange
 // that went out without acknowledgement: maybe done for a request that is

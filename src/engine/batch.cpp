@@ -251,8 +251,8 @@ std::string TroubleText(RunTrouble kind) {
             return "Requests not done: try again those the error log names as not done, and never repeat "
                    "blindly those it names as maybe done";
         case RunTrouble::Setup:
-            return "The run's setup cannot be used: fix the setup file, config.ini or the command line "
-                   "before running the job again";
+            return "The run's setup cannot be used: fix the setup file, config.ini, the command line or the "
+                   "serial port, then run the job again";
         case RunTrouble::Held:
             break;
     }

@@ -74,13 +74,15 @@ bool StartQueued() {
     if (Core.bInteractive || LinkState.nState != 0) return true;
     ClearCmdQueue();
     CassaList[Core.nOpenCash].bFailed = True;
-    // A device that another run holds is said on standard error too, once.
+    // Why the port could not be opened (a device that another run holds, a
+    // permission refused ...) is said on standard error too, once.
+    std::string text = PortFailureText();
     if (PortHeld()) {
         if (Core.nOpenCash >= 0 && Core.nOpenCash < 32) Batch.heldPorts |= 1u << Core.nOpenCash;
-        const std::string text = PortHeldText();
-        if (std::find(Batch.endNotes.begin(), Batch.endNotes.end(), text) == Batch.endNotes.end())
-            Batch.endNotes.push_back(text);
+        text = PortHeldText();
     }
+    if (!text.empty() && std::find(Batch.endNotes.begin(), Batch.endNotes.end(), text) == Batch.endNotes.end())
+        Batch.endNotes.push_back(text);
     return false;
 }
 

@@ -200,6 +200,7 @@ bool OpenCommPort() {
     // whoever aborted says what was not done.
     if (LinkAborted()) return false;
     platform::SerialPort* port = CommList(Core.nCommPort);
+    bool fromSetup = false;
     if (port && port->PortOpen()) {
         // The port opened but its modem did not reach the register (the
         // modem's own line said why): not a port that cannot be opened.
@@ -214,8 +215,13 @@ bool OpenCommPort() {
         // the system's reason (a device that does not exist, a permission
         // denied). The message log gets the same line.
         CurrentShell().AddError(OpenFailureText(port), true);
+        // A port number without a port, a permission refused, a device that
+        // is no serial port: running the job again does not mend them, the
+        // machine's setup does. A device missing may be plugged in again.
+        const int error = port ? port->LastErrorNumber() : 0;
+        fromSetup = !port || error == EACCES || error == EPERM || error == ENOTTY;
     }
-    LogErr(5, OpenTurnSubject());
+    LogErr(5, OpenTurnSubject(), fromSetup);
     return false;
 }
 
@@ -230,6 +236,12 @@ std::string PortHeldText() {
                        PortName(Core.nCommPort, "");
     if (port && !port->Holder().empty()) text += " (" + port->Holder() + ")";
     return text;
+}
+
+std::string PortFailureText() {
+    platform::SerialPort* port = CommList(Core.nCommPort);
+    if ((port && port->PortOpen()) || PortHeld()) return "";
+    return OpenFailureText(port);
 }
 
 bool LineOpen() {

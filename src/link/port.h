@@ -94,6 +94,9 @@ bool PortHeld();
 // What the refusal of a held port says: the port, its device and, when it
 // is a run of this program, the process that holds it and its command line.
 std::string PortHeldText();
+// Why the port Core.nCommPort could not be opened, as OpenCommPort said it;
+// empty when it is open or held (PortHeldText says that).
+std::string PortFailureText();
 // True when the current port is open and its device still there. A device
 // that hung up or failed while open (an adapter pulled) is found here and
 // by every byte operation below: its port is closed, every register must

@@ -25,8 +25,8 @@ protected:
         EXPECT_GE(ErrorLines(code), 1) << ErrLog();
         // A request the job cannot ask (codes 3 and 4) is the job's to fix; others may go another time.
         const bool job = std::string(code) == "003" || std::string(code) == "004";
-        EXPECT_TRUE(r.err.ends_with(job ? "fix the setup file, config.ini or the command line before running the job "
-                                          "again\n" : "never repeat blindly those it names as maybe done\n")) << r.err;
+        EXPECT_TRUE(r.err.ends_with(job ? "the command line or the serial port, then run the job again\n"
+                                        : "never repeat blindly those it names as maybe done\n")) << r.err;
     }
 };
 

@@ -162,8 +162,8 @@ TEST_F(BatchRunTest, ARunWithNothingToDoSaysWhyAndFails) {
         const std::string said = r.err + Read("base/msg.log");
         EXPECT_NE(said.find(c.text), std::string::npos) << said;
         // The last line: the job is to be fixed (a register's own Cassa.txt fails that register alone).
-        EXPECT_EQ(r.err.ends_with("\necrprog: The run's setup cannot be used: fix the setup file, config.ini or the "
-                                  "command line before running the job again\n"),
+        EXPECT_EQ(r.err.ends_with("\necrprog: The run's setup cannot be used: fix the setup file, config.ini, the "
+                                  "command line or the serial port, then run the job again\n"),
                   !c.huge || std::string(c.huge).find("Cassa1") == std::string::npos) << r.err;
         if (c.huge) {
             EXPECT_NE(said.find(": " + dir.file(c.huge)), std::string::npos) << said;

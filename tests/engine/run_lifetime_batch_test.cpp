@@ -143,7 +143,9 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         SCOPED_TRACE(c.name);
         // The closure may or may not have been made: [016] <#Z|>, never [006].
         const bool unsure = c.wait == kAck || c.wait == kReply || c.wait == kLost;
-        for (const char* f : {"base/err.log", "base/done.sem", "base/msg.log", "base/Cassa1/Reparti.txt"})
+        // A second signal in a read leaves its copy: the next row waits for a new one.
+        for (const char* f : {"base/err.log", "base/done.sem", "base/msg.log", "base/Cassa1/Reparti.txt",
+                              "base/Cassa1/Reparti.txt.part"})
             fs::remove(dir.file(f));
         std::function<bool()> ready;  // the run waits for what the row names
         std::shared_ptr<emu::BulkReceiver> bulk;
@@ -211,7 +213,8 @@ TEST_F(RunLifetimeTest, ARunStoppedBySignalSaysSoAndLeavesNoDebris) {
         }
         const auto r = testsupport::WaitProgram(run, 10);
 
-        EXPECT_EQ(r.status, 128 + (c.twice == 2 ? SIGTERM : c.sig)) << r.err;
+        // Two signals at once may reach two threads together: either may be the first.
+        EXPECT_TRUE(r.status == 128 + c.sig || (c.twice == 2 && r.status == 128 + SIGTERM)) << r.status << r.err;
         EXPECT_TRUE(fs::exists(dir.file("base/done.sem")));
         const int left = c.workLeft < 0 ? static_cast<int>(c.stations.size()) : c.workLeft;
         // Standard error ends with the kind of trouble, also after a second signal.

@@ -94,7 +94,8 @@ TEST_F(StopSweepTest, AStopAtAnyMomentNamesWhatEachRegisterLeftAndNoClosureItGot
         const auto run = StartBlocking({"/r:**", "/f:setup.ini"}, SIGTERM);
         if (station >= 0) {
             const auto& reg = *registers[static_cast<size_t>(station)];
-            const auto got = [took](const std::string& c) { return c.find(took) != c.npos; };
+            const std::string command = took;
+            const auto got = [command](const std::string& c) { return c.find(command) != c.npos; };
             ASSERT_TRUE(emulator->WaitFor([&reg, got] { return std::ranges::any_of(reg.Commands(), got); }, 20));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));

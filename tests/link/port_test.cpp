@@ -163,8 +163,9 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         std::string device;  // [Ports] COM1
         int16_t port;
         std::string error;  // the progress window's line, the message log's too
+        bool mendable = false;  // by running the job again; else by the machine's setup
     } cases[] = {
-        {"missing device", false, missing, 1, "cannot open COM1 (" + missing + "): No such file or directory"},
+        {"missing device", false, missing, 1, "cannot open COM1 (" + missing + "): No such file or directory", true},
         {"no serial device", false, plain, 1, "cannot open COM1 (" + plain + "): Inappropriate ioctl for device"},
         {"permission denied, a group gives access", true, grouped, 1,
          "cannot open COM1 (" + grouped + "): Permission denied. group dialout, join: "
@@ -172,7 +173,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         {"permission denied, no group known", true, "/dev/ttyUSB0", 1, "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
         {"permission denied, no group gives access", true, plain, 1, "cannot open COM1 (" + plain + "): Permission denied"},
         {"no such port number", false, missing, 20, "cannot open COM20: no such number"},
-        {"held by another run", false, pty.SlavePath(), 1, "port held by COM1 (" + pty.SlavePath() + ")"},
+        {"held by another run", false, pty.SlavePath(), 1, "port held by COM1 (" + pty.SlavePath() + ")", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,7 +187,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
             SetPortFactory({});
         ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", c.device));
         Core.nCommPort = c.port;
-        const int32_t failures = Work.standing;
+        const int32_t failures = Work.standing, mendable = Work.mendable;
         const std::string log = testsupport::ReadAll(Core.strLogErrFile);
 
         const size_t errors = shell->errors.size();
@@ -195,6 +196,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         EXPECT_EQ(shell->errors.back().text, c.error);
         EXPECT_TRUE(shell->errors.back().registerPrefix);
         EXPECT_EQ(Work.standing, failures + 1);
+        EXPECT_EQ(Work.mendable, mendable + (c.mendable ? 1 : 0));
         LinkState.TxFrame = "x";
         EXPECT_FALSE(WriteOutput());
         const std::string added = testsupport::ReadAll(Core.strLogErrFile).substr(log.size());
