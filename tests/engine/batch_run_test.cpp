@@ -462,6 +462,10 @@ TEST_P(BatchFaultTest, TheRunEndsWithStatusOneAndAnErrorLine) {
         for (const char* reg : {"Register 1: ", "Register 2: "})
             EXPECT_GE(testsupport::CountOf(msg, " : " + std::string(reg) + said), 1) << reg << msg;
         EXPECT_EQ(testsupport::CountOf(msg, std::string(" : ") + said), 0) << msg;
+        // Why the port did not open is said on standard error too, once.
+        EXPECT_EQ(testsupport::CountOf(r.err, std::string("ecrprog: ") + said + "\n"),
+                  std::string(said).starts_with("Serial port") ? 1 : 0)
+            << r.err;
     }
 }
 
