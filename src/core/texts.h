@@ -139,9 +139,9 @@ bool WriteMsgLog(const std::string& text);
 // of what each register did, core/work_record.h), whether or not the line
 // could be written: the exit status of a command-line run follows that
 // count. Nothing in the release of a register after a stop: the stop's
-// lines say what it left. fromSetup: the failure comes from the machine's
-// setup (a serial port the run may not open), which running the job again
-// does not mend.
+// lines say what it left. fromSetup: running the job again at once does not
+// mend the failure: it comes from the machine's setup (a serial port the run
+// may not open), or from a port another run holds.
 bool LogErr(int16_t code, const LogSubject& about, bool fromSetup = false);
 // The same line, but no failure: it says what became of a request that an
 // earlier line named (left after a failure, made good).

@@ -106,8 +106,9 @@ struct WorkRecord {
     int32_t failures = 0;
     int32_t standing = 0;
     // The failures standing that running the job again may mend: all but an unknown
-    // request, an argument or a register entry that cannot be taken, and
-    // the requests left after a failure (they follow its cause).
+    // request, an argument or a register entry that cannot be taken, a
+    // serial port the setup must fix or another run holds, and the requests
+    // left after a failure (they follow its cause).
     int32_t mendable = 0;
     // A command-line run: the register whose turn is open (-1 none), the
     // position its turn took the list up at, and the failures of that turn.
@@ -146,7 +147,8 @@ bool StopSaidIt();
 // The transfers: a file the register sent was stored whole.
 void NoteStored(int reg);
 // LogErr: a failure, with its code, what it is about, its line and whether
-// it comes from the machine's setup (not mendable by running the job again).
+// it comes from the machine's setup or a held port (not mendable by running
+// the job again at once).
 void NoteFailure(int16_t code, const LogSubject& about, const std::string& line, bool fromSetup = false);
 
 // The error-log code for a frame or reply of the open register's exchange

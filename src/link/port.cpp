@@ -208,8 +208,12 @@ bool OpenCommPort() {
             GetText("Log", "modemnolink") + " " + PortName(port->CommPort(), port->Device()), true);
     } else if (PortHeld()) {
         // Another run of the program, the program's windows or another
-        // program has the device: the user is told which one.
+        // program has the device: the user is told which one. Running the
+        // job again at once does not mend it either: with a port the setup
+        // must fix on another register, the run's last line says to fix that
+        // first, not to try again.
         CurrentShell().AddError(PortHeldText(), true);
+        fromSetup = true;
     } else {
         // Which port could not be opened and why: no such port number, or
         // the system's reason (a device that does not exist, a permission
@@ -217,9 +221,12 @@ bool OpenCommPort() {
         CurrentShell().AddError(OpenFailureText(port), true);
         // A port number without a port, a permission refused, a device that
         // is no serial port: running the job again does not mend them, the
-        // machine's setup does. A device missing may be plugged in again.
+        // machine's setup does, as it does a device that is unknown because
+        // the settings file cannot be read. A device missing may be plugged
+        // in again.
         const int error = port ? port->LastErrorNumber() : 0;
-        fromSetup = !port || error == EACCES || error == EPERM || error == ENOTTY;
+        fromSetup = !port || error == EACCES || error == EPERM || error == ENOTTY ||
+                    platform::PortDevice(Core.nCommPort).empty();
     }
     LogErr(5, OpenTurnSubject(), fromSetup);
     return false;

@@ -214,9 +214,12 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
         int retryFailsAt;  // the request at which the extra turn fails; -1 none
         bool madeGood;
         int failedAt = 1;  // the request of the failure; the turn breaks off at request 1
+        bool fromSetup = false;  // the first failure is not mended by running the job again
     } cases[] = {{"made good", false, -1, true}, {"failed again", false, 1, false},
                  {"not reached", false, 0, false}, {"import not done again", true, -1, false},
-                 {"an earlier request, not done again", false, -1, false, 0}};
+                 {"an earlier request, not done again", false, -1, false, 0},
+                 {"the setup's, made good", false, -1, true, 1, true},
+                 {"the setup's, failed again", false, 1, false, 1, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Texts = TextsGlobals{};
@@ -226,7 +229,7 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
         WriteAll(dir.file("msg.log"), "");
         StartRunTurn(0, 0);
         MainTimer.bRichiestePending = c.failedAt;
-        LogErr(1, OpenTurnSubject());
+        LogErr(1, OpenTurnSubject(), c.fromSetup);
         if (c.kept) KeepRunFailures();
         EXPECT_EQ(testsupport::CountOf(ReadAll(Core.strLogErrFile), "\n"), 1);
         EndRunTurn(1, true, true);  // the register's second request breaks its turn off
@@ -240,8 +243,9 @@ TEST_F(TextsTest, AFailureIsMadeGoodOnlyByTheExtraTurnDoingItsRequestAgain) {
         EXPECT_EQ(testsupport::CountOf(log, "\n"), failures + (c.madeGood ? 1 : 0));
         EXPECT_EQ(testsupport::CountOf(log, "[018]"), c.madeGood ? 1 : 0) << log;
         EXPECT_EQ(Work.standing, failures - (c.madeGood ? 1 : 0));
-        // Running the job again mends only what still stands.
-        EXPECT_EQ(Work.mendable, Work.standing);
+        // Running the job again mends only what still stands, and never what
+        // the setup must fix.
+        EXPECT_EQ(Work.mendable, Work.standing - (c.fromSetup && !c.madeGood ? 1 : 0));
         EXPECT_EQ(ReadAll(dir.file("msg.log")).find("[001]") != std::string::npos, c.madeGood);
     }
 }

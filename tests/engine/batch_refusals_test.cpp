@@ -1,10 +1,15 @@
 // Command-line runs that cannot do what they were asked: each ends with
 // status 1, an error-log line and a word on why, never silently with 0.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/batch_fixture.h"
+#include "emulator/pty.h"
 #include "store/client_file.h"
 
 namespace {
@@ -29,6 +34,47 @@ protected:
                                         : "never repeat blindly those it names as maybe done\n")) << r.err;
     }
 };
+
+// Registers on two ports that do not open: the last line names what the job
+// needs. A port the setup must fix (a device that is no serial port) comes
+// first, beside a port another run holds as beside any other; a held port
+// alone is to be tried later; a missing device may be plugged in again. Each
+// port's reason is said once.
+TEST_F(BatchRefusalTest, APortTheSetupMustFixIsSaidLastBesideAHeldOrMissingPort) {
+    emu::Pty pty;
+    ASSERT_TRUE(pty.Open());
+    const int holder = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const std::string plain = dir.file("plain.txt"), missing = dir.file("no/such/tty");
+    Write("plain.txt", "");
+    const char* const fix = "the command line or the serial port, then run the job again\n";
+    const char* const later = "held by another run or by the program's windows: run the job again later\n";
+    const char* const again = "never repeat blindly those it names as maybe done\n";
+    const struct {
+        const char* name;
+        std::string com1, com2;  // the devices of the two registers' ports
+        const char* last;
+    } cases[] = {
+        {"no serial device, held", plain, pty.SlavePath(), fix},
+        {"held, no serial device", pty.SlavePath(), plain, fix},
+        {"held, held", pty.SlavePath(), pty.SlavePath(), later},
+        {"missing, no serial device", missing, plain, again},
+    };
+    Prepare({0, 1}, "r1=HELLO|\r\n");
+    WriteConfigLines("C0=1|||R022002|1|1|0|1\r\nC1=2|||R022002|2|1|1|1\r\n", "r1=HELLO|\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM1", c.com1));
+        ASSERT_TRUE(platform::SaveSetting("Ports", "COM2", c.com2));
+        const RunResult r = RunList();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_TRUE(r.err.ends_with(c.last)) << r.err;
+        for (const std::string& port : {"COM1 (" + c.com1 + ")", "COM2 (" + c.com2 + ")"})
+            EXPECT_EQ(testsupport::CountOf(r.err, port), 1) << port << r.err;
+    }
+    ::close(holder);
+}
 
 // A request whose argument cannot be taken runs nothing, and says so with
 // the argument.

@@ -5,6 +5,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "core/texts.h"
 #include "core/work_record.h"
 #include "emulator/pty.h"
@@ -12,6 +14,7 @@
 #include "link/link_fixture.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
+#include "platform/settings.h"
 #include "core/link_state.h"
 
 namespace {
@@ -164,6 +167,7 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         int16_t port;
         std::string error;  // the progress window's line, the message log's too
         bool mendable = false;  // by running the job again; else by the machine's setup
+        bool unreadable = false;  // the settings file that names the device cannot be read
     } cases[] = {
         {"missing device", false, missing, 1, "cannot open COM1 (" + missing + "): No such file or directory", true},
         {"no serial device", false, plain, 1, "cannot open COM1 (" + plain + "): Inappropriate ioctl for device"},
@@ -173,7 +177,12 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         {"permission denied, no group known", true, "/dev/ttyUSB0", 1, "cannot open COM1 (/dev/ttyUSB0): Permission denied"},
         {"permission denied, no group gives access", true, plain, 1, "cannot open COM1 (" + plain + "): Permission denied"},
         {"no such port number", false, missing, 20, "cannot open COM20: no such number"},
-        {"held by another run", false, pty.SlavePath(), 1, "port held by COM1 (" + pty.SlavePath() + ")", true},
+        {"settings file cannot be read", false, plain, 1,
+         "cannot open COM1: the device of COM1 is unknown: the settings file " + platform::SettingsFile() +
+             " cannot be read (over 16 MB, or not a readable file)",
+         false, true},
+        // Held: running the job again at once does not mend it either.
+        {"held by another run", false, pty.SlavePath(), 1, "port held by COM1 (" + pty.SlavePath() + ")"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,7 +200,9 @@ TEST_F(PortTest, APortThatCannotOpenIsReportedWithItsDeviceAndTheSystemsReason) 
         const std::string log = testsupport::ReadAll(Core.strLogErrFile);
 
         const size_t errors = shell->errors.size();
+        if (c.unreadable) std::filesystem::resize_file(platform::SettingsFile(), platform::kProfileMaxBytes + 1);
         EXPECT_FALSE(OpenCommPort());
+        if (c.unreadable) std::filesystem::resize_file(platform::SettingsFile(), 0);
         ASSERT_EQ(shell->errors.size(), errors + 1);
         EXPECT_EQ(shell->errors.back().text, c.error);
         EXPECT_TRUE(shell->errors.back().registerPrefix);
