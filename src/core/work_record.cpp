@@ -96,9 +96,12 @@ void NoteStored(int reg) { ++WorkOf(reg).stores; }
 
 namespace {
 // A failure that running the job again may mend: all but an unknown request,
-// an argument or a register entry that cannot be taken, and the requests left
-// after a failure (they follow its cause).
-bool Mendable(int16_t code) { return code != 3 && code != 4 && code != kErrCashEntry && code != kErrLeft; }
+// an argument or a register entry that cannot be taken, the requests left
+// after a failure (they follow its cause), and the failures of a request
+// that was done (a retry does not repeat it).
+bool Mendable(int16_t code) {
+    return code != 3 && code != 4 && code != kErrCashEntry && code != kErrLeft && MeaningOf(code) != CodeMeaning::Done;
+}
 }  // namespace
 
 void NoteFailure(int16_t code, const LogSubject& about, const std::string& line, bool fromSetup) {
@@ -246,7 +249,6 @@ void NoteRelease(int reg, bool released, const LogSubject& about) {
     if (released) {
         for (const std::string& line : w.unreleased) {
             --Work.standing;
-            --Work.mendable;  // a register not released is mendable
             WriteMsgLog(GetText("Log", "releasedlater") + " " + line);
         }
         w.unreleased.clear();

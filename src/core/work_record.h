@@ -107,8 +107,9 @@ struct WorkRecord {
     int32_t standing = 0;
     // The failures standing that running the job again may mend: all but an unknown
     // request, an argument or a register entry that cannot be taken, a
-    // serial port the setup must fix or another run holds, and the requests
-    // left after a failure (they follow its cause).
+    // serial port the setup must fix or another run holds, the requests
+    // left after a failure (they follow its cause), and the failures of a
+    // request that was done.
     int32_t mendable = 0;
     // A command-line run: the register whose turn is open (-1 none), the
     // position its turn took the list up at, and the failures of that turn.
